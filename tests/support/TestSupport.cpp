@@ -109,3 +109,10 @@ void WriteWholeFile(const std::string& path, const std::string& data) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
 }
+
+// Sanitizer settings for test binaries run by hand as well as by CTest: an
+// impossible allocation must return null so out-of-memory paths can be tested.
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1:detect_stack_use_after_return=1:detect_leaks=1";
+}
+extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
