@@ -96,3 +96,147 @@ void DebugBreak();
 // Microsoft C runtime: _vsnprintf returns -1 when the text does not fit, and
 // then leaves the buffer unterminated.
 int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
+
+// ---------------------------------------------------------------------------
+// Files (win32_file.cpp). Paths are taken as the real platform takes them:
+// '\\' and '/' both separate components, so "\\tmp\\a.pdf" names /tmp/a.pdf.
+// Handles are entries of a table of our own, never raw descriptors. Share
+// modes are accepted and not enforced: POSIX has no mandatory sharing.
+
+constexpr DWORD MAX_PATH = 260;
+
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPDWORD = DWORD*;
+using PLONG = LONG*;
+struct OVERLAPPED;
+using LPOVERLAPPED = OVERLAPPED*;
+struct SECURITY_ATTRIBUTES;
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
+enum : DWORD {
+    ERROR_ENVVAR_NOT_FOUND = 203,
+    ERROR_DIRECTORY = 267,
+    ERROR_MR_MID_NOT_FOUND = 317,
+};
+
+enum : DWORD {
+    GENERIC_READ = 0x80000000u,
+    GENERIC_WRITE = 0x40000000u,
+    FILE_SHARE_READ = 0x1,
+    FILE_SHARE_WRITE = 0x2,
+    FILE_SHARE_DELETE = 0x4,
+};
+
+// Creation dispositions. CREATE_ALWAYS and OPEN_ALWAYS succeed on an existing
+// file and then leave ERROR_ALREADY_EXISTS as the last error.
+enum : DWORD {
+    CREATE_NEW = 1,
+    CREATE_ALWAYS = 2,
+    OPEN_EXISTING = 3,
+    OPEN_ALWAYS = 4,
+    TRUNCATE_EXISTING = 5,
+};
+
+enum : DWORD {
+    FILE_ATTRIBUTE_READONLY = 0x1,
+    FILE_ATTRIBUTE_DIRECTORY = 0x10,
+    FILE_ATTRIBUTE_ARCHIVE = 0x20,
+    FILE_ATTRIBUTE_NORMAL = 0x80,
+};
+
+enum : DWORD { FILE_BEGIN = 0, FILE_CURRENT = 1, FILE_END = 2 };
+constexpr DWORD INVALID_SET_FILE_POINTER = 0xFFFFFFFFu;
+constexpr DWORD INVALID_FILE_SIZE = 0xFFFFFFFFu;
+
+HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+// The path in the ANSI code page (UTF-8), then as CreateFileA.
+HANDLE CreateFileW(LPCWSTR path, DWORD desiredAccess, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                   DWORD creationDisposition, DWORD flagsAndAttributes, HANDLE templateFile);
+// Synchronous only: overlapped must be null. Reading at the end of the file
+// succeeds with a count of 0.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
+// Returns the low word of the new position, INVALID_SET_FILE_POINTER with the
+// last error set on failure. With no high word the distance is signed 32-bit
+// and a position that does not fit in 32 bits fails.
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveMethod);
+// Cuts or extends the file at the current position.
+BOOL SetEndOfFile(HANDLE file);
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL CloseHandle(HANDLE object);
+BOOL DeleteFileA(LPCSTR path);
+
+// TMPDIR, else /tmp, always with a trailing '/'. Returns the length without
+// the terminator, or the size needed (with it) when the buffer is too small.
+DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
+// unique 0: makes a new empty file "<folder>/<first 3 of prefix><hex>.TMP"
+// with exclusive creation (an existing name, or a link, is never opened) and
+// returns its number; otherwise only formats the name. buffer holds MAX_PATH.
+UINT GetTempFileNameA(LPCSTR folder, LPCSTR prefix, UINT unique, LPSTR buffer);
+
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+struct WIN32_FIND_DATAW {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    WCHAR cFileName[MAX_PATH];
+    WCHAR cAlternateFileName[14];  // always empty: this file system has no short names
+};
+// The first directory entry matching the last component of path ('*' and '?'
+// wildcards allowed there). INVALID_HANDLE_VALUE with ERROR_FILE_NOT_FOUND or
+// ERROR_PATH_NOT_FOUND when there is none.
+HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW* data);
+BOOL FindClose(HANDLE search);
+
+enum : DWORD {
+    FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100,
+    FORMAT_MESSAGE_IGNORE_INSERTS = 0x200,
+    FORMAT_MESSAGE_FROM_STRING = 0x400,
+    FORMAT_MESSAGE_FROM_HMODULE = 0x800,
+    FORMAT_MESSAGE_FROM_SYSTEM = 0x1000,
+};
+enum : WORD { LANG_NEUTRAL = 0, SUBLANG_DEFAULT = 1 };
+constexpr DWORD MAKELANGID(WORD primary, WORD sub) { return static_cast<DWORD>((sub << 10) | primary); }
+// FORMAT_MESSAGE_FROM_SYSTEM only: the system's text for a Win32 error code,
+// ending in "\r\n" as the real texts do. Returns the length written, 0 with
+// ERROR_MR_MID_NOT_FOUND for a code without a text, or
+// ERROR_INSUFFICIENT_BUFFER when the text does not fit.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, va_list* arguments);
+
+// Microsoft C runtime low-level files, with Microsoft's flag values.
+enum : int {
+    _O_RDONLY = 0x0000,
+    _O_WRONLY = 0x0001,
+    _O_RDWR = 0x0002,
+    _O_APPEND = 0x0008,
+    _O_NOINHERIT = 0x0080,
+    _O_CREAT = 0x0100,
+    _O_TRUNC = 0x0200,
+    _O_EXCL = 0x0400,
+    _O_TEXT = 0x4000,
+    _O_BINARY = 0x8000,
+};
+enum : int { _S_IWRITE = 0x0080, _S_IREAD = 0x0100 };
+// Descriptors are POSIX descriptors; errors set errno (EINVAL for a flag this
+// platform does not have). _O_TEXT is taken as binary: no CR-LF translation
+// here. pmode grants the owner only.
+int _open(const char* path, int oflag, int pmode = 0);
+int _read(int fd, void* buffer, unsigned int count);
+int _write(int fd, const void* buffer, unsigned int count);
+int _close(int fd);
+// A new malloc'd name "<folder>/<prefix><unique>" that no file has yet, in
+// TMPDIR when that is a folder (the real function reads TMP), else in dir when
+// that is one, else in /tmp. No file is created: callers that need the name
+// reserved create it with _O_CREAT | _O_EXCL. Null on failure.
+char* _tempnam(const char* dir, const char* prefix);
