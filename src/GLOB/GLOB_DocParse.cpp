@@ -1,0 +1,28 @@
+// GLOB_Doc::ParseObject: one object from PDF text.
+#include "GLOB/GLOB_Doc.h"
+
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_OperatorParser.h"
+#include "GLOB/GLOB_Stream.h"
+#include "GLOB/GLOB_StringStream.h"
+
+GLOB_Object GLOB_Doc::ParseObject(const char* text) const {
+    Checked();
+    GLIB_ASSERT(text != NULL);
+    if (text == nullptr)
+        text = "";
+    GLOB_OperatorParser parser(GLOB_Stream(GLIB_NEW GLOB_StringStream(text)), *this);
+    if (parser.Parse())
+        GLIB_THROW(GLIB_Exception, GLOB_ParseObjectCode,
+                   "Unexpected operator detected: " << parser.OperatorText() << "while parsing '" << text << "'");
+    if (parser.IsStopped())
+        GLIB_THROW(GLIB_Exception, GLOB_ParseObjectCode,
+                   "Error encountered (" << parser.ErrorMessage() << ") while parsing '" << text << "'");
+    const size_t count = parser.Operands().Size();
+    if (count != 1)
+        GLIB_THROW(GLIB_Exception, GLOB_ParseObjectCode,
+                   "Encountered " << count << "objects (1 expected) while parsing '" << text << "'");
+    return parser.Operands().Top();
+}

@@ -1,0 +1,103 @@
+#include "GLOB/GLOB_OperatorParser.h"
+
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_Name.h"
+
+GLOB_OperatorParser::GLOB_OperatorParser() = default;
+
+GLOB_OperatorParser::GLOB_OperatorParser(const GLOB_Doc& doc) : m_operands(doc) {}
+
+GLOB_OperatorParser::GLOB_OperatorParser(const GLOB_Stream& stream, const GLOB_Doc& doc) : m_operands(doc) {
+    SetStream(stream);
+}
+
+GLOB_OperatorParser::~GLOB_OperatorParser() = default;
+
+void GLOB_OperatorParser::SetStream(const GLOB_Stream& stream) {
+    m_ourResetCalled = false;
+    Reset();
+    GLIB_ASSERT(m_ourResetCalled);
+    m_lexer.SetStream(stream);
+}
+
+void GLOB_OperatorParser::Reset() {
+    m_endOfData = false;
+    m_stopped = false;
+    m_postProcess = false;
+    m_operands.PopAll();
+    m_ourResetCalled = true;
+}
+
+bool GLOB_OperatorParser::OpenBracket() {
+    if (m_operands.MarkCount() >= static_cast<uint32_t>(GLOB_Object::MaxNesting)) {
+        m_message << "Arrays and dictionaries nested deeper than " << GLOB_Object::MaxNesting << " levels";
+        return false;
+    }
+    m_operands.Push(m_operands.Doc().NewMark());
+    return true;
+}
+
+bool GLOB_OperatorParser::Parse() {
+    if (m_endOfData || m_stopped)
+        return false;
+    // The previous operator's operands stay readable until this step.
+    m_operands.PopAll();
+    if (m_postProcess && !PostProcess())
+        return Stop();
+
+    const GLOB_Doc& doc = m_operands.Doc();
+    for (;;) {
+        switch (m_lexer.NextToken()) {
+        case GLOB_StreamLexer::TokenEndOfData:
+            m_endOfData = true;
+            return false;
+        case GLOB_StreamLexer::TokenMoreData:
+        case GLOB_StreamLexer::TokenComment:
+            break;
+        case GLOB_StreamLexer::TokenError:
+            m_message.str("");
+            m_message << "Error parsing token: " << m_lexer.ErrorMessage();
+            return Stop();
+        case GLOB_StreamLexer::TokenNull:
+            m_operands.Push(doc.NewNull());
+            break;
+        case GLOB_StreamLexer::TokenBoolean:
+            m_operands.Push(doc.NewBoolean(m_lexer.BooleanValue(), false));
+            break;
+        case GLOB_StreamLexer::TokenInteger:
+            m_operands.Push(doc.NewInteger(m_lexer.IntegerValue(), false));
+            break;
+        case GLOB_StreamLexer::TokenFixed:
+            m_operands.Push(doc.NewReal(m_lexer.FixedValue(), false));
+            break;
+        case GLOB_StreamLexer::TokenName:
+            m_operands.Push(doc.NewName(GLOB_Name(m_lexer.NameValue()), false));
+            break;
+        case GLOB_StreamLexer::TokenString:
+            m_operands.Push(doc.NewString(m_lexer.StringValue(), false));
+            break;
+        case GLOB_StreamLexer::TokenArrayBegin:
+        case GLOB_StreamLexer::TokenDictBegin:
+            if (!OpenBracket())
+                return Stop();
+            break;
+        case GLOB_StreamLexer::TokenArrayEnd:
+        case GLOB_StreamLexer::TokenDictEnd:
+            try {
+                if (m_lexer.LastToken() == GLOB_StreamLexer::TokenArrayEnd)
+                    m_operands.MakeArray(false);
+                else
+                    m_operands.MakeDict(false);
+            } catch (const GLIB_Exception& error) {
+                m_message << error.What();
+                return Stop();
+            }
+            break;
+        case GLOB_StreamLexer::TokenSymbol:
+            if (HandleOperator())
+                return true;
+            return Stop();
+        }
+    }
+}

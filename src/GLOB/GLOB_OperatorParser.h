@@ -1,0 +1,79 @@
+// Reads PDF syntax from a GLOB_Stream one step at a time: lexer tokens become
+// objects on the operand stack, arrays and dictionaries are built as their
+// closing brackets arrive, and each operator is handed to HandleOperator. The
+// content-stream parser derives from it; GLOB_Doc::ParseObject uses it for
+// objects given as text.
+//
+// Token errors and bracket errors end a parse quietly: Parse returns false,
+// the stopped flag stays set and ErrorMessage tells why. Exceptions of the
+// lexer, the back-end, PostProcess and HandleOperator pass to the caller.
+#pragma once
+
+#include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_OperandStack.h"
+#include "GLOB/GLOB_Stream.h"
+#include "GLOB/GLOB_StreamLexer.h"
+
+#include <sstream>
+#include <string>
+
+class GLOB_OperatorParser {
+public:
+    // Idle (end-of-data and stopped flags set) until SetStream; objects are
+    // made in the memory document, or in doc.
+    GLOB_OperatorParser();
+    explicit GLOB_OperatorParser(const GLOB_Doc& doc);
+    // As above, then SetStream(stream).
+    GLOB_OperatorParser(const GLOB_Stream& stream, const GLOB_Doc& doc);
+    GLOB_OperatorParser(const GLOB_OperatorParser&) = delete;
+    GLOB_OperatorParser& operator=(const GLOB_OperatorParser&) = delete;
+    // The lexer lets go of its stream without closing it.
+    virtual ~GLOB_OperatorParser();
+
+    // Reset (asserting that an override called the base Reset), then the
+    // lexer takes stream and closes the one it held.
+    void SetStream(const GLOB_Stream& stream);
+    void SetPostProcess(bool postProcess) { m_postProcess = postProcess; }
+
+    // One step: false at once at end of data or when stopped. Otherwise
+    // drops the previous operator's operands, runs PostProcess while the
+    // post-process flag is set, and reads tokens, pushing direct objects,
+    // until an operator (true when HandleOperator returns true), the end of
+    // the data or an error (false). Arrays and dictionaries nested deeper
+    // than GLOB_Object::MaxNesting stop the parse.
+    virtual bool Parse();
+    // Before reading, while the post-process flag is set; false stops.
+    virtual bool PostProcess() { return true; }
+    // At each operator, its operands on the stack and its text in
+    // OperatorText; false stops.
+    virtual bool HandleOperator() { return true; }
+    // Clears the three flags and pops all operands; an override must call it.
+    virtual void Reset();
+
+    bool IsEndOfData() const { return m_endOfData; }
+    bool IsStopped() const { return m_stopped; }
+    GLOB_OperandStack& Operands() { return m_operands; }
+    const GLOB_OperandStack& Operands() const { return m_operands; }
+    GLOB_StreamLexer& Lexer() { return m_lexer; }
+    // The current operator keyword.
+    const char* OperatorText() { return m_lexer.SymbolValue(); }
+    // The text of the last errors; neither Reset nor SetStream clears it.
+    std::string ErrorMessage() const { return m_message.str(); }
+    std::ostringstream& MessageStream() { return m_message; }
+
+private:
+    // Pushes a Mark for "[" or "<<", unless that would nest too deep.
+    bool OpenBracket();
+    bool Stop() {
+        m_stopped = true;
+        return false;
+    }
+
+    bool m_endOfData = true;
+    bool m_stopped = true;
+    bool m_postProcess = false;
+    GLOB_OperandStack m_operands;
+    GLOB_StreamLexer m_lexer;
+    std::ostringstream m_message;
+    bool m_ourResetCalled = false;
+};

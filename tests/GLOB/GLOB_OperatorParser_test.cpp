@@ -1,0 +1,173 @@
+#include "GLOB/GLOB_OperatorParser.h"
+
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_Memory_Impl.h"
+#include "GLOB/GLOB_ObjectFactory.h"
+#include "GLOB/GLOB_OperandStack.h"
+#include "GLOB/GLOB_StringStream.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+GLOB_Stream Text(const std::string& text) { return GLOB_Stream(new GLOB_StringStream(text)); }
+
+std::string Printed(const GLOB_OperandStack& stack) {
+    std::ostringstream os;
+    stack.Print(os);
+    return os.str();
+}
+
+// Records each operator with its operands, stops at "stop".
+class RecordingParser : public GLOB_OperatorParser {
+public:
+    using GLOB_OperatorParser::GLOB_OperatorParser;
+    bool HandleOperator() override {
+        m_seen.push_back(std::string(OperatorText()) + ":" + std::to_string(Operands().Size()));
+        return std::string(OperatorText()) != "stop";
+    }
+    bool PostProcess() override {
+        ++m_postProcessed;
+        return m_postProcessAnswer;
+    }
+    void Reset() override {
+        ++m_resets;
+        if (m_callBase)
+            GLOB_OperatorParser::Reset();
+    }
+    std::vector<std::string> m_seen;
+    int m_postProcessed = 0;
+    bool m_postProcessAnswer = true;
+    int m_resets = 0;
+    bool m_callBase = true;
+};
+
+}  // namespace
+
+TEST(GLOB_OperatorParser, StepsFromOperatorToOperator) {
+    GLOB_OperatorParser parser(Text("1 2 add % note\n/N [1 [2] /a] (s) re"), GLOB_ObjectFactory::MemoryDoc());
+    ASSERT_TRUE(parser.Parse());
+    EXPECT_STREQ(parser.OperatorText(), "add");
+    EXPECT_EQ(Printed(parser.Operands()), "  [0]: 2\n  [1]: 1\n");
+    ASSERT_TRUE(parser.Parse());
+    EXPECT_STREQ(parser.OperatorText(), "re");
+    EXPECT_EQ(Printed(parser.Operands()), "  [0]: (s)\n  [1]: [ 1 [ 2 ] /a ]\n  [2]: /N\n");
+    EXPECT_EQ(parser.Operands().Operand(1).Get(1).AsArray().Length(), 1u);
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_TRUE(parser.IsEndOfData());
+    EXPECT_FALSE(parser.IsStopped());
+    EXPECT_EQ(parser.Operands().Size(), 0u);
+    EXPECT_FALSE(parser.Parse());
+
+    EXPECT_FALSE(GLOB_OperatorParser().Parse());  // idle: nothing to parse
+}
+
+TEST(GLOB_OperatorParser, BracketErrorsStopWithExactMessages) {
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"<< /A 1 /B >>", "Dictionary must have an even number of objects between << and >>, found 3"},
+        {"<< 1 2 >>", "Dictionary keys must be names, found Integer: "},
+        {"<< (k) 2 >>", "Dictionary keys must be names, found String: "},
+        {"]", "Array is missing opening ["},
+        {"1 2 ]", "Array is missing opening ["},
+        {">>", "Dictionary is missing opening <<"},
+        {"[ 1 >>", "Dictionary must have an even number of objects between << and >>, found 1"},
+        {"1 )", "Error parsing token: Unexpected closing )"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        GLOB_OperatorParser parser(Text(c.text), GLOB_ObjectFactory::MemoryDoc());
+        EXPECT_FALSE(parser.Parse());
+        EXPECT_TRUE(parser.IsStopped());
+        EXPECT_EQ(parser.ErrorMessage(), c.message);
+        EXPECT_FALSE(parser.Parse());
+    }
+}
+
+TEST(GLOB_OperatorParser, MessagesAccumulateUntilATokenErrorReplacesThem) {
+    GLOB_OperatorParser parser(Text("]"), GLOB_ObjectFactory::MemoryDoc());
+    EXPECT_FALSE(parser.Parse());
+    parser.SetStream(Text(">>"));
+    EXPECT_FALSE(parser.IsStopped());
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_EQ(parser.ErrorMessage(), "Array is missing opening [Dictionary is missing opening <<");
+    parser.SetStream(Text("<"));
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_EQ(parser.ErrorMessage().rfind("Error parsing token: ", 0), 0u);
+}
+
+TEST(GLOB_OperatorParser, HooksDecideWhetherParsingGoesOn) {
+    RecordingParser parser(GLOB_ObjectFactory::MemoryDoc());
+    parser.SetStream(Text("1 go 2 3 stop 4 never"));
+    EXPECT_TRUE(parser.Parse());
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_TRUE(parser.IsStopped());
+    EXPECT_EQ(parser.m_seen, (std::vector<std::string>{"go:1", "stop:2"}));
+    // The operands of the refused operator stay readable.
+    EXPECT_EQ(parser.Operands().Top().AsInteger(), 3);
+
+    parser.SetStream(Text("1 go"));
+    parser.SetPostProcess(true);
+    parser.m_postProcessAnswer = false;
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_EQ(parser.m_postProcessed, 1);
+    EXPECT_EQ(parser.m_seen.size(), 2u);
+
+    parser.m_callBase = false;
+    EXPECT_THROW(parser.SetStream(Text("x")), TestAssertionFailure);
+}
+
+TEST(GLOB_OperatorParser, NestingBeyondTheLimitStops) {
+    const std::string deep(GLOB_Object::MaxNesting + 1, '[');
+    GLOB_OperatorParser parser(Text(deep), GLOB_ObjectFactory::MemoryDoc());
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_TRUE(parser.IsStopped());
+    EXPECT_EQ(parser.ErrorMessage(), "Arrays and dictionaries nested deeper than 512 levels");
+    // Closed brackets do not count.
+    std::string wide;
+    for (int i = 0; i < 2 * GLOB_Object::MaxNesting; ++i)
+        wide += "[ 1 ] ";
+    parser.SetStream(Text(wide));
+    EXPECT_FALSE(parser.Parse());
+    EXPECT_TRUE(parser.IsEndOfData());
+    EXPECT_EQ(parser.Operands().Size(), static_cast<size_t>(2 * GLOB_Object::MaxNesting));
+}
+
+TEST(GLOB_OperandStack, MarksArraysAndDictionaries) {
+    GLOB_Doc doc = GLOB_Memory_Impl::Make();
+    doc.Create("%PDF-1.3", 0);
+    GLOB_OperandStack stack(doc);
+    EXPECT_EQ(stack.CountToMark(), 0u);
+    stack.Push(GLOB_ObjectFactory::NewInteger(1));
+    stack.Push(doc.NewMark());
+    stack.Push(GLOB_ObjectFactory::NewName(GLOB_Name("K")));
+    stack.Push(GLOB_ObjectFactory::NewInteger(2));
+    EXPECT_EQ(stack.CountToMark(), 2u);
+    EXPECT_EQ(stack.MarkCount(), 1u);
+    stack.MakeDict(true);
+    EXPECT_EQ(stack.MarkCount(), 0u);
+    EXPECT_EQ(stack.Size(), 2u);
+    const GLOB_Object dict = stack.Top();
+    EXPECT_EQ(dict.GetImpl(), doc.Impl());
+    EXPECT_FALSE(dict.IsDirect());
+    EXPECT_EQ(dict.DictGet(GLOB_Name("K")).GetImpl(), doc.Impl());
+    EXPECT_EQ(stack.CountToMark(), 2u);
+    EXPECT_THROW(stack.Operand(2), GLIB_Exception);
+
+    GLOB_OperandStack copy;
+    copy.Push(GLOB_ObjectFactory::NewNull());
+    copy = stack;
+    EXPECT_EQ(Printed(copy), "  [0]: -dict-\n  [1]: 1\n");
+    EXPECT_EQ(copy.Doc().Impl(), GLOB_ObjectFactory::MemoryDoc().Impl());
+
+}
