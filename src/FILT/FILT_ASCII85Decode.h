@@ -1,0 +1,41 @@
+// ASCII85Decode (ISO 32000-1, 7.4.3): groups of five digits '!' to 'u' make
+// four bytes, 'z' four zero bytes, white space is skipped and "~>" ends the
+// data (later bytes stay unread). A last group of p digits (2 to 4) makes
+// p - 1 bytes; a single digit is dropped with a warning. Input that ends
+// without "~>", or right after "~", ends the data all the same.
+//
+// States: Running (0); AfterTilde (1); Finished (2): EOD on every later
+// call; Error (3). Decoded bytes that do not fit are kept and written first
+// on the next call.
+//
+// Throws GLIB_Exception 1130004 with "ASCII85Decode: Encountered an illegal
+// character: 0xNN, offset = N", "... a 'z' in the middle of a tuple, offset
+// = N" or "... a '~' not followed by '>', offset = N" (the stream offset
+// after the byte), then "ASCII85Decode: ProcessBytes called while in the
+// Error state" on every later call.
+#pragma once
+
+#include "FILT/FILT_Filter.h"
+#include "FILT/FILT_PendingBytes.h"
+
+class FILT_ASCII85Decode : public FILT_Filter {
+public:
+    FILT_ASCII85Decode() = default;
+    // Back to the state after construction.
+    void Reset();
+
+    const char* Name() const override { return "FILT_ASCII85Decode"; }
+    void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+
+private:
+    enum : uint32_t { StateRunning = 0, StateAfterTilde = 1, StateFinished = 2, StateError = 3 };
+
+    // Queues the bytes of a partial group at the end of the data.
+    void FlushPartialGroup();
+    [[noreturn]] void Fail(const FILT_FilterBuffer& inBuf, const char* what, uint8_t c);
+
+    uint32_t m_position = 0;
+    uint32_t m_group = 0;
+    uint32_t m_state = StateRunning;
+    FILT_PendingBytes<4> m_pending;
+};

@@ -1,0 +1,34 @@
+// ASCIIHexDecode (ISO 32000-1, 7.4.2): pairs of hexadecimal digits, either
+// case, white space skipped, ">" ends the data (later bytes stay unread). A
+// last single digit counts as if followed by 0. Input that ends without ">"
+// ends the data all the same.
+//
+// States: Running (0); Finished (1): EOD on every later call; Error (2).
+//
+// Throws GLIB_Exception 1130002 "ASCIIHexDecode: Encountered an illegal
+// character: 0xNN, offset = N" (the stream offset after the character) for
+// any other byte, then 1130004 "ASCIIHExDecode: ProcessBytes called while
+// in the Error state" on every later call.
+#pragma once
+
+#include "FILT/FILT_Filter.h"
+
+class FILT_ASCIIHexDecode : public FILT_Filter {
+public:
+    FILT_ASCIIHexDecode() = default;
+    // Back to the state after construction.
+    void Reset();
+
+    const char* Name() const override { return "FILT_ASCIIHexDecode"; }
+    void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+
+private:
+    enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };
+
+    void Finish(FILT_FilterBuffer& outBuf);
+
+    uint32_t m_state = StateRunning;
+    uint8_t m_byte = 0;
+    uint32_t m_digits = 0;
+    uint32_t m_bytesProduced = 0;
+};

@@ -1,0 +1,48 @@
+// RunLengthDecode (ISO 32000-1, 7.4.5): a length byte L then data: L 0 to
+// 127 copies the next L + 1 bytes, 129 to 255 repeats the next byte
+// 257 - L times, 128 ends the data (later bytes stay unread). Input that
+// ends without 128, even inside a group, ends the data with what came.
+//
+// In row mode (SetRowMode) every group must end within its row and the data
+// ends after rowCount rows (0: at the mark 128, which must then come at the
+// end of a row).
+//
+// Throws GLIB_Exception 1130015 in row mode for a group that crosses the
+// end of its row ("RunLengthDecode: Row boundary crossed, ...") and for the
+// end of the data inside a row ("RunLengthDecode: End of data encountered in
+// the middle  of a row. ..."), then "RunLengthDecode: ProcessBytes called
+// while in the Error state" on every later call.
+#pragma once
+
+#include "FILT/FILT_Filter.h"
+
+class FILT_RunLengthDecode : public FILT_Filter {
+public:
+    static constexpr uint8_t EndMark = 128;
+
+    FILT_RunLengthDecode() = default;
+
+    // Before the first call: rows of rowLength bytes (0: plain mode).
+    void SetRowMode(uint32_t rowLength, uint32_t rowCount);
+
+    const char* Name() const override { return "FILT_RunLengthDecode"; }
+    void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+
+private:
+    enum : uint32_t { StateStart = 0, StateLength = 1, StateRunByte = 2, StateRun = 3, StateLiteral = 4,
+                      StateFinished = 6, StateError = 7 };
+
+    void Finish(FILT_FilterBuffer& outBuf);
+    // Counts n produced bytes toward the current row.
+    void CountProduced(uint32_t n);
+    // The data ends here (mark or input): an error inside a row.
+    void EndOfData(FILT_FilterBuffer& outBuf);
+
+    uint32_t m_state = StateStart;
+    uint8_t m_count = 0;
+    uint8_t m_runByte = 0;
+    uint32_t m_rowLength = 0;
+    uint32_t m_rowCount = 0;
+    uint32_t m_rowProduced = 0;
+    uint32_t m_rowsDone = 0;
+};
