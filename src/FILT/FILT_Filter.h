@@ -40,5 +40,6 @@ enum : uint32_t {
     FILT_FlateEncodeCode = 1130011,
     FILT_PredictDecodeCode = 1130012,
     FILT_PredictEncodeCode = 1130013,
+    FILT_SampleCode = 1130014,  // sample converters, colour-key mask, split and merge
     FILT_RunLengthCode = 1130015,
 };

@@ -45,6 +45,10 @@ inline std::vector<Chunking> StandardChunkings(size_t rowBytes = 0) {
 struct FilterContractError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+// Thrown when the output passes the caller's bound (a decompression bomb).
+struct FilterOutputBound : FilterContractError {
+    using FilterContractError::FilterContractError;
+};
 
 inline std::string RunFilter(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
                              size_t maxOutput = 1u << 28) {
@@ -83,7 +87,7 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
                      outBuf.DataAvailable() == 0) ? idleCalls + 1 : 0;
         output.append(reinterpret_cast<const char*>(outBuf.GetPtr()), outBuf.DataAvailable());
         if (output.size() > maxOutput)
-            throw FilterContractError(std::string(filter.Name()) + " produced more than the bound");
+            throw FilterOutputBound(std::string(filter.Name()) + " produced more than the bound");
         if (outBuf.IsEOD())
             return output;
         const bool needsInput = inBuf.DataAvailable() == 0 && !inBuf.IsEOD();

@@ -1,0 +1,83 @@
+// Writes the seed corpus of every target into DIR/<target>/: streams made by
+// the project's own encoders and hand-written PDF syntax, each behind the
+// parameter bytes its target reads first.
+#include "FILT/FILT_ASCII85Encode.h"
+#include "FILT/FILT_ASCIIHexEncode.h"
+#include "FILT/FILT_FlateEncode.h"
+#include "FILT/FILT_PredictEncode.h"
+#include "FILT/FILT_RunLengthEncode.h"
+#include "support/FilterDriver.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace {
+
+std::string g_root;
+
+void Write(const std::string& target, int index, const std::string& bytes) {
+    const std::string dir = g_root + "/" + target;
+    mkdir(dir.c_str(), 0755);
+    std::ofstream(dir + "/seed-" + std::to_string(index), std::ios::binary) << bytes;
+}
+
+std::string Encode(FILT_Filter&& filter, const std::string& data) { return RunFilter(filter, data, {{0}, {0}}); }
+
+// Chunk-size bytes: whole, one byte, odd sizes.
+const std::string Chunkings[] = {std::string(6, '\0'), std::string(6, '\1'), std::string("\x07\x03\x0d\x05\x0b\x02", 6)};
+
+std::string Sample(size_t n, unsigned seed) {
+    std::mt19937 rng(seed);
+    std::string s;
+    while (s.size() < n) {
+        const char c = static_cast<char>(rng() % 7 == 0 ? rng() : 'a' + rng() % 3);
+        s.append(1 + rng() % 9, c);
+    }
+    return s.substr(0, n);
+}
+
+const char* const Syntax[] = {
+    "<< /Type /Page /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> >> >>",
+    "[1 -2 +3 4.5 -.5 (a\\(b\\)c\\101\\n) <48656C6C6F> /N#20x true false null]",
+    "q 1 0 0 1 72 720 cm 0.5 g BT /F1 12 Tf (Hello) Tj ET Q\n0 0 1 rg 10 10 100 50 re f\n",
+    "/CS0 cs 0.2 0.4 scn [0.5 (x) 3] TJ %comment\r\n<< /A [[[1]]] >> BDC EMC\0\0\0",
+    "(unbalanced (nested) \\\r\n continued) << /K << /L [ ] >> >> 1 2 R",
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: fuzz_make_corpus DIR\n");
+        return 2;
+    }
+    g_root = argv[1];
+    mkdir(g_root.c_str(), 0755);
+    int i = 0;
+    for (const char* text : Syntax) {
+        Write("ParseObject", i, text);
+        Write("Lexer", i, Chunkings[i % 3].substr(0, 3) + text);
+        Write("OperatorParser", i, Chunkings[(i + 1) % 3].substr(0, 3) + text);
+        ++i;
+    }
+    for (int k = 0; k < 3; ++k) {
+        const std::string data = Sample(300 + 700 * k, k);
+        const std::string& c = Chunkings[k];
+        Write("FlateDecode", k, c + Encode(FILT_FlateEncode(), data));
+        Write("RunLengthDecode", k, c + Encode(FILT_RunLengthEncode(), data));
+        Write("ASCIIHexDecode", k, c + Encode(FILT_ASCIIHexEncode(), data));
+        Write("ASCII85Decode", k, c + Encode(FILT_ASCII85Encode(), data));
+        // PNG Up and TIFF predictors over 3 colours of 8 bits, 10 columns.
+        const int predictor = k == 1 ? 2 : 10 + k;
+        FILT_Filter* chain = new FILT_PredictEncode(predictor, 3, 8, 10);
+        const std::string predicted = RunFilter(*chain, data.substr(0, 300), {{0}, {0}});
+        delete chain;
+        const std::string params = {static_cast<char>(predictor), 3, 8, 0, 10};
+        Write("FlatePredictDecode", k, params + c + Encode(FILT_FlateEncode(), predicted));
+    }
+    return 0;
+}

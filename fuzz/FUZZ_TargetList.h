@@ -1,0 +1,14 @@
+// The target functions, one per reader of untrusted bytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+void FUZZ_Lexer(const uint8_t* data, size_t size);
+void FUZZ_OperatorParser(const uint8_t* data, size_t size);
+void FUZZ_ParseObject(const uint8_t* data, size_t size);
+void FUZZ_FlateDecode(const uint8_t* data, size_t size);
+void FUZZ_FlatePredictDecode(const uint8_t* data, size_t size);
+void FUZZ_RunLengthDecode(const uint8_t* data, size_t size);
+void FUZZ_ASCIIHexDecode(const uint8_t* data, size_t size);
+void FUZZ_ASCII85Decode(const uint8_t* data, size_t size);

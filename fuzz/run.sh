@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds the fuzz preset and runs every target for SECONDS (default 60), all
+# at once on the machine's cores. A finding (crash, sanitizer report, timeout
+# over 1 s, out of memory) is saved under fuzz/out/<target>/ and makes the
+# script fail. With SECONDS = 0 every target only replays its corpus.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-60}
+
+cmake --preset fuzz >/dev/null || exit 1
+cmake --build --preset fuzz -j "$(nproc)" --target tintscope_fuzz || exit 1
+
+targets=$(ls fuzz/corpus)
+mkdir -p fuzz/out
+run_one() {
+    local t=$1 seconds=$2
+    local work=fuzz/out/$t
+    mkdir -p "$work/corpus"
+    local args=(-timeout=1 -rss_limit_mb=2048 -artifact_prefix="$work/" -print_final_stats=1)
+    if [ "$seconds" -eq 0 ]; then
+        args+=(-runs=0)
+    else
+        args+=(-max_total_time="$seconds")
+    fi
+    if FUZZ_TARGET=$t build-fuzz/fuzz/tintscope_fuzz "${args[@]}" "$work/corpus" "fuzz/corpus/$t" \
+        > "$work/log.txt" 2>&1; then
+        echo "ok       $t ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$work/log.txt" | grep -o '[0-9]*$') runs)"
+    else
+        echo "FINDING  $t: see $work/log.txt"; tail -20 "$work/log.txt"; return 1
+    fi
+}
+export -f run_one
+printf '%s\n' $targets | xargs -P "$(nproc)" -I{} bash -c "run_one {} $seconds"

@@ -1,0 +1,158 @@
+// The common part of FILT_DCTDecode and FILT_DCTEncode: the DCTDecode /
+// DCTEncode parameter set as PDF gives it (Colors, Columns, Rows, sampling
+// factors, quantisation tables of 64 values in zigzag order scaled by
+// QFactor, Huffman tables of 16 counts and 256 symbols, ColorTransform), its
+// conversion to and from libjpeg's tables, and the libjpeg error manager.
+//
+// libjpeg errors never unwind through libjpeg: error_exit formats the text
+// and longjmps back to JpegGuard, which returns false; the filter then logs
+// the text at level 2, destroys the libjpeg object and throws
+// GLIB_Exception with its code (1130007 decoding, 1130008 encoding) from
+// plain C++ frames. Warnings are logged at level 4 (the first of each libjpeg
+// object only) and counted.
+//
+// Setters throw the filter's exception for values outside their ranges;
+// calling the per-component setters before SetColors is a programming error
+// (assertion).
+#pragma once
+
+#include "FILT/FILT_Filter.h"
+
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include <jpeglib.h>
+
+class FILT_DCTBase : public FILT_Filter {
+public:
+    static constexpr int32_t MaxColors = 4;
+    static constexpr int32_t MaxQuantTables = 4;
+    static constexpr int32_t MaxHuffTables = 4;
+    static constexpr int32_t QuantTableSize = 64;
+    static constexpr int32_t HuffTableCounts = 16;
+    static constexpr int32_t HuffTableSize = 272;  // 16 counts, 256 symbols
+    static constexpr int32_t MaxDimension = JPEG_MAX_DIMENSION;
+    static constexpr int32_t MaxSamples = MAX_SAMP_FACTOR;
+    static constexpr float MaxQFactor = 1e6f;
+    // Largest value a scaled quantisation entry is given to libjpeg as.
+    static constexpr double MaxQuantValue = 65535.0;
+    static constexpr size_t MessageSize = JMSG_LENGTH_MAX;
+
+    // Per-component parameters; -1 means "not set": libjpeg's choice is used
+    // and written back by the encoder.
+    struct Component {
+        int32_t hSamples = 1;
+        int32_t vSamples = 1;
+        int32_t quantTable = -1;
+        int32_t acHuffTable = -1;
+        int32_t dcHuffTable = -1;
+    };
+
+    ~FILT_DCTBase() override;
+
+    // 1 to MaxColors.
+    void SetColors(int32_t n);
+    // 1 to MaxDimension.
+    void SetColumns(int32_t n);
+    void SetRows(int32_t n);
+    // 0 or 1.
+    void SetColorTransform(int32_t n);
+    // 0 to MaxQFactor.
+    void SetQFactor(float q);
+    // After SetColors: one value (1 to MaxSamples) per colour; the vector
+    // must hold at least Colors() values.
+    void SetHSamples(const std::vector<int32_t>& values);
+    void SetVSamples(const std::vector<int32_t>& values);
+    // index 0 to 3; 64 values in zigzag order.
+    void SetQuantTable(int32_t index, const float* values);
+    // index 0 to 3; HuffTableSize bytes.
+    void SetDCHuffTable(int32_t index, const uint8_t* table);
+    void SetACHuffTable(int32_t index, const uint8_t* table);
+    // After SetColors: per colour the index of a table that was set.
+    void SetQuantTableMap(const std::vector<int32_t>& map);
+    void SetDCHuffTableMap(const std::vector<int32_t>& map);
+    void SetACHuffTableMap(const std::vector<int32_t>& map);
+    // After SetColors: loads preset 0 to 5 (tables, maps, sampling, colour
+    // transform, QFactor 1); any other level is logged at level 2.
+    void SetQuality(int32_t level);
+
+    int32_t Colors() const { return m_numColors; }
+    int32_t Columns() const { return m_columns; }
+    int32_t Rows() const { return m_rows; }
+    int32_t ColorTransform() const { return m_colorTransform; }
+    float QFactor() const { return m_qFactor; }
+    const Component& ComponentParams(int32_t i) const { return m_component[i]; }
+    const float* QuantTable(int32_t index) const { return m_quantTable[index]; }
+    const uint8_t* DCHuffTable(int32_t index) const { return m_dcHuffTable[index]; }
+    const uint8_t* ACHuffTable(int32_t index) const { return m_acHuffTable[index]; }
+    bool QuantTableSet(int32_t index) const { return m_quantTableSet[index]; }
+
+    // Natural (row-major) index of zigzag position k.
+    static int32_t ZigzagToNatural(int32_t k);
+
+protected:
+    // errorCode: the code of every exception this filter throws.
+    explicit FILT_DCTBase(uint32_t errorCode);
+
+    // Installs the error manager into a libjpeg object and records this
+    // filter as its client data.
+    void InitErrorMgr(j_common_ptr jpeg);
+    // Runs call, which calls libjpeg; false when libjpeg raised an error.
+    // call and every frame between here and libjpeg's error_exit must hold
+    // only trivially destructible objects, since the error longjmps here.
+    template <class Call>
+    bool JpegGuard(Call&& call) {
+        if (setjmp(m_jump))
+            return false;
+        call();
+        return true;
+    }
+    // After JpegGuard returned false: logs libjpeg's message at level 2,
+    // destroys jpeg and throws the filter's exception.
+    [[noreturn]] void RaiseJpegError(j_common_ptr jpeg);
+
+    // Table i times QFactor, rounded, into a natural-order libjpeg array.
+    void QuantTableToJpeg(int32_t index, unsigned int* jpegQuantTable) const;
+    // A libjpeg table (or null: zeros) divided by QFactor into table i.
+    void QuantTableFromJpeg(int32_t index, const JQUANT_TBL* jpegQuantTable);
+    static void HuffTableToJpeg(const uint8_t* table, JHUFF_TBL* jpegHuffTable);
+    static void HuffTableFromJpeg(uint8_t* table, const JHUFF_TBL* jpegHuffTable);
+
+    uint8_t (&ACHuffTables())[MaxHuffTables][HuffTableSize] { return m_acHuffTable; }
+    uint8_t (&DCHuffTables())[MaxHuffTables][HuffTableSize] { return m_dcHuffTable; }
+    Component* Components() { return m_component; }
+    bool AnyHuffTableSet() const { return m_anyHuffTableSet; }
+    bool AnyQuantTableSet() const { return m_anyQuantTableSet; }
+    bool ACHuffTableSet(int32_t i) const { return m_acHuffTableSet[i]; }
+    bool DCHuffTableSet(int32_t i) const { return m_dcHuffTableSet[i]; }
+
+private:
+    static void ErrorExit(j_common_ptr jpeg);
+    static void EmitMessage(j_common_ptr jpeg, int level);
+    static void OutputMessage(j_common_ptr jpeg);
+    void CheckIndex(int32_t index, int32_t limit, const char* what) const;
+    void SetMap(const std::vector<int32_t>& map, const bool* tableSet, int32_t Component::*field,
+                const char* what);
+    void SetSamples(const std::vector<int32_t>& values, int32_t Component::*field, const char* what);
+
+    uint32_t m_errorCode;
+    int32_t m_numColors = -1;
+    int32_t m_columns = -1;
+    int32_t m_rows = -1;
+    float m_qFactor = 1.0f;
+    Component m_component[MaxColors];
+    float m_quantTable[MaxQuantTables][QuantTableSize] = {};
+    uint8_t m_acHuffTable[MaxHuffTables][HuffTableSize] = {};
+    uint8_t m_dcHuffTable[MaxHuffTables][HuffTableSize] = {};
+    int32_t m_colorTransform = -1;
+    bool m_anyHuffTableSet = false;
+    bool m_anyQuantTableSet = false;
+    bool m_acHuffTableSet[MaxHuffTables] = {};
+    bool m_dcHuffTableSet[MaxHuffTables] = {};
+    bool m_quantTableSet[MaxQuantTables] = {};
+    jpeg_error_mgr m_errorMgr = {};
+    char m_messageText[MessageSize] = {};
+    std::jmp_buf m_jump;
+};

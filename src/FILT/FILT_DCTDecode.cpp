@@ -1,0 +1,261 @@
+#include "FILT/FILT_DCTDecode.h"
+
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_Log.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// JPEG end-of-image marker.
+constexpr uint8_t MarkerPrefix = 0xFF;
+constexpr uint8_t EndOfImage = 0xD9;
+
+}  // namespace
+
+FILT_DCTDecode::FILT_DCTDecode() : FILT_DCTBase(FILT_DCTDecodeCode) {
+    std::memset(&m_jpeg, 0, sizeof m_jpeg);
+    std::memset(&m_source, 0, sizeof m_source);
+}
+
+FILT_DCTDecode::~FILT_DCTDecode() {
+    if (m_jpegCreated)
+        jpeg_destroy_decompress(&m_jpeg);
+}
+
+void FILT_DCTDecode::Fail(const char* text) {
+    m_state = Error;
+    GLIB_THROW(GLIB_Exception, FILT_DCTDecodeCode, text);
+}
+
+void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
+    const FILT_Size size = std::max(in.Capacity(), MinAccumulation);
+    m_accStore.assign(size, 0);
+    m_acc.SetStorage(m_accStore.data(), size, false);
+    std::memset(&m_jpeg, 0, sizeof m_jpeg);
+    InitErrorMgr(reinterpret_cast<j_common_ptr>(&m_jpeg));
+    if (!JpegGuard([this] { jpeg_create_decompress(&m_jpeg); })) {
+        m_state = Error;
+        RaiseJpegError(reinterpret_cast<j_common_ptr>(&m_jpeg));
+    }
+    m_jpegCreated = true;
+    // Whole-image buffers beyond this fail in libjpeg instead of exhausting memory.
+    m_jpeg.mem->max_memory_to_use = MaxJpegMemory;
+    m_source.init_source = InitSource;
+    m_source.fill_input_buffer = FillInputBuffer;
+    m_source.skip_input_data = SkipInputData;
+    m_source.resync_to_restart = jpeg_resync_to_restart;
+    m_source.term_source = TermSource;
+    m_source.next_input_byte = nullptr;
+    m_source.bytes_in_buffer = 0;
+    m_jpeg.src = &m_source;
+    m_skipRemaining = 0;
+    m_suspended = false;
+    m_stalls = 0;
+    m_state = ReadingHeader;
+}
+
+void FILT_DCTDecode::Grow() {
+    const FILT_Size size = m_acc.Capacity();
+    if (size >= MaxAccumulation)
+        Fail("FILT_DCTDecode: a JPEG marker segment does not fit the decoder's buffer");
+    const FILT_Size bigger = std::min(size * 2, MaxAccumulation);
+    std::vector<uint8_t> store(bigger);
+    const FILT_Size kept = m_acc.DataAvailable();
+    std::memcpy(store.data(), m_acc.GetPtr(), kept);
+    m_accStore.swap(store);
+    m_acc.SetStorage(m_accStore.data(), bigger, false);
+    m_acc.AdvancePutPtr(kept);
+}
+
+void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
+    const int32_t consumed = static_cast<int32_t>(m_acc.GetPtr() - m_acc.BasePtr());
+    if (consumed)
+        m_acc.ShiftData(-consumed);
+    const bool inputEnded = in.IsEOD() && in.DataAvailable() == 0;
+    // libjpeg suspended with the whole buffer before it: one piece (a
+    // marker segment) is larger than the buffer.
+    if ((m_suspended && m_acc.SpaceRemaining() == 0) || (inputEnded && m_acc.SpaceRemaining() < 2))
+        Grow();
+    m_acc.TransferFrom(in);
+    m_source.next_input_byte = m_acc.GetPtr();
+    m_source.bytes_in_buffer = m_acc.DataAvailable();
+    if (m_skipRemaining) {
+        const FILT_Size skip = static_cast<FILT_Size>(std::min<uint64_t>(m_skipRemaining, m_acc.DataAvailable()));
+        if (skip)
+            m_acc.AdvanceGetPtr(skip);
+        m_source.next_input_byte += skip;
+        m_source.bytes_in_buffer -= skip;
+        m_skipRemaining -= skip;
+    }
+    if (in.IsEOD() && in.DataAvailable() == 0) {
+        // Nothing more will come: libjpeg, reading past truncated data, meets
+        // end-of-image markers instead of waiting.
+        m_skipRemaining = 0;
+        uint8_t* p = m_acc.PutPtr();
+        const FILT_Size pairs = m_acc.SpaceRemaining() / 2;
+        for (FILT_Size i = 0; i < pairs; ++i) {
+            p[2 * i] = MarkerPrefix;
+            p[2 * i + 1] = EndOfImage;
+        }
+        m_source.bytes_in_buffer += 2 * pairs;
+    }
+}
+
+void FILT_DCTDecode::Settle(bool suspended) {
+    const FILT_Size used = static_cast<FILT_Size>(m_source.next_input_byte - m_acc.GetPtr());
+    // The end-of-image padding lies beyond the buffer's data.
+    const FILT_Size real = std::min(used, m_acc.DataAvailable());
+    if (real)
+        m_acc.AdvanceGetPtr(real);
+    if (used)
+        m_stalls = 0;
+    m_suspended = suspended;
+}
+
+void FILT_DCTDecode::ApplyColourRules() {
+    if (!m_jpeg.saw_Adobe_marker) {
+        if (ColorTransform() == 1) {
+            if (m_jpeg.num_components == 3)
+                m_jpeg.jpeg_color_space = JCS_YCbCr;
+            else if (m_jpeg.num_components == 4)
+                m_jpeg.jpeg_color_space = JCS_YCCK;
+        } else if (ColorTransform() == 0) {
+            // No transform, whatever libjpeg guesses from a JFIF marker or
+            // from the component identifiers.
+            if (m_jpeg.num_components == 3)
+                m_jpeg.jpeg_color_space = JCS_RGB;
+            else if (m_jpeg.num_components == 4)
+                m_jpeg.jpeg_color_space = JCS_CMYK;
+        }
+    }
+    switch (m_jpeg.jpeg_color_space) {
+    case JCS_YCbCr:
+        m_jpeg.out_color_space = JCS_RGB;
+        break;
+    case JCS_YCCK:
+        m_jpeg.out_color_space = JCS_CMYK;
+        break;
+    default:
+        m_jpeg.out_color_space = m_jpeg.jpeg_color_space;
+        break;
+    }
+    m_jpeg.dct_method = JDCT_ISLOW;
+}
+
+void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
+    if (m_state == Error)
+        GLIB_THROW(GLIB_Exception, FILT_DCTDecodeCode, Name() << ": ProcessBytes called while in the Error state");
+    m_rows.Attach(&out);
+    auto call = [this](auto&& libjpegCall) {
+        if (!JpegGuard(libjpegCall)) {
+            m_state = Error;
+            RaiseJpegError(reinterpret_cast<j_common_ptr>(&m_jpeg));
+        }
+    };
+    // After a suspended call: true when the caller must bring more input.
+    auto waitForInput = [&](const char* stalled) {
+        if (in.DataAvailable() == 0 && !in.IsEOD())
+            return true;
+        if (in.DataAvailable() == 0 && ++m_stalls > MaxStalls)
+            Fail(stalled);
+        return false;
+    };
+    for (;;) {
+        switch (m_state) {
+        case NotStarted:
+            Start(in);
+            break;
+        case ReadingHeader: {
+            Feed(in);
+            int result = JPEG_SUSPENDED;
+            call([&] { result = jpeg_read_header(&m_jpeg, TRUE); });
+            Settle(result == JPEG_SUSPENDED);
+            if (result == JPEG_SUSPENDED) {
+                if (waitForInput("FILT_DCTDecode: JPEG data ended in its header"))
+                    return;
+                break;
+            }
+            ApplyColourRules();
+            m_state = Starting;
+            break;
+        }
+        case Starting: {
+            Feed(in);
+            boolean started = FALSE;
+            call([&] { started = jpeg_start_decompress(&m_jpeg); });
+            Settle(!started);
+            if (!started) {
+                if (waitForInput("FILT_DCTDecode: JPEG data ended before its first scan"))
+                    return;
+                break;
+            }
+            m_rows.SetTupleSize(m_jpeg.output_width * static_cast<FILT_Size>(m_jpeg.output_components));
+            m_rows.Attach(&out);
+            m_state = ReadingRows;
+            break;
+        }
+        case ReadingRows: {
+            Feed(in);
+            bool suspended = false;
+            while (m_jpeg.output_scanline < m_jpeg.output_height && m_rows.TuplesAvailable() > 0) {
+                JSAMPROW row = m_rows.GetPtr();
+                JDIMENSION got = 0;
+                call([&] { got = jpeg_read_scanlines(&m_jpeg, &row, 1); });
+                if (got == 0) {
+                    suspended = true;
+                    break;
+                }
+                m_rows.Commit(1);
+                m_stalls = 0;
+            }
+            if (!suspended && m_jpeg.output_scanline >= m_jpeg.output_height) {
+                boolean done = FALSE;
+                call([&] { done = jpeg_finish_decompress(&m_jpeg); });
+                suspended = !done;
+                if (done)
+                    m_state = Finished;
+            }
+            Settle(suspended);
+            if (m_state == Finished)
+                break;
+            if (!suspended)
+                return;  // the output is full
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "Insufficient data passed to JPEG decoder. Expecting %u lines, decoded: %u",
+                          m_jpeg.output_height, m_jpeg.output_scanline);
+            if (waitForInput(text))
+                return;
+            break;
+        }
+        case Finished:
+            if (m_rows.AllWritten())
+                out.SetEOD();
+            return;
+        default:
+            GLIB_LOG(GLIB_LogFatal, "FILT_DCTDecode: Unknown state: " << m_state);
+            return;
+        }
+    }
+}
+
+void FILT_DCTDecode::InitSource(j_decompress_ptr) {}
+
+void FILT_DCTDecode::TermSource(j_decompress_ptr) {}
+
+// Always suspends: more bytes come with a later ProcessBytes, and a skip
+// still pending then goes on in Feed.
+boolean FILT_DCTDecode::FillInputBuffer(j_decompress_ptr) { return FALSE; }
+
+void FILT_DCTDecode::SkipInputData(j_decompress_ptr jpeg, long count) {
+    if (count < 1)
+        return;
+    FILT_DCTDecode* self = static_cast<FILT_DCTDecode*>(static_cast<FILT_DCTBase*>(jpeg->client_data));
+    const size_t skip = std::min(static_cast<size_t>(count), jpeg->src->bytes_in_buffer);
+    jpeg->src->next_input_byte += skip;
+    jpeg->src->bytes_in_buffer -= skip;
+    self->m_skipRemaining += static_cast<uint64_t>(count) - skip;
+}

@@ -1,0 +1,78 @@
+// DCTDecode: JPEG data to rows of 8-bit samples (Columns x components bytes
+// per row) through libjpeg's decompressor in suspending mode, so that the
+// data may come in pieces of any size and the rows leave through output
+// buffers of any size.
+//
+// Input is copied into an accumulation buffer that holds what libjpeg has
+// not consumed yet; it starts at the input buffer's capacity and grows (up
+// to MaxAccumulation) when libjpeg needs one piece larger than it (a marker
+// segment). A skip that libjpeg asks for beyond the bytes at hand (a long
+// APPn or COM marker) is carried over to later input. At the end of the data
+// the buffer is padded with end-of-image markers, so truncated scan data
+// yields the rows libjpeg makes of it and the filter ends normally; data cut
+// inside the header throws.
+//
+// Colour: ColorTransform 1 without an Adobe marker declares 3 components
+// YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
+// RGB and CMYK (no transform); otherwise libjpeg reads the markers. The
+// output is libjpeg's default for that space (YCbCr to RGB, YCCK to CMYK).
+//
+// Failures throw GLIB_Exception 1130007 (libjpeg's message, or "Insufficient
+// data passed to JPEG decoder. …"); the filter is then in its Error state.
+#pragma once
+
+#include "FILT/FILT_DCTBase.h"
+#include "FILT/FILT_TupleBuffer.h"
+
+#include <vector>
+
+class FILT_DCTDecode : public FILT_DCTBase {
+public:
+    static constexpr FILT_Size MinAccumulation = 4096;
+    static constexpr FILT_Size MaxAccumulation = 1u << 22;
+    // libjpeg's own memory for whole-image buffers (progressive data).
+    static constexpr long MaxJpegMemory = 512L << 20;
+    // Suspended libjpeg calls at the end of the data before giving up.
+    static constexpr int32_t MaxStalls = 64;
+
+    FILT_DCTDecode();
+    ~FILT_DCTDecode() override;
+
+    const char* Name() const override { return "FILT_DCTDecode"; }
+    void ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) override;
+
+private:
+    enum State : int32_t {
+        NotStarted = 0,
+        ReadingHeader = 1,
+        Starting = 2,
+        ReadingRows = 3,
+        Finished = 4,
+        Error = 5,
+    };
+
+    void Start(const FILT_FilterBuffer& in);
+    // Before every libjpeg call: drops what libjpeg consumed, adds input.
+    void Feed(FILT_FilterBuffer& in);
+    // After every libjpeg call.
+    void Settle(bool suspended);
+    void Grow();
+    void ApplyColourRules();
+    [[noreturn]] void Fail(const char* text);
+
+    static void InitSource(j_decompress_ptr jpeg);
+    static boolean FillInputBuffer(j_decompress_ptr jpeg);
+    static void SkipInputData(j_decompress_ptr jpeg, long count);
+    static void TermSource(j_decompress_ptr jpeg);
+
+    int32_t m_state = NotStarted;
+    jpeg_decompress_struct m_jpeg;
+    bool m_jpegCreated = false;
+    jpeg_source_mgr m_source;
+    std::vector<uint8_t> m_accStore;
+    FILT_FilterBuffer m_acc;
+    FILT_TupleBufferW m_rows;
+    uint64_t m_skipRemaining = 0;
+    bool m_suspended = false;
+    int32_t m_stalls = 0;
+};
