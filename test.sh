@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds under AddressSanitizer and UBSan, runs every test.
+# Installs what is missing, builds under AddressSanitizer and UBSan, runs every
+# test; where clang with libFuzzer is present, also builds the fuzz targets
+# and replays their saved inputs.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./tools/deps.sh
@@ -7,5 +9,13 @@ tintscope_install_deps
 
 cmake --preset asan
 cmake --build --preset asan -j "$(nproc)"
-cd build-asan
-ctest --output-on-failure -j "$(nproc)" --timeout 600
+(cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 600)
+
+probe=$(mktemp -d)
+trap 'rm -rf "$probe"' EXIT
+echo 'extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long) { return 0; }' > "$probe/f.cpp"
+if command -v clang++ >/dev/null && clang++ -fsanitize=fuzzer "$probe/f.cpp" -o "$probe/f" 2>/dev/null; then
+    fuzz/run.sh 0
+else
+    echo "test.sh: clang with libFuzzer not found; the fuzz targets are not built."
+fi

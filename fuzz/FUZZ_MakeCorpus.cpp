@@ -3,6 +3,8 @@
 // parameter bytes its target reads first.
 #include "FILT/FILT_ASCII85Encode.h"
 #include "FILT/FILT_ASCIIHexEncode.h"
+#include "FILT/FILT_CCITTFaxEncode.h"
+#include "FILT/FILT_DCTEncode.h"
 #include "FILT/FILT_FlateEncode.h"
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
@@ -78,6 +80,33 @@ int main(int argc, char** argv) {
         delete chain;
         const std::string params = {static_cast<char>(predictor), 3, 8, 0, 10};
         Write("FlatePredictDecode", k, params + c + Encode(FILT_FlateEncode(), predicted));
+    }
+    // Bilevel pages: K = -1, 0 and 2 with EndOfLine, byte alignment and
+    // EndOfBlock in turn; 64 columns, 24 rows of stripes and noise.
+    const int32_t ks[] = {-1, 0, 2};
+    for (int k = 0; k < 3; ++k) {
+        std::string bitmap;
+        for (int row = 0; row < 24; ++row)
+            for (int b = 0; b < 8; ++b)
+                bitmap += static_cast<char>(row % 3 == 0 ? 0xF0 >> (b % 4) : Sample(1, row * 8 + b)[0]);
+        const uint8_t flags = static_cast<uint8_t>((k == 0 ? 1 : 0) | (k == 1 ? 2 : 0) | 4);
+        FILT_CCITTFaxEncode encoder;
+        encoder.SetParams(ks[k], flags & 1, flags & 2, true, false, 24, 64);
+        const std::string params = {static_cast<char>(flags), static_cast<char>(ks[k]), 24, 4, 0};
+        Write("CCITTFaxDecode", k, params + Chunkings[k] + Encode(std::move(encoder), bitmap));
+    }
+    // JPEG images of 1, 3 and 4 colours, 24 x 16 pixels.
+    for (int k = 0; k < 3; ++k) {
+        const int colors = k == 0 ? 1 : k + 2;
+        std::string pixels;
+        for (int i = 0; i < 24 * 16 * colors; ++i)
+            pixels += static_cast<char>((i * 7) ^ (i / 24 * 13));
+        FILT_DCTEncode encoder;
+        encoder.SetColors(colors);
+        encoder.SetColumns(24);
+        encoder.SetRows(16);
+        Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + Chunkings[k] +
+                                  Encode(std::move(encoder), pixels));
     }
     return 0;
 }

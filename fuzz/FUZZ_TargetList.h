@@ -12,3 +12,5 @@ void FUZZ_FlatePredictDecode(const uint8_t* data, size_t size);
 void FUZZ_RunLengthDecode(const uint8_t* data, size_t size);
 void FUZZ_ASCIIHexDecode(const uint8_t* data, size_t size);
 void FUZZ_ASCII85Decode(const uint8_t* data, size_t size);
+void FUZZ_CCITTFaxDecode(const uint8_t* data, size_t size);
+void FUZZ_DCTDecode(const uint8_t* data, size_t size);

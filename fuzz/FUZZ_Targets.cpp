@@ -26,5 +26,7 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"RunLengthDecode", FUZZ_RunLengthDecode},
     {"ASCIIHexDecode", FUZZ_ASCIIHexDecode},
     {"ASCII85Decode", FUZZ_ASCII85Decode},
+    {"CCITTFaxDecode", FUZZ_CCITTFaxDecode},
+    {"DCTDecode", FUZZ_DCTDecode},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];

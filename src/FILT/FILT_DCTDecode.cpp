@@ -95,7 +95,7 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
         // end-of-image markers instead of waiting.
         m_skipRemaining = 0;
         uint8_t* p = m_acc.PutPtr();
-        const FILT_Size pairs = m_acc.SpaceRemaining() / 2;
+        const FILT_Size pairs = std::min(m_acc.SpaceRemaining() / 2, EndPaddingPairs);
         for (FILT_Size i = 0; i < pairs; ++i) {
             p[2 * i] = MarkerPrefix;
             p[2 * i + 1] = EndOfImage;

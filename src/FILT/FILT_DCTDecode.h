@@ -34,6 +34,9 @@ public:
     static constexpr long MaxJpegMemory = 512L << 20;
     // Suspended libjpeg calls at the end of the data before giving up.
     static constexpr int32_t MaxStalls = 64;
+    // End-of-image markers offered past the end of truncated data; libjpeg
+    // stops reading at the first, so a few are plenty and each call stays cheap.
+    static constexpr FILT_Size EndPaddingPairs = 64;
 
     FILT_DCTDecode();
     ~FILT_DCTDecode() override;
