@@ -1,0 +1,211 @@
+#include "GLOB/GLOB_ObjectWriter.h"
+
+#include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_ChunkedCore.h"
+#include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_OperatorParser.h"
+#include "GLOB/GLOB_StringStream.h"
+#include "GLOB/TestBackEnd.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Steps = std::function<void(GLOB_ObjectWriter&)>;
+
+// What the steps write, flushed, through a buffer of size bytes.
+std::string Written(const Steps& steps, uint32_t size = GLOB_ObjectWriter::DefaultBufferSize) {
+    GLOB_ChunkedCore* core = new GLOB_ChunkedCore();
+    GLOB_ObjectWriter writer(GLOB_Stream(core), size);
+    steps(writer);
+    writer.Flush();
+    return core->written;
+}
+
+// Every kind, names and strings of every byte value, some objects indirect.
+GLOB_Object RandomTree(const GLOB_Doc& doc, std::mt19937& rng, int depth) {
+    auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng); };
+    auto bytes = [&](int lowest, int n) {
+        std::string s;
+        while (n-- > 0)
+            s += static_cast<char>(pick(lowest, 255));
+        return s;
+    };
+    const bool indirect = pick(0, 3) == 0;
+    switch (pick(0, depth > 4 ? 5 : 7)) {
+    case 0: return doc.NewNull();
+    case 1: return doc.NewBoolean(pick(0, 1), indirect);
+    case 2: return doc.NewInteger(pick(0, 3) ? pick(INT_MIN, INT_MAX) : pick(0, 1) ? INT_MIN : INT_MAX, indirect);
+    case 3: {  // five decimals within the clamp: what FormatFixed keeps
+        const int64_t k = std::uniform_int_distribution<int64_t>(-999999999999, 999999999999)(rng);
+        return doc.NewReal(static_cast<double>(k) / 1e5, indirect);
+    }
+    case 4: return doc.NewName(GLOB_Name(bytes(1, pick(0, 200)).c_str()), indirect);
+    case 5: {
+        const std::string s = bytes(0, pick(0, 300));
+        return doc.NewString(GLOB_String(s.data(), s.size()), indirect);
+    }
+    case 6: {
+        const GLOB_Object array = doc.NewArray(static_cast<uint32_t>(pick(0, 5)), indirect);
+        for (uint32_t i = 0; i < doc.Impl()->ArrayLength(array); ++i)
+            array.ArrayPut(i, RandomTree(doc, rng, depth + 1));
+        return array;
+    }
+    default: {
+        const GLOB_Object dict = doc.NewDict(0, indirect);
+        for (int i = pick(0, 5); i > 0; --i)
+            dict.DictPut(GLOB_Name(bytes(1, pick(0, 20)).c_str()), RandomTree(doc, rng, depth + 1));
+        return dict;
+    }
+    }
+}
+
+}  // namespace
+
+TEST(GLOB_ObjectWriter, WritesHandCheckedText) {
+    const GLOB_Doc doc = GLOB_ObjectFactory::MemoryDoc();
+    const GLOB_Object xobject = doc.ParseObject("<< /Type /XObject >>");
+    const GLOB_Object unsorted = doc.ParseObject("<< /B 1 /A 2 >>");
+    const GLOB_Array oneTwo = doc.ParseObject("[1 2]").AsArray();
+    const double inf = HUGE_VAL;
+    const struct {
+        Steps steps;
+        std::string text;
+    } cases[] = {
+        {[](GLOB_ObjectWriter& w) { w.WriteInteger(1), w.WriteInteger(0), w.WriteOperator("RG"); }, "1 0 RG\n"},
+        {[](GLOB_ObjectWriter& w) { w.WriteInteger(1), w.WriteNewline(), w.WriteReal(0.5); }, "1\n0.5"},
+        {[](GLOB_ObjectWriter& w) { w.WriteString("a(b\n"), w.WriteString(" \b\t\f\r\\)\x7F\xFF"); },
+         "(a\\(b\\n)(\\040\\b\\t\\f\\r\\\\\\)\\177\\377)"},
+        {[](GLOB_ObjectWriter& w) { w.WriteInteger(1), w.WriteString("s"), w.WriteInteger(2); }, "1(s) 2"},
+        {[](GLOB_ObjectWriter& w) { w.WriteName(GLOB_Name("A B")), w.WriteName(GLOB_Name("x[1]")); },
+         "/A#20B /x#5B1#5D"},
+        {[](GLOB_ObjectWriter& w) { w.WriteName(GLOB_Name()), w.WriteName(GLOB_Name("#%/\x80")); },
+         "/ /#23#25#2F#80"},
+        {[](GLOB_ObjectWriter& w) { w.WriteText("q "), w.WriteInteger(1), w.WriteText("Q"), w.WriteInteger(2); },
+         "q 1Q 2"},
+        {[&](GLOB_ObjectWriter& w) { w.WriteArray(oneTwo), w.WriteInteger(0), w.WriteArray(oneTwo); },
+         "[1 2] 0 [ 1 2]"},
+        {[&](GLOB_ObjectWriter& w) { w.WriteDict(xobject), w.WriteInteger(0), w.WriteObject(xobject); },
+         "<</Type /XObject >> 0 << /Type /XObject >>"},
+        {[&](GLOB_ObjectWriter& w) { w.WriteDict(GLOB_Dict()), w.WriteNewline(), w.WriteArray(GLOB_Array()); },
+         "<< >>\n[]"},
+        {[&](GLOB_ObjectWriter& w) { w.WriteObject(unsorted); }, "<</B 1 /A 2 >>"},
+        {[&](GLOB_ObjectWriter& w) {
+             w.WriteObject(doc.ParseObject("[null true]")), w.WriteObject(doc.NewMark()), w.WriteInteger(INT_MIN);
+         },
+         "[null true] -2147483648"},
+        // Rounding, the clamp, and values that are not finite.
+        {[&](GLOB_ObjectWriter& w) {
+             for (double x : {3.14159265, -2.25, 0.999996, -0.000004, 12345678.5, 1e300, -inf, std::nan("")})
+                 w.WriteReal(x);
+         },
+         "3.14159 -2.25 1 -0 9999999.5 9999999 -9999999 0"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Written(cases[i].steps), cases[i].text);
+    }
+}
+
+// Random trees, and the hardest names and strings: tokens cut by flushes,
+// names of 200 escapes, plain bytes past the lexer's 127, every byte value.
+TEST(GLOB_ObjectWriter, TreesParseBackDeeplyEqual) {
+    const GLOB_Doc doc = GLOB_ObjectFactory::MemoryDoc();
+    std::string all, escapes;
+    for (int c = 0; c < 256; ++c)
+        all += static_cast<char>(c);
+    for (int i = 0; i < 200; ++i)
+        escapes += static_cast<char>(i % 2 ? 0x80 + i % 128 : 1 + i % 32);
+    const std::string closing = std::string(5000, ')') + "\\0009";
+    std::vector<GLOB_Object> trees = {doc.NewName(GLOB_Name(escapes.c_str())), doc.NewName(GLOB_Name(all.c_str() + 1)),
+                                      doc.NewName(GLOB_Name(std::string(200, 'a').c_str())),
+                                      doc.NewString(GLOB_String(all.data(), all.size())), doc.NewString("((("),
+                                      doc.NewString(GLOB_String(closing.data(), closing.size()))};
+    std::mt19937 rng(20240611);
+    while (trees.size() < 600)
+        trees.push_back(RandomTree(doc, rng, 0));
+    for (size_t i = 0; i + 1 < trees.size(); i += 2) {
+        SCOPED_TRACE(i);
+        const std::string text = Written(
+            [&](GLOB_ObjectWriter& w) { w.WriteObject(trees[i]), w.WriteObject(trees[i + 1]), w.WriteOperator("op"); },
+            i % 4 ? GLOB_ObjectWriter::TokenRoom : 777);
+        GLOB_OperatorParser parser(GLOB_Stream(new GLOB_StringStream(text)), doc);
+        ASSERT_TRUE(parser.Parse()) << parser.ErrorMessage();
+        ASSERT_EQ(parser.Operands().Size(), 2u);
+        EXPECT_TRUE(parser.Operands().Operand(1).IsDeepEqual(trees[i])) << text;
+        EXPECT_TRUE(parser.Operands().Top().IsDeepEqual(trees[i + 1])) << text;
+        EXPECT_FALSE(parser.Parse() || !parser.IsEndOfData());
+    }
+}
+
+// Graphs that cannot be written inline throw; the writer stays usable.
+TEST(GLOB_ObjectWriter, RefusesWhatCannotBeWrittenInline) {
+    const GLOB_Doc doc = GLOB_ObjectFactory::MemoryDoc();
+    const GLOB_Object self = doc.NewArray(1, true);  // 1 0 obj [1 0 R]
+    self.ArrayPut(0, self);
+    const std::string deepText = std::string(512, '[') + std::string(512, ']');
+    const GLOB_Object tooDeep = doc.NewArray(1);
+    tooDeep.ArrayPut(0, doc.ParseObject(deepText.c_str()));
+    GLOB_Object doubling = doc.NewInteger(1, true);  // 2^25 leaves by reference
+    for (int i = 0; i < 25; ++i) {
+        const GLOB_Object pair = doc.NewArray(2, true);
+        pair.ArrayPut(0, doubling), pair.ArrayPut(1, doubling);
+        doubling = pair;
+    }
+    GLOB_Doc other = TestBackEnd::Make();
+    other.Create("%PDF-1.3", 0);
+    const GLOB_Object font = other.NewDict(0);
+    other.Impl()->DictPut(font, GLOB_Name("FontFile"), TestBackEnd::NewStream(other, "data"));
+    const struct {
+        GLOB_Object obj;
+        uint32_t code;
+        const char* message;
+    } cases[] = {
+        {self, GLOB_NestingCode, "nested deeper than 512"},
+        {tooDeep, GLOB_NestingCode, "nested deeper than 512"},
+        {doubling, GLOB_NestingCode, "objects in one write"},
+        {font, GLOB_TypeMismatchCode, "Unable to write objects of type Stream"},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        SCOPED_TRACE(i);
+        GLOB_ObjectWriter writer(GLOB_Stream(new GLOB_ChunkedCore()));
+        try {
+            writer.WriteObject(cases[i].obj);
+            ADD_FAILURE() << "no exception";
+        } catch (const GLIB_Exception& e) {
+            EXPECT_EQ(e.Code(), cases[i].code);
+            EXPECT_NE(std::string(e.What()).find(cases[i].message), std::string::npos) << e.What();
+        }
+        GLOB_ChunkedCore* core = new GLOB_ChunkedCore();
+        writer.SetStream(GLOB_Stream(core));
+        writer.WriteObject(doc.ParseObject(deepText.c_str()));
+        writer.Flush();
+        EXPECT_TRUE(core->written == deepText);
+    }
+    self.ArrayPut(0, doc.NewNull());  // the cycle would never be freed
+}
+
+TEST(GLOB_ObjectWriter, HandsTextToTheStreamOnlyWhenAskedOrFull) {
+    GLOB_ChunkedCore* core = new GLOB_ChunkedCore();
+    const GLOB_Stream stream(core);
+    GLOB_ObjectWriter writer(stream, GLOB_ObjectWriter::TokenRoom);
+    writer.WriteText(std::string(1000, 'x').c_str());
+    writer.SetStream(stream);  // drops what was not flushed
+    writer.WriteRaw("ab");
+    writer.Flush();
+    writer.Flush();
+    EXPECT_EQ(core->written, std::string(2 * GLOB_ObjectWriter::TokenRoom, 'x') + "ab");
+    EXPECT_EQ(core->flushes.size(), 3u);
+    core->storeNothing = true;  // a device that refuses every byte
+    writer.WriteInteger(1);
+    EXPECT_THROW(writer.Flush(), GLIB_Exception);
+}
