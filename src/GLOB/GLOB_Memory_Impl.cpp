@@ -7,8 +7,9 @@
 #include "GLOB/GLOB_Array.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_Filter.h"
 #include "GLOB/GLOB_Stream.h"
-#include "GLOB/GLOB_StreamCore.h"
+#include "GLOB/iGLOB_CosStream.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,6 +57,7 @@ struct GLOB_Memory_Impl::Block {
         GLOB_String* m_string;
         GLOB_Array* m_array;
         GLOB_Dict* m_dict;
+        iGLOB_CosStream* m_stream;
     } m_value;
 };
 
@@ -127,6 +129,9 @@ void GLOB_Memory_Impl::FreeBlock(Block* block, int32_t type) {
         break;
     case GLOB_Object::KindDict:
         delete block->m_value.m_dict;
+        break;
+    case GLOB_Object::KindStream:
+        delete block->m_value.m_stream;
         break;
     default:
         break;
@@ -273,10 +278,35 @@ GLOB_Object GLOB_Memory_Impl::NewDict(uint32_t room, bool indirect) {
     return obj;
 }
 
-GLOB_Object GLOB_Memory_Impl::NewStream(const GLOB_Stream&, int32_t, const GLOB_Object&, const GLOB_Object&,
-                                        int32_t) {
-    GLIB_THROW(GLIB_Exception, GLOB_StreamCore::IOErrorCode,
-               "GLOB_Memory_Impl::NewStream: memory documents do not store stream data");
+GLOB_Object GLOB_Memory_Impl::NewStream(const GLOB_Stream& source, int32_t encoded, const GLOB_Object& attrDict,
+                                        const GLOB_Object& encodeParams, int32_t) {
+    GLIB_ASSERT(attrDict.IsNull() || attrDict.IsDict());
+    const GLOB_Object dict = NewDict(0, false);
+    if (attrDict.IsDict())
+        DictOf(dict) = attrDict.AsDict();
+
+    FILT_Filter* encoder = nullptr;
+    const GLOB_Object filter = DictOf(dict).Get("Filter");
+    if (encoded == 0 && !filter.IsNull()) {
+        // The dictionary's own /DecodeParms describe the same predictor or
+        // fax parameters; encoding without them would store data that its
+        // dictionary cannot decode.
+        const GLOB_Object params = encodeParams.IsNull() ? DictOf(dict).Get("DecodeParms") : encodeParams;
+        encoder = GLOB_Filter::MakeFilterChain(filter, params, GLOB_Filter::Encoding);
+    }
+    const uint32_t chunkSize = std::max(s_copyBufferSize, 1u);
+    uint32_t firstSize = chunkSize;
+    // Encoded data have no known size: /Length may size only unencoded ones.
+    const GLOB_Object length = DictOf(dict).Get("Length");
+    if (encoder == nullptr && length.IsInteger())
+        firstSize = std::max(std::min(static_cast<uint32_t>(length.AsInteger()), chunkSize), 1u);
+
+    const iGLOB_CosStream data = iGLOB_CosStream::Store(source, encoder, firstSize, chunkSize, dict);
+    DictOf(dict).Put("Length", NewInteger(static_cast<int32_t>(data.Size()), false));
+    Block* block;
+    GLOB_Object obj = NewObject(GLOB_Object::KindStream, true, 0, &block);
+    block->m_value.m_stream = GLIB_NEW iGLOB_CosStream(data);
+    return obj;
 }
 
 bool GLOB_Memory_Impl::IsIndirect(const GLOB_Object& obj) { return (RecordOf(obj).m_flags & FlagIndirect) != 0; }
@@ -334,6 +364,8 @@ GLOB_Array& GLOB_Memory_Impl::ArrayOf(const GLOB_Object& obj) {
 
 GLOB_Dict& GLOB_Memory_Impl::DictOf(const GLOB_Object& obj) {
     const Record record = RecordOf(obj);
+    if (record.m_type == GLOB_Object::KindStream)
+        return DictOf(record.GetBlock()->m_value.m_stream->AttrDict());
     if (record.m_type != GLOB_Object::KindDict)
         GLIB_THROW(GLIB_Exception, GLOB_TypeMismatchCode, "Unexpected object type: " << record.m_type);
     return *record.GetBlock()->m_value.m_dict;
@@ -365,23 +397,38 @@ void GLOB_Memory_Impl::ArrayRemove(const GLOB_Object& array, uint32_t index) { A
 
 GLOB_Dict GLOB_Memory_Impl::DictValue(const GLOB_Object& dict) { return DictOf(dict); }
 
-GLOB_Stream GLOB_Memory_Impl::OpenStream(const GLOB_Object& stream, int32_t) {
-    const Record record = RecordOf(stream);
-    GLIB_THROW(GLIB_Exception, GLOB_StreamCore::IOErrorCode,
-               "GLOB_Memory_Impl::OpenStream: memory documents do not store stream data (object type "
-                   << record.m_type << ")");
+const iGLOB_CosStream& GLOB_Memory_Impl::StreamOf(const GLOB_Object& obj) {
+    const Record record = RecordOf(obj);
+    if (record.m_type != GLOB_Object::KindStream)
+        GLIB_THROW(GLIB_Exception, GLOB_TypeMismatchCode, "Unexpected object type: " << record.m_type);
+    return *record.GetBlock()->m_value.m_stream;
 }
 
-GLOB_Object GLOB_Memory_Impl::StreamDict(const GLOB_Object& stream) {
-    GLIB_THROW(GLIB_Exception, GLOB_TypeMismatchCode, "Unexpected object type: " << RecordOf(stream).m_type);
+GLOB_Stream GLOB_Memory_Impl::OpenStream(const GLOB_Object& stream, int32_t openFlags) {
+    // The data are held by the open core, so they stay valid after the
+    // object's last handle goes.
+    const iGLOB_CosStream data = StreamOf(stream);
+    if (openFlags < 0 || openFlags > 2) {
+        GLIB_LOG(GLIB_LogFatal, "Unrecognized Stream Open Flags: " << openFlags);
+        return GLOB_Stream();
+    }
+    const GLOB_Dict dict = DictOf(data.AttrDict());
+    const GLOB_Object file = dict.Get("F");
+    const bool external = !file.IsNull();
+    GLOB_Stream opened = external ? iGLOB_CosStream::OpenExternal(file) : data.Open();
+    if (openFlags == 2) {
+        const GLOB_Object filter = dict.Get(external ? "FFilter" : "Filter");
+        if (!filter.IsNull())
+            opened.SetFilter(
+                GLOB_Filter::MakeFilterChain(filter, dict.Get(external ? "FDecodeParms" : "DecodeParms"),
+                                             GLOB_Filter::Decoding));
+    }
+    return opened;
 }
 
-uint32_t GLOB_Memory_Impl::StreamLength(const GLOB_Object& stream) {
-    const Record record = RecordOf(stream);
-    GLIB_THROW(GLIB_Exception, GLOB_StreamCore::IOErrorCode,
-               "GLOB_Memory_Impl::StreamLength: memory documents do not store stream data (object type "
-                   << record.m_type << ")");
-}
+GLOB_Object GLOB_Memory_Impl::StreamDict(const GLOB_Object& stream) { return StreamOf(stream).AttrDict(); }
+
+uint32_t GLOB_Memory_Impl::StreamLength(const GLOB_Object& stream) { return StreamOf(stream).Size(); }
 
 uint32_t GLOB_Memory_Impl::StreamPos(const GLOB_Object&) { return 0; }
 

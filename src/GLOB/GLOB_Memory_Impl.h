@@ -12,6 +12,9 @@
 // handle; indirect objects are numbered from 2 (catalog 2, Info 3) and
 // numbers are never reused.
 //
+// Stream data are encoded once on the way in and kept in memory, or in a
+// temporary file when they outgrow the copy buffer; see NewStream.
+//
 // Uses this back-end does not support: Open, Save and SaveAs are fatal logs
 // (programming errors). Reading a value of the wrong kind and dictionary or
 // array operations on an object of another kind throw GLIB_Exception 1151006,
@@ -23,6 +26,7 @@
 #include <cstdint>
 
 class GLOB_Doc;
+class iGLOB_CosStream;
 
 class GLOB_Memory_Impl : public GLOB_Impl {
 public:
@@ -31,7 +35,9 @@ public:
     // A document over a new back-end; not open until Create.
     static GLOB_Doc Make();
 
-    // Size of the buffer that stream data are stored through.
+    // Size of the buffer that stream data are stored through: data that fit
+    // stay in memory, longer data spill to a temporary file in chunks of it.
+    // A size of 0 is taken as 1.
     static uint32_t CopyBufferSize();
     static void SetCopyBufferSize(uint32_t size);
 
@@ -64,8 +70,16 @@ public:
     GLOB_Object NewString(const GLOB_String& value, bool indirect) override;
     GLOB_Object NewArray(uint32_t count, bool indirect) override;
     GLOB_Object NewDict(uint32_t room, bool indirect) override;
-    // Stream data are not stored by this back-end yet: throws GLIB_Exception
-    // 1151011.
+    // A new indirect Stream of the bytes read from source to its end.
+    // encoded 0: they are encoded through the chain that attrDict's /Filter
+    // names (GLOB_Filter), with encodeParams, or attrDict's /DecodeParms when
+    // encodeParams is Null; encoded 1: stored as they come. attrDict is Null
+    // (an empty dictionary) or a Dict (asserted), whose entries the stream's
+    // own direct dictionary takes, with /Length set to the stored byte count;
+    // the caller's object is left unchanged. Without an encoding chain the
+    // first buffer is the smaller of the copy-buffer size and a /Length
+    // Integer. count is not used. Throws the errors of GLOB_Filter, of the
+    // filters and of source, and 1151012 when a temporary file cannot be made.
     GLOB_Object NewStream(const GLOB_Stream& source, int32_t encoded, const GLOB_Object& attrDict,
                           const GLOB_Object& encodeParams, int32_t count) override;
 
@@ -90,8 +104,11 @@ public:
     void ArrayRemove(const GLOB_Object& array, uint32_t index) override;
     GLOB_Dict DictValue(const GLOB_Object& dict) override;
 
-    // Not stored yet (see NewStream): OpenStream and StreamLength throw
-    // GLIB_Exception 1151011.
+    // The stored bytes (openFlags 0 and 1), or them decoded through the chain
+    // of /Filter and /DecodeParms (2); other flags are a fatal log. A
+    // dictionary with /F reads that external file instead, decoded through
+    // /FFilter and /FDecodeParms for 2. Throws 1151011 for a file that cannot
+    // be opened, and the errors of GLOB_Filter.
     GLOB_Stream OpenStream(const GLOB_Object& stream, int32_t openFlags) override;
     GLOB_Object StreamDict(const GLOB_Object& stream) override;
     uint32_t StreamLength(const GLOB_Object& stream) override;
@@ -119,6 +136,7 @@ private:
     // The dictionary of a Dict, or of a Stream's attribute dictionary.
     GLOB_Dict& DictOf(const GLOB_Object& obj);
     GLOB_Array& ArrayOf(const GLOB_Object& obj);
+    const iGLOB_CosStream& StreamOf(const GLOB_Object& obj);
     static void FreeBlock(Block* block, int32_t type);
 
     uint32_t m_nextObjectNumber = 1;
