@@ -108,5 +108,33 @@ int main(int argc, char** argv) {
         Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + Chunkings[k] +
                                   Encode(std::move(encoder), pixels));
     }
+    // Stream dictionaries with data for them: the factory decodes encoded
+    // data; the memory back-end encodes raw data (flag 0) and reads it back.
+    struct StreamSeed {
+        const char* dict;
+        std::string encoded;
+    };
+    const std::string raw = Sample(500, 99);
+    FILT_Filter* predict = new FILT_PredictEncode(12, 1, 8, 5);
+    const std::string predicted = RunFilter(*predict, raw, {{0}, {0}});
+    delete predict;
+    const StreamSeed streams[] = {
+        {"<< /Filter /FlateDecode >>", Encode(FILT_FlateEncode(), raw)},
+        {"<< /Filter [/ASCII85Decode /FlateDecode] /DecodeParms [null << /Predictor 12 /Columns 5 >>] >>",
+         Encode(FILT_ASCII85Encode(), Encode(FILT_FlateEncode(), predicted))},
+        {"<< /Filter [/ASCIIHexDecode /RunLengthDecode] >>",
+         Encode(FILT_ASCIIHexEncode(), Encode(FILT_RunLengthEncode(), raw))},
+        {"<< /Filter /CCITTFaxDecode /DecodeParms << /K -1 /Columns 64 /Rows 24 >> >>", ""},
+        {"<< /Filter /DCTDecode /DecodeParms << /Colors 1 /Columns 24 /Rows 16 >> >>", ""},
+    };
+    int n = 0;
+    for (const StreamSeed& seed : streams) {
+        const std::string dict = seed.dict;
+        const std::string head = std::string(1, static_cast<char>(dict.size())) + dict;
+        if (!seed.encoded.empty())
+            Write("FilterChain", n, head + "\x01" + Chunkings[n % 3] + seed.encoded);
+        Write("MemoryStream", n, head + std::string("\0\2\0", 3) + Chunkings[n % 3].substr(0, 3) + raw);
+        ++n;
+    }
     return 0;
 }

@@ -14,3 +14,5 @@ void FUZZ_ASCIIHexDecode(const uint8_t* data, size_t size);
 void FUZZ_ASCII85Decode(const uint8_t* data, size_t size);
 void FUZZ_CCITTFaxDecode(const uint8_t* data, size_t size);
 void FUZZ_DCTDecode(const uint8_t* data, size_t size);
+void FUZZ_FilterChain(const uint8_t* data, size_t size);
+void FUZZ_MemoryStream(const uint8_t* data, size_t size);

@@ -28,5 +28,7 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"ASCII85Decode", FUZZ_ASCII85Decode},
     {"CCITTFaxDecode", FUZZ_CCITTFaxDecode},
     {"DCTDecode", FUZZ_DCTDecode},
+    {"FilterChain", FUZZ_FilterChain},
+    {"MemoryStream", FUZZ_MemoryStream},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];
