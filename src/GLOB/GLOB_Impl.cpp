@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_ObjectFactory.h"
 #include "GLOB/GLOB_Stream.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <tuple>
@@ -156,11 +157,30 @@ void GLOB_Impl::Release(GLOB_Impl** pImpl) {
     GLIB_ASSERT(pImpl != NULL);
     if (pImpl == nullptr || *pImpl == nullptr)
         return;
-    GLIB_ASSERT_CMP((*pImpl)->RefCount(), >, 0u);
-    if ((*pImpl)->m_refCount > 0 && --(*pImpl)->m_refCount == 0) {
-        delete *pImpl;
+    GLOB_Impl* impl = *pImpl;
+    GLIB_ASSERT_CMP(impl->RefCount(), >, 0u);
+    if (impl->m_refCount == 0)
+        return;
+    --impl->m_refCount;
+    // Its own handles let go of it while it is being deleted.
+    if (impl->m_deleting)
+        return;
+    GLIB_ASSERT_CMP(impl->m_refCount, >=, impl->m_selfHeldCount);
+    if (impl->m_refCount <= impl->m_selfHeldCount) {
+        impl->m_deleting = true;
+        delete impl;
         *pImpl = nullptr;
     }
+}
+
+void GLOB_Impl::AddSelfHeld(uint32_t count) {
+    m_selfHeldCount += count;
+    GLIB_ASSERT_CMP(m_selfHeldCount, <=, m_refCount);
+}
+
+void GLOB_Impl::DropSelfHeld(uint32_t count) {
+    GLIB_ASSERT_CMP(m_selfHeldCount, >=, count);
+    m_selfHeldCount -= std::min(count, m_selfHeldCount);
 }
 
 bool GLOB_Impl::IsHeader(const char* text) {

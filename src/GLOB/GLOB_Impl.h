@@ -5,6 +5,10 @@
 // Lifetime: made by its maker with count 0; every GLOB_Doc and GLOB_Object
 // that points here holds one count; Release deletes the back-end when the
 // count returns to 0, so it outlives its documents while objects are held.
+// A back-end that stores handles of its own objects inside its objects (a
+// catalog holding a dictionary that refers back to it) says how many counts
+// those hold (SelfHeldCount); Release deletes it as soon as the count falls
+// to that number, since then nothing outside can reach any of its objects.
 //
 // Objects: a back-end hands out GLOB_Objects made of three words of its own
 // and a pointer to itself. Every operation that takes an object takes one of
@@ -148,9 +152,14 @@ public:
     // Counting, shared by documents and objects.
     uint32_t RefCount() const { return m_refCount; }
     void AddRef() { ++m_refCount; }
+    // The counts that handles stored inside this back-end's own objects hold;
+    // never above RefCount. 0 for a back-end that stores none.
+    uint32_t SelfHeldCount() const { return m_selfHeldCount; }
     // The shared release step: asserts pImpl != NULL; when *pImpl is set,
-    // asserts its count is above 0, counts down and at 0 deletes it and sets
-    // *pImpl to null.
+    // asserts its count is above 0 and counts down; when the count is then
+    // SelfHeldCount (0 included), deletes the back-end and sets *pImpl to
+    // null. The back-end's destructor frees what it holds; the counts its
+    // own handles give back meanwhile do not delete it again.
     static void Release(GLOB_Impl** pImpl);
 
     bool HasFileName() const { return m_hasFileName; }
@@ -176,6 +185,13 @@ protected:
     void SetOpen(bool open) { m_isOpen = open; }
     void SetDocFlag1(bool flag) { m_docFlag1 = flag; }
     void SetDocFlag2(bool flag) { m_docFlag2 = flag; }
+    // A back-end calls these after storing, and before dropping, handles of
+    // its own objects inside its objects: a count is added only once the
+    // handle holds it, and taken off before the handle lets go of it, so that
+    // Release never finds the count at SelfHeldCount while a handle outside
+    // still holds one.
+    void AddSelfHeld(uint32_t count);
+    void DropSelfHeld(uint32_t count);
 
 private:
     class CopyState;
@@ -185,6 +201,8 @@ private:
     GLOB_Object Local(const GLOB_Object& value);
 
     uint32_t m_refCount = 0;
+    uint32_t m_selfHeldCount = 0;
+    bool m_deleting = false;
     GLOB_FileName m_fileName;
     bool m_hasFileName = false;
     std::string m_header;

@@ -38,6 +38,23 @@ bool NumbersEqual(double a, double b) {
     return d >= -1e-6 && d <= 1e-6;
 }
 
+// Gives value a core of its own when it shares one: any change detaches a
+// shared core, and putting an element back in place changes nothing else. A
+// block's value never shares its core with a GLOB_Array or GLOB_Dict
+// outside, which would keep the block's handles, and so the back-end, alive
+// behind its back.
+void Unshare(GLOB_Array& value) {
+    if (value.Length() > 0)
+        value.Put(0, value.Get(0));
+}
+
+void Unshare(GLOB_Dict& value) {
+    GLOB_Name key;
+    GLOB_Object entry(nullptr, GLOB_Object::Handle{});
+    if (value.Entry(0, &key, &entry))
+        value.Put(key, entry);
+}
+
 [[noreturn]] void WrongKind(const char* expecting, int32_t found) {
     GLIB_THROW(GLIB_Exception, GLOB_TypeMismatchCode,
                "Expecting " << expecting << ", found a " << GLOB_Object::TypeString(found));
@@ -50,6 +67,7 @@ struct GLOB_Memory_Impl::Block {
     uint32_t m_useCount;  // live handles of the object
     uint32_t m_objectNumber;
     uint16_t m_generation;
+    uint16_t m_type;  // the kind, to free the value without a record
     // Boolean, Integer and Real as the bits of a record's value.
     union {
         uint64_t m_bits;
@@ -59,6 +77,9 @@ struct GLOB_Memory_Impl::Block {
         GLOB_Dict* m_dict;
         iGLOB_CosStream* m_stream;
     } m_value;
+    // The back-end's list of live blocks.
+    Block* m_prev;
+    Block* m_next;
 };
 
 // The three handle words: the 64-bit value, then the kind and the flags.
@@ -94,49 +115,104 @@ void GLOB_Memory_Impl::SetCopyBufferSize(uint32_t size) { s_copyBufferSize = siz
 GLOB_Memory_Impl::GLOB_Memory_Impl() {
     // The catalog and the Info dictionary, numbered 2 and 3, held by the
     // back-end for its whole life.
-    Block* blocks[2] = {nullptr, nullptr};
     try {
-        for (Block*& block : blocks) {
-            block = GLIB_NEW Block{1, NextObjectNumber(), 0, {}};
-            block->m_value.m_dict = GLIB_NEW GLOB_Dict(0);
-        }
+        m_catalog = NewBlock(GLOB_Object::KindDict, NextObjectNumber(), 1);
+        m_catalog->m_value.m_dict = GLIB_NEW GLOB_Dict(0);
+        m_info = NewBlock(GLOB_Object::KindDict, NextObjectNumber(), 1);
+        m_info->m_value.m_dict = GLIB_NEW GLOB_Dict(0);
     } catch (...) {
-        for (Block* block : blocks)
-            if (block)
-                FreeBlock(block, GLOB_Object::KindDict);
+        FreeAllBlocks();
         throw;
     }
-    m_catalog = blocks[0];
-    m_info = blocks[1];
 }
 
-GLOB_Memory_Impl::~GLOB_Memory_Impl() {
-    for (Block* block : {m_catalog, m_info})
-        if (--block->m_useCount == 0)
-            FreeBlock(block, GLOB_Object::KindDict);
+// Reached when no handle outside names any block (Release): whatever is
+// left, the catalog, the Info dictionary and whatever they or a cycle of
+// objects still hold, goes now.
+GLOB_Memory_Impl::~GLOB_Memory_Impl() { FreeAllBlocks(); }
+
+GLOB_Memory_Impl::Block* GLOB_Memory_Impl::NewBlock(int32_t type, uint32_t objectNumber, uint32_t useCount) {
+    Block* block = GLIB_NEW Block{useCount, objectNumber, 0, static_cast<uint16_t>(type), {}, nullptr, m_blocks};
+    if (m_blocks)
+        m_blocks->m_prev = block;
+    m_blocks = block;
+    return block;
 }
 
-void GLOB_Memory_Impl::FreeBlock(Block* block, int32_t type) {
-    switch (type) {
-    case GLOB_Object::KindName:
-        delete block->m_value.m_name;
-        break;
-    case GLOB_Object::KindString:
-        delete block->m_value.m_string;
-        break;
+uint32_t GLOB_Memory_Impl::OwnHandlesIn(const Block& block) const {
+    uint32_t count = 0;
+    switch (block.m_type) {
     case GLOB_Object::KindArray:
-        delete block->m_value.m_array;
+        if (const GLOB_Array* array = block.m_value.m_array)
+            for (uint32_t i = 0; i < array->Length(); ++i)
+                count += Own(array->Get(i));
         break;
     case GLOB_Object::KindDict:
-        delete block->m_value.m_dict;
+        if (const GLOB_Dict* dict = block.m_value.m_dict) {
+            GLOB_Object value(nullptr, GLOB_Object::Handle{});
+            for (uint32_t i = 0; dict->Entry(i, nullptr, &value); ++i)
+                count += Own(value);
+        }
         break;
     case GLOB_Object::KindStream:
-        delete block->m_value.m_stream;
+        if (const iGLOB_CosStream* stream = block.m_value.m_stream)
+            count = Own(stream->AttrDict());
         break;
     default:
         break;
     }
+    return count;
+}
+
+void GLOB_Memory_Impl::FreeBlock(Block* block) {
+    (block->m_prev ? block->m_prev->m_next : m_blocks) = block->m_next;
+    if (block->m_next)
+        block->m_next->m_prev = block->m_prev;
+    // Taken off before the handles inside let go: until they have, they
+    // count as held from outside, so freeing them cannot delete the back-end.
+    DropSelfHeld(OwnHandlesIn(*block));
+    FreeValue(*block);
     delete block;
+}
+
+void GLOB_Memory_Impl::FreeValue(Block& block) {
+    switch (block.m_type) {
+    case GLOB_Object::KindName:
+        delete block.m_value.m_name;
+        break;
+    case GLOB_Object::KindString:
+        delete block.m_value.m_string;
+        break;
+    case GLOB_Object::KindArray:
+        delete block.m_value.m_array;
+        break;
+    case GLOB_Object::KindDict:
+        delete block.m_value.m_dict;
+        break;
+    case GLOB_Object::KindStream:
+        // Open cores may keep the data: the dictionary goes with the block.
+        if (block.m_value.m_stream)
+            block.m_value.m_stream->DropAttrDict();
+        delete block.m_value.m_stream;
+        break;
+    default:
+        break;
+    }
+    block.m_value.m_bits = 0;
+}
+
+void GLOB_Memory_Impl::FreeAllBlocks() {
+    // The handles inside the values let go of blocks that go here anyway:
+    // ReleaseObject leaves them alone from now on.
+    m_freeingAll = true;
+    DropSelfHeld(SelfHeldCount());
+    while (Block* block = m_blocks) {
+        m_blocks = block->m_next;
+        FreeValue(*block);
+        delete block;
+    }
+    m_catalog = nullptr;
+    m_info = nullptr;
 }
 
 void GLOB_Memory_Impl::AddRefObject(const GLOB_Object& obj) {
@@ -147,12 +223,12 @@ void GLOB_Memory_Impl::AddRefObject(const GLOB_Object& obj) {
 
 void GLOB_Memory_Impl::ReleaseObject(const GLOB_Object& obj) {
     const Record record = RecordOf(obj);
-    if (!(record.m_flags & FlagBlock))
+    if (!(record.m_flags & FlagBlock) || m_freeingAll)
         return;
     Block* block = record.GetBlock();
     GLIB_ASSERT_CMP(block->m_useCount, >, 0u);
     if (--block->m_useCount == 0)
-        FreeBlock(block, record.m_type);
+        FreeBlock(block);
 }
 
 void GLOB_Memory_Impl::Close() { SetOpen(false); }
@@ -213,7 +289,7 @@ GLOB_Object GLOB_Memory_Impl::NewObject(int32_t type, bool indirect, uint64_t bi
                         type == GLOB_Object::KindMark;
     if (indirect || !scalar) {
         const uint32_t number = indirect ? NextObjectNumber() : 0;
-        Block* made = GLIB_NEW Block{0, number, 0, {}};
+        Block* made = NewBlock(type, number, 0);
         made->m_value.m_bits = bits;
         record.m_flags = static_cast<uint16_t>(FlagBlock | (indirect ? FlagIndirect : 0));
         record.m_value = reinterpret_cast<uintptr_t>(made);
@@ -268,6 +344,10 @@ GLOB_Object GLOB_Memory_Impl::NewArray(uint32_t count, bool indirect) {
     Block* block;
     GLOB_Object obj = NewObject(GLOB_Object::KindArray, indirect, 0, &block);
     block->m_value.m_array = GLIB_NEW GLOB_Array(count);
+    // The Null elements belong to the process-wide memory document, which
+    // may be this one.
+    if (count > 0)
+        AddSelfHeld(count * Own(block->m_value.m_array->Get(0)));
     return obj;
 }
 
@@ -282,8 +362,12 @@ GLOB_Object GLOB_Memory_Impl::NewStream(const GLOB_Stream& source, int32_t encod
                                         const GLOB_Object& encodeParams, int32_t) {
     GLIB_ASSERT(attrDict.IsNull() || attrDict.IsDict());
     const GLOB_Object dict = NewDict(0, false);
-    if (attrDict.IsDict())
-        DictOf(dict) = attrDict.AsDict();
+    if (attrDict.IsDict()) {
+        GLOB_Dict& entries = DictOf(dict);
+        entries = attrDict.AsDict();
+        Unshare(entries);
+        AddSelfHeld(OwnHandlesIn(*RecordOf(dict).GetBlock()));
+    }
 
     FILT_Filter* encoder = nullptr;
     const GLOB_Object filter = DictOf(dict).Get("Filter");
@@ -302,10 +386,11 @@ GLOB_Object GLOB_Memory_Impl::NewStream(const GLOB_Stream& source, int32_t encod
         firstSize = std::max(std::min(static_cast<uint32_t>(length.AsInteger()), chunkSize), 1u);
 
     const iGLOB_CosStream data = iGLOB_CosStream::Store(source, encoder, firstSize, chunkSize, dict);
-    DictOf(dict).Put("Length", NewInteger(static_cast<int32_t>(data.Size()), false));
+    DictPut(dict, GLOB_Name("Length"), NewInteger(static_cast<int32_t>(data.Size()), false));
     Block* block;
     GLOB_Object obj = NewObject(GLOB_Object::KindStream, true, 0, &block);
     block->m_value.m_stream = GLIB_NEW iGLOB_CosStream(data);
+    AddSelfHeld(Own(data.AttrDict()));
     return obj;
 }
 
@@ -371,31 +456,66 @@ GLOB_Dict& GLOB_Memory_Impl::DictOf(const GLOB_Object& obj) {
     return *record.GetBlock()->m_value.m_dict;
 }
 
-GLOB_Array GLOB_Memory_Impl::ArrayValue(const GLOB_Object& obj) { return ArrayOf(obj); }
+GLOB_Array GLOB_Memory_Impl::ArrayValue(const GLOB_Object& obj) {
+    GLOB_Array copy = ArrayOf(obj);
+    Unshare(copy);
+    return copy;
+}
 
 GLOB_Object GLOB_Memory_Impl::DictGet(const GLOB_Object& dict, const GLOB_Name& key) { return DictOf(dict).Get(key); }
 
 GLOB_Object GLOB_Memory_Impl::ArrayGet(const GLOB_Object& array, uint32_t index) { return ArrayOf(array).Get(index); }
 
 void GLOB_Memory_Impl::ArrayInsert(const GLOB_Object& array, uint32_t index, const GLOB_Object& value) {
+    const uint32_t added = Own(value);
     ArrayOf(array).Insert(index, value);
+    AddSelfHeld(added);
 }
 
 uint32_t GLOB_Memory_Impl::ArrayLength(const GLOB_Object& array) { return ArrayOf(array).Length(); }
 
 void GLOB_Memory_Impl::DictPut(const GLOB_Object& dict, const GLOB_Name& key, const GLOB_Object& value) {
-    DictOf(dict).Put(key, value);
+    GLOB_Dict& entries = DictOf(dict);
+    const uint32_t added = Own(value);
+    if (entries.Known(key))
+        DropSelfHeld(Own(entries.Get(key)));
+    entries.Put(key, value);
+    AddSelfHeld(added);
 }
 
 void GLOB_Memory_Impl::ArrayPut(const GLOB_Object& array, uint32_t index, const GLOB_Object& value) {
-    ArrayOf(array).Put(index, value);
+    GLOB_Array& elements = ArrayOf(array);
+    const uint32_t length = elements.Length();
+    const uint32_t added = Own(value);
+    if (index < length)
+        DropSelfHeld(Own(elements.Get(index)));
+    elements.Put(index, value);
+    AddSelfHeld(added);
+    // Past the end the gap is filled with Nulls of the process-wide memory
+    // document, which may be this one.
+    if (index > length)
+        AddSelfHeld((index - length) * Own(elements.Get(length)));
 }
 
-void GLOB_Memory_Impl::DictRemove(const GLOB_Object& dict, const GLOB_Name& key) { DictOf(dict).Remove(key); }
+void GLOB_Memory_Impl::DictRemove(const GLOB_Object& dict, const GLOB_Name& key) {
+    GLOB_Dict& entries = DictOf(dict);
+    if (entries.Known(key))
+        DropSelfHeld(Own(entries.Get(key)));
+    entries.Remove(key);
+}
 
-void GLOB_Memory_Impl::ArrayRemove(const GLOB_Object& array, uint32_t index) { ArrayOf(array).Remove(index); }
+void GLOB_Memory_Impl::ArrayRemove(const GLOB_Object& array, uint32_t index) {
+    GLOB_Array& elements = ArrayOf(array);
+    if (index < elements.Length())
+        DropSelfHeld(Own(elements.Get(index)));
+    elements.Remove(index);
+}
 
-GLOB_Dict GLOB_Memory_Impl::DictValue(const GLOB_Object& dict) { return DictOf(dict); }
+GLOB_Dict GLOB_Memory_Impl::DictValue(const GLOB_Object& dict) {
+    GLOB_Dict copy = DictOf(dict);
+    Unshare(copy);
+    return copy;
+}
 
 const iGLOB_CosStream& GLOB_Memory_Impl::StreamOf(const GLOB_Object& obj) {
     const Record record = RecordOf(obj);

@@ -12,6 +12,13 @@
 // handle; indirect objects are numbered from 2 (catalog 2, Info 3) and
 // numbers are never reused.
 //
+// Lifetime: handles stored in the back-end's own dictionaries, arrays and
+// stream dictionaries hold counts on it like any other (SelfHeldCount says
+// how many). When the last handle outside goes, nothing can reach its
+// objects any more: the back-end is deleted and frees every block it still
+// has, cycles included. Snapshots (DictValue, ArrayValue) get a core of their
+// own, so no block's handles are kept alive by them.
+//
 // Stream data are encoded once on the way in and kept in memory, or in a
 // temporary file when they outgrow the copy buffer; see NewStream.
 //
@@ -90,6 +97,7 @@ public:
     double RealValue(const GLOB_Object& obj) override;
     GLOB_Name NameValue(const GLOB_Object& obj) override;
     GLOB_String StringValue(const GLOB_Object& obj) override;
+    // A copy of the elements, with a core of its own.
     GLOB_Array ArrayValue(const GLOB_Object& obj) override;
 
     GLOB_Object DictGet(const GLOB_Object& dict, const GLOB_Name& key) override;
@@ -102,6 +110,7 @@ public:
     void ArrayPut(const GLOB_Object& array, uint32_t index, const GLOB_Object& value) override;
     void DictRemove(const GLOB_Object& dict, const GLOB_Name& key) override;
     void ArrayRemove(const GLOB_Object& array, uint32_t index) override;
+    // A copy of the entries, with a core of its own.
     GLOB_Dict DictValue(const GLOB_Object& dict) override;
 
     // The stored bytes (openFlags 0 and 1), or them decoded through the chain
@@ -132,14 +141,29 @@ private:
     // A handle of a new object of kind type whose value has the given bits;
     // *block is set to its block when it needs one.
     GLOB_Object NewObject(int32_t type, bool indirect, uint64_t bits, Block** block);
+    // A block with an empty value, in the list of live blocks.
+    Block* NewBlock(int32_t type, uint32_t objectNumber, uint32_t useCount);
     static Record RecordOf(const GLOB_Object& obj);
     // The dictionary of a Dict, or of a Stream's attribute dictionary.
     GLOB_Dict& DictOf(const GLOB_Object& obj);
     GLOB_Array& ArrayOf(const GLOB_Object& obj);
     const iGLOB_CosStream& StreamOf(const GLOB_Object& obj);
-    static void FreeBlock(Block* block, int32_t type);
+
+    // 1 for a handle of this back-end, else 0.
+    uint32_t Own(const GLOB_Object& obj) const { return obj.GetImpl() == this ? 1u : 0u; }
+    // The handles of this back-end that the block's value holds.
+    uint32_t OwnHandlesIn(const Block& block) const;
+    // Unlinks the block, frees its value (the handles inside let go) and the
+    // block itself.
+    void FreeBlock(Block* block);
+    static void FreeValue(Block& block);
+    // Frees every live block whatever its use count: only when no handle
+    // outside names any of them.
+    void FreeAllBlocks();
 
     uint32_t m_nextObjectNumber = 1;
     Block* m_catalog = nullptr;
     Block* m_info = nullptr;
+    Block* m_blocks = nullptr;  // every live block, most recent first
+    bool m_freeingAll = false;
 };

@@ -66,6 +66,10 @@ public:
     // File kind: the temporary file's path.
     const std::string& Path() const { return Core().m_file.Path(); }
     const GLOB_Object& AttrDict() const { return Core().m_attrDict; }
+    // Lets go of the dictionary, leaving a handle of nothing. The stream
+    // object's block does so when it is freed: open cores, which read only
+    // the bytes, then hold nothing of the back-end.
+    void DropAttrDict() { Core().m_attrDict = GLOB_Object(nullptr, GLOB_Object::Handle{}); }
 
     // A new stream over the stored (encoded) bytes. Throws 1151011 "Failed
     // to open file '…': errno" when the temporary file cannot be opened.

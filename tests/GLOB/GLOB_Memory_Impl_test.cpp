@@ -7,6 +7,7 @@
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "support/TestSupport.h"
+#include "win32/TmpDirScope.h"
 
 #include <gtest/gtest.h>
 
@@ -171,4 +172,73 @@ TEST(GLOB_Memory_Impl, TheBackEndOutlivesItsDocumentWhileObjectsAreHeld) {
     EXPECT_EQ(kept.GetImpl()->RefCount(), 2u);
     EXPECT_TRUE(kept.Get(0).AsName() == "Survivor");
     EXPECT_TRUE(kept.Doc().Root().IsDict());
+}
+
+// The catalog holds /Pages << /Kids [ 4 0 R ] >>; object 4 refers back to the
+// catalog, holds a stream spilled to a temporary file (whose dictionary
+// refers to object 4 again) and an Integer of another document. Whatever is
+// kept from outside reads on after the document goes; the last of it frees
+// the whole cycle, file included.
+TEST(GLOB_Memory_Impl, ObjectsReferringToEachOtherGoWithTheLastHandleOutside) {
+    const std::string data(100, 'x');
+    struct CopyBufferScope {
+        uint32_t m_old = GLOB_Memory_Impl::CopyBufferSize();
+        ~CopyBufferScope() { GLOB_Memory_Impl::SetCopyBufferSize(m_old); }
+    } copyBuffer;
+    GLOB_Memory_Impl::SetCopyBufferSize(16);
+    const GLOB_Doc other = NewMemoryDoc();
+    const GLOB_Object foreign = other.NewInteger(9, true);
+    for (int kept = 0; kept < 4; ++kept) {  // nothing, object 4, a catalog snapshot, an open stream
+        SCOPED_TRACE(kept);
+        const TmpDirScope tmp;
+        GLOB_Object object(nullptr, GLOB_Object::Handle{});
+        GLOB_Dict snapshot;
+        GLOB_Stream reader;
+        {
+            const GLOB_Doc doc = NewMemoryDoc();
+            const GLOB_Object kid = doc.NewDict(0, true);
+            const GLOB_Object attr = doc.NewDict(0, false);
+            attr.DictPut(GLOB_Name("P"), kid);
+            kid.DictPut(GLOB_Name("Parent"), doc.Root());
+            kid.DictPut(GLOB_Name("Contents"), doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, attr,
+                                                             GLOB_Object(), -1));
+            doc.Impl()->DictPut(kid, GLOB_Name("Other"), foreign);
+            const GLOB_Object kids = doc.NewArray(1, false);
+            kids.ArrayPut(0, kid);
+            doc.Root().DictPut(GLOB_Name("Pages"), doc.ParseObject("<< >>"));
+            doc.Root().DictGet(GLOB_Name("Pages")).DictPut(GLOB_Name("Kids"), kids);
+            ASSERT_EQ(tmp.Dir().List().size(), 1u);
+            if (kept == 1)
+                object = kid;
+            if (kept == 2)
+                snapshot = doc.Root().AsDict();
+            if (kept == 3)
+                reader = kid.DictGet(GLOB_Name("Contents")).OpenStream(0);
+        }
+        EXPECT_EQ(tmp.Dir().List().size(), kept == 0 ? 0u : 1u);
+        // other and foreign, and object 4's entry while the document lives;
+        // an open stream holds only the stored bytes.
+        EXPECT_EQ(other.Impl()->RefCount(), kept == 1 || kept == 2 ? 3u : 2u);
+        if (kept == 1) {
+            EXPECT_EQ(object.GetImpl()->RefCount(), object.GetImpl()->SelfHeldCount() + 1);
+            EXPECT_TRUE(object.IsDeepEqual(object.GetPath("/Parent/Pages/Kids[0]/Contents/P")));
+            EXPECT_EQ(object.IntegerValue("/Other"), 9);
+        }
+        if (kept == 2) {
+            EXPECT_TRUE(snapshot.Get("Pages").GetPath("/Kids[0]/Parent/Pages").IsDict());
+        }
+        if (kept == 3) {
+            std::string read;
+            for (FILT_FilterBuffer* buffer = reader.Read(); buffer->DataAvailable() > 0; buffer = reader.Read()) {
+                read.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
+                buffer->AdvanceGetPtr(buffer->DataAvailable());
+            }
+            EXPECT_EQ(read, data);
+        }
+        object = GLOB_Object(nullptr, GLOB_Object::Handle{});
+        snapshot = GLOB_Dict();
+        reader = GLOB_Stream();
+        EXPECT_TRUE(tmp.Dir().List().empty());
+        EXPECT_EQ(other.Impl()->RefCount(), 2u);
+    }
 }

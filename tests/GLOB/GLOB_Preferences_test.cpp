@@ -2,7 +2,6 @@
 
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_FileStream.h"
-#include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "support/TestSupport.h"
@@ -11,27 +10,19 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
 const char* const Defaults = "<< /Dpi 300 /Show true /Inks [/Cyan] >>";
 
 // An open memory document whose catalog holds VELM_Preferences parsed from
-// root (none for null). The back-end's catalog holds counted handles of the
-// back-end itself, so it is emptied at the end or the document never dies.
+// root (none for null).
 class PrefsDoc : public GLOB_Doc {
 public:
     explicit PrefsDoc(const char* root = nullptr) : GLOB_Doc(GLOB_Memory_Impl::Make()) {
         Create("%VelmDornapPrefs-1.0", 0);
         if (root)
             Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), ParseObject(root));
-    }
-    ~PrefsDoc() override {
-        std::vector<GLOB_Name> keys;
-        Impl()->DictKeys(Root(), keys, true);
-        for (const GLOB_Name& key : keys)
-            Impl()->DictRemove(Root(), key);
     }
 };
 
