@@ -5,93 +5,60 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace {
 
-// Records what happens to every accumulator made.
-struct Journal {
-    std::vector<std::string> events;
-    int live = 0;
+// Numbered in the order made; appends its number to s_resets when reset.
+struct Probe : GLIB_Accumulator {
+    static int s_made, s_live;
+    static std::string s_resets;
+    const int m_id = s_made++;
+    Probe() { ++s_live; }
+    ~Probe() override { --s_live; }
+    void Reset() override { s_resets += std::to_string(m_id); }
 };
+int Probe::s_made = 0, Probe::s_live = 0;
+std::string Probe::s_resets;
 
-class Probe : public GLIB_Accumulator {
-public:
-    Probe(Journal& journal, int id) : m_journal(journal), m_id(id) { ++m_journal.live; }
-    ~Probe() override { --m_journal.live; }
-    void Reset() override { m_journal.events.push_back("reset " + std::to_string(m_id)); }
-    int Id() const { return m_id; }
-
-private:
-    Journal& m_journal;
-    int m_id;
-};
-
-GLIB_AccumStack::Factory Maker(Journal& journal) {
-    auto next = std::make_shared<int>(0);
-    return [&journal, next] { return new Probe(journal, (*next)++); };
+int g_failAt = -1;  // the factory throws instead of making this one
+GLIB_Accumulator* Make() {
+    if (Probe::s_made == g_failAt)
+        throw std::runtime_error("out of accumulators");
+    return new Probe;
 }
 
 }  // namespace
 
-TEST(GLIB_AccumStack, WithoutChannelsResetOnlyEmptiesTheStack) {
+TEST(GLIB_AccumStack, SetupAndResetOrderAndOwnershipEvenWhenTheFactoryFails) {
     LogCapture log;
-    GLIB_AccumStack stack;
-    EXPECT_EQ(stack.ChannelCount(), 0);
-    EXPECT_EQ(stack.Extra(), nullptr);
-    stack.SetTop(4);
-    stack.Reset();
-    EXPECT_EQ(stack.Top(), -1);
-    EXPECT_TRUE(log.Entries().empty());
-    stack.SetTrace(true);
-    stack.Reset();
-    EXPECT_TRUE(log.Contains(GLIB_LogDebug, "Resetting AccumStack"));
-}
-
-TEST(GLIB_AccumStack, SetupMakesSecondThenFirstThenExtraAndOwnsThem) {
-    Journal journal;
+    Probe::s_made = 0;
+    Probe::s_resets.clear();
     {
         GLIB_AccumStack stack;
-        stack.Setup({"Cyan", "Magenta"}, Maker(journal));
-        ASSERT_EQ(stack.ChannelCount(), 2);
-        EXPECT_EQ(stack.ChannelName(1), "Magenta");
-        EXPECT_EQ(static_cast<Probe*>(stack.Second(0))->Id(), 0);
-        EXPECT_EQ(static_cast<Probe*>(stack.First(0))->Id(), 1);
-        EXPECT_EQ(static_cast<Probe*>(stack.Second(1))->Id(), 2);
-        EXPECT_EQ(static_cast<Probe*>(stack.First(1))->Id(), 3);
-        EXPECT_EQ(static_cast<Probe*>(stack.Extra())->Id(), 4);
-        EXPECT_EQ(journal.live, 5);
-
-        stack.Counter(0) = 7;
+        stack.Setup({"Cyan", "Magenta"}, Make);
+        std::string made;  // second then first for each channel, then the extra one
+        for (GLIB_Accumulator* a : {stack.Second(0), stack.First(0), stack.Second(1), stack.First(1), stack.Extra()})
+            made += std::to_string(static_cast<Probe*>(a)->m_id);
+        EXPECT_EQ(made, "01234");
         stack.Counter(1) = 9;
         stack.SetTop(1);
+        stack.SetTrace(true);
         stack.Reset();
-        // First before second, channel by channel; the extra one is not reset.
-        EXPECT_EQ(journal.events, (std::vector<std::string>{"reset 1", "reset 0", "reset 3", "reset 2"}));
-        EXPECT_EQ(stack.Counter(0), 0u);
+        EXPECT_EQ(Probe::s_resets, "1032");  // first before second; the extra one is not reset
         EXPECT_EQ(stack.Counter(1), 0u);
         EXPECT_EQ(stack.Top(), -1);
-
-        // A new set-up releases the old accumulators first.
-        stack.Setup({"Black"}, Maker(journal));
-        EXPECT_EQ(journal.live, 3);
+        EXPECT_TRUE(log.Contains(GLIB_LogDebug, "Resetting AccumStack"));
+        stack.Setup({"Black"}, Make);  // the old accumulators go first
+        EXPECT_EQ(Probe::s_live, 3);
+        // A factory that fails part-way: what was made is owned, and can still be reset.
+        Probe::s_resets.clear();
+        g_failAt = Probe::s_made + 2;  // channel B's second
+        EXPECT_THROW(stack.Setup({"A", "B"}, Make), std::runtime_error);
+        g_failAt = -1;
+        stack.Reset();
+        EXPECT_EQ(Probe::s_resets, "98");
     }
-    EXPECT_EQ(journal.live, 0);
-}
-
-TEST(GLIB_AccumStack, AFactoryThatFailsPartWayLeaksNothing) {
-    Journal journal;
-    int made = 0;
-    {
-        GLIB_AccumStack stack;
-        const auto failing = [&]() -> GLIB_Accumulator* {
-            if (++made == 3)
-                throw std::runtime_error("out of accumulators");
-            return new Probe(journal, made);
-        };
-        EXPECT_THROW(stack.Setup({"A", "B"}, failing), std::runtime_error);
-        stack.Reset();  // what was made can still be reset
-    }
-    EXPECT_EQ(journal.live, 0);
+    EXPECT_EQ(Probe::s_live, 0);
 }

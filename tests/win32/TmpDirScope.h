@@ -9,19 +9,10 @@
 
 class TmpDirScope {
 public:
-    TmpDirScope() {
-        const char* old = std::getenv("TMPDIR");
-        m_had = old != nullptr;
-        if (m_had)
-            m_old = old;
+    TmpDirScope() : m_had(std::getenv("TMPDIR") != nullptr), m_old(m_had ? std::getenv("TMPDIR") : "") {
         setenv("TMPDIR", m_dir.Path().c_str(), 1);
     }
-    ~TmpDirScope() {
-        if (m_had)
-            setenv("TMPDIR", m_old.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
+    ~TmpDirScope() { m_had ? setenv("TMPDIR", m_old.c_str(), 1) : unsetenv("TMPDIR"); }
     TmpDirScope(const TmpDirScope&) = delete;
     TmpDirScope& operator=(const TmpDirScope&) = delete;
 
@@ -30,6 +21,6 @@ public:
 
 private:
     ScratchDir m_dir;
-    bool m_had = false;
+    bool m_had;
     std::string m_old;
 };
