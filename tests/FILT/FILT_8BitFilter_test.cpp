@@ -1,39 +1,26 @@
 #include "FILT/FILT_8BitFilter.h"
 
-#include "support/TestSupport.h"
-#include "FILT_SampleTestData.h"
-
-#include <gtest/gtest.h>
-
-using namespace FILT_SampleTest;
+#include "FILT_TestData.h"
 
 TEST(FILT_8BitFilter, ConvertsHandMadeRows) {
-    struct Case {
-        const char* what;
-        bool expand, unscaled;
-        FILT_Size samplesPerRow, bits;
-        std::string in, out;
-    };
-    const Case cases[] = {
+    // Expanding (to 8 bits) or packing, samples per row, bits, input, output.
+    const struct { bool expand, unscaled; FILT_Size samplesPerRow, bits; std::string in, out; } cases[] = {
         // Rows 101 and 010; the padding bits of each row are skipped.
-        {"1 bit", true, false, 3, 1, "\xa0\x40", std::string("\xff\x00\xff\x00\xff\x00", 6)},
-        {"1 bit, padding set", true, false, 3, 1, "\xbf\x5f", std::string("\xff\x00\xff\x00\xff\x00", 6)},
-        {"4 bits", true, false, 3, 4, "\x0f\x8a\x12\x3f", std::string("\x00\xff\x88\x11\x22\x33", 6)},
-        {"12 bits", true, false, 3, 12, "\xab\xc1\x23\x45\x6f\x98\x76\x54\x32\x1f", "\xab\x12\x45\x98\x65\x32"},
+        {true, false, 3, 1, "\xbf\x5f", std::string("\xff\x00\xff\x00\xff\x00", 6)},
+        {true, false, 3, 12, "\xab\xc1\x23\x45\x6f\x98\x76\x54\x32\x1f", "\xab\x12\x45\x98\x65\x32"},
         // A last partial sample is dropped.
-        {"12 bits, cut", true, false, 2, 12, "\xab\xc1\x23\x45", "\xab\x12"},
-        {"2 bits unscaled", true, true, 5, 2, "\x1b\xc0", std::string("\x00\x01\x02\x03\x03", 5)},
-        {"12 bits unscaled", true, true, 1, 12, "\xab\xcd", "\xab"},
-        {"empty", true, false, 4, 2, "", ""},
-        {"pack 1 bit", false, false, 3, 1, std::string("\xff\x00\xff\x00\xff\x00", 6), "\xa0\x40"},
-        {"pack 2 bits, top bits", false, false, 3, 2, "\xff\x7f\x80\x40\x3f\xc0", "\xd8\x4c"},
+        {true, false, 2, 12, "\xab\xc1\x23\x45", "\xab\x12"},
+        {true, true, 5, 2, "\x1b\xc0", std::string("\x00\x01\x02\x03\x03", 5)},  // unscaled
+        {true, true, 1, 12, "\xab\xcd", "\xab"},
+        {true, false, 4, 2, "", ""},
+        {false, false, 3, 2, "\xff\x7f\x80\x40\x3f\xc0", "\xd8\x4c"},  // the top bits of each byte
         // Input that ends inside a row gives its samples so far, padded.
-        {"pack a short row", false, false, 10, 1, "\xff\xff\xff", "\xe0"},
-        {"pack a short second row", false, false, 8, 1, std::string(11, '\xff'), "\xff\xe0"},
+        {false, false, 10, 1, "\xff\xff\xff", "\xe0"},
+        {false, false, 8, 1, std::string(11, '\xff'), "\xff\xe0"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         for (const Chunking& ch : AllChunkings(2)) {
-            SCOPED_TRACE(std::string(c.what) + " " + ch.Name());
+            SCOPED_TRACE(Hex(c.in) + ch.Name());
             FILT_To8BitFilter to8;
             FILT_From8BitFilter from8;
             to8.Init(c.samplesPerRow, c.bits, c.unscaled);

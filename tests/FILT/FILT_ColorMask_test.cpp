@@ -1,26 +1,15 @@
 #include "FILT/FILT_ColorMask.h"
 
-#include "FILT/FILT_SampleConverter.h"
-#include "support/TestSupport.h"
-#include "FILT_SampleTestData.h"
-
-#include <gtest/gtest.h>
-
-using namespace FILT_SampleTest;
+#include "FILT_TestData.h"
 
 namespace {
 
-struct MaskCase {
-    const char* what;
-    FILT_Size height, width, bits;
-    std::vector<uint32_t> mask;
-    std::string samples, stencil;
-};
+struct MaskCase { const char* what; FILT_Size height, width, bits; std::vector<uint32_t> mask; std::string in, out; };
 
 std::string RunMask(const MaskCase& c, const Chunking& ch) {
     FILT_ColorMask filter;
     filter.Init(c.height, c.width, c.bits, c.mask);
-    return RunFilter(filter, c.samples, ch, c.samples.size() + 64);
+    return RunFilter(filter, c.in, ch, c.in.size() + 64);
 }
 
 }  // namespace
@@ -41,7 +30,7 @@ TEST(FILT_ColorMask, MasksTheChosenPixels) {
     for (const MaskCase& c : cases) {
         for (const Chunking& ch : AllChunkings(3)) {
             SCOPED_TRACE(std::string(c.what) + " " + ch.Name());
-            EXPECT_EQ(Hex(RunMask(c, ch)), Hex(c.stencil));
+            EXPECT_EQ(Hex(RunMask(c, ch)), Hex(c.out));
         }
     }
 }
@@ -76,7 +65,7 @@ TEST(FILT_ColorMask, MatchesAPixelByPixelReference) {
                         stencil.Pad();
                     }
                 }
-                c.samples = samples.bytes;
+                c.in = samples.bytes;
                 for (const Chunking& ch : AllChunkings((width * components * bits + 7) / 8, seed)) {
                     SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(components) + " components, " +
                                  std::to_string(width) + " wide, " + ch.Name());
@@ -92,38 +81,29 @@ TEST(FILT_ColorMask, MatchesAPixelByPixelReference) {
 TEST(FILT_ColorMask, EndWaitsForRoomForTheLastByte) {
     FILT_ColorMask filter;
     filter.Init(1, 5, 8, {200, 255});
-    std::string samples("\xff\x00\xff", 3);
-    FILT_FilterBuffer in(U8(samples), 3, false), first(1), full(0), last(4);
-    in.AdvancePutPtr(3);
-    filter.ProcessBytes(in, first);
-    EXPECT_FALSE(in.DataAvailable() || first.DataAvailable() || first.IsEOD());
-    in.SetEOD();
-    filter.ProcessBytes(in, full);
-    EXPECT_FALSE(full.IsEOD());
-    filter.ProcessBytes(in, last);
-    ASSERT_TRUE(last.IsEOD());
-    ASSERT_EQ(last.DataAvailable(), 1u);
-    EXPECT_EQ(last.GetPtr()[0], 0xA0);
+    TestBuffer in(std::string("\xff\x00\xff", 3)), first("", false, 1), full, last("", false, 4);
+    filter.ProcessBytes(in.buf, first.buf);
+    EXPECT_FALSE(in.buf.DataAvailable() || first.buf.DataAvailable() || first.buf.IsEOD());
+    in.buf.SetEOD();
+    filter.ProcessBytes(in.buf, full.buf);
+    EXPECT_FALSE(full.buf.IsEOD());
+    filter.ProcessBytes(in.buf, last.buf);
+    EXPECT_TRUE(last.buf.IsEOD());
+    EXPECT_EQ(Hex(last.Text()), Hex("\xa0"));
 }
 
 TEST(FILT_ColorMask, BadParametersThrowAndKeepTheSetUp) {
-    const MaskCase cases[] = {
-        {"empty mask", 1, 8, 1, {}, "", ""},
-        {"odd length", 1, 8, 8, {0, 1, 2}, "", ""},
-        {"too many components", 1, 8, 8, std::vector<uint32_t>(2 * FILT_ColorMask::MaxComponents + 2), "", ""},
-        {"0 bits", 1, 8, 0, {0, 0}, "", ""},
-        {"3 bits", 1, 8, 3, {0, 0}, "", ""},
-        {"16 bits", 1, 8, 16, {0, 0}, "", ""},
-        {"zero width", 1, 0, 8, {0, 0}, "", ""},
-        {"zero height", 0, 8, 8, {0, 0}, "", ""},
+    // An empty or odd mask, too many components, 0, 3 or 16 bits, no width or height.
+    const struct { FILT_Size height, width, bits; std::vector<uint32_t> mask; } cases[] = {
+        {1, 8, 1, {}}, {1, 8, 8, {0, 1, 2}}, {1, 8, 8, std::vector<uint32_t>(2 * FILT_ColorMask::MaxComponents + 2)},
+        {1, 8, 0, {0, 0}}, {1, 8, 3, {0, 0}}, {1, 8, 16, {0, 0}}, {1, 0, 8, {0, 0}}, {0, 8, 8, {0, 0}},
     };
     FILT_ColorMask filter;
     filter.Init(1, 8, 1, {0, 0});
-    for (const MaskCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string message;
-        EXPECT_EQ(ThrownCode([&] { filter.Init(c.height, c.width, c.bits, c.mask); }, &message), FILT_SampleCode);
-        EXPECT_EQ(message.rfind("FILT_ColorMask: ", 0), 0u) << message;
+    for (size_t k = 0; k < std::size(cases); ++k) {
+        SCOPED_TRACE(k);
+        const auto& c = cases[k];
+        ExpectThrows([&] { filter.Init(c.height, c.width, c.bits, c.mask); }, FILT_SampleCode, "FILT_ColorMask: ");
     }
     EXPECT_EQ(Hex(RunFilter(filter, "\x0f", Chunking{{0}, {0}})), Hex("\xf0"));
     filter.Init(1, 1, 8, std::vector<uint32_t>(2 * FILT_ColorMask::MaxComponents));

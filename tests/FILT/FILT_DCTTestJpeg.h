@@ -28,24 +28,14 @@ inline std::string SourceImage(int width, int height, int components, unsigned s
 }
 
 struct JpegSpec {
-    int width = 16;
-    int height = 16;
-    int components = 1;
-    J_COLOR_SPACE in = JCS_GRAYSCALE;
-    J_COLOR_SPACE coded = JCS_GRAYSCALE;
-    int quality = 85;
-    std::vector<int> hSamples;  // empty: libjpeg's choice
-    std::vector<int> vSamples;
-    size_t app2Bytes = 0;       // an APP2 marker of this many bytes
+    int width = 16, height = 16, components = 1;
+    J_COLOR_SPACE in = JCS_GRAYSCALE, coded = JCS_GRAYSCALE;
+    size_t app2Bytes = 0;  // an APP2 marker of this many bytes
     bool progressive = false;
     int restartRows = 0;
 };
 
-struct ErrorJump {
-    jpeg_error_mgr mgr;
-    std::jmp_buf jump;
-    char text[JMSG_LENGTH_MAX];
-};
+struct ErrorJump { jpeg_error_mgr mgr; std::jmp_buf jump; char text[JMSG_LENGTH_MAX]; };
 
 inline void JumpOnError(j_common_ptr jpeg) {
     ErrorJump* e = reinterpret_cast<ErrorJump*>(jpeg->err);
@@ -80,18 +70,13 @@ inline std::string MakeJpeg(const JpegSpec& spec, const std::string& pixels) {
     c.in_color_space = spec.in;
     jpeg_set_defaults(&c);
     jpeg_set_colorspace(&c, spec.coded);
-    jpeg_set_quality(&c, spec.quality, TRUE);
-    for (size_t i = 0; i < spec.hSamples.size(); ++i) {
-        c.comp_info[i].h_samp_factor = spec.hSamples[i];
-        c.comp_info[i].v_samp_factor = spec.vSamples[i];
-    }
+    jpeg_set_quality(&c, 85, TRUE);
     if (spec.progressive)
         jpeg_simple_progression(&c);
     c.restart_in_rows = spec.restartRows;
     jpeg_start_compress(&c, TRUE);
-    if (spec.app2Bytes) {
+    if (spec.app2Bytes)
         jpeg_write_marker(&c, JPEG_APP0 + 2, marker.data(), static_cast<unsigned>(marker.size()));
-    }
     const size_t rowBytes = static_cast<size_t>(spec.width) * static_cast<size_t>(spec.components);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(const_cast<char*>(pixels.data()) + c.next_scanline * rowBytes);
@@ -106,14 +91,10 @@ inline std::string MakeJpeg(const JpegSpec& spec, const std::string& pixels) {
 
 // What libjpeg reads from a JPEG header.
 struct JpegInfo {
-    int width = 0;
-    int height = 0;
-    int components = 0;
+    int width = 0, height = 0, components = 0;
     J_COLOR_SPACE space = JCS_UNKNOWN;
-    bool adobe = false;
     std::vector<int> hSamples, vSamples, quantTableNo;
     unsigned quant[4][DCTSIZE2] = {};
-    bool quantPresent[4] = {};
     unsigned char dcBits[4][17] = {};
     std::string error;
 };
@@ -137,7 +118,6 @@ inline std::string LibjpegDecode(const std::string& jpeg, J_COLOR_SPACE forcedSp
     jpeg_create_decompress(&d);
     jpeg_mem_src(&d, reinterpret_cast<const unsigned char*>(jpeg.data()), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&d, TRUE);
-    info->adobe = d.saw_Adobe_marker;
     info->space = d.jpeg_color_space;
     info->components = d.num_components;
     for (int i = 0; i < d.num_components; ++i) {
@@ -146,11 +126,8 @@ inline std::string LibjpegDecode(const std::string& jpeg, J_COLOR_SPACE forcedSp
         info->quantTableNo.push_back(d.comp_info[i].quant_tbl_no);
     }
     for (int t = 0; t < 4; ++t) {
-        if (d.quant_tbl_ptrs[t]) {
-            info->quantPresent[t] = true;
-            for (int k = 0; k < DCTSIZE2; ++k)
-                info->quant[t][k] = d.quant_tbl_ptrs[t]->quantval[k];
-        }
+        for (int k = 0; d.quant_tbl_ptrs[t] && k < DCTSIZE2; ++k)
+            info->quant[t][k] = d.quant_tbl_ptrs[t]->quantval[k];
         if (d.dc_huff_tbl_ptrs[t])
             std::memcpy(info->dcBits[t], d.dc_huff_tbl_ptrs[t]->bits, 17);
     }

@@ -1,47 +1,6 @@
 #include "FILT/FILT_SampleConverter.h"
 
-#include "support/TestSupport.h"
-#include "FILT_SampleTestData.h"
-
-#include <gtest/gtest.h>
-
-using namespace FILT_SampleTest;
-
-// Packing the samples into "before" gives "after" (other bits kept);
-// unpacking "after" gives the samples back.
-TEST(FILT_SampleConverter, PacksAndUnpacksHandMadeSamples) {
-    struct Case {
-        FILT_Size bits, offset;
-        std::string before;
-        std::vector<uint32_t> samples;
-        std::string after;
-    };
-    const Case cases[] = {
-        {4, 0, std::string(2, '\0'), {10, 11, 12}, "\xab\xc0"},
-        {4, 4, "\x11\x11", {0xA, 0xB}, "\x1a\xb1"},
-        {2, 0, std::string(1, '\0'), {0, 1, 2, 3}, "\x1b"},
-        {1, 2, std::string(1, '\0'), {1, 0, 1}, "\x28"},
-        {1, 2, "\xff", {1, 0, 1}, "\xef"},
-        {12, 0, std::string(3, '\0'), {0xABC, 0x123}, "\xab\xc1\x23"},
-        {12, 4, std::string("\x50\x00", 2), {0xABC}, "\x5a\xbc"},
-        // An odd last sample leaves the low nibble of its second byte alone.
-        {12, 0, std::string("\x00\x07", 2), {0xABC}, "\xab\xc7"},
-        {16, 0, std::string(2, '\0'), {0xABCD}, "\xab\xcd"},
-        {24, 0, std::string(3, '\0'), {0xABCDEF}, "\xab\xcd\xef"},
-        {32, 0, std::string(4, '\0'), {0xDEADBEEF}, "\xde\xad\xbe\xef"},
-    };
-    for (size_t k = 0; k < std::size(cases); ++k) {
-        SCOPED_TRACE(k);
-        const Case& c = cases[k];
-        const FILT_Size n = static_cast<FILT_Size>(c.samples.size());
-        std::string buf = c.before;
-        FILT_ToPackedIntConverter(c.bits).Convert(n, c.samples.data(), U8(buf), c.offset);
-        EXPECT_EQ(Hex(buf), Hex(c.after));
-        std::vector<uint32_t> back(n);
-        FILT_FromPackedIntConverter(c.bits).Convert(n, U8(c.after), c.offset, back.data());
-        EXPECT_EQ(back, c.samples);
-    }
-}
+#include "FILT_TestData.h"
 
 // Against the bit-by-bit reference: every width, every start offset, 1 to
 // 19 samples of random values, random bits around them that must survive.
@@ -96,9 +55,8 @@ TEST(FILT_SampleConverter, UnsupportedWidthsThrowAndLeaveTheConverterAlone) {
     EXPECT_EQ(ThrownCode([&] { from8.Init(12); }), FILT_SampleCode);
     EXPECT_EQ(from.BitsPerSample() + to.BitsPerSample() + to8.BitsPerPixel() + from8.BitsPerPixel(), 30u);
 
-    std::string message;
-    ThrownCode([] { FILT_ToPackedIntConverter c(5); }, &message);
-    EXPECT_EQ(message, "FILT_ToPackedIntConverter object cannot be created with 5 bits per Sample.");
-    ThrownCode([] { FILT_To8BitConverter c(8); }, &message);
-    EXPECT_EQ(message, "FILT_To8BitConverter object cannot be created with 8 bits per pixel.");
+    ExpectThrows([] { FILT_ToPackedIntConverter c(5); }, FILT_SampleCode,
+                 "FILT_ToPackedIntConverter object cannot be created with 5 bits per Sample.");
+    ExpectThrows([] { FILT_To8BitConverter c(8); }, FILT_SampleCode,
+                 "FILT_To8BitConverter object cannot be created with 8 bits per pixel.");
 }

@@ -1,29 +1,15 @@
 #include "FILT/FILT_SplitStream.h"
 
 #include "FILT/FILT_SampleConverter.h"
-#include "support/TestSupport.h"
-#include "FILT_SampleTestData.h"
 #include "FILT_TestData.h"
-
-#include <gtest/gtest.h>
 
 #include <memory>
 
-using namespace FILT_SampleTest;
-
 namespace {
 
-using Buffers = std::vector<std::unique_ptr<FILT_FilterBuffer>>;
 using Step = std::function<void(FILT_FilterBuffer* const* ins, FILT_FilterBuffer* const* outs)>;
 
-std::vector<FILT_FilterBuffer*> Pointers(const Buffers& b) {
-    std::vector<FILT_FilterBuffer*> r;
-    for (const auto& p : b)
-        r.push_back(p.get());
-    return r;
-}
-
-// Runs step until every output has its EOD flag. Input k is cut by the
+// Runs step until every output has had its EOD flag. Input k is cut by the
 // chunking's input sizes from position k; on every call output k gets a new
 // buffer whose room comes from its output sizes from position call + k.
 std::vector<std::string> Drive(const std::vector<std::string>& inputs, size_t numOutputs, const Chunking& ch,
@@ -31,15 +17,18 @@ std::vector<std::string> Drive(const std::vector<std::string>& inputs, size_t nu
     const auto piece = [](const std::vector<size_t>& v, size_t i, size_t whole) {
         return v[i % v.size()] ? v[i % v.size()] : whole;
     };
-    std::vector<std::string> stores(inputs), outputs(numOutputs);
-    Buffers ins;
-    for (std::string& s : stores)
-        ins.emplace_back(new FILT_FilterBuffer(U8(s += '\0'), static_cast<FILT_Size>(s.size()), false));
+    std::vector<std::unique_ptr<TestBuffer>> ins;
+    std::vector<FILT_FilterBuffer*> inPtrs;
+    for (const std::string& s : inputs) {
+        ins.emplace_back(new TestBuffer("", false, s.size()));
+        inPtrs.push_back(&ins.back()->buf);
+    }
     std::vector<size_t> given(inputs.size(), 0);
+    std::vector<std::string> outputs(numOutputs);
     std::vector<bool> ended(numOutputs, false);
     for (size_t call = 0; call < 100000; ++call) {
         for (size_t k = 0; k < inputs.size(); ++k) {
-            FILT_FilterBuffer& in = *ins[k];
+            FILT_FilterBuffer& in = *inPtrs[k];
             if (in.DataAvailable() == 0 && !in.IsEOD()) {
                 const size_t n = std::min(piece(ch.in, k + call, inputs[k].size()), inputs[k].size() - given[k]);
                 in.Reset();
@@ -47,14 +36,17 @@ std::vector<std::string> Drive(const std::vector<std::string>& inputs, size_t nu
                 in.SetEOD((given[k] += n) == inputs[k].size());
             }
         }
-        Buffers outs;
-        for (size_t k = 0; k < numOutputs; ++k)
-            outs.emplace_back(new FILT_FilterBuffer(static_cast<FILT_Size>(piece(ch.out, call + k, 4096))));
-        step(Pointers(ins).data(), Pointers(outs).data());
+        std::vector<std::unique_ptr<TestBuffer>> outs;
+        std::vector<FILT_FilterBuffer*> outPtrs;
+        for (size_t k = 0; k < numOutputs; ++k) {
+            outs.emplace_back(new TestBuffer("", false, piece(ch.out, call + k, 4096)));
+            outPtrs.push_back(&outs.back()->buf);
+        }
+        step(inPtrs.data(), outPtrs.data());
         bool all = true;
         for (size_t k = 0; k < numOutputs; ++k) {
-            outputs[k].append(reinterpret_cast<const char*>(outs[k]->GetPtr()), outs[k]->DataAvailable());
-            ended[k] = ended[k] || outs[k]->IsEOD();
+            outputs[k] += outs[k]->Text();
+            ended[k] = ended[k] || outs[k]->buf.IsEOD();
             all = all && ended[k];
         }
         if (all)
@@ -63,17 +55,21 @@ std::vector<std::string> Drive(const std::vector<std::string>& inputs, size_t nu
     throw FilterContractError("the streams did not end");
 }
 
+// The streams a splitter set up with (n, width, limit) makes of input.
 template <class Splitter>
-std::vector<std::string> RunSplit(Splitter& s, size_t n, const std::string& input, const Chunking& ch) {
-    return Drive({input}, n, ch, [&](FILT_FilterBuffer* const* ins, FILT_FilterBuffer* const* outs) {
-        s.Split(*ins[0], outs);
-    });
+std::string Split(FILT_Size n, FILT_Size width, int32_t limit, const std::string& input, const Chunking& ch) {
+    Splitter s;
+    s.Init(n, width, limit);
+    std::string joined;
+    for (const std::string& stream : Drive({input}, n, ch, [&](auto ins, auto outs) { s.Split(*ins[0], outs); }))
+        joined += "[" + Hex(stream) + "]";
+    return joined;
 }
 
-std::string RunMerge(FILT_MergeBitStream& m, const std::vector<std::string>& inputs, const Chunking& ch) {
-    return Drive(inputs, 1, ch, [&](FILT_FilterBuffer* const* ins, FILT_FilterBuffer* const* outs) {
-        m.Merge(ins, *outs[0]);
-    })[0];
+std::string Merge(FILT_Size bits, int32_t limit, const std::vector<std::string>& inputs, const Chunking& ch) {
+    FILT_MergeBitStream m;
+    m.Init(static_cast<FILT_Size>(inputs.size()), bits, limit);
+    return Hex(Drive(inputs, 1, ch, [&](auto ins, auto outs) { m.Merge(ins, *outs[0]); })[0]);
 }
 
 std::string Join(const std::vector<std::string>& v) {
@@ -85,53 +81,36 @@ std::string Join(const std::vector<std::string>& v) {
 
 }  // namespace
 
+// Hand-made streams; a limit ends the streams without the input's EOD.
 TEST(FILT_SplitStream, SplitsAndMergesHandMadeStreams) {
     const std::string six("\x01\x02\x03\x04\x05\x06", 6);
     const std::vector<std::string> thirds = {"\x01\x04", "\x02\x05", "\x03\x06"};
+    using Bits = FILT_SplitBitStream;
+    using Bytes = FILT_SplitByteStream;
     for (const Chunking& ch : AllChunkings(3)) {
         SCOPED_TRACE(ch.Name());
-        FILT_SplitBitStream bits, ones;
-        FILT_SplitByteStream bytes, pairs;
-        FILT_MergeBitStream merge, shortMerge;
-        bits.Init(3, 8);
-        bytes.Init(3, 1);
-        pairs.Init(2, 2);
-        ones.Init(2, 1);
-        merge.Init(3, 8);
-        shortMerge.Init(2, 4);
-        EXPECT_EQ(Join(RunSplit(bits, 3, six, ch)), Join(thirds));
-        EXPECT_EQ(Join(RunSplit(bytes, 3, six, ch)), Join(thirds));
+        EXPECT_EQ(Split<Bits>(3, 8, -1, six, ch), Join(thirds));
+        EXPECT_EQ(Split<Bytes>(3, 1, -1, six, ch), Join(thirds));
         // A last partial sample is dropped.
-        EXPECT_EQ(Join(RunSplit(pairs, 2, six + "\x07", ch)), Join({"\x01\x02\x05\x06", "\x03\x04"}));
+        EXPECT_EQ(Split<Bytes>(2, 2, -1, six + "\x07", ch), Join({"\x01\x02\x05\x06", "\x03\x04"}));
         // 1 0 1 1 0 0 1 0 into 1 1 0 1 and 0 1 0 0, each padded.
-        EXPECT_EQ(Join(RunSplit(ones, 2, "\xb2", ch)), Join({"\xd0", "\x40"}));
-        EXPECT_EQ(Hex(RunMerge(merge, thirds, ch)), Hex(six));
+        EXPECT_EQ(Split<Bits>(2, 1, -1, "\xb2", ch), Join({"\xd0", "\x40"}));
+        EXPECT_EQ(Merge(8, -1, thirds, ch), Hex(six));
         // Stream 1 is a sample short: the merge ends at its turn, padded.
-        EXPECT_EQ(Hex(RunMerge(shortMerge, {std::string("\x12\x30"), "\xab"}, ch)), Hex("\x1a\x2b\x30"));
+        EXPECT_EQ(Merge(4, -1, {"\x12\x30", "\xab"}, ch), Hex("\x1a\x2b\x30"));
+        EXPECT_EQ(Split<Bits>(2, 1, 6, "\xb2", ch), Join({"\xc0", "\x40"}));
+        EXPECT_EQ(Split<Bytes>(2, 2, 3, "\x01\x02\x03\x04\x05\x06\x07\x08", ch),
+                  Join({"\x01\x02\x05\x06", "\x03\x04"}));
+        EXPECT_EQ(Merge(1, 6, {"\xc0", "\x40"}, ch), Hex("\xb0"));
     }
-}
-
-// A limit ends the streams when it is reached, without the input's EOD.
-TEST(FILT_SplitStream, ALimitEndsTheStreams) {
+    // The limit ends the streams at once, without waiting for EOD.
     FILT_SplitBitStream split;
     split.Init(2, 1, 6);
-    std::string data = "\xb0";
-    FILT_FilterBuffer in(U8(data), 1, false), a(4), b(4);
-    FILT_FilterBuffer* outs[] = {&a, &b};
-    in.AdvancePutPtr(1);
-    split.Split(in, outs);
-    ASSERT_TRUE(a.IsEOD() && b.IsEOD());
-    EXPECT_EQ(Hex(std::string(reinterpret_cast<char*>(a.GetPtr()), a.DataAvailable())), Hex("\xc0"));
-    EXPECT_EQ(Hex(std::string(reinterpret_cast<char*>(b.GetPtr()), b.DataAvailable())), Hex("\x40"));
-    for (const Chunking& ch : AllChunkings(2)) {
-        SCOPED_TRACE(ch.Name());
-        FILT_SplitByteStream bytes;
-        bytes.Init(2, 2, 3);
-        EXPECT_EQ(Join(RunSplit(bytes, 2, "\x01\x02\x03\x04\x05\x06\x07\x08", ch)), Join({"\x01\x02\x05\x06", "\x03\x04"}));
-        FILT_MergeBitStream merge;
-        merge.Init(2, 1, 6);
-        EXPECT_EQ(Hex(RunMerge(merge, {"\xc0", "\x40"}, ch)), Hex("\xb0"));
-    }
+    TestBuffer in("\xb0"), a("", false, 4), b("", false, 4);
+    FILT_FilterBuffer* outs[] = {&a.buf, &b.buf};
+    split.Split(in.buf, outs);
+    EXPECT_TRUE(a.buf.IsEOD() && b.buf.IsEOD());
+    EXPECT_EQ(Hex(a.Text() + b.Text()), Hex("\xc0\x40"));
 }
 
 // Random streams of every width into one to five streams under every
@@ -150,13 +129,8 @@ TEST(FILT_SplitStream, RandomStreamsSplitAndMergeBack) {
                 expected.push_back(r.bytes);
             for (const Chunking& ch : AllChunkings(n, seed++)) {
                 SCOPED_TRACE(std::to_string(bits) + " bits, " + std::to_string(n) + " streams, " + ch.Name());
-                FILT_SplitBitStream split;
-                split.Init(n, bits);
-                const std::vector<std::string> streams = RunSplit(split, n, input, ch);
-                ASSERT_EQ(Join(streams), Join(expected));
-                FILT_MergeBitStream merge;
-                merge.Init(n, bits, static_cast<int32_t>(input.size() * 8 / bits));
-                ASSERT_EQ(Hex(RunMerge(merge, streams, ch)), Hex(input));
+                ASSERT_EQ(Split<FILT_SplitBitStream>(n, bits, -1, input, ch), Join(expected));
+                ASSERT_EQ(Merge(bits, static_cast<int32_t>(input.size() * 8 / bits), expected, ch), Hex(input));
             }
         }
         for (FILT_Size size = 1; size <= FILT_SplitByteStream::MaxSampleBytes; ++size) {
@@ -166,9 +140,7 @@ TEST(FILT_SplitStream, RandomStreamsSplitAndMergeBack) {
                 expected[j % n] += input.substr(j * size, size);
             for (const Chunking& ch : AllChunkings(size * n, seed++)) {
                 SCOPED_TRACE(std::to_string(size) + " bytes, " + std::to_string(n) + " streams, " + ch.Name());
-                FILT_SplitByteStream split;
-                split.Init(n, size);
-                ASSERT_EQ(Join(RunSplit(split, n, input, ch)), Join(expected));
+                ASSERT_EQ(Split<FILT_SplitByteStream>(n, size, -1, input, ch), Join(expected));
             }
         }
     }
@@ -179,22 +151,20 @@ TEST(FILT_SplitStream, RandomStreamsSplitAndMergeBack) {
 TEST(FILT_SplitStream, EndWaitsForRoomForTheLastBytes) {
     FILT_SplitBitStream split;
     split.Init(2, 1);
-    std::string data = "\xb0";
-    FILT_FilterBuffer in(U8(data), 1, false), a(1), b(1), a2(0), b2(2), a3(2), b3(2);
-    FILT_FilterBuffer* first[] = {&a, &b};
-    FILT_FilterBuffer* second[] = {&a2, &b2};
-    FILT_FilterBuffer* third[] = {&a3, &b3};
-    in.AdvancePutPtr(1);
-    split.Split(in, first);
-    EXPECT_FALSE(in.DataAvailable() || a.IsEOD() || b.IsEOD());
-    in.SetEOD();
-    split.Split(in, second);
-    EXPECT_FALSE(a2.IsEOD());
-    ASSERT_TRUE(b2.IsEOD() && b2.DataAvailable() == 1);
-    EXPECT_EQ(b2.GetPtr()[0], 0x40);
-    split.Split(in, third);
-    ASSERT_TRUE(a3.IsEOD() && a3.DataAvailable() == 1);
-    EXPECT_EQ(a3.GetPtr()[0], 0xC0);
+    TestBuffer in("\xb0"), a("", false, 1), b("", false, 1), a2, b2("", false, 2), a3("", false, 2);
+    FILT_FilterBuffer* first[] = {&a.buf, &b.buf};
+    FILT_FilterBuffer* second[] = {&a2.buf, &b2.buf};
+    FILT_FilterBuffer* third[] = {&a3.buf, &b2.buf};
+    split.Split(in.buf, first);
+    EXPECT_FALSE(in.buf.DataAvailable() || a.buf.IsEOD() || b.buf.IsEOD());
+    in.buf.SetEOD();
+    split.Split(in.buf, second);
+    EXPECT_FALSE(a2.buf.IsEOD());
+    EXPECT_TRUE(b2.buf.IsEOD());
+    EXPECT_EQ(Hex(b2.Text()), Hex("\x40"));
+    split.Split(in.buf, third);
+    EXPECT_TRUE(a3.buf.IsEOD());
+    EXPECT_EQ(Hex(a3.Text()), Hex("\xc0"));
 }
 
 TEST(FILT_SplitStream, BadParametersThrow) {
