@@ -1,21 +1,19 @@
 // Throughput of Flate encoding through our filter pipe against bare zlib
 // deflate at the same level (1), both fed in 8192-byte pieces and writing
 // into 8192 bytes of room. The ratio shows what our layers cost.
+#include "BENCH_Support.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_FlateEncode.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
 
 namespace {
 
-constexpr size_t ChunkBytes = 8192;
 constexpr size_t DataBytes = 64u << 20;
 
 // Text-like data: words of content-stream syntax mixed with random bytes.
@@ -40,34 +38,12 @@ const std::vector<uint8_t>& Data() {
     return data;
 }
 
-struct Rate {
-    double bytes = 0;
-    double seconds = 0;
-};
-Rate g_pipe, g_zlib;
-using Clock = std::chrono::steady_clock;
+BENCH_Rate g_pipe, g_zlib;
 
 size_t EncodeWithPipe(const std::vector<uint8_t>& data) {
     FILT_FilterPipe pipe;
     pipe.Append(new FILT_FlateEncode);
-    FILT_FilterBuffer inBuf;
-    FILT_FilterBuffer outBuf(ChunkBytes);
-    size_t given = 0, produced = 0;
-    for (;;) {
-        if (inBuf.DataAvailable() == 0 && !inBuf.IsEOD()) {
-            const size_t n = std::min(ChunkBytes, data.size() - given);
-            inBuf.SetStorage(const_cast<uint8_t*>(data.data()) + given, static_cast<FILT_Size>(n), false);
-            inBuf.AdvancePutPtr(static_cast<FILT_Size>(n));
-            given += n;
-            inBuf.SetEOD(given == data.size());
-        }
-        pipe.ProcessBytes(inBuf, outBuf);
-        produced += outBuf.DataAvailable();
-        benchmark::DoNotOptimize(outBuf.GetPtr());
-        if (outBuf.IsEOD())
-            return produced;
-        outBuf.Reset();
-    }
+    return BENCH_Drive(pipe, data);
 }
 
 size_t EncodeWithZlib(const std::vector<uint8_t>& data) {
@@ -75,11 +51,11 @@ size_t EncodeWithZlib(const std::vector<uint8_t>& data) {
     std::memset(&s, 0, sizeof(s));
     if (deflateInit(&s, 1) != Z_OK)
         std::abort();
-    uint8_t out[ChunkBytes];
+    uint8_t out[BENCH_ChunkBytes];
     size_t produced = 0;
     int rc = Z_OK;
     for (size_t given = 0; rc != Z_STREAM_END;) {
-        const size_t n = std::min(ChunkBytes, data.size() - given);
+        const size_t n = std::min(BENCH_ChunkBytes, data.size() - given);
         s.next_in = const_cast<Bytef*>(data.data() + given);
         s.avail_in = static_cast<uInt>(n);
         given += n;
@@ -96,13 +72,10 @@ size_t EncodeWithZlib(const std::vector<uint8_t>& data) {
     return produced;
 }
 
-void Run(benchmark::State& state, size_t (*encode)(const std::vector<uint8_t>&), Rate& rate) {
+void Run(benchmark::State& state, size_t (*encode)(const std::vector<uint8_t>&), BENCH_Rate& rate) {
     const std::vector<uint8_t>& data = Data();
     for (auto _ : state) {
-        const auto start = Clock::now();
-        const size_t produced = encode(data);
-        rate.seconds += std::chrono::duration<double>(Clock::now() - start).count();
-        rate.bytes += static_cast<double>(data.size());
+        const size_t produced = BENCH_Timed(rate, static_cast<double>(data.size()), [&] { return encode(data); });
         state.counters["compressed_MB"] = static_cast<double>(produced) / (1 << 20);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(data.size()));
@@ -116,17 +89,4 @@ BENCHMARK(BM_FlateDeflateZlib)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (g_pipe.seconds > 0 && g_zlib.seconds > 0) {
-        const double pipe = g_pipe.bytes / g_pipe.seconds / (1 << 20);
-        const double zlib = g_zlib.bytes / g_zlib.seconds / (1 << 20);
-        std::printf("encoded MB/s: pipe %.1f, bare zlib %.1f; pipe/zlib throughput ratio %.3f\n", pipe, zlib,
-                    pipe / zlib);
-    }
-    return 0;
-}
+BENCH_MAIN_WITH_RATIO("encoded", g_pipe, g_zlib)

@@ -2,13 +2,13 @@
 // inflate over the same data, both fed in 8192-byte pieces as a stream core
 // feeds its filters, both writing into 8192 bytes of room. The ratio of the
 // two rates shows what the pipe and the filter layer cost.
+#include "BENCH_Support.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_FlateDecode.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr size_t ChunkBytes = 8192;
 // At least this much compressed data is decoded per iteration.
 constexpr size_t MinCompressedBytes = 64u << 20;
 
@@ -67,35 +66,12 @@ const Corpus& TheCorpus() {
     return corpus;
 }
 
-struct Rate {
-    double bytes = 0;
-    double seconds = 0;
-};
-Rate g_pipe, g_zlib;
-
-using Clock = std::chrono::steady_clock;
+BENCH_Rate g_pipe, g_zlib;
 
 size_t DecodeWithPipe(const Corpus& c) {
     FILT_FilterPipe pipe;
     pipe.Append(new FILT_FlateDecode);
-    FILT_FilterBuffer inBuf;
-    FILT_FilterBuffer outBuf(ChunkBytes);
-    size_t given = 0, produced = 0;
-    for (;;) {
-        if (inBuf.DataAvailable() == 0 && !inBuf.IsEOD()) {
-            const size_t n = std::min(ChunkBytes, c.compressed.size() - given);
-            inBuf.SetStorage(const_cast<uint8_t*>(c.compressed.data()) + given, static_cast<FILT_Size>(n), false);
-            inBuf.AdvancePutPtr(static_cast<FILT_Size>(n));
-            given += n;
-            inBuf.SetEOD(given == c.compressed.size());
-        }
-        pipe.ProcessBytes(inBuf, outBuf);
-        produced += outBuf.DataAvailable();
-        benchmark::DoNotOptimize(outBuf.GetPtr());
-        if (outBuf.IsEOD())
-            return produced;
-        outBuf.Reset();
-    }
+    return BENCH_Drive(pipe, c.compressed);
 }
 
 size_t DecodeWithZlib(const Corpus& c) {
@@ -103,11 +79,11 @@ size_t DecodeWithZlib(const Corpus& c) {
     std::memset(&s, 0, sizeof(s));
     if (inflateInit(&s) != Z_OK)
         std::abort();
-    uint8_t out[ChunkBytes];
+    uint8_t out[BENCH_ChunkBytes];
     size_t produced = 0;
     int rc = Z_OK;
     for (size_t given = 0; given < c.compressed.size() && rc != Z_STREAM_END;) {
-        const size_t n = std::min(ChunkBytes, c.compressed.size() - given);
+        const size_t n = std::min(BENCH_ChunkBytes, c.compressed.size() - given);
         s.next_in = const_cast<Bytef*>(c.compressed.data() + given);
         s.avail_in = static_cast<uInt>(n);
         given += n;
@@ -125,13 +101,10 @@ size_t DecodeWithZlib(const Corpus& c) {
     return produced;
 }
 
-void Run(benchmark::State& state, size_t (*decode)(const Corpus&), Rate& rate) {
+void Run(benchmark::State& state, size_t (*decode)(const Corpus&), BENCH_Rate& rate) {
     const Corpus& c = TheCorpus();
     for (auto _ : state) {
-        const auto start = Clock::now();
-        const size_t produced = decode(c);
-        rate.seconds += std::chrono::duration<double>(Clock::now() - start).count();
-        rate.bytes += static_cast<double>(produced);
+        const size_t produced = BENCH_Timed(rate, static_cast<double>(c.decodedSize), [&] { return decode(c); });
         if (produced != c.decodedSize) {
             state.SkipWithError("decoded size differs");
             return;
@@ -149,17 +122,4 @@ BENCHMARK(BM_FlateInflateZlib)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (g_pipe.seconds > 0 && g_zlib.seconds > 0) {
-        const double pipe = g_pipe.bytes / g_pipe.seconds / (1 << 20);
-        const double zlib = g_zlib.bytes / g_zlib.seconds / (1 << 20);
-        std::printf("decoded MB/s: pipe %.1f, bare zlib %.1f; pipe/zlib throughput ratio %.3f\n", pipe, zlib,
-                    pipe / zlib);
-    }
-    return 0;
-}
+BENCH_MAIN_WITH_RATIO("decoded", g_pipe, g_zlib)
