@@ -16,13 +16,7 @@ FILT_PredictDecode::FILT_PredictDecode(int32_t predictor, uint32_t colors, uint3
 
 void FILT_PredictDecode::SetParameters(int32_t predictor, uint32_t colors, uint32_t bitsPerComponent,
                                        uint32_t columns) {
-    FILT_PredictParameters p;
-    p.predictor = predictor;
-    p.colors = colors;
-    p.bitsPerComponent = bitsPerComponent;
-    p.columns = columns;
-    p.Check(Name(), FILT_PredictDecodeCode);
-    m_params = p;
+    m_params = FILT_PredictParameters::Checked(predictor, colors, bitsPerComponent, columns, Name(), FILT_PredictDecodeCode);
 }
 
 void FILT_PredictDecode::SetUp() {

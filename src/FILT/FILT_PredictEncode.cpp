@@ -27,13 +27,7 @@ FILT_PredictEncode::FILT_PredictEncode(int32_t predictor, uint32_t colors, uint3
 
 void FILT_PredictEncode::SetParameters(int32_t predictor, uint32_t colors, uint32_t bitsPerComponent,
                                        uint32_t columns) {
-    FILT_PredictParameters p;
-    p.predictor = predictor;
-    p.colors = colors;
-    p.bitsPerComponent = bitsPerComponent;
-    p.columns = columns;
-    p.Check(Name(), FILT_PredictEncodeCode);
-    m_params = p;
+    m_params = FILT_PredictParameters::Checked(predictor, colors, bitsPerComponent, columns, Name(), FILT_PredictEncodeCode);
 }
 
 void FILT_PredictEncode::SetUp() {

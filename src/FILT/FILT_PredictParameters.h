@@ -34,6 +34,13 @@ struct FILT_PredictParameters {
     // 4 or 8 bits. An unknown predictor gives "Unrecognized Prediction: N"
     // (also logged at level 2).
     void Check(const char* filterName, uint32_t code) const;
+    // The four values, checked as Check does.
+    static FILT_PredictParameters Checked(int32_t predictor, uint32_t colors, uint32_t bitsPerComponent,
+                                          uint32_t columns, const char* filterName, uint32_t code) {
+        const FILT_PredictParameters p{predictor, colors, bitsPerComponent, columns};
+        p.Check(filterName, code);
+        return p;
+    }
 };
 
 // The PNG Paeth predictor: whichever of a (left), b (up), c (upper left) is
