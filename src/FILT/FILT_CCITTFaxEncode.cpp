@@ -78,8 +78,10 @@ bool FILT_CCITTFaxEncode::Validate() {
     m_colour = Tables::White;
     m_oneD = m_k >= 0;
     m_rowCounter = m_k;
-    // With K > 0 an EOL and tag bit come before the first row.
-    m_state = m_k < 1 ? ReadRow : EndOfRow;
+    // Every row starts from the end-of-row step: with EndOfLine the first
+    // row too follows an EOL (and tag bit), as ITU-T T.4 and decoders that
+    // require EOLs expect.
+    m_state = EndOfRow;
     return true;
 }
 
@@ -273,9 +275,11 @@ FILT_CCITTFaxEncode::Stop FILT_CCITTFaxEncode::Encode(const uint8_t*& in, const 
             if (!m_endOfLine) {
                 if (m_encodedByteAlign && m_bitOffset)
                     PutZeros(8 - m_bitOffset);
-            } else if (m_k <= 0 || m_rowsRemaining > 0) {
-                // The fill makes the EOL (and tag bit) end on a byte
-                // boundary; one already there gets 8 fill bits.
+            } else if (m_rowsRemaining > 0) {
+                // The EOL of the next row; none follows the last one, so
+                // that RTC stays six EOLs and EOFB two. The fill makes the
+                // EOL (and tag bit) end on a byte boundary; one already
+                // there gets 8 fill bits.
                 if (m_encodedByteAlign)
                     PutZeros(8 - (m_bitOffset + group) % 8);
                 PutTwoD(Tables::EncEOL);

@@ -1,8 +1,9 @@
 // CCITTFaxEncode: rows of packed 1-bit pixels (Columns rounded up to whole
 // bytes per row) to ITU-T T.4 one-dimensional coding (K = 0; with K > 0 and
 // EndOfLine, rows 1, K+1, 2K+1, … one-dimensional and the others two-
-// dimensional, each after an EOL and a tag bit) or T.6 (K < 0), with optional
-// EOLs, byte alignment and an end block (EOFB or RTC).
+// dimensional, as the tag bit after each EOL says) or T.6 (K < 0), with
+// optional EOLs (one before every row), byte alignment and an end block
+// (EOFB or RTC).
 //
 // Rows become changing-element lists through one table lookup per input
 // byte; codes are written pre-shifted (FILT_CCITTTables) into a window that

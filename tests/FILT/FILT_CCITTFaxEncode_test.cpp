@@ -23,17 +23,17 @@ TEST(FILT_CCITTFaxEncode, FixedVectors) {
         {{0, false, false, false, false, 1, 10}, "\xFF\xD5", "00111"},
         // 4: K < 0 with EndOfBlock: V0, then EOFB.
         {{-1, false, false, true, false, 1, 8}, "\xFF", "1" + EOL + EOL},
-        // 5: with EndOfLine as well, three EOLs follow the last row.
-        {{-1, true, false, true, false, 1, 8}, "\xFF", "1" + EOL + EOL + EOL},
-        // 6: K = 0, EndOfLine and EndOfBlock: an EOL after every row, then RTC.
-        {{0, true, false, true, false, 2, 8}, "\xFF\xFF", White8 + EOL + White8 + EOL + Repeat(EOL, 6)},
+        // 5: with EndOfLine as well, an EOL before the row.
+        {{-1, true, false, true, false, 1, 8}, "\xFF", EOL + "1" + EOL + EOL},
+        // 6: K = 0, EndOfLine and EndOfBlock: an EOL before every row, then RTC.
+        {{0, true, false, true, false, 2, 8}, "\xFF\xFF", EOL + White8 + EOL + White8 + Repeat(EOL, 6)},
         // 7: K = 2 with EndOfLine: tags 1, 0, 1; RTC of EOLs each with a 1.
         {{2, true, false, true, false, 3, 8}, "\xFF\xFF\xFF",
          EOL + "1" + White8 + EOL + "0" + "1" + EOL + "1" + White8 + Repeat(EOL + "1", 6)},
         // 8: EncodedByteAlign with EndOfLine: fill so that the EOL ends a byte…
-        {{0, true, true, false, false, 1, 8}, "\xFF", White8 + "0000000" + EOL},
+        {{0, true, true, false, false, 1, 8}, "\xFF", "0000" + EOL + White8},
         // 9: …and 8 fill bits before an EOL that would end a byte anyway.
-        {{0, true, true, false, false, 1, 2}, "\xC0", "0111" + std::string(8, '0') + EOL},
+        {{0, true, true, false, false, 2, 2}, "\xC0\xC0", "0000" + EOL + "0111" + std::string(8, '0') + EOL + "0111"},
         // 10: EncodedByteAlign without EndOfLine pads each row.
         {{0, false, true, false, false, 2, 8}, "\xFF\xFF", White8 + "000" + White8},
         // 11: BlackIs1: 0 bits are white.
