@@ -1,15 +1,13 @@
 #include "GLOB/GLOB_PreferencesDoc.h"
 
-#include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_FileStream.h"
-#include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_ObjectWriter.h"
+#include "GLOB_TestUtil.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <string>
 
 namespace {
 
@@ -17,34 +15,31 @@ const char* const Defaults = "<< /Dpi 300 /Show true /Inks [/Cyan] >>";
 
 // An open memory document whose catalog holds VELM_Preferences parsed from
 // root (none for null).
-class PrefsDoc : public GLOB_Doc {
-public:
-    explicit PrefsDoc(const char* root = nullptr) : GLOB_Doc(GLOB_Memory_Impl::Make()) {
-        Create("%VelmDornapPrefs-1.0", 0);
-        if (root)
-            Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), ParseObject(root));
-    }
-};
+GLOB_Doc PrefsDoc(const char* root = nullptr) {
+    GLOB_Doc doc = GLOB_Memory_Impl::Make();
+    doc.Create("%VelmDornapPrefs-1.0", 0);
+    if (root)
+        doc.Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), doc.ParseObject(root));
+    return doc;
+}
 
 }  // namespace
 
 TEST(GLOB_PreferencesDoc, StoredValuesWinOverDefaults) {
-    const struct {
-        const char* root;
-        const char* merged;  // the private dictionary after Initialize
-    } cases[] = {
+    const char* const cases[][2] = {
+        // The stored root, and the private dictionary after Initialize.
         {nullptr, Defaults},
         {"<< /Other << /Dpi 1 >> >>", Defaults},
         {"<< /Tintscope << /Dpi 600 /Inks null /Mine (x) >> >>", "<< /Dpi 600 /Inks null /Mine (x) /Show true >>"},
     };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
-        const PrefsDoc doc(cases[i].root);
+        const GLOB_Doc doc = PrefsDoc(cases[i][0]);
         GLOB_PreferencesDoc prefs;
         prefs.Initialize(doc, GLOB_Name("Tintscope"), Defaults);
         const GLOB_Object root = GLOB_PreferencesDoc::RootDict(doc);
         EXPECT_TRUE(root.DictGet(GLOB_Name("Tintscope")).IsDeepEqual(prefs.PrivateDict()));
-        EXPECT_TRUE(prefs.PrivateDict().IsDeepEqual(doc.ParseObject(cases[i].merged)));
+        EXPECT_TRUE(prefs.PrivateDict().IsDeepEqual(doc.ParseObject(cases[i][1])));
         EXPECT_EQ(!root.IsDirect() && !prefs.PrivateDict().IsDirect(), i == 0);  // made here: indirect
         EXPECT_THROW(prefs.Initialize(doc, GLOB_Name("Tintscope"), nullptr), TestAssertionFailure);
         prefs.MergeDefaults("<< /Dpi 75 /Added 1 >>", true);
@@ -67,17 +62,12 @@ TEST(GLOB_PreferencesDoc, DamagedPreferencesThrowAndCanBeReplaced) {
         {"<< /Tintscope /Dict >>", Defaults, GLOB_PrefsPrivateCode, "the private prefs value isn't a dict"},
         {"<< >>", "<< /Dpi 300 >> q", GLOB_ParseObjectCode, "Unexpected operator"},
     };
-    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
-        SCOPED_TRACE(i);
-        const PrefsDoc doc(cases[i].root);
+    for (const auto& c : cases) {
+        const GLOB_Doc doc = PrefsDoc(c.root);
         GLOB_PreferencesDoc prefs;
-        try {
-            prefs.Initialize(doc, GLOB_Name("Tintscope"), cases[i].defaults);
-            ADD_FAILURE() << "no exception";
-        } catch (const GLIB_Exception& e) {
-            EXPECT_EQ(e.Code(), cases[i].code);
-            EXPECT_NE(std::string(e.What()).find(cases[i].message), std::string::npos) << e.What();
-        }
+        const std::string failure = Failure([&] { prefs.Initialize(doc, GLOB_Name("Tintscope"), c.defaults); });
+        EXPECT_EQ(failure.rfind(std::to_string(c.code) + " ", 0), 0u) << failure;
+        EXPECT_NE(failure.find(c.message), std::string::npos) << failure;
         EXPECT_FALSE(prefs.IsInitialized());
         doc.Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), doc.NewDict(0, true));
         prefs.Initialize(doc, GLOB_Name("Tintscope"), Defaults);
@@ -88,14 +78,13 @@ TEST(GLOB_PreferencesDoc, DamagedPreferencesThrowAndCanBeReplaced) {
 // The host keeps preferences as a file of PDF object text; written with the
 // object writer and read back, every value survives.
 TEST(GLOB_PreferencesDoc, FileRoundTripKeepsEveryValue) {
-    const PrefsDoc doc("<< /Other << /Dpi 72 >> >>");
+    const GLOB_Doc doc = PrefsDoc("<< /Other << /Dpi 72 >> >>");
     GLOB_PreferencesDoc prefs;
     prefs.Initialize(doc, GLOB_Name("Tintscope"), Defaults);
-    const GLOB_Dict odd = doc.ParseObject("<< /Scale -0.125 /Ink#20Name /Pantone#2F1 /W [0 640.5 null false] "
-                                          "/Path (C:\\\\a\\(1\\).pdf \\377\\000\\r\\n) >>").AsDict();
-    prefs.PutDict(GLOB_Name("Window"), odd);
-
-    ScratchDir dir;
+    prefs.PutDict(GLOB_Name("Window"), doc.ParseObject("<< /Scale -0.125 /Ink#20Name /Pantone#2F1 /W [0 640.5 null "
+                                                       "false] /Path (C:\\\\a\\(1\\).pdf \\377\\000\\r\\n) >>")
+                                           .AsDict());
+    const ScratchDir dir;
     const std::string path = dir.File("Tintscope.pref");
     FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
@@ -111,7 +100,7 @@ TEST(GLOB_PreferencesDoc, FileRoundTripKeepsEveryValue) {
     const std::string text = ReadWholeFile(path);
     EXPECT_EQ(text.rfind("%VelmDornapPrefs-1.0\n<</VELM_Preferences << /Other << /Dpi 72 >> /Tintscope << /Dpi 300", 0),
               0u) << text;
-    const PrefsDoc again;
+    const GLOB_Doc again = PrefsDoc();
     const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
     again.Root().DictPut(key, again.ParseObject(text.c_str()).DictGet(key));
     GLOB_PreferencesDoc reread;
