@@ -30,7 +30,7 @@ void MACR_DataFork::Close() {
     m_handle = INVALID_HANDLE_VALUE;
     m_owns = true;
     if (error != ERROR_INVALID_HANDLE)
-        MACR_CheckError(error, m_spec, __FILE__, __LINE__);
+        MACR_CheckError(error, m_fileSpec, __FILE__, __LINE__);
 }
 
 void MACR_DataFork::Create(const MACR_FourCharCode&, const MACR_FourCharCode&) { OpenWith(CREATE_ALWAYS, __LINE__); }
@@ -41,7 +41,7 @@ void MACR_DataFork::OpenWith(uint32_t disposition, int32_t line) {
     // A second Create or Open would otherwise leak the first handle.
     Close();
     SetLastError(ERROR_SUCCESS);
-    const HANDLE handle = CreateFileA(m_spec.Path(), m_permission.DesiredAccess(), m_permission.ShareMode(),
+    const HANDLE handle = CreateFileA(m_fileSpec.Path(), m_permission.DesiredAccess(), m_permission.ShareMode(),
                                       nullptr, disposition, 0, nullptr);
     DWORD error = GetLastError();
     // CREATE_ALWAYS reports the file it replaced; that is success.
@@ -51,7 +51,7 @@ void MACR_DataFork::OpenWith(uint32_t disposition, int32_t line) {
         error = ERROR_INVALID_HANDLE;
     if (handle != INVALID_HANDLE_VALUE && error != ERROR_SUCCESS)
         CloseHandle(handle);
-    MACR_CheckError(error, m_spec, __FILE__, line);
+    MACR_CheckError(error, m_fileSpec, __FILE__, line);
     m_handle = handle;
     m_owns = true;
 }

@@ -6,7 +6,7 @@
 
 class MACR_DataFork : public MACR_Fork {
 public:
-    // No handle, owning, read-only permission, empty specification.
+    // No handle, owning, read-only permission, empty file specification.
     MACR_DataFork();
     // Close; an I/O exception from it is dropped.
     ~MACR_DataFork() override;
@@ -17,8 +17,8 @@ public:
     void SetHandle(void* handle) override;
     bool Flag() const override { return m_owns; }
     void SetFlag(bool owns) override { m_owns = owns; }
-    const MACR_FileSpec& FileSpec() const override { return m_spec; }
-    void SetFileSpec(const char* path) override { m_spec.SetPath(path); }
+    const MACR_FileSpec& FileSpec() const override { return m_fileSpec; }
+    void SetFileSpec(const char* path) override { m_fileSpec.SetPath(path); }
     const MACR_Permission& Permission() const override { return m_permission; }
     void SetPermission(const MACR_Permission& permission) override { m_permission = permission; }
 
@@ -26,11 +26,11 @@ public:
     // an invalid handle throws); in every case the fork then holds no handle
     // and owns. Closing twice does nothing the second time.
     void Close() override;
-    // Creates the file of the specification with the permission, replacing
-    // an existing file; the fork owns the new handle. A handle the fork
+    // Creates the file its file specification names, with the permission,
+    // replacing an existing file; the fork owns the new handle. A handle the fork
     // already owns is closed first.
     void Create(const MACR_FourCharCode& fileType, const MACR_FourCharCode& creator) override;
-    // Opens the existing file of the specification; otherwise as Create.
+    // Opens the existing file its file specification names; otherwise as Create.
     void Open() override;
 
 private:
@@ -39,5 +39,5 @@ private:
     void* m_handle;
     bool m_owns;
     MACR_Permission m_permission;
-    MACR_FileSpec m_spec;
+    MACR_FileSpec m_fileSpec;
 };

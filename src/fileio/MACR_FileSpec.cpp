@@ -31,8 +31,8 @@ void MACR_FileSpec::MakeTempFile() {
     SetPath(name);
 }
 
-void MACR_DeleteFile(const MACR_FileSpec& spec) {
+void MACR_DeleteFile(const MACR_FileSpec& fileSpec) {
     SetLastError(ERROR_SUCCESS);
-    DeleteFileA(spec.Path());
-    MACR_CheckLastError(spec, __FILE__, __LINE__);
+    DeleteFileA(fileSpec.Path());
+    MACR_CheckLastError(fileSpec, __FILE__, __LINE__);
 }

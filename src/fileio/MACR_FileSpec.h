@@ -29,4 +29,4 @@ private:
 };
 
 // Deletes the file; a failure throws its MACR_IOException.
-void MACR_DeleteFile(const MACR_FileSpec& spec);
+void MACR_DeleteFile(const MACR_FileSpec& fileSpec);

@@ -34,24 +34,24 @@ void MACR_ThrowIOException(const std::string& message, uint32_t win32Error, cons
     }
 }
 
-char* MACR_FormatIOError(char* buffer, size_t size, uint32_t win32Error, const MACR_FileSpec& spec) {
+char* MACR_FormatIOError(char* buffer, size_t size, uint32_t win32Error, const MACR_FileSpec& fileSpec) {
     char text[SystemTextBytes];
     if (FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, win32Error,
                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, SystemTextBytes - 1, nullptr) == 0)
         text[0] = '\0';
-    GLIB_Sprintf(buffer, size, "IOError [error]: %lu [spec]: %s [msg]: %s", static_cast<unsigned long>(win32Error),
-                 spec.Path(), text);
+    static const char Format[] = "IOError [error]: %lu [spec]: %s [msg]: %s";  // code, file spec path, text
+    GLIB_Sprintf(buffer, size, Format, static_cast<unsigned long>(win32Error), fileSpec.Path(), text);
     return buffer;
 }
 
-void MACR_CheckError(uint32_t win32Error, const MACR_FileSpec& spec, const char* file, int32_t line) {
+void MACR_CheckError(uint32_t win32Error, const MACR_FileSpec& fileSpec, const char* file, int32_t line) {
     if (win32Error == ERROR_SUCCESS)
         return;
     char message[MessageBytes];
-    MACR_FormatIOError(message, sizeof message, win32Error, spec);
+    MACR_FormatIOError(message, sizeof message, win32Error, fileSpec);
     MACR_ThrowIOException(message, win32Error, file, line);
 }
 
-void MACR_CheckLastError(const MACR_FileSpec& spec, const char* file, int32_t line) {
-    MACR_CheckError(GetLastError(), spec, file, line);
+void MACR_CheckLastError(const MACR_FileSpec& fileSpec, const char* file, int32_t line) {
+    MACR_CheckError(GetLastError(), fileSpec, file, line);
 }

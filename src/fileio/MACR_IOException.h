@@ -49,14 +49,14 @@ MACR_IO_EXCEPTION_(MACR_WriteError_IOException, 1121166);         // 29; a short
 // (message, file, line).
 void MACR_ThrowIOException(const std::string& message, uint32_t win32Error, const char* file, int32_t line);
 
-// "IOError [error]: <code> [spec]: <path> [msg]: <system text>" into buffer,
+// "IOError [error]: <code> [spec]: <file spec path> [msg]: <system text>" into buffer,
 // bounded by size and terminated; the system text is empty when the system
 // has none for the code. Returns buffer.
-char* MACR_FormatIOError(char* buffer, size_t size, uint32_t win32Error, const MACR_FileSpec& spec);
+char* MACR_FormatIOError(char* buffer, size_t size, uint32_t win32Error, const MACR_FileSpec& fileSpec);
 
 // The failure test of every Win32 call of this layer: the caller cleared the
 // last error before the call; a non-zero code now is the failure, whatever
 // the call returned, and throws with a message from MACR_FormatIOError.
-void MACR_CheckLastError(const MACR_FileSpec& spec, const char* file, int32_t line);
+void MACR_CheckLastError(const MACR_FileSpec& fileSpec, const char* file, int32_t line);
 // The same for a code the caller already read.
-void MACR_CheckError(uint32_t win32Error, const MACR_FileSpec& spec, const char* file, int32_t line);
+void MACR_CheckError(uint32_t win32Error, const MACR_FileSpec& fileSpec, const char* file, int32_t line);

@@ -6,7 +6,7 @@
 namespace {
 
 using dcttest::JpegInfo;
-using dcttest::JpegSpec;
+using dcttest::JpegShape;
 
 std::string Decode(const std::string& jpeg, int colorTransform, const Chunking& c, size_t bound = 1u << 18) {
     FILT_DCTDecode d;
@@ -17,13 +17,13 @@ std::string Decode(const std::string& jpeg, int colorTransform, const Chunking& 
 
 // ColorTransform -1: not set; the colour space forced on the reference
 // decoding, JCS_UNKNOWN: as libjpeg reads it from the markers.
-struct Case { const char* name; JpegSpec spec; int colorTransform; J_COLOR_SPACE forcedSpace; };
+struct Case { const char* name; JpegShape shape; int colorTransform; J_COLOR_SPACE forcedSpace; };
 
 std::vector<Case> Cases() {
-    const JpegSpec grey{37, 23}, ycc{61, 45, 3, JCS_RGB, JCS_YCbCr};  // libjpeg samples YCbCr 4:2:0
-    const JpegSpec cmyk{61, 45, 4, JCS_CMYK, JCS_CMYK};                // with an Adobe marker, transform 0
-    const JpegSpec ycck{61, 45, 4, JCS_CMYK, JCS_YCCK};                // Adobe transform 2
-    const JpegSpec icc{61, 45, 3, JCS_RGB, JCS_YCbCr, 30000}, progressive{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, true, 1};
+    const JpegShape grey{37, 23}, ycc{61, 45, 3, JCS_RGB, JCS_YCbCr};  // libjpeg samples YCbCr 4:2:0
+    const JpegShape cmyk{61, 45, 4, JCS_CMYK, JCS_CMYK};                // with an Adobe marker, transform 0
+    const JpegShape ycck{61, 45, 4, JCS_CMYK, JCS_YCCK};                // Adobe transform 2
+    const JpegShape icc{61, 45, 3, JCS_RGB, JCS_YCbCr, 30000}, progressive{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, true, 1};
     return {
         {"grey", grey, -1, JCS_UNKNOWN},
         {"YCbCr 4:2:0", ycc, -1, JCS_UNKNOWN},
@@ -37,8 +37,8 @@ std::vector<Case> Cases() {
     };
 }
 
-std::string MakeCase(const JpegSpec& spec) {
-    return dcttest::MakeJpeg(spec, dcttest::SourceImage(spec.width, spec.height, spec.components, 5));
+std::string MakeCase(const JpegShape& shape) {
+    return dcttest::MakeJpeg(shape, dcttest::SourceImage(shape.width, shape.height, shape.components, 5));
 }
 
 std::string Reference(const std::string& jpeg, J_COLOR_SPACE forcedSpace = JCS_UNKNOWN, int* height = nullptr) {
@@ -56,7 +56,7 @@ std::string Reference(const std::string& jpeg, J_COLOR_SPACE forcedSpace = JCS_U
 TEST(FILT_DCTDecode, RowsMatchLibjpegUnderEveryChunking) {
     LogCapture quiet;
     for (const Case& c : Cases()) {
-        const std::string jpeg = MakeCase(c.spec);
+        const std::string jpeg = MakeCase(c.shape);
         int height = 1;
         const std::string expected = Reference(jpeg, c.forcedSpace, &height);
         const size_t rowBytes = expected.size() / static_cast<size_t>(height);
@@ -85,7 +85,7 @@ TEST(FILT_DCTDecode, TruncatedData) {
             EXPECT_TRUE(Decode(jpeg.substr(0, cut), -1, chunking) == expected);
         }
     }
-    const std::string icc = MakeCase(Cases()[6].spec);
+    const std::string icc = MakeCase(Cases()[6].shape);
     for (const std::string& cut : {jpeg.substr(0, 0), jpeg.substr(0, 2), jpeg.substr(0, 100), jpeg.substr(0, 300),
                                    jpeg.substr(0, scan - 1), jpeg.substr(0, scan + 5), icc.substr(0, 20000)}) {
         for (const Chunking& chunking : {Chunking{{1}, {0}}, Chunking{{8192}, {0}}}) {
@@ -99,7 +99,7 @@ TEST(FILT_DCTDecode, TruncatedData) {
 // tables) makes the buffer grow; the filter's input comes in small pieces.
 TEST(FILT_DCTDecode, LargeMarkerSegmentGrowsTheBuffer) {
     LogCapture quiet;
-    std::string jpeg = MakeCase(Cases()[0].spec);
+    std::string jpeg = MakeCase(Cases()[0].shape);
     const size_t dht = jpeg.find("\xFF\xC4");
     ASSERT_NE(dht, std::string::npos);
     const size_t length = (static_cast<uint8_t>(jpeg[dht + 2]) << 8) | static_cast<uint8_t>(jpeg[dht + 3]);
@@ -120,7 +120,7 @@ TEST(FILT_DCTDecode, ErrorsAndWarningsAreLogged) {
     EXPECT_TRUE(log.Contains(GLIB_LogError, "Not a JPEG file"));
     // Two damaged places: libjpeg warns twice, the first one is logged.
     LogCapture warnings;
-    std::string jpeg = MakeCase(Cases()[0].spec);
+    std::string jpeg = MakeCase(Cases()[0].shape);
     jpeg.insert(jpeg.find("\xFF\xDA"), "\x01\x02");  // extraneous bytes before a marker
     jpeg.resize(jpeg.size() - 40);
     Decode(jpeg, -1, {{0}, {0}});

@@ -27,7 +27,7 @@ inline std::string SourceImage(int width, int height, int components, unsigned s
     return pixels;
 }
 
-struct JpegSpec {
+struct JpegShape {
     int width = 16, height = 16, components = 1;
     J_COLOR_SPACE in = JCS_GRAYSCALE, coded = JCS_GRAYSCALE;
     size_t app2Bytes = 0;  // an APP2 marker of this many bytes
@@ -46,7 +46,7 @@ inline void JumpOnError(j_common_ptr jpeg) {
 inline void Silent(j_common_ptr, int) {}
 
 // Empty when libjpeg failed.
-inline std::string MakeJpeg(const JpegSpec& spec, const std::string& pixels) {
+inline std::string MakeJpeg(const JpegShape& shape, const std::string& pixels) {
     jpeg_compress_struct c;
     ErrorJump err;
     c.err = jpeg_std_error(&err.mgr);
@@ -54,7 +54,7 @@ inline std::string MakeJpeg(const JpegSpec& spec, const std::string& pixels) {
     unsigned char* data = nullptr;
     unsigned long size = 0;
     // Objects with destructors live outside the stretch a libjpeg error jumps over.
-    std::vector<JOCTET> marker(spec.app2Bytes);
+    std::vector<JOCTET> marker(shape.app2Bytes);
     for (size_t i = 0; i < marker.size(); ++i)
         marker[i] = static_cast<JOCTET>(i * 7);
     if (setjmp(err.jump)) {
@@ -64,20 +64,20 @@ inline std::string MakeJpeg(const JpegSpec& spec, const std::string& pixels) {
     }
     jpeg_create_compress(&c);
     jpeg_mem_dest(&c, &data, &size);
-    c.image_width = static_cast<JDIMENSION>(spec.width);
-    c.image_height = static_cast<JDIMENSION>(spec.height);
-    c.input_components = spec.components;
-    c.in_color_space = spec.in;
+    c.image_width = static_cast<JDIMENSION>(shape.width);
+    c.image_height = static_cast<JDIMENSION>(shape.height);
+    c.input_components = shape.components;
+    c.in_color_space = shape.in;
     jpeg_set_defaults(&c);
-    jpeg_set_colorspace(&c, spec.coded);
+    jpeg_set_colorspace(&c, shape.coded);
     jpeg_set_quality(&c, 85, TRUE);
-    if (spec.progressive)
+    if (shape.progressive)
         jpeg_simple_progression(&c);
-    c.restart_in_rows = spec.restartRows;
+    c.restart_in_rows = shape.restartRows;
     jpeg_start_compress(&c, TRUE);
-    if (spec.app2Bytes)
+    if (shape.app2Bytes)
         jpeg_write_marker(&c, JPEG_APP0 + 2, marker.data(), static_cast<unsigned>(marker.size()));
-    const size_t rowBytes = static_cast<size_t>(spec.width) * static_cast<size_t>(spec.components);
+    const size_t rowBytes = static_cast<size_t>(shape.width) * static_cast<size_t>(shape.components);
     while (c.next_scanline < c.image_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(const_cast<char*>(pixels.data()) + c.next_scanline * rowBytes);
         jpeg_write_scanlines(&c, &row, 1);

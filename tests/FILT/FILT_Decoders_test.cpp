@@ -97,9 +97,9 @@ std::vector<Damageable> AllDecoders() {
                        1130006, sample, fax, ""});
     }
     for (bool progressive : {false, true}) {
-        const dcttest::JpegSpec spec{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, progressive, progressive};
+        const dcttest::JpegShape shape{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, progressive, progressive};
         all.push_back({progressive ? "DCT progressive" : "DCT", [] { return new FILT_DCTDecode; }, 1130007,
-                       dcttest::MakeJpeg(spec, dcttest::SourceImage(61, 45, 3, 5)), "",
+                       dcttest::MakeJpeg(shape, dcttest::SourceImage(61, 45, 3, 5)), "",
                        progressive ? "\xFF\xC2" : "\xFF\xC0"});
     }
     return all;

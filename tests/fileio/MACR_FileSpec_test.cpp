@@ -19,9 +19,9 @@ TEST(MACR_FileSpec, PathsAreBoundedCopies) {
 TEST(MACR_FileSpec, TempFilesAreReservedAndDeletedByTheCaller) {
     TmpDirScope tmp;
     for (int i = 0; i < 10; ++i) {
-        MACR_FileSpec spec;
-        spec.MakeTempFile();
-        const std::string path = spec.PathString();
+        MACR_FileSpec fileSpec;
+        fileSpec.MakeTempFile();
+        const std::string path = fileSpec.PathString();
         SCOPED_TRACE(path);
         EXPECT_EQ(path.compare(0, tmp.Path().size() + 4, tmp.Path() + "/VDQ"), 0);
         EXPECT_EQ(path.substr(path.size() - 4), ".TMP");

@@ -27,15 +27,15 @@ TEST(MACR_IOException, EachWin32ErrorThrowsItsClass) {
     EXPECT_NO_THROW(MACR_ThrowIOException("msg", 0, "unit", 7));
 }
 
-TEST(MACR_IOException, FormattedMessageNamesCodeSpecAndSystemText) {
-    const MACR_FileSpec spec("/data/in.pdf");
+TEST(MACR_IOException, FormattedMessageNamesCodeFileSpecAndSystemText) {
+    const MACR_FileSpec fileSpec("/data/in.pdf");
     char buffer[512];
-    MACR_FormatIOError(buffer, sizeof buffer, ERROR_FILE_NOT_FOUND, spec);
+    MACR_FormatIOError(buffer, sizeof buffer, ERROR_FILE_NOT_FOUND, fileSpec);
     EXPECT_STREQ(buffer,
                  "IOError [error]: 2 [spec]: /data/in.pdf [msg]: The system cannot find the file specified.\r\n");
-    MACR_FormatIOError(buffer, sizeof buffer, 999, spec);  // no system text
-    EXPECT_STREQ(buffer, "IOError [error]: 999 [spec]: /data/in.pdf [msg]: ");
+    MACR_FormatIOError(buffer, sizeof buffer, 999, fileSpec);  // no system text
+    EXPECT_STREQ(buffer, "IOError [error]: 999 [spec]: /data/in.pdf [msg]: ");  // file spec, no text
     char small[20];
-    MACR_FormatIOError(small, sizeof small, ERROR_FILE_NOT_FOUND, spec);
+    MACR_FormatIOError(small, sizeof small, ERROR_FILE_NOT_FOUND, fileSpec);
     EXPECT_EQ(std::strlen(small), sizeof small - 1);
 }
