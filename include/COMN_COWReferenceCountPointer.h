@@ -5,6 +5,7 @@
 #include "GLIB/GLIB_New.h"
 
 #include <cstdint>
+#include <utility>
 
 template <class T>
 class COMN_COWReferenceCountPointer {
@@ -14,18 +15,24 @@ public:
     COMN_COWReferenceCountPointer(T* object) { Take(object); }
     COMN_COWReferenceCountPointer(const COMN_COWReferenceCountPointer& other) : m_holder(other.m_holder) {
         AddRef();
-        if (m_holder && !m_holder->shareable)
-            Detach(true);
+        if (m_holder && !m_holder->shareable) {
+            // No destructor runs for a constructor that throws: give the count back.
+            try {
+                Detach(true);
+            } catch (...) {
+                Release();
+                throw;
+            }
+        }
     }
     ~COMN_COWReferenceCountPointer() { Release(); }
 
     COMN_COWReferenceCountPointer& operator=(const COMN_COWReferenceCountPointer& other) {
         if (m_holder != other.m_holder) {
-            Release();
-            m_holder = other.m_holder;
-            AddRef();
-            if (m_holder && !m_holder->shareable)
-                Detach(true);
+            // Copied before ours goes: other may live inside the object we
+            // release, and a failed copy leaves this handle as it was.
+            COMN_COWReferenceCountPointer keep(other);
+            std::swap(m_holder, keep.m_holder);
         }
         return *this;
     }

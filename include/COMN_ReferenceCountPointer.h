@@ -5,6 +5,7 @@
 #include "GLIB/GLIB_New.h"
 
 #include <cstdint>
+#include <utility>
 
 template <class T>
 class COMN_ReferenceCountPointer {
@@ -25,9 +26,10 @@ public:
 
     COMN_ReferenceCountPointer& operator=(const COMN_ReferenceCountPointer& other) {
         if (m_counter != other.m_counter) {
-            Release();
-            m_counter = other.m_counter;
-            AddRef();
+            // Counted before ours goes: other may live inside the object we
+            // release (node = node->next).
+            COMN_ReferenceCountPointer keep(other);
+            std::swap(m_counter, keep.m_counter);
         }
         return *this;
     }

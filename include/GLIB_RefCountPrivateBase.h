@@ -18,9 +18,9 @@ public:
     }
     GLIB_RefCountPrivateBase& operator=(const GLIB_RefCountPrivateBase& other) {
         if (m_record != other.m_record) {
-            Release();
-            m_record = other.m_record;
-            AddRef();
+            // Counted before ours goes: other may live inside the core we release.
+            GLIB_RefCountPrivateBase keep(other);
+            std::swap(m_record, keep.m_record);
         }
         return *this;
     }

@@ -101,7 +101,9 @@ int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 // Files (win32_file.cpp). Paths are taken as the real platform takes them:
 // '\\' and '/' both separate components, so "\\tmp\\a.pdf" names /tmp/a.pdf.
 // Handles are entries of a table of our own, never raw descriptors. Share
-// modes are accepted and not enforced: POSIX has no mandatory sharing.
+// modes are accepted and not enforced: POSIX has no mandatory sharing. Only
+// regular files open: a folder, FIFO, socket or device is refused (access
+// denied, EACCES), and never blocks the caller.
 
 constexpr DWORD MAX_PATH = 260;
 

@@ -147,6 +147,26 @@ int OpenNoIntr(const std::string& path, int flags, mode_t mode) {
     return fd;
 }
 
+// The real platform's files are all regular files: a folder, a FIFO, a
+// socket or a device is refused with EACCES. Opened without blocking, so
+// that a FIFO planted under a name we look for cannot hang us.
+int OpenRegular(const std::string& path, int flags, mode_t mode) {
+    const int fd = OpenNoIntr(path, flags | O_NONBLOCK, mode);
+    if (fd < 0) {
+        if (errno == ENXIO)  // a FIFO without a reader, or a socket
+            errno = EACCES;
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 // Whole transfers: regular files return short counts only at the end.
 ssize_t ReadFull(int fd, void* buffer, size_t count) {
     size_t done = 0;
@@ -303,43 +323,38 @@ HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTE
     int fd = -1;
     switch (creationDisposition) {
     case CREATE_NEW:
-        fd = OpenNoIntr(p, access | O_CREAT | O_EXCL, NewFileMode);
+        fd = OpenRegular(p, access | O_CREAT | O_EXCL, NewFileMode);
         break;
     case CREATE_ALWAYS:
     case OPEN_ALWAYS:
         for (int i = 0; i < Races && fd < 0; ++i) {
-            fd = OpenNoIntr(p, access | O_CREAT | O_EXCL, NewFileMode);
+            fd = OpenRegular(p, access | O_CREAT | O_EXCL, NewFileMode);
             if (fd >= 0 || errno != EEXIST)
                 break;
-            fd = OpenNoIntr(p, access | (creationDisposition == CREATE_ALWAYS ? O_TRUNC : 0), 0);
+            fd = OpenRegular(p, access | (creationDisposition == CREATE_ALWAYS ? O_TRUNC : 0), 0);
             existed = fd >= 0;
             if (fd < 0 && errno != ENOENT)
                 break;
         }
         break;
     case OPEN_EXISTING:
-        fd = OpenNoIntr(p, access, 0);
+        fd = OpenRegular(p, access, 0);
         break;
     case TRUNCATE_EXISTING:
         if (!writable) {
             SetLastError(ERROR_INVALID_PARAMETER);
             return INVALID_HANDLE_VALUE;
         }
-        fd = OpenNoIntr(p, access | O_TRUNC, 0);
+        fd = OpenRegular(p, access | O_TRUNC, 0);
         break;
     default:
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
     if (fd < 0) {
+        // A folder (or FIFO, device) is no file: access denied, as the real
+        // call refuses a folder without backup semantics.
         SetLastError(PathError(p, errno));
-        return INVALID_HANDLE_VALUE;
-    }
-    struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        // A folder is no file: the real call refuses it without backup semantics.
-        close(fd);
-        SetLastError(ERROR_ACCESS_DENIED);
         return INVALID_HANDLE_VALUE;
     }
     const HANDLE h = Register({Kind::File, fd, readable, writable});
@@ -657,16 +672,7 @@ int _open(const char* path, int oflag, int pmode) {
     if (oflag & _O_EXCL) flags |= O_EXCL;
     // _S_IWRITE implies reading on the real platform.
     const mode_t mode = (pmode & _S_IWRITE) ? S_IRUSR | S_IWUSR : S_IRUSR;
-    const int fd = OpenNoIntr(PosixPath(path), flags, mode);
-    if (fd < 0)
-        return -1;
-    struct stat st;
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        close(fd);
-        errno = EACCES;
-        return -1;
-    }
-    return fd;
+    return OpenRegular(PosixPath(path), flags, mode);
 }
 
 int _read(int fd, void* buffer, unsigned int count) {

@@ -23,7 +23,8 @@ GLIB_BasicIO::GLIB_BasicIO(const char* directory, const char* name, int32_t mode
       m_directory(directory ? directory : ""), m_fd(-1), m_errno(0) {}
 
 GLIB_BasicIO::~GLIB_BasicIO() {
-    if (m_status == Opened && m_fd >= 0)
+    // Also after a failed read or write, which leaves the status at Failed.
+    if (m_fd >= 0)
         _close(m_fd);
 }
 

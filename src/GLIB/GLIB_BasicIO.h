@@ -13,7 +13,8 @@ public:
 
     // directory null: the system temporary folder; empty: the name alone.
     GLIB_BasicIO(const char* directory, const char* name, int32_t mode);
-    // Closes a file still open; a failure is dropped.
+    // Closes a file still open, also after a failed Read or Write; a failure
+    // is dropped.
     ~GLIB_BasicIO();
     GLIB_BasicIO(const GLIB_BasicIO&) = delete;
     GLIB_BasicIO& operator=(const GLIB_BasicIO&) = delete;

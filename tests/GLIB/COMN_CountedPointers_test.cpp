@@ -1,24 +1,45 @@
 // Counted pointers, copy-on-write pointers and the stack.
 #include "COMN_COWReferenceCountPointer.h"
 #include "COMN_ReferenceCountPointer.h"
+#include "GLIB_RefCountPrivateBase.h"
 #include "GLIB_Stack.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
 // Counts live instances so that leaks and double deletes show.
 struct Tracked {
     static int s_live;
+    static bool s_failCopy;
     int value;
     explicit Tracked(int v) : value(v) { ++s_live; }
-    Tracked(const Tracked& o) : value(o.value) { ++s_live; }
+    Tracked(const Tracked& o) : value(o.value) {
+        if (s_failCopy)
+            throw std::runtime_error("copy failed");
+        ++s_live;
+    }
     ~Tracked() { --s_live; }
 };
 int Tracked::s_live = 0;
+bool Tracked::s_failCopy = false;
+
+// Objects that hold handles of their own kind, as list nodes do.
+struct Node {
+    Tracked t{0};
+    COMN_ReferenceCountPointer<Node> next;
+};
+struct CowNode {
+    Tracked t{0};
+    COMN_COWReferenceCountPointer<CowNode> next;
+};
+struct Chain : GLIB_RefCountPrivateBase<std::vector<Chain>> {
+    std::vector<Chain>& Links() { return Core(); }
+};
 
 // A string whose copy number s_throwAt throws.
 struct Fragile {
@@ -47,6 +68,19 @@ TEST(COMN_ReferenceCountPointer, SharesCountsAndDeletesOnce) {
         c = a;
         a = c;  // the same counter
         EXPECT_EQ(c.RefCount(), 2);
+        // Assigned from a handle inside the object it releases: node = node->next.
+        COMN_ReferenceCountPointer<Node> head(new Node);
+        head->next = new Node;
+        head = head->next;
+        EXPECT_EQ(head.RefCount(), 1);
+        COMN_COWReferenceCountPointer<CowNode> cowHead(new CowNode);
+        cowHead.Mutable()->next = new CowNode;
+        cowHead = cowHead->next;
+        EXPECT_EQ(cowHead.RefCount(), 1);
+        Chain chain;
+        chain.Links().push_back(Chain());
+        chain = chain.Links()[0];
+        EXPECT_TRUE(chain.Links().empty());
     }
     EXPECT_EQ(Tracked::s_live, 0);
 }
@@ -65,6 +99,11 @@ TEST(COMN_COWReferenceCountPointer, ChangesOnlyItsOwnCopy) {
         d = a;
         EXPECT_EQ(Tracked::s_live, 4);
         EXPECT_EQ(d->value, 3);
+        Tracked::s_failCopy = true;  // a failed copy keeps no count, and d stays as it was
+        EXPECT_THROW(COMN_COWReferenceCountPointer<Tracked>{a}, std::runtime_error);
+        EXPECT_THROW(d = a, std::runtime_error);
+        Tracked::s_failCopy = false;
+        EXPECT_EQ(a.RefCount() * 10 + d.RefCount(), 11);
     }
     EXPECT_EQ(Tracked::s_live, 0);
 }

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -26,6 +28,12 @@ std::string Pattern(uint32_t size, int id, int version) {
     for (char& b : bytes)
         b = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
     return bytes;
+}
+
+// Descriptors open in this process: a failed transfer must not keep one.
+size_t OpenDescriptors() {
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return static_cast<size_t>(std::distance(begin(fds), end(fds)));
 }
 
 // A cache of `count` items of `size` bytes each; item i is named GLGC<i>.tmp unless that file exists.
@@ -117,12 +125,14 @@ TEST(GLIB_GenCache, AFailedReloadThrowsAndGivesTheSlotBack) {
         const std::string file = dir.File("GLGC0.tmp");
         ASSERT_EQ(removed ? unlink(file.c_str()) : truncate(file.c_str(), 299), 0);
         // Reloading 0 evicts 1 first, then fails: 0's bytes are not there to hand back.
+        const size_t descriptors = OpenDescriptors();
         try {
             c.Has(0);
             ADD_FAILURE() << "no exception";
         } catch (const GLIB_Exception& e) {
             EXPECT_EQ(e.Code(), GLIB_BasicIOCode);
         }
+        EXPECT_EQ(OpenDescriptors(), descriptors);
         EXPECT_EQ(c.cache.FreeCount(), 1);
         EXPECT_TRUE(c.Has(1) && c.Has(2));  // 1 into the free slot, evicting nobody
         EXPECT_THROW(c.Has(0), GLIB_Exception);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +48,16 @@ TEST(win32_file, CreationDispositionsAndOpenFailures) {
         EXPECT_EQ(ReadWholeFile(path), cases[i].content ? cases[i].content : "");
     }
     EXPECT_EQ(Open(dir.Path(), GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);  // a folder is no file
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    // Nor is a FIFO planted under a name we look for, with a writer or without one (no blocking).
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const int writer = open(fifo.c_str(), O_RDWR);
+    ASSERT_LT(_open(fifo.c_str(), _O_BINARY | _O_RDONLY), 0);
+    EXPECT_EQ(Open(fifo, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    close(writer);
+    EXPECT_LT(_open(fifo.c_str(), _O_BINARY | _O_RDONLY), 0);
+    EXPECT_EQ(Open(fifo, GENERIC_WRITE, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
