@@ -200,6 +200,10 @@ public:
         if (m_path.size() > static_cast<size_t>(GLOB_Object::MaxNesting))
             GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
                        "MakeCosObj: objects nested deeper than " << GLOB_Object::MaxNesting << " levels");
+        if (++m_made > GLOB_Doc::MaxRebuiltObjects)
+            GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
+                       "MakeCosObj: more than " << GLOB_Doc::MaxRebuiltObjects
+                                                << " objects (indirect objects are rebuilt once per reference)");
         const int32_t type = obj.Type();
         switch (type) {
         case GLOB_Object::KindNull:
@@ -268,6 +272,7 @@ private:
 
     const GLOB_Doc& m_doc;
     std::vector<std::pair<GLOB_Object, GLOB_Object>> m_path;
+    uint32_t m_made = 0;
 };
 
 }  // namespace

@@ -105,9 +105,12 @@ public:
     // element by element as objects of this document. Flags 0x01 and 0x10
     // make the top dictionary or array indirect, 0x02 and 0x20 every one
     // below it too. Throws GLIB_Exception 1151006 for a Stream or Mark, and
-    // 1151004 beyond GLOB_Object::MaxNesting; a cycle ends at the rebuilt
-    // container it comes back to.
+    // 1151004 beyond GLOB_Object::MaxNesting or MaxRebuiltObjects (an
+    // indirect object is rebuilt at each reference, so a few arrays that
+    // refer twice to the next one stand for an exponential number); a cycle
+    // ends at the rebuilt container it comes back to.
     GLOB_Object MakeCosObj(const GLOB_Object& obj, uint32_t flags) const;
+    static constexpr uint32_t MaxRebuiltObjects = 1u << 18;
 
     // The back-end, not counted for the caller.
     GLOB_Impl* Impl() const { return m_cosImpl; }

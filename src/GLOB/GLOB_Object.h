@@ -190,8 +190,9 @@ public:
 
     // PDF-like text for logs and messages: names escaped, strings raw, arrays
     // expanded as "[ 1 2 ]", dictionaries as "-dict-", streams as "-stream-".
-    // An array nested beyond MaxNesting, or inside itself, is written
-    // "[ ... ]".
+    // An array nested beyond MaxNesting, inside itself, or met after the
+    // first 65536 objects (an indirect array is written at each reference)
+    // is written "[ ... ]".
     std::ostream& Print(std::ostream& os) const;
     // Structural equality: numbers within 1e-6, names and strings by bytes,
     // arrays and dictionaries element by element, streams by their decoded

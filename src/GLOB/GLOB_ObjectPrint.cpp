@@ -28,7 +28,13 @@ bool NumbersEqual(double a, double b) {
     return d >= -1e-6 && d <= 1e-6;
 }
 
-void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Object>& arrays) {
+// Objects one Print writes before it stops expanding arrays. An indirect
+// array is written at each reference, so a few arrays that refer twice to
+// the next one stand for an exponential text.
+constexpr size_t MaxPrintedObjects = size_t{1} << 16;
+
+void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Object>& arrays, size_t& printed) {
+    ++printed;
     const int32_t type = obj.Type();
     switch (type) {
     case GLOB_Object::KindNull:
@@ -55,10 +61,11 @@ void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Obje
         os << ")";
         break;
     case GLOB_Object::KindArray: {
-        // An array inside itself, or nested too deep, is not expanded.
+        // An array inside itself, nested too deep, or past the budget is not
+        // expanded.
         const bool inside = std::any_of(arrays.begin(), arrays.end(),
                                         [&obj](const GLOB_Object& outer) { return SameHandle(outer, obj); });
-        if (inside || arrays.size() >= static_cast<size_t>(GLOB_Object::MaxNesting)) {
+        if (inside || arrays.size() >= static_cast<size_t>(GLOB_Object::MaxNesting) || printed > MaxPrintedObjects) {
             os << "[ ... ]";
             break;
         }
@@ -66,7 +73,7 @@ void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Obje
         const GLOB_Array elements = obj.AsArray();
         os << "[ ";
         for (uint32_t i = 0; i < elements.Length(); ++i) {
-            PrintObject(os, elements.Get(i), arrays);
+            PrintObject(os, elements.Get(i), arrays, printed);
             os << " ";
         }
         os << "]";
@@ -195,7 +202,8 @@ DeepComparison* DeepComparison::s_active = nullptr;
 
 std::ostream& GLOB_Object::Print(std::ostream& os) const {
     std::vector<GLOB_Object> arrays;
-    PrintObject(os, *this, arrays);
+    size_t printed = 0;
+    PrintObject(os, *this, arrays, printed);
     return os;
 }
 

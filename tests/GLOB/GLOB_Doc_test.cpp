@@ -102,9 +102,11 @@ TEST(GLOB_Doc, MakeCosObjRebuildsWithTheAskedIndirection) {
         EXPECT_EQ(!made.GetPath("/A[1]").IsDirect(), c.innerArray);
         EXPECT_EQ(!made.GetPath("A").IsDirect(), c.innerArray);
     }
-    // A stream cannot be rebuilt; a cycle ends at the rebuilt container.
+    // A stream cannot be rebuilt, nor an exponential number of references;
+    // a cycle ends at the rebuilt container.
     EXPECT_EQ(Failure([&] { to.MakeCosObj(StoreStream(from, "s"), 0); }),
               "1151006 MakeCosObj: Unrecognized type: 8");
+    EXPECT_EQ(Failure([&] { to.MakeCosObj(Doubling(from, 20), 0); }).substr(0, 29), "1151004 MakeCosObj: more than");
     const GLOB_Object cycle = from.NewArray(1, false);
     cycle.ArrayPut(0, cycle);
     const GLOB_Object made = to.MakeCosObj(cycle, 0);

@@ -133,12 +133,7 @@ TEST(GLOB_ObjectWriter, RefusesWhatCannotBeWrittenInline) {
     const std::string deepText = std::string(512, '[') + std::string(512, ']');
     const GLOB_Object tooDeep = doc.NewArray(1);
     tooDeep.ArrayPut(0, doc.ParseObject(deepText.c_str()));
-    GLOB_Object doubling = doc.NewInteger(1, true);  // 2^25 leaves by reference
-    for (int i = 0; i < 25; ++i) {
-        const GLOB_Object pair = doc.NewArray(2, true);
-        pair.ArrayPut(0, doubling), pair.ArrayPut(1, doubling);
-        doubling = pair;
-    }
+    const GLOB_Object doubling = Doubling(doc, 25);
     const GLOB_Object font = doc.NewDict(0);
     font.DictPut(GLOB_Name("FontFile"), StoreStream(doc, "data"));
     const std::pair<GLOB_Object, std::string> cases[] = {

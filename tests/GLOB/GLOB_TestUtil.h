@@ -56,6 +56,19 @@ inline GLOB_Object Nested(const GLOB_Doc& doc, int depth) {
     return deep;
 }
 
+// levels indirect arrays above the integer 1, each holding the next one
+// twice: 2^levels leaves by reference.
+inline GLOB_Object Doubling(const GLOB_Doc& doc, int levels) {
+    GLOB_Object doubling = doc.NewInteger(1, true);
+    for (int i = 0; i < levels; ++i) {
+        const GLOB_Object pair = doc.NewArray(2, true);
+        pair.ArrayPut(0, doubling);
+        pair.ArrayPut(1, doubling);
+        doubling = pair;
+    }
+    return doubling;
+}
+
 // What x (an object, an operand stack) prints.
 template <class T>
 std::string Printed(const T& x) {
