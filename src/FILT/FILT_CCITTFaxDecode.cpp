@@ -9,6 +9,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <iomanip>
 
 namespace {
 
@@ -191,7 +192,9 @@ FILT_CCITTFaxDecode::Stop FILT_CCITTFaxDecode::Run() {
 #define FILT_CCITT_TRACE_BYTE()                                                        \
     if constexpr (Trace) {                                                             \
         if (TraceOn(TraceInput))                                                       \
-            GLIB_LOG(GLIB_LogDebug, "Processing Byte @ 0x" << static_cast<const void*>(m_in) \
+            GLIB_LOG(GLIB_LogDebug, "Processing Byte @ 0x"                             \
+                                        << std::hex << std::setw(8) << std::setfill('0') \
+                                        << reinterpret_cast<uintptr_t>(m_in) << std::dec \
                                         << ": " << static_cast<int>(*m_in));           \
     }
 

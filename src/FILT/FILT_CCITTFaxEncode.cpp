@@ -118,6 +118,8 @@ void FILT_CCITTFaxEncode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer&
             commitInput();
             throw;
         }
+        // What was read counts as consumed, also when a check below throws.
+        commitInput();
         const FILT_Size produced = static_cast<FILT_Size>(m_p - start);
         m_partialByte = m_bitOffset ? *m_p : 0;
         if (direct) {
@@ -131,7 +133,6 @@ void FILT_CCITTFaxEncode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer&
         }
         if (stop == NeedInput) {
             if (in.IsEOD()) {
-                commitInput();
                 char text[160];
                 std::snprintf(text, sizeof text,
                               "FILT_CCittFaxEncode error : Input ended after %d of %d rows",
@@ -142,7 +143,6 @@ void FILT_CCITTFaxEncode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer&
             break;
         }
     }
-    commitInput();
 }
 
 bool FILT_CCITTFaxEncode::FlushStage(FILT_FilterBuffer& out) {

@@ -89,7 +89,9 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
             break;
         case StateRun: {
             const FILT_Size n = std::min<FILT_Size>(m_count, outBuf.SpaceRemaining());
-            std::memset(outBuf.PutPtr(), m_runByte, n);
+            // A buffer without storage has null pointers even for no bytes.
+            if (n > 0)
+                std::memset(outBuf.PutPtr(), m_runByte, n);
             outBuf.AdvancePutPtr(n);
             m_count = static_cast<uint8_t>(m_count - n);
             CountProduced(n);
@@ -100,7 +102,8 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
         }
         case StateLiteral: {
             const FILT_Size n = std::min<FILT_Size>({m_count, outBuf.SpaceRemaining(), inBuf.DataAvailable()});
-            std::memcpy(outBuf.PutPtr(), inBuf.GetPtr(), n);
+            if (n > 0)
+                std::memcpy(outBuf.PutPtr(), inBuf.GetPtr(), n);
             inBuf.AdvanceGetPtr(n);
             outBuf.AdvancePutPtr(n);
             m_count = static_cast<uint8_t>(m_count - n);

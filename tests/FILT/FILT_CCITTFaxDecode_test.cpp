@@ -146,6 +146,18 @@ TEST(FILT_CCITTFaxDecode, WarningsAreLoggedAndDecodingGoesOn) {
     ExpectThrows([&] { RunFilter(d, PackBits(White10), {{0}, {0}}); }, 1130006, wide);
 }
 
+// Trace mode decodes the same and logs each input byte and code at level 7.
+TEST(FILT_CCITTFaxDecode, TraceLogsTheSteps) {
+    LogCapture log;
+    FILT_CCITTFaxDecode d;
+    d.SetParams(-1, false, false, true, false, 0, 8);
+    d.SetTrace(true, FILT_CCITTFaxDecode::TraceInput | FILT_CCITTFaxDecode::TraceTwoD, 0, 9, -1, 9);
+    EXPECT_EQ(RunFilter(d, PackBits(V0 + EOL + EOL), {{1}, {1}}), "\xFF");
+    EXPECT_TRUE(log.Contains(GLIB_LogDebug, "Decoded White G4 Vert0 (1) AccumWidth: -1"));
+    EXPECT_TRUE(log.Contains(GLIB_LogDebug, "Processing Byte @ 0x"));
+    EXPECT_FALSE(log.Contains(GLIB_LogDebug, "@ 0x0x"));  // the address's digits follow the prefix
+}
+
 // An image split into strips: each strip continues from the reference line
 // and the bit position kept at the end of the previous one.
 TEST(FILT_CCITTFaxDecode, StripsContinueFromTheSavedState) {

@@ -126,4 +126,5 @@ TEST(FILT_CCITTFaxEncode, EndsAfterRows) {
     ExpectThrows([&] { afterEnd.ProcessBytes(in.buf, ended.buf); }, 1130005,
                  "FILT_CCittFaxEncode error : Trying to generate more data after EndOfData set.");
     EXPECT_EQ(ended.Text(), "");
+    EXPECT_EQ(in.buf.DataAvailable(), 1u);  // the row it read is accounted before the throw
 }

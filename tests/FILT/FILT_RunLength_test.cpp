@@ -57,6 +57,19 @@ TEST(FILT_RunLength, DecoderLeavesBytesAfterTheEndMark) {
     EXPECT_EQ(in.Text(), "T");
 }
 
+// An output buffer without storage has no room: the group waits for the next call.
+TEST(FILT_RunLength, DecoderWaitsOnABufferWithoutStorage) {
+    for (const std::string& coded : {Bytes({2, 'X', 'Y', 'Z', 128}), Bytes({254, 'Q', 128})}) {
+        FILT_RunLengthDecode dec;
+        TestBuffer in(coded, true), out("", false, 8);
+        FILT_FilterBuffer none;
+        dec.ProcessBytes(in.buf, none);
+        dec.ProcessBytes(in.buf, out.buf);
+        EXPECT_EQ(out.Text(), coded[0] == 2 ? "XYZ" : "QQQ");
+        EXPECT_TRUE(out.buf.IsEOD());
+    }
+}
+
 // Groups end with the row; the end mark follows the last row, and the
 // decoder stops after the rows without reading on.
 TEST(FILT_RunLength, RowMode) {
