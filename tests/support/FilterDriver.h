@@ -58,6 +58,14 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
     FILT_FilterBuffer inBuf(inStore.data(), static_cast<FILT_Size>(inStore.size()), false);
     size_t given = 0, inIndex = 0, outIndex = 0;
     std::string output;
+    // A first call with no storage at all on either side: the filter may
+    // only set itself up, never write or finish.
+    {
+        FILT_FilterBuffer noInput, noRoom;
+        filter.ProcessBytes(noInput, noRoom);
+        if (noRoom.IsEOD())
+            throw FilterContractError(std::string(filter.Name()) + " finished before any input");
+    }
     // A correct filter takes input or gives output on nearly every call.
     size_t idleCalls = 0;
     for (;;) {
@@ -88,8 +96,15 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
         output.append(reinterpret_cast<const char*>(outBuf.GetPtr()), outBuf.DataAvailable());
         if (output.size() > maxOutput)
             throw FilterOutputBound(std::string(filter.Name()) + " produced more than the bound");
-        if (outBuf.IsEOD())
+        if (outBuf.IsEOD()) {
+            // Once finished, every call sets EOD again and takes nothing.
+            const FILT_Size unread = inBuf.DataAvailable();
+            FILT_FilterBuffer again(16);
+            filter.ProcessBytes(inBuf, again);
+            if (!again.IsEOD() || again.DataAvailable() != 0 || inBuf.DataAvailable() != unread)
+                throw FilterContractError(std::string(filter.Name()) + " did not stay finished");
             return output;
+        }
         const bool needsInput = inBuf.DataAvailable() == 0 && !inBuf.IsEOD();
         const bool outFull = outBuf.SpaceRemaining() == 0;
         if (!needsInput && !outFull)
