@@ -106,36 +106,37 @@ void FILT_PredictDecode::DecodeRow() {
     uint8_t* encoded = m_encodedRow.BasePtr();
     uint8_t* decoded = m_decodedRow.BasePtr();
     const FILT_Size n = m_encodedRow.DataAvailable();
-    // A short last row is decoded as if zeros followed; only its n bytes go out.
+    // A short last row is decoded as if zeros followed, but only as far as
+    // its n bytes that go out: every predictor looks only backwards.
     std::memset(encoded + n, 0, m_rowSize - n);
     const FILT_Size bpp = m_pixelSize;
     const uint8_t* prior = m_priorRow;
     switch (m_params.IsPNG() ? m_rowTag : -1) {
     case -1:
         if (m_params.predictor == FILT_PredictParameters::TIFF)
-            DecodeTIFF(decoded, encoded);
+            DecodeTIFF(decoded, encoded, n);
         else
-            std::memcpy(decoded, encoded, m_rowSize);
+            std::memcpy(decoded, encoded, n);
         break;
     case 0:
-        std::memcpy(decoded, encoded, m_rowSize);
+        std::memcpy(decoded, encoded, n);
         break;
     case 1:
-        for (FILT_Size i = 0; i < m_rowSize; ++i)
+        for (FILT_Size i = 0; i < n; ++i)
             decoded[i] = static_cast<uint8_t>(encoded[i] + (i >= bpp ? decoded[i - bpp] : 0));
         break;
     case 2:
-        for (FILT_Size i = 0; i < m_rowSize; ++i)
+        for (FILT_Size i = 0; i < n; ++i)
             decoded[i] = static_cast<uint8_t>(encoded[i] + prior[i]);
         break;
     case 3:
-        for (FILT_Size i = 0; i < m_rowSize; ++i) {
+        for (FILT_Size i = 0; i < n; ++i) {
             const unsigned a = i >= bpp ? decoded[i - bpp] : 0;
             decoded[i] = static_cast<uint8_t>(encoded[i] + (a + prior[i]) / 2);
         }
         break;
     case 4:
-        for (FILT_Size i = 0; i < m_rowSize; ++i) {
+        for (FILT_Size i = 0; i < n; ++i) {
             const uint8_t a = i >= bpp ? decoded[i - bpp] : 0;
             const uint8_t c = i >= bpp ? prior[i - bpp] : 0;
             decoded[i] = static_cast<uint8_t>(encoded[i] + FILT_Paeth(a, prior[i], c));
@@ -146,25 +147,26 @@ void FILT_PredictDecode::DecodeRow() {
     m_decodedRow.AdvancePutPtr(n);
 }
 
-void FILT_PredictDecode::DecodeTIFF(uint8_t* decoded, const uint8_t* encoded) {
+void FILT_PredictDecode::DecodeTIFF(uint8_t* decoded, const uint8_t* encoded, FILT_Size n) {
     const uint32_t colors = m_params.colors;
     const uint32_t bits = m_params.bitsPerComponent;
     if (bits == 8) {
-        for (FILT_Size i = 0; i < m_rowSize; ++i)
+        for (FILT_Size i = 0; i < n; ++i)
             decoded[i] = static_cast<uint8_t>(encoded[i] + (i >= colors ? decoded[i - colors] : 0));
         return;
     }
     // Padding bits after the last component pass unchanged.
-    std::memcpy(decoded, encoded, m_rowSize);
+    std::memcpy(decoded, encoded, n);
     const uint8_t mask = static_cast<uint8_t>((1u << bits) - 1);
     FILT_BitComponent in(const_cast<uint8_t*>(encoded), bits);
     FILT_BitComponent out(decoded, bits);
     std::vector<uint8_t>& previous = m_previousComponents;
-    for (uint32_t col = 0; col < m_params.columns; ++col) {
-        for (uint32_t c = 0; c < colors; ++c) {
-            const uint8_t v = col == 0 ? in.Get() : static_cast<uint8_t>((in.Get() + previous[c]) & mask);
-            previous[c] = v;
-            out.Put(v);
-        }
+    const uint64_t components =
+        std::min<uint64_t>(static_cast<uint64_t>(m_params.columns) * colors, static_cast<uint64_t>(n) * 8 / bits);
+    for (uint64_t k = 0; k < components; ++k) {
+        const uint32_t c = static_cast<uint32_t>(k % colors);
+        const uint8_t v = k < colors ? in.Get() : static_cast<uint8_t>((in.Get() + previous[c]) & mask);
+        previous[c] = v;
+        out.Put(v);
     }
 }

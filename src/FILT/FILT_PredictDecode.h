@@ -42,7 +42,8 @@ private:
 
     void SetUp();
     void DecodeRow();
-    void DecodeTIFF(uint8_t* decoded, const uint8_t* encoded);
+    // Decodes the first n bytes of a row.
+    void DecodeTIFF(uint8_t* decoded, const uint8_t* encoded, FILT_Size n);
 
     uint32_t m_state = StateStart;
     FILT_PredictParameters m_params;
