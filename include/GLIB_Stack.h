@@ -1,9 +1,13 @@
-// A growable stack of values that grows by a fixed increment (the operand
-// stack of the PDF parser). Elements are stored in push order, top last.
+// A growable stack of values (the operand stack of the PDF parser, the save
+// and path stacks of the content model). Elements are stored in push order,
+// top last. A full stack grows by its increment or doubles, whichever is more:
+// a fixed step alone copies every element once per step, which made a
+// million-operand content stream quadratic.
 #pragma once
 
 #include "GLIB/GLIB_New.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -14,8 +18,19 @@ class GLIB_Stack {
 public:
     static constexpr uint32_t GrowthIncrement = 32;
 
-    GLIB_Stack() { Reserve(GrowthIncrement); }
-    GLIB_Stack(const GLIB_Stack&) = delete;
+    explicit GLIB_Stack(size_t initialCapacity = GrowthIncrement) { Reserve(initialCapacity); }
+    // A copy has the source's capacity and copies of its elements.
+    GLIB_Stack(const GLIB_Stack& other) {
+        Reserve(other.Capacity());
+        try {
+            for (size_t i = 0; i < other.Size(); ++i)
+                Push(other[i]);
+        } catch (...) {
+            Pop(Size());
+            ::operator delete(m_first);
+            throw;
+        }
+    }
     GLIB_Stack& operator=(const GLIB_Stack&) = delete;
     ~GLIB_Stack() {
         Pop(Size());
@@ -27,7 +42,7 @@ public:
             new (m_last) T(value);
         } else {
             T aside(value);  // value may live in this stack
-            Reserve(Size() + m_increment);
+            Reserve(Size() + std::max<size_t>(m_increment, Size()));
             new (m_last) T(std::move(aside));
         }
         ++m_last;

@@ -125,4 +125,27 @@ TEST(GLIB_Stack, GrowsKeepingItsElementsEvenWhenACopyFails) {
     EXPECT_EQ(stack.Top().text, std::string(40, 'a') + "5");
     stack.Pop(31);
     EXPECT_EQ(stack.Top(1).text, std::string(40, 'a') + "0");
+
+    GLIB_Stack<Fragile> copy(stack);  // its own elements, the same capacity
+    copy.Top().text = "changed";
+    EXPECT_EQ(stack.Top().text, std::string(40, 'a') + "1");
+    EXPECT_EQ(copy.Capacity(), 64u);
+    Fragile::s_copies = 0;
+    Fragile::s_throwAt = 1;  // a copy that fails half-way leaks nothing
+    EXPECT_THROW(GLIB_Stack<Fragile>{stack}, std::runtime_error);
+    Fragile::s_throwAt = -1;
+}
+
+TEST(GLIB_Stack, GrowthDoublesOnceTheStackIsLarge) {
+    GLIB_Stack<int> stack(4);
+    std::vector<size_t> capacities;
+    for (int i = 0; i < 1000; ++i) {
+        const size_t before = stack.Capacity();
+        stack.Push(i);
+        if (stack.Capacity() != before)
+            capacities.push_back(stack.Capacity());
+    }
+    // 4 + 32, then doubling: a push costs amortised constant time.
+    EXPECT_EQ(capacities, (std::vector<size_t>{36, 72, 144, 288, 576, 1152}));
+    EXPECT_EQ(stack[999], 999);
 }
