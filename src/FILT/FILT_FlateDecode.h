@@ -1,6 +1,7 @@
 // FlateDecode (ISO 32000-1, 7.4.4): inflates a zlib stream with zlib. States
 // and failures are those of FILT_FlateFilter, with code 1130010; input that
-// ends (EOD) before the deflate stream does is a zlib error.
+// ends (EOD) before the deflate stream does gives every byte zlib can make of
+// it, whatever the output room, then throws the zlib error.
 #pragma once
 
 #include "FILT/FILT_FlateFilter.h"

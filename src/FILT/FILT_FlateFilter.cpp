@@ -89,6 +89,12 @@ void FILT_FlateFilter::Run(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) 
             NeedsInput();
             return;
         }
+        // Under Z_FINISH inflate says "buffer error" whenever it stops short
+        // of the end, also when it has only filled the room: a cut stream
+        // gives all it holds, however the output is cut, and fails once
+        // nothing more comes.
+        if (rc == Z_BUF_ERROR && finish && m_zStream.avail_out < outRoom)
+            continue;
         m_state = StateError;
         char text[MaxMessageBytes];
         std::snprintf(text, sizeof(text), "%s encountered a zlib error (%d): %s", Name(), rc, zError(rc));

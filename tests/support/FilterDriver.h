@@ -50,14 +50,16 @@ struct FilterOutputBound : FilterContractError {
     using FilterContractError::FilterContractError;
 };
 
-inline std::string RunFilter(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
-                             size_t maxOutput = 1u << 28) {
+// Runs the filter to its end, appending its output to output. When the
+// filter throws, output holds every byte it gave before and in the failing
+// call, and the exception passes on.
+inline void RunFilterInto(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
+                          std::string& output, size_t maxOutput = 1u << 28) {
     const size_t whole = std::max<size_t>(input.size(), 1);
     const size_t outWhole = std::max<size_t>(std::min<size_t>(maxOutput, 1u << 20), 64);
     std::vector<uint8_t> inStore(std::max<size_t>(whole, 1));
     FILT_FilterBuffer inBuf(inStore.data(), static_cast<FILT_Size>(inStore.size()), false);
     size_t given = 0, inIndex = 0, outIndex = 0;
-    std::string output;
     // A first call with no storage at all on either side: the filter may
     // only set itself up, never write or finish.
     {
@@ -90,7 +92,12 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
         if (room == 0)
             room = outWhole;
         FILT_FilterBuffer outBuf(static_cast<FILT_Size>(room));
-        filter.ProcessBytes(inBuf, outBuf);
+        try {
+            filter.ProcessBytes(inBuf, outBuf);
+        } catch (...) {
+            output.append(reinterpret_cast<const char*>(outBuf.GetPtr()), outBuf.DataAvailable());
+            throw;
+        }
         idleCalls = (given == givenBefore && inBuf.DataAvailable() == unreadBefore &&
                      outBuf.DataAvailable() == 0) ? idleCalls + 1 : 0;
         output.append(reinterpret_cast<const char*>(outBuf.GetPtr()), outBuf.DataAvailable());
@@ -103,7 +110,7 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
             filter.ProcessBytes(inBuf, again);
             if (!again.IsEOD() || again.DataAvailable() != 0 || inBuf.DataAvailable() != unread)
                 throw FilterContractError(std::string(filter.Name()) + " did not stay finished");
-            return output;
+            return;
         }
         const bool needsInput = inBuf.DataAvailable() == 0 && !inBuf.IsEOD();
         const bool outFull = outBuf.SpaceRemaining() == 0;
@@ -111,4 +118,11 @@ inline std::string RunFilter(FILT_Filter& filter, const std::string& input, cons
             throw FilterContractError(std::string(filter.Name()) +
                                       " returned with input left, room in its output and no EOD");
     }
+}
+
+inline std::string RunFilter(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
+                             size_t maxOutput = 1u << 28) {
+    std::string output;
+    RunFilterInto(filter, input, chunking, output, maxOutput);
+    return output;
 }
