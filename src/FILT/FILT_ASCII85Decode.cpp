@@ -10,12 +10,15 @@ namespace {
 // 85^0 .. 85^4.
 const uint32_t Power85[5] = {1, 85, 85 * 85, 85 * 85 * 85, 85u * 85 * 85 * 85};
 
-void BigEndianBytes(uint32_t v, uint8_t* out) {
+void BigEndianBytes(uint64_t v, uint8_t* out) {
     out[0] = static_cast<uint8_t>(v >> 24);
     out[1] = static_cast<uint8_t>(v >> 16);
     out[2] = static_cast<uint8_t>(v >> 8);
     out[3] = static_cast<uint8_t>(v);
 }
+
+constexpr uint64_t MaxGroup = 0xFFFFFFFF;
+const char* const TooLarge = "ASCII85Decode: Encountered a tuple above 2^32 - 1, ";
 
 FILT_Size OffsetAfterRead(const FILT_FilterBuffer& b) {
     return b.TellB() + static_cast<FILT_Size>(b.GetPtr() - b.BasePtr());
@@ -40,12 +43,15 @@ void FILT_ASCII85Decode::Fail(const FILT_FilterBuffer& inBuf, const char* what, 
                                                         << ", offset = " << offset);
 }
 
-void FILT_ASCII85Decode::FlushPartialGroup() {
+void FILT_ASCII85Decode::FlushPartialGroup(const FILT_FilterBuffer& inBuf) {
     if (m_position == 1)
         GLIB_LOG(GLIB_LogWarning, "ASCII85Decode: Last tuple can't have a single byte, ignoring");
     if (m_position >= 2) {
+        const uint64_t group = m_group + Power85[5 - m_position];
+        if (group > MaxGroup)
+            Fail(inBuf, TooLarge, 0);
         uint8_t bytes[4];
-        BigEndianBytes(m_group + Power85[5 - m_position], bytes);
+        BigEndianBytes(group, bytes);
         m_pending.Add(bytes, m_position - 1);
     }
     m_position = 0;
@@ -79,7 +85,7 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             if (!inBuf.IsEOD())
                 return;
             // Damaged input that ends without "~>" (or right after "~") ends the data.
-            FlushPartialGroup();
+            FlushPartialGroup(inBuf);
             m_state = StateFinished;
             continue;
         }
@@ -92,14 +98,16 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             continue;
         }
         if (c >= '!' && c <= 'u') {
-            m_group += static_cast<uint32_t>(c - '!') * Power85[4 - m_position];
+            m_group += static_cast<uint64_t>(c - '!') * Power85[4 - m_position];
             if (++m_position < 5)
                 continue;
+            if (m_group > MaxGroup)
+                Fail(inBuf, TooLarge, c);
         } else if (c == 'z') {
             if (m_position != 0)
                 Fail(inBuf, "ASCII85Decode: Encountered a 'z' in the middle of a tuple, ", c);
         } else if (c == '~') {
-            FlushPartialGroup();
+            FlushPartialGroup(inBuf);
             m_state = StateAfterTilde;
             continue;
         } else if (FILT_IsASCIIWhiteSpace(c)) {

@@ -1,6 +1,6 @@
 // ASCII85Decode (ISO 32000-1, 7.4.3): groups of five digits '!' to 'u' make
-// four bytes, 'z' four zero bytes, white space is skipped and "~>" ends the
-// data (later bytes stay unread). A last group of p digits (2 to 4) makes
+// four bytes, 'z' four zero bytes, white space (NUL included) is skipped and
+// "~>" ends the data (later bytes stay unread). A last group of p digits (2 to 4) makes
 // p - 1 bytes; a single digit is dropped with a warning. Input that ends
 // without "~>", or right after "~", ends the data all the same.
 //
@@ -10,8 +10,9 @@
 //
 // Throws GLIB_Exception 1130004 with "ASCII85Decode: Encountered an illegal
 // character: 0xNN, offset = N", "... a 'z' in the middle of a tuple, offset
-// = N" or "... a '~' not followed by '>', offset = N" (the stream offset
-// after the byte), then "ASCII85Decode: ProcessBytes called while in the
+// = N", "... a '~' not followed by '>', offset = N" or "... a tuple above
+// 2^32 - 1, offset = N" (a group such as "uuuuu", also a partial last one
+// once padded; the offset is the stream offset after the byte), then "ASCII85Decode: ProcessBytes called while in the
 // Error state" on every later call.
 #pragma once
 
@@ -31,11 +32,13 @@ private:
     enum : uint32_t { StateRunning = 0, StateAfterTilde = 1, StateFinished = 2, StateError = 3 };
 
     // Queues the bytes of a partial group at the end of the data.
-    void FlushPartialGroup();
+    void FlushPartialGroup(const FILT_FilterBuffer& inBuf);
     [[noreturn]] void Fail(const FILT_FilterBuffer& inBuf, const char* what, uint8_t c);
 
     uint32_t m_position = 0;
-    uint32_t m_group = 0;
+    // Wider than the four bytes it makes, so that a group above 2^32 - 1
+    // shows instead of wrapping.
+    uint64_t m_group = 0;
     uint32_t m_state = StateRunning;
     FILT_PendingBytes<4> m_pending;
 };

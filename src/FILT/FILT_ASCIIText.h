@@ -6,9 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
-// Bytes both decoders skip: backspace, tab, line feed, vertical tab, form
-// feed, carriage return and space.
-inline bool FILT_IsASCIIWhiteSpace(uint8_t c) { return (c >= 0x08 && c <= 0x0D) || c == 0x20; }
+// Bytes both decoders skip: NUL, backspace, tab, line feed, vertical tab,
+// form feed, carriage return and space (NUL is white space in PDF, as it is
+// for the lexer).
+inline bool FILT_IsASCIIWhiteSpace(uint8_t c) { return c == 0x00 || (c >= 0x08 && c <= 0x0D) || c == 0x20; }
 
 // A short text an encoder writes at line ends or after its data.
 class FILT_ShortText {

@@ -17,7 +17,7 @@ TEST(FILT_ASCII85, DecodesHandMadeText) {
         {"z~>", std::string(4, '\0')},
         {"!!~>", std::string(1, '\0')},  // two digits
         {"@:B~>", "ab"},                 // three digits
-        {"9j\r\nqo \t^\x08\x0c~>", "Man "},
+        {std::string("9j\r\nqo \t^\x08\x0b\x0c\0~>", 15), "Man "},  // every white space, NUL included
         {"9jqo^z9jqo^~>", "Man " + std::string(4, '\0') + "Man "},
         {"9jqo^@:B", "Man ab"},  // no end mark
         {"9jqo^~", "Man "},      // input ends right after ~
@@ -46,13 +46,18 @@ TEST(FILT_ASCII85, BadTextThrows) {
     LogCapture quiet;
     const struct { std::string in, message; } cases[] = {
         {"9jqo^v", "Encountered an illegal character: 0x76, offset = 6"},
-        {std::string("9j\0", 3), "Encountered an illegal character: 0x0, offset = 3"},
+        {"9j\x7f", "Encountered an illegal character: 0x7f, offset = 3"},
         {"9jq{", "Encountered an illegal character: 0x7b, offset = 4"},
         // '<' is a digit; the "<~" of PostScript is not part of PDF stream data.
         {"<~9jqo^~>", "Encountered a '~' not followed by '>', offset = 3"},
         {"9jz", "Encountered a 'z' in the middle of a tuple, offset = 3"},
         {"9jqo^~x", "Encountered a '~' not followed by '>', offset = 7"},
         {"~~", "Encountered a '~' not followed by '>', offset = 2"},
+        // Groups above 2^32 - 1 ("s8W-!"); a partial one as padded.
+        {"uuuuu", "Encountered a tuple above 2^32 - 1, offset = 5"},
+        {"z s8W-\"", "Encountered a tuple above 2^32 - 1, offset = 7"},
+        {"uu~>", "Encountered a tuple above 2^32 - 1, offset = 3"},
+        {"9jqo^uuu", "Encountered a tuple above 2^32 - 1, offset = 8"},
     };
     for (size_t k = 0; k < std::size(cases); ++k) {
         for (const Chunking& ch : StandardChunkings()) {

@@ -8,7 +8,7 @@ TEST(FILT_ASCIIHex, DecodesHandMadeText) {
         {"61 62>", "ab"},
         {"616>", "a`"},
         {"6", "`"},                            // single digit at the end of input
-        {"4a4B\t4c\r\n\x08\x0b\x0c>", "JKL"},  // both cases, every white space
+        {std::string("4a4B\t4c\r\n\x08\x0b\x0c\0 >", 15), "JKL"},  // both cases, every white space, NUL too
         {"414243", "ABC"},                     // no ">"
         {">", ""},
         {"", ""},
@@ -30,7 +30,7 @@ TEST(FILT_ASCIIHex, IllegalCharactersThrow) {
     const struct { std::string in, message; } cases[] = {
         {"41G", "0x47, offset = 3"},
         {"4 g", "0x67, offset = 3"},
-        {std::string("41 42\0", 6), "0x0, offset = 6"},
+        {"41 42\x7f", "0x7f, offset = 6"},
         {"~", "0x7e, offset = 1"},
     };
     for (size_t k = 0; k < std::size(cases); ++k) {
