@@ -54,14 +54,20 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_skipRemaining = 0;
     m_suspended = false;
     m_stalls = 0;
+    m_wholeData = false;
+    m_collected = false;
+    m_scan = ScanData;
+    m_segmentLeft = 0;
     m_state = ReadingHeader;
 }
 
 void FILT_DCTDecode::Grow() {
     const FILT_Size size = m_acc.Capacity();
-    if (size >= MaxAccumulation)
-        Fail("FILT_DCTDecode: a JPEG marker segment does not fit the decoder's buffer");
-    const FILT_Size bigger = std::min(size * 2, MaxAccumulation);
+    const FILT_Size limit = m_wholeData ? MaxWholeData : MaxAccumulation;
+    if (size >= limit)
+        Fail(m_wholeData ? "FILT_DCTDecode: arithmetic-coded JPEG data too large to decode"
+                         : "FILT_DCTDecode: a JPEG marker segment does not fit the decoder's buffer");
+    const FILT_Size bigger = std::min(size * 2, limit);
     std::vector<uint8_t> store(bigger);
     const FILT_Size kept = m_acc.DataAvailable();
     std::memcpy(store.data(), m_acc.GetPtr(), kept);
@@ -70,16 +76,28 @@ void FILT_DCTDecode::Grow() {
     m_acc.AdvancePutPtr(kept);
 }
 
-void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
+void FILT_DCTDecode::DropConsumed() {
     const int32_t consumed = static_cast<int32_t>(m_acc.GetPtr() - m_acc.BasePtr());
     if (consumed)
         m_acc.ShiftData(-consumed);
-    const bool inputEnded = in.IsEOD() && in.DataAvailable() == 0;
+}
+
+bool FILT_DCTDecode::InputEnded(const FILT_FilterBuffer& in) const {
+    return m_collected || (in.IsEOD() && in.DataAvailable() == 0);
+}
+
+void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
+    // Collected data only shrinks: moving it on every call would cost its
+    // size each time.
+    if (!m_collected)
+        DropConsumed();
+    const bool inputEnded = InputEnded(in);
     // libjpeg suspended with the whole buffer before it: one piece (a
     // marker segment) is larger than the buffer.
-    if ((m_suspended && m_acc.SpaceRemaining() == 0) || (inputEnded && m_acc.SpaceRemaining() < 2))
+    if ((!m_collected && m_suspended && m_acc.SpaceRemaining() == 0) || (inputEnded && m_acc.SpaceRemaining() < 2))
         Grow();
-    m_acc.TransferFrom(in);
+    if (!m_collected)
+        m_acc.TransferFrom(in);
     m_source.next_input_byte = m_acc.GetPtr();
     m_source.bytes_in_buffer = m_acc.DataAvailable();
     if (m_skipRemaining) {
@@ -90,7 +108,7 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
         m_source.bytes_in_buffer -= skip;
         m_skipRemaining -= skip;
     }
-    if (in.IsEOD() && in.DataAvailable() == 0) {
+    if (inputEnded) {
         // Nothing more will come: libjpeg, reading past truncated data, meets
         // end-of-image markers instead of waiting.
         m_skipRemaining = 0;
@@ -102,6 +120,68 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
         }
         m_source.bytes_in_buffer += 2 * pairs;
     }
+}
+
+bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
+    DropConsumed();
+    while (!m_collected) {
+        if (in.DataAvailable() == 0) {
+            m_collected = in.IsEOD();
+            break;
+        }
+        if (m_acc.SpaceRemaining() == 0)
+            Grow();
+        const FILT_Size n = ScanToEndOfImage(in.GetPtr(), std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
+        m_acc.Write(in.GetPtr(), n);
+        in.AdvanceGetPtr(n);
+        m_collected = m_scan == ScanDone;
+    }
+    return m_collected;
+}
+
+FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
+    for (FILT_Size i = 0; i < n; ++i) {
+        const uint8_t b = data[i];
+        switch (m_scan) {
+        case ScanData: {
+            const void* marker = std::memchr(data + i, MarkerPrefix, n - i);
+            if (!marker)
+                return n;
+            i = static_cast<FILT_Size>(static_cast<const uint8_t*>(marker) - data);
+            m_scan = ScanMarker;
+            break;
+        }
+        case ScanMarker:
+            if (b == EndOfImage) {
+                m_scan = ScanDone;
+                return i + 1;
+            }
+            // Fill bytes, stuffed zeros, restart markers, SOI and TEM have no length.
+            if (b != MarkerPrefix)
+                m_scan = b == 0x00 || (b >= 0xD0 && b <= 0xD8) || b == 0x01 ? ScanData : ScanLengthHigh;
+            break;
+        case ScanLengthHigh:
+            m_segmentLeft = static_cast<uint32_t>(b) << 8;
+            m_scan = ScanLengthLow;
+            break;
+        case ScanLengthLow:
+            // The length counts its own two bytes.
+            m_segmentLeft = (m_segmentLeft | b) > 2 ? (m_segmentLeft | b) - 2 : 0;
+            m_scan = m_segmentLeft ? ScanSegment : ScanData;
+            break;
+        case ScanSegment: {
+            const FILT_Size skip = std::min<FILT_Size>(m_segmentLeft, n - i);
+            i += skip - 1;
+            m_segmentLeft -= skip;
+            if (!m_segmentLeft)
+                m_scan = ScanData;
+            break;
+        }
+        case ScanDone:
+            return i;
+        }
+    }
+    return n;
 }
 
 void FILT_DCTDecode::Settle(bool suspended) {
@@ -157,9 +237,10 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
     };
     // After a suspended call: true when the caller must bring more input.
     auto waitForInput = [&](const char* stalled) {
-        if (in.DataAvailable() == 0 && !in.IsEOD())
+        const bool ended = InputEnded(in);
+        if (!ended && in.DataAvailable() == 0)
             return true;
-        if (in.DataAvailable() == 0 && ++m_stalls > MaxStalls)
+        if (ended && ++m_stalls > MaxStalls)
             Fail(stalled);
         return false;
     };
@@ -180,8 +261,20 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             }
             ApplyColourRules();
             m_state = Starting;
+            if (m_jpeg.arith_code) {
+                m_wholeData = true;
+                // The header may have brought the end already.
+                ScanToEndOfImage(m_acc.GetPtr(), m_acc.DataAvailable());
+                m_collected = m_scan == ScanDone;
+                m_state = Collecting;
+            }
             break;
         }
+        case Collecting:
+            if (!Collect(in))
+                return;
+            m_state = Starting;
+            break;
         case Starting: {
             Feed(in);
             boolean started = FALSE;

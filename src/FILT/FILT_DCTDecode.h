@@ -12,6 +12,11 @@
 // yields the rows libjpeg makes of it and the filter ends normally; data cut
 // inside the header throws.
 //
+// Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
+// libjpeg, so after the header such an image collects its data up to and
+// including the end-of-image marker (never a byte further: inline image data
+// is followed by "EI") before decoding, up to MaxWholeData bytes.
+//
 // Colour: ColorTransform 1 without an Adobe marker declares 3 components
 // YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
 // RGB and CMYK (no transform); otherwise libjpeg reads the markers. The
@@ -30,6 +35,8 @@ class FILT_DCTDecode : public FILT_DCTBase {
 public:
     static constexpr FILT_Size MinAccumulation = 4096;
     static constexpr FILT_Size MaxAccumulation = 1u << 22;
+    // Largest arithmetic-coded image, collected whole before decoding.
+    static constexpr FILT_Size MaxWholeData = 1u << 28;
     // libjpeg's own memory for whole-image buffers (progressive data).
     static constexpr long MaxJpegMemory = 512L << 20;
     // Suspended libjpeg calls at the end of the data before giving up.
@@ -52,13 +59,29 @@ private:
         ReadingRows = 3,
         Finished = 4,
         Error = 5,
+        // Arithmetic coding: between ReadingHeader and Starting.
+        Collecting = 6,
     };
+    // Where the search for the end-of-image marker stands: in entropy-coded
+    // data or between markers, after an 0xFF, in a segment's length, inside
+    // a segment, past the marker.
+    enum Scan : uint8_t { ScanData, ScanMarker, ScanLengthHigh, ScanLengthLow, ScanSegment, ScanDone };
 
     void Start(const FILT_FilterBuffer& in);
     // Before every libjpeg call: drops what libjpeg consumed, adds input.
     void Feed(FILT_FilterBuffer& in);
     // After every libjpeg call.
     void Settle(bool suspended);
+    // True when nothing more is taken from in: it has ended, or the whole
+    // data of an arithmetic-coded image is collected.
+    bool InputEnded(const FILT_FilterBuffer& in) const;
+    // Moves input into the accumulation buffer up to and including the
+    // end-of-image marker; true once all of it is there or in has ended.
+    bool Collect(FILT_FilterBuffer& in);
+    // Bytes of data, from the start, up to and including the end-of-image
+    // marker; n when it is not among them.
+    FILT_Size ScanToEndOfImage(const uint8_t* data, FILT_Size n);
+    void DropConsumed();
     void Grow();
     void ApplyColourRules();
     [[noreturn]] void Fail(const char* text);
@@ -78,4 +101,8 @@ private:
     uint64_t m_skipRemaining = 0;
     bool m_suspended = false;
     int32_t m_stalls = 0;
+    bool m_wholeData = false;
+    bool m_collected = false;
+    Scan m_scan = ScanData;
+    uint32_t m_segmentLeft = 0;
 };

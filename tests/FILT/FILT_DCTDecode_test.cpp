@@ -24,6 +24,9 @@ std::vector<Case> Cases() {
     const JpegShape cmyk{61, 45, 4, JCS_CMYK, JCS_CMYK};                // with an Adobe marker, transform 0
     const JpegShape ycck{61, 45, 4, JCS_CMYK, JCS_YCCK};                // Adobe transform 2
     const JpegShape icc{61, 45, 3, JCS_RGB, JCS_YCbCr, 30000}, progressive{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, true, 1};
+    // libjpeg cannot suspend inside an arithmetic-coded scan.
+    const JpegShape arithmetic{61, 45, 3, JCS_RGB, JCS_YCbCr, 300, false, 2, true};
+    const JpegShape arithmeticProgressive{61, 45, 4, JCS_CMYK, JCS_YCCK, 0, true, 0, true};
     return {
         {"grey", grey, -1, JCS_UNKNOWN},
         {"YCbCr 4:2:0", ycc, -1, JCS_UNKNOWN},
@@ -34,6 +37,8 @@ std::vector<Case> Cases() {
         {"YCCK with APP14", ycck, 0, JCS_UNKNOWN},
         {"30 KB APP2", icc, -1, JCS_UNKNOWN},
         {"progressive with restarts", progressive, -1, JCS_UNKNOWN},
+        {"arithmetic with APP2 and restarts", arithmetic, -1, JCS_UNKNOWN},
+        {"arithmetic progressive YCCK", arithmeticProgressive, 0, JCS_UNKNOWN},
     };
 }
 
@@ -78,11 +83,15 @@ TEST(FILT_DCTDecode, TruncatedData) {
     const std::string jpeg = MakeCase({203, 151, 3, JCS_RGB, JCS_YCbCr});
     const size_t scan = jpeg.find("\xFF\xDA");
     ASSERT_NE(scan, std::string::npos);
-    for (size_t cut : {scan + 20, (scan + jpeg.size()) / 2, jpeg.size() - 3, jpeg.size() - 2}) {
-        const std::string expected = Reference(jpeg.substr(0, cut));
-        for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {0}}, Chunking{{8192}, {3}}}) {
-            SCOPED_TRACE(std::to_string(cut) + " " + chunking.Name());
-            EXPECT_TRUE(Decode(jpeg.substr(0, cut), -1, chunking) == expected);
+    for (bool arithmetic : {false, true}) {
+        const std::string data = arithmetic ? MakeCase({203, 151, 3, JCS_RGB, JCS_YCbCr, 0, false, 0, true}) : jpeg;
+        const size_t start = data.find("\xFF\xDA");
+        for (size_t cut : {start + 20, (start + data.size()) / 2, data.size() - 3, data.size() - 2}) {
+            const std::string expected = Reference(data.substr(0, cut));
+            for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {0}}, Chunking{{8192}, {3}}}) {
+                SCOPED_TRACE(std::to_string(arithmetic) + " " + std::to_string(cut) + " " + chunking.Name());
+                EXPECT_TRUE(Decode(data.substr(0, cut), -1, chunking) == expected);
+            }
         }
     }
     const std::string icc = MakeCase(Cases()[6].shape);
@@ -111,6 +120,37 @@ TEST(FILT_DCTDecode, LargeMarkerSegmentGrowsTheBuffer) {
     jpeg.replace(dht + 2, length,
                  std::string{static_cast<char>(newLength >> 8), static_cast<char>(newLength & 0xFF)} + tables);
     EXPECT_TRUE(Decode(jpeg, -1, {{500}, {64}}) == Reference(jpeg));
+}
+
+// Arithmetic-coded data is collected whole, also when it is larger than the
+// decoder's buffer, and never past its end-of-image marker: an inline image
+// is followed by " EI" in its content stream.
+TEST(FILT_DCTDecode, ArithmeticDataIsTakenUpToItsEnd) {
+    LogCapture quiet;
+    const std::string jpeg = dcttest::MakeJpeg({160, 120, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 0, true},
+                                               RandomBytes(160 * 120, 4));  // noise: data of many pieces
+    const std::string input = jpeg + " EI", expected = Reference(jpeg);
+    const FILT_Size piece = 100;
+    ASSERT_NE(jpeg.find("\xFF\xC9"), std::string::npos);  // SOF9: arithmetic, sequential
+    ASSERT_GT(jpeg.size(), 2 * FILT_DCTDecode::MinAccumulation);
+    ASSERT_LT(jpeg.size() % piece, piece - 3u);  // " EI" comes with the end marker
+    FILT_DCTDecode d;
+    TestBuffer in("", false, piece);
+    std::string rows;
+    size_t given = 0;
+    for (int calls = 0; calls < 100000; ++calls) {
+        if (in.buf.DataAvailable() == 0 && given < input.size()) {
+            in.buf.Reset();
+            given += in.buf.Write(U8(input) + given, static_cast<FILT_Size>(std::min<size_t>(piece, input.size() - given)));
+        }
+        TestBuffer out("", false, 4096);
+        d.ProcessBytes(in.buf, out.buf);
+        rows += out.Text();
+        if (out.buf.IsEOD())
+            break;
+    }
+    EXPECT_TRUE(rows == expected);
+    EXPECT_EQ(in.Text(), " EI");
 }
 
 TEST(FILT_DCTDecode, ErrorsAndWarningsAreLogged) {

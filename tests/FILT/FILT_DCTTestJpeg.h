@@ -33,6 +33,7 @@ struct JpegShape {
     size_t app2Bytes = 0;  // an APP2 marker of this many bytes
     bool progressive = false;
     int restartRows = 0;
+    bool arithmetic = false;  // SOF9, or SOF10 when progressive
 };
 
 struct ErrorJump { jpeg_error_mgr mgr; std::jmp_buf jump; char text[JMSG_LENGTH_MAX]; };
@@ -74,6 +75,7 @@ inline std::string MakeJpeg(const JpegShape& shape, const std::string& pixels) {
     if (shape.progressive)
         jpeg_simple_progression(&c);
     c.restart_in_rows = shape.restartRows;
+    c.arith_code = shape.arithmetic ? TRUE : FALSE;
     jpeg_start_compress(&c, TRUE);
     if (shape.app2Bytes)
         jpeg_write_marker(&c, JPEG_APP0 + 2, marker.data(), static_cast<unsigned>(marker.size()));
