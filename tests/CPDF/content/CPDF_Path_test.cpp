@@ -14,8 +14,6 @@ const GLIB_Matrix identity;
 const GLIB_Matrix quarterTurn(0, 1, -1, 0, 0, 0);  // 90 degrees anticlockwise
 const GLIB_Matrix halfTurn(-1, 0, 0, -1, 0, 0);
 
-std::vector<double> Corners(const GLIB_Rect& r) { return {r.Llx(), r.Lly(), r.Urx(), r.Ury()}; }
-
 }  // namespace
 
 TEST(CPDF_Path, WalkAndBoundingBox) {

@@ -15,32 +15,19 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
-extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, size_t),
-                                                         void (*free_hook)(const volatile void*))
-    __attribute__((weak));
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
+                                                         void (*)(const volatile void*)) __attribute__((weak));
 
-inline size_t& AllocationCount() {
+// The count of heap allocations so far; null where no sanitizer reports them.
+inline const size_t* Allocations() {
     static size_t count = 0;
-    return count;
-}
-
-// Whether AllocationsOf counts: only under the sanitizers.
-inline bool AllocationsCounted() {
-    static const bool installed =
-        __sanitizer_install_malloc_and_free_hooks != nullptr &&
-        __sanitizer_install_malloc_and_free_hooks([](const volatile void*, size_t) { ++AllocationCount(); },
-                                                  [](const volatile void*) {}) != 0;
-    return installed;
-}
-
-// Heap allocations made while f runs.
-template <class F>
-size_t AllocationsOf(F f) {
-    AllocationsCounted();
-    const size_t before = AllocationCount();
-    f();
-    return AllocationCount() - before;
+    static const bool hooked =
+        __sanitizer_install_malloc_and_free_hooks &&
+        __sanitizer_install_malloc_and_free_hooks([](const volatile void*, size_t) { ++count; },
+                                                  [](const volatile void*) {});
+    return hooked ? &count : nullptr;
 }
 
 // A copy taken before a change keeps what it read; a value that shares its
@@ -48,18 +35,24 @@ size_t AllocationsOf(F f) {
 // a comparable snapshot of what change alters.
 template <class T, class Change, class Read>
 void ExpectCopyOnWrite(const T& start, Change change, Read read) {
+    const size_t* allocations = Allocations();
+#ifdef __SANITIZE_ADDRESS__
+    ASSERT_NE(allocations, nullptr);
+#endif
     T value(start);
     const T copy(value);
     const auto before = read(value);
-    const size_t shared = AllocationsOf([&] { change(value); });
+    const auto changeCounted = [&] {
+        const size_t from = allocations ? *allocations : 0;
+        change(value);
+        return allocations ? *allocations - from : 0;
+    };
+    const size_t shared = changeCounted();
     EXPECT_EQ(read(copy), before);
     EXPECT_EQ(read(start), before);
     EXPECT_NE(read(value), before);
-    const size_t alone = AllocationsOf([&] { change(value); });
-#ifdef __SANITIZE_ADDRESS__
-    EXPECT_TRUE(AllocationsCounted());
-#endif
-    if (AllocationsCounted()) {
+    const size_t alone = changeCounted();
+    if (allocations) {
         EXPECT_GT(shared, 0u);
         EXPECT_EQ(alone, 0u);
     }
@@ -107,6 +100,8 @@ inline std::string Walk(const CPDF_Path& path) {
     }
     return os.str();
 }
+
+inline std::vector<double> Corners(const GLIB_Rect& r) { return {r.Llx(), r.Lly(), r.Urx(), r.Ury()}; }
 
 inline std::string Written(const CPDF_Path& path, bool finalClose) {
     GLOB_ChunkedCore* core = new GLOB_ChunkedCore();
