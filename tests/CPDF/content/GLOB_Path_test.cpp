@@ -98,6 +98,13 @@ TEST(GLOB_Path, ArraysDoubleThenGrowByFiveThousand) {
     EXPECT_EQ(pointRoom, std::vector<size_t>({64, 128, 256, 512, 1024, 2048, 4096, 8192, 13192, 18192, 23192}));
     EXPECT_EQ(path.Point(18192).X(), 18192);
 
+    // A point of the path itself, pushed just as its array grows.
+    GLOB_Path own;
+    for (int i = 0; i < 64; ++i)
+        own.PushPoint(GLIB_Point(i, 1));
+    own.PushPoint(own.Point(3));
+    EXPECT_TRUE(own.Point(64) == GLIB_Point(3, 1));
+
     // Room asked for grows only beyond the points held.
     CPDF_Path reserved(100);
     reserved.Reserve(50);
