@@ -24,6 +24,8 @@ public:
     // Both coordinates within Tolerance, bounds included.
     bool operator==(const GLIB_Point& other) const;
     bool operator!=(const GLIB_Point& other) const { return !(*this == other); }
+    // The vector from other to this point.
+    GLIB_Point operator-(const GLIB_Point& other) const { return GLIB_Point(m_x - other.m_x, m_y - other.m_y); }
 
 private:
     double m_x;

@@ -68,6 +68,12 @@ void GLOB_Object::LetGo() {
     m_pImpl = nullptr;
 }
 
+bool GLOB_Object::operator==(const GLOB_Object& other) const {
+    if (m_pImpl != other.m_pImpl)
+        return false;
+    return m_pImpl == nullptr || m_pImpl->IsEqual(*this, other);
+}
+
 const char* GLOB_Object::TypeString(int32_t cosType) {
     GLIB_ASSERT_CMP(numTypeStr, ==, NumTypes);
     GLIB_ASSERT_CMP(cosType, >=, 0);

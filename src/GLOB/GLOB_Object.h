@@ -194,6 +194,12 @@ public:
     // first 65536 objects (an indirect array is written at each reference)
     // is written "[ ... ]".
     std::ostream& Print(std::ostream& os) const;
+    // The same object: both handles of one back-end that its IsEqual reports
+    // the same (indirect objects by number and generation, direct scalars by
+    // value), or both handles of nothing. Objects of two back-ends always
+    // differ, even indirect ones of equal numbers.
+    bool operator==(const GLOB_Object& other) const;
+    bool operator!=(const GLOB_Object& other) const { return !(*this == other); }
     // Structural equality: numbers within 1e-6, names and strings by bytes,
     // arrays and dictionaries element by element, streams by their decoded
     // data. Cycles compare as equal where they match. Throws GLIB_Exception

@@ -84,3 +84,16 @@ TEST(GLIB_Geometry, MatrixPrintingSnapsNearIntegers) {
     // 0.99999 is outside the linear tolerance; 12.002 outside the translation one.
     EXPECT_EQ(Text(GLIB_Matrix(0.99999, 0, 0, 1, 12.002, 0)), "[ 0.99999 0 0 1 12.002 0 ]");
 }
+
+TEST(GLIB_Geometry, PointDifferenceIsADirectionThatTranslationLeavesAlone) {
+    const GLIB_Point a(1, 2), b(4, -1);
+    EXPECT_EQ(std::vector<double>({(a - b).X(), (a - b).Y()}), std::vector<double>({-3, 3}));
+    // Mapping both ends by an affine matrix maps their difference by its linear
+    // part only.
+    const GLIB_Matrix m(2, 1, -1, 3, 5, -7), linear(2, 1, -1, 3, 0, 0);
+    double ax = a.X(), ay = a.Y(), bx = b.X(), by = b.Y(), dx = (a - b).X(), dy = (a - b).Y();
+    m.Transform(ax, ay);
+    m.Transform(bx, by);
+    linear.Transform(dx, dy);
+    EXPECT_TRUE(GLIB_Point(ax, ay) - GLIB_Point(bx, by) == GLIB_Point(dx, dy));
+}

@@ -80,3 +80,30 @@ TEST(GLOB_Object, OpenStreamAnnouncesTheOpeningUntilTheDocumentCloses) {
     stream.OpenStream(2);
     EXPECT_EQ(listener.m_heard.size(), 1u);
 }
+
+TEST(GLOB_Object, EqualityNeedsOneBackEnd) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Doc other = NewMemoryDoc();
+    const GLOB_Object mine = doc.NewInteger(7, true);
+    const GLOB_Object theirs = other.NewInteger(8, true);
+    // Both are object 1 0 of their documents, which the back-end alone cannot tell apart.
+    ASSERT_TRUE(doc.Impl()->IsEqual(mine, theirs));
+    const GLOB_Object nothing(nullptr, GLOB_Object::Handle{});
+    const struct {
+        GLOB_Object a, b;
+        bool equal;
+    } cases[] = {
+        {mine, GLOB_Object(mine), true},
+        {mine, theirs, false},
+        {mine, doc.NewInteger(7, true), false},  // another object of equal value
+        {doc.NewInteger(3, false), doc.NewReal(3.0, false), true},
+        {doc.NewInteger(3, false), GLOB_ObjectFactory::NewInteger(3), false},
+        {nothing, GLOB_Object(nullptr, GLOB_Object::Handle{}), true},
+        {nothing, GLOB_ObjectFactory::NewNull(), false},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(cases[i].a == cases[i].b, cases[i].equal);
+        EXPECT_EQ(cases[i].b != cases[i].a, !cases[i].equal);
+    }
+}
