@@ -33,12 +33,13 @@ std::string ArrayText(int64_t n) {
     return s + "]";
 }
 
-// "<< /Key0000000 0 /Key0000001 1 … >>": 14 bytes per entry.
+// "<< /Key0000000 0 /Key0048271 1 … >>": 14 bytes per entry, n distinct keys
+// in no sorted order (48271 is a prime that divides no size used here).
 std::string DictText(int64_t n) {
     std::string s = "<<";
     char entry[32];
     for (int64_t i = 0; i < n; ++i) {
-        std::snprintf(entry, sizeof entry, "/Key%07lld %lld\n", static_cast<long long>(i),
+        std::snprintf(entry, sizeof entry, "/Key%07lld %lld\n", static_cast<long long>(i * 48271 % n),
                       static_cast<long long>(i % 10));
         s += entry;
     }
