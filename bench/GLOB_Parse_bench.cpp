@@ -66,8 +66,9 @@ void Run(benchmark::State& state, const char* name, const std::string& text, Par
     if (state.iterations() == 0)
         return;
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(text.size()));
-    state.counters["ns/element"] = benchmark::Counter(
-        static_cast<double>(n) * 1e-9, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    // Seconds per element, printed with its SI prefix ("170n" is 170 ns).
+    state.counters["per_element"] = benchmark::Counter(
+        static_cast<double>(n), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     s_perElement[name][n] = seconds * 1e9 / static_cast<double>(state.iterations()) / static_cast<double>(n);
 }
 
@@ -77,7 +78,11 @@ void BM_ParseArray(benchmark::State& state) {
         benchmark::DoNotOptimize(doc.ParseObject(t.c_str()));
     });
 }
-BENCHMARK(BM_ParseArray)->Arg(ArrayElements / 4)->Arg(ArrayElements / 2)->Arg(ArrayElements)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ParseArray)
+    ->Arg(ArrayElements / 4)
+    ->Arg(ArrayElements / 2)
+    ->Arg(ArrayElements)
+    ->Unit(benchmark::kMillisecond);
 
 void BM_ParseDict(benchmark::State& state) {
     const std::string text = DictText(state.range(0));
@@ -108,14 +113,15 @@ int main(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // "BM_ParseDict ns/element: 25000: 916.4, 50000: 1001.2, 100000: 1084.9;
+    // largest/smallest 1.18".
     for (const auto& [name, sizes] : s_perElement) {
         if (sizes.size() < 2)
             continue;
-        const auto& smallest = *sizes.begin();
-        const auto& largest = *sizes.rbegin();
-        std::printf("%s: %.1f ns/element at %lld, %.1f at %lld; largest/smallest ratio %.2f\n", name.c_str(),
-                    smallest.second, static_cast<long long>(smallest.first), largest.second,
-                    static_cast<long long>(largest.first), largest.second / smallest.second);
+        std::printf("%s ns/element:", name.c_str());
+        for (const auto& [n, ns] : sizes)
+            std::printf(" %lld: %.1f,", static_cast<long long>(n), ns);
+        std::printf(" largest/smallest %.2f\n", sizes.rbegin()->second / sizes.begin()->second);
     }
     return 0;
 }
