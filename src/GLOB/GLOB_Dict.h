@@ -84,6 +84,7 @@ public:
     GLOB_String StringValue(const char* key) const;
     GLOB_String StringValue(const char* key, const GLOB_String& defaultValue) const;
 
+    // Entries from which a dictionary keeps its keys in an index.
     static constexpr uint32_t IndexFrom = 16;
 
 private:
@@ -94,9 +95,10 @@ private:
     struct Core {
         uint32_t m_count;
         std::vector<Item> m_items;
-        // Position of every entry by its key text, once there were IndexFrom
-        // entries; empty before. The views point into the keys' own texts.
-        // The empty name has no text and is never in it.
+        // Either empty, and keys are found by a scan, or the position of
+        // every entry by its key text; built when the IndexFrom-th entry
+        // arrives. The views point into the keys' own texts; the empty name
+        // has no text and is always found by a scan.
         std::map<std::string_view, uint32_t> m_index;
         uint32_t RefCount() const { return m_count; }
     };
