@@ -29,7 +29,7 @@ GLOB_Object Required(const GLOB_Dict& dict, const char* key) {
 
 }  // namespace
 
-GLOB_Dict::GLOB_Dict(uint32_t room) : m_dictCore(GLIB_NEW Core{1, {}}) { m_dictCore->m_items.reserve(room); }
+GLOB_Dict::GLOB_Dict(uint32_t room) : m_dictCore(GLIB_NEW Core{1, {}, {}}) { m_dictCore->m_items.reserve(room); }
 
 GLOB_Dict::GLOB_Dict(const GLOB_Dict& other) : m_dictCore(other.m_dictCore) { ++m_dictCore->m_count; }
 
@@ -54,16 +54,26 @@ void GLOB_Dict::Release() {
 void GLOB_Dict::Detach() {
     if (m_dictCore->m_count == 1)
         return;
-    Core* copy = GLIB_NEW Core{1, m_dictCore->m_items};
+    Core* copy = GLIB_NEW Core{1, m_dictCore->m_items, m_dictCore->m_index};
     Release();
     m_dictCore = copy;
 }
 
+size_t GLOB_Dict::Position(const char* text) const {
+    const Core& core = *m_dictCore;
+    if (text && !core.m_index.empty()) {
+        const auto it = core.m_index.find(text);
+        return it == core.m_index.end() ? NotFound : it->second;
+    }
+    for (size_t i = 0; i < core.m_items.size(); ++i)
+        if (SameText(core.m_items[i].m_key.CStr(), text))
+            return i;
+    return NotFound;
+}
+
 const GLOB_Dict::Item* GLOB_Dict::Find(const char* text) const {
-    for (const Item& item : m_dictCore->m_items)
-        if (SameText(item.m_key.CStr(), text))
-            return &item;
-    return nullptr;
+    const size_t at = Position(text);
+    return at == NotFound ? nullptr : &m_dictCore->m_items[at];
 }
 
 GLOB_Object GLOB_Dict::Get(const char* key) const {
@@ -110,13 +120,29 @@ void GLOB_Dict::PutText(const char* text, const GLOB_Name& key, const GLOB_Objec
     // value may be held by this dictionary's own entries.
     const GLOB_Object keep(value);
     Detach();
-    for (Item& item : m_dictCore->m_items) {
-        if (SameText(item.m_key.CStr(), text)) {
-            item.m_value = keep;
-            return;
-        }
+    std::vector<Item>& items = m_dictCore->m_items;
+    const size_t at = Position(text);
+    if (at != NotFound) {
+        items[at].m_value = keep;
+        return;
     }
-    m_dictCore->m_items.push_back(Item{key, keep});
+    items.push_back(Item{key, keep});
+    std::map<std::string_view, uint32_t>& index = m_dictCore->m_index;
+    try {
+        if (!index.empty()) {
+            if (text)
+                index.emplace(items.back().m_key.CStr(), static_cast<uint32_t>(items.size() - 1));
+        } else if (items.size() >= IndexFrom) {
+            for (size_t i = 0; i < items.size(); ++i)
+                if (const char* itemText = items[i].m_key.CStr())
+                    index.emplace(itemText, static_cast<uint32_t>(i));
+        }
+    } catch (...) {
+        // Out of memory: the entry goes again, so that index and entries agree.
+        items.pop_back();
+        index.clear();
+        throw;
+    }
 }
 
 void GLOB_Dict::Put(const char* key, const GLOB_Object& value) { PutText(key, GLOB_Name(key), value); }
@@ -125,13 +151,17 @@ void GLOB_Dict::Put(const GLOB_Name& key, const GLOB_Object& value) { PutText(ke
 
 void GLOB_Dict::RemoveText(const char* text) {
     Detach();
+    const size_t at = Position(text);
+    if (at == NotFound)
+        return;
+    std::map<std::string_view, uint32_t>& index = m_dictCore->m_index;
+    if (text)
+        index.erase(text);
+    for (auto& position : index)
+        if (position.second > at)
+            --position.second;
     std::vector<Item>& items = m_dictCore->m_items;
-    for (auto it = items.begin(); it != items.end(); ++it) {
-        if (SameText(it->m_key.CStr(), text)) {
-            items.erase(it);
-            return;
-        }
-    }
+    items.erase(items.begin() + static_cast<ptrdiff_t>(at));
 }
 
 void GLOB_Dict::Remove(const char* key) { RemoveText(key); }

@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace {
@@ -112,8 +113,24 @@ FlateParams ReadFlateParams(const GLOB_Dict& params) {
     return p;
 }
 
-// Negative values become huge unsigned ones, which the predictor refuses.
-uint32_t Unsigned(int32_t v) { return static_cast<uint32_t>(v); }
+// The predictor takes BitsPerComponent, Colors and Columns unsigned: a
+// negative one is refused here, where the number the file holds is still
+// known, with the predictor's code, in its words and in its order (the
+// predictor itself first).
+template <class Predictor>
+FilterPtr MakePredictor(const FlateParams& p, uint32_t code) {
+    std::unique_ptr<Predictor> f(GLIB_NEW Predictor(p.predictor));
+    const auto count = [&](int32_t value, const char* key, const std::string& range) {
+        if (value < 0)
+            GLIB_THROW(GLIB_Exception, code, f->Name() << ": " << key << " must be " << range << ", not " << value);
+        return static_cast<uint32_t>(value);
+    };
+    const uint32_t bitsPerComponent = count(p.bitsPerComponent, "BitsPerComponent", "1, 2, 4, 8 or 16");
+    const uint32_t colors = count(p.colors, "Colors", "1 to " + std::to_string(FILT_PredictParameters::MaxColors));
+    const uint32_t columns = count(p.columns, "Columns", "at least 1");
+    f->SetParameters(p.predictor, colors, bitsPerComponent, columns);
+    return f;
+}
 
 }  // namespace
 
@@ -205,8 +222,7 @@ FILT_Filter* GLOB_Filter::MakeFlateDecode(const GLOB_Dict& params, FILT_Filter* 
     FilterPtr flate(GLIB_NEW FILT_FlateDecode);
     FilterPtr predict;
     if (p.predictor != 1)
-        predict.reset(GLIB_NEW FILT_PredictDecode(p.predictor, Unsigned(p.colors), Unsigned(p.bitsPerComponent),
-                                                  Unsigned(p.columns)));
+        predict = MakePredictor<FILT_PredictDecode>(p, FILT_PredictDecodeCode);
     return Join(Join(previous.release(), std::move(flate)), std::move(predict));
 }
 
@@ -215,8 +231,7 @@ FILT_Filter* GLOB_Filter::MakeFlateEncode(const GLOB_Dict& params, FILT_Filter* 
     const FlateParams p = ReadFlateParams(params);
     FilterPtr predict;
     if (p.predictor != 1)
-        predict.reset(GLIB_NEW FILT_PredictEncode(p.predictor, Unsigned(p.colors), Unsigned(p.bitsPerComponent),
-                                                  Unsigned(p.columns)));
+        predict = MakePredictor<FILT_PredictEncode>(p, FILT_PredictEncodeCode);
     FilterPtr flate(GLIB_NEW FILT_FlateEncode);
     return Join(Join(previous.release(), std::move(predict)), std::move(flate));
 }

@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace {
 
 // The keys in order, "~" for the empty name.
@@ -73,4 +79,60 @@ TEST(GLOB_Dict, TypedReadsAndTypeTests) {
               "1151006 Expecting Type to be a string, found a Name");
     EXPECT_TRUE(dict.HasType("XObject") && dict.HasType("XObject", "Image") && dict.HasSubtype("Image"));
     EXPECT_FALSE(dict.HasType("XObject", "Form") || dict.HasType("Font") || dict.HasSubtype("Form"));
+}
+
+// Large dictionaries look keys up through an index: random Puts and Removes,
+// growing past IndexFrom and shrinking below it again, against a plain list
+// of (key, value) searched from the front. A copy taken on the way keeps its
+// entries while the original changes.
+TEST(GLOB_Dict, LargeDictionariesKeepOrderReplaceAndRemoveAsSmallOnes) {
+    using Model = std::vector<std::pair<std::string, int32_t>>;  // "~": the empty name
+    auto find = [](Model& model, const std::string& key) {
+        return std::find_if(model.begin(), model.end(), [&](const auto& entry) { return entry.first == key; });
+    };
+    auto check = [](const GLOB_Dict& dict, const Model& model) {
+        ASSERT_EQ(dict.Size(), model.size());
+        GLOB_Name key;
+        GLOB_Object value;
+        for (uint32_t i = 0; i < model.size(); ++i) {
+            ASSERT_TRUE(dict.Entry(i, &key, &value));
+            ASSERT_EQ(key.CStr() ? key.CStr() : "~", model[i].first) << "at " << i;
+            ASSERT_EQ(value.AsInteger(), model[i].second) << "at " << i;
+            const GLOB_Object found = model[i].first == "~" ? dict.Get(GLOB_Name()) : dict.Get(key.CStr());
+            ASSERT_EQ(found.AsInteger(), model[i].second) << model[i].first;
+        }
+    };
+    const uint32_t keys = 3 * GLOB_Dict::IndexFrom;
+    std::mt19937 random(11);
+    GLOB_Dict dict;
+    Model model;
+    GLOB_Dict copy;
+    Model copied;
+    for (int step = 0; step < 2000; ++step) {
+        SCOPED_TRACE(step);
+        const uint32_t k = std::uniform_int_distribution<uint32_t>(0, keys)(random);
+        const std::string text = k == keys ? "~" : "K" + std::to_string(k);
+        const GLOB_Name key = k == keys ? GLOB_Name() : GLOB_Name(text.c_str());
+        // Grow for the first half, then mostly shrink.
+        if (std::uniform_int_distribution<int>(0, 3)(random) < (step < 1000 ? 3 : 1)) {
+            dict.Put(key, Int(step));
+            const auto at = find(model, text);
+            if (at == model.end())
+                model.emplace_back(text, step);
+            else
+                at->second = step;
+        } else {
+            k % 2 ? dict.Remove(key) : dict.Remove(text == "~" ? "" : text.c_str());
+            const auto at = find(model, text);
+            if (at != model.end() && (k % 2 || text != "~"))
+                model.erase(at);
+        }
+        ASSERT_EQ(dict.Known(key), find(model, text) != model.end());
+        ASSERT_NO_FATAL_FAILURE(check(dict, model));
+        if (step == 600) {
+            copy = dict;
+            copied = model;
+        }
+    }
+    ASSERT_NO_FATAL_FAILURE(check(copy, copied));
 }

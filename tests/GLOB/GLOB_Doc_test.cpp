@@ -1,5 +1,6 @@
 #include "GLOB/GLOB_Doc.h"
 
+#include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_FileName.h"
 #include "GLOB_TestUtil.h"
 #include "support/TestSupport.h"
@@ -38,6 +39,20 @@ TEST(GLOB_Doc, ParseObjectBuildsTheSameObjectAsMadeByHand) {
     EXPECT_TRUE(parsed.IsDeepEqual(byHand) && byHand.IsDeepEqual(parsed));
     byHand.PutPath("/A[1]", doc.NewReal(2.6, false));
     EXPECT_FALSE(parsed.IsDeepEqual(byHand));
+
+    // A repeated key keeps its first place and takes the last value, also in
+    // a dictionary large enough to be indexed; the arrays it replaces go.
+    std::string text = "<<";
+    for (int i = 0; i < 40; ++i)
+        text += " /K" + std::to_string(i) + " [" + std::to_string(i) + "]";
+    const GLOB_Dict large = doc.ParseObject((text + " /K5 (five) /K0 /zero /K39 39 >>").c_str()).AsDict();
+    std::string entries;
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t i : {0u, 5u, 6u, 39u})
+        if (large.Entry(i, &key, &value))
+            entries += key.CStr() + std::string("=") + Printed(value) + ";";
+    EXPECT_EQ(std::to_string(large.Size()) + ":" + entries, "40:K0=/zero;K5=(five);K6=[ 6 ];K39=39;");
 }
 
 TEST(GLOB_Doc, ParseObjectFailures) {

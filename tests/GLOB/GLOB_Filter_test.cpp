@@ -101,8 +101,18 @@ TEST(GLOB_Filter, RefusesBadSpecificationsWithExactMessages) {
          "1151009 Filter parameters must be specified as dictionaries. Filter 0 was a Integer"},
         {"/FlateDecode", "/X", true, "1151009 Filter parameters must be a dict or an array of dicts; found Name"},
         {"/FlateDecode", "<< /Predictor /Up >>", true, "1151006 Expecting Predictor to be an integer, found a Name"},
-        {"/FlateDecode", "<< /Predictor 12 /Columns -1 >>", false, "1130013 FILT_PredictEncode: a row of "
-         "4294967295 columns of 1 colors at 8 bits is 4294967295 bytes, more than 16777216"},
+        {"/FlateDecode", "<< /Predictor 12 /Columns 2147483647 >>", false, "1130013 FILT_PredictEncode: a row of "
+         "2147483647 columns of 1 colors at 8 bits is 2147483647 bytes, more than 16777216"},
+        // Negative counts are refused with the number the file holds.
+        {"/FlateDecode", "<< /Predictor 12 /Columns -1 >>", false,
+         "1130013 FILT_PredictEncode: Columns must be at least 1, not -1"},
+        {"/FlateDecode", "<< /Predictor 2 /Colors -3 >>", true,
+         "1130012 FILT_PredictDecode: Colors must be 1 to 256, not -3"},
+        {"/FlateDecode", "<< /Predictor 15 /BitsPerComponent -8 /Columns -2147483648 >>", true,
+         "1130012 FILT_PredictDecode: BitsPerComponent must be 1, 2, 4, 8 or 16, not -8"},
+        {"/FlateDecode", "<< /Predictor 10 /Columns -2147483648 >>", true,
+         "1130012 FILT_PredictDecode: Columns must be at least 1, not -2147483648"},
+        {"/FlateDecode", "<< /Predictor 7 /Colors -1 >>", true, "1130012 Unrecognized Prediction: 7"},
         {"/CCITTFaxDecode", "<< /K /x >>", true, "1151006 Expecting K to be an integer, found a Name"},
         {"/DCTDecode", "<< /ColorTransform 2 >>", true, "1130007 FILT_DCTDecode: ColorTransform must be 0 or 1, not 2"},
         {"/DCTDecode", "<< /Columns 8 /Rows 8 >>", false, "1151007 Unable to find Colors"},
