@@ -9,8 +9,12 @@
 // of the stream (a filter's, a file's) leaves NextToken.
 //
 // Byte classes are those of GLOB_ByteClass.h: NUL, tab, LF, FF, CR and space
-// separate tokens. Numbers may carry a leading "+" or "-"; integers that do
-// not fit 32 bits are clamped.
+// separate tokens; every byte that is neither white space nor a delimiter
+// (control bytes, DEL and bytes above 127 too) belongs to the word it stands
+// in. Numbers may carry a leading "+" or "-"; integers that do not fit 32
+// bits are clamped. In a literal string an unescaped CR, LF or CR LF is one
+// LF; a backslash before an end of line joins the lines. A name escape of
+// NUL (#00) is a token error.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -91,7 +95,7 @@ public:
     bool BooleanValue() const { return m_booleanValue != 0; }
     int32_t IntegerValue() const { return m_integerValue; }
     double FixedValue() const { return m_fixedValue; }
-    // NUL-terminated: a name holding the escape #00 ends before it.
+    // NUL-terminated; a name never holds NUL.
     const char* NameValue() { return m_nameValue.CStr(); }
     GLOB_String StringValue() const { return m_stringValue; }
     const char* SymbolValue() { return m_symbolValue.CStr(); }
