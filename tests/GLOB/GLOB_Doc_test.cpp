@@ -48,6 +48,7 @@ TEST(GLOB_Doc, ParseObjectFailures) {
         {"", "Encountered 0objects (1 expected) while parsing ''"},
         {"1 0 R", "Unexpected operator detected: Rwhile parsing '1 0 R'"},
         {"(open", "Error encountered (Error parsing token: String is missing trailing ')') while parsing '(open'"},
+        {"<</A 1]", "Error encountered (Array end ] does not match opening <<) while parsing '<</A 1]'"},
         {deep, "Error encountered (Arrays and dictionaries nested deeper than 512 levels) while parsing '[[["},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
