@@ -127,13 +127,17 @@ public:
     // backslash and three octal digits. Valid until the next call.
     const char* CharText(int c);
 
-    // x in plain decimal, at most five decimals rounded half up, trailing
-    // zeros dropped, no exponent; the integer part is clamped to 9999999 and
-    // a value that is not a number is written 0. Writes at most
-    // MaxFixedChars characters to out, no NUL; returns their number.
+    // x in plain decimal, rounded to the nearest five decimals (a half up,
+    // judged on x's exact value), trailing zeros dropped, no exponent; the
+    // integer part is clamped to 9999999 and a value that is not a number
+    // is written 0. Writes at most MaxFixedChars characters to out, no NUL;
+    // returns their number. What ParseFixed reads back is written as the
+    // same text again.
     static int FormatFixed(double x, char* out);
-    // An optional sign, digits, an optional "." and digits (six are read,
-    // the seventh rounds); the text stops at the first other byte.
+    // An optional sign, digits, an optional "." and digits, read to the
+    // nearest double with every digit counted; the text stops at the first
+    // other byte. Magnitudes are clamped to 3.402823466e38, the largest PDF
+    // real.
     static double ParseFixed(const char* text);
     // An optional sign and digits up to the first other byte; clamped to the
     // signed 32-bit range. A lone sign and the empty text give 0.
