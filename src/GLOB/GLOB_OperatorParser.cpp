@@ -2,6 +2,7 @@
 
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Name.h"
 
 GLOB_OperatorParser::GLOB_OperatorParser() = default;
@@ -31,7 +32,7 @@ void GLOB_OperatorParser::Reset() {
 }
 
 bool GLOB_OperatorParser::OpenBracket(char bracket) {
-    if (m_open.size() >= static_cast<size_t>(GLOB_Object::MaxNesting)) {
+    if (!GLOB_DepthGuard::Admits(m_open.size() + 1)) {
         m_message << "Arrays and dictionaries nested deeper than " << GLOB_Object::MaxNesting << " levels";
         return false;
     }

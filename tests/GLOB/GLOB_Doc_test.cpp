@@ -60,9 +60,6 @@ TEST(GLOB_Doc, ParseObjectFailures) {
         SCOPED_TRACE(i);
         EXPECT_EQ(Failure([&] { doc.ParseObject(cases[i][0].c_str()); }), "1151013 " + cases[i][1]);
     }
-    // The deepest nesting allowed parses.
-    const std::string limit = std::string(GLOB_Object::MaxNesting, '[') + std::string(GLOB_Object::MaxNesting, ']');
-    EXPECT_EQ(Printed(doc.ParseObject(limit.c_str())).size(), 4u * GLOB_Object::MaxNesting - 1);
 }
 
 TEST(GLOB_Doc, DocumentsShareTheirBackEndAndRunTheirHooks) {
