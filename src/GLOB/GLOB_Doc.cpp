@@ -4,6 +4,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_FileName.h"
 #include "GLOB/GLOB_Impl.h"
@@ -197,9 +198,6 @@ public:
     explicit Rebuild(const GLOB_Doc& doc) : m_doc(doc) {}
 
     GLOB_Object Make(const GLOB_Object& obj, uint32_t flags) {
-        if (m_path.size() > static_cast<size_t>(GLOB_Object::MaxNesting))
-            GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
-                       "MakeCosObj: objects nested deeper than " << GLOB_Object::MaxNesting << " levels");
         if (++m_made > GLOB_Doc::MaxRebuiltObjects)
             GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
                        "MakeCosObj: more than " << GLOB_Doc::MaxRebuiltObjects
@@ -232,6 +230,7 @@ public:
                             sizeof obj.GetHandle().m_words) == 0)
                 return done.second;
 
+        const GLOB_DepthGuard level(m_innermost, "MakeCosObj", &obj);
         const uint32_t elementFlags = ElementFlags(flags);
         GLOB_Impl* impl = m_doc.Impl();
         if (type == GLOB_Object::KindArray) {
@@ -272,6 +271,7 @@ private:
 
     const GLOB_Doc& m_doc;
     std::vector<std::pair<GLOB_Object, GLOB_Object>> m_path;
+    GLOB_DepthGuard* m_innermost = nullptr;
     uint32_t m_made = 0;
 };
 

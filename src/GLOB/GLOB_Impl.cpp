@@ -4,6 +4,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_ObjectFactory.h"
@@ -76,22 +77,6 @@ public:
         size_t m_at;
     };
 
-    class DepthScope {
-    public:
-        explicit DepthScope(CopyState& state) : m_state(state) {
-            if (state.m_depth > GLOB_Object::MaxNesting)
-                GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
-                           "GLOB_Impl::Copy: objects nested deeper than " << GLOB_Object::MaxNesting << " levels");
-            ++state.m_depth;
-        }
-        ~DepthScope() { --m_state.m_depth; }
-        DepthScope(const DepthScope&) = delete;
-        DepthScope& operator=(const DepthScope&) = delete;
-
-    private:
-        CopyState& m_state;
-    };
-
     // The copy of an indirect source already copied, or null.
     const GLOB_Object* Find(const GLOB_Object& source) const {
         GLOB_Impl* impl = source.GetImpl();
@@ -126,7 +111,7 @@ public:
 
     std::vector<PathEntry> m_path;
     int32_t m_placeholderFor = -1;
-    int32_t m_depth = 0;
+    GLOB_DepthGuard* m_innermost = nullptr;
 
 private:
     // Candidates for IsEqual: an indirect object is equal only to one of the
@@ -208,7 +193,6 @@ GLOB_Object GLOB_Impl::Local(const GLOB_Object& value) {
 }
 
 GLOB_Object GLOB_Impl::Copy(const GLOB_Object& source, CopyState& state, bool force) {
-    CopyState::DepthScope depth(state);
     GLOB_Impl* from = source.GetImpl();
     GLIB_ASSERT(from != nullptr);
     const bool indirect = from->IsIndirect(source);
@@ -268,6 +252,7 @@ GLOB_Object GLOB_Impl::Copy(const GLOB_Object& source, CopyState& state, bool fo
             state.Register(source, copy);
         return copy;
     }
+    const GLOB_DepthGuard level(state.m_innermost, "GLOB_Impl::Copy", &source);
 
     if (type == GLOB_Object::KindArray) {
         const uint32_t n = from->ArrayLength(source);

@@ -57,8 +57,9 @@ public:
     static constexpr int32_t NumTypes = 10;
 
     // How deep arrays and dictionaries may nest in what the object model
-    // parses, prints, compares and copies. Deeper input is refused, so no
-    // recursion runs out of stack.
+    // parses, prints, compares, copies, rebuilds and writes (counted by
+    // GLOB_DepthGuard). Deeper input is refused, so no recursion runs out of
+    // stack.
     static constexpr int32_t MaxNesting = 512;
 
     // Three words whose meaning is the back-end's own; copying them names the

@@ -4,6 +4,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_Stream.h"
@@ -14,14 +15,8 @@
 #include <ostream>
 #include <set>
 #include <tuple>
-#include <vector>
 
 namespace {
-
-bool SameHandle(const GLOB_Object& a, const GLOB_Object& b) {
-    return a.GetImpl() == b.GetImpl() &&
-           std::memcmp(a.GetHandle().m_words, b.GetHandle().m_words, sizeof a.GetHandle().m_words) == 0;
-}
 
 bool NumbersEqual(double a, double b) {
     const double d = a - b;
@@ -33,7 +28,7 @@ bool NumbersEqual(double a, double b) {
 // the next one stand for an exponential text.
 constexpr size_t MaxPrintedObjects = size_t{1} << 16;
 
-void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Object>& arrays, size_t& printed) {
+void PrintObject(std::ostream& os, const GLOB_Object& obj, GLOB_DepthGuard*& innermost, size_t& printed) {
     ++printed;
     const int32_t type = obj.Type();
     switch (type) {
@@ -63,21 +58,19 @@ void PrintObject(std::ostream& os, const GLOB_Object& obj, std::vector<GLOB_Obje
     case GLOB_Object::KindArray: {
         // An array inside itself, nested too deep, or past the budget is not
         // expanded.
-        const bool inside = std::any_of(arrays.begin(), arrays.end(),
-                                        [&obj](const GLOB_Object& outer) { return SameHandle(outer, obj); });
-        if (inside || arrays.size() >= static_cast<size_t>(GLOB_Object::MaxNesting) || printed > MaxPrintedObjects) {
+        const bool inside = innermost && innermost->Encloses(obj);
+        if (inside || !GLOB_DepthGuard::AdmitsInside(innermost) || printed > MaxPrintedObjects) {
             os << "[ ... ]";
             break;
         }
-        arrays.push_back(obj);
+        const GLOB_DepthGuard level(innermost, "GLOB_Object::Print", &obj);
         const GLOB_Array elements = obj.AsArray();
         os << "[ ";
         for (uint32_t i = 0; i < elements.Length(); ++i) {
-            PrintObject(os, elements.Get(i), arrays, printed);
+            PrintObject(os, elements.Get(i), innermost, printed);
             os << " ";
         }
         os << "]";
-        arrays.pop_back();
         break;
     }
     case GLOB_Object::KindDict:
@@ -104,16 +97,6 @@ public:
     static DeepComparison* s_active;
 
     bool Compare(const GLOB_Object& a, const GLOB_Object& b) {
-        if (m_depth > GLOB_Object::MaxNesting)
-            GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
-                       "GLOB_Object::IsDeepEqual: objects nested deeper than " << GLOB_Object::MaxNesting
-                                                                               << " levels");
-        ++m_depth;
-        struct Leave {
-            int32_t& depth;
-            ~Leave() { --depth; }
-        } leave{m_depth};
-
         if (a.GetImpl() == b.GetImpl() && (a.GetImpl() == nullptr || a.GetImpl()->IsEqual(a, b)))
             return true;
         const int32_t ta = a.Type();
@@ -139,14 +122,16 @@ public:
             return a.AsString() == b.AsString();
         case GLOB_Object::KindArray:
         case GLOB_Object::KindDict:
-        case GLOB_Object::KindStream:
+        case GLOB_Object::KindStream: {
             if (!m_entered.insert(PairOf(a, b)).second)
                 return true;
+            const GLOB_DepthGuard level(m_innermost, "GLOB_Object::IsDeepEqual", &a);
             if (ta == GLOB_Object::KindArray)
                 return a.AsArray().IsDeepEqual(b.AsArray());
             if (ta == GLOB_Object::KindDict)
                 return a.AsDict().IsDeepEqual(b.AsDict());
             return SameData(a, b);
+        }
         default:
             GLIB_LOG(GLIB_LogFatal, "GLOB_Object::IsDeepEqual unsupported object type: " << ta);
             return false;
@@ -192,7 +177,7 @@ private:
         }
     }
 
-    int32_t m_depth = 0;
+    GLOB_DepthGuard* m_innermost = nullptr;
     std::set<Pair> m_entered;
 };
 
@@ -201,9 +186,9 @@ DeepComparison* DeepComparison::s_active = nullptr;
 }  // namespace
 
 std::ostream& GLOB_Object::Print(std::ostream& os) const {
-    std::vector<GLOB_Object> arrays;
+    GLOB_DepthGuard* innermost = nullptr;
     size_t printed = 0;
-    PrintObject(os, *this, arrays, printed);
+    PrintObject(os, *this, innermost, printed);
     return os;
 }
 

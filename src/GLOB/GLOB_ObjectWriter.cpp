@@ -4,6 +4,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Array.h"
 #include "GLOB/GLOB_ByteClass.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_Name.h"
@@ -20,39 +21,9 @@
 namespace {
 
 const char HexDigits[] = "0123456789ABCDEF";
+const char Who[] = "GLOB_ObjectWriter";
 
 }  // namespace
-
-class GLOB_ObjectWriter::DepthGuard {
-public:
-    // container: the object opens one more level of nesting.
-    DepthGuard(GLOB_ObjectWriter& writer, bool container) : m_writer(writer), m_container(container) {
-        if (writer.m_depth == 0)
-            writer.m_objectsWritten = 0;
-        if (++writer.m_objectsWritten > MaxObjectsPerWrite)
-            GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
-                       "GLOB_ObjectWriter: more than " << MaxObjectsPerWrite
-                                                       << " objects in one write (indirect objects are "
-                                                          "written once per reference)");
-        if (container) {
-            if (writer.m_depth >= GLOB_Object::MaxNesting)
-                GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
-                           "GLOB_ObjectWriter: arrays and dictionaries nested deeper than "
-                               << GLOB_Object::MaxNesting << " levels");
-            ++writer.m_depth;
-        }
-    }
-    ~DepthGuard() {
-        if (m_container)
-            --m_writer.m_depth;
-    }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    GLOB_ObjectWriter& m_writer;
-    bool m_container;
-};
 
 GLOB_ObjectWriter::GLOB_ObjectWriter() : m_buffer(DefaultBufferSize) {}
 
@@ -272,29 +243,51 @@ void GLOB_ObjectWriter::WriteDictObject(const GLOB_Object& dict) {
     CloseContainer(" >>");
 }
 
+void GLOB_ObjectWriter::CountObject() {
+    if (m_innermost == nullptr)
+        m_objectsWritten = 0;
+    if (++m_objectsWritten > MaxObjectsPerWrite)
+        GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
+                   "GLOB_ObjectWriter: more than " << MaxObjectsPerWrite
+                                                   << " objects in one write (indirect objects are "
+                                                      "written once per reference)");
+}
+
 void GLOB_ObjectWriter::WriteArray(const GLOB_Array& value) {
-    DepthGuard guard(*this, true);
+    CountObject();
+    const GLOB_DepthGuard level(m_innermost, Who);
     WriteArrayElements(value);
 }
 
 void GLOB_ObjectWriter::WriteArray(const GLOB_Object& array) {
-    DepthGuard guard(*this, true);
+    CountObject();
+    const GLOB_DepthGuard level(m_innermost, Who, &array);
     WriteArrayElements(array.AsArray());
 }
 
 void GLOB_ObjectWriter::WriteDict(const GLOB_Dict& value) {
-    DepthGuard guard(*this, true);
+    CountObject();
+    const GLOB_DepthGuard level(m_innermost, Who);
     WriteDictEntries(value);
 }
 
 void GLOB_ObjectWriter::WriteDict(const GLOB_Object& dict) {
-    DepthGuard guard(*this, true);
+    CountObject();
+    const GLOB_DepthGuard level(m_innermost, Who, &dict);
     WriteDictObject(dict);
 }
 
 void GLOB_ObjectWriter::WriteObject(const GLOB_Object& obj) {
     const int32_t type = obj.Type();
-    DepthGuard guard(*this, type == GLOB_Object::KindArray || type == GLOB_Object::KindDict);
+    if (type == GLOB_Object::KindArray) {
+        WriteArray(obj);
+        return;
+    }
+    if (type == GLOB_Object::KindDict) {
+        WriteDict(obj);
+        return;
+    }
+    CountObject();
     switch (type) {
     case GLOB_Object::KindNull: WriteNull(); break;
     case GLOB_Object::KindBoolean: WriteBoolean(obj.AsBoolean()); break;
@@ -302,8 +295,6 @@ void GLOB_ObjectWriter::WriteObject(const GLOB_Object& obj) {
     case GLOB_Object::KindReal: WriteReal(obj.AsReal()); break;
     case GLOB_Object::KindName: WriteName(obj.AsName()); break;
     case GLOB_Object::KindString: WriteString(obj.AsString()); break;
-    case GLOB_Object::KindArray: WriteArrayElements(obj.AsArray()); break;
-    case GLOB_Object::KindDict: WriteDictObject(obj); break;
     case GLOB_Object::KindMark: break;
     default:
         // A resource written by value may hold a stream (a font file, an

@@ -28,6 +28,7 @@
 #include <cstdint>
 
 class GLOB_Array;
+class GLOB_DepthGuard;
 class GLOB_Dict;
 class GLOB_Name;
 class GLOB_Object;
@@ -115,9 +116,9 @@ public:
     void WriteObject(const GLOB_Object& obj);
 
 private:
-    // Counts nesting and objects of the write under way; the outermost one
-    // starts the count of objects afresh.
-    class DepthGuard;
+    // Counts one object against MaxObjectsPerWrite; the outermost object of
+    // a write starts the count afresh.
+    void CountObject();
 
     // The token rule up to the token's bytes: reserve, then a separator.
     void BeginToken();
@@ -139,6 +140,6 @@ private:
     FILT_FilterBuffer m_buffer;
     uint32_t m_bufferSize = DefaultBufferSize;
     bool m_noSeparator = true;
-    int32_t m_depth = 0;
+    GLOB_DepthGuard* m_innermost = nullptr;  // of the write under way
     uint32_t m_objectsWritten = 0;
 };

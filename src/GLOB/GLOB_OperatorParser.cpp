@@ -2,6 +2,7 @@
 
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Name.h"
 
 GLOB_OperatorParser::GLOB_OperatorParser() = default;
@@ -26,15 +27,37 @@ void GLOB_OperatorParser::Reset() {
     m_stopped = false;
     m_postProcess = false;
     m_operands.PopAll();
+    m_open.clear();
     m_ourResetCalled = true;
 }
 
-bool GLOB_OperatorParser::OpenBracket() {
-    if (m_operands.MarkCount() >= static_cast<uint32_t>(GLOB_Object::MaxNesting)) {
+bool GLOB_OperatorParser::OpenBracket(char bracket) {
+    if (!GLOB_DepthGuard::Admits(m_open.size() + 1)) {
         m_message << "Arrays and dictionaries nested deeper than " << GLOB_Object::MaxNesting << " levels";
         return false;
     }
     m_operands.Push(m_operands.Doc().NewMark());
+    m_open.push_back(bracket);
+    return true;
+}
+
+bool GLOB_OperatorParser::CloseBracket(char bracket) {
+    if (!m_open.empty() && m_open.back() != bracket) {
+        m_message << (bracket == '[' ? "Array end ] does not match opening <<"
+                                     : "Dictionary end >> does not match opening [");
+        return false;
+    }
+    try {
+        if (bracket == '[')
+            m_operands.MakeArray(false);
+        else
+            m_operands.MakeDict(false);
+    } catch (const GLIB_Exception& error) {
+        m_message << error.What();
+        return false;
+    }
+    if (!m_open.empty())
+        m_open.pop_back();
     return true;
 }
 
@@ -43,6 +66,7 @@ bool GLOB_OperatorParser::Parse() {
         return false;
     // The previous operator's operands stay readable until this step.
     m_operands.PopAll();
+    m_open.clear();
     if (m_postProcess && !PostProcess())
         return Stop();
 
@@ -78,21 +102,20 @@ bool GLOB_OperatorParser::Parse() {
             m_operands.Push(doc.NewString(m_lexer.StringValue(), false));
             break;
         case GLOB_StreamLexer::TokenArrayBegin:
+            if (!OpenBracket('['))
+                return Stop();
+            break;
         case GLOB_StreamLexer::TokenDictBegin:
-            if (!OpenBracket())
+            if (!OpenBracket('<'))
                 return Stop();
             break;
         case GLOB_StreamLexer::TokenArrayEnd:
-        case GLOB_StreamLexer::TokenDictEnd:
-            try {
-                if (m_lexer.LastToken() == GLOB_StreamLexer::TokenArrayEnd)
-                    m_operands.MakeArray(false);
-                else
-                    m_operands.MakeDict(false);
-            } catch (const GLIB_Exception& error) {
-                m_message << error.What();
+            if (!CloseBracket('['))
                 return Stop();
-            }
+            break;
+        case GLOB_StreamLexer::TokenDictEnd:
+            if (!CloseBracket('<'))
+                return Stop();
             break;
         case GLOB_StreamLexer::TokenSymbol:
             if (HandleOperator())

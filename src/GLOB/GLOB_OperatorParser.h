@@ -5,7 +5,10 @@
 // objects given as text.
 //
 // Token errors and bracket errors end a parse quietly: Parse returns false,
-// the stopped flag stays set and ErrorMessage tells why. Exceptions of the
+// the stopped flag stays set and ErrorMessage tells why. A closing bracket
+// must match the innermost opening one: "]" after "<<" stops with "Array end
+// ] does not match opening <<", ">>" after "[" with "Dictionary end >> does
+// not match opening [". Exceptions of the
 // lexer, the back-end, PostProcess and HandleOperator pass to the caller.
 #pragma once
 
@@ -62,8 +65,12 @@ public:
     std::ostringstream& MessageStream() { return m_message; }
 
 private:
-    // Pushes a Mark for "[" or "<<", unless that would nest too deep.
-    bool OpenBracket();
+    // Pushes a Mark for "[" or "<<" (bracket '[' or '<'), unless that would
+    // nest too deep.
+    bool OpenBracket(char bracket);
+    // Makes the array or dictionary that bracket closes; false with the
+    // message when it does not match or does not build.
+    bool CloseBracket(char bracket);
     bool Stop() {
         m_stopped = true;
         return false;
@@ -74,6 +81,7 @@ private:
     bool m_postProcess = false;
     GLOB_OperandStack m_operands;
     GLOB_StreamLexer m_lexer;
+    std::string m_open;  // '[' or '<' per bracket still open, innermost last
     std::ostringstream m_message;
     bool m_ourResetCalled = false;
 };

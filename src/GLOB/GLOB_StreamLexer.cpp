@@ -286,14 +286,14 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
             NextChar();
             return TokenSymbol;
         default:
-            if (b >= 33 && b <= 126) {
-                m_symbolValue.Clear();
-                m_symbolValue.Append(b);
-                NextChar();
-                SetState(StateSymbol);
-                return TokenMoreData;
-            }
-            return CharError("Unexpected character encountered: '", c);
+            // Control bytes, DEL and bytes above 127 are regular characters
+            // (ISO 32000-1, 7.2.2): whether the word is an operator is the
+            // content parser's business.
+            m_symbolValue.Clear();
+            m_symbolValue.Append(b);
+            NextChar();
+            SetState(StateSymbol);
+            return TokenMoreData;
         }
 
     case StateAngleLeft:
@@ -390,14 +390,19 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
         SetState(StateNameEscape2);
         return TokenMoreData;
 
-    case StateNameEscape2:
+    case StateNameEscape2: {
         if (c < 0 || !GLOB_IsHexDigit(b))
             return CharError(NameChar, c);
+        const uint8_t value = static_cast<uint8_t>(GLOB_HexValue(m_escape[0]) * 16 + GLOB_HexValue(b));
+        // A name may not hold NUL (ISO 32000-1, 7.3.5), not even escaped.
+        if (value == 0)
+            return CharError(NameChar, 0);
         m_tokenText.Append(b);
-        m_nameValue.Append(static_cast<uint8_t>(GLOB_HexValue(m_escape[0]) * 16 + GLOB_HexValue(b)));
+        m_nameValue.Append(value);
         NextChar();
         SetState(StateName);
         return TokenMoreData;
+    }
 
     case StateNumberInteger:
         if (EndsWord(c)) {
@@ -434,13 +439,10 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
     case StateSymbol:
         if (EndsWord(c))
             return EndSymbol();
-        if (b >= 33 && b <= 126) {
-            m_tokenText.Append(b);
-            m_symbolValue.Append(b);
-            NextChar();
-            return TokenMoreData;
-        }
-        return CharError("Unexpected character encountered: '", c);
+        m_tokenText.Append(b);
+        m_symbolValue.Append(b);
+        NextChar();
+        return TokenMoreData;
 
     case StateString:
         if (c < 0)
@@ -462,6 +464,12 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
             break;
         case '\\':
             SetState(StateStringEscape1);
+            break;
+        case '\r':
+            // An unescaped CR, LF or CR LF is one LF (ISO 32000-1, 7.3.4.2);
+            // the LF of a CR LF is skipped as after a backslash and a CR.
+            m_stringBytes.Append('\n');
+            SetState(StateStringEscapeCRLF);
             break;
         default:
             m_stringBytes.Append(b);

@@ -9,8 +9,12 @@
 // of the stream (a filter's, a file's) leaves NextToken.
 //
 // Byte classes are those of GLOB_ByteClass.h: NUL, tab, LF, FF, CR and space
-// separate tokens. Numbers may carry a leading "+" or "-"; integers that do
-// not fit 32 bits are clamped.
+// separate tokens; every byte that is neither white space nor a delimiter
+// (control bytes, DEL and bytes above 127 too) belongs to the word it stands
+// in. Numbers may carry a leading "+" or "-"; integers that do not fit 32
+// bits are clamped. In a literal string an unescaped CR, LF or CR LF is one
+// LF; a backslash before an end of line joins the lines. A name escape of
+// NUL (#00) is a token error.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -91,7 +95,7 @@ public:
     bool BooleanValue() const { return m_booleanValue != 0; }
     int32_t IntegerValue() const { return m_integerValue; }
     double FixedValue() const { return m_fixedValue; }
-    // NUL-terminated: a name holding the escape #00 ends before it.
+    // NUL-terminated; a name never holds NUL.
     const char* NameValue() { return m_nameValue.CStr(); }
     GLOB_String StringValue() const { return m_stringValue; }
     const char* SymbolValue() { return m_symbolValue.CStr(); }
@@ -123,13 +127,17 @@ public:
     // backslash and three octal digits. Valid until the next call.
     const char* CharText(int c);
 
-    // x in plain decimal, at most five decimals rounded half up, trailing
-    // zeros dropped, no exponent; the integer part is clamped to 9999999 and
-    // a value that is not a number is written 0. Writes at most
-    // MaxFixedChars characters to out, no NUL; returns their number.
+    // x in plain decimal, rounded to the nearest five decimals (a half up,
+    // judged on x's exact value), trailing zeros dropped, no exponent; the
+    // integer part is clamped to 9999999 and a value that is not a number
+    // is written 0. Writes at most MaxFixedChars characters to out, no NUL;
+    // returns their number. What ParseFixed reads back is written as the
+    // same text again.
     static int FormatFixed(double x, char* out);
-    // An optional sign, digits, an optional "." and digits (six are read,
-    // the seventh rounds); the text stops at the first other byte.
+    // An optional sign, digits, an optional "." and digits, read to the
+    // nearest double with every digit counted; the text stops at the first
+    // other byte. Magnitudes are clamped to 3.402823466e38, the largest PDF
+    // real.
     static double ParseFixed(const char* text);
     // An optional sign and digits up to the first other byte; clamped to the
     // signed 32-bit range. A lone sign and the empty text give 0.

@@ -2,20 +2,22 @@
 // system writes; ParseFixed and ParseInteger read number tokens.
 #include "GLOB/GLOB_StreamLexer.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace {
 
 // Integer parts at or above this are written as 9999999.
 constexpr int64_t FixedIntegerLimit = 10000000;
-// Decimals kept when the fraction is taken, one more than are written.
-constexpr int64_t FractionScale = 1000000;
+// Units of the last written decimal in one.
+constexpr double FractionScale = 100000.0;
+// From 2^52 on every double is a whole number.
+constexpr double AllWhole = 4503599627370496.0;
 // Magnitude at which a parsed real stops growing (the largest PDF real).
 constexpr double MaxFixedMagnitude = 3.402823466e38;
 // Past 2^32 an integer is out of range whatever digits follow.
 constexpr int64_t IntegerSaturation = int64_t{1} << 32;
-
-const double PowersOfTen[] = {1.0, 10.0, 100.0, 1000.0, 10000.0, 100000.0, 1000000.0};
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -31,18 +33,28 @@ int GLOB_StreamLexer::FormatFixed(double x, char* out) {
         *p++ = '-';
         x = -x;
     }
-    // Clamp before converting: a double beyond the 64-bit range has no
-    // integer value. Whatever is clamped here is written as 9999999 below.
-    int64_t i = x >= static_cast<double>(FixedIntegerLimit) ? FixedIntegerLimit : static_cast<int64_t>(x);
-    const double fraction = std::isinf(x) ? 0.0 : x - std::trunc(x);
-    int64_t f = static_cast<int64_t>(fraction * static_cast<double>(FractionScale));
-    // Half up at the fifth decimal, from the sixth (truncated) one.
-    f += 5;
-    if (f >= FractionScale) {
-        ++i;
-        f -= FractionScale;
+    int64_t i = FixedIntegerLimit;
+    int64_t f = 0;
+    // From 2^52 on a double has no fraction (and may have no 64-bit integer
+    // value); whatever is clamped here is written as 9999999 below.
+    if (x < AllWhole) {
+        const double whole = std::trunc(x);
+        const double fraction = x - whole;
+        // Half up, decided on the exact product: fma gives what the
+        // multiplication rounded away, so a value just below a half is never
+        // taken for one.
+        const double scaled = fraction * FractionScale;
+        const double lost = std::fma(fraction, FractionScale, -scaled);
+        const double below = std::floor(scaled);
+        i = static_cast<int64_t>(whole);
+        f = static_cast<int64_t>(below);
+        if ((scaled - below) - 0.5 >= -lost)
+            ++f;
+        if (f == static_cast<int64_t>(FractionScale)) {
+            ++i;
+            f = 0;
+        }
     }
-    f /= 10;
     if (i >= FixedIntegerLimit)
         i = FixedIntegerLimit - 1;
 
@@ -57,7 +69,7 @@ int GLOB_StreamLexer::FormatFixed(double x, char* out) {
 
     if (f != 0) {
         *p++ = '.';
-        int64_t scale = FractionScale / 100;  // the first of five decimals
+        int64_t scale = static_cast<int64_t>(FractionScale) / 10;  // the first decimal
         while (f != 0) {
             *p++ = static_cast<char>('0' + f / scale);
             f %= scale;
@@ -76,22 +88,19 @@ double GLOB_StreamLexer::ParseFixed(const char* text) {
     } else if (*p == '+') {
         ++p;
     }
-    double i = 0.0;
-    for (; IsDigit(*p); ++p) {
-        i = i * 10.0 + (*p - '0');
-        if (i > MaxFixedMagnitude)
-            i = MaxFixedMagnitude;
-    }
-    int64_t f = 0;
-    int n = 0;
-    if (*p == '.') {
-        ++p;
-        for (; n < 6 && IsDigit(*p); ++p, ++n)
-            f = f * 10 + (*p - '0');
-        if (*p >= '5' && *p <= '9')
-            ++f;
-    }
-    return sign * (i + static_cast<double>(f) / PowersOfTen[n]);
+    const char* end = p;
+    bool wholePart = false;
+    for (; IsDigit(*end); ++end)
+        wholePart = wholePart || *end != '0';
+    if (*end == '.')
+        for (++end; IsDigit(*end); ++end) {
+        }
+    // Every digit counts: a value rounded here and again to the writer's
+    // five decimals could move by more than half a written digit.
+    double value = 0.0;
+    if (std::from_chars(p, end, value, std::chars_format::fixed).ec == std::errc::result_out_of_range)
+        value = wholePart ? MaxFixedMagnitude : 0.0;
+    return sign * std::min(value, MaxFixedMagnitude);
 }
 
 int32_t GLOB_StreamLexer::ParseInteger(const char* text) {

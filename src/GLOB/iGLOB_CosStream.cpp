@@ -5,6 +5,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_Excerpt.h"
 #include "GLOB/GLOB_FileSpecification.h"
 #include "GLOB/GLOB_String.h"
 
@@ -140,8 +141,9 @@ GLOB_Stream iGLOB_CosStream::OpenExternal(const GLOB_Object& fileSpec) {
         file.reset(OpenRegularFile(GLOB_FileSpecification::OsPath(GLOB_String(path.c_str())), &ignored));
     }
     if (!file) {
-        GLIB_LOG(GLIB_LogError, "Failed to open external stream file '" << path << "': " << error);
-        GLIB_THROW(GLIB_Exception, FileCode, "Failed to open external stream file '" << path << "': " << error);
+        const GLOB_Excerpt quoted(path.c_str(), path.size(), true);
+        GLIB_LOG(GLIB_LogError, "Failed to open external stream file " << quoted << ": " << error);
+        GLIB_THROW(GLIB_Exception, FileCode, "Failed to open external stream file " << quoted << ": " << error);
     }
     GLOB_Stream stream(GLIB_NEW GLOB_FileStream(file.get(), true));
     file.release();

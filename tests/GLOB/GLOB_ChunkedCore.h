@@ -1,6 +1,7 @@
 // A stream core for tests and fuzz targets: hands out its text in chunks of
 // given sizes (so that readers resume across buffers), records what is
-// flushed into it, and counts its fills and closes.
+// flushed into it (storing it in chunks of given sizes if asked), and counts
+// its fills and closes.
 #pragma once
 
 #include "GLOB/GLOB_StreamCore.h"
@@ -28,6 +29,7 @@ public:
     std::vector<std::pair<size_t, bool>> flushes;  // bytes stored, EOD
     bool emptyWithoutEod = false;  // a fill that breaks the contract
     bool storeNothing = false;     // a device that refuses every byte
+    std::vector<size_t> storeSizes;  // bytes stored per FlushBuffer call, cycling
 
 protected:
     FILT_FilterBuffer* FillBuffer() override {
@@ -50,6 +52,9 @@ protected:
         size_t n = storeNothing ? 0 : buffer.DataAvailable();
         if (m_maxStore)
             n = std::min(n, m_maxStore);
+        if (!storeSizes.empty() && storeSizes[m_nextStore % storeSizes.size()] != 0)
+            n = std::min(n, storeSizes[m_nextStore % storeSizes.size()]);
+        ++m_nextStore;
         written.append(reinterpret_cast<const char*>(buffer.GetPtr()), n);
         flushes.emplace_back(n, buffer.IsEOD());
         buffer.AdvanceGetPtr(static_cast<FILT_Size>(n));
@@ -60,6 +65,7 @@ private:
     std::string m_text;
     std::vector<size_t> m_sizes;
     size_t m_next = 0;
+    size_t m_nextStore = 0;
     size_t m_given = 0;
     size_t m_maxStore;
     FILT_FilterBuffer m_buffer;

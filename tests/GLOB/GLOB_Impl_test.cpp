@@ -73,11 +73,6 @@ TEST(GLOB_Impl, CopyOfCyclesAndDeepNestingEnds) {
     EXPECT_TRUE(copy.NameValue("Filter") == "ASCIIHexDecode");
     EXPECT_EQ(ReadAll(copy.GetPath("Other").OpenStream(0)), "de");
     EXPECT_EQ(copy.IntegerValue("/Other/Length"), 2);
-    // Nesting ends at the limit.
-    const GLOB_Object deep = Nested(from, GLOB_Object::MaxNesting);
-    EXPECT_TRUE(NewMemoryDoc().Copy(deep, false).IsDeepEqual(deep));
-    const GLOB_Object deeper = Nested(from, GLOB_Object::MaxNesting + 1);
-    EXPECT_EQ(Failure([&] { NewMemoryDoc().Copy(deeper, false); }).substr(0, 8), "1151004 ");
 }
 
 // The memory back-end's rule and the default one agree.

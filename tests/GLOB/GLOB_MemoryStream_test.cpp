@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cerrno>
+#include <tuple>
+
 namespace {
 
 // Runs of equal bytes among varied ones.
@@ -154,10 +157,15 @@ TEST(GLOB_MemoryStream, ExternalFilesAreReadOrRefusedClearly) {
     const GLOB_Object stream = external(dir.File("ext.hex"));
     EXPECT_EQ(ReadAll(stream.OpenStream(2)), "Hello");
     EXPECT_EQ(ReadAll(stream.OpenStream(0)), "48656c6c6f>");
-    for (const auto& [path, error] : {std::pair<std::string, int>{dir.File("missing"), 2}, {dir.Path(), 21}}) {
+    // A name too long for the file system is quoted by its first 64 bytes.
+    const std::string longName = dir.File(std::string(5000, 'n'));
+    const std::string quoted = longName.substr(0, 64) + "...' (" + std::to_string(longName.size()) + " bytes)";
+    for (const auto& [path, error, text] : {std::tuple<std::string, int, std::string>{dir.File("missing"), 2, ""},
+                                            {dir.Path(), 21, ""}, {longName, ENAMETOOLONG, quoted}}) {
         const LogCapture log;
-        EXPECT_EQ(Failure([&] { external(path).OpenStream(2); }),
-                  "1151011 Failed to open external stream file '" + path + "': " + std::to_string(error));
+        EXPECT_EQ(Failure([&] { external(path).OpenStream(2); }), "1151011 Failed to open external stream file '" +
+                                                                      (text.empty() ? path + "'" : text) + ": " +
+                                                                      std::to_string(error));
         EXPECT_TRUE(log.Contains(2, "Failed to open external stream file '"));
     }
 }

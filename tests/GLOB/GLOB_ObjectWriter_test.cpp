@@ -14,9 +14,12 @@ namespace {
 
 using Steps = std::function<void(GLOB_ObjectWriter&)>;
 
-// What the steps write, flushed, through a buffer of size bytes.
-std::string Written(const Steps& steps, uint32_t size = GLOB_ObjectWriter::DefaultBufferSize) {
+// What the steps write, flushed, through a buffer of size bytes, into a
+// stream that stores chunks of the sizes given.
+std::string Written(const Steps& steps, uint32_t size = GLOB_ObjectWriter::DefaultBufferSize,
+                    const std::vector<size_t>& stored = {}) {
     GLOB_ChunkedCore* core = new GLOB_ChunkedCore();
+    core->storeSizes = stored;
     GLOB_ObjectWriter writer(GLOB_Stream(core), size);
     steps(writer);
     writer.Flush();
@@ -67,6 +70,7 @@ TEST(GLOB_ObjectWriter, WritesHandCheckedText) {
     const GLOB_Doc doc = GLOB_ObjectFactory::MemoryDoc();
     const GLOB_Object xobject = doc.ParseObject("<< /Type /XObject >>");
     const GLOB_Array oneTwo = doc.ParseObject("[1 2]").AsArray();
+    const std::string longName(130, 'y');
     using W = GLOB_ObjectWriter;
     const struct {
         Steps steps;
@@ -87,11 +91,21 @@ TEST(GLOB_ObjectWriter, WritesHandCheckedText) {
         {[&](W& w) { w.WriteDict(GLOB_Dict()), w.WriteNewline(), w.WriteArray(GLOB_Array()); }, "<< >>\n[]"},
         {[&](W& w) { w.WriteObject(doc.ParseObject("<< /B 1 /A 2 >>")); }, "<</B 1 /A 2 >>"},
         {[&](W& w) { w.WriteObject(doc.ParseObject("[null true]")), w.WriteObject(doc.NewMark()); }, "[null true]"},
+        // Reals as read are written to the nearest five decimals; the double
+        // nearest 0.123455 lies just below it.
+        {[&](W& w) { w.WriteObject(doc.ParseObject("[91.2742951 -1.0000049999 0.0000151]")), w.WriteReal(0.123455); },
+         "[91.2743 -1 0.00002] 0.12345"},
+        // Long text and a name past the lexer's 127 plain bytes, across flushes.
+        {[&](W& w) { w.WriteText(std::string(999, 'x').c_str()), w.WriteName(GLOB_Name(longName.c_str())); },
+         std::string(999, 'x') + " /" + std::string(127, 'y') + "#79#79#79"},
     };
-    for (size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(Written(cases[i].steps), cases[i].text);
-    }
+    for (size_t i = 0; i < std::size(cases); ++i)
+        for (const uint32_t size : {GLOB_ObjectWriter::DefaultBufferSize, GLOB_ObjectWriter::TokenRoom})
+            for (const std::vector<size_t>& stored : GLOB_TestChunkings()) {
+                SCOPED_TRACE("case " + std::to_string(i) + ", buffer " + std::to_string(size) +
+                             ", stored in chunks of " + std::to_string(stored[0]));
+                EXPECT_EQ(Written(cases[i].steps, size, stored), cases[i].text);
+            }
 }
 
 // Random trees, and the hardest names and strings: tokens cut by flushes,
@@ -131,13 +145,11 @@ TEST(GLOB_ObjectWriter, RefusesWhatCannotBeWrittenInline) {
     const GLOB_Object self = doc.NewArray(1, true);  // 1 0 obj [1 0 R]
     self.ArrayPut(0, self);
     const std::string deepText = std::string(512, '[') + std::string(512, ']');
-    const GLOB_Object tooDeep = doc.NewArray(1);
-    tooDeep.ArrayPut(0, doc.ParseObject(deepText.c_str()));
     const GLOB_Object doubling = Doubling(doc, 25);
     const GLOB_Object font = doc.NewDict(0);
     font.DictPut(GLOB_Name("FontFile"), StoreStream(doc, "data"));
     const std::pair<GLOB_Object, std::string> cases[] = {
-        {self, "1151004 nested deeper than 512"}, {tooDeep, "1151004 nested deeper than 512"},
+        {self, "1151004 nested deeper than 512"},
         {doubling, "1151004 objects in one write"}, {font, "1151006 Unable to write objects of type Stream"},
     };
     for (const auto& [obj, expected] : cases) {

@@ -51,7 +51,9 @@ TEST(GLOB_OperatorParser, BracketErrorsStopWithExactMessages) {
         {"<< (k) 2 >>", "Dictionary keys must be names, found String: "},
         {"1 2 ]", "Array is missing opening ["},
         {">>", "Dictionary is missing opening <<"},
-        {"[ 1 >>", "Dictionary must have an even number of objects between << and >>, found 1"},
+        {"[/A 1>>", "Dictionary end >> does not match opening ["},
+        {"<</A [1 2>> ]", "Dictionary end >> does not match opening ["},
+        {"<</A 1]", "Array end ] does not match opening <<"},
         {"1 )", "Error parsing token: Unexpected closing )"},
         {deep, "Arrays and dictionaries nested deeper than 512 levels"},
     };

@@ -90,14 +90,17 @@ std::vector<LexCase> EdgeCases() {
         {"(a\\\r\nb)", {"String ab", "EOD"}}, {"(a\\\nb)", {"String ab", "EOD"}}, {"(a\\\rb)", {"String ab", "EOD"}},
         {"(\\777\\0a\\12)", {"String \\xFF\\x00a\\x0A", "EOD"}},
         {"(\\b\\f\\n\\r\\t\\(\\\\)", {"String \\x08\\x0C\\x0A\\x0D\\x09(\\x5C", "EOD"}},
-        {"(a\r\nb)", {"String a\\x0D\\x0Ab", "EOD"}}, {")", {"Error Unexpected closing )"}},
+        // Unescaped CR, LF and CR LF are one LF each; after a backslash they join.
+        {"(a\rb\r\nc\n\rd\r\re)", {"String a\\x0Ab\\x0Ac\\x0A\\x0Ad\\x0A\\x0Ae", "EOD"}},
+        {"(a\\\r\r\nb\r", {NoParen}}, {"(a\\\r\r\nb\r)", {"String a\\x0Ab\\x0A", "EOD"}},
+        {")", {"Error Unexpected closing )"}},
         {"(a\\)", {NoParen}}, {"(\\", {NoParen}}, {"(\\1", {NoParen}}, {"(\\12", {NoParen}}, {"(\\\r", {NoParen}},
         {"(x", {NoParen}},
         // Names: escapes, the length limit, bytes above 127, delimiters.
         {"/A#42", {"Name AB", "EOD"}}, {"/A#4G", {NameChar + "G'"}}, {"/A#4", {NameChar + "EndOfData'"}},
         {"/A#\f", {NameChar + "\\f'"}}, {"/" + std::string(128, 'a'), {NameChar + "a'"}},
         {"/" + std::string(127, 'a'), {"Name " + std::string(127, 'a'), "EOD"}},
-        {"/A#00B", {"Name A", "EOD"}}, {"/A\x80" "B", {"Name A\\x80B", "EOD"}}, {"/", {"Name ", "EOD"}},
+        {"/A#00B", {NameChar + "\\000'"}}, {"/A\x80" "B", {"Name A\\x80B", "EOD"}}, {"/", {"Name ", "EOD"}},
         {"/A/B", {"Name A", "Name B", "EOD"}}, {"/A\fB", {"Name A", "Symbol B", "EOD"}},
         // Numbers: signs, a lone sign, a lone point, malformed numbers.
         {"-", {"Int 0", "EOD"}}, {"+", {"Int 0", "EOD"}}, {"+5", {"Int 5", "EOD"}},
@@ -118,11 +121,13 @@ std::vector<LexCase> EdgeCases() {
         {"null true false nulls", {"Null", "Bool true", "Bool false", "Symbol nulls", "EOD"}},
         {"abc\f", {"Symbol abc", "EOD"}}, {"[1 2.5]", {"[", "Int 1", "Fixed 2.500000", "]", "EOD"}},
         {"<<>>", {"<<", ">>", "EOD"}}, {">", {"Error Unexpected '>'"}}, {">a", {"Error Unexpected '>'"}},
-        // NUL and form feed are white space; other control bytes are not.
+        // NUL and form feed are white space; other control bytes, DEL and
+        // bytes above 127 are characters of a word.
         {std::string("1\0 2\0\0", 7), {"Int 1", "Int 2", "EOD"}}, {std::string("\0q\0\0\0", 5), {"Symbol q", "EOD"}},
-        {"\x01", {"Error Unexpected character encountered: '\\001'"}},
-        {"\xFF", {"Error Unexpected character encountered: '\\377'"}},
-        {"abc\x80", {"Error Unexpected character encountered: '\\200'"}}, {"", {"EOD"}}, {" \t\r\n\f", {"EOD"}},
+        {"\x01 \xFF", {"Symbol \\x01", "Symbol \\xFF", "EOD"}},
+        {"abc\x80\x7F\x1B/x", {"Symbol abc\\x80\\x7F\\x1B", "Name x", "EOD"}},
+        {"12\x80", {"Error Unexpected character encountered in integer number: '\\200'"}},
+        {"", {"EOD"}}, {" \t\r\n\f", {"EOD"}},
     };
 }
 

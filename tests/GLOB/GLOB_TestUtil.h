@@ -45,17 +45,6 @@ inline GLOB_Object StoreStream(const GLOB_Doc& doc, const std::string& data, con
                          dict ? doc.ParseObject(dict) : GLOB_Object(), GLOB_Object(), -1);
 }
 
-// A chain of depth direct arrays around the integer 1.
-inline GLOB_Object Nested(const GLOB_Doc& doc, int depth) {
-    GLOB_Object deep = doc.NewInteger(1, false);
-    for (int i = 0; i < depth; ++i) {
-        const GLOB_Object outer = doc.NewArray(1, false);
-        outer.ArrayPut(0, deep);
-        deep = outer;
-    }
-    return deep;
-}
-
 // levels indirect arrays above the integer 1, each holding the next one
 // twice: 2^levels leaves by reference.
 inline GLOB_Object Doubling(const GLOB_Doc& doc, int levels) {
