@@ -20,6 +20,7 @@
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Array.h"
+#include "GLOB/GLOB_Excerpt.h"
 #include "GLOB/GLOB_String.h"
 
 #include <algorithm>
@@ -212,7 +213,7 @@ FILT_Filter* GLOB_Filter::MakeFilter(FILT_Filter* chain, const GLOB_Name& name, 
     else if (name == "RunLengthDecode")
         made = decoding ? FilterPtr(GLIB_NEW FILT_RunLengthDecode) : FilterPtr(GLIB_NEW FILT_RunLengthEncode);
     else
-        GLIB_THROW(GLIB_Exception, UnknownFilterCode, "Unrecognized filter: " << NameText(name));
+        GLIB_THROW(GLIB_Exception, UnknownFilterCode, "Unrecognized filter: " << GLOB_Excerpt(NameText(name), false));
     return Join(previous.release(), std::move(made));
 }
 

@@ -93,6 +93,8 @@ TEST(GLOB_Filter, RefusesBadSpecificationsWithExactMessages) {
     };
     std::vector<Case> cases = {
         {"/LZWDecode", "null", true, "1151005 Unrecognized filter: LZWDecode"},
+        {"/" + std::string(70, 'X'), "null", true,
+         "1151005 Unrecognized filter: " + std::string(64, 'X') + "... (70 bytes)"},
         // The chain built before the failing name is released.
         {"[/FlateDecode /A85]", "null", true, "1151005 Unrecognized filter: A85"},
         {"[/FlateDecode 3]", "null", true, "1151009 Filters must be specified as names. Filter 1 was a Integer"},
