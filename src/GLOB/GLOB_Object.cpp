@@ -122,6 +122,8 @@ GLOB_Object GLOB_Object::StreamDict() const { return m_pImpl->StreamDict(*this);
 
 GLOB_Doc GLOB_Object::Doc() const { return GLOB_Doc(m_pImpl); }
 
+uint32_t GLOB_Object::Length() const { return m_pImpl->ArrayLength(*this); }
+
 GLOB_Object GLOB_Object::Get(uint32_t index) const { return m_pImpl->ArrayGet(*this, index); }
 
 GLOB_Object GLOB_Object::DictGet(const GLOB_Name& key) const { return m_pImpl->DictGet(*this, key); }

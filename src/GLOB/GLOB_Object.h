@@ -85,7 +85,10 @@ public:
 
     int32_t Type() const;
     bool IsNull() const { return Type() == KindNull; }
+    bool IsBoolean() const { return Type() == KindBoolean; }
     bool IsInteger() const { return Type() == KindInteger; }
+    bool IsName() const { return Type() == KindName; }
+    bool IsString() const { return Type() == KindString; }
     bool IsNumber() const;
     bool IsArray() const { return Type() == KindArray; }
     bool IsDict() const { return Type() == KindDict; }
@@ -109,7 +112,9 @@ public:
     // The document of this object's back-end.
     GLOB_Doc Doc() const;
 
-    // Element index of an Array (index below the back-end's ArrayLength).
+    // The number of elements of an Array (the back-end's ArrayLength).
+    uint32_t Length() const;
+    // Element index of an Array (index below Length).
     GLOB_Object Get(uint32_t index) const;
     GLOB_Object ArrayElement(uint32_t index) const { return Get(index); }
     // The value under key of a Dict, or of a Stream's dictionary; Null when

@@ -30,6 +30,34 @@ TEST(GLOB_ObjectFactory, OneMemoryDocumentForEveryUnit) {
     EXPECT_TRUE(GLOB_Object().IsNull());
 }
 
+TEST(GLOB_Object, KindPredicatesAndArrayLength) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const struct {
+        const char* text;
+        int32_t kind;
+    } cases[] = {
+        {"null", GLOB_Object::KindNull},     {"true", GLOB_Object::KindBoolean}, {"7", GLOB_Object::KindInteger},
+        {"7.5", GLOB_Object::KindReal},      {"/N", GLOB_Object::KindName},      {"(s)", GLOB_Object::KindString},
+        {"[1 2]", GLOB_Object::KindArray},   {"<< >>", GLOB_Object::KindDict},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const GLOB_Object object = doc.ParseObject(c.text);
+        EXPECT_EQ(object.IsNull(), c.kind == GLOB_Object::KindNull);
+        EXPECT_EQ(object.IsBoolean(), c.kind == GLOB_Object::KindBoolean);
+        EXPECT_EQ(object.IsInteger(), c.kind == GLOB_Object::KindInteger);
+        EXPECT_EQ(object.IsName(), c.kind == GLOB_Object::KindName);
+        EXPECT_EQ(object.IsString(), c.kind == GLOB_Object::KindString);
+        EXPECT_EQ(object.IsArray(), c.kind == GLOB_Object::KindArray);
+    }
+    EXPECT_EQ(doc.ParseObject("[]").Length(), 0u);
+    EXPECT_EQ(doc.ParseObject("[1 [2 3] /x]").Length(), 3u);
+    GLOB_Object grown = doc.NewArray(0, true);
+    grown.ArrayPut(4, doc.NewInteger(1));
+    EXPECT_EQ(grown.Length(), 5u);
+    EXPECT_EQ(Failure([&] { doc.ParseObject("<< >>").Length(); }).substr(0, 8), "1151006 ");
+}
+
 TEST(GLOB_Object, PutsCopyValuesOfOtherDocuments) {
     const GLOB_Doc doc = NewMemoryDoc();
     const GLOB_Doc other = NewMemoryDoc();

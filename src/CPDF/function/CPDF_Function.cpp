@@ -1,0 +1,170 @@
+#include "CPDF/function/CPDF_Function.h"
+
+#include "CPDF/function/CPDF_ExpInterpFunction.h"
+#include "CPDF/function/CPDF_SampledFunction.h"
+#include "CPDF/function/CPDF_StitchingFunction.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Log.h"
+#include "GLIB/GLIB_MessageStream.h"
+#include "GLIB/GLIB_New.h"
+
+namespace {
+
+// One level per factory call in progress; the count of functions made runs
+// from the outermost call until it returns.
+class NestingGuard {
+public:
+    NestingGuard() {
+        if (s_depth == 0)
+            s_made = 0;
+        ++s_depth;
+        ++s_made;
+        GLIB_MessageStream ms;
+        if (s_depth > CPDF_Function::MaxNesting)
+            ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
+        else if (s_made > CPDF_Function::MaxFunctionsPerRead)
+            ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
+        else
+            return;
+        --s_depth;
+        throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
+    }
+    ~NestingGuard() { --s_depth; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+
+private:
+    static int s_depth;
+    static int s_made;
+};
+
+int NestingGuard::s_depth = 0;
+int NestingGuard::s_made = 0;
+
+template <class Kind>
+const Kind& KindOf(const CPDF_FunctionCore& core) {
+    const Kind* kind = dynamic_cast<const Kind*>(&core);
+    GLIB_ASSERT(kind != nullptr);
+    return *kind;
+}
+
+}  // namespace
+
+CPDF_Function::CPDF_Function(const GLOB_Object& object) {
+    NestingGuard guard;
+    const int32_t kind = object.Type();
+    if (kind != GLOB_Object::KindStream && kind != GLOB_Object::KindDict)
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode,
+                   "A Function must be a Stream or Dictionary, found: " << GLOB_Object::TypeString(kind));
+    GLOB_Object typeObject;
+    if (!object.Known(GLOB_Name("FunctionType"), &typeObject))
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode, "Function missing FunctionType entry");
+    if (!typeObject.IsInteger())
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode,
+                   "FunctionType must be an Integer, found: " << GLOB_Object::TypeString(typeObject.Type()));
+    const int32_t type = typeObject.AsInteger();
+    switch (type) {
+    case CPDF_FunctionTypeSampled:
+        m_core = GLIB_NEW CPDF_SampledFunction(object);
+        break;
+    case CPDF_FunctionTypeExpInterp:
+        m_core = GLIB_NEW CPDF_ExpInterpFunction(object);
+        break;
+    case CPDF_FunctionTypeStitching:
+        m_core = GLIB_NEW CPDF_StitchingFunction(object);
+        break;
+    case CPDF_FunctionTypePostScript:  // refused as unknown until the calculator is built
+    default:
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode, "Unknown Function type: " << type);
+    }
+}
+
+CPDF_Function::CPDF_Function(const CPDF_FunctionCore& core) {
+    if (const auto* sampled = dynamic_cast<const CPDF_SampledFunction*>(&core))
+        m_core = GLIB_NEW CPDF_SampledFunction(*sampled);
+    else if (const auto* expInterp = dynamic_cast<const CPDF_ExpInterpFunction*>(&core))
+        m_core = GLIB_NEW CPDF_ExpInterpFunction(*expInterp);
+    else if (const auto* stitching = dynamic_cast<const CPDF_StitchingFunction*>(&core))
+        m_core = GLIB_NEW CPDF_StitchingFunction(*stitching);
+    else
+        GLIB_LOG(GLIB_LogFatal, "Invalid function type encountered: " << core.FunctionType());
+}
+
+int CPDF_Function::FunctionType() const { return m_core.isNull() ? -1 : m_core->FunctionType(); }
+
+CPDF_SampledFunction CPDF_Function::AsSampled() const {
+    GLIB_ASSERT(IsSampled());
+    return KindOf<CPDF_SampledFunction>(*m_core);
+}
+
+CPDF_ExpInterpFunction CPDF_Function::AsExpInterp() const {
+    GLIB_ASSERT(IsExpInterp());
+    return KindOf<CPDF_ExpInterpFunction>(*m_core);
+}
+
+CPDF_StitchingFunction CPDF_Function::AsStitching() const {
+    GLIB_ASSERT(IsStitching());
+    return KindOf<CPDF_StitchingFunction>(*m_core);
+}
+
+GLOB_Object CPDF_Function::Object() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->Object();
+}
+
+void CPDF_Function::Evaluate(double* in, double* out, unsigned count) const {
+    GLIB_ASSERT(!m_core.isNull());
+    m_core->Evaluate(in, out, count);
+}
+
+CPDF_IntervalSet CPDF_Function::Domain() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->Domain();
+}
+
+unsigned CPDF_Function::DomainDimension() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->DomainDimension();
+}
+
+bool CPDF_Function::HasRange() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->HasRange();
+}
+
+CPDF_IntervalSet CPDF_Function::Range() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->Range();
+}
+
+unsigned CPDF_Function::RangeDimension() const {
+    GLIB_ASSERT(!m_core.isNull());
+    return m_core->RangeDimension();
+}
+
+bool CPDF_Function::operator==(const CPDF_Function& other) const {
+    const int type = FunctionType();
+    if (type != other.FunctionType())
+        return false;
+    switch (type) {
+    case -1:
+        return true;
+    case CPDF_FunctionTypeSampled:
+        return AsSampled() == other.AsSampled();
+    case CPDF_FunctionTypeExpInterp:
+        return AsExpInterp() == other.AsExpInterp();
+    case CPDF_FunctionTypeStitching:
+        return AsStitching() == other.AsStitching();
+    default:
+        GLIB_LOG(GLIB_LogFatal, "Unknown CPDF_FunctionType enumeration value encounterd: " << type);
+        return false;
+    }
+}
+
+std::ostream& CPDF_Function::Print(std::ostream& os) const {
+    if (m_core.isNull())
+        return os << "Function: Null";
+    return m_core->Print(os);
+}
+
+std::ostream& operator<<(std::ostream& os, const CPDF_Function& function) { return function.Print(os); }

@@ -1,0 +1,60 @@
+// Shorthands shared by the content-model tests.
+#pragma once
+
+#include "CPDF/CPDF_Exception.h"
+#include "GLOB/GLOB_TestUtil.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+// An object written in PDF syntax, made in the memory document.
+inline GLOB_Object Obj(const std::string& text) { return GLOB_ObjectFactory::MemoryDoc().ParseObject(text.c_str()); }
+
+// What call threw: "<code> <message>" for the content model's family,
+// "plain <code> <message>" for another GLIB_Exception, "assert <expression>"
+// for a reached assertion.
+inline std::string Thrown(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const CPDF_Exception& e) {
+        return std::to_string(e.Code()) + " " + e.What();
+    } catch (const GLIB_Exception& e) {
+        return "plain " + std::to_string(e.Code()) + " " + e.What();
+    } catch (const TestAssertionFailure& e) {
+        return "assert " + e.m_expression;
+    }
+    return "no exception";
+}
+
+// The text a validator leaves in a string that held other text before, or
+// "valid" when it accepts the object; the answer must agree with the text
+// and with a call without a string.
+template <class Validator>
+std::string Validated(Validator validate, const GLOB_Object& object) {
+    std::string messages = "earlier text";
+    const bool valid = validate(object, &messages);
+    EXPECT_EQ(valid, validate(object, nullptr));
+    EXPECT_EQ(valid, messages.empty());
+    return valid ? "valid" : messages;
+}
+
+// The outputs of function at the points of in (DomainDimension values each).
+template <class Function>
+std::vector<double> Outputs(Function function, std::vector<double> in) {
+    const unsigned count = static_cast<unsigned>(in.size() / std::max(1u, function.DomainDimension()));
+    std::vector<double> out(static_cast<size_t>(count) * function.RangeDimension(), -99);
+    function.Evaluate(in.data(), out.data(), count);
+    return out;
+}
+
+// Element by element within tolerance, and the same size.
+inline void ExpectNear(const std::vector<double>& got, const std::vector<double>& want, double tolerance = 1e-12) {
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        EXPECT_NEAR(got[i], want[i], tolerance) << "at " << i;
+}

@@ -1,0 +1,90 @@
+#include "CPDF/function/CPDF_IntervalSet.h"
+
+#include "CPDF/CPDF_TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+std::string Dump(const CPDF_IntervalSet& set) {
+    std::ostringstream os;
+    os << set;
+    return os.str();
+}
+
+}  // namespace
+
+TEST(CPDF_IntervalSet, ReadsEvenArraysOfNumbers) {
+    const struct {
+        const char* object;
+        const char* result;  // the dump, or the messages
+    } cases[] = {
+        {"[0 1 -1 1]", "Interval Set: [ ( 0 1 )( -1 1 ) ]"},
+        {"[1 0]", "Interval Set: [ ( 1 0 ) ]"},
+        {"[]", "Interval Set: [  ]"},
+        {"[0 1 2]", "Must be of even length, found 3\n"},
+        {"[0 /a]", "Expected array entry 1 to be a number, found Name\n\n"},
+        {"/a", "Expected type Array, found Name\n\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.object);
+        const std::string text = Validated(CPDF_IntervalSet::IsValid, Obj(c.object));
+        if (text == "valid") {
+            const CPDF_IntervalSet set(Obj(c.object));
+            EXPECT_EQ(Dump(set), c.result);
+            EXPECT_EQ(CPDF_IntervalSet(set.MakeObject()), set);
+        } else {
+            EXPECT_EQ(text, c.result);
+            EXPECT_EQ(Thrown([&] { CPDF_IntervalSet set(Obj(c.object)); }), std::string("1128005 ") + c.result);
+        }
+    }
+    EXPECT_EQ(Dump(CPDF_IntervalSet()), "Interval Set: [ ( 0 1 ) ]");
+    EXPECT_EQ(Dump(CPDF_IntervalSet(2)), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
+    EXPECT_EQ(CPDF_IntervalSet(0u).MakeObject().Length(), 0u);
+}
+
+TEST(CPDF_IntervalSet, ClipsInterleavedPoints) {
+    const double bounds[] = {0, 1, 0, 1};
+    const CPDF_IntervalSet set(bounds, 2);
+    double points[] = {-0.5, 2, 0.3, 0.7, std::nan(""), 1};
+    set.Clip(points, 3);
+    EXPECT_EQ(points[0], 0);
+    EXPECT_EQ(points[1], 1);
+    EXPECT_EQ(points[2], 0.3);
+    EXPECT_EQ(points[3], 0.7);
+    EXPECT_TRUE(std::isnan(points[4]));
+    // min above max: below min gives min, the rest above max gives max.
+    const double inverted[] = {1, 0};
+    double values[] = {-1, 0.5, 2};
+    CPDF_IntervalSet(inverted, 1).Clip(values, 3);
+    EXPECT_EQ(std::vector<double>(values, values + 3), (std::vector<double>{1, 1, 0}));
+    double untouched = 5;
+    CPDF_IntervalSet(0u).Clip(&untouched, 1);
+    EXPECT_EQ(untouched, 5);
+}
+
+TEST(CPDF_IntervalSet, ComparesWithinTolerance) {
+    const CPDF_IntervalSet unit(Obj("[0 1]"));
+    EXPECT_EQ(unit, CPDF_IntervalSet(Obj("[0.0000005 1]")));
+    EXPECT_NE(unit, CPDF_IntervalSet(Obj("[0.000002 1]")));
+    EXPECT_NE(unit, CPDF_IntervalSet(2));
+    const double nan[] = {std::nan(""), 1};
+    EXPECT_NE(CPDF_IntervalSet(nan, 1), CPDF_IntervalSet(nan, 1));
+}
+
+TEST(CPDF_IntervalSet, ChangesDetachCopies) {
+    CPDF_IntervalSet a(2);
+    CPDF_IntervalSet b = a;
+    a.Set(1, -2, 2);
+    EXPECT_EQ(Dump(b), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
+    b = a;
+    b.Union(CPDF_IntervalSet(Obj("[-1 0.5 -3 1]")));
+    EXPECT_EQ(Dump(b), "Interval Set: [ ( -1 1 )( -3 2 ) ]");
+    EXPECT_EQ(Dump(a), "Interval Set: [ ( 0 1 )( -2 2 ) ]");
+    b.Reset(1);
+    EXPECT_EQ(Dump(b), "Interval Set: [ ( 0 1 ) ]");
+    EXPECT_EQ(Thrown([&] { b.Set(1, 0, 1); }).substr(0, 7), "assert ");
+    EXPECT_EQ(Thrown([&] { b.Union(a); }).substr(0, 7), "assert ");
+}
