@@ -8,6 +8,7 @@
 #include "FILT/FILT_FlateEncode.h"
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
+#include "FUZZ_Input.h"
 #include "support/FilterDriver.h"
 
 #include <cstdio>
@@ -28,9 +29,6 @@ void Write(const std::string& target, int index, const std::string& bytes) {
 }
 
 std::string Encode(FILT_Filter&& filter, const std::string& data) { return RunFilter(filter, data, {{0}, {0}}); }
-
-// Chunk-size bytes: whole, one byte, odd sizes.
-const std::string Chunkings[] = {std::string(6, '\0'), std::string(6, '\1'), std::string("\x07\x03\x0d\x05\x0b\x02", 6)};
 
 std::string Sample(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -62,13 +60,13 @@ int main(int argc, char** argv) {
     int i = 0;
     for (const char* text : Syntax) {
         Write("ParseObject", i, text);
-        Write("Lexer", i, Chunkings[i % 3].substr(0, 3) + text);
-        Write("OperatorParser", i, Chunkings[(i + 1) % 3].substr(0, 3) + text);
+        Write("Lexer", i, FUZZ_Input::SeedChunks(i % 3).substr(0, 3) + text);
+        Write("OperatorParser", i, FUZZ_Input::SeedChunks((i + 1) % 3).substr(0, 3) + text);
         ++i;
     }
     for (int k = 0; k < 3; ++k) {
         const std::string data = Sample(300 + 700 * k, k);
-        const std::string& c = Chunkings[k];
+        const std::string c = FUZZ_Input::SeedChunks(k);
         Write("FlateDecode", k, c + Encode(FILT_FlateEncode(), data));
         Write("RunLengthDecode", k, c + Encode(FILT_RunLengthEncode(), data));
         Write("ASCIIHexDecode", k, c + Encode(FILT_ASCIIHexEncode(), data));
@@ -92,8 +90,8 @@ int main(int argc, char** argv) {
         const uint8_t flags = static_cast<uint8_t>((k == 0 ? 1 : 0) | (k == 1 ? 2 : 0) | 4);
         FILT_CCITTFaxEncode encoder;
         encoder.SetParams(ks[k], flags & 1, flags & 2, true, false, 24, 64);
-        const std::string params = {static_cast<char>(flags), static_cast<char>(ks[k]), 24, 4, 0};
-        Write("CCITTFaxDecode", k, params + Chunkings[k] + Encode(std::move(encoder), bitmap));
+        const std::string params = {static_cast<char>(flags), static_cast<char>(ks[k]), 0, 24, 0, 64};
+        Write("CCITTFaxDecode", k, params + FUZZ_Input::SeedChunks(k) + Encode(std::move(encoder), bitmap));
     }
     // JPEG images of 1, 3 and 4 colours, 24 x 16 pixels.
     for (int k = 0; k < 3; ++k) {
@@ -105,7 +103,7 @@ int main(int argc, char** argv) {
         encoder.SetColors(colors);
         encoder.SetColumns(24);
         encoder.SetRows(16);
-        Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + Chunkings[k] +
+        Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + FUZZ_Input::SeedChunks(k) +
                                   Encode(std::move(encoder), pixels));
     }
     // Stream dictionaries with data for them: the factory decodes encoded
@@ -132,8 +130,8 @@ int main(int argc, char** argv) {
         const std::string dict = seed.dict;
         const std::string head = std::string(1, static_cast<char>(dict.size())) + dict;
         if (!seed.encoded.empty())
-            Write("FilterChain", n, head + "\x01" + Chunkings[n % 3] + seed.encoded);
-        Write("MemoryStream", n, head + std::string("\0\2\0", 3) + Chunkings[n % 3].substr(0, 3) + raw);
+            Write("FilterChain", n, head + "\x01" + FUZZ_Input::SeedChunks(n % 3) + seed.encoded);
+        Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
     }
     return 0;
