@@ -1,6 +1,12 @@
 // Writes the seed corpus of every target into DIR/<target>/: streams made by
 // the project's own encoders and hand-written PDF syntax, each behind the
-// parameter bytes its target reads first.
+// parameter bytes its target reads first. When the shared corpus of real
+// files lies next to the checkout (../shared/corpus), seeds are also cut out
+// of its files: content streams, object texts, Flate data with and without a
+// predictor, DCT, CCITT and ASCII85 data, the /Filter and /DecodeParms that
+// go with them, and real samples encoded by the project's own RunLength,
+// ASCIIHex and ASCII85 encoders. fuzz/corpus is this program's output:
+//   rm -rf fuzz/corpus && build/fuzz/fuzz_make_corpus fuzz/corpus
 #include "FILT/FILT_ASCII85Encode.h"
 #include "FILT/FILT_ASCIIHexEncode.h"
 #include "FILT/FILT_CCITTFaxEncode.h"
@@ -9,6 +15,8 @@
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
 #include "FUZZ_Input.h"
+#include "FUZZ_RealSeeds.h"
+#include "GLIB/GLIB_Log.h"
 #include "support/FilterDriver.h"
 
 #include <cstdio>
@@ -55,6 +63,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: fuzz_make_corpus DIR\n");
         return 2;
     }
+    // Damaged real files make the filters log warnings by the hundred.
+    GLIB_SetLogger([](int32_t, const char*, const char*, int32_t) { return 0; });
     g_root = argv[1];
     mkdir(g_root.c_str(), 0755);
     int i = 0;
@@ -134,5 +144,6 @@ int main(int argc, char** argv) {
         Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
     }
+    FUZZ_RealSeeds(TINTSCOPE_CORPUS_DIR).Write(g_root);
     return 0;
 }
