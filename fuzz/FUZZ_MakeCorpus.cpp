@@ -1,6 +1,12 @@
 // Writes the seed corpus of every target into DIR/<target>/: streams made by
 // the project's own encoders and hand-written PDF syntax, each behind the
-// parameter bytes its target reads first.
+// parameter bytes its target reads first. When the shared corpus of real
+// files lies next to the checkout (../shared/corpus), seeds are also cut out
+// of its files: content streams, object texts, Flate data with and without a
+// predictor, DCT, CCITT and ASCII85 data, the /Filter and /DecodeParms that
+// go with them, and real samples encoded by the project's own RunLength,
+// ASCIIHex and ASCII85 encoders. fuzz/corpus is this program's output:
+//   rm -rf fuzz/corpus && build/fuzz/fuzz_make_corpus fuzz/corpus
 #include "FILT/FILT_ASCII85Encode.h"
 #include "FILT/FILT_ASCIIHexEncode.h"
 #include "FILT/FILT_CCITTFaxEncode.h"
@@ -8,6 +14,9 @@
 #include "FILT/FILT_FlateEncode.h"
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
+#include "FUZZ_Input.h"
+#include "FUZZ_RealSeeds.h"
+#include "GLIB/GLIB_Log.h"
 #include "support/FilterDriver.h"
 
 #include <cstdio>
@@ -28,9 +37,6 @@ void Write(const std::string& target, int index, const std::string& bytes) {
 }
 
 std::string Encode(FILT_Filter&& filter, const std::string& data) { return RunFilter(filter, data, {{0}, {0}}); }
-
-// Chunk-size bytes: whole, one byte, odd sizes.
-const std::string Chunkings[] = {std::string(6, '\0'), std::string(6, '\1'), std::string("\x07\x03\x0d\x05\x0b\x02", 6)};
 
 std::string Sample(size_t n, unsigned seed) {
     std::mt19937 rng(seed);
@@ -57,18 +63,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: fuzz_make_corpus DIR\n");
         return 2;
     }
+    // Damaged real files make the filters log warnings by the hundred.
+    GLIB_SetLogger([](int32_t, const char*, const char*, int32_t) { return 0; });
     g_root = argv[1];
     mkdir(g_root.c_str(), 0755);
     int i = 0;
     for (const char* text : Syntax) {
         Write("ParseObject", i, text);
-        Write("Lexer", i, Chunkings[i % 3].substr(0, 3) + text);
-        Write("OperatorParser", i, Chunkings[(i + 1) % 3].substr(0, 3) + text);
+        Write("Lexer", i, FUZZ_Input::SeedChunks(i % 3).substr(0, 3) + text);
+        Write("OperatorParser", i, FUZZ_Input::SeedChunks((i + 1) % 3).substr(0, 3) + text);
         ++i;
     }
     for (int k = 0; k < 3; ++k) {
         const std::string data = Sample(300 + 700 * k, k);
-        const std::string& c = Chunkings[k];
+        const std::string c = FUZZ_Input::SeedChunks(k);
         Write("FlateDecode", k, c + Encode(FILT_FlateEncode(), data));
         Write("RunLengthDecode", k, c + Encode(FILT_RunLengthEncode(), data));
         Write("ASCIIHexDecode", k, c + Encode(FILT_ASCIIHexEncode(), data));
@@ -92,8 +100,8 @@ int main(int argc, char** argv) {
         const uint8_t flags = static_cast<uint8_t>((k == 0 ? 1 : 0) | (k == 1 ? 2 : 0) | 4);
         FILT_CCITTFaxEncode encoder;
         encoder.SetParams(ks[k], flags & 1, flags & 2, true, false, 24, 64);
-        const std::string params = {static_cast<char>(flags), static_cast<char>(ks[k]), 24, 4, 0};
-        Write("CCITTFaxDecode", k, params + Chunkings[k] + Encode(std::move(encoder), bitmap));
+        const std::string params = {static_cast<char>(flags), static_cast<char>(ks[k]), 0, 24, 0, 64};
+        Write("CCITTFaxDecode", k, params + FUZZ_Input::SeedChunks(k) + Encode(std::move(encoder), bitmap));
     }
     // JPEG images of 1, 3 and 4 colours, 24 x 16 pixels.
     for (int k = 0; k < 3; ++k) {
@@ -105,7 +113,7 @@ int main(int argc, char** argv) {
         encoder.SetColors(colors);
         encoder.SetColumns(24);
         encoder.SetRows(16);
-        Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + Chunkings[k] +
+        Write("DCTDecode", k, std::string(1, static_cast<char>(k == 2 ? 2 : k)) + FUZZ_Input::SeedChunks(k) +
                                   Encode(std::move(encoder), pixels));
     }
     // Stream dictionaries with data for them: the factory decodes encoded
@@ -132,9 +140,10 @@ int main(int argc, char** argv) {
         const std::string dict = seed.dict;
         const std::string head = std::string(1, static_cast<char>(dict.size())) + dict;
         if (!seed.encoded.empty())
-            Write("FilterChain", n, head + "\x01" + Chunkings[n % 3] + seed.encoded);
-        Write("MemoryStream", n, head + std::string("\0\2\0", 3) + Chunkings[n % 3].substr(0, 3) + raw);
+            Write("FilterChain", n, head + "\x01" + FUZZ_Input::SeedChunks(n % 3) + seed.encoded);
+        Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
     }
+    FUZZ_RealSeeds(TINTSCOPE_CORPUS_DIR).Write(g_root);
     return 0;
 }

@@ -13,7 +13,7 @@
 void FUZZ_FlateDecode(const uint8_t* data, size_t size) {
     FUZZ_Input in(data, size);
     FILT_FlateDecode filter;
-    FUZZ_Decode(filter, in);
+    FUZZ_Decode(filter, in, FUZZ_Input::MaxFlateOutput);
 }
 
 void FUZZ_FlatePredictDecode(const uint8_t* data, size_t size) {
@@ -25,13 +25,13 @@ void FUZZ_FlatePredictDecode(const uint8_t* data, size_t size) {
     auto predict = std::make_unique<FILT_PredictDecode>(predictor, colors, bits, columns);
     auto flate = std::make_unique<FILT_FlateDecode>();
     std::unique_ptr<FILT_Filter> chain(FILT_ConcatenateFilters(flate.release(), predict.release()));
-    FUZZ_Decode(*chain, in);
+    FUZZ_Decode(*chain, in, FUZZ_Input::MaxPredictOutput);
 }
 
 void FUZZ_RunLengthDecode(const uint8_t* data, size_t size) {
     FUZZ_Input in(data, size);
     FILT_RunLengthDecode filter;
-    FUZZ_Decode(filter, in);
+    FUZZ_Decode(filter, in, FUZZ_Input::MaxRunLengthOutput);
 }
 
 void FUZZ_ASCIIHexDecode(const uint8_t* data, size_t size) {

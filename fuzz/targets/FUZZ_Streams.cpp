@@ -21,7 +21,7 @@ GLOB_Object TakeDict(FUZZ_Input& in) {
     std::string text;
     for (size_t i = 0; i < n; ++i)
         text += static_cast<char>(in.Byte());
-    return GLOB_ObjectFactory::MemoryDoc().ParseObject(text.c_str());
+    return GLOB_ObjectFactory::MemoryDoc().ParseObject(text);
 }
 
 // Reads a stream to its end, or to the fuzzing bound.
@@ -48,7 +48,7 @@ void FUZZ_FilterChain(const uint8_t* data, size_t size) {
         GLOB_Filter::MakeFilterChain(dict.DictGet(GLOB_Name("Filter")), dict.DictGet(GLOB_Name("DecodeParms")),
                                      direction));
     if (chain)
-        FUZZ_Decode(*chain, in);
+        FUZZ_Decode(*chain, in, FUZZ_Input::MaxChainOutput);
 }
 
 void FUZZ_MemoryStream(const uint8_t* data, size_t size) {

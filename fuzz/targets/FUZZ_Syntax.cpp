@@ -36,7 +36,7 @@ void FUZZ_OperatorParser(const uint8_t* data, size_t size) {
 
 void FUZZ_ParseObject(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    GLOB_Object object = GLOB_ObjectFactory::MemoryDoc().ParseObject(text.c_str());
+    GLOB_Object object = GLOB_ObjectFactory::MemoryDoc().ParseObject(text);
     std::ostringstream printed;
     object.Print(printed);
     object.IsDeepEqual(object);

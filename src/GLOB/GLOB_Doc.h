@@ -14,6 +14,7 @@
 #include "GLOB/GLOB_String.h"
 
 #include <cstdint>
+#include <string>
 
 class GLIB_CallbackBase;
 class GLIB_MessageTarget;
@@ -100,6 +101,9 @@ public:
     // GLIB_Exception 1151013 when the text holds an operator, does not parse,
     // or holds other than exactly one object.
     GLOB_Object ParseObject(const char* text) const;
+    // As above for text of any bytes, NUL included (a separator, as in a
+    // file).
+    GLOB_Object ParseObject(const std::string& text) const;
 
     // Rebuilds obj (Null, Boolean, Integer, Real, Name, String, Array, Dict)
     // element by element as objects of this document. Flags 0x01 and 0x10

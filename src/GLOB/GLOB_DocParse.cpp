@@ -10,10 +10,12 @@
 #include "GLOB/GLOB_StringStream.h"
 
 GLOB_Object GLOB_Doc::ParseObject(const char* text) const {
-    Checked();
     GLIB_ASSERT(text != NULL);
-    if (text == nullptr)
-        text = "";
+    return ParseObject(std::string(text ? text : ""));
+}
+
+GLOB_Object GLOB_Doc::ParseObject(const std::string& text) const {
+    Checked();
     GLOB_OperatorParser parser(GLOB_Stream(GLIB_NEW GLOB_StringStream(text)), *this);
     const GLOB_Excerpt quoted(text, true);
     if (parser.Parse())

@@ -37,6 +37,11 @@ TEST(GLOB_Doc, ParseObjectBuildsTheSameObjectAsMadeByHand) {
     byHand.DictPut(GLOB_Name("A"), array);
     byHand.DictPut(GLOB_Name("B"), doc.NewDict(0, false));
     EXPECT_TRUE(parsed.IsDeepEqual(byHand) && byHand.IsDeepEqual(parsed));
+    // Given with its length, the text may hold NUL: white space between
+    // tokens, a byte inside a string.
+    const std::string withNul = std::string("<< /A [1 2.5 (x) /N#20x]") + '\0' + "/B << >> >>";
+    EXPECT_TRUE(doc.ParseObject(withNul).IsDeepEqual(byHand));
+    EXPECT_TRUE(doc.Impl()->StringValue(doc.ParseObject(std::string("(x\0y)", 5))) == GLOB_String("x\0y", 3));
     byHand.PutPath("/A[1]", doc.NewReal(2.6, false));
     EXPECT_FALSE(parsed.IsDeepEqual(byHand));
 
