@@ -17,7 +17,7 @@ GLOB_Object GLOB_Doc::ParseObject(const char* text) const {
 GLOB_Object GLOB_Doc::ParseObject(const std::string& text) const {
     Checked();
     GLOB_OperatorParser parser(GLOB_Stream(GLIB_NEW GLOB_StringStream(text)), *this);
-    const GLOB_Excerpt quoted(text, true);
+    const GLOB_Excerpt quoted(text.data(), text.size(), true);
     if (parser.Parse())
         GLIB_THROW(GLIB_Exception, GLOB_ParseObjectCode,
                    "Unexpected operator detected: " << GLOB_Excerpt(parser.OperatorText(), false) << "while parsing "
