@@ -20,10 +20,6 @@ void BigEndianBytes(uint64_t v, uint8_t* out) {
 constexpr uint64_t MaxGroup = 0xFFFFFFFF;
 const char* const TooLarge = "ASCII85Decode: Encountered a tuple above 2^32 - 1, ";
 
-FILT_Size OffsetAfterRead(const FILT_FilterBuffer& b) {
-    return b.TellB() + static_cast<FILT_Size>(b.GetPtr() - b.BasePtr());
-}
-
 }  // namespace
 
 void FILT_ASCII85Decode::Reset() {
@@ -35,7 +31,7 @@ void FILT_ASCII85Decode::Reset() {
 
 void FILT_ASCII85Decode::Fail(const FILT_FilterBuffer& inBuf, const char* what, uint8_t c) {
     m_state = StateError;
-    const FILT_Size offset = OffsetAfterRead(inBuf);
+    const FILT_Size offset = inBuf.TellG();
     if (what)
         GLIB_THROW(GLIB_Exception, FILT_ASCIIDecodeCode, what << "offset = " << offset);
     GLIB_THROW(GLIB_Exception, FILT_ASCIIDecodeCode,

@@ -68,7 +68,7 @@ void FILT_ASCIIHexDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuff
             return;
         } else if (!FILT_IsASCIIWhiteSpace(c)) {
             m_state = StateError;
-            const FILT_Size offset = inBuf.TellB() + static_cast<FILT_Size>(inBuf.GetPtr() - inBuf.BasePtr());
+            const FILT_Size offset = inBuf.TellG();
             GLIB_THROW(GLIB_Exception, FILT_ASCIIHexDecodeCode,
                        "ASCIIHexDecode: Encountered an illegal " << "character: 0x" << std::hex << int(c) << std::dec
                                                                  << ", offset = " << offset);

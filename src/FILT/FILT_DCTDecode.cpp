@@ -55,7 +55,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_suspended = false;
     m_stalls = 0;
     m_wholeData = false;
-    m_collected = false;
+    m_allTaken = false;
     m_scan = ScanData;
     m_segmentLeft = 0;
     m_state = ReadingHeader;
@@ -83,21 +83,22 @@ void FILT_DCTDecode::DropConsumed() {
 }
 
 bool FILT_DCTDecode::InputEnded(const FILT_FilterBuffer& in) const {
-    return m_collected || (in.IsEOD() && in.DataAvailable() == 0);
+    return m_allTaken || (in.IsEOD() && in.DataAvailable() == 0);
 }
 
 void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
-    // Collected data only shrinks: moving it on every call would cost its
-    // size each time.
-    if (!m_collected)
+    // Whole data only shrinks: moving it on every call would cost its size
+    // each time.
+    if (!m_wholeData)
         DropConsumed();
-    const bool inputEnded = InputEnded(in);
     // libjpeg suspended with the whole buffer before it: one piece (a
     // marker segment) is larger than the buffer.
-    if ((!m_collected && m_suspended && m_acc.SpaceRemaining() == 0) || (inputEnded && m_acc.SpaceRemaining() < 2))
+    if (!m_allTaken && m_suspended && m_acc.SpaceRemaining() == 0)
         Grow();
-    if (!m_collected)
-        m_acc.TransferFrom(in);
+    Take(in);
+    const bool inputEnded = InputEnded(in);
+    if (inputEnded && m_acc.SpaceRemaining() < 2)
+        Grow();
     m_source.next_input_byte = m_acc.GetPtr();
     m_source.bytes_in_buffer = m_acc.DataAvailable();
     if (m_skipRemaining) {
@@ -122,21 +123,27 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
     }
 }
 
-bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
-    DropConsumed();
-    while (!m_collected) {
-        if (in.DataAvailable() == 0) {
-            m_collected = in.IsEOD();
-            break;
-        }
-        if (m_acc.SpaceRemaining() == 0)
-            Grow();
-        const FILT_Size n = ScanToEndOfImage(in.GetPtr(), std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
+void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
+    if (m_allTaken)
+        return;
+    const FILT_Size n = ScanToEndOfImage(in.GetPtr(), std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
+    if (n) {
         m_acc.Write(in.GetPtr(), n);
         in.AdvanceGetPtr(n);
-        m_collected = m_scan == ScanDone;
     }
-    return m_collected;
+    m_allTaken = m_scan == ScanDone;
+}
+
+bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
+    DropConsumed();
+    while (!m_allTaken && in.DataAvailable() > 0) {
+        if (m_acc.SpaceRemaining() == 0)
+            Grow();
+        Take(in);
+    }
+    if (in.IsEOD() && in.DataAvailable() == 0)
+        m_allTaken = true;
+    return m_allTaken;
 }
 
 FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
@@ -263,9 +270,6 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             m_state = Starting;
             if (m_jpeg.arith_code) {
                 m_wholeData = true;
-                // The header may have brought the end already.
-                ScanToEndOfImage(m_acc.GetPtr(), m_acc.DataAvailable());
-                m_collected = m_scan == ScanDone;
                 m_state = Collecting;
             }
             break;

@@ -6,16 +6,18 @@
 // Input is copied into an accumulation buffer that holds what libjpeg has
 // not consumed yet; it starts at the input buffer's capacity and grows (up
 // to MaxAccumulation) when libjpeg needs one piece larger than it (a marker
-// segment). A skip that libjpeg asks for beyond the bytes at hand (a long
-// APPn or COM marker) is carried over to later input. At the end of the data
-// the buffer is padded with end-of-image markers, so truncated scan data
-// yields the rows libjpeg makes of it and the filter ends normally; data cut
-// inside the header throws.
+// segment). The copy follows the JPEG marker structure and stops after the
+// end-of-image marker, so no byte past it is ever taken from the input,
+// however the input is cut (inline image data is followed by "EI" and the
+// rest of its content stream). A skip that libjpeg asks for beyond the bytes
+// at hand (a long APPn or COM marker) is carried over to later input. At the
+// end of the data the buffer is padded with end-of-image markers, so
+// truncated scan data yields the rows libjpeg makes of it and the filter
+// ends normally; data cut inside the header throws.
 //
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
-// including the end-of-image marker (never a byte further: inline image data
-// is followed by "EI") before decoding, up to MaxWholeData bytes.
+// including the end-of-image marker before decoding, up to MaxWholeData bytes.
 //
 // Colour: ColorTransform 1 without an Adobe marker declares 3 components
 // YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
@@ -72,11 +74,14 @@ private:
     void Feed(FILT_FilterBuffer& in);
     // After every libjpeg call.
     void Settle(bool suspended);
-    // True when nothing more is taken from in: it has ended, or the whole
-    // data of an arithmetic-coded image is collected.
+    // True when nothing more is taken from in: it has ended, or the
+    // end-of-image marker is taken.
     bool InputEnded(const FILT_FilterBuffer& in) const;
-    // Moves input into the accumulation buffer up to and including the
-    // end-of-image marker; true once all of it is there or in has ended.
+    // Moves as much input as fits into the accumulation buffer, up to and
+    // including the end-of-image marker.
+    void Take(FILT_FilterBuffer& in);
+    // Takes input, growing the buffer, until the end-of-image marker is
+    // there; true once it is, or in has ended.
     bool Collect(FILT_FilterBuffer& in);
     // Bytes of data, from the start, up to and including the end-of-image
     // marker; n when it is not among them.
@@ -102,7 +107,9 @@ private:
     bool m_suspended = false;
     int32_t m_stalls = 0;
     bool m_wholeData = false;
-    bool m_collected = false;
+    // Everything up to the end-of-image marker (or the end of the input) is
+    // in the accumulation buffer.
+    bool m_allTaken = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
 };

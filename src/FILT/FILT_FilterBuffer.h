@@ -3,8 +3,9 @@
 //
 // Invariant: base <= get <= put <= end. DataAvailable = put - get,
 // SpaceRemaining = end - put, TellB = stream offset of base, TellE = TellB +
-// storage size. Every read clears the write count and every write clears the
-// read count, so a caller can see what the last filter call took or gave.
+// storage size, TellG and TellP = stream offsets of get and put. Every read
+// clears the write count and every write clears the read count, so a caller
+// can see what the last filter call took or gave.
 #pragma once
 
 #include <cstdint>
@@ -54,6 +55,10 @@ public:
     FILT_Size Capacity() const { return static_cast<FILT_Size>(m_endPtr - m_basePtr); }
     FILT_Size TellB() const { return m_baseOffset; }
     FILT_Size TellE() const { return m_baseOffset + Capacity(); }
+    // Stream offsets of the get and put positions. Unlike the counters they
+    // do not restart with each read or write.
+    FILT_Size TellG() const { return m_baseOffset + static_cast<FILT_Size>(m_getPtr - m_basePtr); }
+    FILT_Size TellP() const { return m_baseOffset + static_cast<FILT_Size>(m_putPtr - m_basePtr); }
     FILT_Size ReadCount() const { return m_readCount; }
     FILT_Size WriteCount() const { return m_writeCount; }
 

@@ -63,7 +63,7 @@ void FILT_PredictDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
                 inBuf.AdvanceGetPtr(1);
                 if (tag > 4) {
                     m_state = StateError;
-                    const FILT_Size offset = inBuf.TellB() + static_cast<FILT_Size>(inBuf.GetPtr() - inBuf.BasePtr());
+                    const FILT_Size offset = inBuf.TellG();
                     GLIB_LOG(GLIB_LogError,
                              "Unrecognized PNG Prediction Code detected: " << int(tag) << " Offset: " << offset);
                     GLIB_THROW(GLIB_Exception, FILT_PredictDecodeCode,

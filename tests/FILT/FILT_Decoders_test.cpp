@@ -208,3 +208,50 @@ TEST(FILT_Decoders, ErrorStateRepeats) {
         }
     }
 }
+
+// Inline image data is followed by " EI" and the rest of its content
+// stream: a decoder takes no byte past the end of its data, however the data
+// is cut, and decodes the same.
+TEST(FILT_Decoders, TakeNothingPastTheirEnd) {
+    LogCapture quiet;
+    const std::string tail = " EI Q q 1 0 0 1 0 0 cm Q\n";
+    struct Row { std::string name; Make decoder; std::string data, plain; };
+    std::vector<Row> rows;
+    const std::string plain = MixedBytes(2000, 8);
+    for (const Codec& c : Codecs())
+        if (std::string(c.name).rfind("Predict", 0) != 0)  // a predictor has no end of its own
+            rows.push_back({c.name, c.decoder, RunMade(c.encoder, plain, {{0}, {0}}), plain});
+    for (int k : {-1, 0, 2}) {
+        const std::string raster = MixedBytes(30 * 8, 5);  // 64 columns: no padding bits
+        FILT_CCITTFaxEncode e;
+        e.SetParams(k, false, false, /*endOfBlock=*/true, false, 30, 64);
+        rows.push_back({"CCITT K=" + std::to_string(k), With<FILT_CCITTFaxDecode>([k](auto& d) {
+                            d.SetParams(k, false, false, /*endOfBlock=*/true, false, 0, 64);
+                        }),
+                        RunFilter(e, raster, {{0}, {0}}), raster});
+    }
+    // Restart markers and an APP2 marker between the segments the end-of-image
+    // search steps over.
+    const dcttest::JpegShape baseline{61, 45, 3, JCS_RGB, JCS_YCbCr, 300, false, 2},
+        progressive{61, 45, 3, JCS_RGB, JCS_YCbCr, 0, true, 1},
+        arithmetic{61, 45, 3, JCS_RGB, JCS_YCbCr, 300, false, 2, true};
+    for (const auto& [name, shape] : {std::pair{"DCT baseline", baseline}, std::pair{"DCT progressive", progressive},
+                                      std::pair{"DCT arithmetic", arithmetic}}) {
+        const std::string jpeg = dcttest::MakeJpeg(shape, dcttest::SourceImage(61, 45, 3, 5));
+        dcttest::JpegInfo info;
+        const std::string pixels = dcttest::LibjpegDecode(jpeg, JCS_UNKNOWN, &info);
+        rows.push_back({name, [] { return new FILT_DCTDecode; }, jpeg, pixels});
+    }
+    for (const Row& r : rows) {
+        ASSERT_FALSE(r.data.empty() || r.plain.empty()) << r.name;
+        for (size_t piece = 0; piece <= 64; ++piece) {
+            // Output whole, or cut so that the end comes while the output is full.
+            const Chunking ch{{piece}, {piece % 2 ? 0u : 97u}};
+            SCOPED_TRACE(r.name + " " + ch.Name());
+            std::unique_ptr<FILT_Filter> f(r.decoder());
+            size_t untaken = 0;
+            EXPECT_TRUE(RunFilter(*f, r.data + tail, ch, r.plain.size() + 64, &untaken) == r.plain);
+            EXPECT_EQ(untaken, tail.size());
+        }
+    }
+}

@@ -50,11 +50,12 @@ struct FilterOutputBound : FilterContractError {
     using FilterContractError::FilterContractError;
 };
 
-// Runs the filter to its end, appending its output to output. When the
+// Runs the filter to its end, appending its output to output; untaken, when
+// given, receives the count of input bytes the filter left untaken. When the
 // filter throws, output holds every byte it gave before and in the failing
 // call, and the exception passes on.
 inline void RunFilterInto(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
-                          std::string& output, size_t maxOutput = 1u << 28) {
+                          std::string& output, size_t maxOutput = 1u << 28, size_t* untaken = nullptr) {
     const size_t whole = std::max<size_t>(input.size(), 1);
     const size_t outWhole = std::max<size_t>(std::min<size_t>(maxOutput, 1u << 20), 64);
     std::vector<uint8_t> inStore(std::max<size_t>(whole, 1));
@@ -110,6 +111,8 @@ inline void RunFilterInto(FILT_Filter& filter, const std::string& input, const C
             filter.ProcessBytes(inBuf, again);
             if (!again.IsEOD() || again.DataAvailable() != 0 || inBuf.DataAvailable() != unread)
                 throw FilterContractError(std::string(filter.Name()) + " did not stay finished");
+            if (untaken)
+                *untaken = unread + input.size() - given;
             return;
         }
         const bool needsInput = inBuf.DataAvailable() == 0 && !inBuf.IsEOD();
@@ -121,8 +124,8 @@ inline void RunFilterInto(FILT_Filter& filter, const std::string& input, const C
 }
 
 inline std::string RunFilter(FILT_Filter& filter, const std::string& input, const Chunking& chunking,
-                             size_t maxOutput = 1u << 28) {
+                             size_t maxOutput = 1u << 28, size_t* untaken = nullptr) {
     std::string output;
-    RunFilterInto(filter, input, chunking, output, maxOutput);
+    RunFilterInto(filter, input, chunking, output, maxOutput, untaken);
     return output;
 }
