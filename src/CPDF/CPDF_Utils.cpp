@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <sstream>
 
 namespace {
 
@@ -66,6 +67,12 @@ GLIB_Matrix CPDF_Utils::MatrixFromObject(const GLOB_Object& matrixObj) {
 }
 
 bool CPDF_Utils::IsRect(const GLOB_Object& object) { return IsValidNumberArray(object, 4, nullptr); }
+
+std::string CPDF_Utils::ObjectText(const GLOB_Object& object) {
+    std::ostringstream os;
+    object.Print(os);
+    return os.str();
+}
 
 bool CPDF_Utils::IsValidNumberArray(const GLOB_Object& object, int length, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);

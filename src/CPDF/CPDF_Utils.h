@@ -36,6 +36,9 @@ GLIB_Matrix MatrixFromObject(const GLOB_Object& matrixObj);
 // An Array of four Integers or Reals; writes no message.
 bool IsRect(const GLOB_Object& object);
 
+// The object's PDF-like text (GLOB_Object::Print), for messages.
+std::string ObjectText(const GLOB_Object& object);
+
 // Validator (iCPDF_ValidationMessage convention) of an Array of Integers and
 // Reals; length -1 takes any length. Messages: "Expected type Array, found
 // <type>" (then stops), "Expected Array of length <n>, found <length>"

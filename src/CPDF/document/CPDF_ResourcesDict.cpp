@@ -1,0 +1,236 @@
+#include "CPDF/document/CPDF_ResourcesDict.h"
+
+#include "CPDF/CPDF_Exception.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLOB/GLOB_DepthGuard.h"
+#include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_Doc.h"
+
+#include <string>
+
+namespace {
+
+bool IsDictOrStream(const GLOB_Object& object) { return object.IsDict() || object.IsStream(); }
+
+bool IsForm(const GLOB_Object& value) { return value.IsStream() && value.HasSubtype("Form"); }
+
+bool IsTilingPattern(const GLOB_Object& value) {
+    if (!value.IsStream())
+        return false;
+    const GLOB_Object type = value.DictGet(GLOB_Name("PatternType"));
+    return type.IsInteger() && type.AsInteger() == 1;
+}
+
+bool IsType3Font(const GLOB_Object& value) { return value.IsDict() && value.HasSubtype("Type3"); }
+
+struct NestedCategory {
+    const char* m_category;
+    bool (*m_isOwner)(const GLOB_Object&);
+    uint32_t m_kind;
+};
+
+const NestedCategory kNestedCategories[] = {
+    {"XObject", IsForm, CPDF_ResourcesDict::OwnerForm},
+    {"Pattern", IsTilingPattern, CPDF_ResourcesDict::OwnerTilingPattern},
+    {"Font", IsType3Font, CPDF_ResourcesDict::OwnerType3Font},
+};
+
+}  // namespace
+
+class CPDF_ResourcesDict::NestedWalk {
+public:
+    bool Walked(const GLOB_Object& dict) const {
+        for (const GLOB_Object& walked : m_walked)
+            if (walked == dict)
+                return true;
+        return false;
+    }
+    void Add(const GLOB_Object& dict) { m_walked.push_back(dict); }
+
+    size_t m_level = 0;
+
+private:
+    std::vector<GLOB_Object> m_walked;
+};
+
+CPDF_ResourcesDict::CPDF_ResourcesDict() = default;
+
+CPDF_ResourcesDict::CPDF_ResourcesDict(const GLOB_Object& dict) { SetDict(dict); }
+
+CPDF_ResourcesDict::CPDF_ResourcesDict(const CPDF_ResourcesDict& other) { SetDict(other.m_dict); }
+
+CPDF_ResourcesDict& CPDF_ResourcesDict::operator=(const CPDF_ResourcesDict& other) {
+    SetDict(other.m_dict);
+    return *this;
+}
+
+CPDF_ResourcesDict::~CPDF_ResourcesDict() = default;
+
+void CPDF_ResourcesDict::SetDict(const GLOB_Object& dict) {
+    m_dict = dict;
+    m_owner = GLOB_Object();
+}
+
+void CPDF_ResourcesDict::SetOwner(const GLOB_Object& owner) {
+    const GLOB_Object resources = IsDictOrStream(owner) ? owner.DictGet(GLOB_Name("Resources")) : GLOB_Object();
+    if (resources.IsDict()) {
+        m_dict = resources;
+        m_owner = owner;
+    } else {
+        SetDict(GLOB_Object());
+    }
+}
+
+void CPDF_ResourcesDict::SetFromObject(const GLOB_Object& object) {
+    SetDict(GLOB_Object());
+    if (!IsDictOrStream(object))
+        return;
+    if (!object.HasType("Page") && !object.HasType("Pages")) {
+        SetDict(object.DictGet(GLOB_Name("Resources")));
+        m_owner = object;
+        return;
+    }
+    GLOB_Object node = object;
+    for (size_t level = 1; node.IsDict() && GLOB_DepthGuard::Admits(level); ++level) {
+        const GLOB_Object resources = node.DictGet(GLOB_Name("Resources"));
+        if (resources.IsDict()) {
+            m_dict = resources;
+            m_owner = node;
+            return;
+        }
+        node = node.DictGet(GLOB_Name("Parent"));
+    }
+}
+
+uint32_t CPDF_ResourcesDict::OwnerKind() const {
+    if (m_owner.IsDict()) {
+        if (m_owner.HasType("Font", "Type3"))
+            return OwnerType3Font;
+        if (m_owner.HasType("Pages") || m_owner.HasType("Page"))
+            return OwnerPage;
+    } else if (m_owner.IsStream()) {
+        if (m_owner.HasType("XObject", "Form"))
+            return OwnerForm;
+        if (m_owner.HasType("Pattern") && IsTilingPattern(m_owner))
+            return OwnerTilingPattern;
+    }
+    return OwnerNone;
+}
+
+const GLOB_Object& CPDF_ResourcesDict::Checked() const {
+    if (!m_dict.IsDict())
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
+                   "Resources dictionary must be a dictionary, found " << GLOB_Object::TypeString(m_dict.Type()));
+    return m_dict;
+}
+
+GLOB_Object CPDF_ResourcesDict::Category(const char* category) const {
+    return Checked().DictGet(GLOB_Name(category));
+}
+
+GLOB_Object CPDF_ResourcesDict::Resource(const char* category, const GLOB_Name& name) const {
+    const GLOB_Object values = Category(category);
+    return values.IsDict() ? values.DictGet(name) : m_dict.Doc().NewNull();
+}
+
+GLOB_Object CPDF_ResourcesDict::CategoryForPut(const char* category) {
+    const GLOB_Object& dict = Checked();
+    const GLOB_Name key(category);
+    GLOB_Object values = dict.DictGet(key);
+    if (!values.IsDict()) {
+        dict.DictPut(key, dict.Doc().NewDict(0, false));
+        values = dict.DictGet(key);
+    }
+    return values;
+}
+
+void CPDF_ResourcesDict::PutResource(const char* category, const GLOB_Name& key, const GLOB_Object& value) {
+    CategoryForPut(category).DictPut(key, value);
+}
+
+GLOB_Name CPDF_ResourcesDict::AddResource(const char* category, const char* prefix, const GLOB_Object& value) {
+    const GLOB_Object values = CategoryForPut(category);
+    for (uint32_t n = 1;; ++n) {
+        const GLOB_Name key((prefix + std::to_string(n)).c_str());
+        if (!values.Known(key)) {
+            values.DictPut(key, value);
+            return key;
+        }
+    }
+}
+
+void CPDF_ResourcesDict::AddProcSet(const char* procSet) {
+    const GLOB_Object& dict = Checked();
+    const GLOB_Name key("ProcSet");
+    GLOB_Object sets = dict.DictGet(key);
+    if (!sets.IsArray()) {
+        dict.DictPut(key, dict.Doc().NewArray(0, false));
+        sets = dict.DictGet(key);
+    }
+    const uint32_t n = sets.Length();
+    for (uint32_t i = 0; i < n; ++i) {
+        const GLOB_Object set = sets.Get(i);
+        if (set.IsName() && set.AsName() == procSet)
+            return;
+    }
+    sets.ArrayPut(n, sets.Doc().NewName(GLOB_Name(procSet), false));
+}
+
+void CPDF_ResourcesDict::SetProcSets(uint32_t flags) {
+    static const struct {
+        uint32_t m_flag;
+        const char* m_name;
+    } sets[] = {{ProcSetPDF, "PDF"}, {ProcSetText, "Text"}, {ProcSetImageB, "ImageB"},
+                {ProcSetImageC, "ImageC"}, {ProcSetImageI, "ImageI"}};
+    for (const auto& set : sets)
+        if (flags & set.m_flag)
+            AddProcSet(set.m_name);
+}
+
+void CPDF_ResourcesDict::CollectNestedDicts(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask) const {
+    NestedWalk walk;
+    walk.Add(Checked());
+    std::list<CPDF_ResourcesDict> nested;
+    WalkNested(nested, kindMask, walk);
+    list.splice(list.end(), nested);
+}
+
+void CPDF_ResourcesDict::AppendWithNested(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask) const {
+    list.push_back(*this);
+    CollectNestedDicts(list, kindMask);
+}
+
+void CPDF_ResourcesDict::WithNested(std::vector<CPDF_ResourcesDict>& dicts, uint32_t kindMask) const {
+    dicts.clear();
+    std::list<CPDF_ResourcesDict> list;
+    AppendWithNested(list, kindMask);
+    dicts.assign(list.begin(), list.end());
+}
+
+void CPDF_ResourcesDict::WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask, NestedWalk& walk) const {
+    if (!GLOB_DepthGuard::Admits(++walk.m_level))
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
+                   "Resources nested deeper than " << GLOB_Object::MaxNesting << " levels");
+    for (const NestedCategory& nested : kNestedCategories) {
+        const GLOB_Object values = Category(nested.m_category);
+        if (!values.IsDict())
+            continue;
+        const GLOB_Dict entries = values.AsDict();
+        GLOB_Object value;
+        for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i) {
+            if (!nested.m_isOwner(value))
+                continue;
+            CPDF_ResourcesDict inner;
+            inner.SetOwner(value);
+            if (!inner.m_dict.IsDict())
+                continue;
+            if (kindMask & nested.m_kind)
+                list.push_back(inner);
+            if (walk.Walked(inner.m_dict))
+                continue;
+            walk.Add(inner.m_dict);
+            inner.WalkNested(list, kindMask, walk);
+        }
+    }
+    --walk.m_level;
+}

@@ -1,0 +1,247 @@
+#include "CPDF/document/CPDF_ResourcesDict.h"
+
+#include "CPDF/document/DocumentTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <list>
+
+namespace {
+
+// A form XObject of doc whose "Resources" are resources (none for null).
+GLOB_Object Form(const GLOB_Doc& doc, const char* resources = "<< >>") {
+    const std::string dict = std::string("<< /Type /XObject /Subtype /Form") +
+                             (resources ? std::string(" /Resources ") + resources : "") + " >>";
+    return StoreStream(doc, "", dict.c_str());
+}
+
+// Which of the named dictionaries each listed dictionary is, as "A B …".
+std::string Listed(const std::vector<CPDF_ResourcesDict>& dicts,
+                   const std::vector<std::pair<std::string, GLOB_Object>>& named) {
+    std::string text;
+    for (const CPDF_ResourcesDict& dict : dicts) {
+        std::string name = "?";
+        for (const auto& n : named)
+            if (n.second == dict.Dict())
+                name = n.first;
+        text += (text.empty() ? "" : " ") + name;
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST(CPDF_ResourcesDict, LookupsByCategoryAndName) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const CPDF_ResourcesDict resources(doc.ParseObject(
+        "<< /Font << /F1 << /Type /Font /Id 1 >> >> /ExtGState << /GS1 << /Id 2 >> >>"
+        " /XObject << /Im1 << /Id 3 >> >> /Pattern 5 /Properties << /MC0 << /Id 4 >> >> >>"));
+    EXPECT_EQ(Printed(resources.Font(GLOB_Name("F1")).GetPath("Id")), "1");
+    EXPECT_EQ(Printed(resources.ExtGState(GLOB_Name("GS1")).GetPath("Id")), "2");
+    EXPECT_EQ(Printed(resources.XObject(GLOB_Name("Im1")).GetPath("Id")), "3");
+    EXPECT_EQ(Printed(resources.Properties(GLOB_Name("MC0")).GetPath("Id")), "4");
+    EXPECT_TRUE(resources.XObject(GLOB_Name("Im2")).IsNull());
+    EXPECT_TRUE(resources.Shading(GLOB_Name("Sh1")).IsNull());
+    // A category that is not a dictionary holds nothing.
+    EXPECT_EQ(Printed(resources.PatternDict()), "5");
+    EXPECT_TRUE(resources.Pattern(GLOB_Name("P1")).IsNull());
+    EXPECT_TRUE(resources.FontDict().IsDict());
+    EXPECT_TRUE(resources.ShadingDict().IsNull());
+
+    // Resources that are not a dictionary: every reader and editor refuses.
+    CPDF_ResourcesDict integer(Obj("5"));
+    std::list<CPDF_ResourcesDict> list;
+    const std::function<void()> calls[] = {
+        [&] { integer.Category("Font"); },
+        [&] { integer.XObject(GLOB_Name("Im1")); },
+        [&] { integer.ColorSpaceDict(); },
+        [&] { integer.PutResource("Font", GLOB_Name("F1"), Obj("1")); },
+        [&] { integer.AddResource("XObject", "Im", Obj("1")); },
+        [&] { integer.AddProcSet("PDF"); },
+        [&] { integer.CollectNestedDicts(list, CPDF_ResourcesDict::OwnerAll); },
+    };
+    for (const auto& call : calls)
+        EXPECT_EQ(Thrown(call), "1128004 Resources dictionary must be a dictionary, found Integer");
+    EXPECT_EQ(Thrown([] { CPDF_ResourcesDict().Font(GLOB_Name("F1")); }),
+              "1128004 Resources dictionary must be a dictionary, found Null");
+}
+
+TEST(CPDF_ResourcesDict, AddingResourcesAndProcedureSets) {
+    const struct {
+        const char* resources;
+        const char* category;
+        std::vector<std::string> keys;  // of three AddResource calls
+    } cases[] = {
+        {"<< >>", "XObject", {"Im1", "Im2", "Im3"}},
+        {"<< /XObject << /Im1 1 /Im3 3 >> >>", "XObject", {"Im2", "Im4", "Im5"}},
+        // A category that is not a dictionary is replaced.
+        {"<< /XObject 5 >>", "XObject", {"Im1", "Im2", "Im3"}},
+    };
+    const GLOB_Doc doc = NewMemoryDoc();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resources);
+        CPDF_ResourcesDict resources(doc.ParseObject(c.resources));
+        for (const std::string& key : c.keys) {
+            // A value of another document is copied in.
+            const GLOB_Object value = Obj("<< /Subtype /Image >>");
+            EXPECT_EQ(resources.AddResource(c.category, "Im", value).CStr(), key);
+            const GLOB_Object stored = resources.XObject(GLOB_Name(key.c_str()));
+            EXPECT_EQ(stored.GetImpl(), doc.Impl());
+            EXPECT_TRUE(stored.HasSubtype("Image"));
+        }
+    }
+
+    CPDF_ResourcesDict resources(doc.ParseObject("<< /Font 1 /ProcSet /PDF >>"));
+    resources.PutResource("Font", GLOB_Name("F1"), Obj("<< /Id 7 >>"));
+    resources.PutResource("Font", GLOB_Name("F1"), Obj("<< /Id 8 >>"));
+    EXPECT_EQ(Printed(resources.Font(GLOB_Name("F1")).GetPath("Id")), "8");
+    EXPECT_EQ(resources.FontDict().GetImpl(), doc.Impl());
+
+    resources.AddProcSet("Text");
+    resources.AddProcSet("Text");
+    resources.SetProcSets(CPDF_ResourcesDict::ProcSetImageI | CPDF_ResourcesDict::ProcSetPDF |
+                          CPDF_ResourcesDict::ProcSetText);
+    EXPECT_EQ(Printed(resources.Category("ProcSet")), "[ /Text /PDF /ImageI ]");
+}
+
+TEST(CPDF_ResourcesDict, OwnersAndInheritedResources) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const struct {
+        std::string owner;
+        uint32_t kind;
+    } owners[] = {
+        {"<< /Type /Font /Subtype /Type3 /Resources << >> >>", CPDF_ResourcesDict::OwnerType3Font},
+        {"<< /Type /Page /Resources << >> >>", CPDF_ResourcesDict::OwnerPage},
+        {"<< /Type /Pages /Resources << >> >>", CPDF_ResourcesDict::OwnerPage},
+        {"<< /Type /Font /Subtype /Type1 /Resources << >> >>", CPDF_ResourcesDict::OwnerNone},
+        {"stream << /Type /XObject /Subtype /Form /Resources << >> >>", CPDF_ResourcesDict::OwnerForm},
+        {"stream << /Type /Pattern /PatternType 1 /Resources << >> >>", CPDF_ResourcesDict::OwnerTilingPattern},
+        {"stream << /Type /Pattern /PatternType 1.0 /Resources << >> >>", CPDF_ResourcesDict::OwnerNone},
+        {"stream << /Type /Pattern /PatternType 2 /Resources << >> >>", CPDF_ResourcesDict::OwnerNone},
+        {"stream << /Subtype /Form /Resources << >> >>", CPDF_ResourcesDict::OwnerNone},
+    };
+    for (const auto& o : owners) {
+        SCOPED_TRACE(o.owner);
+        const bool stream = o.owner.compare(0, 7, "stream ") == 0;
+        const GLOB_Object owner =
+            stream ? StoreStream(doc, "", o.owner.substr(7).c_str()) : doc.ParseObject(o.owner.c_str());
+        CPDF_ResourcesDict resources;
+        resources.SetOwner(owner);
+        EXPECT_TRUE(resources.Dict() == owner.GetPath("Resources"));
+        EXPECT_TRUE(resources.Owner() == owner);
+        EXPECT_EQ(resources.OwnerKind(), o.kind);
+        // Copies keep the dictionary, not the owner.
+        const CPDF_ResourcesDict copy(resources);
+        EXPECT_TRUE(copy.Dict() == resources.Dict());
+        EXPECT_TRUE(copy.Owner().IsNull());
+    }
+
+    CPDF_ResourcesDict resources;
+    for (const GLOB_Object& owner : {Form(doc, nullptr), Form(doc, "5"), Obj("7")}) {
+        resources.SetOwner(owner);
+        EXPECT_TRUE(resources.Dict().IsNull());
+        EXPECT_TRUE(resources.Owner().IsNull());
+    }
+
+    // A page takes the first dictionary up its Parents; anything else its
+    // own "Resources", whatever they are.
+    const GLOB_Object page =
+        Chain(doc, {"<< /Type /Page /Resources 5 >>", "<< /Type /Pages >>", "<< /Resources << /Id 1 >> >>"});
+    resources.SetFromObject(page);
+    EXPECT_EQ(Printed(resources.Dict().GetPath("Id")), "1");
+    EXPECT_TRUE(resources.Owner() == page.GetPath("Parent").GetPath("Parent"));
+    resources.SetFromObject(doc.ParseObject("<< /Type /Page >>"));
+    EXPECT_TRUE(resources.Dict().IsNull());
+    const GLOB_Object form = Form(doc, "5");
+    resources.SetFromObject(form);
+    EXPECT_EQ(Printed(resources.Dict()), "5");
+    EXPECT_TRUE(resources.Owner() == form);
+    resources.SetFromObject(Obj("[1]"));
+    EXPECT_TRUE(resources.Dict().IsNull());
+    EXPECT_TRUE(resources.Owner().IsNull());
+}
+
+TEST(CPDF_ResourcesDict, NestedWalk) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    // Page: XObject {Fm1 (holding Fm2 and the tiling pattern Pin), Im1,
+    // NoRes}, Pattern {P1 tiling, P2 shading}, Font {T3, F1}.
+    const GLOB_Object page = doc.ParseObject("<< >>");
+    const GLOB_Object fm1 = Form(doc), fm2 = Form(doc), noRes = Form(doc, nullptr);
+    const GLOB_Object p1 = StoreStream(doc, "", "<< /PatternType 1 /Resources << >> >>");
+    const GLOB_Object pin = StoreStream(doc, "", "<< /PatternType 1 /Resources << >> >>");
+    const GLOB_Object t3 = doc.ParseObject("<< /Type /Font /Subtype /Type3 /Resources << >> >>");
+    fm1.GetPath("Resources").PutPath("XObject", doc.ParseObject("<< >>"));
+    fm1.GetPath("Resources").GetPath("XObject").PutPath("Fm2", fm2);
+    fm1.GetPath("Resources").PutPath("Pattern", doc.ParseObject("<< >>"));
+    fm1.GetPath("Resources").GetPath("Pattern").PutPath("Pin", pin);
+    page.PutPath("XObject", doc.ParseObject("<< /Im1 << /Subtype /Image >> >>"));
+    page.GetPath("XObject").PutPath("Fm1", fm1);
+    page.GetPath("XObject").PutPath("NoRes", noRes);
+    page.PutPath("Pattern", doc.ParseObject("<< /P2 << /PatternType 2 /Resources << >> >> >>"));
+    page.GetPath("Pattern").PutPath("P1", p1);
+    page.PutPath("Font", doc.ParseObject("<< /F1 << /Subtype /Type1 /Resources << >> >> >>"));
+    page.GetPath("Font").PutPath("T3", t3);
+    const std::vector<std::pair<std::string, GLOB_Object>> named = {
+        {"page", page},
+        {"Fm1", fm1.GetPath("Resources")},
+        {"Fm2", fm2.GetPath("Resources")},
+        {"Pin", pin.GetPath("Resources")},
+        {"P1", p1.GetPath("Resources")},
+        {"T3", t3.GetPath("Resources")}};
+
+    const struct {
+        uint32_t mask;
+        std::string listed;
+    } cases[] = {
+        {CPDF_ResourcesDict::OwnerAll, "page Fm1 Fm2 Pin P1 T3"},
+        {CPDF_ResourcesDict::OwnerForm, "page Fm1 Fm2"},
+        // The walk goes through forms that the mask leaves out.
+        {CPDF_ResourcesDict::OwnerTilingPattern, "page Pin P1"},
+        {CPDF_ResourcesDict::OwnerType3Font, "page T3"},
+        {CPDF_ResourcesDict::OwnerNone, "page"},
+    };
+    const CPDF_ResourcesDict resources(page);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mask);
+        std::vector<CPDF_ResourcesDict> dicts(3);
+        resources.WithNested(dicts, c.mask);
+        EXPECT_EQ(Listed(dicts, named), c.listed);
+    }
+}
+
+TEST(CPDF_ResourcesDict, NestedWalkEndsOnCyclesAndDepth) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    // A form used twice, a form that holds itself, and a form whose
+    // resources are the page's.
+    const GLOB_Object page = doc.ParseObject("<< /XObject << >> >>");
+    const GLOB_Object twice = Form(doc), self = Form(doc), shared = Form(doc, nullptr);
+    self.GetPath("Resources").PutPath("XObject", doc.ParseObject("<< >>"));
+    self.GetPath("Resources").GetPath("XObject").PutPath("Me", self);
+    shared.PutPath("Resources", page);
+    const GLOB_Object xobjects = page.GetPath("XObject");
+    xobjects.PutPath("A", twice);
+    xobjects.PutPath("B", twice);
+    xobjects.PutPath("C", self);
+    xobjects.PutPath("D", shared);
+    std::vector<CPDF_ResourcesDict> dicts;
+    CPDF_ResourcesDict(page).WithNested(dicts, CPDF_ResourcesDict::OwnerAll);
+    const std::vector<std::pair<std::string, GLOB_Object>> named = {
+        {"page", page}, {"twice", twice.GetPath("Resources")}, {"self", self.GetPath("Resources")}};
+    EXPECT_EQ(Listed(dicts, named), "page twice twice self self page");
+
+    // The page is level 1: 511 nested forms are walked, 512 are refused.
+    for (const int levels : {511, 512}) {
+        SCOPED_TRACE(levels);
+        GLOB_Object resources = doc.ParseObject("<< >>");
+        for (int i = 0; i < levels; ++i) {
+            const GLOB_Object form = Form(doc);
+            form.PutPath("Resources", resources);
+            resources = doc.ParseObject("<< /XObject << >> >>");
+            resources.GetPath("XObject").PutPath("Fm", form);
+        }
+        std::list<CPDF_ResourcesDict> list;
+        EXPECT_EQ(Thrown([&] { CPDF_ResourcesDict(resources).CollectNestedDicts(list, CPDF_ResourcesDict::OwnerAll); }),
+                  levels == 511 ? "no exception" : "1128004 Resources nested deeper than 512 levels");
+        EXPECT_EQ(list.size(), levels == 511 ? 511u : 0u);
+    }
+}
