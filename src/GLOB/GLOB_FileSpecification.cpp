@@ -99,10 +99,9 @@ std::string GLOB_FileSpecification::OsPath(const GLOB_Object& fileSpec) {
         return std::string();
     }
     GLOB_Object path;
-    if (fileSpec.KnownPath("Unix", &path) && path.Type() == GLOB_Object::KindString)
-        return OsPath(path.AsString());
-    if (fileSpec.KnownPath("F", &path) && path.Type() == GLOB_Object::KindString)
-        return OsPath(path.AsString());
+    for (const char* key : {"Unix", "F", "DOS"})
+        if (fileSpec.KnownPath(key, &path) && path.Type() == GLOB_Object::KindString)
+            return OsPath(path.AsString());
     GLIB_LOG(GLIB_LogWarning, "File specification dictionary defines neither "
                                   << "a valid platform-dependent or platform-independent path");
     return std::string();

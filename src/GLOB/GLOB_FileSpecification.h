@@ -19,9 +19,11 @@ class GLOB_String;
 class GLOB_FileSpecification {
 public:
     // The path of a file specification: a String (a PDF path), or a Dict
-    // whose /Type is Filespec, by its "Unix" entry (this platform's own path)
-    // when that is a String, else its "F" entry. Anything else logs a warning
-    // and gives an empty path.
+    // whose /Type is Filespec, by the first of its "Unix" (this platform's
+    // own path), "F" and "DOS" entries that is a String. "DOS" comes last:
+    // the separation engine's external-file streams put their temporary
+    // file's POSIX path there, in PDF form. Anything else logs a warning and
+    // gives an empty path.
     static std::string OsPath(const GLOB_Object& fileSpec);
     static std::string OsPath(const GLOB_String& pdfPath);
     static std::string PdfPathToOsPath(const std::string& pdfPath);

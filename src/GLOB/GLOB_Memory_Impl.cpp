@@ -26,13 +26,6 @@ enum : uint16_t {
 
 uint32_t s_copyBufferSize = 65536;
 
-bool KeyLess(const GLOB_Name& a, const GLOB_Name& b) {
-    // The empty name (no text) sorts first.
-    if (a.CStr() == nullptr || b.CStr() == nullptr)
-        return a.CStr() == nullptr && b.CStr() != nullptr;
-    return std::strcmp(a.CStr(), b.CStr()) < 0;
-}
-
 bool NumbersEqual(double a, double b) {
     const double d = a - b;
     return d >= -1e-6 && d <= 1e-6;
@@ -561,7 +554,7 @@ void GLOB_Memory_Impl::DictKeys(const GLOB_Object& dict, std::vector<GLOB_Name>&
     for (uint32_t i = 0; value.Entry(i, &key, nullptr); ++i)
         keys.push_back(key);
     if (!unsorted)
-        std::stable_sort(keys.begin(), keys.end(), KeyLess);
+        std::stable_sort(keys.begin(), keys.end());
 }
 
 void GLOB_Memory_Impl::DictEntries(const GLOB_Object& dict, std::vector<Entry>& entries, bool unsorted) {
@@ -573,7 +566,7 @@ void GLOB_Memory_Impl::DictEntries(const GLOB_Object& dict, std::vector<Entry>& 
         entries.emplace_back(key, entry);
     if (!unsorted)
         std::stable_sort(entries.begin(), entries.end(),
-                         [](const Entry& a, const Entry& b) { return KeyLess(a.first, b.first); });
+                         [](const Entry& a, const Entry& b) { return a.first < b.first; });
 }
 
 void GLOB_Memory_Impl::DictValues(const GLOB_Object& dict, std::vector<GLOB_Object>& values) {

@@ -58,6 +58,15 @@ bool GLOB_Name::operator==(const char* text) const {
     return std::strcmp(mine, text) == 0;
 }
 
+bool GLOB_Name::operator<(const GLOB_Name& other) const {
+    const char* mine = CStr();
+    const char* theirs = other.CStr();
+    if (!mine || !theirs)
+        return !mine && theirs;
+    // strcmp compares as unsigned char, and the terminator sorts a prefix first.
+    return std::strcmp(mine, theirs) < 0;
+}
+
 std::ostream& GLOB_Name::Print(std::ostream& os) const {
     if (const char* text = CStr())
         os << text;

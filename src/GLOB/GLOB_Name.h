@@ -25,6 +25,10 @@ public:
     bool operator==(const char* text) const;
     bool operator!=(const GLOB_Name& other) const { return !(*this == other); }
     bool operator!=(const char* text) const { return !(*this == text); }
+    // By the bytes of the text as unsigned values, a name before every longer
+    // name it begins; the empty name comes first, then the name "". Walks
+    // that list names by this order see CS1, CS10, CS2.
+    bool operator<(const GLOB_Name& other) const;
 
     // The text unchanged, without solidus or escapes.
     std::ostream& Print(std::ostream& os) const;

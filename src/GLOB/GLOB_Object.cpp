@@ -98,6 +98,8 @@ bool GLOB_Object::IsContainer() const {
 
 bool GLOB_Object::IsDirect() const { return !m_pImpl->IsIndirect(*this); }
 
+bool GLOB_Object::IsIndirect() const { return m_pImpl->IsIndirect(*this); }
+
 int32_t GLOB_Object::AsInteger() const { return m_pImpl->IntegerValue(*this); }
 
 bool GLOB_Object::AsBoolean() const { return m_pImpl->BooleanValue(*this); }

@@ -87,6 +87,7 @@ public:
     bool IsNull() const { return Type() == KindNull; }
     bool IsBoolean() const { return Type() == KindBoolean; }
     bool IsInteger() const { return Type() == KindInteger; }
+    bool IsReal() const { return Type() == KindReal; }
     bool IsName() const { return Type() == KindName; }
     bool IsString() const { return Type() == KindString; }
     bool IsNumber() const;
@@ -95,6 +96,7 @@ public:
     bool IsStream() const { return Type() == KindStream; }
     bool IsContainer() const;
     bool IsDirect() const;
+    bool IsIndirect() const;
 
     // Values of this object, forwarded to the back-end.
     int32_t AsInteger() const;

@@ -43,6 +43,8 @@ TEST(GLOB_FileSpecification, FileSpecificationObjects) {
         {"<< /Type /Filespec /F (d/f.bin) >>", "d/f.bin", nullptr},
         {"<< /Type /Filespec /Unix (/u/f) /F (d/f.bin) /DOS (C:\\\\f) >>", "/u/f", nullptr},
         {"<< /Type /Filespec /Unix 3 /F (d//f.bin) >>", "d/f.bin", nullptr},
+        {"<< /Type /Filespec /DOS (/tmp/VDQ1.TMP) /F 2 >>", "/tmp/VDQ1.TMP", nullptr},
+        {"<< /Type /Filespec /DOS (/tmp/d) /F (f) >>", "f", nullptr},
         {"<< /Type /Filespec /F /NotAString >>", "",
          "File specification dictionary defines neither a valid platform-dependent or platform-independent path"},
         {"<< /F (f) >>", "", "Dictionary is not a valid file specification dictionary"},

@@ -21,6 +21,19 @@ TEST(GLOB_Name, EmptyNameDiffersFromTheNameOfNoBytesAndEscapes) {
     EXPECT_EQ(GLOB_Name().Escaped().AsStdString(), "/");
 }
 
+TEST(GLOB_Name, OrderByUnsignedBytesPrefixFirst) {
+    // Each row is strictly before the next.
+    const GLOB_Name ascending[] = {GLOB_Name(),         GLOB_Name(""),      GLOB_Name("CS"),   GLOB_Name("CS1"),
+                                   GLOB_Name("CS10"),   GLOB_Name("CS2"),   GLOB_Name("Cs"),   GLOB_Name("a"),
+                                   GLOB_Name("a\x7F"), GLOB_Name("a\x80"), GLOB_Name("\xE9")};
+    const size_t n = sizeof ascending / sizeof ascending[0];
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < n; ++j) {
+            SCOPED_TRACE(testing::Message() << i << " " << j);
+            EXPECT_EQ(ascending[i] < ascending[j], i < j);
+        }
+}
+
 TEST(GLOB_String, BytesIncludingNulAndCopyOnAppend) {
     const GLOB_String s("a\0b", 3);
     EXPECT_EQ(s.Length(), 3u);

@@ -49,7 +49,10 @@ TEST(GLOB_Object, KindPredicatesAndArrayLength) {
         EXPECT_EQ(object.IsName(), c.kind == GLOB_Object::KindName);
         EXPECT_EQ(object.IsString(), c.kind == GLOB_Object::KindString);
         EXPECT_EQ(object.IsArray(), c.kind == GLOB_Object::KindArray);
+        EXPECT_EQ(object.IsReal(), c.kind == GLOB_Object::KindReal);
+        EXPECT_FALSE(object.IsIndirect());
     }
+    EXPECT_TRUE(doc.NewReal(1, true).IsIndirect() && doc.NewDict(0, true).IsIndirect());
     EXPECT_EQ(doc.ParseObject("[]").Length(), 0u);
     EXPECT_EQ(doc.ParseObject("[1 [2 3] /x]").Length(), 3u);
     GLOB_Object grown = doc.NewArray(0, true);
