@@ -290,3 +290,129 @@ TEST(CPDF_ColorSpace, NestingIsBounded) {
     // The count starts again with the next construction.
     EXPECT_EQ(CPDF_ColorSpace(AlternateChain(doc, 3)).NumComponents(), 1u);
 }
+
+// What painting in each family means for the plates, with its counts and
+// print. Separation and DeviceN name their inks; Indexed and Pattern answer
+// through their base.
+TEST(CPDF_ColorSpace, WhatEachFamilyAnswers) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    using Strings = std::vector<std::string>;
+    const Strings process = {"Cyan", "Magenta", "Yellow", "Black"};
+    const struct {
+        GLOB_Object object;
+        std::vector<double> initial;
+        Strings named;
+        Strings inks;
+        const char* printed;
+    } cases[] = {
+        {Obj("/DeviceGray"), {0}, {}, {"Black"}, "ColorSpace: DeviceGray"},
+        {Obj("[/DeviceRGB]"), {0, 0, 0}, {}, process, "ColorSpace: DeviceRGB"},
+        {Obj("/DeviceCMYK"), {0, 0, 0, 1}, {}, process, "ColorSpace: DeviceCMYK"},
+        {Obj("[/Separation /Spot /DeviceCMYK 0]"), {1}, {"Spot"}, {"Spot"},
+         "ColorSpace: Separation [ Colorant 'Spot' AlternateColorSpace ColorSpace: DeviceCMYK ]"},
+        {Obj("[/Separation /All /DeviceGray 0]"), {1}, {"All"}, {"All"},
+         "ColorSpace: Separation [ Colorant 'All' AlternateColorSpace ColorSpace: DeviceGray ]"},
+        {Obj("[/DeviceN [/None /None /Spot] /DeviceCMYK 0]"), {1, 1, 1}, {"None", "None", "Spot"},
+         {"None", "None", "Spot"},
+         "ColorSpace: DeviceN [ Colorants ( 'None' 'None' 'Spot' )  AlternateColorSpace ColorSpace: DeviceCMYK ]"},
+        {Obj("[/Indexed [/Separation /Gold /DeviceGray 0] 1 <0000>]"), {0}, {"Gold"}, {"Gold"},
+         "ColorSpace: Indexed [ BaseColorSpace ColorSpace: Separation [ Colorant 'Gold' AlternateColorSpace "
+         "ColorSpace: DeviceGray ] NumSamples 2 ]"},
+        {Obj("[/Indexed /DeviceRGB 15 <00>]"), {0}, {}, process,
+         "ColorSpace: Indexed [ BaseColorSpace ColorSpace: DeviceRGB NumSamples 16 ]"},
+        {Obj("[/Indexed /DeviceGray 0 <00>]"), {0}, {}, {"Black"},
+         "ColorSpace: Indexed [ BaseColorSpace ColorSpace: DeviceGray NumSamples 1 ]"},
+        {Obj("/Pattern"), {}, {}, process, "ColorSpace: Pattern"},
+        {Obj("[/Pattern]"), {}, {}, process, "ColorSpace: Pattern"},
+        {Obj("[/Pattern /DeviceGray]"), {0}, {}, {"Black"}, "ColorSpace: Pattern[ ColorSpace: DeviceGray ]"},
+        {Obj("[/Pattern [/DeviceN [/A /B] /DeviceGray 0]]"), {1, 1}, {"A", "B"}, {"A", "B"},
+         "ColorSpace: Pattern[ ColorSpace: DeviceN [ Colorants ( 'A' 'B' )  AlternateColorSpace ColorSpace: "
+         "DeviceGray ] ]"},
+        {CPDF_CalGrayColorSpace().Object(), {0}, {}, {"Black"},
+         "ColorSpace: CalGray [ WhitePoint Color: 1 1 1  BlackPoint Color: 0 0 0  Gamma 1 ]"},
+        {Obj("[/CalRGB << /WhitePoint [0.5 1 2] /BlackPoint [0 0.5 0] /Gamma [1 2.5 3] >>]"), {0, 0, 0}, {}, process,
+         "ColorSpace: CalRGB [ WhitePoint Color: 0.5 1 2  BlackPoint Color: 0 0.5 0  Gamma [ 1 2.5 3 ] Matrix [ "
+         "Color: 1 0 0  Color: 0 1 0  Color: 0 0 1 ] ]"},
+        {Obj("[/Lab << /WhitePoint [1 1 1] /Range [-128 127 -128 127] >>]"), {0, -128, -128}, {}, process,
+         "ColorSpace: Lab [ WhitePoint Color: 1 1 1  BlackPoint Color: 0 0 0  a* range ( -128, 127 ) b* range ( "
+         "-128, 127 ) ]"},
+        {IccSpace(doc, "<< /N 3 >>"), {0, 0, 0}, {}, process,
+         "ColorSpace: ICCBased [ Dimension 3 Alternate: ColorSpace: DeviceRGB Range [ ( 0, 1 ) ( 0, 1 ) ( 0, 1 )  ] ]"},
+        {IccSpace(doc, "<< /N 1 /Alternate /DeviceGray /Range [0 100] >>"), {0}, {}, process,
+         "ColorSpace: ICCBased [ Dimension 1 Alternate: ColorSpace: DeviceGray Range [ ( 0, 100 )  ] ]"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.printed);
+        const CPDF_ColorSpace space(c.object);
+        EXPECT_EQ(space.NumComponents(), c.initial.size());
+        EXPECT_EQ(Values(space.InitialColor()), c.initial);
+        EXPECT_EQ(Names(space.NamedColorants()), c.named);
+        EXPECT_EQ(Names(space.Colorants()), c.inks);
+        EXPECT_EQ(Printed(space), c.printed);
+        for (size_t i = 0; i < c.named.size(); ++i)
+            EXPECT_EQ(space.ColorantIndex(CPDF_Colorant(c.named[i].c_str())), c.named[i] == "None" ? 0 : int(i));
+        // Device spaces paint inks but name none.
+        EXPECT_EQ(space.ColorantIndex(CPDF_Colorant("Cyan")), -1);
+    }
+}
+
+TEST(CPDF_ColorSpace, NullSpacesCopiesAndEquality) {
+    const CPDF_ColorSpace null;
+    EXPECT_TRUE(null.IsNull());
+    EXPECT_EQ(Printed(null), "ColorSpace: Null");
+    EXPECT_TRUE(null.FamilyName() == "null");
+    EXPECT_TRUE(null.MakeObject().IsNull());
+    EXPECT_EQ(Thrown([&] { null.NumComponents(); }), "assert m_type!=Null :: -1!=-1");
+    EXPECT_EQ(Thrown([&] { CPDF_ColorSpace::MakeDeviceGray().AsDeviceRGB(); }), "assert m_type==DeviceRGB :: 1==2");
+    EXPECT_TRUE(CPDF_ColorSpace::TypeName(CPDF_ColorSpace::Lab) == "Lab");
+    EXPECT_TRUE(CPDF_ColorSpace::TypeName(CPDF_ColorSpace::Null) == "null");
+
+    // Copies and assignments carry the core by its kind, Null included.
+    CPDF_ColorSpace space = CPDF_ColorSpace::MakeDeviceCMYK();
+    const CPDF_ColorSpace copy = space;
+    EXPECT_EQ(copy.Type(), CPDF_ColorSpace::DeviceCMYK);
+    space = space;
+    space = CPDF_ColorSpace(Obj("[/Indexed /DeviceRGB 0 <FF0000>]"));
+    EXPECT_EQ(space.AsIndexed().Color(0), CPDF_Color(std::vector<double>{1, 0, 0}));
+    space = null;
+    EXPECT_TRUE(space.IsNull());
+    space = CPDF_ColorSpace(CPDF_SeparationColorSpace(Obj("[/Separation /Gold /DeviceGray 0]")));
+    EXPECT_TRUE(space.IsSeparation());
+    space.Reset();
+    EXPECT_TRUE(space.IsNull());
+
+    // The same kind, and deep-equal objects, whatever document holds them.
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Object gold = Obj("[/Separation /Gold /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]");
+    const CPDF_ColorSpace goldHere(gold);
+    const CPDF_ColorSpace goldThere(doc.Copy(gold, true));
+    EXPECT_EQ(goldHere, goldThere);
+    EXPECT_EQ(goldHere, CPDF_ColorSpace(goldHere.MakeObject(&doc)));
+    EXPECT_NE(goldHere, CPDF_ColorSpace(Obj("[/Separation /Silver /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]")));
+    EXPECT_EQ(CPDF_ColorSpace(Obj("/DeviceRGB")), CPDF_ColorSpace::MakeDeviceRGB());
+    EXPECT_NE(CPDF_ColorSpace(Obj("[/DeviceRGB]")), CPDF_ColorSpace::MakeDeviceRGB());
+    EXPECT_NE(CPDF_ColorSpace::MakeDeviceGray(), null);
+    EXPECT_EQ(null, CPDF_ColorSpace());
+}
+
+TEST(CPDF_Colorant, SortsNamesIntoProcessDeviceMetaAndSpotInks) {
+    const struct {
+        const char* name;
+        bool cmyk, device, meta;
+    } cases[] = {
+        {"Cyan", true, true, false},    {"Black", true, true, false},  {"cyan", false, false, false},
+        {"Gray", false, true, false},   {"Blue", false, true, false},  {"All", false, false, true},
+        {"None", false, false, true},   {"none", false, false, false}, {"Gold", false, false, false},
+        {"", false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CPDF_Colorant colorant(c.name);
+        EXPECT_EQ(colorant.IsCMYKColorant(), c.cmyk);
+        EXPECT_EQ(colorant.IsDeviceColorant(), c.device);
+        EXPECT_EQ(colorant.IsMetaColorant(), c.meta);
+    }
+    EXPECT_FALSE(CPDF_Colorant().IsDeviceColorant() || CPDF_Colorant().IsMetaColorant());
+    EXPECT_EQ(CPDF_Colorant(), CPDF_Colorant());
+    EXPECT_NE(CPDF_Colorant(), CPDF_Colorant(""));
+}
