@@ -4,13 +4,13 @@
 // core hands its colour table to the copy), and every change of core
 // destroys the held one first, as its own class.
 //
-// Kinds and their classes: DeviceCMYK 0 CPDF_DeviceCMYKColorSpace,
-// DeviceGray 1 CPDF_DeviceGrayColorSpace, DeviceRGB 2
-// CPDF_DeviceRGBColorSpace, Separation 3 CPDF_SeparationColorSpace, DeviceN
-// 4 CPDF_DeviceNColorSpace, ICCBased 5 CPDF_ICCBasedColorSpace, Indexed 6
-// CPDF_IndexedColorSpace, CalGray 7 CPDF_CalGrayColorSpace, CalRGB 8
-// CPDF_CalRGBColorSpace, Lab 9 CPDF_LabColorSpace, Pattern 10
-// CPDF_PatternColorSpace. Include a family's header to use its As… result.
+// Kinds and their classes (include a family's header to use its As…):
+//   0 DeviceCMYK  CPDF_DeviceCMYKColorSpace   6 Indexed  CPDF_IndexedColorSpace
+//   1 DeviceGray  CPDF_DeviceGrayColorSpace   7 CalGray  CPDF_CalGrayColorSpace
+//   2 DeviceRGB   CPDF_DeviceRGBColorSpace    8 CalRGB   CPDF_CalRGBColorSpace
+//   3 Separation  CPDF_SeparationColorSpace   9 Lab      CPDF_LabColorSpace
+//   4 DeviceN     CPDF_DeviceNColorSpace     10 Pattern  CPDF_PatternColorSpace
+//   5 ICCBased    CPDF_ICCBasedColorSpace
 //
 // Nesting: the constructor from an object is the one road into a space held
 // inside another (an Indexed base, a Pattern's underlying space, the
