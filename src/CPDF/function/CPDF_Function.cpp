@@ -7,39 +7,28 @@
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_MessageStream.h"
 #include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_DepthGuard.h"
 
 namespace {
 
 // One level per factory call in progress; the count of functions made runs
 // from the outermost call until it returns.
-class NestingGuard {
-public:
-    NestingGuard() {
-        if (s_depth == 0)
-            s_made = 0;
-        ++s_depth;
-        ++s_made;
-        GLIB_MessageStream ms;
-        if (s_depth > CPDF_Function::MaxNesting)
-            ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
-        else if (s_made > CPDF_Function::MaxFunctionsPerRead)
-            ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
-        else
-            return;
-        --s_depth;
-        throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
-    }
-    ~NestingGuard() { --s_depth; }
-    NestingGuard(const NestingGuard&) = delete;
-    NestingGuard& operator=(const NestingGuard&) = delete;
+GLOB_DepthGuard* s_innermost = nullptr;
+int s_made = 0;
 
-private:
-    static int s_depth;
-    static int s_made;
-};
-
-int NestingGuard::s_depth = 0;
-int NestingGuard::s_made = 0;
+void CheckNesting(const GLOB_DepthGuard& level) {
+    if (level.Level() == 1)
+        s_made = 0;
+    ++s_made;
+    GLIB_MessageStream ms;
+    if (!level.IsAdmitted())
+        ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
+    else if (s_made > CPDF_Function::MaxFunctionsPerRead)
+        ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
+    else
+        return;
+    throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
+}
 
 template <class Kind>
 const Kind& KindOf(const CPDF_FunctionCore& core) {
@@ -51,7 +40,8 @@ const Kind& KindOf(const CPDF_FunctionCore& core) {
 }  // namespace
 
 CPDF_Function::CPDF_Function(const GLOB_Object& object) {
-    NestingGuard guard;
+    const GLOB_DepthGuard level(s_innermost, MaxNesting);
+    CheckNesting(level);
     const int32_t kind = object.Type();
     if (kind != GLOB_Object::KindStream && kind != GLOB_Object::KindDict)
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode,
