@@ -1,6 +1,7 @@
 #include "CPDF/function/CPDF_Function.h"
 
 #include "CPDF/function/CPDF_ExpInterpFunction.h"
+#include "CPDF/function/CPDF_PSFunction.h"
 #include "CPDF/function/CPDF_SampledFunction.h"
 #include "CPDF/function/CPDF_StitchingFunction.h"
 #include "GLIB/GLIB_Assert.h"
@@ -63,7 +64,11 @@ CPDF_Function::CPDF_Function(const GLOB_Object& object) {
     case CPDF_FunctionTypeStitching:
         m_core = GLIB_NEW CPDF_StitchingFunction(object);
         break;
-    case CPDF_FunctionTypePostScript:  // refused as unknown until the calculator is built
+    case CPDF_FunctionTypePostScript:
+        if (kind != GLOB_Object::KindStream)
+            GLIB_LOG(GLIB_LogInfo, "Setting from non stream");
+        m_core = GLIB_NEW CPDF_PSFunction(object);
+        break;
     default:
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode, "Unknown Function type: " << type);
     }
@@ -76,6 +81,8 @@ CPDF_Function::CPDF_Function(const CPDF_FunctionCore& core) {
         m_core = GLIB_NEW CPDF_ExpInterpFunction(*expInterp);
     else if (const auto* stitching = dynamic_cast<const CPDF_StitchingFunction*>(&core))
         m_core = GLIB_NEW CPDF_StitchingFunction(*stitching);
+    else if (const auto* ps = dynamic_cast<const CPDF_PSFunction*>(&core))
+        m_core = GLIB_NEW CPDF_PSFunction(*ps);
     else
         GLIB_LOG(GLIB_LogFatal, "Invalid function type encountered: " << core.FunctionType());
 }
@@ -95,6 +102,11 @@ CPDF_ExpInterpFunction CPDF_Function::AsExpInterp() const {
 CPDF_StitchingFunction CPDF_Function::AsStitching() const {
     GLIB_ASSERT(IsStitching());
     return KindOf<CPDF_StitchingFunction>(*m_core);
+}
+
+CPDF_PSFunction CPDF_Function::AsPSFunction() const {
+    GLIB_ASSERT(IsPSFunction());
+    return KindOf<CPDF_PSFunction>(*m_core);
 }
 
 GLOB_Object CPDF_Function::Object() const {
@@ -145,6 +157,8 @@ bool CPDF_Function::operator==(const CPDF_Function& other) const {
         return AsExpInterp() == other.AsExpInterp();
     case CPDF_FunctionTypeStitching:
         return AsStitching() == other.AsStitching();
+    case CPDF_FunctionTypePostScript:
+        return AsPSFunction().IsEqual(other.AsPSFunction());
     default:
         GLIB_LOG(GLIB_LogFatal, "Unknown CPDF_FunctionType enumeration value encounterd: " << type);
         return false;
