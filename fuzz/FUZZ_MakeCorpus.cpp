@@ -144,6 +144,22 @@ int main(int argc, char** argv) {
         Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
     }
+    // Type 4 programs behind their input and output counts (less one).
+    const struct {
+        char inputs, outputs;
+        const char* text;
+    } programs[] = {
+        {0, 0, "{ dup 0.5 gt { pop 1 } { 2 mul } ifelse }"},
+        {2, 1, "{ 3 copy add 4 1 roll mul exch 2 index sub atan cvi 7 mod 3 -1 roll }"},
+        {0, 3, "{ 1 exch sub dup 0.25 le { 0.5 exp } { dup cvi 2 bitshift pop 10 log mul } ifelse dup dup dup }"},
+        {1, 0, "{ true { false { 1 } if } if 2147483647 1 add 3000000000 truncate pop pop pop eq }"},
+    };
+    int p = 0;
+    for (const auto& program : programs) {
+        Write("PSFunction", p, std::string{program.inputs, program.outputs} + FUZZ_Input::SeedChunks(p % 3).substr(0, 3) +
+                                   program.text);
+        ++p;
+    }
     FUZZ_RealSeeds(TINTSCOPE_CORPUS_DIR).Write(g_root);
     return 0;
 }

@@ -30,5 +30,6 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"DCTDecode", FUZZ_DCTDecode},
     {"FilterChain", FUZZ_FilterChain},
     {"MemoryStream", FUZZ_MemoryStream},
+    {"PSFunction", FUZZ_PSFunction},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];

@@ -6,11 +6,18 @@
 #include <cstring>
 
 GLOB_DepthGuard::GLOB_DepthGuard(GLOB_DepthGuard*& slot, const char* who, const GLOB_Object* container)
-    : m_slot(slot), m_outer(slot), m_container(container), m_level(slot ? slot->m_level + 1 : 1) {
-    if (!Admits(static_cast<size_t>(m_level)))
+    : GLOB_DepthGuard(slot, GLOB_Object::MaxNesting, container) {
+    // The destructor runs after this throw and leaves slot as it was.
+    if (!m_admitted)
         GLIB_THROW(GLIB_Exception, GLOB_NestingCode,
                    who << ": objects nested deeper than " << GLOB_Object::MaxNesting << " levels");
-    slot = this;
+}
+
+GLOB_DepthGuard::GLOB_DepthGuard(GLOB_DepthGuard*& slot, int32_t limit, const GLOB_Object* container)
+    : m_slot(slot), m_outer(slot), m_container(container), m_level(slot ? slot->m_level + 1 : 1),
+      m_admitted(m_level <= limit) {
+    if (m_admitted)
+        slot = this;
 }
 
 bool GLOB_DepthGuard::Encloses(const GLOB_Object& container) const {

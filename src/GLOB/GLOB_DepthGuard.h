@@ -15,6 +15,10 @@
 // new guard links to the guard in the slot and takes its place until it is
 // destroyed, as MuPDF's pdf_cycle_list does, so a walk can also ask whether a
 // container is already being walked further out (a container inside itself).
+//
+// A loader of its own kind (colour spaces, functions) keeps a slot of its
+// own and gives its own limit to the form that does not throw: it asks
+// IsAdmitted and throws its own family and code.
 #pragma once
 
 #include "GLOB/GLOB_Object.h"
@@ -37,6 +41,10 @@ public:
     // container (null when the value is not held as an object) must outlive
     // the guard.
     GLOB_DepthGuard(GLOB_DepthGuard*& slot, const char* who, const GLOB_Object* container = nullptr);
+    // The same with limit in place of MaxNesting, without throwing: past the
+    // limit the guard is not entered (slot stays as it was) and IsAdmitted
+    // is false.
+    GLOB_DepthGuard(GLOB_DepthGuard*& slot, int32_t limit, const GLOB_Object* container = nullptr);
     ~GLOB_DepthGuard() { m_slot = m_outer; }
     GLOB_DepthGuard(const GLOB_DepthGuard&) = delete;
     GLOB_DepthGuard& operator=(const GLOB_DepthGuard&) = delete;
@@ -44,10 +52,16 @@ public:
     // Whether this guard or one further out entered container (the same
     // handle of the same back-end).
     bool Encloses(const GLOB_Object& container) const;
+    // Whether the guard was entered (always true for the throwing form).
+    bool IsAdmitted() const { return m_admitted; }
+    // 1 for the outermost guard of a walk; the refused level when not
+    // admitted.
+    int32_t Level() const { return m_level; }
 
 private:
     GLOB_DepthGuard*& m_slot;
     GLOB_DepthGuard* m_outer;
     const GLOB_Object* m_container;
     int32_t m_level;
+    bool m_admitted;
 };

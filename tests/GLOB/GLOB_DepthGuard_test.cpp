@@ -73,3 +73,30 @@ TEST(GLOB_DepthGuard, TheDeepestParsedObjectPassesEveryWalkAndOneLevelMoreIsRefu
         }
     }
 }
+
+// A loader with a limit of its own is told, without an exception, that a
+// level passes it; the refused guard leaves the chain as it was.
+TEST(GLOB_DepthGuard, ALimitOfItsOwnRefusesWithoutThrowing) {
+    GLOB_DepthGuard* slot = nullptr;
+    const GLOB_Object outer = NewMemoryDoc().ParseObject("[1]");
+    {
+        const GLOB_DepthGuard first(slot, 2, &outer);
+        const GLOB_DepthGuard second(slot, 2);
+        EXPECT_TRUE(first.IsAdmitted() && second.IsAdmitted());
+        EXPECT_EQ(second.Level(), 2);
+        EXPECT_EQ(slot, &second);
+        {
+            const GLOB_DepthGuard third(slot, 2);
+            EXPECT_FALSE(third.IsAdmitted());
+            EXPECT_EQ(third.Level(), 3);
+            EXPECT_EQ(slot, &second);
+            EXPECT_TRUE(third.Encloses(outer));
+            // A guard further in with a larger limit still counts from here.
+            const GLOB_DepthGuard wider(slot, 3);
+            EXPECT_TRUE(wider.IsAdmitted());
+            EXPECT_EQ(wider.Level(), 3);
+        }
+        EXPECT_EQ(slot, &second);
+    }
+    EXPECT_EQ(slot, nullptr);
+}

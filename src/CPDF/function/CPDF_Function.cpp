@@ -1,45 +1,35 @@
 #include "CPDF/function/CPDF_Function.h"
 
 #include "CPDF/function/CPDF_ExpInterpFunction.h"
+#include "CPDF/function/CPDF_PSFunction.h"
 #include "CPDF/function/CPDF_SampledFunction.h"
 #include "CPDF/function/CPDF_StitchingFunction.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_MessageStream.h"
 #include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_DepthGuard.h"
 
 namespace {
 
 // One level per factory call in progress; the count of functions made runs
 // from the outermost call until it returns.
-class NestingGuard {
-public:
-    NestingGuard() {
-        if (s_depth == 0)
-            s_made = 0;
-        ++s_depth;
-        ++s_made;
-        GLIB_MessageStream ms;
-        if (s_depth > CPDF_Function::MaxNesting)
-            ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
-        else if (s_made > CPDF_Function::MaxFunctionsPerRead)
-            ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
-        else
-            return;
-        --s_depth;
-        throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
-    }
-    ~NestingGuard() { --s_depth; }
-    NestingGuard(const NestingGuard&) = delete;
-    NestingGuard& operator=(const NestingGuard&) = delete;
+GLOB_DepthGuard* s_innermost = nullptr;
+int s_made = 0;
 
-private:
-    static int s_depth;
-    static int s_made;
-};
-
-int NestingGuard::s_depth = 0;
-int NestingGuard::s_made = 0;
+void CheckNesting(const GLOB_DepthGuard& level) {
+    if (level.Level() == 1)
+        s_made = 0;
+    ++s_made;
+    GLIB_MessageStream ms;
+    if (!level.IsAdmitted())
+        ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
+    else if (s_made > CPDF_Function::MaxFunctionsPerRead)
+        ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
+    else
+        return;
+    throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
+}
 
 template <class Kind>
 const Kind& KindOf(const CPDF_FunctionCore& core) {
@@ -51,7 +41,8 @@ const Kind& KindOf(const CPDF_FunctionCore& core) {
 }  // namespace
 
 CPDF_Function::CPDF_Function(const GLOB_Object& object) {
-    NestingGuard guard;
+    const GLOB_DepthGuard level(s_innermost, MaxNesting);
+    CheckNesting(level);
     const int32_t kind = object.Type();
     if (kind != GLOB_Object::KindStream && kind != GLOB_Object::KindDict)
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode,
@@ -73,7 +64,11 @@ CPDF_Function::CPDF_Function(const GLOB_Object& object) {
     case CPDF_FunctionTypeStitching:
         m_core = GLIB_NEW CPDF_StitchingFunction(object);
         break;
-    case CPDF_FunctionTypePostScript:  // refused as unknown until the calculator is built
+    case CPDF_FunctionTypePostScript:
+        if (kind != GLOB_Object::KindStream)
+            GLIB_LOG(GLIB_LogInfo, "Setting from non stream");
+        m_core = GLIB_NEW CPDF_PSFunction(object);
+        break;
     default:
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode, "Unknown Function type: " << type);
     }
@@ -86,6 +81,8 @@ CPDF_Function::CPDF_Function(const CPDF_FunctionCore& core) {
         m_core = GLIB_NEW CPDF_ExpInterpFunction(*expInterp);
     else if (const auto* stitching = dynamic_cast<const CPDF_StitchingFunction*>(&core))
         m_core = GLIB_NEW CPDF_StitchingFunction(*stitching);
+    else if (const auto* ps = dynamic_cast<const CPDF_PSFunction*>(&core))
+        m_core = GLIB_NEW CPDF_PSFunction(*ps);
     else
         GLIB_LOG(GLIB_LogFatal, "Invalid function type encountered: " << core.FunctionType());
 }
@@ -105,6 +102,11 @@ CPDF_ExpInterpFunction CPDF_Function::AsExpInterp() const {
 CPDF_StitchingFunction CPDF_Function::AsStitching() const {
     GLIB_ASSERT(IsStitching());
     return KindOf<CPDF_StitchingFunction>(*m_core);
+}
+
+CPDF_PSFunction CPDF_Function::AsPSFunction() const {
+    GLIB_ASSERT(IsPSFunction());
+    return KindOf<CPDF_PSFunction>(*m_core);
 }
 
 GLOB_Object CPDF_Function::Object() const {
@@ -155,6 +157,8 @@ bool CPDF_Function::operator==(const CPDF_Function& other) const {
         return AsExpInterp() == other.AsExpInterp();
     case CPDF_FunctionTypeStitching:
         return AsStitching() == other.AsStitching();
+    case CPDF_FunctionTypePostScript:
+        return AsPSFunction().IsEqual(other.AsPSFunction());
     default:
         GLIB_LOG(GLIB_LogFatal, "Unknown CPDF_FunctionType enumeration value encounterd: " << type);
         return false;

@@ -16,6 +16,7 @@
 #include <ostream>
 
 class CPDF_ExpInterpFunction;
+class CPDF_PSFunction;
 class CPDF_SampledFunction;
 class CPDF_StitchingFunction;
 
@@ -32,12 +33,14 @@ public:
     // An empty handle.
     CPDF_Function() = default;
     // The factory. The object must be a Stream or Dict whose "FunctionType"
-    // is an Integer naming a kind this build reads (0, 2 or 3); else it
+    // is an Integer naming a kind (0, 2, 3 or 4); else it
     // throws CPDF_Exception 1128007: "A Function must be a Stream or
     // Dictionary, found: <type>", "Function missing FunctionType entry",
     // "FunctionType must be an Integer, found: <type>", "Unknown Function
     // type: <value>". The kind's reader throws its own 1128007 texts; beyond
     // MaxNesting or MaxFunctionsPerRead, a CPDF_FunctionNestingException.
+    // Type 4 from a Dict is logged at level 8 ("Setting from non stream")
+    // before its reader refuses it.
     explicit CPDF_Function(const GLOB_Object& object);
     // A new core of the same kind that shares core's data (its Core record).
     explicit CPDF_Function(const CPDF_FunctionCore& core);
@@ -52,6 +55,7 @@ public:
     CPDF_SampledFunction AsSampled() const;
     CPDF_ExpInterpFunction AsExpInterp() const;
     CPDF_StitchingFunction AsStitching() const;
+    CPDF_PSFunction AsPSFunction() const;
 
     // The core's PDF object.
     GLOB_Object Object() const;

@@ -20,9 +20,7 @@ TEST(CPDF_Function, FactoryRefusals) {
         {doc.ParseObject("<< /FunctionType 1 >>"), "1128007 Unknown Function type: 1"},
         {doc.ParseObject("<< /FunctionType -1 >>"), "1128007 Unknown Function type: -1"},
         {doc.ParseObject("<< /FunctionType 5 >>"), "1128007 Unknown Function type: 5"},
-        // Not built yet: refused as unknown.
-        {StoreStream(doc, "{ }", "<< /FunctionType 4 /Domain [0 1] /Range [0 1] >>"),
-         "1128007 Unknown Function type: 4"},
+        {doc.ParseObject("<< /FunctionType 4 /Domain [0 1] >>"), "1128007 Expected type Stream, found Dict\n"},
         // Each kind's reader checks the object's kind first, then the rest.
         {StoreStream(doc, "", "<< /FunctionType 2 /Domain [0 1] /N 1 >>"),
          "1128007 Expected type Dictionary, found Stream\n"},
