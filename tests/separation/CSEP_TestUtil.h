@@ -1,9 +1,7 @@
 // Shorthands shared by the separation-engine tests.
 #pragma once
 
-#include "FILT/FILT_FilterBuffer.h"
 #include "GLIB/GLIB_Exception.h"
-#include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Object.h"
 #include "GLOB/GLOB_Stream.h"
@@ -34,28 +32,21 @@ inline GLOB_Doc NewDoc() {
     return doc;
 }
 
-// A stream object of doc holding data as stored bytes.
+// A stream object of doc storing data.
 inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& data) {
     return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, GLOB_Object(), GLOB_Object(), -1);
 }
 
-// Every byte up to the end of data.
-inline std::string ReadAll(GLOB_Stream stream) {
+// Every byte of the object's data (openFlags as OpenStream takes them).
+inline std::string StreamData(const GLOB_Object& object, int32_t openFlags = 0) {
+    GLOB_Stream stream = object.OpenStream(openFlags);
     std::string bytes;
-    for (;;) {
-        FILT_FilterBuffer* buffer = stream.Read();
-        const FILT_Size n = buffer->DataAvailable();
-        bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), n);
-        buffer->AdvanceGetPtr(n);
-        if (n == 0 && buffer->IsEOD())
-            break;
+    for (FILT_FilterBuffer* buffer = stream.Read(); buffer->DataAvailable() > 0; buffer = stream.Read()) {
+        bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
+        buffer->AdvanceGetPtr(buffer->DataAvailable());
     }
     stream.Close();
     return bytes;
-}
-
-inline std::string StreamData(const GLOB_Object& stream, int32_t openFlags = 0) {
-    return ReadAll(stream.OpenStream(openFlags));
 }
 
 // The code and message of the GLIB_Exception that call throws.

@@ -1,0 +1,86 @@
+#include "separation/CSEP_SepJobContext.h"
+
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_New.h"
+
+#include <algorithm>
+#include <exception>
+
+// Declared so that destruction releases the meter first, then the files,
+// the document and the inks.
+class iCSEP_SepJobContextCore {
+public:
+    std::vector<CPDF_Colorant> m_inks;
+    CPDF_Doc m_doc;
+    std::vector<CSEP_TempFile> m_tempFiles;
+    uint32_t m_useExternalStreams = 0;
+    CSEP_DocProgressMeter m_meter;
+    uint32_t m_compressionMode = 0;
+};
+
+CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
+
+CSEP_SepJobContext::CSEP_SepJobContext(const CSEP_SepJobContext& other) = default;
+
+CSEP_SepJobContext& CSEP_SepJobContext::operator=(const CSEP_SepJobContext& other) = default;
+
+CSEP_SepJobContext::~CSEP_SepJobContext() = default;
+
+void CSEP_SepJobContext::SetDocAndColorants(const CPDF_Doc& document, const std::vector<CPDF_Colorant>& inks) {
+    m_core->m_doc = document;
+    std::vector<CPDF_Colorant>& list = m_core->m_inks;
+    list.clear();
+    for (const char* process : {"Cyan", "Magenta", "Yellow", "Black"})
+        list.emplace_back(process);
+    for (const CPDF_Colorant& ink : inks)
+        if (!ink.IsMetaColorant() && std::find(list.begin(), list.end(), ink) == list.end())
+            list.push_back(ink);
+    for (CSEP_TempFile& file : m_core->m_tempFiles)
+        file.Release();
+    m_core->m_tempFiles.clear();
+}
+
+uint32_t CSEP_SepJobContext::NumColorants() const { return static_cast<uint32_t>(m_core->m_inks.size()); }
+
+CPDF_Colorant CSEP_SepJobContext::Colorant(uint32_t index) const {
+    GLIB_ASSERT(index < m_core->m_inks.size());
+    return m_core->m_inks[index];
+}
+
+CPDF_Doc CSEP_SepJobContext::Doc() const { return m_core->m_doc; }
+
+void CSEP_SepJobContext::SetUseExternalStreams(uint32_t flag) { m_core->m_useExternalStreams = flag; }
+
+uint32_t CSEP_SepJobContext::UseExternalStreams() const { return m_core->m_useExternalStreams; }
+
+void CSEP_SepJobContext::SetCompressionMode(uint32_t mode) { m_core->m_compressionMode = mode; }
+
+uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compressionMode; }
+
+void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
+
+void CSEP_SepJobContext::SetProgressObserver(GLIB_CallbackBase* callback, double step) {
+    m_core->m_meter.SetObserver(callback, step);
+}
+
+CSEP_DocProgressMeter& CSEP_SepJobContext::ProgressMeter() const { return m_core->m_meter; }
+
+void CSEP_SepJobContext::AddTempFile(const CSEP_TempFile& file) { m_core->m_tempFiles.push_back(file); }
+
+void CSEP_SepJobContext::DeleteTempFiles() {
+    std::vector<CSEP_TempFile> files;
+    files.swap(m_core->m_tempFiles);
+    // One file that fails to go does not keep the others on disk.
+    std::exception_ptr first;
+    for (CSEP_TempFile& file : files) {
+        try {
+            file.Delete();
+        } catch (const GLIB_Exception&) {
+            if (!first)
+                first = std::current_exception();
+        }
+    }
+    if (first)
+        std::rethrow_exception(first);
+}

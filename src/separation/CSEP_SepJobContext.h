@@ -1,0 +1,73 @@
+// The state of one separation job, shared by everything that takes part in
+// it: the press space (the ordered ink list: "Cyan", "Magenta", "Yellow",
+// "Black", then the spot inks; an ink's index here is its press-space index
+// everywhere in the engine), the output document that receives the
+// separation pages, the temporary files behind separated streams, the
+// options, and the progress meter.
+//
+// A value handle over one counted core: copies share it. The core goes with
+// the last handle, releasing the meter (which stops), the temporary files
+// (each file whose last handle this was is deleted from disk), the document
+// and the ink list, in that order.
+#pragma once
+
+#include "COMN_ReferenceCountPointer.h"
+#include "CPDF/color/CPDF_Colorant.h"
+#include "CPDF/document/CPDF_Doc.h"
+#include "GLIB/GLIB_CancelMgr.h"
+#include "separation/CSEP_DocProgressMeter.h"
+#include "separation/CSEP_TempFile.h"
+
+#include <cstdint>
+#include <vector>
+
+class GLIB_CallbackBase;
+class iCSEP_SepJobContextCore;
+
+class CSEP_SepJobContext {
+public:
+    // A core of its own: no inks, no document, no files, embedded streams,
+    // compression mode 0, an idle meter.
+    CSEP_SepJobContext();
+    // Share the other handle's core.
+    CSEP_SepJobContext(const CSEP_SepJobContext& other);
+    CSEP_SepJobContext& operator=(const CSEP_SepJobContext& other);
+    ~CSEP_SepJobContext();
+
+    // Sets the output document and rebuilds the ink list: the four process
+    // inks, then each given ink in order that is neither "All" nor "None"
+    // nor already listed. Then releases the job's temporary files, so that
+    // those no other handle holds are deleted.
+    void SetDocAndColorants(const CPDF_Doc& document, const std::vector<CPDF_Colorant>& inks);
+    uint32_t NumColorants() const;
+    // index below NumColorants (asserted).
+    CPDF_Colorant Colorant(uint32_t index) const;
+    CPDF_Doc Doc() const;
+
+    // Non-zero: separated streams become external-file streams over their
+    // temporary files; 0: they are embedded.
+    void SetUseExternalStreams(uint32_t flag);
+    uint32_t UseExternalStreams() const;
+    // 1: separated sample data are written without a filter; other values
+    // compress them with FlateDecode.
+    void SetCompressionMode(uint32_t mode);
+    uint32_t CompressionMode() const;
+
+    // Forwarded to the meter.
+    void SetCancelMgr(const GLIB_CancelMgr& cancelMgr);
+    // callback (owned by the meter) becomes the one receiver of
+    // CSEP_ProgressMessage, posted at each growth by step.
+    void SetProgressObserver(GLIB_CallbackBase* callback, double step);
+    CSEP_DocProgressMeter& ProgressMeter() const;
+
+    // The job keeps the file (and so an external stream's file on disk)
+    // while it lives, or until DeleteTempFiles.
+    void AddTempFile(const CSEP_TempFile& file);
+    // Closes and deletes every file of the job from disk at once, even those
+    // other handles still hold, then forgets them. A file that fails to go
+    // does not stop the others; the first failure then passes on.
+    void DeleteTempFiles();
+
+private:
+    COMN_ReferenceCountPointer<iCSEP_SepJobContextCore> m_core;
+};
