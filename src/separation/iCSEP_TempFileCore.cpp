@@ -35,6 +35,8 @@ iCSEP_TempFileCore::~iCSEP_TempFileCore() {
             GLIB_LOG(GLIB_LogWarning, "iCSEP_TempFileCore: failed to delete a temporary file: " << e.What());
         } catch (...) {
         }
+    } catch (...) {
+        // Cleanup never throws; out of memory here leaves at most the file behind.
     }
 }
 
