@@ -1,11 +1,14 @@
 #include "CPDF/document/CPDF_ResourcesDict.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "CPDF/iCPDF_MessageText.h"
 #include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Doc.h"
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -22,6 +25,20 @@ bool IsTilingPattern(const GLOB_Object& value) {
 }
 
 bool IsType3Font(const GLOB_Object& value) { return value.IsDict() && value.HasSubtype("Type3"); }
+
+// The values of a category that is a Dict, in its order; none otherwise.
+std::vector<GLOB_Object> Values(const GLOB_Object& category) {
+    std::vector<GLOB_Object> values;
+    if (!category.IsDict())
+        return values;
+    const GLOB_Dict entries = category.AsDict();
+    GLOB_Object value;
+    for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
+        values.push_back(value);
+    return values;
+}
+
+CPDF_ColorSpace SpaceOf(const GLOB_Object& owner) { return CPDF_ColorSpace(owner.DictGet(GLOB_Name("ColorSpace"))); }
 
 struct NestedCategory {
     const char* m_category;
@@ -133,6 +150,11 @@ GLOB_Object CPDF_ResourcesDict::Resource(const char* category, const GLOB_Name& 
     return values.IsDict() ? values.DictGet(name) : m_dict.Doc().NewNull();
 }
 
+CPDF_ColorSpace CPDF_ResourcesDict::ColorSpace(const GLOB_Name& name) const {
+    const GLOB_Object space = Resource("ColorSpace", name);
+    return space.IsNull() ? CPDF_ColorSpace() : CPDF_ColorSpace(space);
+}
+
 GLOB_Object CPDF_ResourcesDict::CategoryForPut(const char* category) {
     const GLOB_Object& dict = Checked();
     const GLOB_Name key(category);
@@ -233,4 +255,78 @@ void CPDF_ResourcesDict::WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_
         }
     }
     --walk.m_level;
+}
+
+void CPDF_ResourcesDict::ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) const {
+    std::vector<CPDF_ColorSpace> used;
+    for (const GLOB_Object& shading : Values(ShadingDict())) {
+        if (IsDictOrStream(shading))
+            used.push_back(SpaceOf(shading));
+        else
+            GLIB_LOG(GLIB_LogWarning, "Found invalid shading colorspace: " << iCPDF_SyntaxOf{shading});
+    }
+    for (const GLOB_Object& space : Values(ColorSpaceDict()))
+        used.push_back(CPDF_ColorSpace(space));
+    for (const GLOB_Object& xobject : Values(XObjectDict())) {
+        if (!xobject.IsStream()) {
+            GLIB_LOG(GLIB_LogWarning, "Found invalid xObject: " << iCPDF_SyntaxOf{xobject});
+            continue;
+        }
+        const GLOB_Object mask = xobject.DictGet(GLOB_Name("ImageMask"));
+        if (xobject.HasSubtype("Image") && !(mask.IsBoolean() && mask.AsBoolean()))
+            used.push_back(SpaceOf(xobject));
+    }
+    for (const GLOB_Object& pattern : Values(PatternDict())) {
+        if (!IsDictOrStream(pattern)) {
+            GLIB_LOG(GLIB_LogWarning, "Found invalid pattern: " << iCPDF_SyntaxOf{pattern});
+            continue;
+        }
+        const GLOB_Object type = pattern.DictGet(GLOB_Name("PatternType"));
+        const GLOB_Object shading = pattern.DictGet(GLOB_Name("Shading"));
+        if (type.IsInteger() && type.AsInteger() == 2 && IsDictOrStream(shading))
+            used.push_back(SpaceOf(shading));
+    }
+    spaces.insert(spaces.end(), used.begin(), used.end());
+}
+
+void CPDF_ResourcesDict::ColorantsUsed(std::vector<CPDF_Colorant>& colorants) const {
+    std::vector<CPDF_ColorSpace> spaces;
+    ColorSpacesUsed(spaces);
+    for (const CPDF_ColorSpace& space : spaces)
+        for (const CPDF_Colorant& name : space.NamedColorants())
+            if (std::find(colorants.begin(), colorants.end(), name) == colorants.end())
+                colorants.push_back(name);
+}
+
+std::list<CPDF_ResourcesDict> CPDF_ResourcesDict::ThisAndNested(bool thisDictOnly) const {
+    std::list<CPDF_ResourcesDict> dicts;
+    if (thisDictOnly)
+        dicts.push_back(*this);
+    else
+        AppendWithNested(dicts, OwnerAll);
+    return dicts;
+}
+
+void CPDF_ResourcesDict::CollectColorSpaces(std::vector<CPDF_ColorSpace>* spaces, bool thisDictOnly,
+                                            bool clearFirst) const {
+    GLIB_ASSERT(spaces != nullptr);
+    if (clearFirst)
+        spaces->clear();
+    std::vector<CPDF_ColorSpace> used;
+    for (const CPDF_ResourcesDict& dict : ThisAndNested(thisDictOnly))
+        dict.ColorSpacesUsed(used);
+    spaces->insert(spaces->end(), used.begin(), used.end());
+}
+
+void CPDF_ResourcesDict::CollectSpotColorants(std::vector<CPDF_Colorant>* colorants, bool thisDictOnly,
+                                              bool clearFirst) const {
+    GLIB_ASSERT(colorants != nullptr);
+    if (clearFirst)
+        colorants->clear();
+    std::vector<CPDF_Colorant> names;
+    for (const CPDF_ResourcesDict& dict : ThisAndNested(thisDictOnly))
+        dict.ColorantsUsed(names);
+    for (const CPDF_Colorant& name : names)
+        if (!name.IsCMYKColorant() && !name.IsMetaColorant())
+            colorants->push_back(name);
 }

@@ -10,8 +10,18 @@
 // Every operation that reads or edits a category requires the resource
 // dictionary to be a Dict; otherwise it throws CPDF_Exception 1128004
 // "Resources dictionary must be a dictionary, found <type name>".
+//
+// The colour collections read only the "Shading", "ColorSpace", "XObject"
+// and "Pattern" categories, never a content stream: a colour space counts as
+// used when the resources hold it. Entries of those categories of the wrong
+// kind are skipped after a warning ("Found invalid shading colorspace: ",
+// "Found invalid xObject: ", "Found invalid pattern: " and the value); a
+// value that is not a colour space throws CPDF_Exception 1128003 from the
+// colour-space constructor, and nothing is appended then.
 #pragma once
 
+#include "CPDF/color/CPDF_ColorSpace.h"
+#include "CPDF/color/CPDF_Colorant.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 
@@ -81,8 +91,9 @@ public:
     GLOB_Object Properties(const GLOB_Name& name) const { return Resource("Properties", name); }
     GLOB_Object Shading(const GLOB_Name& name) const { return Resource("Shading", name); }
     GLOB_Object XObject(const GLOB_Name& name) const { return Resource("XObject", name); }
-    // Colour spaces join here: the ColorSpace lookup, and the colour spaces
-    // and spot inks gathered over this dictionary and the nested walk.
+    // The "ColorSpace" resource as a colour space; the Null space when
+    // absent.
+    CPDF_ColorSpace ColorSpace(const GLOB_Name& name) const;
 
     // Stores value under key in the category, first replacing a category
     // that is not a Dict (missing included) by a new empty direct one. A
@@ -115,8 +126,31 @@ public:
     // Clears the vector, then fills it as AppendWithNested does.
     void WithNested(std::vector<CPDF_ResourcesDict>& dicts, uint32_t kindMask) const;
 
+    // Appends the colour spaces of this dictionary alone, not de-duplicated:
+    // those of the shadings, then the "ColorSpace" entries, then those of
+    // the images (not of stencil masks), then those of the shadings of
+    // shading patterns.
+    void ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) const;
+    // Appends each name that the colour spaces of this dictionary alone name
+    // themselves (NamedColorants), in order, unless colorants holds it
+    // already.
+    void ColorantsUsed(std::vector<CPDF_Colorant>& colorants) const;
+    // The colour spaces of this dictionary, then (unless thisDictOnly) of
+    // each dictionary of the nested walk over every owner kind; the vector
+    // is emptied first when clearFirst.
+    void CollectColorSpaces(std::vector<CPDF_ColorSpace>* spaces, bool thisDictOnly, bool clearFirst) const;
+    // The page's spot inks: the names gathered as ColorantsUsed does over
+    // the same dictionaries, each once where first met, less the process
+    // and meta colorants, appended to colorants (emptied first when
+    // clearFirst; the entries it keeps are not compared with). colorants
+    // must not be null.
+    void CollectSpotColorants(std::vector<CPDF_Colorant>* colorants, bool thisDictOnly, bool clearFirst) const;
+
 private:
     class NestedWalk;
+    // This one alone, or this one followed by the nested walk over every
+    // owner kind.
+    std::list<CPDF_ResourcesDict> ThisAndNested(bool thisDictOnly) const;
     void WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask, NestedWalk& walk) const;
     // The resource dictionary, checked to be a Dict.
     const GLOB_Object& Checked() const;

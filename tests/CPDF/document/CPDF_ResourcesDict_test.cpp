@@ -1,5 +1,6 @@
 #include "CPDF/document/CPDF_ResourcesDict.h"
 
+#include "CPDF/color/ColorSpaceTestUtil.h"
 #include "CPDF/document/DocumentTestUtil.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,12 @@ GLOB_Object Form(const GLOB_Doc& doc, const char* resources = "<< >>") {
     const std::string dict = std::string("<< /Type /XObject /Subtype /Form") +
                              (resources ? std::string(" /Resources ") + resources : "") + " >>";
     return StoreStream(doc, "", dict.c_str());
+}
+
+// A Separation space of the ink name over DeviceCMYK, in PDF syntax.
+std::string Sep(const char* ink) {
+    return std::string("[/Separation /") + ink +
+           " /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C1 [0 0 1 0] /N 1 >>]";
 }
 
 // Which of the named dictionaries each listed dictionary is, as "A B …".
@@ -59,6 +66,8 @@ TEST(CPDF_ResourcesDict, LookupsByCategoryAndName) {
         [&] { integer.AddResource("XObject", "Im", Obj("1")); },
         [&] { integer.AddProcSet("PDF"); },
         [&] { integer.CollectNestedDicts(list, CPDF_ResourcesDict::OwnerAll); },
+        [&] { integer.ColorSpace(GLOB_Name("CS0")); },
+        [&] { std::vector<CPDF_Colorant> inks; integer.CollectSpotColorants(&inks, true, false); },
     };
     for (const auto& call : calls)
         EXPECT_EQ(Thrown(call), "1128004 Resources dictionary must be a dictionary, found Integer");
@@ -244,4 +253,97 @@ TEST(CPDF_ResourcesDict, NestedWalkEndsOnCyclesAndDepth) {
                   levels == 511 ? "no exception" : "1128004 Resources nested deeper than 512 levels");
         EXPECT_EQ(list.size(), levels == 511 ? 511u : 0u);
     }
+}
+
+TEST(CPDF_ResourcesDict, ColorSpacesOfShadingsImagesAndPatterns) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Object page = doc.ParseObject(
+        "<< /Shading << /Sh1 << /ShadingType 2 /ColorSpace /DeviceRGB >> /Sh2 5 >>"
+        " /ColorSpace << /CS0 /DeviceGray /CS1 [/Indexed /DeviceRGB 1 <000000FFFFFF>] >>"
+        " /XObject << /Bad 7 >> /Pattern << /P3 /Oops >> /Font << /F1 << /ColorSpace /DeviceCMYK >> >> >>");
+    page.GetPath("XObject").PutPath("Im1", StoreStream(doc, "", "<< /Subtype /Image /ColorSpace /DeviceCMYK >>"));
+    const char* calRGB = "<< /ColorSpace << /CS0 [/CalRGB << /WhitePoint [0.95 1 1.09] >>] >> >>";
+    page.GetPath("XObject").PutPath("Fm1", Form(doc, calRGB));
+    page.GetPath("XObject").PutPath("Fm2", Form(doc, nullptr));
+    // A shading pattern over a mesh shading stream, and a tiling pattern.
+    const GLOB_Object mesh =
+        StoreStream(doc, "", "<< /ShadingType 4 /ColorSpace [/Lab << /WhitePoint [0.95 1 1.09] >>] >>");
+    page.GetPath("Pattern").PutPath("P1", doc.ParseObject("<< /PatternType 2 >>"));
+    page.GetPath("Pattern").GetPath("P1").PutPath("Shading", mesh);
+    page.GetPath("Pattern").PutPath("P2",
+                                    StoreStream(doc, "", "<< /PatternType 1 /Shading << /ColorSpace /DeviceN >> >>"));
+
+    const CPDF_ResourcesDict resources(page);
+    EXPECT_EQ(resources.ColorSpace(GLOB_Name("CS0")).Type(), CPDF_ColorSpace::DeviceGray);
+    EXPECT_TRUE(resources.ColorSpace(GLOB_Name("CS9")).IsNull());
+    const struct {
+        bool thisDictOnly;
+        bool clearFirst;
+        std::string families;
+    } cases[] = {
+        {true, true, "DeviceRGB DeviceGray Indexed DeviceCMYK Lab"},
+        {false, true, "DeviceRGB DeviceGray Indexed DeviceCMYK Lab CalRGB"},
+        {true, false, "Pattern DeviceRGB DeviceGray Indexed DeviceCMYK Lab"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.families);
+        const LogCapture log;
+        std::vector<CPDF_ColorSpace> spaces = {CPDF_ColorSpace(Obj("/Pattern"))};
+        resources.CollectColorSpaces(&spaces, c.thisDictOnly, c.clearFirst);
+        std::string families;
+        for (const CPDF_ColorSpace& space : spaces)
+            families += (families.empty() ? "" : " ") + std::string(space.FamilyName().CStr());
+        EXPECT_EQ(families, c.families);
+        EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Found invalid shading colorspace: 5"));
+        EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Found invalid xObject: 7"));
+        EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Found invalid pattern: /Oops"));
+    }
+
+    // A colour space that is not one fails the whole collection.
+    page.GetPath("ColorSpace").PutPath("CS2", doc.ParseObject("/Foo"));
+    std::vector<CPDF_ColorSpace> spaces(1);
+    EXPECT_EQ(Thrown([&] { resources.CollectColorSpaces(&spaces, false, false); }),
+              "1128003 Unknown ColorSpace name: Foo");
+    EXPECT_EQ(spaces.size(), 1u);
+}
+
+TEST(CPDF_ResourcesDict, SpotColorantsOfAPageAndItsForms) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Object page = doc.ParseObject(("<< /ColorSpace << /CS0 " + Sep("Gold") + " /CS1 " + Sep("Cyan") +
+                                              " /CS2 [/Indexed " + Sep("Silver") + " 1 <00FF>] /CS3 " + Sep("All") +
+                                              " >> /XObject << >> >>").c_str());
+    const GLOB_Object xobjects = page.GetPath("XObject");
+    const std::string deviceN = "[/DeviceN [/Cyan /Orange] /DeviceCMYK 0]";
+    xobjects.PutPath("Im1", StoreStream(doc, "", ("<< /Subtype /Image /ColorSpace " + deviceN + " >>").c_str()));
+    const std::string mask = "<< /Subtype /Image /ImageMask true /ColorSpace " + Sep("Purple") + " >>";
+    xobjects.PutPath("Im2", StoreStream(doc, "", mask.c_str()));
+    const std::string goldRed = "<< /ColorSpace << /G " + Sep("Gold") + " /R " + Sep("Red") + " >> >>";
+    const GLOB_Object outer = Form(doc, goldRed.c_str());
+    const GLOB_Object inner = Form(doc, ("<< /ColorSpace << /B " + Sep("Blue") + " >> >>").c_str());
+    outer.GetPath("Resources").PutPath("XObject", doc.ParseObject("<< >>"));
+    outer.GetPath("Resources").GetPath("XObject").PutPath("Inner", inner);
+    xobjects.PutPath("Fm1", outer);
+
+    const CPDF_ResourcesDict resources(page);
+    const auto inks = [&](bool thisDictOnly, bool clearFirst) {
+        std::vector<CPDF_Colorant> colorants = CPDF_ColorSpaceCore::ProcessColorants();
+        resources.CollectSpotColorants(&colorants, thisDictOnly, clearFirst);
+        return Names(colorants);
+    };
+    using Inks = std::vector<std::string>;
+    const Inks all = {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver", "Orange", "Red", "Blue"};
+    EXPECT_EQ(inks(false, false), all);
+    EXPECT_EQ(inks(true, false), Inks(all.begin(), all.begin() + 7));
+    EXPECT_EQ(inks(false, true), Inks(all.begin() + 4, all.end()));
+
+    // A form without resources changes nothing; one that holds itself is
+    // walked once.
+    xobjects.PutPath("Fm2", Form(doc, nullptr));
+    EXPECT_EQ(inks(false, false), all);
+    const GLOB_Object self = Form(doc, ("<< /ColorSpace << /V " + Sep("Violet") + " >> /XObject << >> >>").c_str());
+    self.GetPath("Resources").GetPath("XObject").PutPath("Me", self);
+    xobjects.PutPath("Fm3", self);
+    Inks withViolet = all;
+    withViolet.push_back("Violet");
+    EXPECT_EQ(inks(false, false), withViolet);
 }
