@@ -75,6 +75,18 @@ public:
     // Inserts value before index, moving the later elements up one by one.
     static void ArrayInsert(const GLOB_Object& array, uint32_t index, const GLOB_Object& value);
 
+    // The label of page index (ISO 32000-1, 12.4.2) in buffer, cut to size
+    // bytes and always terminated; size 0 writes nothing. Empty for an index
+    // at or past the page count. Without "PageLabels", or when the floor
+    // lookup in it (CPDF_NumberTree) fails or finds a value that is not a
+    // Dict: index + 1 in decimal. Otherwise the range's prefix "P" (String
+    // or Name; cut to the buffer, it ends the label), then, when "S" is a
+    // Name, the number St + index - the range's first index ("St" 1 unless
+    // an Integer) as "R"/"r" roman numerals (empty outside 1 to 4999), "A"/"a"
+    // letters (empty below 1), any other style decimal. Page-tree failures
+    // of NumPages pass through.
+    void PageLabel(uint32_t index, char* buffer, uint32_t size) const;
+
     // The catalog's "Pages"; Null when absent.
     GLOB_Object Pages() const;
     bool CatalogKnown(const char* key, GLOB_Object* value) const;
