@@ -1,5 +1,7 @@
 #include "CPDF/document/CPDF_Doc.h"
 
+#include "CPDF/image/CPDF_Image.h"
+
 #include "CPDF/CPDF_Exception.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLOB/GLOB_Dict.h"
@@ -67,8 +69,13 @@ void CPDF_Doc::CopyPages(const CPDF_Doc& source, int first, int number, int inde
 }
 
 CPDF_Page CPDF_Doc::CopyPage(const CPDF_Page& source, int index) const {
-    CPDF_Page page = CreatePage(index, source.MediaBox());
     const GLOB_Object& from = source.Object();
+    // Validated before the page is made, so a damaged thumbnail leaves no
+    // half-copied page behind, and again once copied.
+    GLOB_Object thumbObject;
+    const bool hasThumb = from.Known(GLOB_Name("Thumb"), &thumbObject);
+    const CPDF_Image thumb = hasThumb ? CPDF_Image(thumbObject) : CPDF_Image();
+    CPDF_Page page = CreatePage(index, source.MediaBox());
     const GLOB_Object& to = page.Object();
     for (const char* key : kBoxKeys) {
         GLIB_Rect box;
@@ -78,11 +85,11 @@ CPDF_Page CPDF_Doc::CopyPage(const CPDF_Page& source, int index) const {
     int rotation = 0;
     if (source.HasRotation(&rotation))
         page.SetRotation(rotation);
-    for (const char* key : {"Thumb", "Annots"}) {
-        GLOB_Object value;
-        if (from.Known(GLOB_Name(key), &value))
-            to.PutPath(key, Copy(value, false));
-    }
+    if (hasThumb)
+        to.PutPath("Thumb", CPDF_Image(Copy(thumb.Object(), false)).Object());
+    GLOB_Object value;
+    if (from.Known(GLOB_Name("Annots"), &value))
+        to.PutPath("Annots", Copy(value, false));
     page.SetResources(Copy(source.ResourcesDict().Dict(), false));
     page.SetContents(Copy(source.Contents(), false));
 

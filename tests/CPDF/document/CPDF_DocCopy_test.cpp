@@ -57,6 +57,8 @@ TEST(CPDF_DocCopy, CopyPages) {
     p2.PutPath("SeparationInfo", source.ParseObject("<< /DeviceColorant /Black >>"));
     p2.PutPath("/SeparationInfo/Pages", p0.GetPath("/SeparationInfo/Pages"));
     source.Page(3).Object().PutPath("SeparationInfo", source.ParseObject("<< /DeviceColorant /Cyan >>"));
+    source.Page(4).Object().PutPath(
+        "Thumb", StoreStream(source, "\x80", "<< /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>"));
 
     const CPDF_Doc doc = DocOfPages(6, 0);
     doc.CopyPages(source, 0, 5, 5);
@@ -76,6 +78,14 @@ TEST(CPDF_DocCopy, CopyPages) {
     EXPECT_TRUE(copyGroup == doc.Page(6).Object().GetPath("/SeparationInfo/Pages"));
     ASSERT_EQ(copyGroup.Length(), 2u);
     EXPECT_TRUE(copyGroup.Get(0) == doc.Page(5).Object() && copyGroup.Get(1) == doc.Page(6).Object());
+    const GLOB_Object thumb = doc.Page(8).Object().GetPath("Thumb");
+    EXPECT_TRUE(thumb.IsStream() && thumb.GetPath("Width").AsInteger() == 1);
+    EXPECT_FALSE(thumb == source.Page(4).Object().GetPath("Thumb"));
+
+    // A thumbnail that is no image fails the copy with the image's message.
+    source.Page(4).Object().PutPath("Thumb", source.ParseObject("<< /Width 1 >>"));
+    EXPECT_EQ(Thrown([&] { doc.CopyPages(source, 4, 1, 0); }),
+              "1128008 Invalid Image object Images should be type Stream, found type Dict\n");
 
     // Into itself, even through another handle and for no pages.
     const CPDF_Doc same = doc;
