@@ -2,9 +2,10 @@
 // flag), and type 5, lattice-form (rows of "VerticesPerRow" vertices, at
 // least 2, and no flags). Both bound all their control points.
 //
-// The builders make a new stream in doc from source (encoded as
-// GLOB_Doc::NewStream takes it, attrDict and encodeParams as it takes them),
-// or take an existing stream; then "ColorSpace", "ShadingType" and the
+// The builders make a new stream in doc from source, whose bytes the
+// back-end encodes through attrDict's /Filter (encoded 0) or stores as given
+// (1), attrDict and encodeParams as GLOB_Doc::NewStream takes them; or they
+// take an existing stream; then "ColorSpace", "ShadingType" and the
 // encoding entries of params. They assert a colour space that is not a
 // Pattern space and a Decode that fits it, and for a lattice a row of at
 // least 2; the result is not validated.

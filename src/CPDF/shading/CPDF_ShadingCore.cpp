@@ -41,7 +41,9 @@ bool CPDF_ShadingCore::ExtendMode::IsValid(const GLOB_Object& object, std::strin
     return collector.IsValid();
 }
 
-std::ostream& CPDF_ShadingCore::Print(std::ostream& os) const { return os << "Shading: " << iCPDF_NameText{TypeName()}; }
+std::ostream& CPDF_ShadingCore::Print(std::ostream& os) const {
+    return os << "Shading: " << iCPDF_NameText{TypeName()};
+}
 
 int CPDF_ShadingCore::ShadingType() const { return m_object.DictGet(GLOB_Name("ShadingType")).AsInteger(); }
 

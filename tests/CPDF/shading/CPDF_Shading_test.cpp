@@ -76,7 +76,8 @@ TEST(CPDF_Shading, RefusalsCarryEveryMessage) {
          "Shading has invalid Matrix: Expected array entry 4 to be a number, found Name\n\n"
          "FunctionBasedShading missing Function entry.\n"},
         // Meshes.
-        {"/ShadingType 4 " + std::string(RGBMesh), false, false, "Expected Mesh shading to be a Stream, found Dict\n\n"},
+        {"/ShadingType 4 " + std::string(RGBMesh), false, false,
+         "Expected Mesh shading to be a Stream, found Dict\n\n"},
         {"/ShadingType 5 " + std::string(RGBMesh), true, false, "GouraudLattice shading missing VerticesPerRow\n"},
         {"/ShadingType 5 /VerticesPerRow 1 " + std::string(RGBMesh), true, false,
          "Mesh shading has invalid encoding parameters: Mesh encoding VerticesPerRow should be at least 2, found: "
@@ -127,9 +128,10 @@ TEST(CPDF_Shading, CommonChecksOfOneType) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.dict);
-        EXPECT_EQ(Validated([&](const GLOB_Object& o, std::string* m) { return CPDF_ShadingCore::IsValid(o, c.type, m); },
-                            Obj(c.dict)),
-                  c.lines);
+        const auto common = [&](const GLOB_Object& o, std::string* m) {
+            return CPDF_ShadingCore::IsValid(o, c.type, m);
+        };
+        EXPECT_EQ(Validated(common, Obj(c.dict)), c.lines);
     }
     EXPECT_EQ(CPDF_ShadingCore::IsValid(Obj("5"), 1, nullptr), false);
 }
