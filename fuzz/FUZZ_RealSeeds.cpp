@@ -9,7 +9,7 @@
 #include "FUZZ_Input.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Array.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "support/FilterDriver.h"

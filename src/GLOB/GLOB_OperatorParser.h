@@ -5,11 +5,16 @@
 // objects given as text.
 //
 // Token errors and bracket errors end a parse quietly: Parse returns false,
-// the stopped flag stays set and ErrorMessage tells why. A closing bracket
-// must match the innermost opening one: "]" after "<<" stops with "Array end
-// ] does not match opening <<", ">>" after "[" with "Dictionary end >> does
-// not match opening [". Exceptions of the
-// lexer, the back-end, PostProcess and HandleOperator pass to the caller.
+// the stopped flag stays set and ErrorMessage holds the text of that one
+// failure. A closing bracket must match the innermost opening one: "]" after
+// "<<" stops with "Array end ] does not match opening <<", ">>" after "["
+// with "Dictionary end >> does not match opening ["; the operand stack's
+// refusals (1151001, 1151002) stop with their message.
+//
+// Every other exception passes to the caller: of the back-end, of
+// PostProcess and HandleOperator (the stopped flag left as it was), and of
+// the stream under the lexer, a cancel among them (the stopped flag set, as
+// the lexer has taken the failed read for the end of its buffer).
 #pragma once
 
 #include "GLOB/GLOB_Doc.h"
@@ -60,7 +65,7 @@ public:
     GLOB_StreamLexer& Lexer() { return m_lexer; }
     // The current operator keyword.
     const char* OperatorText() { return m_lexer.SymbolValue(); }
-    // The text of the last errors; neither Reset nor SetStream clears it.
+    // The text of the last error; neither Reset nor SetStream clears it.
     std::string ErrorMessage() const { return m_message.str(); }
     std::ostringstream& MessageStream() { return m_message; }
 
@@ -71,6 +76,9 @@ private:
     // Makes the array or dictionary that bracket closes; false with the
     // message when it does not match or does not build.
     bool CloseBracket(char bracket);
+    // The lexer's next token; an exception of the stream sets the stopped
+    // flag on its way out.
+    GLOB_StreamLexer::Token NextToken();
     bool Stop() {
         m_stopped = true;
         return false;
