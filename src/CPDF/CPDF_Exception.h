@@ -22,12 +22,14 @@ enum : uint32_t {
     CPDF_InvalidIntervalCode = 1128005,     // an interval set or decode array
     CPDF_InvalidFunctionCode = 1128007,     // a function object
     CPDF_InvalidImageCode = 1128008,        // image parameters or dictionary
+    CPDF_MissingContentsCode = 1128009,     // a page without content streams
     CPDF_PSStackUnderflowCode = 1128016,    // PostScript calculator: too few operands or results
     CPDF_PSStackOverflowCode = 1128017,
     CPDF_PSHaltCode = 1128018,
     CPDF_PSTypeCheckCode = 1128019,
     CPDF_PSArithmeticCode = 1128021,
     CPDF_InvalidDocumentCode = 1128023,     // page tree, catalog, copying into itself
+    CPDF_InlineImageStreamCode = 1128025,   // an inline image's data asked for twice
     CPDF_NoPageDocumentCode = 1128026,      // no page-level document behind an object-model one
 };
 
