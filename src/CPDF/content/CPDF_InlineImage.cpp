@@ -32,6 +32,13 @@ const char* DeviceFamily(const GLOB_Name& name) {
 
 [[noreturn]] void Refuse(const std::string& text) { GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode, text); }
 
+// A refusal in the parameters' own words (their one message line).
+[[noreturn]] void RefuseAs(std::string messages) {
+    while (!messages.empty() && messages.back() == '\n')
+        messages.pop_back();
+    Refuse("CPDF_InlineImage: " + messages);
+}
+
 // W or H: an Integer, not negative.
 int ReadSize(const GLOB_Dict& dict, const char* abbreviation, const char* key, const char* missing, const char* what) {
     GLOB_Object value;
@@ -111,7 +118,7 @@ CPDF_ImageParams CPDF_InlineImage::ParseParams(const GLOB_Dict& dict, const CPDF
         else
             CPDF_ImageParams::IsValidBitsPerComponent(value.AsInteger(), &messages);
         if (!messages.empty())
-            Refuse("CPDF_InlineImage: " + messages);
+            RefuseAs(messages);
         params.SetBitsPerComponent(value.AsInteger());
     }
 
@@ -119,7 +126,7 @@ CPDF_ImageParams CPDF_InlineImage::ParseParams(const GLOB_Dict& dict, const CPDF
         const CPDF_DecodeArray decode(value);
         std::string messages;
         if (!mask && !CPDF_ImageParams::IsValidDecodeArray(decode, params.ColorSpace(), &messages))
-            Refuse("CPDF_InlineImage: " + messages);
+            RefuseAs(messages);
         params.SetDecodeArray(decode);
     }
     if (LookupKey(dict, "I", "Interpolate", value) && value.IsBoolean())

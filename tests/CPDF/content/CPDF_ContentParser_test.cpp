@@ -5,6 +5,7 @@
 #include "CPDF/document/DocumentTestUtil.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 namespace {
 
@@ -95,6 +96,27 @@ TEST(CPDF_ContentParser, EveryStepOrItsRefusal) {
             SCOPED_TRACE(content + " in chunks of " + std::to_string(sizes[0]));
             EXPECT_EQ(Dump(content, sizes), expected);
         }
+    }
+}
+
+TEST(CPDF_ContentParser, ImagesTheClientLeavesUnreadAreSkipped) {
+    const std::string zipped = [] {
+        std::string data(64, '\0');
+        uLongf size = static_cast<uLongf>(data.size());
+        compress(reinterpret_cast<Bytef*>(&data[0]), &size, reinterpret_cast<const Bytef*>("EI EI EI Q"), 10);
+        return data.substr(0, size);
+    }();
+    const std::string content = "BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0A0B> EI q BI /W 10 /H 1 /BPC 8 /CS /G "
+                                "/F /Fl ID " + zipped + " EI Q";
+    for (const std::vector<size_t>& sizes : GLOB_TestChunkings()) {
+        SCOPED_TRACE(sizes[0]);
+        CPDF_ContentParser parser;
+        parser.Start(Chunked(content, sizes), GLOB_Object());
+        std::string ops;
+        while (parser.Step())
+            ops += std::string(parser.OperatorText()) + " ";
+        EXPECT_EQ(ops, "BI ID EI q BI ID EI Q ");
+        EXPECT_FALSE(parser.IsStopped()) << parser.ErrorMessage();
     }
 }
 
