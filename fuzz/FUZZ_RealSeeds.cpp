@@ -225,6 +225,7 @@ void FUZZ_RealSeeds::AddDecoded(const FUZZ_PdfObject& stream, const std::string&
     if (role == "Content") {
         Add("Lexer", role, number, "", CutText(decoded, MaxText), 3);
         Add("OperatorParser", role, number, "", CutText(decoded, MaxText), 3);
+        Add("ContentParser", role, number, "", CutText(decoded, MaxText), 3);
     }
     if (role == "Function4")
         Add("Lexer", role, number, "", CutText(decoded, MaxText), 3);

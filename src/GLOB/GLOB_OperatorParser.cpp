@@ -79,13 +79,24 @@ GLOB_StreamLexer::Token GLOB_OperatorParser::NextToken() {
     }
 }
 
+bool GLOB_OperatorParser::RunPostProcess() {
+    try {
+        return PostProcess();
+    } catch (...) {
+        // Deferred work reads the stream past the lexer (an inline image's
+        // data): where the lexer stands is no longer known.
+        m_stopped = true;
+        throw;
+    }
+}
+
 bool GLOB_OperatorParser::Parse() {
     if (m_endOfData || m_stopped)
         return false;
     // The previous operator's operands stay readable until this step.
     m_operands.PopAll();
     m_open.clear();
-    if (m_postProcess && !PostProcess())
+    if (m_postProcess && !RunPostProcess())
         return Stop();
 
     const GLOB_Doc& doc = m_operands.Doc();

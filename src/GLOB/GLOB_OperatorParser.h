@@ -11,10 +11,11 @@
 // with "Dictionary end >> does not match opening ["; the operand stack's
 // refusals (1151001, 1151002) stop with their message.
 //
-// Every other exception passes to the caller: of the back-end, of
-// PostProcess and HandleOperator (the stopped flag left as it was), and of
-// the stream under the lexer, a cancel among them (the stopped flag set, as
-// the lexer has taken the failed read for the end of its buffer).
+// Every other exception passes to the caller: of the back-end and of
+// HandleOperator with the stopped flag left as it was; of the stream under
+// the lexer (a cancel among them) and of PostProcess with the flag set, as
+// the lexer may have taken a drained buffer for the end of the data and a
+// retried step would report a clean end.
 #pragma once
 
 #include "GLOB/GLOB_Doc.h"
@@ -76,9 +77,10 @@ private:
     // Makes the array or dictionary that bracket closes; false with the
     // message when it does not match or does not build.
     bool CloseBracket(char bracket);
-    // The lexer's next token; an exception of the stream sets the stopped
-    // flag on its way out.
+    // The lexer's next token, and PostProcess; an exception sets the
+    // stopped flag on its way out.
     GLOB_StreamLexer::Token NextToken();
+    bool RunPostProcess();
     bool Stop() {
         m_stopped = true;
         return false;

@@ -54,7 +54,6 @@ void CPDF_ContentParser::Reset() {
     m_bxDepth = 0;
     m_markedContentStack.Pop(m_markedContentStack.Size());
     m_markedContentStack.Push(0);
-    m_pPostProcess = nullptr;
     SetPostProcess(nullptr);
     m_pState = &iCPDF_CPStateBase::PageState();
 }

@@ -12,7 +12,8 @@
 // clear; the client tells the two apart by IsStopped. Exceptions of the
 // path operators' operands (1151001, 1151006), the object model, the
 // filters and the inline image (1128008) pass out of Step; one from the
-// stream also sets the stopped flag (see GLOB_OperatorParser).
+// stream, or from skipping an image's data, also sets the stopped flag (see
+// GLOB_OperatorParser).
 //
 // Work an operator defers runs at the start of the next step, before the
 // next token is read, so the client never sees it done: the clip of W and W*

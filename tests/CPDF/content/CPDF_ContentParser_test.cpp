@@ -120,6 +120,15 @@ TEST(CPDF_ContentParser, ImagesTheClientLeavesUnreadAreSkipped) {
     }
 }
 
+TEST(CPDF_ContentParser, DataThatFailWhileSkippedStopTheParse) {
+    CPDF_ContentParser parser;
+    parser.Start(Chunked("BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0AGB> EI Q"), GLOB_Object());
+    ASSERT_TRUE(parser.Step() && parser.Step());
+    EXPECT_EQ(Thrown([&] { parser.Step(); }).substr(0, 14), "plain 1130002 ");
+    EXPECT_TRUE(parser.IsStopped());
+    EXPECT_FALSE(parser.Step());
+}
+
 TEST(CPDF_ContentParser, StateAndCTMAfterEveryStep) {
     CPDF_ContentParser parser;
     parser.Start(Chunked("q 2 0 0 2 10 20 cm 0 0 m 10 10 l S Q"), GLOB_Object());
@@ -288,4 +297,7 @@ TEST(CPDF_ContentOperator, TableHoldsEveryOperatorAtItsCode) {
     };
     for (const auto& [name, code] : known)
         EXPECT_EQ(Table::Find(name), code) << name;
+    // The states read each row's legal states by its code.
+    for (int32_t code = 0; code < CPDF_ContentOperator::NumCodes; ++code)
+        EXPECT_EQ(CPDF_ContentOperator::Declared[code].m_op, code);
 }
