@@ -60,8 +60,8 @@ TEST(CPDF_InlineImage, DataEndExactlyWhereTheImageEnds) {
                 SCOPED_TRACE(c.dict + " flags " + std::to_string(flags) + " chunks of " + std::to_string(sizes[0]));
                 const GLOB_Stream content = Chunked(c.data + Tail, sizes);
                 CPDF_InlineImage image(Entries(c.dict), content, CPDF_ResourcesDict());
-                EXPECT_TRUE(Drain(image.Stream(flags)) == (flags == 2 ? c.decoded : c.data));
-                EXPECT_EQ(Drain(content), Tail);
+                EXPECT_TRUE(ReadAll(image.Stream(flags)) == (flags == 2 ? c.decoded : c.data));
+                EXPECT_EQ(ReadAll(content), Tail);
             }
         }
     }
@@ -133,19 +133,16 @@ TEST(CPDF_InlineImage, ParseReadsAbbreviationsAndKeepsFullForms) {
         image.DecodeParms().Print(os);
         EXPECT_EQ(os.str(), c.expected);
     }
-    const CPDF_InlineImage indexed(
-        Entries("<< /W 1 /H 1 /BPC 8 /CS [/I /RGB 1 (abcdef)] /D [1 0] /Intent /Perceptual /I true >>"),
-        Chunked("x"), resources);
-    const CPDF_ImageParams params = indexed.ImageParams();
-    EXPECT_EQ(params.ColorSpace().Type(), CPDF_ColorSpace::Indexed);
-    EXPECT_EQ(params.ColorSpace().BaseColorSpace().Type(), CPDF_ColorSpace::DeviceRGB);
-    EXPECT_EQ(params.Intent(), CPDF_ImageParams::Perceptual);
-    EXPECT_TRUE(params.Interpolate());
-    EXPECT_EQ(Printed(params.Value("Decode")), "[ 1 0 ]");
-    const CPDF_InlineImage ignored(Entries("<< /W 1 /H 1 /BPC 8 /CS /G /D 1 /Intent 3 /I 1 >>"), Chunked("x"),
-                                   CPDF_ResourcesDict());
-    EXPECT_FALSE(ignored.ImageParams().Lookup("Decode") || ignored.ImageParams().Lookup("Intent") ||
-                 ignored.ImageParams().Lookup("Interpolate"));
+    // The indexed form, and values of other kinds ignored.
+    const CPDF_ImageParams indexed =
+        CPDF_InlineImage(Entries("<< /W 1 /H 1 /BPC 8 /CS [/I /RGB 1 (abcdef)] /D [1 0] /Intent /Perceptual "
+                                 "/I true >>"), Chunked("x"), resources).ImageParams();
+    EXPECT_EQ(indexed.ColorSpace().BaseColorSpace().Type(), CPDF_ColorSpace::DeviceRGB);
+    EXPECT_TRUE(indexed.Intent() == CPDF_ImageParams::Perceptual && indexed.Interpolate());
+    EXPECT_EQ(Printed(indexed.Value("Decode")), "[ 1 0 ]");
+    const CPDF_ImageParams ignored = CPDF_InlineImage(Entries("<< /W 1 /H 1 /BPC 8 /CS /G /D 1 /Intent 3 /I 1 >>"),
+                                                      Chunked("x"), CPDF_ResourcesDict()).ImageParams();
+    EXPECT_FALSE(ignored.Lookup("Decode") || ignored.Lookup("Intent") || ignored.Lookup("Interpolate"));
 }
 
 TEST(CPDF_InlineImage, DataAreHandedOutOnceAndSkippedAfter) {
@@ -160,7 +157,7 @@ TEST(CPDF_InlineImage, DataAreHandedOutOnceAndSkippedAfter) {
     EXPECT_EQ(Thrown([&] { image.Stream(1); }), "1128025 Inline image stream has already been obtained.");
     image.SkipData();
     EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Skipping over a partially read inline image"));
-    EXPECT_EQ(Drain(content), Tail);
+    EXPECT_EQ(ReadAll(content), Tail);
     // Not asked for: decoded and dropped, without a warning; a new parse
     // leaves a copy taken before as it was.
     const size_t warnings = log.Entries().size();
@@ -168,7 +165,7 @@ TEST(CPDF_InlineImage, DataAreHandedOutOnceAndSkippedAfter) {
     image.Parse(Entries("<< /W 2 /H 1 /BPC 8 /CS /G /F /AHx >>"), content, CPDF_ResourcesDict());
     image.SkipData();
     EXPECT_EQ(log.Entries().size(), warnings);
-    EXPECT_EQ(Drain(content), Tail);
+    EXPECT_EQ(ReadAll(content), Tail);
     EXPECT_EQ(previous.ImageParams().Width(), 4);
     EXPECT_EQ(image.ImageParams().Width(), 2);
     EXPECT_EQ(image.Filter().AsName(), GLOB_Name("ASCIIHexDecode"));
@@ -178,7 +175,7 @@ TEST(CPDF_InlineImage, ShortOrOverlongDataEndSafely) {
     LogCapture log;
     // The content ends 3 bytes into 8: those 3, then the end of data.
     CPDF_InlineImage image(Entries("<< /W 4 /H 2 /BPC 8 /CS /G >>"), Chunked("abc"), CPDF_ResourcesDict());
-    EXPECT_EQ(Drain(image.Stream(1)), "abc");
+    EXPECT_EQ(ReadAll(image.Stream(1)), "abc");
     EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Unexpected end of data."));
     // 2^34 bytes: wrapped to 32 bits the length would be 0.
     image.Parse(Entries("<< /W 65536 /H 65536 /BPC 8 /CS /CMYK >>"), Chunked("x" + Tail), CPDF_ResourcesDict());

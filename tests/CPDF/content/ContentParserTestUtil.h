@@ -7,6 +7,7 @@
 #include "CPDF/content/iCPDF_CPStateBase.h"
 #include "support/GLOB_ChunkedCore.h"
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,14 +28,6 @@ inline std::string Escaped(const std::string& bytes) {
     return s;
 }
 
-// Every data byte the stream gives.
-inline std::string Drain(GLOB_Stream stream) {
-    std::string data;
-    for (FILT_FilterBuffer* b = stream.Read(); b->DataAvailable() > 0 || !b->IsEOD(); b = stream.Read())
-        data += Take(b);
-    return data;
-}
-
 // One line per step: the operator's offset, text and operands bottom first;
 // after ID the image's raw data as "data=" bytes. Then "end", or "stopped: "
 // and the message, or "threw " and what the step threw.
@@ -48,7 +41,7 @@ inline std::string Dump(CPDF_ContentParser& parser) {
                 parser.Operands().Operand(i).Print(os);
             }
             if (std::string(parser.OperatorText()) == "ID")
-                os << " data=" << Escaped(Drain(parser.InlineImage().Stream(1)));
+                os << " data=" << Escaped(ReadAll(parser.InlineImage().Stream(1)));
             os << "\n";
         }
         os << (parser.IsStopped() ? "stopped: " + parser.ErrorMessage() : std::string("end")) << "\n";
