@@ -31,5 +31,6 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"FilterChain", FUZZ_FilterChain},
     {"MemoryStream", FUZZ_MemoryStream},
     {"PSFunction", FUZZ_PSFunction},
+    {"ContentParser", FUZZ_ContentParser},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];

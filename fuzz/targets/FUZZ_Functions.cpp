@@ -3,7 +3,7 @@
 #include "CPDF/function/CPDF_PSFunction.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_TargetList.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_ObjectFactory.h"
 
 void FUZZ_PSFunction(const uint8_t* data, size_t size) {
