@@ -258,6 +258,8 @@ void CPDF_InlineImage::SkipData() {
     FILT_FilterBuffer* buffer;
     if (Core().m_streamObtained) {
         data = Core().m_stream;
+        if (!data.IsOpen())
+            return;
         buffer = data.Read();
         if (!IsEnd(buffer))
             GLIB_LOG(GLIB_LogWarning, "Skipping over a partially read inline image");

@@ -90,7 +90,8 @@ public:
     // Reads what is left of the data (decoded, when nobody asked for them)
     // and closes the data stream: the content stream then stands just after
     // them. A data stream left part read logs the warning "Skipping over a
-    // partially read inline image".
+    // partially read inline image". A data stream the client has closed is
+    // taken as read: there is nothing left to skip through it.
     void SkipData();
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).

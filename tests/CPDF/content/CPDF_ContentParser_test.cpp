@@ -99,6 +99,21 @@ TEST(CPDF_ContentParser, ImagesTheClientLeavesUnreadAreSkipped) {
     }
 }
 
+// A client that closes the data stream it read leaves nothing to skip.
+TEST(CPDF_ContentParser, DataTheClientClosedAreNotReadAgain) {
+    CPDF_ContentParser parser;
+    parser.Start(Chunked("BI /W 2 /H 1 /BPC 8 /CS /G ID xy EI q", {3}), GLOB_Object());
+    ASSERT_TRUE(parser.Step() && parser.Step());
+    GLOB_Stream data = parser.InlineImage().Stream(0);
+    EXPECT_EQ(ReadAll(data), "xy");
+    data.Close();
+    std::string ops;
+    while (parser.Step())
+        ops += std::string(parser.OperatorText()) + " ";
+    EXPECT_EQ(ops, "EI q ");
+    EXPECT_FALSE(parser.IsStopped()) << parser.ErrorMessage();
+}
+
 TEST(CPDF_ContentParser, DataThatFailWhileSkippedStopTheParse) {
     CPDF_ContentParser parser;
     parser.Start(Chunked("BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0AGB> EI Q"), GLOB_Object());
