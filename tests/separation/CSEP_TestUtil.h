@@ -37,9 +37,8 @@ inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& data)
     return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, GLOB_Object(), GLOB_Object(), -1);
 }
 
-// Every byte of the object's data (openFlags as OpenStream takes them).
-inline std::string StreamData(const GLOB_Object& object, int32_t openFlags = 0) {
-    GLOB_Stream stream = object.OpenStream(openFlags);
+// Every byte left in the stream, which is then closed.
+inline std::string ReadAll(GLOB_Stream stream) {
     std::string bytes;
     for (FILT_FilterBuffer* buffer = stream.Read(); buffer->DataAvailable() > 0; buffer = stream.Read()) {
         bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
@@ -47,6 +46,11 @@ inline std::string StreamData(const GLOB_Object& object, int32_t openFlags = 0) 
     }
     stream.Close();
     return bytes;
+}
+
+// Every byte of the object's data (openFlags as OpenStream takes them).
+inline std::string StreamData(const GLOB_Object& object, int32_t openFlags = 0) {
+    return ReadAll(object.OpenStream(openFlags));
 }
 
 // The code and message of the GLIB_Exception that call throws.
