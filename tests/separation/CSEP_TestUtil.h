@@ -1,11 +1,13 @@
 // Shorthands shared by the separation-engine tests.
 #pragma once
 
+#include "CPDF/document/CPDF_MemoryImpl.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Object.h"
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "separation/CSEP_SepJobContext.h"
 #include "support/TestSupport.h"
 #include "win32/TmpDirScope.h"
 
@@ -58,4 +60,25 @@ std::string Failure(Call call) {
         return std::to_string(e.Code()) + " " + e.What();
     }
     return "no exception";
+}
+
+// A job of the process inks and the given spot inks over a new, open
+// memory document.
+inline CSEP_SepJobContext NewJob(const std::vector<std::string>& spots, uint32_t compressionMode = 1,
+                                 uint32_t externalStreams = 0) {
+    CPDF_Doc doc = CPDF_MemoryImpl::Make();
+    doc.Create();
+    std::vector<CPDF_Colorant> inks;
+    for (const std::string& spot : spots)
+        inks.emplace_back(spot.c_str());
+    CSEP_SepJobContext job;
+    job.SetDocAndColorants(doc, inks);
+    job.SetCompressionMode(compressionMode);
+    job.SetUseExternalStreams(externalStreams);
+    return job;
+}
+
+// A stream of doc storing data as it is under the dictionary given as text.
+inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& dict, const std::string& data) {
+    return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, doc.ParseObject(dict.c_str()), GLOB_Object(), -1);
 }
