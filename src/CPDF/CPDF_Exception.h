@@ -22,6 +22,7 @@ enum : uint32_t {
     CPDF_InvalidIntervalCode = 1128005,     // an interval set or decode array
     CPDF_InvalidFunctionCode = 1128007,     // a function object
     CPDF_InvalidImageCode = 1128008,        // image parameters or dictionary
+    CPDF_InvalidShadingCode = 1128011,      // a shading dictionary or stream, an Extend array
     CPDF_PSStackUnderflowCode = 1128016,    // PostScript calculator: too few operands or results
     CPDF_PSStackOverflowCode = 1128017,
     CPDF_PSHaltCode = 1128018,
@@ -29,6 +30,7 @@ enum : uint32_t {
     CPDF_PSArithmeticCode = 1128021,
     CPDF_InvalidDocumentCode = 1128023,     // page tree, catalog, copying into itself
     CPDF_NoPageDocumentCode = 1128026,      // no page-level document behind an object-model one
+    CPDF_MeshDataEndCode = 1128028,         // "Premature end of mesh data"
 };
 
 // The ending of every constructor that validates: throws a CPDF_Exception

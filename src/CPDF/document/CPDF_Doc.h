@@ -75,6 +75,57 @@ public:
     // Inserts value before index, moving the later elements up one by one.
     static void ArrayInsert(const GLOB_Object& array, uint32_t index, const GLOB_Object& value);
 
+    // Page copying. Copies are made through CreatePage and receive deep
+    // copies (Copy, not forced) made in this document; there is no rollback,
+    // so pages copied before a failure stay.
+
+    // Copies source pages first to first + number - 1 to consecutive indices
+    // from index. A page with "SeparationInfo" is copied only as a member of
+    // its "Pages" array, the whole group in the array's order when the
+    // first of its pages is reached (a group without such an array is not
+    // copied); the copies of one group share one new indirect "Pages" array
+    // listing them, in each copy's "SeparationInfo" (a member without one of
+    // its own gets none). Throws 1128023 "Copying pages from a document to
+    // itself not supported." when source shares this back-end, even for no
+    // pages; the page tree's and pages' exceptions pass through (a group
+    // member that is not a Dict: 1128004).
+    void CopyPages(const CPDF_Doc& source, int first, int number, int index) const;
+    // A new page at index with source's media box; "ArtBox", "BleedBox",
+    // "CropBox" and "TrimBox" wherever source finds a valid one up its
+    // "Parent" chain; its own "Rotate" normalised; "Thumb", "Annots",
+    // "Contents" and its own or inherited "Resources"; of a Dict
+    // "SeparationInfo" a new direct one with "DeviceColorant" (Null when
+    // absent), "ColorSpace" and "VELM_Recipe"; then the tools entries
+    // "NORP_Tools" and "VELM_Tools".
+    CPDF_Page CopyPage(const CPDF_Page& source, int index) const;
+    // Copies source's own entry under key to page, whose "Resources" must
+    // already be copied. A Dict is rebuilt as a new Dict, indirect when the
+    // original is, filled before it is stored. Its "SaveResource" (a Dict
+    // of resource categories) is rebuilt likewise when source holds its own
+    // "Resources": each category that is a Dict in both resource
+    // dictionaries through RemapSavedResources, the others copied. Any other
+    // value, and the "SaveResource" of a page that inherits its resources,
+    // is copied as it is.
+    void CopyToolsEntry(const GLOB_Object& source, const GLOB_Object& page, const GLOB_Name& key) const;
+    // A new Dict, indirect when saved is, of saved's entries: an entry that
+    // is the very object sourceCategory holds under its name becomes the one
+    // newCategory holds there (one object with the new page's resource), any
+    // other is copied. All three must be Dicts.
+    GLOB_Object RemapSavedResources(const GLOB_Object& sourceCategory, const GLOB_Object& newCategory,
+                                    const GLOB_Object& saved) const;
+
+    // The label of page index (ISO 32000-1, 12.4.2) in buffer, cut to size
+    // bytes and always terminated; size 0 writes nothing. Empty for an index
+    // at or past the page count. Without "PageLabels", or when the floor
+    // lookup in it (CPDF_NumberTree) fails or finds a value that is not a
+    // Dict: index + 1 in decimal. Otherwise the range's prefix "P" (String
+    // or Name; cut to the buffer, it ends the label), then, when "S" is a
+    // Name, the number St + index - the range's first index ("St" 1 unless
+    // an Integer) as "R"/"r" roman numerals (empty outside 1 to 4999), "A"/"a"
+    // letters (empty below 1), any other style decimal. Page-tree failures
+    // of NumPages pass through.
+    void PageLabel(uint32_t index, char* buffer, uint32_t size) const;
+
     // The catalog's "Pages"; Null when absent.
     GLOB_Object Pages() const;
     bool CatalogKnown(const char* key, GLOB_Object* value) const;
