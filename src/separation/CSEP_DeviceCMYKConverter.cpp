@@ -20,3 +20,9 @@ void CSEP_DeviceCMYKConverter::ConvertIndexed(const CPDF_IndexedColorSpace& spac
     const unsigned s = space.NumSamples();
     Distribute(slices, {0, 1, 2, 3}, [&] { return MakeIndexedStandIn(s); }, out);
 }
+
+void CSEP_DeviceCMYKConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    std::vector<GLOB_Object> slices;
+    SliceShading(shading, slices);
+    Distribute(slices, {0, 1, 2, 3}, [&] { return MakeConstantShading(shading); }, out);
+}

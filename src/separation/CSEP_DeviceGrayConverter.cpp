@@ -19,3 +19,9 @@ void CSEP_DeviceGrayConverter::ConvertIndexed(const CPDF_IndexedColorSpace& spac
     const unsigned s = space.NumSamples();
     Distribute(slices, {-1, -1, -1, 0}, [&] { return MakeIndexedStandIn(s); }, out);
 }
+
+void CSEP_DeviceGrayConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    // A gray shading draws Black's plate already.
+    const std::vector<GLOB_Object> copy = {Doc().Copy(shading, true)};
+    Distribute(copy, {-1, -1, -1, 0}, [&] { return MakeConstantShading(shading); }, out);
+}

@@ -1,7 +1,8 @@
 // DeviceGray to press space: a gray level is Black's plate already.
 // Colours: Cyan, Magenta, Yellow 0, Black 1 - gray. An image or an indexed
 // space is kept as it is for Black (SliceSingleImage, SliceIndexed with keep);
-// every other ink gets the empty form or the stand-in.
+// a shading is copied for Black; every other ink gets the empty form, the
+// stand-in or the constant shading.
 #pragma once
 
 #include "separation/CSEP_SliceConverter.h"
@@ -11,5 +12,6 @@ public:
     void ConvertColor(const CPDF_Color& color, CPDF_Color& pressColor) override;
     void ConvertImage(const GLOB_Object& image, std::vector<GLOB_Object>& out) override;
     void ConvertIndexed(const CPDF_IndexedColorSpace& space, std::vector<GLOB_Object>& out) override;
+    void ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) override;
     const char* ClassName() const override { return "CSEP_DeviceGrayConverter"; }
 };

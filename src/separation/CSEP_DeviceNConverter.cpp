@@ -53,3 +53,9 @@ void CSEP_DeviceNConverter::ConvertIndexed(const CPDF_IndexedColorSpace& space, 
     const unsigned s = space.NumSamples();
     Distribute(slices, InkComponents(), [&] { return MakeIndexedStandIn(s); }, out);
 }
+
+void CSEP_DeviceNConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    std::vector<GLOB_Object> slices;
+    SliceShading(shading, slices);
+    Distribute(slices, InkComponents(), [&] { return MakeConstantShading(shading); }, out);
+}

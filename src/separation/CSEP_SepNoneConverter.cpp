@@ -19,3 +19,7 @@ void CSEP_SepNoneConverter::ConvertIndexed(const CPDF_IndexedColorSpace& space, 
     const unsigned s = space.NumSamples();
     Distribute({}, {}, [&] { return MakeIndexedStandIn(s); }, out);
 }
+
+void CSEP_SepNoneConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    Distribute({}, {}, [&] { return MakeConstantShading(shading); }, out);
+}

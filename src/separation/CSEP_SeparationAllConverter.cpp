@@ -28,3 +28,10 @@ void CSEP_SeparationAllConverter::ConvertIndexed(const CPDF_IndexedColorSpace& s
     Distribute(slices, std::vector<int32_t>(JobContext().NumColorants(), 0),
                [&] { return MakeIndexedStandIn(s); }, out, /*copies=*/true);
 }
+
+void CSEP_SeparationAllConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    std::vector<GLOB_Object> slices;
+    SliceShading(shading, slices);
+    Distribute(slices, std::vector<int32_t>(JobContext().NumColorants(), 0),
+               [&] { return MakeConstantShading(shading); }, out, /*copies=*/true);
+}

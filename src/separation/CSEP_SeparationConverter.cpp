@@ -38,3 +38,12 @@ void CSEP_SeparationConverter::ConvertIndexed(const CPDF_IndexedColorSpace& spac
     const unsigned s = space.NumSamples();
     Distribute(slices, components, [&] { return MakeIndexedStandIn(s); }, out);
 }
+
+void CSEP_SeparationConverter::ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) {
+    GLIB_ASSERT(m_ink >= 0);
+    std::vector<GLOB_Object> slices;
+    SliceShading(shading, slices);
+    std::vector<int32_t> components(static_cast<size_t>(m_ink) + 1, -1);
+    components.back() = 0;
+    Distribute(slices, components, [&] { return MakeConstantShading(shading); }, out);
+}

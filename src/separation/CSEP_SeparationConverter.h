@@ -3,8 +3,9 @@
 // throws CPDF_Exception 1128004 "Separation <name> is not in the list of
 // separations to generate. Use a separation to process color converter."
 // and the converter keeps the ink it had. Colours set that ink's tint;
-// images (SliceSingleImage, Decode mirrored) and indexed spaces go to that
-// ink, every other ink gets the empty form or the stand-in.
+// images (SliceSingleImage, Decode mirrored), indexed spaces and shadings go
+// to that ink, every other ink gets the empty form, the stand-in or the
+// constant shading.
 #pragma once
 
 #include "separation/CSEP_SliceConverter.h"
@@ -14,6 +15,7 @@ public:
     void ConvertColor(const CPDF_Color& color, CPDF_Color& pressColor) override;
     void ConvertImage(const GLOB_Object& image, std::vector<GLOB_Object>& out) override;
     void ConvertIndexed(const CPDF_IndexedColorSpace& space, std::vector<GLOB_Object>& out) override;
+    void ConvertShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out) override;
     const char* ClassName() const override { return "CSEP_SeparationConverter"; }
     // Asserts a Separation space of a colorant that is not "All" or "None".
     void ConvertColorSpace(const CPDF_ColorSpace& colorSpace) override;

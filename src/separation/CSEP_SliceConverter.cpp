@@ -48,16 +48,6 @@ void RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_Stre
     }
 }
 
-void CopyStream(GLOB_Stream input, GLOB_Stream output) {
-    for (FILT_FilterBuffer* buffer = input.Read(); buffer->DataAvailable() > 0; buffer = input.Read()) {
-        const FILT_Size n = buffer->DataAvailable();
-        FILT_FilterBuffer chunk(buffer->GetPtr(), n, false);
-        chunk.AdvancePutPtr(n);
-        output.Write(chunk);
-        buffer->AdvanceGetPtr(n);
-    }
-}
-
 // How a DeviceGray slice takes its Decode pair (d0, d1) from the source's.
 enum class Pair { Keep, Mirror, Reverse };
 
@@ -98,6 +88,21 @@ GLOB_Object CSEP_SliceConverter::MakeDataStream(CSEP_TempFile& file, const GLOB_
     return stream;
 }
 
+CSEP_TempFile CSEP_SliceConverter::CopyToFile(GLOB_Stream input) {
+    CSEP_TempFile file;
+    file.Create();
+    GLOB_Stream output = file.OpenStream();
+    for (FILT_FilterBuffer* buffer = input.Read(); buffer->DataAvailable() > 0; buffer = input.Read()) {
+        const FILT_Size n = buffer->DataAvailable();
+        FILT_FilterBuffer chunk(buffer->GetPtr(), n, false);
+        chunk.AdvancePutPtr(n);
+        output.Write(chunk);
+        buffer->AdvanceGetPtr(n);
+    }
+    input.Close();
+    return file;
+}
+
 GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits) {
     std::unique_ptr<FILT_To8BitFilter> to8(GLIB_NEW FILT_To8BitFilter);
     to8->Init(samplesPerRow, bits);
@@ -133,11 +138,7 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
         out[static_cast<size_t>(ink)] = copy.Object();
         return;
     }
-    CSEP_TempFile file;
-    file.Create();
-    GLOB_Stream stored = source.OpenStream(0);
-    CopyStream(stored, file.OpenStream());
-    stored.Close();
+    CSEP_TempFile file = CopyToFile(source.OpenStream(0));
     CSEP_SepJobContext job = JobContext();
     const CPDF_Image image(params, file.MakeExternalStream(Doc(), source.Filter(), source.DecodeParms()), false);
     job.AddTempFile(file);

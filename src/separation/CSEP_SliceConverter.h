@@ -21,8 +21,9 @@
 //     objects already made stay in the output document.
 //
 // Image data stream through fixed buffers per component; no image is held
-// whole in memory. Function slicing (CSEP_SliceConverterFunction.cpp)
-// throws GLIB_Exception 1128007 for every fault of its own.
+// whole in memory, no mesh more than one piece at a time. Function slicing
+// (CSEP_SliceConverterFunction.cpp) throws GLIB_Exception 1128007 for every
+// fault of its own, shading slicing (CSEP_SliceConverterShading.cpp) 1128011.
 #pragma once
 
 #include "CPDF/color/CPDF_Colorant.h"
@@ -40,8 +41,8 @@
 
 class CPDF_IndexedColorSpace;
 
-// Faults of function and image slicing.
-enum : uint32_t { CSEP_SliceCode = 1128007 };
+// Faults of function and image slicing, and of shading slicing.
+enum : uint32_t { CSEP_SliceCode = 1128007, CSEP_ShadingCode = 1128011 };
 
 class CSEP_SliceConverter : public CSEP_ToPressSpaceConverter {
 public:
@@ -117,6 +118,33 @@ protected:
     // everywhere: Size 1 per input, one sample 255, Range [value value].
     GLOB_Object MakeConstantFunction(const GLOB_Object& domain, double value);
 
+    // The keys every slice of a shading takes from source: "ShadingType",
+    // "ColorSpace" /DeviceGray, "BBox" and "AntiAlias", then "Domain" and
+    // "Matrix" (type 1), "Coords", "Domain" and "Extend" (2, 3), the widths
+    // and "Decode" (4 to 7; "VerticesPerRow" in place of "BitsPerFlag" for
+    // 5), each when present. Throws GLIB_Exception 1128011 "Shading
+    // dictionary not a dictionary." for a source that is no Dict or Stream,
+    // "Shading dictionary missing type" without an Integer "ShadingType",
+    // "Unknown shading type." for one outside 1 to 7.
+    void CopyShadingKeys(const GLOB_Object& source, const GLOB_Object& target);
+    // One DeviceGray shading per component of the shading's space (checked
+    // as CopyShadingKeys does, then read by CPDF_Shading: its 1128011). With
+    // a "Function": the function sliced, each slice a new indirect
+    // dictionary (types 1 to 3) or a new stream of the source's decoded mesh
+    // data (4 to 7); a function of fewer outputs than components throws
+    // 1128011. Without (a mesh): each piece rewritten with component j of its
+    // colours and the Decode pair (c0, c1) of component j given as
+    // [1-c0 1-c1], so every value c reads as 1 - c. A Background gives each
+    // slice [1 - component j].
+    void SliceShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out);
+    // A shading that paints gray 1 wherever the source paints, for the inks
+    // outside its space: its "Function" a constant function over the
+    // "Domain" (by default [0 1], [0 1 0 1] for type 1) or over the mesh
+    // Decode's t pair, the mesh data copied; a mesh without one rewritten
+    // with every colour 1 and the colour pair [1 1]. A Background becomes
+    // [ 1 ].
+    GLOB_Object MakeConstantShading(const GLOB_Object& shading);
+
     // out := one element per ink: slices[components[i]], or for an ink whose
     // entry is -1 (or missing) one blank shared by all such inks, made by
     // makeBlank when the first needs it. With copies, an ink after the first
@@ -125,8 +153,10 @@ protected:
                     const std::function<GLOB_Object()>& makeBlank, std::vector<GLOB_Object>& out,
                     bool copies = false) const;
 
-private:
+    // The job's output document.
     GLOB_Doc Doc() const;
+
+private:
     // The stored data of stream decoded through its own Filter and
     // DecodeParms and then spread to one byte per sample (bits 1, 2, 4 or
     // 12; rows of samplesPerRow padded on input).
@@ -136,6 +166,11 @@ private:
     GLOB_Object MakeDataStream(CSEP_TempFile& file, const GLOB_Object& filter);
     // /FlateDecode in the output document, Null for compression mode 1.
     GLOB_Object CompressionFilterName() const;
+    // A new temporary file holding every byte of input, which is closed.
+    static CSEP_TempFile CopyToFile(GLOB_Stream input);
+    // A new stream of the output document holding the decoded data of a
+    // mesh shading.
+    GLOB_Object CopyMeshData(const GLOB_Object& mesh);
 
     void SliceExponential(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);
     void SliceStitching(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);

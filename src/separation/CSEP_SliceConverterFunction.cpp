@@ -23,11 +23,6 @@ const char* const ParseError = "Error parsing function.";
     throw GLIB_Exception(CSEP_SliceCode, message, __FILE__, __LINE__);
 }
 
-void CopyIfPresent(const char* key, const GLOB_Object& source, const GLOB_Object& target) {
-    if (source.Known(GLOB_Name(key)))
-        CSEP_Utils::CopyKey(key, source, target);
-}
-
 GLOB_Object Reals(const GLOB_Doc& doc, std::vector<double> values) { return CPDF_Color(values).MakeObject(&doc); }
 
 // Element j of an exponential's C0 or C1, or the default when it is no array.
@@ -93,8 +88,8 @@ void CSEP_SliceConverter::SliceFunction(const GLOB_Object& object, std::vector<G
         Fail("Unknown function type.");
     }
     for (const GLOB_Object& sliced : out) {
-        CopyIfPresent("FunctionType", object, sliced);
-        CopyIfPresent("Domain", object, sliced);
+        CSEP_Utils::CopyKey("FunctionType", object, sliced);
+        CSEP_Utils::CopyKey("Domain", object, sliced);
     }
     if (!object.Known(GLOB_Name("Range")))
         return;
@@ -119,7 +114,7 @@ void CSEP_SliceConverter::SliceExponential(const CPDF_Function& function, unsign
         const GLOB_Object dict = doc.NewDict(3, false);
         dict.DictPut(GLOB_Name("C0"), Reals(doc, {1 - Coefficient(c0, j, 0.0)}));
         dict.DictPut(GLOB_Name("C1"), Reals(doc, {1 - Coefficient(c1, j, 1.0)}));
-        CopyIfPresent("N", object, dict);
+        CSEP_Utils::CopyKey("N", object, dict);
         out.push_back(dict);
     }
 }
@@ -143,8 +138,8 @@ void CSEP_SliceConverter::SliceStitching(const CPDF_Function& function, unsigned
     }
     for (unsigned j = 0; j < n; ++j) {
         const GLOB_Object dict = doc.NewDict(3, false);
-        CopyIfPresent("Encode", object, dict);
-        CopyIfPresent("Bounds", object, dict);
+        CSEP_Utils::CopyKey("Encode", object, dict);
+        CSEP_Utils::CopyKey("Bounds", object, dict);
         dict.DictPut(GLOB_Name("Functions"), arrays[j]);
         out.push_back(dict);
     }
@@ -174,7 +169,7 @@ void CSEP_SliceConverter::SliceSampledFunction(const CPDF_Function& function, st
     for (unsigned j = 0; j < n; ++j) {
         const GLOB_Object dict = doc.NewDict(4, false);
         for (const char* key : {"Size", "BitsPerSample", "Order", "Encode"})
-            CopyIfPresent(key, object, dict);
+            CSEP_Utils::CopyKey(key, object, dict);
         if (bits == 12)
             dict.DictPut(GLOB_Name("BitsPerSample"), doc.NewInteger(8));
         double d0, d1;
@@ -272,7 +267,8 @@ void CSEP_SliceConverter::SlicePostScriptFunction(const CPDF_Function& function,
 
 GLOB_Object CSEP_SliceConverter::MakeConstantFunction(const GLOB_Object& domain, double value) {
     if (!domain.IsArray())
-        Fail(std::string("Function domain should be type Array, encountered ") + GLOB_Object::TypeString(domain.Type()));
+        Fail(std::string("Function domain should be type Array, encountered ") +
+             GLOB_Object::TypeString(domain.Type()));
     const GLOB_Doc doc = Doc();
     const GLOB_Object dict = doc.NewDict(3, false);
     dict.DictPut(GLOB_Name("Domain"), doc.Copy(domain, true));

@@ -95,17 +95,25 @@ TEST(CSEP_ColorSeparator, RefusedSpacesLeaveTheConverterAsItWas) {
     EXPECT_STREQ(separator.Converter().ClassName(), "CSEP_DeviceGrayConverter");
 }
 
-TEST(CSEP_ColorSeparator, ObjectConversionsOfTheNullConverterAndOfShadingsAreRefused) {
+TEST(CSEP_ColorSeparator, ObjectConversionsOfTheNullConverterAndOfTheRootAreRefused) {
     const CSEP_SepJobContext job = NewJob({});
-    CSEP_ColorSeparator separator;
-    separator.SetJobContext(job);
     const CPDF_IndexedColorSpace indexed(job.Doc().ParseObject("[/Indexed /DeviceGray 0 <00>]"));
     std::vector<GLOB_Object> out;
-    EXPECT_EQ(Failure([&] { separator.ConvertShading(GLOB_Object(), out); }),
-              "1128001 CSEP_DeviceGrayConverter can't separate shading dictionaries yet.");
+    CSEP_ColorSeparator separator;
+    separator.SetJobContext(job);
     separator.SetColorSpace(CPDF_ColorSpace(job.Doc().ParseObject("/Pattern")));
-    for (const std::function<void()>& call : std::vector<std::function<void()>>{
-             [&] { separator.ConvertImage(GLOB_Object(), out); }, [&] { separator.ConvertIndexed(indexed, out); },
-             [&] { separator.ConvertShading(GLOB_Object(), out); }})
-        EXPECT_EQ(Failure(call), "1128001 Illegal method called on a CSEP_NullConverter.");
+    Slicer root(job);  // overrides none of the three
+    const struct {
+        std::function<void()> call;
+        std::string thrown;
+    } cases[] = {
+        {[&] { separator.ConvertImage(GLOB_Object(), out); }, "Illegal method called on a CSEP_NullConverter."},
+        {[&] { separator.ConvertIndexed(indexed, out); }, "Illegal method called on a CSEP_NullConverter."},
+        {[&] { separator.ConvertShading(GLOB_Object(), out); }, "Illegal method called on a CSEP_NullConverter."},
+        {[&] { root.ConvertImage(GLOB_Object(), out); }, "Slicer can't separate images yet."},
+        {[&] { root.ConvertIndexed(indexed, out); }, "Slicer can't separate indexed spaces yet."},
+        {[&] { root.ConvertShading(GLOB_Object(), out); }, "Slicer can't separate shading dictionaries yet."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Failure(c.call), "1128001 " + c.thrown);
 }

@@ -11,15 +11,6 @@ namespace {
 
 using CSEP_SliceFunctionTest = CSEP_TempDirTest;
 
-// The slicing operations of the converters, open to the tests.
-struct Slicer : CSEP_SliceConverter {
-    explicit Slicer(const CSEP_SepJobContext& job) { SetJobContext(job); }
-    void ConvertColor(const CPDF_Color&, CPDF_Color&) override {}
-    const char* ClassName() const override { return "Slicer"; }
-    using CSEP_SliceConverter::MakeConstantFunction;
-    using CSEP_SliceConverter::SliceFunction;
-};
-
 // Samples of bits each packed from the most significant bit, the last byte
 // padded.
 std::string Packed(const std::vector<int>& samples, int bits) {
@@ -100,7 +91,8 @@ TEST_F(CSEP_SliceFunctionTest, SlicedFunctionsYieldOneMinusEachOutput) {
         {"exponential with a Range",
          source.ParseObject("<< /FunctionType 2 /Domain [0 1] /C0 [0 0.2 1] /C1 [1 0.9 0] /N 1.5 "
                             "/Range [0 0.5 0 1 0 1] >>"),
-         exact, [](const std::vector<GLOB_Object>& s) { EXPECT_EQ(Text(s[0].DictGet(GLOB_Name("Range"))), "[ 0.5 1 ]"); }},
+         exact,
+         [](const std::vector<GLOB_Object>& s) { EXPECT_EQ(Text(s[0].DictGet(GLOB_Name("Range"))), "[ 0.5 1 ]"); }},
         {"stitching", source.ParseObject(("<< /FunctionType 3 /Domain [0 2] /Bounds [0.5] /Encode [0 1 1 0] "
                                           "/Functions [" + exp2 + exp2 + "] >>").c_str()),
          exact,

@@ -130,7 +130,8 @@ TEST_F(CSEP_SliceImageTest, DCTImageSlicesToItsDecodedSamplesInvertedWithDecodeR
     // Encoded by the project's DCT encoder; the slices hold what its decoder
     // gives, inverted. A colour-key Mask does not fit a gray image.
     const GLOB_Doc source = NewDoc();
-    const std::string pixels = Packed(16, 8, 4, 8, [](int x, int y, int c) { return (x * 13 + y * 29 + c * 60) % 256; });
+    const std::string pixels =
+        Packed(16, 8, 4, 8, [](int x, int y, int c) { return (x * 13 + y * 29 + c * 60) % 256; });
     const GLOB_Object image = source.NewStream(
         GLOB_Stream(new GLOB_StringStream(pixels)), 0,
         source.ParseObject("<< /Subtype /Image /Width 16 /Height 8 /ColorSpace /DeviceCMYK /BitsPerComponent 8 "
@@ -206,7 +207,8 @@ TEST_F(CSEP_SliceImageTest, SingleComponentImagesGoToTheirInkWhole) {
     }
     // A gray image is Black's plate already: samples and Decode stay.
     const GLOB_Object gray = NewStreamObject(
-        source, "<< /Subtype /Image /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Decode [0.2 0.8] >>",
+        source,
+        "<< /Subtype /Image /Width 3 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray /Decode [0.2 0.8] >>",
         "abc");
     const CSEP_SepJobContext job = NewJob({"Spot"});
     const std::vector<GLOB_Object> out = Convert(job, "/DeviceGray", gray);

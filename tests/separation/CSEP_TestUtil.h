@@ -8,6 +8,7 @@
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_SepJobContext.h"
+#include "separation/CSEP_SliceConverter.h"
 #include "support/TestSupport.h"
 #include "win32/TmpDirScope.h"
 
@@ -82,3 +83,16 @@ inline CSEP_SepJobContext NewJob(const std::vector<std::string>& spots, uint32_t
 inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& dict, const std::string& data) {
     return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, doc.ParseObject(dict.c_str()), GLOB_Object(), -1);
 }
+
+// The slicing operations of the converters, open to the tests; the root's
+// object conversions.
+struct Slicer : CSEP_SliceConverter {
+    explicit Slicer(const CSEP_SepJobContext& job) { SetJobContext(job); }
+    void ConvertColor(const CPDF_Color&, CPDF_Color&) override {}
+    const char* ClassName() const override { return "Slicer"; }
+    using CSEP_SliceConverter::CopyShadingKeys;
+    using CSEP_SliceConverter::MakeConstantFunction;
+    using CSEP_SliceConverter::MakeConstantShading;
+    using CSEP_SliceConverter::SliceFunction;
+    using CSEP_SliceConverter::SliceShading;
+};
