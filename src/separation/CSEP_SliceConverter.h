@@ -16,7 +16,8 @@
 //     unfiltered with compression mode 1, otherwise Flate-encoded by the
 //     writer (the stream object then only names /FlateDecode); they become
 //     external-file streams that the job keeps when it uses external
-//     streams, else embedded streams;
+//     streams, else embedded streams; mesh data alone are always embedded
+//     and unfiltered;
 //   - errors of the filters, the files and the object model pass through;
 //     objects already made stay in the output document.
 //

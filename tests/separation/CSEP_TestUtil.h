@@ -7,6 +7,8 @@
 #include "GLOB/GLOB_Object.h"
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "CPDF/function/CPDF_Function.h"
+#include "separation/CSEP_ColorSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 #include "separation/CSEP_SliceConverter.h"
 #include "support/TestSupport.h"
@@ -14,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,9 +83,69 @@ inline CSEP_SepJobContext NewJob(const std::vector<std::string>& spots, uint32_t
     return job;
 }
 
-// A stream of doc storing data as it is under the dictionary given as text.
-inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& dict, const std::string& data) {
-    return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), 1, doc.ParseObject(dict.c_str()), GLOB_Object(), -1);
+// A stream of doc under the dictionary given as text, storing data as it is,
+// or encoded by its /Filter with encodeParams when they are given.
+inline GLOB_Object NewStreamObject(const GLOB_Doc& doc, const std::string& dict, const std::string& data,
+                                   const char* encodeParams = nullptr) {
+    return doc.NewStream(GLOB_Stream(new GLOB_StringStream(data)), encodeParams ? 0 : 1, doc.ParseObject(dict.c_str()),
+                         encodeParams ? doc.ParseObject(encodeParams) : GLOB_Object(), -1);
+}
+
+inline std::string Text(const GLOB_Object& object) {
+    std::ostringstream os;
+    object.Print(os);
+    return os.str();
+}
+
+// The texts of the values under keys of object, one after another.
+inline std::string Keys(const GLOB_Object& object, const std::vector<const char*>& keys) {
+    std::string text;
+    for (const char* key : keys)
+        text += Text(object.DictGet(GLOB_Name(key)));
+    return text;
+}
+
+// Rows of width × components samples of bits each, packed from the most
+// significant bit, every row padded to a whole byte.
+inline std::string Packed(int width, int height, int components, int bits,
+                          const std::function<int(int x, int y, int c)>& sample) {
+    std::string packed;
+    for (int y = 0; y < height; ++y) {
+        uint32_t pending = 0;
+        int count = 0;
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < components; ++c) {
+                pending = (pending << bits) | static_cast<uint32_t>(sample(x, y, c));
+                for (count += bits; count >= 8; count -= 8)
+                    packed += static_cast<char>(pending >> (count - 8));
+            }
+        if (count > 0)
+            packed += static_cast<char>(pending << (8 - count));
+    }
+    return packed;
+}
+
+// The outputs of a function object at point, evaluated by the function code.
+inline std::vector<double> Outputs(const GLOB_Object& object, std::vector<double> point) {
+    const CPDF_Function function(object);
+    std::vector<double> out(function.RangeDimension());
+    function.Evaluate(point.data(), out.data(), 1);
+    return out;
+}
+
+// One object per ink from a colour separator set to the space of object (or
+// to space when given): ConvertImage or ConvertShading.
+inline std::vector<GLOB_Object> Separated(const CSEP_SepJobContext& job, const GLOB_Object& object,
+                                          void (CSEP_ColorSeparator::*convert)(const GLOB_Object&,
+                                                                               std::vector<GLOB_Object>&),
+                                          const GLOB_Object& space = GLOB_Object()) {
+    CSEP_ColorSeparator separator;
+    separator.SetJobContext(job);
+    separator.SetColorSpace(CPDF_ColorSpace(space.IsNull() ? object.DictGet(GLOB_Name("ColorSpace")) : space));
+    std::vector<GLOB_Object> out;
+    (separator.*convert)(object, out);
+    EXPECT_EQ(out.size(), job.NumColorants());
+    return out;
 }
 
 // The slicing operations of the converters, open to the tests; the root's
