@@ -80,22 +80,17 @@ private:
     }
 };
 
-// A stream object of doc whose dictionary holds the entries of dict.
-GLOB_Object StreamWith(const GLOB_Doc& doc, const char* dict) {
-    return doc.NewStream(GLOB_Stream(new GLOB_StringStream("")), 1, doc.ParseObject(dict), GLOB_Object(), -1);
-}
-
 // Resources whose every entry carries a distinct /N.
 GLOB_Object SampleResources(const GLOB_Doc& doc) {
     const GLOB_Object resources = doc.ParseObject(
         "<< /XObject << /Bad 5 >> /Shading << /Sh0 << /ShadingType 2 /N 3 >> >>"
         "   /Pattern << /Sh1 << /PatternType 2 /N 5 >> /Bad 6 >> >>");
     const GLOB_Object xobjects = resources.DictGet(GLOB_Name("XObject"));
-    xobjects.DictPut(GLOB_Name("Fm0"), StreamWith(doc, "<< /Subtype /Form /N 1 >>"));
-    xobjects.DictPut(GLOB_Name("Im0"), StreamWith(doc, "<< /Subtype /Image /N 2 >>"));
-    xobjects.DictPut(GLOB_Name("PS0"), StreamWith(doc, "<< /Subtype /PS /N 7 >>"));
-    xobjects.DictPut(GLOB_Name("Plain"), StreamWith(doc, "<< /N 8 >>"));
-    resources.DictGet(GLOB_Name("Pattern")).DictPut(GLOB_Name("P0"), StreamWith(doc, "<< /PatternType 1 /N 4 >>"));
+    xobjects.DictPut(GLOB_Name("Fm0"), NewStreamObject(doc, "<< /Subtype /Form /N 1 >>", ""));
+    xobjects.DictPut(GLOB_Name("Im0"), NewStreamObject(doc, "<< /Subtype /Image /N 2 >>", ""));
+    xobjects.DictPut(GLOB_Name("PS0"), NewStreamObject(doc, "<< /Subtype /PS /N 7 >>", ""));
+    xobjects.DictPut(GLOB_Name("Plain"), NewStreamObject(doc, "<< /N 8 >>", ""));
+    resources.DictGet(GLOB_Name("Pattern")).DictPut(GLOB_Name("P0"), NewStreamObject(doc, "<< /PatternType 1 /N 4 >>", ""));
     return resources;
 }
 
