@@ -32,11 +32,9 @@ TEST(CPDF_GraphicsState, TransfersGrayAndCMYKColoursOnly) {
         {"inverting, CMYK", inverting, "/DeviceCMYK", {0.1, 0.2, 0.3, 0.4}, {0.9, 0.8, 0.7, 0.6}},
         {"inverting, gray", inverting, "/DeviceGray", {0.25}, {0.75}},
         {"inverting, RGB", inverting, "/DeviceRGB", {0.1, 0.2, 0.3}, {0.1, 0.2, 0.3}},
-        {"inverting, Lab", inverting, "[/Lab << /WhitePoint [1 1 1] >>]", {50, 0, 0}, {50, 0, 0}},
         {"identity", "<< /TR /Identity >>", "/DeviceGray", {0.25}, {0.25}},
         // Gray goes through the black (fourth) function of an array.
         {"array, gray", lastInverts, "/DeviceGray", {0.25}, {0.75}},
-        {"array, CMYK", lastInverts, "/DeviceCMYK", {0.1, 0.2, 0.3, 0.4}, {0.1, 0.2, 0.3, 0.6}},
         // Index 2.7 is entry 2 of the table, 0x80.
         {"indexed", inverting, "[/Indexed /DeviceGray 3 <00408000>]", {2.7}, {1 - 128 / 255.0}},
         {"indexed, negative", inverting, "[/Indexed /DeviceGray 3 <40408000>]", {-3}, {1 - 64 / 255.0}},

