@@ -2,9 +2,9 @@
 
 #include "CPDF/content/iCPDF_ExtGStateKeyTable.h"
 #include "CPDF/iCPDF_MessageText.h"
+#include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Array.h"
 #include "GLOB/GLOB_Dict.h"
-#include "GLIB/GLIB_Log.h"
 
 #include <algorithm>
 
