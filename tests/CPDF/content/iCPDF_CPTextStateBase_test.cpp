@@ -150,13 +150,3 @@ TEST(iCPDF_CPTextStateBase, WithoutResourcesEveryNameIsMissing) {
               "  [1]: /F1\n");
     EXPECT_TRUE(state == CPDF_GraphicsState());
 }
-
-TEST(iCPDF_CPTextStateBase, ColoursStoredStayAsTheyWere) {
-    CPDF_ContentParser parser;
-    parser.Start(Chunked("0.1 0.2 0.3 rg 0.4 0.5 0.6 rg"), GLOB_Object());
-    ASSERT_TRUE(parser.Step());
-    const CPDF_GraphicsState first = parser.GraphicsState();
-    ASSERT_TRUE(parser.Step());
-    EXPECT_EQ(Fill(first), "DeviceRGB [0.1 0.2 0.3]");
-    EXPECT_EQ(Fill(parser.GraphicsState()), "DeviceRGB [0.4 0.5 0.6]");
-}
