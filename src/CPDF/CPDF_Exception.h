@@ -33,6 +33,7 @@ enum : uint32_t {
     CPDF_InlineImageStreamCode = 1128025,   // an inline image's data asked for twice
     CPDF_NoPageDocumentCode = 1128026,      // no page-level document behind an object-model one
     CPDF_MeshDataEndCode = 1128028,         // "Premature end of mesh data"
+    CPDF_GraphicsStateUnderflowCode = 1128031,  // a written clip that no saved state can restore
 };
 
 // The ending of every constructor that validates: throws a CPDF_Exception

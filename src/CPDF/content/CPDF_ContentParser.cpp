@@ -39,6 +39,8 @@ void CPDF_ContentParser::Start(const GLOB_Stream& stream, const GLOB_Object& res
     CPDF_Path box;
     box.AddSegment(GLOB_Path::Rect, GLIB_Point(bbox.Llx(), bbox.Lly()), GLIB_Point(bbox.Urx(), bbox.Lly()),
                    GLIB_Point(bbox.Llx(), bbox.Ury()));
+    // A clip path carries its rule; any rule clips a rectangle alike.
+    box.SetFillRule(GLOB_Path::NonZeroWindingFill);
     box.Transform(copy.CTM());
     copy.AppendClipPath(box);
     Start(stream, resources, copy);
@@ -113,6 +115,10 @@ bool CPDF_ContentParser::EndCompatibility() {
 void CPDF_ContentParser::PopMarkedContentLevel() {
     if (m_markedContentStack.Size() > 1)
         m_markedContentStack.Pop(1);
+}
+
+GLOB_Object CPDF_ContentParser::Resource(const char* category, const GLOB_Name& name) const {
+    return m_resources.Dict().IsDict() ? m_resources.Resource(category, name) : GLOB_Object();
 }
 
 bool CPDF_ContentParser::Fail(const char* text) {

@@ -82,6 +82,11 @@ public:
     CPDF_GraphicsState& MutableGraphicsState() { return m_graphicsState; }
     CPDF_Path& MutablePath() { return m_path; }
     const CPDF_ResourcesDict& Resources() const { return m_resources; }
+    // The resource under name in category; Null when there is none, also
+    // when the resource dictionary is not a Dict.
+    GLOB_Object Resource(const char* category, const GLOB_Name& name) const;
+    // The working colour of the colour operators (8 components to start).
+    CPDF_Color& ScratchColor() { return m_scratchColor; }
     void ChangeState(const iCPDF_CPStateBase& state);
     // Arms operation (null disarms); asserts that none is pending.
     void SetPostProcess(DeferredOperation operation);
@@ -133,6 +138,7 @@ private:
     CPDF_PathList m_pendingClip;
     uint32_t m_bxDepth = 0;
     GLIB_Stack<int32_t> m_markedContentStack;
+    CPDF_Color m_scratchColor;
     CPDF_InlineImage m_inlineImage;
     bool m_trace = false;
     GLOB_Stream m_stream;

@@ -170,3 +170,32 @@ GLIB_Matrix iCPDF_CPStateBase::MatrixOperand(const CPDF_ContentParser& parser) {
     return GLIB_Matrix(Number(parser, 5), Number(parser, 4), Number(parser, 3), Number(parser, 2), Number(parser, 1),
                        Number(parser, 0));
 }
+
+bool iCPDF_CPStateBase::NumberOperand(CPDF_ContentParser& parser, double& value) {
+    if (!HasOperands(parser, 1))
+        return false;
+    if (!AreNumbers(parser, 1))
+        return ReportOperandKinds(parser, " operator requires a number operand. Found: ");
+    value = Number(parser, 0);
+    return true;
+}
+
+bool iCPDF_CPStateBase::IntegerOperand(CPDF_ContentParser& parser, int32_t& value) {
+    if (!HasOperands(parser, 1))
+        return false;
+    const GLOB_Object operand = parser.Operands().Operand(0);
+    if (!operand.IsInteger())
+        return ReportOperandKinds(parser, " operator requires an integer operand. Found: ");
+    value = operand.AsInteger();
+    return true;
+}
+
+bool iCPDF_CPStateBase::NameOperand(CPDF_ContentParser& parser, GLOB_Name& name) {
+    if (!HasOperands(parser, 1))
+        return false;
+    const GLOB_Object operand = parser.Operands().Operand(0);
+    if (!operand.IsName())
+        return ReportOperandKinds(parser, " operator requires a name operand. Found: ");
+    name = operand.AsName();
+    return true;
+}

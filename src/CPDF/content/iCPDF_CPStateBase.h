@@ -30,6 +30,7 @@
 
 #include "CPDF/content/CPDF_ContentOperator.h"
 #include "GLIB/GLIB_Geometry.h"
+#include "GLOB/GLOB_Name.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -91,6 +92,13 @@ protected:
     static bool HasNumbers(CPDF_ContentParser& parser, size_t n);
     // The matrix of the top six operands, a the deepest; they are numbers.
     static GLIB_Matrix MatrixOperand(const CPDF_ContentParser& parser);
+    // Operand 0 of one kind: at least one operand, else the count report; of
+    // the kind, else the kind report " operator requires a number operand.
+    // Found: ", "... an integer operand ..." (a Real is refused) or "... a
+    // name operand ...".
+    static bool NumberOperand(CPDF_ContentParser& parser, double& value);
+    static bool IntegerOperand(CPDF_ContentParser& parser, int32_t& value);
+    static bool NameOperand(CPDF_ContentParser& parser, GLOB_Name& name);
 
 private:
     iCPDF_CPStateBase(const iCPDF_CPStateBase&) = delete;

@@ -255,6 +255,7 @@ TEST(CPDF_ContentParser, StartResetsEverythingAndNeverChangesTheCallersState) {
     EXPECT_TRUE(parser.GraphicsState().CTM() == GLIB_Matrix(2, 0, 0, 2, 5, 5));
     ASSERT_EQ(parser.GraphicsState().ClipPath().NumPaths(), 1u);
     EXPECT_EQ(Corners(parser.GraphicsState().ClipPath().Path(0).BoundingBox()), (std::vector<double>{5, 5, 25, 45}));
+    EXPECT_EQ(parser.GraphicsState().ClipPath().Path(0).FillRule(), 1u);  // a clip path carries its rule
     EXPECT_TRUE(caller.CTM() == GLIB_Matrix(1, 0, 0, 1, 5, 5));
 }
 
