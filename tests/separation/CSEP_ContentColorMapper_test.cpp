@@ -68,7 +68,9 @@ private:
 GLOB_Object SampleResources(const GLOB_Doc& doc) {
     const GLOB_Object resources = doc.ParseObject(
         "<< /XObject << /Bad 5 >> /Shading << /Sh0 << /ShadingType 2 /N 3 >> >>"
-        "   /Pattern << /Sh1 << /PatternType 2 /N 5 >> /Bad 6 >> >>");
+        "   /Pattern << /Sh1 << /PatternType 2 /N 5 >> /Bad 6 >> /ExtGState << /GS0 << /OP true >> >>"
+        "   /ColorSpace << /PCS [/Pattern /DeviceGray] /CS0 [/Separation /Orange /DeviceCMYK"
+        "       << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.5 1 0] /N 1 >>] >> >>");
     const GLOB_Object xobjects = resources.DictGet(GLOB_Name("XObject"));
     for (const char* entry : {"Fm0 /Subtype /Form /N 1", "Im0 /Subtype /Image /N 2", "PS0 /Subtype /PS /N 7",
                               "Plain /N 8", "P0 /PatternType 1 /N 4"}) {
@@ -122,6 +124,32 @@ TEST(CSEP_ContentColorMapper, EachOperatorReachesItsOperation) {
     }
 }
 
+// Device colours as space then colour; cs and CS then the new space's
+// initial colour, except for a Pattern space; pattern colours in Pattern
+// spaces, a shading pattern for the stroke too.
+TEST(CSEP_ContentColorMapper, ColourOperatorsReachSpaceAndColour) {
+    const GLOB_Doc doc = NewDoc();
+    const std::string content =
+        "0.5 g 0.25 G 1 0 0 rg 0 1 0 RG 0 0 0 1 k 1 1 0 0 K /CS0 cs 0.3 sc /DeviceCMYK CS 0.1 0.2 0.3 0.4 SC\n"
+        "/Pattern cs /P0 scn /Pattern CS /Sh1 SCN /PCS CS 0.5 /P0 SCN /CS0 cs 0.2 scn\n"
+        "q /GS0 gs 3 Tr Q /Tag BMC 2 Tc EMC BX foo EX";
+    const std::string expected =
+        "SetColorSpace fill DeviceGray; SetColor fill 0.5; SetColorSpace stroke DeviceGray; SetColor stroke 0.25; "
+        "SetColorSpace fill DeviceRGB; SetColor fill 1 0 0; SetColorSpace stroke DeviceRGB; SetColor stroke 0 1 0; "
+        "SetColorSpace fill DeviceCMYK; SetColor fill 0 0 0 1; "
+        "SetColorSpace stroke DeviceCMYK; SetColor stroke 1 1 0 0; "
+        "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.3; "
+        "SetColorSpace stroke DeviceCMYK; SetColor stroke 0 0 0 1; SetColor stroke 0.1 0.2 0.3 0.4; "
+        "SetColorSpace fill Pattern; SetPatternColor fill P0 N4; "
+        "SetColorSpace stroke Pattern; SetPatternColor stroke Sh1 N5; "
+        "SetColorSpace stroke Pattern; SetPatternColor stroke P0 N4; "
+        "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.2; "
+        "PassThrough 41 q; PassThrough 27 gs; PassThrough 62 Tr; PassThrough 42 Q; PassThrough 6 BMC; "
+        "PassThrough 54 Tc; PassThrough 19 EMC; PassThrough 8 BX; PassThrough -1 foo; PassThrough 21 EX; ";
+    Recorder recorder;
+    EXPECT_EQ(recorder.Walk(Content(content), SampleResources(doc)), Start + expected);
+}
+
 TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object resources = SampleResources(doc);
@@ -136,6 +164,8 @@ TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
         {"/PS0 Do", "", "Unknown XObject skipped: PS0"},
         {"/Plain Do", "", "Unknown XObject skipped: Plain"},
         {"/None sh", "DoShading None null; ", nullptr},
+        {"/Pattern cs /Bad scn", "SetColorSpace fill Pattern; ", "Skipping invalid pattern Bad"},
+        {"/Pattern CS /Missing SCN", "SetColorSpace stroke Pattern; ", "Skipping invalid pattern Missing"},
         // The parser's refusal, with its message.
         {"BT 0 0 m", "PassThrough 7 BT; threw 1128002 m is illegal within a Text Object, operator must occur "
                      "within: Page Description, Path Object.", "Exception processing stream: code = 1128002"},
