@@ -91,63 +91,59 @@ const std::string Start = "BeginStream; SetColorSpace fill DeviceGray; SetColor 
 
 }  // namespace
 
+// Every dispatch row in one content sample and the colour operators in
+// another: device colours as space then colour; cs and CS then the new
+// space's initial colour, except for a Pattern space; pattern colours in
+// Pattern spaces, a shading pattern for the stroke too.
 TEST(CSEP_ContentColorMapper, EachOperatorReachesItsOperation) {
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object resources = SampleResources(doc);
-    // The initial calls announce the given state.
+    // The initial calls, after BeginStream, announce the given state.
     CPDF_GraphicsState state;
     state.SetFillColorSpace(CPDF_ColorSpace::MakeDeviceCMYK());
     state.SetFillColor(CPDF_Color(std::vector<double>{0, 0, 0, 1}));
     state.SetStrokeColorSpace(CPDF_ColorSpace::MakeDeviceRGB());
     state.SetStrokeColor(CPDF_Color(std::vector<double>{1, 0.5, 0}));
-    const std::string content =
-        "q 0 0 m 1 1 l b 0 0 1 1 re B 0 0 m b* 0 0 m B* 0 0 m f 0 0 m F 0 0 m f* 0 0 m n 0 0 m s 0 0 m S Q\n"
-        "BT (a) Tj [(b) 2 (c)] TJ (d) ' 1 2 (e) \" ET /Fm0 Do /Im0 Do /Sh0 sh 1 0 0 1 0 0 cm\n"
-        "BI /W 2 /H 1 /BPC 8 /CS /G ID xy EI BI /W 3 /H 1 /BPC 8 /CS /G /F /AHx ID 61 6 2 63> EI\n"
-        "BX foo 1 2 bar EX 0 0 d0 (x) Print";
-    const std::string expected =
-        "BeginStream; SetColorSpace fill DeviceCMYK; SetColor fill 0 0 0 1; SetColorSpace stroke DeviceRGB; "
-        "SetColor stroke 1 0.5 0; PassThrough 41 q; PassThrough 36 m; PassThrough 35 l; PaintPath 0 b; "
-        "PassThrough 43 re; PaintPath 1 B; PassThrough 36 m; PaintPath 2 b*; PassThrough 36 m; PaintPath 3 B*; "
-        "PassThrough 36 m; PaintPath 22 f; PassThrough 36 m; PaintPath 23 F; PassThrough 36 m; PaintPath 24 f*; "
-        "PassThrough 36 m; PaintPath 39 n; PassThrough 36 m; PaintPath 47 s; PassThrough 36 m; PaintPath 48 S; "
-        "PassThrough 42 Q; PassThrough 7 BT; ShowText 58 Tj; ShowText 59 TJ; ShowText 72 '; ShowText 73 \"; "
-        "PassThrough 20 ET; DoForm Fm0 N1; DoImage Im0 N2; DoShading Sh0 N3; PassThrough 10 cm; "
-        // Nothing for BI and EI; the raw data are read whole.
-        "DoInlineImage xy; DoInlineImage 61 6 2 63>; PassThrough 8 BX; PassThrough -1 foo; PassThrough -1 bar; "
-        "PassThrough 21 EX; PassThrough 14 d0; PassThrough 75 Print; ";
+    const std::string start = "BeginStream; SetColorSpace fill DeviceCMYK; SetColor fill 0 0 0 1; "
+                              "SetColorSpace stroke DeviceRGB; SetColor stroke 1 0.5 0; ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"q 0 0 m 1 1 l b 0 0 1 1 re B 0 0 m b* 0 0 m B* 0 0 m f 0 0 m F 0 0 m f* 0 0 m n 0 0 m s 0 0 m S Q\n"
+         "BT (a) Tj [(b) 2 (c)] TJ (d) ' 1 2 (e) \" ET /Fm0 Do /Im0 Do /Sh0 sh 1 0 0 1 0 0 cm\n"
+         "BI /W 2 /H 1 /BPC 8 /CS /G ID xy EI BI /W 3 /H 1 /BPC 8 /CS /G /F /AHx ID 61 6 2 63> EI\n"
+         "BX foo 1 2 bar EX 0 0 d0 (x) Print",
+         "PassThrough 41 q; PassThrough 36 m; PassThrough 35 l; PaintPath 0 b; PassThrough 43 re; PaintPath 1 B; "
+         "PassThrough 36 m; PaintPath 2 b*; PassThrough 36 m; PaintPath 3 B*; PassThrough 36 m; PaintPath 22 f; "
+         "PassThrough 36 m; PaintPath 23 F; PassThrough 36 m; PaintPath 24 f*; PassThrough 36 m; PaintPath 39 n; "
+         "PassThrough 36 m; PaintPath 47 s; PassThrough 36 m; PaintPath 48 S; PassThrough 42 Q; "
+         "PassThrough 7 BT; ShowText 58 Tj; ShowText 59 TJ; ShowText 72 '; ShowText 73 \"; PassThrough 20 ET; "
+         "DoForm Fm0 N1; DoImage Im0 N2; DoShading Sh0 N3; PassThrough 10 cm; "
+         // Nothing for BI and EI; the raw data are read whole.
+         "DoInlineImage xy; DoInlineImage 61 6 2 63>; PassThrough 8 BX; PassThrough -1 foo; PassThrough -1 bar; "
+         "PassThrough 21 EX; PassThrough 14 d0; PassThrough 75 Print; "},
+        {"0.5 g 0.25 G 1 0 0 rg 0 1 0 RG 0 0 0 1 k 1 1 0 0 K /CS0 cs 0.3 sc /DeviceCMYK CS 0.1 0.2 0.3 0.4 SC\n"
+         "/Pattern cs /P0 scn /Pattern CS /Sh1 SCN /PCS CS 0.5 /P0 SCN /CS0 cs 0.2 scn\n"
+         "q /GS0 gs 3 Tr Q /Tag BMC 2 Tc EMC BX foo EX",
+         "SetColorSpace fill DeviceGray; SetColor fill 0.5; SetColorSpace stroke DeviceGray; SetColor stroke 0.25; "
+         "SetColorSpace fill DeviceRGB; SetColor fill 1 0 0; SetColorSpace stroke DeviceRGB; SetColor stroke 0 1 0; "
+         "SetColorSpace fill DeviceCMYK; SetColor fill 0 0 0 1; "
+         "SetColorSpace stroke DeviceCMYK; SetColor stroke 1 1 0 0; "
+         "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.3; "
+         "SetColorSpace stroke DeviceCMYK; SetColor stroke 0 0 0 1; SetColor stroke 0.1 0.2 0.3 0.4; "
+         "SetColorSpace fill Pattern; SetPatternColor fill P0 N4; "
+         "SetColorSpace stroke Pattern; SetPatternColor stroke Sh1 N5; "
+         "SetColorSpace stroke Pattern; SetPatternColor stroke P0 N4; "
+         "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.2; "
+         "PassThrough 41 q; PassThrough 27 gs; PassThrough 62 Tr; PassThrough 42 Q; PassThrough 6 BMC; "
+         "PassThrough 54 Tc; PassThrough 19 EMC; PassThrough 8 BX; PassThrough -1 foo; PassThrough 21 EX; "},
+    };
     const LogCapture quiet;
     Recorder recorder;
-    for (size_t chunk : {0, 1, 7}) {
-        SCOPED_TRACE(chunk);
-        EXPECT_EQ(recorder.Walk(Content(content, chunk), resources, state), expected);
+    for (const auto& [content, expected] : cases) {
+        for (size_t chunk : {0, 1, 7}) {
+            SCOPED_TRACE(content.substr(0, 20) + " in chunks of " + std::to_string(chunk));
+            EXPECT_EQ(recorder.Walk(Content(content, chunk), resources, state), start + expected);
+        }
     }
-}
-
-// Device colours as space then colour; cs and CS then the new space's
-// initial colour, except for a Pattern space; pattern colours in Pattern
-// spaces, a shading pattern for the stroke too.
-TEST(CSEP_ContentColorMapper, ColourOperatorsReachSpaceAndColour) {
-    const GLOB_Doc doc = NewDoc();
-    const std::string content =
-        "0.5 g 0.25 G 1 0 0 rg 0 1 0 RG 0 0 0 1 k 1 1 0 0 K /CS0 cs 0.3 sc /DeviceCMYK CS 0.1 0.2 0.3 0.4 SC\n"
-        "/Pattern cs /P0 scn /Pattern CS /Sh1 SCN /PCS CS 0.5 /P0 SCN /CS0 cs 0.2 scn\n"
-        "q /GS0 gs 3 Tr Q /Tag BMC 2 Tc EMC BX foo EX";
-    const std::string expected =
-        "SetColorSpace fill DeviceGray; SetColor fill 0.5; SetColorSpace stroke DeviceGray; SetColor stroke 0.25; "
-        "SetColorSpace fill DeviceRGB; SetColor fill 1 0 0; SetColorSpace stroke DeviceRGB; SetColor stroke 0 1 0; "
-        "SetColorSpace fill DeviceCMYK; SetColor fill 0 0 0 1; "
-        "SetColorSpace stroke DeviceCMYK; SetColor stroke 1 1 0 0; "
-        "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.3; "
-        "SetColorSpace stroke DeviceCMYK; SetColor stroke 0 0 0 1; SetColor stroke 0.1 0.2 0.3 0.4; "
-        "SetColorSpace fill Pattern; SetPatternColor fill P0 N4; "
-        "SetColorSpace stroke Pattern; SetPatternColor stroke Sh1 N5; "
-        "SetColorSpace stroke Pattern; SetPatternColor stroke P0 N4; "
-        "SetColorSpace fill Separation; SetColor fill 1; SetColor fill 0.2; "
-        "PassThrough 41 q; PassThrough 27 gs; PassThrough 62 Tr; PassThrough 42 Q; PassThrough 6 BMC; "
-        "PassThrough 54 Tc; PassThrough 19 EMC; PassThrough 8 BX; PassThrough -1 foo; PassThrough 21 EX; ";
-    Recorder recorder;
-    EXPECT_EQ(recorder.Walk(Content(content), SampleResources(doc)), Start + expected);
 }
 
 TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
