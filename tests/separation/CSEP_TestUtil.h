@@ -11,6 +11,7 @@
 #include "separation/CSEP_ColorSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 #include "separation/CSEP_SliceConverter.h"
+#include "support/PackedSamples.h"
 #include "support/TestSupport.h"
 #include "win32/TmpDirScope.h"
 
@@ -107,26 +108,6 @@ inline std::string Keys(const GLOB_Object& object, const std::vector<const char*
     for (const char* key : keys)
         text += Text(object.DictGet(GLOB_Name(key)));
     return text;
-}
-
-// Rows of width × components samples of bits each, packed from the most
-// significant bit, every row padded to a whole byte.
-inline std::string Packed(int width, int height, int components, int bits,
-                          const std::function<int(int x, int y, int c)>& sample) {
-    std::string packed;
-    for (int y = 0; y < height; ++y) {
-        uint32_t pending = 0;
-        int count = 0;
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < components; ++c) {
-                pending = (pending << bits) | static_cast<uint32_t>(sample(x, y, c));
-                for (count += bits; count >= 8; count -= 8)
-                    packed += static_cast<char>(pending >> (count - 8));
-            }
-        if (count > 0)
-            packed += static_cast<char>(pending << (8 - count));
-    }
-    return packed;
 }
 
 // The outputs of a function object at point, evaluated by the function code.
