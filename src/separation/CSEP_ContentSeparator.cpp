@@ -89,23 +89,17 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     if (!ProcessStream(stream, resources, initialState))
         return false;
     m_writer.Reset();
-    RecordCategory(CSEP_ResourceCache::ExtGStateCategory, "ExtGState");
-    RecordCategory(CSEP_ResourceCache::FontCategory, "Font");
     MakeStreams(files, out);
     return true;
 }
 
-void CSEP_ContentSeparator::RecordCategory(uint32_t category, const char* key) {
-    if (!m_resources.Dict().IsDict())
-        return;
-    const GLOB_Object entries = m_resources.Category(key);
-    if (!entries.IsDict())
-        return;
-    const GLOB_Dict dict = entries.AsDict();
-    GLOB_Name name;
-    GLOB_Object value;
-    for (uint32_t i = 0; dict.Entry(i, &name, &value); ++i)
-        m_pResourceCache->Put(category, name, CSEP_Resource(value));
+void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const GLOB_Object& name) {
+    // Only what the content names: a Type 3 font without resources takes
+    // the page's, whose ExtGState may hold that very font.
+    const GLOB_Object value =
+        name.IsName() && m_resources.Dict().IsDict() ? m_resources.Resource(key, name.AsName()) : GLOB_Object();
+    if (!value.IsNull())
+        m_pResourceCache->Put(category, name.AsName(), CSEP_Resource(value));
 }
 
 void CSEP_ContentSeparator::MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out) {
@@ -480,8 +474,12 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     switch (op) {
     case Op::Op_gs:
+        RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
+        break;
+    case Op::Op_Tf:
+        RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
         break;
     case Op::Op_q:
         for (CSEP_InkStateStack& stack : m_inkStacks)

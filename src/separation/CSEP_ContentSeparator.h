@@ -38,8 +38,10 @@
 //
 // Resource names: Do of forms and images, inline images, Indexed and named
 // Pattern spaces get new names, one per colour state they are used under
-// (IsSameColorState); sh, patterns, ExtGState and fonts keep their names and
-// are recorded under them.
+// (IsSameColorState); sh, patterns, and the ExtGState of gs and fonts of Tf
+// keep their names and are recorded under them. ExtGState and fonts that the
+// content does not name are not recorded: a Type 3 font without resources
+// takes those of the page, whose ExtGState may hold that very font.
 //
 // Failures: a null cache fails the assertion "pResourceCache != NULL";
 // shading patterns without a shading or without a colour space throw
@@ -85,9 +87,7 @@ public:
     // One separated stream object per ink into out (emptied first), in ink
     // order: external-file streams kept by the job when it uses them, else
     // streams embedded in its output document. Every resource the content
-    // uses is recorded in pResourceCache, and the ExtGState and Font
-    // entries of resources under their own names. True when done; failures
-    // throw.
+    // uses is recorded in pResourceCache. True when done; failures throw.
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
                         const CPDF_GraphicsState& initialState, std::vector<GLOB_Object>& out,
                         CSEP_ResourceCache* pResourceCache);
@@ -144,8 +144,8 @@ private:
     void PaintImage(const GLOB_Name& name, bool isMask, const CPDF_ColorSpace& space);
     // The separated stream of each ink, once the walk is done.
     void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
-    // ExtGState and Font entries under their own names.
-    void RecordCategory(uint32_t category, const char* key);
+    // The resource a gs or Tf names, under its own name.
+    void RecordUse(uint32_t category, const char* key, const GLOB_Object& name);
     uint32_t NumInks() const { return static_cast<uint32_t>(m_inkStacks.size()); }
 
     std::vector<CSEP_InkStateStack> m_inkStacks;

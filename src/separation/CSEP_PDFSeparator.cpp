@@ -258,9 +258,9 @@ void CSEP_PDFSeparator::SeparateTilingPattern(const GLOB_Object& pattern, std::v
     SeparateContent(pattern.OpenStream(2), CPDF_ResourcesDict(pattern.DictGet(GLOB_Name("Resources"))),
                     CPDF_GraphicsState(), patterns, patternResources);
     for (uint32_t i = 0; i < NumColorants(); ++i) {
+        // The source's /Type, when it has one, is /Pattern.
         patterns[i].DictPut(GLOB_Name("Type"), Doc().NewName(GLOB_Name("Pattern")));
-        for (const char* key :
-             {"Type", "PatternType", "PaintType", "TilingType", "Matrix", "BBox", "XStep", "YStep"})
+        for (const char* key : {"PatternType", "PaintType", "TilingType", "Matrix", "BBox", "XStep", "YStep"})
             CSEP_Utils::CopyKey(key, pattern, patterns[i]);
         patterns[i].DictPut(GLOB_Name("Resources"), patternResources[i].Dict());
     }
