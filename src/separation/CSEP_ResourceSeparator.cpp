@@ -194,7 +194,16 @@ void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& r
 
 void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& resource,
                                      const CPDF_GraphicsState& state) {
-    const CSEP_SepJobContext::NestingGuard guard(m_job, resource, "Form", name);
+    // Messages name the form as the content does, not by its new name.
+    GLOB_Name shown = name;
+    const GLOB_Object xobjects = m_source.Dict().IsDict() ? m_source.XObjectDict() : GLOB_Object();
+    const GLOB_Dict entries = xobjects.IsDict() ? xobjects.AsDict() : GLOB_Dict();
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t i = 0; entries.Entry(i, &key, &value); ++i)
+        if (value == resource)
+            shown = key;
+    const CSEP_SepJobContext::NestingGuard guard(m_job, resource, "Form", shown);
     const GLOB_Object resources = resource.DictGet(GLOB_Name("Resources"));
     CSEP_PDFSeparator separator;
     separator.SetJobContext(m_job);

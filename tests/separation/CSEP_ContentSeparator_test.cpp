@@ -131,6 +131,13 @@ TEST_F(CSEP_ContentSeparatorTest, FormsTakeOneNamePerColourState) {
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(StreamData(patterned.pages[i].GetPath("/Resources/XObject/Fm1"), 2),
                   ForInk("{1|1|1|0|1} G\n{1|1|1|0|1} G\n0 0 9 9 re\nf\n", i));
+
+    // Drawn in an Indexed space, which no cs names inside the form.
+    const GLOB_Doc doc3 = NewDoc();
+    const Inks indexed = Separate(job, SourcePage(doc3, Resources(), "/CSI cs 1 sc /Fm0 Do", {Form}));
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(StreamData(indexed.pages[i].GetPath("/Resources/XObject/Fm1"), 2),
+                  ForInk("/CS2 cs\n1 sc\n{1|1|1|0|1} G\n/CS2 cs\n1 sc\n{1|1|1|0|1} G\n0 0 9 9 re\nf\n", i));
 }
 
 TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
