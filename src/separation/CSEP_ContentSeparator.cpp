@@ -31,20 +31,12 @@ const int32_t TextModeTable[4][8] = {
     {0, 1, 2, 3, 4, 5, 6, 7},
 };
 
+// The column of a painting operator in PaintTable; -1 for any other.
 int PaintColumn(int32_t op) {
-    switch (op) {
-    case Op::Op_b: return 0;
-    case Op::Op_B: return 1;
-    case Op::Op_bStar: return 2;
-    case Op::Op_BStar: return 3;
-    case Op::Op_f: return 4;
-    case Op::Op_F: return 5;
-    case Op::Op_fStar: return 6;
-    case Op::Op_n: return 7;
-    case Op::Op_s: return 8;
-    case Op::Op_S: return 9;
-    default: return -1;
-    }
+    static const int32_t columns[] = {Op::Op_b, Op::Op_B,     Op::Op_bStar, Op::Op_BStar, Op::Op_f,
+                                      Op::Op_F, Op::Op_fStar, Op::Op_n,     Op::Op_s,     Op::Op_S};
+    const int32_t* const at = std::find(std::begin(columns), std::end(columns), op);
+    return at == std::end(columns) ? -1 : static_cast<int>(at - std::begin(columns));
 }
 
 const char* NameText(const GLOB_Name& name) { return name.IsEmpty() ? "" : name.CStr(); }
@@ -137,12 +129,13 @@ void CSEP_ContentSeparator::WriteGrays(const std::function<void()>& operands, co
     bool uniform = true;
     for (uint32_t i = 1; i < NumInks(); ++i)
         uniform = uniform && m_pressColor.Component(i) == m_pressColor.Component(0);
-    WriteToInks([](uint32_t) { return true; }, uniform, [&](uint32_t i) {
-        m_writer.WriteReal(1.0 - m_pressColor.Component(i));
-        if (operands)
-            operands();
-        m_writer.WriteOperator(op);
-    });
+    WriteToInks([](uint32_t) { return true; }, uniform,
+                [&](uint32_t i) {
+                    m_writer.WriteReal(1.0 - m_pressColor.Component(i));
+                    if (operands)
+                        operands();
+                    m_writer.WriteOperator(op);
+                });
 }
 
 void CSEP_ContentSeparator::WriteToPaintingInks(const GLOB_Name& name, const char* op) {
@@ -157,8 +150,8 @@ void CSEP_ContentSeparator::SetPaintFlag(uint32_t ink, bool stroke, bool on) {
     m_inkStacks[ink].SetFlag(stroke ? CSEP_InkState::StrokeFlag : CSEP_InkState::FillFlag, on);
 }
 
-void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke,
-                                             const CPDF_GraphicsState& state, bool objectFlag) {
+void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state,
+                                             bool objectFlag) {
     const uint32_t n = NumInks();
     const auto setAll = [&](bool on) {
         for (uint32_t i = 0; i < n; ++i)
@@ -213,9 +206,8 @@ void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool 
 }
 
 void CSEP_ContentSeparator::UpdatePatternPaintFlags(const GLOB_Name& patternName, bool stroke) {
-    const GLOB_Object pattern = patternName.IsEmpty() || !m_resources.Dict().IsDict()
-                                    ? GLOB_Object()
-                                    : m_resources.Pattern(patternName);
+    const GLOB_Object pattern =
+        patternName.IsEmpty() || !m_resources.Dict().IsDict() ? GLOB_Object() : m_resources.Pattern(patternName);
     const GLOB_Object type = pattern.IsDict() ? pattern.DictGet(GLOB_Name("PatternType")) : GLOB_Object();
     if (!type.IsInteger() || type.AsInteger() != 2) {
         for (uint32_t i = 0; i < NumInks(); ++i)
@@ -250,10 +242,11 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
         changed.push_back(modes.back() != stack.TextMode());
     }
     const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });
-    WriteToInks([&](uint32_t i) { return changed[i]; }, uniform, [&](uint32_t i) {
-        m_writer.WriteInteger(modes[i]);
-        m_writer.WriteOperator("Tr");
-    });
+    WriteToInks([&](uint32_t i) { return changed[i]; }, uniform,
+                [&](uint32_t i) {
+                    m_writer.WriteInteger(modes[i]);
+                    m_writer.WriteOperator("Tr");
+                });
     for (uint32_t i = 0; i < NumInks(); ++i)
         m_inkStacks[i].SetTextMode(modes[i]);
 }
@@ -284,8 +277,8 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
     if (!same || category != CSEP_ResourceCache::FormCategory)
         return same;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
-           a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() &&
-           a.FillPattern() == b.FillPattern() && a.StrokePattern() == b.StrokePattern();
+           a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
+           a.StrokePattern() == b.StrokePattern();
 }
 
 GLOB_Name CSEP_ContentSeparator::ColorSpaceName(const CPDF_ColorSpace& space) {
@@ -415,8 +408,7 @@ void CSEP_ContentSeparator::PaintPath(int32_t op) {
 }
 
 void CSEP_ContentSeparator::DoForm(const GLOB_Name& name, const GLOB_Object& form) {
-    m_writer.WriteName(
-        SeparatedResourceName(CSEP_ResourceCache::FormCategory, name, form, Parser().GraphicsState()));
+    m_writer.WriteName(SeparatedResourceName(CSEP_ResourceCache::FormCategory, name, form, Parser().GraphicsState()));
     m_writer.WriteOperator("Do");
 }
 
@@ -460,8 +452,7 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
     if (!shading.IsDict() && !shading.IsStream())
         GLIB_THROW(GLIB_Exception, CSEP_ShadingCode, "Missing shading " << NameText(name));
     m_pResourceCache->Put(CSEP_ResourceCache::ShadingCategory, name, CSEP_Resource(shading));
-    UpdatePaintFlags(CPDF_ColorSpace(shading.DictGet(GLOB_Name("ColorSpace"))), false, Parser().GraphicsState(),
-                     true);
+    UpdatePaintFlags(CPDF_ColorSpace(shading.DictGet(GLOB_Name("ColorSpace"))), false, Parser().GraphicsState(), true);
     WriteToPaintingInks(name, "sh");
     RefreshPaintFlags(false);
 }

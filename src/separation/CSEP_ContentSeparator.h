@@ -28,13 +28,18 @@
 //                   name (an uncoloured pattern with the ink's gray, or the
 //                   index of an Indexed underlying space)
 //   any other       nothing for the space ("/DeviceGray cs" after an
-//                   Indexed or Pattern space); the colour as <gray> g
+//                   Indexed or Pattern space); the colour as <gray> g,
+//                   each colour converted afresh, so that a space
+//                   restored by Q gives no ink the tint of the one before
 // At the start of a stream (the calls no operator caused) a Pattern space
 // and its colour write nothing: the stream inherits each ink's pattern from
 // the content that draws it. Glyph procedures, which must begin with d0 or
 // d1, get nothing written at their start. An Indexed space at the start
 // takes a name of the colour-space category that the stream's resources do
 // not use.
+//
+// Inline images become image XObjects of the output document over their
+// data as they stand in the content (filters kept, nothing re-encoded).
 //
 // Resource names: Do of forms and images, inline images, Indexed and named
 // Pattern spaces get new names, one per colour state they are used under
@@ -88,9 +93,8 @@ public:
     // order: external-file streams kept by the job when it uses them, else
     // streams embedded in its output document. Every resource the content
     // uses is recorded in pResourceCache. True when done; failures throw.
-    bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
-                        const CPDF_GraphicsState& initialState, std::vector<GLOB_Object>& out,
-                        CSEP_ResourceCache* pResourceCache);
+    bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
+                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
 
 protected:
     void PaintPath(int32_t op) override;
@@ -111,8 +115,7 @@ private:
     // Sets or clears the fill (stroke) flag of every ink by the rule above;
     // objectFlag: the space is an image's, a shading's or an Indexed base,
     // so no current colour applies.
-    void UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state,
-                          bool objectFlag);
+    void UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state, bool objectFlag);
     void SetPaintFlag(uint32_t ink, bool stroke, bool on);
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);

@@ -113,8 +113,8 @@ void CSEP_PDFSeparator::CountStreamBytes(const GLOB_Object& object, const CPDF_R
             std::find(m_countedFonts.begin(), m_countedFonts.end(), font) != m_countedFonts.end())
             continue;
         m_countedFonts.push_back(font);
-        CountStreamBytes(font.DictGet(GLOB_Name("CharProcs")),
-                         CPDF_ResourcesDict(font.DictGet(GLOB_Name("Resources"))), depth + 1);
+        CountStreamBytes(font.DictGet(GLOB_Name("CharProcs")), CPDF_ResourcesDict(font.DictGet(GLOB_Name("Resources"))),
+                         depth + 1);
     }
 }
 

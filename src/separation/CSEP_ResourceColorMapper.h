@@ -24,10 +24,8 @@ protected:
     CSEP_ResourceColorMapper() = default;
 
     // One per category, in category order.
-    virtual void MapColorSpace(const GLOB_Name& name, const GLOB_Object& resource,
-                               const CPDF_GraphicsState& state) = 0;
-    virtual void MapExtGState(const GLOB_Name& name, const GLOB_Object& resource,
-                              const CPDF_GraphicsState& state) = 0;
+    virtual void MapColorSpace(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
+    virtual void MapExtGState(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
     virtual void MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
     virtual void MapForm(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
     virtual void MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;

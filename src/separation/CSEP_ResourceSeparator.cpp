@@ -129,9 +129,9 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
         GLOB_Name key;
         GLOB_Object value;
         for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k) {
-            const bool drop = std::any_of(std::begin(removed), std::end(removed),
-                                          [&](const char* r) { return key == r; }) ||
-                              (key == "Font" && !fonts.empty());
+            const bool drop =
+                std::any_of(std::begin(removed), std::end(removed), [&](const char* r) { return key == r; }) ||
+                (key == "Font" && !fonts.empty());
             if (!drop)
                 copy.DictPut(key, value);
         }
@@ -313,8 +313,7 @@ GLOB_Object CSEP_ResourceSeparator::MakeWhiteImage() {
     return CPDF_Image(CPDF_ImageParams(1, 1, 8, CPDF_ColorSpace::MakeDeviceGray()), data, false).Object();
 }
 
-void CSEP_ResourceSeparator::MapPattern(const GLOB_Name& name, const GLOB_Object& resource,
-                                        const CPDF_GraphicsState&) {
+void CSEP_ResourceSeparator::MapPattern(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
     if (!resource.IsDict() && !resource.IsStream())
         ThrowInvalidPattern(name);
     // /Type is optional (ISO 32000-1, 8.7.3.1).
@@ -354,7 +353,8 @@ void CSEP_ResourceSeparator::MapTilingPattern(const GLOB_Name& name, const GLOB_
         // Uncoloured: the content's scn gives each ink its gray.
         out.assign(NumInks(), Doc().Copy(pattern, false));
     } else {
-        GLIB_THROW(GLIB_Exception, CSEP_PatternCode, "Invalid pattern paint type encountered: " << paintType.AsInteger());
+        GLIB_THROW(GLIB_Exception, CSEP_PatternCode,
+                   "Invalid pattern paint type encountered: " << paintType.AsInteger());
     }
     Put("Pattern", name, out);
 }
@@ -380,8 +380,7 @@ void CSEP_ResourceSeparator::MapShadingPattern(const GLOB_Name& name, const GLOB
     Put("Pattern", name, out);
 }
 
-void CSEP_ResourceSeparator::MapShading(const GLOB_Name& name, const GLOB_Object& resource,
-                                        const CPDF_GraphicsState&) {
+void CSEP_ResourceSeparator::MapShading(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
     std::vector<GLOB_Object> out;
     SeparateShading(resource, out);
     Put("Shading", name, out);

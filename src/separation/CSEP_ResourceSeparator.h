@@ -71,8 +71,7 @@ protected:
     void MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
     void MapForm(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
     void MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
-    void MapInlineImage(const GLOB_Name& name, const GLOB_Object& resource,
-                        const CPDF_GraphicsState& state) override;
+    void MapInlineImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
     void MapPattern(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
     void MapShading(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
 

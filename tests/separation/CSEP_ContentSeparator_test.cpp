@@ -13,14 +13,23 @@ const std::string SpotFunction = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0]
 // a DeviceCMYK shading and a form that paints without a colour of its own.
 std::string Resources(const std::string& more = "/Pattern << >>") {
     return "<< /ExtGState << /Op << /op true >> /OpOPM << /op true /OPM 1 >> /OP << /OP true >> >>"
-           "   /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK " + SpotFunction + "]"
-           "       /None [/Separation /None /DeviceCMYK " + SpotFunction + "]"
-           "       /All [/Separation /All /DeviceCMYK " + SpotFunction + "]"
-           "       /CSI [/Indexed [/Separation /Spot /DeviceCMYK " + SpotFunction + "] 1 <40C0>] >>"
+           "   /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK " +
+           SpotFunction +
+           "]"
+           "       /None [/Separation /None /DeviceCMYK " +
+           SpotFunction +
+           "]"
+           "       /All [/Separation /All /DeviceCMYK " +
+           SpotFunction +
+           "]"
+           "       /CSI [/Indexed [/Separation /Spot /DeviceCMYK " +
+           SpotFunction +
+           "] 1 <40C0>] >>"
            "   /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >>"
            "   /Shading << /Sh0 << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 9 0]"
            "       /Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0 0 0] /N 1 >> >> >>"
-           "   /XObject << >> " + more + ">>";
+           "   /XObject << >> " +
+           more + ">>";
 }
 
 const StreamAt Form{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 0 9 9 re f"};
@@ -83,8 +92,9 @@ TEST_F(CSEP_ContentSeparatorTest, UnusableContentFails) {
         {"/Op gs /Pattern cs /Sh2 scn 0 0 9 9 re f", "1128010 Shading pattern missing shading object"},
     };
     const CSEP_SepJobContext job = NewJob({"Spot"});
-    const std::string patterns = "/Pattern << /Sh1 << /PatternType 2 /Shading << /ShadingType 2 >> >>"
-                                 "   /Sh2 << /PatternType 2 /Shading 3 >> >>";
+    const std::string patterns =
+        "/Pattern << /Sh1 << /PatternType 2 /Shading << /ShadingType 2 >> >>"
+        "   /Sh2 << /PatternType 2 /Shading 3 >> >>";
     const LogCapture quiet;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
@@ -124,8 +134,10 @@ TEST_F(CSEP_ContentSeparatorTest, FormsTakeOneNamePerColourState) {
     }
 
     // Drawn with a pattern fill: nothing sets the fill before the form paints.
-    const StreamAt pattern{"/Pattern/P1", "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1]"
-                                          "   /XStep 1 /YStep 1 /Resources << >> >>", "0 0 1 1 re f"};
+    const StreamAt pattern{"/Pattern/P1",
+                           "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1]"
+                           "   /XStep 1 /YStep 1 /Resources << >> >>",
+                           "0 0 1 1 re f"};
     const GLOB_Doc doc2 = NewDoc();
     const Inks patterned = Separate(job, SourcePage(doc2, Resources(), "/Pattern cs /P1 scn /Fm0 Do", {Form, pattern}));
     for (size_t i = 0; i < 5; ++i)
@@ -145,8 +157,11 @@ TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
     const GLOB_Doc doc = NewDoc();
     const std::string cmyk = "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceCMYK ";
     const std::vector<StreamAt> images = {
-        {"/XObject/Ix", "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace [/Indexed "
-                        "[/Separation /Spot /DeviceCMYK " + SpotFunction + "] 1 <40C0>] >>", std::string("\0\1", 2)},
+        {"/XObject/Ix",
+         "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace [/Indexed "
+         "[/Separation /Spot /DeviceCMYK " +
+             SpotFunction + "] 1 <40C0>] >>",
+         std::string("\0\1", 2)},
         // The first pixel is the key colour.
         {"/XObject/Key", cmyk + "/Mask [0 0 0 0 0 0 0 0] >>", std::string("\0\0\0\0\xFF\0\0\0", 8)},
         {"/XObject/Odd", cmyk + "/Mask [0 0 0] >>", std::string(8, '\0')},
@@ -171,10 +186,10 @@ TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
         EXPECT_EQ(odd.HasSubtype("Form"), i == 4);
     }
     // An inline image keeps its data and filter as they stood.
-    const GLOB_Object inlined = Separate(job, SourcePage(NewDoc(), Resources(),
-                                                         "BI /W 2 /H 1 /BPC 8 /CS /CSI /F /AHx ID 0001> EI"))
-                                    .pages[4]
-                                    .GetPath("/Resources/XObject/Im1");
+    const GLOB_Object inlined =
+        Separate(job, SourcePage(NewDoc(), Resources(), "BI /W 2 /H 1 /BPC 8 /CS /CSI /F /AHx ID 0001> EI"))
+            .pages[4]
+            .GetPath("/Resources/XObject/Im1");
     EXPECT_EQ(StreamData(inlined), "0001>");
     EXPECT_EQ(Keys(inlined, {"Filter", "Width"}), "/ASCIIHexDecode2");
     EXPECT_EQ(StreamData(inlined.GetPath("/ColorSpace[3]"), 2), "\xBF\x3F");

@@ -43,7 +43,8 @@ TEST_F(CSEP_PDFSeparatorTest, OnePagePerInkWithItsSeparationInfo) {
     for (const char* box : {"/Rotate 90", "/ArtBox [1 1 2 2]", "/BleedBox [0 0 3 3]", "/TrimBox [1 0 2 3]",
                             "/CropBox [0 0 9 9.0000005]"}) {
         const std::string entry(box);
-        page.Object().PutPath(entry.substr(1, entry.find(' ') - 1).c_str(), doc.ParseObject(entry.substr(entry.find(' ') + 1)));
+        page.Object().PutPath(entry.substr(1, entry.find(' ') - 1).c_str(),
+                              doc.ParseObject(entry.substr(entry.find(' ') + 1)));
     }
     const Inks inks = Separate(job, page, 2);
     ASSERT_EQ(out.NumPages(), 7);
@@ -63,7 +64,8 @@ TEST_F(CSEP_PDFSeparatorTest, OnePagePerInkWithItsSeparationInfo) {
         EXPECT_EQ(Keys(info, {"DeviceColorant", "VELM_Recipe", "ColorSpace"}),
                   ForInk("{/Cyan[ 1 0 0 0 ][ /Separation /Cyan|/Magenta[ 0 1 0 0 ][ /Separation /Magenta|"
                          "/Yellow[ 0 0 1 0 ][ /Separation /Yellow|/Black[ 0 0 0 1 ][ /Separation /Black|"
-                         "/Spot[ 0 0.5 1 0 ][ /Separation /Spot} /DeviceCMYK -stream- ]", i));
+                         "/Spot[ 0 0.5 1 0 ][ /Separation /Spot} /DeviceCMYK -stream- ]",
+                         i));
         const GLOB_Object tintTransform = info.GetPath("/ColorSpace[3]");
         EXPECT_EQ(Keys(tintTransform, {"Filter", "FunctionType"}), "null4");
         const std::vector<double> recipe = Outputs(tintTransform, {1});
@@ -98,8 +100,9 @@ TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
         const CSEP_SepJobContext job = NewJob({"Spot"});
         const GLOB_Doc doc = NewDoc();
         const LogCapture capture;
-        const Inks inks = Separate(job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("Spot", c.alternate, c.full) +
-                                                            " >> >>", "/CS0 cs 0 0 9 9 re f"));
+        const Inks inks =
+            Separate(job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("Spot", c.alternate, c.full) + " >> >>",
+                                     "/CS0 cs 0 0 9 9 re f"));
         ASSERT_EQ(inks.pages.size(), 5u);
         const GLOB_Object info = inks.pages[4].DictGet(GLOB_Name("SeparationInfo"));
         EXPECT_EQ(Text(info.DictGet(GLOB_Name("VELM_Recipe"))), c.recipe);
@@ -108,7 +111,9 @@ TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
         EXPECT_EQ(program.find("e-"), std::string::npos);
         EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.warnings ? 0 : 0.123457, 1e-9);
         EXPECT_EQ(std::count_if(capture.Entries().begin(), capture.Entries().end(),
-                                [](const LogCapture::Entry& e) { return e.level == 4 && e.text.find("Spot") != std::string::npos; }),
+                                [](const LogCapture::Entry& e) {
+                                    return e.level == 4 && e.text.find("Spot") != std::string::npos;
+                                }),
                   static_cast<std::ptrdiff_t>(c.warnings));
     }
 }
@@ -120,16 +125,16 @@ TEST_F(CSEP_PDFSeparatorTest, CountsEveryStreamOnce) {
     CSEP_DocProgressMeter& meter = job.ProgressMeter();
     std::vector<double> totals;
     job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore&) {
-        if (meter.BytesRead() > 0)
-            totals.push_back(std::round(meter.BytesRead() * 100.0 / meter.PercentDone()));
-    }));
+                         if (meter.BytesRead() > 0)
+                             totals.push_back(std::round(meter.BytesRead() * 100.0 / meter.PercentDone()));
+                     }));
     const GLOB_Doc doc = NewDoc();
     const std::string first = "/Fm0 Do ", second = "/Fm0 Do", form = "0 0 9 9 re f", glyph = "1000 0 d0 0 0 1 1 re f";
-    const CPDF_Page page = SourcePage(doc,
-                                      "<< /XObject << >> /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1]"
-                                      "   /FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << >> >> >> >>",
-                                      "", {{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] >>", form},
-                                           {"/Font/T3/CharProcs/a", "<< >>", glyph}});
+    const CPDF_Page page = SourcePage(
+        doc,
+        "<< /XObject << >> /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1]"
+        "   /FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << >> >> >> >>",
+        "", {{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] >>", form}, {"/Font/T3/CharProcs/a", "<< >>", glyph}});
     const GLOB_Object contents = doc.NewArray(2, false);
     contents.ArrayPut(0, NewStreamObject(doc, first));
     contents.ArrayPut(1, NewStreamObject(doc, second));
@@ -161,22 +166,22 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
         CSEP_DocProgressMeter& meter = job.ProgressMeter();
         bool fired = false;
         job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore& core) {
-            if (fired || meter.BytesRead() < 1000)
-                return;
-            fired = true;
-            core.SetCancelled(c.trigger <= 1);
-            if (c.trigger == 1 || c.trigger == 2)
-                throw GLIB_Exception(1, "Host call interrupted", __FILE__, __LINE__);
-            if (c.trigger == 3)
-                throw GLIB_BadAllocException(64, __FILE__, __LINE__);
-        }));
+                             if (fired || meter.BytesRead() < 1000)
+                                 return;
+                             fired = true;
+                             core.SetCancelled(c.trigger <= 1);
+                             if (c.trigger == 1 || c.trigger == 2)
+                                 throw GLIB_Exception(1, "Host call interrupted", __FILE__, __LINE__);
+                             if (c.trigger == 3)
+                                 throw GLIB_BadAllocException(64, __FILE__, __LINE__);
+                         }));
         const GLOB_Doc doc = NewDoc();
         const LogCapture quiet;
         const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Fm0 Do");
         // Encoded, so that it is read buffer by buffer.
-        page.Object().PutPath("/Resources/XObject/Fm0",
-                              NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] /Filter /ASCIIHexDecode >>", form,
-                                              "<< >>"));
+        page.Object().PutPath(
+            "/Resources/XObject/Fm0",
+            NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] /Filter /ASCIIHexDecode >>", form, "<< >>"));
         std::string thrown;
         try {
             Separate(job, page);
@@ -190,7 +195,8 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
         EXPECT_EQ(job.Doc().NumPages(), 0);
         // The page's own streams, kept by the job until it goes.
         const std::vector<std::string> files = TempFiles();
-        EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }), 5);
+        EXPECT_EQ(
+            std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }), 5);
     }
 
     GLIB_CancelMgr cancel;
@@ -198,8 +204,10 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
     CSEP_SepJobContext(job).SetCancelMgr(cancel);
     const GLOB_Doc doc = NewDoc();
     const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do",
-                                      {{"/XObject/Im0", "<< /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8"
-                                                        "   /ColorSpace /Foo >>", "x"}});
+                                      {{"/XObject/Im0",
+                                        "<< /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8"
+                                        "   /ColorSpace /Foo >>",
+                                        "x"}});
     const LogCapture quiet;
     try {
         Separate(job, page);
@@ -230,8 +238,10 @@ TEST_F(CSEP_PDFSeparatorTest, SelfReferenceAndDepthEndThePage) {
         const CPDF_Page page = SourcePage(
             doc, "<< /XObject << >> /Pattern << >> >>", c.content,
             {{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", c.content},
-             {"/Pattern/P0", "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1"
-                             "   /Resources << /Pattern << >> >> >>", c.content}});
+             {"/Pattern/P0",
+              "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1"
+              "   /Resources << /Pattern << >> >> >>",
+              c.content}});
         const std::string path(c.path);
         page.Object().PutPath(c.path, page.Object().GetPath(path.substr(0, path.find("/Resources", 1)).c_str()));
         EXPECT_EQ(Failure([&] { Separate(job, page); }), c.thrown);

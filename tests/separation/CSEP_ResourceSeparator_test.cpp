@@ -25,7 +25,8 @@ std::string Transfer(int n) {
 TEST_F(CSEP_ResourceSeparatorTest, SpacesRewrittenInTheContentWriteNothing) {
     const CSEP_SepJobContext job = NewJob({"Spot"});
     CSEP_ResourceCache cache;
-    cache.Put(CSEP_ResourceCache::ColorSpaceCategory, GLOB_Name("CS0"), CSEP_Resource(NewDoc().ParseObject("/DeviceCMYK")));
+    cache.Put(CSEP_ResourceCache::ColorSpaceCategory, GLOB_Name("CS0"),
+              CSEP_Resource(NewDoc().ParseObject("/DeviceCMYK")));
     std::vector<CPDF_ResourcesDict> out;
     CSEP_ResourceSeparator separator;
     separator.Init(job, &out, CPDF_ResourcesDict());
@@ -46,10 +47,13 @@ TEST_F(CSEP_ResourceSeparatorTest, GraphicsStatesAndFonts) {
     const CPDF_Page page = SourcePage(
         doc,
         "<< /ExtGState << /GS0 << /TR2 " + four + " /TR /Identity /OP true /op true /OPM 1 /BG " + Transfer(5) +
-            " /BG2 /Default /UCR " + Transfer(5) + " /UCR2 /Default /LW 2"
+            " /BG2 /Default /UCR " + Transfer(5) +
+            " /UCR2 /Default /LW 2"
             "   /HT << /HalftoneType 5 /Cyan << /HalftoneType 1 /Frequency 60 /Angle 15 /SpotFunction /Round >>"
             "          /Default << /HalftoneType 1 /Frequency 50 /Angle 45 /SpotFunction /Round >> >> >>"
-            "   /GS1 << /TR " + four + " >> >>"
+            "   /GS1 << /TR " +
+            four +
+            " >> >>"
             " /Font << /F2 << /Type /Font /Subtype /Type1 /BaseFont /Courier >> >> >>",
         "/GS0 gs /GS1 gs BT /F1 1 Tf (a) Tj /F2 1 Tf (b) Tj ET");
     page.Object().PutPath("/Resources/Font/F1",
@@ -74,29 +78,40 @@ TEST_F(CSEP_ResourceSeparatorTest, GraphicsStatesAndFonts) {
 TEST_F(CSEP_ResourceSeparatorTest, PatternsAndType3Fonts) {
     const std::string tiling =
         "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 /Resources << >> ";
-    const std::string axial = "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 9 0]"
-                              "   /Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0 0 0] /N 1 >> >>";
-    const std::string type3 = "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
-                              "   /CharProcs << >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97"
-                              "   /Widths [1000] >>";
+    const std::string axial =
+        "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 9 0]"
+        "   /Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0 0 0] /N 1 >> >>";
+    const std::string type3 =
+        "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
+        "   /CharProcs << >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97"
+        "   /Widths [1000] >>";
     const struct {
         std::string resources;
         std::vector<StreamAt> streams;
         const char* content;
         const char* inks;  // or the failure
     } cases[] = {
-        {"/Pattern << /P3 << /PatternType 3 >> >>", {}, "/Pattern cs /P3 scn 0 0 9 9 re f",
+        {"/Pattern << /P3 << /PatternType 3 >> >>",
+         {},
+         "/Pattern cs /P3 scn 0 0 9 9 re f",
          "1128010 Invalid pattern type encountered: 3"},
-        {"/Pattern << >>", {{"/Pattern/P1", tiling + "/Type /Foo >>", "0 0 1 1 re f"}},
-         "/Pattern cs /P1 scn 0 0 9 9 re f", "1128010 Invalid pattern encountered: P1"},
+        {"/Pattern << >>",
+         {{"/Pattern/P1", tiling + "/Type /Foo >>", "0 0 1 1 re f"}},
+         "/Pattern cs /P1 scn 0 0 9 9 re f",
+         "1128010 Invalid pattern encountered: P1"},
         // Neither /Type nor an underlying space is needed.
-        {"/Pattern << >> /ColorSpace << /PS [/Pattern] >>", {{"/Pattern/P1", tiling + ">>", "0 0 0 1 k 0 0 1 1 re f"}},
-         "/PS cs /P1 scn 0 0 9 9 re f", "/CS1 cs\n/P1 scn\n0 0 9 9 re\nf\n"},
-        {"/Pattern << /Sh1 << /PatternType 2 /Matrix [2 0 0 2 0 0] /Shading " + axial + " >> >>", {},
-         "/Pattern CS /Sh1 SCN 0 0 9 9 re S", "/Pattern CS\n/Sh1 SCN\n0 0 9 9 re\nS\n"},
+        {"/Pattern << >> /ColorSpace << /PS [/Pattern] >>",
+         {{"/Pattern/P1", tiling + ">>", "0 0 0 1 k 0 0 1 1 re f"}},
+         "/PS cs /P1 scn 0 0 9 9 re f",
+         "/CS1 cs\n/P1 scn\n0 0 9 9 re\nf\n"},
+        {"/Pattern << /Sh1 << /PatternType 2 /Matrix [2 0 0 2 0 0] /Shading " + axial + " >> >>",
+         {},
+         "/Pattern CS /Sh1 SCN 0 0 9 9 re S",
+         "/Pattern CS\n/Sh1 SCN\n0 0 9 9 re\nS\n"},
         {"/ExtGState << /GF << /Font [" + type3 + " 12] >> >>",
          {{"/ExtGState/GF/Font[0]/CharProcs/a", "<< >>", "1000 0 d0 1 0 0 0 k 0 0 1 1 re f"}},
-         "/GF gs BT (a) Tj ET", "/GF gs\nBT\n(a) Tj\nET\n"},
+         "/GF gs BT (a) Tj ET",
+         "/GF gs\nBT\n(a) Tj\nET\n"},
     };
     const CSEP_SepJobContext job = NewJob({"Spot"});
     const LogCapture quiet;
@@ -129,7 +144,8 @@ TEST_F(CSEP_ResourceSeparatorTest, PatternsAndType3Fonts) {
                 const GLOB_Object font = pair.Get(0);
                 EXPECT_EQ(Text(pair.Get(1)), "12");
                 EXPECT_EQ(Keys(font, {"Widths", "FontMatrix", "Encoding"}), "[ 1000 ][ 0.001 0 0 0.001 0 0 ]-dict-");
-                EXPECT_EQ(StreamData(font.GetPath("/CharProcs/a"), 2), ForInk("1000 0 d0\n{0|1|1|1|1} g\n0 0 1 1 re\nf\n", i));
+                EXPECT_EQ(StreamData(font.GetPath("/CharProcs/a"), 2),
+                          ForInk("1000 0 d0\n{0|1|1|1|1} g\n0 0 1 1 re\nf\n", i));
             }
         }
     }

@@ -32,8 +32,7 @@ inline CPDF_Page SourcePage(const GLOB_Doc& doc, const std::string& resources, c
 
 inline bool IsGraySpace(const GLOB_Object& object) {
     const CPDF_ColorSpace space(object);
-    return space.IsDeviceGray() ||
-           (space.Type() == CPDF_ColorSpace::Indexed && space.BaseColorSpace().IsDeviceGray());
+    return space.IsDeviceGray() || (space.Type() == CPDF_ColorSpace::Indexed && space.BaseColorSpace().IsDeviceGray());
 }
 
 // The check above, over a content stream and its resources; every stream
@@ -90,7 +89,8 @@ inline void CheckInk(const GLOB_Object& stream, const GLOB_Object& resources, st
         } else if (op == "gs") {
             const GLOB_Object pair = resource("ExtGState").DictGet(GLOB_Name("Font"));
             const GLOB_Object font = pair.IsArray() ? pair.Get(0) : GLOB_Object();
-            const GLOB_Dict glyphs = font.HasSubtype("Type3") ? font.DictGet(GLOB_Name("CharProcs")).AsDict() : GLOB_Dict();
+            const GLOB_Dict glyphs =
+                font.HasSubtype("Type3") ? font.DictGet(GLOB_Name("CharProcs")).AsDict() : GLOB_Dict();
             GLOB_Object procedure;
             for (uint32_t k = 0; glyphs.Entry(k, nullptr, &procedure); ++k)
                 CheckInk(procedure, font.DictGet(GLOB_Name("Resources")), seen, true);
