@@ -165,13 +165,18 @@ TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
         // The first pixel is the key colour.
         {"/XObject/Key", cmyk + "/Mask [0 0 0 0 0 0 0 0] >>", std::string("\0\0\0\0\xFF\0\0\0", 8)},
         {"/XObject/Odd", cmyk + "/Mask [0 0 0] >>", std::string(8, '\0')},
+        {"/XObject/Stencil", "<< /Subtype /Image /Width 8 /Height 1 /BitsPerComponent 1 /ImageMask true >>", "\xF0"},
     };
     const LogCapture capture;
-    const Inks inks = Separate(job, SourcePage(doc, Resources(), "/Ix Do /Key Do /Odd Do", images));
+    const Inks inks = Separate(job, SourcePage(doc, Resources(), "/Ix Do /Key Do /Odd Do /Stencil Do", images));
     EXPECT_TRUE(capture.Contains(4, "Skipping invalid color mask"));
     for (size_t i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(Body(inks.contents[i]), "/Im1 Do\n/Im2 Do\n/Im3 Do\n");
+        EXPECT_EQ(Body(inks.contents[i]), "/Im1 Do\n/Im2 Do\n/Im3 Do\n/Im4 Do\n");
+        // A stencil mask paints the fill colour: one copy for every ink.
+        const GLOB_Object stencil = inks.pages[i].GetPath("/Resources/XObject/Im4");
+        EXPECT_TRUE(stencil == inks.pages[0].GetPath("/Resources/XObject/Im4"));
+        EXPECT_EQ(StreamData(stencil), "\xF0");
         const GLOB_Object indexed = inks.pages[i].GetPath("/Resources/XObject/Im1");
         EXPECT_EQ(StreamData(indexed), std::string("\0\1", 2));
         EXPECT_EQ(StreamData(indexed.GetPath("/ColorSpace[3]"), 2), i == 4 ? "\xBF\x3F" : "\xFF\xFF");
