@@ -64,11 +64,13 @@ void CSEP_ContentColorMapper::Walk(const GLOB_Stream& stream, const CPDF_Resourc
                                    const CPDF_GraphicsState& initialState) {
     m_accumStack.Reset();
     m_parser.Start(stream, resources.Dict(), initialState);
+    m_atStreamStart = true;
     BeginStream();
     SetColorSpace(initialState.FillColorSpace(), false);
     SetColor(initialState.FillColor(), false);
     SetColorSpace(initialState.StrokeColorSpace(), true);
     SetColor(initialState.StrokeColor(), true);
+    m_atStreamStart = false;
     while (m_parser.Step()) {
         const int32_t op = CPDF_ContentOperatorTable::Find(m_parser.OperatorText());
         (this->*HandlerOf(op))(op);

@@ -100,6 +100,9 @@ protected:
 
     CPDF_ContentParser& Parser() { return m_parser; }
     GLIB_AccumStack& AccumStack() { return m_accumStack; }
+    // True during BeginStream and the initial colour calls, which no
+    // operator of the stream caused: the parser's operands are not theirs.
+    bool AtStreamStart() const { return m_atStreamStart; }
 
 private:
     using Handler = void (CSEP_ContentColorMapper::*)(int32_t op);
@@ -125,4 +128,5 @@ private:
 
     CPDF_ContentParser m_parser;
     GLIB_AccumStack m_accumStack;
+    bool m_atStreamStart = false;
 };
