@@ -1,6 +1,6 @@
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 
-#include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "FILT/FILT_TupleBuffer.h"
@@ -157,15 +157,10 @@ bool CPDF_IndexedColorSpace::IsValidColorSpace(const GLOB_Object& object, std::s
         return false;
     }
 
+    CPDF_ColorSpace base;
     std::string text;
-    try {
-        if (!IsValidBaseColorSpace(CPDF_ColorSpace(object.Get(1)), &text))
-            collector.Stream() << "Indexed colorspace has invalid base colorspace: " << text;
-    } catch (const CPDF_Exception& e) {
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
-        collector.Stream() << "Indexed colorspace has invalid base colorspace: " << e.What();
-    }
+    if (!iCPDF_TryColorSpace(object.Get(1), &base, &text) || !IsValidBaseColorSpace(base, &text))
+        collector.Stream() << "Indexed colorspace has invalid base colorspace: " << text;
 
     const GLOB_Object hival = object.Get(2);
     if (!hival.IsInteger()) {

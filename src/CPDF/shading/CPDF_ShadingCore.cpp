@@ -2,6 +2,7 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/CPDF_Utils.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -141,16 +142,8 @@ bool CPDF_ShadingCore::IsValid(const GLOB_Object& object, int expectedType, std:
         return collector.IsValid();
     }
     CPDF_ColorSpace colorSpace;
-    try {
-        colorSpace = CPDF_ColorSpace(value);
-    } catch (const CPDF_Exception& e) {
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
-        collector.Stream() << "Shading has invalid colorspace: " << e.What();
-        return false;
-    }
     std::string nested;
-    if (!IsValidColorSpace(colorSpace, &nested)) {
+    if (!iCPDF_TryColorSpace(value, &colorSpace, &nested) || !IsValidColorSpace(colorSpace, &nested)) {
         collector.Stream() << "Shading has invalid colorspace: " << nested;
         return false;
     }
