@@ -143,20 +143,8 @@ void CPDF_IndexedColorSpace::FreeColorTable() const { m_table.Reset(); }
 
 bool CPDF_IndexedColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);
-    if (!object.IsArray()) {
-        collector.Stream() << "Indexed colorspace must be type Array, found " << iCPDF_TypeOf(object);
+    if (!CheckArrayHead(object, Family, 4, 4, collector))
         return false;
-    }
-    if (object.Length() != 4) {
-        collector.Stream() << "Indexed colorspace array length must be 4, found " << object.Length();
-        return false;
-    }
-    const GLOB_Object family = object.Get(0);
-    if (!family.IsName() || family.AsName() != Family) {
-        collector.Stream() << "Indexed colorspace array entry 0 must be 'Indexed', found " << iCPDF_SyntaxOf{family};
-        return false;
-    }
-
     CPDF_ColorSpace base;
     std::string text;
     if (!iCPDF_TryColorSpace(object.Get(1), &base, &text) || !IsValidBaseColorSpace(base, &text))
