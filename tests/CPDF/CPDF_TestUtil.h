@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CPDF/CPDF_Exception.h"
+#include "GLIB/GLIB_Geometry.h"
 #include "GLOB/GLOB_TestUtil.h"
 #include "support/TestSupport.h"
 
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,21 @@ inline std::string Thrown(const std::function<void()>& call) {
         return "assert " + e.m_expression;
     }
     return "no exception";
+}
+
+// What read returns, or Thrown's text when it throws.
+template <class Read>
+std::string Outcome(Read read) {
+    std::string text;
+    const std::string thrown = Thrown([&] { text = read(); });
+    return thrown == "no exception" ? text : thrown;
+}
+
+// "llx lly urx ury", corners as they are.
+inline std::string RectText(const GLIB_Rect& r) {
+    std::ostringstream os;
+    os << r.Llx() << " " << r.Lly() << " " << r.Urx() << " " << r.Ury();
+    return os.str();
 }
 
 // The text a validator leaves in a string that held other text before, or
