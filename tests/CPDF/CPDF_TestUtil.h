@@ -2,6 +2,7 @@
 #pragma once
 
 #include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/CPDF_Color.h"
 #include "GLIB/GLIB_Geometry.h"
 #include "GLOB/GLOB_TestUtil.h"
 #include "support/TestSupport.h"
@@ -41,6 +42,14 @@ std::string Outcome(Read read) {
     return thrown == "no exception" ? text : thrown;
 }
 
+// What x writes to a stream with <<.
+template <class T>
+std::string Streamed(const T& x) {
+    std::ostringstream os;
+    os << x;
+    return os.str();
+}
+
 // "llx lly urx ury", corners as they are.
 inline std::string RectText(const GLIB_Rect& r) {
     std::ostringstream os;
@@ -67,6 +76,10 @@ std::vector<double> Outputs(Function function, std::vector<double> in) {
     std::vector<double> out(static_cast<size_t>(count) * function.RangeDimension(), -99);
     function.Evaluate(in.data(), out.data(), count);
     return out;
+}
+
+inline std::vector<double> Values(const CPDF_Color& color) {
+    return std::vector<double>(color.Components(), color.Components() + color.NumComponents());
 }
 
 // Element by element within tolerance, and the same size.

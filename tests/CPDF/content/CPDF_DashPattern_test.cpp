@@ -18,12 +18,6 @@ namespace {
 
 GLOB_Object Parsed(const char* text) { return GLOB_ObjectFactory::MemoryDoc().ParseObject(text); }
 
-std::string Text(const CPDF_DashPattern& pattern) {
-    std::ostringstream os;
-    os << pattern;
-    return os.str();
-}
-
 // The first n pieces, each its length and whether it is a dash.
 std::vector<std::pair<double, bool>> Pieces(const CPDF_DashPattern& pattern, int n) {
     std::vector<std::pair<double, bool>> pieces;
@@ -100,7 +94,7 @@ TEST(CPDF_DashPattern, OperandFormsAgree) {
 TEST(CPDF_DashPattern, ChangesPrintoutAndObject) {
     CPDF_DashPattern pattern;
     EXPECT_TRUE(pattern.IsSolid() && pattern == CPDF_DashPattern());
-    EXPECT_EQ(Text(pattern), "[] 0");
+    EXPECT_EQ(Streamed(pattern), "[] 0");
     const GLOB_Object solid = pattern.AsObject();
     EXPECT_TRUE(solid.IsDeepEqual(Parsed("[[] 0]")));
     EXPECT_EQ(solid.Get(1).Type(), GLOB_Object::KindReal);
@@ -108,7 +102,7 @@ TEST(CPDF_DashPattern, ChangesPrintoutAndObject) {
     pattern.SetArray(Parsed("[3 2]").AsArray());
     pattern.Set(4, 1.5);
     pattern.SetPhase(-2);
-    EXPECT_EQ(Text(pattern), "[3 2 0 0 1.5] -2");
+    EXPECT_EQ(Streamed(pattern), "[3 2 0 0 1.5] -2");
     const GLOB_Doc doc = NewMemoryDoc();
     const GLOB_Object made = pattern.AsObject(doc);
     EXPECT_TRUE(made.IsDeepEqual(Parsed("[[3 2 0 0 1.5] -2]")));
@@ -120,7 +114,7 @@ TEST(CPDF_DashPattern, ChangesPrintoutAndObject) {
     pattern.SetSolid();
     EXPECT_TRUE(pattern == CPDF_DashPattern());
 
-    const auto read = [](const CPDF_DashPattern& p) { return Text(p); };
+    const auto read = [](const CPDF_DashPattern& p) { return Streamed(p); };
     ExpectCopyOnWrite(CPDF_DashPattern(1, {3, 2}), [](CPDF_DashPattern& p) { p.Set(0, p.Get(0) + 1); }, read);
     ExpectCopyOnWrite(CPDF_DashPattern(1, {3, 2}), [](CPDF_DashPattern& p) { p.SetPhase(p.Phase() + 1); }, read);
 }

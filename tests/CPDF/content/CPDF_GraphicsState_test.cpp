@@ -4,7 +4,6 @@
 #include "CPDF/content/CPDF_GraphicsState.h"
 
 #include "ContentTestUtil.h"
-#include "CPDF/CPDF_TestUtil.h"
 #include "CPDF/function/CPDF_Function.h"
 #include "GLIB/GLIB_Assert.h"
 #include "support/TestSupport.h"
