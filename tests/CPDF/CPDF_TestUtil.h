@@ -69,6 +69,21 @@ std::string Validated(Validator validate, const GLOB_Object& object) {
     return valid ? "valid" : messages;
 }
 
+// What T reads of object (as it streams, the same after a round trip through
+// MakeObject), or the lines of T::IsValid, which the constructor must throw
+// under code.
+template <class T>
+std::string ReadBack(const GLOB_Object& object, uint32_t code) {
+    const std::string text = Validated(T::IsValid, object);
+    if (text != "valid") {
+        EXPECT_EQ(Thrown([&] { T t(object); }), std::to_string(code) + " " + text);
+        return text;
+    }
+    const T read(object);
+    EXPECT_EQ(T(read.MakeObject()), read);
+    return Streamed(read);
+}
+
 // The outputs of function at the points of in (DomainDimension values each).
 template <class Function>
 std::vector<double> Outputs(Function function, std::vector<double> in) {

@@ -20,18 +20,8 @@ TEST(CPDF_DecodeArray, ReadsEvenArraysOfNumbers) {
          "A decode array must have numeric entries. Found, in position 1: (s)\n"},
         {"<< >>", "A decode array must be an Array, found Dict\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.object);
-        const std::string text = Validated(CPDF_DecodeArray::IsValid, Obj(c.object));
-        if (text == "valid") {
-            const CPDF_DecodeArray decode(Obj(c.object));
-            EXPECT_EQ(Streamed(decode), c.result);
-            EXPECT_EQ(CPDF_DecodeArray(decode.MakeObject()), decode);
-        } else {
-            EXPECT_EQ(text, c.result);
-            EXPECT_EQ(Thrown([&] { CPDF_DecodeArray decode(Obj(c.object)); }), std::string("1128005 ") + c.result);
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadBack<CPDF_DecodeArray>(Obj(c.object), 1128005), c.result) << c.object;
     EXPECT_EQ(Streamed(CPDF_DecodeArray()), "Decode: [ ( 0 1 ) ]");
     EXPECT_EQ(Streamed(CPDF_DecodeArray(3)), "Decode: [ ( 0 1 )( 0 1 )( 0 1 ) ]");
 }

@@ -18,18 +18,8 @@ TEST(CPDF_IntervalSet, ReadsEvenArraysOfNumbers) {
         {"[0 /a]", "Expected array entry 1 to be a number, found Name\n\n"},
         {"/a", "Expected type Array, found Name\n\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.object);
-        const std::string text = Validated(CPDF_IntervalSet::IsValid, Obj(c.object));
-        if (text == "valid") {
-            const CPDF_IntervalSet set(Obj(c.object));
-            EXPECT_EQ(Streamed(set), c.result);
-            EXPECT_EQ(CPDF_IntervalSet(set.MakeObject()), set);
-        } else {
-            EXPECT_EQ(text, c.result);
-            EXPECT_EQ(Thrown([&] { CPDF_IntervalSet set(Obj(c.object)); }), std::string("1128005 ") + c.result);
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadBack<CPDF_IntervalSet>(Obj(c.object), 1128005), c.result) << c.object;
     EXPECT_EQ(Streamed(CPDF_IntervalSet()), "Interval Set: [ ( 0 1 ) ]");
     EXPECT_EQ(Streamed(CPDF_IntervalSet(2)), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
     EXPECT_EQ(CPDF_IntervalSet(0u).MakeObject().Length(), 0u);
