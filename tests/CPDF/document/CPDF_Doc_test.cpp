@@ -163,19 +163,6 @@ TEST(CPDF_Doc, InsertKidRaisesTheCountsUpToTheFirstParentOfAnotherType) {
               "1128023 Pages object missing Kids array.");
 }
 
-TEST(CPDF_Doc, ArrayInsert) {
-    const struct {
-        uint32_t index;
-        const char* after;
-    } cases[] = {{0, "[ /x /a /b /c ]"}, {1, "[ /a /x /b /c ]"}, {3, "[ /a /b /c /x ]"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.index);
-        const GLOB_Object array = Obj("[/a /b /c]");
-        CPDF_Doc::ArrayInsert(array, c.index, Obj("/x"));
-        EXPECT_EQ(Printed(array), c.after);
-    }
-}
-
 TEST(CPDF_Doc, LoopsAndDeepTreesEnd) {
     const CPDF_Doc doc = NewPageDoc();
     // Kids loop: N holds itself.
