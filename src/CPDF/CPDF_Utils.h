@@ -1,11 +1,13 @@
 // Free functions shared by the content model: tests on painting operators,
 // the push of a point to the edge of the coordinate range, rectangles and
 // matrices as PDF arrays, the validator of numeric arrays, and the linear
-// remap of function evaluation. None holds state.
+// remap of function evaluation, the reader of an optional entry. None holds
+// state.
 #pragma once
 
 #include "GLIB/GLIB_Geometry.h"
 #include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 
 #include <string>
@@ -51,5 +53,17 @@ bool IsValidNumberArray(const GLOB_Object& object, int length, std::string* mess
 // computed first. Outside values are extrapolated; xmin = xmax gives
 // infinities or NaN. Nothing changes unless count and stride are positive.
 void LinearRemap(double* values, double xmin, double xmax, double ymin, double ymax, int count, int stride);
+
+// The accessors of optional entries: whether dict holds key; when it does
+// and out is not null, *out = read(value). What read throws passes.
+template <class T, class Read>
+bool ReadEntry(const GLOB_Object& dict, const char* key, T* out, Read read) {
+    GLOB_Object value;
+    if (!dict.Known(GLOB_Name(key), &value))
+        return false;
+    if (out)
+        *out = read(value);
+    return true;
+}
 
 }  // namespace CPDF_Utils

@@ -1,6 +1,7 @@
 #include "CPDF/color/CPDF_CIEColorSpaceCore.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "CPDF/CPDF_Utils.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -30,12 +31,8 @@ void CheckPoint(const GLOB_Object& value, bool whitePoint, const std::string& pr
 CPDF_Color CPDF_CIEColorSpaceCore::WhitePoint() const { return CPDF_Color(Dict().DictGet(GLOB_Name("WhitePoint"))); }
 
 bool CPDF_CIEColorSpaceCore::HasBlackPoint(CPDF_Color* out) const {
-    GLOB_Object value;
-    if (!Dict().Known(GLOB_Name("BlackPoint"), &value))
-        return false;
-    if (out)
-        *out = CPDF_Color(value);
-    return true;
+    return CPDF_Utils::ReadEntry(Dict(), "BlackPoint", out,
+                                 [](const GLOB_Object& value) { return CPDF_Color(value); });
 }
 
 CPDF_Color CPDF_CIEColorSpaceCore::BlackPoint() const {

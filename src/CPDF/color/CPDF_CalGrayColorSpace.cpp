@@ -1,5 +1,6 @@
 #include "CPDF/color/CPDF_CalGrayColorSpace.h"
 
+#include "CPDF/CPDF_Utils.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -38,12 +39,7 @@ bool CPDF_CalGrayColorSpace::IsValid(const GLOB_Object& object, std::string* mes
 }
 
 bool CPDF_CalGrayColorSpace::HasGamma(double* out) const {
-    GLOB_Object value;
-    if (!Dict().Known(GLOB_Name("Gamma"), &value))
-        return false;
-    if (out)
-        *out = value.AsNumber();
-    return true;
+    return CPDF_Utils::ReadEntry(Dict(), "Gamma", out, [](const GLOB_Object& value) { return value.AsNumber(); });
 }
 
 double CPDF_CalGrayColorSpace::Gamma() const {

@@ -1,5 +1,6 @@
 #include "CPDF/color/CPDF_CalRGBColorSpace.h"
 
+#include "CPDF/CPDF_Utils.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -40,12 +41,7 @@ bool CPDF_CalRGBColorSpace::IsValid(const GLOB_Object& object, std::string* mess
 }
 
 bool CPDF_CalRGBColorSpace::HasGamma(GLOB_Array* out) const {
-    GLOB_Object value;
-    if (!Dict().Known(GLOB_Name("Gamma"), &value))
-        return false;
-    if (out)
-        *out = value.AsArray();
-    return true;
+    return CPDF_Utils::ReadEntry(Dict(), "Gamma", out, [](const GLOB_Object& value) { return value.AsArray(); });
 }
 
 GLOB_Array CPDF_CalRGBColorSpace::Gamma() const {

@@ -2,6 +2,7 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/color/CPDF_ColorSpace.h"
+#include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 
 CPDF_ColorSpaceCore::CPDF_ColorSpaceCore() = default;
@@ -68,4 +69,29 @@ void CPDF_ColorSpaceCore::SetObject(const GLOB_Object& object) {
     if (!IsValid(object, &messages))
         CPDF_THROW_INVALID(CPDF_InvalidColorSpaceCode, messages);
     m_object = object;
+}
+
+bool CPDF_ColorSpaceCore::CheckArrayHead(const GLOB_Object& object, const char* family, uint32_t minLength,
+                                         uint32_t maxLength, iCPDF_ValidationMessage& collector, bool orName) {
+    if (!object.IsArray()) {
+        collector.Stream() << family << " colorspace must be type " << (orName ? "Name or " : "") << "Array, found "
+                           << iCPDF_TypeOf(object);
+        return false;
+    }
+    const uint32_t length = object.Length();
+    if (length < minLength || length > maxLength) {
+        std::ostream& message = collector.Stream();
+        message << family << " colorspace array length must be " << minLength;
+        if (maxLength > minLength)
+            message << " or " << maxLength;
+        message << ", found " << length;
+        return false;
+    }
+    const GLOB_Object name = object.Get(0);
+    if (!name.IsName() || name.AsName() != family) {
+        collector.Stream() << family << " colorspace array entry 0 must be '" << family << "', found "
+                           << iCPDF_SyntaxOf{name};
+        return false;
+    }
+    return true;
 }

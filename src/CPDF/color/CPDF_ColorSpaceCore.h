@@ -21,11 +21,13 @@
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
 class CPDF_ColorSpace;
+class iCPDF_ValidationMessage;
 
 class CPDF_ColorSpaceCore {
 public:
@@ -85,6 +87,14 @@ protected:
     void SetObject(const GLOB_Object& object);
     // Stores object without validation, for objects the family built itself.
     void AdoptObject(const GLOB_Object& object) { m_object = object; }
+
+    // The first steps of the validator of an array family F, each of which
+    // stops it: F " colorspace must be type Array, found <type>" ("type Name
+    // or Array" when orName); F " colorspace array length must be <n>, found
+    // <length>" ("<n> or <n + 1>" when maxLength is one more); F "
+    // colorspace array entry 0 must be '" F "', found <syntax>".
+    static bool CheckArrayHead(const GLOB_Object& object, const char* family, uint32_t minLength,
+                               uint32_t maxLength, iCPDF_ValidationMessage& collector, bool orName = false);
 
 private:
     GLOB_Object m_object;

@@ -15,6 +15,14 @@ const CPDF_Color& InitialColorOf(unsigned numComponents) {
 
 }  // namespace
 
+CPDF_DeviceColorSpace::CPDF_DeviceColorSpace(const Family& family) : m_family(&family) {
+    AdoptObject(GLOB_ObjectFactory::NewName(GLOB_Name(family.m_name)));
+}
+
+CPDF_DeviceColorSpace::CPDF_DeviceColorSpace(const Family& family, const GLOB_Object& object) : m_family(&family) {
+    SetObject(object);
+}
+
 unsigned CPDF_DeviceColorSpace::NumComponents() const { return m_family->m_numComponents; }
 
 CPDF_Color CPDF_DeviceColorSpace::InitialColor() const { return InitialColorOf(m_family->m_numComponents); }
@@ -28,8 +36,8 @@ std::vector<CPDF_Colorant> CPDF_DeviceColorSpace::Colorants() const {
     return m_family->m_blackOnly ? black : ProcessColorants();
 }
 
-GLOB_Object CPDF_DeviceColorSpace::DefaultObject() const {
-    return GLOB_ObjectFactory::NewName(GLOB_Name(m_family->m_name));
+bool CPDF_DeviceColorSpace::IsValid(const GLOB_Object& object, std::string* messages) const {
+    return IsValidDeviceSpace(*m_family, object, messages);
 }
 
 bool CPDF_DeviceColorSpace::IsValidDeviceSpace(const Family& family, const GLOB_Object& object,
@@ -60,51 +68,3 @@ bool CPDF_DeviceColorSpace::IsValidDeviceSpace(const Family& family, const GLOB_
 const CPDF_DeviceColorSpace::Family CPDF_DeviceGrayColorSpace::s_family = {"DeviceGray", 1, true};
 const CPDF_DeviceColorSpace::Family CPDF_DeviceRGBColorSpace::s_family = {"DeviceRGB", 3, false};
 const CPDF_DeviceColorSpace::Family CPDF_DeviceCMYKColorSpace::s_family = {"DeviceCMYK", 4, false};
-
-CPDF_DeviceGrayColorSpace::CPDF_DeviceGrayColorSpace() : CPDF_DeviceColorSpace(s_family) {
-    AdoptObject(DefaultObject());
-}
-
-CPDF_DeviceGrayColorSpace::CPDF_DeviceGrayColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family) {
-    SetObject(object);
-}
-
-bool CPDF_DeviceGrayColorSpace::IsValid(const GLOB_Object& object, std::string* messages) const {
-    return IsValidColorSpace(object, messages);
-}
-
-bool CPDF_DeviceGrayColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
-    return IsValidDeviceSpace(s_family, object, messages);
-}
-
-CPDF_DeviceRGBColorSpace::CPDF_DeviceRGBColorSpace() : CPDF_DeviceColorSpace(s_family) {
-    AdoptObject(DefaultObject());
-}
-
-CPDF_DeviceRGBColorSpace::CPDF_DeviceRGBColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family) {
-    SetObject(object);
-}
-
-bool CPDF_DeviceRGBColorSpace::IsValid(const GLOB_Object& object, std::string* messages) const {
-    return IsValidColorSpace(object, messages);
-}
-
-bool CPDF_DeviceRGBColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
-    return IsValidDeviceSpace(s_family, object, messages);
-}
-
-CPDF_DeviceCMYKColorSpace::CPDF_DeviceCMYKColorSpace() : CPDF_DeviceColorSpace(s_family) {
-    AdoptObject(DefaultObject());
-}
-
-CPDF_DeviceCMYKColorSpace::CPDF_DeviceCMYKColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family) {
-    SetObject(object);
-}
-
-bool CPDF_DeviceCMYKColorSpace::IsValid(const GLOB_Object& object, std::string* messages) const {
-    return IsValidColorSpace(object, messages);
-}
-
-bool CPDF_DeviceCMYKColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
-    return IsValidDeviceSpace(s_family, object, messages);
-}

@@ -26,6 +26,8 @@ public:
     GLOB_Name FamilyName() const override;
     std::ostream& Print(std::ostream& os) const override;
     std::vector<CPDF_Colorant> Colorants() const override;
+    // The family's IsValidColorSpace.
+    bool IsValid(const GLOB_Object& object, std::string* messages) const override;
 
 protected:
     // What sets one device family apart; one static row per family.
@@ -35,13 +37,11 @@ protected:
         bool m_blackOnly;
     };
 
-    // A Null object, until the family adopts its default object or calls
-    // SetObject.
-    explicit CPDF_DeviceColorSpace(const Family& family) : m_family(&family) {}
+    // The default object: the family name, made in the memory document.
+    explicit CPDF_DeviceColorSpace(const Family& family);
+    // Validates object against the family.
+    CPDF_DeviceColorSpace(const Family& family, const GLOB_Object& object);
     CPDF_DeviceColorSpace(const CPDF_DeviceColorSpace& other) = default;
-
-    // The family name, made in the memory document.
-    GLOB_Object DefaultObject() const;
 
     static bool IsValidDeviceSpace(const Family& family, const GLOB_Object& object, std::string* messages);
 
@@ -51,12 +51,13 @@ private:
 
 class CPDF_DeviceGrayColorSpace : public CPDF_DeviceColorSpace {
 public:
-    CPDF_DeviceGrayColorSpace();
-    explicit CPDF_DeviceGrayColorSpace(const GLOB_Object& object);
+    CPDF_DeviceGrayColorSpace() : CPDF_DeviceColorSpace(s_family) {}
+    explicit CPDF_DeviceGrayColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family, object) {}
     CPDF_DeviceGrayColorSpace(const CPDF_DeviceGrayColorSpace& other) = default;
 
-    bool IsValid(const GLOB_Object& object, std::string* messages) const override;
-    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages);
+    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
+        return IsValidDeviceSpace(s_family, object, messages);
+    }
 
 private:
     static const Family s_family;
@@ -64,12 +65,13 @@ private:
 
 class CPDF_DeviceRGBColorSpace : public CPDF_DeviceColorSpace {
 public:
-    CPDF_DeviceRGBColorSpace();
-    explicit CPDF_DeviceRGBColorSpace(const GLOB_Object& object);
+    CPDF_DeviceRGBColorSpace() : CPDF_DeviceColorSpace(s_family) {}
+    explicit CPDF_DeviceRGBColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family, object) {}
     CPDF_DeviceRGBColorSpace(const CPDF_DeviceRGBColorSpace& other) = default;
 
-    bool IsValid(const GLOB_Object& object, std::string* messages) const override;
-    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages);
+    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
+        return IsValidDeviceSpace(s_family, object, messages);
+    }
 
 private:
     static const Family s_family;
@@ -77,12 +79,13 @@ private:
 
 class CPDF_DeviceCMYKColorSpace : public CPDF_DeviceColorSpace {
 public:
-    CPDF_DeviceCMYKColorSpace();
-    explicit CPDF_DeviceCMYKColorSpace(const GLOB_Object& object);
+    CPDF_DeviceCMYKColorSpace() : CPDF_DeviceColorSpace(s_family) {}
+    explicit CPDF_DeviceCMYKColorSpace(const GLOB_Object& object) : CPDF_DeviceColorSpace(s_family, object) {}
     CPDF_DeviceCMYKColorSpace(const CPDF_DeviceCMYKColorSpace& other) = default;
 
-    bool IsValid(const GLOB_Object& object, std::string* messages) const override;
-    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages);
+    static bool IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
+        return IsValidDeviceSpace(s_family, object, messages);
+    }
 
 private:
     static const Family s_family;

@@ -79,20 +79,8 @@ void CPDF_DeviceNColorSpace::SetColorants(const std::vector<CPDF_Colorant>& colo
 
 bool CPDF_DeviceNColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);
-    if (!object.IsArray()) {
-        collector.Stream() << "DeviceN colorspace must be type Array, found " << iCPDF_TypeOf(object);
+    if (!CheckArrayHead(object, Family, 4, 5, collector))
         return false;
-    }
-    const uint32_t length = object.Length();
-    if (length != 4 && length != 5) {
-        collector.Stream() << "DeviceN colorspace array length must be 4 or 5, found " << length;
-        return false;
-    }
-    const GLOB_Object family = object.Get(0);
-    if (!family.IsName() || family.AsName() != Family) {
-        collector.Stream() << "DeviceN colorspace array entry 0 must be 'DeviceN', found " << iCPDF_SyntaxOf{family};
-        return false;
-    }
     const GLOB_Object names = object.Get(1);
     if (!names.IsArray()) {
         collector.Stream() << "DeviceN colorspace array entry 1 must be an array, found " << iCPDF_SyntaxOf{names};

@@ -1,6 +1,7 @@
 #include "CPDF/color/CPDF_ICCBasedColorSpace.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "CPDF/CPDF_Utils.h"
 #include "CPDF/color/CPDF_DeviceColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
@@ -43,12 +44,8 @@ bool CPDF_ICCBasedColorSpace::IsValid(const GLOB_Object& object, std::string* me
 unsigned CPDF_ICCBasedColorSpace::Dimension() const { return NumComponents(); }
 
 bool CPDF_ICCBasedColorSpace::HasAlternate(CPDF_ColorSpace* out) const {
-    GLOB_Object alternate;
-    if (!StreamDict().Known(GLOB_Name("Alternate"), &alternate))
-        return false;
-    if (out)
-        *out = CPDF_ColorSpace(alternate);
-    return true;
+    return CPDF_Utils::ReadEntry(StreamDict(), "Alternate", out,
+                                 [](const GLOB_Object& alternate) { return CPDF_ColorSpace(alternate); });
 }
 
 CPDF_ColorSpace CPDF_ICCBasedColorSpace::AlternateColorSpace() const {

@@ -1,6 +1,6 @@
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 
-#include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "FILT/FILT_TupleBuffer.h"
@@ -143,29 +143,12 @@ void CPDF_IndexedColorSpace::FreeColorTable() const { m_table.Reset(); }
 
 bool CPDF_IndexedColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);
-    if (!object.IsArray()) {
-        collector.Stream() << "Indexed colorspace must be type Array, found " << iCPDF_TypeOf(object);
+    if (!CheckArrayHead(object, Family, 4, 4, collector))
         return false;
-    }
-    if (object.Length() != 4) {
-        collector.Stream() << "Indexed colorspace array length must be 4, found " << object.Length();
-        return false;
-    }
-    const GLOB_Object family = object.Get(0);
-    if (!family.IsName() || family.AsName() != Family) {
-        collector.Stream() << "Indexed colorspace array entry 0 must be 'Indexed', found " << iCPDF_SyntaxOf{family};
-        return false;
-    }
-
+    CPDF_ColorSpace base;
     std::string text;
-    try {
-        if (!IsValidBaseColorSpace(CPDF_ColorSpace(object.Get(1)), &text))
-            collector.Stream() << "Indexed colorspace has invalid base colorspace: " << text;
-    } catch (const CPDF_Exception& e) {
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
-        collector.Stream() << "Indexed colorspace has invalid base colorspace: " << e.What();
-    }
+    if (!iCPDF_TryColorSpace(object.Get(1), &base, &text) || !IsValidBaseColorSpace(base, &text))
+        collector.Stream() << "Indexed colorspace has invalid base colorspace: " << text;
 
     const GLOB_Object hival = object.Get(2);
     if (!hival.IsInteger()) {

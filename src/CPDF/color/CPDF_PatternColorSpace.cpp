@@ -71,21 +71,9 @@ bool CPDF_PatternColorSpace::IsValidColorSpace(const GLOB_Object& object, std::s
             collector.Stream() << "Pattern colorspace name must be Pattern, found " << iCPDF_NameText{object.AsName()};
         return collector.IsValid();
     }
-    if (!object.IsArray()) {
-        collector.Stream() << "Pattern colorspace must be type Name or Array, found " << iCPDF_TypeOf(object);
+    if (!CheckArrayHead(object, Family, 1, 2, collector, /*orName=*/true))
         return false;
-    }
-    const uint32_t length = object.Length();
-    if (length != 1 && length != 2) {
-        collector.Stream() << "Pattern colorspace array length must be 1 or 2, found " << length;
-        return false;
-    }
-    const GLOB_Object family = object.Get(0);
-    if (!family.IsName() || family.AsName() != Family) {
-        collector.Stream() << "Pattern colorspace array entry 0 must be 'Pattern', found " << iCPDF_SyntaxOf{family};
-        return false;
-    }
-    if (length == 2) {
+    if (object.Length() == 2) {
         std::string text;
         if (!IsValidBaseColorSpace(CPDF_ColorSpace(object.Get(1)), &text))
             collector.Stream() << "Pattern colorspace has invalid base colorspace: " << text;

@@ -66,20 +66,8 @@ void CPDF_SeparationColorSpace::SetAlternateColorSpace(const CPDF_ColorSpace& al
 
 bool CPDF_SeparationColorSpace::IsValidColorSpace(const GLOB_Object& object, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);
-    if (!object.IsArray()) {
-        collector.Stream() << "Separation colorspace must be type Array, found " << iCPDF_TypeOf(object);
+    if (!CheckArrayHead(object, Family, 4, 4, collector))
         return false;
-    }
-    if (object.Length() != 4) {
-        collector.Stream() << "Separation colorspace array length must be 4, found " << object.Length();
-        return false;
-    }
-    const GLOB_Object family = object.Get(0);
-    if (!family.IsName() || family.AsName() != Family) {
-        collector.Stream() << "Separation colorspace array entry 0 must be 'Separation', found "
-                           << iCPDF_SyntaxOf{family};
-        return false;
-    }
     const GLOB_Object colorant = object.Get(1);
     if (!colorant.IsName())
         collector.Stream() << "Separation colorspace array entry 1 must be a colornat name, found "

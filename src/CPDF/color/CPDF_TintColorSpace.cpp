@@ -1,6 +1,6 @@
 #include "CPDF/color/CPDF_TintColorSpace.h"
 
-#include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 
@@ -32,16 +32,10 @@ bool CPDF_TintColorSpace::IsValidAlternate(const CPDF_ColorSpace& alternate, con
 
 void CPDF_TintColorSpace::CheckAlternate(const GLOB_Object& element, const char* prefix, const char* complaint,
                                          iCPDF_ValidationMessage& collector) {
+    CPDF_ColorSpace alternate;
     std::string text;
-    try {
-        if (IsValidAlternate(CPDF_ColorSpace(element), complaint, &text))
-            return;
-    } catch (const CPDF_Exception& e) {
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
-        text = e.What();
-    }
-    collector.Stream() << prefix << text;
+    if (!iCPDF_TryColorSpace(element, &alternate, &text) || !IsValidAlternate(alternate, complaint, &text))
+        collector.Stream() << prefix << text;
 }
 
 GLOB_Object CPDF_TintColorSpace::MakeArray(const GLOB_Doc& doc, const char* family, const GLOB_Object& colorants,

@@ -1,6 +1,6 @@
 #include "CPDF/content/iCPDF_CPTextStateBase.h"
 
-#include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/content/CPDF_ContentParser.h"
 
 struct iCPDF_CPTextStateBase::Side {
@@ -29,11 +29,7 @@ void iCPDF_CPTextStateBase::UseColorSpace(CPDF_ContentParser& parser, const Side
 bool iCPDF_CPTextStateBase::SetColorSpaceByName(CPDF_ContentParser& parser, const Side& side,
                                                 const GLOB_Name& name) {
     CPDF_ColorSpace space;
-    try {
-        space = CPDF_ColorSpace(GLOB_ObjectFactory::NewName(name));
-    } catch (const CPDF_Exception& error) {
-        if (error.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
+    if (!iCPDF_TryColorSpace(GLOB_ObjectFactory::NewName(name), &space)) {
         const GLOB_Object resource = parser.Resource("ColorSpace", name);
         if (!resource.IsNull())
             space = CPDF_ColorSpace(resource);

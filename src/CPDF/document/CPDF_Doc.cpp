@@ -11,17 +11,19 @@ using CPDF_Utils::ObjectText;
 
 namespace {
 
-// The nodes a walk has passed through, to end one that comes back.
+// The nodes a walk has passed through, to end one that comes back or goes
+// deeper than the object model nests.
 class Visited {
 public:
-    bool Contains(const GLOB_Object& node) const {
+    // Throws loop, or tooDeep and the limit, instead of entering node.
+    void Enter(const GLOB_Object& node, const char* loop, const char* tooDeep) {
         for (const GLOB_Object& seen : m_nodes)
             if (seen == node)
-                return true;
-        return false;
+                GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode, loop);
+        if (!GLOB_DepthGuard::Admits(m_nodes.size() + 1))
+            GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode, tooDeep << GLOB_Object::MaxNesting << " levels");
+        m_nodes.push_back(node);
     }
-    void Add(const GLOB_Object& node) { m_nodes.push_back(node); }
-    size_t Size() const { return m_nodes.size(); }
 
 private:
     std::vector<GLOB_Object> m_nodes;
@@ -133,12 +135,7 @@ void CPDF_Doc::FindPage(const GLOB_Object& node, uint32_t index, GLOB_Object* pa
         if (!current.IsDict())
             GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode,
                        "Expecting Pages object to be a dictionary, found: " << ObjectText(current));
-        if (entered.Contains(current))
-            GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode, "Pages object found inside itself");
-        if (!GLOB_DepthGuard::Admits(entered.Size() + 1))
-            GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode,
-                       "Pages objects nested deeper than " << GLOB_Object::MaxNesting << " levels");
-        entered.Add(current);
+        entered.Enter(current, "Pages object found inside itself", "Pages objects nested deeper than ");
         const GLOB_Object kids = current.DictGet(KidsKey());
         if (!kids.IsArray())
             GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode,
@@ -199,12 +196,7 @@ void CPDF_Doc::AddToCounts(const GLOB_Object& node, int delta) const {
     GLOB_Object current = node;
     Visited climbed;
     for (;;) {
-        if (climbed.Contains(current))
-            GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode, "Parent chain of Pages objects loops");
-        if (!GLOB_DepthGuard::Admits(climbed.Size() + 1))
-            GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode,
-                       "Parent chain of Pages objects longer than " << GLOB_Object::MaxNesting << " levels");
-        climbed.Add(current);
+        climbed.Enter(current, "Parent chain of Pages objects loops", "Parent chain of Pages objects longer than ");
         const GLOB_Object count = current.DictGet(CountKey());
         if (!count.IsInteger())
             GLIB_THROW(CPDF_Exception, CPDF_InvalidDocumentCode, "Pages object missing Count.");

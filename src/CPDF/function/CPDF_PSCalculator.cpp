@@ -37,33 +37,34 @@ int32_t LengthAt(const GLOB_Object& body, uint32_t index) {
 }  // namespace
 
 CPDF_PSCalculator::Code CPDF_PSCalculator::Code::Boolean(bool value) {
-    Code code;
-    code.m_kind = KindBoolean;
-    code.m_real = 0.0;
+    Code code = Blank(KindBoolean);
     code.m_boolean = value ? 1 : 0;
     return code;
 }
 
 CPDF_PSCalculator::Code CPDF_PSCalculator::Code::Integer(int32_t value) {
-    Code code;
-    code.m_kind = KindInteger;
-    code.m_real = 0.0;
+    Code code = Blank(KindInteger);
     code.m_integer = value;
     return code;
 }
 
 CPDF_PSCalculator::Code CPDF_PSCalculator::Code::Real(double value) {
-    Code code;
-    code.m_kind = KindReal;
+    Code code = Blank(KindReal);
     code.m_real = value;
     return code;
 }
 
 CPDF_PSCalculator::Code CPDF_PSCalculator::Code::Operator(int32_t op) {
-    Code code;
-    code.m_kind = KindOperator;
-    code.m_real = 0.0;
+    Code code = Blank(KindOperator);
     code.m_op = op;
+    return code;
+}
+
+CPDF_PSCalculator::Code CPDF_PSCalculator::Code::Blank(Kind kind) {
+    Code code;
+    code.m_kind = kind;
+    // No byte of the union is left unset.
+    code.m_real = 0.0;
     return code;
 }
 

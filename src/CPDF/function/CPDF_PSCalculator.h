@@ -65,6 +65,8 @@ public:
         static Code Integer(int32_t value);
         static Code Real(double value);
         static Code Operator(int32_t op);
+        // The kind with its value field zeroed, for the makers above.
+        static Code Blank(Kind kind);
 
         bool IsBoolean() const { return m_kind == KindBoolean; }
         bool IsInteger() const { return m_kind == KindInteger; }

@@ -108,23 +108,16 @@ void Atan(Stack& s) {
     s.Pop();
 }
 
-void Idiv(Stack& s) {
-    Code* ab = Integers(s);
-    const int32_t a = ab[0].m_integer;
-    const int32_t b = ab[1].m_integer;
-    if (b == 0)
-        ArithmeticError("Division by 0");
-    ab[0].m_integer = b == -1 ? NegInt(a) : a / b;
-    s.Pop();
-}
+// By -1 apart: the smallest integer divided by it overflows.
+int32_t Quotient(int32_t a, int32_t b) { return b == -1 ? NegInt(a) : a / b; }
+int32_t Remainder(int32_t a, int32_t b) { return b == -1 ? 0 : a % b; }
 
-void Mod(Stack& s) {
+template <int32_t (*IntegerOp)(int32_t, int32_t)>
+void IntegerDivision(Stack& s) {
     Code* ab = Integers(s);
-    const int32_t a = ab[0].m_integer;
-    const int32_t b = ab[1].m_integer;
-    if (b == 0)
+    if (ab[1].m_integer == 0)
         ArithmeticError("Division by 0");
-    ab[0].m_integer = b == -1 ? 0 : a % b;
+    ab[0].m_integer = IntegerOp(ab[0].m_integer, ab[1].m_integer);
     s.Pop();
 }
 
@@ -397,10 +390,10 @@ constexpr OperationTable MakeOperations() {
     t.Set(O::Div, Plain<Div>);
     t.Set(O::Exp, Plain<Exp>);
     t.Set(O::Floor, Plain<Rounding<Floor>>);
-    t.Set(O::Idiv, Plain<Idiv>);
+    t.Set(O::Idiv, Plain<IntegerDivision<Quotient>>);
     t.Set(O::Ln, Plain<RealFunction<Ln>>);
     t.Set(O::Log, Plain<RealFunction<Log10>>);
-    t.Set(O::Mod, Plain<Mod>);
+    t.Set(O::Mod, Plain<IntegerDivision<Remainder>>);
     t.Set(O::Mul, Plain<Arithmetic<MulInt, MulReal>>);
     t.Set(O::Neg, Plain<Neg>);
     t.Set(O::Round, Plain<Rounding<RoundHalfUp>>);

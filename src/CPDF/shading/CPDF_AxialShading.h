@@ -3,9 +3,7 @@
 // "Function", optionally extended beyond either end.
 //
 //   "Coords"    [x0 y0 x1 y1]               required
-//   "Domain"    [t0 t1], any order          optional, DefaultDomain
-//   "Function"  presence only               required
-//   "Extend"    [Boolean Boolean]           optional, DefaultExtend
+// and the entries of CPDF_BlendShading.h.
 //
 // The bounding box is the strip between the lines through the two points
 // perpendicular to the axis, with the half-planes that "Extend" adds;
@@ -13,13 +11,11 @@
 // so any slanted axis covers the whole range.
 #pragma once
 
-#include "CPDF/shading/CPDF_ShadingCore.h"
+#include "CPDF/shading/CPDF_BlendShading.h"
 
-class CPDF_AxialShading : public CPDF_ShadingCore {
+class CPDF_AxialShading : public CPDF_BlendShading {
 public:
     static const GLOB_Name ShadingName;  // "Axial"
-    static constexpr std::pair<double, double> DefaultDomain{0.0, 1.0};
-    static constexpr ExtendMode DefaultExtend{false, false};
 
     // Validated by IsValidShading; an invalid object throws CPDF_Exception
     // 1128011 with all its lines.
@@ -39,28 +35,13 @@ public:
 
     GLIB_Point StartPoint() const;
     GLIB_Point EndPoint() const;
-    // Whether the entry is present, stored into *out when out is not null.
-    // Extend throws CPDF_Exception 1128011 for a malformed array.
-    bool Domain(std::pair<double, double>* out) const { return Interval("Domain", out); }
-    bool Extend(ExtendMode* out) const { return ReadExtend(out); }
-    // The entry, or its default when absent.
-    std::pair<double, double> Domain() const;
-    ExtendMode Extend() const;
-    // "Function", a Null object when absent.
-    using CPDF_ShadingCore::Function;
-    GLOB_Object Function() const;
-
     // Replace elements of the "Coords" array there is.
     void SetStartPoint(const GLIB_Point& p);
     void SetEndPoint(const GLIB_Point& p);
-    void SetDomain(const std::pair<double, double>& domain);
-    void SetExtend(const ExtendMode& extend);
 
     // Validator (iCPDF_ValidationMessage convention): the common checks of
     // type 2 as one message (then stops); "AxialShadding missing Coords
     // entry" or "AxialShading has invalid Coords: " and the number-array
-    // lines; "AxialShading has invalid Domain: " and its lines;
-    // "AxialShading missing Function entry."; "AxialShading has invalid
-    // Extend parameter: " and the Extend lines.
+    // lines; then CheckBlend's lines with the prefix "AxialShading".
     static bool IsValidShading(const GLOB_Object& shading, std::string* messages);
 };

@@ -1,6 +1,5 @@
 #include "CPDF/shading/CPDF_CoonsPatchShading.h"
 
-#include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
 
 namespace {
@@ -32,15 +31,11 @@ CPDF_CoonsPatchShading::CPDF_CoonsPatchShading(const GLOB_Doc& doc, const GLOB_S
                                                const GLOB_Object& attrDict, const GLOB_Object& encodeParams,
                                                const CPDF_ColorSpace& colorSpace,
                                                const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(6, doc, source, encoded, attrDict, encodeParams, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(6, doc, source, encoded, attrDict, encodeParams, colorSpace, params) {}
 
 CPDF_CoonsPatchShading::CPDF_CoonsPatchShading(const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace,
                                                const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(6, stream, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(6, stream, colorSpace, params) {}
 
 GLIB_Rect CPDF_CoonsPatchShading::BoundingBox() const {
     CPDF_MeshReader reader(OpenReader());
@@ -58,9 +53,7 @@ GLIB_Rect CPDF_CoonsPatchShading::BoundingBox() const {
 }
 
 bool CPDF_CoonsPatchShading::IsValidShading(const GLOB_Object& shading, std::string* messages) {
-    iCPDF_ValidationMessage collector(messages);
-    CheckMesh(shading, 6, collector);
-    return collector.IsValid();
+    return IsValidKind(shading, 6, messages);
 }
 
 CPDF_TensorPatchShading::CPDF_TensorPatchShading(const GLOB_Object& shading) { AttachObject(shading); }
@@ -69,18 +62,12 @@ CPDF_TensorPatchShading::CPDF_TensorPatchShading(const GLOB_Doc& doc, const GLOB
                                                  const GLOB_Object& attrDict, const GLOB_Object& encodeParams,
                                                  const CPDF_ColorSpace& colorSpace,
                                                  const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(7, doc, source, encoded, attrDict, encodeParams, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(7, doc, source, encoded, attrDict, encodeParams, colorSpace, params) {}
 
 CPDF_TensorPatchShading::CPDF_TensorPatchShading(const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace,
                                                  const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(7, stream, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(7, stream, colorSpace, params) {}
 
 bool CPDF_TensorPatchShading::IsValidShading(const GLOB_Object& shading, std::string* messages) {
-    iCPDF_ValidationMessage collector(messages);
-    CheckMesh(shading, 7, collector);
-    return collector.IsValid();
+    return IsValidKind(shading, 7, messages);
 }

@@ -34,21 +34,13 @@ GLIB_Rect CPDF_FunctionBasedShading::BoundingBox() const {
 }
 
 bool CPDF_FunctionBasedShading::Domain(GLIB_Rect* out) const {
-    GLOB_Object value;
-    if (!Object().Known(GLOB_Name("Domain"), &value))
-        return false;
-    if (out)
-        *out = SwapMiddle(CPDF_Utils::RectFromObject(value));
-    return true;
+    return CPDF_Utils::ReadEntry(Object(), "Domain", out, [](const GLOB_Object& value) {
+        return SwapMiddle(CPDF_Utils::RectFromObject(value));
+    });
 }
 
 bool CPDF_FunctionBasedShading::Matrix(GLIB_Matrix* out) const {
-    GLOB_Object value;
-    if (!Object().Known(GLOB_Name("Matrix"), &value))
-        return false;
-    if (out)
-        *out = CPDF_Utils::MatrixFromObject(value);
-    return true;
+    return CPDF_Utils::ReadEntry(Object(), "Matrix", out, CPDF_Utils::MatrixFromObject);
 }
 
 GLIB_Rect CPDF_FunctionBasedShading::Domain() const {

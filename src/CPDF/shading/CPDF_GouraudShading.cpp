@@ -12,20 +12,14 @@ CPDF_GouraudShading::CPDF_GouraudShading(const GLOB_Object& shading) { AttachObj
 CPDF_GouraudShading::CPDF_GouraudShading(const GLOB_Doc& doc, const GLOB_Stream& source, int32_t encoded,
                                          const GLOB_Object& attrDict, const GLOB_Object& encodeParams,
                                          const CPDF_ColorSpace& colorSpace, const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(4, doc, source, encoded, attrDict, encodeParams, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(4, doc, source, encoded, attrDict, encodeParams, colorSpace, params) {}
 
 CPDF_GouraudShading::CPDF_GouraudShading(const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace,
                                          const CPDF_MeshEncodingParams& params)
-    : CPDF_MeshShading(4, stream, colorSpace) {
-    WriteEncodingParams(params);
-}
+    : CPDF_MeshShading(4, stream, colorSpace, params) {}
 
 bool CPDF_GouraudShading::IsValidShading(const GLOB_Object& shading, std::string* messages) {
-    iCPDF_ValidationMessage collector(messages);
-    CheckMesh(shading, 4, collector);
-    return collector.IsValid();
+    return IsValidKind(shading, 4, messages);
 }
 
 CPDF_GouraudLatticeShading::CPDF_GouraudLatticeShading(const GLOB_Object& shading) { AttachObject(shading); }

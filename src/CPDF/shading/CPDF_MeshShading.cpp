@@ -1,6 +1,6 @@
 #include "CPDF/shading/CPDF_MeshShading.h"
 
-#include "CPDF/CPDF_Exception.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -19,6 +19,19 @@ CPDF_MeshShading::CPDF_MeshShading(int shadingType, const GLOB_Doc& doc, const G
 CPDF_MeshShading::CPDF_MeshShading(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace) {
     GLIB_ASSERT(IsValidColorSpace( colorSpace ));
     Build(shadingType, stream, colorSpace);
+}
+
+CPDF_MeshShading::CPDF_MeshShading(int shadingType, const GLOB_Doc& doc, const GLOB_Stream& source, int32_t encoded,
+                                   const GLOB_Object& attrDict, const GLOB_Object& encodeParams,
+                                   const CPDF_ColorSpace& colorSpace, const CPDF_MeshEncodingParams& params)
+    : CPDF_MeshShading(shadingType, doc, source, encoded, attrDict, encodeParams, colorSpace) {
+    WriteEncodingParams(params);
+}
+
+CPDF_MeshShading::CPDF_MeshShading(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace,
+                                   const CPDF_MeshEncodingParams& params)
+    : CPDF_MeshShading(shadingType, stream, colorSpace) {
+    WriteEncodingParams(params);
 }
 
 void CPDF_MeshShading::Build(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace) {
@@ -74,14 +87,9 @@ bool CPDF_MeshShading::IsValidMesh(const GLOB_Object& object, std::string* messa
     if (!object.Known(GLOB_Name("ColorSpace"), &value))
         return true;
     CPDF_ColorSpace colorSpace;
-    try {
-        colorSpace = CPDF_ColorSpace(value);
-    } catch (const CPDF_Exception& e) {
-        // The common checks report the space.
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
+    // The common checks report a bad space.
+    if (!iCPDF_TryColorSpace(value, &colorSpace))
         return true;
-    }
     const unsigned numColorValues = object.Known(GLOB_Name("Function")) ? 1 : colorSpace.NumComponents();
     const uint32_t numPairs = object.DictGet(GLOB_Name("Decode")).Length() / 2;
     if (numPairs != numColorValues + 2)
@@ -110,4 +118,10 @@ bool CPDF_MeshShading::CheckMesh(const GLOB_Object& object, int shadingType, iCP
         return true;
     collector.Stream() << nested;
     return false;
+}
+
+bool CPDF_MeshShading::IsValidKind(const GLOB_Object& object, int shadingType, std::string* messages) {
+    iCPDF_ValidationMessage collector(messages);
+    CheckMesh(object, shadingType, collector);
+    return collector.IsValid();
 }

@@ -63,6 +63,13 @@ protected:
     CPDF_MeshShading(int shadingType, const GLOB_Doc& doc, const GLOB_Stream& source, int32_t encoded,
                      const GLOB_Object& attrDict, const GLOB_Object& encodeParams, const CPDF_ColorSpace& colorSpace);
     CPDF_MeshShading(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace);
+    // The same, then WriteEncodingParams, for the kinds with a flag (the
+    // base's SetBitsPerFlag is theirs).
+    CPDF_MeshShading(int shadingType, const GLOB_Doc& doc, const GLOB_Stream& source, int32_t encoded,
+                     const GLOB_Object& attrDict, const GLOB_Object& encodeParams, const CPDF_ColorSpace& colorSpace,
+                     const CPDF_MeshEncodingParams& params);
+    CPDF_MeshShading(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace,
+                     const CPDF_MeshEncodingParams& params);
 
     // A reader over the decoded data with this shading's type and parameters.
     CPDF_MeshReader OpenReader() const;
@@ -79,6 +86,8 @@ protected:
     // The kinds' validators: the common checks of shadingType and
     // IsValidMesh, each as one message; false when either fails.
     static bool CheckMesh(const GLOB_Object& object, int shadingType, iCPDF_ValidationMessage& collector);
+    // CheckMesh alone, for the kinds that check nothing more.
+    static bool IsValidKind(const GLOB_Object& object, int shadingType, std::string* messages);
 
 private:
     void Build(int shadingType, const GLOB_Object& stream, const CPDF_ColorSpace& colorSpace);

@@ -28,16 +28,10 @@ CPDF_RadialShading::CPDF_RadialShading(const GLOB_Object& shading) { AttachObjec
 CPDF_RadialShading::CPDF_RadialShading(const GLOB_Doc& doc, const CPDF_ColorSpace& cSpace,
                                        const GLOB_Object& function, const GLIB_Point& startCenter,
                                        double startRadius, const GLIB_Point& endCenter, double endRadius) {
-    GLIB_ASSERT(IsValidColorSpace( cSpace ));
     GLIB_ASSERT(IsValidRadius( startRadius ));
     GLIB_ASSERT(IsValidRadius( endRadius ));
-    const GLOB_Object dict = doc.NewDict(4, true);
-    dict.DictPut(GLOB_Name("ShadingType"), doc.NewInteger(3));
-    dict.DictPut(GLOB_Name("ColorSpace"), cSpace.MakeObject(&doc));
-    dict.DictPut(GLOB_Name("Function"), doc.Copy(function, false));
-    dict.DictPut(GLOB_Name("Coords"), MakeReals(doc, {startCenter.X(), startCenter.Y(), startRadius, endCenter.X(),
-                                                      endCenter.Y(), endRadius}));
-    SetObject(dict);
+    Build(doc, 3, cSpace, function, {startCenter.X(), startCenter.Y(), startRadius, endCenter.X(), endCenter.Y(),
+                                     endRadius});
 }
 
 GLIB_Rect CPDF_RadialShading::BoundingBox() const {
@@ -93,20 +87,6 @@ GLIB_Point CPDF_RadialShading::EndPoint() const { return GLIB_Point(NumberAt("Co
 
 double CPDF_RadialShading::EndRadius() const { return NumberAt("Coords", 5); }
 
-std::pair<double, double> CPDF_RadialShading::Domain() const {
-    std::pair<double, double> domain = DefaultDomain;
-    Domain(&domain);
-    return domain;
-}
-
-CPDF_ShadingCore::ExtendMode CPDF_RadialShading::Extend() const {
-    ExtendMode extend = DefaultExtend;
-    Extend(&extend);
-    return extend;
-}
-
-GLOB_Object CPDF_RadialShading::Function() const { return Object().DictGet(GLOB_Name("Function")); }
-
 void CPDF_RadialShading::SetStartPoint(const GLIB_Point& p) {
     PutNumberAt("Coords", 0, p.X());
     PutNumberAt("Coords", 1, p.Y());
@@ -127,10 +107,6 @@ void CPDF_RadialShading::SetEndRadius(double radius) {
     PutNumberAt("Coords", 5, radius);
 }
 
-void CPDF_RadialShading::SetDomain(const std::pair<double, double>& domain) { PutInterval("Domain", domain); }
-
-void CPDF_RadialShading::SetExtend(const ExtendMode& extend) { Put("Extend", extend.MakeObject(Object().Doc())); }
-
 bool CPDF_RadialShading::IsValidShading(const GLOB_Object& shading, std::string* messages) {
     iCPDF_ValidationMessage collector(messages);
     if (!CheckCommon(shading, 3, collector))
@@ -147,10 +123,7 @@ bool CPDF_RadialShading::IsValidShading(const GLOB_Object& shading, std::string*
         if (!IsValidRadius(coords.Get(5).AsNumber(), &nested))
             collector.Stream() << "RadialShading has invalid end radius: " << nested;
     }
-    CheckNumberArray(shading, "Domain", 2, "RadialShading has invalid Domain: ", collector);
-    if (!shading.Known(GLOB_Name("Function")))
-        collector.Stream() << "RadialShading missing Function entry.";
-    CheckExtend(shading, "RadialShading has invalid Extend parameter: ", collector);
+    CheckBlend(shading, "RadialShading", collector);
     return collector.IsValid();
 }
 

@@ -3,9 +3,7 @@
 // optionally extended beyond either circle.
 //
 //   "Coords"    [x0 y0 r0 x1 y1 r1], radii not below 0   required
-//   "Domain"    [t0 t1], any order                       optional, DefaultDomain
-//   "Function"  presence only                            required
-//   "Extend"    [Boolean Boolean]                        optional, DefaultExtend
+// and the entries of CPDF_BlendShading.h.
 //
 // The bounding box holds every circle painted. With A the larger circle and
 // B the other: B inside A gives A's square, or the whole coordinate range
@@ -15,13 +13,11 @@
 // radii are equal). Unbounded sides end at the coordinate limits.
 #pragma once
 
-#include "CPDF/shading/CPDF_ShadingCore.h"
+#include "CPDF/shading/CPDF_BlendShading.h"
 
-class CPDF_RadialShading : public CPDF_ShadingCore {
+class CPDF_RadialShading : public CPDF_BlendShading {
 public:
     static const GLOB_Name ShadingName;  // "Radial"
-    static constexpr std::pair<double, double> DefaultDomain{0.0, 1.0};
-    static constexpr ExtendMode DefaultExtend{false, false};
 
     // Validated by IsValidShading; an invalid object throws CPDF_Exception
     // 1128011 with all its lines.
@@ -45,33 +41,19 @@ public:
     double StartRadius() const;
     GLIB_Point EndPoint() const;
     double EndRadius() const;
-    // Whether the entry is present, stored into *out when out is not null.
-    // Extend throws CPDF_Exception 1128011 for a malformed array.
-    bool Domain(std::pair<double, double>* out) const { return Interval("Domain", out); }
-    bool Extend(ExtendMode* out) const { return ReadExtend(out); }
-    // The entry, or its default when absent.
-    std::pair<double, double> Domain() const;
-    ExtendMode Extend() const;
-    // "Function", a Null object when absent.
-    using CPDF_ShadingCore::Function;
-    GLOB_Object Function() const;
-
     // Replace elements of the "Coords" array there is; the radius setters
     // assert IsValidRadius.
     void SetStartPoint(const GLIB_Point& p);
     void SetStartRadius(double radius);
     void SetEndPoint(const GLIB_Point& p);
     void SetEndRadius(double radius);
-    void SetDomain(const std::pair<double, double>& domain);
-    void SetExtend(const ExtendMode& extend);
 
     // Validator (iCPDF_ValidationMessage convention): the common checks of
     // type 3 as one message (then stops); "RadialShadding missing Coords
     // entry" or "RadialShading has invalid Coords: " and the number-array
     // lines, else "RadialShading has invalid start radius: " and "...
-    // invalid end radius: " with the radius lines; "RadialShading has
-    // invalid Domain: " and its lines; "RadialShading missing Function
-    // entry."; "RadialShading has invalid Extend parameter: " and its lines.
+    // invalid end radius: " with the radius lines; then CheckBlend's lines
+    // with the prefix "RadialShading".
     static bool IsValidShading(const GLOB_Object& shading, std::string* messages);
     // "Radial shading radius must be non negative, not <radius>".
     static bool IsValidRadius(double radius, std::string* messages = nullptr);

@@ -19,8 +19,35 @@ Kind KindOf(const CPDF_ShadingCore& core) {
 }
 
 template <class Kind>
+CPDF_ShadingCore* Made(const GLOB_Object& shading) {
+    return GLIB_NEW Kind(shading);
+}
+
+template <class Kind>
 CPDF_ShadingCore* Copied(const CPDF_ShadingCore& core) {
     return GLIB_NEW Kind(dynamic_cast<const Kind&>(core));
+}
+
+// One row per ShadingType, 1 to 7.
+struct KindRow {
+    bool (*isValid)(const GLOB_Object&, std::string*);
+    CPDF_ShadingCore* (*make)(const GLOB_Object&);
+    CPDF_ShadingCore* (*copy)(const CPDF_ShadingCore&);
+};
+
+template <class Kind>
+constexpr KindRow RowOf() {
+    return {&Kind::IsValidShading, &Made<Kind>, &Copied<Kind>};
+}
+
+const KindRow& Row(int type) {
+    static const KindRow rows[] = {
+        RowOf<CPDF_FunctionBasedShading>(), RowOf<CPDF_AxialShading>(),         RowOf<CPDF_RadialShading>(),
+        RowOf<CPDF_GouraudShading>(),       RowOf<CPDF_GouraudLatticeShading>(), RowOf<CPDF_CoonsPatchShading>(),
+        RowOf<CPDF_TensorPatchShading>(),
+    };
+    GLIB_ASSERT(type >= CPDF_Shading::FunctionBased && type <= CPDF_Shading::TensorPatch);
+    return rows[type - CPDF_Shading::FunctionBased];
 }
 
 }  // namespace
@@ -133,60 +160,11 @@ bool CPDF_Shading::IsValid(const GLOB_Object& shading, std::string* messages) {
         collector.Stream() << e.What();
         return false;
     }
-    switch (type) {
-    case FunctionBased:
-        return CPDF_FunctionBasedShading::IsValidShading(shading, messages);
-    case Axial:
-        return CPDF_AxialShading::IsValidShading(shading, messages);
-    case Radial:
-        return CPDF_RadialShading::IsValidShading(shading, messages);
-    case Gouraud:
-        return CPDF_GouraudShading::IsValidShading(shading, messages);
-    case GouraudLattice:
-        return CPDF_GouraudLatticeShading::IsValidShading(shading, messages);
-    case CoonsPatch:
-        return CPDF_CoonsPatchShading::IsValidShading(shading, messages);
-    default:
-        return CPDF_TensorPatchShading::IsValidShading(shading, messages);
-    }
+    return Row(type).isValid(shading, messages);
 }
 
-CPDF_ShadingCore* CPDF_Shading::MakeCore(int type, const GLOB_Object& shading) {
-    switch (type) {
-    case FunctionBased:
-        return GLIB_NEW CPDF_FunctionBasedShading(shading);
-    case Axial:
-        return GLIB_NEW CPDF_AxialShading(shading);
-    case Radial:
-        return GLIB_NEW CPDF_RadialShading(shading);
-    case Gouraud:
-        return GLIB_NEW CPDF_GouraudShading(shading);
-    case GouraudLattice:
-        return GLIB_NEW CPDF_GouraudLatticeShading(shading);
-    case CoonsPatch:
-        return GLIB_NEW CPDF_CoonsPatchShading(shading);
-    default:
-        return GLIB_NEW CPDF_TensorPatchShading(shading);
-    }
-}
+CPDF_ShadingCore* CPDF_Shading::MakeCore(int type, const GLOB_Object& shading) { return Row(type).make(shading); }
 
-CPDF_ShadingCore* CPDF_Shading::CopyCore(int type, const CPDF_ShadingCore& core) {
-    switch (type) {
-    case FunctionBased:
-        return Copied<CPDF_FunctionBasedShading>(core);
-    case Axial:
-        return Copied<CPDF_AxialShading>(core);
-    case Radial:
-        return Copied<CPDF_RadialShading>(core);
-    case Gouraud:
-        return Copied<CPDF_GouraudShading>(core);
-    case GouraudLattice:
-        return Copied<CPDF_GouraudLatticeShading>(core);
-    case CoonsPatch:
-        return Copied<CPDF_CoonsPatchShading>(core);
-    default:
-        return Copied<CPDF_TensorPatchShading>(core);
-    }
-}
+CPDF_ShadingCore* CPDF_Shading::CopyCore(int type, const CPDF_ShadingCore& core) { return Row(type).copy(core); }
 
 std::ostream& operator<<(std::ostream& os, const CPDF_Shading& shading) { return shading.Print(os); }

@@ -2,6 +2,7 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/CPDF_Utils.h"
+#include "CPDF/color/iCPDF_TryColorSpace.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
@@ -52,32 +53,19 @@ CPDF_ColorSpace CPDF_ShadingCore::ColorSpace() const {
 }
 
 bool CPDF_ShadingCore::Background(CPDF_Color* out) const {
-    GLOB_Object value;
-    if (!m_object.Known(GLOB_Name("Background"), &value))
-        return false;
-    if (out)
-        *out = CPDF_Color(value);
-    return true;
+    return CPDF_Utils::ReadEntry(m_object, "Background", out,
+                                 [](const GLOB_Object& value) { return CPDF_Color(value); });
 }
 
 bool CPDF_ShadingCore::Function(GLOB_Object* out) const { return m_object.Known(GLOB_Name("Function"), out); }
 
 bool CPDF_ShadingCore::BBox(GLIB_Rect* out) const {
-    GLOB_Object value;
-    if (!m_object.Known(GLOB_Name("BBox"), &value))
-        return false;
-    if (out)
-        *out = CPDF_Utils::RectFromObject(value);
-    return true;
+    return CPDF_Utils::ReadEntry(m_object, "BBox", out, CPDF_Utils::RectFromObject);
 }
 
 bool CPDF_ShadingCore::AntiAlias(bool* out) const {
-    GLOB_Object value;
-    if (!m_object.Known(GLOB_Name("AntiAlias"), &value))
-        return false;
-    if (out)
-        *out = value.AsBoolean();
-    return true;
+    return CPDF_Utils::ReadEntry(m_object, "AntiAlias", out,
+                                 [](const GLOB_Object& value) { return value.AsBoolean(); });
 }
 
 bool CPDF_ShadingCore::AntiAlias() const {
@@ -141,16 +129,8 @@ bool CPDF_ShadingCore::IsValid(const GLOB_Object& object, int expectedType, std:
         return collector.IsValid();
     }
     CPDF_ColorSpace colorSpace;
-    try {
-        colorSpace = CPDF_ColorSpace(value);
-    } catch (const CPDF_Exception& e) {
-        if (e.Code() != CPDF_InvalidColorSpaceCode)
-            throw;
-        collector.Stream() << "Shading has invalid colorspace: " << e.What();
-        return false;
-    }
     std::string nested;
-    if (!IsValidColorSpace(colorSpace, &nested)) {
+    if (!iCPDF_TryColorSpace(value, &colorSpace, &nested) || !IsValidColorSpace(colorSpace, &nested)) {
         collector.Stream() << "Shading has invalid colorspace: " << nested;
         return false;
     }
@@ -194,12 +174,9 @@ void CPDF_ShadingCore::PutNumberAt(const char* key, uint32_t index, double value
 }
 
 bool CPDF_ShadingCore::Interval(const char* key, std::pair<double, double>* out) const {
-    GLOB_Object value;
-    if (!m_object.Known(GLOB_Name(key), &value))
-        return false;
-    if (out)
-        *out = {value.Get(0).AsNumber(), value.Get(1).AsNumber()};
-    return true;
+    return CPDF_Utils::ReadEntry(m_object, key, out, [](const GLOB_Object& value) {
+        return std::make_pair(value.Get(0).AsNumber(), value.Get(1).AsNumber());
+    });
 }
 
 void CPDF_ShadingCore::PutInterval(const char* key, const std::pair<double, double>& interval) const {
@@ -215,12 +192,7 @@ GLOB_Object CPDF_ShadingCore::MakeReals(const GLOB_Doc& doc, std::initializer_li
 }
 
 bool CPDF_ShadingCore::ReadExtend(ExtendMode* out) const {
-    GLOB_Object value;
-    if (!m_object.Known(GLOB_Name("Extend"), &value))
-        return false;
-    if (out)
-        *out = ExtendMode(value);
-    return true;
+    return CPDF_Utils::ReadEntry(m_object, "Extend", out, [](const GLOB_Object& value) { return ExtendMode(value); });
 }
 
 bool CPDF_ShadingCore::CheckCommon(const GLOB_Object& object, int expectedType, iCPDF_ValidationMessage& collector) {

@@ -11,19 +11,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-// A hex string of n bytes 00 01 02 …
-std::string HexBytes(size_t n) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string hex = "<";
-    for (size_t i = 0; i < n; ++i)
-        hex += {digits[(i >> 4) & 15], digits[i & 15]};
-    return hex + ">";
-}
-
-}  // namespace
-
 // Every edge case through the constructor and the validator. A valid object
 // makes a space of its kind; an invalid one throws 1128003 whose text is the
 // validator's (TypeFromObject's texts gain the validator's newline).
@@ -49,7 +36,7 @@ TEST(CPDF_ColorSpace, EdgeCasesThroughConstructorAndValidator) {
         {p("[/DeviceRGB]"), CPDF_ColorSpace::DeviceRGB, "valid"},
         {p("[/DeviceCMYK /DeviceCMYK]"), -1, "DeviceCMYK colorspace array must be of length 1, found array of length 2\n"},
         // Indexed.
-        {p("[/Indexed /DeviceRGB 255 " + HexBytes(768) + "]"), CPDF_ColorSpace::Indexed, "valid"},
+        {p("[/Indexed /DeviceRGB 255 <" + std::string(1536, 'F') + ">]"), CPDF_ColorSpace::Indexed, "valid"},
         {p("[/Indexed /DeviceRGB 256 (x)]"), -1, "Indexed colorspaces must have at most 256 samples, not 257\n\n"},
         {p("[/Indexed /DeviceRGB -1 (x)]"), -1, "Indexed colorspace maximum index should be non-negative, found -1\n"},
         {p("[/Indexed /DeviceRGB 1.0 (x)]"), -1, "Indexed colorspace maximum index should be an integer, found Real\n"},

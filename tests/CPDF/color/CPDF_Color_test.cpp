@@ -4,16 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-std::string Components(const CPDF_Color& color) {
-    std::ostringstream os;
-    color.Print(os);
-    return os.str();
-}
-
-}  // namespace
-
 TEST(CPDF_Color, Construction) {
     const double raw[] = {0.25, -1, 3};
     const struct {
@@ -28,7 +18,7 @@ TEST(CPDF_Color, Construction) {
         {CPDF_Color(Obj("[1 0.5 0]")), "Color: 1 0.5 0 "},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Components(c.color), c.printed);
+        EXPECT_EQ(Printed(c.color), c.printed);
         if (c.color.NumComponents() > 0) {  // an empty array is no colour
             EXPECT_EQ(CPDF_Color(c.color.MakeObject()), c.color);
         }
@@ -66,22 +56,22 @@ TEST(CPDF_Color, CopiesShareUntilAChange) {
     CPDF_Color b = a;
     EXPECT_EQ(b.Components(), storage);
     b.SetComponent(1, 7);
-    EXPECT_EQ(Components(a), "Color: 5 2 3 ");
-    EXPECT_EQ(Components(b), "Color: 5 7 3 ");
+    EXPECT_EQ(Printed(a), "Color: 5 2 3 ");
+    EXPECT_EQ(Printed(b), "Color: 5 7 3 ");
     CPDF_Color c = a;
     c.Zero();
-    EXPECT_EQ(Components(c), "Color: 0 0 0 ");
+    EXPECT_EQ(Printed(c), "Color: 0 0 0 ");
     // Shrinking an unshared colour reuses its storage and zeroes it.
     c.SetComponent(0, 1);
     c.SetNumComponents(2);
-    EXPECT_EQ(Components(c), "Color: 0 0 ");
+    EXPECT_EQ(Printed(c), "Color: 0 0 ");
     const double more[] = {4, 5, 6, 7};
     b = a;
     b.Assign(more, 4);
     b.SetComponents(more);
     c = b;
     c.Assign(std::vector<double>{9});
-    EXPECT_EQ(Components(a), "Color: 5 2 3 ");
-    EXPECT_EQ(Components(b), "Color: 4 5 6 7 ");
-    EXPECT_EQ(Components(c), "Color: 9 ");
+    EXPECT_EQ(Printed(a), "Color: 5 2 3 ");
+    EXPECT_EQ(Printed(b), "Color: 4 5 6 7 ");
+    EXPECT_EQ(Printed(c), "Color: 9 ");
 }

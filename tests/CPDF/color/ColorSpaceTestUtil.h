@@ -30,7 +30,3 @@ inline std::vector<std::string> Names(const std::vector<CPDF_Colorant>& colorant
         names.push_back(c.CStr() ? c.CStr() : "<empty>");
     return names;
 }
-
-inline std::vector<double> Values(const CPDF_Color& color) {
-    return std::vector<double>(color.Components(), color.Components() + color.NumComponents());
-}

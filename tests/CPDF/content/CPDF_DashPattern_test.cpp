@@ -16,14 +16,6 @@
 
 namespace {
 
-GLOB_Object Parsed(const char* text) { return GLOB_ObjectFactory::MemoryDoc().ParseObject(text); }
-
-std::string Text(const CPDF_DashPattern& pattern) {
-    std::ostringstream os;
-    os << pattern;
-    return os.str();
-}
-
 // The first n pieces, each its length and whether it is a dash.
 std::vector<std::pair<double, bool>> Pieces(const CPDF_DashPattern& pattern, int n) {
     std::vector<std::pair<double, bool>> pieces;
@@ -85,33 +77,33 @@ TEST(CPDF_DashPattern, HugePhasesStartWithinOneRound) {
 
 TEST(CPDF_DashPattern, OperandFormsAgree) {
     const CPDF_DashPattern made(0, {3, 2});
-    EXPECT_TRUE(made == CPDF_DashPattern(Parsed("[3 2]"), Parsed("0")));
-    EXPECT_TRUE(made == CPDF_DashPattern(Parsed("[3.0 2]"), Parsed("0.0")));
-    EXPECT_TRUE(made == CPDF_DashPattern(Parsed("[[3 2] 0]")));
+    EXPECT_TRUE(made == CPDF_DashPattern(Obj("[3 2]"), Obj("0")));
+    EXPECT_TRUE(made == CPDF_DashPattern(Obj("[3.0 2]"), Obj("0.0")));
+    EXPECT_TRUE(made == CPDF_DashPattern(Obj("[[3 2] 0]")));
     EXPECT_TRUE(made != CPDF_DashPattern(1, {3, 2}));
     EXPECT_TRUE(made != CPDF_DashPattern(0, {3, 2.0000001}));  // lengths compare exactly
     EXPECT_TRUE(made != CPDF_DashPattern(0, {3}));
     for (const char* valid : {"[]", "[0]", "[1.5 2]"})
-        EXPECT_TRUE(CPDF_DashPattern::IsValidArray(Parsed(valid).AsArray())) << valid;
+        EXPECT_TRUE(CPDF_DashPattern::IsValidArray(Obj(valid).AsArray())) << valid;
     for (const char* invalid : {"[1 /N]", "[-1]", "[(3)]"})
-        EXPECT_FALSE(CPDF_DashPattern::IsValidArray(Parsed(invalid).AsArray())) << invalid;
+        EXPECT_FALSE(CPDF_DashPattern::IsValidArray(Obj(invalid).AsArray())) << invalid;
 }
 
 TEST(CPDF_DashPattern, ChangesPrintoutAndObject) {
     CPDF_DashPattern pattern;
     EXPECT_TRUE(pattern.IsSolid() && pattern == CPDF_DashPattern());
-    EXPECT_EQ(Text(pattern), "[] 0");
+    EXPECT_EQ(Streamed(pattern), "[] 0");
     const GLOB_Object solid = pattern.AsObject();
-    EXPECT_TRUE(solid.IsDeepEqual(Parsed("[[] 0]")));
+    EXPECT_TRUE(solid.IsDeepEqual(Obj("[[] 0]")));
     EXPECT_EQ(solid.Get(1).Type(), GLOB_Object::KindReal);
 
-    pattern.SetArray(Parsed("[3 2]").AsArray());
+    pattern.SetArray(Obj("[3 2]").AsArray());
     pattern.Set(4, 1.5);
     pattern.SetPhase(-2);
-    EXPECT_EQ(Text(pattern), "[3 2 0 0 1.5] -2");
+    EXPECT_EQ(Streamed(pattern), "[3 2 0 0 1.5] -2");
     const GLOB_Doc doc = NewMemoryDoc();
     const GLOB_Object made = pattern.AsObject(doc);
-    EXPECT_TRUE(made.IsDeepEqual(Parsed("[[3 2 0 0 1.5] -2]")));
+    EXPECT_TRUE(made.IsDeepEqual(Obj("[[3 2 0 0 1.5] -2]")));
     EXPECT_EQ(made.GetImpl(), doc.Impl());
     pattern.Append(0.25);
     EXPECT_EQ(pattern.Get(5), 0.25);
@@ -120,7 +112,7 @@ TEST(CPDF_DashPattern, ChangesPrintoutAndObject) {
     pattern.SetSolid();
     EXPECT_TRUE(pattern == CPDF_DashPattern());
 
-    const auto read = [](const CPDF_DashPattern& p) { return Text(p); };
+    const auto read = [](const CPDF_DashPattern& p) { return Streamed(p); };
     ExpectCopyOnWrite(CPDF_DashPattern(1, {3, 2}), [](CPDF_DashPattern& p) { p.Set(0, p.Get(0) + 1); }, read);
     ExpectCopyOnWrite(CPDF_DashPattern(1, {3, 2}), [](CPDF_DashPattern& p) { p.SetPhase(p.Phase() + 1); }, read);
 }

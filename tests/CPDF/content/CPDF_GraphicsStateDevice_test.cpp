@@ -9,14 +9,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-std::vector<double> Components(const CPDF_Color& color) {
-    return std::vector<double>(color.Components(), color.Components() + color.NumComponents());
-}
-
-}  // namespace
-
 TEST(CPDF_GraphicsState, TransfersGrayAndCMYKColoursOnly) {
     const char* const invert = "<< /FunctionType 2 /Domain [0 1] /C0 [1] /C1 [0] /N 1 >>";
     const std::string inverting = std::string("<< /TR ") + invert + " >>";
@@ -48,9 +40,9 @@ TEST(CPDF_GraphicsState, TransfersGrayAndCMYKColoursOnly) {
         state.SetStrokeColorSpace(CPDF_ColorSpace(Obj(c.space)));
         CPDF_Color result;
         state.TransferStrokeColor(CPDF_Color(c.color), result);
-        ExpectNear(Components(result), c.transferred);
+        ExpectNear(Values(result), c.transferred);
         state.TransferColor(CPDF_ColorSpace(Obj(c.space)), CPDF_Color(c.color), result);
-        ExpectNear(Components(result), c.transferred);
+        ExpectNear(Values(result), c.transferred);
     }
 }
 
@@ -67,7 +59,7 @@ TEST(CPDF_GraphicsState, TransferFaultsAreReportedNotAsserted) {
     LogCapture log;
     state.SetTransfer(Obj("[/Identity /Identity /Identity /Foo]"));
     state.TransferFillColor(gray, result);
-    EXPECT_EQ(Components(result), std::vector<double>{0.25});
+    EXPECT_EQ(Values(result), std::vector<double>{0.25});
     EXPECT_TRUE(log.Contains(GLIB_LogWarning,
                              "Invalid name value 'Foo' found for transfer function. Using /Default instead."));
 }

@@ -20,12 +20,6 @@ namespace {
 using Change = std::function<void(CPDF_GraphicsState&)>;
 using Core = iCPDF_GraphicsStateCore;
 
-std::string Listing(const CPDF_GraphicsState& state) {
-    std::ostringstream os;
-    os << state;
-    return os.str();
-}
-
 double Evaluated(const GLOB_Object& function, double x) {
     double out = 0;
     CPDF_Function(function).Evaluate(&x, &out, 1);
@@ -41,7 +35,7 @@ TEST(CPDF_GraphicsState, FreshStateListsItsDefaults) {
     EXPECT_TRUE(fresh == CPDF_GraphicsState());
     std::ostringstream text;
     CPDF_TextState().Print(text);
-    EXPECT_EQ(Listing(fresh), "\n***** Graphics State *****\n"
+    EXPECT_EQ(Printed(fresh), "\n***** Graphics State *****\n"
                               "CTM                : [ 1 0 0 1 0 0 ]\n"
                               "Clip Path          : \n\n"
                               "Overprint mode     : Off\n"
@@ -69,7 +63,7 @@ TEST(CPDF_GraphicsState, FreshStateListsItsDefaults) {
                               "Halftone Phase     : [0,0]\n" + text.str());
     LogCapture log;
     fresh.Dump();
-    EXPECT_TRUE(log.Contains(GLIB_LogInfo, Listing(fresh)));
+    EXPECT_TRUE(log.Contains(GLIB_LogInfo, Printed(fresh)));
 }
 
 TEST(CPDF_GraphicsState, ListsOtherValuesByName) {
@@ -83,7 +77,7 @@ TEST(CPDF_GraphicsState, ListsOtherValuesByName) {
     for (const char* line : {"Fill colorspace    : ColorSpace: Pattern\nFill pattern       : P1\n",
                              "Halftone Phase     : [3,-4]\n"}) {
         SCOPED_TRACE(line);
-        EXPECT_NE(Listing(state).find(line), std::string::npos);
+        EXPECT_NE(Printed(state).find(line), std::string::npos);
     }
 }
 
@@ -159,7 +153,7 @@ TEST(CPDF_GraphicsState, ChangesReachNoOtherHolder) {
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
-        ExpectCopyOnWrite(CPDF_GraphicsState(), cases[i], Listing);
+        ExpectCopyOnWrite(CPDF_GraphicsState(), cases[i], Printed<CPDF_GraphicsState>);
     }
 }
 

@@ -117,7 +117,5 @@ TEST(CPDF_PathList, ChangesReachNoOtherHolder) {
 }
 
 TEST(CPDF_PathList, PrintNumbersThePaths) {
-    std::ostringstream os;
-    os << ListOf({PathOf("1 2 m"), PathOf("0 0 1 1 re")});
-    EXPECT_EQ(os.str(), "\nPath[1 of 2]:\nMoveTo ( 1, 2 )\nPath[2 of 2]:\nRect ( 0, 0 ) 1 1\n");
+    EXPECT_EQ(Streamed(ListOf({PathOf("1 2 m"), PathOf("0 0 1 1 re")})), "\nPath[1 of 2]:\nMoveTo ( 1, 2 )\nPath[2 of 2]:\nRect ( 0, 0 ) 1 1\n");
 }

@@ -69,9 +69,7 @@ TEST(CPDF_Path, WriteLeavesOutOnlyTheClosePathThatEndsTheWalk) {
 }
 
 TEST(CPDF_Path, PrintNamesEverySegment) {
-    std::ostringstream os;
-    PathOf("1 2 m 3 4 l 1 2 3 4 5 6 c 1 2 3 4 v 5 6 7 8 y 0.5 1 10 5 re h").Print(os);
-    EXPECT_EQ(os.str(),
+    EXPECT_EQ(Printed(PathOf("1 2 m 3 4 l 1 2 3 4 5 6 c 1 2 3 4 v 5 6 7 8 y 0.5 1 10 5 re h")),
               "MoveTo ( 1, 2 )\nLineTo ( 3, 4 )\nCurveTo ( 1, 2 ) ( 3, 4 ) ( 5, 6 )\n"
               "CurveToV ( 1, 2 ) ( 3, 4 )\nCurveToY ( 5, 6 ) ( 7, 8 )\nRect ( 0.5, 1 ) 10 5\nClosePath\n");
 }

@@ -10,27 +10,11 @@
 #include <functional>
 #include <sstream>
 
-namespace {
-
-std::string Text(const GLIB_Matrix& m) {
-    std::ostringstream os;
-    os << m;
-    return os.str();
-}
-
-std::string Listing(const CPDF_TextState& state) {
-    std::ostringstream os;
-    state.Print(os);
-    return os.str();
-}
-
-}  // namespace
-
 TEST(CPDF_TextState, FreshRecordListsItsDefaults) {
     const CPDF_TextState fresh;
     EXPECT_TRUE(fresh == CPDF_TextState());
     EXPECT_TRUE(fresh.Font().IsNull());
-    EXPECT_EQ(Listing(fresh),
+    EXPECT_EQ(Printed(fresh),
               "\n***** Text State *****\n"
               "Font               : null\n"
               "Font Size          : 0\n"
@@ -81,25 +65,25 @@ TEST(CPDF_TextState, MatricesConcatenateTheirArgumentFirst) {
     CPDF_TextState state;
     const GLIB_Matrix shift(1, 0, 0, 1, 10, 20);
     state.ConcatLineMatrix(shift);
-    EXPECT_EQ(Text(state.LineMatrix()), "[ 1 0 0 1 10 20 ]");
+    EXPECT_EQ(Streamed(state.LineMatrix()), "[ 1 0 0 1 10 20 ]");
     state.ConcatLineMatrix(shift);
-    EXPECT_EQ(Text(state.LineMatrix()), "[ 1 0 0 1 20 40 ]");
+    EXPECT_EQ(Streamed(state.LineMatrix()), "[ 1 0 0 1 20 40 ]");
     // Scaled by 2, then moved by (10, 20) in the scaled space: moved by (20, 40).
     state.SetTextMatrix(GLIB_Matrix(2, 0, 0, 2, 0, 0));
     state.ConcatTextMatrix(shift);
-    EXPECT_EQ(Text(state.TextMatrix()), "[ 2 0 0 2 20 40 ]");
+    EXPECT_EQ(Streamed(state.TextMatrix()), "[ 2 0 0 2 20 40 ]");
     state.SetFontSize(12);
     state.SetHorizontalScaling(0.5);
     state.SetRise(3);
     state.SetTextMatrix(GLIB_Matrix(1, 0, 0, 1, 100, 200));
-    EXPECT_EQ(Text(state.TextRenderingMatrix()), "[ 6 0 0 12 100 203 ]");
+    EXPECT_EQ(Streamed(state.TextRenderingMatrix()), "[ 6 0 0 12 100 203 ]");
 }
 
 TEST(CPDF_TextState, ChangesReachNoOtherHolder) {
     ExpectCopyOnWrite(CPDF_TextState(), [](CPDF_TextState& s) { s.SetLeading(s.Leading() + 1); },
                       [](const CPDF_TextState& s) { return s.Leading(); });
     ExpectCopyOnWrite(CPDF_TextState(), [](CPDF_TextState& s) { s.ConcatTextMatrix(GLIB_Matrix(1, 0, 0, 1, 1, 0)); },
-                      [](const CPDF_TextState& s) { return Text(s.TextMatrix()); });
+                      [](const CPDF_TextState& s) { return Streamed(s.TextMatrix()); });
 }
 
 TEST(CPDF_TextState, OutOfRangeValuesAssert) {

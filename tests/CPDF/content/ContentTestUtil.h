@@ -3,6 +3,7 @@
 // counts heap allocations where the sanitizers' allocator can report them.
 #pragma once
 
+#include "CPDF/CPDF_TestUtil.h"
 #include "CPDF/content/CPDF_Path.h"
 #include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_ObjectWriter.h"

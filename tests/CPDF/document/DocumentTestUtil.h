@@ -4,9 +4,7 @@
 #include "CPDF/CPDF_TestUtil.h"
 #include "CPDF/document/CPDF_Doc.h"
 #include "CPDF/document/CPDF_MemoryImpl.h"
-#include "GLIB/GLIB_Geometry.h"
 
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -54,10 +52,4 @@ inline CPDF_Doc DocWithTree(const char* root) {
     SetParents(pages);
     doc.CatalogPut("Pages", pages);
     return doc;
-}
-
-inline std::string RectText(const GLIB_Rect& r) {
-    std::ostringstream os;
-    os << r.Llx() << " " << r.Lly() << " " << r.Urx() << " " << r.Ury();
-    return os.str();
 }

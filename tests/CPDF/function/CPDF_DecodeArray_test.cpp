@@ -6,16 +6,6 @@
 
 #include <random>
 
-namespace {
-
-std::string Dump(const CPDF_DecodeArray& decode) {
-    std::ostringstream os;
-    os << decode;
-    return os.str();
-}
-
-}  // namespace
-
 TEST(CPDF_DecodeArray, ReadsEvenArraysOfNumbers) {
     const struct {
         const char* object;
@@ -30,20 +20,10 @@ TEST(CPDF_DecodeArray, ReadsEvenArraysOfNumbers) {
          "A decode array must have numeric entries. Found, in position 1: (s)\n"},
         {"<< >>", "A decode array must be an Array, found Dict\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.object);
-        const std::string text = Validated(CPDF_DecodeArray::IsValid, Obj(c.object));
-        if (text == "valid") {
-            const CPDF_DecodeArray decode(Obj(c.object));
-            EXPECT_EQ(Dump(decode), c.result);
-            EXPECT_EQ(CPDF_DecodeArray(decode.MakeObject()), decode);
-        } else {
-            EXPECT_EQ(text, c.result);
-            EXPECT_EQ(Thrown([&] { CPDF_DecodeArray decode(Obj(c.object)); }), std::string("1128005 ") + c.result);
-        }
-    }
-    EXPECT_EQ(Dump(CPDF_DecodeArray()), "Decode: [ ( 0 1 ) ]");
-    EXPECT_EQ(Dump(CPDF_DecodeArray(3)), "Decode: [ ( 0 1 )( 0 1 )( 0 1 ) ]");
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadBack<CPDF_DecodeArray>(Obj(c.object), 1128005), c.result) << c.object;
+    EXPECT_EQ(Streamed(CPDF_DecodeArray()), "Decode: [ ( 0 1 ) ]");
+    EXPECT_EQ(Streamed(CPDF_DecodeArray(3)), "Decode: [ ( 0 1 )( 0 1 )( 0 1 ) ]");
 }
 
 TEST(CPDF_DecodeArray, DecodesAndEncodesSamples) {

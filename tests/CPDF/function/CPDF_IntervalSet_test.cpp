@@ -6,16 +6,6 @@
 
 #include <cmath>
 
-namespace {
-
-std::string Dump(const CPDF_IntervalSet& set) {
-    std::ostringstream os;
-    os << set;
-    return os.str();
-}
-
-}  // namespace
-
 TEST(CPDF_IntervalSet, ReadsEvenArraysOfNumbers) {
     const struct {
         const char* object;
@@ -28,20 +18,10 @@ TEST(CPDF_IntervalSet, ReadsEvenArraysOfNumbers) {
         {"[0 /a]", "Expected array entry 1 to be a number, found Name\n\n"},
         {"/a", "Expected type Array, found Name\n\n"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.object);
-        const std::string text = Validated(CPDF_IntervalSet::IsValid, Obj(c.object));
-        if (text == "valid") {
-            const CPDF_IntervalSet set(Obj(c.object));
-            EXPECT_EQ(Dump(set), c.result);
-            EXPECT_EQ(CPDF_IntervalSet(set.MakeObject()), set);
-        } else {
-            EXPECT_EQ(text, c.result);
-            EXPECT_EQ(Thrown([&] { CPDF_IntervalSet set(Obj(c.object)); }), std::string("1128005 ") + c.result);
-        }
-    }
-    EXPECT_EQ(Dump(CPDF_IntervalSet()), "Interval Set: [ ( 0 1 ) ]");
-    EXPECT_EQ(Dump(CPDF_IntervalSet(2)), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadBack<CPDF_IntervalSet>(Obj(c.object), 1128005), c.result) << c.object;
+    EXPECT_EQ(Streamed(CPDF_IntervalSet()), "Interval Set: [ ( 0 1 ) ]");
+    EXPECT_EQ(Streamed(CPDF_IntervalSet(2)), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
     EXPECT_EQ(CPDF_IntervalSet(0u).MakeObject().Length(), 0u);
 }
 
@@ -78,13 +58,13 @@ TEST(CPDF_IntervalSet, ChangesDetachCopies) {
     CPDF_IntervalSet a(2);
     CPDF_IntervalSet b = a;
     a.Set(1, -2, 2);
-    EXPECT_EQ(Dump(b), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
+    EXPECT_EQ(Streamed(b), "Interval Set: [ ( 0 1 )( 0 1 ) ]");
     b = a;
     b.Union(CPDF_IntervalSet(Obj("[-1 0.5 -3 1]")));
-    EXPECT_EQ(Dump(b), "Interval Set: [ ( -1 1 )( -3 2 ) ]");
-    EXPECT_EQ(Dump(a), "Interval Set: [ ( 0 1 )( -2 2 ) ]");
+    EXPECT_EQ(Streamed(b), "Interval Set: [ ( -1 1 )( -3 2 ) ]");
+    EXPECT_EQ(Streamed(a), "Interval Set: [ ( 0 1 )( -2 2 ) ]");
     b.Reset(1);
-    EXPECT_EQ(Dump(b), "Interval Set: [ ( 0 1 ) ]");
+    EXPECT_EQ(Streamed(b), "Interval Set: [ ( 0 1 ) ]");
     EXPECT_EQ(Thrown([&] { b.Set(1, 0, 1); }).substr(0, 7), "assert ");
     EXPECT_EQ(Thrown([&] { b.Union(a); }).substr(0, 7), "assert ");
 }

@@ -13,8 +13,10 @@ std::string Executed(const std::string& text, bool debug = false) {
     if (calculator->HasError())
         return "load: " + calculator->ErrorMessage();
     CPDF_PSCalculatorStack stack;
-    const std::string thrown = Thrown([&] { calculator->Execute(stack); });
-    return thrown == "no exception" ? Listing(stack) : thrown;
+    return Outcome([&] {
+        calculator->Execute(stack);
+        return Listing(stack);
+    });
 }
 
 // n ones, then last.

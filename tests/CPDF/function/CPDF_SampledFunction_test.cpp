@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace {
 
 const char* const Pair = "<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1] /Size [2] /BitsPerSample 8 >>";
@@ -12,6 +14,14 @@ const char* const Pair = "<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1] /Siz
 // A sampled function stream of doc with the dictionary entries and data.
 GLOB_Object Sampled(const GLOB_Doc& doc, const std::string& entries, const std::string& data = std::string(4, '\0')) {
     return StoreStream(doc, data, ("<< /FunctionType 0 " + entries + " >>").c_str());
+}
+
+// Domain, Range and Size of n inputs of one sample each, 8 bits.
+std::string Inputs(int n) {
+    std::string domain, size;
+    for (int i = 0; i < n; ++i)
+        domain += "0 1 ", size += "1 ";
+    return "/Domain [" + domain + "] /Range [0 1] /Size [" + size + "] /BitsPerSample 8";
 }
 
 }  // namespace
@@ -34,12 +44,6 @@ TEST(CPDF_SampledFunction, EvaluatesTheStreamsSamples) {
 
 TEST(CPDF_SampledFunction, ReaderMessages) {
     const GLOB_Doc doc = NewMemoryDoc();
-    std::string thirtyTwo = "/Domain [";
-    std::string ones = "/Size [";
-    for (int i = 0; i < 32; ++i) {
-        thirtyTwo += "0 1 ";
-        ones += "1 ";
-    }
     const struct {
         std::string entries;
         const char* text;
@@ -70,8 +74,7 @@ TEST(CPDF_SampledFunction, ReaderMessages) {
          "Sampled function BitsPerSample must be one of 1, 2, 4, 8, 12, 16, 24 or 32, found: 3\n"
          "Sampled function Order must be 1 or 3.  Found: 2\n"
          "Sampled function has invalid Encode entry: A decode array must be an Array, found Integer\n\n"},
-        {thirtyTwo + "] /Range [0 1] " + ones + "] /BitsPerSample 8",
-         "Sampled function has 32 inputs, at most 31 are supported\n"},
+        {Inputs(32), "Sampled function has 32 inputs, at most 31 are supported\n"},
         {"/Domain [0 1 0 1] /Range [0 1] /Size [65536 65536] /BitsPerSample 32",
          "Sampled function samples take more than 268435456 bytes\n"},
     };
@@ -79,25 +82,19 @@ TEST(CPDF_SampledFunction, ReaderMessages) {
         SCOPED_TRACE(c.entries);
         EXPECT_EQ(Thrown([&] { CPDF_SampledFunction f(Sampled(doc, c.entries)); }), std::string("1128007 ") + c.text);
     }
-    for (const int bits : {0, 3, 20, 64, -8}) {
-        const std::string entries = "/Domain [0 1] /Range [0 1] /Size [2] /BitsPerSample " + std::to_string(bits);
-        EXPECT_EQ(Thrown([&] { CPDF_SampledFunction f(Sampled(doc, entries)); }),
-                  "1128007 Sampled function BitsPerSample must be one of 1, 2, 4, 8, 12, 16, 24 or 32, found: " +
-                      std::to_string(bits) + "\n");
-    }
-    for (const int bits : {1, 2, 4, 8, 12, 16, 24, 32}) {
-        const CPDF_SampledFunction f(
-            Sampled(doc, "/Domain [0 1] /Range [0 1] /Size [2] /BitsPerSample " + std::to_string(bits)));
-        EXPECT_EQ(f.BitsPerSample(), static_cast<unsigned>(bits));
-        EXPECT_EQ(f.Order(), 1);
+    const std::set<int> widths = {1, 2, 4, 8, 12, 16, 24, 32};
+    for (const int bits : {-8, 0, 1, 2, 3, 4, 8, 12, 16, 20, 24, 32, 64}) {
+        const std::string b = std::to_string(bits);
+        EXPECT_EQ(Outcome([&] {
+                      const CPDF_SampledFunction f(Sampled(doc, "/Domain [0 1] /Range [0 1] /Size [2] /BitsPerSample " + b));
+                      return std::to_string(f.BitsPerSample()) + " order " + std::to_string(f.Order());
+                  }),
+                  widths.count(bits) ? b + " order 1"
+                                     : "1128007 Sampled function BitsPerSample must be one of 1, 2, 4, 8, 12, 16, 24 "
+                                       "or 32, found: " + b + "\n");
     }
     // Seventeen inputs read, but are not evaluated.
-    std::string seventeen = "/Domain [", sizes = "/Size [";
-    for (int i = 0; i < 17; ++i) {
-        seventeen += "0 1 ";
-        sizes += "1 ";
-    }
-    const CPDF_Function wide(Sampled(doc, seventeen + "] /Range [0 1] " + sizes + "] /BitsPerSample 8"));
+    const CPDF_Function wide(Sampled(doc, Inputs(17)));
     EXPECT_EQ(Thrown([&] { Outputs(wide, std::vector<double>(17, 0.5)); }),
               "1128007 CPDF_SampleTable: cannot evaluate 17 inputs, at most 16");
 }

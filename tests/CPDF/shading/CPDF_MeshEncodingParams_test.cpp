@@ -2,6 +2,19 @@
 
 #include "ShadingTestUtil.h"
 
+namespace {
+
+// BitsPerFlag, VerticesPerRow, BitsPerComponent, BitsPerCoordinate and the
+// number of colour components.
+std::string Fields(const CPDF_MeshEncodingParams& p) {
+    std::ostringstream os;
+    os << p.BitsPerFlag() << " " << p.VerticesPerRow() << " " << p.BitsPerComponent() << " " << p.BitsPerCoordinate()
+       << " " << p.NumColorComponents();
+    return os.str();
+}
+
+}  // namespace
+
 TEST(CPDF_MeshEncodingParams, Validator) {
     const std::string required = " /BitsPerComponent 8 /BitsPerCoordinate 16 /Decode [0 1 0 1 0 1]";
     const struct {
@@ -40,29 +53,20 @@ TEST(CPDF_MeshEncodingParams, ReadFromADictionary) {
     const GLOB_Doc doc = NewMemoryDoc();
     const char* const entries = "/BitsPerComponent 4 /BitsPerCoordinate 12 /Decode [0 100 -5 5 0 1 0 1 0 1]";
     const CPDF_MeshEncodingParams absent(Obj(std::string("<< ") + entries + " >>"));
-    EXPECT_EQ(absent.BitsPerFlag(), 0u);
-    EXPECT_EQ(absent.VerticesPerRow(), 0u);
-    EXPECT_EQ(absent.BitsPerComponent(), 4u);
-    EXPECT_EQ(absent.BitsPerCoordinate(), 12u);
-    EXPECT_EQ(absent.NumColorComponents(), 3);
+    EXPECT_EQ(Fields(absent), "0 0 4 12 3");
     EXPECT_TRUE(absent.DecodeArray() == Decode({0, 100, -5, 5, 0, 1, 0, 1, 0, 1}));
-
     // A stream's dictionary; a lattice has no flags whatever BitsPerFlag says.
-    const CPDF_MeshEncodingParams free(StoreStream(doc, "", (std::string("<< /ShadingType 4 /BitsPerFlag 2 ") +
-                                                             entries + " >>").c_str()));
-    EXPECT_EQ(free.BitsPerFlag(), 2u);
-    const CPDF_MeshEncodingParams lattice(StoreStream(
-        doc, "", (std::string("<< /ShadingType 5 /BitsPerFlag 8 /VerticesPerRow 3 ") + entries + " >>").c_str()));
-    EXPECT_EQ(lattice.BitsPerFlag(), 0u);
-    EXPECT_EQ(lattice.VerticesPerRow(), 3u);
-
-    EXPECT_EQ(CPDF_MeshEncodingParams(Obj("<< /BitsPerComponent 8 /BitsPerCoordinate 8 /Decode [0 1 0 1 0 1] >>"))
-                  .NumColorComponents(),
-              1);
+    const auto stream = [&](const std::string& more) {
+        return CPDF_MeshEncodingParams(StoreStream(doc, "", ("<< " + more + entries + " >>").c_str()));
+    };
+    EXPECT_EQ(Fields(stream("/ShadingType 4 /BitsPerFlag 2 ")), "2 0 4 12 3");
+    const CPDF_MeshEncodingParams lattice = stream("/ShadingType 5 /BitsPerFlag 8 /VerticesPerRow 3 ");
+    EXPECT_EQ(Fields(lattice), "0 3 4 12 3");
+    EXPECT_EQ(Fields(CPDF_MeshEncodingParams(Obj("<< /BitsPerComponent 8 /BitsPerCoordinate 8 /Decode [0 1 0 1 0 1] >>"))),
+              "0 0 8 8 1");
     EXPECT_EQ(Thrown([] { CPDF_MeshEncodingParams p(Obj("<< >>")); }), "assert IsValid( meshEncodingDict )");
     // Copies share one record.
-    const CPDF_MeshEncodingParams copy = lattice;
-    EXPECT_EQ(copy.VerticesPerRow(), 3u);
+    EXPECT_EQ(Fields(CPDF_MeshEncodingParams(lattice)), "0 3 4 12 3");
 }
 
 TEST(CPDF_MeshEncodingParams, MapsValues) {

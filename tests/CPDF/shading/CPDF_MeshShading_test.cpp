@@ -58,7 +58,7 @@ TEST(CPDF_MeshShading, BoundingBoxes) {
         const CPDF_MeshEncodingParams params(c.type == 5 ? 0 : 8, 16, 8, Decode(GrayPairs));
         const std::string data = Packed(params, c.pieces);
         const CPDF_Shading shading(Mesh(doc, c.type, data));
-        EXPECT_EQ(Box(c.type == 6 ? shading.AsCoonsPatch().BoundingBox() : shading.AsMesh().BoundingBox()), c.box);
+        EXPECT_EQ(RectText(c.type == 6 ? shading.AsCoonsPatch().BoundingBox() : shading.AsMesh().BoundingBox()), c.box);
         if (!data.empty()) {
             const CPDF_Shading cut(Mesh(doc, c.type, data.substr(0, data.size() - 1)));
             EXPECT_EQ(Thrown([&] { cut.AsMesh().BoundingBox(); }), "1128028 Premature end of mesh data");
@@ -78,7 +78,7 @@ TEST(CPDF_MeshShading, BuiltFromValues) {
                                       GLOB_Object(), rgb, params);
     const CPDF_Shading built(gouraud.Object());
     ASSERT_TRUE(built.IsGouraud());
-    EXPECT_EQ(Box(gouraud.BoundingBox()), "10 5 50 40");
+    EXPECT_EQ(RectText(gouraud.BoundingBox()), "10 5 50 40");
     const CPDF_MeshEncodingParams read = gouraud.EncodingParams();
     EXPECT_EQ(read.BitsPerFlag(), 4u);
     EXPECT_TRUE(read.DecodeArray() == params.DecodeArray());

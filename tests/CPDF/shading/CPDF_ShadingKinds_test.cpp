@@ -63,11 +63,11 @@ TEST(CPDF_ShadingKinds, BoundingBoxes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entries);
         const CPDF_Shading shading(Obj(std::string("<< /ColorSpace /DeviceGray ") + c.entries + Fn + " >>"));
-        EXPECT_EQ(Box(BoundingBox(shading)), c.box);
+        EXPECT_EQ(RectText(BoundingBox(shading)), c.box);
     }
     const CPDF_Shading clipped(Obj(std::string("<< /ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 100 0] ") +
                                    "/BBox [-10 -20 50 30]" + Fn + " >>"));
-    EXPECT_EQ(Box(clipped.AsAxial().ClippedBoundingBox()), "0 -20 50 30");
+    EXPECT_EQ(RectText(clipped.AsAxial().ClippedBoundingBox()), "0 -20 50 30");
 }
 
 TEST(CPDF_ShadingKinds, BuiltFromValues) {
@@ -90,18 +90,18 @@ TEST(CPDF_ShadingKinds, BuiltFromValues) {
     axial.SetExtend(CPDF_ShadingCore::ExtendMode(false, true));
     EXPECT_EQ(axial.Domain(), std::make_pair(1.0, 0.0));
     EXPECT_TRUE(axial.Extend().ExtendEnd() && !axial.Extend().ExtendStart());
-    EXPECT_EQ(Box(axial.BoundingBox()), "-32768 0 32767 32767");
+    EXPECT_EQ(RectText(axial.BoundingBox()), "-32768 0 32767 32767");
 
     CPDF_RadialShading radial(doc, rgb, function, GLIB_Point(0, 0), 10, GLIB_Point(100, 0), 20);
     EXPECT_EQ(Keys(radial.Object()), (std::vector<std::string>{"ColorSpace", "Coords", "Function", "ShadingType"}));
-    EXPECT_EQ(Box(radial.BoundingBox()), "-10 -20 120 20");
+    EXPECT_EQ(RectText(radial.BoundingBox()), "-10 -20 120 20");
     EXPECT_TRUE(radial.Extend() == CPDF_RadialShading::DefaultExtend);
     radial.SetStartRadius(0);
     radial.SetEndPoint(GLIB_Point(0, 0));
     radial.SetEndRadius(1);
     radial.SetStartPoint(GLIB_Point(5, 5));
     EXPECT_EQ(radial.StartRadius(), 0);
-    EXPECT_EQ(Box(radial.BoundingBox()), "-1 -1 5 5");
+    EXPECT_EQ(RectText(radial.BoundingBox()), "-1 -1 5 5");
     EXPECT_EQ(Thrown([&] { radial.SetEndRadius(-1); }), "assert IsValidRadius( radius )");
     EXPECT_EQ(Thrown([&] { CPDF_RadialShading r(doc, rgb, function, GLIB_Point(), -2, GLIB_Point(), 1); }),
               "assert IsValidRadius( startRadius )");
@@ -112,7 +112,7 @@ TEST(CPDF_ShadingKinds, BuiltFromValues) {
     EXPECT_TRUE(based.Matrix() == GLIB_Matrix());
     based.SetMatrix(GLIB_Matrix(1, 0, 0, 1, 5, 0));
     based.SetDomain(GLIB_Rect(0, 0, 2, 1));
-    EXPECT_EQ(Box(based.BoundingBox()), "5 0 7 1");
+    EXPECT_EQ(RectText(based.BoundingBox()), "5 0 7 1");
     EXPECT_EQ(Thrown([&] { CPDF_AxialShading a(doc, CPDF_ColorSpace(Obj("/Pattern")), function, {}, {}); }),
               "assert IsValidColorSpace( cSpace )");
 }
@@ -124,13 +124,13 @@ TEST(CPDF_ShadingKinds, CommonEntries) {
                                               Fn + " >>"));
     GLIB_Rect bbox;
     ASSERT_TRUE(shading.BBox(&bbox));
-    EXPECT_EQ(Box(bbox), "4 3 2 1");
+    EXPECT_EQ(RectText(bbox), "4 3 2 1");
     EXPECT_TRUE(shading.AntiAlias());
     shading.RemoveBBox();
     shading.RemoveBackground();
     EXPECT_FALSE(shading.BBox() || shading.Background());
     shading.SetBBox(GLIB_Rect(0, 0, 2, 2));
-    EXPECT_EQ(Box(shading.ClippedBoundingBox()), "0 0 1 2");
+    EXPECT_EQ(RectText(shading.ClippedBoundingBox()), "0 0 1 2");
     shading.SetColorSpace(CPDF_ColorSpace::MakeDeviceCMYK());
     EXPECT_EQ(shading.ColorSpace().Type(), CPDF_ColorSpace::DeviceCMYK);
     shading.SetBackground(CPDF_Color(std::vector<double>{0, 0, 0, 1}));

@@ -197,7 +197,7 @@ TEST(CPDF_Shading, EveryKindBuildsAndGoes) {
             EXPECT_EQ(kinds[k - 1], k == type);
         if (shading.IsMesh()) {
             EXPECT_EQ(Printed(shading.AsMesh()), "Shading: Mesh");
-            EXPECT_EQ(Box(shading.AsMesh().BoundingBox()), "0 0 0 0");
+            EXPECT_EQ(RectText(shading.AsMesh().BoundingBox()), "0 0 0 0");
         }
         // The last handle of each kind deletes it through the base.
         CPDF_Shading copy = shading;

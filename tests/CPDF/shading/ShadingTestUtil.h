@@ -9,12 +9,6 @@
 #include <string>
 #include <vector>
 
-inline std::string Box(const GLIB_Rect& r) {
-    std::ostringstream os;
-    os << r.Llx() << " " << r.Lly() << " " << r.Urx() << " " << r.Ury();
-    return os.str();
-}
-
 // Decode pairs from 2n values.
 inline CPDF_DecodeArray Decode(const std::vector<double>& values) {
     return CPDF_DecodeArray(values.data(), static_cast<unsigned>(values.size() / 2));
