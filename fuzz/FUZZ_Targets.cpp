@@ -13,12 +13,15 @@ constexpr uint32_t ObjectModelBlock = 1151;
 constexpr uint32_t FilterBlock = 1130;
 }  // namespace
 
-bool FUZZ_IsExpected(const GLIB_Exception& e) {
+bool FUZZ_IsExpected(const GLIB_Exception& e, bool validated) {
     if (dynamic_cast<const CPDF_Exception*>(&e))
         return true;
     const uint32_t block = e.Code() / 1000;
-    return (block == ObjectModelBlock && e.Code() != GLOB_TypeMismatchCode) || block == FilterBlock;
+    return (block == ObjectModelBlock && !(validated && e.Code() == GLOB_TypeMismatchCode)) || block == FilterBlock;
 }
+
+FUZZ_Finding::FUZZ_Finding(const GLIB_Exception& e)
+    : std::runtime_error("Wrong-kind read past a validator: " + e.Description()) {}
 
 int FUZZ_Run(const FUZZ_Target& target, const uint8_t* data, size_t size) {
     try {
@@ -28,6 +31,9 @@ int FUZZ_Run(const FUZZ_Target& target, const uint8_t* data, size_t size) {
             std::fprintf(stderr, "Unexpected exception: %s\n", e.Description().c_str());
             throw;
         }
+    } catch (const FUZZ_Finding& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        throw;
     } catch (const std::bad_alloc&) {
     } catch (const FilterOutputBound&) {
     }

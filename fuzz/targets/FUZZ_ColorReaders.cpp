@@ -58,18 +58,19 @@ void Drain(GLOB_Stream stream) {
 }
 
 // A validator and the constructor that validates with it agree on every
-// object: what one refuses, the other refuses.
+// object: what one refuses, the other refuses. Neither opens a stream, nor
+// do the reads of what they passed, but where marked.
 template <class Validate, class Build>
 void Read(Validate validate, Build build) {
     bool valid = false;
     bool validated = false;
-    FUZZ_Expect([&] {
+    FUZZ_ExpectValidated([&] {
         std::string messages;
         valid = validate(&messages);
         validated = true;
     });
     bool built = false;
-    FUZZ_Expect([&] { build(built); });
+    FUZZ_ExpectValidated([&] { build(built); });
     if (validated)
         GLIB_ASSERT_CMP(valid, ==, built);
 }
@@ -85,18 +86,22 @@ void UseFunction(const CPDF_Function& function) {
         for (size_t i = 0; i < in.size(); ++i)
             in[i] = Values[(i + p) % std::size(Values)];
         const unsigned count = p < Points ? 1 : Points;
-        FUZZ_Expect([&] { function.Evaluate(in.data(), out.data(), count); });
+        FUZZ_ExpectValidated([&] { function.Evaluate(in.data(), out.data(), count); });
     }
 }
 
+// The reader of the common entries as the validator, then the function,
+// whose samples or program are decoded as it is read.
 void ReadFunction(const GLOB_Object& object) {
     if ((object.IsDict() || object.IsStream()) && object.DictGet(GLOB_Name("FunctionType")).IsInteger()) {
-        std::string messages;
-        CPDF_IntervalSet domain, range;
         const int type = object.DictGet(GLOB_Name("FunctionType")).AsInteger();
         const bool stream = type == CPDF_FunctionTypeSampled || type == CPDF_FunctionTypePostScript;
-        CPDF_FunctionCore::ParseCommon(object, type, stream ? GLOB_Object::KindStream : GLOB_Object::KindDict,
-                                       !stream, &domain, &range, &messages);
+        FUZZ_ExpectValidated([&] {
+            std::string messages;
+            CPDF_IntervalSet domain, range;
+            CPDF_FunctionCore::ParseCommon(object, type, stream ? GLOB_Object::KindStream : GLOB_Object::KindDict,
+                                           !stream, &domain, &range, &messages);
+        });
     }
     UseFunction(CPDF_Function(object));
 }
@@ -114,7 +119,7 @@ void ReadFunctions(const GLOB_Object& functions) {
 void UseColorSpace(const CPDF_ColorSpace& space);
 
 void UseTintSpace(const CPDF_TintColorSpace& tint) {
-    FUZZ_Expect([&] { UseColorSpace(tint.AlternateColorSpace()); });
+    FUZZ_ExpectValidated([&] { UseColorSpace(tint.AlternateColorSpace()); });
     FUZZ_Expect([&] { UseFunction(tint.TintTransform()); });
 }
 
@@ -148,7 +153,7 @@ void UseColorSpace(const CPDF_ColorSpace& space) {
         const CPDF_ICCBasedColorSpace icc = space.AsICCBased();
         for (unsigned i = 0; i < icc.Dimension(); ++i)
             icc.Range(i);
-        FUZZ_Expect([&] { UseColorSpace(icc.AlternateColorSpace()); });
+        FUZZ_ExpectValidated([&] { UseColorSpace(icc.AlternateColorSpace()); });
         FUZZ_Expect([&] { Drain(icc.ProfileStream()); });
         break;
     }
@@ -192,27 +197,38 @@ void UseMesh(const CPDF_MeshShading& mesh) {
 
 void UseShading(const CPDF_Shading& shading) {
     Printed(shading);
-    FUZZ_Expect([&] { UseColorSpace(shading.ColorSpace()); });
+    UseColorSpace(shading.ColorSpace());
     CPDF_Color background;
-    FUZZ_Expect([&] { shading.Background(&background); });
+    shading.Background(&background);
     GLOB_Object functions;
     if (shading.Function(&functions))
         ReadFunctions(functions);
     switch (shading.ShadingType()) {
     case CPDF_Shading::FunctionBased:
-        FUZZ_Expect([&] { shading.AsFunctionBased().ClippedBoundingBox(); });
+        shading.AsFunctionBased().ClippedBoundingBox();
         break;
     case CPDF_Shading::Axial:
-        FUZZ_Expect([&] { shading.AsAxial().ClippedBoundingBox(); });
+        shading.AsAxial().ClippedBoundingBox();
         break;
     case CPDF_Shading::Radial:
-        FUZZ_Expect([&] { shading.AsRadial().ClippedBoundingBox(); });
+        shading.AsRadial().ClippedBoundingBox();
+        break;
+    // The mesh kinds read their data.
+    case CPDF_Shading::Gouraud:
+        FUZZ_Expect([&] { shading.AsGouraud().ClippedBoundingBox(); });
+        break;
+    case CPDF_Shading::GouraudLattice:
+        FUZZ_Expect([&] { shading.AsGouraudLattice().ClippedBoundingBox(); });
+        break;
+    case CPDF_Shading::CoonsPatch:
+        FUZZ_Expect([&] { shading.AsCoonsPatch().ClippedBoundingBox(); });
         break;
     default:
-        FUZZ_Expect([&] { shading.AsMesh().ClippedBoundingBox(); });
-        FUZZ_Expect([&] { UseMesh(shading.AsMesh()); });
+        FUZZ_Expect([&] { shading.AsTensorPatch().ClippedBoundingBox(); });
         break;
     }
+    if (shading.IsMesh())
+        FUZZ_Expect([&] { UseMesh(shading.AsMesh()); });
 }
 
 void ReadShading(const GLOB_Object& object) {
@@ -233,7 +249,7 @@ void UseImageParams(const CPDF_ImageParams& params) {
     params.Interpolate();
     if (!params.IsImageMask())
         UseColorSpace(params.ColorSpace());
-    FUZZ_Expect([&] { params.DecodeArray(); });
+    FUZZ_ExpectValidated([&] { params.DecodeArray(); });
 }
 
 void UseImage(const CPDF_Image& image) {
@@ -275,9 +291,9 @@ void ReadResources(const GLOB_Object& object) {
         if (owner)
             resources.SetFromObject(object);
         std::vector<CPDF_Colorant> inks;
-        FUZZ_Expect([&] { resources.CollectSpotColorants(&inks, false, true); });
+        FUZZ_ExpectValidated([&] { resources.CollectSpotColorants(&inks, false, true); });
         std::vector<CPDF_ColorSpace> spaces;
-        FUZZ_Expect([&] { resources.CollectColorSpaces(&spaces, false, true); });
+        FUZZ_ExpectValidated([&] { resources.CollectColorSpaces(&spaces, false, true); });
     }
 }
 
@@ -301,7 +317,7 @@ void ReadValidators(const GLOB_Object& object) {
     };
     std::string messages;
     for (Validator validate : validators)
-        FUZZ_Expect([&] { validate(object, &messages); });
+        FUZZ_ExpectValidated([&] { validate(object, &messages); });
 }
 
 }  // namespace
