@@ -5,8 +5,8 @@
 #include "FILT/FILT_FlateEncode.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_Objects.h"
-#include "GLOB/GLOB_ChunkedCore.h"
 #include "support/FilterDriver.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <random>
 

@@ -78,6 +78,13 @@ int main(int argc, char** argv) {
         Write("OperatorParser", i, FUZZ_Input::SeedChunks((i + 1) % 3).substr(0, 3) + text);
         ++i;
     }
+    const char* const contents[] = {
+        "q 1 0 0 1 72 720 cm 0 0 m 100 0 l h f 10 10 40 40 re W* n BT 0 -14 TD (x) Tj T* ET Q",
+        "BI /W 4 /H 2 /BPC 8 /CS /G ID 01EI4567 EI BI /W 2 /H 1 /BPC 8 /CS /RGB /F /AHx ID 0A0B0C 0D0E0F> EI "
+        "BX 1 newop EX",
+    };
+    for (int k = 0; k < 2; ++k)
+        Write("ContentParser", k, FUZZ_Input::SeedChunks(k).substr(0, 3) + contents[k]);
     for (int k = 0; k < 3; ++k) {
         const std::string data = Sample(300 + 700 * k, k);
         const std::string c = FUZZ_Input::SeedChunks(k);

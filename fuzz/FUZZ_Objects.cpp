@@ -1,9 +1,9 @@
 #include "FUZZ_Objects.h"
 
 #include "FUZZ_Targets.h"
-#include "GLOB/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Stream.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -10,7 +10,7 @@
 #include "FUZZ_Objects.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Array.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "support/FilterDriver.h"
@@ -285,6 +285,7 @@ void FUZZ_RealSeeds::AddDecoded(const FUZZ_PdfObject& stream, const std::string&
     if (role == "Content") {
         Add("Lexer", role, number, "", CutText(decoded, MaxText), 3);
         Add("OperatorParser", role, number, "", CutText(decoded, MaxText), 3);
+        Add("ContentParser", role, number, "", CutText(decoded, MaxText), 3);
     }
     if (role == "Function4") {
         Add("Lexer", role, number, "", CutText(decoded, MaxText), 3);

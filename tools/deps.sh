@@ -4,6 +4,7 @@ tintscope_packages=(
   g++ cmake ninja-build pkg-config
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  ghostscript
 )
 
 tintscope_install_deps() {

@@ -4,8 +4,8 @@
 #include "FUZZ_Input.h"
 #include "FUZZ_TargetList.h"
 #include "FUZZ_Targets.h"
-#include "GLOB/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_ObjectFactory.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 #include "FUZZ_Input.h"
 #include "FUZZ_TargetList.h"
 #include "FUZZ_Targets.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <string>
 #include <vector>

@@ -4,7 +4,7 @@
 #include "FILT/FILT_Filter.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_TargetList.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Filter.h"
 #include "GLOB/GLOB_Memory_Impl.h"

@@ -1,7 +1,7 @@
 // PDF syntax: the lexer, the operator parser and ParseObject.
 #include "FUZZ_Input.h"
 #include "FUZZ_TargetList.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_ObjectFactory.h"
 #include "GLOB/GLOB_OperatorParser.h"

@@ -22,6 +22,7 @@ enum : uint32_t {
     CPDF_InvalidIntervalCode = 1128005,     // an interval set or decode array
     CPDF_InvalidFunctionCode = 1128007,     // a function object
     CPDF_InvalidImageCode = 1128008,        // image parameters or dictionary
+    CPDF_MissingContentsCode = 1128009,     // a page without content streams
     CPDF_InvalidShadingCode = 1128011,      // a shading dictionary or stream, an Extend array
     CPDF_PSStackUnderflowCode = 1128016,    // PostScript calculator: too few operands or results
     CPDF_PSStackOverflowCode = 1128017,
@@ -29,8 +30,10 @@ enum : uint32_t {
     CPDF_PSTypeCheckCode = 1128019,
     CPDF_PSArithmeticCode = 1128021,
     CPDF_InvalidDocumentCode = 1128023,     // page tree, catalog, copying into itself
+    CPDF_InlineImageStreamCode = 1128025,   // an inline image's data asked for twice
     CPDF_NoPageDocumentCode = 1128026,      // no page-level document behind an object-model one
     CPDF_MeshDataEndCode = 1128028,         // "Premature end of mesh data"
+    CPDF_GraphicsStateUnderflowCode = 1128031,  // a written clip that no saved state can restore
 };
 
 // The ending of every constructor that validates: throws a CPDF_Exception

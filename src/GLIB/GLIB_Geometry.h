@@ -65,6 +65,9 @@ public:
     bool Intersect(const GLIB_Rect& other);
     // The bounding box of the four corners mapped by m.
     void Transform(const GLIB_Matrix& m);
+    // Both corners equal as points (within GLIB_Point::Tolerance).
+    bool operator==(const GLIB_Rect& other) const { return m_ll == other.m_ll && m_ur == other.m_ur; }
+    bool operator!=(const GLIB_Rect& other) const { return !(*this == other); }
 
 private:
     GLIB_Point m_ll;

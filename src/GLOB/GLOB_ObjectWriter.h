@@ -64,6 +64,8 @@ public:
 
     // Takes the stream (shared), sets the flag, drops the bytes not flushed.
     void SetStream(const GLOB_Stream& stream);
+    // The output stream, shared (the null handle before SetStream).
+    GLOB_Stream Stream() const { return m_stream; }
     // New storage of size bytes (at least TokenRoom, asserted); the bytes not
     // flushed are dropped.
     void SetBufferSize(uint32_t size);

@@ -33,6 +33,7 @@ void GLOB_OperatorParser::Reset() {
 
 bool GLOB_OperatorParser::OpenBracket(char bracket) {
     if (!GLOB_DepthGuard::Admits(m_open.size() + 1)) {
+        m_message.str("");
         m_message << "Arrays and dictionaries nested deeper than " << GLOB_Object::MaxNesting << " levels";
         return false;
     }
@@ -43,6 +44,7 @@ bool GLOB_OperatorParser::OpenBracket(char bracket) {
 
 bool GLOB_OperatorParser::CloseBracket(char bracket) {
     if (!m_open.empty() && m_open.back() != bracket) {
+        m_message.str("");
         m_message << (bracket == '[' ? "Array end ] does not match opening <<"
                                      : "Dictionary end >> does not match opening [");
         return false;
@@ -53,6 +55,11 @@ bool GLOB_OperatorParser::CloseBracket(char bracket) {
         else
             m_operands.MakeDict(false);
     } catch (const GLIB_Exception& error) {
+        // Only the stack's own refusals; a cancel or a back-end failure is
+        // not a fault of the syntax.
+        if (error.Code() != GLOB_MissingOpenCode && error.Code() != GLOB_DictSyntaxCode)
+            throw;
+        m_message.str("");
         m_message << error.What();
         return false;
     }
@@ -61,18 +68,40 @@ bool GLOB_OperatorParser::CloseBracket(char bracket) {
     return true;
 }
 
+GLOB_StreamLexer::Token GLOB_OperatorParser::NextToken() {
+    try {
+        return m_lexer.NextToken();
+    } catch (...) {
+        // The lexer has taken the failed read as its buffer's end: a retried
+        // step must not report a clean end of data.
+        m_stopped = true;
+        throw;
+    }
+}
+
+bool GLOB_OperatorParser::RunPostProcess() {
+    try {
+        return PostProcess();
+    } catch (...) {
+        // Deferred work reads the stream past the lexer (an inline image's
+        // data): where the lexer stands is no longer known.
+        m_stopped = true;
+        throw;
+    }
+}
+
 bool GLOB_OperatorParser::Parse() {
     if (m_endOfData || m_stopped)
         return false;
     // The previous operator's operands stay readable until this step.
     m_operands.PopAll();
     m_open.clear();
-    if (m_postProcess && !PostProcess())
+    if (m_postProcess && !RunPostProcess())
         return Stop();
 
     const GLOB_Doc& doc = m_operands.Doc();
     for (;;) {
-        switch (m_lexer.NextToken()) {
+        switch (NextToken()) {
         case GLOB_StreamLexer::TokenEndOfData:
             m_endOfData = true;
             return false;

@@ -5,11 +5,17 @@
 // objects given as text.
 //
 // Token errors and bracket errors end a parse quietly: Parse returns false,
-// the stopped flag stays set and ErrorMessage tells why. A closing bracket
-// must match the innermost opening one: "]" after "<<" stops with "Array end
-// ] does not match opening <<", ">>" after "[" with "Dictionary end >> does
-// not match opening [". Exceptions of the
-// lexer, the back-end, PostProcess and HandleOperator pass to the caller.
+// the stopped flag stays set and ErrorMessage holds the text of that one
+// failure. A closing bracket must match the innermost opening one: "]" after
+// "<<" stops with "Array end ] does not match opening <<", ">>" after "["
+// with "Dictionary end >> does not match opening ["; the operand stack's
+// refusals (1151001, 1151002) stop with their message.
+//
+// Every other exception passes to the caller: of the back-end and of
+// HandleOperator with the stopped flag left as it was; of the stream under
+// the lexer (a cancel among them) and of PostProcess with the flag set, as
+// the lexer may have taken a drained buffer for the end of the data and a
+// retried step would report a clean end.
 #pragma once
 
 #include "GLOB/GLOB_Doc.h"
@@ -60,7 +66,7 @@ public:
     GLOB_StreamLexer& Lexer() { return m_lexer; }
     // The current operator keyword.
     const char* OperatorText() { return m_lexer.SymbolValue(); }
-    // The text of the last errors; neither Reset nor SetStream clears it.
+    // The text of the last error; neither Reset nor SetStream clears it.
     std::string ErrorMessage() const { return m_message.str(); }
     std::ostringstream& MessageStream() { return m_message; }
 
@@ -71,6 +77,10 @@ private:
     // Makes the array or dictionary that bracket closes; false with the
     // message when it does not match or does not build.
     bool CloseBracket(char bracket);
+    // The lexer's next token, and PostProcess; an exception sets the
+    // stopped flag on its way out.
+    GLOB_StreamLexer::Token NextToken();
+    bool RunPostProcess();
     bool Stop() {
         m_stopped = true;
         return false;

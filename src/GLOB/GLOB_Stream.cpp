@@ -92,6 +92,8 @@ uint32_t GLOB_Stream::RawTell() const {
     return m_streamCore->RawTell();
 }
 
+bool GLOB_Stream::IsOpen() const { return m_streamCore != nullptr && m_streamCore->IsOpen(); }
+
 GLOB_StreamCore* GLOB_Stream::Core() const {
     if (m_streamCore)
         m_streamCore->AddRef();

@@ -55,6 +55,8 @@ public:
     // with GLOB_StreamCore::Release; null for the null handle.
     GLOB_StreamCore* Core() const;
     bool IsNull() const { return m_streamCore == nullptr; }
+    // False for the null handle and after Close.
+    bool IsOpen() const;
 
 private:
     void Release();

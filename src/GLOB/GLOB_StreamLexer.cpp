@@ -131,6 +131,11 @@ void GLOB_StreamLexer::Reset() {
     m_stream = GLOB_Stream();
 }
 
+void GLOB_StreamLexer::Resume() {
+    if (!m_stream.IsNull())
+        m_inBuf = m_stream.Read();
+}
+
 GLOB_String GLOB_StreamLexer::TokenText() const { return GLOB_String(m_tokenText.Data(), m_tokenText.Size()); }
 
 GLOB_StreamLexer::Token GLOB_StreamLexer::NextToken() {

@@ -87,6 +87,10 @@ public:
     // As SetStream, but lets go of the stream without closing it and takes
     // none.
     void Reset();
+    // Between tokens, after another reader consumed bytes of the stream (an
+    // inline image's data): continues from the stream's current buffer,
+    // reading the next one when that is drained.
+    void Resume();
 
     // The next token; its value is valid until the next call.
     Token NextToken();

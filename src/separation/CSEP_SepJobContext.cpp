@@ -17,6 +17,7 @@ public:
     uint32_t m_useExternalStreams = 0;
     CSEP_DocProgressMeter m_meter;
     uint32_t m_compressionMode = 0;
+    std::vector<GLOB_Object> m_nested;  // under separation, outermost first
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -84,3 +85,18 @@ void CSEP_SepJobContext::DeleteTempFiles() {
     if (first)
         std::rethrow_exception(first);
 }
+
+CSEP_SepJobContext::NestingGuard::NestingGuard(const CSEP_SepJobContext& job, const GLOB_Object& object,
+                                               const char* kind, const GLOB_Name& name)
+    : m_core(job.m_core) {
+    std::vector<GLOB_Object>& nested = m_core->m_nested;
+    const char* const text = name.IsEmpty() ? "" : name.CStr();
+    if (std::find(nested.begin(), nested.end(), object) != nested.end())
+        GLIB_THROW(GLIB_Exception, NestingCode, kind << " " << text << " is separated inside itself");
+    if (nested.size() >= MaxNesting)
+        GLIB_THROW(GLIB_Exception, NestingCode,
+                   kind << " " << text << " is nested deeper than " << MaxNesting << " levels");
+    nested.push_back(object);
+}
+
+CSEP_SepJobContext::NestingGuard::~NestingGuard() { m_core->m_nested.pop_back(); }

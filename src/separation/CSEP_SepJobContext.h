@@ -15,6 +15,8 @@
 #include "CPDF/color/CPDF_Colorant.h"
 #include "CPDF/document/CPDF_Doc.h"
 #include "GLIB/GLIB_CancelMgr.h"
+#include "GLOB/GLOB_Name.h"
+#include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_TempFile.h"
 
@@ -26,6 +28,29 @@ class iCSEP_SepJobContextCore;
 
 class CSEP_SepJobContext {
 public:
+    // Forms, tiling patterns and Type 3 fonts separated inside one another
+    // (each separation of one reaches the next through its resources).
+    static constexpr uint32_t MaxNesting = 64;
+    // Their faults are content the engine cannot read.
+    static constexpr uint32_t NestingCode = 1128002;
+
+    // Marks a form, tiling pattern or Type 3 font as under separation for
+    // its life, in the job, so that every separator sharing the job sees
+    // it. Throws GLIB_Exception NestingCode "<kind> <name> is separated
+    // inside itself" when the object is under separation already, and
+    // "<kind> <name> is nested deeper than 64 levels" past MaxNesting.
+    class NestingGuard {
+    public:
+        NestingGuard(const CSEP_SepJobContext& job, const GLOB_Object& object, const char* kind,
+                     const GLOB_Name& name);
+        ~NestingGuard();
+        NestingGuard(const NestingGuard&) = delete;
+        NestingGuard& operator=(const NestingGuard&) = delete;
+
+    private:
+        COMN_ReferenceCountPointer<iCSEP_SepJobContextCore> m_core;
+    };
+
     // A core of its own: no inks, no document, no files, embedded streams,
     // compression mode 0, an idle meter.
     CSEP_SepJobContext();

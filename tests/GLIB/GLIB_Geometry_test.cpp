@@ -31,6 +31,9 @@ TEST(GLIB_Geometry, TolerancesAndTheirBounds) {
     EXPECT_TRUE(GLIB_Rect(0, 0, 0.0001, 1).IsEmpty());
     EXPECT_FALSE(GLIB_Rect(0, 0, 1, 0.0002).IsEmpty());
     EXPECT_TRUE(GLIB_Rect(5, 5, 1, 1).IsEmpty());  // not normalised
+    EXPECT_FALSE(GLIB_Rect(0, 0, 612, 792) != GLIB_Rect(1e-6, -1e-6, 612 + 1e-6, 792));
+    EXPECT_TRUE(GLIB_Rect(0, 0, 612, 792) != GLIB_Rect(0, 0, 612, 792 + 2e-6));
+    EXPECT_TRUE(GLIB_Rect(0, 0, 612, 792) != GLIB_Rect(2e-6, 0, 612, 792));
 }
 
 TEST(GLIB_Geometry, RectangleIntersectAndTransform) {

@@ -177,6 +177,10 @@ TEST(GLOB_ObjectWriter, HandsTextToTheStreamOnlyWhenAskedOrFull) {
     writer.Flush();
     EXPECT_EQ(core->written, std::string(2 * GLOB_ObjectWriter::TokenRoom, 'x') + "ab");
     EXPECT_EQ(core->flushes.size(), 3u);
+    GLOB_StreamCore* shared = writer.Stream().Core();
+    EXPECT_EQ(shared, core);
+    shared->Release();
+    EXPECT_TRUE(GLOB_ObjectWriter().Stream().IsNull());
     core->storeNothing = true;  // a device that refuses every byte
     writer.WriteInteger(1);
     EXPECT_THROW(writer.Flush(), GLIB_Exception);

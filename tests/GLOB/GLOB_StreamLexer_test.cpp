@@ -158,6 +158,22 @@ TEST(GLOB_StreamLexer, ContentStreamMatchesTheGoldenDump) {
     }
 }
 
+TEST(GLOB_StreamLexer, ResumesAfterAnotherReaderTookBytes) {
+    // An inline image's reader takes "ID"'s white space and the data "xy",
+    // draining the first buffer; the lexer must not take that for the end.
+    for (bool resume : {false, true}) {
+        const GLOB_Stream stream(new GLOB_ChunkedCore("ID xy 2", {5}, GLOB_StreamCore::Input));
+        L lexer(stream);
+        ASSERT_EQ(lexer.NextToken(), L::TokenSymbol);
+        GLOB_Stream reader(stream);
+        EXPECT_EQ(Take(reader.Read()), " xy");
+        if (resume)
+            lexer.Resume();
+        EXPECT_EQ(lexer.NextToken(), resume ? L::TokenInteger : L::TokenEndOfData);
+        EXPECT_EQ(lexer.TokenOffset(), resume ? 6u : 5u);
+    }
+}
+
 TEST(GLOB_StreamLexer, SetStreamClosesThePreviousStreamAndResetDoesNot) {
     auto* first = new GLOB_ChunkedCore("7 8", {0}, GLOB_StreamCore::Input);
     const GLOB_Stream firstStream(first);

@@ -5,7 +5,7 @@
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Stream.h"
-#include "GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <functional>
 #include <random>

@@ -83,8 +83,10 @@ public:
 
     SpaceType Type() const { return m_type; }
     bool IsNull() const { return m_type == Null; }
+    bool IsDeviceGray() const { return m_type == DeviceGray; }
     bool IsSeparation() const { return m_type == Separation; }
     bool IsDeviceN() const { return m_type == DeviceN; }
+    bool IsLab() const { return m_type == Lab; }
     CPDF_ColorSpaceCore& Core();
     const CPDF_ColorSpaceCore& Core() const;
 

@@ -1,12 +1,15 @@
 #include "CPDF/content/CPDF_GraphicsState.h"
 
+#include "CPDF/content/iCPDF_ExtGStateKeyTable.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_New.h"
 
 #include <ostream>
 
 CPDF_GraphicsState::CPDF_GraphicsState()
-    : m_core(new (__LINE__, "CPDF_GraphicsState") iCPDF_GraphicsStateCore) {}
+    : m_core(new (__LINE__, "CPDF_GraphicsState") iCPDF_GraphicsStateCore) {
+    iCPDF_ExtGStateKeyTable::Initialize();
+}
 
 void CPDF_GraphicsState::SetDefaults() { Detach().SetDefaults(); }
 

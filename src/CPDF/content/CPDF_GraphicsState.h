@@ -18,12 +18,19 @@
 #include <cstdint>
 #include <iosfwd>
 
+class CPDF_ResourcesDict;
+class GLOB_Dict;
+class GLOB_ObjectWriter;
+template <class T>
+class GLIB_Stack;
+
 class CPDF_GraphicsState {
 public:
     using LineCapStyle = iCPDF_GraphicsStateCore::LineCapStyle;
     using LineJoinStyle = iCPDF_GraphicsStateCore::LineJoinStyle;
 
-    // A record of the defaults (iCPDF_GraphicsStateCore()).
+    // A record of the defaults (iCPDF_GraphicsStateCore()); the ExtGState key
+    // table is built on the way.
     CPDF_GraphicsState();
 
     GLIB_Matrix CTM() const { return m_core->m_ctm; }
@@ -122,6 +129,75 @@ public:
     // The matrix becomes m × matrix, m applied first.
     void ConcatTextMatrix(const GLIB_Matrix& m);
     void ConcatTextLineMatrix(const GLIB_Matrix& m);
+
+    // ExtGState (ISO 32000-1, 8.4.5): applies the entries of a dictionary in
+    // its own order; anything else (Null for a missing resource) changes
+    // nothing. Bad entries never stop it: each is logged as a warning
+    // (level 4) and skipped, except that FL, LW, ML and SM are clamped
+    // ("Illegal value '<v>' for '<K>' entry, set to closest supported value
+    // '<c>'", "... set to minimum value '<c>'") and TR, TR2 fall back on
+    // DefaultTransfer ("... Using /Default instead."). Warnings for a kind:
+    // "Non <name|boolean|numeric|integer|array> value found for '<K>'
+    // entry", "Non dictionary/stream found ...", "Non dictionary or stream
+    // found ..." (HT), "Non dictionary/array/stream found ..." (TR); for a
+    // value: "Invalid name value '<N>' found for '<K>' entry", "Illegal
+    // value '<n>' found for '<K>' entry" (LC, LJ, OPM), "Unexpected value
+    // '<N>' found for 'Type' entry"; for the pairs D, Font, HTP: "Invalid
+    // array length '<n>' ...", "Non array array value ...", "Non numeric
+    // phase value ...", "Non numeric or negative dash length ...", "Non Dict
+    // font object ...", "Non numeric font size ...", "Non integer array
+    // values ...". /Identity of BG and UCR is their default; of TR the
+    // IdentityFunction. OP without op sets both overprints (PDF 1.2). Unknown
+    // keys are skipped in silence. Functions and halftones are stored as
+    // objects, not read.
+    void ApplyExtGState(const GLOB_Object& extGState);
+
+    // Write-out of a content writer whose output has the states of gsStack
+    // in effect (q pushes, Q pops; the top is in force; asserted not empty).
+    // Writes the operators that bring the top to this state: first the clip
+    // (one Q per saved state whose clip this one does not extend, then q and
+    // the paths this state adds, mapped back by the top's CTM, each with W
+    // or W* and n; GLIB_Exception 1128031 "Graphics state underflow, cannot
+    // restore previous clipping path: <clip>" when the stack runs out), cm,
+    // the stroke and the fill colour (WriteColor), w J j M d i ri Tc Tw Tz
+    // TL Ts Tr, Tf with a new "F" font resource, and gs with a new "GS"
+    // ExtGState resource for SA OP op OPM BG2 UCR2 TR2 HT HTP SM. Only what
+    // differs is written; equal states write nothing. The top then shares
+    // this state. With a pending clip: q, and a copy of the top whose clip
+    // holds the pending paths mapped by the CTM is pushed; the caller writes
+    // the paths and W itself.
+    void WriteChanges(const CPDF_PathList* pendingClip, GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources,
+                      GLIB_Stack<CPDF_GraphicsState>& gsStack) const;
+    // The fill or stroke colour and its operator. When spaceChanged, the
+    // device spaces write g, rg or k (upper case for stroke) and the others
+    // first select their space as a new "CS" resource with cs or CS; else sc
+    // or scn. Separation, DeviceN and ICCBased use scn; a Pattern space
+    // writes nothing and logs "Not yet able to pattern in content stream,
+    // ignored".
+    void WriteColor(bool fill, bool spaceChanged, GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources) const;
+    // A new ExtGState dictionary of the memory document: /Type /ExtGState,
+    // then SA OP op OPM BG2 UCR2 TR2 HT HTP SM Font LW LC LJ ML D FL RI,
+    // every one when all, else those that differ from other (the device
+    // functions, halftone and font only when this state's is not Null).
+    // The default functions are written as /Default, the IdentityFunction as
+    // /Identity; other objects as copies.
+    GLOB_Dict MakeExtGState(bool all, const CPDF_GraphicsState& other) const;
+
+    // Device values (ISO 32000-1, 10.5): the colour in this state's fill or
+    // stroke space through the transfer functions. An Indexed colour is
+    // first looked up in its table, a Pattern colour read in its underlying
+    // space (a coloured pattern's colour, which has none, comes back as it
+    // is). Only DeviceGray and DeviceCMYK colours are transferred, a Gray
+    // one by the fourth function of an array of four. A transfer name other
+    // than /Default and /Identity is logged and taken as /Default. A
+    // function that does not read throws its CPDF_Exception 1128007, as does
+    // a transfer array of other than four entries.
+    void TransferFillColor(CPDF_Color color, CPDF_Color& result) const;
+    void TransferStrokeColor(CPDF_Color color, CPDF_Color& result) const;
+    void TransferColor(const CPDF_ColorSpace& space, CPDF_Color color, CPDF_Color& result) const;
+    // The least and the greatest extent of the line width in device space:
+    // the width times the singular values of the CTM's linear part.
+    void DeviceLineWidth(double* minimum, double* maximum) const;
 
     // One shared record, or equal records (iCPDF_GraphicsStateCore::
     // operator==). Spaces and device functions compare deeply, so what

@@ -45,6 +45,7 @@ TEST(CPDF_ColorSpace, EdgeCasesThroughConstructorAndValidator) {
         {p("<< >>"), -1, "A colorspace must be an Array or Name, found Dict\n"},
         // Device spaces.
         {p("/DeviceRGB"), CPDF_ColorSpace::DeviceRGB, "valid"},
+        {p("/DeviceGray"), CPDF_ColorSpace::DeviceGray, "valid"},
         {p("[/DeviceRGB]"), CPDF_ColorSpace::DeviceRGB, "valid"},
         {p("[/DeviceCMYK /DeviceCMYK]"), -1, "DeviceCMYK colorspace array must be of length 1, found array of length 2\n"},
         // Indexed.
@@ -158,6 +159,8 @@ TEST(CPDF_ColorSpace, EdgeCasesThroughConstructorAndValidator) {
         std::string thrown = Thrown([&] {
             const CPDF_ColorSpace space(c.object);
             EXPECT_EQ(space.Type(), c.kind);
+            EXPECT_EQ(space.IsDeviceGray(), c.kind == CPDF_ColorSpace::DeviceGray);
+            EXPECT_EQ(space.IsLab(), c.kind == CPDF_ColorSpace::Lab);
             EXPECT_EQ(space.Core().Object(), c.object);
         });
         if (c.text == "valid") {

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "CPDF/content/CPDF_Path.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_OperatorParser.h"
 #include "GLOB/GLOB_StringStream.h"

@@ -6,7 +6,7 @@
 #include "CPDF/function/CPDF_PSCalculatorStack.h"
 #include "CPDF/function/CPDF_PSOperator.h"
 #include "CPDF/CPDF_TestUtil.h"
-#include "GLOB/GLOB_ChunkedCore.h"
+#include "support/GLOB_ChunkedCore.h"
 
 #include <memory>
 #include <sstream>

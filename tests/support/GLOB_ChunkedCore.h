@@ -4,6 +4,7 @@
 // its fills and closes.
 #pragma once
 
+#include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_StreamCore.h"
 
 #include <algorithm>
@@ -30,10 +31,12 @@ public:
     bool emptyWithoutEod = false;  // a fill that breaks the contract
     bool storeNothing = false;     // a device that refuses every byte
     std::vector<size_t> storeSizes;  // bytes stored per FlushBuffer call, cycling
+    int failAtFill = 0;  // the fill of this number (from 1) throws a cancel
 
 protected:
     FILT_FilterBuffer* FillBuffer() override {
-        ++fills;
+        if (++fills == failAtFill)
+            throw GLIB_Exception(1128003, "Cancel requested", __FILE__, __LINE__);
         m_buffer.Reset();
         if (emptyWithoutEod)
             return &m_buffer;

@@ -1,0 +1,102 @@
+#include "CPDF/content/CPDF_ContentStream.h"
+
+#include "CPDF/CPDF_Exception.h"
+#include "CPDF/iCPDF_MessageText.h"
+#include "GLIB/GLIB_Assert.h"
+
+CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page) : m_joinBuffer(JoinBufferSize) {
+    m_contents = page.Contents();
+    if (m_contents.IsStream()) {
+        m_numStreams = 1;
+        m_currentStream = m_contents.OpenStream(2);
+    } else if (m_contents.IsArray()) {
+        m_isArray = true;
+        m_numStreams = m_contents.Length();
+        if (m_numStreams > 0)
+            m_currentStream = OpenElement(0);
+    } else {
+        GLIB_THROW(CPDF_Exception, CPDF_MissingContentsCode, "Page missing Contents");
+    }
+    Open(Input);
+    m_resources = page.ResourcesDict();
+}
+
+CPDF_ContentStream::CPDF_ContentStream(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources)
+    : m_joinBuffer(JoinBufferSize) {
+    Set(stream, resources);
+}
+
+CPDF_ContentStream::~CPDF_ContentStream() { Close(); }
+
+void CPDF_ContentStream::Set(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources) {
+    m_contents = GLOB_Object();
+    m_isArray = false;
+    m_numStreams = 1;
+    m_streamIndex = 0;
+    m_joined = false;
+    m_joinBuffer.Reset();
+    m_currentStream = stream;
+    m_resources = resources;
+    Open(Input);
+}
+
+GLOB_Stream CPDF_ContentStream::OpenElement(uint32_t index) const {
+    const GLOB_Object element = m_contents.Get(index);
+    if (!element.IsStream())
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
+                   "CPDF_ContentStream: Contents element " << index << " must be a Stream, found "
+                                                           << iCPDF_TypeOf(element));
+    return element.OpenStream(2);
+}
+
+FILT_FilterBuffer* CPDF_ContentStream::Join(const uint8_t* text, FILT_Size n, bool space) {
+    m_joinBuffer.Reset();
+    if (m_joinBuffer.Capacity() < n + 1)
+        m_joinBuffer.SetStorage(nullptr, n + 1, true);
+    if (n > 0)
+        m_joinBuffer.Write(text, n);
+    if (space)
+        m_joinBuffer.Write(reinterpret_cast<const uint8_t*>(" "), 1);
+    return &m_joinBuffer;
+}
+
+FILT_FilterBuffer* CPDF_ContentStream::End() {
+    m_joinBuffer.Reset();
+    m_joinBuffer.SetEOD();
+    return &m_joinBuffer;
+}
+
+FILT_FilterBuffer* CPDF_ContentStream::FillBuffer() {
+    if (m_streamIndex >= m_numStreams)
+        return End();
+    if (m_joinBuffer.DataAvailable() > 0)
+        return &m_joinBuffer;
+    for (;;) {
+        FILT_FilterBuffer* buffer = m_currentStream.Read();
+        const bool last = m_streamIndex + 1 >= m_numStreams;
+        if (buffer->DataAvailable() > 0) {
+            if (last || !buffer->IsEOD())
+                return buffer;
+            m_joined = true;
+            FILT_FilterBuffer* joined = Join(buffer->GetPtr(), buffer->DataAvailable(), true);
+            buffer->AdvanceGetPtr(buffer->DataAvailable());
+            return joined;
+        }
+        m_currentStream.Close();
+        ++m_streamIndex;
+        if (last)
+            return End();
+        const bool joined = m_joined;
+        m_joined = false;
+        m_currentStream = OpenElement(m_streamIndex);
+        // A stream that told its end in an empty buffer still ends a token.
+        if (!joined)
+            return Join(nullptr, 0, true);
+    }
+}
+
+void CPDF_ContentStream::FlushBuffer(FILT_FilterBuffer&) {
+    GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode, "Content streams don't support writing");
+}
+
+void CPDF_ContentStream::DoClose() { m_currentStream.Close(); }

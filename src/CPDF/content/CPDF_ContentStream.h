@@ -1,0 +1,66 @@
+// A page's Contents as one read-only byte stream: a single content stream,
+// or an array of streams read one after another (each decoded through its
+// filters) with one space between two streams, so that no token runs across
+// a stream boundary (ISO 32000-1, 7.8.2). The space comes whether a stream
+// ends in a buffer of its final bytes or in an empty one after them. An
+// empty array reads as empty content.
+//
+// Single streams are handed out buffer by buffer without copying; the final
+// bytes of every stream but the last go out copied into a join buffer with
+// the space appended (the buffer grows to hold them).
+//
+// Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
+// Contents that is neither a Stream nor an Array, 1128004 for an element of
+// the array that is not a Stream, 1128004 "Content streams don't support
+// writing" for a write. Errors of the filters and the object model pass.
+#pragma once
+
+#include "CPDF/document/CPDF_Page.h"
+#include "CPDF/document/CPDF_ResourcesDict.h"
+#include "FILT/FILT_FilterBuffer.h"
+#include "GLOB/GLOB_Object.h"
+#include "GLOB/GLOB_Stream.h"
+#include "GLOB/GLOB_StreamCore.h"
+
+#include <cstdint>
+
+class CPDF_ContentStream : public GLOB_StreamCore {
+public:
+    static constexpr FILT_Size JoinBufferSize = 1024;
+
+    // Over the page's Contents, with its resources (CPDF_Page::ResourcesDict,
+    // which throws for a page without any).
+    explicit CPDF_ContentStream(const CPDF_Page& page);
+    // Over one stream, already open, and its resources.
+    CPDF_ContentStream(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources);
+    ~CPDF_ContentStream() override;
+
+    // The same over another single stream.
+    void Set(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources);
+    const CPDF_ResourcesDict& Resources() const { return m_resources; }
+
+protected:
+    FILT_FilterBuffer* FillBuffer() override;
+    void FlushBuffer(FILT_FilterBuffer& buffer) override;
+    void DoClose() override;
+
+private:
+    // Element index of the array opened decoded.
+    GLOB_Stream OpenElement(uint32_t index) const;
+    // The join buffer holding the n bytes of text and, when space, a space
+    // after them, without EOD.
+    FILT_FilterBuffer* Join(const uint8_t* text, FILT_Size n, bool space);
+    // The join buffer empty, with EOD: every stream is read.
+    FILT_FilterBuffer* End();
+
+    GLOB_Object m_contents;
+    CPDF_ResourcesDict m_resources;
+    bool m_isArray = false;
+    GLOB_Stream m_currentStream;
+    uint32_t m_numStreams = 0;
+    // m_numStreams once every stream is read.
+    uint32_t m_streamIndex = 0;
+    // Whether the current stream's final bytes went out with the space.
+    bool m_joined = false;
+    FILT_FilterBuffer m_joinBuffer;
+};

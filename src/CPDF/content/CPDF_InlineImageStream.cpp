@@ -1,0 +1,94 @@
+#include "CPDF/content/CPDF_InlineImageStream.h"
+
+#include "CPDF/CPDF_Exception.h"
+#include "FILT/FILT_SubFileFilter.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Log.h"
+#include "GLOB/GLOB_Filter.h"
+
+#include <limits>
+
+CPDF_InlineImageStream::CPDF_InlineImageStream(const CPDF_ImageParams& params, const GLOB_Stream& source,
+                                               const GLOB_Object& filter, const GLOB_Object& decodeParms,
+                                               uint32_t openFlags, uint32_t bufferSize)
+    : m_source(source), m_decoded(bufferSize), m_raw(bufferSize), m_openFlags(openFlags) {
+    MakeFilter(params, filter, decodeParms);
+    Open(Input);
+}
+
+CPDF_InlineImageStream::~CPDF_InlineImageStream() {
+    DeleteFilter();
+    Close();
+}
+
+void CPDF_InlineImageStream::Reset(const CPDF_ImageParams& params, const GLOB_Stream& source,
+                                   const GLOB_Object& filter, const GLOB_Object& decodeParms, uint32_t openFlags) {
+    DeleteFilter();
+    m_source = source;
+    m_input = nullptr;
+    m_raw.Reset();
+    m_decoded.Reset();
+    MakeFilter(params, filter, decodeParms);
+    m_openFlags = openFlags;
+}
+
+uint64_t CPDF_InlineImageStream::DataLength(const CPDF_ImageParams& params) {
+    const uint64_t bits = static_cast<uint64_t>(params.BitsPerComponent()) * static_cast<uint32_t>(params.Width()) *
+                          params.NumComponents();
+    return (bits + 7) / 8 * static_cast<uint32_t>(params.Height());
+}
+
+void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GLOB_Object& filter,
+                                        const GLOB_Object& decodeParms) {
+    if (!filter.IsNull()) {
+        m_filter = GLOB_Filter::MakeFilterChain(filter, decodeParms, GLOB_Filter::Decoding);
+        if (m_filter != nullptr)
+            return;
+    }
+    const uint64_t length = DataLength(params);
+    if (length > std::numeric_limits<uint32_t>::max())
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode,
+                   "CPDF_InlineImageStream: " << length << " bytes of inline image data are more than a stream holds");
+    FILT_SubFileFilter* subFile = GLIB_NEW FILT_SubFileFilter;
+    subFile->SetLength(static_cast<uint32_t>(length));
+    m_filter = subFile;
+}
+
+void CPDF_InlineImageStream::DeleteFilter() {
+    delete m_filter;
+    m_filter = nullptr;
+}
+
+FILT_FilterBuffer* CPDF_InlineImageStream::FillBuffer() { return m_openFlags == 2 ? FillDecoded() : FillRaw(); }
+
+FILT_FilterBuffer* CPDF_InlineImageStream::FillDecoded() {
+    if (m_decoded.DataAvailable() > 0 || m_decoded.IsEOD())
+        return &m_decoded;
+    m_decoded.Reset();
+    do {
+        if (m_input == nullptr || (m_input->DataAvailable() == 0 && !m_input->IsEOD()))
+            m_input = m_source.Read();
+        m_filter->ProcessBytes(*m_input, m_decoded);
+    } while (m_decoded.DataAvailable() == 0 && !m_decoded.IsEOD());
+    return &m_decoded;
+}
+
+FILT_FilterBuffer* CPDF_InlineImageStream::FillRaw() {
+    if (m_raw.DataAvailable() > 0 || m_raw.IsEOD())
+        return &m_raw;
+    FILT_FilterBuffer& source = *m_source.Read();
+    m_raw = source;
+    // Only to find the end: the decoded bytes are dropped. At the source's
+    // end the filter is driven until it finishes.
+    do {
+        m_decoded.Reset();
+        m_filter->ProcessBytes(source, m_decoded);
+    } while (!m_decoded.IsEOD() && (source.DataAvailable() > 0 || source.IsEOD()));
+    m_raw.SeekP(source.TellG());
+    m_raw.SetEOD(m_decoded.IsEOD());
+    return &m_raw;
+}
+
+void CPDF_InlineImageStream::FlushBuffer(FILT_FilterBuffer&) {
+    GLIB_LOG(GLIB_LogFatal, "Cannot write to an inline image stream.");
+}

@@ -1,0 +1,73 @@
+// The read-only stream over the data of one inline image. The data stand in
+// the content stream between "ID" and "EI" with no stored length, so the
+// stream finds their end itself: it runs a filter over the content stream's
+// bytes and stops where that filter reports the end of its data. The filter
+// is the image's decode chain, or for an image without one a sub-file
+// filter of the computed length:
+//     ceil(BitsPerComponent × Width × components / 8) × Height bytes,
+// computed in 64 bits; a length beyond 32 bits throws CPDF_Exception
+// 1128008 at construction.
+//
+// Open flags 0 and 1 hand out the image's bytes as they stand in the content,
+// as windows onto the content stream's own buffers (valid until its next
+// read); 2 hands out the decoded bytes. Either way exactly the image's bytes
+// are taken from the content stream, which then stands at the first byte
+// after them.
+//
+// Content that ends inside an unfiltered image gives the bytes present and
+// the end of data, with the sub-file filter's warning "Unexpected end of
+// data."; a decoder's error passes to the reader. The stream is never
+// written: writes fail GLOB_StreamCore's assertion, and FlushBuffer logs
+// "Cannot write to an inline image stream." as fatal. Closing it leaves the
+// content stream open.
+#pragma once
+
+#include "CPDF/image/CPDF_ImageParams.h"
+#include "FILT/FILT_Filter.h"
+#include "FILT/FILT_FilterBuffer.h"
+#include "GLOB/GLOB_Object.h"
+#include "GLOB/GLOB_Stream.h"
+#include "GLOB/GLOB_StreamCore.h"
+
+#include <cstdint>
+
+class CPDF_InlineImageStream : public GLOB_StreamCore {
+public:
+    // Open for input over source, positioned at the image's first byte;
+    // filter (full names) and decodeParms as GLOB_Filter::MakeFilterChain
+    // takes them, Null for an unfiltered image. The factory's exceptions
+    // pass.
+    CPDF_InlineImageStream(const CPDF_ImageParams& params, const GLOB_Stream& source, const GLOB_Object& filter,
+                           const GLOB_Object& decodeParms, uint32_t openFlags, uint32_t bufferSize);
+    ~CPDF_InlineImageStream() override;
+
+    // Points the stream at another image without reopening it.
+    void Reset(const CPDF_ImageParams& params, const GLOB_Stream& source, const GLOB_Object& filter,
+               const GLOB_Object& decodeParms, uint32_t openFlags);
+
+    // The data length of an unfiltered image, in 64 bits.
+    static uint64_t DataLength(const CPDF_ImageParams& params);
+
+protected:
+    FILT_FilterBuffer* FillBuffer() override;
+    void FlushBuffer(FILT_FilterBuffer& buffer) override;
+    void DoClose() override {}
+
+private:
+    // The refills of decoded and of raw reading.
+    FILT_FilterBuffer* FillDecoded();
+    FILT_FilterBuffer* FillRaw();
+    void MakeFilter(const CPDF_ImageParams& params, const GLOB_Object& filter, const GLOB_Object& decodeParms);
+    void DeleteFilter();
+
+    GLOB_Stream m_source;
+    FILT_Filter* m_filter = nullptr;
+    FILT_FilterBuffer m_decoded;
+    // Owned storage until the first raw refill, a window onto the source's
+    // buffer after it.
+    FILT_FilterBuffer m_raw;
+    // The source's buffer that decoded reading is consuming; null before the
+    // first read.
+    FILT_FilterBuffer* m_input = nullptr;
+    uint32_t m_openFlags = 0;
+};

@@ -1,0 +1,494 @@
+#include "separation/CSEP_ContentSeparator.h"
+
+#include "CPDF/color/CPDF_SeparationColorSpace.h"
+#include "CPDF/content/CPDF_ContentOperator.h"
+#include "CPDF/image/CPDF_Image.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "separation/CSEP_SliceConverter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+using Op = CPDF_ContentOperator;
+
+// Rows: paint flags 0 to 3; columns b B b* B* f F f* n s S.
+const char* const PaintTable[4][10] = {
+    {"n", "n", "n", "n", "n", "n", "n", "n", "n", "n"},
+    {"s", "S", "s", "S", "n", "n", "n", "n", "s", "S"},
+    {"f", "f", "f*", "f*", "f", "F", "f*", "n", "n", "n"},
+    {"b", "B", "b*", "B*", "f", "F", "f*", "n", "s", "S"},
+};
+
+// Rows: paint flags 0 to 3; columns the modes 0 to 7.
+const int32_t TextModeTable[4][8] = {
+    {3, 3, 3, 3, 7, 7, 7, 7},
+    {3, 1, 1, 3, 7, 5, 5, 7},
+    {0, 3, 0, 3, 4, 7, 4, 7},
+    {0, 1, 2, 3, 4, 5, 6, 7},
+};
+
+// The column of a painting operator in PaintTable; -1 for any other.
+int PaintColumn(int32_t op) {
+    static const int32_t columns[] = {Op::Op_b, Op::Op_B,     Op::Op_bStar, Op::Op_BStar, Op::Op_f,
+                                      Op::Op_F, Op::Op_fStar, Op::Op_n,     Op::Op_s,     Op::Op_S};
+    const int32_t* const at = std::find(std::begin(columns), std::end(columns), op);
+    return at == std::end(columns) ? -1 : static_cast<int>(at - std::begin(columns));
+}
+
+const char* NameText(const GLOB_Name& name) { return name.IsEmpty() ? "" : name.CStr(); }
+
+CPDF_ColorSpace SpaceOf(const CPDF_GraphicsState& state, bool stroke) {
+    return stroke ? state.StrokeColorSpace() : state.FillColorSpace();
+}
+
+}  // namespace
+
+CSEP_ContentSeparator::CSEP_ContentSeparator() = default;
+
+CSEP_ContentSeparator::~CSEP_ContentSeparator() = default;
+
+void CSEP_ContentSeparator::SetJobContext(const CSEP_SepJobContext& job) {
+    m_job = job;
+    for (CSEP_ColorSeparator& separator : m_colorSeparators)
+        separator.SetJobContext(job);
+}
+
+bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
+                                           const CPDF_GraphicsState& initialState, std::vector<GLOB_Object>& out,
+                                           CSEP_ResourceCache* pResourceCache) {
+    GLIB_ASSERT(pResourceCache != NULL);
+    const uint32_t n = m_job.NumColorants();
+    // Deleted, should the walk fail, with the handles that own them.
+    std::vector<CSEP_TempFile> files(n);
+    std::vector<GLOB_Stream> outputs;
+    for (CSEP_TempFile& file : files) {
+        file.Create();
+        outputs.push_back(file.OpenStream());
+    }
+    m_writer.SetStreams(outputs);
+    m_pressColor.SetNumComponents(n);
+    for (CSEP_ColorSeparator& separator : m_colorSeparators) {
+        separator.SetJobContext(m_job);
+        separator.SetColorSpace(CPDF_ColorSpace::MakeDeviceGray());
+    }
+    m_resources = resources;
+    m_pResourceCache = pResourceCache;
+    m_inkStacks.assign(n, CSEP_InkStateStack());
+    if (!ProcessStream(stream, resources, initialState))
+        return false;
+    m_writer.Reset();
+    MakeStreams(files, out);
+    return true;
+}
+
+void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const GLOB_Object& name) {
+    // Only what the content names: a Type 3 font without resources takes
+    // the page's, whose ExtGState may hold that very font.
+    const GLOB_Object value =
+        name.IsName() && m_resources.Dict().IsDict() ? m_resources.Resource(key, name.AsName()) : GLOB_Object();
+    if (!value.IsNull())
+        m_pResourceCache->Put(category, name.AsName(), CSEP_Resource(value));
+}
+
+void CSEP_ContentSeparator::MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out) {
+    out.clear();
+    const GLOB_Doc doc = m_job.Doc();
+    for (CSEP_TempFile& file : files) {
+        if (m_job.UseExternalStreams() == 0) {
+            out.push_back(file.MakeEmbeddedStream(doc, GLOB_Object(), GLOB_Object()));
+        } else {
+            out.push_back(file.MakeExternalStream(doc, GLOB_Object(), GLOB_Object()));
+            m_job.AddTempFile(file);
+        }
+    }
+}
+
+void CSEP_ContentSeparator::WriteToInks(const std::function<bool(uint32_t)>& selected, bool uniform,
+                                        const std::function<void(uint32_t)>& write) {
+    bool all = true;
+    for (uint32_t i = 0; i < NumInks() && all; ++i)
+        all = selected(i);
+    if (all && uniform) {
+        write(0);
+        return;
+    }
+    for (uint32_t i = 0; i < NumInks(); ++i) {
+        if (!selected(i))
+            continue;
+        m_writer.SetTarget(static_cast<int32_t>(i));
+        write(i);
+    }
+    m_writer.SetTarget(-1);
+}
+
+void CSEP_ContentSeparator::WriteGrays(const std::function<void()>& operands, const char* op) {
+    bool uniform = true;
+    for (uint32_t i = 1; i < NumInks(); ++i)
+        uniform = uniform && m_pressColor.Component(i) == m_pressColor.Component(0);
+    WriteToInks([](uint32_t) { return true; }, uniform,
+                [&](uint32_t i) {
+                    m_writer.WriteReal(1.0 - m_pressColor.Component(i));
+                    if (operands)
+                        operands();
+                    m_writer.WriteOperator(op);
+                });
+}
+
+void CSEP_ContentSeparator::WriteToPaintingInks(const GLOB_Name& name, const char* op) {
+    WriteToInks([&](uint32_t i) { return (m_inkStacks[i].Flags() & CSEP_InkState::FillFlag) != 0; }, true,
+                [&](uint32_t) {
+                    m_writer.WriteName(name);
+                    m_writer.WriteOperator(op);
+                });
+}
+
+void CSEP_ContentSeparator::SetPaintFlag(uint32_t ink, bool stroke, bool on) {
+    m_inkStacks[ink].SetFlag(stroke ? CSEP_InkState::StrokeFlag : CSEP_InkState::FillFlag, on);
+}
+
+void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state,
+                                             bool objectFlag) {
+    const uint32_t n = NumInks();
+    const auto setAll = [&](bool on) {
+        for (uint32_t i = 0; i < n; ++i)
+            SetPaintFlag(i, stroke, on);
+    };
+    const bool isNone = space.IsSeparation() && space.AsSeparation().Colorant() == CPDF_Colorant("None");
+    if (!(stroke ? state.StrokeOverprint() : state.FillOverprint())) {
+        setAll(!isNone);
+        return;
+    }
+    switch (space.Type()) {
+    case CPDF_ColorSpace::DeviceGray:
+        for (uint32_t i = 0; i < n; ++i)
+            SetPaintFlag(i, stroke, i == 3);
+        return;
+    case CPDF_ColorSpace::DeviceCMYK: {
+        const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
+        const bool byComponent = state.OverprintMode() == 1 && !objectFlag && color.NumComponents() >= 4;
+        for (uint32_t i = 0; i < n; ++i)
+            SetPaintFlag(i, stroke, i < 4 && (!byComponent || std::fabs(color.Component(i)) > 1e-6));
+        return;
+    }
+    case CPDF_ColorSpace::Separation: {
+        const CPDF_Colorant colorant = space.AsSeparation().Colorant();
+        for (uint32_t i = 0; i < n; ++i)
+            SetPaintFlag(i, stroke, colorant == CPDF_Colorant("All") || m_job.Colorant(i) == colorant);
+        return;
+    }
+    case CPDF_ColorSpace::DeviceN: {
+        const std::vector<CPDF_Colorant> colorants = space.NamedColorants();
+        for (uint32_t i = 0; i < n; ++i) {
+            const CPDF_Colorant ink = m_job.Colorant(i);
+            SetPaintFlag(i, stroke, std::find(colorants.begin(), colorants.end(), ink) != colorants.end());
+        }
+        return;
+    }
+    case CPDF_ColorSpace::Indexed:
+        UpdatePaintFlags(space.BaseColorSpace(), stroke, state, true);
+        return;
+    case CPDF_ColorSpace::Pattern: {
+        const CPDF_ColorSpace underlying = space.BaseColorSpace();
+        if (!underlying.IsNull())
+            UpdatePaintFlags(underlying, stroke, state, false);
+        else
+            UpdatePatternPaintFlags(stroke ? state.StrokePattern() : state.FillPattern(), stroke);
+        return;
+    }
+    default:
+        setAll(true);
+        return;
+    }
+}
+
+void CSEP_ContentSeparator::UpdatePatternPaintFlags(const GLOB_Name& patternName, bool stroke) {
+    const GLOB_Object pattern =
+        patternName.IsEmpty() || !m_resources.Dict().IsDict() ? GLOB_Object() : m_resources.Pattern(patternName);
+    const GLOB_Object type = pattern.IsDict() ? pattern.DictGet(GLOB_Name("PatternType")) : GLOB_Object();
+    if (!type.IsInteger() || type.AsInteger() != 2) {
+        for (uint32_t i = 0; i < NumInks(); ++i)
+            SetPaintFlag(i, stroke, true);
+        return;
+    }
+    const GLOB_Object shading = pattern.DictGet(GLOB_Name("Shading"));
+    if (!shading.IsDict() && !shading.IsStream())
+        GLIB_THROW(GLIB_Exception, CSEP_PatternCode, "Shading pattern missing shading object");
+    const GLOB_Object space = shading.DictGet(GLOB_Name("ColorSpace"));
+    if (space.IsNull())
+        GLIB_THROW(GLIB_Exception, CSEP_PatternCode, "Shading pattern missing colorspace");
+    CPDF_GraphicsState patternState;
+    const GLOB_Object extGState = pattern.DictGet(GLOB_Name("ExtGState"));
+    if (!extGState.IsNull())
+        patternState.ApplyExtGState(extGState);
+    UpdatePaintFlags(CPDF_ColorSpace(space), stroke, patternState, true);
+}
+
+void CSEP_ContentSeparator::RefreshPaintFlags(bool stroke) {
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    UpdatePaintFlags(SpaceOf(state, stroke), stroke, state, false);
+}
+
+void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
+    if (mode < 0 || mode > 7)
+        return;
+    std::vector<int32_t> modes;
+    std::vector<bool> changed;
+    for (const CSEP_InkStateStack& stack : m_inkStacks) {
+        modes.push_back(TextModeTable[stack.Flags()][mode]);
+        changed.push_back(modes.back() != stack.TextMode());
+    }
+    const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });
+    WriteToInks([&](uint32_t i) { return changed[i]; }, uniform,
+                [&](uint32_t i) {
+                    m_writer.WriteInteger(modes[i]);
+                    m_writer.WriteOperator("Tr");
+                });
+    for (uint32_t i = 0; i < NumInks(); ++i)
+        m_inkStacks[i].SetTextMode(modes[i]);
+}
+
+GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const GLOB_Name& name,
+                                                       const GLOB_Object& object, const CPDF_GraphicsState& state) {
+    CSEP_Resource record;
+    if (m_pResourceCache->Find(category, name, &record)) {
+        for (uint32_t i = 0; i < record.NumStates(); ++i)
+            if (IsSameColorState(category, record.State(i), state))
+                return record.Name(i);
+    } else {
+        record = CSEP_Resource(object);
+    }
+    const GLOB_Name newName = m_pResourceCache->NewName(category);
+    record.AddState(state, newName);
+    m_pResourceCache->Put(category, name, record);
+    return newName;
+}
+
+bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_GraphicsState& a,
+                                             const CPDF_GraphicsState& b) {
+    const bool same = a.UndercolorRemoval().IsDeepEqual(b.UndercolorRemoval()) &&
+                      a.BlackGeneration().IsDeepEqual(b.BlackGeneration()) &&
+                      a.RenderingIntent() == b.RenderingIntent() && a.StrokeOverprint() == b.StrokeOverprint() &&
+                      a.FillOverprint() == b.FillOverprint() && a.OverprintMode() == b.OverprintMode() &&
+                      a.TextState().RenderMode() == b.TextState().RenderMode();
+    if (!same || category != CSEP_ResourceCache::FormCategory)
+        return same;
+    return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
+           a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
+           a.StrokePattern() == b.StrokePattern();
+}
+
+GLOB_Name CSEP_ContentSeparator::ColorSpaceName(const CPDF_ColorSpace& space) {
+    const GLOB_OperandStack& operands = Parser().Operands();
+    if (!AtStreamStart() && operands.Size() > 0 && operands.Top().IsName())
+        return operands.Top().AsName();
+    // The space came with the stream's initial state: any key names it
+    // that the content's own names, all of the resources, cannot reach.
+    const GLOB_Object object = space.MakeObject();
+    for (CSEP_ResourceCache::Iterator it = m_pResourceCache->Begin(CSEP_ResourceCache::ColorSpaceCategory);
+         !it.AtEnd();) {
+        const CSEP_ResourceCache::Entry entry = it.Next();
+        if (entry.second.Object() == object)
+            return entry.first;
+    }
+    const GLOB_Object names = m_resources.Dict().IsDict() ? m_resources.ColorSpaceDict() : GLOB_Object();
+    for (;;) {
+        const GLOB_Name key = m_pResourceCache->NewName(CSEP_ResourceCache::ColorSpaceCategory);
+        if (!m_pResourceCache->Find(CSEP_ResourceCache::ColorSpaceCategory, key, nullptr) &&
+            !(names.IsDict() && names.Known(key))) {
+            m_pResourceCache->Put(CSEP_ResourceCache::ColorSpaceCategory, key, CSEP_Resource(object));
+            return key;
+        }
+    }
+}
+
+void CSEP_ContentSeparator::BeginStream() {
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    SetColorSpace(state.FillColorSpace(), false);
+    SetColor(state.FillColor(), false);
+    SetColorSpace(state.StrokeColorSpace(), true);
+    SetColor(state.StrokeColor(), true);
+}
+
+void CSEP_ContentSeparator::SetColorSpace(const CPDF_ColorSpace& space, bool stroke) {
+    m_pressColor.Zero();
+    CSEP_ColorSeparator& separator = m_colorSeparators[stroke ? 1 : 0];
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    const bool silent = AtStreamStart() && (m_glyphProcedures || space.Type() == CPDF_ColorSpace::Pattern);
+    const char* const op = stroke ? "CS" : "cs";
+    if (!silent) {
+        if (space.Type() == CPDF_ColorSpace::Indexed) {
+            const GLOB_Name name = ColorSpaceName(space);
+            m_writer.WriteName(
+                SeparatedResourceName(CSEP_ResourceCache::ColorSpaceCategory, name, space.MakeObject(), state));
+            m_writer.WriteOperator(op);
+        } else if (space.Type() == CPDF_ColorSpace::Pattern) {
+            GLOB_Name name = ColorSpaceName(space);
+            if (!(name == "Pattern")) {
+                CSEP_Resource record;
+                if (m_pResourceCache->Find(CSEP_ResourceCache::ColorSpaceCategory, name, &record) &&
+                    record.NumStates() > 0) {
+                    name = record.Name(0);
+                } else {
+                    const GLOB_Name newName = m_pResourceCache->NewName(CSEP_ResourceCache::ColorSpaceCategory);
+                    m_pResourceCache->Put(CSEP_ResourceCache::ColorSpaceCategory, name,
+                                          CSEP_Resource(space.MakeObject(), CPDF_GraphicsState(), newName));
+                    name = newName;
+                }
+            }
+            m_writer.WriteName(name);
+            m_writer.WriteOperator(op);
+        } else {
+            const CPDF_ColorSpace::SpaceType previous = separator.ColorSpace().Type();
+            if (previous == CPDF_ColorSpace::Indexed || previous == CPDF_ColorSpace::Pattern) {
+                m_writer.WriteName(GLOB_Name("DeviceGray"));
+                m_writer.WriteOperator(op);
+            }
+        }
+    }
+    separator.SetColorSpace(space);
+    RefreshPaintFlags(stroke);
+}
+
+void CSEP_ContentSeparator::SetColor(const CPDF_Color& color, bool stroke) {
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    const CPDF_ColorSpace space = SpaceOf(state, stroke);
+    // A pattern colour at the start is the pattern of the drawing content.
+    if (AtStreamStart() && (m_glyphProcedures || space.Type() == CPDF_ColorSpace::Pattern))
+        return;
+    if (space.Type() == CPDF_ColorSpace::Indexed) {
+        m_writer.WriteReal(color.Component(0));
+        m_writer.WriteOperator(stroke ? "SC" : "sc");
+    } else {
+        // Zeroed for each colour: a space restored by Q reaches fewer inks
+        // than the one it replaced.
+        m_pressColor.Zero();
+        m_colorSeparators[stroke ? 1 : 0].ConvertColor(color, m_pressColor);
+        WriteGrays(nullptr, stroke ? "G" : "g");
+    }
+    if (space.Type() == CPDF_ColorSpace::DeviceCMYK && state.OverprintMode() == 1)
+        RefreshPaintFlags(stroke);
+}
+
+void CSEP_ContentSeparator::SetPatternColor(const GLOB_Name& name, const GLOB_Object& pattern, bool stroke) {
+    m_pResourceCache->Put(CSEP_ResourceCache::PatternCategory, name, CSEP_Resource(pattern));
+    const char* const op = stroke ? "SCN" : "scn";
+    const GLOB_Object paintType = pattern.IsStream() ? pattern.DictGet(GLOB_Name("PaintType")) : GLOB_Object();
+    if (paintType.IsInteger() && paintType.AsInteger() == 2) {
+        const CPDF_GraphicsState state = Parser().GraphicsState();
+        const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
+        if (SpaceOf(state, stroke).BaseColorSpace().Type() == CPDF_ColorSpace::Indexed) {
+            m_writer.WriteReal(color.Component(0));
+            m_writer.WriteName(name);
+            m_writer.WriteOperator(op);
+        } else {
+            m_pressColor.Zero();
+            m_colorSeparators[stroke ? 1 : 0].ConvertColor(color, m_pressColor);
+            WriteGrays([&] { m_writer.WriteName(name); }, op);
+        }
+    } else {
+        m_writer.WriteName(name);
+        m_writer.WriteOperator(op);
+    }
+    RefreshPaintFlags(stroke);
+}
+
+void CSEP_ContentSeparator::PaintPath(int32_t op) {
+    const int column = PaintColumn(op);
+    if (column < 0)
+        GLIB_THROW(GLIB_Exception, ParseErrorCode, "Invalid paint operator " << Parser().OperatorText());
+    const auto keyword = [&](uint32_t i) { return PaintTable[m_inkStacks[i].Flags()][column]; };
+    bool uniform = true;
+    for (uint32_t i = 1; i < NumInks(); ++i)
+        uniform = uniform && std::strcmp(keyword(i), keyword(0)) == 0;
+    WriteToInks([](uint32_t) { return true; }, uniform, [&](uint32_t i) { m_writer.WriteOperator(keyword(i)); });
+}
+
+void CSEP_ContentSeparator::DoForm(const GLOB_Name& name, const GLOB_Object& form) {
+    m_writer.WriteName(SeparatedResourceName(CSEP_ResourceCache::FormCategory, name, form, Parser().GraphicsState()));
+    m_writer.WriteOperator("Do");
+}
+
+void CSEP_ContentSeparator::DoImage(const GLOB_Name& name, const GLOB_Object& image) {
+    const GLOB_Name newName =
+        SeparatedResourceName(CSEP_ResourceCache::ImageCategory, name, image, Parser().GraphicsState());
+    const GLOB_Object isMask = image.DictGet(GLOB_Name("ImageMask"));
+    const bool mask = isMask.IsBoolean() && isMask.AsBoolean();
+    PaintImage(newName, mask, mask ? CPDF_ColorSpace() : CPDF_ColorSpace(image.DictGet(GLOB_Name("ColorSpace"))));
+}
+
+void CSEP_ContentSeparator::PaintImage(const GLOB_Name& name, bool isMask, const CPDF_ColorSpace& space) {
+    // A stencil mask paints with the fill colour, whose flags stand.
+    if (!isMask)
+        UpdatePaintFlags(space, false, Parser().GraphicsState(), true);
+    WriteToPaintingInks(name, "Do");
+    if (!isMask)
+        RefreshPaintFlags(false);
+}
+
+void CSEP_ContentSeparator::DoInlineImage(CPDF_InlineImage image) {
+    const GLOB_Doc doc = m_job.Doc();
+    const GLOB_Object attributes = doc.NewDict(2, false);
+    if (!image.Filter().IsNull())
+        attributes.DictPut(GLOB_Name("Filter"), doc.Copy(image.Filter(), true));
+    if (!image.DecodeParms().IsNull())
+        attributes.DictPut(GLOB_Name("DecodeParms"), doc.Copy(image.DecodeParms(), true));
+    GLOB_Stream data = image.Stream(0);
+    // Flag 1: the data keep the encoding the content gave them.
+    const GLOB_Object stream = doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
+    data.Close();
+    const CPDF_ImageParams params = image.ImageParams();
+    const CPDF_Image xobject(params, stream, false);
+    const GLOB_Name newName = m_pResourceCache->NewName(CSEP_ResourceCache::ImageCategory);
+    m_pResourceCache->Put(CSEP_ResourceCache::InlineImageCategory, newName,
+                          CSEP_Resource(xobject.Object(), Parser().GraphicsState(), newName));
+    PaintImage(newName, params.IsImageMask(), params.IsImageMask() ? CPDF_ColorSpace() : params.ColorSpace());
+}
+
+void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& shading) {
+    if (!shading.IsDict() && !shading.IsStream())
+        GLIB_THROW(GLIB_Exception, CSEP_ShadingCode, "Missing shading " << NameText(name));
+    m_pResourceCache->Put(CSEP_ResourceCache::ShadingCategory, name, CSEP_Resource(shading));
+    UpdatePaintFlags(CPDF_ColorSpace(shading.DictGet(GLOB_Name("ColorSpace"))), false, Parser().GraphicsState(), true);
+    WriteToPaintingInks(name, "sh");
+    RefreshPaintFlags(false);
+}
+
+void CSEP_ContentSeparator::ShowText(int32_t op) {
+    UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
+    PassThrough(op);
+}
+
+void CSEP_ContentSeparator::PassThrough(int32_t op) {
+    switch (op) {
+    case Op::Op_gs:
+        RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
+        RefreshPaintFlags(true);
+        RefreshPaintFlags(false);
+        break;
+    case Op::Op_Tf:
+        RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
+        break;
+    case Op::Op_q:
+        for (CSEP_InkStateStack& stack : m_inkStacks)
+            stack.Push();
+        break;
+    case Op::Op_Q: {
+        for (CSEP_InkStateStack& stack : m_inkStacks)
+            stack.Pop();
+        const CPDF_GraphicsState state = Parser().GraphicsState();
+        m_colorSeparators[0].SetColorSpace(state.FillColorSpace());
+        m_colorSeparators[1].SetColorSpace(state.StrokeColorSpace());
+        break;
+    }
+    case Op::Op_Tr:
+        UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
+        return;
+    default:
+        break;
+    }
+    m_writer.WriteOperation(Parser().OperatorText(), Parser().Operands());
+}

@@ -1,0 +1,162 @@
+// Rewrites one content stream into one stream per ink of the job, in one
+// pass: every ink's stream paints in DeviceGray only, gray = 1 - the ink's
+// tint, so that drawing it gives that ink's plate. Operators that do not
+// touch colour go to every ink unchanged; painting operators, text modes,
+// images and shadings go to each ink by whether the current object paints
+// in it (overprint and knockout). Resources that need per-ink versions get
+// new names through the resource cache, which the resource separator then
+// fills in.
+//
+// Paint flags, per ink (CSEP_InkStateStack): with overprint off (fill or
+// stroke as the case may be) every ink paints, except under a Separation
+// "None". With overprint on, by the space: DeviceGray paints Black;
+// DeviceCMYK the process inks (with OPM 1 and a colour, only those whose
+// component is not 0); Separation its ink ("All" every ink, "None" none);
+// DeviceN its inks; Indexed its base; a Pattern its underlying space or,
+// without one, a shading pattern's shading space under the pattern's own
+// ExtGState; anything else every ink.
+//
+// Painting operators: an ink whose flags leave out the fill or the stroke
+// gets the operator that paints what remains (B becomes S or f, n when
+// nothing), so the clip still applies. Text: Tr is rewritten per ink so
+// that an ink that paints neither fill nor stroke gets an invisible mode;
+// the Tr operator itself is not copied.
+//
+// Colour operators write, per side:
+//   Indexed space   "/<new name> cs" and the index with sc
+//   Pattern space   "/Pattern cs" or "/<new name> cs"; scn with the pattern
+//                   name (an uncoloured pattern with the ink's gray, or the
+//                   index of an Indexed underlying space)
+//   any other       nothing for the space ("/DeviceGray cs" after an
+//                   Indexed or Pattern space); the colour as <gray> g,
+//                   each colour converted afresh, so that a space
+//                   restored by Q gives no ink the tint of the one before
+// At the start of a stream (the calls no operator caused) a Pattern space
+// and its colour write nothing: the stream inherits each ink's pattern from
+// the content that draws it. Glyph procedures, which must begin with d0 or
+// d1, get nothing written at their start. An Indexed space at the start
+// takes a name of the colour-space category that the stream's resources do
+// not use.
+//
+// Inline images become image XObjects of the output document over their
+// data as they stand in the content (filters kept, nothing re-encoded).
+//
+// Resource names: Do of forms and images, inline images, Indexed and named
+// Pattern spaces get new names, one per colour state they are used under
+// (IsSameColorState); sh, patterns, and the ExtGState of gs and fonts of Tf
+// keep their names and are recorded under them. ExtGState and fonts that the
+// content does not name are not recorded: a Type 3 font without resources
+// takes those of the page, whose ExtGState may hold that very font.
+//
+// Failures: a null cache fails the assertion "pResourceCache != NULL";
+// shading patterns without a shading or without a colour space throw
+// GLIB_Exception 1128010 ("Shading pattern missing shading object",
+// "Shading pattern missing colorspace"); an sh naming no shading throws
+// GLIB_Exception 1128011 "Missing shading <name>"; the colour separator's
+// refusals (1128001) and everything the walk throws pass through. The
+// temporary files of a failed stream are deleted and nothing is returned.
+#pragma once
+
+#include "CPDF/color/CPDF_Color.h"
+#include "CPDF/color/CPDF_ColorSpace.h"
+#include "CPDF/content/CPDF_GraphicsState.h"
+#include "CPDF/document/CPDF_ResourcesDict.h"
+#include "GLOB/GLOB_Name.h"
+#include "GLOB/GLOB_Object.h"
+#include "GLOB/GLOB_Stream.h"
+#include "separation/CSEP_ColorSeparator.h"
+#include "separation/CSEP_ContentColorMapper.h"
+#include "separation/CSEP_InkStateStack.h"
+#include "separation/CSEP_MultiWriter.h"
+#include "separation/CSEP_ResourceCache.h"
+#include "separation/CSEP_SepJobContext.h"
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+// Faults of patterns.
+enum : uint32_t { CSEP_PatternCode = 1128010 };
+
+class CSEP_ContentSeparator : public CSEP_ContentColorMapper {
+public:
+    // A job of its own (no inks) until SetJobContext.
+    CSEP_ContentSeparator();
+    ~CSEP_ContentSeparator() override;
+
+    // Shares the job with both colour separators.
+    void SetJobContext(const CSEP_SepJobContext& job);
+    // On: the streams are glyph procedures of a Type 3 font.
+    void SetGlyphProcedures(bool on) { m_glyphProcedures = on; }
+
+    // One separated stream object per ink into out (emptied first), in ink
+    // order: external-file streams kept by the job when it uses them, else
+    // streams embedded in its output document. Every resource the content
+    // uses is recorded in pResourceCache. True when done; failures throw.
+    bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
+                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
+
+protected:
+    void PaintPath(int32_t op) override;
+    void DoForm(const GLOB_Name& name, const GLOB_Object& form) override;
+    void DoImage(const GLOB_Name& name, const GLOB_Object& image) override;
+    void DoInlineImage(CPDF_InlineImage image) override;
+    void DoShading(const GLOB_Name& name, const GLOB_Object& shading) override;
+    void ShowText(int32_t op) override;
+    void PassThrough(int32_t op) override;
+    // The parser's fill and stroke spaces and colours, as the walk then
+    // gives them once more.
+    void BeginStream() override;
+    void SetColorSpace(const CPDF_ColorSpace& space, bool stroke) override;
+    void SetColor(const CPDF_Color& color, bool stroke) override;
+    void SetPatternColor(const GLOB_Name& name, const GLOB_Object& pattern, bool stroke) override;
+
+private:
+    // Sets or clears the fill (stroke) flag of every ink by the rule above;
+    // objectFlag: the space is an image's, a shading's or an Indexed base,
+    // so no current colour applies.
+    void UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state, bool objectFlag);
+    void SetPaintFlag(uint32_t ink, bool stroke, bool on);
+    // UpdatePaintFlags with the parser's current space of that side.
+    void RefreshPaintFlags(bool stroke);
+    // Gives each ink the mode its flags allow, writing Tr where it changes.
+    void UpdateTextRenderMode(int32_t mode);
+    // Shading patterns paint in their shading's space.
+    void UpdatePatternPaintFlags(const GLOB_Name& patternName, bool stroke);
+
+    // The name to write for a resource used under state.
+    GLOB_Name SeparatedResourceName(uint32_t category, const GLOB_Name& name, const GLOB_Object& object,
+                                    const CPDF_GraphicsState& state);
+    // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
+    // for forms, which keep the colour they inherit, the fill and stroke
+    // spaces, colours and patterns too.
+    static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
+    // The name of an Indexed space: the cs operand, or at the stream's start
+    // the key of the cache that holds the space's object, else a new one.
+    GLOB_Name ColorSpaceName(const CPDF_ColorSpace& space);
+
+    // Ink i receives write(i) when selected(i); when every ink is selected
+    // and uniform, one write reaches them all.
+    void WriteToInks(const std::function<bool(uint32_t)>& selected, bool uniform,
+                     const std::function<void(uint32_t)>& write);
+    // Each ink 1 - its press tint, then the operands before op, then op.
+    void WriteGrays(const std::function<void()>& operands, const char* op);
+    // name Do (sh) to every ink whose fill paints.
+    void WriteToPaintingInks(const GLOB_Name& name, const char* op);
+    // name Do for an image (or stencil mask) of space.
+    void PaintImage(const GLOB_Name& name, bool isMask, const CPDF_ColorSpace& space);
+    // The separated stream of each ink, once the walk is done.
+    void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
+    // The resource a gs or Tf names, under its own name.
+    void RecordUse(uint32_t category, const char* key, const GLOB_Object& name);
+    uint32_t NumInks() const { return static_cast<uint32_t>(m_inkStacks.size()); }
+
+    std::vector<CSEP_InkStateStack> m_inkStacks;
+    CSEP_ColorSeparator m_colorSeparators[2];  // fill, stroke
+    CPDF_Color m_pressColor;
+    CSEP_SepJobContext m_job;
+    CSEP_MultiWriter m_writer;
+    CPDF_ResourcesDict m_resources;
+    CSEP_ResourceCache* m_pResourceCache = nullptr;
+    bool m_glyphProcedures = false;
+};

@@ -1,0 +1,313 @@
+#include "separation/CSEP_PDFSeparator.h"
+
+#include "CPDF/content/CPDF_ContentStream.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_Log.h"
+#include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_StringStream.h"
+#include "separation/CSEP_ContentSeparator.h"
+#include "separation/CSEP_ResourceSeparator.h"
+#include "separation/CSEP_Utils.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const char* const TintTransformDict = "<< /Domain [ 0 1 ] /Range [ 0 1 0 1 0 1 0 1 ] /FunctionType 4 >> ";
+const char* const SeparationSpace = "[ /Separation /Dummy /DeviceCMYK 0 ]";
+
+// Six significant digits without an exponent: PDF numbers have none, and
+// the calculator reads the program as PDF syntax.
+std::string PlainNumber(double value) {
+    if (value == 0 || !std::isfinite(value))
+        return "0";
+    const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::max(0, 5 - exponent);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", std::min(decimals, 40), value);
+    std::string number(text);
+    if (number.find('.') != std::string::npos) {
+        number.erase(number.find_last_not_of('0') + 1);
+        if (number.back() == '.')
+            number.pop_back();
+    }
+    return number;
+}
+
+// Cleanup after a failure: the failure is what the caller hears of.
+void CloseQuietly(GLOB_Stream& stream) {
+    try {
+        stream.Close();
+    } catch (const GLIB_Exception&) {
+    }
+}
+
+}  // namespace
+
+CSEP_PDFSeparator::CSEP_PDFSeparator() = default;
+
+CSEP_PDFSeparator::~CSEP_PDFSeparator() = default;
+
+void CSEP_PDFSeparator::SetJobContext(const CSEP_SepJobContext& job) { m_job = job; }
+
+void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
+    CSEP_DocProgressMeter& meter = m_job.ProgressMeter();
+    GLOB_Doc source = page.Object().Doc();
+    meter.Start(source);
+    try {
+        m_countedFonts.clear();
+        CountStreamBytes(page.Contents(), page.ResourcesDict());
+        m_countedFonts.clear();
+        MakeSeparationPages(page, index, newPages);
+    } catch (...) {
+        meter.Stop();
+        throw;
+    }
+    meter.Stop();
+}
+
+void CSEP_PDFSeparator::WatchStream(const GLOB_Object& stream) {
+    CSEP_DocProgressMeter& meter = m_job.ProgressMeter();
+    if (!meter.IsWatched(stream))
+        meter.AddStream(stream);
+}
+
+void CSEP_PDFSeparator::CountStreamBytes(const GLOB_Object& object, const CPDF_ResourcesDict& resources,
+                                         uint32_t depth) {
+    if (object.IsArray()) {
+        for (uint32_t i = 0; i < object.Length(); ++i)
+            WatchStream(object.Get(i));
+    } else if (object.IsDict()) {
+        const GLOB_Dict entries = object.AsDict();
+        GLOB_Object value;
+        for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
+            if (value.IsStream())
+                WatchStream(value);
+    } else {
+        WatchStream(object);
+    }
+    if (!resources.Dict().IsDict())
+        return;
+    CountResourceStreams(resources.XObjectDict(), true, depth);
+    CountResourceStreams(resources.PatternDict(), false, depth);
+    const GLOB_Object shadings = resources.ShadingDict();
+    if (shadings.IsDict()) {
+        const GLOB_Dict entries = shadings.AsDict();
+        GLOB_Object value;
+        for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
+            if (value.IsStream())
+                WatchStream(value);
+    }
+    const GLOB_Object fonts = resources.FontDict();
+    if (!fonts.IsDict() || depth >= CSEP_SepJobContext::MaxNesting)
+        return;
+    const GLOB_Dict entries = fonts.AsDict();
+    GLOB_Object font;
+    for (uint32_t i = 0; entries.Entry(i, nullptr, &font); ++i) {
+        if (!font.IsDict() || !font.HasSubtype("Type3") ||
+            std::find(m_countedFonts.begin(), m_countedFonts.end(), font) != m_countedFonts.end())
+            continue;
+        m_countedFonts.push_back(font);
+        CountStreamBytes(font.DictGet(GLOB_Name("CharProcs")), CPDF_ResourcesDict(font.DictGet(GLOB_Name("Resources"))),
+                         depth + 1);
+    }
+}
+
+void CSEP_PDFSeparator::CountResourceStreams(const GLOB_Object& category, bool xObjects, uint32_t depth) {
+    if (!category.IsDict())
+        return;
+    const GLOB_Dict entries = category.AsDict();
+    GLOB_Object value;
+    for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i) {
+        const bool image = xObjects && value.HasSubtype("Image");
+        if (!value.IsStream() || (xObjects && !image && !value.HasSubtype("Form")) ||
+            m_job.ProgressMeter().IsWatched(value))
+            continue;
+        const GLOB_Object resources = value.DictGet(GLOB_Name("Resources"));
+        // A form or tiling pattern that reaches itself is watched already
+        // and entered no further.
+        if (!image && resources.IsDict() && depth < CSEP_SepJobContext::MaxNesting)
+            CountStreamBytes(value, CPDF_ResourcesDict(resources), depth + 1);
+        else
+            WatchStream(value);
+    }
+}
+
+void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
+    const CPDF_ResourcesDict resources = page.ResourcesDict();
+    std::vector<GLOB_Object> contents;
+    std::vector<CPDF_ResourcesDict> inkResources;
+    SeparateContent(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page)), resources, CPDF_GraphicsState(), contents,
+                    inkResources);
+
+    const CPDF_Doc doc = Doc();
+    const GLOB_Object pages = doc.NewArray(NumColorants(), true);
+    const GLIB_Rect mediaBox = page.MediaBox();
+    const GLIB_Rect cropBox = page.CropBox();
+    newPages.clear();
+    for (uint32_t i = 0; i < NumColorants(); ++i) {
+        CPDF_Page newPage = doc.CreatePage(index + static_cast<int>(i), mediaBox);
+        if (cropBox != mediaBox)
+            newPage.SetBox("CropBox", cropBox);
+        newPage.SetRotation(page.Rotation());
+        for (const char* key : {"ArtBox", "BleedBox", "TrimBox"})
+            CSEP_Utils::CopyKey(key, page.Object(), newPage.Object());
+        newPage.SetContents(contents[i]);
+        newPage.SetResources(inkResources[i].Dict());
+        pages.ArrayPut(i, newPage.Object());
+        newPage.Object().DictPut(GLOB_Name("SeparationInfo"), MakeSeparationInfo(m_job.Colorant(i), resources, pages));
+        newPages.push_back(newPage.Object());
+    }
+}
+
+GLOB_Object CSEP_PDFSeparator::MakeSeparationInfo(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resources,
+                                                  const GLOB_Object& pages) {
+    CPDF_Color recipe(4u);
+    try {
+        CSEP_Utils::CMYKRecipe(ink, resources, recipe);
+    } catch (const GLIB_Exception& e) {
+        // The recipe feeds only this dictionary and the ink's display
+        // colour, never the plate: a spot over DeviceRGB still separates.
+        if (e.Code() != CSEP_UnsupportedCode)
+            throw;
+        recipe.SetNumComponents(4);
+        GLIB_LOG(GLIB_LogWarning, "No CMYK recipe for spot color " << ink << ", using 0 0 0 0: " << e.What());
+    }
+    const CPDF_Doc doc = Doc();
+    const GLOB_Object recipeArray = doc.NewArray(4, false);
+    std::string program = "{ ";
+    for (uint32_t k = 0; k < 4; ++k) {
+        recipeArray.ArrayPut(k, doc.NewReal(recipe.Component(k)));
+        program += " dup " + PlainNumber(recipe.Component(k)) + " mul exch\n";
+    }
+    program += " pop }";
+    const GLOB_Object tintTransform = doc.NewStream(GLOB_Stream(GLIB_NEW GLOB_StringStream(program)), 1,
+                                                    doc.ParseObject(TintTransformDict), GLOB_Object(), -1);
+    const GLOB_Object space = doc.ParseObject(SeparationSpace);
+    space.ArrayPut(1, doc.NewName(ink.Name()));
+    space.ArrayPut(3, tintTransform);
+
+    const GLOB_Object info = doc.NewDict(4, false);
+    info.DictPut(GLOB_Name("DeviceColorant"), doc.NewName(ink.Name()));
+    info.DictPut(GLOB_Name("VELM_Recipe"), recipeArray);
+    info.DictPut(GLOB_Name("ColorSpace"), space);
+    info.DictPut(GLOB_Name("Pages"), pages);
+    return info;
+}
+
+void CSEP_PDFSeparator::SeparateContent(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
+                                        const CPDF_GraphicsState& state, std::vector<GLOB_Object>& contents,
+                                        std::vector<CPDF_ResourcesDict>& inkResources) {
+    contents.clear();
+    try {
+        CSEP_ContentSeparator separator;
+        separator.SetJobContext(m_job);
+        CSEP_ResourceCache cache;
+        separator.SeparateStream(stream, resources, state, contents, &cache);
+        SeparateResources(cache, resources, inkResources);
+    } catch (const GLIB_Exception& e) {
+        CloseQuietly(stream);
+        m_job.ProgressMeter().Stop();
+        // Code 1 is what an interrupted host call raises.
+        if (e.Code() == 1 && m_job.ProgressMeter().CancelMgr().ShouldCancel())
+            throw GLIB_Exception(CSEP_DocProgressMeter::CancelCode, "Cancel Requested", __FILE__, __LINE__);
+        throw;
+    } catch (...) {
+        CloseQuietly(stream);
+        m_job.ProgressMeter().Stop();
+        throw;
+    }
+    stream.Close();
+}
+
+void CSEP_PDFSeparator::SeparateResources(const CSEP_ResourceCache& cache, const CPDF_ResourcesDict& resources,
+                                          std::vector<CPDF_ResourcesDict>& inkResources) {
+    CSEP_ResourceSeparator separator;
+    separator.Init(m_job, &inkResources, resources);
+    separator.MapResources(cache);
+    if (!resources.Dict().IsDict())
+        return;
+    const GLOB_Object procSet = resources.Category("ProcSet");
+    const GLOB_Object properties = resources.Category("Properties");
+    for (CPDF_ResourcesDict& ink : inkResources) {
+        if (procSet.IsArray())
+            ink.Dict().DictPut(GLOB_Name("ProcSet"), Doc().Copy(procSet, true));
+        if (properties.IsDict())
+            ink.Dict().DictPut(GLOB_Name("Properties"), Doc().Copy(properties, true));
+    }
+}
+
+void CSEP_PDFSeparator::SeparateForm(const GLOB_Object& form, const CPDF_ResourcesDict& resources,
+                                     const CPDF_GraphicsState& state, std::vector<GLOB_Object>& forms) {
+    std::vector<CPDF_ResourcesDict> formResources;
+    SeparateContent(form.OpenStream(2), resources, state, forms, formResources);
+    for (uint32_t i = 0; i < NumColorants(); ++i) {
+        for (const char* key : {"Type", "Subtype", "BBox", "FormType", "Matrix"})
+            CSEP_Utils::CopyKey(key, form, forms[i]);
+        forms[i].DictPut(GLOB_Name("Resources"), formResources[i].Dict());
+    }
+}
+
+void CSEP_PDFSeparator::SeparateTilingPattern(const GLOB_Object& pattern, std::vector<GLOB_Object>& patterns) {
+    std::vector<CPDF_ResourcesDict> patternResources;
+    SeparateContent(pattern.OpenStream(2), CPDF_ResourcesDict(pattern.DictGet(GLOB_Name("Resources"))),
+                    CPDF_GraphicsState(), patterns, patternResources);
+    for (uint32_t i = 0; i < NumColorants(); ++i) {
+        // The source's /Type, when it has one, is /Pattern.
+        patterns[i].DictPut(GLOB_Name("Type"), Doc().NewName(GLOB_Name("Pattern")));
+        for (const char* key : {"PatternType", "PaintType", "TilingType", "Matrix", "BBox", "XStep", "YStep"})
+            CSEP_Utils::CopyKey(key, pattern, patterns[i]);
+        patterns[i].DictPut(GLOB_Name("Resources"), patternResources[i].Dict());
+    }
+}
+
+void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_ResourcesDict& resources,
+                                          std::vector<GLOB_Object>& fonts) {
+    const CPDF_Doc doc = Doc();
+    const GLOB_Object charProcs = font.DictGet(GLOB_Name("CharProcs"));
+    const GLOB_Dict glyphs = charProcs.IsDict() ? charProcs.AsDict() : GLOB_Dict();
+    std::vector<GLOB_Object> inkCharProcs;
+    for (uint32_t i = 0; i < NumColorants(); ++i)
+        inkCharProcs.push_back(doc.NewDict(glyphs.Size(), true));
+
+    CSEP_ContentSeparator separator;
+    separator.SetJobContext(m_job);
+    separator.SetGlyphProcedures(true);
+    CSEP_ResourceCache cache;
+    const CPDF_GraphicsState state;
+    GLOB_Name glyph;
+    GLOB_Object procedure;
+    std::vector<GLOB_Object> streams;
+    for (uint32_t k = 0; glyphs.Entry(k, &glyph, &procedure); ++k) {
+        if (!procedure.IsStream())
+            continue;
+        GLOB_Stream data = procedure.OpenStream(2);
+        try {
+            separator.SeparateStream(data, resources, state, streams, &cache);
+        } catch (...) {
+            CloseQuietly(data);
+            throw;
+        }
+        data.Close();
+        for (uint32_t i = 0; i < NumColorants(); ++i)
+            inkCharProcs[i].DictPut(glyph, streams[i]);
+    }
+    std::vector<CPDF_ResourcesDict> inkResources;
+    SeparateResources(cache, resources, inkResources);
+
+    fonts.clear();
+    for (uint32_t i = 0; i < NumColorants(); ++i) {
+        const GLOB_Object inkFont = doc.NewDict(16, true);
+        inkFont.DictPut(GLOB_Name("CharProcs"), inkCharProcs[i]);
+        inkFont.DictPut(GLOB_Name("Resources"), inkResources[i].Dict());
+        for (const char* key : {"Type", "Subtype", "BaseFont", "Encoding", "ToUnicode", "FirstChar", "LastChar",
+                                "Widths", "FontBBox", "FontMatrix"})
+            CSEP_Utils::CopyKey(key, font, inkFont);
+        fonts.push_back(inkFont);
+    }
+}

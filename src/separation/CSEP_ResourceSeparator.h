@@ -1,0 +1,110 @@
+// Turns the resource cache of one separated content into one resource
+// dictionary per ink: each recorded resource, under each name the content
+// wrote for it, becomes the ink's version in the ink's dictionary.
+//
+//   category   written to     per ink
+//   0 CS       "ColorSpace"   Indexed: the base's converter slices the
+//                             palette. Pattern: [/Pattern] (or the name) is
+//                             copied as it stands; over a space one shared
+//                             indirect [/Pattern /DeviceGray]; over an
+//                             Indexed space [/Pattern <ink's palette>].
+//                             Others: nothing, and the warning "Nothing to
+//                             process for colorspace <space>"
+//   1 gs       "ExtGState"    a copy without OP op OPM BG BG2 UCR UCR2; TR2
+//                             (else TR) of 4 functions gives a process ink
+//                             its own, a spot ink neither key; a type 5 HT
+//                             gives the ink's entry, else "Default"; a
+//                             "Font" [<Type 3 font> size] its separated font
+//   2 Fn       "Font"         copied unchanged (an indirect font once, for
+//                             every ink); Type 3 glyphs keep their colours
+//   3 Fm       "XObject"      the form separated under the variant's state
+//                             (CSEP_PDFSeparator::SeparateForm)
+//   4 Im, 5 Ii "XObject"      stencil masks copied once; Indexed images copied
+//                             with the ink's palette; others sliced by the
+//                             space's converter; a position or colour-key
+//                             mask becomes every ink's stencil "Mask", and
+//                             an ink the image does not reach gets a 1 x 1
+//                             white image under that mask (an unmasked one
+//                             the converter's blank form)
+//   6 Pt       "Pattern"      coloured tiling patterns separated, uncoloured
+//                             ones copied once; shading patterns rebuilt
+//                             over the separated shading and ExtGState
+//   7 Sh       "Shading"      sliced by the space's converter (an Indexed
+//                             space: the shading copied with the ink's
+//                             palette)
+//
+// Failures: GLIB_Exception 1128010 "Invalid pattern encountered: <name>"
+// (not a Dict or Stream, a /Type other than /Pattern, no Integer
+// PatternType, a tiling pattern that is no Stream), "Invalid pattern type
+// encountered: <n>", "Invalid pattern paint type encountered. Expected an
+// integer, found : <kind>", "Invalid pattern paint type encountered: <n>";
+// the job's nesting guard (1128002) for a form, tiling pattern or Type 3
+// font separated inside itself or too deep. An invalid colour-key mask logs
+// the warning "Skipping invalid color mask" and is dropped. Converters,
+// the object model and the temporary files throw through.
+#pragma once
+
+#include "CPDF/document/CPDF_ResourcesDict.h"
+#include "separation/CSEP_ColorSeparator.h"
+#include "separation/CSEP_ResourceColorMapper.h"
+#include "separation/CSEP_SepJobContext.h"
+
+#include <cstdint>
+#include <vector>
+
+class CPDF_Image;
+
+class CSEP_ResourceSeparator : public CSEP_ResourceColorMapper {
+public:
+    CSEP_ResourceSeparator() = default;
+
+    // Takes the job, the caller's per-ink list (asserted not null; emptied,
+    // then one new empty direct dictionary of the output document per ink)
+    // and the resources the content was separated with.
+    void Init(const CSEP_SepJobContext& job, std::vector<CPDF_ResourcesDict>* pResources,
+              const CPDF_ResourcesDict& source);
+    CPDF_ResourcesDict& OutputResources(uint32_t ink);
+
+protected:
+    void MapColorSpace(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapExtGState(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapForm(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapInlineImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapPattern(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+    void MapShading(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
+
+private:
+    // perInk[i] under name in ink i's category.
+    void Put(const char* category, const GLOB_Name& name, const std::vector<GLOB_Object>& perInk);
+    // The palette of an Indexed space (base's converter), one per ink.
+    void SeparateIndexed(const CPDF_ColorSpace& space, std::vector<GLOB_Object>& out);
+    void SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict, std::vector<GLOB_Object>& out);
+    void SeparateGStateFont(const GLOB_Name& name, const GLOB_Object& font, std::vector<GLOB_Object>& out);
+    // TR or TR2 of ink's copy.
+    void SeparateTransfer(const GLOB_Object& copy, const char* key, uint32_t ink);
+    void MapTilingPattern(const GLOB_Name& name, const GLOB_Object& pattern);
+    void MapShadingPattern(const GLOB_Name& name, const GLOB_Object& pattern);
+    void SeparateShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out);
+
+    // The image as given, or a copy without a colour-key mask that does not
+    // fit it (with the warning).
+    GLOB_Object WithValidMask(const GLOB_Object& image);
+    // The one object a stencil mask is for every ink.
+    GLOB_Object CopyStencilMask(const CPDF_Image& image);
+    // Gives every ink's image the stencil of the source's mask (kind 2 or 3).
+    void MaskImages(const CPDF_Image& source, std::vector<GLOB_Object>& images);
+    // The stencil of a colour-key mask, from the image's decoded samples.
+    GLOB_Object MakeColorKeyStencil(const CPDF_Image& source);
+    // A 1 x 1 DeviceGray image of one white sample.
+    GLOB_Object MakeWhiteImage();
+
+    GLOB_Doc Doc() const { return m_job.Doc(); }
+    uint32_t NumInks() const { return m_job.NumColorants(); }
+
+    CSEP_SepJobContext m_job;
+    std::vector<CPDF_ResourcesDict>* m_pResources = nullptr;
+    CPDF_ResourcesDict m_source;
+    CSEP_ColorSeparator m_colorSeparator;
+};

@@ -1,0 +1,262 @@
+#include "separation/CSEP_SliceConverter.h"
+
+#include "CPDF/color/CPDF_IndexedColorSpace.h"
+#include "CPDF/image/CPDF_Image.h"
+#include "FILT/FILT_8BitFilter.h"
+#include "FILT/FILT_FilterPipe.h"
+#include "FILT/FILT_SplitStream.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLIB/GLIB_New.h"
+#include "GLOB/GLOB_Filter.h"
+#include "GLOB/GLOB_MemoryStream.h"
+#include "GLOB/GLOB_StringStream.h"
+
+#include <limits>
+#include <memory>
+
+namespace {
+
+const char* const EmptyFormData = "1 g\n0 0 1 1 re F\n";
+const char* const EmptyFormDict =
+    "<< /Type /XObject /Subtype /Form /BBox [0 0 1 1] /Matrix[ 1 0 0 1 0 0] /FormType 1 >>";
+
+template <class Splitter>
+void RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, bool keep) {
+    const size_t n = outputs.size();
+    std::vector<std::unique_ptr<FILT_FilterBuffer>> buffers;
+    std::vector<FILT_FilterBuffer*> pointers;
+    for (size_t k = 0; k < n; ++k) {
+        buffers.emplace_back(GLIB_NEW FILT_FilterBuffer(CSEP_SliceConverter::SplitBufferSize));
+        pointers.push_back(buffers.back().get());
+    }
+    for (bool done = false; !done;) {
+        splitter.Split(*input.Read(), pointers.data());
+        done = true;
+        for (size_t k = 0; k < n; ++k) {
+            FILT_FilterBuffer& buffer = *buffers[k];
+            done = done && buffer.IsEOD();
+            if (!keep)
+                for (uint8_t* p = buffer.GetPtr(); p < buffer.PutPtr(); ++p)
+                    *p = static_cast<uint8_t>(255 - *p);
+            // The writers' owners finish the streams.
+            buffer.SetEOD(false);
+            if (buffer.DataAvailable() > 0)
+                GLOB_Stream(outputs[k]).Write(buffer);
+            buffer.Reset();
+        }
+    }
+}
+
+// How a DeviceGray slice takes its Decode pair (d0, d1) from the source's.
+enum class Pair { Keep, Mirror, Reverse };
+
+// A kept pair and a reversed default [0 1] are what DeviceGray reads
+// without a Decode.
+void MakeGray(CPDF_ImageParams& params, unsigned index, Pair pair) {
+    const CPDF_ColorSpace gray = CPDF_ColorSpace::MakeDeviceGray();
+    if (pair != Pair::Mirror && !params.Lookup("Decode")) {
+        params.SetColorSpace(gray);
+        return;
+    }
+    double d0, d1;
+    params.DecodeArray().Get(index, d0, d1);
+    CPDF_DecodeArray decode(1u);
+    if (pair == Pair::Keep)
+        decode.Set(0, d0, d1);
+    else if (pair == Pair::Mirror)
+        decode.Set(0, 1 - d0, 1 - d1);
+    else
+        decode.Set(0, 1 - d1, 1 - d0);
+    params.SetColorSpaceAndDecodeArray(gray, decode);
+}
+
+}  // namespace
+
+GLOB_Doc CSEP_SliceConverter::Doc() const { return JobContext().Doc(); }
+
+GLOB_Object CSEP_SliceConverter::CompressionFilterName() const {
+    return JobContext().CompressionMode() == 1 ? GLOB_Object() : Doc().NewName(GLOB_Name("FlateDecode"));
+}
+
+GLOB_Object CSEP_SliceConverter::MakeDataStream(CSEP_TempFile& file, const GLOB_Object& filter) {
+    CSEP_SepJobContext job = JobContext();
+    if (job.UseExternalStreams() == 0)
+        return file.MakeEmbeddedStream(Doc(), filter, GLOB_Object());
+    const GLOB_Object stream = file.MakeExternalStream(Doc(), filter, GLOB_Object());
+    job.AddTempFile(file);
+    return stream;
+}
+
+CSEP_TempFile CSEP_SliceConverter::CopyToFile(GLOB_Stream input) {
+    CSEP_TempFile file;
+    file.Create();
+    GLOB_Stream output = file.OpenStream();
+    for (FILT_FilterBuffer* buffer = input.Read(); buffer->DataAvailable() > 0; buffer = input.Read()) {
+        const FILT_Size n = buffer->DataAvailable();
+        FILT_FilterBuffer chunk(buffer->GetPtr(), n, false);
+        chunk.AdvancePutPtr(n);
+        output.Write(chunk);
+        buffer->AdvanceGetPtr(n);
+    }
+    input.Close();
+    return file;
+}
+
+GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits) {
+    std::unique_ptr<FILT_To8BitFilter> to8(GLIB_NEW FILT_To8BitFilter);
+    to8->Init(samplesPerRow, bits);
+    GLOB_Stream input = stream.OpenStream(0);
+    FILT_FilterPipe* pipe = GLIB_NEW FILT_FilterPipe;
+    input.SetFilter(pipe);
+    const GLOB_Object filter = stream.DictGet(GLOB_Name("Filter"));
+    if (!filter.IsNull())
+        if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1))
+            pipe->Append(decoders);
+    pipe->Append(to8.release());
+    return input;
+}
+
+GLOB_Object CSEP_SliceConverter::MakeEmptyForm() {
+    const GLOB_Doc doc = Doc();
+    return doc.NewStream(GLOB_Stream(GLIB_NEW GLOB_StringStream(EmptyFormData)), 1, doc.ParseObject(EmptyFormDict),
+                         GLOB_Object(), -1);
+}
+
+void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out,
+                                           const CPDF_Colorant& colorant, bool keep) {
+    out.assign(JobContext().NumColorants(), MakeEmptyForm());
+    const int32_t ink = InkIndex(colorant);
+    if (ink < 0)
+        return;
+    const CPDF_Image source(imageObject);
+    CPDF_ImageParams params = source.ImageParams();
+    MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
+    if (JobContext().UseExternalStreams() == 0) {
+        CPDF_Image copy(Doc().Copy(imageObject, true));
+        copy.SetImageParams(params, false);
+        out[static_cast<size_t>(ink)] = copy.Object();
+        return;
+    }
+    CSEP_TempFile file = CopyToFile(source.OpenStream(0));
+    CSEP_SepJobContext job = JobContext();
+    const CPDF_Image image(params, file.MakeExternalStream(Doc(), source.Filter(), source.DecodeParms()), false);
+    job.AddTempFile(file);
+    out[static_cast<size_t>(ink)] = image.Object();
+}
+
+void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out) {
+    out.clear();
+    const CPDF_Image source(imageObject);
+    const CPDF_ImageParams params = source.ImageParams();
+    if (params.IsImageMask())
+        GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": an image mask has no colour to separate.");
+    const unsigned n = params.NumComponents();
+    if (n == 0)
+        return;
+    const uint32_t bits = static_cast<uint32_t>(params.BitsPerComponent());
+    const uint64_t width = static_cast<uint64_t>(params.Width());
+    if (width * n > std::numeric_limits<FILT_Size>::max())
+        GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": image rows of " << width << " x " << n
+                                                              << " samples are too long.");
+
+    std::vector<CSEP_TempFile> files(n);
+    std::vector<GLOB_Stream> outputs;
+    for (CSEP_TempFile& file : files) {
+        file.Create();
+        outputs.push_back(file.OpenStream());
+        std::unique_ptr<FILT_Filter> pack;
+        if (bits < 8) {
+            std::unique_ptr<FILT_From8BitFilter> from8(GLIB_NEW FILT_From8BitFilter);
+            from8->Init(static_cast<FILT_Size>(width), bits);
+            pack = std::move(from8);
+        }
+        FILT_Filter* filter = pack.release();
+        if (JobContext().CompressionMode() != 1)
+            filter = GLOB_Filter::MakeFlateEncode(GLOB_Dict(), filter);
+        outputs.back().SetFilter(filter);
+    }
+
+    // Samples become bytes, so that inverting a byte inverts a sample.
+    GLOB_Stream input =
+        bits == 8 ? source.OpenStream(2) : OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits);
+    SplitBytes(input, outputs, 1, false);
+    input.Close();
+
+    const GLOB_Object filter = CompressionFilterName();
+    for (unsigned j = 0; j < n; ++j) {
+        CPDF_ImageParams slice = params;
+        if (slice.Value("Mask").IsArray())
+            slice.Remove("Mask");
+        MakeGray(slice, j, Pair::Reverse);
+        out.push_back(CPDF_Image(slice, MakeDataStream(files[j], filter), false).Object());
+    }
+}
+
+void CSEP_SliceConverter::SliceIndexed(const CPDF_IndexedColorSpace& space, std::vector<GLOB_Object>& out,
+                                       bool keep) {
+    out.clear();
+    const unsigned s = space.NumSamples();
+    const unsigned m = space.BaseColorSpace().NumComponents();
+    if (m == 0)
+        return;
+    // A byte 0 that the lookup does not reach, inverted unless kept.
+    std::vector<std::vector<uint8_t>> tables(m, std::vector<uint8_t>(s, keep ? 0 : 255));
+    std::vector<GLOB_Stream> outputs;
+    for (std::vector<uint8_t>& table : tables)
+        outputs.emplace_back(GLIB_NEW GLOB_MemoryStream(table.data(), s, false));
+    GLOB_Stream lookup = space.LookupStream();
+    SplitBytes(lookup, outputs, 1, keep, static_cast<int32_t>(s * m));
+    lookup.Close();
+    for (GLOB_Stream& output : outputs)
+        output.Close();
+    const CPDF_ColorSpace gray = CPDF_ColorSpace::MakeDeviceGray();
+    for (std::vector<uint8_t>& table : tables) {
+        const GLOB_Stream data(GLIB_NEW GLOB_MemoryStream(table.data(), s, true));
+        out.push_back(CPDF_IndexedColorSpace(gray, s, data, Doc()).Object());
+    }
+}
+
+GLOB_Object CSEP_SliceConverter::MakeIndexedStandIn(unsigned numBytes) {
+    GLIB_ASSERT(numBytes <= CPDF_IndexedColorSpace::MaxNumSamples);
+    const GLOB_Stream table(GLIB_NEW GLOB_StringStream(std::string(numBytes, '\xFF')));
+    return CPDF_IndexedColorSpace(CPDF_ColorSpace::MakeDeviceGray(), numBytes, table, Doc()).Object();
+}
+
+void CSEP_SliceConverter::SplitBits(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
+                                    uint32_t bitsPerSample, bool keep, int32_t maxSamples) {
+    FILT_SplitBitStream splitter;
+    splitter.Init(static_cast<FILT_Size>(outputs.size()), bitsPerSample, maxSamples);
+    RunSplit(splitter, input, outputs, keep);
+}
+
+void CSEP_SliceConverter::SplitBytes(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
+                                     uint32_t bytesPerSample, bool keep, int32_t maxSamples) {
+    FILT_SplitByteStream splitter;
+    splitter.Init(static_cast<FILT_Size>(outputs.size()), bytesPerSample, maxSamples);
+    RunSplit(splitter, input, outputs, keep);
+}
+
+void CSEP_SliceConverter::Distribute(const std::vector<GLOB_Object>& slices, const std::vector<int32_t>& components,
+                                     const std::function<GLOB_Object()>& makeBlank, std::vector<GLOB_Object>& out,
+                                     bool copies) const {
+    out.clear();
+    std::vector<bool> taken(slices.size(), false);
+    GLOB_Object blank;
+    bool haveBlank = false;
+    for (uint32_t i = 0; i < JobContext().NumColorants(); ++i) {
+        const int32_t c = i < components.size() ? components[i] : -1;
+        if (c < 0) {
+            if (!haveBlank) {
+                blank = makeBlank();
+                haveBlank = true;
+            }
+            out.push_back(blank);
+            continue;
+        }
+        const size_t k = static_cast<size_t>(c);
+        GLIB_ASSERT(k < slices.size());
+        out.push_back(copies && taken[k] ? Doc().Copy(slices[k], true) : slices[k]);
+        taken[k] = true;
+    }
+}

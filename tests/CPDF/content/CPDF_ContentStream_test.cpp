@@ -1,0 +1,90 @@
+#include "CPDF/content/CPDF_ContentStream.h"
+
+#include "CPDF/content/ContentParserTestUtil.h"
+#include "CPDF/document/DocumentTestUtil.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A page of doc whose Contents is the text contents, each "STREAM:<data>"
+// element or value standing for a stream holding data.
+CPDF_Page PageWith(const CPDF_Doc& doc, const std::vector<std::string>& streams, const char* contents = nullptr) {
+    const GLOB_Object page = doc.ParseObject("<< /Type /Page /Resources << /Font << >> >> >>");
+    const GLOB_Object array = doc.NewArray(0, false);
+    for (size_t i = 0; i < streams.size(); ++i)
+        array.ArrayPut(static_cast<uint32_t>(i), StoreStream(doc, streams[i]));
+    page.PutPath("Contents", contents ? doc.ParseObject(contents) : array);
+    return CPDF_Page(page);
+}
+
+std::string Read(const CPDF_Page& page) { return ReadAll(GLOB_Stream(new CPDF_ContentStream(page))); }
+
+}  // namespace
+
+TEST(CPDF_ContentStream, StreamsOfAnArrayAreSeparatedBySpaces) {
+    const CPDF_Doc doc = NewPageDoc();
+    const std::string long1(3000, 'x');
+    const struct {
+        std::vector<std::string> streams;
+        std::string read;
+    } cases[] = {
+        {{"q", "Q"}, "q Q"},
+        {{"q", "", "Q"}, "q  Q"},
+        {{}, ""},
+        {{"q 1 0 0 1 0 0 cm"}, "q 1 0 0 1 0 0 cm"},
+        // A last buffer beyond the join buffer's 1024 bytes.
+        {{long1, "Q"}, long1 + " Q"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.read.substr(0, 20));
+        EXPECT_EQ(Read(PageWith(doc, c.streams)), c.read);
+    }
+    // A single stream reads as it is stored.
+    const GLOB_Object single = StoreStream(doc, "0 0 m");
+    EXPECT_EQ(Read(PageWith(doc, {}, nullptr)), "");
+    CPDF_Page page = PageWith(doc, {"q", "Q"});
+    page.SetContents(single);
+    EXPECT_EQ(Read(page), "0 0 m");
+    // Two streams, two operators.
+    page = PageWith(doc, {"q", "Q"});
+    CPDF_ContentParser parser;
+    parser.Start(GLOB_Stream(new CPDF_ContentStream(page)), page.ResourcesDict().Dict());
+    ASSERT_TRUE(parser.Step() && parser.Step());
+    EXPECT_STREQ(parser.OperatorText(), "Q");
+    EXPECT_FALSE(parser.Step() || parser.IsStopped());
+}
+
+TEST(CPDF_ContentStream, AStreamEndingInAnEmptyBufferStillGetsItsSpace) {
+    // Stored in a temporary file, a stream of exactly one file buffer tells
+    // its end only in the next, empty buffer.
+    const CopyBufferScope small(16);
+    const CPDF_Doc doc = NewPageDoc();
+    const std::string first = "q" + std::string(GLOB_StreamCore::DefaultBufferSize - 2, ' ') + "Q";
+    const CPDF_Page page = PageWith(doc, {first, "q", "Q"});
+    const std::string read = Read(page);
+    EXPECT_TRUE(read.compare(0, first.size(), first) == 0);
+    EXPECT_EQ(read.substr(first.size()), " q Q");
+    CPDF_ContentParser parser;
+    parser.Start(GLOB_Stream(new CPDF_ContentStream(page)), GLOB_Object());
+    std::string ops;
+    while (parser.Step())
+        ops += parser.OperatorText();
+    EXPECT_EQ(ops, "qQqQ");
+}
+
+TEST(CPDF_ContentStream, RefusesPagesWithoutContentsAndWriting) {
+    const CPDF_Doc doc = NewPageDoc();
+    EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "null")); }), "1128009 Page missing Contents");
+    EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "(q)")); }), "1128009 Page missing Contents");
+    EXPECT_EQ(Thrown([&] { Read(PageWith(doc, {}, "[(q)]")); }),
+              "1128004 CPDF_ContentStream: Contents element 0 must be a Stream, found String");
+    EXPECT_EQ(Thrown([&] {
+                  GLOB_Stream out(new CPDF_ContentStream(Chunked("q"), CPDF_ResourcesDict()));
+                  GLOB_StreamCore* core = out.Core();
+                  core->Open(GLOB_StreamCore::Input | GLOB_StreamCore::Output);
+                  core->Release();
+                  Put(out, "Q");
+              }),
+              "1128004 Content streams don't support writing");
+}

@@ -1,0 +1,261 @@
+#include "separation/CSEP_PDFSeparator.h"
+
+#include "CPDF/CPDF_Exception.h"
+#include "CSEP_SeparationCheck.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+using CSEP_PDFSeparatorTest = CSEP_TempDirTest;
+
+// A Separation space of ink over alternate, full tint giving full.
+std::string Spot(const std::string& ink, const std::string& alternate, const std::string& full) {
+    const std::string zero = alternate == "DeviceRGB" ? "0 0 0" : "0 0 0 0";
+    return "[/Separation /" + ink + " /" + alternate + " << /FunctionType 2 /Domain [0 1] /C0 [" + zero + "] /C1 [" +
+           full + "] /N 1 >>]";
+}
+
+class PollCore : public GLIB_CancelMgrCore {
+public:
+    explicit PollCore(std::function<void(PollCore&)> poll) : m_poll(std::move(poll)) {}
+
+protected:
+    void Poll() override { m_poll(*this); }
+
+private:
+    std::function<void(PollCore&)> m_poll;
+};
+
+}  // namespace
+
+TEST_F(CSEP_PDFSeparatorTest, OnePagePerInkWithItsSeparationInfo) {
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    const CPDF_Doc out = job.Doc();
+    out.CreatePage(0, GLIB_Rect(0, 0, 1, 1));
+    out.CreatePage(1, GLIB_Rect(0, 0, 1, 1));
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_Page page = SourcePage(doc,
+                                      "<< /ColorSpace << /CS0 " + Spot("Spot", "DeviceCMYK", "0 0.5 1 0") +
+                                          " >> /ProcSet [/PDF] /Properties << /MC0 << /Tag 1 >> >> >>",
+                                      "/MC0 /MC0 BDC /CS0 cs 0 0 9 9 re f EMC");
+    for (const char* box : {"/Rotate 90", "/ArtBox [1 1 2 2]", "/BleedBox [0 0 3 3]", "/TrimBox [1 0 2 3]",
+                            "/CropBox [0 0 9 9.0000005]"}) {
+        const std::string entry(box);
+        page.Object().PutPath(entry.substr(1, entry.find(' ') - 1).c_str(),
+                              doc.ParseObject(entry.substr(entry.find(' ') + 1)));
+    }
+    const Inks inks = Separate(job, page, 2);
+    ASSERT_EQ(out.NumPages(), 7);
+    const GLOB_Object pages = inks.pages[0].GetPath("/SeparationInfo/Pages");
+    EXPECT_TRUE(pages.IsIndirect());
+    for (uint32_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        const GLOB_Object inkPage = inks.pages[i];
+        EXPECT_TRUE(out.Page(2 + i).Object() == inkPage);
+        EXPECT_TRUE(pages.Get(i) == inkPage);
+        EXPECT_TRUE(inkPage.GetPath("/SeparationInfo/Pages") == pages);
+        EXPECT_EQ(Keys(inkPage, {"CropBox", "Rotate", "ArtBox", "BleedBox", "TrimBox", "MediaBox"}),
+                  "null90[ 1 1 2 2 ][ 0 0 3 3 ][ 1 0 2 3 ][ 0 0 9 9 ]");
+        EXPECT_EQ(Text(inkPage.GetPath("/Resources/ProcSet")) + Text(inkPage.GetPath("/Resources/Properties/MC0/Tag")),
+                  "[ /PDF ]1");
+        const GLOB_Object info = inkPage.DictGet(GLOB_Name("SeparationInfo"));
+        EXPECT_EQ(Keys(info, {"DeviceColorant", "VELM_Recipe", "ColorSpace"}),
+                  ForInk("{/Cyan[ 1 0 0 0 ][ /Separation /Cyan|/Magenta[ 0 1 0 0 ][ /Separation /Magenta|"
+                         "/Yellow[ 0 0 1 0 ][ /Separation /Yellow|/Black[ 0 0 0 1 ][ /Separation /Black|"
+                         "/Spot[ 0 0.5 1 0 ][ /Separation /Spot} /DeviceCMYK -stream- ]",
+                         i));
+        const GLOB_Object tintTransform = info.GetPath("/ColorSpace[3]");
+        EXPECT_EQ(Keys(tintTransform, {"Filter", "FunctionType"}), "null4");
+        const std::vector<double> recipe = Outputs(tintTransform, {1});
+        EXPECT_EQ(Outputs(tintTransform, {0.5}),
+                  std::vector<double>({recipe[0] / 2, recipe[1] / 2, recipe[2] / 2, recipe[3] / 2}));
+    }
+    EXPECT_EQ(StreamData(inks.pages[1].GetPath("/SeparationInfo/ColorSpace[3]")),
+              "{  dup 0 mul exch\n dup 1 mul exch\n dup 0 mul exch\n dup 0 mul exch\n pop }");
+    EXPECT_EQ(Outputs(inks.pages[1].GetPath("/SeparationInfo/ColorSpace[3]"), {0.7}),
+              std::vector<double>({0, 0.7, 0, 0}));
+
+    // A crop box that differs is kept.
+    page.Object().PutPath("CropBox", doc.ParseObject("[1 1 8 8]"));
+    EXPECT_EQ(Text(Separate(job, page).pages[4].DictGet(GLOB_Name("CropBox"))), "[ 1 1 8 8 ]");
+}
+
+// Recipes feed the SeparationInfo alone: tiny components in plain decimal,
+// refused alternates as [0 0 0 0] with a warning, and the page is made.
+TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
+    const struct {
+        const char* alternate;
+        const char* full;
+        const char* recipe;
+        const char* line;  // the tint transform's line of the first component
+        size_t warnings;
+    } cases[] = {
+        {"DeviceCMYK", "0.00001 0 0 0.123456789", "[ 0.00001 0 0 0.12346 ]", "{  dup 0.00001 mul exch\n", 0},
+        {"DeviceRGB", "1 0 0", "[ 0 0 0 0 ]", "{  dup 0 mul exch\n", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alternate);
+        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const GLOB_Doc doc = NewDoc();
+        const LogCapture capture;
+        const Inks inks =
+            Separate(job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("Spot", c.alternate, c.full) + " >> >>",
+                                     "/CS0 cs 0 0 9 9 re f"));
+        ASSERT_EQ(inks.pages.size(), 5u);
+        const GLOB_Object info = inks.pages[4].DictGet(GLOB_Name("SeparationInfo"));
+        EXPECT_EQ(Text(info.DictGet(GLOB_Name("VELM_Recipe"))), c.recipe);
+        const std::string program = StreamData(info.GetPath("/ColorSpace[3]"));
+        EXPECT_EQ(program.substr(0, std::string(c.line).size()), c.line);
+        EXPECT_EQ(program.find("e-"), std::string::npos);
+        EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.warnings ? 0 : 0.123457, 1e-9);
+        EXPECT_EQ(std::count_if(capture.Entries().begin(), capture.Entries().end(),
+                                [](const LogCapture::Entry& e) {
+                                    return e.level == 4 && e.text.find("Spot") != std::string::npos;
+                                }),
+                  static_cast<std::ptrdiff_t>(c.warnings));
+    }
+}
+
+// Contents stream by stream, a form drawn twice once, and the glyph
+// procedures of a Type 3 font: the meter's total, as its polls show it.
+TEST_F(CSEP_PDFSeparatorTest, CountsEveryStreamOnce) {
+    CSEP_SepJobContext job = NewJob({"Spot"});
+    CSEP_DocProgressMeter& meter = job.ProgressMeter();
+    std::vector<double> totals;
+    job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore&) {
+                         if (meter.BytesRead() > 0)
+                             totals.push_back(std::round(meter.BytesRead() * 100.0 / meter.PercentDone()));
+                     }));
+    const GLOB_Doc doc = NewDoc();
+    const std::string first = "/Fm0 Do ", second = "/Fm0 Do", form = "0 0 9 9 re f", glyph = "1000 0 d0 0 0 1 1 re f";
+    const CPDF_Page page = SourcePage(
+        doc,
+        "<< /XObject << >> /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1]"
+        "   /FontMatrix [1 0 0 1 0 0] /CharProcs << >> /Encoding << >> >> >> >>",
+        "", {{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] >>", form}, {"/Font/T3/CharProcs/a", "<< >>", glyph}});
+    const GLOB_Object contents = doc.NewArray(2, false);
+    contents.ArrayPut(0, NewStreamObject(doc, first));
+    contents.ArrayPut(1, NewStreamObject(doc, second));
+    page.Object().PutPath("Contents", contents);
+    const LogCapture quiet;
+    EXPECT_EQ(Body(Separate(job, page).contents[0]), "/Fm1 Do\n/Fm1 Do\n");
+    ASSERT_FALSE(totals.empty());
+    for (double total : totals)
+        EXPECT_EQ(total, static_cast<double>(first.size() + second.size() + form.size() + glyph.size()));
+}
+
+// A cancel, a host call interrupted (code 1) with or without a cancel, and
+// out of memory end the page: the meter stops, no page is added, and the
+// job's files go with the job. A colour space's own 1128003 is no cancel.
+TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
+    const struct {
+        int trigger;  // 0 cancel, 1 code 1 with the flag set, 2 code 1 alone, 3 out of memory
+        const char* thrown;
+    } cases[] = {
+        {0, "1128003 Cancel requested"},
+        {1, "1128003 Cancel Requested"},
+        {2, "1 Host call interrupted"},
+        {3, "bad allocation"},
+    };
+    const std::string form = std::string(50000, ' ') + "0 0 9 9 re f";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.thrown);
+        CSEP_SepJobContext job = NewJob({"Spot"}, 1, 1);
+        CSEP_DocProgressMeter& meter = job.ProgressMeter();
+        bool fired = false;
+        job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore& core) {
+                             if (fired || meter.BytesRead() < 1000)
+                                 return;
+                             fired = true;
+                             core.SetCancelled(c.trigger <= 1);
+                             if (c.trigger == 1 || c.trigger == 2)
+                                 throw GLIB_Exception(1, "Host call interrupted", __FILE__, __LINE__);
+                             if (c.trigger == 3)
+                                 throw GLIB_BadAllocException(64, __FILE__, __LINE__);
+                         }));
+        const GLOB_Doc doc = NewDoc();
+        const LogCapture quiet;
+        const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Fm0 Do");
+        // Encoded, so that it is read buffer by buffer.
+        page.Object().PutPath(
+            "/Resources/XObject/Fm0",
+            NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] /Filter /ASCIIHexDecode >>", form, "<< >>"));
+        std::string thrown;
+        try {
+            Separate(job, page);
+        } catch (const GLIB_Exception& e) {
+            thrown = std::to_string(e.Code()) + " " + e.What();
+        } catch (const std::bad_alloc& e) {
+            thrown = e.what();
+        }
+        EXPECT_EQ(thrown, c.thrown);
+        EXPECT_EQ(meter.PercentDone(), 100.0);
+        EXPECT_EQ(job.Doc().NumPages(), 0);
+        // The page's own streams, kept by the job until it goes.
+        const std::vector<std::string> files = TempFiles();
+        EXPECT_EQ(
+            std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }), 5);
+    }
+
+    GLIB_CancelMgr cancel;
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    CSEP_SepJobContext(job).SetCancelMgr(cancel);
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do",
+                                      {{"/XObject/Im0",
+                                        "<< /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8"
+                                        "   /ColorSpace /Foo >>",
+                                        "x"}});
+    const LogCapture quiet;
+    try {
+        Separate(job, page);
+        ADD_FAILURE() << "separated";
+    } catch (const CPDF_Exception& e) {
+        EXPECT_EQ(e.Code(), 1128003u);
+    }
+    EXPECT_FALSE(cancel.ShouldCancel());
+}
+
+// Forms, tiling patterns and Type 3 fonts separated inside themselves end
+// with 1128002, as does nesting past the job's limit.
+TEST_F(CSEP_PDFSeparatorTest, SelfReferenceAndDepthEndThePage) {
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    const LogCapture quiet;
+    const struct {
+        const char* content;
+        const char* path;  // where the object refers to itself
+        const char* thrown;
+    } cases[] = {
+        {"/Fm0 Do", "/Resources/XObject/Fm0/Resources/XObject/Fm0", "1128002 Form Fm0 is separated inside itself"},
+        {"/Pattern cs /P0 scn 0 0 9 9 re f", "/Resources/Pattern/P0/Resources/Pattern/P0",
+         "1128002 Tiling pattern P0 is separated inside itself"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(
+            doc, "<< /XObject << >> /Pattern << >> >>", c.content,
+            {{"/XObject/Fm0", "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", c.content},
+             {"/Pattern/P0",
+              "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1"
+              "   /Resources << /Pattern << >> >> >>",
+              c.content}});
+        const std::string path(c.path);
+        page.Object().PutPath(c.path, page.Object().GetPath(path.substr(0, path.find("/Resources", 1)).c_str()));
+        EXPECT_EQ(Failure([&] { Separate(job, page); }), c.thrown);
+    }
+
+    const GLOB_Doc doc = NewDoc();
+    GLOB_Object inner = NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 0 9 9 re f");
+    for (int i = 0; i < 100; ++i) {
+        const GLOB_Object outer =
+            NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", "/F Do");
+        outer.PutPath("/Resources/XObject/F", inner);
+        inner = outer;
+    }
+    const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/F Do");
+    page.Object().PutPath("/Resources/XObject/F", inner);
+    EXPECT_EQ(Failure([&] { Separate(job, page); }), "1128002 Form F is nested deeper than 64 levels");
+}

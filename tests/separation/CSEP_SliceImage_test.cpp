@@ -1,0 +1,190 @@
+#include "separation/CSEP_ColorSeparator.h"
+
+#include "CPDF/color/CPDF_IndexedColorSpace.h"
+#include "CSEP_TestUtil.h"
+
+#include <zlib.h>
+
+namespace {
+
+using CSEP_SliceImageTest = CSEP_TempDirTest;
+
+std::vector<GLOB_Object> Images(const CSEP_SepJobContext& job, const GLOB_Object& image) {
+    return Separated(job, image, &CSEP_ColorSeparator::ConvertImage);
+}
+
+std::string Inverted(std::string data) {
+    for (char& c : data)
+        c = static_cast<char>(255 - static_cast<uint8_t>(c));
+    return data;
+}
+
+// Every components-th byte of data from the first.
+std::string Component(const std::string& data, size_t first, size_t components) {
+    std::string bytes;
+    for (size_t i = first; i < data.size(); i += components)
+        bytes += data[i];
+    return bytes;
+}
+
+void ExpectEmptyForm(const GLOB_Object& object) {
+    EXPECT_TRUE(object.HasType("XObject", "Form"));
+    EXPECT_EQ(StreamData(object), "1 g\n0 0 1 1 re F\n");
+}
+
+std::string Inflated(const std::string& stored) {
+    std::string inflated(1 << 16, '\0');
+    uLongf length = static_cast<uLongf>(inflated.size());
+    if (uncompress(reinterpret_cast<Bytef*>(&inflated[0]), &length, reinterpret_cast<const Bytef*>(stored.data()),
+                   static_cast<uLong>(stored.size())) != Z_OK)
+        return "not a zlib stream";
+    return inflated.substr(0, length);
+}
+
+}  // namespace
+
+TEST_F(CSEP_SliceImageTest, CMYKImagesSliceToInvertedGrayImagesAtTheirDepth) {
+    const GLOB_Doc source = NewDoc();
+    for (int bits : {1, 2, 4, 8}) {
+        const int max = (1 << bits) - 1;
+        const auto sample = [&](int x, int y, int c) { return (x * 3 + y * 5 + c * 7 + x * c * 11) % (max + 1); };
+        const GLOB_Object image = NewStreamObject(
+            source, "<< /Subtype /Image /Width 9 /Height 3 /ColorSpace /DeviceCMYK /Interpolate true "
+                    "/BitsPerComponent " + std::to_string(bits) + " >>",
+            Packed(9, 3, 4, bits, sample));
+        for (uint32_t mode : {0, 1, 2}) {  // unfiltered, Flate, Flate in external files
+            SCOPED_TRACE(testing::Message() << bits << " bits, mode " << mode);
+            const CSEP_SepJobContext job = NewJob({"Spot"}, mode == 0 ? 1 : 0, mode == 2);
+            const std::vector<GLOB_Object> out = Images(job, image);
+            ExpectEmptyForm(out[4]);
+            for (int c = 0; c < 4; ++c) {
+                const GLOB_Object slice = out[static_cast<size_t>(c)];
+                const std::string expected =
+                    Packed(9, 3, 1, bits, [&](int x, int y, int) { return max - sample(x, y, c); });
+                EXPECT_EQ(Keys(slice, {"Width", "Height", "BitsPerComponent", "ColorSpace", "Interpolate", "Decode",
+                                       "Filter", "FFilter"}),
+                          "93" + std::to_string(bits) + "/DeviceGraytruenull" +
+                              (mode == 0 ? "nullnull" : mode == 1 ? "/FlateDecodenull" : "null/FlateDecode"));
+                EXPECT_EQ(StreamData(slice, 2), expected);
+                EXPECT_EQ(mode == 0 ? StreamData(slice) : Inflated(StreamData(slice)), expected);
+            }
+            EXPECT_EQ(TempFiles().size(), mode == 2 ? 4u : 0u);
+        }
+    }
+}
+
+TEST_F(CSEP_SliceImageTest, DCTImageSlicesToItsDecodedSamplesInvertedWithDecodeReversed) {
+    // Encoded by the project's DCT encoder; the slices hold what its decoder
+    // gives, inverted. A colour-key Mask does not fit a gray image.
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object image = NewStreamObject(
+        source,
+        "<< /Subtype /Image /Width 16 /Height 8 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode "
+        "/Decode [1 0 0.2 0.9 1 0 1 0] /Mask [0 9 0 9 0 9 0 9] >>",
+        Packed(16, 8, 4, 8, [](int x, int y, int c) { return (x * 13 + y * 29 + c * 60) % 256; }),
+        "<< /Colors 4 /Columns 16 /Rows 8 >>");
+    const std::string decoded = StreamData(image, 2);
+    ASSERT_EQ(decoded.size(), 512u);
+    const std::vector<GLOB_Object> out = Images(NewJob({}), image);
+    for (size_t c = 0; c < 4; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(StreamData(out[c], 2), Inverted(Component(decoded, c, 4)));
+        EXPECT_EQ(Keys(out[c], {"Decode"}), c == 1 ? "[ 0.1 0.8 ]" : "[ 1 0 ]");
+        EXPECT_FALSE(out[c].Known(GLOB_Name("Mask")) || out[c].Known(GLOB_Name("Filter")));
+    }
+}
+
+TEST_F(CSEP_SliceImageTest, EveryInkGetsItsComponentOrTheBlankForm) {
+    const GLOB_Doc source = NewDoc();
+    const struct {
+        std::string space;
+        int width;
+        std::vector<std::string> data;  // per ink; "" for the empty form
+        std::string decode;             // of the inks' images
+    } cases[] = {
+        // Single components whole: a gray image is Black's plate already.
+        {"/DeviceGray", 6, {"", "", "", "\x10\x20\x30\x40\x50\x60", "", ""}, "[ 0.2 0.8 ]"},
+        {"[/Separation /Gold /DeviceGray 0]", 6, {"", "", "", "", "", "\x10\x20\x30\x40\x50\x60"}, "[ 0.8 0.2 ]"},
+        {"[/Separation /All /DeviceGray 0]", 6, std::vector<std::string>(6, "\xef\xdf\xcf\xbf\xaf\x9f"), "[ 0.2 0.8 ]"},
+        {"[/Separation /None /DeviceGray 0]", 6, std::vector<std::string>(6, ""), ""},
+        {"[/DeviceN [/Cyan /None /Spot] /DeviceCMYK 0]", 2, {"\xef\xbf", "", "", "", "\xcf\x9f", ""}, "null"},
+        {"[/DeviceN [/Gold /Black] /DeviceCMYK 0]", 3, {"", "", "", "\xdf\xbf\x9f", "", "\xef\xcf\xaf"}, "null"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.space);
+        const GLOB_Object image = NewStreamObject(
+            source, "<< /Subtype /Image /Height 1 /BitsPerComponent 8 /Width " + std::to_string(c.width) +
+                        " /ColorSpace " + c.space + (c.width == 6 ? " /Decode [0.2 0.8] >>" : " >>"),
+            "\x10\x20\x30\x40\x50\x60");
+        const std::vector<GLOB_Object> out = Images(NewJob({"Spot", "Gold"}), image);
+        const GLOB_Object* blank = nullptr;
+        for (size_t i = 0; i < out.size(); ++i) {
+            SCOPED_TRACE(i);
+            if (c.data[i].empty()) {
+                ExpectEmptyForm(out[i]);
+                EXPECT_EQ(out[i], *(blank ? blank : (blank = &out[i])));  // one form serves every blank ink
+                continue;
+            }
+            EXPECT_EQ(StreamData(out[i]), c.data[i]);
+            EXPECT_EQ(Keys(out[i], {"ColorSpace", "Decode"}), "/DeviceGray" + c.decode);
+            EXPECT_NE(out[i], image);
+        }
+    }
+}
+
+TEST_F(CSEP_SliceImageTest, ASingleImageWithExternalStreamsKeepsItsStoredBytes) {
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object spot = NewStreamObject(
+        source,
+        "<< /Subtype /Image /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace [/Separation /Spot /DeviceCMYK 0] "
+        "/Filter /DCTDecode >>",
+        Packed(8, 8, 1, 8, [](int x, int y, int) { return x * 30 + y; }), "<< /Colors 1 /Columns 8 /Rows 8 >>");
+    const CSEP_SepJobContext job = NewJob({"Spot"}, 0, 1);  // keeps the file
+    const std::vector<GLOB_Object> out = Images(job, spot);
+    EXPECT_EQ(StreamData(out[4]), StreamData(spot));
+    EXPECT_EQ(StreamData(out[4], 2), StreamData(spot, 2));
+    EXPECT_EQ(Keys(out[4], {"FFilter", "Decode", "ColorSpace"}), "/DCTDecode[ 1 0 ]/DeviceGray");
+    for (size_t i = 0; i < 4; ++i)
+        ExpectEmptyForm(out[i]);
+    EXPECT_EQ(TempFiles().size(), 1u);
+}
+
+TEST_F(CSEP_SliceImageTest, IndexedSpacesSplitTheirTablePerBaseComponent) {
+    std::string cmyk;  // 256 entries of 4 bytes
+    for (int i = 0; i < 1024; ++i)
+        cmyk += static_cast<char>((i * 7 + i / 4 * 3) % 256);
+    const struct {
+        std::string base;  // the separator's space
+        std::string lookup;
+        std::vector<std::string> tables;  // per ink; "" for the stand-in, all 255
+    } cases[] = {
+        {"/DeviceCMYK", cmyk,
+         {Inverted(Component(cmyk, 0, 4)), Inverted(Component(cmyk, 1, 4)), Inverted(Component(cmyk, 2, 4)),
+          Inverted(Component(cmyk, 3, 4)), ""}},
+        {"[/Separation /Spot /DeviceCMYK 0]", "\x0a\x14\x1e\x28", {"", "", "", "", "\xf5\xeb\xe1\xd7"}},
+        {"/DeviceGray", "\x0a\x14\x1e", {"", "", "", "\x0a\x14\x1e", ""}},
+        // A short table: the entries it does not reach read as 0 (no ink).
+        {"/DeviceCMYK", "\x01\x02\x03\x04\x05", {"\xfe\xfa", "\xfd\xff", "\xfc\xff", "\xfb\xff", ""}},
+        // A long one: bytes past the last entry are not read.
+        {"/DeviceGray", "\x01\x02\x03\x04", {"", "", "", "\x01\x02", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.base + " " + std::to_string(c.lookup.size()));
+        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const size_t samples = std::max(c.tables[4].size(), c.tables[3].size());
+        const GLOB_Object array =
+            job.Doc().ParseObject(("[/Indexed " + c.base + " " + std::to_string(samples - 1) + " 0]").c_str());
+        array.ArrayPut(3, NewStreamObject(job.Doc(), "<< >>", c.lookup));
+        CSEP_ColorSeparator separator;
+        separator.SetJobContext(job);
+        separator.SetColorSpace(CPDF_ColorSpace(array.Get(1)));
+        std::vector<GLOB_Object> out;
+        separator.ConvertIndexed(CPDF_IndexedColorSpace(array), out);
+        ASSERT_EQ(out.size(), 5u);
+        for (size_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(Text(out[i].Get(1)) + " " + Text(out[i].Get(2)), "/DeviceGray " + std::to_string(samples - 1));
+            EXPECT_EQ(StreamData(out[i].Get(3), 2), c.tables[i].empty() ? std::string(samples, '\xFF') : c.tables[i]);
+        }
+    }
+}

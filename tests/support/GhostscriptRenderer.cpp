@@ -1,0 +1,67 @@
+#include "support/GhostscriptRenderer.h"
+
+#include "support/TestSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string TempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
+
+}  // namespace
+
+std::string GhostscriptRenderer::Run(const std::vector<std::string>& arguments) {
+    std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -dPDFSTOPONERROR " +
+                          Quoted("--permit-file-read=" + TempFolder() + "/");
+    for (const std::string& argument : arguments)
+        command += " " + Quoted(argument);
+    command += " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("GhostscriptRenderer: cannot start gs");
+    std::string output;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        output.append(chunk, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127)
+        throw std::runtime_error("GhostscriptRenderer: gs not found; install the ghostscript package "
+                                 "(tools/deps.sh does)");
+    if (status != 0)
+        throw std::runtime_error("GhostscriptRenderer: gs failed (" + std::to_string(status) + "):\n" + output);
+    // Ghostscript reports repairs and errors it got past in lines of "****".
+    if (output.find("****") != std::string::npos || output.find("rror") != std::string::npos)
+        throw std::runtime_error("GhostscriptRenderer: gs complained:\n" + output);
+    return output;
+}
+
+std::map<std::string, GrayPlate> GhostscriptRenderer::Separations(const std::string& pdfPath, int dpi) {
+    const ScratchDir out;
+    Run({"-r" + std::to_string(dpi), "-sDEVICE=tiffsep", "-dOverprint=/enable", "-sCompression=none",
+         "-sOutputFile=" + out.File("p.tif"), pdfPath});
+    std::map<std::string, GrayPlate> plates;
+    // "p(Cyan).tif" and so on beside the composite "p.tif".
+    for (const std::string& name : out.List())
+        if (name.size() > 7 && name.compare(0, 2, "p(") == 0 && name.compare(name.size() - 5, 5, ").tif") == 0)
+            plates[name.substr(2, name.size() - 7)] = ReadTiffPlate(out.File(name));
+    return plates;
+}
+
+GrayPlate GhostscriptRenderer::Gray(const std::string& pdfPath, int dpi) {
+    const ScratchDir out;
+    Run({"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p.pgm"), pdfPath});
+    return ReadPgm(out.File("p.pgm"));
+}

@@ -1,0 +1,49 @@
+// 8-bit gray images as Ghostscript writes them for the end-to-end check of
+// the separation engine, their readers, and the comparison of a rendering
+// with a plate. Test support only.
+//
+// Both kinds of file hold one byte per pixel, row after row, 255 meaning no
+// ink (white): tiffsep's per-ink plates and pgmraw's renderings of a gray
+// page alike. The readers take only what Ghostscript writes and refuse
+// anything else with std::runtime_error.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct GrayPlate {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;  // width × height, row after row
+
+    uint8_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+    uint8_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+    // Share of the pixels below 255; 0 for an empty image.
+    double InkedShare() const;
+};
+
+// The first image of a little- or big-endian TIFF file: one 8-bit sample per
+// pixel, no compression, in any number of strips (tiffsep with
+// -sCompression=none).
+GrayPlate ReadTiffPlate(const std::string& path);
+// A binary PGM ("P5", maximum 255), comments allowed in the header.
+GrayPlate ReadPgm(const std::string& path);
+
+// How closely a rendering follows a plate. A pixel is an edge pixel when some
+// pixel of its 3×3 neighbourhood in the plate differs from it by more than
+// Tolerance levels; edges move by a pixel between two rasterisations, so
+// they are left out. Of the other pixels, those where the rendering is
+// within Tolerance levels of the plate count as matching.
+struct PlateMatch {
+    static constexpr int Tolerance = 2;
+    // The share of matching pixels a separation page must reach.
+    static constexpr double RequiredShare = 0.99;
+    uint64_t nonEdge = 0;
+    uint64_t matching = 0;
+    // matching / nonEdge; 1 when every pixel is an edge pixel.
+    double Share() const { return nonEdge == 0 ? 1.0 : static_cast<double>(matching) / nonEdge; }
+    bool Passes() const { return Share() >= RequiredShare; }
+};
+// Throws std::runtime_error when the sizes differ.
+PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering);
