@@ -4,8 +4,11 @@
 // files lies next to the checkout (../shared/corpus), seeds are also cut out
 // of its files: content streams, object texts, Flate data with and without a
 // predictor, DCT, CCITT and ASCII85 data, the /Filter and /DecodeParms that
-// go with them, and real samples encoded by the project's own RunLength,
-// ASCIIHex and ASCII85 encoders. fuzz/corpus is this program's output:
+// go with them, real samples encoded by the project's own RunLength,
+// ASCIIHex and ASCII85 encoders, type 4 programs, and colour spaces,
+// functions, shadings, images, pages and resource dictionaries with the
+// objects they reach. The content-model targets also take the seeds of
+// FUZZ_ContentSeeds. fuzz/corpus is this program's output:
 //   rm -rf fuzz/corpus && build/fuzz/fuzz_make_corpus fuzz/corpus
 #include "FILT/FILT_ASCII85Encode.h"
 #include "FILT/FILT_ASCIIHexEncode.h"
@@ -14,6 +17,7 @@
 #include "FILT/FILT_FlateEncode.h"
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
+#include "FUZZ_ContentSeeds.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_RealSeeds.h"
 #include "GLIB/GLIB_Log.h"
@@ -151,21 +155,10 @@ int main(int argc, char** argv) {
         Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
     }
-    // Type 4 programs behind their input and output counts (less one).
-    const struct {
-        char inputs, outputs;
-        const char* text;
-    } programs[] = {
-        {0, 0, "{ dup 0.5 gt { pop 1 } { 2 mul } ifelse }"},
-        {2, 1, "{ 3 copy add 4 1 roll mul exch 2 index sub atan cvi 7 mod 3 -1 roll }"},
-        {0, 3, "{ 1 exch sub dup 0.25 le { 0.5 exp } { dup cvi 2 bitshift pop 10 log mul } ifelse dup dup dup }"},
-        {1, 0, "{ true { false { 1 } if } if 2147483647 1 add 3000000000 truncate pop pop pop eq }"},
-    };
-    int p = 0;
-    for (const auto& program : programs) {
-        Write("PSFunction", p, std::string{program.inputs, program.outputs} + FUZZ_Input::SeedChunks(p % 3).substr(0, 3) +
-                                   program.text);
-        ++p;
+    for (const auto& target : FUZZ_ContentSeeds()) {
+        int n = 0;
+        for (const std::string& seed : target.second)
+            Write(target.first, n++, seed);
     }
     FUZZ_RealSeeds(TINTSCOPE_CORPUS_DIR).Write(g_root);
     return 0;

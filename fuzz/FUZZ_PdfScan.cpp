@@ -125,6 +125,7 @@ FUZZ_PdfObject FUZZ_PdfScan::Parsed(int32_t number, const std::string& text) {
     FUZZ_PdfObject parsed;
     parsed.number = number;
     parsed.text = WithoutReferences(text);
+    parsed.rawText = text;
     try {
         parsed.object = GLOB_ObjectFactory::MemoryDoc().ParseObject(parsed.text);
     } catch (const GLIB_Exception&) {
@@ -134,10 +135,16 @@ FUZZ_PdfObject FUZZ_PdfScan::Parsed(int32_t number, const std::string& text) {
 }
 
 std::string FUZZ_PdfScan::WithoutReferences(const std::string& text) {
+    return ReplaceReferences(text, [](int32_t) { return std::string("null"); });
+}
+
+std::string FUZZ_PdfScan::ReplaceReferences(const std::string& text,
+                                            const std::function<std::string(int32_t)>& written) {
     Lexer lexer(GLOB_Stream(GLIB_NEW GLOB_StringStream(text)));
     std::string out;
     size_t copied = 0;
     size_t integerStarts[2] = {0, 0};
+    int32_t numbers[2] = {0, 0};
     int integers = 0;
     for (;;) {
         const Lexer::Token token = lexer.NextToken();
@@ -147,11 +154,13 @@ std::string FUZZ_PdfScan::WithoutReferences(const std::string& text) {
         if (token == Lexer::TokenInteger) {
             integerStarts[0] = integerStarts[1];
             integerStarts[1] = at;
+            numbers[0] = numbers[1];
+            numbers[1] = lexer.IntegerValue();
             integers = integers < 2 ? integers + 1 : 2;
             continue;
         }
         if (token == Lexer::TokenSymbol && integers == 2 && std::string(lexer.SymbolValue()) == "R") {
-            out.append(text, copied, integerStarts[0] - copied).append("null");
+            out.append(text, copied, integerStarts[0] - copied).append(written(numbers[0]));
             copied = at + 1;
         }
         if (token != Lexer::TokenComment)

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@ struct FUZZ_PdfObject {
     // The text between "obj" and "endobj" or "stream", with every reference
     // "N G R" written as null, so that ParseObject takes it.
     std::string text;
+    // The same text as the file has it.
+    std::string rawText;
     // The text parsed in the memory document; Null when it does not parse.
     GLOB_Object object;
     bool isStream = false;
@@ -39,6 +42,8 @@ public:
     static std::string Decoded(const FUZZ_PdfObject& stream);
     // text with each "N G R" written as null.
     static std::string WithoutReferences(const std::string& text);
+    // text with each "N G R" written as written(N).
+    static std::string ReplaceReferences(const std::string& text, const std::function<std::string(int32_t)>& written);
 
 private:
     // Scans from offset to the end of the file or to a place the lexer must

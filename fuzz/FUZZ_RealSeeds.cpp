@@ -7,6 +7,7 @@
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
 #include "FUZZ_Input.h"
+#include "FUZZ_Objects.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Array.h"
 #include "support/GLOB_ChunkedCore.h"
@@ -96,6 +97,28 @@ std::string CutText(const std::string& text, size_t size) {
 
 char ByteOf(int32_t value) { return static_cast<char>(static_cast<uint8_t>(value)); }
 
+// What ColorReaders reads an object as, or "" for none of it.
+std::string ColorGroup(const GLOB_Object& obj) {
+    static const std::set<std::string> families = {"Separation", "DeviceN", "Indexed", "ICCBased",
+                                                   "CalGray",    "CalRGB",  "Lab",     "Pattern"};
+    if (obj.IsArray())
+        return obj.Length() > 0 && families.count(NameText(obj.Get(0))) ? NameText(obj.Get(0)) : "";
+    if (!obj.IsDict())
+        return "";
+    const GLOB_Dict dict = obj.AsDict();
+    if (dict.Known("ShadingType"))
+        return "Shading " + std::to_string(dict.IntegerValue("ShadingType", 0));
+    if (dict.Known("FunctionType"))
+        return "Function " + std::to_string(dict.IntegerValue("FunctionType", 0));
+    if (dict.HasSubtype("Image"))
+        return "Image";
+    if (dict.HasType("Page"))
+        return "Page";
+    const bool resources = dict.Known("ColorSpace") || dict.Known("Pattern") || dict.Known("Shading") ||
+                           dict.Known("XObject");
+    return resources && !dict.Known("Type") ? "Resources" : "";
+}
+
 std::string ObjectGroup(const GLOB_Object& obj) {
     if (!obj.IsDict())
         return GLOB_Object::TypeString(obj.Type());
@@ -131,11 +154,16 @@ FUZZ_RealSeeds::FUZZ_RealSeeds(const std::string& folder) {
 void FUZZ_RealSeeds::AddFile(const std::string& stem, const std::string& file) {
     m_stem = stem;
     m_objectText.clear();
-    for (const FUZZ_PdfObject& object : FUZZ_PdfScan::Objects(file)) {
+    m_byNumber.clear();
+    const std::vector<FUZZ_PdfObject> objects = FUZZ_PdfScan::Objects(file);
+    for (const FUZZ_PdfObject& object : objects)
+        m_byNumber[object.number] = object;
+    for (const FUZZ_PdfObject& object : objects) {
         try {
             AddObject(object);
             if (object.isStream)
                 AddStream(object);
+            AddColorObjects(object);
         } catch (const GLIB_Exception&) {
             // A wrong kind in a dictionary: the object gives what it gave.
         } catch (const FilterContractError&) {
@@ -150,6 +178,38 @@ void FUZZ_RealSeeds::AddObject(const FUZZ_PdfObject& object) {
         m_objectText += object.text + "\n";
     if (object.text.size() <= MaxObject)
         Add("ParseObject", ObjectGroup(object.object), std::to_string(object.number), "", object.text, 0);
+}
+
+void FUZZ_RealSeeds::AddColorObjects(const FUZZ_PdfObject& root) {
+    const std::string group = ColorGroup(root.object);
+    if (group.empty())
+        return;
+    const std::string text = ObjectsText(root);
+    if (text.size() <= MaxColorSeed)
+        Add("ColorReaders", group, std::to_string(root.number), "", text, 0);
+}
+
+std::string FUZZ_RealSeeds::ObjectsText(const FUZZ_PdfObject& root) const {
+    std::vector<const FUZZ_PdfObject*> order = {&root};
+    std::map<int32_t, size_t> slots = {{root.number, 0}};
+    const auto slot = [&](int32_t number) -> std::string {
+        auto found = slots.find(number);
+        if (found == slots.end()) {
+            const auto known = m_byNumber.find(number);
+            if (known == m_byNumber.end() || order.size() == FUZZ_Objects::MaxObjects)
+                return "null";
+            found = slots.emplace(number, order.size()).first;
+            order.push_back(&known->second);
+        }
+        return "/@" + std::to_string(found->second);
+    };
+    std::vector<std::string> texts;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const FUZZ_PdfObject& object = *order[i];
+        const std::string text = FUZZ_PdfScan::ReplaceReferences(object.rawText, slot);
+        texts.push_back(object.isStream ? FUZZ_Objects::Stream(text, object.data.substr(0, MaxColorData)) : text);
+    }
+    return FUZZ_Objects::Text(texts);
 }
 
 void FUZZ_RealSeeds::AddStream(const FUZZ_PdfObject& stream) {
@@ -227,8 +287,20 @@ void FUZZ_RealSeeds::AddDecoded(const FUZZ_PdfObject& stream, const std::string&
         Add("OperatorParser", role, number, "", CutText(decoded, MaxText), 3);
         Add("ContentParser", role, number, "", CutText(decoded, MaxText), 3);
     }
-    if (role == "Function4")
+    if (role == "Function4") {
         Add("Lexer", role, number, "", CutText(decoded, MaxText), 3);
+        // Input and output counts as FUZZ_PSFunction takes them, Domain and
+        // Range [0 1], the ends and the middle of each input.
+        const GLOB_Dict dict = stream.object.AsDict();
+        const GLOB_Object domain = dict.Get("Domain"), range = dict.Get("Range");
+        const uint32_t inputs = std::min(std::max(domain.IsArray() ? domain.Length() / 2 : 1u, 1u), 4u);
+        const uint32_t outputs = std::min(std::max(range.IsArray() ? range.Length() / 2 : 1u, 1u), 4u);
+        std::string points;
+        for (const char point : {'\x20', '\xd8', '\x7c'})
+            points.append(inputs, point);
+        Add("PSFunction", role, number, std::string(1, ByteOf(int32_t(inputs - 1 + 4 * (outputs - 1)))),
+            CutText(decoded, MaxText) + points, 3);
+    }
     const std::string sample = decoded.substr(0, MaxSample);
     if (sample.empty())
         return;

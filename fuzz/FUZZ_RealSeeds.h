@@ -34,6 +34,9 @@ public:
     // Longest dictionary text FilterChain and MemoryStream take (a length
     // byte leads it).
     static constexpr size_t MaxDictText = 255;
+    // ColorReaders: the data of each stream, and the whole seed.
+    static constexpr size_t MaxColorData = 4096;
+    static constexpr size_t MaxColorSeed = 16384;
 
     // Scans every *.pdf of folder in name order; a missing folder gives no
     // seeds.
@@ -55,6 +58,12 @@ private:
     };
 
     void AddFile(const std::string& stem, const std::string& file);
+    // A colour space, function, shading, image, page or resource dictionary
+    // of the file with the objects it reaches, for ColorReaders.
+    void AddColorObjects(const FUZZ_PdfObject& root);
+    // FUZZ_Objects text of root and, breadth first, the objects it refers
+    // to; references beyond FUZZ_Objects::MaxObjects objects are null.
+    std::string ObjectsText(const FUZZ_PdfObject& root) const;
     void AddObject(const FUZZ_PdfObject& object);
     void AddStream(const FUZZ_PdfObject& stream);
     void AddDecoded(const FUZZ_PdfObject& stream, const std::string& role, const std::string& decoded);
@@ -74,4 +83,5 @@ private:
     size_t m_predictorTurn = 0;
     std::string m_stem;                       // the file being scanned
     std::string m_objectText;                 // the file's object texts, for the lexer
+    std::map<int32_t, FUZZ_PdfObject> m_byNumber;  // the file's objects, the last of a number
 };

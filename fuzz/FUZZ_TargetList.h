@@ -17,4 +17,6 @@ void FUZZ_DCTDecode(const uint8_t* data, size_t size);
 void FUZZ_FilterChain(const uint8_t* data, size_t size);
 void FUZZ_MemoryStream(const uint8_t* data, size_t size);
 void FUZZ_PSFunction(const uint8_t* data, size_t size);
+void FUZZ_MeshReader(const uint8_t* data, size_t size);
+void FUZZ_ColorReaders(const uint8_t* data, size_t size);
 void FUZZ_ContentParser(const uint8_t* data, size_t size);
