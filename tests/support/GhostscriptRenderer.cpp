@@ -65,3 +65,14 @@ GrayPlate GhostscriptRenderer::Gray(const std::string& pdfPath, int dpi) {
     Run({"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p.pgm"), pdfPath});
     return ReadPgm(out.File("p.pgm"));
 }
+
+std::vector<GrayPlate> GhostscriptRenderer::GrayPages(const std::string& pdfPath, int dpi) {
+    const ScratchDir out;
+    Run({"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p%04d.pgm"), pdfPath});
+    // Numbered from 1 with leading zeros, so the sorted names are in page
+    // order.
+    std::vector<GrayPlate> pages;
+    for (const std::string& name : out.List())
+        pages.push_back(ReadPgm(out.File(name)));
+    return pages;
+}

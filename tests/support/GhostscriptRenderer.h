@@ -14,8 +14,8 @@
 #include "support/GrayPlate.h"
 
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 class GhostscriptRenderer {
 public:
@@ -28,6 +28,8 @@ public:
                                                         int dpi = DefaultResolution);
     // pgmraw: the page as gray levels.
     static GrayPlate Gray(const std::string& pdfPath, int dpi = DefaultResolution);
+    // pgmraw of every page in one run, page i at index i.
+    static std::vector<GrayPlate> GrayPages(const std::string& pdfPath, int dpi = DefaultResolution);
 
     // Runs gs with the common options and then arguments (each one quoted);
     // returns what it printed.
