@@ -58,6 +58,8 @@ void CSEP_PDFSeparator::SetJobContext(const CSEP_SepJobContext& job) { m_job = j
 void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
     CSEP_DocProgressMeter& meter = m_job.ProgressMeter();
     GLOB_Doc source = page.Object().Doc();
+    newPages.clear();
+    const CSEP_SlicedFunctions::Scope slicedOnce(m_job.SlicedFunctions());
     meter.Start(source);
     try {
         m_countedFonts.clear();
@@ -139,6 +141,7 @@ void CSEP_PDFSeparator::CountResourceStreams(const GLOB_Object& category, bool x
 }
 
 void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
+    newPages.clear();
     const CPDF_ResourcesDict resources = page.ResourcesDict();
     std::vector<GLOB_Object> contents;
     std::vector<CPDF_ResourcesDict> inkResources;
@@ -147,21 +150,42 @@ void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, st
 
     const CPDF_Doc doc = Doc();
     const GLOB_Object pages = doc.NewArray(NumColorants(), true);
+    // Every recipe before the first page: a tint transform that fails to
+    // evaluate must not leave the inks before it as pages.
+    std::vector<GLOB_Object> infos;
+    for (uint32_t i = 0; i < NumColorants(); ++i)
+        infos.push_back(MakeSeparationInfo(m_job.Colorant(i), resources, pages));
+
     const GLIB_Rect mediaBox = page.MediaBox();
     const GLIB_Rect cropBox = page.CropBox();
-    newPages.clear();
-    for (uint32_t i = 0; i < NumColorants(); ++i) {
-        CPDF_Page newPage = doc.CreatePage(index + static_cast<int>(i), mediaBox);
-        if (cropBox != mediaBox)
-            newPage.SetBox("CropBox", cropBox);
-        newPage.SetRotation(page.Rotation());
-        for (const char* key : {"ArtBox", "BleedBox", "TrimBox"})
-            CSEP_Utils::CopyKey(key, page.Object(), newPage.Object());
-        newPage.SetContents(contents[i]);
-        newPage.SetResources(inkResources[i].Dict());
-        pages.ArrayPut(i, newPage.Object());
-        newPage.Object().DictPut(GLOB_Name("SeparationInfo"), MakeSeparationInfo(m_job.Colorant(i), resources, pages));
-        newPages.push_back(newPage.Object());
+    try {
+        for (uint32_t i = 0; i < NumColorants(); ++i) {
+            CPDF_Page newPage = doc.CreatePage(index + static_cast<int>(i), mediaBox);
+            newPages.push_back(newPage.Object());
+            if (cropBox != mediaBox)
+                newPage.SetBox("CropBox", cropBox);
+            newPage.SetRotation(page.Rotation());
+            for (const char* key : {"ArtBox", "BleedBox", "TrimBox"})
+                CSEP_Utils::CopyKey(key, page.Object(), newPage.Object());
+            newPage.SetContents(contents[i]);
+            newPage.SetResources(inkResources[i].Dict());
+            pages.ArrayPut(i, newPage.Object());
+            newPage.Object().DictPut(GLOB_Name("SeparationInfo"), infos[i]);
+        }
+    } catch (...) {
+        RemovePagesQuietly(index, newPages.size());
+        newPages.clear();
+        throw;
+    }
+}
+
+void CSEP_PDFSeparator::RemovePagesQuietly(int index, size_t count) {
+    if (count == 0)
+        return;
+    try {
+        Doc().DeletePages(index, index + static_cast<int>(count) - 1);
+    } catch (const GLIB_Exception& e) {
+        GLIB_LOG(GLIB_LogWarning, "Could not remove the pages of a failed page: " << e.What());
     }
 }
 

@@ -32,8 +32,9 @@
 // a cancel becomes GLIB_Exception 1128003 "Cancel Requested", every other
 // exception passes unchanged (the meter's own cancel, 1128003 "Cancel
 // requested", among them; a colour space's CPDF_Exception 1128003 too).
-// Content and resources are separated before any page is made, so a
-// failure there adds no page. Errors of the page (no media box, contents or
+// Content, resources and every ink's SeparationInfo are made before any
+// page, and pages made before a later fault are removed, so a failed page
+// adds no page and leaves newPages empty. Errors of the page (no media box, contents or
 // resources) are the document model's.
 #pragma once
 
@@ -83,7 +84,11 @@ private:
     void CountStreamBytes(const GLOB_Object& object, const CPDF_ResourcesDict& resources, uint32_t depth = 0);
     void CountResourceStreams(const GLOB_Object& category, bool xObjects, uint32_t depth);
     void WatchStream(const GLOB_Object& stream);
+    // Every ink's SeparationInfo is made before the first page, and pages
+    // made before a failure are removed, so a failed page adds none.
     void MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
+    // Cleanup after a failure: a fault deleting them is only logged.
+    void RemovePagesQuietly(int index, size_t count);
     GLOB_Object MakeSeparationInfo(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resources,
                                    const GLOB_Object& pages);
     // One content stream and resource dictionary per ink; closes stream.

@@ -103,6 +103,9 @@ protected:
     // parameters.", followed by the reader's text (its nesting exception
     // passes as it is); an array inside an array, or a function of no
     // outputs in one, throws "Function has invalid parameters.".
+    // An indirect function is sliced once while the job's sliced functions
+    // are open (this call opens them): every place naming it, at any depth
+    // of a stitching tree, takes the same slices, which are then indirect.
     void SliceFunction(const GLOB_Object& function, std::vector<GLOB_Object>& out);
     // FunctionType 0: the samples split per output, the Decode pair (else
     // the Range pair) mirrored. 12-bit samples are written as their top 8
@@ -173,6 +176,12 @@ private:
     // mesh shading.
     GLOB_Object CopyMeshData(const GLOB_Object& mesh);
 
-    void SliceExponential(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);
-    void SliceStitching(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);
+    // The slices of one function object, read unless the job's sliced
+    // functions hold them already; SliceRead keeps those of an indirect
+    // one there.
+    void SliceSource(const GLOB_Object& object, std::vector<GLOB_Object>& out);
+    void SliceRead(const CPDF_Function& function, std::vector<GLOB_Object>& out);
+    // indirect: the new dictionaries are made indirect.
+    void SliceExponential(const CPDF_Function& function, unsigned n, bool indirect, std::vector<GLOB_Object>& out);
+    void SliceStitching(const CPDF_Function& function, unsigned n, bool indirect, std::vector<GLOB_Object>& out);
 };

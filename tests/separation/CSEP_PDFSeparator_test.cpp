@@ -259,3 +259,52 @@ TEST_F(CSEP_PDFSeparatorTest, SelfReferenceAndDepthEndThePage) {
     page.Object().PutPath("/Resources/XObject/F", inner);
     EXPECT_EQ(Failure([&] { Separate(job, page); }), "1128002 Form F is nested deeper than 64 levels");
 }
+
+// A spot ink whose tint transform fails at full tint fails the page with
+// the calculator's code and adds no page; the job goes on with the next.
+TEST_F(CSEP_PDFSeparatorTest, FailedRecipeAddsNoPage) {
+    const struct {
+        const char* program;
+        uint32_t code;
+    } cases[] = {
+        {"{ pop 1 }", 1128016},  // too few outputs for the Range
+        {"{ pop 1e3 0 0 0 }", 1128007},  // a token the calculator refuses
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const CPDF_Doc out = job.Doc();
+        const GLOB_Object first = out.CreatePage(0, GLIB_Rect(0, 0, 1, 1)).Object();
+        const GLOB_Object last = out.CreatePage(1, GLIB_Rect(0, 0, 1, 1)).Object();
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page bad =
+            SourcePage(doc, "<< /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK 0] >> >>", "/CS0 cs 0 0 9 9 re f");
+        bad.Object().GetPath("/Resources/ColorSpace/CS0").ArrayPut(
+            3, NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] >>", c.program));
+
+        CSEP_PDFSeparator separator;
+        separator.SetJobContext(job);
+        std::vector<GLOB_Object> newPages = {first};
+        const LogCapture quiet;
+        try {
+            separator.SeparatePage(bad, 1, newPages);
+            ADD_FAILURE() << "separated";
+        } catch (const GLIB_Exception& e) {
+            EXPECT_EQ(e.Code(), c.code) << e.What();
+        }
+        EXPECT_EQ(out.NumPages(), 2);
+        EXPECT_TRUE(newPages.empty());
+        EXPECT_EQ(TempFiles(), std::vector<std::string>());
+
+        const Inks inks = Separate(job, SourcePage(doc, "<< >>", "0 0 0 1 k 0 0 9 9 re f"), 1);
+        ASSERT_EQ(inks.pages.size(), 5u);
+        ASSERT_EQ(out.NumPages(), 7);
+        EXPECT_TRUE(out.Page(0).Object() == first);
+        EXPECT_TRUE(out.Page(6).Object() == last);
+        for (uint32_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_TRUE(out.Page(1 + i).Object() == inks.pages[i]);
+            EXPECT_TRUE(inks.pages[i].GetPath("/SeparationInfo/Pages").Get(i) == inks.pages[i]);
+        }
+    }
+}

@@ -489,6 +489,36 @@ CPDF_Doc Dense() {
     return p.Doc();
 }
 
+// 16. A stitching tree eleven levels deep whose every level names the next
+// one twice (2,048 paths to one leaf), each level mapping its halves onto
+// themselves, over a Flate sampled function of 65,535 points: an axial
+// DeviceCMYK ramp.
+CPDF_Doc SharedStitching() {
+    PageMaker p;
+    p.Resources("<< /Shading << /Sh1 << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [20 0 180 0] "
+                "/Extend [true true] >> >> >>");
+    const int points = 65535;
+    std::string samples;
+    for (int i = 0; i < points; ++i) {
+        const double t = static_cast<double>(i) / (points - 1);
+        for (double tint : {t, 1 - t, 4 * t * (1 - t), 0.3 * t})
+            samples += static_cast<char>(static_cast<int>(tint * 255 + 0.5));
+    }
+    GLOB_Object next = p.Encoded("<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [65535] "
+                                 "/BitsPerSample 8 /Filter /FlateDecode >>",
+                                 samples);
+    for (int level = 0; level < 11; ++level) {
+        const GLOB_Object stitching =
+            p.Indirect("<< /FunctionType 3 /Domain [0 1] /Bounds [0.5] /Encode [0 0.5 0.5 1] /Functions [0 0] >>");
+        stitching.GetPath("Functions").ArrayPut(0, next);
+        stitching.GetPath("Functions").ArrayPut(1, next);
+        next = stitching;
+    }
+    p.Put("/Shading/Sh1/Function", next);
+    p.Content("q 10 10 180 180 re W n /Sh1 sh Q\n");
+    return p.Doc();
+}
+
 }  // namespace
 
 const std::vector<CorpusPage>& SeparationCorpus() {
@@ -509,6 +539,7 @@ const std::vector<CorpusPage>& SeparationCorpus() {
         {"alternates", {"Gold", "Silver"}, {"Gold", "Silver"}, Alternates},
         {"rotated", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Gold"}, Rotated},
         {"dense", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Dense},
+        {"shared-stitching", {}, {"Cyan", "Magenta", "Yellow", "Black"}, SharedStitching},
     };
     return pages;
 }
