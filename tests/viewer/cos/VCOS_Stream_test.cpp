@@ -123,11 +123,24 @@ TEST_F(VCOS_StreamTest, RefusesWhatItCannotEncode) {
     EXPECT_EQ(m_store.IndirectObjects(m_doc).size(), objects);
 }
 
-TEST_F(VCOS_StreamTest, DecodingAFilterQpdfCannotApplyIsAnError) {
-    const VCOS_Obj jbig2 = Make("not really", true, Attributes("JBIG2Decode"));
-    const VCOS_Error error = VCOS_Thrown([&] { VCOS_StreamDecoder::Decode(m_store, jbig2); });
-    EXPECT_EQ(error.Kind(), VCOS_ErrorKind::Unsupported);
-    EXPECT_TRUE(Contains(error.what(), "/JBIG2Decode")) << error.what();
+TEST_F(VCOS_StreamTest, DecodingWhatQpdfCannotApplyIsAnError) {
+    struct Row {
+        const char* what;
+        std::string filter;
+        const char* stored;
+    };
+    const Row rows[] = {
+        {"unsupported filter", "JBIG2Decode", "not really"},
+        {"damaged flate data", "FlateDecode", "garbage, not zlib"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const VCOS_Obj stream = Make(row.stored, true, Attributes(row.filter));
+        const VCOS_Error error = VCOS_Thrown([&] { VCOS_StreamDecoder::Decode(m_store, stream); });
+        EXPECT_EQ(error.Kind(), VCOS_ErrorKind::Unsupported);
+        EXPECT_TRUE(Contains(error.what(), "/" + row.filter)) << error.what();
+        EXPECT_TRUE(Contains(error.what(), VCOS_Describe(stream))) << error.what();
+    }
 }
 
 TEST_F(VCOS_StreamTest, DecodesAsciiHexThroughQpdf) {
