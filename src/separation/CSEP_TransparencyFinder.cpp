@@ -24,7 +24,8 @@ void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page) {
     CSEP_TransparencyFinder finder;
     const std::string construct = finder.FirstConstruct(page.ResourcesDict().Dict());
     if (!construct.empty())
-        GLIB_LOG(GLIB_LogWarning, "Transparency is not composed: the page is separated as opaque (" << construct << ")");
+        GLIB_LOG(GLIB_LogWarning,
+                 "Transparency is not composed: the page is separated as opaque (" << construct << ")");
 }
 
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources) {

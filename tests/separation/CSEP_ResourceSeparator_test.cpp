@@ -166,7 +166,8 @@ TEST_F(CSEP_ResourceSeparatorTest, Type3FontsChosenWithTfAreSeparated) {
         {"/Resources << >>", "1000 0 d0 0 1 0 0 k 0 0 1000 1000 re f",
          "1000 0 d0\n{1|0|1|1|1} g\n0 0 1000 1000 re\nf\n"},
         // Painted in the caller's colour: the same glyph on every ink.
-        {"/Resources << >>", "1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f", "1000 0 0 0 1000 1000 d1\n0 0 1000 1000 re\nf\n"},
+        {"/Resources << >>", "1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f",
+         "1000 0 0 0 1000 1000 d1\n0 0 1000 1000 re\nf\n"},
         // No resources of its own: the page's Spot space.
         {"", "1000 0 d0 /CS0 cs 0.25 scn 0 0 9 9 re f", "1000 0 d0\n{1|1|1|1|0} g\n{1|1|1|1|0.75} g\n0 0 9 9 re\nf\n"},
         {"/Resources << >>", "1000 0 d0 1 0 0 rg 0 0 9 9 re f", "1128001"},
@@ -248,7 +249,8 @@ TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
             const GLOB_Doc doc = NewDoc();
             const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
             const GLOB_Object image = NewStreamObject(
-                doc, "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space + " /Name /Im0 >>",
+                doc,
+                "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space + " /Name /Im0 >>",
                 std::string(2 * c.components, '\x40'));
             if (c.space.find("DeviceN") != std::string::npos)
                 image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "

@@ -13,7 +13,8 @@
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
 // Contents that is neither a Stream, an Array nor Null, 1128004 for an
 // element of the array that is not a Stream, 1128004 "Content streams don't
-// support writing" for a write. Errors of the filters and the object model pass.
+// support writing" for a write. Errors of the filters and the object model
+// pass.
 #pragma once
 
 #include "CPDF/document/CPDF_Page.h"

@@ -76,7 +76,8 @@ TEST(CPDF_ContentStream, AStreamEndingInAnEmptyBufferStillGetsItsSpace) {
 // Contents is optional: absent or null, the page is blank.
 TEST(CPDF_ContentStream, APageWithoutContentsReadsAsEmpty) {
     const CPDF_Doc doc = NewPageDoc();
-    for (const char* text : {"<< /Type /Page /Resources << >> >>", "<< /Type /Page /Resources << >> /Contents null >>"}) {
+    for (const char* text :
+         {"<< /Type /Page /Resources << >> >>", "<< /Type /Page /Resources << >> /Contents null >>"}) {
         SCOPED_TRACE(text);
         const CPDF_Page page(doc.ParseObject(text));
         EXPECT_EQ(Read(page), "");
