@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_ResourceSeparator.h"
+#include "separation/CSEP_TransparencyFinder.h"
 #include "separation/CSEP_Utils.h"
 
 #include <algorithm>
@@ -65,6 +66,7 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
         m_countedFonts.clear();
         CountStreamBytes(page.Contents(), page.ResourcesDict());
         m_countedFonts.clear();
+        CSEP_TransparencyFinder::WarnFor(page);
         MakeSeparationPages(page, index, newPages);
     } catch (...) {
         meter.Stop();
@@ -90,7 +92,8 @@ void CSEP_PDFSeparator::CountStreamBytes(const GLOB_Object& object, const CPDF_R
         for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
             if (value.IsStream())
                 WatchStream(value);
-    } else {
+    } else if (!object.IsNull()) {
+        // A page without Contents reads nothing.
         WatchStream(object);
     }
     if (!resources.Dict().IsDict())

@@ -25,7 +25,9 @@
 //                          y·t, k·t
 //
 // A spot ink whose recipe the colour separator refuses (1128001) gets
-// [0 0 0 0] and a warning naming it; the page is still made.
+// [0 0 0 0] and a warning naming it; the page is still made. A page that
+// uses transparency is separated as opaque, with one warning naming its
+// first transparency construct (CSEP_TransparencyFinder).
 //
 // Failures: on any exception the meter is stopped and the content stream
 // closed; a GLIB_Exception of code 1 while the job's cancel manager reports

@@ -118,6 +118,83 @@ TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
     }
 }
 
+// Contents is optional: a page without it separates into blank ink pages;
+// a Contents of another kind is still the page's fault.
+TEST_F(CSEP_PDFSeparatorTest, APageWithoutContentsGivesBlankInkPages) {
+    const struct {
+        const char* contents;  // nullptr: absent
+        const char* thrown;    // empty: blank pages
+    } cases[] = {
+        {nullptr, ""},
+        {"null", ""},
+        {"(0 0 9 9 re f)", "1128009 Page missing Contents"},
+        {"<< /Length 3 >>", "1128009 Page missing Contents"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.contents ? c.contents : "absent");
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, "<< >>", "");
+        if (c.contents)
+            page.Object().PutPath("Contents", doc.ParseObject(c.contents));
+        else
+            page.Object().RemovePath("Contents");
+        const LogCapture capture;
+        if (*c.thrown) {
+            EXPECT_EQ(Failure([&] { Separate(job, page); }), c.thrown);
+            EXPECT_EQ(job.Doc().NumPages(), 0);
+            continue;
+        }
+        const Inks inks = Separate(job, page);
+        ASSERT_EQ(job.Doc().NumPages(), 4);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(Body(inks.contents[i]), "") << i;
+        EXPECT_TRUE(capture.Entries().empty()) << capture.Entries()[0].text;
+    }
+}
+
+// A page using transparency separates as opaque, and says so once, naming
+// the first construct it meets.
+TEST_F(CSEP_PDFSeparatorTest, TransparencyIsNamedOncePerPage) {
+    const struct {
+        const char* resources;
+        const char* content;
+        const char* warning;  // empty: none
+    } cases[] = {
+        {"<< /ExtGState << /G0 << /LW 2 >> /G1 << /BM /Multiply >> /G2 << /ca 0.5 >> >> >>",
+         "/G0 gs /G2 gs /G1 gs 0 0 1 0 k 0 0 9 9 re f", "ExtGState G1 with BM /Multiply"},
+        {"<< /ExtGState << /G0 << /BM [/Normal /Multiply] /SMask /None /CA 1 /ca 1.0 >> >> >>",
+         "/G0 gs 0 0 1 0 k 0 0 9 9 re f", ""},
+        {"<< /XObject << /Fm0 << >> >> >>", "/Fm0 Do", "Form Fm0 with a transparency group"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resources);
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, c.resources, c.content);
+        if (std::string(c.content) == "/Fm0 Do")
+            page.Object().PutPath("/Resources/XObject/Fm0",
+                                  NewStreamObject(doc,
+                                                  "<< /Subtype /Form /BBox [0 0 9 9] /Group << /S /Transparency >>"
+                                                  "   /Resources << /ExtGState << /G << /ca 0.2 >> >> >> >>",
+                                                  "/G gs 0 0 0 1 k 0 0 9 9 re f"));
+        const LogCapture capture;
+        const Inks inks = Separate(job, page);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.text.find("Transparency") != std::string::npos)
+                warnings.push_back(e.text);
+        if (*c.warning) {
+            ASSERT_EQ(warnings.size(), 1u);
+            EXPECT_EQ(warnings[0], std::string("Transparency is not composed: the page is separated as opaque (") +
+                                       c.warning + ")");
+        } else {
+            EXPECT_TRUE(warnings.empty());
+        }
+        EXPECT_EQ(inks.pages.size(), 4u);
+    }
+}
+
 // Contents stream by stream, a form drawn twice once, and the glyph
 // procedures of a Type 3 font: the meter's total, as its polls show it.
 TEST_F(CSEP_PDFSeparatorTest, CountsEveryStreamOnce) {

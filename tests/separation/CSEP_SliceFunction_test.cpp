@@ -115,6 +115,9 @@ TEST_F(CSEP_SliceFunctionTest, FaultsAndConstantFunctions) {
     Slicer slicer(job);
     const LogCapture quiet;  // the program reader logs what it refuses
     const std::string invalid = "1128007 Function has invalid parameters.";
+    // An array whose second element gives no outputs: nothing to take.
+    const GLOB_Object noOutputs = doc.ParseObject("[<< /FunctionType 2 /Domain [0 1] /N 1 >> 0]");
+    noOutputs.ArrayPut(1, NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1] /Range [] >>", "{ pop }"));
     const struct {
         GLOB_Object function;
         std::string thrown;  // its start
@@ -130,6 +133,9 @@ TEST_F(CSEP_SliceFunctionTest, FaultsAndConstantFunctions) {
         SCOPED_TRACE(c.thrown);
         EXPECT_EQ(Failure([&] { slicer.SliceFunction(c.function, slices); }).substr(0, c.thrown.size()), c.thrown);
     }
+    // The reader takes the element; the slicer finds no output to take.
+    EXPECT_EQ(CPDF_Function(noOutputs.Get(1)).RangeDimension(), 0u);
+    EXPECT_EQ(Failure([&] { slicer.SliceFunction(noOutputs, slices); }), invalid);
     EXPECT_EQ(Failure([&] { slicer.MakeConstantFunction(GLOB_Object(), 1); }),
               "1128007 Function domain should be type Array, encountered Null");
 

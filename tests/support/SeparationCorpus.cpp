@@ -276,6 +276,22 @@ CPDF_Doc Masks() {
     return p.Doc();
 }
 
+// 6a. A CMYK image whose soft mask hides its right half, over a Gold
+// rectangle that shows there.
+CPDF_Doc SoftMask() {
+    PageMaker p;
+    p.Resources(Str("<< /ColorSpace << /CS0 ") + Gold + " >> /XObject << >> >>");
+    const GLOB_Object image = p.Encoded("<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceCMYK "
+                                        "/BitsPerComponent 8 /Filter /FlateDecode >>",
+                                        Ramp(4, 4, 4, 8));
+    image.DictPut(GLOB_Name("SMask"), p.Stream("<< /Type /XObject /Subtype /Image /Width 8 /Height 8 "
+                                               "/ColorSpace /DeviceGray /BitsPerComponent 8 >>",
+                                               Packed(8, 8, 1, 8, [](int x, int, int) { return x < 4 ? 255 : 0; })));
+    p.Put("/XObject/Im1", image);
+    p.Content("/CS0 cs 0.8 scn 20 20 160 160 re f q 120 0 0 120 40 40 cm /Im1 Do Q\n");
+    return p.Doc();
+}
+
 // 7. Inline images: abbreviations, a named Indexed space, an AHx filter.
 CPDF_Doc InlineImages() {
     PageMaker p;
@@ -442,6 +458,18 @@ CPDF_Doc Text() {
     return p.Doc();
 }
 
+// 12a. One glyph of a Type 3 font chosen with Tf, painting a square in a
+// colour of its own (d0).
+CPDF_Doc Type3Glyph() {
+    PageMaker p;
+    p.Resources("<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] "
+                "/FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << >> /Encoding << /Type /Encoding "
+                "/Differences [97 /square] >> /FirstChar 97 /LastChar 97 /Widths [1000] /Resources << >> >> >> >>");
+    p.Put("/Font/T3/CharProcs/square", p.Stream("<< >>", "1000 0 d0 0 1 0 0 k 0 0 1000 1000 re f"));
+    p.Content("0 0 0 1 k BT /T3 120 Tf 40 40 Td (a) Tj ET\n");
+    return p.Doc();
+}
+
 // 13. A spot with a DeviceRGB alternate beside one with a Lab alternate.
 CPDF_Doc Alternates() {
     PageMaker p;
@@ -530,12 +558,14 @@ const std::vector<CorpusPage>& SeparationCorpus() {
         {"indexed", {"Silver", "Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Indexed},
         {"images", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Images},
         {"masks", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Masks},
+        {"soft-mask", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, SoftMask},
         {"inline-images", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, InlineImages},
         {"shadings", {"Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Silver"}, Shadings},
         {"meshes", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Meshes},
         {"patterns", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Patterns},
         {"forms", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Forms},
         {"text", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Text},
+        {"type3-glyph", {}, {"Magenta"}, Type3Glyph},
         {"alternates", {"Gold", "Silver"}, {"Gold", "Silver"}, Alternates},
         {"rotated", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Gold"}, Rotated},
         {"dense", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Dense},
