@@ -5,6 +5,7 @@
 
 #include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
+#include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_Recorder.h"
