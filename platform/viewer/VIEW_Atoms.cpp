@@ -1,0 +1,43 @@
+#include "viewer/VIEW_Atoms.h"
+
+#include "viewer/VIEW_HostError.h"
+
+#include <deque>
+#include <map>
+#include <string>
+
+namespace {
+
+struct Table {
+    std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
+    std::map<std::string, PDFL_ASAtom> m_atoms;
+};
+
+Table& TheTable() {
+    static Table table;
+    return table;
+}
+
+}  // namespace
+
+PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
+    if (!text)
+        throw VIEW_AssertionFailure("atom of a null text");
+    Table& table = TheTable();
+    const auto found = table.m_atoms.find(text);
+    if (found != table.m_atoms.end())
+        return found->second;
+    if (table.m_texts.size() >= 0xFFFF)
+        throw VIEW_AssertionFailure("out of atoms");
+    table.m_texts.emplace_back(text);
+    const PDFL_ASAtom atom = static_cast<PDFL_ASAtom>(table.m_texts.size());
+    table.m_atoms.emplace(text, atom);
+    return atom;
+}
+
+const char* VIEW_Atoms::GetString(PDFL_ASAtom atom) {
+    const Table& table = TheTable();
+    if (atom == 0 || atom > table.m_texts.size())
+        throw VIEW_AssertionFailure("text of unknown atom " + std::to_string(atom));
+    return table.m_texts[atom - 1].c_str();
+}

@@ -1,0 +1,84 @@
+#include "viewer/VIEW_Recorder.h"
+
+#include "viewer/VIEW_HostError.h"
+
+#include <map>
+
+namespace {
+
+using Key = std::pair<int, int>;
+
+struct State {
+    std::vector<VIEW_Call> m_calls;
+    std::map<Key, PDFL_ErrorCode> m_faults;
+    std::map<Key, uint64_t> m_results;
+    std::vector<std::pair<PDFL_CosObj, PDFL_CosObj>> m_enumEntries;
+    std::vector<PDFL_ErrorCode> m_raisedToHost;
+};
+
+State& TheState() {
+    static State state;
+    return state;
+}
+
+}  // namespace
+
+void VIEW_Recorder::Record(int table, int slot, std::vector<uint64_t> args) {
+    TheState().m_calls.push_back({table, slot, std::move(args)});
+}
+
+const std::vector<VIEW_Call>& VIEW_Recorder::Calls() {
+    return TheState().m_calls;
+}
+
+void VIEW_Recorder::ClearCalls() {
+    TheState().m_calls.clear();
+}
+
+void VIEW_Recorder::InjectFault(int table, int slot, PDFL_ErrorCode code) {
+    TheState().m_faults[{table, slot}] = code;
+}
+
+void VIEW_Recorder::FireFault(int table, int slot) {
+    std::map<Key, PDFL_ErrorCode>& faults = TheState().m_faults;
+    const auto found = faults.find({table, slot});
+    if (found == faults.end())
+        return;
+    const PDFL_ErrorCode code = found->second;
+    faults.erase(found);
+    throw VIEW_HostRaise(code);
+}
+
+void VIEW_Recorder::SetResult(int table, int slot, uint64_t value) {
+    TheState().m_results[{table, slot}] = value;
+}
+
+bool VIEW_Recorder::HasResult(int table, int slot) {
+    return TheState().m_results.count({table, slot}) != 0;
+}
+
+uint64_t VIEW_Recorder::Result(int table, int slot) {
+    const std::map<Key, uint64_t>& results = TheState().m_results;
+    const auto found = results.find({table, slot});
+    return found == results.end() ? 0 : found->second;
+}
+
+void VIEW_Recorder::SetEnumEntries(std::vector<std::pair<PDFL_CosObj, PDFL_CosObj>> entries) {
+    TheState().m_enumEntries = std::move(entries);
+}
+
+const std::vector<std::pair<PDFL_CosObj, PDFL_CosObj>>& VIEW_Recorder::EnumEntries() {
+    return TheState().m_enumEntries;
+}
+
+void VIEW_Recorder::RecordRaisedToHost(PDFL_ErrorCode code) {
+    TheState().m_raisedToHost.push_back(code);
+}
+
+const std::vector<PDFL_ErrorCode>& VIEW_Recorder::RaisedToHost() {
+    return TheState().m_raisedToHost;
+}
+
+void VIEW_Recorder::Reset() {
+    TheState() = State();
+}

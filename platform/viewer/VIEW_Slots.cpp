@@ -1,0 +1,226 @@
+// The function tables: one thunk per slot of the published interface, each
+// a plain C boundary (VIEW_SlotBoundary) around a recording body.
+#include "viewer/VIEW_Atoms.h"
+#include "viewer/VIEW_Callbacks.h"
+#include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_Frames.h"
+#include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Recorder.h"
+#include "viewer/VIEW_SlotBoundary.h"
+
+#include <array>
+#include <cstring>
+#include <string>
+
+namespace {
+
+constexpr int SlotsPerTable = 300;
+using SlotTable = std::array<PDFL_Proc, SlotsPerTable>;
+
+// Filled with the thunks on first use (below them).
+std::array<SlotTable, PDFL_HostTableCount>& Tables();
+
+void OfferDefaults(std::array<uint32_t, PDFL_HostTableCount>& offers) {
+    offers.fill(0);
+    for (int table : {PDFL_AcroSupportTable, PDFL_CosTable, PDFL_PDModelTable, PDFL_AcroViewTable,
+                      PDFL_WinTable})
+        offers[table] = 0x00040000;
+}
+
+std::array<uint32_t, PDFL_HostTableCount>& Offers() {
+    static std::array<uint32_t, PDFL_HostTableCount> offers = [] {
+        std::array<uint32_t, PDFL_HostTableCount> defaults{};
+        OfferDefaults(defaults);
+        return defaults;
+    }();
+    return offers;
+}
+
+const char* const TableNames[PDFL_HostTableCount] = {
+    "", "AcroSupport", "Cos", "PDModel", "AcroView", "Win", "ADBE_DebuggerWindow",
+};
+
+template <class Record>
+void CheckSize(const Record* record, uint64_t size, const char* what) {
+    if (record && size != sizeof(Record))
+        throw VIEW_AssertionFailure(std::string(what) + " with size word " +
+                                    std::to_string(size) + " instead of " +
+                                    std::to_string(sizeof(Record)));
+}
+
+// The behaviour of a slot beyond recording; Defined is false for the slots
+// that only return a test's result.
+template <int Table, int Slot>
+struct Behaviour {
+    static constexpr bool Defined = false;
+};
+
+#define VIEW_BEHAVIOUR_(table, slot, result, params)                                              \
+    template <>                                                                                    \
+    struct Behaviour<PDFL_##table##Table, slot> {                                                  \
+        static constexpr bool Defined = true;                                                      \
+        static result Run params;                                                                  \
+    };                                                                                             \
+    result Behaviour<PDFL_##table##Table, slot>::Run params
+
+VIEW_BEHAVIOUR_(Core, 1, void, (PDFL_ErrorCode code)) {
+    throw VIEW_HostRaise(code);
+}
+VIEW_BEHAVIOUR_(Core, 2, void, (void* frame, PDFL_RestoreFrameProc restore)) {
+    VIEW_Frames::PushPluginFrame(frame, restore);
+}
+VIEW_BEHAVIOUR_(Core, 3, void, ()) {
+    VIEW_Frames::PopPluginFrame();
+}
+VIEW_BEHAVIOUR_(Core, 4, PDFL_ErrorCode, ()) {
+    return VIEW_Frames::HandledErrorCode();
+}
+VIEW_BEHAVIOUR_(Core, 5, PDFL_ASAtom, (const char* text)) {
+    return VIEW_Atoms::FromString(text);
+}
+VIEW_BEHAVIOUR_(Core, 7, const char*, (PDFL_ASAtom atom)) {
+    return VIEW_Atoms::GetString(atom);
+}
+VIEW_BEHAVIOUR_(Core, 8, PDFL_ASCallback, (PDFL_ExtensionID extension, PDFL_Proc proc)) {
+    return VIEW_Callbacks::Create(extension, proc);
+}
+VIEW_BEHAVIOUR_(Core, 9, void, (PDFL_ASCallback callback)) {
+    VIEW_Callbacks::Destroy(callback);
+}
+VIEW_BEHAVIOUR_(Core, 10, PDFL_HFT, (PDFL_ASAtom name, uint32_t version)) {
+    const std::string text = VIEW_Atoms::GetString(name);
+    for (int table = PDFL_AcroSupportTable; table < PDFL_HostTableCount; ++table)
+        if (text == TableNames[table] && version != 0 && version <= Offers()[table])
+            return Tables()[table].data();
+    return nullptr;
+}
+VIEW_BEHAVIOUR_(AcroSupport, 4, const char*, (PDFL_ErrorCode code, char* buffer, int32_t size)) {
+    return VIEW_ErrorRegistry::CopyText(code, buffer, size);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 5, PDFL_ErrorCode, (uint16_t severity, const char* text)) {
+    return VIEW_ErrorRegistry::Register(severity, text);
+}
+#undef VIEW_BEHAVIOUR_
+
+// What a slot does before its result, whatever the result: record checks
+// and the enumeration.
+template <int Table, int Slot>
+struct Effect {
+    static constexpr bool Defined = false;
+};
+
+#define VIEW_EFFECT_(table, slot, params)                                                         \
+    template <>                                                                                    \
+    struct Effect<PDFL_##table##Table, slot> {                                                     \
+        static constexpr bool Defined = true;                                                      \
+        static void Run params;                                                                    \
+    };                                                                                             \
+    void Effect<PDFL_##table##Table, slot>::Run params
+
+VIEW_EFFECT_(Cos, 4, (PDFL_CosObj, PDFL_CosObjEnumProc proc, void* clientData)) {
+    for (const auto& entry : VIEW_Recorder::EnumEntries())
+        if (!VIEW_CallPlugin([&] { return proc(entry.first, entry.second, clientData); }))
+            break;
+}
+VIEW_EFFECT_(Cos, 38, (PDFL_CosDocOpenParams* params)) {
+    CheckSize(params, params ? params->m_size : 0, "CosDocOpenWithParams");
+}
+VIEW_EFFECT_(Cos, 41, (PDFL_CosDoc, PDFL_ASFile, uint32_t, PDFL_CosDocSaveParams* params)) {
+    CheckSize(params, params ? params->m_size : 0, "CosDocSaveToFile");
+}
+VIEW_EFFECT_(Cos, 46, (PDFL_CosDoc, PDFL_ASFile, uint32_t, PDFL_CosDocSaveParams* params)) {
+    CheckSize(params, params ? params->m_size : 0, "CosDocSaveWithParams");
+}
+VIEW_EFFECT_(AcroView, 24, (PDFL_AVTool tool)) {
+    CheckSize(tool, tool ? tool->m_size : 0, "AVAppRegisterTool");
+}
+VIEW_EFFECT_(AcroView, 182, (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler, PDFL_ExtensionID)) {
+    CheckSize(handler, handler ? handler->m_size : 0, "AVWindowNew");
+}
+VIEW_EFFECT_(AcroView, 183, (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler, PDFL_ExtensionID,
+                             PDFL_PlatformWindow)) {
+    CheckSize(handler, handler ? handler->m_size : 0, "AVWindowNewFromPlatformThing");
+}
+#undef VIEW_EFFECT_
+
+// Record, inject, the effect, then the behaviour or the test's result.
+template <int Table, int Slot, class R, class... Args>
+R RecordingBody(Args... args) {
+    VIEW_Recorder::Record(Table, Slot, VIEW_Words(args...));
+    VIEW_Recorder::FireFault(Table, Slot);
+    if constexpr (Effect<Table, Slot>::Defined)
+        Effect<Table, Slot>::Run(args...);
+    constexpr bool frameSlot = Table == PDFL_CoreTable && Slot >= 1 && Slot <= 4;
+    if constexpr (Behaviour<Table, Slot>::Defined) {
+        if (!frameSlot && VIEW_Recorder::HasResult(Table, Slot))
+            return VIEW_FromWord<R>(VIEW_Recorder::Result(Table, Slot));
+        return static_cast<R>(Behaviour<Table, Slot>::Run(args...));
+    } else {
+        return VIEW_FromWord<R>(VIEW_Recorder::Result(Table, Slot));
+    }
+}
+
+}  // namespace
+
+#define VIEW_COMMA_ARGS_(...) __VA_OPT__(, ) __VA_ARGS__
+
+// The slot procedures: C functions with the published signatures.
+extern "C" {
+#define VIEW_THUNK_(table, slot, name, result, params, args)                                      \
+    static result VIEW_Thunk_##table##_##name params {                                             \
+        return VIEW_SlotBoundary<PDFL_##table##Table, slot, result>(                               \
+            [](auto... a) { return RecordingBody<PDFL_##table##Table, slot, result>(a...); }       \
+                VIEW_COMMA_ARGS_ args);                                                            \
+    }
+PDFL_ALL_SLOTS(VIEW_THUNK_)
+#undef VIEW_THUNK_
+}
+
+namespace {
+
+std::array<SlotTable, PDFL_HostTableCount>& Tables() {
+    static std::array<SlotTable, PDFL_HostTableCount> tables = [] {
+        std::array<SlotTable, PDFL_HostTableCount> filled{};
+#define VIEW_FILL_(table, slot, name, result, params, args)                                       \
+    filled[PDFL_##table##Table][slot] = reinterpret_cast<PDFL_Proc>(&VIEW_Thunk_##table##_##name);
+        PDFL_ALL_SLOTS(VIEW_FILL_)
+#undef VIEW_FILL_
+        return filled;
+    }();
+    return tables;
+}
+
+}  // namespace
+
+PDFL_HFT VIEW_Host::Table(int table) {
+    if (table < 0 || table >= PDFL_HostTableCount)
+        throw VIEW_AssertionFailure("no table " + std::to_string(table));
+    return Tables()[table].data();
+}
+
+void VIEW_Host::OfferTable(int table, uint32_t version) {
+    if (table <= PDFL_CoreTable || table >= PDFL_HostTableCount)
+        throw VIEW_AssertionFailure("table " + std::to_string(table) + " cannot be offered");
+    Offers()[table] = version;
+}
+
+uint32_t VIEW_Host::OfferedVersion(int table) {
+    return table > PDFL_CoreTable && table < PDFL_HostTableCount ? Offers()[table] : 0;
+}
+
+const char* VIEW_Host::TableName(int table) {
+    return table >= 0 && table < PDFL_HostTableCount ? TableNames[table] : "";
+}
+
+PDFL_ExtensionID VIEW_Host::ExtensionID() {
+    static char extension;
+    return reinterpret_cast<PDFL_ExtensionID>(&extension);
+}
+
+void VIEW_Host::Reset() {
+    VIEW_Frames::Reset();
+    VIEW_Recorder::Reset();
+    VIEW_Callbacks::Reset();
+    VIEW_ErrorRegistry::Reset();
+    OfferDefaults(Offers());
+}

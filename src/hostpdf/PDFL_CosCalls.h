@@ -1,0 +1,15 @@
+// Wrappers of the host's Cos table: objects, dictionaries, arrays, streams and Cos documents.
+// Each wrapper makes exactly one call of its slot through the table
+// pointer of the host binding, guarded as PDFL_GuardedCall describes, and
+// reports a host error with the unit "PDFL_CosCalls" and its row's line. Arguments
+// pass unchanged in the slot's order (16-bit and 8-bit ones narrowed to the
+// slot's width); the result is the slot's, unchanged. Results that mean
+// failure without a host error are returned for the caller to judge.
+#pragma once
+
+#include "hostpdf/PDFL_HostCall.h"
+#include "viewer/host_api.h"
+
+#define PDFL_CALL PDFL_DECLARE_HOST_CALL
+#include "hostpdf/PDFL_CosCalls.inc"
+#undef PDFL_CALL
