@@ -242,3 +242,447 @@ int _close(int fd);
 // that is one, else in /tmp. No file is created: callers that need the name
 // reserved create it with _O_CREAT | _O_EXCL. Null on failure.
 char* _tempnam(const char* dir, const char* prefix);
+
+// ---------------------------------------------------------------------------
+// Time and locks (win32_clock.cpp, win32_sync.cpp). The clock runs in real
+// time in the program; test executables run on a test clock (win32_driver.h)
+// on which Sleep moves time at once and is recorded.
+
+void Sleep(DWORD milliseconds);
+
+// A recursive lock: the thread that holds it may enter again, and leaves as
+// often as it entered.
+struct CRITICAL_SECTION {
+    alignas(8) unsigned char m_opaque[48];
+};
+using LPCRITICAL_SECTION = CRITICAL_SECTION*;
+void InitializeCriticalSection(LPCRITICAL_SECTION section);
+void EnterCriticalSection(LPCRITICAL_SECTION section);
+void LeaveCriticalSection(LPCRITICAL_SECTION section);
+void DeleteCriticalSection(LPCRITICAL_SECTION section);
+
+// ---------------------------------------------------------------------------
+// USER32 and GDI32 handles and words. On 64-bit every handle, WPARAM, LPARAM,
+// LRESULT, LONG_PTR and UINT_PTR is pointer-sized.
+
+using WPARAM = uintptr_t;
+using LPARAM = intptr_t;
+using LRESULT = intptr_t;
+using LONG_PTR = intptr_t;
+using UINT_PTR = uintptr_t;
+using ULONG_PTR = uintptr_t;
+using ATOM = WORD;
+
+struct HWND__;
+using HWND = HWND__*;
+struct HINSTANCE__;
+using HINSTANCE = HINSTANCE__*;
+using HMODULE = HINSTANCE;
+struct HMENU__;
+using HMENU = HMENU__*;
+struct HICON__;
+using HICON = HICON__*;
+struct HCURSOR__;
+using HCURSOR = HCURSOR__*;
+struct HBRUSH__;
+using HBRUSH = HBRUSH__*;
+struct HDC__;
+using HDC = HDC__*;
+struct HBITMAP__;
+using HBITMAP = HBITMAP__*;
+using HGDIOBJ = void*;
+struct HRSRC__;
+using HRSRC = HRSRC__*;
+using HGLOBAL = void*;
+
+using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
+
+struct POINT {
+    LONG x;
+    LONG y;
+};
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+
+constexpr WORD LOWORD(uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+constexpr WORD HIWORD(uintptr_t v) { return static_cast<WORD>((v >> 16) & 0xFFFF); }
+constexpr LPARAM MAKELPARAM(WORD low, WORD high) { return static_cast<LPARAM>(static_cast<DWORD>(low | (high << 16))); }
+constexpr WPARAM MAKEWPARAM(WORD low, WORD high) { return static_cast<WPARAM>(static_cast<DWORD>(low | (high << 16))); }
+// Mouse lParams hold two signed 16-bit coordinates.
+constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<SHORT>(LOWORD(static_cast<uintptr_t>(l))); }
+constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<SHORT>(HIWORD(static_cast<uintptr_t>(l))); }
+
+enum : DWORD {
+    ERROR_MOD_NOT_FOUND = 126,
+    ERROR_RESOURCE_TYPE_NOT_FOUND = 1813,
+    ERROR_RESOURCE_NAME_NOT_FOUND = 1814,
+    ERROR_INVALID_WINDOW_HANDLE = 1400,
+    ERROR_CANNOT_FIND_WND_CLASS = 1407,
+    ERROR_CLASS_ALREADY_EXISTS = 1410,
+    ERROR_INVALID_INDEX = 1413,
+};
+
+// ---------------------------------------------------------------------------
+// Windows (win32_window*.cpp). One thread; a window handle is never reused in
+// a process. A message to a destroyed or unknown window answers 0, and a
+// window destroyed inside one of its own messages keeps its record until the
+// outermost message to it returns.
+
+enum : UINT {
+    WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOVE = 0x0003, WM_SIZE = 0x0005,
+    WM_ACTIVATE = 0x0006, WM_SETFOCUS = 0x0007, WM_KILLFOCUS = 0x0008, WM_ENABLE = 0x000A,
+    WM_SETTEXT = 0x000C, WM_GETTEXT = 0x000D, WM_GETTEXTLENGTH = 0x000E, WM_PAINT = 0x000F,
+    WM_CLOSE = 0x0010, WM_QUIT = 0x0012, WM_SHOWWINDOW = 0x0018, WM_CANCELMODE = 0x001F,
+    WM_WINDOWPOSCHANGING = 0x0046, WM_WINDOWPOSCHANGED = 0x0047, WM_NCCREATE = 0x0081,
+    WM_NCDESTROY = 0x0082, WM_NCHITTEST = 0x0084, WM_NCACTIVATE = 0x0086,
+    WM_NCLBUTTONDOWN = 0x00A1, WM_NCLBUTTONUP = 0x00A2, WM_NCLBUTTONDBLCLK = 0x00A3,
+    WM_NCRBUTTONDOWN = 0x00A4, WM_NCRBUTTONUP = 0x00A5, WM_NCMBUTTONDOWN = 0x00A7, WM_NCMBUTTONUP = 0x00A8,
+    WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102, WM_SYSKEYDOWN = 0x0104,
+    WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106, WM_INITDIALOG = 0x0110, WM_COMMAND = 0x0111,
+    WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_MOUSEMOVE = 0x0200, WM_LBUTTONDOWN = 0x0201,
+    WM_LBUTTONUP = 0x0202, WM_LBUTTONDBLCLK = 0x0203, WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205,
+    WM_RBUTTONDBLCLK = 0x0206, WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208, WM_MBUTTONDBLCLK = 0x0209,
+    WM_PARENTNOTIFY = 0x0210, WM_SIZING = 0x0214, WM_CAPTURECHANGED = 0x0215, WM_MOVING = 0x0216,
+    WM_USER = 0x0400,
+};
+
+// Window styles, extended styles and class styles.
+enum : DWORD {
+    WS_OVERLAPPED = 0x00000000u, WS_POPUP = 0x80000000u, WS_CHILD = 0x40000000u,
+    WS_VISIBLE = 0x10000000u, WS_DISABLED = 0x08000000u, WS_CLIPSIBLINGS = 0x04000000u,
+    WS_CLIPCHILDREN = 0x02000000u, WS_CAPTION = 0x00C00000u, WS_BORDER = 0x00800000u,
+    WS_DLGFRAME = 0x00400000u, WS_VSCROLL = 0x00200000u, WS_HSCROLL = 0x00100000u,
+    WS_SYSMENU = 0x00080000u, WS_THICKFRAME = 0x00040000u, WS_GROUP = 0x00020000u,
+    WS_TABSTOP = 0x00010000u, WS_MINIMIZEBOX = 0x00020000u, WS_MAXIMIZEBOX = 0x00010000u,
+    WS_OVERLAPPEDWINDOW = 0x00CF0000u, WS_POPUPWINDOW = 0x80880000u,
+    WS_EX_DLGMODALFRAME = 0x00000001u, WS_EX_NOPARENTNOTIFY = 0x00000004u, WS_EX_TOPMOST = 0x00000008u,
+    WS_EX_TOOLWINDOW = 0x00000080u, WS_EX_WINDOWEDGE = 0x00000100u,
+};
+enum : UINT { CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002, CS_DBLCLKS = 0x0008 };
+
+struct WNDCLASSA {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    LPCSTR lpszMenuName;
+    LPCSTR lpszClassName;
+};
+// Class names compare without regard to case. A second class of one name
+// fails with ERROR_CLASS_ALREADY_EXISTS.
+ATOM RegisterClassA(const WNDCLASSA* windowClass);
+
+// WM_NCCREATE and WM_CREATE carry it in lParam.
+struct CREATESTRUCTA {
+    LPVOID lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    LPCSTR lpszName;
+    LPCSTR lpszClass;
+    DWORD dwExStyle;
+};
+// With WS_CHILD, parent is the parent and menu the control id; otherwise
+// parent names the owner (its top-level window). The rectangle is the window
+// rectangle, in the parent's client coordinates for a child. Messages:
+// WM_NCCREATE, WM_CREATE (-1 destroys the window and gives null); a child or
+// pop-up then gets WM_SIZE and WM_MOVE, and a child's parent WM_PARENTNOTIFY
+// unless WS_EX_NOPARENTNOTIFY; WS_VISIBLE then shows it as ShowWindow does.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                     int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+// Owned windows are destroyed first, whole; then WM_DESTROY goes to the
+// window and then to its children (parents before children), the capture is
+// released, and WM_NCDESTROY goes children first. Its timers end, its queued
+// messages are dropped, and no handle of the tree is valid afterwards.
+BOOL DestroyWindow(HWND window);
+BOOL IsWindow(HWND window);
+// A child's parent, a pop-up's owner, else null.
+HWND GetParent(HWND window);
+
+// The default answers: WM_NCCREATE keeps the name; WM_CLOSE destroys the
+// window; WM_SYSCOMMAND SC_CLOSE sends WM_CLOSE; WM_PAINT validates;
+// WM_WINDOWPOSCHANGED sends WM_MOVE when the client area moved and then
+// WM_SIZE (SIZE_RESTORED) when it changed size; WM_NCHITTEST tells client,
+// caption and border apart; WM_ACTIVATE gives an activated window the focus;
+// WM_CANCELMODE releases a capture the window holds; the text messages read
+// and write the window text. Everything else answers 0.
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Calls a procedure that GetWindowLongPtrA(GWLP_WNDPROC) gave.
+LRESULT CallWindowProcA(WNDPROC procedure, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Geometry. The frame around the client area comes from one table of metrics
+// (GetSystemMetrics): a sizing frame (WS_THICKFRAME) of 4; else a dialog
+// frame of 3 for WS_EX_DLGMODALFRAME or WS_DLGFRAME (so for a caption);
+// else a border of 1 for WS_BORDER or a window that is neither child nor
+// pop-up; then a caption of 18 (15 with WS_EX_TOOLWINDOW) above the client
+// area when the style has WS_CAPTION.
+BOOL GetWindowRect(HWND window, LPRECT rect);  // screen coordinates
+BOOL GetClientRect(HWND window, LPRECT rect);  // (0, 0, width, height)
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
+BOOL ClientToScreen(HWND window, POINT* point);
+BOOL ScreenToClient(HWND window, POINT* point);
+
+struct WINDOWPOS {
+    HWND hwnd;
+    HWND hwndInsertAfter;
+    int x;
+    int y;
+    int cx;
+    int cy;
+    UINT flags;
+};
+enum : UINT {
+    SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER = 0x0004, SWP_NOREDRAW = 0x0008,
+    SWP_NOACTIVATE = 0x0010, SWP_FRAMECHANGED = 0x0020, SWP_SHOWWINDOW = 0x0040,
+    SWP_HIDEWINDOW = 0x0080, SWP_NOOWNERZORDER = 0x0200,
+    SWP_NOCLIENTSIZE = 0x0800, SWP_NOCLIENTMOVE = 0x1000,  // added to WM_WINDOWPOSCHANGED's flags
+};
+inline HWND const HWND_TOP = nullptr;
+inline HWND const HWND_BOTTOM = reinterpret_cast<HWND>(static_cast<intptr_t>(1));
+inline HWND const HWND_TOPMOST = reinterpret_cast<HWND>(static_cast<intptr_t>(-1));
+inline HWND const HWND_NOTOPMOST = reinterpret_cast<HWND>(static_cast<intptr_t>(-2));
+// Sends WM_WINDOWPOSCHANGING with a WINDOWPOS holding the new place (the
+// current one where a flag keeps it); the procedure may change it, and what
+// it leaves applies. Then WM_WINDOWPOSCHANGED, unless nothing changed. A
+// window that grows, or any size change with CS_HREDRAW/CS_VREDRAW, is
+// invalidated. Without SWP_NOACTIVATE a shown top-level window is activated.
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+
+enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWNOACTIVATE = 4, SW_SHOW = 5, SW_SHOWNA = 8 };
+enum : WPARAM { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+// WM_SHOWWINDOW, then SetWindowPos with SWP_SHOWWINDOW or SWP_HIDEWINDOW;
+// SW_SHOW and SW_SHOWNORMAL activate a top-level window. The first showing
+// of a window created without WM_SIZE and WM_MOVE sends them at the end.
+// Returns whether the window was visible; a window already in the asked
+// state gets nothing.
+BOOL ShowWindow(HWND window, int command);
+// WS_VISIBLE on the window and all its ancestors.
+BOOL IsWindowVisible(HWND window);
+// Returns whether it was disabled. WM_ENABLE when the state changes; a
+// window being disabled first gets WM_CANCELMODE and loses the focus.
+BOOL EnableWindow(HWND window, BOOL enable);
+BOOL IsWindowEnabled(HWND window);
+
+// Through WM_SETTEXT and WM_GETTEXT. GetWindowTextA copies at most size - 1
+// characters and returns their number.
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+int GetWindowTextA(HWND window, LPSTR buffer, int size);
+
+// Properties: names compare without regard to case.
+BOOL SetPropA(HWND window, LPCSTR name, HANDLE value);
+HANDLE GetPropA(HWND window, LPCSTR name);
+HANDLE RemovePropA(HWND window, LPCSTR name);
+
+enum : int {
+    GWLP_WNDPROC = -4, GWLP_HINSTANCE = -6, GWLP_HWNDPARENT = -8, GWLP_ID = -12,
+    GWL_STYLE = -16, GWL_EXSTYLE = -20, GWLP_USERDATA = -21,
+};
+// Return the previous value. GWLP_WNDPROC returns a procedure that may be
+// called directly or through CallWindowProcA. Other indexes fail with
+// ERROR_INVALID_INDEX.
+LONG_PTR SetWindowLongPtrA(HWND window, int index, LONG_PTR value);
+LONG_PTR GetWindowLongPtrA(HWND window, int index);
+
+// Focus: WM_KILLFOCUS to the old window (wParam the new), then WM_SETFOCUS to
+// the new (wParam the old); returns the old one. Activation, of top-level
+// windows: WM_NCACTIVATE and WM_ACTIVATE (WA_INACTIVE) to the old window,
+// then WM_NCACTIVATE and WM_ACTIVATE (WA_ACTIVE) to the new. Capture:
+// WM_CAPTURECHANGED to the window that loses it (lParam the new one).
+enum : WPARAM { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+HWND SetFocus(HWND window);
+HWND GetFocus();
+HWND SetActiveWindow(HWND window);
+HWND GetActiveWindow();
+HWND SetCapture(HWND window);
+BOOL ReleaseCapture();
+HWND GetCapture();
+
+// ---------------------------------------------------------------------------
+// Messages (win32_message.cpp), one thread. SendMessageA calls the procedure
+// at once; PostMessageA queues (a null window posts to the thread).
+// Retrieval order: posted messages, then input, then WM_PAINT for a visible
+// window with an update rectangle, then WM_TIMER for a due timer. WM_PAINT is
+// generated while the update rectangle lasts, whatever PM_REMOVE says; a
+// timer has at most one WM_TIMER pending however many periods passed.
+
+struct MSG {
+    HWND hwnd;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    DWORD time;
+    POINT pt;
+};
+using LPMSG = MSG*;
+enum : UINT { PM_NOREMOVE = 0x0000, PM_REMOVE = 0x0001, PM_NOYIELD = 0x0002 };
+
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// window null: every message of the thread; (HWND)-1: only those posted to
+// no window; else that window's only. first = last = 0: every message
+// number, else first..last.
+BOOL PeekMessageA(LPMSG message, HWND window, UINT first, UINT last, UINT remove);
+// As PeekMessageA with PM_REMOVE, waiting on the clock for the next timer.
+// Returns 0 for WM_QUIT, and -1 when nothing could ever arrive (no message
+// and no timer: a headless thread has no other source).
+BOOL GetMessageA(LPMSG message, HWND window, UINT first, UINT last);
+// WM_KEYDOWN (WM_SYSKEYDOWN) of a key with a character posts WM_CHAR
+// (WM_SYSCHAR): letters lower case, digits, space, Enter, Tab, Escape and
+// Backspace. Non-zero for every key message.
+BOOL TranslateMessage(const MSG* message);
+LRESULT DispatchMessageA(const MSG* message);
+
+// Update rectangles (win32_paint.cpp), in client coordinates, clipped to the
+// client area.
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase);
+BOOL ValidateRect(HWND window, const RECT* rect);
+// Non-zero when there is an update rectangle; rect (may be null) gets it, or
+// an empty one.
+BOOL GetUpdateRect(HWND window, LPRECT rect, BOOL erase);
+// Sends WM_PAINT at once when the window has an update rectangle.
+BOOL UpdateWindow(HWND window);
+struct HRGN__;
+using HRGN = HRGN__*;
+enum : UINT { RDW_INVALIDATE = 0x0001, RDW_ERASE = 0x0004, RDW_ALLCHILDREN = 0x0080, RDW_UPDATENOW = 0x0100 };
+// Regions are not kept: region must be null.
+BOOL RedrawWindow(HWND window, const RECT* rect, HRGN region, UINT flags);
+
+// Timers (win32_timer.cpp) on the stand-in's clock. WM_TIMER goes to the
+// window with wParam the id; an existing id restarts its timer. A period
+// below 10 ms is 10 ms. Timer procedures are not supported: a non-null one,
+// or a null window, fails.
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC timerProc);
+BOOL KillTimer(HWND window, UINT_PTR id);
+
+// Input (win32_input.cpp; the driver makes it). Mouse input goes to the
+// capture window, else to the deepest visible, enabled window under the
+// point whose procedure does not answer WM_NCHITTEST with HTTRANSPARENT (the
+// window beneath then gets it); a disabled child is passed over, a disabled
+// top-level window gets none. A press within 500 ms of the last one, inside
+// the 4 x 4 rectangle centred on it, on the same window, is a double click
+// (WM_LBUTTONDBLCLK) when the window's class has CS_DBLCLKS. lParam holds
+// client coordinates as two signed 16-bit words. Keys go to the focus window.
+enum : LRESULT { HTERROR = -2, HTTRANSPARENT = -1, HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2, HTBORDER = 18 };
+enum : WPARAM { MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_MBUTTON = 0x0010 };
+enum : WPARAM { SC_CLOSE = 0xF060 };
+enum : WORD {
+    VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_ESCAPE = 0x1B, VK_SPACE = 0x20,
+    VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28, VK_DELETE = 0x2E,
+};
+
+// System metrics (win32_metrics.cpp): the screen (settable by the driver),
+// the frame table above and the double-click rectangle.
+enum : int {
+    SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CYCAPTION = 4, SM_CXBORDER = 5, SM_CYBORDER = 6,
+    SM_CXDLGFRAME = 7, SM_CYDLGFRAME = 8, SM_CXFRAME = 32, SM_CYFRAME = 33,
+    SM_CXDOUBLECLK = 36, SM_CYDOUBLECLK = 37, SM_CYSMCAPTION = 51,
+};
+// 0 for a metric not kept.
+int GetSystemMetrics(int index);
+
+// ---------------------------------------------------------------------------
+// GDI bitmaps (win32_gdi_bitmap.cpp): 32-bit DIB sections and memory DCs.
+
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;  // rows, positive for a top-down DIB too
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    LPVOID bmBits;
+};
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // negative: rows top-down
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+struct DIBSECTION {
+    BITMAP dsBm;
+    BITMAPINFOHEADER dsBmih;
+    DWORD dsBitfields[3];
+    HANDLE dshSection;
+    DWORD dsOffset;
+};
+enum : DWORD { BI_RGB = 0 };
+enum : UINT { DIB_RGB_COLORS = 0 };
+enum : UINT { OBJ_BITMAP = 7 };
+
+// BI_RGB with 32 bits only; rows of width * 4 bytes, zeroed. A byte count
+// that overflows or cannot be allocated gives null (and null bits).
+HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
+// A memory DC holding the 1 x 1 stock bitmap until another is selected.
+HDC CreateCompatibleDC(HDC dc);
+// Returns the previous bitmap; null when the bitmap is already in another DC.
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
+HGDIOBJ GetCurrentObject(HDC dc, UINT type);
+// A BITMAP (32 bytes here) or, with room for it, a DIBSECTION; returns the
+// bytes written, or the bytes needed when buffer is null.
+int GetObjectA(HGDIOBJ object, int size, LPVOID buffer);
+BOOL DeleteDC(HDC dc);
+// FALSE for a bitmap selected into a DC, as on Windows.
+BOOL DeleteObject(HGDIOBJ object);
+
+// ---------------------------------------------------------------------------
+// Modules and resources (win32_module.cpp, win32_resources.cpp). A module
+// handle is the base address of the loaded object. Resource tables are
+// registered by each module (win32_resources.h).
+
+// Null: the program. Else the loaded object of that file name (its last
+// component), compared without regard to case; null with
+// ERROR_MOD_NOT_FOUND when none.
+HMODULE GetModuleHandleA(LPCSTR name);
+// The POSIX path; a short buffer gets it cut and terminated, and the size
+// is returned with ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+// dlopen with RTLD_NOW | RTLD_LOCAL of the POSIX path; null with
+// ERROR_MOD_NOT_FOUND when it fails. Each load is one count.
+HMODULE LoadLibraryA(LPCSTR path);
+BOOL FreeLibrary(HMODULE module);
+
+inline LPSTR MAKEINTRESOURCEA(WORD id) { return reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(id)); }
+inline bool IS_INTRESOURCE(LPCSTR name) { return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0; }
+// Copies at most size - 1 characters and a terminator; returns their number,
+// 0 when the string is missing.
+int LoadStringA(HINSTANCE module, UINT id, LPSTR buffer, int size);
+// A new DIB section each call (free it with DeleteObject); null when missing.
+HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name);
+// Custom resources: name an id, type a name ("PDCL"), compared without
+// regard to case.
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);

@@ -1,6 +1,7 @@
 // Files: KERNEL32 file handles, the temporary folder, directory lookups and
 // error texts, and the Microsoft C runtime's low-level files, over POSIX.
 #include "win32/win32.h"
+#include "win32/win32_path.h"
 
 #include <cerrno>
 #include <climits>
@@ -82,15 +83,6 @@ bool FileEntry(HANDLE h, Entry* entry) {
 }
 
 // ---- paths ----------------------------------------------------------------
-
-// Both separators of the real platform name a folder here.
-std::string PosixPath(const char* path) {
-    std::string p = path ? path : "";
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
-    return p;
-}
 
 bool IsDirectory(const std::string& path) {
     struct stat st;
@@ -729,4 +721,19 @@ char* _tempnam(const char* dir, const char* prefix) {
     }
     errno = EEXIST;
     return nullptr;
+}
+
+// Both separators of the real platform name a folder here, and drive C is the
+// root: the host's display paths name POSIX files on drive C.
+std::string PosixPath(const char* path) {
+    std::string p = path ? path : "";
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    const bool driveC = p.size() >= 2 && (p[0] == 'C' || p[0] == 'c') && p[1] == ':';
+    if (driveC && p.size() == 2)
+        return "/";
+    if (driveC && p[2] == '/')
+        return p.substr(2);
+    return p;
 }

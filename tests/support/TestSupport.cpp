@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "GLIB/GLIB_Assert.h"
+#include "win32/win32_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,9 @@ public:
     void SetUp() override { GLIB_SetAssertHandler(ThrowingAssertHandler); }
 };
 
+// Every test runs on the test clock, so waits and timers cost no time.
 const bool g_installed = [] {
+    Win32Driver::UseTestClock();
     GLIB_SetAssertHandler(ThrowingAssertHandler);
     ::testing::AddGlobalTestEnvironment(new ThrowingAssertions);
     return true;
