@@ -1,14 +1,15 @@
 // Writes the seed corpus of every target into DIR/<target>/: streams made by
 // the project's own encoders and hand-written PDF syntax, each behind the
-// parameter bytes its target reads first. When the shared corpus of real
-// files lies next to the checkout (../shared/corpus), seeds are also cut out
-// of its files: content streams, object texts, Flate data with and without a
-// predictor, DCT, CCITT and ASCII85 data, the /Filter and /DecodeParms that
-// go with them, real samples encoded by the project's own RunLength,
-// ASCIIHex and ASCII85 encoders, type 4 programs, and colour spaces,
-// functions, shadings, images, pages and resource dictionaries with the
-// objects they reach. The content-model targets also take the seeds of
-// FUZZ_ContentSeeds. fuzz/corpus is this program's output:
+// parameter bytes its target reads first, and the content parser tests'
+// golden content sample. When the shared corpus of real files lies next to
+// the checkout (../shared/corpus), seeds are also cut out of its files:
+// content streams, object texts, Flate data with and without a predictor,
+// DCT, CCITT and ASCII85 data, the /Filter and /DecodeParms that go with
+// them, real samples encoded by the project's own RunLength, ASCIIHex and
+// ASCII85 encoders, type 4 programs, and colour spaces, functions, shadings,
+// images, pages and resource dictionaries with the objects they reach. The
+// content-model targets also take the seeds of FUZZ_ContentSeeds.
+// fuzz/corpus is this program's output:
 //   rm -rf fuzz/corpus && build/fuzz/fuzz_make_corpus fuzz/corpus
 #include "FILT/FILT_ASCII85Encode.h"
 #include "FILT/FILT_ASCIIHexEncode.h"
@@ -25,6 +26,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
@@ -38,6 +40,12 @@ void Write(const std::string& target, int index, const std::string& bytes) {
     const std::string dir = g_root + "/" + target;
     mkdir(dir.c_str(), 0755);
     std::ofstream(dir + "/seed-" + std::to_string(index), std::ios::binary) << bytes;
+}
+
+// A whole file, or nothing when it cannot be read.
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string Encode(FILT_Filter&& filter, const std::string& data) { return RunFilter(filter, data, {{0}, {0}}); }
@@ -82,9 +90,17 @@ int main(int argc, char** argv) {
         "q 1 0 0 1 72 720 cm 0 0 m 100 0 l h f 10 10 40 40 re W* n BT 0 -14 TD (x) Tj T* ET Q",
         "BI /W 4 /H 2 /BPC 8 /CS /G ID 01EI4567 EI BI /W 2 /H 1 /BPC 8 /CS /RGB /F /AHx ID 0A0B0C 0D0E0F> EI "
         "BX 1 newop EX",
+        // The names of the target's resources, each with its operator.
+        "/CS0 cs 0.5 sc /DeviceCMYK CS 0 0 0 1 SC /GS0 gs [3 2] 1 d 2 w 1 j q 0.5 0 0 0.5 9 9 cm /Im0 Do Q "
+        "/Span <</MCID 0>> BDC BT /F0 12 Tf 2 Tr 72 700 Td (a) Tj [(b) -20 (c)] TJ ET EMC "
+        "BI /W 2 /H 2 /BPC 1 /IM true /D [1 0] ID \xC0\x40 EI BI /W 1 /H 1 /BPC 8 /CS /CS0 ID z EI\x04",
     };
-    for (int k = 0; k < 2; ++k)
+    for (int k = 0; k < 3; ++k)
         Write("ContentParser", k, FUZZ_Input::SeedChunks(k).substr(0, 3) + contents[k]);
+    // The parser tests' golden content sample.
+    const std::string golden = ReadFile(TINTSCOPE_TEST_DATA_DIR "/CPDF_ContentParser_content.txt");
+    if (!golden.empty())
+        Write("ContentParser", 3, FUZZ_Input::SeedChunks(2).substr(0, 3) + golden);
     for (int k = 0; k < 3; ++k) {
         const std::string data = Sample(300 + 700 * k, k);
         const std::string c = FUZZ_Input::SeedChunks(k);

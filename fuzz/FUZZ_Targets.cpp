@@ -56,7 +56,7 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"FilterChain", FUZZ_FilterChain},
     {"MemoryStream", FUZZ_MemoryStream},
     {"PSFunction", FUZZ_PSFunction, /*strict=*/true},
-    {"ContentParser", FUZZ_ContentParser},
+    {"ContentParser", FUZZ_ContentParser, /*strict=*/true},
     {"MeshReader", FUZZ_MeshReader, /*strict=*/true},
     {"ColorReaders", FUZZ_ColorReaders, /*strict=*/true},
 };

@@ -64,6 +64,14 @@ Kind CopyOf(const CPDF_ColorSpaceCore& core) {
     return dynamic_cast<const Kind&>(core);
 }
 
+// The kind of a family name, or NumTypes.
+int32_t FindType(const GLOB_Name& name) {
+    int32_t type = 0;
+    while (type < CPDF_ColorSpace::NumTypes && !(name == Kinds[type].m_familyName))
+        ++type;
+    return type;
+}
+
 }  // namespace
 
 CPDF_ColorSpace::CPDF_ColorSpace() = default;
@@ -232,11 +240,12 @@ CPDF_ColorSpace CPDF_ColorSpace::MakeDeviceRGB() { return CPDF_ColorSpace(CPDF_D
 
 CPDF_ColorSpace CPDF_ColorSpace::MakeDeviceCMYK() { return CPDF_ColorSpace(CPDF_DeviceCMYKColorSpace()); }
 
+bool CPDF_ColorSpace::IsFamilyName(const GLOB_Name& name) { return FindType(name) < NumTypes; }
+
 CPDF_ColorSpace::SpaceType CPDF_ColorSpace::TypeFromName(const GLOB_Name& name) {
-    for (int32_t type = 0; type < NumTypes; ++type) {
-        if (name == Kinds[type].m_familyName)
-            return static_cast<SpaceType>(type);
-    }
+    const int32_t type = FindType(name);
+    if (type < NumTypes)
+        return static_cast<SpaceType>(type);
     GLIB_THROW(CPDF_Exception, CPDF_InvalidColorSpaceCode, "Unknown ColorSpace name: " << iCPDF_NameText{name});
 }
 

@@ -135,6 +135,8 @@ public:
     // The kind of a family name: exact bytes, no abbreviations. Any other
     // name throws CPDF_Exception 1128003 "Unknown ColorSpace name: <name>".
     static SpaceType TypeFromName(const GLOB_Name& name);
+    // Whether TypeFromName knows name, without throwing.
+    static bool IsFamilyName(const GLOB_Name& name);
     // The kind of a Name, or of an Array by its element 0. Throws
     // CPDF_Exception 1128003: "A colorspace must be an Array or Name, found
     // <type>", "ColorSpaces in array form must have length of at least 1,

@@ -29,7 +29,9 @@ void iCPDF_CPTextStateBase::UseColorSpace(CPDF_ContentParser& parser, const Side
 bool iCPDF_CPTextStateBase::SetColorSpaceByName(CPDF_ContentParser& parser, const Side& side,
                                                 const GLOB_Name& name) {
     CPDF_ColorSpace space;
-    if (!iCPDF_TryColorSpace(GLOB_ObjectFactory::NewName(name), &space)) {
+    // Most names are resources: only a family name is tried as a space, as a
+    // failed try costs an exception.
+    if (!CPDF_ColorSpace::IsFamilyName(name) || !iCPDF_TryColorSpace(GLOB_ObjectFactory::NewName(name), &space)) {
         const GLOB_Object resource = parser.Resource("ColorSpace", name);
         if (!resource.IsNull())
             space = CPDF_ColorSpace(resource);

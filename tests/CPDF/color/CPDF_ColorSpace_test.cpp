@@ -346,6 +346,21 @@ TEST(CPDF_ColorSpace, WhatEachFamilyAnswers) {
     }
 }
 
+// Exactly the names TypeFromName takes are family names.
+TEST(CPDF_ColorSpace, FamilyNamesAreTheKindsNames) {
+    for (int32_t type = 0; type < CPDF_ColorSpace::NumTypes; ++type) {
+        const GLOB_Name name = CPDF_ColorSpace::TypeName(static_cast<CPDF_ColorSpace::SpaceType>(type));
+        SCOPED_TRACE(name.CStr());
+        EXPECT_TRUE(CPDF_ColorSpace::IsFamilyName(name));
+        EXPECT_EQ(CPDF_ColorSpace::TypeFromName(name), type);
+    }
+    for (const char* name : {"CS0", "G", "RGB", "devicegray", "DeviceGrayX", "Device", ""}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(CPDF_ColorSpace::IsFamilyName(GLOB_Name(name)));
+        EXPECT_THROW(CPDF_ColorSpace::TypeFromName(GLOB_Name(name)), CPDF_Exception);
+    }
+}
+
 TEST(CPDF_ColorSpace, NullSpacesCopiesAndEquality) {
     const CPDF_ColorSpace null;
     EXPECT_TRUE(null.IsNull());

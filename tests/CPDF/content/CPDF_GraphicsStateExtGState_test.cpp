@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -73,6 +74,8 @@ TEST(CPDF_GraphicsState, ExtGStateEntriesApplyOrWarn) {
         {"<< /LC 3 >>", "Illegal value '3' found for 'LC' entry", ""},
         // Functions: a bad TR falls back on the default, other bad ones are skipped.
         {"<< /TR /Identity >>", "", "TR=Identity"},
+        {"<< /TR /Foo >>", "Invalid name value 'Foo' found for 'TR' entry. Using /Default instead.", ""},
+        {"<< /TR 5 >>", "Non dictionary/array/stream found for 'TR' entry. Using /Default instead.", ""},
         {"<< /TR /Identity /TR2 /Foo >>", "Invalid name value 'Foo' found for 'TR2' entry. Using /Default instead.", ""},
         {"<< /TR /Identity /TR2 5 >>", "Non dictionary/array/stream found for 'TR2' entry. Using /Default instead.", ""},
         {"<< /TR [/Identity /Default /Identity /Identity] >>", "", "TR=Array"},
@@ -107,6 +110,28 @@ TEST(CPDF_GraphicsState, ExtGStateEntriesApplyOrWarn) {
             warnings += (entry.level == GLIB_LogWarning ? "" : "not a warning: ") + entry.text;
         EXPECT_EQ(warnings, c.warning);
         EXPECT_EQ(Changes(state), c.changes);
+    }
+}
+
+// A bad TR and a UCR of /Identity install the defaults, not what was there.
+TEST(CPDF_GraphicsState, ExtGStateNamesReplaceFunctionsWithTheDefaults) {
+    const LogCapture quiet;
+    const struct {
+        const char* dict;
+        const char* which;
+        std::function<GLOB_Object(const CPDF_GraphicsState&)> read;
+    } cases[] = {
+        {"<< /TR /Foo >>", "Default", &CPDF_GraphicsState::Transfer},
+        {"<< /TR 5 >>", "Default", &CPDF_GraphicsState::Transfer},
+        {"<< /UCR /Identity >>", "DefaultUCR", &CPDF_GraphicsState::UndercolorRemoval},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.dict);
+        CPDF_GraphicsState state;
+        state.SetTransfer(Obj("<< /FunctionType 2 /Domain [0 1] /N 2 >>"));
+        state.SetUndercolorRemoval(Obj("<< /FunctionType 2 /Domain [0 1] /N 3 >>"));
+        state.ApplyExtGState(Obj(c.dict));
+        EXPECT_EQ(Which(c.read(state)), c.which);
     }
 }
 

@@ -90,6 +90,8 @@ TEST(iCPDF_CPTextStateBase, EveryOperatorStoresItsValueOrRefusesIt) {
         {"/CS0 cs", "cs: Found missing fill colorspace: ColorSpace: Null\nend", Fill, "DeviceGray [0]"},
         {"/DeviceRGB CS /CS0 CS", "CS: Found missing stroke colorspace: ColorSpace: Null\nend", Stroke,
          "DeviceRGB [0 0 0]"},
+        {"/DeviceCMYK cs 0.5 sc", "stopped: sc is expecting 4 operands. Found 1:   [0]: 0.5\n", Fill,
+         "DeviceCMYK [0 0 0 1]"},
         {"/CS1 cs 0.1 0.2 /P1 scn", "stopped: scn is expecting 4 operands. Found 3:   [0]: /P1\n  [1]: 0.2\n"
                                     "  [2]: 0.1\n", Fill, "Pattern [0 0 0]"},
         {"/CS1 cs 0.1 0.2 0.3 0.4 scn", "stopped: scn operator requires a pattern name for Pattern spaces. Found: "
