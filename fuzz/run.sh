@@ -1,22 +1,29 @@
 #!/usr/bin/env bash
-# Builds the fuzz preset and runs every target for SECONDS (default 60), all
-# at once on the machine's cores. A finding (crash, sanitizer report, timeout
-# over 1 s, out of memory) is saved under fuzz/out/<target>/ and makes the
-# script fail. With SECONDS = 0 every target only replays its corpus.
+# Builds the fuzz preset and runs every target (or the TARGETs named) for
+# SECONDS (default 60), all at once on the machine's cores (FUZZ_JOBS of them
+# when set). A finding (crash, sanitizer report, timeout over 1 s, out of
+# memory) is saved under fuzz/out/<target>/ and makes the script fail. With
+# SECONDS = 0 every target only replays its corpus. With FUZZ_KEEP_GOING=1 a
+# target goes on after a finding (libFuzzer's fork mode), saving each one.
+#   fuzz/run.sh [SECONDS] [TARGET...]
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+shift $(( $# > 0 ? 1 : 0 ))
 
 cmake --preset fuzz >/dev/null || exit 1
 cmake --build --preset fuzz -j "$(nproc)" --target tintscope_fuzz || exit 1
 
-targets=$(ls fuzz/corpus)
+targets=${*:-$(ls fuzz/corpus)}
 mkdir -p fuzz/out
 run_one() {
     local t=$1 seconds=$2
     local work=fuzz/out/$t
     mkdir -p "$work/corpus"
     local args=(-timeout=1 -rss_limit_mb=2048 -artifact_prefix="$work/" -print_final_stats=1)
+    if [ "${FUZZ_KEEP_GOING:-0}" = 1 ]; then
+        args+=(-fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1)
+    fi
     if [ "$seconds" -eq 0 ]; then
         args+=(-runs=0)
     else
@@ -30,4 +37,4 @@ run_one() {
     fi
 }
 export -f run_one
-printf '%s\n' $targets | xargs -P "$(nproc)" -I{} bash -c "run_one {} $seconds"
+printf '%s\n' $targets | xargs -P "${FUZZ_JOBS:-$(nproc)}" -I{} bash -c "run_one {} $seconds"
