@@ -31,7 +31,16 @@ run_one() {
     fi
     if FUZZ_TARGET=$t build-fuzz/fuzz/tintscope_fuzz "${args[@]}" "$work/corpus" "fuzz/corpus/$t" \
         > "$work/log.txt" 2>&1; then
-        echo "ok       $t ($(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$work/log.txt" | grep -o '[0-9]*$') runs)"
+        # Fork mode prints no final stats: its last status line counts runs.
+        local runs
+        runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$work/log.txt" | grep -o '[0-9]*$')
+        [ -n "$runs" ] || runs=$(grep -o '^#[0-9]*:' "$work/log.txt" | tail -1 | tr -d '#:')
+        local found
+        found=$(ls "$work" | grep -c '^\(crash\|leak\|timeout\|oom\)-')
+        if [ "$found" -gt 0 ]; then
+            echo "FINDING  $t: $found saved under $work/ ($runs runs)"; return 1
+        fi
+        echo "ok       $t ($runs runs)"
     else
         echo "FINDING  $t: see $work/log.txt"; tail -20 "$work/log.txt"; return 1
     fi
