@@ -21,6 +21,7 @@
 #include "FUZZ_ContentSeeds.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_RealSeeds.h"
+#include "FUZZ_SeparationSeeds.h"
 #include "GLIB/GLIB_Log.h"
 #include "support/FilterDriver.h"
 
@@ -170,6 +171,11 @@ int main(int argc, char** argv) {
             Write("FilterChain", n, head + "\x01" + FUZZ_Input::SeedChunks(n % 3) + seed.encoded);
         Write("MemoryStream", n, head + std::string("\0\2\0", 3) + FUZZ_Input::SeedChunks(n % 3).substr(0, 3) + raw);
         ++n;
+    }
+    for (const auto& target : FUZZ_SeparationSeeds()) {
+        int n = 0;
+        for (const std::string& seed : target.second)
+            Write(target.first, n++, seed);
     }
     for (const auto& target : FUZZ_ContentSeeds()) {
         int n = 0;

@@ -20,3 +20,7 @@ void FUZZ_PSFunction(const uint8_t* data, size_t size);
 void FUZZ_MeshReader(const uint8_t* data, size_t size);
 void FUZZ_ColorReaders(const uint8_t* data, size_t size);
 void FUZZ_ContentParser(const uint8_t* data, size_t size);
+void FUZZ_SeparatePage(const uint8_t* data, size_t size);
+void FUZZ_SliceFunction(const uint8_t* data, size_t size);
+void FUZZ_SliceShading(const uint8_t* data, size_t size);
+void FUZZ_SliceImage(const uint8_t* data, size_t size);

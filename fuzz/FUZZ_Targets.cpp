@@ -23,6 +23,8 @@ bool FUZZ_IsExpected(const GLIB_Exception& e, bool validated) {
 FUZZ_Finding::FUZZ_Finding(const GLIB_Exception& e)
     : std::runtime_error("Wrong-kind read past a validator: " + e.Description()) {}
 
+FUZZ_Finding::FUZZ_Finding(const std::string& what) : std::runtime_error(what) {}
+
 int FUZZ_Run(const FUZZ_Target& target, const uint8_t* data, size_t size) {
     try {
         target.run(data, size);
@@ -59,5 +61,9 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"ContentParser", FUZZ_ContentParser, /*strict=*/true},
     {"MeshReader", FUZZ_MeshReader, /*strict=*/true},
     {"ColorReaders", FUZZ_ColorReaders, /*strict=*/true},
+    {"SeparatePage", FUZZ_SeparatePage},
+    {"SliceFunction", FUZZ_SliceFunction},
+    {"SliceShading", FUZZ_SliceShading},
+    {"SliceImage", FUZZ_SliceImage},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];

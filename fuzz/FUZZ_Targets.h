@@ -41,6 +41,8 @@ bool FUZZ_IsExpected(const GLIB_Exception& e, bool validated = false);
 class FUZZ_Finding : public std::runtime_error {
 public:
     explicit FUZZ_Finding(const GLIB_Exception& e);
+    // A wrong result the target's own check found.
+    explicit FUZZ_Finding(const std::string& what);
 };
 
 // Runs call; an exception FUZZ_IsExpected allows ends the call alone, so a
