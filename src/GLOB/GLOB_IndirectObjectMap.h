@@ -29,6 +29,9 @@ public:
                 return &it->second.second;
         return nullptr;
     }
+    Value* Find(const GLOB_Object& object) {
+        return const_cast<Value*>(static_cast<const GLOB_IndirectObjectMap&>(*this).Find(object));
+    }
     // Stores value for object, which must be indirect and not stored yet.
     void Insert(const GLOB_Object& object, Value value) {
         GLIB_ASSERT(object.IsIndirect());

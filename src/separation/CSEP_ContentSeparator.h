@@ -96,6 +96,12 @@ public:
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
                         std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
 
+    // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
+    // for forms, which keep the colour they inherit, the fill and stroke
+    // spaces, colours and patterns too: all of the initial state that a
+    // separated stream depends on.
+    static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
+
 protected:
     void PaintPath(int32_t op) override;
     void DoForm(const GLOB_Name& name, const GLOB_Object& form) override;
@@ -127,10 +133,6 @@ private:
     // The name to write for a resource used under state.
     GLOB_Name SeparatedResourceName(uint32_t category, const GLOB_Name& name, const GLOB_Object& object,
                                     const CPDF_GraphicsState& state);
-    // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
-    // for forms, which keep the colour they inherit, the fill and stroke
-    // spaces, colours and patterns too.
-    static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
     // The name of an Indexed space: the cs operand, or at the stream's start
     // the key of the cache that holds the space's object, else a new one.
     GLOB_Name ColorSpaceName(const CPDF_ColorSpace& space);

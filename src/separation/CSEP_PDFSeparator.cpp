@@ -254,6 +254,9 @@ void CSEP_PDFSeparator::SeparateContent(GLOB_Stream stream, const CPDF_Resources
 
 void CSEP_PDFSeparator::SeparateResources(const CSEP_ResourceCache& cache, const CPDF_ResourcesDict& resources,
                                           std::vector<CPDF_ResourcesDict>& inkResources) {
+    // The outermost walk (a page's, or a lone form's) keeps what is
+    // separated inside it for every place that reaches it again.
+    const CSEP_NestedSeparations::Scope separatedOnce(m_job.NestedSeparations());
     CSEP_ResourceSeparator separator;
     separator.Init(m_job, &inkResources, resources);
     separator.MapResources(cache);

@@ -174,11 +174,32 @@ void CSEP_ResourceSeparator::SeparateTransfer(const GLOB_Object& copy, const cha
 
 void CSEP_ResourceSeparator::SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font,
                                                std::vector<GLOB_Object>& out) {
-    const CSEP_SepJobContext::NestingGuard guard(m_job, font, "Type 3 font", name);
-    const GLOB_Object resources = font.DictGet(GLOB_Name("Resources"));
-    CSEP_PDFSeparator separator;
-    separator.SetJobContext(m_job);
-    separator.SeparateType3Font(font, resources.IsDict() ? CPDF_ResourcesDict(resources) : m_source, out);
+    const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
+    const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
+    SeparateOnce("Type 3 font", name, font, resources, CPDF_GraphicsState(), [&](std::vector<GLOB_Object>& fonts) {
+        CSEP_PDFSeparator separator;
+        separator.SetJobContext(m_job);
+        separator.SeparateType3Font(font, resources, fonts);
+    }, out);
+}
+
+void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& name, const GLOB_Object& source,
+                                          const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
+                                          const std::function<void(std::vector<GLOB_Object>&)>& separate,
+                                          std::vector<GLOB_Object>& out) {
+    CSEP_NestedSeparations& kept = m_job.NestedSeparations();
+    const auto same = [](const CPDF_GraphicsState& a, const CPDF_GraphicsState& b) {
+        return CSEP_ContentSeparator::IsSameColorState(CSEP_ResourceCache::FormCategory, a, b);
+    };
+    const CSEP_NestedSeparations::Separated* done = kept.Find(source, resources.Dict(), state, same);
+    if (done != nullptr && m_job.MayReuseSeparation(source, done->m_height)) {
+        out = done->m_perInk;
+        return;
+    }
+    const CSEP_SepJobContext::NestingGuard guard(m_job, source, kind, name);
+    kept.CountSeparation(kind, name);
+    separate(out);
+    kept.Add(source, {resources.Dict(), state, guard.Height(), out});
 }
 
 void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
@@ -206,12 +227,14 @@ void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& r
     for (uint32_t i = 0; entries.Entry(i, &key, &value); ++i)
         if (value == resource)
             shown = key;
-    const CSEP_SepJobContext::NestingGuard guard(m_job, resource, "Form", shown);
-    const GLOB_Object resources = resource.DictGet(GLOB_Name("Resources"));
-    CSEP_PDFSeparator separator;
-    separator.SetJobContext(m_job);
+    const GLOB_Object own = resource.DictGet(GLOB_Name("Resources"));
+    const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
     std::vector<GLOB_Object> forms;
-    separator.SeparateForm(resource, resources.IsDict() ? CPDF_ResourcesDict(resources) : m_source, state, forms);
+    SeparateOnce("Form", shown, resource, resources, state, [&](std::vector<GLOB_Object>& out) {
+        CSEP_PDFSeparator separator;
+        separator.SetJobContext(m_job);
+        separator.SeparateForm(resource, resources, state, out);
+    }, forms);
     Put("XObject", name, forms);
 }
 
@@ -374,10 +397,13 @@ void CSEP_ResourceSeparator::MapTilingPattern(const GLOB_Name& name, const GLOB_
                        << GLOB_Object::TypeString(paintType.Type()));
     std::vector<GLOB_Object> out;
     if (paintType.AsInteger() == 1) {
-        const CSEP_SepJobContext::NestingGuard guard(m_job, pattern, "Tiling pattern", name);
-        CSEP_PDFSeparator separator;
-        separator.SetJobContext(m_job);
-        separator.SeparateTilingPattern(pattern, out);
+        // Its own resources alone, and no state of the content that uses it.
+        SeparateOnce("Tiling pattern", name, pattern, CPDF_ResourcesDict(pattern.DictGet(GLOB_Name("Resources"))),
+                     CPDF_GraphicsState(), [&](std::vector<GLOB_Object>& patterns) {
+                         CSEP_PDFSeparator separator;
+                         separator.SetJobContext(m_job);
+                         separator.SeparateTilingPattern(pattern, patterns);
+                     }, out);
     } else if (paintType.AsInteger() == 2) {
         // Uncoloured: the content's scn gives each ink its gray.
         out.assign(NumInks(), Doc().Copy(pattern, false));

@@ -22,6 +22,10 @@
 //                             once, for every ink)
 //   3 Fm       "XObject"      the form separated under the variant's state
 //                             (CSEP_PDFSeparator::SeparateForm)
+//
+// A form, coloured tiling pattern or Type 3 font is separated once per page
+// for each resources and colour state it is met in; a place that meets it
+// again takes the same objects (CSEP_NestedSeparations).
 //   4 Im, 5 Ii "XObject"      stencil masks copied once; Indexed images copied
 //                             with the ink's palette; others sliced by the
 //                             space's converter; a position or colour-key
@@ -43,7 +47,8 @@
 // encountered: <n>", "Invalid pattern paint type encountered. Expected an
 // integer, found : <kind>", "Invalid pattern paint type encountered: <n>";
 // the job's nesting guard (1128002) for a form, tiling pattern or Type 3
-// font separated inside itself or too deep. An invalid colour-key mask logs
+// font separated inside itself or too deep, and the page's bound on their
+// separations (1128002, CSEP_NestedSeparations). An invalid colour-key mask logs
 // the warning "Skipping invalid color mask" and is dropped. Converters,
 // the object model and the temporary files throw through.
 #pragma once
@@ -54,6 +59,7 @@
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CPDF_Image;
@@ -92,6 +98,12 @@ private:
     void MapTilingPattern(const GLOB_Name& name, const GLOB_Object& pattern);
     void MapShadingPattern(const GLOB_Name& name, const GLOB_Object& pattern);
     void SeparateShading(const GLOB_Object& shading, std::vector<GLOB_Object>& out);
+    // The separation of source (kind and name for the nesting guard) with
+    // resources under state: the one kept for the page when there is one,
+    // else what separate makes, under the guard, then kept.
+    void SeparateOnce(const char* kind, const GLOB_Name& name, const GLOB_Object& source,
+                      const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
+                      const std::function<void(std::vector<GLOB_Object>&)>& separate, std::vector<GLOB_Object>& out);
 
     // The image as given, or a copy without a colour-key mask that does not
     // fit it (with the warning).

@@ -18,7 +18,9 @@ public:
     CSEP_DocProgressMeter m_meter;
     uint32_t m_compressionMode = 0;
     std::vector<GLOB_Object> m_nested;  // under separation, outermost first
+    uint32_t m_deepest = 0;  // most levels open since the innermost guard opened
     CSEP_SlicedFunctions m_slicedFunctions;
+    CSEP_NestedSeparations m_nestedSeparations;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -62,6 +64,8 @@ uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compress
 
 CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_core->m_slicedFunctions; }
 
+CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
+
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 
 void CSEP_SepJobContext::SetProgressObserver(GLIB_CallbackBase* callback, double step) {
@@ -100,6 +104,23 @@ CSEP_SepJobContext::NestingGuard::NestingGuard(const CSEP_SepJobContext& job, co
         GLIB_THROW(GLIB_Exception, NestingCode,
                    kind << " " << text << " is nested deeper than " << MaxNesting << " levels");
     nested.push_back(object);
+    m_level = static_cast<uint32_t>(nested.size());
+    m_outerDeepest = m_core->m_deepest;
+    m_core->m_deepest = m_level;
 }
 
-CSEP_SepJobContext::NestingGuard::~NestingGuard() { m_core->m_nested.pop_back(); }
+CSEP_SepJobContext::NestingGuard::~NestingGuard() {
+    m_core->m_nested.pop_back();
+    m_core->m_deepest = std::max(m_outerDeepest, m_core->m_deepest);
+}
+
+uint32_t CSEP_SepJobContext::NestingGuard::Height() const { return m_core->m_deepest - m_level; }
+
+bool CSEP_SepJobContext::MayReuseSeparation(const GLOB_Object& object, uint32_t height) const {
+    const std::vector<GLOB_Object>& nested = m_core->m_nested;
+    const uint64_t deepest = nested.size() + 1 + static_cast<uint64_t>(height);
+    if (deepest > MaxNesting || std::find(nested.begin(), nested.end(), object) != nested.end())
+        return false;
+    m_core->m_deepest = std::max(m_core->m_deepest, static_cast<uint32_t>(deepest));
+    return true;
+}

@@ -18,6 +18,7 @@
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_DocProgressMeter.h"
+#include "separation/CSEP_NestedSeparations.h"
 #include "separation/CSEP_SlicedFunctions.h"
 #include "separation/CSEP_TempFile.h"
 
@@ -48,9 +49,22 @@ public:
         NestingGuard(const NestingGuard&) = delete;
         NestingGuard& operator=(const NestingGuard&) = delete;
 
+        // The most levels open inside this one at any time so far (0: none),
+        // counting those a reused separation would have opened.
+        uint32_t Height() const;
+
     private:
         COMN_ReferenceCountPointer<iCSEP_SepJobContextCore> m_core;
+        uint32_t m_level = 0;  // guards open with this one
+        uint32_t m_outerDeepest = 0;
     };
+
+    // Whether a kept separation of object that opened height levels inside
+    // itself may stand in for a new one here: true when a guard for object
+    // would pass (the object not under separation, the levels within
+    // MaxNesting), and then those levels count as reached for the guards
+    // open around. False: separate it again, and the guard says why not.
+    bool MayReuseSeparation(const GLOB_Object& object, uint32_t height) const;
 
     // A core of its own: no inks, no document, no files, embedded streams,
     // compression mode 0, an idle meter.
@@ -87,6 +101,9 @@ public:
     CSEP_DocProgressMeter& ProgressMeter() const;
     // Functions sliced once for every place that names them.
     CSEP_SlicedFunctions& SlicedFunctions() const;
+    // Forms, tiling patterns and Type 3 fonts separated once for every
+    // place that reaches them.
+    CSEP_NestedSeparations& NestedSeparations() const;
 
     // The job keeps the file (and so an external stream's file on disk)
     // while it lives, or until DeleteTempFiles.

@@ -385,3 +385,211 @@ TEST_F(CSEP_PDFSeparatorTest, FailedRecipeAddsNoPage) {
         }
     }
 }
+
+namespace {
+
+// The distinct indirect objects reachable from root (through arrays,
+// dictionaries and stream dictionaries) that keep accepts.
+size_t CountReachable(const GLOB_Object& root, const std::function<bool(const GLOB_Object&)>& keep) {
+    std::vector<GLOB_Object> seen;
+    std::vector<GLOB_Object> todo = {root};
+    size_t count = 0;
+    while (!todo.empty()) {
+        const GLOB_Object object = todo.back();
+        todo.pop_back();
+        if (object.IsIndirect()) {
+            if (std::find(seen.begin(), seen.end(), object) != seen.end())
+                continue;
+            seen.push_back(object);
+            count += keep(object) ? 1 : 0;
+        }
+        if (object.IsArray()) {
+            for (uint32_t i = 0; i < object.Length(); ++i)
+                todo.push_back(object.Get(i));
+        } else if (object.IsDict() || object.IsStream()) {
+            const GLOB_Dict entries = (object.IsStream() ? object.StreamDict() : object).AsDict();
+            GLOB_Object value;
+            for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
+                todo.push_back(value);
+        }
+    }
+    return count;
+}
+
+// depth + 1 levels of one kind; each level above the first names the one
+// below under two names and uses it three times, so 2^depth paths reach
+// the first level, which paints in a colour of its own. Returns the top.
+struct SharedLevels {
+    const char* kind;
+    std::function<GLOB_Object(const GLOB_Doc&, const GLOB_Object& below)> level;  // below Null: the first
+    const char* resources;  // of the page
+    const char* path;  // where the page's resources hold the top
+    const char* content;  // of the page
+    std::function<bool(const GLOB_Object&)> isSeparated;  // what the output makes of a level
+};
+
+std::vector<SharedLevels> SharedLevelKinds() {
+    const auto form = [](const GLOB_Doc& doc, const GLOB_Object& below) {
+        if (below.IsNull())
+            return NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 1 0 0 k 0 0 9 9 re f");
+        const GLOB_Object level = NewStreamObject(
+            doc, "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", "/A Do /B Do /A Do");
+        level.PutPath("/Resources/XObject/A", below);
+        level.PutPath("/Resources/XObject/B", below);
+        return level;
+    };
+    const auto tiling = [](const GLOB_Doc& doc, const GLOB_Object& below) {
+        const std::string dict =
+            "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 "
+            "/Resources << /Pattern << >> >> >>";
+        if (below.IsNull())
+            return NewStreamObject(doc, dict, "0 0 1 0 k 0 0 1 1 re f");
+        const GLOB_Object level =
+            NewStreamObject(doc, dict, "/Pattern cs /A scn 0 0 1 1 re f /B scn 0 0 1 1 re f /A scn 0 0 1 1 re f");
+        level.PutPath("/Resources/Pattern/A", below);
+        level.PutPath("/Resources/Pattern/B", below);
+        return level;
+    };
+    const auto type3 = [](const GLOB_Doc& doc, const GLOB_Object& below) {
+        const GLOB_Object font = doc.NewDict(
+            doc.ParseObject("<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
+                            "   /CharProcs << >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97"
+                            "   /Widths [1000] /Resources << /ExtGState << /A << >> /B << >> >> >> >>")
+                .AsDict(),
+            true);
+        font.PutPath("/CharProcs/a",
+                     NewStreamObject(doc, below.IsNull() ? "1000 0 d0 0 0 0 1 k 0 0 1 1 re f"
+                                                         : "1000 0 d0 /A gs /B gs /A gs 0 0 1 1 re f"));
+        for (const char* gs : {"/Resources/ExtGState/A/Font", "/Resources/ExtGState/B/Font"}) {
+            const GLOB_Object pair = doc.ParseObject("[null 1]");
+            pair.ArrayPut(0, below);
+            font.PutPath(gs, pair);
+        }
+        return font;
+    };
+    return {
+        {"forms", form, "<< /XObject << >> >>", "/Resources/XObject/F", "/F Do",
+         [](const GLOB_Object& o) { return o.HasSubtype("Form"); }},
+        {"tiling patterns", tiling, "<< /Pattern << >> >>", "/Resources/Pattern/P", "/Pattern cs /P scn 0 0 9 9 re f",
+         [](const GLOB_Object& o) { return o.IsStream() && o.IntegerValue("PatternType", 0) == 1; }},
+        {"Type 3 fonts", type3, "<< /ExtGState << /G << /Font [null 12] >> >> >>", "/Resources/ExtGState/G/Font[0]",
+         "/G gs BT (a) Tj ET", [](const GLOB_Object& o) { return o.HasSubtype("Type3"); }},
+    };
+}
+
+}  // namespace
+
+// A form, tiling pattern or Type 3 font that every level names twice and
+// uses three times is separated once per level, not once per path: the
+// output holds one separated object per level and ink, however deep.
+TEST_F(CSEP_PDFSeparatorTest, SharedLevelsSeparatedOncePerLevel) {
+    const CSEP_SepJobContext job = NewJob({});
+    for (const SharedLevels& kind : SharedLevelKinds()) {
+        for (int depth : {2, 20}) {
+            SCOPED_TRACE(std::string(kind.kind) + " " + std::to_string(depth));
+            const GLOB_Doc doc = NewDoc();
+            GLOB_Object top = kind.level(doc, GLOB_Object());
+            for (int level = 1; level <= depth; ++level)
+                top = kind.level(doc, top);
+            const CPDF_Page page = SourcePage(doc, kind.resources, kind.content);
+            page.Object().PutPath(kind.path, top);
+            const Inks inks = Separate(job, page);
+            ASSERT_EQ(inks.pages.size(), 4u);
+            for (size_t i = 0; i < 4; ++i) {
+                SCOPED_TRACE(i);
+                EXPECT_EQ(CountReachable(inks.pages[i].DictGet(GLOB_Name("Resources")), kind.isSeparated),
+                          static_cast<size_t>(depth + 1));
+            }
+        }
+    }
+}
+
+// Sharing goes by colour state: a form drawn in two colours under two
+// names each, whose inner form inherits the colour, gives two separations
+// of each, and the inner ones differ in the colour they begin with.
+TEST_F(CSEP_PDFSeparatorTest, SharedFormInTwoColoursSeparatedTwice) {
+    const CSEP_SepJobContext job = NewJob({});
+    const GLOB_Doc doc = NewDoc();
+    const GLOB_Object inner = NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 0 9 9 re f");
+    const GLOB_Object outer =
+        NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", "/X Do /Y Do");
+    outer.PutPath("/Resources/XObject/X", inner);
+    outer.PutPath("/Resources/XObject/Y", inner);
+    const CPDF_Page page =
+        SourcePage(doc, "<< /XObject << >> >>", "1 0 0 0 k /A Do /B Do 0 1 0 0 k /A Do /B Do 1 0 0 0 k /B Do");
+    page.Object().PutPath("/Resources/XObject/A", outer);
+    page.Object().PutPath("/Resources/XObject/B", outer);
+    const Inks inks = Separate(job, page);
+    ASSERT_EQ(inks.pages.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const GLOB_Object resources = inks.pages[i].DictGet(GLOB_Name("Resources"));
+        const auto isOuter = [](const GLOB_Object& o) {
+            return o.HasSubtype("Form") && !o.GetPath("/Resources/XObject").IsNull();
+        };
+        const auto isInner = [&](const GLOB_Object& o) { return o.HasSubtype("Form") && !isOuter(o); };
+        EXPECT_EQ(CountReachable(resources, isOuter), 2u);
+        EXPECT_EQ(CountReachable(resources, isInner), 2u);
+        std::vector<GLOB_Object> inners;
+        const GLOB_Dict forms = resources.GetPath("/XObject").AsDict();
+        GLOB_Object form;
+        for (uint32_t k = 0; forms.Entry(k, nullptr, &form); ++k)
+            for (const char* name : {"/Resources/XObject/Fm1", "/Resources/XObject/Fm2"})
+                if (std::find(inners.begin(), inners.end(), form.GetPath(name)) == inners.end())
+                    inners.push_back(form.GetPath(name));
+        std::vector<std::string> texts;
+        for (const GLOB_Object& separated : inners)
+            texts.push_back(StreamData(separated, 2));
+        std::sort(texts.begin(), texts.end());
+        const std::string gray = ForInk("{1|1|1|0} G\n", i);
+        const std::string cyan = ForInk("{0|1|1|1} g\n", i) + gray;
+        const std::string magenta = ForInk("{1|0|1|1} g\n", i) + gray;
+        std::vector<std::string> expected = {cyan + cyan + "0 0 9 9 re\nf\n", magenta + magenta + "0 0 9 9 re\nf\n"};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(texts, expected);
+    }
+}
+
+// A kept separation stands in only where a new one would pass the nesting
+// limit: a chain reached again deeper than it fits ends the page as it
+// always did, one that fits is shared.
+TEST_F(CSEP_PDFSeparatorTest, SharedFormKeepsTheNestingLimit) {
+    const auto chain = [](const GLOB_Doc& doc, int length, const GLOB_Object& end) {
+        GLOB_Object next = end;
+        for (int i = 0; i < length; ++i) {
+            const GLOB_Object form = NewStreamObject(
+                doc, "<< /Subtype /Form /BBox [0 0 9 9] /Resources << /XObject << >> >> >>", "/F Do");
+            form.PutPath("/Resources/XObject/F", next);
+            next = form;
+        }
+        return next;
+    };
+    const CSEP_SepJobContext job = NewJob({});
+    const LogCapture quiet;
+    const struct {
+        int detour;  // forms before the chain is reached the second time
+        const char* thrown;  // or empty
+    } cases[] = {
+        {20, ""},
+        {30, "1128002 Form F is nested deeper than 64 levels"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.detour);
+        const GLOB_Doc doc = NewDoc();
+        // 40 levels: fits at the page's level, not 30 levels down.
+        const GLOB_Object shared =
+            chain(doc, 39, NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 0 1 0 k 0 0 9 9 re f"));
+        // Resources are separated in name order: A at the page's level first.
+        const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/A Do /D Do");
+        page.Object().PutPath("/Resources/XObject/A", shared);
+        page.Object().PutPath("/Resources/XObject/D", chain(doc, c.detour, shared));
+        if (*c.thrown) {
+            EXPECT_EQ(Failure([&] { Separate(job, page); }), c.thrown);
+            continue;
+        }
+        const Inks inks = Separate(job, page);
+        EXPECT_EQ(CountReachable(inks.pages[0].DictGet(GLOB_Name("Resources")),
+                                 [](const GLOB_Object& o) { return o.HasSubtype("Form"); }),
+                  static_cast<size_t>(40 + c.detour));
+    }
+}
