@@ -3,7 +3,7 @@
 // process inks and the page's first spot ink, once with external-file
 // streams and unfiltered data and once embedded and compressed. Beyond
 // crashes: a separation that succeeds adds one page per ink whose content
-// (and that of every form, tiling pattern and graphics-state Type 3 font it
+// (and that of every form, tiling pattern and Type 3 font it
 // reaches) re-parses to its end; one that fails adds no page; no temporary
 // file outlives the job.
 #include "CPDF/content/CPDF_ContentParser.h"
@@ -63,14 +63,20 @@ private:
         const GLOB_Dict states = Entries(resources.DictGet(GLOB_Name("ExtGState")));
         for (uint32_t i = 0; states.Entry(i, nullptr, &value); ++i) {
             const GLOB_Object pair = value.IsDict() ? value.DictGet(GLOB_Name("Font")) : GLOB_Object();
-            const GLOB_Object font = pair.IsArray() && pair.Length() > 0 ? pair.Get(0) : GLOB_Object();
-            if (!font.IsDict() || !font.HasSubtype("Type3"))
-                continue;
-            const GLOB_Dict glyphs = Entries(font.DictGet(GLOB_Name("CharProcs")));
-            GLOB_Object glyph;
-            for (uint32_t k = 0; glyphs.Entry(k, nullptr, &glyph); ++k)
-                Check(glyph, font.DictGet(GLOB_Name("Resources")));
+            CheckType3Font(pair.IsArray() && pair.Length() > 0 ? pair.Get(0) : GLOB_Object());
         }
+        const GLOB_Dict fonts = Entries(resources.DictGet(GLOB_Name("Font")));
+        for (uint32_t i = 0; fonts.Entry(i, nullptr, &value); ++i)
+            CheckType3Font(value);
+    }
+
+    void CheckType3Font(const GLOB_Object& font) {
+        if (!font.IsDict() || !font.HasSubtype("Type3"))
+            return;
+        const GLOB_Dict glyphs = Entries(font.DictGet(GLOB_Name("CharProcs")));
+        GLOB_Object glyph;
+        for (uint32_t k = 0; glyphs.Entry(k, nullptr, &glyph); ++k)
+            Check(glyph, font.DictGet(GLOB_Name("Resources")));
     }
 
     std::vector<GLOB_Object> m_seen;
