@@ -3,10 +3,15 @@
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_FileSys.h"
+#include "viewer/VIEW_Files.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Memory.h"
+#include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_SlotBoundary.h"
+#include "viewer/VIEW_Streams.h"
 
 #include <array>
 #include <cstring>
@@ -55,6 +60,12 @@ struct Behaviour {
     static constexpr bool Defined = false;
 };
 
+// Paths relative to another are not offered: the plug-in passes none.
+void RequireNoBase(PDFL_ASPathName relativeTo, const char* slot) {
+    if (relativeTo)
+        throw VIEW_AssertionFailure(std::string(slot) + " relative to another path");
+}
+
 #define VIEW_BEHAVIOUR_(table, slot, result, params)                                              \
     template <>                                                                                    \
     struct Behaviour<PDFL_##table##Table, slot> {                                                  \
@@ -99,6 +110,66 @@ VIEW_BEHAVIOUR_(AcroSupport, 4, const char*, (PDFL_ErrorCode code, char* buffer,
 }
 VIEW_BEHAVIOUR_(AcroSupport, 5, PDFL_ErrorCode, (uint16_t severity, const char* text)) {
     return VIEW_ErrorRegistry::Register(severity, text);
+}
+
+// ---- Memory, path names, files and streams: VIEW_Memory, VIEW_Paths,
+// VIEW_FileSys, VIEW_Files and VIEW_Streams do the work.
+VIEW_BEHAVIOUR_(AcroSupport, 1, void*, (size_t size)) {
+    return VIEW_Memory::Allocate(size);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 3, void, (void* block)) {
+    VIEW_Memory::Free(block);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 20, PDFL_ASPathName, (const char* path)) {
+    return VIEW_Paths::FromPlatformPath(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 21, PDFL_ASFileSys, ()) {
+    return VIEW_FileSys::Default();
+}
+VIEW_BEHAVIOUR_(AcroSupport, 22, char*, (PDFL_ASFileSys, PDFL_ASPathName path, PDFL_ASPathName relativeTo)) {
+    RequireNoBase(relativeTo, "FileSysDisplayStringFromPath");
+    return VIEW_Paths::DisplayText(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 23, PDFL_ASPathName, (PDFL_ASFileSys, const char* text, PDFL_ASPathName relativeTo)) {
+    RequireNoBase(relativeTo, "FileSysPathFromDIPath");
+    return VIEW_Paths::FromDisplayText(text);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 25, void, (PDFL_ASFileSys, PDFL_ASPathName path)) {
+    VIEW_Paths::Release(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 26, PDFL_ErrorCode,
+                (PDFL_ASFileSys fileSys, PDFL_ASPathName path, uint16_t mode, PDFL_ASFile* file)) {
+    return VIEW_Files::Open(fileSys, path, mode, file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 29, PDFL_ErrorCode, (PDFL_ASFile file)) {
+    return VIEW_Files::Close(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 32, void, (PDFL_ASFile file, int32_t length)) {
+    VIEW_Files::SetEOF(file, length);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 37, PDFL_ASPathName, (PDFL_ASFile file)) {
+    return VIEW_Files::AcquirePathName(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 38, PDFL_ASFileSys, (PDFL_ASFile file)) {
+    return VIEW_Files::FileSys(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 42, PDFL_ASStm, (PDFL_StmProc read, void* clientData)) {
+    return VIEW_Streams::OpenProcedure(read, clientData);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 43, uint32_t, (char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+    return VIEW_Streams::Read(buffer, itemSize, count, stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 44, uint32_t, (const char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+    return VIEW_Streams::Write(buffer, itemSize, count, stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 45, void, (PDFL_ASStm stm)) {
+    VIEW_Streams::Close(stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 51, PDFL_Bool, (PDFL_ASFile file, void** platformFile, PDFL_ASFileSys* fileSys)) {
+    return VIEW_Files::GetMDFile(file, platformFile, fileSys);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 52, PDFL_ASPathName, (PDFL_ASFileSys, PDFL_ASAtom type, const void* data, const void*)) {
+    return VIEW_Paths::FromCstring(type, data);
 }
 #undef VIEW_BEHAVIOUR_
 
@@ -222,5 +293,10 @@ void VIEW_Host::Reset() {
     VIEW_Recorder::Reset();
     VIEW_Callbacks::Reset();
     VIEW_ErrorRegistry::Reset();
+    VIEW_Memory::Reset();
+    VIEW_Streams::Reset();
+    VIEW_Files::Reset();
+    VIEW_FileSys::Reset();
+    VIEW_Paths::Reset();
     OfferDefaults(Offers());
 }
