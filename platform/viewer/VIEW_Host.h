@@ -15,7 +15,8 @@
 // (atoms), 8 and 9 (callbacks), 10 (offered tables), AcroSupport 1 and 3
 // (VIEW_Memory), 4 and 5 (error texts), 20, 22, 23, 25 and 52 (VIEW_Paths),
 // 21 (VIEW_FileSys), 26, 29, 32, 37, 38 and 51 (VIEW_Files), 42 to 45
-// (VIEW_Streams).
+// (VIEW_Streams), and every Cos slot (VIEW_Cos, over the Cos store; Cos 4
+// serves a test's entries first, then the store's).
 #pragma once
 
 #include "viewer/host_api.h"
@@ -39,6 +40,6 @@ public:
     static PDFL_ExtensionID ExtensionID();
 
     // Frames, recorder, callbacks, error texts, memory, path names, files,
-    // streams and offers back to the start. Atoms stay, as a host's do.
+    // streams, Cos documents and offers back to the start. Atoms stay, as a host's do.
     static void Reset();
 };

@@ -2,6 +2,7 @@
 // a plain C boundary (VIEW_SlotBoundary) around a recording body.
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Callbacks.h"
+#include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_Files.h"
@@ -171,6 +172,133 @@ VIEW_BEHAVIOUR_(AcroSupport, 51, PDFL_Bool, (PDFL_ASFile file, void** platformFi
 VIEW_BEHAVIOUR_(AcroSupport, 52, PDFL_ASPathName, (PDFL_ASFileSys, PDFL_ASAtom type, const void* data, const void*)) {
     return VIEW_Paths::FromCstring(type, data);
 }
+
+// ---- Cos: VIEW_Cos does the work over the stand-in's Cos store.
+VIEW_BEHAVIOUR_(Cos, 1, PDFL_Bool, (PDFL_CosObj a, PDFL_CosObj b)) {
+    return VIEW_Cos::ObjEqual(a, b);
+}
+VIEW_BEHAVIOUR_(Cos, 2, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetType(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 3, PDFL_Bool, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjIsIndirect(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 4, PDFL_Bool, (PDFL_CosObj obj, PDFL_CosObjEnumProc proc, void* clientData)) {
+    return VIEW_Cos::ObjEnum(obj, proc, clientData);
+}
+VIEW_BEHAVIOUR_(Cos, 5, PDFL_CosDoc, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetDoc(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 6, PDFL_CosObj, ()) {
+    return VIEW_Cos::NewNull();
+}
+VIEW_BEHAVIOUR_(Cos, 7, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t value)) {
+    return VIEW_Cos::NewInteger(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 8, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Fixed value)) {
+    return VIEW_Cos::NewFixed(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 9, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Bool value)) {
+    return VIEW_Cos::NewBoolean(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 10, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_ASAtom name)) {
+    return VIEW_Cos::NewName(doc, indirect, name);
+}
+VIEW_BEHAVIOUR_(Cos, 11, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, const char* bytes, int32_t length)) {
+    return VIEW_Cos::NewString(doc, indirect, bytes, length);
+}
+VIEW_BEHAVIOUR_(Cos, 12, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t count)) {
+    return VIEW_Cos::NewArray(doc, indirect, count);
+}
+VIEW_BEHAVIOUR_(Cos, 13, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t count)) {
+    return VIEW_Cos::NewDict(doc, indirect, count);
+}
+VIEW_BEHAVIOUR_(Cos, 14, PDFL_CosObj,
+                (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_ASStm source, int32_t start,
+                 PDFL_Bool encoded, PDFL_CosObj attributes, PDFL_CosObj encodeParams, int32_t length)) {
+    return VIEW_Cos::NewStream(doc, indirect, source, start, encoded, attributes, encodeParams, length);
+}
+VIEW_BEHAVIOUR_(Cos, 16, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::IntegerValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 17, PDFL_Fixed, (PDFL_CosObj obj)) {
+    return VIEW_Cos::FixedValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 18, PDFL_Bool, (PDFL_CosObj obj)) {
+    return VIEW_Cos::BooleanValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 19, PDFL_ASAtom, (PDFL_CosObj obj)) {
+    return VIEW_Cos::NameValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 20, char*, (PDFL_CosObj obj, int32_t* length)) {
+    return VIEW_Cos::StringValue(obj, length);
+}
+VIEW_BEHAVIOUR_(Cos, 21, PDFL_CosObj, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    return VIEW_Cos::DictGet(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 22, void, (PDFL_CosObj dict, PDFL_ASAtom key, PDFL_CosObj value)) {
+    VIEW_Cos::DictPut(dict, key, value);
+}
+VIEW_BEHAVIOUR_(Cos, 23, void, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    VIEW_Cos::DictRemove(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 24, PDFL_Bool, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    return VIEW_Cos::DictKnown(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 25, PDFL_CosObj, (PDFL_CosObj array, int32_t index)) {
+    return VIEW_Cos::ArrayGet(array, index);
+}
+VIEW_BEHAVIOUR_(Cos, 26, void, (PDFL_CosObj array, int32_t index, PDFL_CosObj value)) {
+    VIEW_Cos::ArrayPut(array, index, value);
+}
+VIEW_BEHAVIOUR_(Cos, 27, void, (PDFL_CosObj array, int32_t index, PDFL_CosObj value)) {
+    VIEW_Cos::ArrayInsert(array, index, value);
+}
+VIEW_BEHAVIOUR_(Cos, 29, int32_t, (PDFL_CosObj array)) {
+    return VIEW_Cos::ArrayLength(array);
+}
+VIEW_BEHAVIOUR_(Cos, 30, int32_t, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamLength(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 31, PDFL_CosObj, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamDict(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 32, PDFL_ASStm, (PDFL_CosObj stream, uint16_t mode)) {
+    return VIEW_Cos::StreamOpenStm(stream, mode);
+}
+VIEW_BEHAVIOUR_(Cos, 33, int32_t, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamPos(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 34, PDFL_CosObj, (PDFL_CosDoc doc)) {
+    return VIEW_Cos::DocGetRoot(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 35, PDFL_CosObj, (PDFL_CosDoc doc)) {
+    return VIEW_Cos::DocGetInfoDict(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 38, PDFL_CosDoc, (PDFL_CosDocOpenParams* params)) {
+    return VIEW_Cos::DocOpenWithParams(params);
+}
+VIEW_BEHAVIOUR_(Cos, 39, void, (PDFL_CosDoc doc)) {
+    VIEW_Cos::DocClose(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 40, PDFL_CosDoc, (uint32_t flags)) {
+    return VIEW_Cos::DocCreate(flags);
+}
+VIEW_BEHAVIOUR_(Cos, 41, void, (PDFL_CosDoc doc, PDFL_ASFile file, uint32_t flags, PDFL_CosDocSaveParams* params)) {
+    VIEW_Cos::DocSaveToFile(doc, file, flags, params);
+}
+VIEW_BEHAVIOUR_(Cos, 43, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetID(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 44, uint16_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetGeneration(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 46, void, (PDFL_CosDoc doc, PDFL_ASFile file, uint32_t flags, PDFL_CosDocSaveParams* params)) {
+    VIEW_Cos::DocSaveWithParams(doc, file, flags, params);
+}
+VIEW_BEHAVIOUR_(Cos, 52, void, (PDFL_CosObj array, int32_t index)) {
+    VIEW_Cos::ArrayRemoveNth(array, index);
+}
 #undef VIEW_BEHAVIOUR_
 
 // What a slot does before its result, whatever the result: record checks
@@ -298,5 +426,6 @@ void VIEW_Host::Reset() {
     VIEW_Files::Reset();
     VIEW_FileSys::Reset();
     VIEW_Paths::Reset();
+    VIEW_Cos::Reset();
     OfferDefaults(Offers());
 }
