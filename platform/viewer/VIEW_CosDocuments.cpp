@@ -67,17 +67,37 @@ std::string ReadAndClose(PDFL_ASFile file) {
     return bytes;
 }
 
-// Writes the document over file from its start and cuts the file to it.
+// The writer's pieces go to the file's own write procedure as they come;
+// a failed write raises its code from inside the writer.
+class FileSink : public VCOS_ByteSink {
+public:
+    explicit FileSink(PDFL_ASFile file) : m_file(file) {}
+
+    size_t Write(const char* bytes, size_t count) override {
+        VIEW_Files::WriteAt(m_file, m_position, std::string(bytes, count));
+        m_position += static_cast<uint32_t>(count);
+        return count;
+    }
+    // Cuts what an older, longer file left behind the new end.
+    bool Finish() override {
+        if (m_position > INT32_MAX)
+            VIEW_CosErrors::Raise(VCOS_ErrorKind::WriteFailed,
+                                  std::to_string(m_position) + " bytes do not fit a host file");
+        VIEW_Files::SetEOF(m_file, static_cast<int32_t>(m_position));
+        VIEW_Files::Flush(m_file);
+        return true;
+    }
+
+private:
+    PDFL_ASFile m_file;
+    uint32_t m_position = 0;
+};
+
+// Writes the document over file from its start.
 void WriteDocument(VCOS_DocId doc, PDFL_ASFile file, const PDFL_CosDocSaveParams* params) {
     const std::string header = params && params->m_header ? params->m_header : "";
-    VCOS_StringSink sink;
+    FileSink sink(file);
     VIEW_CosGuard([&] { VCOS_Writer::Write(Store(), doc, header, sink); });
-    if (sink.Bytes().size() > INT32_MAX)
-        VIEW_CosErrors::Raise(VCOS_ErrorKind::WriteFailed,
-                              std::to_string(sink.Bytes().size()) + " bytes do not fit a host file");
-    VIEW_Files::WriteAt(file, 0, sink.Bytes());
-    VIEW_Files::SetEOF(file, static_cast<int32_t>(sink.Bytes().size()));
-    VIEW_Files::Flush(file);
 }
 
 // The document's entry; a host error for a handle not open.
