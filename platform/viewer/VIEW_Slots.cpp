@@ -2,11 +2,17 @@
 // a plain C boundary (VIEW_SlotBoundary) around a recording body.
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Callbacks.h"
+#include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_FileSys.h"
+#include "viewer/VIEW_Files.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Memory.h"
+#include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_SlotBoundary.h"
+#include "viewer/VIEW_Streams.h"
 
 #include <array>
 #include <cstring>
@@ -55,6 +61,12 @@ struct Behaviour {
     static constexpr bool Defined = false;
 };
 
+// Paths relative to another are not offered: the plug-in passes none.
+void RequireNoBase(PDFL_ASPathName relativeTo, const char* slot) {
+    if (relativeTo)
+        throw VIEW_AssertionFailure(std::string(slot) + " relative to another path");
+}
+
 #define VIEW_BEHAVIOUR_(table, slot, result, params)                                              \
     template <>                                                                                    \
     struct Behaviour<PDFL_##table##Table, slot> {                                                  \
@@ -99,6 +111,193 @@ VIEW_BEHAVIOUR_(AcroSupport, 4, const char*, (PDFL_ErrorCode code, char* buffer,
 }
 VIEW_BEHAVIOUR_(AcroSupport, 5, PDFL_ErrorCode, (uint16_t severity, const char* text)) {
     return VIEW_ErrorRegistry::Register(severity, text);
+}
+
+// ---- Memory, path names, files and streams: VIEW_Memory, VIEW_Paths,
+// VIEW_FileSys, VIEW_Files and VIEW_Streams do the work.
+VIEW_BEHAVIOUR_(AcroSupport, 1, void*, (size_t size)) {
+    return VIEW_Memory::Allocate(size);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 3, void, (void* block)) {
+    VIEW_Memory::Free(block);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 20, PDFL_ASPathName, (const char* path)) {
+    return VIEW_Paths::FromPlatformPath(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 21, PDFL_ASFileSys, ()) {
+    return VIEW_FileSys::Default();
+}
+VIEW_BEHAVIOUR_(AcroSupport, 22, char*, (PDFL_ASFileSys, PDFL_ASPathName path, PDFL_ASPathName relativeTo)) {
+    RequireNoBase(relativeTo, "FileSysDisplayStringFromPath");
+    return VIEW_Paths::DisplayText(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 23, PDFL_ASPathName, (PDFL_ASFileSys, const char* text, PDFL_ASPathName relativeTo)) {
+    RequireNoBase(relativeTo, "FileSysPathFromDIPath");
+    return VIEW_Paths::FromDisplayText(text);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 25, void, (PDFL_ASFileSys, PDFL_ASPathName path)) {
+    VIEW_Paths::Release(path);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 26, PDFL_ErrorCode,
+                (PDFL_ASFileSys fileSys, PDFL_ASPathName path, uint16_t mode, PDFL_ASFile* file)) {
+    return VIEW_Files::Open(fileSys, path, mode, file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 29, PDFL_ErrorCode, (PDFL_ASFile file)) {
+    return VIEW_Files::Close(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 32, void, (PDFL_ASFile file, int32_t length)) {
+    VIEW_Files::SetEOF(file, length);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 37, PDFL_ASPathName, (PDFL_ASFile file)) {
+    return VIEW_Files::AcquirePathName(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 38, PDFL_ASFileSys, (PDFL_ASFile file)) {
+    return VIEW_Files::FileSys(file);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 42, PDFL_ASStm, (PDFL_StmProc read, void* clientData)) {
+    return VIEW_Streams::OpenProcedure(read, clientData);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 43, uint32_t, (char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+    return VIEW_Streams::Read(buffer, itemSize, count, stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 44, uint32_t, (const char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+    return VIEW_Streams::Write(buffer, itemSize, count, stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 45, void, (PDFL_ASStm stm)) {
+    VIEW_Streams::Close(stm);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 51, PDFL_Bool, (PDFL_ASFile file, void** platformFile, PDFL_ASFileSys* fileSys)) {
+    return VIEW_Files::GetMDFile(file, platformFile, fileSys);
+}
+VIEW_BEHAVIOUR_(AcroSupport, 52, PDFL_ASPathName, (PDFL_ASFileSys, PDFL_ASAtom type, const void* data, const void*)) {
+    return VIEW_Paths::FromCstring(type, data);
+}
+
+// ---- Cos: VIEW_Cos does the work over the stand-in's Cos store.
+VIEW_BEHAVIOUR_(Cos, 1, PDFL_Bool, (PDFL_CosObj a, PDFL_CosObj b)) {
+    return VIEW_Cos::ObjEqual(a, b);
+}
+VIEW_BEHAVIOUR_(Cos, 2, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetType(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 3, PDFL_Bool, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjIsIndirect(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 4, PDFL_Bool, (PDFL_CosObj obj, PDFL_CosObjEnumProc proc, void* clientData)) {
+    return VIEW_Cos::ObjEnum(obj, proc, clientData);
+}
+VIEW_BEHAVIOUR_(Cos, 5, PDFL_CosDoc, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetDoc(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 6, PDFL_CosObj, ()) {
+    return VIEW_Cos::NewNull();
+}
+VIEW_BEHAVIOUR_(Cos, 7, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t value)) {
+    return VIEW_Cos::NewInteger(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 8, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Fixed value)) {
+    return VIEW_Cos::NewFixed(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 9, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Bool value)) {
+    return VIEW_Cos::NewBoolean(doc, indirect, value);
+}
+VIEW_BEHAVIOUR_(Cos, 10, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_ASAtom name)) {
+    return VIEW_Cos::NewName(doc, indirect, name);
+}
+VIEW_BEHAVIOUR_(Cos, 11, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, const char* bytes, int32_t length)) {
+    return VIEW_Cos::NewString(doc, indirect, bytes, length);
+}
+VIEW_BEHAVIOUR_(Cos, 12, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t count)) {
+    return VIEW_Cos::NewArray(doc, indirect, count);
+}
+VIEW_BEHAVIOUR_(Cos, 13, PDFL_CosObj, (PDFL_CosDoc doc, PDFL_Bool indirect, int32_t count)) {
+    return VIEW_Cos::NewDict(doc, indirect, count);
+}
+VIEW_BEHAVIOUR_(Cos, 14, PDFL_CosObj,
+                (PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_ASStm source, int32_t start,
+                 PDFL_Bool encoded, PDFL_CosObj attributes, PDFL_CosObj encodeParams, int32_t length)) {
+    return VIEW_Cos::NewStream(doc, indirect, source, start, encoded, attributes, encodeParams, length);
+}
+VIEW_BEHAVIOUR_(Cos, 16, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::IntegerValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 17, PDFL_Fixed, (PDFL_CosObj obj)) {
+    return VIEW_Cos::FixedValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 18, PDFL_Bool, (PDFL_CosObj obj)) {
+    return VIEW_Cos::BooleanValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 19, PDFL_ASAtom, (PDFL_CosObj obj)) {
+    return VIEW_Cos::NameValue(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 20, char*, (PDFL_CosObj obj, int32_t* length)) {
+    return VIEW_Cos::StringValue(obj, length);
+}
+VIEW_BEHAVIOUR_(Cos, 21, PDFL_CosObj, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    return VIEW_Cos::DictGet(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 22, void, (PDFL_CosObj dict, PDFL_ASAtom key, PDFL_CosObj value)) {
+    VIEW_Cos::DictPut(dict, key, value);
+}
+VIEW_BEHAVIOUR_(Cos, 23, void, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    VIEW_Cos::DictRemove(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 24, PDFL_Bool, (PDFL_CosObj dict, PDFL_ASAtom key)) {
+    return VIEW_Cos::DictKnown(dict, key);
+}
+VIEW_BEHAVIOUR_(Cos, 25, PDFL_CosObj, (PDFL_CosObj array, int32_t index)) {
+    return VIEW_Cos::ArrayGet(array, index);
+}
+VIEW_BEHAVIOUR_(Cos, 26, void, (PDFL_CosObj array, int32_t index, PDFL_CosObj value)) {
+    VIEW_Cos::ArrayPut(array, index, value);
+}
+VIEW_BEHAVIOUR_(Cos, 27, void, (PDFL_CosObj array, int32_t index, PDFL_CosObj value)) {
+    VIEW_Cos::ArrayInsert(array, index, value);
+}
+VIEW_BEHAVIOUR_(Cos, 29, int32_t, (PDFL_CosObj array)) {
+    return VIEW_Cos::ArrayLength(array);
+}
+VIEW_BEHAVIOUR_(Cos, 30, int32_t, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamLength(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 31, PDFL_CosObj, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamDict(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 32, PDFL_ASStm, (PDFL_CosObj stream, uint16_t mode)) {
+    return VIEW_Cos::StreamOpenStm(stream, mode);
+}
+VIEW_BEHAVIOUR_(Cos, 33, int32_t, (PDFL_CosObj stream)) {
+    return VIEW_Cos::StreamPos(stream);
+}
+VIEW_BEHAVIOUR_(Cos, 34, PDFL_CosObj, (PDFL_CosDoc doc)) {
+    return VIEW_Cos::DocGetRoot(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 35, PDFL_CosObj, (PDFL_CosDoc doc)) {
+    return VIEW_Cos::DocGetInfoDict(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 38, PDFL_CosDoc, (PDFL_CosDocOpenParams* params)) {
+    return VIEW_Cos::DocOpenWithParams(params);
+}
+VIEW_BEHAVIOUR_(Cos, 39, void, (PDFL_CosDoc doc)) {
+    VIEW_Cos::DocClose(doc);
+}
+VIEW_BEHAVIOUR_(Cos, 40, PDFL_CosDoc, (uint32_t flags)) {
+    return VIEW_Cos::DocCreate(flags);
+}
+VIEW_BEHAVIOUR_(Cos, 41, void, (PDFL_CosDoc doc, PDFL_ASFile file, uint32_t flags, PDFL_CosDocSaveParams* params)) {
+    VIEW_Cos::DocSaveToFile(doc, file, flags, params);
+}
+VIEW_BEHAVIOUR_(Cos, 43, int32_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetID(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 44, uint16_t, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjGetGeneration(obj);
+}
+VIEW_BEHAVIOUR_(Cos, 46, void, (PDFL_CosDoc doc, PDFL_ASFile file, uint32_t flags, PDFL_CosDocSaveParams* params)) {
+    VIEW_Cos::DocSaveWithParams(doc, file, flags, params);
+}
+VIEW_BEHAVIOUR_(Cos, 52, void, (PDFL_CosObj array, int32_t index)) {
+    VIEW_Cos::ArrayRemoveNth(array, index);
 }
 #undef VIEW_BEHAVIOUR_
 
@@ -222,5 +421,11 @@ void VIEW_Host::Reset() {
     VIEW_Recorder::Reset();
     VIEW_Callbacks::Reset();
     VIEW_ErrorRegistry::Reset();
+    VIEW_Memory::Reset();
+    VIEW_Streams::Reset();
+    VIEW_Files::Reset();
+    VIEW_FileSys::Reset();
+    VIEW_Paths::Reset();
+    VIEW_Cos::Reset();
     OfferDefaults(Offers());
 }

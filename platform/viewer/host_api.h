@@ -10,6 +10,7 @@
 // an array of procedure words; slot n is entry n.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -185,6 +186,14 @@ typedef struct PDFL_ReadRequestRec {
     void* m_completionData;
 } PDFL_ReadRequestRec;
 
+// Words 23 and 24.
+typedef PDFL_ErrorCode (*PDFL_FileSysReadRequestProc)(PDFL_ReadRequestRec* request);
+// Words whose roles are the host's: 22, 25, 26, 28 and 31 take the file; 11
+// and 12 the file and two words; 27 the file and three words.
+typedef uintptr_t (*PDFL_FileSysWordProc)(PDFL_ASFile file);
+typedef uintptr_t (*PDFL_FileSysWord2Proc)(PDFL_ASFile file, uintptr_t a, uintptr_t b);
+typedef uintptr_t (*PDFL_FileSysWord3Proc)(PDFL_ASFile file, uintptr_t a, uintptr_t b, uintptr_t c);
+
 // The document progress bar; the size word, then the procedures.
 typedef struct PDFL_ProgressMonitorRec {
     uintptr_t m_size;
@@ -270,6 +279,7 @@ enum PDFL_HostTable {
       (PDFL_ExtensionID extension, char* buffer, int32_t size), (extension, buffer, size))
 
 #define PDFL_ACROSUPPORT_SLOTS(X)                                                               \
+    X(AcroSupport, 1, malloc, void*, (size_t size), (size))                                     \
     X(AcroSupport, 3, free, void, (void* block), (block))                                       \
     X(AcroSupport, 4, GetErrorString, const char*,                                               \
       (PDFL_ErrorCode code, char* buffer, int32_t size), (code, buffer, size))                  \
