@@ -53,7 +53,7 @@ public:
     // runs; the first failure of the last two then passes on.
     void Clear();
 
-    // Clear, then the model of page: the inks, all shown, each with its
+    // page must not be Null. Clear, then the model of page: the inks, all shown, each with its
     // CMYK equivalent (CSEP_Utils::CMYKRecipe over the page's resources; an
     // ink whose equivalent fails with 1128001 keeps four zeros and shows
     // nothing, any other failure passes on), the page box (crop box ∩ media

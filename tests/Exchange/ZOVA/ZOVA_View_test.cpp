@@ -82,19 +82,6 @@ std::string Point(const GLIB_Point& p) { return Streamed(p.X()) + " " + Streamed
 
 }  // namespace
 
-TEST(ZOVA_View, StartsEmptyAtThreeHundredDpi) {
-    const ZOVA_View view;
-    EXPECT_TRUE(view.Page().IsNull());
-    EXPECT_EQ(view.NumColorants(), 0);
-    EXPECT_EQ(view.PageState(), 5);
-    EXPECT_EQ(view.Resolution(), 2);
-    EXPECT_EQ(view.MaxResolution(), 5);
-    EXPECT_EQ(view.Magnification(), 0);
-    EXPECT_EQ(RectText(view.PageBox()), "0 0 0 0");
-    EXPECT_EQ(Point(view.Center()), "0 0");
-    EXPECT_EQ(view.OutputDoc(), nullptr);
-}
-
 TEST(ZOVA_View, InksAreTheProcessInksThenTheSpotsAllShown) {
     const struct {
         const char* name;
@@ -242,25 +229,9 @@ TEST(ZOVA_View, FitTurnsTheBoxWithThePage) {
     view.SetPage(OnePage("/MediaBox [0 0 0 0] /Resources << >>"));
     view.SetResolution(ZOVA_View::FitResolution);
     EXPECT_EQ(view.EffectiveDpi(INT32_MAX, INT32_MAX), INT32_MAX);
-}
-
-TEST(ZOVA_View, FixedResolutionsIgnoreTheView) {
-    ZOVA_View view;
-    view.SetPage(LetterPage("/Rotate 90"));
-    const int32_t dpi[] = {150, 300, 600, 1200, 2400};
-    for (int32_t res = 1; res <= 5; ++res) {
-        SCOPED_TRACE(res);
-        view.SetResolution(res);
-        EXPECT_EQ(view.Resolution(), res);
-        EXPECT_EQ(view.EffectiveDpi(1, 1), dpi[res - 1]);
-        EXPECT_EQ(view.EffectiveDpi(4000, 10), dpi[res - 1]);
-    }
-    const double factors[] = {1, 2, 4, 8, 16};
-    for (int32_t index = 0; index < ZOVA_View::MagnificationCount; ++index) {
-        view.SetMagnification(index);
-        EXPECT_EQ(view.Magnification(), index);
-        EXPECT_EQ(view.MagnificationFactor(), factors[index]);
-    }
+    // A fixed resolution does not look at the view.
+    view.SetResolution(5);
+    EXPECT_EQ(view.EffectiveDpi(1, 1), 2400);
 }
 
 TEST(ZOVA_View, FitKeepsTheCentreInTheMiddleOfTheBox) {
