@@ -1,0 +1,34 @@
+// The page a separations view shows, held by its document and page number:
+// the document handle keeps the document open for as long as the view holds
+// the page, and the page dictionary is looked up once, when the page is
+// taken. A value; copies hold the same page.
+#pragma once
+
+#include "CPDF/document/CPDF_Doc.h"
+#include "CPDF/document/CPDF_Page.h"
+
+#include <cstdint>
+
+class ZOVA_HeldPage {
+public:
+    // No page: a Null page of no document, rotation 0.
+    ZOVA_HeldPage() = default;
+    // Page number (0-based) of doc; the page tree's failures pass on.
+    ZOVA_HeldPage(const CPDF_Doc& doc, uint32_t number);
+
+    bool IsNull() const { return m_page.Object().IsNull(); }
+    const CPDF_Doc& Doc() const { return m_doc; }
+    uint32_t Number() const { return m_number; }
+    const CPDF_Page& Page() const { return m_page; }
+
+    // The inherited "Rotate" as the host gives it: an Integer taken modulo
+    // 360 into 0..359, and 0 when that is not 0, 90, 180 or 270 or the entry
+    // is not an Integer, so that a document's value never reaches the FATAL
+    // log that guards the view's rotation tables. Never throws.
+    int Rotation() const;
+
+private:
+    CPDF_Doc m_doc;
+    uint32_t m_number = 0;
+    CPDF_Page m_page;
+};
