@@ -13,3 +13,8 @@
 #define PDFL_CALL PDFL_DECLARE_HOST_CALL
 #include "hostpdf/PDFL_ASCalls.inc"
 #undef PDFL_CALL
+
+// Slot 21 itself is iPDFL_ASGetHostDefaultFileSys. Every other caller asks
+// PDFL_ASGetDefaultFileSys (PDFL_RetryingFileSys.h), which answers with the
+// retrying copy of the host's record.
+PDFL_ASFileSys PDFL_ASGetDefaultFileSys();

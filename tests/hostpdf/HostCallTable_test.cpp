@@ -181,7 +181,7 @@ const Row Rows[] = {
     ROW(PDFL_ASGetErrorString, AcroSupport, 4, "www", 'w'),
     ROW(PDFL_ASRegisterErrorString, AcroSupport, 5, "hw", 'w'),
     ROW(PDFL_ASPathFromPlatformPath, AcroSupport, 20, "w", 'w'),
-    ROW(PDFL_ASGetDefaultFileSys, AcroSupport, 21, "", 'w'),
+    ROW(iPDFL_ASGetHostDefaultFileSys, AcroSupport, 21, "", 'w'),
     ROW(PDFL_ASFileSysDisplayStringFromPath, AcroSupport, 22, "www", 'w'),
     ROW(PDFL_ASFileSysPathFromDIPath, AcroSupport, 23, "www", 'w'),
     ROW(PDFL_ASFileSysReleasePath, AcroSupport, 25, "ww", 'n'),
