@@ -127,11 +127,13 @@ VIEW_BEHAVIOUR_(AcroSupport, 20, PDFL_ASPathName, (const char* path)) {
 VIEW_BEHAVIOUR_(AcroSupport, 21, PDFL_ASFileSys, ()) {
     return VIEW_FileSys::Default();
 }
-VIEW_BEHAVIOUR_(AcroSupport, 22, char*, (PDFL_ASFileSys, PDFL_ASPathName path, PDFL_ASPathName relativeTo)) {
+VIEW_BEHAVIOUR_(AcroSupport, 22, char*,
+                (PDFL_ASFileSys, PDFL_ASPathName path, PDFL_ASPathName relativeTo)) {
     RequireNoBase(relativeTo, "FileSysDisplayStringFromPath");
     return VIEW_Paths::DisplayText(path);
 }
-VIEW_BEHAVIOUR_(AcroSupport, 23, PDFL_ASPathName, (PDFL_ASFileSys, const char* text, PDFL_ASPathName relativeTo)) {
+VIEW_BEHAVIOUR_(AcroSupport, 23, PDFL_ASPathName,
+                (PDFL_ASFileSys, const char* text, PDFL_ASPathName relativeTo)) {
     RequireNoBase(relativeTo, "FileSysPathFromDIPath");
     return VIEW_Paths::FromDisplayText(text);
 }
@@ -157,19 +159,23 @@ VIEW_BEHAVIOUR_(AcroSupport, 38, PDFL_ASFileSys, (PDFL_ASFile file)) {
 VIEW_BEHAVIOUR_(AcroSupport, 42, PDFL_ASStm, (PDFL_StmProc read, void* clientData)) {
     return VIEW_Streams::OpenProcedure(read, clientData);
 }
-VIEW_BEHAVIOUR_(AcroSupport, 43, uint32_t, (char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+VIEW_BEHAVIOUR_(AcroSupport, 43, uint32_t,
+                (char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
     return VIEW_Streams::Read(buffer, itemSize, count, stm);
 }
-VIEW_BEHAVIOUR_(AcroSupport, 44, uint32_t, (const char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
+VIEW_BEHAVIOUR_(AcroSupport, 44, uint32_t,
+                (const char* buffer, uint32_t itemSize, uint32_t count, PDFL_ASStm stm)) {
     return VIEW_Streams::Write(buffer, itemSize, count, stm);
 }
 VIEW_BEHAVIOUR_(AcroSupport, 45, void, (PDFL_ASStm stm)) {
     VIEW_Streams::Close(stm);
 }
-VIEW_BEHAVIOUR_(AcroSupport, 51, PDFL_Bool, (PDFL_ASFile file, void** platformFile, PDFL_ASFileSys* fileSys)) {
+VIEW_BEHAVIOUR_(AcroSupport, 51, PDFL_Bool,
+                (PDFL_ASFile file, void** platformFile, PDFL_ASFileSys* fileSys)) {
     return VIEW_Files::GetMDFile(file, platformFile, fileSys);
 }
-VIEW_BEHAVIOUR_(AcroSupport, 52, PDFL_ASPathName, (PDFL_ASFileSys, PDFL_ASAtom type, const void* data, const void*)) {
+VIEW_BEHAVIOUR_(AcroSupport, 52, PDFL_ASPathName,
+                (PDFL_ASFileSys, PDFL_ASAtom type, const void* data, const void*)) {
     return VIEW_Paths::FromCstring(type, data);
 }
 

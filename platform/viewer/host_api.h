@@ -192,7 +192,8 @@ typedef PDFL_ErrorCode (*PDFL_FileSysReadRequestProc)(PDFL_ReadRequestRec* reque
 // and 12 the file and two words; 27 the file and three words.
 typedef uintptr_t (*PDFL_FileSysWordProc)(PDFL_ASFile file);
 typedef uintptr_t (*PDFL_FileSysWord2Proc)(PDFL_ASFile file, uintptr_t a, uintptr_t b);
-typedef uintptr_t (*PDFL_FileSysWord3Proc)(PDFL_ASFile file, uintptr_t a, uintptr_t b, uintptr_t c);
+typedef uintptr_t (*PDFL_FileSysWord3Proc)(PDFL_ASFile file, uintptr_t a, uintptr_t b,
+                                           uintptr_t c);
 
 // The document progress bar; the size word, then the procedures.
 typedef struct PDFL_ProgressMonitorRec {

@@ -62,14 +62,16 @@ TEST_F(StreamAdapterTest, HostReadsTheSourceThroughItsBufferToTheEnd) {
     for (const std::vector<size_t>& chunks :
          {std::vector<size_t>{0}, std::vector<size_t>{1, 333, 4096}, std::vector<size_t>{4097}}) {
         SCOPED_TRACE("first chunk " + std::to_string(chunks[0]));
-        COSF_PDFL_StreamProc proc{GLOB_Stream(new GLOB_ChunkedCore(data, chunks, GLOB_StreamCore::Input))};
+        COSF_PDFL_StreamProc proc{
+            GLOB_Stream(new GLOB_ChunkedCore(data, chunks, GLOB_StreamCore::Input))};
         const PDFL_ASStm stm = proc.HostStream();
         EXPECT_EQ(proc.HostStream(), stm) << "one host stream per object";
         std::string read(20000, '\0');
         EXPECT_EQ(PDFL_ASStmRead(&read[0], 1, 20000, stm), 10000u);
         read.resize(10000);
         EXPECT_TRUE(read == data);
-        EXPECT_EQ(VIEW_Streams::ProcedureResults(stm), (std::vector<int32_t>{4096, 4096, 1808, 0}));
+        EXPECT_EQ(VIEW_Streams::ProcedureResults(stm),
+                  (std::vector<int32_t>{4096, 4096, 1808, 0}));
         EXPECT_EQ(PDFL_CallbackLevel(), 0);
     }
     EXPECT_EQ(SlotCalls(42), 3u);

@@ -84,7 +84,8 @@ TEST_F(StreamsTest, ProcedureIsAskedThroughItsBufferUntilItEnds) {
 
 TEST_F(StreamsTest, EveryChunkingReadsTheSameBytes) {
     const std::string data = Pattern(9001);
-    const std::vector<std::vector<uint32_t>> pieceSets = {{1}, {7}, {4096}, {5000}, {3, 4095, 9000}};
+    const std::vector<std::vector<uint32_t>> pieceSets = {
+        {1}, {7}, {4096}, {5000}, {3, 4095, 9000}};
     for (size_t chunk : {size_t{1}, size_t{1000}, SIZE_MAX}) {
         for (const std::vector<uint32_t>& pieces : pieceSets) {
             SCOPED_TRACE("chunk " + std::to_string(chunk) + ", first piece " +
