@@ -5,6 +5,7 @@ tintscope_packages=(
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ghostscript
+  libqpdf-dev qpdf
 )
 
 tintscope_install_deps() {

@@ -267,6 +267,7 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                 break;
             }
             ApplyColourRules();
+            m_numComponents = m_jpeg.num_components;
             m_state = Starting;
             if (m_jpeg.arith_code) {
                 m_wholeData = true;

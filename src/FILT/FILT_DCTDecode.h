@@ -52,6 +52,9 @@ public:
 
     const char* Name() const override { return "FILT_DCTDecode"; }
     void ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) override;
+    // The components of each output pixel once the header is read (the
+    // data's own count: 1, 3 or 4 for the colour rules above); 0 before.
+    int32_t NumComponents() const { return m_numComponents; }
 
 private:
     enum State : int32_t {
@@ -112,4 +115,5 @@ private:
     bool m_allTaken = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
+    int32_t m_numComponents = 0;
 };

@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_ResourceSeparator.h"
+#include "separation/CSEP_TransparencyFinder.h"
 #include "separation/CSEP_Utils.h"
 
 #include <algorithm>
@@ -58,11 +59,14 @@ void CSEP_PDFSeparator::SetJobContext(const CSEP_SepJobContext& job) { m_job = j
 void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
     CSEP_DocProgressMeter& meter = m_job.ProgressMeter();
     GLOB_Doc source = page.Object().Doc();
+    newPages.clear();
+    const CSEP_SlicedFunctions::Scope slicedOnce(m_job.SlicedFunctions());
     meter.Start(source);
     try {
         m_countedFonts.clear();
         CountStreamBytes(page.Contents(), page.ResourcesDict());
         m_countedFonts.clear();
+        CSEP_TransparencyFinder::WarnFor(page);
         MakeSeparationPages(page, index, newPages);
     } catch (...) {
         meter.Stop();
@@ -88,7 +92,8 @@ void CSEP_PDFSeparator::CountStreamBytes(const GLOB_Object& object, const CPDF_R
         for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
             if (value.IsStream())
                 WatchStream(value);
-    } else {
+    } else if (!object.IsNull()) {
+        // A page without Contents reads nothing.
         WatchStream(object);
     }
     if (!resources.Dict().IsDict())
@@ -139,6 +144,7 @@ void CSEP_PDFSeparator::CountResourceStreams(const GLOB_Object& category, bool x
 }
 
 void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
+    newPages.clear();
     const CPDF_ResourcesDict resources = page.ResourcesDict();
     std::vector<GLOB_Object> contents;
     std::vector<CPDF_ResourcesDict> inkResources;
@@ -147,21 +153,42 @@ void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, st
 
     const CPDF_Doc doc = Doc();
     const GLOB_Object pages = doc.NewArray(NumColorants(), true);
+    // Every recipe before the first page: a tint transform that fails to
+    // evaluate must not leave the inks before it as pages.
+    std::vector<GLOB_Object> infos;
+    for (uint32_t i = 0; i < NumColorants(); ++i)
+        infos.push_back(MakeSeparationInfo(m_job.Colorant(i), resources, pages));
+
     const GLIB_Rect mediaBox = page.MediaBox();
     const GLIB_Rect cropBox = page.CropBox();
-    newPages.clear();
-    for (uint32_t i = 0; i < NumColorants(); ++i) {
-        CPDF_Page newPage = doc.CreatePage(index + static_cast<int>(i), mediaBox);
-        if (cropBox != mediaBox)
-            newPage.SetBox("CropBox", cropBox);
-        newPage.SetRotation(page.Rotation());
-        for (const char* key : {"ArtBox", "BleedBox", "TrimBox"})
-            CSEP_Utils::CopyKey(key, page.Object(), newPage.Object());
-        newPage.SetContents(contents[i]);
-        newPage.SetResources(inkResources[i].Dict());
-        pages.ArrayPut(i, newPage.Object());
-        newPage.Object().DictPut(GLOB_Name("SeparationInfo"), MakeSeparationInfo(m_job.Colorant(i), resources, pages));
-        newPages.push_back(newPage.Object());
+    try {
+        for (uint32_t i = 0; i < NumColorants(); ++i) {
+            CPDF_Page newPage = doc.CreatePage(index + static_cast<int>(i), mediaBox);
+            newPages.push_back(newPage.Object());
+            if (cropBox != mediaBox)
+                newPage.SetBox("CropBox", cropBox);
+            newPage.SetRotation(page.Rotation());
+            for (const char* key : {"ArtBox", "BleedBox", "TrimBox"})
+                CSEP_Utils::CopyKey(key, page.Object(), newPage.Object());
+            newPage.SetContents(contents[i]);
+            newPage.SetResources(inkResources[i].Dict());
+            pages.ArrayPut(i, newPage.Object());
+            newPage.Object().DictPut(GLOB_Name("SeparationInfo"), infos[i]);
+        }
+    } catch (...) {
+        RemovePagesQuietly(index, newPages.size());
+        newPages.clear();
+        throw;
+    }
+}
+
+void CSEP_PDFSeparator::RemovePagesQuietly(int index, size_t count) {
+    if (count == 0)
+        return;
+    try {
+        Doc().DeletePages(index, index + static_cast<int>(count) - 1);
+    } catch (const GLIB_Exception& e) {
+        GLIB_LOG(GLIB_LogWarning, "Could not remove the pages of a failed page: " << e.What());
     }
 }
 

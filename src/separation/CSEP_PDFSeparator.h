@@ -25,15 +25,18 @@
 //                          y·t, k·t
 //
 // A spot ink whose recipe the colour separator refuses (1128001) gets
-// [0 0 0 0] and a warning naming it; the page is still made.
+// [0 0 0 0] and a warning naming it; the page is still made. A page that
+// uses transparency is separated as opaque, with one warning naming its
+// first transparency construct (CSEP_TransparencyFinder).
 //
 // Failures: on any exception the meter is stopped and the content stream
 // closed; a GLIB_Exception of code 1 while the job's cancel manager reports
 // a cancel becomes GLIB_Exception 1128003 "Cancel Requested", every other
 // exception passes unchanged (the meter's own cancel, 1128003 "Cancel
 // requested", among them; a colour space's CPDF_Exception 1128003 too).
-// Content and resources are separated before any page is made, so a
-// failure there adds no page. Errors of the page (no media box, contents or
+// Content, resources and every ink's SeparationInfo are made before any
+// page, and pages made before a later fault are removed, so a failed page
+// adds no page and leaves newPages empty. Errors of the page (no media box, contents or
 // resources) are the document model's.
 #pragma once
 
@@ -83,7 +86,11 @@ private:
     void CountStreamBytes(const GLOB_Object& object, const CPDF_ResourcesDict& resources, uint32_t depth = 0);
     void CountResourceStreams(const GLOB_Object& category, bool xObjects, uint32_t depth);
     void WatchStream(const GLOB_Object& stream);
+    // Every ink's SeparationInfo is made before the first page, and pages
+    // made before a failure are removed, so a failed page adds none.
     void MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
+    // Cleanup after a failure: a fault deleting them is only logged.
+    void RemovePagesQuietly(int index, size_t count);
     GLOB_Object MakeSeparationInfo(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resources,
                                    const GLOB_Object& pages);
     // One content stream and resource dictionary per ink; closes stream.

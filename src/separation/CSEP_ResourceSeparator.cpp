@@ -120,7 +120,7 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
     const GLOB_Object font = dict.DictGet(GLOB_Name("Font"));
     std::vector<GLOB_Object> fonts;
     if (font.IsArray() && font.Length() == 2 && font.Get(0).HasType("Font", "Type3"))
-        SeparateGStateFont(name, font.Get(0), fonts);
+        SeparateType3Font(name, font.Get(0), fonts);
 
     static const char* const removed[] = {"OP", "op", "OPM", "BG", "BG2", "UCR", "UCR2"};
     const GLOB_Dict entries = dict.AsDict();
@@ -172,8 +172,8 @@ void CSEP_ResourceSeparator::SeparateTransfer(const GLOB_Object& copy, const cha
         copy.DictPut(GLOB_Name(key), value.Get(ink));
 }
 
-void CSEP_ResourceSeparator::SeparateGStateFont(const GLOB_Name& name, const GLOB_Object& font,
-                                                std::vector<GLOB_Object>& out) {
+void CSEP_ResourceSeparator::SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font,
+                                               std::vector<GLOB_Object>& out) {
     const CSEP_SepJobContext::NestingGuard guard(m_job, font, "Type 3 font", name);
     const GLOB_Object resources = font.DictGet(GLOB_Name("Resources"));
     CSEP_PDFSeparator separator;
@@ -183,7 +183,10 @@ void CSEP_ResourceSeparator::SeparateGStateFont(const GLOB_Name& name, const GLO
 
 void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
     std::vector<GLOB_Object> out;
-    if (resource.IsIndirect()) {
+    if (resource.IsDict() && resource.HasSubtype("Type3")) {
+        // Its glyphs are content: d0 ones paint colours of their own.
+        SeparateType3Font(name, resource, out);
+    } else if (resource.IsIndirect()) {
         out.assign(NumInks(), Doc().Copy(resource, false));
     } else {
         for (uint32_t i = 0; i < NumInks(); ++i)
@@ -244,6 +247,7 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         m_colorSeparator.SetColorSpace(space);
         m_colorSeparator.ConvertImage(image, out);
     }
+    SoftMaskBlanks(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)
         MaskImages(source, out);
     Put("XObject", name, out);
@@ -283,6 +287,31 @@ void CSEP_ResourceSeparator::MaskImages(const CPDF_Image& source, std::vector<GL
             image = white;
         }
         image.DictPut(GLOB_Name("Mask"), mask);
+    }
+}
+
+void CSEP_ResourceSeparator::SoftMaskBlanks(const GLOB_Object& source, std::vector<GLOB_Object>& images) {
+    const GLOB_Object sourceMask = source.DictGet(GLOB_Name("SMask"));
+    if (!sourceMask.IsStream())
+        return;
+    GLOB_Object mask;
+    for (const GLOB_Object& image : images)
+        if (image.HasSubtype("Image") && image.DictGet(GLOB_Name("SMask")).IsStream()) {
+            mask = image.DictGet(GLOB_Name("SMask"));
+            break;
+        }
+    if (mask.IsNull())
+        mask = Doc().Copy(sourceMask, true);
+    // A blank form would paint white where the mask lets the backdrop show.
+    GLOB_Object white;
+    for (GLOB_Object& image : images) {
+        if (image.HasSubtype("Image"))
+            continue;
+        if (white.IsNull()) {
+            white = MakeWhiteImage();
+            white.DictPut(GLOB_Name("SMask"), mask);
+        }
+        image = white;
     }
 }
 

@@ -15,8 +15,11 @@
 //                             its own, a spot ink neither key; a type 5 HT
 //                             gives the ink's entry, else "Default"; a
 //                             "Font" [<Type 3 font> size] its separated font
-//   2 Fn       "Font"         copied unchanged (an indirect font once, for
-//                             every ink); Type 3 glyphs keep their colours
+//   2 Fn       "Font"         a Type 3 font separated as the ExtGState's
+//                             (its glyph procedures, d0 and d1 alike, with
+//                             the font's "Resources", else the source's);
+//                             others copied unchanged (an indirect font
+//                             once, for every ink)
 //   3 Fm       "XObject"      the form separated under the variant's state
 //                             (CSEP_PDFSeparator::SeparateForm)
 //   4 Im, 5 Ii "XObject"      stencil masks copied once; Indexed images copied
@@ -24,8 +27,9 @@
 //                             space's converter; a position or colour-key
 //                             mask becomes every ink's stencil "Mask", and
 //                             an ink the image does not reach gets a 1 x 1
-//                             white image under that mask (an unmasked one
-//                             the converter's blank form)
+//                             white image under that mask, or under the
+//                             image's "SMask" (the slices' own object); an
+//                             unmasked image the converter's blank form
 //   6 Pt       "Pattern"      coloured tiling patterns separated, uncoloured
 //                             ones copied once; shading patterns rebuilt
 //                             over the separated shading and ExtGState
@@ -81,7 +85,8 @@ private:
     // The palette of an Indexed space (base's converter), one per ink.
     void SeparateIndexed(const CPDF_ColorSpace& space, std::vector<GLOB_Object>& out);
     void SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict, std::vector<GLOB_Object>& out);
-    void SeparateGStateFont(const GLOB_Name& name, const GLOB_Object& font, std::vector<GLOB_Object>& out);
+    // One separated Type 3 font per ink, under the job's nesting guard.
+    void SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font, std::vector<GLOB_Object>& out);
     // TR or TR2 of ink's copy.
     void SeparateTransfer(const GLOB_Object& copy, const char* key, uint32_t ink);
     void MapTilingPattern(const GLOB_Name& name, const GLOB_Object& pattern);
@@ -95,6 +100,9 @@ private:
     GLOB_Object CopyStencilMask(const CPDF_Image& image);
     // Gives every ink's image the stencil of the source's mask (kind 2 or 3).
     void MaskImages(const CPDF_Image& source, std::vector<GLOB_Object>& images);
+    // Gives the inks whose image is a blank form a white image under the
+    // source's soft mask, when it has one.
+    void SoftMaskBlanks(const GLOB_Object& source, std::vector<GLOB_Object>& images);
     // The stencil of a colour-key mask, from the image's decoded samples.
     GLOB_Object MakeColorKeyStencil(const CPDF_Image& source);
     // A 1 x 1 DeviceGray image of one white sample.

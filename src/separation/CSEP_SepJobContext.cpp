@@ -18,6 +18,7 @@ public:
     CSEP_DocProgressMeter m_meter;
     uint32_t m_compressionMode = 0;
     std::vector<GLOB_Object> m_nested;  // under separation, outermost first
+    CSEP_SlicedFunctions m_slicedFunctions;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -58,6 +59,8 @@ uint32_t CSEP_SepJobContext::UseExternalStreams() const { return m_core->m_useEx
 void CSEP_SepJobContext::SetCompressionMode(uint32_t mode) { m_core->m_compressionMode = mode; }
 
 uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compressionMode; }
+
+CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_core->m_slicedFunctions; }
 
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 

@@ -18,6 +18,7 @@
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_DocProgressMeter.h"
+#include "separation/CSEP_SlicedFunctions.h"
 #include "separation/CSEP_TempFile.h"
 
 #include <cstdint>
@@ -84,6 +85,8 @@ public:
     // CSEP_ProgressMessage, posted at each growth by step.
     void SetProgressObserver(GLIB_CallbackBase* callback, double step);
     CSEP_DocProgressMeter& ProgressMeter() const;
+    // Functions sliced once for every place that names them.
+    CSEP_SlicedFunctions& SlicedFunctions() const;
 
     // The job keeps the file (and so an external stream's file on disk)
     // while it lives, or until DeleteTempFiles.

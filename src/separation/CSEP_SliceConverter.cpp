@@ -3,6 +3,7 @@
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CPDF/image/CPDF_Image.h"
 #include "FILT/FILT_8BitFilter.h"
+#include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_SplitStream.h"
 #include "GLIB/GLIB_Assert.h"
@@ -22,8 +23,9 @@ const char* const EmptyFormDict =
     "<< /Type /XObject /Subtype /Form /BBox [0 0 1 1] /Matrix[ 1 0 0 1 0 0] /FormType 1 >>";
 
 template <class Splitter>
-void RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, bool keep) {
+uint64_t RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, bool keep) {
     const size_t n = outputs.size();
+    uint64_t written = 0;
     std::vector<std::unique_ptr<FILT_FilterBuffer>> buffers;
     std::vector<FILT_FilterBuffer*> pointers;
     for (size_t k = 0; k < n; ++k) {
@@ -41,11 +43,13 @@ void RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_Stre
                     *p = static_cast<uint8_t>(255 - *p);
             // The writers' owners finish the streams.
             buffer.SetEOD(false);
+            written += buffer.DataAvailable();
             if (buffer.DataAvailable() > 0)
                 GLOB_Stream(outputs[k]).Write(buffer);
             buffer.Reset();
         }
     }
+    return written;
 }
 
 // How a DeviceGray slice takes its Decode pair (d0, d1) from the source's.
@@ -69,6 +73,28 @@ void MakeGray(CPDF_ImageParams& params, unsigned index, Pair pair) {
     else
         decode.Set(0, 1 - d1, 1 - d0);
     params.SetColorSpaceAndDecodeArray(gray, decode);
+}
+
+// What a slice of an image holds anew: its data's storage, its samples and
+// their colour. The source's other entries (SMask, OC, Metadata, ...) hold
+// for every slice as they are.
+bool IsSampleKey(const GLOB_Name& key) {
+    for (const char* sampleKey : {"Length", "Filter", "DecodeParms", "F", "FFilter", "FDecodeParms", "DL", "Width",
+                                  "Height", "BitsPerComponent", "ImageMask", "ColorSpace", "Decode", "Intent",
+                                  "Interpolate", "Mask"})
+        if (key == sampleKey)
+            return true;
+    return false;
+}
+
+const FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
+    if (const auto* dct = dynamic_cast<const FILT_DCTDecode*>(filter))
+        return dct;
+    if (auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter))
+        for (size_t i = 0; i < pipe->NumFilters(); ++i)
+            if (const FILT_DCTDecode* dct = FindDCTDecode(pipe->FilterAt(i)))
+                return dct;
+    return nullptr;
 }
 
 }  // namespace
@@ -103,18 +129,40 @@ CSEP_TempFile CSEP_SliceConverter::CopyToFile(GLOB_Stream input) {
     return file;
 }
 
-GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits) {
-    std::unique_ptr<FILT_To8BitFilter> to8(GLIB_NEW FILT_To8BitFilter);
-    to8->Init(samplesPerRow, bits);
+GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
+                                             const FILT_DCTDecode** dct) {
+    std::unique_ptr<FILT_To8BitFilter> to8;
+    if (bits != 8) {
+        to8.reset(GLIB_NEW FILT_To8BitFilter);
+        to8->Init(samplesPerRow, bits);
+    }
     GLOB_Stream input = stream.OpenStream(0);
     FILT_FilterPipe* pipe = GLIB_NEW FILT_FilterPipe;
     input.SetFilter(pipe);
     const GLOB_Object filter = stream.DictGet(GLOB_Name("Filter"));
     if (!filter.IsNull())
-        if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1))
+        if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1)) {
+            if (dct)
+                *dct = FindDCTDecode(decoders);
             pipe->Append(decoders);
-    pipe->Append(to8.release());
+        }
+    if (to8)
+        pipe->Append(to8.release());
     return input;
+}
+
+void CSEP_SliceConverter::KeepImageEntries(const GLOB_Object& source, const std::vector<GLOB_Object>& slices) {
+    const GLOB_Dict entries = source.StreamDict().AsDict();
+    std::vector<std::pair<GLOB_Name, GLOB_Object>> kept;
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
+        if (!IsSampleKey(key))
+            kept.emplace_back(key, Doc().Copy(value, true));
+    // Copied once: every slice shares an indirect value, the soft mask too.
+    for (const GLOB_Object& slice : slices)
+        for (const auto& entry : kept)
+            slice.DictPut(entry.first, Doc().Copy(entry.second, false));
 }
 
 GLOB_Object CSEP_SliceConverter::MakeEmptyForm() {
@@ -142,6 +190,7 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     CSEP_SepJobContext job = JobContext();
     const CPDF_Image image(params, file.MakeExternalStream(Doc(), source.Filter(), source.DecodeParms()), false);
     job.AddTempFile(file);
+    KeepImageEntries(imageObject, {image.Object()});
     out[static_cast<size_t>(ink)] = image.Object();
 }
 
@@ -178,10 +227,22 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
     }
 
     // Samples become bytes, so that inverting a byte inverts a sample.
-    GLOB_Stream input =
-        bits == 8 ? source.OpenStream(2) : OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits);
-    SplitBytes(input, outputs, 1, false);
+    const uint64_t needed = width * n * static_cast<uint64_t>(params.Height());
+    const int32_t limit = needed <= static_cast<uint64_t>(std::numeric_limits<int32_t>::max())
+                              ? static_cast<int32_t>(needed)
+                              : -1;
+    const FILT_DCTDecode* dct = nullptr;
+    GLOB_Stream input = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct);
+    const uint64_t samples = SplitBytes(input, outputs, 1, false, limit);
+    const int32_t dctComponents = dct ? dct->NumComponents() : -1;
     input.Close();
+    // Data that do not match the dictionary would slice into scrambled plates.
+    if (dctComponents >= 0 && static_cast<unsigned>(dctComponents) != n)
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's DCT data have " << dctComponents
+                                                                    << " components, its colour space " << n << ".");
+    if (samples < needed)
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << samples
+                                                                    << " samples, its dictionary " << needed << ".");
 
     const GLOB_Object filter = CompressionFilterName();
     for (unsigned j = 0; j < n; ++j) {
@@ -191,6 +252,7 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         MakeGray(slice, j, Pair::Reverse);
         out.push_back(CPDF_Image(slice, MakeDataStream(files[j], filter), false).Object());
     }
+    KeepImageEntries(imageObject, out);
 }
 
 void CSEP_SliceConverter::SliceIndexed(const CPDF_IndexedColorSpace& space, std::vector<GLOB_Object>& out,
@@ -223,18 +285,18 @@ GLOB_Object CSEP_SliceConverter::MakeIndexedStandIn(unsigned numBytes) {
     return CPDF_IndexedColorSpace(CPDF_ColorSpace::MakeDeviceGray(), numBytes, table, Doc()).Object();
 }
 
-void CSEP_SliceConverter::SplitBits(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
-                                    uint32_t bitsPerSample, bool keep, int32_t maxSamples) {
+uint64_t CSEP_SliceConverter::SplitBits(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
+                                        uint32_t bitsPerSample, bool keep, int32_t maxSamples) {
     FILT_SplitBitStream splitter;
     splitter.Init(static_cast<FILT_Size>(outputs.size()), bitsPerSample, maxSamples);
-    RunSplit(splitter, input, outputs, keep);
+    return RunSplit(splitter, input, outputs, keep);
 }
 
-void CSEP_SliceConverter::SplitBytes(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
-                                     uint32_t bytesPerSample, bool keep, int32_t maxSamples) {
+uint64_t CSEP_SliceConverter::SplitBytes(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs,
+                                         uint32_t bytesPerSample, bool keep, int32_t maxSamples) {
     FILT_SplitByteStream splitter;
     splitter.Init(static_cast<FILT_Size>(outputs.size()), bytesPerSample, maxSamples);
-    RunSplit(splitter, input, outputs, keep);
+    return RunSplit(splitter, input, outputs, keep);
 }
 
 void CSEP_SliceConverter::Distribute(const std::vector<GLOB_Object>& slices, const std::vector<int32_t>& components,

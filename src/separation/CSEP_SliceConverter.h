@@ -41,6 +41,7 @@
 #include <vector>
 
 class CPDF_IndexedColorSpace;
+class FILT_DCTDecode;
 
 // Faults of function and image slicing, and of shading slicing.
 enum : uint32_t { CSEP_SliceCode = 1128007, CSEP_ShadingCode = 1128011 };
@@ -64,7 +65,8 @@ protected:
     // external streams the image object is copied into the output document;
     // with them its stored bytes are copied into a temporary file, an
     // external stream with the image's Filter and DecodeParms as FFilter and
-    // FDecodeParms. No ink of that name: every ink gets the empty form.
+    // FDecodeParms, holding the source's other entries as SliceImage's
+    // slices do. No ink of that name: every ink gets the empty form.
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,
                           bool keep);
     // One DeviceGray image per component, samples inverted at the image's
@@ -72,7 +74,15 @@ protected:
     // Decode pair j (d0, d1) becoming [1-d1 1-d0]. Width, Height, depth,
     // Intent, Interpolate and a stencil-mask Mask stay; a colour-key Mask,
     // which a DeviceGray image cannot hold, is left out for the resource
-    // separator to replace. A stencil mask itself has no colour: 1128007.
+    // separator to replace. Every other entry but the data's storage
+    // ("SMask", "OC", "Metadata", ...) is copied once into the output
+    // document and shared by the slices. A stencil mask itself has no
+    // colour: 1128007. Data that do not fit the dictionary throw
+    // GLIB_Exception 1128001 (CSEP_UnsupportedCode): DCT data of another
+    // component count than the colour space ("<class>: the image's DCT data
+    // have <m> components, its colour space <n>."), or fewer samples than
+    // Width x Height x components ("<class>: the image's data hold <got>
+    // samples, its dictionary <needed>.").
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).
@@ -88,11 +98,12 @@ protected:
     // unless keep, until the input ends or maxSamples samples (over all
     // outputs; negative: no limit) are done; the outputs are written, not
     // finished. SplitBits takes samples of 1, 2 or 4 bits, SplitBytes of 1
-    // to 4 bytes (others: the splitters' FILT_SampleCode).
-    static void SplitBits(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, uint32_t bitsPerSample,
-                          bool keep, int32_t maxSamples = -1);
-    static void SplitBytes(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, uint32_t bytesPerSample,
-                           bool keep, int32_t maxSamples = -1);
+    // to 4 bytes (others: the splitters' FILT_SampleCode). Both return the
+    // bytes the outputs received.
+    static uint64_t SplitBits(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, uint32_t bitsPerSample,
+                              bool keep, int32_t maxSamples = -1);
+    static uint64_t SplitBytes(GLOB_Stream input, const std::vector<GLOB_Stream>& outputs, uint32_t bytesPerSample,
+                               bool keep, int32_t maxSamples = -1);
 
     // Fills out with one one-output function per output j of function (a
     // function object, or an array of function objects whose first outputs
@@ -103,6 +114,9 @@ protected:
     // parameters.", followed by the reader's text (its nesting exception
     // passes as it is); an array inside an array, or a function of no
     // outputs in one, throws "Function has invalid parameters.".
+    // An indirect function is sliced once while the job's sliced functions
+    // are open (this call opens them): every place naming it, at any depth
+    // of a stitching tree, takes the same slices, which are then indirect.
     void SliceFunction(const GLOB_Object& function, std::vector<GLOB_Object>& out);
     // FunctionType 0: the samples split per output, the Decode pair (else
     // the Range pair) mirrored. 12-bit samples are written as their top 8
@@ -160,8 +174,13 @@ protected:
 private:
     // The stored data of stream decoded through its own Filter and
     // DecodeParms and then spread to one byte per sample (bits 1, 2, 4 or
-    // 12; rows of samplesPerRow padded on input).
-    static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits);
+    // 12; rows of samplesPerRow padded on input; 8 as decoded). With dct,
+    // *dct is the chain's DCT decoder, owned by the stream, when it has one.
+    static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
+                                   const FILT_DCTDecode** dct = nullptr);
+    // Puts into each slice a copy of every entry of the source image that
+    // the slice does not make anew, indirect values once for all.
+    void KeepImageEntries(const GLOB_Object& source, const std::vector<GLOB_Object>& slices);
     // The file's bytes as a stream object of the output document, embedded
     // or external (then kept by the job), naming the compression filter.
     GLOB_Object MakeDataStream(CSEP_TempFile& file, const GLOB_Object& filter);
@@ -173,6 +192,12 @@ private:
     // mesh shading.
     GLOB_Object CopyMeshData(const GLOB_Object& mesh);
 
-    void SliceExponential(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);
-    void SliceStitching(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out);
+    // The slices of one function object, read unless the job's sliced
+    // functions hold them already; SliceRead keeps those of an indirect
+    // one there.
+    void SliceSource(const GLOB_Object& object, std::vector<GLOB_Object>& out);
+    void SliceRead(const CPDF_Function& function, std::vector<GLOB_Object>& out);
+    // indirect: the new dictionaries are made indirect.
+    void SliceExponential(const CPDF_Function& function, unsigned n, bool indirect, std::vector<GLOB_Object>& out);
+    void SliceStitching(const CPDF_Function& function, unsigned n, bool indirect, std::vector<GLOB_Object>& out);
 };

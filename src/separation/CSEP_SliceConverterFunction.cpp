@@ -2,6 +2,7 @@
 
 #include "CPDF/color/CPDF_Color.h"
 #include "CPDF/function/CPDF_SampledFunction.h"
+#include "CPDF/function/CPDF_StitchingFunction.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_New.h"
@@ -43,21 +44,29 @@ void WriteSymbol(CSEP_MultiWriter& writer, const char* symbol) {
 }  // namespace
 
 void CSEP_SliceConverter::SliceFunction(const GLOB_Object& object, std::vector<GLOB_Object>& out) {
+    const CSEP_SlicedFunctions::Scope slicedOnce(JobContext().SlicedFunctions());
     out.clear();
-    if (object.IsArray()) {
-        std::vector<GLOB_Object> element;
-        for (uint32_t k = 0; k < object.Length(); ++k) {
-            const GLOB_Object function = object.Get(k);
-            if (function.IsArray())
-                Fail(InvalidParameters);
-            SliceFunction(function, element);
-            if (element.empty())
-                Fail(InvalidParameters);
-            out.push_back(element[0]);
-        }
+    if (!object.IsArray()) {
+        SliceSource(object, out);
         return;
     }
+    std::vector<GLOB_Object> element;
+    for (uint32_t k = 0; k < object.Length(); ++k) {
+        const GLOB_Object function = object.Get(k);
+        if (function.IsArray())
+            Fail(InvalidParameters);
+        SliceSource(function, element);
+        if (element.empty())
+            Fail(InvalidParameters);
+        out.push_back(element[0]);
+    }
+}
 
+void CSEP_SliceConverter::SliceSource(const GLOB_Object& object, std::vector<GLOB_Object>& out) {
+    if (const std::vector<GLOB_Object>* sliced = JobContext().SlicedFunctions().Find(object)) {
+        out = *sliced;
+        return;
+    }
     CPDF_Function function;
     try {
         function = CPDF_Function(object);
@@ -70,16 +79,30 @@ void CSEP_SliceConverter::SliceFunction(const GLOB_Object& object, std::vector<G
         const bool program = type.IsInteger() && type.AsInteger() == CPDF_FunctionTypePostScript;
         Fail(std::string(program ? ParseError : InvalidParameters) + " " + e.What());
     }
+    SliceRead(function, out);
+}
+
+void CSEP_SliceConverter::SliceRead(const CPDF_Function& function, std::vector<GLOB_Object>& out) {
+    out.clear();
+    const GLOB_Object object = function.Object();
+    CSEP_SlicedFunctions& slicedOnce = JobContext().SlicedFunctions();
+    if (const std::vector<GLOB_Object>* sliced = slicedOnce.Find(object)) {
+        out = *sliced;
+        return;
+    }
+    // Slices of a function that other places may name are indirect, so that
+    // each place holds the same objects.
+    const bool shared = object.IsIndirect();
     const unsigned n = function.RangeDimension();
     switch (function.FunctionType()) {
     case CPDF_FunctionTypeSampled:
         SliceSampledFunction(function, out);
         break;
     case CPDF_FunctionTypeExpInterp:
-        SliceExponential(function, n, out);
+        SliceExponential(function, n, shared, out);
         break;
     case CPDF_FunctionTypeStitching:
-        SliceStitching(function, n, out);
+        SliceStitching(function, n, shared, out);
         break;
     case CPDF_FunctionTypePostScript:
         SlicePostScriptFunction(function, out);
@@ -91,18 +114,20 @@ void CSEP_SliceConverter::SliceFunction(const GLOB_Object& object, std::vector<G
         CSEP_Utils::CopyKey("FunctionType", object, sliced);
         CSEP_Utils::CopyKey("Domain", object, sliced);
     }
-    if (!object.Known(GLOB_Name("Range")))
-        return;
-    // The sliced function yields 1 - y, so its bounds are the mirrored pair.
-    const CPDF_IntervalSet range = function.Range();
-    for (unsigned j = 0; j < out.size() && j < range.NumIntervals(); ++j) {
-        double min, max;
-        range.Get(j, min, max);
-        out[j].DictPut(GLOB_Name("Range"), Reals(Doc(), {1 - max, 1 - min}));
+    if (object.Known(GLOB_Name("Range"))) {
+        // The sliced function yields 1 - y, so its bounds are the mirrored pair.
+        const CPDF_IntervalSet range = function.Range();
+        for (unsigned j = 0; j < out.size() && j < range.NumIntervals(); ++j) {
+            double min, max;
+            range.Get(j, min, max);
+            out[j].DictPut(GLOB_Name("Range"), Reals(Doc(), {1 - max, 1 - min}));
+        }
     }
+    slicedOnce.Add(object, out);
 }
 
-void CSEP_SliceConverter::SliceExponential(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out) {
+void CSEP_SliceConverter::SliceExponential(const CPDF_Function& function, unsigned n, bool indirect,
+                                           std::vector<GLOB_Object>& out) {
     const GLOB_Object object = function.Object();
     const GLOB_Object c0 = object.DictGet(GLOB_Name("C0"));
     const GLOB_Object c1 = object.DictGet(GLOB_Name("C1"));
@@ -111,7 +136,7 @@ void CSEP_SliceConverter::SliceExponential(const CPDF_Function& function, unsign
             Fail(InvalidParameters);
     const GLOB_Doc doc = Doc();
     for (unsigned j = 0; j < n; ++j) {
-        const GLOB_Object dict = doc.NewDict(3, false);
+        const GLOB_Object dict = doc.NewDict(3, indirect);
         dict.DictPut(GLOB_Name("C0"), Reals(doc, {1 - Coefficient(c0, j, 0.0)}));
         dict.DictPut(GLOB_Name("C1"), Reals(doc, {1 - Coefficient(c1, j, 1.0)}));
         CSEP_Utils::CopyKey("N", object, dict);
@@ -119,25 +144,28 @@ void CSEP_SliceConverter::SliceExponential(const CPDF_Function& function, unsign
     }
 }
 
-void CSEP_SliceConverter::SliceStitching(const CPDF_Function& function, unsigned n, std::vector<GLOB_Object>& out) {
+void CSEP_SliceConverter::SliceStitching(const CPDF_Function& function, unsigned n, bool indirect,
+                                         std::vector<GLOB_Object>& out) {
     const GLOB_Object object = function.Object();
     const GLOB_Object functions = object.DictGet(GLOB_Name("Functions"));
     if (!functions.IsArray())
         Fail(InvalidParameters);
+    // The reader's sub-functions: a function named twice was read once.
+    const CPDF_StitchingFunction stitching = function.AsStitching();
     const GLOB_Doc doc = Doc();
     std::vector<GLOB_Object> arrays;
     for (unsigned j = 0; j < n; ++j)
         arrays.push_back(doc.NewArray(functions.Length(), false));
     std::vector<GLOB_Object> sliced;
     for (uint32_t k = 0; k < functions.Length(); ++k) {
-        SliceFunction(functions.Get(k), sliced);
+        SliceRead(stitching.Function(k), sliced);
         if (sliced.size() < n)
             Fail(InvalidParameters);
         for (unsigned j = 0; j < n; ++j)
             arrays[j].ArrayPut(k, sliced[j]);
     }
     for (unsigned j = 0; j < n; ++j) {
-        const GLOB_Object dict = doc.NewDict(3, false);
+        const GLOB_Object dict = doc.NewDict(3, indirect);
         CSEP_Utils::CopyKey("Encode", object, dict);
         CSEP_Utils::CopyKey("Bounds", object, dict);
         dict.DictPut(GLOB_Name("Functions"), arrays[j]);

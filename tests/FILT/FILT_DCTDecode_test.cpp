@@ -76,6 +76,25 @@ TEST(FILT_DCTDecode, RowsMatchLibjpegUnderEveryChunking) {
     }
 }
 
+// The decoder tells the components of its rows once it has read the
+// header, as many as libjpeg's own decoding gives per pixel.
+TEST(FILT_DCTDecode, NumComponentsFollowsTheHeader) {
+    LogCapture quiet;
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        const std::string jpeg = MakeCase(c.shape);
+        int height = 1;
+        const std::string expected = Reference(jpeg, c.forcedSpace, &height);
+        FILT_DCTDecode d;
+        if (c.colorTransform >= 0)
+            d.SetColorTransform(c.colorTransform);
+        EXPECT_EQ(d.NumComponents(), 0);
+        RunFilter(d, jpeg, Chunking{{8192}, {0}}, expected.size() + 64);
+        EXPECT_EQ(static_cast<size_t>(d.NumComponents()),
+                  expected.size() / static_cast<size_t>(height * c.shape.width));
+    }
+}
+
 // Data cut in the scan is completed as libjpeg completes data that ends
 // there; data cut in the header, or in a long marker being skipped, throws.
 TEST(FILT_DCTDecode, TruncatedData) {

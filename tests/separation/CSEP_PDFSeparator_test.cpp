@@ -118,6 +118,83 @@ TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
     }
 }
 
+// Contents is optional: a page without it separates into blank ink pages;
+// a Contents of another kind is still the page's fault.
+TEST_F(CSEP_PDFSeparatorTest, APageWithoutContentsGivesBlankInkPages) {
+    const struct {
+        const char* contents;  // nullptr: absent
+        const char* thrown;    // empty: blank pages
+    } cases[] = {
+        {nullptr, ""},
+        {"null", ""},
+        {"(0 0 9 9 re f)", "1128009 Page missing Contents"},
+        {"<< /Length 3 >>", "1128009 Page missing Contents"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.contents ? c.contents : "absent");
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, "<< >>", "");
+        if (c.contents)
+            page.Object().PutPath("Contents", doc.ParseObject(c.contents));
+        else
+            page.Object().RemovePath("Contents");
+        const LogCapture capture;
+        if (*c.thrown) {
+            EXPECT_EQ(Failure([&] { Separate(job, page); }), c.thrown);
+            EXPECT_EQ(job.Doc().NumPages(), 0);
+            continue;
+        }
+        const Inks inks = Separate(job, page);
+        ASSERT_EQ(job.Doc().NumPages(), 4);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(Body(inks.contents[i]), "") << i;
+        EXPECT_TRUE(capture.Entries().empty()) << capture.Entries()[0].text;
+    }
+}
+
+// A page using transparency separates as opaque, and says so once, naming
+// the first construct it meets.
+TEST_F(CSEP_PDFSeparatorTest, TransparencyIsNamedOncePerPage) {
+    const struct {
+        const char* resources;
+        const char* content;
+        const char* warning;  // empty: none
+    } cases[] = {
+        {"<< /ExtGState << /G0 << /LW 2 >> /G1 << /BM /Multiply >> /G2 << /ca 0.5 >> >> >>",
+         "/G0 gs /G2 gs /G1 gs 0 0 1 0 k 0 0 9 9 re f", "ExtGState G1 with BM /Multiply"},
+        {"<< /ExtGState << /G0 << /BM [/Normal /Multiply] /SMask /None /CA 1 /ca 1.0 >> >> >>",
+         "/G0 gs 0 0 1 0 k 0 0 9 9 re f", ""},
+        {"<< /XObject << /Fm0 << >> >> >>", "/Fm0 Do", "Form Fm0 with a transparency group"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resources);
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, c.resources, c.content);
+        if (std::string(c.content) == "/Fm0 Do")
+            page.Object().PutPath("/Resources/XObject/Fm0",
+                                  NewStreamObject(doc,
+                                                  "<< /Subtype /Form /BBox [0 0 9 9] /Group << /S /Transparency >>"
+                                                  "   /Resources << /ExtGState << /G << /ca 0.2 >> >> >> >>",
+                                                  "/G gs 0 0 0 1 k 0 0 9 9 re f"));
+        const LogCapture capture;
+        const Inks inks = Separate(job, page);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.text.find("Transparency") != std::string::npos)
+                warnings.push_back(e.text);
+        if (*c.warning) {
+            ASSERT_EQ(warnings.size(), 1u);
+            EXPECT_EQ(warnings[0], std::string("Transparency is not composed: the page is separated as opaque (") +
+                                       c.warning + ")");
+        } else {
+            EXPECT_TRUE(warnings.empty());
+        }
+        EXPECT_EQ(inks.pages.size(), 4u);
+    }
+}
+
 // Contents stream by stream, a form drawn twice once, and the glyph
 // procedures of a Type 3 font: the meter's total, as its polls show it.
 TEST_F(CSEP_PDFSeparatorTest, CountsEveryStreamOnce) {
@@ -258,4 +335,53 @@ TEST_F(CSEP_PDFSeparatorTest, SelfReferenceAndDepthEndThePage) {
     const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/F Do");
     page.Object().PutPath("/Resources/XObject/F", inner);
     EXPECT_EQ(Failure([&] { Separate(job, page); }), "1128002 Form F is nested deeper than 64 levels");
+}
+
+// A spot ink whose tint transform fails at full tint fails the page with
+// the calculator's code and adds no page; the job goes on with the next.
+TEST_F(CSEP_PDFSeparatorTest, FailedRecipeAddsNoPage) {
+    const struct {
+        const char* program;
+        uint32_t code;
+    } cases[] = {
+        {"{ pop 1 }", 1128016},  // too few outputs for the Range
+        {"{ pop 1e3 0 0 0 }", 1128007},  // a token the calculator refuses
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const CPDF_Doc out = job.Doc();
+        const GLOB_Object first = out.CreatePage(0, GLIB_Rect(0, 0, 1, 1)).Object();
+        const GLOB_Object last = out.CreatePage(1, GLIB_Rect(0, 0, 1, 1)).Object();
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page bad =
+            SourcePage(doc, "<< /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK 0] >> >>", "/CS0 cs 0 0 9 9 re f");
+        bad.Object().GetPath("/Resources/ColorSpace/CS0").ArrayPut(
+            3, NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] >>", c.program));
+
+        CSEP_PDFSeparator separator;
+        separator.SetJobContext(job);
+        std::vector<GLOB_Object> newPages = {first};
+        const LogCapture quiet;
+        try {
+            separator.SeparatePage(bad, 1, newPages);
+            ADD_FAILURE() << "separated";
+        } catch (const GLIB_Exception& e) {
+            EXPECT_EQ(e.Code(), c.code) << e.What();
+        }
+        EXPECT_EQ(out.NumPages(), 2);
+        EXPECT_TRUE(newPages.empty());
+        EXPECT_EQ(TempFiles(), std::vector<std::string>());
+
+        const Inks inks = Separate(job, SourcePage(doc, "<< >>", "0 0 0 1 k 0 0 9 9 re f"), 1);
+        ASSERT_EQ(inks.pages.size(), 5u);
+        ASSERT_EQ(out.NumPages(), 7);
+        EXPECT_TRUE(out.Page(0).Object() == first);
+        EXPECT_TRUE(out.Page(6).Object() == last);
+        for (uint32_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_TRUE(out.Page(1 + i).Object() == inks.pages[i]);
+            EXPECT_TRUE(inks.pages[i].GetPath("/SeparationInfo/Pages").Get(i) == inks.pages[i]);
+        }
+    }
 }

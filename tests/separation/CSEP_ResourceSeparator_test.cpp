@@ -150,3 +150,140 @@ TEST_F(CSEP_ResourceSeparatorTest, PatternsAndType3Fonts) {
         }
     }
 }
+
+// A Type 3 font chosen with Tf: its glyphs are content, d0 and d1 alike,
+// read with the font's own resources or else the page's.
+TEST_F(CSEP_ResourceSeparatorTest, Type3FontsChosenWithTfAreSeparated) {
+    const std::string type3 =
+        "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
+        "   /CharProcs << >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97 /Widths [1000]";
+    const std::string spot = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.5 1 0] /N 1 >>";
+    const struct {
+        const char* fontResources;  // "" for none
+        const char* glyph;
+        const char* inks;  // the glyph per ink, or the failure
+    } cases[] = {
+        {"/Resources << >>", "1000 0 d0 0 1 0 0 k 0 0 1000 1000 re f",
+         "1000 0 d0\n{1|0|1|1|1} g\n0 0 1000 1000 re\nf\n"},
+        // Painted in the caller's colour: the same glyph on every ink.
+        {"/Resources << >>", "1000 0 0 0 1000 1000 d1 0 0 1000 1000 re f",
+         "1000 0 0 0 1000 1000 d1\n0 0 1000 1000 re\nf\n"},
+        // No resources of its own: the page's Spot space.
+        {"", "1000 0 d0 /CS0 cs 0.25 scn 0 0 9 9 re f", "1000 0 d0\n{1|1|1|1|0} g\n{1|1|1|1|0.75} g\n0 0 9 9 re\nf\n"},
+        {"/Resources << >>", "1000 0 d0 1 0 0 rg 0 0 9 9 re f", "1128001"},
+    };
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    const LogCapture quiet;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.glyph);
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(
+            doc,
+            "<< /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK " + spot + "] >> /Font << /T3 " + type3 +
+                " " +
+                c.fontResources + " >> >> >>",
+            "BT /T3 12 Tf (a) Tj ET", {{"/Font/T3/CharProcs/a", "<< >>", c.glyph}});
+        if (std::string(c.inks) == "1128001") {
+            EXPECT_EQ(Failure([&] { Separate(job, page); }).substr(0, 8), "1128001 ");
+            continue;
+        }
+        const Inks inks = Separate(job, page);
+        for (size_t i = 0; i < 5; ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(Body(inks.contents[i]), "BT\n/T3 12 Tf\n(a) Tj\nET\n");
+            const GLOB_Object font = Get(inks.pages[i], {"Resources", "Font", "T3"});
+            EXPECT_FALSE(font == Get(inks.pages[(i + 1) % 5], {"Resources", "Font", "T3"}));
+            EXPECT_EQ(Keys(font, {"Subtype", "Widths", "FontMatrix"}), "/Type3[ 1000 ][ 0.001 0 0 0.001 0 0 ]");
+            EXPECT_EQ(StreamData(font.GetPath("/CharProcs/a"), 2), ForInk(c.inks, i));
+        }
+    }
+}
+
+// [/Pattern [/Indexed …]] with an uncoloured tiling pattern: each ink's
+// space is the Pattern space over that ink's palette.
+TEST_F(CSEP_ResourceSeparatorTest, APatternSpaceOverAnIndexedSpaceTakesEachInksPalette) {
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_Page page = SourcePage(
+        doc, "<< /ColorSpace << /UP [/Pattern [/Indexed /DeviceCMYK 1 <00000000 20406080>]] >> /Pattern << >> >>",
+        "/UP cs 1 /P1 scn 0 0 9 9 re f",
+        {{"/Pattern/P1", "<< /PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1"
+                         "   /Resources << >> >>",
+          "0 0 1 1 re f"}});
+    const LogCapture quiet;
+    const Inks inks = Separate(job, page);
+    const char* const palettes[] = {"\xff\xdf", "\xff\xbf", "\xff\x9f", "\xff\x7f", "\xff\xff"};
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Body(inks.contents[i]), "/CS1 cs\n1 /P1 scn\n0 0 9 9 re\nf\n");
+        const GLOB_Object space = Get(inks.pages[i], {"Resources", "ColorSpace", "CS1"});
+        ASSERT_TRUE(space.IsArray());
+        EXPECT_EQ(Text(space.Get(0)) + " " + Text(space.Get(1).Get(0)) + " " + Text(space.Get(1).Get(1)) + " " +
+                      Text(space.Get(1).Get(2)),
+                  "/Pattern /Indexed /DeviceGray 1");
+        const GLOB_Object lookup = space.Get(1).Get(3);
+        EXPECT_EQ(lookup.IsStream() ? StreamData(lookup, 2) : Text(lookup), palettes[i]);
+        EXPECT_EQ(Keys(Get(inks.pages[i], {"Resources", "Pattern", "P1"}), {"PaintType"}), "2");
+    }
+}
+
+// An image's soft mask is one object that every ink's image holds; an ink
+// the image does not reach gets a white image under it, so that the
+// backdrop shows where the mask hides the image.
+TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
+    const std::string toCMYK = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 1 0] /N 1 >>";
+    const struct {
+        std::string space;
+        size_t components;
+        const char* reached;  // per ink: 1 the image's own, 0 the white stand-in
+    } cases[] = {
+        {"/DeviceCMYK", 4, "11110"},
+        {"/DeviceGray", 1, "00010"},
+        {"[/Separation /Spot /DeviceCMYK " + toCMYK + "]", 1, "00001"},
+        {"[/DeviceN [/Magenta /Spot] /DeviceCMYK 0]", 2, "01001"},
+    };
+    for (uint32_t external : {0u, 1u}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.space + (external ? " external" : " embedded"));
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+            const GLOB_Doc doc = NewDoc();
+            const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
+            const GLOB_Object image = NewStreamObject(
+                doc,
+                "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space + " /Name /Im0 >>",
+                std::string(2 * c.components, '\x40'));
+            if (c.space.find("DeviceN") != std::string::npos)
+                image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
+                                                                     "/Range [0 1 0 1 0 1 0 1] >>",
+                                                                "{ 0 3 1 roll 0 }"));
+            const GLOB_Object mask = NewStreamObject(
+                doc, "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
+                "\xff\x00");
+            image.DictPut(GLOB_Name("SMask"), mask);
+            page.Object().PutPath("/Resources/XObject/Im0", image);
+            const LogCapture quiet;
+            const Inks inks = Separate(job, page);
+            // The one XObject of each ink's page, under the content's new name.
+            const auto inkImage = [&](size_t i) {
+                GLOB_Object xobject;
+                inks.pages[i].GetPath("/Resources/XObject").AsDict().Entry(0, nullptr, &xobject);
+                return xobject;
+            };
+            const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
+            ASSERT_TRUE(first.IsStream());
+            EXPECT_EQ(StreamData(first, 2), "\xff\x00");
+            EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
+            for (size_t i = 0; i < 5; ++i) {
+                SCOPED_TRACE(i);
+                const GLOB_Object image = inkImage(i);
+                EXPECT_TRUE(image.HasSubtype("Image"));
+                EXPECT_TRUE(image.DictGet(GLOB_Name("SMask")) == first);
+                const bool own = c.reached[i] == '1';
+                EXPECT_EQ(Keys(image, {"Width", "ColorSpace", "Name"}), own ? "2/DeviceGray/Im0" : "1/DeviceGraynull");
+                if (!own) {
+                    EXPECT_EQ(StreamData(image, 2), "\xff");
+                }
+            }
+        }
+    }
+}

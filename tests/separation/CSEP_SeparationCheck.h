@@ -3,7 +3,8 @@
 // end, sets colour only with g/G, sc in an Indexed space or scn in a
 // Pattern space, paints only gray images and shadings, and names only
 // resources of that ink's dictionaries; forms, tiling patterns and
-// separated Type 3 fonts are checked the same way.
+// separated Type 3 fonts (of an ExtGState or chosen with Tf) are checked the
+// same way.
 #pragma once
 
 #include "CPDF/content/CPDF_ContentParser.h"
@@ -86,9 +87,14 @@ inline void CheckInk(const GLOB_Object& stream, const GLOB_Object& resources, st
             }
         } else if (op == "sh") {
             EXPECT_TRUE(IsGraySpace(resource("Shading").DictGet(GLOB_Name("ColorSpace"))));
-        } else if (op == "gs") {
-            const GLOB_Object pair = resource("ExtGState").DictGet(GLOB_Name("Font"));
-            const GLOB_Object font = pair.IsArray() ? pair.Get(0) : GLOB_Object();
+        } else if (op == "gs" || op == "Tf") {
+            GLOB_Object font;
+            if (op == "gs") {
+                const GLOB_Object pair = resource("ExtGState").DictGet(GLOB_Name("Font"));
+                font = pair.IsArray() ? pair.Get(0) : GLOB_Object();
+            } else if (operands.Size() == 2 && operands.Operand(1).IsName()) {
+                font = parser.Resource("Font", operands.Operand(1).AsName());
+            }
             const GLOB_Dict glyphs =
                 font.HasSubtype("Type3") ? font.DictGet(GLOB_Name("CharProcs")).AsDict() : GLOB_Dict();
             GLOB_Object procedure;

@@ -2,6 +2,8 @@
 
 #include "CSEP_TestUtil.h"
 
+#include <algorithm>
+
 namespace {
 
 using CSEP_SliceFunctionTest = CSEP_TempDirTest;
@@ -113,6 +115,9 @@ TEST_F(CSEP_SliceFunctionTest, FaultsAndConstantFunctions) {
     Slicer slicer(job);
     const LogCapture quiet;  // the program reader logs what it refuses
     const std::string invalid = "1128007 Function has invalid parameters.";
+    // An array whose second element gives no outputs: nothing to take.
+    const GLOB_Object noOutputs = doc.ParseObject("[<< /FunctionType 2 /Domain [0 1] /N 1 >> 0]");
+    noOutputs.ArrayPut(1, NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1] /Range [] >>", "{ pop }"));
     const struct {
         GLOB_Object function;
         std::string thrown;  // its start
@@ -128,6 +133,9 @@ TEST_F(CSEP_SliceFunctionTest, FaultsAndConstantFunctions) {
         SCOPED_TRACE(c.thrown);
         EXPECT_EQ(Failure([&] { slicer.SliceFunction(c.function, slices); }).substr(0, c.thrown.size()), c.thrown);
     }
+    // The reader takes the element; the slicer finds no output to take.
+    EXPECT_EQ(CPDF_Function(noOutputs.Get(1)).RangeDimension(), 0u);
+    EXPECT_EQ(Failure([&] { slicer.SliceFunction(noOutputs, slices); }), invalid);
     EXPECT_EQ(Failure([&] { slicer.MakeConstantFunction(GLOB_Object(), 1); }),
               "1128007 Function domain should be type Array, encountered Null");
 
@@ -137,4 +145,85 @@ TEST_F(CSEP_SliceFunctionTest, FaultsAndConstantFunctions) {
         for (const std::vector<double>& point : {std::vector<double>{0, -1}, {0.3, 0.9}, {1, 1}})
             EXPECT_NEAR(Outputs(constant, point)[0], value, 1e-9);
     }
+}
+
+namespace {
+
+// A stitching tree depth levels deep whose every level names the next one
+// twice, each level mapping its halves onto themselves, over a sampled
+// function of four outputs: 2^depth paths to one leaf, y = the leaf's.
+GLOB_Object SharedTree(const GLOB_Doc& doc, int depth) {
+    GLOB_Object next = NewStreamObject(doc,
+                                       "<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [3] "
+                                       "/BitsPerSample 8 /Filter /FlateDecode >>",
+                                       std::string("\x00\xff\x10\x80\x80\x40\x20\x90\xff\x00\x30\xa0", 12), "<< >>");
+    for (int level = 0; level < depth; ++level) {
+        const GLOB_Object stitching = doc.MakeCosObj(
+            doc.ParseObject("<< /FunctionType 3 /Domain [0 1] /Bounds [0.5] /Encode [0 0.5 0.5 1] /Functions [0 0] >>"),
+            0x01);
+        stitching.GetPath("Functions").ArrayPut(0, next);
+        stitching.GetPath("Functions").ArrayPut(1, next);
+        next = stitching;
+    }
+    return next;
+}
+
+// The distinct objects a slice reaches through "Functions", itself
+// included, each checked to be one indirect object at both places.
+size_t DistinctSlices(const GLOB_Object& slice, std::vector<GLOB_Object>& seen) {
+    if (std::find(seen.begin(), seen.end(), slice) != seen.end())
+        return 0;
+    seen.push_back(slice);
+    EXPECT_TRUE(slice.IsIndirect());
+    const GLOB_Object functions = slice.DictGet(GLOB_Name("Functions"));
+    if (!functions.IsArray())
+        return 1;
+    EXPECT_TRUE(functions.Get(0) == functions.Get(1));
+    return 1 + DistinctSlices(functions.Get(0), seen) + DistinctSlices(functions.Get(1), seen);
+}
+
+}  // namespace
+
+// Each source function is sliced once however many paths reach it: every
+// place takes the same indirect slices, so one level more adds one slice
+// per output, not twice the tree.
+TEST_F(CSEP_SliceFunctionTest, SharedFunctionsAreSlicedOnce) {
+    const double byte = 1 / 255.0 + 1e-9;
+    for (int depth : {0, 1, 4, 11}) {
+        SCOPED_TRACE(depth);
+        const GLOB_Doc source = NewDoc();
+        const GLOB_Object tree = SharedTree(source, depth);
+        const CSEP_SepJobContext job = NewJob({});
+        std::vector<GLOB_Object> slices;
+        Slicer(job).SliceFunction(tree, slices);
+        ASSERT_EQ(slices.size(), 4u);
+        std::vector<GLOB_Object> seen;
+        size_t distinct = 0;
+        for (const GLOB_Object& slice : slices)
+            distinct += DistinctSlices(slice, seen);
+        EXPECT_EQ(distinct, 4u * (depth + 1));
+        ExpectMirrored(tree, slices, byte);
+    }
+
+    // Within one scope (the page's) a second reference takes the same
+    // slices; calls in scopes of their own share nothing.
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object tree = SharedTree(source, 2);
+    const CSEP_SepJobContext job = NewJob({});
+    Slicer slicer(job);
+    std::vector<GLOB_Object> first, again, alone;
+    {
+        const CSEP_SlicedFunctions::Scope page(job.SlicedFunctions());
+        slicer.SliceFunction(tree, first);
+        slicer.SliceFunction(tree, again);
+    }
+    slicer.SliceFunction(tree, alone);
+    ASSERT_EQ(again.size(), 4u);
+    ASSERT_EQ(alone.size(), 4u);
+    for (size_t j = 0; j < 4; ++j) {
+        SCOPED_TRACE(j);
+        EXPECT_TRUE(again[j] == first[j]);
+        EXPECT_FALSE(alone[j] == first[j]);
+    }
+    EXPECT_EQ(job.SlicedFunctions().Size(), 0u);
 }

@@ -41,6 +41,11 @@ std::string Inflated(const std::string& stored) {
     return inflated.substr(0, length);
 }
 
+// Width x height CMYK samples of 8 bits that vary over the image.
+std::string Ramp4(int width, int height) {
+    return Packed(width, height, 4, 8, [](int x, int y, int c) { return (x * 31 + y * 17 + c * 60) % 256; });
+}
+
 }  // namespace
 
 TEST_F(CSEP_SliceImageTest, CMYKImagesSliceToInvertedGrayImagesAtTheirDepth) {
@@ -185,6 +190,103 @@ TEST_F(CSEP_SliceImageTest, IndexedSpacesSplitTheirTablePerBaseComponent) {
             SCOPED_TRACE(i);
             EXPECT_EQ(Text(out[i].Get(1)) + " " + Text(out[i].Get(2)), "/DeviceGray " + std::to_string(samples - 1));
             EXPECT_EQ(StreamData(out[i].Get(3), 2), c.tables[i].empty() ? std::string(samples, '\xFF') : c.tables[i]);
+        }
+    }
+}
+
+// Data that do not hold the samples the dictionary gives would slice into
+// scrambled plates: refused, with both counts named.
+TEST_F(CSEP_SliceImageTest, DataThatDoNotFitTheDictionaryAreRefused) {
+    const GLOB_Doc source = NewDoc();
+    const auto rgb = Packed(8, 4, 3, 8, [](int x, int y, int c) { return x * 20 + y * 7 + c * 50; });
+    const struct {
+        GLOB_Object image;
+        const char* thrown;  // empty: sliced
+    } cases[] = {
+        // A three-component JPEG under DeviceCMYK, and a CMYK one under DeviceN of 3.
+        {NewStreamObject(source,
+                         "<< /Subtype /Image /Width 8 /Height 4 /ColorSpace /DeviceCMYK /BitsPerComponent 8"
+                         "   /Filter /DCTDecode >>",
+                         rgb, "<< /Colors 3 /Columns 8 /Rows 4 >>"),
+         "1128001 CSEP_DeviceCMYKConverter: the image's DCT data have 3 components, its colour space 4."},
+        {NewStreamObject(source,
+                         "<< /Subtype /Image /Width 8 /Height 3 /BitsPerComponent 8 /Filter /DCTDecode"
+                         "   /ColorSpace [/DeviceN [/Cyan /Magenta /Spot] /DeviceCMYK 0] >>",
+                         Ramp4(8, 3), "<< /Colors 4 /Columns 8 /Rows 3 >>"),
+         "1128001 CSEP_DeviceNConverter: the image's DCT data have 4 components, its colour space 3."},
+        {NewStreamObject(source,
+                         "<< /Subtype /Image /Width 8 /Height 4 /ColorSpace /DeviceCMYK /BitsPerComponent 8"
+                         "   /Filter /DCTDecode >>",
+                         Ramp4(8, 4), "<< /Colors 4 /Columns 8 /Rows 4 >>"),
+         ""},
+        // Short data, at 8 bits and packed.
+        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                         std::string(59, '\x10')),
+         "1128001 CSEP_DeviceCMYKConverter: the image's data hold 59 samples, its dictionary 60."},
+        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 2"
+                                 "   /Filter /FlateDecode >>",
+                         std::string(10, '\x1b'), "<< >>"),
+         "1128001 CSEP_DeviceCMYKConverter: the image's data hold 40 samples, its dictionary 60."},
+        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                         std::string(61, '\x10')),
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Text(c.image.StreamDict()));
+        for (uint32_t external : {0u, 1u}) {
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+            if (*c.thrown) {
+                EXPECT_EQ(Failure([&] { Images(job, c.image); }), c.thrown);
+                continue;
+            }
+            // Samples past the last row are not sliced.
+            const std::vector<GLOB_Object> out = Images(job, c.image);
+            EXPECT_EQ(StreamData(out[0], 2).size(), static_cast<size_t>(c.image.IntegerValue("Width", 0) *
+                                                                        c.image.IntegerValue("Height", 0)));
+        }
+    }
+}
+
+// Entries that neither the data's storage nor their colour decide stay on
+// every slice, and an indirect one (the soft mask) is one object for all.
+TEST_F(CSEP_SliceImageTest, SlicesKeepTheSourcesOtherEntries) {
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object mask =
+        NewStreamObject(source, "<< /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
+                        "\x80");
+    const struct {
+        const char* space;
+        size_t components;
+        std::vector<size_t> images;  // the inks that get an image
+    } cases[] = {
+        {"/DeviceCMYK", 4, {0, 1, 2, 3}},
+        {"[/DeviceN [/Spot /Yellow] /DeviceCMYK 0]", 2, {2, 4}},
+        {"[/Separation /Spot /DeviceCMYK 0]", 1, {4}},
+        {"/DeviceGray", 1, {3}},
+    };
+    for (const auto& c : cases) {
+        for (uint32_t external : {0u, 1u}) {
+            SCOPED_TRACE(std::string(c.space) + (external ? " external" : " embedded"));
+            const GLOB_Object image = NewStreamObject(
+                source,
+                std::string("<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /Interpolate true /Name /Im7"
+                            "   /StructParent 3 /OC << /Type /OCG /Name (Layer) >> /ColorSpace ") +
+                    c.space + " >>",
+                std::string(2 * c.components, '\x33'));
+            image.DictPut(GLOB_Name("SMask"), mask);
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+            const std::vector<GLOB_Object> out = Images(job, image);
+            const GLOB_Object first = out[c.images[0]].DictGet(GLOB_Name("SMask"));
+            ASSERT_TRUE(first.IsStream());
+            EXPECT_TRUE(first.GetImpl() == job.Doc().Impl());
+            EXPECT_EQ(StreamData(first, 2), "\x80");
+            for (size_t i : c.images) {
+                SCOPED_TRACE(i);
+                EXPECT_TRUE(out[i].DictGet(GLOB_Name("SMask")) == first);
+                EXPECT_EQ(Keys(out[i], {"Name", "StructParent", "Interpolate", "ColorSpace"}),
+                          "/Im73true/DeviceGray");
+                EXPECT_EQ(Text(out[i].GetPath("/OC/Name")), "(Layer)");
+            }
         }
     }
 }

@@ -276,6 +276,22 @@ CPDF_Doc Masks() {
     return p.Doc();
 }
 
+// 6a. A CMYK image whose soft mask hides its right half, over a Gold
+// rectangle that shows there.
+CPDF_Doc SoftMask() {
+    PageMaker p;
+    p.Resources(Str("<< /ColorSpace << /CS0 ") + Gold + " >> /XObject << >> >>");
+    const GLOB_Object image = p.Encoded("<< /Subtype /Image /Width 4 /Height 4 /ColorSpace /DeviceCMYK "
+                                        "/BitsPerComponent 8 /Filter /FlateDecode >>",
+                                        Ramp(4, 4, 4, 8));
+    image.DictPut(GLOB_Name("SMask"), p.Stream("<< /Type /XObject /Subtype /Image /Width 8 /Height 8 "
+                                               "/ColorSpace /DeviceGray /BitsPerComponent 8 >>",
+                                               Packed(8, 8, 1, 8, [](int x, int, int) { return x < 4 ? 255 : 0; })));
+    p.Put("/XObject/Im1", image);
+    p.Content("/CS0 cs 0.8 scn 20 20 160 160 re f q 120 0 0 120 40 40 cm /Im1 Do Q\n");
+    return p.Doc();
+}
+
 // 7. Inline images: abbreviations, a named Indexed space, an AHx filter.
 CPDF_Doc InlineImages() {
     PageMaker p;
@@ -442,6 +458,18 @@ CPDF_Doc Text() {
     return p.Doc();
 }
 
+// 12a. One glyph of a Type 3 font chosen with Tf, painting a square in a
+// colour of its own (d0).
+CPDF_Doc Type3Glyph() {
+    PageMaker p;
+    p.Resources("<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] "
+                "/FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << >> /Encoding << /Type /Encoding "
+                "/Differences [97 /square] >> /FirstChar 97 /LastChar 97 /Widths [1000] /Resources << >> >> >> >>");
+    p.Put("/Font/T3/CharProcs/square", p.Stream("<< >>", "1000 0 d0 0 1 0 0 k 0 0 1000 1000 re f"));
+    p.Content("0 0 0 1 k BT /T3 120 Tf 40 40 Td (a) Tj ET\n");
+    return p.Doc();
+}
+
 // 13. A spot with a DeviceRGB alternate beside one with a Lab alternate.
 CPDF_Doc Alternates() {
     PageMaker p;
@@ -489,6 +517,36 @@ CPDF_Doc Dense() {
     return p.Doc();
 }
 
+// 16. A stitching tree eleven levels deep whose every level names the next
+// one twice (2,048 paths to one leaf), each level mapping its halves onto
+// themselves, over a Flate sampled function of 65,535 points: an axial
+// DeviceCMYK ramp.
+CPDF_Doc SharedStitching() {
+    PageMaker p;
+    p.Resources("<< /Shading << /Sh1 << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [20 0 180 0] "
+                "/Extend [true true] >> >> >>");
+    const int points = 65535;
+    std::string samples;
+    for (int i = 0; i < points; ++i) {
+        const double t = static_cast<double>(i) / (points - 1);
+        for (double tint : {t, 1 - t, 4 * t * (1 - t), 0.3 * t})
+            samples += static_cast<char>(static_cast<int>(tint * 255 + 0.5));
+    }
+    GLOB_Object next = p.Encoded("<< /FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] /Size [65535] "
+                                 "/BitsPerSample 8 /Filter /FlateDecode >>",
+                                 samples);
+    for (int level = 0; level < 11; ++level) {
+        const GLOB_Object stitching =
+            p.Indirect("<< /FunctionType 3 /Domain [0 1] /Bounds [0.5] /Encode [0 0.5 0.5 1] /Functions [0 0] >>");
+        stitching.GetPath("Functions").ArrayPut(0, next);
+        stitching.GetPath("Functions").ArrayPut(1, next);
+        next = stitching;
+    }
+    p.Put("/Shading/Sh1/Function", next);
+    p.Content("q 10 10 180 180 re W n /Sh1 sh Q\n");
+    return p.Doc();
+}
+
 }  // namespace
 
 const std::vector<CorpusPage>& SeparationCorpus() {
@@ -500,15 +558,18 @@ const std::vector<CorpusPage>& SeparationCorpus() {
         {"indexed", {"Silver", "Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Indexed},
         {"images", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Images},
         {"masks", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Masks},
+        {"soft-mask", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, SoftMask},
         {"inline-images", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, InlineImages},
         {"shadings", {"Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Silver"}, Shadings},
         {"meshes", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Meshes},
         {"patterns", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Patterns},
         {"forms", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Forms},
         {"text", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, Text},
+        {"type3-glyph", {}, {"Magenta"}, Type3Glyph},
         {"alternates", {"Gold", "Silver"}, {"Gold", "Silver"}, Alternates},
         {"rotated", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Gold"}, Rotated},
         {"dense", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Dense},
+        {"shared-stitching", {}, {"Cyan", "Magenta", "Yellow", "Black"}, SharedStitching},
     };
     return pages;
 }

@@ -10,7 +10,8 @@
 // at least 1% of that ink's plate; every other ink is white everywhere.
 //
 // The constructs stay within what the separation engine reads (PDF 1.3):
-// no transparency, transfer functions or halftones.
+// no transparency but an image's soft mask, no transfer functions or
+// halftones.
 #pragma once
 
 #include "CPDF/document/CPDF_Doc.h"

@@ -14,7 +14,8 @@ CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page) : m_joinBuffer(Joi
         m_numStreams = m_contents.Length();
         if (m_numStreams > 0)
             m_currentStream = OpenElement(0);
-    } else {
+    } else if (!m_contents.IsNull()) {
+        // Contents is optional: a page without any is blank.
         GLIB_THROW(CPDF_Exception, CPDF_MissingContentsCode, "Page missing Contents");
     }
     Open(Input);

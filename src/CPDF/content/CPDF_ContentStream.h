@@ -3,16 +3,18 @@
 // filters) with one space between two streams, so that no token runs across
 // a stream boundary (ISO 32000-1, 7.8.2). The space comes whether a stream
 // ends in a buffer of its final bytes or in an empty one after them. An
-// empty array reads as empty content.
+// empty array, and an absent or null Contents (a blank page, 7.7.3.3), read
+// as empty content.
 //
 // Single streams are handed out buffer by buffer without copying; the final
 // bytes of every stream but the last go out copied into a join buffer with
 // the space appended (the buffer grows to hold them).
 //
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
-// Contents that is neither a Stream nor an Array, 1128004 for an element of
-// the array that is not a Stream, 1128004 "Content streams don't support
-// writing" for a write. Errors of the filters and the object model pass.
+// Contents that is neither a Stream, an Array nor Null, 1128004 for an
+// element of the array that is not a Stream, 1128004 "Content streams don't
+// support writing" for a write. Errors of the filters and the object model
+// pass.
 #pragma once
 
 #include "CPDF/document/CPDF_Page.h"

@@ -9,26 +9,77 @@
 #include "GLIB/GLIB_MessageStream.h"
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_DepthGuard.h"
+#include "GLOB/GLOB_IndirectObjectMap.h"
+
+#include <algorithm>
 
 namespace {
 
 // One level per factory call in progress; the count of functions made runs
-// from the outermost call until it returns.
+// from the outermost call until it returns, as does the deepest level met.
 GLOB_DepthGuard* s_innermost = nullptr;
 int s_made = 0;
+int s_deepest = 0;
+
+[[noreturn]] void Refuse(bool tooDeep) {
+    GLIB_MessageStream ms;
+    if (tooDeep)
+        ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
+    else
+        ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
+    throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
+}
 
 void CheckNesting(const GLOB_DepthGuard& level) {
     if (level.Level() == 1)
         s_made = 0;
     ++s_made;
-    GLIB_MessageStream ms;
     if (!level.IsAdmitted())
-        ms << "Functions nested more than " << CPDF_Function::MaxNesting << " deep";
-    else if (s_made > CPDF_Function::MaxFunctionsPerRead)
-        ms << "More than " << CPDF_Function::MaxFunctionsPerRead << " functions in one function";
-    else
-        return;
-    throw CPDF_FunctionNestingException(ms.str(), __FILE__, __LINE__);
+        Refuse(/*tooDeep=*/true);
+    if (s_made > CPDF_Function::MaxFunctionsPerRead)
+        Refuse(/*tooDeep=*/false);
+}
+
+// An indirect function read once in this read, handed to every other place
+// that names it. Its height and count let such a place pass the limits
+// exactly as a read of its own would.
+struct SharedRead {
+    CPDF_Function function;
+    int height;  // levels its read spanned, itself included
+    int count;   // functions its read made, itself included
+};
+GLOB_IndirectObjectMap<SharedRead>* s_shared = nullptr;
+
+// The outermost call owns the table of shared reads.
+class SharedReads {
+public:
+    explicit SharedReads(const GLOB_DepthGuard& level) : m_own(level.Level() == 1) {
+        if (m_own) {
+            s_shared = &m_table;
+            s_deepest = 0;
+        }
+    }
+    ~SharedReads() {
+        if (m_own)
+            s_shared = nullptr;
+    }
+    SharedReads(const SharedReads&) = delete;
+    SharedReads& operator=(const SharedReads&) = delete;
+
+private:
+    bool m_own;
+    GLOB_IndirectObjectMap<SharedRead> m_table;
+};
+
+// Takes over shared at level: the limits as if its read ran here.
+void Reuse(const GLOB_DepthGuard& level, const SharedRead& shared) {
+    const int deepest = level.Level() + shared.height - 1;
+    s_made += shared.count - 1;
+    if (deepest > CPDF_Function::MaxNesting)
+        Refuse(/*tooDeep=*/true);
+    if (s_made > CPDF_Function::MaxFunctionsPerRead)
+        Refuse(/*tooDeep=*/false);
+    s_deepest = std::max(s_deepest, deepest);
 }
 
 template <class Kind>
@@ -43,6 +94,15 @@ const Kind& KindOf(const CPDF_FunctionCore& core) {
 CPDF_Function::CPDF_Function(const GLOB_Object& object) {
     const GLOB_DepthGuard level(s_innermost, MaxNesting);
     CheckNesting(level);
+    const SharedReads reads(level);
+    if (const SharedRead* shared = s_shared->Find(object)) {
+        Reuse(level, *shared);
+        m_core = shared->function.m_core;
+        return;
+    }
+    const int made = s_made;
+    const int outerDeepest = std::max(s_deepest, level.Level());
+    s_deepest = level.Level();
     const int32_t kind = object.Type();
     if (kind != GLOB_Object::KindStream && kind != GLOB_Object::KindDict)
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode,
@@ -72,6 +132,9 @@ CPDF_Function::CPDF_Function(const GLOB_Object& object) {
     default:
         GLIB_THROW(CPDF_Exception, CPDF_InvalidFunctionCode, "Unknown Function type: " << type);
     }
+    if (object.IsIndirect())
+        s_shared->Insert(object, SharedRead{*this, s_deepest - level.Level() + 1, s_made - made + 1});
+    s_deepest = std::max(outerDeepest, s_deepest);
 }
 
 CPDF_Function::CPDF_Function(const CPDF_FunctionCore& core) {

@@ -39,6 +39,9 @@ public:
     // "FunctionType must be an Integer, found: <type>", "Unknown Function
     // type: <value>". The kind's reader throws its own 1128007 texts; beyond
     // MaxNesting or MaxFunctionsPerRead, a CPDF_FunctionNestingException.
+    // An indirect function named at several places in one read is read
+    // once and shared (one core); each place counts against both limits as
+    // its own read would, so sharing changes no verdict, only the work.
     // Type 4 from a Dict is logged at level 8 ("Setting from non stream")
     // before its reader refuses it.
     explicit CPDF_Function(const GLOB_Object& object);

@@ -73,10 +73,26 @@ TEST(CPDF_ContentStream, AStreamEndingInAnEmptyBufferStillGetsItsSpace) {
     EXPECT_EQ(ops, "qQqQ");
 }
 
-TEST(CPDF_ContentStream, RefusesPagesWithoutContentsAndWriting) {
+// Contents is optional: absent or null, the page is blank.
+TEST(CPDF_ContentStream, APageWithoutContentsReadsAsEmpty) {
     const CPDF_Doc doc = NewPageDoc();
-    EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "null")); }), "1128009 Page missing Contents");
+    for (const char* text :
+         {"<< /Type /Page /Resources << >> >>", "<< /Type /Page /Resources << >> /Contents null >>"}) {
+        SCOPED_TRACE(text);
+        const CPDF_Page page(doc.ParseObject(text));
+        EXPECT_EQ(Read(page), "");
+        CPDF_ContentParser parser;
+        parser.Start(GLOB_Stream(new CPDF_ContentStream(page)), page.ResourcesDict().Dict());
+        EXPECT_FALSE(parser.Step() || parser.IsStopped());
+    }
+}
+
+TEST(CPDF_ContentStream, RefusesOtherContentsAndWriting) {
+    const CPDF_Doc doc = NewPageDoc();
     EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "(q)")); }), "1128009 Page missing Contents");
+    EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "<< /Length 0 >>")); }),
+              "1128009 Page missing Contents");
+    EXPECT_EQ(Thrown([&] { CPDF_ContentStream s(PageWith(doc, {}, "7")); }), "1128009 Page missing Contents");
     EXPECT_EQ(Thrown([&] { Read(PageWith(doc, {}, "[(q)]")); }),
               "1128004 CPDF_ContentStream: Contents element 0 must be a Stream, found String");
     EXPECT_EQ(Thrown([&] {

@@ -7,6 +7,7 @@
 #include "CPDF/function/CPDF_Function.h"
 #include "GLIB/GLIB_Assert.h"
 #include "support/TestSupport.h"
+#include "GLIB_Stack.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +156,61 @@ TEST(CPDF_GraphicsState, ChangesReachNoOtherHolder) {
         SCOPED_TRACE(i);
         ExpectCopyOnWrite(CPDF_GraphicsState(), cases[i], Printed<CPDF_GraphicsState>);
     }
+}
+
+// The dash pattern and clip a state hands out are values: changing them
+// reaches neither the state nor a copy of it until they are set back.
+TEST(CPDF_GraphicsState, HandedOutPatternsAndClipsAreValues) {
+    CPDF_GraphicsState state;
+    const CPDF_DashPattern dashes(0, {3, 2});
+    state.SetDashPattern(dashes);
+    state.AppendClipPath(PathOf("0 0 5 5 re"));
+    const CPDF_GraphicsState copy = state;
+
+    CPDF_DashPattern pattern = state.DashPattern();
+    pattern.Append(1);
+    pattern.Set(0, 7);
+    CPDF_PathList clip = state.ClipPath();
+    clip.Append(PathOf("1 1 m"));
+    clip.Transform(GLIB_Matrix(1, 0, 0, 1, 10, 0));
+    for (const CPDF_GraphicsState& s : {state, copy}) {
+        EXPECT_TRUE(s.DashPattern() == dashes);
+        EXPECT_EQ(s.ClipPath().NumPaths(), 1u);
+        EXPECT_EQ(Walk(s.ClipPath().Path(0)), "re 0 0 5 5");
+    }
+    state.SetDashPattern(pattern);
+    state.AssignClipPath(clip);
+    EXPECT_EQ(Streamed(state.DashPattern()), "[7 2 1] 0");
+    EXPECT_EQ(state.ClipPath().NumPaths(), 2u);
+    EXPECT_TRUE(copy.DashPattern() == dashes);
+    EXPECT_EQ(copy.ClipPath().NumPaths(), 1u);
+}
+
+// The parser's save stack holds handles that share their records: growing
+// it, from empty or past three saved states, copies the handles in order.
+TEST(CPDF_GraphicsState, TheSaveStackGrowsKeepingOrderAndSharing) {
+    std::vector<CPDF_GraphicsState> saved(3);
+    GLIB_Stack<CPDF_GraphicsState> stack(0);
+    for (size_t i = 0; i < saved.size(); ++i) {
+        saved[i].SetLineWidth(2.0 + i);
+        stack.Push(saved[i]);
+    }
+    stack.Reserve(stack.Capacity() + 1);
+    ASSERT_EQ(stack.Size(), 3u);
+    const size_t* allocations = Allocations();
+    for (size_t i = 0; i < saved.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(stack[i] == saved[i]);
+        // Still shared: the first change of the original copies its record.
+        const size_t from = allocations ? *allocations : 0;
+        saved[i].SetLineWidth(10);
+        if (allocations) {
+            EXPECT_GT(*allocations - from, 0u);
+        }
+        EXPECT_EQ(stack[i].LineWidth(), 2.0 + i);
+    }
+    stack.Pop(stack.Size());
+    EXPECT_EQ(saved[2].LineWidth(), 10);
 }
 
 TEST(CPDF_GraphicsState, SettersKeepWhatTheyDoNotSet) {

@@ -87,6 +87,11 @@ TEST(CPDF_DocCopy, CopyPages) {
     EXPECT_EQ(Thrown([&] { doc.CopyPages(source, 4, 1, 0); }),
               "1128008 Invalid Image object Images should be type Stream, found type Dict\n");
 
+    // No pages, or a negative count, copy nothing.
+    doc.CopyPages(source, 2, 0, 1);
+    doc.CopyPages(source, 2, -3, 1);
+    EXPECT_EQ(Widths(doc), "0 1 2 3 4 100 102 101 104 5");
+
     // Into itself, even through another handle and for no pages.
     const CPDF_Doc same = doc;
     EXPECT_EQ(Thrown([&] { same.CopyPages(doc, 0, 0, 0); }),

@@ -165,3 +165,56 @@ TEST(CPDF_Function, NestingIsBounded) {
     // The counts start again with the next read.
     EXPECT_EQ(Outputs(CPDF_Function(StitchingChain(doc, 3)), {0.5}), std::vector<double>{0.5});
 }
+
+// An indirect function named at several places is read once, yet each place
+// passes the limits as a read of its own would: a shared chain that fits
+// where it is first met but reaches past the nesting limit where it is met
+// again deeper is refused, as is a shared tree of too many paths.
+TEST(CPDF_Function, SharedFunctionsKeepTheLimits) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const auto single = [&](const GLOB_Object& inner) {
+        const GLOB_Object dict = doc.ParseObject("<< /FunctionType 3 /Domain [0 1] /Bounds [] /Encode [0 1] >>");
+        GLOB_Object functions = doc.NewArray(1, false);
+        functions.ArrayPut(0, inner);
+        dict.DictPut(GLOB_Name("Functions"), functions);
+        return dict;
+    };
+    const auto pair = [&](const GLOB_Object& first, const GLOB_Object& second) {
+        const GLOB_Object dict = doc.MakeCosObj(
+            doc.ParseObject("<< /FunctionType 3 /Domain [0 1] /Bounds [0.5] /Encode [0 1 0 1] >>"), 0x01);
+        GLOB_Object functions = doc.NewArray(2, false);
+        functions.ArrayPut(0, first);
+        functions.ArrayPut(1, second);
+        dict.DictPut(GLOB_Name("Functions"), functions);
+        return dict;
+    };
+    // shared: 20 levels, the leaf included.
+    const GLOB_Object shared = doc.MakeCosObj(StitchingChain(doc, 19), 0x01);
+    const struct {
+        int detour;  // stitching levels between the root and the second place
+        const char* thrown;
+    } cases[] = {
+        {11, "no exception"},  // 1 + 11 + 20 = 32 levels
+        {12, "1128007 Functions nested more than 32 deep"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.detour);
+        GLOB_Object detour = shared;
+        for (int i = 0; i < c.detour; ++i)
+            detour = single(detour);
+        const GLOB_Object root = pair(shared, detour);
+        EXPECT_EQ(Thrown([&] { CPDF_Function f(root); }), c.thrown);
+        // In the other order the deep place is met first, with the same verdict.
+        EXPECT_EQ(Thrown([&] { CPDF_Function f(pair(detour, shared)); }), c.thrown);
+    }
+
+    // Eleven levels of two references each: 4,095 functions on the paths
+    // fit, twelve levels (8,191) do not.
+    GLOB_Object tree = doc.ParseObject("<< /FunctionType 2 /Domain [0 1] /N 1 >>");
+    for (int level = 0; level < 11; ++level)
+        tree = pair(tree, tree);
+    const CPDF_Function eleven(tree);
+    // Each level doubles x modulo 1, so 1/3 alternates with 2/3.
+    EXPECT_NEAR(Outputs(eleven, {1.0 / 3})[0], 2.0 / 3, 1e-9);
+    EXPECT_EQ(Thrown([&] { CPDF_Function f(pair(tree, tree)); }), "1128007 More than 4096 functions in one function");
+}

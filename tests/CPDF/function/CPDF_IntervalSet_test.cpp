@@ -68,3 +68,29 @@ TEST(CPDF_IntervalSet, ChangesDetachCopies) {
     EXPECT_EQ(Thrown([&] { b.Set(1, 0, 1); }).substr(0, 7), "assert ");
     EXPECT_EQ(Thrown([&] { b.Union(a); }).substr(0, 7), "assert ");
 }
+
+// The union is the hull of each pair: either bound widens on its own, from
+// whichever side reaches further, and an interval inside changes nothing.
+TEST(CPDF_IntervalSet, UnionWidensEachBoundOnItsOwn) {
+    const struct {
+        const char* mine;
+        const char* theirs;
+        const char* result;
+    } cases[] = {
+        {"[0 1]", "[0.5 3]", "Interval Set: [ ( 0 3 ) ]"},              // theirs reaches higher
+        {"[0 1]", "[-2 0.5]", "Interval Set: [ ( -2 1 ) ]"},            // lower
+        {"[0 1]", "[-2 3]", "Interval Set: [ ( -2 3 ) ]"},              // both
+        {"[0 1]", "[0.25 0.75]", "Interval Set: [ ( 0 1 ) ]"},          // inside
+        {"[0 1 5 6]", "[0 2 4 5]", "Interval Set: [ ( 0 2 )( 4 6 ) ]"},  // per pair
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.mine) + " " + c.theirs);
+        CPDF_IntervalSet set(Obj(c.mine));
+        set.Union(CPDF_IntervalSet(Obj(c.theirs)));
+        EXPECT_EQ(Streamed(set), c.result);
+        // The hull does not depend on the order.
+        CPDF_IntervalSet other(Obj(c.theirs));
+        other.Union(CPDF_IntervalSet(Obj(c.mine)));
+        EXPECT_EQ(Streamed(other), c.result);
+    }
+}

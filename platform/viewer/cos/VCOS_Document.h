@@ -1,0 +1,37 @@
+// One document of the Cos store: its table of entries and what the trailer
+// and the first line of its file said. Only VCOS_Store touches it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "viewer/cos/VCOS_Object.h"
+
+struct VCOS_Entry {
+    VCOS_Type m_type = VCOS_Type::Null;
+    bool m_live = true;       // false once its value moved into an indirect entry
+    bool m_indirect = false;
+    uint32_t m_number = 0;    // indirect objects only
+    uint16_t m_generation = 0;
+    bool m_boolean = false;
+    int32_t m_integer = 0;
+    double m_real = 0;
+    std::string m_bytes;      // name (without "/", #xx decoded), string, stream data
+    std::vector<VCOS_Obj> m_items;                            // array
+    std::vector<std::pair<std::string, VCOS_Obj>> m_entries;  // dictionary, in stored order
+    VCOS_Obj m_dict;          // stream: its direct attribute dictionary
+};
+
+struct VCOS_Document {
+    std::deque<VCOS_Entry> m_table;             // a deque keeps entries in place as it grows
+    std::map<uint32_t, uint32_t> m_numbers;     // object number -> table index
+    std::map<std::string, uint32_t> m_names;    // interned direct names -> table index
+    std::string m_header;                       // first line of the file, without its end
+    VCOS_Obj m_root;
+    VCOS_Obj m_info;
+    std::vector<std::string> m_warnings;
+};

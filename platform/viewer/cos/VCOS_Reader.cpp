@@ -1,0 +1,208 @@
+#include "viewer/cos/VCOS_Reader.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <map>
+#include <new>
+#include <utility>
+#include <vector>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include "viewer/cos/VCOS_Error.h"
+
+namespace {
+
+[[noreturn]] void Fail(VCOS_ErrorKind kind, const std::string& text) {
+    throw VCOS_Error(kind, "VCOS_Reader: " + text);
+}
+
+// Closes the new document unless the read completes.
+class DocGuard {
+public:
+    DocGuard(VCOS_Store& store, VCOS_DocId doc) : m_store(store), m_doc(doc) {}
+    ~DocGuard() {
+        if (m_doc != 0)
+            m_store.CloseDoc(m_doc);
+    }
+    DocGuard(const DocGuard&) = delete;
+    DocGuard& operator=(const DocGuard&) = delete;
+    VCOS_DocId Release() { return std::exchange(m_doc, 0); }
+
+private:
+    VCOS_Store& m_store;
+    VCOS_DocId m_doc;
+};
+
+class Copier {
+public:
+    Copier(VCOS_Store& store, VCOS_DocId doc, QPDF& qpdf) : m_store(store), m_doc(doc), m_qpdf(qpdf) {}
+
+    void Copy();
+
+private:
+    void CollectWarnings();
+    VCOS_Obj Direct(QPDFObjectHandle object, int depth);
+    VCOS_Obj Value(QPDFObjectHandle object, int depth);
+    VCOS_Obj Indirect(QPDFObjectHandle object);
+
+    VCOS_Store& m_store;
+    VCOS_DocId m_doc;
+    QPDF& m_qpdf;
+    std::map<QPDFObjGen, VCOS_Obj> m_declared;
+};
+
+bool IsCrossReferenceStream(QPDFObjectHandle object) {
+    if (!object.isStream())
+        return false;
+    QPDFObjectHandle type = object.getDict().getKey("/Type");
+    return type.isName() && (type.getName() == "/ObjStm" || type.getName() == "/XRef");
+}
+
+void Copier::CollectWarnings() {
+    // getWarnings empties qpdf's list, so they are taken as they come.
+    for (const QPDFExc& warning : m_qpdf.getWarnings()) {
+        // Every non-PDF header (the preference file's) gives this one.
+        if (warning.getMessageDetail() == "can't find PDF header")
+            continue;
+        m_store.AddWarning(m_doc, warning.what());
+    }
+}
+
+VCOS_Obj Copier::Indirect(QPDFObjectHandle object) {
+    const auto found = m_declared.find(object.getObjGen());
+    // A reference to a missing or skipped object reads as null.
+    return found == m_declared.end() ? VCOS_NullObj : found->second;
+}
+
+VCOS_Obj Copier::Value(QPDFObjectHandle object, int depth) {
+    if (object.isIndirect())
+        return Indirect(object);
+    return Direct(object, depth);
+}
+
+VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
+    if (depth > VCOS_MaxDepth)
+        Fail(VCOS_ErrorKind::ReadFailed, "objects nested deeper than " + std::to_string(VCOS_MaxDepth));
+    if (object.isBool())
+        return m_store.NewBoolean(m_doc, false, object.getBoolValue());
+    if (object.isInteger()) {
+        const long long value = object.getIntValue();
+        if (value >= INT32_MIN && value <= INT32_MAX)
+            return m_store.NewInteger(m_doc, false, static_cast<int32_t>(value));
+        // Cos integers are 32-bit; a larger one keeps its value as a real.
+        return m_store.NewReal(m_doc, false, static_cast<double>(value));
+    }
+    if (object.isReal()) {
+        const double value = std::strtod(object.getRealValue().c_str(), nullptr);
+        return m_store.NewReal(m_doc, false, std::isfinite(value) ? value : 0.0);
+    }
+    if (object.isName())
+        return m_store.NewName(m_doc, false, object.getName().substr(1));
+    if (object.isString())
+        return m_store.NewString(m_doc, false, object.getStringValue());
+    if (object.isArray()) {
+        const VCOS_Obj array = m_store.NewArray(m_doc, false, 0);
+        uint32_t index = 0;
+        for (QPDFObjectHandle item : object.getArrayAsVector())
+            m_store.ArrayPut(array, index++, Value(item, depth + 1));
+        return array;
+    }
+    if (object.isDictionary() || object.isStream()) {
+        QPDFObjectHandle dict = object.isStream() ? object.getDict() : object;
+        const VCOS_Obj copy = m_store.NewDict(m_doc, false);
+        for (const std::string& key : dict.getKeys())
+            m_store.DictPut(copy, key.substr(1), Value(dict.getKey(key), depth + 1));
+        if (!object.isStream())
+            return copy;
+        std::shared_ptr<Buffer> data = object.getRawStreamData();
+        const std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+        return m_store.NewStream(m_doc, false, bytes, copy);
+    }
+    return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
+}
+
+void Copier::Copy() {
+    CollectWarnings();
+    QPDFObjectHandle trailer = m_qpdf.getTrailer();
+    if (!trailer.getKey("/Root").isDictionary())
+        Fail(VCOS_ErrorKind::BadDocument, m_qpdf.getFilename() + " has no /Root dictionary in its trailer");
+
+    std::vector<QPDFObjectHandle> objects = m_qpdf.getAllObjects();
+    CollectWarnings();
+    std::vector<std::pair<QPDFObjectHandle, VCOS_Obj>> kept;
+    for (QPDFObjectHandle& object : objects) {
+        // qpdf lists the object and cross-reference streams too; their
+        // contents are objects of their own, written flat.
+        if (IsCrossReferenceStream(object))
+            continue;
+        const QPDFObjGen id = object.getObjGen();
+        const auto generation = static_cast<uint16_t>(id.getGen());
+        const VCOS_Obj declared = m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(id.getObj()), generation);
+        m_declared.emplace(id, declared);
+        kept.emplace_back(object, declared);
+    }
+    for (auto& [object, declared] : kept) {
+        m_store.Define(declared, Direct(object, 0));
+        CollectWarnings();
+    }
+
+    for (const char* key : {"/Root", "/Info"}) {
+        QPDFObjectHandle value = trailer.getKey(key);
+        if (!value.isDictionary())
+            continue;
+        VCOS_Obj obj = Value(value, 0);
+        if (!m_store.IsIndirect(obj)) {
+            // A direct catalog in the trailer gets a number of its own.
+            const VCOS_Obj numbered = m_store.DeclareIndirect(m_doc, m_store.NextNumber(m_doc), 0);
+            m_store.Define(numbered, obj);
+            obj = numbered;
+        }
+        if (key[1] == 'R')
+            m_store.SetRoot(m_doc, obj);
+        else
+            m_store.SetInfo(m_doc, obj);
+    }
+    CollectWarnings();
+}
+
+}  // namespace
+
+std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
+    size_t start = std::string::npos;
+    if (!bytes.empty() && bytes[0] == '%')
+        start = 0;
+    else
+        start = bytes.substr(0, 1024).find("%PDF-");
+    if (start == std::string::npos)
+        return "";
+    const size_t end = bytes.find_first_of("\r\n", start);
+    return bytes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const std::string& name) {
+    const VCOS_DocId id = store.NewEmptyDoc();
+    DocGuard guard(store, id);
+    store.SetHeader(id, HeaderLine(bytes));
+    // qpdf's errors stop here: each becomes the store's own.
+    try {
+        QPDF qpdf;
+        qpdf.setSuppressWarnings(true);
+        qpdf.processMemoryFile(name.c_str(), bytes.data(), bytes.size());
+        Copier(store, id, qpdf).Copy();
+    } catch (const VCOS_Error&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const QPDFExc& error) {
+        if (error.getErrorCode() == qpdf_e_password)
+            Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
+        Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + error.what());
+    } catch (const std::exception& error) {
+        Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + error.what());
+    }
+    return guard.Release();
+}

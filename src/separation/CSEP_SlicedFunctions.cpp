@@ -1,0 +1,25 @@
+#include "separation/CSEP_SlicedFunctions.h"
+
+#include "GLIB/GLIB_Assert.h"
+
+CSEP_SlicedFunctions::Scope::Scope(CSEP_SlicedFunctions& functions) : m_functions(functions) {
+    if (m_functions.m_openScopes++ == 0)
+        m_functions.m_slices.Clear();
+}
+
+CSEP_SlicedFunctions::Scope::~Scope() {
+    if (--m_functions.m_openScopes == 0)
+        m_functions.m_slices.Clear();
+}
+
+const std::vector<GLOB_Object>* CSEP_SlicedFunctions::Find(const GLOB_Object& source) const {
+    return m_openScopes > 0 ? m_slices.Find(source) : nullptr;
+}
+
+void CSEP_SlicedFunctions::Add(const GLOB_Object& source, const std::vector<GLOB_Object>& slices) {
+    if (m_openScopes == 0 || !source.IsIndirect())
+        return;
+    for (const GLOB_Object& slice : slices)
+        GLIB_ASSERT(slice.IsIndirect());
+    m_slices.Insert(source, slices);
+}

@@ -1,0 +1,117 @@
+#include "separation/CSEP_TransparencyFinder.h"
+
+#include "GLIB/GLIB_Log.h"
+#include "GLOB/GLOB_Dict.h"
+#include "separation/CSEP_SepJobContext.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace {
+
+std::string Describe(const char* kind, const GLOB_Name& name, const std::string& what) {
+    return std::string(kind) + " " + (name.IsEmpty() ? "" : name.CStr()) + " with " + what;
+}
+
+// Below 1 only when it is a number: anything else is no alpha at all.
+bool IsPartial(const GLOB_Object& alpha) {
+    return alpha.IsNumber() && alpha.AsNumber() < 1;
+}
+
+}  // namespace
+
+void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page) {
+    CSEP_TransparencyFinder finder;
+    const std::string construct = finder.FirstConstruct(page.ResourcesDict().Dict());
+    if (!construct.empty())
+        GLIB_LOG(GLIB_LogWarning,
+                 "Transparency is not composed: the page is separated as opaque (" << construct << ")");
+}
+
+std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources) {
+    m_entered.clear();
+    return InResources(resources, 0);
+}
+
+std::string CSEP_TransparencyFinder::InResources(const GLOB_Object& resources, uint32_t depth) {
+    if (!resources.IsDict())
+        return std::string();
+    std::string found = InCategory(resources, "ExtGState", &CSEP_TransparencyFinder::InExtGState, depth);
+    if (found.empty())
+        found = InCategory(resources, "XObject", &CSEP_TransparencyFinder::InXObject, depth);
+    if (found.empty())
+        found = InCategory(resources, "Pattern", &CSEP_TransparencyFinder::InPattern, depth);
+    if (found.empty())
+        found = InCategory(resources, "Font", &CSEP_TransparencyFinder::InFont, depth);
+    return found;
+}
+
+std::string CSEP_TransparencyFinder::InCategory(
+    const GLOB_Object& resources, const char* category,
+    std::string (CSEP_TransparencyFinder::*visit)(const GLOB_Name&, const GLOB_Object&, uint32_t), uint32_t depth) {
+    const GLOB_Object entries = resources.DictGet(GLOB_Name(category));
+    if (!entries.IsDict())
+        return std::string();
+    const GLOB_Dict dict = entries.AsDict();
+    GLOB_Name name;
+    GLOB_Object value;
+    for (uint32_t i = 0; dict.Entry(i, &name, &value); ++i) {
+        const std::string found = (this->*visit)(name, value, depth);
+        if (!found.empty())
+            return found;
+    }
+    return std::string();
+}
+
+std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GLOB_Object& dict, uint32_t) {
+    if (!dict.IsDict())
+        return std::string();
+    GLOB_Object mode = dict.DictGet(GLOB_Name("BM"));
+    if (mode.IsArray() && mode.Length() > 0)
+        mode = mode.Get(0);
+    if (mode.IsName() && !(mode.AsName() == "Normal") && !(mode.AsName() == "Compatible"))
+        return Describe("ExtGState", name, std::string("BM /") + mode.AsName().CStr());
+    const GLOB_Object mask = dict.DictGet(GLOB_Name("SMask"));
+    if (!mask.IsNull() && !(mask.IsName() && mask.AsName() == "None"))
+        return Describe("ExtGState", name, "SMask");
+    for (const char* key : {"CA", "ca"}) {
+        const GLOB_Object alpha = dict.DictGet(GLOB_Name(key));
+        if (IsPartial(alpha)) {
+            std::ostringstream text;
+            text << key << " " << alpha.AsNumber();
+            return Describe("ExtGState", name, text.str());
+        }
+    }
+    return std::string();
+}
+
+std::string CSEP_TransparencyFinder::InXObject(const GLOB_Name& name, const GLOB_Object& xobject, uint32_t depth) {
+    if (!xobject.IsStream() || !xobject.HasSubtype("Form"))
+        return std::string();
+    const GLOB_Object group = xobject.DictGet(GLOB_Name("Group"));
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (kind.IsName() && kind.AsName() == "Transparency")
+        return Describe("Form", name, "a transparency group");
+    return Enter(xobject, depth);
+}
+
+std::string CSEP_TransparencyFinder::InPattern(const GLOB_Name& name, const GLOB_Object& pattern, uint32_t depth) {
+    if (!pattern.IsDict() && !pattern.IsStream())
+        return std::string();
+    const GLOB_Object extGState = pattern.DictGet(GLOB_Name("ExtGState"));
+    if (extGState.IsDict())
+        return InExtGState(name, extGState, depth);
+    return pattern.IsStream() ? Enter(pattern, depth) : std::string();
+}
+
+std::string CSEP_TransparencyFinder::InFont(const GLOB_Name&, const GLOB_Object& font, uint32_t depth) {
+    return font.IsDict() && font.HasSubtype("Type3") ? Enter(font, depth) : std::string();
+}
+
+std::string CSEP_TransparencyFinder::Enter(const GLOB_Object& object, uint32_t depth) {
+    if (depth >= CSEP_SepJobContext::MaxNesting ||
+        std::find(m_entered.begin(), m_entered.end(), object) != m_entered.end())
+        return std::string();
+    m_entered.push_back(object);
+    return InResources(object.DictGet(GLOB_Name("Resources")), depth + 1);
+}

@@ -1,0 +1,49 @@
+// Finds the first construct of PDF 1.4 transparency that a page's resources
+// hold. The engine separates such a page as if it were opaque: it does not
+// compose transparency, so the page separator says so once per page.
+//
+// Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
+// (an array: its first name), whose "SMask" is not /None, or whose "CA" or
+// "ca" is below 1; a form XObject whose "Group" has /S /Transparency. The
+// walk takes the page's ExtGState, XObject, Pattern and Font categories in
+// that order, each in dictionary order, and enters forms, tiling patterns
+// and Type 3 fonts (their own "Resources") once each, no deeper than the
+// job's nesting limit; a shading pattern's "ExtGState" counts as well.
+// Malformed entries are not transparency and fail nothing.
+#pragma once
+
+#include "CPDF/document/CPDF_Page.h"
+#include "GLOB/GLOB_Name.h"
+#include "GLOB/GLOB_Object.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CSEP_TransparencyFinder {
+public:
+    // "ExtGState GS0 with BM /Multiply", "ExtGState GS0 with SMask",
+    // "ExtGState GS0 with ca 0.5", "Form Fm0 with a transparency group";
+    // empty when the resources hold none.
+    std::string FirstConstruct(const GLOB_Object& resources);
+
+    // Logs the warning "Transparency is not composed: the page is separated
+    // as opaque (<first construct>)" when the page's resources hold one.
+    static void WarnFor(const CPDF_Page& page);
+
+private:
+    std::string InResources(const GLOB_Object& resources, uint32_t depth);
+    // The entries of one category, each given to visit until one answers.
+    std::string InCategory(const GLOB_Object& resources, const char* category,
+                           std::string (CSEP_TransparencyFinder::*visit)(const GLOB_Name&, const GLOB_Object&,
+                                                                         uint32_t),
+                           uint32_t depth);
+    std::string InExtGState(const GLOB_Name& name, const GLOB_Object& dict, uint32_t depth);
+    std::string InXObject(const GLOB_Name& name, const GLOB_Object& xobject, uint32_t depth);
+    std::string InPattern(const GLOB_Name& name, const GLOB_Object& pattern, uint32_t depth);
+    std::string InFont(const GLOB_Name& name, const GLOB_Object& font, uint32_t depth);
+    // The object's own "Resources", once per object.
+    std::string Enter(const GLOB_Object& object, uint32_t depth);
+
+    std::vector<GLOB_Object> m_entered;
+};

@@ -1,0 +1,75 @@
+#include "separation/CSEP_TransparencyFinder.h"
+
+#include "CSEP_TestUtil.h"
+
+// Each row: resources as text, then streams put in by path; the first
+// construct the finder names.
+TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
+    const std::string form = "<< /Subtype /Form /BBox [0 0 1 1] ";
+    const struct {
+        std::string resources;
+        std::vector<std::pair<const char*, std::string>> streams;  // path, dictionary
+        const char* construct;
+    } cases[] = {
+        {"<< >>", {}, ""},
+        {"<< /ExtGState << /A << /BM /Normal /CA 1 /ca 1 /SMask /None >> /B << /BM /Compatible >> >> >>", {}, ""},
+        {"<< /ExtGState << /A << /BM [/Screen /Normal] >> >> >>", {}, "ExtGState A with BM /Screen"},
+        {"<< /ExtGState << /A << /BM [/Normal /Screen] >> >> >>", {}, ""},
+        {"<< /ExtGState << /A << /CA 0 >> >> >>", {}, "ExtGState A with CA 0"},
+        {"<< /ExtGState << /A << /ca 0.25 >> >> >>", {}, "ExtGState A with ca 0.25"},
+        {"<< /ExtGState << /A << /SMask << /S /Luminosity >> >> >> >>", {}, "ExtGState A with SMask"},
+        // Not numbers, not a group of transparency: nothing to say.
+        {"<< /ExtGState << /A << /ca (half) /BM 3 >> >> >>", {}, ""},
+        {"<< /XObject << >> >>", {{"/XObject/F", form + "/Group << /S /Other >> >>"}}, ""},
+        // Inside a form, a tiling pattern, a shading pattern and a Type 3 font.
+        {"<< /XObject << >> >>",
+         {{"/XObject/F", form + "/Resources << /ExtGState << /In << /ca 0.5 >> >> >> >>"}},
+         "ExtGState In with ca 0.5"},
+        {"<< /Pattern << >> >>",
+         {{"/Pattern/P", "<< /PatternType 1 /PaintType 1 /Resources << /XObject << >> >> >>"},
+          {"/Pattern/P/Resources/XObject/G", form + "/Group << /S /Transparency >> >>"}},
+         "Form G with a transparency group"},
+        {"<< /Pattern << /S << /PatternType 2 /ExtGState << /BM /Multiply >> >> >> >>",
+         {},
+         "ExtGState S with BM /Multiply"},
+        {"<< /Font << /T << /Type /Font /Subtype /Type3 /Resources << /ExtGState << /G << /CA 0.1 >> >> >> >> >> >>",
+         {},
+         "ExtGState G with CA 0.1"},
+        // The ExtGState category comes before the forms.
+        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>",
+         {{"/XObject/A", form + "/Group << /S /Transparency >> >>"}},
+         "ExtGState Z with ca 0.5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.resources);
+        const GLOB_Doc doc = NewDoc();
+        const GLOB_Object resources = doc.ParseObject(c.resources.c_str());
+        for (const auto& stream : c.streams)
+            resources.PutPath(stream.first, NewStreamObject(doc, stream.second, ""));
+        EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), c.construct);
+    }
+}
+
+// A form inside itself, and forms nested past the job's limit, end the walk
+// without an answer and without a failure.
+TEST(CSEP_TransparencyFinder, CyclesAndDepthEndTheWalk) {
+    const GLOB_Doc doc = NewDoc();
+    const GLOB_Object self =
+        NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << >> >> >>", "");
+    self.PutPath("/Resources/XObject/Me", self);
+    const GLOB_Object resources = doc.ParseObject("<< /XObject << >> >>");
+    resources.PutPath("/XObject/Me", self);
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "");
+
+    GLOB_Object inner = NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 1 1] /Group << /S /Transparency >> >>", "");
+    for (uint32_t i = 0; i <= CSEP_SepJobContext::MaxNesting; ++i) {
+        const GLOB_Object outer =
+            NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 1 1] /Resources << /XObject << >> >> >>", "");
+        outer.PutPath("/Resources/XObject/F", inner);
+        inner = outer;
+    }
+    resources.PutPath("/XObject/Me", inner);
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "");
+    resources.PutPath("/XObject/Me", inner.GetPath("/Resources/XObject/F"));
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "Form F with a transparency group");
+}

@@ -1,0 +1,142 @@
+// Reading files with qpdf into the store: hand-made files with known
+// objects, refusals, repair warnings and headers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "VCOS_ErrorCatch.h"
+#include "VCOS_TestPdf.h"
+#include "support/Corpus.h"
+#include "support/TestSupport.h"
+#include "viewer/cos/VCOS_Reader.h"
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+TEST(VCOS_Reader, CopiesObjectsWithNumbersGenerationsAndValues) {
+    std::string file = VCOS_MakePdf("%PDF-1.4",
+                                    {"<</Type/Catalog /Pages 2 0 R /Missing 9 0 R>>",
+                                     "<</Type/Pages /Kids[] /Count 0 /Scale -.5 /Big 4294967296 /Ok true>>",
+                                     "<</Length 4 0 R /Name /PANTONE#20485#20M>>\nstream\nabc\nendstream",
+                                     "3",
+                                     "(par\\(en\\)) ",
+                                     "<</Producer (me)>>"},
+                                    "/Root 1 0 R /Info 6 0 R");
+    VCOS_Store store;
+    const VCOS_DocId doc = VCOS_Reader::Read(store, file, "made.pdf");
+    EXPECT_EQ(store.Header(doc), "%PDF-1.4");
+    EXPECT_TRUE(store.Warnings(doc).empty());
+    // qpdf gives the dangling 9 0 R an indirect null of its own.
+    ASSERT_EQ(store.IndirectObjects(doc).size(), 7u);
+    EXPECT_EQ(store.Number(store.IndirectObjects(doc)[6]), 9u);
+
+    const VCOS_Obj root = store.Root(doc);
+    EXPECT_EQ(store.Number(root), 1u);
+    EXPECT_EQ(store.Type(store.DictGet(root, "Missing")), VCOS_Type::Null);
+    const VCOS_Obj pages = store.DictGet(root, "Pages");
+    EXPECT_TRUE(store.IsIndirect(pages));
+    EXPECT_EQ(store.Number(pages), 2u);
+    EXPECT_EQ(store.NumberValue(store.DictGet(pages, "Scale")), -0.5);
+    EXPECT_EQ(store.NumberValue(store.DictGet(pages, "Big")), 4294967296.0);
+    EXPECT_TRUE(store.BooleanValue(store.DictGet(pages, "Ok")));
+
+    const VCOS_Obj stream = store.IndirectObjects(doc)[2];
+    EXPECT_EQ(store.StreamBytes(stream), "abc");
+    EXPECT_EQ(store.IntegerValue(store.DictGet(stream, "Length")), 3);
+    EXPECT_EQ(store.NameValue(store.DictGet(stream, "Name")), "PANTONE 485 M");
+    EXPECT_EQ(store.StringValue(store.IndirectObjects(doc)[4]), "par(en)");
+    EXPECT_EQ(store.StringValue(store.DictGet(store.Info(doc), "Producer")), "me");
+}
+
+TEST(VCOS_Reader, KeepsGenerationNumbers) {
+    std::string file = VCOS_MakePdf("%PDF-1.4", {"<</Type/Catalog>>"});
+    // Rewrite object 1 as generation 3 in both places.
+    file.replace(file.find("1 0 obj"), 7, "1 3 obj");
+    file.replace(file.find(" 00000 n"), 8, " 00003 n");
+    file.replace(file.find("/Root 1 0 R"), 11, "/Root 1 3 R");
+    VCOS_Store store;
+    const VCOS_DocId doc = VCOS_Reader::Read(store, file, "gen.pdf");
+    EXPECT_EQ(store.Generation(store.Root(doc)), 3u);
+}
+
+TEST(VCOS_Reader, HeaderLines) {
+    struct Row {
+        std::string bytes;
+        std::string header;
+    };
+    const Row rows[] = {
+        {"%PDF-1.7\r\n%\xE2\xE3", "%PDF-1.7"},
+        {"%VelmDornapPrefs-1.0\n1 0 obj", "%VelmDornapPrefs-1.0"},
+        {"junk\n%PDF-1.5\nrest", "%PDF-1.5"},
+        {"no header at all", ""},
+        {"%PDF-1.2", "%PDF-1.2"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.bytes);
+        EXPECT_EQ(VCOS_Reader::HeaderLine(row.bytes), row.header);
+    }
+}
+
+TEST(VCOS_Reader, RefusesAFileWithoutRootAtOpen) {
+    VCOS_Store store;
+    const std::string file = VCOS_MakePdf("%PDF-1.4", {"<</Type/Catalog>>"}, "/Info 1 0 R");
+    const VCOS_Error error = VCOS_Thrown([&] { VCOS_Reader::Read(store, file, "noroot.pdf"); });
+    EXPECT_EQ(error.Kind(), VCOS_ErrorKind::BadDocument);
+    EXPECT_TRUE(Contains(error.what(), "no /Root")) << error.what();
+    EXPECT_FALSE(store.IsOpen(1));  // the half-read document went with the refusal
+}
+
+TEST(VCOS_Reader, RefusesGarbageWithQpdfsReason) {
+    VCOS_Store store;
+    const VCOS_Error error = VCOS_Thrown([&] { VCOS_Reader::Read(store, "not a pdf file at all", "junk.pdf"); });
+    EXPECT_EQ(error.Kind(), VCOS_ErrorKind::ReadFailed);
+    EXPECT_TRUE(Contains(error.what(), "VCOS_Reader: cannot read junk.pdf: ")) << error.what();
+}
+
+TEST(VCOS_Reader, RefusesTheEncryptedCorpusFileAsNeedingAPassword) {
+    TINTSCOPE_SKIP_WITHOUT_CORPUS();
+    VCOS_Store store;
+    const std::string bytes = ReadWholeFile(CorpusFile("pdfjs_bug1782186.pdf"));
+    ASSERT_FALSE(bytes.empty());
+    const VCOS_Error error = VCOS_Thrown([&] { VCOS_Reader::Read(store, bytes, "bug1782186.pdf"); });
+    EXPECT_EQ(error.Kind(), VCOS_ErrorKind::PasswordNeeded);
+    EXPECT_TRUE(Contains(error.what(), "needs a password")) << error.what();
+}
+
+TEST(VCOS_Reader, RefusesATruncatedObjectStreamFileWithQpdfsReason) {
+    TINTSCOPE_SKIP_WITHOUT_CORPUS();
+    VCOS_Store store;
+    const std::string bytes = ReadWholeFile(CorpusFile("skia_gs-bugzilla694385.pdf")).substr(0, 300000);
+    ASSERT_EQ(bytes.size(), 300000u);
+    const VCOS_Error error = VCOS_Thrown([&] { VCOS_Reader::Read(store, bytes, "cut.pdf"); });
+    EXPECT_EQ(error.Kind(), VCOS_ErrorKind::ReadFailed);
+    EXPECT_TRUE(Contains(error.what(), "unable to find trailer dictionary while recovering damaged file"))
+        << error.what();
+}
+
+TEST(VCOS_Reader, RepairsATruncatedFileAndKeepsItsWarningsInOrder) {
+    TINTSCOPE_SKIP_WITHOUT_CORPUS();
+    VCOS_Store store;
+    const std::string bytes = ReadWholeFile(CorpusFile("pdfjs_devicen.pdf")).substr(0, 15372);
+    ASSERT_EQ(bytes.size(), 15372u);
+    const VCOS_DocId doc = VCOS_Reader::Read(store, bytes, "devicen-cut.pdf");
+    const std::vector<std::string>& warnings = store.Warnings(doc);
+    ASSERT_EQ(warnings.size(), 4u);
+    for (const std::string& warning : warnings)
+        EXPECT_TRUE(Contains(warning, "devicen-cut.pdf")) << warning;
+    EXPECT_TRUE(Contains(warnings[3], "EOF after endobj")) << warnings[3];
+    EXPECT_EQ(store.Type(store.Root(doc)), VCOS_Type::Dict);
+}
+
+TEST(VCOS_Reader, DropsOnlyTheMissingPdfHeaderWarning) {
+    VCOS_Store store;
+    const std::string file = VCOS_MakePdf("%VelmDornapPrefs-1.0", {"<</VELM_Preferences <</A 1>>>>"});
+    const VCOS_DocId doc = VCOS_Reader::Read(store, file, "prefs");
+    EXPECT_EQ(store.Header(doc), "%VelmDornapPrefs-1.0");
+    EXPECT_TRUE(store.Warnings(doc).empty());
+    EXPECT_TRUE(store.DictKnown(store.Root(doc), "VELM_Preferences"));
+}
+
+}  // namespace

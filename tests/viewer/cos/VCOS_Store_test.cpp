@@ -1,0 +1,254 @@
+// The Cos store: object kinds, containers, enumeration, ownership across
+// documents, stale handles and 16.16 values.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "viewer/cos/VCOS_Error.h"
+#include "viewer/cos/VCOS_Store.h"
+
+namespace {
+
+// Runs a call expected to throw VCOS_Error; gives its kind and message.
+template <typename Call>
+VCOS_Error Thrown(Call call) {
+    try {
+        call();
+    } catch (const VCOS_Error& error) {
+        return error;
+    }
+    ADD_FAILURE() << "no VCOS_Error";
+    return VCOS_Error(VCOS_ErrorKind::BadObject, "");
+}
+
+class VCOS_StoreTest : public ::testing::Test {
+protected:
+    VCOS_Store m_store;
+    VCOS_DocId m_doc = m_store.CreateDoc();
+};
+
+TEST_F(VCOS_StoreTest, NewObjectsHaveTheHostTypesAndOnlyContainersNameTheirDocument) {
+    struct Row {
+        const char* what;
+        VCOS_Obj obj;
+        VCOS_Type type;
+        bool hasDoc;
+    };
+    const Row rows[] = {
+        {"null", m_store.NewNull(), VCOS_Type::Null, false},
+        {"integer", m_store.NewInteger(m_doc, false, 7), VCOS_Type::Integer, false},
+        {"real", m_store.NewReal(m_doc, false, 2.5), VCOS_Type::Real, false},
+        {"fixed", m_store.NewFixed(m_doc, false, 98304), VCOS_Type::Real, false},
+        {"boolean", m_store.NewBoolean(m_doc, false, true), VCOS_Type::Boolean, false},
+        {"name", m_store.NewName(m_doc, false, "Cyan"), VCOS_Type::Name, false},
+        {"string", m_store.NewString(m_doc, false, std::string("a\0b", 3)), VCOS_Type::String, false},
+        {"array", m_store.NewArray(m_doc, false, 0), VCOS_Type::Array, true},
+        {"dict", m_store.NewDict(m_doc, false), VCOS_Type::Dict, true},
+        {"stream", m_store.NewStream(m_doc, true, "xyz", VCOS_NullObj), VCOS_Type::Stream, true},
+        {"indirect integer", m_store.NewInteger(m_doc, true, 1), VCOS_Type::Integer, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(m_store.Type(row.obj), row.type);
+        EXPECT_EQ(m_store.DocOf(row.obj), row.hasDoc ? m_doc : 0u);
+    }
+    EXPECT_EQ(m_store.StringValue(rows[6].obj), std::string("a\0b", 3));
+    EXPECT_EQ(m_store.FixedValue(rows[3].obj), 98304);
+}
+
+TEST_F(VCOS_StoreTest, IndirectObjectsAreNumberedAfterTheRoot) {
+    const VCOS_Obj root = m_store.Root(m_doc);
+    EXPECT_EQ(m_store.Type(root), VCOS_Type::Dict);
+    EXPECT_EQ(m_store.Number(root), 1u);
+    const VCOS_Obj next = m_store.NewString(m_doc, true, "x");
+    EXPECT_EQ(m_store.Number(next), 2u);
+    EXPECT_EQ(m_store.Generation(next), 0u);
+    EXPECT_EQ(Thrown([&] { m_store.Number(m_store.NewInteger(m_doc, false, 1)); }).Kind(), VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, FixedValuesRoundHalvesAwayFromZeroAndSaturate) {
+    struct Row {
+        double value;
+        int32_t fixed;
+    };
+    const Row rows[] = {
+        {1.5, 98304},           {-0.00001, -1},         {0.00001, 1},
+        {40000.0, 0x7FFFFFFF},  {-40000.0, -0x7FFFFFFF}, {32767.99999, 0x7FFFFFFF},
+        {-32768.0, -0x7FFFFFFF}, {0.5 / 65536, 1},       {-0.5 / 65536, -1},
+        {3, 196608},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.value);
+        EXPECT_EQ(m_store.FixedValue(m_store.NewReal(m_doc, false, row.value)), row.fixed);
+    }
+    EXPECT_EQ(m_store.FixedValue(m_store.NewInteger(m_doc, false, 3)), 196608);
+    EXPECT_EQ(m_store.FixedValue(m_store.NewInteger(m_doc, false, 100000)), 0x7FFFFFFF);
+    EXPECT_EQ(m_store.FixedValue(m_store.NewFixed(m_doc, false, 98304)), 98304);
+    EXPECT_EQ(m_store.FixedValue(m_store.NewFixed(m_doc, false, -0x7FFFFFFF)), -0x7FFFFFFF);
+    EXPECT_EQ(m_store.IntegerValue(m_store.NewReal(m_doc, false, -2.75)), -2);
+    EXPECT_EQ(Thrown([&] { m_store.FixedValue(m_store.NewName(m_doc, false, "N")); }).Kind(),
+              VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, ArraysStartWithNullsAndGrowWithNulls) {
+    const VCOS_Obj array = m_store.NewArray(m_doc, false, 3);
+    ASSERT_EQ(m_store.ArrayLength(array), 3u);
+    for (uint32_t i = 0; i < 3; ++i)
+        EXPECT_EQ(m_store.Type(m_store.ArrayGet(array, i)), VCOS_Type::Null);
+
+    m_store.ArrayPut(array, 5, m_store.NewInteger(m_doc, false, 5));
+    ASSERT_EQ(m_store.ArrayLength(array), 6u);
+    EXPECT_EQ(m_store.Type(m_store.ArrayGet(array, 4)), VCOS_Type::Null);
+    EXPECT_EQ(m_store.IntegerValue(m_store.ArrayGet(array, 5)), 5);
+
+    m_store.ArrayInsert(array, 0, m_store.NewInteger(m_doc, false, -1));
+    m_store.ArrayInsert(array, 9, m_store.NewInteger(m_doc, false, 9));
+    ASSERT_EQ(m_store.ArrayLength(array), 10u);
+    EXPECT_EQ(m_store.IntegerValue(m_store.ArrayGet(array, 0)), -1);
+    EXPECT_EQ(m_store.IntegerValue(m_store.ArrayGet(array, 6)), 5);
+    EXPECT_EQ(m_store.Type(m_store.ArrayGet(array, 8)), VCOS_Type::Null);
+
+    m_store.ArrayRemoveNth(array, 0);
+    EXPECT_EQ(m_store.IntegerValue(m_store.ArrayGet(array, 5)), 5);
+
+    const VCOS_Error pastEnd = Thrown([&] { m_store.ArrayGet(array, 9); });
+    EXPECT_NE(std::string(pastEnd.what()).find("index 9 is past the end"), std::string::npos) << pastEnd.what();
+    EXPECT_EQ(Thrown([&] { m_store.ArrayRemoveNth(array, 9); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(Thrown([&] { m_store.ArrayPut(array, 0xFFFFFFFF, VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(Thrown([&] { m_store.NewArray(m_doc, false, 0xFFFFFFFF); }).Kind(), VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, DictionaryOperationsOnAStreamWorkOnItsDictionary) {
+    const VCOS_Obj stream = m_store.NewStream(m_doc, true, "abcd", VCOS_NullObj);
+    const VCOS_Obj dict = m_store.StreamDict(stream);
+    EXPECT_EQ(m_store.IntegerValue(m_store.DictGet(stream, "Length")), 4);
+
+    m_store.DictPut(stream, "Filter", m_store.NewName(m_doc, false, "FlateDecode"));
+    EXPECT_TRUE(m_store.DictKnown(dict, "Filter"));
+    EXPECT_EQ(m_store.NameValue(m_store.DictGet(dict, "Filter")), "FlateDecode");
+    m_store.DictRemove(stream, "Filter");
+    EXPECT_FALSE(m_store.DictKnown(stream, "Filter"));
+    EXPECT_EQ(m_store.Type(m_store.DictGet(stream, "Filter")), VCOS_Type::Null);
+
+    std::vector<std::string> keys;
+    EXPECT_TRUE(m_store.Enum(stream, [&](VCOS_Obj key, VCOS_Obj) {
+        keys.push_back(m_store.NameValue(key));
+        return true;
+    }));
+    EXPECT_EQ(keys, std::vector<std::string>{"Length"});
+    EXPECT_EQ(Thrown([&] { m_store.DictPut(m_store.NewArray(m_doc, false, 0), "K", VCOS_NullObj); }).Kind(),
+              VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, EnumGoesInStoredOrderAndStopsAtAFalseAnswer) {
+    const VCOS_Obj empty = m_store.NewDict(m_doc, false);
+    int calls = 0;
+    EXPECT_TRUE(m_store.Enum(empty, [&](VCOS_Obj, VCOS_Obj) { return ++calls, true; }));
+    EXPECT_EQ(calls, 0);
+
+    const VCOS_Obj dict = m_store.NewDict(m_doc, false);
+    for (const char* key : {"b", "a", "C"})
+        m_store.DictPut(dict, key, m_store.NewString(m_doc, false, key));
+    m_store.DictPut(dict, "a", m_store.NewString(m_doc, false, "again"));  // replaces in place
+    std::vector<std::string> seen;
+    EXPECT_TRUE(m_store.Enum(dict, [&](VCOS_Obj key, VCOS_Obj value) {
+        seen.push_back(m_store.NameValue(key) + "=" + m_store.StringValue(value));
+        return true;
+    }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"b=b", "a=again", "C=C"}));
+
+    seen.clear();
+    EXPECT_FALSE(m_store.Enum(dict, [&](VCOS_Obj key, VCOS_Obj) {
+        seen.push_back(m_store.NameValue(key));
+        return seen.size() < 2;
+    }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"b", "a"}));
+
+    // An array's elements come with a Null value; removing during the walk
+    // does not disturb it.
+    const VCOS_Obj array = m_store.NewArray(m_doc, false, 0);
+    for (int i = 0; i < 3; ++i)
+        m_store.ArrayPut(array, i, m_store.NewInteger(m_doc, false, i * 10));
+    std::vector<int> elements;
+    EXPECT_TRUE(m_store.Enum(array, [&](VCOS_Obj element, VCOS_Obj value) {
+        EXPECT_EQ(m_store.Type(value), VCOS_Type::Null);
+        elements.push_back(m_store.IntegerValue(element));
+        if (m_store.ArrayLength(array) > 0)
+            m_store.ArrayRemoveNth(array, 0);
+        return true;
+    }));
+    EXPECT_EQ(elements, (std::vector<int>{0, 10, 20}));
+    EXPECT_EQ(Thrown([&] { m_store.Enum(m_store.NewInteger(m_doc, false, 1), [](VCOS_Obj, VCOS_Obj) {
+                  return true;
+              }); }).Kind(),
+              VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, ObjectsOfAnotherDocument) {
+    const VCOS_DocId other = m_store.CreateDoc();
+    const VCOS_Obj dict = m_store.NewDict(m_doc, false);
+    struct Row {
+        const char* what;
+        VCOS_Obj value;
+    };
+    const Row refused[] = {
+        {"indirect dictionary", m_store.Root(other)},
+        {"indirect integer", m_store.NewInteger(other, true, 1)},
+        {"direct dictionary", m_store.NewDict(other, false)},
+        {"direct array", m_store.NewArray(other, false, 1)},
+    };
+    for (const Row& row : refused) {
+        SCOPED_TRACE(row.what);
+        const VCOS_Error error = Thrown([&] { m_store.DictPut(dict, "K", row.value); });
+        EXPECT_EQ(error.Kind(), VCOS_ErrorKind::BadObject);
+        EXPECT_NE(std::string(error.what()).find("of another document"), std::string::npos) << error.what();
+        EXPECT_EQ(Thrown([&] { m_store.ArrayPut(m_store.NewArray(m_doc, false, 0), 0, row.value); }).Kind(),
+                  VCOS_ErrorKind::BadObject);
+    }
+    EXPECT_FALSE(m_store.DictKnown(dict, "K"));
+
+    // Direct scalars are copied, so they outlive their document.
+    m_store.DictPut(dict, "S", m_store.NewString(other, false, "kept"));
+    m_store.DictPut(dict, "N", m_store.NewName(other, false, "Kept"));
+    m_store.CloseDoc(other);
+    EXPECT_EQ(m_store.StringValue(m_store.DictGet(dict, "S")), "kept");
+    EXPECT_EQ(m_store.NameValue(m_store.DictGet(dict, "N")), "Kept");
+}
+
+TEST_F(VCOS_StoreTest, StaleAndBogusHandlesAreErrorsThatNameThem) {
+    const VCOS_DocId other = m_store.CreateDoc();
+    const VCOS_Obj root = m_store.Root(other);
+    m_store.CloseDoc(other);
+    const VCOS_Error stale = Thrown([&] { m_store.Type(root); });
+    EXPECT_EQ(stale.Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_NE(std::string(stale.what()).find(VCOS_Describe(root)), std::string::npos) << stale.what();
+
+    const VCOS_Obj bogus[] = {{m_doc, 0}, {m_doc, 999}, {0, 5}, {77, 1}};
+    for (const VCOS_Obj obj : bogus) {
+        SCOPED_TRACE(VCOS_Describe(obj));
+        const VCOS_Error error = Thrown([&] { m_store.Type(obj); });
+        EXPECT_NE(std::string(error.what()).find(VCOS_Describe(obj)), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(Thrown([&] { m_store.CloseDoc(other); }).Kind(), VCOS_ErrorKind::BadDocument);
+    EXPECT_EQ(Thrown([&] { m_store.NewInteger(0, false, 1); }).Kind(), VCOS_ErrorKind::BadDocument);
+    EXPECT_EQ(Thrown([&] { m_store.DictPut(VCOS_NullObj, "K", VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
+}
+
+TEST_F(VCOS_StoreTest, EqualComparesDirectValuesAndIndirectIdentity) {
+    auto pair = [&](int a, const char* b) {
+        const VCOS_Obj array = m_store.NewArray(m_doc, false, 0);
+        m_store.ArrayPut(array, 0, m_store.NewInteger(m_doc, false, a));
+        m_store.ArrayPut(array, 1, m_store.NewName(m_doc, false, b));
+        return array;
+    };
+    EXPECT_TRUE(m_store.Equal(pair(1, "A"), pair(1, "A")));
+    EXPECT_FALSE(m_store.Equal(pair(1, "A"), pair(1, "B")));
+    EXPECT_FALSE(m_store.Equal(m_store.NewInteger(m_doc, false, 1), m_store.NewReal(m_doc, false, 1)));
+    EXPECT_FALSE(m_store.Equal(m_store.NewString(m_doc, true, "s"), m_store.NewString(m_doc, true, "s")));
+    const VCOS_Obj indirect = m_store.NewString(m_doc, true, "s");
+    EXPECT_TRUE(m_store.Equal(indirect, indirect));
+    EXPECT_TRUE(m_store.Equal(VCOS_NullObj, m_store.NewNull()));
+}
+
+}  // namespace
