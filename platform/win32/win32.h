@@ -686,3 +686,100 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
+
+// ---------------------------------------------------------------------------
+// GDI drawing (win32_gdi_*.cpp). Every top-level window has one 32-bit
+// backing surface of its client size, white when made; a child draws into
+// its top-level window's surface at its offset, clipped to its client area
+// and its ancestors'. Pixels are 0x00RRGGBB words, as in a DIB section.
+
+using COLORREF = DWORD;  // 0x00BBGGRR
+struct HPEN__;
+using HPEN = HPEN__*;
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return static_cast<COLORREF>(r | (g << 8) | (b << 16)); }
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
+// A DC of the window's client area, clipped to it; null for a bad window.
+HDC GetDC(HWND window);
+// 1 when the DC was the window's and is now released, else 0.
+int ReleaseDC(HWND window, HDC dc);
+// A DC clipped to the update rectangle, which it validates; fErase tells
+// whether an erase was asked. Null (and an empty rcPaint) for a bad window.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+
+// Stock objects are never deleted (DeleteObject answers TRUE and keeps
+// them). A new DC holds BLACK_PEN, WHITE_BRUSH and black text on opaque
+// white, as on Windows. Pens are one pixel wide.
+enum : int { WHITE_BRUSH = 0, WHITE_PEN = 6, BLACK_PEN = 7 };
+enum : UINT { OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_DC = 3, OBJ_MEMDC = 10 };
+HGDIOBJ GetStockObject(int object);
+HBRUSH CreateSolidBrush(COLORREF color);
+
+// Raster operations: SRCCOPY only. Source pixels outside the source bitmap
+// copy nothing; StretchBlt takes the nearest source pixel to each
+// destination pixel's centre. Negative extents (mirroring) fail.
+enum : DWORD { SRCCOPY = 0x00CC0020u };
+BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop);
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
+                int srcHeight, DWORD rop);
+
+// Shapes cover left..right - 1 and top..bottom - 1: the pen outlines the
+// border pixels and the brush fills inside them.
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+// The brush over left..right - 1, top..bottom - 1; no pen.
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+// Fills the pixels whose centres lie inside (even-odd rule) with the brush,
+// then draws each edge with the pen, its end point left to the next edge.
+// Between BeginPath and EndPath it adds the polygon to the path instead.
+BOOL Polygon(HDC dc, const POINT* points, int count);
+BOOL BeginPath(HDC dc);
+BOOL EndPath(HDC dc);
+// RGN_DIFF only: the clip loses the closed path's area (even-odd, by pixel
+// centres); the path is used up. Other modes fail.
+enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+BOOL SelectClipPath(HDC dc, int mode);
+
+// Text in the built-in 6 x 13 fixed font: printable ASCII, any other byte a
+// box. Each character fills its cell with the background colour (opaque
+// mode) and its glyph with the text colour.
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, SIZE* size);
