@@ -2,7 +2,7 @@
 # only those that dpkg reports as absent, with one apt-get update.
 tintscope_packages=(
   g++ cmake ninja-build pkg-config
-  zlib1g-dev libjpeg62-turbo-dev
+  zlib1g-dev libjpeg62-turbo-dev libpng-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   ghostscript
   libqpdf-dev qpdf

@@ -686,3 +686,252 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
+
+// ---------------------------------------------------------------------------
+// GDI drawing (win32_gdi_*.cpp). Every top-level window has one 32-bit
+// backing surface of its client size, white when made; a child draws into
+// its top-level window's surface at its offset, clipped to its client area
+// and its ancestors'. Pixels are 0x00RRGGBB words, as in a DIB section.
+
+using COLORREF = DWORD;  // 0x00BBGGRR
+struct HPEN__;
+using HPEN = HPEN__*;
+constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) { return static_cast<COLORREF>(r | (g << 8) | (b << 16)); }
+constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c & 0xFF); }
+constexpr BYTE GetGValue(COLORREF c) { return static_cast<BYTE>((c >> 8) & 0xFF); }
+constexpr BYTE GetBValue(COLORREF c) { return static_cast<BYTE>((c >> 16) & 0xFF); }
+
+struct SIZE {
+    LONG cx;
+    LONG cy;
+};
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
+// A DC of the window's client area, clipped to it; null for a bad window.
+HDC GetDC(HWND window);
+// 1 when the DC was the window's and is now released, else 0.
+int ReleaseDC(HWND window, HDC dc);
+// A DC clipped to the update rectangle, which it validates; fErase tells
+// whether an erase was asked. Null (and an empty rcPaint) for a bad window.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
+
+// Stock objects are never deleted (DeleteObject answers TRUE and keeps
+// them). A new DC holds BLACK_PEN, WHITE_BRUSH and black text on opaque
+// white, as on Windows. Pens are one pixel wide.
+enum : int { WHITE_BRUSH = 0, WHITE_PEN = 6, BLACK_PEN = 7 };
+enum : UINT { OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_DC = 3, OBJ_MEMDC = 10 };
+HGDIOBJ GetStockObject(int object);
+HBRUSH CreateSolidBrush(COLORREF color);
+
+// Raster operations: SRCCOPY only. Source pixels outside the source bitmap
+// copy nothing; StretchBlt takes the nearest source pixel to each
+// destination pixel's centre. Negative extents (mirroring) fail.
+enum : DWORD { SRCCOPY = 0x00CC0020u };
+BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, DWORD rop);
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX, int srcY, int srcWidth,
+                int srcHeight, DWORD rop);
+
+// Shapes cover left..right - 1 and top..bottom - 1: the pen outlines the
+// border pixels and the brush fills inside them.
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+// The brush over left..right - 1, top..bottom - 1; no pen.
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
+// Fills the pixels whose centres lie inside (even-odd rule) with the brush,
+// then draws each edge with the pen, its end point left to the next edge.
+// Between BeginPath and EndPath it adds the polygon to the path instead.
+BOOL Polygon(HDC dc, const POINT* points, int count);
+BOOL BeginPath(HDC dc);
+BOOL EndPath(HDC dc);
+// RGN_DIFF only: the clip loses the closed path's area (even-odd, by pixel
+// centres); the path is used up. Other modes fail.
+enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+BOOL SelectClipPath(HDC dc, int mode);
+
+// Text in the built-in 6 x 13 fixed font: printable ASCII, any other byte a
+// box. Each character fills its cell with the background colour (opaque
+// mode) and its glyph with the text colour.
+struct TEXTMETRICA {
+    LONG tmHeight;
+    LONG tmAscent;
+    LONG tmDescent;
+    LONG tmInternalLeading;
+    LONG tmExternalLeading;
+    LONG tmAveCharWidth;
+    LONG tmMaxCharWidth;
+    LONG tmWeight;
+    LONG tmOverhang;
+    LONG tmDigitizedAspectX;
+    LONG tmDigitizedAspectY;
+    BYTE tmFirstChar;
+    BYTE tmLastChar;
+    BYTE tmDefaultChar;
+    BYTE tmBreakChar;
+    BYTE tmItalic;
+    BYTE tmUnderlined;
+    BYTE tmStruckOut;
+    BYTE tmPitchAndFamily;
+    BYTE tmCharSet;
+};
+BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int count);
+BOOL GetTextMetricsA(HDC dc, TEXTMETRICA* metrics);
+BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int count, SIZE* size);
+
+// ---------------------------------------------------------------------------
+// Dialogs (win32_dialog.cpp) from templates that modules register as tables
+// (win32_resources.h). Dialog units are those of the built-in font: x * 6 / 4
+// and y * 13 / 8 pixels. The dialog class first calls the dialog procedure;
+// when it answers 0 the class acts as Windows does: WM_CLOSE posts
+// WM_COMMAND (IDCANCEL, BN_CLICKED), everything else goes to DefWindowProcA.
+
+using INT_PTR = intptr_t;
+using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+enum : int { IDOK = 1, IDCANCEL = 2 };
+enum : UINT { WM_DRAWITEM = 0x002B, WM_MEASUREITEM = 0x002C, WM_DELETEITEM = 0x002D, WM_HSCROLL = 0x0114,
+              WM_VSCROLL = 0x0115 };
+
+// Null (ERROR_RESOURCE_NAME_NOT_FOUND) when the module has no such template.
+// Creates the dialog (a pop-up owned by owner, placed in the owner's client
+// coordinates), then its controls in template order (each with
+// WS_EX_NOPARENTNOTIFY), then sends WM_INITDIALOG (wParam the first
+// control, lParam param); TRUE from it gives that control the focus. A
+// template with WS_VISIBLE is then shown.
+HWND CreateDialogParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM param);
+// Disables the owner, creates and shows the dialog, and runs a modal loop
+// until EndDialog; then enables the owner first, hides and destroys the
+// dialog and returns the EndDialog value. -1 for a missing template. The
+// loop is the test driver's (win32_driver.h): without a modal script the
+// dialog ends at once with -1, and a loop that runs dry ends with -1 too.
+INT_PTR DialogBoxParamA(HINSTANCE module, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM param);
+// A modal dialog ends its loop; a modeless one is only hidden.
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+UINT GetDlgItemTextA(HWND dialog, int id, LPSTR buffer, int size);
+BOOL SetDlgItemTextA(HWND dialog, int id, LPCSTR text);
+BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---------------------------------------------------------------------------
+// Controls (win32_control_*.cpp): the classes "Static", "Button", "ComboBox"
+// and "ListBox", registered when the stand-in loads, all with CS_DBLCLKS.
+// They paint nothing of their own; owner-drawn list items reach the parent.
+
+// Static: SS_BITMAP shows a bitmap given by STM_SETIMAGE (IMAGE_BITMAP), which
+// returns the previous one. Without SS_NOTIFY, WM_NCHITTEST answers
+// HTTRANSPARENT, so a click goes to the window beneath (its dialog).
+enum : DWORD { SS_LEFT = 0x0, SS_BITMAP = 0x0E, SS_NOTIFY = 0x100 };
+enum : UINT { STM_SETIMAGE = 0x0172, STM_GETIMAGE = 0x0173 };
+enum : WPARAM { IMAGE_BITMAP = 0 };
+
+// Push button: a press (or double click) captures and takes the focus; the
+// release, once the capture is gone, sends BN_CLICKED to the parent when it
+// falls inside the button. A disabled button gets no input.
+enum : DWORD { BS_PUSHBUTTON = 0x0, BS_DEFPUSHBUTTON = 0x1 };
+enum : WORD { BN_CLICKED = 0 };
+
+// Drop-down-list combo box; its window is the 21-pixel selection field
+// (the height it is made with is the dropped list's). CB_SETCURSEL sends no notification; a user's
+// choice (the driver's) sends CBN_SELCHANGE, whether or not the selection
+// changed. CB_INSERTSTRING at -1 appends; an index past the end is CB_ERR.
+enum : DWORD { CBS_DROPDOWNLIST = 0x3 };
+enum : UINT {
+    CB_ADDSTRING = 0x0143, CB_GETCOUNT = 0x0146, CB_GETCURSEL = 0x0147, CB_GETLBTEXT = 0x0148,
+    CB_INSERTSTRING = 0x014A, CB_RESETCONTENT = 0x014B, CB_SETCURSEL = 0x014E,
+};
+enum : WORD { CBN_SELCHANGE = 1 };
+enum : LRESULT { CB_ERR = -1 };
+
+// Owner-drawn fixed list box with strings. At creation the parent gets
+// WM_MEASUREITEM with the item height preset to the font's 13 (an answer of
+// 0 pixels counts as 1). Each paint sends WM_DRAWITEM (ODA_DRAWENTIRE) per
+// visible item in the update rectangle; a selection change sends ODA_SELECT
+// for the item left and the item chosen, at once. LB_RESETCONTENT and
+// destruction send WM_DELETEITEM per item, first to last. A press selects
+// the item under it and captures; the release after every press sends
+// LBN_SELCHANGE (with LBS_NOTIFY), changed or not. WM_LBUTTONDBLCLK sends
+// LBN_DBLCLK and captures nothing, so its release sends nothing. VK_UP and
+// VK_DOWN move the selection and send LBN_SELCHANGE when it moved.
+// LB_SETCURSEL scrolls the item into view and sends no notification. A
+// horizontal extent wider than the list gives WS_HSCROLL a range;
+// WM_HSCROLL and WM_VSCROLL take SB_THUMBPOSITION (position in pixels and
+// in items). LB_GETITEMRECT gives the item as displayed: shifted left by the
+// horizontal position, as wide as the list or the extent.
+enum : DWORD { LBS_NOTIFY = 0x1, LBS_OWNERDRAWFIXED = 0x10, LBS_HASSTRINGS = 0x40, LBS_NOINTEGRALHEIGHT = 0x100,
+               LBS_NOSEL = 0x4000 };
+enum : UINT {
+    LB_ADDSTRING = 0x0180, LB_RESETCONTENT = 0x0184, LB_SETCURSEL = 0x0186, LB_GETCURSEL = 0x0188,
+    LB_GETTEXT = 0x0189, LB_GETCOUNT = 0x018B, LB_GETITEMRECT = 0x0198, LB_GETITEMDATA = 0x0199,
+    LB_SETITEMDATA = 0x019A, LB_SETHORIZONTALEXTENT = 0x0194,
+};
+enum : WORD { LBN_SELCHANGE = 1, LBN_DBLCLK = 2 };
+enum : LRESULT { LB_ERR = -1 };
+enum : UINT { ODT_LISTBOX = 2 };
+enum : UINT { ODA_DRAWENTIRE = 1, ODA_SELECT = 2, ODA_FOCUS = 4 };
+enum : UINT { ODS_SELECTED = 1, ODS_FOCUS = 0x10 };
+enum : WORD { SB_THUMBPOSITION = 4 };
+
+struct MEASUREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemWidth;
+    UINT itemHeight;
+    ULONG_PTR itemData;
+};
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    ULONG_PTR itemData;
+};
+struct DELETEITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    HWND hwndItem;
+    ULONG_PTR itemData;
+};
+
+// Scroll positions of a window's bars (a list box's own).
+enum : int { SB_HORZ = 0, SB_VERT = 1 };
+enum : UINT { SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_ALL = 0x17 };
+struct SCROLLINFO {
+    UINT cbSize;
+    UINT fMask;
+    int nMin;
+    int nMax;
+    UINT nPage;
+    int nPos;
+    int nTrackPos;
+};
+BOOL GetScrollInfo(HWND window, int bar, SCROLLINFO* info);
+
+// ---------------------------------------------------------------------------
+// COMDLG32 (win32_comdlg.cpp): the colour chooser answers from the test
+// driver's colour scripts; none left is a cancel.
+using LPCCHOOKPROC = UINT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
+struct CHOOSECOLORA {
+    DWORD lStructSize;
+    HWND hwndOwner;
+    HWND hInstance;
+    COLORREF rgbResult;
+    COLORREF* lpCustColors;
+    DWORD Flags;
+    LPARAM lCustData;
+    LPCCHOOKPROC lpfnHook;
+    LPCSTR lpTemplateName;
+};
+enum : DWORD { CC_RGBINIT = 0x1, CC_FULLOPEN = 0x2 };
+BOOL ChooseColorA(CHOOSECOLORA* choose);

@@ -71,4 +71,55 @@ std::vector<std::string> Log(HWND window);
 std::vector<std::string> LogNames(HWND window);
 std::string MessageName(UINT message);
 
+// ---- dialogs and controls ---------------------------------------------------
+// Each queues what a user's hand would (take effect when pumped): a click at
+// the button's centre; a choice from a combo box's list; a click or double
+// click on a list item at x in the item (0 its left edge when unscrolled),
+// after scrolling the item and x into view as a user would.
+void PressButton(HWND button);
+void ChooseComboEntry(HWND combo, int index);
+void ClickListItem(HWND list, int index, int x);
+void DoubleClickListItem(HWND list, int index, int x);
+// Scripts for the modal dialogs to come, first in first out: when
+// DialogBoxParamA has shown its dialog it runs the next script with the
+// dialog, then dispatches until EndDialog, or until nothing is left to come
+// without time passing (the dialog then ends with -1). With no script left
+// it ends at once with -1.
+void OnModalDialog(std::function<void(HWND dialog)> script);
+// The template ids of every DialogBoxParamA since the last clear.
+std::vector<UINT> ModalDialogs();
+void ClearModalDialogs();
+
+// ---- colour chooser -------------------------------------------------------
+// Answers for ChooseColorA, first in first out: a colour confirms it, a
+// cancel (or no script left) answers FALSE.
+void ScriptColor(COLORREF color);
+void ScriptColorCancel();
+struct ColorRequest {
+    HWND m_owner;
+    COLORREF m_initial;
+    DWORD m_flags;
+};
+std::vector<ColorRequest> ColorRequests();
+void ClearColorScripts();  // scripts and requests
+
+// ---- what the windows show ------------------------------------------------
+// One line per window, the window and then its children in creation order,
+// two blanks of indent a level: class, id, enabled, visible, text, and a
+// control's state (selection and items, a static's image). No handles, so
+// the same windows give the same text on every run.
+std::string DumpTree(HWND window);
+
+// Rows top to bottom of width * channels bytes: RGBA (4) or grey (1).
+struct Image {
+    int m_width = 0;
+    int m_height = 0;
+    int m_channels = 4;
+    std::vector<uint8_t> m_pixels;
+};
+// The window's client area as its surface holds it, RGBA, alpha 255.
+Image Snapshot(HWND window);
+// PNG through libpng; false (with nothing left behind) when it cannot write.
+bool WritePng(const std::string& path, const Image& image);
+
 }  // namespace Win32Driver

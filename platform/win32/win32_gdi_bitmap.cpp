@@ -1,57 +1,24 @@
 // GDI bitmap objects: 32-bit DIB sections, memory DCs that hold one bitmap,
 // and the stock 1 x 1 bitmap a new DC starts with.
-#include "win32/win32.h"
+#include "win32/win32_gdi_table.h"
 
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <unordered_map>
 
 namespace {
 
-struct Bitmap {
-    LONG width;
-    LONG height;  // as created: negative for top-down rows
-    WORD bitsPerPixel;
-    void* bits;
-    int selections;  // DCs holding it
-};
-
-struct Dc {
-    uintptr_t bitmap;
-};
-
-struct Object {
-    enum class Kind { Bitmap, Dc } kind;
-    Bitmap bitmap;
-    Dc dc;
-};
-
-std::recursive_mutex g_mutex;
-uintptr_t g_nextHandle = 0x30000;
 uintptr_t g_stockBitmap = 0;
 
-std::unordered_map<uintptr_t, Object>& Objects() {
-    static auto* table = new std::unordered_map<uintptr_t, Object>;  // lives past static destruction
-    return *table;
-}
-
-uintptr_t Add(const Object& object) {
-    g_nextHandle += 4;
-    Objects().emplace(g_nextHandle, object);
-    return g_nextHandle;
-}
-
-Object* Find(const void* handle, Object::Kind kind) {
-    const auto it = Objects().find(reinterpret_cast<uintptr_t>(handle));
-    return it != Objects().end() && it->second.kind == kind ? &it->second : nullptr;
-}
+using Kind = Win32GdiObject::Kind;
 
 // The monochrome 1 x 1 bitmap of every new memory DC; never deleted.
 uintptr_t StockBitmap() {
-    if (g_stockBitmap == 0)
-        g_stockBitmap = Add({Object::Kind::Bitmap, {1, 1, 1, nullptr, 0}, {}});
+    if (g_stockBitmap == 0) {
+        Win32GdiObject o{Kind::Bitmap};
+        o.m_bitmap = {1, 1, 1, nullptr, 0};
+        o.m_stock = true;
+        g_stockBitmap = Win32GdiAdd(o);
+    }
     return g_stockBitmap;
 }
 
@@ -68,15 +35,29 @@ bool ImageBytes(LONG width, LONG height, size_t* bytes) {
     return true;
 }
 
-BITMAP BitmapRecord(const Bitmap& b) {
+BITMAP BitmapRecord(const Win32GdiBitmap& b) {
     BITMAP record{};
-    record.bmWidth = b.width;
-    record.bmHeight = b.height < 0 ? -b.height : b.height;
-    record.bmWidthBytes = b.bitsPerPixel == 32 ? b.width * 4 : 2;  // monochrome rows are WORD-aligned
+    record.bmWidth = b.m_width;
+    record.bmHeight = b.m_height < 0 ? -b.m_height : b.m_height;
+    record.bmWidthBytes = b.m_bitsPerPixel == 32 ? b.m_width * 4 : 2;  // monochrome rows are WORD-aligned
     record.bmPlanes = 1;
-    record.bmBitsPixel = b.bitsPerPixel;
-    record.bmBits = b.bits;
+    record.bmBitsPixel = b.m_bitsPerPixel;
+    record.bmBits = b.m_bits;
     return record;
+}
+
+HGDIOBJ SelectBitmap(Win32GdiObject& d, Win32GdiObject& b, uintptr_t handle) {
+    if (!d.m_dc.m_memory)
+        return nullptr;  // a window DC draws on its window
+    const uintptr_t previous = d.m_dc.m_bitmap;
+    if (previous == handle)
+        return reinterpret_cast<HGDIOBJ>(handle);
+    if (b.m_bitmap.m_selections > 0 && handle != g_stockBitmap)
+        return nullptr;  // a bitmap lives in one DC at a time
+    Win32GdiFind(reinterpret_cast<void*>(previous), Kind::Bitmap)->m_bitmap.m_selections--;
+    b.m_bitmap.m_selections++;
+    d.m_dc.m_bitmap = handle;
+    return reinterpret_cast<HGDIOBJ>(previous);
 }
 
 }  // namespace
@@ -97,62 +78,68 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    const uintptr_t handle =
-        Add({Object::Kind::Bitmap, {info->bmiHeader.biWidth, info->bmiHeader.biHeight, 32, memory, 0}, {}});
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    Win32GdiObject o{Kind::Bitmap};
+    o.m_bitmap = {info->bmiHeader.biWidth, info->bmiHeader.biHeight, 32, memory, 0};
+    const uintptr_t handle = Win32GdiAdd(o);
     if (bits)
         *bits = memory;
     return reinterpret_cast<HBITMAP>(handle);
 }
 
 HDC CreateCompatibleDC(HDC) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
     const uintptr_t stock = StockBitmap();
-    Objects().at(stock).bitmap.selections++;
-    return reinterpret_cast<HDC>(Add({Object::Kind::Dc, {}, {stock}}));
+    Win32GdiFind(reinterpret_cast<void*>(stock), Kind::Bitmap)->m_bitmap.m_selections++;
+    Win32GdiDc dc;
+    dc.m_bitmap = stock;
+    return reinterpret_cast<HDC>(Win32GdiNewDc(dc));
 }
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    Object* d = Find(dc, Object::Kind::Dc);
-    Object* b = Find(object, Object::Kind::Bitmap);
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    Win32GdiObject* d = Win32GdiFind(dc, Kind::Dc);
     const uintptr_t handle = reinterpret_cast<uintptr_t>(object);
-    if (d == nullptr || b == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
+    if (d != nullptr) {
+        if (Win32GdiObject* b = Win32GdiFind(object, Kind::Bitmap))
+            return SelectBitmap(*d, *b, handle);
+        for (const auto& [kind, slot] : {std::pair{Kind::Pen, &Win32GdiDc::m_pen}, std::pair{Kind::Brush, &Win32GdiDc::m_brush}})
+            if (Win32GdiFind(object, kind)) {
+                const uintptr_t previous = d->m_dc.*slot;
+                d->m_dc.*slot = handle;
+                return reinterpret_cast<HGDIOBJ>(previous);
+            }
     }
-    const uintptr_t previous = d->dc.bitmap;
-    if (previous == handle)
-        return object;
-    if (b->bitmap.selections > 0 && handle != g_stockBitmap)
-        return nullptr;  // a bitmap lives in one DC at a time
-    Objects().at(previous).bitmap.selections--;
-    b->bitmap.selections++;
-    d->dc.bitmap = handle;
-    return reinterpret_cast<HGDIOBJ>(previous);
+    SetLastError(ERROR_INVALID_HANDLE);
+    return nullptr;
 }
 
 HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    const Object* d = Find(dc, Object::Kind::Dc);
-    if (d == nullptr || type != OBJ_BITMAP)
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    const Win32GdiObject* d = Win32GdiFind(dc, Kind::Dc);
+    if (d == nullptr)
         return nullptr;
-    return reinterpret_cast<HGDIOBJ>(d->dc.bitmap);
+    switch (type) {
+    case OBJ_BITMAP: return d->m_dc.m_memory ? reinterpret_cast<HGDIOBJ>(d->m_dc.m_bitmap) : nullptr;
+    case OBJ_PEN: return reinterpret_cast<HGDIOBJ>(d->m_dc.m_pen);
+    case OBJ_BRUSH: return reinterpret_cast<HGDIOBJ>(d->m_dc.m_brush);
+    default: return nullptr;
+    }
 }
 
 int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    const Object* b = Find(object, Object::Kind::Bitmap);
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    const Win32GdiObject* b = Win32GdiFind(object, Kind::Bitmap);
     if (b == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return 0;
     }
-    const bool dib = b->bitmap.bits != nullptr;
+    const bool dib = b->m_bitmap.m_bits != nullptr;
     if (buffer == nullptr)
         return dib ? sizeof(DIBSECTION) : sizeof(BITMAP);
     if (size < static_cast<int>(sizeof(BITMAP)))
         return 0;
-    const BITMAP record = BitmapRecord(b->bitmap);
+    const BITMAP record = BitmapRecord(b->m_bitmap);
     if (!dib || size < static_cast<int>(sizeof(DIBSECTION))) {
         std::memcpy(buffer, &record, sizeof record);
         return sizeof(BITMAP);
@@ -160,8 +147,8 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
     DIBSECTION section{};
     section.dsBm = record;
     section.dsBmih.biSize = sizeof(BITMAPINFOHEADER);
-    section.dsBmih.biWidth = b->bitmap.width;
-    section.dsBmih.biHeight = b->bitmap.height;
+    section.dsBmih.biWidth = b->m_bitmap.m_width;
+    section.dsBmih.biHeight = b->m_bitmap.m_height;
     section.dsBmih.biPlanes = 1;
     section.dsBmih.biBitCount = 32;
     section.dsBmih.biCompression = BI_RGB;
@@ -171,25 +158,33 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID buffer) {
 }
 
 BOOL DeleteDC(HDC dc) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    const Object* d = Find(dc, Object::Kind::Dc);
-    if (d == nullptr)
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    const Win32GdiObject* d = Win32GdiFind(dc, Kind::Dc);
+    if (d == nullptr || !d->m_dc.m_memory)
         return FALSE;
-    Objects().at(d->dc.bitmap).bitmap.selections--;
-    Objects().erase(reinterpret_cast<uintptr_t>(dc));
+    Win32GdiFind(reinterpret_cast<void*>(d->m_dc.m_bitmap), Kind::Bitmap)->m_bitmap.m_selections--;
+    Win32GdiErase(reinterpret_cast<uintptr_t>(dc));
     return TRUE;
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-    std::lock_guard<std::recursive_mutex> lock(g_mutex);
-    Object* b = Find(object, Object::Kind::Bitmap);
-    if (b == nullptr)
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    Win32GdiObject* o = Win32GdiFind(object, Kind::Bitmap);
+    if (o == nullptr)
+        o = Win32GdiFind(object, Kind::Pen);
+    if (o == nullptr)
+        o = Win32GdiFind(object, Kind::Brush);
+    if (o == nullptr)
         return FALSE;
-    if (reinterpret_cast<uintptr_t>(object) == g_stockBitmap)
+    if (o->m_stock)
         return TRUE;  // stock objects stay
-    if (b->bitmap.selections > 0)
-        return FALSE;
-    std::free(b->bitmap.bits);
-    Objects().erase(reinterpret_cast<uintptr_t>(object));
+    if (o->m_kind == Kind::Bitmap) {
+        if (o->m_bitmap.m_selections > 0)
+            return FALSE;
+        std::free(o->m_bitmap.m_bits);
+    }
+    // A pen or brush still selected into a DC goes; the DC then draws with
+    // its default, which is what Windows' DCs show after such a deletion.
+    Win32GdiErase(reinterpret_cast<uintptr_t>(object));
     return TRUE;
 }

@@ -106,3 +106,8 @@ LPVOID LockResource(HGLOBAL data) { return data; }
 DWORD SizeofResource(HMODULE, HRSRC resource) {
     return resource ? reinterpret_cast<const Win32CustomResource*>(resource)->m_size : 0;
 }
+
+const Win32DialogResource* Win32FindDialog(HMODULE module, UINT id) {
+    return FindEntry(module, &Win32ResourceTables::m_dialogs, &Win32ResourceTables::m_dialogCount,
+                     [&](const Win32DialogResource& e) { return e.m_id == id; });
+}

@@ -32,6 +32,35 @@ struct Win32CustomResource {
     DWORD m_size;
 };
 
+// A control of a dialog template: its class ("Static", "Button",
+// "ComboBox", "ListBox"), text, id, style (WS_CHILD is implied) and place
+// in dialog units.
+struct Win32DialogItem {
+    const char* m_class;
+    const char* m_text;
+    UINT m_id;
+    DWORD m_style;
+    int m_x;
+    int m_y;
+    int m_width;
+    int m_height;
+};
+
+// A dialog template: its client area in dialog units, from the owner's
+// client origin, and its controls in creation order.
+struct Win32DialogResource {
+    UINT m_id;
+    const char* m_caption;
+    DWORD m_style;
+    DWORD m_exStyle;
+    int m_x;
+    int m_y;
+    int m_width;
+    int m_height;
+    const Win32DialogItem* m_items;
+    size_t m_itemCount;
+};
+
 struct Win32ResourceTables {
     const Win32StringResource* m_strings = nullptr;
     size_t m_stringCount = 0;
@@ -39,7 +68,12 @@ struct Win32ResourceTables {
     size_t m_bitmapCount = 0;
     const Win32CustomResource* m_custom = nullptr;
     size_t m_customCount = 0;
+    const Win32DialogResource* m_dialogs = nullptr;
+    size_t m_dialogCount = 0;
 };
+
+// The template of a dialog id in the module (null: the program), or null.
+const Win32DialogResource* Win32FindDialog(HMODULE module, UINT id);
 
 // The module handle of the loaded object that holds address.
 HMODULE Win32ModuleOfAddress(const void* address);

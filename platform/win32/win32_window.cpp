@@ -1,5 +1,6 @@
 // Window classes, the window table, creation and destruction, and the way
 // the system calls a window procedure.
+#include "win32/win32_gdi_table.h"
 #include "win32/win32_window_table.h"
 
 #include <algorithm>
@@ -89,6 +90,7 @@ void Forget(const Win32WindowPtr& w) {
     Win32DropQueuedMessages(w->m_handle);
     Win32KillWindowTimers(w->m_handle);
     Win32ForgetInputWindow(w->m_handle);
+    Win32DropSurface(w->m_handle);
     Windows().erase(w->m_handle);
 }
 

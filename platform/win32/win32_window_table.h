@@ -9,6 +9,13 @@
 #include <utility>
 #include <vector>
 
+struct Win32ScrollBar {
+    int m_min = 0;
+    int m_max = 0;
+    UINT m_page = 0;
+    int m_pos = 0;
+};
+
 struct Win32Window {
     HWND m_handle = nullptr;
     std::string m_className;
@@ -30,6 +37,7 @@ struct Win32Window {
     bool m_erase = false;
     bool m_sizeMoveSent = false;  // WM_SIZE and WM_MOVE went out once
     bool m_destroying = false;
+    Win32ScrollBar m_scroll[2];  // SB_HORZ, SB_VERT
 };
 using Win32WindowPtr = std::shared_ptr<Win32Window>;
 

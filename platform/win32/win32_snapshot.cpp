@@ -1,0 +1,54 @@
+// Snapshots of what windows show, and PNG files of images.
+#include "win32/win32_driver.h"
+#include "win32/win32_gdi_table.h"
+#include "win32/win32_window_table.h"
+
+#include <cstdio>
+#include <png.h>
+
+namespace Win32Driver {
+
+Image Snapshot(HWND window) {
+    Image image;
+    const Win32WindowPtr w = Win32FindWindow(window);
+    Win32DrawTarget t;
+    if (!w)
+        return image;
+    std::lock_guard<std::recursive_mutex> lock(Win32GdiMutex());
+    if (!Win32WindowSurface(window, &t))
+        return image;
+    const POINT size = Win32ClientSize(*w);
+    image.m_width = size.x;
+    image.m_height = size.y;
+    image.m_pixels.reserve(static_cast<size_t>(size.x) * static_cast<size_t>(size.y) * 4);
+    for (int y = 0; y < size.y; ++y)
+        for (int x = 0; x < size.x; ++x) {
+            const int dx = x + t.m_origin.x, dy = y + t.m_origin.y;
+            // What the surface does not cover (outside the top-level window) reads white.
+            const bool on = dx >= 0 && dy >= 0 && dx < t.m_width && dy < t.m_height;
+            const uint32_t p = on ? t.m_pixels[dy * t.m_stride + dx] : 0xFFFFFFu;
+            image.m_pixels.insert(image.m_pixels.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                                                         static_cast<uint8_t>(p), 0xFF});
+        }
+    return image;
+}
+
+bool WritePng(const std::string& path, const Image& image) {
+    if ((image.m_channels != 4 && image.m_channels != 1) || image.m_width <= 0 || image.m_height <= 0 ||
+        image.m_pixels.size() != static_cast<size_t>(image.m_width) * static_cast<size_t>(image.m_height) *
+                                     static_cast<size_t>(image.m_channels))
+        return false;
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.m_width);
+    png.height = static_cast<png_uint_32>(image.m_height);
+    png.format = image.m_channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_GRAY;
+    const bool ok = png_image_write_to_file(&png, path.c_str(), 0, image.m_pixels.data(),
+                                            image.m_width * image.m_channels, nullptr) != 0;
+    png_image_free(&png);
+    if (!ok)
+        std::remove(path.c_str());
+    return ok;
+}
+
+}  // namespace Win32Driver

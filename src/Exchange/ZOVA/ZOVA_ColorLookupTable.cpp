@@ -1,0 +1,95 @@
+#include "Exchange/ZOVA/ZOVA_ColorLookupTable.h"
+
+#include <algorithm>
+
+namespace {
+
+// Fraction of red, green and blue each process ink absorbs at full coverage.
+constexpr double Absorption[4][3] = {
+    {1.0, 0.3725, 0.2235},   // Cyan
+    {0.0588, 0.9921, 0.502}, // Magenta
+    {0.0, 0.0, 1.0},         // Yellow
+    {1.0, 1.0, 1.0},         // Black
+};
+
+void BuildTable(uint32_t* entries, const double (&fraction)[3]) {
+    for (uint32_t i = 0; i < 256; ++i) {
+        const auto red = static_cast<uint32_t>(i * fraction[0]);
+        const auto green = static_cast<uint32_t>(i * fraction[1]);
+        const auto blue = static_cast<uint32_t>(i * fraction[2]);
+        entries[i] = red << 16 | green << 8 | blue;
+    }
+}
+
+CPDF_Color UnitColor(unsigned component) {
+    CPDF_Color c(4u);
+    c.SetComponent(component, 1.0);
+    return c;
+}
+
+uint32_t SubtractSaturating(uint32_t pixel, uint32_t absorbed) {
+    uint32_t out = pixel & 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const uint32_t have = (pixel >> shift) & 0xFF, take = (absorbed >> shift) & 0xFF;
+        out |= (have >= take ? have - take : 0) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+ZOVA_ColorLookupTable::ZOVA_ColorLookupTable()
+    : m_processColors{UnitColor(0), UnitColor(1), UnitColor(2), UnitColor(3)} {
+    for (int ink = 0; ink < 4; ++ink)
+        BuildTable(m_processTables[ink], Absorption[ink]);
+}
+
+ZOVA_ColorLookupTable::~ZOVA_ColorLookupTable() = default;
+
+const uint32_t* ZOVA_ColorLookupTable::TableFor(const CPDF_Color& cmyk) {
+    for (int ink = 0; ink < 4; ++ink)
+        if (cmyk == m_processColors[ink])
+            return m_processTables[ink];
+    for (auto it = m_spots.begin(); it != m_spots.end(); ++it)
+        if ((*it)->m_color == cmyk) {
+            m_spots.splice(m_spots.begin(), m_spots, it);
+            return m_spots.front()->m_entries;
+        }
+    if (m_spots.size() < MaxSpotTables) {
+        auto record = std::make_unique<SpotTable>();
+        record->m_color.SetNumComponents(4);
+        m_spots.push_back(std::move(record));
+    }
+    // The new record, or the least recently used one, which is reused.
+    m_spots.splice(m_spots.begin(), m_spots, std::prev(m_spots.end()));
+    SpotTable& spot = *m_spots.front();
+    double fraction[3];
+    for (int ch = 0; ch < 3; ++ch) {
+        double s = 0.0;
+        for (unsigned ink = 0; ink < 4; ++ink)
+            s += Absorption[ink][ch] * (ink < cmyk.NumComponents() ? cmyk.Component(ink) : 0.0);
+        fraction[ch] = std::min(std::max(s, 0.0), 1.0);
+    }
+    BuildTable(spot.m_entries, fraction);
+    spot.m_color = cmyk;
+    return spot.m_entries;
+}
+
+void ZOVA_ColorLookupTable::Composite(ZOVA_OffscreenImage& image, const unsigned char* plate, const CPDF_Color& cmyk,
+                                      int32_t width, int32_t height) {
+    const uint32_t* table = TableFor(cmyk);
+    int32_t imageWidth = 0, imageHeight = 0;
+    image.Size(&imageWidth, &imageHeight);
+    // A plate larger than the image (the window may exceed the screen-size
+    // image) changes only the image's own pixels.
+    const int32_t w = std::clamp(width, 0, imageWidth);
+    const int32_t h = std::clamp(height, 0, imageHeight);
+    const int32_t rowBytes = image.RowBytes();
+    auto* row = reinterpret_cast<unsigned char*>(image.LockData());
+    for (int32_t y = 0; y < h; ++y, row += rowBytes, plate += width) {
+        auto* pixels = reinterpret_cast<uint32_t*>(row);
+        for (int32_t x = 0; x < w; ++x)
+            pixels[x] = SubtractSaturating(pixels[x], table[255 - plate[x]]);
+    }
+    image.UnlockData();
+}
