@@ -64,4 +64,30 @@ TEST(VDRW_Ghostscript, FlatFillsAndTextMatchPgmraw) {
     }
 }
 
+TEST(VDRW_Ghostscript, PageRangeAndCropBoxOptionsChooseWhatIsRendered) {
+    // Page 1 white on Letter, page 2 black with a crop box of 72 × 144 points.
+    const std::string file = VCOS_MakePdf(
+        "%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
+                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>",
+                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /CropBox [72 72 144 216] "
+                     "/Contents 5 0 R >>",
+                     "<< /Length 20 >>\nstream\n0 g 0 0 612 792 re f\nendstream"});
+    const ScratchDir dir;
+    WriteWholeFile(dir.File("two.pdf"), file);
+    GhostscriptPages second;
+    second.m_first = 2;
+    const GrayPlate page2 = GhostscriptRenderer::Gray(dir.File("two.pdf"), 72, second);
+    EXPECT_EQ(page2.width, 612);
+    EXPECT_EQ(page2.At(100, 650), 0);  // inside the crop box, which gs clips to
+    second.m_useCropBox = true;
+    const GrayPlate cropped = GhostscriptRenderer::Gray(dir.File("two.pdf"), 72, second);
+    EXPECT_EQ(cropped.width, 72);
+    EXPECT_EQ(cropped.height, 144);
+    GhostscriptPages first;
+    first.m_last = 1;
+    const std::vector<GrayPlate> pages = GhostscriptRenderer::GrayPages(dir.File("two.pdf"), 72, first);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0].At(300, 300), 255);
+}
+
 }  // namespace
