@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,31 @@ TEST_F(VDRW_PageDrawerTest, CancelIsAskedBeforeEveryBandAndTrueLeavesLaterBandsU
         EXPECT_EQ(dib.Pixel(150, 289)[0], 0);
         EXPECT_EQ(dib.Pixel(150, 290)[0], 0xAB);
     }
+}
+
+PDFL_Bool ThrowAtSecond(void* data) {
+    if (++*static_cast<int*>(data) == 2)
+        throw std::runtime_error("from the cancel procedure");
+    return false;
+}
+
+TEST_F(VDRW_PageDrawerTest, AnExceptionOfTheCancelProcedurePassesUnchangedAndTheDrawerStaysUsable) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", "0 g 0 0 300 300 re f");
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 300);
+    const PDFL_FixedRect update = VDRW_Rect(0, 0, 300, 300);
+    VDRW_PageDrawer drawer(store);
+    VDRW_TestDib dib(300, 300, 0xAB);
+    int calls = 0;
+    EXPECT_THROW(drawer.Draw(doc, 0, matrix, dib.DC(), update, ThrowAtSecond, &calls), std::runtime_error);
+    EXPECT_EQ(dib.Pixel(10, 63)[0], 0);
+    EXPECT_EQ(dib.Pixel(10, 64)[0], 0xAB);
+    // MuPDF's error handling is intact: a forced error is still caught as one.
+    VDRW_SetFaultSwitch(1);
+    EXPECT_NE(RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr); }), "");
+    VDRW_SetFaultSwitch(0);
+    drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(dib.Pixel(10, 299)[0], 0);
 }
 
 std::string Deflated(const std::string& bytes) {
