@@ -6,6 +6,8 @@ tintscope_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ghostscript
   libqpdf-dev qpdf
+  libmupdf-dev libmujs-dev libgumbo-dev libopenjp2-7-dev libjbig2dec0-dev libharfbuzz-dev libfreetype-dev
+  mupdf-tools
 )
 
 tintscope_install_deps() {

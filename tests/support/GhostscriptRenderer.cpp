@@ -2,6 +2,7 @@
 
 #include "support/TestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -19,6 +20,20 @@ std::string Quoted(const std::string& text) {
 std::string TempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     return tmp && *tmp ? tmp : "/tmp";
+}
+
+// The options that choose what is rendered, before the file's path.
+std::vector<std::string> With(const GhostscriptPages& pages, std::vector<std::string> arguments) {
+    const std::string path = arguments.back();
+    arguments.pop_back();
+    if (pages.m_useCropBox)
+        arguments.push_back("-dUseCropBox");
+    if (pages.m_first > 0)
+        arguments.push_back("-dFirstPage=" + std::to_string(pages.m_first));
+    if (pages.m_last > 0)
+        arguments.push_back("-dLastPage=" + std::to_string(pages.m_last));
+    arguments.push_back(path);
+    return arguments;
 }
 
 }  // namespace
@@ -48,10 +63,11 @@ std::string GhostscriptRenderer::Run(const std::vector<std::string>& arguments) 
     return output;
 }
 
-std::map<std::string, GrayPlate> GhostscriptRenderer::Separations(const std::string& pdfPath, int dpi) {
+std::map<std::string, GrayPlate> GhostscriptRenderer::Separations(const std::string& pdfPath, int dpi,
+                                                                 const GhostscriptPages& pages) {
     const ScratchDir out;
-    Run({"-r" + std::to_string(dpi), "-sDEVICE=tiffsep", "-dOverprint=/enable", "-sCompression=none",
-         "-sOutputFile=" + out.File("p.tif"), pdfPath});
+    Run(With(pages, {"-r" + std::to_string(dpi), "-sDEVICE=tiffsep", "-dOverprint=/enable", "-sCompression=none",
+                     "-sOutputFile=" + out.File("p.tif"), pdfPath}));
     std::map<std::string, GrayPlate> plates;
     // "p(Cyan).tif" and so on beside the composite "p.tif".
     for (const std::string& name : out.List())
@@ -60,19 +76,23 @@ std::map<std::string, GrayPlate> GhostscriptRenderer::Separations(const std::str
     return plates;
 }
 
-GrayPlate GhostscriptRenderer::Gray(const std::string& pdfPath, int dpi) {
+GrayPlate GhostscriptRenderer::Gray(const std::string& pdfPath, int dpi, const GhostscriptPages& pages) {
+    GhostscriptPages first = pages;
+    first.m_last = std::max(first.m_first, 1);
     const ScratchDir out;
-    Run({"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p.pgm"), pdfPath});
+    Run(With(first, {"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p.pgm"), pdfPath}));
     return ReadPgm(out.File("p.pgm"));
 }
 
-std::vector<GrayPlate> GhostscriptRenderer::GrayPages(const std::string& pdfPath, int dpi) {
+std::vector<GrayPlate> GhostscriptRenderer::GrayPages(const std::string& pdfPath, int dpi,
+                                                     const GhostscriptPages& pages) {
     const ScratchDir out;
-    Run({"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p%04d.pgm"), pdfPath});
+    Run(With(pages, {"-r" + std::to_string(dpi), "-sDEVICE=pgmraw", "-sOutputFile=" + out.File("p%04d.pgm"),
+                     pdfPath}));
     // Numbered from 1 with leading zeros, so the sorted names are in page
     // order.
-    std::vector<GrayPlate> pages;
+    std::vector<GrayPlate> images;
     for (const std::string& name : out.List())
-        pages.push_back(ReadPgm(out.File(name)));
-    return pages;
+        images.push_back(ReadPgm(out.File(name)));
+    return images;
 }

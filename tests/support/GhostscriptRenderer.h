@@ -17,6 +17,14 @@
 #include <string>
 #include <vector>
 
+// What of the file Ghostscript renders: the crop box instead of the media
+// box, and a range of pages (from 1; 0 leaves that end open).
+struct GhostscriptPages {
+    bool m_useCropBox = false;
+    int m_first = 0;
+    int m_last = 0;
+};
+
 class GhostscriptRenderer {
 public:
     static constexpr int DefaultResolution = 100;
@@ -25,11 +33,14 @@ public:
     // finds on the page, under the ink's name (tiffsep names its files after
     // the inks and gives no order).
     static std::map<std::string, GrayPlate> Separations(const std::string& pdfPath,
-                                                        int dpi = DefaultResolution);
-    // pgmraw: the page as gray levels.
-    static GrayPlate Gray(const std::string& pdfPath, int dpi = DefaultResolution);
-    // pgmraw of every page in one run, page i at index i.
-    static std::vector<GrayPlate> GrayPages(const std::string& pdfPath, int dpi = DefaultResolution);
+                                                        int dpi = DefaultResolution,
+                                                        const GhostscriptPages& pages = {});
+    // pgmraw: the page (the first of pages) as gray levels.
+    static GrayPlate Gray(const std::string& pdfPath, int dpi = DefaultResolution,
+                          const GhostscriptPages& pages = {});
+    // pgmraw of every page in one run, the first page rendered at index 0.
+    static std::vector<GrayPlate> GrayPages(const std::string& pdfPath, int dpi = DefaultResolution,
+                                            const GhostscriptPages& pages = {});
 
     // Runs gs with the common options and then arguments (each one quoted);
     // returns what it printed.

@@ -45,5 +45,7 @@ struct PlateMatch {
     double Share() const { return nonEdge == 0 ? 1.0 : static_cast<double>(matching) / nonEdge; }
     bool Passes() const { return Share() >= RequiredShare; }
 };
-// Throws std::runtime_error when the sizes differ.
+// Two rasterisers may round a page's size apart by a pixel: sizes a row or
+// a column apart (or both) compare over their common top-left area. Sizes
+// further apart throw std::runtime_error.
 PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering);

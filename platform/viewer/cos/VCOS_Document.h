@@ -34,4 +34,5 @@ struct VCOS_Document {
     VCOS_Obj m_root;
     VCOS_Obj m_info;
     std::vector<std::string> m_warnings;
+    uint64_t m_changes = 0;                     // bumped by every change to what the writer writes
 };

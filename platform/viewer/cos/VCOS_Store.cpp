@@ -83,14 +83,21 @@ VCOS_Obj VCOS_Store::Info(VCOS_DocId doc) const { return Doc(doc).m_info; }
 
 void VCOS_Store::SetRoot(VCOS_DocId doc, VCOS_Obj root) {
     Doc(doc).m_root = Adopt(doc, root, "SetRoot");
+    Doc(doc).m_changes++;
 }
 
 void VCOS_Store::SetInfo(VCOS_DocId doc, VCOS_Obj info) {
     Doc(doc).m_info = Adopt(doc, info, "SetInfo");
+    Doc(doc).m_changes++;
 }
 
 const std::string& VCOS_Store::Header(VCOS_DocId doc) const { return Doc(doc).m_header; }
-void VCOS_Store::SetHeader(VCOS_DocId doc, const std::string& header) { Doc(doc).m_header = header; }
+void VCOS_Store::SetHeader(VCOS_DocId doc, const std::string& header) {
+    Doc(doc).m_header = header;
+    Doc(doc).m_changes++;
+}
+
+uint64_t VCOS_Store::Changes(VCOS_DocId doc) const { return Doc(doc).m_changes; }
 
 const std::vector<std::string>& VCOS_Store::Warnings(VCOS_DocId doc) const { return Doc(doc).m_warnings; }
 void VCOS_Store::AddWarning(VCOS_DocId doc, const std::string& warning) {
@@ -126,7 +133,9 @@ const VCOS_Entry& VCOS_Store::Entry(VCOS_Obj obj) const {
 VCOS_Entry& VCOS_Store::MutableEntry(VCOS_Obj obj) {
     if (obj.IsNullHandle())
         Fail(VCOS_ErrorKind::BadObject, "the Null object cannot change");
-    return const_cast<VCOS_Entry&>(Entry(obj));
+    const VCOS_Entry& entry = Entry(obj);
+    Doc(obj.m_doc).m_changes++;
+    return const_cast<VCOS_Entry&>(entry);
 }
 
 const VCOS_Entry& VCOS_Store::Typed(VCOS_Obj obj, VCOS_Type type, const char* operation) const {
@@ -150,7 +159,9 @@ const VCOS_Entry& VCOS_Store::DictOf(VCOS_Obj obj, const char* operation) const 
 }
 
 VCOS_Entry& VCOS_Store::MutableDictOf(VCOS_Obj obj, const char* operation) {
-    return const_cast<VCOS_Entry&>(DictOf(obj, operation));
+    const VCOS_Entry& entry = DictOf(obj, operation);
+    Doc(obj.m_doc).m_changes++;
+    return const_cast<VCOS_Entry&>(entry);
 }
 
 VCOS_Obj VCOS_Store::Add(VCOS_DocId doc, bool indirect, VCOS_Entry entry) {
@@ -163,6 +174,7 @@ VCOS_Obj VCOS_Store::Add(VCOS_DocId doc, bool indirect, VCOS_Entry entry) {
         d.m_numbers[entry.m_number] = index;
     }
     d.m_table.push_back(std::move(entry));
+    d.m_changes++;
     return VCOS_Obj{doc, index};
 }
 
@@ -277,6 +289,7 @@ VCOS_Obj VCOS_Store::DeclareIndirect(VCOS_DocId doc, uint32_t number, uint16_t g
     const auto index = static_cast<uint32_t>(d.m_table.size());
     d.m_table.push_back(std::move(entry));
     d.m_numbers[number] = index;
+    d.m_changes++;
     return VCOS_Obj{doc, index};
 }
 

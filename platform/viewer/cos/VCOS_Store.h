@@ -47,6 +47,10 @@ public:
     // Every indirect object, by ascending number.
     std::vector<VCOS_Obj> IndirectObjects(VCOS_DocId doc) const;
     uint32_t NextNumber(VCOS_DocId doc) const;
+    // Grows with every change to the document's objects, root, information
+    // dictionary or header, so that a copy made from the document (a written
+    // file, an opened rendering) can tell it is stale.
+    uint64_t Changes(VCOS_DocId doc) const;
 
     // New objects. "indirect" gives the next free number, generation 0.
     VCOS_Obj NewNull() const { return VCOS_NullObj; }

@@ -59,7 +59,8 @@ private:
 
 class DocumentWriter {
 public:
-    DocumentWriter(const VCOS_Store& store, VCOS_ByteSink& sink) : m_store(store), m_out(sink) {}
+    DocumentWriter(const VCOS_Store& store, VCOS_ByteSink& sink, const VCOS_StreamSubstitute* substitute)
+        : m_store(store), m_out(sink), m_substitute(substitute) {}
 
     void Write(VCOS_DocId doc, const std::string& header);
 
@@ -67,10 +68,12 @@ private:
     void Object(VCOS_Obj obj);
     void Value(VCOS_Obj obj, int depth);
     void Dict(const VCOS_Entry& dict, int depth, const std::string* length);
+    void Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth);
     std::string Reference(VCOS_Obj obj) const;
 
     const VCOS_Store& m_store;
     Output m_out;
+    const VCOS_StreamSubstitute* m_substitute;
 };
 
 std::string DocumentWriter::Reference(VCOS_Obj obj) const {
@@ -119,18 +122,25 @@ void DocumentWriter::Value(VCOS_Obj obj, int depth) {
         m_out.Put("]");
         break;
     case VCOS_Type::Dict: Dict(entry, depth, nullptr); break;
-    case VCOS_Type::Stream:
-        if (depth > 0)
-            Fail(VCOS_ErrorKind::BadObject, "a direct stream cannot be written (" + VCOS_Describe(obj) + ")");
-        {
-            const std::string length = std::to_string(entry.m_bytes.size());
-            Dict(m_store.Entry(entry.m_dict), depth, &length);
-        }
-        m_out.Put("\nstream\n");
-        m_out.Put(entry.m_bytes.data(), entry.m_bytes.size());
-        m_out.Put("\nendstream");
-        break;
+    case VCOS_Type::Stream: Stream(obj, entry, depth); break;
     }
+}
+
+void DocumentWriter::Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth) {
+    if (depth > 0)
+        Fail(VCOS_ErrorKind::BadObject, "a direct stream cannot be written (" + VCOS_Describe(obj) + ")");
+    VCOS_StreamImage image;
+    const bool substituted = m_substitute && m_substitute->Substitute(obj, image);
+    VCOS_Entry substitutedDict;
+    substitutedDict.m_type = VCOS_Type::Dict;
+    substitutedDict.m_entries = std::move(image.m_entries);
+    const VCOS_Entry& dict = substituted ? substitutedDict : m_store.Entry(entry.m_dict);
+    const std::string& bytes = substituted ? image.m_bytes : entry.m_bytes;
+    const std::string length = std::to_string(bytes.size());
+    Dict(dict, depth, &length);
+    m_out.Put("\nstream\n");
+    m_out.Put(bytes.data(), bytes.size());
+    m_out.Put("\nendstream");
 }
 
 void DocumentWriter::Object(VCOS_Obj obj) {
@@ -197,6 +207,7 @@ void DocumentWriter::Write(VCOS_DocId doc, const std::string& header) {
 
 }  // namespace
 
-void VCOS_Writer::Write(const VCOS_Store& store, VCOS_DocId doc, const std::string& header, VCOS_ByteSink& sink) {
-    DocumentWriter(store, sink).Write(doc, header);
+void VCOS_Writer::Write(const VCOS_Store& store, VCOS_DocId doc, const std::string& header, VCOS_ByteSink& sink,
+                        const VCOS_StreamSubstitute* substitute) {
+    DocumentWriter(store, sink, substitute).Write(doc, header);
 }

@@ -12,10 +12,13 @@
 
 #include "viewer/cos/VCOS_ByteSink.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "viewer/cos/VCOS_StreamSubstitute.h"
 
 class VCOS_Writer {
 public:
     // header: the save's header line when not empty, else the document's,
     // else "%PDF-1.3"; written verbatim.
-    static void Write(const VCOS_Store& store, VCOS_DocId doc, const std::string& header, VCOS_ByteSink& sink);
+    // substitute, when given, is asked about every indirect stream.
+    static void Write(const VCOS_Store& store, VCOS_DocId doc, const std::string& header, VCOS_ByteSink& sink,
+                      const VCOS_StreamSubstitute* substitute = nullptr);
 };

@@ -86,8 +86,36 @@ TEST_F(GrayPlateTest, EdgesOfThePlateAreLeftOutAndErrorsBeyondTwoLevelsCount) {
         EXPECT_EQ(match.nonEdge, row.nonEdge);
         EXPECT_EQ(match.matching, row.matching);
     }
-    EXPECT_THROW(ComparePlate(plate, Filled(40, 31, 255)), std::runtime_error);
+    EXPECT_THROW(ComparePlate(plate, Filled(40, 32, 255)), std::runtime_error);
+    EXPECT_THROW(ComparePlate(plate, Filled(38, 30, 255)), std::runtime_error);
     EXPECT_TRUE(ComparePlate(Filled(3, 3, 0), Filled(3, 3, 0)).Passes());
+}
+
+TEST_F(GrayPlateTest, SizesAPixelApartCompareTheirCommonTopLeftArea) {
+    // White left, 100 from column 20 on; the extra row and column of a
+    // larger rendering are black, so counting them would show.
+    const GrayPlate plate = Planted(Filled(40, 30, 255), 20, 0, 40, 30, -155);
+    GrayPlate larger = Planted(Filled(41, 31, 0), 0, 0, 40, 30, 255);
+    larger = Planted(larger, 20, 0, 40, 30, -155);
+    const struct {
+        const char* what;
+        GrayPlate plate;
+        GrayPlate rendering;
+        uint64_t nonEdge;
+        uint64_t matching;
+    } rows[] = {
+        {"rendering a row and a column larger", plate, larger, 38 * 30, 38 * 30},
+        {"rendering a column narrower", plate, Planted(Filled(39, 30, 255), 20, 0, 39, 30, -155), 37 * 30,
+         37 * 30},
+        {"plate a row taller, its last row black", Planted(Filled(40, 31, 0), 0, 0, 40, 30, 255),
+         Filled(40, 30, 255), 40 * 30, 40 * 30},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const PlateMatch match = ComparePlate(row.plate, row.rendering);
+        EXPECT_EQ(match.nonEdge, row.nonEdge);
+        EXPECT_EQ(match.matching, row.matching);
+    }
 }
 
 TEST_F(GrayPlateTest, GhostscriptPlatesOfAKnownPageCatchPlantedErrorsAndSwappedInks) {

@@ -2,6 +2,7 @@
 // documents, stale handles and 16.16 values.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -252,3 +253,41 @@ TEST_F(VCOS_StoreTest, EqualComparesDirectValuesAndIndirectIdentity) {
 }
 
 }  // namespace
+
+TEST(VCOS_StoreChanges, EveryChangeOfWhatTheWriterWritesCountsAndReadsDoNot) {
+    VCOS_Store store;
+    const VCOS_DocId doc = store.CreateDoc();
+    const VCOS_DocId other = store.CreateDoc();
+    const VCOS_Obj dict = store.NewDict(doc, true);
+    const VCOS_Obj array = store.NewArray(doc, true, 2);
+    const VCOS_Obj stream = store.NewStream(doc, true, "data", store.NewDict(doc, false));
+    const struct {
+        const char* what;
+        std::function<void()> change;
+    } rows[] = {
+        {"a new indirect object", [&] { store.NewInteger(doc, true, 5); }},
+        {"a dictionary entry", [&] { store.DictPut(dict, "A", store.NewInteger(doc, false, 1)); }},
+        {"a dictionary entry removed", [&] { store.DictRemove(dict, "A"); }},
+        {"a stream's dictionary", [&] { store.DictPut(stream, "F", store.NewString(doc, false, "x")); }},
+        {"an array element", [&] { store.ArrayPut(array, 0, store.NewBoolean(doc, false, true)); }},
+        {"an array element inserted", [&] { store.ArrayInsert(array, 0, store.NewNull()); }},
+        {"an array element removed", [&] { store.ArrayRemoveNth(array, 0); }},
+        {"the root", [&] { store.SetRoot(doc, dict); }},
+        {"the information dictionary", [&] { store.SetInfo(doc, dict); }},
+        {"the header", [&] { store.SetHeader(doc, "%PDF-1.7"); }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const uint64_t before = store.Changes(doc);
+        const uint64_t otherBefore = store.Changes(other);
+        row.change();
+        EXPECT_GT(store.Changes(doc), before);
+        EXPECT_EQ(store.Changes(other), otherBefore);
+    }
+    const uint64_t settled = store.Changes(doc);
+    store.DictGet(dict, "A");
+    store.ArrayGet(array, 0);
+    store.StreamBytes(stream);
+    store.IndirectObjects(doc);
+    EXPECT_EQ(store.Changes(doc), settled);
+}

@@ -1,0 +1,169 @@
+/* MuPDF's rules hold here: nothing returns or jumps out of fz_try or
+ * fz_always, locals changed inside fz_try and read after it are fz_var'd. */
+#include "VDRW_MuPDF.h"
+
+#include <mupdf/fitz.h>
+#include <mupdf/pdf.h>
+#include <stdio.h>
+
+struct VDRW_PageListRec_ {
+    fz_display_list* m_list;
+    fz_matrix m_undoPageTransform; /* MuPDF's page space back to user space */
+};
+
+static int g_faultSwitch;
+
+static fz_context* Context(VDRW_Engine* engine) { return (fz_context*)engine; }
+
+static void Fault(fz_context* ctx) {
+    if (g_faultSwitch)
+        fz_throw(ctx, FZ_ERROR_GENERIC, "forced MuPDF error");
+}
+
+static void SetStatus(VDRW_Status* status, int code, const char* message) {
+    status->m_code = code;
+    snprintf(status->m_message, sizeof status->m_message, "%s", message ? message : "");
+}
+
+static void SetCaught(fz_context* ctx, VDRW_Status* status) {
+    const int code = fz_caught(ctx) == FZ_ERROR_MEMORY ? VDRW_StatusNoMemory : VDRW_StatusFailed;
+    SetStatus(status, code, fz_caught_message(ctx));
+}
+
+void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
+
+VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
+    fz_context* ctx = fz_new_context(NULL, NULL, FZ_STORE_DEFAULT);
+    if (!ctx) {
+        SetStatus(status, VDRW_StatusNoMemory, "cannot create a MuPDF context");
+        return NULL;
+    }
+    /* Content problems are warnings the drawing goes past; keep them off
+     * standard error; errors reach the caller in its status. */
+    fz_set_warning_callback(ctx, NULL, NULL);
+    fz_set_error_callback(ctx, NULL, NULL);
+    SetStatus(status, VDRW_StatusOk, "");
+    return (VDRW_Engine*)ctx;
+}
+
+void VDRW_DropEngine(VDRW_Engine* engine) { fz_drop_context(Context(engine)); }
+
+VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
+                                 VDRW_Status* status) {
+    fz_context* ctx = Context(engine);
+    fz_buffer* buffer = NULL;
+    fz_stream* stream = NULL;
+    pdf_document* document = NULL;
+    fz_var(buffer);
+    fz_var(stream);
+    fz_var(document);
+    SetStatus(status, VDRW_StatusOk, "");
+    fz_try(ctx) {
+        Fault(ctx);
+        buffer = fz_new_buffer_from_copied_data(ctx, bytes, size);
+        stream = fz_open_buffer(ctx, buffer);
+        document = pdf_open_document_with_stream(ctx, stream);
+    }
+    fz_always(ctx) {
+        fz_drop_stream(ctx, stream);
+        fz_drop_buffer(ctx, buffer);
+    }
+    fz_catch(ctx) {
+        pdf_drop_document(ctx, document);
+        document = NULL;
+        SetCaught(ctx, status);
+    }
+    return (VDRW_Document*)document;
+}
+
+void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
+    pdf_drop_document(Context(engine), (pdf_document*)document);
+}
+
+VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
+                                VDRW_Status* status) {
+    fz_context* ctx = Context(engine);
+    pdf_document* document = (pdf_document*)handle;
+    pdf_page* page = NULL;
+    fz_display_list* list = NULL;
+    fz_device* device = NULL;
+    VDRW_PageList* result = NULL;
+    int pages = 0;
+    fz_var(page);
+    fz_var(list);
+    fz_var(device);
+    fz_var(result);
+    fz_var(pages);
+    SetStatus(status, VDRW_StatusOk, "");
+    fz_try(ctx) {
+        Fault(ctx);
+        pages = pdf_count_pages(ctx, document);
+        if (pageIndex >= 0 && pageIndex < pages) {
+            fz_rect box;
+            fz_matrix pageTransform;
+            page = pdf_load_page(ctx, document, pageIndex);
+            pdf_page_transform(ctx, page, &box, &pageTransform);
+            list = fz_new_display_list(ctx, fz_infinite_rect);
+            device = fz_new_list_device(ctx, list);
+            pdf_run_page_contents(ctx, page, device, fz_identity, NULL);
+            fz_close_device(ctx, device);
+            result = fz_malloc_struct(ctx, VDRW_PageList);
+            result->m_list = fz_keep_display_list(ctx, list);
+            result->m_undoPageTransform = fz_invert_matrix(pageTransform);
+        }
+    }
+    fz_always(ctx) {
+        fz_drop_device(ctx, device);
+        fz_drop_display_list(ctx, list);
+        fz_drop_page(ctx, (fz_page*)page);
+    }
+    fz_catch(ctx) {
+        SetCaught(ctx, status);
+        return NULL;
+    }
+    if (!result) {
+        char text[96];
+        snprintf(text, sizeof text, "no page %d in a document of %d pages", pageIndex, pages);
+        SetStatus(status, VDRW_StatusNoPage, text);
+    }
+    return result;
+}
+
+void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
+    if (!list)
+        return;
+    fz_drop_display_list(Context(engine), list->m_list);
+    fz_free(Context(engine), list);
+}
+
+int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                  const VDRW_Band* band, VDRW_Status* status) {
+    fz_context* ctx = Context(engine);
+    fz_pixmap* pixmap = NULL;
+    fz_device* device = NULL;
+    fz_var(pixmap);
+    fz_var(device);
+    SetStatus(status, VDRW_StatusOk, "");
+    fz_try(ctx) {
+        const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
+                                              (float)userToDevice->m_c, (float)userToDevice->m_d,
+                                              (float)userToDevice->m_e, (float)userToDevice->m_f);
+        const fz_irect area = fz_make_irect(band->m_x, band->m_y, band->m_x + band->m_width,
+                                            band->m_y + band->m_height);
+        Fault(ctx);
+        pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
+        device = fz_new_draw_device(ctx, fz_identity, pixmap);
+        fz_run_display_list(ctx, list->m_list, device, fz_concat(list->m_undoPageTransform, host),
+                            fz_rect_from_irect(area), NULL);
+        fz_close_device(ctx, device);
+    }
+    fz_always(ctx) {
+        fz_drop_device(ctx, device);
+        fz_drop_pixmap(ctx, pixmap);
+    }
+    fz_catch(ctx) {
+        SetCaught(ctx, status);
+        return 0;
+    }
+    return 1;
+}

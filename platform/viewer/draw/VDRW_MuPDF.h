@@ -1,0 +1,74 @@
+/* The C interface over MuPDF for the viewer stand-in's page drawing. Every
+ * MuPDF call sits behind it in VDRW_MuPDF.c, so no fz_try region is ever
+ * compiled as C++. Each kind of object has its own incomplete type.
+ *
+ * Failures: a function that fails returns 0 (or null), leaves nothing
+ * allocated, and fills *status with a code and MuPDF's message. The caller
+ * drops what it got with the matching Drop function (null is allowed).
+ * Not thread-safe: one engine belongs to one thread. */
+#ifndef VDRW_MUPDF_H
+#define VDRW_MUPDF_H
+
+#include <stddef.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct VDRW_EngineRec_ VDRW_Engine;      /* a MuPDF context */
+typedef struct VDRW_DocumentRec_ VDRW_Document;  /* a PDF document opened from bytes */
+typedef struct VDRW_PageListRec_ VDRW_PageList;  /* a page's contents as a display list */
+
+enum {
+    VDRW_StatusOk = 0,
+    VDRW_StatusNoMemory = 1,  /* MuPDF ran out of memory */
+    VDRW_StatusFailed = 2,    /* any other MuPDF error */
+    VDRW_StatusNoPage = 3     /* the page index is outside the document */
+};
+
+typedef struct VDRW_Status {
+    int m_code;
+    char m_message[256]; /* MuPDF's text, cut to fit */
+} VDRW_Status;
+
+/* x' = a·x + c·y + e, y' = b·x + d·y + f */
+typedef struct VDRW_Transform {
+    double m_a, m_b, m_c, m_d, m_e, m_f;
+} VDRW_Transform;
+
+/* Rows of device pixels m_y to m_y + m_height - 1, columns m_x to
+ * m_x + m_width - 1, as 4-byte B, G, R, A pixels m_width × 4 bytes a row.
+ * Drawing composes over what the pixels hold; give A = 255. */
+typedef struct VDRW_Band {
+    unsigned char* m_pixels;
+    int m_x, m_y, m_width, m_height;
+} VDRW_Band;
+
+VDRW_Engine* VDRW_NewEngine(VDRW_Status* status);
+void VDRW_DropEngine(VDRW_Engine* engine);
+
+/* The bytes are copied. */
+VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
+                                 VDRW_Status* status);
+void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
+
+/* The page's contents without annotations, in the page's own user space
+ * (MuPDF's page transform undone). pageIndex from 0. */
+VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, int pageIndex,
+                                VDRW_Status* status);
+void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
+
+/* Draws the list through userToDevice into the band; 1 on success. */
+int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                  const VDRW_Band* band, VDRW_Status* status);
+
+/* Test fault switch: while on, every function above that calls MuPDF fails
+ * inside its fz_try with MuPDF's generic error and the message
+ * "forced MuPDF error". */
+void VDRW_SetFaultSwitch(int on);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,171 @@
+#include "viewer/draw/VDRW_PageDrawer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_Frames.h"
+#include "viewer/cos/VCOS_Error.h"
+#include "viewer/draw/VDRW_DibTarget.h"
+#include "viewer/draw/VDRW_InlineWriter.h"
+#include "viewer/draw/VDRW_PageSpace.h"
+
+namespace {
+
+// The severity the stand-in registers its own failure texts with.
+constexpr uint16_t kErrorSeverity = 4;
+
+// Device pixels as half-open ranges.
+struct PixelRect {
+    int m_left, m_top, m_right, m_bottom;
+
+    bool Empty() const { return m_right <= m_left || m_bottom <= m_top; }
+    PixelRect Intersect(const PixelRect& other) const {
+        return {std::max(m_left, other.m_left), std::max(m_top, other.m_top), std::min(m_right, other.m_right),
+                std::min(m_bottom, other.m_bottom)};
+    }
+};
+
+double FromFixed(PDFL_Fixed value) { return value / 65536.0; }
+
+VDRW_Transform HostTransform(const PDFL_FixedMatrix& m) {
+    return {FromFixed(m.m_a), FromFixed(m.m_b), FromFixed(m.m_c),
+            FromFixed(m.m_d), FromFixed(m.m_h), FromFixed(m.m_v)};
+}
+
+// The pixels a page-space rectangle touches under t (its bounding box for a
+// matrix that is not a multiple of 90 degrees). A coordinate within 1/256
+// of a pixel edge counts as on it, so a page edge at 250.0000001 adds no
+// column.
+PixelRect Covered(const VDRW_Transform& t, double left, double bottom, double right, double top) {
+    double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
+    for (double x : {left, right})
+        for (double y : {bottom, top}) {
+            const double dx = t.m_a * x + t.m_c * y + t.m_e;
+            const double dy = t.m_b * x + t.m_d * y + t.m_f;
+            minX = std::min(minX, dx), maxX = std::max(maxX, dx);
+            minY = std::min(minY, dy), maxY = std::max(maxY, dy);
+        }
+    constexpr double kSlack = 1.0 / 256;
+    constexpr double kLimit = 1 << 30;
+    const auto clamp = [&](double v) { return static_cast<int>(std::clamp(v, -kLimit, kLimit)); };
+    return {clamp(std::floor(minX + kSlack)), clamp(std::floor(minY + kSlack)), clamp(std::ceil(maxX - kSlack)),
+            clamp(std::ceil(maxY - kSlack))};
+}
+
+// User space to device: page space's origin moved back, then the host's matrix.
+VDRW_Transform UserToDevice(const VDRW_Transform& host, const VDRW_PageSpace& space) {
+    VDRW_Transform t = host;
+    t.m_e = host.m_e - space.m_originX * host.m_a - space.m_originY * host.m_c;
+    t.m_f = host.m_f - space.m_originX * host.m_b - space.m_originY * host.m_d;
+    return t;
+}
+
+bool AskCancel(PDFL_CancelProc cancel, void* data) {
+    return cancel && VIEW_CallPlugin([&] { return cancel(data) != 0; });
+}
+
+void DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform& userToDevice,
+              const VDRW_DibTarget& target, const PixelRect& band, std::vector<uint8_t>& pixels) {
+    const size_t rowBytes = static_cast<size_t>(band.m_right - band.m_left) * 4;
+    pixels.resize(rowBytes * static_cast<size_t>(band.m_bottom - band.m_top));
+    for (int y = band.m_top; y < band.m_bottom; ++y) {
+        uint8_t* row = pixels.data() + (y - band.m_top) * rowBytes;
+        std::memcpy(row, target.Row(y) + band.m_left * 4, rowBytes);
+        for (size_t i = 3; i < rowBytes; i += 4)
+            row[i] = 255;
+    }
+    const VDRW_Band area{pixels.data(), band.m_left, band.m_top, band.m_right - band.m_left,
+                         band.m_bottom - band.m_top};
+    VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
+        return VDRW_DrawBand(engine, list, &userToDevice, &area, status);
+    });
+    for (int y = band.m_top; y < band.m_bottom; ++y) {
+        const uint8_t* from = pixels.data() + (y - band.m_top) * rowBytes;
+        uint8_t* to = target.Row(y) + band.m_left * 4;
+        for (size_t i = 0; i < rowBytes; i += 4)
+            std::memcpy(to + i, from + i, 3);
+    }
+}
+
+}  // namespace
+
+VDRW_PageDrawer::VDRW_PageDrawer(const VCOS_Store& store) : m_store(store) {}
+
+VDRW_PageDrawer::~VDRW_PageDrawer() {
+    m_opened.clear();  // documents go before their engine
+}
+
+void VDRW_PageDrawer::Forget(VCOS_DocId doc) { m_opened.erase(doc); }
+
+VDRW_Engine* VDRW_PageDrawer::Engine() {
+    if (!m_engine)
+        m_engine.reset(VDRW_Checked("cannot start MuPDF", [](VDRW_Status* status) { return VDRW_NewEngine(status); }));
+    return m_engine.get();
+}
+
+VDRW_Document* VDRW_PageDrawer::Document(VCOS_DocId doc) {
+    for (auto it = m_opened.begin(); it != m_opened.end();)
+        it = m_store.IsOpen(it->first) ? std::next(it) : m_opened.erase(it);
+    const uint64_t changes = m_store.Changes(doc);
+    const auto found = m_opened.find(doc);
+    if (found != m_opened.end() && found->second.m_changes == changes)
+        return found->second.m_document.Get();
+    m_opened.erase(doc);
+    const std::string bytes = VDRW_InlineWriter::Write(m_store, doc);
+    VDRW_Engine* engine = Engine();
+    Opened opened;
+    opened.m_changes = changes;
+    opened.m_document = VDRW_DocumentHolder(
+        engine, VDRW_Checked("the document does not open", [&](VDRW_Status* status) {
+            return VDRW_OpenDocument(engine, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                     status);
+        }));
+    return m_opened.emplace(doc, std::move(opened)).first->second.m_document.Get();
+}
+
+void VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                                  const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
+    const VDRW_DibTarget target = VDRW_DibTarget::FromDC(dc);
+    const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(m_store, doc, pageIndex);
+    const VDRW_Transform host = HostTransform(matrix);
+    const PixelRect area =
+        PixelRect{0, 0, target.Width(), target.Height()}
+            .Intersect(Covered(host, FromFixed(updateRect.m_left), FromFixed(updateRect.m_bottom),
+                               FromFixed(updateRect.m_right), FromFixed(updateRect.m_top)))
+            .Intersect(Covered(host, 0, 0, space.m_width, space.m_height));
+    if (area.Empty())
+        return;
+
+    VDRW_Document* document = Document(doc);
+    VDRW_Engine* engine = Engine();
+    const VDRW_PageListHolder list(engine, VDRW_Checked("the page cannot be read", [&](VDRW_Status* status) {
+        return VDRW_NewPageList(engine, document, pageIndex, status);
+    }));
+    const VDRW_Transform userToDevice = UserToDevice(host, space);
+    std::vector<uint8_t> pixels;
+    for (int top = area.m_top; top < area.m_bottom; top += BandRows) {
+        if (AskCancel(cancel, cancelData))
+            return;
+        const PixelRect band{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)};
+        DrawBand(engine, list.Get(), userToDevice, target, band, pixels);
+    }
+}
+
+void VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                           const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
+    std::string failure;
+    try {
+        DrawOrThrow(doc, pageIndex, matrix, dc, updateRect, cancel, cancelData);
+        return;
+    } catch (const VDRW_Error& error) {
+        failure = error.what();
+    } catch (const VCOS_Error& error) {
+        failure = error.what();
+    }
+    // Raised after the catch block has ended.
+    throw VIEW_HostRaise(VIEW_ErrorRegistry::Register(kErrorSeverity, failure.c_str()));
+}

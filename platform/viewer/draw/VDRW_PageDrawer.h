@@ -1,0 +1,66 @@
+// The viewer stand-in's page drawing (PDModel slot 151's core): a page of a
+// Cos store document drawn by MuPDF into the 32-bit DIB section of a device
+// context.
+//
+// The document is written to memory with its external-file streams inlined
+// (VDRW_InlineWriter) and opened by MuPDF once per change of the document
+// (VCOS_Store::Changes); the opened copy is kept per document until Forget
+// or until the document is closed. Each Draw makes a display list of the
+// page's contents (no annotations) and runs it through the matrix, which
+// maps page space (VDRW_PageSpace.h) to device pixels, in bands of BandRows
+// rows. Only pixels inside the update rectangle (page space), the page box
+// and the bitmap are drawn, over what the bitmap holds; the reserved byte of
+// each pixel is kept. The cancel procedure, when given, is asked before
+// every band, from the top band down, and true stops the drawing there,
+// with no error.
+//
+// Failures are host errors: a MuPDF error, a device context without a
+// 32-bit DIB section, a missing page, a document the store or the inlining
+// refuses all raise VIEW_HostRaise with a newly registered error text that
+// says what failed (VIEW_ErrorRegistry). MuPDF running out of memory throws
+// std::bad_alloc; exceptions of the cancel procedure pass unchanged, the
+// drawer staying usable.
+//
+// One drawer belongs to one store and one thread.
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_MuPDFHolders.h"
+#include "viewer/host_api.h"
+#include "win32/win32.h"
+
+class VDRW_PageDrawer {
+public:
+    static constexpr int BandRows = 64;
+
+    explicit VDRW_PageDrawer(const VCOS_Store& store);
+    ~VDRW_PageDrawer();
+    VDRW_PageDrawer(const VDRW_PageDrawer&) = delete;
+    VDRW_PageDrawer& operator=(const VDRW_PageDrawer&) = delete;
+
+    // pageIndex from 0; matrix and updateRect as the slot receives them.
+    void Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+              const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
+
+    // Drops the opened copy of doc (when its document closes).
+    void Forget(VCOS_DocId doc);
+
+private:
+    struct Opened {
+        uint64_t m_changes = 0;
+        VDRW_DocumentHolder m_document;
+    };
+
+    // Throws VDRW_Error and VCOS_Error; Draw turns them into host errors.
+    void DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                     const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
+    VDRW_Engine* Engine();
+    VDRW_Document* Document(VCOS_DocId doc);
+
+    const VCOS_Store& m_store;
+    VDRW_EngineHolder m_engine;
+    std::map<VCOS_DocId, Opened> m_opened;
+};

@@ -1,0 +1,267 @@
+// Drawing a page into a device context: placement under a rotated matrix and
+// a crop box, bands and the cancel procedure, external content, the cache of
+// opened documents, and failures arriving as host errors.
+#include <gtest/gtest.h>
+
+#include <zlib.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "VDRW_TestDib.h"
+#include "support/TestSupport.h"
+#include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_HostError.h"
+#include "viewer/draw/VDRW_MuPDF.h"
+#include "viewer/draw/VDRW_PageDrawer.h"
+#include "viewer/draw/VDRW_PageSpace.h"
+
+namespace {
+
+class VDRW_PageDrawerTest : public ::testing::Test {
+protected:
+    void SetUp() override { VIEW_Host::Reset(); }
+    void TearDown() override {
+        VDRW_SetFaultSwitch(0);
+        VIEW_Host::Reset();
+    }
+};
+
+// The text registered for the host error a call raised; "" when none.
+template <class Call>
+std::string RaisedText(Call call) {
+    try {
+        call();
+    } catch (const VIEW_HostRaise& raise) {
+        return VIEW_ErrorRegistry::Text(raise.Code());
+    }
+    return "";
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+bool IsBlack(const uint8_t* p) { return p[0] < 16 && p[1] < 16 && p[2] < 16; }
+bool IsWhite(const uint8_t* p) { return p[0] == 255 && p[1] == 255 && p[2] == 255; }
+
+// The whole DIB as it is, for comparing two drawings.
+std::vector<uint8_t> Bytes(const VDRW_TestDib& dib) {
+    std::vector<uint8_t> bytes;
+    for (int y = 0; y < dib.Height(); ++y)
+        for (int x = 0; x < dib.Width(); ++x)
+            bytes.insert(bytes.end(), dib.Pixel(x, y), dib.Pixel(x, y) + 4);
+    return bytes;
+}
+
+TEST_F(VDRW_PageDrawerTest, CropBoxAndRotate90PutCornerMarksWhereTheMatrixTableSays) {
+    // Page box = crop box [100 100 400 500] (inside Letter): pw = 300,
+    // ph = 400 in page space, whose (0, 0) is user (100, 100). Marks in user
+    // space: 20 × 10 at the crop box's lower-left corner, 10 × 20 at its
+    // upper-right corner, and one outside the crop box.
+    //
+    // 144 dpi: s = 2. Window W = 1000, H = 700, centre (cx, cy) = (150, 200).
+    // Rotation 90: a = 0, b = s, c = s, d = 0, e = -s·cy + W/2 = -400 + 500
+    // = 100, f = -s·cx + H/2 = -300 + 350 = 50; so device x = 2·y + 100,
+    // device y = 2·x + 50 for a page-space point (x, y).
+    // Lower-left mark, page x 0..20, y 0..10: device x 100..120, y 50..90.
+    // Upper-right mark, page x 290..300, y 380..400: device x 860..900,
+    // y 630..650. The page area is x 100..900, y 50..650.
+    // Update rectangle (X, Y) = (H, W) = (700, 1000): left = 150 - 700/4
+    // = -25, bottom = 200 - 1000/4 = -50, right = -25 + 350 = 325,
+    // top = -50 + 500 = 450: all of the page.
+    const std::string content = "0 g 100 100 20 10 re f 390 480 10 20 re f 20 20 40 40 re f";
+    for (const bool topDown : {true, false}) {
+        SCOPED_TRACE(topDown ? "top-down DIB" : "bottom-up DIB");
+        VCOS_Store store;
+        const VCOS_DocId doc = VDRW_OnePageDoc(store, "/CropBox [100 100 400 500] /Rotate 90", content);
+        VDRW_TestDib dib(1000, 700, 255, topDown);
+        VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(0, 2, 2, 0, 100, 50), dib.DC(),
+                                    VDRW_Rect(-25, -50, 325, 450), nullptr, nullptr);
+        const struct {
+            int x, y;
+            bool black;
+        } probes[] = {
+            {100, 50, true},   {119, 89, true},   {110, 70, true},  {120, 70, false}, {110, 90, false},
+            {99, 50, false},   {100, 49, false},  {860, 630, true}, {899, 649, true}, {859, 640, false},
+            {880, 629, false}, {900, 640, false}, {880, 650, false},
+            // Unrotated, the lower-left mark would be 40 wide and 20 high.
+            {135, 55, false},
+        };
+        for (const auto& probe : probes) {
+            SCOPED_TRACE(std::to_string(probe.x) + ", " + std::to_string(probe.y));
+            const uint8_t* p = dib.Pixel(probe.x, probe.y);
+            EXPECT_TRUE(probe.black ? IsBlack(p) : IsWhite(p));
+        }
+        // The mark outside the crop box is not drawn, nor anything outside the page area.
+        int blackOutside = 0, black = 0;
+        for (int y = 0; y < 700; ++y)
+            for (int x = 0; x < 1000; ++x) {
+                const bool inPage = x >= 100 && x < 900 && y >= 50 && y < 650;
+                black += IsBlack(dib.Pixel(x, y));
+                blackOutside += !inPage && !IsWhite(dib.Pixel(x, y));
+            }
+        EXPECT_EQ(blackOutside, 0);
+        EXPECT_EQ(black, 20 * 40 + 40 * 20);
+        EXPECT_EQ(VDRW_PageSpaceReader::Read(store, doc, 0).m_rotate, 90);
+    }
+}
+
+PDFL_Bool CancelAtThird(void* data) { return ++*static_cast<int*>(data) == 3; }
+
+TEST_F(VDRW_PageDrawerTest, CancelIsAskedBeforeEveryBandAndTrueLeavesLaterBandsUntouched) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", "0 g 0 0 300 300 re f");
+    // 1:1 with the page's top at row 0; update rectangle rows 10 to 289.
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 300);
+    const PDFL_FixedRect update = VDRW_Rect(0, 10, 300, 290);
+    {
+        VDRW_TestDib dib(300, 300, 0xAB);
+        int calls = 0;
+        VDRW_PageDrawer(store).Draw(doc, 0, matrix, dib.DC(), update, CancelAtThird, &calls);
+        EXPECT_EQ(calls, 3);
+        // Bands start at row 10: rows 10..73 and 74..137 drawn, the rest kept.
+        for (int y = 0; y < 300; ++y) {
+            SCOPED_TRACE("row " + std::to_string(y));
+            const bool drawn = y >= 10 && y < 10 + 2 * VDRW_PageDrawer::BandRows;
+            for (int x : {0, 150, 299}) {
+                const uint8_t* p = dib.Pixel(x, y);
+                EXPECT_EQ(p[0], drawn ? 0 : 0xAB);
+                EXPECT_EQ(p[3], 0xAB);  // the reserved byte is never written
+            }
+        }
+    }
+    {
+        // Answering false throughout: every band of the 280 rows is asked for, 5 in all.
+        VDRW_TestDib dib(300, 300, 0xAB);
+        int calls = 0;
+        VDRW_PageDrawer(store).Draw(
+            doc, 0, matrix, dib.DC(), update,
+            [](void* data) -> PDFL_Bool { return ++*static_cast<int*>(data) > 100; }, &calls);
+        EXPECT_EQ(calls, 5);
+        EXPECT_EQ(dib.Pixel(150, 289)[0], 0);
+        EXPECT_EQ(dib.Pixel(150, 290)[0], 0xAB);
+    }
+}
+
+PDFL_Bool ThrowAtSecond(void* data) {
+    if (++*static_cast<int*>(data) == 2)
+        throw std::runtime_error("from the cancel procedure");
+    return false;
+}
+
+TEST_F(VDRW_PageDrawerTest, AnExceptionOfTheCancelProcedurePassesUnchangedAndTheDrawerStaysUsable) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", "0 g 0 0 300 300 re f");
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 300);
+    const PDFL_FixedRect update = VDRW_Rect(0, 0, 300, 300);
+    VDRW_PageDrawer drawer(store);
+    VDRW_TestDib dib(300, 300, 0xAB);
+    int calls = 0;
+    EXPECT_THROW(drawer.Draw(doc, 0, matrix, dib.DC(), update, ThrowAtSecond, &calls), std::runtime_error);
+    EXPECT_EQ(dib.Pixel(10, 63)[0], 0);
+    EXPECT_EQ(dib.Pixel(10, 64)[0], 0xAB);
+    // MuPDF's error handling is intact: a forced error is still caught as one.
+    VDRW_SetFaultSwitch(1);
+    EXPECT_NE(RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr); }), "");
+    VDRW_SetFaultSwitch(0);
+    drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(dib.Pixel(10, 299)[0], 0);
+}
+
+std::string Deflated(const std::string& bytes) {
+    uLongf size = compressBound(bytes.size());
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
+    out.resize(size);
+    return out;
+}
+
+TEST_F(VDRW_PageDrawerTest, ExternalFileContentStreamDrawsAsItsInlineCopy) {
+    const std::string content = "0.5 g 50 50 200 100 re f BT /F1 30 Tf 0 g 40 200 Td (External) Tj ET";
+    const ScratchDir dir;
+    WriteWholeFile(dir.File("content.bin"), Deflated(content));
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 300);
+    const PDFL_FixedRect update = VDRW_Rect(0, 0, 300, 300);
+
+    VCOS_Store store;
+    const VCOS_DocId inlineDoc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", content);
+    VDRW_TestDib expected(300, 300);
+    VDRW_PageDrawer drawer(store);
+    drawer.Draw(inlineDoc, 0, matrix, expected.DC(), update, nullptr, nullptr);
+
+    // The stream's own bytes and /Filter describe nothing once /F is there.
+    const VCOS_DocId externalDoc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", "0 g 0 0 300 300 re f");
+    const VCOS_Obj stream = store.DictGet(VDRW_PageSpaceReader::Read(store, externalDoc, 0).m_page, "Contents");
+    const VCOS_Obj spec = store.NewDict(externalDoc, true);
+    store.DictPut(spec, "Type", store.NewName(externalDoc, false, "Filespec"));
+    store.DictPut(spec, "DOS", store.NewString(externalDoc, false, dir.File("content.bin")));
+    store.DictPut(stream, "F", spec);
+    store.DictPut(stream, "FFilter", store.NewName(externalDoc, false, "FlateDecode"));
+    store.DictPut(stream, "Filter", store.NewName(externalDoc, false, "ASCIIHexDecode"));
+    VDRW_TestDib drawn(300, 300);
+    drawer.Draw(externalDoc, 0, matrix, drawn.DC(), update, nullptr, nullptr);
+
+    EXPECT_EQ(Bytes(drawn), Bytes(expected));
+    EXPECT_TRUE(IsBlack(expected.Pixel(45, 95)) || IsBlack(expected.Pixel(44, 92)));  // in the "E"
+    EXPECT_EQ(expected.Pixel(100, 200)[0], 127);
+}
+
+TEST_F(VDRW_PageDrawerTest, ADocumentChangedSinceTheLastDrawIsWrittenAndOpenedAgain) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 100 100]", "0 g 0 0 100 100 re f");
+    VDRW_PageDrawer drawer(store);
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 100);
+    const PDFL_FixedRect update = VDRW_Rect(0, 0, 100, 100);
+    VDRW_TestDib first(100, 100);
+    drawer.Draw(doc, 0, matrix, first.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(first.Pixel(50, 50)[0], 0);
+
+    // Same page, new content stream.
+    const VCOS_Obj page = VDRW_PageSpaceReader::Read(store, doc, 0).m_page;
+    store.DictPut(page, "Contents",
+                  store.NewStream(doc, true, "0.6 g 0 0 100 100 re f", store.NewDict(doc, false)));
+    VDRW_TestDib second(100, 100);
+    drawer.Draw(doc, 0, matrix, second.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(second.Pixel(50, 50)[0], 153);
+
+    // A document closed and another read in: nothing of the old copy shows.
+    store.CloseDoc(doc);
+    const VCOS_DocId other = VDRW_OnePageDoc(store, "/MediaBox [0 0 100 100]", "1 g 0 0 100 100 re f");
+    VDRW_TestDib third(100, 100, 0);
+    drawer.Draw(other, 0, matrix, third.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(third.Pixel(50, 50)[0], 255);
+}
+
+TEST_F(VDRW_PageDrawerTest, FailuresArriveAsHostErrorsThatSayWhatFailed) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 100 100]", "0 g 0 0 100 100 re f");
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 100);
+    const PDFL_FixedRect update = VDRW_Rect(0, 0, 100, 100);
+    VDRW_PageDrawer drawer(store);
+    VDRW_TestDib dib(100, 100, 0xAB);
+
+    VDRW_SetFaultSwitch(1);
+    EXPECT_TRUE(Contains(RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr); }),
+                         "forced MuPDF error"));
+    EXPECT_EQ(dib.Pixel(50, 50)[0], 0xAB);
+    VDRW_SetFaultSwitch(0);
+    // MuPDF's state survived the error.
+    drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr);
+    EXPECT_EQ(dib.Pixel(50, 50)[0], 0);
+
+    const HDC bare = CreateCompatibleDC(nullptr);  // holds the 1 × 1 stock bitmap
+    EXPECT_TRUE(Contains(RaisedText([&] { drawer.Draw(doc, 0, matrix, bare, update, nullptr, nullptr); }),
+                         "no 32-bit DIB section"));
+    DeleteDC(bare);
+    EXPECT_TRUE(Contains(RaisedText([&] { drawer.Draw(doc, 1, matrix, dib.DC(), update, nullptr, nullptr); }),
+                         "has no page 1"));
+
+    // An external stream whose file is gone.
+    const VCOS_Obj stream = store.DictGet(VDRW_PageSpaceReader::Read(store, doc, 0).m_page, "Contents");
+    store.DictPut(stream, "F", store.NewString(doc, false, "/nonexistent/tintscope/content.bin"));
+    const std::string text = RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr); });
+    EXPECT_TRUE(Contains(text, "/nonexistent/tintscope/content.bin")) << text;
+}
+
+}  // namespace
