@@ -386,6 +386,32 @@ TEST_F(CSEP_PDFSeparatorTest, FailedRecipeAddsNoPage) {
     }
 }
 
+// A tint transform that is no function at all fails the page as a content
+// model error, before any page is made, whether the content uses the ink or
+// only the resources name it.
+TEST_F(CSEP_PDFSeparatorTest, TintTransformThatIsNoFunctionAddsNoPage) {
+    for (const char* content : {"/CS0 cs 1 sc 0 0 9 9 re f", "0 0 0 1 k 0 0 9 9 re f"}) {
+        SCOPED_TRACE(content);
+        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const CPDF_Doc out = job.Doc();
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page bad = SourcePage(doc, "<< /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK 0] >> >>", content);
+        CSEP_PDFSeparator separator;
+        separator.SetJobContext(job);
+        std::vector<GLOB_Object> newPages;
+        const LogCapture quiet;
+        try {
+            separator.SeparatePage(bad, 0, newPages);
+            ADD_FAILURE() << "separated";
+        } catch (const GLIB_DerivedException<Tag_CPDF_Exception>& e) {
+            EXPECT_NE(e.Code(), 0u) << e.What();
+        }
+        EXPECT_EQ(out.NumPages(), 0);
+        EXPECT_TRUE(newPages.empty());
+        EXPECT_EQ(TempFiles(), std::vector<std::string>());
+    }
+}
+
 namespace {
 
 // The distinct indirect objects reachable from root (through arrays,
