@@ -35,4 +35,6 @@ struct VCOS_Document {
     VCOS_Obj m_info;
     std::vector<std::string> m_warnings;
     uint64_t m_changes = 0;                     // bumped by every change to what the writer writes
+    bool m_encrypted = false;
+    int32_t m_permissions = 0;  // the encryption dictionary's /P
 };
