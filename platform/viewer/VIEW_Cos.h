@@ -96,6 +96,11 @@ public:
                                   PDFL_CosDocSaveParams* params);
 
     // ---- The stand-in's own interface
+    // A document read from an open host file, which stays open and is
+    // where the document was opened from.
+    static PDFL_CosDoc DocOpenFromFile(PDFL_ASFile file);
+    // The header line the document keeps ("" when none).
+    static std::string DocHeader(PDFL_CosDoc doc);
     // The warnings of the reader for an open document, in order (a repaired
     // file's); a host error for a document not open.
     static std::vector<std::string> DocWarnings(PDFL_CosDoc doc);

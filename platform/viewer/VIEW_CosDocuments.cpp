@@ -177,6 +177,19 @@ void VIEW_Cos::DocSaveWithParams(PDFL_CosDoc doc, PDFL_ASFile file, uint32_t fla
     RaiseIf(VIEW_Files::Close(own));
 }
 
+PDFL_CosDoc VIEW_Cos::DocOpenFromFile(PDFL_ASFile file) {
+    const std::string posix = PathOf(file);
+    const std::string bytes = VIEW_Files::ReadAll(file);
+    const VCOS_DocId doc = VIEW_CosGuard([&] { return VCOS_Reader::Read(Store(), bytes, posix); });
+    Docs()[doc] = Origin{posix, VIEW_Files::FileSys(file)};
+    return VIEW_CosDocFromDocId(doc);
+}
+
+std::string VIEW_Cos::DocHeader(PDFL_CosDoc doc) {
+    OriginOf(doc);
+    return Store().Header(Doc(doc));
+}
+
 std::vector<std::string> VIEW_Cos::DocWarnings(PDFL_CosDoc doc) {
     return VIEW_CosGuard([&] { return Store().Warnings(Doc(doc)); });
 }

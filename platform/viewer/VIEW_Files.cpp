@@ -69,7 +69,9 @@ void VIEW_Files::SetEOF(PDFL_ASFile file, int32_t length) {
 }
 
 PDFL_ASPathName VIEW_Files::AcquirePathName(PDFL_ASFile file) {
-    return VIEW_Paths::Make(Files().Get(file).m_path);
+    const PDFL_ASPathName path = VIEW_Paths::Make(Files().Get(file).m_path);
+    VIEW_Paths::SetOwnFileSys(path, Files().Get(file).m_fileSys);
+    return path;
 }
 
 PDFL_ASFileSys VIEW_Files::FileSys(PDFL_ASFile file) {

@@ -6,12 +6,18 @@
 #include "win32/win32_path.h"
 
 #include <cstring>
+#include <map>
 
 namespace {
 
 VIEW_HandleTable<PDFL_ASPathName, std::string>& Paths() {
     static VIEW_HandleTable<PDFL_ASPathName, std::string> paths("path name", 0x5A000001);
     return paths;
+}
+
+std::map<PDFL_ASPathName, PDFL_ASFileSys>& OwnFileSystems() {
+    static std::map<PDFL_ASPathName, PDFL_ASFileSys> owners;
+    return owners;
 }
 
 void RequireText(const void* text, const char* what) {
@@ -50,6 +56,18 @@ char* VIEW_Paths::DisplayText(PDFL_ASPathName path) {
 
 void VIEW_Paths::Release(PDFL_ASPathName path) {
     Paths().Remove(path);
+    OwnFileSystems().erase(path);
+}
+
+void VIEW_Paths::SetOwnFileSys(PDFL_ASPathName path, PDFL_ASFileSys fileSys) {
+    Paths().Get(path);
+    OwnFileSystems()[path] = fileSys;
+}
+
+PDFL_ASFileSys VIEW_Paths::OwnFileSys(PDFL_ASPathName path) {
+    Paths().Get(path);
+    const auto found = OwnFileSystems().find(path);
+    return found == OwnFileSystems().end() ? nullptr : found->second;
 }
 
 PDFL_ASPathName VIEW_Paths::Make(const std::string& posixPath) {
@@ -78,4 +96,5 @@ size_t VIEW_Paths::LiveCount() {
 
 void VIEW_Paths::Reset() {
     Paths().Clear();
+    OwnFileSystems().clear();
 }

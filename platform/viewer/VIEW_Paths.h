@@ -29,6 +29,11 @@ public:
     static std::string Display(const std::string& posixPath);
     static std::string FromDisplay(const std::string& text);
 
+    // The file system a path name was taken from (slot 37 records the
+    // file's); null when it was made from a text.
+    static void SetOwnFileSys(PDFL_ASPathName path, PDFL_ASFileSys fileSys);
+    static PDFL_ASFileSys OwnFileSys(PDFL_ASPathName path);
+
     // Path names made and not released.
     static size_t LiveCount();
     static void Reset();  // releases every path name

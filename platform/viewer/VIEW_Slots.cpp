@@ -10,6 +10,7 @@
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_Memory.h"
+#include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_SlotBoundary.h"
@@ -329,6 +330,69 @@ VIEW_BEHAVIOUR_(Cos, 46, void, (PDFL_CosDoc doc, PDFL_ASFile file, uint32_t flag
 VIEW_BEHAVIOUR_(Cos, 52, void, (PDFL_CosObj array, int32_t index)) {
     VIEW_Cos::ArrayRemoveNth(array, index);
 }
+
+// ---- PD documents and pages: VIEW_PD does the work over the Cos store.
+VIEW_BEHAVIOUR_(PDModel, 66, PDFL_PDDoc, (PDFL_ASPathName path, PDFL_ASFileSys fileSys, PDFL_PDAuthProc, PDFL_Bool)) {
+    return VIEW_PD::DocOpen(path, fileSys);
+}
+VIEW_BEHAVIOUR_(PDModel, 69, PDFL_PDDoc, ()) {
+    return VIEW_PD::DocCreate();
+}
+VIEW_BEHAVIOUR_(PDModel, 70, void, (PDFL_PDDoc doc, uint16_t flags, PDFL_ASPathName path, PDFL_ASFileSys fileSys,
+                                    PDFL_ProgressMonitor, void*)) {
+    VIEW_PD::DocSave(doc, flags, path, fileSys);
+}
+VIEW_BEHAVIOUR_(PDModel, 71, void, (PDFL_PDDoc doc)) {
+    VIEW_PD::DocClose(doc);
+}
+VIEW_BEHAVIOUR_(PDModel, 74, int32_t, (PDFL_PDDoc doc)) {
+    return VIEW_PD::DocGetFlags(doc);
+}
+VIEW_BEHAVIOUR_(PDModel, 75, void, (PDFL_PDDoc doc, int32_t flags)) {
+    VIEW_PD::DocSetFlags(doc, flags);
+}
+VIEW_BEHAVIOUR_(PDModel, 78, PDFL_CosDoc, (PDFL_PDDoc doc)) {
+    return VIEW_PD::DocGetCosDoc(doc);
+}
+VIEW_BEHAVIOUR_(PDModel, 83, int32_t, (PDFL_PDDoc doc)) {
+    return VIEW_PD::DocGetNumPages(doc);
+}
+VIEW_BEHAVIOUR_(PDModel, 84, PDFL_PDPage, (PDFL_PDDoc doc, int32_t number)) {
+    return VIEW_PD::DocAcquirePage(doc, number);
+}
+VIEW_BEHAVIOUR_(PDModel, 85, PDFL_PDPage, (PDFL_PDDoc doc, int32_t after, PDFL_FixedRect box)) {
+    return VIEW_PD::DocCreatePage(doc, after, box);
+}
+VIEW_BEHAVIOUR_(PDModel, 86, void, (PDFL_PDDoc doc, int32_t first, int32_t last, PDFL_ProgressMonitor, void*)) {
+    VIEW_PD::DocDeletePages(doc, first, last);
+}
+VIEW_BEHAVIOUR_(PDModel, 87, void, (PDFL_PDDoc doc, int32_t after, PDFL_PDPage page)) {
+    VIEW_PD::DocMovePage(doc, after, page);
+}
+VIEW_BEHAVIOUR_(PDModel, 105, void, (PDFL_PDDoc doc, const char* key, const char* value, int32_t length)) {
+    VIEW_PD::DocSetInfo(doc, key, value, length);
+}
+VIEW_BEHAVIOUR_(PDModel, 114, uint32_t, (PDFL_PDDoc doc)) {
+    return VIEW_PD::DocGetPermissions(doc);
+}
+VIEW_BEHAVIOUR_(PDModel, 137, int32_t, (PDFL_PDPage page)) {
+    return VIEW_PD::PageGetNumber(page);
+}
+VIEW_BEHAVIOUR_(PDModel, 138, void, (PDFL_PDPage page)) {
+    VIEW_PD::PageRelease(page);
+}
+VIEW_BEHAVIOUR_(PDModel, 139, PDFL_PDDoc, (PDFL_PDPage page)) {
+    return VIEW_PD::PageGetDoc(page);
+}
+VIEW_BEHAVIOUR_(PDModel, 140, PDFL_CosObj, (PDFL_PDPage page)) {
+    return VIEW_PD::PageGetCosObj(page);
+}
+VIEW_BEHAVIOUR_(PDModel, 142, PDFL_PDRotate, (PDFL_PDPage page)) {
+    return VIEW_PD::PageGetRotate(page);
+}
+VIEW_BEHAVIOUR_(PDModel, 265, PDFL_PDDoc, (PDFL_ASFile file, PDFL_PDAuthProc, PDFL_Bool)) {
+    return VIEW_PD::DocOpenFromASFile(file);
+}
 #undef VIEW_BEHAVIOUR_
 
 // What a slot does before its result, whatever the result: record checks
@@ -456,6 +520,7 @@ void VIEW_Host::Reset() {
     VIEW_Files::Reset();
     VIEW_FileSys::Reset();
     VIEW_Paths::Reset();
+    VIEW_PD::Reset();
     VIEW_Cos::Reset();
     VIEW_App::Reset();
     OfferDefaults(Offers());

@@ -34,4 +34,6 @@ struct VCOS_Document {
     VCOS_Obj m_root;
     VCOS_Obj m_info;
     std::vector<std::string> m_warnings;
+    bool m_encrypted = false;
+    int32_t m_permissions = 0;  // the encryption dictionary's /P
 };

@@ -193,6 +193,10 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
         qpdf.setSuppressWarnings(true);
         qpdf.processMemoryFile(name.c_str(), bytes.data(), bytes.size());
         Copier(store, id, qpdf).Copy();
+        int revision = 0;
+        int permissions = 0;
+        if (qpdf.isEncrypted(revision, permissions))
+            store.SetPermissions(id, permissions);
     } catch (const VCOS_Error&) {
         throw;
     } catch (const std::bad_alloc&) {

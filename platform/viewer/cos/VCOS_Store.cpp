@@ -511,3 +511,16 @@ bool VCOS_Store::Enum(VCOS_Obj container, const EnumProc& proc) {
             return false;
     return true;
 }
+
+bool VCOS_Store::Permissions(VCOS_DocId doc, int32_t* permissions) const {
+    const VCOS_Document& document = Doc(doc);
+    if (document.m_encrypted && permissions)
+        *permissions = document.m_permissions;
+    return document.m_encrypted;
+}
+
+void VCOS_Store::SetPermissions(VCOS_DocId doc, int32_t permissions) {
+    VCOS_Document& document = Doc(doc);
+    document.m_encrypted = true;
+    document.m_permissions = permissions;
+}

@@ -44,6 +44,10 @@ public:
     void SetHeader(VCOS_DocId doc, const std::string& header);
     const std::vector<std::string>& Warnings(VCOS_DocId doc) const;
     void AddWarning(VCOS_DocId doc, const std::string& warning);
+    // An encrypted file's permission bits (/P); false for a file that was
+    // not encrypted.
+    bool Permissions(VCOS_DocId doc, int32_t* permissions) const;
+    void SetPermissions(VCOS_DocId doc, int32_t permissions);
     // Every indirect object, by ascending number.
     std::vector<VCOS_Obj> IndirectObjects(VCOS_DocId doc) const;
     uint32_t NextNumber(VCOS_DocId doc) const;

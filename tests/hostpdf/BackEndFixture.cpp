@@ -1,0 +1,78 @@
+#include "BackEndFixture.h"
+
+#include "hostpdf/COSF_PDFL_Library.h"
+#include "viewer/VIEW_Recorder.h"
+
+#include <cstdio>
+
+void HostBackEndTest::SetUp() {
+    FileSysTest::SetUp();
+    COSF_PDFL_Library::Initialize();
+}
+
+void HostBackEndTest::TearDown() {
+    PDFL_SetExceptionMapper(PDFL_MapException);
+    FileSysTest::TearDown();
+}
+
+GLOB_Doc HostBackEndTest::NewPdfDoc() {
+    GLOB_Doc doc = COSF_PDFL_NewDoc();
+    doc.Create("%PDF-1.3", 1);
+    return doc;
+}
+
+std::string MinimalPdf(const std::string& header, const std::string& catalogEntries) {
+    const std::string objects[] = {
+        "<< /Type /Catalog /Pages 2 0 R " + catalogEntries + " >>",
+        "<< /Type /Pages /Kids [] /Count 0 >>",
+    };
+    std::string text = header + "\n";
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < 2; ++i) {
+        offsets.push_back(text.size());
+        text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const size_t xref = text.size();
+    text += "xref\n0 3\n0000000000 65535 f \n";
+    for (size_t offset : offsets) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        text += line;
+    }
+    text += "trailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return text;
+}
+
+uint32_t CodeOf(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const GLIB_Exception& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+size_t CountCalls(int table, int slot) {
+    size_t count = 0;
+    for (const VIEW_Call& call : VIEW_Recorder::Calls())
+        count += call.m_table == table && call.m_slot == slot;
+    return count;
+}
+
+std::vector<std::string> Texts(const std::vector<GLOB_Name>& names) {
+    std::vector<std::string> texts;
+    for (const GLOB_Name& name : names)
+        texts.emplace_back(name.CStr());
+    return texts;
+}
+
+std::string ReadStream(GLOB_Stream& stream) {
+    std::string all;
+    for (;;) {
+        FILT_FilterBuffer* buffer = stream.Read();
+        if (buffer->DataAvailable() == 0)
+            return all;
+        all.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
+        buffer->AdvanceGetPtr(buffer->DataAvailable());
+    }
+}

@@ -1,0 +1,231 @@
+// The stand-in's PD layer over the Cos store: pages from hand-made page
+// trees (inheritance, rotation, page space), counted page handles, shared
+// opens from host files, saving and the delete-on-close flag.
+#include "support/TestSupport.h"
+#include "viewer/VIEW_Cos.h"
+#include "viewer/VIEW_CosHandles.h"
+#include "viewer/VIEW_FileSys.h"
+#include "viewer/VIEW_Files.h"
+#include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_HostError.h"
+#include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_Paths.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A PDF file of the given objects (numbered from 1, object 1 the catalog)
+// with a correct cross-reference table.
+std::string PdfOf(const std::vector<std::string>& objects) {
+    std::string text = "%PDF-1.4\n";
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(text.size());
+        text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const size_t xref = text.size();
+    text += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t offset : offsets) {
+        char line[24];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        text += line;
+    }
+    text += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+            std::to_string(xref) + "\n%%EOF\n";
+    return text;
+}
+
+// Two pages under a middle node that carries the rotation and media box;
+// the second page overrides both and has a crop box.
+std::string TwoPageTree(const std::string& rotate, const std::string& secondPage) {
+    return PdfOf({
+        "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 2 >>",
+        "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 /Rotate " + rotate +
+            " /MediaBox [0 0 612 792] >>",
+        "<< /Type /Page /Parent 3 0 R >>",
+        "<< /Type /Page /Parent 3 0 R " + secondPage + " >>",
+    });
+}
+
+class PDTest : public ::testing::Test {
+protected:
+    void SetUp() override { VIEW_Host::Reset(); }
+    void TearDown() override {
+        VIEW_Host::Reset();
+        EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
+    }
+
+    PDFL_PDDoc Open(const std::string& name, const std::string& bytes) {
+        const std::string path = m_dir.File(name);
+        WriteWholeFile(path, bytes);
+        const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
+        const PDFL_PDDoc doc = VIEW_PD::DocOpen(pathName, nullptr);
+        VIEW_Paths::Release(pathName);
+        return doc;
+    }
+    static VCOS_Obj PageDict(PDFL_PDPage page) { return VIEW_ObjFromCos(VIEW_PD::PageGetCosObj(page)); }
+
+    ScratchDir m_dir;
+};
+
+TEST_F(PDTest, RotationIsInheritedAndReadModulo360OrZero) {
+    const struct {
+        const char* rotate;
+        PDFL_PDRotate degrees;
+    } cases[] = {
+        {"90", 90}, {"-90", 270}, {"450", 90}, {"-720", 0}, {"180.0", 180},
+        {"45", 0},  {"90.5", 0},  {"/R", 0},   {"2147483647", 0}, {"-2147483648", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rotate);
+        const PDFL_PDDoc doc = Open("rotate.pdf", TwoPageTree(c.rotate, "/Rotate 270"));
+        const PDFL_PDPage first = VIEW_PD::DocAcquirePage(doc, 0);
+        const PDFL_PDPage second = VIEW_PD::DocAcquirePage(doc, 1);
+        EXPECT_EQ(VIEW_PD::PageGetRotate(first), c.degrees);
+        EXPECT_EQ(VIEW_PD::PageGetRotate(second), 270) << "its own entry wins";
+        VIEW_PD::PageRelease(first);
+        VIEW_PD::PageRelease(second);
+        VIEW_PD::DocClose(doc);
+    }
+}
+
+TEST_F(PDTest, PageSpaceIsTheCropBoxCutToTheMediaBox) {
+    const struct {
+        const char* entries;
+        double box[4];
+    } cases[] = {
+        {"", {0, 0, 612, 792}},
+        {"/CropBox [100 100 400 500]", {100, 100, 400, 500}},
+        {"/CropBox [400 500 100 100]", {100, 100, 400, 500}},
+        {"/CropBox [-50 -50 300 900]", {0, 0, 300, 792}},
+        {"/CropBox [700 800 900 900]", {0, 0, 612, 792}},
+        {"/CropBox [1 2 3]", {0, 0, 612, 792}},
+        {"/MediaBox [10 20 110 220]", {10, 20, 110, 220}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entries);
+        const PDFL_PDDoc doc = Open("space.pdf", TwoPageTree("0", c.entries));
+        const PDFL_PDPage page = VIEW_PD::DocAcquirePage(doc, 1);
+        double box[4] = {};
+        VIEW_PD::PageSpaceBox(page, box);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(box[i], c.box[i]) << "corner value " << i;
+        VIEW_PD::PageRelease(page);
+        VIEW_PD::DocClose(doc);
+    }
+}
+
+TEST_F(PDTest, PageHandlesAreCountedAndKnowTheirPlace) {
+    const PDFL_PDDoc doc = Open("pages.pdf", TwoPageTree("0", ""));
+    EXPECT_EQ(VIEW_PD::DocGetNumPages(doc), 2);
+    const PDFL_PDPage once = VIEW_PD::DocAcquirePage(doc, 1);
+    const PDFL_PDPage twice = VIEW_PD::DocAcquirePage(doc, 1);
+    EXPECT_EQ(once, twice);
+    EXPECT_EQ(VIEW_PD::PageGetNumber(once), 1);
+    EXPECT_EQ(VIEW_PD::PageGetDoc(once), doc);
+    VIEW_PD::PageRelease(once);
+    EXPECT_EQ(VIEW_PD::AcquiredPageCount(), 1u);
+    VIEW_PD::PageRelease(twice);
+    EXPECT_EQ(VIEW_PD::AcquiredPageCount(), 0u);
+    EXPECT_THROW(VIEW_PD::PageRelease(twice), VIEW_AssertionFailure);
+    for (int32_t number : {-1, 2, 1000}) {
+        SCOPED_TRACE(number);
+        EXPECT_THROW(VIEW_PD::DocAcquirePage(doc, number), VIEW_HostRaise);
+    }
+    VIEW_PD::DocClose(doc);
+}
+
+TEST_F(PDTest, DamagedPageTreesAreHostErrors) {
+    const std::vector<std::vector<std::string>> trees = {
+        {"<< /Type /Catalog >>"},
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [2 0 R] /Count 1 >>"},
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R 3 0 R] /Count 2 >>",
+         "<< /Type /Page /Parent 2 0 R >>"},
+    };
+    for (size_t i = 0; i < trees.size(); ++i) {
+        SCOPED_TRACE(i);
+        const PDFL_PDDoc doc = Open("damaged.pdf", PdfOf(trees[i]));
+        EXPECT_THROW(VIEW_PD::DocGetNumPages(doc), VIEW_HostRaise);
+        VIEW_PD::DocClose(doc);
+    }
+}
+
+TEST_F(PDTest, CreatedPagesTakeEitherReadingOfTheBoxAsOneMediaBox) {
+    const PDFL_PDDoc doc = VIEW_PD::DocCreate();
+    EXPECT_EQ(VIEW_PD::DocGetFlags(doc), 3);
+    const PDFL_FixedRect readings[] = {
+        {0, 792 * 65536, 612 * 65536, 0},   // left, top, right, bottom
+        {0, 0, 612 * 65536, 792 * 65536},   // left, bottom, right, top
+    };
+    for (const PDFL_FixedRect& box : readings) {
+        const PDFL_PDPage page = VIEW_PD::DocCreatePage(doc, VIEW_PD::DocGetNumPages(doc) - 1, box);
+        double space[4] = {};
+        VIEW_PD::PageSpaceBox(page, space);
+        EXPECT_EQ(std::vector<double>(space, space + 4), (std::vector<double>{0, 0, 612, 792}));
+        VIEW_PD::PageRelease(page);
+    }
+    EXPECT_EQ(VIEW_PD::DocGetNumPages(doc), 2);
+    VIEW_PD::DocClose(doc);
+}
+
+TEST_F(PDTest, AFileOpenedTwiceGivesOneDocumentClosedByTheLastClose) {
+    const std::string path = m_dir.File("twice.pdf");
+    WriteWholeFile(path, TwoPageTree("0", ""));
+    PDFL_ASFile files[2] = {};
+    for (PDFL_ASFile& file : files) {
+        const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
+        ASSERT_EQ(VIEW_Files::Open(nullptr, pathName, 1, &file), 0);
+        VIEW_Paths::Release(pathName);
+    }
+    const PDFL_PDDoc first = VIEW_PD::DocOpenFromASFile(files[0]);
+    const PDFL_PDDoc second = VIEW_PD::DocOpenFromASFile(files[1]);
+    EXPECT_EQ(first, second);
+    VIEW_PD::DocClose(first);
+    EXPECT_EQ(VIEW_PD::OpenDocCount(), 1u);
+    EXPECT_EQ(VIEW_PD::DocGetNumPages(second), 2);
+    VIEW_PD::DocClose(second);
+    EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
+    EXPECT_EQ(VIEW_Cos::OpenDocCount(), 0u);
+    EXPECT_EQ(VIEW_Files::OpenCount(), 2u) << "the files stay the opener's";
+    for (PDFL_ASFile file : files)
+        EXPECT_EQ(VIEW_Files::Close(file), 0);
+}
+
+TEST_F(PDTest, SavedDocumentsReadBackAndFlag8DeletesTheFileAtClose) {
+    const PDFL_PDDoc doc = VIEW_PD::DocCreate();
+    VIEW_PD::DocCreatePage(doc, -1, PDFL_FixedRect{0, 200 * 65536, 100 * 65536, 0});
+    VIEW_PD::PageRelease(VIEW_PD::DocAcquirePage(doc, 0));
+    VIEW_PD::DocSetInfo(doc, "Producer", "Tintscope tests", 9);
+    const std::string path = m_dir.File("saved.pdf");
+    const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
+    VIEW_PD::DocSave(doc, 0x21, pathName, nullptr);
+    VIEW_Paths::Release(pathName);
+    EXPECT_EQ(VIEW_PD::DocGetFlags(doc) & 1, 0) << "saved";
+    VIEW_PD::DocClose(doc);
+
+    const PDFL_PDDoc reopened = Open("saved.pdf", ReadWholeFile(path));
+    EXPECT_EQ(VIEW_PD::DocGetNumPages(reopened), 1);
+    EXPECT_EQ(VIEW_PD::DocGetPermissions(reopened), 0xFFFFFFFFu) << "not encrypted";
+    VCOS_Store& store = VIEW_Cos::Store();
+    const VCOS_Obj info = store.Info(VIEW_PD::CosDocId(reopened));
+    EXPECT_EQ(store.StringValue(store.DictGet(info, "Producer")), "Tintscope");
+    VIEW_PD::DocSetFlags(reopened, 8);
+    VIEW_PD::DocClose(reopened);
+    EXPECT_TRUE(ReadWholeFile(m_dir.File("saved.pdf")).empty()) << "deleted at close";
+}
+
+TEST_F(PDTest, SavingInPlaceNeedsAFileAndOtherFlagsAreMisuse) {
+    const PDFL_PDDoc created = VIEW_PD::DocCreate();
+    EXPECT_THROW(VIEW_PD::DocSave(created, 0, nullptr, nullptr), VIEW_HostRaise);
+    EXPECT_THROW(VIEW_PD::DocSave(created, 1, nullptr, nullptr), VIEW_AssertionFailure);
+    EXPECT_THROW(VIEW_PD::DocSave(created, 4, nullptr, nullptr), VIEW_AssertionFailure);
+    VIEW_PD::DocClose(created);
+}
+
+}  // namespace
