@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <cctype>
+#include <cstdio>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -242,6 +243,19 @@ TEST_F(LoaderTest, NameFolderLocaleStringsAndColours) {
     localised[5] = "string 20010 Locale: the plug-in %s could not save its preferences file.";
     EXPECT_EQ(AlertTexts(), localised);
     m_loader.Unload();
+
+    // Beside the plug-in, and in "Help/".
+    ASSERT_EQ(mkdir((folder + "/Help").c_str(), 0777), 0);
+    const std::pair<std::string, std::string> moves[] = {{"/Locale/ZOVA.ENU", "/ZOVA.ENU"},
+                                                         {"/ZOVA.ENU", "/Help/ZOVA.ENU"}};
+    for (const auto& [from, to] : moves) {
+        SCOPED_TRACE(to);
+        ASSERT_EQ(std::rename((folder + from).c_str(), (folder + to).c_str()), 0);
+        VIEW_App::ClearAlerts();
+        ASSERT_TRUE(m_loader.Load(folder + "/ZOVA.api").Loaded());
+        EXPECT_EQ(AlertTexts(), localised);
+        m_loader.Unload();
+    }
 
     VIEW_App::SetLanguage("DEU");
     VIEW_App::ClearAlerts();
