@@ -1,0 +1,169 @@
+#include "Exchange/XCHG/XCHG_PluginPreferences.h"
+
+#include "Exchange/XCHG/XCHG_AVCalls.h"
+#include "Exchange/XCHG/XCHG_HostBinding.h"
+#include "Exchange/XCHG/XCHG_Plugin.h"
+#include "Exchange/XCHG/XCHG_Resources.h"
+#include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_Memory_Impl.h"
+#include "GLOB/GLOB_Name.h"
+#include "hostpdf/COSF_PDFL_Impl.h"
+#include "hostpdf/PDFL_CorCalls.h"
+#include "win32/win32.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+constexpr const char* Header = "%VelmDornapPrefs-1.0";
+
+[[noreturn]] void Unusable(const std::string& message) {
+    throw GLIB_Exception(XCHG_PluginPreferences::FolderUnusableCode, message, __FILE__, __LINE__);
+}
+
+std::string AppDataFolder() {
+    LPITEMIDLIST list = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(gXCHG_MainWindow, CSIDL_APPDATA, &list)))
+        Unusable("SHGetSpecialFolderLocation() failed.");
+    char folder[MAX_PATH] = "";
+    const BOOL found = SHGetPathFromIDListA(list, folder);
+    LPMALLOC allocator = nullptr;
+    if (SUCCEEDED(CoGetMalloc(1, &allocator))) {
+        allocator->Free(list);
+        allocator->Release();
+    }
+    if (!found)
+        Unusable("SHGetPathFromIDListA() failed.");
+    return folder;
+}
+
+bool HasCode(const GLIB_Exception& exception, uint32_t a, uint32_t b) {
+    return exception.Code() == a || exception.Code() == b;
+}
+
+GLOB_Name PluginKey() {
+    const XCHG_Plugin* plugin = XCHG_Plugin::Instance();
+    GLIB_ASSERT(plugin != NULL);
+    return GLOB_Name(plugin->Name());
+}
+
+}  // namespace
+
+void XCHG_PrefsAlert(uint32_t id, const char* first, const char* second) {
+    char format[256];
+    XCHG_LoadString(id, format, sizeof format);
+    char name[256] = "";
+    PDFL_ASExtensionGetFileName(gXCHG_ExtensionID, name, sizeof name);
+    name[sizeof name - 1] = '\0';
+    char text[512];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(text, sizeof text, format, name, first, second);
+#pragma GCC diagnostic pop
+    XCHG_AVAlertNote(text);
+}
+
+GLOB_FileName XCHG_PluginPreferences::FileName() {
+    const std::string prefsFileName = XCHG_Plugin::ModuleName() + ".pref";
+    GLIB_ASSERT(prefsFileName.size( ) != 0);
+    const std::string folder = AppDataFolder();
+    const bool made = CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    // A name cut to the buffer would be another file.
+    if (!made || folder.size() + 1 + prefsFileName.size() >= MAX_PATH) {
+        XCHG_PrefsAlert(20012, folder.c_str());
+        Unusable("Attempt to use the directory \"" + folder + "\" failed.");
+    }
+    return GLOB_FileName((folder + "\\" + prefsFileName).c_str());
+}
+
+void XCHG_PluginPreferences::Open(const char* defaults) {
+    m_memoryDoc = GLOB_Memory_Impl::Make();
+    m_memoryDoc.Create(Header, 0);
+    m_open = true;
+    GLOB_FileName fileName;
+    bool named = false;
+    try {
+        fileName = FileName();
+        named = true;
+    } catch (const GLIB_Exception& exception) {
+        if (exception.Code() != FolderUnusableCode)
+            throw;
+    }
+    if (named) {
+        GLOB_Doc file = COSF_PDFL_NewDoc();
+        bool opened = false;
+        try {
+            file.Open(fileName, 0);
+            opened = true;
+        } catch (const GLIB_Exception& exception) {
+            // Missing, unreadable or not PDF syntax: the defaults are used.
+            if (!HasCode(exception, COSF_PDFL_OpenCode, COSF_PDFL_NotCosDocCode))
+                throw;
+        }
+        if (opened) {
+            const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
+            GLOB_Object stored;
+            // DictPut copies the host's objects into the memory document.
+            if (file.Root().Known(key, &stored))
+                m_memoryDoc.Root().DictPut(key, stored);
+            file.Close();
+        }
+    }
+    Bind(defaults, fileName);
+}
+
+void XCHG_PluginPreferences::Bind(const char* defaults, const GLOB_FileName& fileName) {
+    try {
+        m_preferences.Initialize(m_memoryDoc, PluginKey(), defaults);
+        return;
+    } catch (const GLIB_Exception& exception) {
+        if (!HasCode(exception, GLOB_PrefsRootCode, GLOB_PrefsPrivateCode))
+            throw;
+    }
+    XCHG_PrefsAlert(20013, fileName.NarrowName());
+    m_memoryDoc.Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), m_memoryDoc.NewDict(0, true));
+    m_preferences.Initialize(m_memoryDoc, PluginKey(), defaults);
+}
+
+void XCHG_PluginPreferences::MergeDefaults(const char* defaults) {
+    m_preferences.MergeDefaults(defaults, true);
+}
+
+void XCHG_PluginPreferences::Save() {
+    // Nothing to write before Open.
+    if (!m_open)
+        return;
+    GLOB_FileName fileName;
+    try {
+        fileName = FileName();
+    } catch (const GLIB_Exception& exception) {
+        if (exception.Code() != FolderUnusableCode)
+            throw;
+        XCHG_PrefsAlert(20010);
+        return;
+    }
+    GLOB_Doc file = COSF_PDFL_NewDoc();
+    try {
+        file.Create(fileName, Header, 0);
+    } catch (const GLIB_Exception& exception) {
+        if (!HasCode(exception, COSF_PDFL_CreateCode, COSF_PDFL_OpenCode))
+            throw;
+        XCHG_PrefsAlert(20011, fileName.NarrowName());
+        return;
+    }
+    const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
+    file.Root().DictPut(key, m_memoryDoc.Root().DictGet(key));
+    file.Save();
+    file.Close();
+}
+
+void XCHG_PluginPreferences::Close() {
+    if (!m_open)
+        return;
+    m_preferences = GLOB_PreferencesDoc();
+    m_memoryDoc.Close();
+    m_memoryDoc = GLOB_Doc();
+    m_open = false;
+}
