@@ -3,9 +3,13 @@
 // 12 (six more spots the page does not use), beside the content parser alone
 // on the same stream. The page is generated: paths, text, fills and strokes
 // in DeviceCMYK, DeviceGray and two Separation spaces, and inline CMYK
-// images (one block in 64), 10 MB of content. The three run in turn in
-// every iteration, so that they share the machine's load; after the run the rates, the
-// separation-over-parsing ratios and the cost of each added ink are printed.
+// images. Two pages: 10 MB of content with an inline image in one block of
+// 64, and 1 MB with one in every block. The three run in turn in every
+// iteration, so that they share the machine's load; after the run the rates,
+// the separation-over-parsing ratios of wall-clock and of CPU time and the
+// cost of each added ink are printed for each page, and the peak resident
+// memory of the process (run one page per process, --benchmark_filter, to
+// see each page's).
 #include "CPDF/content/CPDF_ContentParser.h"
 #include "CPDF/document/CPDF_MemoryImpl.h"
 #include "GLOB/GLOB_StringStream.h"
@@ -13,17 +17,17 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <chrono>
+#include <ctime>
 #include <cstdio>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
-
-constexpr size_t ContentBytes = size_t(10) << 20;
-// One block in this many carries an inline image: each costs the separator
-// far more than the rest of a block (see bench/README.md).
-constexpr unsigned InlineImageEvery = 64;
 
 const char Resources[] =
     "<< /ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
@@ -31,8 +35,9 @@ const char Resources[] =
     "/C0 [0 0 0 0] /C1 [0.2 0.1 0.1 0.3] /N 1 >>] >> "
     "/Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>";
 
-// One block of everything the page draws, varied by i.
-std::string Block(unsigned i) {
+// One block of everything the page draws, varied by i; every imageEvery-th
+// block ends with an inline image.
+std::string Block(unsigned i, unsigned imageEvery) {
     const std::string a = std::to_string(i % 500), b = std::to_string(i % 7 * 0.125).substr(0, 5);
     std::string hex;
     for (int k = 0; k < 4 * 4 * 4; ++k) {
@@ -44,53 +49,74 @@ std::string Block(unsigned i) {
            " l 200 300 " + a + " 50 600 700 c S\n" + "/CS0 cs " + b + " scn 10 10 m 100 10 l 50 90 l h f* " +
            "/CS1 CS 0.6 SCN 1 0 0 1 5 5 cm 0 0 40 40 re B Q\n" + "BT /F1 12 Tf " + a +
            " 500 Td 0 0.5 0 0.1 k (Separation throughput) Tj /CS0 cs 0.8 scn 0 -14 Td (in two spots) Tj ET\n" +
-           (i % InlineImageEvery == 0
+           (i % imageEvery == 0
                 ? "q 40 0 0 40 " + a + " 300 cm BI /W 4 /H 4 /CS /CMYK /BPC 8 /F /AHx ID " + hex + "> EI Q\n"
                 : std::string());
 }
 
-const std::string& Content() {
-    static const std::string content = [] {
-        std::string text;
-        for (unsigned i = 0; text.size() < ContentBytes; ++i)
-            text += Block(i);
-        return text;
-    }();
-    return content;
+std::string Content(size_t bytes, unsigned imageEvery) {
+    std::string text;
+    for (unsigned i = 0; text.size() < bytes; ++i)
+        text += Block(i, imageEvery);
+    return text;
 }
 
 struct Source {
     CPDF_Doc doc = CPDF_MemoryImpl::Make();
     CPDF_Page page;
-    Source() {
+    size_t bytes, images = 0;
+    Source(size_t contentBytes, unsigned imageEvery) {
+        const std::string content = Content(contentBytes, imageEvery);
+        bytes = content.size();
+        for (size_t at = content.find(" BI "); at != std::string::npos; at = content.find(" BI ", at + 1))
+            ++images;
         doc.Create();
         page = doc.CreatePage(0, GLIB_Rect(0, 0, 612, 792));
         page.SetResources(doc.ParseObject(Resources));
-        page.SetContents(doc.NewStream(GLOB_Stream(new GLOB_StringStream(Content())), 1, GLOB_Object(),
+        page.SetContents(doc.NewStream(GLOB_Stream(new GLOB_StringStream(content)), 1, GLOB_Object(),
                                        GLOB_Object(), -1));
     }
 };
 
-const Source& Page() {
-    static const Source source;
-    return source;
+// The page of each (megabytes, image every) pair, made once.
+const Source& Page(size_t megabytes, unsigned imageEvery) {
+    static std::map<std::pair<size_t, unsigned>, std::unique_ptr<Source>> pages;
+    std::unique_ptr<Source>& page = pages[{megabytes, imageEvery}];
+    if (!page)
+        page = std::make_unique<Source>(megabytes << 20, imageEvery);
+    return *page;
 }
 
-// Seconds summed over the iterations.
-double g_parse = 0, g_six = 0, g_twelve = 0;
-// Passes of each.
-double g_passes = 0;
+// Seconds of wall-clock and of CPU time summed over the iterations, and
+// passes, per page.
+struct Seconds {
+    double wall = 0, cpu = 0;
+};
+struct Totals {
+    Seconds parse, six, twelve;
+    double passes = 0;
+    size_t bytes = 0, images = 0;
+};
+std::map<std::pair<int64_t, int64_t>, Totals> g_totals;
+
+double CpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
 
 template <class Run>
-void Timed(double& seconds, Run run) {
+void Timed(Seconds& seconds, Run run) {
     const auto start = std::chrono::steady_clock::now();
+    const double cpu = CpuSeconds();
     run();
-    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    seconds.cpu += CpuSeconds() - cpu;
+    seconds.wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-void Parse() {
+void Parse(const Source& source) {
     CPDF_ContentParser parser;
-    parser.Start(Page().page.Contents().OpenStream(2), Page().page.Object().DictGet(GLOB_Name("Resources")));
+    parser.Start(source.page.Contents().OpenStream(2), source.page.Object().DictGet(GLOB_Name("Resources")));
     size_t operators = 0;
     while (parser.Step())
         ++operators;
@@ -99,7 +125,7 @@ void Parse() {
 
 // A separation into a new output document, embedded and compressed as the
 // default job writes it.
-void Separate(unsigned extraSpots) {
+void Separate(const Source& source, unsigned extraSpots) {
     CPDF_Doc out = CPDF_MemoryImpl::Make();
     out.Create();
     std::vector<CPDF_Colorant> inks = {CPDF_Colorant("Gold"), CPDF_Colorant("Silver")};
@@ -110,21 +136,25 @@ void Separate(unsigned extraSpots) {
     CSEP_PDFSeparator separator;
     separator.SetJobContext(job);
     std::vector<GLOB_Object> pages;
-    separator.SeparatePage(Page().page, 0, pages);
+    separator.SeparatePage(source.page, 0, pages);
     benchmark::DoNotOptimize(pages.data());
 }
 
+// Arguments: megabytes of content, one inline image every this many blocks.
 void BM_SeparateBesideParse(benchmark::State& state) {
-    Page();
+    const Source& source = Page(static_cast<size_t>(state.range(0)), static_cast<unsigned>(state.range(1)));
+    Totals& totals = g_totals[{state.range(0), state.range(1)}];
+    totals.bytes = source.bytes;
+    totals.images = source.images;
     for (auto _ : state) {
-        Timed(g_parse, Parse);
-        Timed(g_six, [] { Separate(0); });
-        Timed(g_twelve, [] { Separate(6); });
-        ++g_passes;
+        Timed(totals.parse, [&] { Parse(source); });
+        Timed(totals.six, [&] { Separate(source, 0); });
+        Timed(totals.twelve, [&] { Separate(source, 6); });
+        ++totals.passes;
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * Content().size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * source.bytes));
 }
-BENCHMARK(BM_SeparateBesideParse)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeparateBesideParse)->Args({10, 64})->Args({1, 1})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -134,15 +164,27 @@ int main(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (g_parse > 0 && g_six > 0 && g_twelve > 0) {
-        const double mb = Content().size() / 1e6 * g_passes;
-        std::printf("Content %.1f MB, %.0f passes. Parsing %.1f MB/s; separation with 6 inks %.1f MB/s, "
-                    "with 12 inks %.1f MB/s.\n",
-                    Content().size() / 1e6, g_passes, mb / g_parse, mb / g_six, mb / g_twelve);
-        std::printf("Separation over parsing (time): 6 inks %.2f, 12 inks %.2f. Each ink beyond 6 adds %.3f of "
-                    "a parse, %.1f%% of the 6-ink separation.\n",
-                    g_six / g_parse, g_twelve / g_parse, (g_twelve - g_six) / 6 / g_parse,
-                    (g_twelve - g_six) / 6 / g_six * 100);
+    for (const auto& [key, totals] : g_totals) {
+        if (totals.parse.wall <= 0 || totals.six.wall <= 0 || totals.twelve.wall <= 0)
+            continue;
+        const double mb = totals.bytes / 1e6 * totals.passes;
+        std::printf("Content %.1f MB, an inline image every %lld blocks (%zu images), %.0f passes. Parsing "
+                    "%.1f MB/s; separation with 6 inks %.2f MB/s, with 12 inks %.2f MB/s.\n",
+                    totals.bytes / 1e6, static_cast<long long>(key.second), totals.images, totals.passes,
+                    mb / totals.parse.wall, mb / totals.six.wall, mb / totals.twelve.wall);
+        std::printf("  Separation over parsing (time): 6 inks %.2f, 12 inks %.2f. Each ink beyond 6 adds %.3f "
+                    "of a parse, %.1f%% of the 6-ink separation.\n",
+                    totals.six.wall / totals.parse.wall, totals.twelve.wall / totals.parse.wall,
+                    (totals.twelve.wall - totals.six.wall) / 6 / totals.parse.wall,
+                    (totals.twelve.wall - totals.six.wall) / 6 / totals.six.wall * 100);
+        std::printf("  CPU time over parsing's: 6 inks %.2f, 12 inks %.2f; CPU per pass: parsing %.3f s, "
+                    "6 inks %.3f s, 12 inks %.3f s.\n",
+                    totals.six.cpu / totals.parse.cpu, totals.twelve.cpu / totals.parse.cpu,
+                    totals.parse.cpu / totals.passes, totals.six.cpu / totals.passes,
+                    totals.twelve.cpu / totals.passes);
     }
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        std::printf("Peak resident memory: %.0f MB.\n", usage.ru_maxrss / 1024.0);
     return 0;
 }

@@ -105,6 +105,8 @@ uint32_t GLOB_Memory_Impl::CopyBufferSize() { return s_copyBufferSize; }
 
 void GLOB_Memory_Impl::SetCopyBufferSize(uint32_t size) { s_copyBufferSize = size; }
 
+uint64_t GLOB_Memory_Impl::MemoryBytesHeld() { return iGLOB_CosStream::MemoryBytesHeld(); }
+
 GLOB_Memory_Impl::GLOB_Memory_Impl() {
     // The catalog and the Info dictionary, numbered 2 and 3, held by the
     // back-end for its whole life.

@@ -47,6 +47,10 @@ public:
     // A size of 0 is taken as 1.
     static uint32_t CopyBufferSize();
     static void SetCopyBufferSize(uint32_t size);
+    // Bytes that the memory back-ends of the process hold allocated for the
+    // stream data they keep in memory: each stream its stored size (at least
+    // 1), whatever the copy buffer's.
+    static uint64_t MemoryBytesHeld();
 
     ~GLOB_Memory_Impl() override;
 

@@ -9,12 +9,16 @@
 #include "GLOB/GLOB_FileSpecification.h"
 #include "GLOB/GLOB_String.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 namespace {
+
+std::atomic<uint64_t> s_memoryBytesHeld{0};
 
 struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
@@ -69,6 +73,12 @@ void CheckSize(uint64_t size) {
 
 }  // namespace
 
+iGLOB_CosStreamDetail::Data::~Data() {
+    s_memoryBytesHeld -= m_allocated;
+}
+
+uint64_t iGLOB_CosStream::MemoryBytesHeld() { return s_memoryBytesHeld; }
+
 iGLOB_CosStream iGLOB_CosStream::Store(const GLOB_Stream& source, FILT_Filter* encoder, uint32_t firstSize,
                                        uint32_t chunkSize, const GLOB_Object& attrDict) {
     std::unique_ptr<FILT_Filter> owned(encoder);
@@ -91,9 +101,21 @@ iGLOB_CosStream iGLOB_CosStream::Store(const GLOB_Stream& source, FILT_Filter* e
     if (out.IsEOD()) {
         GLIB_ASSERT(bytes.get() == out.GetPtr());
         CheckSize(out.DataAvailable());
+        const uint32_t size = out.DataAvailable();
+        uint32_t allocated = firstSize;
+        // Kept for the object's life: a stream of a few bytes must not hold
+        // a whole copy buffer.
+        if (size < firstSize) {
+            allocated = size > 0 ? size : 1;
+            std::unique_ptr<uint8_t[]> exact(GLIB_NEW uint8_t[allocated]);
+            std::memcpy(exact.get(), bytes.get(), size);
+            bytes = std::move(exact);
+        }
         data.m_kind = KindMemory;
-        data.m_size = out.DataAvailable();
+        data.m_size = size;
         data.m_bytes = std::move(bytes);
+        data.m_allocated = allocated;
+        s_memoryBytesHeld += allocated;
         return stream;
     }
 

@@ -24,10 +24,17 @@ class FILT_Filter;
 
 namespace iGLOB_CosStreamDetail {
 struct Data {
+    Data() = default;
+    Data(const Data&) = delete;
+    Data& operator=(const Data&) = delete;
+    // Takes the memory kind's bytes off the process-wide count.
+    ~Data();
+
     GLOB_Object m_attrDict;
     uint32_t m_kind = 0;
     std::unique_ptr<uint8_t[]> m_bytes;  // memory kind
     uint32_t m_size = 0;
+    uint32_t m_allocated = 0;  // bytes m_bytes holds, on the process-wide count
     GLIB_AutoFile m_file{""};  // file kind: the temporary file
 };
 }  // namespace iGLOB_CosStreamDetail
@@ -44,8 +51,9 @@ public:
 
     // Reads source to its end through encoder (owned; null: bytes unchanged)
     // into a first buffer of firstSize bytes (at least 1). Data that end
-    // there stay in memory; longer data go to a temporary file in chunks of
-    // chunkSize bytes (at least 1), which is also the source's buffer size.
+    // there stay in memory, in an allocation of their own size; longer data
+    // go to a temporary file in chunks of chunkSize bytes (at least 1), which
+    // is also the source's buffer size.
     // attrDict (the stream's own dictionary) is kept with the data.
     // Throws 1151012 when the temporary file cannot be made or the data
     // exceed MaxSize (logged at level 2 first); errors of the source, the
@@ -70,6 +78,9 @@ public:
     // object's block does so when it is freed: open cores, which read only
     // the bytes, then hold nothing of the back-end.
     void DropAttrDict() { Core().m_attrDict = GLOB_Object(nullptr, GLOB_Object::Handle{}); }
+
+    // Bytes that the memory-kind data of the whole process hold allocated.
+    static uint64_t MemoryBytesHeld();
 
     // A new stream over the stored (encoded) bytes. Throws 1151011 "Failed
     // to open file '…': errno" when the temporary file cannot be opened.

@@ -11,10 +11,12 @@
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Filter.h"
 #include "GLOB/GLOB_MemoryStream.h"
+#include "GLOB/GLOB_StreamCore.h"
 #include "GLOB/GLOB_StringStream.h"
 
 #include <limits>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -51,6 +53,30 @@ uint64_t RunSplit(Splitter& splitter, GLOB_Stream input, const std::vector<GLOB_
     }
     return written;
 }
+
+// Written bytes appended to a string: the slices of an image too small to
+// be worth a temporary file each.
+class BytesSink : public GLOB_StreamCore {
+public:
+    explicit BytesSink(std::string& bytes) : m_bytes(bytes) { Open(Output); }
+    ~BytesSink() override { Close(); }
+
+protected:
+    // Open for output only: never read.
+    FILT_FilterBuffer* FillBuffer() override {
+        m_none.SetEOD();
+        return &m_none;
+    }
+    void FlushBuffer(FILT_FilterBuffer& buffer) override {
+        m_bytes.append(reinterpret_cast<const char*>(buffer.GetPtr()), buffer.DataAvailable());
+        buffer.AdvanceGetPtr(buffer.DataAvailable());
+    }
+    void DoClose() override {}
+
+private:
+    std::string& m_bytes;
+    FILT_FilterBuffer m_none;
+};
 
 // How a DeviceGray slice takes its Decode pair (d0, d1) from the source's.
 enum class Pair { Keep, Mirror, Reverse };
@@ -209,11 +235,20 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": image rows of " << width << " x " << n
                                                               << " samples are too long.");
 
-    std::vector<CSEP_TempFile> files(n);
+    // Small slices of an embedded image are kept in memory: creating and
+    // removing a file for each costs far more than their bytes.
+    const uint64_t sliceBytes = (width * bits + 7) / 8 * static_cast<uint64_t>(params.Height());
+    const bool inMemory = JobContext().UseExternalStreams() == 0 && sliceBytes <= SmallSliceBytes;
+    std::vector<CSEP_TempFile> files(inMemory ? 0 : n);
+    std::vector<std::string> held(inMemory ? n : 0);
     std::vector<GLOB_Stream> outputs;
-    for (CSEP_TempFile& file : files) {
-        file.Create();
-        outputs.push_back(file.OpenStream());
+    for (unsigned j = 0; j < n; ++j) {
+        if (inMemory) {
+            outputs.emplace_back(GLIB_NEW BytesSink(held[j]));
+        } else {
+            files[j].Create();
+            outputs.push_back(files[j].OpenStream());
+        }
         std::unique_ptr<FILT_Filter> pack;
         if (bits < 8) {
             std::unique_ptr<FILT_From8BitFilter> from8(GLIB_NEW FILT_From8BitFilter);
@@ -250,7 +285,20 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         if (slice.Value("Mask").IsArray())
             slice.Remove("Mask");
         MakeGray(slice, j, Pair::Reverse);
-        out.push_back(CPDF_Image(slice, MakeDataStream(files[j], filter), false).Object());
+        GLOB_Object data;
+        if (inMemory) {
+            // The closing write drives the encoder to its end.
+            FILT_FilterBuffer end;
+            end.SetEOD();
+            outputs[j].Write(end);
+            outputs[j].Close();
+            data = CSEP_TempFile::MakeEmbeddedStream(Doc(), GLOB_Stream(GLIB_NEW GLOB_StringStream(held[j])), filter,
+                                                     GLOB_Object());
+            std::string().swap(held[j]);
+        } else {
+            data = MakeDataStream(files[j], filter);
+        }
+        out.push_back(CPDF_Image(slice, data, false).Object());
     }
     KeepImageEntries(imageObject, out);
 }

@@ -12,7 +12,8 @@
 //   - keep false: the data are tints, inverted (255 - byte) or mirrored
 //     through Decode; keep true: the data are gray levels already
 //     (DeviceGray sources) and stay as they are;
-//   - new sample data are written through the job's temporary files,
+//   - new sample data are written through the job's temporary files (kept
+//     in memory instead for the slices of a small image that is embedded),
 //     unfiltered with compression mode 1, otherwise Flate-encoded by the
 //     writer (the stream object then only names /FlateDecode); they become
 //     external-file streams that the job keeps when it uses external
@@ -22,7 +23,8 @@
 //     objects already made stay in the output document.
 //
 // Image data stream through fixed buffers per component; no image is held
-// whole in memory, no mesh more than one piece at a time. Function slicing
+// whole in memory but for slices of at most SmallSliceBytes, no mesh more
+// than one piece at a time. Function slicing
 // (CSEP_SliceConverterFunction.cpp) throws GLIB_Exception 1128007 for every
 // fault of its own, shading slicing (CSEP_SliceConverterShading.cpp) 1128011.
 #pragma once
@@ -50,6 +52,9 @@ class CSEP_SliceConverter : public CSEP_ToPressSpaceConverter {
 public:
     // Bytes each splitter output buffer holds.
     static constexpr uint32_t SplitBufferSize = 8000;
+    // Slices of an embedded image of at most this many bytes each (before
+    // compression) are made in memory instead of in temporary files.
+    static constexpr uint64_t SmallSliceBytes = 65536;
 
 protected:
     CSEP_SliceConverter() = default;

@@ -18,19 +18,23 @@ void PutForcedCopy(const GLOB_Doc& document, const GLOB_Object& dict, const char
 
 GLOB_Object CSEP_TempFile::MakeEmbeddedStream(GLOB_Doc document, const GLOB_Object& filter,
                                               const GLOB_Object& encodeParams) {
-    const GLOB_Object attributes = document.NewDict(2, false);
-    PutForcedCopy(document, attributes, "Filter", filter);
-    const GLOB_Object params = encodeParams.IsNull() ? document.NewNull() : document.Copy(encodeParams, true);
-
     iCSEP_TempFileCore& core = Core();
     core.FinishStreams();
     core.Rewind();
     GLOB_Stream source = core.OpenStream();
-    // Flag 1: the bytes are stored as the writer encoded them.
-    const GLOB_Object stream = document.NewStream(source, 1, attributes, params, -1);
+    const GLOB_Object stream = MakeEmbeddedStream(document, source, filter, encodeParams);
     source.Close();
     core.Delete();
     return stream;
+}
+
+GLOB_Object CSEP_TempFile::MakeEmbeddedStream(GLOB_Doc document, const GLOB_Stream& source,
+                                              const GLOB_Object& filter, const GLOB_Object& encodeParams) {
+    const GLOB_Object attributes = document.NewDict(2, false);
+    PutForcedCopy(document, attributes, "Filter", filter);
+    const GLOB_Object params = encodeParams.IsNull() ? document.NewNull() : document.Copy(encodeParams, true);
+    // Flag 1: the bytes are stored as the writer encoded them.
+    return document.NewStream(source, 1, attributes, params, -1);
 }
 
 GLOB_Object CSEP_TempFile::MakeExternalStream(GLOB_Doc document, const GLOB_Object& filter,

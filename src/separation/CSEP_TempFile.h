@@ -49,6 +49,10 @@ public:
     // with /Filter a forced copy of filter; encodeParams must be Null or a
     // Dict. The file is deleted afterwards.
     GLOB_Object MakeEmbeddedStream(GLOB_Doc document, const GLOB_Object& filter, const GLOB_Object& encodeParams);
+    // The same stream object over the bytes source reads to its end, for
+    // data small enough never to go through a file.
+    static GLOB_Object MakeEmbeddedStream(GLOB_Doc document, const GLOB_Stream& source, const GLOB_Object& filter,
+                                          const GLOB_Object& encodeParams);
     // A new indirect external-file stream of document over this file, which
     // is closed and stays.
     GLOB_Object MakeExternalStream(GLOB_Doc document, const GLOB_Object& filter, const GLOB_Object& decodeParams);

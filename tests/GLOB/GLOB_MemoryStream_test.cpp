@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <tuple>
 
@@ -80,6 +81,40 @@ TEST(GLOB_MemoryStream, EveryFilterRoundTripsInMemoryAndSpilled) {
             reader = GLOB_Stream();
             EXPECT_TRUE(tmp.Dir().List().empty());
         }
+    }
+}
+
+// Data kept in memory hold their own size, not the copy buffer they came
+// through, and are let go with the last holder; spilled data hold no memory.
+TEST(GLOB_MemoryStream, KeptDataHoldTheirOwnSizeUntilTheLastHolderGoes) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const TmpDirScope tmp;
+    const struct {
+        size_t bytes;
+        const char* dict;
+        int32_t encoded;
+    } cases[] = {
+        {0, nullptr, 1}, {1, nullptr, 1}, {100, nullptr, 1}, {100, "<< /Filter /FlateDecode >>", 0},
+        {3000, "<< /Length 3000 >>", 1}, {65536, nullptr, 1}, {65537, nullptr, 1},
+        {5000, "<< /Filter /ASCIIHexDecode >>", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bytes) + " " + (c.dict ? c.dict : "no dictionary"));
+        const uint64_t before = GLOB_Memory_Impl::MemoryBytesHeld();
+        std::vector<GLOB_Object> streams;
+        for (int i = 0; i < 50; ++i)
+            streams.push_back(StoreStream(doc, Sample(c.bytes), c.dict, c.encoded));
+        const uint64_t stored = doc.Impl()->StreamLength(streams[0]);
+        // Kept in memory up to the copy buffer's size; an empty stream takes a byte.
+        const uint64_t each = stored > 65536 ? 0 : std::max<uint64_t>(stored, 1);
+        EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld() - before, 50 * each);
+        GLOB_Stream reader = streams[0].OpenStream(2);
+        streams.clear();
+        EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld() - before, each);
+        EXPECT_EQ(ReadAll(reader), Sample(c.bytes));
+        reader = GLOB_Stream();
+        EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), before);
+        EXPECT_TRUE(tmp.Dir().List().empty());
     }
 }
 

@@ -619,3 +619,40 @@ TEST_F(CSEP_PDFSeparatorTest, SharedFormKeepsTheNestingLimit) {
                   static_cast<size_t>(40 + c.detour));
     }
 }
+
+// Each inline image becomes an image of the output document that the
+// resource separator slices: what stays in memory for it must follow its
+// few bytes of data, not a fixed buffer per stream, and must go with the
+// output.
+TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
+    const uint64_t baseline = GLOB_Memory_Impl::MemoryBytesHeld();
+    {
+        const GLOB_Doc doc = NewDoc();
+        const int images = 300;
+        std::string content;
+        for (int i = 0; i < images; ++i) {
+            std::string hex;
+            for (int k = 0; k < 4 * 4 * 4; ++k)
+                hex += "0123456789ABCDEF"[(k * 7 + i) % 16], hex += "0123456789ABCDEF"[(k + i) % 16];
+            content += "q 9 0 0 9 0 0 cm BI /W 4 /H 4 /CS /CMYK /BPC 8 /F /AHx ID " + hex + "> EI Q\n";
+        }
+        const CPDF_Page page = SourcePage(doc, "<< >>", content);
+        for (const uint32_t compression : {0, 1}) {
+            SCOPED_TRACE(compression);
+            const uint64_t before = GLOB_Memory_Impl::MemoryBytesHeld();
+            const CSEP_SepJobContext job = NewJob({"Spot"}, compression);
+            const Inks inks = Separate(job, page);
+            ASSERT_EQ(inks.pages.size(), 5u);
+            size_t drawn = 0;
+            for (size_t at = inks.contents[0].find(" Do\n"); at != std::string::npos;
+                 at = inks.contents[0].find(" Do\n", at + 1))
+                ++drawn;
+            EXPECT_EQ(drawn, static_cast<size_t>(images));
+            // Per image: four slices of 16 samples, a blank form, a line of
+            // content per ink, and the image as the content gave it.
+            const uint64_t held = GLOB_Memory_Impl::MemoryBytesHeld() - before;
+            EXPECT_LT(held / images, 1024u) << held;
+        }
+    }
+    EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
+}

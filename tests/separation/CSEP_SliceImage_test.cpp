@@ -78,6 +78,51 @@ TEST_F(CSEP_SliceImageTest, CMYKImagesSliceToInvertedGrayImagesAtTheirDepth) {
     }
 }
 
+// Embedded slices of up to SmallSliceBytes each are made without a temporary
+// file: they come out right with no temporary folder at all, while larger
+// ones still stream through files and fail there. The same bytes either way.
+TEST_F(CSEP_SliceImageTest, SmallEmbeddedImagesSliceWithoutTemporaryFiles) {
+    const GLOB_Doc source = NewDoc();
+    const struct {
+        int width, height, bits;
+        bool needsFiles;
+    } cases[] = {
+        {4, 4, 8, false}, {9, 3, 1, false}, {256, 256, 8, false}, {257, 256, 8, true}, {2048, 257, 1, true},
+    };
+    for (const auto& c : cases) {
+        const int max = (1 << c.bits) - 1;
+        const auto sample = [&](int x, int y, int k) { return (x * 7 + y * 3 + k * 5) % (max + 1); };
+        const GLOB_Object image = NewStreamObject(
+            source, "<< /Subtype /Image /ColorSpace /DeviceCMYK /Width " + std::to_string(c.width) + " /Height " +
+                        std::to_string(c.height) + " /BitsPerComponent " + std::to_string(c.bits) + " >>",
+            Packed(c.width, c.height, 4, c.bits, sample));
+        for (uint32_t compression : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " x " << c.bits << ", compression "
+                                            << compression);
+            const CSEP_SepJobContext job = NewJob({}, compression);
+            const char* tmpdir = std::getenv("TMPDIR");
+            const std::string kept = tmpdir ? tmpdir : "";
+            setenv("TMPDIR", (kept + "/missing").c_str(), 1);
+            std::vector<GLOB_Object> out;
+            const std::string failure = Failure([&] { out = Images(job, image); });
+            setenv("TMPDIR", kept.c_str(), 1);
+            if (c.needsFiles) {
+                EXPECT_NE(failure, "no exception");
+                out = Images(job, image);
+            } else {
+                EXPECT_EQ(failure, "no exception");
+            }
+            ASSERT_EQ(out.size(), 4u);
+            for (int k = 0; k < 4; ++k) {
+                SCOPED_TRACE(k);
+                EXPECT_EQ(StreamData(out[static_cast<size_t>(k)], 2),
+                          Packed(c.width, c.height, 1, c.bits, [&](int x, int y, int) { return max - sample(x, y, k); }));
+                EXPECT_EQ(Keys(out[static_cast<size_t>(k)], {"Filter"}), compression == 0 ? "/FlateDecode" : "null");
+            }
+        }
+    }
+}
+
 TEST_F(CSEP_SliceImageTest, DCTImageSlicesToItsDecodedSamplesInvertedWithDecodeReversed) {
     // Encoded by the project's DCT encoder; the slices hold what its decoder
     // gives, inverted. A colour-key Mask does not fit a gray image.
