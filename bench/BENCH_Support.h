@@ -73,3 +73,16 @@ inline void BENCH_PrintRatio(const char* what, const BENCH_Rate& ours, const BEN
         BENCH_PrintRatio(what, ours, bare);                        \
         return 0;                                                  \
     }
+
+// main() of a benchmark that prints its own summary after the runs: report
+// is called once Google Benchmark has run and shut down.
+template <typename Report>
+int BENCH_RunThenReport(int argc, char** argv, Report report) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    report();
+    return 0;
+}

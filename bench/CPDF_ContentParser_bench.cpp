@@ -8,6 +8,8 @@
 #include "GLOB/GLOB_StreamLexer.h"
 #include "GLOB/GLOB_StringStream.h"
 
+#include "BENCH_Support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -138,14 +140,10 @@ BENCHMARK(BM_ParserBesideLexer)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (g_lexer.seconds > 0 && g_parser.seconds > 0)
-        std::printf("Content of %zu bytes: lexer %.1f MB/s, parser %.1f MB/s; parser / lexer ratio %.3f\n",
-                    Content().size(), g_lexer.MBPerSecond(), g_parser.MBPerSecond(),
-                    g_parser.MBPerSecond() / g_lexer.MBPerSecond());
-    return 0;
+    return BENCH_RunThenReport(argc, argv, [] {
+        if (g_lexer.seconds > 0 && g_parser.seconds > 0)
+            std::printf("Content of %zu bytes: lexer %.1f MB/s, parser %.1f MB/s; parser / lexer ratio %.3f\n",
+                        Content().size(), g_lexer.MBPerSecond(), g_parser.MBPerSecond(),
+                        g_parser.MBPerSecond() / g_lexer.MBPerSecond());
+    });
 }

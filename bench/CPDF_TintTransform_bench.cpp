@@ -9,6 +9,8 @@
 #include "CPDF/function/CPDF_SampledFunction.h"
 #include "GLOB/GLOB_ObjectFactory.h"
 
+#include "BENCH_Support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -91,15 +93,11 @@ double LargestDifference() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (g_type4.seconds > 0 && g_type0.seconds > 0)
-        std::printf("Evaluations per second: type 4 %.3g, type 0 %.3g; type 4 / type 0 ratio %.3f "
-                    "(largest difference %.2g)\n",
-                    g_type4.PerSecond(), g_type0.PerSecond(), g_type4.PerSecond() / g_type0.PerSecond(),
-                    LargestDifference());
-    return 0;
+    return BENCH_RunThenReport(argc, argv, [] {
+        if (g_type4.seconds > 0 && g_type0.seconds > 0)
+            std::printf("Evaluations per second: type 4 %.3g, type 0 %.3g; type 4 / type 0 ratio %.3f "
+                        "(largest difference %.2g)\n",
+                        g_type4.PerSecond(), g_type0.PerSecond(), g_type4.PerSecond() / g_type0.PerSecond(),
+                        LargestDifference());
+    });
 }

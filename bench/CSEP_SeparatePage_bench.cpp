@@ -15,6 +15,8 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_PDFSeparator.h"
 
+#include "BENCH_Support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -159,32 +161,28 @@ BENCHMARK(BM_SeparateBesideParse)->Args({10, 64})->Args({1, 1})->Unit(benchmark:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    for (const auto& [key, totals] : g_totals) {
-        if (totals.parse.wall <= 0 || totals.six.wall <= 0 || totals.twelve.wall <= 0)
-            continue;
-        const double mb = totals.bytes / 1e6 * totals.passes;
-        std::printf("Content %.1f MB, an inline image every %lld blocks (%zu images), %.0f passes. Parsing "
-                    "%.1f MB/s; separation with 6 inks %.2f MB/s, with 12 inks %.2f MB/s.\n",
-                    totals.bytes / 1e6, static_cast<long long>(key.second), totals.images, totals.passes,
-                    mb / totals.parse.wall, mb / totals.six.wall, mb / totals.twelve.wall);
-        std::printf("  Separation over parsing (time): 6 inks %.2f, 12 inks %.2f. Each ink beyond 6 adds %.3f "
-                    "of a parse, %.1f%% of the 6-ink separation.\n",
-                    totals.six.wall / totals.parse.wall, totals.twelve.wall / totals.parse.wall,
-                    (totals.twelve.wall - totals.six.wall) / 6 / totals.parse.wall,
-                    (totals.twelve.wall - totals.six.wall) / 6 / totals.six.wall * 100);
-        std::printf("  CPU time over parsing's: 6 inks %.2f, 12 inks %.2f; CPU per pass: parsing %.3f s, "
-                    "6 inks %.3f s, 12 inks %.3f s.\n",
-                    totals.six.cpu / totals.parse.cpu, totals.twelve.cpu / totals.parse.cpu,
-                    totals.parse.cpu / totals.passes, totals.six.cpu / totals.passes,
-                    totals.twelve.cpu / totals.passes);
-    }
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) == 0)
-        std::printf("Peak resident memory: %.0f MB.\n", usage.ru_maxrss / 1024.0);
-    return 0;
+    return BENCH_RunThenReport(argc, argv, [] {
+        for (const auto& [key, totals] : g_totals) {
+            if (totals.parse.wall <= 0 || totals.six.wall <= 0 || totals.twelve.wall <= 0)
+                continue;
+            const double mb = totals.bytes / 1e6 * totals.passes;
+            std::printf("Content %.1f MB, an inline image every %lld blocks (%zu images), %.0f passes. Parsing "
+                        "%.1f MB/s; separation with 6 inks %.2f MB/s, with 12 inks %.2f MB/s.\n",
+                        totals.bytes / 1e6, static_cast<long long>(key.second), totals.images, totals.passes,
+                        mb / totals.parse.wall, mb / totals.six.wall, mb / totals.twelve.wall);
+            std::printf("  Separation over parsing (time): 6 inks %.2f, 12 inks %.2f. Each ink beyond 6 adds %.3f "
+                        "of a parse, %.1f%% of the 6-ink separation.\n",
+                        totals.six.wall / totals.parse.wall, totals.twelve.wall / totals.parse.wall,
+                        (totals.twelve.wall - totals.six.wall) / 6 / totals.parse.wall,
+                        (totals.twelve.wall - totals.six.wall) / 6 / totals.six.wall * 100);
+            std::printf("  CPU time over parsing's: 6 inks %.2f, 12 inks %.2f; CPU per pass: parsing %.3f s, "
+                        "6 inks %.3f s, 12 inks %.3f s.\n",
+                        totals.six.cpu / totals.parse.cpu, totals.twelve.cpu / totals.parse.cpu,
+                        totals.parse.cpu / totals.passes, totals.six.cpu / totals.passes,
+                        totals.twelve.cpu / totals.passes);
+        }
+        rusage usage{};
+        if (getrusage(RUSAGE_SELF, &usage) == 0)
+            std::printf("Peak resident memory: %.0f MB.\n", usage.ru_maxrss / 1024.0);
+    });
 }

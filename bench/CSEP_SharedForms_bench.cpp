@@ -8,12 +8,10 @@
 #include "CPDF/document/CPDF_MemoryImpl.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
-#include "separation/CSEP_PDFSeparator.h"
-#include "separation/CSEP_SepJobContext.h"
+
+#include "BENCH_Separation.h"
 
 #include <benchmark/benchmark.h>
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <string>
@@ -66,18 +64,10 @@ void BM_SeparateSharedForms(benchmark::State& state) {
     size_t forms = 0;
     double heapBytes = 0;
     for (auto _ : state) {
-        CPDF_Doc out = CPDF_MemoryImpl::Make();
-        out.Create();
-        CSEP_SepJobContext job;
-        job.SetDocAndColorants(out, {});
-        const size_t before = mallinfo2().uordblks;
-        CSEP_PDFSeparator separator;
-        separator.SetJobContext(job);
-        std::vector<GLOB_Object> pages;
-        separator.SeparatePage(page, 0, pages);
-        heapBytes = static_cast<double>(mallinfo2().uordblks) - static_cast<double>(before);
+        const BENCH_Separated separated = BENCH_SeparateIntoNewDoc(page);
+        heapBytes = separated.heapBytes;
         std::vector<GLOB_Object> seen;
-        for (const GLOB_Object& inkPage : pages)
+        for (const GLOB_Object& inkPage : separated.pages)
             CountForms(inkPage.DictGet(GLOB_Name("Resources")), seen);
         forms = seen.size();
     }

@@ -7,12 +7,10 @@
 // the page is made, so one level more shows as one more function's work.
 #include "CPDF/document/CPDF_MemoryImpl.h"
 #include "GLOB/GLOB_StringStream.h"
-#include "separation/CSEP_PDFSeparator.h"
-#include "separation/CSEP_SepJobContext.h"
+
+#include "BENCH_Separation.h"
 
 #include <benchmark/benchmark.h>
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <string>
@@ -75,18 +73,10 @@ void BM_SeparateSharedTree(benchmark::State& state) {
     size_t slices = 0;
     double heapBytes = 0;
     for (auto _ : state) {
-        CPDF_Doc out = CPDF_MemoryImpl::Make();
-        out.Create();
-        CSEP_SepJobContext job;
-        job.SetDocAndColorants(out, {});
-        const size_t before = mallinfo2().uordblks;
-        CSEP_PDFSeparator separator;
-        separator.SetJobContext(job);
-        std::vector<GLOB_Object> pages;
-        separator.SeparatePage(page, 0, pages);
-        heapBytes = static_cast<double>(mallinfo2().uordblks) - static_cast<double>(before);
+        const BENCH_Separated separated = BENCH_SeparateIntoNewDoc(page);
+        heapBytes = separated.heapBytes;
         std::vector<GLOB_Object> seen;
-        for (const GLOB_Object& inkPage : pages)
+        for (const GLOB_Object& inkPage : separated.pages)
             CountSlices(inkPage.GetPath("/Resources/Shading/Sh1/Function"), seen);
         slices = seen.size();
     }

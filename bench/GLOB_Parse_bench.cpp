@@ -10,6 +10,8 @@
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
 
+#include "BENCH_Support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -108,20 +110,16 @@ BENCHMARK(BM_ParseOperands)->Arg(Operands / 4)->Arg(Operands / 2)->Arg(Operands)
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // "BM_ParseDict ns/element: 25000: 916.4, 50000: 1001.2, 100000: 1084.9;
-    // largest/smallest 1.18".
-    for (const auto& [name, sizes] : s_perElement) {
-        if (sizes.size() < 2)
-            continue;
-        std::printf("%s ns/element:", name.c_str());
-        for (const auto& [n, ns] : sizes)
-            std::printf(" %lld: %.1f,", static_cast<long long>(n), ns);
-        std::printf(" largest/smallest %.2f\n", sizes.rbegin()->second / sizes.begin()->second);
-    }
-    return 0;
+    return BENCH_RunThenReport(argc, argv, [] {
+        // "BM_ParseDict ns/element: 25000: 916.4, 50000: 1001.2, 100000: 1084.9;
+        // largest/smallest 1.18".
+        for (const auto& [name, sizes] : s_perElement) {
+            if (sizes.size() < 2)
+                continue;
+            std::printf("%s ns/element:", name.c_str());
+            for (const auto& [n, ns] : sizes)
+                std::printf(" %lld: %.1f,", static_cast<long long>(n), ns);
+            std::printf(" largest/smallest %.2f\n", sizes.rbegin()->second / sizes.begin()->second);
+        }
+    });
 }
