@@ -8,20 +8,10 @@
 
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "VCOS_ErrorCatch.h"
 
 namespace {
 
-// Runs a call expected to throw VCOS_Error; gives its kind and message.
-template <typename Call>
-VCOS_Error Thrown(Call call) {
-    try {
-        call();
-    } catch (const VCOS_Error& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no VCOS_Error";
-    return VCOS_Error(VCOS_ErrorKind::BadObject, "");
-}
 
 class VCOS_StoreTest : public ::testing::Test {
 protected:
@@ -65,7 +55,7 @@ TEST_F(VCOS_StoreTest, IndirectObjectsAreNumberedAfterTheRoot) {
     const VCOS_Obj next = m_store.NewString(m_doc, true, "x");
     EXPECT_EQ(m_store.Number(next), 2u);
     EXPECT_EQ(m_store.Generation(next), 0u);
-    EXPECT_EQ(Thrown([&] { m_store.Number(m_store.NewInteger(m_doc, false, 1)); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.Number(m_store.NewInteger(m_doc, false, 1)); }).Kind(), VCOS_ErrorKind::BadObject);
 }
 
 TEST_F(VCOS_StoreTest, FixedValuesRoundHalvesAwayFromZeroAndSaturate) {
@@ -88,7 +78,7 @@ TEST_F(VCOS_StoreTest, FixedValuesRoundHalvesAwayFromZeroAndSaturate) {
     EXPECT_EQ(m_store.FixedValue(m_store.NewFixed(m_doc, false, 98304)), 98304);
     EXPECT_EQ(m_store.FixedValue(m_store.NewFixed(m_doc, false, -0x7FFFFFFF)), -0x7FFFFFFF);
     EXPECT_EQ(m_store.IntegerValue(m_store.NewReal(m_doc, false, -2.75)), -2);
-    EXPECT_EQ(Thrown([&] { m_store.FixedValue(m_store.NewName(m_doc, false, "N")); }).Kind(),
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.FixedValue(m_store.NewName(m_doc, false, "N")); }).Kind(),
               VCOS_ErrorKind::BadObject);
 }
 
@@ -113,11 +103,11 @@ TEST_F(VCOS_StoreTest, ArraysStartWithNullsAndGrowWithNulls) {
     m_store.ArrayRemoveNth(array, 0);
     EXPECT_EQ(m_store.IntegerValue(m_store.ArrayGet(array, 5)), 5);
 
-    const VCOS_Error pastEnd = Thrown([&] { m_store.ArrayGet(array, 9); });
+    const VCOS_Error pastEnd = VCOS_Thrown([&] { m_store.ArrayGet(array, 9); });
     EXPECT_NE(std::string(pastEnd.what()).find("index 9 is past the end"), std::string::npos) << pastEnd.what();
-    EXPECT_EQ(Thrown([&] { m_store.ArrayRemoveNth(array, 9); }).Kind(), VCOS_ErrorKind::BadObject);
-    EXPECT_EQ(Thrown([&] { m_store.ArrayPut(array, 0xFFFFFFFF, VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
-    EXPECT_EQ(Thrown([&] { m_store.NewArray(m_doc, false, 0xFFFFFFFF); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.ArrayRemoveNth(array, 9); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.ArrayPut(array, 0xFFFFFFFF, VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.NewArray(m_doc, false, 0xFFFFFFFF); }).Kind(), VCOS_ErrorKind::BadObject);
 }
 
 TEST_F(VCOS_StoreTest, DictionaryOperationsOnAStreamWorkOnItsDictionary) {
@@ -138,7 +128,7 @@ TEST_F(VCOS_StoreTest, DictionaryOperationsOnAStreamWorkOnItsDictionary) {
         return true;
     }));
     EXPECT_EQ(keys, std::vector<std::string>{"Length"});
-    EXPECT_EQ(Thrown([&] { m_store.DictPut(m_store.NewArray(m_doc, false, 0), "K", VCOS_NullObj); }).Kind(),
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.DictPut(m_store.NewArray(m_doc, false, 0), "K", VCOS_NullObj); }).Kind(),
               VCOS_ErrorKind::BadObject);
 }
 
@@ -180,7 +170,7 @@ TEST_F(VCOS_StoreTest, EnumGoesInStoredOrderAndStopsAtAFalseAnswer) {
         return true;
     }));
     EXPECT_EQ(elements, (std::vector<int>{0, 10, 20}));
-    EXPECT_EQ(Thrown([&] { m_store.Enum(m_store.NewInteger(m_doc, false, 1), [](VCOS_Obj, VCOS_Obj) {
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.Enum(m_store.NewInteger(m_doc, false, 1), [](VCOS_Obj, VCOS_Obj) {
                   return true;
               }); }).Kind(),
               VCOS_ErrorKind::BadObject);
@@ -201,10 +191,10 @@ TEST_F(VCOS_StoreTest, ObjectsOfAnotherDocument) {
     };
     for (const Row& row : refused) {
         SCOPED_TRACE(row.what);
-        const VCOS_Error error = Thrown([&] { m_store.DictPut(dict, "K", row.value); });
+        const VCOS_Error error = VCOS_Thrown([&] { m_store.DictPut(dict, "K", row.value); });
         EXPECT_EQ(error.Kind(), VCOS_ErrorKind::BadObject);
         EXPECT_NE(std::string(error.what()).find("of another document"), std::string::npos) << error.what();
-        EXPECT_EQ(Thrown([&] { m_store.ArrayPut(m_store.NewArray(m_doc, false, 0), 0, row.value); }).Kind(),
+        EXPECT_EQ(VCOS_Thrown([&] { m_store.ArrayPut(m_store.NewArray(m_doc, false, 0), 0, row.value); }).Kind(),
                   VCOS_ErrorKind::BadObject);
     }
     EXPECT_FALSE(m_store.DictKnown(dict, "K"));
@@ -221,19 +211,19 @@ TEST_F(VCOS_StoreTest, StaleAndBogusHandlesAreErrorsThatNameThem) {
     const VCOS_DocId other = m_store.CreateDoc();
     const VCOS_Obj root = m_store.Root(other);
     m_store.CloseDoc(other);
-    const VCOS_Error stale = Thrown([&] { m_store.Type(root); });
+    const VCOS_Error stale = VCOS_Thrown([&] { m_store.Type(root); });
     EXPECT_EQ(stale.Kind(), VCOS_ErrorKind::BadObject);
     EXPECT_NE(std::string(stale.what()).find(VCOS_Describe(root)), std::string::npos) << stale.what();
 
     const VCOS_Obj bogus[] = {{m_doc, 0}, {m_doc, 999}, {0, 5}, {77, 1}};
     for (const VCOS_Obj obj : bogus) {
         SCOPED_TRACE(VCOS_Describe(obj));
-        const VCOS_Error error = Thrown([&] { m_store.Type(obj); });
+        const VCOS_Error error = VCOS_Thrown([&] { m_store.Type(obj); });
         EXPECT_NE(std::string(error.what()).find(VCOS_Describe(obj)), std::string::npos) << error.what();
     }
-    EXPECT_EQ(Thrown([&] { m_store.CloseDoc(other); }).Kind(), VCOS_ErrorKind::BadDocument);
-    EXPECT_EQ(Thrown([&] { m_store.NewInteger(0, false, 1); }).Kind(), VCOS_ErrorKind::BadDocument);
-    EXPECT_EQ(Thrown([&] { m_store.DictPut(VCOS_NullObj, "K", VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.CloseDoc(other); }).Kind(), VCOS_ErrorKind::BadDocument);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.NewInteger(0, false, 1); }).Kind(), VCOS_ErrorKind::BadDocument);
+    EXPECT_EQ(VCOS_Thrown([&] { m_store.DictPut(VCOS_NullObj, "K", VCOS_NullObj); }).Kind(), VCOS_ErrorKind::BadObject);
 }
 
 TEST_F(VCOS_StoreTest, EqualComparesDirectValuesAndIndirectIdentity) {
