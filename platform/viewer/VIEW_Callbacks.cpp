@@ -61,6 +61,12 @@ size_t VIEW_Callbacks::LiveCount() {
     return count;
 }
 
+void VIEW_Callbacks::DropOwnedBy(PDFL_ExtensionID owner) {
+    for (Entry& entry : Entries())
+        if (entry.m_owner == owner)
+            entry.m_live = false;
+}
+
 void VIEW_Callbacks::Reset() {
     Entries().clear();
 }

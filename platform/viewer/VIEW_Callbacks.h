@@ -17,6 +17,8 @@ public:
     static PDFL_Proc Procedure(PDFL_ASCallback callback);
     static PDFL_ExtensionID Owner(PDFL_ASCallback callback);
     static size_t LiveCount();
+    // Ends every handle of owner (its module is unloaded).
+    static void DropOwnedBy(PDFL_ExtensionID owner);
     static void Reset();
 };
 

@@ -1,5 +1,6 @@
 // The function tables: one thunk per slot of the published interface, each
 // a plain C boundary (VIEW_SlotBoundary) around a recording body.
+#include "viewer/VIEW_App.h"
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_Cos.h"
@@ -106,6 +107,35 @@ VIEW_BEHAVIOUR_(Core, 10, PDFL_HFT, (PDFL_ASAtom name, uint32_t version)) {
         if (text == TableNames[table] && version != 0 && version <= Offers()[table])
             return Tables()[table].data();
     return nullptr;
+}
+VIEW_BEHAVIOUR_(Core, 13, int32_t, (PDFL_ExtensionID, char* buffer, int32_t size)) {
+    return VIEW_App::GetExtensionFileName(buffer, size);
+}
+
+// ---- The application: VIEW_App keeps alerts, version, language,
+// notifications and the debugger window's texts.
+VIEW_BEHAVIOUR_(AcroView, 4, int32_t,
+                (int32_t icon, const char* message, const char* button1, const char*, const char*, PDFL_Bool beep)) {
+    VIEW_App::Alert({false, icon, message ? message : "", button1 ? button1 : "", beep != 0});
+    return 1;
+}
+VIEW_BEHAVIOUR_(AcroView, 5, void, (const char* message)) {
+    VIEW_App::Alert({true, 0, message ? message : "", "", false});
+}
+VIEW_BEHAVIOUR_(AcroView, 7, void, (int16_t* major, int16_t* minor)) {
+    VIEW_App::GetVersion(major, minor);
+}
+VIEW_BEHAVIOUR_(AcroView, 8, void, (char* buffer)) {
+    VIEW_App::GetLanguage(buffer);
+}
+VIEW_BEHAVIOUR_(AcroView, 41, void, (int32_t selector, PDFL_ExtensionID owner, PDFL_ASCallback proc, void* data)) {
+    VIEW_App::RegisterNotification(selector, owner, proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 42, void, (int32_t selector, PDFL_ExtensionID owner, PDFL_ASCallback proc, void* data)) {
+    VIEW_App::UnregisterNotification(selector, owner, proc, data);
+}
+VIEW_BEHAVIOUR_(DebuggerWindow, 3, void, (const char* text)) {
+    VIEW_App::DebugWindowPrint(text);
 }
 VIEW_BEHAVIOUR_(AcroSupport, 4, const char*, (PDFL_ErrorCode code, char* buffer, int32_t size)) {
     return VIEW_ErrorRegistry::CopyText(code, buffer, size);
@@ -498,5 +528,6 @@ void VIEW_Host::Reset() {
     VIEW_Paths::Reset();
     VIEW_PD::Reset();
     VIEW_Cos::Reset();
+    VIEW_App::Reset();
     OfferDefaults(Offers());
 }

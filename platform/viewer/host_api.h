@@ -106,6 +106,23 @@ typedef struct PDFL_SetupRec {
     PDFL_ASCallback m_handshake;            // written by the plug-in
 } PDFL_SetupRec;
 
+// The Windows data block the host hands PlugInMain.
+typedef struct PDFL_WinDataRec {
+    PDFL_PlatformWindow m_mainWindow;
+    void* m_moduleInstance;
+} PDFL_WinDataRec;
+
+// The plug-in's entry, exported as "PlugInMain", its set-up routine, the
+// handshake callback, the life-cycle callbacks (ExportHFTs,
+// ImportReplaceAndRegister, Initialize, Unload) and a notification's
+// procedure for selectors 0 and 1.
+typedef PDFL_Bool (*PDFL_SetupProc)(uint32_t handshakeVersion, PDFL_SetupRec* record);
+typedef PDFL_Bool (*PDFL_PlugInMainProc)(uint32_t hostHandshakeVersion, uint32_t* handshakeVersion,
+                                         PDFL_SetupProc* setup, PDFL_WinDataRec* windowsData);
+typedef PDFL_Bool (*PDFL_HandshakeProc)(uint32_t handshakeVersion, PDFL_HandshakeRec* record);
+typedef PDFL_Bool (*PDFL_LifeCycleProc)(void);
+typedef void (*PDFL_AppNotificationProc)(void* clientData);
+
 // A tool: fourteen words, the first its size.
 typedef struct PDFL_AVToolRec {
     uintptr_t m_size;

@@ -688,6 +688,7 @@ LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 // ---------------------------------------------------------------------------
+<<<<<<< HEAD
 // GDI drawing (win32_gdi_*.cpp). Every top-level window has one 32-bit
 // backing surface of its client size, white when made; a child draws into
 // its top-level window's surface at its offset, clipped to its client area
@@ -935,3 +936,63 @@ struct CHOOSECOLORA {
 };
 enum : DWORD { CC_RGBINIT = 0x1, CC_FULLOPEN = 0x2 };
 BOOL ChooseColorA(CHOOSECOLORA* choose);
+=======
+// Shell folders, COM memory, folders, message boxes and local time
+// (win32_shell.cpp).
+
+using HRESULT = LONG;
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+inline bool SUCCEEDED(HRESULT result) { return result >= 0; }
+inline bool FAILED(HRESULT result) { return result < 0; }
+
+enum : int { CSIDL_APPDATA = 0x1a };
+
+// An item list names one folder; free it through the shell's allocator.
+struct ITEMIDLIST;
+using LPITEMIDLIST = ITEMIDLIST*;
+using LPCITEMIDLIST = const ITEMIDLIST*;
+
+// The shell's allocator (the part of the COM interface the system calls).
+struct IMalloc {
+    virtual void* Alloc(size_t size) = 0;
+    virtual void Free(void* block) = 0;
+    virtual ULONG_PTR Release() = 0;
+protected:
+    ~IMalloc() = default;
+};
+using LPMALLOC = IMalloc*;
+
+// Only CSIDL_APPDATA: the configured application-data folder (the driver's
+// SetAppDataFolder; else $XDG_CONFIG_HOME/tintscope, else
+// $HOME/.config/tintscope). E_FAIL when the driver's fault switch is on.
+HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list);
+// Copies the folder into path (MAX_PATH bytes) after making its missing
+// parents (a parent that cannot be made is left for CreateDirectoryA to
+// report). FALSE when the fault switch is on or the folder does not fit.
+BOOL SHGetPathFromIDListA(LPCITEMIDLIST list, LPSTR path);
+// context must be 1 (MEMCTX_TASK).
+HRESULT CoGetMalloc(DWORD context, LPMALLOC* malloc);
+
+// Makes one folder, never its parents; ERROR_ALREADY_EXISTS when it is there.
+BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
+
+enum : UINT { MB_OK = 0x0, MB_ICONERROR = 0x10 };
+enum : int { IDOK = 1 };
+// Recorded (Win32Driver::MessageBoxes); answers IDOK at once.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
+struct SYSTEMTIME {
+    WORD wYear;
+    WORD wMonth;
+    WORD wDayOfWeek;
+    WORD wDay;
+    WORD wHour;
+    WORD wMinute;
+    WORD wSecond;
+    WORD wMilliseconds;
+};
+// The local time; on the test clock, 1 January 2000 00:00:00.000 plus the
+// clock's milliseconds.
+void GetLocalTime(SYSTEMTIME* time);
+>>>>>>> floor30

@@ -122,4 +122,20 @@ Image Snapshot(HWND window);
 // PNG through libpng; false (with nothing left behind) when it cannot write.
 bool WritePng(const std::string& path, const Image& image);
 
+// ---- shell folders and message boxes ---------------------------------------
+// The folder CSIDL_APPDATA names (a POSIX path); empty goes back to the
+// default ($XDG_CONFIG_HOME/tintscope, else $HOME/.config/tintscope).
+void SetAppDataFolder(const std::string& folder);
+// Fault switches: the next calls of each fail until switched off.
+void FailSpecialFolderLocation(bool fail);
+void FailPathFromIDList(bool fail);
+struct MessageBoxCall {
+    HWND m_owner;
+    std::string m_text;
+    std::string m_caption;
+    UINT m_type;
+};
+std::vector<MessageBoxCall> MessageBoxes();
+void ClearMessageBoxes();
+
 }  // namespace Win32Driver

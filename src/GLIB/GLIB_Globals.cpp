@@ -8,10 +8,28 @@ GLIB_Globals::GLIB_Globals()
     : m_prefix("TEMP"), m_messageFunction(GLIB_DefaultMessageFunction),
       m_outOfMemoryHandler(GLIB_DefaultOutOfMemoryHandler), m_logger(GLIB_DefaultLogger) {}
 
+namespace {
+
+alignas(GLIB_Globals) unsigned char g_storage[sizeof(GLIB_Globals)];
+GLIB_Globals* g_instance = nullptr;
+
+// Built before every other static object of the program or module, so
+// ended after all of them: nothing that may log is left when the globals
+// go, and a module that is unloaded and loaded again leaves none of their
+// memory behind.
+struct Reaper {
+    ~Reaper() {
+        if (g_instance)
+            g_instance->~GLIB_Globals();
+        g_instance = nullptr;
+    }
+};
+__attribute__((init_priority(101))) Reaper g_reaper;
+
+}  // namespace
+
 GLIB_Globals& GLIB_Globals::Instance() {
-    // Never destroyed: static objects may still log while the others go.
-    alignas(GLIB_Globals) static unsigned char storage[sizeof(GLIB_Globals)];
-    static GLIB_Globals* instance = new (storage) GLIB_Globals();
+    static GLIB_Globals* const instance = g_instance = new (g_storage) GLIB_Globals();
     return *instance;
 }
 

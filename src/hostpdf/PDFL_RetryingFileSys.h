@@ -20,5 +20,5 @@ uint32_t PDFL_RetryingWrite(void* buffer, uint32_t itemSize, uint32_t count, PDF
                             PDFL_ErrorCode* error);
 
 // Frees the copy (slot 3) and forgets it, as a new load of the module would
-// start; for tests, which forget the buffered file system first.
+// start; at Unload and in tests, after the buffered file system is forgotten.
 void iPDFL_ForgetRetryingFileSys();

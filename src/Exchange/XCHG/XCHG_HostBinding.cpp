@@ -2,6 +2,9 @@
 
 #include <csetjmp>
 
+HWND gXCHG_MainWindow = nullptr;
+HMODULE gXCHG_ModuleInstance = nullptr;
+
 PDFL_ExtensionID gXCHG_ExtensionID = nullptr;
 PDFL_HFT gXCHG_CoreHFT = nullptr;
 

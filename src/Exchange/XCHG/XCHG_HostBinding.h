@@ -1,14 +1,19 @@
 // The plug-in's binding to its host: the function tables set-up obtained,
 // each with the version it was obtained at (0 when it was not required at
 // the level that succeeded), the extension id, the optional debugger-window
-// table, and the restore procedure handed to the host with every exception
-// frame. Written only by the plug-in entry; tests fill them from the viewer
-// stand-in the same way.
+// table, the Windows data block, and the restore procedure handed to the
+// host with every exception frame. Written only by the plug-in entry; tests
+// fill them from the viewer stand-in the same way.
 #pragma once
 
 #include "viewer/host_api.h"
+#include "win32/win32.h"
 
 #include <cstdint>
+
+// The Windows data block: the host's main window and the plug-in module.
+extern HWND gXCHG_MainWindow;
+extern HMODULE gXCHG_ModuleInstance;
 
 extern PDFL_ExtensionID gXCHG_ExtensionID;
 extern PDFL_HFT gXCHG_CoreHFT;

@@ -1,0 +1,57 @@
+// The host application as the plug-in sees it: alerts (AcroView 4 and 5,
+// kept as text), its version (AcroView 7) and language (AcroView 8), the
+// application notifications 0 and 1 (AcroView 41 and 42), the plug-in's
+// file name (Core 13) and the texts of the debugger window (its slot 3).
+#pragma once
+
+#include "viewer/host_api.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct VIEW_Alert {
+    bool m_note;          // AcroView 5; else AcroView 4
+    int32_t m_icon;       // 0 for a note
+    std::string m_text;
+    std::string m_button1;
+    bool m_beep;
+};
+
+class VIEW_App {
+public:
+    // AcroView 4 answers 1 (the first button).
+    static void Alert(const VIEW_Alert& alert);
+    static const std::vector<VIEW_Alert>& Alerts();
+    static void ClearAlerts();
+
+    // 4.0 unless set.
+    static void SetVersion(int16_t major, int16_t minor);
+    static void GetVersion(int16_t* major, int16_t* minor);
+    // "ENU" unless set; AcroView 8 writes it into 4 bytes.
+    static void SetLanguage(const std::string& language);
+    static void GetLanguage(char* buffer);
+
+    // AcroView 41 and 42. Registering the same (selector, owner, procedure,
+    // data) twice keeps two; unregistering removes one.
+    static void RegisterNotification(int32_t selector, PDFL_ExtensionID owner,
+                                     PDFL_ASCallback proc, void* clientData);
+    static void UnregisterNotification(int32_t selector, PDFL_ExtensionID owner,
+                                       PDFL_ASCallback proc, void* clientData);
+    static size_t NotificationCount(int32_t selector);
+    // Calls each procedure registered for selector (0 or 1) with its data.
+    static void SendNotification(int32_t selector);
+    // Drops everything owner registered (its module is gone).
+    static void DropNotifications(PDFL_ExtensionID owner);
+
+    // Core 13: the bare file name the host loaded the plug-in from.
+    static void SetExtensionFileName(const std::string& name);
+    static int32_t GetExtensionFileName(char* buffer, int32_t size);
+
+    // Every text the plug-in handed the debugger window's slot 3.
+    static void DebugWindowPrint(const char* text);
+    static const std::vector<std::string>& DebugWindowTexts();
+
+    static void Reset();
+};
