@@ -688,7 +688,6 @@ LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 // ---------------------------------------------------------------------------
-<<<<<<< HEAD
 // GDI drawing (win32_gdi_*.cpp). Every top-level window has one 32-bit
 // backing surface of its client size, white when made; a child draws into
 // its top-level window's surface at its offset, clipped to its client area
@@ -936,7 +935,8 @@ struct CHOOSECOLORA {
 };
 enum : DWORD { CC_RGBINIT = 0x1, CC_FULLOPEN = 0x2 };
 BOOL ChooseColorA(CHOOSECOLORA* choose);
-=======
+
+// ---------------------------------------------------------------------------
 // Shell folders, COM memory, folders, message boxes and local time
 // (win32_shell.cpp).
 
@@ -978,7 +978,6 @@ HRESULT CoGetMalloc(DWORD context, LPMALLOC* malloc);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
 
 enum : UINT { MB_OK = 0x0, MB_ICONERROR = 0x10 };
-enum : int { IDOK = 1 };
 // Recorded (Win32Driver::MessageBoxes); answers IDOK at once.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
@@ -995,4 +994,3 @@ struct SYSTEMTIME {
 // The local time; on the test clock, 1 January 2000 00:00:00.000 plus the
 // clock's milliseconds.
 void GetLocalTime(SYSTEMTIME* time);
->>>>>>> floor30
