@@ -15,6 +15,9 @@
 #include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_SlotBoundary.h"
 #include "viewer/VIEW_Streams.h"
+#include "viewer/VIEW_Toolbar.h"
+#include "viewer/VIEW_Tools.h"
+#include "viewer/VIEW_Menus.h"
 
 #include <array>
 #include <cstring>
@@ -399,6 +402,106 @@ VIEW_BEHAVIOUR_(PDModel, 142, PDFL_PDRotate, (PDFL_PDPage page)) {
 VIEW_BEHAVIOUR_(PDModel, 265, PDFL_PDDoc, (PDFL_ASFile file, PDFL_PDAuthProc, PDFL_Bool)) {
     return VIEW_PD::DocOpenFromASFile(file);
 }
+
+// ---- Tools, the toolbar and menus -------------------------------------------
+VIEW_BEHAVIOUR_(AcroView, 16, PDFL_AVMenubar, ()) {
+    return VIEW_Menus::Menubar();
+}
+VIEW_BEHAVIOUR_(AcroView, 17, PDFL_AVToolBar, ()) {
+    return VIEW_Toolbar::MainToolBar();
+}
+VIEW_BEHAVIOUR_(AcroView, 18, PDFL_AVTool, ()) {
+    return VIEW_Tools::ActiveTool();
+}
+VIEW_BEHAVIOUR_(AcroView, 20, PDFL_AVTool, ()) {
+    return VIEW_Tools::DefaultTool();
+}
+VIEW_BEHAVIOUR_(AcroView, 21, void, (PDFL_AVTool tool, PDFL_Bool persistent)) {
+    VIEW_Tools::SetActiveTool(tool, persistent);
+}
+VIEW_BEHAVIOUR_(AcroView, 24, void, (PDFL_AVTool tool)) {
+    VIEW_Tools::Register(tool);
+}
+VIEW_BEHAVIOUR_(AcroView, 71, PDFL_AVMenu, (PDFL_AVMenubar menubar, const char* name)) {
+    return VIEW_Menus::AcquireMenuByName(menubar, name);
+}
+VIEW_BEHAVIOUR_(AcroView, 74, PDFL_AVMenuItem, (PDFL_AVMenubar menubar, const char* name)) {
+    return VIEW_Menus::AcquireItemByName(menubar, name);
+}
+VIEW_BEHAVIOUR_(AcroView, 80, void, (PDFL_AVMenu menu)) {
+    VIEW_Menus::ReleaseMenu(menu);
+}
+VIEW_BEHAVIOUR_(AcroView, 89, void, (PDFL_AVMenu menu, PDFL_AVMenuItem item, int32_t position)) {
+    VIEW_Menus::AddItem(menu, item, position);
+}
+VIEW_BEHAVIOUR_(AcroView, 90, PDFL_AVMenuItem,
+                (const char* title, const char* name, PDFL_AVMenu submenu, PDFL_Bool, char,
+                 uint16_t flags, PDFL_AVIcon icon, PDFL_ExtensionID)) {
+    return VIEW_Menus::NewItem(title, name, submenu, flags, icon);
+}
+VIEW_BEHAVIOUR_(AcroView, 92, void, (PDFL_AVMenuItem item)) {
+    VIEW_Menus::ReleaseItem(item);
+}
+VIEW_BEHAVIOUR_(AcroView, 93, void, (PDFL_AVMenuItem item)) {
+    VIEW_Menus::RemoveItem(item);
+}
+VIEW_BEHAVIOUR_(AcroView, 95, int32_t, (PDFL_AVMenuItem item, char* buffer, int32_t size)) {
+    return VIEW_Menus::Title(item, buffer, size);
+}
+VIEW_BEHAVIOUR_(AcroView, 99, void, (PDFL_AVMenuItem item, PDFL_ASCallback proc, void* data)) {
+    VIEW_Menus::SetProc(item, VIEW_Menus::Execute, proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 100, void, (PDFL_AVMenuItem item, PDFL_ASCallback proc, void* data)) {
+    VIEW_Menus::SetProc(item, VIEW_Menus::ComputeEnabled, proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 101, void, (PDFL_AVMenuItem item, PDFL_ASCallback proc, void* data)) {
+    VIEW_Menus::SetProc(item, VIEW_Menus::ComputeMarked, proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 102, PDFL_AVMenu, (PDFL_AVMenuItem item)) {
+    return VIEW_Menus::AcquireSubmenu(item);
+}
+VIEW_BEHAVIOUR_(AcroView, 163, PDFL_AVToolButton, (PDFL_AVToolBar toolBar, PDFL_ASAtom name)) {
+    return VIEW_Toolbar::ButtonByName(toolBar, name);
+}
+VIEW_BEHAVIOUR_(AcroView, 165, void,
+                (PDFL_AVToolBar toolBar, PDFL_AVToolButton button, PDFL_Bool before,
+                 PDFL_AVToolButton other)) {
+    VIEW_Toolbar::AddButton(toolBar, button, before, other);
+}
+VIEW_BEHAVIOUR_(AcroView, 167, PDFL_Bool,
+                (PDFL_AVToolBar toolBar, uint16_t buttons, uint16_t separators)) {
+    return VIEW_Toolbar::IsRoomFor(toolBar, buttons, separators);
+}
+VIEW_BEHAVIOUR_(AcroView, 169, PDFL_AVToolButton,
+                (PDFL_ASAtom name, PDFL_AVIcon icon, PDFL_Bool, PDFL_Bool separator)) {
+    return VIEW_Toolbar::NewButton(name, icon, separator);
+}
+VIEW_BEHAVIOUR_(AcroView, 170, void, (PDFL_AVToolButton button)) {
+    VIEW_Toolbar::DestroyButton(button);
+}
+VIEW_BEHAVIOUR_(AcroView, 173, PDFL_ASAtom, (PDFL_AVToolButton button)) {
+    return VIEW_Toolbar::Button(button).m_name;
+}
+VIEW_BEHAVIOUR_(AcroView, 175, void, (PDFL_AVToolButton button, PDFL_ASCallback proc, void* data)) {
+    VIEW_Toolbar::Button(button).m_execute = proc;
+    VIEW_Toolbar::Button(button).m_executeData = data;
+}
+VIEW_BEHAVIOUR_(AcroView, 176, void, (PDFL_AVToolButton button, PDFL_ASCallback proc, void* data)) {
+    VIEW_Toolbar::Button(button).m_computeEnabled = proc;
+    VIEW_Toolbar::Button(button).m_computeEnabledData = data;
+}
+VIEW_BEHAVIOUR_(AcroView, 177, void, (PDFL_AVToolButton button, PDFL_ASCallback proc, void* data)) {
+    VIEW_Toolbar::Button(button).m_computeMarked = proc;
+    VIEW_Toolbar::Button(button).m_computeMarkedData = data;
+}
+VIEW_BEHAVIOUR_(AcroView, 181, PDFL_Bool, (PDFL_AVTool tool)) {
+    return VIEW_Tools::IsPersistent(tool);
+}
+VIEW_BEHAVIOUR_(AcroView, 214, void, (PDFL_AVToolButton button, const char* text)) {
+    VIEW_Toolbar::Button(button).m_hasHelpText = true;
+    VIEW_Toolbar::Button(button).m_helpText = text ? text : "";
+}
+// ---- end of tools, the toolbar and menus --------------------------------------
 #undef VIEW_BEHAVIOUR_
 
 // What a slot does before its result, whatever the result: record checks
@@ -529,5 +632,8 @@ void VIEW_Host::Reset() {
     VIEW_PD::Reset();
     VIEW_Cos::Reset();
     VIEW_App::Reset();
+    VIEW_Tools::Reset();
+    VIEW_Toolbar::Reset();
+    VIEW_Menus::Reset();
     OfferDefaults(Offers());
 }

@@ -935,6 +935,8 @@ struct CHOOSECOLORA {
 };
 enum : DWORD { CC_RGBINIT = 0x1, CC_FULLOPEN = 0x2 };
 BOOL ChooseColorA(CHOOSECOLORA* choose);
+
+// ---------------------------------------------------------------------------
 // Shell folders, COM memory, folders, message boxes and local time
 // (win32_shell.cpp).
 

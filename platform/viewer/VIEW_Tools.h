@@ -1,0 +1,25 @@
+// The host's tools (AcroView 18, 20, 21, 24 and 181): registered tool
+// records, a default tool of the host's own, and the active tool, whose
+// change deactivates the old tool and then activates the new one.
+#pragma once
+
+#include "viewer/host_api.h"
+
+#include <cstddef>
+
+class VIEW_Tools {
+public:
+    // AcroView 24; the size word is checked by the slot.
+    static void Register(PDFL_AVTool tool);
+    static size_t RegisteredCount();
+    static PDFL_AVTool DefaultTool();
+    // The default tool until another is set.
+    static PDFL_AVTool ActiveTool();
+    // Deactivate of the old tool, then Activate of the new one with
+    // persistent; a tool never registered is a VIEW_AssertionFailure.
+    static void SetActiveTool(PDFL_AVTool tool, PDFL_Bool persistent);
+    // The tool's IsPersistent answer, 0 when it has none.
+    static PDFL_Bool IsPersistent(PDFL_AVTool tool);
+    // Forgets every tool record (their owners may be gone).
+    static void Reset();
+};
