@@ -976,7 +976,6 @@ HRESULT CoGetMalloc(DWORD context, LPMALLOC* malloc);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
 
 enum : UINT { MB_OK = 0x0, MB_ICONERROR = 0x10 };
-enum : int { IDOK = 1 };
 // Recorded (Win32Driver::MessageBoxes); answers IDOK at once.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 
