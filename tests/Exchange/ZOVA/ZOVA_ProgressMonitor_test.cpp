@@ -97,8 +97,9 @@ TEST_F(ZOVA_ProgressMonitorTest, AHostWithoutAProgressBarGetsNoCall) {
     EXPECT_TRUE(VIEW_Progress::Events().empty());
     EXPECT_EQ(ProgressSlotCalls(), 1u);
     for (const VIEW_Call& call : VIEW_Recorder::Calls()) {
-        if (call.m_table == PDFL_AcroViewTable)
+        if (call.m_table == PDFL_AcroViewTable) {
             EXPECT_EQ(call.m_slot, 15);
+        }
     }
 }
 
