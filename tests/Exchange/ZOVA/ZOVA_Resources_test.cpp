@@ -2,7 +2,10 @@
 // frame read them.
 #include "Exchange/ZOVA/ZOVA_Resources.h"
 
+#include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "Exchange/XCHG/XCHG_Resources.h"
+#include "viewer/VIEW_App.h"
+#include "viewer/VIEW_Host.h"
 #include "win32/win32_resources.h"
 
 #include <gtest/gtest.h>
@@ -132,8 +135,25 @@ TEST(ZOVA_Resources, TickBoxesDifferOnlyByTheirTick) {
 }
 
 TEST(ZOVA_Resources, FrameColourIsGreenInRgb) {
+    // The colour is looked up as the tool does, through the module
+    // information, which asks the host for the plug-in's file name.
+    VIEW_Host::Reset();
+    VIEW_App::SetExtensionFileName("ZOVA.api");
+    const PDFL_HFT core = gXCHG_CoreHFT, support = gXCHG_AcroSupportHFT, view = gXCHG_AcroViewHFT;
+    const uint32_t supportVersion = gXCHG_AcroSupportVersion;
+    const HMODULE instance = gXCHG_ModuleInstance;
+    gXCHG_CoreHFT = VIEW_Host::Table(PDFL_CoreTable);
+    gXCHG_AcroSupportHFT = VIEW_Host::Table(PDFL_AcroSupportTable);
+    gXCHG_AcroSupportVersion = 0x00040000;
+    gXCHG_AcroViewHFT = VIEW_Host::Table(PDFL_AcroViewTable);
+    gXCHG_ModuleInstance = GetModuleHandleA(nullptr);
     PDFL_PDColorValueRec colour;
     XCHG_LoadColor(ZOVA_ColorFrame, &colour);
+    gXCHG_CoreHFT = core;
+    gXCHG_AcroSupportHFT = support;
+    gXCHG_AcroViewHFT = view;
+    gXCHG_AcroSupportVersion = supportVersion;
+    gXCHG_ModuleInstance = instance;
     EXPECT_EQ(colour.m_space, 1);
     EXPECT_EQ(colour.m_value[0], 0);
     EXPECT_EQ(colour.m_value[1], 65536);
