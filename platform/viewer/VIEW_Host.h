@@ -13,7 +13,7 @@
 // (VIEW_Recorder::SetResult), else its behaviour's, else zero. Behaviour:
 // Core 1 (raise), 2 to 4 (frames; never replaced by a result), 5 and 7
 // (atoms), 8 and 9 (callbacks), 10 (offered tables), 13 (VIEW_App), AcroView
-// 4, 5, 7, 8, 41 and 42 and the debugger window's 3 (VIEW_App), AcroSupport 1 and 3
+// 4, 5, 7, 8, 41 and 42 and the debugger window's 3 (VIEW_App), AcroView 15 (VIEW_Progress), AcroSupport 1 and 3
 // (VIEW_Memory), 4 and 5 (error texts), 20, 22, 23, 25 and 52 (VIEW_Paths),
 // 21 (VIEW_FileSys), 26, 29, 32, 37, 38 and 51 (VIEW_Files), 42 to 45
 // (VIEW_Streams), AcroView 16 to 24, 71 to 102, 163 to 181 and 214 (VIEW_Tools,

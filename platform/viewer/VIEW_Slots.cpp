@@ -12,6 +12,7 @@
 #include "viewer/VIEW_Memory.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_Paths.h"
+#include "viewer/VIEW_Progress.h"
 #include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_SlotBoundary.h"
 #include "viewer/VIEW_Streams.h"
@@ -130,6 +131,9 @@ VIEW_BEHAVIOUR_(AcroView, 7, void, (int16_t* major, int16_t* minor)) {
 }
 VIEW_BEHAVIOUR_(AcroView, 8, void, (char* buffer)) {
     VIEW_App::GetLanguage(buffer);
+}
+VIEW_BEHAVIOUR_(AcroView, 15, PDFL_ProgressMonitor, (void** clientData)) {
+    return VIEW_Progress::Get(clientData);
 }
 VIEW_BEHAVIOUR_(AcroView, 41, void, (int32_t selector, PDFL_ExtensionID owner, PDFL_ASCallback proc, void* data)) {
     VIEW_App::RegisterNotification(selector, owner, proc, data);
@@ -635,5 +639,6 @@ void VIEW_Host::Reset() {
     VIEW_Tools::Reset();
     VIEW_Toolbar::Reset();
     VIEW_Menus::Reset();
+    VIEW_Progress::Reset();
     OfferDefaults(Offers());
 }

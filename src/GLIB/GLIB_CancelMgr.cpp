@@ -28,3 +28,8 @@ void GLIB_CancelMgr::SetCancelled(bool cancelled) {
     GLIB_ASSERT(!m_cancelMgrCore.isNull());
     m_cancelMgrCore->SetCancelled(cancelled);
 }
+
+bool GLIB_CancelMgr::IsCancelled() const {
+    GLIB_ASSERT(!m_cancelMgrCore.isNull());
+    return m_cancelMgrCore->IsCancelled();
+}

@@ -36,9 +36,12 @@ public:
     // Takes core (ownership passes); the previous core is released.
     GLIB_CancelMgr& operator=(GLIB_CancelMgrCore* core);
 
-    // Both assert that a core is held.
+    // All three assert that a core is held.
     bool ShouldCancel();
     void SetCancelled(bool cancelled);
+    // The flag without polling, so no pending input is pumped: for telling
+    // a cancel from another failure after the work has stopped.
+    bool IsCancelled() const;
 
 private:
     COMN_ReferenceCountPointer<GLIB_CancelMgrCore> m_cancelMgrCore;

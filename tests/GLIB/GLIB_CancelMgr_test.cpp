@@ -49,3 +49,20 @@ TEST(GLIB_CancelMgr, APollThatSetsTheFlagAnswersTheSameCall) {
     }
     EXPECT_EQ(ClickingCore::s_live, 0);
 }
+
+TEST(GLIB_CancelMgr, IsCancelledReadsTheSharedFlagWithoutPolling) {
+    ClickingCore::s_polls = 0;
+    GLIB_CancelMgr mgr;
+    mgr = new ClickingCore;
+    const GLIB_CancelMgr copy = mgr;
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(copy.IsCancelled());
+    EXPECT_EQ(ClickingCore::s_polls, 0);  // a poll would have set it at the third
+    mgr.SetCancelled(true);
+    EXPECT_TRUE(copy.IsCancelled());
+    mgr.SetCancelled(false);
+    EXPECT_FALSE(copy.IsCancelled());
+    EXPECT_EQ(ClickingCore::s_polls, 0);
+    mgr = static_cast<GLIB_CancelMgrCore*>(nullptr);
+    EXPECT_THROW(mgr.IsCancelled(), TestAssertionFailure);
+}
