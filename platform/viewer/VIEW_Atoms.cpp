@@ -1,5 +1,6 @@
 #include "viewer/VIEW_Atoms.h"
 
+#include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_HostError.h"
 
 #include <deque>
@@ -7,6 +8,9 @@
 #include <string>
 
 namespace {
+
+// The severity the stand-in registers its own failure texts with.
+constexpr uint16_t kErrorSeverity = 4;
 
 struct Table {
     std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
@@ -27,8 +31,12 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     const auto found = table.m_atoms.find(text);
     if (found != table.m_atoms.end())
         return found->second;
-    if (table.m_texts.size() >= 0xFFFF)
-        throw VIEW_AssertionFailure("out of atoms");
+    if (table.m_texts.size() >= Capacity) {
+        const std::string message = "The viewer has no atom left for the name \"" +
+                                    std::string(text).substr(0, 64) + "\": " + std::to_string(Capacity) +
+                                    " distinct names are in use";
+        throw VIEW_HostRaise(VIEW_ErrorRegistry::Register(kErrorSeverity, message.c_str()));
+    }
     table.m_texts.emplace_back(text);
     const PDFL_ASAtom atom = static_cast<PDFL_ASAtom>(table.m_texts.size());
     table.m_atoms.emplace(text, atom);

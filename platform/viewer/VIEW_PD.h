@@ -21,6 +21,10 @@
 //   normalised as the page's MediaBox;
 // - the rotation (142) is /Rotate modulo 360, made non-negative, and 0 when
 //   it is not a multiple of 90.
+// Drawing (VIEW_PDDraw.cpp):
+// - slot 151 draws through one VDRW_PageDrawer over the Cos store, whose
+//   written copy of a document is dropped when the document closes; a null
+//   matrix or update rectangle is an assertion failure.
 // A page number out of range, a broken page tree or a document not open is
 // a host error (VIEW_CosErrors).
 #pragma once
@@ -59,11 +63,14 @@ public:
     static PDFL_PDDoc PageGetDoc(PDFL_PDPage page);                            // 139
     static PDFL_CosObj PageGetCosObj(PDFL_PDPage page);                        // 140
     static PDFL_PDRotate PageGetRotate(PDFL_PDPage page);                      // 142
+    static void PageDrawContents(PDFL_PDPage page, PDFL_PlatformDC dc, const PDFL_FixedMatrix* matrix,
+                                 const PDFL_FixedRect* updateRect, PDFL_CancelProc cancel,
+                                 void* cancelData);                            // 151
 
     // ---- The stand-in's own interface
-    // Page space: the page's crop box cut to its media box (the media box
-    // when they do not overlap), in user space. Its lower-left corner is
-    // page space's (0, 0).
+    // Page space as the drawing reads it (VDRW_PageSpace.h): the page's crop
+    // box cut to its media box (the media box when they do not overlap), in
+    // user space. Its lower-left corner is page space's (0, 0).
     static void PageSpaceBox(PDFL_PDPage page, double box[4]);
     // The Cos document of a PD document (an assertion failure when not open).
     static VCOS_DocId CosDocId(PDFL_PDDoc doc);

@@ -132,6 +132,7 @@ void VIEW_PD::DocClose(PDFL_PDDoc doc) {
         return;
     const VIEW_PDDocRecord closing = VIEW_PDDocs().Remove(doc);
     VIEW_PDForgetPages(doc);
+    VIEW_PDForgetDrawing(VIEW_DocIdFromCosDoc(closing.m_cosDoc));
     VIEW_Cos::DocClose(closing.m_cosDoc);
     if ((closing.m_flags & DeleteOnCloseFlag) != 0 && !closing.m_path.empty())
         std::remove(closing.m_path.c_str());
@@ -170,6 +171,7 @@ uint32_t VIEW_PD::DocGetPermissions(PDFL_PDDoc doc) {
 size_t VIEW_PD::OpenDocCount() { return VIEW_PDDocs().Size(); }
 
 void VIEW_PD::Reset() {
+    VIEW_PDResetDrawing();
     VIEW_PDPages().Clear();
     VIEW_PDDocs().Clear();
 }

@@ -5,6 +5,7 @@
 #include "viewer/VIEW_CosHandles.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_PDState.h"
+#include "viewer/draw/VDRW_PageSpace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -115,25 +116,10 @@ VCOS_Obj Inherited(VCOS_Obj page, const char* key) {
     return VCOS_NullObj;
 }
 
-// A box array of four numbers, normalised; false otherwise.
-bool ReadBox(VCOS_Obj array, double box[4]) {
-    if (Store().Type(array) != VCOS_Type::Array || Store().ArrayLength(array) != 4)
-        return false;
-    double v[4];
-    for (uint32_t i = 0; i < 4; ++i) {
-        const VCOS_Obj number = Store().ArrayGet(array, i);
-        const VCOS_Type type = Store().Type(number);
-        if (type != VCOS_Type::Integer && type != VCOS_Type::Real)
-            return false;
-        v[i] = Store().NumberValue(number);
-        if (!std::isfinite(v[i]))
-            return false;
-    }
-    box[0] = std::min(v[0], v[2]);
-    box[1] = std::min(v[1], v[3]);
-    box[2] = std::max(v[0], v[2]);
-    box[3] = std::max(v[1], v[3]);
-    return true;
+// Page space as the drawing reads it, from the entries the page inherits.
+VDRW_PageSpace SpaceOf(VCOS_Obj page) {
+    return VDRW_PageSpaceReader::FromEntries(Store(), page, Inherited(page, "MediaBox"), Inherited(page, "CropBox"),
+                                             Inherited(page, "Rotate"));
 }
 
 VCOS_Obj NumberObject(VCOS_DocId doc, double v) {
@@ -270,37 +256,16 @@ PDFL_CosObj VIEW_PD::PageGetCosObj(PDFL_PDPage page) { return VIEW_CosFromObj(Pa
 
 PDFL_PDRotate VIEW_PD::PageGetRotate(PDFL_PDPage page) {
     const VCOS_Obj dict = PageRecord(page).m_dict;
-    return VIEW_CosGuard([&] {
-        const VCOS_Obj rotate = Inherited(dict, "Rotate");
-        const VCOS_Type type = Store().Type(rotate);
-        if (type != VCOS_Type::Integer && type != VCOS_Type::Real)
-            return PDFL_PDRotate(0);
-        const double value = Store().NumberValue(rotate);
-        if (!std::isfinite(value) || value != std::trunc(value))
-            return PDFL_PDRotate(0);
-        double degrees = std::fmod(value, 360.0);
-        if (degrees < 0)
-            degrees += 360;
-        const int whole = static_cast<int>(degrees);
-        return PDFL_PDRotate(whole % 90 == 0 ? whole : 0);
-    });
+    return VIEW_CosGuard([&] { return PDFL_PDRotate(SpaceOf(dict).m_rotate); });
 }
 
 void VIEW_PD::PageSpaceBox(PDFL_PDPage page, double box[4]) {
     const VCOS_Obj dict = PageRecord(page).m_dict;
-    VIEW_CosGuard([&] {
-        double media[4];
-        if (!ReadBox(Inherited(dict, "MediaBox"), media))
-            BadTree("the page has no valid MediaBox");
-        double crop[4];
-        std::copy(media, media + 4, box);
-        if (!ReadBox(Inherited(dict, "CropBox"), crop))
-            return;
-        const double cut[4] = {std::max(crop[0], media[0]), std::max(crop[1], media[1]),
-                               std::min(crop[2], media[2]), std::min(crop[3], media[3])};
-        if (cut[0] < cut[2] && cut[1] < cut[3])
-            std::copy(cut, cut + 4, box);
-    });
+    const VDRW_PageSpace space = VIEW_CosGuard([&] { return SpaceOf(dict); });
+    box[0] = space.m_originX;
+    box[1] = space.m_originY;
+    box[2] = space.m_originX + space.m_width;
+    box[3] = space.m_originY + space.m_height;
 }
 
 size_t VIEW_PD::AcquiredPageCount() { return VIEW_PDPages().Size(); }

@@ -31,3 +31,7 @@ VIEW_HandleTable<PDFL_PDDoc, VIEW_PDDocRecord>& VIEW_PDDocs();
 VIEW_HandleTable<PDFL_PDPage, VIEW_PDPageRecord>& VIEW_PDPages();
 // Forgets every page handle of doc, held or not (its document closes).
 void VIEW_PDForgetPages(PDFL_PDDoc doc);
+// Drops the page drawer's written copy of doc (its document closes), and
+// the drawer itself (the host resets).
+void VIEW_PDForgetDrawing(VCOS_DocId doc);
+void VIEW_PDResetDrawing();

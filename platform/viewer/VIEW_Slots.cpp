@@ -403,6 +403,11 @@ VIEW_BEHAVIOUR_(PDModel, 140, PDFL_CosObj, (PDFL_PDPage page)) {
 VIEW_BEHAVIOUR_(PDModel, 142, PDFL_PDRotate, (PDFL_PDPage page)) {
     return VIEW_PD::PageGetRotate(page);
 }
+VIEW_BEHAVIOUR_(PDModel, 151, void, (PDFL_PDPage page, PDFL_PlatformWindow, PDFL_PlatformDC dc, PDFL_Bool,
+                                     PDFL_FixedMatrix* matrix, PDFL_FixedRect* updateRect, PDFL_CancelProc cancel,
+                                     void* cancelData)) {
+    VIEW_PD::PageDrawContents(page, dc, matrix, updateRect, cancel, cancelData);
+}
 VIEW_BEHAVIOUR_(PDModel, 265, PDFL_PDDoc, (PDFL_ASFile file, PDFL_PDAuthProc, PDFL_Bool)) {
     return VIEW_PD::DocOpenFromASFile(file);
 }

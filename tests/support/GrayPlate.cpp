@@ -147,8 +147,14 @@ PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering) {
                 }
             if (edge)
                 continue;
+            const int drawn = rendering.At(x, y);
+            const bool matches = std::abs(drawn - level) <= PlateMatch::Tolerance;
             ++match.nonEdge;
-            match.matching += std::abs(rendering.At(x, y) - level) <= PlateMatch::Tolerance;
+            match.matching += matches;
+            if (level < PlateMatch::InkedBelow || drawn < PlateMatch::InkedBelow) {
+                ++match.inked;
+                match.inkedMatching += matches;
+            }
         }
     return match;
 }

@@ -39,10 +39,18 @@ struct PlateMatch {
     static constexpr int Tolerance = 2;
     // The share of matching pixels a separation page must reach.
     static constexpr double RequiredShare = 0.99;
+    // Below this level a pixel counts as inked.
+    static constexpr int InkedBelow = 250;
     uint64_t nonEdge = 0;
     uint64_t matching = 0;
+    // The non-edge pixels inked in the plate or the rendering, and of those
+    // the matching ones: a mostly blank page cannot hide a wrong drawing.
+    uint64_t inked = 0;
+    uint64_t inkedMatching = 0;
     // matching / nonEdge; 1 when every pixel is an edge pixel.
     double Share() const { return nonEdge == 0 ? 1.0 : static_cast<double>(matching) / nonEdge; }
+    // inkedMatching / inked; 1 when no pixel is inked.
+    double InkedShare() const { return inked == 0 ? 1.0 : static_cast<double>(inkedMatching) / inked; }
     bool Passes() const { return Share() >= RequiredShare; }
 };
 // Two rasterisers may round a page's size apart by a pixel: sizes a row or

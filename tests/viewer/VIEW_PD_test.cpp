@@ -2,7 +2,9 @@
 // trees (inheritance, rotation, page space), counted page handles, shared
 // opens from host files, saving and the delete-on-close flag.
 #include "support/TestSupport.h"
+#include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Cos.h"
+#include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_CosHandles.h"
 #include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_Files.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -226,6 +229,50 @@ TEST_F(PDTest, SavingInPlaceNeedsAFileAndOtherFlagsAreMisuse) {
     EXPECT_THROW(VIEW_PD::DocSave(created, 1, nullptr, nullptr), VIEW_AssertionFailure);
     EXPECT_THROW(VIEW_PD::DocSave(created, 4, nullptr, nullptr), VIEW_AssertionFailure);
     VIEW_PD::DocClose(created);
+}
+
+TEST_F(PDTest, DrawingWithoutAMatrixOrUpdateRectangleIsMisuse) {
+    const PDFL_PDDoc doc = Open("draw.pdf", TwoPageTree("0", ""));
+    const PDFL_PDPage page = VIEW_PD::DocAcquirePage(doc, 0);
+    const PDFL_FixedMatrix matrix{65536, 0, 0, -65536, 0, 792 * 65536};
+    const PDFL_FixedRect update{0, 0, 612 * 65536, 792 * 65536};
+    EXPECT_THROW(VIEW_PD::PageDrawContents(page, nullptr, nullptr, &update, nullptr, nullptr), VIEW_AssertionFailure);
+    EXPECT_THROW(VIEW_PD::PageDrawContents(page, nullptr, &matrix, nullptr, nullptr, nullptr), VIEW_AssertionFailure);
+    VIEW_PD::PageRelease(page);
+    VIEW_PD::DocClose(doc);
+}
+
+// Atoms are 16-bit and live as long as the process, so the names run out
+// in a child process.
+TEST_F(PDTest, MoreDistinctNamesThanAtomsGiveAHostErrorNotAnAssertion) {
+    constexpr int32_t kNames = 70000;
+    std::string names;
+    for (int32_t i = 0; i < kNames; ++i)
+        names += " /n" + std::to_string(i);
+    const PDFL_PDDoc doc = Open("names.pdf", PdfOf({"<< /Type /Catalog /Pages 2 0 R /Many 3 0 R >>",
+                                                    "<< /Type /Pages /Kids [] /Count 0 >>", "[" + names + " ]"}));
+    const PDFL_CosObj many =
+        VIEW_Cos::DictGet(VIEW_Cos::DocGetRoot(VIEW_PD::DocGetCosDoc(doc)), VIEW_Atoms::FromString("Many"));
+    ASSERT_EQ(VIEW_Cos::ArrayLength(many), kNames);
+    const PDFL_ASAtom first = VIEW_Cos::NameValue(VIEW_Cos::ArrayGet(many, 0));
+    EXPECT_EXIT(
+        {
+            std::string outcome = "every name got an atom";
+            for (int32_t i = 0; i < kNames; ++i) {
+                try {
+                    VIEW_Cos::NameValue(VIEW_Cos::ArrayGet(many, i));
+                } catch (const VIEW_HostRaise& raise) {
+                    outcome = VIEW_ErrorRegistry::Text(raise.Code());
+                    break;
+                }
+            }
+            std::fprintf(stderr, "%s\nthe first name still reads %s\n", outcome.c_str(), VIEW_Atoms::GetString(first));
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "The viewer has no atom left for the name \"n[0-9]+\": 65535 distinct names are in use\n"
+        "the first name still reads n0");
+    VIEW_PD::DocClose(doc);
 }
 
 }  // namespace

@@ -116,15 +116,22 @@ VDRW_PageSpace VDRW_PageSpaceReader::Read(const VCOS_Store& store, VCOS_DocId do
     if (pageIndex < 0 || !TreeWalk(store, pageIndex).Visit(pages, Inherited(), 0, &space.m_page, &inherited))
         Fail(VCOS_ErrorKind::BadDocument, "Cos document " + std::to_string(doc) + " has no page " +
                                               std::to_string(pageIndex) + " (counting from 0)");
+    return FromEntries(store, space.m_page, inherited.m_media, inherited.m_crop, inherited.m_rotate);
+}
+
+VDRW_PageSpace VDRW_PageSpaceReader::FromEntries(const VCOS_Store& store, VCOS_Obj page, VCOS_Obj mediaBox,
+                                                 VCOS_Obj cropBox, VCOS_Obj rotate) {
     VDRW_Box media{0, 0, 612, 792};
-    ReadBox(store, inherited.m_media, &media);
+    ReadBox(store, mediaBox, &media);
     VDRW_Box crop;
-    const bool hasCrop = ReadBox(store, inherited.m_crop, &crop);
+    const bool hasCrop = ReadBox(store, cropBox, &crop);
     const VDRW_Box box = PageBox(media, hasCrop ? &crop : nullptr);
+    VDRW_PageSpace space;
+    space.m_page = page;
     space.m_originX = box.m_left;
     space.m_originY = box.m_bottom;
     space.m_width = box.m_right - box.m_left;
     space.m_height = box.m_top - box.m_bottom;
-    space.m_rotate = ReadRotate(store, inherited.m_rotate);
+    space.m_rotate = ReadRotate(store, rotate);
     return space;
 }

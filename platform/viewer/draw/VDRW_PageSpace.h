@@ -34,6 +34,11 @@ public:
     // that is not dictionaries with Kids arrays, loops, or is nested deeper
     // than MaxTreeDepth throws BadObject.
     static VDRW_PageSpace Read(const VCOS_Store& store, VCOS_DocId doc, int pageIndex);
+    // The page space of page from its inherited MediaBox, CropBox and Rotate
+    // (null handles when absent), for callers that found the page and its
+    // entries their own way (the PD layer's page handles).
+    static VDRW_PageSpace FromEntries(const VCOS_Store& store, VCOS_Obj page, VCOS_Obj mediaBox,
+                                      VCOS_Obj cropBox, VCOS_Obj rotate);
 
     static VDRW_Box PageBox(const VDRW_Box& media, const VDRW_Box* crop);
     static int NormalisedRotate(int64_t degrees);

@@ -3,17 +3,10 @@
 // 0xXXRRGGBB words, rows top-down; a new image is all bytes 0xFF.
 #pragma once
 
+#include "viewer/host_api.h"
 #include "win32/win32.h"
 
 #include <cstdint>
-
-// A host window rectangle.
-struct ZOVA_Rect16 {
-    int16_t left;
-    int16_t top;
-    int16_t right;
-    int16_t bottom;
-};
 
 class ZOVA_OffscreenImage {
 public:
@@ -22,7 +15,13 @@ public:
     // Copies the image from (sourceX, sourceY) into dest on dc. Scale 1.0 is
     // a 1:1 copy; otherwise the source block of dest's size / scale that
     // ends at row sourceY + dest height is stretched over dest.
-    virtual void Draw(HDC dc, int32_t sourceX, int32_t sourceY, const ZOVA_Rect16& dest, double scale) = 0;
+    virtual void Draw(HDC dc, int32_t sourceX, int32_t sourceY, const PDFL_AVRect& dest, double scale) = 0;
+    // Has the host draw page's contents into the image (slot 151): matrix
+    // maps page space to the image's pixels; only updateRect (page space)
+    // is drawn, over what the image holds. Host errors pass as thrown by
+    // the host call; the image is left usable.
+    virtual void DrawPage(PDFL_PDPage page, const PDFL_FixedMatrix& matrix, const PDFL_FixedRect& updateRect,
+                          PDFL_CancelProc cancel, void* cancelData) = 0;
     virtual int32_t RowBytes() const = 0;
     virtual void Size(int32_t* width, int32_t* height) const = 0;
     // The screen size; needs no allocation.

@@ -2,31 +2,65 @@
 
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
+#include "hostpdf/PDFL_PDCalls.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// A memory device context holding bitmap, compatible with reference (null:
+// the screen). The bitmap is deselected and the context deleted on every
+// way out, a host error included, so the bitmap can still be freed.
+class MemoryDC {
+public:
+    MemoryDC(HDC reference, HBITMAP bitmap)
+        : m_dc(CreateCompatibleDC(reference)), m_previous(SelectObject(m_dc, bitmap)) {}
+    ~MemoryDC() {
+        SelectObject(m_dc, m_previous);
+        DeleteDC(m_dc);
+    }
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+
+    HDC Get() const { return m_dc; }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_previous;
+};
+
+}  // namespace
+
 ZOVA_WinOffscreenImage::~ZOVA_WinOffscreenImage() { Free(); }
 
-void ZOVA_WinOffscreenImage::Draw(HDC dc, int32_t sourceX, int32_t sourceY, const ZOVA_Rect16& dest, double scale) {
+void ZOVA_WinOffscreenImage::Draw(HDC dc, int32_t sourceX, int32_t sourceY, const PDFL_AVRect& dest, double scale) {
     GLIB_ASSERT(IsValid());
-    const HDC memory = CreateCompatibleDC(dc);
-    const HGDIOBJ previous = SelectObject(memory, m_bitmap);
-    const int width = dest.right - dest.left;
-    const int height = dest.bottom - dest.top;
+    const MemoryDC memory(dc, m_bitmap);
+    const int width = dest.m_right - dest.m_left;
+    const int height = dest.m_bottom - dest.m_top;
     if (scale == 1.0) {
-        BitBlt(dc, dest.left, dest.top, width, height, memory, sourceX, sourceY, SRCCOPY);
+        BitBlt(dc, dest.m_left, dest.m_top, width, height, memory.Get(), sourceX, sourceY, SRCCOPY);
     } else {
         // The source keeps its bottom edge at sourceY + height, so a
         // magnified copy grows from the rows an unmagnified one ends at.
         const int sourceWidth = static_cast<int>(width / scale);
         const int sourceHeight = static_cast<int>(height / scale);
-        StretchBlt(dc, dest.left, dest.top, width, height, memory, sourceX, sourceY + height - sourceHeight,
-                   sourceWidth, sourceHeight, SRCCOPY);
+        StretchBlt(dc, dest.m_left, dest.m_top, width, height, memory.Get(), sourceX,
+                   sourceY + height - sourceHeight, sourceWidth, sourceHeight, SRCCOPY);
     }
-    SelectObject(memory, previous);
-    DeleteDC(memory);
+}
+
+void ZOVA_WinOffscreenImage::DrawPage(PDFL_PDPage page, const PDFL_FixedMatrix& matrix,
+                                      const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
+    GLIB_ASSERT(IsValid());
+    const MemoryDC memory(nullptr, m_bitmap);
+    // The host's slot takes non-const pointers but only reads them.
+    PDFL_FixedMatrix hostMatrix = matrix;
+    PDFL_FixedRect hostUpdate = updateRect;
+    PDFL_PDPageDrawContentsToWindow(page, /*window=*/nullptr, memory.Get(), /*isDPS=*/0, &hostMatrix, &hostUpdate,
+                                    cancel, cancelData);
 }
 
 BITMAP ZOVA_WinOffscreenImage::Description() const {

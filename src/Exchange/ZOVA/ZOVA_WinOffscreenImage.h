@@ -10,7 +10,9 @@ public:
     ZOVA_WinOffscreenImage(const ZOVA_WinOffscreenImage&) = delete;
     ZOVA_WinOffscreenImage& operator=(const ZOVA_WinOffscreenImage&) = delete;
 
-    void Draw(HDC dc, int32_t sourceX, int32_t sourceY, const ZOVA_Rect16& dest, double scale) override;
+    void Draw(HDC dc, int32_t sourceX, int32_t sourceY, const PDFL_AVRect& dest, double scale) override;
+    void DrawPage(PDFL_PDPage page, const PDFL_FixedMatrix& matrix, const PDFL_FixedRect& updateRect,
+                  PDFL_CancelProc cancel, void* cancelData) override;
     int32_t RowBytes() const override;
     void Size(int32_t* width, int32_t* height) const override;
     void MaxSize(int32_t* width, int32_t* height) const override;
