@@ -42,6 +42,9 @@ VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
      * standard error; errors reach the caller in its status. */
     fz_set_warning_callback(ctx, NULL, NULL);
     fz_set_error_callback(ctx, NULL, NULL);
+    /* Plates are ink coverage: an edge pixel is inked or not, as a press
+     * (and Ghostscript's pgmraw) sees it, never a blend of both. */
+    fz_set_aa_level(ctx, 0);
     SetStatus(status, VDRW_StatusOk, "");
     return (VDRW_Engine*)ctx;
 }
