@@ -105,7 +105,8 @@ void XCHG_AVWindowObj::DestroyPlatformThing(HWND platformWindow) {
 
 void XCHG_AVWindowObj::MakeCallbacks() {
     m_handler.m_mouseDown = MakeCallback(&PrivateMouseDown);
-    m_handler.m_willClose = MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_Bool)>(&WillClose));
+    m_handler.m_willClose =
+        MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_Bool)>(&WillClose));
     m_handler.m_didClose = MakeCallback(&PrivateDidClose);
     m_handler.m_didActivate = MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidActivate));
     m_handler.m_didBecomeKey = MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidBecomeKey));

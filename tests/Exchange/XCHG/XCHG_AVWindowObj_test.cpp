@@ -70,7 +70,8 @@ protected:
     }
     static size_t CallsOf(int table, int slot) {
         const auto slots = RecordedSlots();
-        return static_cast<size_t>(std::count(slots.begin(), slots.end(), std::make_pair(table, slot)));
+        return static_cast<size_t>(
+            std::count(slots.begin(), slots.end(), std::make_pair(table, slot)));
     }
     static RECT WindowRect(HWND window) {
         RECT rect{};
