@@ -17,7 +17,8 @@
 // (VIEW_Memory), 4 and 5 (error texts), 20, 22, 23, 25 and 52 (VIEW_Paths),
 // 21 (VIEW_FileSys), 26, 29, 32, 37, 38 and 51 (VIEW_Files), 42 to 45
 // (VIEW_Streams), AcroView 16 to 24, 71 to 102, 163 to 181 and 214 (VIEW_Tools,
-// VIEW_Toolbar, VIEW_Menus), every Cos slot (VIEW_Cos, over the Cos store; Cos 4
+// VIEW_Toolbar, VIEW_Menus), 182 to 199 and 203 (VIEW_Windows), every Cos
+// slot (VIEW_Cos, over the Cos store; Cos 4
 // serves a test's entries first, then the store's), and PDModel 66, 69 to
 // 71, 74, 75, 78, 83 to 87, 105, 114, 137 to 140, 142 and 265 (VIEW_PD).
 #pragma once

@@ -19,6 +19,7 @@
 #include "viewer/VIEW_Toolbar.h"
 #include "viewer/VIEW_Tools.h"
 #include "viewer/VIEW_Menus.h"
+#include "viewer/VIEW_Windows.h"
 
 #include <array>
 #include <cstring>
@@ -511,6 +512,59 @@ VIEW_BEHAVIOUR_(AcroView, 214, void, (PDFL_AVToolButton button, const char* text
     VIEW_Toolbar::Button(button).m_helpText = text ? text : "";
 }
 // ---- end of tools, the toolbar and menus --------------------------------------
+
+// ---- Windows ------------------------------------------------------------------
+VIEW_BEHAVIOUR_(AcroView, 182, PDFL_AVWindow,
+                (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler, PDFL_ExtensionID)) {
+    return VIEW_Windows::New(handler);
+}
+VIEW_BEHAVIOUR_(AcroView, 183, PDFL_AVWindow,
+                (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler, PDFL_ExtensionID,
+                 PDFL_PlatformWindow platformWindow)) {
+    return VIEW_Windows::NewFromPlatformThing(handler, static_cast<HWND>(platformWindow));
+}
+VIEW_BEHAVIOUR_(AcroView, 184, void, (PDFL_AVWindow window)) {
+    VIEW_Windows::Destroy(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 187, void, (PDFL_AVWindow window)) {
+    VIEW_Windows::Show(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 188, void, (PDFL_AVWindow window)) {
+    VIEW_Windows::Hide(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 189, PDFL_Bool, (PDFL_AVWindow window)) {
+    return VIEW_Windows::IsVisible(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 190, PDFL_PlatformWindow, (PDFL_AVWindow window)) {
+    return VIEW_Windows::PlatformThing(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 191, void*, (PDFL_AVWindow window)) {
+    return VIEW_Windows::OwnerData(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 192, void, (PDFL_AVWindow window, void* data)) {
+    VIEW_Windows::SetOwnerData(window, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 194, void, (PDFL_AVWindow window, const char* title)) {
+    VIEW_Windows::SetTitle(window, title);
+}
+VIEW_BEHAVIOUR_(AcroView, 196, void, (PDFL_AVWindow window, PDFL_AVRect* frame)) {
+    if (!frame)
+        throw VIEW_AssertionFailure("AVWindowSetFrame without a frame");
+    VIEW_Windows::SetFrame(window, *frame);
+}
+VIEW_BEHAVIOUR_(AcroView, 197, void, (PDFL_AVWindow window, PDFL_AVRect* rect)) {
+    if (!rect)
+        throw VIEW_AssertionFailure("AVWindowGetInterior without a rectangle");
+    *rect = VIEW_Windows::Interior(window);
+}
+VIEW_BEHAVIOUR_(AcroView, 199, void, (PDFL_AVWindow window, PDFL_AVRect* rect)) {
+    if (!rect)
+        throw VIEW_AssertionFailure("AVWindowInvalidateRect without a rectangle");
+    VIEW_Windows::InvalidateRect(window, *rect);
+}
+VIEW_BEHAVIOUR_(AcroView, 203, void, (PDFL_AVWindow window)) {
+    VIEW_Windows::BecomeKey(window);
+}
 #undef VIEW_BEHAVIOUR_
 
 // What a slot does before its result, whatever the result: record checks
@@ -645,5 +699,6 @@ void VIEW_Host::Reset() {
     VIEW_Toolbar::Reset();
     VIEW_Menus::Reset();
     VIEW_Progress::Reset();
+    VIEW_Windows::Reset();
     OfferDefaults(Offers());
 }
