@@ -1,7 +1,5 @@
 #include "viewer/VIEW_App.h"
 
-#include "viewer/VIEW_Callbacks.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -88,12 +86,12 @@ size_t VIEW_App::NotificationCount(int32_t selector) {
                                              [&](const Notification& n) { return n.m_selector == selector; }));
 }
 
-void VIEW_App::SendNotification(int32_t selector) {
-    // A copy: a procedure may unregister itself.
-    const std::vector<Notification> list = State().m_notifications;
-    for (const Notification& n : list)
+std::vector<VIEW_App::Registered> VIEW_App::RegisteredFor(int32_t selector) {
+    std::vector<Registered> found;
+    for (const Notification& n : State().m_notifications)
         if (n.m_selector == selector)
-            VIEW_InvokeCallback<void(void*)>(n.m_proc, n.m_clientData);
+            found.push_back({n.m_proc, n.m_clientData});
+    return found;
 }
 
 void VIEW_App::DropNotifications(PDFL_ExtensionID owner) {

@@ -1,9 +1,10 @@
 // The host application as the plug-in sees it: alerts (AcroView 4 and 5,
 // kept as text), its version (AcroView 7) and language (AcroView 8), the
-// application notifications 0 and 1 (AcroView 41 and 42), the plug-in's
+// notifications (AcroView 41 and 42), the plug-in's
 // file name (Core 13) and the texts of the debugger window (its slot 3).
 #pragma once
 
+#include "viewer/VIEW_Callbacks.h"
 #include "viewer/host_api.h"
 
 #include <cstddef>
@@ -40,8 +41,13 @@ public:
     static void UnregisterNotification(int32_t selector, PDFL_ExtensionID owner,
                                        PDFL_ASCallback proc, void* clientData);
     static size_t NotificationCount(int32_t selector);
-    // Calls each procedure registered for selector (0 or 1) with its data.
-    static void SendNotification(int32_t selector);
+    // Calls each procedure registered for selector with args and then its
+    // data, in the order of registration: 0 and 1 take no args; 2, 6 and 7
+    // the PDFL_AVDoc; 14 the PDFL_AVPageView and an int16_t telling what
+    // changed; 34 the PDFL_PDPage; 56 the PDFL_PDDoc and a
+    // PDFL_PDDocSaveParams*.
+    template <class... Args>
+    static void SendNotification(int32_t selector, Args... args);
     // Drops everything owner registered (its module is gone).
     static void DropNotifications(PDFL_ExtensionID owner);
 
@@ -54,4 +60,18 @@ public:
     static const std::vector<std::string>& DebugWindowTexts();
 
     static void Reset();
+
+private:
+    struct Registered {
+        PDFL_ASCallback m_proc;
+        void* m_clientData;
+    };
+    // A copy: a procedure may unregister itself.
+    static std::vector<Registered> RegisteredFor(int32_t selector);
 };
+
+template <class... Args>
+void VIEW_App::SendNotification(int32_t selector, Args... args) {
+    for (const Registered& r : RegisteredFor(selector))
+        VIEW_InvokeCallback<void(Args..., void*)>(r.m_proc, args..., r.m_clientData);
+}

@@ -12,6 +12,8 @@
 // - saved (70) with flags 0 (where it came from), 1 (in full, to the path
 //   given) or 0x21 (to a new path); file system 0 is the path's own
 //   (VIEW_Paths::OwnFileSys), else the default one; the save clears flag 1;
+// - before writing, a save sends notification 56 with its parameters (bit
+//   0 of their flags set for a save in full);
 // - permissions (114): an encrypted file's /P, else every bit.
 // Pages (VIEW_PDPages.cpp):
 // - a page handle is counted: acquiring a page already held gives the same

@@ -1,5 +1,6 @@
 // PDModel slots 66, 265, 69, 70, 71, 74, 75, 78, 105 and 114: PD documents
 // over Cos documents of the store.
+#include "viewer/VIEW_App.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_CosErrors.h"
 #include "viewer/VIEW_CosHandles.h"
@@ -99,6 +100,16 @@ PDFL_PDDoc VIEW_PD::DocCreate() {
 }
 
 void VIEW_PD::DocSave(PDFL_PDDoc doc, uint16_t flags, PDFL_ASPathName path, PDFL_ASFileSys fileSys) {
+    Record(doc);
+    if (flags != 0 && flags != 1 && flags != 0x21)
+        throw VIEW_AssertionFailure("PDDocSave with flags " + std::to_string(flags));
+    if (flags != 0 && !path)
+        throw VIEW_AssertionFailure("PDDocSave with flags " + std::to_string(flags) + " and no path");
+    PDFL_PDDocSaveParams willSave{};
+    willSave.m_size = sizeof willSave;
+    willSave.m_saveFlags = flags & 1;
+    VIEW_App::SendNotification(PDFL_PDDocWillSaveExNSEL, doc, &willSave);
+    // A notification may have closed the document.
     VIEW_PDDocRecord& record = Record(doc);
     if (flags == 0) {
         PDFL_CosDocSaveParams params{};
@@ -107,9 +118,7 @@ void VIEW_PD::DocSave(PDFL_PDDoc doc, uint16_t flags, PDFL_ASPathName path, PDFL
             VIEW_Cos::DocSaveToFile(record.m_cosDoc, record.m_file, 0, &params);
         else
             VIEW_Cos::DocSaveWithParams(record.m_cosDoc, nullptr, 0, &params);
-    } else if (flags == 1 || flags == 0x21) {
-        if (!path)
-            throw VIEW_AssertionFailure("PDDocSave with flags " + std::to_string(flags) + " and no path");
+    } else {
         if (!fileSys)
             fileSys = VIEW_Paths::OwnFileSys(path);
         if (!fileSys)
@@ -120,8 +129,6 @@ void VIEW_PD::DocSave(PDFL_PDDoc doc, uint16_t flags, PDFL_ASPathName path, PDFL
         record.m_sharedPath.clear();
         record.m_path = VIEW_Paths::Posix(path);
         record.m_fileSys = fileSys;
-    } else {
-        throw VIEW_AssertionFailure("PDDocSave with flags " + std::to_string(flags));
     }
     record.m_flags &= ~NeedsSaveFlag;
 }

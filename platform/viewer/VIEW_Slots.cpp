@@ -1,6 +1,7 @@
 // The function tables: one thunk per slot of the published interface, each
 // a plain C boundary (VIEW_SlotBoundary) around a recording body.
 #include "viewer/VIEW_App.h"
+#include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_Cos.h"
@@ -9,8 +10,10 @@
 #include "viewer/VIEW_Files.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Input.h"
 #include "viewer/VIEW_Memory.h"
 #include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
 #include "viewer/VIEW_Recorder.h"
@@ -565,6 +568,88 @@ VIEW_BEHAVIOUR_(AcroView, 199, void, (PDFL_AVWindow window, PDFL_AVRect* rect)) 
 VIEW_BEHAVIOUR_(AcroView, 203, void, (PDFL_AVWindow window)) {
     VIEW_Windows::BecomeKey(window);
 }
+// ---- Documents, page views, cursors, modifiers and the mouse -----------------
+template <class T>
+T& Required(T* pointer, const char* what) {
+    if (!pointer)
+        throw VIEW_AssertionFailure(what);
+    return *pointer;
+}
+VIEW_BEHAVIOUR_(AcroView, 12, PDFL_AVDoc, ()) {
+    return VIEW_AVDocs::Front();
+}
+VIEW_BEHAVIOUR_(AcroView, 45, PDFL_AVDoc, (PDFL_PDDoc doc, const char* title)) {
+    return VIEW_AVDocs::OpenFromPDDoc(doc, title);
+}
+VIEW_BEHAVIOUR_(AcroView, 48, PDFL_PDDoc, (PDFL_AVDoc doc)) {
+    return VIEW_AVDocs::PDDoc(doc);
+}
+VIEW_BEHAVIOUR_(AcroView, 49, PDFL_AVPageView, (PDFL_AVDoc doc)) {
+    return VIEW_AVDocs::PageView(doc);
+}
+VIEW_BEHAVIOUR_(AcroView, 108, void, (PDFL_AVPageView view, PDFL_AVRect* rect)) {
+    Required(rect, "AVPageViewGetAperture without a rectangle") = VIEW_PageViews::Aperture(view);
+}
+VIEW_BEHAVIOUR_(AcroView, 109, PDFL_PDPage, (PDFL_AVPageView view)) {
+    return VIEW_PageViews::Page(view);
+}
+VIEW_BEHAVIOUR_(AcroView, 114, void, (PDFL_AVPageView view, PDFL_PDColorValueRec* color)) {
+    VIEW_OverlayOp op{VIEW_OverlayKind::SetColor};
+    op.m_color = Required(color, "AVPageViewSetColor without a colour");
+    VIEW_PageViews::Draw(view, op);
+}
+VIEW_BEHAVIOUR_(AcroView, 126, void, (PDFL_AVPageView view, PDFL_AVRect* rect)) {
+    VIEW_OverlayOp op{VIEW_OverlayKind::InvertRect};
+    op.m_rect = Required(rect, "AVPageViewInvertRect without a rectangle");
+    VIEW_PageViews::Draw(view, op);
+}
+VIEW_BEHAVIOUR_(AcroView, 127, void, (PDFL_AVPageView view)) {
+    VIEW_PageViews::Draw(view, VIEW_OverlayOp{VIEW_OverlayKind::Refresh});
+}
+VIEW_BEHAVIOUR_(AcroView, 129, void, (PDFL_AVPageView view, PDFL_AVRect* rect)) {
+    VIEW_OverlayOp op{VIEW_OverlayKind::InvertOutline};
+    op.m_rect = Required(rect, "AVPageViewInvertRectOutline without a rectangle");
+    VIEW_PageViews::Draw(view, op);
+}
+VIEW_BEHAVIOUR_(AcroView, 130, void,
+                (PDFL_AVPageView view, PDFL_AVRect* rect, int16_t lineWidth, PDFL_Fixed* dashes,
+                 int32_t dashCount)) {
+    if (dashCount < 0 || (dashCount > 0 && !dashes))
+        throw VIEW_AssertionFailure("AVPageViewDrawRectOutline with " + std::to_string(dashCount) +
+                                    " dashes and no dash array");
+    VIEW_OverlayOp op{VIEW_OverlayKind::DrawOutline};
+    op.m_rect = Required(rect, "AVPageViewDrawRectOutline without a rectangle");
+    op.m_lineWidth = lineWidth;
+    op.m_dashCount = dashCount;
+    VIEW_PageViews::Draw(view, op);
+}
+VIEW_BEHAVIOUR_(AcroView, 132, void, (PDFL_AVPageView view, int16_t* x, int16_t* y)) {
+    VIEW_PageViews::Page(view);  // an unknown view fails here
+    VIEW_Input::MousePosition(x, y);
+}
+VIEW_BEHAVIOUR_(AcroView, 154, void, (PDFL_AVPageView view, PDFL_FixedRect* pageRect, PDFL_AVRect* deviceRect)) {
+    const PDFL_FixedRect& from = Required(pageRect, "AVPageViewRectToDevice without a page rectangle");
+    Required(deviceRect, "AVPageViewRectToDevice without a device rectangle") =
+        VIEW_PageViews::RectToDevice(view, from);
+}
+VIEW_BEHAVIOUR_(AcroView, 155, void, (PDFL_AVPageView view, PDFL_AVRect* deviceRect, PDFL_FixedRect* pageRect)) {
+    const PDFL_AVRect& from = Required(deviceRect, "AVPageViewDeviceRectToPage without a device rectangle");
+    Required(pageRect, "AVPageViewDeviceRectToPage without a page rectangle") =
+        VIEW_PageViews::DeviceRectToPage(view, from);
+}
+VIEW_BEHAVIOUR_(AcroView, 156, int32_t, ()) {
+    return VIEW_Input::Modifiers();
+}
+VIEW_BEHAVIOUR_(AcroView, 157, PDFL_Bool, ()) {
+    return VIEW_Input::MouseIsStillDown() ? 1 : 0;
+}
+VIEW_BEHAVIOUR_(AcroView, 159, PDFL_AVCursor, (int32_t id)) {
+    return VIEW_Input::StandardCursor(id);
+}
+VIEW_BEHAVIOUR_(AcroView, 160, void, (PDFL_AVCursor cursor)) {
+    VIEW_Input::SetCursor(cursor);
+}
+// ---- end of documents, page views and input -----------------------------------
 #undef VIEW_BEHAVIOUR_
 
 // What a slot does before its result, whatever the result: record checks
@@ -692,6 +777,8 @@ void VIEW_Host::Reset() {
     VIEW_Files::Reset();
     VIEW_FileSys::Reset();
     VIEW_Paths::Reset();
+    VIEW_AVDocs::Reset();
+    VIEW_Input::Reset();
     VIEW_PD::Reset();
     VIEW_Cos::Reset();
     VIEW_App::Reset();
