@@ -517,6 +517,9 @@ VIEW_BEHAVIOUR_(AcroView, 214, void, (PDFL_AVToolButton button, const char* text
 // ---- end of tools, the toolbar and menus --------------------------------------
 
 // ---- Windows ------------------------------------------------------------------
+VIEW_BEHAVIOUR_(Win, 1, void, (PDFL_PlatformWindow dialog)) {
+    VIEW_Windows::RegisterModelessDialog(static_cast<HWND>(dialog));
+}
 VIEW_BEHAVIOUR_(AcroView, 182, PDFL_AVWindow,
                 (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler, PDFL_ExtensionID)) {
     return VIEW_Windows::New(handler);

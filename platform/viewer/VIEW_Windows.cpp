@@ -4,6 +4,7 @@
 #include "viewer/VIEW_HandleTable.h"
 #include "viewer/VIEW_HostError.h"
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -112,6 +113,11 @@ void RegisterHostClass() {
     }();
     if (!registered)
         throw VIEW_AssertionFailure("the host window class could not be registered");
+}
+
+std::vector<HWND>& ModelessDialogs() {
+    static std::vector<HWND> dialogs;
+    return dialogs;
 }
 
 }  // namespace
@@ -248,7 +254,24 @@ size_t VIEW_Windows::LiveCount() {
     return Windows().Size();
 }
 
+void VIEW_Windows::RegisterModelessDialog(HWND dialog) {
+    if (!dialog)
+        return;
+    auto& dialogs = ModelessDialogs();
+    if (std::find(dialogs.begin(), dialogs.end(), dialog) == dialogs.end())
+        dialogs.push_back(dialog);
+}
+
+std::vector<HWND> VIEW_Windows::ServedDialogs() {
+    auto& dialogs = ModelessDialogs();
+    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                 [](HWND dialog) { return !IsWindow(dialog); }),
+                  dialogs.end());
+    return dialogs;
+}
+
 void VIEW_Windows::Reset() {
+    ModelessDialogs().clear();
     std::vector<HWND> own;
     for (auto& entry : Windows().Entries())
         if (entry.second.m_ownPlatform)

@@ -11,6 +11,7 @@
 #include "win32/win32.h"
 
 #include <cstddef>
+#include <vector>
 
 class VIEW_Windows {
 public:
@@ -49,6 +50,12 @@ public:
     // WillClose (quitting); when it agrees, DidClose, and the window is
     // forgotten. Returns whether it closed.
     static bool Close(PDFL_AVWindow window, PDFL_Bool quitting);
+
+    // Win 1: the message loop serves the dialog from now on; a null window
+    // is ignored, a window registered twice is served once.
+    static void RegisterModelessDialog(HWND dialog);
+    // The registered dialogs still alive, in registration order.
+    static std::vector<HWND> ServedDialogs();
 
     static bool IsAlive(PDFL_AVWindow window);
     static size_t LiveCount();
