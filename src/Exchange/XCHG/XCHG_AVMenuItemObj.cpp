@@ -6,6 +6,7 @@
 #include "Exchange/XCHG/XCHG_Resources.h"
 #include "GLIB/GLIB_StringUtil.h"
 #include "hostpdf/PDFL_CorCalls.h"
+#include "Exchange/XCHG/iXCHG_Callbacks.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
 
 namespace {
@@ -13,18 +14,6 @@ namespace {
 template <class Member>
 auto Guard(const char* method, Member member) {
     return PDFL_CallbackGuard("XCHG_AVMenuItemObj", method, member);
-}
-
-template <class Proc>
-PDFL_ASCallback MakeCallback(Proc proc) {
-    return PDFL_ASCallbackCreate(gXCHG_ExtensionID, reinterpret_cast<PDFL_Proc>(proc));
-}
-
-void DestroyCallback(PDFL_ASCallback& callback) {
-    if (callback) {
-        PDFL_ASCallbackDestroy(callback);
-        callback = nullptr;
-    }
 }
 
 const char* PluginName() {
@@ -63,18 +52,18 @@ void XCHG_AVMenuItemObj::Create(uint32_t titleStringId, const char* suffix, PDFL
         m_icon = XCHG_LoadBitmap(iconBitmapId);
     m_holder.m_item = XCHG_AVMenuItemNew(title, name, submenu, /*longOnly=*/0, shortcut, flags,
                                          reinterpret_cast<PDFL_AVIcon>(m_icon), gXCHG_ExtensionID);
-    m_computeEnabledProc = MakeCallback(&PrivateComputeEnabled);
-    m_computeMarkedProc = MakeCallback(&PrivateComputeMarked);
-    m_executeProc = MakeCallback(&PrivateExecute);
+    m_computeEnabledProc = iXCHG_MakeCallback(&PrivateComputeEnabled);
+    m_computeMarkedProc = iXCHG_MakeCallback(&PrivateComputeMarked);
+    m_executeProc = iXCHG_MakeCallback(&PrivateExecute);
     XCHG_AVMenuItemSetComputeEnabledProc(m_holder.m_item, m_computeEnabledProc, &m_holder);
     XCHG_AVMenuItemSetComputeMarkedProc(m_holder.m_item, m_computeMarkedProc, &m_holder);
     XCHG_AVMenuItemSetExecuteProc(m_holder.m_item, m_executeProc, &m_holder);
 }
 
 void XCHG_AVMenuItemObj::Destroy() {
-    DestroyCallback(m_computeEnabledProc);
-    DestroyCallback(m_computeMarkedProc);
-    DestroyCallback(m_executeProc);
+    iXCHG_DestroyCallback(m_computeEnabledProc);
+    iXCHG_DestroyCallback(m_computeMarkedProc);
+    iXCHG_DestroyCallback(m_executeProc);
     if (m_holder.m_item) {
         XCHG_AVMenuItemRemove(m_holder.m_item);
         m_holder.m_item = nullptr;

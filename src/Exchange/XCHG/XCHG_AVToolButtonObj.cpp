@@ -5,6 +5,7 @@
 #include "Exchange/XCHG/XCHG_Resources.h"
 #include "GLIB/GLIB_StringUtil.h"
 #include "hostpdf/PDFL_CorCalls.h"
+#include "Exchange/XCHG/iXCHG_Callbacks.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
 
 namespace {
@@ -12,18 +13,6 @@ namespace {
 template <class Member>
 auto Guard(const char* method, Member member) {
     return PDFL_CallbackGuard("XCHG_AVToolButtonObj", method, member);
-}
-
-template <class Proc>
-PDFL_ASCallback MakeCallback(Proc proc) {
-    return PDFL_ASCallbackCreate(gXCHG_ExtensionID, reinterpret_cast<PDFL_Proc>(proc));
-}
-
-void DestroyCallback(PDFL_ASCallback& callback) {
-    if (callback) {
-        PDFL_ASCallbackDestroy(callback);
-        callback = nullptr;
-    }
 }
 
 }  // namespace
@@ -40,9 +29,9 @@ void XCHG_AVToolButtonObj::Create(const char* name, uint16_t bitmapId, uint32_t 
     m_bitmap = XCHG_LoadBitmap(bitmapId);
     m_holder.m_button = XCHG_AVToolButtonNew(atom, reinterpret_cast<PDFL_AVIcon>(m_bitmap),
                                              /*pullDown=*/0, /*separator=*/0);
-    m_computeEnabledProc = MakeCallback(&PrivateComputeEnabled);
-    m_computeMarkedProc = MakeCallback(&PrivateComputeMarked);
-    m_executeProc = MakeCallback(&PrivateExecute);
+    m_computeEnabledProc = iXCHG_MakeCallback(&PrivateComputeEnabled);
+    m_computeMarkedProc = iXCHG_MakeCallback(&PrivateComputeMarked);
+    m_executeProc = iXCHG_MakeCallback(&PrivateExecute);
     XCHG_AVToolButtonSetComputeEnabledProc(m_holder.m_button, m_computeEnabledProc, &m_holder);
     XCHG_AVToolButtonSetComputeMarkedProc(m_holder.m_button, m_computeMarkedProc, &m_holder);
     XCHG_AVToolButtonSetExecuteProc(m_holder.m_button, m_executeProc, &m_holder);
@@ -60,9 +49,9 @@ void XCHG_AVToolButtonObj::CreateSeparator(const char* name) {
 }
 
 void XCHG_AVToolButtonObj::Destroy() {
-    DestroyCallback(m_computeEnabledProc);
-    DestroyCallback(m_computeMarkedProc);
-    DestroyCallback(m_executeProc);
+    iXCHG_DestroyCallback(m_computeEnabledProc);
+    iXCHG_DestroyCallback(m_computeMarkedProc);
+    iXCHG_DestroyCallback(m_executeProc);
     if (m_holder.m_button) {
         XCHG_AVToolButtonDestroy(m_holder.m_button);
         m_holder.m_button = nullptr;

@@ -3,6 +3,7 @@
 #include "Exchange/XCHG/XCHG_AVCalls.h"
 #include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "hostpdf/PDFL_CorCalls.h"
+#include "Exchange/XCHG/iXCHG_Callbacks.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
 
 #include <array>
@@ -13,11 +14,6 @@ namespace {
 template <class Member>
 auto Guard(const char* method, Member member) {
     return PDFL_CallbackGuard("XCHG_AVToolObj", method, member);
-}
-
-template <class Proc>
-PDFL_ASCallback MakeCallback(Proc proc) {
-    return PDFL_ASCallbackCreate(gXCHG_ExtensionID, reinterpret_cast<PDFL_Proc>(proc));
 }
 
 // The callback words in the order they are made and destroyed.
@@ -45,14 +41,14 @@ void XCHG_AVToolObj::Register() {
     PDFL_AVToolRec& record = m_holder.m_record;
     std::memset(&record, 0, sizeof record);
     record.m_size = sizeof record;
-    record.m_activate = MakeCallback(&PrivateActivate);
-    record.m_deactivate = MakeCallback(&PrivateDeactivate);
-    record.m_doClick = MakeCallback(&PrivateDoClick);
-    record.m_adjustCursor = MakeCallback(&PrivateAdjustCursor);
-    record.m_doKeyDown = MakeCallback(&PrivateDoKeyDown);
-    record.m_getType = MakeCallback(&PrivateGetType);
-    record.m_isPersistent = MakeCallback(&PrivateIsPersistent);
-    record.m_computeEnabled = MakeCallback(&PrivateComputeEnabled);
+    record.m_activate = iXCHG_MakeCallback(&PrivateActivate);
+    record.m_deactivate = iXCHG_MakeCallback(&PrivateDeactivate);
+    record.m_doClick = iXCHG_MakeCallback(&PrivateDoClick);
+    record.m_adjustCursor = iXCHG_MakeCallback(&PrivateAdjustCursor);
+    record.m_doKeyDown = iXCHG_MakeCallback(&PrivateDoKeyDown);
+    record.m_getType = iXCHG_MakeCallback(&PrivateGetType);
+    record.m_isPersistent = iXCHG_MakeCallback(&PrivateIsPersistent);
+    record.m_computeEnabled = iXCHG_MakeCallback(&PrivateComputeEnabled);
     record.m_unused = nullptr;
     record.m_computeEnabledData = &m_holder;
     XCHG_AVAppRegisterTool(HostTool());

@@ -7,6 +7,7 @@
 #include "Exchange/XCHG/XCHG_ResourceScope.h"
 #include "GLIB/GLIB_Assert.h"
 #include "hostpdf/PDFL_CorCalls.h"
+#include "Exchange/XCHG/iXCHG_Callbacks.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
 
 #include <array>
@@ -17,11 +18,6 @@ namespace {
 template <class Member>
 auto Guard(const char* method, Member member) {
     return PDFL_CallbackGuard("XCHG_AVWindowObj", method, member);
-}
-
-template <class Proc>
-PDFL_ASCallback MakeCallback(Proc proc) {
-    return PDFL_ASCallbackCreate(gXCHG_ExtensionID, reinterpret_cast<PDFL_Proc>(proc));
 }
 
 // The callback words in the host's record order.
@@ -104,26 +100,26 @@ void XCHG_AVWindowObj::DestroyPlatformThing(HWND platformWindow) {
 }
 
 void XCHG_AVWindowObj::MakeCallbacks() {
-    m_handler.m_mouseDown = MakeCallback(&PrivateMouseDown);
+    m_handler.m_mouseDown = iXCHG_MakeCallback(&PrivateMouseDown);
     m_handler.m_willClose =
-        MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_Bool)>(&WillClose));
-    m_handler.m_didClose = MakeCallback(&PrivateDidClose);
-    m_handler.m_didActivate = MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidActivate));
-    m_handler.m_didBecomeKey = MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidBecomeKey));
-    m_handler.m_keyDown = MakeCallback(&PrivateKeyDown);
-    m_handler.m_willResignKey = MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&WillResignKey));
+        iXCHG_MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_Bool)>(&WillClose));
+    m_handler.m_didClose = iXCHG_MakeCallback(&PrivateDidClose);
+    m_handler.m_didActivate = iXCHG_MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidActivate));
+    m_handler.m_didBecomeKey = iXCHG_MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&DidBecomeKey));
+    m_handler.m_keyDown = iXCHG_MakeCallback(&PrivateKeyDown);
+    m_handler.m_willResignKey = iXCHG_MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&WillResignKey));
     m_handler.m_willDeactivate =
-        MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&WillDeactivate));
-    m_handler.m_draw = MakeCallback(&PrivateDraw);
-    m_handler.m_willBeResized = MakeCallback(&PrivateWillBeResized);
+        iXCHG_MakeCallback(static_cast<void (*)(PDFL_AVWindow)>(&WillDeactivate));
+    m_handler.m_draw = iXCHG_MakeCallback(&PrivateDraw);
+    m_handler.m_willBeResized = iXCHG_MakeCallback(&PrivateWillBeResized);
     m_handler.m_performEditOp =
-        MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_ASAtom)>(&PerformEditOp));
+        iXCHG_MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_ASAtom)>(&PerformEditOp));
     m_handler.m_canPerformEditOp =
-        MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_ASAtom)>(&CanPerformEditOp));
+        iXCHG_MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, PDFL_ASAtom)>(&CanPerformEditOp));
     m_handler.m_adjustCursor =
-        MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, int16_t, int16_t)>(&AdjustCursor));
-    m_handler.m_didResize = MakeCallback(&PrivateDidResize);
-    m_handler.m_destroyPlatformThing = MakeCallback(
+        iXCHG_MakeCallback(static_cast<PDFL_Bool (*)(PDFL_AVWindow, int16_t, int16_t)>(&AdjustCursor));
+    m_handler.m_didResize = iXCHG_MakeCallback(&PrivateDidResize);
+    m_handler.m_destroyPlatformThing = iXCHG_MakeCallback(
         static_cast<void (*)(PDFL_AVWindow, PDFL_PlatformWindow)>(&DestroyPlatformThing));
 }
 
