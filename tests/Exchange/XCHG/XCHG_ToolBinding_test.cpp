@@ -12,7 +12,15 @@
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_Menus.h"
 #include "viewer/VIEW_Toolbar.h"
+#include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_Tools.h"
+#include "hostpdf/COSF_PDFL_Library.h"
+#include "hostpdf/PDFL_BufferedFileSys.h"
+#include "hostpdf/PDFL_RetryingFileSys.h"
+#include "win32/win32_driver.h"
+
+#include <climits>
+#include <unistd.h>
 
 #include <string>
 
@@ -272,6 +280,39 @@ TEST_F(ToolBindingTest, MissingHelpFileIsNamedInPlatformForm) {
     EXPECT_EQ(VIEW_Menus::ItemsOf("UsingExtensions"),
               std::vector<std::string>{"VELM:ExtensionHelpVELM"});
     help.Destroy();
+}
+
+TEST_F(ToolBindingTest, MissingHelpFileIsReportedAfterTheRetryingOpenGivesUp) {
+    // The module is this program: its folder is the help folder's parent.
+    char self[PATH_MAX] = {};
+    ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+    const std::string program = self;
+    const size_t slash = program.find_last_of('/');
+    VIEW_App::SetExtensionFileName(program.substr(slash + 1));
+    std::string folder = "C:" + program.substr(0, slash + 1);
+    for (char& c : folder)
+        if (c == '/')
+            c = '\\';
+    iPDFL_ForgetBufferedFileSys();
+    iPDFL_ForgetRetryingFileSys();
+    Win32Driver::ClearSleepCalls();
+    const uint64_t start = Win32Driver::Now();
+    // The plug-in's own handler: a failed open arrives as a GLIB_Exception.
+    InstallHandler(&COSF_PDFL_Library::HostErrorHandler);
+
+    NamedPlugin plugin;
+    XCHG_HelpMenuItem help;
+    help.Create(1400, "NoSuchHelp_ColorSeparator.pdf");
+    EXPECT_TRUE(VIEW_Menus::Choose("VELM:ExtensionHelpVELM"));
+    ASSERT_EQ(VIEW_App::Alerts().size(), 1u);
+    EXPECT_EQ(VIEW_App::Alerts()[0].m_text, "Unable to find the help file:\r\r" + folder +
+                                                "Help\\ENU\\NoSuchHelp_ColorSeparator.pdf");
+    EXPECT_EQ(Win32Driver::SleepCalls(), std::vector<DWORD>(10, 2000));
+    EXPECT_EQ(Win32Driver::Now() - start, 20000u);
+    EXPECT_EQ(VIEW_FileSys::OpenCount(), 0u);
+    help.Destroy();
+    iPDFL_ForgetBufferedFileSys();
+    iPDFL_ForgetRetryingFileSys();
 }
 
 }  // namespace
