@@ -1,4 +1,5 @@
 #include "BackEndFixture.h"
+#include "support/PdfText.h"
 
 #include "hostpdf/COSF_PDFL_Library.h"
 #include "viewer/VIEW_Recorder.h"
@@ -22,25 +23,10 @@ GLOB_Doc HostBackEndTest::NewPdfDoc() {
 }
 
 std::string MinimalPdf(const std::string& header, const std::string& catalogEntries) {
-    const std::string objects[] = {
-        "<< /Type /Catalog /Pages 2 0 R " + catalogEntries + " >>",
-        "<< /Type /Pages /Kids [] /Count 0 >>",
-    };
-    std::string text = header + "\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < 2; ++i) {
-        offsets.push_back(text.size());
-        text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = text.size();
-    text += "xref\n0 3\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        text += line;
-    }
-    text += "trailer\n<< /Size 3 /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-    return text;
+    return PdfText(header, {
+                               "<< /Type /Catalog /Pages 2 0 R " + catalogEntries + " >>",
+                               "<< /Type /Pages /Kids [] /Count 0 >>",
+                           });
 }
 
 uint32_t CodeOf(const std::function<void()>& work) {

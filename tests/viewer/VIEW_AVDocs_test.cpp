@@ -3,6 +3,7 @@
 // resolution, the notifications of opening, raising, page changes, closing
 // and saving, the overlay log, cursors, modifiers and a scripted drag.
 #include "support/TestSupport.h"
+#include "support/PdfText.h"
 #include "viewer/VIEW_App.h"
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_Callbacks.h"
@@ -28,27 +29,12 @@ typename PDFL_Slot<PDFL_AcroViewTable, Slot>::Proc AV() {
 }
 
 std::string OnePagePdf(const std::string& pageEntries) {
-    const std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
-        "<< /Type /Page /Parent 2 0 R " + pageEntries + " >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>",
-    };
-    std::string text = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(text.size());
-        text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = text.size();
-    text += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        text += line;
-    }
-    return text + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    return PdfText("%PDF-1.4", {
+                                   "<< /Type /Catalog /Pages 2 0 R >>",
+                                   "<< /Type /Pages /Kids [3 0 R 4 0 R] /Count 2 >>",
+                                   "<< /Type /Page /Parent 2 0 R " + pageEntries + " >>",
+                                   "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] >>",
+                               });
 }
 
 struct Heard {

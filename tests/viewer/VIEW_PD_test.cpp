@@ -2,6 +2,7 @@
 // trees (inheritance, rotation, page space), counted page handles, shared
 // opens from host files, saving and the delete-on-close flag.
 #include "support/TestSupport.h"
+#include "support/PdfText.h"
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_ErrorRegistry.h"
@@ -25,22 +26,7 @@ namespace {
 // A PDF file of the given objects (numbered from 1, object 1 the catalog)
 // with a correct cross-reference table.
 std::string PdfOf(const std::vector<std::string>& objects) {
-    std::string text = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(text.size());
-        text += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = text.size();
-    text += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char line[24];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        text += line;
-    }
-    text += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-            std::to_string(xref) + "\n%%EOF\n";
-    return text;
+    return PdfText("%PDF-1.4", objects);
 }
 
 // Two pages under a middle node that carries the rotation and media box;

@@ -1,4 +1,5 @@
 #include "VCOS_TestPdf.h"
+#include "support/PdfText.h"
 
 #include <cstdio>
 
@@ -9,22 +10,7 @@
 
 std::string VCOS_MakePdf(const std::string& header, const std::vector<std::string>& objects,
                          const std::string& trailer) {
-    std::string file = header + "\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(file.size());
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = file.size();
-    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f\r\n";
-    char row[32];
-    for (size_t offset : offsets) {
-        std::snprintf(row, sizeof row, "%010zu 00000 n\r\n", offset);
-        file += row;
-    }
-    file += "trailer\n<</Size " + std::to_string(objects.size() + 1) + " " + trailer + ">>\nstartxref\n" +
-            std::to_string(xref) + "\n%%EOF\n";
-    return file;
+    return PdfText(header, objects, trailer);
 }
 
 std::string VCOS_WriteToString(const VCOS_Store& store, VCOS_DocId doc, const std::string& header) {

@@ -1,0 +1,11 @@
+// Hand-made PDF files for tests: object bodies in, a file with a correct
+// cross-reference table out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Object i of the list is object number i + 1, generation 0. trailer: the
+// trailer dictionary's entries besides /Size.
+std::string PdfText(const std::string& header, const std::vector<std::string>& objects,
+                    const std::string& trailer = "/Root 1 0 R");
