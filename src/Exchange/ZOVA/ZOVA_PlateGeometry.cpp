@@ -55,7 +55,10 @@ int32_t Clamped(double value, double low, double high) {
 
 }  // namespace
 
-PDFL_Fixed ZOVA_SaturatedFixed(double value) { return Saturated(std::trunc(value * 65536.0 + 0.5)); }
+// Rounded half up: truncating a negative v × 65536 + 0.5 would put a term
+// 1/65536 above its value, and the host fills a pixel column that a page
+// edge only grazes.
+PDFL_Fixed ZOVA_SaturatedFixed(double value) { return Saturated(std::floor(value * 65536.0 + 0.5)); }
 
 bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GLIB_Point& center,
                             int rotation, double pageWidth, double pageHeight,

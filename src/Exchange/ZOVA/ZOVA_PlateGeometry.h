@@ -5,7 +5,7 @@
 //
 // Page space is the page box's own, (0, 0) at its lower-left corner; the
 // window is W × H pixels, y downwards; s = dpi / 72 pixels a point. Every
-// 16.16 term is value × 65536 + 0.5 truncated and held to the 32-bit range,
+// 16.16 term is value × 65536 rounded half up and held to the 32-bit range,
 // sums included, so a far centre at a high resolution cannot overflow.
 #pragma once
 
@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-// value × 65536 + 0.5, truncated, saturated to the 32-bit range.
+// value × 65536 rounded half up, saturated to the 32-bit range.
 PDFL_Fixed ZOVA_SaturatedFixed(double value);
 
 struct ZOVA_PlateGeometry {
