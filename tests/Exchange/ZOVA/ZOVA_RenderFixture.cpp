@@ -68,12 +68,17 @@ size_t ZOVA_RenderTest::Draws() {
     return count;
 }
 
-void ZOVA_RenderTest::StopWhen(std::function<bool()> ready) {
+void ZOVA_RenderTest::ClickStopWhen(std::function<bool()> ready) {
     Win32Driver::AtPeek(1, [this, ready] {
-        if (ready())
-            m_tool->ColorDialog().Command(1022, 0);
-        else
-            StopWhen(ready);
+        if (!ready()) {
+            ClickStopWhen(ready);
+            return;
+        }
+        // The button's right end: the view window covers its left one.
+        const HWND stop = m_tool->ColorDialog().ItemHandle(1022);
+        RECT client{};
+        GetClientRect(stop, &client);
+        Win32Driver::Click(stop, client.right - 5, client.bottom / 2);
     });
 }
 

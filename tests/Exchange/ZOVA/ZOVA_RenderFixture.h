@@ -25,8 +25,8 @@ protected:
     uint32_t Pixel(int32_t x, int32_t y);
     // Host page drawings (PDModel 151) so far.
     static size_t Draws();
-    // The Stop command, at the first message poll at which ready() holds.
-    void StopWhen(std::function<bool()> ready);
+    // Clicks Stop at the first message poll at which ready() holds.
+    void ClickStopWhen(std::function<bool()> ready);
     // Names of the temporary folder's files that begin with prefix.
     std::vector<std::string> TempFilesNamed(const std::string& prefix) const;
     int32_t State() { return m_tool->CurrentView().PageState(); }

@@ -88,7 +88,7 @@ TEST_F(ZOVA_Render, StopWhileRenderingKeepsWhatWasComposedAndUpdateDoesNotSepara
     const size_t draws = Draws();
     // Stop while magenta, the second ink, is drawn: cyan is composed,
     // black is not.
-    StopWhen([draws] { return Draws() - draws >= 2; });
+    ClickStopWhen([draws] { return Draws() - draws >= 2; });
     Update();
     EXPECT_EQ(State(), 3);
     EXPECT_EQ(StatusText(), "Needs Update");
