@@ -13,6 +13,7 @@
 #include "viewer/VIEW_Input.h"
 #include "viewer/VIEW_Memory.h"
 #include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_PageViewProcs.h"
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
@@ -630,6 +631,18 @@ VIEW_BEHAVIOUR_(AcroView, 132, void, (PDFL_AVPageView view, int16_t* x, int16_t*
     VIEW_PageViews::Page(view);  // an unknown view fails here
     VIEW_Input::MousePosition(x, y);
 }
+VIEW_BEHAVIOUR_(AcroView, 135, void, (PDFL_ASCallback proc, void* data)) {
+    VIEW_PageViewProcs::RegisterDrawing(proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 136, void, (PDFL_ASCallback proc)) {
+    VIEW_PageViewProcs::UnregisterDrawing(proc);
+}
+VIEW_BEHAVIOUR_(AcroView, 139, void, (PDFL_ASCallback proc, void* data)) {
+    VIEW_PageViewProcs::RegisterAdjustCursor(proc, data);
+}
+VIEW_BEHAVIOUR_(AcroView, 140, void, (PDFL_ASCallback proc)) {
+    VIEW_PageViewProcs::UnregisterAdjustCursor(proc);
+}
 VIEW_BEHAVIOUR_(AcroView, 154, void, (PDFL_AVPageView view, PDFL_FixedRect* pageRect, PDFL_AVRect* deviceRect)) {
     const PDFL_FixedRect& from = Required(pageRect, "AVPageViewRectToDevice without a page rectangle");
     Required(deviceRect, "AVPageViewRectToDevice without a device rectangle") =
@@ -781,6 +794,7 @@ void VIEW_Host::Reset() {
     VIEW_FileSys::Reset();
     VIEW_Paths::Reset();
     VIEW_AVDocs::Reset();
+    VIEW_PageViewProcs::Reset();
     VIEW_Input::Reset();
     VIEW_PD::Reset();
     VIEW_Cos::Reset();
