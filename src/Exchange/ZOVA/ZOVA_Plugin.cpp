@@ -30,7 +30,8 @@ XCHG_AboutMenuItem g_aboutItem;
 XCHG_FreebieAboutDialog g_aboutDialog;
 
 // Keeps the resource tables in every module that links this unit.
-[[maybe_unused]] const int g_resourcesLinked = gZOVA_ResourcesLinked + gXCHG_FrameworkStringsLinked;
+__attribute__((used)) const int* const g_resourcesLinked[] = {&gZOVA_ResourcesLinked,
+                                                              &gXCHG_FrameworkStringsLinked};
 
 }  // namespace
 
