@@ -156,7 +156,6 @@ TEST_F(ModuleTest, AfterUnloadNothingOfTheModuleStaysInTheHost) {
     // Its windows exist and are shown once the tool is picked.
     OpenFrontDocument();
     EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
-    Win32Driver::Pump();
     EXPECT_GT(VIEW_Windows::LiveCount(), 0u);
     EXPECT_TRUE(m_loader.Unload());
     EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks) << "callbacks the module's Unload left";
@@ -176,7 +175,6 @@ TEST_F(ModuleTest, LoadsUnloadsAndLoadsAgainInOneProcess) {
         EXPECT_EQ(ToolbarFromToolsGroup().size(), 3u);
         OpenFrontDocument();
     EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
-        Win32Driver::Pump();
         EXPECT_TRUE(m_loader.Unload());
         EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks);
         EXPECT_EQ(VIEW_Tools::RegisteredCount(), 0u);
