@@ -4,17 +4,19 @@
 
 namespace {
 
+// Controls are shown with their dialog; a hidden Stop button takes no click.
+constexpr DWORD Shown = WS_VISIBLE;
 constexpr DWORD ListStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | LBS_NOSEL | LBS_NOTIFY | WS_BORDER |
-                            WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT;
+                            WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT | Shown;
 
 const Win32DialogItem g_separationsItems[] = {
-    {"Static", "Resolution", ZOVA_ItemResolutionLabel, SS_LEFT, 37, 7, 33, 9},
-    {"ComboBox", "", ZOVA_ItemResolution, CBS_DROPDOWNLIST | WS_TABSTOP, 76, 4, 45, 72},
-    {"Static", "Magnification", ZOVA_ItemMagnificationLabel, SS_LEFT, 30, 21, 43, 9},
-    {"ComboBox", "", ZOVA_ItemMagnification, CBS_DROPDOWNLIST | WS_TABSTOP, 76, 19, 45, 60},
+    {"Static", "Resolution", ZOVA_ItemResolutionLabel, SS_LEFT | Shown, 37, 7, 33, 9},
+    {"ComboBox", "", ZOVA_ItemResolution, CBS_DROPDOWNLIST | WS_TABSTOP | Shown, 76, 4, 45, 72},
+    {"Static", "Magnification", ZOVA_ItemMagnificationLabel, SS_LEFT | Shown, 30, 21, 43, 9},
+    {"ComboBox", "", ZOVA_ItemMagnification, CBS_DROPDOWNLIST | WS_TABSTOP | Shown, 76, 19, 45, 60},
     {"ListBox", "", ZOVA_ItemInkList, ListStyle, 2, 35, 119, 82},
-    {"Static", "Status", ZOVA_ItemStatus, SS_LEFT, 3, 124, 64, 8},
-    {"Button", "Cancel", ZOVA_ItemUpdate, BS_PUSHBUTTON | WS_TABSTOP, 70, 122, 50, 14},
+    {"Static", "Status", ZOVA_ItemStatus, SS_LEFT | Shown, 3, 124, 64, 8},
+    {"Button", "Cancel", ZOVA_ItemUpdate, BS_PUSHBUTTON | WS_TABSTOP | Shown, 70, 122, 50, 14},
 };
 
 const Win32DialogResource g_dialogs[] = {

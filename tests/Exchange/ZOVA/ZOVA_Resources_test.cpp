@@ -88,6 +88,8 @@ TEST(ZOVA_Resources, SeparationsDialogAndItsControls) {
         EXPECT_EQ(item.m_y, row.y);
         EXPECT_EQ(item.m_width, row.w);
         EXPECT_EQ(item.m_height, row.h);
+        // Shown with the window: a hidden Stop button takes no click.
+        EXPECT_EQ(item.m_style & WS_VISIBLE, static_cast<DWORD>(WS_VISIBLE));
     }
     // Both combos drop down a list; the ink list draws its own items.
     EXPECT_EQ(dialog->m_items[1].m_style & 0x3u, static_cast<DWORD>(CBS_DROPDOWNLIST));

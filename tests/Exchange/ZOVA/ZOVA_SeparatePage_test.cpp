@@ -11,6 +11,7 @@
 #include "viewer/VIEW_Progress.h"
 #include "win32/win32_driver.h"
 
+#include <memory>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -27,6 +28,24 @@ const char* const kSpots =
     "/CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /N 1 /C0 [0 0 0 0] /C1 [0 0.2 0.9 0.1] >>] "
     "/CS1 [/Separation /Silver /DeviceCMYK << /FunctionType 2 /Domain [0 1] /N 1 /C0 [0 0 0 0] /C1 [0 0 0 0.3] >>] "
     ">> >>";
+
+// 232,000 bytes, read in 29 chunks of 8 KiB: the job polls 14 times.
+std::string LongContent() {
+    std::string content;
+    for (int i = 0; i < 8000; ++i)
+        content += "0 1 0 0 k 10 10 100 100 re f\n";
+    return content;
+}
+
+// A 1 × 1 image; its colour space is damaged later.
+std::string ImageObject() {
+    return "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray"
+           " /Length 1 >>\nstream\nx\nendstream";
+}
+
+std::string StreamObject(const std::string& data) {
+    return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
 
 class ZOVA_Separate : public ZOVA_ToolTest {
 protected:
@@ -165,4 +184,105 @@ TEST_F(ZOVA_Separate, UpdateSeparatesAndAFailureNeedsRender) {
     EXPECT_EQ(m_tool->CurrentView().PageState(), 3);
     EXPECT_EQ(AlertTexts(), std::vector<std::string>{kAlert2003});
     EXPECT_EQ(DocCreations() > 0, true);
+}
+
+TEST_F(ZOVA_Separate, StopDuringSeparationEndsQuietly) {
+    Show("<< >>", LongContent());
+    // Each poll of the job peeks once at the Stop button's messages.
+    const auto peeks = std::make_shared<int>(0);
+    for (unsigned n = 1; n <= 10; ++n)
+        Win32Driver::AtPeek(n, [peeks] { ++*peeks; });
+    ASSERT_TRUE(Separate());
+    ASSERT_EQ(*peeks, 10) << "the page's job polls at least ten times";
+    m_tool->CurrentView().Clear();
+    // The same page again, in a view without a job.
+    Show("<< >>", LongContent());
+    ASSERT_EQ(TempFiles(), std::vector<std::string>());
+
+    // What the window said when the user clicked.
+    struct Seen {
+        bool m_clicked = false;
+        std::string m_status, m_button;
+    };
+    const auto seen = std::make_shared<Seen>();
+    const HWND stop = m_tool->ColorDialog().StopButton();
+    ASSERT_NE(stop, nullptr);
+    Win32Driver::AtPeek(5, [this, seen, stop] {
+        seen->m_clicked = true;
+        seen->m_status = StatusText();
+        seen->m_button = ButtonText();
+        Win32Driver::PressButton(stop);
+    });
+    EXPECT_FALSE(Separate());
+    // A click still waiting must not outlive this test.
+    MSG unused;
+    for (int i = 0; i < 5 && !seen->m_clicked; ++i)
+        PeekMessageA(&unused, reinterpret_cast<HWND>(-1), 0, 0, PM_NOREMOVE);
+    EXPECT_TRUE(seen->m_clicked);
+    EXPECT_EQ(seen->m_status, "Separating Page...");
+    EXPECT_EQ(seen->m_button, "Stop");
+    EXPECT_TRUE(m_tool->CancelMgr().IsCancelled());
+    EXPECT_EQ(m_tool->CurrentView().PageState(), 0);
+    EXPECT_EQ(StatusText(), "Needs Update");
+    EXPECT_EQ(ButtonText(), "Update");
+    EXPECT_EQ(m_tool->CurrentView().OutputDoc(), nullptr);
+    EXPECT_TRUE(VIEW_App::Alerts().empty());
+    EXPECT_TRUE(Logs().empty());
+    EXPECT_EQ(TempFiles(), std::vector<std::string>());
+}
+
+// An image whose colour space is no colour space raises the content model's
+// 1128003, which is no cancel: once when the tool gathers the page's inks,
+// before the page state changes, once only inside the separation (a Type 3
+// glyph of a graphics state's font, which the ink gathering never reaches),
+// where the state falls back to 0. The view keeps its output and its job.
+TEST_F(ZOVA_Separate, AnImageWithAnInvalidColourSpaceShowsString2002AndKeepsThePreviousJob) {
+    const std::string glyph = "0 0 0 0 10 10 d1 q 10 0 0 10 0 0 cm /Im0 Do Q";
+    const struct {
+        const char* name;
+        std::string resources, content;
+        std::vector<std::string> more;
+        const char* image;  // path from the page's resources
+        bool separating;    // failed after the state went to 1
+    } pages[] = {
+        {"drawn by the page", "<< /XObject << /Im0 5 0 R >> >>", "q 100 0 0 100 0 0 cm /Im0 Do Q", {ImageObject()},
+         "/XObject/Im0", false},
+        {"drawn by a glyph", "<< /ExtGState << /GS0 << /Font [5 0 R 12] >> >> >>", "/GS0 gs BT (a) Tj ET",
+         {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 10 10] /FontMatrix [0.1 0 0 0.1 0 0]"
+          " /CharProcs << /a 6 0 R >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97"
+          " /Widths [10] /Resources << /XObject << /Im0 7 0 R >> >> >>",
+          StreamObject(glyph), ImageObject()},
+         "/ExtGState/GS0/Font[0]/Resources/XObject/Im0", true},
+    };
+    for (const auto& p : pages) {
+        SCOPED_TRACE(p.name);
+        Show(p.resources, p.content, p.more);
+        ASSERT_TRUE(Separate());
+        const std::vector<std::string> firstJob = TempFiles();
+        ASSERT_FALSE(firstJob.empty());
+        const PDFL_PDDoc firstOutput = m_tool->CurrentView().OutputDoc();
+        const int32_t firstState = m_tool->CurrentView().PageState();
+        // The page's image damaged in the host document.
+        const GLOB_Object image = m_tool->CurrentView().Page().Page().ResourcesDict().Dict().GetPath(p.image);
+        ASSERT_TRUE(image.IsStream());
+        image.PutPath("ColorSpace", image.Doc().NewName(GLOB_Name("Foo")));
+        VIEW_App::ClearAlerts();
+        ClearLogs();
+
+        EXPECT_FALSE(Separate());
+        EXPECT_FALSE(m_tool->CancelMgr().IsCancelled());
+        ExpectOneLog("Exception separating page: ");
+        for (const ZOVA_LogLine& line : Logs())
+            EXPECT_NE(line.m_text.find("Unknown ColorSpace name: Foo"), std::string::npos) << line.m_text;
+        EXPECT_EQ(AlertTexts(), std::vector<std::string>{kAlert2002});
+        if (p.separating) {
+            EXPECT_EQ(m_tool->CurrentView().PageState(), 0);
+            EXPECT_EQ(StatusText(), "Needs Update");
+        } else {
+            EXPECT_EQ(m_tool->CurrentView().PageState(), firstState);
+        }
+        EXPECT_EQ(m_tool->CurrentView().OutputDoc(), firstOutput);
+        EXPECT_EQ(TempFiles(), firstJob) << "the view keeps its job; the failed one left nothing";
+        m_tool->CurrentView().Clear();
+    }
 }
