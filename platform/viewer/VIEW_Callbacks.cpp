@@ -61,6 +61,13 @@ size_t VIEW_Callbacks::LiveCount() {
     return count;
 }
 
+size_t VIEW_Callbacks::LiveCountOf(PDFL_ExtensionID owner) {
+    size_t count = 0;
+    for (const Entry& entry : Entries())
+        count += entry.m_live && entry.m_owner == owner ? 1 : 0;
+    return count;
+}
+
 void VIEW_Callbacks::DropOwnedBy(PDFL_ExtensionID owner) {
     for (Entry& entry : Entries())
         if (entry.m_owner == owner)

@@ -17,6 +17,7 @@ public:
     static PDFL_Proc Procedure(PDFL_ASCallback callback);
     static PDFL_ExtensionID Owner(PDFL_ASCallback callback);
     static size_t LiveCount();
+    static size_t LiveCountOf(PDFL_ExtensionID owner);
     // Ends every handle of owner (its module is unloaded).
     static void DropOwnedBy(PDFL_ExtensionID owner);
     static void Reset();

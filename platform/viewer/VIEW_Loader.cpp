@@ -4,6 +4,7 @@
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Tools.h"
 #include "win32/win32_resources.h"
 
 #include <dlfcn.h>
@@ -91,7 +92,9 @@ void VIEW_Loader::Close() {
     if (m_handle == nullptr)
         return;
     // The module's code goes: nothing of it may be called after.
+    m_callbacksLeft = VIEW_Callbacks::LiveCountOf(VIEW_Host::ExtensionID());
     VIEW_Callbacks::DropOwnedBy(VIEW_Host::ExtensionID());
+    VIEW_Tools::DropInModule(m_module);
     VIEW_App::DropNotifications(VIEW_Host::ExtensionID());
     dlclose(m_handle);
     m_handle = nullptr;

@@ -1,9 +1,9 @@
 // Loads a plug-in module the way the host does: opens it, calls PlugInMain
 // with the Windows data block, the set-up and the handshake, then
 // ExportHFTs, ImportReplaceAndRegister and Initialize, then notification 0.
-// Unloading sends notification 1, calls Unload (after a handshake), drops the module's
-// callbacks and notifications and closes it (its static destructors run)
-// while the host still stands.
+// Unloading sends notification 1, calls Unload (after a handshake), drops the
+// module's callbacks, notifications and tool records and closes it (its
+// static destructors run) while the host still stands.
 #pragma once
 
 #include "viewer/host_api.h"
@@ -49,6 +49,9 @@ public:
     bool Unload();
     bool IsOpen() const { return m_handle != nullptr; }
     HMODULE Module() const { return m_module; }
+    // The module's callbacks still alive when it was last closed: what its
+    // Unload left behind for the host to drop.
+    size_t CallbacksLeftAtClose() const { return m_callbacksLeft; }
     // What the handshake record holds.
     const PDFL_HandshakeRec& Handshake() const { return m_handshake; }
 
@@ -58,5 +61,6 @@ private:
     void* m_handle = nullptr;
     HMODULE m_module = nullptr;
     bool m_initialized = false;
+    size_t m_callbacksLeft = 0;
     PDFL_HandshakeRec m_handshake{};
 };

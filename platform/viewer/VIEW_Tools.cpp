@@ -2,6 +2,7 @@
 
 #include "viewer/VIEW_Callbacks.h"
 #include "viewer/VIEW_Frames.h"
+#include "win32/win32_resources.h"
 
 #include <algorithm>
 #include <vector>
@@ -70,6 +71,14 @@ PDFL_Bool VIEW_Tools::IsPersistent(PDFL_AVTool tool) {
     return tool->m_isPersistent
                ? VIEW_InvokeCallback<PDFL_Bool(PDFL_AVTool)>(tool->m_isPersistent, tool)
                : 0;
+}
+
+void VIEW_Tools::DropInModule(HMODULE module) {
+    std::vector<PDFL_AVTool>& registered = Tools().m_registered;
+    const auto inModule = [module](PDFL_AVTool tool) { return Win32ModuleOfAddress(tool) == module; };
+    if (Tools().m_active && inModule(Tools().m_active))
+        Tools().m_active = nullptr;
+    registered.erase(std::remove_if(registered.begin(), registered.end(), inModule), registered.end());
 }
 
 void VIEW_Tools::Reset() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "viewer/host_api.h"
+#include "win32/win32.h"
 
 #include <cstddef>
 
@@ -20,6 +21,9 @@ public:
     static void SetActiveTool(PDFL_AVTool tool, PDFL_Bool persistent);
     // The tool's IsPersistent answer, 0 when it has none.
     static PDFL_Bool IsPersistent(PDFL_AVTool tool);
+    // Forgets the records that lie in module (it is unloaded), without
+    // calling them; the default tool becomes active when the active one goes.
+    static void DropInModule(HMODULE module);
     // Forgets every tool record (their owners may be gone).
     static void Reset();
 };

@@ -1,0 +1,237 @@
+// The plug-in module ZOVA.api loaded as the host loads it: what it
+// registers with and without room on the toolbar, its preferences at quit,
+// nothing of it left in the host after Unload, loading it twice in one
+// process, its one exported symbol and its resources.
+#include "support/TestSupport.h"
+
+#include "../../viewer/cos/VCOS_TestPdf.h"
+#include "viewer/VIEW_AVDocs.h"
+#include "viewer/VIEW_App.h"
+#include "viewer/VIEW_Atoms.h"
+#include "viewer/VIEW_Callbacks.h"
+#include "viewer/VIEW_Host.h"
+#include "viewer/VIEW_Loader.h"
+#include "viewer/VIEW_Menus.h"
+#include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_Paths.h"
+#include "viewer/VIEW_Toolbar.h"
+#include "viewer/VIEW_Tools.h"
+#include "viewer/VIEW_Windows.h"
+#include "win32/win32_driver.h"
+#include "win32/win32_resources.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const Module = TINTSCOPE_ZOVA_MODULE;
+
+// The framework's life-cycle callbacks, which the host holds while it
+// unloads the module: the set-up's handshake, the four stages of the
+// handshake record and the two application notifications.
+constexpr size_t LifeCycleCallbacks = 7;
+
+
+class ModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        VIEW_Host::Reset();
+        Win32Driver::SetAppDataFolder(m_prefs.Path());
+    }
+    void TearDown() override {
+        if (m_loader.IsOpen())
+            m_loader.Unload();
+        Win32Driver::SetAppDataFolder("");
+        VIEW_Toolbar::SetRoom(true);
+        VIEW_Host::Reset();
+    }
+
+    static std::vector<std::string> AlertTexts() {
+        std::vector<std::string> texts;
+        for (const VIEW_Alert& alert : VIEW_App::Alerts())
+            texts.push_back(alert.m_text);
+        return texts;
+    }
+    // A blank page as the front document: the tool button wants one.
+    void OpenFrontDocument() {
+        const std::string path = m_docs.File("blank.pdf");
+        WriteWholeFile(path, VCOS_MakePdf("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>",
+                                                        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                                        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << >> >>"}));
+        const PDFL_ASPathName name = VIEW_Paths::Make(path);
+        const PDFL_PDDoc doc = VIEW_PD::DocOpen(name, nullptr);
+        VIEW_Paths::Release(name);
+        VIEW_AVDocs::OpenFromPDDoc(doc, "blank");
+    }
+    // The main toolbar's names from "endToolsGroup" on.
+    static std::vector<std::string> ToolbarFromToolsGroup() {
+        const std::vector<std::string> names = VIEW_Toolbar::Names();
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] == "endToolsGroup")
+                return std::vector<std::string>(names.begin() + i, names.end());
+        return {};
+    }
+    // Each of the module's menu items (by its name's extension part) with
+    // its title, in menu order.
+    static std::vector<std::string> ModuleItems(const std::string& menu) {
+        std::vector<std::string> items;
+        for (const std::string& name : VIEW_Menus::ItemsOf(menu)) {
+            if (name.find("VELM_ZOVA_Separations") == std::string::npos)
+                continue;
+            const PDFL_AVMenuItem item = VIEW_Menus::AcquireItemByName(VIEW_Menus::Menubar(), name.c_str());
+            char title[128] = {};
+            VIEW_Menus::Title(item, title, sizeof title);
+            VIEW_Menus::ReleaseItem(item);
+            items.push_back(std::string(title));
+        }
+        return items;
+    }
+
+    ScratchDir m_prefs;
+    ScratchDir m_docs;
+    VIEW_Loader m_loader;
+};
+
+TEST_F(ModuleTest, WithRoomTheToolItsButtonAndSeparatorFollowTheToolsGroup) {
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    EXPECT_EQ(ToolbarFromToolsGroup(),
+              (std::vector<std::string>{"endToolsGroup", "VELM:ZOVA_ColorSepToolButton", "VELM:ZOVA_Separator"}));
+    const VIEW_ToolButton& button = VIEW_Toolbar::Button(VIEW_Toolbar::Find("VELM:ZOVA_ColorSepToolButton"));
+    EXPECT_TRUE(button.m_hasHelpText);
+    EXPECT_EQ(button.m_helpText, "Quillark Tintscope Tool");
+    ASSERT_NE(button.m_icon, nullptr);
+    BITMAP icon{};
+    ASSERT_NE(GetObjectA(reinterpret_cast<HGDIOBJ>(button.m_icon), sizeof icon, &icon), 0);
+    EXPECT_EQ(icon.bmWidth, 16) << "bitmap 1001";
+    EXPECT_FALSE(VIEW_Toolbar::Button(VIEW_Toolbar::Find("VELM:ZOVA_Separator")).m_icon);
+    EXPECT_TRUE(VIEW_Toolbar::Button(VIEW_Toolbar::Find("VELM:ZOVA_Separator")).m_separator);
+
+    ASSERT_EQ(VIEW_Tools::RegisteredCount(), 1u);
+    // Pressing the button makes the module's tool active; its type names it.
+    OpenFrontDocument();
+    EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+    const PDFL_AVTool tool = VIEW_Tools::ActiveTool();
+    ASSERT_NE(tool, VIEW_Tools::DefaultTool());
+    const PDFL_ASAtom type = VIEW_InvokeCallback<PDFL_ASAtom(PDFL_AVTool)>(tool->m_getType, tool);
+    EXPECT_STREQ(VIEW_Atoms::GetString(type), "VELM:ZOVA_ColorSepTool");
+
+    EXPECT_EQ(ModuleItems("UsingExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
+    EXPECT_EQ(ModuleItems("AboutExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST_F(ModuleTest, WithoutRoomOnlyTheHelpAndAboutItems) {
+    const std::vector<std::string> before = VIEW_Toolbar::Names();
+    VIEW_Toolbar::SetRoom(false);
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    EXPECT_EQ(VIEW_Toolbar::Names(), before);
+    EXPECT_EQ(VIEW_Tools::RegisteredCount(), 0u);
+    EXPECT_EQ(VIEW_Toolbar::Find("VELM:ZOVA_Separator"), nullptr);
+    EXPECT_EQ(ModuleItems("UsingExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
+    EXPECT_EQ(ModuleItems("AboutExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
+    // Unloading what was never registered is quiet too.
+    EXPECT_TRUE(m_loader.Unload());
+    EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks);
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST_F(ModuleTest, QuitWritesThePreferencesUnderTheExtensionName) {
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    EXPECT_EQ(m_prefs.List(), std::vector<std::string>());
+    EXPECT_TRUE(m_loader.Unload());
+    const std::string prefs = ReadWholeFile(m_prefs.File("ZOVA.pref"));
+    EXPECT_EQ(prefs.rfind("%VelmDornapPrefs-1.0", 0), 0u);
+    EXPECT_NE(prefs.find("/VELM_ZOVA_Separations"), std::string::npos) << prefs;
+}
+
+TEST_F(ModuleTest, AfterUnloadNothingOfTheModuleStaysInTheHost) {
+    const size_t hostButtons = VIEW_Toolbar::LiveCount();
+    const size_t hostItems = VIEW_Menus::LiveItemCount();
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    // Its windows exist and are shown once the tool is picked.
+    OpenFrontDocument();
+    EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+    EXPECT_GT(VIEW_Windows::LiveCount(), 0u);
+    EXPECT_TRUE(m_loader.Unload());
+    EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks) << "callbacks the module's Unload left";
+    EXPECT_EQ(VIEW_Callbacks::LiveCount(), 0u);
+    EXPECT_EQ(VIEW_Toolbar::LiveCount(), hostButtons);
+    EXPECT_EQ(VIEW_Menus::LiveItemCount(), hostItems);
+    EXPECT_EQ(VIEW_Windows::LiveCount(), 0u);
+    EXPECT_EQ(VIEW_Tools::RegisteredCount(), 0u);
+    EXPECT_EQ(VIEW_Tools::ActiveTool(), VIEW_Tools::DefaultTool());
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST_F(ModuleTest, LoadsUnloadsAndLoadsAgainInOneProcess) {
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        ASSERT_TRUE(m_loader.Load(Module).Loaded());
+        EXPECT_EQ(ToolbarFromToolsGroup().size(), 3u);
+        OpenFrontDocument();
+    EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+        EXPECT_TRUE(m_loader.Unload());
+        EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks);
+        EXPECT_EQ(VIEW_Tools::RegisteredCount(), 0u);
+    }
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST(ZOVA_ModuleFile, ExportsOnlyPlugInMain) {
+    const std::string command = std::string("nm -D --defined-only '") + Module + "'";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::vector<std::string> symbols;
+    char line[512];
+    while (std::fgets(line, sizeof line, pipe)) {
+        std::istringstream fields(line);
+        std::string address, kind, name;
+        fields >> address >> kind >> name;
+        symbols.push_back(name);
+    }
+    ASSERT_EQ(pclose(pipe), 0) << command;
+    EXPECT_EQ(symbols, std::vector<std::string>{"PlugInMain"});
+}
+
+TEST_F(ModuleTest, EveryResourceLoadsFromTheModule) {
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    const HMODULE module = m_loader.Module();
+    struct Row {
+        UINT id;
+        const char* text;
+    };
+    const Row rows[] = {
+        {1102, "Quillark Tintscope Tool"}, {1103, "  150 dpi"}, {1104, "  300 dpi"}, {1105, "  600 dpi"},
+        {1106, " 1200 dpi"}, {1107, " 2400 dpi"}, {1108, "          1x"}, {1109, "          2x"},
+        {1110, "          4x"}, {1111, "          8x"}, {1112, "        16x"}, {1114, "      Fit"},
+        {1400, "Quillark Tintscope..."}, {1401, "Quillark Tintscope..."}, {1403, "Separating Page..."},
+        {1404, "Rendering..."}, {1405, "Needs Update"}, {1406, "Ready"}, {1407, "Stop"}, {1408, "Update"},
+        {2001, "An error occured reading a disk file. The system disk may be full."},
+        {2002, "An error occured trying to separate this page."},
+        {2003, "The Tintscope is not able to \nseparate some objects on this page.  \n\nThe page must be run "
+               "through the \nQuillark TintAdjuster before it can \nbe viewed with the Tintscope."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        char text[512] = {};
+        const int length = LoadStringA(module, row.id, text, sizeof text);
+        EXPECT_EQ(std::string(text, length > 0 ? length : 0), row.text);
+    }
+    for (UINT bitmap : {1001u, 1004u, 1005u}) {
+        SCOPED_TRACE(bitmap);
+        const HBITMAP loaded = LoadBitmapA(module, MAKEINTRESOURCEA(bitmap));
+        EXPECT_NE(loaded, nullptr);
+        DeleteObject(loaded);
+    }
+    EXPECT_NE(FindResourceA(module, MAKEINTRESOURCEA(1301), "PDCL"), nullptr);
+    const Win32DialogResource* dialog = Win32FindDialog(module, 401);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_STREQ(dialog->m_caption, "Separations");
+}
+
+}  // namespace
