@@ -90,6 +90,8 @@ PDFL_Bool ZOVA_ViewWindow::AdjustCursor(int16_t x, int16_t y) {
 }
 
 void ZOVA_ViewWindow::DidResize(const PDFL_AVRect&) {
-    if (m_tool)
+    // Hiding a window that is being destroyed reports a change of position
+    // too; with the host window gone there is no interior to measure.
+    if (m_tool && HostWindow())
         m_tool->WindowDidResize();
 }
