@@ -7,7 +7,8 @@ tintscope_install_deps
 
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
-if [ ! -x build/tintscope ]; then
+# The program separates only through the plug-in module beside it.
+if [ ! -x build/tintscope ] || [ ! -f build/ZOVA.api ]; then
   echo "run.sh: the tintscope program is not built yet; only the libraries and their tests exist (see README.md)." >&2
   exit 2
 fi

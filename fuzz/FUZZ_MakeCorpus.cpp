@@ -8,7 +8,8 @@
 // them, real samples encoded by the project's own RunLength, ASCIIHex and
 // ASCII85 encoders, type 4 programs, and colour spaces, functions, shadings,
 // images, pages and resource dictionaries with the objects they reach. The
-// content-model targets also take the seeds of FUZZ_ContentSeeds.
+// content-model targets also take the seeds of FUZZ_ContentSeeds, the
+// reading path's target those of FUZZ_HostSeeds.
 // fuzz/corpus is this program's output:
 //   rm -rf fuzz/corpus && build/fuzz/fuzz_make_corpus fuzz/corpus
 #include "FILT/FILT_ASCII85Encode.h"
@@ -19,6 +20,7 @@
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthEncode.h"
 #include "FUZZ_ContentSeeds.h"
+#include "FUZZ_HostSeeds.h"
 #include "FUZZ_Input.h"
 #include "FUZZ_RealSeeds.h"
 #include "FUZZ_SeparationSeeds.h"
@@ -182,6 +184,9 @@ int main(int argc, char** argv) {
         for (const std::string& seed : target.second)
             Write(target.first, n++, seed);
     }
+    n = 0;
+    for (const std::string& seed : FUZZ_HostSeeds(TINTSCOPE_CORPUS_DIR))
+        Write("HostSeparatePage", n++, seed);
     FUZZ_RealSeeds(TINTSCOPE_CORPUS_DIR).Write(g_root);
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <dirent.h>
+#include <functional>
 #include <unistd.h>
 
 namespace {
@@ -82,12 +83,22 @@ FUZZ_TempDirScope::FUZZ_TempDirScope() : m_had(std::getenv("TMPDIR") != nullptr)
 
 FUZZ_TempDirScope::~FUZZ_TempDirScope() { m_had ? setenv("TMPDIR", m_old.c_str(), 1) : unsetenv("TMPDIR"); }
 
+const std::string& FUZZ_TempDirScope::Dir() { return PrivatePath(); }
+
 void FUZZ_TempDirScope::ExpectNoTempFiles(const char* where) const {
+    ExpectLeftOut(where, [](const std::string& name) { return name.compare(0, 3, "VDQ") == 0; });
+}
+
+void FUZZ_TempDirScope::ExpectOnly(const std::string& kept, const char* where) const {
+    ExpectLeftOut(where, [&](const std::string& name) { return name != kept && name != "." && name != ".."; });
+}
+
+void FUZZ_TempDirScope::ExpectLeftOut(const char* where, const std::function<bool(const std::string&)>& ours) const {
     std::string left;
     if (DIR* d = opendir(PrivatePath().c_str())) {
         while (dirent* e = readdir(d)) {
             const std::string name = e->d_name;
-            if (name.compare(0, 3, "VDQ") == 0) {
+            if (ours(name)) {
                 left += " " + name;
                 unlink((PrivatePath() + "/" + name).c_str());
             }

@@ -10,6 +10,7 @@
 #include "separation/CSEP_SliceConverter.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,14 @@ public:
     // Throws FUZZ_Finding naming every "VDQ" file in the folder (after
     // removing them, so that the next input starts clean).
     void ExpectNoTempFiles(const char* where) const;
+    // The same for every file but kept.
+    void ExpectOnly(const std::string& kept, const char* where) const;
+    // The folder (empty when it could not be made).
+    static const std::string& Dir();
 
 private:
+    void ExpectLeftOut(const char* where, const std::function<bool(const std::string&)>& ours) const;
+
     bool m_had;
     std::string m_old;
 };

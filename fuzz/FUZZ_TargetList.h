@@ -24,3 +24,4 @@ void FUZZ_SeparatePage(const uint8_t* data, size_t size);
 void FUZZ_SliceFunction(const uint8_t* data, size_t size);
 void FUZZ_SliceShading(const uint8_t* data, size_t size);
 void FUZZ_SliceImage(const uint8_t* data, size_t size);
+void FUZZ_HostSeparatePage(const uint8_t* data, size_t size);

@@ -65,5 +65,6 @@ const FUZZ_Target FUZZ_AllTargets[] = {
     {"SliceFunction", FUZZ_SliceFunction},
     {"SliceShading", FUZZ_SliceShading},
     {"SliceImage", FUZZ_SliceImage},
+    {"HostSeparatePage", FUZZ_HostSeparatePage},
 };
 const size_t FUZZ_NumTargets = sizeof FUZZ_AllTargets / sizeof FUZZ_AllTargets[0];

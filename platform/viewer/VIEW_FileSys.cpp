@@ -243,26 +243,27 @@ PDFL_Proc Word(Proc proc) {
 PDFL_ASFileSysRec MakeRecord() {
     PDFL_ASFileSysRec record{};
     record.m_size = sizeof(PDFL_ASFileSysRec);
-    PDFL_Proc* words = record.m_procs - 1;  // words[i] is word i
-    words[PDFL_FileSysOpen] = Word(&Open);
-    words[PDFL_FileSysClose] = Word(&Close);
-    words[PDFL_FileSysFlush] = Word(&Flush);
-    words[PDFL_FileSysSetPos] = Word(&SetPos);
-    words[PDFL_FileSysGetPos] = Word(&GetPos);
-    words[PDFL_FileSysSetEOF] = Word(&SetEOF);
-    words[PDFL_FileSysGetEOF] = Word(&GetEOF);
-    words[PDFL_FileSysRead] = Word(&Read);
-    words[PDFL_FileSysWrite] = Word(&Write);
-    words[11] = Word(&RecordFile2<11>);
-    words[12] = Word(&RecordFile2<12>);
-    words[22] = Word(&RecordFile<22>);
-    words[23] = Word(&ReadRequest<23>);
-    words[24] = Word(&ReadRequest<24>);
-    words[25] = Word(&RecordFile<25>);
-    words[26] = Word(&RecordFile<26>);
-    words[27] = Word(&RecordFile3<27>);
-    words[28] = Word(&RecordFile<28>);
-    words[31] = Word(&RecordFile<31>);
+    // Words count from 1; a pointer before the array would be undefined.
+    const auto words = [&record](int word) -> PDFL_Proc& { return record.m_procs[word - 1]; };
+    words(PDFL_FileSysOpen) = Word(&Open);
+    words(PDFL_FileSysClose) = Word(&Close);
+    words(PDFL_FileSysFlush) = Word(&Flush);
+    words(PDFL_FileSysSetPos) = Word(&SetPos);
+    words(PDFL_FileSysGetPos) = Word(&GetPos);
+    words(PDFL_FileSysSetEOF) = Word(&SetEOF);
+    words(PDFL_FileSysGetEOF) = Word(&GetEOF);
+    words(PDFL_FileSysRead) = Word(&Read);
+    words(PDFL_FileSysWrite) = Word(&Write);
+    words(11) = Word(&RecordFile2<11>);
+    words(12) = Word(&RecordFile2<12>);
+    words(22) = Word(&RecordFile<22>);
+    words(23) = Word(&ReadRequest<23>);
+    words(24) = Word(&ReadRequest<24>);
+    words(25) = Word(&RecordFile<25>);
+    words(26) = Word(&RecordFile<26>);
+    words(27) = Word(&RecordFile3<27>);
+    words(28) = Word(&RecordFile<28>);
+    words(31) = Word(&RecordFile<31>);
     return record;
 }
 

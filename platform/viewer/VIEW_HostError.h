@@ -20,6 +20,19 @@ private:
     PDFL_ErrorCode m_code;
 };
 
+// Called inside a catch block: whether the exception in flight is a host
+// raise. The plug-in's catch-all barriers take it as their test, so that a
+// raise passes them as the host's jump would.
+inline bool VIEW_IsHostRaise() {
+    try {
+        throw;
+    } catch (const VIEW_HostRaise&) {
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 class VIEW_AssertionFailure : public std::logic_error {
 public:
     explicit VIEW_AssertionFailure(const std::string& text)

@@ -26,7 +26,8 @@
 // Drawing (VIEW_PDDraw.cpp):
 // - slot 151 draws through one VDRW_PageDrawer over the Cos store, whose
 //   written copy of a document is dropped when the document closes; a null
-//   matrix or update rectangle is an assertion failure.
+//   matrix or update rectangle is an assertion failure; a drawing that ran
+//   to its end is told to VIEW_DrawListener.
 // A page number out of range, a broken page tree or a document not open is
 // a host error (VIEW_CosErrors).
 #pragma once

@@ -1,11 +1,14 @@
 // PDModel slot 151: a page's contents drawn into a device context by the
 // stand-in's one page drawer, which keeps each document's written copy
-// until the document closes.
+// until the document closes; a drawing that ran to its end is told to the
+// drawing listener.
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_CosErrors.h"
+#include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_HostError.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_PDState.h"
+#include "viewer/draw/VDRW_DibTarget.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 
 #include <memory>
@@ -24,6 +27,25 @@ VDRW_PageDrawer& Drawer() {
     return *drawer;
 }
 
+// The drawn rectangle's blue bytes, from the DIB the drawing went into.
+void TellListener(VCOS_DocId doc, int32_t page, const VDRW_Drawn& drawn, HDC dc) {
+    const VDRW_DibTarget target = VDRW_DibTarget::FromDC(dc);
+    VIEW_PageDrawing drawing;
+    drawing.m_doc = doc;
+    drawing.m_page = page;
+    drawing.m_left = drawn.m_left;
+    drawing.m_top = drawn.m_top;
+    drawing.m_width = drawn.m_right - drawn.m_left;
+    drawing.m_height = drawn.m_bottom - drawn.m_top;
+    drawing.m_blue.reserve(static_cast<size_t>(drawing.m_width) * drawing.m_height);
+    for (int y = drawn.m_top; y < drawn.m_bottom; ++y) {
+        const uint8_t* row = target.Row(y);
+        for (int x = drawn.m_left; x < drawn.m_right; ++x)
+            drawing.m_blue.push_back(row[x * 4]);
+    }
+    VIEW_DrawListener::Tell(drawing);
+}
+
 }  // namespace
 
 void VIEW_PD::PageDrawContents(PDFL_PDPage page, PDFL_PlatformDC dc, const PDFL_FixedMatrix* matrix,
@@ -34,8 +56,11 @@ void VIEW_PD::PageDrawContents(PDFL_PDPage page, PDFL_PlatformDC dc, const PDFL_
     const int32_t number = PageGetNumber(page);
     if (number < 0)
         VIEW_CosErrors::Raise(VCOS_ErrorKind::BadDocument, "the page is no longer in its document");
-    Drawer().Draw(CosDocId(PageGetDoc(page)), number, *matrix, static_cast<HDC>(dc), *updateRect, cancel,
-                  cancelData);
+    const VCOS_DocId doc = CosDocId(PageGetDoc(page));
+    const VDRW_Drawn drawn =
+        Drawer().Draw(doc, number, *matrix, static_cast<HDC>(dc), *updateRect, cancel, cancelData);
+    if (drawn.m_complete && !drawn.Empty() && VIEW_DrawListener::IsSet())
+        TellListener(doc, number, drawn, static_cast<HDC>(dc));
 }
 
 void VIEW_PDForgetDrawing(VCOS_DocId doc) {

@@ -20,6 +20,12 @@ std::map<PDFL_ASPathName, PDFL_ASFileSys>& OwnFileSystems() {
     return owners;
 }
 
+// Without a trailing '/': empty for the file system's root.
+std::string& DriveRoot() {
+    static std::string root;
+    return root;
+}
+
 void RequireText(const void* text, const char* what) {
     if (!text)
         throw VIEW_AssertionFailure(std::string(what) + " without a path text");
@@ -79,15 +85,32 @@ std::string VIEW_Paths::Posix(PDFL_ASPathName path) {
 }
 
 std::string VIEW_Paths::Display(const std::string& posixPath) {
-    return !posixPath.empty() && posixPath[0] == '/' ? "/C" + posixPath : posixPath;
+    const std::string& root = DriveRoot();
+    if (posixPath.empty() || posixPath[0] != '/')
+        return posixPath;
+    if (root.empty())
+        return "/C" + posixPath;
+    if (posixPath == root)
+        return "/C/";
+    if (posixPath.compare(0, root.size() + 1, root + "/") == 0)
+        return "/C" + posixPath.substr(root.size());
+    return posixPath;
 }
 
 std::string VIEW_Paths::FromDisplay(const std::string& text) {
+    const std::string& root = DriveRoot();
     if (text == "/C")
-        return "/";
+        return root.empty() ? "/" : root;
     if (text.compare(0, 3, "/C/") == 0)
-        return text.substr(2);
+        return root + text.substr(2);
     return text;
+}
+
+void VIEW_Paths::SetDriveRoot(const std::string& folder) {
+    std::string root = folder;
+    while (!root.empty() && root.back() == '/')
+        root.pop_back();
+    DriveRoot() = root;
 }
 
 size_t VIEW_Paths::LiveCount() {
@@ -95,6 +118,7 @@ size_t VIEW_Paths::LiveCount() {
 }
 
 void VIEW_Paths::Reset() {
+    DriveRoot().clear();
     Paths().Clear();
     OwnFileSystems().clear();
 }

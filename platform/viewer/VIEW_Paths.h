@@ -6,7 +6,9 @@
 // (PosixPath: each '\' a '/', "C:\rest" as "/rest"). The display text of an
 // absolute path is the path on drive C ("/home/u/a.pdf" shows as
 // "/C/home/u/a.pdf"), and a display text "/C/rest" reads back as "/rest";
-// other texts are taken as they stand.
+// other texts are taken as they stand. A test may let a folder stand for
+// drive C's root: paths under it show as "/C/rest", other absolute paths
+// as they stand, and "/C/rest" reads back under the folder.
 #pragma once
 
 #include "viewer/host_api.h"
@@ -28,6 +30,8 @@ public:
     static std::string Posix(PDFL_ASPathName path);
     static std::string Display(const std::string& posixPath);
     static std::string FromDisplay(const std::string& text);
+    // The folder drive C stands for; "/" until set and after Reset.
+    static void SetDriveRoot(const std::string& folder);
 
     // The file system a path name was taken from (slot 37 records the
     // file's); null when it was made from a text.

@@ -1,6 +1,7 @@
 #include "viewer/VIEW_Windows.h"
 
 #include "viewer/VIEW_Callbacks.h"
+#include "viewer/VIEW_Frames.h"
 #include "viewer/VIEW_HandleTable.h"
 #include "viewer/VIEW_HostError.h"
 
@@ -146,6 +147,10 @@ void VIEW_Windows::Destroy(PDFL_AVWindow window) {
     else if (own && IsWindow(platform))
         DestroyWindow(platform);
     Forget(window);
+}
+
+LRESULT VIEW_Windows::Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return VIEW_CallPlugin([&] { return SendMessageA(window, message, wParam, lParam); });
 }
 
 void VIEW_Windows::Show(PDFL_AVWindow window) {

@@ -47,6 +47,9 @@ public:
     static void MouseDown(PDFL_AVWindow window, int16_t x, int16_t y);
     static void KeyDown(PDFL_AVWindow window, uint16_t key);
     static void Draw(PDFL_AVWindow window, const PDFL_AVRect& update);
+    // The message loop hands message to window; a host error raised out of
+    // its procedures ends here, at the host's event.
+    static LRESULT Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // WillClose (quitting); when it agrees, DidClose, and the window is
     // forgotten. Returns whether it closed.
     static bool Close(PDFL_AVWindow window, PDFL_Bool quitting);

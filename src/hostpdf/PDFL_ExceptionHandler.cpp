@@ -12,6 +12,7 @@ const char* const OutOfMemoryText =
 constexpr uint16_t OutOfMemorySeverity = 4;
 
 PDFL_HostErrorHandlerProc sHostErrorHandler = nullptr;
+PDFL_HostRaiseTestFunc sHostRaiseTest = nullptr;
 
 // Filled with the defaults from the start, so that a callback failing before
 // PDFL_InstallHandlers (ExportHFTs, ImportReplaceAndRegister) never calls a
@@ -42,6 +43,16 @@ PDFL_HostErrorHandlerProc PDFL_SetHostErrorHandler(PDFL_HostErrorHandlerProc han
 
 PDFL_HostErrorHandlerProc PDFL_HostErrorHandler() {
     return sHostErrorHandler;
+}
+
+PDFL_HostRaiseTestFunc PDFL_SetHostRaiseTest(PDFL_HostRaiseTestFunc test) {
+    const PDFL_HostRaiseTestFunc previous = sHostRaiseTest;
+    sHostRaiseTest = test;
+    return previous;
+}
+
+bool PDFL_IsHostRaise() {
+    return sHostRaiseTest && sHostRaiseTest();
 }
 
 void PDFL_InstallHandlers() {

@@ -41,12 +41,24 @@ using PDFL_ExceptionMapperFunc = PDFL_ErrorCode (*)(const GLIB_Exception& except
 using PDFL_ExceptionLoggerFunc = void (*)(const GLIB_Exception& exception, const char* className,
                                           const char* methodName);
 using PDFL_SystemExceptionLoggerFunc = void (*)(const char* className, const char* methodName);
+// Called inside a catch block: whether the exception in flight is the
+// host's raise on its way to the host's frame.
+using PDFL_HostRaiseTestFunc = bool (*)();
 
 // ---- Host-error handler ----------------------------------------------------
 
 // Stores handler (null: none) and returns the one it replaces.
 PDFL_HostErrorHandlerProc PDFL_SetHostErrorHandler(PDFL_HostErrorHandlerProc handler);
 PDFL_HostErrorHandlerProc PDFL_HostErrorHandler();
+
+// ---- The host's raise as a C++ exception -----------------------------------
+
+// A host that delivers its raise by unwinding rather than by a jump installs
+// its test here (null: none), so that catch-all barriers let the raise pass
+// on to the host instead of mapping it to a code of their own.
+PDFL_HostRaiseTestFunc PDFL_SetHostRaiseTest(PDFL_HostRaiseTestFunc test);
+// Inside a catch block: false without a test.
+bool PDFL_IsHostRaise();
 
 // ---- Handler table (filled with the defaults from the start) ---------------
 

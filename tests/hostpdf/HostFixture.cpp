@@ -14,6 +14,7 @@ void BindStandInHost() {
     gXCHG_AcroViewVersion = version;
     gXCHG_WinHFT = VIEW_Host::Table(PDFL_WinTable);
     gXCHG_WinVersion = version;
+    PDFL_SetHostRaiseTest(&VIEW_IsHostRaise);
 }
 
 std::vector<std::pair<int, int>> RecordedSlots() {

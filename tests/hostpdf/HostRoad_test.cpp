@@ -139,17 +139,38 @@ HostRoad SeparateOnTheHost(const std::string& sourcePath, const std::string& out
     return road;
 }
 
+// A page-space box of the corpus pages (no crop box, no rotation), in points.
+struct PointBox {
+    double left, bottom, right, top;
+};
+
+// How the host's drawing of each ink's page must follow Ghostscript's
+// rendering: within `levels` on `share` of the non-edge pixels outside the
+// boxes left out.
+struct HostCheck {
+    int levels;
+    double share;
+    std::vector<PointBox> leftOut;
+};
+
+// The pixels a point box covers in a drawing of `height` rows at kDpi, any
+// pixel it touches counted.
+PixelBox Pixels(const PointBox& box, int height) {
+    const double s = kDpi / 72.0;
+    return PixelBox{static_cast<int>(std::floor(box.left * s)), static_cast<int>(std::floor(height - box.top * s)),
+                    static_cast<int>(std::ceil(box.right * s)), static_cast<int>(std::ceil(height - box.bottom * s))};
+}
+
 // Ghostscript's plates of the source's first page against its renderings
-// of the inked pages (ink i on page i), and, when hostShare is not
-// negative, the host's drawings of those pages against the same renderings
-// at hostShare (0: measured and printed only).
+// of the inked pages (ink i on page i), and, given a host check, the host's
+// drawings of those pages against the same renderings.
 void CheckHostRoad(const std::string& label, const std::string& sourcePath, const GhostscriptPages& sourcePages,
-                   const TmpDirScope& tmp, double hostShare, std::vector<std::string>* inks) {
+                   const TmpDirScope& tmp, const HostCheck* hostCheck, std::vector<std::string>* inks) {
     std::map<std::string, GrayPlate> plates = GhostscriptRenderer::Separations(sourcePath, kDpi, sourcePages);
 
     const std::string outPath = tmp.Dir().File("inks.pdf");
     const std::string inlinedPath = outPath + ".inlined.pdf";
-    const bool drawByHost = hostShare >= 0;
+    const bool drawByHost = hostCheck != nullptr;
     const HostRoad road = SeparateOnTheHost(sourcePath, outPath, inlinedPath, drawByHost);
     *inks = road.inks;
     EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
@@ -160,14 +181,21 @@ void CheckHostRoad(const std::string& label, const std::string& sourcePath, cons
     ASSERT_EQ(road.drawn.size(), drawByHost ? road.inks.size() : 0);
     for (size_t i = 0; i < road.inks.size(); ++i) {
         SCOPED_TRACE(road.inks[i]);
-        const PlateMatch host = !drawByHost ? PlateMatch() : ComparePlate(renderings[i], road.drawn[i]);
+        PlateMatch host;
+        if (drawByHost) {
+            std::vector<PixelBox> leftOut;
+            for (const PointBox& box : hostCheck->leftOut)
+                leftOut.push_back(Pixels(box, renderings[i].height));
+            host = CompareDrawing(renderings[i], road.drawn[i], hostCheck->levels, leftOut);
+        }
         if (drawByHost)
-            std::printf("%-40s %-12s host drawing %8.4f%% of %llu non-edge pixels, %8.4f%% of %llu inked\n",
+            std::printf("%-40s %-12s host drawing %8.4f%% of %llu non-edge pixels, %8.4f%% of %llu inked, "
+                        "within %d levels\n",
                         label.c_str(), road.inks[i].c_str(), 100 * host.Share(),
                         static_cast<unsigned long long>(host.nonEdge), 100 * host.InkedShare(),
-                        static_cast<unsigned long long>(host.inked));
-        if (hostShare > 0) {
-            EXPECT_GE(host.Share(), hostShare) << "the host's drawing of page " << i;
+                        static_cast<unsigned long long>(host.inked), hostCheck->levels);
+        if (drawByHost) {
+            EXPECT_GE(host.Share(), hostCheck->share) << "the host's drawing of page " << i;
         }
         const auto plate = plates.find(road.inks[i]);
         if (plate == plates.end()) {
@@ -194,16 +222,35 @@ void CheckHostRoad(const std::string& label, const std::string& sourcePath, cons
     EXPECT_EQ(tmp.Dir().List(), std::vector<std::string>()) << "the job's files are gone";
 }
 
-// Flat fills and text: the host's drawing and Ghostscript's agree within
-// two levels on this share of the non-edge pixels.
+// Flat fills and text: the host's drawing (MuPDF, anti-aliasing off) and
+// Ghostscript's agree within two levels on this share of the non-edge
+// pixels. Measured at 100 dpi: every ink of the flat pages and of the
+// shared files' first pages 100%.
 constexpr double kFlatHostShare = 0.9999;
+const HostCheck kFlat{PlateMatch::Tolerance, kFlatHostShare, {}};
 
-// Smooth shadings are sampled differently by the two rasterisers.
-double SmoothShadingHostShare(const std::string& page) {
-    return page == "shadings" || page == "meshes" ? 0 : kFlatHostShare;
+// The corpus pages the host's drawing cannot follow at the flat check.
+HostCheck HostCheckOf(const std::string& page) {
+    // Smooth shadings are sampled differently by the two rasterisers:
+    // Magenta within two levels on 98.98% of non-edge pixels, within three
+    // on 100%; the other inks 100% within two.
+    if (page == "shadings")
+        return HostCheck{3, kFlatHostShare, {}};
+    // Ghostscript's departure: its default smoothness draws the Yellow ramp
+    // (a parabola) as chords, up to 4 levels light. Within two levels on
+    // 72.4%, within four on 94.1%, within five on 100%. Against the exact
+    // ramp MuPDF is within two levels on 96.1%, Ghostscript on 63.0%; at
+    // /SM 0.001 Ghostscript meets the exact ramp everywhere.
+    if (page == "shared-stitching")
+        return HostCheck{5, kFlatHostShare, {}};
+    // MuPDF 1.21 intersects the clips of text shown in clipping modes when
+    // the mode changes inside one BT (4, 5, 6 Tr on the "Wm" row) where a
+    // PDF reader unites them, so the black bar clipped to that text draws
+    // nowhere: Black 96.2%, Gold 98.0% with the row, 100% without it.
+    if (page == "text")
+        return HostCheck{PlateMatch::Tolerance, kFlatHostShare, {PointBox{0, 80, 200, 120}}};
+    return kFlat;
 }
-
-constexpr double kEngineOnly = -1;
 
 // A one-page source is rendered whole: tiffsep given a page range plates
 // the soft-mask page's Gold differently (53.9% of non-edge pixels against
@@ -211,19 +258,17 @@ constexpr double kEngineOnly = -1;
 constexpr GhostscriptPages kWholeSource{/*useCropBox=*/true, 0, 0};
 constexpr GhostscriptPages kFirstPage{/*useCropBox=*/true, /*first=*/1, /*last=*/1};
 
-// The shared corpus files whose first pages take the road, and the share
-// at which the host's drawing must follow Ghostscript's rendering.
-const struct {
-    const char* file;
-    double hostShare;
-} kCorpusFiles[] = {
-    {"pdfjs_devicen.pdf", kFlatHostShare},
-    {"pdfjs_issue1985.pdf", kFlatHostShare},
-    {"skia_gs-bugzilla694385.pdf", kFlatHostShare},
-    {"vera_A1b_6-2-3-4-t01-pass-b.pdf", kFlatHostShare},
-    // Smooth shadings: measured and printed, not judged.
-    {"skia_GWG060_Shading_x1a.pdf", 0},
-    {"pdfjs_postscript_type4_many_outputs.pdf", 0},
+// The shared corpus files whose first pages take the road. The host's
+// drawing follows Ghostscript's at the flat check on all of them, the two
+// shading files too (GWG060 and type4_many_outputs: 100% of non-edge
+// pixels within two levels).
+const char* const kCorpusFiles[] = {
+    "pdfjs_devicen.pdf",
+    "pdfjs_issue1985.pdf",
+    "skia_gs-bugzilla694385.pdf",
+    "vera_A1b_6-2-3-4-t01-pass-b.pdf",
+    "skia_GWG060_Shading_x1a.pdf",
+    "pdfjs_postscript_type4_many_outputs.pdf",
 };
 
 TEST_F(HostRoadTest, EveryCorpusPageSeparatesThroughHostDocumentsToItsGhostscriptPlates) {
@@ -233,7 +278,7 @@ TEST_F(HostRoadTest, EveryCorpusPageSeparatesThroughHostDocumentsToItsGhostscrip
         const std::string sourcePath = m_dir.File("source.pdf");
         PdfFileWriter::Write(corpusPage.build(), sourcePath, PdfFileWriter::ExternalStreams::Inline);
         std::vector<std::string> inks;
-        CheckHostRoad(corpusPage.name, sourcePath, kWholeSource, tmp, kEngineOnly, &inks);
+        CheckHostRoad(corpusPage.name, sourcePath, kWholeSource, tmp, nullptr, &inks);
         EXPECT_EQ(std::vector<std::string>(inks.begin() + std::min<size_t>(4, inks.size()), inks.end()),
                   corpusPage.spots);
     }
@@ -241,45 +286,33 @@ TEST_F(HostRoadTest, EveryCorpusPageSeparatesThroughHostDocumentsToItsGhostscrip
 
 TEST_F(HostRoadTest, FirstPagesOfSharedCorpusFilesSeparateThroughHostDocuments) {
     TINTSCOPE_SKIP_WITHOUT_CORPUS();
-    for (const auto& file : kCorpusFiles) {
-        SCOPED_TRACE(file.file);
+    for (const char* file : kCorpusFiles) {
+        SCOPED_TRACE(file);
         const TmpDirScope tmp;
         std::vector<std::string> inks;
-        CheckHostRoad(file.file, CorpusFile(file.file), kFirstPage, tmp, kEngineOnly, &inks);
+        CheckHostRoad(file, CorpusFile(file), kFirstPage, tmp, nullptr, &inks);
     }
 }
 
-// The host's drawing (MuPDF, anti-aliasing off) against Ghostscript's pgmraw
-// does not reach the flat-fill share on every page yet. Measured at 100 dpi:
-// most inks of the flat pages agree on 100% of non-edge pixels, knock-out
-// Gold 99.973%, patterns Black 99.69%, forms Yellow 99.92%, dense Gold
-// 99.958%; text Black 96.2% and Gold 98.0% (the two renderers' standard
-// fonts differ in shape); shadings Magenta 99.07%; shared-stitching Yellow
-// 61.6%, Ghostscript's departure: its default smoothness draws that ink's
-// curved ramp (a parabola) as chords, up to 4 levels light (63.0% within two
-// levels of the exact ramp, MuPDF 96.1%); at /SM 0.001 Ghostscript meets the
-// exact ramp everywhere and MuPDF's drawing agrees with it on 94.9%. The
-// tree is not the cause: the bare sampled function measures the same. Run
-// with --gtest_also_run_disabled_tests to measure.
-TEST_F(HostRoadTest, DISABLED_TheHostDrawsEachCorpusInkPageAsGhostscriptRendersIt) {
+TEST_F(HostRoadTest, TheHostDrawsEachCorpusInkPageAsGhostscriptRendersIt) {
     for (const CorpusPage& corpusPage : SeparationCorpus()) {
         SCOPED_TRACE(corpusPage.name);
         const TmpDirScope tmp;
         const std::string sourcePath = m_dir.File("source.pdf");
         PdfFileWriter::Write(corpusPage.build(), sourcePath, PdfFileWriter::ExternalStreams::Inline);
         std::vector<std::string> inks;
-        CheckHostRoad(corpusPage.name, sourcePath, kWholeSource, tmp, SmoothShadingHostShare(corpusPage.name),
-                      &inks);
+        const HostCheck check = HostCheckOf(corpusPage.name);
+        CheckHostRoad(corpusPage.name, sourcePath, kWholeSource, tmp, &check, &inks);
     }
 }
 
-TEST_F(HostRoadTest, DISABLED_TheHostDrawsEachSharedCorpusInkPageAsGhostscriptRendersIt) {
+TEST_F(HostRoadTest, TheHostDrawsEachSharedCorpusInkPageAsGhostscriptRendersIt) {
     TINTSCOPE_SKIP_WITHOUT_CORPUS();
-    for (const auto& file : kCorpusFiles) {
-        SCOPED_TRACE(file.file);
+    for (const char* file : kCorpusFiles) {
+        SCOPED_TRACE(file);
         const TmpDirScope tmp;
         std::vector<std::string> inks;
-        CheckHostRoad(file.file, CorpusFile(file.file), kFirstPage, tmp, file.hostShare, &inks);
+        CheckHostRoad(file, CorpusFile(file), kFirstPage, tmp, &kFlat, &inks);
     }
 }
 

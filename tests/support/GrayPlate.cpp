@@ -127,7 +127,30 @@ GrayPlate ReadPgm(const std::string& path) {
     return image;
 }
 
-PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering) {
+namespace {
+
+// Whether a level more than PlateMatch::Tolerance away from (x, y)'s lies
+// within `reach` pixels of it, inside width × height.
+bool NearEdge(const GrayPlate& image, int x, int y, int reach, int width, int height) {
+    const int level = image.At(x, y);
+    for (int ny = std::max(0, y - reach); ny <= std::min(height - 1, y + reach); ++ny)
+        for (int nx = std::max(0, x - reach); nx <= std::min(width - 1, x + reach); ++nx)
+            if (std::abs(image.At(nx, ny) - level) > PlateMatch::Tolerance)
+                return true;
+    return false;
+}
+
+bool Inside(const std::vector<PixelBox>& boxes, int x, int y) {
+    for (const PixelBox& box : boxes)
+        if (x >= box.x0 && x < box.x1 && y >= box.y0 && y < box.y1)
+            return true;
+    return false;
+}
+
+// Edges are looked for within plateReach pixels in the plate and
+// renderingReach pixels in the rendering (0: not there).
+PlateMatch Compare(const GrayPlate& plate, const GrayPlate& rendering, int plateReach, int renderingReach,
+                   int tolerance, const std::vector<PixelBox>& leftOut) {
     if (std::abs(plate.width - rendering.width) > 1 || std::abs(plate.height - rendering.height) > 1)
         throw std::runtime_error("ComparePlate: a " + std::to_string(rendering.width) + "x" +
                                  std::to_string(rendering.height) + " rendering against a " +
@@ -137,18 +160,12 @@ PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering) {
     PlateMatch match;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const int level = plate.At(x, y);
-            bool edge = false;
-            for (int dy = -1; dy <= 1 && !edge; ++dy)
-                for (int dx = -1; dx <= 1 && !edge; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    edge = nx >= 0 && ny >= 0 && nx < width && ny < height &&
-                           std::abs(plate.At(nx, ny) - level) > PlateMatch::Tolerance;
-                }
-            if (edge)
+            if (Inside(leftOut, x, y) || NearEdge(plate, x, y, plateReach, width, height) ||
+                (renderingReach > 0 && NearEdge(rendering, x, y, renderingReach, width, height)))
                 continue;
+            const int level = plate.At(x, y);
             const int drawn = rendering.At(x, y);
-            const bool matches = std::abs(drawn - level) <= PlateMatch::Tolerance;
+            const bool matches = std::abs(drawn - level) <= tolerance;
             ++match.nonEdge;
             match.matching += matches;
             if (level < PlateMatch::InkedBelow || drawn < PlateMatch::InkedBelow) {
@@ -157,4 +174,15 @@ PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering) {
             }
         }
     return match;
+}
+
+}  // namespace
+
+PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering) {
+    return Compare(plate, rendering, 1, 0, PlateMatch::Tolerance, {});
+}
+
+PlateMatch CompareDrawing(const GrayPlate& rendering, const GrayPlate& drawing, int tolerance,
+                          const std::vector<PixelBox>& leftOut) {
+    return Compare(rendering, drawing, 2, 1, tolerance, leftOut);
 }

@@ -57,3 +57,18 @@ struct PlateMatch {
 // a column apart (or both) compare over their common top-left area. Sizes
 // further apart throw std::runtime_error.
 PlateMatch ComparePlate(const GrayPlate& plate, const GrayPlate& rendering);
+
+// Pixels x0 to x1 - 1 of rows y0 to y1 - 1.
+struct PixelBox {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
+// How closely a drawing by another rasteriser follows Ghostscript's
+// rendering of the same page, within `tolerance` levels. Two rasterisers
+// part further at edges than Ghostscript's two devices: a pixel is an edge
+// pixel within two pixels of an edge of the rendering (a tiling cell is
+// repeated in whole pixels, so cells land up to two pixels apart) or next
+// to an edge of the drawing (a one-pixel sliver along a clipped border).
+// Pixels in leftOut are not compared. Sizes as for ComparePlate.
+PlateMatch CompareDrawing(const GrayPlate& rendering, const GrayPlate& drawing, int tolerance = PlateMatch::Tolerance,
+                          const std::vector<PixelBox>& leftOut = {});

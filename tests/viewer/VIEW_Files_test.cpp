@@ -88,6 +88,32 @@ TEST_F(FilesTest, PathTextsReadTheDriveRuleAndShowOnDriveC) {
     EXPECT_EQ(VIEW_Paths::LiveCount(), 0u);
 }
 
+TEST_F(FilesTest, AFolderStandsForDriveCAndPathsOutsideItShowAsTheyStand) {
+    VIEW_Paths::SetDriveRoot("/srv/scratch/");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/srv/scratch/plugins/ZOVA.api", "/C/plugins/ZOVA.api"},
+        {"/srv/scratch/", "/C/"},
+        {"/srv/scratchpad/x.pdf", "/srv/scratchpad/x.pdf"},
+        {"/home/u/a.pdf", "/home/u/a.pdf"},
+        {"rel/b.pdf", "rel/b.pdf"},
+    };
+    for (const auto& [posix, display] : cases) {
+        SCOPED_TRACE(posix);
+        const PDFL_ASPathName path = Path(posix);
+        char* text = Support<22>()(nullptr, path, nullptr);
+        ASSERT_NE(text, nullptr);
+        EXPECT_STREQ(text, display);
+        const PDFL_ASPathName back = Support<23>()(nullptr, text, nullptr);
+        EXPECT_EQ(VIEW_Paths::Posix(back), posix) << "the display text reads back";
+        Support<3>()(text);
+        Support<25>()(nullptr, back);
+        Support<25>()(nullptr, path);
+    }
+    EXPECT_EQ(VIEW_Paths::FromDisplay("/C"), "/srv/scratch");
+    VIEW_Host::Reset();
+    EXPECT_EQ(VIEW_Paths::Display("/srv/scratch/a"), "/C/srv/scratch/a") << "Reset gives drive C back to /";
+}
+
 TEST_F(FilesTest, PathMisuseIsRefusedByName) {
     const PDFL_ASPathName path = Path("/a.pdf");
     Support<25>()(nullptr, path);

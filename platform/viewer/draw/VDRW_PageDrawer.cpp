@@ -127,8 +127,8 @@ VDRW_Document* VDRW_PageDrawer::Document(VCOS_DocId doc) {
     return m_opened.emplace(doc, std::move(opened)).first->second.m_document.Get();
 }
 
-void VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
-                                  const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
+VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                                        const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
     const VDRW_DibTarget target = VDRW_DibTarget::FromDC(dc);
     const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(m_store, doc, pageIndex);
     const VDRW_Transform host = HostTransform(matrix);
@@ -138,7 +138,7 @@ void VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_Fixe
                                FromFixed(updateRect.m_right), FromFixed(updateRect.m_top)))
             .Intersect(Covered(host, 0, 0, space.m_width, space.m_height));
     if (area.Empty())
-        return;
+        return VDRW_Drawn();
 
     VDRW_Document* document = Document(doc);
     VDRW_Engine* engine = Engine();
@@ -149,18 +149,18 @@ void VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_Fixe
     std::vector<uint8_t> pixels;
     for (int top = area.m_top; top < area.m_bottom; top += BandRows) {
         if (AskCancel(cancel, cancelData))
-            return;
+            return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, false};
         const PixelRect band{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)};
         DrawBand(engine, list.Get(), userToDevice, target, band, pixels);
     }
+    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, true};
 }
 
-void VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
-                           const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
+VDRW_Drawn VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                                 const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
     std::string failure;
     try {
-        DrawOrThrow(doc, pageIndex, matrix, dc, updateRect, cancel, cancelData);
-        return;
+        return DrawOrThrow(doc, pageIndex, matrix, dc, updateRect, cancel, cancelData);
     } catch (const VDRW_Error& error) {
         failure = error.what();
     } catch (const VCOS_Error& error) {

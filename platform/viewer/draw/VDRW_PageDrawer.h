@@ -21,6 +21,10 @@
 // std::bad_alloc; exceptions of the cancel procedure pass unchanged, the
 // drawer staying usable.
 //
+// Draw answers the device rectangle it drew (half-open, in the bitmap's
+// pixels from the top-left), empty when nothing was in it, and whether the
+// drawing ran to its end.
+//
 // One drawer belongs to one store and one thread.
 #pragma once
 
@@ -32,6 +36,13 @@
 #include "viewer/host_api.h"
 #include "win32/win32.h"
 
+struct VDRW_Drawn {
+    int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
+    bool m_complete = false;  // false: cancelled, or nothing to draw
+
+    bool Empty() const { return m_right <= m_left || m_bottom <= m_top; }
+};
+
 class VDRW_PageDrawer {
 public:
     static constexpr int BandRows = 64;
@@ -42,8 +53,8 @@ public:
     VDRW_PageDrawer& operator=(const VDRW_PageDrawer&) = delete;
 
     // pageIndex from 0; matrix and updateRect as the slot receives them.
-    void Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
-              const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
+    VDRW_Drawn Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                    const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
 
     // Drops the opened copy of doc (when its document closes).
     void Forget(VCOS_DocId doc);
@@ -55,8 +66,8 @@ private:
     };
 
     // Throws VDRW_Error and VCOS_Error; Draw turns them into host errors.
-    void DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
-                     const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
+    VDRW_Drawn DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
+                           const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData);
     VDRW_Engine* Engine();
     VDRW_Document* Document(VCOS_DocId doc);
 

@@ -16,6 +16,14 @@ constexpr PDFL_ErrorCode kBadAllocHostError = 0x40000001;
 
 }  // namespace
 
+XCHG_Dialog::~XCHG_Dialog() {
+    Destroy();
+    HWND window = m_dialogWindow;
+    m_dialogWindow = nullptr;
+    if (window && IsWindow(window) && FromWindow(window) == this)
+        DestroyWindow(window);
+}
+
 void XCHG_Dialog::Create(uint16_t resourceId, int32_t, bool modal, uint32_t) {
     m_modal = modal;
     if (modal) {
@@ -57,6 +65,8 @@ INT_PTR XCHG_Dialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM
     } catch (const std::bad_alloc&) {
         code = kBadAllocHostError;
     } catch (...) {
+        if (PDFL_IsHostRaise())
+            throw;
         XCHG_DebugPrint("%s::%s caught an unknown exception\n", "XCHG_Dialog", "DlgProc");
         code = kBadAllocHostError;
     }

@@ -9,6 +9,12 @@
 
 class XCHG_Dialog : public XCHG_AVWindowObj {
 public:
+    XCHG_Dialog() = default;
+    // Destroy, then the dialog window when it is still this object's: the
+    // dialog manager would go on calling the dialog procedure, which may
+    // be in a module about to be closed.
+    ~XCHG_Dialog() override;
+
     LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override;
     // The module the dialog resource came from; null until created.
     HMODULE ResourceModule() override { return m_resourceModule; }

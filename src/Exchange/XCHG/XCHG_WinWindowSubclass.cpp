@@ -44,6 +44,9 @@ LRESULT XCHG_WinWindowSubclass::StaticWindowProc(HWND window, UINT message, WPAR
     } catch (const XPDF_Exception& exception) {
         code = static_cast<PDFL_ErrorCode>(exception.Code());
     } catch (...) {
+        // A raise from below, already the host's: on to the host's frame.
+        if (PDFL_IsHostRaise())
+            throw;
         XCHG_DebugPrint("%s::%s caught an unknown exception", "XCHG_WinWindowSubclass",
                         "WndProc");
         code = 1;

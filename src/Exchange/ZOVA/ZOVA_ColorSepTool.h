@@ -31,6 +31,8 @@
 #include <memory>
 #include <vector>
 
+struct ZOVA_PlateGeometry;
+
 class ZOVA_ColorSepTool : public ZOVA_RectTool {
 public:
     static constexpr size_t MaxViews = 10;
@@ -118,11 +120,18 @@ public:
     bool SeparatePage();
 
     // ---- Rendering (ZOVA_ColorSepTool_Render.cpp)
-    // Makes view current and renders it.
+    // Makes view current, separates its page when it has no output document,
+    // then draws every ink's plate into the plate cache and composes the
+    // ticked ones: state 5, or 3 after a failure (alert 2002 for the drawing,
+    // 2001 for the cache) or a Stop (the inks composed so far stay shown).
     void Render(ZOVA_View* view);
-    // Composes the view image again from the cached plates.
+    // Composes the view image again from the cached plates, read back from
+    // their files when spilled; only when they are the current view's. A
+    // cache failure shows alert 2001 and keeps what was composed.
     void Recompose();
-    // The view window's interior size changed.
+    // The view window's interior size changed: the centre moves so that the
+    // page point at the window's top-left corner stays (inside the page
+    // box), then the view is updated.
     void WindowDidResize();
 
     // ---- What the windows and tests see
@@ -134,6 +143,7 @@ public:
     int32_t WindowHeight() const { return m_windowHeight; }
     void SetWindowSize(int32_t width, int32_t height);
     bool HasPlateCache() const { return m_plateCache != nullptr; }
+    const GLIB_GenCache* PlateCache() const { return m_plateCache.get(); }
 
     // ---- Host callbacks (ZOVA_ColorSepTool_Notifications.cpp)
     static void Notification_AVAppFrontDocDidChange(PDFL_AVDoc doc, void* clientData);
@@ -168,6 +178,15 @@ private:
     void FreeImagesAndCache();
     void RegisterNotifications();
     void UnregisterNotifications();
+    // The window's size, cut to the images' size.
+    void DrawingSize(int32_t& width, int32_t& height) const;
+    // A new plate size or ink count empties the cache and makes one new
+    // item per ink.
+    void PreparePlates(int32_t width, int32_t height, int32_t inkCount);
+    // Draws, caches and composes one ink; false when a failure ended the
+    // render (its alert shown).
+    bool RenderInk(const ZOVA_View& view, int32_t ink, const ZOVA_PlateGeometry& geometry,
+                   int32_t width, int32_t height);
 
     ZOVA_View m_viewDefault;
     ZOVA_View* m_viewCurrent = nullptr;

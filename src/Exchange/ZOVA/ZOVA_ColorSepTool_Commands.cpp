@@ -60,8 +60,12 @@ void ZOVA_ColorSepTool::SetInkShown(int32_t index, bool shown) {
 }
 
 void ZOVA_ColorSepTool::SetInkColor(int32_t index, const CPDF_Color& color) {
-    CurrentView().SetColorantColor(index, color);
-    Recompose();
+    if (!m_viewCurrent)
+        return;
+    m_viewCurrent->SetColorantColor(index, color);
+    // Outside state 5 the cached plates may be another view's, or none.
+    if (m_viewCurrent->PageState() == Ready)
+        Recompose();
 }
 
 void ZOVA_ColorSepTool::ClearImage() {

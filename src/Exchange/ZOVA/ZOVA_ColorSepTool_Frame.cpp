@@ -3,26 +3,15 @@
 #include "Exchange/ZOVA/ZOVA_ColorSepTool.h"
 
 #include "Exchange/XCHG/XCHG_AVCalls.h"
+#include "Exchange/ZOVA/ZOVA_PlateGeometry.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace {
 
 constexpr int32_t Ready = 5;
 constexpr double SmallestMove = 0.1;
-
-// value × 65536 + 0.5, truncated, held to the 32-bit range: a far centre
-// at a high resolution must not overflow a term.
-PDFL_Fixed SaturatedFixed(double value) {
-    const double scaled = std::trunc(value * 65536.0 + 0.5);
-    if (!(scaled > std::numeric_limits<PDFL_Fixed>::min()))
-        return std::numeric_limits<PDFL_Fixed>::min();
-    if (scaled >= static_cast<double>(std::numeric_limits<PDFL_Fixed>::max()))
-        return std::numeric_limits<PDFL_Fixed>::max();
-    return static_cast<PDFL_Fixed>(scaled);
-}
 
 }  // namespace
 
@@ -38,10 +27,10 @@ void ZOVA_ColorSepTool::FrameRect(PDFL_AVPageView pageView, PDFL_FixedRect& rect
     if (rotation != 0 && rotation != 180)
         std::swap(hw, hh);
     const GLIB_Point center = view.Center();
-    rect.m_left = SaturatedFixed(center.X() - hw);
-    rect.m_bottom = SaturatedFixed(center.Y() - hh);
-    rect.m_right = SaturatedFixed(center.X() + hw);
-    rect.m_top = SaturatedFixed(center.Y() + hh);
+    rect.m_left = ZOVA_SaturatedFixed(center.X() - hw);
+    rect.m_bottom = ZOVA_SaturatedFixed(center.Y() - hh);
+    rect.m_right = ZOVA_SaturatedFixed(center.X() + hw);
+    rect.m_top = ZOVA_SaturatedFixed(center.Y() + hh);
 }
 
 void ZOVA_ColorSepTool::FrameChanged(PDFL_AVPageView pageView, const PDFL_FixedRect& rect) {

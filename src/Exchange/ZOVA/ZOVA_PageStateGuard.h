@@ -17,6 +17,8 @@ public:
 
     // SetPageState(state) and disarm, once.
     void Commit(int32_t state);
+    // Disarms without setting a state: the caller sets it its own way.
+    void Dismiss() { m_tool = nullptr; }
 
 private:
     ZOVA_ColorSepTool* m_tool;

@@ -25,6 +25,14 @@ public:
 
     // The tool lets its windows go and the host's default tool takes over.
     void DidClose() override;
+    // The tool's view image at its view's magnification, zoomed about the
+    // window's middle, and grey (100, 100, 100) outside the image rectangle.
+    // At magnification s a window of w × h shows the image block from
+    // (w (s − 1) / 2s, h (s − 1) / 2s) of w / s × h / s; a partial repaint
+    // shows the same pixels as a full one.
+    void Draw(const PDFL_AVRect& update) override;
+    // The arrow inside the interior; answers whether it was set.
+    PDFL_Bool AdjustCursor(int16_t x, int16_t y) override;
     void DidResize(const PDFL_AVRect& frame) override;
 
 private:

@@ -165,6 +165,57 @@ TEST_F(DialogTest, AnExceptionOutOfCommandIsAHostErrorAndTheWindowLivesOn) {
     DestroyWindow(window);
 }
 
+TEST_F(DialogTest, ACommandExceptionAsAWindowMessageReachesTheHostWithItsOwnCode) {
+    TestDialog dialog;
+    dialog.Create(XCHG_FreebieAboutDialog::DialogId, 0, false, 0);
+    HWND window = dialog.DialogWindow();
+    ASSERT_NE(window, nullptr);
+    dialog.m_throw = true;
+    // Through the host window's hook and the subclass, then the dialog
+    // manager and the dialog procedure, and back out through both barriers.
+    VIEW_Windows::Deliver(window, WM_COMMAND, MAKEWPARAM(20002, 0), 0);
+    EXPECT_EQ(VIEW_Recorder::RaisedToHost(), std::vector<PDFL_ErrorCode>{4712});
+    EXPECT_EQ(dialog.m_commands, std::vector<uint16_t>{20002});
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(dialog.IsAlive());
+    EXPECT_EQ(PDFL_CallbackLevel(), 0);
+    dialog.m_throw = false;
+    EXPECT_EQ(VIEW_Windows::Deliver(window, WM_COMMAND, MAKEWPARAM(7, 0), 0), 1);
+    EXPECT_EQ(VIEW_Recorder::RaisedToHost().size(), 1u);
+    EXPECT_EQ(dialog.m_commands, (std::vector<uint16_t>{20002, 7}));
+}
+
+TEST_F(DialogTest, AnotherExceptionThroughTheSubclassIsStillCodeOne) {
+    struct Throwing : TestDialog {
+        LRESULT WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+            if (message == WM_USER + 5)
+                throw std::runtime_error("not the host's");
+            return TestDialog::WindowProc(window, message, wParam, lParam);
+        }
+    } dialog;
+    dialog.Create(XCHG_FreebieAboutDialog::DialogId, 0, false, 0);
+    ASSERT_NE(dialog.DialogWindow(), nullptr);
+    VIEW_Windows::Deliver(dialog.DialogWindow(), WM_USER + 5, 0, 0);
+    EXPECT_EQ(VIEW_Recorder::RaisedToHost(), std::vector<PDFL_ErrorCode>{1});
+    EXPECT_TRUE(IsWindow(dialog.DialogWindow()));
+}
+
+TEST_F(DialogTest, DestroyingTheObjectEndsItsDialogWindow) {
+    HWND window = nullptr;
+    PDFL_AVWindow host = nullptr;
+    {
+        TestDialog dialog;
+        dialog.Create(XCHG_FreebieAboutDialog::DialogId, 0, false, 0);
+        window = dialog.DialogWindow();
+        host = dialog.HostWindow();
+        ASSERT_NE(window, nullptr);
+    }
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(VIEW_Windows::IsAlive(host));
+    EXPECT_TRUE(VIEW_Windows::ServedDialogs().empty());
+    EXPECT_EQ(VIEW_Windows::LiveCount(), 0u);
+}
+
 TEST_F(DialogTest, ItemAccessors) {
     TestDialog dialog;
     dialog.Create(XCHG_FreebieAboutDialog::DialogId, 0, false, 0);

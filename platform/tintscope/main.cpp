@@ -1,0 +1,25 @@
+// The tintscope program: its steps live in the viewer library
+// (VIEW_RunProgram), so that tests run them in-process.
+#include "viewer/program/VIEW_Program.h"
+
+#include <climits>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// The folder of the running program, where ZOVA.api lies beside it.
+std::string ProgramDir(const char* argv0) {
+    char path[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+    std::string self = n > 0 ? std::string(path, static_cast<size_t>(n)) : std::string(argv0);
+    const size_t slash = self.rfind('/');
+    return slash == std::string::npos ? "." : self.substr(0, slash);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return VIEW_RunProgram(std::vector<std::string>(argv + 1, argv + argc), ProgramDir(argv[0]), stderr);
+}

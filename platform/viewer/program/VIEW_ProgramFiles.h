@@ -1,0 +1,15 @@
+// The files the program writes: plate names and 8-bit grey PNG files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// "plate-<index>-<ink>.png", every byte of ink outside A-Z, a-z, 0-9, '.',
+// '_' and '-' written "#xx" (two lower-case hex digits), so that any ink
+// name gives one file name of this folder and no two inks the same.
+std::string VIEW_PlateFileName(int index, const std::string& ink);
+
+// width x height bytes, rows from the top, as an 8-bit grey PNG file (255
+// white). False, with no file left, when it cannot be written.
+bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey);

@@ -1,0 +1,62 @@
+#include "viewer/program/VIEW_ProgramInks.h"
+
+#include "viewer/VIEW_Cos.h"
+#include "viewer/VIEW_PD.h"
+#include "viewer/draw/VDRW_PageSpace.h"
+#include "viewer/program/VIEW_ProgramFiles.h"
+
+#include <cstdio>
+
+namespace {
+
+bool IsNumber(VCOS_Type type) { return type == VCOS_Type::Integer || type == VCOS_Type::Real; }
+
+VIEW_InkLine InkOf(const VCOS_Store& store, VCOS_Obj page, int index) {
+    VIEW_InkLine ink;
+    ink.m_index = index;
+    const VCOS_Obj info = store.DictGet(page, "SeparationInfo");
+    if (store.Type(info) == VCOS_Type::Dict) {
+        const VCOS_Obj name = store.DictGet(info, "DeviceColorant");
+        if (store.Type(name) == VCOS_Type::Name)
+            ink.m_name = store.NameValue(name);
+        const VCOS_Obj recipe = store.DictGet(info, "VELM_Recipe");
+        if (store.Type(recipe) == VCOS_Type::Array && store.ArrayLength(recipe) == 4) {
+            ink.m_hasRecipe = true;
+            for (uint32_t k = 0; k < 4; ++k) {
+                const VCOS_Obj value = store.ArrayGet(recipe, k);
+                ink.m_hasRecipe = ink.m_hasRecipe && IsNumber(store.Type(value));
+                ink.m_cmyk[k] = ink.m_hasRecipe ? store.NumberValue(value) : 0;
+            }
+        }
+    }
+    ink.m_plateFile = VIEW_PlateFileName(index, ink.m_name);
+    return ink;
+}
+
+}  // namespace
+
+std::vector<VIEW_InkLine> VIEW_ReadInks(PDFL_PDDoc doc) {
+    const VCOS_Store& store = VIEW_Cos::Store();
+    const VCOS_DocId cosDoc = VIEW_PD::CosDocId(doc);
+    std::vector<VIEW_InkLine> inks;
+    const int32_t count = VIEW_PD::DocGetNumPages(doc);
+    for (int32_t i = 0; i < count; ++i)
+        inks.push_back(InkOf(store, VDRW_PageSpaceReader::Read(store, cosDoc, i).m_page, i));
+    return inks;
+}
+
+std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks) {
+    std::string text = "dpi " + std::to_string(dpi) + "\n";
+    for (const VIEW_InkLine& ink : inks) {
+        std::string recipe = "-";
+        if (ink.m_hasRecipe) {
+            char buffer[64];
+            std::snprintf(buffer, sizeof buffer, "%.6g %.6g %.6g %.6g", ink.m_cmyk[0], ink.m_cmyk[1], ink.m_cmyk[2],
+                          ink.m_cmyk[3]);
+            recipe = buffer;
+        }
+        text += std::to_string(ink.m_index) + "\t" + ink.m_name + "\t" + recipe + "\t" +
+                (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";
+    }
+    return text;
+}

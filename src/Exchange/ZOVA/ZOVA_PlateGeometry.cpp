@@ -1,0 +1,131 @@
+#include "Exchange/ZOVA/ZOVA_PlateGeometry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+PDFL_Fixed Saturated(double scaled) {
+    if (!(scaled > std::numeric_limits<PDFL_Fixed>::min()))
+        return std::numeric_limits<PDFL_Fixed>::min();
+    if (scaled >= static_cast<double>(std::numeric_limits<PDFL_Fixed>::max()))
+        return std::numeric_limits<PDFL_Fixed>::max();
+    return static_cast<PDFL_Fixed>(scaled);
+}
+
+// Two rounded terms added, as the host's 16.16 sums are made.
+PDFL_Fixed FixedSum(double first, double second) {
+    return Saturated(double(ZOVA_SaturatedFixed(first)) + double(ZOVA_SaturatedFixed(second)));
+}
+
+PDFL_Fixed FixedSum(PDFL_Fixed first, double second) {
+    return Saturated(double(first) + double(ZOVA_SaturatedFixed(second)));
+}
+
+// The matrix in doubles; e and f kept as their two terms.
+struct Terms {
+    double a, b, c, d, e1, e2, f1, f2;
+};
+
+bool MatrixTerms(int rotation, double s, const GLIB_Point& center, int32_t width, int32_t height,
+                 Terms& terms) {
+    const double cx = center.X(), cy = center.Y(), w2 = width / 2.0, h2 = height / 2.0;
+    switch (rotation) {
+    case 0:
+        terms = {s, 0, 0, -s, -s * cx, w2, s * cy, h2};
+        return true;
+    case 90:
+        terms = {0, s, s, 0, -s * cy, w2, -s * cx, h2};
+        return true;
+    case 180:
+        terms = {-s, 0, 0, s, s * cx, w2, -s * cy, h2};
+        return true;
+    case 270:
+        terms = {0, -s, -s, 0, s * cy, w2, s * cx, h2};
+        return true;
+    default:
+        return false;
+    }
+}
+
+int32_t Clamped(double value, double low, double high) {
+    return static_cast<int32_t>(std::trunc(std::clamp(value, low, high)));
+}
+
+}  // namespace
+
+// Rounded half up: truncating a negative v × 65536 + 0.5 would put a term
+// 1/65536 above its value, and the host fills a pixel column that a page
+// edge only grazes.
+PDFL_Fixed ZOVA_SaturatedFixed(double value) { return Saturated(std::floor(value * 65536.0 + 0.5)); }
+
+bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GLIB_Point& center,
+                            int rotation, double pageWidth, double pageHeight,
+                            ZOVA_PlateGeometry& geometry) {
+    const double s = dpi / 72.0;
+    Terms t{};
+    if (!MatrixTerms(rotation, s, center, width, height, t))
+        return false;
+    geometry.m_matrix = {ZOVA_SaturatedFixed(t.a), ZOVA_SaturatedFixed(t.b), ZOVA_SaturatedFixed(t.c),
+                         ZOVA_SaturatedFixed(t.d), FixedSum(t.e1, t.e2),      FixedSum(t.f1, t.f2)};
+
+    const bool quarter = rotation == 90 || rotation == 270;
+    const double across = quarter ? height : width;
+    const double down = quarter ? width : height;
+    PDFL_FixedRect& update = geometry.m_update;
+    update.m_left = FixedSum(center.X(), -across / (2 * s));
+    update.m_bottom = FixedSum(center.Y(), -down / (2 * s));
+    update.m_right = FixedSum(update.m_left, across / s);
+    update.m_top = FixedSum(update.m_bottom, down / s);
+
+    // The page box's corners in window pixels.
+    double xMin = std::numeric_limits<double>::infinity(), xMax = -xMin, yMin = xMin, yMax = -xMin;
+    for (const double px : {0.0, pageWidth})
+        for (const double py : {0.0, pageHeight}) {
+            const double x = t.a * px + t.c * py + t.e1 + t.e2;
+            const double y = t.b * px + t.d * py + t.f1 + t.f2;
+            xMin = std::min(xMin, x);
+            xMax = std::max(xMax, x);
+            yMin = std::min(yMin, y);
+            yMax = std::max(yMax, y);
+        }
+    const double w = width, h = height;
+    geometry.m_areaLeft = Clamped(std::max(xMin, 0.0), 0, w);
+    geometry.m_areaRight = Clamped(w + 1 - std::max(w - xMax, 0.0), 0, w + 1);
+    geometry.m_areaTop = height - Clamped(h - std::max(yMin, 0.0), 0, h);
+    geometry.m_areaBottom = height + 1 - Clamped(std::max(h - yMax, 0.0), 0, h + 1);
+    return true;
+}
+
+bool ZOVA_ResizedCenter(int32_t oldWidth, int32_t oldHeight, int32_t width, int32_t height,
+                        int32_t dpi, double magnification, int rotation, double pageWidth,
+                        double pageHeight, GLIB_Point& center) {
+    const double ex = (double(width) - oldWidth) * 72 / dpi / magnification / 2;
+    const double ey = (double(height) - oldHeight) * 72 / dpi / magnification / 2;
+    double x = center.X(), y = center.Y();
+    // A quarter turn puts the page's x down the window and its y across:
+    // at 90 the top-left corner is the page's lowest x and y, at 270 their
+    // highest.
+    switch (rotation) {
+    case 0:
+        x += ex, y -= ey;
+        break;
+    case 90:
+        x += ey, y += ex;
+        break;
+    case 180:
+        x -= ex, y += ey;
+        break;
+    case 270:
+        x -= ey, y -= ex;
+        break;
+    default:
+        return false;
+    }
+    // Outside the page box the window would show nothing and, far enough
+    // out, the drawing matrix would saturate.
+    center = GLIB_Point(std::clamp(x, 0.0, std::max(pageWidth, 0.0)),
+                        std::clamp(y, 0.0, std::max(pageHeight, 0.0)));
+    return true;
+}

@@ -1,0 +1,165 @@
+// The drawing matrix, update rectangle, page area and resized centre, with
+// numbers worked out by hand. 16.16 terms are v × 65536 rounded half up.
+#include "Exchange/ZOVA/ZOVA_PlateGeometry.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+struct Row {
+    const char* name;
+    int32_t width, height, dpi;
+    double cx, cy;
+    int rotation;
+    double pageWidth, pageHeight;
+    PDFL_FixedMatrix matrix;
+    PDFL_FixedRect update;
+    int32_t left, top, right, bottom;
+};
+
+const Row kRows[] = {
+    // Letter at Fit in 400 × 400: 36 dpi, the page 306 × 396 pixels from (47, 2).
+    {"letter at 36 dpi", 400, 400, 36, 306, 396, 0, 612, 792,
+     {32768, 0, 0, -32768, -10027008 + 13107200, 12976128 + 13107200},
+     {20054016 - 26214400, 25952256 - 26214400, 20054016 - 26214400 + 52428800,
+      25952256 - 26214400 + 52428800},
+     47, 2, 354, 399},
+    // Edges between pixels: a partly covered first column counts, a partly
+    // covered first row does not.
+    {"fractional edges", 101, 101, 72, 10.25, 10.75, 0, 50, 50,
+     {65536, 0, 0, -65536, -671744 + 3309568, 704512 + 3309568},
+     {671744 - 3309568, 704512 - 3309568, 671744 - 3309568 + 6619136,
+      704512 - 3309568 + 6619136},
+     40, 12, 91, 63},
+    // A quarter turn: the page's y runs across, its x down; the update
+    // rectangle is H wide and W high.
+    {"rotated 90", 120, 80, 72, 10, 20, 90, 400, 600,
+     {0, 65536, 65536, 0, -1310720 + 3932160, -655360 + 2621440},
+     {655360 - 2621440, 1310720 - 3932160, 655360 - 2621440 + 5242880,
+      1310720 - 3932160 + 7864320},
+     40, 30, 121, 81},
+    {"rotated 180", 100, 100, 72, 30, 40, 180, 200, 100,
+     {-65536, 0, 0, 65536, 1966080 + 3276800, -2621440 + 3276800},
+     {1966080 - 3276800, 2621440 - 3276800, 1966080 - 3276800 + 6553600,
+      2621440 - 3276800 + 6553600},
+     0, 10, 81, 101},
+    {"rotated 270 at 144 dpi", 100, 100, 144, 80, 25, 270, 100, 50,
+     {0, -131072, -131072, 0, 3276800 + 3276800, 10485760 + 3276800},
+     {5242880 - 1638400, 1638400 - 1638400, 5242880 - 1638400 + 3276800,
+      1638400 - 1638400 + 3276800},
+     0, 10, 101, 101},
+};
+
+}  // namespace
+
+TEST(ZOVA_PlateGeometry, MatrixUpdateRectangleAndPageArea) {
+    for (const Row& row : kRows) {
+        SCOPED_TRACE(row.name);
+        ZOVA_PlateGeometry g{};
+        ASSERT_TRUE(ZOVA_MakePlateGeometry(row.width, row.height, row.dpi, GLIB_Point(row.cx, row.cy),
+                                           row.rotation, row.pageWidth, row.pageHeight, g));
+        EXPECT_EQ(g.m_matrix.m_a, row.matrix.m_a);
+        EXPECT_EQ(g.m_matrix.m_b, row.matrix.m_b);
+        EXPECT_EQ(g.m_matrix.m_c, row.matrix.m_c);
+        EXPECT_EQ(g.m_matrix.m_d, row.matrix.m_d);
+        EXPECT_EQ(g.m_matrix.m_h, row.matrix.m_h);
+        EXPECT_EQ(g.m_matrix.m_v, row.matrix.m_v);
+        EXPECT_EQ(g.m_update.m_left, row.update.m_left);
+        EXPECT_EQ(g.m_update.m_bottom, row.update.m_bottom);
+        EXPECT_EQ(g.m_update.m_right, row.update.m_right);
+        EXPECT_EQ(g.m_update.m_top, row.update.m_top);
+        EXPECT_EQ(g.m_areaLeft, row.left);
+        EXPECT_EQ(g.m_areaTop, row.top);
+        EXPECT_EQ(g.m_areaRight, row.right);
+        EXPECT_EQ(g.m_areaBottom, row.bottom);
+    }
+}
+
+TEST(ZOVA_PlateGeometry, AQuarterTurnSwapsTheUpdateExtents) {
+    for (const int rotation : {0, 90, 180, 270}) {
+        SCOPED_TRACE(rotation);
+        ZOVA_PlateGeometry g{};
+        ASSERT_TRUE(ZOVA_MakePlateGeometry(300, 200, 72, GLIB_Point(306, 396), rotation, 612, 792, g));
+        const bool quarter = rotation % 180 != 0;
+        EXPECT_EQ(g.m_update.m_right - g.m_update.m_left, (quarter ? 200 : 300) * 65536);
+        EXPECT_EQ(g.m_update.m_top - g.m_update.m_bottom, (quarter ? 300 : 200) * 65536);
+    }
+}
+
+TEST(ZOVA_PlateGeometry, FarCentresSaturateEveryTerm) {
+    // s = 2400 / 72: s · cx is far beyond 16.16; each term and each sum
+    // stops at the 32-bit range instead of wrapping.
+    ZOVA_PlateGeometry g{};
+    ASSERT_TRUE(ZOVA_MakePlateGeometry(2048, 2048, 2400, GLIB_Point(1e7, -1e7), 0, 100, 100, g));
+    EXPECT_EQ(g.m_matrix.m_h, INT32_MIN + 1024 * 65536);
+    EXPECT_EQ(g.m_matrix.m_v, INT32_MIN + 1024 * 65536);
+    // W / 2s = 30.72, rounded to -2013266; W / s = 61.44, to 4026532.
+    EXPECT_EQ(g.m_update.m_left, INT32_MAX - 2013266);
+    EXPECT_EQ(g.m_update.m_right, INT32_MAX);
+    EXPECT_EQ(g.m_update.m_bottom, INT32_MIN);
+    EXPECT_EQ(g.m_update.m_top, INT32_MIN + 4026532);
+    // The page lies far off to the left and above: it covers nothing.
+    EXPECT_EQ(g.m_areaLeft, 0);
+    EXPECT_EQ(g.m_areaRight, 0);
+    EXPECT_EQ(g.m_areaTop, 0);
+    EXPECT_EQ(g.m_areaBottom, 0);
+}
+
+TEST(ZOVA_PlateGeometry, OnlyQuarterTurnsAreRotations) {
+    ZOVA_PlateGeometry g{};
+    g.m_areaLeft = 7;
+    EXPECT_FALSE(ZOVA_MakePlateGeometry(100, 100, 72, GLIB_Point(0, 0), 45, 100, 100, g));
+    EXPECT_EQ(g.m_areaLeft, 7);
+    GLIB_Point center(1, 2);
+    EXPECT_FALSE(ZOVA_ResizedCenter(100, 100, 200, 200, 72, 1, 360, 100, 100, center));
+    EXPECT_EQ(center.X(), 1);
+    EXPECT_EQ(center.Y(), 2);
+}
+
+TEST(ZOVA_PlateGeometry, ResizedCentreByHand) {
+    // 100 × 100 to 140 × 120 at 144 dpi and 2x: ex = 40 · 72 / 144 / 2 / 2 = 5,
+    // ey = 2.5.
+    const struct {
+        int rotation;
+        double x, y;
+    } rows[] = {{0, 105, 97.5}, {90, 102.5, 105}, {180, 95, 102.5}, {270, 97.5, 95}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.rotation);
+        GLIB_Point center(100, 100);
+        ASSERT_TRUE(ZOVA_ResizedCenter(100, 100, 140, 120, 144, 2, row.rotation, 612, 792, center));
+        EXPECT_DOUBLE_EQ(center.X(), row.x);
+        EXPECT_DOUBLE_EQ(center.Y(), row.y);
+    }
+}
+
+TEST(ZOVA_PlateGeometry, AResizedCentreStaysInsideThePageBox) {
+    GLIB_Point center(600, 10);
+    ASSERT_TRUE(ZOVA_ResizedCenter(100, 100, 200, 300, 72, 1, 0, 612, 792, center));
+    EXPECT_EQ(center.X(), 612);
+    EXPECT_EQ(center.Y(), 0);
+}
+
+// The page point the matrix puts at window pixel (0, 0), found by solving
+// the matrix: resizing must leave it where it was.
+TEST(ZOVA_PlateGeometry, ResizingKeepsThePagePointAtTheTopLeftCorner) {
+    const auto cornerPoint = [](const ZOVA_PlateGeometry& g) {
+        const double a = g.m_matrix.m_a / 65536.0, b = g.m_matrix.m_b / 65536.0;
+        const double c = g.m_matrix.m_c / 65536.0, d = g.m_matrix.m_d / 65536.0;
+        const double e = g.m_matrix.m_h / 65536.0, f = g.m_matrix.m_v / 65536.0;
+        const double det = a * d - b * c;
+        return GLIB_Point((-e * d + f * c) / det, (-f * a + e * b) / det);
+    };
+    for (const int rotation : {0, 90, 180, 270}) {
+        SCOPED_TRACE(rotation);
+        GLIB_Point center(300, 400);
+        ZOVA_PlateGeometry before{}, after{};
+        ASSERT_TRUE(ZOVA_MakePlateGeometry(200, 100, 144, center, rotation, 612, 792, before));
+        ASSERT_TRUE(ZOVA_ResizedCenter(200, 100, 260, 180, 144, 1, rotation, 612, 792, center));
+        ASSERT_TRUE(ZOVA_MakePlateGeometry(260, 180, 144, center, rotation, 612, 792, after));
+        EXPECT_NEAR(cornerPoint(after).X(), cornerPoint(before).X(), 1e-3);
+        EXPECT_NEAR(cornerPoint(after).Y(), cornerPoint(before).Y(), 1e-3);
+    }
+}
