@@ -29,8 +29,23 @@ AppState& State() {
 
 }  // namespace
 
+namespace {
+
+std::function<void(const VIEW_Alert&)>& AlertListener() {
+    static std::function<void(const VIEW_Alert&)> listener;
+    return listener;
+}
+
+}  // namespace
+
 void VIEW_App::Alert(const VIEW_Alert& alert) {
     State().m_alerts.push_back(alert);
+    if (AlertListener())
+        AlertListener()(alert);
+}
+
+void VIEW_App::SetAlertListener(std::function<void(const VIEW_Alert&)> listener) {
+    AlertListener() = std::move(listener);
 }
 
 const std::vector<VIEW_Alert>& VIEW_App::Alerts() {

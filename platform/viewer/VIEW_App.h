@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ public:
     static void Alert(const VIEW_Alert& alert);
     static const std::vector<VIEW_Alert>& Alerts();
     static void ClearAlerts();
+    // Hears each alert as it comes, after it is kept; an empty one stops.
+    // The host's reset keeps it.
+    static void SetAlertListener(std::function<void(const VIEW_Alert&)> listener);
 
     // 4.0 unless set.
     static void SetVersion(int16_t major, int16_t minor);

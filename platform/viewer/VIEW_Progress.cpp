@@ -7,6 +7,7 @@ namespace {
 struct State {
     bool m_available = true;
     std::vector<VIEW_ProgressEvent> m_events;
+    int32_t m_duration = 0;
 };
 
 State& TheState() {
@@ -14,11 +15,22 @@ State& TheState() {
     return state;
 }
 
+using Listener = std::function<void(const VIEW_ProgressEvent&, int32_t)>;
+
+Listener& TheListener() {
+    static Listener listener;
+    return listener;
+}
+
 // The client data the record is handed out with: the state's address.
 void Add(void* clientData, VIEW_ProgressKind kind, int32_t value) {
     if (clientData != &TheState())
         throw VIEW_AssertionFailure("progress monitor called with another client data");
     TheState().m_events.push_back({kind, value});
+    if (kind == VIEW_ProgressKind::Duration)
+        TheState().m_duration = value;
+    if (TheListener())
+        TheListener()(TheState().m_events.back(), TheState().m_duration);
 }
 
 void BeginOperation(void* data) { Add(data, VIEW_ProgressKind::Begin, 0); }
@@ -44,3 +56,7 @@ void VIEW_Progress::SetAvailable(bool available) { TheState().m_available = avai
 const std::vector<VIEW_ProgressEvent>& VIEW_Progress::Events() { return TheState().m_events; }
 
 void VIEW_Progress::Reset() { TheState() = State(); }
+
+void VIEW_Progress::SetListener(std::function<void(const VIEW_ProgressEvent&, int32_t duration)> listener) {
+    TheListener() = std::move(listener);
+}

@@ -6,6 +6,7 @@
 #include "viewer/host_api.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 enum class VIEW_ProgressKind { Begin, End, Duration, Value };
@@ -29,5 +30,8 @@ public:
     // Every procedure call, in order; one called with client data other
     // than the one handed out is a VIEW_AssertionFailure instead.
     static const std::vector<VIEW_ProgressEvent>& Events();
+    // Hears each event as it is kept, with the duration set last; an empty
+    // one stops. The host's reset keeps it.
+    static void SetListener(std::function<void(const VIEW_ProgressEvent&, int32_t duration)> listener);
     static void Reset();
 };

@@ -255,6 +255,14 @@ bool VIEW_Windows::IsAlive(PDFL_AVWindow window) {
     return Windows().Find(window) != nullptr;
 }
 
+std::vector<PDFL_AVWindow> VIEW_Windows::OwnWindows() {
+    std::vector<PDFL_AVWindow> own;
+    for (auto& entry : Windows().Entries())
+        if (entry.second.m_ownPlatform)
+            own.push_back(reinterpret_cast<PDFL_AVWindow>(entry.first));
+    return own;
+}
+
 size_t VIEW_Windows::LiveCount() {
     return Windows().Size();
 }

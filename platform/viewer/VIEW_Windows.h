@@ -60,6 +60,8 @@ public:
     // The registered dialogs still alive, in registration order.
     static std::vector<HWND> ServedDialogs();
 
+    // The living windows made by New, in the order they were made.
+    static std::vector<PDFL_AVWindow> OwnWindows();
     static bool IsAlive(PDFL_AVWindow window);
     static size_t LiveCount();
     // Destroys the host's own platform windows and forgets every window.

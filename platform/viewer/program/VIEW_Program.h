@@ -1,12 +1,15 @@
 // The tintscope program's steps, run in-process by main and by tests: the
 // command line, the plug-in module ZOVA.api loaded from the program's
-// folder into the viewer stand-in, and its Separations tool found.
+// folder into the viewer stand-in, the page shown and separated through
+// the Separations tool as a user would, and the preview, plates and
+// inks.txt written.
 //
-// Exit codes: 0 done, 1 a run that failed (one line naming the reason), 2
-// a bad command line (one line). Messages go to err, each a line starting
-// "tintscope: ".
+// Exit codes: 0 done, 1 a run that failed (one line naming the file and
+// the reason), 2 a bad command line (one line). Messages go to err, each a
+// line starting "tintscope: "; the host's alerts go there as they come.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +17,17 @@
 // The name of the Separations tool button the program presses.
 constexpr const char* VIEW_SeparationsButton = "VELM:ZOVA_ColorSepToolButton";
 
+struct VIEW_ProgramSettings {
+    // How long a page may take on the stand-ins' clock before progress
+    // lines appear.
+    uint64_t m_progressThresholdMs = 1000;
+    // The largest screen side the program sets (the view window's sides
+    // are cut to it as well).
+    int m_screenCap = 8192;
+};
+
 // args without the program's name; programDir: the folder ZOVA.api is
 // loaded from.
 int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err);
+int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err,
+                    const VIEW_ProgramSettings& settings);

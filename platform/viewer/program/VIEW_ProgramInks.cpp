@@ -36,12 +36,14 @@ VIEW_InkLine InkOf(const VCOS_Store& store, VCOS_Obj page, int index) {
 }  // namespace
 
 std::vector<VIEW_InkLine> VIEW_ReadInks(PDFL_PDDoc doc) {
+    return VIEW_ReadInks(VIEW_PD::CosDocId(doc), VIEW_PD::DocGetNumPages(doc));
+}
+
+std::vector<VIEW_InkLine> VIEW_ReadInks(VCOS_DocId doc, int32_t count) {
     const VCOS_Store& store = VIEW_Cos::Store();
-    const VCOS_DocId cosDoc = VIEW_PD::CosDocId(doc);
     std::vector<VIEW_InkLine> inks;
-    const int32_t count = VIEW_PD::DocGetNumPages(doc);
     for (int32_t i = 0; i < count; ++i)
-        inks.push_back(InkOf(store, VDRW_PageSpaceReader::Read(store, cosDoc, i).m_page, i));
+        inks.push_back(InkOf(store, VDRW_PageSpaceReader::Read(store, doc, i).m_page, i));
     return inks;
 }
 

@@ -8,6 +8,7 @@
 // hold spaces.
 #pragma once
 
+#include "viewer/cos/VCOS_Store.h"
 #include "viewer/host_api.h"
 
 #include <string>
@@ -24,5 +25,7 @@ struct VIEW_InkLine {
 
 // One line per page of the host document doc (shown, with its plate file).
 std::vector<VIEW_InkLine> VIEW_ReadInks(PDFL_PDDoc doc);
+// The first count pages of the store document doc.
+std::vector<VIEW_InkLine> VIEW_ReadInks(VCOS_DocId doc, int32_t count);
 
 std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks);
