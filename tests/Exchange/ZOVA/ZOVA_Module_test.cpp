@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
+#include "hostpdf/COSF_PDFL_Library.h"
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_App.h"
 #include "viewer/VIEW_Atoms.h"
@@ -14,6 +15,7 @@
 #include "viewer/VIEW_Menus.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_Paths.h"
+#include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_Toolbar.h"
 #include "viewer/VIEW_Tools.h"
 #include "viewer/VIEW_Windows.h"
@@ -149,6 +151,41 @@ TEST_F(ModuleTest, WithRoomTheToolItsButtonAndSeparatorFollowTheToolsGroup) {
     EXPECT_EQ(ModuleItems("UsingExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
     EXPECT_EQ(ModuleItems("AboutExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
     EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST_F(ModuleTest, AHostErrorInASeparationsWindowCommandReachesTheHostWithItsCode) {
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    OpenFrontDocument();
+    ASSERT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+    const std::vector<HWND> served = VIEW_Windows::ServedDialogs();
+    ASSERT_EQ(served.size(), 1u) << "the Separations window";
+    const HWND dialog = served[0];
+    // Magnification chosen: the first viewer call it makes fails next time.
+    const WPARAM chosen = MAKEWPARAM(1020, CBN_SELCHANGE);
+    VIEW_Recorder::Reset();
+    EXPECT_EQ(VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0), 1);
+    ASSERT_TRUE(VIEW_Recorder::RaisedToHost().empty());
+    // The first viewer call, past the frame slots the module brackets each
+    // call with.
+    VIEW_Call first{-1, -1, {}};
+    for (const VIEW_Call& call : VIEW_Recorder::Calls())
+        if (call.m_table != PDFL_CoreTable || call.m_slot > 4) {
+            first = call;
+            break;
+        }
+    ASSERT_NE(first.m_table, -1);
+    VIEW_Recorder::Reset();
+    VIEW_Recorder::InjectFault(first.m_table, first.m_slot, 4713);
+    VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0);
+    // The dialog procedure raises the library's host-error exception with
+    // its code; the window subclass around it must let that raise pass,
+    // not replace it with its own code 1.
+    EXPECT_EQ(VIEW_Recorder::RaisedToHost(), std::vector<PDFL_ErrorCode>{COSF_PDFL_Library::HostErrorCode})
+        << "not a barrier's code of its own";
+    EXPECT_TRUE(IsWindow(dialog));
+    VIEW_Recorder::Reset();
+    EXPECT_EQ(VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0), 1) << "the window works on";
+    EXPECT_TRUE(VIEW_Recorder::RaisedToHost().empty());
 }
 
 TEST_F(ModuleTest, WithoutRoomOnlyTheHelpAndAboutItems) {
