@@ -267,6 +267,13 @@ size_t VIEW_Windows::LiveCount() {
     return Windows().Size();
 }
 
+std::vector<HWND> VIEW_Windows::PlatformWindows() {
+    std::vector<HWND> platforms;
+    for (auto& entry : Windows().Entries())
+        platforms.push_back(entry.second.m_platform);
+    return platforms;
+}
+
 void VIEW_Windows::RegisterModelessDialog(HWND dialog) {
     if (!dialog)
         return;

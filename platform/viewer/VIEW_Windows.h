@@ -64,6 +64,8 @@ public:
     static std::vector<PDFL_AVWindow> OwnWindows();
     static bool IsAlive(PDFL_AVWindow window);
     static size_t LiveCount();
+    // The platform windows of the live windows, for a test to look at.
+    static std::vector<HWND> PlatformWindows();
     // Destroys the host's own platform windows and forgets every window.
     static void Reset();
 };

@@ -1,7 +1,7 @@
 // The Separations window driven as a user would: the resolution and
 // magnification lists, the ink list's tick boxes, swatches and colour
 // chooser, Stop, and closing.
-#include "ZOVA_ToolFixture.h"
+#include "ZOVA_RenderFixture.h"
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
 #include "Exchange/ZOVA/ZOVA_Resources.h"
@@ -17,7 +17,14 @@ namespace {
 
 const char* const CmykPage = "0.5 0 0 0 k 100 100 200 200 re f";
 
-class ZOVA_Dialog : public ZOVA_ToolTest {
+// Each process ink in its own band across the page, from cyan at the
+// bottom to black; the top 24 points are bare.
+const char* const BandsPage = "1 0 0 0 k 0 0 612 192 re f 0 1 0 0 k 0 192 612 192 re f "
+                              "0 0 1 0 k 0 384 612 192 re f 0 0 0 1 k 0 576 612 192 re f";
+constexpr double BandHeight = 192;
+constexpr double PageHeight = 792;
+
+class ZOVA_Dialog : public ZOVA_RenderTest {
 protected:
     // The front page's view made current and the window shown.
     void ShowOver(PDFL_AVDoc) {
@@ -49,6 +56,59 @@ protected:
         const Win32Driver::Image image = Win32Driver::Snapshot(Item(ZOVA_ItemInkList));
         const uint8_t* p = &image.m_pixels[(static_cast<size_t>(y) * image.m_width + x) * 4];
         return RGB(p[0], p[1], p[2]);
+    }
+    // The bands page shown, rendered at Fit in 100 × 100 and ready.
+    void RenderBands() {
+        ShowOver(OpenPage("<< >>", BandsPage));
+        Resize(100, 100);
+        Fit();
+        Update();
+        ASSERT_EQ(State(), 5);
+        Pump();
+    }
+    // The band (ink index) under view image pixel (x, y); 4 off the page or
+    // above the bands, -1 within two pixels of an edge.
+    int BandAt(int x, int y) {
+        int32_t left, top, right, bottom;
+        m_tool->ViewWindow().ImageRect(left, top, right, bottom);
+        const double scale = (bottom - top) / PageHeight;
+        const double pageY = (bottom - 0.5 - y) / scale;
+        const double margin = 2 / scale;
+        if (x < left - 2 || x > right + 1 || y < top - 2 || y > bottom + 1)
+            return 4;
+        if (x < left + 2 || x > right - 3 || y < top + 2 || y > bottom - 3)
+            return -1;
+        for (int band = 0; band <= 4; ++band) {
+            const double low = band * BandHeight, high = low + BandHeight;
+            if (pageY > low + margin && pageY < high - margin)
+                return band;
+            if (pageY > high - margin && pageY < high + margin)
+                return -1;
+        }
+        return 4;
+    }
+    // Counts of pixels that changed from before inside band and outside
+    // it, and how many were compared in each.
+    struct Changes {
+        int inside = 0, insideChanged = 0, outside = 0, outsideChanged = 0;
+    };
+    Changes Compare(const std::vector<uint32_t>& before, const std::vector<uint32_t>& after, int band) {
+        Changes changes;
+        const int width = m_tool->WindowWidth();
+        for (size_t i = 0; i < before.size() && i < after.size(); ++i) {
+            const int at = BandAt(int(i % width), int(i / width));
+            if (at == -1)
+                continue;
+            const bool changed = before[i] != after[i];
+            if (at == band) {
+                ++changes.inside;
+                changes.insideChanged += changed;
+            } else {
+                ++changes.outside;
+                changes.outsideChanged += changed;
+            }
+        }
+        return changes;
     }
     int RowTop(int index) {
         RECT r{};
@@ -96,9 +156,10 @@ TEST_F(ZOVA_Dialog, FitResetsMagnificationAndDisablesItAndTheFrameDrag) {
 }
 
 TEST_F(ZOVA_Dialog, OnlyATickBoxClickTogglesAndOnlyItsInk) {
-    ShowOver(OpenPage("<< >>", CmykPage));
+    RenderBands();
     const HWND list = Item(ZOVA_ItemInkList);
     ASSERT_EQ(View().NumColorants(), 4);
+    const std::vector<uint32_t> rendered = Image();
     const std::vector<bool> all(4, true);
     struct Click {
         const char* what;
@@ -114,17 +175,29 @@ TEST_F(ZOVA_Dialog, OnlyATickBoxClickTogglesAndOnlyItsInk) {
         std::vector<bool> expected = all;
         expected[2] = !click.toggles;
         EXPECT_EQ(Shown(), expected);
+        if (!click.toggles) {
+            EXPECT_EQ(Image(), rendered);
+        }
     }
+    // Yellow's band turned white; every other pixel is as rendered.
+    const Changes changes = Compare(rendered, Image(), 2);
+    EXPECT_GT(changes.inside, 100);
+    EXPECT_GT(changes.outside, 1000);
+    EXPECT_EQ(changes.insideChanged, changes.inside);
+    EXPECT_EQ(changes.outsideChanged, 0);
     EXPECT_TRUE(Win32Driver::ColorRequests().empty());
     // An arrow key moves the selection to ink 3 and toggles nothing.
+    const std::vector<uint32_t> toggled = Image();
     Win32Driver::Key(VK_DOWN);
     Pump();
     EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 3);
     EXPECT_EQ(Shown(), (std::vector<bool>{true, true, false, true}));
+    EXPECT_EQ(Image(), toggled);
 }
 
 TEST_F(ZOVA_Dialog, SwatchDoubleClickChoosesTheInksColour) {
-    ShowOver(OpenPage("<< >>", CmykPage));
+    RenderBands();
+    const std::vector<uint32_t> rendered = Image();
     Win32Driver::ScriptColor(RGB(255, 0, 0));
     Win32Driver::DoubleClickListItem(Item(ZOVA_ItemInkList), 0, 9);
     Pump();
@@ -139,12 +212,25 @@ TEST_F(ZOVA_Dialog, SwatchDoubleClickChoosesTheInksColour) {
               (std::vector<double>{0, 1, 1, 0}));
     EXPECT_EQ(ListPixel(9, RowTop(0) + 10), RGB(255, 0, 0));
     EXPECT_EQ(Shown(), std::vector<bool>(4, true)) << "a double click on the swatch ticks nothing";
+    // Cyan's band is recomposed in red, full magenta's and yellow's
+    // absorption in one ink; nothing else moved.
+    const std::vector<uint32_t> red = Image();
+    const Changes changes = Compare(rendered, red, 0);
+    EXPECT_GT(changes.inside, 100);
+    EXPECT_EQ(changes.insideChanged, changes.inside);
+    EXPECT_EQ(changes.outsideChanged, 0);
+    for (size_t i = 0; i < red.size(); ++i) {
+        if (BandAt(int(i % m_tool->WindowWidth()), int(i / m_tool->WindowWidth())) == 0) {
+            ASSERT_EQ(red[i], 0xF10300u) << "pixel " << i;
+        }
+    }
     // A cancelled chooser changes nothing.
     Win32Driver::ScriptColorCancel();
     Win32Driver::DoubleClickListItem(Item(ZOVA_ItemInkList), 1, 9);
     Pump();
     EXPECT_EQ(Win32Driver::ColorRequests().size(), 2u);
     EXPECT_EQ(ListPixel(9, RowTop(1) + 10), RGB(255, 0, 255)) << "Magenta's swatch";
+    EXPECT_EQ(Image(), red);
 }
 
 TEST_F(ZOVA_Dialog, SwatchesShowTheInksCmykEquivalents) {

@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
+#include "hostpdf/COSF_PDFL_Library.h"
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_App.h"
 #include "viewer/VIEW_Atoms.h"
@@ -14,9 +15,11 @@
 #include "viewer/VIEW_Menus.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_Paths.h"
+#include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_Toolbar.h"
 #include "viewer/VIEW_Tools.h"
 #include "viewer/VIEW_Windows.h"
+#include "win32/TmpDirScope.h"
 #include "win32/win32_driver.h"
 #include "win32/win32_resources.h"
 
@@ -57,12 +60,19 @@ protected:
             texts.push_back(alert.m_text);
         return texts;
     }
-    // A blank page as the front document: the tool button wants one.
-    void OpenFrontDocument() {
-        const std::string path = m_docs.File("blank.pdf");
-        WriteWholeFile(path, VCOS_MakePdf("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>",
-                                                        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                                                        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << >> >>"}));
+    // A page as the front document: the tool button wants one. Blank
+    // unless content is given.
+    void OpenFrontDocument(const std::string& content = "") {
+        const std::string path = m_docs.File("page" + std::to_string(++m_opened) + ".pdf");
+        const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << >>";
+        std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>",
+                                         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", page + " >>"};
+        if (!content.empty()) {
+            objects[2] = page + " /Contents 4 0 R >>";
+            objects.push_back("<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
+                              "\nendstream");
+        }
+        WriteWholeFile(path, VCOS_MakePdf("%PDF-1.4", objects));
         const PDFL_ASPathName name = VIEW_Paths::Make(path);
         const PDFL_PDDoc doc = VIEW_PD::DocOpen(name, nullptr);
         VIEW_Paths::Release(name);
@@ -92,9 +102,27 @@ protected:
         return items;
     }
 
+    // The live host window titled title, else null.
+    static HWND HostWindowTitled(const std::string& title) {
+        for (HWND window : VIEW_Windows::PlatformWindows()) {
+            char text[128] = {};
+            GetWindowTextA(window, text, sizeof text);
+            if (title == text)
+                return window;
+        }
+        return nullptr;
+    }
+    static std::string ItemText(HWND dialog, int id) {
+        char text[128] = {};
+        GetWindowTextA(GetDlgItem(dialog, id), text, sizeof text);
+        return text;
+    }
+
     ScratchDir m_prefs;
     ScratchDir m_docs;
+    TmpDirScope m_tmp;
     VIEW_Loader m_loader;
+    int m_opened = 0;
 };
 
 TEST_F(ModuleTest, WithRoomTheToolItsButtonAndSeparatorFollowTheToolsGroup) {
@@ -123,6 +151,41 @@ TEST_F(ModuleTest, WithRoomTheToolItsButtonAndSeparatorFollowTheToolsGroup) {
     EXPECT_EQ(ModuleItems("UsingExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
     EXPECT_EQ(ModuleItems("AboutExtensions"), (std::vector<std::string>{"Quillark Tintscope..."}));
     EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+}
+
+TEST_F(ModuleTest, AHostErrorInASeparationsWindowCommandReachesTheHostWithItsCode) {
+    ASSERT_TRUE(m_loader.Load(Module).Loaded());
+    OpenFrontDocument();
+    ASSERT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+    const std::vector<HWND> served = VIEW_Windows::ServedDialogs();
+    ASSERT_EQ(served.size(), 1u) << "the Separations window";
+    const HWND dialog = served[0];
+    // Magnification chosen: the first viewer call it makes fails next time.
+    const WPARAM chosen = MAKEWPARAM(1020, CBN_SELCHANGE);
+    VIEW_Recorder::Reset();
+    EXPECT_EQ(VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0), 1);
+    ASSERT_TRUE(VIEW_Recorder::RaisedToHost().empty());
+    // The first viewer call, past the frame slots the module brackets each
+    // call with.
+    VIEW_Call first{-1, -1, {}};
+    for (const VIEW_Call& call : VIEW_Recorder::Calls())
+        if (call.m_table != PDFL_CoreTable || call.m_slot > 4) {
+            first = call;
+            break;
+        }
+    ASSERT_NE(first.m_table, -1);
+    VIEW_Recorder::Reset();
+    VIEW_Recorder::InjectFault(first.m_table, first.m_slot, 4713);
+    VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0);
+    // The dialog procedure raises the library's host-error exception with
+    // its code; the window subclass around it must let that raise pass,
+    // not replace it with its own code 1.
+    EXPECT_EQ(VIEW_Recorder::RaisedToHost(), std::vector<PDFL_ErrorCode>{COSF_PDFL_Library::HostErrorCode})
+        << "not a barrier's code of its own";
+    EXPECT_TRUE(IsWindow(dialog));
+    VIEW_Recorder::Reset();
+    EXPECT_EQ(VIEW_Windows::Deliver(dialog, WM_COMMAND, chosen, 0), 1) << "the window works on";
+    EXPECT_TRUE(VIEW_Recorder::RaisedToHost().empty());
 }
 
 TEST_F(ModuleTest, WithoutRoomOnlyTheHelpAndAboutItems) {
@@ -169,16 +232,66 @@ TEST_F(ModuleTest, AfterUnloadNothingOfTheModuleStaysInTheHost) {
 }
 
 TEST_F(ModuleTest, LoadsUnloadsAndLoadsAgainInOneProcess) {
+    // Cyan on the page's lower left quarter.
+    const char* const cyanQuarter = "1 0 0 0 k 0 0 306 396 re f";
+    const uint32_t cyan = 0x00A1C7, white = 0xFFFFFF, grey = 0x646464;
+    std::vector<Win32Driver::Image> shown;
     for (int round = 1; round <= 2; ++round) {
         SCOPED_TRACE(round);
+        const size_t docs = VIEW_PD::OpenDocCount();
         ASSERT_TRUE(m_loader.Load(Module).Loaded());
         EXPECT_EQ(ToolbarFromToolsGroup().size(), 3u);
-        OpenFrontDocument();
-    EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+        OpenFrontDocument(cyanQuarter);
+        const size_t pages = VIEW_PD::AcquiredPageCount();
+        EXPECT_TRUE(VIEW_Toolbar::Press("VELM:ZOVA_ColorSepToolButton"));
+        const std::vector<HWND> served = VIEW_Windows::ServedDialogs();
+        ASSERT_EQ(served.size(), 1u) << "the Separations window";
+        const HWND dialog = served[0];
+        const HWND view = HostWindowTitled("Tintscope");
+        ASSERT_NE(view, nullptr) << "the view window";
+        // Out of the way of the dialog's Update button.
+        SetWindowPos(view, nullptr, 600, 400, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        Win32Driver::Pump();
+        EXPECT_EQ(ItemText(dialog, 1021), "Needs Update");
+        // Fit, the resolution list's first entry: the whole page is shown.
+        Win32Driver::ChooseComboEntry(GetDlgItem(dialog, 1002), 0);
+        Win32Driver::Pump();
+        Win32Driver::PressButton(GetDlgItem(dialog, 1022));
+        for (int pumps = 0; pumps < 100 && ItemText(dialog, 1021) != "Ready"; ++pumps)
+            Win32Driver::Pump();
+        ASSERT_EQ(ItemText(dialog, 1021), "Ready");
+
+        // At Fit the page lies in the window's middle on grey, a quarter of
+        // it cyan and the rest white.
+        const Win32Driver::Image image = Win32Driver::Snapshot(view);
+        size_t cyans = 0, whites = 0, greys = 0, others = 0;
+        for (size_t i = 0; i + 3 < image.m_pixels.size(); i += 4) {
+            const uint32_t pixel = (image.m_pixels[i] << 16) | (image.m_pixels[i + 1] << 8) | image.m_pixels[i + 2];
+            cyans += pixel == cyan;
+            whites += pixel == white;
+            greys += pixel == grey;
+            others += pixel != cyan && pixel != white && pixel != grey;
+        }
+        const double page = double(cyans + whites + others);
+        EXPECT_GT(page, 1000.0);
+        EXPECT_GT(greys, 0u);
+        EXPECT_NEAR(cyans / page, 0.25, 0.02);
+        EXPECT_NEAR(whites / page, 0.75, 0.02);
+        shown.push_back(image);
+
         EXPECT_TRUE(m_loader.Unload());
         EXPECT_EQ(m_loader.CallbacksLeftAtClose(), LifeCycleCallbacks);
         EXPECT_EQ(VIEW_Tools::RegisteredCount(), 0u);
+        // Nothing of the module is left in the host or in TMPDIR.
+        EXPECT_EQ(VIEW_Callbacks::LiveCount(), 0u);
+        EXPECT_EQ(VIEW_Windows::LiveCount(), 0u);
+        EXPECT_EQ(VIEW_Windows::ServedDialogs(), std::vector<HWND>());
+        EXPECT_EQ(VIEW_PD::OpenDocCount(), docs + 1) << "only the front document";
+        EXPECT_EQ(VIEW_PD::AcquiredPageCount(), pages) << "only the front page view's";
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
     }
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].m_pixels, shown[0].m_pixels) << "the second load shows what the first did";
     EXPECT_EQ(AlertTexts(), std::vector<std::string>());
 }
 
