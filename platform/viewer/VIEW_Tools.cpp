@@ -65,6 +65,14 @@ void VIEW_Tools::SetActiveTool(PDFL_AVTool tool, PDFL_Bool persistent) {
         VIEW_InvokeCallback<void(PDFL_AVTool, PDFL_Bool)>(tool->m_activate, tool, persistent);
 }
 
+PDFL_Bool VIEW_Tools::ClickPageView(PDFL_AVPageView view, int16_t x, int16_t y) {
+    const PDFL_AVTool tool = ActiveTool();
+    if (!tool->m_doClick)
+        return 0;
+    return VIEW_InvokeCallback<PDFL_Bool(PDFL_AVTool, PDFL_AVPageView, int16_t, int16_t, int16_t, int16_t)>(
+        tool->m_doClick, tool, view, x, y, 0, 1);
+}
+
 PDFL_Bool VIEW_Tools::IsPersistent(PDFL_AVTool tool) {
     if (!Known(tool))
         throw VIEW_AssertionFailure("AVToolIsPersistent with a tool never registered");

@@ -21,6 +21,9 @@ public:
     static void SetActiveTool(PDFL_AVTool tool, PDFL_Bool persistent);
     // The tool's IsPersistent answer, 0 when it has none.
     static PDFL_Bool IsPersistent(PDFL_AVTool tool);
+    // A click in the page view at device point (x, y), handed to the active
+    // tool's DoClick; its answer (0 without one).
+    static PDFL_Bool ClickPageView(PDFL_AVPageView view, int16_t x, int16_t y);
     // Forgets the records that lie in module (it is unloaded), without
     // calling them; the default tool becomes active when the active one goes.
     static void DropInModule(HMODULE module);

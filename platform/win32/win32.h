@@ -858,6 +858,8 @@ enum : LRESULT { CB_ERR = -1 };
 // LBN_SELCHANGE (with LBS_NOTIFY), changed or not. WM_LBUTTONDBLCLK sends
 // LBN_DBLCLK and captures nothing, so its release sends nothing. VK_UP and
 // VK_DOWN move the selection and send LBN_SELCHANGE when it moved.
+// LB_SETITEMHEIGHT sets every item's height (the index is ignored; a height
+// of 0 or above 255 gives LB_ERR) and LB_GETITEMHEIGHT reads it.
 // LB_SETCURSEL scrolls the item into view and sends no notification. A
 // horizontal extent wider than the list gives WS_HSCROLL a range;
 // WM_HSCROLL and WM_VSCROLL take SB_THUMBPOSITION (position in pixels and
@@ -868,7 +870,8 @@ enum : DWORD { LBS_NOTIFY = 0x1, LBS_OWNERDRAWFIXED = 0x10, LBS_HASSTRINGS = 0x4
 enum : UINT {
     LB_ADDSTRING = 0x0180, LB_RESETCONTENT = 0x0184, LB_SETCURSEL = 0x0186, LB_GETCURSEL = 0x0188,
     LB_GETTEXT = 0x0189, LB_GETCOUNT = 0x018B, LB_GETITEMRECT = 0x0198, LB_GETITEMDATA = 0x0199,
-    LB_SETITEMDATA = 0x019A, LB_SETHORIZONTALEXTENT = 0x0194,
+    LB_SETITEMDATA = 0x019A, LB_SETHORIZONTALEXTENT = 0x0194, LB_SETITEMHEIGHT = 0x01A0,
+    LB_GETITEMHEIGHT = 0x01A1,
 };
 enum : WORD { LBN_SELCHANGE = 1, LBN_DBLCLK = 2 };
 enum : LRESULT { LB_ERR = -1 };

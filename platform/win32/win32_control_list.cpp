@@ -257,6 +257,15 @@ LRESULT ListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
         *reinterpret_cast<RECT*>(lParam) = ItemRect(window, l, static_cast<int>(i));
         return TRUE;
     }
+    case LB_SETITEMHEIGHT: {
+        const WORD height = LOWORD(lParam);
+        if (height == 0 || height > 255)
+            return LB_ERR;
+        l.itemHeight = height;
+        InvalidateRect(window, nullptr, TRUE);
+        return 0;
+    }
+    case LB_GETITEMHEIGHT: return l.itemHeight;
     case LB_SETHORIZONTALEXTENT: SetExtent(window, static_cast<int>(wParam)); return 0;
     case LB_RESETCONTENT:
         DeleteAll(window);

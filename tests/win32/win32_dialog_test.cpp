@@ -238,6 +238,26 @@ TEST_F(win32_dialog, ADoubleClickNotifiesSelChangeThenDblClkThenNothing) {
     EXPECT_EQ(Commands().size(), 2u);
 }
 
+TEST_F(win32_dialog, SetItemHeightMovesEveryItemAndRefusesBadHeights) {
+    const HWND list = Item(List);
+    EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), 13);
+    EXPECT_EQ(SendMessageA(list, LB_SETITEMHEIGHT, 3, 20), 0);  // the index is ignored
+    EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), 20);
+    RECT item{};
+    SendMessageA(list, LB_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(item.top, 40);
+    EXPECT_EQ(item.bottom, 60);
+    for (LPARAM bad : {0, 256}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(SendMessageA(list, LB_SETITEMHEIGHT, 0, bad), LB_ERR);
+        EXPECT_EQ(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0), 20);
+    }
+    // A click picks the item under it at the new height.
+    Win32Driver::ClickListItem(list, 2, 5);
+    Win32Driver::Pump();
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 2);
+}
+
 TEST_F(win32_dialog, SelectionChangesDrawTheItemsTheyTouch) {
     SendDlgItemMessageA(m_dialog, List, LB_SETCURSEL, 1, 0);
     SendDlgItemMessageA(m_dialog, List, LB_SETCURSEL, 3, 0);

@@ -8,12 +8,14 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_HostError.h"
+#include "viewer/VIEW_Input.h"
 #include "viewer/VIEW_Loader.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
 #include "viewer/VIEW_Toolbar.h"
+#include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
 #include "viewer/program/VIEW_ProgramInks.h"
@@ -114,6 +116,7 @@ private:
     int WriteOutputs();
     int UsedDpi() const;
     VIEW_ViewSize SizeAt(int dpi) const;
+    void CentreFrame();
     void Listen();
     void SayRepaired();
 
@@ -233,7 +236,31 @@ int ProgramRun::ShowAndPress() {
                           std::to_string(VIEW_ViewSize::MaxSide) +
                           " pixels a side at this resolution: the view shows the middle of the page");
     m_windows.Arrange(m_size.m_width, m_size.m_height);
+    CentreFrame();
     return 0;
+}
+
+// A grown view window keeps its top-left corner on the page: the frame
+// the tool draws on the page view is dragged back to the page's middle.
+void ProgramRun::CentreFrame() {
+    const PDFL_AVPageView view = VIEW_AVDocs::PageView(m_avDoc);
+    const PDFL_AVRect* frame = nullptr;
+    for (const VIEW_OverlayOp& op : VIEW_PageViews::Overlay(view))
+        if (op.m_kind == VIEW_OverlayKind::DrawOutline)
+            frame = &op.m_rect;
+    if (!frame)
+        return;
+    const PDFL_AVRect aperture = VIEW_PageViews::Aperture(view);
+    const int16_t fromX = static_cast<int16_t>((frame->m_left + frame->m_right) / 2);
+    const int16_t fromY = static_cast<int16_t>((frame->m_top + frame->m_bottom) / 2);
+    const int16_t toX = static_cast<int16_t>((aperture.m_left + aperture.m_right) / 2);
+    const int16_t toY = static_cast<int16_t>((aperture.m_top + aperture.m_bottom) / 2);
+    VIEW_PageViews::ClearOverlay(view);
+    if (fromX == toX && fromY == toY)
+        return;
+    VIEW_Input::ScriptMouse({{toX, toY, true}, {toX, toY, false}});
+    VIEW_Tools::ClickPageView(view, fromX, fromY);
+    VIEW_ProgramPump();
 }
 
 VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {

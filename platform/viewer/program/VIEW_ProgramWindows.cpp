@@ -14,8 +14,6 @@ constexpr int kStatusLine = 1021;
 constexpr int kUpdateButton = 1022;
 // The tick box's middle, from an ink item's left edge.
 constexpr int kTickMiddle = 30;
-// Room between the two windows.
-constexpr int kGap = 8;
 
 }  // namespace
 
@@ -39,19 +37,20 @@ bool VIEW_ProgramWindows::Find() {
 HWND VIEW_ProgramWindows::ViewPlatformWindow() const { return VIEW_Windows::PlatformThing(m_view); }
 
 void VIEW_ProgramWindows::Arrange(int width, int height) {
-    RECT dialog{};
-    GetWindowRect(m_dialog, &dialog);
-    SetWindowPos(m_dialog, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     const HWND view = ViewPlatformWindow();
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrA(view, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongPtrA(view, GWL_EXSTYLE)));
-    const int left = dialog.right - dialog.left + kGap;
-    const PDFL_AVRect hostFrame{static_cast<int16_t>(left), 0,
-                                static_cast<int16_t>(left + frame.right - frame.left),
-                                static_cast<int16_t>(frame.bottom - frame.top)};
+    // The interior at the screen's top-left: the tool draws only what lies
+    // on the screen.
+    const PDFL_AVRect hostFrame{static_cast<int16_t>(frame.left), static_cast<int16_t>(frame.top),
+                                static_cast<int16_t>(frame.right), static_cast<int16_t>(frame.bottom)};
     VIEW_Windows::SetFrame(m_view, hostFrame);
     VIEW_ProgramPump();
+}
+
+void VIEW_ProgramWindows::RaiseDialog() const {
+    SetWindowPos(m_dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 int VIEW_ProgramWindows::HighestResolution() const {
@@ -63,16 +62,19 @@ int VIEW_ProgramWindows::ResolutionChoice() const {
 }
 
 void VIEW_ProgramWindows::ChooseResolution(int index) {
+    RaiseDialog();
     Win32Driver::ChooseComboEntry(Item(kResolutionList), index);
     VIEW_ProgramPump();
 }
 
 void VIEW_ProgramWindows::ChooseMagnification(int index) {
+    RaiseDialog();
     Win32Driver::ChooseComboEntry(Item(kMagnificationList), index);
     VIEW_ProgramPump();
 }
 
 void VIEW_ProgramWindows::PressUpdate() {
+    RaiseDialog();
     Win32Driver::PressButton(Item(kUpdateButton));
     VIEW_ProgramPump();
 }
@@ -84,6 +86,7 @@ std::string VIEW_ProgramWindows::Status() const {
 }
 
 void VIEW_ProgramWindows::ClickTick(int index) {
+    RaiseDialog();
     Win32Driver::ClickListItem(Item(kInkList), index, kTickMiddle);
     VIEW_ProgramPump();
 }

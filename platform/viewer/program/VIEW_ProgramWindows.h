@@ -17,9 +17,7 @@ public:
     HWND Dialog() const { return m_dialog; }
     HWND ViewPlatformWindow() const;
 
-    // The Separations window at the screen's top-left and the view window
-    // beside it, its interior width x height, so that no click meant for
-    // the dialog lands on the view.
+    // The view window's interior width x height, at the screen's top-left.
     void Arrange(int width, int height);
     // The highest resolution index the resolution list offers.
     int HighestResolution() const;
@@ -33,6 +31,8 @@ public:
 
 private:
     HWND Item(int id) const { return GetDlgItem(m_dialog, id); }
+    // Above the view window, so that clicks meant for it land on it.
+    void RaiseDialog() const;
 
     HWND m_dialog = nullptr;
     PDFL_AVWindow m_view = nullptr;

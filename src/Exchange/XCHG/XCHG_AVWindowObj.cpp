@@ -242,6 +242,12 @@ LRESULT XCHG_AVWindowObj::WindowProc(HWND window, UINT message, WPARAM wParam, L
     PDFL_AVRect frame{};
     RECT rect{};
     PlatformEvent event{message, wParam, lParam};
+    // A window being destroyed is hidden first; the object has already let
+    // it go, and that last hide is no move or resize of the host's window.
+    const bool geometry = message == WM_SIZE || message == WM_MOVE ||
+                          message == WM_WINDOWPOSCHANGING || message == WM_WINDOWPOSCHANGED;
+    if (geometry && !m_platformWindow)
+        return XCHG_WinWindowSubclass::WindowProc(window, message, wParam, lParam);
     switch (message) {
     case WM_DESTROY:
         m_platformWindow = nullptr;

@@ -30,9 +30,10 @@ const Win32BitmapResource g_bitmaps[] = {
     {20003, 500, 320, &DrawAboutPicture},
 };
 
+// Controls are shown with their dialog.
 const Win32DialogItem g_aboutItems[] = {
-    {"Static", "", 20003, SS_BITMAP, 0, 0, 333, 196},
-    {"Static", "", 20002, SS_LEFT, 7, 6, 96, 9},
+    {"Static", "", 20003, SS_BITMAP | WS_VISIBLE, 0, 0, 333, 196},
+    {"Static", "", 20002, SS_LEFT | WS_VISIBLE, 7, 6, 96, 9},
 };
 
 const Win32DialogResource g_dialogs[] = {

@@ -101,6 +101,9 @@ void ZOVA_ColorDialog::DidCreate() {
     SetItemText(ZOVA_ItemStatus, XCHG_LoadString(ZOVA_StringNeedsUpdate, text, sizeof text));
     SetItemText(ZOVA_ItemUpdate, XCHG_LoadString(ZOVA_StringUpdate, text, sizeof text));
     m_inkListMouse.Forget();
+    // The list asked its height while it was made, before this object was
+    // bound to the window, and kept the font's: set the swatch row's now.
+    SendMessageA(ItemHandle(ZOVA_ItemInkList), LB_SETITEMHEIGHT, 0, ItemHeight);
     m_inkListMouse.Subclass(ItemHandle(ZOVA_ItemInkList));
     const HWND magnification = ItemHandle(ZOVA_ItemMagnification);
     for (int32_t index = 0; index < MagnificationCount; ++index)

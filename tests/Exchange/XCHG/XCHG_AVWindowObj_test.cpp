@@ -233,6 +233,21 @@ TEST_F(AVWindowObjTest, DestroyTwiceDestroysTheHostWindowAndEachCallbackOnce) {
         EXPECT_EQ(word, nullptr);
 }
 
+TEST_F(AVWindowObjTest, DestroyingAShownWindowIsNoResize) {
+    // A resize here would ask the host for an interior it no longer has.
+    TestWindow window;
+    window.Create(0, 0);
+    const HWND platform = window.PlatformWindow();
+    SetWindowPos(platform, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(platform, SW_SHOWNA);
+    window.m_calls.clear();
+    window.Destroy();
+    EXPECT_FALSE(IsWindow(platform));
+    EXPECT_EQ(window.Count("DidResize"), 0u);
+    EXPECT_EQ(window.Count("DidMove"), 0u);
+    EXPECT_EQ(window.Count("WillBeResized"), 0u);
+}
+
 TEST_F(AVWindowObjTest, DestroyPlatformThingLeavesAnotherWindowAlone) {
     TestWindow window;
     TestWindow other;

@@ -249,17 +249,23 @@ TEST_F(DialogTest, TheAboutBoxShowsItsVersionAndPictureAndAnyClickEndsIt) {
         std::string version;
         LRESULT image = 0;
         HWND seen = nullptr;
+        bool pictureShown = false, versionShown = false;
         Win32Driver::OnModalDialog([&](HWND dialog) {
             seen = dialog;
             char text[64] = {};
             GetDlgItemTextA(dialog, 20002, text, sizeof text);
             version = text;
             image = SendDlgItemMessageA(dialog, 20003, STM_GETIMAGE, IMAGE_BITMAP, 0);
+            // Shown with the box, and still no obstacle to the click.
+            pictureShown = IsWindowVisible(GetDlgItem(dialog, 20003));
+            versionShown = IsWindowVisible(GetDlgItem(dialog, 20002));
             Win32Driver::Click(dialog, at.x, at.y);
         });
         about.Show();
         EXPECT_EQ(version, "Quillark Version 2.0.7.11");
         EXPECT_NE(image, 0);
+        EXPECT_TRUE(pictureShown);
+        EXPECT_TRUE(versionShown);
         ASSERT_NE(seen, nullptr);
         EXPECT_FALSE(IsWindow(seen));
         EXPECT_FALSE(about.IsAlive());

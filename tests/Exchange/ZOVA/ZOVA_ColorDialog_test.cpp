@@ -1,5 +1,6 @@
 // The Separations window driven as a user would: the resolution and
-// magnification lists, and closing.
+// magnification lists, the ink list's tick boxes, swatches and colour
+// chooser, Stop, and closing.
 #include "ZOVA_ToolFixture.h"
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
@@ -37,6 +38,23 @@ protected:
     ZOVA_ColorDialog& Dialog() { return m_tool->ColorDialog(); }
     HWND Item(uint16_t id) { return Dialog().ItemHandle(id); }
     ZOVA_View& View() { return m_tool->CurrentView(); }
+    std::vector<bool> Shown() {
+        std::vector<bool> shown;
+        for (int32_t i = 0; i < View().NumColorants(); ++i)
+            shown.push_back(View().IsColorantShown(i));
+        return shown;
+    }
+    // The list's pixel at (x, y) of its client area.
+    COLORREF ListPixel(int x, int y) {
+        const Win32Driver::Image image = Win32Driver::Snapshot(Item(ZOVA_ItemInkList));
+        const uint8_t* p = &image.m_pixels[(static_cast<size_t>(y) * image.m_width + x) * 4];
+        return RGB(p[0], p[1], p[2]);
+    }
+    int RowTop(int index) {
+        RECT r{};
+        SendMessageA(Item(ZOVA_ItemInkList), LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&r));
+        return r.top;
+    }
     void TearDown() override {
         Win32Driver::ClearColorScripts();
         ZOVA_ToolTest::TearDown();
@@ -75,6 +93,90 @@ TEST_F(ZOVA_Dialog, FitResetsMagnificationAndDisablesItAndTheFrameDrag) {
     Pump();
     EXPECT_TRUE(IsWindowEnabled(Item(ZOVA_ItemMagnification)));
     EXPECT_TRUE(m_tool->IsDragEnabled());
+}
+
+TEST_F(ZOVA_Dialog, OnlyATickBoxClickTogglesAndOnlyItsInk) {
+    ShowOver(OpenPage("<< >>", CmykPage));
+    const HWND list = Item(ZOVA_ItemInkList);
+    ASSERT_EQ(View().NumColorants(), 4);
+    const std::vector<bool> all(4, true);
+    struct Click {
+        const char* what;
+        int index;
+        int x;
+        bool toggles;
+    };
+    const Click clicks[] = {{"name", 2, 60, false}, {"swatch", 2, 9, false}, {"tick box", 2, 29, true}};
+    for (const Click& click : clicks) {
+        SCOPED_TRACE(click.what);
+        Win32Driver::ClickListItem(list, click.index, click.x);
+        Pump();
+        std::vector<bool> expected = all;
+        expected[2] = !click.toggles;
+        EXPECT_EQ(Shown(), expected);
+    }
+    EXPECT_TRUE(Win32Driver::ColorRequests().empty());
+    // An arrow key moves the selection to ink 3 and toggles nothing.
+    Win32Driver::Key(VK_DOWN);
+    Pump();
+    EXPECT_EQ(SendMessageA(list, LB_GETCURSEL, 0, 0), 3);
+    EXPECT_EQ(Shown(), (std::vector<bool>{true, true, false, true}));
+}
+
+TEST_F(ZOVA_Dialog, SwatchDoubleClickChoosesTheInksColour) {
+    ShowOver(OpenPage("<< >>", CmykPage));
+    Win32Driver::ScriptColor(RGB(255, 0, 0));
+    Win32Driver::DoubleClickListItem(Item(ZOVA_ItemInkList), 0, 9);
+    Pump();
+    const std::vector<Win32Driver::ColorRequest> requests = Win32Driver::ColorRequests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].m_owner, Dialog().DialogWindow());
+    EXPECT_EQ(requests[0].m_initial, RGB(0, 255, 255)) << "Cyan's swatch";
+    EXPECT_EQ(requests[0].m_flags, static_cast<DWORD>(CC_RGBINIT | CC_FULLOPEN));
+    const CPDF_Color color = View().ColorantColor(0);
+    ASSERT_EQ(color.NumComponents(), 4u);
+    EXPECT_EQ(std::vector<double>(color.Components(), color.Components() + 4),
+              (std::vector<double>{0, 1, 1, 0}));
+    EXPECT_EQ(ListPixel(9, RowTop(0) + 10), RGB(255, 0, 0));
+    EXPECT_EQ(Shown(), std::vector<bool>(4, true)) << "a double click on the swatch ticks nothing";
+    // A cancelled chooser changes nothing.
+    Win32Driver::ScriptColorCancel();
+    Win32Driver::DoubleClickListItem(Item(ZOVA_ItemInkList), 1, 9);
+    Pump();
+    EXPECT_EQ(Win32Driver::ColorRequests().size(), 2u);
+    EXPECT_EQ(ListPixel(9, RowTop(1) + 10), RGB(255, 0, 255)) << "Magenta's swatch";
+}
+
+TEST_F(ZOVA_Dialog, SwatchesShowTheInksCmykEquivalents) {
+    ShowOver(OpenPage("<< >>", CmykPage));
+    View().SetColorantColor(1, CPDF_Color(std::vector<double>{0.5, 0, 0, 0.75}));
+    Dialog().UpdateFromView(View());
+    UpdateWindow(Item(ZOVA_ItemInkList));
+    struct Row {
+        int ink;
+        COLORREF swatch;
+    };
+    // Rows are the list's 20 pixels high, measured while the list was made.
+    RECT first{};
+    SendMessageA(Item(ZOVA_ItemInkList), LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    EXPECT_EQ(first.bottom - first.top, ZOVA_ColorDialog::ItemHeight);
+    EXPECT_EQ(RowTop(3) - RowTop(0), 3 * ZOVA_ColorDialog::ItemHeight);
+    for (const Row& row : {Row{0, RGB(0, 255, 255)}, Row{3, RGB(0, 0, 0)}, Row{1, RGB(0, 63, 63)}}) {
+        SCOPED_TRACE(row.ink);
+        EXPECT_EQ(ListPixel(9, RowTop(row.ink) + 10), row.swatch);
+    }
+}
+
+TEST_F(ZOVA_Dialog, StopWhileSeparatingOnlySetsTheCancelFlag) {
+    ShowOver(OpenPage("<< >>", CmykPage));
+    Dialog().SetStatus(ZOVA_ColorDialog::StatusSeparating);
+    const size_t creations = DocCreations();
+    Win32Driver::PressButton(Item(ZOVA_ItemUpdate));
+    Pump();
+    EXPECT_TRUE(m_tool->CancelMgr().IsCancelled());
+    EXPECT_EQ(DocCreations(), creations);
+    EXPECT_EQ(Dialog().Status(), ZOVA_ColorDialog::StatusSeparating);
+    m_tool->SetCancelled(false);
 }
 
 TEST_F(ZOVA_Dialog, ClosingOnlyHidesAndTheDefaultToolTakesOver) {

@@ -1,0 +1,96 @@
+#include "TS_ProgramFixture.h"
+
+#include "support/PdfText.h"
+#include "viewer/program/VIEW_Program.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+
+namespace {
+
+std::string ModuleDir() {
+    const std::string module = TINTSCOPE_ZOVA_MODULE;
+    return module.substr(0, module.rfind('/'));
+}
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+}  // namespace
+
+std::vector<std::string> TS_Run::Lines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(m_err);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+void TS_ProgramTest::TearDown() {
+    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+}
+
+TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args) {
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* err = open_memstream(&buffer, &size);
+    VIEW_ProgramSettings settings;
+    settings.m_screenCap = 2048;
+    TS_Run run;
+    run.m_code = VIEW_RunProgram(args, ModuleDir(), err, settings);
+    std::fclose(err);
+    run.m_err.assign(buffer, size);
+    std::free(buffer);
+    return run;
+}
+
+TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {
+    std::string command = "TMPDIR=" + Quoted(m_tmp.Path()) + " " + Quoted(TINTSCOPE_PROGRAM);
+    for (const std::string& arg : args)
+        command += " " + Quoted(arg);
+    command += " 2>&1 >/dev/null";
+    TS_Run run;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        run.m_err.append(chunk, n);
+    const int status = pclose(pipe);
+    run.m_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::vector<std::string> TS_ProgramTest::WithOut(std::vector<std::string> args) const {
+    args.push_back("--out");
+    args.push_back(m_out.Path());
+    return args;
+}
+
+std::string TS_ProgramTest::WritePage(const std::string& name, double width, double height,
+                                      const std::string& content, const std::string& colorSpaces) {
+    std::ostringstream page;
+    page << "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " << width << " " << height
+         << "] /Contents 4 0 R /Resources << /ColorSpace << " << colorSpaces << " >> >> >>";
+    return WriteFile(name, PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>",
+                                                "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", page.str(),
+                                                "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" +
+                                                    content + "\nendstream"}));
+}
+
+std::string TS_ProgramTest::WriteFile(const std::string& name, const std::string& data) {
+    const std::string path = m_docs.File(name);
+    WriteWholeFile(path, data);
+    return path;
+}
+
+uint32_t TS_Rgb(const PngPixels& image, int x, int y) {
+    const uint8_t* p = &image.m_pixels[(static_cast<size_t>(y) * image.m_width + x) * 4];
+    return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+}

@@ -1,0 +1,46 @@
+// Runs of the tintscope program, in-process (VIEW_RunProgram, the screen
+// capped at 2048) or as the built binary, each with its own TMPDIR, which
+// must end empty, and its own output folder.
+#pragma once
+
+#include "support/PngReader.h"
+#include "support/TestSupport.h"
+#include "win32/TmpDirScope.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct TS_Run {
+    int m_code = -1;
+    std::string m_err;
+    // Lines of m_err, without their ends.
+    std::vector<std::string> Lines() const;
+};
+
+class TS_ProgramTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+
+    TS_Run Run(const std::vector<std::string>& args);
+    TS_Run RunBinary(const std::vector<std::string>& args);
+    // args with "--out" and this test's output folder.
+    std::vector<std::string> WithOut(std::vector<std::string> args) const;
+    // A one-page file of width x height points with the given content and
+    // colour spaces, in the documents folder.
+    std::string WritePage(const std::string& name, double width, double height, const std::string& content,
+                          const std::string& colorSpaces = "");
+    std::string WriteFile(const std::string& name, const std::string& data);
+
+    PngPixels Output(const std::string& name) const { return ReadPng(m_out.File(name)); }
+
+    // Made before TMPDIR moves, so that they are not in it.
+    ScratchDir m_out;
+    ScratchDir m_docs;
+    TmpDirScope m_tmp;
+};
+
+// The RGB pixel of an RGBA image.
+uint32_t TS_Rgb(const PngPixels& image, int x, int y);

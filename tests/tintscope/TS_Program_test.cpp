@@ -1,0 +1,169 @@
+// The program's whole road on its sample page and on hand-made pages, in
+// process: the preview's colours, the plates, inks.txt, unticked inks, the
+// refused page, and the messages and exit codes of bad files and bad
+// arguments.
+#include "TS_ProgramFixture.h"
+
+#include "support/PdfText.h"
+#include "viewer/program/VIEW_SamplePage.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kDpi = 300;
+
+// The middle of sample area i in the preview and the plates at 300 dpi.
+int AreaX(int i) {
+    return static_cast<int>((VIEW_SamplePageLayout::AreaLeft[i] + VIEW_SamplePageLayout::AreaSide / 2) * kDpi / 72);
+}
+int AreaY() {
+    return static_cast<int>(
+        (VIEW_SamplePageLayout::Height - VIEW_SamplePageLayout::AreaBottom - VIEW_SamplePageLayout::AreaSide / 2) *
+        kDpi / 72);
+}
+
+const char* const kPlates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png",
+                               "plate-3-Black.png", "plate-4-Spot.png"};
+
+TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
+    const TS_Run run = Run(WithOut({}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "");
+    EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")),
+              "dpi 300\n"
+              "0\tCyan\t1 0 0 0\tshown\tplate-0-Cyan.png\n"
+              "1\tMagenta\t0 1 0 0\tshown\tplate-1-Magenta.png\n"
+              "2\tYellow\t0 0 1 0\tshown\tplate-2-Yellow.png\n"
+              "3\tBlack\t0 0 0 1\tshown\tplate-3-Black.png\n"
+              "4\tSpot\t0.5 0 0 0\tshown\tplate-4-Spot.png\n");
+
+    const PngPixels preview = Output("preview.png");
+    ASSERT_EQ(preview.m_channels, 4) << preview.m_error;
+    EXPECT_EQ(preview.m_width, 834);
+    EXPECT_EQ(preview.m_height, 417);
+    const uint32_t colours[4] = {0x00A1C7, 0xF1037F, 0x000047, 0x80D0E3};
+    for (int area = 0; area < 4; ++area)
+        EXPECT_EQ(TS_Rgb(preview, AreaX(area), AreaY()), colours[area]) << "area " << area;
+    EXPECT_EQ(TS_Rgb(preview, 2, 2), 0xFFFFFFu) << "paper";
+
+    // Which areas each plate inks: cyan, magenta, both, spot.
+    const bool inked[5][4] = {
+        {true, false, true, false}, {false, true, true, false}, {}, {}, {false, false, false, true}};
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(kPlates[i]);
+        const PngPixels plate = Output(kPlates[i]);
+        ASSERT_EQ(plate.m_channels, 1) << plate.m_error;
+        ASSERT_EQ(plate.m_width, 834);
+        ASSERT_EQ(plate.m_height, 417);
+        for (int area = 0; area < 4; ++area)
+            EXPECT_EQ(plate.m_pixels[AreaY() * plate.m_width + AreaX(area)], inked[i][area] ? 0 : 255)
+                << "area " << area;
+        EXPECT_TRUE(std::all_of(plate.m_pixels.begin(), plate.m_pixels.end(),
+                                [](uint8_t level) { return level == 0 || level == 255; }));
+    }
+}
+
+TEST_F(TS_ProgramTest, UntickingMagentaByNameOrIndexLeavesCyanInTheOverlap) {
+    for (const char* ink : {"Magenta", "1"}) {
+        SCOPED_TRACE(ink);
+        const TS_Run run = Run(WithOut({"--untick", ink}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const PngPixels preview = Output("preview.png");
+        ASSERT_EQ(preview.m_channels, 4) << preview.m_error;
+        EXPECT_EQ(TS_Rgb(preview, AreaX(0), AreaY()), 0x00A1C7u);
+        EXPECT_EQ(TS_Rgb(preview, AreaX(1), AreaY()), 0xFFFFFFu) << "the magenta square";
+        EXPECT_EQ(TS_Rgb(preview, AreaX(2), AreaY()), 0x00A1C7u) << "the overlap";
+        EXPECT_NE(ReadWholeFile(m_out.File("inks.txt")).find("1\tMagenta\t0 1 0 0\thidden\t"), std::string::npos);
+        // The plate stays the ink's whatever the tick says.
+        const PngPixels plate = Output("plate-1-Magenta.png");
+        ASSERT_EQ(plate.m_channels, 1);
+        EXPECT_EQ(plate.m_pixels[AreaY() * plate.m_width + AreaX(1)], 0);
+    }
+}
+
+TEST_F(TS_ProgramTest, ARefusedPageShowsTheAlertAndFails) {
+    const std::string file = WritePage("rgb.pdf", 100, 100, "1 0 0 rg 10 10 50 50 re f");
+    const TS_Run run = Run(WithOut({file}));
+    EXPECT_EQ(run.m_code, 1);
+    const std::vector<std::string> expected = {"The Tintscope is not able to ",
+                                               "separate some objects on this page.  ",
+                                               "",
+                                               "The page must be run through the ",
+                                               "Quillark TintAdjuster before it can ",
+                                               "be viewed with the Tintscope."};
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_EQ(lines.size(), expected.size() + 1) << run.m_err;
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.end() - 1), expected);
+    EXPECT_EQ(lines.back().rfind("tintscope: " + file + ": ", 0), 0u) << lines.back();
+    EXPECT_EQ(m_out.List(), std::vector<std::string>());
+}
+
+TEST_F(TS_ProgramTest, FilesThatCannotBeOpenedGiveOneLineAndNoOutput) {
+    const struct {
+        const char* name;
+        std::string data;
+        const char* reason;
+    } rows[] = {
+        {"text.pdf", "This is a letter, not a document.\n", "cannot be opened"},
+        {"nocatalog.pdf",
+         PdfText("%PDF-1.4", {"<< /Type /Pages /Kids [] /Count 0 >>"}, "/Root 7 0 R"), "cannot be opened"},
+        {"missing.pdf", "", "cannot be opened"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = std::string(row.name) == "missing.pdf" ? m_docs.File(row.name)
+                                                                         : WriteFile(row.name, row.data);
+        const TS_Run run = Run(WithOut({file}));
+        EXPECT_EQ(run.m_code, 1);
+        ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
+        EXPECT_EQ(run.m_err.rfind("tintscope: " + file + ": " + row.reason, 0), 0u) << run.m_err;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+TEST_F(TS_ProgramTest, PagesThatDoNotExistFail) {
+    const std::string file = WritePage("one.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
+    for (const char* page : {"0", "2"}) {
+        SCOPED_TRACE(page);
+        const TS_Run run = Run(WithOut({file, "--page", page}));
+        EXPECT_EQ(run.m_code, 1);
+        ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
+        EXPECT_EQ(run.m_err, "tintscope: " + file + ": has no page " + page + " (pages 1 to 1)\n");
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+TEST_F(TS_ProgramTest, BadArgumentsExitTwoWithOneLine) {
+    // 1000 points a side: 1200 dpi is the most the view offers.
+    const std::string large = WritePage("large.pdf", 1000, 1000, "0 0 0 1 k 0 0 10 10 re f");
+    const struct {
+        std::vector<std::string> args;
+        const char* mentions;
+    } rows[] = {
+        {{"--colour", "red"}, "unknown option --colour"},
+        {{large, "--dpi", "2400"}, "offers at most 1200 dpi"},
+        {{"--untick", "Gold"}, "no such ink"},
+        {{"--dpi", "fit", "--mag", "2"}, "--mag needs a fixed resolution"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.mentions);
+        const TS_Run run = Run(WithOut(row.args));
+        EXPECT_EQ(run.m_code, 2);
+        ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
+        EXPECT_NE(run.m_err.find(row.mentions), std::string::npos) << run.m_err;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+TEST_F(TS_ProgramTest, FitChoosesTheLargestWholeDpiThatFits) {
+    // 200 x 100 points at 100 dpi is a view of 278 x 139 pixels: 100.08 dpi fits.
+    const TS_Run run = Run(WithOut({"--dpi", "fit"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")).substr(0, 8), "dpi 100\n");
+    const PngPixels preview = Output("preview.png");
+    EXPECT_EQ(preview.m_width, 278);
+    EXPECT_EQ(preview.m_height, 139);
+}
+
+}  // namespace
