@@ -280,6 +280,8 @@ void ProgramRun::Listen() {
             return;
         m_plates.m_doc = drawing.m_doc;
         m_plates.m_pages[drawing.m_page] = drawing;
+        if (m_settings.m_drawingHeard)
+            m_settings.m_drawingHeard(drawing);
         const int32_t count = PageCountOf(drawing.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
         m_progress.Rendering(drawing.m_page + 1, count, inks.empty() ? std::string() : inks.back().m_name);

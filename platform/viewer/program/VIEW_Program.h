@@ -9,6 +9,8 @@
 // line starting "tintscope: "; the host's alerts go there as they come.
 #pragma once
 
+#include "viewer/VIEW_DrawListener.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -24,6 +26,9 @@ struct VIEW_ProgramSettings {
     // The largest screen side the program sets (the view window's sides
     // are cut to it as well).
     int m_screenCap = 8192;
+    // Told of every drawing of the output document once the program has
+    // taken its plate: tests hear the document as the stand-in drew it.
+    VIEW_DrawListenerProc m_drawingHeard;
 };
 
 // args without the program's name; programDir: the folder ZOVA.api is
