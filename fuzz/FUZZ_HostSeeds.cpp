@@ -1,5 +1,7 @@
 #include "FUZZ_HostSeeds.h"
 
+#include "viewer/program/VIEW_PdfFile.h"
+
 #include <dirent.h>
 #include <algorithm>
 #include <cstdio>
@@ -7,31 +9,6 @@
 #include <iterator>
 
 namespace {
-
-// A file of the objects given (object i + 1), catalog first, with its
-// cross-reference table.
-std::string PdfFile(const std::vector<std::string>& objects) {
-    std::string file = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(file.size());
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = file.size();
-    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (const size_t offset : offsets) {
-        char entry[24];
-        std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", offset);
-        file += entry;
-    }
-    file += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-            std::to_string(xref) + "\n%%EOF\n";
-    return file;
-}
-
-std::string Stream(const std::string& dict, const std::string& data) {
-    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
-}
 
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -42,21 +19,21 @@ std::string ReadFile(const std::string& path) {
 
 std::vector<std::string> FUZZ_HostSeeds(const std::string& corpusDir) {
     std::vector<std::string> seeds;
-    seeds.push_back(PdfFile({
+    seeds.push_back(VIEW_PdfFile({
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 60 40] /Contents 4 0 R "
         "/Resources << /ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK 5 0 R] >> >> >>",
-        Stream("", "1 0 0 0 k 0 0 30 40 re f 0 1 0 0 k 20 0 30 40 re f /CS0 cs 0.5 scn 10 10 40 10 re f"),
-        Stream("/FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1 0 1]", "{ 0.5 mul 0 0 0 }"),
+        VIEW_PdfStream("", "1 0 0 0 k 0 0 30 40 re f 0 1 0 0 k 20 0 30 40 re f /CS0 cs 0.5 scn 10 10 40 10 re f"),
+        VIEW_PdfStream("/FunctionType 4 /Domain [0 1] /Range [0 1 0 1 0 1 0 1]", "{ 0.5 mul 0 0 0 }"),
     }));
-    seeds.push_back(PdfFile({
+    seeds.push_back(VIEW_PdfFile({
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 /MediaBox [0 0 50 50] /CropBox [5 5 45 45] /Rotate 90 "
         "/Resources << /XObject << /Fm0 5 0 R >> >> >>",
         "<< /Type /Page /Parent 2 0 R /Contents 4 0 R >>",
-        Stream("", "q 0 0 1 0 k /Fm0 Do Q"),
-        Stream("/Type /XObject /Subtype /Form /BBox [0 0 20 20] /Filter /ASCIIHexDecode",
+        VIEW_PdfStream("", "q 0 0 1 0 k /Fm0 Do Q"),
+        VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 20 20] /Filter /ASCIIHexDecode",
                "30203020313020313020726520660A>"),
     }));
     std::vector<std::string> names;

@@ -6,17 +6,17 @@
 // and closed, which deletes it. Beyond crashes: the temporary folder holds
 // only the input afterwards, and the host holds no document, page, file,
 // stream or path name.
-#include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "FUZZ_SepJob.h"
 #include "FUZZ_TargetList.h"
 #include "FUZZ_Targets.h"
 #include "hostpdf/COSF_PDFL_Library.h"
 #include "hostpdf/CPDF_PDFL_Impl.h"
-#include "hostpdf/PDFL_ASCalls.h"
 #include "hostpdf/PDFL_BufferedFileSys.h"
 #include "hostpdf/PDFL_PDCalls.h"
 #include "hostpdf/PDFL_RetryingFileSys.h"
-#include "separation/CSEP_PDFSeparator.h"
+#include "separation/CSEP_SepJobContext.h"
+#include "support/PlugInSeparation.h"
+#include "support/StandInBinding.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_Files.h"
@@ -41,34 +41,10 @@ constexpr int32_t DeleteOnClose = 8;
 // The stand-in back to its start, bound as the plug-in's set-up binds it.
 void FreshHost() {
     VIEW_Host::Reset();
-    const uint32_t version = 0x00040000;
-    gXCHG_ExtensionID = VIEW_Host::ExtensionID();
-    gXCHG_CoreHFT = VIEW_Host::Table(PDFL_CoreTable);
-    gXCHG_AcroSupportHFT = VIEW_Host::Table(PDFL_AcroSupportTable);
-    gXCHG_AcroSupportVersion = version;
-    gXCHG_CosHFT = VIEW_Host::Table(PDFL_CosTable);
-    gXCHG_CosVersion = version;
-    gXCHG_PDModelHFT = VIEW_Host::Table(PDFL_PDModelTable);
-    gXCHG_PDModelVersion = version;
-    gXCHG_AcroViewHFT = VIEW_Host::Table(PDFL_AcroViewTable);
-    gXCHG_AcroViewVersion = version;
-    gXCHG_WinHFT = VIEW_Host::Table(PDFL_WinTable);
-    gXCHG_WinVersion = version;
+    BindStandInTables();
     iPDFL_ForgetBufferedFileSys();
     iPDFL_ForgetRetryingFileSys();
     COSF_PDFL_Library::Initialize();
-}
-
-PDFL_PDDoc HostOpen(const std::string& path) {
-    const PDFL_ASPathName pathName = PDFL_ASPathFromPlatformPath(path.c_str());
-    try {
-        const PDFL_PDDoc doc = PDFL_PDDocOpen(pathName, nullptr, nullptr, 0);
-        PDFL_ASFileSysReleasePath(PDFL_ASGetDefaultFileSys(), pathName);
-        return doc;
-    } catch (...) {
-        PDFL_ASFileSysReleasePath(PDFL_ASGetDefaultFileSys(), pathName);
-        throw;
-    }
 }
 
 // Closes doc however work ends.
@@ -88,21 +64,12 @@ void SeparateFirstPage(PDFL_PDDoc sourceDoc, const std::string& outPath) {
     if (source.NumPages() < 1)
         return;
     const CPDF_Page page = source.Page(0);
-    std::vector<CPDF_Colorant> spots;
-    page.ResourcesDict().CollectSpotColorants(&spots, false, false);
-    CPDF_Doc out = CPDF_PDFL_NewDoc();
-    out.CreateWithFileName(GLOB_FileName(outPath.c_str()));
     // The job's files back the output's external streams: it outlives the
     // reopened document.
     CSEP_SepJobContext job;
-    job.SetUseExternalStreams(1);
-    job.SetCompressionMode(1);
+    std::vector<GLOB_Object> pages;
+    CPDF_Doc out = SeparateAsThePlugIn(page, outPath, job, pages);
     try {
-        job.SetDocAndColorants(out, spots);
-        CSEP_PDFSeparator separator;
-        separator.SetJobContext(job);
-        std::vector<GLOB_Object> pages;
-        separator.SeparatePage(page, 0, pages);
         if (out.NumPages() != static_cast<int>(job.NumColorants()) || pages.size() != job.NumColorants())
             throw FUZZ_Finding("The output has " + std::to_string(out.NumPages()) + " pages for " +
                                std::to_string(job.NumColorants()) + " inks");
@@ -113,7 +80,7 @@ void SeparateFirstPage(PDFL_PDDoc sourceDoc, const std::string& outPath) {
         throw;
     }
     out.Close();
-    const PDFL_PDDoc reopened = HostOpen(outPath);
+    const PDFL_PDDoc reopened = OpenHostDoc(outPath);
     PDFL_PDDocSetFlags(reopened, PDFL_PDDocGetFlags(reopened) | DeleteOnClose);
     WithHostDoc(reopened, [&] {
         if (PDFL_PDDocGetNumPages(reopened) != static_cast<int32_t>(job.NumColorants()))
@@ -150,7 +117,7 @@ void FUZZ_HostSeparatePage(const uint8_t* data, size_t size) {
     std::ofstream(inPath, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
     FreshHost();
     try {
-        const PDFL_PDDoc source = HostOpen(inPath);
+        const PDFL_PDDoc source = OpenHostDoc(inPath);
         WithHostDoc(source, [&] { SeparateFirstPage(source, outPath); });
     } catch (const GLIB_Exception&) {
     }

@@ -16,7 +16,8 @@
 #include <utility>
 #include <vector>
 
-// Fills the binding variables from the stand-in's tables.
+// Fills the binding variables from the stand-in's tables and lets host
+// errors through the exception handler.
 void BindStandInHost();
 
 // (table, slot) of every recorded call, in order.

@@ -10,14 +10,13 @@
 #include "BackEndFixture.h"
 
 #include "hostpdf/CPDF_PDFL_Impl.h"
-#include "hostpdf/PDFL_ASCalls.h"
 #include "hostpdf/PDFL_PDCalls.h"
-#include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 #include "support/Corpus.h"
 #include "support/GhostscriptRenderer.h"
 #include "support/GrayPlate.h"
 #include "support/PdfFileWriter.h"
+#include "support/PlugInSeparation.h"
 #include "support/SeparationCorpus.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_PD.h"
@@ -34,13 +33,6 @@
 namespace {
 
 class HostRoadTest : public HostBackEndTest {};
-
-PDFL_PDDoc HostOpen(const std::string& path) {
-    const PDFL_ASPathName pathName = PDFL_ASPathFromPlatformPath(path.c_str());
-    const PDFL_PDDoc doc = PDFL_PDDocOpen(pathName, nullptr, nullptr, 0);
-    PDFL_ASFileSysReleasePath(PDFL_ASGetDefaultFileSys(), pathName);
-    return doc;
-}
 
 constexpr int kDpi = GhostscriptRenderer::DefaultResolution;
 
@@ -103,24 +95,15 @@ struct HostRoad {
 // written again by the stand-in with its streams inlined at inlinedPath.
 HostRoad SeparateOnTheHost(const std::string& sourcePath, const std::string& outPath,
                            const std::string& inlinedPath, bool drawByHost) {
-    const PDFL_PDDoc sourceDoc = HostOpen(sourcePath);
+    const PDFL_PDDoc sourceDoc = OpenHostDoc(sourcePath);
     HostRoad road;
     {
         const CPDF_Doc source = CPDF_PDFL_DocFromPDDoc(sourceDoc);
         const CPDF_Page page = source.Page(0);
-        std::vector<CPDF_Colorant> spots;
-        page.ResourcesDict().CollectSpotColorants(&spots, false, false);
-        CPDF_Doc out = CPDF_PDFL_NewDoc();
-        out.CreateWithFileName(GLOB_FileName(outPath.c_str()));
         {
             CSEP_SepJobContext job;
-            job.SetUseExternalStreams(1);
-            job.SetCompressionMode(1);
-            job.SetDocAndColorants(out, spots);
-            CSEP_PDFSeparator separator;
-            separator.SetJobContext(job);
             std::vector<GLOB_Object> pages;
-            separator.SeparatePage(page, 0, pages);
+            CPDF_Doc out = SeparateAsThePlugIn(page, outPath, job, pages);
             EXPECT_EQ(out.NumPages(), static_cast<int>(job.NumColorants()));
             for (uint32_t i = 0; i < job.NumColorants(); ++i)
                 road.inks.push_back(job.Colorant(i).Name().CStr());
@@ -128,7 +111,7 @@ HostRoad SeparateOnTheHost(const std::string& sourcePath, const std::string& out
             out.Close();
             // The reopened document still names the job's files: they must
             // outlive its writing and drawing, so both come before the job goes.
-            const PDFL_PDDoc reopened = HostOpen(outPath);
+            const PDFL_PDDoc reopened = OpenHostDoc(outPath);
             WriteWholeFile(inlinedPath, VDRW_InlineWriter::Write(VIEW_Cos::Store(), VIEW_PD::CosDocId(reopened)));
             for (int32_t i = 0; drawByHost && i < PDFL_PDDocGetNumPages(reopened); ++i)
                 road.drawn.push_back(DrawnByTheHost(reopened, i));

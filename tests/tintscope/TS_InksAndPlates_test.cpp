@@ -5,11 +5,10 @@
 #include "BackEndFixture.h"
 
 #include "hostpdf/CPDF_PDFL_Impl.h"
-#include "hostpdf/PDFL_ASCalls.h"
 #include "hostpdf/PDFL_PDCalls.h"
-#include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 #include "support/PdfText.h"
+#include "support/PlugInSeparation.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/program/VIEW_ProgramInks.h"
@@ -28,13 +27,6 @@ protected:
         HostBackEndTest::TearDown();
     }
 };
-
-PDFL_PDDoc HostOpen(const std::string& path) {
-    const PDFL_ASPathName pathName = PDFL_ASPathFromPlatformPath(path.c_str());
-    const PDFL_PDDoc doc = PDFL_PDDocOpen(pathName, nullptr, nullptr, 0);
-    PDFL_ASFileSysReleasePath(PDFL_ASGetDefaultFileSys(), pathName);
-    return doc;
-}
 
 constexpr int kDpi = 72;
 
@@ -68,27 +60,18 @@ TEST_F(TS_InksTest, TheSamplePageGivesFiveInksWithTheirRecipesAndPlatesOfInkOrNo
     const std::string sourcePath = m_dir.File("sample.pdf");
     WriteWholeFile(sourcePath, VIEW_SamplePagePdf());
     const std::string outPath = m_dir.File("inks.pdf");
-    const PDFL_PDDoc sourceDoc = HostOpen(sourcePath);
+    const PDFL_PDDoc sourceDoc = OpenHostDoc(sourcePath);
     std::vector<VIEW_InkLine> inks;
     std::vector<VIEW_PageDrawing> heard;
     {
         const CPDF_Doc source = CPDF_PDFL_DocFromPDDoc(sourceDoc);
         const CPDF_Page page = source.Page(0);
-        std::vector<CPDF_Colorant> spots;
-        page.ResourcesDict().CollectSpotColorants(&spots, false, false);
-        CPDF_Doc out = CPDF_PDFL_NewDoc();
-        out.CreateWithFileName(GLOB_FileName(outPath.c_str()));
         CSEP_SepJobContext job;
-        job.SetUseExternalStreams(1);
-        job.SetCompressionMode(1);
-        job.SetDocAndColorants(out, spots);
-        CSEP_PDFSeparator separator;
-        separator.SetJobContext(job);
         std::vector<GLOB_Object> pages;
-        separator.SeparatePage(page, 0, pages);
+        CPDF_Doc out = SeparateAsThePlugIn(page, outPath, job, pages);
         out.Save();
         out.Close();
-        const PDFL_PDDoc reopened = HostOpen(outPath);
+        const PDFL_PDDoc reopened = OpenHostDoc(outPath);
         inks = VIEW_ReadInks(reopened);
         VIEW_DrawListener::Set([&](const VIEW_PageDrawing& drawing) { heard.push_back(drawing); });
         for (int32_t i = 0; i < PDFL_PDDocGetNumPages(reopened); ++i)
@@ -141,7 +124,7 @@ TEST_F(TS_InksTest, APageWithoutANameOrAFourNumberRecipeSaysSo) {
                                      "<< /DeviceColorant /Gold /VELM_Recipe [0 /a 1 0] >> >>",
                                      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] >>",
                                  }));
-    const PDFL_PDDoc doc = HostOpen(path);
+    const PDFL_PDDoc doc = OpenHostDoc(path);
     const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(doc);
     PDFL_PDDocClose(doc);
     EXPECT_EQ(VIEW_InksText(150, inks),

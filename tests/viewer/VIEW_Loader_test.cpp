@@ -2,6 +2,7 @@
 // the handshake, Initialize against the host's version, notifications,
 // the debug log, the module's name, folder and locale library, and
 // nothing of the module left in the host after it is closed.
+#include "support/PluginLoaderTest.h"
 #include "support/TestSupport.h"
 
 #include "viewer/VIEW_App.h"
@@ -40,30 +41,18 @@ bool Exists(const std::string& path) {
     return stat(path.c_str(), &info) == 0;
 }
 
-class LoaderTest : public ::testing::Test {
+class LoaderTest : public PluginLoaderTest {
 protected:
     void SetUp() override {
         VIEW_Host::Reset();
-        char folder[PATH_MAX];
-        ASSERT_NE(getcwd(folder, sizeof folder), nullptr);
-        m_folder = folder;
-        ASSERT_EQ(chdir(m_scratch.Path().c_str()), 0);
+        EnterScratch();
     }
     void TearDown() override {
-        if (m_loader.IsOpen())
-            m_loader.Unload();
-        unsetenv("TINTSCOPE_TEST_PLUGIN");
-        EXPECT_EQ(chdir(m_folder.c_str()), 0);
+        LeaveScratch();
         EXPECT_EQ(VIEW_Callbacks::LiveCount(), 0u) << "a callback of a closed module";
         VIEW_Host::Reset();
     }
     static void Choose(const char* options) { setenv("TINTSCOPE_TEST_PLUGIN", options, 1); }
-    static std::vector<std::string> AlertTexts() {
-        std::vector<std::string> texts;
-        for (const VIEW_Alert& alert : VIEW_App::Alerts())
-            texts.push_back(alert.m_text);
-        return texts;
-    }
     // The requests of Core 10 for a table name, as (version) in order.
     static std::vector<uint64_t> Requests(const char* name) {
         std::vector<uint64_t> versions;
@@ -73,10 +62,6 @@ protected:
                 versions.push_back(call.m_args[1]);
         return versions;
     }
-
-    ScratchDir m_scratch;
-    VIEW_Loader m_loader;
-    std::string m_folder;
 };
 
 const char* const Plugin = TINTSCOPE_TEST_PLUGIN;

@@ -2,6 +2,7 @@
 // window pair and dialogs made by the test plug-in module ZOVA.api, loaded
 // as the host loads it and driven by the host's own events.
 #include "support/PdfText.h"
+#include "support/PluginLoaderTest.h"
 #include "support/TestSupport.h"
 
 #include "viewer/VIEW_AVDocs.h"
@@ -35,33 +36,21 @@ namespace {
 const char* const Plugin = TINTSCOPE_TEST_PLUGIN;
 const char* const ButtonName = "VELM:ZOVA_ColorSepToolButton";
 
-class PluginModuleTest : public ::testing::Test {
+class PluginModuleTest : public PluginLoaderTest {
 protected:
     void SetUp() override {
         VIEW_Host::Reset();
         Win32Driver::ClearModalDialogs();
-        char folder[PATH_MAX];
-        ASSERT_NE(getcwd(folder, sizeof folder), nullptr);
-        m_folder = folder;
-        ASSERT_EQ(chdir(m_scratch.Path().c_str()), 0);
+        EnterScratch();
     }
     void TearDown() override {
-        if (m_loader.IsOpen())
-            m_loader.Unload();
-        unsetenv("TINTSCOPE_TEST_PLUGIN");
+        LeaveScratch();
         Win32Driver::ClearModalDialogs();
-        EXPECT_EQ(chdir(m_folder.c_str()), 0);
         VIEW_Host::Reset();
     }
     void Load(const char* options, const std::string& path = Plugin) {
         setenv("TINTSCOPE_TEST_PLUGIN", options, 1);
         ASSERT_TRUE(m_loader.Load(path).Loaded());
-    }
-    static std::vector<std::string> AlertTexts() {
-        std::vector<std::string> texts;
-        for (const VIEW_Alert& alert : VIEW_App::Alerts())
-            texts.push_back(alert.m_text);
-        return texts;
     }
     static size_t CallsOf(int table, int slot) {
         size_t n = 0;
@@ -89,10 +78,6 @@ protected:
                 return name;
         return "";
     }
-
-    ScratchDir m_scratch;
-    VIEW_Loader m_loader;
-    std::string m_folder;
 };
 
 TEST_F(PluginModuleTest, TheToolButtonNeedsAToolAndAPermittedFrontDocument) {
