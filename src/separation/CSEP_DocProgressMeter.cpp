@@ -66,6 +66,13 @@ void CSEP_DocProgressMeter::Stop() {
     m_bytesDone = m_bytesExpected;
 }
 
+void CSEP_DocProgressMeter::StopListening() {
+    Stop();
+    if (m_doc.Impl() != nullptr)
+        m_doc.Detach(*this);
+    m_doc = GLOB_Doc();
+}
+
 uint32_t CSEP_DocProgressMeter::BytesRead() const {
     uint32_t total = m_bytesDone;
     for (const auto& listener : m_active)

@@ -62,6 +62,9 @@ public:
     // Deletes every listener, forgets the watched streams and counts
     // everything expected as done: the percentage is 100.
     void Stop();
+    // Stop, and the document's stream openings are heard no more: the
+    // registration Start made ends (the next Start makes a new one).
+    void StopListening();
 
     // Bytes done plus the bytes read of the active listeners, capped at the
     // bytes expected; a total above them logs the warning "Progess meter has

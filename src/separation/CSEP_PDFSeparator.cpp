@@ -64,7 +64,7 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
     meter.Start(source);
     try {
         m_countedFonts.clear();
-        CountStreamBytes(page.Contents(), page.ResourcesDict());
+        CountStreamBytes(page.Contents(), CSEP_Utils::PageResources(page));
         m_countedFonts.clear();
         CSEP_TransparencyFinder::WarnFor(page);
         MakeSeparationPages(page, index, newPages);
@@ -145,10 +145,10 @@ void CSEP_PDFSeparator::CountResourceStreams(const GLOB_Object& category, bool x
 
 void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
     newPages.clear();
-    const CPDF_ResourcesDict resources = page.ResourcesDict();
+    const CPDF_ResourcesDict resources = CSEP_Utils::PageResources(page);
     std::vector<GLOB_Object> contents;
     std::vector<CPDF_ResourcesDict> inkResources;
-    SeparateContent(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page)), resources, CPDF_GraphicsState(), contents,
+    SeparateContent(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page, resources)), resources, CPDF_GraphicsState(), contents,
                     inkResources);
 
     const CPDF_Doc doc = Doc();

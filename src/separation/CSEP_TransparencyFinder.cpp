@@ -3,6 +3,7 @@
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Dict.h"
 #include "separation/CSEP_SepJobContext.h"
+#include "separation/CSEP_Utils.h"
 
 #include <algorithm>
 #include <sstream>
@@ -22,7 +23,7 @@ bool IsPartial(const GLOB_Object& alpha) {
 
 void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page) {
     CSEP_TransparencyFinder finder;
-    const std::string construct = finder.FirstConstruct(page.ResourcesDict().Dict());
+    const std::string construct = finder.FirstConstruct(CSEP_Utils::PageResources(page).Dict());
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning,
                  "Transparency is not composed: the page is separated as opaque (" << construct << ")");

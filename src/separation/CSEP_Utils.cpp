@@ -128,3 +128,9 @@ void CSEP_Utils::CopyKey(const char* key, const GLOB_Object& source, const GLOB_
     }
     destination.DictPut(name, destination.Doc().Copy(value, false));
 }
+
+CPDF_ResourcesDict CSEP_Utils::PageResources(const CPDF_Page& page) {
+    if (page.InheritedAttribute("Resources", nullptr))
+        return page.ResourcesDict();
+    return CPDF_ResourcesDict(page.Object().Doc().NewDict(0));
+}

@@ -6,6 +6,7 @@
 
 #include "CPDF/color/CPDF_Color.h"
 #include "CPDF/color/CPDF_Colorant.h"
+#include "CPDF/document/CPDF_Page.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "GLOB/GLOB_Object.h"
 
@@ -46,5 +47,11 @@ CPDF_Color XYZToRGB(const CPDF_Color& xyz);
 // destination's document unless it belongs there already. A key source
 // lacks (or holds null) is left absent in destination.
 void CopyKey(const char* key, const GLOB_Object& source, const GLOB_Object& destination);
+
+// The page's resources (CPDF_Page::ResourcesDict). A page that has none,
+// itself or inherited, is a blank page drawing nothing: a new empty direct
+// dictionary of its document, which is not changed. Resources that are not
+// a dictionary still fail as there.
+CPDF_ResourcesDict PageResources(const CPDF_Page& page);
 
 }  // namespace CSEP_Utils

@@ -165,3 +165,18 @@ TEST(CSEP_DocProgressMeter, CancelSurfacesFromTheReadAndTheMeterGoesOn) {
     GLOB_Stream unheard = object.OpenStream(0);
     EXPECT_EQ(m.PollsOver(unheard, 4), 0);
 }
+
+TEST(CSEP_DocProgressMeter, StopListeningEndsTheRegistrationUntilTheNextStart) {
+    GLOB_Doc doc = NewDoc();
+    const GLOB_Object object = NewStreamObject(doc, std::string(3000, 'l'));
+    Metered m(doc);
+    m.meter.AddStream(object);
+    m.meter.StopListening();
+    EXPECT_EQ(m.meter.PercentDone(), 100.0);
+    GLOB_Stream unheard = object.OpenStream(0);
+    EXPECT_EQ(m.PollsOver(unheard, 4), 0);
+    m.meter.StopListening();  // twice is harmless
+    m.meter.Start(doc);
+    GLOB_Stream heard = object.OpenStream(0);
+    EXPECT_EQ(m.PollsOver(heard, 4), 2);
+}

@@ -167,3 +167,34 @@ TEST_F(TS_ProgramTest, FitChoosesTheLargestWholeDpiThatFits) {
 }
 
 }  // namespace
+
+// A blank page may leave out its resources, and its contents too.
+TEST_F(TS_ProgramTest, APageWithoutResourcesGivesFourBlankPlates) {
+    const struct {
+        const char* name;
+        const char* contents;
+    } rows[] = {{"blank.pdf", ""}, {"blankcontents.pdf", " /Contents 4 0 R"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file =
+            WriteFile(row.name, PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>",
+                                                     "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                                     std::string("<< /Type /Page /MediaBox [0 0 612 792] /Parent 2 0 R") +
+                                                         row.contents + " >>",
+                                                     "<< /Length 0 >>\nstream\n\nendstream"}));
+        const TS_Run run = Run(WithOut({file}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        for (int i = 0; i < 4; ++i) {
+            SCOPED_TRACE(kPlates[i]);
+            const PngPixels plate = Output(kPlates[i]);
+            ASSERT_EQ(plate.m_channels, 1) << plate.m_error;
+            EXPECT_GT(plate.m_width, 0);
+            EXPECT_TRUE(std::all_of(plate.m_pixels.begin(), plate.m_pixels.end(),
+                                    [](uint8_t level) { return level == 255; }));
+        }
+        const std::vector<std::string> written = m_out.List();
+        EXPECT_EQ(std::count_if(written.begin(), written.end(),
+                                [](const std::string& name) { return name.rfind("plate-", 0) == 0; }),
+                  4);
+    }
+}

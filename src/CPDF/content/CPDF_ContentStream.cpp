@@ -5,6 +5,17 @@
 #include "GLIB/GLIB_Assert.h"
 
 CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page) : m_joinBuffer(JoinBufferSize) {
+    OpenContents(page);
+    m_resources = page.ResourcesDict();
+}
+
+CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page, const CPDF_ResourcesDict& resources)
+    : m_joinBuffer(JoinBufferSize) {
+    OpenContents(page);
+    m_resources = resources;
+}
+
+void CPDF_ContentStream::OpenContents(const CPDF_Page& page) {
     m_contents = page.Contents();
     if (m_contents.IsStream()) {
         m_numStreams = 1;
@@ -19,7 +30,6 @@ CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page) : m_joinBuffer(Joi
         GLIB_THROW(CPDF_Exception, CPDF_MissingContentsCode, "Page missing Contents");
     }
     Open(Input);
-    m_resources = page.ResourcesDict();
 }
 
 CPDF_ContentStream::CPDF_ContentStream(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources)

@@ -33,6 +33,8 @@ public:
     // Over the page's Contents, with its resources (CPDF_Page::ResourcesDict,
     // which throws for a page without any).
     explicit CPDF_ContentStream(const CPDF_Page& page);
+    // Over the page's Contents, with the given resources.
+    CPDF_ContentStream(const CPDF_Page& page, const CPDF_ResourcesDict& resources);
     // Over one stream, already open, and its resources.
     CPDF_ContentStream(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources);
     ~CPDF_ContentStream() override;
@@ -47,6 +49,8 @@ protected:
     void DoClose() override;
 
 private:
+    // Opens the page's Contents for reading.
+    void OpenContents(const CPDF_Page& page);
     // Element index of the array opened decoded.
     GLOB_Stream OpenElement(uint32_t index) const;
     // The join buffer holding the n bytes of text and, when space, a space

@@ -81,7 +81,9 @@ void ZOVA_ColorSepTool::PageContentsDidChange(PDFL_PDPage page) {
         return;
     // Taken before the rebuild, which moves the view's centre to (0, 0).
     const GLIB_Point center = CurrentView().Center();
-    view->SetPage(ZOVA_HeldPage(page));
+    // A page that no longer gives its inks stays in its view: the next
+    // separation says what is wrong with it.
+    view->ReloadPage(ZOVA_HeldPage(page));
     view->SetCenter(center);
     if (view == m_viewCurrent && m_colorDialog.IsAlive() && m_colorDialog.IsVisible()) {
         m_colorDialog.UpdateFromView(*view);

@@ -20,6 +20,7 @@
 #include "hostpdf/PDFL_PDCalls.h"
 #include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
+#include "separation/CSEP_Utils.h"
 
 #include <new>
 
@@ -53,6 +54,20 @@ PDFL_PDDoc ReopenAsHostDoc(const MACR_FileSpec& file) {
     PDFL_ASFileSysReleasePath(fileSys, path);
     return doc;
 }
+
+// The job's meter hears the source document only while the page is being
+// separated: a finished job that the view keeps must not poll the cancel
+// manager at every later read of that document.
+class MeterListening {
+public:
+    explicit MeterListening(const CSEP_SepJobContext& job) : m_job(job) {}
+    ~MeterListening() { m_job.ProgressMeter().StopListening(); }
+    MeterListening(const MeterListening&) = delete;
+    MeterListening& operator=(const MeterListening&) = delete;
+
+private:
+    const CSEP_SepJobContext& m_job;
+};
 
 }  // namespace
 
@@ -101,7 +116,7 @@ bool ZOVA_ColorSepTool::SeparatePage() {
 
         CSEP_PDFSeparator separator;
         std::vector<CPDF_Colorant> inks;
-        page.ResourcesDict().CollectSpotColorants(&inks, /*thisDictOnly=*/false, /*clearFirst=*/false);
+        CSEP_Utils::PageResources(page).CollectSpotColorants(&inks, /*thisDictOnly=*/false, /*clearFirst=*/false);
 
         ZOVA_ProgressMonitor monitor;
         CSEP_SepJobContext job;
@@ -115,6 +130,7 @@ bool ZOVA_ColorSepTool::SeparatePage() {
 
         std::vector<GLOB_Object> newPages;
         {
+            const MeterListening listening(job);
             ZOVA_PageStateGuard guard(1, 0, this);
             try {
                 separator.SeparatePage(page, 0, newPages);

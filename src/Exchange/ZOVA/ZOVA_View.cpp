@@ -55,7 +55,20 @@ CPDF_Color InkColor(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resource
     return color;
 }
 
+std::vector<CPDF_Colorant> ProcessInks() {
+    return {CPDF_Colorant("Cyan"), CPDF_Colorant("Magenta"), CPDF_Colorant("Yellow"), CPDF_Colorant("Black")};
+}
+
+std::string InkName(const CPDF_Colorant& ink) { return ink.CStr() ? ink.CStr() : ""; }
+
 }  // namespace
+
+// The inks, colours and box of a page, made before the view changes.
+struct ZOVA_View::Model {
+    std::vector<std::string> m_names;
+    std::vector<CPDF_Color> m_colors;
+    GLIB_Rect m_box;
+};
 
 ZOVA_View::ZOVA_View() = default;
 
@@ -95,24 +108,66 @@ void ZOVA_View::Clear() {
 void ZOVA_View::SetPage(const ZOVA_HeldPage& page) {
     GLIB_ASSERT(!page.IsNull());
     Clear();
-    const CPDF_ResourcesDict resources = page.Page().ResourcesDict();
-    std::vector<CPDF_Colorant> inks = {CPDF_Colorant("Cyan"), CPDF_Colorant("Magenta"),
-                                       CPDF_Colorant("Yellow"), CPDF_Colorant("Black")};
+    Model model;
+    const CPDF_ResourcesDict resources = CSEP_Utils::PageResources(page.Page());
+    std::vector<CPDF_Colorant> inks = ProcessInks();
     resources.CollectSpotColorants(&inks, /*thisDictOnly=*/false, /*clearFirst=*/false);
-    std::vector<std::string> names;
-    std::vector<CPDF_Color> colors;
     for (const CPDF_Colorant& ink : inks) {
-        names.emplace_back(ink.CStr() ? ink.CStr() : "");
-        colors.push_back(InkColor(ink, resources));
+        model.m_names.push_back(InkName(ink));
+        model.m_colors.push_back(InkColor(ink, resources));
     }
-    const GLIB_Rect box = PageBoxOf(page.Page());
+    model.m_box = PageBoxOf(page.Page());
+    Take(page, model);
+}
 
+void ZOVA_View::ReloadPage(const ZOVA_HeldPage& page) {
+    GLIB_ASSERT(!page.IsNull());
+    try {
+        SetPage(page);
+        return;
+    } catch (const GLIB_Exception& e) {
+        GLIB_LOG(GLIB_LogWarning, "ZOVA_View: the changed page keeps the inks it can give: " << e.What());
+    }
+    // Whatever SetPage left, the view holds the page again with the inks
+    // separating it would gather, so that the next separation reports the
+    // real fault and a page that separates after all renders ink for ink.
+    try {
+        Clear();
+    } catch (const GLIB_Exception& e) {
+        GLIB_LOG(GLIB_LogError, "ZOVA_View: giving back the page's resources failed: " << e.What());
+    }
+    Model model;
+    std::vector<CPDF_Colorant> inks = ProcessInks();
+    CPDF_ResourcesDict resources;
+    try {
+        resources = CSEP_Utils::PageResources(page.Page());
+        resources.CollectSpotColorants(&inks, /*thisDictOnly=*/false, /*clearFirst=*/false);
+    } catch (const GLIB_Exception&) {
+        inks = ProcessInks();
+    }
+    for (const CPDF_Colorant& ink : inks) {
+        model.m_names.push_back(InkName(ink));
+        try {
+            model.m_colors.push_back(InkColor(ink, resources));
+        } catch (const GLIB_Exception&) {
+            model.m_colors.push_back(CPDF_Color(4));
+        }
+    }
+    try {
+        model.m_box = PageBoxOf(page.Page());
+    } catch (const GLIB_Exception&) {
+        model.m_box = GLIB_Rect();
+    }
+    Take(page, model);
+}
+
+void ZOVA_View::Take(const ZOVA_HeldPage& page, Model& model) {
     m_page = page;
-    m_names.swap(names);
-    m_colors.swap(colors);
+    m_names.swap(model.m_names);
+    m_colors.swap(model.m_colors);
     m_shown.assign(m_names.size(), 1);
-    m_pageBox = box;
-    m_maxResolution = MaxResolutionFor(box);
+    m_pageBox = model.m_box;
+    m_maxResolution = MaxResolutionFor(model.m_box);
     m_magnification = 0;
     m_resolution = m_maxResolution >= 2 ? 2 : 1;
     m_center = GLIB_Point();

@@ -59,8 +59,15 @@ public:
     // nothing, any other failure passes on), the page box (crop box ∩ media
     // box, both normalised), the largest resolution the box allows,
     // magnification 1, 300 dpi (150 when that is too much), centre (0, 0).
-    // A failure leaves the view cleared.
+    // A failure leaves the view cleared. A page without resources is blank:
+    // the four process inks.
     void SetPage(const ZOVA_HeldPage& page);
+    // The page's contents changed: SetPage, except that a page whose model
+    // cannot be made is still held, with the inks that can be gathered (the
+    // process inks when its spots cannot be), a colour of four zeros for
+    // each ink whose equivalent fails and an empty box when the page has
+    // none. The page's faults are logged, not thrown.
+    void ReloadPage(const ZOVA_HeldPage& page);
     const ZOVA_HeldPage& Page() const { return m_page; }
 
     int32_t NumColorants() const { return static_cast<int32_t>(m_names.size()); }
@@ -109,6 +116,10 @@ public:
     void SetJobContext(const CSEP_SepJobContext& job);
 
 private:
+    struct Model;
+    // Holds page with model's inks, all shown, and box, at the first
+    // resolution the box allows, magnification 1, centre (0, 0).
+    void Take(const ZOVA_HeldPage& page, Model& model);
     // The middle of the page box, from its lower-left corner.
     GLIB_Point BoxMiddle() const;
     // Closes the output document, if any, and forgets it.

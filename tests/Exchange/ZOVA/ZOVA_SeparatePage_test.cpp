@@ -3,6 +3,8 @@
 // file left behind.
 #include "ZOVA_ToolFixture.h"
 
+#include "../../viewer/cos/VCOS_TestPdf.h"
+
 #include "hostpdf/PDFL_PDCalls.h"
 #include "viewer/VIEW_App.h"
 #include "viewer/VIEW_AVDocs.h"
@@ -284,5 +286,121 @@ TEST_F(ZOVA_Separate, AnImageWithAnInvalidColourSpaceShowsString2002AndKeepsTheP
         EXPECT_EQ(m_tool->CurrentView().OutputDoc(), firstOutput);
         EXPECT_EQ(TempFiles(), firstJob) << "the view keeps its job; the failed one left nothing";
         m_tool->CurrentView().Clear();
+    }
+}
+
+// A contents change that leaves the page unseparable keeps the page in its
+// view; Update then says what is wrong, and mending the page renders it.
+TEST_F(ZOVA_Separate, AContentsChangeThatBreaksThePageKeepsItsViewAndUpdateSaysWhy) {
+    Show("<< /XObject << /Im0 5 0 R >> >>", "q 100 0 0 100 0 0 cm /Im0 Do Q", {ImageObject()});
+    VIEW_CallPlugin([&] { m_tool->ColorDialog().Command(1022, 0); });
+    ASSERT_EQ(m_tool->CurrentView().PageState(), 5);
+    const PDFL_PDPage page = m_tool->CurrentView().Page().HostPage();
+    const GLOB_Object image = m_tool->CurrentView().Page().Page().ResourcesDict().Dict().GetPath("/XObject/Im0");
+    ASSERT_TRUE(image.IsStream());
+    const auto changed = [&](const char* space) {
+        image.PutPath("ColorSpace", image.Doc().NewName(GLOB_Name(space)));
+        VIEW_App::ClearAlerts();
+        ClearLogs();
+        VIEW_CallPlugin([&] { VIEW_AVDocs::PageContentsDidChange(page); });
+    };
+
+    changed("Foo");
+    ASSERT_TRUE(m_tool->HasCurrentView());
+    ZOVA_View& view = m_tool->CurrentView();
+    EXPECT_FALSE(view.Page().IsNull());
+    EXPECT_EQ(view.Page().Number(), 0u);
+    EXPECT_EQ(view.PageState(), 0);
+    EXPECT_EQ(StatusText(), "Needs Update");
+    EXPECT_EQ(view.OutputDoc(), nullptr);
+    EXPECT_EQ(InkNames(), (std::vector<std::string>{"Cyan", "Magenta", "Yellow", "Black"}));
+    EXPECT_TRUE(VIEW_App::Alerts().empty());
+    EXPECT_TRUE(Logs().empty()) << Logs().front().m_text;
+    EXPECT_EQ(TempFiles(), std::vector<std::string>()) << "the stale job's files went";
+
+    ClearLogs();
+    VIEW_CallPlugin([&] { m_tool->ColorDialog().Command(1022, 0); });
+    ExpectOneLog("Exception separating page: ");
+    EXPECT_NE(Logs().front().m_text.find("Unknown ColorSpace name: Foo"), std::string::npos);
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>{kAlert2002});
+    EXPECT_EQ(view.PageState(), 3);
+
+    changed("DeviceGray");
+    VIEW_CallPlugin([&] { m_tool->ColorDialog().Command(1022, 0); });
+    EXPECT_EQ(&m_tool->CurrentView(), &view);
+    EXPECT_EQ(view.PageState(), 5);
+    EXPECT_TRUE(VIEW_App::Alerts().empty());
+    EXPECT_TRUE(Logs().empty());
+    view.Clear();
+}
+
+// A finished job the view keeps no longer hears the source document: the
+// same page polls as often the second time it is separated.
+TEST_F(ZOVA_Separate, SeparatingAgainPollsNoMoreThanTheFirstTime) {
+    Show("<< >>", LongContent());
+    const auto counting = std::make_shared<bool>(true);
+    const auto peeks = std::make_shared<int>(0);
+    const auto peeksOf = [&] {
+        *peeks = 0;
+        for (unsigned n = 1; n <= 100; ++n)
+            Win32Driver::AtPeek(n, [counting, peeks] { *peeks += *counting ? 1 : 0; });
+        EXPECT_TRUE(Separate());
+        const int made = *peeks;
+        *counting = false;
+        MSG unused;
+        for (int i = 0; i < 100; ++i)
+            PeekMessageA(&unused, reinterpret_cast<HWND>(-1), 0, 0, PM_NOREMOVE);
+        *counting = true;
+        return made;
+    };
+    const int first = peeksOf();
+    ASSERT_GE(first, 10);
+    ASSERT_LT(first, 100);
+    // The output document goes, so that the view separates again.
+    m_tool->CurrentView().SetOutputDoc(nullptr);
+    EXPECT_EQ(peeksOf(), first);
+    EXPECT_EQ(peeksOf(), first);
+    m_tool->CurrentView().Clear();
+}
+
+// A blank page may have no resources at all, with or without contents.
+TEST_F(ZOVA_Separate, APageWithoutResourcesIsBlankInFourPlates) {
+    const struct {
+        const char* name;
+        std::string page;
+        std::vector<std::string> more;
+    } rows[] = {
+        {"no contents", "<< /Type /Page /MediaBox [0 0 612 792] /Parent 2 0 R >>", {}},
+        {"contents", "<< /Type /Page /MediaBox [0 0 612 792] /Parent 2 0 R /Contents 4 0 R >>",
+         {StreamObject("0 0 0 1 k")}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", row.page};
+        objects.insert(objects.end(), row.more.begin(), row.more.end());
+        VIEW_App::ClearAlerts();
+        OpenPdf(VCOS_MakePdf("%PDF-1.4", objects));
+        Activate();
+        EXPECT_TRUE(VIEW_App::Alerts().empty());
+        ASSERT_TRUE(m_tool->HasCurrentView());
+        EXPECT_EQ(InkNames(), (std::vector<std::string>{"Cyan", "Magenta", "Yellow", "Black"}));
+        VIEW_CallPlugin([&] { m_tool->ColorDialog().Command(1022, 0); });
+        ZOVA_View& view = m_tool->CurrentView();
+        EXPECT_EQ(view.PageState(), 5);
+        EXPECT_TRUE(VIEW_App::Alerts().empty());
+        EXPECT_TRUE(Logs().empty());
+        ASSERT_NE(view.OutputDoc(), nullptr);
+        EXPECT_EQ(PDFL_PDDocGetNumPages(view.OutputDoc()), 4);
+        // Nothing inked: the window's part of the view image is paper.
+        const uint32_t* pixels = m_tool->ViewImage().LockData();
+        const int32_t stride = m_tool->ViewImage().RowBytes() / 4;
+        int inked = 0;
+        for (int32_t y = 0; y < m_tool->WindowHeight(); ++y)
+            for (int32_t x = 0; x < m_tool->WindowWidth(); ++x)
+                inked += (pixels[y * stride + x] & 0xFFFFFF) != 0xFFFFFF;
+        m_tool->ViewImage().UnlockData();
+        EXPECT_EQ(inked, 0);
+        view.Clear();
     }
 }

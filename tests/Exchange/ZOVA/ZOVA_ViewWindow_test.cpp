@@ -2,6 +2,9 @@
 // the image rectangle, partial repaints, and the windows' life.
 #include "ZOVA_RenderFixture.h"
 
+#include "viewer/VIEW_App.h"
+#include "viewer/VIEW_AVDocs.h"
+#include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Recorder.h"
 #include "win32/win32_driver.h"
 
@@ -146,4 +149,36 @@ TEST_F(ZOVA_ViewWindowTest, ClosingTheViewWindowLetsEverythingGoUntilTheNextActi
     EXPECT_TRUE(m_tool->ColorDialog().IsVisible());
     EXPECT_TRUE(m_tool->ViewImage().IsValid());
     EXPECT_TRUE(m_tool->HasPlateCache());
+}
+
+// Closing either window frees the images, hides the Separations window
+// and gives the host its default tool: no page view change, front document
+// change or contents change reaches the freed images before the next
+// activation makes them again.
+TEST_F(ZOVA_ViewWindowTest, NothingReachesTheFreedImagesAfterAWindowCloses) {
+    OpenPages(2);
+    for (const bool viewWindow : {true, false}) {
+        SCOPED_TRACE(viewWindow ? "view window" : "Separations window");
+        Activate();
+        ASSERT_TRUE(m_tool->ViewImage().IsValid());
+        m_tool->SetPageState(5);
+        VIEW_CallPlugin([&] {
+            Win32Driver::Close(viewWindow ? m_tool->ViewWindow().PlatformWindow()
+                                          : m_tool->ColorDialog().PlatformWindow());
+        });
+        ASSERT_FALSE(m_tool->ViewImage().IsValid());
+        EXPECT_FALSE(m_tool->IsActive());
+        EXPECT_FALSE(m_tool->ColorDialog().IsVisible());
+        ClearLogs();
+        VIEW_App::ClearAlerts();
+        const PDFL_PDPage page = m_tool->CurrentView().Page().HostPage();
+        VIEW_PageViews::GoToPage(FrontPageView(), 1);
+        VIEW_CallPlugin([&] { VIEW_AVDocs::PageContentsDidChange(page); });
+        const PDFL_AVDoc other = OpenPages(1);
+        VIEW_AVDocs::Close(other);
+        VIEW_PageViews::GoToPage(FrontPageView(), 0);
+        EXPECT_TRUE(Logs(1).empty()) << Logs(1).front().m_text;
+        EXPECT_TRUE(VIEW_App::Alerts().empty());
+        EXPECT_FALSE(m_tool->ViewImage().IsValid());
+    }
 }

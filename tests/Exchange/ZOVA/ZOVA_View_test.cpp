@@ -94,6 +94,9 @@ TEST(ZOVA_View, InksAreTheProcessInksThenTheSpotsAllShown) {
         // Ruby's RGB alternate has no CMYK equivalent: it stays, with nothing.
         {"spots", SpotPage(), {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Ruby", "Olive"},
          {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {0.1, 0.9, 0, 0.2}, {0, 0, 0, 0}, {0, 0, 0, 0.7}}},
+        // A blank page may leave its resources out, on itself and its parents.
+        {"no resources", OnePage(kLetter), {"Cyan", "Magenta", "Yellow", "Black"},
+         {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,7 +133,8 @@ TEST(ZOVA_View, FailuresOtherThanAMissingEquivalentPassOnAndLeaveTheViewCleared)
                                                    "[/Separation /Bad /DeviceCMYK 5] >> >>"),
          "1128007 A Function must be a Stream or Dictionary, found: Integer"},
         {"tint transform that fails when run", UnderflowPage(), "1128016 Stack underflow"},
-        {"no resources", OnePage(kLetter), "1128004 Page missing resource dictionary."},
+        {"resources that are no dictionary", OnePage(std::string(kLetter) + " /Resources 5"),
+         "1128004 Resource dictionary must be a dictionary, found 5"},
         {"no media box", OnePage("/Resources << >>"), "1128004 Page missing media box"},
     };
     for (const auto& c : cases) {
@@ -145,6 +149,43 @@ TEST(ZOVA_View, FailuresOtherThanAMissingEquivalentPassOnAndLeaveTheViewCleared)
         view.ColorantColors(colors);
         EXPECT_TRUE(colors.empty());
     }
+}
+
+// A page whose contents changed for the worse stays held, with the inks
+// that separating it would gather.
+TEST(ZOVA_View, AReloadedPageThatFailsIsStillHeld) {
+    const struct {
+        const char* name;
+        ZOVA_HeldPage page;
+        std::vector<std::string> inks;
+    } cases[] = {
+        {"spots that cannot be gathered", OnePage(std::string(kLetter) + " /Resources << /ColorSpace << /CS0 /Foo >> >>"),
+         {"Cyan", "Magenta", "Yellow", "Black"}},
+        {"a tint transform that fails when run", UnderflowPage(), {"Cyan", "Magenta", "Yellow", "Black", "Lead"}},
+        {"no media box", OnePage("/Resources << >>"), {"Cyan", "Magenta", "Yellow", "Black"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ZOVA_View view;
+        view.SetPage(SpotPage());
+        view.SetColorantShown(0, false);
+        EXPECT_EQ(Thrown([&] { view.ReloadPage(c.page); }), "no exception");
+        EXPECT_EQ(view.Page().Doc().Root(), c.page.Doc().Root());
+        std::vector<CPDF_Colorant> names;
+        view.ColorantNames(names);
+        ASSERT_EQ(names.size(), c.inks.size());
+        for (size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(Streamed(names[i]), c.inks[i]);
+            EXPECT_TRUE(view.IsColorantShown(static_cast<int32_t>(i)));
+            EXPECT_EQ(view.ColorantColor(static_cast<int32_t>(i)).NumComponents(), 4u);
+        }
+        EXPECT_EQ(view.ColorantColor(0).Component(0), 1.0) << "a process ink keeps its equivalent";
+    }
+    // A page that is fine reloads as SetPage makes it.
+    ZOVA_View view;
+    view.ReloadPage(SpotPage());
+    EXPECT_EQ(view.NumColorants(), 7);
+    EXPECT_EQ(view.MaxResolution(), 5);
 }
 
 TEST(ZOVA_View, PageBoxGivesTheLargestResolution) {
