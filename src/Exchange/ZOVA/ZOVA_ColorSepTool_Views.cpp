@@ -53,7 +53,9 @@ ZOVA_View* ZOVA_ColorSepTool::NewView() {
 void ZOVA_ColorSepTool::NewViewForPageView(PDFL_AVPageView pageView) {
     m_viewCurrent = NewView();
     GLIB_ASSERT(m_viewCurrent != NULL);
-    m_viewCurrent->SetPage(ZOVA_HeldPage(XCHG_AVPageViewGetPage(pageView)));
+    // A page that cannot be modelled is still held: Update then says what
+    // is wrong with it, and the reused view is not left empty.
+    m_viewCurrent->ReloadPage(ZOVA_HeldPage(XCHG_AVPageViewGetPage(pageView)));
     PDFL_AVRect aperture{};
     XCHG_AVPageViewGetAperture(pageView, &aperture);
     PDFL_FixedRect visible{};

@@ -126,7 +126,7 @@ void ZOVA_View::ReloadPage(const ZOVA_HeldPage& page) {
         SetPage(page);
         return;
     } catch (const GLIB_Exception& e) {
-        GLIB_LOG(GLIB_LogWarning, "ZOVA_View: the changed page keeps the inks it can give: " << e.What());
+        GLIB_LOG(GLIB_LogWarning, "ZOVA_View: the page keeps the inks it can give: " << e.What());
     }
     // Whatever SetPage left, the view holds the page again with the inks
     // separating it would gather, so that the next separation reports the

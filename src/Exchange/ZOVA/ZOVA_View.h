@@ -62,7 +62,7 @@ public:
     // A failure leaves the view cleared. A page without resources is blank:
     // the four process inks.
     void SetPage(const ZOVA_HeldPage& page);
-    // The page's contents changed: SetPage, except that a page whose model
+    // A page shown or changed in the host: SetPage, except that a page whose model
     // cannot be made is still held, with the inks that can be gathered (the
     // process inks when its spots cannot be), a colour of four zeros for
     // each ink whose equivalent fails and an empty box when the page has

@@ -10,6 +10,7 @@
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Progress.h"
 #include "win32/win32_driver.h"
 
@@ -332,6 +333,79 @@ TEST_F(ZOVA_Separate, AContentsChangeThatBreaksThePageKeepsItsViewAndUpdateSaysW
     EXPECT_TRUE(VIEW_App::Alerts().empty());
     EXPECT_TRUE(Logs().empty());
     view.Clear();
+}
+
+// A page whose inks cannot be gathered, reached by picking the tool over it
+// or by going to it with ten views open, is held in state 0 without a fault
+// leaving the host's call; Update then says what is wrong with it. The other
+// views keep their pages.
+TEST_F(ZOVA_Separate, APageThatCannotBeModelledWhenShownWaitsForUpdateToSayWhy) {
+    const std::string brokenImage = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8"
+                                    " /ColorSpace /Foo /Length 1 >>\nstream\nx\nendstream";
+    const std::string content = "q 100 0 0 100 0 0 cm /Im0 Do Q";
+    const auto openPages = [&](int plain) {
+        // plain empty pages, then the broken one.
+        std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", ""};
+        std::string kids;
+        const int broken = plain + 3;
+        for (int i = 3; i < broken; ++i) {
+            kids += std::to_string(i) + " 0 R ";
+            objects.push_back("<< /Type /Page /Parent 2 0 R >>");
+        }
+        kids += std::to_string(broken) + " 0 R";
+        objects.push_back("<< /Type /Page /Parent 2 0 R /Resources << /XObject << /Im0 " +
+                          std::to_string(broken + 2) + " 0 R >> >> /Contents " + std::to_string(broken + 1) +
+                          " 0 R >>");
+        objects.push_back(StreamObject(content));
+        objects.push_back(brokenImage);
+        objects[1] = "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(plain + 1) +
+                     " /MediaBox [0 0 612 792] /Resources << >> >>";
+        OpenPdf(VCOS_MakePdf("%PDF-1.4", objects));
+    };
+    const struct {
+        const char* name;
+        int plain;  // pages before the broken one
+    } cases[] = {{"the tool picked over it", 0}, {"gone to with ten views open", 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        openPages(c.plain);
+        VIEW_App::ClearAlerts();
+        ClearLogs();
+        if (c.plain == 0) {
+            EXPECT_NO_THROW(Activate());
+        } else {
+            Activate();
+            for (int32_t i = 1; i < c.plain; ++i)
+                VIEW_PageViews::GoToPage(FrontPageView(), i);
+            ASSERT_EQ(m_tool->Views().size(), 10u);
+            EXPECT_NO_THROW(VIEW_PageViews::GoToPage(FrontPageView(), c.plain));
+        }
+        ASSERT_TRUE(m_tool->HasCurrentView());
+        ZOVA_View& view = m_tool->CurrentView();
+        EXPECT_EQ(view.Page().Number(), static_cast<uint32_t>(c.plain));
+        EXPECT_EQ(view.PageState(), 0);
+        EXPECT_EQ(StatusText(), "Needs Update");
+        EXPECT_EQ(InkNames(), (std::vector<std::string>{"Cyan", "Magenta", "Yellow", "Black"}));
+        EXPECT_EQ(AlertTexts(), std::vector<std::string>());
+        EXPECT_TRUE(Logs().empty()) << Logs().front().m_text;
+        if (c.plain > 0) {
+            // The reused front view took the page; the other nine kept theirs.
+            ASSERT_EQ(m_tool->Views().size(), 10u);
+            EXPECT_EQ(m_tool->Views().front().get(), &view);
+            uint32_t number = 1;
+            for (auto it = std::next(m_tool->Views().begin()); it != m_tool->Views().end(); ++it)
+                EXPECT_EQ((*it)->Page().Number(), number++);
+        }
+
+        VIEW_CallPlugin([&] { m_tool->ColorDialog().Command(1022, 0); });
+        ExpectOneLog("Exception separating page: ");
+        EXPECT_NE(Logs().front().m_text.find("Unknown ColorSpace name: Foo"), std::string::npos);
+        EXPECT_EQ(AlertTexts(), std::vector<std::string>{kAlert2002});
+        EXPECT_EQ(view.PageState(), 3);
+        EXPECT_EQ(StatusText(), "Needs Update");
+        EXPECT_EQ(TempFiles(), std::vector<std::string>());
+        VIEW_AVDocs::Close(VIEW_AVDocs::Front());
+    }
 }
 
 // A finished job the view keeps no longer hears the source document: the
