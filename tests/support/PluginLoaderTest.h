@@ -17,32 +17,49 @@
 #include <unistd.h>
 #include <vector>
 
-class PluginLoaderTest : public ::testing::Test {
-protected:
-    // Makes the scratch folder the current one; last in SetUp, since a
-    // failure ends only this call.
-    void EnterScratch() {
-        char folder[PATH_MAX];
-        ASSERT_NE(getcwd(folder, sizeof folder), nullptr);
-        m_folder = folder;
-        ASSERT_EQ(chdir(m_scratch.Path().c_str()), 0);
-    }
-    // Closes the module, forgets the test plug-in's options and goes back
-    // to the previous folder.
-    void LeaveScratch() {
-        if (m_loader.IsOpen())
-            m_loader.Unload();
-        unsetenv("TINTSCOPE_TEST_PLUGIN");
-        EXPECT_EQ(chdir(m_folder.c_str()), 0);
-    }
+// The texts of the alerts and notes the host showed.
+struct ShownAlerts {
     static std::vector<std::string> AlertTexts() {
         std::vector<std::string> texts;
         for (const VIEW_Alert& alert : VIEW_App::Alerts())
             texts.push_back(alert.m_text);
         return texts;
     }
+};
+
+// A folder made the current one for a test, and the previous one back.
+class CurrentFolderChange {
+public:
+    // Last in SetUp, since a failure ends only this call.
+    void Enter(const std::string& folder) {
+        char previous[PATH_MAX];
+        ASSERT_NE(getcwd(previous, sizeof previous), nullptr);
+        m_previous = previous;
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+    }
+    void Leave() { EXPECT_EQ(chdir(m_previous.c_str()), 0); }
+
+private:
+    std::string m_previous;
+};
+
+class PluginLoaderTest : public ::testing::Test, public ShownAlerts {
+protected:
+    // Makes the scratch folder the current one.
+    void EnterScratch() { m_folder.Enter(m_scratch.Path()); }
+    // Closes the module, forgets the test plug-in's options and goes back
+    // to the previous folder.
+    void LeaveScratch() {
+        CloseModule();
+        m_folder.Leave();
+    }
+    void CloseModule() {
+        if (m_loader.IsOpen())
+            m_loader.Unload();
+        unsetenv("TINTSCOPE_TEST_PLUGIN");
+    }
 
     ScratchDir m_scratch;
     VIEW_Loader m_loader;
-    std::string m_folder;
+    CurrentFolderChange m_folder;
 };

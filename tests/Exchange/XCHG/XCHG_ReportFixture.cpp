@@ -4,15 +4,11 @@
 #include "Exchange/XCHG/XCHG_ReportHandlers.h"
 #include "Exchange/XCHG/XPDF_ReportError.h"
 
-#include <climits>
-#include <unistd.h>
-
 void ReportTest::SetUp() {
     HostTest::SetUp();
-    char folder[PATH_MAX];
-    ASSERT_NE(getcwd(folder, sizeof folder), nullptr);
-    m_folder = folder;
-    ASSERT_EQ(chdir(m_scratch.Path().c_str()), 0);
+    m_folder.Enter(m_scratch.Path());
+    if (HasFatalFailure())
+        return;
     VIEW_Host::OfferTable(PDFL_DebuggerWindowTable, 1);
     gXCHG_DebuggerWindowHFT = VIEW_Host::Table(PDFL_DebuggerWindowTable);
     gXCHG_ModuleInstance = GetModuleHandleA(nullptr);
@@ -34,13 +30,6 @@ void ReportTest::TearDown() {
     PDFL_SetExceptionLogger(&PDFL_LogException);
     gXCHG_DebuggerWindowHFT = nullptr;
     gXCHG_ModuleInstance = nullptr;
-    EXPECT_EQ(chdir(m_folder.c_str()), 0);
+    m_folder.Leave();
     HostTest::TearDown();
-}
-
-std::vector<std::string> ReportTest::AlertTexts() {
-    std::vector<std::string> texts;
-    for (const VIEW_Alert& alert : VIEW_App::Alerts())
-        texts.push_back(alert.m_text);
-    return texts;
 }

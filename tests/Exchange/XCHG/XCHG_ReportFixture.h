@@ -5,6 +5,7 @@
 #pragma once
 
 #include "../../hostpdf/HostFixture.h"
+#include "support/PluginLoaderTest.h"
 #include "support/TestSupport.h"
 
 #include "GLIB/GLIB_Assert.h"
@@ -14,17 +15,15 @@
 #include <string>
 #include <vector>
 
-class ReportTest : public HostTest {
+class ReportTest : public HostTest, public ShownAlerts {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The texts of the alerts and notes the host showed.
-    static std::vector<std::string> AlertTexts();
     ScratchDir m_scratch;
 
 private:
     GLIB_Logger m_logger = nullptr;
     GLIB_AssertHandler m_assertHandler = nullptr;
-    std::string m_folder;
+    CurrentFolderChange m_folder;
 };

@@ -2,6 +2,8 @@
 // registers with and without room on the toolbar, its preferences at quit,
 // nothing of it left in the host after Unload, loading it twice in one
 // process, its one exported symbol and its resources.
+#include "ZOVA_ExpectedStrings.h"
+#include "support/PluginLoaderTest.h"
 #include "support/TestSupport.h"
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
@@ -40,26 +42,19 @@ const char* const Module = TINTSCOPE_ZOVA_MODULE;
 constexpr size_t LifeCycleCallbacks = 7;
 
 
-class ModuleTest : public ::testing::Test {
+class ModuleTest : public PluginLoaderTest {
 protected:
     void SetUp() override {
         VIEW_Host::Reset();
         Win32Driver::SetAppDataFolder(m_prefs.Path());
     }
     void TearDown() override {
-        if (m_loader.IsOpen())
-            m_loader.Unload();
+        CloseModule();
         Win32Driver::SetAppDataFolder("");
         VIEW_Toolbar::SetRoom(true);
         VIEW_Host::Reset();
     }
 
-    static std::vector<std::string> AlertTexts() {
-        std::vector<std::string> texts;
-        for (const VIEW_Alert& alert : VIEW_App::Alerts())
-            texts.push_back(alert.m_text);
-        return texts;
-    }
     // A page as the front document: the tool button wants one. Blank
     // unless content is given.
     void OpenFrontDocument(const std::string& content = "") {
@@ -121,7 +116,6 @@ protected:
     ScratchDir m_prefs;
     ScratchDir m_docs;
     TmpDirScope m_tmp;
-    VIEW_Loader m_loader;
     int m_opened = 0;
 };
 
@@ -314,26 +308,11 @@ TEST(ZOVA_ModuleFile, ExportsOnlyPlugInMain) {
 TEST_F(ModuleTest, EveryResourceLoadsFromTheModule) {
     ASSERT_TRUE(m_loader.Load(Module).Loaded());
     const HMODULE module = m_loader.Module();
-    struct Row {
-        UINT id;
-        const char* text;
-    };
-    const Row rows[] = {
-        {1102, "Quillark Tintscope Tool"}, {1103, "  150 dpi"}, {1104, "  300 dpi"}, {1105, "  600 dpi"},
-        {1106, " 1200 dpi"}, {1107, " 2400 dpi"}, {1108, "          1x"}, {1109, "          2x"},
-        {1110, "          4x"}, {1111, "          8x"}, {1112, "        16x"}, {1114, "      Fit"},
-        {1400, "Quillark Tintscope..."}, {1401, "Quillark Tintscope..."}, {1403, "Separating Page..."},
-        {1404, "Rendering..."}, {1405, "Needs Update"}, {1406, "Ready"}, {1407, "Stop"}, {1408, "Update"},
-        {2001, "An error occured reading a disk file. The system disk may be full."},
-        {2002, "An error occured trying to separate this page."},
-        {2003, "The Tintscope is not able to \nseparate some objects on this page.  \n\nThe page must be run "
-               "through the \nQuillark TintAdjuster before it can \nbe viewed with the Tintscope."},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.id);
+    for (const ZOVA_ExpectedString& row : kZOVA_ExpectedStrings) {
+        SCOPED_TRACE(row.m_id);
         char text[512] = {};
-        const int length = LoadStringA(module, row.id, text, sizeof text);
-        EXPECT_EQ(std::string(text, length > 0 ? length : 0), row.text);
+        const int length = LoadStringA(module, row.m_id, text, sizeof text);
+        EXPECT_EQ(std::string(text, length > 0 ? length : 0), row.m_text);
     }
     for (UINT bitmap : {1001u, 1004u, 1005u}) {
         SCOPED_TRACE(bitmap);

@@ -2,6 +2,8 @@
 // frame read them.
 #include "Exchange/ZOVA/ZOVA_Resources.h"
 
+#include "ZOVA_ExpectedStrings.h"
+
 #include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "Exchange/XCHG/XCHG_Resources.h"
 #include "viewer/VIEW_App.h"
@@ -28,29 +30,9 @@ std::string String(UINT id) {
 }  // namespace
 
 TEST(ZOVA_Resources, StringsOfTheCombosStatusAlertsAndMenus) {
-    struct Row {
-        UINT id;
-        const char* text;
-    };
-    const Row rows[] = {
-        // Combo texts, leading blanks included so that they line up right.
-        {1114, "      Fit"}, {1103, "  150 dpi"}, {1104, "  300 dpi"}, {1105, "  600 dpi"},
-        {1106, " 1200 dpi"}, {1107, " 2400 dpi"}, {1108, "          1x"}, {1109, "          2x"},
-        {1110, "          4x"}, {1111, "          8x"}, {1112, "        16x"},
-        // Status line and button.
-        {1403, "Separating Page..."}, {1404, "Rendering..."}, {1405, "Needs Update"}, {1406, "Ready"},
-        {1407, "Stop"}, {1408, "Update"},
-        // Tool button help and the menu items.
-        {1102, "Quillark Tintscope Tool"}, {1400, "Quillark Tintscope..."}, {1401, "Quillark Tintscope..."},
-        // Alerts, misspellings kept.
-        {2001, "An error occured reading a disk file. The system disk may be full."},
-        {2002, "An error occured trying to separate this page."},
-        {2003, "The Tintscope is not able to \nseparate some objects on this page.  \n\nThe page must be run "
-               "through the \nQuillark TintAdjuster before it can \nbe viewed with the Tintscope."},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.id);
-        EXPECT_EQ(String(row.id), row.text);
+    for (const ZOVA_ExpectedString& row : kZOVA_ExpectedStrings) {
+        SCOPED_TRACE(row.m_id);
+        EXPECT_EQ(String(row.m_id), row.m_text);
     }
     // A gap in the combo ids stays a gap.
     EXPECT_EQ(String(1113), "");
