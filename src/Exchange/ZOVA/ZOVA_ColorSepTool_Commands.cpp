@@ -6,9 +6,6 @@
 
 namespace {
 
-constexpr int32_t Ready = 5;
-constexpr int32_t NeedsUpdate = 0;
-constexpr int32_t NeedsRender = 3;
 constexpr size_t AlertBytes = 512;
 
 }  // namespace
@@ -18,7 +15,7 @@ void ZOVA_ColorSepTool::SetCancelled(bool flag) {
 }
 
 void ZOVA_ColorSepTool::Update(bool force) {
-    if (CurrentView().PageState() == NeedsUpdate && !force)
+    if (CurrentView().PageState() == ZOVA_View::PageNeedsUpdate && !force)
         ClearImage();
     else if (m_viewCurrent)
         Render(m_viewCurrent);
@@ -32,8 +29,8 @@ void ZOVA_ColorSepTool::SetResolution(int32_t index) {
     if (!m_viewCurrent || !pageView)
         return;
     DrawFrame(pageView);
-    if (m_viewCurrent->PageState() == Ready) {
-        m_viewCurrent->SetPageState(NeedsRender);
+    if (m_viewCurrent->PageState() == ZOVA_View::PageReady) {
+        m_viewCurrent->SetPageState(ZOVA_View::PageNeedsRender);
         Update(false);
     }
 }
@@ -47,7 +44,7 @@ void ZOVA_ColorSepTool::SetMagnification(int32_t index) {
         return;
     DrawFrame(pageView);
     // The plates stay; only the window shows them larger.
-    if (m_viewCurrent->PageState() == Ready)
+    if (m_viewCurrent->PageState() == ZOVA_View::PageReady)
         m_viewWindow.InvalidateAll();
 }
 
@@ -55,7 +52,7 @@ void ZOVA_ColorSepTool::SetInkShown(int32_t index, bool shown) {
     if (!m_viewCurrent)
         return;
     m_viewCurrent->SetColorantShown(index, shown);
-    if (m_viewCurrent->PageState() == Ready)
+    if (m_viewCurrent->PageState() == ZOVA_View::PageReady)
         Recompose();
 }
 
@@ -64,7 +61,7 @@ void ZOVA_ColorSepTool::SetInkColor(int32_t index, const CPDF_Color& color) {
         return;
     m_viewCurrent->SetColorantColor(index, color);
     // Outside state 5 the cached plates may be another view's, or none.
-    if (m_viewCurrent->PageState() == Ready)
+    if (m_viewCurrent->PageState() == ZOVA_View::PageReady)
         Recompose();
 }
 

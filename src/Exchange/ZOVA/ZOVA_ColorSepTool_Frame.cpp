@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int32_t Ready = 5;
 constexpr double SmallestMove = 0.1;
 
 }  // namespace
@@ -49,7 +48,7 @@ void ZOVA_ColorSepTool::FrameChanged(PDFL_AVPageView pageView, const PDFL_FixedR
         return;
     view.SetCenter(GLIB_Point(x, y));
     DrawFrame(pageView);
-    if (view.PageState() == Ready)
+    if (view.PageState() == ZOVA_View::PageReady)
         Update(false);
 }
 

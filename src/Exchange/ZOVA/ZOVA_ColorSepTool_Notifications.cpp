@@ -87,9 +87,9 @@ void ZOVA_ColorSepTool::PageContentsDidChange(PDFL_PDPage page) {
     view->SetCenter(center);
     if (view == m_viewCurrent && m_colorDialog.IsAlive() && m_colorDialog.IsVisible()) {
         m_colorDialog.UpdateFromView(*view);
-        SetPageState(0);
+        SetPageState(ZOVA_View::PageNeedsUpdate);
     } else {
-        view->SetPageState(0);
+        view->SetPageState(ZOVA_View::PageNeedsUpdate);
     }
 }
 

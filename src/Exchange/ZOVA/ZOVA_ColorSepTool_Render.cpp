@@ -15,9 +15,6 @@
 
 namespace {
 
-constexpr int32_t NeedsRender = 3;
-constexpr int32_t Rendering = 4;
-constexpr int32_t Ready = 5;
 constexpr int32_t White = 255;
 
 // A separation page of the output document, released on every way out.
@@ -102,11 +99,11 @@ void ZOVA_ColorSepTool::Render(ZOVA_View* view) {
     DrawingSize(width, height);
     m_viewImage.Fill(width, height, White);
     if (!view->OutputDoc() && !SeparatePage()) {
-        SetPageState(NeedsRender);
+        SetPageState(ZOVA_View::PageNeedsRender);
         return;
     }
 
-    ZOVA_PageStateGuard guard(Rendering, NeedsRender, this);
+    ZOVA_PageStateGuard guard(ZOVA_View::PageRendering, ZOVA_View::PageNeedsRender, this);
     m_viewWindow.InvalidateAll();
     const int rotation = view->Page().Rotation();
     const GLIB_Rect box = view->PageBox();
@@ -124,11 +121,11 @@ void ZOVA_ColorSepTool::Render(ZOVA_View* view) {
         if (!RenderInk(*view, ink, geometry, width, height))
             return;
     if (!m_cancelMgr.IsCancelled()) {
-        guard.Commit(Ready);
+        guard.Commit(ZOVA_View::PageReady);
     } else {
         // Stopped: the inks composed so far stay on show.
         guard.Dismiss();
-        view->SetPageState(NeedsRender);
+        view->SetPageState(ZOVA_View::PageNeedsRender);
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusNeedsUpdate);
     }
     m_viewWindow.InvalidateAll();

@@ -75,25 +75,25 @@ void ZOVA_ColorSepTool::SetPageState(int32_t state) {
     if (m_viewCurrent)
         m_viewCurrent->SetPageState(state);
     switch (state) {
-    case 0:
-    case 3:
+    case ZOVA_View::PageNeedsUpdate:
+    case ZOVA_View::PageNeedsRender:
         ClearImage();
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusNeedsUpdate);
         break;
-    case 1:
+    case ZOVA_View::PageSeparating:
         ShowBusyCursor();
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusSeparating);
         break;
-    case 2:
+    case ZOVA_View::PageSeparated:
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusRendering);
         ShowBusyCursor();
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusRendering);
         break;
-    case 4:
+    case ZOVA_View::PageRendering:
         ShowBusyCursor();
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusRendering);
         break;
-    case 5:
+    case ZOVA_View::PageReady:
         m_colorDialog.SetStatus(ZOVA_ColorDialog::StatusReady);
         break;
     default:
@@ -131,7 +131,7 @@ bool ZOVA_ColorSepTool::SeparatePage() {
         std::vector<GLOB_Object> newPages;
         {
             const MeterListening listening(job);
-            ZOVA_PageStateGuard guard(1, 0, this);
+            ZOVA_PageStateGuard guard(ZOVA_View::PageSeparating, ZOVA_View::PageNeedsUpdate, this);
             try {
                 separator.SeparatePage(page, 0, newPages);
             } catch (const GLIB_Exception& e) {
@@ -146,7 +146,7 @@ bool ZOVA_ColorSepTool::SeparatePage() {
                 return false;
             }
             monitor.End();
-            guard.Commit(2);
+            guard.Commit(ZOVA_View::PageSeparated);
         }
         view.SetJobContext(job);
         output.Save();

@@ -6,14 +6,6 @@
 #include "GLIB/GLIB_Assert.h"
 #include "hostpdf/PDFL_PDCalls.h"
 
-namespace {
-
-constexpr int32_t NeedsUpdate = 0;
-constexpr int32_t NeedsRender = 3;
-constexpr int32_t Ready = 5;
-
-}  // namespace
-
 bool ZOVA_ColorSepTool::Holds(const ZOVA_View& view, PDFL_PDPage page) {
     const PDFL_PDPage held = view.Page().HostPage();
     if (!held || !page)
@@ -77,12 +69,12 @@ void ZOVA_ColorSepTool::SelectPageView(PDFL_AVPageView pageView) {
     if (!m_viewCurrent) {
         NewViewForPageView(pageView);
         GLIB_ASSERT(m_viewCurrent != NULL);
-        SetPageState(NeedsUpdate);
-    } else if (m_viewCurrent->PageState() != Ready) {
+        SetPageState(ZOVA_View::PageNeedsUpdate);
+    } else if (m_viewCurrent->PageState() != ZOVA_View::PageReady) {
         SetPageState(m_viewCurrent->PageState());
     } else {
         // Only the view rendered last has its plates in the cache.
-        SetPageState(NeedsRender);
+        SetPageState(ZOVA_View::PageNeedsRender);
     }
     m_colorDialog.UpdateFromView(*m_viewCurrent);
     DrawFrame(pageView);

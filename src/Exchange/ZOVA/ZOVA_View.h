@@ -103,6 +103,15 @@ public:
     void SetCenter(const GLIB_Point& center);
     GLIB_Rect PageBox() const { return m_pageBox; }
 
+    // The page states of the separate-and-render cycle.
+    enum : int32_t {
+        PageNeedsUpdate = 0,
+        PageSeparating = 1,
+        PageSeparated = 2,
+        PageNeedsRender = 3,
+        PageRendering = 4,
+        PageReady = 5
+    };
     // Stored as given; the separate-and-render cycle gives the values.
     int32_t PageState() const { return m_pageState; }
     void SetPageState(int32_t state) { m_pageState = state; }
@@ -131,7 +140,7 @@ private:
     std::vector<std::string> m_names;
     std::vector<uint8_t> m_shown;
     GLIB_Point m_center;
-    int32_t m_pageState = 5;
+    int32_t m_pageState = PageReady;
     CSEP_SepJobContext m_job;
     int32_t m_resolution = 2;
     int32_t m_maxResolution = 5;
