@@ -104,6 +104,14 @@ TEST(TS_ProgramArgs, ResolutionAndMagnificationIndexesFollowTheDialogsLists) {
     EXPECT_EQ(VIEW_MagnificationIndex(32), -1);
 }
 
+TEST(TS_ProgramArgs, ResolutionDpiUndoesTheIndexAndFitsOutsideTheList) {
+    for (const int dpi : {VIEW_ProgramArgs::Fit, 150, 300, 600, 1200, 2400})
+        EXPECT_EQ(VIEW_ResolutionDpi(VIEW_ResolutionIndex(dpi)), dpi);
+    // An empty or failing dialog list gives -1 or -2 as its index.
+    for (const int index : {-2, -1, 6})
+        EXPECT_EQ(VIEW_ResolutionDpi(index), VIEW_ProgramArgs::Fit) << index;
+}
+
 // What a run printed to its error stream.
 std::string RunInProcess(const std::vector<std::string>& args, const std::string& programDir, int* code) {
     std::FILE* err = std::tmpfile();

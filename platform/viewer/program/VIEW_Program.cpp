@@ -41,9 +41,6 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-const int kDpiOfIndex[] = {VIEW_ProgramArgs::Fit, 150, 300, 600, 1200, 2400};
-constexpr int kResolutions = 6;
-
 int Say(std::FILE* err, int code, const std::string& line) {
     std::fprintf(err, "tintscope: %s\n", line.c_str());
     return code;
@@ -224,13 +221,12 @@ int ProgramRun::ShowAndPress() {
         if (wanted > highest)
             return Say(m_err, kExitUsage,
                        "--dpi " + std::to_string(m_args.m_dpi) + ": page " + std::to_string(m_args.m_page) +
-                           " of " + m_fileName + " offers at most " + std::to_string(kDpiOfIndex[highest]) + " dpi");
+                           " of " + m_fileName + " offers at most " + std::to_string(VIEW_ResolutionDpi(highest)) + " dpi");
         m_windows.ChooseResolution(wanted);
     }
     if (m_args.m_mag != 0)
         m_windows.ChooseMagnification(VIEW_MagnificationIndex(m_args.m_mag));
-    const int choice = m_windows.ResolutionChoice();
-    m_size = SizeAt(choice > 0 && choice < kResolutions ? kDpiOfIndex[choice] : VIEW_ProgramArgs::Fit);
+    m_size = SizeAt(VIEW_ResolutionDpi(m_windows.ResolutionChoice()));
     if (m_size.m_cut)
         Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + " is larger than " +
                           std::to_string(VIEW_ViewSize::MaxSide) +
@@ -333,9 +329,9 @@ int ProgramRun::Untick() {
 }
 
 int ProgramRun::UsedDpi() const {
-    const int choice = m_windows.ResolutionChoice();
-    if (choice > 0 && choice < kResolutions)
-        return kDpiOfIndex[choice];
+    const int dpi = VIEW_ResolutionDpi(m_windows.ResolutionChoice());
+    if (dpi != VIEW_ProgramArgs::Fit)
+        return dpi;
     // Fit: the largest whole dpi at which the turned page box fits the view.
     double width = m_boxWidth, height = m_boxHeight;
     if (m_rotate == 90 || m_rotate == 270)

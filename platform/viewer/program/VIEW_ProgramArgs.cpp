@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -101,6 +102,11 @@ bool VIEW_ParseProgramArgs(const std::vector<std::string>& args, VIEW_ProgramArg
 int VIEW_ResolutionIndex(int dpi) {
     const auto found = std::find(std::begin(kResolutions), std::end(kResolutions), dpi);
     return found == std::end(kResolutions) ? -1 : static_cast<int>(found - std::begin(kResolutions));
+}
+
+int VIEW_ResolutionDpi(int index) {
+    return index >= 0 && index < static_cast<int>(std::size(kResolutions)) ? kResolutions[index]
+                                                                             : VIEW_ProgramArgs::Fit;
 }
 
 int VIEW_MagnificationIndex(int mag) {

@@ -31,4 +31,6 @@ bool VIEW_ParseProgramArgs(const std::vector<std::string>& args, VIEW_ProgramArg
 // The resolution index of the Separations dialog for dpi: 0 for Fit, 1 to 5
 // for 150 to 2400; the magnification index for mag: 0 to 4 for 1 to 16.
 int VIEW_ResolutionIndex(int dpi);
+// The dpi of a resolution index; Fit for 0 and for an index outside 0 to 5.
+int VIEW_ResolutionDpi(int index);
 int VIEW_MagnificationIndex(int mag);
