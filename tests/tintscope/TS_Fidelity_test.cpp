@@ -6,6 +6,7 @@
 //     of the crop box; an ink only one side lists is blank on that side.
 //   - The host's drawing: each plate-<i> file the program wrote follows
 //     Ghostscript's rendering of output page i over their common area.
+#include "TS_ProgramFixture.h"
 #include "support/Corpus.h"
 #include "support/GhostscriptRenderer.h"
 #include "support/GrayPlate.h"
@@ -108,12 +109,9 @@ ProgramRun RunOnPage(const std::string& file, const ScratchDir& out) {
         if (!run.m_drawnDocuments.count(drawing.m_doc))
             run.m_drawnDocuments[drawing.m_doc] = drawing.Document();
     };
-    std::FILE* err = std::tmpfile();
-    run.m_code = VIEW_RunProgram({file, "--dpi", "fit", "--out", out.Path()}, ProgramDir(), err, settings);
-    std::rewind(err);
-    for (int c; (c = std::fgetc(err)) != EOF;)
-        run.m_said += static_cast<char>(c);
-    std::fclose(err);
+    const TS_Run said = TS_RunInProcess({file, "--dpi", "fit", "--out", out.Path()}, ProgramDir(), settings);
+    run.m_code = said.m_code;
+    run.m_said = said.m_err;
     if (run.m_code == 0)
         run.m_inks = ReadInks(out.File("inks.txt"));
     EXPECT_LE(run.m_drawnDocuments.size(), 1u) << "one document is drawn: the separated one";

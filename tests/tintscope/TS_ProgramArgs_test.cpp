@@ -1,6 +1,7 @@
 // The program's command line: what parses into what, what is refused with
 // one line and exit 2, and a run that cannot find its module failing with
 // one line and exit 1, in-process and as the built program.
+#include "TS_ProgramFixture.h"
 #include "support/TestSupport.h"
 #include "viewer/program/VIEW_Program.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
@@ -114,14 +115,9 @@ TEST(TS_ProgramArgs, ResolutionDpiUndoesTheIndexAndFitsOutsideTheList) {
 
 // What a run printed to its error stream.
 std::string RunInProcess(const std::vector<std::string>& args, const std::string& programDir, int* code) {
-    std::FILE* err = std::tmpfile();
-    *code = VIEW_RunProgram(args, programDir, err);
-    std::rewind(err);
-    std::string text;
-    for (int c; (c = std::fgetc(err)) != EOF;)
-        text += static_cast<char>(c);
-    std::fclose(err);
-    return text;
+    const TS_Run run = TS_RunInProcess(args, programDir);
+    *code = run.m_code;
+    return run.m_err;
 }
 
 TEST(TS_Program, BadArgumentsExit2AndAMissingModuleExits1EachWithOneLine) {

@@ -1,7 +1,6 @@
 #include "TS_ProgramFixture.h"
 
 #include "support/PdfText.h"
-#include "viewer/program/VIEW_Program.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,18 +35,23 @@ void TS_ProgramTest::TearDown() {
     EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
 }
 
-TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args) {
+TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& programDir,
+                       const VIEW_ProgramSettings& settings) {
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* err = open_memstream(&buffer, &size);
-    VIEW_ProgramSettings settings;
-    settings.m_screenCap = 2048;
     TS_Run run;
-    run.m_code = VIEW_RunProgram(args, ModuleDir(), err, settings);
+    run.m_code = VIEW_RunProgram(args, programDir, err, settings);
     std::fclose(err);
     run.m_err.assign(buffer, size);
     std::free(buffer);
     return run;
+}
+
+TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args) {
+    VIEW_ProgramSettings settings;
+    settings.m_screenCap = 2048;
+    return TS_RunInProcess(args, ModuleDir(), settings);
 }
 
 TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {

@@ -5,6 +5,7 @@
 
 #include "support/PngReader.h"
 #include "support/TestSupport.h"
+#include "viewer/program/VIEW_Program.h"
 #include "win32/TmpDirScope.h"
 
 #include <gtest/gtest.h>
@@ -41,6 +42,10 @@ protected:
     ScratchDir m_docs;
     TmpDirScope m_tmp;
 };
+
+// VIEW_RunProgram in-process, with what it said on its error stream.
+TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& programDir,
+                       const VIEW_ProgramSettings& settings = VIEW_ProgramSettings());
 
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
