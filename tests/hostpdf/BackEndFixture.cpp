@@ -51,14 +51,3 @@ std::vector<std::string> Texts(const std::vector<GLOB_Name>& names) {
         texts.emplace_back(name.CStr());
     return texts;
 }
-
-std::string ReadStream(GLOB_Stream& stream) {
-    std::string all;
-    for (;;) {
-        FILT_FilterBuffer* buffer = stream.Read();
-        if (buffer->DataAvailable() == 0)
-            return all;
-        all.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-        buffer->AdvanceGetPtr(buffer->DataAvailable());
-    }
-}

@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_Stream.h"
 #include "hostpdf/COSF_PDFL_Impl.h"
 #include "support/TestSupport.h"
+#include "support/StreamBytes.h"
 
 #include <functional>
 #include <string>
@@ -30,4 +31,3 @@ std::string MinimalPdf(const std::string& header, const std::string& catalogEntr
 uint32_t CodeOf(const std::function<void()>& work);
 size_t CountCalls(int table, int slot);
 std::vector<std::string> Texts(const std::vector<GLOB_Name>& names);
-std::string ReadStream(GLOB_Stream& stream);

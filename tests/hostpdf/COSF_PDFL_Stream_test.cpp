@@ -10,6 +10,7 @@
 #include "hostpdf/COSF_PDFL_StreamProc.h"
 #include "hostpdf/PDFL_ASCalls.h"
 #include "support/TestSupport.h"
+#include "support/StreamBytes.h"
 #include "viewer/VIEW_Streams.h"
 
 #include <algorithm>
@@ -44,16 +45,10 @@ protected:
     }
     // Everything a GLOB_Stream reads.
     static std::string ReadAll(GLOB_Stream& stream) {
-        std::string all;
-        for (;;) {
-            FILT_FilterBuffer* buffer = stream.Read();
-            if (buffer->DataAvailable() == 0) {
-                EXPECT_TRUE(buffer->IsEOD());
-                return all;
-            }
-            all.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-            buffer->AdvanceGetPtr(buffer->DataAvailable());
-        }
+        bool endOfData = false;
+        const std::string all = ReadToEnd(stream, &endOfData);
+        EXPECT_TRUE(endOfData);
+        return all;
     }
 };
 
