@@ -6,16 +6,6 @@
 
 #include <cstdio>
 
-void HostBackEndTest::SetUp() {
-    FileSysTest::SetUp();
-    COSF_PDFL_Library::Initialize();
-}
-
-void HostBackEndTest::TearDown() {
-    PDFL_SetExceptionMapper(PDFL_MapException);
-    FileSysTest::TearDown();
-}
-
 GLOB_Doc HostBackEndTest::NewPdfDoc() {
     GLOB_Doc doc = COSF_PDFL_NewDoc();
     doc.Create("%PDF-1.3", 1);

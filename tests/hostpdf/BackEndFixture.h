@@ -4,22 +4,20 @@
 #pragma once
 
 #include "FileSysFixture.h"
+#include "HostLibraryFixture.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Stream.h"
 #include "hostpdf/COSF_PDFL_Impl.h"
-#include "support/TestSupport.h"
 #include "support/StreamBytes.h"
+#include "support/TestSupport.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-class HostBackEndTest : public FileSysTest {
+class HostBackEndTest : public WithHostLibrary<FileSysTest> {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     // A new open PDF document of the host back-end, without a file.
     static GLOB_Doc NewPdfDoc();
 };

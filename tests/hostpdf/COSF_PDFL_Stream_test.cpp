@@ -2,6 +2,7 @@
 // reading and writing host streams, and a host procedure stream fed from
 // a GLOB_Stream.
 #include "HostFixture.h"
+#include "HostLibraryFixture.h"
 
 #include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Stream.h"
@@ -9,8 +10,8 @@
 #include "hostpdf/COSF_PDFL_StreamCore.h"
 #include "hostpdf/COSF_PDFL_StreamProc.h"
 #include "hostpdf/PDFL_ASCalls.h"
-#include "support/TestSupport.h"
 #include "support/StreamBytes.h"
+#include "support/TestSupport.h"
 #include "viewer/VIEW_Streams.h"
 
 #include <algorithm>
@@ -25,16 +26,11 @@ std::string Pattern(size_t size) {
     return bytes;
 }
 
-class StreamAdapterTest : public HostTest {
+class StreamAdapterTest : public WithHostLibrary<HostTest> {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        COSF_PDFL_Library::Initialize();
-    }
     void TearDown() override {
-        PDFL_SetExceptionMapper(PDFL_MapException);
         EXPECT_EQ(VIEW_Streams::OpenCount(), 0u) << "a host stream was left open";
-        HostTest::TearDown();
+        WithHostLibrary::TearDown();
     }
 
     static size_t SlotCalls(int slot) {
