@@ -6,16 +6,6 @@
 
 #include <cstdio>
 
-void HostBackEndTest::SetUp() {
-    FileSysTest::SetUp();
-    COSF_PDFL_Library::Initialize();
-}
-
-void HostBackEndTest::TearDown() {
-    PDFL_SetExceptionMapper(PDFL_MapException);
-    FileSysTest::TearDown();
-}
-
 GLOB_Doc HostBackEndTest::NewPdfDoc() {
     GLOB_Doc doc = COSF_PDFL_NewDoc();
     doc.Create("%PDF-1.3", 1);
@@ -50,15 +40,4 @@ std::vector<std::string> Texts(const std::vector<GLOB_Name>& names) {
     for (const GLOB_Name& name : names)
         texts.emplace_back(name.CStr());
     return texts;
-}
-
-std::string ReadStream(GLOB_Stream& stream) {
-    std::string all;
-    for (;;) {
-        FILT_FilterBuffer* buffer = stream.Read();
-        if (buffer->DataAvailable() == 0)
-            return all;
-        all.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-        buffer->AdvanceGetPtr(buffer->DataAvailable());
-    }
 }

@@ -4,21 +4,20 @@
 #pragma once
 
 #include "FileSysFixture.h"
+#include "HostLibraryFixture.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Stream.h"
 #include "hostpdf/COSF_PDFL_Impl.h"
+#include "support/StreamBytes.h"
 #include "support/TestSupport.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
-class HostBackEndTest : public FileSysTest {
+class HostBackEndTest : public WithHostLibrary<FileSysTest> {
 protected:
-    void SetUp() override;
-    void TearDown() override;
-
     // A new open PDF document of the host back-end, without a file.
     static GLOB_Doc NewPdfDoc();
 };
@@ -30,4 +29,3 @@ std::string MinimalPdf(const std::string& header, const std::string& catalogEntr
 uint32_t CodeOf(const std::function<void()>& work);
 size_t CountCalls(int table, int slot);
 std::vector<std::string> Texts(const std::vector<GLOB_Name>& names);
-std::string ReadStream(GLOB_Stream& stream);

@@ -231,9 +231,9 @@ TEST_F(BackEndTest, ADocumentMadeHereSavesAndReadsBackWithItsStreamDecoded) {
     ASSERT_EQ(stream.Type(), GLOB_Object::KindStream);
     EXPECT_LT(stream.GetImpl()->StreamLength(stream), data.size()) << "stored compressed";
     GLOB_Stream decoded = stream.GetImpl()->OpenStream(stream, 2);
-    EXPECT_EQ(ReadStream(decoded), data);
+    EXPECT_EQ(ReadToEnd(decoded), data);
     GLOB_Stream raw = stream.GetImpl()->OpenStream(stream, 0);
-    const std::string stored = ReadStream(raw);
+    const std::string stored = ReadToEnd(raw);
     std::vector<unsigned char> inflated(data.size() + 16);
     uLongf inflatedSize = inflated.size();
     ASSERT_EQ(uncompress(inflated.data(), &inflatedSize, reinterpret_cast<const Bytef*>(stored.data()),

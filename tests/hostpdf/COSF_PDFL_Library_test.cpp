@@ -1,6 +1,7 @@
 // The host library binding: host errors as exceptions and back, a round
 // through the host from a failing source stream, and the single instance.
 #include "HostFixture.h"
+#include "HostLibraryFixture.h"
 
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StreamCore.h"
@@ -14,17 +15,8 @@
 
 namespace {
 
-class LibraryTest : public HostTest {
+class LibraryTest : public WithHostLibrary<HostTest> {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        COSF_PDFL_Library::Initialize();
-    }
-    void TearDown() override {
-        PDFL_SetExceptionMapper(PDFL_MapException);
-        HostTest::TearDown();
-    }
-
     // A host error with code raised by the stand-in inside a wrapper.
     static void RaiseThroughAWrapper(PDFL_ErrorCode code) {
         VIEW_Recorder::InjectFault(PDFL_AcroSupportTable, 45, code);

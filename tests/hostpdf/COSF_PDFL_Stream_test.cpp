@@ -2,6 +2,7 @@
 // reading and writing host streams, and a host procedure stream fed from
 // a GLOB_Stream.
 #include "HostFixture.h"
+#include "HostLibraryFixture.h"
 
 #include "support/GLOB_ChunkedCore.h"
 #include "GLOB/GLOB_Stream.h"
@@ -9,6 +10,7 @@
 #include "hostpdf/COSF_PDFL_StreamCore.h"
 #include "hostpdf/COSF_PDFL_StreamProc.h"
 #include "hostpdf/PDFL_ASCalls.h"
+#include "support/StreamBytes.h"
 #include "support/TestSupport.h"
 #include "viewer/VIEW_Streams.h"
 
@@ -24,16 +26,11 @@ std::string Pattern(size_t size) {
     return bytes;
 }
 
-class StreamAdapterTest : public HostTest {
+class StreamAdapterTest : public WithHostLibrary<HostTest> {
 protected:
-    void SetUp() override {
-        HostTest::SetUp();
-        COSF_PDFL_Library::Initialize();
-    }
     void TearDown() override {
-        PDFL_SetExceptionMapper(PDFL_MapException);
         EXPECT_EQ(VIEW_Streams::OpenCount(), 0u) << "a host stream was left open";
-        HostTest::TearDown();
+        WithHostLibrary::TearDown();
     }
 
     static size_t SlotCalls(int slot) {
@@ -44,16 +41,10 @@ protected:
     }
     // Everything a GLOB_Stream reads.
     static std::string ReadAll(GLOB_Stream& stream) {
-        std::string all;
-        for (;;) {
-            FILT_FilterBuffer* buffer = stream.Read();
-            if (buffer->DataAvailable() == 0) {
-                EXPECT_TRUE(buffer->IsEOD());
-                return all;
-            }
-            all.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-            buffer->AdvanceGetPtr(buffer->DataAvailable());
-        }
+        bool endOfData = false;
+        const std::string all = ReadToEnd(stream, &endOfData);
+        EXPECT_TRUE(endOfData);
+        return all;
     }
 };
 

@@ -5,6 +5,7 @@
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_Stream.h"
 #include "support/GLOB_ChunkedCore.h"
+#include "support/StreamBytes.h"
 
 #include <cstdio>
 #include <fstream>
@@ -20,11 +21,7 @@ using ExternalStreams = PdfFileWriter::ExternalStreams;
 
 std::string StoredData(const GLOB_Object& stream) {
     GLOB_Stream data = stream.OpenStream(0);
-    std::string bytes;
-    for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0; buffer = data.Read()) {
-        bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-        buffer->AdvanceGetPtr(buffer->DataAvailable());
-    }
+    const std::string bytes = ReadToEnd(data);
     data.Close();
     return bytes;
 }

@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "support/GLOB_ChunkedCore.h"
+#include "support/StreamBytes.h"
 #include "support/PackedSamples.h"
 
 #include <string>
@@ -52,11 +53,7 @@ public:
     std::string EncodedBytes(const char* filter, const std::string& data) const {
         const GLOB_Object stream = Encoded(Str("<< /Filter ") + filter + " >>", data);
         GLOB_Stream read = stream.OpenStream(0);
-        std::string bytes;
-        for (FILT_FilterBuffer* buffer = read.Read(); buffer->DataAvailable() > 0; buffer = read.Read()) {
-            bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-            buffer->AdvanceGetPtr(buffer->DataAvailable());
-        }
+        const std::string bytes = ReadToEnd(read);
         read.Close();
         return bytes;
     }
