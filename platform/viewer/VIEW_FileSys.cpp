@@ -29,7 +29,7 @@ State& TheState() {
 }
 
 VIEW_HandleTable<PDFL_ASFile, PosixFile>& Files() {
-    static VIEW_HandleTable<PDFL_ASFile, PosixFile> files("POSIX file", 0x5C000001);
+    static VIEW_HandleTable<PDFL_ASFile, PosixFile> files("POSIX file", 0x59000001);
     return files;
 }
 

@@ -2,6 +2,10 @@
 // streams): numbers into a table, never 0 and never reused, each kind in
 // its own range so a handle of one kind passed as another is unknown. An
 // unknown handle is answered with an error that names it, never a crash.
+// Ranges in use: 0x57 windows, 0x58 streams, 0x59 POSIX files, 0x5A path
+// names, 0x5B host files, 0x5C PD pages, 0x5D PD documents, 0x5E and up
+// Cos documents (VIEW_CosHandles.h); page views 0x5000, document windows
+// 0x6000.
 #pragma once
 
 #include "viewer/VIEW_HostError.h"

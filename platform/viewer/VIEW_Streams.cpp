@@ -26,7 +26,7 @@ struct Stream {
 };
 
 VIEW_HandleTable<PDFL_ASStm, Stream>& Streams() {
-    static VIEW_HandleTable<PDFL_ASStm, Stream> streams("host stream", 0x5D000001);
+    static VIEW_HandleTable<PDFL_ASStm, Stream> streams("host stream", 0x58000001);
     return streams;
 }
 

@@ -27,7 +27,7 @@ struct Hook {
 };
 
 VIEW_HandleTable<PDFL_AVWindow, HostWindow>& Windows() {
-    static VIEW_HandleTable<PDFL_AVWindow, HostWindow> windows("host window", 0x5E000001);
+    static VIEW_HandleTable<PDFL_AVWindow, HostWindow> windows("host window", 0x57000001);
     return windows;
 }
 

@@ -4,6 +4,7 @@
 // and saving, the overlay log, cursors, modifiers and a scripted drag.
 #include "support/TestSupport.h"
 #include "support/PdfText.h"
+#include "VIEW_TestDocs.h"
 #include "viewer/VIEW_App.h"
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_Callbacks.h"
@@ -71,12 +72,7 @@ protected:
         EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
     }
     PDFL_PDDoc OpenPD(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir.File(name);
-        WriteWholeFile(path, bytes);
-        const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
-        const PDFL_PDDoc doc = VIEW_PD::DocOpen(pathName, nullptr);
-        VIEW_Paths::Release(pathName);
-        return doc;
+        return VIEW_OpenTestDoc(m_dir.File(name), bytes);
     }
     template <class Proc>
     void Listen(int32_t selector, Proc proc) {

@@ -3,6 +3,7 @@
 // opens from host files, saving and the delete-on-close flag.
 #include "support/TestSupport.h"
 #include "support/PdfText.h"
+#include "VIEW_TestDocs.h"
 #include "viewer/VIEW_Atoms.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_ErrorRegistry.h"
@@ -51,12 +52,7 @@ protected:
     }
 
     PDFL_PDDoc Open(const std::string& name, const std::string& bytes) {
-        const std::string path = m_dir.File(name);
-        WriteWholeFile(path, bytes);
-        const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
-        const PDFL_PDDoc doc = VIEW_PD::DocOpen(pathName, nullptr);
-        VIEW_Paths::Release(pathName);
-        return doc;
+        return VIEW_OpenTestDoc(m_dir.File(name), bytes);
     }
     static VCOS_Obj PageDict(PDFL_PDPage page) { return VIEW_ObjFromCos(VIEW_PD::PageGetCosObj(page)); }
 

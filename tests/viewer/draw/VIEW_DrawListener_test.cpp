@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "../VIEW_TestDocs.h"
 #include "VDRW_TestDib.h"
 #include "support/PdfText.h"
 #include "support/TestSupport.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_PD.h"
-#include "viewer/VIEW_Paths.h"
 
 namespace {
 
@@ -35,8 +35,7 @@ protected:
     PDFL_PDDoc OpenTwoColourPage(const std::string& contentsEntry = "/Contents 4 0 R",
                                  const std::string& stream = "") {
         const std::string content = "0 0 1 rg 0 0 20 20 re f 1 0 0 rg 20 0 20 20 re f";
-        const std::string path = m_dir.File("page.pdf");
-        WriteWholeFile(path, PdfText("%PDF-1.4", {
+        return VIEW_OpenTestDoc(m_dir.File("page.pdf"), PdfText("%PDF-1.4", {
                                                      "<< /Type /Catalog /Pages 2 0 R >>",
                                                      "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                                                      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 40 20] " +
@@ -47,10 +46,6 @@ protected:
                                                                           "\nendstream"
                                                                     : stream,
                                                  }));
-        const PDFL_ASPathName pathName = VIEW_Paths::Make(path);
-        const PDFL_PDDoc doc = VIEW_PD::DocOpen(pathName, nullptr);
-        VIEW_Paths::Release(pathName);
-        return doc;
     }
 
     // The page drawn at 72 dpi with its top-left corner at device (10, 5).
