@@ -52,28 +52,15 @@ void CountForms(const GLOB_Object& resources, std::vector<GLOB_Object>& seen) {
         if (std::find(seen.begin(), seen.end(), form) != seen.end())
             continue;
         seen.push_back(form);
-        CountForms(form.DictGet(GLOB_Name("Resources")), seen);
+                              CountForms(form.DictGet(GLOB_Name("Resources")), seen);
     }
 }
 
 void BM_SeparateSharedForms(benchmark::State& state) {
-    const int depth = static_cast<int>(state.range(0));
-    CPDF_Doc source = CPDF_MemoryImpl::Make();
-    source.Create();
-    const CPDF_Page page = SharedFormsPage(source, depth);
-    size_t forms = 0;
-    double heapBytes = 0;
-    for (auto _ : state) {
-        const BENCH_Separated separated = BENCH_SeparateIntoNewDoc(page);
-        heapBytes = separated.heapBytes;
-        std::vector<GLOB_Object> seen;
-        for (const GLOB_Object& inkPage : separated.pages)
-            CountForms(inkPage.DictGet(GLOB_Name("Resources")), seen);
-        forms = seen.size();
-    }
-    state.SetComplexityN(depth);
-    state.counters["forms"] = static_cast<double>(forms);
-    state.counters["heapKB"] = heapBytes / 1024;
+    BENCH_SeparateAtDepth(state, "forms", SharedFormsPage,
+                          [](const GLOB_Object& inkPage, std::vector<GLOB_Object>& seen) {
+                              CountForms(inkPage.DictGet(GLOB_Name("Resources")), seen);
+                          });
 }
 BENCHMARK(BM_SeparateSharedForms)->DenseRange(4, 24, 4)->Complexity(benchmark::oN)->Unit(benchmark::kMillisecond);
 

@@ -62,27 +62,14 @@ void CountSlices(const GLOB_Object& object, std::vector<GLOB_Object>& seen) {
     seen.push_back(object);
     const GLOB_Object functions = object.DictGet(GLOB_Name("Functions"));
     for (uint32_t k = 0; functions.IsArray() && k < functions.Length(); ++k)
-        CountSlices(functions.Get(k), seen);
+                              CountSlices(functions.Get(k), seen);
 }
 
 void BM_SeparateSharedTree(benchmark::State& state) {
-    const int depth = static_cast<int>(state.range(0));
-    CPDF_Doc source = CPDF_MemoryImpl::Make();
-    source.Create();
-    const CPDF_Page page = SharedTreePage(source, depth);
-    size_t slices = 0;
-    double heapBytes = 0;
-    for (auto _ : state) {
-        const BENCH_Separated separated = BENCH_SeparateIntoNewDoc(page);
-        heapBytes = separated.heapBytes;
-        std::vector<GLOB_Object> seen;
-        for (const GLOB_Object& inkPage : separated.pages)
-            CountSlices(inkPage.GetPath("/Resources/Shading/Sh1/Function"), seen);
-        slices = seen.size();
-    }
-    state.SetComplexityN(depth);
-    state.counters["slices"] = static_cast<double>(slices);
-    state.counters["heapKB"] = heapBytes / 1024;
+    BENCH_SeparateAtDepth(state, "slices", SharedTreePage,
+                          [](const GLOB_Object& inkPage, std::vector<GLOB_Object>& seen) {
+                              CountSlices(inkPage.GetPath("/Resources/Shading/Sh1/Function"), seen);
+                          });
 }
 BENCHMARK(BM_SeparateSharedTree)->DenseRange(1, 11)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);

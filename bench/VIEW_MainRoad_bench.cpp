@@ -26,6 +26,8 @@
 #include "viewer/program/VIEW_ProgramWindows.h"
 #include "win32/win32_driver.h"
 
+#include "BENCH_Support.h"
+
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -212,11 +214,5 @@ void Report() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    Report();
-    return 0;
+    return BENCH_RunThenReport(argc, argv, Report);
 }

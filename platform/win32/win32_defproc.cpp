@@ -27,12 +27,7 @@ LRESULT HitTest(const Win32Window& w, LPARAM lParam) {
 void SendMoveAndSize(const Win32Window& w, UINT flags) {
     const HWND h = w.m_handle;
     if (!(flags & SWP_NOCLIENTMOVE)) {
-        POINT origin = Win32ClientOrigin(w);
-        if (w.m_parent)
-            if (const Win32WindowPtr parent = Win32FindWindow(w.m_parent)) {
-                const POINT base = Win32ClientOrigin(*parent);
-                origin = {origin.x - base.x, origin.y - base.y};
-            }
+        const POINT origin = Win32ClientOriginInParent(w);
         Win32Deliver(h, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
     }
     if (!(flags & SWP_NOCLIENTSIZE))

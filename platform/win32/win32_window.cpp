@@ -61,19 +61,6 @@ HWND RootOf(HWND window) {
     return w ? w->m_handle : nullptr;
 }
 
-void SendCreationSizeAndMove(Win32Window& w) {
-    const POINT size = Win32ClientSize(w);
-    POINT origin = Win32ClientOrigin(w);
-    if (w.m_parent) {
-        const POINT parentOrigin = Win32ClientOrigin(*Win32FindWindow(w.m_parent));
-        origin = {origin.x - parentOrigin.x, origin.y - parentOrigin.y};
-    }
-    const HWND h = w.m_handle;
-    w.m_sizeMoveSent = true;
-    Win32Deliver(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(size.x), static_cast<WORD>(size.y)));
-    Win32Deliver(h, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
-}
-
 void SendDestroy(HWND window) {
     Win32Deliver(window, WM_DESTROY, 0, 0);
     const Win32WindowPtr w = Win32FindWindow(window);
@@ -208,7 +195,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     if (!Win32FindWindow(h))
         return nullptr;
     if (style & (WS_CHILD | WS_POPUP))
-        SendCreationSizeAndMove(*w);
+        Win32SendFirstSizeAndMove(*w);
     if ((style & WS_CHILD) && !(exStyle & WS_EX_NOPARENTNOTIFY))
         Win32Deliver(parent, WM_PARENTNOTIFY, MAKEWPARAM(WM_CREATE, static_cast<WORD>(w->m_id)),
                      reinterpret_cast<LPARAM>(h));

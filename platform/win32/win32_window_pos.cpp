@@ -89,6 +89,25 @@ POINT Win32ClientOrigin(const Win32Window& w) {
     return {r.left + insets.left, r.top + insets.top};
 }
 
+POINT Win32ClientOriginInParent(const Win32Window& w) {
+    POINT origin = Win32ClientOrigin(w);
+    if (w.m_parent)
+        if (const Win32WindowPtr parent = Win32FindWindow(w.m_parent)) {
+            const POINT base = Win32ClientOrigin(*parent);
+            origin = {origin.x - base.x, origin.y - base.y};
+        }
+    return origin;
+}
+
+void Win32SendFirstSizeAndMove(Win32Window& w) {
+    const POINT size = Win32ClientSize(w);
+    const POINT origin = Win32ClientOriginInParent(w);
+    const HWND h = w.m_handle;
+    w.m_sizeMoveSent = true;
+    Win32Deliver(h, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(size.x), static_cast<WORD>(size.y)));
+    Win32Deliver(h, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
+}
+
 POINT Win32ClientSize(const Win32Window& w) {
     const RECT insets = Win32FrameInsets(w.m_style, w.m_exStyle);
     return {std::max<LONG>(0, Width(w.m_rect) - insets.left - insets.right),
@@ -222,14 +241,8 @@ BOOL ShowWindow(HWND window, int command) {
         return wasVisible ? TRUE : FALSE;
     if (!show)
         Win32LeaveFocusAndActivation(window);
-    if (show && !w->m_sizeMoveSent) {
-        // An overlapped window learns its size and place at its first showing.
-        const POINT size = Win32ClientSize(*w);
-        const POINT origin = Win32ClientOrigin(*w);
-        w->m_sizeMoveSent = true;
-        Win32Deliver(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(size.x), static_cast<WORD>(size.y)));
-        Win32Deliver(window, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)));
-    }
+    if (show && !w->m_sizeMoveSent)
+        Win32SendFirstSizeAndMove(*w);  // an overlapped window's first showing
     return wasVisible ? TRUE : FALSE;
 }
 

@@ -55,12 +55,18 @@ LRESULT Win32Deliver(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 RECT Win32FrameInsets(DWORD style, DWORD exStyle);
 // The client area's top-left corner in screen coordinates.
 POINT Win32ClientOrigin(const Win32Window& window);
+// The same corner as WM_MOVE tells it: in the parent's client coordinates
+// for a child window, in the screen's otherwise.
+POINT Win32ClientOriginInParent(const Win32Window& window);
 // Width and height of the client area.
 POINT Win32ClientSize(const Win32Window& window);
 // The window rectangle in screen coordinates.
 RECT Win32ScreenRect(const Win32Window& window);
 bool Win32VisibleChain(const Win32Window& window);
 bool Win32IsSelfOrDescendant(HWND ancestor, HWND window);
+// The first WM_SIZE and WM_MOVE a window gets, at its creation (child and
+// pop-up windows) or at its first showing (overlapped ones).
+void Win32SendFirstSizeAndMove(Win32Window& window);
 
 // What other units forget when a window goes.
 void Win32DropQueuedMessages(HWND window);
