@@ -69,10 +69,12 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
         CSEP_TransparencyFinder::WarnFor(page);
         MakeSeparationPages(page, index, newPages);
     } catch (...) {
-        meter.Stop();
+        meter.StopListening();
         throw;
     }
-    meter.Stop();
+    // A job kept after its page must not hear every later read of the
+    // source document.
+    meter.StopListening();
 }
 
 void CSEP_PDFSeparator::WatchStream(const GLOB_Object& stream) {
