@@ -88,7 +88,10 @@ private:
     void WatchStream(const GLOB_Object& stream);
     // Every ink's SeparationInfo is made before the first page, and pages
     // made before a failure are removed, so a failed page adds none.
-    void MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
+    // resources: the page's (CSEP_Utils::PageResources); newPages starts
+    // empty.
+    void MakeSeparationPages(const CPDF_Page& page, const CPDF_ResourcesDict& resources, int index,
+                             std::vector<GLOB_Object>& newPages);
     // Cleanup after a failure: a fault deleting them is only logged.
     void RemovePagesQuietly(int index, size_t count);
     GLOB_Object MakeSeparationInfo(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resources,
