@@ -63,16 +63,19 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
     const CSEP_SlicedFunctions::Scope slicedOnce(m_job.SlicedFunctions());
     meter.Start(source);
     try {
+        const CPDF_ResourcesDict resources = CSEP_Utils::PageResources(page);
         m_countedFonts.clear();
-        CountStreamBytes(page.Contents(), CSEP_Utils::PageResources(page));
+        CountStreamBytes(page.Contents(), resources);
         m_countedFonts.clear();
-        CSEP_TransparencyFinder::WarnFor(page);
-        MakeSeparationPages(page, index, newPages);
+        CSEP_TransparencyFinder::WarnFor(resources);
+        MakeSeparationPages(page, resources, index, newPages);
     } catch (...) {
-        meter.Stop();
+        meter.StopListening();
         throw;
     }
-    meter.Stop();
+    // A job kept after its page must not hear every later read of the
+    // source document.
+    meter.StopListening();
 }
 
 void CSEP_PDFSeparator::WatchStream(const GLOB_Object& stream) {
@@ -143,9 +146,8 @@ void CSEP_PDFSeparator::CountResourceStreams(const GLOB_Object& category, bool x
     }
 }
 
-void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages) {
-    newPages.clear();
-    const CPDF_ResourcesDict resources = CSEP_Utils::PageResources(page);
+void CSEP_PDFSeparator::MakeSeparationPages(const CPDF_Page& page, const CPDF_ResourcesDict& resources, int index,
+                                            std::vector<GLOB_Object>& newPages) {
     std::vector<GLOB_Object> contents;
     std::vector<CPDF_ResourcesDict> inkResources;
     SeparateContent(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page, resources)), resources, CPDF_GraphicsState(), contents,

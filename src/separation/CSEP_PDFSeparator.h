@@ -29,8 +29,8 @@
 // uses transparency is separated as opaque, with one warning naming its
 // first transparency construct (CSEP_TransparencyFinder).
 //
-// Failures: on any exception the meter is stopped and the content stream
-// closed; a GLIB_Exception of code 1 while the job's cancel manager reports
+// Failures: on any exception the meter is stopped (and stops listening) and
+// the content stream closed; a GLIB_Exception of code 1 while the job's cancel manager reports
 // a cancel becomes GLIB_Exception 1128003 "Cancel Requested", every other
 // exception passes unchanged (the meter's own cancel, 1128003 "Cancel
 // requested", among them; a colour space's CPDF_Exception 1128003 too).
@@ -64,7 +64,7 @@ public:
     // Starts the job's meter on the page's document, counts the bytes of
     // every stream the page may read, makes the separation pages from index
     // on (newPages receives their dictionaries in ink order) and stops the
-    // meter.
+    // meter, which then no longer hears the document, failed or not.
     void SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
     // One separated form per ink, separated from state (the state it is
     // drawn under), keeping "Type", "Subtype", "BBox", "FormType" and
@@ -88,7 +88,10 @@ private:
     void WatchStream(const GLOB_Object& stream);
     // Every ink's SeparationInfo is made before the first page, and pages
     // made before a failure are removed, so a failed page adds none.
-    void MakeSeparationPages(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
+    // resources: the page's (CSEP_Utils::PageResources); newPages starts
+    // empty.
+    void MakeSeparationPages(const CPDF_Page& page, const CPDF_ResourcesDict& resources, int index,
+                             std::vector<GLOB_Object>& newPages);
     // Cleanup after a failure: a fault deleting them is only logged.
     void RemovePagesQuietly(int index, size_t count);
     GLOB_Object MakeSeparationInfo(const CPDF_Colorant& ink, const CPDF_ResourcesDict& resources,

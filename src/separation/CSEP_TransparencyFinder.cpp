@@ -3,7 +3,6 @@
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Dict.h"
 #include "separation/CSEP_SepJobContext.h"
-#include "separation/CSEP_Utils.h"
 
 #include <algorithm>
 #include <sstream>
@@ -21,9 +20,9 @@ bool IsPartial(const GLOB_Object& alpha) {
 
 }  // namespace
 
-void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page) {
+void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources) {
     CSEP_TransparencyFinder finder;
-    const std::string construct = finder.FirstConstruct(CSEP_Utils::PageResources(page).Dict());
+    const std::string construct = finder.FirstConstruct(pageResources.Dict());
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning,
                  "Transparency is not composed: the page is separated as opaque (" << construct << ")");

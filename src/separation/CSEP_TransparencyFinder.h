@@ -12,7 +12,7 @@
 // Malformed entries are not transparency and fail nothing.
 #pragma once
 
-#include "CPDF/document/CPDF_Page.h"
+#include "CPDF/document/CPDF_ResourcesDict.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 
@@ -29,7 +29,7 @@ public:
 
     // Logs the warning "Transparency is not composed: the page is separated
     // as opaque (<first construct>)" when the page's resources hold one.
-    static void WarnFor(const CPDF_Page& page);
+    static void WarnFor(const CPDF_ResourcesDict& pageResources);
 
 private:
     std::string InResources(const GLOB_Object& resources, uint32_t depth);

@@ -223,6 +223,40 @@ TEST_F(CSEP_PDFSeparatorTest, CountsEveryStreamOnce) {
         EXPECT_EQ(total, static_cast<double>(first.size() + second.size() + form.size() + glyph.size()));
 }
 
+// Once the page is done, separated or failed, the job's meter no longer
+// hears the source document: a later read of it polls nothing.
+TEST_F(CSEP_PDFSeparatorTest, AFinishedPageLeavesItsDocumentUnheard) {
+    for (const bool fails : {false, true}) {
+        SCOPED_TRACE(fails ? "failed" : "separated");
+        CSEP_SepJobContext job = NewJob({"Spot"});
+        int polls = 0;
+        job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore&) { ++polls; }));
+        const GLOB_Doc doc = NewDoc();
+        const std::vector<StreamAt> image = {
+            {"/XObject/Im0", "<< /Subtype /Image /Width 1 /Height 1 /BitsPerComponent 8 /ColorSpace /Foo >>", "x"}};
+        const CPDF_Page page =
+            SourcePage(doc, "<< /XObject << >> >>", "", fails ? image : std::vector<StreamAt>());
+        // Encoded, so that it is read buffer by buffer.
+        page.Object().PutPath("Contents", NewStreamObject(doc, "<< /Filter /ASCIIHexDecode >>",
+                                                          std::string(50000, ' ') + (fails ? "/Im0 Do" : "0 0 9 9 re f"),
+                                                          "<< >>"));
+        const LogCapture quiet;
+        try {
+            Separate(job, page);
+            EXPECT_FALSE(fails);
+        } catch (const GLIB_Exception&) {
+            EXPECT_TRUE(fails);
+        }
+        EXPECT_GT(polls, 0);  // heard while separating
+        polls = 0;
+        GLOB_Stream again = page.Contents().OpenStream(0);
+        for (int i = 0; i < 4; ++i)
+            again.Read();
+        again.Close();
+        EXPECT_EQ(polls, 0);
+    }
+}
+
 // A cancel, a host call interrupted (code 1) with or without a cancel, and
 // out of memory end the page: the meter stops, no page is added, and the
 // job's files go with the job. A colour space's own 1128003 is no cancel.
