@@ -55,20 +55,6 @@ PDFL_PDDoc ReopenAsHostDoc(const MACR_FileSpec& file) {
     return doc;
 }
 
-// The job's meter hears the source document only while the page is being
-// separated: a finished job that the view keeps must not poll the cancel
-// manager at every later read of that document.
-class MeterListening {
-public:
-    explicit MeterListening(const CSEP_SepJobContext& job) : m_job(job) {}
-    ~MeterListening() { m_job.ProgressMeter().StopListening(); }
-    MeterListening(const MeterListening&) = delete;
-    MeterListening& operator=(const MeterListening&) = delete;
-
-private:
-    const CSEP_SepJobContext& m_job;
-};
-
 }  // namespace
 
 void ZOVA_ColorSepTool::SetPageState(int32_t state) {
@@ -130,7 +116,6 @@ bool ZOVA_ColorSepTool::SeparatePage() {
 
         std::vector<GLOB_Object> newPages;
         {
-            const MeterListening listening(job);
             ZOVA_PageStateGuard guard(ZOVA_View::PageSeparating, ZOVA_View::PageNeedsUpdate, this);
             try {
                 separator.SeparatePage(page, 0, newPages);
