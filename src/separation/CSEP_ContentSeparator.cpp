@@ -164,8 +164,10 @@ void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool 
     }
     switch (space.Type()) {
     case CPDF_ColorSpace::DeviceGray:
+        // A gray is the process colour (0, 0, 0, 1 - g): it names all four
+        // process inks, whatever the overprint mode, and no spot ink.
         for (uint32_t i = 0; i < n; ++i)
-            SetPaintFlag(i, stroke, i == 3);
+            SetPaintFlag(i, stroke, i < 4);
         return;
     case CPDF_ColorSpace::DeviceCMYK: {
         const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
@@ -408,6 +410,16 @@ void CSEP_ContentSeparator::PaintPath(int32_t op) {
 }
 
 void CSEP_ContentSeparator::DoForm(const GLOB_Name& name, const GLOB_Object& form) {
+    // The form's streams start each ink at mode 0 and write Tr only where
+    // their own text needs another; the mode an ink's page left in force
+    // (3 where its fill does not paint) would hide the form's text.
+    WriteToInks([&](uint32_t i) { return m_inkStacks[i].TextMode() != 0; }, true,
+                [&](uint32_t) {
+                    m_writer.WriteInteger(0);
+                    m_writer.WriteOperator("Tr");
+                });
+    for (CSEP_InkStateStack& stack : m_inkStacks)
+        stack.SetTextMode(0);
     m_writer.WriteName(SeparatedResourceName(CSEP_ResourceCache::FormCategory, name, form, Parser().GraphicsState()));
     m_writer.WriteOperator("Do");
 }

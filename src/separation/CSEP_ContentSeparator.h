@@ -9,7 +9,8 @@
 //
 // Paint flags, per ink (CSEP_InkStateStack): with overprint off (fill or
 // stroke as the case may be) every ink paints, except under a Separation
-// "None". With overprint on, by the space: DeviceGray paints Black;
+// "None". With overprint on, by the space: DeviceGray paints the four
+// process inks (its colour is 0 0 0 1-g, whatever the overprint mode);
 // DeviceCMYK the process inks (with OPM 1 and a colour, only those whose
 // component is not 0); Separation its ink ("All" every ink, "None" none);
 // DeviceN its inks; Indexed its base; a Pattern its underlying space or,
@@ -20,7 +21,8 @@
 // gets the operator that paints what remains (B becomes S or f, n when
 // nothing), so the clip still applies. Text: Tr is rewritten per ink so
 // that an ink that paints neither fill nor stroke gets an invisible mode;
-// the Tr operator itself is not copied.
+// the Tr operator itself is not copied. A form's streams start every ink at
+// mode 0, so Do first sets 0 Tr in the inks whose mode is another.
 //
 // Colour operators write, per side:
 //   Indexed space   "/<new name> cs" and the index with sc

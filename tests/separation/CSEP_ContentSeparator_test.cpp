@@ -45,7 +45,7 @@ TEST_F(CSEP_ContentSeparatorTest, EachInkPaintsWhatItCarries) {
     } cases[] = {
         // Knockout: every ink fills; overprint: only the inks of the space.
         {"0.3 g 0 0 9 9 re f", "{1|1|1|0.3|1} g\n0 0 9 9 re\nf\n"},
-        {"/Op gs 0.3 g 0 0 9 9 re f", "/Op gs\n{1|1|1|0.3|1} g\n0 0 9 9 re\n{n|n|n|f|n}\n"},
+        {"/Op gs 0.3 g 0 0 9 9 re f", "/Op gs\n{1|1|1|0.3|1} g\n0 0 9 9 re\n{f|f|f|f|n}\n"},
         {"/OpOPM gs 0 0 0 1 k 0 0 9 9 re f", "/OpOPM gs\n{1|1|1|0|1} g\n0 0 9 9 re\n{n|n|n|f|n}\n"},
         {"/Op gs 0 0 0 1 k 0 0 9 9 re f", "/Op gs\n{1|1|1|0|1} g\n0 0 9 9 re\n{f|f|f|f|n}\n"},
         {"/None cs 0 0 9 9 re f", "1 g\n0 0 9 9 re\nn\n"},
@@ -53,10 +53,10 @@ TEST_F(CSEP_ContentSeparatorTest, EachInkPaintsWhatItCarries) {
         {"/CS0 cs 0 0 9 9 re f", "{1|1|1|1|0} g\n0 0 9 9 re\nf\n"},
         // Stroke and fill apart; Tr follows the fill, written once.
         {"/OP gs /CS0 cs 0.5 G 0 0 9 9 re B 0 0 9 9 re b 0 0 9 9 re B*",
-         "/OP gs\n{1|1|1|1|0} g\n{1|1|1|0.5|1} G\n0 0 9 9 re\n{n|n|n|S|f}\n0 0 9 9 re\n{n|n|n|s|f}\n"
-         "0 0 9 9 re\n{n|n|n|S|f*}\n"},
+         "/OP gs\n{1|1|1|1|0} g\n{1|1|1|0.5|1} G\n0 0 9 9 re\n{S|S|S|S|f}\n0 0 9 9 re\n{s|s|s|s|f}\n"
+         "0 0 9 9 re\n{S|S|S|S|f*}\n"},
         {"q /Op gs 0.5 g BT /F1 1 Tf 0 Tr (a) Tj (b) Tj ET Q BT /F1 1 Tf (c) Tj ET 0 0 9 9 re f",
-         "q\n/Op gs\n{1|1|1|0.5|1} g\nBT\n/F1 1 Tf\n{3 Tr\n|3 Tr\n|3 Tr\n||3 Tr\n}(a) Tj\n(b) Tj\nET\nQ\n"
+         "q\n/Op gs\n{1|1|1|0.5|1} g\nBT\n/F1 1 Tf\n{||||3 Tr\n}(a) Tj\n(b) Tj\nET\nQ\n"
          "BT\n/F1 1 Tf\n(c) Tj\nET\n0 0 9 9 re\nf\n"},
         {"Q Q 0 0 9 9 re f", "Q\nQ\n0 0 9 9 re\nf\n"},
         // A colour restored by Q reaches its own inks only.
@@ -120,7 +120,7 @@ TEST_F(CSEP_ContentSeparatorTest, FormsTakeOneNamePerColourState) {
     const std::vector<std::pair<const char*, std::string>> forms = {
         {"Fm1", drawnIn("{1|1|1|0.3|1}") + "0 0 9 9 re\nf\n"},
         {"Fm2", drawnIn("{1|1|1|0.5|1}") + "0 0 9 9 re\nf\n"},
-        {"Fm3", drawnIn("{1|1|1|0.5|1}") + "0 0 9 9 re\n{n|n|n|f|n}\n"},
+        {"Fm3", drawnIn("{1|1|1|0.5|1}") + "0 0 9 9 re\n{f|f|f|f|n}\n"},
     };
     for (size_t i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
@@ -198,4 +198,71 @@ TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
     EXPECT_EQ(StreamData(inlined), "0001>");
     EXPECT_EQ(Keys(inlined, {"Filter", "Width"}), "/ASCIIHexDecode2");
     EXPECT_EQ(StreamData(inlined.GetPath("/ColorSpace[3]"), 2), "\xBF\x3F");
+}
+
+// A gray is the process colour 0 0 0 1-g: under overprint, in either mode,
+// every object painted in DeviceGray reaches the four process inks and no
+// spot ink.
+TEST_F(CSEP_ContentSeparatorTest, GrayUnderOverprintPaintsTheFourProcessInks) {
+    const std::string resources =
+        "<< /ExtGState << /Op << /op true >> /OpOPM << /op true /OPM 1 >> /OP << /OP true /op false >> >>"
+        "   /ColorSpace << /IG [/Indexed /DeviceGray 1 <FF80>] >>"
+        "   /Font << /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >>"
+        "   /Shading << /ShG << /ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 9 0]"
+        "       /Function << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >> >>"
+        "   /XObject << >> >>";
+    const StreamAt image{"/XObject/ImG", "<< /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                         "/BitsPerComponent 8 >>", "\x80"};
+    const std::string everyProcessInk = "{/Im1 Do\n|/Im1 Do\n|/Im1 Do\n|/Im1 Do\n|}";
+    const struct {
+        const char* content;
+        std::string inks;
+    } cases[] = {
+        {"/Op gs 0.3 g 0 0 9 9 re f", "/Op gs\n{1|1|1|0.3|1} g\n0 0 9 9 re\n{f|f|f|f|n}\n"},
+        // The overprint mode concerns DeviceCMYK only.
+        {"/OpOPM gs 1 g 0 0 9 9 re f", "/OpOPM gs\n1 g\n0 0 9 9 re\n{f|f|f|f|n}\n"},
+        // Stroke under OP, the fill knocking out.
+        {"/OP gs 0.5 G 0 0 9 9 re B", "/OP gs\n{1|1|1|0.5|1} G\n0 0 9 9 re\n{B|B|B|B|f}\n"},
+        {"/OpOPM gs 0.5 g BT /F1 1 Tf (a) Tj ET", "/OpOPM gs\n{1|1|1|0.5|1} g\nBT\n/F1 1 Tf\n{||||3 Tr\n}(a) Tj\nET\n"},
+        {"/Op gs /ImG Do", "/Op gs\n" + everyProcessInk},
+        {"/OpOPM gs /ShG sh", "/OpOPM gs\n{/ShG sh\n|/ShG sh\n|/ShG sh\n|/ShG sh\n|}"},
+        {"/Op gs BI /W 1 /H 1 /BPC 8 /CS [/I /G 1 <FF80>] /F /AHx ID 01> EI",
+         "/Op gs\n" + everyProcessInk},
+        {"/Op gs /IG cs 1 sc 0 0 9 9 re f", "/Op gs\n/CS1 cs\n0 sc\n1 sc\n0 0 9 9 re\n{f|f|f|f|n}\n"},
+    };
+    const LogCapture quiet;
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
+        const GLOB_Doc doc = NewDoc();
+        const Inks inks = Separate(job, SourcePage(doc, resources, c.content, {image}));
+        ASSERT_EQ(inks.contents.size(), 5u);
+        for (size_t i = 0; i < 5; ++i)
+            EXPECT_EQ(Body(inks.contents[i]), ForInk(c.inks, i)) << "ink " << i;
+    }
+}
+
+// A form's streams take every ink's text mode to be 0 when it starts: an
+// ink whose page text was made invisible under overprint is set back to 0
+// before the form, and the page writes its mode again after it.
+TEST_F(CSEP_ContentSeparatorTest, AFormStartsEveryInkAtTextMode0) {
+    const CSEP_SepJobContext job = NewJob({"Spot"});
+    const GLOB_Doc doc = NewDoc();
+    const StreamAt form{"/XObject/FmT", "<< /Subtype /Form /BBox [0 0 9 9] >>", "/CS0 cs 1 scn BT /F1 1 Tf (b) Tj ET"};
+    const LogCapture quiet;
+    const Inks inks = Separate(
+        job, SourcePage(doc, Resources(),
+                        "/OpOPM gs 0 0 0 1 k BT /F1 1 Tf (a) Tj ET /FmT Do BT (c) Tj ET q /FmT Do Q /FmT Do", {form}));
+    const std::string again = "BT\n{3 Tr\n|3 Tr\n|3 Tr\n||3 Tr\n}(c) Tj\nET\n";
+    for (size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Body(inks.contents[i]),
+                  ForInk("/OpOPM gs\n{1|1|1|0|1} g\nBT\n/F1 1 Tf\n{3 Tr\n|3 Tr\n|3 Tr\n||3 Tr\n}(a) Tj\nET\n"
+                         "{0 Tr\n|0 Tr\n|0 Tr\n||0 Tr\n}/Fm1 Do\n" + again +
+                             "q\n{0 Tr\n|0 Tr\n|0 Tr\n||0 Tr\n}/Fm1 Do\nQ\n{0 Tr\n|0 Tr\n|0 Tr\n||0 Tr\n}/Fm1 Do\n",
+                         i));
+        // The spot's text in the form writes no mode of its own.
+        EXPECT_EQ(Body(StreamData(inks.pages[i].GetPath("/Resources/XObject/Fm1"), 2)),
+                  ForInk("{1|1|1|1|0} g\n{1|1|1|1|0} g\nBT\n/F1 1 Tf\n{3 Tr\n|3 Tr\n|3 Tr\n|3 Tr\n|}(b) Tj\nET\n", i));
+    }
 }

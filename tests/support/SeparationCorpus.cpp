@@ -544,6 +544,46 @@ CPDF_Doc SharedStitching() {
     return p.Doc();
 }
 
+// 17. DeviceGray under overprint over cyan, in six cells: fills in OPM 0
+// and 1, an image, a fill over a Gold square overprinting cyan, a stroke
+// and text over magenta, a shading and an Indexed gray over yellow. A gray is all four
+// process inks: cyan goes under it, Gold stays.
+CPDF_Doc GrayOverprint() {
+    PageMaker p(GLIB_Rect(0, 0, 300, 200));
+    p.Resources(Str("<< /ColorSpace << /CS0 ") + Gold +
+                " /IG [/Indexed /DeviceGray 1 <FF80>] >> /ExtGState << /GS1 << /OP true /op true /OPM 0 >> "
+                "/GS3 << /OP true /op true /OPM 1 >> >> /Font << /F1 << /Type /Font /Subtype /Type1 "
+                "/BaseFont /Helvetica-Bold >> >> /Shading << /Sh1 << /ShadingType 2 /ColorSpace /DeviceGray "
+                "/Coords [235 0 285 0] /Function << /FunctionType 2 /Domain [0 1] /C0 [0.2] /C1 [0.8] /N 1 >> "
+                ">> >> /XObject << >> >>");
+    p.Put("/XObject/Im1", p.Stream("<< /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceGray "
+                                   "/BitsPerComponent 8 >>",
+                                   std::string(4, '\x80')));
+    p.Content("1 0 0 0 k 10 110 50 80 re f 110 110 50 80 re f 10 10 50 80 re f 110 10 50 80 re f\n"
+              "0 1 0 0 k 210 110 50 80 re f 0 0 1 0 k 210 10 50 80 re f\n"
+              "/GS1 gs /CS0 cs 1 scn 120 20 30 60 re f 0.5 g 35 110 50 80 re f\n"
+              "/GS3 gs 0.5 g 135 110 50 80 re f q 50 0 0 80 35 10 cm /Im1 Do Q 135 10 50 80 re f\n"
+              "0.5 G 12 w 230 180 m 290 180 l S BT /F1 40 Tf 232 120 Td (H) Tj ET\n"
+              "q 235 55 50 35 re W n /Sh1 sh Q /IG cs 1 sc 235 10 50 35 re f\n");
+    return p.Doc();
+}
+
+// 18. Black text under overprint leaves C, M and Y at an invisible text
+// mode; a form drawn next, with knockout, cuts white text out of a cyan
+// square.
+CPDF_Doc FormTextAfterOverprint() {
+    PageMaker p;
+    const char* font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold >>";
+    p.Resources(Str("<< /ExtGState << /GS0 << /OP false /op false >> /GS1 << /OP true /op true /OPM 1 >> >> "
+                    "/Font << /F1 ") +
+                font + " >> /XObject << >> >>");
+    p.Put("/XObject/Fm1",
+          p.Stream(Str("<< /Subtype /Form /BBox [0 0 200 200] /Resources << /Font << /F1 ") + font + " >> >> >>",
+                   "0.8 0 0 0 k 0 0 200 150 re f 0 0 0 0 k BT /F1 160 Tf 40 20 Td (H) Tj ET"));
+    p.Content("/GS1 gs 0 0 0 1 k BT /F1 40 Tf 10 160 Td (Black) Tj ET /GS0 gs /Fm1 Do\n");
+    return p.Doc();
+}
+
 }  // namespace
 
 const std::vector<CorpusPage>& SeparationCorpus() {
@@ -567,6 +607,8 @@ const std::vector<CorpusPage>& SeparationCorpus() {
         {"rotated", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Gold"}, Rotated},
         {"dense", {"Gold", "Silver"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Silver"}, Dense},
         {"shared-stitching", {}, {"Cyan", "Magenta", "Yellow", "Black"}, SharedStitching},
+        {"gray-overprint", {"Gold"}, {"Cyan", "Magenta", "Yellow", "Black", "Gold"}, GrayOverprint},
+        {"form-text-after-overprint", {}, {"Cyan", "Black"}, FormTextAfterOverprint},
     };
     return pages;
 }
