@@ -352,8 +352,6 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
     EXPECT_FALSE(cancel.ShouldCancel());
 }
 
-// Forms, tiling patterns and Type 3 fonts separated inside themselves end
-// with 1128002, as does nesting past the job's limit.
 // Out of memory while the page's own content is read: the content is closed
 // while the meter still runs, not when its last handle goes.
 TEST_F(CSEP_PDFSeparatorTest, OutOfMemoryInThePageContentClosesItBeforeTheMeterStops) {
@@ -380,6 +378,8 @@ TEST_F(CSEP_PDFSeparatorTest, OutOfMemoryInThePageContentClosesItBeforeTheMeterS
     EXPECT_EQ(job.Doc().NumPages(), 0);
 }
 
+// Forms, tiling patterns and Type 3 fonts separated inside themselves end
+// with 1128002, as does nesting past the job's limit.
 TEST_F(CSEP_PDFSeparatorTest, SelfReferenceAndDepthEndThePage) {
     const CSEP_SepJobContext job = NewJob({"Spot"});
     const LogCapture quiet;
