@@ -4,8 +4,8 @@
 // document at a path in the temporary folder, external-file streams,
 // compression mode 1; saved, closed, opened again by the host with flag 8
 // and closed, which deletes it. Beyond crashes: the temporary folder holds
-// only the input afterwards, and the host holds no document, page, file,
-// stream or path name.
+// only the input afterwards (removed then, so that the folder can go at
+// exit), and the host holds no document, page, file, stream or path name.
 #include "FUZZ_SepJob.h"
 #include "FUZZ_TargetList.h"
 #include "FUZZ_Targets.h"
@@ -29,6 +29,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -46,6 +47,18 @@ void FreshHost() {
     iPDFL_ForgetRetryingFileSys();
     COSF_PDFL_Library::Initialize();
 }
+
+// Removes the file at path however the run ends.
+class RemovedAtEnd {
+public:
+    explicit RemovedAtEnd(std::string path) : m_path(std::move(path)) {}
+    ~RemovedAtEnd() { std::remove(m_path.c_str()); }
+    RemovedAtEnd(const RemovedAtEnd&) = delete;
+    RemovedAtEnd& operator=(const RemovedAtEnd&) = delete;
+
+private:
+    std::string m_path;
+};
 
 // Closes doc however work ends.
 template <class Work>
@@ -114,6 +127,7 @@ void FUZZ_HostSeparatePage(const uint8_t* data, size_t size) {
         return;
     const std::string inPath = FUZZ_TempDirScope::Dir() + "/" + InputName;
     const std::string outPath = FUZZ_TempDirScope::Dir() + "/" + OutputName;
+    const RemovedAtEnd input(inPath);
     std::ofstream(inPath, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
     FreshHost();
     try {

@@ -146,6 +146,52 @@ TEST_F(BackEndTest, TwoReadOnlyOpensShareOneHostDocumentUntilTheLastClose) {
     EXPECT_EQ(VIEW_FileSys::OpenCount(), 0u);
 }
 
+// Flags 1 asks the host to repair the file; the open stays read-only and
+// shared.
+TEST_F(BackEndTest, ARepairingOpenIsReadOnlyAndShared) {
+    const std::string path = m_dir.File("repair.pdf");
+    WriteWholeFile(path, MinimalPdf("%PDF-1.4", ""));
+    GLOB_Doc first = COSF_PDFL_NewDoc();
+    GLOB_Doc second = COSF_PDFL_NewDoc();
+    VIEW_Recorder::ClearCalls();
+    first.Open(GLOB_FileName(path.c_str()), 1);
+    second.Open(GLOB_FileName(path.c_str()), 1);
+    EXPECT_TRUE(first.Impl()->DocFlag1()) << "read-only";
+    size_t repairs = 0;
+    for (const VIEW_Call& call : VIEW_Recorder::Calls())
+        repairs += call.m_table == PDFL_PDModelTable && call.m_slot == 265 && call.m_args.back() == 1;
+    EXPECT_EQ(repairs, 2u);
+    VIEW_Recorder::ClearCalls();
+    first.Close();
+    EXPECT_EQ(VIEW_PD::OpenDocCount(), 1u) << "the first close leaves it open";
+    EXPECT_EQ(CountCalls(PDFL_PDModelTable, 71), 0u);
+    second.Close();
+    EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
+}
+
+// The last close forgets the document: when the host hands out its handle
+// again, the counts start afresh.
+TEST_F(BackEndTest, ASharedOpenIsForgottenAtItsLastClose) {
+    const std::string path = m_dir.File("again.pdf");
+    WriteWholeFile(path, MinimalPdf("%PDF-1.4", ""));
+    // An open for writing keeps the host's document, and so its handle.
+    GLOB_Doc writer = COSF_PDFL_NewDoc();
+    writer.Open(GLOB_FileName(path.c_str()), 2);
+    GLOB_Doc reader = COSF_PDFL_NewDoc();
+    reader.Open(GLOB_FileName(path.c_str()), 0);
+    const PDFL_CosDoc cosDoc = COSF_PDFL_CosDocFromDoc(reader);
+    reader.Close();
+    reader.Open(GLOB_FileName(path.c_str()), 0);
+    ASSERT_EQ(COSF_PDFL_CosDocFromDoc(reader), cosDoc) << "the same host document";
+    VIEW_Recorder::ClearCalls();
+    reader.Close();
+    EXPECT_EQ(CountCalls(PDFL_PDModelTable, 71), 1u) << "closed as its only open";
+    EXPECT_EQ(CountCalls(PDFL_AcroSupportTable, 29), 1u);
+    writer.Close();
+    EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
+    EXPECT_EQ(VIEW_FileSys::OpenCount(), 0u);
+}
+
 TEST_F(BackEndTest, KeysComeSortedByBytesUnlessUnsortedIsAsked) {
     GLOB_Doc doc = NewPdfDoc();
     const GLOB_Object dict = doc.NewDict(3, false);

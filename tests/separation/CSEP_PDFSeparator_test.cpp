@@ -2,9 +2,12 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "CSEP_SeparationCheck.h"
+#include "GLOB/GLOB_DocMessage.h"
+#include "GLOB/GLOB_StreamMessage.h"
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -26,6 +29,26 @@ protected:
 
 private:
     std::function<void(PollCore&)> m_poll;
+};
+
+// Hears every stream of a document opened and, when one closes, notes how
+// far the meter has got.
+class CloseWatch : public GLIB_MessageTarget {
+public:
+    CloseWatch(const GLOB_Doc& doc, const CSEP_DocProgressMeter& meter) : m_meter(meter) {
+        doc.Attach(new GLIB_Callback<CloseWatch, GLOB_DocStreamDidOpenMessage>(this, &CloseWatch::OnOpen));
+    }
+
+    std::vector<double> percentAtClose;
+
+private:
+    void OnOpen(const GLOB_DocStreamDidOpenMessage& message) {
+        GLOB_Stream stream = message.Stream();
+        stream.Attach(new GLIB_Callback<CloseWatch, GLOB_StreamCloseMessage>(this, &CloseWatch::OnClose));
+    }
+    void OnClose(const GLOB_StreamCloseMessage&) { percentAtClose.push_back(m_meter.PercentDone()); }
+
+    const CSEP_DocProgressMeter& m_meter;
 };
 
 }  // namespace
@@ -327,6 +350,32 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
         EXPECT_EQ(e.Code(), 1128003u);
     }
     EXPECT_FALSE(cancel.ShouldCancel());
+}
+
+// Out of memory while the page's own content is read: the content is closed
+// while the meter still runs, not when its last handle goes.
+TEST_F(CSEP_PDFSeparatorTest, OutOfMemoryInThePageContentClosesItBeforeTheMeterStops) {
+    CSEP_SepJobContext job = NewJob({"Spot"});
+    CSEP_DocProgressMeter& meter = job.ProgressMeter();
+    bool fired = false;
+    job.SetCancelMgr(GLIB_CancelMgr() = new PollCore([&](PollCore&) {
+                         if (fired || meter.BytesRead() < 1000)
+                             return;
+                         fired = true;
+                         throw std::bad_alloc();
+                     }));
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_Page page = SourcePage(doc, "<< >>", "");
+    // Encoded, so that it is read buffer by buffer.
+    page.Object().PutPath("Contents", NewStreamObject(doc, "<< /Filter /ASCIIHexDecode >>",
+                                                      std::string(50000, ' ') + "0 0 9 9 re f", "<< >>"));
+    const CloseWatch watch(doc, meter);
+    EXPECT_THROW(Separate(job, page), std::bad_alloc);
+    EXPECT_TRUE(fired);
+    ASSERT_EQ(watch.percentAtClose.size(), 1u);
+    EXPECT_LT(watch.percentAtClose[0], 100.0) << "closed after the meter stopped";
+    EXPECT_EQ(meter.PercentDone(), 100.0);
+    EXPECT_EQ(job.Doc().NumPages(), 0);
 }
 
 // Forms, tiling patterns and Type 3 fonts separated inside themselves end

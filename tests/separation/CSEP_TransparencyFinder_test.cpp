@@ -73,3 +73,10 @@ TEST(CSEP_TransparencyFinder, CyclesAndDepthEndTheWalk) {
     resources.PutPath("/XObject/Me", inner.GetPath("/Resources/XObject/F"));
     EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "Form F with a transparency group");
 }
+
+// An empty blend-mode array names no mode: the walk goes on to the alpha.
+TEST(CSEP_TransparencyFinder, AnEmptyBlendModeArrayIsNoMode) {
+    const GLOB_Doc doc = NewDoc();
+    const GLOB_Object resources = doc.ParseObject("<< /ExtGState << /A << /BM [] /ca 0.5 >> >> >>");
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "ExtGState A with ca 0.5");
+}

@@ -186,3 +186,25 @@ TEST(CPDF_GraphicsState, MakesExtGStateOfTheDifferenceOrOfEverything) {
         EXPECT_EQ(Text(GLOB_ObjectFactory::NewDict(mine.MakeExtGState(c.all, other))), Text(Obj(c.dict)));
     }
 }
+
+// A colour whose component count is not its space's cannot be written: the
+// writer logs it as fatal rather than write operands the space refuses.
+TEST(CPDF_GraphicsStateDeathTest, RefusesAColourOfTheWrongDimension) {
+    const CPDF_ColorSpace separation(Obj("[/Separation /Spot /DeviceGray << /FunctionType 2 /Domain [0 1] /C0 [0] "
+                                         "/C1 [1] /N 1 >>]"));
+    const struct {
+        CPDF_ColorSpace space;
+        std::vector<double> color;
+    } cases[] = {
+        {separation, {0.5, 0.5}},
+        {CPDF_ColorSpace::MakeDeviceCMYK(), {0.1, 0.2, 0.3}},
+    };
+    for (const auto& c : cases) {
+        CPDF_GraphicsState state;
+        state.SetFillColorSpace(c.space);
+        state.SetFillColor(CPDF_Color(c.color));
+        Output out;
+        out.stack.Push(CPDF_GraphicsState());
+        EXPECT_DEATH(out.Write(state), "Requested to write color with incorrect dimension to content stream");
+    }
+}

@@ -277,4 +277,11 @@ TEST_F(ZOVA_Dialog, ClosingOnlyHidesAndTheDefaultToolTakesOver) {
     EXPECT_FALSE(m_tool->ViewWindow().IsAlive());
 }
 
+TEST_F(ZOVA_Dialog, QuittingClosesTheWindow) {
+    ShowOver(OpenPage("<< >>", CmykPage));
+    const HWND window = Dialog().DialogWindow();
+    VIEW_CallPlugin([&] { EXPECT_EQ(Dialog().WillClose(1), 1); });
+    EXPECT_TRUE(IsWindowVisible(window)) << "the host closes it; it is not hidden first";
+}
+
 }  // namespace

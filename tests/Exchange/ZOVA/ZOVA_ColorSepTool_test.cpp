@@ -167,6 +167,22 @@ TEST_F(ZOVA_Tool, TenViewsAtMostTheLeastRecentlyUsedReusedInPlace) {
     EXPECT_EQ(VIEW_PD::AcquiredPageCount(), 10u);
 }
 
+TEST_F(ZOVA_Tool, ARevisitedPageIsTheLastViewReused) {
+    OpenPages(11);
+    Activate();
+    const PDFL_AVPageView pageView = FrontPageView();
+    for (int32_t i = 1; i < 10; ++i)
+        VIEW_PageViews::GoToPage(pageView, i);
+    ASSERT_EQ(m_tool->Views().size(), 10u);
+    VIEW_PageViews::GoToPage(pageView, 0);
+    EXPECT_EQ(m_tool->Views().back()->Page().Number(), 0u);
+    VIEW_PageViews::GoToPage(pageView, 10);
+    std::vector<uint32_t> pages;
+    for (const auto& view : m_tool->Views())
+        pages.push_back(view->Page().Number());
+    EXPECT_EQ(pages, (std::vector<uint32_t>{10, 2, 3, 4, 5, 6, 7, 8, 9, 0})) << "page 1's view went, page 0's stays";
+}
+
 TEST_F(ZOVA_Tool, SelectingAReadyViewAgainNeedsUpdate) {
     OpenPages(2);
     Activate();

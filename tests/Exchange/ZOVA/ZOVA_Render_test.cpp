@@ -5,6 +5,7 @@
 
 #include "../../viewer/cos/VCOS_TestPdf.h"
 #include "viewer/VIEW_App.h"
+#include "viewer/VIEW_Recorder.h"
 #include "win32/win32_driver.h"
 
 #include <cstdlib>
@@ -78,6 +79,23 @@ TEST_F(ZOVA_Render, AResizeEmptiesTheCacheAndTheNextRenderDrawsEveryInk) {
     const std::vector<uint32_t> rendered = Image();
     VIEW_CallPlugin([&] { m_tool->SetInkShown(2, false); });
     EXPECT_EQ(Image(), rendered) << "yellow lays nothing";
+}
+
+TEST_F(ZOVA_Render, AResolutionChosenForAReadyPageRedrawsTheFrameAndRendersAgain) {
+    Show("<< >>", kCyanAndBlack);
+    Resize(100, 100);
+    Fit();
+    Update();
+    ASSERT_EQ(State(), 5);
+    VIEW_Recorder::ClearCalls();
+    VIEW_CallPlugin([&] { m_tool->SetResolution(1); });
+    size_t outlines = 0;
+    for (const VIEW_Call& call : VIEW_Recorder::Calls())
+        outlines += call.m_table == PDFL_AcroViewTable && call.m_slot == 130;
+    EXPECT_EQ(outlines, 1u) << "the frame at 150 dpi";
+    EXPECT_EQ(State(), 5);
+    EXPECT_EQ(Draws(), 4u) << "every ink at the new resolution";
+    EXPECT_EQ(DocCreations(), 0u) << "the page is not separated again";
 }
 
 TEST_F(ZOVA_Render, StopWhileRenderingKeepsWhatWasComposedAndUpdateDoesNotSeparateAgain) {
