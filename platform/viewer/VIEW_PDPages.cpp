@@ -68,8 +68,12 @@ void Collect(VCOS_Obj node, int depth, std::set<uint32_t>& seen, std::vector<Lea
     const uint32_t count = Store().ArrayLength(kids);
     for (uint32_t i = 0; i < count; ++i) {
         const VCOS_Obj kid = Store().ArrayGet(kids, i);
+        // A missing kid shifts every later page, and the drawing cannot walk
+        // past it.
+        if (kid.IsNullHandle() || Store().Type(kid) == VCOS_Type::Null)
+            Damaged(NodeName(node) + " has a missing kid");
         if (!IsDict(kid))
-            continue;
+            Damaged(NodeName(node) + " has a kid that is not a dictionary");
         if (Store().IsIndirect(kid) && !seen.insert(Store().Number(kid)).second)
             Damaged("object " + std::to_string(Store().Number(kid)) + " is in it twice");
         if (IsLeaf(kid))
