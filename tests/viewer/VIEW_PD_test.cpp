@@ -224,15 +224,6 @@ TEST_F(PDTest, AFileWithoutItsTrailerOpensRepairedWithItsPages) {
     ASSERT_FALSE(warnings.empty());
     EXPECT_NE(warnings[0].find("damaged file rebuilt in memory"), std::string::npos) << warnings[0];
     VIEW_PD::DocClose(doc);
-
-    const std::string garbage = m_dir.File("garbage.pdf");
-    WriteWholeFile(garbage, "%PDF-1.4\nthis is no PDF file\n");
-    const PDFL_ASPathName path = VIEW_Paths::Make(garbage);
-    const std::string refused = RaisedText([&] { VIEW_PD::DocOpen(path, nullptr); });
-    VIEW_Paths::Release(path);
-    EXPECT_EQ(refused.rfind("The file cannot be read: cannot read " + garbage + ": ", 0), 0u) << refused;
-    EXPECT_NE(refused.find("no repair found a document in it"), std::string::npos) << refused;
-    EXPECT_EQ(VIEW_PD::OpenDocCount(), 0u);
 }
 
 TEST_F(PDTest, CreatedPagesTakeEitherReadingOfTheBoxAsOneMediaBox) {
