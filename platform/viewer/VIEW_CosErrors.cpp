@@ -12,6 +12,7 @@ const char* Lead(VCOS_ErrorKind kind) {
     case VCOS_ErrorKind::ReadFailed: return "The file cannot be read";
     case VCOS_ErrorKind::Unsupported: return "The stream cannot be encoded or decoded";
     case VCOS_ErrorKind::WriteFailed: return "The document cannot be saved";
+    case VCOS_ErrorKind::DamagedPages: return "The page tree is damaged";
     }
     return "Cos error";
 }

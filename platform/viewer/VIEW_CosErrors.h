@@ -7,6 +7,7 @@
 //   ReadFailed      "The file cannot be read: ..." (qpdf's message)
 //   Unsupported     "The stream cannot be encoded or decoded: ..."
 //   WriteFailed     "The document cannot be saved: ..."
+//   DamagedPages    "The page tree is damaged: ..."
 // Host errors of files and file systems travel with their own codes.
 #pragma once
 

@@ -20,6 +20,14 @@ VCOS_Store& Store() { return VIEW_Cos::Store(); }
 constexpr int MaxTreeDepth = 256;
 
 [[noreturn]] void BadTree(const std::string& message) { VIEW_CosErrors::Raise(VCOS_ErrorKind::BadDocument, message); }
+// A tree that cannot be walked: no page of the document can be counted.
+[[noreturn]] void Damaged(const std::string& message) {
+    VIEW_CosErrors::Raise(VCOS_ErrorKind::DamagedPages, message);
+}
+
+std::string NodeName(VCOS_Obj node) {
+    return Store().IsIndirect(node) ? "object " + std::to_string(Store().Number(node)) : "a direct node";
+}
 
 bool IsDict(VCOS_Obj obj) {
     const VCOS_Type type = Store().Type(obj);
@@ -35,7 +43,7 @@ VCOS_Obj PageTreeRoot(VCOS_DocId doc) {
     const VCOS_Obj root = Store().Root(doc);
     const VCOS_Obj pages = IsDict(root) ? Store().DictGet(root, "Pages") : VCOS_NullObj;
     if (!IsDict(pages))
-        BadTree("the catalog has no page tree");
+        Damaged("the catalog has no /Pages dictionary");
     return pages;
 }
 
@@ -49,17 +57,25 @@ struct Leaf {
 
 void Collect(VCOS_Obj node, int depth, std::set<uint32_t>& seen, std::vector<Leaf>& leaves) {
     if (depth > MaxTreeDepth)
-        BadTree("the page tree nests deeper than " + std::to_string(MaxTreeDepth) + " levels");
+        Damaged("it nests deeper than " + std::to_string(MaxTreeDepth) + " levels");
+    // Every node that is not a page holds its kids; without them the pages
+    // below it are lost, and counting none would hide that.
     const VCOS_Obj kids = Store().DictGet(node, "Kids");
+    if (kids.IsNullHandle() || Store().Type(kids) == VCOS_Type::Null)
+        Damaged("/Kids of " + NodeName(node) + " is missing");
     if (Store().Type(kids) != VCOS_Type::Array)
-        return;
+        Damaged("/Kids of " + NodeName(node) + " is not an array");
     const uint32_t count = Store().ArrayLength(kids);
     for (uint32_t i = 0; i < count; ++i) {
         const VCOS_Obj kid = Store().ArrayGet(kids, i);
+        // A missing kid shifts every later page, and the drawing cannot walk
+        // past it.
+        if (kid.IsNullHandle() || Store().Type(kid) == VCOS_Type::Null)
+            Damaged(NodeName(node) + " has a missing kid");
         if (!IsDict(kid))
-            continue;
+            Damaged(NodeName(node) + " has a kid that is not a dictionary");
         if (Store().IsIndirect(kid) && !seen.insert(Store().Number(kid)).second)
-            BadTree("the page tree holds object " + std::to_string(Store().Number(kid)) + " twice");
+            Damaged("object " + std::to_string(Store().Number(kid)) + " is in it twice");
         if (IsLeaf(kid))
             leaves.push_back(Leaf{kid, node, i});
         else
@@ -78,7 +94,7 @@ std::vector<Leaf> Leaves(VCOS_DocId doc) {
 void AddToCounts(VCOS_Obj node, int32_t delta) {
     for (int depth = 0; IsDict(node); ++depth) {
         if (depth > MaxTreeDepth)
-            BadTree("the Parent chain of a page is longer than " + std::to_string(MaxTreeDepth));
+            Damaged("the /Parent chain of a page is longer than " + std::to_string(MaxTreeDepth));
         const VCOS_Obj count = Store().DictGet(node, "Count");
         const int32_t now = Store().Type(count) == VCOS_Type::Integer ? Store().IntegerValue(count) : 0;
         Store().DictPut(node, "Count", Store().NewInteger(Store().DocOf(node), false, std::max(0, now + delta)));

@@ -141,6 +141,91 @@ TEST_F(PDTest, DamagedPageTreesAreHostErrors) {
     }
 }
 
+// The registered text of the host error call raises; "" when it raises none.
+template <class Call>
+std::string RaisedText(Call call) {
+    try {
+        call();
+    } catch (const VIEW_HostRaise& raise) {
+        return VIEW_ErrorRegistry::Text(raise.Code());
+    }
+    return "";
+}
+
+TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {
+    const std::string catalog = "<< /Type /Catalog /Pages 2 0 R >>";
+    const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] >>";
+    const struct {
+        const char* what;
+        std::vector<std::string> objects;
+        const char* says;
+    } trees[] = {
+        {"Kids a number", {catalog, "<< /Type /Pages /Kids 3 /Count 1 >>", page},
+         "The page tree is damaged: /Kids of object 2 is not an array"},
+        {"Kids a reference to a page", {catalog, "<< /Type /Pages /Kids 3 0 R /Count 1 >>", page},
+         "The page tree is damaged: /Kids of object 2 is not an array"},
+        {"Kids missing", {catalog, "<< /Type /Pages /Count 1 >>", page},
+         "The page tree is damaged: /Kids of object 2 is missing"},
+        {"Kids of a middle node missing",
+         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "<< /Type /Pages /Parent 2 0 R /Count 1 >>"},
+         "The page tree is damaged: /Kids of object 3 is missing"},
+        {"Kids a reference to a missing object", {catalog, "<< /Type /Pages /Kids 9 0 R /Count 1 >>"},
+         "The page tree is damaged: /Kids of object 2 is missing"},
+        {"a kid that is a missing object", {catalog, "<< /Type /Pages /Kids [3 0 R 9 0 R] /Count 2 >>", page},
+         "The page tree is damaged: object 2 has a missing kid"},
+        {"a kid that is a number", {catalog, "<< /Type /Pages /Kids [3 0 R 7] /Count 2 >>", page},
+         "The page tree is damaged: object 2 has a kid that is not a dictionary"},
+        {"no Pages", {"<< /Type /Catalog /Pages 5 >>"},
+         "The page tree is damaged: the catalog has no /Pages dictionary"},
+        {"a loop of two nodes",
+         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+          "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R] /Count 1 >>",
+          "<< /Type /Pages /Parent 3 0 R /Kids [3 0 R] /Count 1 >>"},
+         "The page tree is damaged: object 3 is in it twice"},
+    };
+    for (const auto& tree : trees) {
+        SCOPED_TRACE(tree.what);
+        const PDFL_PDDoc doc = Open("damaged.pdf", PdfOf(tree.objects));
+        EXPECT_EQ(RaisedText([&] { VIEW_PD::DocGetNumPages(doc); }), tree.says);
+        EXPECT_EQ(RaisedText([&] { VIEW_PD::DocAcquirePage(doc, 0); }), tree.says);
+        EXPECT_EQ(VIEW_PD::AcquiredPageCount(), 0u);
+        VIEW_PD::DocClose(doc);
+    }
+}
+
+TEST_F(PDTest, APageTreeDeeperThanTheLimitIsRefusedWithoutRecursingOn) {
+    // 300 nested nodes, each the only kid of the one above: no loop to
+    // catch, only the depth.
+    std::vector<std::string> objects{"<< /Type /Catalog /Pages 2 0 R >>"};
+    constexpr int kNodes = 300;
+    for (int i = 2; i < kNodes + 2; ++i)
+        objects.push_back("<< /Type /Pages /Kids [" + std::to_string(i + 1) + " 0 R] /Count 1 >>");
+    objects.push_back("<< /Type /Page /MediaBox [0 0 10 10] >>");
+    const PDFL_PDDoc doc = Open("deep.pdf", PdfOf(objects));
+    EXPECT_EQ(RaisedText([&] { VIEW_PD::DocGetNumPages(doc); }),
+              "The page tree is damaged: it nests deeper than 256 levels");
+    VIEW_PD::DocClose(doc);
+}
+
+TEST_F(PDTest, AFileWithoutItsTrailerOpensRepairedWithItsPages) {
+    const std::string whole = TwoPageTree("90", "/MediaBox [0 0 300 200]");
+    const std::string cut = whole.substr(0, whole.rfind("xref\n0 "));
+    const PDFL_PDDoc doc = Open("cut.pdf", cut);
+    ASSERT_EQ(VIEW_PD::DocGetNumPages(doc), 2);
+    const PDFL_PDPage second = VIEW_PD::DocAcquirePage(doc, 1);
+    double box[4] = {};
+    VIEW_PD::PageSpaceBox(second, box);
+    EXPECT_EQ(box[2] - box[0], 300);
+    EXPECT_EQ(box[3] - box[1], 200);
+    EXPECT_EQ(VIEW_PD::PageGetRotate(second), 90) << "inherited through the rebuilt tree";
+    VIEW_PD::PageRelease(second);
+    // What the program counts to say "repaired, N warnings".
+    const std::vector<std::string> warnings = VIEW_Cos::DocWarnings(VIEW_PD::DocGetCosDoc(doc));
+    ASSERT_FALSE(warnings.empty());
+    EXPECT_NE(warnings[0].find("damaged file rebuilt in memory"), std::string::npos) << warnings[0];
+    VIEW_PD::DocClose(doc);
+}
+
 TEST_F(PDTest, CreatedPagesTakeEitherReadingOfTheBoxAsOneMediaBox) {
     const PDFL_PDDoc doc = VIEW_PD::DocCreate();
     EXPECT_EQ(VIEW_PD::DocGetFlags(doc), 3);

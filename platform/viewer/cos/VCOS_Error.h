@@ -12,6 +12,7 @@ enum class VCOS_ErrorKind {
     ReadFailed,      // the reader refused the file (carries qpdf's reason)
     Unsupported,     // a filter or parameter the store cannot apply
     WriteFailed,     // a short write or a failed finish of the byte sink
+    DamagedPages,    // a page tree that cannot be walked: no tree, Kids not an array, a loop
 };
 
 class VCOS_Error : public std::runtime_error {

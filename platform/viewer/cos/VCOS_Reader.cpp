@@ -13,6 +13,7 @@
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include "viewer/cos/VCOS_Error.h"
+#include "viewer/cos/VCOS_Repairer.h"
 
 namespace {
 
@@ -169,24 +170,16 @@ void Copier::Copy() {
     CollectWarnings();
 }
 
-}  // namespace
-
-std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
-    size_t start = std::string::npos;
-    if (!bytes.empty() && bytes[0] == '%')
-        start = 0;
-    else
-        start = bytes.substr(0, 1024).find("%PDF-");
-    if (start == std::string::npos)
-        return "";
-    const size_t end = bytes.find_first_of("\r\n", start);
-    return bytes.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
-
-VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const std::string& name) {
+// One reading by qpdf into a new document, whose warnings start with
+// leading. A file qpdf refuses gives 0 with qpdf's reason in *refusal;
+// the store's own refusals, a password and running out of memory throw.
+VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::string& name,
+                    const std::string& header, const std::vector<std::string>& leading, std::string* refusal) {
     const VCOS_DocId id = store.NewEmptyDoc();
     DocGuard guard(store, id);
-    store.SetHeader(id, HeaderLine(bytes));
+    store.SetHeader(id, header);
+    for (const std::string& warning : leading)
+        store.AddWarning(id, warning);
     // qpdf's errors stop here: each becomes the store's own.
     try {
         QPDF qpdf;
@@ -204,9 +197,50 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     } catch (const QPDFExc& error) {
         if (error.getErrorCode() == qpdf_e_password)
             Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
-        Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + error.what());
+        *refusal = error.what();
+        return 0;
     } catch (const std::exception& error) {
-        Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + error.what());
+        *refusal = error.what();
+        return 0;
     }
     return guard.Release();
+}
+
+}  // namespace
+
+std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
+    size_t start = std::string::npos;
+    if (!bytes.empty() && bytes[0] == '%')
+        start = 0;
+    else
+        start = bytes.substr(0, 1024).find("%PDF-");
+    if (start == std::string::npos)
+        return "";
+    const size_t end = bytes.find_first_of("\r\n", start);
+    return bytes.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const std::string& name) {
+    const std::string header = HeaderLine(bytes);
+    std::string refusal;
+    if (const VCOS_DocId doc = ReadOnce(store, bytes, name, header, {}, &refusal))
+        return doc;
+    // What qpdf cannot recover MuPDF may: its repaired copy is read instead,
+    // and the repair's warnings make the document a repaired one.
+    VCOS_Rebuilt rebuilt;
+    try {
+        rebuilt = VCOS_Repairer::Rebuild(bytes);
+    } catch (const VCOS_Error& error) {
+        if (error.Kind() == VCOS_ErrorKind::PasswordNeeded)
+            Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
+        Fail(VCOS_ErrorKind::ReadFailed,
+             "cannot read " + name + ": " + refusal + "; no repair found a document in it: " + error.what());
+    }
+    std::vector<std::string> warnings{name + ": damaged file rebuilt in memory (" + refusal + ")"};
+    for (const std::string& warning : rebuilt.m_warnings)
+        warnings.push_back(name + ": " + warning);
+    std::string second;
+    if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second))
+        return doc;
+    Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + refusal + "; nor its repaired copy: " + second);
 }

@@ -6,7 +6,11 @@
 // Refusals (VCOS_Error; the document is not left open):
 // - PasswordNeeded: an encrypted file that needs a user password;
 // - BadDocument: a trailer without a /Root dictionary;
-// - ReadFailed: anything else qpdf refuses, with qpdf's message.
+// - ReadFailed: what neither qpdf nor MuPDF's repair can read, with qpdf's
+//   message and the repair's.
+// A file qpdf refuses for any other reason is repaired in memory by MuPDF
+// and its repaired copy read instead; the document's warnings then start
+// with one naming qpdf's reason, followed by the repair's own.
 // No qpdf type leaves the reader.
 #pragma once
 

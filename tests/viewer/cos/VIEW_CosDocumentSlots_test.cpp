@@ -118,7 +118,7 @@ TEST_F(DocumentSlotsTest, EveryCorpusFileOpensAndSavesOverItselfWithTheSameObjec
 TEST_F(DocumentSlotsTest, RefusedFilesAreHostErrorsWithTheirReasonsAndLeaveNothingOpen) {
     TINTSCOPE_SKIP_WITHOUT_CORPUS();
     WriteWholeFile(m_dir.File("noroot.pdf"), VCOS_MakePdf("%PDF-1.4", {"<</Type /Catalog>>"}, ""));
-    WriteWholeFile(m_dir.File("cut.pdf"), ReadWholeFile(CorpusFile("skia_gs-bugzilla694385.pdf")).substr(0, 300000));
+    WriteWholeFile(m_dir.File("cut.pdf"), "%PDF-1.4\n1 0 obj\n<< /Type /Pages >>\nendobj\n");
     struct Case {
         const char* m_what;
         std::string m_path;
@@ -128,8 +128,8 @@ TEST_F(DocumentSlotsTest, RefusedFilesAreHostErrorsWithTheirReasonsAndLeaveNothi
         {"encrypted", CorpusFile("pdfjs_bug1782186.pdf"), "A password is needed to open this file: ",
          "is encrypted and needs a password"},
         {"no root", m_dir.File("noroot.pdf"), "Bad Cos document: ", "has no /Root dictionary in its trailer"},
-        {"cut short", m_dir.File("cut.pdf"), "The file cannot be read: ",
-         "unable to find trailer dictionary while recovering damaged file"},
+        {"cut short, no catalog", m_dir.File("cut.pdf"), "The file cannot be read: ",
+         "unable to find trailer dictionary while recovering damaged file; no repair found a document in it"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.m_what);
