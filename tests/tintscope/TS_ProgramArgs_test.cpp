@@ -42,7 +42,7 @@ TEST(TS_ProgramArgs, CommandLinesParseIntoTheirSettings) {
         {"--dpi=2400 --mag 16 b.pdf", "b.pdf", 1, 2400, 16, {}, "."},
         {"--untick Magenta,4,PANTONE#20485 --out /tmp/x a.pdf", "a.pdf", 1, -1, 0,
          {"Magenta", "4", "PANTONE#20485"}, "/tmp/x"},
-        {"--untick Cyan --untick=Black --page=0", "", 0, -1, 0, {"Cyan", "Black"}, "."},
+        {"--untick Cyan --untick=Black --page=2", "", 2, -1, 0, {"Cyan", "Black"}, "."},
         {"--dpi 150 --mag 1", "", 1, 150, 1, {}, "."},
     };
     for (const auto& c : cases) {
@@ -69,6 +69,8 @@ TEST(TS_ProgramArgs, BadCommandLinesAreRefusedWithOneLineNamingTheFault) {
         {"a.pdf b.pdf", "one file only"},
         {"a.pdf --page", "--page needs a value"},
         {"--page -1", "--page takes"},
+        {"--page 0", "--page takes a page number from 1"},
+        {"--page=0 a.pdf", "--page takes"},
         {"--page two", "--page takes"},
         {"--dpi 72", "--dpi takes fit, 150, 300, 600, 1200 or 2400"},
         {"--dpi Fit", "--dpi takes"},
