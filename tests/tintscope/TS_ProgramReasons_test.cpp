@@ -116,4 +116,19 @@ TEST_F(TS_ProgramTest, TransparencyIsOneWarningLineAndTheRunSucceeds) {
     EXPECT_NE(ReadWholeFile(m_out.File("inks.txt")), "");
 }
 
+TEST_F(TS_ProgramTest, ARepairedFileThatFailsStillSaysItWasRepaired) {
+    std::string pdf = OnePage("", "1 0 0 rg 10 10 50 50 re f");
+    // The cross-reference table moved: the reader rebuilds it.
+    const size_t xref = pdf.find("xref\n");
+    ASSERT_NE(xref, std::string::npos);
+    pdf.insert(xref, "% pushed along\n");
+    const std::string file = WriteFile("moved.pdf", pdf);
+    const TS_Run run = Run(WithOut({file}));
+    EXPECT_EQ(run.m_code, 1);
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_GE(lines.size(), 2u) << run.m_err;
+    EXPECT_EQ(lines[lines.size() - 2].rfind("tintscope: " + file + ": repaired, ", 0), 0u) << run.m_err;
+    EXPECT_EQ(lines.back().rfind("tintscope: " + file + ": page 1 was not separated: ", 0), 0u) << run.m_err;
+}
+
 }  // namespace

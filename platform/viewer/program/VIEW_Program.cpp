@@ -232,6 +232,8 @@ int ProgramRun::Run() {
         return FailInterrupted();
     if (const int code = ShowAndPress())
         return code;
+    if (Interrupted())
+        return FailInterrupted();
     if (const int code = Separate())
         return code;
     if (const int code = Untick())
