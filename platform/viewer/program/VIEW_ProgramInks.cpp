@@ -57,7 +57,7 @@ std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks) {
                           ink.m_cmyk[3]);
             recipe = buffer;
         }
-        text += std::to_string(ink.m_index) + "\t" + ink.m_name + "\t" + recipe + "\t" +
+        text += std::to_string(ink.m_index) + "\t" + VIEW_InkFieldText(ink.m_name) + "\t" + recipe + "\t" +
                 (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";
     }
     return text;

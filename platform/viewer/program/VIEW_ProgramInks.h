@@ -5,7 +5,7 @@
 // inks.txt: "dpi D", then a line per ink of five tab-separated fields:
 // index, name, "C M Y K" (each %.6g; "-" when the page gives no recipe of
 // four numbers), "shown" or "hidden", plate file. Tabs, since ink names
-// hold spaces.
+// hold spaces; the name's control bytes and '#' are written "#xx".
 #pragma once
 
 #include "viewer/cos/VCOS_Store.h"

@@ -48,6 +48,14 @@ std::string VIEW_ProgramOutput::Staged(const std::string& name) {
 }
 
 bool VIEW_ProgramOutput::Commit(std::string* reason) {
+    // A folder in a file's way would stop the renames half done.
+    for (const std::string& name : m_names) {
+        struct stat info {};
+        if (lstat((m_folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            *reason = "cannot write " + m_folder + "/" + name + ": a folder of that name is in the way";
+            return false;
+        }
+    }
     for (const std::string& name : m_names)
         if (std::rename((m_staging + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
             *reason = Because("cannot write " + m_folder + "/" + name);
