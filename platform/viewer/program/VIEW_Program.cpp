@@ -19,6 +19,7 @@
 #include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_PageFrame.h"
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramLog.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
@@ -158,7 +159,7 @@ private:
     VIEW_Loader m_loader;
     PDFL_PDDoc m_doc = nullptr;
     PDFL_AVDoc m_avDoc = nullptr;
-    double m_boxWidth = 0, m_boxHeight = 0;
+    double m_boxLeft = 0, m_boxBottom = 0, m_boxWidth = 0, m_boxHeight = 0;
     int m_rotate = 0;
     VIEW_ViewSize m_size;
     VIEW_ProgramWindows m_windows;
@@ -290,6 +291,8 @@ int ProgramRun::OpenDocument() {
     const PDFL_PDPage page = VIEW_PD::DocAcquirePage(m_doc, m_args.m_page - 1);
     double box[4] = {0, 0, 0, 0};
     VIEW_PD::PageSpaceBox(page, box);
+    m_boxLeft = box[0];
+    m_boxBottom = box[1];
     m_boxWidth = box[2] - box[0];
     m_boxHeight = box[3] - box[1];
     m_rotate = VIEW_PD::PageGetRotate(page);
@@ -327,7 +330,7 @@ int ProgramRun::ShowAndPress() {
     m_size = SizeAt(VIEW_ResolutionDpi(m_windows.ResolutionChoice()));
     if (m_size.m_cut)
         Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + " is larger than " +
-                          std::to_string(VIEW_ViewSize::MaxSide) +
+                          std::to_string(std::min(VIEW_ViewSize::MaxSide, std::max(m_settings.m_screenCap, 1))) +
                           " pixels a side at this resolution: the view shows the middle of the page");
     m_windows.Arrange(m_size.m_width, m_size.m_height);
     CentreFrame();
@@ -360,6 +363,7 @@ void ProgramRun::CentreFrame() {
 VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
     VIEW_ViewSize size = VIEW_ViewSize::For(m_boxWidth, m_boxHeight, m_rotate, dpi);
     const int cap = std::max(m_settings.m_screenCap, 1);
+    size.m_cut = size.m_cut || size.m_width > cap || size.m_height > cap;
     size.m_width = std::min(size.m_width, cap);
     size.m_height = std::min(size.m_height, cap);
     size.m_screenWidth = std::min(size.m_screenWidth, cap);
@@ -446,25 +450,80 @@ int ProgramRun::UsedDpi() const {
     return fit >= 1.0 ? static_cast<int>(fit) : 1;
 }
 
+namespace {
+
+// The pixels of rect, rows from the top, channels bytes each.
+std::vector<uint8_t> Cropped(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(rect.Width()) * rect.Height() * channels);
+    for (int y = rect.m_top; y < rect.m_bottom; ++y) {
+        const auto row = pixels.begin() + (static_cast<ptrdiff_t>(y) * width + rect.m_left) * channels;
+        out.insert(out.end(), row, row + static_cast<ptrdiff_t>(rect.Width()) * channels);
+    }
+    return out;
+}
+
+VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
+    a.m_left = std::max(a.m_left, b.m_left);
+    a.m_top = std::max(a.m_top, b.m_top);
+    a.m_right = std::min(a.m_right, b.m_right);
+    a.m_bottom = std::min(a.m_bottom, b.m_bottom);
+    return a;
+}
+
+}  // namespace
+
+// The preview and the plates hold the page only: the view's pixels the page
+// covers whole.
 int ProgramRun::WriteOutputs() {
     // The view window's interior as painted.
     InvalidateRect(m_windows.ViewPlatformWindow(), nullptr, FALSE);
     VIEW_ProgramPump();
+    if (Interrupted())
+        return FailInterrupted();
+    const int mag = m_args.m_mag > 0 ? m_args.m_mag : 1;
+    const VIEW_PageDrawing& first = m_plates.m_pages.begin()->second;
+    const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, m_size.m_width, m_size.m_height, mag);
     const std::string& dir = m_args.m_outDir;
-    if (!Win32Driver::WritePng(m_output.Staged("preview.png"), Win32Driver::Snapshot(m_windows.ViewPlatformWindow())))
+
+    Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
+    const VIEW_PixelRect shown =
+        Intersect(frame.PreviewPixels(), VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
+    preview.m_pixels = Cropped(preview.m_pixels, preview.m_width, preview.m_channels, shown);
+    preview.m_width = shown.Width();
+    preview.m_height = shown.Height();
+    if (!Win32Driver::WritePng(m_output.Staged("preview.png"), preview))
         return Fail("cannot write " + dir + "/preview.png");
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
         if (heard == m_plates.m_pages.end())
             continue;
         const VIEW_PageDrawing& plate = heard->second;
-        if (!VIEW_WriteGreyPng(m_output.Staged(ink.m_plateFile), plate.m_width, plate.m_height, plate.m_blue))
+        // In the drawing's own pixels.
+        VIEW_PixelRect keep = frame.PlatePixels();
+        keep = Intersect(VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top,
+                                        keep.m_right - plate.m_left, keep.m_bottom - plate.m_top},
+                         VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
+        if (!VIEW_WriteGreyPng(m_output.Staged(ink.m_plateFile), keep.Width(), keep.Height(),
+                               Cropped(plate.m_blue, plate.m_width, 1, keep)))
             return Fail("cannot write " + dir + "/" + ink.m_plateFile);
         if (Interrupted())
             return FailInterrupted();
     }
+    VIEW_InksHeader header;
+    header.m_dpi = UsedDpi();
+    header.m_mag = mag;
+    const VIEW_PageRect area = frame.PlateArea(), previewArea = frame.PreviewArea();
+    header.m_hasArea = m_size.m_cut;
+    header.m_hasPreview = m_size.m_cut || mag > 1;
+    const double areaRect[4] = {area.m_x0 + m_boxLeft, area.m_y0 + m_boxBottom, area.m_x1 + m_boxLeft,
+                                area.m_y1 + m_boxBottom};
+    const double previewRect[4] = {previewArea.m_x0 + m_boxLeft, previewArea.m_y0 + m_boxBottom,
+                                   previewArea.m_x1 + m_boxLeft, previewArea.m_y1 + m_boxBottom};
+    std::copy(areaRect, areaRect + 4, header.m_area);
+    std::copy(previewRect, previewRect + 4, header.m_preview);
     std::ofstream out(m_output.Staged("inks.txt"), std::ios::binary);
-    out << VIEW_InksText(UsedDpi(), m_inks);
+    out << VIEW_InksText(header, m_inks);
     out.close();
     if (!out)
         return Fail("cannot write " + dir + "/inks.txt");
