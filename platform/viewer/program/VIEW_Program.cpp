@@ -216,6 +216,7 @@ int ProgramRun::Run() {
     VIEW_Host::OfferTable(PDFL_DebuggerWindowTable, 1);
     VIEW_App::SetDebugWindowListener([this](const char* text) { m_log.Hear(text); });
     VIEW_App::SetAlertListener([this](const VIEW_Alert& alert) {
+        m_log.Flush();
         m_progress.Finish();
         std::string text = alert.m_text;
         std::replace(text.begin(), text.end(), '\r', '\n');
@@ -380,6 +381,8 @@ void ProgramRun::Listen() {
         m_plates.m_pages[drawing.m_page] = drawing;
         if (m_settings.m_drawingHeard)
             m_settings.m_drawingHeard(drawing);
+        // A warning logged before this drawing is said before its line.
+        m_log.Flush();
         const int32_t count = PageCountOf(drawing.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
         m_progress.Rendering(drawing.m_page + 1, count, inks.empty() ? std::string() : inks.back().m_name);

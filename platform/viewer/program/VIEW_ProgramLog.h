@@ -29,7 +29,8 @@ public:
     // A text handed to the debugger window: a time stamp, an indentation
     // or a line ending in CR LF.
     void Hear(const char* text);
-    // Ends the record being assembled.
+    // Ends the record being assembled (a record's end shows only when the
+    // next one starts): before the program says anything of its own.
     void Flush();
     // The reason of the last error record; empty when none came.
     const std::string& LastError() const { return m_lastError; }
