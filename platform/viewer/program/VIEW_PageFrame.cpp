@@ -39,8 +39,19 @@ VIEW_PixelRect VIEW_PageFrame::PlatePixels() const {
                           m[0] * m_boxWidth + m[2] * m_boxHeight + m[4]};
     const double ys[4] = {m[5], m[1] * m_boxWidth + m[5], m[3] * m_boxHeight + m[5],
                           m[1] * m_boxWidth + m[3] * m_boxHeight + m[5]};
-    return Whole(*std::min_element(xs, xs + 4), *std::min_element(ys, ys + 4), *std::max_element(xs, xs + 4),
-                 *std::max_element(ys, ys + 4), 1);
+    const double x0 = *std::min_element(xs, xs + 4), x1 = *std::max_element(xs, xs + 4);
+    const double y0 = *std::min_element(ys, ys + 4), y1 = *std::max_element(ys, ys + 4);
+    VIEW_PixelRect whole = Whole(x0, y0, x1, y1, 1);
+    // A page narrower than a pixel keeps the pixels it touches.
+    if (whole.Width() == 0) {
+        whole.m_left = static_cast<int>(std::clamp(std::floor(x0), 0.0, m_width - 1.0));
+        whole.m_right = std::max(whole.m_left + 1, static_cast<int>(std::clamp(std::ceil(x1), 0.0, double(m_width))));
+    }
+    if (whole.Height() == 0) {
+        whole.m_top = static_cast<int>(std::clamp(std::floor(y0), 0.0, m_height - 1.0));
+        whole.m_bottom = std::max(whole.m_top + 1, static_cast<int>(std::clamp(std::ceil(y1), 0.0, double(m_height))));
+    }
+    return whole;
 }
 
 VIEW_PixelRect VIEW_PageFrame::PreviewPixels() const {

@@ -2,7 +2,8 @@
 // view's pixels that show the page whole (the plates and the preview keep
 // only those, so no grey of the surround and no half-covered edge stays),
 // and the part of the page they show in page space (points from the page
-// box's lower-left corner). With magnification M the preview shows the
+// box's lower-left corner). A page that covers no pixel whole keeps the
+// pixels it touches. With magnification M the preview shows the
 // middle 1/M of the view, M times larger.
 #pragma once
 

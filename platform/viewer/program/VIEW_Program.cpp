@@ -123,7 +123,7 @@ public:
 
 private:
     int Run();
-    // The last line of a failed run: what the repair found first.
+    // The last line of a failed run, after the repaired line.
     int Fail(const std::string& reason) { return FailWith(kExitFailed, reason); }
     int FailWith(int code, const std::string& reason);
     // A signal came: the run stops as a failed one does.
