@@ -73,7 +73,10 @@ TEST(TS_ProgramLog, LinesOfAnotherShapeAreNoRecords) {
     const VIEW_LogRecord record = VIEW_ParseLogLine(line);
     EXPECT_EQ(record.m_level, VIEW_LogRecord::Error);
     EXPECT_EQ(record.m_message, "m: n");
-    EXPECT_EQ(VIEW_LogReason("Exception separating page: CSEP_X: the cause"), "CSEP_X: the cause");
+    EXPECT_EQ(VIEW_LogReason("Exception separating page: CSEP_X: the cause: more"), "the cause: more");
+    EXPECT_EQ(VIEW_LogReason("Error separting page: Tf operator, font 'F9': x"), "Tf operator, font 'F9': x");
+    EXPECT_EQ(VIEW_WithoutUnitName("ZOVA_View: the page keeps the inks"), "the page keeps the inks");
+    EXPECT_EQ(VIEW_WithoutUnitName("Form X0: is it"), "Form X0: is it");
 }
 
 }  // namespace

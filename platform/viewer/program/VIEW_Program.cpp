@@ -189,12 +189,14 @@ int ProgramRun::FailInterrupted() {
     return FailWith(128 + signal, std::string("stopped by ") + VIEW_ProgramSignals::Name(signal));
 }
 
-// Warnings of the plug-in name the page they are about.
+// Warnings of the plug-in name the page they are about: "page 1 uses
+// transparency (...)" reads on from the page; any other after a colon.
 void ProgramRun::Warn(const std::string& message) {
     if (message.empty())
         return;
     m_progress.Finish();
-    const bool clause = std::islower(static_cast<unsigned char>(message[0])) != 0;
+    const std::string word = message.substr(0, message.find(' '));
+    const bool clause = word == "uses" || word == "has" || word == "is" || word == "paints";
     Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + (clause ? " " : ": ") + message);
 }
 

@@ -42,14 +42,27 @@ VIEW_LogRecord VIEW_ParseLogLine(const std::string& line) {
     return record;
 }
 
+std::string VIEW_WithoutUnitName(const std::string& message) {
+    // "CSEP_DeviceCMYKConverter: text": a source unit's name says nothing
+    // to a user.
+    const size_t colon = message.find(": ");
+    const size_t underscore = message.find('_');
+    if (colon == std::string::npos || underscore == std::string::npos || underscore == 0 || underscore > colon)
+        return message;
+    for (size_t i = 0; i < colon; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(message[i])) && message[i] != '_')
+            return message;
+    return message.substr(colon + 2);
+}
+
 std::string VIEW_LogReason(const std::string& message) {
     const size_t colon = message.find(": ");
-    if (colon == std::string::npos)
-        return message;
+    const size_t space = message.find(' ');
     // The lead is the tool's own words; a colon deeper in belongs to the
     // cause.
-    const size_t space = message.find(' ');
-    return space != std::string::npos && space < colon ? message.substr(colon + 2) : message;
+    if (colon == std::string::npos || space == std::string::npos || space > colon)
+        return VIEW_WithoutUnitName(message);
+    return VIEW_WithoutUnitName(message.substr(colon + 2));
 }
 
 VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning) : m_warning(std::move(warning)) {}
@@ -84,5 +97,5 @@ void VIEW_ProgramLog::End() {
     if (record.m_level == VIEW_LogRecord::Error)
         m_lastError = VIEW_LogReason(record.m_message);
     else if (record.m_level == VIEW_LogRecord::Warning && m_warning)
-        m_warning(record.m_message);
+        m_warning(VIEW_WithoutUnitName(record.m_message));
 }

@@ -20,8 +20,10 @@ VIEW_LogRecord VIEW_ParseLogLine(const std::string& line);
 
 // The reason an error record gives: its message without the logging
 // code's lead ("Error separting page: ", ...), which names the step and
-// not the cause.
+// not the cause, and without a source unit's name before the cause.
 std::string VIEW_LogReason(const std::string& message);
+// message without a leading source unit's name ("ZOVA_View: ").
+std::string VIEW_WithoutUnitName(const std::string& message);
 
 class VIEW_ProgramLog {
 public:
