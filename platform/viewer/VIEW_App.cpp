@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -33,6 +34,11 @@ namespace {
 
 std::function<void(const VIEW_Alert&)>& AlertListener() {
     static std::function<void(const VIEW_Alert&)> listener;
+    return listener;
+}
+
+std::function<void(const char*)>& DebugWindowListener() {
+    static std::function<void(const char*)> listener;
     return listener;
 }
 
@@ -131,7 +137,14 @@ int32_t VIEW_App::GetExtensionFileName(char* buffer, int32_t size) {
 }
 
 void VIEW_App::DebugWindowPrint(const char* text) {
-    State().m_debugTexts.push_back(text ? text : "");
+    if (DebugWindowListener())
+        DebugWindowListener()(text ? text : "");
+    else
+        State().m_debugTexts.push_back(text ? text : "");
+}
+
+void VIEW_App::SetDebugWindowListener(std::function<void(const char*)> listener) {
+    DebugWindowListener() = std::move(listener);
 }
 
 const std::vector<std::string>& VIEW_App::DebugWindowTexts() {

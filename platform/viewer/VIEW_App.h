@@ -59,9 +59,12 @@ public:
     static void SetExtensionFileName(const std::string& name);
     static int32_t GetExtensionFileName(char* buffer, int32_t size);
 
-    // Every text the plug-in handed the debugger window's slot 3.
+    // Every text the plug-in handed the debugger window's slot 3; while a
+    // listener hears them they are not kept (a long run logs much).
     static void DebugWindowPrint(const char* text);
     static const std::vector<std::string>& DebugWindowTexts();
+    // One listener; an empty one stops. The host's reset keeps it.
+    static void SetDebugWindowListener(std::function<void(const char*)> listener);
 
     static void Reset();
 

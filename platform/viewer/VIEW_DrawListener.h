@@ -21,6 +21,9 @@ struct VIEW_PageDrawing {
     int32_t m_page = 0;  // from 0
     // The device rectangle, half-open, in the bitmap's pixels from the top-left.
     int m_left = 0, m_top = 0, m_width = 0, m_height = 0;
+    // The host's matrix, page space (the page box's lower-left corner at 0
+    // 0) to the bitmap's pixels: x' = a x + c y + e, y' = b x + d y + f.
+    double m_matrix[6] = {1, 0, 0, 1, 0, 0};
     std::vector<uint8_t> m_blue;  // m_width * m_height
 
     // The document written to memory with its external-file streams inlined,

@@ -28,9 +28,12 @@ VDRW_PageDrawer& Drawer() {
 }
 
 // The drawn rectangle's blue bytes, from the DIB the drawing went into.
-void TellListener(VCOS_DocId doc, int32_t page, const VDRW_Drawn& drawn, HDC dc) {
+void TellListener(VCOS_DocId doc, int32_t page, const VDRW_Drawn& drawn, HDC dc, const PDFL_FixedMatrix& matrix) {
     const VDRW_DibTarget target = VDRW_DibTarget::FromDC(dc);
     VIEW_PageDrawing drawing;
+    const PDFL_Fixed fixed[6] = {matrix.m_a, matrix.m_b, matrix.m_c, matrix.m_d, matrix.m_h, matrix.m_v};
+    for (int i = 0; i < 6; ++i)
+        drawing.m_matrix[i] = fixed[i] / 65536.0;
     drawing.m_doc = doc;
     drawing.m_page = page;
     drawing.m_left = drawn.m_left;
@@ -60,7 +63,7 @@ void VIEW_PD::PageDrawContents(PDFL_PDPage page, PDFL_PlatformDC dc, const PDFL_
     const VDRW_Drawn drawn =
         Drawer().Draw(doc, number, *matrix, static_cast<HDC>(dc), *updateRect, cancel, cancelData);
     if (drawn.m_complete && !drawn.Empty() && VIEW_DrawListener::IsSet())
-        TellListener(doc, number, drawn, static_cast<HDC>(dc));
+        TellListener(doc, number, drawn, static_cast<HDC>(dc), *matrix);
 }
 
 void VIEW_PDForgetDrawing(VCOS_DocId doc) {

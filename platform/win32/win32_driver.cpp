@@ -4,6 +4,7 @@
 #include "win32/win32_clock.h"
 #include "win32/win32_window_table.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -25,6 +26,26 @@ struct PendingAction {
     unsigned remaining;
     std::function<void()> action;
 };
+
+// The interrupt flag the pump watches, and what it does once the flag is up.
+struct InterruptWatch {
+    const volatile std::sig_atomic_t* flag = nullptr;
+    std::function<void()> action;
+    bool done = false;
+};
+
+InterruptWatch& Interrupt() {
+    static auto* watch = new InterruptWatch;
+    return *watch;
+}
+
+void CheckInterrupt() {
+    InterruptWatch& watch = Interrupt();
+    if (watch.flag && *watch.flag != 0 && !watch.done) {
+        watch.done = true;
+        watch.action();
+    }
+}
 
 std::vector<PendingAction>& Actions() {
     static auto* actions = new std::vector<PendingAction>;
@@ -78,6 +99,7 @@ void Win32LogDelivery(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32BeforePeek() {
+    CheckInterrupt();
     std::vector<std::function<void()>> due;
     std::vector<PendingAction>& actions = Actions();
     for (auto it = actions.begin(); it != actions.end();) {
@@ -95,6 +117,7 @@ void Win32BeforePeek() {
 namespace Win32Driver {
 
 void Pump() {
+    CheckInterrupt();
     MSG m;
     for (unsigned long n = 0; Win32Retrieve(&m, nullptr, 0, 0, PM_REMOVE); ++n) {
         if (n == MaxMessagesPerPump) {
@@ -124,6 +147,13 @@ void AtPeek(unsigned n, std::function<void()> action) {
         action();
     else
         Actions().push_back({n, std::move(action)});
+}
+
+void WatchInterrupt(const volatile std::sig_atomic_t* flag, std::function<void()> action) {
+    InterruptWatch& watch = Interrupt();
+    watch.flag = action ? flag : nullptr;
+    watch.action = std::move(action);
+    watch.done = false;
 }
 
 void Close(HWND window) { SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0); }

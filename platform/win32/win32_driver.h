@@ -9,6 +9,7 @@
 
 #include "win32/win32.h"
 
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -40,6 +41,10 @@ void Advance(DWORD ms);
 // Runs action at the start of the n-th PeekMessageA call from now (n >= 1),
 // before it looks at the queue: a click while work polls for messages.
 void AtPeek(unsigned n, std::function<void()> action);
+// Once *flag is non-zero (a signal handler set it), the next PeekMessageA or
+// Pump runs action first, once: the program turns a signal into a click
+// there, where work polls for messages. An empty action stops watching.
+void WatchInterrupt(const volatile std::sig_atomic_t* flag, std::function<void()> action);
 
 // ---- input ----------------------------------------------------------------
 // Queued as the hardware would; routed (capture, hit testing, double clicks)

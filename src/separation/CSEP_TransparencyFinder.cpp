@@ -25,7 +25,7 @@ void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources) {
     const std::string construct = finder.FirstConstruct(pageResources.Dict());
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning,
-                 "Transparency is not composed: the page is separated as opaque (" << construct << ")");
+                 "uses transparency (" << construct << "); its plates are separated as if opaque");
 }
 
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources) {

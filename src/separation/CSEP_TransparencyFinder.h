@@ -27,8 +27,9 @@ public:
     // empty when the resources hold none.
     std::string FirstConstruct(const GLOB_Object& resources);
 
-    // Logs the warning "Transparency is not composed: the page is separated
-    // as opaque (<first construct>)" when the page's resources hold one.
+    // Logs the warning "uses transparency (<first construct>); its plates
+    // are separated as if opaque" when the page's resources hold one (the
+    // program prints it after the page's name).
     static void WarnFor(const CPDF_ResourcesDict& pageResources);
 
 private:

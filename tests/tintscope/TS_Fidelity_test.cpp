@@ -42,7 +42,7 @@ struct InksFile {
     std::vector<InkEntry> m_inks;
 };
 
-// inks.txt: "dpi D", then index, name, CMYK, shown, plate file, tab-separated.
+// inks.txt: "dpi D mag M", then index, name, CMYK, shown, plate file, tab-separated.
 InksFile ReadInks(const std::string& path) {
     std::istringstream in(ReadWholeFile(path));
     InksFile inks;

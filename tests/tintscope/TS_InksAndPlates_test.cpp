@@ -82,7 +82,7 @@ TEST_F(TS_InksTest, TheSamplePageGivesFiveInksWithTheirRecipesAndPlatesOfInkOrNo
 
     inks[1].m_shown = false;
     EXPECT_EQ(VIEW_InksText(kDpi, inks),
-              "dpi 72\n"
+              "dpi 72 mag 1\n"
               "0\tCyan\t1 0 0 0\tshown\tplate-0-Cyan.png\n"
               "1\tMagenta\t0 1 0 0\thidden\tplate-1-Magenta.png\n"
               "2\tYellow\t0 0 1 0\tshown\tplate-2-Yellow.png\n"
@@ -128,7 +128,7 @@ TEST_F(TS_InksTest, APageWithoutANameOrAFourNumberRecipeSaysSo) {
     const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(doc);
     PDFL_PDDocClose(doc);
     EXPECT_EQ(VIEW_InksText(150, inks),
-              "dpi 150\n"
+              "dpi 150 mag 1\n"
               "0\tPANTONE 485 M\t0 0.915 0.95 0.0001\tshown\tplate-0-PANTONE#20485#20M.png\n"
               "1\t\t-\tshown\tplate-1-.png\n"
               "2\tGold\t-\tshown\tplate-2-Gold.png\n"

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <sys/wait.h>
 #include <vector>
@@ -42,7 +43,7 @@ TEST(TS_ProgramArgs, CommandLinesParseIntoTheirSettings) {
         {"--dpi=2400 --mag 16 b.pdf", "b.pdf", 1, 2400, 16, {}, "."},
         {"--untick Magenta,4,PANTONE#20485 --out /tmp/x a.pdf", "a.pdf", 1, -1, 0,
          {"Magenta", "4", "PANTONE#20485"}, "/tmp/x"},
-        {"--untick Cyan --untick=Black --page=0", "", 0, -1, 0, {"Cyan", "Black"}, "."},
+        {"--untick Cyan --untick=Black --page=2", "", 2, -1, 0, {"Cyan", "Black"}, "."},
         {"--dpi 150 --mag 1", "", 1, 150, 1, {}, "."},
     };
     for (const auto& c : cases) {
@@ -69,6 +70,8 @@ TEST(TS_ProgramArgs, BadCommandLinesAreRefusedWithOneLineNamingTheFault) {
         {"a.pdf b.pdf", "one file only"},
         {"a.pdf --page", "--page needs a value"},
         {"--page -1", "--page takes"},
+        {"--page 0", "--page takes a page number from 1"},
+        {"--page=0 a.pdf", "--page takes"},
         {"--page two", "--page takes"},
         {"--dpi 72", "--dpi takes fit, 150, 300, 600, 1200 or 2400"},
         {"--dpi Fit", "--dpi takes"},
@@ -139,7 +142,40 @@ int RunBinary(const std::string& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+TEST(TS_Program, HelpPrintsTheUsageOnStandardOutputAndExits0) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"a.pdf", "--dpi", "300", "-h"}}) {
+        SCOPED_TRACE(args.back());
+        char* outText = nullptr;
+        char* errText = nullptr;
+        size_t outSize = 0, errSize = 0;
+        std::FILE* out = open_memstream(&outText, &outSize);
+        std::FILE* err = open_memstream(&errText, &errSize);
+        const int code = VIEW_RunProgram(args, "/nonexistent", out, err, VIEW_ProgramSettings());
+        std::fclose(out);
+        std::fclose(err);
+        const std::string said(outText, outSize), complained(errText, errSize);
+        std::free(outText);
+        std::free(errText);
+        EXPECT_EQ(code, 0);
+        EXPECT_EQ(complained, "");
+        EXPECT_EQ(said.rfind("usage: tintscope [FILE.pdf] [--page N] [--dpi fit|150|300|600|1200|2400] "
+                             "[--mag 1|2|4|8|16] [--untick INK,...] [--out DIR]\n",
+                             0),
+                  0u)
+            << said;
+        for (const char* option : {"\n  --page N ", "\n  --dpi D ", "\n  --mag M ", "\n  --untick INK,... ",
+                                   "\n  --out DIR ", "\n  --help, -h "})
+            EXPECT_NE(said.find(option), std::string::npos) << option;
+    }
+    // Still refused: a bad line before or after it.
+    VIEW_ProgramArgs parsed;
+    std::string error;
+    EXPECT_FALSE(VIEW_ParseProgramArgs(Words("--help --mag 3"), &parsed, &error));
+}
+
 TEST(TS_Program, TheBuiltProgramRefusesAnUnknownOptionWithExit2) {
+    EXPECT_EQ(std::system((std::string(TINTSCOPE_PROGRAM) + " --help | grep -q '^usage: tintscope '").c_str()), 0);
     EXPECT_EQ(RunBinary("--no-such-option some.pdf"), 2);
     EXPECT_EQ(RunBinary("--mag 8 --dpi fit"), 2);
 }

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -32,6 +34,48 @@ TEST(TS_ProgramFiles, InkNamesBecomeFileNamesWithEveryOtherByteEscaped) {
     }
     // A name that looks escaped and the name it looks like stay apart.
     EXPECT_NE(VIEW_PlateFileName(1, "a b"), VIEW_PlateFileName(1, "a#20b"));
+}
+
+TEST(TS_ProgramFiles, LongInkNamesAreShortenedToAFileNameTheSystemTakes) {
+    const std::string plain(300, 'P');
+    const std::string spaced = std::string(120, 'S') + std::string(60, ' ');  // 120 + 180 bytes of text
+    for (const std::string& ink : {plain, spaced, plain + "x", std::string(244, 'Q')}) {
+        SCOPED_TRACE(ink.size());
+        const std::string name = VIEW_PlateFileName(10, ink);
+        EXPECT_LE(name.size(), VIEW_MaxFileNameBytes);
+        EXPECT_EQ(name.rfind("plate-10-" + ink.substr(0, 100), 0), 0u) << "a readable start: " << name;
+        EXPECT_EQ(name.substr(name.size() - 13, 1), "~") << name;
+        // Escapes are kept whole: the text before the hash ends on a byte's text.
+        const size_t hash = name.rfind('~');
+        const size_t lastEscape = name.rfind('#', hash);
+        if (lastEscape != std::string::npos && lastEscape > 9) {
+            EXPECT_LE(lastEscape + 3, hash) << name;
+        }
+    }
+    // The cut names of two inks alike in their first 300 bytes still differ.
+    EXPECT_NE(VIEW_PlateFileName(10, plain), VIEW_PlateFileName(10, plain + "x"));
+    // Up to the limit a name stays whole: 243 bytes from index 10.
+    const std::string fits(255 - 13, 'F');
+    EXPECT_EQ(VIEW_PlateFileName(10, fits), "plate-10-" + fits + ".png");
+    EXPECT_EQ(VIEW_PlateFileName(10, fits).size(), 255u);
+    EXPECT_NE(VIEW_PlateFileName(10, fits + "F").find('~'), std::string::npos);
+
+    // Each of them is a file this system makes.
+    const ScratchDir dir;
+    for (const std::string& ink : {plain, spaced, fits + "F"}) {
+        const std::vector<uint8_t> plate(4, 255);
+        EXPECT_TRUE(VIEW_WriteGreyPng(dir.File(VIEW_PlateFileName(10, ink)), 2, 2, plate));
+    }
+    EXPECT_EQ(dir.List().size(), 3u);
+}
+
+TEST(TS_ProgramFiles, InkFieldsEscapeWhatWouldBreakTheirLine) {
+    EXPECT_EQ(VIEW_InkFieldText("PANTONE 485 M"), "PANTONE 485 M");
+    EXPECT_EQ(VIEW_InkFieldText("a\tb\nc\rd"), "a#09b#0ac#0dd");
+    EXPECT_EQ(VIEW_InkFieldText(std::string("x\0y\x7f#", 5)), "x#00y#7f#23");
+    EXPECT_EQ(VIEW_InkFieldText("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9") << "UTF-8 stays readable";
+    // "#" escaped too, so a name that looks escaped reads back as itself.
+    EXPECT_NE(VIEW_InkFieldText("a#09b"), VIEW_InkFieldText("a\tb"));
 }
 
 TEST(TS_ProgramFiles, GreyPlatesRoundTripThroughPngFiles) {

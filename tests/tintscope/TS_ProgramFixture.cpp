@@ -49,7 +49,10 @@ TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& 
 }
 
 TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args) {
-    VIEW_ProgramSettings settings;
+    return Run(args, VIEW_ProgramSettings());
+}
+
+TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args, VIEW_ProgramSettings settings) {
     settings.m_screenCap = 2048;
     return TS_RunInProcess(args, ModuleDir(), settings);
 }

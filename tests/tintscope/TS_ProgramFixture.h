@@ -26,6 +26,8 @@ protected:
     void TearDown() override;
 
     TS_Run Run(const std::vector<std::string>& args);
+    // With settings of the test's own (the screen still capped).
+    TS_Run Run(const std::vector<std::string>& args, VIEW_ProgramSettings settings);
     TS_Run RunBinary(const std::vector<std::string>& args);
     // args with "--out" and this test's output folder.
     std::vector<std::string> WithOut(std::vector<std::string> args) const;

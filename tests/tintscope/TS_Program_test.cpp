@@ -31,7 +31,7 @@ TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
     ASSERT_EQ(run.m_code, 0) << run.m_err;
     EXPECT_EQ(run.m_err, "");
     EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")),
-              "dpi 300\n"
+              "dpi 300 mag 1\n"
               "0\tCyan\t1 0 0 0\tshown\tplate-0-Cyan.png\n"
               "1\tMagenta\t0 1 0 0\tshown\tplate-1-Magenta.png\n"
               "2\tYellow\t0 0 1 0\tshown\tplate-2-Yellow.png\n"
@@ -40,8 +40,10 @@ TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
 
     const PngPixels preview = Output("preview.png");
     ASSERT_EQ(preview.m_channels, 4) << preview.m_error;
-    EXPECT_EQ(preview.m_width, 834);
-    EXPECT_EQ(preview.m_height, 417);
+    // 833.3 x 416.7 pixels in a view of 834 x 417, centred: the pixels it
+    // covers whole.
+    EXPECT_EQ(preview.m_width, 832);
+    EXPECT_EQ(preview.m_height, 415);
     const uint32_t colours[4] = {0x00A1C7, 0xF1037F, 0x000047, 0x80D0E3};
     for (int area = 0; area < 4; ++area)
         EXPECT_EQ(TS_Rgb(preview, AreaX(area), AreaY()), colours[area]) << "area " << area;
@@ -54,8 +56,8 @@ TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
         SCOPED_TRACE(kPlates[i]);
         const PngPixels plate = Output(kPlates[i]);
         ASSERT_EQ(plate.m_channels, 1) << plate.m_error;
-        ASSERT_EQ(plate.m_width, 834);
-        ASSERT_EQ(plate.m_height, 417);
+        ASSERT_EQ(plate.m_width, 832);
+        ASSERT_EQ(plate.m_height, 415);
         for (int area = 0; area < 4; ++area)
             EXPECT_EQ(plate.m_pixels[AreaY() * plate.m_width + AreaX(area)], inked[i][area] ? 0 : 255)
                 << "area " << area;
@@ -107,9 +109,10 @@ TEST_F(TS_ProgramTest, APageWithAnUnknownColourSpaceShowsTheAlertAndFails) {
     const TS_Run run = Run(WithOut({file}));
     EXPECT_EQ(run.m_code, 1);
     EXPECT_EQ(run.Lines(),
-              (std::vector<std::string>{"An error occured trying to separate this page.",
-                                        "tintscope: " + file +
-                                            ": page 1 was not separated (the status line reads \"Needs Update\")"}));
+              (std::vector<std::string>{
+                  "tintscope: " + file + ": page 1: the page keeps the inks it can give: Unknown ColorSpace name: Foo",
+                  "An error occured trying to separate this page.",
+                  "tintscope: " + file + ": page 1 was not separated: Unknown ColorSpace name: Foo"}));
     EXPECT_EQ(m_out.List(), std::vector<std::string>());
 }
 
@@ -138,14 +141,15 @@ TEST_F(TS_ProgramTest, FilesThatCannotBeOpenedGiveOneLineAndNoOutput) {
 
 TEST_F(TS_ProgramTest, PagesThatDoNotExistFail) {
     const std::string file = WritePage("one.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
-    for (const char* page : {"0", "2"}) {
-        SCOPED_TRACE(page);
-        const TS_Run run = Run(WithOut({file, "--page", page}));
-        EXPECT_EQ(run.m_code, 1);
-        ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
-        EXPECT_EQ(run.m_err, "tintscope: " + file + ": has no page " + page + " (pages 1 to 1)\n");
-        EXPECT_EQ(m_out.List(), std::vector<std::string>());
-    }
+    TS_Run run = Run(WithOut({file, "--page", "2"}));
+    EXPECT_EQ(run.m_code, 1);
+    EXPECT_EQ(run.m_err, "tintscope: " + file + ": has no page 2 (pages 1 to 1)\n");
+    EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    // Page 0 is no page number at all: a bad command line.
+    run = Run(WithOut({file, "--page", "0"}));
+    EXPECT_EQ(run.m_code, 2);
+    EXPECT_EQ(run.m_err, "tintscope: --page takes a page number from 1, not \"0\"\n");
+    EXPECT_EQ(m_out.List(), std::vector<std::string>());
 }
 
 TEST_F(TS_ProgramTest, BadArgumentsExitTwoWithOneLine) {
@@ -171,13 +175,81 @@ TEST_F(TS_ProgramTest, BadArgumentsExitTwoWithOneLine) {
 }
 
 TEST_F(TS_ProgramTest, FitChoosesTheLargestWholeDpiThatFits) {
-    // 200 x 100 points at 100 dpi is a view of 278 x 139 pixels: 100.08 dpi fits.
+    // 200 x 100 points at 100 dpi is a view of 278 x 139 pixels: 100.08 dpi
+    // fits; the page's 277.8 x 138.9 pixels cover 276 x 137 whole.
     const TS_Run run = Run(WithOut({"--dpi", "fit"}));
     ASSERT_EQ(run.m_code, 0) << run.m_err;
-    EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")).substr(0, 8), "dpi 100\n");
+    EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")).substr(0, 14), "dpi 100 mag 1\n");
     const PngPixels preview = Output("preview.png");
-    EXPECT_EQ(preview.m_width, 278);
-    EXPECT_EQ(preview.m_height, 139);
+    EXPECT_EQ(preview.m_width, 276);
+    EXPECT_EQ(preview.m_height, 137);
+}
+
+// Edges of the page that fall inside a pixel: the preview keeps no row or
+// column of the grey surround, and the plates keep the same pixels.
+TEST_F(TS_ProgramTest, ThePreviewAndThePlatesHoldThePageOnly) {
+    for (const char* dpi : {"300", "fit", "150"}) {
+        SCOPED_TRACE(dpi);
+        const TS_Run run = Run(WithOut({"--dpi", dpi}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const PngPixels preview = Output("preview.png");
+        ASSERT_EQ(preview.m_channels, 4) << preview.m_error;
+        // The sample page's margins are paper.
+        for (int x = 0; x < preview.m_width; ++x) {
+            ASSERT_EQ(TS_Rgb(preview, x, 0), 0xFFFFFFu) << "top, x " << x;
+            ASSERT_EQ(TS_Rgb(preview, x, preview.m_height - 1), 0xFFFFFFu) << "bottom, x " << x;
+        }
+        for (int y = 0; y < preview.m_height; ++y) {
+            ASSERT_EQ(TS_Rgb(preview, 0, y), 0xFFFFFFu) << "left, y " << y;
+            ASSERT_EQ(TS_Rgb(preview, preview.m_width - 1, y), 0xFFFFFFu) << "right, y " << y;
+        }
+        const PngPixels plate = Output("plate-0-Cyan.png");
+        EXPECT_EQ(plate.m_width, preview.m_width);
+        EXPECT_EQ(plate.m_height, preview.m_height);
+    }
+}
+
+// Reads the four numbers of the inks.txt line that starts with word.
+std::vector<double> RectLine(const std::string& inks, const std::string& word) {
+    const size_t at = inks.find("\n" + word + " ");
+    std::vector<double> rect(4, -1);
+    if (at != std::string::npos)
+        std::sscanf(inks.c_str() + at + word.size() + 2, "%lf %lf %lf %lf", &rect[0], &rect[1], &rect[2], &rect[3]);
+    return rect;
+}
+
+TEST_F(TS_ProgramTest, InksTxtSaysTheMagnificationAndWhatThePlatesAndThePreviewShow) {
+    // The whole page: no area line; magnified, the preview shows the middle.
+    TS_Run run = Run(WithOut({"--mag", "2"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    std::string inks = ReadWholeFile(m_out.File("inks.txt"));
+    EXPECT_EQ(inks.substr(0, 14), "dpi 300 mag 2\n");
+    EXPECT_EQ(inks.find("\narea "), std::string::npos) << inks;
+    std::vector<double> preview = RectLine(inks, "preview");
+    const double middle[4] = {50, 25, 150, 75};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(preview[i], middle[i], 0.5) << inks;
+
+    // 1000 x 500 points at 300 dpi in a view cut at 2048 pixels a side, on a
+    // page box that does not start at 0 0.
+    const std::string file = WriteFile(
+        "wide.pdf", PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                         "<< /Type /Page /Parent 2 0 R /MediaBox [100 100 1100 600] /Contents 4 0 R >>",
+                                         "<< /Length 26 >>\nstream\n0 0 0 1 k 0 0 10 10 re f\nendstream"}));
+    run = Run(WithOut({file, "--dpi", "300"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    inks = ReadWholeFile(m_out.File("inks.txt"));
+    const double side = 2048 * 72.0 / 300;  // 491.52 points
+    const double shown[4] = {600 - side / 2, 350 - side / 2, 600 + side / 2, 350 + side / 2};
+    const std::vector<double> area = RectLine(inks, "area");
+    preview = RectLine(inks, "preview");
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(area[i], shown[i], 1.0) << inks;
+        EXPECT_NEAR(preview[i], area[i], 1e-6) << inks;
+    }
+    const PngPixels plate = Output("plate-3-Black.png");
+    EXPECT_EQ(plate.m_width, 2048);
+    EXPECT_EQ(plate.m_height, 2048);
 }
 
 }  // namespace

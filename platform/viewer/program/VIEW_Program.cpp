@@ -6,6 +6,7 @@
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_HostError.h"
 #include "viewer/VIEW_Input.h"
@@ -18,8 +19,13 @@
 #include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_PageFrame.h"
 #include "viewer/program/VIEW_ProgramInks.h"
+#include "viewer/program/VIEW_ProgramLog.h"
+#include "viewer/program/VIEW_ProgramOutput.h"
 #include "viewer/program/VIEW_ProgramProgress.h"
+#include "viewer/program/VIEW_ProgramScratch.h"
+#include "viewer/program/VIEW_ProgramSignals.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
 #include "viewer/program/VIEW_SamplePage.h"
@@ -46,17 +52,26 @@ int Say(std::FILE* err, int code, const std::string& line) {
     return code;
 }
 
+// File errors travel as errno in a range of their own; every other code
+// the stand-in raises has its text registered.
 std::string HostErrorText(const VIEW_HostRaise& raise) {
     const std::string text = VIEW_ErrorRegistry::Text(raise.Code());
-    return text.empty() ? "error " + std::to_string(raise.Code()) : text;
+    if (!text.empty())
+        return text;
+    const PDFL_ErrorCode errnoValue = raise.Code() - VIEW_FileErrorBase;
+    if (errnoValue > 0 && errnoValue < 4096)
+        return std::strerror(errnoValue);
+    return "the viewer gave an error it has no words for";
 }
 
-// The sample page as a temporary file, deleted with this object.
+// A user's path when the run moves to its own folder.
+std::string Absolute(const std::string& path) { return VIEW_AbsolutePath(path); }
+
+// The sample page as a file of the run's folder, deleted with this object.
 class SampleFile {
 public:
-    bool Write() {
-        const char* dir = std::getenv("TMPDIR");
-        std::string name = std::string(dir && *dir ? dir : "/tmp") + "/tintscope-sample-XXXXXX";
+    bool Write(const std::string& folder) {
+        std::string name = folder + "/tintscope-sample-XXXXXX";
         std::vector<char> buffer(name.begin(), name.end());
         buffer.push_back('\0');
         const int fd = mkstemp(buffer.data());
@@ -99,13 +114,24 @@ public:
     ProgramRun(const VIEW_ProgramArgs& args, const std::string& programDir, std::FILE* err,
                const VIEW_ProgramSettings& settings)
         : m_args(args), m_programDir(programDir), m_err(err), m_settings(settings),
-          m_progress(err, args.m_page, settings.m_progressThresholdMs) {}
+          m_progress(err, args.m_page, settings.m_progressThresholdMs),
+          m_log([this](const std::string& warning) { Warn(warning); }) {}
 
-    int Run();
+    // Run, with host errors and faults as failures.
+    int Execute();
     void Finish();
 
 private:
-    int Fail(const std::string& reason) { return Say(m_err, kExitFailed, m_fileName + ": " + reason); }
+    int Run();
+    // The last line of a failed run, after the repaired line.
+    int Fail(const std::string& reason) { return FailWith(kExitFailed, reason); }
+    int FailWith(int code, const std::string& reason);
+    // A signal came: the run stops as a failed one does.
+    bool Interrupted() const { return VIEW_ProgramSignals::Caught() != 0; }
+    int FailInterrupted();
+    void Warn(const std::string& message);
+    int CheckFile();
+    int EnterScratch();
     int OpenDocument();
     int ShowAndPress();
     int Separate();
@@ -123,13 +149,17 @@ private:
     VIEW_ProgramSettings m_settings;
     VIEW_ProgramProgress m_progress;
 
+    VIEW_ProgramLog m_log;
+    VIEW_ProgramOutput m_output;
+    VIEW_ProgramScratch m_scratch;
     SampleFile m_sample;
     std::string m_path;
     std::string m_fileName;  // as messages name it
+    bool m_saidRepaired = false;
     VIEW_Loader m_loader;
     PDFL_PDDoc m_doc = nullptr;
     PDFL_AVDoc m_avDoc = nullptr;
-    double m_boxWidth = 0, m_boxHeight = 0;
+    double m_boxLeft = 0, m_boxBottom = 0, m_boxWidth = 0, m_boxHeight = 0;
     int m_rotate = 0;
     VIEW_ViewSize m_size;
     VIEW_ProgramWindows m_windows;
@@ -137,25 +167,63 @@ private:
     std::vector<VIEW_InkLine> m_inks;
 };
 
+int ProgramRun::Execute() {
+    try {
+        return Run();
+    } catch (const VIEW_HostRaise& raise) {
+        return Fail(HostErrorText(raise));
+    } catch (const std::exception& fault) {
+        return Fail(std::string("the viewer failed: ") + fault.what());
+    }
+}
+
+int ProgramRun::FailWith(int code, const std::string& reason) {
+    m_progress.Finish();
+    m_log.Flush();
+    SayRepaired();
+    return Say(m_err, code, m_fileName + ": " + reason);
+}
+
+int ProgramRun::FailInterrupted() {
+    const int signal = VIEW_ProgramSignals::Caught();
+    return FailWith(128 + signal, std::string("stopped by ") + VIEW_ProgramSignals::Name(signal));
+}
+
+// Warnings of the plug-in name the page they are about: "page 1 uses
+// transparency (...)" reads on from the page; any other after a colon.
+void ProgramRun::Warn(const std::string& message) {
+    if (message.empty())
+        return;
+    m_progress.Finish();
+    const std::string word = message.substr(0, message.find(' '));
+    const bool clause = word == "uses" || word == "has" || word == "is" || word == "paints";
+    Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + (clause ? " " : ": ") + message);
+}
+
 int ProgramRun::Run() {
-    const std::string module = m_programDir + "/ZOVA.api";
+    const std::string module = Absolute(m_programDir) + "/ZOVA.api";
+    m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
     if (access(module.c_str(), R_OK) != 0)
         return Say(m_err, kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
-    m_path = m_args.m_file;
-    m_fileName = m_path;
-    if (m_path.empty()) {
-        m_fileName = "the sample page";
-        if (!m_sample.Write())
-            return Fail(std::string("cannot be written to a temporary file: ") + std::strerror(errno));
-        m_path = m_sample.Path();
-    }
+    if (const int code = CheckFile())
+        return code;
+    std::string reason;
+    if (!m_output.Prepare(Absolute(m_args.m_outDir), &reason))
+        return Fail(reason);
+    if (const int code = EnterScratch())
+        return code;
 
     VIEW_Host::Reset();
-    VIEW_App::SetAlertListener([err = m_err](const VIEW_Alert& alert) {
+    // The plug-in's log is where the engine's reasons and warnings go.
+    VIEW_Host::OfferTable(PDFL_DebuggerWindowTable, 1);
+    VIEW_App::SetDebugWindowListener([this](const char* text) { m_log.Hear(text); });
+    VIEW_App::SetAlertListener([this](const VIEW_Alert& alert) {
+        m_log.Flush();
+        m_progress.Finish();
         std::string text = alert.m_text;
         std::replace(text.begin(), text.end(), '\r', '\n');
-        std::fprintf(err, "%s\n", text.c_str());
-        std::fflush(err);
+        std::fprintf(m_err, "%s\n", text.c_str());
+        std::fflush(m_err);
     });
     if (const int code = OpenDocument())
         return code;
@@ -164,8 +232,12 @@ int ProgramRun::Run() {
     if (!VIEW_Toolbar::Find(VIEW_SeparationsButton))
         return Say(m_err, kExitFailed,
                    module + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
+    if (Interrupted())
+        return FailInterrupted();
     if (const int code = ShowAndPress())
         return code;
+    if (Interrupted())
+        return FailInterrupted();
     if (const int code = Separate())
         return code;
     if (const int code = Untick())
@@ -176,10 +248,36 @@ int ProgramRun::Run() {
     return kExitDone;
 }
 
-int ProgramRun::OpenDocument() {
+// Only a regular file: a FIFO would block the open for ever, and a device
+// or a folder is no document.
+int ProgramRun::CheckFile() {
+    if (m_args.m_file.empty())
+        return 0;
+    m_path = Absolute(m_args.m_file);
     struct stat info {};
     if (stat(m_path.c_str(), &info) != 0)
         return Fail(std::string("cannot be opened: ") + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        return Fail("cannot be opened: it is a folder");
+    if (!S_ISREG(info.st_mode))
+        return Fail(std::string("cannot be opened: it is not a regular file (") +
+                    (S_ISFIFO(info.st_mode) ? "a FIFO" : S_ISSOCK(info.st_mode) ? "a socket" : "a device") + ")");
+    return 0;
+}
+
+int ProgramRun::EnterScratch() {
+    std::string reason;
+    if (!m_scratch.Enter(&reason))
+        return Fail(reason);
+    if (m_args.m_file.empty()) {
+        if (!m_sample.Write(m_scratch.Path()))
+            return Fail(std::string("cannot be written to a temporary file: ") + std::strerror(errno));
+        m_path = m_sample.Path();
+    }
+    return 0;
+}
+
+int ProgramRun::OpenDocument() {
     const PDFL_ASPathName name = VIEW_Paths::Make(m_path);
     try {
         m_doc = VIEW_PD::DocOpen(name, nullptr);
@@ -189,11 +287,15 @@ int ProgramRun::OpenDocument() {
     }
     VIEW_Paths::Release(name);
     const int32_t pages = VIEW_PD::DocGetNumPages(m_doc);
-    if (m_args.m_page < 1 || m_args.m_page > pages)
+    if (pages < 1)
+        return Fail("has no pages: its page tree holds none");
+    if (m_args.m_page > pages)
         return Fail("has no page " + std::to_string(m_args.m_page) + " (pages 1 to " + std::to_string(pages) + ")");
     const PDFL_PDPage page = VIEW_PD::DocAcquirePage(m_doc, m_args.m_page - 1);
     double box[4] = {0, 0, 0, 0};
     VIEW_PD::PageSpaceBox(page, box);
+    m_boxLeft = box[0];
+    m_boxBottom = box[1];
     m_boxWidth = box[2] - box[0];
     m_boxHeight = box[3] - box[1];
     m_rotate = VIEW_PD::PageGetRotate(page);
@@ -215,6 +317,8 @@ int ProgramRun::ShowAndPress() {
     VIEW_ProgramPump();
     if (!m_windows.Find())
         return Fail("the Separations tool showed no windows");
+    // A signal is a click on Stop where the work polls for it.
+    Win32Driver::WatchInterrupt(VIEW_ProgramSignals::Flag(), [this] { m_windows.PressStop(); });
     if (m_args.m_dpi != VIEW_ProgramArgs::ViewsChoice) {
         const int wanted = VIEW_ResolutionIndex(m_args.m_dpi);
         const int highest = m_windows.HighestResolution();
@@ -229,7 +333,7 @@ int ProgramRun::ShowAndPress() {
     m_size = SizeAt(VIEW_ResolutionDpi(m_windows.ResolutionChoice()));
     if (m_size.m_cut)
         Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + " is larger than " +
-                          std::to_string(VIEW_ViewSize::MaxSide) +
+                          std::to_string(std::min(VIEW_ViewSize::MaxSide, std::max(m_settings.m_screenCap, 1))) +
                           " pixels a side at this resolution: the view shows the middle of the page");
     m_windows.Arrange(m_size.m_width, m_size.m_height);
     CentreFrame();
@@ -262,6 +366,7 @@ void ProgramRun::CentreFrame() {
 VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
     VIEW_ViewSize size = VIEW_ViewSize::For(m_boxWidth, m_boxHeight, m_rotate, dpi);
     const int cap = std::max(m_settings.m_screenCap, 1);
+    size.m_cut = size.m_cut || size.m_width > cap || size.m_height > cap;
     size.m_width = std::min(size.m_width, cap);
     size.m_height = std::min(size.m_height, cap);
     size.m_screenWidth = std::min(size.m_screenWidth, cap);
@@ -278,6 +383,8 @@ void ProgramRun::Listen() {
         m_plates.m_pages[drawing.m_page] = drawing;
         if (m_settings.m_drawingHeard)
             m_settings.m_drawingHeard(drawing);
+        // A warning logged before this drawing is said before its line.
+        m_log.Flush();
         const int32_t count = PageCountOf(drawing.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
         m_progress.Rendering(drawing.m_page + 1, count, inks.empty() ? std::string() : inks.back().m_name);
@@ -293,10 +400,16 @@ int ProgramRun::Separate() {
     m_progress.Start();
     m_windows.PressUpdate();
     m_progress.Finish();
+    m_log.Flush();
+    if (Interrupted())
+        return FailInterrupted();
     const std::string status = m_windows.Status();
-    if (status != "Ready")
-        return Fail("page " + std::to_string(m_args.m_page) + " was not separated (the status line reads \"" +
-                    status + "\")");
+    if (status != "Ready") {
+        const std::string page = "page " + std::to_string(m_args.m_page) + " was not separated";
+        if (!m_log.LastError().empty())
+            return Fail(page + ": " + m_log.LastError());
+        return Fail(page + " (the status line reads \"" + status + "\")");
+    }
     if (m_plates.m_pages.empty())
         return Fail("page " + std::to_string(m_args.m_page) + " was separated but no ink was drawn");
     m_inks = VIEW_ReadInks(m_plates.m_doc, PageCountOf(m_plates.m_doc));
@@ -325,7 +438,7 @@ int ProgramRun::Untick() {
         m_windows.ClickTick(index);
         m_inks[index].m_shown = false;
     }
-    return 0;
+    return Interrupted() ? FailInterrupted() : 0;
 }
 
 int ProgramRun::UsedDpi() const {
@@ -342,36 +455,95 @@ int ProgramRun::UsedDpi() const {
     return fit >= 1.0 ? static_cast<int>(fit) : 1;
 }
 
+namespace {
+
+// The pixels of rect, rows from the top, channels bytes each.
+std::vector<uint8_t> Cropped(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
+    std::vector<uint8_t> out;
+    out.reserve(static_cast<size_t>(rect.Width()) * rect.Height() * channels);
+    for (int y = rect.m_top; y < rect.m_bottom; ++y) {
+        const auto row = pixels.begin() + (static_cast<ptrdiff_t>(y) * width + rect.m_left) * channels;
+        out.insert(out.end(), row, row + static_cast<ptrdiff_t>(rect.Width()) * channels);
+    }
+    return out;
+}
+
+VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
+    a.m_left = std::max(a.m_left, b.m_left);
+    a.m_top = std::max(a.m_top, b.m_top);
+    a.m_right = std::min(a.m_right, b.m_right);
+    a.m_bottom = std::min(a.m_bottom, b.m_bottom);
+    return a;
+}
+
+}  // namespace
+
+// The preview and the plates hold the page only: the view's pixels the page
+// covers whole.
 int ProgramRun::WriteOutputs() {
-    const std::string& dir = m_args.m_outDir;
-    if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
-        return Say(m_err, kExitFailed, "cannot make the folder " + dir + ": " + std::strerror(errno));
     // The view window's interior as painted.
     InvalidateRect(m_windows.ViewPlatformWindow(), nullptr, FALSE);
     VIEW_ProgramPump();
-    if (!Win32Driver::WritePng(dir + "/preview.png", Win32Driver::Snapshot(m_windows.ViewPlatformWindow())))
-        return Say(m_err, kExitFailed, "cannot write " + dir + "/preview.png");
+    if (Interrupted())
+        return FailInterrupted();
+    const int mag = m_args.m_mag > 0 ? m_args.m_mag : 1;
+    const VIEW_PageDrawing& first = m_plates.m_pages.begin()->second;
+    const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, m_size.m_width, m_size.m_height, mag);
+    const std::string& dir = m_args.m_outDir;
+
+    Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
+    const VIEW_PixelRect shown =
+        Intersect(frame.PreviewPixels(), VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
+    preview.m_pixels = Cropped(preview.m_pixels, preview.m_width, preview.m_channels, shown);
+    preview.m_width = shown.Width();
+    preview.m_height = shown.Height();
+    if (!Win32Driver::WritePng(m_output.Staged("preview.png"), preview))
+        return Fail("cannot write " + dir + "/preview.png");
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
         if (heard == m_plates.m_pages.end())
             continue;
         const VIEW_PageDrawing& plate = heard->second;
-        const std::string path = dir + "/" + ink.m_plateFile;
-        if (!VIEW_WriteGreyPng(path, plate.m_width, plate.m_height, plate.m_blue))
-            return Say(m_err, kExitFailed, "cannot write " + path);
+        // In the drawing's own pixels.
+        VIEW_PixelRect keep = frame.PlatePixels();
+        keep = Intersect(VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top,
+                                        keep.m_right - plate.m_left, keep.m_bottom - plate.m_top},
+                         VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
+        if (!VIEW_WriteGreyPng(m_output.Staged(ink.m_plateFile), keep.Width(), keep.Height(),
+                               Cropped(plate.m_blue, plate.m_width, 1, keep)))
+            return Fail("cannot write " + dir + "/" + ink.m_plateFile);
+        if (Interrupted())
+            return FailInterrupted();
     }
-    const std::string path = dir + "/inks.txt";
-    std::ofstream out(path, std::ios::binary);
-    out << VIEW_InksText(UsedDpi(), m_inks);
+    VIEW_InksHeader header;
+    header.m_dpi = UsedDpi();
+    header.m_mag = mag;
+    const VIEW_PageRect area = frame.PlateArea(), previewArea = frame.PreviewArea();
+    header.m_hasArea = m_size.m_cut;
+    header.m_hasPreview = m_size.m_cut || mag > 1;
+    const double areaRect[4] = {area.m_x0 + m_boxLeft, area.m_y0 + m_boxBottom, area.m_x1 + m_boxLeft,
+                                area.m_y1 + m_boxBottom};
+    const double previewRect[4] = {previewArea.m_x0 + m_boxLeft, previewArea.m_y0 + m_boxBottom,
+                                   previewArea.m_x1 + m_boxLeft, previewArea.m_y1 + m_boxBottom};
+    std::copy(areaRect, areaRect + 4, header.m_area);
+    std::copy(previewRect, previewRect + 4, header.m_preview);
+    std::ofstream out(m_output.Staged("inks.txt"), std::ios::binary);
+    out << VIEW_InksText(header, m_inks);
     out.close();
     if (!out)
-        return Say(m_err, kExitFailed, "cannot write " + path);
+        return Fail("cannot write " + dir + "/inks.txt");
+    if (Interrupted())
+        return FailInterrupted();
+    std::string reason;
+    if (!m_output.Commit(&reason))
+        return Fail(reason);
     return 0;
 }
 
 void ProgramRun::SayRepaired() {
-    if (!m_doc)
+    if (!m_doc || m_saidRepaired)
         return;
+    m_saidRepaired = true;
     const size_t warnings = VIEW_Cos::DocWarnings(VIEW_PD::DocGetCosDoc(m_doc)).size();
     if (warnings > 0)
         Say(m_err, 0, m_fileName + ": repaired, " + std::to_string(warnings) + " warning" +
@@ -391,35 +563,42 @@ void ProgramRun::Finish() {
     VIEW_ProgramPump();
     if (m_loader.IsOpen())
         m_loader.Unload();
+    Win32Driver::WatchInterrupt(nullptr, nullptr);
     VIEW_DrawListener::Set(nullptr);
     VIEW_Progress::SetListener(nullptr);
     VIEW_App::SetAlertListener(nullptr);
+    VIEW_App::SetDebugWindowListener(nullptr);
     m_plates = HeardPlates();
     VIEW_Host::Reset();
+    m_scratch.Leave();
+    m_output.Abandon();
 }
 
 }  // namespace
 
 int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err) {
-    return VIEW_RunProgram(args, programDir, err, VIEW_ProgramSettings());
+    return VIEW_RunProgram(args, programDir, stdout, err, VIEW_ProgramSettings());
 }
 
 int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err,
                     const VIEW_ProgramSettings& settings) {
+    return VIEW_RunProgram(args, programDir, stdout, err, settings);
+}
+
+int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* out,
+                    std::FILE* err, const VIEW_ProgramSettings& settings) {
     VIEW_ProgramArgs parsed;
     std::string error;
     if (!VIEW_ParseProgramArgs(args, &parsed, &error))
         return Say(err, kExitUsage, error);
-    ProgramRun run(parsed, programDir, err, settings);
-    int code = kExitFailed;
-    try {
-        code = run.Run();
-    } catch (const VIEW_HostRaise& raise) {
-        code = Say(err, kExitFailed, (parsed.m_file.empty() ? "the sample page" : parsed.m_file) + ": " +
-                                         HostErrorText(raise));
-    } catch (const std::exception& fault) {
-        code = Say(err, kExitFailed, std::string("the viewer failed: ") + fault.what());
+    if (parsed.m_help) {
+        std::fputs(VIEW_ProgramUsage().c_str(), out);
+        std::fflush(out);
+        return kExitDone;
     }
+    const VIEW_ProgramSignals signals;
+    ProgramRun run(parsed, programDir, err, settings);
+    int code = run.Execute();
     try {
         run.Finish();
     } catch (const std::exception& fault) {

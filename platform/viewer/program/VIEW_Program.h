@@ -4,9 +4,11 @@
 // the Separations tool as a user would, and the preview, plates and
 // inks.txt written.
 //
-// Exit codes: 0 done, 1 a run that failed (one line naming the file and
-// the reason), 2 a bad command line (one line). Messages go to err, each a
-// line starting "tintscope: "; the host's alerts go there as they come.
+// Exit codes: 0 done, 1 a run that failed (its last line names the file
+// and the reason), 2 a bad command line (one line), 128 + the signal's
+// number for a run stopped by SIGINT, SIGTERM or SIGHUP. Messages go to
+// err, each a line starting "tintscope: "; the host's alerts and the
+// plug-in's warnings go there as they come. --help writes the usage to out.
 #pragma once
 
 #include "viewer/VIEW_DrawListener.h"
@@ -32,7 +34,9 @@ struct VIEW_ProgramSettings {
 };
 
 // args without the program's name; programDir: the folder ZOVA.api is
-// loaded from.
+// loaded from. Without out, the usage goes to stdout.
 int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err);
 int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* err,
                     const VIEW_ProgramSettings& settings);
+int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& programDir, std::FILE* out,
+                    std::FILE* err, const VIEW_ProgramSettings& settings);

@@ -42,6 +42,10 @@ bool VIEW_ParseProgramArgs(const std::vector<std::string>& args, VIEW_ProgramArg
     bool haveFile = false;
     for (size_t i = 0; i < args.size(); ++i) {
         std::string arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            result.m_help = true;
+            continue;
+        }
         if (arg.size() < 2 || arg.compare(0, 2, "--") != 0) {
             if (arg.size() > 1 && arg[0] == '-')
                 return Fail(error, "unknown option " + arg);
@@ -68,7 +72,7 @@ bool VIEW_ParseProgramArgs(const std::vector<std::string>& args, VIEW_ProgramArg
         }
         if (arg == "--page") {
             result.m_page = Decimal(value);
-            if (result.m_page < 0)
+            if (result.m_page < 1)
                 return Fail(error, "--page takes a page number from 1, not \"" + value + "\"");
         } else if (arg == "--dpi") {
             const int dpi = value == "fit" ? VIEW_ProgramArgs::Fit : Decimal(value);
@@ -107,6 +111,19 @@ int VIEW_ResolutionIndex(int dpi) {
 int VIEW_ResolutionDpi(int index) {
     return index >= 0 && index < static_cast<int>(std::size(kResolutions)) ? kResolutions[index]
                                                                              : VIEW_ProgramArgs::Fit;
+}
+
+std::string VIEW_ProgramUsage() {
+    return "usage: tintscope [FILE.pdf] [--page N] [--dpi fit|150|300|600|1200|2400] [--mag 1|2|4|8|16] "
+           "[--untick INK,...] [--out DIR]\n"
+           "  FILE.pdf          the PDF file to separate; without it, a sample page\n"
+           "  --page N          the page to separate, from 1 (default 1)\n"
+           "  --dpi D           the plates' resolution; fit makes the page about 100 dpi (default 300,\n"
+           "                    or 150 for a page too large for 300)\n"
+           "  --mag M           the preview shows the middle 1/M of the view, M times larger\n"
+           "  --untick INK,...  inks left out of the preview, by name or index\n"
+           "  --out DIR         the folder for preview.png, the plates and inks.txt (default .)\n"
+           "  --help, -h        this text\n";
 }
 
 int VIEW_MagnificationIndex(int mag) {

@@ -15,9 +15,9 @@ struct VIEW_ProgramArgs {
     // Resolution "fit".
     static constexpr int Fit = 0;
 
-    std::string m_file;  // empty: the sample page
-    // From 1; 0 is accepted here and refused as a page that does not exist.
-    int m_page = 1;
+    bool m_help = false;  // --help or -h: the usage and nothing else
+    std::string m_file;   // empty: the sample page
+    int m_page = 1;       // from 1
     int m_dpi = ViewsChoice;  // ViewsChoice, Fit, or 150 to 2400
     int m_mag = 0;            // 0: not asked for; else 1, 2, 4, 8 or 16
     std::vector<std::string> m_untick;  // names as the ink list shows them, or indexes
@@ -34,3 +34,6 @@ int VIEW_ResolutionIndex(int dpi);
 // The dpi of a resolution index; Fit for 0 and for an index outside 0 to 5.
 int VIEW_ResolutionDpi(int index);
 int VIEW_MagnificationIndex(int mag);
+
+// The usage line, then one line per option.
+std::string VIEW_ProgramUsage();

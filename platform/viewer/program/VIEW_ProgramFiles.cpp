@@ -2,21 +2,65 @@
 
 #include "win32/win32_driver.h"
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char kHex[] = "0123456789abcdef";
+
+void AppendEscaped(std::string* text, unsigned char byte) {
+    *text += '#';
+    *text += kHex[byte >> 4];
+    *text += kHex[byte & 15];
+}
+
+// FNV-1a, 32 bits.
+uint32_t NameHash(const std::string& text) {
+    uint32_t hash = 2166136261u;
+    for (const char c : text)
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    return hash;
+}
+
+}  // namespace
+
 std::string VIEW_PlateFileName(int index, const std::string& ink) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string name = "plate-" + std::to_string(index) + "-";
+    const std::string lead = "plate-" + std::to_string(index) + "-";
+    std::string body;
+    // Where each byte's text ends, so a shortened name never splits "#xx".
+    std::vector<size_t> ends;
     for (const char c : ink) {
         const unsigned char byte = static_cast<unsigned char>(c);
         if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-            byte == '.' || byte == '_' || byte == '-') {
-            name += c;
-        } else {
-            name += '#';
-            name += kHex[byte >> 4];
-            name += kHex[byte & 15];
-        }
+            byte == '.' || byte == '_' || byte == '-')
+            body += c;
+        else
+            AppendEscaped(&body, byte);
+        ends.push_back(body.size());
     }
-    return name + ".png";
+    if (lead.size() + body.size() + 4 <= VIEW_MaxFileNameBytes)
+        return lead + body + ".png";
+    char hash[16];
+    std::snprintf(hash, sizeof hash, "~%08x", static_cast<unsigned>(NameHash(ink)));
+    const size_t room = VIEW_MaxFileNameBytes - lead.size() - std::strlen(hash) - 4;
+    size_t keep = 0;
+    for (const size_t end : ends)
+        if (end <= room)
+            keep = end;
+    return lead + body.substr(0, keep) + hash + ".png";
+}
+
+std::string VIEW_InkFieldText(const std::string& ink) {
+    std::string text;
+    for (const char c : ink) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f || byte == '#')
+            AppendEscaped(&text, byte);
+        else
+            text += c;
+    }
+    return text;
 }
 
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey) {

@@ -7,8 +7,15 @@
 
 // "plate-<index>-<ink>.png", every byte of ink outside A-Z, a-z, 0-9, '.',
 // '_' and '-' written "#xx" (two lower-case hex digits), so that any ink
-// name gives one file name of this folder and no two inks the same.
+// name gives one file name of this folder and no two inks the same. A name
+// that would pass MaxFileNameBytes keeps a readable start and ends in "~"
+// and eight hex digits of a hash of the whole ink name.
+constexpr size_t VIEW_MaxFileNameBytes = 255;
 std::string VIEW_PlateFileName(int index, const std::string& ink);
+
+// ink with tab, line feed, every other control byte and '#' itself written
+// "#xx", so that a name reads back from one tab-separated field.
+std::string VIEW_InkFieldText(const std::string& ink);
 
 // width x height bytes, rows from the top, as an 8-bit grey PNG file (255
 // white). False, with no file left, when it cannot be written.

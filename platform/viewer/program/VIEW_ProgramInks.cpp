@@ -5,6 +5,7 @@
 #include "viewer/draw/VDRW_PageSpace.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -47,8 +48,33 @@ std::vector<VIEW_InkLine> VIEW_ReadInks(VCOS_DocId doc, int32_t count) {
     return inks;
 }
 
+namespace {
+
+std::string RectLine(const char* word, const double rect[4]) {
+    char line[128];
+    double rounded[4];
+    // To a thousandth of a point: the drawing matrix is 16.16 fixed point.
+    for (int i = 0; i < 4; ++i)
+        rounded[i] = std::round(rect[i] * 1000) / 1000 + 0.0;
+    std::snprintf(line, sizeof line, "%s %.10g %.10g %.10g %.10g\n", word, rounded[0], rounded[1], rounded[2],
+                  rounded[3]);
+    return line;
+}
+
+}  // namespace
+
 std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks) {
-    std::string text = "dpi " + std::to_string(dpi) + "\n";
+    VIEW_InksHeader header;
+    header.m_dpi = dpi;
+    return VIEW_InksText(header, inks);
+}
+
+std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_InkLine>& inks) {
+    std::string text = "dpi " + std::to_string(header.m_dpi) + " mag " + std::to_string(header.m_mag) + "\n";
+    if (header.m_hasArea)
+        text += RectLine("area", header.m_area);
+    if (header.m_hasPreview)
+        text += RectLine("preview", header.m_preview);
     for (const VIEW_InkLine& ink : inks) {
         std::string recipe = "-";
         if (ink.m_hasRecipe) {
@@ -57,7 +83,7 @@ std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks) {
                           ink.m_cmyk[3]);
             recipe = buffer;
         }
-        text += std::to_string(ink.m_index) + "\t" + ink.m_name + "\t" + recipe + "\t" +
+        text += std::to_string(ink.m_index) + "\t" + VIEW_InkFieldText(ink.m_name) + "\t" + recipe + "\t" +
                 (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";
     }
     return text;

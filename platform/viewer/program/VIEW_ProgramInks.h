@@ -2,10 +2,13 @@
 // ink i is output page i, named by its SeparationInfo's /DeviceColorant,
 // with the CMYK equivalent of its /VELM_Recipe.
 //
-// inks.txt: "dpi D", then a line per ink of five tab-separated fields:
+// inks.txt: "dpi D mag M"; where the plates do not show the whole page, a
+// line "area X0 Y0 X1 Y1", the part they show; where the preview does not,
+// a line "preview X0 Y0 X1 Y1" (both in the page's user space, points);
+// then a line per ink of five tab-separated fields:
 // index, name, "C M Y K" (each %.6g; "-" when the page gives no recipe of
 // four numbers), "shown" or "hidden", plate file. Tabs, since ink names
-// hold spaces.
+// hold spaces; the name's control bytes and '#' are written "#xx".
 #pragma once
 
 #include "viewer/cos/VCOS_Store.h"
@@ -28,4 +31,15 @@ std::vector<VIEW_InkLine> VIEW_ReadInks(PDFL_PDDoc doc);
 // The first count pages of the store document doc.
 std::vector<VIEW_InkLine> VIEW_ReadInks(VCOS_DocId doc, int32_t count);
 
+struct VIEW_InksHeader {
+    int m_dpi = 0;
+    int m_mag = 1;
+    bool m_hasArea = false;
+    double m_area[4] = {0, 0, 0, 0};
+    bool m_hasPreview = false;
+    double m_preview[4] = {0, 0, 0, 0};
+};
+
+std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_InkLine>& inks);
+// The whole page shown without magnification.
 std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks);

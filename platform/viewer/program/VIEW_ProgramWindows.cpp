@@ -79,6 +79,11 @@ void VIEW_ProgramWindows::PressUpdate() {
     VIEW_ProgramPump();
 }
 
+void VIEW_ProgramWindows::PressStop() {
+    RaiseDialog();
+    Win32Driver::PressButton(Item(kUpdateButton));
+}
+
 std::string VIEW_ProgramWindows::Status() const {
     char text[256] = {};
     GetDlgItemTextA(m_dialog, kStatusLine, text, sizeof text);

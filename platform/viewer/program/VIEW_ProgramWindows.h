@@ -25,6 +25,8 @@ public:
     void ChooseResolution(int index);
     void ChooseMagnification(int index);
     void PressUpdate();
+    // The same button, which reads "Stop" while the tool works.
+    void PressStop();
     std::string Status() const;
     // A click on the tick box of ink index.
     void ClickTick(int index);

@@ -1,0 +1,48 @@
+// The plug-in's debug log as the program hears it through the debugger
+// window: each line the plug-in writes, "LEVEL    FILE line N: MESSAGE",
+// becomes a record. Warnings go to the program as they end; the last error
+// is kept, since it carries the reason of a failure. Nothing below warning
+// level leaves this class.
+#pragma once
+
+#include <functional>
+#include <string>
+
+struct VIEW_LogRecord {
+    enum Level { None, Error, Warning, Other };
+    Level m_level = None;
+    std::string m_message;
+};
+
+// One line as the plug-in formats it (without CR LF); m_level None when
+// it is not the start of a record.
+VIEW_LogRecord VIEW_ParseLogLine(const std::string& line);
+
+// The reason an error record gives: its message without the logging
+// code's lead ("Error separting page: ", ...), which names the step and
+// not the cause, and without a source unit's name before the cause.
+std::string VIEW_LogReason(const std::string& message);
+// message without a leading source unit's name ("ZOVA_View: ").
+std::string VIEW_WithoutUnitName(const std::string& message);
+
+class VIEW_ProgramLog {
+public:
+    explicit VIEW_ProgramLog(std::function<void(const std::string&)> warning);
+    // A text handed to the debugger window: a time stamp, an indentation
+    // or a line ending in CR LF.
+    void Hear(const char* text);
+    // Ends the record being assembled (a record's end shows only when the
+    // next one starts): before the program says anything of its own.
+    void Flush();
+    // The reason of the last error record; empty when none came.
+    const std::string& LastError() const { return m_lastError; }
+    void ClearError() { m_lastError.clear(); }
+
+private:
+    void End();
+
+    std::function<void(const std::string&)> m_warning;
+    VIEW_LogRecord m_open;
+    bool m_continues = false;  // the last line was cut at the log's width
+    std::string m_lastError;
+};

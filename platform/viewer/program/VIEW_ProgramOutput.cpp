@@ -1,0 +1,79 @@
+#include "viewer/program/VIEW_ProgramOutput.h"
+
+#include "viewer/program/VIEW_ProgramSignals.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string Because(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+}  // namespace
+
+VIEW_ProgramOutput::~VIEW_ProgramOutput() { Abandon(); }
+
+bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason) {
+    m_folder = folder;
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) {
+        if (!S_ISDIR(info.st_mode)) {
+            *reason = "the output folder " + folder + " is not a folder";
+            return false;
+        }
+    } else if (errno != ENOENT || mkdir(folder.c_str(), 0777) != 0) {
+        *reason = Because("cannot make the output folder " + folder);
+        return false;
+    } else {
+        m_made = true;
+        VIEW_ProgramSignals::Register(2, folder);
+    }
+    std::string pattern = folder + "/.tintscope-XXXXXX";
+    if (!mkdtemp(&pattern[0])) {
+        *reason = Because("cannot write in the output folder " + folder);
+        Abandon();
+        return false;
+    }
+    m_staging = pattern;
+    VIEW_ProgramSignals::Register(1, m_staging);
+    return true;
+}
+
+std::string VIEW_ProgramOutput::Staged(const std::string& name) {
+    m_names.push_back(name);
+    return m_staging + "/" + name;
+}
+
+bool VIEW_ProgramOutput::Commit(std::string* reason) {
+    // A folder in a file's way would stop the renames half done.
+    for (const std::string& name : m_names) {
+        struct stat info {};
+        if (lstat((m_folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            *reason = "cannot write " + m_folder + "/" + name + ": a folder of that name is in the way";
+            return false;
+        }
+    }
+    for (const std::string& name : m_names)
+        if (std::rename((m_staging + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
+            *reason = Because("cannot write " + m_folder + "/" + name);
+            return false;
+        }
+    m_names.clear();
+    m_made = false;
+    Abandon();
+    return true;
+}
+
+void VIEW_ProgramOutput::Abandon() {
+    if (!m_staging.empty())
+        VIEW_RemoveFolderNow(m_staging.c_str());
+    m_staging.clear();
+    VIEW_ProgramSignals::Register(1, std::string());
+    if (m_made)
+        rmdir(m_folder.c_str());
+    m_made = false;
+    VIEW_ProgramSignals::Register(2, std::string());
+}

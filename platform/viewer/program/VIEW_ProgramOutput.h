@@ -1,0 +1,36 @@
+// The output folder of a run. It is checked (and made when missing) before
+// any work; files are written into a staging folder inside it
+// (".tintscope-…") and moved to their names only once every file is
+// written. A run that fails leaves the folder as it was, and removes it
+// when the run made it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class VIEW_ProgramOutput {
+public:
+    VIEW_ProgramOutput() = default;
+    // Abandons what was not committed.
+    ~VIEW_ProgramOutput();
+    VIEW_ProgramOutput(const VIEW_ProgramOutput&) = delete;
+    VIEW_ProgramOutput& operator=(const VIEW_ProgramOutput&) = delete;
+
+    // False with the reason when the folder cannot be made, is not a folder
+    // or cannot be written in.
+    bool Prepare(const std::string& folder, std::string* reason);
+    // Where to write the file that will be called name; it counts as
+    // written from then on.
+    std::string Staged(const std::string& name);
+    // Every staged file moved to its name; false with the reason when one
+    // cannot be.
+    bool Commit(std::string* reason);
+    // The staged files removed, and the folder when this run made it.
+    void Abandon();
+
+private:
+    std::string m_folder;
+    std::string m_staging;
+    bool m_made = false;
+    std::vector<std::string> m_names;
+};

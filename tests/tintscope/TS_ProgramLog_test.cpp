@@ -1,0 +1,82 @@
+// The plug-in's log lines as the program hears them: stamped lines in
+// three texts, records cut at 509 characters, messages with line feeds;
+// only warnings and the last error come out.
+#include "viewer/program/VIEW_ProgramLog.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A record as the plug-in's log handler formats it and its line assembler
+// hands it on: the stamp, the (empty) indentation, then each line with CR LF.
+void Tell(VIEW_ProgramLog& log, const char* word, const std::string& message) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%-8.8s %-35.35s line %3d: ", word, "ZOVA_ColorSepTool_Separate.cpp", 129);
+    const std::string record = (head + message).substr(0, 511) + "\n";
+    std::string line;
+    for (const char c : record) {
+        if (c == '\n' || line.size() >= 509) {
+            if (c != '\n')
+                line += c;
+            log.Hear("12:00:00.000 ");
+            log.Hear("");
+            log.Hear((line + "\r\n").c_str());
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+}
+
+TEST(TS_ProgramLog, OnlyWarningsAndTheLastErrorComeOut) {
+    std::vector<std::string> warnings;
+    VIEW_ProgramLog log([&](const std::string& text) { warnings.push_back(text); });
+    Tell(log, "Info", "Returning token 3");
+    Tell(log, "Debug", "Exception processing stream: x");
+    Tell(log, "Warning", "uses transparency (ExtGState GS0 with SMask); its plates are separated as if opaque");
+    Tell(log, "Error", "Error separting page: Unsupported colour space: DeviceRGB");
+    Tell(log, "Trace", "after");
+    log.Flush();
+    EXPECT_EQ(warnings, std::vector<std::string>{
+                            "uses transparency (ExtGState GS0 with SMask); its plates are separated as if opaque"});
+    EXPECT_EQ(log.LastError(), "Unsupported colour space: DeviceRGB");
+
+    Tell(log, "Error", "Unknow Exception while rendering page");
+    log.Flush();
+    EXPECT_EQ(log.LastError(), "Unknow Exception while rendering page") << "no lead to take off";
+}
+
+TEST(TS_ProgramLog, CutAndBrokenRecordsComeOutWhole) {
+    std::vector<std::string> warnings;
+    VIEW_ProgramLog log([&](const std::string& text) { warnings.push_back(text); });
+    // The record is cut at 511 characters (55 of them the head), the log's
+    // lines at 510.
+    const std::string longName(600, 'x');
+    Tell(log, "Warning", "No CMYK recipe for spot color " + longName + ", using 0 0 0 0: because");
+    Tell(log, "Warning", "first part\nsecond part");
+    log.Flush();
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], ("No CMYK recipe for spot color " + longName + ", using 0 0 0 0: because")
+                               .substr(0, 511 - 55));
+    EXPECT_EQ(warnings[1], "first part second part");
+}
+
+TEST(TS_ProgramLog, LinesOfAnotherShapeAreNoRecords) {
+    EXPECT_EQ(VIEW_ParseLogLine("ZOVA_ColorDialog::WindowProc caught an exception").m_level, VIEW_LogRecord::None);
+    EXPECT_EQ(VIEW_ParseLogLine("Warning  short line 3: text").m_level, VIEW_LogRecord::None);
+    char line[128];
+    std::snprintf(line, sizeof line, "%-8.8s %-35.35s line %3d: %s", "Error", "a.cpp", 1234, "m: n");
+    const VIEW_LogRecord record = VIEW_ParseLogLine(line);
+    EXPECT_EQ(record.m_level, VIEW_LogRecord::Error);
+    EXPECT_EQ(record.m_message, "m: n");
+    EXPECT_EQ(VIEW_LogReason("Exception separating page: CSEP_X: the cause: more"), "the cause: more");
+    EXPECT_EQ(VIEW_LogReason("Error separting page: Tf operator, font 'F9': x"), "Tf operator, font 'F9': x");
+    EXPECT_EQ(VIEW_WithoutUnitName("ZOVA_View: the page keeps the inks"), "the page keeps the inks");
+    EXPECT_EQ(VIEW_WithoutUnitName("Form X0: is it"), "Form X0: is it");
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// What the program says when a page is refused or warned about: the
+// plug-in's alerts stay, and the last line names the file and the cause in
+// words, as the engine put it in the log; warnings are one line each and
+// the run still succeeds.
+#include "TS_ProgramFixture.h"
+
+#include "FILT/FILT_DCTTestJpeg.h"
+#include "support/PdfText.h"
+
+#include <sys/stat.h>
+
+namespace {
+
+// A one-page file: the page of 100 x 100 points with resources and more
+// entries, its content, then further objects from number 5.
+std::string OnePage(const std::string& resources, const std::string& content,
+                    const std::vector<std::string>& more = {}, const std::string& pageEntries = "") {
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> " +
+            pageEntries + " >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return PdfText("%PDF-1.4", objects);
+}
+
+std::string StreamObject(const std::string& dict, const std::string& data) {
+    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// An RGB JPEG of 8 x 8 pixels.
+std::string RgbJpeg() {
+    dcttest::JpegShape shape;
+    shape.width = shape.height = 8;
+    shape.components = 3;
+    shape.in = JCS_RGB;
+    shape.coded = JCS_YCbCr;
+    return dcttest::MakeJpeg(shape, dcttest::SourceImage(8, 8, 3, 7));
+}
+
+TEST_F(TS_ProgramTest, EveryRefusedPageSaysWhyOnItsLastLine) {
+    const std::string jpeg = RgbJpeg();
+    ASSERT_FALSE(jpeg.empty());
+    const struct {
+        const char* name;
+        std::string pdf;
+        const char* cause;
+    } rows[] = {
+        {"rgb.pdf", OnePage("", "1 0 0 rg 10 10 50 50 re f"), "DeviceRGB"},
+        {"selfform.pdf",
+         OnePage("/XObject << /X0 5 0 R >>", "/X0 Do",
+                 {StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << /XObject << /X0 5 0 R "
+                               ">> >>",
+                               "/X0 Do")}),
+         "Form X0 is separated inside itself"},
+        {"rotate45.pdf", OnePage("", "0 0 0 1 k 10 10 50 50 re f", {}, "/Rotate 45"), "rotation found: 45"},
+        {"badfunction.pdf",
+         OnePage("/ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 7 >>] >>",
+                 "/CS0 cs 1 scn 10 10 50 50 re f"),
+         "Unknown Function type: 7"},
+        {"nofont.pdf", OnePage("", "BT /F9 12 Tf (hi) Tj ET"), "font 'F9' does not exist"},
+        {"jpeg3.pdf",
+         OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+                 {StreamObject("/Type /XObject /Subtype /Image /Width 8 /Height 8 /BitsPerComponent 8 "
+                               "/ColorSpace /DeviceCMYK /Filter /DCTDecode",
+                               jpeg)}),
+         "DCT data have 3 components"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        const TS_Run run = Run(WithOut({file}));
+        EXPECT_EQ(run.m_code, 1);
+        const std::vector<std::string> lines = run.Lines();
+        ASSERT_FALSE(lines.empty());
+        const std::string lead = "tintscope: " + file + ": page 1 was not separated: ";
+        EXPECT_EQ(lines.back().rfind(lead, 0), 0u) << run.m_err;
+        EXPECT_NE(lines.back().find(row.cause), std::string::npos) << lines.back();
+        // Nothing of the log below warnings reaches the terminal.
+        for (const std::string& line : lines)
+            EXPECT_EQ(line.find(" line "), std::string::npos) << line;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+TEST_F(TS_ProgramTest, WhatIsNotARegularFileIsRefusedAtOnceInWords) {
+    const std::string fifo = m_docs.File("pipe.pdf");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } rows[] = {
+        {"/dev/null", "it is not a regular file (a device)"},
+        {fifo, "it is not a regular file (a FIFO)"},
+        {m_docs.Path(), "it is a folder"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        const TS_Run run = Run(WithOut({row.path}));
+        EXPECT_EQ(run.m_code, 1);
+        EXPECT_EQ(run.m_err, "tintscope: " + row.path + ": cannot be opened: " + row.reason + "\n");
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+TEST_F(TS_ProgramTest, TransparencyIsOneWarningLineAndTheRunSucceeds) {
+    const std::string file = WriteFile(
+        "smask.pdf", OnePage("/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >>",
+                             "/GS0 gs 0 0 0 1 k 10 10 50 50 re f",
+                             {StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "")}));
+    const TS_Run run = Run(WithOut({file}));
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "tintscope: " + file +
+                             ": page 1 uses transparency (ExtGState GS0 with SMask); its plates are separated as if "
+                             "opaque\n");
+    EXPECT_NE(ReadWholeFile(m_out.File("inks.txt")), "");
+}
+
+TEST_F(TS_ProgramTest, ARepairedFileThatFailsStillSaysItWasRepaired) {
+    std::string pdf = OnePage("", "1 0 0 rg 10 10 50 50 re f");
+    // The cross-reference table moved: the reader rebuilds it.
+    const size_t xref = pdf.find("xref\n");
+    ASSERT_NE(xref, std::string::npos);
+    pdf.insert(xref, "% pushed along\n");
+    const std::string file = WriteFile("moved.pdf", pdf);
+    const TS_Run run = Run(WithOut({file}));
+    EXPECT_EQ(run.m_code, 1);
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_GE(lines.size(), 2u) << run.m_err;
+    EXPECT_EQ(lines[lines.size() - 2].rfind("tintscope: " + file + ": repaired, ", 0), 0u) << run.m_err;
+    EXPECT_EQ(lines.back().rfind("tintscope: " + file + ": page 1 was not separated: ", 0), 0u) << run.m_err;
+}
+
+}  // namespace
