@@ -12,7 +12,9 @@ using CSEP_PDFSeparatorTest = CSEP_TempDirTest;
 
 // A Separation space of ink over alternate, full tint giving full.
 std::string Spot(const std::string& ink, const std::string& alternate, const std::string& full) {
-    const std::string zero = alternate == "DeviceRGB" ? "0 0 0" : "0 0 0 0";
+    std::string zero;
+    for (char c : full)
+        zero += c == ' ' ? " " : (zero.empty() || zero.back() == ' ' ? "0" : "");
     return "[/Separation /" + ink + " /" + alternate + " << /FunctionType 2 /Domain [0 1] /C0 [" + zero + "] /C1 [" +
            full + "] /N 1 >>]";
 }
@@ -83,38 +85,48 @@ TEST_F(CSEP_PDFSeparatorTest, OnePagePerInkWithItsSeparationInfo) {
 }
 
 // Recipes feed the SeparationInfo alone: tiny components in plain decimal,
-// refused alternates as [0 0 0 0] with a warning, and the page is made.
+// RGB alternates through their CMYK equivalent, and an ink without one as
+// [0 0 0 0] with a warning naming it; the page is made in every case.
 TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
+    std::string wide = "1";  // 32 outputs: more than a recipe takes
+    for (int i = 1; i < 32; ++i)
+        wide += " 0";
     const struct {
         const char* alternate;
-        const char* full;
+        std::string full;
         const char* recipe;
         const char* line;  // the tint transform's line of the first component
-        size_t warnings;
+        double black;
+        const char* warning;
     } cases[] = {
-        {"DeviceCMYK", "0.00001 0 0 0.123456789", "[ 0.00001 0 0 0.12346 ]", "{  dup 0.00001 mul exch\n", 0},
-        {"DeviceRGB", "1 0 0", "[ 0 0 0 0 ]", "{  dup 0 mul exch\n", 1},
+        {"DeviceCMYK", "0.00001 0 0 0.123456789", "[ 0.00001 0 0 0.12346 ]", "{  dup 0.00001 mul exch\n", 0.123457,
+         nullptr},
+        {"DeviceRGB", "0.9 0.2 0.3", "[ 0 0.7 0.6 0.1 ]", "{  dup 0 mul exch\n", 0.1, nullptr},
+        {"DeviceGray", wide, "[ 0 0 0 0 ]", "{  dup 0 mul exch\n", 0,
+         "Ink PANTONE 485 M has no CMYK equivalent (Tint transform of PANTONE 485 M (colorant 0) has 1 inputs and "
+         "32 outputs, fewer than 32 expected); it shows white in the preview"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.alternate);
-        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const CSEP_SepJobContext job = NewJob({"PANTONE 485 M"});
         const GLOB_Doc doc = NewDoc();
         const LogCapture capture;
-        const Inks inks =
-            Separate(job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("Spot", c.alternate, c.full) + " >> >>",
-                                     "/CS0 cs 0 0 9 9 re f"));
+        const Inks inks = Separate(
+            job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("PANTONE#20485#20M", c.alternate, c.full) +
+                                     " >> >>",
+                            "/CS0 cs 0 0 9 9 re f"));
         ASSERT_EQ(inks.pages.size(), 5u);
         const GLOB_Object info = inks.pages[4].DictGet(GLOB_Name("SeparationInfo"));
         EXPECT_EQ(Text(info.DictGet(GLOB_Name("VELM_Recipe"))), c.recipe);
         const std::string program = StreamData(info.GetPath("/ColorSpace[3]"));
         EXPECT_EQ(program.substr(0, std::string(c.line).size()), c.line);
         EXPECT_EQ(program.find("e-"), std::string::npos);
-        EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.warnings ? 0 : 0.123457, 1e-9);
-        EXPECT_EQ(std::count_if(capture.Entries().begin(), capture.Entries().end(),
-                                [](const LogCapture::Entry& e) {
-                                    return e.level == 4 && e.text.find("Spot") != std::string::npos;
-                                }),
-                  static_cast<std::ptrdiff_t>(c.warnings));
+        EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.black, 1e-6);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.level == GLIB_LogWarning && e.text.find("PANTONE") != std::string::npos)
+                warnings.push_back(e.text);
+        EXPECT_EQ(warnings, c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
     }
 }
 
