@@ -6,6 +6,7 @@
 
 #include "CPDF/color/CPDF_Color.h"
 #include "CPDF/color/CPDF_ColorSpace.h"
+#include "CPDF/color/CPDF_DeviceNColorSpace.h"
 #include "CPDF/color/CPDF_Colorant.h"
 #include "CPDF/document/CPDF_Page.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
@@ -13,8 +14,9 @@
 
 namespace CSEP_Utils {
 
-// Tint transforms of this many inputs or outputs, or more, are refused.
-constexpr unsigned MaxTintComponents = 32;
+// Tint transforms of this many inputs or outputs, or more, are refused:
+// the same limit as the colorants of a DeviceN space.
+constexpr unsigned MaxTintComponents = CPDF_DeviceNColorSpace::ColorantLimit;
 
 // Sets recipe to 4 components (C, M, Y, K): a unit vector for "Cyan",
 // "Magenta", "Yellow" and "Black" (exact names). For a spot ink, the first

@@ -702,3 +702,20 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
     }
     EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
 }
+
+// A DeviceN space wider than any recipe can take fails the page at once,
+// naming its colorant count, whether content or the ink lookup meets it.
+TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
+    std::string names;
+    for (int i = 0; i < 1000; ++i)
+        names += "/Ink" + std::to_string(i) + " ";
+    const std::string space = "[/DeviceN [" + names + "] /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]";
+    for (const char* ink : {"Ink0", "Cyan"}) {
+        SCOPED_TRACE(ink);
+        const CSEP_SepJobContext job = NewJob({ink});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, "<< /ColorSpace << /CS0 " + space + " >> >>", "/CS0 cs 0 0 9 9 re f");
+        EXPECT_EQ(Failure([&] { Separate(job, page); }).substr(0, 57),
+                  "1128003 DeviceN colorspace has 1000 colorants, at most 31");
+    }
+}
