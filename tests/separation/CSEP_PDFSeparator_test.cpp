@@ -719,3 +719,35 @@ TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
                   "1128003 DeviceN colorspace has 1000 colorants, at most 31");
     }
 }
+
+// A truncated image still separates; the warning names it and both counts.
+TEST_F(CSEP_PDFSeparatorTest, ATruncatedImageIsNamedInAWarning) {
+    for (size_t bytes : {59u, 60u}) {
+        SCOPED_TRACE(bytes);
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page =
+            SourcePage(doc, "<< /XObject << >> >>", "q 9 0 0 9 0 0 cm /Im0 Do Q",
+                       {{"/XObject/Im0",
+                         "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                         std::string(bytes, '\x10')}});
+        const LogCapture capture;
+        EXPECT_EQ(Separate(job, page).pages.size(), 4u);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.level == GLIB_LogWarning)
+                warnings.push_back(e.text);
+        EXPECT_EQ(warnings, bytes == 60 ? std::vector<std::string>{}
+                                        : std::vector<std::string>{"Image /Im0 is truncated: its data hold 59 of 60 "
+                                                                   "samples; the missing samples are read as 0"});
+    }
+    // An inline image has no name to give.
+    const CSEP_SepJobContext job = NewJob({});
+    const GLOB_Doc doc = NewDoc();
+    const LogCapture capture;
+    const CPDF_Page page = SourcePage(doc, "<< >>",
+                                      "q 9 0 0 9 0 0 cm BI /W 5 /H 3 /CS /CMYK /BPC 8 /F /AHx ID " +
+                                          std::string(118, 'A') + "> EI Q");
+    EXPECT_EQ(Separate(job, page).pages.size(), 4u);
+    EXPECT_TRUE(capture.Contains(GLIB_LogWarning, "An inline image is truncated: its data hold 59 of 60 samples"));
+}
