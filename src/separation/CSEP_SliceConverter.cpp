@@ -15,7 +15,6 @@
 #include "GLOB/GLOB_StringStream.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
@@ -138,7 +137,6 @@ protected:
         }
         const uint64_t left = m_total > m_held + m_padded ? m_total - m_held - m_padded : 0;
         const FILT_Size chunk = static_cast<FILT_Size>(std::min<uint64_t>(left, sizeof m_zeros));
-        std::memset(m_zeros, 0, chunk);
         m_buffer.SetStorage(m_zeros, chunk, false);
         m_buffer.AdvancePutPtr(chunk);
         m_buffer.SetEOD(chunk == 0);
@@ -154,7 +152,7 @@ private:
     uint64_t m_held = 0;
     uint64_t m_padded = 0;
     bool m_inputDone = false;
-    uint8_t m_zeros[8192];
+    uint8_t m_zeros[8192] = {};
     FILT_FilterBuffer m_buffer;
 };
 
