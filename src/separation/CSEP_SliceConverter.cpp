@@ -114,11 +114,15 @@ bool IsSampleKey(const GLOB_Name& key) {
     return false;
 }
 
-// The bytes of input, then zero bytes up to total: the samples a short
-// image lacks read as 0 before they are sliced, as renderers draw them.
+// The bytes of input, then zero bytes up to total, but no more than
+// maxPadding of them: the samples a short image lacks read as 0 before they
+// are sliced, as renderers draw them.
 class ZeroPadded : public GLOB_StreamCore {
 public:
-    ZeroPadded(GLOB_Stream input, uint64_t total) : m_input(std::move(input)), m_total(total) { Open(Input); }
+    ZeroPadded(GLOB_Stream input, uint64_t total, uint64_t maxPadding)
+        : m_input(std::move(input)), m_total(total), m_maxPadding(maxPadding) {
+        Open(Input);
+    }
     ~ZeroPadded() override { Close(); }
     // Bytes the input gave.
     uint64_t Held() const { return m_held; }
@@ -135,7 +139,8 @@ protected:
                 return buffer;
             }
         }
-        const uint64_t left = m_total > m_held + m_padded ? m_total - m_held - m_padded : 0;
+        const uint64_t left =
+            m_total > m_held + m_padded ? std::min(m_total - m_held - m_padded, m_maxPadding - m_padded) : 0;
         const FILT_Size chunk = static_cast<FILT_Size>(std::min<uint64_t>(left, sizeof m_zeros));
         m_buffer.SetStorage(m_zeros, chunk, false);
         m_buffer.AdvancePutPtr(chunk);
@@ -149,6 +154,7 @@ protected:
 private:
     GLOB_Stream m_input;
     uint64_t m_total;
+    uint64_t m_maxPadding;
     uint64_t m_held = 0;
     uint64_t m_padded = 0;
     bool m_inputDone = false;
@@ -313,7 +319,7 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
     GLOB_Stream decoded = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct);
     // Samples missing from the data are read as 0 (no ink, once inverted,
     // for tints) up to what the dictionary claims, where that can be split.
-    ZeroPadded* padded = limit >= 0 ? GLIB_NEW ZeroPadded(decoded, needed) : nullptr;
+    ZeroPadded* padded = limit >= 0 ? GLIB_NEW ZeroPadded(decoded, needed, MaxPaddedSamples) : nullptr;
     GLOB_Stream input = padded ? GLOB_Stream(padded) : decoded;
     const uint64_t samples = SplitBytes(input, outputs, 1, false, limit);
     const uint64_t dataSamples = padded ? std::min(padded->Held(), needed) : samples;
@@ -324,7 +330,7 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's DCT data have " << dctComponents
                                                                     << " components, its colour space " << n << ".");
     if (samples < needed)
-        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << samples
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << dataSamples
                                                                     << " samples, its dictionary " << needed << ".");
     if (dataSamples < needed)
         NoteImageShortfall(dataSamples, needed);

@@ -55,6 +55,10 @@ public:
     // Slices of an embedded image of at most this many bytes each (before
     // compression) are made in memory instead of in temporary files.
     static constexpr uint64_t SmallSliceBytes = 65536;
+    // At most this many samples missing from an image's data are read as 0:
+    // beyond it a few bytes claiming a huge image would cost time and files
+    // out of all proportion to the file.
+    static constexpr uint64_t MaxPaddedSamples = uint64_t{1} << 26;
 
 protected:
     CSEP_SliceConverter() = default;
@@ -84,7 +88,8 @@ protected:
     // document and shared by the slices. A stencil mask itself has no
     // colour: 1128007. Data of fewer samples than Width x Height x
     // components are read on as samples 0 and noted (NoteImageShortfall);
-    // beyond 2^31 - 1 samples they are refused as GLIB_Exception 1128001
+    // when more than MaxPaddedSamples are missing, or the image has more than
+    // 2^31 - 1, they are refused as GLIB_Exception 1128001
     // (CSEP_UnsupportedCode) "<class>: the image's data hold <got> samples,
     // its dictionary <needed>.". DCT data of another component count than
     // the colour space throw 1128001 "<class>: the image's DCT data have <m>

@@ -332,6 +332,20 @@ TEST_F(CSEP_SliceImageTest, TruncatedDataAreReadAsZeroBeforeSlicing) {
     }
 }
 
+// Padding is bounded: a few bytes claiming a huge image are refused, with
+// what they hold, once more samples are missing than may be read as 0.
+TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {
+    const GLOB_Doc source = NewDoc();
+    const uint64_t width = CSEP_SliceConverter::MaxPaddedSamples / 4 + 2;
+    const GLOB_Object image = NewStreamObject(
+        source, "<< /Subtype /Image /Width " + std::to_string(width) +
+                    " /Height 1 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+        "\x10\x20\x30\x40\x50");
+    EXPECT_EQ(Failure([&] { Images(NewJob({}), image); }),
+              "1128001 CSEP_DeviceCMYKConverter: the image's data hold 5 samples, its dictionary " +
+                  std::to_string(width * 4) + ".");
+}
+
 // Entries that neither the data's storage nor their colour decide stay on
 // every slice, and an indirect one (the soft mask) is one object for all.
 TEST_F(CSEP_SliceImageTest, SlicesKeepTheSourcesOtherEntries) {
