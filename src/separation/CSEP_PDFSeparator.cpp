@@ -205,7 +205,8 @@ GLOB_Object CSEP_PDFSeparator::MakeSeparationInfo(const CPDF_Colorant& ink, cons
         if (e.Code() != CSEP_UnsupportedCode)
             throw;
         recipe.SetNumComponents(4);
-        GLIB_LOG(GLIB_LogWarning, "No CMYK recipe for spot color " << ink << ", using 0 0 0 0: " << e.What());
+        GLIB_LOG(GLIB_LogWarning,
+                 "Ink " << ink << " has no CMYK equivalent (" << e.What() << "); it shows white in the preview");
     }
     const CPDF_Doc doc = Doc();
     const GLOB_Object recipeArray = doc.NewArray(4, false);

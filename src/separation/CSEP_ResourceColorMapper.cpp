@@ -14,6 +14,7 @@ void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
         for (CSEP_ResourceCache::Iterator it = cache.Begin(category); !it.AtEnd();) {
             const CSEP_ResourceCache::Entry entry = it.Next();
             const CSEP_Resource& record = entry.second;
+            m_sourceName = entry.first;
             if (record.NumStates() == 0)
                 (this->*maps[category])(entry.first, record.Object(), CPDF_GraphicsState());
             for (uint32_t k = 0; k < record.NumStates(); ++k)

@@ -33,4 +33,11 @@ protected:
                                 const CPDF_GraphicsState& state) = 0;
     virtual void MapPattern(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
     virtual void MapShading(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) = 0;
+
+    // The name the source content gives the resource being mapped, for
+    // messages: a variant's new name means nothing to a reader of the file.
+    const GLOB_Name& SourceName() const { return m_sourceName; }
+
+private:
+    GLOB_Name m_sourceName;
 };

@@ -240,7 +240,14 @@ void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& r
 
 void CSEP_ResourceSeparator::MapInlineImage(const GLOB_Name& name, const GLOB_Object& resource,
                                             const CPDF_GraphicsState& state) {
-    MapImage(name, resource, state);
+    m_inlineImage = true;
+    try {
+        MapImage(name, resource, state);
+    } catch (...) {
+        m_inlineImage = false;
+        throw;
+    }
+    m_inlineImage = false;
 }
 
 void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
@@ -269,6 +276,14 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
     } else {
         m_colorSeparator.SetColorSpace(space);
         m_colorSeparator.ConvertImage(image, out);
+        const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
+            m_colorSeparator.Converter().TakeImageShortfall();
+        if (shortfall.needed > 0)
+            GLIB_LOG(GLIB_LogWarning, (m_inlineImage ? std::string("An inline image")
+                                                     : std::string("Image /") + NameText(SourceName()))
+                                          << " is truncated: its data hold " << shortfall.held
+                                                << " of " << shortfall.needed
+                                                << " samples; the missing samples are read as 0");
     }
     SoftMaskBlanks(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)

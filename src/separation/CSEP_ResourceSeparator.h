@@ -127,4 +127,6 @@ private:
     std::vector<CPDF_ResourcesDict>* m_pResources = nullptr;
     CPDF_ResourcesDict m_source;
     CSEP_ColorSeparator m_colorSeparator;
+    // While an inline image is mapped: it has no name of its own.
+    bool m_inlineImage = false;
 };

@@ -14,6 +14,7 @@
 #include "GLOB/GLOB_StreamCore.h"
 #include "GLOB/GLOB_StringStream.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <string>
@@ -112,6 +113,54 @@ bool IsSampleKey(const GLOB_Name& key) {
             return true;
     return false;
 }
+
+// The bytes of input, then zero bytes up to total, but no more than
+// maxPadding of them: the samples a short image lacks read as 0 before they
+// are sliced, as renderers draw them.
+class ZeroPadded : public GLOB_StreamCore {
+public:
+    ZeroPadded(GLOB_Stream input, uint64_t total, uint64_t maxPadding)
+        : m_input(std::move(input)), m_total(total), m_maxPadding(maxPadding) {
+        Open(Input);
+    }
+    ~ZeroPadded() override { Close(); }
+    // Bytes the input gave.
+    uint64_t Held() const { return m_held; }
+
+protected:
+    FILT_FilterBuffer* FillBuffer() override {
+        if (!m_inputDone) {
+            FILT_FilterBuffer* buffer = m_input.Read();
+            m_inputDone = buffer->IsEOD();
+            if (buffer->DataAvailable() > 0) {
+                // The end comes after the padding.
+                buffer->SetEOD(false);
+                m_held += buffer->DataAvailable();
+                return buffer;
+            }
+        }
+        const uint64_t left =
+            m_total > m_held + m_padded ? std::min(m_total - m_held - m_padded, m_maxPadding - m_padded) : 0;
+        const FILT_Size chunk = static_cast<FILT_Size>(std::min<uint64_t>(left, sizeof m_zeros));
+        m_buffer.SetStorage(m_zeros, chunk, false);
+        m_buffer.AdvancePutPtr(chunk);
+        m_buffer.SetEOD(chunk == 0);
+        m_padded += chunk;
+        return &m_buffer;
+    }
+    void FlushBuffer(FILT_FilterBuffer&) override {}
+    void DoClose() override { m_input.Close(); }
+
+private:
+    GLOB_Stream m_input;
+    uint64_t m_total;
+    uint64_t m_maxPadding;
+    uint64_t m_held = 0;
+    uint64_t m_padded = 0;
+    bool m_inputDone = false;
+    uint8_t m_zeros[8192] = {};
+    FILT_FilterBuffer m_buffer;
+};
 
 const FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
     if (const auto* dct = dynamic_cast<const FILT_DCTDecode*>(filter))
@@ -267,8 +316,13 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
                               ? static_cast<int32_t>(needed)
                               : -1;
     const FILT_DCTDecode* dct = nullptr;
-    GLOB_Stream input = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct);
+    GLOB_Stream decoded = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct);
+    // Samples missing from the data are read as 0 (no ink, once inverted,
+    // for tints) up to what the dictionary claims, where that can be split.
+    ZeroPadded* padded = limit >= 0 ? GLIB_NEW ZeroPadded(decoded, needed, MaxPaddedSamples) : nullptr;
+    GLOB_Stream input = padded ? GLOB_Stream(padded) : decoded;
     const uint64_t samples = SplitBytes(input, outputs, 1, false, limit);
+    const uint64_t dataSamples = padded ? std::min(padded->Held(), needed) : samples;
     const int32_t dctComponents = dct ? dct->NumComponents() : -1;
     input.Close();
     // Data that do not match the dictionary would slice into scrambled plates.
@@ -276,8 +330,10 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's DCT data have " << dctComponents
                                                                     << " components, its colour space " << n << ".");
     if (samples < needed)
-        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << samples
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << dataSamples
                                                                     << " samples, its dictionary " << needed << ".");
+    if (dataSamples < needed)
+        NoteImageShortfall(dataSamples, needed);
 
     const GLOB_Object filter = CompressionFilterName();
     for (unsigned j = 0; j < n; ++j) {

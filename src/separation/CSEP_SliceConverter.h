@@ -55,6 +55,10 @@ public:
     // Slices of an embedded image of at most this many bytes each (before
     // compression) are made in memory instead of in temporary files.
     static constexpr uint64_t SmallSliceBytes = 65536;
+    // At most this many samples missing from an image's data are read as 0:
+    // beyond it a few bytes claiming a huge image would cost time and files
+    // out of all proportion to the file.
+    static constexpr uint64_t MaxPaddedSamples = uint64_t{1} << 26;
 
 protected:
     CSEP_SliceConverter() = default;
@@ -82,12 +86,14 @@ protected:
     // separator to replace. Every other entry but the data's storage
     // ("SMask", "OC", "Metadata", ...) is copied once into the output
     // document and shared by the slices. A stencil mask itself has no
-    // colour: 1128007. Data that do not fit the dictionary throw
-    // GLIB_Exception 1128001 (CSEP_UnsupportedCode): DCT data of another
-    // component count than the colour space ("<class>: the image's DCT data
-    // have <m> components, its colour space <n>."), or fewer samples than
-    // Width x Height x components ("<class>: the image's data hold <got>
-    // samples, its dictionary <needed>.").
+    // colour: 1128007. Data of fewer samples than Width x Height x
+    // components are read on as samples 0 and noted (NoteImageShortfall);
+    // when more than MaxPaddedSamples are missing, or the image has more than
+    // 2^31 - 1, they are refused as GLIB_Exception 1128001
+    // (CSEP_UnsupportedCode) "<class>: the image's data hold <got> samples,
+    // its dictionary <needed>.". DCT data of another component count than
+    // the colour space throw 1128001 "<class>: the image's DCT data have <m>
+    // components, its colour space <n>.".
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).

@@ -33,3 +33,9 @@ int32_t CSEP_ToPressSpaceConverter::InkIndex(const CPDF_Colorant& colorant) cons
             return static_cast<int32_t>(i);
     return -1;
 }
+
+CSEP_ToPressSpaceConverter::ImageShortfall CSEP_ToPressSpaceConverter::TakeImageShortfall() {
+    const ImageShortfall shortfall = m_shortfall;
+    m_shortfall = ImageShortfall();
+    return shortfall;
+}

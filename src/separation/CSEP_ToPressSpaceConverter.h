@@ -45,6 +45,15 @@ public:
     // that refuses the space throws and keeps what it held before.
     virtual void ConvertColorSpace(const CPDF_ColorSpace& colorSpace);
 
+    // What the data of an image converted since the last call lacked: the
+    // samples they held and the samples the dictionary claims (both 0 when
+    // no image was short). The call forgets it.
+    struct ImageShortfall {
+        uint64_t held = 0;
+        uint64_t needed = 0;
+    };
+    ImageShortfall TakeImageShortfall();
+
     void SetJobContext(const CSEP_SepJobContext& job) { m_job = job; }
     // A handle sharing the job.
     CSEP_SepJobContext JobContext() const { return m_job; }
@@ -57,7 +66,10 @@ protected:
     void CheckColors(const CPDF_Color& color, unsigned n, const CPDF_Color& pressColor, unsigned minInks) const;
     // The press-space index of the ink named colorant, or -1.
     int32_t InkIndex(const CPDF_Colorant& colorant) const;
+    // An image whose data held fewer samples than its dictionary claims.
+    void NoteImageShortfall(uint64_t held, uint64_t needed) { m_shortfall = ImageShortfall{held, needed}; }
 
 private:
     CSEP_SepJobContext m_job;
+    ImageShortfall m_shortfall;
 };

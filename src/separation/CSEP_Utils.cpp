@@ -15,6 +15,8 @@ namespace {
 
 double FactorFromF(double t) { return t <= 0.206893034 ? (t - 0.137931) / 7.787 : t * t * t; }
 
+double Clamped(double v) { return std::min(1.0, std::max(0.0, v)); }
+
 double Gamma(double v) {
     const double corrected = v >= 0.00304 ? 1.055 * std::pow(v, 0.41666667) - 0.055 : 12.92 * v;
     return std::min(1.0, std::max(0.0, corrected));
@@ -78,13 +80,57 @@ void CSEP_Utils::CMYKRecipe(const CPDF_Colorant& ink, const CPDF_ResourcesDict& 
         separator.SetColorSpace(alternate);
         separator.ConvertColor(alternateColor, recipe);
     } catch (const GLIB_Exception&) {
-        if (alternate.IsLab()) {
-            recipe = LabToCMYK(alternateColor);
+        // Content in these spaces cannot be separated, but an ink's display
+        // colour only needs a close CMYK equivalent.
+        if (AlternateToCMYK(alternate, alternateColor, recipe))
             return;
-        }
         recipe.Zero();
-        throw;
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, "alternate space " << alternate.FamilyName().CStr());
     }
+}
+
+bool CSEP_Utils::AlternateToCMYK(const CPDF_ColorSpace& alternate, const CPDF_Color& color, CPDF_Color& cmyk) {
+    unsigned n = 0;
+    switch (alternate.Type()) {
+    case CPDF_ColorSpace::Lab:
+        cmyk = LabToCMYK(color);
+        return true;
+    case CPDF_ColorSpace::DeviceRGB:
+    case CPDF_ColorSpace::CalRGB:
+        n = 3;
+        break;
+    case CPDF_ColorSpace::CalGray:
+        n = 1;
+        break;
+    case CPDF_ColorSpace::ICCBased:
+        n = alternate.NumComponents();
+        break;
+    default:
+        return false;
+    }
+    if (n != 1 && n != 3 && n != 4)
+        return false;
+    CPDF_Color clamped(n);
+    for (unsigned i = 0; i < n; ++i)
+        clamped.SetComponent(i, Clamped(i < color.NumComponents() ? color.Component(i) : 0));
+    if (n == 3) {
+        cmyk = RGBToCMYK(clamped);
+    } else if (n == 1) {
+        cmyk = CPDF_Color(4u);
+        cmyk.SetComponent(3, 1 - clamped.Component(0));
+    } else {
+        cmyk = clamped;
+    }
+    return true;
+}
+
+CPDF_Color CSEP_Utils::RGBToCMYK(const CPDF_Color& rgb) {
+    const double top = std::max({rgb.Component(0), rgb.Component(1), rgb.Component(2)});
+    CPDF_Color cmyk(4u);
+    for (unsigned i = 0; i < 3; ++i)
+        cmyk.SetComponent(i, top - rgb.Component(i));
+    cmyk.SetComponent(3, 1 - top);
+    return cmyk;
 }
 
 CPDF_Color CSEP_Utils::LabToXYZ(const CPDF_Color& lab) {
@@ -108,15 +154,7 @@ CPDF_Color CSEP_Utils::XYZToRGB(const CPDF_Color& xyz) {
     return rgb;
 }
 
-CPDF_Color CSEP_Utils::LabToCMYK(const CPDF_Color& lab) {
-    const CPDF_Color rgb = XYZToRGB(LabToXYZ(lab));
-    const double top = std::max({rgb.Component(0), rgb.Component(1), rgb.Component(2)});
-    CPDF_Color cmyk(4u);
-    for (unsigned i = 0; i < 3; ++i)
-        cmyk.SetComponent(i, top - rgb.Component(i));
-    cmyk.SetComponent(3, 1 - top);
-    return cmyk;
-}
+CPDF_Color CSEP_Utils::LabToCMYK(const CPDF_Color& lab) { return RGBToCMYK(XYZToRGB(LabToXYZ(lab))); }
 
 void CSEP_Utils::CopyKey(const char* key, const GLOB_Object& source, const GLOB_Object& destination) {
     const GLOB_Name name(key);

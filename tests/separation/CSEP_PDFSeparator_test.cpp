@@ -15,7 +15,9 @@ using CSEP_PDFSeparatorTest = CSEP_TempDirTest;
 
 // A Separation space of ink over alternate, full tint giving full.
 std::string Spot(const std::string& ink, const std::string& alternate, const std::string& full) {
-    const std::string zero = alternate == "DeviceRGB" ? "0 0 0" : "0 0 0 0";
+    std::string zero;
+    for (char c : full)
+        zero += c == ' ' ? " " : (zero.empty() || zero.back() == ' ' ? "0" : "");
     return "[/Separation /" + ink + " /" + alternate + " << /FunctionType 2 /Domain [0 1] /C0 [" + zero + "] /C1 [" +
            full + "] /N 1 >>]";
 }
@@ -106,38 +108,48 @@ TEST_F(CSEP_PDFSeparatorTest, OnePagePerInkWithItsSeparationInfo) {
 }
 
 // Recipes feed the SeparationInfo alone: tiny components in plain decimal,
-// refused alternates as [0 0 0 0] with a warning, and the page is made.
+// RGB alternates through their CMYK equivalent, and an ink without one as
+// [0 0 0 0] with a warning naming it; the page is made in every case.
 TEST_F(CSEP_PDFSeparatorTest, SpotRecipes) {
+    std::string wide = "1";  // 32 outputs: more than a recipe takes
+    for (int i = 1; i < 32; ++i)
+        wide += " 0";
     const struct {
         const char* alternate;
-        const char* full;
+        std::string full;
         const char* recipe;
         const char* line;  // the tint transform's line of the first component
-        size_t warnings;
+        double black;
+        const char* warning;
     } cases[] = {
-        {"DeviceCMYK", "0.00001 0 0 0.123456789", "[ 0.00001 0 0 0.12346 ]", "{  dup 0.00001 mul exch\n", 0},
-        {"DeviceRGB", "1 0 0", "[ 0 0 0 0 ]", "{  dup 0 mul exch\n", 1},
+        {"DeviceCMYK", "0.00001 0 0 0.123456789", "[ 0.00001 0 0 0.12346 ]", "{  dup 0.00001 mul exch\n", 0.123457,
+         nullptr},
+        {"DeviceRGB", "0.9 0.2 0.3", "[ 0 0.7 0.6 0.1 ]", "{  dup 0 mul exch\n", 0.1, nullptr},
+        {"DeviceGray", wide, "[ 0 0 0 0 ]", "{  dup 0 mul exch\n", 0,
+         "Ink PANTONE 485 M has no CMYK equivalent (Tint transform of PANTONE 485 M (colorant 0) has 1 inputs and "
+         "32 outputs, fewer than 32 expected); it shows white in the preview"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.alternate);
-        const CSEP_SepJobContext job = NewJob({"Spot"});
+        const CSEP_SepJobContext job = NewJob({"PANTONE 485 M"});
         const GLOB_Doc doc = NewDoc();
         const LogCapture capture;
-        const Inks inks =
-            Separate(job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("Spot", c.alternate, c.full) + " >> >>",
-                                     "/CS0 cs 0 0 9 9 re f"));
+        const Inks inks = Separate(
+            job, SourcePage(doc, "<< /ColorSpace << /CS0 " + Spot("PANTONE#20485#20M", c.alternate, c.full) +
+                                     " >> >>",
+                            "/CS0 cs 0 0 9 9 re f"));
         ASSERT_EQ(inks.pages.size(), 5u);
         const GLOB_Object info = inks.pages[4].DictGet(GLOB_Name("SeparationInfo"));
         EXPECT_EQ(Text(info.DictGet(GLOB_Name("VELM_Recipe"))), c.recipe);
         const std::string program = StreamData(info.GetPath("/ColorSpace[3]"));
         EXPECT_EQ(program.substr(0, std::string(c.line).size()), c.line);
         EXPECT_EQ(program.find("e-"), std::string::npos);
-        EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.warnings ? 0 : 0.123457, 1e-9);
-        EXPECT_EQ(std::count_if(capture.Entries().begin(), capture.Entries().end(),
-                                [](const LogCapture::Entry& e) {
-                                    return e.level == 4 && e.text.find("Spot") != std::string::npos;
-                                }),
-                  static_cast<std::ptrdiff_t>(c.warnings));
+        EXPECT_NEAR(Outputs(info.GetPath("/ColorSpace[3]"), {1})[3], c.black, 1e-6);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.level == GLIB_LogWarning && e.text.find("PANTONE") != std::string::npos)
+                warnings.push_back(e.text);
+        EXPECT_EQ(warnings, c.warning ? std::vector<std::string>{c.warning} : std::vector<std::string>{});
     }
 }
 
@@ -738,4 +750,53 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
         }
     }
     EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
+}
+
+// A DeviceN space wider than any recipe can take fails the page at once,
+// naming its colorant count, whether content or the ink lookup meets it.
+TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
+    std::string names;
+    for (int i = 0; i < 1000; ++i)
+        names += "/Ink" + std::to_string(i) + " ";
+    const std::string space = "[/DeviceN [" + names + "] /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]";
+    for (const char* ink : {"Ink0", "Cyan"}) {
+        SCOPED_TRACE(ink);
+        const CSEP_SepJobContext job = NewJob({ink});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = SourcePage(doc, "<< /ColorSpace << /CS0 " + space + " >> >>", "/CS0 cs 0 0 9 9 re f");
+        EXPECT_EQ(Failure([&] { Separate(job, page); }).substr(0, 57),
+                  "1128003 DeviceN colorspace has 1000 colorants, at most 31");
+    }
+}
+
+// A truncated image still separates; the warning names it and both counts.
+TEST_F(CSEP_PDFSeparatorTest, ATruncatedImageIsNamedInAWarning) {
+    for (size_t bytes : {59u, 60u}) {
+        SCOPED_TRACE(bytes);
+        const CSEP_SepJobContext job = NewJob({});
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page =
+            SourcePage(doc, "<< /XObject << >> >>", "q 9 0 0 9 0 0 cm /Im0 Do Q",
+                       {{"/XObject/Im0",
+                         "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                         std::string(bytes, '\x10')}});
+        const LogCapture capture;
+        EXPECT_EQ(Separate(job, page).pages.size(), 4u);
+        std::vector<std::string> warnings;
+        for (const LogCapture::Entry& e : capture.Entries())
+            if (e.level == GLIB_LogWarning)
+                warnings.push_back(e.text);
+        EXPECT_EQ(warnings, bytes == 60 ? std::vector<std::string>{}
+                                        : std::vector<std::string>{"Image /Im0 is truncated: its data hold 59 of 60 "
+                                                                   "samples; the missing samples are read as 0"});
+    }
+    // An inline image has no name to give.
+    const CSEP_SepJobContext job = NewJob({});
+    const GLOB_Doc doc = NewDoc();
+    const LogCapture capture;
+    const CPDF_Page page = SourcePage(doc, "<< >>",
+                                      "q 9 0 0 9 0 0 cm BI /W 5 /H 3 /CS /CMYK /BPC 8 /F /AHx ID " +
+                                          std::string(118, 'A') + "> EI Q");
+    EXPECT_EQ(Separate(job, page).pages.size(), 4u);
+    EXPECT_TRUE(capture.Contains(GLIB_LogWarning, "An inline image is truncated: its data hold 59 of 60 samples"));
 }

@@ -239,7 +239,7 @@ TEST_F(CSEP_SliceImageTest, IndexedSpacesSplitTheirTablePerBaseComponent) {
     }
 }
 
-// Data that do not hold the samples the dictionary gives would slice into
+// Data whose component count differs from the dictionary's would slice into
 // scrambled plates: refused, with both counts named.
 TEST_F(CSEP_SliceImageTest, DataThatDoNotFitTheDictionaryAreRefused) {
     const GLOB_Doc source = NewDoc();
@@ -264,14 +264,10 @@ TEST_F(CSEP_SliceImageTest, DataThatDoNotFitTheDictionaryAreRefused) {
                          "   /Filter /DCTDecode >>",
                          Ramp4(8, 4), "<< /Colors 4 /Columns 8 /Rows 4 >>"),
          ""},
-        // Short data, at 8 bits and packed.
+        // Short data are read on as zeros (below).
         {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
                          std::string(59, '\x10')),
-         "1128001 CSEP_DeviceCMYKConverter: the image's data hold 59 samples, its dictionary 60."},
-        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 2"
-                                 "   /Filter /FlateDecode >>",
-                         std::string(10, '\x1b'), "<< >>"),
-         "1128001 CSEP_DeviceCMYKConverter: the image's data hold 40 samples, its dictionary 60."},
+         ""},
         {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
                          std::string(61, '\x10')),
          ""},
@@ -290,6 +286,64 @@ TEST_F(CSEP_SliceImageTest, DataThatDoNotFitTheDictionaryAreRefused) {
                                                                         c.image.IntegerValue("Height", 0)));
         }
     }
+}
+
+// Truncated data: the missing source samples read as 0, so the inverted
+// slices are white there (never black, as padding a slice would make them),
+// at 8 bits and packed; the converter notes what the data held.
+TEST_F(CSEP_SliceImageTest, TruncatedDataAreReadAsZeroBeforeSlicing) {
+    const GLOB_Doc source = NewDoc();
+    const struct {
+        GLOB_Object image;
+        std::vector<std::string> slices;
+        uint64_t held;
+    } cases[] = {
+        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+                         std::string(59, '\x10')),
+         {std::string(15, '\xEF'), std::string(15, '\xEF'), std::string(15, '\xEF'),
+          std::string(14, '\xEF') + '\xFF'},
+         59},
+        // Two of three rows of 2-bit samples 0 1 2 3 0 1 ...: component c is
+        // c throughout, 3 - c once inverted; the third row reads 0 (3 inverted).
+        {NewStreamObject(source, "<< /Subtype /Image /Width 5 /Height 3 /ColorSpace /DeviceCMYK /BitsPerComponent 2"
+                                 "   /Filter /FlateDecode >>",
+                         std::string(10, '\x1b'), "<< >>"),
+         {"\xFF\xC0\xFF\xC0\xFF\xC0", "\xAA\x80\xAA\x80\xFF\xC0", std::string("\x55\x40\x55\x40\xFF\xC0"),
+          std::string("\x00\x00\x00\x00\xFF\xC0", 6)},
+         40},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Text(c.image.StreamDict()));
+        for (uint32_t external : {0u, 1u}) {
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+            CSEP_ColorSeparator separator;
+            separator.SetJobContext(job);
+            separator.SetColorSpace(CPDF_ColorSpace(source.ParseObject("/DeviceCMYK")));
+            std::vector<GLOB_Object> out;
+            separator.ConvertImage(c.image, out);
+            ASSERT_EQ(out.size(), 5u);
+            for (size_t i = 0; i < 4; ++i)
+                EXPECT_EQ(StreamData(out[i], 2), c.slices[i]) << i;
+            const CSEP_ToPressSpaceConverter::ImageShortfall shortfall = separator.Converter().TakeImageShortfall();
+            EXPECT_EQ(shortfall.held, c.held);
+            EXPECT_EQ(shortfall.needed, 60u);
+            EXPECT_EQ(separator.Converter().TakeImageShortfall().needed, 0u);  // taken once
+        }
+    }
+}
+
+// Padding is bounded: a few bytes claiming a huge image are refused, with
+// what they hold, once more samples are missing than may be read as 0.
+TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {
+    const GLOB_Doc source = NewDoc();
+    const uint64_t width = CSEP_SliceConverter::MaxPaddedSamples / 4 + 2;
+    const GLOB_Object image = NewStreamObject(
+        source, "<< /Subtype /Image /Width " + std::to_string(width) +
+                    " /Height 1 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+        "\x10\x20\x30\x40\x50");
+    EXPECT_EQ(Failure([&] { Images(NewJob({}), image); }),
+              "1128001 CSEP_DeviceCMYKConverter: the image's data hold 5 samples, its dictionary " +
+                  std::to_string(width * 4) + ".");
 }
 
 // Entries that neither the data's storage nor their colour decide stay on

@@ -84,6 +84,9 @@ bool CPDF_DeviceNColorSpace::IsValidColorSpace(const GLOB_Object& object, std::s
     const GLOB_Object names = object.Get(1);
     if (!names.IsArray()) {
         collector.Stream() << "DeviceN colorspace array entry 1 must be an array, found " << iCPDF_SyntaxOf{names};
+    } else if (names.Length() >= ColorantLimit) {
+        collector.Stream() << "DeviceN colorspace has " << names.Length() << " colorants, at most "
+                           << ColorantLimit - 1 << " are supported";
     } else {
         std::vector<CPDF_Colorant> gathered;
         for (uint32_t i = 0; i < names.Length(); ++i) {

@@ -14,6 +14,8 @@
 //   "DeviceN colorspace array length must be 4 or 5, found <n>"
 //   "DeviceN colorspace array entry 0 must be 'DeviceN', found <syntax>"
 //   "DeviceN colorspace array entry 1 must be an array, found <syntax>", or
+//   "DeviceN colorspace has <n> colorants, at most <ColorantLimit - 1> are
+//   supported" (the names are not read), or
 //   "DeviceN colorspace colorant vector must contain names, at index <i>
 //   found <type>" per element, then IsValidColorantArray's lines as one
 //   message over the names gathered;
@@ -25,6 +27,11 @@
 
 class CPDF_DeviceNColorSpace : public CPDF_TintColorSpace {
 public:
+    // Spaces of this many colorants or more are refused: ink recipes
+    // evaluate tint transforms of fewer inputs, and every colorant costs
+    // each image, shading and plate of the page a slice.
+    static constexpr unsigned ColorantLimit = 32;
+
     explicit CPDF_DeviceNColorSpace(const GLOB_Object& object);
     // A new direct array in tintTransform's document. Asserts an allowed
     // alternate.

@@ -2,6 +2,7 @@
 
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
+#include "CPDF/shading/CPDF_MeshReader.h"
 #include "GLIB/GLIB_Assert.h"
 
 const GLOB_Name CPDF_GouraudShading::ShadingName("Gouraud");
@@ -66,7 +67,21 @@ bool CPDF_GouraudLatticeShading::IsValidShading(const GLOB_Object& shading, std:
                            << iCPDF_TypeOf(value);
     else if (!IsValidVerticesPerRow(value.AsInteger(), &nested))
         collector.Stream() << nested;
+    else
+        CheckRows(shading, static_cast<uint64_t>(value.AsInteger()), collector);
     return collector.IsValid();
+}
+
+void CPDF_GouraudLatticeShading::CheckRows(const GLOB_Object& shading, uint64_t vertsPerRow,
+                                           iCPDF_ValidationMessage& collector) {
+    // A reader of the lattice holds two rows at once: rows the data cannot
+    // fill would only ask for that memory.
+    const uint64_t twoRows = 2 * vertsPerRow;
+    const uint64_t held =
+        CPDF_MeshReader::CountLatticeVertices(shading.OpenStream(2), CPDF_MeshEncodingParams(shading), twoRows);
+    if (held < twoRows)
+        collector.Stream() << "GouraudLattice shading has VerticesPerRow " << vertsPerRow << " but its data hold "
+                           << held << " vertices, fewer than two rows";
 }
 
 bool CPDF_GouraudLatticeShading::IsValidVerticesPerRow(int64_t vertsPerRow, std::string* messages) {

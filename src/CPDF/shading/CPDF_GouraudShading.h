@@ -40,8 +40,10 @@ public:
     static const GLOB_Name ShadingName;  // "GouraudLattice"
 
     // Validated by IsValidShading, which adds "GouraudLattice shading
-    // missing VerticesPerRow" and "GouraudLattice shading VerticesPerRow
-    // should be an Integer, found: <type>".
+    // missing VerticesPerRow", "GouraudLattice shading VerticesPerRow
+    // should be an Integer, found: <type>", and, reading the decoded data no
+    // further than two rows, "GouraudLattice shading has VerticesPerRow <n>
+    // but its data hold <m> vertices, fewer than two rows".
     explicit CPDF_GouraudLatticeShading(const GLOB_Object& shading);
     CPDF_GouraudLatticeShading(const GLOB_Doc& doc, const GLOB_Stream& source, int32_t encoded,
                                const GLOB_Object& attrDict, const GLOB_Object& encodeParams,
@@ -69,4 +71,5 @@ public:
 
 private:
     void Build(uint32_t vertsPerRow, const CPDF_MeshEncodingParams& params);
+    static void CheckRows(const GLOB_Object& shading, uint64_t vertsPerRow, iCPDF_ValidationMessage& collector);
 };

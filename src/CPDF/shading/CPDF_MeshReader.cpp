@@ -103,6 +103,25 @@ uint32_t CPDF_MeshReader::ColorCount(uint32_t flag) const {
     }
 }
 
+uint64_t CPDF_MeshReader::LatticeVertexBytes(const CPDF_MeshEncodingParams& params) {
+    const uint64_t components = static_cast<uint64_t>(std::max(params.NumColorComponents(), 0));
+    const uint64_t bits = 2 * uint64_t{params.BitsPerCoordinate()} + components * params.BitsPerComponent();
+    return std::max<uint64_t>((bits + 7) / 8, 1);
+}
+
+uint64_t CPDF_MeshReader::CountLatticeVertices(GLOB_Stream data, const CPDF_MeshEncodingParams& params,
+                                               uint64_t atMost) {
+    const uint64_t vertexBytes = LatticeVertexBytes(params);
+    uint64_t bytes = 0;
+    for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0 && bytes / vertexBytes < atMost;
+         buffer = data.Read()) {
+        bytes += buffer->DataAvailable();
+        buffer->AdvanceGetPtr(buffer->DataAvailable());
+    }
+    data.Close();
+    return std::min(bytes / vertexBytes, atMost);
+}
+
 uint32_t CPDF_MeshReader::ReadBits(uint32_t n) {
     if (!CPDF_MeshEncodingParams::IsPackableWidth(n))
         GLIB_LOG(GLIB_LogFatal, "Illegal number of bits (should be 0, 1, 2, 4, 8, 12, 16, 24, or 32) " << n);

@@ -61,6 +61,14 @@ public:
     uint32_t ControlPointCount(uint32_t flag) const;
     uint32_t ColorCount(uint32_t flag) const;
 
+    // Bytes of one vertex of a lattice (type 5): x, y and the colour values,
+    // padded to a whole byte.
+    static uint64_t LatticeVertexBytes(const CPDF_MeshEncodingParams& params);
+    // The whole vertices the lattice data holds, read from data's first
+    // byte no further than it takes to find atMost of them (the count is
+    // then atMost); data is closed. Errors of its filters pass through.
+    static uint64_t CountLatticeVertices(GLOB_Stream data, const CPDF_MeshEncodingParams& params, uint64_t atMost);
+
     // The next field of n bits; 0 for n = 0.
     uint32_t ReadBits(uint32_t n);
     // The n-bit field at bitOffset (0 to 7) of p, which holds its bytes.

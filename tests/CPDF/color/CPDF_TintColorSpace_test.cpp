@@ -122,3 +122,28 @@ TEST(CPDF_TintColorSpace, BuiltFromPartsAndChanged) {
         {CPDF_Colorant(), CPDF_Colorant("A"), CPDF_Colorant(), CPDF_Colorant(""), CPDF_Colorant("A")}, &text));
     EXPECT_EQ(text, "Colorant array contains repeated entry \nColorant array contains repeated entry A\n");
 }
+
+// A DeviceN space of ColorantLimit colorants or more is refused before its
+// names are read; one fewer is an ordinary space.
+TEST(CPDF_TintColorSpace, DeviceNColorantsAreLimited) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const auto deviceN = [&](unsigned n) {
+        std::string names;
+        for (unsigned i = 0; i < n; ++i)
+            names += "/Ink" + std::to_string(i) + " ";
+        return doc.ParseObject(("[/DeviceN [" + names + "] /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]").c_str());
+    };
+    static_assert(CPDF_DeviceNColorSpace::ColorantLimit == 32, "the limit the messages below name");
+    const CPDF_ColorSpace widest(deviceN(31));
+    EXPECT_EQ(widest.NumComponents(), 31u);
+    for (unsigned n : {32u, 1000u}) {
+        SCOPED_TRACE(n);
+        EXPECT_EQ(Thrown([&] { CPDF_ColorSpace space(deviceN(n)); }),
+                  "1128003 DeviceN colorspace has " + std::to_string(n) + " colorants, at most 31 are supported\n");
+    }
+    // Even names that are no names are not looked at.
+    const GLOB_Object numbers = deviceN(40);
+    numbers.Get(1).ArrayPut(3, doc.NewInteger(7));
+    EXPECT_EQ(Validated(CPDF_DeviceNColorSpace::IsValidColorSpace, numbers),
+              "DeviceN colorspace has 40 colorants, at most 31 are supported\n");
+}

@@ -5,6 +5,8 @@
 #include "CPDF/CPDF_Utils.h"
 #include "ShadingTestUtil.h"
 
+#include <zlib.h>
+
 namespace {
 
 // Gray meshes whose 16-bit coordinates decode to whole numbers from -100.
@@ -43,7 +45,10 @@ TEST(CPDF_MeshShading, BoundingBoxes) {
          "1 1 3 5"},
         {4, {}, "0 0 0 0"},
         // Rows without flags, though the dictionary gives BitsPerFlag.
-        {5, {Piece(0, {GLIB_Point(4, 4)}, {{0}}), Piece(0, {GLIB_Point(5, 6)}, {{0}})}, "4 4 5 6"},
+        {5,
+         {Piece(0, {GLIB_Point(4, 4)}, {{0}}), Piece(0, {GLIB_Point(5, 6)}, {{0}}), Piece(0, {GLIB_Point(4, 5)}, {{0}}),
+          Piece(0, {GLIB_Point(5, 5)}, {{0}})},
+         "4 4 5 6"},
         // A flat patch: its interior points (3, 3) to (6, 6) lie inside.
         {6, {Piece(0, Grid(GLIB_Point(0, 0)), four)}, "0 0 9 9"},
         // Corner 0 pulled out to (-27, -27): the interior point beside it is
@@ -59,7 +64,12 @@ TEST(CPDF_MeshShading, BoundingBoxes) {
         const std::string data = Packed(params, c.pieces);
         const CPDF_Shading shading(Mesh(doc, c.type, data));
         EXPECT_EQ(RectText(c.type == 6 ? shading.AsCoonsPatch().BoundingBox() : shading.AsMesh().BoundingBox()), c.box);
-        if (!data.empty()) {
+        if (c.type == 5) {
+            // A lattice cut short of two rows is refused before it is read.
+            EXPECT_EQ(Thrown([&] { CPDF_Shading cut(Mesh(doc, c.type, data.substr(0, data.size() - 1))); }),
+                      "1128011 GouraudLattice shading has VerticesPerRow 2 but its data hold 3 vertices, fewer "
+                      "than two rows\n");
+        } else if (!data.empty()) {
             const CPDF_Shading cut(Mesh(doc, c.type, data.substr(0, data.size() - 1)));
             EXPECT_EQ(Thrown([&] { cut.AsMesh().BoundingBox(); }), "1128028 Premature end of mesh data");
         }
@@ -84,8 +94,9 @@ TEST(CPDF_MeshShading, BuiltFromValues) {
     EXPECT_TRUE(read.DecodeArray() == params.DecodeArray());
     EXPECT_TRUE(gouraud.AntiAlias());
 
-    // A lattice over an existing stream writes no BitsPerFlag.
-    const GLOB_Object stream = StoreStream(doc, "");
+    // A lattice over an existing stream writes no BitsPerFlag; its data
+    // hold two rows of 7-byte vertices.
+    const GLOB_Object stream = StoreStream(doc, std::string(28, '\0'));
     CPDF_GouraudLatticeShading lattice(stream, rgb, CPDF_MeshEncodingParams(0, 16, 8, params.DecodeArray()), 2);
     EXPECT_EQ(lattice.VerticesPerRow(), 2u);
     EXPECT_FALSE(stream.Known(GLOB_Name("BitsPerFlag")));
@@ -107,4 +118,71 @@ TEST(CPDF_MeshShading, BuiltFromValues) {
               "assert params.DecodeArray().Dimension()=");
     EXPECT_EQ(Thrown([&] { CPDF_TensorPatchShading(StoreStream(doc, ""), CPDF_ColorSpace(Obj("/Pattern")), params); }),
               "assert IsValidColorSpace( colorSpace )");
+}
+
+// A lattice must hold two whole rows: VerticesPerRow beyond its data is
+// refused with both numbers, however large, before any row is read; the
+// decoded data count, and only whole vertices.
+TEST(CPDF_MeshShading, LatticeRowsMustFitTheData) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    // 16-bit coordinates and one 8-bit component: 5 bytes a vertex.
+    const auto lattice = [&](const std::string& rows, const std::string& data, const char* filter = "") {
+        // Stored as given: a filter names what the data are already.
+        return StoreStream(doc, data,
+                           ("<< /ShadingType 5 /ColorSpace /DeviceGray /BitsPerCoordinate 16 /BitsPerComponent 8 "
+                            "/Decode [0 1 0 1 0 1] /VerticesPerRow " + rows + " " + filter + " >>").c_str(),
+                           1);
+    };
+    const auto refusal = [](const std::string& rows, int held) {
+        return "GouraudLattice shading has VerticesPerRow " + rows + " but its data hold " + std::to_string(held) +
+               " vertices, fewer than two rows\n";
+    };
+    const std::string vertex(5, '\x7F');
+    const struct {
+        std::string rows;
+        std::string data;
+        std::string lines;
+    } cases[] = {
+        {"2147483647", vertex + vertex, refusal("2147483647", 2)},
+        {"2", "", refusal("2", 0)},
+        {"3", vertex + vertex + vertex + vertex + vertex + "1234", refusal("3", 5)},
+        {"3", vertex + vertex + vertex + vertex + vertex + vertex, "valid"},
+        // Two rows and a part of a third: the reader reports the part.
+        {"2", vertex + vertex + vertex + vertex + "12", "valid"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rows + " " + std::to_string(c.data.size()));
+        const GLOB_Object shading = lattice(c.rows, c.data);
+        EXPECT_EQ(Validated(CPDF_Shading::IsValid, shading), c.lines);
+        if (c.lines != "valid") {
+            EXPECT_EQ(Thrown([&] { CPDF_Shading s(shading); }), "1128011 " + c.lines);
+        }
+    }
+
+    // Compressed data count as decoded: 40 bytes of zeros are 8 vertices.
+    std::string packed(64, '\0');
+    uLongf size = packed.size();
+    const std::string zeros(40, '\0');
+    ASSERT_EQ(compress(reinterpret_cast<Bytef*>(&packed[0]), &size, reinterpret_cast<const Bytef*>(zeros.data()),
+                       zeros.size()),
+              Z_OK);
+    packed.resize(size);
+    EXPECT_EQ(Validated(CPDF_Shading::IsValid, lattice("4", packed, "/Filter /FlateDecode")), "valid");
+    EXPECT_EQ(Validated(CPDF_Shading::IsValid, lattice("5", packed, "/Filter /FlateDecode")), refusal("5", 8));
+}
+
+TEST(CPDF_MeshShading, LatticeVerticesAreCountedAcrossBlocksUpToTheLimit) {
+    const CPDF_MeshEncodingParams params(0, 16, 8, Decode(GrayPairs));
+    EXPECT_EQ(CPDF_MeshReader::LatticeVertexBytes(params), 5u);
+    // Three vertices of 12 + 2 × 12 bits: 36 bits, 5 bytes each.
+    EXPECT_EQ(CPDF_MeshReader::LatticeVertexBytes(CPDF_MeshEncodingParams(0, 12, 12, Decode(GrayPairs))), 5u);
+    const std::string data(23, 'x');  // 4 vertices and 3 bytes
+    for (const std::vector<size_t>& blocks : {std::vector<size_t>{}, {1}, {3, 7}}) {
+        SCOPED_TRACE(blocks.size());
+        EXPECT_EQ(CPDF_MeshReader::CountLatticeVertices(GLOB_Stream(new GLOB_ChunkedCore(data, blocks)), params, 100),
+                  4u);
+        // Reading stops once the limit is met.
+        const GLOB_Stream stream(new GLOB_ChunkedCore(data, blocks));
+        EXPECT_EQ(CPDF_MeshReader::CountLatticeVertices(stream, params, 2), 2u);
+    }
 }

@@ -19,9 +19,10 @@ const char* const RGBMesh = "/ColorSpace /DeviceRGB /BitsPerCoordinate 8 /BitsPe
                             "/Decode [0 1 0 1 0 1 0 1 0 1]";
 
 // A shading from dictionary entries; a stream of doc when stream is set.
-GLOB_Object Shading(const GLOB_Doc& doc, const std::string& entries, bool stream = false) {
+GLOB_Object Shading(const GLOB_Doc& doc, const std::string& entries, bool stream = false,
+                    const std::string& data = "") {
     const std::string dict = "<< " + entries + " >>";
-    return stream ? StoreStream(doc, "", dict.c_str()) : doc.ParseObject(dict);
+    return stream ? StoreStream(doc, data, dict.c_str()) : doc.ParseObject(dict);
 }
 
 }  // namespace
@@ -187,7 +188,8 @@ TEST(CPDF_Shading, EveryKindBuildsAndGoes) {
     for (int type = 1; type <= 7; ++type) {
         const auto& c = cases[type - 1];
         SCOPED_TRACE(c.printed);
-        const CPDF_Shading shading(Shading(doc, c.entries, c.stream));
+        // A lattice holds two rows of 5-byte vertices at (0, 0).
+        const CPDF_Shading shading(Shading(doc, c.entries, c.stream, std::string(type == 5 ? 20 : 0, '\0')));
         EXPECT_EQ(shading.ShadingType(), type);
         EXPECT_EQ(Printed(shading), c.printed);
         EXPECT_EQ(shading.IsMesh(), type >= 4);

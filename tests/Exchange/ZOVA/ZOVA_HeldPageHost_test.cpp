@@ -14,8 +14,8 @@
 
 namespace {
 
-// The spot inks Gold (CMYK alternate) and Ruby (RGB alternate, no CMYK
-// equivalent), and Cyan named as a Separation.
+// The spot inks Gold (CMYK alternate) and Ruby (RGB alternate, red), and
+// Cyan named as a Separation.
 const char* const kSpotResources =
     "<< /ColorSpace << "
     "/CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /N 1 "
@@ -148,10 +148,11 @@ TEST_F(ZOVA_HeldHostPage, InksAreThoseOfTheObjectModelsPage) {
         for (unsigned k = 0; k < hostColors[i].NumComponents(); ++k)
             EXPECT_NEAR(hostColors[i].Component(k), modelColors[i].Component(k), 1.0 / 65536);
     }
-    // Gold's recipe arrives; Ruby's has no CMYK equivalent and stays all 0.
+    // Gold's recipe arrives, and Ruby's, made from its red alternate.
     ASSERT_EQ(hostColors.size(), 6u);
     EXPECT_NEAR(hostColors[4].Component(1), 0.9, 1.0 / 65536);
-    for (unsigned k = 0; k < hostColors[5].NumComponents(); ++k)
-        EXPECT_EQ(hostColors[5].Component(k), 0.0);
+    ASSERT_EQ(hostColors[5].NumComponents(), 4u);
+    for (unsigned k = 0; k < 4; ++k)
+        EXPECT_NEAR(hostColors[5].Component(k), k == 1 || k == 2 ? 1.0 : 0.0, 1.0 / 65536) << k;
     fromHost.Clear();
 }

@@ -37,7 +37,7 @@ ZOVA_HeldPage LetterPage(const std::string& more = "") {
 }
 
 // Letter with the spot inks Gold (a CMYK alternate) and Ruby (an RGB one,
-// which has no CMYK equivalent) in its colour spaces, Cyan as a Separation
+// red) in its colour spaces, Cyan as a Separation
 // (a process ink, listed once), and Olive (a gray alternate) only in the
 // resources of a form it draws.
 ZOVA_HeldPage SpotPage() {
@@ -91,9 +91,9 @@ TEST(ZOVA_View, InksAreTheProcessInksThenTheSpotsAllShown) {
     } cases[] = {
         {"no spots", LetterPage(), {"Cyan", "Magenta", "Yellow", "Black"},
          {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
-        // Ruby's RGB alternate has no CMYK equivalent: it stays, with nothing.
+        // Ruby's red RGB alternate gives its CMYK equivalent.
         {"spots", SpotPage(), {"Cyan", "Magenta", "Yellow", "Black", "Gold", "Ruby", "Olive"},
-         {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {0.1, 0.9, 0, 0.2}, {0, 0, 0, 0}, {0, 0, 0, 0.7}}},
+         {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}, {0.1, 0.9, 0, 0.2}, {0, 1, 1, 0}, {0, 0, 0, 0.7}}},
         // A blank page may leave its resources out, on itself and its parents.
         {"no resources", OnePage(kLetter), {"Cyan", "Magenta", "Yellow", "Black"},
          {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}}},
