@@ -9,6 +9,7 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/cos/VCOS_Error.h"
+#include "viewer/draw/VDRW_BandRun.h"
 #include "viewer/draw/VDRW_DibTarget.h"
 #include "viewer/draw/VDRW_InlineWriter.h"
 #include "viewer/draw/VDRW_PageSpace.h"
@@ -101,6 +102,8 @@ VDRW_PageDrawer::~VDRW_PageDrawer() {
 
 void VDRW_PageDrawer::Forget(VCOS_DocId doc) { m_opened.erase(doc); }
 
+void VDRW_PageDrawer::SetThreads(int threads) { m_threads = threads; }
+
 VDRW_Engine* VDRW_PageDrawer::Engine() {
     if (!m_engine)
         m_engine.reset(VDRW_Checked("cannot start MuPDF", [](VDRW_Status* status) { return VDRW_NewEngine(status); }));
@@ -146,14 +149,30 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
         return VDRW_NewPageList(engine, document, pageIndex, status);
     }));
     const VDRW_Transform userToDevice = UserToDevice(host, space);
-    std::vector<uint8_t> pixels;
-    for (int top = area.m_top; top < area.m_bottom; top += BandRows) {
-        if (AskCancel(cancel, cancelData))
-            return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, false};
-        const PixelRect band{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)};
-        DrawBand(engine, list.Get(), userToDevice, target, band, pixels);
+    std::vector<PixelRect> bands;
+    for (int top = area.m_top; top < area.m_bottom; top += BandRows)
+        bands.push_back(PixelRect{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)});
+    // Kept blocks are for the bands of one drawing, not for the time between.
+    struct Trim {
+        VDRW_Engine* m_engine;
+        ~Trim() { VDRW_TrimEngine(m_engine); }
+    } trim{engine};
+    const int threads = std::min<int>(m_threads > 0 ? m_threads : VDRW_BandRun::DefaultThreads(),
+                                      static_cast<int>(bands.size()));
+    VDRW_BandRun run(engine, threads, [&](VDRW_Engine* bandEngine, size_t i, std::vector<uint8_t>& pixels) {
+        DrawBand(bandEngine, list.Get(), userToDevice, target, bands[i], pixels);
+    });
+    bool complete = true;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        if (AskCancel(cancel, cancelData)) {
+            complete = false;
+            break;
+        }
+        if (!run.Hand(i))
+            break;
     }
-    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, true};
+    run.Finish();
+    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete};
 }
 
 VDRW_Drawn VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,
