@@ -11,9 +11,13 @@
 namespace {
 
 constexpr int kMostThreads = 8;
-// A tile of up to 62 MB, a kept block of the same size, a band and MuPDF's
-// own working memory.
-constexpr uint64_t kBytesPerThread = uint64_t(192) << 20;
+// What one thread may hold besides tiles: its band, glyphs, MuPDF's own
+// working memory.
+constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
+// A tiling pattern's tile covers its whole cell, whatever the band: on the
+// busy pages seen, nearly twice the drawing's area at 4 bytes a pixel (62
+// MB at 300 dpi, 240 MB at 600), and as much again kept for reuse.
+constexpr uint64_t kTileBytesPerPixel = 12;
 
 int Cores() {
     cpu_set_t set;
@@ -58,11 +62,14 @@ private:
 
 }  // namespace
 
-int VDRW_BandRun::DefaultThreads() {
+int VDRW_BandRun::DefaultThreads(uint64_t pixels) {
     int threads = std::min(Cores(), kMostThreads);
-    const uint64_t available = AvailableMemory();
+    // Half of what is free, so that the rest of the program and its
+    // neighbours keep room.
+    const uint64_t available = AvailableMemory() / 2;
+    const uint64_t perThread = kBytesPerThread + kTileBytesPerPixel * pixels;
     if (available > 0)
-        threads = static_cast<int>(std::min<uint64_t>(threads, available / kBytesPerThread));
+        threads = static_cast<int>(std::min<uint64_t>(threads, available / perThread));
     return std::max(threads, 1);
 }
 

@@ -30,9 +30,10 @@ public:
     // to band. May throw.
     using Job = std::function<void(VDRW_Engine* engine, size_t band, std::vector<uint8_t>& scratch)>;
 
-    // The threads a drawing may use here: bounded by the cores and by the
-    // memory a thread may need (a tile of about 60 MB and its band).
-    static int DefaultThreads();
+    // The threads a drawing of that many pixels may use here: bounded by
+    // the cores and by the memory a thread may need (a tiling pattern's tile
+    // can be twice the drawing's size: 60 MB a thread at 300 dpi).
+    static int DefaultThreads(uint64_t pixels);
 
     VDRW_BandRun(VDRW_Engine* engine, int threads, Job job);
     ~VDRW_BandRun();  // waits for the workers; a failure not yet rethrown is dropped

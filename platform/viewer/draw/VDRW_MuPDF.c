@@ -11,9 +11,10 @@
 #include "VDRW_BlockCache.h"
 
 /* Blocks from 32 MB up are mapped afresh by the C library on every request;
- * a few are kept, about one tile per drawing thread. */
+ * up to one tile per drawing thread is kept (the drawer bounds the threads
+ * by the memory their tiles take). */
 enum { kLargeBlock = 32 << 20, kKeptBlocks = 8 };
-static const size_t kKeptBytes = (size_t)640 << 20;
+static const size_t kKeptBytes = (size_t)2 << 30;
 
 /* What an engine and its clones share: MuPDF's locks and the allocator. */
 typedef struct Shared {

@@ -100,6 +100,17 @@ TEST(VDRW_BandRun, TheEarliestFailedBandIsRethrownOnTheCallerAndNoBandIsHandedOu
     }
 }
 
+TEST(VDRW_BandRun, DefaultThreadsFallWithTheDrawingsSizeAndStayBetweenOneAndEight) {
+    const int small = VDRW_BandRun::DefaultThreads(1000);
+    const int letter600 = VDRW_BandRun::DefaultThreads(uint64_t(5100) * 6600);
+    EXPECT_GE(small, 1);
+    EXPECT_LE(small, 8);
+    EXPECT_LE(letter600, small);
+    EXPECT_GE(letter600, 1);
+    // A drawing whose tiles alone could fill any memory gets one thread.
+    EXPECT_EQ(VDRW_BandRun::DefaultThreads(uint64_t(1) << 50), 1);
+}
+
 TEST(VDRW_BandRun, LeavingWithoutFinishWaitsForTheBandsHandedOut) {
     const EngineHolder base;
     std::atomic<int> done{0};
