@@ -113,6 +113,19 @@ bool VDRW_BandRun::Hand(size_t band) {
     return true;
 }
 
+void VDRW_BandRun::Abort(std::chrono::milliseconds grace) {
+    if (m_workers.empty())
+        return;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_toCaller.wait_for(lock, grace,
+                                [&] { return !m_hasNext && m_idle == static_cast<int>(m_workers.size()); }))
+            return;
+    }
+    for (VDRW_EngineHolder& clone : m_clones)
+        VDRW_AbortBands(clone.get());
+}
+
 void VDRW_BandRun::Finish() {
     Stop();
     if (m_failure) {

@@ -4,7 +4,8 @@
 // The calling thread stays the only one that calls back into the plug-in:
 // it asks the cancel procedure before handing out each band, and a band is
 // handed out only when a worker is free, so at most one band per worker is
-// in flight when it stops. A worker's exception is carried back: Finish
+// in flight when it stops; Abort gives those a short time to end and then
+// stops them at their next display-list command. A worker's exception is carried back: Finish
 // rethrows the one of the earliest band that failed. Workers block the
 // signals the program handles (SIGINT, SIGTERM, SIGHUP), so those reach
 // the main thread.
@@ -13,6 +14,7 @@
 // calling thread with the engine itself.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +45,11 @@ public:
     // Waits for a free worker and gives it the band; false (nothing handed
     // out) once a band has failed.
     bool Hand(size_t band);
+    // From the calling thread, on a cancel: waits up to grace for the bands
+    // in flight; those still drawing then end at their next display-list
+    // command and leave their pixels as they were (the job sees
+    // VDRW_StatusAborted). Finish still follows.
+    void Abort(std::chrono::milliseconds grace);
     // Waits until every band handed out is drawn, ends the workers and
     // rethrows the failure of the earliest failed band.
     void Finish();

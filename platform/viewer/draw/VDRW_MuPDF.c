@@ -26,6 +26,8 @@ struct VDRW_EngineRec_ {
     fz_context* m_ctx;
     Shared* m_shared; /* owned by the engine that is not a clone */
     int m_clone;
+    /* The band being drawn; its abort flag is set from another thread. */
+    fz_cookie m_cookie;
     /* MuPDF's first error message since the last ClearError. */
     int m_errorSeen;
     char m_error[256];
@@ -164,6 +166,10 @@ void VDRW_TrimEngine(VDRW_Engine* engine) { VDRW_BlockTrim(engine->m_shared->m_b
 
 int VDRW_EngineBlocksKept(VDRW_Engine* engine) { return VDRW_BlocksKept(engine->m_shared->m_blocks); }
 
+void VDRW_AbortBands(VDRW_Engine* engine) { __atomic_store_n(&engine->m_cookie.abort, 1, __ATOMIC_RELAXED); }
+
+static int Aborted(VDRW_Engine* engine) { return __atomic_load_n(&engine->m_cookie.abort, __ATOMIC_RELAXED); }
+
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status) {
     fz_context* ctx = Context(engine);
@@ -255,13 +261,18 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
 int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                   const VDRW_Band* band, VDRW_Status* status) {
     fz_context* ctx = Context(engine);
+    fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
-    fz_cookie cookie = {0};
     fz_var(pixmap);
     fz_var(device);
     SetStatus(status, VDRW_StatusOk, "");
     ClearError(engine);
+    cookie->errors = 0;
+    if (Aborted(engine)) {
+        SetStatus(status, VDRW_StatusAborted, "");
+        return 0;
+    }
     fz_try(ctx) {
         const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
                                               (float)userToDevice->m_c, (float)userToDevice->m_d,
@@ -272,7 +283,7 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
         fz_run_display_list(ctx, list->m_list, device, fz_concat(list->m_undoPageTransform, host),
-                            fz_rect_from_irect(area), &cookie);
+                            fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
@@ -280,12 +291,20 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
         fz_drop_pixmap(ctx, pixmap);
     }
     fz_catch(ctx) {
-        SetCaught(ctx, status);
+        /* An aborted list may leave the device's stack unbalanced. */
+        if (Aborted(engine))
+            SetStatus(status, VDRW_StatusAborted, "");
+        else
+            SetCaught(ctx, status);
+        return 0;
+    }
+    if (Aborted(engine)) {
+        SetStatus(status, VDRW_StatusAborted, "");
         return 0;
     }
     /* The list goes past a command that fails; the drawing has failed all
      * the same. */
-    if (cookie.errors > 0) {
+    if (cookie->errors > 0) {
         char text[sizeof status->m_message];
         snprintf(text, sizeof text, "%s", engine->m_errorSeen ? engine->m_error : "an error inside MuPDF");
         SetStatus(status, VDRW_StatusFailed, text);

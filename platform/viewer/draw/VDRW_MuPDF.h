@@ -26,7 +26,8 @@ enum {
     VDRW_StatusOk = 0,
     VDRW_StatusNoMemory = 1,  /* MuPDF ran out of memory */
     VDRW_StatusFailed = 2,    /* any other MuPDF error */
-    VDRW_StatusNoPage = 3     /* the page index is outside the document */
+    VDRW_StatusNoPage = 3,    /* the page index is outside the document */
+    VDRW_StatusAborted = 4    /* VDRW_AbortBands stopped the band; its pixels are partly drawn */
 };
 
 typedef struct VDRW_Status {
@@ -67,6 +68,12 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, int pageIndex,
                                 VDRW_Status* status);
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
+
+/* From any thread: the band the engine is drawing stops at its next
+ * display-list command, and every later band of this engine stops at once
+ * (VDRW_StatusAborted). For a clone that draws for a drawing being
+ * cancelled. */
+void VDRW_AbortBands(VDRW_Engine* engine);
 
 /* Draws the list through userToDevice into the band; 1 on success. A
  * command of the list that fails fails the drawing, with the message of

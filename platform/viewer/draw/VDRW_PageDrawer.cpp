@@ -1,6 +1,7 @@
 #include "viewer/draw/VDRW_PageDrawer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -18,6 +19,10 @@ namespace {
 
 // The severity the stand-in registers its own failure texts with.
 constexpr uint16_t kErrorSeverity = 4;
+
+// After Stop, bands already drawing get this long to end; the rest are
+// stopped midway, so a drawing ends within about a tenth of a second.
+constexpr std::chrono::milliseconds kStopGrace{50};
 
 // Device pixels as half-open ranges.
 struct PixelRect {
@@ -81,9 +86,16 @@ void DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform& us
     }
     const VDRW_Band area{pixels.data(), band.m_left, band.m_top, band.m_right - band.m_left,
                          band.m_bottom - band.m_top};
+    bool aborted = false;
     VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
-        return VDRW_DrawBand(engine, list, &userToDevice, &area, status);
+        const int drawn = VDRW_DrawBand(engine, list, &userToDevice, &area, status);
+        aborted = status->m_code == VDRW_StatusAborted;
+        if (aborted)
+            status->m_code = VDRW_StatusOk;
+        return drawn;
     });
+    if (aborted)
+        return;  // a cancelled drawing leaves the band as it was
     for (int y = band.m_top; y < band.m_bottom; ++y) {
         const uint8_t* from = pixels.data() + (y - band.m_top) * rowBytes;
         uint8_t* to = target.Row(y) + band.m_left * 4;
@@ -167,6 +179,7 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     for (size_t i = 0; i < bands.size(); ++i) {
         if (AskCancel(cancel, cancelData)) {
             complete = false;
+            run.Abort(kStopGrace);
             break;
         }
         if (!run.Hand(i))

@@ -13,8 +13,9 @@
 // page box and the bitmap are drawn, over what the bitmap holds; the
 // reserved byte of each pixel is kept. The cancel procedure, when given, is
 // asked on the calling thread before every band is handed out, from the top
-// band down, and true stops the drawing there, with no error, once the
-// bands already handed out are drawn.
+// band down, and true stops the drawing there, with no error: bands
+// already handed out are drawn whole if they end within 50 ms, otherwise
+// stopped and left untouched.
 //
 // Failures are host errors: a MuPDF error (also one that MuPDF's display
 // list goes past, with MuPDF's message), a device context without a

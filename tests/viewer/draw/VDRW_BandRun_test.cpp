@@ -6,6 +6,7 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -14,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "viewer/cos/VCOS_TestPdf.h"
 #include "viewer/draw/VDRW_BandRun.h"
 
 namespace {
@@ -98,6 +100,48 @@ TEST(VDRW_BandRun, TheEarliestFailedBandIsRethrownOnTheCallerAndNoBandIsHandedOu
         }
         EXPECT_EQ(calls, static_cast<int>(handed));
     }
+}
+
+TEST(VDRW_BandRun, AbortStopsTheWorkersEnginesAndNotTheCallers) {
+    const EngineHolder base;
+    const std::string content = "0 g 0 0 100 100 re f";
+    const std::string file = VCOS_MakePdf(
+        "%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                     "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"});
+    VDRW_Engine* engine = base.m_engine.get();
+    const VDRW_DocumentHolder document(engine, VDRW_Checked("open", [&](VDRW_Status* status) {
+        return VDRW_OpenDocument(engine, reinterpret_cast<const unsigned char*>(file.data()), file.size(), status);
+    }));
+    const VDRW_PageListHolder list(engine, VDRW_Checked("list", [&](VDRW_Status* status) {
+        return VDRW_NewPageList(engine, document.Get(), 0, status);
+    }));
+    const VDRW_Transform identity{1, 0, 0, -1, 0, 100};
+    std::mutex mutex;
+    std::vector<int> codes;
+    VDRW_BandRun run(engine, 2, [&](VDRW_Engine* clone, size_t, std::vector<uint8_t>& pixels) {
+        pixels.assign(100 * 10 * 4, 0xAB);
+        const VDRW_Band band{pixels.data(), 0, 0, 100, 10};
+        VDRW_Status status{};
+        VDRW_DrawBand(clone, list.Get(), &identity, &band, &status);
+        const std::lock_guard<std::mutex> lock(mutex);
+        codes.push_back(status.m_code);
+        // An aborted band drew nothing here: the list was stopped before its first command.
+        EXPECT_EQ(pixels[0], status.m_code == VDRW_StatusOk ? 0 : 0xAB);
+    });
+    ASSERT_TRUE(run.Hand(0));
+    run.Abort(std::chrono::milliseconds(0));
+    for (size_t band = 1; band < 6; ++band)
+        ASSERT_TRUE(run.Hand(band));
+    run.Finish();
+    ASSERT_EQ(codes.size(), 6u);
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), int(VDRW_StatusAborted)), 5 + (codes[0] == VDRW_StatusAborted));
+    // The caller's engine draws on.
+    std::vector<uint8_t> pixels(100 * 10 * 4, 0xAB);
+    const VDRW_Band band{pixels.data(), 0, 0, 100, 10};
+    VDRW_Status status{};
+    EXPECT_EQ(VDRW_DrawBand(engine, list.Get(), &identity, &band, &status), 1);
+    EXPECT_EQ(pixels[0], 0);
 }
 
 TEST(VDRW_BandRun, DefaultThreadsFallWithTheDrawingsSizeAndStayBetweenOneAndEight) {

@@ -3,6 +3,7 @@
 // goes past failing the drawing with MuPDF's message, from any thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <thread>
@@ -149,16 +150,27 @@ TEST_F(VDRW_ThreadedDrawingTest, StopOnTheThreadedPathIsAskedOnTheCallingThreadA
         EXPECT_FALSE(drawn.m_complete);
         EXPECT_EQ(record.m_calls, stopAt);
         EXPECT_EQ(record.m_askedOn, std::set<std::thread::id>{record.m_caller});
-        // The bands handed out before the answer are whole; none after is begun.
-        const int drawnRows = (stopAt - 1) * VDRW_PageDrawer::BandRows;
-        for (int y = 0; y < 1800; y += 7) {
-            const bool kept = y >= drawnRows;
-            for (int x = 0; x < 1200; x += 101)
-                if (kept ? dib.Pixel(x, y)[0] != 0xAB : dib.Pixel(x, y)[0] != whole.Pixel(x, y)[0]) {
-                    ADD_FAILURE() << "pixel " << x << ", " << y;
-                    return;
+        // A band handed out before the answer is whole, or untouched when
+        // the answer stopped it midway; none after is begun.
+        int wholeBands = 0;
+        for (int band = 0; band * VDRW_PageDrawer::BandRows < 1800; ++band) {
+            int same = 0, kept = 0, probes = 0;
+            for (int y = band * VDRW_PageDrawer::BandRows; y < std::min(1800, (band + 1) * VDRW_PageDrawer::BandRows);
+                 y += 5)
+                for (int x = 0; x < 1200; x += 37, ++probes) {
+                    same += dib.Pixel(x, y)[0] == whole.Pixel(x, y)[0];
+                    kept += dib.Pixel(x, y)[0] == 0xAB;
                 }
+            SCOPED_TRACE("band " + std::to_string(band));
+            if (band >= stopAt - 1)
+                EXPECT_EQ(kept, probes);
+            else
+                EXPECT_TRUE(same == probes || kept == probes);
+            wholeBands += band < stopAt - 1 && same == probes && kept < probes;
         }
+        // With four workers, at most the last four handed out were stopped.
+        EXPECT_GE(wholeBands, std::max(0, stopAt - 1 - 4));
+        EXPECT_LE(wholeBands, stopAt - 1);
     }
     // Answering false throughout asks once per band and draws them all.
     VDRW_TestDib dib(1200, 1800, 0xAB);
