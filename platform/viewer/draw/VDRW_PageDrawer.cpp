@@ -169,8 +169,8 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
         VDRW_Engine* m_engine;
         ~Trim() { VDRW_TrimEngine(m_engine); }
     } trim{engine};
-    const uint64_t pixels = uint64_t(area.m_right - area.m_left) * uint64_t(area.m_bottom - area.m_top);
-    const int threads = std::min<int>(m_threads > 0 ? m_threads : VDRW_BandRun::DefaultThreads(pixels),
+    const uint64_t areaPixels = uint64_t(area.m_right - area.m_left) * uint64_t(area.m_bottom - area.m_top);
+    const int threads = std::min<int>(m_threads > 0 ? m_threads : VDRW_BandRun::DefaultThreads(areaPixels),
                                       static_cast<int>(bands.size()));
     VDRW_BandRun run(engine, threads, [&](VDRW_Engine* bandEngine, size_t i, std::vector<uint8_t>& pixels) {
         DrawBand(bandEngine, list.Get(), userToDevice, target, bands[i], pixels);
