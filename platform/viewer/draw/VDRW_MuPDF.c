@@ -4,7 +4,34 @@
 
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
+#include <pthread.h>
 #include <stdio.h>
+#include <stdlib.h>
+
+#include "VDRW_BlockCache.h"
+
+/* Blocks from 32 MB up are mapped afresh by the C library on every request;
+ * up to one tile per drawing thread is kept (the drawer bounds the threads
+ * by the memory their tiles take). */
+enum { kLargeBlock = 32 << 20, kKeptBlocks = 8 };
+static const size_t kKeptBytes = (size_t)2 << 30;
+
+/* What an engine and its clones share: MuPDF's locks and the allocator. */
+typedef struct Shared {
+    pthread_mutex_t m_locks[FZ_LOCK_MAX];
+    VDRW_BlockCache* m_blocks;
+} Shared;
+
+struct VDRW_EngineRec_ {
+    fz_context* m_ctx;
+    Shared* m_shared; /* owned by the engine that is not a clone */
+    int m_clone;
+    /* The band being drawn; its abort flag is set from another thread. */
+    fz_cookie m_cookie;
+    /* MuPDF's first error message since the last ClearError. */
+    int m_errorSeen;
+    char m_error[256];
+};
 
 struct VDRW_PageListRec_ {
     fz_display_list* m_list;
@@ -13,7 +40,7 @@ struct VDRW_PageListRec_ {
 
 static int g_faultSwitch;
 
-static fz_context* Context(VDRW_Engine* engine) { return (fz_context*)engine; }
+static fz_context* Context(VDRW_Engine* engine) { return engine->m_ctx; }
 
 static void Fault(fz_context* ctx) {
     if (g_faultSwitch)
@@ -32,24 +59,116 @@ static void SetCaught(fz_context* ctx, VDRW_Status* status) {
 
 void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
 
-VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
-    fz_context* ctx = fz_new_context(NULL, NULL, FZ_STORE_DEFAULT);
-    if (!ctx) {
-        SetStatus(status, VDRW_StatusNoMemory, "cannot create a MuPDF context");
-        return NULL;
-    }
+static void* AllocBlock(void* user, size_t size) { return VDRW_BlockAlloc(user, size); }
+static void* ReallocBlock(void* user, void* old, size_t size) { return VDRW_BlockRealloc(user, old, size); }
+static void FreeBlock(void* user, void* block) { VDRW_BlockFree(user, block); }
+
+static void Lock(void* user, int lock) { pthread_mutex_lock(&((Shared*)user)->m_locks[lock]); }
+static void Unlock(void* user, int lock) { pthread_mutex_unlock(&((Shared*)user)->m_locks[lock]); }
+
+/* MuPDF reports each error it throws here before unwinding, also those
+ * that a display list catches and goes past. */
+static void KeepError(void* user, const char* message) {
+    VDRW_Engine* engine = user;
+    if (engine->m_errorSeen)
+        return;
+    engine->m_errorSeen = 1;
+    snprintf(engine->m_error, sizeof engine->m_error, "%s", message ? message : "");
+}
+
+static void ClearError(VDRW_Engine* engine) {
+    engine->m_errorSeen = 0;
+    engine->m_error[0] = 0;
+}
+
+/* Settings of a context, its own after cloning too. */
+static void SetUp(VDRW_Engine* engine) {
+    fz_context* ctx = engine->m_ctx;
     /* Content problems are warnings the drawing goes past; keep them off
      * standard error; errors reach the caller in its status. */
     fz_set_warning_callback(ctx, NULL, NULL);
-    fz_set_error_callback(ctx, NULL, NULL);
+    fz_set_error_callback(ctx, KeepError, engine);
     /* Plates are ink coverage: an edge pixel is inked or not, as a press
      * (and Ghostscript's pgmraw) sees it, never a blend of both. */
     fz_set_aa_level(ctx, 0);
-    SetStatus(status, VDRW_StatusOk, "");
-    return (VDRW_Engine*)ctx;
+    ClearError(engine);
 }
 
-void VDRW_DropEngine(VDRW_Engine* engine) { fz_drop_context(Context(engine)); }
+static void DropShared(Shared* shared) {
+    if (!shared)
+        return;
+    for (int i = 0; i < FZ_LOCK_MAX; ++i)
+        pthread_mutex_destroy(&shared->m_locks[i]);
+    VDRW_DropBlockCache(shared->m_blocks);
+    free(shared);
+}
+
+static Shared* NewShared(void) {
+    Shared* shared = calloc(1, sizeof *shared);
+    if (!shared)
+        return NULL;
+    for (int i = 0; i < FZ_LOCK_MAX; ++i)
+        pthread_mutex_init(&shared->m_locks[i], NULL);
+    shared->m_blocks = VDRW_NewBlockCache(kLargeBlock, kKeptBlocks, kKeptBytes);
+    if (!shared->m_blocks) {
+        DropShared(shared);
+        return NULL;
+    }
+    return shared;
+}
+
+VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
+    VDRW_Engine* engine = calloc(1, sizeof *engine);
+    Shared* shared = engine ? NewShared() : NULL;
+    if (shared) {
+        const fz_alloc_context alloc = {shared->m_blocks, AllocBlock, ReallocBlock, FreeBlock};
+        const fz_locks_context locks = {shared, Lock, Unlock};
+        engine->m_ctx = fz_new_context(&alloc, &locks, FZ_STORE_DEFAULT);
+    }
+    if (!engine || !engine->m_ctx) {
+        DropShared(shared);
+        free(engine);
+        SetStatus(status, VDRW_StatusNoMemory, "cannot create a MuPDF context");
+        return NULL;
+    }
+    engine->m_shared = shared;
+    SetUp(engine);
+    SetStatus(status, VDRW_StatusOk, "");
+    return engine;
+}
+
+VDRW_Engine* VDRW_CloneEngine(VDRW_Engine* base, VDRW_Status* status) {
+    VDRW_Engine* engine = calloc(1, sizeof *engine);
+    if (engine)
+        engine->m_ctx = fz_clone_context(Context(base));
+    if (!engine || !engine->m_ctx) {
+        free(engine);
+        SetStatus(status, VDRW_StatusNoMemory, "cannot clone a MuPDF context");
+        return NULL;
+    }
+    engine->m_shared = base->m_shared;
+    engine->m_clone = 1;
+    SetUp(engine);
+    SetStatus(status, VDRW_StatusOk, "");
+    return engine;
+}
+
+void VDRW_DropEngine(VDRW_Engine* engine) {
+    if (!engine)
+        return;
+    fz_drop_context(engine->m_ctx);
+    if (!engine->m_clone)
+        DropShared(engine->m_shared);
+    free(engine);
+}
+
+void VDRW_TrimEngine(VDRW_Engine* engine) { VDRW_BlockTrim(engine->m_shared->m_blocks); }
+
+int VDRW_EngineBlocksKept(VDRW_Engine* engine) { return VDRW_BlocksKept(engine->m_shared->m_blocks); }
+
+void VDRW_AbortBands(VDRW_Engine* engine) { __atomic_store_n(&engine->m_cookie.abort, 1, __ATOMIC_RELAXED); }
+
+static int Aborted(VDRW_Engine* engine) { return __atomic_load_n(&engine->m_cookie.abort, __ATOMIC_RELAXED); }
 
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status) {
@@ -142,11 +261,18 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
 int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                   const VDRW_Band* band, VDRW_Status* status) {
     fz_context* ctx = Context(engine);
+    fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
     fz_var(pixmap);
     fz_var(device);
     SetStatus(status, VDRW_StatusOk, "");
+    ClearError(engine);
+    cookie->errors = 0;
+    if (Aborted(engine)) {
+        SetStatus(status, VDRW_StatusAborted, "");
+        return 0;
+    }
     fz_try(ctx) {
         const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
                                               (float)userToDevice->m_c, (float)userToDevice->m_d,
@@ -157,7 +283,7 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
         fz_run_display_list(ctx, list->m_list, device, fz_concat(list->m_undoPageTransform, host),
-                            fz_rect_from_irect(area), NULL);
+                            fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
@@ -165,7 +291,23 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
         fz_drop_pixmap(ctx, pixmap);
     }
     fz_catch(ctx) {
-        SetCaught(ctx, status);
+        /* An aborted list may leave the device's stack unbalanced. */
+        if (Aborted(engine))
+            SetStatus(status, VDRW_StatusAborted, "");
+        else
+            SetCaught(ctx, status);
+        return 0;
+    }
+    if (Aborted(engine)) {
+        SetStatus(status, VDRW_StatusAborted, "");
+        return 0;
+    }
+    /* The list goes past a command that fails; the drawing has failed all
+     * the same. */
+    if (cookie->errors > 0) {
+        char text[sizeof status->m_message];
+        snprintf(text, sizeof text, "%s", engine->m_errorSeen ? engine->m_error : "an error inside MuPDF");
+        SetStatus(status, VDRW_StatusFailed, text);
         return 0;
     }
     return 1;

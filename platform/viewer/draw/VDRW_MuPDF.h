@@ -5,7 +5,10 @@
  * Failures: a function that fails returns 0 (or null), leaves nothing
  * allocated, and fills *status with a code and MuPDF's message. The caller
  * drops what it got with the matching Drop function (null is allowed).
- * Not thread-safe: one engine belongs to one thread. */
+ *
+ * Threads: one engine belongs to one thread at a time. Another thread
+ * draws with a clone of it (VDRW_CloneEngine), which shares the engine's
+ * documents, lists and caches; a list only read by several clones at once. */
 #ifndef VDRW_MUPDF_H
 #define VDRW_MUPDF_H
 
@@ -15,7 +18,7 @@
 extern "C" {
 #endif
 
-typedef struct VDRW_EngineRec_ VDRW_Engine;      /* a MuPDF context */
+typedef struct VDRW_EngineRec_ VDRW_Engine;      /* a MuPDF context with its locks */
 typedef struct VDRW_DocumentRec_ VDRW_Document;  /* a PDF document opened from bytes */
 typedef struct VDRW_PageListRec_ VDRW_PageList;  /* a page's contents as a display list */
 
@@ -23,7 +26,8 @@ enum {
     VDRW_StatusOk = 0,
     VDRW_StatusNoMemory = 1,  /* MuPDF ran out of memory */
     VDRW_StatusFailed = 2,    /* any other MuPDF error */
-    VDRW_StatusNoPage = 3     /* the page index is outside the document */
+    VDRW_StatusNoPage = 3,    /* the page index is outside the document */
+    VDRW_StatusAborted = 4    /* VDRW_AbortBands stopped the band; its pixels are partly drawn */
 };
 
 typedef struct VDRW_Status {
@@ -45,7 +49,14 @@ typedef struct VDRW_Band {
 } VDRW_Band;
 
 VDRW_Engine* VDRW_NewEngine(VDRW_Status* status);
+/* A context for another thread; dropped before its base engine. */
+VDRW_Engine* VDRW_CloneEngine(VDRW_Engine* base, VDRW_Status* status);
 void VDRW_DropEngine(VDRW_Engine* engine);
+
+/* The engine keeps a few freed large blocks for the next band; this frees
+ * them (after a drawing). Any of an engine's clones will do. */
+void VDRW_TrimEngine(VDRW_Engine* engine);
+int VDRW_EngineBlocksKept(VDRW_Engine* engine);
 
 /* The bytes are copied. */
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
@@ -58,7 +69,16 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
                                 VDRW_Status* status);
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
 
-/* Draws the list through userToDevice into the band; 1 on success. */
+/* From any thread: the band the engine is drawing stops at its next
+ * display-list command, and every later band of this engine stops at once
+ * (VDRW_StatusAborted). For a clone that draws for a drawing being
+ * cancelled. */
+void VDRW_AbortBands(VDRW_Engine* engine);
+
+/* Draws the list through userToDevice into the band; 1 on success. A
+ * command of the list that fails fails the drawing, with the message of
+ * MuPDF's first error while drawing the band (the band keeps what the other
+ * commands drew). */
 int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                   const VDRW_Band* band, VDRW_Status* status);
 

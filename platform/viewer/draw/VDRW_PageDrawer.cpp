@@ -1,6 +1,7 @@
 #include "viewer/draw/VDRW_PageDrawer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Frames.h"
 #include "viewer/cos/VCOS_Error.h"
+#include "viewer/draw/VDRW_BandRun.h"
 #include "viewer/draw/VDRW_DibTarget.h"
 #include "viewer/draw/VDRW_InlineWriter.h"
 #include "viewer/draw/VDRW_PageSpace.h"
@@ -17,6 +19,10 @@ namespace {
 
 // The severity the stand-in registers its own failure texts with.
 constexpr uint16_t kErrorSeverity = 4;
+
+// After Stop, bands already drawing get this long to end; the rest are
+// stopped midway, so a drawing ends within about a tenth of a second.
+constexpr std::chrono::milliseconds kStopGrace{50};
 
 // Device pixels as half-open ranges.
 struct PixelRect {
@@ -80,9 +86,16 @@ void DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform& us
     }
     const VDRW_Band area{pixels.data(), band.m_left, band.m_top, band.m_right - band.m_left,
                          band.m_bottom - band.m_top};
+    bool aborted = false;
     VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
-        return VDRW_DrawBand(engine, list, &userToDevice, &area, status);
+        const int drawn = VDRW_DrawBand(engine, list, &userToDevice, &area, status);
+        aborted = status->m_code == VDRW_StatusAborted;
+        if (aborted)
+            status->m_code = VDRW_StatusOk;
+        return drawn;
     });
+    if (aborted)
+        return;  // a cancelled drawing leaves the band as it was
     for (int y = band.m_top; y < band.m_bottom; ++y) {
         const uint8_t* from = pixels.data() + (y - band.m_top) * rowBytes;
         uint8_t* to = target.Row(y) + band.m_left * 4;
@@ -100,6 +113,8 @@ VDRW_PageDrawer::~VDRW_PageDrawer() {
 }
 
 void VDRW_PageDrawer::Forget(VCOS_DocId doc) { m_opened.erase(doc); }
+
+void VDRW_PageDrawer::SetThreads(int threads) { m_threads = threads; }
 
 VDRW_Engine* VDRW_PageDrawer::Engine() {
     if (!m_engine)
@@ -146,14 +161,32 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
         return VDRW_NewPageList(engine, document, pageIndex, status);
     }));
     const VDRW_Transform userToDevice = UserToDevice(host, space);
-    std::vector<uint8_t> pixels;
-    for (int top = area.m_top; top < area.m_bottom; top += BandRows) {
-        if (AskCancel(cancel, cancelData))
-            return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, false};
-        const PixelRect band{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)};
-        DrawBand(engine, list.Get(), userToDevice, target, band, pixels);
+    std::vector<PixelRect> bands;
+    for (int top = area.m_top; top < area.m_bottom; top += BandRows)
+        bands.push_back(PixelRect{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)});
+    // Kept blocks are for the bands of one drawing, not for the time between.
+    struct Trim {
+        VDRW_Engine* m_engine;
+        ~Trim() { VDRW_TrimEngine(m_engine); }
+    } trim{engine};
+    const uint64_t areaPixels = uint64_t(area.m_right - area.m_left) * uint64_t(area.m_bottom - area.m_top);
+    const int threads = std::min<int>(m_threads > 0 ? m_threads : VDRW_BandRun::DefaultThreads(areaPixels),
+                                      static_cast<int>(bands.size()));
+    VDRW_BandRun run(engine, threads, [&](VDRW_Engine* bandEngine, size_t i, std::vector<uint8_t>& pixels) {
+        DrawBand(bandEngine, list.Get(), userToDevice, target, bands[i], pixels);
+    });
+    bool complete = true;
+    for (size_t i = 0; i < bands.size(); ++i) {
+        if (AskCancel(cancel, cancelData)) {
+            complete = false;
+            run.Abort(kStopGrace);
+            break;
+        }
+        if (!run.Hand(i))
+            break;
     }
-    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, true};
+    run.Finish();
+    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete};
 }
 
 VDRW_Drawn VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,

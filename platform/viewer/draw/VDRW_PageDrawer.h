@@ -8,13 +8,17 @@
 // or until the document is closed. Each Draw makes a display list of the
 // page's contents (no annotations) and runs it through the matrix, which
 // maps page space (VDRW_PageSpace.h) to device pixels, in bands of BandRows
-// rows. Only pixels inside the update rectangle (page space), the page box
-// and the bitmap are drawn, over what the bitmap holds; the reserved byte of
-// each pixel is kept. The cancel procedure, when given, is asked before
-// every band, from the top band down, and true stops the drawing there,
-// with no error.
+// rows (other heights change MuPDF's shadings), drawn on several threads
+// (VDRW_BandRun). Only pixels inside the update rectangle (page space), the
+// page box and the bitmap are drawn, over what the bitmap holds; the
+// reserved byte of each pixel is kept. The cancel procedure, when given, is
+// asked on the calling thread before every band is handed out, from the top
+// band down, and true stops the drawing there, with no error: bands
+// already handed out are drawn whole if they end within 50 ms, otherwise
+// stopped and left untouched.
 //
-// Failures are host errors: a MuPDF error, a device context without a
+// Failures are host errors: a MuPDF error (also one that MuPDF's display
+// list goes past, with MuPDF's message), a device context without a
 // 32-bit DIB section, a missing page, a document the store or the inlining
 // refuses all raise VIEW_HostRaise with a newly registered error text that
 // says what failed (VIEW_ErrorRegistry). MuPDF running out of memory throws
@@ -25,7 +29,7 @@
 // pixels from the top-left), empty when nothing was in it, and whether the
 // drawing ran to its end.
 //
-// One drawer belongs to one store and one thread.
+// One drawer belongs to one store and one thread, the one that calls Draw.
 #pragma once
 
 #include <cstdint>
@@ -59,6 +63,10 @@ public:
     // Drops the opened copy of doc (when its document closes).
     void Forget(VCOS_DocId doc);
 
+    // The most threads a drawing uses; 0 (the default) for
+    // VDRW_BandRun::DefaultThreads.
+    void SetThreads(int threads);
+
 private:
     struct Opened {
         uint64_t m_changes = 0;
@@ -74,4 +82,5 @@ private:
     const VCOS_Store& m_store;
     VDRW_EngineHolder m_engine;
     std::map<VCOS_DocId, Opened> m_opened;
+    int m_threads = 0;
 };

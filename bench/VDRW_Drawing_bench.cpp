@@ -1,0 +1,164 @@
+// The stand-in's page drawing on its own, at 300 dpi on 1 to 8 threads:
+// the busy corpus page as it stands (MuPDF caches its coloured pattern's
+// tiles), and a page shaped like its separation pages, whose uncoloured
+// pattern has no id, so that a tile of its whole 940-point cell (60 MB) is
+// drawn again in every band; and how long a drawing takes to end once the
+// cancel procedure answers true.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "viewer/cos/VCOS_Reader.h"
+#include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_PageDrawer.h"
+#include "viewer/draw/VDRW_PageSpace.h"
+#include "win32/win32.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string ReadCorpus(const std::string& name) {
+    std::ifstream file(std::string(TINTSCOPE_CORPUS_DIR) + "/" + name, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("no corpus file " + name);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+PDFL_Fixed Fixed(double v) { return static_cast<PDFL_Fixed>(v * 65536 + 0.5); }
+
+// A DC over a top-down 32-bit DIB section.
+class Target {
+public:
+    Target(int width, int height) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        m_bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        m_dc = CreateCompatibleDC(nullptr);
+        m_previous = SelectObject(m_dc, m_bitmap);
+    }
+    ~Target() {
+        SelectObject(m_dc, m_previous);
+        DeleteDC(m_dc);
+        DeleteObject(m_bitmap);
+    }
+    HDC DC() const { return m_dc; }
+
+private:
+    HBITMAP m_bitmap = nullptr;
+    HDC m_dc = nullptr;
+    HGDIOBJ m_previous = nullptr;
+};
+
+// Objects numbered from 1, with a cross-reference table.
+std::string MakePdf(const std::vector<std::string>& objects) {
+    std::string file = "%PDF-1.4\n";
+    std::vector<size_t> offsets;
+    for (size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(file.size());
+        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const size_t xref = file.size();
+    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (size_t offset : offsets) {
+        char line[32];
+        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        file += line;
+    }
+    return file + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
+// 792 × 612 like the busy page: an uncoloured pattern of one 940-point cell
+// fills a larger area 21 times at 21 grey levels.
+std::string PatternPage() {
+    const std::string cell = "0 0 m 900 300 l 300 900 l f 100 100 700 50 re f";
+    std::string content = "/CS0 cs\n";
+    for (int i = 0; i < 21; ++i)
+        content += std::to_string(0.2 + i * 0.03) + " /P0 scn -600 -600 2000 1800 re f\n";
+    return MakePdf(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 792 612] /Resources << /ColorSpace << /CS0 [/Pattern "
+         "/DeviceGray] >> /Pattern << /P0 5 0 R >> >> /Contents 4 0 R >>",
+         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream",
+         "<< /PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 940 940] /XStep 940.5 /YStep 940.5 "
+         "/Resources << >> /Length " + std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream"});
+}
+
+// A page at 300 dpi, page space to the DIB's pixels.
+struct Page {
+    explicit Page(const std::string& file) : m_doc(VCOS_Reader::Read(m_store, file, "bench.pdf")) {}
+    VCOS_Store m_store;
+    VCOS_DocId m_doc;
+    VDRW_PageSpace m_space = VDRW_PageSpaceReader::Read(m_store, m_doc, 0);
+    double m_scale = 300.0 / 72;
+    int m_width = static_cast<int>(m_space.m_width * m_scale + 0.5);
+    int m_height = static_cast<int>(m_space.m_height * m_scale + 0.5);
+    PDFL_FixedMatrix m_matrix{Fixed(m_scale), 0, 0, Fixed(-m_scale), 0, Fixed(m_height)};
+    PDFL_FixedRect m_update{0, 0, Fixed(m_space.m_width), Fixed(m_space.m_height)};
+};
+
+std::string PageFile(int which) { return which == 0 ? ReadCorpus("skia_gs-bugzilla694385.pdf") : PatternPage(); }
+
+// Arguments: 0 the corpus page, 1 the pattern page; threads.
+void BM_DrawPage300(benchmark::State& state) {
+    Page page(PageFile(static_cast<int>(state.range(0))));
+    Target target(page.m_width, page.m_height);
+    VDRW_PageDrawer drawer(page.m_store);
+    drawer.SetThreads(static_cast<int>(state.range(1)));
+    for (auto _ : state)
+        drawer.Draw(page.m_doc, 0, page.m_matrix, target.DC(), page.m_update, nullptr, nullptr);
+    state.counters["bands"] = (page.m_height + VDRW_PageDrawer::BandRows - 1) / VDRW_PageDrawer::BandRows;
+}
+BENCHMARK(BM_DrawPage300)
+    ->ArgsProduct({{0, 1}, {1, 2, 4, 8}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+struct StopAt {
+    int m_calls = 0;
+    int m_stopAt = 0;
+    Clock::time_point m_stopped;
+};
+
+PDFL_Bool AnswerStop(void* data) {
+    StopAt& stop = *static_cast<StopAt*>(data);
+    if (++stop.m_calls != stop.m_stopAt)
+        return false;
+    stop.m_stopped = Clock::now();
+    return true;
+}
+
+// Manual time: from the cancel procedure's true to the drawing's return,
+// Stop pressed a third of the way down the page.
+void BM_StopLatencyPatternPage300(benchmark::State& state) {
+    Page page(PatternPage());
+    Target target(page.m_width, page.m_height);
+    VDRW_PageDrawer drawer(page.m_store);
+    drawer.SetThreads(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        StopAt stop;
+        stop.m_stopAt = page.m_height / VDRW_PageDrawer::BandRows / 3;
+        drawer.Draw(page.m_doc, 0, page.m_matrix, target.DC(), page.m_update, AnswerStop, &stop);
+        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - stop.m_stopped).count());
+    }
+}
+BENCHMARK(BM_StopLatencyPatternPage300)->Arg(1)->Arg(8)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,185 @@
+#include "viewer/draw/VDRW_BandRun.h"
+
+#include <pthread.h>
+#include <sched.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+constexpr int kMostThreads = 8;
+// What one thread may hold besides tiles: its band, glyphs, MuPDF's own
+// working memory.
+constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
+// A tiling pattern's tile covers its whole cell, whatever the band: on the
+// busy pages seen, nearly twice the drawing's area at 4 bytes a pixel (62
+// MB at 300 dpi, 240 MB at 600), and as much again kept for reuse.
+constexpr uint64_t kTileBytesPerPixel = 12;
+
+int Cores() {
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0)
+        return std::max(1, CPU_COUNT(&set));
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
+
+// MemAvailable of /proc/meminfo in bytes; 0 when it cannot be read.
+uint64_t AvailableMemory() {
+    FILE* file = std::fopen("/proc/meminfo", "r");
+    if (!file)
+        return 0;
+    char line[128];
+    unsigned long long kilobytes = 0;
+    while (std::fgets(line, sizeof line, file))
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kilobytes) == 1)
+            break;
+    std::fclose(file);
+    return uint64_t(kilobytes) * 1024;
+}
+
+// Blocks the program's signals in the calling thread while workers are
+// started, so that they inherit the mask; the old mask comes back after.
+class SignalsBlocked {
+public:
+    SignalsBlocked() {
+        sigset_t set;
+        sigemptyset(&set);
+        sigaddset(&set, SIGINT);
+        sigaddset(&set, SIGTERM);
+        sigaddset(&set, SIGHUP);
+        pthread_sigmask(SIG_BLOCK, &set, &m_old);
+    }
+    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
+    SignalsBlocked(const SignalsBlocked&) = delete;
+    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
+
+private:
+    sigset_t m_old;
+};
+
+}  // namespace
+
+int VDRW_BandRun::DefaultThreads(uint64_t pixels) {
+    int threads = std::min(Cores(), kMostThreads);
+    // Half of what is free, so that the rest of the program and its
+    // neighbours keep room.
+    const uint64_t available = AvailableMemory() / 2;
+    const uint64_t perThread = kBytesPerThread + kTileBytesPerPixel * pixels;
+    if (available > 0)
+        threads = static_cast<int>(std::min<uint64_t>(threads, available / perThread));
+    return std::max(threads, 1);
+}
+
+VDRW_BandRun::VDRW_BandRun(VDRW_Engine* engine, int threads, Job job) : m_engine(engine), m_job(std::move(job)) {
+    if (threads <= 1)
+        return;
+    for (int i = 0; i < threads; ++i)
+        m_clones.emplace_back(VDRW_Checked("cannot start a drawing thread", [&](VDRW_Status* status) {
+            return VDRW_CloneEngine(engine, status);
+        }));
+    const SignalsBlocked blocked;
+    try {
+        for (VDRW_EngineHolder& clone : m_clones)
+            m_workers.emplace_back([this, clone = clone.get()] { Work(clone); });
+    } catch (...) {
+        Stop();
+        throw;
+    }
+}
+
+VDRW_BandRun::~VDRW_BandRun() { Stop(); }
+
+bool VDRW_BandRun::Hand(size_t band) {
+    if (m_workers.empty()) {
+        if (m_failed)
+            return false;
+        try {
+            m_job(m_engine, band, m_scratch);
+        } catch (...) {
+            Record(band, std::current_exception());
+        }
+        return true;
+    }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_toCaller.wait(lock, [&] { return m_failed || (m_idle > 0 && !m_hasNext); });
+    if (m_failed)
+        return false;
+    m_hasNext = true;
+    m_next = band;
+    m_toWorkers.notify_one();
+    return true;
+}
+
+void VDRW_BandRun::Abort(std::chrono::milliseconds grace) {
+    if (m_workers.empty())
+        return;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_toCaller.wait_for(lock, grace,
+                                [&] { return !m_hasNext && m_idle == static_cast<int>(m_workers.size()); }))
+            return;
+    }
+    for (VDRW_EngineHolder& clone : m_clones)
+        VDRW_AbortBands(clone.get());
+}
+
+void VDRW_BandRun::Finish() {
+    Stop();
+    if (m_failure) {
+        std::exception_ptr failure = m_failure;
+        m_failure = nullptr;
+        std::rethrow_exception(failure);
+    }
+}
+
+void VDRW_BandRun::Work(VDRW_Engine* engine) {
+    std::vector<uint8_t> scratch;
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        ++m_idle;
+        m_toCaller.notify_one();
+        m_toWorkers.wait(lock, [&] { return m_hasNext || m_closing; });
+        if (!m_hasNext)
+            return;
+        const size_t band = m_next;
+        m_hasNext = false;
+        --m_idle;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            m_job(engine, band, scratch);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        if (failure)
+            Record(band, failure);
+    }
+}
+
+// Called with the lock held, or on the calling thread when there are no workers.
+void VDRW_BandRun::Record(size_t band, std::exception_ptr failure) {
+    if (!m_failed || band < m_failedBand) {
+        m_failed = true;
+        m_failedBand = band;
+        m_failure = failure;
+    }
+}
+
+void VDRW_BandRun::Stop() {
+    if (!m_workers.empty()) {
+        {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            m_toCaller.wait(lock, [&] { return !m_hasNext && m_idle == static_cast<int>(m_workers.size()); });
+            m_closing = true;
+        }
+        m_toWorkers.notify_all();
+        for (std::thread& worker : m_workers)
+            worker.join();
+        m_workers.clear();
+    }
+    m_clones.clear();
+}
