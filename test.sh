@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds under AddressSanitizer and UBSan, runs every
-# test; where clang with libFuzzer is present, also builds the fuzz targets
-# and replays their saved inputs.
+# test, then the drawing tests under ThreadSanitizer; where clang with
+# libFuzzer is present, also builds the fuzz targets and replays their saved
+# inputs.
 set -euo pipefail
 cd "$(dirname "$0")"
 . ./tools/deps.sh
@@ -10,6 +11,11 @@ tintscope_install_deps
 cmake --preset asan
 cmake --build --preset asan -j "$(nproc)"
 (cd build-asan && ctest --output-on-failure -j "$(nproc)" --timeout 600)
+
+# The drawing's threads under ThreadSanitizer.
+cmake --preset tsan
+cmake --build --preset tsan -j "$(nproc)" --target test_viewer_draw
+ctest --preset tsan -j "$(nproc)" --timeout 600
 
 probe=$(mktemp -d)
 trap 'rm -rf "$probe"' EXIT
