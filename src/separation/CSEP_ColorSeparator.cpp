@@ -39,7 +39,7 @@ CSEP_ToPressSpaceConverter* CSEP_ColorSeparator::Select(const CPDF_ColorSpace& c
     case CPDF_ColorSpace::CalGray:
     case CPDF_ColorSpace::CalRGB:
     case CPDF_ColorSpace::Lab:
-        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, "Unsupported colorspace" << colorSpace);
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, "Unsupported colorspace: " << colorSpace);
     default:
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, "Encountered illegal colorspace: " << colorSpace);
     }

@@ -4,6 +4,7 @@
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
+#include "separation/CSEP_LeadMessage.h"
 
 #include <cctype>
 #include <string>
@@ -16,6 +17,26 @@ using Op = CPDF_ContentOperator;
 bool IsStroke(int32_t op) { return std::isupper(static_cast<unsigned char>(CPDF_ContentOperatorTable::Name(op)[0])); }
 
 std::string Text(const GLOB_Name& name) { return name.IsEmpty() ? std::string() : std::string(name.CStr()); }
+
+// Runs step; a failure's message is led by the construct it failed on, so
+// that the reason names what on the page cannot be separated. A cancel
+// passes unchanged.
+template <class Step>
+void Within(const std::string& construct, Step step) {
+    try {
+        step();
+    } catch (GLIB_Exception& e) {
+        CSEP_LeadMessage(e, construct);
+        throw;
+    }
+}
+
+// The parser's message without the operand listing it may end with: the
+// listing is for the log, not for the reason a user reads.
+std::string WithoutOperandListing(const std::string& message) {
+    const size_t listing = message.find(". Stack: ");
+    return listing == std::string::npos ? message : message.substr(0, listing);
+}
 
 }  // namespace
 
@@ -53,8 +74,9 @@ bool CSEP_ContentColorMapper::ProcessStream(GLOB_Stream stream, const CPDF_Resou
         Walk(stream, resources, initialState);
         if (m_parser.IsStopped())
             throw GLIB_Exception(ParseErrorCode, m_parser.ErrorMessage(), __FILE__, __LINE__);
-    } catch (const GLIB_Exception& e) {
+    } catch (GLIB_Exception& e) {
         GLIB_LOG(GLIB_LogDebug, "Exception processing stream: " << e.Description().substr(0, 512));
+        e.SetMessage(WithoutOperandListing(e.What()));
         throw;
     }
     return true;
@@ -79,29 +101,33 @@ void CSEP_ContentColorMapper::Walk(const GLOB_Stream& stream, const CPDF_Resourc
 
 void CSEP_ContentColorMapper::OnDeviceColor(int32_t op) {
     const bool stroke = IsStroke(op);
-    switch (op) {
-    case Op::Op_g:
-    case Op::Op_G:
-        SetColorSpace(CPDF_ColorSpace::MakeDeviceGray(), stroke);
-        break;
-    case Op::Op_rg:
-    case Op::Op_RG:
-        SetColorSpace(CPDF_ColorSpace::MakeDeviceRGB(), stroke);
-        break;
-    default:
-        SetColorSpace(CPDF_ColorSpace::MakeDeviceCMYK(), stroke);
-        break;
-    }
-    OnColor(op);
+    Within(std::string("operator ") + CPDF_ContentOperatorTable::Name(op), [&] {
+        switch (op) {
+        case Op::Op_g:
+        case Op::Op_G:
+            SetColorSpace(CPDF_ColorSpace::MakeDeviceGray(), stroke);
+            break;
+        case Op::Op_rg:
+        case Op::Op_RG:
+            SetColorSpace(CPDF_ColorSpace::MakeDeviceRGB(), stroke);
+            break;
+        default:
+            SetColorSpace(CPDF_ColorSpace::MakeDeviceCMYK(), stroke);
+            break;
+        }
+        OnColor(op);
+    });
 }
 
 void CSEP_ContentColorMapper::OnColorSpace(int32_t op) {
     const bool stroke = IsStroke(op);
     const CPDF_GraphicsState state = m_parser.GraphicsState();
     const CPDF_ColorSpace space = stroke ? state.StrokeColorSpace() : state.FillColorSpace();
-    SetColorSpace(space, stroke);
-    if (space.Type() != CPDF_ColorSpace::Pattern)
-        SetColor(stroke ? state.StrokeColor() : state.FillColor(), stroke);
+    Within(OperatorConstruct(), [&] {
+        SetColorSpace(space, stroke);
+        if (space.Type() != CPDF_ColorSpace::Pattern)
+            SetColor(stroke ? state.StrokeColor() : state.FillColor(), stroke);
+    });
 }
 
 void CSEP_ContentColorMapper::OnColor(int32_t op) {
@@ -137,7 +163,7 @@ void CSEP_ContentColorMapper::OnXObject(int32_t op) {
     if (!xobject.IsStream())
         GLIB_LOG(GLIB_LogWarning, "Skipping missing XObject " << Text(name));
     else if (xobject.HasSubtype("Image"))
-        DoImage(name, xobject);
+        Within("image /" + Text(name), [&] { DoImage(name, xobject); });
     else if (xobject.HasSubtype("Form"))
         DoForm(name, xobject);
     else
@@ -145,6 +171,15 @@ void CSEP_ContentColorMapper::OnXObject(int32_t op) {
 }
 
 void CSEP_ContentColorMapper::OnInlineImage(int32_t) { DoInlineImage(m_parser.InlineImage()); }
+
+std::string CSEP_ContentColorMapper::OperatorConstruct() {
+    const char* const text = m_parser.OperatorText();
+    const std::string op = text ? text : "";
+    const GLOB_OperandStack& operands = m_parser.Operands();
+    if ((op == "cs" || op == "CS") && operands.Size() > 0 && operands.Top().IsName())
+        return "colour space /" + Text(operands.Top().AsName());
+    return "operator " + op;
+}
 
 GLOB_Name CSEP_ContentColorMapper::NameOperand(int32_t op) {
     const GLOB_OperandStack& operands = m_parser.Operands();

@@ -60,6 +60,7 @@
 #include "GLOB/GLOB_Stream.h"
 
 #include <cstdint>
+#include <string>
 
 class CSEP_ContentColorMapper {
 public:
@@ -122,6 +123,8 @@ private:
 
     // The top operand as a name, else the 1128002 above.
     GLOB_Name NameOperand(int32_t op);
+    // The operator being run, for messages: a colour space by its name.
+    std::string OperatorConstruct();
     // The entry name of the resource category; Null when absent or when
     // the resources are not a Dict.
     GLOB_Object Resource(const char* category, const GLOB_Name& name) const;

@@ -10,9 +10,12 @@
 #include "separation/CSEP_StreamListener.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace {
+
+const char* const CancelMessage = "Cancel requested";
 
 // A page of more than 4 GiB of streams still ends at 100%.
 uint32_t SaturatingAdd(uint32_t a, uint32_t b) {
@@ -92,11 +95,15 @@ double CSEP_DocProgressMeter::PercentDone() const {
     return std::min(std::max(percent, 0.0), 100.0);
 }
 
+bool CSEP_DocProgressMeter::IsCancel(const GLIB_Exception& e) {
+    return e.Code() == CancelCode && std::strcmp(e.What(), CancelMessage) == 0;
+}
+
 void CSEP_DocProgressMeter::Update() {
     if (m_pollInterval != 0 && ++m_updateCount > m_pollInterval) {
         m_updateCount = 0;
         if (m_cancelMgr.ShouldCancel())
-            GLIB_THROW(GLIB_Exception, CancelCode, "Cancel requested");
+            GLIB_THROW(GLIB_Exception, CancelCode, CancelMessage);
     }
     const double percent = PercentDone();
     if (percent - m_lastPosted >= m_step) {

@@ -19,6 +19,7 @@
 
 #include "GLIB/GLIB_CallbackList.h"
 #include "GLIB/GLIB_CancelMgr.h"
+#include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Observable.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Object.h"
@@ -33,6 +34,8 @@ class GLOB_DocStreamDidOpenMessage;
 class CSEP_DocProgressMeter : public GLIB_MessageTarget {
 public:
     static constexpr uint32_t CancelCode = 1128003;
+    // The meter's cancel, as against another failure of the same code.
+    static bool IsCancel(const GLIB_Exception& e);
 
     // Idle: nothing watched, a cancel manager of its own that never cancels,
     // no observer, report step 0.

@@ -8,6 +8,7 @@
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_ContentSeparator.h"
+#include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_ResourceSeparator.h"
 #include "separation/CSEP_TransparencyFinder.h"
 #include "separation/CSEP_Utils.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -199,11 +201,15 @@ GLOB_Object CSEP_PDFSeparator::MakeSeparationInfo(const CPDF_Colorant& ink, cons
     CPDF_Color recipe(4u);
     try {
         CSEP_Utils::CMYKRecipe(ink, resources, recipe);
-    } catch (const GLIB_Exception& e) {
+    } catch (GLIB_Exception& e) {
         // The recipe feeds only this dictionary and the ink's display
         // colour, never the plate: a spot over DeviceRGB still separates.
-        if (e.Code() != CSEP_UnsupportedCode)
+        if (e.Code() != CSEP_UnsupportedCode) {
+            std::ostringstream name;
+            name << "ink " << ink;
+            CSEP_LeadMessage(e, name.str());
             throw;
+        }
         recipe.SetNumComponents(4);
         GLIB_LOG(GLIB_LogWarning,
                  "Ink " << ink << " has no CMYK equivalent (" << e.What() << "); it shows white in the preview");

@@ -1,5 +1,30 @@
 #include "separation/CSEP_ResourceColorMapper.h"
 
+#include "GLIB/GLIB_Exception.h"
+#include "separation/CSEP_LeadMessage.h"
+
+#include <string>
+
+namespace {
+
+// What a failure's message is led by, per category: the resource as the
+// source content names it. A form's or a pattern's failures name what
+// inside it failed (or the form or pattern itself); an inline image has no
+// name of its own.
+std::string Construct(uint32_t category, const GLOB_Name& name) {
+    static const char* const words[CSEP_ResourceCache::NumCategories] = {
+        "colour space /", "ExtGState /", "font /", nullptr, "image /", "inline image", nullptr, "shading /",
+    };
+    const char* const word = words[category];
+    if (!word)
+        return std::string();
+    if (category == CSEP_ResourceCache::InlineImageCategory || name.IsEmpty())
+        return std::string(word, std::string(word).find_last_not_of(" /") + 1);
+    return word + std::string(name.CStr());
+}
+
+}  // namespace
+
 CSEP_ResourceColorMapper::~CSEP_ResourceColorMapper() = default;
 
 void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
@@ -15,10 +40,15 @@ void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
             const CSEP_ResourceCache::Entry entry = it.Next();
             const CSEP_Resource& record = entry.second;
             m_sourceName = entry.first;
-            if (record.NumStates() == 0)
-                (this->*maps[category])(entry.first, record.Object(), CPDF_GraphicsState());
-            for (uint32_t k = 0; k < record.NumStates(); ++k)
-                (this->*maps[category])(record.Name(k), record.Object(), record.State(k));
+            try {
+                if (record.NumStates() == 0)
+                    (this->*maps[category])(entry.first, record.Object(), CPDF_GraphicsState());
+                for (uint32_t k = 0; k < record.NumStates(); ++k)
+                    (this->*maps[category])(record.Name(k), record.Object(), record.State(k));
+            } catch (GLIB_Exception& e) {
+                CSEP_LeadMessage(e, Construct(category, entry.first));
+                throw;
+            }
         }
     }
 }

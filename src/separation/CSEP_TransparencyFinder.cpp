@@ -5,6 +5,7 @@
 #include "separation/CSEP_SepJobContext.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -78,7 +79,9 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
         const GLOB_Object alpha = dict.DictGet(GLOB_Name(key));
         if (IsPartial(alpha)) {
             std::ostringstream text;
-            text << key << " " << alpha.AsNumber();
+            // To four decimals: through the host a value is 16.16 fixed
+            // point, 0.9 arriving as 0.899994.
+            text << key << " " << std::round(alpha.AsNumber() * 10000) / 10000;
             return Describe("ExtGState", name, text.str());
         }
     }

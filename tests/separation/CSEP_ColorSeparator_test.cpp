@@ -64,10 +64,10 @@ TEST(CSEP_ColorSeparator, RefusedSpacesLeaveTheConverterAsItWas) {
         std::string space;
         std::string thrown;
     } cases[] = {
-        {"/DeviceRGB", "1128001 Unsupported colorspaceColorSpace: DeviceRGB"},
-        {"[/Lab << /WhitePoint [0.9505 1 1.089] >>]", "1128001 Unsupported colorspaceColorSpace: Lab"},
-        {"[/CalGray << /WhitePoint [1 1 1] >>]", "1128001 Unsupported colorspaceColorSpace: CalGray"},
-        {"[/Pattern /DeviceRGB]", "1128001 Unsupported colorspaceColorSpace: DeviceRGB"},
+        {"/DeviceRGB", "1128001 Unsupported colorspace: ColorSpace: DeviceRGB"},
+        {"[/Lab << /WhitePoint [0.9505 1 1.089] >>]", "1128001 Unsupported colorspace: ColorSpace: Lab"},
+        {"[/CalGray << /WhitePoint [1 1 1] >>]", "1128001 Unsupported colorspace: ColorSpace: CalGray"},
+        {"[/Pattern /DeviceRGB]", "1128001 Unsupported colorspace: ColorSpace: DeviceRGB"},
         {"[/Separation /Orange /DeviceGray 0]",
          "1128004 Separation Orange" + notListed + "separation to process color converter."},
         {"[/DeviceN [/Cyan /Orange] /DeviceCMYK 0]",

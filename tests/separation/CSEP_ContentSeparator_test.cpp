@@ -86,10 +86,15 @@ TEST_F(CSEP_ContentSeparatorTest, UnusableContentFails) {
         const char* content;
         const char* thrown;
     } cases[] = {
-        {"1 0 0 rg 0 0 9 9 re f", "1128001 Unsupported colorspace"},
+        // The construct that failed leads the cause.
+        {"1 0 0 rg 0 0 9 9 re f", "1128001 operator rg: Unsupported colorspace: ColorSpace: DeviceRGB"},
+        {"0 0 1 RG 0 0 9 9 re S", "1128001 operator RG: Unsupported colorspace: ColorSpace: DeviceRGB"},
+        {"/DeviceRGB CS 0 0 9 9 re S", "1128001 colour space /DeviceRGB: Unsupported colorspace: ColorSpace: DeviceRGB"},
         {"/Nope sh", "1128011 Missing shading Nope"},
         {"/Op gs /Pattern cs /Sh1 scn 0 0 9 9 re f", "1128010 Shading pattern missing colorspace"},
         {"/Op gs /Pattern cs /Sh2 scn 0 0 9 9 re f", "1128010 Shading pattern missing shading object"},
+        // The parser's operand listing stays in the log.
+        {"BT /F9 12 Tf (a) Tj ET", "1128002 Tf operator, font 'F9' does not exist in the resources dictionary"},
     };
     const CSEP_SepJobContext job = NewJob({"Spot"});
     const std::string patterns =
@@ -100,7 +105,9 @@ TEST_F(CSEP_ContentSeparatorTest, UnusableContentFails) {
         SCOPED_TRACE(c.content);
         const GLOB_Doc doc = NewDoc();
         const CPDF_Page page = SourcePage(doc, Resources(patterns), c.content);
-        EXPECT_EQ(Failure([&] { Separate(job, page); }).substr(0, std::string(c.thrown).size()), c.thrown);
+        const std::string failure = Failure([&] { Separate(job, page); });
+        EXPECT_EQ(failure.substr(0, std::string(c.thrown).size()), c.thrown);
+        EXPECT_EQ(failure.find("Stack"), std::string::npos) << failure;
         EXPECT_EQ(job.Doc().NumPages(), 0);
     }
 }

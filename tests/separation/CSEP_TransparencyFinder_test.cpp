@@ -17,6 +17,8 @@ TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
         {"<< /ExtGState << /A << /BM [/Normal /Screen] >> >> >>", {}, ""},
         {"<< /ExtGState << /A << /CA 0 >> >> >>", {}, "ExtGState A with CA 0"},
         {"<< /ExtGState << /A << /ca 0.25 >> >> >>", {}, "ExtGState A with ca 0.25"},
+        // 0.9 as 16.16 fixed point reads as 0.9.
+        {"<< /ExtGState << /A << /CA 0.899994 >> >> >>", {}, "ExtGState A with CA 0.9"},
         {"<< /ExtGState << /A << /SMask << /S /Luminosity >> >> >> >>", {}, "ExtGState A with SMask"},
         // Not numbers, not a group of transparency: nothing to say.
         {"<< /ExtGState << /A << /ca (half) /BM 3 >> >> >>", {}, ""},

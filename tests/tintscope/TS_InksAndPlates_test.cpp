@@ -15,6 +15,7 @@
 #include "viewer/program/VIEW_SamplePage.h"
 #include "win32/win32.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -133,6 +134,31 @@ TEST_F(TS_InksTest, APageWithoutANameOrAFourNumberRecipeSaysSo) {
               "1\t\t-\tshown\tplate-1-.png\n"
               "2\tGold\t-\tshown\tplate-2-Gold.png\n"
               "3\t\t-\tshown\tplate-3-.png\n");
+}
+
+// The host keeps a recipe as 16.16 fixed point: 0.7 comes back as
+// 0.699997. inks.txt gives four decimals at most, trailing zeros dropped.
+TEST(TS_InksText, RecipesReadAsTheirDecimals) {
+    const auto fixed = [](double v) { return std::trunc(v * 65536) / 65536; };
+    std::vector<VIEW_InkLine> inks(2);
+    inks[0].m_name = "PANTONE 485 M";
+    inks[0].m_hasRecipe = true;
+    const double pantone[4] = {fixed(0), fixed(0.7), fixed(0.6), fixed(0.1)};
+    std::copy(pantone, pantone + 4, inks[0].m_cmyk);
+    inks[0].m_plateFile = "p0.png";
+    inks[1].m_index = 1;
+    inks[1].m_name = "Gold";
+    inks[1].m_hasRecipe = true;
+    // Whole numbers, a value that rounds up to 1, a tiny negative one and
+    // a value with four decimals of its own.
+    const double gold[4] = {1, 0.99999, -0.00001, 0.12346};
+    std::copy(gold, gold + 4, inks[1].m_cmyk);
+    inks[1].m_plateFile = "p1.png";
+    ASSERT_NE(inks[0].m_cmyk[1], 0.7);
+    EXPECT_EQ(VIEW_InksText(150, inks),
+              "dpi 150 mag 1\n"
+              "0\tPANTONE 485 M\t0 0.7 0.6 0.1\tshown\tp0.png\n"
+              "1\tGold\t1 1 0 0.1235\tshown\tp1.png\n");
 }
 
 }  // namespace

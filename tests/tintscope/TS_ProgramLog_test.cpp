@@ -77,6 +77,13 @@ TEST(TS_ProgramLog, LinesOfAnotherShapeAreNoRecords) {
     EXPECT_EQ(VIEW_LogReason("Error separting page: Tf operator, font 'F9': x"), "Tf operator, font 'F9': x");
     EXPECT_EQ(VIEW_WithoutUnitName("ZOVA_View: the page keeps the inks"), "the page keeps the inks");
     EXPECT_EQ(VIEW_WithoutUnitName("Form X0: is it"), "Form X0: is it");
+    // Parts joined with their own line ends and trailing blanks read as one
+    // line.
+    EXPECT_EQ(VIEW_LogReason("Error separting page: colour space /CS0: Separation colorspace has invalid alternate "
+                             "colorspace: Invalid separation alternate colorspace: Pattern\n\n  "),
+              "colour space /CS0: Separation colorspace has invalid alternate colorspace: Invalid separation "
+              "alternate colorspace: Pattern");
+    EXPECT_EQ(VIEW_LogReason("Error separting page: a\r\n\tb  c "), "a b c");
 }
 
 }  // namespace

@@ -110,9 +110,10 @@ TEST_F(TS_ProgramTest, APageWithAnUnknownColourSpaceShowsTheAlertAndFails) {
     EXPECT_EQ(run.m_code, 1);
     EXPECT_EQ(run.Lines(),
               (std::vector<std::string>{
-                  "tintscope: " + file + ": page 1: the page keeps the inks it can give: Unknown ColorSpace name: Foo",
+                  "tintscope: " + file +
+                      ": page 1: the page keeps the inks it can give: colour space /CS0: Unknown ColorSpace name: Foo",
                   "An error occured trying to separate this page.",
-                  "tintscope: " + file + ": page 1 was not separated: Unknown ColorSpace name: Foo"}));
+                  "tintscope: " + file + ": page 1 was not separated: colour space /CS0: Unknown ColorSpace name: Foo"}));
     EXPECT_EQ(m_out.List(), std::vector<std::string>());
 }
 

@@ -61,6 +61,18 @@ std::string RectLine(const char* word, const double rect[4]) {
     return line;
 }
 
+// To four decimals, trailing zeros dropped: the recipe is 16.16 fixed
+// point, so 0.7 arrives as 0.699997.
+std::string RecipeValue(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", std::round(value * 10000) / 10000 + 0.0);
+    std::string digits = text;
+    digits.erase(digits.find_last_not_of('0') + 1);
+    if (digits.back() == '.')
+        digits.pop_back();
+    return digits == "-0" ? "0" : digits;
+}
+
 }  // namespace
 
 std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks) {
@@ -78,10 +90,9 @@ std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_
     for (const VIEW_InkLine& ink : inks) {
         std::string recipe = "-";
         if (ink.m_hasRecipe) {
-            char buffer[64];
-            std::snprintf(buffer, sizeof buffer, "%.6g %.6g %.6g %.6g", ink.m_cmyk[0], ink.m_cmyk[1], ink.m_cmyk[2],
-                          ink.m_cmyk[3]);
-            recipe = buffer;
+            recipe = RecipeValue(ink.m_cmyk[0]);
+            for (int k = 1; k < 4; ++k)
+                recipe += " " + RecipeValue(ink.m_cmyk[k]);
         }
         text += std::to_string(ink.m_index) + "\t" + VIEW_InkFieldText(ink.m_name) + "\t" + recipe + "\t" +
                 (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";

@@ -6,8 +6,9 @@
 // line "area X0 Y0 X1 Y1", the part they show; where the preview does not,
 // a line "preview X0 Y0 X1 Y1" (both in the page's user space, points);
 // then a line per ink of five tab-separated fields:
-// index, name, "C M Y K" (each %.6g; "-" when the page gives no recipe of
-// four numbers), "shown" or "hidden", plate file. Tabs, since ink names
+// index, name, "C M Y K" (each to 4 decimals, trailing zeros dropped; "-"
+// when the page gives no recipe of four numbers), "shown" or "hidden",
+// plate file. Tabs, since ink names
 // hold spaces; the name's control bytes and '#' are written "#xx".
 #pragma once
 

@@ -55,14 +55,33 @@ std::string VIEW_WithoutUnitName(const std::string& message) {
     return message.substr(colon + 2);
 }
 
+namespace {
+
+// One line: messages joined from parts keep their parts' line ends and
+// trailing spaces.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+        if (blank && (line.empty() || line.back() == ' '))
+            continue;
+        line += blank ? ' ' : c;
+    }
+    if (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    return line;
+}
+
+}  // namespace
+
 std::string VIEW_LogReason(const std::string& message) {
     const size_t colon = message.find(": ");
     const size_t space = message.find(' ');
     // The lead is the tool's own words; a colon deeper in belongs to the
     // cause.
     if (colon == std::string::npos || space == std::string::npos || space > colon)
-        return VIEW_WithoutUnitName(message);
-    return VIEW_WithoutUnitName(message.substr(colon + 2));
+        return OneLine(VIEW_WithoutUnitName(message));
+    return OneLine(VIEW_WithoutUnitName(message.substr(colon + 2)));
 }
 
 VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning) : m_warning(std::move(warning)) {}

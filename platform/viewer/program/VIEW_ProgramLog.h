@@ -20,7 +20,8 @@ VIEW_LogRecord VIEW_ParseLogLine(const std::string& line);
 
 // The reason an error record gives: its message without the logging
 // code's lead ("Error separting page: ", ...), which names the step and
-// not the cause, and without a source unit's name before the cause.
+// not the cause, and without a source unit's name before the cause; on
+// one line, runs of blanks and line ends as one space.
 std::string VIEW_LogReason(const std::string& message);
 // message without a leading source unit's name ("ZOVA_View: ").
 std::string VIEW_WithoutUnitName(const std::string& message);

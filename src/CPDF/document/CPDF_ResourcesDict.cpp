@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -27,18 +28,31 @@ bool IsTilingPattern(const GLOB_Object& value) {
 bool IsType3Font(const GLOB_Object& value) { return value.IsDict() && value.HasSubtype("Type3"); }
 
 // The values of a category that is a Dict, in its order; none otherwise.
-std::vector<GLOB_Object> Values(const GLOB_Object& category) {
-    std::vector<GLOB_Object> values;
+CPDF_ColorSpace SpaceOf(const GLOB_Object& owner) { return CPDF_ColorSpace(owner.DictGet(GLOB_Name("ColorSpace"))); }
+
+std::vector<std::pair<GLOB_Name, GLOB_Object>> Entries(const GLOB_Object& category) {
+    std::vector<std::pair<GLOB_Name, GLOB_Object>> entries;
     if (!category.IsDict())
-        return values;
-    const GLOB_Dict entries = category.AsDict();
+        return entries;
+    const GLOB_Dict dict = category.AsDict();
+    GLOB_Name key;
     GLOB_Object value;
-    for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
-        values.push_back(value);
-    return values;
+    for (uint32_t i = 0; dict.Entry(i, &key, &value); ++i)
+        entries.emplace_back(key, value);
+    return entries;
 }
 
-CPDF_ColorSpace SpaceOf(const GLOB_Object& owner) { return CPDF_ColorSpace(owner.DictGet(GLOB_Name("ColorSpace"))); }
+// The space of a resource; a failure's message is led by the resource,
+// so that a reader knows which of the page's spaces is at fault.
+template <class Make>
+CPDF_ColorSpace NamedSpace(const char* kind, const GLOB_Name& name, Make make) {
+    try {
+        return make();
+    } catch (GLIB_Exception& e) {
+        e.SetMessage(std::string(kind) + " /" + (name.IsEmpty() ? "" : name.CStr()) + ": " + e.What());
+        throw;
+    }
+}
 
 struct NestedCategory {
     const char* m_category;
@@ -259,24 +273,27 @@ void CPDF_ResourcesDict::WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_
 
 void CPDF_ResourcesDict::ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) const {
     std::vector<CPDF_ColorSpace> used;
-    for (const GLOB_Object& shading : Values(ShadingDict())) {
+    for (const auto& entry : Entries(ShadingDict())) {
+        const GLOB_Object& shading = entry.second;
         if (IsDictOrStream(shading))
-            used.push_back(SpaceOf(shading));
+            used.push_back(NamedSpace("shading", entry.first, [&] { return SpaceOf(shading); }));
         else
             GLIB_LOG(GLIB_LogWarning, "Found invalid shading colorspace: " << iCPDF_SyntaxOf{shading});
     }
-    for (const GLOB_Object& space : Values(ColorSpaceDict()))
-        used.push_back(CPDF_ColorSpace(space));
-    for (const GLOB_Object& xobject : Values(XObjectDict())) {
+    for (const auto& entry : Entries(ColorSpaceDict()))
+        used.push_back(NamedSpace("colour space", entry.first, [&] { return CPDF_ColorSpace(entry.second); }));
+    for (const auto& entry : Entries(XObjectDict())) {
+        const GLOB_Object& xobject = entry.second;
         if (!xobject.IsStream()) {
             GLIB_LOG(GLIB_LogWarning, "Found invalid xObject: " << iCPDF_SyntaxOf{xobject});
             continue;
         }
         const GLOB_Object mask = xobject.DictGet(GLOB_Name("ImageMask"));
         if (xobject.HasSubtype("Image") && !(mask.IsBoolean() && mask.AsBoolean()))
-            used.push_back(SpaceOf(xobject));
+            used.push_back(NamedSpace("image", entry.first, [&] { return SpaceOf(xobject); }));
     }
-    for (const GLOB_Object& pattern : Values(PatternDict())) {
+    for (const auto& entry : Entries(PatternDict())) {
+        const GLOB_Object& pattern = entry.second;
         if (!IsDictOrStream(pattern)) {
             GLIB_LOG(GLIB_LogWarning, "Found invalid pattern: " << iCPDF_SyntaxOf{pattern});
             continue;
@@ -284,7 +301,7 @@ void CPDF_ResourcesDict::ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) c
         const GLOB_Object type = pattern.DictGet(GLOB_Name("PatternType"));
         const GLOB_Object shading = pattern.DictGet(GLOB_Name("Shading"));
         if (type.IsInteger() && type.AsInteger() == 2 && IsDictOrStream(shading))
-            used.push_back(SpaceOf(shading));
+            used.push_back(NamedSpace("pattern", entry.first, [&] { return SpaceOf(shading); }));
     }
     spaces.insert(spaces.end(), used.begin(), used.end());
 }

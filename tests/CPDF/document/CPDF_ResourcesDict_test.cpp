@@ -299,11 +299,21 @@ TEST(CPDF_ResourcesDict, ColorSpacesOfShadingsImagesAndPatterns) {
         EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Found invalid pattern: /Oops"));
     }
 
-    // A colour space that is not one fails the whole collection.
+    // A colour space that is not one fails the whole collection, its
+    // message led by the resource that holds it.
     page.GetPath("ColorSpace").PutPath("CS2", doc.ParseObject("/Foo"));
     std::vector<CPDF_ColorSpace> spaces(1);
     EXPECT_EQ(Thrown([&] { resources.CollectColorSpaces(&spaces, false, false); }),
-              "1128003 Unknown ColorSpace name: Foo");
+              "1128003 colour space /CS2: Unknown ColorSpace name: Foo");
+    EXPECT_EQ(spaces.size(), 1u);
+    page.GetPath("ColorSpace").RemovePath("CS2");
+    page.GetPath("XObject").PutPath("Im9", StoreStream(doc, "", "<< /Subtype /Image /ColorSpace /Bar >>"));
+    EXPECT_EQ(Thrown([&] { resources.CollectColorSpaces(&spaces, true, false); }),
+              "1128003 image /Im9: Unknown ColorSpace name: Bar");
+    page.GetPath("XObject").RemovePath("Im9");
+    page.GetPath("Shading").PutPath("Sh9", doc.ParseObject("<< /ShadingType 2 /ColorSpace /Baz >>"));
+    EXPECT_EQ(Thrown([&] { resources.CollectColorSpaces(&spaces, true, false); }),
+              "1128003 shading /Sh9: Unknown ColorSpace name: Baz");
     EXPECT_EQ(spaces.size(), 1u);
 }
 

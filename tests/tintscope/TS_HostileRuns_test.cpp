@@ -1,0 +1,152 @@
+// The built program on pages a user may meet: a spot ink over an RGB
+// alternate, a page painting in DeviceRGB, a mesh whose rows cannot fit its
+// data, a DeviceN of too many colorants and a truncated image. Each run
+// ends with its exit code and a last line that says what happened; a failed
+// run leaves no output folder, a run that succeeds writes every file, and
+// none leaves anything in TMPDIR.
+#include "TS_ProgramFixture.h"
+
+#include "support/PdfText.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+
+namespace {
+
+// A page of 100 x 100 points with the given resources and content, then
+// further objects from number 5.
+std::string Page(const std::string& resources, const std::string& content, const std::vector<std::string>& more = {}) {
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return PdfText("%PDF-1.4", objects);
+}
+
+std::string Stream(const std::string& dict, const std::string& data) {
+    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// Entries of a folder, sorted; empty when it does not exist.
+std::vector<std::string> Entries(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(path.c_str());
+    if (!dir)
+        return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool Exists(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0;
+}
+
+std::string ManyColorants(int count) {
+    std::string names;
+    for (int i = 0; i < count; ++i)
+        names += " /Ink" + std::to_string(i);
+    return names;
+}
+
+const std::vector<std::string> ProcessFiles = {"inks.txt",          "plate-0-Cyan.png",  "plate-1-Magenta.png",
+                                               "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"};
+
+TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
+    const std::string red = "<< /FunctionType 2 /Domain [0 1] /C0 [1 1 1] /C1 [0.9 0.2 0.3] /N 1 >>";
+    std::vector<std::string> withSpot = ProcessFiles;
+    withSpot.insert(withSpot.end() - 1, "plate-4-PANTONE#20485#20M.png");
+    // The first 10 of 16 CMYK pixels, all cyan: rows 0 and 1 and half of
+    // row 2 of a 4 x 4 image.
+    std::string cyan;
+    for (int i = 0; i < 10; ++i)
+        cyan += std::string("\xFF\0\0\0", 4);
+    const struct {
+        const char* name;
+        std::string pdf;
+        int code;
+        std::string last;  // after "tintscope: FILE: "
+        std::vector<std::string> written;
+    } rows[] = {
+        {"spot-over-rgb.pdf",
+         Page("/ColorSpace << /CS0 [/Separation /PANTONE#20485#20M /DeviceRGB " + red + "] >>",
+              "/CS0 cs 1 scn 10 10 50 50 re f"),
+         0, "", withSpot},
+        {"rgb.pdf", Page("", "0.2 0.4 0.6 rg 10 10 50 50 re f"), 1,
+         "page 1 was not separated: operator rg: Unsupported colorspace: ColorSpace: DeviceRGB", {}},
+        // Five vertices of 6 bytes cannot hold two rows of 2147483647.
+        {"lattice.pdf",
+         Page("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
+              {Stream("/ShadingType 5 /ColorSpace /DeviceCMYK /BitsPerCoordinate 8 /BitsPerComponent 8 "
+                      "/VerticesPerRow 2147483647 /Decode [0 100 0 100 0 1 0 1 0 1 0 1]",
+                      std::string(30, '\x40'))}),
+         1,
+         "page 1 was not separated: shading /Sh0: GouraudLattice shading has VerticesPerRow 2147483647 but its data "
+         "hold 5 vertices, fewer than two rows",
+         {}},
+        {"devicen1000.pdf",
+         Page("/ColorSpace << /CS0 [/DeviceN [" + ManyColorants(1000) +
+                  "] /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 1 1 1] /N 1 >>] >>",
+              "/CS0 cs 10 10 50 50 re f"),
+         1, "page 1 was not separated: colour space /CS0: DeviceN colorspace has 1000 colorants, at most 31 are supported",
+         {}},
+        {"truncated.pdf",
+         Page("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+              {Stream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
+                      cyan)}),
+         0, "page 1: Image /Im0 is truncated: its data hold 40 of 64 samples; the missing samples are read as 0",
+         ProcessFiles},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        const std::string out = m_out.File(std::string(row.name) + ".out");
+        const TS_Run run = RunBinary({file, "--out", out});
+        EXPECT_EQ(run.m_code, row.code) << run.m_err;
+        const std::vector<std::string> lines = run.Lines();
+        if (row.last.empty())
+            EXPECT_EQ(run.m_err, "");
+        else if (!lines.empty())
+            EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
+        else
+            ADD_FAILURE() << "nothing said";
+        // A failed run removes the folder it made; one that succeeds
+        // leaves every file and no staged one.
+        if (row.code != 0)
+            EXPECT_FALSE(Exists(out));
+        else
+            EXPECT_EQ(Entries(out), row.written);
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+    }
+
+    // The spot ink's recipe comes from its alternate at full tint, and the
+    // preview shows it where it paints (300 dpi: a point is 25/6 pixels).
+    const std::string spotInks = ReadWholeFile(m_out.File("spot-over-rgb.pdf.out/inks.txt"));
+    EXPECT_NE(spotInks.find("4\tPANTONE 485 M\t0 0.7 0.6 0.1\tshown\tplate-4-PANTONE#20485#20M.png\n"),
+              std::string::npos)
+        << spotInks;
+    const PngPixels spot = ReadPng(m_out.File("spot-over-rgb.pdf.out/preview.png"));
+    ASSERT_EQ(spot.m_channels, 4) << spot.m_error;
+    EXPECT_NE(TS_Rgb(spot, 146, 271), 0xFFFFFFu);
+    EXPECT_EQ(TS_Rgb(spot, 20, 20), 0xFFFFFFu);
+
+    // The truncated image draws what its data hold, cyan, and its missing
+    // rows as 0, paper.
+    const PngPixels image = ReadPng(m_out.File("truncated.pdf.out/preview.png"));
+    ASSERT_EQ(image.m_channels, 4) << image.m_error;
+    const uint32_t held = TS_Rgb(image, 104, 188);
+    EXPECT_NE(held, 0xFFFFFFu);
+    EXPECT_GT(held & 0xFF, held >> 16) << std::hex << held;
+    EXPECT_EQ(TS_Rgb(image, 104, 354), 0xFFFFFFu);
+}
+
+}  // namespace
