@@ -4,12 +4,45 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
 using Kind = Win32GdiObject::Kind;
 
 uint32_t PixelOf(COLORREF c) { return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF); }
+
+// Logical x ranges [first, second) of one row.
+using Spans = std::vector<std::pair<int, int>>;
+
+// The first pixel whose centre lies at or right of x.
+int FirstCentreFrom(double x, int low, int high) {
+    const double clamped = std::min<double>(std::max<double>(x, low - 1.0), high + 1.0);
+    int first = static_cast<int>(std::ceil(clamped - 0.5));
+    if (first - 1 + 0.5 >= clamped)
+        --first;
+    if (first + 0.5 < clamped)
+        ++first;
+    return std::min(std::max(first, low), high);
+}
+
+// Removes [from, to) from sorted, disjoint spans.
+void Cut(Spans& spans, int from, int to) {
+    if (from >= to)
+        return;
+    Spans kept;
+    for (const auto& s : spans) {
+        if (s.second <= from || s.first >= to) {
+            kept.push_back(s);
+            continue;
+        }
+        if (s.first < from)
+            kept.emplace_back(s.first, from);
+        if (s.second > to)
+            kept.emplace_back(to, s.second);
+    }
+    spans.swap(kept);
+}
 
 class Canvas {
 public:
@@ -30,15 +63,38 @@ public:
             *At(x + m_t.m_origin.x, y + m_t.m_origin.y) = pixel;
     }
     uint32_t* At(int dx, int dy) const { return m_t.m_pixels + dy * m_t.m_stride + dx; }
+    // Logical to device.
+    uint32_t* AtLogical(int x, int y) const { return At(x + m_t.m_origin.x, y + m_t.m_origin.y); }
     // The logical range the clip rectangle allows.
     RECT Bounds() const {
         return {m_t.m_clip.left - m_t.m_origin.x, m_t.m_clip.top - m_t.m_origin.y, m_t.m_clip.right - m_t.m_origin.x,
                 m_t.m_clip.bottom - m_t.m_origin.y};
     }
-    void FillSpan(int left, int right, int y, uint32_t pixel) {
+    // The pixels of row y within [left, right) that Visible allows, as
+    // spans: each excluded path's crossings of the row are worked out once,
+    // and a pixel is cut when its centre is inside, by the same crossings
+    // Win32PathContains counts.
+    const Spans& VisibleSpans(int left, int right, int y) {
+        m_spans.clear();
         const RECT b = Bounds();
-        for (int x = std::max<int>(left, b.left); x < std::min<int>(right, b.right); ++x)
-            Put(x, y, pixel);
+        left = std::max<int>(left, b.left);
+        right = std::min<int>(right, b.right);
+        if (y < b.top || y >= b.bottom || left >= right)
+            return m_spans;
+        m_spans.emplace_back(left, right);
+        for (const Win32Path& path : *m_t.m_excluded) {
+            Win32PathCrossings(path, y + 0.5, &m_crossings);
+            // A closed path crosses a row an even number of times; a centre
+            // is inside between the 2k-th and the (2k+1)-th crossing.
+            for (size_t i = 0; i + 1 < m_crossings.size() && !m_spans.empty(); i += 2)
+                Cut(m_spans, FirstCentreFrom(m_crossings[i], left, right),
+                    FirstCentreFrom(m_crossings[i + 1], left, right));
+        }
+        return m_spans;
+    }
+    void FillSpan(int left, int right, int y, uint32_t pixel) {
+        for (const auto& span : VisibleSpans(left, right, y))
+            std::fill_n(AtLogical(span.first, y), span.second - span.first, pixel);
     }
     void Fill(const RECT& r, uint32_t pixel) {
         const RECT b = Bounds();
@@ -66,6 +122,8 @@ public:
 
 private:
     Win32DrawTarget m_t;
+    Spans m_spans;
+    std::vector<double> m_crossings;
 };
 
 COLORREF ColorOf(uintptr_t handle, Kind kind, COLORREF fallback) {
@@ -108,7 +166,7 @@ void FillPolygon(Canvas& canvas, const Win32Polygon& polygon, uint32_t pixel) {
 struct SourceImage {
     std::vector<uint32_t> pixels;
     RECT rect{};  // logical
-    uint32_t At(int x, int y) const {
+    const uint32_t& At(int x, int y) const {
         return pixels[static_cast<size_t>(y - rect.top) * static_cast<size_t>(rect.right - rect.left) +
                       static_cast<size_t>(x - rect.left)];
     }
@@ -125,9 +183,11 @@ bool ReadSource(HDC src, RECT want, SourceImage* image) {
     if (image->rect.right <= image->rect.left || image->rect.bottom <= image->rect.top)
         return true;
     const Canvas canvas(t);
-    for (LONG y = image->rect.top; y < image->rect.bottom; ++y)
-        for (LONG x = image->rect.left; x < image->rect.right; ++x)
-            image->pixels.push_back(*canvas.At(x + t.m_origin.x, y + t.m_origin.y));
+    const size_t rowPixels = static_cast<size_t>(image->rect.right - image->rect.left);
+    image->pixels.resize(rowPixels * static_cast<size_t>(image->rect.bottom - image->rect.top));
+    uint32_t* out = image->pixels.data();
+    for (LONG y = image->rect.top; y < image->rect.bottom; ++y, out += rowPixels)
+        std::copy_n(canvas.At(image->rect.left + t.m_origin.x, y + t.m_origin.y), rowPixels, out);
     return true;
 }
 
@@ -149,15 +209,35 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX,
         return TRUE;
     Canvas canvas(t);
     const RECT b = canvas.Bounds();
+    // The source column under each destination column's centre, for the
+    // columns the clip allows; unscaled rows are copied whole instead.
+    const bool sameWidth = width == srcWidth;
+    const int firstColumn = std::max(0, static_cast<int>(b.left) - x);
+    const int endColumn = std::min(width, static_cast<int>(std::max<LONG>(b.right - x, 0)));
+    std::vector<int> columns;
+    if (!sameWidth)
+        for (int i = firstColumn; i < endColumn; ++i)
+            columns.push_back(srcX + static_cast<int>((2 * static_cast<int64_t>(i) + 1) * srcWidth /
+                                                      (2 * static_cast<int64_t>(width))));
     for (int j = std::max(0, static_cast<int>(b.top) - y); j < height && y + j < b.bottom; ++j) {
         // The source pixel under the destination pixel's centre.
         const int sy = srcY + static_cast<int>((2 * static_cast<int64_t>(j) + 1) * srcHeight / (2 * static_cast<int64_t>(height)));
         if (sy < source.rect.top || sy >= source.rect.bottom)
             continue;
-        for (int i = std::max(0, static_cast<int>(b.left) - x); i < width && x + i < b.right; ++i) {
-            const int sx = srcX + static_cast<int>((2 * static_cast<int64_t>(i) + 1) * srcWidth / (2 * static_cast<int64_t>(width)));
-            if (sx >= source.rect.left && sx < source.rect.right)
-                canvas.Put(x + i, y + j, source.At(sx, sy));
+        for (const auto& span : canvas.VisibleSpans(x, x + width, y + j)) {
+            if (sameWidth) {
+                const int from = std::max<int>(span.first, x + source.rect.left - srcX);
+                const int to = std::min<int>(span.second, x + source.rect.right - srcX);
+                if (from < to)
+                    std::copy_n(&source.At(srcX + from - x, sy), to - from, canvas.AtLogical(from, y + j));
+                continue;
+            }
+            uint32_t* out = canvas.AtLogical(span.first, y + j);
+            for (int dx = span.first; dx < span.second; ++dx, ++out) {
+                const int sx = columns[static_cast<size_t>(dx - x - firstColumn)];
+                if (sx >= source.rect.left && sx < source.rect.right)
+                    *out = source.At(sx, sy);
+            }
         }
     }
     return TRUE;
