@@ -1,6 +1,11 @@
 #include "Exchange/ZOVA/ZOVA_ColorLookupTable.h"
 
 #include <algorithm>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -27,13 +32,18 @@ CPDF_Color UnitColor(unsigned component) {
     return c;
 }
 
-uint32_t SubtractSaturating(uint32_t pixel, uint32_t absorbed) {
-    uint32_t out = pixel & 0xFF000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t have = (pixel >> shift) & 0xFF, take = (absorbed >> shift) & 0xFF;
-        out |= (have >= take ? have - take : 0) << shift;
+// have[i] -= take[i] for every byte, stopping at 0.
+void SubtractBytesSaturating(unsigned char* have, const unsigned char* take, size_t count) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + 16 <= count; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(have + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(take + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(have + i), _mm_subs_epu8(a, b));
     }
-    return out;
+#endif
+    for (; i < count; ++i)
+        have[i] = static_cast<unsigned char>(have[i] > take[i] ? have[i] - take[i] : 0);
 }
 
 }  // namespace
@@ -86,10 +96,15 @@ void ZOVA_ColorLookupTable::Composite(ZOVA_OffscreenImage& image, const unsigned
     const int32_t h = std::clamp(height, 0, imageHeight);
     const int32_t rowBytes = image.RowBytes();
     auto* row = reinterpret_cast<unsigned char*>(image.LockData());
+    // Each row's absorptions are looked up first, then taken from the row's
+    // bytes all at once. An absorption's top byte is 0, so each pixel's
+    // top byte stays as it was.
+    std::vector<uint32_t> absorbed(static_cast<size_t>(w));
     for (int32_t y = 0; y < h; ++y, row += rowBytes, plate += width) {
-        auto* pixels = reinterpret_cast<uint32_t*>(row);
         for (int32_t x = 0; x < w; ++x)
-            pixels[x] = SubtractSaturating(pixels[x], table[255 - plate[x]]);
+            absorbed[static_cast<size_t>(x)] = table[255 - plate[x]];
+        SubtractBytesSaturating(row, reinterpret_cast<const unsigned char*>(absorbed.data()),
+                                static_cast<size_t>(w) * sizeof(uint32_t));
     }
     image.UnlockData();
 }
