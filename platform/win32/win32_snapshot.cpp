@@ -20,15 +20,18 @@ Image Snapshot(HWND window) {
     const POINT size = Win32ClientSize(*w);
     image.m_width = size.x;
     image.m_height = size.y;
-    image.m_pixels.reserve(static_cast<size_t>(size.x) * static_cast<size_t>(size.y) * 4);
+    image.m_pixels.resize(static_cast<size_t>(size.x) * static_cast<size_t>(size.y) * 4);
+    uint8_t* out = image.m_pixels.data();
     for (int y = 0; y < size.y; ++y)
-        for (int x = 0; x < size.x; ++x) {
+        for (int x = 0; x < size.x; ++x, out += 4) {
             const int dx = x + t.m_origin.x, dy = y + t.m_origin.y;
             // What the surface does not cover (outside the top-level window) reads white.
             const bool on = dx >= 0 && dy >= 0 && dx < t.m_width && dy < t.m_height;
             const uint32_t p = on ? t.m_pixels[dy * t.m_stride + dx] : 0xFFFFFFu;
-            image.m_pixels.insert(image.m_pixels.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                                         static_cast<uint8_t>(p), 0xFF});
+            out[0] = static_cast<uint8_t>(p >> 16);
+            out[1] = static_cast<uint8_t>(p >> 8);
+            out[2] = static_cast<uint8_t>(p);
+            out[3] = 0xFF;
         }
     return image;
 }
@@ -43,6 +46,9 @@ bool WritePng(const std::string& path, const Image& image) {
     png.width = static_cast<png_uint_32>(image.m_width);
     png.height = static_cast<png_uint_32>(image.m_height);
     png.format = image.m_channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_GRAY;
+    // No row filters and a quick deflate: about a quarter of the default's
+    // time for files two to three times larger, the same pixels.
+    png.flags = PNG_IMAGE_FLAG_FAST;
     const bool ok = png_image_write_to_file(&png, path.c_str(), 0, image.m_pixels.data(),
                                             image.m_width * image.m_channels, nullptr) != 0;
     png_image_free(&png);
