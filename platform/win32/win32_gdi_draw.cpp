@@ -161,18 +161,28 @@ void FillPolygon(Canvas& canvas, const Win32Polygon& polygon, uint32_t pixel) {
     }
 }
 
-// A copy of the source pixels the transfer reads, so a source that is the
-// destination reads what it held before.
+// The device pixels [first, end) in memory that the rows top..bottom - 1,
+// columns left..right - 1 of a target span.
+std::pair<uintptr_t, uintptr_t> Extent(const Win32DrawTarget& t, const RECT& device) {
+    const auto top = reinterpret_cast<uintptr_t>(t.m_pixels + device.top * t.m_stride + device.left);
+    const auto bottom = reinterpret_cast<uintptr_t>(t.m_pixels + (device.bottom - 1) * t.m_stride + device.left);
+    const auto width = static_cast<uintptr_t>(device.right - device.left) * sizeof(uint32_t);
+    return {std::min(top, bottom), std::max(top, bottom) + width};
+}
+
+// The source pixels the transfer reads: read in place, or a copy when the
+// source shares memory with the destination, so that it reads what it
+// held before.
 struct SourceImage {
-    std::vector<uint32_t> pixels;
+    std::vector<uint32_t> copy;
+    const uint32_t* first = nullptr;  // the pixel at (rect.left, rect.top)
+    ptrdiff_t stride = 0;
     RECT rect{};  // logical
-    const uint32_t& At(int x, int y) const {
-        return pixels[static_cast<size_t>(y - rect.top) * static_cast<size_t>(rect.right - rect.left) +
-                      static_cast<size_t>(x - rect.left)];
-    }
+    bool Empty() const { return rect.right <= rect.left || rect.bottom <= rect.top; }
+    const uint32_t& At(int x, int y) const { return first[(y - rect.top) * stride + (x - rect.left)]; }
 };
 
-bool ReadSource(HDC src, RECT want, SourceImage* image) {
+bool ReadSource(HDC src, RECT want, const Win32DrawTarget& destination, SourceImage* image) {
     Win32DrawTarget t;
     if (!Win32ResolveTarget(src, &t))
         return false;
@@ -180,14 +190,27 @@ bool ReadSource(HDC src, RECT want, SourceImage* image) {
                     t.m_clip.bottom - t.m_origin.y};
     image->rect = {std::max(want.left, have.left), std::max(want.top, have.top), std::min(want.right, have.right),
                    std::min(want.bottom, have.bottom)};
-    if (image->rect.right <= image->rect.left || image->rect.bottom <= image->rect.top)
+    if (image->Empty())
         return true;
     const Canvas canvas(t);
+    image->first = canvas.At(image->rect.left + t.m_origin.x, image->rect.top + t.m_origin.y);
+    image->stride = t.m_stride;
+    const RECT device{image->rect.left + t.m_origin.x, image->rect.top + t.m_origin.y,
+                      image->rect.right + t.m_origin.x, image->rect.bottom + t.m_origin.y};
+    const auto from = Extent(t, device);
+    const RECT& clip = destination.m_clip;
+    if (clip.right > clip.left && clip.bottom > clip.top) {
+        const auto to = Extent(destination, clip);
+        if (from.first >= to.second || to.first >= from.second)
+            return true;
+    }
     const size_t rowPixels = static_cast<size_t>(image->rect.right - image->rect.left);
-    image->pixels.resize(rowPixels * static_cast<size_t>(image->rect.bottom - image->rect.top));
-    uint32_t* out = image->pixels.data();
+    image->copy.resize(rowPixels * static_cast<size_t>(image->rect.bottom - image->rect.top));
+    uint32_t* out = image->copy.data();
     for (LONG y = image->rect.top; y < image->rect.bottom; ++y, out += rowPixels)
         std::copy_n(canvas.At(image->rect.left + t.m_origin.x, y + t.m_origin.y), rowPixels, out);
+    image->first = image->copy.data();
+    image->stride = static_cast<ptrdiff_t>(rowPixels);
     return true;
 }
 
@@ -205,7 +228,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int srcX,
     }
     if (width == 0 || height == 0 || srcWidth == 0 || srcHeight == 0 || !Win32ResolveTarget(dst, &t))
         return TRUE;
-    if (!ReadSource(src, {srcX, srcY, srcX + srcWidth, srcY + srcHeight}, &source) || source.pixels.empty())
+    if (!ReadSource(src, {srcX, srcY, srcX + srcWidth, srcY + srcHeight}, t, &source) || source.Empty())
         return TRUE;
     Canvas canvas(t);
     const RECT b = canvas.Bounds();
