@@ -346,8 +346,8 @@ int ProgramRun::WriteOutputs() {
     const std::string& dir = m_args.m_outDir;
     if (mkdir(dir.c_str(), 0777) != 0 && errno != EEXIST)
         return Say(m_err, kExitFailed, "cannot make the folder " + dir + ": " + std::strerror(errno));
-    // The view window's interior as painted.
-    InvalidateRect(m_windows.ViewPlatformWindow(), nullptr, FALSE);
+    // The view window's interior as painted: Update and every untick asked
+    // for its paint, and the pump has done any still owed.
     VIEW_ProgramPump();
     if (!Win32Driver::WritePng(dir + "/preview.png", Win32Driver::Snapshot(m_windows.ViewPlatformWindow())))
         return Say(m_err, kExitFailed, "cannot write " + dir + "/preview.png");
