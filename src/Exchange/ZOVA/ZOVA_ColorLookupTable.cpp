@@ -31,12 +31,12 @@ CPDF_Color UnitColor(unsigned component) {
     return c;
 }
 
-// Whether every byte is 255.
-bool NoInk(const unsigned char* plate, int32_t count) {
-    unsigned char all = 0xFF;
+// Whether every byte equals the first.
+bool Uniform(const unsigned char* plate, int32_t count) {
+    unsigned char differ = 0;
     for (int32_t i = 0; i < count; ++i)
-        all &= plate[i];
-    return all == 0xFF;
+        differ |= static_cast<unsigned char>(plate[i] ^ plate[0]);
+    return differ == 0;
 }
 
 // have[i] -= take[i] for every byte, stopping at 0.
@@ -103,19 +103,24 @@ void ZOVA_ColorLookupTable::Composite(ZOVA_OffscreenImage& image, const unsigned
     const int32_t h = std::clamp(height, 0, imageHeight);
     const int32_t rowBytes = image.RowBytes();
     auto* row = reinterpret_cast<unsigned char*>(image.LockData());
-    // A row goes in blocks: a block of plate without ink (every entry 0
-    // absorbs nothing) is passed over; in the others the absorptions are
-    // looked up first, then taken from the pixels' bytes all at once. An
-    // absorption's top byte is 0, so each pixel's top byte stays as it was.
+    // A row goes in blocks: a block of plate without ink (entry 0 absorbs
+    // nothing) is passed over, and an even block looks its absorption up
+    // once; in the others each is looked up. Then they are taken from the
+    // pixels' bytes all at once. An absorption's top byte is 0, so each
+    // pixel's top byte stays as it was.
     constexpr int32_t Block = 64;
     uint32_t absorbed[Block];
     for (int32_t y = 0; y < h; ++y, row += rowBytes, plate += width) {
         for (int32_t x = 0; x < w; x += Block) {
             const int32_t n = std::min(Block, w - x);
-            if (NoInk(plate + x, n))
-                continue;
-            for (int32_t i = 0; i < n; ++i)
-                absorbed[i] = table[255 - plate[x + i]];
+            if (Uniform(plate + x, n)) {
+                if (plate[x] == 255)
+                    continue;
+                std::fill_n(absorbed, n, table[255 - plate[x]]);
+            } else {
+                for (int32_t i = 0; i < n; ++i)
+                    absorbed[i] = table[255 - plate[x + i]];
+            }
             SubtractBytesSaturating(row + static_cast<size_t>(x) * sizeof(uint32_t),
                                     reinterpret_cast<const unsigned char*>(absorbed),
                                     static_cast<size_t>(n) * sizeof(uint32_t));

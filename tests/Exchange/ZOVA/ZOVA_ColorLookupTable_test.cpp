@@ -185,13 +185,14 @@ TEST(ZOVA_ColorLookupTable, CompositeMatchesTheChannelByChannelRuleOnRandomAndEd
     // Widths around the 16-byte steps and past 64-pixel blocks, a plate
     // wider and taller than the image, and images and plates of only 0 or
     // 255 bytes.
-    for (int round = 0; round < 140; ++round) {
+    for (int round = 0; round < 160; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         const int w = 1 + round % 37 + (round % 3 == 0 ? 64 : 0), h = 1 + round % 5;
         const int plateWidth = w + (round % 4 == 3 ? 3 : 0), plateHeight = h + (round % 4 == 3 ? 2 : 0);
         // 0-2 random, 3 black image, 4 white image, 5 extreme mixture, 6 a
-        // plate without ink but for a few bytes.
-        const int kind = round % 7;
+        // plate without ink but for a few bytes, 7 an even plate of one
+        // coverage but for a few bytes.
+        const int kind = round % 8;
         ZOVA_WinOffscreenImage image;
         image.Allocate(w, h, 32);
         uint32_t* data = image.LockData();
@@ -209,9 +210,10 @@ TEST(ZOVA_ColorLookupTable, CompositeMatchesTheChannelByChannelRuleOnRandomAndEd
         image.UnlockData();
 
         std::vector<unsigned char> plate(static_cast<size_t>(plateWidth * plateHeight));
+        const auto even = static_cast<unsigned char>(random() % 255);
         for (unsigned char& b : plate)
-            b = kind == 6 ? 255 : kind == 5 ? (random() % 2 ? 0 : 255) : static_cast<unsigned char>(random());
-        if (kind == 6)
+            b = kind == 7 ? even : kind == 6 ? 255 : kind == 5 ? (random() % 2 ? 0 : 255) : static_cast<unsigned char>(random());
+        if (kind >= 6)
             for (int i = 0; i < 3; ++i)
                 plate[random() % plate.size()] = static_cast<unsigned char>(random() % 255);
         const CPDF_Color& ink = inks[round % 5];
