@@ -1,5 +1,17 @@
-// The program's main road beside MuPDF's own separations, and a recompose
-// beside the road. For page 1 of three corpus files, each iteration
+// The program beside MuPDF's and Ghostscript's own separations, and the
+// road and a recompose inside the program.
+//
+// BM_ProgramBesideMutoolAndGs: for page 1 of five corpus files at 300 dpi
+// and of the busiest at 600 dpi, each iteration runs, one after the other
+// as separate processes, `tintscope FILE --dpi D --out DIR`,
+// `mutool draw -q -r D -O 2 -o OUT.psd FILE 1` (MuPDF's per-ink plates in
+// one pass) and `gs -sDEVICE=tiffsep -rD` on page 1 (Ghostscript's per-ink
+// TIFFs), all writing under TMPDIR, and times each from spawn to exit.
+// TINTSCOPE_BENCH_PROGRAM names another build's tintscope to time instead. The
+// three share each iteration, so they share the machine's load; the table
+// after the run gives the medians and the ratios.
+//
+// BM_MainRoadBesideMutool: for page 1 of three corpus files, each iteration
 //   - opens the page in a fresh host with ZOVA.api loaded, the Separations
 //     tool picked at 300 dpi and the view window sized to the page, as
 //     tintscope does (not timed);
@@ -7,11 +19,9 @@
 //     the host and composing the view (the main road);
 //   - times a click on the first ink's tick box: the view recomposed from
 //     the plates it keeps, without that ink;
-//   - times `mutool draw -r 300 -O 2 -o OUT.psd FILE 1` as a subprocess
-//     (MuPDF's per-ink plates written as one PSD file).
-// The three share each iteration, so they share the machine's load. After
-// the run it prints, per page, the times and the ratios road / mutool and
-// recompose / road.
+//   - times `mutool draw -r 300 -O 2 -o OUT.psd FILE 1` as a subprocess.
+// After the run it prints, per page, the times and the ratios road / mutool
+// and recompose / road.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -35,7 +45,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -60,7 +72,12 @@ double SecondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string CorpusFile(const char* name) { return std::string(TINTSCOPE_CORPUS_DIR) + "/" + name; }
+// The corpus beside the source tree, or the folder TINTSCOPE_BENCH_CORPUS
+// names (a worktree elsewhere).
+std::string CorpusFile(const char* name) {
+    const char* other = std::getenv("TINTSCOPE_BENCH_CORPUS");
+    return std::string(other && *other ? other : TINTSCOPE_CORPUS_DIR) + "/" + name;
+}
 
 // One page open in the host with the tool ready to separate it.
 class Road {
@@ -128,14 +145,14 @@ private:
     int m_plates = 0;
 };
 
-// mutool draw as a subprocess, its PSD written under TMPDIR and removed;
-// seconds.
-double MutoolPsd(const std::string& pdf) {
+std::string TempDir() {
     const char* dir = std::getenv("TMPDIR");
-    const std::string out = std::string(dir && *dir ? dir : "/tmp") + "/tintscope-bench-" +
-                            std::to_string(getpid()) + ".psd";
-    const std::string dpi = std::to_string(kDpi);
-    std::vector<std::string> args = {"mutool", "draw", "-q", "-r", dpi, "-O", "2", "-o", out, pdf, "1"};
+    return dir && *dir ? dir : "/tmp";
+}
+
+// Runs args[0] (searched in PATH) with output to /dev/null and waits;
+// seconds from spawn to exit.
+double TimedRun(std::vector<std::string> args) {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(&arg[0]);
@@ -146,17 +163,123 @@ double MutoolPsd(const std::string& pdf) {
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     const auto start = Clock::now();
     pid_t child = 0;
-    const int spawned = posix_spawnp(&child, "mutool", &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     if (spawned != 0 || waitpid(child, &status, 0) != child)
-        throw std::runtime_error("mutool could not be run (tools/deps.sh installs mupdf-tools)");
+        throw std::runtime_error(args[0] + " could not be run (tools/deps.sh installs mupdf-tools and ghostscript)");
     const double seconds = SecondsSince(start);
-    std::remove(out.c_str());
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("mutool draw failed on " + pdf);
+        throw std::runtime_error(args[0] + " failed on " + args[args.size() - 2]);
     return seconds;
 }
+
+// mutool draw as a subprocess, its PSD written under TMPDIR and removed;
+// seconds.
+double MutoolPsd(const std::string& pdf, int dpi = kDpi) {
+    const std::string out = TempDir() + "/tintscope-bench-" + std::to_string(getpid()) + ".psd";
+    const double seconds = TimedRun({"mutool", "draw", "-q", "-r", std::to_string(dpi), "-O", "2", "-o", out, pdf, "1"});
+    std::remove(out.c_str());
+    return seconds;
+}
+
+// A fresh folder under TMPDIR, emptied and removed with this object.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string name = TempDir() + "/tintscope-bench-XXXXXX";
+        if (!mkdtemp(&name[0]))
+            throw std::runtime_error("cannot make a folder under " + TempDir());
+        m_path = name;
+    }
+    ~ScratchFolder() { Remove(m_path); }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+
+private:
+    // The folders here are one level deep at most (the program's --out).
+    static void Remove(const std::string& path) {
+        if (DIR* dir = opendir(path.c_str())) {
+            while (const dirent* entry = readdir(dir)) {
+                const std::string name = entry->d_name;
+                if (name != "." && name != "..")
+                    Remove(path + "/" + name);
+            }
+            closedir(dir);
+            rmdir(path.c_str());
+        } else {
+            std::remove(path.c_str());
+        }
+    }
+    std::string m_path;
+};
+
+// The program to time: this build's, or another build's (to time a tree
+// before a change in the same session) named by TINTSCOPE_BENCH_PROGRAM.
+std::string ProgramPath() {
+    const char* other = std::getenv("TINTSCOPE_BENCH_PROGRAM");
+    return other && *other ? other : TINTSCOPE_PROGRAM;
+}
+
+const char* const kProcessPages[] = {
+    "skia_GWG060_Shading_x1a.pdf", "pdfjs_devicen.pdf", "skia_gs-bugzilla694385.pdf",
+    "pdfjs_issue925.pdf",          "vera_A2b_6-2-4-4-t02-pass-a.pdf",
+};
+constexpr int kProcessPageCount = 5;
+constexpr int kBusyPage = 2;
+
+struct ProcessTimes {
+    std::string label;
+    std::vector<double> program, mutool, gs;
+};
+std::vector<ProcessTimes> g_process;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+void BM_ProgramBesideMutoolAndGs(benchmark::State& state) {
+    const char* page = kProcessPages[state.range(0)];
+    const int dpi = static_cast<int>(state.range(1));
+    const std::string pdf = CorpusFile(page);
+    if (access(pdf.c_str(), R_OK) != 0) {
+        state.SkipWithError(("the shared corpus is absent: " + pdf).c_str());
+        return;
+    }
+    g_process.push_back({std::string(page) + " " + std::to_string(dpi) + " dpi", {}, {}, {}});
+    ProcessTimes& times = g_process.back();
+    const std::string r = std::to_string(dpi);
+    try {
+        for (auto _ : state) {
+            {
+                ScratchFolder out;
+                times.program.push_back(
+                    TimedRun({ProgramPath(), pdf, "--dpi", r, "--out", out.Path() + "/out"}));
+            }
+            times.mutool.push_back(MutoolPsd(pdf, dpi));
+            {
+                ScratchFolder out;
+                times.gs.push_back(TimedRun({"gs", "-q", "-dNOPAUSE", "-dBATCH", "-dSAFER", "-sDEVICE=tiffsep",
+                                             "-r" + r, "-dFirstPage=1", "-dLastPage=1",
+                                             "-sOutputFile=" + out.Path() + "/gs.tif", pdf}));
+            }
+            state.SetIterationTime(times.program.back());
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    state.SetLabel(times.label);
+}
+// Whole processes of a second to a minute: a few interleaved runs, medians.
+BENCHMARK(BM_ProgramBesideMutoolAndGs)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, kProcessPageCount - 1, 1), {300}})
+    ->Args({kBusyPage, 600})
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 struct PageTimes {
     int runs = 0;
@@ -198,7 +321,27 @@ void BM_MainRoadBesideMutool(benchmark::State& state) {
 }
 BENCHMARK(BM_MainRoadBesideMutool)->DenseRange(0, kPageCount - 1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+void ReportProcesses() {
+    if (g_process.empty())
+        return;
+    std::printf("\n%-44s %5s %12s %12s %12s %15s %11s\n", "page 1, medians of whole processes", "runs",
+                "tintscope s", "mutool s", "gs s", "tintscope/mutool", "tintscope/gs");
+    for (const ProcessTimes& t : g_process) {
+        const double program = Median(t.program), mutool = Median(t.mutool), gs = Median(t.gs);
+        if (t.program.empty())
+            continue;
+        std::printf("%-44s %5zu %12.3f %12.3f %12.3f %15.2f %11.2f\n", t.label.c_str(), t.program.size(), program,
+                    mutool, gs, program / mutool, program / gs);
+    }
+}
+
 void Report() {
+    ReportProcesses();
+    bool any = false;
+    for (const PageTimes& t : g_times)
+        any = any || t.runs > 0;
+    if (!any)
+        return;
     std::printf("\n%-32s %5s %6s %11s %11s %12s %13s %16s\n", "page 1 at 300 dpi", "inks", "runs", "road ms",
                 "mutool ms", "road/mutool", "recompose ms", "recompose/road");
     for (int i = 0; i < kPageCount; ++i) {

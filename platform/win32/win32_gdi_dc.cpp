@@ -94,19 +94,32 @@ bool Win32ResolveTarget(HDC dc, Win32DrawTarget* target) {
     return true;
 }
 
+double Win32EdgeCrossing(const POINT& a, const POINT& b, double y) {
+    return a.x + (y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y);
+}
+
 bool Win32PathContains(const Win32Path& path, double x, double y) {
     bool inside = false;
     for (const Win32Polygon& polygon : path)
         for (size_t i = 0, n = polygon.size(); i < n; ++i) {
             const POINT& a = polygon[i];
             const POINT& b = polygon[(i + 1) % n];
-            if ((a.y > y) != (b.y > y)) {
-                const double cross = a.x + (y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y);
-                if (x < cross)
-                    inside = !inside;
-            }
+            if ((a.y > y) != (b.y > y) && x < Win32EdgeCrossing(a, b, y))
+                inside = !inside;
         }
     return inside;
+}
+
+void Win32PathCrossings(const Win32Path& path, double y, std::vector<double>* crossings) {
+    crossings->clear();
+    for (const Win32Polygon& polygon : path)
+        for (size_t i = 0, n = polygon.size(); i < n; ++i) {
+            const POINT& a = polygon[i];
+            const POINT& b = polygon[(i + 1) % n];
+            if ((a.y > y) != (b.y > y))
+                crossings->push_back(Win32EdgeCrossing(a, b, y));
+        }
+    std::sort(crossings->begin(), crossings->end());
 }
 
 HGDIOBJ GetStockObject(int object) {

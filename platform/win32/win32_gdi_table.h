@@ -71,5 +71,10 @@ bool Win32ResolveTarget(HDC dc, Win32DrawTarget* target);
 bool Win32WindowSurface(HWND window, Win32DrawTarget* target);
 void Win32DropSurface(HWND window);
 
+// Where the edge from a to b crosses the row at height y (a.y != b.y).
+double Win32EdgeCrossing(const POINT& a, const POINT& b, double y);
 // Even-odd inside test of a pixel centre against a path.
 bool Win32PathContains(const Win32Path& path, double x, double y);
+// The x of every edge of the path crossing height y, ascending: the point
+// (x, y) is inside exactly when an odd number of them lie above x.
+void Win32PathCrossings(const Win32Path& path, double y, std::vector<double>* crossings);

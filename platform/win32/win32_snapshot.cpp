@@ -3,6 +3,7 @@
 #include "win32/win32_gdi_table.h"
 #include "win32/win32_window_table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <png.h>
 
@@ -20,31 +21,42 @@ Image Snapshot(HWND window) {
     const POINT size = Win32ClientSize(*w);
     image.m_width = size.x;
     image.m_height = size.y;
-    image.m_pixels.reserve(static_cast<size_t>(size.x) * static_cast<size_t>(size.y) * 4);
+    image.m_pixels.resize(static_cast<size_t>(size.x) * static_cast<size_t>(size.y) * 4);
+    uint8_t* out = image.m_pixels.data();
     for (int y = 0; y < size.y; ++y)
-        for (int x = 0; x < size.x; ++x) {
+        for (int x = 0; x < size.x; ++x, out += 4) {
             const int dx = x + t.m_origin.x, dy = y + t.m_origin.y;
             // What the surface does not cover (outside the top-level window) reads white.
             const bool on = dx >= 0 && dy >= 0 && dx < t.m_width && dy < t.m_height;
             const uint32_t p = on ? t.m_pixels[dy * t.m_stride + dx] : 0xFFFFFFu;
-            image.m_pixels.insert(image.m_pixels.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
-                                                         static_cast<uint8_t>(p), 0xFF});
+            out[0] = static_cast<uint8_t>(p >> 16);
+            out[1] = static_cast<uint8_t>(p >> 8);
+            out[2] = static_cast<uint8_t>(p);
+            out[3] = 0xFF;
         }
     return image;
 }
 
 bool WritePng(const std::string& path, const Image& image) {
-    if ((image.m_channels != 4 && image.m_channels != 1) || image.m_width <= 0 || image.m_height <= 0 ||
-        image.m_pixels.size() != static_cast<size_t>(image.m_width) * static_cast<size_t>(image.m_height) *
-                                     static_cast<size_t>(image.m_channels))
+    if (image.m_pixels.size() != static_cast<size_t>(std::max(image.m_width, 0)) *
+                                     static_cast<size_t>(std::max(image.m_height, 0)) *
+                                     static_cast<size_t>(std::max(image.m_channels, 0)))
+        return false;
+    return WritePng(path, image.m_width, image.m_height, image.m_channels, image.m_pixels.data());
+}
+
+bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels) {
+    if ((channels != 4 && channels != 1) || width <= 0 || height <= 0 || pixels == nullptr)
         return false;
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.m_width);
-    png.height = static_cast<png_uint_32>(image.m_height);
-    png.format = image.m_channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_GRAY;
-    const bool ok = png_image_write_to_file(&png, path.c_str(), 0, image.m_pixels.data(),
-                                            image.m_width * image.m_channels, nullptr) != 0;
+    png.width = static_cast<png_uint_32>(width);
+    png.height = static_cast<png_uint_32>(height);
+    png.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_GRAY;
+    // No row filters and a quick deflate: about a quarter of the default's
+    // time for files two to three times larger, the same pixels.
+    png.flags = PNG_IMAGE_FLAG_FAST;
+    const bool ok = png_image_write_to_file(&png, path.c_str(), 0, pixels, width * channels, nullptr) != 0;
     png_image_free(&png);
     if (!ok)
         std::remove(path.c_str());

@@ -421,3 +421,30 @@ TEST_F(win32_dialog, ASnapshotOfAnOwnerDrawnListSurvivesAPngRoundTrip) {
     EXPECT_FALSE(Win32Driver::WritePng(dir.File("no/such/folder.png"), shot));
     EXPECT_EQ(ReadPng(dir.File("missing.png")).m_channels, 0);
 }
+
+TEST(win32_png, LargeImagesOfRunsGradientsAndNoiseComeBackByteForByte) {
+    // Deflate's window and the rows' lengths are both passed here: long
+    // runs, a gradient along each row and down the image, and noise.
+    ScratchDir dir;
+    uint32_t seed = 44;
+    for (const int channels : {1, 4}) {
+        Win32Driver::Image image;
+        image.m_width = 1031;
+        image.m_height = 263;
+        image.m_channels = channels;
+        image.m_pixels.resize(static_cast<size_t>(image.m_width) * image.m_height * channels);
+        for (int y = 0; y < image.m_height; ++y)
+            for (int x = 0; x < image.m_width * channels; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const uint8_t value = y < 60 ? 255 : y < 120 ? static_cast<uint8_t>(x + y) : y < 200 ? static_cast<uint8_t>(seed >> 24) : (x / 97) % 2 ? 0 : 255;
+                image.m_pixels[static_cast<size_t>(y) * image.m_width * channels + x] = value;
+            }
+        const std::string path = dir.File("large-" + std::to_string(channels) + ".png");
+        ASSERT_TRUE(Win32Driver::WritePng(path, image));
+        const PngPixels back = ReadPng(path);
+        ASSERT_EQ(back.m_channels, channels) << back.m_error;
+        EXPECT_EQ(back.m_width, image.m_width);
+        EXPECT_EQ(back.m_height, image.m_height);
+        EXPECT_TRUE(back.m_pixels == image.m_pixels);
+    }
+}

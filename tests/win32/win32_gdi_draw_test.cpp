@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,133 @@ TEST(win32_gdi_draw, TextOutDrawsABoxForABytePastAscii) {
     TextOutA(b.Dc(), 0, 0, "\xE9", 1);
     EXPECT_EQ(a.Picture(), b.Picture());
     EXPECT_NE(a.Picture().find('#'), std::string::npos);
+}
+
+namespace {
+
+using Path = std::vector<std::vector<POINT>>;
+
+// The pixel-centre rule stated plainly: a centre is inside a path when a ray
+// to its right crosses the path's edges an odd number of times, an edge
+// counting when one end lies strictly below the centre's row and the other
+// at or above it.
+bool Inside(const Path& path, int x, int y) {
+    const double px = x + 0.5, py = y + 0.5;
+    bool inside = false;
+    for (const auto& polygon : path)
+        for (size_t i = 0; i < polygon.size(); ++i) {
+            const POINT a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+            if ((a.y > py) == (b.y > py))
+                continue;
+            if (px < a.x + (py - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y))
+                inside = !inside;
+        }
+    return inside;
+}
+
+// One to three polygons of three to seven corners, some beyond the canvas,
+// with repeated corners, horizontal edges and crossings.
+Path RandomPath(std::mt19937& random, int width, int height) {
+    std::uniform_int_distribution<int> polygons(1, 3), corners(3, 7);
+    std::uniform_int_distribution<LONG> xs(-4, width + 4), ys(-4, height + 4);
+    Path path(static_cast<size_t>(polygons(random)));
+    for (auto& polygon : path) {
+        polygon.resize(static_cast<size_t>(corners(random)));
+        for (POINT& p : polygon)
+            p = {xs(random), ys(random)};
+        if (random() % 4 == 0)
+            polygon[1].y = polygon[0].y;  // a horizontal edge
+        if (random() % 5 == 0)
+            polygon[2] = polygon[1];  // a repeated corner
+    }
+    return path;
+}
+
+void ExcludePath(HDC dc, const Path& path) {
+    ASSERT_TRUE(BeginPath(dc));
+    for (const auto& polygon : path)
+        ASSERT_TRUE(Polygon(dc, polygon.data(), static_cast<int>(polygon.size())));
+    ASSERT_TRUE(EndPath(dc));
+    ASSERT_TRUE(SelectClipPath(dc, RGN_DIFF));
+}
+
+}  // namespace
+
+TEST(win32_gdi_draw, FillRectUnderExcludedPathsSparesExactlyTheCentresInside) {
+    std::mt19937 random(44);
+    const HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+    for (int round = 0; round < 300; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int width = 5 + round % 23, height = 4 + round % 17;
+        Canvas c(width, height);
+        std::vector<Path> paths{RandomPath(random, width, height)};
+        if (round % 3 == 0)
+            paths.push_back(RandomPath(random, width, height));  // a second exclusion
+        for (const Path& path : paths)
+            ExcludePath(c.Dc(), path);
+        // Some fills start or end inside the canvas, some beyond it.
+        const RECT r{static_cast<LONG>(round % 5) - 2, static_cast<LONG>(round % 4) - 1,
+                     width - static_cast<LONG>(round % 3) + 1, height - static_cast<LONG>(round % 2)};
+        ASSERT_EQ(FillRect(c.Dc(), &r, black), 1);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                bool filled = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+                for (const Path& path : paths)
+                    filled = filled && !Inside(path, x, y);
+                ASSERT_EQ(c.At(x, y), filled ? Black : White) << x << "," << y;
+            }
+    }
+    DeleteObject(black);
+}
+
+TEST(win32_gdi_draw, StretchBltUnderAnExcludedPathTakesTheSourcePixelUnderEachCentre) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int srcW = 3 + round % 11, srcH = 2 + round % 7;
+        Canvas src(srcW, srcH);
+        for (int y = 0; y < srcH; ++y)
+            for (int x = 0; x < srcW; ++x)
+                src.At(x, y) = static_cast<uint32_t>(random() & 0xFFFFFF);
+        const int dstW = 6 + round % 19, dstH = 5 + round % 13;
+        Canvas dst(dstW, dstH, 0x777777);
+        const Path path = RandomPath(random, dstW, dstH);
+        ExcludePath(dst.Dc(), path);
+        // Every other round unscaled (the rows copied whole), the others
+        // magnified or reduced; the source rectangle may reach past the
+        // source bitmap and the destination past the canvas.
+        const int x = static_cast<int>(random() % 5) - 2, y = static_cast<int>(random() % 5) - 2;
+        const int sx = static_cast<int>(random() % 3) - 1, sy = static_cast<int>(random() % 3) - 1;
+        const int w = round % 2 ? dstW : 1 + static_cast<int>(random() % (2 * dstW));
+        const int h = 1 + static_cast<int>(random() % dstH);
+        const int sw = round % 2 ? w : 1 + static_cast<int>(random() % srcW);
+        const int sh = round % 4 == 1 ? h : 1 + static_cast<int>(random() % srcH);
+        ASSERT_TRUE(StretchBlt(dst.Dc(), x, y, w, h, src.Dc(), sx, sy, sw, sh, SRCCOPY));
+        for (int j = 0; j < dstH; ++j)
+            for (int i = 0; i < dstW; ++i) {
+                uint32_t want = 0x777777;
+                if (i >= x && i < x + w && j >= y && j < y + h && !Inside(path, i, j)) {
+                    const int fromX = sx + static_cast<int>((2 * (i - x) + 1) * sw / (2 * w));
+                    const int fromY = sy + static_cast<int>((2 * (j - y) + 1) * sh / (2 * h));
+                    if (fromX >= 0 && fromX < srcW && fromY >= 0 && fromY < srcH)
+                        want = src.At(fromX, fromY);
+                }
+                ASSERT_EQ(dst.At(i, j), want) << i << "," << j;
+            }
+    }
+}
+
+TEST(win32_gdi_draw, BitBltWithinOneBitmapReadsThePixelsFromBeforeTheCopy) {
+    Canvas c(6, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            c.At(x, y) = static_cast<uint32_t>(y * 6 + x + 1);
+    // Overlapping, shifted right and down by one.
+    ASSERT_TRUE(BitBlt(c.Dc(), 1, 1, 5, 3, c.Dc(), 0, 0, SRCCOPY));
+    for (int y = 1; y < 4; ++y)
+        for (int x = 1; x < 6; ++x)
+            EXPECT_EQ(c.At(x, y), static_cast<uint32_t>((y - 1) * 6 + x)) << x << "," << y;
+    EXPECT_EQ(c.At(0, 0), 1u);
 }
 
 class win32_gdi_window : public Win32WindowTest {};

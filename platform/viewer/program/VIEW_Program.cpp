@@ -481,8 +481,8 @@ VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
 // The preview and the plates hold the page only: the view's pixels the page
 // covers whole.
 int ProgramRun::WriteOutputs() {
-    // The view window's interior as painted.
-    InvalidateRect(m_windows.ViewPlatformWindow(), nullptr, FALSE);
+    // The view window's interior as painted: Update and every untick asked
+    // for its paint, and the pump has done any still owed.
     VIEW_ProgramPump();
     if (Interrupted())
         return FailInterrupted();

@@ -66,10 +66,5 @@ std::string VIEW_InkFieldText(const std::string& ink) {
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey) {
     if (width <= 0 || height <= 0 || grey.size() != static_cast<size_t>(width) * height)
         return false;
-    Win32Driver::Image image;
-    image.m_width = width;
-    image.m_height = height;
-    image.m_channels = 1;
-    image.m_pixels = grey;
-    return Win32Driver::WritePng(path, image);
+    return Win32Driver::WritePng(path, width, height, 1, grey.data());
 }

@@ -46,6 +46,9 @@ void VIEW_ProgramWindows::Arrange(int width, int height) {
     const PDFL_AVRect hostFrame{static_cast<int16_t>(frame.left), static_cast<int16_t>(frame.top),
                                 static_cast<int16_t>(frame.right), static_cast<int16_t>(frame.bottom)};
     VIEW_Windows::SetFrame(m_view, hostFrame);
+    // Nothing is shown before Update composes the view and asks for its
+    // paint: a paint of the blank image at the new size would be lost work.
+    ValidateRect(view, nullptr);
     VIEW_ProgramPump();
 }
 

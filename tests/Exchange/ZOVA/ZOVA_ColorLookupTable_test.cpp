@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -159,4 +160,71 @@ TEST(ZOVA_ColorLookupTable, APlateLargerThanTheImageChangesOnlyTheImage) {
     EXPECT_EQ(p[3] & 0xFFFFFF, 0xFFFFFFu);  // the plate's row stride was kept
     EXPECT_EQ(p[4] & 0xFFFFFF, 0u);
     image.UnlockData();
+}
+
+namespace {
+
+// The composite stated plainly: each of red, green and blue loses the ink's
+// absorption at the plate's coverage, stopping at 0; the top byte stays.
+uint32_t Reference(uint32_t pixel, uint32_t absorbed) {
+    uint32_t out = pixel & 0xFF000000u;
+    for (int shift = 0; shift <= 16; shift += 8) {
+        const int have = static_cast<int>((pixel >> shift) & 0xFF), take = static_cast<int>((absorbed >> shift) & 0xFF);
+        out |= static_cast<uint32_t>(have > take ? have - take : 0) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(ZOVA_ColorLookupTable, CompositeMatchesTheChannelByChannelRuleOnRandomAndEdgeImages) {
+    ZOVA_ColorLookupTable table;
+    std::mt19937 random(2026);
+    const CPDF_Color inks[] = {Cmyk(1, 0, 0, 0), Cmyk(0, 0, 0, 1), Cmyk(0.3, 0.7, 0.1, 0.2), Cmyk(1, 1, 1, 1),
+                               Cmyk(0, 0, 0, 0)};
+    // Widths around the 16-byte steps and past 64-pixel blocks, a plate
+    // wider and taller than the image, and images and plates of only 0 or
+    // 255 bytes.
+    for (int round = 0; round < 160; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        const int w = 1 + round % 37 + (round % 3 == 0 ? 64 : 0), h = 1 + round % 5;
+        const int plateWidth = w + (round % 4 == 3 ? 3 : 0), plateHeight = h + (round % 4 == 3 ? 2 : 0);
+        // 0-2 random, 3 black image, 4 white image, 5 extreme mixture, 6 a
+        // plate without ink but for a few bytes, 7 an even plate of one
+        // coverage but for a few bytes.
+        const int kind = round % 8;
+        ZOVA_WinOffscreenImage image;
+        image.Allocate(w, h, 32);
+        uint32_t* data = image.LockData();
+        for (int i = 0; i < w * h; ++i) {
+            uint32_t pixel = random();
+            if (kind == 3)
+                pixel &= 0xFF000000u;
+            else if (kind == 4)
+                pixel |= 0x00FFFFFFu;
+            else if (kind == 5)
+                pixel = (random() % 2 ? 0xFF00FF00u : 0x0000FF00u) | (random() % 2 ? 0xFF : 0);
+            data[i] = pixel;
+        }
+        const std::vector<uint32_t> before(data, data + w * h);
+        image.UnlockData();
+
+        std::vector<unsigned char> plate(static_cast<size_t>(plateWidth * plateHeight));
+        const auto even = static_cast<unsigned char>(random() % 255);
+        for (unsigned char& b : plate)
+            b = kind == 7 ? even : kind == 6 ? 255 : kind == 5 ? (random() % 2 ? 0 : 255) : static_cast<unsigned char>(random());
+        if (kind >= 6)
+            for (int i = 0; i < 3; ++i)
+                plate[random() % plate.size()] = static_cast<unsigned char>(random() % 255);
+        const CPDF_Color& ink = inks[round % 5];
+        table.Composite(image, plate.data(), ink, plateWidth, plateHeight);
+        const uint32_t* entries = table.TableFor(ink);
+        const uint32_t* after = image.LockData();
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(after[y * w + x],
+                          Reference(before[static_cast<size_t>(y * w + x)], entries[255 - plate[static_cast<size_t>(y * plateWidth + x)]]))
+                    << x << "," << y;
+        image.UnlockData();
+    }
 }
