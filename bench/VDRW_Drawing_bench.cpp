@@ -18,6 +18,7 @@
 #include "viewer/cos/VCOS_Store.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_PageSpace.h"
+#include "viewer/program/VIEW_PdfFile.h"
 #include "win32/win32.h"
 
 namespace {
@@ -64,25 +65,6 @@ private:
     HGDIOBJ m_previous = nullptr;
 };
 
-// Objects numbered from 1, with a cross-reference table.
-std::string MakePdf(const std::vector<std::string>& objects) {
-    std::string file = "%PDF-1.4\n";
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(file.size());
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = file.size();
-    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (size_t offset : offsets) {
-        char line[32];
-        std::snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        file += line;
-    }
-    return file + "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-           " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-}
-
 // 792 × 612 like the busy page: an uncoloured pattern of one 940-point cell
 // fills a larger area 21 times at 21 grey levels.
 std::string PatternPage() {
@@ -90,7 +72,7 @@ std::string PatternPage() {
     std::string content = "/CS0 cs\n";
     for (int i = 0; i < 21; ++i)
         content += std::to_string(0.2 + i * 0.03) + " /P0 scn -600 -600 2000 1800 re f\n";
-    return MakePdf(
+    return VIEW_PdfFile(
         {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
          "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 792 612] /Resources << /ColorSpace << /CS0 [/Pattern "
          "/DeviceGray] >> /Pattern << /P0 5 0 R >> >> /Contents 4 0 R >>",

@@ -14,6 +14,7 @@
 #include "viewer/VIEW_HostError.h"
 #include "viewer/VIEW_PD.h"
 #include "viewer/VIEW_Paths.h"
+#include "viewer/VIEW_RaisedText.h"
 
 #include <gtest/gtest.h>
 
@@ -139,17 +140,6 @@ TEST_F(PDTest, DamagedPageTreesAreHostErrors) {
         EXPECT_THROW(VIEW_PD::DocGetNumPages(doc), VIEW_HostRaise);
         VIEW_PD::DocClose(doc);
     }
-}
-
-// The registered text of the host error call raises; "" when it raises none.
-template <class Call>
-std::string RaisedText(Call call) {
-    try {
-        call();
-    } catch (const VIEW_HostRaise& raise) {
-        return VIEW_ErrorRegistry::Text(raise.Code());
-    }
-    return "";
 }
 
 TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {

@@ -17,6 +17,7 @@
 #include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_PageSpace.h"
+#include "viewer/VIEW_RaisedText.h"
 
 namespace {
 
@@ -28,17 +29,6 @@ protected:
         VIEW_Host::Reset();
     }
 };
-
-// The text registered for the host error a call raised; "" when none.
-template <class Call>
-std::string RaisedText(Call call) {
-    try {
-        call();
-    } catch (const VIEW_HostRaise& raise) {
-        return VIEW_ErrorRegistry::Text(raise.Code());
-    }
-    return "";
-}
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 

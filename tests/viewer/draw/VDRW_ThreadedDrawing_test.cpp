@@ -16,6 +16,7 @@
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_TestPdf.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
+#include "viewer/VIEW_RaisedText.h"
 
 namespace {
 
@@ -30,16 +31,6 @@ std::vector<uint8_t> Bytes(const VDRW_TestDib& dib) {
     for (int y = 0; y < dib.Height(); ++y)
         bytes.insert(bytes.end(), dib.Pixel(0, y), dib.Pixel(0, y) + dib.Width() * 4);
     return bytes;
-}
-
-template <class Call>
-std::string RaisedText(Call call) {
-    try {
-        call();
-    } catch (const VIEW_HostRaise& raise) {
-        return VIEW_ErrorRegistry::Text(raise.Code());
-    }
-    return "";
 }
 
 // A page with what MuPDF draws differently per band if the geometry moved:
