@@ -3,9 +3,10 @@
 // process inks and the page's first spot ink, once with external-file
 // streams and unfiltered data and once embedded and compressed. Beyond
 // crashes: a separation that succeeds adds one page per ink whose content
-// (and that of every form, tiling pattern and Type 3 font it
+// (and that of every form, coloured tiling pattern and Type 3 font it
 // reaches) re-parses to its end; one that fails adds no page; no temporary
-// file outlives the job.
+// file outlives the job. Uncoloured tiling patterns are copied as they
+// stand, never parsed, so their content is the input's, not the engine's.
 #include "CPDF/content/CPDF_ContentParser.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "FUZZ_SepJob.h"
@@ -58,7 +59,7 @@ private:
                 Check(value, value.DictGet(GLOB_Name("Resources")));
         const GLOB_Dict patterns = Entries(resources.DictGet(GLOB_Name("Pattern")));
         for (uint32_t i = 0; patterns.Entry(i, nullptr, &value); ++i)
-            if (value.IsStream())
+            if (value.IsStream() && !IsUncoloured(value))
                 Check(value, value.DictGet(GLOB_Name("Resources")));
         const GLOB_Dict states = Entries(resources.DictGet(GLOB_Name("ExtGState")));
         for (uint32_t i = 0; states.Entry(i, nullptr, &value); ++i) {
@@ -68,6 +69,11 @@ private:
         const GLOB_Dict fonts = Entries(resources.DictGet(GLOB_Name("Font")));
         for (uint32_t i = 0; fonts.Entry(i, nullptr, &value); ++i)
             CheckType3Font(value);
+    }
+
+    static bool IsUncoloured(const GLOB_Object& pattern) {
+        const GLOB_Object paintType = pattern.DictGet(GLOB_Name("PaintType"));
+        return paintType.IsInteger() && paintType.AsInteger() == 2;
     }
 
     void CheckType3Font(const GLOB_Object& font) {

@@ -543,7 +543,7 @@ GLOB_Stream GLOB_Memory_Impl::OpenStream(const GLOB_Object& stream, int32_t open
 
 GLOB_Object GLOB_Memory_Impl::StreamDict(const GLOB_Object& stream) { return StreamOf(stream).AttrDict(); }
 
-uint32_t GLOB_Memory_Impl::StreamLength(const GLOB_Object& stream) { return StreamOf(stream).Size(); }
+uint32_t GLOB_Memory_Impl::StreamLength(const GLOB_Object& stream) { return StreamOf(stream).Length(); }
 
 uint32_t GLOB_Memory_Impl::StreamPos(const GLOB_Object&) { return 0; }
 

@@ -81,6 +81,12 @@ FILT_FilterBuffer* GLOB_StreamCore::Fill() {
     return buffer;
 }
 
+void GLOB_StreamCore::ThrowStalled(const char* operation) const {
+    GLIB_THROW(GLIB_Exception, IOErrorCode,
+               "GLOB_StreamCore::" << operation << ": the filter " << m_filter->Name()
+                                   << " neither took nor gave a byte");
+}
+
 void GLOB_StreamCore::Flush(FILT_FilterBuffer& buffer) {
     FlushBuffer(buffer);
     // The filtered buffer is reset before the next chunk: what a short store
@@ -138,9 +144,11 @@ FILT_FilterBuffer* GLOB_StreamCore::Read() {
         if (out.DataAvailable() > 0 || out.IsEOD())
             break;
         // A filter that takes nothing, gives nothing and does not finish
-        // while it has input (or EOD) and room breaks its contract.
+        // while it has input (or EOD) and room breaks its contract; on
+        // hostile data that must not spin or end the process.
         const bool progressed = in.DataAvailable() != inBefore || out.DataAvailable() != outBefore;
-        GLIB_ASSERT(progressed || (in.DataAvailable() == 0 && !in.IsEOD()));
+        if (!progressed && (in.DataAvailable() > 0 || in.IsEOD()))
+            ThrowStalled("Read");
     }
     return &out;
 }
@@ -166,7 +174,8 @@ void GLOB_StreamCore::Write(FILT_FilterBuffer& buffer) {
         const FILT_Size inBefore = buffer.DataAvailable();
         m_filter->ProcessBytes(buffer, out);
         const bool progressed = buffer.DataAvailable() != inBefore || out.DataAvailable() > 0 || out.IsEOD();
-        GLIB_ASSERT(progressed);
+        if (!progressed)
+            ThrowStalled("Write");
         Flush(out);
     }
 }

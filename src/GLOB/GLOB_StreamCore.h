@@ -17,7 +17,10 @@
 // destroying an open core is an assertion failure.
 //
 // Errors of the filter and of the derived core pass through Read and Write
-// unchanged; the core keeps the state it had when the exception left.
+// unchanged; the core keeps the state it had when the exception left. A
+// filter that stalls (takes no byte, gives none and does not finish while it
+// has input and room) throws GLIB_Exception IOErrorCode "GLOB_StreamCore::Read:
+// the filter <Name> neither took nor gave a byte" (Write likewise).
 #pragma once
 
 #include "FILT/FILT_Filter.h"
@@ -102,6 +105,7 @@ private:
     FILT_FilterBuffer* Fill();
     // FlushBuffer until the buffer is drained.
     void Flush(FILT_FilterBuffer& buffer);
+    [[noreturn]] void ThrowStalled(const char* operation) const;
     // Makes the filtered buffer, or gives it new storage of the buffer size.
     void PrepareFilteredBuffer();
     void FreeFilterAndBuffer();

@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_FileSpecification.h"
 #include "GLOB/GLOB_String.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -61,6 +62,19 @@ void Pump(GLOB_Stream& source, FILT_Filter& pipe, FILT_FilterBuffer& out) {
         // Every filter takes input, gives output or finishes on each call.
         GLIB_ASSERT(in->DataAvailable() != inBefore || out.DataAvailable() != outBefore || out.IsEOD());
     }
+}
+
+// The temporary file of file-kind data, open for reading.
+FilePtr OpenStoredFile(const iGLOB_CosStream& stream) {
+    GLIB_ASSERT(stream.GetKind() == iGLOB_CosStream::KindFile);
+    int error = 0;
+    FilePtr file(OpenRegularFile(stream.Path(), &error));
+    if (!file) {
+        GLIB_LOG(GLIB_LogError, "Failed to open file '" << stream.Path() << "': " << error);
+        GLIB_THROW(GLIB_Exception, iGLOB_CosStream::FileCode,
+                   "Failed to open file '" << stream.Path() << "': " << error);
+    }
+    return file;
 }
 
 void CheckSize(uint64_t size) {
@@ -178,6 +192,22 @@ GLOB_Stream iGLOB_CosStream::Open() const {
     return GLOB_Stream(iGLOB_CosFileStreamCore::Make(*this));
 }
 
+uint32_t iGLOB_CosStream::Length() const {
+    if (GetKind() == KindMemory)
+        return Size();
+    const FilePtr file = OpenStoredFile(*this);
+    errno = 0;
+    const long end = std::fseek(file.get(), 0, SEEK_END) == 0 ? std::ftell(file.get()) : -1;
+    if (end < 0) {
+        const int error = errno ? errno : EIO;
+        GLIB_LOG(GLIB_LogError, "Failed to seek end of file '" << Path() << "': " << error);
+        GLIB_THROW(GLIB_Exception, FileCode, "Failed to seek end of file '" << Path() << "': " << error);
+    }
+    // Stored data never exceed MaxSize; a file grown since is read as far as
+    // a Length can say.
+    return static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(end), MaxSize));
+}
+
 iGLOB_CosMemoryStreamCore::iGLOB_CosMemoryStreamCore(const iGLOB_CosStream& stream)
     : GLOB_MemoryStream(stream.Bytes(), stream.Size(), true), m_stream(stream) {
     GLIB_ASSERT(m_stream.GetKind() == iGLOB_CosStream::KindMemory);
@@ -186,14 +216,7 @@ iGLOB_CosMemoryStreamCore::iGLOB_CosMemoryStreamCore(const iGLOB_CosStream& stre
 iGLOB_CosMemoryStreamCore::~iGLOB_CosMemoryStreamCore() { Close(); }
 
 iGLOB_CosFileStreamCore* iGLOB_CosFileStreamCore::Make(const iGLOB_CosStream& stream) {
-    GLIB_ASSERT(stream.GetKind() == iGLOB_CosStream::KindFile);
-    int error = 0;
-    FilePtr file(OpenRegularFile(stream.Path(), &error));
-    if (!file) {
-        GLIB_LOG(GLIB_LogError, "Failed to open file '" << stream.Path() << "': " << error);
-        GLIB_THROW(GLIB_Exception, iGLOB_CosStream::FileCode,
-                   "Failed to open file '" << stream.Path() << "': " << error);
-    }
+    FilePtr file = OpenStoredFile(stream);
     iGLOB_CosFileStreamCore* core = GLIB_NEW iGLOB_CosFileStreamCore(file.get(), stream);
     file.release();
     return core;

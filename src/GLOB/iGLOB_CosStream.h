@@ -70,6 +70,10 @@ public:
     Kind GetKind() const { return static_cast<Kind>(Core().m_kind); }
     // Stored bytes; memory kind: the bytes themselves.
     uint32_t Size() const { return Core().m_size; }
+    // Memory kind: Size. File kind: the size of the temporary file, measured
+    // by seeking to its end; throws 1151011 as Open does, or "Failed to seek
+    // end of file '…': errno" (logged at level 2 first).
+    uint32_t Length() const;
     uint8_t* Bytes() const { return Core().m_bytes.get(); }
     // File kind: the temporary file's path.
     const std::string& Path() const { return Core().m_file.Path(); }

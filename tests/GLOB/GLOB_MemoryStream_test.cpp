@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <tuple>
 
 namespace {
@@ -203,6 +204,24 @@ TEST(GLOB_MemoryStream, ExternalFilesAreReadOrRefusedClearly) {
                                                                       std::to_string(error));
         EXPECT_TRUE(log.Contains(2, "Failed to open external stream file '"));
     }
+}
+
+// The length of spilled data is their file's, measured anew: a file that
+// has gone is a clear error, logged.
+TEST(GLOB_MemoryStream, LengthOfSpilledDataMeasuresTheirFile) {
+    const CopyBufferScope copy(16);
+    const TmpDirScope tmp;
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Object stream = StoreStream(doc, Sample(100));
+    ASSERT_EQ(tmp.Dir().List().size(), 1u);
+    const std::string path = tmp.Dir().File(tmp.Dir().List()[0]);
+    EXPECT_EQ(doc.Impl()->StreamLength(stream), 100u);
+    WriteWholeFile(path, Sample(40));
+    EXPECT_EQ(doc.Impl()->StreamLength(stream), 40u);
+    ASSERT_EQ(std::remove(path.c_str()), 0);
+    const LogCapture log;
+    EXPECT_EQ(Failure([&] { doc.Impl()->StreamLength(stream); }), "1151011 Failed to open file '" + path + "': 2");
+    EXPECT_TRUE(log.Contains(2, "Failed to open file '" + path + "': 2"));
 }
 
 TEST(GLOB_MemoryStream, FailedStoresLeaveNoTemporaryFile) {

@@ -213,8 +213,40 @@ TEST(GLOB_Stream, BrokenContractsThrowOrAssertInsteadOfHanging) {
     // A filter that neither takes nor gives.
     GLOB_Stream stuck(new GLOB_ChunkedCore("abc", {}));
     stuck.SetFilter(new StuckFilter);
-    EXPECT_THROW(stuck.Read(), TestAssertionFailure);
-    EXPECT_THROW(Put(stuck, "12345678"), TestAssertionFailure);
+    EXPECT_THROW(stuck.Read(), GLIB_Exception);
+    EXPECT_THROW(Put(stuck, "12345678"), GLIB_Exception);
+}
+
+// Passes every byte but never finishes: at EOD it gives nothing more.
+class NeverEndingFilter : public XorFilter {
+public:
+    NeverEndingFilter() : XorFilter(0) {}
+    const char* Name() const override { return "NeverEndingFilter"; }
+    void ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) override {
+        XorFilter::ProcessBytes(in, out);
+        out.SetEOD(false);
+    }
+};
+
+// A stall on hostile data is the stream's error, not the process's end,
+// reading and writing alike, once the filter has stopped after real work.
+TEST(GLOB_Stream, AFilterThatStallsIsAStreamErrorNamingIt) {
+    const std::string expected = std::to_string(GLOB_StreamCore::IOErrorCode) +
+                                 " GLOB_StreamCore::Read: the filter NeverEndingFilter neither took nor gave a byte";
+    GLOB_Stream in(new GLOB_ChunkedCore("abcdef", {4}));
+    in.SetFilter(new NeverEndingFilter);
+    EXPECT_EQ(Take(in.Read()), "abcd");
+    EXPECT_EQ(Take(in.Read()), "ef");
+    EXPECT_EQ(Failure([&] { in.Read(); }), expected);
+
+    auto* core = new GLOB_ChunkedCore("", {}, GLOB_StreamCore::Output);
+    GLOB_Stream out(core);
+    out.SetFilter(new NeverEndingFilter);
+    EXPECT_EQ(Put(out, "abc"), 0u);
+    EXPECT_EQ(core->written, "abc");
+    std::string written = expected;
+    written.replace(written.find("Read"), 4, "Write");
+    EXPECT_EQ(Failure([&] { Put(out, "", true); }), written);
 }
 
 }  // namespace

@@ -3,6 +3,31 @@
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "GLIB/GLIB_Assert.h"
+#include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_OperatorParser.h"
+
+#include <cstring>
+
+namespace {
+
+// Reads the entries of an inline image as the operands of the operator that
+// ends them, below a Mark so that they make a dictionary.
+class InlineImageParser : public GLOB_OperatorParser {
+public:
+    explicit InlineImageParser(const GLOB_Stream& stream) {
+        SetStream(stream);
+        SetPostProcess(true);
+    }
+    bool PostProcess() override {
+        Operands().Push(Operands().Doc().NewMark());
+        SetPostProcess(false);
+        return true;
+    }
+    // The next operator's text, or null at the end of the data or an error.
+    const char* NextOperator() { return Parse() ? OperatorText() : nullptr; }
+};
+
+}  // namespace
 
 CPDF_ContentStream::CPDF_ContentStream(const CPDF_Page& page) : m_joinBuffer(JoinBufferSize) {
     OpenContents(page);
@@ -111,3 +136,27 @@ void CPDF_ContentStream::FlushBuffer(FILT_FilterBuffer&) {
 }
 
 void CPDF_ContentStream::DoClose() { m_currentStream.Close(); }
+
+CPDF_InlineImage CPDF_ContentStream::ReadInlineImage() {
+    GLIB_ASSERT_CMP(RefCount(), >, 0u);
+    const GLOB_Stream self(this);
+    InlineImageParser parser(self);
+    const char* op = parser.NextOperator();
+    if (op == nullptr || std::strcmp(op, "ID") != 0)
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode, "Inline image missing id");
+    parser.Operands().MakeDict(false);
+    const GLOB_Dict dict = parser.Operands().Top().AsDict();
+    FILT_FilterBuffer* buffer = Read();
+    if (buffer->DataAvailable() == 0)
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode, "Inline image missing data.");
+    // The white space that ends "ID".
+    buffer->AdvanceGetPtr(1);
+    CPDF_InlineImage image(dict, self, m_resources);
+    image.SkipData();
+    parser.Lexer().Resume();
+    op = parser.NextOperator();
+    if (op == nullptr || std::strcmp(op, "EI") != 0)
+        GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode,
+                   "Expected end of inline image operator (EI), found " << (op ? op : "end of data"));
+    return image;
+}

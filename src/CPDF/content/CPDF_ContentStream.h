@@ -10,6 +10,15 @@
 // bytes of every stream but the last go out copied into a join buffer with
 // the space appended (the buffer grows to hold them).
 //
+// ReadInlineImage reads one inline image from where the stream stands, just
+// after a "BI": its entries up to "ID", its data (skipped), and the "EI"
+// after them. It throws CPDF_Exception 1128008 "Inline image missing id"
+// when the entries end in another operator or no operator, "Inline image
+// missing data." when nothing follows "ID", and "Expected end of inline
+// image operator (EI), found <operator>" ("end of data" when none follows);
+// the operand stack's refusal of the entries (1151002) and the image's own
+// refusals (CPDF_InlineImage) pass.
+//
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
 // Contents that is neither a Stream, an Array nor Null, 1128004 for an
 // element of the array that is not a Stream, 1128004 "Content streams don't
@@ -17,6 +26,7 @@
 // pass.
 #pragma once
 
+#include "CPDF/content/CPDF_InlineImage.h"
 #include "CPDF/document/CPDF_Page.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "FILT/FILT_FilterBuffer.h"
@@ -42,6 +52,8 @@ public:
     // The same over another single stream.
     void Set(const GLOB_Stream& stream, const CPDF_ResourcesDict& resources);
     const CPDF_ResourcesDict& Resources() const { return m_resources; }
+    // The core must be held by a GLOB_Stream (the image keeps a handle).
+    CPDF_InlineImage ReadInlineImage();
 
 protected:
     FILT_FilterBuffer* FillBuffer() override;

@@ -104,3 +104,44 @@ TEST(CPDF_ContentStream, RefusesOtherContentsAndWriting) {
               }),
               "1128004 Content streams don't support writing");
 }
+
+namespace {
+
+// The image read from text (standing just after BI, in chunks of the given
+// sizes): "W x H" and what the stream holds after it, or what was thrown.
+std::string ReadImage(const std::string& text, const std::vector<size_t>& sizes = {0}) {
+    auto* core = new CPDF_ContentStream(Chunked(text, sizes), CPDF_ResourcesDict());
+    const GLOB_Stream stream(core);
+    std::string read;
+    const std::string thrown = Thrown([&] {
+        const CPDF_InlineImage image = core->ReadInlineImage();
+        read = std::to_string(image.ImageParams().Width()) + " x " + std::to_string(image.ImageParams().Height()) +
+               ", then \"" + ReadAll(stream) + "\"";
+    });
+    return read.empty() ? thrown : read;
+}
+
+}  // namespace
+
+TEST(CPDF_ContentStream, ReadsAnInlineImageThroughItsEI) {
+    const std::string gray = " /W 4 /H 2 /BPC 8 /CS /G ID abcdefgh EI 0 0 m";
+    for (const std::vector<size_t>& sizes : std::vector<std::vector<size_t>>{{0}, {1}, {3}, {23}}) {
+        SCOPED_TRACE(sizes[0]);
+        EXPECT_EQ(ReadImage(gray, sizes), "4 x 2, then \" 0 0 m\"");
+    }
+    // Filtered data end at their own end mark, whatever their length.
+    EXPECT_EQ(ReadImage("/W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0A0B> EI Q"), "2 x 1, then \" Q\"");
+}
+
+TEST(CPDF_ContentStream, RefusesAnInlineImageWithoutIdDataOrEI) {
+    const std::string id = "1128008 Inline image missing id";
+    EXPECT_EQ(ReadImage("/W 4 /H 2 /BPC 8 /CS /G Q abcdefgh EI"), id);
+    EXPECT_EQ(ReadImage("/W 4 /H 2 /BPC 8 /CS /G"), id);
+    EXPECT_EQ(ReadImage("/W 4 /H 2 /BPC (8"), id);
+    // The data end right after ID.
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID"), "1128008 Inline image missing data.");
+    const std::string ei = "1128008 Expected end of inline image operator (EI), found ";
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID x Q"), ei + "Q");
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID x"), ei + "end of data");
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID "), ei + "end of data");
+}
