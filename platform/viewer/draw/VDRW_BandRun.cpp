@@ -118,10 +118,9 @@ void VDRW_BandRun::Abort(std::chrono::milliseconds grace) {
         return;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (m_toCaller.wait_for(lock, grace,
-                                [&] { return !m_hasNext && m_idle == static_cast<int>(m_workers.size()); }))
-            return;
+        m_toCaller.wait_for(lock, grace, [&] { return !m_hasNext && m_idle == static_cast<int>(m_workers.size()); });
     }
+    // Even when all are idle: a band handed after the cancel must not draw.
     for (VDRW_EngineHolder& clone : m_clones)
         VDRW_AbortBands(clone.get());
 }

@@ -48,7 +48,8 @@ public:
     // From the calling thread, on a cancel: waits up to grace for the bands
     // in flight; those still drawing then end at their next display-list
     // command and leave their pixels as they were (the job sees
-    // VDRW_StatusAborted). Finish still follows.
+    // VDRW_StatusAborted), and so does every band handed after. Finish
+    // still follows.
     void Abort(std::chrono::milliseconds grace);
     // Waits until every band handed out is drawn, ends the workers and
     // rethrows the failure of the earliest failed band.

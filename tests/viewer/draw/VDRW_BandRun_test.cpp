@@ -119,15 +119,18 @@ TEST(VDRW_BandRun, AbortStopsTheWorkersEnginesAndNotTheCallers) {
     const VDRW_Transform identity{1, 0, 0, -1, 0, 100};
     std::mutex mutex;
     std::vector<int> codes;
-    VDRW_BandRun run(engine, 2, [&](VDRW_Engine* clone, size_t, std::vector<uint8_t>& pixels) {
+    VDRW_BandRun run(engine, 2, [&](VDRW_Engine* clone, size_t index, std::vector<uint8_t>& pixels) {
         pixels.assign(100 * 10 * 4, 0xAB);
         const VDRW_Band band{pixels.data(), 0, 0, 100, 10};
         VDRW_Status status{};
         VDRW_DrawBand(clone, list.Get(), &identity, &band, &status);
         const std::lock_guard<std::mutex> lock(mutex);
         codes.push_back(status.m_code);
-        // An aborted band drew nothing here: the list was stopped before its first command.
-        EXPECT_EQ(pixels[0], status.m_code == VDRW_StatusOk ? 0 : 0xAB);
+        // A band handed after the abort drew nothing: the list was stopped
+        // before its first command. Band 0 may be stopped after its fill.
+        if (index > 0) {
+            EXPECT_EQ(pixels[0], 0xAB);
+        }
     });
     ASSERT_TRUE(run.Hand(0));
     run.Abort(std::chrono::milliseconds(0));
