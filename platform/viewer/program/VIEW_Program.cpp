@@ -28,6 +28,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
+#include "viewer/program/VIEW_ProgramWrites.h"
 #include "viewer/program/VIEW_SamplePage.h"
 #include "win32/win32_driver.h"
 
@@ -37,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -497,8 +499,12 @@ int ProgramRun::WriteOutputs() {
     preview.m_pixels = Cropped(preview.m_pixels, preview.m_width, preview.m_channels, shown);
     preview.m_width = shown.Width();
     preview.m_height = shown.Height();
-    if (!Win32Driver::WritePng(m_output.Staged("preview.png"), preview))
-        return Fail("cannot write " + dir + "/preview.png");
+    // The files in the order a failure is told: the preview, then the
+    // plates in the inks' order.
+    std::vector<std::string> names{"preview.png"};
+    std::vector<std::function<bool()>> writes;
+    writes.push_back(
+        [path = m_output.Staged("preview.png"), &preview] { return Win32Driver::WritePng(path, preview); });
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
         if (heard == m_plates.m_pages.end())
@@ -509,10 +515,18 @@ int ProgramRun::WriteOutputs() {
         keep = Intersect(VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top,
                                         keep.m_right - plate.m_left, keep.m_bottom - plate.m_top},
                          VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
-        if (!VIEW_WriteGreyPng(m_output.Staged(ink.m_plateFile), keep.Width(), keep.Height(),
-                               Cropped(plate.m_blue, plate.m_width, 1, keep)))
-            return Fail("cannot write " + dir + "/" + ink.m_plateFile);
-        if (Interrupted())
+        names.push_back(ink.m_plateFile);
+        writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
+            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(),
+                                     Cropped(plate.m_blue, plate.m_width, 1, keep));
+        });
+    }
+    const std::vector<VIEW_WriteResult> written =
+        VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), [this] { return Interrupted(); });
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (written[i] == VIEW_WriteResult::Failed)
+            return Fail("cannot write " + dir + "/" + names[i]);
+        if (written[i] == VIEW_WriteResult::NotRun || (i > 0 && Interrupted()))
             return FailInterrupted();
     }
     VIEW_InksHeader header;
