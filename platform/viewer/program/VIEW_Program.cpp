@@ -378,11 +378,12 @@ VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
 
 void ProgramRun::Listen() {
     const VCOS_DocId source = VIEW_PD::CosDocId(m_doc);
-    VIEW_DrawListener::Set([this, source](const VIEW_PageDrawing& drawing) {
-        if (drawing.m_doc == source)
+    VIEW_DrawListener::Set([this, source](VIEW_PageDrawing&& heard) {
+        if (heard.m_doc == source)
             return;
-        m_plates.m_doc = drawing.m_doc;
-        m_plates.m_pages[drawing.m_page] = drawing;
+        m_plates.m_doc = heard.m_doc;
+        VIEW_PageDrawing& drawing = m_plates.m_pages[heard.m_page];
+        drawing = std::move(heard);
         if (m_settings.m_drawingHeard)
             m_settings.m_drawingHeard(drawing);
         // A warning logged before this drawing is said before its line.
