@@ -460,15 +460,11 @@ int ProgramRun::UsedDpi() const {
 
 namespace {
 
-// The pixels of rect, rows from the top, channels bytes each.
-std::vector<uint8_t> Cropped(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(rect.Width()) * rect.Height() * channels);
-    for (int y = rect.m_top; y < rect.m_bottom; ++y) {
-        const auto row = pixels.begin() + (static_cast<ptrdiff_t>(y) * width + rect.m_left) * channels;
-        out.insert(out.end(), row, row + static_cast<ptrdiff_t>(rect.Width()) * channels);
-    }
-    return out;
+// rect's first pixel in rows of width pixels; none when rect is empty.
+const uint8_t* Corner(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return nullptr;
+    return pixels.data() + (static_cast<size_t>(rect.m_top) * width + rect.m_left) * channels;
 }
 
 VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
@@ -497,15 +493,15 @@ int ProgramRun::WriteOutputs() {
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
     const VIEW_PixelRect shown =
         Intersect(frame.PreviewPixels(), VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
-    preview.m_pixels = Cropped(preview.m_pixels, preview.m_width, preview.m_channels, shown);
-    preview.m_width = shown.Width();
-    preview.m_height = shown.Height();
     // The files in the order a failure is told: the preview, then the
     // plates in the inks' order.
     std::vector<std::string> names{"preview.png"};
     std::vector<std::function<bool()>> writes;
-    writes.push_back(
-        [path = m_output.Staged("preview.png"), &preview] { return Win32Driver::WritePng(path, preview); });
+    writes.push_back([path = m_output.Staged("preview.png"), &preview, shown] {
+        return Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
+                                     Corner(preview.m_pixels, preview.m_width, preview.m_channels, shown),
+                                     static_cast<size_t>(preview.m_width) * preview.m_channels);
+    });
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
         if (heard == m_plates.m_pages.end())
@@ -518,8 +514,8 @@ int ProgramRun::WriteOutputs() {
                          VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
         names.push_back(ink.m_plateFile);
         writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
-            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(),
-                                     Cropped(plate.m_blue, plate.m_width, 1, keep));
+            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(), Corner(plate.m_blue, plate.m_width, 1, keep),
+                                     static_cast<size_t>(plate.m_width));
         });
     }
     const std::vector<VIEW_WriteResult> written =
