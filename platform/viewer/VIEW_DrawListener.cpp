@@ -20,7 +20,7 @@ void VIEW_DrawListener::Set(VIEW_DrawListenerProc listener) { Listener() = std::
 
 bool VIEW_DrawListener::IsSet() { return static_cast<bool>(Listener()); }
 
-void VIEW_DrawListener::Tell(const VIEW_PageDrawing& drawing) {
+void VIEW_DrawListener::Tell(VIEW_PageDrawing&& drawing) {
     if (Listener())
-        Listener()(drawing);
+        Listener()(std::move(drawing));
 }

@@ -31,12 +31,13 @@ struct VIEW_PageDrawing {
     std::string Document() const;
 };
 
-using VIEW_DrawListenerProc = std::function<void(const VIEW_PageDrawing&)>;
+// The drawing is the listener's to keep: it may move the pixels out.
+using VIEW_DrawListenerProc = std::function<void(VIEW_PageDrawing&&)>;
 
 class VIEW_DrawListener {
 public:
     // One listener; an empty one stops listening. The host's reset keeps it.
     static void Set(VIEW_DrawListenerProc listener);
     static bool IsSet();
-    static void Tell(const VIEW_PageDrawing& drawing);
+    static void Tell(VIEW_PageDrawing&& drawing);
 };

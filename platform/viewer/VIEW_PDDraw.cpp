@@ -12,6 +12,7 @@
 #include "viewer/draw/VDRW_PageDrawer.h"
 
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -40,13 +41,14 @@ void TellListener(VCOS_DocId doc, int32_t page, const VDRW_Drawn& drawn, HDC dc,
     drawing.m_top = drawn.m_top;
     drawing.m_width = drawn.m_right - drawn.m_left;
     drawing.m_height = drawn.m_bottom - drawn.m_top;
-    drawing.m_blue.reserve(static_cast<size_t>(drawing.m_width) * drawing.m_height);
+    drawing.m_blue.resize(static_cast<size_t>(drawing.m_width) * drawing.m_height);
+    uint8_t* out = drawing.m_blue.data();
     for (int y = drawn.m_top; y < drawn.m_bottom; ++y) {
         const uint8_t* row = target.Row(y);
         for (int x = drawn.m_left; x < drawn.m_right; ++x)
-            drawing.m_blue.push_back(row[x * 4]);
+            *out++ = row[x * 4];
     }
-    VIEW_DrawListener::Tell(drawing);
+    VIEW_DrawListener::Tell(std::move(drawing));
 }
 
 }  // namespace

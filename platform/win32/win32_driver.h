@@ -126,8 +126,11 @@ struct Image {
 Image Snapshot(HWND window);
 // PNG through libpng; false (with nothing left behind) when it cannot write.
 bool WritePng(const std::string& path, const Image& image);
-// The same for rows held elsewhere: height rows of width * channels bytes.
-bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels);
+// The same for rows held elsewhere: height rows of width * channels bytes,
+// rowBytes apart (0: width * channels), so a window of a larger image needs
+// no copy.
+bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
+              size_t rowBytes = 0);
 
 // ---- shell folders and message boxes ---------------------------------------
 // The folder CSIDL_APPDATA names (a POSIX path); empty goes back to the

@@ -96,4 +96,24 @@ TEST(TS_ProgramFiles, GreyPlatesRoundTripThroughPngFiles) {
     EXPECT_EQ(dir.List(), std::vector<std::string>({"plate-4-PANTONE#20485#20M.png"}));
 }
 
+TEST(TS_ProgramFiles, AWindowOfAPlateIsWrittenAsItsOwnRows) {
+    const ScratchDir dir;
+    // 6 x 4; the window is 3 x 2 from (2, 1).
+    std::vector<uint8_t> plate(6 * 4);
+    for (size_t i = 0; i < plate.size(); ++i)
+        plate[i] = static_cast<uint8_t>(255 - i * 11);
+    const std::vector<uint8_t> window{plate[8], plate[9], plate[10], plate[14], plate[15], plate[16]};
+    const std::string path = dir.File("window.png");
+    ASSERT_TRUE(VIEW_WriteGreyPng(path, 3, 2, plate.data() + 6 + 2, 6));
+    const PngPixels read = ReadPng(path);
+    EXPECT_EQ(read.m_channels, 1) << read.m_error;
+    EXPECT_EQ(read.m_width, 3);
+    EXPECT_EQ(read.m_height, 2);
+    EXPECT_EQ(read.m_pixels, window);
+    // No rows, or an empty window: no file.
+    EXPECT_FALSE(VIEW_WriteGreyPng(dir.File("none.png"), 3, 2, nullptr, 6));
+    EXPECT_FALSE(VIEW_WriteGreyPng(dir.File("empty.png"), 0, 2, plate.data(), 6));
+    EXPECT_EQ(dir.List(), std::vector<std::string>({"window.png"}));
+}
+
 }  // namespace

@@ -422,6 +422,35 @@ TEST_F(win32_dialog, ASnapshotOfAnOwnerDrawnListSurvivesAPngRoundTrip) {
     EXPECT_EQ(ReadPng(dir.File("missing.png")).m_channels, 0);
 }
 
+TEST(win32_png, AWindowOfALargerImageIsWrittenFromItsRowsWithoutACopy) {
+    ScratchDir dir;
+    for (const int channels : {1, 4}) {
+        SCOPED_TRACE(channels);
+        // 9 x 5 pixels; the window is 4 x 3 from (3, 1).
+        const int width = 9, height = 5, left = 3, top = 1, w = 4, h = 3;
+        std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * channels);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>(i * 29 + 7);
+        std::vector<uint8_t> window;
+        for (int y = top; y < top + h; ++y)
+            for (int x = left * channels; x < (left + w) * channels; ++x)
+                window.push_back(pixels[static_cast<size_t>(y) * width * channels + x]);
+        const size_t rowBytes = static_cast<size_t>(width) * channels;
+        const uint8_t* corner = pixels.data() + static_cast<size_t>(top) * rowBytes + left * channels;
+        const std::string path = dir.File("window-" + std::to_string(channels) + ".png");
+        ASSERT_TRUE(Win32Driver::WritePng(path, w, h, channels, corner, rowBytes));
+        const PngPixels back = ReadPng(path);
+        ASSERT_EQ(back.m_channels, channels) << back.m_error;
+        EXPECT_EQ(back.m_width, w);
+        EXPECT_EQ(back.m_height, h);
+        EXPECT_TRUE(back.m_pixels == window);
+        // Rows closer than a row's bytes: nothing written.
+        const std::string tight = dir.File("tight-" + std::to_string(channels) + ".png");
+        EXPECT_FALSE(Win32Driver::WritePng(tight, w, h, channels, corner, static_cast<size_t>(w * channels - 1)));
+        EXPECT_EQ(ReadPng(tight).m_channels, 0);
+    }
+}
+
 TEST(win32_png, LargeImagesOfRunsGradientsAndNoiseComeBackByteForByte) {
     // Deflate's window and the rows' lengths are both passed here: long
     // runs, a gradient along each row and down the image, and noise.

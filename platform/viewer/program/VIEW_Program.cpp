@@ -28,6 +28,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
+#include "viewer/program/VIEW_ProgramWrites.h"
 #include "viewer/program/VIEW_SamplePage.h"
 #include "win32/win32_driver.h"
 
@@ -37,6 +38,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -376,11 +378,12 @@ VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
 
 void ProgramRun::Listen() {
     const VCOS_DocId source = VIEW_PD::CosDocId(m_doc);
-    VIEW_DrawListener::Set([this, source](const VIEW_PageDrawing& drawing) {
-        if (drawing.m_doc == source)
+    VIEW_DrawListener::Set([this, source](VIEW_PageDrawing&& heard) {
+        if (heard.m_doc == source)
             return;
-        m_plates.m_doc = drawing.m_doc;
-        m_plates.m_pages[drawing.m_page] = drawing;
+        m_plates.m_doc = heard.m_doc;
+        VIEW_PageDrawing& drawing = m_plates.m_pages[heard.m_page];
+        drawing = std::move(heard);
         if (m_settings.m_drawingHeard)
             m_settings.m_drawingHeard(drawing);
         // A warning logged before this drawing is said before its line.
@@ -457,15 +460,11 @@ int ProgramRun::UsedDpi() const {
 
 namespace {
 
-// The pixels of rect, rows from the top, channels bytes each.
-std::vector<uint8_t> Cropped(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
-    std::vector<uint8_t> out;
-    out.reserve(static_cast<size_t>(rect.Width()) * rect.Height() * channels);
-    for (int y = rect.m_top; y < rect.m_bottom; ++y) {
-        const auto row = pixels.begin() + (static_cast<ptrdiff_t>(y) * width + rect.m_left) * channels;
-        out.insert(out.end(), row, row + static_cast<ptrdiff_t>(rect.Width()) * channels);
-    }
-    return out;
+// rect's first pixel in rows of width pixels; none when rect is empty.
+const uint8_t* Corner(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return nullptr;
+    return pixels.data() + (static_cast<size_t>(rect.m_top) * width + rect.m_left) * channels;
 }
 
 VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
@@ -494,11 +493,15 @@ int ProgramRun::WriteOutputs() {
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
     const VIEW_PixelRect shown =
         Intersect(frame.PreviewPixels(), VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
-    preview.m_pixels = Cropped(preview.m_pixels, preview.m_width, preview.m_channels, shown);
-    preview.m_width = shown.Width();
-    preview.m_height = shown.Height();
-    if (!Win32Driver::WritePng(m_output.Staged("preview.png"), preview))
-        return Fail("cannot write " + dir + "/preview.png");
+    // The files in the order a failure is told: the preview, then the
+    // plates in the inks' order.
+    std::vector<std::string> names{"preview.png"};
+    std::vector<std::function<bool()>> writes;
+    writes.push_back([path = m_output.Staged("preview.png"), &preview, shown] {
+        return Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
+                                     Corner(preview.m_pixels, preview.m_width, preview.m_channels, shown),
+                                     static_cast<size_t>(preview.m_width) * preview.m_channels);
+    });
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
         if (heard == m_plates.m_pages.end())
@@ -509,10 +512,18 @@ int ProgramRun::WriteOutputs() {
         keep = Intersect(VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top,
                                         keep.m_right - plate.m_left, keep.m_bottom - plate.m_top},
                          VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
-        if (!VIEW_WriteGreyPng(m_output.Staged(ink.m_plateFile), keep.Width(), keep.Height(),
-                               Cropped(plate.m_blue, plate.m_width, 1, keep)))
-            return Fail("cannot write " + dir + "/" + ink.m_plateFile);
-        if (Interrupted())
+        names.push_back(ink.m_plateFile);
+        writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
+            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(), Corner(plate.m_blue, plate.m_width, 1, keep),
+                                     static_cast<size_t>(plate.m_width));
+        });
+    }
+    const std::vector<VIEW_WriteResult> written =
+        VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), [this] { return Interrupted(); });
+    for (size_t i = 0; i < written.size(); ++i) {
+        if (written[i] == VIEW_WriteResult::Failed)
+            return Fail("cannot write " + dir + "/" + names[i]);
+        if (written[i] == VIEW_WriteResult::NotRun || (i > 0 && Interrupted()))
             return FailInterrupted();
     }
     VIEW_InksHeader header;

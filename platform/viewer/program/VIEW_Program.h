@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ struct VIEW_ProgramSettings {
     int m_screenCap = 8192;
     // Told of every drawing of the output document once the program has
     // taken its plate: tests hear the document as the stand-in drew it.
-    VIEW_DrawListenerProc m_drawingHeard;
+    std::function<void(const VIEW_PageDrawing&)> m_drawingHeard;
 };
 
 // args without the program's name; programDir: the folder ZOVA.api is

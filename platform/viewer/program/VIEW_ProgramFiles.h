@@ -20,3 +20,5 @@ std::string VIEW_InkFieldText(const std::string& ink);
 // width x height bytes, rows from the top, as an 8-bit grey PNG file (255
 // white). False, with no file left, when it cannot be written.
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey);
+// The same for a window of a larger plate: rows rowBytes apart from first.
+bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes);

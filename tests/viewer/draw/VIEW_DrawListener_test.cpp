@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../VIEW_TestDocs.h"
@@ -98,6 +99,20 @@ TEST_F(VIEW_DrawListenerTest, HearsOnlyTheUpdateRectanglesPart) {
     EXPECT_EQ(m_heard[0].m_blue, std::vector<uint8_t>(20 * 20, 0));
     EXPECT_EQ(std::vector<int>({m_heard[1].m_left, m_heard[1].m_width}), std::vector<int>({10, 15}));
     EXPECT_EQ(m_heard[1].m_blue, std::vector<uint8_t>(15 * 20, 255));
+    VIEW_PD::DocClose(doc);
+}
+
+TEST_F(VIEW_DrawListenerTest, AListenerMayKeepEachDrawingsPixelsByMovingThem) {
+    std::vector<VIEW_PageDrawing> kept;
+    VIEW_DrawListener::Set([&kept](VIEW_PageDrawing&& drawing) { kept.push_back(std::move(drawing)); });
+    const PDFL_PDDoc doc = OpenTwoColourPage();
+    const VDRW_TestDib dib(60, 30);
+    Draw(doc, dib, VDRW_Rect(0, 0, 20, 20));
+    Draw(doc, dib, VDRW_Rect(20, 0, 40, 20));
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].m_blue, std::vector<uint8_t>(20 * 20, 255));
+    EXPECT_EQ(kept[1].m_blue, std::vector<uint8_t>(20 * 20, 0));
+    EXPECT_EQ(std::vector<int>({kept[0].m_left, kept[1].m_left}), std::vector<int>({10, 30}));
     VIEW_PD::DocClose(doc);
 }
 
