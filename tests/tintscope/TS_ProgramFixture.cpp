@@ -23,6 +23,21 @@ std::string Quoted(const std::string& text) {
 
 }  // namespace
 
+TS_ConfigScope::TS_ConfigScope() {
+    if (const char* saved = std::getenv("XDG_CONFIG_HOME")) {
+        m_had = true;
+        m_saved = saved;
+    }
+    setenv("XDG_CONFIG_HOME", m_folder.Path().c_str(), 1);
+}
+
+TS_ConfigScope::~TS_ConfigScope() {
+    if (m_had)
+        setenv("XDG_CONFIG_HOME", m_saved.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
+}
+
 std::vector<std::string> TS_Run::Lines() const {
     std::vector<std::string> lines;
     std::istringstream in(m_err);
@@ -37,6 +52,7 @@ void TS_ProgramTest::TearDown() {
 
 TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& programDir,
                        const VIEW_ProgramSettings& settings) {
+    const TS_ConfigScope config;
     char* buffer = nullptr;
     size_t size = 0;
     std::FILE* err = open_memstream(&buffer, &size);
@@ -58,6 +74,7 @@ TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args, VIEW_ProgramSet
 }
 
 TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {
+    const TS_ConfigScope config;
     std::string command = "TMPDIR=" + Quoted(m_tmp.Path()) + " " + Quoted(TINTSCOPE_PROGRAM);
     for (const std::string& arg : args)
         command += " " + Quoted(arg);

@@ -21,6 +21,22 @@ struct TS_Run {
     std::vector<std::string> Lines() const;
 };
 
+// XDG_CONFIG_HOME moved to a folder of its own while it lives, so that runs
+// in parallel never read the plug-in's preferences file while another
+// writes it. Every run of the program in the tests is made in one.
+class TS_ConfigScope {
+public:
+    TS_ConfigScope();
+    ~TS_ConfigScope();
+    TS_ConfigScope(const TS_ConfigScope&) = delete;
+    TS_ConfigScope& operator=(const TS_ConfigScope&) = delete;
+
+private:
+    ScratchDir m_folder;
+    bool m_had = false;
+    std::string m_saved;
+};
+
 class TS_ProgramTest : public ::testing::Test {
 protected:
     void TearDown() override;
