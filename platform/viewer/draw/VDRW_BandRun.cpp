@@ -1,8 +1,6 @@
 #include "viewer/draw/VDRW_BandRun.h"
+#include "viewer/VIEW_Threads.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,13 +17,6 @@ constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
 // MB at 300 dpi, 240 MB at 600), and as much again kept for reuse.
 constexpr uint64_t kTileBytesPerPixel = 12;
 
-int Cores() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(1, CPU_COUNT(&set));
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
 // MemAvailable of /proc/meminfo in bytes; 0 when it cannot be read.
 uint64_t AvailableMemory() {
     FILE* file = std::fopen("/proc/meminfo", "r");
@@ -40,30 +31,10 @@ uint64_t AvailableMemory() {
     return uint64_t(kilobytes) * 1024;
 }
 
-// Blocks the program's signals in the calling thread while workers are
-// started, so that they inherit the mask; the old mask comes back after.
-class SignalsBlocked {
-public:
-    SignalsBlocked() {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        sigaddset(&set, SIGHUP);
-        pthread_sigmask(SIG_BLOCK, &set, &m_old);
-    }
-    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-private:
-    sigset_t m_old;
-};
-
 }  // namespace
 
 int VDRW_BandRun::DefaultThreads(uint64_t pixels) {
-    int threads = std::min(Cores(), kMostThreads);
+    int threads = std::min(VIEW_Cores(), kMostThreads);
     // Half of what is free, so that the rest of the program and its
     // neighbours keep room.
     const uint64_t available = AvailableMemory() / 2;
@@ -80,7 +51,7 @@ VDRW_BandRun::VDRW_BandRun(VDRW_Engine* engine, int threads, Job job) : m_engine
         m_clones.emplace_back(VDRW_Checked("cannot start a drawing thread", [&](VDRW_Status* status) {
             return VDRW_CloneEngine(engine, status);
         }));
-    const SignalsBlocked blocked;
+    const VIEW_SignalsBlocked blocked;
     try {
         for (VDRW_EngineHolder& clone : m_clones)
             m_workers.emplace_back([this, clone = clone.get()] { Work(clone); });

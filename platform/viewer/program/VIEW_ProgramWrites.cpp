@@ -1,8 +1,6 @@
 #include "viewer/program/VIEW_ProgramWrites.h"
+#include "viewer/VIEW_Threads.h"
 
-#include <pthread.h>
-#include <sched.h>
-#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,37 +11,10 @@ namespace {
 
 constexpr int kMostThreads = 4;
 
-int Cores() {
-    cpu_set_t set;
-    if (sched_getaffinity(0, sizeof set, &set) == 0)
-        return std::max(1, CPU_COUNT(&set));
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
-}
-
-// Blocks the program's signals in the calling thread while the threads are
-// started, so that they inherit the mask; the old mask comes back after.
-class SignalsBlocked {
-public:
-    SignalsBlocked() {
-        sigset_t set;
-        sigemptyset(&set);
-        sigaddset(&set, SIGINT);
-        sigaddset(&set, SIGTERM);
-        sigaddset(&set, SIGHUP);
-        pthread_sigmask(SIG_BLOCK, &set, &m_old);
-    }
-    ~SignalsBlocked() { pthread_sigmask(SIG_SETMASK, &m_old, nullptr); }
-    SignalsBlocked(const SignalsBlocked&) = delete;
-    SignalsBlocked& operator=(const SignalsBlocked&) = delete;
-
-private:
-    sigset_t m_old;
-};
-
 }  // namespace
 
 int VIEW_WriteThreads(size_t count) {
-    const int most = std::min(Cores(), kMostThreads);
+    const int most = std::min(VIEW_Cores(), kMostThreads);
     return static_cast<int>(std::max<size_t>(1, std::min(count, static_cast<size_t>(most))));
 }
 
@@ -66,7 +37,7 @@ std::vector<VIEW_WriteResult> VIEW_RunWrites(const std::vector<std::function<boo
     }
     std::vector<std::thread> helpers;
     {
-        const SignalsBlocked blocked;
+        const VIEW_SignalsBlocked blocked;
         // Fewer threads when the system gives no more; the calling thread
         // works in any case.
         try {
