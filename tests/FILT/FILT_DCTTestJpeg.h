@@ -46,6 +46,15 @@ inline void JumpOnError(j_common_ptr jpeg) {
 
 inline void Silent(j_common_ptr, int) {}
 
+// The APP2 marker's bytes; made outside MakeJpeg, whose setjmp would
+// otherwise warn of the vector constructor's locals once inlined.
+__attribute__((noinline)) inline std::vector<JOCTET> MarkerBytes(size_t count) {
+    std::vector<JOCTET> marker(count);
+    for (size_t i = 0; i < marker.size(); ++i)
+        marker[i] = static_cast<JOCTET>(i * 7);
+    return marker;
+}
+
 // Empty when libjpeg failed.
 inline std::string MakeJpeg(const JpegShape& shape, const std::string& pixels) {
     jpeg_compress_struct c;
@@ -55,9 +64,7 @@ inline std::string MakeJpeg(const JpegShape& shape, const std::string& pixels) {
     unsigned char* data = nullptr;
     unsigned long size = 0;
     // Objects with destructors live outside the stretch a libjpeg error jumps over.
-    std::vector<JOCTET> marker(shape.app2Bytes);
-    for (size_t i = 0; i < marker.size(); ++i)
-        marker[i] = static_cast<JOCTET>(i * 7);
+    const std::vector<JOCTET> marker = MarkerBytes(shape.app2Bytes);
     if (setjmp(err.jump)) {
         jpeg_destroy_compress(&c);
         std::free(data);
