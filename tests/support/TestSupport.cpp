@@ -87,9 +87,11 @@ ScratchDir::ScratchDir() {
 
 ScratchDir::~ScratchDir() { RemoveTree(m_path); }
 
-std::vector<std::string> ScratchDir::List() const {
+std::vector<std::string> ScratchDir::List() const { return ListFolder(m_path); }
+
+std::vector<std::string> ListFolder(const std::string& path) {
     std::vector<std::string> names;
-    if (DIR* dir = opendir(m_path.c_str())) {
+    if (DIR* dir = opendir(path.c_str())) {
         while (dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
             if (name != "." && name != "..")

@@ -59,6 +59,9 @@ private:
     std::string m_path;
 };
 
+// Names of the entries in a folder, sorted; empty when it cannot be read.
+std::vector<std::string> ListFolder(const std::string& path);
+
 // Reads a whole file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& data);

@@ -6,45 +6,11 @@
 // none leaves anything in TMPDIR.
 #include "TS_ProgramFixture.h"
 
-#include "support/PdfText.h"
+#include "viewer/program/VIEW_PdfFile.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 
-#include <algorithm>
-
 namespace {
-
-// A page of 100 x 100 points with the given resources and content, then
-// further objects from number 5.
-std::string Page(const std::string& resources, const std::string& content, const std::vector<std::string>& more = {}) {
-    std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
-    objects.insert(objects.end(), more.begin(), more.end());
-    return PdfText("%PDF-1.4", objects);
-}
-
-std::string Stream(const std::string& dict, const std::string& data) {
-    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
-}
-
-// Entries of a folder, sorted; empty when it does not exist.
-std::vector<std::string> Entries(const std::string& path) {
-    std::vector<std::string> names;
-    DIR* dir = opendir(path.c_str());
-    if (!dir)
-        return names;
-    while (const dirent* entry = readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    }
-    closedir(dir);
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 bool Exists(const std::string& path) {
     struct stat info;
@@ -78,15 +44,15 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
         std::vector<std::string> written;
     } rows[] = {
         {"spot-over-rgb.pdf",
-         Page("/ColorSpace << /CS0 [/Separation /PANTONE#20485#20M /DeviceRGB " + red + "] >>",
+         TS_OnePage("/ColorSpace << /CS0 [/Separation /PANTONE#20485#20M /DeviceRGB " + red + "] >>",
               "/CS0 cs 1 scn 10 10 50 50 re f"),
          0, "", withSpot},
-        {"rgb.pdf", Page("", "0.2 0.4 0.6 rg 10 10 50 50 re f"), 1,
+        {"rgb.pdf", TS_OnePage("", "0.2 0.4 0.6 rg 10 10 50 50 re f"), 1,
          "page 1 was not separated: operator rg: Unsupported colorspace: ColorSpace: DeviceRGB", {}},
         // Five vertices of 6 bytes cannot hold two rows of 2147483647.
         {"lattice.pdf",
-         Page("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
-              {Stream("/ShadingType 5 /ColorSpace /DeviceCMYK /BitsPerCoordinate 8 /BitsPerComponent 8 "
+         TS_OnePage("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
+              {VIEW_PdfStream("/ShadingType 5 /ColorSpace /DeviceCMYK /BitsPerCoordinate 8 /BitsPerComponent 8 "
                       "/VerticesPerRow 2147483647 /Decode [0 100 0 100 0 1 0 1 0 1 0 1]",
                       std::string(30, '\x40'))}),
          1,
@@ -94,14 +60,14 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
          "hold 5 vertices, fewer than two rows",
          {}},
         {"devicen1000.pdf",
-         Page("/ColorSpace << /CS0 [/DeviceN [" + ManyColorants(1000) +
+         TS_OnePage("/ColorSpace << /CS0 [/DeviceN [" + ManyColorants(1000) +
                   "] /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 1 1 1] /N 1 >>] >>",
               "/CS0 cs 10 10 50 50 re f"),
          1, "page 1 was not separated: colour space /CS0: DeviceN colorspace has 1000 colorants, at most 31 are supported",
          {}},
         {"truncated.pdf",
-         Page("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
-              {Stream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+              {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
                       cyan)}),
          0, "page 1: Image /Im0 is truncated: its data hold 40 of 64 samples; the missing samples are read as 0",
          ProcessFiles},
@@ -124,7 +90,7 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
         if (row.code != 0)
             EXPECT_FALSE(Exists(out));
         else
-            EXPECT_EQ(Entries(out), row.written);
+            EXPECT_EQ(ListFolder(out), row.written);
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
     }
 

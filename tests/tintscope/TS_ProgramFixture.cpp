@@ -38,6 +38,17 @@ TS_ConfigScope::~TS_ConfigScope() {
         unsetenv("XDG_CONFIG_HOME");
 }
 
+std::string TS_OnePage(const std::string& resources, const std::string& content,
+                       const std::vector<std::string>& more, const std::string& pageEntries) {
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> " +
+            pageEntries + " >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return PdfText("%PDF-1.4", objects);
+}
+
 std::vector<std::string> TS_Run::Lines() const {
     std::vector<std::string> lines;
     std::istringstream in(m_err);

@@ -65,5 +65,10 @@ protected:
 TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& programDir,
                        const VIEW_ProgramSettings& settings = VIEW_ProgramSettings());
 
+// A one-page file: the page of 100 x 100 points with resources and more
+// entries, its content, then further objects from number 5.
+std::string TS_OnePage(const std::string& resources, const std::string& content,
+                       const std::vector<std::string>& more = {}, const std::string& pageEntries = "");
+
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);

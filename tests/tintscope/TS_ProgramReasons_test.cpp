@@ -5,30 +5,13 @@
 #include "TS_ProgramFixture.h"
 
 #include "FILT/FILT_DCTTestJpeg.h"
-#include "support/PdfText.h"
+#include "viewer/program/VIEW_PdfFile.h"
 
 #include <sys/stat.h>
 
 #include <cstring>
 
 namespace {
-
-// A one-page file: the page of 100 x 100 points with resources and more
-// entries, its content, then further objects from number 5.
-std::string OnePage(const std::string& resources, const std::string& content,
-                    const std::vector<std::string>& more = {}, const std::string& pageEntries = "") {
-    std::vector<std::string> objects = {
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> " +
-            pageEntries + " >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
-    objects.insert(objects.end(), more.begin(), more.end());
-    return PdfText("%PDF-1.4", objects);
-}
-
-std::string StreamObject(const std::string& dict, const std::string& data) {
-    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
-}
 
 // An RGB JPEG of 8 x 8 pixels.
 std::string RgbJpeg() {
@@ -50,38 +33,38 @@ TEST_F(TS_ProgramTest, EveryRefusedPageSaysWhyOnItsLastLine) {
         std::string pdf;
         const char* reason;
     } rows[] = {
-        {"rgb.pdf", OnePage("", "1 0 0 rg 10 10 50 50 re f"),
+        {"rgb.pdf", TS_OnePage("", "1 0 0 rg 10 10 50 50 re f"),
          "operator rg: Unsupported colorspace: ColorSpace: DeviceRGB"},
         {"rgbimage.pdf",
-         OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
-                 {StreamObject("/Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
+         TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+                 {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 2 /Height 2 /BitsPerComponent 8 "
                                "/ColorSpace /DeviceRGB",
                                std::string(12, '\x80'))}),
          "image /Im0: Unsupported colorspace: ColorSpace: DeviceRGB"},
-        {"rgbspace.pdf", OnePage("/ColorSpace << /CS1 /DeviceRGB >>", "/CS1 cs 1 0 0 scn 10 10 50 50 re f"),
+        {"rgbspace.pdf", TS_OnePage("/ColorSpace << /CS1 /DeviceRGB >>", "/CS1 cs 1 0 0 scn 10 10 50 50 re f"),
          "colour space /CS1: Unsupported colorspace: ColorSpace: DeviceRGB"},
         {"selfform.pdf",
-         OnePage("/XObject << /X0 5 0 R >>", "/X0 Do",
-                 {StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << /XObject << /X0 5 0 R "
+         TS_OnePage("/XObject << /X0 5 0 R >>", "/X0 Do",
+                 {VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << /XObject << /X0 5 0 R "
                                ">> >>",
                                "/X0 Do")}),
          "Form X0 is separated inside itself"},
-        {"rotate45.pdf", OnePage("", "0 0 0 1 k 10 10 50 50 re f", {}, "/Rotate 45"), "Invalid page rotation found: 45"},
+        {"rotate45.pdf", TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f", {}, "/Rotate 45"), "Invalid page rotation found: 45"},
         {"badfunction.pdf",
-         OnePage("/ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 7 >>] >>",
+         TS_OnePage("/ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 7 >>] >>",
                  "/CS0 cs 1 scn 10 10 50 50 re f"),
          "ink Gold: Unknown Function type: 7"},
         {"badalternate.pdf",
-         OnePage("/ColorSpace << /CS0 [/Separation /Gold /Pattern << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] "
+         TS_OnePage("/ColorSpace << /CS0 [/Separation /Gold /Pattern << /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] "
                  "/N 1 >>] >>",
                  "/CS0 cs 1 scn 10 10 50 50 re f"),
          "colour space /CS0: Separation colorspace has invalid alternate colorspace: Invalid separation alternate "
          "colorspace: Pattern"},
-        {"nofont.pdf", OnePage("", "BT /F9 12 Tf (hi) Tj ET"),
+        {"nofont.pdf", TS_OnePage("", "BT /F9 12 Tf (hi) Tj ET"),
          "Tf operator, font 'F9' does not exist in the resources dictionary"},
         {"jpeg3.pdf",
-         OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
-                 {StreamObject("/Type /XObject /Subtype /Image /Width 8 /Height 8 /BitsPerComponent 8 "
+         TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+                 {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 8 /Height 8 /BitsPerComponent 8 "
                                "/ColorSpace /DeviceCMYK /Filter /DCTDecode",
                                jpeg)}),
          "image /Im0: the image's DCT data have 3 components, its colour space 4"},
@@ -128,9 +111,9 @@ TEST_F(TS_ProgramTest, WhatIsNotARegularFileIsRefusedAtOnceInWords) {
 
 TEST_F(TS_ProgramTest, TransparencyIsOneWarningLineAndTheRunSucceeds) {
     const std::string file = WriteFile(
-        "smask.pdf", OnePage("/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >>",
+        "smask.pdf", TS_OnePage("/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >>",
                              "/GS0 gs 0 0 0 1 k 10 10 50 50 re f",
-                             {StreamObject("/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "")}));
+                             {VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "")}));
     const TS_Run run = Run(WithOut({file}));
     EXPECT_EQ(run.m_code, 0) << run.m_err;
     EXPECT_EQ(run.m_err, "tintscope: " + file +
@@ -140,7 +123,7 @@ TEST_F(TS_ProgramTest, TransparencyIsOneWarningLineAndTheRunSucceeds) {
 }
 
 TEST_F(TS_ProgramTest, ARepairedFileThatFailsStillSaysItWasRepaired) {
-    std::string pdf = OnePage("", "1 0 0 rg 10 10 50 50 re f");
+    std::string pdf = TS_OnePage("", "1 0 0 rg 10 10 50 50 re f");
     // The cross-reference table moved: the reader rebuilds it.
     const size_t xref = pdf.find("xref\n");
     ASSERT_NE(xref, std::string::npos);

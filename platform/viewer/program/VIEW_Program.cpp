@@ -66,9 +66,6 @@ std::string HostErrorText(const VIEW_HostRaise& raise) {
     return "the viewer gave an error it has no words for";
 }
 
-// A user's path when the run moves to its own folder.
-std::string Absolute(const std::string& path) { return VIEW_AbsolutePath(path); }
-
 // The sample page as a file of the run's folder, deleted with this object.
 class SampleFile {
 public:
@@ -203,14 +200,16 @@ void ProgramRun::Warn(const std::string& message) {
 }
 
 int ProgramRun::Run() {
-    const std::string module = Absolute(m_programDir) + "/ZOVA.api";
+    // The run moves to a folder of its own: the user's paths are made
+    // absolute first.
+    const std::string module = VIEW_AbsolutePath(m_programDir) + "/ZOVA.api";
     m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
     if (access(module.c_str(), R_OK) != 0)
         return Say(m_err, kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
     if (const int code = CheckFile())
         return code;
     std::string reason;
-    if (!m_output.Prepare(Absolute(m_args.m_outDir), &reason))
+    if (!m_output.Prepare(VIEW_AbsolutePath(m_args.m_outDir), &reason))
         return Fail(reason);
     if (const int code = EnterScratch())
         return code;
@@ -255,7 +254,7 @@ int ProgramRun::Run() {
 int ProgramRun::CheckFile() {
     if (m_args.m_file.empty())
         return 0;
-    m_path = Absolute(m_args.m_file);
+    m_path = VIEW_AbsolutePath(m_args.m_file);
     struct stat info {};
     if (stat(m_path.c_str(), &info) != 0)
         return Fail(std::string("cannot be opened: ") + std::strerror(errno));

@@ -144,11 +144,7 @@ TEST_F(ZOVA_Tool, AStateOutsideTheTableIsFatal) {
 }
 
 TEST_F(ZOVA_Tool, TenViewsAtMostTheLeastRecentlyUsedReusedInPlace) {
-    OpenPages(11);
-    Activate();
-    const PDFL_AVPageView pageView = FrontPageView();
-    for (int32_t i = 1; i < 10; ++i)
-        VIEW_PageViews::GoToPage(pageView, i);
+    const PDFL_AVPageView pageView = TenViewsOfElevenPages();
     ASSERT_EQ(m_tool->Views().size(), 10u);
     std::vector<const ZOVA_View*> before;
     for (const auto& view : m_tool->Views())
@@ -168,11 +164,7 @@ TEST_F(ZOVA_Tool, TenViewsAtMostTheLeastRecentlyUsedReusedInPlace) {
 }
 
 TEST_F(ZOVA_Tool, ARevisitedPageIsTheLastViewReused) {
-    OpenPages(11);
-    Activate();
-    const PDFL_AVPageView pageView = FrontPageView();
-    for (int32_t i = 1; i < 10; ++i)
-        VIEW_PageViews::GoToPage(pageView, i);
+    const PDFL_AVPageView pageView = TenViewsOfElevenPages();
     ASSERT_EQ(m_tool->Views().size(), 10u);
     VIEW_PageViews::GoToPage(pageView, 0);
     EXPECT_EQ(m_tool->Views().back()->Page().Number(), 0u);

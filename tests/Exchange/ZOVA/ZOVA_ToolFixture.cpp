@@ -6,6 +6,7 @@
 #include "hostpdf/PDFL_ASCalls.h"
 #include "hostpdf/PDFL_PDCalls.h"
 #include "viewer/VIEW_AVDocs.h"
+#include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Tools.h"
 #include "win32/win32_driver.h"
 
@@ -81,6 +82,15 @@ PDFL_AVPageView ZOVA_ToolTest::FrontPageView() {
 
 void ZOVA_ToolTest::Activate() {
     VIEW_CallPlugin([&] { VIEW_Tools::SetActiveTool(m_tool->HostTool(), 0); });
+}
+
+PDFL_AVPageView ZOVA_ToolTest::TenViewsOfElevenPages() {
+    OpenPages(11);
+    Activate();
+    const PDFL_AVPageView pageView = FrontPageView();
+    for (int32_t i = 1; i < 10; ++i)
+        VIEW_PageViews::GoToPage(pageView, i);
+    return pageView;
 }
 
 namespace {

@@ -35,6 +35,9 @@ protected:
     static PDFL_AVPageView FrontPageView();
     // Picks the tool: its windows are made and shown.
     void Activate();
+    // Eleven pages open, the tool picked, and pages 1 to 9 gone to in turn,
+    // so that the tool holds its ten views; the front page view.
+    PDFL_AVPageView TenViewsOfElevenPages();
 
     std::string StatusText();
     std::string ButtonText();
