@@ -75,6 +75,10 @@ std::string HostErrorText(const VIEW_HostRaise& raise) {
     return "the viewer gave an error it has no words for";
 }
 
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 // "[x0 y0 x1 y1]".
 std::string BoxText(const double box[4]) {
     char text[128];
@@ -225,10 +229,13 @@ void ProgramRun::Warn(const std::string& message) {
 void ProgramRun::ReleaseWarnings(const std::string& reason) {
     std::vector<std::string> held;
     held.swap(m_held);
-    for (const std::string& message : held)
-        if (reason.empty() || message.size() < reason.size() ||
-            message.compare(message.size() - reason.size(), reason.size(), reason) != 0)
+    for (const std::string& message : held) {
+        // "the page keeps the inks it can give: CAUSE" before "ink X: CAUSE".
+        const size_t colon = message.find(": ");
+        const std::string cause = colon == std::string::npos ? message : message.substr(colon + 2);
+        if (reason.empty() || !(EndsWith(message, reason) || EndsWith(reason, cause)))
             SayWarning(message);
+    }
 }
 
 void ProgramRun::SayWarning(const std::string& message) {
@@ -262,6 +269,13 @@ int ProgramRun::Run() {
         m_log.Flush();
         m_progress.Finish();
         m_log.HearAlert(alert.m_text);
+        // An exception the plug-in caught while the page separates: its
+        // cause in words, once, as a warning or on the last line.
+        const std::string cause = VIEW_AlertCause(alert.m_text);
+        if (m_holding && !cause.empty()) {
+            Warn(VIEW_EscapedText(cause));
+            return;
+        }
         // Its lines as the alert shows them, each escaped.
         std::string text, line;
         bool first = true;

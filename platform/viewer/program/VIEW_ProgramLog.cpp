@@ -55,12 +55,25 @@ std::string VIEW_WithoutUnitName(const std::string& message) {
     // to a user.
     const size_t colon = message.find(": ");
     const size_t underscore = message.find('_');
-    if (colon == std::string::npos || underscore == std::string::npos || underscore == 0 || underscore > colon)
+    if (underscore == std::string::npos || underscore == 0)
         return message;
-    for (size_t i = 0; i < colon; ++i)
-        if (!std::isalnum(static_cast<unsigned char>(message[i])) && message[i] != '_')
+    const size_t space = message.find(' ');
+    if (colon != std::string::npos && underscore < colon && (space == std::string::npos || space > colon)) {
+        for (size_t i = 0; i < colon; ++i)
+            if (!std::isalnum(static_cast<unsigned char>(message[i])) && message[i] != '_')
+                return message;
+        return message.substr(colon + 2);
+    }
+    // "FILT_FlateDecode encountered ...": the subject keeps its own name.
+    if (space == std::string::npos || underscore > space)
+        return message;
+    for (size_t i = 0; i < underscore; ++i)
+        if (!std::isupper(static_cast<unsigned char>(message[i])))
             return message;
-    return message.substr(colon + 2);
+    for (size_t i = underscore + 1; i < space; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(message[i])))
+            return message;
+    return message.substr(underscore + 1);
 }
 
 namespace {

@@ -29,7 +29,9 @@ std::string VIEW_LogReason(const std::string& message);
 // The cause an alert of the plug-in gives when it "caught an exception:
 // CAUSE : code N"; empty for any other alert.
 std::string VIEW_AlertCause(const std::string& alert);
-// message without a leading source unit's name ("ZOVA_View: ").
+// message without a leading source unit's name ("ZOVA_View: "), or with
+// only the name's own part where the unit is the subject ("FILT_FlateDecode
+// encountered" as "FlateDecode encountered").
 std::string VIEW_WithoutUnitName(const std::string& message);
 
 class VIEW_ProgramLog {

@@ -54,7 +54,7 @@ const char* NestingFamily(const GLOB_Object& element) {
 void CPDF_TintColorSpace::CheckAlternate(const GLOB_Object& element, const char* prefix, const char* complaint,
                                          iCPDF_ValidationMessage& collector) {
     if (const char* family = NestingFamily(element)) {
-        collector.Stream() << prefix << complaint << family;
+        collector.Stream() << prefix << complaint << family << "\n";
         return;
     }
     CPDF_ColorSpace alternate;

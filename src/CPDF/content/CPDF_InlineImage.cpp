@@ -298,10 +298,11 @@ void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
                 return;
             }
         }
-        afterWhite = IsWhite(bytes[count - 1]);
-        buffer->AdvanceGetPtr(count);
+        // No "EI" to the end: the lexer is left to say what stands there.
         if (buffer->IsEOD())
             return;
+        afterWhite = IsWhite(bytes[count - 1]);
+        buffer->AdvanceGetPtr(count);
     }
 }
 
