@@ -206,6 +206,8 @@ int ProgramRun::Execute() {
 int ProgramRun::FailWith(int code, const std::string& reason) {
     m_progress.Finish();
     m_log.Flush();
+    m_holding = false;
+    ReleaseWarnings(reason);
     SayRepaired();
     return Say(m_err, code, m_fileName + ": " + reason);
 }
@@ -464,7 +466,8 @@ void ProgramRun::Listen() {
         ReleaseWarnings();
         const int32_t count = PageCountOf(drawing.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
-        m_progress.Rendering(drawing.m_page + 1, count, inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name));
+        m_progress.Rendering(drawing.m_page + 1, count,
+                             inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name));
     });
     VIEW_Progress::SetListener([this](const VIEW_ProgressEvent& event, int32_t duration) {
         if (event.m_kind == VIEW_ProgressKind::Value)
