@@ -38,9 +38,9 @@ namespace {
 // build the space being checked again, without end.
 const char* NestingFamily(const GLOB_Object& element) {
     static const char* const families[] = {"Separation", "DeviceN", "Indexed", "Pattern"};
-    GLOB_Object name = element;
-    if (element.IsArray())
-        name = element.Length() > 1 ? element.Get(0) : GLOB_Object();
+    if (!element.IsArray() || element.Length() < 2)
+        return nullptr;
+    const GLOB_Object name = element.Get(0);
     if (!name.IsName())
         return nullptr;
     for (const char* family : families)
