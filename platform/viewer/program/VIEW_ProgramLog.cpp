@@ -93,10 +93,6 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
-}  // namespace
-
-namespace {
-
 std::string TrimmedBothEnds(const std::string& text) {
     const size_t first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : Trimmed(text.substr(first));
