@@ -210,6 +210,19 @@ TEST_F(TS_ProgramTest, HostileFilesEndWithTheirCauseInWordsOnce) {
     }
 }
 
+// The crop box fits the viewer; the media box, which the engine copies,
+// does not and is warned of once per value however often it is copied.
+TEST_F(TS_ProgramTest, AWarningIsSaidOnce) {
+    const std::string file =
+        WriteFile("cropped.pdf", PageBoxed("[-1000000 -1000000 1000000 1000000] /CropBox [0 0 100 100]"));
+    const TS_Run run = Run(WithOut({file}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    const std::string lead = "tintscope: " + file + ": page 1: Page box value ";
+    EXPECT_EQ(run.Lines(), (std::vector<std::string>{lead + "-1e+06 does not fit the host's fixed point",
+                                                     lead + "1e+06 does not fit the host's fixed point"}));
+    EXPECT_EQ(GreyAt(Output("plate-3-Black.png"), 30, 30), 0);
+}
+
 TEST_F(TS_ProgramTest, InlineImageDataLongerThanNeededArePassedOverToTheirEnd) {
     // 2 x 2 grey samples need 4 bytes; 5,000 come, then EI and a square.
     const std::string content = "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G ID " + std::string(5000, '\x80') +
