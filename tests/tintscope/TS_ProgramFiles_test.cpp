@@ -3,6 +3,7 @@
 #include "support/PngReader.h"
 #include "support/TestSupport.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramText.h"
 
 #include <gtest/gtest.h>
 
@@ -70,12 +71,12 @@ TEST(TS_ProgramFiles, LongInkNamesAreShortenedToAFileNameTheSystemTakes) {
 }
 
 TEST(TS_ProgramFiles, InkFieldsEscapeWhatWouldBreakTheirLine) {
-    EXPECT_EQ(VIEW_InkFieldText("PANTONE 485 M"), "PANTONE 485 M");
-    EXPECT_EQ(VIEW_InkFieldText("a\tb\nc\rd"), "a#09b#0ac#0dd");
-    EXPECT_EQ(VIEW_InkFieldText(std::string("x\0y\x7f#", 5)), "x#00y#7f#23");
-    EXPECT_EQ(VIEW_InkFieldText("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9") << "UTF-8 stays readable";
+    EXPECT_EQ(VIEW_EscapedText("PANTONE 485 M"), "PANTONE 485 M");
+    EXPECT_EQ(VIEW_EscapedText("a\tb\nc\rd"), "a#09b#0ac#0dd");
+    EXPECT_EQ(VIEW_EscapedText(std::string("x\0y\x7f#", 5)), "x#00y#7f#23");
+    EXPECT_EQ(VIEW_EscapedText("\xC3\xA9t\xC3\xA9"), "\xC3\xA9t\xC3\xA9") << "UTF-8 stays readable";
     // "#" escaped too, so a name that looks escaped reads back as itself.
-    EXPECT_NE(VIEW_InkFieldText("a#09b"), VIEW_InkFieldText("a\tb"));
+    EXPECT_NE(VIEW_EscapedText("a#09b"), VIEW_EscapedText("a\tb"));
 }
 
 TEST(TS_ProgramFiles, GreyPlatesRoundTripThroughPngFiles) {

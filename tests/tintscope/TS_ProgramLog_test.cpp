@@ -86,4 +86,88 @@ TEST(TS_ProgramLog, LinesOfAnotherShapeAreNoRecords) {
     EXPECT_EQ(VIEW_LogReason("Error separting page: a\r\n\tb  c "), "a b c");
 }
 
+// The plug-in's handler as it is: the record formatted into 512 bytes, so a
+// long one loses its line end, and the log's lines cut at 510 characters,
+// what is left of one leading the next record's line.
+class Handler {
+public:
+    explicit Handler(VIEW_ProgramLog& log) : m_log(log) {}
+    void Tell(const char* word, const std::string& message) {
+        char record[512];
+        std::snprintf(record, sizeof record, "%-8.8s %-35.35s line %3d: %s\n", word, "CSEP_ContentColorMapper.cpp",
+                      78, message.c_str());
+        for (const char* c = record; *c; ++c) {
+            if (*c == '\n' || m_line.size() >= 509) {
+                if (*c != '\n')
+                    m_line += *c;
+                m_log.Hear("12:00:00.000 ");
+                m_log.Hear("");
+                m_log.Hear((m_line + "\r\n").c_str());
+                m_line.clear();
+            } else {
+                m_line += *c;
+            }
+        }
+    }
+
+private:
+    VIEW_ProgramLog& m_log;
+    std::string m_line;
+};
+
+TEST(TS_ProgramLog, ARecordAfterOneThatLostItsLineEndStillComesOut) {
+    std::vector<std::string> warnings;
+    VIEW_ProgramLog log([&](const std::string& text) { warnings.push_back(text); });
+    Handler handler(log);
+    handler.Tell("Debug", "Exception processing stream: " + std::string(600, 'j'));
+    handler.Tell("Error", "Exception separating page: Unknown operator encountered: jjjj");
+    handler.Tell("Warning", "ZOVA_View: after it");
+    log.Flush();
+    EXPECT_EQ(log.LastError(), "Unknown operator encountered: jjjj");
+    EXPECT_EQ(warnings, std::vector<std::string>{"after it"});
+}
+
+TEST(TS_ProgramLog, ReasonsLoseTheHostsWrappingAndNumber) {
+    EXPECT_EQ(VIEW_LogReason("GLIB_Exception while rendering page : PDF Library Error: VDRW_PageDrawer: the page "
+                             "cannot be read: image width is zero (or less) (10485763)"),
+              "the page cannot be read: image width is zero (or less)");
+    EXPECT_EQ(VIEW_LogReason("PDF Library Error: a bad Cos object (-5)"), "a bad Cos object");
+    EXPECT_EQ(VIEW_LogReason("Exception separating page: PDF Library Error:  (1073741825)"), "") << "no words";
+    // A number that is the cause's own stays.
+    EXPECT_EQ(VIEW_LogReason("Error separting page: zlib error (-3): data error"), "zlib error (-3): data error");
+    EXPECT_EQ(VIEW_LogReason("Error separting page: FILT_FlateDecode encountered an error"),
+              "FlateDecode encountered an error");
+    EXPECT_EQ(VIEW_LogReason("Error separting page: cs /A: Bad space: Bad space: Bad space: Bad"),
+              "cs /A: Bad space: Bad");
+    EXPECT_EQ(VIEW_AlertCause("COSF_PDFL_StreamProc::ProcStreamRead caught an exception: Not a JPEG file: starts "
+                              "with 0x6a 0x75 : code 1130007"),
+              "Not a JPEG file: starts with 0x6a 0x75");
+    EXPECT_EQ(VIEW_AlertCause("An error occured trying to separate this page."), "");
+}
+
+TEST(TS_ProgramLog, AnErrorWithoutWordsTakesTheCauseHeardBeforeIt) {
+    VIEW_ProgramLog log(nullptr);
+    Tell(log, "Error", "Exception separating page: PDF Library Error:  (1073741825)");
+    log.Flush();
+    EXPECT_EQ(log.LastError(), "the engine gave an error it has no words for");
+    log.HearAlert("X::Read caught an exception: ASCIIHexDecode: Encountered an illegal character: 0x7a : code 1");
+    Tell(log, "Error", "Exception separating page: PDF Library Error:  (1073741825)");
+    log.Flush();
+    EXPECT_EQ(log.LastError(), "ASCIIHexDecode: Encountered an illegal character: 0x7a");
+    Tell(log, "Error", "Exception separating page: Not a JPEG file: starts with 0x6a");
+    Tell(log, "Error", "Exception separating page: PDF Library Error:  (1073741825)");
+    log.Flush();
+    EXPECT_EQ(log.LastError(), "Not a JPEG file: starts with 0x6a");
+}
+
+TEST(TS_ProgramLog, WhatLeavesTheLogIsEscaped) {
+    std::vector<std::string> warnings;
+    VIEW_ProgramLog log([&](const std::string& text) { warnings.push_back(text); });
+    Tell(log, "Warning", "ink \x1b[31mRed\x07 has no recipe");
+    Tell(log, "Error", "Error separting page: colour space /X\x1b]0;T\x07\xff: Unsupported");
+    log.Flush();
+    EXPECT_EQ(warnings, std::vector<std::string>{"ink #1b[31mRed#07 has no recipe"});
+    EXPECT_EQ(log.LastError(), "colour space /X#1b]0;T#07#ff: Unsupported");
+}
+
 }  // namespace

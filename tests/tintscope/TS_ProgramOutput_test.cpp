@@ -5,6 +5,7 @@
 
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -111,7 +112,7 @@ TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTx
     EXPECT_LE(plate.size(), 255u);
     EXPECT_TRUE(Exists(m_out.File(plate))) << plate;
     const std::string inks = ReadWholeFile(m_out.File("inks.txt"));
-    EXPECT_NE(inks.find("4\t" + VIEW_InkFieldText(inkName) + "\t0 0 1 0\tshown\t" + plate + "\n"), std::string::npos)
+    EXPECT_NE(inks.find("4\t" + VIEW_EscapedText(inkName) + "\t0 0 1 0\tshown\t" + plate + "\n"), std::string::npos)
         << inks;
 }
 

@@ -5,6 +5,7 @@
 #include "TS_ProgramFixture.h"
 
 #include "FILT/FILT_DCTTestJpeg.h"
+#include "support/PdfText.h"
 #include "viewer/program/VIEW_PdfFile.h"
 
 #include <sys/stat.h>
@@ -135,6 +136,147 @@ TEST_F(TS_ProgramTest, ARepairedFileThatFailsStillSaysItWasRepaired) {
     ASSERT_GE(lines.size(), 2u) << run.m_err;
     EXPECT_EQ(lines[lines.size() - 2].rfind("tintscope: " + file + ": repaired, ", 0), 0u) << run.m_err;
     EXPECT_EQ(lines.back().rfind("tintscope: " + file + ": page 1 was not separated: ", 0), 0u) << run.m_err;
+}
+
+// The grey of plate at a point of the 100 x 100 point page (y from the
+// bottom); -1 when the plate could not be read.
+int GreyAt(const PngPixels& plate, double x, double y) {
+    if (plate.m_channels != 1)
+        return -1;
+    const int column = static_cast<int>(x / 100 * plate.m_width);
+    const int row = static_cast<int>((100 - y) / 100 * plate.m_height);
+    return plate.m_pixels[static_cast<size_t>(row) * plate.m_width + column];
+}
+
+// A page of the given MediaBox painting a black square.
+std::string PageBoxed(const std::string& box) {
+    const std::string content = "0 0 0 1 k 10 10 50 50 re f";
+    return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                "<< /Type /Page /Parent 2 0 R /MediaBox " + box + " /Contents 4 0 R >>",
+                                VIEW_PdfStream("", content)});
+}
+
+TEST_F(TS_ProgramTest, HostileFilesEndWithTheirCauseInWordsOnce) {
+    const std::string junk = "junkjunkjunkjunkjunk";
+    const std::string inlineLead = "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G ";
+    const std::string gold = "<< /FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >>";
+    const struct {
+        const char* name;
+        std::string pdf;
+        std::string last;  // after "tintscope: FILE: "
+    } rows[] = {
+        {"dct.pdf", TS_OnePage("", inlineLead + "/F /DCT ID " + junk + " EI Q"),
+         "page 1 was not separated: Not a JPEG file: starts with 0x6a 0x75"},
+        {"flate.pdf", TS_OnePage("", inlineLead + "/F /Fl ID " + junk + " EI Q"),
+         "page 1 was not separated: FlateDecode encountered a zlib error (-3): data error"},
+        {"hex.pdf", TS_OnePage("", inlineLead + "/F /AHx ID zz> EI Q"),
+         "page 1 was not separated: ASCIIHexDecode: Encountered an illegal character: 0x7a, offset = 60"},
+        {"width0.pdf",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+                    {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 0 /Height 2 /BitsPerComponent 8 "
+                                    "/ColorSpace /DeviceGray",
+                                    std::string(4, '\x80'))}),
+         "page 1 was not separated: the page cannot be read: image width is zero (or less)"},
+        // The space is its own alternate.
+        {"selfalternate.pdf",
+         TS_OnePage("/ColorSpace << /CS0 5 0 R >>", "/CS0 cs 1 scn 10 10 50 50 re f",
+                    {"[/Separation /Gold 5 0 R " + gold + "]"}),
+         "page 1 was not separated: colour space /CS0: Separation colorspace has invalid alternate colorspace: "
+         "Invalid separation alternate colorspace: Separation"},
+        {"offset.pdf", PageBoxed("[-1000000 -1000000 -999800 -999800]"),
+         "page 1 cannot be separated: its page box [-1000000 -1000000 -999800 -999800] lies beyond the 32767 "
+         "points from the origin that the viewer can hold"},
+        {"huge.pdf", PageBoxed("[0 0 1000000000 1000000000]"),
+         "page 1 cannot be separated: its page box [0 0 1000000000 1000000000] lies beyond the 32767 points from "
+         "the origin that the viewer can hold"},
+        {"empty", "", "cannot be opened: it is empty"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        const TS_Run run = Run(WithOut({file}));
+        EXPECT_EQ(run.m_code, 1);
+        const std::vector<std::string> lines = run.Lines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
+        // The cause once: no earlier line repeats it, and no line is long
+        // but for the file's name.
+        const std::string cause = row.last.substr(row.last.rfind(": ") + 2);
+        for (size_t i = 0; i + 1 < lines.size(); ++i)
+            EXPECT_EQ(lines[i].find(cause), std::string::npos) << lines[i];
+        for (const std::string& line : lines)
+            EXPECT_LE(line.size(), 200u + file.size()) << line;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+}
+
+// The crop box fits the viewer; the media box, which the engine copies,
+// does not and is warned of once per value however often it is copied.
+TEST_F(TS_ProgramTest, AWarningIsSaidOnce) {
+    const std::string file =
+        WriteFile("cropped.pdf", PageBoxed("[-1000000 -1000000 1000000 1000000] /CropBox [0 0 100 100]"));
+    const TS_Run run = Run(WithOut({file}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    const std::string lead = "tintscope: " + file + ": page 1: Page box value ";
+    EXPECT_EQ(run.Lines(), (std::vector<std::string>{lead + "-1e+06 does not fit the host's fixed point",
+                                                     lead + "1e+06 does not fit the host's fixed point"}));
+    EXPECT_EQ(GreyAt(Output("plate-3-Black.png"), 30, 30), 0);
+}
+
+TEST_F(TS_ProgramTest, InlineImageDataLongerThanNeededArePassedOverToTheirEnd) {
+    // 2 x 2 grey samples need 4 bytes; 5,000 come, then EI and a square.
+    const std::string content = "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G ID " + std::string(5000, '\x80') +
+                                " EI Q 0 0 0 1 k 80 80 10 10 re f";
+    const std::string file = WriteFile("longinline.pdf", TS_OnePage("", content));
+    const TS_Run run = Run(WithOut({file}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "");
+    const PngPixels black = Output("plate-3-Black.png");
+    EXPECT_EQ(GreyAt(black, 85, 85), 0) << "the square after the image";
+    const int image = GreyAt(black, 35, 35);
+    EXPECT_GT(image, 100);
+    EXPECT_LT(image, 155) << "the image's half grey";
+    EXPECT_EQ(GreyAt(black, 70, 30), 255);
+}
+
+// Names, operators and strings of the file reach the terminal escaped: none
+// of their control bytes or bytes that are not UTF-8 is written as it is.
+TEST_F(TS_ProgramTest, TheFilesBytesReachTheErrorStreamEscaped) {
+    const std::string space = "/X#1B#5D0;TITLE#07#1B#5B2J#1B#5B31m";
+    const std::string ink = "/Ink#1B#07#0D#FF#C3z#C2#9B";
+    const std::string bad = "<< /FunctionType 7 >>";
+    const struct {
+        const char* name;
+        std::string pdf;
+        std::vector<std::string> args;
+        std::string shown;  // how the name reads on the last line
+    } rows[] = {
+        {"space.pdf", TS_OnePage("/ColorSpace << " + space + " /DeviceRGB >>", space + " cs 1 0 0 sc 0 0 50 50 re f"),
+         {}, "colour space /X#1b]0;TITLE#07#1b[2J#1b[31m: "},
+        {"badink.pdf",
+         TS_OnePage("/ColorSpace << /CS0 [/Separation " + ink + " /DeviceCMYK " + bad + "] >>",
+                    "/CS0 cs 1 scn 10 10 50 50 re f"),
+         {}, "ink Ink#1b#07"},
+        // Only the list of the page's inks names it.
+        {"spot.pdf",
+         TS_OnePage("/ColorSpace << /CS0 [/Separation " + ink +
+                        " /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 1 0 0] /N 1 >>] >>",
+                    "/CS0 cs 1 scn 10 10 50 50 re f"),
+         {"--untick", "none"}, "Black, Ink#1b#07#0d#ff#c3z#c2#9b)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        std::vector<std::string> args = {file, "--out", m_out.File(std::string(row.name) + ".out")};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const TS_Run run = RunBinary(args);
+        EXPECT_NE(run.m_code, 0);
+        EXPECT_NE(run.Lines().back().find(row.shown), std::string::npos) << run.m_err;
+        for (const char c : std::string("\x1b\x07\r\xff"))
+            EXPECT_EQ(run.m_err.find(c), std::string::npos) << static_cast<int>(static_cast<unsigned char>(c));
+        EXPECT_EQ(run.m_err.find("\xC3z"), std::string::npos);
+        EXPECT_EQ(run.m_err.find("\xC2\x9B"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -26,6 +26,7 @@
 #include "viewer/program/VIEW_ProgramProgress.h"
 #include "viewer/program/VIEW_ProgramScratch.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
+#include "viewer/program/VIEW_ProgramText.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
 #include "viewer/program/VIEW_ProgramWrites.h"
@@ -40,6 +41,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +50,13 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+// A warning's own words at most, so that its line fits about 200
+// characters.
+constexpr size_t kWarningBytes = 160;
+// A reason's words at most: an operator of binary junk is no reason.
+constexpr size_t kReasonBytes = 240;
+// Page boxes as the host holds them: 16.16 fixed point.
+constexpr double kFixedLimit = 32767;
 
 int Say(std::FILE* err, int code, const std::string& line) {
     std::fprintf(err, "tintscope: %s\n", line.c_str());
@@ -59,11 +68,22 @@ int Say(std::FILE* err, int code, const std::string& line) {
 std::string HostErrorText(const VIEW_HostRaise& raise) {
     const std::string text = VIEW_ErrorRegistry::Text(raise.Code());
     if (!text.empty())
-        return text;
+        return VIEW_EscapedText(text);
     const PDFL_ErrorCode errnoValue = raise.Code() - VIEW_FileErrorBase;
     if (errnoValue > 0 && errnoValue < 4096)
         return std::strerror(errnoValue);
     return "the viewer gave an error it has no words for";
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// "[x0 y0 x1 y1]".
+std::string BoxText(const double box[4]) {
+    char text[128];
+    std::snprintf(text, sizeof text, "[%.10g %.10g %.10g %.10g]", box[0], box[1], box[2], box[3]);
+    return text;
 }
 
 // The sample page as a file of the run's folder, deleted with this object.
@@ -129,6 +149,10 @@ private:
     bool Interrupted() const { return VIEW_ProgramSignals::Caught() != 0; }
     int FailInterrupted();
     void Warn(const std::string& message);
+    void SayWarning(const std::string& message);
+    // Warnings held while the page separates are said before the next
+    // drawing's line, or at the end; those whose cause is reason are not.
+    void ReleaseWarnings(const std::string& reason = std::string());
     int CheckFile();
     int EnterScratch();
     int OpenDocument();
@@ -154,6 +178,9 @@ private:
     SampleFile m_sample;
     std::string m_path;
     std::string m_fileName;  // as messages name it
+    std::set<std::string> m_warned;  // each said once
+    bool m_holding = false;
+    std::vector<std::string> m_held;
     bool m_saidRepaired = false;
     VIEW_Loader m_loader;
     PDFL_PDDoc m_doc = nullptr;
@@ -172,13 +199,15 @@ int ProgramRun::Execute() {
     } catch (const VIEW_HostRaise& raise) {
         return Fail(HostErrorText(raise));
     } catch (const std::exception& fault) {
-        return Fail(std::string("the viewer failed: ") + fault.what());
+        return Fail("the viewer failed: " + VIEW_EscapedText(fault.what()));
     }
 }
 
 int ProgramRun::FailWith(int code, const std::string& reason) {
     m_progress.Finish();
     m_log.Flush();
+    m_holding = false;
+    ReleaseWarnings(reason);
     SayRepaired();
     return Say(m_err, code, m_fileName + ": " + reason);
 }
@@ -191,12 +220,32 @@ int ProgramRun::FailInterrupted() {
 // Warnings of the plug-in name the page they are about: "page 1 uses
 // transparency (...)" reads on from the page; any other after a colon.
 void ProgramRun::Warn(const std::string& message) {
-    if (message.empty())
+    if (message.empty() || !m_warned.insert(message).second)
         return;
+    if (m_holding)
+        m_held.push_back(message);
+    else
+        SayWarning(message);
+}
+
+void ProgramRun::ReleaseWarnings(const std::string& reason) {
+    std::vector<std::string> held;
+    held.swap(m_held);
+    for (const std::string& message : held) {
+        // "the page keeps the inks it can give: CAUSE" before "ink X: CAUSE".
+        const size_t colon = message.find(": ");
+        const std::string cause = colon == std::string::npos ? message : message.substr(colon + 2);
+        if (reason.empty() || !(EndsWith(message, reason) || EndsWith(reason, cause)))
+            SayWarning(message);
+    }
+}
+
+void ProgramRun::SayWarning(const std::string& message) {
     m_progress.Finish();
     const std::string word = message.substr(0, message.find(' '));
     const bool clause = word == "uses" || word == "has" || word == "is" || word == "paints";
-    Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + (clause ? " " : ": ") + message);
+    Say(m_err, 0, m_fileName + ": page " + std::to_string(m_args.m_page) + (clause ? " " : ": ") +
+                      VIEW_ShortText(message, kWarningBytes));
 }
 
 int ProgramRun::Run() {
@@ -221,8 +270,26 @@ int ProgramRun::Run() {
     VIEW_App::SetAlertListener([this](const VIEW_Alert& alert) {
         m_log.Flush();
         m_progress.Finish();
-        std::string text = alert.m_text;
-        std::replace(text.begin(), text.end(), '\r', '\n');
+        m_log.HearAlert(alert.m_text);
+        // An exception the plug-in caught while the page separates: its
+        // cause in words, once, as a warning or on the last line.
+        const std::string cause = VIEW_AlertCause(alert.m_text);
+        if (m_holding && !cause.empty()) {
+            Warn(VIEW_EscapedText(cause));
+            return;
+        }
+        // Its lines as the alert shows them, each escaped.
+        std::string text, line;
+        bool first = true;
+        for (const char c : alert.m_text + "\r") {
+            if (c == '\r' || c == '\n') {
+                text += (first ? "" : "\n") + VIEW_EscapedText(line);
+                first = false;
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
         std::fprintf(m_err, "%s\n", text.c_str());
         std::fflush(m_err);
     });
@@ -263,6 +330,8 @@ int ProgramRun::CheckFile() {
     if (!S_ISREG(info.st_mode))
         return Fail(std::string("cannot be opened: it is not a regular file (") +
                     (S_ISFIFO(info.st_mode) ? "a FIFO" : S_ISSOCK(info.st_mode) ? "a socket" : "a device") + ")");
+    if (info.st_size == 0)
+        return Fail("cannot be opened: it is empty");
     return 0;
 }
 
@@ -301,6 +370,13 @@ int ProgramRun::OpenDocument() {
     m_boxHeight = box[3] - box[1];
     m_rotate = VIEW_PD::PageGetRotate(page);
     VIEW_PD::PageRelease(page);
+    // The engine copies the box into the host, which holds it in fixed
+    // point: a box past that range would be drawn clamped, or not at all.
+    for (const double value : box)
+        if (!(std::fabs(value) <= kFixedLimit))
+            return Fail("page " + std::to_string(m_args.m_page) + " cannot be separated: its page box " +
+                        BoxText(box) + " lies beyond the " + std::to_string(static_cast<int>(kFixedLimit)) +
+                        " points from the origin that the viewer can hold");
     // The tool takes its images at the screen's size when it is picked: the
     // screen is made for the view's own choice (300 dpi unless the page is
     // too large), or the resolution asked for.
@@ -387,9 +463,11 @@ void ProgramRun::Listen() {
             m_settings.m_drawingHeard(drawing);
         // A warning logged before this drawing is said before its line.
         m_log.Flush();
+        ReleaseWarnings();
         const int32_t count = PageCountOf(drawing.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
-        m_progress.Rendering(drawing.m_page + 1, count, inks.empty() ? std::string() : inks.back().m_name);
+        m_progress.Rendering(drawing.m_page + 1, count,
+                             inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name));
     });
     VIEW_Progress::SetListener([this](const VIEW_ProgressEvent& event, int32_t duration) {
         if (event.m_kind == VIEW_ProgressKind::Value)
@@ -400,16 +478,23 @@ void ProgramRun::Listen() {
 int ProgramRun::Separate() {
     Listen();
     m_progress.Start();
+    // A page that fails often warned of its cause first: the cause is
+    // said once, on the last line.
+    m_holding = true;
     m_windows.PressUpdate();
     m_progress.Finish();
     m_log.Flush();
+    m_holding = false;
+    const std::string status = m_windows.Status();
+    if (Interrupted() || status == "Ready")
+        ReleaseWarnings();
     if (Interrupted())
         return FailInterrupted();
-    const std::string status = m_windows.Status();
     if (status != "Ready") {
+        ReleaseWarnings(m_log.LastError());
         const std::string page = "page " + std::to_string(m_args.m_page) + " was not separated";
         if (!m_log.LastError().empty())
-            return Fail(page + ": " + m_log.LastError());
+            return Fail(page + ": " + VIEW_ShortText(m_log.LastError(), kReasonBytes));
         return Fail(page + " (the status line reads \"" + status + "\")");
     }
     if (m_plates.m_pages.empty())
@@ -430,7 +515,7 @@ int ProgramRun::Untick() {
         if (index < 0) {
             std::string names;
             for (const VIEW_InkLine& ink : m_inks)
-                names += (names.empty() ? "" : ", ") + ink.m_name;
+                names += (names.empty() ? "" : ", ") + VIEW_EscapedText(ink.m_name);
             return Say(m_err, kExitUsage,
                        "--untick " + wanted + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
                            " has no such ink (its inks: " + names + ")");

@@ -1,19 +1,12 @@
 #include "viewer/program/VIEW_ProgramFiles.h"
 
+#include "viewer/program/VIEW_ProgramText.h"
 #include "win32/win32_driver.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
-
-const char kHex[] = "0123456789abcdef";
-
-void AppendEscaped(std::string* text, unsigned char byte) {
-    *text += '#';
-    *text += kHex[byte >> 4];
-    *text += kHex[byte & 15];
-}
 
 // FNV-1a, 32 bits.
 uint32_t NameHash(const std::string& text) {
@@ -36,7 +29,7 @@ std::string VIEW_PlateFileName(int index, const std::string& ink) {
             byte == '.' || byte == '_' || byte == '-')
             body += c;
         else
-            AppendEscaped(&body, byte);
+            VIEW_AppendEscapedByte(&body, byte);
         ends.push_back(body.size());
     }
     if (lead.size() + body.size() + 4 <= VIEW_MaxFileNameBytes)
@@ -49,18 +42,6 @@ std::string VIEW_PlateFileName(int index, const std::string& ink) {
         if (end <= room)
             keep = end;
     return lead + body.substr(0, keep) + hash + ".png";
-}
-
-std::string VIEW_InkFieldText(const std::string& ink) {
-    std::string text;
-    for (const char c : ink) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || byte == '#')
-            AppendEscaped(&text, byte);
-        else
-            text += c;
-    }
-    return text;
 }
 
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey) {

@@ -13,10 +13,6 @@
 constexpr size_t VIEW_MaxFileNameBytes = 255;
 std::string VIEW_PlateFileName(int index, const std::string& ink);
 
-// ink with tab, line feed, every other control byte and '#' itself written
-// "#xx", so that a name reads back from one tab-separated field.
-std::string VIEW_InkFieldText(const std::string& ink);
-
 // width x height bytes, rows from the top, as an 8-bit grey PNG file (255
 // white). False, with no file left, when it cannot be written.
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey);

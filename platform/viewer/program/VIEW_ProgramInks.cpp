@@ -4,6 +4,7 @@
 #include "viewer/VIEW_PD.h"
 #include "viewer/draw/VDRW_PageSpace.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramText.h"
 
 #include <cmath>
 #include <cstdio>
@@ -94,7 +95,7 @@ std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_
             for (int k = 1; k < 4; ++k)
                 recipe += " " + RecipeValue(ink.m_cmyk[k]);
         }
-        text += std::to_string(ink.m_index) + "\t" + VIEW_InkFieldText(ink.m_name) + "\t" + recipe + "\t" +
+        text += std::to_string(ink.m_index) + "\t" + VIEW_EscapedText(ink.m_name) + "\t" + recipe + "\t" +
                 (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";
     }
     return text;

@@ -9,7 +9,7 @@
 // index, name, "C M Y K" (each to 4 decimals, trailing zeros dropped; "-"
 // when the page gives no recipe of four numbers), "shown" or "hidden",
 // plate file. Tabs, since ink names
-// hold spaces; the name's control bytes and '#' are written "#xx".
+// hold spaces; the name as VIEW_EscapedText writes it.
 #pragma once
 
 #include "viewer/cos/VCOS_Store.h"

@@ -2,7 +2,8 @@
 // window: each line the plug-in writes, "LEVEL    FILE line N: MESSAGE",
 // becomes a record. Warnings go to the program as they end; the last error
 // is kept, since it carries the reason of a failure. Nothing below warning
-// level leaves this class.
+// level leaves this class, and what leaves it is escaped (VIEW_EscapedText):
+// the engine's messages quote the document's names and operators.
 #pragma once
 
 #include <functional>
@@ -20,10 +21,17 @@ VIEW_LogRecord VIEW_ParseLogLine(const std::string& line);
 
 // The reason an error record gives: its message without the logging
 // code's lead ("Error separting page: ", ...), which names the step and
-// not the cause, and without a source unit's name before the cause; on
-// one line, runs of blanks and line ends as one space.
+// not the cause, without the host's wrapping ("PDF Library Error: TEXT
+// (CODE)") and without a source unit's name before the cause; on one line,
+// runs of blanks and line ends as one space, a phrase repeated before the
+// same colon said once. Empty when it holds no words.
 std::string VIEW_LogReason(const std::string& message);
-// message without a leading source unit's name ("ZOVA_View: ").
+// The cause an alert of the plug-in gives when it "caught an exception:
+// CAUSE : code N"; empty for any other alert.
+std::string VIEW_AlertCause(const std::string& alert);
+// message without a leading source unit's name ("ZOVA_View: "), or with
+// only the name's own part where the unit is the subject ("FILT_FlateDecode
+// encountered" as "FlateDecode encountered").
 std::string VIEW_WithoutUnitName(const std::string& message);
 
 class VIEW_ProgramLog {
@@ -35,9 +43,16 @@ public:
     // Ends the record being assembled (a record's end shows only when the
     // next one starts): before the program says anything of its own.
     void Flush();
-    // The reason of the last error record; empty when none came.
+    // An alert the plug-in showed: its cause stands in for a later error
+    // that has no words of its own.
+    void HearAlert(const std::string& text);
+    // The reason of the last error record, escaped; when that record held
+    // no words, the cause heard before it. Empty when no error came.
     const std::string& LastError() const { return m_lastError; }
-    void ClearError() { m_lastError.clear(); }
+    void ClearError() {
+        m_lastError.clear();
+        m_cause.clear();
+    }
 
 private:
     void End();
@@ -46,4 +61,5 @@ private:
     VIEW_LogRecord m_open;
     bool m_continues = false;  // the last line was cut at the log's width
     std::string m_lastError;
+    std::string m_cause;  // the last cause in words, not escaped
 };

@@ -30,8 +30,33 @@ bool CPDF_TintColorSpace::IsValidAlternate(const CPDF_ColorSpace& alternate, con
     return collector.IsValid();
 }
 
+namespace {
+
+// The family of a space that holds other spaces ([/Indexed base ...],
+// [/Pattern base], a tint space's alternate); null for any other. Such a
+// space is never an alternate, and building one to find that out could
+// build the space being checked again, without end.
+const char* NestingFamily(const GLOB_Object& element) {
+    static const char* const families[] = {"Separation", "DeviceN", "Indexed", "Pattern"};
+    if (!element.IsArray() || element.Length() < 2)
+        return nullptr;
+    const GLOB_Object name = element.Get(0);
+    if (!name.IsName())
+        return nullptr;
+    for (const char* family : families)
+        if (name.AsName() == family)
+            return family;
+    return nullptr;
+}
+
+}  // namespace
+
 void CPDF_TintColorSpace::CheckAlternate(const GLOB_Object& element, const char* prefix, const char* complaint,
                                          iCPDF_ValidationMessage& collector) {
+    if (const char* family = NestingFamily(element)) {
+        collector.Stream() << prefix << complaint << family << "\n";
+        return;
+    }
     CPDF_ColorSpace alternate;
     std::string text;
     if (!iCPDF_TryColorSpace(element, &alternate, &text) || !IsValidAlternate(alternate, complaint, &text))

@@ -161,6 +161,7 @@ bool CPDF_ContentParser::PushDictionaryMarker() {
 
 bool CPDF_ContentParser::SkipInlineImageData() {
     m_inlineImage.SkipData();
+    CPDF_InlineImage::SkipToEnd(m_stream);
     Lexer().Resume();
     return true;
 }

@@ -153,6 +153,7 @@ CPDF_InlineImage CPDF_ContentStream::ReadInlineImage() {
     buffer->AdvanceGetPtr(1);
     CPDF_InlineImage image(dict, self, m_resources);
     image.SkipData();
+    CPDF_InlineImage::SkipToEnd(self);
     parser.Lexer().Resume();
     op = parser.NextOperator();
     if (op == nullptr || std::strcmp(op, "EI") != 0)

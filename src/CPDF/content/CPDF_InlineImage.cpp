@@ -52,6 +52,10 @@ int ReadSize(const GLOB_Dict& dict, const char* abbreviation, const char* key, c
 
 bool IsEnd(const FILT_FilterBuffer* buffer) { return buffer->DataAvailable() == 0 && buffer->IsEOD(); }
 
+bool IsWhite(uint8_t c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
+
+bool EndsToken(uint8_t c) { return IsWhite(c) || (c != 0 && std::strchr("()<>[]{}/%", c) != nullptr); }
+
 // "/key value" on a line of its own.
 void WriteEntry(GLOB_ObjectWriter& writer, const char* key, const GLOB_Object& value) {
     writer.WriteName(GLOB_Name(key));
@@ -272,6 +276,34 @@ void CPDF_InlineImage::SkipData() {
         buffer = data.Read();
     }
     data.Close();
+}
+
+void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
+    GLOB_Stream stream = source;
+    bool afterWhite = true;  // the data's end counts as white space
+    for (FILT_FilterBuffer* buffer = stream.Read(); buffer->DataAvailable() > 0; buffer = stream.Read()) {
+        const uint8_t* bytes = buffer->GetPtr();
+        const FILT_Size count = buffer->DataAvailable();
+        for (FILT_Size i = 0; i < count; ++i) {
+            const bool white = i == 0 ? afterWhite : IsWhite(bytes[i - 1]);
+            if (!white || bytes[i] != 'E' || (i + 1 < count && bytes[i + 1] != 'I'))
+                continue;
+            // A candidate cut by the buffer's end is left to the lexer.
+            if (i + 2 >= count && !buffer->IsEOD()) {
+                buffer->AdvanceGetPtr(i);
+                return;
+            }
+            if (i + 1 < count && (i + 2 == count || EndsToken(bytes[i + 2]))) {
+                buffer->AdvanceGetPtr(i);
+                return;
+            }
+        }
+        // No "EI" to the end: the lexer is left to say what stands there.
+        if (buffer->IsEOD())
+            return;
+        afterWhite = IsWhite(bytes[count - 1]);
+        buffer->AdvanceGetPtr(count);
+    }
 }
 
 void CPDF_InlineImage::Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources) {

@@ -93,6 +93,12 @@ public:
     // partially read inline image". A data stream the client has closed is
     // taken as read: there is nothing left to skip through it.
     void SkipData();
+    // Leaves source (past the image's data) at the "EI" that ends the image:
+    // bytes the data do not need before it are passed over, as readers do;
+    // "EI" counts after white space (or right after the data) and before
+    // white space, a delimiter or the end. Where none comes, only the last
+    // buffer's bytes stay for the lexer to read.
+    static void SkipToEnd(const GLOB_Stream& source);
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).
     void Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources);

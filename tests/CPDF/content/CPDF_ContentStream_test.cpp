@@ -133,6 +133,19 @@ TEST(CPDF_ContentStream, ReadsAnInlineImageThroughItsEI) {
     EXPECT_EQ(ReadImage("/W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0A0B> EI Q"), "2 x 1, then \" Q\"");
 }
 
+// Data longer than the image needs are passed over to the first "EI" that
+// stands as a word, as readers draw such images; a candidate cut by the
+// buffer's end is left to the lexer.
+TEST(CPDF_ContentStream, InlineImageDataLongerThanNeededEndAtTheirEI) {
+    const std::string gray = " /W 2 /H 1 /BPC 8 /CS /G ID abcd\x80" "EIx xEI EI/N 0 0 m";
+    for (const std::vector<size_t>& sizes : std::vector<std::vector<size_t>>{{0}, {23}, {40}}) {
+        SCOPED_TRACE(sizes[0]);
+        EXPECT_EQ(ReadImage(gray, sizes), "2 x 1, then \"/N 0 0 m\"");
+    }
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID xyz\nEI"), "1 x 1, then \"\"");
+    EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID xEI Q"), "1 x 1, then \" Q\"") << "EI right after the data";
+}
+
 TEST(CPDF_ContentStream, RefusesAnInlineImageWithoutIdDataOrEI) {
     const std::string id = "1128008 Inline image missing id";
     EXPECT_EQ(ReadImage("/W 4 /H 2 /BPC 8 /CS /G Q abcdefgh EI"), id);
