@@ -17,14 +17,6 @@ std::vector<std::string> Objects(const std::string& length) {
             "<< /Length " + length + " >>\nstream\n" + kContent + "endstream"};
 }
 
-// The objects one after another and a trailer, with no table to find them.
-std::string WithoutTable(const std::vector<std::string>& objects) {
-    std::string file = "%PDF-1.7\n";
-    for (size_t i = 0; i < objects.size(); ++i)
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    return file + "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\n%%EOF\n";
-}
-
 // Middle of the plate's inked pixels in points of the 200-point page, y
 // from the top; (-1, -1) when nothing is inked.
 std::pair<double, double> InkedMiddle(const PngPixels& plate) {
@@ -57,7 +49,7 @@ TEST_F(TS_ProgramTest, AContentStreamWhoseLengthLiesIsReadToItsEndstream) {
             SCOPED_TRACE(std::string(length.what) + (table ? ", with a table" : ", without a table"));
             const std::string file =
                 WriteFile("length.pdf", table ? PdfText("%PDF-1.7", Objects(length.length))
-                                              : WithoutTable(Objects(length.length)));
+                                              : PdfTextWithoutTable("%PDF-1.7", Objects(length.length)));
             const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
             ASSERT_EQ(run.m_code, 0) << run.m_err;
             // The black square's middle is at (50, 50) up from the bottom
@@ -76,7 +68,7 @@ TEST_F(TS_ProgramTest, AContentStreamWhoseLengthLiesIsReadToItsEndstream) {
 // With the rebuilt copy failing too, the stream that qpdf lost fails the
 // page with why, where a null content would give four blank plates.
 TEST_F(TS_ProgramTest, AContentStreamNoReadingRecoversFailsThePageWithWhy) {
-    const std::string file = WriteFile("lost.pdf", WithoutTable(Objects("4 0 R")));
+    const std::string file = WriteFile("lost.pdf", PdfTextWithoutTable("%PDF-1.7", Objects("4 0 R")));
     VCOS_SetRepairFaultSwitch(1);
     const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
     VCOS_SetRepairFaultSwitch(0);

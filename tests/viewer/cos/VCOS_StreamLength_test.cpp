@@ -21,11 +21,8 @@ std::vector<std::string> Objects(const std::string& length) {
             "<< /Length " + length + " >>\nstream\n" + kContent + "endstream", "null"};
 }
 
-std::string WithoutTable(const std::vector<std::string>& objects) {
-    std::string file = "%PDF-1.7\n";
-    for (size_t i = 0; i < objects.size(); ++i)
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    return file + "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\n%%EOF\n";
+std::string Written(const std::vector<std::string>& objects, bool table) {
+    return table ? PdfText("%PDF-1.7", objects) : PdfTextWithoutTable("%PDF-1.7", objects);
 }
 
 VCOS_Obj Contents(const VCOS_Store& store, VCOS_DocId doc) {
@@ -64,7 +61,7 @@ TEST(VCOS_StreamLength, ALyingLengthIsReadUpToEndstream) {
             const std::vector<std::string> objects = Objects(length.length);
             VCOS_Store store;
             const VCOS_DocId doc =
-                VCOS_Reader::Read(store, table ? PdfText("%PDF-1.7", objects) : WithoutTable(objects), "l.pdf");
+                VCOS_Reader::Read(store, Written(objects, table), "l.pdf");
             const VCOS_Obj contents = Contents(store, doc);
             ASSERT_EQ(store.Type(contents), VCOS_Type::Stream);
             // Up to the end of line before endstream, or without it.
@@ -82,7 +79,7 @@ TEST(VCOS_StreamLength, AnObjectNoReadingRecoversIsMarkedLostAndALiteralNullIsNo
         VCOS_Store store;
         FaultSwitch fault;
         const VCOS_DocId doc =
-            VCOS_Reader::Read(store, table ? PdfText("%PDF-1.7", objects) : WithoutTable(objects), "l.pdf");
+            VCOS_Reader::Read(store, Written(objects, table), "l.pdf");
         EXPECT_EQ(store.Type(Contents(store, doc)), VCOS_Type::Null);
         const std::string* reason = store.LostReason(doc, 4);
         ASSERT_NE(reason, nullptr);
