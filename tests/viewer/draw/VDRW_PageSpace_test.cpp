@@ -101,29 +101,6 @@ TEST(VDRW_PageSpace, PagesAreFoundInTreeOrderAndInheritFromTheNearestAncestor) {
     }
 }
 
-// A leaf is whatever has no Kids (or Kids null), whatever its Type or the
-// Counts above it say, as the PD layer counts pages.
-TEST(VDRW_PageSpace, LeavesAreTheNodesWithoutKidsWhateverTheirType) {
-    VCOS_Store store;
-    const VCOS_DocId doc = Read(store, {
-        "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R 4 0 R 7 0 R] /Count 1 >>",
-        "<< /Parent 2 0 R /N 0 /MediaBox [0 0 10 10] >>",
-        "<< /Type /Pages /Parent 2 0 R /Kids [5 0 R 6 0 R] /Count 0 /MediaBox [0 0 20 20] >>",
-        "<< /Type /Pages /Parent 4 0 R /N 1 >>",
-        "<< /Type /Page /Parent 4 0 R /Kids null /N 2 >>",
-        "<< /Type /Template /Parent 2 0 R /N 3 /MediaBox [0 0 30 30] >>",
-    });
-    const double widths[] = {10, 20, 20, 30};
-    for (int i = 0; i < 4; ++i) {
-        SCOPED_TRACE(i);
-        const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(store, doc, i);
-        EXPECT_EQ(store.IntegerValue(store.DictGet(space.m_page, "N")), i);
-        EXPECT_DOUBLE_EQ(space.m_width, widths[i]);
-    }
-    EXPECT_EQ(VCOS_Thrown([&] { VDRW_PageSpaceReader::Read(store, doc, 4); }).Kind(), VCOS_ErrorKind::BadDocument);
-}
-
 TEST(VDRW_PageSpace, DamagedTreesAreRefusedNotFollowedForever) {
     const struct {
         const char* what;
