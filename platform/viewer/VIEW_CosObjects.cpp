@@ -38,7 +38,18 @@ PDFL_Bool VIEW_Cos::ObjEqual(PDFL_CosObj a, PDFL_CosObj b) {
 }
 
 int32_t VIEW_Cos::ObjGetType(PDFL_CosObj obj) {
-    return VIEW_CosGuard([&] { return static_cast<int32_t>(Store().Type(Obj(obj))); });
+    return VIEW_CosGuard([&] {
+        const VCOS_Obj object = Obj(obj);
+        const VCOS_Type type = Store().Type(object);
+        // An object the reader lost is no null to its user: the page that
+        // needs it fails with the reason instead of drawing nothing.
+        if (type == VCOS_Type::Null && Store().IsIndirect(object))
+            if (const std::string* reason = Store().LostReason(Store().DocOf(object), Store().Number(object)))
+                throw VCOS_Error(VCOS_ErrorKind::ReadFailed, "VCOS_Reader: object " +
+                                                                 std::to_string(Store().Number(object)) +
+                                                                 " of the file cannot be read: " + *reason);
+        return static_cast<int32_t>(type);
+    });
 }
 
 PDFL_Bool VIEW_Cos::ObjIsIndirect(PDFL_CosObj obj) {

@@ -34,9 +34,17 @@ bool IsDict(VCOS_Obj obj) {
     return type == VCOS_Type::Dict;
 }
 
+bool IsAbsent(VCOS_Obj obj) { return obj.IsNullHandle() || Store().Type(obj) == VCOS_Type::Null; }
+
+// Careless writers leave /Type off a page or give it the wrong one, and a
+// lying /Count is common too: only /Kids tells a node from a page.
 bool IsLeaf(VCOS_Obj node) {
-    const VCOS_Obj type = Store().DictGet(node, "Type");
-    return Store().Type(type) == VCOS_Type::Name && Store().NameValue(type) == "Page";
+    const VCOS_Obj kids = Store().DictGet(node, "Kids");
+    if (IsAbsent(kids))
+        return true;
+    if (Store().Type(kids) != VCOS_Type::Array)
+        Damaged("/Kids of " + NodeName(node) + " is not an array");
+    return false;
 }
 
 VCOS_Obj PageTreeRoot(VCOS_DocId doc) {
@@ -58,10 +66,11 @@ struct Leaf {
 void Collect(VCOS_Obj node, int depth, std::set<uint32_t>& seen, std::vector<Leaf>& leaves) {
     if (depth > MaxTreeDepth)
         Damaged("it nests deeper than " + std::to_string(MaxTreeDepth) + " levels");
-    // Every node that is not a page holds its kids; without them the pages
-    // below it are lost, and counting none would hide that.
+    // The root holds the kids; without them the pages below it are lost,
+    // and counting none would hide that. Below it a node without kids is a
+    // page.
     const VCOS_Obj kids = Store().DictGet(node, "Kids");
-    if (kids.IsNullHandle() || Store().Type(kids) == VCOS_Type::Null)
+    if (IsAbsent(kids))
         Damaged("/Kids of " + NodeName(node) + " is missing");
     if (Store().Type(kids) != VCOS_Type::Array)
         Damaged("/Kids of " + NodeName(node) + " is not an array");
@@ -70,7 +79,7 @@ void Collect(VCOS_Obj node, int depth, std::set<uint32_t>& seen, std::vector<Lea
         const VCOS_Obj kid = Store().ArrayGet(kids, i);
         // A missing kid shifts every later page, and the drawing cannot walk
         // past it.
-        if (kid.IsNullHandle() || Store().Type(kid) == VCOS_Type::Null)
+        if (IsAbsent(kid))
             Damaged(NodeName(node) + " has a missing kid");
         if (!IsDict(kid))
             Damaged(NodeName(node) + " has a kid that is not a dictionary");

@@ -332,6 +332,44 @@ TEST_F(CSEP_SliceImageTest, TruncatedDataAreReadAsZeroBeforeSlicing) {
     }
 }
 
+// Far more samples missing than one zero buffer holds (9,900 of 10,000):
+// the padding goes on past its first chunk to the last sample, and the
+// slices are the given row followed by white.
+TEST_F(CSEP_SliceImageTest, ImagesMissingManySamplesAreReadAsZeroToTheirEnd) {
+    const GLOB_Doc source = NewDoc();
+    std::string row;
+    for (int i = 0; i < 100; ++i)
+        row += static_cast<char>(i * 2 + 10);
+    const struct {
+        const char* space;
+        std::vector<size_t> inks;   // the inks whose slices are checked
+        size_t components;
+    } cases[] = {
+        {"[/Separation /All /DeviceGray 0]", {0, 1, 2, 3, 4}, 1},
+        {"/DeviceCMYK", {0, 1, 2, 3}, 4},
+    };
+    for (const auto& c : cases) {
+        const GLOB_Object image = NewStreamObject(
+            source, std::string("<< /Subtype /Image /Width 100 /Height 100 /BitsPerComponent 8 /ColorSpace ") +
+                        c.space + " >>",
+            row);
+        for (uint32_t external : {0u, 1u}) {
+            SCOPED_TRACE(std::string(c.space) + (external ? " external" : " embedded"));
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);  // holds the slices' files
+            const std::vector<GLOB_Object> out = Images(job, image);
+            for (size_t ink : c.inks) {
+                SCOPED_TRACE(ink);
+                const size_t component = c.components == 1 ? 0 : ink;
+                const std::string given = Inverted(Component(row, component, c.components));
+                const std::string slice = StreamData(out[ink], 2);
+                ASSERT_EQ(slice.size(), 10000u);
+                EXPECT_EQ(slice.substr(0, given.size()), given);
+                EXPECT_EQ(slice.find_first_not_of('\xFF', given.size()), std::string::npos);
+            }
+        }
+    }
+}
+
 // Padding is bounded: a few bytes claiming a huge image are refused, with
 // what they hold, once more samples are missing than may be read as 0.
 TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {

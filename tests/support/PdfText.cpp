@@ -20,3 +20,11 @@ std::string PdfText(const std::string& header, const std::vector<std::string>& o
             std::to_string(xref) + "\n%%EOF\n";
     return file;
 }
+
+std::string PdfTextWithoutTable(const std::string& header, const std::vector<std::string>& objects,
+                                const std::string& trailer) {
+    std::string file = header + "\n";
+    for (size_t i = 0; i < objects.size(); ++i)
+        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    return file + "trailer\n<</Size " + std::to_string(objects.size() + 1) + " " + trailer + ">>\n%%EOF\n";
+}

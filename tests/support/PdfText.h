@@ -9,3 +9,7 @@
 // trailer dictionary's entries besides /Size.
 std::string PdfText(const std::string& header, const std::vector<std::string>& objects,
                     const std::string& trailer = "/Root 1 0 R");
+// The same objects and trailer with no cross-reference table or startxref,
+// so that a reader must find the objects by scanning.
+std::string PdfTextWithoutTable(const std::string& header, const std::vector<std::string>& objects,
+                                const std::string& trailer = "/Root 1 0 R");

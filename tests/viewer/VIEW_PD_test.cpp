@@ -156,9 +156,9 @@ TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {
          "The page tree is damaged: /Kids of object 2 is not an array"},
         {"Kids missing", {catalog, "<< /Type /Pages /Count 1 >>", page},
          "The page tree is damaged: /Kids of object 2 is missing"},
-        {"Kids of a middle node missing",
-         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "<< /Type /Pages /Parent 2 0 R /Count 1 >>"},
-         "The page tree is damaged: /Kids of object 3 is missing"},
+        {"Kids of a page not an array",
+         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "<< /Type /Page /Parent 2 0 R /Kids 7 >>"},
+         "The page tree is damaged: /Kids of object 3 is not an array"},
         {"Kids a reference to a missing object", {catalog, "<< /Type /Pages /Kids 9 0 R /Count 1 >>"},
          "The page tree is damaged: /Kids of object 2 is missing"},
         {"a kid that is a missing object", {catalog, "<< /Type /Pages /Kids [3 0 R 9 0 R] /Count 2 >>", page},
@@ -179,6 +179,48 @@ TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {
         EXPECT_EQ(RaisedText([&] { VIEW_PD::DocGetNumPages(doc); }), tree.says);
         EXPECT_EQ(RaisedText([&] { VIEW_PD::DocAcquirePage(doc, 0); }), tree.says);
         EXPECT_EQ(VIEW_PD::AcquiredPageCount(), 0u);
+        VIEW_PD::DocClose(doc);
+    }
+}
+
+// Only /Kids makes an inner node: a leaf without /Type, typed /Pages, or
+// with /Kids null is a page in its place, and a /Count that lies changes
+// nothing.
+TEST_F(PDTest, EveryNodeWithoutKidsIsAPageInKidsOrder) {
+    const std::string catalog = "<< /Type /Catalog /Pages 2 0 R >>";
+    const std::string root = "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>";
+    const auto page = [](int n, const std::string& type) {
+        return "<< " + type + " /Parent 2 0 R /N " + std::to_string(n) + " >>";
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> objects;
+    } trees[] = {
+        {"no Type", {catalog, root, page(0, "/Type /Page"), page(1, ""), page(2, "/Type /Page")}},
+        {"typed Pages", {catalog, root, page(0, "/Type /Page"), page(1, "/Type /Pages"), page(2, "/Type /Page")}},
+        {"typed Pages with Kids null",
+         {catalog, root, page(0, "/Type /Page"), page(1, "/Type /Pages /Kids null /Count 4"), page(2, "")}},
+        {"a middle node whose Count lies",
+         {catalog, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 1 >>",
+          "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 7 >>",
+          "<< /Type /Page /Parent 3 0 R /N 0 >>", "<< /Parent 3 0 R /N 1 >>", page(2, "/Type /Page")}},
+    };
+    for (const auto& tree : trees) {
+        SCOPED_TRACE(tree.what);
+        const PDFL_PDDoc doc = Open("leaves.pdf", PdfOf(tree.objects));
+        ASSERT_EQ(VIEW_PD::DocGetNumPages(doc), 3);
+        for (int32_t i = 0; i < 3; ++i) {
+            const PDFL_PDPage handle = VIEW_PD::DocAcquirePage(doc, i);
+            EXPECT_EQ(VIEW_Cos::Store().IntegerValue(VIEW_Cos::Store().DictGet(PageDict(handle), "N")), i);
+            EXPECT_EQ(VIEW_PD::PageGetNumber(handle), i);
+            VIEW_PD::PageRelease(handle);
+        }
+        // A page moved after the untyped leaf lands behind it.
+        const PDFL_PDPage first = VIEW_PD::DocAcquirePage(doc, 0);
+        VIEW_PD::DocMovePage(doc, 1, first);
+        EXPECT_EQ(VIEW_PD::PageGetNumber(first), 1);
+        EXPECT_EQ(VIEW_PD::DocGetNumPages(doc), 3);
+        VIEW_PD::PageRelease(first);
         VIEW_PD::DocClose(doc);
     }
 }

@@ -37,4 +37,5 @@ struct VCOS_Document {
     uint64_t m_changes = 0;                     // bumped by every change to what the writer writes
     bool m_encrypted = false;
     int32_t m_permissions = 0;  // the encryption dictionary's /P
+    std::map<uint32_t, std::string> m_lost;     // object number -> why the file's object could not be read
 };

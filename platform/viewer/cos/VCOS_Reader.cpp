@@ -1,13 +1,18 @@
 #include "viewer/cos/VCOS_Reader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <new>
+#include <set>
 #include <utility>
 #include <vector>
 
+#include <qpdf/Buffer.hh>
+#include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -38,14 +43,65 @@ private:
     VCOS_DocId m_doc;
 };
 
+// The file for qpdf. A seek past the end lands at the end: qpdf recovers a
+// stream's length (up to its endstream) from its own exceptions only, and
+// the one a seek past the end throws loses the stream.
+class ClampedSource : public BufferInputSource {
+public:
+    ClampedSource(const std::string& name, const std::string& bytes)
+        : BufferInputSource(name, new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())),
+                                             bytes.size()),
+                            /*own_memory=*/true),
+          m_size(static_cast<qpdf_offset_t>(bytes.size())) {}
+
+    void seek(qpdf_offset_t offset, int whence) override {
+        const qpdf_offset_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? tell() : m_size;
+        if (offset > 0 && base >= 0 && base <= m_size && offset > m_size - base)
+            BufferInputSource::seek(m_size, SEEK_SET);
+        else
+            BufferInputSource::seek(offset, whence);
+    }
+
+private:
+    qpdf_offset_t m_size;
+};
+
+bool IsPdfSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
+
+// Whether the object written at offset ("N G obj ...") holds more than
+// null, so that qpdf reading it as null lost it.
+bool HoldsMoreThanNull(const std::string& bytes, qpdf_offset_t offset) {
+    if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size())
+        return false;
+    size_t at = bytes.find("obj", static_cast<size_t>(offset));
+    if (at == std::string::npos || at - static_cast<size_t>(offset) > 40)
+        return false;
+    for (at += 3; at < bytes.size();) {
+        if (IsPdfSpace(bytes[at]))
+            ++at;
+        else if (bytes[at] == '%')
+            at = std::min(bytes.size(), bytes.find_first_of("\r\n", at));
+        else
+            break;
+    }
+    for (const char* empty : {"null", "endobj"})
+        if (bytes.compare(at, std::strlen(empty), empty) == 0)
+            return false;
+    return at < bytes.size();
+}
+
 class Copier {
 public:
-    Copier(VCOS_Store& store, VCOS_DocId doc, QPDF& qpdf) : m_store(store), m_doc(doc), m_qpdf(qpdf) {}
+    Copier(VCOS_Store& store, VCOS_DocId doc, QPDF& qpdf, const std::string& bytes)
+        : m_store(store), m_doc(doc), m_qpdf(qpdf), m_bytes(bytes) {}
 
-    void Copy();
+    // The number of objects that were lost.
+    size_t Copy();
 
 private:
     void CollectWarnings();
+    // What qpdf said about the object, for the mark of a lost one.
+    std::string SaidAbout(QPDFObjGen id) const;
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
@@ -53,7 +109,9 @@ private:
     VCOS_Store& m_store;
     VCOS_DocId m_doc;
     QPDF& m_qpdf;
+    const std::string& m_bytes;
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
+    std::set<QPDFObjGen> m_lost;
 };
 
 bool IsCrossReferenceStream(QPDFObjectHandle object) {
@@ -61,6 +119,17 @@ bool IsCrossReferenceStream(QPDFObjectHandle object) {
         return false;
     QPDFObjectHandle type = object.getDict().getKey("/Type");
     return type.isName() && (type.getName() == "/ObjStm" || type.getName() == "/XRef");
+}
+
+std::string Copier::SaidAbout(QPDFObjGen id) const {
+    const std::string number = std::to_string(id.getObj());
+    const std::string generation = std::to_string(id.getGen());
+    for (const std::string& warning : m_store.Warnings(m_doc))
+        for (const std::string& name : {"object " + number + " " + generation, "object " + number + "/" + generation})
+            if (warning.find(name + ",") != std::string::npos || warning.find(name + ")") != std::string::npos ||
+                warning.find(name + ":") != std::string::npos)
+                return warning;
+    return "object " + number + " " + generation + " reads as null";
 }
 
 void Copier::CollectWarnings() {
@@ -115,8 +184,11 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
     if (object.isDictionary() || object.isStream()) {
         QPDFObjectHandle dict = object.isStream() ? object.getDict() : object;
         const VCOS_Obj copy = m_store.NewDict(m_doc, false);
-        for (const std::string& key : dict.getKeys())
-            m_store.DictPut(copy, key.substr(1), Value(dict.getKey(key), depth + 1));
+        // qpdf leaves out keys whose values are null; a reference to a lost
+        // object stays, so that its user learns it was lost.
+        for (auto& [key, value] : dict.getDictAsMap())
+            if (!value.isNull() || (value.isIndirect() && m_lost.count(value.getObjGen()) != 0))
+                m_store.DictPut(copy, key.substr(1), Value(value, depth + 1));
         if (!object.isStream())
             return copy;
         std::shared_ptr<Buffer> data = object.getRawStreamData();
@@ -126,7 +198,7 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
     return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
 }
 
-void Copier::Copy() {
+size_t Copier::Copy() {
     CollectWarnings();
     QPDFObjectHandle trailer = m_qpdf.getTrailer();
     if (!trailer.getKey("/Root").isDictionary())
@@ -145,6 +217,20 @@ void Copier::Copy() {
         const VCOS_Obj declared = m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(id.getObj()), generation);
         m_declared.emplace(id, declared);
         kept.emplace_back(object, declared);
+    }
+    // qpdf gives up on some objects it cannot parse (a stream whose /Length
+    // refers to the stream itself) and reads them as null; a page would then
+    // draw nothing without a word.
+    const std::map<QPDFObjGen, QPDFXRefEntry> xref = m_qpdf.getXRefTable();
+    for (auto& [object, declared] : kept) {
+        if (!object.isNull())
+            continue;
+        const auto entry = xref.find(object.getObjGen());
+        if (entry == xref.end() || entry->second.getType() != 1 ||
+            !HoldsMoreThanNull(m_bytes, entry->second.getOffset()))
+            continue;
+        m_store.MarkLost(m_doc, m_store.Number(declared), SaidAbout(object.getObjGen()));
+        m_lost.insert(object.getObjGen());
     }
     for (auto& [object, declared] : kept) {
         m_store.Define(declared, Direct(object, 0));
@@ -168,13 +254,16 @@ void Copier::Copy() {
             m_store.SetInfo(m_doc, obj);
     }
     CollectWarnings();
+    return m_lost.size();
 }
 
 // One reading by qpdf into a new document, whose warnings start with
-// leading. A file qpdf refuses gives 0 with qpdf's reason in *refusal;
-// the store's own refusals, a password and running out of memory throw.
+// leading; *lost counts the objects qpdf could not read. A file qpdf
+// refuses gives 0 with qpdf's reason in *refusal; the store's own
+// refusals, a password and running out of memory throw.
 VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::string& name,
-                    const std::string& header, const std::vector<std::string>& leading, std::string* refusal) {
+                    const std::string& header, const std::vector<std::string>& leading, std::string* refusal,
+                    size_t* lost) {
     const VCOS_DocId id = store.NewEmptyDoc();
     DocGuard guard(store, id);
     store.SetHeader(id, header);
@@ -184,8 +273,8 @@ VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::stri
     try {
         QPDF qpdf;
         qpdf.setSuppressWarnings(true);
-        qpdf.processMemoryFile(name.c_str(), bytes.data(), bytes.size());
-        Copier(store, id, qpdf).Copy();
+        qpdf.processInputSource(std::make_shared<ClampedSource>(name, bytes));
+        *lost = Copier(store, id, qpdf, bytes).Copy();
         int revision = 0;
         int permissions = 0;
         if (qpdf.isEncrypted(revision, permissions))
@@ -223,14 +312,22 @@ std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
 VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const std::string& name) {
     const std::string header = HeaderLine(bytes);
     std::string refusal;
-    if (const VCOS_DocId doc = ReadOnce(store, bytes, name, header, {}, &refusal))
-        return doc;
+    size_t lost = 0;
+    const VCOS_DocId first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+    if (first != 0 && lost == 0)
+        return first;
+    DocGuard firstGuard(store, first);
+    if (first != 0)
+        refusal = std::to_string(lost) + (lost == 1 ? " object" : " objects") + " of it could not be read";
     // What qpdf cannot recover MuPDF may: its repaired copy is read instead,
-    // and the repair's warnings make the document a repaired one.
+    // and the repair's warnings make the document a repaired one. Where the
+    // repair fails too, qpdf's reading with its lost objects marked stands.
     VCOS_Rebuilt rebuilt;
     try {
         rebuilt = VCOS_Repairer::Rebuild(bytes);
     } catch (const VCOS_Error& error) {
+        if (first != 0)
+            return firstGuard.Release();
         if (error.Kind() == VCOS_ErrorKind::PasswordNeeded)
             Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
         Fail(VCOS_ErrorKind::ReadFailed,
@@ -240,7 +337,14 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     for (const std::string& warning : rebuilt.m_warnings)
         warnings.push_back(name + ": " + warning);
     std::string second;
-    if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second))
-        return doc;
+    size_t lostAgain = 0;
+    if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second, &lostAgain)) {
+        if (first == 0 || lostAgain < lost)
+            return doc;
+        store.CloseDoc(doc);
+        return firstGuard.Release();
+    }
+    if (first != 0)
+        return firstGuard.Release();
     Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + refusal + "; nor its repaired copy: " + second);
 }

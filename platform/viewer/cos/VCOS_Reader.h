@@ -10,7 +10,12 @@
 //   message and the repair's.
 // A file qpdf refuses for any other reason is repaired in memory by MuPDF
 // and its repaired copy read instead; the document's warnings then start
-// with one naming qpdf's reason, followed by the repair's own.
+// with one naming qpdf's reason, followed by the repair's own. So is a file
+// in which qpdf read an object as null that holds more (a stream whose
+// /Length refers to itself); where the repair fails, or recovers none of
+// them, qpdf's reading stands with those objects marked lost in the store.
+// A seek past the end of the file (an absurd /Length) ends at the end, so
+// that qpdf recovers the stream up to its endstream.
 // No qpdf type leaves the reader.
 #pragma once
 

@@ -104,6 +104,16 @@ void VCOS_Store::AddWarning(VCOS_DocId doc, const std::string& warning) {
     Doc(doc).m_warnings.push_back(warning);
 }
 
+void VCOS_Store::MarkLost(VCOS_DocId doc, uint32_t number, const std::string& reason) {
+    Doc(doc).m_lost[number] = reason;
+}
+
+const std::string* VCOS_Store::LostReason(VCOS_DocId doc, uint32_t number) const {
+    const std::map<uint32_t, std::string>& lost = Doc(doc).m_lost;
+    const auto found = lost.find(number);
+    return found == lost.end() ? nullptr : &found->second;
+}
+
 std::vector<VCOS_Obj> VCOS_Store::IndirectObjects(VCOS_DocId doc) const {
     std::vector<VCOS_Obj> objects;
     for (const auto& [number, index] : Doc(doc).m_numbers)

@@ -48,6 +48,11 @@ public:
     // not encrypted.
     bool Permissions(VCOS_DocId doc, int32_t* permissions) const;
     void SetPermissions(VCOS_DocId doc, int32_t permissions);
+    // Objects the file holds but the reader could not read (they read as
+    // null), so that what needs one can fail instead of drawing nothing.
+    void MarkLost(VCOS_DocId doc, uint32_t number, const std::string& reason);
+    // Why object number was lost; null when it was not.
+    const std::string* LostReason(VCOS_DocId doc, uint32_t number) const;
     // Every indirect object, by ascending number.
     std::vector<VCOS_Obj> IndirectObjects(VCOS_DocId doc) const;
     uint32_t NextNumber(VCOS_DocId doc) const;

@@ -170,6 +170,34 @@ void VDRW_AbortBands(VDRW_Engine* engine) { __atomic_store_n(&engine->m_cookie.a
 
 static int Aborted(VDRW_Engine* engine) { return __atomic_load_n(&engine->m_cookie.abort, __ATOMIC_RELAXED); }
 
+/* Deeper page trees are refused before they are drawn. */
+enum { MaxPageTreeDepth = 256 };
+
+/* MuPDF tells pages from nodes by /Type and skips nodes by /Count; the
+ * stand-in counts every dictionary without a /Kids array as a page and
+ * trusts no /Count. Writing the tree's Types and Counts as the stand-in
+ * reads it makes page i the same page for both. Returns the pages below
+ * node. */
+static int SetPageTree(fz_context* ctx, pdf_obj* node, int depth) {
+    pdf_obj* kids;
+    int pages = 0;
+    if (depth > MaxPageTreeDepth || !pdf_is_dict(ctx, node) || pdf_mark_obj(ctx, node))
+        return 0;
+    kids = pdf_dict_get(ctx, node, PDF_NAME(Kids));
+    if (depth > 0 && !pdf_is_array(ctx, kids)) {
+        pdf_dict_put(ctx, node, PDF_NAME(Type), PDF_NAME(Page));
+        pages = 1;
+    } else {
+        int i;
+        for (i = 0; i < pdf_array_len(ctx, kids); ++i)
+            pages += SetPageTree(ctx, pdf_array_get(ctx, kids, i), depth + 1);
+        pdf_dict_put(ctx, node, PDF_NAME(Type), PDF_NAME(Pages));
+        pdf_dict_put_int(ctx, node, PDF_NAME(Count), pages);
+    }
+    pdf_unmark_obj(ctx, node);
+    return pages;
+}
+
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status) {
     fz_context* ctx = Context(engine);
@@ -185,6 +213,7 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
         buffer = fz_new_buffer_from_copied_data(ctx, bytes, size);
         stream = fz_open_buffer(ctx, buffer);
         document = pdf_open_document_with_stream(ctx, stream);
+        SetPageTree(ctx, pdf_dict_getp(ctx, pdf_trailer(ctx, document), "Root/Pages"), 0);
     }
     fz_always(ctx) {
         fz_drop_stream(ctx, stream);

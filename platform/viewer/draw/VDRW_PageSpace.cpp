@@ -61,8 +61,12 @@ public:
         if (m_store.IsIndirect(node) && !m_seen.insert(m_store.Number(node)).second)
             Fail(VCOS_ErrorKind::BadObject, "the page tree loops at object " + std::to_string(m_store.Number(node)));
         inherited.Take(m_store, node);
+        // Only /Kids tells a node from a page: /Type is often missing or
+        // wrong, and /Count may lie. The root must hold kids.
         const VCOS_Obj kids = m_store.DictGet(node, "Kids");
-        if (kids.IsNullHandle()) {
+        if (kids.IsNullHandle() || m_store.Type(kids) == VCOS_Type::Null) {
+            if (depth == 0)
+                Fail(VCOS_ErrorKind::BadObject, "the page tree's root, " + VCOS_Describe(node) + ", has no Kids");
             if (m_left-- > 0)
                 return false;
             *page = node;

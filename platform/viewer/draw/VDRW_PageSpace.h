@@ -30,9 +30,12 @@ struct VDRW_PageSpace {
 
 class VDRW_PageSpaceReader {
 public:
-    // pageIndex from 0. No such page throws VCOS_Error BadDocument; a tree
-    // that is not dictionaries with Kids arrays, loops, or is nested deeper
-    // than MaxTreeDepth throws BadObject.
+    // pageIndex from 0, counted over the leaves in Kids order: a node with
+    // Kids is an inner node, any other dictionary below the root a page,
+    // whatever its Type or the Counts say. No such page throws VCOS_Error
+    // BadDocument; a root without Kids, Kids that are not an array, a kid
+    // that is not a dictionary, a loop, or nesting deeper than MaxTreeDepth
+    // throws BadObject.
     static VDRW_PageSpace Read(const VCOS_Store& store, VCOS_DocId doc, int pageIndex);
     // The page space of page from its inherited MediaBox, CropBox and Rotate
     // (null handles when absent), for callers that found the page and its

@@ -114,6 +114,11 @@ TEST(VDRW_PageSpace, DamagedTreesAreRefusedNotFollowedForever) {
         {"a kid not a dictionary", {"<< /Pages 2 0 R >>", "<< /Kids [5] >>"}, VCOS_ErrorKind::BadObject,
          "not a dictionary"},
         {"no page tree", {"<< /Type /Catalog >>"}, VCOS_ErrorKind::BadDocument, "no page tree"},
+        {"a root without Kids", {"<< /Pages 2 0 R >>", "<< /Type /Pages /MediaBox [0 0 10 10] >>"},
+         VCOS_ErrorKind::BadObject, "has no Kids"},
+        {"Kids of a typed page not an array",
+         {"<< /Pages 2 0 R >>", "<< /Kids [3 0 R] >>", "<< /Type /Page /Kids (x) >>"}, VCOS_ErrorKind::BadObject,
+         "not an array"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
