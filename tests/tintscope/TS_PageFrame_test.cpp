@@ -1,6 +1,6 @@
 // Where the page lies in the view from the host's matrix: the page's own
-// raster (left and bottom edges on pixel boundaries, sides rounded as a
-// page rendered alone has them), under rotation and the host's 16.16
+// raster (its top-left corner on a pixel corner, sides rounded as a page
+// rendered alone has them), under rotation and the host's 16.16
 // scale, the part the view holds and the page part a magnified preview
 // shows.
 #include "viewer/program/VIEW_PageFrame.h"
@@ -18,8 +18,8 @@ void ExpectPixels(const VIEW_PixelRect& r, int left, int top, int right, int bot
 
 TEST(TS_PageFrame, TheRasterStartsAtTheNearestBoundaryAndShowsThePartAsked) {
     // 200 x 100 points at 300 dpi, centred in 834 x 417 pixels: 833.33 x
-    // 416.67 from (0.33, 0.17); the left edge goes to 0, the bottom edge
-    // from 416.83 to 417, and the raster is 833 x 417.
+    // 416.67 from (0.33, 0.17); the corner goes to (0, 0) and the raster is
+    // 833 x 417, its last row a third below the page.
     const double s = 300.0 / 72;
     const double upright[6] = {s, 0, 0, -s, 417 - s * 100, 208.5 + s * 50};
     const VIEW_PageFrame frame(upright, 200, 100, 300, 834, 417, 1);
@@ -28,13 +28,12 @@ TEST(TS_PageFrame, TheRasterStartsAtTheNearestBoundaryAndShowsThePartAsked) {
     const VIEW_PageRect area = frame.PlateArea();
     EXPECT_NEAR(area.m_x0, 0, 1e-9);
     EXPECT_NEAR(area.m_x1, 833 / s, 1e-9);
-    EXPECT_NEAR(area.m_y0, 0, 1e-9);
-    EXPECT_NEAR(area.m_y1, 417 / s, 1e-9);
+    EXPECT_NEAR(area.m_y0, 100 - 417 / s, 1e-9);
+    EXPECT_NEAR(area.m_y1, 100, 1e-9);
 
-    // Turned by 90: the page's height runs across the view; its x runs
-    // down, from 0.33 to 833.67, so its bottom edge goes to 834.
+    // Turned by 90: the page's height runs across the view, its x down.
     const double turned[6] = {0, s, s, 0, 208.5 - s * 50, 417 - s * 100};
-    ExpectPixels(VIEW_PageFrame(turned, 200, 100, 300, 417, 834, 1).PlatePixels(), 0, 1, 417, 834);
+    ExpectPixels(VIEW_PageFrame(turned, 200, 100, 300, 417, 834, 1).PlatePixels(), 0, 0, 417, 833);
 
     // Magnified 4 times, the preview shows the middle quarter of each side.
     const VIEW_PageFrame magnified(upright, 200, 100, 300, 834, 417, 4);
@@ -42,8 +41,8 @@ TEST(TS_PageFrame, TheRasterStartsAtTheNearestBoundaryAndShowsThePartAsked) {
     const VIEW_PageRect shown = magnified.PreviewArea();
     EXPECT_NEAR(shown.m_x0, (417 - 417 / 4.0) / s, 1e-9);
     EXPECT_NEAR(shown.m_x1, (417 + 416 / 4.0) / s, 1e-9);
-    EXPECT_NEAR(shown.m_y0, (417 - 208.5 - 208.5 / 4) / s, 1e-9);
-    EXPECT_NEAR(shown.m_y1, (417 - 208.5 + 208.5 / 4) / s, 1e-9);
+    EXPECT_NEAR(shown.m_y0, 100 - (208.5 + 208.5 / 4) / s, 1e-9);
+    EXPECT_NEAR(shown.m_y1, 100 - (208.5 - 208.5 / 4) / s, 1e-9);
 }
 
 TEST(TS_PageFrame, TheHostsFixedPointScaleLosesNoRowOrColumn) {
@@ -63,12 +62,12 @@ TEST(TS_PageFrame, TheHostsFixedPointScaleLosesNoRowOrColumn) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.dpi);
         const double s = row.dpi / 72.0;
-        const double small[6] = {s, 0, 0, -s, 0, double(row.height)};
+        const double small[6] = {s, 0, 0, -s, 0, s * 141.732};
         const VIEW_PageFrame page(small, 255.118, 141.732, row.dpi, row.viewWidth, row.viewHeight, 1);
         ExpectPixels(page.PlatePixels(), 0, 0, row.width, row.height);
         // Drawn 1.42 pixels in from the left, as a centre off the middle
         // puts it: the raster starts at the nearest boundary, 1.
-        const double off[6] = {s, 0, 0, -s, 1.42, double(row.height) + 0.3};
+        const double off[6] = {s, 0, 0, -s, 1.42, s * 141.732 + 0.3};
         const VIEW_PageFrame shifted(off, 255.118, 141.732, row.dpi, row.viewWidth + 1, row.viewHeight, 1);
         ExpectPixels(shifted.PlatePixels(), 1, 0, row.width + 1, row.height);
     }
@@ -78,7 +77,7 @@ TEST(TS_PageFrame, APageLargerThanTheViewNamesItsPartInWholePixels) {
     // Letter at 1200 dpi is 10200 x 13200 pixels; the 8192-pixel view holds
     // columns 1004 to 9196 and rows 2504 to 10696 of it.
     const double a = 1092267 / 65536.0, s = 1200 / 72.0;
-    const double m[6] = {a, 0, 0, -a, -1004, 10696};
+    const double m[6] = {a, 0, 0, -a, -1004, a * 792 - 2504};
     const VIEW_PageFrame frame(m, 612, 792, 1200, 8192, 8192, 1);
     EXPECT_FALSE(frame.PlatesHoldThePage());
     ExpectPixels(frame.PagePixels(), -1004, -2504, 9196, 10696);

@@ -174,9 +174,8 @@ TEST_F(TS_PageRasterTest, PlatesAreTiffsepsSizeWithTheEdgeFrameInTheirOuterRowsA
 }
 
 // At 1200 dpi Letter and A4 pass 8192 pixels: the view holds the page's
-// middle, and the area line gives it as whole pixels of the page's raster
-// (columns from the left edge, rows up from the bottom edge), where a mark
-// lands where that part puts it.
+// middle, and the area line gives it as whole pixels of the page's raster,
+// where a mark lands where that part puts it.
 TEST_F(TS_PageRasterTest, APageLargerThanTheViewKeepsAPartNamedInItsOwnPixels) {
     for (const MadePage& page : {kLetter, kA4}) {
         SCOPED_TRACE(page.m_name);
@@ -193,25 +192,25 @@ TEST_F(TS_PageRasterTest, APageLargerThanTheViewKeepsAPartNamedInItsOwnPixels) {
         EXPECT_EQ(black.width, std::min(columns, 8192.0));
         EXPECT_EQ(black.height, 8192);
 
+        // Columns from the page's left edge, rows from its top edge.
         const double left = area[0] * s, right = area[2] * s;
-        const double fromBottom = area[1] * s, toTop = area[3] * s;
-        // The page's raster has its bottom row's lower edge at y = 0.
-        for (const double pixel : {left, right, fromBottom, toTop})
+        const double top = (page.m_height - area[3]) * s, bottom = (page.m_height - area[1]) * s;
+        for (const double pixel : {left, right, top, bottom})
             EXPECT_NEAR(pixel, std::round(pixel), 1e-3) << inks;
         EXPECT_NEAR(right - left, black.width, 1e-3);
-        EXPECT_NEAR(toTop - fromBottom, black.height, 1e-3);
+        EXPECT_NEAR(bottom - top, black.height, 1e-3);
         EXPECT_GE(left, 0);
         EXPECT_LE(right, columns);
-        EXPECT_GE(fromBottom, 0);
-        EXPECT_LE(toTop, rows);
+        EXPECT_GE(top, 0);
+        EXPECT_LE(bottom, rows);
         // The middle of the page: as many pixels cut on either side, within one.
         EXPECT_LE(std::fabs(left - (columns - right)), 1.0);
-        EXPECT_LE(std::fabs(fromBottom - (rows - toTop)), 1.0);
+        EXPECT_LE(std::fabs(top - (rows - bottom)), 1.0);
 
         // The 10-point square at (290, 400): the frame and the other mark
         // are cut away.
         const Box mark = InkedWithin(black, 0, 0, black.width, black.height);
-        const double markLeft = 290 * s - left, markTop = toTop - 410 * s;
+        const double markLeft = 290 * s - left, markTop = (page.m_height - 410) * s - top;
         EXPECT_NEAR(mark.m_left, markLeft, 1.0);
         EXPECT_NEAR(mark.m_right + 1, markLeft + 10 * s, 1.0);
         EXPECT_NEAR(mark.m_top, markTop, 1.0);

@@ -59,12 +59,12 @@ VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double b
     r[4] = r[5] = 0;
     const Span drawn = Corners(matrix, boxWidth, boxHeight);
     const Span turned = Corners(r, boxWidth, boxHeight);
-    const double left = Nearest(drawn.m_x0), bottom = Nearest(drawn.m_y1);
+    const double left = Nearest(drawn.m_x0), top = Nearest(drawn.m_y0);
     r[4] = left - turned.m_x0;
-    r[5] = bottom - turned.m_y1;
+    r[5] = top - turned.m_y0;
     const double across = std::max(1.0, Nearest(turned.m_x1 - turned.m_x0));
     const double down = std::max(1.0, Nearest(turned.m_y1 - turned.m_y0));
-    m_page = VIEW_PixelRect{Pixel(left), Pixel(bottom - down), Pixel(left + across), Pixel(bottom)};
+    m_page = VIEW_PixelRect{Pixel(left), Pixel(top), Pixel(left + across), Pixel(top + down)};
 }
 
 VIEW_PixelRect VIEW_PageFrame::PlatePixels() const {

@@ -1,6 +1,6 @@
 // Where the page lies in the view: from the host's drawing matrix and the
-// resolution, the page's own raster in the view's pixels (its left and
-// bottom edges on pixel boundaries, each side round(points × dpi / 72)
+// resolution, the page's own raster in the view's pixels (from its
+// top-left corner on a pixel corner, each side round(points × dpi / 72)
 // pixels, as a page rendered on its own is counted), the part of it the
 // view holds (the plates and the preview keep only that), and that part in
 // page space (points from the page box's lower-left corner). With
@@ -39,7 +39,7 @@ private:
     VIEW_PageRect PageOf(const VIEW_PixelRect& pixels, int mag) const;
 
     // The page's raster: the matrix's turn at exactly dpi / 72, moved so
-    // that the page's left and bottom edges lie where the raster's do.
+    // that the page's top-left corner lies where the raster's does.
     double m_raster[6];
     VIEW_PixelRect m_page;
     int m_width, m_height, m_mag;

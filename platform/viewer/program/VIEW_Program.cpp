@@ -368,9 +368,9 @@ void DragFrame(PDFL_AVPageView view, int dx, int dy) {
 
 // The view window is placed on the page by dragging the tool's frame on
 // the page view, zoomed so that one of its pixels is half a plate pixel:
-// the page's top-left pixel at the window's, or, for a page larger than
-// the window, the page's middle at the window's. The tool puts the page's
-// edges on whole pixels; this puts the right pixels in the window.
+// the page's top-left corner at the window's, or, for a page larger than
+// the window, the page's middle at the window's. The tool moves the page's
+// corner to the nearest pixel corner; this makes it the window's.
 void ProgramRun::PlaceFrame() {
     const int dpi = VIEW_ResolutionDpi(m_windows.ResolutionChoice());
     if (dpi == VIEW_ProgramArgs::Fit)
@@ -394,11 +394,10 @@ void ProgramRun::PlaceFrame() {
     if (!LastFrame(view, &frame))
         return;
     // The window's middle in page view pixels, whose origin is the turned
-    // page's top-left corner; the tool rounds the page's bottom edge to
-    // round(down · s) pixels below the window's top.
+    // page's top-left corner.
     const double rows = std::floor(s * down + 0.5), columns = std::floor(s * across + 0.5);
     const double x = columns <= m_size.m_width ? m_size.m_width / 2.0 : s * across / 2;
-    const double y = rows <= m_size.m_height ? s * down - rows + m_size.m_height / 2.0 : s * down / 2;
+    const double y = rows <= m_size.m_height ? m_size.m_height / 2.0 : s * down / 2;
     const int dx = static_cast<int>(std::lround(x * zoom - (frame.m_left + frame.m_right) / 2.0));
     const int dy = static_cast<int>(std::lround(y * zoom - (frame.m_top + frame.m_bottom) / 2.0));
     // The tool ignores a move of a tenth of a point or less: the frame goes

@@ -96,12 +96,17 @@ bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GL
     PDFL_FixedMatrix m = {ZOVA_SaturatedFixed(t.a), ZOVA_SaturatedFixed(t.b), ZOVA_SaturatedFixed(t.c),
                           ZOVA_SaturatedFixed(t.d), FixedSum(t.e1, t.e2),      FixedSum(t.f1, t.f2)};
 
-    // The page box's left and bottom edges as the host will place them, and
-    // the whole pixel boundaries they move to: the page's pixel grid is the
-    // window's, so no pixel of the page is split between two plate pixels.
+    // The turned page's left and top edges as the host will place them, and
+    // the nearest pixel boundaries: the page's own pixel grid, counted from
+    // its top-left corner, is then the window's.
+    // A term past the 16.16 range saturated: the page is far out of the
+    // window and stays where it is.
+    const auto saturated = [](double first, double second) {
+        return !(std::fabs(first) < 32767 && std::fabs(first + second) < 32767);
+    };
     const Extent drawn = PageExtent(FixedTerms(m), pageWidth, pageHeight);
-    const double dx = std::floor(drawn.m_left + 0.5) - drawn.m_left;
-    const double dy = std::floor(drawn.m_bottom + 0.5) - drawn.m_bottom;
+    const double dx = saturated(t.e1, t.e2) ? 0 : std::floor(drawn.m_left + 0.5) - drawn.m_left;
+    const double dy = saturated(t.f1, t.f2) ? 0 : std::floor(drawn.m_top + 0.5) - drawn.m_top;
     m.m_h = Saturated(double(m.m_h) + std::round(dx * 65536.0));
     m.m_v = Saturated(double(m.m_v) + std::round(dy * 65536.0));
     geometry.m_matrix = m;
@@ -122,7 +127,12 @@ bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GL
     update.m_right = FixedSum(update.m_left, across / s);
     update.m_top = FixedSum(update.m_bottom, down / s);
 
-    const Extent page = PageExtent(t, pageWidth, pageHeight);
+    // The corner is on a pixel corner; a rounding error of the doubles must
+    // not make its partly covered row or column.
+    Extent page = PageExtent(t, pageWidth, pageHeight);
+    const double ex = std::floor(page.m_left + 0.5) - page.m_left;
+    const double ey = std::floor(page.m_top + 0.5) - page.m_top;
+    page = {page.m_left + ex, page.m_top + ey, page.m_right + ex, page.m_bottom + ey};
     const double w = width, h = height;
     geometry.m_areaLeft = Clamped(std::max(page.m_left, 0.0), 0, w);
     geometry.m_areaRight = Clamped(w + 1 - std::max(w - page.m_right, 0.0), 0, w + 1);

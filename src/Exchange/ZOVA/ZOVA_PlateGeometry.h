@@ -19,9 +19,9 @@ PDFL_Fixed ZOVA_SaturatedFixed(double value);
 
 struct ZOVA_PlateGeometry {
     // Page space to window pixels, the page turned by its rotation and the
-    // centre at the window's middle, then moved by less than half a pixel
-    // so that the turned page's left and bottom edges lie on pixel
-    // boundaries, where a page raster starts counting.
+    // centre at the window's middle, then moved by at most half a pixel so
+    // that the turned page's top-left corner lies on a pixel corner, where a
+    // page's raster starts.
     PDFL_FixedMatrix m_matrix;
     // The page-space rectangle the window shows, around the moved centre:
     // its extents are the window's, swapped for a quarter turn.

@@ -166,10 +166,10 @@ TEST(ZOVA_PlateGeometry, ResizingKeepsThePagePointAtTheTopLeftCorner) {
     }
 }
 
-// Wherever the centre is, the host's matrix puts the turned page's left and
-// bottom edges on pixel boundaries, moving the page less than half a pixel,
-// and the update rectangle is what that matrix puts in the window.
-TEST(ZOVA_PlateGeometry, ThePagesLeftAndBottomEdgesLieOnPixelBoundaries) {
+// Wherever the centre is, the host's matrix puts the turned page's top-left
+// corner on a pixel corner, moving the page at most half a pixel, and the
+// update rectangle is what that matrix puts in the window.
+TEST(ZOVA_PlateGeometry, ThePagesTopLeftCornerLiesOnAPixelCorner) {
     const double unit = 1.0 / 65536;
     for (const int rotation : {0, 90, 180, 270})
         for (const int dpi : {150, 300, 600, 1200, 2400})
@@ -184,14 +184,14 @@ TEST(ZOVA_PlateGeometry, ThePagesLeftAndBottomEdgesLieOnPixelBoundaries) {
                 const PDFL_FixedMatrix& m = g.m_matrix;
                 const auto x = [&](double px, double py) { return (m.m_a * px + m.m_c * py + m.m_h) * unit; };
                 const auto y = [&](double px, double py) { return (m.m_b * px + m.m_d * py + m.m_v) * unit; };
-                double left = 1e300, bottom = -1e300;
+                double left = 1e300, top = 1e300;
                 for (const double px : {0.0, pw})
                     for (const double py : {0.0, ph}) {
                         left = std::min(left, x(px, py));
-                        bottom = std::max(bottom, y(px, py));
+                        top = std::min(top, y(px, py));
                     }
                 EXPECT_NEAR(left, std::round(left), 2 * unit);
-                EXPECT_NEAR(bottom, std::round(bottom), 2 * unit);
+                EXPECT_NEAR(top, std::round(top), 2 * unit);
 
                 // Against the matrix made straight from the centre.
                 const double s = dpi / 72.0;
