@@ -12,8 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -49,13 +50,12 @@ std::string FramedPdf(const MadePage& page, double x, double y) {
     std::string content = "0 0 0 1 k\n" + Rect(l, b, w, 1) + Rect(l, b + h - 1, w, 1) + Rect(l, b, 1, h) +
                           Rect(l + w - 1, b, 1, h) + Rect(l + 10, b + 10, 20, 20) + Rect(l + x, b + y, 10, 10);
     // Ink outside a crop box that must not show.
-    if (l > 0)
+    std::string box = "/MediaBox [0 0 " + Num(w) + " " + Num(h) + "]";
+    if (l > 0) {
         content += Rect(0, 0, l, b + h) + Rect(0, 0, l + w, b);
-    std::string box = "/MediaBox [0 0 " + Num(l + w + 15) + " " + Num(b + h + 12) + "]";
-    if (l > 0)
-        box += " /CropBox [" + Num(l) + " " + Num(b) + " " + Num(l + w) + " " + Num(b + h) + "]";
-    if (l == 0)
-        box = "/MediaBox [0 0 " + Num(w) + " " + Num(h) + "]";
+        box = "/MediaBox [0 0 " + Num(l + w + 15) + " " + Num(b + h + 12) + "] /CropBox [" + Num(l) + " " +
+              Num(b) + " " + Num(l + w) + " " + Num(b + h) + "]";
+    }
     if (page.m_rotate)
         box += " /Rotate " + std::to_string(page.m_rotate);
     return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
@@ -147,18 +147,24 @@ protected:
         EXPECT_TRUE(RowInked(black, black.height - 1));
         EXPECT_TRUE(ColumnInked(black, 0));
         EXPECT_TRUE(ColumnInked(black, black.width - 1));
-        // The preview shows the frame too: no grey row or column of the
-        // surround, nor paper, at its edges.
+        // The preview shows the frame in the ink's colour too, as it shows
+        // the marks: no grey row or column of the surround, nor paper, at
+        // its edges.
+        const int in = static_cast<int>(std::ceil(used / 72.0)) + 2;
+        const Box ours = InkedWithin(black, in, in, black.width - in, black.height - in);
+        ASSERT_GE(ours.m_right, 0) << "the marks are on the Black plate";
+        int markY = ours.m_top;
+        while (black.At(ours.m_left, markY) >= 128)
+            ++markY;
+        const uint32_t ink = TS_Rgb(preview, ours.m_left, markY);
         for (const auto& at : {std::pair<int, int>{preview.m_width / 2, 0}, {0, preview.m_height / 2},
                                {preview.m_width / 2, preview.m_height - 1}, {preview.m_width - 1, preview.m_height / 2}})
-            EXPECT_LT(TS_Rgb(preview, at.first, at.second) & 0xFF, 128u) << at.first << "," << at.second;
+            EXPECT_EQ(TS_Rgb(preview, at.first, at.second), ink) << at.first << "," << at.second;
 
         // Inside the frame, the two marks where tiffsep has them, whatever
         // the turn: Ghostscript inks every pixel a mark touches, the drawing
         // those whose middle it covers, so a side may be a pixel short.
-        const int in = static_cast<int>(std::ceil(used / 72.0)) + 2;
         const Box theirs = InkedWithin(expected, in, in, expected.width - in, expected.height - in);
-        const Box ours = InkedWithin(black, in, in, black.width - in, black.height - in);
         EXPECT_LE(std::abs(ours.m_left - theirs.m_left), 1) << ours.m_left << " " << theirs.m_left;
         EXPECT_LE(std::abs(ours.m_top - theirs.m_top), 1) << ours.m_top << " " << theirs.m_top;
         EXPECT_LE(std::abs(ours.m_right - theirs.m_right), 1) << ours.m_right << " " << theirs.m_right;
