@@ -84,6 +84,10 @@ TS_Run TS_ProgramTest::Run(const std::vector<std::string>& args, VIEW_ProgramSet
     return TS_RunInProcess(args, ModuleDir(), settings);
 }
 
+TS_Run TS_ProgramTest::RunFullScreen(const std::vector<std::string>& args) {
+    return TS_RunInProcess(args, ModuleDir());
+}
+
 TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {
     const TS_ConfigScope config;
     std::string command = "TMPDIR=" + Quoted(m_tmp.Path()) + " " + Quoted(TINTSCOPE_PROGRAM);

@@ -44,6 +44,9 @@ protected:
     TS_Run Run(const std::vector<std::string>& args);
     // With settings of the test's own (the screen still capped).
     TS_Run Run(const std::vector<std::string>& args, VIEW_ProgramSettings settings);
+    // With the screen as large as the program allows, for views of up to
+    // 8192 pixels a side.
+    TS_Run RunFullScreen(const std::vector<std::string>& args);
     TS_Run RunBinary(const std::vector<std::string>& args);
     // args with "--out" and this test's output folder.
     std::vector<std::string> WithOut(std::vector<std::string> args) const;

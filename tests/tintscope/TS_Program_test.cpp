@@ -40,10 +40,10 @@ TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
 
     const PngPixels preview = Output("preview.png");
     ASSERT_EQ(preview.m_channels, 4) << preview.m_error;
-    // 833.3 x 416.7 pixels in a view of 834 x 417, centred: the pixels it
-    // covers whole.
-    EXPECT_EQ(preview.m_width, 832);
-    EXPECT_EQ(preview.m_height, 415);
+    // 833.3 x 416.7 pixels in a view of 834 x 417: the page's raster, each
+    // side rounded.
+    EXPECT_EQ(preview.m_width, 833);
+    EXPECT_EQ(preview.m_height, 417);
     const uint32_t colours[4] = {0x00A1C7, 0xF1037F, 0x000047, 0x80D0E3};
     for (int area = 0; area < 4; ++area)
         EXPECT_EQ(TS_Rgb(preview, AreaX(area), AreaY()), colours[area]) << "area " << area;
@@ -56,8 +56,8 @@ TEST_F(TS_ProgramTest, TheSamplePageGivesItsInksColoursAndPlates) {
         SCOPED_TRACE(kPlates[i]);
         const PngPixels plate = Output(kPlates[i]);
         ASSERT_EQ(plate.m_channels, 1) << plate.m_error;
-        ASSERT_EQ(plate.m_width, 832);
-        ASSERT_EQ(plate.m_height, 415);
+        ASSERT_EQ(plate.m_width, 833);
+        ASSERT_EQ(plate.m_height, 417);
         for (int area = 0; area < 4; ++area)
             EXPECT_EQ(plate.m_pixels[AreaY() * plate.m_width + AreaX(area)], inked[i][area] ? 0 : 255)
                 << "area " << area;
@@ -176,13 +176,13 @@ TEST_F(TS_ProgramTest, BadArgumentsExitTwoWithOneLine) {
 
 TEST_F(TS_ProgramTest, FitChoosesTheLargestWholeDpiThatFits) {
     // 200 x 100 points at 100 dpi is a view of 278 x 139 pixels: 100.08 dpi
-    // fits; the page's 277.8 x 138.9 pixels cover 276 x 137 whole.
+    // fits; the page's 277.8 x 138.9 pixels are a raster of 278 x 139.
     const TS_Run run = Run(WithOut({"--dpi", "fit"}));
     ASSERT_EQ(run.m_code, 0) << run.m_err;
     EXPECT_EQ(ReadWholeFile(m_out.File("inks.txt")).substr(0, 14), "dpi 100 mag 1\n");
     const PngPixels preview = Output("preview.png");
-    EXPECT_EQ(preview.m_width, 276);
-    EXPECT_EQ(preview.m_height, 137);
+    EXPECT_EQ(preview.m_width, 278);
+    EXPECT_EQ(preview.m_height, 139);
 }
 
 // Edges of the page that fall inside a pixel: the preview keeps no row or

@@ -2,56 +2,90 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
-// A drawing matrix is 16.16 fixed point: an edge within this of a whole
-// pixel lies on it.
-constexpr double Slack = 1e-3;
+// Far beyond any view, and still an int.
+constexpr double Far = 1e9;
+constexpr double Inf = std::numeric_limits<double>::infinity();
 
-}  // namespace
+int Pixel(double boundary) { return static_cast<int>(std::clamp(boundary, -Far, Far)); }
 
-VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int viewWidth,
-                               int viewHeight, int magnification)
-    : m_boxWidth(boxWidth), m_boxHeight(boxHeight), m_width(viewWidth), m_height(viewHeight),
-      m_mag(std::max(magnification, 1)) {
-    std::copy(matrix, matrix + 6, m_matrix);
-}
+// Half up, as a page's pixel count is rounded.
+double Nearest(double v) { return std::floor(v + 0.5); }
 
-VIEW_PixelRect VIEW_PageFrame::Whole(double x0, double y0, double x1, double y1, int mag) const {
-    // Around the view's middle, as the view window enlarges.
-    const double cx = m_width / 2.0, cy = m_height / 2.0;
-    x0 = cx + (x0 - cx) * mag;
-    x1 = cx + (x1 - cx) * mag;
-    y0 = cy + (y0 - cy) * mag;
-    y1 = cy + (y1 - cy) * mag;
-    VIEW_PixelRect r;
-    r.m_left = static_cast<int>(std::clamp(std::ceil(std::min(x0, x1) - Slack), 0.0, double(m_width)));
-    r.m_right = static_cast<int>(std::clamp(std::floor(std::max(x0, x1) + Slack), 0.0, double(m_width)));
-    r.m_top = static_cast<int>(std::clamp(std::ceil(std::min(y0, y1) - Slack), 0.0, double(m_height)));
-    r.m_bottom = static_cast<int>(std::clamp(std::floor(std::max(y0, y1) + Slack), 0.0, double(m_height)));
+double Sign(double v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+
+struct Span {
+    double m_x0, m_y0, m_x1, m_y1;
+};
+
+Span Corners(const double m[6], double width, double height) {
+    Span r{Inf, Inf, -Inf, -Inf};
+    for (const double px : {0.0, width})
+        for (const double py : {0.0, height}) {
+            const double x = m[0] * px + m[2] * py + m[4], y = m[1] * px + m[3] * py + m[5];
+            r.m_x0 = std::min(r.m_x0, x);
+            r.m_y0 = std::min(r.m_y0, y);
+            r.m_x1 = std::max(r.m_x1, x);
+            r.m_y1 = std::max(r.m_y1, y);
+        }
     return r;
 }
 
+VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
+    a.m_left = std::max(a.m_left, b.m_left);
+    a.m_top = std::max(a.m_top, b.m_top);
+    a.m_right = std::min(a.m_right, b.m_right);
+    a.m_bottom = std::min(a.m_bottom, b.m_bottom);
+    return a;
+}
+
+}  // namespace
+
+VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int dpi, int viewWidth,
+                               int viewHeight, int magnification)
+    : m_width(viewWidth), m_height(viewHeight), m_mag(std::max(magnification, 1)) {
+    // The host's 16.16 scale is off by up to 2^-17 a point: the sides come
+    // from the resolution, only the turn and the place from the matrix.
+    const double s = std::max(dpi, 1) / 72.0;
+    const bool quarter = std::fabs(matrix[1]) > std::fabs(matrix[0]);
+    double* r = m_raster;
+    r[0] = quarter ? 0 : Sign(matrix[0]) * s;
+    r[1] = quarter ? Sign(matrix[1]) * s : 0;
+    r[2] = quarter ? Sign(matrix[2]) * s : 0;
+    r[3] = quarter ? 0 : Sign(matrix[3]) * s;
+    r[4] = r[5] = 0;
+    const Span drawn = Corners(matrix, boxWidth, boxHeight);
+    const Span turned = Corners(r, boxWidth, boxHeight);
+    const double left = Nearest(drawn.m_x0), top = Nearest(drawn.m_y0);
+    r[4] = left - turned.m_x0;
+    r[5] = top - turned.m_y0;
+    const double across = std::max(1.0, Nearest(turned.m_x1 - turned.m_x0));
+    const double down = std::max(1.0, Nearest(turned.m_y1 - turned.m_y0));
+    m_page = VIEW_PixelRect{Pixel(left), Pixel(top), Pixel(left + across), Pixel(top + down)};
+}
+
 VIEW_PixelRect VIEW_PageFrame::PlatePixels() const {
-    const double* m = m_matrix;
-    const double xs[4] = {m[4], m[0] * m_boxWidth + m[4], m[2] * m_boxHeight + m[4],
-                          m[0] * m_boxWidth + m[2] * m_boxHeight + m[4]};
-    const double ys[4] = {m[5], m[1] * m_boxWidth + m[5], m[3] * m_boxHeight + m[5],
-                          m[1] * m_boxWidth + m[3] * m_boxHeight + m[5]};
-    const double x0 = *std::min_element(xs, xs + 4), x1 = *std::max_element(xs, xs + 4);
-    const double y0 = *std::min_element(ys, ys + 4), y1 = *std::max_element(ys, ys + 4);
-    VIEW_PixelRect whole = Whole(x0, y0, x1, y1, 1);
-    // A page narrower than a pixel keeps the pixels it touches.
-    if (whole.Width() == 0) {
-        whole.m_left = static_cast<int>(std::clamp(std::floor(x0), 0.0, m_width - 1.0));
-        whole.m_right = std::max(whole.m_left + 1, static_cast<int>(std::clamp(std::ceil(x1), 0.0, double(m_width))));
-    }
-    if (whole.Height() == 0) {
-        whole.m_top = static_cast<int>(std::clamp(std::floor(y0), 0.0, m_height - 1.0));
-        whole.m_bottom = std::max(whole.m_top + 1, static_cast<int>(std::clamp(std::ceil(y1), 0.0, double(m_height))));
-    }
-    return whole;
+    return Intersect(m_page, VIEW_PixelRect{0, 0, m_width, m_height});
+}
+
+bool VIEW_PageFrame::PlatesHoldThePage() const {
+    const VIEW_PixelRect held = PlatePixels();
+    return held.m_left == m_page.m_left && held.m_top == m_page.m_top && held.m_right == m_page.m_right &&
+           held.m_bottom == m_page.m_bottom;
+}
+
+VIEW_PixelRect VIEW_PageFrame::Magnified(const VIEW_PixelRect& pixels) const {
+    // Around the view's middle, as the view window enlarges.
+    const double cx = m_width / 2.0, cy = m_height / 2.0;
+    VIEW_PixelRect r;
+    r.m_left = Pixel(std::clamp(std::ceil(cx + (pixels.m_left - cx) * m_mag), 0.0, double(m_width)));
+    r.m_right = Pixel(std::clamp(std::floor(cx + (pixels.m_right - cx) * m_mag), 0.0, double(m_width)));
+    r.m_top = Pixel(std::clamp(std::ceil(cy + (pixels.m_top - cy) * m_mag), 0.0, double(m_height)));
+    r.m_bottom = Pixel(std::clamp(std::floor(cy + (pixels.m_bottom - cy) * m_mag), 0.0, double(m_height)));
+    return r;
 }
 
 VIEW_PixelRect VIEW_PageFrame::PreviewPixels() const {
@@ -59,19 +93,14 @@ VIEW_PixelRect VIEW_PageFrame::PreviewPixels() const {
     if (m_mag == 1)
         return plate;
     // The surround is painted outside the page's unmagnified pixels.
-    VIEW_PixelRect r = Whole(plate.m_left, plate.m_top, plate.m_right, plate.m_bottom, m_mag);
-    r.m_left = std::max(r.m_left, plate.m_left);
-    r.m_top = std::max(r.m_top, plate.m_top);
-    r.m_right = std::min(r.m_right, plate.m_right);
-    r.m_bottom = std::min(r.m_bottom, plate.m_bottom);
-    return r;
+    return Intersect(Magnified(plate), plate);
 }
 
 VIEW_PageRect VIEW_PageFrame::PageOf(const VIEW_PixelRect& pixels, int mag) const {
     const double cx = m_width / 2.0, cy = m_height / 2.0;
-    const double* m = m_matrix;
+    const double* m = m_raster;
     const double det = m[0] * m[3] - m[1] * m[2];
-    VIEW_PageRect page{1e300, 1e300, -1e300, -1e300};
+    VIEW_PageRect page{Inf, Inf, -Inf, -Inf};
     if (det == 0)
         return VIEW_PageRect();
     for (const int px : {pixels.m_left, pixels.m_right})

@@ -1,10 +1,11 @@
-// Where the page lies in the view: from the host's drawing matrix, the
-// view's pixels that show the page whole (the plates and the preview keep
-// only those, so no grey of the surround and no half-covered edge stays),
-// and the part of the page they show in page space (points from the page
-// box's lower-left corner). A page that covers no pixel whole keeps the
-// pixels it touches. With magnification M the preview shows the
-// middle 1/M of the view, M times larger.
+// Where the page lies in the view: from the host's drawing matrix and the
+// resolution, the page's own raster in the view's pixels (from its
+// top-left corner on a pixel corner, each side round(points × dpi / 72)
+// pixels, as a page rendered on its own is counted), the part of it the
+// view holds (the plates and the preview keep only that), and that part in
+// page space (points from the page box's lower-left corner). With
+// magnification M the preview shows the middle 1/M of the view, M times
+// larger.
 #pragma once
 
 struct VIEW_PixelRect {
@@ -19,21 +20,27 @@ struct VIEW_PageRect {
 
 class VIEW_PageFrame {
 public:
-    // matrix: page space to the view's pixels, as VIEW_PageDrawing gives it.
-    VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int viewWidth, int viewHeight,
-                   int magnification);
+    // matrix: page space to the view's pixels, as VIEW_PageDrawing gives
+    // it; dpi: the resolution it was made for.
+    VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int dpi, int viewWidth,
+                   int viewHeight, int magnification);
 
+    // The page's raster, whether or not the view holds all of it.
+    VIEW_PixelRect PagePixels() const { return m_page; }
     VIEW_PixelRect PlatePixels() const;
     VIEW_PixelRect PreviewPixels() const;
+    bool PlatesHoldThePage() const;
     VIEW_PageRect PlateArea() const { return PageOf(PlatePixels(), 1); }
     VIEW_PageRect PreviewArea() const { return PageOf(PreviewPixels(), m_mag); }
 
 private:
-    // The pixels a rectangle of the view covers whole, at magnification mag.
-    VIEW_PixelRect Whole(double x0, double y0, double x1, double y1, int mag) const;
+    // The view's pixels that a magnified rectangle of it covers whole.
+    VIEW_PixelRect Magnified(const VIEW_PixelRect& pixels) const;
     VIEW_PageRect PageOf(const VIEW_PixelRect& pixels, int mag) const;
 
-    double m_matrix[6];
-    double m_boxWidth, m_boxHeight;
+    // The page's raster: the matrix's turn at exactly dpi / 72, moved so
+    // that the page's top-left corner lies where the raster's does.
+    double m_raster[6];
+    VIEW_PixelRect m_page;
     int m_width, m_height, m_mag;
 };

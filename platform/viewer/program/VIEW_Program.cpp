@@ -12,6 +12,7 @@
 #include "viewer/VIEW_Input.h"
 #include "viewer/VIEW_Loader.h"
 #include "viewer/VIEW_PD.h"
+#include "viewer/VIEW_PageViewProcs.h"
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
@@ -162,7 +163,7 @@ private:
     int WriteOutputs();
     int UsedDpi() const;
     VIEW_ViewSize SizeAt(int dpi) const;
-    void CentreFrame();
+    void PlaceFrame();
     void Listen();
     void SayRepaired();
 
@@ -413,31 +414,73 @@ int ProgramRun::ShowAndPress() {
                           std::to_string(std::min(VIEW_ViewSize::MaxSide, std::max(m_settings.m_screenCap, 1))) +
                           " pixels a side at this resolution: the view shows the middle of the page");
     m_windows.Arrange(m_size.m_width, m_size.m_height);
-    CentreFrame();
+    PlaceFrame();
     return 0;
 }
 
-// A grown view window keeps its top-left corner on the page: the frame
-// the tool draws on the page view is dragged back to the page's middle.
-void ProgramRun::CentreFrame() {
-    const PDFL_AVPageView view = VIEW_AVDocs::PageView(m_avDoc);
-    const PDFL_AVRect* frame = nullptr;
+// The tool's frame as last drawn on view, in the view's pixels.
+bool LastFrame(PDFL_AVPageView view, PDFL_AVRect* frame) {
+    const PDFL_AVRect* last = nullptr;
     for (const VIEW_OverlayOp& op : VIEW_PageViews::Overlay(view))
         if (op.m_kind == VIEW_OverlayKind::DrawOutline)
-            frame = &op.m_rect;
-    if (!frame)
+            last = &op.m_rect;
+    if (last)
+        *frame = *last;
+    return last != nullptr;
+}
+
+// The frame dragged by (dx, dy) pixels of the page view from its middle.
+void DragFrame(PDFL_AVPageView view, int dx, int dy) {
+    PDFL_AVRect frame{};
+    if (!LastFrame(view, &frame))
         return;
-    const PDFL_AVRect aperture = VIEW_PageViews::Aperture(view);
-    const int16_t fromX = static_cast<int16_t>((frame->m_left + frame->m_right) / 2);
-    const int16_t fromY = static_cast<int16_t>((frame->m_top + frame->m_bottom) / 2);
-    const int16_t toX = static_cast<int16_t>((aperture.m_left + aperture.m_right) / 2);
-    const int16_t toY = static_cast<int16_t>((aperture.m_top + aperture.m_bottom) / 2);
+    const int fromX = (frame.m_left + frame.m_right) / 2, fromY = (frame.m_top + frame.m_bottom) / 2;
+    const auto to = [](int v) { return static_cast<int16_t>(std::clamp(v, -32768, 32767)); };
     VIEW_PageViews::ClearOverlay(view);
-    if (fromX == toX && fromY == toY)
-        return;
-    VIEW_Input::ScriptMouse({{toX, toY, true}, {toX, toY, false}});
-    VIEW_Tools::ClickPageView(view, fromX, fromY);
+    VIEW_Input::ScriptMouse({{to(fromX + dx), to(fromY + dy), true}, {to(fromX + dx), to(fromY + dy), false}});
+    VIEW_Tools::ClickPageView(view, to(fromX), to(fromY));
     VIEW_ProgramPump();
+}
+
+// The view window is placed on the page by dragging the tool's frame on
+// the page view, zoomed so that one of its pixels is half a plate pixel:
+// the page's top-left corner at the window's, or, for a page larger than
+// the window, the page's middle at the window's. The tool moves the page's
+// corner to the nearest pixel corner; this makes it the window's.
+void ProgramRun::PlaceFrame() {
+    const int dpi = VIEW_ResolutionDpi(m_windows.ResolutionChoice());
+    if (dpi == VIEW_ProgramArgs::Fit)
+        return;  // the tool keeps the page's middle at the window's
+    double across = m_boxWidth, down = m_boxHeight;
+    if (m_rotate == 90 || m_rotate == 270)
+        std::swap(across, down);
+    const double s = dpi / 72.0;
+    // Page view pixels a plate pixel; fewer where the page would pass the
+    // 16-bit range of the page view's pixels.
+    double zoom = 2;
+    while (zoom * dpi >= 2 && s * zoom * std::max(across, down) > 30000)
+        zoom /= 2;
+    const int viewDpi = static_cast<int>(std::lround(zoom * dpi));
+    zoom = viewDpi / double(dpi);
+    const PDFL_AVPageView view = VIEW_AVDocs::PageView(m_avDoc);
+    VIEW_PageViews::SetResolution(view, viewDpi);
+    VIEW_PageViews::ClearOverlay(view);
+    VIEW_PageViewProcs::Draw(view);
+    PDFL_AVRect frame{};
+    if (!LastFrame(view, &frame))
+        return;
+    // The window's middle in page view pixels, whose origin is the turned
+    // page's top-left corner.
+    const double rows = std::floor(s * down + 0.5), columns = std::floor(s * across + 0.5);
+    const double x = columns <= m_size.m_width ? m_size.m_width / 2.0 : s * across / 2;
+    const double y = rows <= m_size.m_height ? m_size.m_height / 2.0 : s * down / 2;
+    const int dx = static_cast<int>(std::lround(x * zoom - (frame.m_left + frame.m_right) / 2.0));
+    const int dy = static_cast<int>(std::lround(y * zoom - (frame.m_top + frame.m_bottom) / 2.0));
+    // The tool ignores a move of a tenth of a point or less: the frame goes
+    // a point further first and comes back.
+    const int further = (dx < 0 ? -1 : 1) * (viewDpi / 72 + 1);
+    DragFrame(view, dx + further, dy);
+    DragFrame(view, -further, 0);
 }
 
 VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
@@ -561,8 +604,8 @@ VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
 
 }  // namespace
 
-// The preview and the plates hold the page only: the view's pixels the page
-// covers whole.
+// The preview and the plates hold the page only: its raster's pixels that
+// the view holds.
 int ProgramRun::WriteOutputs() {
     // The view window's interior as painted: Update and every untick asked
     // for its paint, and the pump has done any still owed.
@@ -571,7 +614,8 @@ int ProgramRun::WriteOutputs() {
         return FailInterrupted();
     const int mag = m_args.m_mag > 0 ? m_args.m_mag : 1;
     const VIEW_PageDrawing& first = m_plates.m_pages.begin()->second;
-    const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, m_size.m_width, m_size.m_height, mag);
+    const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width, m_size.m_height,
+                               mag);
     const std::string& dir = m_args.m_outDir;
 
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
@@ -614,8 +658,8 @@ int ProgramRun::WriteOutputs() {
     header.m_dpi = UsedDpi();
     header.m_mag = mag;
     const VIEW_PageRect area = frame.PlateArea(), previewArea = frame.PreviewArea();
-    header.m_hasArea = m_size.m_cut;
-    header.m_hasPreview = m_size.m_cut || mag > 1;
+    header.m_hasArea = !frame.PlatesHoldThePage();
+    header.m_hasPreview = header.m_hasArea || mag > 1;
     const double areaRect[4] = {area.m_x0 + m_boxLeft, area.m_y0 + m_boxBottom, area.m_x1 + m_boxLeft,
                                 area.m_y1 + m_boxBottom};
     const double previewRect[4] = {previewArea.m_x0 + m_boxLeft, previewArea.m_y0 + m_boxBottom,

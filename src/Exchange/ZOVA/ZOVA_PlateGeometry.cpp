@@ -53,6 +53,32 @@ int32_t Clamped(double value, double low, double high) {
     return static_cast<int32_t>(std::trunc(std::clamp(value, low, high)));
 }
 
+// The window pixels' edges of the page box (0, 0) to (width, height).
+struct Extent {
+    double m_left, m_top, m_right, m_bottom;
+};
+
+Extent PageExtent(const Terms& t, double width, double height) {
+    const double inf = std::numeric_limits<double>::infinity();
+    Extent r{inf, inf, -inf, -inf};
+    for (const double px : {0.0, width})
+        for (const double py : {0.0, height}) {
+            const double x = t.a * px + t.c * py + t.e1 + t.e2;
+            const double y = t.b * px + t.d * py + t.f1 + t.f2;
+            r.m_left = std::min(r.m_left, x);
+            r.m_right = std::max(r.m_right, x);
+            r.m_top = std::min(r.m_top, y);
+            r.m_bottom = std::max(r.m_bottom, y);
+        }
+    return r;
+}
+
+// The host's matrix in doubles.
+Terms FixedTerms(const PDFL_FixedMatrix& m) {
+    constexpr double unit = 1.0 / 65536;
+    return {m.m_a * unit, m.m_b * unit, m.m_c * unit, m.m_d * unit, m.m_h * unit, 0, m.m_v * unit, 0};
+}
+
 }  // namespace
 
 // Rounded half up: truncating a negative v × 65536 + 0.5 would put a term
@@ -67,34 +93,51 @@ bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GL
     Terms t{};
     if (!MatrixTerms(rotation, s, center, width, height, t))
         return false;
-    geometry.m_matrix = {ZOVA_SaturatedFixed(t.a), ZOVA_SaturatedFixed(t.b), ZOVA_SaturatedFixed(t.c),
-                         ZOVA_SaturatedFixed(t.d), FixedSum(t.e1, t.e2),      FixedSum(t.f1, t.f2)};
+    PDFL_FixedMatrix m = {ZOVA_SaturatedFixed(t.a), ZOVA_SaturatedFixed(t.b), ZOVA_SaturatedFixed(t.c),
+                          ZOVA_SaturatedFixed(t.d), FixedSum(t.e1, t.e2),      FixedSum(t.f1, t.f2)};
+
+    // The turned page's left and top edges as the host will place them, and
+    // the nearest pixel boundaries: the page's own pixel grid, counted from
+    // its top-left corner, is then the window's.
+    // A term past the 16.16 range saturated: the page is far out of the
+    // window and stays where it is.
+    const auto saturated = [](double first, double second) {
+        return !(std::fabs(first) < 32767 && std::fabs(first + second) < 32767);
+    };
+    const Extent drawn = PageExtent(FixedTerms(m), pageWidth, pageHeight);
+    const double dx = saturated(t.e1, t.e2) ? 0 : std::floor(drawn.m_left + 0.5) - drawn.m_left;
+    const double dy = saturated(t.f1, t.f2) ? 0 : std::floor(drawn.m_top + 0.5) - drawn.m_top;
+    m.m_h = Saturated(double(m.m_h) + std::round(dx * 65536.0));
+    m.m_v = Saturated(double(m.m_v) + std::round(dy * 65536.0));
+    geometry.m_matrix = m;
+
+    // The centre that puts the page there, for what the window shows.
+    const double det = t.a * t.d - t.b * t.c;
+    const GLIB_Point aligned = det == 0 ? center
+                                        : GLIB_Point(center.X() - (t.d * dx - t.c * dy) / det,
+                                                     center.Y() - (t.a * dy - t.b * dx) / det);
+    MatrixTerms(rotation, s, aligned, width, height, t);
 
     const bool quarter = rotation == 90 || rotation == 270;
     const double across = quarter ? height : width;
     const double down = quarter ? width : height;
     PDFL_FixedRect& update = geometry.m_update;
-    update.m_left = FixedSum(center.X(), -across / (2 * s));
-    update.m_bottom = FixedSum(center.Y(), -down / (2 * s));
+    update.m_left = FixedSum(aligned.X(), -across / (2 * s));
+    update.m_bottom = FixedSum(aligned.Y(), -down / (2 * s));
     update.m_right = FixedSum(update.m_left, across / s);
     update.m_top = FixedSum(update.m_bottom, down / s);
 
-    // The page box's corners in window pixels.
-    double xMin = std::numeric_limits<double>::infinity(), xMax = -xMin, yMin = xMin, yMax = -xMin;
-    for (const double px : {0.0, pageWidth})
-        for (const double py : {0.0, pageHeight}) {
-            const double x = t.a * px + t.c * py + t.e1 + t.e2;
-            const double y = t.b * px + t.d * py + t.f1 + t.f2;
-            xMin = std::min(xMin, x);
-            xMax = std::max(xMax, x);
-            yMin = std::min(yMin, y);
-            yMax = std::max(yMax, y);
-        }
+    // The corner is on a pixel corner; a rounding error of the doubles must
+    // not make its partly covered row or column.
+    Extent page = PageExtent(t, pageWidth, pageHeight);
+    const double ex = std::floor(page.m_left + 0.5) - page.m_left;
+    const double ey = std::floor(page.m_top + 0.5) - page.m_top;
+    page = {page.m_left + ex, page.m_top + ey, page.m_right + ex, page.m_bottom + ey};
     const double w = width, h = height;
-    geometry.m_areaLeft = Clamped(std::max(xMin, 0.0), 0, w);
-    geometry.m_areaRight = Clamped(w + 1 - std::max(w - xMax, 0.0), 0, w + 1);
-    geometry.m_areaTop = height - Clamped(h - std::max(yMin, 0.0), 0, h);
-    geometry.m_areaBottom = height + 1 - Clamped(std::max(h - yMax, 0.0), 0, h + 1);
+    geometry.m_areaLeft = Clamped(std::max(page.m_left, 0.0), 0, w);
+    geometry.m_areaRight = Clamped(w + 1 - std::max(w - page.m_right, 0.0), 0, w + 1);
+    geometry.m_areaTop = height - Clamped(h - std::max(page.m_top, 0.0), 0, h);
+    geometry.m_areaBottom = height + 1 - Clamped(std::max(h - page.m_bottom, 0.0), 0, h + 1);
     return true;
 }
 

@@ -19,10 +19,12 @@ PDFL_Fixed ZOVA_SaturatedFixed(double value);
 
 struct ZOVA_PlateGeometry {
     // Page space to window pixels, the page turned by its rotation and the
-    // centre at the window's middle.
+    // centre at the window's middle, then moved by at most half a pixel so
+    // that the turned page's top-left corner lies on a pixel corner, where a
+    // page's raster starts.
     PDFL_FixedMatrix m_matrix;
-    // The page-space rectangle the window shows: its extents are the
-    // window's, swapped for a quarter turn.
+    // The page-space rectangle the window shows, around the moved centre:
+    // its extents are the window's, swapped for a quarter turn.
     PDFL_FixedRect m_update;
     // The window pixels the page box covers: left and top in [0, W] and
     // [0, H]; right and bottom one past the last covered pixel, in

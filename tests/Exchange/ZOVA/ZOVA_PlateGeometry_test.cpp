@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -27,13 +29,13 @@ const Row kRows[] = {
      {20054016 - 26214400, 25952256 - 26214400, 20054016 - 26214400 + 52428800,
       25952256 - 26214400 + 52428800},
      47, 2, 354, 399},
-    // Edges between pixels: a partly covered first column counts, a partly
-    // covered first row does not.
+    // Edges between pixels: the page moves a quarter pixel left and up, to
+    // 40 and 61, and the window shows the page from the moved centre
+    // (10.5, 10.5).
     {"fractional edges", 101, 101, 72, 10.25, 10.75, 0, 50, 50,
-     {65536, 0, 0, -65536, -671744 + 3309568, 704512 + 3309568},
-     {671744 - 3309568, 704512 - 3309568, 671744 - 3309568 + 6619136,
-      704512 - 3309568 + 6619136},
-     40, 12, 91, 63},
+     {65536, 0, 0, -65536, 40 * 65536, 61 * 65536},
+     {-40 * 65536, -40 * 65536, 61 * 65536, 61 * 65536},
+     40, 11, 91, 62},
     // A quarter turn: the page's y runs across, its x down; the update
     // rectangle is H wide and W high.
     {"rotated 90", 120, 80, 72, 10, 20, 90, 400, 600,
@@ -162,4 +164,60 @@ TEST(ZOVA_PlateGeometry, ResizingKeepsThePagePointAtTheTopLeftCorner) {
         EXPECT_NEAR(cornerPoint(after).X(), cornerPoint(before).X(), 1e-3);
         EXPECT_NEAR(cornerPoint(after).Y(), cornerPoint(before).Y(), 1e-3);
     }
+}
+
+// Wherever the centre is, the host's matrix puts the turned page's top-left
+// corner on a pixel corner, moving the page at most half a pixel, and the
+// update rectangle is what that matrix puts in the window.
+TEST(ZOVA_PlateGeometry, ThePagesTopLeftCornerLiesOnAPixelCorner) {
+    const double unit = 1.0 / 65536;
+    for (const int rotation : {0, 90, 180, 270})
+        for (const int dpi : {150, 300, 600, 1200, 2400})
+            for (const GLIB_Point& center : {GLIB_Point(127.559, 70.866), GLIB_Point(100.3, 40.07),
+                                             GLIB_Point(306, 396), GLIB_Point(0.01, 141.7)}) {
+                SCOPED_TRACE(std::to_string(rotation) + " " + std::to_string(dpi) + " " +
+                             std::to_string(center.X()) + "," + std::to_string(center.Y()));
+                const double pw = 255.118, ph = 141.732;
+                const int32_t width = 1063, height = 591;
+                ZOVA_PlateGeometry g{};
+                ASSERT_TRUE(ZOVA_MakePlateGeometry(width, height, dpi, center, rotation, pw, ph, g));
+                const PDFL_FixedMatrix& m = g.m_matrix;
+                const auto x = [&](double px, double py) { return (m.m_a * px + m.m_c * py + m.m_h) * unit; };
+                const auto y = [&](double px, double py) { return (m.m_b * px + m.m_d * py + m.m_v) * unit; };
+                double left = 1e300, top = 1e300;
+                for (const double px : {0.0, pw})
+                    for (const double py : {0.0, ph}) {
+                        left = std::min(left, x(px, py));
+                        top = std::min(top, y(px, py));
+                    }
+                EXPECT_NEAR(left, std::round(left), 2 * unit);
+                EXPECT_NEAR(top, std::round(top), 2 * unit);
+
+                // Against the matrix made straight from the centre.
+                const double s = dpi / 72.0;
+                const double cx = center.X(), cy = center.Y();
+                const double w2 = width / 2.0, h2 = height / 2.0;
+                const double e = rotation == 0 ? -s * cx + w2 : rotation == 90 ? -s * cy + w2
+                                 : rotation == 180 ? s * cx + w2 : s * cy + w2;
+                const double f = rotation == 0 ? s * cy + h2 : rotation == 90 ? -s * cx + h2
+                                 : rotation == 180 ? -s * cy + h2 : s * cx + h2;
+                EXPECT_LE(std::fabs(m.m_h * unit - e), 0.5 + 1e-3);
+                EXPECT_LE(std::fabs(m.m_v * unit - f), 0.5 + 1e-3);
+
+                // The update rectangle's corners land on the window's.
+                const PDFL_FixedRect& u = g.m_update;
+                double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+                for (const double px : {u.m_left * unit, u.m_right * unit})
+                    for (const double py : {u.m_bottom * unit, u.m_top * unit}) {
+                        x0 = std::min(x0, x(px, py));
+                        x1 = std::max(x1, x(px, py));
+                        y0 = std::min(y0, y(px, py));
+                        y1 = std::max(y1, y(px, py));
+                    }
+                const double slack = 2e-4 * s + 0.01;
+                EXPECT_NEAR(x0, 0, slack);
+                EXPECT_NEAR(y0, 0, slack);
+                EXPECT_NEAR(x1, width, slack);
+                EXPECT_NEAR(y1, height, slack);
+            }
 }
