@@ -5,10 +5,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "viewer/draw/VDRW_Error.h"
 
 namespace {
 
 constexpr int kMostThreads = 8;
+
+VDRW_BandRun::StartHook g_startHook = nullptr;
 // What one thread may hold besides tiles: its band, glyphs, MuPDF's own
 // working memory.
 constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
@@ -53,13 +59,23 @@ VDRW_BandRun::VDRW_BandRun(VDRW_Engine* engine, int threads, Job job) : m_engine
         }));
     const VIEW_SignalsBlocked blocked;
     try {
-        for (VDRW_EngineHolder& clone : m_clones)
-            m_workers.emplace_back([this, clone = clone.get()] { Work(clone); });
+        for (size_t i = 0; i < m_clones.size(); ++i) {
+            if (g_startHook)
+                g_startHook(static_cast<int>(i));
+            m_workers.emplace_back([this, clone = m_clones[i].get()] { Work(clone); });
+        }
     } catch (...) {
+        // The workers already started end before the failure goes on.
         Stop();
-        throw;
+        try {
+            throw;
+        } catch (const std::system_error& error) {
+            throw VDRW_Error(std::string("VDRW_PageDrawer: cannot start a drawing thread: ") + error.what());
+        }
     }
 }
+
+void VDRW_BandRun::SetStartHook(StartHook hook) { g_startHook = hook; }
 
 VDRW_BandRun::~VDRW_BandRun() { Stop(); }
 
@@ -118,6 +134,8 @@ void VDRW_BandRun::Work(VDRW_Engine* engine) {
         m_hasNext = false;
         --m_idle;
         lock.unlock();
+        // The caller may hand the next band to another idle worker now.
+        m_toCaller.notify_one();
         std::exception_ptr failure;
         try {
             m_job(engine, band, scratch);
