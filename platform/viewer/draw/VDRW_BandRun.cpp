@@ -13,8 +13,6 @@
 namespace {
 
 constexpr int kMostThreads = 8;
-
-VDRW_BandRun::StartHook g_startHook = nullptr;
 // What one thread may hold besides tiles: its band, glyphs, MuPDF's own
 // working memory.
 constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
@@ -22,6 +20,8 @@ constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
 // busy pages seen, nearly twice the drawing's area at 4 bytes a pixel (62
 // MB at 300 dpi, 240 MB at 600), and as much again kept for reuse.
 constexpr uint64_t kTileBytesPerPixel = 12;
+
+VDRW_BandRun::StartHook g_startHook = nullptr;
 
 // MemAvailable of /proc/meminfo in bytes; 0 when it cannot be read.
 uint64_t AvailableMemory() {

@@ -97,7 +97,7 @@ static void SetUp(VDRW_Engine* engine) {
 /* An image is decoded whole, never just the rows a band needs: MuPDF's
  * store, shared by the clones, would otherwise hand a band the whole image
  * or its own slice depending on which band decoded first, and the two
- * scale differently at the slice's edge. */
+ * are scaled and fitted to the pixel grid differently. */
 static void DecodeWhole(void* arg, int w, int h, int l2factor, fz_irect* subarea) {
     (void)arg;
     (void)l2factor;
