@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <system_error>
+
+#include "viewer/draw/VDRW_Error.h"
 
 namespace {
 
@@ -16,6 +20,8 @@ constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
 // busy pages seen, nearly twice the drawing's area at 4 bytes a pixel (62
 // MB at 300 dpi, 240 MB at 600), and as much again kept for reuse.
 constexpr uint64_t kTileBytesPerPixel = 12;
+
+VDRW_BandRun::StartHook g_startHook = nullptr;
 
 // MemAvailable of /proc/meminfo in bytes; 0 when it cannot be read.
 uint64_t AvailableMemory() {
@@ -53,13 +59,23 @@ VDRW_BandRun::VDRW_BandRun(VDRW_Engine* engine, int threads, Job job) : m_engine
         }));
     const VIEW_SignalsBlocked blocked;
     try {
-        for (VDRW_EngineHolder& clone : m_clones)
-            m_workers.emplace_back([this, clone = clone.get()] { Work(clone); });
+        for (size_t i = 0; i < m_clones.size(); ++i) {
+            if (g_startHook)
+                g_startHook(static_cast<int>(i));
+            m_workers.emplace_back([this, clone = m_clones[i].get()] { Work(clone); });
+        }
     } catch (...) {
+        // The workers already started end before the failure goes on.
         Stop();
-        throw;
+        try {
+            throw;
+        } catch (const std::system_error& error) {
+            throw VDRW_Error(std::string("VDRW_PageDrawer: cannot start a drawing thread: ") + error.what());
+        }
     }
 }
+
+void VDRW_BandRun::SetStartHook(StartHook hook) { g_startHook = hook; }
 
 VDRW_BandRun::~VDRW_BandRun() { Stop(); }
 
@@ -118,6 +134,8 @@ void VDRW_BandRun::Work(VDRW_Engine* engine) {
         m_hasNext = false;
         --m_idle;
         lock.unlock();
+        // The caller may hand the next band to another idle worker now.
+        m_toCaller.notify_one();
         std::exception_ptr failure;
         try {
             m_job(engine, band, scratch);

@@ -37,6 +37,8 @@ public:
     // can be twice the drawing's size: 60 MB a thread at 300 dpi).
     static int DefaultThreads(uint64_t pixels);
 
+    // Throws VDRW_Error when a thread cannot start, once those started
+    // have ended.
     VDRW_BandRun(VDRW_Engine* engine, int threads, Job job);
     ~VDRW_BandRun();  // waits for the workers; a failure not yet rethrown is dropped
     VDRW_BandRun(const VDRW_BandRun&) = delete;
@@ -54,6 +56,12 @@ public:
     // Waits until every band handed out is drawn, ends the workers and
     // rethrows the failure of the earliest failed band.
     void Finish();
+
+    // For tests: called on the calling thread before each worker starts,
+    // with its index from 0; a std::system_error it throws stands for the
+    // thread not starting. Null (the default) for none.
+    using StartHook = void (*)(int worker);
+    static void SetStartHook(StartHook hook);
 
 private:
     void Work(VDRW_Engine* engine);

@@ -94,6 +94,16 @@ static void SetUp(VDRW_Engine* engine) {
     ClearError(engine);
 }
 
+/* An image is decoded whole, never just the rows a band needs: MuPDF's
+ * store, shared by the clones, would otherwise hand a band the whole image
+ * or its own slice depending on which band decoded first, and the two
+ * are scaled and fitted to the pixel grid differently. */
+static void DecodeWhole(void* arg, int w, int h, int l2factor, fz_irect* subarea) {
+    (void)arg;
+    (void)l2factor;
+    *subarea = fz_make_irect(0, 0, w, h);
+}
+
 static void DropShared(Shared* shared) {
     if (!shared)
         return;
@@ -132,6 +142,8 @@ VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
         return NULL;
     }
     engine->m_shared = shared;
+    /* Clones share the tuning. */
+    fz_tune_image_decode(engine->m_ctx, DecodeWhole, NULL);
     SetUp(engine);
     SetStatus(status, VDRW_StatusOk, "");
     return engine;

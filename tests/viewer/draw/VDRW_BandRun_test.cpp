@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <stdexcept>
@@ -145,6 +147,33 @@ TEST(VDRW_BandRun, AbortStopsTheWorkersEnginesAndNotTheCallers) {
     VDRW_Status status{};
     EXPECT_EQ(VDRW_DrawBand(engine, list.Get(), &identity, &band, &status), 1);
     EXPECT_EQ(pixels[0], 0);
+}
+
+// Each band waits, up to 10 s, until as many bands draw at once as there
+// are workers: bands are handed as soon as a worker is free, not once one
+// has finished.
+TEST(VDRW_BandRun, AsManyBandsDrawAtOnceAsThereAreWorkers) {
+    const EngineHolder base;
+    for (const int workers : {2, 5, 8}) {
+        SCOPED_TRACE(std::to_string(workers) + " workers");
+        std::mutex mutex;
+        std::condition_variable changed;
+        int started = 0;
+        VDRW_BandRun run(base.m_engine.get(), workers, [&](VDRW_Engine*, size_t band, std::vector<uint8_t>&) {
+            std::unique_lock<std::mutex> lock(mutex);
+            // The bands that start k-th to (k + workers - 1)-th wait for each other.
+            const int round = started++ / workers;
+            changed.notify_all();
+            const bool together = changed.wait_for(lock, std::chrono::seconds(10),
+                                                   [&] { return started >= (round + 1) * workers; });
+            if (!together)
+                throw std::runtime_error("band " + std::to_string(band) + " drew alone");
+        });
+        // Three rounds of a band for every worker.
+        for (size_t band = 0; band < size_t(3 * workers); ++band)
+            ASSERT_TRUE(run.Hand(band));
+        EXPECT_NO_THROW(run.Finish());
+    }
 }
 
 TEST(VDRW_BandRun, DefaultThreadsFallWithTheDrawingsSizeAndStayBetweenOneAndEight) {

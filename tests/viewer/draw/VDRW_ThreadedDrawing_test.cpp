@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <system_error>
 #include <set>
 #include <string>
 #include <thread>
@@ -15,6 +18,7 @@
 #include "viewer/VIEW_HostError.h"
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_TestPdf.h"
+#include "viewer/draw/VDRW_BandRun.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/VIEW_RaisedText.h"
 
@@ -106,6 +110,88 @@ TEST_F(VDRW_ThreadedDrawingTest, EveryThreadCountDrawsThePixelsOfOneThread) {
         EXPECT_TRUE(drawer.Draw(doc, 0, matrix, many.DC(), kWholeBusyPage, nullptr, nullptr).m_complete);
         EXPECT_TRUE(Bytes(many) == expected);
     }
+}
+
+int g_startsSeen = 0;
+int g_failAt = -1;
+
+void CountStart(int worker) {
+    ++g_startsSeen;
+    if (worker == g_failAt)
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+}
+
+// The threads of this process now.
+int ProcessThreads() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
+        (void)entry;
+        ++count;
+    }
+    return count;
+}
+
+// The threads of this process once they are down to count, or after a
+// second: a joined thread's entry may outlive the join by a moment.
+int ProcessThreadsSettledAt(int count) {
+    for (int i = 0; i < 100 && ProcessThreads() != count; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return ProcessThreads();
+}
+
+// Bands handed to workers are drawn in any order, so the one-thread
+// reference must start none.
+TEST_F(VDRW_ThreadedDrawingTest, OneThreadStartsNoWorkerAndMoreStartThatMany) {
+    VCOS_Store store;
+    const VCOS_DocId doc = BusyPage(store);
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(3, 0, 0, -3, 0, 1800);
+    VDRW_PageDrawer drawer(store);
+    VDRW_BandRun::SetStartHook(CountStart);
+    g_failAt = -1;
+    for (const int threads : {1, 3, 1}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        g_startsSeen = 0;
+        drawer.SetThreads(threads);
+        VDRW_TestDib dib(1200, 1800);
+        EXPECT_TRUE(drawer.Draw(doc, 0, matrix, dib.DC(), kWholeBusyPage, nullptr, nullptr).m_complete);
+        EXPECT_EQ(g_startsSeen, threads == 1 ? 0 : threads);
+    }
+    VDRW_BandRun::SetStartHook(nullptr);
+}
+
+TEST_F(VDRW_ThreadedDrawingTest, AThreadThatCannotStartFailsTheDrawingOnceTheStartedOnesHaveEnded) {
+    VCOS_Store store;
+    const VCOS_DocId doc = BusyPage(store);
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(3, 0, 0, -3, 0, 1800);
+    VDRW_PageDrawer drawer(store);
+    drawer.SetThreads(4);
+    // Drawn once first, so that threads a sanitizer starts with the first
+    // worker are counted in before.
+    VDRW_TestDib first(1200, 1800, 0xAB);
+    ASSERT_TRUE(drawer.Draw(doc, 0, matrix, first.DC(), kWholeBusyPage, nullptr, nullptr).m_complete);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const int before = ProcessThreads();
+    VDRW_BandRun::SetStartHook(CountStart);
+    for (const int failAt : {0, 2, 3}) {
+        SCOPED_TRACE("thread " + std::to_string(failAt) + " fails");
+        g_failAt = failAt;
+        g_startsSeen = 0;
+        VDRW_TestDib dib(1200, 1800, 0xAB);
+        const std::string text =
+            RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), kWholeBusyPage, nullptr, nullptr); });
+        EXPECT_EQ(text.rfind("VDRW_PageDrawer: cannot start a drawing thread: ", 0), 0u) << text;
+        EXPECT_NE(text.find("Resource temporarily unavailable"), std::string::npos) << text;
+        EXPECT_EQ(g_startsSeen, failAt + 1);
+        // The workers started before the failure are gone, and drew nothing.
+        EXPECT_EQ(ProcessThreadsSettledAt(before), before);
+        EXPECT_EQ(dib.Pixel(600, 900)[0], 0xAB);
+        EXPECT_EQ(dib.Pixel(10, 10)[0], 0xAB);
+    }
+    VDRW_BandRun::SetStartHook(nullptr);
+    // The same drawer draws the same pixels once threads start again.
+    VDRW_TestDib dib(1200, 1800, 0xAB);
+    EXPECT_TRUE(drawer.Draw(doc, 0, matrix, dib.DC(), kWholeBusyPage, nullptr, nullptr).m_complete);
+    EXPECT_TRUE(Bytes(dib) == Bytes(first));
 }
 
 struct CancelRecord {
