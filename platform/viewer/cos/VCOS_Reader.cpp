@@ -257,6 +257,20 @@ size_t Copier::Copy() {
     return m_lost.size();
 }
 
+// Whether rebuilt holds, as more than null, an object that first lost. A
+// repair that merely leaves such an object out (the cut end of a file)
+// recovers nothing, and qpdf's reading with its warnings stands.
+bool RecoversALostObject(const VCOS_Store& store, VCOS_DocId first, VCOS_DocId rebuilt) {
+    std::set<uint32_t> lost;
+    for (const VCOS_Obj obj : store.IndirectObjects(first))
+        if (store.LostReason(first, store.Number(obj)) != nullptr)
+            lost.insert(store.Number(obj));
+    for (const VCOS_Obj obj : store.IndirectObjects(rebuilt))
+        if (lost.count(store.Number(obj)) != 0 && store.Type(obj) != VCOS_Type::Null)
+            return true;
+    return false;
+}
+
 // One reading by qpdf into a new document, whose warnings start with
 // leading; *lost counts the objects qpdf could not read. A file qpdf
 // refuses gives 0 with qpdf's reason in *refusal; the store's own
@@ -339,7 +353,7 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     std::string second;
     size_t lostAgain = 0;
     if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second, &lostAgain)) {
-        if (first == 0 || lostAgain < lost)
+        if (first == 0 || RecoversALostObject(store, first, doc))
             return doc;
         store.CloseDoc(doc);
         return firstGuard.Release();

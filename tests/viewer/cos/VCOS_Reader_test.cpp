@@ -130,11 +130,19 @@ TEST(VCOS_Reader, RepairsATruncatedFileAndKeepsItsWarningsInOrder) {
     ASSERT_EQ(bytes.size(), 15372u);
     const VCOS_DocId doc = VCOS_Reader::Read(store, bytes, "devicen-cut.pdf");
     const std::vector<std::string>& warnings = store.Warnings(doc);
-    ASSERT_EQ(warnings.size(), 4u);
+    // qpdf reads the last object, cut right after its endobj, as null; the
+    // repaired copy keeps it, so the repair's warnings are the document's.
+    ASSERT_EQ(warnings.size(), 3u);
     for (const std::string& warning : warnings)
         EXPECT_TRUE(Contains(warning, "devicen-cut.pdf")) << warning;
-    EXPECT_TRUE(Contains(warnings[3], "EOF after endobj")) << warnings[3];
+    EXPECT_TRUE(Contains(warnings[1], "repair")) << warnings[1];
     EXPECT_EQ(store.Type(store.Root(doc)), VCOS_Type::Dict);
+    bool encoding = false;
+    for (const VCOS_Obj obj : store.IndirectObjects(doc))
+        if (store.Number(obj) == 22)
+            encoding = store.Type(obj) == VCOS_Type::Dict &&
+                       store.NameValue(store.DictGet(obj, "Type")) == "Encoding";
+    EXPECT_TRUE(encoding) << "the last object, whole before the cut, is kept";
 }
 
 TEST(VCOS_Reader, DropsOnlyTheMissingPdfHeaderWarning) {

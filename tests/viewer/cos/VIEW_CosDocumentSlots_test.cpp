@@ -151,8 +151,8 @@ TEST_F(DocumentSlotsTest, RepairedFileKeepsItsWarningsInOrder) {
     WriteWholeFile(path, cut);
     const PDFL_CosDoc doc = Open(path);
     const std::vector<std::string> warnings = VIEW_Cos::DocWarnings(doc);
-    ASSERT_EQ(warnings.size(), 4u);
-    EXPECT_NE(warnings[3].find("EOF after endobj"), std::string::npos) << warnings[3];
+    ASSERT_EQ(warnings.size(), 3u);
+    EXPECT_NE(warnings[1].find("repair"), std::string::npos) << warnings[1];
     VCOS_Store store;
     EXPECT_EQ(warnings, store.Warnings(VCOS_Reader::Read(store, cut, path))) << "as the reader gives them";
     EXPECT_EQ(CosSlot<2>()(CosSlot<34>()(doc)), 6);
