@@ -15,8 +15,6 @@
 #include "support/PdfText.h"
 #include "win32/win32_driver.h"
 
-#include <algorithm>
-#include <dirent.h>
 #include <fstream>
 #include <string>
 #include <sys/stat.h>
@@ -107,18 +105,7 @@ protected:
             mkdir(m_folder.substr(0, slash).c_str(), 0777);
         mkdir(m_folder.c_str(), 0777);
     }
-    // Names in the folder, sorted.
-    std::vector<std::string> FolderEntries() const {
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(m_folder.c_str())) {
-            while (const dirent* entry = readdir(dir))
-                if (std::string(entry->d_name) != "." && std::string(entry->d_name) != "..")
-                    names.push_back(entry->d_name);
-            closedir(dir);
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> FolderEntries() const { return ListFolder(m_folder); }
     // The file's /Dpi of this plug-in and /Zoom of the other one, read
     // through the host.
     std::pair<int, int> Stored() {
