@@ -99,6 +99,12 @@ protected:
         file.Close();
     }
 
+    // A folder of its own under the scratch folder, made.
+    void UseFolder(const std::string& name) {
+        m_folder = m_scratch.File(name + "/tintscope");
+        Win32Driver::SetAppDataFolder(m_folder);
+        MakeFolder();
+    }
     // The folder and its parents, as far as they are missing.
     void MakeFolder() const {
         for (size_t slash = m_folder.find('/', 1); slash != std::string::npos; slash = m_folder.find('/', slash + 1))
