@@ -27,7 +27,7 @@ bool Write(const char* path, const GLOB_Object& value) {
         file.Close();
         return true;
     } catch (const GLIB_Exception& exception) {
-        GLIB_LOG(GLIB_LogWarning, "Writing preferences to \"" << path << "\" failed: " << exception.Description());
+        GLIB_LOG(GLIB_LogDebug, "Writing preferences to \"" << path << "\" failed: " << exception.Description());
     }
     if (file.IsOpen()) {
         try {
