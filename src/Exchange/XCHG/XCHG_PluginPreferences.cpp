@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr const char* Header = "%VelmDornapPrefs-1.0";
-
 [[noreturn]] void Unusable(const std::string& message) {
     throw GLIB_Exception(XCHG_PluginPreferences::FolderUnusableCode, message, __FILE__, __LINE__);
 }
@@ -51,7 +49,7 @@ bool IsFolder(const std::string& path) {
 
 GLOB_Doc NewMemoryDoc() {
     GLOB_Doc doc = GLOB_Memory_Impl::Make();
-    doc.Create(Header, 0);
+    doc.Create(XCHG_PrefsHeader, 0);
     return doc;
 }
 

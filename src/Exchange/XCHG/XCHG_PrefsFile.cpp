@@ -13,15 +13,13 @@
 
 namespace {
 
-constexpr const char* Header = "%VelmDornapPrefs-1.0";
-
 void (*sReplaceHook)(const char*) = nullptr;
 
 // Through the host's Cos layer, as the file is read.
 bool Write(const char* path, const GLOB_Object& value) {
     GLOB_Doc file = COSF_PDFL_NewDoc();
     try {
-        file.Create(GLOB_FileName(path), Header, 0);
+        file.Create(GLOB_FileName(path), XCHG_PrefsHeader, 0);
         file.Root().DictPut(GLOB_Name(GLOB_KeyVelmDornapPrefs), value);
         file.Save();
         file.Close();
@@ -42,7 +40,7 @@ bool Write(const char* path, const GLOB_Object& value) {
 // the disk is read back before it may replace anything.
 bool ReadsBack(const char* path, const GLOB_Object& value) {
     GLOB_Doc copy = GLOB_Memory_Impl::Make();
-    copy.Create(Header, 0);
+    copy.Create(XCHG_PrefsHeader, 0);
     bool same = false;
     try {
         same = XCHG_ReadPrefsFile(GLOB_FileName(path), false, copy) == XCHG_PrefsFileState::Read &&

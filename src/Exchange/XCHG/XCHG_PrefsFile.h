@@ -9,6 +9,9 @@
 #include "GLOB/GLOB_FileName.h"
 #include "GLOB/GLOB_Object.h"
 
+// The first line of every preference file.
+inline constexpr const char* XCHG_PrefsHeader = "%VelmDornapPrefs-1.0";
+
 enum class XCHG_PrefsFileState {
     Missing,   // nothing of that name
     Unusable,  // something that cannot be opened: a folder, a FIFO, no permission
