@@ -169,6 +169,23 @@ BOOL SetEndOfFile(HANDLE file);
 DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh);
 BOOL CloseHandle(HANDLE object);
 BOOL DeleteFileA(LPCSTR path);
+// Waits until what was written through a writable handle is on the disk.
+BOOL FlushFileBuffers(HANDLE file);
+
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
+// FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for anything
+// else that exists; INVALID_FILE_ATTRIBUTES with the last error when nothing
+// does.
+DWORD GetFileAttributesA(LPCSTR path);
+
+enum : DWORD { MOVEFILE_REPLACE_EXISTING = 0x1, MOVEFILE_WRITE_THROUGH = 0x8 };
+// Renames a file. With MOVEFILE_REPLACE_EXISTING an existing file of the new
+// name is replaced in one step (a reader finds the old file or the new one,
+// never neither), a folder never (ERROR_ACCESS_DENIED); without it an
+// existing name fails with ERROR_ALREADY_EXISTS. MOVEFILE_WRITE_THROUGH
+// returns once the rename is on the disk, where the file system can tell.
+// Other flags: ERROR_INVALID_PARAMETER.
+BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 
 // TMPDIR, else /tmp, always with a trailing '/'. Returns the length without
 // the terminator, or the size needed (with it) when the buffer is too small.

@@ -516,6 +516,62 @@ BOOL DeleteFileA(LPCSTR path) {
     return TRUE;
 }
 
+BOOL FlushFileBuffers(HANDLE file) {
+    Entry e;
+    if (!FileEntry(file, &e))
+        return FALSE;
+    if (!e.writable) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (fsync(e.fd) != 0) {
+        SetLastError(Win32ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path) {
+    const std::string p = path ? PosixPath(path) : std::string();
+    struct stat st;
+    if (p.empty() || stat(p.c_str(), &st) != 0) {
+        SetLastError(p.empty() ? ERROR_PATH_NOT_FOUND : PathError(p, errno));
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
+    if (existing == nullptr || newName == nullptr ||
+        (flags & ~(MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string from = PosixPath(existing);
+    const std::string to = PosixPath(newName);
+    struct stat st;
+    if (lstat(to.c_str(), &st) == 0 &&
+        ((flags & MOVEFILE_REPLACE_EXISTING) == 0 || S_ISDIR(st.st_mode))) {
+        SetLastError((flags & MOVEFILE_REPLACE_EXISTING) == 0 ? ERROR_ALREADY_EXISTS : ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (rename(from.c_str(), to.c_str()) != 0) {
+        SetLastError(errno == EISDIR ? ERROR_ACCESS_DENIED : PathError(errno == ENOENT ? from : to, errno));
+        return FALSE;
+    }
+    if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
+        // The rename is a change of the folder: it is on the disk once the
+        // folder is. A file system that cannot sync a folder has renamed all
+        // the same.
+        const int folder = open(Parent(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder >= 0) {
+            fsync(folder);
+            close(folder);
+        }
+    }
+    return TRUE;
+}
+
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     const std::string folder = TempFolder();
     if (folder.size() >= MAX_PATH) {

@@ -119,3 +119,63 @@ TEST(win32_file, ExclusiveCreationNeverOpensAnExistingFileOrAPlantedLink) {
     ASSERT_EQ(stat(dir.File("new").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);  // the owner's alone
 }
+
+TEST(win32_file, MoveReplacesAFileInOneStepButNeverAFolder) {
+    ScratchDir dir;
+    const std::string from = dir.File("new");
+    const std::string to = dir.File("old");
+    WriteWholeFile(to, "old");
+    const struct {
+        const char* what;
+        DWORD flags;
+        std::string target;
+        DWORD error;
+    } refusals[] = {
+        {"an existing name without replace", 0, to, ERROR_ALREADY_EXISTS},
+        {"a folder", MOVEFILE_REPLACE_EXISTING, dir.File("folder"), ERROR_ACCESS_DENIED},
+        {"an unknown flag", MOVEFILE_REPLACE_EXISTING | 0x2, to, ERROR_INVALID_PARAMETER},
+    };
+    ASSERT_EQ(mkdir(dir.File("folder").c_str(), 0777), 0);
+    WriteWholeFile(from, "new");
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.what);
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(MoveFileExA(from.c_str(), r.target.c_str(), r.flags));
+        EXPECT_EQ(GetLastError(), r.error);
+        EXPECT_EQ(ReadWholeFile(from), "new");
+    }
+    EXPECT_EQ(ReadWholeFile(to), "old");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"folder", "new", "old"}));
+
+    EXPECT_TRUE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(ReadWholeFile(to), "new");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"folder", "old"}));
+    EXPECT_FALSE(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) << "the source is gone";
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(MoveFileExA(to.c_str(), dir.File("third").c_str(), 0)) << "to a free name";
+    EXPECT_EQ(ReadWholeFile(dir.File("third")), "new");
+}
+
+TEST(win32_file, AttributesTellAFolderAndFlushNeedsAWritableHandle) {
+    ScratchDir dir;
+    const std::string file = dir.File("file");
+    WriteWholeFile(file, "x");
+    EXPECT_EQ(GetFileAttributesA(dir.Path().c_str()), FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(GetFileAttributesA(dir.File("none").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetFileAttributesA(dir.File("none/deeper").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+
+    const HANDLE reading = Open(file, GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(reading, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(FlushFileBuffers(reading));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(CloseHandle(reading));
+    const HANDLE writing = Open(file, GENERIC_WRITE, OPEN_EXISTING);
+    ASSERT_NE(writing, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FlushFileBuffers(writing));
+    EXPECT_TRUE(CloseHandle(writing));
+    EXPECT_FALSE(FlushFileBuffers(writing));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}

@@ -3,12 +3,12 @@
 #include "Exchange/XCHG/XCHG_AVCalls.h"
 #include "Exchange/XCHG/XCHG_HostBinding.h"
 #include "Exchange/XCHG/XCHG_Plugin.h"
+#include "Exchange/XCHG/XCHG_PrefsFile.h"
 #include "Exchange/XCHG/XCHG_Resources.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Name.h"
-#include "hostpdf/COSF_PDFL_Impl.h"
 #include "hostpdf/PDFL_CorCalls.h"
 #include "win32/win32.h"
 
@@ -16,8 +16,6 @@
 #include <string>
 
 namespace {
-
-constexpr const char* Header = "%VelmDornapPrefs-1.0";
 
 [[noreturn]] void Unusable(const std::string& message) {
     throw GLIB_Exception(XCHG_PluginPreferences::FolderUnusableCode, message, __FILE__, __LINE__);
@@ -41,6 +39,18 @@ std::string AppDataFolder() {
 
 bool HasCode(const GLIB_Exception& exception, uint32_t a, uint32_t b) {
     return exception.Code() == a || exception.Code() == b;
+}
+
+// CreateDirectoryA answers "already exists" for a file of that name too.
+bool IsFolder(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+GLOB_Doc NewMemoryDoc() {
+    GLOB_Doc doc = GLOB_Memory_Impl::Make();
+    doc.Create(XCHG_PrefsHeader, 0);
+    return doc;
 }
 
 GLOB_Name PluginKey() {
@@ -69,7 +79,8 @@ GLOB_FileName XCHG_PluginPreferences::FileName() {
     const std::string prefsFileName = XCHG_Plugin::ModuleName() + ".pref";
     GLIB_ASSERT(prefsFileName.size( ) != 0);
     const std::string folder = AppDataFolder();
-    const bool made = CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    const bool made =
+        CreateDirectoryA(folder.c_str(), nullptr) || (GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(folder));
     // A name cut to the buffer would be another file.
     if (!made || folder.size() + 1 + prefsFileName.size() >= MAX_PATH) {
         XCHG_PrefsAlert(20012, folder.c_str());
@@ -79,8 +90,7 @@ GLOB_FileName XCHG_PluginPreferences::FileName() {
 }
 
 void XCHG_PluginPreferences::Open(const char* defaults) {
-    m_memoryDoc = GLOB_Memory_Impl::Make();
-    m_memoryDoc.Create(Header, 0);
+    m_memoryDoc = NewMemoryDoc();
     m_open = true;
     GLOB_FileName fileName;
     bool named = false;
@@ -91,25 +101,12 @@ void XCHG_PluginPreferences::Open(const char* defaults) {
         if (exception.Code() != FolderUnusableCode)
             throw;
     }
-    if (named) {
-        GLOB_Doc file = COSF_PDFL_NewDoc();
-        bool opened = false;
-        try {
-            file.Open(fileName, 0);
-            opened = true;
-        } catch (const GLIB_Exception& exception) {
-            // Missing, unreadable or not PDF syntax: the defaults are used.
-            if (!HasCode(exception, COSF_PDFL_OpenCode, COSF_PDFL_NotCosDocCode))
-                throw;
-        }
-        if (opened) {
-            const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
-            GLOB_Object stored;
-            // DictPut copies the host's objects into the memory document.
-            if (file.Root().Known(key, &stored))
-                m_memoryDoc.Root().DictPut(key, stored);
-            file.Close();
-        }
+    // Missing or unreadable: the defaults, silently. Damaged (cut, not PDF
+    // syntax): the defaults too, said once; the next save replaces it.
+    if (named && XCHG_ReadPrefsFile(fileName, false, m_memoryDoc) == XCHG_PrefsFileState::Damaged) {
+        m_memoryDoc.Close();
+        m_memoryDoc = NewMemoryDoc();
+        XCHG_PrefsAlert(20013, fileName.NarrowName());
     }
     Bind(defaults, fileName);
 }
@@ -144,19 +141,22 @@ void XCHG_PluginPreferences::Save() {
         XCHG_PrefsAlert(20010);
         return;
     }
-    GLOB_Doc file = COSF_PDFL_NewDoc();
-    try {
-        file.Create(fileName, Header, 0);
-    } catch (const GLIB_Exception& exception) {
-        if (!HasCode(exception, COSF_PDFL_CreateCode, COSF_PDFL_OpenCode))
-            throw;
-        XCHG_PrefsAlert(20011, fileName.NarrowName());
-        return;
-    }
     const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
-    file.Root().DictPut(key, m_memoryDoc.Root().DictGet(key));
-    file.Save();
-    file.Close();
+    // What other runs stored since this one read the file stays; this
+    // plug-in's entry is this run's.
+    GLOB_Doc current = NewMemoryDoc();
+    const XCHG_PrefsFileState state = XCHG_ReadPrefsFile(fileName, true, current);
+    GLOB_Object all = current.Root().DictGet(key);
+    if (state == XCHG_PrefsFileState::Read && all.IsDict() && m_preferences.IsInitialized())
+        all.DictPut(m_preferences.PrivateKey(), m_preferences.PrivateDict());
+    else
+        all = m_memoryDoc.Root().DictGet(key);
+    // A folder, a FIFO or a file without write permission stays as it is:
+    // waiting would not change it.
+    const bool saved = state != XCHG_PrefsFileState::Unusable && XCHG_ReplacePrefsFile(fileName, all);
+    current.Close();
+    if (!saved)
+        XCHG_PrefsAlert(20011, fileName.NarrowName());
 }
 
 void XCHG_PluginPreferences::Close() {

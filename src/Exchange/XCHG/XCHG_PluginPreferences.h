@@ -2,12 +2,15 @@
 // "VELM_Preferences", one dictionary per plug-in under its extension name,
 // read at start from "<module name>.pref" in the user's application-data
 // folder (made when missing), merged with the plug-in's defaults, and
-// written back whole at save. The file's header is "%VelmDornapPrefs-1.0".
+// written back at save in place of the file (XCHG_PrefsFile), with the
+// entries other plug-ins stored in the meantime. The file's header is
+// "%VelmDornapPrefs-1.0".
 //
 // Alerts: 20012 when the folder cannot be used (at every look-up of the
-// file name), 20013 when the stored preferences are not dictionaries (they
-// are dropped), 20010 when saving finds no folder, 20011 when the file
-// cannot be created. A missing or unreadable file is silent.
+// file name), 20013 when the file does not read as a preference file or its
+// stored preferences are not dictionaries (they are dropped), 20010 when
+// saving finds no folder, 20011 when the file cannot be replaced (at once,
+// never after waiting). A missing or unreadable file is silent at open.
 #pragma once
 
 #include "GLOB/GLOB_Doc.h"

@@ -1,95 +1,11 @@
 // Where the preference file goes, and the alerts of a folder that cannot
 // be used.
-#include "XCHG_ReportFixture.h"
-
-#include "Exchange/XCHG/XCHG_Plugin.h"
-#include "Exchange/XCHG/XCHG_PluginPreferences.h"
-#include "GLOB/GLOB_Name.h"
-#include "hostpdf/COSF_PDFL_Impl.h"
-#include "hostpdf/COSF_PDFL_Library.h"
-#include "hostpdf/PDFL_BufferedFileSys.h"
-#include "hostpdf/PDFL_RetryingFileSys.h"
-#include "win32/win32_driver.h"
+#include "XCHG_PrefsFixture.h"
 
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
-
-class SeparationsPlugin : public XCHG_Plugin {
-public:
-    const char* Name() const override { return "VELM_ZOVA_Separations"; }
-};
-
-const char* const Defaults = "<< /Dpi 300 /Ticked true >>";
-
-bool Exists(const std::string& path) {
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-std::string FirstLine(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
-
-class PreferencesTest : public ReportTest {
-protected:
-    void SetUp() override {
-        ReportTest::SetUp();
-        iPDFL_ForgetBufferedFileSys();
-        iPDFL_ForgetRetryingFileSys();
-        COSF_PDFL_Library::Initialize();
-        m_folder = m_scratch.File("config/tintscope");
-        Win32Driver::SetAppDataFolder(m_folder);
-    }
-    void TearDown() override {
-        iPDFL_ForgetBufferedFileSys();
-        iPDFL_ForgetRetryingFileSys();
-        PDFL_SetExceptionMapper(PDFL_MapException);
-        Win32Driver::SetAppDataFolder("");
-        Win32Driver::FailSpecialFolderLocation(false);
-        Win32Driver::FailPathFromIDList(false);
-        ReportTest::TearDown();
-    }
-    // FileName's exception message, or "" when it gave a name.
-    static std::string Refusal() {
-        try {
-            XCHG_PluginPreferences::FileName();
-        } catch (const GLIB_Exception& exception) {
-            EXPECT_EQ(exception.Code(), XCHG_PluginPreferences::FolderUnusableCode);
-            return exception.What();
-        }
-        return "";
-    }
-    std::string PrefFile() const { return m_folder + "/ZOVA.pref"; }
-    // A preference file written through the host, its catalog holding
-    // "VELM_Preferences" = value (PDF object text made by make).
-    template <class Make>
-    void WriteFile(Make make) {
-        ASSERT_EQ(mkdir(m_scratch.File("config").c_str(), 0777), 0);
-        ASSERT_EQ(mkdir(m_folder.c_str(), 0777), 0);
-        GLOB_Doc file = COSF_PDFL_NewDoc();
-        file.Create(GLOB_FileName(PrefFile().c_str()), "%VelmDornapPrefs-1.0", 0);
-        file.Root().DictPut(GLOB_Name("VELM_Preferences"), make(file));
-        file.Save();
-        file.Close();
-    }
-    // The stored "VELM_Preferences" of the file, read back through the host.
-    template <class Check>
-    void ReadFile(Check check) {
-        GLOB_Doc file = COSF_PDFL_NewDoc();
-        file.Open(GLOB_FileName(PrefFile().c_str()), 0);
-        check(file.Root().DictGet(GLOB_Name("VELM_Preferences")));
-        file.Close();
-    }
-
-    SeparationsPlugin m_plugin;
-    std::string m_folder;
-};
 
 TEST_F(PreferencesTest, DefaultsSavedAndReadBack) {
     LogCapture log;

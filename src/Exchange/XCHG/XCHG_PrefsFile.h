@@ -1,0 +1,36 @@
+// The preference file on disk: read whole or found wanting, and replaced
+// whole. A new file is written beside the old one under a name of its own,
+// read back, flushed to the disk and renamed over the old one, so a reader
+// (another run of the host, at any moment) finds the old file or the new
+// one, never a cut one, and a save stopped midway leaves the old file.
+#pragma once
+
+#include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_FileName.h"
+#include "GLOB/GLOB_Object.h"
+
+// The first line of every preference file.
+inline constexpr const char* XCHG_PrefsHeader = "%VelmDornapPrefs-1.0";
+
+enum class XCHG_PrefsFileState {
+    Missing,   // nothing of that name
+    Unusable,  // something that cannot be opened: a folder, a FIFO, no permission
+    Damaged,   // a file that does not read as a preference file
+    Read,
+};
+
+// The file's "VELM_Preferences", when it has one, put into the catalog of
+// into (an open document of another back-end). With writable, a file that
+// cannot also be opened for writing is Unusable. After Damaged, into may
+// hold part of what was read. Nothing is retried or waited for.
+XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writable, const GLOB_Doc& into);
+
+// Writes a preference file whose catalog holds value under
+// "VELM_Preferences" and puts it in place of fileName. False when any step
+// failed: the old file is then as it was and no new file is left behind.
+bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& value);
+
+// Called with the new file's name once it is written and flushed, before
+// the rename; null (the default) calls nothing. For tests that stop or hold
+// a save there.
+void iXCHG_SetPrefsReplaceHook(void (*hook)(const char* written));

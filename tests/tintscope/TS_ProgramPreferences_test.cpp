@@ -1,0 +1,109 @@
+// The built program and the plug-in's preference file in a config folder
+// that runs share: runs in parallel, a damaged file, and a folder where the
+// file should be.
+#include "TS_ProgramFixture.h"
+
+#include "support/PdfText.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (const char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+class TS_SharedConfigTest : public TS_ProgramTest {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(mkdir(Config().c_str(), 0777), 0);
+        ASSERT_EQ(mkdir(Folder().c_str(), 0777), 0);
+    }
+
+    // Beside the documents, out of TMPDIR.
+    std::string Config() const { return m_docs.File("config"); }
+    std::string Folder() const { return Config() + "/tintscope"; }
+    std::string PrefFile() const { return Folder() + "/ZOVA.pref"; }
+
+    // The binary on the sample page at --dpi fit, started with the shared
+    // config folder; Finish waits for it.
+    std::FILE* Start(const std::string& out) const {
+        const std::string command = "XDG_CONFIG_HOME=" + Quoted(Config()) + " TMPDIR=" +
+                                    Quoted(m_tmp.Path()) + " " + Quoted(TINTSCOPE_PROGRAM) +
+                                    " --dpi fit --out " + Quoted(out) + " 2>&1 >/dev/null";
+        return popen(command.c_str(), "r");
+    }
+    static TS_Run Finish(std::FILE* pipe) {
+        TS_Run run;
+        if (!pipe)
+            return run;
+        char chunk[4096];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+            run.m_err.append(chunk, n);
+        const int status = pclose(pipe);
+        run.m_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run;
+    }
+    TS_Run RunOnce(const std::string& out) const { return Finish(Start(out)); }
+};
+
+TEST_F(TS_SharedConfigTest, ParallelRunsKeepTheFileWholeAndAnotherPluginsEntry) {
+    // A large entry makes each save long, so that the runs' saves overlap.
+    std::string history;
+    for (int i = 0; i < 3000; ++i)
+        history += std::to_string(i) + " ";
+    WriteWholeFile(PrefFile(), PdfText("%VelmDornapPrefs-1.0",
+                                       {"<< /VELM_Preferences 2 0 R >>",
+                                        "<< /VELM_Other << /Zoom 4 /History [" + history + "] >> >>"}));
+    for (int round = 1; round <= 3; ++round) {
+        SCOPED_TRACE(round);
+        std::vector<std::FILE*> pipes;
+        for (int program = 1; program <= 4; ++program)
+            pipes.push_back(Start(m_out.File("r" + std::to_string(round) + "p" + std::to_string(program))));
+        for (std::FILE* pipe : pipes) {
+            const TS_Run run = Finish(pipe);
+            EXPECT_EQ(run.m_code, 0) << run.m_err;
+            EXPECT_EQ(run.m_err, "") << "no alert about the preference file";
+        }
+        const std::string text = ReadWholeFile(PrefFile());
+        EXPECT_EQ(text.rfind("%VelmDornapPrefs-1.0", 0), 0u);
+        EXPECT_NE(text.find("/VELM_Other"), std::string::npos) << text;
+        EXPECT_NE(text.find("/Zoom 4"), std::string::npos) << text;
+        EXPECT_NE(text.find("/VELM_ZOVA_Separations"), std::string::npos) << text;
+        EXPECT_EQ(ListFolder(Folder()), std::vector<std::string>{"ZOVA.pref"}) << "no new file left";
+    }
+}
+
+TEST_F(TS_SharedConfigTest, ADamagedFileIsReportedOnceAndReplaced) {
+    const std::string whole = PdfText("%VelmDornapPrefs-1.0", {"<< /VELM_Preferences 2 0 R >>",
+                                                               "<< /VELM_ZOVA_Separations << /Dpi 600 >> >>"});
+    WriteWholeFile(PrefFile(), whole.substr(0, whole.find("endobj") + 7));
+    const TS_Run first = RunOnce(m_out.File("first"));
+    EXPECT_EQ(first.m_code, 0) << first.m_err;
+    EXPECT_EQ(first.m_err, "The plug-in ZOVA.api discovered a corrupt preference file " + Folder() +
+                               "\\ZOVA.pref.\n");
+    const TS_Run second = RunOnce(m_out.File("second"));
+    EXPECT_EQ(second.m_code, 0) << second.m_err;
+    EXPECT_EQ(second.m_err, "") << "the first run's save replaced it";
+}
+
+TEST_F(TS_SharedConfigTest, AFolderInPlaceOfTheFileFailsTheSaveWithoutWaiting) {
+    ASSERT_EQ(mkdir(PrefFile().c_str(), 0777), 0);
+    const auto start = std::chrono::steady_clock::now();
+    const TS_Run run = RunOnce(m_out.Path());
+    // Ten opens two seconds apart took 20 s; a run takes well under one.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api could not save its preference file " + Folder() + "\\ZOVA.pref.\n");
+    struct stat info{};
+    ASSERT_EQ(stat(PrefFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
+
+}  // namespace
