@@ -1,12 +1,14 @@
 // A stroke whose side lies on its clipping path, clipped to a sliver of a
-// pixel that covers no pixel's centre, keeps its ink on the Black plate.
+// pixel, keeps its ink on the Black plate.
 #include "TS_ProgramFixture.h"
 
 #include <algorithm>
 
 namespace {
 
-int Ink(const PngPixels& plate, int x, int y) { return 255 - plate.m_pixels[static_cast<size_t>(y) * plate.m_width + x]; }
+int Ink(const PngPixels& plate, int x, int y) {
+    return 255 - plate.m_pixels[static_cast<size_t>(y) * plate.m_width + x];
+}
 
 TEST_F(TS_ProgramTest, AStrokeClippedToASliverOfAPixelKeepsItsInkOnTheBlackPlate) {
     // The clip's right side runs down the middle of the 0.8-point stroke, at

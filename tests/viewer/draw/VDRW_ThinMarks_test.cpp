@@ -91,22 +91,19 @@ void ExpectInkOf(const GrayPlate& plate, const Mark& mark, double s) {
     EXPECT_EQ(Ink(plate, column, lastRow + 3), 0) << "below the mark";
 }
 
-struct Resolution {
-    double m_dpi;
-};
-const Resolution kResolutions[] = {{150}, {300}};
+const double kDpis[] = {150, 300};
 
 TEST(VDRW_ThinMarks, AStrokeClippedToASliverOfAPixelInksThatPixel) {
     // The clip's right side runs down the stroke's middle, at 100.92 px
     // from the left at 150 dpi: 0.83 px of the stroke stay, all in column
-    // 100, none over a pixel's centre.
+    // 100, which one sample a pixel missed.
     const std::string page = "10 10 m 48.44 10 l 48.44 60 l 10 60 l h W n 0 G .8 w 48.44 10 m 48.44 60 l S";
-    for (const Resolution& r : kResolutions) {
-        SCOPED_TRACE(r.m_dpi);
-        const double s = HostScale(r.m_dpi);
-        const GrayPlate plate = DrawPage(page, r.m_dpi);
+    for (const double dpi : kDpis) {
+        SCOPED_TRACE(dpi);
+        const double s = HostScale(dpi);
+        const GrayPlate plate = DrawPage(page, dpi);
         ExpectInkOf(plate, Mark{(48.44 - 0.4) * s, 48.44 * s, false}, s);
-        if (r.m_dpi == 150) {
+        if (dpi == 150) {
             for (int y = 25; y <= 128; ++y)
                 ASSERT_GT(Ink(plate, 100, y), 0) << "row " << y;
         }
@@ -114,16 +111,16 @@ TEST(VDRW_ThinMarks, AStrokeClippedToASliverOfAPixelInksThatPixel) {
 }
 
 TEST(VDRW_ThinMarks, StrokesOfATenthToAWholePixelInkAPixelsWidthWhereverTheyFall) {
-    for (const Resolution& r : kResolutions) {
-        const double s = HostScale(r.m_dpi);
+    for (const double dpi : kDpis) {
+        const double s = HostScale(dpi);
         for (const double width : {0.1, 0.25, 0.5, 0.8, 1.0})
             for (int step = 0; step <= 10; ++step) {
                 const double centre = 100 + step / 10.0;
-                SCOPED_TRACE(Number(r.m_dpi) + " dpi, " + Number(width) + " px wide at " + Number(centre));
+                SCOPED_TRACE(Number(dpi) + " dpi, " + Number(width) + " px wide at " + Number(centre));
                 const double x = centre / s;
                 const GrayPlate plate = DrawPage("0 G " + Number(width / s) + " w " + Number(x) + " 10 m " +
                                                      Number(x) + " 60 l S",
-                                                 r.m_dpi);
+                                                 dpi);
                 ExpectInkOf(plate, Mark{centre - 0.5, centre + 0.5}, s);
             }
     }
@@ -133,30 +130,30 @@ TEST(VDRW_ThinMarks, AFillClippedToASliverInksTheColumnOfTheSliver) {
     // A fill from the middle of column 99 across the clip's right side,
     // which falls a tenth to nine tenths into column 100; the clip is a
     // rectangle, or not one (a second part beside it, as tall).
-    for (const Resolution& r : kResolutions) {
-        const double s = HostScale(r.m_dpi);
+    for (const double dpi : kDpis) {
+        const double s = HostScale(dpi);
         for (const bool rectangle : {true, false})
             for (int tenths = 1; tenths <= 9; ++tenths) {
                 const double edge = 100 + tenths / 10.0;
-                SCOPED_TRACE(Number(r.m_dpi) + " dpi, clip at " + Number(edge) + (rectangle ? "" : ", in two parts"));
+                SCOPED_TRACE(Number(dpi) + " dpi, clip at " + Number(edge) + (rectangle ? "" : ", in two parts"));
                 const std::string side = Number(edge / s);
                 const std::string clip = "10 10 m " + side + " 10 l " + side + " 60 l 10 60 l h " +
                                          (rectangle ? "" : "2 10 m 4 10 l 4 60 l 2 60 l h ") + "W n ";
                 const GrayPlate plate =
-                    DrawPage(clip + "0 g " + Number(99.5 / s) + " 0 " + Number(3 / s) + " 72 re f", r.m_dpi);
+                    DrawPage(clip + "0 g " + Number(99.5 / s) + " 0 " + Number(3 / s) + " 72 re f", dpi);
                 ExpectInkOf(plate, Mark{99.5, edge, !rectangle}, s);
             }
     }
 }
 
 TEST(VDRW_ThinMarks, AHairlineInksAPixelsWidthWhereverItFalls) {
-    for (const Resolution& r : kResolutions) {
-        const double s = HostScale(r.m_dpi);
+    for (const double dpi : kDpis) {
+        const double s = HostScale(dpi);
         for (int step = 0; step <= 10; ++step) {
             const double centre = 100 + step / 10.0;
-            SCOPED_TRACE(Number(r.m_dpi) + " dpi, hairline at " + Number(centre));
+            SCOPED_TRACE(Number(dpi) + " dpi, hairline at " + Number(centre));
             const std::string x = Number(centre / s);
-            const GrayPlate plate = DrawPage("0 G 0 w " + x + " 10 m " + x + " 60 l S", r.m_dpi);
+            const GrayPlate plate = DrawPage("0 G 0 w " + x + " 10 m " + x + " 60 l S", dpi);
             ExpectInkOf(plate, Mark{centre - 0.5, centre + 0.5}, s);
         }
     }
@@ -168,12 +165,12 @@ TEST(VDRW_ThinMarks, ABandDrawsThinMarksAsTheWholePageDoes) {
     const std::string page =
         "0 G .1 w 20 10 m 20 60 l S .3 w 10 40.13 m 60 40.13 l S 0 w 10 41.7 m 60 41.7 l S "
         "q 30 10 m 30.2 10 l 30.2 60 l 30 60 l h W n 0 g 29 0 3 72 re f Q";
-    for (const Resolution& r : kResolutions) {
-        SCOPED_TRACE(r.m_dpi);
-        const GrayPlate whole = DrawPage(page, r.m_dpi);
+    for (const double dpi : kDpis) {
+        SCOPED_TRACE(dpi);
+        const GrayPlate whole = DrawPage(page, dpi);
         for (const int top : {1, 2, 3, 4, 5, 30, 63}) {
             SCOPED_TRACE(top);
-            const GrayPlate part = DrawPage(page, r.m_dpi, top);
+            const GrayPlate part = DrawPage(page, dpi, top);
             int differing = 0;
             for (int y = top; y < whole.height; ++y)
                 for (int x = 0; x < whole.width; ++x)
