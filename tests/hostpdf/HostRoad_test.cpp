@@ -205,7 +205,7 @@ void CheckHostRoad(const std::string& label, const std::string& sourcePath, cons
     EXPECT_EQ(tmp.Dir().List(), std::vector<std::string>()) << "the job's files are gone";
 }
 
-// Flat fills and text: the host's drawing (MuPDF, anti-aliasing off) and
+// Flat fills and text: the host's drawing (MuPDF, anti-aliased) and
 // Ghostscript's agree within two levels on this share of the non-edge
 // pixels. Measured at 100 dpi: every ink of the flat pages and of the
 // shared files' first pages 100%.

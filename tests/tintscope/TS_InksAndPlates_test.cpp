@@ -1,6 +1,6 @@
 // The program's sample page separated on the host's road: inks.txt read
 // from the output pages' SeparationInfo, and each page's drawing heard by
-// the drawing listener as a plate of 0 and 255 where the page says. Then
+// the drawing listener as a plate of ink where the page says. Then
 // hand-made separated documents whose SeparationInfo is partial or wrong.
 #include "BackEndFixture.h"
 
@@ -105,8 +105,21 @@ TEST_F(TS_InksTest, TheSamplePageGivesFiveInksWithTheirRecipesAndPlatesOfInkOrNo
             const int y = static_cast<int>(100 - VIEW_SamplePageLayout::AreaBottom - VIEW_SamplePageLayout::AreaSide / 2);
             EXPECT_EQ(plate.m_blue[y * 200 + x], inked[i][area] ? 0 : 255) << "area " << area;
         }
-        for (const uint8_t level : plate.m_blue)
-            ASSERT_TRUE(level == 0 || level == 255) << int(level);
+        // An area's side at x.5 inks half of its column (to one of the 17
+        // samples across a pixel); nothing else is partly inked.
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x) {
+                const uint8_t level = plate.m_blue[y * 200 + x];
+                if (level == 0 || level == 255)
+                    continue;
+                const bool halfColumn = std::any_of(std::begin(VIEW_SamplePageLayout::AreaLeft),
+                                                    std::end(VIEW_SamplePageLayout::AreaLeft), [&](double left) {
+                                                        return left - x == 0.5 ||
+                                                               left + VIEW_SamplePageLayout::AreaSide - x == 0.5;
+                                                    });
+                ASSERT_TRUE(halfColumn) << int(level) << " at " << x << ", " << y;
+                ASSERT_NEAR(level, 128, 255 / 17) << "at " << x << ", " << y;
+            }
         EXPECT_EQ(plate.m_blue[0], 255) << "the margin carries no ink";
     }
 }

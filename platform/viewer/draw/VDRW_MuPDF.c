@@ -88,9 +88,14 @@ static void SetUp(VDRW_Engine* engine) {
      * standard error; errors reach the caller in its status. */
     fz_set_warning_callback(ctx, NULL, NULL);
     fz_set_error_callback(ctx, KeepError, engine);
-    /* Plates are ink coverage: an edge pixel is inked or not, as a press
-     * (and Ghostscript's pgmraw) sees it, never a blend of both. */
-    fz_set_aa_level(ctx, 0);
+    /* Plates are ink coverage: a pixel holds the share of it that ink
+     * covers (17 x 15 samples for paths, exact area for glyphs), so a mark
+     * thinner than a pixel keeps its ink wherever it falls on the grid.
+     * One sample per pixel loses such marks; MuPDF 1.21's any-part-of-pixel
+     * mode drops the last column and row of a fill. A stroke is at least a
+     * pixel wide, as a hairline is and as it was with one sample. */
+    fz_set_aa_level(ctx, 8);
+    fz_set_graphics_min_line_width(ctx, 1);
     ClearError(engine);
 }
 
