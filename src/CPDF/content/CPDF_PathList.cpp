@@ -40,8 +40,6 @@ iCPDF_PathListNode* NodeAt(iCPDF_PathListNode* last, uint32_t count) {
 
 }  // namespace
 
-CPDF_PathList::CPDF_PathList(uint32_t) {}
-
 CPDF_PathList::CPDF_PathList(const CPDF_PathList& other) : m_last(Hold(other.m_last)) {}
 
 CPDF_PathList& CPDF_PathList::operator=(const CPDF_PathList& other) {

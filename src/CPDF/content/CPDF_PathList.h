@@ -29,9 +29,8 @@ public:
     // Walks a list from its first path.
     class Iterator;
 
-    // Empty. n, the paths the caller expects, reserves nothing: nodes are
-    // made one per path.
-    explicit CPDF_PathList(uint32_t n = 0);
+    // Empty.
+    CPDF_PathList() = default;
     CPDF_PathList(const CPDF_PathList& other);
     CPDF_PathList& operator=(const CPDF_PathList& other);
     // Frees the nodes no other list holds, one after another, so that a list

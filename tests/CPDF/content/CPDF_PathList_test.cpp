@@ -67,7 +67,7 @@ TEST(CPDF_PathList, PrefixesAndWhatFollowsThem) {
         EXPECT_EQ(Walks(abc.After(cases[i].other)), Walks(ListOf(cases[i].after)));
     }
     const CPDF_PathList empty;
-    EXPECT_TRUE(empty == CPDF_PathList(4));
+    EXPECT_TRUE(empty == CPDF_PathList());
     EXPECT_TRUE(empty.StartsWith(CPDF_PathList()));
     EXPECT_EQ(Corners(empty.IntersectionBounds()), Corners(GLIB_Rect()));
     EXPECT_EQ(Corners(empty.UnionBounds()), Corners(GLIB_Rect()));
