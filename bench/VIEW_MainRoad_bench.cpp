@@ -22,6 +22,11 @@
 //   - times `mutool draw -r 300 -O 2 -o OUT.psd FILE 1` as a subprocess.
 // After the run it prints, per page, the times and the ratios road / mutool
 // and recompose / road.
+//
+// BM_HostilePageBesideMutool: a page of 50,000 nested clips and one of
+// 20,000 one-pixel inline images, made under TMPDIR, each run once by
+// tintscope at 300 dpi and by `mutool draw -O 2`; the counters give each
+// one's seconds and peak memory.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -30,6 +35,7 @@
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Toolbar.h"
+#include "viewer/program/VIEW_PdfFile.h"
 #include "viewer/program/VIEW_Program.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
@@ -42,6 +48,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -151,8 +158,8 @@ std::string TempDir() {
 }
 
 // Runs args[0] (searched in PATH) with output to /dev/null and waits;
-// seconds from spawn to exit.
-double TimedRun(std::vector<std::string> args) {
+// seconds from spawn to exit, and its peak memory in *peakKb when given.
+double TimedRun(std::vector<std::string> args, long* peakKb = nullptr) {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(&arg[0]);
@@ -166,9 +173,12 @@ double TimedRun(std::vector<std::string> args) {
     const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
-    if (spawned != 0 || waitpid(child, &status, 0) != child)
+    rusage usage{};
+    if (spawned != 0 || wait4(child, &status, 0, &usage) != child)
         throw std::runtime_error(args[0] + " could not be run (tools/deps.sh installs mupdf-tools and ghostscript)");
     const double seconds = SecondsSince(start);
+    if (peakKb)
+        *peakKb = usage.ru_maxrss;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(args[0] + " failed on " + args[args.size() - 2]);
     return seconds;
@@ -176,9 +186,10 @@ double TimedRun(std::vector<std::string> args) {
 
 // mutool draw as a subprocess, its PSD written under TMPDIR and removed;
 // seconds.
-double MutoolPsd(const std::string& pdf, int dpi = kDpi) {
+double MutoolPsd(const std::string& pdf, int dpi = kDpi, long* peakKb = nullptr) {
     const std::string out = TempDir() + "/tintscope-bench-" + std::to_string(getpid()) + ".psd";
-    const double seconds = TimedRun({"mutool", "draw", "-q", "-r", std::to_string(dpi), "-O", "2", "-o", out, pdf, "1"});
+    const double seconds =
+        TimedRun({"mutool", "draw", "-q", "-r", std::to_string(dpi), "-O", "2", "-o", out, pdf, "1"}, peakKb);
     std::remove(out.c_str());
     return seconds;
 }
@@ -278,6 +289,83 @@ BENCHMARK(BM_ProgramBesideMutoolAndGs)
     ->ArgsProduct({benchmark::CreateDenseRange(0, kProcessPageCount - 1, 1), {300}})
     ->Args({kBusyPage, 600})
     ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Hostile pages made here, at the sizes that once cost gigabytes: clips
+// nested 50,000 deep around one square, and 20,000 one-pixel CMYK inline
+// images (whose temporary files once ran the names out).
+std::string NestedClipsPage(int levels) {
+    std::string content = "0 0 0 1 k\n";
+    for (int i = 0; i < levels; ++i)
+        content += "q 0 0 200 200 re W n\n";
+    content += "20 20 60 60 re f\n";
+    for (int i = 0; i < levels; ++i)
+        content += "Q\n";
+    return content;
+}
+
+std::string InlineImagesPage(int count) {
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(i % 200) + " " + std::to_string(i / 200 % 200) +
+                   " cm BI /W 1 /H 1 /BPC 8 /CS /DeviceCMYK ID " + std::string("\xFF\x00\x80\x00", 4) + " EI Q\n";
+    return content;
+}
+
+struct HostilePage {
+    const char* label;
+    std::string (*content)(int);
+    int size;
+};
+const HostilePage kHostilePages[] = {
+    {"50,000 nested clips", NestedClipsPage, 50000},
+    {"20,000 inline images", InlineImagesPage, 20000},
+};
+
+void BM_HostilePageBesideMutool(benchmark::State& state) {
+    const HostilePage& page = kHostilePages[state.range(0)];
+    const std::string content = page.content(page.size);
+    ScratchFolder folder;
+    const std::string pdf = folder.Path() + "/page.pdf";
+    if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+        const std::string text = VIEW_PdfFile(
+            {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << >> >>",
+             VIEW_PdfStream("", content)});
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    double program = 0, mutool = 0;
+    long programKb = 0, mutoolKb = 0;
+    try {
+        for (auto _ : state) {
+            long kb = 0;
+            {
+                ScratchFolder out;
+                const double seconds =
+                    TimedRun({ProgramPath(), pdf, "--dpi", std::to_string(kDpi), "--out", out.Path() + "/out"}, &kb);
+                program += seconds;
+                state.SetIterationTime(seconds);
+            }
+            programKb = std::max(programKb, kb);
+            mutool += MutoolPsd(pdf, kDpi, &kb);
+            mutoolKb = std::max(mutoolKb, kb);
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.SetLabel(page.label);
+    state.counters["program_s"] = program / runs;
+    state.counters["mutool_s"] = mutool / runs;
+    state.counters["program_MB"] = programKb / 1024.0;
+    state.counters["mutool_MB"] = mutoolKb / 1024.0;
+}
+BENCHMARK(BM_HostilePageBesideMutool)
+    ->DenseRange(0, 1)
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

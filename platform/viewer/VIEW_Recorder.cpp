@@ -14,6 +14,7 @@ struct State {
     std::map<Key, uint64_t> m_results;
     std::vector<std::pair<PDFL_CosObj, PDFL_CosObj>> m_enumEntries;
     std::vector<PDFL_ErrorCode> m_raisedToHost;
+    bool m_recording = true;
 };
 
 State& TheState() {
@@ -24,8 +25,13 @@ State& TheState() {
 }  // namespace
 
 void VIEW_Recorder::Record(int table, int slot, std::vector<uint64_t> args) {
-    TheState().m_calls.push_back({table, slot, std::move(args)});
+    if (TheState().m_recording)
+        TheState().m_calls.push_back({table, slot, std::move(args)});
 }
+
+void VIEW_Recorder::SetRecording(bool on) { TheState().m_recording = on; }
+
+bool VIEW_Recorder::Recording() { return TheState().m_recording; }
 
 const std::vector<VIEW_Call>& VIEW_Recorder::Calls() {
     return TheState().m_calls;
@@ -80,5 +86,7 @@ const std::vector<PDFL_ErrorCode>& VIEW_Recorder::RaisedToHost() {
 }
 
 void VIEW_Recorder::Reset() {
+    const bool recording = TheState().m_recording;
     TheState() = State();
+    TheState().m_recording = recording;
 }

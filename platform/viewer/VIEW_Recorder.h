@@ -21,6 +21,7 @@ struct VIEW_Call {
 
 class VIEW_Recorder {
 public:
+    // Nothing while recording is off (see VIEW_RecordingPause).
     static void Record(int table, int slot, std::vector<uint64_t> args);
     static const std::vector<VIEW_Call>& Calls();
     static void ClearCalls();
@@ -46,4 +47,22 @@ public:
     static const std::vector<PDFL_ErrorCode>& RaisedToHost();
 
     static void Reset();
+
+    // On until turned off; Reset leaves it as it is.
+    static void SetRecording(bool on);
+    static bool Recording();
+};
+
+// Recording off while it lives, then as it was: a run that reads no calls
+// (the program's) need not keep one record per slot call of a page that
+// makes millions.
+class VIEW_RecordingPause {
+public:
+    VIEW_RecordingPause() : m_was(VIEW_Recorder::Recording()) { VIEW_Recorder::SetRecording(false); }
+    ~VIEW_RecordingPause() { VIEW_Recorder::SetRecording(m_was); }
+    VIEW_RecordingPause(const VIEW_RecordingPause&) = delete;
+    VIEW_RecordingPause& operator=(const VIEW_RecordingPause&) = delete;
+
+private:
+    bool m_was;
 };

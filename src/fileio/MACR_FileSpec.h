@@ -17,11 +17,13 @@ public:
     const char* Path() const { return m_path; }
     std::string PathString() const { return m_path; }
 
-    // Makes this a new, unique path "VDQ<hex>.TMP" in the system temporary
-    // folder. The file is created empty and exclusively (an existing file
-    // or a planted link is never opened) and left in place: the caller owns
-    // it, may create over it, and removes it. Throws the MACR_IOException of
-    // the failing call.
+    // Makes this a new, unique path "VDQ<16 random hex digits>.TMP" in the
+    // system temporary folder, so that names do not run out while the folder
+    // has room. The file is created empty, for the owner only and
+    // exclusively (an existing file or a planted link is never opened; a
+    // clash draws another name) and left in place: the caller owns it, may
+    // create over it, and removes it. Throws the MACR_IOException of the
+    // failing call (ERROR_FILE_EXISTS after 100 clashes).
     void MakeTempFile();
 
 private:

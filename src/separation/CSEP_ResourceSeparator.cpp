@@ -12,6 +12,7 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_PDFSeparator.h"
+#include "separation/CSEP_SliceConverter.h"
 #include "separation/CSEP_Utils.h"
 
 #include <algorithm>
@@ -302,7 +303,8 @@ GLOB_Object CSEP_ResourceSeparator::WithValidMask(const GLOB_Object& image) {
 }
 
 GLOB_Object CSEP_ResourceSeparator::CopyStencilMask(const CPDF_Image& image) {
-    if (m_job.UseExternalStreams() == 0)
+    if (m_job.UseExternalStreams() == 0 ||
+        CSEP_SliceConverter::SliceBytes(image.ImageParams()) <= CSEP_SliceConverter::SmallSliceBytes)
         return Doc().Copy(image.Object(), true);
     CSEP_TempFile file;
     file.Create();

@@ -174,6 +174,13 @@ const FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
 
 }  // namespace
 
+uint64_t CSEP_SliceConverter::SliceBytes(const CPDF_ImageParams& params) {
+    if (params.Width() < 0 || params.Height() < 0 || params.BitsPerComponent() < 0)
+        return 0;
+    const uint64_t bits = static_cast<uint64_t>(params.Width()) * static_cast<uint64_t>(params.BitsPerComponent());
+    return (bits + 7) / 8 * static_cast<uint64_t>(params.Height());
+}
+
 GLOB_Doc CSEP_SliceConverter::Doc() const { return JobContext().Doc(); }
 
 GLOB_Object CSEP_SliceConverter::CompressionFilterName() const {
@@ -255,7 +262,7 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     const CPDF_Image source(imageObject);
     CPDF_ImageParams params = source.ImageParams();
     MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
-    if (JobContext().UseExternalStreams() == 0) {
+    if (JobContext().UseExternalStreams() == 0 || SliceBytes(params) <= SmallSliceBytes) {
         CPDF_Image copy(Doc().Copy(imageObject, true));
         copy.SetImageParams(params, false);
         out[static_cast<size_t>(ink)] = copy.Object();
@@ -284,10 +291,7 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": image rows of " << width << " x " << n
                                                               << " samples are too long.");
 
-    // Small slices of an embedded image are kept in memory: creating and
-    // removing a file for each costs far more than their bytes.
-    const uint64_t sliceBytes = (width * bits + 7) / 8 * static_cast<uint64_t>(params.Height());
-    const bool inMemory = JobContext().UseExternalStreams() == 0 && sliceBytes <= SmallSliceBytes;
+    const bool inMemory = SliceBytes(params) <= SmallSliceBytes;
     std::vector<CSEP_TempFile> files(inMemory ? 0 : n);
     std::vector<std::string> held(inMemory ? n : 0);
     std::vector<GLOB_Stream> outputs;

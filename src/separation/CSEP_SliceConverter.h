@@ -13,7 +13,7 @@
 //     through Decode; keep true: the data are gray levels already
 //     (DeviceGray sources) and stay as they are;
 //   - new sample data are written through the job's temporary files (kept
-//     in memory instead for the slices of a small image that is embedded),
+//     in memory instead, and embedded, for the slices of a small image),
 //     unfiltered with compression mode 1, otherwise Flate-encoded by the
 //     writer (the stream object then only names /FlateDecode); they become
 //     external-file streams that the job keeps when it uses external
@@ -31,6 +31,7 @@
 
 #include "CPDF/color/CPDF_Colorant.h"
 #include "CPDF/function/CPDF_Function.h"
+#include "CPDF/image/CPDF_ImageParams.h"
 #include "FILT/FILT_FilterBuffer.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Object.h"
@@ -52,9 +53,14 @@ class CSEP_SliceConverter : public CSEP_ToPressSpaceConverter {
 public:
     // Bytes each splitter output buffer holds.
     static constexpr uint32_t SplitBufferSize = 8000;
-    // Slices of an embedded image of at most this many bytes each (before
-    // compression) are made in memory instead of in temporary files.
+    // Slices of at most this many bytes each (before compression) are made
+    // in memory and embedded, with external streams too: a file (and a
+    // name) for each of thousands of tiny inline images costs far more than
+    // their bytes, and the job would keep every one to the end.
     static constexpr uint64_t SmallSliceBytes = 65536;
+    // The bytes one component of the image takes, rows padded to a byte;
+    // 0 for a size below zero.
+    static uint64_t SliceBytes(const CPDF_ImageParams& params);
     // At most this many samples missing from an image's data are read as 0:
     // beyond it a few bytes claiming a huge image would cost time and files
     // out of all proportion to the file.
@@ -71,8 +77,9 @@ protected:
     // ink named colorant, out sized to the ink count: that ink gets the image
     // as DeviceGray (with keep false its Decode pair mirrored to [1-d0 1-d1],
     // the samples untouched), every other ink one shared empty form. Without
-    // external streams the image object is copied into the output document;
-    // with them its stored bytes are copied into a temporary file, an
+    // external streams, or for a small image (SliceBytes at most
+    // SmallSliceBytes), the image object is copied into the output document;
+    // else its stored bytes are copied into a temporary file, an
     // external stream with the image's Filter and DecodeParms as FFilter and
     // FDecodeParms, holding the source's other entries as SliceImage's
     // slices do. No ink of that name: every ink gets the empty form.

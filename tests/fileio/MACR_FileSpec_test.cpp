@@ -40,3 +40,20 @@ TEST(MACR_FileSpec, TempFilesAreReservedAndDeletedByTheCaller) {
     setenv("TMPDIR", tmp.Dir().File("gone").c_str(), 1);  // restored by tmp
     EXPECT_THROW(MACR_FileSpec().MakeTempFile(), MACR_IOException);
 }
+
+// A job keeps its files to the end: more than the 65,535 names of a 16-bit
+// number must be there for the taking, each file the owner's alone.
+TEST(MACR_FileSpec, TempNamesOutlastSixteenBitNumbers) {
+    TmpDirScope tmp;
+    const int count = 0x10000 + 16;
+    for (int i = 0; i < count; ++i) {
+        MACR_FileSpec fileSpec;
+        ASSERT_NO_THROW(fileSpec.MakeTempFile()) << i << " files made";
+        if (i == 0) {
+            struct stat st;
+            ASSERT_EQ(lstat(fileSpec.Path(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, 0600u);
+        }
+    }
+    EXPECT_EQ(tmp.Dir().List().size(), static_cast<size_t>(count));
+}

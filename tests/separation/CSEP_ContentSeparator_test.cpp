@@ -2,6 +2,8 @@
 
 #include "CSEP_SeparationCheck.h"
 
+#include <algorithm>
+
 namespace {
 
 using CSEP_ContentSeparatorTest = CSEP_TempDirTest;
@@ -205,6 +207,35 @@ TEST_F(CSEP_ContentSeparatorTest, ImagesSeparateByTheirSpaceAndMask) {
     EXPECT_EQ(StreamData(inlined), "0001>");
     EXPECT_EQ(Keys(inlined, {"Filter", "Width"}), "/ASCIIHexDecode2");
     EXPECT_EQ(StreamData(inlined.GetPath("/ColorSpace[3]"), 2), "\xBF\x3F");
+}
+
+// With a job of external files, a small image (inline here), a stencil mask
+// among them, is embedded without a file, so that thousands of them need no
+// temporary file each; a stencil mask too large for that stays external.
+TEST_F(CSEP_ContentSeparatorTest, SmallImagesOfAnExternalJobAreEmbedded) {
+    const CSEP_SepJobContext job = NewJob({}, 1, 1);
+    const std::string wide(128 * 520, '\xAA');  // 1024 x 520 samples of one bit: 66,560 bytes
+    const Inks inks = Separate(
+        job, SourcePage(NewDoc(), Resources(),
+                        "BI /W 1 /H 1 /BPC 8 /CS /DeviceCMYK ID " + std::string("\xFF\x00\x80\x00", 4) +
+                            " EI BI /W 8 /H 1 /IM true ID \xF0 EI /Big Do",
+                        {{"/XObject/Big", "<< /Subtype /Image /Width 1024 /Height 520 /BitsPerComponent 1 /ImageMask true >>", wide}}));
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const GLOB_Object pixel = inks.pages[i].GetPath("/Resources/XObject/Im1");
+        EXPECT_EQ(Keys(pixel, {"Width", "ColorSpace", "F"}), "1/DeviceGraynull");
+        EXPECT_EQ(StreamData(pixel, 2), std::string(1, "\x00\xFF\x7F\xFF"[i]));
+        const GLOB_Object mask = inks.pages[i].GetPath("/Resources/XObject/Im2");
+        EXPECT_EQ(Keys(mask, {"ImageMask", "F"}), "truenull");
+        EXPECT_EQ(StreamData(mask, 2), "\xF0");
+        const GLOB_Object big = inks.pages[i].GetPath("/Resources/XObject/Im3");
+        EXPECT_FALSE(big.DictGet(GLOB_Name("F")).IsNull());
+        EXPECT_EQ(StreamData(big, 2), wide);
+    }
+    // The page's four streams and the large mask's one file; no image's.
+    const std::vector<std::string> files = TempFiles();
+    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }),
+              5);
 }
 
 // A gray is the process colour 0 0 0 1-g: under overprint, in either mode,

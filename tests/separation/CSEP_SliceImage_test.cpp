@@ -5,6 +5,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 using CSEP_SliceImageTest = CSEP_TempDirTest;
@@ -57,7 +60,9 @@ TEST_F(CSEP_SliceImageTest, CMYKImagesSliceToInvertedGrayImagesAtTheirDepth) {
             source, "<< /Subtype /Image /Width 9 /Height 3 /ColorSpace /DeviceCMYK /Interpolate true "
                     "/BitsPerComponent " + std::to_string(bits) + " >>",
             Packed(9, 3, 4, bits, sample));
-        for (uint32_t mode : {0, 1, 2}) {  // unfiltered, Flate, Flate in external files
+        // Unfiltered, Flate, and Flate for a job of external files, whose
+        // small slices are embedded all the same.
+        for (uint32_t mode : {0, 1, 2}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, mode " << mode);
             const CSEP_SepJobContext job = NewJob({"Spot"}, mode == 0 ? 1 : 0, mode == 2);
             const std::vector<GLOB_Object> out = Images(job, image);
@@ -69,18 +74,20 @@ TEST_F(CSEP_SliceImageTest, CMYKImagesSliceToInvertedGrayImagesAtTheirDepth) {
                 EXPECT_EQ(Keys(slice, {"Width", "Height", "BitsPerComponent", "ColorSpace", "Interpolate", "Decode",
                                        "Filter", "FFilter"}),
                           "93" + std::to_string(bits) + "/DeviceGraytruenull" +
-                              (mode == 0 ? "nullnull" : mode == 1 ? "/FlateDecodenull" : "null/FlateDecode"));
+                              (mode == 0 ? "nullnull" : "/FlateDecodenull"));
                 EXPECT_EQ(StreamData(slice, 2), expected);
                 EXPECT_EQ(mode == 0 ? StreamData(slice) : Inflated(StreamData(slice)), expected);
             }
-            EXPECT_EQ(TempFiles().size(), mode == 2 ? 4u : 0u);
+            EXPECT_EQ(TempFiles().size(), 0u);
         }
     }
 }
 
-// Embedded slices of up to SmallSliceBytes each are made without a temporary
-// file: they come out right with no temporary folder at all, while larger
-// ones still stream through files and fail there. The same bytes either way.
+// Slices of up to SmallSliceBytes each are made without a temporary file and
+// embedded, for a job of external files too: they come out right with no
+// temporary folder at all, while larger ones still stream through files
+// (kept by the job as external streams when it uses them) and fail there.
+// The same bytes either way.
 TEST_F(CSEP_SliceImageTest, SmallEmbeddedImagesSliceWithoutTemporaryFiles) {
     const GLOB_Doc source = NewDoc();
     const struct {
@@ -96,10 +103,11 @@ TEST_F(CSEP_SliceImageTest, SmallEmbeddedImagesSliceWithoutTemporaryFiles) {
             source, "<< /Subtype /Image /ColorSpace /DeviceCMYK /Width " + std::to_string(c.width) + " /Height " +
                         std::to_string(c.height) + " /BitsPerComponent " + std::to_string(c.bits) + " >>",
             Packed(c.width, c.height, 4, c.bits, sample));
-        for (uint32_t compression : {0, 1}) {
+        for (const auto& [compression, external] :
+             {std::pair<uint32_t, uint32_t>{0, 0}, {0, 1}, {1, 0}, {1, 1}}) {
             SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << " x " << c.bits << ", compression "
-                                            << compression);
-            const CSEP_SepJobContext job = NewJob({}, compression);
+                                            << compression << ", external " << external);
+            const CSEP_SepJobContext job = NewJob({}, compression, external);
             const char* tmpdir = std::getenv("TMPDIR");
             const std::string kept = tmpdir ? tmpdir : "";
             setenv("TMPDIR", (kept + "/missing").c_str(), 1);
@@ -117,8 +125,15 @@ TEST_F(CSEP_SliceImageTest, SmallEmbeddedImagesSliceWithoutTemporaryFiles) {
                 SCOPED_TRACE(k);
                 EXPECT_EQ(StreamData(out[static_cast<size_t>(k)], 2),
                           Packed(c.width, c.height, 1, c.bits, [&](int x, int y, int) { return max - sample(x, y, k); }));
-                EXPECT_EQ(Keys(out[static_cast<size_t>(k)], {"Filter"}), compression == 0 ? "/FlateDecode" : "null");
+                const bool outside = external && c.needsFiles;
+                EXPECT_EQ(Keys(out[static_cast<size_t>(k)], {outside ? "FFilter" : "Filter"}),
+                          compression == 0 ? "/FlateDecode" : "null");
+                EXPECT_EQ(Keys(out[static_cast<size_t>(k)], {"F"}) == "null", !outside);
             }
+            // The slices' own files; the documents may hold large data in files of theirs.
+            const std::vector<std::string> files = TempFiles();
+            EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }),
+                      external && c.needsFiles ? 4 : 0);
         }
     }
 }
@@ -182,21 +197,30 @@ TEST_F(CSEP_SliceImageTest, EveryInkGetsItsComponentOrTheBlankForm) {
     }
 }
 
+// A file of its stored bytes, kept by the job, for an image of more than
+// SmallSliceBytes; a smaller one is copied into the document.
 TEST_F(CSEP_SliceImageTest, ASingleImageWithExternalStreamsKeepsItsStoredBytes) {
     const GLOB_Doc source = NewDoc();
-    const GLOB_Object spot = NewStreamObject(
-        source,
-        "<< /Subtype /Image /Width 8 /Height 8 /BitsPerComponent 8 /ColorSpace [/Separation /Spot /DeviceCMYK 0] "
-        "/Filter /DCTDecode >>",
-        Packed(8, 8, 1, 8, [](int x, int y, int) { return x * 30 + y; }), "<< /Colors 1 /Columns 8 /Rows 8 >>");
-    const CSEP_SepJobContext job = NewJob({"Spot"}, 0, 1);  // keeps the file
-    const std::vector<GLOB_Object> out = Images(job, spot);
-    EXPECT_EQ(StreamData(out[4]), StreamData(spot));
-    EXPECT_EQ(StreamData(out[4], 2), StreamData(spot, 2));
-    EXPECT_EQ(Keys(out[4], {"FFilter", "Decode", "ColorSpace"}), "/DCTDecode[ 1 0 ]/DeviceGray");
-    for (size_t i = 0; i < 4; ++i)
-        ExpectEmptyForm(out[i]);
-    EXPECT_EQ(TempFiles().size(), 1u);
+    for (int width : {257, 8}) {
+        SCOPED_TRACE(width);
+        const std::string w = std::to_string(width);
+        const std::string params = "<< /Colors 1 /Columns " + w + " /Rows 256 >>";
+        const GLOB_Object spot = NewStreamObject(
+            source,
+            "<< /Subtype /Image /Width " + w + " /Height 256 /BitsPerComponent 8 "
+            "/ColorSpace [/Separation /Spot /DeviceCMYK 0] /Filter /DCTDecode >>",
+            Packed(width, 256, 1, 8, [](int x, int y, int) { return x * 30 + y; }), params.c_str());
+        const CSEP_SepJobContext job = NewJob({"Spot"}, 0, 1);  // keeps the file
+        const std::vector<GLOB_Object> out = Images(job, spot);
+        const bool file = width == 257;
+        EXPECT_EQ(StreamData(out[4]), StreamData(spot));
+        EXPECT_EQ(StreamData(out[4], 2), StreamData(spot, 2));
+        EXPECT_EQ(Keys(out[4], {file ? "FFilter" : "Filter", "Decode", "ColorSpace"}),
+                  "/DCTDecode[ 1 0 ]/DeviceGray");
+        for (size_t i = 0; i < 4; ++i)
+            ExpectEmptyForm(out[i]);
+        EXPECT_EQ(TempFiles().size(), file ? 1u : 0u);
+    }
 }
 
 TEST_F(CSEP_SliceImageTest, IndexedSpacesSplitTheirTablePerBaseComponent) {

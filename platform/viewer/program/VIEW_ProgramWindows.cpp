@@ -18,6 +18,7 @@ constexpr int kTickMiddle = 30;
 }  // namespace
 
 void VIEW_ProgramPump() {
+    const VIEW_RecordingPause pause;
     Win32Driver::Pump();
     VIEW_Recorder::ClearCalls();
 }

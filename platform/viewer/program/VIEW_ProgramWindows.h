@@ -40,6 +40,7 @@ private:
     PDFL_AVWindow m_view = nullptr;
 };
 
-// Retrieves and dispatches everything the windows have queued; the call
-// recorder is cleared after, since it grows with every slot call.
+// Retrieves and dispatches everything the windows have queued, recording no
+// slot calls (a page of many objects makes millions); the calls recorded
+// before are cleared.
 void VIEW_ProgramPump();

@@ -1,9 +1,11 @@
 // An ordered list of paths whose intersection is a clipping region: the clip
 // of a graphics state, and the parser's clip paths pending until the painting
-// operator has run. A copy-on-write value over one counted core; the paths in
-// it are shared handles, not copies. Every change first gives the list a core
-// of its own when the core is shared; a core held by one list changes in
-// place.
+// operator has run. Each path sits in a counted node that also holds the
+// node of the path before it, and a node held by more than one list never
+// changes: a list that extends another (a nested clip extends the clip of
+// the state it saved) shares every node of the other and adds one per path,
+// so q and W nested n deep keep n nodes, not n * n / 2 paths. Copies share
+// the last node; the paths in the nodes are shared handles, not copies.
 //
 // Paths compare equal when they share a core or hold equal fill rules, codes
 // and points within GLIB_Point::Tolerance (GLOB_Path::operator==). Comparing a
@@ -11,38 +13,43 @@
 // graphics states emit only the new clip paths.
 #pragma once
 
-#include "COMN_COWReferenceCountPointer.h"
 #include "CPDF/content/CPDF_Path.h"
 #include "GLIB/GLIB_Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <iosfwd>
 #include <vector>
 
-// The shared record of a path list.
-struct iCPDF_PathListCore {
-    std::vector<CPDF_Path> m_paths;
-};
+// One path of a list and the node of the path before it (CPDF_PathList.cpp).
+struct iCPDF_PathListNode;
 
 class CPDF_PathList {
 public:
     // Walks a list from its first path.
     class Iterator;
 
-    // Empty, with room for n paths.
-    explicit CPDF_PathList(uint32_t n = 0);
+    // Empty.
+    CPDF_PathList() = default;
+    CPDF_PathList(const CPDF_PathList& other);
+    CPDF_PathList& operator=(const CPDF_PathList& other);
+    // Frees the nodes no other list holds, one after another, so that a list
+    // of any length goes without deep recursion.
+    ~CPDF_PathList();
 
     void Clear();
-    uint32_t NumPaths() const { return static_cast<uint32_t>(m_core->m_paths.size()); }
-    // Path i, shared. i must be below NumPaths (asserted; an empty path
-    // beyond).
+    uint32_t NumPaths() const;
+    // Path i, shared, found by walking back from the last path. i must be
+    // below NumPaths (asserted; an empty path beyond).
     CPDF_Path Path(uint32_t i) const;
-    // Adds the path at the end, shared.
+    // Adds the path at the end, shared: one new node.
     void Append(const CPDF_Path& path);
     // Adds the paths other held at the call, in order; other may be this
-    // list or share its core.
+    // list or share its nodes. An empty list takes other's nodes as they are.
     void Append(const CPDF_PathList& other);
-    // Maps every path by m; a path shared with another holder is copied first.
+    // Maps every path by m: in place when no other list holds a node of this
+    // one, else into new nodes; a path shared with another holder is copied
+    // first.
     void Transform(const GLIB_Matrix& m);
 
     // The first path's bounding box clamped into every path's box
@@ -58,7 +65,8 @@ public:
     bool operator!=(const CPDF_PathList& other) const { return !(*this == other); }
     // other is no longer than this list and equals its leading paths.
     bool StartsWith(const CPDF_PathList& other) const;
-    // The leading paths equal in both lists at the same positions.
+    // The leading paths equal in both lists at the same positions (this
+    // list's nodes, shared).
     CPDF_PathList CommonPrefix(const CPDF_PathList& other) const;
     // This list's paths after those leading ones.
     CPDF_PathList After(const CPDF_PathList& other) const;
@@ -70,25 +78,30 @@ public:
     void Log() const;
 
 private:
-    // Number of leading positions where both lists hold equal paths.
+    // Number of leading positions where both lists hold equal paths. The
+    // positions up to a node both lists share are equal without a look.
     uint32_t CommonLength(const CPDF_PathList& other) const;
-    std::vector<CPDF_Path>& Paths() { return m_core.Mutable()->m_paths; }
+    // The nodes from the first path to the last.
+    std::vector<const iCPDF_PathListNode*> Nodes() const;
+    // The paths after the first `start`, in order.
+    std::vector<CPDF_Path> PathsFrom(uint32_t start) const;
 
-    COMN_COWReferenceCountPointer<iCPDF_PathListCore> m_core;
+    iCPDF_PathListNode* m_last = nullptr;  // counted; null when empty
 };
 
 // Holds its own handle of the list, so a change of the list after the start
 // does not reach the walk.
 class CPDF_PathList::Iterator {
 public:
-    explicit Iterator(const CPDF_PathList& list) : m_list(list) {}
-    bool HasMore() const { return m_index < m_list.NumPaths(); }
+    explicit Iterator(const CPDF_PathList& list);
+    bool HasMore() const { return m_index < m_nodes.size(); }
     // The current path (shared), then a step forward; HasMore first.
-    CPDF_Path Next() { return m_list.Path(m_index++); }
+    CPDF_Path Next();
 
 private:
     CPDF_PathList m_list;
-    uint32_t m_index = 0;
+    std::vector<const iCPDF_PathListNode*> m_nodes;
+    size_t m_index = 0;
 };
 
 std::ostream& operator<<(std::ostream& os, const CPDF_PathList& list);

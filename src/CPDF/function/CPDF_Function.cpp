@@ -150,6 +150,11 @@ CPDF_Function::CPDF_Function(const CPDF_FunctionCore& core) {
         GLIB_LOG(GLIB_LogFatal, "Invalid function type encountered: " << core.FunctionType());
 }
 
+void CPDF_Function::CheckRoomFor(uint32_t count) {
+    if (s_innermost != nullptr && static_cast<uint64_t>(s_made) + count > static_cast<uint64_t>(MaxFunctionsPerRead))
+        Refuse(/*tooDeep=*/false);
+}
+
 int CPDF_Function::FunctionType() const { return m_core.isNull() ? -1 : m_core->FunctionType(); }
 
 CPDF_SampledFunction CPDF_Function::AsSampled() const {

@@ -47,6 +47,12 @@ public:
     explicit CPDF_Function(const GLOB_Object& object);
     // A new core of the same kind that shares core's data (its Core record).
     explicit CPDF_Function(const CPDF_FunctionCore& core);
+    // Inside a read (a reader of sub-functions calls it), before count more
+    // places are read: refuses with a CPDF_FunctionNestingException when
+    // they would pass MaxFunctionsPerRead. Each place counts at least one
+    // function, shared or not, so the verdict is the one reading them would
+    // reach, without reading them. Outside a read, nothing.
+    static void CheckRoomFor(uint32_t count);
 
     // -1 for an empty handle, else the core's FunctionType.
     int FunctionType() const;

@@ -83,6 +83,11 @@ CPDF_StitchingFunction::CPDF_StitchingFunction()
 
 CPDF_StitchingFunction::CPDF_StitchingFunction(const GLOB_Object& object) : m_core(GLIB_NEW Core) {
     Core& core = *m_core;
+    GLOB_Object functions;
+    // Before Bounds and Encode, which are as long: a count that cannot pass
+    // costs no reading.
+    if (object.Known(GLOB_Name("Functions"), &functions) && functions.IsArray())
+        CPDF_Function::CheckRoomFor(functions.Length());
     std::string messages;
     if (!ParseCommon(object, CPDF_FunctionTypeStitching, GLOB_Object::KindDict, true, &core.m_domain, &core.m_range,
                      &messages))

@@ -192,6 +192,30 @@ TEST(CPDF_ContentParser, PaintingSetsTheFillRuleAndTheClipFollowsOneStepLater) {
     EXPECT_EQ(parser.PendingClip().NumPaths(), 1u);
 }
 
+// Every q saves the state whose clip the next level extends: the memory the
+// saved states hold grows with the depth, not with its square.
+TEST(CPDF_ContentParser, NestedClipsHoldMemoryInProportionToTheirDepth) {
+    const auto heldAtDepth = [](int depth) {
+        std::string content;
+        for (int i = 0; i < depth; ++i)
+            content += "q 0 0 200 200 re W n\n";
+        const size_t before = LiveHeapBytes();
+        CPDF_ContentParser parser;
+        parser.Start(Chunked(content, {4096}), GLOB_Object());
+        while (parser.Step()) {
+        }
+        EXPECT_EQ(parser.GraphicsState().ClipPath().NumPaths(), static_cast<uint32_t>(depth));
+        const size_t after = LiveHeapBytes();
+        return after > before ? static_cast<double>(after - before) : 0.0;
+    };
+    const double small = heldAtDepth(1000);
+    const double large = heldAtDepth(4000);
+    ASSERT_GT(small, 0.0);
+    // Four times the depth, four times the states; half as much again for
+    // the allocator's rounding.
+    EXPECT_LT(large, 6 * small) << small << " bytes at 1,000 levels, " << large << " at 4,000";
+}
+
 TEST(CPDF_ContentParser, TextPositioningMovesBothMatrices) {
     const struct {
         const char* content;

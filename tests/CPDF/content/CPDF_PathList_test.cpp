@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <vector>
 
@@ -66,7 +67,7 @@ TEST(CPDF_PathList, PrefixesAndWhatFollowsThem) {
         EXPECT_EQ(Walks(abc.After(cases[i].other)), Walks(ListOf(cases[i].after)));
     }
     const CPDF_PathList empty;
-    EXPECT_TRUE(empty == CPDF_PathList(4));
+    EXPECT_TRUE(empty == CPDF_PathList());
     EXPECT_TRUE(empty.StartsWith(CPDF_PathList()));
     EXPECT_EQ(Corners(empty.IntersectionBounds()), Corners(GLIB_Rect()));
     EXPECT_EQ(Corners(empty.UnionBounds()), Corners(GLIB_Rect()));
@@ -110,10 +111,79 @@ TEST(CPDF_PathList, ChangesReachNoOtherHolder) {
     const CPDF_PathList start = ListOf({a, PathOf("3 4 m")});
     ExpectCopyOnWrite(start, [](CPDF_PathList& l) { l.Transform(GLIB_Matrix(1, 0, 0, 1, 10, 0)); },
                       [](const CPDF_PathList& l) { return Walks(l); });
-    ExpectCopyOnWrite(start, [](CPDF_PathList& l) { l.Clear(); }, [](const CPDF_PathList& l) { return Walks(l); });
-    ExpectCopyOnWrite(start, [&](CPDF_PathList& l) { l.Append(a); },
-                      [](const CPDF_PathList& l) { return l.NumPaths(); });
+    // Clearing lets go of the nodes and appending adds one: neither copies
+    // what another list holds, nor changes it.
+    const std::function<void(CPDF_PathList&)> changes[] = {[](CPDF_PathList& l) { l.Clear(); },
+                                                           [&](CPDF_PathList& l) { l.Append(a); }};
+    for (const auto& change : changes) {
+        CPDF_PathList value(start);
+        const CPDF_PathList copy(value);
+        change(value);
+        change(value);
+        EXPECT_EQ(Walks(copy), Walks(start));
+        EXPECT_NE(Walks(value), Walks(start));
+    }
     EXPECT_EQ(Walk(a), "m 1 2");  // the path held outside was not transformed
+}
+
+TEST(CPDF_PathList, ListsThatShareNodesCompareByTheirPaths) {
+    const CPDF_Path a = PathOf("0 0 m"), b = PathOf("1 1 m"), c = PathOf("2 2 m"), d = PathOf("3 3 m");
+    const CPDF_PathList ab = ListOf({a, b});
+    // Three lists over ab's nodes, and ab's paths again in nodes of their own.
+    CPDF_PathList abc(ab), abd(ab), abcd;
+    abc.Append(c);
+    abd.Append(d);
+    abcd = abc;
+    abcd.Append(d);
+    const CPDF_PathList abcAlone = ListOf({a, b, PathOf("2 2 m")});
+    const struct {
+        const CPDF_PathList& one;
+        const CPDF_PathList& other;
+        bool equal, startsWith;
+        std::vector<CPDF_Path> prefix, after;
+    } cases[] = {
+        {abc, abd, false, false, {a, b}, {c}},
+        {abc, ab, false, true, {a, b}, {c}},
+        {ab, abc, false, false, {a, b}, {}},
+        {abcd, abc, false, true, {a, b, c}, {d}},
+        {abc, abcd, false, false, {a, b, c}, {}},
+        {abcd, abd, false, false, {a, b}, {c, d}},
+        {abc, abcAlone, true, true, {a, b, c}, {}},
+        {abcd, abcAlone, false, true, {a, b, c}, {d}},
+        {abcAlone, abd, false, false, {a, b}, {c}},
+    };
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(cases[i].one == cases[i].other, cases[i].equal);
+        EXPECT_EQ(cases[i].one.StartsWith(cases[i].other), cases[i].startsWith);
+        EXPECT_EQ(Walks(cases[i].one.CommonPrefix(cases[i].other)), Walks(ListOf(cases[i].prefix)));
+        EXPECT_EQ(Walks(cases[i].one.After(cases[i].other)), Walks(ListOf(cases[i].after)));
+    }
+    // A shared list mapped gets nodes of its own; the lists it shared with
+    // keep their paths.
+    CPDF_PathList moved(abcd);
+    moved.Transform(GLIB_Matrix(1, 0, 0, 1, 0, 5));
+    EXPECT_EQ(Walks(moved), std::vector<std::string>({"m 0 5", "m 1 6", "m 2 7", "m 3 8"}));
+    EXPECT_EQ(Walks(abc), std::vector<std::string>({"m 0 0", "m 1 1", "m 2 2"}));
+    EXPECT_EQ(Walks(abcd), std::vector<std::string>({"m 0 0", "m 1 1", "m 2 2", "m 3 3"}));
+    CPDF_PathList empty;
+    empty.Append(abcd);
+    EXPECT_TRUE(empty == abcd);
+    EXPECT_EQ(Walk(empty.Path(3)), "m 3 3");
+}
+
+TEST(CPDF_PathList, AVeryLongListGoesWithoutDeepRecursion) {
+    // Each list shares the one before: the last holds every node.
+    const CPDF_Path square = PathOf("0 0 200 200 re");
+    CPDF_PathList list;
+    for (int i = 0; i < 300000; ++i)
+        list.Append(square);
+    CPDF_PathList copy(list);
+    EXPECT_EQ(copy.NumPaths(), 300000u);
+    EXPECT_TRUE(copy == list);
+    list.Clear();
+    copy = CPDF_PathList();
+    EXPECT_EQ(copy.NumPaths() + list.NumPaths(), 0u);
 }
 
 TEST(CPDF_PathList, PrintNumbersThePaths) {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <malloc.h>
 #include <map>
 #include <sstream>
 #include <string>
@@ -20,6 +21,16 @@
 
 extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void*, size_t),
                                                          void (*)(const volatile void*)) __attribute__((weak));
+
+extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
+
+// Bytes the heap holds for the program now: the sanitizer's count, else
+// glibc's.
+inline size_t LiveHeapBytes() {
+    if (__sanitizer_get_current_allocated_bytes)
+        return __sanitizer_get_current_allocated_bytes();
+    return mallinfo2().uordblks;
+}
 
 // The count of heap allocations so far; null where no sanitizer reports them.
 inline const size_t* Allocations() {

@@ -218,3 +218,52 @@ TEST(CPDF_Function, SharedFunctionsKeepTheLimits) {
     EXPECT_NEAR(Outputs(eleven, {1.0 / 3})[0], 2.0 / 3, 1e-9);
     EXPECT_EQ(Thrown([&] { CPDF_Function f(pair(tree, tree)); }), "1128007 More than 4096 functions in one function");
 }
+
+// The count of a stitching function's Functions is weighed before any of
+// them is read: a first child nested too deep is never met when the count
+// alone is too many, and is met when the count fits.
+TEST(CPDF_Function, TooManyFunctionsAreRefusedBeforeTheyAreRead) {
+    const GLOB_Doc doc = NewMemoryDoc();
+    const GLOB_Object tooDeep = StitchingChain(doc, CPDF_Function::MaxNesting);
+    const GLOB_Object plain = doc.ParseObject("<< /FunctionType 2 /Domain [0 1] /N 1 >>");
+    const auto stitching = [&](uint32_t k, const GLOB_Object& first) {
+        const GLOB_Object dict = doc.ParseObject("<< /FunctionType 3 /Domain [0 1] >>");
+        GLOB_Object functions = doc.NewArray(k, false), bounds = doc.NewArray(k - 1, false),
+                    encode = doc.NewArray(2 * k, false);
+        for (uint32_t i = 0; i < k; ++i) {
+            functions.ArrayPut(i, i == 0 ? first : plain);
+            encode.ArrayPut(2 * i, doc.NewInteger(0));
+            encode.ArrayPut(2 * i + 1, doc.NewInteger(1));
+            if (i + 1 < k)
+                bounds.ArrayPut(i, doc.NewReal((i + 1.0) / k));
+        }
+        dict.DictPut(GLOB_Name("Functions"), functions);
+        dict.DictPut(GLOB_Name("Bounds"), bounds);
+        dict.DictPut(GLOB_Name("Encode"), encode);
+        return dict;
+    };
+    const uint32_t most = CPDF_Function::MaxFunctionsPerRead - 1;  // children beside their parent
+    const struct {
+        uint32_t k;
+        bool deepFirst;
+        const char* thrown;
+    } cases[] = {
+        {most, false, "no exception"},
+        {most, true, "1128007 Functions nested more than 32 deep"},
+        {most + 1, true, "1128007 More than 4096 functions in one function"},
+        {200000, true, "1128007 More than 4096 functions in one function"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.k);
+        const GLOB_Object function = stitching(c.k, c.deepFirst ? tooDeep : plain);
+        EXPECT_EQ(Thrown([&] { CPDF_Function f(function); }), c.thrown);
+    }
+    // One level down, the functions read before count too: the parent and
+    // the first child leave room for one child fewer.
+    GLOB_Object outer = doc.ParseObject("<< /FunctionType 3 /Domain [0 1] /Bounds [0.5] /Encode [0 1 0 1] >>");
+    GLOB_Object two = doc.NewArray(2, false);
+    two.ArrayPut(0, plain);
+    two.ArrayPut(1, stitching(most - 1, tooDeep));
+    outer.DictPut(GLOB_Name("Functions"), two);
+    EXPECT_EQ(Thrown([&] { CPDF_Function f(outer); }), "1128007 More than 4096 functions in one function");
+}

@@ -1,0 +1,159 @@
+// The built program on pages whose cost grows with what they hold: clips
+// nested thousands deep and thousands of one-pixel inline images. Each shape
+// runs at a small and at a four times larger size beside a near-empty one;
+// the peak memory above the near-empty run may grow about four times, not
+// with the square, and the temporary files may not grow at all.
+#include "TS_ProgramFixture.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Use {
+    bool ran = false;
+    int status = -1;
+    long peakKb = 0;      // ru_maxrss of the program alone
+    size_t peakFiles = 0;  // most files seen under TMPDIR at once
+};
+
+size_t CountFiles(const std::string& folder) {
+    size_t count = 0;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return 0;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        if (entry->d_type == DT_DIR)
+            count += CountFiles(folder + "/" + name);
+        else
+            ++count;
+    }
+    closedir(dir);
+    return count;
+}
+
+// The program runs as the only child of a fresh intermediate process, so
+// that the intermediate's RUSAGE_CHILDREN peak is the program's own and no
+// earlier child of the tests masks it. The files under tmp are counted while
+// it runs.
+Use Measure(const std::vector<std::string>& args, const std::string& tmp) {
+    const TS_ConfigScope config;
+    std::vector<std::string> words = {TINTSCOPE_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(&word[0]);
+    argv.push_back(nullptr);
+
+    Use use;
+    int report[2];
+    if (pipe(report) != 0)
+        return use;
+    const pid_t middle = fork();
+    if (middle == 0) {
+        close(report[0]);
+        const pid_t program = fork();
+        if (program == 0) {
+            const int quiet = open("/dev/null", O_WRONLY);
+            dup2(quiet, 1);
+            dup2(quiet, 2);
+            execve(argv[0], argv.data(), environ);
+            _exit(127);
+        }
+        long result[2] = {-1, 0};
+        int status = 0;
+        if (program > 0 && waitpid(program, &status, 0) == program) {
+            rusage usage{};
+            getrusage(RUSAGE_CHILDREN, &usage);
+            result[0] = status;
+            result[1] = usage.ru_maxrss;
+        }
+        (void)!write(report[1], result, sizeof result);
+        _exit(0);
+    }
+    close(report[1]);
+    if (middle < 0) {
+        close(report[0]);
+        return use;
+    }
+    pollfd done{report[0], POLLIN, 0};
+    while (poll(&done, 1, 10) == 0)
+        use.peakFiles = std::max(use.peakFiles, CountFiles(tmp));
+    long result[2] = {-1, 0};
+    use.ran = read(report[0], result, sizeof result) == static_cast<ssize_t>(sizeof result);
+    close(report[0]);
+    waitpid(middle, nullptr, 0);
+    use.status = static_cast<int>(result[0]);
+    use.peakKb = result[1];
+    return use;
+}
+
+std::string NestedClips(int levels) {
+    std::string content = "0 0 0 1 k\n";
+    for (int i = 0; i < levels; ++i)
+        content += "q 0 0 100 100 re W n\n";
+    content += "10 10 50 50 re f\n";
+    for (int i = 0; i < levels; ++i)
+        content += "Q\n";
+    return TS_OnePage("", content);
+}
+
+std::string InlineImages(int count) {
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(i % 100) + " " + std::to_string(i / 100 % 100) +
+                   " cm BI /W 1 /H 1 /BPC 8 /CS /DeviceCMYK ID " + std::string("\xFF\x00\x80\x00", 4) + " EI Q\n";
+    return TS_OnePage("", content);
+}
+
+class TS_HostileGrowthTest : public TS_ProgramTest {
+protected:
+    // page(n) at 10, small and 4 * small: each run succeeds, and what each
+    // size adds to the near-empty run is compared.
+    void ExpectLinear(const char* name, std::string (*page)(int), int small) {
+        std::vector<Use> uses;
+        for (int n : {10, small, 4 * small}) {
+            SCOPED_TRACE(n);
+            const std::string file = WriteFile(name + std::to_string(n) + ".pdf", page(n));
+            uses.push_back(Measure({file, "--dpi", "150", "--out", m_out.File(name + std::to_string(n))}, m_tmp.Path()));
+            ASSERT_TRUE(uses.back().ran);
+            ASSERT_TRUE(WIFEXITED(uses.back().status) && WEXITSTATUS(uses.back().status) == 0) << uses.back().status;
+            EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+        }
+        const double base = static_cast<double>(uses[0].peakKb);
+        const double grewSmall = uses[1].peakKb - base, grewLarge = uses[2].peakKb - base;
+        // Four times as much, with half as much again and 48 MB for what
+        // the allocator and the sanitizer's quarantine hold.
+        EXPECT_LE(grewLarge, 6 * std::max(grewSmall, 0.0) + 48 * 1024)
+            << name << ": peaks of " << uses[0].peakKb << ", " << uses[1].peakKb << " and " << uses[2].peakKb
+            << " KB at 10, " << small << " and " << 4 * small;
+        EXPECT_LE(uses[2].peakFiles, uses[1].peakFiles + 4)
+            << name << ": at most " << uses[1].peakFiles << " then " << uses[2].peakFiles << " temporary files";
+    }
+};
+
+TEST_F(TS_HostileGrowthTest, NestedClipsCostInProportionToTheirDepth) {
+    ExpectLinear("clips", NestedClips, 2000);
+}
+
+// One file for each image's ink, kept to the end of the page, ran the
+// temporary names out; the files may not grow with the images at all.
+TEST_F(TS_HostileGrowthTest, InlineImagesNeedNoTemporaryFileEach) {
+    ExpectLinear("images", InlineImages, 500);
+}
+
+}  // namespace
