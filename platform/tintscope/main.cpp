@@ -21,5 +21,9 @@ std::string ProgramDir(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return VIEW_RunProgram(std::vector<std::string>(argv + 1, argv + argc), ProgramDir(argv[0]), stderr);
+    VIEW_ProgramSettings settings;
+    // Stop within about a second, whatever the drawing is inside.
+    settings.m_stopBoundMs = 1000;
+    return VIEW_RunProgram(std::vector<std::string>(argv + 1, argv + argc), ProgramDir(argv[0]), stdout, stderr,
+                           settings);
 }
