@@ -176,7 +176,9 @@ void VIEW_ProgramSignals::Register(int slot, const std::string& folder) {
 }
 
 void VIEW_ProgramSignals::SayStopped(const std::string& file) {
-    const std::string line = file.empty() ? std::string() : "tintscope: " + file + ": stopped by ";
+    // On a terminal it replaces a progress line left open.
+    const std::string start = isatty(STDERR_FILENO) ? "\r\033[K" : "";
+    const std::string line = file.empty() ? std::string() : start + "tintscope: " + file + ": stopped by ";
     if (line.size() >= sizeof g_lastLine)
         return;
     const sigset_t handled = Handled();
