@@ -50,6 +50,14 @@ void WriteAll(int fd, const char* text, size_t size) {
     }
 }
 
+// The main thread may still be making files in the folder: again until it
+// is gone, after which nothing can be made in it.
+void RemoveUntilGone(const char* folder) {
+    for (int pass = 0; pass < 100; ++pass)
+        if (VIEW_RemoveFolderNow(folder) || (access(folder, F_OK) != 0 && errno == ENOENT))
+            return;
+}
+
 void OnSignal(int signal) {
     if (g_caught == 0) {
         g_caught = signal;
@@ -101,8 +109,8 @@ void VIEW_EndRunNow(int signal) {
         for (;;)
             pause();
     }
-    VIEW_RemoveFolderNow(g_folders[1]);
-    VIEW_RemoveFolderNow(g_folders[0]);
+    RemoveUntilGone(g_folders[1]);
+    RemoveUntilGone(g_folders[0]);
     if (g_folders[2][0])
         rmdir(g_folders[2]);
     if (g_lastLine[0]) {
