@@ -3,6 +3,7 @@
 #include "viewer/program/VIEW_Program.h"
 
 #include <climits>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -21,5 +22,13 @@ std::string ProgramDir(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    return VIEW_RunProgram(std::vector<std::string>(argv + 1, argv + argc), ProgramDir(argv[0]), stderr);
+    VIEW_ProgramSettings settings;
+    // Stop within about a second, whatever the drawing is inside.
+    settings.m_stopBoundMs = 1000;
+    // A test hook: progress lines from the page's start, so that a test
+    // knows what the run is inside.
+    if (const char* ms = std::getenv("TINTSCOPE_PROGRESS_MS"))
+        settings.m_progressThresholdMs = std::strtoull(ms, nullptr, 10);
+    return VIEW_RunProgram(std::vector<std::string>(argv + 1, argv + argc), ProgramDir(argv[0]), stdout, stderr,
+                           settings);
 }

@@ -93,9 +93,17 @@ void CSEP_ContentColorMapper::Walk(const GLOB_Stream& stream, const CPDF_Resourc
     SetColorSpace(initialState.StrokeColorSpace(), true);
     SetColor(initialState.StrokeColor(), true);
     m_atStreamStart = false;
+    uint32_t work = 0;
     while (m_parser.Step()) {
         const int32_t op = CPDF_ContentOperatorTable::Find(m_parser.OperatorText());
         (this->*HandlerOf(op))(op);
+        // An inline image makes an object and reads its data: many
+        // operators' worth.
+        work += op == Op::Op_ID ? InlineImageWork : 1;
+        if (work >= WorkBetweenPolls) {
+            work = 0;
+            Poll();
+        }
     }
 }
 

@@ -38,6 +38,11 @@
 // scn or SCN that is not a Name is content the walk cannot read: it throws
 // GLIB_Exception 1128002 "<op> expects a name operand, found <kind>".
 //
+// After every WorkBetweenPolls operators (an inline image counting as
+// InlineImageWork of them) the walk calls Poll, where a subclass may ask
+// for a cancel: a stream read in one piece is otherwise not polled while
+// its operators run.
+//
 // Failures: the first operator the parser refuses ends the walk with
 // GLIB_Exception ParseErrorCode (1128002) whose message is the parser's.
 // Any GLIB_Exception raised inside the walk, by the parser, the stream (a
@@ -65,6 +70,8 @@
 class CSEP_ContentColorMapper {
 public:
     static constexpr uint32_t ParseErrorCode = 1128002;
+    static constexpr uint32_t WorkBetweenPolls = 1024;
+    static constexpr uint32_t InlineImageWork = 64;
 
     CSEP_ContentColorMapper() = default;
     virtual ~CSEP_ContentColorMapper();
@@ -98,6 +105,8 @@ protected:
     virtual void SetColorSpace(const CPDF_ColorSpace& space, bool stroke) = 0;
     virtual void SetColor(const CPDF_Color& color, bool stroke) = 0;
     virtual void SetPatternColor(const GLOB_Name& name, const GLOB_Object& pattern, bool stroke) = 0;
+    // Between operators, as above; may throw. The base's does nothing.
+    virtual void Poll() {}
 
     CPDF_ContentParser& Parser() { return m_parser; }
     GLIB_AccumStack& AccumStack() { return m_accumStack; }

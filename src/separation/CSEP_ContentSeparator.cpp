@@ -85,6 +85,8 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     return true;
 }
 
+void CSEP_ContentSeparator::Poll() { m_job.ProgressMeter().PollCancel(); }
+
 void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const GLOB_Object& name) {
     // Only what the content names: a Type 3 font without resources takes
     // the page's, whose ExtGState may hold that very font.

@@ -118,6 +118,8 @@ protected:
     void SetColorSpace(const CPDF_ColorSpace& space, bool stroke) override;
     void SetColor(const CPDF_Color& color, bool stroke) override;
     void SetPatternColor(const GLOB_Name& name, const GLOB_Object& pattern, bool stroke) override;
+    // The job's cancel, asked between operators.
+    void Poll() override;
 
 private:
     // Sets or clears the fill (stroke) flag of every ink by the rule above;

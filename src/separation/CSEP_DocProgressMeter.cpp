@@ -102,14 +102,18 @@ bool CSEP_DocProgressMeter::IsCancel(const GLIB_Exception& e) {
 void CSEP_DocProgressMeter::Update() {
     if (m_pollInterval != 0 && ++m_updateCount > m_pollInterval) {
         m_updateCount = 0;
-        if (m_cancelMgr.ShouldCancel())
-            GLIB_THROW(GLIB_Exception, CancelCode, CancelMessage);
+        PollCancel();
     }
     const double percent = PercentDone();
     if (percent - m_lastPosted >= m_step) {
         m_observers.Notify(CSEP_ProgressMessage(percent));
         m_lastPosted = percent;
     }
+}
+
+void CSEP_DocProgressMeter::PollCancel() {
+    if (m_cancelMgr.ShouldCancel())
+        GLIB_THROW(GLIB_Exception, CancelCode, CancelMessage);
 }
 
 void CSEP_DocProgressMeter::StreamDone(CSEP_StreamListener* listener) {

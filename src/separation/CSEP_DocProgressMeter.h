@@ -78,6 +78,9 @@ public:
     // After each read: the cancel poll on every second call, then a message
     // when the percentage has grown by the step.
     void Update();
+    // The cancel poll alone, for work that reads nothing for a while: the
+    // cancel above when the manager answers true.
+    void PollCancel();
     // Called by a listener whose stream is done (from its own callback):
     // deletes the listeners finished before, then moves this one, with its
     // bytes, from the active to the finished list.

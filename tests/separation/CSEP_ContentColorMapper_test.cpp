@@ -246,3 +246,55 @@ TEST(CSEP_ContentColorMapper, CancelPassesThroughTheWalk) {
         EXPECT_EQ(meter.PercentDone(), 100.0);
     }
 }
+
+namespace {
+
+// Counts the walk's polls; the given poll throws a cancel.
+class Poller : public Recorder {
+public:
+    int m_polls = 0;
+    int m_throwAt = 0;
+
+protected:
+    void Poll() override {
+        if (++m_polls == m_throwAt)
+            throw GLIB_Exception(1128003, "Cancel requested", __FILE__, __LINE__);
+    }
+};
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+}  // namespace
+
+// A stream read in one piece is polled between its operators all the same:
+// after every 1024 operators, an inline image counting as 64; a cancel
+// thrown there ends the walk at once.
+TEST(CSEP_ContentColorMapper, TheWalkPollsBetweenOperatorsAndACancelThereEndsIt) {
+    const GLOB_Doc doc = NewDoc();
+    std::string paths;
+    for (int i = 0; i < 3000; ++i)
+        paths += "0 0 m\n";
+    std::string images;
+    for (int i = 0; i < 40; ++i)
+        images += "BI /W 1 /H 1 /BPC 8 /CS /G ID x EI\n";
+    {
+        Poller walker;
+        walker.Walk(Content(paths), doc.NewDict(0, false));
+        EXPECT_EQ(walker.m_polls, 2);
+    }
+    {
+        Poller walker;
+        walker.Walk(Content(images), doc.NewDict(0, false));
+        EXPECT_EQ(walker.m_polls, 40 * 64 / 1024);
+    }
+    Poller walker;
+    walker.m_throwAt = 1;
+    const std::string calls = walker.Walk(Content(paths), doc.NewDict(0, false));
+    EXPECT_EQ(Count(calls, "PassThrough 36 m; "), 1024u);
+    EXPECT_NE(calls.find("threw 1128003 Cancel requested"), std::string::npos) << calls.substr(calls.size() - 200);
+}

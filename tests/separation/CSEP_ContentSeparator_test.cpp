@@ -304,3 +304,50 @@ TEST_F(CSEP_ContentSeparatorTest, AFormStartsEveryInkAtTextMode0) {
                   ForInk("{1|1|1|1|0} g\n{1|1|1|1|0} g\nBT\n/F1 1 Tf\n{3 Tr\n|3 Tr\n|3 Tr\n|3 Tr\n|}(b) Tj\nET\n", i));
     }
 }
+
+namespace {
+
+// Answers true from its cancelAt-th poll on.
+class CancelAtPoll : public GLIB_CancelMgrCore {
+public:
+    explicit CancelAtPoll(int cancelAt) : m_cancelAt(cancelAt) {}
+    int m_polls = 0;
+
+protected:
+    void Poll() override {
+        if (++m_polls >= m_cancelAt)
+            SetCancelled(true);
+    }
+
+private:
+    int m_cancelAt;
+};
+
+}  // namespace
+
+// Content read in one piece still asks the job's cancel as its operators
+// run, so Stop ends a long stream midway: the cancel passes out, no page is
+// made and no temporary file stays.
+TEST_F(CSEP_ContentSeparatorTest, ALongStreamAsksForTheCancelAsItRuns) {
+    std::string content;
+    for (int i = 0; i < 5000; ++i)
+        content += "0 0 0 1 k 0 0 9 9 re f\n";
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_Page page = SourcePage(doc, Resources(), content);
+    {
+        CSEP_SepJobContext job = NewJob({});
+        CancelAtPoll* counting = new CancelAtPoll(1000000);
+        GLIB_CancelMgr cancel;
+        cancel = counting;
+        job.SetCancelMgr(cancel);
+        Separate(job, page);
+        EXPECT_GE(counting->m_polls, 5000 * 4 / 1024);
+    }
+    CSEP_SepJobContext job = NewJob({});
+    GLIB_CancelMgr cancel;
+    cancel = new CancelAtPoll(3);
+    job.SetCancelMgr(cancel);
+    const LogCapture quiet;
+    EXPECT_EQ(Failure([&] { Separate(job, page); }), "1128003 Cancel requested");
+    EXPECT_EQ(job.Doc().NumPages(), 0);
+}

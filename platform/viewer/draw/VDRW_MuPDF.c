@@ -28,6 +28,8 @@ struct VDRW_EngineRec_ {
     int m_clone;
     /* The band being drawn; its abort flag is set from another thread. */
     fz_cookie m_cookie;
+    /* On the list of engines drawing, for VDRW_StopAllDrawing. */
+    VDRW_Engine* m_nextDrawing;
     /* MuPDF's first error message since the last ClearError. */
     int m_errorSeen;
     char m_error[256];
@@ -39,6 +41,11 @@ struct VDRW_PageListRec_ {
 };
 
 static int g_faultSwitch;
+
+/* The engines drawing now, and whether every drawing is stopped. */
+static pthread_mutex_t g_drawingLock = PTHREAD_MUTEX_INITIALIZER;
+static VDRW_Engine* g_drawing;
+static int g_stopAll;
 
 static fz_context* Context(VDRW_Engine* engine) { return engine->m_ctx; }
 
@@ -215,6 +222,48 @@ static int SetPageTree(fz_context* ctx, pdf_obj* node, int depth) {
     return pages;
 }
 
+static void StartDrawing(VDRW_Engine* engine) {
+    pthread_mutex_lock(&g_drawingLock);
+    engine->m_nextDrawing = g_drawing;
+    g_drawing = engine;
+    /* A base engine outlives a stopped drawing; a clone's abort stays. */
+    if (g_stopAll || !engine->m_clone)
+        __atomic_store_n(&engine->m_cookie.abort, g_stopAll, __ATOMIC_RELAXED);
+    pthread_mutex_unlock(&g_drawingLock);
+}
+
+static void EndDrawing(VDRW_Engine* engine) {
+    pthread_mutex_lock(&g_drawingLock);
+    VDRW_Engine** link = &g_drawing;
+    while (*link && *link != engine)
+        link = &(*link)->m_nextDrawing;
+    if (*link)
+        *link = engine->m_nextDrawing;
+    engine->m_nextDrawing = NULL;
+    pthread_mutex_unlock(&g_drawingLock);
+}
+
+void VDRW_StopAllDrawing(void) {
+    pthread_mutex_lock(&g_drawingLock);
+    g_stopAll = 1;
+    for (VDRW_Engine* engine = g_drawing; engine; engine = engine->m_nextDrawing)
+        VDRW_AbortBands(engine);
+    pthread_mutex_unlock(&g_drawingLock);
+}
+
+void VDRW_AllowDrawing(void) {
+    pthread_mutex_lock(&g_drawingLock);
+    g_stopAll = 0;
+    pthread_mutex_unlock(&g_drawingLock);
+}
+
+int VDRW_DrawingStopped(void) {
+    pthread_mutex_lock(&g_drawingLock);
+    const int stopped = g_stopAll;
+    pthread_mutex_unlock(&g_drawingLock);
+    return stopped;
+}
+
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status) {
     fz_context* ctx = Context(engine);
@@ -248,8 +297,8 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
     pdf_drop_document(Context(engine), (pdf_document*)document);
 }
 
-VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
-                                VDRW_Status* status) {
+static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
+                                  VDRW_Status* status) {
     fz_context* ctx = Context(engine);
     pdf_document* document = (pdf_document*)handle;
     pdf_page* page = NULL;
@@ -273,7 +322,7 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int 
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
-            pdf_run_page_contents(ctx, page, device, fz_identity, NULL);
+            pdf_run_page_contents(ctx, page, device, fz_identity, &engine->m_cookie);
             fz_close_device(ctx, device);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
@@ -297,6 +346,20 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int 
     return result;
 }
 
+VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, int pageIndex,
+                                VDRW_Status* status) {
+    StartDrawing(engine);
+    VDRW_PageList* list = NewPageList(engine, document, pageIndex, status);
+    EndDrawing(engine);
+    /* A list cut short by a stop would draw as a page with less on it. */
+    if (list && Aborted(engine)) {
+        VDRW_DropPageList(engine, list);
+        list = NULL;
+        SetStatus(status, VDRW_StatusAborted, "");
+    }
+    return list;
+}
+
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
@@ -304,8 +367,8 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     fz_free(Context(engine), list);
 }
 
-int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
-                  const VDRW_Band* band, VDRW_Status* status) {
+static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                    const VDRW_Band* band, VDRW_Status* status) {
     fz_context* ctx = Context(engine);
     fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
@@ -357,4 +420,12 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
         return 0;
     }
     return 1;
+}
+
+int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                  const VDRW_Band* band, VDRW_Status* status) {
+    StartDrawing(engine);
+    const int drawn = DrawBand(engine, list, userToDevice, band, status);
+    EndDrawing(engine);
+    return drawn;
 }

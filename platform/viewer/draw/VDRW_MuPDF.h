@@ -65,7 +65,8 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 
 /* The page's contents without annotations, in the page's own user space
- * (MuPDF's page transform undone). pageIndex from 0. */
+ * (MuPDF's page transform undone). pageIndex from 0. After
+ * VDRW_StopAllDrawing: null with VDRW_StatusAborted. */
 VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, int pageIndex,
                                 VDRW_Status* status);
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
@@ -75,6 +76,13 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
  * (VDRW_StatusAborted). For a clone that draws for a drawing being
  * cancelled. */
 void VDRW_AbortBands(VDRW_Engine* engine);
+
+/* From any thread but not from a signal handler: every band and page list
+ * being made by any engine stops at its next poll of MuPDF's cookie, and
+ * every later one at once (VDRW_StatusAborted), until VDRW_AllowDrawing. */
+void VDRW_StopAllDrawing(void);
+void VDRW_AllowDrawing(void);
+int VDRW_DrawingStopped(void);
 
 /* Draws the list through userToDevice into the band; 1 on success. A
  * command of the list that fails fails the drawing, with the message of

@@ -157,9 +157,16 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
 
     VDRW_Document* document = Document(doc);
     VDRW_Engine* engine = Engine();
+    bool stopped = false;
     const VDRW_PageListHolder list(engine, VDRW_Checked("the page cannot be read", [&](VDRW_Status* status) {
-        return VDRW_NewPageList(engine, document, pageIndex, status);
+        VDRW_PageList* made = VDRW_NewPageList(engine, document, pageIndex, status);
+        stopped = status->m_code == VDRW_StatusAborted;
+        if (stopped)
+            status->m_code = VDRW_StatusOk;
+        return made;
     }));
+    if (stopped)
+        return VDRW_Drawn();
     const VDRW_Transform userToDevice = UserToDevice(host, space);
     std::vector<PixelRect> bands;
     for (int top = area.m_top; top < area.m_bottom; top += BandRows)
@@ -186,6 +193,9 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
             break;
     }
     run.Finish();
+    // Bands stopped from outside left their pixels as they were.
+    if (VDRW_DrawingStopped())
+        complete = false;
     return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete};
 }
 

@@ -15,7 +15,9 @@
 // asked on the calling thread before every band is handed out, from the top
 // band down, and true stops the drawing there, with no error: bands
 // already handed out are drawn whole if they end within 50 ms, otherwise
-// stopped and left untouched.
+// stopped and left untouched. After VDRW_StopAllDrawing (from another
+// thread) the list and the bands stop where MuPDF next looks, and the
+// drawing ends incomplete, with no error.
 //
 // Failures are host errors: a MuPDF error (also one that MuPDF's display
 // list goes past, with MuPDF's message), a device context without a

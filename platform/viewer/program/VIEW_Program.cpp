@@ -27,6 +27,7 @@
 #include "viewer/program/VIEW_ProgramProgress.h"
 #include "viewer/program/VIEW_ProgramScratch.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
+#include "viewer/program/VIEW_ProgramStopWatch.h"
 #include "viewer/program/VIEW_ProgramText.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
@@ -132,8 +133,8 @@ int32_t PageCountOf(VCOS_DocId doc) {
 class ProgramRun {
 public:
     ProgramRun(const VIEW_ProgramArgs& args, const std::string& programDir, std::FILE* err,
-               const VIEW_ProgramSettings& settings)
-        : m_args(args), m_programDir(programDir), m_err(err), m_settings(settings),
+               const VIEW_ProgramSettings& settings, VIEW_ProgramStopWatch& watch)
+        : m_args(args), m_programDir(programDir), m_err(err), m_settings(settings), m_watch(watch),
           m_progress(err, args.m_page, settings.m_progressThresholdMs),
           m_log([this](const std::string& warning) { Warn(warning); }) {}
 
@@ -143,6 +144,8 @@ public:
 
 private:
     int Run();
+    // The work is over: from now on the run alone says its last line.
+    void Settle();
     // The last line of a failed run, after the repaired line.
     int Fail(const std::string& reason) { return FailWith(kExitFailed, reason); }
     int FailWith(int code, const std::string& reason);
@@ -171,6 +174,7 @@ private:
     std::string m_programDir;
     std::FILE* m_err;
     VIEW_ProgramSettings m_settings;
+    VIEW_ProgramStopWatch& m_watch;
     VIEW_ProgramProgress m_progress;
 
     VIEW_ProgramLog m_log;
@@ -195,16 +199,25 @@ private:
 };
 
 int ProgramRun::Execute() {
+    int code = kExitFailed;
     try {
-        return Run();
+        code = Run();
     } catch (const VIEW_HostRaise& raise) {
-        return Fail(HostErrorText(raise));
+        code = Fail(HostErrorText(raise));
     } catch (const std::exception& fault) {
-        return Fail("the viewer failed: " + VIEW_EscapedText(fault.what()));
+        code = Fail("the viewer failed: " + VIEW_EscapedText(fault.what()));
     }
+    Settle();
+    return code;
+}
+
+void ProgramRun::Settle() {
+    m_watch.Settle();
+    VIEW_ProgramSignals::SayStopped(std::string());
 }
 
 int ProgramRun::FailWith(int code, const std::string& reason) {
+    Settle();
     m_progress.Finish();
     m_log.Flush();
     m_holding = false;
@@ -254,6 +267,7 @@ int ProgramRun::Run() {
     // absolute first.
     const std::string module = VIEW_AbsolutePath(m_programDir) + "/ZOVA.api";
     m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
+    VIEW_ProgramSignals::SayStopped(m_fileName);
     if (access(module.c_str(), R_OK) != 0)
         return Say(m_err, kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
     if (const int code = CheckFile())
@@ -607,6 +621,9 @@ VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
 // The preview and the plates hold the page only: its raster's pixels that
 // the view holds.
 int ProgramRun::WriteOutputs() {
+    // Writing and moving the files is short and checks for a signal; the
+    // watcher must not remove the folders under it.
+    m_watch.Settle();
     // The view window's interior as painted: Update and every untick asked
     // for its paint, and the pump has done any still owed.
     VIEW_ProgramPump();
@@ -736,7 +753,8 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
         return kExitDone;
     }
     const VIEW_ProgramSignals signals;
-    ProgramRun run(parsed, programDir, err, settings);
+    VIEW_ProgramStopWatch watch{std::chrono::milliseconds(settings.m_stopBoundMs)};
+    ProgramRun run(parsed, programDir, err, settings, watch);
     int code = run.Execute();
     try {
         run.Finish();

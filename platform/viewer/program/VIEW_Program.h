@@ -32,6 +32,10 @@ struct VIEW_ProgramSettings {
     // Told of every drawing of the output document once the program has
     // taken its plate: tests hear the document as the stand-in drew it.
     std::function<void(const VIEW_PageDrawing&)> m_drawingHeard;
+    // How long the run may take to stop after the first signal before the
+    // process ends as at a second one; 0: it waits (runs inside a process
+    // that must go on).
+    uint64_t m_stopBoundMs = 0;
 };
 
 // args without the program's name; programDir: the folder ZOVA.api is

@@ -1,5 +1,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <signal.h>
@@ -17,7 +19,15 @@ constexpr int kSlots = 3;
 volatile std::sig_atomic_t g_caught = 0;
 // Copied in with the signals blocked, so the handler never reads half a path.
 char g_folders[kSlots][PATH_MAX] = {};
+// "tintscope: FILE: stopped by ", the start of the last line of a run
+// ended at once; empty once the run has said its last line.
+char g_lastLine[PATH_MAX + 64] = {};
 struct sigaction g_previous[3];
+struct sigaction g_previousPipe;
+// The first signal's number goes down it, for the stop watcher.
+int g_wake[2] = {-1, -1};
+// Set by whoever ends the process first: the handler or the watcher.
+std::atomic<int> g_ending{0};
 
 // The layout getdents64 fills.
 struct LinuxDirent64 {
@@ -28,16 +38,37 @@ struct LinuxDirent64 {
     char d_name[1];
 };
 
+void WriteAll(int fd, const char* text, size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, text, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        text += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+// The main thread may still be making files in the folder: again until it
+// is gone, after which nothing can be made in it.
+void RemoveUntilGone(const char* folder) {
+    for (int pass = 0; pass < 100; ++pass)
+        if (VIEW_RemoveFolderNow(folder) || (access(folder, F_OK) != 0 && errno == ENOENT))
+            return;
+}
+
 void OnSignal(int signal) {
     if (g_caught == 0) {
         g_caught = signal;
+        const int saved = errno;
+        const char byte = static_cast<char>(signal);
+        if (g_wake[1] >= 0)
+            (void)!write(g_wake[1], &byte, 1);
+        errno = saved;
         return;
     }
-    VIEW_RemoveFolderNow(g_folders[1]);
-    VIEW_RemoveFolderNow(g_folders[0]);
-    if (g_folders[2][0])
-        rmdir(g_folders[2]);
-    _exit(128 + signal);
+    VIEW_EndRunNow(signal);
 }
 
 sigset_t Handled() {
@@ -72,25 +103,66 @@ bool VIEW_RemoveFolderNow(const char* folder) {
     return rmdir(folder) == 0;
 }
 
+void VIEW_EndRunNow(int signal) {
+    if (g_ending.exchange(1) != 0) {
+        // The other one is ending the process already.
+        for (;;)
+            pause();
+    }
+    RemoveUntilGone(g_folders[1]);
+    RemoveUntilGone(g_folders[0]);
+    if (g_folders[2][0])
+        rmdir(g_folders[2]);
+    if (g_lastLine[0]) {
+        const char* name = VIEW_ProgramSignals::Name(signal);
+        WriteAll(STDERR_FILENO, g_lastLine, std::strlen(g_lastLine));
+        WriteAll(STDERR_FILENO, name, std::strlen(name));
+        WriteAll(STDERR_FILENO, "\n", 1);
+    }
+    _exit(128 + signal);
+}
+
 VIEW_ProgramSignals::VIEW_ProgramSignals() {
     g_caught = 0;
+    g_ending = 0;
+    if (pipe2(g_wake, O_CLOEXEC) == 0)
+        fcntl(g_wake[1], F_SETFL, O_NONBLOCK);
     struct sigaction action {};
     action.sa_handler = OnSignal;
     action.sa_mask = Handled();
     for (int i = 0; i < 3; ++i)
         sigaction(kSignals[i], &action, &g_previous[i]);
+    // A reader of the messages that went away costs the run its messages,
+    // not its work.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &g_previousPipe);
 }
 
 VIEW_ProgramSignals::~VIEW_ProgramSignals() {
+    sigaction(SIGPIPE, &g_previousPipe, nullptr);
     for (int i = 0; i < 3; ++i)
         sigaction(kSignals[i], &g_previous[i], nullptr);
     for (int slot = 0; slot < kSlots; ++slot)
         Register(slot, std::string());
+    SayStopped(std::string());
+    for (int& fd : g_wake) {
+        if (fd >= 0)
+            close(fd);
+        fd = -1;
+    }
 }
 
 int VIEW_ProgramSignals::Caught() { return g_caught; }
 
 const volatile std::sig_atomic_t* VIEW_ProgramSignals::Flag() { return &g_caught; }
+
+int VIEW_ProgramSignals::WakeFd() { return g_wake[0]; }
+
+void VIEW_ProgramSignals::Wake(char byte) {
+    if (g_wake[1] >= 0)
+        (void)!write(g_wake[1], &byte, 1);
+}
 
 const char* VIEW_ProgramSignals::Name(int signal) {
     switch (signal) {
@@ -108,5 +180,18 @@ void VIEW_ProgramSignals::Register(int slot, const std::string& folder) {
     sigset_t old;
     pthread_sigmask(SIG_BLOCK, &handled, &old);
     std::memcpy(g_folders[slot], folder.c_str(), folder.size() + 1);
+    pthread_sigmask(SIG_SETMASK, &old, nullptr);
+}
+
+void VIEW_ProgramSignals::SayStopped(const std::string& file) {
+    // On a terminal it replaces a progress line left open.
+    const std::string start = isatty(STDERR_FILENO) ? "\r\033[K" : "";
+    const std::string line = file.empty() ? std::string() : start + "tintscope: " + file + ": stopped by ";
+    if (line.size() >= sizeof g_lastLine)
+        return;
+    const sigset_t handled = Handled();
+    sigset_t old;
+    pthread_sigmask(SIG_BLOCK, &handled, &old);
+    std::memcpy(g_lastLine, line.c_str(), line.size() + 1);
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }

@@ -1,8 +1,9 @@
-// SIGINT, SIGTERM and SIGHUP during a run. The first one only raises a
-// flag, which the stand-in's pump turns into a click on Stop, so the run
-// fails and cleans up as any failed run does. A second one ends the
-// process at once, after removing the folders registered here (their
-// files only, then the folders) and a folder the run made.
+// SIGINT, SIGTERM and SIGHUP during a run. The first one raises a flag,
+// which the stand-in's pump turns into a click on Stop, so the run fails
+// and cleans up as any failed run does; it also wakes the stop watcher
+// (VIEW_ProgramStopWatch) through a pipe. A second one ends the process at
+// once (VIEW_EndRunNow). SIGPIPE is ignored during the run: a closed
+// standard error loses the messages, and the run goes on.
 #pragma once
 
 #include <csignal>
@@ -19,13 +20,26 @@ public:
     // The first signal caught, 0 when none.
     static int Caught();
     static const volatile std::sig_atomic_t* Flag();
+    // The pipe's reading end: a byte for the first signal (its number), or
+    // one that Wake wrote.
+    static int WakeFd();
+    static void Wake(char byte);
     // "SIGINT", "SIGTERM", "SIGHUP".
     static const char* Name(int signal);
     // The folders a second signal removes: slot 0 the run's scratch
     // folder, 1 the output's staging folder, 2 an output folder the run
     // made (removed only when empty). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
+    // The file a run ended at once names in its last line; empty once the
+    // run has said its own last line.
+    static void SayStopped(const std::string& file);
 };
+
+// From a signal handler or any thread: the registered folders removed,
+// the last line "tintscope: FILE: stopped by SIGNAL" written when one is
+// registered, and the process ended with 128 + signal. Only calls that are
+// safe in a signal handler; a second caller waits for the first to end it.
+[[noreturn]] void VIEW_EndRunNow(int signal);
 
 // Removes the files of folder, then the folder; only calls that are safe
 // in a signal handler. False when something stayed.
