@@ -54,10 +54,7 @@ Use Measure(const std::vector<std::string>& args, const std::string& tmp) {
     const TS_ConfigScope config;
     std::vector<std::string> words = {TINTSCOPE_PROGRAM};
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(&word[0]);
-    argv.push_back(nullptr);
+    const std::vector<char*> argv = TS_CArgs(words);
 
     Use use;
     int report[2];

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -94,8 +95,11 @@ TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {
     for (const std::string& arg : args)
         command += " " + Quoted(arg);
     command += " 2>&1 >/dev/null";
+    return TS_FinishPiped(popen(command.c_str(), "r"));
+}
+
+TS_Run TS_FinishPiped(std::FILE* pipe) {
     TS_Run run;
-    std::FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         return run;
     char chunk[4096];
@@ -104,6 +108,28 @@ TS_Run TS_ProgramTest::RunBinary(const std::vector<std::string>& args) {
     const int status = pclose(pipe);
     run.m_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+std::vector<char*> TS_CArgs(std::vector<std::string>& words) {
+    std::vector<char*> pointers;
+    for (std::string& word : words)
+        pointers.push_back(&word[0]);
+    pointers.push_back(nullptr);
+    return pointers;
+}
+
+std::vector<std::string> TS_EnvironmentWith(const std::vector<std::string>& set) {
+    std::vector<std::string> env = set;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& own : set)
+            replaced = replaced || own.rfind(name, 0) == 0;
+        if (!replaced)
+            env.push_back(entry);
+    }
+    return env;
 }
 
 std::vector<std::string> TS_ProgramTest::WithOut(std::vector<std::string> args) const {

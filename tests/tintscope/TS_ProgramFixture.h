@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -75,3 +76,14 @@ std::string TS_OnePage(const std::string& resources, const std::string& content,
 
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
+
+// What a program started by popen wrote into pipe, and its exit code (-1
+// when a signal ended it); closes pipe. A null pipe gives an empty run.
+TS_Run TS_FinishPiped(std::FILE* pipe);
+
+// words as exec and posix_spawn take them: pointers into words, then null.
+std::vector<char*> TS_CArgs(std::vector<std::string>& words);
+
+// This process's environment with the NAME=value entries of set in place
+// of any of the same names.
+std::vector<std::string> TS_EnvironmentWith(const std::vector<std::string>& set);

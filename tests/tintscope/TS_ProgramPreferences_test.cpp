@@ -39,18 +39,7 @@ protected:
                                     " --dpi fit --out " + Quoted(out) + " 2>&1 >/dev/null";
         return popen(command.c_str(), "r");
     }
-    static TS_Run Finish(std::FILE* pipe) {
-        TS_Run run;
-        if (!pipe)
-            return run;
-        char chunk[4096];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-            run.m_err.append(chunk, n);
-        const int status = pclose(pipe);
-        run.m_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return run;
-    }
-    TS_Run RunOnce(const std::string& out) const { return Finish(Start(out)); }
+    TS_Run RunOnce(const std::string& out) const { return TS_FinishPiped(Start(out)); }
 };
 
 TEST_F(TS_SharedConfigTest, ParallelRunsKeepTheFileWholeAndAnotherPluginsEntry) {
@@ -67,7 +56,7 @@ TEST_F(TS_SharedConfigTest, ParallelRunsKeepTheFileWholeAndAnotherPluginsEntry) 
         for (int program = 1; program <= 4; ++program)
             pipes.push_back(Start(m_out.File("r" + std::to_string(round) + "p" + std::to_string(program))));
         for (std::FILE* pipe : pipes) {
-            const TS_Run run = Finish(pipe);
+            const TS_Run run = TS_FinishPiped(pipe);
             EXPECT_EQ(run.m_code, 0) << run.m_err;
             EXPECT_EQ(run.m_err, "") << "no alert about the preference file";
         }

@@ -86,20 +86,10 @@ TEST_F(TS_ProgramTest, ASecondSignalEndsTheProgramAtOnceAndLeavesNoTemporaryFile
     // Large enough at 600 dpi that the run is still busy when the signals come.
     const std::string file = WritePage("busy.pdf", 600, 600, BusyContent(60));
     const std::string out = m_out.File("made");
-    const std::string tmpdir = "TMPDIR=" + m_tmp.Path();
     std::vector<std::string> words = {TINTSCOPE_PROGRAM, file, "--dpi", "600", "--out", out};
-    std::vector<char*> argv;
-    for (std::string& word : words)
-        argv.push_back(&word[0]);
-    argv.push_back(nullptr);
-    std::vector<std::string> env = {tmpdir};
-    for (char** e = environ; *e; ++e)
-        if (std::string(*e).rfind("TMPDIR=", 0) != 0)
-            env.push_back(*e);
-    std::vector<char*> envp;
-    for (std::string& entry : env)
-        envp.push_back(&entry[0]);
-    envp.push_back(nullptr);
+    const std::vector<char*> argv = TS_CArgs(words);
+    std::vector<std::string> env = TS_EnvironmentWith({"TMPDIR=" + m_tmp.Path()});
+    const std::vector<char*> envp = TS_CArgs(env);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

@@ -114,19 +114,11 @@ public:
         }
         std::vector<std::string> words = {TINTSCOPE_PROGRAM};
         words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& word : words)
-            argv.push_back(&word[0]);
-        argv.push_back(nullptr);
+        const std::vector<char*> argv = TS_CArgs(words);
         // Progress lines from the start tell what the run is inside.
-        std::vector<std::string> env = {"TMPDIR=" + tmpDir, "XDG_CONFIG_HOME=" + configDir, "TINTSCOPE_PROGRESS_MS=0"};
-        for (char** e = environ; *e; ++e)
-            if (std::string(*e).rfind("TMPDIR=", 0) != 0 && std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0)
-                env.push_back(*e);
-        std::vector<char*> envp;
-        for (std::string& entry : env)
-            envp.push_back(&entry[0]);
-        envp.push_back(nullptr);
+        std::vector<std::string> env = TS_EnvironmentWith(
+            {"TMPDIR=" + tmpDir, "XDG_CONFIG_HOME=" + configDir, "TINTSCOPE_PROGRESS_MS=0"});
+        const std::vector<char*> envp = TS_CArgs(env);
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);

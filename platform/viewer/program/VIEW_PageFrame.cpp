@@ -34,15 +34,12 @@ Span Corners(const double m[6], double width, double height) {
     return r;
 }
 
-VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
-    a.m_left = std::max(a.m_left, b.m_left);
-    a.m_top = std::max(a.m_top, b.m_top);
-    a.m_right = std::min(a.m_right, b.m_right);
-    a.m_bottom = std::min(a.m_bottom, b.m_bottom);
-    return a;
-}
-
 }  // namespace
+
+VIEW_PixelRect VIEW_PixelRect::Within(const VIEW_PixelRect& other) const {
+    return VIEW_PixelRect{std::max(m_left, other.m_left), std::max(m_top, other.m_top), std::min(m_right, other.m_right),
+                          std::min(m_bottom, other.m_bottom)};
+}
 
 VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int dpi, int viewWidth,
                                int viewHeight, int magnification)
@@ -68,7 +65,7 @@ VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double b
 }
 
 VIEW_PixelRect VIEW_PageFrame::PlatePixels() const {
-    return Intersect(m_page, VIEW_PixelRect{0, 0, m_width, m_height});
+    return m_page.Within(VIEW_PixelRect{0, 0, m_width, m_height});
 }
 
 bool VIEW_PageFrame::PlatesHoldThePage() const {
@@ -93,7 +90,7 @@ VIEW_PixelRect VIEW_PageFrame::PreviewPixels() const {
     if (m_mag == 1)
         return plate;
     // The surround is painted outside the page's unmagnified pixels.
-    return Intersect(Magnified(plate), plate);
+    return Magnified(plate).Within(plate);
 }
 
 VIEW_PageRect VIEW_PageFrame::PageOf(const VIEW_PixelRect& pixels, int mag) const {

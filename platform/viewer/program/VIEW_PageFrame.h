@@ -12,6 +12,8 @@ struct VIEW_PixelRect {
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;  // half-open
     int Width() const { return m_right > m_left ? m_right - m_left : 0; }
     int Height() const { return m_bottom > m_top ? m_bottom - m_top : 0; }
+    // The part of this rectangle that lies in other (empty when none).
+    VIEW_PixelRect Within(const VIEW_PixelRect& other) const;
 };
 
 struct VIEW_PageRect {

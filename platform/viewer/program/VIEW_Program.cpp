@@ -608,14 +608,6 @@ const uint8_t* Corner(const std::vector<uint8_t>& pixels, int width, int channel
     return pixels.data() + (static_cast<size_t>(rect.m_top) * width + rect.m_left) * channels;
 }
 
-VIEW_PixelRect Intersect(VIEW_PixelRect a, const VIEW_PixelRect& b) {
-    a.m_left = std::max(a.m_left, b.m_left);
-    a.m_top = std::max(a.m_top, b.m_top);
-    a.m_right = std::min(a.m_right, b.m_right);
-    a.m_bottom = std::min(a.m_bottom, b.m_bottom);
-    return a;
-}
-
 }  // namespace
 
 // The preview and the plates hold the page only: its raster's pixels that
@@ -637,7 +629,7 @@ int ProgramRun::WriteOutputs() {
 
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
     const VIEW_PixelRect shown =
-        Intersect(frame.PreviewPixels(), VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
+        frame.PreviewPixels().Within(VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
     // The files in the order a failure is told: the preview, then the
     // plates in the inks' order.
     std::vector<std::string> names{"preview.png"};
@@ -654,9 +646,9 @@ int ProgramRun::WriteOutputs() {
         const VIEW_PageDrawing& plate = heard->second;
         // In the drawing's own pixels.
         VIEW_PixelRect keep = frame.PlatePixels();
-        keep = Intersect(VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top,
-                                        keep.m_right - plate.m_left, keep.m_bottom - plate.m_top},
-                         VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
+        keep = VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top, keep.m_right - plate.m_left,
+                              keep.m_bottom - plate.m_top}
+                   .Within(VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
         names.push_back(ink.m_plateFile);
         writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
             return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(), Corner(plate.m_blue, plate.m_width, 1, keep),
