@@ -74,8 +74,17 @@ public:
         m_end = fresh + n;
     }
 
+// GCC 12 takes a read of the members after Reserve for a read of the block
+// Reserve freed (a false positive once both are inlined into a loop).
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuse-after-free"
+#endif
     size_t Size() const { return static_cast<size_t>(m_last - m_first); }
     size_t Capacity() const { return static_cast<size_t>(m_end - m_first); }
+#if defined(__GNUC__) && !defined(__clang__) && __GNUC__ >= 12
+#pragma GCC diagnostic pop
+#endif
     bool Empty() const { return m_last == m_first; }
     // Element i counted from the bottom; Top(k) counts from the top.
     T& operator[](size_t i) { return m_first[i]; }
