@@ -9,13 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "VDRW_TestDib.h"
+#include "VDRW_BandSoak.h"
 #include "support/Corpus.h"
 #include "viewer/VIEW_Host.h"
-#include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_TestPdf.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
-#include "viewer/draw/VDRW_PageSpace.h"
 
 namespace {
 
@@ -88,13 +86,6 @@ std::string ReadCorpus(const std::string& name) {
     return bytes.str();
 }
 
-std::vector<uint8_t> Bytes(const VDRW_TestDib& dib) {
-    std::vector<uint8_t> bytes;
-    for (int y = 0; y < dib.Height(); ++y)
-        bytes.insert(bytes.end(), dib.Pixel(0, y), dib.Pixel(0, y) + dib.Width() * 4);
-    return bytes;
-}
-
 // Once seen to differ in a few pixels around its row 448 at 150 dpi from
 // run to run on all cores: images that row cuts through. Soak: rows 320 to
 // 575 (four bands) redrawn by fresh drawers on one thread and on eight.
@@ -103,31 +94,7 @@ TEST(VDRW_BandOrder, TheSpotPageRedrawnOnOneThreadAndOnEightGivesTheSameBytesEve
     VIEW_Host::Reset();
     const std::string file = ReadCorpus("gwg_Ghent_Output_Suite_5_SPOT_X4.pdf");
     ASSERT_FALSE(file.empty());
-    const double scale = 150.0 / 72;
-    std::vector<uint8_t> reference;
-    for (int run = 0; run < 13; ++run) {
-        const int threads = run == 0 ? 1 : run % 3 == 0 ? 1 : 8;
-        SCOPED_TRACE("run " + std::to_string(run) + " on " + std::to_string(threads) + " threads");
-        VCOS_Store store;
-        const VCOS_DocId doc = VCOS_Reader::Read(store, file, "spot.pdf");
-        const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(store, doc, 0);
-        const int width = static_cast<int>(space.m_width * scale + 0.5);
-        const double height = space.m_height * scale;
-        const PDFL_FixedMatrix matrix = VDRW_Matrix(scale, 0, 0, -scale, 0, height);
-        // Rows 320 to 575 from the page's top; halfway into the edge rows,
-        // so that fixed-point rounding moves no band.
-        const PDFL_FixedRect update = VDRW_Rect(0, (height - 575.5) / scale, space.m_width, (height - 320.5) / scale);
-        VDRW_PageDrawer drawer(store);
-        drawer.SetThreads(threads);
-        VDRW_TestDib dib(width, 576);
-        const VDRW_Drawn drawn = drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr);
-        ASSERT_TRUE(drawn.m_complete);
-        ASSERT_EQ(drawn.m_top, 320);
-        if (run == 0)
-            reference = Bytes(dib);
-        else
-            EXPECT_TRUE(Bytes(dib) == reference);
-    }
+    VDRW_SoakRows(file, 0, 150, 320, 576, 13);
     VIEW_Host::Reset();
 }
 
