@@ -82,6 +82,17 @@ bool FileEntry(HANDLE h, Entry* entry) {
     return false;
 }
 
+// A file handle opened for writing, or ERROR_INVALID_HANDLE or
+// ERROR_ACCESS_DENIED.
+bool WritableEntry(HANDLE h, Entry* entry) {
+    if (!FileEntry(h, entry))
+        return false;
+    if (entry->writable)
+        return true;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+}
+
 // ---- paths ----------------------------------------------------------------
 
 bool IsDirectory(const std::string& path) {
@@ -459,12 +470,8 @@ DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD moveM
 
 BOOL SetEndOfFile(HANDLE file) {
     Entry e;
-    if (!FileEntry(file, &e))
+    if (!WritableEntry(file, &e))
         return FALSE;
-    if (!e.writable) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
     const off_t position = lseek(e.fd, 0, SEEK_CUR);
     if (position < 0 || ftruncate(e.fd, position) != 0) {
         SetLastError(errno == EFBIG ? ERROR_DISK_FULL : Win32ErrorFromErrno(errno));
@@ -518,12 +525,8 @@ BOOL DeleteFileA(LPCSTR path) {
 
 BOOL FlushFileBuffers(HANDLE file) {
     Entry e;
-    if (!FileEntry(file, &e))
+    if (!WritableEntry(file, &e))
         return FALSE;
-    if (!e.writable) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return FALSE;
-    }
     if (fsync(e.fd) != 0) {
         SetLastError(Win32ErrorFromErrno(errno));
         return FALSE;
