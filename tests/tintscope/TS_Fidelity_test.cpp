@@ -64,18 +64,6 @@ InksFile ReadInks(const std::string& path) {
     return inks;
 }
 
-GrayPlate ReadPlatePng(const std::string& path) {
-    const PngPixels png = ReadPng(path);
-    EXPECT_EQ(png.m_channels, 1) << path << ": " << png.m_error;
-    GrayPlate plate;
-    if (png.m_channels != 1)
-        return plate;
-    plate.width = png.m_width;
-    plate.height = png.m_height;
-    plate.pixels = png.m_pixels;
-    return plate;
-}
-
 // The top-left width × height of plate.
 GrayPlate TopLeft(const GrayPlate& plate, int width, int height) {
     GrayPlate part;
@@ -188,7 +176,7 @@ void CheckFidelity(const FidelityPage& page, const ScratchDir& out, const TmpDir
             EXPECT_GE(engine.InkedShare(), PlateMatch::RequiredShare);
         }
 
-        const GrayPlate drawn = ReadPlatePng(out.File(inks[i].m_plateFile));
+        const GrayPlate drawn = TS_ReadPlatePng(out.File(inks[i].m_plateFile));
         const int width = std::min(drawn.width, rendering.width), height = std::min(drawn.height, rendering.height);
         ASSERT_GT(width, 0);
         ASSERT_GT(height, 0);

@@ -7,8 +7,6 @@
 #include "support/GrayPlate.h"
 #include "support/PdfText.h"
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -85,14 +83,10 @@ Seen Mutool(const std::string& path, int number, const std::string& pgm) {
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
         throw std::runtime_error("cannot start mutool");
-    std::string said;
-    char chunk[1024];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        said.append(chunk, n);
-    const int status = pclose(pipe);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const TS_Run mutool = TS_FinishPiped(pipe);
+    if (mutool.m_code != 0)
         throw std::runtime_error("mutool failed on page " + std::to_string(number) + " (mupdf-tools is needed):\n" +
-                                 said);
+                                 mutool.m_err);
     const GrayPlate plate = ReadPgm(pgm);
     return SeenIn(plate.width, plate.height, plate.pixels);
 }

@@ -64,18 +64,6 @@ std::string FramedPdf(const MadePage& page, double x, double y) {
                                     "endstream"});
 }
 
-GrayPlate ReadPlate(const std::string& path) {
-    const PngPixels png = ReadPng(path);
-    GrayPlate plate;
-    EXPECT_EQ(png.m_channels, 1) << path << ": " << png.m_error;
-    if (png.m_channels == 1) {
-        plate.width = png.m_width;
-        plate.height = png.m_height;
-        plate.pixels = png.m_pixels;
-    }
-    return plate;
-}
-
 struct Box {
     int m_left = 1 << 30, m_top = 1 << 30, m_right = -1, m_bottom = -1;  // inclusive
 };
@@ -136,7 +124,7 @@ protected:
             GhostscriptRenderer::Separations(file, used, GhostscriptPages{page.m_left > 0, 1, 1});
         ASSERT_TRUE(tiffsep.count("Black"));
         const GrayPlate& expected = tiffsep.at("Black");
-        const GrayPlate black = ReadPlate(m_out.File("plate-3-Black.png"));
+        const GrayPlate black = TS_ReadPlatePng(m_out.File("plate-3-Black.png"));
         const PngPixels preview = Output("preview.png");
         ASSERT_EQ(black.width, expected.width);
         ASSERT_EQ(black.height, expected.height);
@@ -211,7 +199,7 @@ TEST_F(TS_PageRasterTest, APageLargerThanTheViewKeepsAPartNamedInItsOwnPixels) {
         const std::vector<double> area = RectLine(inks, "area");
         ASSERT_EQ(area.size(), 4u) << inks;
         EXPECT_EQ(RectLine(inks, "preview"), area);
-        const GrayPlate black = ReadPlate(m_out.File("plate-3-Black.png"));
+        const GrayPlate black = TS_ReadPlatePng(m_out.File("plate-3-Black.png"));
         const double columns = std::floor(page.m_width * s + 0.5), rows = std::floor(page.m_height * s + 0.5);
         EXPECT_EQ(black.width, std::min(columns, 8192.0));
         EXPECT_EQ(black.height, 8192);

@@ -159,3 +159,15 @@ uint32_t TS_Rgb(const PngPixels& image, int x, int y) {
     const uint8_t* p = &image.m_pixels[(static_cast<size_t>(y) * image.m_width + x) * 4];
     return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
 }
+
+GrayPlate TS_ReadPlatePng(const std::string& path) {
+    const PngPixels png = ReadPng(path);
+    EXPECT_EQ(png.m_channels, 1) << path << ": " << png.m_error;
+    GrayPlate plate;
+    if (png.m_channels != 1)
+        return plate;
+    plate.width = png.m_width;
+    plate.height = png.m_height;
+    plate.pixels = png.m_pixels;
+    return plate;
+}

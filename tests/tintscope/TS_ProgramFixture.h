@@ -3,6 +3,7 @@
 // must end empty, and its own output folder.
 #pragma once
 
+#include "support/GrayPlate.h"
 #include "support/PngReader.h"
 #include "support/TestSupport.h"
 #include "viewer/program/VIEW_Program.h"
@@ -76,6 +77,10 @@ std::string TS_OnePage(const std::string& resources, const std::string& content,
 
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
+
+// A plate file the program wrote, which must be a grey PNG; empty when it
+// is not.
+GrayPlate TS_ReadPlatePng(const std::string& path);
 
 // What a program started by popen wrote into pipe, and its exit code (-1
 // when a signal ended it); closes pipe. A null pipe gives an empty run.

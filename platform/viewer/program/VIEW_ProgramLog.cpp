@@ -133,6 +133,12 @@ std::string WithoutRepeats(const std::string& text) {
     return kept;
 }
 
+// A cause as the user reads it: on one line, without the host's wrapping,
+// a unit's name or repeats.
+std::string CauseInWords(const std::string& text) {
+    return WithoutRepeats(VIEW_WithoutUnitName(WithoutHostWrapping(OneLine(text))));
+}
+
 }  // namespace
 
 std::string VIEW_LogReason(const std::string& message) {
@@ -143,8 +149,7 @@ std::string VIEW_LogReason(const std::string& message) {
     // cause.
     if (!IsHostWrapped(text) && colon != std::string::npos && space != std::string::npos && space < colon)
         text = text.substr(colon + 2);
-    text = VIEW_WithoutUnitName(WithoutHostWrapping(OneLine(text)));
-    return WithoutRepeats(text);
+    return CauseInWords(text);
 }
 
 std::string VIEW_AlertCause(const std::string& alert) {
@@ -157,7 +162,7 @@ std::string VIEW_AlertCause(const std::string& alert) {
     if (code != std::string::npos)
         cause.erase(code);
     // The cause has no lead of a logging step: its first colon is its own.
-    return WithoutRepeats(VIEW_WithoutUnitName(WithoutHostWrapping(cause)));
+    return CauseInWords(cause);
 }
 
 VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning) : m_warning(std::move(warning)) {}

@@ -62,9 +62,7 @@ void OnSignal(int signal) {
     if (g_caught == 0) {
         g_caught = signal;
         const int saved = errno;
-        const char byte = static_cast<char>(signal);
-        if (g_wake[1] >= 0)
-            (void)!write(g_wake[1], &byte, 1);
+        VIEW_ProgramSignals::Wake(static_cast<char>(signal));
         errno = saved;
         return;
     }
