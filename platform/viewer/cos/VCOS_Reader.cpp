@@ -272,9 +272,9 @@ bool RecoversALostObject(const VCOS_Store& store, VCOS_DocId first, VCOS_DocId r
 }
 
 // One reading by qpdf into a new document, whose warnings start with
-// leading; *lost counts the objects qpdf could not read. A file qpdf
-// refuses gives 0 with qpdf's reason in *refusal; the store's own
-// refusals, a password and running out of memory throw.
+// leading; *lost, when not null, counts the objects qpdf could not read.
+// A file qpdf refuses gives 0 with qpdf's reason in *refusal; the store's
+// own refusals, a password and running out of memory throw.
 VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::string& name,
                     const std::string& header, const std::vector<std::string>& leading, std::string* refusal,
                     size_t* lost) {
@@ -288,7 +288,9 @@ VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::stri
         QPDF qpdf;
         qpdf.setSuppressWarnings(true);
         qpdf.processInputSource(std::make_shared<ClampedSource>(name, bytes));
-        *lost = Copier(store, id, qpdf, bytes).Copy();
+        const size_t lostHere = Copier(store, id, qpdf, bytes).Copy();
+        if (lost)
+            *lost = lostHere;
         int revision = 0;
         int permissions = 0;
         if (qpdf.isEncrypted(revision, permissions))
@@ -351,8 +353,7 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     for (const std::string& warning : rebuilt.m_warnings)
         warnings.push_back(name + ": " + warning);
     std::string second;
-    size_t lostAgain = 0;
-    if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second, &lostAgain)) {
+    if (const VCOS_DocId doc = ReadOnce(store, rebuilt.m_bytes, name, header, warnings, &second, nullptr)) {
         if (first == 0 || RecoversALostObject(store, first, doc))
             return doc;
         store.CloseDoc(doc);

@@ -76,18 +76,25 @@ double DrawStoppedAfter(VDRW_PageDrawer& drawer, VCOS_DocId doc, VDRW_TestDib& d
     return seconds;
 }
 
+// Draws doc on a fresh drawer with threads into dib while every drawing is
+// stopped after delay: the stop ends it soon and incomplete.
+void ExpectStoppedSoon(const VCOS_Store& store, VCOS_DocId doc, int threads, std::chrono::milliseconds delay,
+                       VDRW_TestDib& dib) {
+    VDRW_AllowDrawing();
+    VDRW_PageDrawer drawer(store);
+    drawer.SetThreads(threads);
+    VDRW_Drawn drawn;
+    EXPECT_LT(DrawStoppedAfter(drawer, doc, dib, delay, &drawn), 5.0);
+    EXPECT_FALSE(drawn.m_complete);
+}
+
 TEST_F(VDRW_StopAllDrawingTest, APageListInFlightStopsAndTheDrawingEndsIncomplete) {
     VCOS_Store store;
     const VCOS_DocId doc = NestedForms(store);
     for (const int threads : {1, 4}) {
         SCOPED_TRACE(threads);
-        VDRW_AllowDrawing();
-        VDRW_PageDrawer drawer(store);
-        drawer.SetThreads(threads);
         VDRW_TestDib dib(300, 300, 0xAB);
-        VDRW_Drawn drawn;
-        EXPECT_LT(DrawStoppedAfter(drawer, doc, dib, std::chrono::milliseconds(300), &drawn), 5.0);
-        EXPECT_FALSE(drawn.m_complete);
+        ExpectStoppedSoon(store, doc, threads, std::chrono::milliseconds(300), dib);
         EXPECT_EQ(dib.Pixel(5, 295)[0], 0xAB) << "no band drew from a list cut short";
     }
 }
@@ -97,13 +104,8 @@ TEST_F(VDRW_StopAllDrawingTest, BandsInFlightStopOnEveryThreadAndLaterDrawingsDr
     const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", ManyFills(20000));
     for (const int threads : {1, 4}) {
         SCOPED_TRACE(threads);
-        VDRW_AllowDrawing();
-        VDRW_PageDrawer drawer(store);
-        drawer.SetThreads(threads);
         VDRW_TestDib dib(300, 300, 0xAB);
-        VDRW_Drawn drawn;
-        EXPECT_LT(DrawStoppedAfter(drawer, doc, dib, std::chrono::milliseconds(200), &drawn), 5.0);
-        EXPECT_FALSE(drawn.m_complete);
+        ExpectStoppedSoon(store, doc, threads, std::chrono::milliseconds(200), dib);
         EXPECT_EQ(VDRW_DrawingStopped(), 1);
     }
     // Still stopped: a new drawing draws nothing.
