@@ -1,5 +1,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 
+#include "viewer/VIEW_Threads.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -174,11 +176,9 @@ const char* VIEW_ProgramSignals::Name(int signal) {
 void VIEW_ProgramSignals::Register(int slot, const std::string& folder) {
     if (slot < 0 || slot >= kSlots || folder.size() >= PATH_MAX)
         return;
-    const sigset_t handled = Handled();
-    sigset_t old;
-    pthread_sigmask(SIG_BLOCK, &handled, &old);
+    // The handler reads it: never half written under its feet.
+    const VIEW_SignalsBlocked blocked;
     std::memcpy(g_folders[slot], folder.c_str(), folder.size() + 1);
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
 
 void VIEW_ProgramSignals::SayStopped(const std::string& file) {
@@ -187,9 +187,7 @@ void VIEW_ProgramSignals::SayStopped(const std::string& file) {
     const std::string line = file.empty() ? std::string() : start + "tintscope: " + file + ": stopped by ";
     if (line.size() >= sizeof g_lastLine)
         return;
-    const sigset_t handled = Handled();
-    sigset_t old;
-    pthread_sigmask(SIG_BLOCK, &handled, &old);
+    // The handler reads it: never half written under its feet.
+    const VIEW_SignalsBlocked blocked;
     std::memcpy(g_lastLine, line.c_str(), line.size() + 1);
-    pthread_sigmask(SIG_SETMASK, &old, nullptr);
 }
