@@ -2,8 +2,6 @@
 
 #include "CSEP_SeparationCheck.h"
 
-#include <algorithm>
-
 namespace {
 
 using CSEP_ContentSeparatorTest = CSEP_TempDirTest;
@@ -233,9 +231,7 @@ TEST_F(CSEP_ContentSeparatorTest, SmallImagesOfAnExternalJobAreEmbedded) {
         EXPECT_EQ(StreamData(big, 2), wide);
     }
     // The page's four streams and the large mask's one file; no image's.
-    const std::vector<std::string> files = TempFiles();
-    EXPECT_EQ(std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }),
-              5);
+    EXPECT_EQ(JobTempFileCount(), 5);
 }
 
 // A gray is the process colour 0 0 0 1-g: under overprint, in either mode,

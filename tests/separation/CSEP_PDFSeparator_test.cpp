@@ -340,9 +340,7 @@ TEST_F(CSEP_PDFSeparatorTest, CancelAndFailureEndThePage) {
         EXPECT_EQ(meter.PercentDone(), 100.0);
         EXPECT_EQ(job.Doc().NumPages(), 0);
         // The page's own streams, kept by the job until it goes.
-        const std::vector<std::string> files = TempFiles();
-        EXPECT_EQ(
-            std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; }), 5);
+        EXPECT_EQ(JobTempFileCount(), 5);
     }
 
     GLIB_CancelMgr cancel;

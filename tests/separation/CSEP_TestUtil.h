@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -28,6 +30,11 @@ class CSEP_TempDirTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_EQ(TempFiles(), std::vector<std::string>()); }
     std::vector<std::string> TempFiles() const { return m_tmp.Dir().List(); }
+    // Of those, the job's own ("VDQ…"); the documents may hold files of theirs.
+    std::ptrdiff_t JobTempFileCount() const {
+        const std::vector<std::string> files = TempFiles();
+        return std::count_if(files.begin(), files.end(), [](const std::string& f) { return f.rfind("VDQ", 0) == 0; });
+    }
 
 private:
     TmpDirScope m_tmp;

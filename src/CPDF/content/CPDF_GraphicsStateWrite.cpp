@@ -126,8 +126,9 @@ void CPDF_GraphicsState::WriteChanges(const CPDF_PathList* pendingClip, GLOB_Obj
         writer.WriteOperator("q");
         const GLIB_Matrix back = saved.CTM().Inverse();
         const CPDF_PathList added = s.m_clipPath.After(saved.ClipPath());
-        for (uint32_t i = 0; i < added.NumPaths(); ++i) {
-            CPDF_Path path = added.Path(i);
+        // Path(i) walks back from the last path: one walk for them all.
+        for (CPDF_PathList::Iterator it(added); it.HasMore();) {
+            CPDF_Path path = it.Next();
             path.Transform(back);
             WriteClipPath(writer, path);
         }

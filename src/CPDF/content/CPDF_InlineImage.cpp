@@ -6,6 +6,7 @@
 #include "CPDF/iCPDF_MessageText.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
+#include "GLOB/GLOB_ByteClass.h"
 #include "GLOB/GLOB_ObjectFactory.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_StreamCore.h"
@@ -51,10 +52,6 @@ int ReadSize(const GLOB_Dict& dict, const char* abbreviation, const char* key, c
 }
 
 bool IsEnd(const FILT_FilterBuffer* buffer) { return buffer->DataAvailable() == 0 && buffer->IsEOD(); }
-
-bool IsWhite(uint8_t c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
-
-bool EndsToken(uint8_t c) { return IsWhite(c) || (c != 0 && std::strchr("()<>[]{}/%", c) != nullptr); }
 
 // "/key value" on a line of its own.
 void WriteEntry(GLOB_ObjectWriter& writer, const char* key, const GLOB_Object& value) {
@@ -285,7 +282,7 @@ void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
         const uint8_t* bytes = buffer->GetPtr();
         const FILT_Size count = buffer->DataAvailable();
         for (FILT_Size i = 0; i < count; ++i) {
-            const bool white = i == 0 ? afterWhite : IsWhite(bytes[i - 1]);
+            const bool white = i == 0 ? afterWhite : GLOB_IsWhite(bytes[i - 1]);
             if (!white || bytes[i] != 'E' || (i + 1 < count && bytes[i + 1] != 'I'))
                 continue;
             // A candidate cut by the buffer's end is left to the lexer.
@@ -293,7 +290,7 @@ void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
                 buffer->AdvanceGetPtr(i);
                 return;
             }
-            if (i + 1 < count && (i + 2 == count || EndsToken(bytes[i + 2]))) {
+            if (i + 1 < count && (i + 2 == count || GLOB_IsDelimiter(bytes[i + 2]))) {
                 buffer->AdvanceGetPtr(i);
                 return;
             }
@@ -301,7 +298,7 @@ void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
         // No "EI" to the end: the lexer is left to say what stands there.
         if (buffer->IsEOD())
             return;
-        afterWhite = IsWhite(bytes[count - 1]);
+        afterWhite = GLOB_IsWhite(bytes[count - 1]);
         buffer->AdvanceGetPtr(count);
     }
 }

@@ -7,7 +7,6 @@
 #include "Exchange/XCHG/XCHG_Resources.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
-#include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Name.h"
 #include "hostpdf/PDFL_CorCalls.h"
 #include "win32/win32.h"
@@ -47,12 +46,6 @@ bool IsFolder(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-GLOB_Doc NewMemoryDoc() {
-    GLOB_Doc doc = GLOB_Memory_Impl::Make();
-    doc.Create(XCHG_PrefsHeader, 0);
-    return doc;
-}
-
 GLOB_Name PluginKey() {
     const XCHG_Plugin* plugin = XCHG_Plugin::Instance();
     GLIB_ASSERT(plugin != NULL);
@@ -90,7 +83,7 @@ GLOB_FileName XCHG_PluginPreferences::FileName() {
 }
 
 void XCHG_PluginPreferences::Open(const char* defaults) {
-    m_memoryDoc = NewMemoryDoc();
+    m_memoryDoc = XCHG_NewPrefsDoc();
     m_open = true;
     GLOB_FileName fileName;
     bool named = false;
@@ -105,7 +98,7 @@ void XCHG_PluginPreferences::Open(const char* defaults) {
     // syntax): the defaults too, said once; the next save replaces it.
     if (named && XCHG_ReadPrefsFile(fileName, false, m_memoryDoc) == XCHG_PrefsFileState::Damaged) {
         m_memoryDoc.Close();
-        m_memoryDoc = NewMemoryDoc();
+        m_memoryDoc = XCHG_NewPrefsDoc();
         XCHG_PrefsAlert(20013, fileName.NarrowName());
     }
     Bind(defaults, fileName);
@@ -144,7 +137,7 @@ void XCHG_PluginPreferences::Save() {
     const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
     // What other runs stored since this one read the file stays; this
     // plug-in's entry is this run's.
-    GLOB_Doc current = NewMemoryDoc();
+    GLOB_Doc current = XCHG_NewPrefsDoc();
     const XCHG_PrefsFileState state = XCHG_ReadPrefsFile(fileName, true, current);
     GLOB_Object all = current.Root().DictGet(key);
     if (state == XCHG_PrefsFileState::Read && all.IsDict() && m_preferences.IsInitialized())

@@ -39,8 +39,7 @@ bool Write(const char* path, const GLOB_Object& value) {
 // The buffered host file reports no failure at its close: what reached
 // the disk is read back before it may replace anything.
 bool ReadsBack(const char* path, const GLOB_Object& value) {
-    GLOB_Doc copy = GLOB_Memory_Impl::Make();
-    copy.Create(XCHG_PrefsHeader, 0);
+    GLOB_Doc copy = XCHG_NewPrefsDoc();
     bool same = false;
     try {
         same = XCHG_ReadPrefsFile(GLOB_FileName(path), false, copy) == XCHG_PrefsFileState::Read &&
@@ -60,6 +59,12 @@ bool Flush(const char* path) {
 }
 
 }  // namespace
+
+GLOB_Doc XCHG_NewPrefsDoc() {
+    GLOB_Doc doc = GLOB_Memory_Impl::Make();
+    doc.Create(XCHG_PrefsHeader, 0);
+    return doc;
+}
 
 XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writable, const GLOB_Doc& into) {
     // Only a regular file opens: a folder or a FIFO is refused at once.

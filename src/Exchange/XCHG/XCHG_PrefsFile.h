@@ -12,6 +12,10 @@
 // The first line of every preference file.
 inline constexpr const char* XCHG_PrefsHeader = "%VelmDornapPrefs-1.0";
 
+// A new, open memory document headed as a preference file: what a file's
+// value is read into.
+GLOB_Doc XCHG_NewPrefsDoc();
+
 enum class XCHG_PrefsFileState {
     Missing,   // nothing of that name
     Unusable,  // something that cannot be opened: a folder, a FIFO, no permission
