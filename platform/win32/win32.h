@@ -187,6 +187,18 @@ enum : DWORD { MOVEFILE_REPLACE_EXISTING = 0x1, MOVEFILE_WRITE_THROUGH = 0x8 };
 // Other flags: ERROR_INVALID_PARAMETER.
 BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
 
+enum : DWORD { REPLACEFILE_WRITE_THROUGH = 0x1 };
+// Renames replacement over replaced in one step, the new file taking the
+// replaced one's permissions (its mode). replaced must be a file: missing,
+// ERROR_FILE_NOT_FOUND; a link or a folder, ERROR_ACCESS_DENIED. backup must
+// be null, flags 0 or REPLACEFILE_WRITE_THROUGH (as MoveFileExA's).
+BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                  LPVOID reserved);
+// The open file's path with every link followed (a POSIX path; flags must
+// be 0). The length without the terminator, the size needed with it when
+// size is too small, 0 with the last error on failure.
+DWORD GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
+
 // TMPDIR, else /tmp, always with a trailing '/'. Returns the length without
 // the terminator, or the size needed (with it) when the buffer is too small.
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
@@ -985,7 +997,8 @@ using LPMALLOC = IMalloc*;
 
 // Only CSIDL_APPDATA: the configured application-data folder (the driver's
 // SetAppDataFolder; else $XDG_CONFIG_HOME/tintscope, else
-// $HOME/.config/tintscope). E_FAIL when the driver's fault switch is on.
+// $HOME/.config/tintscope, each only when absolute). E_FAIL when neither
+// is usable or the driver's fault switch is on.
 HRESULT SHGetSpecialFolderLocation(HWND owner, int folder, LPITEMIDLIST* list);
 // Copies the folder into path (MAX_PATH bytes) after making its missing
 // parents (a parent that cannot be made is left for CreateDirectoryA to

@@ -132,6 +132,11 @@ bool WritePng(const std::string& path, const Image& image);
 bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
               size_t rowBytes = 0);
 
+// ---- files -----------------------------------------------------------------
+// Runs action once, at the start of the next MoveFileExA or ReplaceFileA,
+// with the name being replaced: a save held at its rename.
+void AtFileRename(std::function<void(const std::string& to)> action);
+
 // ---- shell folders and message boxes ---------------------------------------
 // The folder CSIDL_APPDATA names (a POSIX path); empty goes back to the
 // default ($XDG_CONFIG_HOME/tintscope, else $HOME/.config/tintscope).

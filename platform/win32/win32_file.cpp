@@ -1,6 +1,7 @@
 // Files: KERNEL32 file handles, the temporary folder, directory lookups and
 // error texts, and the Microsoft C runtime's low-level files, over POSIX.
 #include "win32/win32.h"
+#include "win32/win32_driver.h"
 #include "win32/win32_path.h"
 
 #include <cerrno>
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
@@ -93,6 +95,21 @@ bool WritableEntry(HANDLE h, Entry* entry) {
     return false;
 }
 
+// ---- the driver's hold at a rename ------------------------------------------
+
+std::mutex g_renameMutex;
+std::function<void(const std::string&)> g_atRename;
+
+void BeforeRename(const std::string& to) {
+    std::function<void(const std::string&)> action;
+    {
+        std::lock_guard<std::mutex> lock(g_renameMutex);
+        action.swap(g_atRename);
+    }
+    if (action)
+        action(to);
+}
+
 // ---- paths ----------------------------------------------------------------
 
 bool IsDirectory(const std::string& path) {
@@ -105,6 +122,16 @@ std::string Parent(const std::string& path) {
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A rename is a change of the folder: it is on the disk once the folder
+// is. A file system that cannot sync a folder has renamed all the same.
+void SyncFolderOf(const std::string& path) {
+    const int folder = open(Parent(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
+    }
 }
 
 // The real platform tells a missing file from a missing folder.
@@ -552,6 +579,7 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
     }
     const std::string from = PosixPath(existing);
     const std::string to = PosixPath(newName);
+    BeforeRename(to);
     struct stat st;
     if (lstat(to.c_str(), &st) == 0 &&
         ((flags & MOVEFILE_REPLACE_EXISTING) == 0 || S_ISDIR(st.st_mode))) {
@@ -562,17 +590,59 @@ BOOL MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags) {
         SetLastError(errno == EISDIR ? ERROR_ACCESS_DENIED : PathError(errno == ENOENT ? from : to, errno));
         return FALSE;
     }
-    if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
-        // The rename is a change of the folder: it is on the disk once the
-        // folder is. A file system that cannot sync a folder has renamed all
-        // the same.
-        const int folder = open(Parent(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (folder >= 0) {
-            fsync(folder);
-            close(folder);
-        }
-    }
+    if ((flags & MOVEFILE_WRITE_THROUGH) != 0)
+        SyncFolderOf(to);
     return TRUE;
+}
+
+BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID, LPVOID) {
+    if (replaced == nullptr || replacement == nullptr || backup != nullptr ||
+        (flags & ~REPLACEFILE_WRITE_THROUGH) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const std::string to = PosixPath(replaced);
+    const std::string from = PosixPath(replacement);
+    BeforeRename(to);
+    struct stat st;
+    if (lstat(to.c_str(), &st) != 0) {
+        SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : PathError(to, errno));
+        return FALSE;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    if (chmod(from.c_str(), st.st_mode & 07777) != 0 || rename(from.c_str(), to.c_str()) != 0) {
+        SetLastError(PathError(errno == ENOENT ? from : to, errno));
+        return FALSE;
+    }
+    if ((flags & REPLACEFILE_WRITE_THROUGH) != 0)
+        SyncFolderOf(to);
+    return TRUE;
+}
+
+DWORD GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags) {
+    Entry e;
+    if (!FileEntry(file, &e))
+        return 0;
+    if (flags != 0 || (path == nullptr && size > 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    char buffer[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(e.fd);
+    const ssize_t n = readlink(link.c_str(), buffer, sizeof buffer - 1);
+    if (n <= 0) {
+        SetLastError(Win32ErrorFromErrno(n < 0 ? errno : ENOENT));
+        return 0;
+    }
+    const DWORD length = static_cast<DWORD>(n);
+    if (size <= length)
+        return length + 1;
+    std::memcpy(path, buffer, length);
+    path[length] = '\0';
+    return length;
 }
 
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
@@ -795,4 +865,9 @@ std::string PosixPath(const char* path) {
     if (driveC && p[2] == '/')
         return p.substr(2);
     return p;
+}
+
+void Win32Driver::AtFileRename(std::function<void(const std::string& to)> action) {
+    std::lock_guard<std::mutex> lock(g_renameMutex);
+    g_atRename = std::move(action);
 }

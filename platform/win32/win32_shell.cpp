@@ -26,12 +26,17 @@ bool g_failLocation = false;
 bool g_failPath = false;
 std::vector<Win32Driver::MessageBoxCall> g_messageBoxes;
 
+// Only absolute folders count, as the XDG base-directory rules say: a
+// relative one would be found from wherever the process stands. Empty when
+// neither is usable.
 std::string DefaultAppDataFolder() {
     const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config)
+    if (config && config[0] == '/')
         return std::string(config) + "/tintscope";
     const char* home = std::getenv("HOME");
-    return std::string(home ? home : "") + "/.config/tintscope";
+    if (home && home[0] == '/')
+        return std::string(home) + "/.config/tintscope";
+    return std::string();
 }
 
 // Makes each missing folder above path; stops quietly at the first that
@@ -66,6 +71,8 @@ HRESULT SHGetSpecialFolderLocation(HWND, int folder, LPITEMIDLIST* list) {
             return E_FAIL;
         path = g_appDataFolder.empty() ? DefaultAppDataFolder() : g_appDataFolder;
     }
+    if (path.empty())
+        return E_FAIL;
     auto* item = static_cast<ITEMIDLIST*>(std::malloc(path.size() + 1));
     if (item == nullptr)
         return E_FAIL;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,6 +41,14 @@ protected:
         return popen(command.c_str(), "r");
     }
     TS_Run RunOnce(const std::string& out) const { return TS_FinishPiped(Start(out)); }
+    // The binary on args in the folder here, with env before TMPDIR.
+    TS_Run RunIn(const std::string& here, const std::string& env, const std::vector<std::string>& args) const {
+        std::string command = "cd " + Quoted(here) + " && " + env + " TMPDIR=" + Quoted(m_tmp.Path()) + " " +
+                              Quoted(TINTSCOPE_PROGRAM);
+        for (const std::string& arg : args)
+            command += " " + Quoted(arg);
+        return TS_FinishPiped(popen((command + " 2>&1 >/dev/null").c_str(), "r"));
+    }
 };
 
 TEST_F(TS_SharedConfigTest, ParallelRunsKeepTheFileWholeAndAnotherPluginsEntry) {
@@ -76,7 +85,7 @@ TEST_F(TS_SharedConfigTest, ADamagedFileIsReportedOnceAndReplaced) {
     const TS_Run first = RunOnce(m_out.File("first"));
     EXPECT_EQ(first.m_code, 0) << first.m_err;
     EXPECT_EQ(first.m_err, "The plug-in ZOVA.api discovered a corrupt preference file " + Folder() +
-                               "\\ZOVA.pref.\n");
+                               "/ZOVA.pref.\n");
     const TS_Run second = RunOnce(m_out.File("second"));
     EXPECT_EQ(second.m_code, 0) << second.m_err;
     EXPECT_EQ(second.m_err, "") << "the first run's save replaced it";
@@ -89,10 +98,64 @@ TEST_F(TS_SharedConfigTest, AFolderInPlaceOfTheFileFailsTheSaveWithoutWaiting) {
     // Ten opens two seconds apart took 20 s; a run takes well under one.
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     EXPECT_EQ(run.m_code, 0) << run.m_err;
-    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api could not save its preference file " + Folder() + "\\ZOVA.pref.\n");
+    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api could not save its preference file " + Folder() + "/ZOVA.pref.\n");
     struct stat info{};
     ASSERT_EQ(stat(PrefFile().c_str(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
+}
+
+// Where the file is, how it is replaced, how the alerts name it and where
+// they come in a failed run.
+TEST_F(TS_SharedConfigTest, TheFileLiesUnderAnAbsoluteFolderAndASaveKeepsItsModeAndLink) {
+    const std::string here = m_docs.File("here");
+    const std::string home = m_docs.File("home");
+    ASSERT_EQ(mkdir(here.c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(home.c_str(), 0777), 0);
+    // A relative XDG_CONFIG_HOME is ignored for $HOME/.config.
+    TS_Run run = RunIn(here, "XDG_CONFIG_HOME=config HOME=" + Quoted(home), {"--dpi", "fit", "--out", m_out.File("a")});
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "");
+    EXPECT_NE(ReadWholeFile(home + "/.config/tintscope/ZOVA.pref").find("/VELM_ZOVA_Separations"), std::string::npos);
+    // No absolute home: said once, nothing kept anywhere.
+    run = RunIn(here, "XDG_CONFIG_HOME=config HOME=home", {"--dpi", "fit", "--out", m_out.File("b")});
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api could not save its preferences file.\n");
+    EXPECT_EQ(ListFolder(here), std::vector<std::string>());
+    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
+
+    // The old file's mode stays.
+    const std::string env = "XDG_CONFIG_HOME=" + Quoted(Config());
+    WriteWholeFile(PrefFile(), PdfText("%VelmDornapPrefs-1.0", {"<< /VELM_Preferences << >> >>"}));
+    ASSERT_EQ(chmod(PrefFile().c_str(), 0644), 0);
+    run = RunIn(here, env, {"--dpi", "fit", "--out", m_out.File("c")});
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    struct stat info {};
+    ASSERT_EQ(stat(PrefFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0644u);
+    // A link is followed: the file it names is replaced, beside it.
+    const std::string real = m_docs.File("real");
+    ASSERT_EQ(mkdir(real.c_str(), 0777), 0);
+    ASSERT_EQ(rename(PrefFile().c_str(), (real + "/mine.pref").c_str()), 0);
+    ASSERT_EQ(symlink((real + "/mine.pref").c_str(), PrefFile().c_str()), 0);
+    run = RunIn(here, env, {"--dpi", "fit", "--out", m_out.File("d")});
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    ASSERT_EQ(lstat(PrefFile().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays";
+    EXPECT_EQ(ListFolder(real), std::vector<std::string>{"mine.pref"});
+    EXPECT_NE(ReadWholeFile(real + "/mine.pref").find("/VELM_ZOVA_Separations"), std::string::npos);
+
+    // A save that fails in a failed run: its alert, with the path as this
+    // system writes it, then the reason last.
+    ASSERT_EQ(unlink(PrefFile().c_str()), 0);
+    ASSERT_EQ(mkdir(PrefFile().c_str(), 0777), 0);
+    const std::string rgb = WriteFile("rgb.pdf", TS_OnePage("", "1 0 0 rg 0 0 50 50 re f"));
+    run = RunIn(here, env, {rgb, "--out", m_out.File("e")});
+    EXPECT_EQ(run.m_code, 1) << run.m_err;
+    const std::vector<std::string> lines = run.Lines();
+    ASSERT_GE(lines.size(), 2u) << run.m_err;
+    EXPECT_EQ(lines[lines.size() - 2], "The plug-in ZOVA.api could not save its preference file " + PrefFile() + ".");
+    EXPECT_EQ(lines.back().rfind("tintscope: " + rgb + ": ", 0), 0u) << run.m_err;
+    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
 }
 
 }  // namespace

@@ -5,12 +5,17 @@
 #include "TS_ProgramFixture.h"
 
 #include "viewer/VIEW_Windows.h"
+#include "viewer/program/VIEW_ProgramOutput.h"
+#include "viewer/program/VIEW_ProgramStopWatch.h"
 #include "win32/win32_driver.h"
 
 #include <chrono>
 #include <csignal>
+#include <sys/resource.h>
+#include <system_error>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -111,6 +116,120 @@ TEST_F(TS_ProgramTest, ASecondSignalEndsTheProgramAtOnceAndLeavesNoTemporaryFile
     EXPECT_EQ(WEXITSTATUS(status), 130);
     EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
     EXPECT_EQ(m_out.List(), std::vector<std::string>()) << "the folder it made is gone";
+}
+
+void NoThread() { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); }
+
+TEST_F(TS_ProgramTest, AStopWatcherThatCannotStartLeavesTheStopToTheNextCheck) {
+    VIEW_ProgramStopWatch::SetStartHook(NoThread);
+    const std::string square = WritePage("square.pdf", 100, 100, "0 0 0 1 k 10 10 50 50 re f");
+    const TS_Run done = Run(WithOut({square}));
+    EXPECT_EQ(done.m_code, 0) << done.m_err;
+    const std::string busy = WritePage("busy.pdf", 400, 400, BusyContent(40));
+    RaiseWhileSeparating(SIGINT);
+    const TS_Run stopped = Run({busy, "--out", m_out.File("stopped")});
+    VIEW_ProgramStopWatch::SetStartHook(nullptr);
+    EXPECT_EQ(stopped.m_code, 130) << stopped.m_err;
+    EXPECT_EQ(stopped.m_err, "tintscope: " + busy + ": stopped by SIGINT\n");
+    EXPECT_EQ(m_out.List(), (std::vector<std::string>{"inks.txt", "plate-0-Cyan.png", "plate-1-Magenta.png",
+                                                      "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"}));
+}
+
+// The program's steps in a child of this process, so that a second signal
+// may end it there; setUp runs in the child first.
+TS_Run RunForked(const std::vector<std::string>& args, const std::string& configDir, void (*setUp)()) {
+    TS_Run run;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return run;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(fds[0]);
+        setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
+        setUp();
+        std::FILE* err = fdopen(fds[1], "w");
+        const std::string module = TINTSCOPE_ZOVA_MODULE;
+        const int code = VIEW_RunProgram(args, module.substr(0, module.rfind('/')), err);
+        std::fclose(err);
+        _exit(code);
+    }
+    close(fds[1]);
+    std::FILE* pipe = fdopen(fds[0], "r");
+    char chunk[4096];
+    for (size_t n; pipe && (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
+        run.m_err.append(chunk, n);
+    if (pipe)
+        std::fclose(pipe);
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child)
+        run.m_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// A first and a second signal at once.
+void RaiseTwo() {
+    std::raise(SIGINT);
+    std::raise(SIGTERM);
+}
+
+void RaiseAtTheSecondRename() {
+    static int renames = 0;
+    VIEW_ProgramOutput::SetRenameHook([](const std::string&) {
+        if (++renames == 2)
+            RaiseTwo();
+    });
+}
+
+void RaiseAtThePreferencesRename() {
+    Win32Driver::AtFileRename([](const std::string& to) {
+        if (to.size() > 10 && to.compare(to.size() - 10, 10, "/ZOVA.pref") == 0)
+            RaiseTwo();
+        else
+            RaiseAtThePreferencesRename();
+    });
+}
+
+// One file written at most 8 KB long.
+void LimitFileSize() {
+    const rlimit limit{8192, 8192};
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+// Two signals at the renames or at the preferences save leave every file
+// whole and nothing beside them; a file too large for the limit fails the
+// run as a full disk does.
+TEST_F(TS_ProgramTest, TheLastStepsAreWholeUnderSignalsAndAFileSizeLimit) {
+    const std::string config = m_docs.File("config");
+    ASSERT_EQ(mkdir(config.c_str(), 0777), 0);
+    const std::string square = WritePage("square.pdf", 100, 100, "0 0 0 1 k 10 10 50 50 re f");
+    const std::vector<std::string> outputs = {"inks.txt",           "plate-0-Cyan.png",  "plate-1-Magenta.png",
+                                              "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"};
+    const struct {
+        const char* what;
+        void (*setUp)();
+    } rows[] = {{"at the renames", RaiseAtTheSecondRename}, {"at the preferences save", RaiseAtThePreferencesRename}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (const std::string& name : outputs)
+            WriteWholeFile(m_out.File(name), "old");
+        const TS_Run run = RunForked(WithOut({square}), config, row.setUp);
+        EXPECT_EQ(run.m_code, 143) << "the second signal ends it once the step is done\n" << run.m_err;
+        EXPECT_EQ(m_out.List(), outputs);
+        for (const std::string& name : outputs)
+            EXPECT_NE(ReadWholeFile(m_out.File(name)), "old") << name;
+        for (const std::string& name : ListFolder(config + "/tintscope"))
+            EXPECT_EQ(name, "ZOVA.pref") << "left beside the preferences";
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
+    }
+
+    const std::string large = WritePage("large.pdf", 600, 600, BusyContent(60));
+    const std::string out = m_out.File("limited");
+    const TS_Run limited = RunForked({large, "--out", out}, config, LimitFileSize);
+    EXPECT_EQ(limited.m_code, 1) << "-1: ended by SIGXFSZ\n" << limited.m_err;
+    const std::string last = limited.Lines().empty() ? std::string() : limited.Lines().back();
+    EXPECT_EQ(last.rfind("tintscope: " + large + ": ", 0), 0u) << limited.m_err;
+    EXPECT_NE(access(out.c_str(), F_OK), 0) << "the folder it made is gone";
+    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
 }
 
 }  // namespace

@@ -218,6 +218,8 @@ TEST_F(TS_ProgramStop, TheFirstSignalEndsLongWorkWithinSecondsAndLeavesNothing) 
         const char* underWay;
         int afterMs;
         int signals;
+        int signal = SIGINT;
+        const char* signalName = "SIGINT";
     } rows[] = {
         {"100,000 inline images while separating", InlineImages(100000), "separating page 1: ", 300, 1},
         {"a stroke of 500,000 segments while separating", LongStroke(500000), "separating page 1: ", 300, 1},
@@ -227,6 +229,8 @@ TEST_F(TS_ProgramStop, TheFirstSignalEndsLongWorkWithinSecondsAndLeavesNothing) 
         {"forms ten times eight deep while drawing", NestedForms(), "separating page 1: ", 1000, 1},
         {"an endless tiling pattern while drawing", EndlessTiling(), "separating page 1: ", 1000, 1},
         {"an endless tiling pattern, stopped twice", EndlessTiling(), "separating page 1: ", 1000, 2},
+        {"an endless tiling pattern by SIGHUP", EndlessTiling(), "separating page 1: ", 1000, 1, SIGHUP, "SIGHUP"},
+        {"an endless tiling pattern by SIGTERM", EndlessTiling(), "separating page 1: ", 1000, 1, SIGTERM, "SIGTERM"},
     };
     int made = 0;
     for (const auto& row : rows) {
@@ -238,16 +242,16 @@ TEST_F(TS_ProgramStop, TheFirstSignalEndsLongWorkWithinSecondsAndLeavesNothing) 
         ASSERT_TRUE(child.WaitFor(row.underWay, std::chrono::seconds(300))) << child.Text();
         std::this_thread::sleep_for(std::chrono::milliseconds(row.afterMs));
         const Clock::time_point sent = Clock::now();
-        child.Signal(SIGINT);
+        child.Signal(row.signal);
         if (row.signals == 2) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            child.Signal(SIGINT);
+            child.Signal(row.signal);
         }
         const int code = child.Wait();
         const double seconds = std::chrono::duration<double>(Clock::now() - sent).count();
-        EXPECT_EQ(code, 130) << child.Text();
+        EXPECT_EQ(code, 128 + row.signal) << child.Text();
         EXPECT_LT(seconds, 5.0) << child.Text();
-        EXPECT_EQ(child.LastLine(), "tintscope: " + file + ": stopped by SIGINT");
+        EXPECT_EQ(child.LastLine(), "tintscope: " + file + ": stopped by " + row.signalName);
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
         EXPECT_EQ(m_out.List(), std::vector<std::string>()) << "the folder it made is gone";
     }

@@ -16,6 +16,7 @@
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
+#include "viewer/VIEW_Threads.h"
 #include "viewer/VIEW_Toolbar.h"
 #include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
@@ -140,6 +141,8 @@ public:
 
     // Run, with host errors and faults as failures.
     int Execute();
+    // Quits the host, then says the run's last line: the plug-in's alerts
+    // as it quits come before a failure's reason.
     void Finish();
 
 private:
@@ -149,6 +152,8 @@ private:
     // The last line of a failed run, after the repaired line.
     int Fail(const std::string& reason) { return FailWith(kExitFailed, reason); }
     int FailWith(int code, const std::string& reason);
+    // The last line, said once the host has quit.
+    int End(int code, const std::string& line);
     // A signal came: the run stops as a failed one does.
     bool Interrupted() const { return VIEW_ProgramSignals::Caught() != 0; }
     int FailInterrupted();
@@ -187,6 +192,7 @@ private:
     bool m_holding = false;
     std::vector<std::string> m_held;
     bool m_saidRepaired = false;
+    std::string m_lastLine;
     VIEW_Loader m_loader;
     PDFL_PDDoc m_doc = nullptr;
     PDFL_AVDoc m_avDoc = nullptr;
@@ -223,7 +229,12 @@ int ProgramRun::FailWith(int code, const std::string& reason) {
     m_holding = false;
     ReleaseWarnings(reason);
     SayRepaired();
-    return Say(m_err, code, m_fileName + ": " + reason);
+    return End(code, m_fileName + ": " + reason);
+}
+
+int ProgramRun::End(int code, const std::string& line) {
+    m_lastLine = line;
+    return code;
 }
 
 int ProgramRun::FailInterrupted() {
@@ -269,7 +280,7 @@ int ProgramRun::Run() {
     m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
     VIEW_ProgramSignals::SayStopped(m_fileName);
     if (access(module.c_str(), R_OK) != 0)
-        return Say(m_err, kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
+        return End(kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
     if (const int code = CheckFile())
         return code;
     std::string reason;
@@ -311,9 +322,9 @@ int ProgramRun::Run() {
     if (const int code = OpenDocument())
         return code;
     if (!m_loader.Load(module).Loaded())
-        return Say(m_err, kExitFailed, module + " did not load into the viewer");
+        return End(kExitFailed, module + " did not load into the viewer");
     if (!VIEW_Toolbar::Find(VIEW_SeparationsButton))
-        return Say(m_err, kExitFailed,
+        return End(kExitFailed,
                    module + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
     if (Interrupted())
         return FailInterrupted();
@@ -415,7 +426,7 @@ int ProgramRun::ShowAndPress() {
         const int wanted = VIEW_ResolutionIndex(m_args.m_dpi);
         const int highest = m_windows.HighestResolution();
         if (wanted > highest)
-            return Say(m_err, kExitUsage,
+            return End(kExitUsage,
                        "--dpi " + std::to_string(m_args.m_dpi) + ": page " + std::to_string(m_args.m_page) +
                            " of " + m_fileName + " offers at most " + std::to_string(VIEW_ResolutionDpi(highest)) + " dpi");
         m_windows.ChooseResolution(wanted);
@@ -573,7 +584,7 @@ int ProgramRun::Untick() {
             std::string names;
             for (const VIEW_InkLine& ink : m_inks)
                 names += (names.empty() ? "" : ", ") + VIEW_EscapedText(ink.m_name);
-            return Say(m_err, kExitUsage,
+            return End(kExitUsage,
                        "--untick " + wanted + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
                            " has no such ink (its inks: " + names + ")");
         }
@@ -680,12 +691,21 @@ int ProgramRun::WriteOutputs() {
     out.close();
     if (!out)
         return Fail("cannot write " + dir + "/inks.txt");
-    if (Interrupted())
-        return FailInterrupted();
+    // The renames are one step that a signal cannot cut: every file is
+    // new, or (stopped before) every one as it was.
     std::string reason;
-    if (!m_output.Commit(&reason))
-        return Fail(reason);
-    return 0;
+    bool stopped = false, committed = false;
+    {
+        const VIEW_SignalsBlocked blocked;
+        stopped = Interrupted();
+        committed = !stopped && m_output.Commit(&reason);
+        // Nothing is left to stop: a later signal must not say so.
+        if (committed)
+            VIEW_ProgramSignals::SayStopped(std::string());
+    }
+    if (stopped)
+        return FailInterrupted();
+    return committed ? 0 : Fail(reason);
 }
 
 void ProgramRun::SayRepaired() {
@@ -701,6 +721,13 @@ void ProgramRun::SayRepaired() {
 // Quits the host: the document closed, notification 1 and Unload, the
 // module closed; every listener let go.
 void ProgramRun::Finish() {
+    struct LastLine {
+        ProgramRun& m_run;
+        ~LastLine() {
+            if (!m_run.m_lastLine.empty())
+                Say(m_run.m_err, 0, m_run.m_lastLine);
+        }
+    } last{*this};
     m_progress.Finish();
     if (m_avDoc)
         VIEW_AVDocs::Close(m_avDoc);
@@ -709,8 +736,12 @@ void ProgramRun::Finish() {
     m_avDoc = nullptr;
     m_doc = nullptr;
     VIEW_ProgramPump();
-    if (m_loader.IsOpen())
+    // The plug-in saves its preferences as it quits: a signal waits until
+    // the new file is in place, so none is left beside it.
+    if (m_loader.IsOpen()) {
+        const VIEW_SignalsBlocked blocked;
         m_loader.Unload();
+    }
     Win32Driver::WatchInterrupt(nullptr, nullptr);
     VIEW_DrawListener::Set(nullptr);
     VIEW_Progress::SetListener(nullptr);

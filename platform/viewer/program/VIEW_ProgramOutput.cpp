@@ -10,6 +10,8 @@
 
 namespace {
 
+VIEW_ProgramOutput::RenameHook g_renameHook = nullptr;
+
 std::string Because(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 }  // namespace
@@ -56,16 +58,21 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
             return false;
         }
     }
-    for (const std::string& name : m_names)
+    for (const std::string& name : m_names) {
+        if (g_renameHook)
+            g_renameHook(name);
         if (std::rename((m_staging + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
             *reason = Because("cannot write " + m_folder + "/" + name);
             return false;
         }
+    }
     m_names.clear();
     m_made = false;
     Abandon();
     return true;
 }
+
+void VIEW_ProgramOutput::SetRenameHook(RenameHook hook) { g_renameHook = hook; }
 
 void VIEW_ProgramOutput::Abandon() {
     if (!m_staging.empty())

@@ -28,6 +28,11 @@ public:
     // The staged files removed, and the folder when this run made it.
     void Abandon();
 
+    // For tests: called before each rename of Commit with the file's name;
+    // null (the default) for none.
+    using RenameHook = void (*)(const std::string& name);
+    static void SetRenameHook(RenameHook hook);
+
 private:
     std::string m_folder;
     std::string m_staging;

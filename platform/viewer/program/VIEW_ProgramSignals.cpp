@@ -26,6 +26,7 @@ char g_folders[kSlots][PATH_MAX] = {};
 char g_lastLine[PATH_MAX + 64] = {};
 struct sigaction g_previous[3];
 struct sigaction g_previousPipe;
+struct sigaction g_previousFileSize;
 // The first signal's number goes down it, for the stop watcher.
 int g_wake[2] = {-1, -1};
 // Set by whoever ends the process first: the handler or the watcher.
@@ -137,9 +138,11 @@ VIEW_ProgramSignals::VIEW_ProgramSignals() {
     struct sigaction ignore {};
     ignore.sa_handler = SIG_IGN;
     sigaction(SIGPIPE, &ignore, &g_previousPipe);
+    sigaction(SIGXFSZ, &ignore, &g_previousFileSize);
 }
 
 VIEW_ProgramSignals::~VIEW_ProgramSignals() {
+    sigaction(SIGXFSZ, &g_previousFileSize, nullptr);
     sigaction(SIGPIPE, &g_previousPipe, nullptr);
     for (int i = 0; i < 3; ++i)
         sigaction(kSignals[i], &g_previous[i], nullptr);

@@ -3,7 +3,9 @@
 // and cleans up as any failed run does; it also wakes the stop watcher
 // (VIEW_ProgramStopWatch) through a pipe. A second one ends the process at
 // once (VIEW_EndRunNow). SIGPIPE is ignored during the run: a closed
-// standard error loses the messages, and the run goes on.
+// standard error loses the messages, and the run goes on. So is SIGXFSZ:
+// a write past the file-size limit fails as a full disk does, and the run
+// fails with that reason and cleans up.
 #pragma once
 
 #include <csignal>

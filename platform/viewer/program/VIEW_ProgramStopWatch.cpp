@@ -5,15 +5,29 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
+#include <system_error>
 #include <unistd.h>
+
+namespace {
+
+VIEW_ProgramStopWatch::StartHook g_startHook = nullptr;
+
+}  // namespace
 
 VIEW_ProgramStopWatch::VIEW_ProgramStopWatch(std::chrono::milliseconds bound) : m_bound(bound) {
     VDRW_AllowDrawing();
     if (VIEW_ProgramSignals::WakeFd() < 0)
         return;
     const VIEW_SignalsBlocked blocked;
-    m_thread = std::thread([this] { Watch(); });
+    try {
+        if (g_startHook)
+            g_startHook();
+        m_thread = std::thread([this] { Watch(); });
+    } catch (const std::system_error&) {
+    }
 }
+
+void VIEW_ProgramStopWatch::SetStartHook(StartHook hook) { g_startHook = hook; }
 
 VIEW_ProgramStopWatch::~VIEW_ProgramStopWatch() {
     {

@@ -5,7 +5,8 @@
 // ends at its next look at their cookies; the plug-in's cancel procedure
 // is still asked on the main thread alone. Should the run not settle
 // within the bound (MuPDF busy where it never looks), the watcher ends the
-// process as a second signal does.
+// process as a second signal does. When the system gives no thread, the
+// run goes on without a watcher: a signal then stops it at its next check.
 #pragma once
 
 #include <atomic>
@@ -27,6 +28,11 @@ public:
     // the watcher no longer ends the process. When the watcher is ending
     // it already, never returns, so that the caller touches no file.
     void Settle();
+
+    // For tests: called before the thread starts; a std::system_error it
+    // throws stands for the thread not starting. Null (the default) for none.
+    using StartHook = void (*)();
+    static void SetStartHook(StartHook hook);
 
 private:
     enum State { Working, Settled, Ending };

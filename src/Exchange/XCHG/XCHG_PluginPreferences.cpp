@@ -79,7 +79,8 @@ GLOB_FileName XCHG_PluginPreferences::FileName() {
         XCHG_PrefsAlert(20012, folder.c_str());
         Unusable("Attempt to use the directory \"" + folder + "\" failed.");
     }
-    return GLOB_FileName((folder + "\\" + prefsFileName).c_str());
+    // The system's own separator, as the alerts show the name.
+    return GLOB_FileName((folder + "/" + prefsFileName).c_str());
 }
 
 void XCHG_PluginPreferences::Open(const char* defaults) {

@@ -96,8 +96,25 @@ XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writa
     return XCHG_PrefsFileState::Damaged;
 }
 
+namespace {
+
+// A link is followed: the file it names is the one replaced, in its own
+// folder, and the link stays.
+std::string FinalName(const std::string& name) {
+    const HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return name;
+    char final[MAX_PATH] = "";
+    const DWORD length = GetFinalPathNameByHandleA(file, final, MAX_PATH, 0);
+    CloseHandle(file);
+    return length > 0 && length < MAX_PATH ? std::string(final, length) : name;
+}
+
+}  // namespace
+
 bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& value) {
-    const std::string target = fileName.NarrowName();
+    const std::string target = FinalName(fileName.NarrowName());
     const size_t cut = target.find_last_of("\\/");
     const std::string folder = cut == std::string::npos ? "." : target.substr(0, cut);
     // Same folder, so the rename never crosses a file system; made with
@@ -108,7 +125,11 @@ bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& val
     bool replaced = Write(written, value) && ReadsBack(written, value) && Flush(written);
     if (replaced && sReplaceHook)
         sReplaceHook(written);
-    replaced = replaced && MoveFileExA(written, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    // The old file's permissions stay with the new one; a first save has
+    // none to keep.
+    replaced = replaced && (ReplaceFileA(target.c_str(), written, nullptr, REPLACEFILE_WRITE_THROUGH, nullptr, nullptr) ||
+                            (GetLastError() == ERROR_FILE_NOT_FOUND &&
+                             MoveFileExA(written, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)));
     if (!replaced)
         DeleteFileA(written);
     return replaced;

@@ -30,8 +30,10 @@ enum class XCHG_PrefsFileState {
 XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writable, const GLOB_Doc& into);
 
 // Writes a preference file whose catalog holds value under
-// "VELM_Preferences" and puts it in place of fileName. False when any step
-// failed: the old file is then as it was and no new file is left behind.
+// "VELM_Preferences" and puts it in place of fileName, with the old file's
+// permissions; when fileName is a link, in place of the file it names.
+// False when any step failed: the old file is then as it was and no new
+// file is left behind.
 bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& value);
 
 // Called with the new file's name once it is written and flushed, before

@@ -32,7 +32,7 @@ TEST_F(PreferencesTest, AStoredIntegerIsCorruptAndTheDefaultsAreUsed) {
     XCHG_PluginPreferences prefs;
     prefs.Open(Defaults);
     EXPECT_EQ(AlertTexts(), std::vector<std::string>{"The plug-in ZOVA.api discovered a corrupt preference file " +
-                                                     m_folder + "\\ZOVA.pref."});
+                                                     m_folder + "/ZOVA.pref."});
     EXPECT_EQ(prefs.Preferences().PrivateDict().DictGet(GLOB_Name("Dpi")).AsInteger(), 300);
     prefs.Save();
     prefs.Close();
@@ -117,11 +117,11 @@ TEST_F(PreferencesTest, SaveAndCloseBeforeOpenDoNothing) {
 TEST_F(PreferencesTest, TheFileLiesInTheFolderMadeWithItsParents) {
     const std::string folder = m_scratch.File("home/.config/tintscope");
     Win32Driver::SetAppDataFolder(folder);
-    EXPECT_STREQ(XCHG_PluginPreferences::FileName().NarrowName(), (folder + "\\ZOVA.pref").c_str());
+    EXPECT_STREQ(XCHG_PluginPreferences::FileName().NarrowName(), (folder + "/ZOVA.pref").c_str());
     struct stat info;
     EXPECT_EQ(stat(folder.c_str(), &info), 0);
     EXPECT_TRUE(AlertTexts().empty());
-    EXPECT_STREQ(XCHG_PluginPreferences::FileName().NarrowName(), (folder + "\\ZOVA.pref").c_str())
+    EXPECT_STREQ(XCHG_PluginPreferences::FileName().NarrowName(), (folder + "/ZOVA.pref").c_str())
         << "an existing folder is used";
 }
 

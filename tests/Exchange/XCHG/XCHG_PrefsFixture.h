@@ -128,10 +128,10 @@ protected:
         return found;
     }
     std::string Corrupt() const {
-        return "The plug-in ZOVA.api discovered a corrupt preference file " + m_folder + "\\ZOVA.pref.";
+        return "The plug-in ZOVA.api discovered a corrupt preference file " + m_folder + "/ZOVA.pref.";
     }
     std::string Unsaved() const {
-        return "The plug-in ZOVA.api could not save its preference file " + m_folder + "\\ZOVA.pref.";
+        return "The plug-in ZOVA.api could not save its preference file " + m_folder + "/ZOVA.pref.";
     }
 
     SeparationsPlugin m_plugin;
