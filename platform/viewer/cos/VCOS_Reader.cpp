@@ -100,7 +100,7 @@ public:
     bool Integer(uint64_t number) {
         uint64_t value = 0;
         const size_t first = m_at;
-        for (; m_at < m_end && m_at - first < 20 && m_bytes[m_at] >= '0' && m_bytes[m_at] <= '9'; ++m_at)
+        for (; m_at < m_end && m_at - first < 19 && m_bytes[m_at] >= '0' && m_bytes[m_at] <= '9'; ++m_at)
             value = value * 10 + static_cast<uint64_t>(m_bytes[m_at] - '0');
         return m_at > first && value == number && !TokenGoesOn();
     }
