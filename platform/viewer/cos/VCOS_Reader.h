@@ -14,6 +14,9 @@
 // in which qpdf read an object as null that holds more (a stream whose
 // /Length refers to itself); where the repair fails, or recovers none of
 // them, qpdf's reading stands with those objects marked lost in the store.
+// An object whose cross-reference entry points at no header of its own
+// number and generation (offset 0, say) is missing: null, with qpdf's
+// warning, as other readers take it; it is not lost.
 // A seek past the end of the file (an absurd /Length) ends at the end, so
 // that qpdf recovers the stream up to its endstream.
 // No qpdf type leaves the reader.
