@@ -36,13 +36,12 @@ bool IsDict(VCOS_Obj obj) {
 
 bool IsAbsent(VCOS_Obj obj) { return obj.IsNullHandle() || Store().Type(obj) == VCOS_Type::Null; }
 
-// Careless writers leave /Type off a page or give it the wrong one, and a
-// lying /Count is common too: only /Kids tells a node from a page.
+// The drawing tells pages from nodes the same way; a lying /Count changes
+// nothing.
 bool IsLeaf(VCOS_Obj node) {
-    const VCOS_Obj kids = Store().DictGet(node, "Kids");
-    if (IsAbsent(kids))
+    if (VDRW_PageSpaceReader::IsPage(Store(), node))
         return true;
-    if (Store().Type(kids) != VCOS_Type::Array)
+    if (Store().Type(Store().DictGet(node, "Kids")) != VCOS_Type::Array)
         Damaged("/Kids of " + NodeName(node) + " is not an array");
     return false;
 }

@@ -28,3 +28,13 @@ std::string PdfTextWithoutTable(const std::string& header, const std::vector<std
         file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
     return file + "trailer\n<</Size " + std::to_string(objects.size() + 1) + " " + trailer + ">>\n%%EOF\n";
 }
+
+std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vector<std::string>& objects,
+                                     size_t first, size_t last, const std::string& trailer) {
+    std::string file = PdfText(header, objects, trailer);
+    // Rows of 20 bytes follow the table's "xref" and "0 Size" lines.
+    const size_t rows = file.find('\n', file.rfind("\nxref\n") + 6) + 1;
+    for (size_t number = first; number <= last && number <= objects.size(); ++number)
+        file.replace(rows + 20 * number, 10, 10, '0');
+    return file;
+}

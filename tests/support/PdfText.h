@@ -13,3 +13,7 @@ std::string PdfText(const std::string& header, const std::vector<std::string>& o
 // so that a reader must find the objects by scanning.
 std::string PdfTextWithoutTable(const std::string& header, const std::vector<std::string>& objects,
                                 const std::string& trailer = "/Root 1 0 R");
+// PdfText's file whose cross-reference entries for objects first to last
+// (inclusive) say offset 0, the objects left where they stand.
+std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vector<std::string>& objects,
+                                     size_t first, size_t last, const std::string& trailer = "/Root 1 0 R");

@@ -1,5 +1,5 @@
 // Page trees whose leaves careless writers got wrong (no /Type, /Type
-// /Pages without /Kids, a /Count that lies): each page number gives the
+// /Pages without /Kids, a /Count that lies, a /Page with /Kids 0): each page number gives the
 // page mutool draws for it, told apart by its size and where its black
 // square sits.
 #include "TS_ProgramFixture.h"
@@ -115,6 +115,8 @@ TEST_F(TS_PageLeavesTest, EveryPageNumberGivesThePageMutoolDraws) {
         {"a leaf without Type", WriteFile("untyped.pdf", Tree("")), ""},
         {"a leaf typed Pages without Kids", WriteFile("typedpages.pdf", Tree("/Type /Pages")), plain},
         {"a middle node whose Count lies", WriteFile("count.pdf", Tree("", 1)), plain},
+        {"a leaf typed Page whose Kids are not an array", WriteFile("pagekids.pdf", Tree("/Type /Page /Kids 0")),
+         ""},
     };
     for (const auto& tree : trees) {
         SCOPED_TRACE(tree.what);

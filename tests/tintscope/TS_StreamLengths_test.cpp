@@ -1,8 +1,11 @@
 // A content stream whose /Length lies (absurd, the stream's own object, one
-// byte short or long), in a file without a cross-reference table and in one
-// with a right one: the stream is read up to its endstream and the page's
-// squares reach their plates.
+// byte short or long, past the end of the file), in a file without a
+// cross-reference table and in one with a right one: the stream is read up
+// to its endstream and the page's squares reach their plates. A resource
+// whose cross-reference entry points nowhere is a missing object.
 #include "TS_ProgramFixture.h"
+
+#include <map>
 
 #include "support/PdfText.h"
 #include "viewer/cos/VCOS_Repair.h"
@@ -78,6 +81,65 @@ TEST_F(TS_ProgramTest, AContentStreamNoReadingRecoversFailsThePageWithWhy) {
     EXPECT_NE(last.find("object 4 of the file cannot be read"), std::string::npos) << run.m_err;
     EXPECT_NE(last.find("/Length key in stream dictionary is not an integer"), std::string::npos) << run.m_err;
     EXPECT_EQ(m_out.List(), std::vector<std::string>());
+}
+
+// The program's outputs, each file's pixels by name.
+std::map<std::string, std::vector<uint8_t>> Outputs(const ScratchDir& out) {
+    std::map<std::string, std::vector<uint8_t>> outputs;
+    for (const std::string& name : out.List())
+        outputs[name] = ReadPng(out.File(name)).m_pixels;
+    return outputs;
+}
+
+// An unused resource whose entry says offset 0 reads as null, as it does in
+// other readers: the page separates as if the resource were not named. An
+// empty first content stream whose /Length runs past the end of the file
+// ends there, and the second stream's square is drawn.
+TEST_F(TS_ProgramTest, AnEntryAtOffsetZeroIsAMissingObjectAndALengthPastTheEndStopsThere) {
+    const std::string content = "0 0 0 1 k 10 10 80 80 re f";
+    const auto page = [&](const std::string& resources) {
+        return std::vector<std::string>{
+            "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Resources << " + resources +
+                " >> /Contents 4 0 R >>",
+            "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
+    };
+    const struct {
+        const char* resources;
+        const char* object;
+    } resources[] = {
+        {"/Font << /F9 5 0 R >>", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"},
+        {"/XObject << /X9 5 0 R >>",
+         "<< /Type /XObject /Subtype /Form /BBox [0 0 10 10] /Length 22 >>\nstream\n0 0 0 1 k 0 0 5 5 re f\nendstream"},
+        {"/ExtGState << /G9 5 0 R >>", "<< /Type /ExtGState /CA 0.5 >>"},
+        {"/ColorSpace << /CS9 5 0 R >>",
+         "[/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C1 [0 0.2 1 0] /N 1 >>]"},
+    };
+    const TS_Run plainRun = Run(WithOut({WriteFile("plain.pdf", PdfText("%PDF-1.7", page(""))), "--dpi", "150"}));
+    ASSERT_EQ(plainRun.m_code, 0) << plainRun.m_err;
+    const auto plain = Outputs(m_out);
+    ASSERT_FALSE(plain.empty());
+    for (const auto& resource : resources) {
+        SCOPED_TRACE(resource.resources);
+        std::vector<std::string> objects = page(resource.resources);
+        objects.push_back(resource.object);
+        const std::string file = WriteFile("zero.pdf", PdfTextWithEntriesAtZero("%PDF-1.7", objects, 5, 5));
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+        EXPECT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(Outputs(m_out), plain);
+    }
+
+    const std::string square = "1 0 0 0 k 50 50 100 100 re f";
+    const std::vector<std::string> twoStreams = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents [4 0 R 5 0 R] >>",
+        "<< /Length 99999 >>\nstream\nendstream",
+        "<< /Length " + std::to_string(square.size()) + " >>\nstream\n" + square + "\nendstream"};
+    const TS_Run run = Run(WithOut({WriteFile("long.pdf", PdfText("%PDF-1.7", twoStreams)), "--dpi", "150"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    const std::pair<double, double> cyan = InkedMiddle(Output("plate-0-Cyan.png"));
+    EXPECT_NEAR(cyan.first, 100, 2);
+    EXPECT_NEAR(cyan.second, 100, 2);
 }
 
 }  // namespace

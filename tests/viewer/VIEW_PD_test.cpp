@@ -156,8 +156,8 @@ TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {
          "The page tree is damaged: /Kids of object 2 is not an array"},
         {"Kids missing", {catalog, "<< /Type /Pages /Count 1 >>", page},
          "The page tree is damaged: /Kids of object 2 is missing"},
-        {"Kids of a page not an array",
-         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "<< /Type /Page /Parent 2 0 R /Kids 7 >>"},
+        {"Kids of an inner node below the root not an array",
+         {catalog, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "<< /Type /Pages /Parent 2 0 R /Kids 7 >>"},
          "The page tree is damaged: /Kids of object 3 is not an array"},
         {"Kids a reference to a missing object", {catalog, "<< /Type /Pages /Kids 9 0 R /Count 1 >>"},
          "The page tree is damaged: /Kids of object 2 is missing"},
@@ -184,8 +184,8 @@ TEST_F(PDTest, DamagedPageTreesSayWhatIsDamagedWhenPagesAreCountedOrAsked) {
 }
 
 // Only /Kids makes an inner node: a leaf without /Type, typed /Pages, or
-// with /Kids null is a page in its place, and a /Count that lies changes
-// nothing.
+// with /Kids null, and a /Page whose /Kids is not an array, is a page in
+// its place, and a /Count that lies changes nothing.
 TEST_F(PDTest, EveryNodeWithoutKidsIsAPageInKidsOrder) {
     const std::string catalog = "<< /Type /Catalog /Pages 2 0 R >>";
     const std::string root = "<< /Type /Pages /Kids [3 0 R 4 0 R 5 0 R] /Count 3 >>";
@@ -200,6 +200,8 @@ TEST_F(PDTest, EveryNodeWithoutKidsIsAPageInKidsOrder) {
         {"typed Pages", {catalog, root, page(0, "/Type /Page"), page(1, "/Type /Pages"), page(2, "/Type /Page")}},
         {"typed Pages with Kids null",
          {catalog, root, page(0, "/Type /Page"), page(1, "/Type /Pages /Kids null /Count 4"), page(2, "")}},
+        {"typed Page with Kids not an array",
+         {catalog, root, page(0, "/Type /Page"), page(1, "/Type /Page /Kids 0"), page(2, "")}},
         {"a middle node whose Count lies",
          {catalog, "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 1 >>",
           "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 7 >>",

@@ -1,6 +1,7 @@
 #include "viewer/cos/VCOS_Reader.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -21,6 +22,8 @@
 #include "viewer/cos/VCOS_Repairer.h"
 
 namespace {
+
+std::atomic<uint64_t> g_steps{0};
 
 [[noreturn]] void Fail(VCOS_ErrorKind kind, const std::string& text) {
     throw VCOS_Error(kind, "VCOS_Reader: " + text);
@@ -67,27 +70,79 @@ private:
 };
 
 bool IsPdfSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
+bool IsRegular(char c) { return !IsPdfSpace(c) && std::strchr("()<>[]{}/%", c) == nullptr; }
 
-// Whether the object written at offset ("N G obj ...") holds more than
-// null, so that qpdf reading it as null lost it.
-bool HoldsMoreThanNull(const std::string& bytes, qpdf_offset_t offset) {
-    if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size())
+// A look at the bytes near one cross-reference entry's offset, within a
+// window of its own size: every entry costs a bounded number of steps,
+// however the file goes on around it.
+class NearOffset {
+public:
+    NearOffset(const std::string& bytes, size_t at, size_t window)
+        : m_bytes(bytes), m_start(at), m_at(at), m_end(std::min(bytes.size(), at + window)) {}
+    ~NearOffset() { g_steps += m_at - m_start; }
+    NearOffset(const NearOffset&) = delete;
+    NearOffset& operator=(const NearOffset&) = delete;
+
+    // False when the window ends first.
+    bool SkipSpaceAndComments() {
+        while (m_at < m_end) {
+            if (m_bytes[m_at] == '%')
+                while (m_at < m_end && m_bytes[m_at] != '\r' && m_bytes[m_at] != '\n')
+                    ++m_at;
+            else if (IsPdfSpace(m_bytes[m_at]))
+                ++m_at;
+            else
+                return true;
+        }
         return false;
-    size_t at = bytes.find("obj", static_cast<size_t>(offset));
-    if (at == std::string::npos || at - static_cast<size_t>(offset) > 40)
-        return false;
-    for (at += 3; at < bytes.size();) {
-        if (IsPdfSpace(bytes[at]))
-            ++at;
-        else if (bytes[at] == '%')
-            at = std::min(bytes.size(), bytes.find_first_of("\r\n", at));
-        else
-            break;
     }
-    for (const char* empty : {"null", "endobj"})
-        if (bytes.compare(at, std::strlen(empty), empty) == 0)
+    // A whole token of digits whose value is number.
+    bool Integer(uint64_t number) {
+        uint64_t value = 0;
+        const size_t first = m_at;
+        for (; m_at < m_end && m_at - first < 19 && m_bytes[m_at] >= '0' && m_bytes[m_at] <= '9'; ++m_at)
+            value = value * 10 + static_cast<uint64_t>(m_bytes[m_at] - '0');
+        return m_at > first && value == number && !TokenGoesOn();
+    }
+    // A whole token spelt word.
+    bool Keyword(const char* word) {
+        const size_t length = std::strlen(word);
+        if (m_end - m_at < length || m_bytes.compare(m_at, length, word) != 0)
             return false;
-    return at < bytes.size();
+        m_at += length;
+        if (!TokenGoesOn())
+            return true;
+        m_at -= length;
+        return false;
+    }
+    size_t At() const { return m_at; }
+
+private:
+    bool TokenGoesOn() const { return m_at < m_bytes.size() && IsRegular(m_bytes[m_at]); }
+
+    const std::string& m_bytes;
+    const size_t m_start;
+    size_t m_at;
+    size_t m_end;
+};
+
+// Whether the object's own header ("N G obj") stands at offset and more
+// than null follows it, so that qpdf reading it as null lost it. An entry
+// whose offset holds no such header (offset 0, another object's header) is
+// a missing object, null as qpdf reads it. A body whose first token lies
+// beyond the window counts as null.
+bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id) {
+    constexpr size_t HeaderWindow = 64;
+    constexpr size_t BodyWindow = 4096;
+    if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size() || id.getObj() < 0 || id.getGen() < 0)
+        return false;
+    NearOffset header(bytes, static_cast<size_t>(offset), HeaderWindow);
+    if (!(header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(id.getObj())) &&
+          header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(id.getGen())) &&
+          header.SkipSpaceAndComments() && header.Keyword("obj")))
+        return false;
+    NearOffset body(bytes, header.At(), BodyWindow);
+    return body.SkipSpaceAndComments() && !body.Keyword("null") && !body.Keyword("endobj");
 }
 
 class Copier {
@@ -100,6 +155,9 @@ public:
 
 private:
     void CollectWarnings();
+    // Notes the objects the document's warning at index names ("object N G"
+    // or "object N/G" before ",", ")" or ":"), keeping each one's first.
+    void IndexWarning(size_t index);
     // What qpdf said about the object, for the mark of a lost one.
     std::string SaidAbout(QPDFObjGen id) const;
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
@@ -112,6 +170,7 @@ private:
     const std::string& m_bytes;
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
     std::set<QPDFObjGen> m_lost;
+    std::map<QPDFObjGen, size_t> m_firstWarning;
 };
 
 bool IsCrossReferenceStream(QPDFObjectHandle object) {
@@ -121,15 +180,37 @@ bool IsCrossReferenceStream(QPDFObjectHandle object) {
     return type.isName() && (type.getName() == "/ObjStm" || type.getName() == "/XRef");
 }
 
+// The digits at text[*at], moved past; -1 when there are none or too many.
+long long Digits(const std::string& text, size_t* at) {
+    const size_t first = *at;
+    long long value = 0;
+    for (; *at < text.size() && text[*at] >= '0' && text[*at] <= '9'; ++*at)
+        if (*at - first < 10)
+            value = value * 10 + (text[*at] - '0');
+    return *at > first && *at - first <= 10 && value <= INT32_MAX ? value : -1;
+}
+
+void Copier::IndexWarning(size_t index) {
+    ++g_steps;
+    const std::string& warning = m_store.Warnings(m_doc)[index];
+    for (size_t at = warning.find("object "); at != std::string::npos; at = warning.find("object ", at)) {
+        at += 7;
+        const long long number = Digits(warning, &at);
+        if (number < 0 || at >= warning.size() || (warning[at] != ' ' && warning[at] != '/'))
+            continue;
+        ++at;
+        const long long generation = Digits(warning, &at);
+        if (generation >= 0 && at < warning.size() && std::strchr(",):", warning[at]) != nullptr)
+            m_firstWarning.emplace(QPDFObjGen(static_cast<int>(number), static_cast<int>(generation)), index);
+    }
+}
+
 std::string Copier::SaidAbout(QPDFObjGen id) const {
-    const std::string number = std::to_string(id.getObj());
-    const std::string generation = std::to_string(id.getGen());
-    for (const std::string& warning : m_store.Warnings(m_doc))
-        for (const std::string& name : {"object " + number + " " + generation, "object " + number + "/" + generation})
-            if (warning.find(name + ",") != std::string::npos || warning.find(name + ")") != std::string::npos ||
-                warning.find(name + ":") != std::string::npos)
-                return warning;
-    return "object " + number + " " + generation + " reads as null";
+    ++g_steps;
+    const auto found = m_firstWarning.find(id);
+    if (found != m_firstWarning.end())
+        return m_store.Warnings(m_doc)[found->second];
+    return "object " + std::to_string(id.getObj()) + " " + std::to_string(id.getGen()) + " reads as null";
 }
 
 void Copier::CollectWarnings() {
@@ -139,6 +220,7 @@ void Copier::CollectWarnings() {
         if (warning.getMessageDetail() == "can't find PDF header")
             continue;
         m_store.AddWarning(m_doc, warning.what());
+        IndexWarning(m_store.Warnings(m_doc).size() - 1);
     }
 }
 
@@ -199,6 +281,9 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
 }
 
 size_t Copier::Copy() {
+    // The repair's warnings, put in before qpdf's.
+    for (size_t i = 0; i < m_store.Warnings(m_doc).size(); ++i)
+        IndexWarning(i);
     CollectWarnings();
     QPDFObjectHandle trailer = m_qpdf.getTrailer();
     if (!trailer.getKey("/Root").isDictionary())
@@ -220,14 +305,15 @@ size_t Copier::Copy() {
     }
     // qpdf gives up on some objects it cannot parse (a stream whose /Length
     // refers to the stream itself) and reads them as null; a page would then
-    // draw nothing without a word.
+    // draw nothing without a word. An entry that points nowhere is a missing
+    // object, read as null as qpdf and other readers read it.
     const std::map<QPDFObjGen, QPDFXRefEntry> xref = m_qpdf.getXRefTable();
     for (auto& [object, declared] : kept) {
         if (!object.isNull())
             continue;
         const auto entry = xref.find(object.getObjGen());
         if (entry == xref.end() || entry->second.getType() != 1 ||
-            !HoldsMoreThanNull(m_bytes, entry->second.getOffset()))
+            !LostAt(m_bytes, entry->second.getOffset(), object.getObjGen()))
             continue;
         m_store.MarkLost(m_doc, m_store.Number(declared), SaidAbout(object.getObjGen()));
         m_lost.insert(object.getObjGen());
@@ -312,6 +398,8 @@ VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::stri
 }
 
 }  // namespace
+
+uint64_t VCOS_Reader::Steps() { return g_steps; }
 
 std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
     size_t start = std::string::npos;

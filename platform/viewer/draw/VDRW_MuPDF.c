@@ -198,8 +198,9 @@ static int Aborted(VDRW_Engine* engine) { return __atomic_load_n(&engine->m_cook
 enum { MaxPageTreeDepth = 256 };
 
 /* MuPDF tells pages from nodes by /Type and skips nodes by /Count; the
- * stand-in counts every dictionary without /Kids as a page and trusts no
- * /Count (a /Kids that is not an array it refuses before drawing).
+ * stand-in counts every dictionary without /Kids, and every /Page whose
+ * /Kids is not an array, as a page and trusts no /Count (an inner node's
+ * /Kids that is not an array it refuses before drawing).
  * Writing the tree's Types and Counts as the stand-in reads it makes page
  * i the same page for both. Returns the pages below node. */
 static int SetPageTree(fz_context* ctx, pdf_obj* node, int depth) {

@@ -17,6 +17,10 @@ bool IsNumber(const VCOS_Store& store, VCOS_Obj obj) {
     return type == VCOS_Type::Integer || type == VCOS_Type::Real;
 }
 
+bool IsAbsent(const VCOS_Store& store, VCOS_Obj obj) {
+    return obj.IsNullHandle() || store.Type(obj) == VCOS_Type::Null;
+}
+
 // A box of four numbers, normalised; false for anything else.
 bool ReadBox(const VCOS_Store& store, VCOS_Obj obj, VDRW_Box* box) {
     if (obj.IsNullHandle() || store.Type(obj) != VCOS_Type::Array || store.ArrayLength(obj) != 4)
@@ -61,18 +65,17 @@ public:
         if (m_store.IsIndirect(node) && !m_seen.insert(m_store.Number(node)).second)
             Fail(VCOS_ErrorKind::BadObject, "the page tree loops at object " + std::to_string(m_store.Number(node)));
         inherited.Take(m_store, node);
-        // Only /Kids tells a node from a page: /Type is often missing or
-        // wrong, and /Count may lie. The root must hold kids.
-        const VCOS_Obj kids = m_store.DictGet(node, "Kids");
-        if (kids.IsNullHandle() || m_store.Type(kids) == VCOS_Type::Null) {
-            if (depth == 0)
-                Fail(VCOS_ErrorKind::BadObject, "the page tree's root, " + VCOS_Describe(node) + ", has no Kids");
+        if (depth > 0 && VDRW_PageSpaceReader::IsPage(m_store, node)) {
             if (m_left-- > 0)
                 return false;
             *page = node;
             *found = inherited;
             return true;
         }
+        // The root must hold kids.
+        const VCOS_Obj kids = m_store.DictGet(node, "Kids");
+        if (IsAbsent(m_store, kids))
+            Fail(VCOS_ErrorKind::BadObject, "the page tree's root, " + VCOS_Describe(node) + ", has no Kids");
         if (m_store.Type(kids) != VCOS_Type::Array)
             Fail(VCOS_ErrorKind::BadObject, "the Kids of " + VCOS_Describe(node) + " are not an array");
         for (uint32_t i = 0, n = m_store.ArrayLength(kids); i < n; ++i)
@@ -97,6 +100,17 @@ int ReadRotate(const VCOS_Store& store, VCOS_Obj value) {
 }
 
 }  // namespace
+
+bool VDRW_PageSpaceReader::IsPage(const VCOS_Store& store, VCOS_Obj node) {
+    // /Type is often missing or wrong, so only Kids tells a node from a page.
+    const VCOS_Obj kids = store.DictGet(node, "Kids");
+    if (IsAbsent(store, kids))
+        return true;
+    if (store.Type(kids) == VCOS_Type::Array)
+        return false;
+    const VCOS_Obj type = store.DictGet(node, "Type");
+    return !type.IsNullHandle() && store.Type(type) == VCOS_Type::Name && store.NameValue(type) == "Page";
+}
 
 int VDRW_PageSpaceReader::NormalisedRotate(int64_t degrees) {
     const int64_t turned = ((degrees % 360) + 360) % 360;

@@ -30,13 +30,17 @@ struct VDRW_PageSpace {
 
 class VDRW_PageSpaceReader {
 public:
-    // pageIndex from 0, counted over the leaves in Kids order: a node with
-    // Kids is an inner node, any other dictionary below the root a page,
-    // whatever its Type or the Counts say. No such page throws VCOS_Error
-    // BadDocument; a root without Kids, Kids that are not an array, a kid
+    // pageIndex from 0, counted over the leaves in Kids order (IsPage), the
+    // Counts trusted nowhere. No such page throws VCOS_Error BadDocument; a
+    // root without Kids, an inner node's Kids that are not an array, a kid
     // that is not a dictionary, a loop, or nesting deeper than MaxTreeDepth
     // throws BadObject.
     static VDRW_PageSpace Read(const VCOS_Store& store, VCOS_DocId doc, int pageIndex);
+    // Whether node, a dictionary below the tree's root, is a page: it has no
+    // Kids, whatever its Type, or it is typed /Page and its Kids are not an
+    // array (a writer's slip other readers pass over). Any other node is an
+    // inner node, whose Kids must be an array.
+    static bool IsPage(const VCOS_Store& store, VCOS_Obj node);
     // The page space of page from its inherited MediaBox, CropBox and Rotate
     // (null handles when absent), for callers that found the page and its
     // entries their own way (the PD layer's page handles).

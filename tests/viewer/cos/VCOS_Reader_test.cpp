@@ -2,12 +2,15 @@
 // objects, refusals, repair warnings and headers.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "VCOS_ErrorCatch.h"
 #include "VCOS_TestPdf.h"
 #include "support/Corpus.h"
+#include "support/PdfText.h"
 #include "support/TestSupport.h"
 #include "viewer/cos/VCOS_Reader.h"
 
@@ -152,6 +155,57 @@ TEST(VCOS_Reader, DropsOnlyTheMissingPdfHeaderWarning) {
     EXPECT_EQ(store.Header(doc), "%VelmDornapPrefs-1.0");
     EXPECT_TRUE(store.Warnings(doc).empty());
     EXPECT_TRUE(store.DictKnown(store.Root(doc), "VELM_Preferences"));
+}
+
+// Many objects qpdf reads as null, none used: entries at offset 0 (missing
+// objects), streams whose /Length is the stream itself (lost, then
+// recovered by the repair), and entries at offset 0 behind a long comment
+// of "ob ". Four times the objects may cost about four times the steps.
+TEST(VCOS_Reader, ObjectsReadAsNullCostStepsInProportionToTheirCount) {
+    const std::vector<std::string> page = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                           "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                           "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] >>"};
+    const auto objects = [&](size_t count, const std::function<std::string(size_t)>& body) {
+        std::vector<std::string> all = page;
+        for (size_t i = 0; i < count; ++i)
+            all.push_back(body(all.size() + 1));
+        return all;
+    };
+    const auto plain = [](size_t) { return std::string("<< /A 1 >>"); };
+    const auto selfLength = [](size_t number) {
+        return "<< /Length " + std::to_string(number) + " 0 R >>\nstream\nabc\nendstream";
+    };
+    const struct {
+        const char* what;
+        std::function<std::string(size_t)> file;
+    } shapes[] = {
+        {"entries at offset 0",
+         [&](size_t n) { return PdfTextWithEntriesAtZero("%PDF-1.7", objects(n, plain), 4, n + 3); }},
+        {"streams whose length is themselves", [&](size_t n) { return PdfText("%PDF-1.7", objects(n, selfLength)); }},
+        {"entries at offset 0 behind a comment",
+         [&](size_t n) {
+             std::string comment = "%PDF-1.7\n%";
+             for (size_t i = 0; i < 40 * n; ++i)
+                 comment += "ob ";
+             return PdfTextWithEntriesAtZero(comment, objects(n, plain), 4, n + 3);
+         }},
+    };
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const auto stepsFor = [&](size_t n) {
+            VCOS_Store store;
+            const uint64_t before = VCOS_Reader::Steps();
+            const VCOS_DocId doc = VCOS_Reader::Read(store, shape.file(n), "many.pdf");
+            const uint64_t steps = VCOS_Reader::Steps() - before;
+            for (uint32_t number = 4; number < n + 4; ++number)
+                EXPECT_EQ(store.LostReason(doc, number), nullptr) << number;
+            return steps;
+        };
+        const uint64_t small = stepsFor(300);
+        const uint64_t large = stepsFor(1200);
+        ASSERT_GT(small, 0u);
+        EXPECT_LT(large, 5 * small) << small << " steps for 300 objects, " << large << " for 1,200";
+    }
 }
 
 }  // namespace

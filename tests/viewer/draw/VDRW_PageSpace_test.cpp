@@ -66,14 +66,15 @@ TEST(VDRW_PageSpace, RotateIsModulo360NonNegativeAndZeroOffTheRightAngles) {
 
 TEST(VDRW_PageSpace, PagesAreFoundInTreeOrderAndInheritFromTheNearestAncestor) {
     // Pages: 4 (under 3), 5 (under 3), 6 (under 2). 2 gives the media box
-    // and Rotate 90; 3 a crop box and Rotate 180; page 5 its own media box.
+    // and Rotate 90; 3 a crop box and Rotate 180; page 5 its own media box
+    // (and /Kids that are not an array, which do not make it a node).
     VCOS_Store store;
     const VCOS_DocId doc = Read(store, {
         "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 3 /MediaBox [0 0 500 600] /Rotate 90 >>",
         "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 /CropBox [10 20 110 220] /Rotate 180 >>",
         "<< /Type /Page /Parent 3 0 R /N 0 >>",
-        "<< /Type /Page /Parent 3 0 R /N 1 /MediaBox [50 50 80 80] >>",
+        "<< /Type /Page /Parent 3 0 R /N 1 /MediaBox [50 50 80 80] /Kids 0 >>",
         "<< /Type /Page /Parent 2 0 R /N 2 >>",
     });
     const struct {
@@ -116,8 +117,8 @@ TEST(VDRW_PageSpace, DamagedTreesAreRefusedNotFollowedForever) {
         {"no page tree", {"<< /Type /Catalog >>"}, VCOS_ErrorKind::BadDocument, "no page tree"},
         {"a root without Kids", {"<< /Pages 2 0 R >>", "<< /Type /Pages /MediaBox [0 0 10 10] >>"},
          VCOS_ErrorKind::BadObject, "has no Kids"},
-        {"Kids of a typed page not an array",
-         {"<< /Pages 2 0 R >>", "<< /Kids [3 0 R] >>", "<< /Type /Page /Kids (x) >>"}, VCOS_ErrorKind::BadObject,
+        {"Kids of an inner node below the root not an array",
+         {"<< /Pages 2 0 R >>", "<< /Kids [3 0 R] >>", "<< /Type /Pages /Kids (x) >>"}, VCOS_ErrorKind::BadObject,
          "not an array"},
     };
     for (const auto& row : rows) {
