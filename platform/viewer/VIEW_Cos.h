@@ -38,7 +38,9 @@ public:
     static PDFL_CosDoc ObjGetDoc(PDFL_CosObj obj);                                      // 5
     static PDFL_CosObj NewNull();                                                       // 6
     static PDFL_CosObj NewInteger(PDFL_CosDoc doc, PDFL_Bool indirect, int32_t value);  // 7
-    static PDFL_CosObj NewFixed(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Fixed value); // 8
+    // 8: the real the last FixedValue read when it gave this value (so that
+    // a copy keeps the source's real whole), else value / 65536.
+    static PDFL_CosObj NewFixed(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Fixed value);
     static PDFL_CosObj NewBoolean(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Bool value);// 9
     static PDFL_CosObj NewName(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_ASAtom name);  // 10
     static PDFL_CosObj NewString(PDFL_CosDoc doc, PDFL_Bool indirect, const char* bytes,

@@ -5,6 +5,7 @@
 #include "viewer/VIEW_CosErrors.h"
 #include "viewer/VIEW_CosHandles.h"
 #include "viewer/VIEW_Frames.h"
+#include "viewer/cos/VCOS_Fixed.h"
 
 namespace {
 
@@ -18,6 +19,29 @@ uint32_t Index(int32_t index, const char* operation) {
         throw VCOS_Error(VCOS_ErrorKind::BadObject,
                          std::string(operation) + ": index " + std::to_string(index) + " is negative");
     return static_cast<uint32_t>(index);
+}
+
+// The plug-in copies a real by reading its 16.16 value and making a new real
+// of it, which would turn a font matrix's 0.001 into 66/65536 (0.7% more).
+// So the last real read stands behind its fixed value: a new real of that
+// value is that real again, which rounds to the same fixed value anyway.
+struct LastFixedRead {
+    bool m_valid = false;
+    PDFL_Fixed m_fixed = 0;
+    double m_real = 0;
+};
+thread_local LastFixedRead t_lastFixedRead;
+
+PDFL_Fixed RememberFixedRead(double value) {
+    const PDFL_Fixed fixed = VCOS_FixedFromDouble(value);
+    // A saturated value does not stand for the real it came from.
+    t_lastFixedRead = {fixed > -VCOS_FixedMax && fixed < VCOS_FixedMax, fixed, value};
+    return fixed;
+}
+
+double RealOfFixed(PDFL_Fixed fixed) {
+    const LastFixedRead& last = t_lastFixedRead;
+    return last.m_valid && last.m_fixed == fixed ? last.m_real : VCOS_DoubleFromFixed(fixed);
 }
 
 }  // namespace
@@ -79,7 +103,7 @@ PDFL_CosObj VIEW_Cos::NewInteger(PDFL_CosDoc doc, PDFL_Bool indirect, int32_t va
 }
 
 PDFL_CosObj VIEW_Cos::NewFixed(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Fixed value) {
-    return VIEW_CosGuard([&] { return Cos(Store().NewFixed(Doc(doc), indirect != 0, value)); });
+    return VIEW_CosGuard([&] { return Cos(Store().NewReal(Doc(doc), indirect != 0, RealOfFixed(value))); });
 }
 
 PDFL_CosObj VIEW_Cos::NewBoolean(PDFL_CosDoc doc, PDFL_Bool indirect, PDFL_Bool value) {
@@ -113,7 +137,7 @@ int32_t VIEW_Cos::IntegerValue(PDFL_CosObj obj) {
 }
 
 PDFL_Fixed VIEW_Cos::FixedValue(PDFL_CosObj obj) {
-    return VIEW_CosGuard([&] { return Store().FixedValue(Obj(obj)); });
+    return VIEW_CosGuard([&] { return RememberFixedRead(Store().NumberValue(Obj(obj))); });
 }
 
 PDFL_Bool VIEW_Cos::BooleanValue(PDFL_CosObj obj) {
