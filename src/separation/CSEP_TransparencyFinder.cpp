@@ -26,7 +26,7 @@ std::string BlendEffect(const GLOB_Name& mode) {
     if (mode == "Luminosity")
         return "its plates blend each ink alone, so this mode paints as /Normal";
     if (mode == "Hue" || mode == "Saturation" || mode == "Color")
-        return "its plates blend each ink alone, so this mode keeps the marks beneath";
+        return "its plates blend each ink alone, so this mode paints only where nothing lies beneath";
     return "its plates blend ink by ink";
 }
 

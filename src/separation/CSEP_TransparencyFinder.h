@@ -3,8 +3,8 @@
 // pages keep every graphics state's CA, ca, BM and SMask, and the drawing
 // composes them on each ink's grey page: alpha and the separable blend modes
 // come out as a CMYK renderer gives them ink by ink, a soft mask masks every
-// ink alike, while Hue, Saturation and Color keep the marks beneath and
-// Luminosity paints as Normal. A form's group is not kept: its objects are
+// ink alike, while Hue, Saturation and Color paint only where nothing lies
+// beneath and Luminosity paints as Normal. A form's group is not kept: its objects are
 // composed one by one on the page.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
@@ -33,10 +33,10 @@ public:
     std::string FirstConstruct(const GLOB_Object& resources);
     // What the plates make of the construct FirstConstruct named: "its
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
-    // "its plates blend each ink alone, so this mode keeps the marks
-    // beneath" (or "paints as /Normal"), "its plates apply the same mask to
-    // every ink", "the group is not kept: its objects are composed one by one
-    // on the page".
+    // "its plates blend each ink alone, so this mode paints only where
+    // nothing lies beneath" (or "paints as /Normal"), "its plates apply the
+    // same mask to every ink", "the group is not kept: its objects are
+    // composed one by one on the page".
     const std::string& Effect() const { return m_effect; }
 
     // Logs the warning "uses transparency (<first construct>); <effect>"
