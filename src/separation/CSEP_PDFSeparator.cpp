@@ -7,6 +7,7 @@
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "separation/CSEP_AnnotationFinder.h"
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_ResourceSeparator.h"
@@ -70,6 +71,7 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
         CountStreamBytes(page.Contents(), resources);
         m_countedFonts.clear();
         CSEP_TransparencyFinder::WarnFor(resources);
+        CSEP_AnnotationFinder::WarnFor(page.Object());
         MakeSeparationPages(page, resources, index, newPages);
     } catch (...) {
         meter.StopListening();

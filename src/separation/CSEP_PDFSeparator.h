@@ -26,8 +26,10 @@
 //
 // A spot ink whose recipe the colour separator refuses (1128001) gets
 // [0 0 0 0] and a warning naming it; the page is still made. A page that
-// uses transparency is separated as opaque, with one warning naming its
-// first transparency construct (CSEP_TransparencyFinder).
+// uses transparency is separated with one warning naming its first
+// transparency construct and what the plates make of it
+// (CSEP_TransparencyFinder); one with printable annotations, with one
+// warning that they are not separated (CSEP_AnnotationFinder).
 //
 // Failures: on any exception the meter is stopped (and stops listening) and
 // the content stream closed; a GLIB_Exception of code 1 while the job's cancel manager reports

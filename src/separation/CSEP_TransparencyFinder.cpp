@@ -19,18 +19,29 @@ bool IsPartial(const GLOB_Object& alpha) {
     return alpha.IsNumber() && alpha.AsNumber() < 1;
 }
 
+// Each ink's page is grey, so a mode that mixes the colour's components
+// sees one: hue, saturation and colour are the backdrop's, luminosity the
+// source's.
+std::string BlendEffect(const GLOB_Name& mode) {
+    if (mode == "Luminosity")
+        return "its plates blend each ink alone, so this mode paints as /Normal";
+    if (mode == "Hue" || mode == "Saturation" || mode == "Color")
+        return "its plates blend each ink alone, so this mode paints only where nothing lies beneath";
+    return "its plates blend ink by ink";
+}
+
 }  // namespace
 
 void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources) {
     CSEP_TransparencyFinder finder;
     const std::string construct = finder.FirstConstruct(pageResources.Dict());
     if (!construct.empty())
-        GLIB_LOG(GLIB_LogWarning,
-                 "uses transparency (" << construct << "); its plates are separated as if opaque");
+        GLIB_LOG(GLIB_LogWarning, "uses transparency (" << construct << "); " << finder.Effect());
 }
 
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources) {
     m_entered.clear();
+    m_effect.clear();
     return InResources(resources, 0);
 }
 
@@ -70,11 +81,15 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
     GLOB_Object mode = dict.DictGet(GLOB_Name("BM"));
     if (mode.IsArray() && mode.Length() > 0)
         mode = mode.Get(0);
-    if (mode.IsName() && !(mode.AsName() == "Normal") && !(mode.AsName() == "Compatible"))
+    if (mode.IsName() && !(mode.AsName() == "Normal") && !(mode.AsName() == "Compatible")) {
+        m_effect = BlendEffect(mode.AsName());
         return Describe("ExtGState", name, std::string("BM /") + mode.AsName().CStr());
+    }
     const GLOB_Object mask = dict.DictGet(GLOB_Name("SMask"));
-    if (!mask.IsNull() && !(mask.IsName() && mask.AsName() == "None"))
+    if (!mask.IsNull() && !(mask.IsName() && mask.AsName() == "None")) {
+        m_effect = "its plates apply the same mask to every ink";
         return Describe("ExtGState", name, "SMask");
+    }
     for (const char* key : {"CA", "ca"}) {
         const GLOB_Object alpha = dict.DictGet(GLOB_Name(key));
         if (IsPartial(alpha)) {
@@ -82,6 +97,7 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
             // To four decimals: through the host a value is 16.16 fixed
             // point, 0.9 arriving as 0.899994.
             text << key << " " << std::round(alpha.AsNumber() * 10000) / 10000;
+            m_effect = "its plates apply the alpha ink by ink";
             return Describe("ExtGState", name, text.str());
         }
     }
@@ -93,8 +109,10 @@ std::string CSEP_TransparencyFinder::InXObject(const GLOB_Name& name, const GLOB
         return std::string();
     const GLOB_Object group = xobject.DictGet(GLOB_Name("Group"));
     const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
-    if (kind.IsName() && kind.AsName() == "Transparency")
+    if (kind.IsName() && kind.AsName() == "Transparency") {
+        m_effect = "the group is not kept: its objects are composed one by one on the page";
         return Describe("Form", name, "a transparency group");
+    }
     return Enter(xobject, depth);
 }
 

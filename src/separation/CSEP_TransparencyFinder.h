@@ -1,6 +1,11 @@
 // Finds the first construct of PDF 1.4 transparency that a page's resources
-// hold. The engine separates such a page as if it were opaque: it does not
-// compose transparency, so the page separator says so once per page.
+// hold, and says what the plates make of it, once per page. The separated
+// pages keep every graphics state's CA, ca, BM and SMask, and the drawing
+// composes them on each ink's grey page: alpha and the separable blend modes
+// come out as a CMYK renderer gives them ink by ink, a soft mask masks every
+// ink alike, while Hue, Saturation and Color paint only where nothing lies
+// beneath and Luminosity paints as Normal. A form's group is not kept: its objects are
+// composed one by one on the page.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
 // (an array: its first name), whose "SMask" is not /None, or whose "CA" or
@@ -26,10 +31,17 @@ public:
     // "ExtGState GS0 with ca 0.5", "Form Fm0 with a transparency group";
     // empty when the resources hold none.
     std::string FirstConstruct(const GLOB_Object& resources);
+    // What the plates make of the construct FirstConstruct named: "its
+    // plates apply the alpha ink by ink", "its plates blend ink by ink",
+    // "its plates blend each ink alone, so this mode paints only where
+    // nothing lies beneath" (or "paints as /Normal"), "its plates apply the
+    // same mask to every ink", "the group is not kept: its objects are
+    // composed one by one on the page".
+    const std::string& Effect() const { return m_effect; }
 
-    // Logs the warning "uses transparency (<first construct>); its plates
-    // are separated as if opaque" when the page's resources hold one (the
-    // program prints it after the page's name).
+    // Logs the warning "uses transparency (<first construct>); <effect>"
+    // when the page's resources hold one (the program prints it after the
+    // page's name).
     static void WarnFor(const CPDF_ResourcesDict& pageResources);
 
 private:
@@ -47,4 +59,5 @@ private:
     std::string Enter(const GLOB_Object& object, uint32_t depth);
 
     std::vector<GLOB_Object> m_entered;
+    std::string m_effect;
 };

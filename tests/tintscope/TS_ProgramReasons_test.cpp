@@ -118,8 +118,8 @@ TEST_F(TS_ProgramTest, TransparencyIsOneWarningLineAndTheRunSucceeds) {
     const TS_Run run = Run(WithOut({file}));
     EXPECT_EQ(run.m_code, 0) << run.m_err;
     EXPECT_EQ(run.m_err, "tintscope: " + file +
-                             ": page 1 uses transparency (ExtGState GS0 with SMask); its plates are separated as if "
-                             "opaque\n");
+                             ": page 1 uses transparency (ExtGState GS0 with SMask); its plates apply the same mask "
+                             "to every ink\n");
     EXPECT_NE(ReadWholeFile(m_out.File("inks.txt")), "");
 }
 
