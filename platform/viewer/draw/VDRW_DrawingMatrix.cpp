@@ -6,6 +6,8 @@
 namespace {
 
 constexpr double kUnit = 1.0 / 65536;
+// A term rounded as trunc(v × 65536 + 0.5) is up to 1.5 units off.
+constexpr double kTolerance = 2 * kUnit;
 
 double Snapped(double value, double step, double tolerance) {
     const double nearest = std::round(value / step) * step;
@@ -29,13 +31,15 @@ VDRW_Transform VDRW_DrawingMatrix(const PDFL_FixedMatrix& host, double boxWidth,
                                host.m_d * kUnit, host.m_h * kUnit, host.m_v * kUnit};
     VDRW_Transform exact = given;
     for (double* term : {&exact.m_a, &exact.m_b, &exact.m_c, &exact.m_d})
-        *term = Snapped(*term, 1.0 / 72, kUnit);
+        *term = Snapped(*term, 1.0 / 72, kTolerance);
     double hostX, hostY, x, y;
     Corner(given, boxWidth, boxHeight, &hostX, &hostY);
     Corner(exact, boxWidth, boxHeight, &x, &y);
     if (!std::isfinite(hostX) || !std::isfinite(hostY) || !std::isfinite(x) || !std::isfinite(y))
         return given;
-    exact.m_e += Snapped(hostX, 1, kUnit) - x;
-    exact.m_f += Snapped(hostY, 1, kUnit) - y;
+    // The scale's rounding moves the far corners up to this far.
+    const double reach = kTolerance * (1 + std::fabs(boxWidth) + std::fabs(boxHeight));
+    exact.m_e += Snapped(hostX, 1, reach) - x;
+    exact.m_f += Snapped(hostY, 1, reach) - y;
     return exact;
 }

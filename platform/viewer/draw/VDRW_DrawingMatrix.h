@@ -6,12 +6,14 @@
 // across Letter) moves an edge that lies on a pixel boundary a sub-sample
 // off it, and the pixel beyond it gets faint ink. So the error is taken
 // out before drawing:
-// - a scale term within a 16.16 unit of a whole number of 72nds (a whole
-//   dpi) is that number;
+// - a scale term within two 16.16 units of a whole number of 72nds (a
+//   whole dpi) is that number;
 // - the page box's turned top-left corner stays where the host's matrix
-//   puts it, and lies on the nearest pixel corner when it is within a
-//   16.16 unit of one, as the plug-in places it.
-// A matrix of any other scale or place moves by less than a 16.16 unit.
+//   puts it, and lies on the nearest pixel corner when the scale's
+//   rounding could have moved it there from one (two units a point of the
+//   box's width and height: 0.03 pixel for Letter), as the plug-in places
+//   it.
+// A matrix of any other scale moves by less than two units a term.
 #pragma once
 
 #include "viewer/draw/VDRW_MuPDF.h"

@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include "VDRW_BlockCache.h"
+#include "VDRW_SnapDevice.h"
 
 /* Blocks from 32 MB up are mapped afresh by the C library on every request;
  * up to one tile per drawing thread is kept (the drawer bounds the threads
@@ -375,8 +376,10 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
+    fz_device* snap = NULL;
     fz_var(pixmap);
     fz_var(device);
+    fz_var(snap);
     SetStatus(status, VDRW_StatusOk, "");
     ClearError(engine);
     cookie->errors = 0;
@@ -393,10 +396,13 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         Fault(ctx);
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        fz_run_display_list(ctx, list->m_list, device, host, fz_rect_from_irect(area), cookie);
+        snap = VDRW_NewSnapDevice(ctx, device);
+        fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
+        fz_close_device(ctx, snap);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
+        fz_drop_device(ctx, snap);
         fz_drop_device(ctx, device);
         fz_drop_pixmap(ctx, pixmap);
     }
