@@ -31,6 +31,8 @@ const MadePage kA4{"a4", 595.276, 841.89};
 const MadePage kSmall{"small", 255.118, 141.732};
 const MadePage kCropped{"cropped", 300.35, 200.65, 37.35, 21.9};
 const MadePage kTurned{"turned", 255.118, 141.732, 0, 0, 90};
+// 1237.5 x 625 pixels at 150 dpi: the last column is half the page's.
+const MadePage kWide{"wide", 594, 300};
 
 std::string Num(double v) {
     char text[32];
@@ -183,6 +185,10 @@ TEST_F(TS_PageRasterTest, PlatesAreTiffsepsSizeWithTheEdgeFrameInTheirOuterRowsA
         for (const char* dpi : {"150", "300", "600", "fit"})
             CheckAgainstTiffsep(page, dpi);
     CheckAgainstTiffsep(kSmall, "1200");
+}
+
+TEST_F(TS_PageRasterTest, APageWhoseWidthEndsHalfwayThroughAPixelKeepsThatColumn) {
+    CheckAgainstTiffsep(kWide, "150");
 }
 
 // At 1200 dpi Letter and A4 pass 8192 pixels: the view holds the page's

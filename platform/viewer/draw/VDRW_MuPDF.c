@@ -9,6 +9,7 @@
 #include <stdlib.h>
 
 #include "VDRW_BlockCache.h"
+#include "VDRW_SnapDevice.h"
 
 /* Blocks from 32 MB up are mapped afresh by the C library on every request;
  * up to one tile per drawing thread is kept (the drawer bounds the threads
@@ -36,8 +37,7 @@ struct VDRW_EngineRec_ {
 };
 
 struct VDRW_PageListRec_ {
-    fz_display_list* m_list;
-    fz_matrix m_undoPageTransform; /* MuPDF's page space back to user space */
+    fz_display_list* m_list; /* in the page's user space */
 };
 
 static int g_faultSwitch;
@@ -323,11 +323,14 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
-            pdf_run_page_contents(ctx, page, device, fz_identity, &engine->m_cookie);
+            /* Recorded in user space, so that the drawing's matrix is the
+             * only one that scales: MuPDF composes matrices in float, and a
+             * page transform composed with the scale would move an edge
+             * that lies on a pixel boundary off it. */
+            pdf_run_page_contents(ctx, page, device, fz_invert_matrix(pageTransform), &engine->m_cookie);
             fz_close_device(ctx, device);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
-            result->m_undoPageTransform = fz_invert_matrix(pageTransform);
         }
     }
     fz_always(ctx) {
@@ -374,8 +377,10 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
+    fz_device* snap = NULL;
     fz_var(pixmap);
     fz_var(device);
+    fz_var(snap);
     SetStatus(status, VDRW_StatusOk, "");
     ClearError(engine);
     cookie->errors = 0;
@@ -392,11 +397,13 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         Fault(ctx);
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        fz_run_display_list(ctx, list->m_list, device, fz_concat(list->m_undoPageTransform, host),
-                            fz_rect_from_irect(area), cookie);
+        snap = VDRW_NewSnapDevice(ctx, device);
+        fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
+        fz_close_device(ctx, snap);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
+        fz_drop_device(ctx, snap);
         fz_drop_device(ctx, device);
         fz_drop_pixmap(ctx, pixmap);
     }

@@ -84,7 +84,9 @@ void VDRW_StopAllDrawing(void);
 void VDRW_AllowDrawing(void);
 int VDRW_DrawingStopped(void);
 
-/* Draws the list through userToDevice into the band; 1 on success. A
+/* Draws the list through userToDevice into the band; 1 on success. A fill's
+ * or an image's edge within a rounding error of a pixel boundary is drawn
+ * on it (VDRW_SnapDevice.h). A
  * command of the list that fails fails the drawing, with the message of
  * MuPDF's first error while drawing the band (the band keeps what the other
  * commands drew). */

@@ -12,6 +12,7 @@
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/draw/VDRW_BandRun.h"
 #include "viewer/draw/VDRW_DibTarget.h"
+#include "viewer/draw/VDRW_DrawingMatrix.h"
 #include "viewer/draw/VDRW_InlineWriter.h"
 #include "viewer/draw/VDRW_PageSpace.h"
 
@@ -37,11 +38,6 @@ struct PixelRect {
 
 double FromFixed(PDFL_Fixed value) { return value / 65536.0; }
 
-VDRW_Transform HostTransform(const PDFL_FixedMatrix& m) {
-    return {FromFixed(m.m_a), FromFixed(m.m_b), FromFixed(m.m_c),
-            FromFixed(m.m_d), FromFixed(m.m_h), FromFixed(m.m_v)};
-}
-
 // The pixels a page-space rectangle touches under t (its bounding box for a
 // matrix that is not a multiple of 90 degrees). A coordinate within 1/256
 // of a pixel edge counts as on it, so a page edge at 250.0000001 adds no
@@ -62,11 +58,11 @@ PixelRect Covered(const VDRW_Transform& t, double left, double bottom, double ri
             clamp(std::ceil(maxY - kSlack))};
 }
 
-// User space to device: page space's origin moved back, then the host's matrix.
-VDRW_Transform UserToDevice(const VDRW_Transform& host, const VDRW_PageSpace& space) {
-    VDRW_Transform t = host;
-    t.m_e = host.m_e - space.m_originX * host.m_a - space.m_originY * host.m_c;
-    t.m_f = host.m_f - space.m_originX * host.m_b - space.m_originY * host.m_d;
+// User space to device: page space's origin moved back, then the drawing's matrix.
+VDRW_Transform UserToDevice(const VDRW_Transform& page, const VDRW_PageSpace& space) {
+    VDRW_Transform t = page;
+    t.m_e = page.m_e - space.m_originX * page.m_a - space.m_originY * page.m_c;
+    t.m_f = page.m_f - space.m_originX * page.m_b - space.m_originY * page.m_d;
     return t;
 }
 
@@ -146,12 +142,12 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
                                         const PDFL_FixedRect& updateRect, PDFL_CancelProc cancel, void* cancelData) {
     const VDRW_DibTarget target = VDRW_DibTarget::FromDC(dc);
     const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(m_store, doc, pageIndex);
-    const VDRW_Transform host = HostTransform(matrix);
+    const VDRW_Transform drawing = VDRW_DrawingMatrix(matrix, space.m_width, space.m_height);
     const PixelRect area =
         PixelRect{0, 0, target.Width(), target.Height()}
-            .Intersect(Covered(host, FromFixed(updateRect.m_left), FromFixed(updateRect.m_bottom),
+            .Intersect(Covered(drawing, FromFixed(updateRect.m_left), FromFixed(updateRect.m_bottom),
                                FromFixed(updateRect.m_right), FromFixed(updateRect.m_top)))
-            .Intersect(Covered(host, 0, 0, space.m_width, space.m_height));
+            .Intersect(Covered(drawing, 0, 0, space.m_width, space.m_height));
     if (area.Empty())
         return VDRW_Drawn();
 
@@ -167,7 +163,7 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     }));
     if (stopped)
         return VDRW_Drawn();
-    const VDRW_Transform userToDevice = UserToDevice(host, space);
+    const VDRW_Transform userToDevice = UserToDevice(drawing, space);
     std::vector<PixelRect> bands;
     for (int top = area.m_top; top < area.m_bottom; top += BandRows)
         bands.push_back(PixelRect{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)});

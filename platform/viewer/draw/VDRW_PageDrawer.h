@@ -7,9 +7,9 @@
 // (VCOS_Store::Changes); the opened copy is kept per document until Forget
 // or until the document is closed. Each Draw makes a display list of the
 // page's contents (no annotations) and runs it through the matrix, which
-// maps page space (VDRW_PageSpace.h) to device pixels, in bands of BandRows
-// rows (other heights change MuPDF's shadings), drawn on several threads
-// (VDRW_BandRun). Only pixels inside the update rectangle (page space), the
+// maps page space (VDRW_PageSpace.h) to device pixels, its 16.16 rounding
+// taken out (VDRW_DrawingMatrix.h), in bands of BandRows rows (other
+// heights change MuPDF's shadings), drawn on several threads (VDRW_BandRun). Only pixels inside the update rectangle (page space), the
 // page box and the bitmap are drawn, over what the bitmap holds; the
 // reserved byte of each pixel is kept. The cancel procedure, when given, is
 // asked on the calling thread before every band is handed out, from the top

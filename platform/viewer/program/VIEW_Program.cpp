@@ -468,10 +468,13 @@ void DragFrame(PDFL_AVPageView view, int dx, int dy) {
 }
 
 // The view window is placed on the page by dragging the tool's frame on
-// the page view, zoomed so that one of its pixels is half a plate pixel:
-// the page's top-left corner at the window's, or, for a page larger than
-// the window, the page's middle at the window's. The tool moves the page's
-// corner to the nearest pixel corner; this makes it the window's.
+// the page view, zoomed so that one of its pixels is a quarter of a plate
+// pixel: the page's top-left corner at the window's, or, for a page larger
+// than the window, the page's middle at the window's. The tool moves the
+// page's corner to the nearest pixel corner; this makes it the window's.
+// The frame lands up to a page view pixel from where it is aimed: at half
+// a plate pixel, a page whose side is a whole number of pixels and a half
+// went half a pixel right, to the next corner, and lost its last column.
 void ProgramRun::PlaceFrame() {
     const int dpi = VIEW_ResolutionDpi(m_windows.ResolutionChoice());
     if (dpi == VIEW_ProgramArgs::Fit)
@@ -482,7 +485,7 @@ void ProgramRun::PlaceFrame() {
     const double s = dpi / 72.0;
     // Page view pixels a plate pixel; fewer where the page would pass the
     // 16-bit range of the page view's pixels.
-    double zoom = 2;
+    double zoom = 4;
     while (zoom * dpi >= 2 && s * zoom * std::max(across, down) > 30000)
         zoom /= 2;
     const int viewDpi = static_cast<int>(std::lround(zoom * dpi));

@@ -127,12 +127,15 @@ bool ZOVA_MakePlateGeometry(int32_t width, int32_t height, int32_t dpi, const GL
     update.m_right = FixedSum(update.m_left, across / s);
     update.m_top = FixedSum(update.m_bottom, down / s);
 
-    // The corner is on a pixel corner; a rounding error of the doubles must
-    // not make its partly covered row or column.
+    // The page's raster: from the corner, on a pixel corner (a rounding
+    // error of the doubles must not make a partly covered row or column),
+    // each side round(points × dpi / 72) pixels, as the plates count it. A
+    // side of a whole number of pixels and a half keeps its last column,
+    // which the page covers by half.
     Extent page = PageExtent(t, pageWidth, pageHeight);
-    const double ex = std::floor(page.m_left + 0.5) - page.m_left;
-    const double ey = std::floor(page.m_top + 0.5) - page.m_top;
-    page = {page.m_left + ex, page.m_top + ey, page.m_right + ex, page.m_bottom + ey};
+    const double left = std::floor(page.m_left + 0.5), top = std::floor(page.m_top + 0.5);
+    page = {left, top, left + std::floor(page.m_right - page.m_left + 0.5),
+            top + std::floor(page.m_bottom - page.m_top + 0.5)};
     const double w = width, h = height;
     geometry.m_areaLeft = Clamped(std::max(page.m_left, 0.0), 0, w);
     geometry.m_areaRight = Clamped(w + 1 - std::max(w - page.m_right, 0.0), 0, w + 1);

@@ -26,7 +26,9 @@ struct ZOVA_PlateGeometry {
     // The page-space rectangle the window shows, around the moved centre:
     // its extents are the window's, swapped for a quarter turn.
     PDFL_FixedRect m_update;
-    // The window pixels the page box covers: left and top in [0, W] and
+    // The window pixels the page box covers, on its raster (from the moved
+    // corner, each side round(points × dpi / 72) pixels, a half-covered
+    // last row or column included): left and top in [0, W] and
     // [0, H]; right and bottom one past the last covered pixel, in
     // [0, W + 1] and [0, H + 1].
     int32_t m_areaLeft;

@@ -1,6 +1,9 @@
 // The drawing matrix, update rectangle, page area and resized centre, with
-// numbers worked out by hand. 16.16 terms are v × 65536 rounded half up.
+// numbers worked out by hand, and the plates the program keeps of them.
+// 16.16 terms are v × 65536 rounded half up.
 #include "Exchange/ZOVA/ZOVA_PlateGeometry.h"
+#include "viewer/program/VIEW_PageFrame.h"
+#include "viewer/program/VIEW_ProgramViewSize.h"
 
 #include <gtest/gtest.h>
 
@@ -220,4 +223,50 @@ TEST(ZOVA_PlateGeometry, ThePagesTopLeftCornerLiesOnAPixelCorner) {
                 EXPECT_NEAR(x1, width, slack);
                 EXPECT_NEAR(y1, height, slack);
             }
+}
+
+// Each side of S points at D dpi is round(S × D / 72) pixels, in the
+// plug-in's page area and in the plates the program keeps, for sides a
+// whole number of pixels and a half at 150 dpi (their last column half
+// covered) as for the same sides at 300 and 600: as widths and as heights,
+// upright and turned, with the page's corner aimed at the window's and a
+// quarter pixel either side of it.
+TEST(ZOVA_PlateGeometry, EverySideIsItsPointsAtTheResolutionRounded) {
+    for (const double side : {90, 186, 402, 570, 594, 618, 858})
+        for (const bool asWidth : {true, false})
+            for (const int rotation : {0, 90})
+                for (const int dpi : {150, 300, 600})
+                    for (const double off : {-0.25, 0.0, 0.25}) {
+                        SCOPED_TRACE(std::to_string(side) + (asWidth ? " wide" : " high") + ", rotated " +
+                                     std::to_string(rotation) + ", " + std::to_string(dpi) + " dpi, " +
+                                     std::to_string(off) + " px off");
+                        const double pw = asWidth ? side : 300, ph = asWidth ? 300 : side;
+                        const double s = dpi / 72.0;
+                        const bool turned = rotation == 90;
+                        const double across = turned ? ph : pw, down = turned ? pw : ph;
+                        const VIEW_ViewSize view = VIEW_ViewSize::For(pw, ph, rotation, dpi);
+                        // The centre that puts the turned page's top-left
+                        // corner off pixels right of and below the window's.
+                        const double u = (view.m_width / 2.0 - off) / s, v = (view.m_height / 2.0 - off) / s;
+                        const GLIB_Point center = turned ? GLIB_Point(v, u) : GLIB_Point(u, ph - v);
+                        ZOVA_PlateGeometry g{};
+                        ASSERT_TRUE(ZOVA_MakePlateGeometry(view.m_width, view.m_height, dpi, center, rotation, pw,
+                                                           ph, g));
+                        const int columns = static_cast<int>(std::floor(across * s + 0.5));
+                        const int rows = static_cast<int>(std::floor(down * s + 0.5));
+                        EXPECT_EQ(g.m_areaLeft, 0);
+                        EXPECT_EQ(g.m_areaTop, 0);
+                        EXPECT_EQ(g.m_areaRight - 1, columns);
+                        EXPECT_EQ(g.m_areaBottom - 1, rows);
+
+                        const PDFL_FixedMatrix& m = g.m_matrix;
+                        const double matrix[6] = {m.m_a / 65536.0, m.m_b / 65536.0, m.m_c / 65536.0,
+                                                  m.m_d / 65536.0, m.m_h / 65536.0, m.m_v / 65536.0};
+                        const VIEW_PageFrame frame(matrix, pw, ph, dpi, view.m_width, view.m_height, 1);
+                        EXPECT_TRUE(frame.PlatesHoldThePage());
+                        EXPECT_EQ(frame.PlatePixels().m_left, 0);
+                        EXPECT_EQ(frame.PlatePixels().m_top, 0);
+                        EXPECT_EQ(frame.PlatePixels().Width(), columns);
+                        EXPECT_EQ(frame.PlatePixels().Height(), rows);
+                    }
 }
