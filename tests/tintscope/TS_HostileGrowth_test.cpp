@@ -154,3 +154,21 @@ TEST_F(TS_HostileGrowthTest, InlineImagesNeedNoTemporaryFileEach) {
 }
 
 }  // namespace
+
+// A page that needs more names than the host's table holds is refused with
+// that reason last, the preferences saved without a word.
+TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
+    // 70,000 distinct names in the page's properties.
+    std::string properties;
+    for (int i = 0; i < 70000; ++i)
+        properties += "/P" + std::to_string(i) + " 1 ";
+    const std::string names = WriteFile(
+        "names.pdf", TS_OnePage("/Properties << " + properties + ">>", "0 0 0 1 k 10 10 80 80 re f"));
+    const TS_Run run = RunBinary(WithOut({names}));
+    EXPECT_EQ(run.m_code, 1);
+    ASSERT_FALSE(run.Lines().empty()) << run.m_err;
+    EXPECT_EQ(run.Lines().back().find("tintscope: " + names + ": "), 0u) << run.m_err;
+    EXPECT_NE(run.Lines().back().find("the file needs more than 65,535 distinct names"), std::string::npos)
+        << run.m_err;
+    EXPECT_EQ(run.m_err.find("ZOVA.pref"), std::string::npos) << run.m_err;
+}
