@@ -3,7 +3,6 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_HostError.h"
 
-#include <algorithm>
 #include <deque>
 #include <map>
 #include <string>
@@ -16,7 +15,6 @@ constexpr uint16_t kErrorSeverity = 4;
 struct Table {
     std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
     std::map<std::string, PDFL_ASAtom> m_atoms;
-    size_t m_limit = VIEW_Atoms::Capacity;
 };
 
 Table& TheTable() {
@@ -33,7 +31,7 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     const auto found = table.m_atoms.find(text);
     if (found != table.m_atoms.end())
         return found->second;
-    if (table.m_texts.size() >= std::min<size_t>(Capacity, table.m_limit)) {
+    if (table.m_texts.size() >= Capacity) {
         // What the user can act on: the file's names, not the table.
         const std::string message = "the file needs more than 65,535 distinct names";
         throw VIEW_HostRaise(VIEW_ErrorRegistry::Register(kErrorSeverity, message.c_str()));
@@ -50,7 +48,3 @@ const char* VIEW_Atoms::GetString(PDFL_ASAtom atom) {
         throw VIEW_AssertionFailure("text of unknown atom " + std::to_string(atom));
     return table.m_texts[atom - 1].c_str();
 }
-
-size_t VIEW_Atoms::Count() { return TheTable().m_texts.size(); }
-
-void VIEW_Atoms::SetLimit(size_t limit) { TheTable().m_limit = limit; }

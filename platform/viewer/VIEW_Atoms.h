@@ -4,8 +4,6 @@
 
 #include "viewer/host_api.h"
 
-#include <cstddef>
-
 class VIEW_Atoms {
 public:
     // A null text is a VIEW_AssertionFailure. Running out of atoms (a file
@@ -17,8 +15,4 @@ public:
     static constexpr unsigned Capacity = 0xFFFF;
     // The text of an atom; an atom never given is a VIEW_AssertionFailure.
     static const char* GetString(PDFL_ASAtom atom);
-    // Atoms given so far.
-    static size_t Count();
-    // Tests: the table taken as full at limit atoms (at most Capacity).
-    static void SetLimit(size_t limit);
 };
