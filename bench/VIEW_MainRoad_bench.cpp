@@ -369,6 +369,63 @@ BENCHMARK(BM_HostilePageBesideMutool)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// A 200 x 200 pt page of many spot inks, a stripe each: the program's peak
+// memory may grow with the inks by their separated pages, not by a plate
+// each.
+std::string ManyInksFile(const std::string& folder, int inks) {
+    std::string spaces, content;
+    for (int i = 0; i < inks; ++i) {
+        const std::string n = std::to_string(i);
+        spaces += "/S" + n + " [/Separation /Ink" + n +
+                  " /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >>] ";
+        content += "/S" + n + " cs 1 sc " + std::to_string(i % 200) + " " + std::to_string(i / 200 * 100) +
+                   " 1 100 re f\n";
+    }
+    const std::string pdf = folder + "/inks.pdf";
+    if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+        const std::string text = VIEW_PdfFile(
+            {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /ColorSpace << " +
+                 spaces + ">> >> >>",
+             VIEW_PdfStream("", content)});
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    return pdf;
+}
+
+// Peak memory of the program on the page of range(0) spot inks at range(1)
+// dpi, and what a plate of it costs, both in MB.
+void BM_ManyInksPeakMemory(benchmark::State& state) {
+    const int inks = static_cast<int>(state.range(0)), dpi = static_cast<int>(state.range(1));
+    ScratchFolder folder;
+    const std::string pdf = ManyInksFile(folder.Path(), inks);
+    long peakKb = 0;
+    try {
+        for (auto _ : state) {
+            ScratchFolder out;
+            long kb = 0;
+            state.SetIterationTime(
+                TimedRun({ProgramPath(), pdf, "--dpi", std::to_string(dpi), "--out", out.Path() + "/out"}, &kb));
+            peakKb = std::max(peakKb, kb);
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    const double side = 200.0 * dpi / 72;
+    state.counters["peak_MB"] = peakKb / 1024.0;
+    state.counters["plate_MB"] = side * side / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_ManyInksPeakMemory)
+    ->Args({8, 300})
+    ->Args({64, 300})
+    ->Args({304, 300})
+    ->Args({304, 600})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 struct PageTimes {
     int runs = 0;
     int plates = 0;

@@ -32,9 +32,8 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     if (found != table.m_atoms.end())
         return found->second;
     if (table.m_texts.size() >= Capacity) {
-        const std::string message = "The viewer has no atom left for the name \"" +
-                                    std::string(text).substr(0, 64) + "\": " + std::to_string(Capacity) +
-                                    " distinct names are in use";
+        // What the user can act on: the file's names, not the table.
+        const std::string message = "the file needs more than 65,535 distinct names";
         throw VIEW_HostRaise(VIEW_ErrorRegistry::Register(kErrorSeverity, message.c_str()));
     }
     table.m_texts.emplace_back(text);

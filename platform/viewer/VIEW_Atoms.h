@@ -8,8 +8,8 @@ class VIEW_Atoms {
 public:
     // A null text is a VIEW_AssertionFailure. Running out of atoms (a file
     // may hold more distinct names than 16 bits number) is a host error,
-    // raised as VIEW_HostRaise with the text "The viewer has no atom left
-    // for the name ..." registered; the atoms given stay as they were.
+    // raised as VIEW_HostRaise with the text "the file needs more than
+    // 65,535 distinct names" registered; the atoms given stay as they were.
     static PDFL_ASAtom FromString(const char* text);
 
     static constexpr unsigned Capacity = 0xFFFF;

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string>
 
+#include <jerror.h>
+
 namespace {
 
 // The zigzag scan of ITU-T T.81 figure 5, walked diagonal by diagonal.
@@ -211,6 +213,8 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
         jpeg_error_mgr* err = jpeg->err;
         char text[MessageSize];
         if (level < 0) {
+            if (err->msg_code == JWRN_HIT_MARKER)
+                static_cast<FILT_DCTBase*>(jpeg->client_data)->m_dataRanOut = true;
             if (err->num_warnings == 0 || err->trace_level >= 3) {
                 (*err->format_message)(jpeg, text);
                 GLIB_LOG(GLIB_LogWarning, text);

@@ -127,6 +127,10 @@ protected:
     bool AnyQuantTableSet() const { return m_anyQuantTableSet; }
     bool ACHuffTableSet(int32_t i) const { return m_acHuffTableSet[i]; }
     bool DCHuffTableSet(int32_t i) const { return m_dcHuffTableSet[i]; }
+    // libjpeg warned that its scan data ran out where it needed more bits
+    // (it goes on with zeros); cleared by ClearDataRanOut.
+    bool DataRanOut() const { return m_dataRanOut; }
+    void ClearDataRanOut() { m_dataRanOut = false; }
 
 private:
     static void ErrorExit(j_common_ptr jpeg);
@@ -153,6 +157,7 @@ private:
     bool m_dcHuffTableSet[MaxHuffTables] = {};
     bool m_quantTableSet[MaxQuantTables] = {};
     jpeg_error_mgr m_errorMgr = {};
+    bool m_dataRanOut = false;
     char m_messageText[MessageSize] = {};
     std::jmp_buf m_jump;
 };

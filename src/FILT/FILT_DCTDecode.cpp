@@ -54,6 +54,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_skipRemaining = 0;
     m_suspended = false;
     m_stalls = 0;
+    ClearDataRanOut();
     m_wholeData = false;
     m_allTaken = false;
     m_scan = ScanData;
@@ -306,8 +307,15 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                     suspended = true;
                     break;
                 }
+                if (RanOutOfData())
+                    break;
                 m_rows.Commit(1);
                 m_stalls = 0;
+            }
+            if (RanOutOfData()) {
+                Settle(false);
+                m_state = Finished;
+                break;
             }
             if (!suspended && m_jpeg.output_scanline >= m_jpeg.output_height) {
                 boolean done = FALSE;
@@ -338,6 +346,12 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             return;
         }
     }
+}
+
+bool FILT_DCTDecode::RanOutOfData() const {
+    // A restart marker met early is resynchronised on; only the end of the
+    // image ends the data.
+    return m_stopAtDataEnd && !m_jpeg.progressive_mode && DataRanOut() && m_jpeg.unread_marker == EndOfImage;
 }
 
 void FILT_DCTDecode::InitSource(j_decompress_ptr) {}

@@ -55,6 +55,12 @@ public:
     // The components of each output pixel once the header is read (the
     // data's own count: 1, 3 or 4 for the colour rules above); 0 before.
     int32_t NumComponents() const { return m_numComponents; }
+    // With stop true, sequential data that end before their last row end
+    // the output after the last row libjpeg made before the data ran out,
+    // instead of the rows it would make up of nothing; a reader that pads
+    // missing samples itself then pays for the data alone. Set before the
+    // first ProcessBytes.
+    void SetStopAtDataEnd(bool stop) { m_stopAtDataEnd = stop; }
 
 private:
     enum State : int32_t {
@@ -92,6 +98,9 @@ private:
     void DropConsumed();
     void Grow();
     void ApplyColourRules();
+    // Stopping at the data's end was asked for, and the data of a
+    // sequential image ended before its end-of-image marker was due.
+    bool RanOutOfData() const;
     [[noreturn]] void Fail(const char* text);
 
     static void InitSource(j_decompress_ptr jpeg);
@@ -116,4 +125,5 @@ private:
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
     int32_t m_numComponents = 0;
+    bool m_stopAtDataEnd = false;
 };

@@ -114,9 +114,9 @@ bool IsSampleKey(const GLOB_Name& key) {
     return false;
 }
 
-// The bytes of input, then zero bytes up to total, but no more than
-// maxPadding of them: the samples a short image lacks read as 0 before they
-// are sliced, as renderers draw them.
+// The bytes of input, then zero bytes up to total when no more than
+// maxPadding of them are missing: the samples a short image lacks read as 0
+// before they are sliced, as renderers draw them.
 class ZeroPadded : public GLOB_StreamCore {
 public:
     ZeroPadded(GLOB_Stream input, uint64_t total, uint64_t maxPadding)
@@ -139,8 +139,9 @@ protected:
                 return buffer;
             }
         }
-        const uint64_t left =
-            m_total > m_held + m_padded ? std::min(m_total - m_held - m_padded, m_maxPadding - m_padded) : 0;
+        // More missing than may be padded: none is, the image is refused.
+        const uint64_t missing = m_total > m_held ? m_total - m_held : 0;
+        const uint64_t left = missing <= m_maxPadding ? missing - m_padded : 0;
         const FILT_Size chunk = static_cast<FILT_Size>(std::min<uint64_t>(left, sizeof m_zeros));
         m_buffer.SetStorage(m_zeros, chunk, false);
         m_buffer.AdvancePutPtr(chunk);
@@ -162,12 +163,12 @@ private:
     FILT_FilterBuffer m_buffer;
 };
 
-const FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
-    if (const auto* dct = dynamic_cast<const FILT_DCTDecode*>(filter))
+FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
+    if (auto* dct = dynamic_cast<FILT_DCTDecode*>(filter))
         return dct;
     if (auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter))
         for (size_t i = 0; i < pipe->NumFilters(); ++i)
-            if (const FILT_DCTDecode* dct = FindDCTDecode(pipe->FilterAt(i)))
+            if (FILT_DCTDecode* dct = FindDCTDecode(pipe->FilterAt(i)))
                 return dct;
     return nullptr;
 }
@@ -224,8 +225,12 @@ GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Siz
     const GLOB_Object filter = stream.DictGet(GLOB_Name("Filter"));
     if (!filter.IsNull())
         if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1)) {
-            if (dct)
-                *dct = FindDCTDecode(decoders);
+            if (dct) {
+                FILT_DCTDecode* found = FindDCTDecode(decoders);
+                if (found)
+                    found->SetStopAtDataEnd(true);
+                *dct = found;
+            }
             pipe->Append(decoders);
         }
     if (to8)

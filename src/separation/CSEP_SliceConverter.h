@@ -193,7 +193,8 @@ private:
     // The stored data of stream decoded through its own Filter and
     // DecodeParms and then spread to one byte per sample (bits 1, 2, 4 or
     // 12; rows of samplesPerRow padded on input; 8 as decoded). With dct,
-    // *dct is the chain's DCT decoder, owned by the stream, when it has one.
+    // *dct is the chain's DCT decoder, owned by the stream, when it has one;
+    // it then stops where its data end, so that no row is made of nothing.
     static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
                                    const FILT_DCTDecode** dct = nullptr);
     // Puts into each slice a copy of every entry of the source image that

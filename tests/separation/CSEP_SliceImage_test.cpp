@@ -406,6 +406,36 @@ TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {
                   std::to_string(width * 4) + ".");
 }
 
+// A JPEG header claims the image's size; what decodes from its data bounds
+// the cost: rows libjpeg would make up past the data's end are missing
+// samples, refused here beyond the padding limit, with the samples the data
+// hold, and no temporary file stays.
+TEST_F(CSEP_SliceImageTest, CutShortDCTImageCostsItsDataNotItsClaimedSize) {
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object encoded = NewStreamObject(
+        source, "<< /Subtype /Image /Width 64 /Height 16 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode >>",
+        Packed(64, 16, 4, 8, [](int x, int y, int c) { return (x * 7 + y * 11 + c * 50) % 256; }),
+        "<< /Colors 4 /Columns 64 /Rows 16 >>");
+    std::string jpeg = StreamData(encoded, 0);
+    const size_t frame = jpeg.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    const uint16_t width = 8192, height = 2100;  // more samples than may be padded
+    jpeg[frame + 5] = static_cast<char>(height >> 8);
+    jpeg[frame + 6] = static_cast<char>(height & 0xFF);
+    jpeg[frame + 7] = static_cast<char>(width >> 8);
+    jpeg[frame + 8] = static_cast<char>(width & 0xFF);
+    const GLOB_Object image = NewStreamObject(
+        source, "<< /Subtype /Image /Width 8192 /Height 2100 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter "
+                "/DCTDecode >>",
+        jpeg);
+    for (uint32_t external : {0u, 1u}) {
+        SCOPED_TRACE(external);
+        EXPECT_EQ(Failure([&] { Images(NewJob({}, 1, external), image); }),
+                  "1128001 CSEP_DeviceCMYKConverter: the image's data hold 0 samples, its dictionary 68812800.");
+        EXPECT_EQ(TempFiles(), std::vector<std::string>());
+    }
+}
+
 // Entries that neither the data's storage nor their colour decide stay on
 // every slice, and an indirect one (the soft mask) is one object for all.
 TEST_F(CSEP_SliceImageTest, SlicesKeepTheSourcesOtherEntries) {

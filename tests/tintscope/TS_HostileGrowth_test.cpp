@@ -4,6 +4,7 @@
 // the peak memory above the near-empty run may grow about four times, not
 // with the square, and the temporary files may not grow at all.
 #include "TS_ProgramFixture.h"
+#include "viewer/program/VIEW_ProgramPlates.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -154,3 +155,53 @@ TEST_F(TS_HostileGrowthTest, InlineImagesNeedNoTemporaryFileEach) {
 }
 
 }  // namespace
+
+// What a page claims sets no cost beyond what it holds: the plates held at
+// once do not grow with its inks, and a page that needs more names than the
+// host's table holds is refused with that reason last, the preferences
+// saved without a word.
+TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
+    // The same page with 8 and with 64 spot inks, each a stripe of its own.
+    const int inkCounts[2] = {8, 64};
+    size_t peak[2] = {0, 0};
+    for (int k = 0; k < 2; ++k) {
+        std::string spaces, content;
+        for (int i = 0; i < inkCounts[k]; ++i) {
+            const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
+            spaces += "/S" + n + " [/Separation /Ink" + n +
+                      " /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >>] ";
+            content += "/S" + n + " cs 1 sc " + std::to_string(i * 1.5) + " 10 1 80 re f\n";
+        }
+        const std::string file = WritePage("inks" + std::to_string(k) + ".pdf", 100, 100, content, spaces);
+        VIEW_ProgramSettings settings;
+        settings.m_plateBytesHeld = [&peak, k](size_t bytes) { peak[k] = std::max(peak[k], bytes); };
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}), settings);
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        // Every plate is written, the last one too, from its own drawing.
+        const int last = inkCounts[k] - 1;
+        const PngPixels plate = Output("plate-" + std::to_string(last + 4) + "-Ink" + (last < 10 ? "0" : "") +
+                                       std::to_string(last) + ".png");
+        ASSERT_EQ(plate.m_width, 208) << plate.m_error;
+        EXPECT_EQ(plate.m_height, 208);
+        const int x = static_cast<int>((last * 1.5 + 0.5) * 150 / 72);
+        EXPECT_LT(plate.m_pixels[104 * 208 + x], 128);
+        EXPECT_EQ(plate.m_pixels[104 * 208 + x + 8], 255);
+    }
+    const size_t pixels = 208 * 208;
+    EXPECT_GT(peak[0], 0u);
+    EXPECT_LE(peak[1], peak[0] + VIEW_ProgramPlates::InFlight * pixels);
+
+    // 70,000 distinct names in the page's properties.
+    std::string properties;
+    for (int i = 0; i < 70000; ++i)
+        properties += "/P" + std::to_string(i) + " 1 ";
+    const std::string names = WriteFile(
+        "names.pdf", TS_OnePage("/Properties << " + properties + ">>", "0 0 0 1 k 10 10 80 80 re f"));
+    const TS_Run run = RunBinary(WithOut({names}));
+    EXPECT_EQ(run.m_code, 1);
+    ASSERT_FALSE(run.Lines().empty()) << run.m_err;
+    EXPECT_EQ(run.Lines().back().find("tintscope: " + names + ": "), 0u) << run.m_err;
+    EXPECT_NE(run.Lines().back().find("the file needs more than 65,535 distinct names"), std::string::npos)
+        << run.m_err;
+    EXPECT_EQ(run.m_err.find("ZOVA.pref"), std::string::npos) << run.m_err;
+}

@@ -41,6 +41,13 @@ VIEW_PixelRect VIEW_PixelRect::Within(const VIEW_PixelRect& other) const {
                           std::min(m_bottom, other.m_bottom)};
 }
 
+const uint8_t* VIEW_FirstPixel(const std::vector<uint8_t>& pixels, int width, int channels,
+                               const VIEW_PixelRect& rect) {
+    if (rect.Width() <= 0 || rect.Height() <= 0)
+        return nullptr;
+    return pixels.data() + (static_cast<size_t>(rect.m_top) * width + rect.m_left) * channels;
+}
+
 VIEW_PageFrame::VIEW_PageFrame(const double matrix[6], double boxWidth, double boxHeight, int dpi, int viewWidth,
                                int viewHeight, int magnification)
     : m_width(viewWidth), m_height(viewHeight), m_mag(std::max(magnification, 1)) {

@@ -8,6 +8,9 @@
 // larger.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 struct VIEW_PixelRect {
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;  // half-open
     int Width() const { return m_right > m_left ? m_right - m_left : 0; }
@@ -15,6 +18,11 @@ struct VIEW_PixelRect {
     // The part of this rectangle that lies in other (empty when none).
     VIEW_PixelRect Within(const VIEW_PixelRect& other) const;
 };
+
+// rect's first pixel in pixels, rows of width pixels of channels bytes;
+// null when rect is empty.
+const uint8_t* VIEW_FirstPixel(const std::vector<uint8_t>& pixels, int width, int channels,
+                               const VIEW_PixelRect& rect);
 
 struct VIEW_PageRect {
     double m_x0 = 0, m_y0 = 0, m_x1 = 0, m_y1 = 0;

@@ -25,6 +25,7 @@
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramLog.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
+#include "viewer/program/VIEW_ProgramPlates.h"
 #include "viewer/program/VIEW_ProgramProgress.h"
 #include "viewer/program/VIEW_ProgramScratch.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
@@ -32,7 +33,6 @@
 #include "viewer/program/VIEW_ProgramText.h"
 #include "viewer/program/VIEW_ProgramViewSize.h"
 #include "viewer/program/VIEW_ProgramWindows.h"
-#include "viewer/program/VIEW_ProgramWrites.h"
 #include "viewer/program/VIEW_SamplePage.h"
 #include "win32/win32_driver.h"
 
@@ -43,7 +43,6 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <map>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -113,13 +112,6 @@ public:
 
 private:
     std::string m_path;
-};
-
-// The pages of the output document as the host drew them, the latest
-// drawing of each.
-struct HeardPlates {
-    VCOS_DocId m_doc = 0;
-    std::map<int32_t, VIEW_PageDrawing> m_pages;
 };
 
 int32_t PageCountOf(VCOS_DocId doc) {
@@ -200,7 +192,7 @@ private:
     int m_rotate = 0;
     VIEW_ViewSize m_size;
     VIEW_ProgramWindows m_windows;
-    HeardPlates m_plates;
+    VIEW_ProgramPlates m_plates;
     std::vector<VIEW_InkLine> m_inks;
 };
 
@@ -524,21 +516,30 @@ VIEW_ViewSize ProgramRun::SizeAt(int dpi) const {
 
 void ProgramRun::Listen() {
     const VCOS_DocId source = VIEW_PD::CosDocId(m_doc);
+    m_plates.Start(
+        &m_output,
+        [this](const double matrix[6]) {
+            return VIEW_PageFrame(matrix, m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width, m_size.m_height,
+                                  m_args.m_mag > 0 ? m_args.m_mag : 1);
+        },
+        [this] { return Interrupted(); });
     VIEW_DrawListener::Set([this, source](VIEW_PageDrawing&& heard) {
         if (heard.m_doc == source)
             return;
-        m_plates.m_doc = heard.m_doc;
-        VIEW_PageDrawing& drawing = m_plates.m_pages[heard.m_page];
-        drawing = std::move(heard);
         if (m_settings.m_drawingHeard)
-            m_settings.m_drawingHeard(drawing);
+            m_settings.m_drawingHeard(heard);
         // A warning logged before this drawing is said before its line.
         m_log.Flush();
         ReleaseWarnings();
-        const int32_t count = PageCountOf(drawing.m_doc);
-        const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(drawing.m_doc, std::min(drawing.m_page + 1, count));
-        m_progress.Rendering(drawing.m_page + 1, count,
-                             inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name));
+        const int32_t page = heard.m_page, count = PageCountOf(heard.m_doc);
+        const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(heard.m_doc, std::min(page + 1, count));
+        const std::string name = inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name);
+        if (!inks.empty() && inks.back().m_index == page) {
+            m_plates.Hear(std::move(heard), inks.back().m_plateFile);
+            if (m_settings.m_plateBytesHeld)
+                m_settings.m_plateBytesHeld(m_plates.BytesHeld());
+        }
+        m_progress.Rendering(page + 1, count, name);
     });
     VIEW_Progress::SetListener([this](const VIEW_ProgressEvent& event, int32_t duration) {
         if (event.m_kind == VIEW_ProgressKind::Value)
@@ -568,9 +569,9 @@ int ProgramRun::Separate() {
             return Fail(page + ": " + VIEW_ShortText(m_log.LastError(), kReasonBytes));
         return Fail(page + " (the status line reads \"" + status + "\")");
     }
-    if (m_plates.m_pages.empty())
+    if (!m_plates.Heard())
         return Fail("page " + std::to_string(m_args.m_page) + " was separated but no ink was drawn");
-    m_inks = VIEW_ReadInks(m_plates.m_doc, PageCountOf(m_plates.m_doc));
+    m_inks = VIEW_ReadInks(m_plates.Doc(), PageCountOf(m_plates.Doc()));
     return 0;
 }
 
@@ -613,17 +614,6 @@ int ProgramRun::UsedDpi() const {
     return fit >= 1.0 ? static_cast<int>(fit) : 1;
 }
 
-namespace {
-
-// rect's first pixel in rows of width pixels; none when rect is empty.
-const uint8_t* Corner(const std::vector<uint8_t>& pixels, int width, int channels, const VIEW_PixelRect& rect) {
-    if (rect.Width() <= 0 || rect.Height() <= 0)
-        return nullptr;
-    return pixels.data() + (static_cast<size_t>(rect.m_top) * width + rect.m_left) * channels;
-}
-
-}  // namespace
-
 // The preview and the plates hold the page only: its raster's pixels that
 // the view holds.
 int ProgramRun::WriteOutputs() {
@@ -636,47 +626,27 @@ int ProgramRun::WriteOutputs() {
     if (Interrupted())
         return FailInterrupted();
     const int mag = m_args.m_mag > 0 ? m_args.m_mag : 1;
-    const VIEW_PageDrawing& first = m_plates.m_pages.begin()->second;
-    const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width, m_size.m_height,
-                               mag);
+    const VIEW_PageFrame frame(m_plates.Matrix(), m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width,
+                               m_size.m_height, mag);
     const std::string& dir = m_args.m_outDir;
+    if (!m_plates.Flush())
+        return FailInterrupted();
 
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
     const VIEW_PixelRect shown =
         frame.PreviewPixels().Within(VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
-    // The files in the order a failure is told: the preview, then the
-    // plates in the inks' order.
-    std::vector<std::string> names{"preview.png"};
-    std::vector<std::function<bool()>> writes;
-    writes.push_back([path = m_output.Staged("preview.png"), &preview, shown] {
-        return Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
-                                     Corner(preview.m_pixels, preview.m_width, preview.m_channels, shown),
-                                     static_cast<size_t>(preview.m_width) * preview.m_channels);
-    });
-    for (const VIEW_InkLine& ink : m_inks) {
-        const auto heard = m_plates.m_pages.find(ink.m_index);
-        if (heard == m_plates.m_pages.end())
-            continue;
-        const VIEW_PageDrawing& plate = heard->second;
-        // In the drawing's own pixels.
-        VIEW_PixelRect keep = frame.PlatePixels();
-        keep = VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top, keep.m_right - plate.m_left,
-                              keep.m_bottom - plate.m_top}
-                   .Within(VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
-        names.push_back(ink.m_plateFile);
-        writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
-            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(), Corner(plate.m_blue, plate.m_width, 1, keep),
-                                     static_cast<size_t>(plate.m_width));
-        });
-    }
-    const std::vector<VIEW_WriteResult> written =
-        VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), [this] { return Interrupted(); });
-    for (size_t i = 0; i < written.size(); ++i) {
-        if (written[i] == VIEW_WriteResult::Failed)
-            return Fail("cannot write " + dir + "/" + names[i]);
-        if (written[i] == VIEW_WriteResult::NotRun || (i > 0 && Interrupted()))
-            return FailInterrupted();
-    }
+    // A failure is told in this order: the preview, then the plates in the
+    // inks' order.
+    const std::string path = m_output.Staged("preview.png");
+    if (!Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
+                               VIEW_FirstPixel(preview.m_pixels, preview.m_width, preview.m_channels, shown),
+                               static_cast<size_t>(preview.m_width) * preview.m_channels))
+        return Fail("cannot write " + dir + "/preview.png");
+    for (const VIEW_InkLine& ink : m_inks)
+        if (m_plates.Failed(ink.m_plateFile))
+            return Fail("cannot write " + dir + "/" + ink.m_plateFile);
+    if (Interrupted())
+        return FailInterrupted();
     VIEW_InksHeader header;
     header.m_dpi = UsedDpi();
     header.m_mag = mag;
@@ -750,7 +720,7 @@ void ProgramRun::Finish() {
     VIEW_Progress::SetListener(nullptr);
     VIEW_App::SetAlertListener(nullptr);
     VIEW_App::SetDebugWindowListener(nullptr);
-    m_plates = HeardPlates();
+    m_plates = VIEW_ProgramPlates();
     VIEW_Host::Reset();
     m_scratch.Leave();
     m_output.Abandon();

@@ -45,7 +45,9 @@ bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason)
 }
 
 std::string VIEW_ProgramOutput::Staged(const std::string& name) {
-    m_names.push_back(name);
+    // A file staged again is written over, and moved once.
+    if (m_staged.insert(name).second)
+        m_names.push_back(name);
     return m_staging + "/" + name;
 }
 
@@ -67,6 +69,7 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
         }
     }
     m_names.clear();
+    m_staged.clear();
     m_made = false;
     Abandon();
     return true;

@@ -5,6 +5,7 @@
 // when the run made it.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,8 @@ public:
     // or cannot be written in.
     bool Prepare(const std::string& folder, std::string* reason);
     // Where to write the file that will be called name; it counts as
-    // written from then on.
+    // written from then on. A name staged again is written over and moved
+    // once.
     std::string Staged(const std::string& name);
     // Every staged file moved to its name; false with the reason when one
     // cannot be.
@@ -37,5 +39,6 @@ private:
     std::string m_folder;
     std::string m_staging;
     bool m_made = false;
-    std::vector<std::string> m_names;
+    std::vector<std::string> m_names;  // in the order staged
+    std::set<std::string> m_staged;
 };

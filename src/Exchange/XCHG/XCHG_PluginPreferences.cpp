@@ -103,6 +103,7 @@ void XCHG_PluginPreferences::Open(const char* defaults) {
         XCHG_PrefsAlert(20013, fileName.NarrowName());
     }
     Bind(defaults, fileName);
+    XCHG_ReservePrefsNames(m_memoryDoc.Root().DictGet(GLOB_Name(GLOB_KeyVelmDornapPrefs)));
 }
 
 void XCHG_PluginPreferences::Bind(const char* defaults, const GLOB_FileName& fileName) {

@@ -2,10 +2,12 @@
 
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
+#include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_PreferencesDoc.h"
 #include "hostpdf/COSF_PDFL_Impl.h"
+#include "hostpdf/PDFL_CorCalls.h"
 #include "win32/win32.h"
 
 #include <cerrno>
@@ -58,7 +60,32 @@ bool Flush(const char* path) {
     return CloseHandle(file) != FALSE && flushed;
 }
 
+void ReserveNames(const GLOB_Object& value, int depth) {
+    // Preferences are shallow; a loop of references ends here.
+    if (depth > 32)
+        return;
+    if (value.IsName()) {
+        PDFL_ASAtomFromString(value.AsName().CStr());
+    } else if (value.IsArray()) {
+        for (uint32_t i = 0; i < value.Length(); ++i)
+            ReserveNames(value.Get(i), depth + 1);
+    } else if (value.IsDict()) {
+        const GLOB_Dict entries = value.AsDict();
+        GLOB_Name key;
+        GLOB_Object entry;
+        for (uint32_t k = 0; entries.Entry(k, &key, &entry); ++k) {
+            PDFL_ASAtomFromString(key.CStr());
+            ReserveNames(entry, depth + 1);
+        }
+    }
+}
+
 }  // namespace
+
+void XCHG_ReservePrefsNames(const GLOB_Object& value) {
+    PDFL_ASAtomFromString(GLOB_KeyVelmDornapPrefs);
+    ReserveNames(value, 0);
+}
 
 GLOB_Doc XCHG_NewPrefsDoc() {
     GLOB_Doc doc = GLOB_Memory_Impl::Make();

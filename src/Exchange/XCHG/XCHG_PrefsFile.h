@@ -36,6 +36,12 @@ XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writa
 // file is left behind.
 bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& value);
 
+// Makes the host's atom of every name value holds (keys and name values,
+// through arrays and dictionaries) and of "VELM_Preferences" now, so that a
+// later XCHG_ReplacePrefsFile of it needs no new atom: a file that filled
+// the host's table does not cost the save too.
+void XCHG_ReservePrefsNames(const GLOB_Object& value);
+
 // Called with the new file's name once it is written and flushed, before
 // the rename; null (the default) calls nothing. For tests that stop or hold
 // a save there.
