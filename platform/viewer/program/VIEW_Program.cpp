@@ -43,6 +43,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <new>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -70,7 +71,7 @@ int Say(std::FILE* err, int code, const std::string& line) {
 std::string HostErrorText(const VIEW_HostRaise& raise) {
     const std::string text = VIEW_ErrorRegistry::Text(raise.Code());
     if (!text.empty())
-        return VIEW_EscapedText(text);
+        return VIEW_EscapedText(VIEW_CauseInWords(text));
     const PDFL_ErrorCode errnoValue = raise.Code() - VIEW_FileErrorBase;
     if (errnoValue > 0 && errnoValue < 4096)
         return std::strerror(errnoValue);
@@ -204,6 +205,8 @@ int ProgramRun::Execute() {
         code = Run();
     } catch (const VIEW_HostRaise& raise) {
         code = Fail(HostErrorText(raise));
+    } catch (const std::bad_alloc&) {
+        code = Fail("not enough memory for the viewer to go on");
     } catch (const std::exception& fault) {
         code = Fail("the viewer failed: " + VIEW_EscapedText(fault.what()));
     }
@@ -266,15 +269,15 @@ int ProgramRun::Run() {
     // The run moves to a folder of its own: the user's paths are made
     // absolute first.
     const std::string module = VIEW_AbsolutePath(m_programDir) + "/ZOVA.api";
-    m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
+    m_fileName = m_args.m_file.empty() ? "the sample page" : VIEW_EscapedText(m_args.m_file);
     VIEW_ProgramSignals::SayStopped(m_fileName);
     if (access(module.c_str(), R_OK) != 0)
-        return Say(m_err, kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
+        return Say(m_err, kExitFailed, "cannot load " + VIEW_EscapedText(module) + ": " + std::strerror(errno));
     if (const int code = CheckFile())
         return code;
     std::string reason;
     if (!m_output.Prepare(VIEW_AbsolutePath(m_args.m_outDir), &reason))
-        return Fail(reason);
+        return Fail(VIEW_EscapedText(reason));
     if (const int code = EnterScratch())
         return code;
 
@@ -311,10 +314,10 @@ int ProgramRun::Run() {
     if (const int code = OpenDocument())
         return code;
     if (!m_loader.Load(module).Loaded())
-        return Say(m_err, kExitFailed, module + " did not load into the viewer");
+        return Say(m_err, kExitFailed, VIEW_EscapedText(module) + " did not load into the viewer");
     if (!VIEW_Toolbar::Find(VIEW_SeparationsButton))
         return Say(m_err, kExitFailed,
-                   module + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
+                   VIEW_EscapedText(module) + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
     if (Interrupted())
         return FailInterrupted();
     if (const int code = ShowAndPress())
@@ -353,7 +356,7 @@ int ProgramRun::CheckFile() {
 int ProgramRun::EnterScratch() {
     std::string reason;
     if (!m_scratch.Enter(&reason))
-        return Fail(reason);
+        return Fail(VIEW_EscapedText(reason));
     if (m_args.m_file.empty()) {
         if (!m_sample.Write(m_scratch.Path()))
             return Fail(std::string("cannot be written to a temporary file: ") + std::strerror(errno));
@@ -401,7 +404,7 @@ int ProgramRun::OpenDocument() {
 }
 
 int ProgramRun::ShowAndPress() {
-    m_avDoc = VIEW_AVDocs::OpenFromPDDoc(m_doc, m_fileName.c_str());
+    m_avDoc = VIEW_AVDocs::OpenFromPDDoc(m_doc, m_args.m_file.empty() ? "the sample page" : m_args.m_file.c_str());
     VIEW_PageViews::GoToPage(VIEW_AVDocs::PageView(m_avDoc), m_args.m_page - 1);
     VIEW_ProgramPump();
     if (!VIEW_Toolbar::Press(VIEW_SeparationsButton))
@@ -574,7 +577,7 @@ int ProgramRun::Untick() {
             for (const VIEW_InkLine& ink : m_inks)
                 names += (names.empty() ? "" : ", ") + VIEW_EscapedText(ink.m_name);
             return Say(m_err, kExitUsage,
-                       "--untick " + wanted + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
+                       "--untick " + VIEW_EscapedText(wanted) + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
                            " has no such ink (its inks: " + names + ")");
         }
         if (!m_inks[index].m_shown)
@@ -625,7 +628,7 @@ int ProgramRun::WriteOutputs() {
     const VIEW_PageDrawing& first = m_plates.m_pages.begin()->second;
     const VIEW_PageFrame frame(first.m_matrix, m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width, m_size.m_height,
                                mag);
-    const std::string& dir = m_args.m_outDir;
+    const std::string dir = VIEW_EscapedText(m_args.m_outDir);
 
     Win32Driver::Image preview = Win32Driver::Snapshot(m_windows.ViewPlatformWindow());
     const VIEW_PixelRect shown =
@@ -633,11 +636,13 @@ int ProgramRun::WriteOutputs() {
     // The files in the order a failure is told: the preview, then the
     // plates in the inks' order.
     std::vector<std::string> names{"preview.png"};
+    // Each write's reason for a failure, written by its own thread.
+    std::vector<std::string> why(m_inks.size() + 1);
     std::vector<std::function<bool()>> writes;
-    writes.push_back([path = m_output.Staged("preview.png"), &preview, shown] {
+    writes.push_back([path = m_output.Staged("preview.png"), &preview, shown, reason = &why[0]] {
         return Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
                                      Corner(preview.m_pixels, preview.m_width, preview.m_channels, shown),
-                                     static_cast<size_t>(preview.m_width) * preview.m_channels);
+                                     static_cast<size_t>(preview.m_width) * preview.m_channels, reason);
     });
     for (const VIEW_InkLine& ink : m_inks) {
         const auto heard = m_plates.m_pages.find(ink.m_index);
@@ -650,16 +655,16 @@ int ProgramRun::WriteOutputs() {
                               keep.m_bottom - plate.m_top}
                    .Within(VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
         names.push_back(ink.m_plateFile);
-        writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep] {
+        writes.push_back([path = m_output.Staged(ink.m_plateFile), &plate, keep, reason = &why[writes.size()]] {
             return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(), Corner(plate.m_blue, plate.m_width, 1, keep),
-                                     static_cast<size_t>(plate.m_width));
+                                     static_cast<size_t>(plate.m_width), reason);
         });
     }
     const std::vector<VIEW_WriteResult> written =
         VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), [this] { return Interrupted(); });
     for (size_t i = 0; i < written.size(); ++i) {
         if (written[i] == VIEW_WriteResult::Failed)
-            return Fail("cannot write " + dir + "/" + names[i]);
+            return Fail("cannot write " + dir + "/" + names[i] + (why[i].empty() ? "" : ": " + VIEW_EscapedText(why[i])));
         if (written[i] == VIEW_WriteResult::NotRun || (i > 0 && Interrupted()))
             return FailInterrupted();
     }
@@ -684,7 +689,7 @@ int ProgramRun::WriteOutputs() {
         return FailInterrupted();
     std::string reason;
     if (!m_output.Commit(&reason))
-        return Fail(reason);
+        return Fail(VIEW_EscapedText(reason));
     return 0;
 }
 
@@ -738,7 +743,7 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
     VIEW_ProgramArgs parsed;
     std::string error;
     if (!VIEW_ParseProgramArgs(args, &parsed, &error))
-        return Say(err, kExitUsage, error);
+        return Say(err, kExitUsage, VIEW_EscapedText(error));
     if (parsed.m_help) {
         std::fputs(VIEW_ProgramUsage().c_str(), out);
         std::fflush(out);
@@ -751,7 +756,7 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
     try {
         run.Finish();
     } catch (const std::exception& fault) {
-        code = Say(err, kExitFailed, std::string("the viewer failed while quitting: ") + fault.what());
+        code = Say(err, kExitFailed, std::string("the viewer failed while quitting: ") + VIEW_EscapedText(fault.what()));
     } catch (const VIEW_HostRaise& raise) {
         code = Say(err, kExitFailed, "the viewer failed while quitting: " + HostErrorText(raise));
     }
