@@ -317,6 +317,12 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
     const size_t length = jpxContent.find("<< /Length");
     ASSERT_NE(length, std::string::npos);
     jpxContent.insert(length + 3, "/Filter /JPXDecode ");
+    // Past the errors qpdf mends in one object.
+    std::string junk;
+    for (int i = 0; i < 30; ++i)
+        junk += "@@@ ";
+    const std::string tokens =
+        TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td (hi) Tj ET", {"<< " + junk + ">>"});
     const struct {
         const char* name;
         std::string pdf;
@@ -345,6 +351,9 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
                                                 "/CCITTFaxDecode /DecodeParms << /Columns 0 >>",
                                     "junkjunkjunk")}),
          "image /Im0: CCITTFaxDecode: Columns must be from 1 to 1048576"},
+        {"tokens.pdf", tokens,
+         "The file cannot be read: object 5 of the file (at offset " + std::to_string(tokens.find("@@@")) +
+             ") cannot be read: unknown token while reading object; treating as string"},
         {"tjcolour.pdf",
          TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [(a) 0.5 K (b)] TJ ET",
                     {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),

@@ -172,11 +172,26 @@ std::string PartSaidAs(const std::string& text, const std::string& what, const s
     return text.substr(0, colon == std::string::npos ? 0 : colon + 2) + words;
 }
 
+// qpdf's "FILE (object N G, offset K): REASON" after "object N of the file
+// cannot be read: ": the line names the file already, and a long path
+// would cut the reason.
+std::string WithoutQpdfPlace(const std::string& text) {
+    const std::string lost = " of the file cannot be read: ";
+    const size_t at = text.find(lost);
+    const size_t open = at == std::string::npos ? at : text.find(" (object ", at + lost.size());
+    const size_t offset = open == std::string::npos ? open : text.find(", offset ", open);
+    const size_t close = offset == std::string::npos ? offset : text.find("): ", offset);
+    if (close == std::string::npos)
+        return text;
+    return text.substr(0, at) + " of the file (at offset " + text.substr(offset + 9, close - offset - 9) +
+           ") cannot be read: " + text.substr(close + 3);
+}
+
 // Texts of the viewer, its libraries and the filters that end in a code,
 // an object number of the store's own or a library's call, said as their
 // cause.
 std::string Reworded(std::string text) {
-    text = WithStoreTypesInWords(text);
+    text = WithoutQpdfPlace(WithStoreTypesInWords(text));
     const std::string decode = "The stream cannot be encoded or decoded: cannot decode Cos object (";
     const size_t through = text.find(decode) == std::string::npos ? std::string::npos : text.find(") through /");
     if (through != std::string::npos) {
