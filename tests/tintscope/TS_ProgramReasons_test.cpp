@@ -352,8 +352,8 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
                                     "junkjunkjunk")}),
          "image /Im0: CCITTFaxDecode: Columns must be from 1 to 1048576"},
         {"tokens.pdf", tokens,
-         "The file cannot be read: object 5 of the file (at offset " + std::to_string(tokens.find("@@@")) +
-             ") cannot be read: unknown token while reading object; treating as string"},
+         "The file cannot be read: object 5 of the file cannot be read (at offset " +
+             std::to_string(tokens.find("@@@")) + "): unknown token while reading object; treating as string"},
         {"tjcolour.pdf",
          TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [(a) 0.5 K (b)] TJ ET",
                     {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),

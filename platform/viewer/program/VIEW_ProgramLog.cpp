@@ -183,8 +183,8 @@ std::string WithoutQpdfPlace(const std::string& text) {
     const size_t close = offset == std::string::npos ? offset : text.find("): ", offset);
     if (close == std::string::npos)
         return text;
-    return text.substr(0, at) + " of the file (at offset " + text.substr(offset + 9, close - offset - 9) +
-           ") cannot be read: " + text.substr(close + 3);
+    return text.substr(0, at) + " of the file cannot be read (at offset " +
+           text.substr(offset + 9, close - offset - 9) + "): " + text.substr(close + 3);
 }
 
 // Texts of the viewer, its libraries and the filters that end in a code,
