@@ -128,9 +128,10 @@ Image Snapshot(HWND window);
 bool WritePng(const std::string& path, const Image& image);
 // The same for rows held elsewhere: height rows of width * channels bytes,
 // rowBytes apart (0: width * channels), so a window of a larger image needs
-// no copy.
+// no copy. why, when given, gets libpng's reason for a failure (the
+// system's words for a full disk, a missing folder).
 bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
-              size_t rowBytes = 0);
+              size_t rowBytes = 0, std::string* why = nullptr);
 
 // ---- files -----------------------------------------------------------------
 // Runs action once, at the start of the next MoveFileExA or ReplaceFileA,

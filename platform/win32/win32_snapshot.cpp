@@ -4,8 +4,10 @@
 #include "win32/win32_window_table.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <png.h>
 
 namespace Win32Driver {
@@ -47,7 +49,7 @@ bool WritePng(const std::string& path, const Image& image) {
 }
 
 bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
-              size_t rowBytes) {
+              size_t rowBytes, std::string* why) {
     if ((channels != 4 && channels != 1) || width <= 0 || height <= 0 || pixels == nullptr)
         return false;
     const size_t row = static_cast<size_t>(width) * static_cast<size_t>(channels);
@@ -63,8 +65,13 @@ bool WritePng(const std::string& path, int width, int height, int channels, cons
     // No row filters and a quick deflate: about a quarter of the default's
     // time for files two to three times larger, the same pixels.
     png.flags = PNG_IMAGE_FLAG_FAST;
+    // libpng says "Write Error" where the system has words for the cause.
+    errno = 0;
     const bool ok =
         png_image_write_to_file(&png, path.c_str(), 0, pixels, static_cast<png_int_32>(rowBytes), nullptr) != 0;
+    const int error = errno;
+    if (!ok && why)
+        *why = error != 0 ? std::strerror(error) : png.message;
     png_image_free(&png);
     if (!ok)
         std::remove(path.c_str());

@@ -15,9 +15,10 @@ const char* GLIB_LogLevelName(int32_t level) {
 }
 
 void GLIB_Log(int32_t level, const char* text, const char* file, int32_t line) {
-    std::wstring wide;
-    GLIB_ToWideString(wide, text ? text : "");
-    GLIB_LogWide(level, wide.c_str(), file, line);
+    // A round trip through wide characters would make U+FFFD of them.
+    GLIB_Globals::Instance().Logger()(level, text ? text : "", file, line);
+    if (level == GLIB_LogFatal)
+        std::terminate();
 }
 
 void GLIB_LogWide(int32_t level, const wchar_t* text, const char* file, int32_t line) {

@@ -22,8 +22,10 @@ using GLIB_Logger = int (*)(int32_t level, const char* text, const char* file, i
 // "FATAL", "ASSERT", …, "INFO" for any level outside 0 to 7.
 const char* GLIB_LogLevelName(int32_t level);
 
-// Both entries pass the text through the ANSI code page, then call the
-// installed logger; level 0 then terminates the process.
+// Both entries call the installed logger with narrow text; level 0 then
+// terminates the process. GLIB_LogWide passes its text through the ANSI
+// code page; GLIB_Log hands its text on as it stands, so that a document's
+// bytes that are not UTF-8 reach the logger as they were.
 void GLIB_Log(int32_t level, const char* text, const char* file, int32_t line);
 void GLIB_LogWide(int32_t level, const wchar_t* text, const char* file, int32_t line);
 

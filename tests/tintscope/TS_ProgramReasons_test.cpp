@@ -7,9 +7,14 @@
 #include "FILT/FILT_DCTTestJpeg.h"
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_PdfFile.h"
+#include "viewer/program/VIEW_ProgramLog.h"
+#include "viewer/program/VIEW_ProgramText.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -276,6 +281,159 @@ TEST_F(TS_ProgramTest, TheFilesBytesReachTheErrorStreamEscaped) {
             EXPECT_EQ(run.m_err.find(c), std::string::npos) << static_cast<int>(static_cast<unsigned char>(c));
         EXPECT_EQ(run.m_err.find("\xC3z"), std::string::npos);
         EXPECT_EQ(run.m_err.find("\xC2\x9B"), std::string::npos);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+std::string Deflated(const std::string& plain) {
+    uLongf size = compressBound(plain.size());
+    std::string out(size, '\0');
+    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
+    out.resize(size);
+    return out;
+}
+
+// The first folder inside folder, "" when none.
+std::string FirstFolderIn(const std::string& folder) {
+    for (const std::string& name : ListFolder(folder)) {
+        struct stat info {};
+        if (stat((folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+            return folder + "/" + name;
+    }
+    return "";
+}
+
+// Faults met below the engine (the viewer's store, its decoders, the
+// drawing, a full disk) end in their cause in words: no host code, no
+// object number of the viewer's own, no unit's or library call's name.
+TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
+    const std::string square = "0 0 0 1 k 10 10 50 50 re f";
+    const std::string drawImage = "q 50 0 0 50 10 10 cm /Im0 Do Q";
+    const std::string imageLead = "/Type /XObject /Subtype /Image /Width 2 /Height 2 ";
+    std::string jpxContent = TS_OnePage("", square);
+    const size_t length = jpxContent.find("<< /Length");
+    ASSERT_NE(length, std::string::npos);
+    jpxContent.insert(length + 3, "/Filter /JPXDecode ");
+    // Past the errors qpdf mends in one object.
+    std::string junk;
+    for (int i = 0; i < 30; ++i)
+        junk += "@@@ ";
+    const std::string tokens =
+        TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td (hi) Tj ET", {"<< " + junk + ">>"});
+    const struct {
+        const char* name;
+        std::string pdf;
+        std::string last;  // after "tintscope: FILE: page 1 was not separated: "
+    } rows[] = {
+        {"stringfunction.pdf",
+         TS_OnePage("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
+                    {"<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 100 0] /Function (abc) >>"}),
+         "shading /Sh0: a string stands where a dictionary is needed"},
+        {"jpxcontent.pdf", jpxContent,
+         "a stream's data are in /JPXDecode, which the viewer cannot decode"},
+        {"columns.pdf",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", drawImage,
+                    {VIEW_PdfStream(imageLead + "/BitsPerComponent 8 /ColorSpace /DeviceGray /Filter /FlateDecode "
+                                                "/DecodeParms << /Predictor 12 /Columns 2147483647 >>",
+                                    Deflated(std::string(6, '\x80')))}),
+         "drawing failed: an image's /DecodeParms ask for 2147483647 columns, more than can be drawn"},
+        {"flate.pdf",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", drawImage,
+                    {VIEW_PdfStream(imageLead + "/BitsPerComponent 8 /ColorSpace /DeviceCMYK /Filter /FlateDecode",
+                                    "junkjunkjunk")}),
+         "image /Im0: FlateDecode encountered a zlib error (-3): data error"},
+        {"ccitt.pdf",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", drawImage,
+                    {VIEW_PdfStream(imageLead + "/BitsPerComponent 1 /ColorSpace /DeviceCMYK /Filter "
+                                                "/CCITTFaxDecode /DecodeParms << /Columns 0 >>",
+                                    "junkjunkjunk")}),
+         "image /Im0: CCITTFaxDecode: Columns must be from 1 to 1048576"},
+        {"tokens.pdf", tokens,
+         "The file cannot be read: object 5 of the file cannot be read (at offset " +
+             std::to_string(tokens.find("@@@")) + "): unknown token while reading object; treating as string"},
+        {"tjcolour.pdf",
+         TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [(a) 0.5 K (b)] TJ ET",
+                    {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),
+         "K is expecting 4 operands. Found 3: [0]: 0.5 [1]: (a) [2]: {mark}"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        const TS_Run run = Run(WithOut({file}));
+        EXPECT_EQ(run.m_code, 1);
+        ASSERT_FALSE(run.Lines().empty());
+        EXPECT_EQ(run.Lines().back(), "tintscope: " + file + ": page 1 was not separated: " + row.last) << run.m_err;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    }
+    // The output's disk is full: the preview's staged file is the device
+    // that is always full.
+    VIEW_ProgramSettings settings;
+    settings.m_drawingHeard = [this](const VIEW_PageDrawing&) {
+        const std::string staging = FirstFolderIn(m_out.Path());
+        if (!staging.empty())
+            symlink("/dev/full", (staging + "/preview.png").c_str());
+    };
+    const std::string file = WriteFile("square.pdf", TS_OnePage("", square));
+    const TS_Run run = Run(WithOut({file}), settings);
+    EXPECT_EQ(run.m_code, 1);
+    ASSERT_FALSE(run.Lines().empty());
+    EXPECT_EQ(run.Lines().back(), "tintscope: " + file + ": cannot write " + m_out.Path() +
+                                      "/preview.png: No space left on device")
+        << run.m_err;
+    EXPECT_EQ(m_out.List(), std::vector<std::string>());
+    // What the plug-in logs when the temporary folder's disk is full, and
+    // when memory runs out.
+    EXPECT_EQ(VIEW_LogReason("Exception separating page: image /Im0: IOError [error]: 112 [spec]: /t/VDQ7.TMP "
+                             "[msg]: There is not enough space on the disk."),
+              "image /Im0: no space left on the disk of the temporary folder");
+    EXPECT_EQ(VIEW_LogReason("Bad allocation separating page: try increasing memory "),
+              "not enough memory to separate the page");
+}
+
+}  // namespace
+
+namespace {
+
+// The program's own words about the user's paths and arguments, and the
+// engine's about an operator's bytes, reach the terminal escaped too; a
+// resolution of 0 is no resolution.
+TEST_F(TS_ProgramTest, PathsArgumentsAndOperatorsReachTheErrorStreamEscaped) {
+    const std::string rgb = TS_OnePage("", "1 0 0 rg 10 10 50 50 re f");
+    const std::string square = TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f");
+    const std::string steering = "a\x1b[31mb\x07";
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string last;  // its end
+    } rows[] = {
+        {{WriteFile(steering + ".pdf", rgb)}, 1, "a#1b[31mb#07.pdf: page 1 was not separated: operator rg: "
+                                                  "Unsupported colorspace: ColorSpace: DeviceRGB"},
+        {{WriteFile("square.pdf", square), "--untick", steering}, 2, "--untick a#1b[31mb#07: page 1 of " +
+                                                                         m_docs.File("square.pdf") +
+                                                                         " has no such ink (its inks: Cyan, "
+                                                                         "Magenta, Yellow, Black)"},
+        {{"--page", steering}, 2, "--page takes a page number from 1, not \"a#1b[31mb#07\""},
+        {{steering + "1.pdf", steering + "2.pdf"}, 2, "one file only: a#1b[31mb#071.pdf and a#1b[31mb#072.pdf"},
+        {{WriteFile("operator.pdf", TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f \xff\xfe\x1b"))}, 1,
+         "Unknown operator encountered: #ff#fe#1b"},
+        {{"--dpi", "0"}, 2, "--dpi takes fit, 150, 300, 600, 1200 or 2400, not \"0\""},
+        {{"--dpi=000", "square.pdf"}, 2, "--dpi takes fit, 150, 300, 600, 1200 or 2400, not \"000\""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(VIEW_EscapedText(row.args[0]));
+        std::vector<std::string> args = row.args;
+        args.insert(args.end(), {"--out", m_out.File("out")});
+        const TS_Run run = RunBinary(args);
+        EXPECT_EQ(run.m_code, row.code);
+        ASSERT_FALSE(run.Lines().empty());
+        const std::string last = run.Lines().back();
+        EXPECT_EQ(last.substr(last.size() - std::min(last.size(), row.last.size())), row.last) << run.m_err;
+        for (const char c : std::string("\x1b\x07\xff\xfe"))
+            EXPECT_EQ(run.m_err.find(c), std::string::npos) << static_cast<int>(static_cast<unsigned char>(c));
+        EXPECT_EQ(run.m_err.find("\xEF\xBF\xBD"), std::string::npos) << "U+FFFD";
     }
 }
 

@@ -43,6 +43,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <new>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,12 +66,17 @@ int Say(std::FILE* err, int code, const std::string& line) {
     return code;
 }
 
+// A file that could not be written, and the system's words for why.
+std::string CannotWrite(const std::string& path, const std::string& why) {
+    return "cannot write " + path + (why.empty() ? "" : ": " + VIEW_EscapedText(why));
+}
+
 // File errors travel as errno in a range of their own; every other code
 // the stand-in raises has its text registered.
 std::string HostErrorText(const VIEW_HostRaise& raise) {
     const std::string text = VIEW_ErrorRegistry::Text(raise.Code());
     if (!text.empty())
-        return VIEW_EscapedText(text);
+        return VIEW_EscapedText(VIEW_CauseInWords(text));
     const PDFL_ErrorCode errnoValue = raise.Code() - VIEW_FileErrorBase;
     if (errnoValue > 0 && errnoValue < 4096)
         return std::strerror(errnoValue);
@@ -202,6 +208,8 @@ int ProgramRun::Execute() {
         code = Run();
     } catch (const VIEW_HostRaise& raise) {
         code = Fail(HostErrorText(raise));
+    } catch (const std::bad_alloc&) {
+        code = Fail("not enough memory for the viewer to go on");
     } catch (const std::exception& fault) {
         code = Fail("the viewer failed: " + VIEW_EscapedText(fault.what()));
     }
@@ -269,15 +277,15 @@ int ProgramRun::Run() {
     // The run moves to a folder of its own: the user's paths are made
     // absolute first.
     const std::string module = VIEW_AbsolutePath(m_programDir) + "/ZOVA.api";
-    m_fileName = m_args.m_file.empty() ? "the sample page" : m_args.m_file;
+    m_fileName = m_args.m_file.empty() ? "the sample page" : VIEW_EscapedText(m_args.m_file);
     VIEW_ProgramSignals::SayStopped(m_fileName);
     if (access(module.c_str(), R_OK) != 0)
-        return End(kExitFailed, "cannot load " + module + ": " + std::strerror(errno));
+        return End(kExitFailed, "cannot load " + VIEW_EscapedText(module) + ": " + std::strerror(errno));
     if (const int code = CheckFile())
         return code;
     std::string reason;
     if (!m_output.Prepare(VIEW_AbsolutePath(m_args.m_outDir), &reason))
-        return Fail(reason);
+        return Fail(VIEW_EscapedText(reason));
     if (const int code = EnterScratch())
         return code;
 
@@ -314,10 +322,10 @@ int ProgramRun::Run() {
     if (const int code = OpenDocument())
         return code;
     if (!m_loader.Load(module).Loaded())
-        return End(kExitFailed, module + " did not load into the viewer");
+        return End(kExitFailed, VIEW_EscapedText(module) + " did not load into the viewer");
     if (!VIEW_Toolbar::Find(VIEW_SeparationsButton))
         return End(kExitFailed,
-                   module + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
+                   VIEW_EscapedText(module) + " has no tool button \"" + std::string(VIEW_SeparationsButton) + "\"");
     if (Interrupted())
         return FailInterrupted();
     if (const int code = ShowAndPress())
@@ -356,7 +364,7 @@ int ProgramRun::CheckFile() {
 int ProgramRun::EnterScratch() {
     std::string reason;
     if (!m_scratch.Enter(&reason))
-        return Fail(reason);
+        return Fail(VIEW_EscapedText(reason));
     if (m_args.m_file.empty()) {
         if (!m_sample.Write(m_scratch.Path()))
             return Fail(std::string("cannot be written to a temporary file: ") + std::strerror(errno));
@@ -404,7 +412,7 @@ int ProgramRun::OpenDocument() {
 }
 
 int ProgramRun::ShowAndPress() {
-    m_avDoc = VIEW_AVDocs::OpenFromPDDoc(m_doc, m_fileName.c_str());
+    m_avDoc = VIEW_AVDocs::OpenFromPDDoc(m_doc, m_args.m_file.empty() ? "the sample page" : m_args.m_file.c_str());
     VIEW_PageViews::GoToPage(VIEW_AVDocs::PageView(m_avDoc), m_args.m_page - 1);
     VIEW_ProgramPump();
     if (!VIEW_Toolbar::Press(VIEW_SeparationsButton))
@@ -589,7 +597,7 @@ int ProgramRun::Untick() {
             for (const VIEW_InkLine& ink : m_inks)
                 names += (names.empty() ? "" : ", ") + VIEW_EscapedText(ink.m_name);
             return End(kExitUsage,
-                       "--untick " + wanted + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
+                       "--untick " + VIEW_EscapedText(wanted) + ": page " + std::to_string(m_args.m_page) + " of " + m_fileName +
                            " has no such ink (its inks: " + names + ")");
         }
         if (!m_inks[index].m_shown)
@@ -628,7 +636,7 @@ int ProgramRun::WriteOutputs() {
     const int mag = m_args.m_mag > 0 ? m_args.m_mag : 1;
     const VIEW_PageFrame frame(m_plates.Matrix(), m_boxWidth, m_boxHeight, UsedDpi(), m_size.m_width,
                                m_size.m_height, mag);
-    const std::string& dir = m_args.m_outDir;
+    const std::string dir = VIEW_EscapedText(m_args.m_outDir);
     if (!m_plates.Flush())
         return FailInterrupted();
 
@@ -638,13 +646,14 @@ int ProgramRun::WriteOutputs() {
     // A failure is told in this order: the preview, then the plates in the
     // inks' order.
     const std::string path = m_output.Staged("preview.png");
+    std::string why;
     if (!Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
                                VIEW_FirstPixel(preview.m_pixels, preview.m_width, preview.m_channels, shown),
-                               static_cast<size_t>(preview.m_width) * preview.m_channels))
-        return Fail("cannot write " + dir + "/preview.png");
+                               static_cast<size_t>(preview.m_width) * preview.m_channels, &why))
+        return Fail(CannotWrite(dir + "/preview.png", why));
     for (const VIEW_InkLine& ink : m_inks)
-        if (m_plates.Failed(ink.m_plateFile))
-            return Fail("cannot write " + dir + "/" + ink.m_plateFile);
+        if (const std::string* failure = m_plates.Failure(ink.m_plateFile))
+            return Fail(CannotWrite(dir + "/" + ink.m_plateFile, *failure));
     if (Interrupted())
         return FailInterrupted();
     VIEW_InksHeader header;
@@ -678,7 +687,7 @@ int ProgramRun::WriteOutputs() {
     }
     if (stopped)
         return FailInterrupted();
-    return committed ? 0 : Fail(reason);
+    return committed ? 0 : Fail(VIEW_EscapedText(reason));
 }
 
 void ProgramRun::SayRepaired() {
@@ -742,7 +751,7 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
     VIEW_ProgramArgs parsed;
     std::string error;
     if (!VIEW_ParseProgramArgs(args, &parsed, &error))
-        return Say(err, kExitUsage, error);
+        return Say(err, kExitUsage, VIEW_EscapedText(error));
     if (parsed.m_help) {
         std::fputs(VIEW_ProgramUsage().c_str(), out);
         std::fflush(out);
@@ -755,7 +764,7 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
     try {
         run.Finish();
     } catch (const std::exception& fault) {
-        code = Say(err, kExitFailed, std::string("the viewer failed while quitting: ") + fault.what());
+        code = Say(err, kExitFailed, std::string("the viewer failed while quitting: ") + VIEW_EscapedText(fault.what()));
     } catch (const VIEW_HostRaise& raise) {
         code = Say(err, kExitFailed, "the viewer failed while quitting: " + HostErrorText(raise));
     }

@@ -75,7 +75,9 @@ bool VIEW_ParseProgramArgs(const std::vector<std::string>& args, VIEW_ProgramArg
             if (result.m_page < 1)
                 return Fail(error, "--page takes a page number from 1, not \"" + value + "\"");
         } else if (arg == "--dpi") {
-            const int dpi = value == "fit" ? VIEW_ProgramArgs::Fit : Decimal(value);
+            // Fit is asked for by its name: 0 is no resolution.
+            const int number = Decimal(value);
+            const int dpi = value == "fit" ? VIEW_ProgramArgs::Fit : number == VIEW_ProgramArgs::Fit ? -1 : number;
             if (dpi < 0 || VIEW_ResolutionIndex(dpi) < 0)
                 return Fail(error, "--dpi takes fit, 150, 300, 600, 1200 or 2400, not \"" + value + "\"");
             result.m_dpi = dpi;

@@ -50,6 +50,7 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std
     return Win32Driver::WritePng(path, width, height, 1, grey.data());
 }
 
-bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes) {
-    return Win32Driver::WritePng(path, width, height, 1, first, rowBytes);
+bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes,
+                       std::string* why) {
+    return Win32Driver::WritePng(path, width, height, 1, first, rowBytes, why);
 }

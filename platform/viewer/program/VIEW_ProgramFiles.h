@@ -16,5 +16,7 @@ std::string VIEW_PlateFileName(int index, const std::string& ink);
 // width x height bytes, rows from the top, as an 8-bit grey PNG file (255
 // white). False, with no file left, when it cannot be written.
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey);
-// The same for a window of a larger plate: rows rowBytes apart from first.
-bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes);
+// The same for a window of a larger plate: rows rowBytes apart from first;
+// why, when given, gets the reason of a failure.
+bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes,
+                       std::string* why = nullptr);

@@ -2,7 +2,9 @@
 
 #include "viewer/program/VIEW_ProgramText.h"
 
+#include <algorithm>
 #include <cctype>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -100,17 +102,126 @@ std::string TrimmedBothEnds(const std::string& text) {
 
 bool IsHostWrapped(const std::string& text) { return text.compare(0, sizeof HostLead - 1, HostLead) == 0; }
 
-// "PDF Library Error: TEXT (CODE)" as TEXT: the code is the host's number,
-// not a reason.
+// "PDF Library Error: TEXT (CODE)" as TEXT, also after a construct's
+// "image /Im0: ": the code is the host's number, not a reason.
 std::string WithoutHostWrapping(const std::string& text) {
-    if (!IsHostWrapped(text))
+    size_t at = 0;
+    while (at < text.size() && !IsHostWrapped(text.substr(at))) {
+        at = text.find(": ", at);
+        at = at == std::string::npos ? text.size() : at + 2;
+    }
+    if (at >= text.size())
         return text;
-    std::string rest = Trimmed(text.substr(sizeof HostLead - 1));
+    std::string rest = Trimmed(text.substr(at + sizeof HostLead - 1));
     const size_t open = rest.rfind('(');
     if (open != std::string::npos && rest.back() == ')' && open + 2 < rest.size() &&
         rest.find_first_not_of("-0123456789", open + 1) == rest.size() - 1)
         rest.erase(open);
-    return TrimmedBothEnds(rest);
+    return text.substr(0, at) + TrimmedBothEnds(rest);
+}
+
+// A unit's name at the start of any part: the construct leads the cause.
+std::string PartsWithoutUnitName(std::string text) {
+    for (size_t at = 0; at < text.size();) {
+        text = text.substr(0, at) + VIEW_WithoutUnitName(text.substr(at));
+        at = text.find(": ", at);
+        at = at == std::string::npos ? text.size() : at + 2;
+    }
+    return text;
+}
+
+// "String" as "a string": the store's type names.
+std::string TypeInWords(const std::string& type) {
+    static const std::map<std::string, std::string> words = {
+        {"Null", "null"},       {"Integer", "an integer"}, {"Real", "a number"},
+        {"Boolean", "a boolean"}, {"Name", "a name"},      {"String", "a string"},
+        {"Dict", "a dictionary"}, {"Array", "an array"},   {"Stream", "a stream"}};
+    const auto found = words.find(type);
+    return found == words.end() ? type : found->second;
+}
+
+// The word that starts at at (letters and digits), its end in *end.
+std::string WordAt(const std::string& text, size_t at, size_t* end) {
+    *end = at;
+    while (*end < text.size() && std::isalnum(static_cast<unsigned char>(text[*end])))
+        ++*end;
+    return text.substr(at, *end - at);
+}
+
+// "Bad Cos object: OP: Cos object (D, I) is T1, not T2": the numbers are
+// the store's own, the types its names.
+std::string WithStoreTypesInWords(const std::string& text) {
+    const std::string lead = "Bad Cos object: ";
+    const size_t from = text.find(lead);
+    const size_t is = from == std::string::npos ? from : text.find(") is ", from);
+    const size_t comma = is == std::string::npos ? is : text.find(", not ", is);
+    if (comma == std::string::npos || text.find(": Cos object (", from) > is)
+        return text;
+    size_t end = 0;
+    const std::string found = TypeInWords(text.substr(is + 5, comma - is - 5));
+    const std::string wanted = TypeInWords(WordAt(text, comma + 6, &end));
+    return text.substr(0, from) + found + " stands where " + wanted + " is needed" + text.substr(end);
+}
+
+// From the start of the part that holds what, to the end: said as words.
+std::string PartSaidAs(const std::string& text, const std::string& what, const std::string& words) {
+    const size_t at = text.find(what);
+    if (at == std::string::npos)
+        return text;
+    const size_t colon = text.rfind(": ", at);
+    return text.substr(0, colon == std::string::npos ? 0 : colon + 2) + words;
+}
+
+// qpdf's "FILE (object N G, offset K): REASON" after "object N of the file
+// cannot be read: ": the line names the file already, and a long path
+// would cut the reason.
+std::string WithoutQpdfPlace(const std::string& text) {
+    const std::string lost = " of the file cannot be read: ";
+    const size_t at = text.find(lost);
+    const size_t open = at == std::string::npos ? at : text.find(" (object ", at + lost.size());
+    const size_t offset = open == std::string::npos ? open : text.find(", offset ", open);
+    const size_t close = offset == std::string::npos ? offset : text.find("): ", offset);
+    if (close == std::string::npos)
+        return text;
+    return text.substr(0, at) + " of the file cannot be read (at offset " +
+           text.substr(offset + 9, close - offset - 9) + "): " + text.substr(close + 3);
+}
+
+// Texts of the viewer, its libraries and the filters that end in a code,
+// an object number of the store's own or a library's call, said as their
+// cause.
+std::string Reworded(std::string text) {
+    text = WithoutQpdfPlace(WithStoreTypesInWords(text));
+    const std::string decode = "The stream cannot be encoded or decoded: cannot decode Cos object (";
+    const size_t through = text.find(decode) == std::string::npos ? std::string::npos : text.find(") through /");
+    if (through != std::string::npos) {
+        size_t end = 0;
+        const std::string filter = WordAt(text, through + 11, &end);
+        text = text.substr(0, text.find(decode)) + "a stream's data are in /" + filter +
+               ", which the viewer cannot decode";
+    }
+    text = PartSaidAs(text, "getStreamData called on unfilterable stream",
+                      "a stream's data are in a filter the viewer cannot decode");
+    const std::string ccitt = "CCittFaxDecode error : ";
+    if (const size_t at = text.find(ccitt); at != std::string::npos)
+        text.replace(at, ccitt.size(), "CCITTFaxDecode: ");
+    const std::string columns = "too many columns lead to an integer overflow (";
+    if (const size_t at = text.find(columns); at != std::string::npos) {
+        size_t end = 0;
+        const std::string count = WordAt(text, at + columns.size(), &end);
+        text = text.substr(0, at) + "an image's /DecodeParms ask for " + count + " columns, more than can be drawn" +
+               text.substr(std::min(text.size(), end + 1));
+    }
+    // The engine's temporary files are the only files it writes.
+    text = PartSaidAs(text, "IOError [error]: 112 [spec]: ", "no space left on the disk of the temporary folder");
+    const std::string message = " [msg]: ";
+    if (text.find("IOError [error]: ") != std::string::npos && text.find(message) != std::string::npos)
+        text = PartSaidAs(text, "IOError [error]: ", "a temporary file failed: " +
+                                                        text.substr(text.find(message) + message.size()));
+    // The plug-in's log after a failed allocation, its lead taken off.
+    if (text == "try increasing memory")
+        text = "not enough memory to separate the page";
+    return text;
 }
 
 // "A: A: A: B" as "A: B": a check that met itself again said so at every
@@ -133,13 +244,11 @@ std::string WithoutRepeats(const std::string& text) {
     return kept;
 }
 
-// A cause as the user reads it: on one line, without the host's wrapping,
-// a unit's name or repeats.
-std::string CauseInWords(const std::string& text) {
-    return WithoutRepeats(VIEW_WithoutUnitName(WithoutHostWrapping(OneLine(text))));
-}
-
 }  // namespace
+
+std::string VIEW_CauseInWords(const std::string& text) {
+    return WithoutRepeats(Reworded(PartsWithoutUnitName(WithoutHostWrapping(OneLine(text)))));
+}
 
 std::string VIEW_LogReason(const std::string& message) {
     std::string text = message;
@@ -149,7 +258,7 @@ std::string VIEW_LogReason(const std::string& message) {
     // cause.
     if (!IsHostWrapped(text) && colon != std::string::npos && space != std::string::npos && space < colon)
         text = text.substr(colon + 2);
-    return CauseInWords(text);
+    return VIEW_CauseInWords(text);
 }
 
 std::string VIEW_AlertCause(const std::string& alert) {
@@ -162,7 +271,7 @@ std::string VIEW_AlertCause(const std::string& alert) {
     if (code != std::string::npos)
         cause.erase(code);
     // The cause has no lead of a logging step: its first colon is its own.
-    return CauseInWords(cause);
+    return VIEW_CauseInWords(cause);
 }
 
 VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning) : m_warning(std::move(warning)) {}

@@ -26,6 +26,12 @@ VIEW_LogRecord VIEW_ParseLogLine(const std::string& line);
 // runs of blanks and line ends as one space, a phrase repeated before the
 // same colon said once. Empty when it holds no words.
 std::string VIEW_LogReason(const std::string& message);
+// A cause as the user reads it: on one line, without the host's wrapping
+// (also after a construct: "image /Im0: PDF Library Error: ..."), a unit's
+// name at the start of any part or repeats; the texts of the viewer and its
+// libraries that end in a code, an object number of the viewer's own store
+// or a library's call said as their cause.
+std::string VIEW_CauseInWords(const std::string& text);
 // The cause an alert of the plug-in gives when it "caught an exception:
 // CAUSE : code N"; empty for any other alert.
 std::string VIEW_AlertCause(const std::string& alert);

@@ -29,6 +29,8 @@ bool VIEW_ProgramPlates::Flush() {
         return !m_stop();
     const VIEW_PageFrame frame = m_frameOf(m_matrix);
     std::vector<std::function<bool()>> writes;
+    // Each write's reason for a failure, written by its own thread.
+    std::vector<std::string> why(m_held.size());
     for (const auto& [page, held] : m_held) {
         const VIEW_PageDrawing& plate = held.first;
         // In the drawing's own pixels.
@@ -36,10 +38,10 @@ bool VIEW_ProgramPlates::Flush() {
         keep = VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top, keep.m_right - plate.m_left,
                               keep.m_bottom - plate.m_top}
                    .Within(VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
-        writes.push_back([path = m_output->Staged(held.second), &plate, keep] {
+        writes.push_back([path = m_output->Staged(held.second), &plate, keep, reason = &why[writes.size()]] {
             return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(),
                                      VIEW_FirstPixel(plate.m_blue, plate.m_width, 1, keep),
-                                     static_cast<size_t>(plate.m_width));
+                                     static_cast<size_t>(plate.m_width), reason);
         });
     }
     const std::vector<VIEW_WriteResult> written = VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), m_stop);
@@ -47,7 +49,7 @@ bool VIEW_ProgramPlates::Flush() {
     size_t i = 0;
     for (const auto& [page, held] : m_held) {
         if (written[i] == VIEW_WriteResult::Failed)
-            m_failed.insert(held.second);
+            m_failed[held.second] = why[i];
         else if (written[i] == VIEW_WriteResult::Written)
             m_failed.erase(held.second);
         whole = whole && written[i] != VIEW_WriteResult::NotRun;

@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <functional>
 #include <map>
-#include <set>
 #include <string>
 #include <utility>
 
@@ -36,8 +35,12 @@ public:
     VCOS_DocId Doc() const { return m_doc; }
     // The first drawing's matrix.
     const double* Matrix() const { return m_matrix; }
-    // Whether the latest write of plateFile failed.
-    bool Failed(const std::string& plateFile) const { return m_failed.count(plateFile) != 0; }
+    // The reason the latest write of plateFile failed (empty when the
+    // system gave none); null when it did not fail.
+    const std::string* Failure(const std::string& plateFile) const {
+        const auto failed = m_failed.find(plateFile);
+        return failed == m_failed.end() ? nullptr : &failed->second;
+    }
     // The pixel bytes of the drawings held, not yet written.
     size_t BytesHeld() const { return m_bytesHeld; }
 
@@ -51,5 +54,6 @@ private:
     // By page: the drawing and its plate file.
     std::map<int32_t, std::pair<VIEW_PageDrawing, std::string>> m_held;
     size_t m_bytesHeld = 0;
-    std::set<std::string> m_failed;
+    // By plate file: why its latest write failed.
+    std::map<std::string, std::string> m_failed;
 };

@@ -27,7 +27,9 @@
 //   sc SC  as many numbers as the space has components
 //   scn SCN  the same; in a Pattern space the pattern name on top of them,
 //          else " operator requires a pattern name for Pattern spaces.
-//          Found: "
+//          Found: ". A coloured pattern (a "Pattern" resource with
+//          /PaintType 1) brings its own colours: its name alone will do
+//          in a space with a base too, and the colour then stays.
 //   g G k K rg RG  the device space, then 1, 4 or 3 numbers
 // A component that is not a number: " operator requires numeric operands.
 // Found: ". Components are not range-checked.
@@ -117,6 +119,8 @@ private:
     static bool SetDeviceColor(CPDF_ContentParser& parser, const Side& side, const CPDF_ColorSpace& space);
     static bool SetColor(CPDF_ContentParser& parser, const Side& side);
     static bool SetColorOrPattern(CPDF_ContentParser& parser, const Side& side);
+    // Whether the top operand names a "Pattern" resource of /PaintType 1.
+    static bool IsColouredPattern(const CPDF_ContentParser& parser);
     // Operands first to first + n - 1 as the colour's n components.
     static bool SetColorFromOperands(CPDF_ContentParser& parser, const Side& side, size_t n, size_t first = 0);
 

@@ -98,16 +98,30 @@ bool iCPDF_CPTextStateBase::SetColor(CPDF_ContentParser& parser, const Side& sid
     return HasOperands(parser, n) && SetColorFromOperands(parser, side, n);
 }
 
+bool iCPDF_CPTextStateBase::IsColouredPattern(const CPDF_ContentParser& parser) {
+    if (parser.Operands().Size() == 0 || !parser.Operands().Operand(0).IsName())
+        return false;
+    const GLOB_Object pattern = parser.Resource("Pattern", parser.Operands().Operand(0).AsName());
+    if (!pattern.IsDict() && !pattern.IsStream())
+        return false;
+    const GLOB_Object paintType = pattern.DictGet(GLOB_Name("PaintType"));
+    return paintType.IsInteger() && paintType.AsInteger() == 1;
+}
+
 bool iCPDF_CPTextStateBase::SetColorOrPattern(CPDF_ContentParser& parser, const Side& side) {
     if ((parser.GraphicsState().*side.space)().Type() != CPDF_ColorSpace::Pattern)
         return SetColor(parser, side);
     const size_t n = (parser.GraphicsState().*side.space)().NumComponents();
-    if (!HasOperands(parser, n + 1))
+    // Readers draw a coloured pattern named alone in a space with a base,
+    // and the separated pages write it so.
+    if (!HasOperands(parser, IsColouredPattern(parser) ? 1 : n + 1))
         return false;
     const GLOB_Object pattern = parser.Operands().Operand(0);
     if (!pattern.IsName())
         return ReportOperandKinds(parser, " operator requires a pattern name for Pattern spaces. Found: ");
     (parser.MutableGraphicsState().*side.setPattern)(pattern.AsName());
+    if (parser.Operands().Size() < n + 1)
+        return true;
     return SetColorFromOperands(parser, side, n, 1);
 }
 

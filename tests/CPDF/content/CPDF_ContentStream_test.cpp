@@ -144,6 +144,15 @@ TEST(CPDF_ContentStream, InlineImageDataLongerThanNeededEndAtTheirEI) {
     }
     EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID xyz\nEI"), "1 x 1, then \"\"");
     EXPECT_EQ(ReadImage("/W 1 /H 1 /BPC 8 /CS /G ID xEI Q"), "1 x 1, then \" Q\"") << "EI right after the data";
+    // A lone E after white space at the very end: the skip looks no further
+    // than the data, which fill their buffer exactly (under the sanitizers,
+    // a heap block of their own size).
+    for (const std::string& data : {std::string("xyz\nE"), std::string("E")}) {
+        SCOPED_TRACE(data);
+        GLOB_Stream rest = Chunked(data);
+        CPDF_InlineImage::SkipToEnd(rest);
+        EXPECT_EQ(ReadAll(rest), data);
+    }
 }
 
 TEST(CPDF_ContentStream, RefusesAnInlineImageWithoutIdDataOrEI) {

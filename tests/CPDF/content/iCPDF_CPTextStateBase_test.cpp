@@ -18,7 +18,8 @@ const GLOB_Object& Resources() {
     static const GLOB_Object resources =
         Obj("<< /ColorSpace << /CS1 [/Pattern /DeviceRGB] /Sep [/Separation /Spot /DeviceGray << /FunctionType 2 "
             "/Domain [0 1] /C0 [0] /C1 [1] /N 1 >>] >> /Font << /F1 << /Type /Font >> /F2 5 >> "
-            "/ExtGState << /GS1 << /LW 3 /op true >> >> >>");
+            "/ExtGState << /GS1 << /LW 3 /op true >> >> /Pattern << /PC << /PaintType 1 >> /PU << /PaintType 2 >> "
+            ">> >>");
     return resources;
 }
 
@@ -87,6 +88,12 @@ TEST(iCPDF_CPTextStateBase, EveryOperatorStoresItsValueOrRefusesIt) {
         {"BT /Sep CS 0.5 SCN 1.5 G ET /Sep CS", "end", Stroke, "Separation [1]"},
         {"/CS1 cs 0.1 0.2 0.3 /P1 scn", "end", Fill, "Pattern [0.1 0.2 0.3] /P1"},
         {"/Pattern cs /P1 scn", "end", Fill, "Pattern [] /P1"},
+        // A coloured pattern needs no components, even in a space with a
+        // base; an uncoloured one does.
+        {"/CS1 cs /PC scn", "end", Fill, "Pattern [0 0 0] /PC"},
+        {"/CS1 cs 0.7 /PC scn", "end", Fill, "Pattern [0 0 0] /PC"},
+        {"/CS1 cs 0.1 0.2 0.3 /PC scn", "end", Fill, "Pattern [0.1 0.2 0.3] /PC"},
+        {"/CS1 cs /PU scn", "stopped: scn is expecting 4 operands. Found 1:   [0]: /PU\n", Fill, "Pattern [0 0 0]"},
         {"/CS0 cs", "cs: Found missing fill colorspace: ColorSpace: Null\nend", Fill, "DeviceGray [0]"},
         {"/DeviceRGB CS /CS0 CS", "CS: Found missing stroke colorspace: ColorSpace: Null\nend", Stroke,
          "DeviceRGB [0 0 0]"},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sched.h>
 #include <chrono>
 #include <filesystem>
 #include <system_error>
@@ -157,6 +158,33 @@ TEST_F(VDRW_ThreadedDrawingTest, OneThreadStartsNoWorkerAndMoreStartThatMany) {
         EXPECT_EQ(g_startsSeen, threads == 1 ? 0 : threads);
     }
     VDRW_BandRun::SetStartHook(nullptr);
+}
+
+// A process held to one core (taskset -c 0) draws on its calling thread
+// alone, however many cores the machine has.
+TEST_F(VDRW_ThreadedDrawingTest, OneAllowedCoreStartsNoWorker) {
+    VCOS_Store store;
+    const VCOS_DocId doc = BusyPage(store);
+    const PDFL_FixedMatrix matrix = VDRW_Matrix(3, 0, 0, -3, 0, 1800);
+    VDRW_PageDrawer drawer(store);
+    cpu_set_t all, one;
+    ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+        if (CPU_ISSET(cpu, &all)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    VDRW_BandRun::SetStartHook(CountStart);
+    g_failAt = -1;
+    g_startsSeen = 0;
+    VDRW_TestDib dib(1200, 1800);
+    const bool complete = drawer.Draw(doc, 0, matrix, dib.DC(), kWholeBusyPage, nullptr, nullptr).m_complete;
+    VDRW_BandRun::SetStartHook(nullptr);
+    sched_setaffinity(0, sizeof all, &all);
+    EXPECT_TRUE(complete);
+    EXPECT_EQ(g_startsSeen, 0);
 }
 
 TEST_F(VDRW_ThreadedDrawingTest, AThreadThatCannotStartFailsTheDrawingOnceTheStartedOnesHaveEnded) {
