@@ -153,17 +153,22 @@ static int Contains(fz_irect outer, fz_irect inner) {
     return inner.x0 >= outer.x0 && inner.y0 >= outer.y0 && inner.x1 <= outer.x1 && inner.y1 <= outer.y1;
 }
 
-/* Every band decodes the part of an image its drawing planned, never just
- * what the band needs: MuPDF's store, shared by the clones, would otherwise
- * hand a band another band's slice or its own depending on which band
- * decoded first, and the two are scaled and fitted to the pixel grid
- * differently. An image outside the plan, or a request the plan does not
- * cover, is decoded whole. */
+/* A part is fitted to the pixel grid by its own edges, which moves the
+ * image's pixels by up to a fraction of a pixel against the whole image's:
+ * an image that decodes to fewer pixels than this is decoded whole. */
+static const double kPartPixels = 1 << 22;
+
+/* Every band decodes the part of a large image its drawing planned, never
+ * just what the band needs: MuPDF's store, shared by the clones, would
+ * otherwise hand a band another band's slice or its own depending on which
+ * band decoded first, and the two are scaled and fitted to the pixel grid
+ * differently. A small image, one outside the plan, or a request the plan
+ * does not cover is decoded whole. */
 static void DecodePlanned(void* arg, int w, int h, int l2factor, fz_irect* subarea) {
     const ImagePart* part = FindPart(t_plan, w, h);
+    const double pixels = (double)(w >> l2factor) * (double)(h >> l2factor);
     (void)arg;
-    (void)l2factor;
-    if (part && !part->m_whole && Contains(part->m_area, *subarea))
+    if (part && !part->m_whole && pixels >= kPartPixels && Contains(part->m_area, *subarea))
         *subarea = part->m_area;
     else
         *subarea = fz_make_irect(0, 0, w, h);

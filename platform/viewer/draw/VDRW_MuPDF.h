@@ -88,10 +88,11 @@ int VDRW_DrawingStopped(void);
  * drawing of list through userToDevice over area (the whole drawing, not a
  * band; its pixels are not read), what of each image shows there, at the
  * subsampling MuPDF picks for its size on the page. Every band then finds
- * the same decoded part in MuPDF's store whichever band came first, and an
- * image costs memory by what of it is drawn. Images in a tiling pattern,
- * and every image of a list never planned, are decoded whole. Planning
- * again replaces the plan; not while bands of the list are drawn. */
+ * the same decoded part in MuPDF's store whichever band came first, and a
+ * large image costs memory by what of it is drawn. Images of up to 4
+ * million pixels as decoded, images in a tiling pattern, and every image of
+ * a list never planned are decoded whole. Planning again replaces the plan;
+ * not while bands of the list are drawn. */
 int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                          const VDRW_Band* area, VDRW_Status* status);
 
