@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "VDRW_BlockCache.h"
 
@@ -42,6 +43,7 @@ typedef struct ImagePart {
     int m_w, m_h;
     int m_whole; /* a part that cannot be told: the whole image */
     fz_irect m_area;
+    fz_pixmap* m_decoded; /* the part decoded ahead, kept in MuPDF's store for the drawing */
 } ImagePart;
 
 typedef struct ImagePlan {
@@ -418,10 +420,17 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
     return list;
 }
 
+static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
+    for (int i = 0; i < plan->m_count; ++i)
+        fz_drop_pixmap(ctx, plan->m_parts[i].m_decoded);
+    plan->m_count = 0;
+}
+
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
     fz_drop_display_list(Context(engine), list->m_list);
+    ClearPlan(Context(engine), &list->m_plan);
     fz_free(Context(engine), list->m_plan.m_parts);
     fz_free(Context(engine), list);
 }
@@ -435,6 +444,7 @@ typedef struct PlanDevice {
     ImagePlan* m_plan;
     fz_rect m_area; /* the drawing's pixels */
     int m_tiles;    /* tiling patterns open: their tile, not the drawing, bounds an image */
+    int m_decode;   /* the second pass: the plan is made, its parts are decoded */
 } PlanDevice;
 
 static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, fz_irect area) {
@@ -455,6 +465,31 @@ static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, f
     part->m_h = h;
     part->m_whole = whole;
     part->m_area = area;
+    part->m_decoded = NULL;
+}
+
+/* A large image's part is decoded once, here, and kept for the drawing, so
+ * that the bands find it in MuPDF's store instead of each decoding it at
+ * once. A failure is left for the band to meet as it would. */
+static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz_matrix ctm) {
+    ImagePart* part = FindPart(device->m_plan, image->w, image->h);
+    fz_pixmap* pixmap = NULL;
+    fz_matrix moved = ctm;
+    fz_var(pixmap);
+    fz_var(moved);
+    if (!part || part->m_whole || part->m_decoded || (double)image->w * image->h < kPartPixels)
+        return;
+    fz_try(ctx) {
+        pixmap = fz_get_pixmap_from_image(ctx, image, &part->m_area, &moved, NULL, NULL);
+    }
+    fz_catch(ctx) {
+        pixmap = NULL;
+    }
+    /* An unmoved matrix: decoded whole (subsampled to a small image). */
+    if (pixmap && memcmp(&moved, &ctm, sizeof ctm) != 0)
+        part->m_decoded = pixmap;
+    else
+        fz_drop_pixmap(ctx, pixmap);
 }
 
 /* The image pixels that MuPDF's draw device asks for when the drawing's
@@ -465,8 +500,10 @@ static void PlanImage(fz_context* ctx, PlanDevice* device, fz_image* image, fz_m
     fz_matrix inverse;
     if (image->w <= 0 || image->h <= 0)
         return;
-    /* A matte image and its mask are decoded together, area for area. */
-    if (device->m_tiles > 0 || (image->use_colorkey && image->mask) || fz_try_invert_matrix(&inverse, ctm)) {
+    if (device->m_decode) {
+        DecodeAhead(ctx, device, image, ctm);
+    } else if (device->m_tiles > 0 || (image->use_colorkey && image->mask) || fz_try_invert_matrix(&inverse, ctm)) {
+        /* A matte image and its mask are decoded together, area for area. */
         AddPart(ctx, device->m_plan, image->w, image->h, 1, whole);
     } else {
         inverse = fz_post_scale(inverse, image->w, image->h);
@@ -519,7 +556,7 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
     PlanDevice* device = NULL;
     fz_var(device);
     SetStatus(status, VDRW_StatusOk, "");
-    list->m_plan.m_count = 0;
+    ClearPlan(ctx, &list->m_plan);
     fz_try(ctx) {
         const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
                                               (float)userToDevice->m_c, (float)userToDevice->m_d,
@@ -535,16 +572,19 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
         device->m_super.end_tile = PlanEndTile;
         device->m_plan = &list->m_plan;
         device->m_area = pixels;
-        fz_run_display_list(ctx, list->m_list, &device->m_super, fz_concat(list->m_undoPageTransform, host), pixels,
-                            NULL);
+        t_plan = &list->m_plan;
+        for (device->m_decode = 0; device->m_decode < 2; ++device->m_decode)
+            fz_run_display_list(ctx, list->m_list, &device->m_super, fz_concat(list->m_undoPageTransform, host),
+                                pixels, NULL);
         fz_close_device(ctx, &device->m_super);
     }
     fz_always(ctx) {
+        t_plan = NULL;
         fz_drop_device(ctx, (fz_device*)device);
     }
     fz_catch(ctx) {
         /* No plan: every image is decoded whole. */
-        list->m_plan.m_count = 0;
+        ClearPlan(ctx, &list->m_plan);
         SetCaught(ctx, status);
         return 0;
     }
