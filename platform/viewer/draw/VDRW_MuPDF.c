@@ -475,6 +475,7 @@ static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz
     ImagePart* part = FindPart(device->m_plan, image->w, image->h);
     fz_pixmap* pixmap = NULL;
     fz_matrix moved = ctm;
+    fz_var(part);
     fz_var(pixmap);
     fz_var(moved);
     if (!part || part->m_whole || part->m_decoded || (double)image->w * image->h < kPartPixels)
