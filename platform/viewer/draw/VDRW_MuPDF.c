@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "VDRW_BlockCache.h"
 #include "VDRW_SnapDevice.h"
@@ -36,8 +37,24 @@ struct VDRW_EngineRec_ {
     char m_error[256];
 };
 
+/* The part of an image that the bands of one drawing decode. MuPDF's decode
+ * hook is told the image's size and no more, so images are told apart by
+ * their size: the part of several images of one size is the union of theirs. */
+typedef struct ImagePart {
+    int m_w, m_h;
+    int m_whole; /* a part that cannot be told: the whole image */
+    fz_irect m_area;
+    fz_pixmap* m_decoded; /* the part decoded ahead, kept in MuPDF's store for the drawing */
+} ImagePart;
+
+typedef struct ImagePlan {
+    ImagePart* m_parts;
+    int m_count, m_capacity;
+} ImagePlan;
+
 struct VDRW_PageListRec_ {
     fz_display_list* m_list; /* in the page's user space */
+    ImagePlan m_plan; /* empty until VDRW_PlanImageDecode */
 };
 
 static int g_faultSwitch;
@@ -66,8 +83,26 @@ static void SetCaught(fz_context* ctx, VDRW_Status* status) {
 
 void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
 
-static void* AllocBlock(void* user, size_t size) { return VDRW_BlockAlloc(user, size); }
-static void* ReallocBlock(void* user, void* old, size_t size) { return VDRW_BlockRealloc(user, old, size); }
+static size_t g_largestBlock;
+
+static void NoteBlock(size_t size) {
+    size_t largest = __atomic_load_n(&g_largestBlock, __ATOMIC_RELAXED);
+    while (size > largest &&
+           !__atomic_compare_exchange_n(&g_largestBlock, &largest, size, 1, __ATOMIC_RELAXED, __ATOMIC_RELAXED)) {
+    }
+}
+
+size_t VDRW_LargestBlock(void) { return __atomic_load_n(&g_largestBlock, __ATOMIC_RELAXED); }
+void VDRW_ResetLargestBlock(void) { __atomic_store_n(&g_largestBlock, 0, __ATOMIC_RELAXED); }
+
+static void* AllocBlock(void* user, size_t size) {
+    NoteBlock(size);
+    return VDRW_BlockAlloc(user, size);
+}
+static void* ReallocBlock(void* user, void* old, size_t size) {
+    NoteBlock(size);
+    return VDRW_BlockRealloc(user, old, size);
+}
 static void FreeBlock(void* user, void* block) { VDRW_BlockFree(user, block); }
 
 static void Lock(void* user, int lock) { pthread_mutex_lock(&((Shared*)user)->m_locks[lock]); }
@@ -106,14 +141,39 @@ static void SetUp(VDRW_Engine* engine) {
     ClearError(engine);
 }
 
-/* An image is decoded whole, never just the rows a band needs: MuPDF's
- * store, shared by the clones, would otherwise hand a band the whole image
- * or its own slice depending on which band decoded first, and the two
- * are scaled and fitted to the pixel grid differently. */
-static void DecodeWhole(void* arg, int w, int h, int l2factor, fz_irect* subarea) {
+/* The plan of the drawing this thread draws a band of; null outside one. */
+static _Thread_local const ImagePlan* t_plan;
+
+static ImagePart* FindPart(const ImagePlan* plan, int w, int h) {
+    for (int i = 0; plan && i < plan->m_count; ++i)
+        if (plan->m_parts[i].m_w == w && plan->m_parts[i].m_h == h)
+            return &plan->m_parts[i];
+    return NULL;
+}
+
+static int Contains(fz_irect outer, fz_irect inner) {
+    return inner.x0 >= outer.x0 && inner.y0 >= outer.y0 && inner.x1 <= outer.x1 && inner.y1 <= outer.y1;
+}
+
+/* A part is fitted to the pixel grid by its own edges, which moves the
+ * image's pixels by up to a fraction of a pixel against the whole image's:
+ * an image that decodes to fewer pixels than this is decoded whole. */
+static const double kPartPixels = 1 << 22;
+
+/* Every band decodes the part of a large image its drawing planned, never
+ * just what the band needs: MuPDF's store, shared by the clones, would
+ * otherwise hand a band another band's slice or its own depending on which
+ * band decoded first, and the two are scaled and fitted to the pixel grid
+ * differently. A small image, one outside the plan, or a request the plan
+ * does not cover is decoded whole. */
+static void DecodePlanned(void* arg, int w, int h, int l2factor, fz_irect* subarea) {
+    const ImagePart* part = FindPart(t_plan, w, h);
+    const double pixels = (double)(w >> l2factor) * (double)(h >> l2factor);
     (void)arg;
-    (void)l2factor;
-    *subarea = fz_make_irect(0, 0, w, h);
+    if (part && !part->m_whole && pixels >= kPartPixels && Contains(part->m_area, *subarea))
+        *subarea = part->m_area;
+    else
+        *subarea = fz_make_irect(0, 0, w, h);
 }
 
 static void DropShared(Shared* shared) {
@@ -155,7 +215,7 @@ VDRW_Engine* VDRW_NewEngine(VDRW_Status* status) {
     }
     engine->m_shared = shared;
     /* Clones share the tuning. */
-    fz_tune_image_decode(engine->m_ctx, DecodeWhole, NULL);
+    fz_tune_image_decode(engine->m_ctx, DecodePlanned, NULL);
     SetUp(engine);
     SetStatus(status, VDRW_StatusOk, "");
     return engine;
@@ -364,11 +424,176 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
     return list;
 }
 
+static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
+    for (int i = 0; i < plan->m_count; ++i)
+        fz_drop_pixmap(ctx, plan->m_parts[i].m_decoded);
+    plan->m_count = 0;
+}
+
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
     fz_drop_display_list(Context(engine), list->m_list);
+    ClearPlan(Context(engine), &list->m_plan);
+    fz_free(Context(engine), list->m_plan.m_parts);
     fz_free(Context(engine), list);
+}
+
+/* Image pixels beyond what MuPDF's draw device asks for a band (its
+ * scalers' margin, which it adds too), for rounding in float. */
+enum { kPartSlack = 2 };
+
+typedef struct PlanDevice {
+    fz_device m_super;
+    ImagePlan* m_plan;
+    fz_rect m_area; /* the drawing's pixels */
+    int m_tiles;    /* tiling patterns open: their tile, not the drawing, bounds an image */
+    int m_decode;   /* the second pass: the plan is made, its parts are decoded */
+} PlanDevice;
+
+static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, fz_irect area) {
+    ImagePart* part = FindPart(plan, w, h);
+    if (part) {
+        part->m_whole |= whole;
+        part->m_area = fz_make_irect(fz_mini(part->m_area.x0, area.x0), fz_mini(part->m_area.y0, area.y0),
+                                     fz_maxi(part->m_area.x1, area.x1), fz_maxi(part->m_area.y1, area.y1));
+        return;
+    }
+    if (plan->m_count == plan->m_capacity) {
+        const int capacity = plan->m_capacity ? plan->m_capacity * 2 : 8;
+        plan->m_parts = fz_realloc_array(ctx, plan->m_parts, capacity, ImagePart);
+        plan->m_capacity = capacity;
+    }
+    part = &plan->m_parts[plan->m_count++];
+    part->m_w = w;
+    part->m_h = h;
+    part->m_whole = whole;
+    part->m_area = area;
+    part->m_decoded = NULL;
+}
+
+/* A large image's part is decoded once, here, and kept for the drawing, so
+ * that the bands find it in MuPDF's store instead of each decoding it at
+ * once. A failure is left for the band to meet as it would. */
+static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz_matrix ctm) {
+    ImagePart* part = FindPart(device->m_plan, image->w, image->h);
+    fz_pixmap* pixmap = NULL;
+    fz_matrix moved = ctm;
+    fz_var(part);
+    fz_var(pixmap);
+    fz_var(moved);
+    if (!part || part->m_whole || part->m_decoded || (double)image->w * image->h < kPartPixels)
+        return;
+    fz_try(ctx) {
+        pixmap = fz_get_pixmap_from_image(ctx, image, &part->m_area, &moved, NULL, NULL);
+    }
+    fz_catch(ctx) {
+        pixmap = NULL;
+    }
+    /* An unmoved matrix: decoded whole (subsampled to a small image). */
+    if (pixmap && memcmp(&moved, &ctm, sizeof ctm) != 0)
+        part->m_decoded = pixmap;
+    else
+        fz_drop_pixmap(ctx, pixmap);
+}
+
+/* The image pixels that MuPDF's draw device asks for when the drawing's
+ * whole area is one band: the area mapped back into the image, widened by
+ * the scalers' margin. */
+static void PlanImage(fz_context* ctx, PlanDevice* device, fz_image* image, fz_matrix ctm) {
+    const fz_irect whole = fz_make_irect(0, 0, image->w, image->h);
+    fz_matrix inverse;
+    if (image->w <= 0 || image->h <= 0)
+        return;
+    if (device->m_decode) {
+        DecodeAhead(ctx, device, image, ctm);
+    } else if (device->m_tiles > 0 || (image->use_colorkey && image->mask) || fz_try_invert_matrix(&inverse, ctm)) {
+        /* A matte image and its mask are decoded together, area for area. */
+        AddPart(ctx, device->m_plan, image->w, image->h, 1, whole);
+    } else {
+        inverse = fz_post_scale(inverse, image->w, image->h);
+        const float margin = fz_max(fz_matrix_max_expansion(inverse), 1) * 4 + kPartSlack;
+        const fz_rect shown = fz_expand_rect(fz_transform_rect(device->m_area, inverse), margin);
+        const fz_irect part = fz_intersect_irect(fz_irect_from_rect(shown), whole);
+        if (!fz_is_empty_irect(part))
+            AddPart(ctx, device->m_plan, image->w, image->h, 0, part);
+    }
+    if (image->mask)
+        PlanImage(ctx, device, image->mask, ctm);
+}
+
+static void PlanFillImage(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm, float alpha,
+                          fz_color_params params) {
+    (void)alpha;
+    (void)params;
+    PlanImage(ctx, (PlanDevice*)device, image, ctm);
+}
+
+static void PlanFillImageMask(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm,
+                              fz_colorspace* space, const float* color, float alpha, fz_color_params params) {
+    (void)space;
+    (void)color;
+    (void)alpha;
+    (void)params;
+    PlanImage(ctx, (PlanDevice*)device, image, ctm);
+}
+
+static void PlanClipImageMask(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm, fz_rect scissor) {
+    (void)scissor;
+    PlanImage(ctx, (PlanDevice*)device, image, ctm);
+}
+
+static int PlanBeginTile(fz_context* ctx, fz_device* device, fz_rect area, fz_rect view, float xstep, float ystep,
+                         fz_matrix ctm, int id) {
+    (void)ctx, (void)area, (void)view, (void)xstep, (void)ystep, (void)ctm, (void)id;
+    ++((PlanDevice*)device)->m_tiles;
+    return 0; /* the tile's contents are wanted */
+}
+
+static void PlanEndTile(fz_context* ctx, fz_device* device) {
+    (void)ctx;
+    --((PlanDevice*)device)->m_tiles;
+}
+
+int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                         const VDRW_Band* area, VDRW_Status* status) {
+    fz_context* ctx = Context(engine);
+    PlanDevice* device = NULL;
+    fz_var(device);
+    SetStatus(status, VDRW_StatusOk, "");
+    ClearPlan(ctx, &list->m_plan);
+    fz_try(ctx) {
+        const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
+                                              (float)userToDevice->m_c, (float)userToDevice->m_d,
+                                              (float)userToDevice->m_e, (float)userToDevice->m_f);
+        const fz_rect pixels = fz_make_rect((float)area->m_x, (float)area->m_y, (float)(area->m_x + area->m_width),
+                                            (float)(area->m_y + area->m_height));
+        Fault(ctx);
+        device = fz_new_derived_device(ctx, PlanDevice);
+        device->m_super.fill_image = PlanFillImage;
+        device->m_super.fill_image_mask = PlanFillImageMask;
+        device->m_super.clip_image_mask = PlanClipImageMask;
+        device->m_super.begin_tile = PlanBeginTile;
+        device->m_super.end_tile = PlanEndTile;
+        device->m_plan = &list->m_plan;
+        device->m_area = pixels;
+        t_plan = &list->m_plan;
+        for (device->m_decode = 0; device->m_decode < 2; ++device->m_decode)
+            fz_run_display_list(ctx, list->m_list, &device->m_super, host,
+                                pixels, NULL);
+        fz_close_device(ctx, &device->m_super);
+    }
+    fz_always(ctx) {
+        t_plan = NULL;
+        fz_drop_device(ctx, (fz_device*)device);
+    }
+    fz_catch(ctx) {
+        /* No plan: every image is decoded whole. */
+        ClearPlan(ctx, &list->m_plan);
+        SetCaught(ctx, status);
+        return 0;
+    }
+    return 1;
 }
 
 static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
@@ -398,11 +623,13 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
         snap = VDRW_NewSnapDevice(ctx, device);
+        t_plan = &list->m_plan;
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
+        t_plan = NULL;
         fz_drop_device(ctx, snap);
         fz_drop_device(ctx, device);
         fz_drop_pixmap(ctx, pixmap);

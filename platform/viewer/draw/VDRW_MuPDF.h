@@ -84,6 +84,18 @@ void VDRW_StopAllDrawing(void);
 void VDRW_AllowDrawing(void);
 int VDRW_DrawingStopped(void);
 
+/* Fixes which part of each image the bands of one drawing decode: for the
+ * drawing of list through userToDevice over area (the whole drawing, not a
+ * band; its pixels are not read), what of each image shows there, at the
+ * subsampling MuPDF picks for its size on the page. Every band then finds
+ * the same decoded part in MuPDF's store whichever band came first, and a
+ * large image costs memory by what of it is drawn. Images of up to 4
+ * million pixels as decoded, images in a tiling pattern, and every image of
+ * a list never planned are decoded whole. Planning again replaces the plan;
+ * not while bands of the list are drawn. */
+int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                         const VDRW_Band* area, VDRW_Status* status);
+
 /* Draws the list through userToDevice into the band; 1 on success. A fill's
  * or an image's edge within a rounding error of a pixel boundary is drawn
  * on it (VDRW_SnapDevice.h). A
@@ -92,6 +104,11 @@ int VDRW_DrawingStopped(void);
  * commands drew). */
 int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                   const VDRW_Band* band, VDRW_Status* status);
+
+/* Test hook: the largest block MuPDF asked of any engine since
+ * VDRW_ResetLargestBlock (or since the start). */
+size_t VDRW_LargestBlock(void);
+void VDRW_ResetLargestBlock(void);
 
 /* Test fault switch: while on, every function above that calls MuPDF fails
  * inside its fz_try with MuPDF's generic error and the message

@@ -164,6 +164,12 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     if (stopped)
         return VDRW_Drawn();
     const VDRW_Transform userToDevice = UserToDevice(drawing, space);
+    // Each image is decoded as far as the whole drawing shows it, the same
+    // part for every band.
+    const VDRW_Band shown{nullptr, area.m_left, area.m_top, area.m_right - area.m_left, area.m_bottom - area.m_top};
+    VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
+        return VDRW_PlanImageDecode(engine, list.Get(), &userToDevice, &shown, status);
+    });
     std::vector<PixelRect> bands;
     for (int top = area.m_top; top < area.m_bottom; top += BandRows)
         bands.push_back(PixelRect{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)});

@@ -1,9 +1,11 @@
 // Engines that share MuPDF's caches draw a band to the same bytes whichever
 // band came first: an image cut by a band boundary, drawn band by band in
-// both orders on two engines, and the busy corpus page drawn again and
-// again on one thread and on eight.
+// both orders on two engines, the busy corpus page and a page showing a
+// corner of a huge image drawn again and again on one thread and on eight.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +15,7 @@
 #include "support/Corpus.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/cos/VCOS_TestPdf.h"
+#include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 
 namespace {
@@ -95,6 +98,70 @@ TEST(VDRW_BandOrder, TheSpotPageRedrawnOnOneThreadAndOnEightGivesTheSameBytesEve
     const std::string file = ReadCorpus("gwg_Ghent_Output_Suite_5_SPOT_X4.pdf");
     ASSERT_FALSE(file.empty());
     VDRW_SoakRows(file, 0, 150, 320, 576, 13);
+    VIEW_Host::Reset();
+}
+
+// A 200-point page showing the top-left corner of a side × side one-ink
+// image (uneven values) drawn at one image pixel a pixel at dpi, its top
+// edge the page's. Only its first corner × corner samples are inked.
+std::string OneInkImagePage(int side, int corner, int dpi) {
+    std::string data;
+    z_stream zip{};
+    deflateInit(&zip, 1);
+    std::string row(side, '\0'), out(1 << 16, '\0');
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < std::min(side, corner); ++x)
+            row[x] = static_cast<char>(y < corner ? (x * 37 + y * 91) & 255 : 0);
+        zip.next_in = reinterpret_cast<Bytef*>(&row[0]);
+        zip.avail_in = side;
+        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
+        do {
+            zip.next_out = reinterpret_cast<Bytef*>(&out[0]);
+            zip.avail_out = out.size();
+            deflate(&zip, flush);
+            data.append(out, 0, out.size() - zip.avail_out);
+        } while (zip.avail_out == 0);
+    }
+    deflateEnd(&zip);
+    const std::string points = std::to_string(side * 72.0 / dpi);
+    const std::string content =
+        "q " + points + " 0 0 " + points + " 0 " + std::to_string(200 - side * 72.0 / dpi) + " cm /Im0 Do Q";
+    return VCOS_MakePdf(
+        "%PDF-1.4",
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /XObject << /Im0 5 0 R >> >> "
+         "/Contents 4 0 R >>",
+         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+         "<< /Type /XObject /Subtype /Image /Width " + std::to_string(side) + " /Height " + std::to_string(side) +
+             " /ColorSpace [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+             "/C1 [0 0.25 0.9 0.1] /N 1 >>] /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+             std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream"});
+}
+
+// A 12000 × 12000 image of which the top-left 833 × 833 pixels show at 300
+// dpi: each drawing decodes about what shows, not the image's 144 MB, with
+// the same bytes on one thread and on eight. At 288 dpi, where the matrix
+// is exact, the drawing is that of the 800 × 800 corner alone.
+TEST(VDRW_BandOrder, AHugeImageOfWhichACornerShowsIsDecodedAsFarAsItShowsTheSameOnEveryThread) {
+    VIEW_Host::Reset();
+    constexpr int kSide = 12000;
+    const std::string huge = OneInkImagePage(kSide, 834, 300);
+    ASSERT_EQ(VDRW_PageRows(huge, 0, 300), 833);
+    VDRW_ResetLargestBlock();
+    EXPECT_FALSE(VDRW_SoakRows(huge, 0, 300, 0, 833, 4).empty());
+    EXPECT_LT(VDRW_LargestBlock(), size_t(kSide) * kSide / 16);
+
+    const std::vector<uint8_t> drawn = VDRW_SoakRows(OneInkImagePage(kSide, 800, 288), 0, 288, 0, 800, 1);
+    const std::vector<uint8_t> corner = VDRW_SoakRows(OneInkImagePage(800, 800, 288), 0, 288, 0, 800, 1);
+    ASSERT_FALSE(drawn.empty());
+    ASSERT_EQ(drawn.size(), corner.size());
+    size_t differ = 0, inked = 0;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+        differ += drawn[i] != corner[i];
+        inked += i % 4 != 3 && drawn[i] != 255;
+    }
+    EXPECT_EQ(differ, 0u);
+    EXPECT_GT(inked, drawn.size() / 2);  // three colour bytes a pixel, most inked
     VIEW_Host::Reset();
 }
 
