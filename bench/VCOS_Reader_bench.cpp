@@ -5,10 +5,10 @@
 // per object must stay flat from 1,000 to 16,000 objects.
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "support/PdfText.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,12 +19,11 @@ enum Shape { OffsetZero = 0, OffsetZeroBehindComment = 1, SelfLength = 2 };
 // A one-page file and n more objects from number 4, with a right
 // cross-reference table but for the entries the shape points at offset 0.
 std::string File(Shape shape, int64_t n) {
-    std::string file = "%PDF-1.7\n";
+    std::string header = "%PDF-1.7";
     if (shape == OffsetZeroBehindComment) {
-        file += "%";
+        header += "\n%";
         for (int i = 0; i < 4 * 1024 * 1024 / 3; ++i)
-            file += "ob ";
-        file += "\n";
+            header += "ob ";
     }
     std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>",
                                         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
@@ -33,20 +32,9 @@ std::string File(Shape shape, int64_t n) {
         objects.push_back(shape == SelfLength
                               ? "<< /Length " + std::to_string(objects.size() + 1) + " 0 R >>\nstream\nabc\nendstream"
                               : "<< /A 1 >>");
-    std::vector<size_t> offsets;
-    for (size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(shape != SelfLength && i >= 3 ? 0 : file.size());
-        file += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const size_t xref = file.size();
-    file += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f\r\n";
-    char row[32];
-    for (size_t offset : offsets) {
-        std::snprintf(row, sizeof row, "%010zu 00000 n\r\n", offset);
-        file += row;
-    }
-    return file + "trailer\n<</Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R>>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
+    if (shape == SelfLength)
+        return PdfText(header, objects);
+    return PdfTextWithEntriesAtZero(header, objects, 4, objects.size());
 }
 
 void BM_ReadObjectsReadAsNull(benchmark::State& state) {
