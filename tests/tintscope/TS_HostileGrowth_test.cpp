@@ -9,7 +9,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -47,44 +46,30 @@ size_t CountFiles(const std::string& folder) {
     return count;
 }
 
-// The program runs as the only child of a fresh intermediate process, so
-// that the intermediate's RUSAGE_CHILDREN peak is the program's own and no
-// earlier child of the tests masks it. The files under tmp are counted while
-// it runs.
+// The program runs as the only child of peak_run, a small process of its
+// own, so that its peak is the program's alone: neither the test process's
+// pages (a child forked from it counts them until it execs) nor an earlier
+// child of the tests. The files under tmp are counted while it runs.
 Use Measure(const std::vector<std::string>& args, const std::string& tmp) {
     const TS_ConfigScope config;
-    std::vector<std::string> words = {TINTSCOPE_PROGRAM};
-    words.insert(words.end(), args.begin(), args.end());
-    const std::vector<char*> argv = TS_CArgs(words);
-
     Use use;
     int report[2];
     if (pipe(report) != 0)
         return use;
-    const pid_t middle = fork();
-    if (middle == 0) {
+    std::vector<std::string> words = {TINTSCOPE_PEAK_RUN, std::to_string(report[1]), TINTSCOPE_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    const std::vector<char*> argv = TS_CArgs(words);
+    const pid_t runner = fork();
+    if (runner == 0) {
         close(report[0]);
-        const pid_t program = fork();
-        if (program == 0) {
-            const int quiet = open("/dev/null", O_WRONLY);
-            dup2(quiet, 1);
-            dup2(quiet, 2);
-            execve(argv[0], argv.data(), environ);
-            _exit(127);
-        }
-        long result[2] = {-1, 0};
-        int status = 0;
-        if (program > 0 && waitpid(program, &status, 0) == program) {
-            rusage usage{};
-            getrusage(RUSAGE_CHILDREN, &usage);
-            result[0] = status;
-            result[1] = usage.ru_maxrss;
-        }
-        (void)!write(report[1], result, sizeof result);
-        _exit(0);
+        const int quiet = open("/dev/null", O_WRONLY);
+        dup2(quiet, 1);
+        dup2(quiet, 2);
+        execve(argv[0], argv.data(), environ);
+        _exit(127);
     }
     close(report[1]);
-    if (middle < 0) {
+    if (runner < 0) {
         close(report[0]);
         return use;
     }
@@ -94,7 +79,7 @@ Use Measure(const std::vector<std::string>& args, const std::string& tmp) {
     long result[2] = {-1, 0};
     use.ran = read(report[0], result, sizeof result) == static_cast<ssize_t>(sizeof result);
     close(report[0]);
-    waitpid(middle, nullptr, 0);
+    waitpid(runner, nullptr, 0);
     use.status = static_cast<int>(result[0]);
     use.peakKb = result[1];
     return use;
