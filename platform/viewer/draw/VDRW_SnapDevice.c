@@ -255,6 +255,10 @@ static double Steps(double from, double to, double lo, double hi, double step, d
     return ceil(b) - *first + 1;
 }
 
+/* A cell's shift, whole pixels as MuPDF's tiling places its copies, so
+ * that every cell inks the same pixels. */
+static double WholePixels(double shift) { return floor(shift + kVDRW_SnapPixels); }
+
 /* Each cell drawn straight where it falls on the band, so that its marks
  * blend exactly as any other mark; MuPDF's tiling composites a cell's
  * pixmap and can leave 254 where white was drawn over white. */
@@ -285,7 +289,7 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
         for (int j = 0; j < (int)rows && !Stopped(snap->m_cookie); ++j)
             for (int i = 0; i < (int)columns && !Stopped(snap->m_cookie); ++i) {
                 const double x = (i0 + i) * tile.m_xstep, y = (j0 + j) * tile.m_ystep;
-                DrawCell(ctx, snap, cell, tile, box, x * m.a + y * m.c, x * m.b + y * m.d);
+                DrawCell(ctx, snap, cell, tile, box, WholePixels(x * m.a + y * m.c), WholePixels(x * m.b + y * m.d));
             }
     }
     fz_always(ctx) fz_drop_path(ctx, box);
