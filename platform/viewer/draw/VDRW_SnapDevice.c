@@ -8,6 +8,7 @@ typedef struct Tile {
     float m_xstep, m_ystep;
     fz_matrix m_ctm;
     int m_id;
+    int m_marks;  /* the calls recorded in its cell */
 } Tile;
 
 typedef struct SnapDevice {
@@ -23,10 +24,14 @@ typedef struct SnapDevice {
     Tile m_tile;
 } SnapDevice;
 
-/* Where marks go: the cell being recorded, else the device behind. */
+/* Where marks go: the cell being recorded, counting them, else the device
+ * behind. */
 static fz_device* Target(fz_device* dev) {
     SnapDevice* snap = (SnapDevice*)dev;
-    return snap->m_recorder ? snap->m_recorder : snap->m_target;
+    if (!snap->m_recorder)
+        return snap->m_target;
+    ++snap->m_tile.m_marks;
+    return snap->m_recorder;
 }
 
 static float Snapped(double v) {
@@ -202,7 +207,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
         snap->m_cell = NULL;
         fz_rethrow(ctx);
     }
-    snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id};
+    snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id, 0};
     return 0;
 }
 
@@ -275,7 +280,7 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     double i0, j0;
     const double columns = Steps(area.x0, area.x1, tile.m_view.x0, tile.m_view.x1, tile.m_xstep, &i0);
     const double rows = Steps(area.y0, area.y1, tile.m_view.y0, tile.m_view.y1, tile.m_ystep, &j0);
-    if (!(columns * rows <= kVDRW_MostCellsDrawn)) {
+    if (!(columns * rows * (tile.m_marks + 1) <= kVDRW_MostCellMarksDrawn)) {
         DrawAsOneTile(ctx, snap, cell, tile);
         return;
     }

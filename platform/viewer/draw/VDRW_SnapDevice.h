@@ -12,8 +12,8 @@
  *
  * A tiling pattern's cell is recorded and drawn once at each place it
  * falls within scissor (the band), straight onto the device behind, so its
- * marks blend as any other; a pattern of more than kVDRW_MostCellsDrawn
- * cells there is left to MuPDF's own tiling. The loop stops when cookie's
+ * marks blend as any other; a pattern whose cells there times their
+ * calls pass kVDRW_MostCellMarksDrawn is left to MuPDF's own tiling. The loop stops when cookie's
  * abort is set. Everything else passes on unchanged. Errors of the device
  * behind pass through. */
 #ifndef VDRW_SNAPDEVICE_H
@@ -28,8 +28,10 @@ extern "C" {
 /* Far beyond MuPDF's float error on 8192 pixels, far below a sample. */
 #define kVDRW_SnapPixels (1.0 / 512)
 
-/* Cells drawn one by one for one tiling pattern on one band. */
-#define kVDRW_MostCellsDrawn 20000
+/* Cells times their calls (plus one) drawn one by one for one tiling
+ * pattern on one band; past it, MuPDF's tiling, whose cost does not grow
+ * with the cell's calls, draws the pattern. */
+#define kVDRW_MostCellMarksDrawn 40000
 
 /* Keeps target; closing this device does not close target. cookie may be
  * NULL and must outlive the device. */
