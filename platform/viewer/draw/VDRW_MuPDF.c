@@ -622,7 +622,7 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         Fault(ctx);
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        snap = VDRW_NewSnapDevice(ctx, device);
+        snap = VDRW_NewSnapDevice(ctx, device, fz_rect_from_irect(area), cookie);
         t_plan = &list->m_plan;
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);

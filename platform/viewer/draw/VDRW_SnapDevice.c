@@ -2,12 +2,37 @@
 
 #include <math.h>
 
+/* A tile's placing, as begin_tile gives it. */
+typedef struct Tile {
+    fz_rect m_area, m_view;
+    float m_xstep, m_ystep;
+    fz_matrix m_ctm;
+    int m_id;
+    int m_marks;  /* the calls recorded in its cell */
+} Tile;
+
 typedef struct SnapDevice {
     fz_device m_super;
     fz_device* m_target;
+    fz_rect m_scissor;
+    fz_cookie* m_cookie;
+    /* Between a tile's begin and end: its cell, recorded; m_nested counts
+     * the tiles inside it. */
+    fz_display_list* m_cell;
+    fz_device* m_recorder;
+    int m_nested;
+    Tile m_tile;
 } SnapDevice;
 
-static fz_device* Target(fz_device* dev) { return ((SnapDevice*)dev)->m_target; }
+/* Where marks go: the cell being recorded, counting them, else the device
+ * behind. */
+static fz_device* Target(fz_device* dev) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (!snap->m_recorder)
+        return snap->m_target;
+    ++snap->m_tile.m_marks;
+    return snap->m_recorder;
+}
 
 static float Snapped(double v) {
     const double whole = floor(v + 0.5);
@@ -170,10 +195,133 @@ static void EndGroup(fz_context* ctx, fz_device* dev) { fz_end_group(ctx, Target
 
 static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
                      fz_matrix ctm, int id) {
-    return fz_begin_tile_id(ctx, Target(dev), area, view, xstep, ystep, ctm, id);
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (snap->m_recorder) {
+        ++snap->m_nested;
+        return fz_begin_tile_id(ctx, snap->m_recorder, area, view, xstep, ystep, ctm, id);
+    }
+    snap->m_cell = fz_new_display_list(ctx, fz_infinite_rect);
+    fz_try(ctx) snap->m_recorder = fz_new_list_device(ctx, snap->m_cell);
+    fz_catch(ctx) {
+        fz_drop_display_list(ctx, snap->m_cell);
+        snap->m_cell = NULL;
+        fz_rethrow(ctx);
+    }
+    snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id, 0};
+    return 0;
 }
 
-static void EndTile(fz_context* ctx, fz_device* dev) { fz_end_tile(ctx, Target(dev)); }
+static int Stopped(const fz_cookie* cookie) {
+    return cookie && __atomic_load_n(&cookie->abort, __ATOMIC_RELAXED);
+}
+
+/* MuPDF's own tiling, for a pattern of too many cells to draw one by one. */
+static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+    if (!fz_begin_tile_id(ctx, snap->m_target, tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
+                          tile.m_id))
+        fz_run_display_list(ctx, cell, snap->m_target, fz_identity, fz_infinite_rect, snap->m_cookie);
+    fz_end_tile(ctx, snap->m_target);
+}
+
+/* Whether the cell's marks stay inside its box, so that no clip is needed. */
+static int InsideItsBox(fz_context* ctx, fz_display_list* cell, Tile tile) {
+    fz_rect drawn = fz_empty_rect;
+    fz_device* bounds = fz_new_bbox_device(ctx, &drawn);
+    fz_try(ctx) {
+        fz_run_display_list(ctx, cell, bounds, fz_identity, fz_infinite_rect, NULL);
+        fz_close_device(ctx, bounds);
+    }
+    fz_always(ctx) fz_drop_device(ctx, bounds);
+    fz_catch(ctx) fz_rethrow(ctx);
+    const fz_rect box = fz_expand_rect(fz_transform_rect(tile.m_view, tile.m_ctm), kVDRW_SnapPixels);
+    return fz_is_empty_rect(drawn) || fz_contains_rect(box, drawn);
+}
+
+/* The cell at one place, clipped to its box when its marks go beyond. */
+static void DrawCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, fz_path* box,
+                     double dx, double dy) {
+    const fz_matrix shift = fz_translate((float)dx, (float)dy);
+    if (box)
+        fz_clip_path(ctx, &snap->m_super, box, 0, fz_concat(tile.m_ctm, shift), fz_infinite_rect);
+    fz_run_display_list(ctx, cell, &snap->m_super, shift, snap->m_scissor, snap->m_cookie);
+    if (box)
+        fz_pop_clip(ctx, &snap->m_super);
+}
+
+/* The steps i (in [*first, *last]) whose cell may meet [from, to]. */
+static double Steps(double from, double to, double lo, double hi, double step, double* first) {
+    double a = (from - hi) / step, b = (to - lo) / step;
+    if (a > b) {
+        const double t = a;
+        a = b;
+        b = t;
+    }
+    *first = floor(a);
+    return ceil(b) - *first + 1;
+}
+
+/* A cell's shift, whole pixels as MuPDF's tiling places its copies, so
+ * that every cell inks the same pixels. */
+static double WholePixels(double shift) { return floor(shift + kVDRW_SnapPixels); }
+
+/* Each cell drawn straight where it falls on the band, so that its marks
+ * blend exactly as any other mark; MuPDF's tiling composites a cell's
+ * pixmap and can leave 254 where white was drawn over white. */
+static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+    const fz_matrix m = tile.m_ctm;
+    if (m.a * m.d - m.b * m.c == 0 || tile.m_xstep == 0 || tile.m_ystep == 0) {
+        DrawAsOneTile(ctx, snap, cell, tile);
+        return;
+    }
+    const fz_rect band = fz_transform_rect(fz_expand_rect(snap->m_scissor, 1), fz_invert_matrix(m));
+    const fz_rect area = fz_intersect_rect(tile.m_area, band);
+    if (fz_is_empty_rect(area))
+        return;
+    double i0, j0;
+    const double columns = Steps(area.x0, area.x1, tile.m_view.x0, tile.m_view.x1, tile.m_xstep, &i0);
+    const double rows = Steps(area.y0, area.y1, tile.m_view.y0, tile.m_view.y1, tile.m_ystep, &j0);
+    if (!(columns * rows * (tile.m_marks + 1) <= kVDRW_MostCellMarksDrawn)) {
+        DrawAsOneTile(ctx, snap, cell, tile);
+        return;
+    }
+    fz_path* box = NULL;
+    fz_var(box);
+    fz_try(ctx) {
+        if (!InsideItsBox(ctx, cell, tile)) {
+            box = fz_new_path(ctx);
+            fz_rectto(ctx, box, tile.m_view.x0, tile.m_view.y0, tile.m_view.x1, tile.m_view.y1);
+        }
+        for (int j = 0; j < (int)rows && !Stopped(snap->m_cookie); ++j)
+            for (int i = 0; i < (int)columns && !Stopped(snap->m_cookie); ++i) {
+                const double x = (i0 + i) * tile.m_xstep, y = (j0 + j) * tile.m_ystep;
+                DrawCell(ctx, snap, cell, tile, box, WholePixels(x * m.a + y * m.c), WholePixels(x * m.b + y * m.d));
+            }
+    }
+    fz_always(ctx) fz_drop_path(ctx, box);
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
+static void EndTile(fz_context* ctx, fz_device* dev) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (snap->m_nested > 0) {
+        --snap->m_nested;
+        fz_end_tile(ctx, snap->m_recorder);
+        return;
+    }
+    fz_device* recorder = snap->m_recorder;
+    fz_display_list* cell = snap->m_cell;
+    snap->m_recorder = NULL;
+    snap->m_cell = NULL;
+    fz_try(ctx) {
+        fz_close_device(ctx, recorder);
+        DrawTiles(ctx, snap, cell, snap->m_tile);
+    }
+    fz_always(ctx) {
+        fz_drop_device(ctx, recorder);
+        fz_drop_display_list(ctx, cell);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
+}
 
 static void RenderFlags(fz_context* ctx, fz_device* dev, int set, int clear) {
     fz_render_flags(ctx, Target(dev), set, clear);
@@ -189,11 +337,19 @@ static void BeginLayer(fz_context* ctx, fz_device* dev, const char* name) {
 
 static void EndLayer(fz_context* ctx, fz_device* dev) { fz_end_layer(ctx, Target(dev)); }
 
-static void DropDevice(fz_context* ctx, fz_device* dev) { fz_drop_device(ctx, Target(dev)); }
+/* A stopped list leaves a tile's recording open. */
+static void DropDevice(fz_context* ctx, fz_device* dev) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    fz_drop_device(ctx, snap->m_recorder);
+    fz_drop_display_list(ctx, snap->m_cell);
+    fz_drop_device(ctx, snap->m_target);
+}
 
-fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target) {
+fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie) {
     SnapDevice* dev = fz_new_derived_device(ctx, SnapDevice);
     dev->m_target = fz_keep_device(ctx, target);
+    dev->m_scissor = scissor;
+    dev->m_cookie = cookie;
     dev->m_super.drop_device = DropDevice;
     dev->m_super.fill_path = FillPath;
     dev->m_super.stroke_path = StrokePath;

@@ -8,8 +8,14 @@
  * Fills and clips by a path are passed on in device space, every
  * coordinate within kVDRW_SnapPixels of a whole pixel taken as that
  * pixel; an image's or mask's corners, when it is not turned by other
- * than quarter turns, are taken the same way. Everything else passes on
- * unchanged. Errors of the device behind pass through. */
+ * than quarter turns, are taken the same way.
+ *
+ * A tiling pattern's cell is recorded and drawn once at each place it
+ * falls within scissor (the band), straight onto the device behind, so its
+ * marks blend as any other; a pattern whose cells there times their
+ * calls pass kVDRW_MostCellMarksDrawn is left to MuPDF's own tiling. The loop stops when cookie's
+ * abort is set. Everything else passes on unchanged. Errors of the device
+ * behind pass through. */
 #ifndef VDRW_SNAPDEVICE_H
 #define VDRW_SNAPDEVICE_H
 
@@ -22,8 +28,14 @@ extern "C" {
 /* Far beyond MuPDF's float error on 8192 pixels, far below a sample. */
 #define kVDRW_SnapPixels (1.0 / 512)
 
-/* Keeps target; closing this device does not close target. */
-fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target);
+/* Cells times their calls (plus one) drawn one by one for one tiling
+ * pattern on one band; past it, MuPDF's tiling, whose cost does not grow
+ * with the cell's calls, draws the pattern. */
+#define kVDRW_MostCellMarksDrawn 40000
+
+/* Keeps target; closing this device does not close target. cookie may be
+ * NULL and must outlive the device. */
+fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie);
 
 #ifdef __cplusplus
 }
