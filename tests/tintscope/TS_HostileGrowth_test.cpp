@@ -4,6 +4,7 @@
 // the peak memory above the near-empty run may grow about four times, not
 // with the square, and the temporary files may not grow at all.
 #include "TS_ProgramFixture.h"
+#include "viewer/VIEW_Recorder.h"
 #include "viewer/program/VIEW_ProgramPlates.h"
 
 #include <dirent.h>
@@ -148,7 +149,7 @@ TEST_F(TS_HostileGrowthTest, InlineImagesNeedNoTemporaryFileEach) {
 TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     // The same page with 8 and with 64 spot inks, each a stripe of its own.
     const int inkCounts[2] = {8, 64};
-    size_t peak[2] = {0, 0};
+    size_t peak[2] = {0, 0}, calls[2] = {0, 0};
     for (int k = 0; k < 2; ++k) {
         std::string spaces, content;
         for (int i = 0; i < inkCounts[k]; ++i) {
@@ -160,7 +161,9 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
         const std::string file = WritePage("inks" + std::to_string(k) + ".pdf", 100, 100, content, spaces);
         VIEW_ProgramSettings settings;
         settings.m_plateBytesHeld = [&peak, k](size_t bytes) { peak[k] = std::max(peak[k], bytes); };
+        VIEW_Recorder::ResetMostCallsHeld();
         const TS_Run run = Run(WithOut({file, "--dpi", "150"}), settings);
+        calls[k] = VIEW_Recorder::MostCallsHeld();
         ASSERT_EQ(run.m_code, 0) << run.m_err;
         // Every plate is written, the last one too, from its own drawing.
         const int last = inkCounts[k] - 1;
@@ -175,6 +178,9 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     const size_t pixels = 208 * 208;
     EXPECT_GT(peak[0], 0u);
     EXPECT_LE(peak[1], peak[0] + VIEW_ProgramPlates::InFlight * pixels);
+    // Nor a record of the slot calls, which grow with the square of the inks.
+    EXPECT_EQ(calls[0], 0u);
+    EXPECT_EQ(calls[1], 0u);
 
     // 70,000 distinct names in the page's properties.
     std::string properties;
