@@ -5,6 +5,7 @@
 // with the square, and the temporary files may not grow at all.
 #include "TS_ProgramFixture.h"
 #include "viewer/VIEW_Recorder.h"
+#include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/program/VIEW_ProgramPlates.h"
 
 #include <dirent.h>
@@ -12,6 +13,7 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -195,4 +197,37 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     EXPECT_NE(run.Lines().back().find("the file needs more than 65,535 distinct names"), std::string::npos)
         << run.m_err;
     EXPECT_EQ(run.m_err.find("ZOVA.pref"), std::string::npos) << run.m_err;
+}
+
+// A large image reaches MuPDF as the separated pages hold it, one raw slice
+// an ink in a temporary file: no block of the drawing holds such a slice
+// whole, let alone the document of every ink's slice and a copy of it.
+TEST_F(TS_ProgramTest, ALargeImagesSlicesReachTheDrawingEncoded) {
+    constexpr int kSide = 3000;
+    std::string samples;
+    samples.reserve(size_t(kSide) * kSide * 4);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            samples += std::string(x < kSide / 2 ? "\xFF" : "\x00", 1) + std::string(3, '\0');
+    uLongf size = compressBound(samples.size());
+    std::string data(size, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&data[0]), &size, reinterpret_cast<const Bytef*>(samples.data()),
+                        samples.size(), 9),
+              Z_OK);
+    data.resize(size);
+    const std::string file = WriteFile(
+        "image.pdf", TS_OnePage("/XObject << /Im0 5 0 R >>", "q 100 0 0 100 0 0 cm /Im0 Do Q",
+                                {"<< /Type /XObject /Subtype /Image /Width " + std::to_string(kSide) + " /Height " +
+                                 std::to_string(kSide) +
+                                 " /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+                                 std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream"}));
+    VDRW_ResetLargestBlock();
+    const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_LT(VDRW_LargestBlock(), size_t(kSide) * kSide);
+    // The drawing is that of the image: cyan on its left half alone.
+    const PngPixels cyan = Output("plate-0-Cyan.png");
+    ASSERT_EQ(cyan.m_width, 208) << cyan.m_error;
+    EXPECT_EQ(cyan.m_pixels[104 * 208 + 10], 0);
+    EXPECT_EQ(cyan.m_pixels[104 * 208 + 200], 255);
 }
