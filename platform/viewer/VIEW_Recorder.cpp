@@ -2,6 +2,7 @@
 
 #include "viewer/VIEW_HostError.h"
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -17,6 +18,8 @@ struct State {
     bool m_recording = true;
 };
 
+size_t g_mostCalls = 0;
+
 State& TheState() {
     static State state;
     return state;
@@ -25,8 +28,11 @@ State& TheState() {
 }  // namespace
 
 void VIEW_Recorder::Record(int table, int slot, std::vector<uint64_t> args) {
-    if (TheState().m_recording)
-        TheState().m_calls.push_back({table, slot, std::move(args)});
+    State& state = TheState();
+    if (!state.m_recording)
+        return;
+    state.m_calls.push_back({table, slot, std::move(args)});
+    g_mostCalls = std::max(g_mostCalls, state.m_calls.size());
 }
 
 void VIEW_Recorder::SetRecording(bool on) { TheState().m_recording = on; }
@@ -38,8 +44,13 @@ const std::vector<VIEW_Call>& VIEW_Recorder::Calls() {
 }
 
 void VIEW_Recorder::ClearCalls() {
-    TheState().m_calls.clear();
+    // Its blocks go too: a page of millions of calls leaves no record behind.
+    std::vector<VIEW_Call>().swap(TheState().m_calls);
 }
+
+size_t VIEW_Recorder::MostCallsHeld() { return g_mostCalls; }
+
+void VIEW_Recorder::ResetMostCallsHeld() { g_mostCalls = 0; }
 
 void VIEW_Recorder::InjectFault(int table, int slot, PDFL_ErrorCode code) {
     TheState().m_faults[{table, slot}] = code;

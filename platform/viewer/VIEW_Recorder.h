@@ -25,6 +25,10 @@ public:
     static void Record(int table, int slot, std::vector<uint64_t> args);
     static const std::vector<VIEW_Call>& Calls();
     static void ClearCalls();
+    // The most calls held at once since ResetMostCallsHeld; Reset leaves
+    // it, so that a run that resets the host can be measured after it.
+    static size_t MostCallsHeld();
+    static void ResetMostCallsHeld();
 
     // The next call of (table, slot) raises code after it is recorded.
     static void InjectFault(int table, int slot, PDFL_ErrorCode code);

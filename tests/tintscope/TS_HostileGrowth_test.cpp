@@ -4,6 +4,8 @@
 // the peak memory above the near-empty run may grow about four times, not
 // with the square, and the temporary files may not grow at all.
 #include "TS_ProgramFixture.h"
+#include "viewer/VIEW_Recorder.h"
+#include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/program/VIEW_ProgramPlates.h"
 
 #include <dirent.h>
@@ -11,6 +13,7 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -148,7 +151,7 @@ TEST_F(TS_HostileGrowthTest, InlineImagesNeedNoTemporaryFileEach) {
 TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     // The same page with 8 and with 64 spot inks, each a stripe of its own.
     const int inkCounts[2] = {8, 64};
-    size_t peak[2] = {0, 0};
+    size_t peak[2] = {0, 0}, calls[2] = {0, 0};
     for (int k = 0; k < 2; ++k) {
         std::string spaces, content;
         for (int i = 0; i < inkCounts[k]; ++i) {
@@ -160,7 +163,9 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
         const std::string file = WritePage("inks" + std::to_string(k) + ".pdf", 100, 100, content, spaces);
         VIEW_ProgramSettings settings;
         settings.m_plateBytesHeld = [&peak, k](size_t bytes) { peak[k] = std::max(peak[k], bytes); };
+        VIEW_Recorder::ResetMostCallsHeld();
         const TS_Run run = Run(WithOut({file, "--dpi", "150"}), settings);
+        calls[k] = VIEW_Recorder::MostCallsHeld();
         ASSERT_EQ(run.m_code, 0) << run.m_err;
         // Every plate is written, the last one too, from its own drawing.
         const int last = inkCounts[k] - 1;
@@ -175,6 +180,9 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     const size_t pixels = 208 * 208;
     EXPECT_GT(peak[0], 0u);
     EXPECT_LE(peak[1], peak[0] + VIEW_ProgramPlates::InFlight * pixels);
+    // Nor a record of the slot calls, which grow with the square of the inks.
+    EXPECT_EQ(calls[0], 0u);
+    EXPECT_EQ(calls[1], 0u);
 
     // 70,000 distinct names in the page's properties.
     std::string properties;
@@ -189,4 +197,37 @@ TEST_F(TS_ProgramTest, CostsFollowThePageNotItsClaims) {
     EXPECT_NE(run.Lines().back().find("the file needs more than 65,535 distinct names"), std::string::npos)
         << run.m_err;
     EXPECT_EQ(run.m_err.find("ZOVA.pref"), std::string::npos) << run.m_err;
+}
+
+// A large image reaches MuPDF as the separated pages hold it, one raw slice
+// an ink in a temporary file: no block of the drawing holds such a slice
+// whole, let alone the document of every ink's slice and a copy of it.
+TEST_F(TS_ProgramTest, ALargeImagesSlicesReachTheDrawingEncoded) {
+    constexpr int kSide = 3000;
+    std::string samples;
+    samples.reserve(size_t(kSide) * kSide * 4);
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x)
+            samples += std::string(x < kSide / 2 ? "\xFF" : "\x00", 1) + std::string(3, '\0');
+    uLongf size = compressBound(samples.size());
+    std::string data(size, '\0');
+    ASSERT_EQ(compress2(reinterpret_cast<Bytef*>(&data[0]), &size, reinterpret_cast<const Bytef*>(samples.data()),
+                        samples.size(), 9),
+              Z_OK);
+    data.resize(size);
+    const std::string file = WriteFile(
+        "image.pdf", TS_OnePage("/XObject << /Im0 5 0 R >>", "q 100 0 0 100 0 0 cm /Im0 Do Q",
+                                {"<< /Type /XObject /Subtype /Image /Width " + std::to_string(kSide) + " /Height " +
+                                 std::to_string(kSide) +
+                                 " /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /FlateDecode /Length " +
+                                 std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream"}));
+    VDRW_ResetLargestBlock();
+    const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_LT(VDRW_LargestBlock(), size_t(kSide) * kSide);
+    // The drawing is that of the image: cyan on its left half alone.
+    const PngPixels cyan = Output("plate-0-Cyan.png");
+    ASSERT_EQ(cyan.m_width, 208) << cyan.m_error;
+    EXPECT_EQ(cyan.m_pixels[104 * 208 + 10], 0);
+    EXPECT_EQ(cyan.m_pixels[104 * 208 + 200], 255);
 }

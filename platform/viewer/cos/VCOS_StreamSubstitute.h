@@ -12,6 +12,9 @@ struct VCOS_StreamImage {
     // The dictionary's entries as written (values are objects of the
     // stream's document); /Length is left out here and written from m_bytes.
     std::vector<std::pair<std::string, VCOS_Obj>> m_entries;
+    // Entries written as this text after m_entries (such as
+    // "/Filter /FlateDecode"), for values the document does not hold.
+    std::string m_moreEntries;
     std::string m_bytes;
 };
 

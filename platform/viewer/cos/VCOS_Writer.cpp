@@ -67,7 +67,7 @@ public:
 private:
     void Object(VCOS_Obj obj);
     void Value(VCOS_Obj obj, int depth);
-    void Dict(const VCOS_Entry& dict, int depth, const std::string* length);
+    void Dict(const VCOS_Entry& dict, int depth, const std::string* length, const std::string& more = "");
     void Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth);
     std::string Reference(VCOS_Obj obj) const;
 
@@ -81,7 +81,7 @@ std::string DocumentWriter::Reference(VCOS_Obj obj) const {
     return std::to_string(entry.m_number) + " " + std::to_string(entry.m_generation) + " R";
 }
 
-void DocumentWriter::Dict(const VCOS_Entry& dict, int depth, const std::string* length) {
+void DocumentWriter::Dict(const VCOS_Entry& dict, int depth, const std::string* length, const std::string& more) {
     m_out.Put("<<");
     for (const auto& [key, value] : dict.m_entries) {
         if (length && key == "Length")
@@ -91,6 +91,8 @@ void DocumentWriter::Dict(const VCOS_Entry& dict, int depth, const std::string* 
         Value(value, depth + 1);
         m_out.Put("\n");
     }
+    if (!more.empty())
+        m_out.Put(more + "\n");
     if (length)
         m_out.Put("/Length " + *length + "\n");
     m_out.Put(">>");
@@ -137,7 +139,7 @@ void DocumentWriter::Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth) {
     const VCOS_Entry& dict = substituted ? substitutedDict : m_store.Entry(entry.m_dict);
     const std::string& bytes = substituted ? image.m_bytes : entry.m_bytes;
     const std::string length = std::to_string(bytes.size());
-    Dict(dict, depth, &length);
+    Dict(dict, depth, &length, image.m_moreEntries);
     m_out.Put("\nstream\n");
     m_out.Put(bytes.data(), bytes.size());
     m_out.Put("\nendstream");

@@ -8,6 +8,7 @@
 #include "viewer/cos/VCOS_Document.h"
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Writer.h"
+#include "viewer/draw/VDRW_FlateWriter.h"
 
 namespace {
 
@@ -23,7 +24,6 @@ public:
         const VCOS_Obj spec = m_store.DictGet(stream, "F");
         if (spec.IsNullHandle())
             return false;
-        image.m_bytes = ReadFile(stream, VDRW_InlineWriter::OsPath(PdfPath(stream, spec)));
         VCOS_Obj filter, parameters;
         for (const auto& [name, value] : m_store.Entry(m_store.StreamDict(stream)).m_entries) {
             if (name == "FFilter")
@@ -33,27 +33,39 @@ public:
             else if (name != "F" && name != "Filter" && name != "DecodeParms" && name != "Length")
                 image.m_entries.emplace_back(name, value);
         }
-        if (!filter.IsNullHandle())
+        // Unfiltered data go to MuPDF Flate-encoded: it holds a stream's
+        // encoded bytes whole, and an image slice's raw samples cost the
+        // image's full size, however little of it is drawn.
+        const bool encode = filter.IsNullHandle();
+        image.m_bytes = ReadFile(stream, VDRW_InlineWriter::OsPath(PdfPath(stream, spec)), encode);
+        if (encode)
+            image.m_moreEntries = "/Filter /FlateDecode";
+        else
             image.m_entries.emplace_back("Filter", filter);
-        if (!parameters.IsNullHandle())
+        if (!parameters.IsNullHandle() && !encode)
             image.m_entries.emplace_back("DecodeParms", parameters);
         return true;
     }
 
 private:
-    static std::string ReadFile(VCOS_Obj stream, const std::string& path) {
+    // The file's bytes, Flate-encoded when encode.
+    static std::string ReadFile(VCOS_Obj stream, const std::string& path, bool encode) {
         const std::string what = "the file \"" + path + "\" of the external stream " + VCOS_Describe(stream);
         std::FILE* file = std::fopen(path.c_str(), "rb");
         if (!file)
             Fail(what + " cannot be opened: " + std::strerror(errno));
         std::string bytes;
+        VDRW_FlateWriter flate(bytes);
         char chunk[65536];
-        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-            bytes.append(chunk, n);
+        bool written = true;
+        for (size_t n; written && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+            written = encode ? flate.Add(chunk, n) : (bytes.append(chunk, n), true);
         const bool failed = std::ferror(file) != 0;
         std::fclose(file);
         if (failed)
             Fail(what + " cannot be read");
+        if (!written || (encode && !flate.Finish()))
+            Fail(what + " cannot be Flate-encoded");
         return bytes;
     }
 

@@ -2,8 +2,9 @@
 // external-file stream inlined: a stream whose dictionary has /F gets the
 // bytes of that file as its data, its /FFilter and /FDecodeParms become
 // /Filter and /DecodeParms (the stream's own /Filter and /DecodeParms, which
-// described the ignored inline data, are dropped) and /F goes. The store is
-// not changed.
+// described the ignored inline data, are dropped) and /F goes. A file
+// without /FFilter is Flate-encoded on the way and written with /Filter
+// /FlateDecode (and no /DecodeParms). The store is not changed.
 //
 // The file comes from /F: a String (a PDF path), or a dictionary whose first
 // String among "Unix", "F" and "DOS" is the path. A file specification of

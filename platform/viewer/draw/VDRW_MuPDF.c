@@ -337,7 +337,7 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
     SetStatus(status, VDRW_StatusOk, "");
     fz_try(ctx) {
         Fault(ctx);
-        buffer = fz_new_buffer_from_copied_data(ctx, bytes, size);
+        buffer = fz_new_buffer_from_shared_data(ctx, bytes, size);
         stream = fz_open_buffer(ctx, buffer);
         document = pdf_open_document_with_stream(ctx, stream);
         SetPageTree(ctx, pdf_dict_getp(ctx, pdf_trailer(ctx, document), "Root/Pages"), 0);

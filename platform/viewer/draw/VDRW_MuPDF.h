@@ -58,7 +58,9 @@ void VDRW_DropEngine(VDRW_Engine* engine);
 void VDRW_TrimEngine(VDRW_Engine* engine);
 int VDRW_EngineBlocksKept(VDRW_Engine* engine);
 
-/* The bytes are copied. The copy's page tree gets each node's /Type and
+/* The bytes are not copied (a document's copy can be a large part of what a
+ * drawing costs): they stay unchanged until the document is dropped. The
+ * document's page tree gets each node's /Type and
  * /Count as VDRW_PageSpaceReader walks it, so that page numbers agree. */
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status);

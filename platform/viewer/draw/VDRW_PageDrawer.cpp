@@ -126,10 +126,11 @@ VDRW_Document* VDRW_PageDrawer::Document(VCOS_DocId doc) {
     if (found != m_opened.end() && found->second.m_changes == changes)
         return found->second.m_document.Get();
     m_opened.erase(doc);
-    const std::string bytes = VDRW_InlineWriter::Write(m_store, doc);
     VDRW_Engine* engine = Engine();
     Opened opened;
     opened.m_changes = changes;
+    opened.m_bytes = std::make_unique<const std::string>(VDRW_InlineWriter::Write(m_store, doc));
+    const std::string& bytes = *opened.m_bytes;
     opened.m_document = VDRW_DocumentHolder(
         engine, VDRW_Checked("the document does not open", [&](VDRW_Status* status) {
             return VDRW_OpenDocument(engine, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),

@@ -36,6 +36,8 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
+#include <string>
 
 #include "viewer/cos/VCOS_Store.h"
 #include "viewer/draw/VDRW_MuPDFHolders.h"
@@ -72,6 +74,8 @@ public:
 private:
     struct Opened {
         uint64_t m_changes = 0;
+        // MuPDF reads these bytes in place; the document goes first.
+        std::unique_ptr<const std::string> m_bytes;
         VDRW_DocumentHolder m_document;
     };
 

@@ -16,6 +16,7 @@
 #include "viewer/VIEW_PageViews.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Progress.h"
+#include "viewer/VIEW_Recorder.h"
 #include "viewer/VIEW_Threads.h"
 #include "viewer/VIEW_Toolbar.h"
 #include "viewer/VIEW_Tools.h"
@@ -758,6 +759,8 @@ int VIEW_RunProgram(const std::vector<std::string>& args, const std::string& pro
         return kExitDone;
     }
     const VIEW_ProgramSignals signals;
+    // The run reads no slot calls; a page of many inks makes millions.
+    const VIEW_RecordingPause pause;
     VIEW_ProgramStopWatch watch{std::chrono::milliseconds(settings.m_stopBoundMs)};
     ProgramRun run(parsed, programDir, err, settings, watch);
     int code = run.Execute();
