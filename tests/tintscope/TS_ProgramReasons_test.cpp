@@ -9,6 +9,7 @@
 #include "viewer/program/VIEW_PdfFile.h"
 #include "viewer/program/VIEW_ProgramLog.h"
 #include "viewer/program/VIEW_ProgramText.h"
+#include "support/Deflated.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -287,14 +288,6 @@ TEST_F(TS_ProgramTest, TheFilesBytesReachTheErrorStreamEscaped) {
 }  // namespace
 
 namespace {
-
-std::string Deflated(const std::string& plain) {
-    uLongf size = compressBound(plain.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
-    out.resize(size);
-    return out;
-}
 
 // The first folder inside folder, "" when none.
 std::string FirstFolderIn(const std::string& folder) {

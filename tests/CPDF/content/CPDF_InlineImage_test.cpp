@@ -3,6 +3,7 @@
 #include "CPDF/content/ContentParserTestUtil.h"
 #include "FILT/FILT_DCTTestJpeg.h"
 #include "GLOB/GLOB_ObjectWriter.h"
+#include "support/Deflated.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -15,14 +16,6 @@ CPDF_ResourcesDict Resources(const char* text) { return CPDF_ResourcesDict(Obj(t
 
 // What follows the data in the content.
 const std::string Tail = " EI Q\n";
-
-std::string Deflated(const std::string& plain) {
-    uLongf size = compressBound(plain.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(plain.data()), plain.size());
-    out.resize(size);
-    return out;
-}
 
 std::string Hex(const std::string& bytes) {
     std::string hex;

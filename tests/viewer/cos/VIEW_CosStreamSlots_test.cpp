@@ -10,6 +10,7 @@
 #include "viewer/VIEW_CosHandles.h"
 #include "viewer/VIEW_Paths.h"
 #include "viewer/VIEW_Streams.h"
+#include "support/Deflated.h"
 
 namespace {
 
@@ -33,15 +34,6 @@ std::string Sample(size_t size) {
     for (size_t i = 0; i < size; ++i)
         bytes += static_cast<char>((i * 7) % 251 < 40 ? 'A' : (i * 13) % 256);
     return bytes;
-}
-
-std::string Deflate(const std::string& bytes) {
-    uLongf size = compressBound(static_cast<uLong>(bytes.size()));
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(bytes.data()),
-             static_cast<uLong>(bytes.size()));
-    out.resize(size);
-    return out;
 }
 
 class StreamSlotsTest : public CosSlotsTest {
@@ -97,7 +89,7 @@ TEST_F(StreamSlotsTest, StoredAsGivenWhenEncodedOrWithoutFilter) {
     EXPECT_EQ(Stored(raw), source);
     EXPECT_EQ(Open(raw, 2), source);
 
-    const std::string deflated = Deflate(source);
+    const std::string deflated = Deflated(source);
     const PDFL_CosObj given = Make(doc, deflated, true, Filtered(doc, "FlateDecode"));
     EXPECT_EQ(Stored(given), deflated);
     EXPECT_EQ(Open(given, 2), source);

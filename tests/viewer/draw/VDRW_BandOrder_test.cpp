@@ -13,6 +13,7 @@
 
 #include "VDRW_BandSoak.h"
 #include "support/Corpus.h"
+#include "support/Deflated.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/cos/VCOS_TestPdf.h"
 #include "viewer/draw/VDRW_MuPDF.h"
@@ -105,24 +106,10 @@ TEST(VDRW_BandOrder, TheSpotPageRedrawnOnOneThreadAndOnEightGivesTheSameBytesEve
 // image (uneven values) drawn at one image pixel a pixel at dpi, its top
 // edge the page's. Only its first corner × corner samples are inked.
 std::string OneInkImagePage(int side, int corner, int dpi) {
-    std::string data;
-    z_stream zip{};
-    deflateInit(&zip, 1);
-    std::string row(side, '\0'), out(1 << 16, '\0');
-    for (int y = 0; y < side; ++y) {
+    const std::string data = DeflatedRows(side, side, 1, [&](int y, std::string& row) {
         for (int x = 0; x < std::min(side, corner); ++x)
             row[x] = static_cast<char>(y < corner ? (x * 37 + y * 91) & 255 : 0);
-        zip.next_in = reinterpret_cast<Bytef*>(&row[0]);
-        zip.avail_in = side;
-        const int flush = y + 1 == side ? Z_FINISH : Z_NO_FLUSH;
-        do {
-            zip.next_out = reinterpret_cast<Bytef*>(&out[0]);
-            zip.avail_out = out.size();
-            deflate(&zip, flush);
-            data.append(out, 0, out.size() - zip.avail_out);
-        } while (zip.avail_out == 0);
-    }
-    deflateEnd(&zip);
+    });
     const std::string points = std::to_string(side * 72.0 / dpi);
     const std::string content =
         "q " + points + " 0 0 " + points + " 0 " + std::to_string(200 - side * 72.0 / dpi) + " cm /Im0 Do Q";

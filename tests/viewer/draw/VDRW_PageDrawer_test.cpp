@@ -18,6 +18,7 @@
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_PageSpace.h"
 #include "viewer/VIEW_RaisedText.h"
+#include "support/Deflated.h"
 
 namespace {
 
@@ -157,14 +158,6 @@ TEST_F(VDRW_PageDrawerTest, AnExceptionOfTheCancelProcedurePassesUnchangedAndThe
     VDRW_SetFaultSwitch(0);
     drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr);
     EXPECT_EQ(dib.Pixel(10, 299)[0], 0);
-}
-
-std::string Deflated(const std::string& bytes) {
-    uLongf size = compressBound(bytes.size());
-    std::string out(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(bytes.data()), bytes.size());
-    out.resize(size);
-    return out;
 }
 
 TEST_F(VDRW_PageDrawerTest, ExternalFileContentStreamDrawsAsItsInlineCopy) {
