@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include "viewer/cos/VCOS_Error.h"
+#include "viewer/cos/VCOS_FlateWriter.h"
 #include "viewer/cos/VCOS_Syntax.h"
 
 namespace {
@@ -48,28 +49,10 @@ void CheckNoPredictor(const VCOS_Store& store, VCOS_Obj parms) {
 }
 
 std::string Deflate(const std::string& source) {
-    z_stream z{};
-    if (deflateInit(&z, Z_DEFAULT_COMPRESSION) != Z_OK)
-        Fail(VCOS_ErrorKind::Unsupported, "zlib cannot start deflating");
     std::string out;
-    char buffer[65536];
-    size_t taken = 0;
-    int status = Z_OK;
-    do {
-        if (z.avail_in == 0 && taken < source.size()) {
-            const size_t piece = std::min<size_t>(source.size() - taken, 1u << 30);
-            z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(source.data() + taken));
-            z.avail_in = static_cast<uInt>(piece);
-            taken += piece;
-        }
-        z.next_out = reinterpret_cast<Bytef*>(buffer);
-        z.avail_out = sizeof buffer;
-        status = deflate(&z, taken == source.size() ? Z_FINISH : Z_NO_FLUSH);
-        out.append(buffer, sizeof buffer - z.avail_out);
-    } while (status == Z_OK || status == Z_BUF_ERROR);
-    deflateEnd(&z);
-    if (status != Z_STREAM_END)
-        Fail(VCOS_ErrorKind::Unsupported, "zlib failed to deflate (" + std::to_string(status) + ")");
+    VCOS_FlateWriter flate(out, Z_DEFAULT_COMPRESSION);
+    if (!flate.Add(source.data(), source.size()) || !flate.Finish())
+        Fail(VCOS_ErrorKind::Unsupported, "zlib failed to deflate (" + std::to_string(flate.Status()) + ")");
     return out;
 }
 

@@ -8,7 +8,7 @@
 #include "viewer/cos/VCOS_Document.h"
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Writer.h"
-#include "viewer/draw/VDRW_FlateWriter.h"
+#include "viewer/cos/VCOS_FlateWriter.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ private:
         if (!file)
             Fail(what + " cannot be opened: " + std::strerror(errno));
         std::string bytes;
-        VDRW_FlateWriter flate(bytes);
+        VCOS_FlateWriter flate(bytes);
         char chunk[65536];
         bool written = true;
         for (size_t n; written && (n = std::fread(chunk, 1, sizeof chunk, file)) > 0;)

@@ -1,17 +1,18 @@
-#include "viewer/draw/VDRW_FlateWriter.h"
+#include "viewer/cos/VCOS_FlateWriter.h"
 
 #include <climits>
 
-VDRW_FlateWriter::VDRW_FlateWriter(std::string& out) : m_out(out) {
-    m_ready = deflateInit(&m_zlib, Z_BEST_SPEED) == Z_OK;
+VCOS_FlateWriter::VCOS_FlateWriter(std::string& out, int level) : m_out(out) {
+    m_status = deflateInit(&m_zlib, level);
+    m_ready = m_status == Z_OK;
 }
 
-VDRW_FlateWriter::~VDRW_FlateWriter() {
+VCOS_FlateWriter::~VCOS_FlateWriter() {
     if (m_ready)
         deflateEnd(&m_zlib);
 }
 
-bool VDRW_FlateWriter::Add(const char* bytes, size_t count) {
+bool VCOS_FlateWriter::Add(const char* bytes, size_t count) {
     while (m_ready && count > 0) {
         const uInt part = count > UINT_MAX ? UINT_MAX : static_cast<uInt>(count);
         m_zlib.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes));
@@ -24,15 +25,16 @@ bool VDRW_FlateWriter::Add(const char* bytes, size_t count) {
     return m_ready;
 }
 
-bool VDRW_FlateWriter::Finish() { return m_ready && Run(Z_FINISH); }
+bool VCOS_FlateWriter::Finish() { return m_ready && Run(Z_FINISH); }
 
-bool VDRW_FlateWriter::Run(int flush) {
+bool VCOS_FlateWriter::Run(int flush) {
     char chunk[65536];
     for (;;) {
         m_zlib.next_out = reinterpret_cast<Bytef*>(chunk);
         m_zlib.avail_out = sizeof chunk;
         const int result = deflate(&m_zlib, flush);
         if (result == Z_STREAM_ERROR) {
+            m_status = result;
             m_ready = false;
             return false;
         }
