@@ -121,6 +121,7 @@ TEST_F(TS_ProgramTest, ASecondSignalEndsTheProgramAtOnceAndLeavesNoTemporaryFile
 void NoThread() { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); }
 
 TEST_F(TS_ProgramTest, AStopWatcherThatCannotStartLeavesTheStopToTheNextCheck) {
+    const unsigned watchers = VIEW_ProgramStopWatch::ThreadsRun();
     VIEW_ProgramStopWatch::SetStartHook(NoThread);
     const std::string square = WritePage("square.pdf", 100, 100, "0 0 0 1 k 10 10 50 50 re f");
     const TS_Run done = Run(WithOut({square}));
@@ -129,10 +130,14 @@ TEST_F(TS_ProgramTest, AStopWatcherThatCannotStartLeavesTheStopToTheNextCheck) {
     RaiseWhileSeparating(SIGINT);
     const TS_Run stopped = Run({busy, "--out", m_out.File("stopped")});
     VIEW_ProgramStopWatch::SetStartHook(nullptr);
+    EXPECT_EQ(VIEW_ProgramStopWatch::ThreadsRun(), watchers) << "no watcher ran";
     EXPECT_EQ(stopped.m_code, 130) << stopped.m_err;
     EXPECT_EQ(stopped.m_err, "tintscope: " + busy + ": stopped by SIGINT\n");
     EXPECT_EQ(m_out.List(), (std::vector<std::string>{"inks.txt", "plate-0-Cyan.png", "plate-1-Magenta.png",
                                                       "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"}));
+    // The count sees a watcher when one starts.
+    EXPECT_EQ(Run(WithOut({square})).m_code, 0);
+    EXPECT_EQ(VIEW_ProgramStopWatch::ThreadsRun(), watchers + 1);
 }
 
 // The program's steps in a child of this process, so that a second signal
