@@ -93,6 +93,61 @@ TEST_F(TS_ProgramTest, AFailedRunLeavesTheFolderAsItWasOrRemovesTheOneItMade) {
     rmdir(made.c_str());
 }
 
+// The folder holds the new set alone: an earlier set's plates that the
+// new one does not write over go with the renames. Only plain plate names
+// that the earlier inks.txt lists go: an edited one names nothing outside.
+TEST_F(TS_ProgramTest, ANewSetTakesThePlaceOfTheEarlierPlatesAndOfNothingElse) {
+    const std::string spot = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 1 0 0] /N 1 >>";
+    const std::string six = WritePage("six.pdf", 100, 100, "/CS0 cs 1 scn 10 10 30 30 re f /CS1 cs 1 scn 50 50 30 30 re f",
+                                      "/CS0 [/Separation /PANTONE#20378#20C /DeviceCMYK " + spot +
+                                          "] /CS1 [/Separation /Dieline /DeviceCMYK " + spot + "]");
+    const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
+    const std::string out = m_out.File("set");
+    const std::vector<std::string> fourInks = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png",
+                                               "plate-3-Black.png"};
+    TS_Run run = RunBinary({six, "--out", out});
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    ASSERT_TRUE(Exists(out + "/plate-4-PANTONE#20378#20C.png") && Exists(out + "/plate-5-Dieline.png"))
+        << "the earlier set has six plates";
+    WriteWholeFile(out + "/notes.txt", "the user's");
+    WriteWholeFile(out + "/plate-7-Own.png", "of the plates' form, listed nowhere");
+    run = RunBinary({four, "--out", out});
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    std::vector<std::string> left = {"inks.txt", "notes.txt"};
+    left.insert(left.end(), fourInks.begin(), fourInks.end());
+    left.insert(left.end(), {"plate-7-Own.png", "preview.png"});
+    EXPECT_EQ(ListDir(out), left);
+
+    // An inks.txt edited by hand: each row a name it lists, and whether the
+    // next run removes the file.
+    WriteWholeFile(m_out.File("x"), "outside the folder");
+    ASSERT_EQ(mkdir((out + "/sub").c_str(), 0777), 0);
+    WriteWholeFile(out + "/sub/plate-5-Y.png", "in a folder below");
+    WriteWholeFile(out + "/plate-8.png", "not of the plates' form");
+    const struct {
+        std::string listed;
+        std::string file;
+        bool removed;
+    } rows[] = {
+        {"../x", m_out.File("x"), false},
+        {"sub/plate-5-Y.png", out + "/sub/plate-5-Y.png", false},
+        {"notes.txt", out + "/notes.txt", false},
+        {"plate-8.png", out + "/plate-8.png", false},
+        {"plate-7-Own.png", out + "/plate-7-Own.png", true},
+        {"plate-3-Black.png", out + "/plate-3-Black.png", false},  // the new set's own
+    };
+    std::string listing = ReadWholeFile(out + "/inks.txt");
+    for (size_t i = 0; i < std::size(rows); ++i)
+        listing += std::to_string(10 + i) + "\tInk\t-\tshown\t" + rows[i].listed + "\n";
+    WriteWholeFile(out + "/inks.txt", listing);
+    run = RunBinary({four, "--out", out});
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.listed);
+        EXPECT_EQ(Exists(row.file), !row.removed);
+    }
+}
+
 TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTxt) {
     // 4 letters and 90 blanks: 274 bytes of file name text once escaped.
     std::string pdfName = "Long", inkName = "Long";

@@ -121,6 +121,7 @@ TEST_F(TS_ProgramTest, ASecondSignalEndsTheProgramAtOnceAndLeavesNoTemporaryFile
 void NoThread() { throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again)); }
 
 TEST_F(TS_ProgramTest, AStopWatcherThatCannotStartLeavesTheStopToTheNextCheck) {
+    const unsigned watchers = VIEW_ProgramStopWatch::ThreadsRun();
     VIEW_ProgramStopWatch::SetStartHook(NoThread);
     const std::string square = WritePage("square.pdf", 100, 100, "0 0 0 1 k 10 10 50 50 re f");
     const TS_Run done = Run(WithOut({square}));
@@ -129,14 +130,19 @@ TEST_F(TS_ProgramTest, AStopWatcherThatCannotStartLeavesTheStopToTheNextCheck) {
     RaiseWhileSeparating(SIGINT);
     const TS_Run stopped = Run({busy, "--out", m_out.File("stopped")});
     VIEW_ProgramStopWatch::SetStartHook(nullptr);
+    EXPECT_EQ(VIEW_ProgramStopWatch::ThreadsRun(), watchers) << "no watcher ran";
     EXPECT_EQ(stopped.m_code, 130) << stopped.m_err;
     EXPECT_EQ(stopped.m_err, "tintscope: " + busy + ": stopped by SIGINT\n");
     EXPECT_EQ(m_out.List(), (std::vector<std::string>{"inks.txt", "plate-0-Cyan.png", "plate-1-Magenta.png",
                                                       "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"}));
+    // The count sees a watcher when one starts.
+    EXPECT_EQ(Run(WithOut({square})).m_code, 0);
+    EXPECT_EQ(VIEW_ProgramStopWatch::ThreadsRun(), watchers + 1);
 }
 
 // The program's steps in a child of this process, so that a second signal
-// may end it there; setUp runs in the child first.
+// may end it there; setUp runs in the child first. Its standard error is
+// the run's, as in the program: a run ended at once writes there.
 TS_Run RunForked(const std::vector<std::string>& args, const std::string& configDir, void (*setUp)()) {
     TS_Run run;
     int fds[2];
@@ -145,13 +151,12 @@ TS_Run RunForked(const std::vector<std::string>& args, const std::string& config
     const pid_t child = fork();
     if (child == 0) {
         close(fds[0]);
+        dup2(fds[1], STDERR_FILENO);
+        close(fds[1]);
         setenv("XDG_CONFIG_HOME", configDir.c_str(), 1);
         setUp();
-        std::FILE* err = fdopen(fds[1], "w");
         const std::string module = TINTSCOPE_ZOVA_MODULE;
-        const int code = VIEW_RunProgram(args, module.substr(0, module.rfind('/')), err);
-        std::fclose(err);
-        _exit(code);
+        _exit(VIEW_RunProgram(args, module.substr(0, module.rfind('/')), stderr));
     }
     close(fds[1]);
     std::FILE* pipe = fdopen(fds[0], "r");
@@ -189,6 +194,53 @@ void RaiseAtThePreferencesRename() {
     });
 }
 
+// SIGTERM while the page separates, then SIGINT: while the run still
+// works, or once it has stopped and saves its preferences as it quits.
+void TermThenIntWhileSeparating() {
+    Win32Driver::AtPeek(1, [] {
+        if (!Separating())
+            return TermThenIntWhileSeparating();
+        std::raise(SIGTERM);
+        std::raise(SIGINT);
+    });
+}
+
+void IntAtThePreferencesRename() {
+    Win32Driver::AtFileRename([](const std::string& to) {
+        if (to.size() > 10 && to.compare(to.size() - 10, 10, "/ZOVA.pref") == 0)
+            std::raise(SIGINT);
+        else
+            IntAtThePreferencesRename();
+    });
+}
+
+void TermWhileSeparatingThenIntAsItQuits() {
+    RaiseWhileSeparating(SIGTERM);
+    IntAtThePreferencesRename();
+}
+
+// The second signal ends the run at once, but the run was stopped by the
+// first: its line and its code say so, whenever the second one comes.
+TEST_F(TS_ProgramTest, ASecondSignalEndsTheRunWithTheFirstOnesLineAndCode) {
+    const std::string config = m_docs.File("config");
+    ASSERT_EQ(mkdir(config.c_str(), 0777), 0);
+    const std::string busy = WritePage("busy.pdf", 400, 400, BusyContent(40));
+    const struct {
+        const char* when;
+        void (*setUp)();
+    } rows[] = {{"while the run works", TermThenIntWhileSeparating},
+                {"once it has stopped", TermWhileSeparatingThenIntAsItQuits}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.when);
+        const TS_Run run = RunForked(WithOut({busy}), config, row.setUp);
+        EXPECT_EQ(run.m_code, 143) << run.m_err;
+        ASSERT_FALSE(run.Lines().empty());
+        EXPECT_EQ(run.Lines().back(), "tintscope: " + busy + ": stopped by SIGTERM") << run.m_err;
+        EXPECT_EQ(m_out.List(), std::vector<std::string>());
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
+    }
+}
+
 // One file written at most 8 KB long.
 void LimitFileSize() {
     const rlimit limit{8192, 8192};
@@ -213,7 +265,8 @@ TEST_F(TS_ProgramTest, TheLastStepsAreWholeUnderSignalsAndAFileSizeLimit) {
         for (const std::string& name : outputs)
             WriteWholeFile(m_out.File(name), "old");
         const TS_Run run = RunForked(WithOut({square}), config, row.setUp);
-        EXPECT_EQ(run.m_code, 143) << "the second signal ends it once the step is done\n" << run.m_err;
+        EXPECT_EQ(run.m_code, 130) << "the second signal ends it once the step is done, with the first one's code\n"
+                                   << run.m_err;
         EXPECT_EQ(m_out.List(), outputs);
         for (const std::string& name : outputs)
             EXPECT_NE(ReadWholeFile(m_out.File(name)), "old") << name;

@@ -146,7 +146,7 @@ public:
 
 private:
     int Run();
-    // The work is over: from now on the run alone says its last line.
+    // The work is over: the watcher no longer ends the process.
     void Settle();
     // The last line of a failed run, after the repaired line.
     int Fail(const std::string& reason) { return FailWith(kExitFailed, reason); }
@@ -218,10 +218,7 @@ int ProgramRun::Execute() {
     return code;
 }
 
-void ProgramRun::Settle() {
-    m_watch.Settle();
-    VIEW_ProgramSignals::SayStopped(std::string());
-}
+void ProgramRun::Settle() { m_watch.Settle(); }
 
 int ProgramRun::FailWith(int code, const std::string& reason) {
     Settle();
@@ -235,6 +232,8 @@ int ProgramRun::FailWith(int code, const std::string& reason) {
 
 int ProgramRun::End(int code, const std::string& line) {
     m_lastLine = line;
+    // A second signal before it is said must not lose it.
+    VIEW_ProgramSignals::SayLine(line);
     return code;
 }
 
@@ -707,8 +706,13 @@ void ProgramRun::Finish() {
     struct LastLine {
         ProgramRun& m_run;
         ~LastLine() {
-            if (!m_run.m_lastLine.empty())
+            // Said once: by the run, or by a signal that ends it first.
+            const VIEW_SignalsBlocked blocked;
+            if (!m_run.m_lastLine.empty()) {
                 Say(m_run.m_err, 0, m_run.m_lastLine);
+                std::fflush(m_run.m_err);
+            }
+            VIEW_ProgramSignals::SayLine(std::string());
         }
     } last{*this};
     m_progress.Finish();

@@ -44,6 +44,16 @@ std::string VIEW_PlateFileName(int index, const std::string& ink) {
     return lead + body.substr(0, keep) + hash + ".png";
 }
 
+bool VIEW_IsPlateFileName(const std::string& name) {
+    const std::string lead = "plate-", end = ".png";
+    if (name.size() > VIEW_MaxFileNameBytes || name.size() < lead.size() + 2 + end.size() ||
+        name.compare(0, lead.size(), lead) != 0 || name.compare(name.size() - end.size(), end.size(), end) != 0 ||
+        name.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return false;
+    const size_t digits = name.find_first_not_of("0123456789", lead.size());
+    return digits > lead.size() && digits < name.size() - end.size() && name[digits] == '-';
+}
+
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std::vector<uint8_t>& grey) {
     if (width <= 0 || height <= 0 || grey.size() != static_cast<size_t>(width) * height)
         return false;

@@ -12,6 +12,9 @@
 // and eight hex digits of a hash of the whole ink name.
 constexpr size_t VIEW_MaxFileNameBytes = 255;
 std::string VIEW_PlateFileName(int index, const std::string& ink);
+// Whether name has the plates' form "plate-<digits>-….png": a plain name
+// of this folder, no folder part.
+bool VIEW_IsPlateFileName(const std::string& name);
 
 // width x height bytes, rows from the top, as an 8-bit grey PNG file (255
 // white). False, with no file left, when it cannot be written.

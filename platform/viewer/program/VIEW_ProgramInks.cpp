@@ -6,6 +6,7 @@
 #include "viewer/program/VIEW_ProgramFiles.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -99,4 +100,21 @@ std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_
                 (ink.m_shown ? "shown" : "hidden") + "\t" + ink.m_plateFile + "\n";
     }
     return text;
+}
+
+std::vector<std::string> VIEW_ListedPlateFiles(const std::string& inksText) {
+    std::vector<std::string> plates;
+    for (size_t start = 0; start < inksText.size();) {
+        size_t end = inksText.find('\n', start);
+        if (end == std::string::npos)
+            end = inksText.size();
+        const std::string line = inksText.substr(start, end - start);
+        start = end + 1;
+        if (std::count(line.begin(), line.end(), '\t') != 4)
+            continue;
+        const std::string plate = line.substr(line.rfind('\t') + 1);
+        if (VIEW_IsPlateFileName(plate))
+            plates.push_back(plate);
+    }
+    return plates;
 }

@@ -44,3 +44,6 @@ struct VIEW_InksHeader {
 std::string VIEW_InksText(const VIEW_InksHeader& header, const std::vector<VIEW_InkLine>& inks);
 // The whole page shown without magnification.
 std::string VIEW_InksText(int dpi, const std::vector<VIEW_InkLine>& inks);
+// The plate files the ink lines of an inks.txt name, those of the plates'
+// form (VIEW_IsPlateFileName) only: the file may have been edited.
+std::vector<std::string> VIEW_ListedPlateFiles(const std::string& inksText);

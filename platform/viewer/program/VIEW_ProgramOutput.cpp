@@ -1,10 +1,12 @@
 #include "viewer/program/VIEW_ProgramOutput.h"
 
+#include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,7 +14,33 @@ namespace {
 
 VIEW_ProgramOutput::RenameHook g_renameHook = nullptr;
 
+// Far more than the inks.txt of any page: a larger file is not read on.
+constexpr size_t kListingBytes = 64u << 20;
+
 std::string Because(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+// The folder's inks.txt as an earlier run left it; empty when it is not a
+// regular file (a FIFO would block the open).
+std::string EarlierListing(const std::string& folder) {
+    const int fd = open((folder + "/inks.txt").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::string();
+    std::string text;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        char chunk[1 << 16];
+        while (text.size() < kListingBytes) {
+            const ssize_t n = read(fd, chunk, sizeof chunk);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            text.append(chunk, static_cast<size_t>(n));
+        }
+    }
+    close(fd);
+    return text;
+}
 
 }  // namespace
 
@@ -60,6 +88,9 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
             return false;
         }
     }
+    std::vector<std::string> earlier;
+    if (m_staged.count("inks.txt"))
+        earlier = VIEW_ListedPlateFiles(EarlierListing(m_folder));
     for (const std::string& name : m_names) {
         if (g_renameHook)
             g_renameHook(name);
@@ -68,6 +99,10 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
             return false;
         }
     }
+    // Left, they would pass for plates of the new set.
+    for (const std::string& name : earlier)
+        if (!m_staged.count(name))
+            unlink((m_folder + "/" + name).c_str());
     m_names.clear();
     m_staged.clear();
     m_made = false;

@@ -2,7 +2,9 @@
 // any work; files are written into a staging folder inside it
 // (".tintscope-…") and moved to their names only once every file is
 // written. A run that fails leaves the folder as it was, and removes it
-// when the run made it.
+// when the run made it. A new inks.txt takes the place of the folder's
+// earlier set: the plates the earlier one listed that the new set does not
+// write over are removed with the renames.
 #pragma once
 
 #include <set>
@@ -24,8 +26,9 @@ public:
     // written from then on. A name staged again is written over and moved
     // once.
     std::string Staged(const std::string& name);
-    // Every staged file moved to its name; false with the reason when one
-    // cannot be.
+    // Every staged file moved to its name, then the earlier set's plates
+    // that are not replaced removed; false with the reason when a file
+    // cannot be moved (the earlier plates then stay).
     bool Commit(std::string* reason);
     // The staged files removed, and the folder when this run made it.
     void Abandon();

@@ -21,9 +21,12 @@ constexpr int kSlots = 3;
 volatile std::sig_atomic_t g_caught = 0;
 // Copied in with the signals blocked, so the handler never reads half a path.
 char g_folders[kSlots][PATH_MAX] = {};
-// "tintscope: FILE: stopped by ", the start of the last line of a run
-// ended at once; empty once the run has said its last line.
-char g_lastLine[PATH_MAX + 64] = {};
+// The last line of a run ended at once, or its start "tintscope: FILE:
+// stopped by " when g_lastNamesSignal is set; empty once the run has said
+// its last line.
+// A file name escaped takes up to four bytes a byte.
+char g_lastLine[4 * PATH_MAX + 512] = {};
+volatile std::sig_atomic_t g_lastNamesSignal = 0;
 struct sigaction g_previous[3];
 struct sigaction g_previousPipe;
 struct sigaction g_previousFileSize;
@@ -114,13 +117,17 @@ void VIEW_EndRunNow(int signal) {
     RemoveUntilGone(g_folders[0]);
     if (g_folders[2][0])
         rmdir(g_folders[2]);
+    // A second signal only hurries the run the first one stopped.
+    const int first = g_caught != 0 ? static_cast<int>(g_caught) : signal;
     if (g_lastLine[0]) {
-        const char* name = VIEW_ProgramSignals::Name(signal);
         WriteAll(STDERR_FILENO, g_lastLine, std::strlen(g_lastLine));
-        WriteAll(STDERR_FILENO, name, std::strlen(name));
+        if (g_lastNamesSignal) {
+            const char* name = VIEW_ProgramSignals::Name(first);
+            WriteAll(STDERR_FILENO, name, std::strlen(name));
+        }
         WriteAll(STDERR_FILENO, "\n", 1);
     }
-    _exit(128 + signal);
+    _exit(128 + first);
 }
 
 VIEW_ProgramSignals::VIEW_ProgramSignals() {
@@ -184,13 +191,26 @@ void VIEW_ProgramSignals::Register(int slot, const std::string& folder) {
     std::memcpy(g_folders[slot], folder.c_str(), folder.size() + 1);
 }
 
-void VIEW_ProgramSignals::SayStopped(const std::string& file) {
+namespace {
+
+void HoldLastLine(const std::string& line, bool namesSignal) {
     // On a terminal it replaces a progress line left open.
-    const std::string start = isatty(STDERR_FILENO) ? "\r\033[K" : "";
-    const std::string line = file.empty() ? std::string() : start + "tintscope: " + file + ": stopped by ";
-    if (line.size() >= sizeof g_lastLine)
+    const std::string start = line.empty() || !isatty(STDERR_FILENO) ? "" : "\r\033[K";
+    if (start.size() + line.size() >= sizeof g_lastLine)
         return;
     // The handler reads it: never half written under its feet.
     const VIEW_SignalsBlocked blocked;
-    std::memcpy(g_lastLine, line.c_str(), line.size() + 1);
+    std::memcpy(g_lastLine, start.c_str(), start.size());
+    std::memcpy(g_lastLine + start.size(), line.c_str(), line.size() + 1);
+    g_lastNamesSignal = namesSignal;
+}
+
+}  // namespace
+
+void VIEW_ProgramSignals::SayStopped(const std::string& file) {
+    HoldLastLine(file.empty() ? std::string() : "tintscope: " + file + ": stopped by ", !file.empty());
+}
+
+void VIEW_ProgramSignals::SayLine(const std::string& line) {
+    HoldLastLine(line.empty() ? std::string() : "tintscope: " + line, false);
 }

@@ -32,15 +32,19 @@ public:
     // folder, 1 the output's staging folder, 2 an output folder the run
     // made (removed only when empty). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
-    // The file a run ended at once names in its last line; empty once the
-    // run has said its own last line.
+    // The last line of a run ended at once: "tintscope: FILE: stopped by
+    // SIGNAL" while the run works, then the run's own last line ("LINE"
+    // here, said as "tintscope: LINE") once it has one; empty once the run
+    // has said it, or has nothing left to stop.
     static void SayStopped(const std::string& file);
+    static void SayLine(const std::string& line);
 };
 
 // From a signal handler or any thread: the registered folders removed,
-// the last line "tintscope: FILE: stopped by SIGNAL" written when one is
-// registered, and the process ended with 128 + signal. Only calls that are
-// safe in a signal handler; a second caller waits for the first to end it.
+// the registered last line written, and the process ended with 128 + the
+// first signal caught (signal when none was), the one that stopped the
+// run. Only calls that are safe in a signal handler; a second caller waits
+// for the first to end it.
 [[noreturn]] void VIEW_EndRunNow(int signal);
 
 // Removes the files of folder, then the folder; only calls that are safe

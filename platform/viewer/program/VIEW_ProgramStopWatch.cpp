@@ -11,6 +11,7 @@
 namespace {
 
 VIEW_ProgramStopWatch::StartHook g_startHook = nullptr;
+std::atomic<unsigned> g_threadsRun{0};
 
 }  // namespace
 
@@ -28,6 +29,8 @@ VIEW_ProgramStopWatch::VIEW_ProgramStopWatch(std::chrono::milliseconds bound) : 
 }
 
 void VIEW_ProgramStopWatch::SetStartHook(StartHook hook) { g_startHook = hook; }
+
+unsigned VIEW_ProgramStopWatch::ThreadsRun() { return g_threadsRun.load(); }
 
 VIEW_ProgramStopWatch::~VIEW_ProgramStopWatch() {
     {
@@ -54,6 +57,7 @@ void VIEW_ProgramStopWatch::Settle() {
 }
 
 void VIEW_ProgramStopWatch::Watch() {
+    g_threadsRun.fetch_add(1);
     char byte = 0;
     for (;;) {
         const ssize_t n = read(VIEW_ProgramSignals::WakeFd(), &byte, 1);

@@ -33,6 +33,8 @@ public:
     // throws stands for the thread not starting. Null (the default) for none.
     using StartHook = void (*)();
     static void SetStartHook(StartHook hook);
+    // For tests: how many watcher threads have run in this process.
+    static unsigned ThreadsRun();
 
 private:
     enum State { Working, Settled, Ending };
