@@ -1,5 +1,7 @@
 #include "VDRW_SnapDevice.h"
 
+#include "VDRW_CoverageClip.h"
+
 #include <math.h>
 
 /* A tile's placing, as begin_tile gives it. */
@@ -144,9 +146,16 @@ static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
     fz_stroke_path(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
 }
 
+/* A cell being recorded keeps the clip as it is: it is made by coverage
+ * when the cell is drawn onto the band. */
+static int Recording(fz_device* dev) { return ((SnapDevice*)dev)->m_recorder != NULL; }
+
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    fz_clip_stroke_path(ctx, Target(dev), path, stroke, ctm, scissor);
+    if (Recording(dev))
+        fz_clip_stroke_path(ctx, Target(dev), path, stroke, ctm, scissor);
+    else
+        VDRW_ClipStrokeByCoverage(ctx, Target(dev), path, stroke, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
@@ -160,12 +169,18 @@ static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, con
 }
 
 static void ClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect scissor) {
-    fz_clip_text(ctx, Target(dev), text, ctm, scissor);
+    if (Recording(dev))
+        fz_clip_text(ctx, Target(dev), text, ctm, scissor);
+    else
+        VDRW_ClipTextByCoverage(ctx, Target(dev), text, NULL, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 
 static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    fz_clip_stroke_text(ctx, Target(dev), text, stroke, ctm, scissor);
+    if (Recording(dev))
+        fz_clip_stroke_text(ctx, Target(dev), text, stroke, ctm, scissor);
+    else
+        VDRW_ClipTextByCoverage(ctx, Target(dev), text, stroke, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 
 static void IgnoreText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm) {

@@ -8,7 +8,9 @@
  * Fills and clips by a path are passed on in device space, every
  * coordinate within kVDRW_SnapPixels of a whole pixel taken as that
  * pixel; an image's or mask's corners, when it is not turned by other
- * than quarter turns, are taken the same way.
+ * than quarter turns, are taken the same way. Clips by a stroke or by
+ * text are made as masks of their coverage (VDRW_CoverageClip.h), so the
+ * marks under them blend with the band.
  *
  * A tiling pattern's cell is recorded and drawn once at each place it
  * falls within scissor (the band), straight onto the device behind, so its

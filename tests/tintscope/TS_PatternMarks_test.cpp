@@ -1,0 +1,122 @@
+// A coloured tiling pattern painted through a stroke or through text inks
+// what the same pattern inks filling the mark's outline: the plates of inks
+// its cell does not use stay empty, and the others follow mutool's apart
+// from the anti-aliased edges of the cell's squares and of the outline.
+#include "TS_ProgramFixture.h"
+#include "support/PdfText.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kDpi = 150;
+
+// 200 x 200 points, a 10-point cell holding a black and a cyan square.
+std::string Page(const std::string& content) {
+    const std::string cell = "0 0 0 1 k 0 0 4 4 re f 1 0 0 0 k 5 5 3 3 re f";
+    return PdfText("%PDF-1.4",
+                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R "
+                    "/Resources << /Pattern << /P0 5 0 R >> /Font << /F1 6 0 R >> >> >>",
+                    "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+                    "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
+                    "/Resources << >> /Length " +
+                        std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream",
+                    "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"});
+}
+
+// mutool's CMYK drawing of a file's page as four plates, 255 meaning no ink.
+std::vector<GrayPlate> MutoolPlates(const std::string& pdf, const std::string& pam) {
+    const std::string command =
+        "mutool draw -q -r " + std::to_string(kDpi) + " -c cmyk -o '" + pam + "' '" + pdf + "' 1 2>&1";
+    const TS_Run mutool = TS_FinishPiped(popen(command.c_str(), "r"));
+    if (mutool.m_code != 0)
+        throw std::runtime_error("mutool failed (mupdf-tools is needed):\n" + mutool.m_err);
+    const std::string bytes = ReadWholeFile(pam);
+    const size_t end = bytes.find("ENDHDR\n");
+    std::istringstream header(bytes.substr(0, end == std::string::npos ? 0 : end));
+    std::string word;
+    int width = 0, height = 0, depth = 0;
+    while (header >> word)
+        if (word == "WIDTH")
+            header >> width;
+        else if (word == "HEIGHT")
+            header >> height;
+        else if (word == "DEPTH")
+            header >> depth;
+    const size_t size = static_cast<size_t>(width) * height;
+    if (end == std::string::npos || depth != 4 || bytes.size() - end - 7 != size * 4)
+        throw std::runtime_error("mutool wrote no CMYK PAM file");
+    std::vector<GrayPlate> plates(4, GrayPlate{width, height, std::vector<uint8_t>(size)});
+    for (size_t i = 0; i < size; ++i)
+        for (size_t ink = 0; ink < 4; ++ink)
+            plates[ink].pixels[i] = static_cast<uint8_t>(255 - static_cast<uint8_t>(bytes[end + 7 + i * 4 + ink]));
+    return plates;
+}
+
+// Whether every level within a pixel of (x, y) is the level there.
+bool Flat(const GrayPlate& plate, int x, int y) {
+    for (int ny = std::max(0, y - 1); ny <= std::min(plate.height - 1, y + 1); ++ny)
+        for (int nx = std::max(0, x - 1); nx <= std::min(plate.width - 1, x + 1); ++nx)
+            if (plate.At(nx, ny) != plate.At(x, y))
+                return false;
+    return true;
+}
+
+TEST_F(TS_ProgramTest, APatternThroughAStrokeOrTextInksOnlyItsCellsInks) {
+    // Each mark, and its outline in plain black for the outline's edge.
+    const struct {
+        const char* what;
+        std::string painted, outline;
+    } marks[] = {
+        {"stroke", "/Pattern CS /P0 SCN 12 w 20 20 m 180 180 l 180 20 l S",
+         "0 0 0 1 K 12 w 20 20 m 180 180 l 180 20 l S"},
+        {"filled text", "/Pattern cs /P0 scn BT /F1 60 Tf 10 80 Td (TINT) Tj ET",
+         "0 0 0 1 k BT /F1 60 Tf 10 80 Td (TINT) Tj ET"},
+        {"stroked text", "/Pattern CS /P0 SCN 3 w BT 1 Tr /F1 60 Tf 10 80 Td (TINT) Tj ET",
+         "0 0 0 1 K 3 w BT 1 Tr /F1 60 Tf 10 80 Td (TINT) Tj ET"},
+    };
+    for (const auto& mark : marks) {
+        SCOPED_TRACE(mark.what);
+        const std::string file = WriteFile("painted.pdf", Page(mark.painted));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        for (const char* blank : {"plate-1-Magenta.png", "plate-2-Yellow.png"}) {
+            const GrayPlate plate = TS_ReadPlatePng(m_out.File(blank));
+            ASSERT_GT(plate.width, 0) << blank;
+            EXPECT_EQ(std::count(plate.pixels.begin(), plate.pixels.end(), 255),
+                      static_cast<long>(plate.pixels.size()))
+                << blank;
+        }
+        const std::vector<GrayPlate> theirs = MutoolPlates(file, m_docs.File("painted.pam"));
+        const GrayPlate outline =
+            MutoolPlates(WriteFile("outline.pdf", Page(mark.outline)), m_docs.File("outline.pam"))[3];
+        const struct {
+            const char* file;
+            int ink;
+        } inked[] = {{"plate-0-Cyan.png", 0}, {"plate-3-Black.png", 3}};
+        for (const auto& plate : inked) {
+            SCOPED_TRACE(plate.file);
+            const GrayPlate ours = TS_ReadPlatePng(m_out.File(plate.file));
+            const GrayPlate& peer = theirs[plate.ink];
+            ASSERT_EQ(ours.width, peer.width);
+            ASSERT_EQ(ours.height, peer.height);
+            int apart = 0;
+            for (int y = 0; y < ours.height; ++y)
+                for (int x = 0; x < ours.width; ++x)
+                    if (std::abs(ours.At(x, y) - peer.At(x, y)) > PlateMatch::Tolerance && Flat(peer, x, y) &&
+                        Flat(outline, x, y) && apart++ < 4)
+                        ADD_FAILURE() << "pixel " << x << "," << y << " holds " << int(ours.At(x, y))
+                                      << ", mutool's " << int(peer.At(x, y));
+            EXPECT_EQ(apart, 0);
+        }
+    }
+}
+
+}  // namespace
