@@ -5,6 +5,7 @@
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
 #include <pthread.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -47,9 +48,14 @@ typedef struct ImagePart {
     fz_pixmap* m_decoded; /* the part decoded ahead, kept in MuPDF's store for the drawing */
 } ImagePart;
 
+/* The parts in the order planned, found by size through an open-addressed
+ * table: a page of many images of distinct sizes is planned and drawn in
+ * time linear in their number. */
 typedef struct ImagePlan {
     ImagePart* m_parts;
     int m_count, m_capacity;
+    int* m_slots;    /* index + 1 of a part, 0 for a free slot */
+    int m_slotCount; /* a power of two, at least twice m_count; 0 before the first part */
 } ImagePlan;
 
 struct VDRW_PageListRec_ {
@@ -144,11 +150,50 @@ static void SetUp(VDRW_Engine* engine) {
 /* The plan of the drawing this thread draws a band of; null outside one. */
 static _Thread_local const ImagePlan* t_plan;
 
+static size_t g_planSteps, g_decodedAhead;
+
+VDRW_PlanCounts VDRW_ReadPlanCounts(void) {
+    const VDRW_PlanCounts counts = {__atomic_load_n(&g_planSteps, __ATOMIC_RELAXED),
+                                    __atomic_load_n(&g_decodedAhead, __ATOMIC_RELAXED)};
+    return counts;
+}
+
+void VDRW_ResetPlanCounts(void) {
+    __atomic_store_n(&g_planSteps, 0, __ATOMIC_RELAXED);
+    __atomic_store_n(&g_decodedAhead, 0, __ATOMIC_RELAXED);
+}
+
+/* Sizes come from the file: mixed, so that sizes in a row or a column do
+ * not crowd into neighbouring slots. */
+static int FirstSlot(int w, int h, int slotCount) {
+    uint64_t key = (uint64_t)(uint32_t)w << 32 | (uint32_t)h;
+    key ^= key >> 33;
+    key *= 0xff51afd7ed558ccdULL;
+    key ^= key >> 33;
+    key *= 0xc4ceb9fe1a85ec53ULL;
+    key ^= key >> 33;
+    return (int)(key & (uint64_t)(slotCount - 1));
+}
+
+/* The slot holding the part of size w × h, or the free slot where it goes. */
+static int SlotOf(const ImagePlan* plan, int w, int h) {
+    const int mask = plan->m_slotCount - 1;
+    size_t steps = 1;
+    int slot = FirstSlot(w, h, plan->m_slotCount);
+    for (;; slot = (slot + 1) & mask, ++steps) {
+        const ImagePart* part = plan->m_slots[slot] ? &plan->m_parts[plan->m_slots[slot] - 1] : NULL;
+        if (!part || (part->m_w == w && part->m_h == h))
+            break;
+    }
+    __atomic_fetch_add(&g_planSteps, steps, __ATOMIC_RELAXED);
+    return slot;
+}
+
 static ImagePart* FindPart(const ImagePlan* plan, int w, int h) {
-    for (int i = 0; plan && i < plan->m_count; ++i)
-        if (plan->m_parts[i].m_w == w && plan->m_parts[i].m_h == h)
-            return &plan->m_parts[i];
-    return NULL;
+    if (!plan || plan->m_slotCount == 0)
+        return NULL;
+    const int index = plan->m_slots[SlotOf(plan, w, h)];
+    return index ? &plan->m_parts[index - 1] : NULL;
 }
 
 static int Contains(fz_irect outer, fz_irect inner) {
@@ -428,6 +473,8 @@ static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
     for (int i = 0; i < plan->m_count; ++i)
         fz_drop_pixmap(ctx, plan->m_parts[i].m_decoded);
     plan->m_count = 0;
+    if (plan->m_slots)
+        memset(plan->m_slots, 0, sizeof *plan->m_slots * (size_t)plan->m_slotCount);
 }
 
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
@@ -436,6 +483,7 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     fz_drop_display_list(Context(engine), list->m_list);
     ClearPlan(Context(engine), &list->m_plan);
     fz_free(Context(engine), list->m_plan.m_parts);
+    fz_free(Context(engine), list->m_plan.m_slots);
     fz_free(Context(engine), list);
 }
 
@@ -451,6 +499,18 @@ typedef struct PlanDevice {
     int m_decode;   /* the second pass: the plan is made, its parts are decoded */
 } PlanDevice;
 
+/* Twice the slots, the parts placed again; the plan is unchanged when the
+ * allocation throws. */
+static void GrowSlots(fz_context* ctx, ImagePlan* plan) {
+    const int slotCount = plan->m_slotCount ? plan->m_slotCount * 2 : 16;
+    int* slots = fz_calloc(ctx, (size_t)slotCount, sizeof *slots);
+    fz_free(ctx, plan->m_slots);
+    plan->m_slots = slots;
+    plan->m_slotCount = slotCount;
+    for (int i = 0; i < plan->m_count; ++i)
+        slots[SlotOf(plan, plan->m_parts[i].m_w, plan->m_parts[i].m_h)] = i + 1;
+}
+
 static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, fz_irect area) {
     ImagePart* part = FindPart(plan, w, h);
     if (part) {
@@ -464,6 +524,9 @@ static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, f
         plan->m_parts = fz_realloc_array(ctx, plan->m_parts, capacity, ImagePart);
         plan->m_capacity = capacity;
     }
+    if (2 * (plan->m_count + 1) > plan->m_slotCount)
+        GrowSlots(ctx, plan);
+    plan->m_slots[SlotOf(plan, w, h)] = plan->m_count + 1;
     part = &plan->m_parts[plan->m_count++];
     part->m_w = w;
     part->m_h = h;
@@ -484,6 +547,7 @@ static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz
     fz_var(moved);
     if (!part || part->m_whole || part->m_decoded || (double)image->w * image->h < kPartPixels)
         return;
+    __atomic_fetch_add(&g_decodedAhead, 1, __ATOMIC_RELAXED);
     fz_try(ctx) {
         pixmap = fz_get_pixmap_from_image(ctx, image, &part->m_area, &moved, NULL, NULL);
     }

@@ -112,6 +112,17 @@ int VDRW_DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform
 size_t VDRW_LargestBlock(void);
 void VDRW_ResetLargestBlock(void);
 
+/* Test hook, counted over every engine since VDRW_ResetPlanCounts: the
+ * planned parts looked at while finding an image's part by its size (in
+ * planning and in every band's decode), and the parts decoded ahead while
+ * planning (at most one for each size of image). */
+typedef struct VDRW_PlanCounts {
+    size_t m_steps;
+    size_t m_decodedAhead;
+} VDRW_PlanCounts;
+VDRW_PlanCounts VDRW_ReadPlanCounts(void);
+void VDRW_ResetPlanCounts(void);
+
 /* Test fault switch: while on, every function above that calls MuPDF fails
  * inside its fz_try with MuPDF's generic error and the message
  * "forced MuPDF error". */
