@@ -102,29 +102,6 @@ TEST(VDRW_BandOrder, TheSpotPageRedrawnOnOneThreadAndOnEightGivesTheSameBytesEve
     VIEW_Host::Reset();
 }
 
-// A 200-point page showing the top-left corner of a side × side one-ink
-// image (uneven values) drawn at one image pixel a pixel at dpi, its top
-// edge the page's. Only its first corner × corner samples are inked.
-std::string OneInkImagePage(int side, int corner, int dpi) {
-    const std::string data = DeflatedRows(side, side, 1, [&](int y, std::string& row) {
-        for (int x = 0; x < std::min(side, corner); ++x)
-            row[x] = static_cast<char>(y < corner ? (x * 37 + y * 91) & 255 : 0);
-    });
-    const std::string points = std::to_string(side * 72.0 / dpi);
-    const std::string content =
-        "q " + points + " 0 0 " + points + " 0 " + std::to_string(200 - side * 72.0 / dpi) + " cm /Im0 Do Q";
-    return VCOS_MakePdf(
-        "%PDF-1.4",
-        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /XObject << /Im0 5 0 R >> >> "
-         "/Contents 4 0 R >>",
-         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-         "<< /Type /XObject /Subtype /Image /Width " + std::to_string(side) + " /Height " + std::to_string(side) +
-             " /ColorSpace [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
-             "/C1 [0 0.25 0.9 0.1] /N 1 >>] /BitsPerComponent 8 /Filter /FlateDecode /Length " +
-             std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream"});
-}
-
 // A 12000 × 12000 image of which the top-left 833 × 833 pixels show at 300
 // dpi: each drawing decodes about what shows, not the image's 144 MB, with
 // the same bytes on one thread and on eight. At 288 dpi, where the matrix
@@ -132,14 +109,14 @@ std::string OneInkImagePage(int side, int corner, int dpi) {
 TEST(VDRW_BandOrder, AHugeImageOfWhichACornerShowsIsDecodedAsFarAsItShowsTheSameOnEveryThread) {
     VIEW_Host::Reset();
     constexpr int kSide = 12000;
-    const std::string huge = OneInkImagePage(kSide, 834, 300);
+    const std::string huge = VDRW_HugeImagePage(kSide, 834, 300);
     ASSERT_EQ(VDRW_PageRows(huge, 0, 300), 833);
     VDRW_ResetLargestBlock();
     EXPECT_FALSE(VDRW_SoakRows(huge, 0, 300, 0, 833, 4).empty());
     EXPECT_LT(VDRW_LargestBlock(), size_t(kSide) * kSide / 16);
 
-    const std::vector<uint8_t> drawn = VDRW_SoakRows(OneInkImagePage(kSide, 800, 288), 0, 288, 0, 800, 1);
-    const std::vector<uint8_t> corner = VDRW_SoakRows(OneInkImagePage(800, 800, 288), 0, 288, 0, 800, 1);
+    const std::vector<uint8_t> drawn = VDRW_SoakRows(VDRW_HugeImagePage(kSide, 800, 288), 0, 288, 0, 800, 1);
+    const std::vector<uint8_t> corner = VDRW_SoakRows(VDRW_HugeImagePage(800, 800, 288), 0, 288, 0, 800, 1);
     ASSERT_FALSE(drawn.empty());
     ASSERT_EQ(drawn.size(), corner.size());
     size_t differ = 0, inked = 0;

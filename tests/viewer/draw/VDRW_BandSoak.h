@@ -19,3 +19,9 @@ int VDRW_PageRows(const std::string& file, int pageIndex, double dpi);
 // down, white above top) come back, empty when a drawing failed.
 std::vector<uint8_t> VDRW_SoakRows(const std::string& file, int pageIndex, double dpi, int top, int bottom,
                                    int runs);
+
+// A 200-point page drawing, uses times at its top-left corner, a side ×
+// side one-ink image (uneven values in its top-left corner × corner
+// samples, the rest 0) at one image pixel a pixel at dpi; with a soft mask
+// of the same size (200 throughout) when masked.
+std::string VDRW_HugeImagePage(int side, int corner, int dpi, int uses = 1, bool masked = false);

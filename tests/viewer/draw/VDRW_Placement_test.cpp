@@ -74,50 +74,12 @@ void ExpectShearedImageAsItsParallelogram() {
     EXPECT_EQ(Opposed(image, fill), 0);
 }
 
-// A 200-point page drawing, uses times at its top-left corner, a side ×
-// side one-ink image (uneven values in its top-left corner × corner
-// samples, the rest 0) at dpi; with a soft mask of the same size (200
-// throughout) when masked.
-std::string HugeImagePage(int side, int corner, int dpi, int uses, bool masked) {
-    const auto rows = [&](bool mask) {
-        return DeflatedRows(side, side, 1, [&](int y, std::string& row) {
-            if (mask && y == 0)
-                std::fill(row.begin(), row.end(), static_cast<char>(200));
-            for (int x = 0; !mask && x < std::min(side, corner); ++x)
-                row[x] = static_cast<char>(y < corner ? (x * 37 + y * 91) & 255 : 0);
-        });
-    };
-    const std::string data = rows(false), points = std::to_string(side * 72.0 / dpi);
-    std::string content;
-    for (int i = 0; i < uses; ++i)
-        content += "q " + points + " 0 0 " + points + " 0 " + std::to_string(200 - side * 72.0 / dpi) +
-                   " cm /Im0 Do Q\n";
-    const std::string size = " /Width " + std::to_string(side) + " /Height " + std::to_string(side);
-    std::vector<std::string> objects{
-        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /XObject << /Im0 5 0 R >> >> "
-        "/Contents 4 0 R >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-        "<< /Type /XObject /Subtype /Image" + size +
-            " /ColorSpace [/Separation /Gold /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
-            "/C1 [0 0.25 0.9 0.1] /N 1 >>] /BitsPerComponent 8 /Filter /FlateDecode" +
-            (masked ? " /SMask 6 0 R" : "") + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
-            "\nendstream"};
-    if (masked) {
-        const std::string mask = rows(true);
-        objects.push_back("<< /Type /XObject /Subtype /Image" + size +
-                          " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode /Length " +
-                          std::to_string(mask.size()) + " >>\nstream\n" + mask + "\nendstream");
-    }
-    return VCOS_MakePdf("%PDF-1.4", objects);
-}
-
 // A 12000 × 12000 image of which the top-left 833 × 833 pixels show at 300
 // dpi costs memory by what shows, and its part is decoded once for the
 // drawing however often the page uses it.
 void ExpectHugeImageDecodedAsFarAsItShows(int uses, bool masked) {
     constexpr int kSide = 12000;
-    const std::string page = HugeImagePage(kSide, 834, 300, uses, masked);
+    const std::string page = VDRW_HugeImagePage(kSide, 834, 300, uses, masked);
     VDRW_ResetLargestBlock();
     VDRW_ResetPlanCounts();
     const std::vector<uint8_t> drawn = VDRW_SoakRows(page, 0, 300, 0, 833, 1);
