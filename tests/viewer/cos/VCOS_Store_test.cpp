@@ -2,10 +2,12 @@
 // documents, stale handles and 16.16 values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "viewer/cos/VCOS_DictEntries.h"
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Store.h"
 #include "VCOS_ErrorCatch.h"
@@ -174,6 +176,55 @@ TEST_F(VCOS_StoreTest, EnumGoesInStoredOrderAndStopsAtAFalseAnswer) {
                   return true;
               }); }).Kind(),
               VCOS_ErrorKind::BadObject);
+}
+
+// Dictionaries on both sides of the size from which keys are indexed, built
+// in a scrambled order with values replaced and keys removed on the way,
+// hold what a plain list of pairs holds, in its order. Building and reading
+// twice the keys costs at most about twice the steps.
+TEST_F(VCOS_StoreTest, DictionariesKeepTheirOrderAndCostStepsInProportionToTheirKeys) {
+    const auto keyOf = [](int i, int keys) { return "K" + std::to_string(i * 7919 % keys); };
+    for (const int keys : {10, 1000}) {
+        SCOPED_TRACE(keys);
+        const VCOS_Obj dict = m_store.NewDict(m_doc, false);
+        std::vector<std::pair<std::string, int>> model;
+        for (int i = 0; i < keys; ++i) {
+            // Every third step replaces an earlier key's value, every seventh removes one.
+            const std::string key = keyOf(i % 3 == 2 ? i / 2 : i, keys);
+            const auto same = [&](const auto& entry) { return entry.first == key; };
+            const auto found = std::find_if(model.begin(), model.end(), same);
+            if (i % 7 == 6) {
+                m_store.DictRemove(dict, key);
+                model.erase(std::remove_if(model.begin(), model.end(), same), model.end());
+            } else {
+                m_store.DictPut(dict, key, m_store.NewInteger(m_doc, false, i));
+                if (found == model.end())
+                    model.emplace_back(key, i);
+                else
+                    found->second = i;
+            }
+        }
+        std::vector<std::pair<std::string, int>> seen;
+        m_store.Enum(dict, [&](VCOS_Obj key, VCOS_Obj value) {
+            seen.emplace_back(m_store.NameValue(key), m_store.IntegerValue(value));
+            EXPECT_EQ(m_store.IntegerValue(m_store.DictGet(dict, seen.back().first)), seen.back().second);
+            return true;
+        });
+        EXPECT_EQ(seen, model);
+    }
+
+    const auto stepsFor = [&](int keys) {
+        const uint64_t before = VCOS_DictEntries::Steps();
+        const VCOS_Obj dict = m_store.NewDict(m_doc, false);
+        for (int i = 0; i < keys; ++i)
+            m_store.DictPut(dict, keyOf(i, keys), m_store.NewInteger(m_doc, false, i));
+        for (int i = 0; i < keys; ++i)
+            EXPECT_TRUE(m_store.DictKnown(dict, keyOf(i, keys)) && !m_store.DictKnown(dict, "J" + keyOf(i, keys)));
+        return VCOS_DictEntries::Steps() - before;
+    };
+    const uint64_t small = stepsFor(2000), large = stepsFor(4000);
+    ASSERT_GT(small, 0u);
+    EXPECT_LE(large, small * 5 / 2) << small << " steps for 2,000 keys, " << large << " for 4,000";
 }
 
 TEST_F(VCOS_StoreTest, ObjectsOfAnotherDocument) {
