@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "viewer/cos/VCOS_DictEntries.h"
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Store.h"
 #include "VCOS_ErrorCatch.h"
@@ -180,9 +179,9 @@ TEST_F(VCOS_StoreTest, EnumGoesInStoredOrderAndStopsAtAFalseAnswer) {
 
 // Dictionaries on both sides of the size from which keys are indexed, built
 // in a scrambled order with values replaced and keys removed on the way,
-// hold what a plain list of pairs holds, in its order. Building and reading
-// twice the keys costs at most about twice the steps.
-TEST_F(VCOS_StoreTest, DictionariesKeepTheirOrderAndCostStepsInProportionToTheirKeys) {
+// hold what a plain list of pairs holds, in its order, which the writer
+// keeps.
+TEST_F(VCOS_StoreTest, IndexedDictionariesKeepTheirOrderThroughPutsAndRemovals) {
     const auto keyOf = [](int i, int keys) { return "K" + std::to_string(i * 7919 % keys); };
     for (const int keys : {10, 1000}) {
         SCOPED_TRACE(keys);
@@ -212,19 +211,6 @@ TEST_F(VCOS_StoreTest, DictionariesKeepTheirOrderAndCostStepsInProportionToTheir
         });
         EXPECT_EQ(seen, model);
     }
-
-    const auto stepsFor = [&](int keys) {
-        const uint64_t before = VCOS_DictEntries::Steps();
-        const VCOS_Obj dict = m_store.NewDict(m_doc, false);
-        for (int i = 0; i < keys; ++i)
-            m_store.DictPut(dict, keyOf(i, keys), m_store.NewInteger(m_doc, false, i));
-        for (int i = 0; i < keys; ++i)
-            EXPECT_TRUE(m_store.DictKnown(dict, keyOf(i, keys)) && !m_store.DictKnown(dict, "J" + keyOf(i, keys)));
-        return VCOS_DictEntries::Steps() - before;
-    };
-    const uint64_t small = stepsFor(2000), large = stepsFor(4000);
-    ASSERT_GT(small, 0u);
-    EXPECT_LE(large, small * 5 / 2) << small << " steps for 2,000 keys, " << large << " for 4,000";
 }
 
 TEST_F(VCOS_StoreTest, ObjectsOfAnotherDocument) {
