@@ -3,6 +3,9 @@
 // same behind a 4 MB comment of "ob " repeated, and streams whose /Length
 // is the stream itself (lost by qpdf, recovered by MuPDF's repair). Time
 // per object must stay flat from 1,000 to 16,000 objects.
+// BM_ReadDictionaryOfManyKeys: a page whose resources hold an unused
+// /Properties dictionary of 5,000 to 65,000 keys; time per key must stay
+// flat.
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
 #include "support/PdfText.h"
@@ -52,6 +55,31 @@ void BM_ReadObjectsReadAsNull(benchmark::State& state) {
 BENCHMARK(BM_ReadObjectsReadAsNull)
     ->ArgNames({"shape", "objects"})
     ->ArgsProduct({{OffsetZero, OffsetZeroBehindComment, SelfLength}, {1000, 16000}})
+    ->Unit(benchmark::kMillisecond);
+
+void BM_ReadDictionaryOfManyKeys(benchmark::State& state) {
+    std::string properties;
+    for (int64_t i = 0; i < state.range(0); ++i)
+        properties += "/P" + std::to_string(i) + " << /MCID " + std::to_string(i) + " >>\n";
+    const std::string file =
+        PdfText("%PDF-1.7", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] /Resources << /Properties << " +
+                                 properties + ">> >> >>"});
+    for (auto _ : state) {
+        VCOS_Store store;
+        benchmark::DoNotOptimize(VCOS_Reader::Read(store, file, "keys.pdf"));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
+    state.counters["per_key"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK(BM_ReadDictionaryOfManyKeys)
+    ->ArgName("keys")
+    ->Arg(5000)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Arg(65000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -24,10 +24,11 @@
 // and recompose / road.
 //
 // BM_HostilePageBesideMutool: a page of 50,000 nested clips, one of 20,000
-// one-pixel inline images and one showing the corner of a 12000 × 12000
-// one-ink image, made under TMPDIR, each run once by tintscope at 300 dpi
-// and by `mutool draw -O 2`; the counters give each one's seconds and peak
-// memory.
+// one-pixel inline images, one showing the corner of a 12000 × 12000
+// one-ink image, one of 60,000 one-pixel gray inline images and one whose
+// resources hold an unused /Properties dictionary of 65,000 keys, made
+// under TMPDIR, each run once by tintscope at 300 dpi and by
+// `mutool draw -O 2`; the counters give each one's seconds and peak memory.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -362,6 +363,25 @@ std::string ContentFile(const std::string& content) {
 std::string NestedClipsFile(int levels) { return ContentFile(NestedClipsPage(levels)); }
 std::string InlineImagesFile(int count) { return ContentFile(InlineImagesPage(count)); }
 
+// Every image a name in each ink's resources: a dictionary of count keys.
+std::string GrayInlineImagesFile(int count) {
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(i % 200) + " " + std::to_string(i / 200 % 200) +
+                   " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI Q\n";
+    return ContentFile(content);
+}
+
+std::string PropertiesFile(int count) {
+    std::string properties;
+    for (int i = 0; i < count; ++i)
+        properties += "/P" + std::to_string(i) + " << /MCID " + std::to_string(i) + " >>\n";
+    return VIEW_PdfFile({"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R "
+                         "/Resources << /Properties << " + properties + ">> >> >>",
+                         VIEW_PdfStream("", "0 0 0 1 k 20 20 60 60 re f")});
+}
+
 struct HostilePage {
     const char* label;
     std::string (*file)(int);
@@ -371,6 +391,8 @@ const HostilePage kHostilePages[] = {
     {"50,000 nested clips", NestedClipsFile, 50000},
     {"20,000 inline images", InlineImagesFile, 20000},
     {"12000 x 12000 image, its corner shown", LargeImageFile, 12000},
+    {"60,000 gray inline images", GrayInlineImagesFile, 60000},
+    {"65,000 unused /Properties keys", PropertiesFile, 65000},
 };
 
 void BM_HostilePageBesideMutool(benchmark::State& state) {
@@ -415,7 +437,7 @@ void BM_HostilePageBesideMutool(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_HostilePageBesideMutool)
-    ->DenseRange(0, 2)
+    ->DenseRange(0, 4)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -142,4 +142,43 @@ TEST_F(TS_ProgramTest, AnEntryAtOffsetZeroIsAMissingObjectAndALengthPastTheEndSt
     EXPECT_NEAR(cyan.second, 100, 2);
 }
 
+// A content stream whose /Length is its own object, with white space or
+// comment lines between its header and its dictionary, however long: the
+// page separates as the same page written plainly.
+TEST_F(TS_ProgramTest, AStreamFarBehindItsHeaderIsDrawn) {
+    const std::string content = "0 0 0 1 k 10 10 80 80 re f";
+    const auto page = [&](const std::string& before, const std::string& length) {
+        return std::vector<std::string>{
+            "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Resources << >> /Contents 4 0 R >>",
+            before + "<< /Length " + length + " >>\nstream\n" + content + "\nendstream"};
+    };
+    const std::string plainFile = PdfText("%PDF-1.7", page("", std::to_string(content.size())));
+    const TS_Run plainRun = Run(WithOut({WriteFile("plain.pdf", plainFile), "--dpi", "150"}));
+    ASSERT_EQ(plainRun.m_code, 0) << plainRun.m_err;
+    const auto plain = Outputs(m_out);
+    ASSERT_NE(InkedMiddle(Output("plate-3-Black.png")).first, -1) << "the plain page draws its square";
+    std::string comments;
+    while (comments.size() < 5000)
+        comments += "% a comment between the header and the dictionary\n";
+    const struct {
+        const char* what;
+        std::string before;
+    } gaps[] = {
+        {"100 spaces", std::string(100, ' ')},
+        {"5,000 spaces", std::string(5000, ' ')},
+        {"1 MB of spaces", std::string(1 << 20, ' ')},
+        {"5 KB of comment lines", comments},
+    };
+    for (const auto& gap : gaps) {
+        SCOPED_TRACE(gap.what);
+        const std::string file = WriteFile("far.pdf", PdfText("%PDF-1.7", page(gap.before, "4 0 R")));
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+        EXPECT_EQ(run.m_code, 0) << run.m_err;
+        const auto outputs = Outputs(m_out);
+        for (const auto& [name, pixels] : plain)
+            EXPECT_TRUE(outputs.count(name) != 0 && outputs.at(name) == pixels) << name << " differs";
+    }
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "viewer/cos/VCOS_DictEntries.h"
 #include "viewer/cos/VCOS_Object.h"
 
 struct VCOS_Entry {
@@ -22,7 +23,7 @@ struct VCOS_Entry {
     double m_real = 0;
     std::string m_bytes;      // name (without "/", #xx decoded), string, stream data
     std::vector<VCOS_Obj> m_items;                            // array
-    std::vector<std::pair<std::string, VCOS_Obj>> m_entries;  // dictionary, in stored order
+    VCOS_DictEntries m_entries;  // dictionary, in stored order
     VCOS_Obj m_dict;          // stream: its direct attribute dictionary
 };
 

@@ -72,9 +72,8 @@ private:
 bool IsPdfSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
 bool IsRegular(char c) { return !IsPdfSpace(c) && std::strchr("()<>[]{}/%", c) == nullptr; }
 
-// A look at the bytes near one cross-reference entry's offset, within a
-// window of its own size: every entry costs a bounded number of steps,
-// however the file goes on around it.
+// A look at the bytes from one cross-reference entry's offset on, within a
+// window of its own size, which bounds what the look costs.
 class NearOffset {
 public:
     NearOffset(const std::string& bytes, size_t at, size_t window)
@@ -129,11 +128,15 @@ private:
 // Whether the object's own header ("N G obj") stands at offset and more
 // than null follows it, so that qpdf reading it as null lost it. An entry
 // whose offset holds no such header (offset 0, another object's header) is
-// a missing object, null as qpdf reads it. A body whose first token lies
-// beyond the window counts as null.
-bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id) {
+// a missing object, null as qpdf reads it.
+// The body's first token is looked for however much white space and comment
+// lies before it. The bodies of one file together look at no more bytes than
+// *budget holds (the file's size): bodies that follow their own headers look
+// at each byte once, and only headers written inside another's comment can
+// spend it. A body the spent budget cuts short counts as lost, so that the
+// repair reads it rather than nothing.
+bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id, size_t* budget) {
     constexpr size_t HeaderWindow = 64;
-    constexpr size_t BodyWindow = 4096;
     if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size() || id.getObj() < 0 || id.getGen() < 0)
         return false;
     NearOffset header(bytes, static_cast<size_t>(offset), HeaderWindow);
@@ -141,14 +144,18 @@ bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id) {
           header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(id.getGen())) &&
           header.SkipSpaceAndComments() && header.Keyword("obj")))
         return false;
-    NearOffset body(bytes, header.At(), BodyWindow);
-    return body.SkipSpaceAndComments() && !body.Keyword("null") && !body.Keyword("endobj");
+    NearOffset body(bytes, header.At(), *budget);
+    const bool found = body.SkipSpaceAndComments();
+    *budget -= body.At() - header.At();
+    if (!found)
+        return body.At() < bytes.size();
+    return !body.Keyword("null") && !body.Keyword("endobj");
 }
 
 class Copier {
 public:
     Copier(VCOS_Store& store, VCOS_DocId doc, QPDF& qpdf, const std::string& bytes)
-        : m_store(store), m_doc(doc), m_qpdf(qpdf), m_bytes(bytes) {}
+        : m_store(store), m_doc(doc), m_qpdf(qpdf), m_bytes(bytes), m_bodyBudget(bytes.size()) {}
 
     // The number of objects that were lost.
     size_t Copy();
@@ -168,6 +175,7 @@ private:
     VCOS_DocId m_doc;
     QPDF& m_qpdf;
     const std::string& m_bytes;
+    size_t m_bodyBudget;  // bytes the objects read as null may still look at for a body
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
     std::set<QPDFObjGen> m_lost;
     std::map<QPDFObjGen, size_t> m_firstWarning;
@@ -313,7 +321,7 @@ size_t Copier::Copy() {
             continue;
         const auto entry = xref.find(object.getObjGen());
         if (entry == xref.end() || entry->second.getType() != 1 ||
-            !LostAt(m_bytes, entry->second.getOffset(), object.getObjGen()))
+            !LostAt(m_bytes, entry->second.getOffset(), object.getObjGen(), &m_bodyBudget))
             continue;
         m_store.MarkLost(m_doc, m_store.Number(declared), SaidAbout(object.getObjGen()));
         m_lost.insert(object.getObjGen());

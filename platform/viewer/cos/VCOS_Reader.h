@@ -12,8 +12,9 @@
 // and its repaired copy read instead; the document's warnings then start
 // with one naming qpdf's reason, followed by the repair's own. So is a file
 // in which qpdf read an object as null that holds more (a stream whose
-// /Length refers to itself); where the repair fails, or recovers none of
-// them, qpdf's reading stands with those objects marked lost in the store.
+// /Length refers to itself), however much white space or comment lies
+// between its header and its body; where the repair fails, or recovers none
+// of them, qpdf's reading stands with those objects marked lost in the store.
 // An object whose cross-reference entry points at no header of its own
 // number and generation (offset 0, say) is missing: null, with qpdf's
 // warning, as other readers take it; it is not lost.

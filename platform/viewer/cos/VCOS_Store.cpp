@@ -273,8 +273,8 @@ VCOS_Obj VCOS_Store::NewStream(VCOS_DocId doc, bool indirect, const std::string&
     const VCOS_Obj dict = NewDict(doc, /*indirect=*/false);
     if (!attributes.IsNullHandle()) {
         // Copied entry by entry: the caller keeps its dictionary.
-        const std::vector<std::pair<std::string, VCOS_Obj>> entries =
-            Typed(attributes, VCOS_Type::Dict, "NewStream").m_entries;
+        const std::vector<VCOS_DictEntries::Item> entries =
+            Typed(attributes, VCOS_Type::Dict, "NewStream").m_entries.Items();
         for (const auto& [key, value] : entries)
             DictPut(dict, key, value);
     }
@@ -377,7 +377,7 @@ bool VCOS_Store::EqualAt(VCOS_Obj a, VCOS_Obj b, int depth) const {
                 return false;
         return true;
     case VCOS_Type::Dict:
-        if (x.m_entries.size() != y.m_entries.size())
+        if (x.m_entries.Size() != y.m_entries.Size())
             return false;
         for (const auto& [key, value] : x.m_entries) {
             if (!DictKnown(b, key) || !EqualAt(value, DictGet(b, key), depth + 1))
@@ -422,40 +422,22 @@ const std::string& VCOS_Store::StringValue(VCOS_Obj obj) const {
 // ---- dictionaries
 
 VCOS_Obj VCOS_Store::DictGet(VCOS_Obj dict, const std::string& key) const {
-    for (const auto& [name, value] : DictOf(dict, "DictGet").m_entries)
-        if (name == key)
-            return value;
-    return VCOS_NullObj;
+    const VCOS_Obj* value = DictOf(dict, "DictGet").m_entries.Find(key);
+    return value ? *value : VCOS_NullObj;
 }
 
 void VCOS_Store::DictPut(VCOS_Obj dict, const std::string& key, VCOS_Obj value) {
     DictOf(dict, "DictPut");
     const VCOS_Obj stored = Adopt(dict.m_doc, value, "DictPut");
-    VCOS_Entry& entry = MutableDictOf(dict, "DictPut");
-    for (auto& [name, old] : entry.m_entries) {
-        if (name == key) {
-            old = stored;
-            return;
-        }
-    }
-    entry.m_entries.emplace_back(key, stored);
+    MutableDictOf(dict, "DictPut").m_entries.Put(key, stored);
 }
 
 void VCOS_Store::DictRemove(VCOS_Obj dict, const std::string& key) {
-    auto& entries = MutableDictOf(dict, "DictRemove").m_entries;
-    for (auto it = entries.begin(); it != entries.end(); ++it) {
-        if (it->first == key) {
-            entries.erase(it);
-            return;
-        }
-    }
+    MutableDictOf(dict, "DictRemove").m_entries.Remove(key);
 }
 
 bool VCOS_Store::DictKnown(VCOS_Obj dict, const std::string& key) const {
-    for (const auto& entry : DictOf(dict, "DictKnown").m_entries)
-        if (entry.first == key)
-            return true;
-    return false;
+    return DictOf(dict, "DictKnown").m_entries.Find(key) != nullptr;
 }
 
 // ---- arrays
@@ -528,7 +510,7 @@ bool VCOS_Store::Enum(VCOS_Obj container, const EnumProc& proc) {
         return true;
     }
     const VCOS_Obj dict = entry.m_type == VCOS_Type::Stream ? entry.m_dict : container;
-    const std::vector<std::pair<std::string, VCOS_Obj>> entries = DictOf(container, "Enum").m_entries;
+    const std::vector<VCOS_DictEntries::Item> entries = DictOf(container, "Enum").m_entries.Items();
     for (const auto& [key, value] : entries)
         if (!proc(NewName(dict.m_doc, /*indirect=*/false, key), value))
             return false;

@@ -8,7 +8,9 @@
 // refused. Direct scalars report no document (DocOf gives 0).
 //
 // Dictionary operations accept a stream and work on its dictionary. Keys and
-// names are byte strings without the "/" and with #xx decoded.
+// names are byte strings without the "/" and with #xx decoded. A key is
+// found, put or added in steps that do not grow with the dictionary's size
+// (VCOS_DictEntries.h).
 #pragma once
 
 #include <cstdint>

@@ -67,7 +67,8 @@ public:
 private:
     void Object(VCOS_Obj obj);
     void Value(VCOS_Obj obj, int depth);
-    void Dict(const VCOS_Entry& dict, int depth, const std::string* length, const std::string& more = "");
+    void Dict(const std::vector<VCOS_DictEntries::Item>& entries, int depth, const std::string* length,
+              const std::string& more = "");
     void Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth);
     std::string Reference(VCOS_Obj obj) const;
 
@@ -81,9 +82,10 @@ std::string DocumentWriter::Reference(VCOS_Obj obj) const {
     return std::to_string(entry.m_number) + " " + std::to_string(entry.m_generation) + " R";
 }
 
-void DocumentWriter::Dict(const VCOS_Entry& dict, int depth, const std::string* length, const std::string& more) {
+void DocumentWriter::Dict(const std::vector<VCOS_DictEntries::Item>& entries, int depth, const std::string* length,
+                          const std::string& more) {
     m_out.Put("<<");
-    for (const auto& [key, value] : dict.m_entries) {
+    for (const auto& [key, value] : entries) {
         if (length && key == "Length")
             continue;
         m_out.Put(VCOS_FormatName(key));
@@ -123,7 +125,7 @@ void DocumentWriter::Value(VCOS_Obj obj, int depth) {
         }
         m_out.Put("]");
         break;
-    case VCOS_Type::Dict: Dict(entry, depth, nullptr); break;
+    case VCOS_Type::Dict: Dict(entry.m_entries.Items(), depth, nullptr); break;
     case VCOS_Type::Stream: Stream(obj, entry, depth); break;
     }
 }
@@ -133,13 +135,11 @@ void DocumentWriter::Stream(VCOS_Obj obj, const VCOS_Entry& entry, int depth) {
         Fail(VCOS_ErrorKind::BadObject, "a direct stream cannot be written (" + VCOS_Describe(obj) + ")");
     VCOS_StreamImage image;
     const bool substituted = m_substitute && m_substitute->Substitute(obj, image);
-    VCOS_Entry substitutedDict;
-    substitutedDict.m_type = VCOS_Type::Dict;
-    substitutedDict.m_entries = std::move(image.m_entries);
-    const VCOS_Entry& dict = substituted ? substitutedDict : m_store.Entry(entry.m_dict);
+    const std::vector<VCOS_DictEntries::Item>& entries =
+        substituted ? image.m_entries : m_store.Entry(entry.m_dict).m_entries.Items();
     const std::string& bytes = substituted ? image.m_bytes : entry.m_bytes;
     const std::string length = std::to_string(bytes.size());
-    Dict(dict, depth, &length, image.m_moreEntries);
+    Dict(entries, depth, &length, image.m_moreEntries);
     m_out.Put("\nstream\n");
     m_out.Put(bytes.data(), bytes.size());
     m_out.Put("\nendstream");

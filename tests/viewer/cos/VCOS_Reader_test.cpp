@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -206,6 +207,37 @@ TEST(VCOS_Reader, ObjectsReadAsNullCostStepsInProportionToTheirCount) {
         ASSERT_GT(small, 0u);
         EXPECT_LT(large, 5 * small) << small << " steps for 300 objects, " << large << " for 1,200";
     }
+}
+
+// Headers written inside one comment line, each entry pointing at its own:
+// every body looked for runs on to the comment's end, yet all of them
+// together look at the file's bytes once, not once each.
+TEST(VCOS_Reader, BodiesLookedForInsideOneCommentCostTheFileOnce) {
+    const auto stepsFor = [](size_t n) {
+        std::string comment = "%";
+        for (size_t number = 5; number < n + 5; ++number)
+            comment += " " + std::to_string(number) + " 0 obj %";
+        std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                            "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                            "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 10 10] >>", comment};
+        objects.resize(n + 4, "null");
+        std::string file = PdfText("%PDF-1.7", objects);
+        const size_t rows = file.find('\n', file.rfind("\nxref\n") + 6) + 1;
+        const size_t line = file.find("4 0 obj\n%");
+        for (size_t number = 5; number < n + 5; ++number) {
+            char offset[16];
+            std::snprintf(offset, sizeof offset, "%010zu", file.find(" " + std::to_string(number) + " 0 obj", line) + 1);
+            file.replace(rows + 20 * number, 10, offset);
+        }
+        VCOS_Store store;
+        const uint64_t before = VCOS_Reader::Steps();
+        EXPECT_NE(VCOS_Reader::Read(store, file, "comment.pdf"), 0u);
+        return VCOS_Reader::Steps() - before;
+    };
+    const uint64_t small = stepsFor(300);
+    const uint64_t large = stepsFor(1200);
+    ASSERT_GT(small, 0u);
+    EXPECT_LT(large, 5 * small) << small << " steps for 300 headers, " << large << " for 1,200";
 }
 
 }  // namespace

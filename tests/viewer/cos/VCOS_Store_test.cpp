@@ -2,6 +2,7 @@
 // documents, stale handles and 16.16 values.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -174,6 +175,42 @@ TEST_F(VCOS_StoreTest, EnumGoesInStoredOrderAndStopsAtAFalseAnswer) {
                   return true;
               }); }).Kind(),
               VCOS_ErrorKind::BadObject);
+}
+
+// Dictionaries on both sides of the size from which keys are indexed, built
+// in a scrambled order with values replaced and keys removed on the way,
+// hold what a plain list of pairs holds, in its order, which the writer
+// keeps.
+TEST_F(VCOS_StoreTest, IndexedDictionariesKeepTheirOrderThroughPutsAndRemovals) {
+    const auto keyOf = [](int i, int keys) { return "K" + std::to_string(i * 7919 % keys); };
+    for (const int keys : {10, 1000}) {
+        SCOPED_TRACE(keys);
+        const VCOS_Obj dict = m_store.NewDict(m_doc, false);
+        std::vector<std::pair<std::string, int>> model;
+        for (int i = 0; i < keys; ++i) {
+            // Every third step replaces an earlier key's value, every seventh removes one.
+            const std::string key = keyOf(i % 3 == 2 ? i / 2 : i, keys);
+            const auto same = [&](const auto& entry) { return entry.first == key; };
+            const auto found = std::find_if(model.begin(), model.end(), same);
+            if (i % 7 == 6) {
+                m_store.DictRemove(dict, key);
+                model.erase(std::remove_if(model.begin(), model.end(), same), model.end());
+            } else {
+                m_store.DictPut(dict, key, m_store.NewInteger(m_doc, false, i));
+                if (found == model.end())
+                    model.emplace_back(key, i);
+                else
+                    found->second = i;
+            }
+        }
+        std::vector<std::pair<std::string, int>> seen;
+        m_store.Enum(dict, [&](VCOS_Obj key, VCOS_Obj value) {
+            seen.emplace_back(m_store.NameValue(key), m_store.IntegerValue(value));
+            EXPECT_EQ(m_store.IntegerValue(m_store.DictGet(dict, seen.back().first)), seen.back().second);
+            return true;
+        });
+        EXPECT_EQ(seen, model);
+    }
 }
 
 TEST_F(VCOS_StoreTest, ObjectsOfAnotherDocument) {

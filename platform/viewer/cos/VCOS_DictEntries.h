@@ -1,0 +1,59 @@
+// A dictionary's entries in the order their keys were first put. From
+// IndexFrom entries on, a hash table finds each key, so that building and
+// reading a dictionary of n keys cost steps in proportion to n, not to its
+// square: a page's resources may name tens of thousands of things.
+//
+// Put replaces a known key's value where it stands and adds a new key last,
+// so that the writer's output keeps the order it always had. Remove costs
+// steps in proportion to the dictionary's size.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "viewer/cos/VCOS_Object.h"
+
+class VCOS_DictEntries {
+public:
+    using Item = std::pair<std::string, VCOS_Obj>;
+    static constexpr size_t IndexFrom = 16;
+
+    VCOS_DictEntries();
+    ~VCOS_DictEntries();
+    VCOS_DictEntries(const VCOS_DictEntries& other);
+    VCOS_DictEntries& operator=(const VCOS_DictEntries& other);
+    VCOS_DictEntries(VCOS_DictEntries&&) noexcept;
+    VCOS_DictEntries& operator=(VCOS_DictEntries&&) noexcept;
+
+    // The value put under key; null when the key is absent.
+    const VCOS_Obj* Find(const std::string& key) const;
+    void Put(const std::string& key, VCOS_Obj value);
+    // Nothing happens when the key is absent.
+    void Remove(const std::string& key);
+
+    size_t Size() const { return m_items.size(); }
+    const std::vector<Item>& Items() const { return m_items; }
+    std::vector<Item>::const_iterator begin() const { return m_items.begin(); }
+    std::vector<Item>::const_iterator end() const { return m_items.end(); }
+
+    // Keys compared, looked up in an index and moved by removals, summed over
+    // every dictionary in the process: it grows with the keys a dictionary is
+    // built and read with, never with their square.
+    static uint64_t Steps();
+
+private:
+    using Index = std::unordered_map<std::string, uint32_t>;
+    // The position of key, or m_items.size().
+    size_t Position(const std::string& key) const;
+    void BuildIndex();
+
+    std::vector<Item> m_items;
+    // Null below IndexFrom entries (most dictionaries, which a scan serves
+    // as well), else the position of every key.
+    std::unique_ptr<Index> m_index;
+};
