@@ -211,13 +211,18 @@ double VDRW_CellSteps(double from, double to, double lo, double hi, double step,
     return ceil(b) - *first + 1;
 }
 
-double VDRW_PatternCells(fz_rect area, fz_rect view, float xstep, float ystep) {
+/* The steps whose cell overlaps [from, to] by more than an edge. */
+static double Overlapping(double from, double to, double lo, double hi, double step) {
     double first;
+    return fmax(VDRW_CellSteps(from, to, lo, hi, step, &first) - 2, 0);
+}
+
+double VDRW_PatternCells(fz_rect area, fz_rect view, float xstep, float ystep) {
     if (fz_is_empty_rect(area))
         return 0;
     if (xstep == 0 || ystep == 0 || fz_is_infinite_rect(area))
         return HUGE_VAL;
-    const double cells = VDRW_CellSteps(area.x0, area.x1, view.x0, view.x1, xstep, &first) *
-                         VDRW_CellSteps(area.y0, area.y1, view.y0, view.y1, ystep, &first);
+    const double cells = Overlapping(area.x0, area.x1, view.x0, view.x1, xstep) *
+                         Overlapping(area.y0, area.y1, view.y0, view.y1, ystep);
     return isfinite(cells) ? cells : HUGE_VAL;
 }

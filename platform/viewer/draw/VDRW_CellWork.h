@@ -26,9 +26,9 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell);
  * [from, to]; their count. */
 double VDRW_CellSteps(double from, double to, double lo, double hi, double step, double* first);
 
-/* The cells of a pattern that may meet area (pattern space): view is the
- * cell's box, xstep and ystep its steps; HUGE_VAL for a zero step or an
- * unbounded area. */
+/* The cells of a pattern that overlap area (pattern space) by more than an
+ * edge: view is the cell's box, xstep and ystep its steps; HUGE_VAL for a
+ * zero step or an unbounded area. */
 double VDRW_PatternCells(fz_rect area, fz_rect view, float xstep, float ystep);
 
 #ifdef __cplusplus
