@@ -43,6 +43,8 @@ double CostlyCellStep(CostlyCell cell) {
         return 2;
     case CostlyCell::NestedPattern:
         return 10;
+    case CostlyCell::NoMarks:
+        return 0.1;
     }
     return 1;
 }
@@ -57,6 +59,8 @@ const char* CostlyCellName(CostlyCell cell) {
         return "2-pt cell, 400 glyphs";
     case CostlyCell::NestedPattern:
         return "10-pt cell, a 0.1-pt pattern inside";
+    case CostlyCell::NoMarks:
+        return "0.1-pt cell, no marks";
     }
     return "";
 }
@@ -81,6 +85,9 @@ std::string CostlyPatternPage(CostlyCell cell, double side) {
         cellContent = "/Pattern cs /P1 scn 0 0 10 10 re f";
         cellResources = "/Pattern << /P1 6 0 R >>";
         extra.push_back(Stream(PatternDict(0.1, ""), "0 0 0 1 k 0 0 0.05 0.05 re f"));
+        break;
+    case CostlyCell::NoMarks:
+        cellContent = "0 0 0 1 k";
         break;
     }
     std::vector<std::string> objects = {

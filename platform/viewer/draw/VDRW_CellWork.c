@@ -153,9 +153,10 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
     if (w->m_depth < kMostNesting)
         w->m_outer[w->m_depth] = w->m_scale;
     ++w->m_depth;
-    w->m_scale = cells == 0 ? 0 : w->m_depth > kMostNesting ? HUGE_VAL : w->m_scale * cells;
+    w->m_scale = w->m_scale == 0 || cells == 0 ? 0 : w->m_scale * cells;
     if (w->m_depth > kMostNesting)
-        w->m_work = HUGE_VAL;
+        w->m_scale = w->m_work = HUGE_VAL;
+    w->m_work += w->m_scale; /* each nested cell's own drawing */
     return 0; /* the cell's marks are wanted */
 }
 
@@ -171,6 +172,7 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
 
 double VDRW_CellWork(fz_context* ctx, fz_display_list* cell) {
     Weigher* w = fz_new_derived_device(ctx, Weigher);
+    w->m_work = 1; /* the cell's own drawing, marks or none */
     w->m_scale = 1;
     w->m_super.fill_path = FillPath;
     w->m_super.stroke_path = StrokePath;

@@ -2,8 +2,9 @@
  * cell alone, so that the choice between cell by cell and MuPDF's tiling
  * is the same for every band and every number of threads.
  *
- * The unit is about one path segment rasterised. A cell's work is one per
- * command, plus a path's segments (a curve counts as the segments it is
+ * The unit is about one path segment rasterised. A cell's work is one for
+ * its own drawing (a cell with no marks costs too) and one per command,
+ * plus a path's segments (a curve counts as the segments it is
  * flattened into), a text's glyphs, an image's pixels, a shading's fixed
  * share, and for a pattern inside the cell its own cells times their work,
  * however deep the patterns nest. A cell that cannot be weighed (patterns

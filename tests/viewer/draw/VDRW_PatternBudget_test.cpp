@@ -45,6 +45,8 @@ TEST(VDRW_PatternBudget, ACostlyCellOverThePageIsLeftToMuPDFsTilingOnEveryBand) 
         {CostlyCell::Path20000, 300},
         {CostlyCell::Glyphs400, 150},
         {CostlyCell::NestedPattern, 150},
+        // Each cell's drawing costs, marks or none.
+        {CostlyCell::NoMarks, 150},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(CostlyCellName(row.m_cell));
