@@ -29,6 +29,11 @@
 // resources hold an unused /Properties dictionary of 65,000 keys, made
 // under TMPDIR, each run once by tintscope at 300 dpi and by
 // `mutool draw -O 2`; the counters give each one's seconds and peak memory.
+//
+// BM_CostlyPatternBesideMutool: the same for the four pages of a tiling
+// pattern whose cell is costly to draw again and again
+// (support/PatternPages.h), at 150 dpi (the 20,000-segment cell at 300), three
+// runs each.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -46,6 +51,7 @@
 
 #include "BENCH_Support.h"
 #include "support/Deflated.h"
+#include "support/PatternPages.h"
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -395,12 +401,12 @@ const HostilePage kHostilePages[] = {
     {"65,000 unused /Properties keys", PropertiesFile, 65000},
 };
 
-void BM_HostilePageBesideMutool(benchmark::State& state) {
-    const HostilePage& page = kHostilePages[state.range(0)];
+// The page's file run by tintscope and by mutool at dpi, once an
+// iteration; their seconds and peak memory in the counters.
+void ProgramBesideMutool(benchmark::State& state, const std::string& text, int dpi, const std::string& label) {
     ScratchFolder folder;
     const std::string pdf = folder.Path() + "/page.pdf";
     if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
-        const std::string text = page.file(page.size);
         std::fwrite(text.data(), 1, text.size(), file);
         std::fclose(file);
     }
@@ -413,14 +419,14 @@ void BM_HostilePageBesideMutool(benchmark::State& state) {
             {
                 ScratchFolder out;
                 const double seconds =
-                    TimedRun({ProgramPath(), pdf, "--dpi", std::to_string(kDpi), "--out", out.Path() + "/out"}, &kb);
+                    TimedRun({ProgramPath(), pdf, "--dpi", std::to_string(dpi), "--out", out.Path() + "/out"}, &kb);
                 program += seconds;
                 state.SetIterationTime(seconds);
             }
             programKb = std::max(programKb, kb);
             if (!withMutool)
                 continue;
-            mutool += MutoolPsd(pdf, kDpi, &kb);
+            mutool += MutoolPsd(pdf, dpi, &kb);
             mutoolKb = std::max(mutoolKb, kb);
         }
     } catch (const std::exception& fault) {
@@ -428,7 +434,7 @@ void BM_HostilePageBesideMutool(benchmark::State& state) {
         return;
     }
     const double runs = static_cast<double>(state.iterations());
-    state.SetLabel(std::string(page.label) + (withMutool ? "" : " (mutool not installed)"));
+    state.SetLabel(label + (withMutool ? "" : " (mutool not installed)"));
     state.counters["program_s"] = program / runs;
     state.counters["program_MB"] = programKb / 1024.0;
     if (withMutool) {
@@ -436,9 +442,30 @@ void BM_HostilePageBesideMutool(benchmark::State& state) {
         state.counters["mutool_MB"] = mutoolKb / 1024.0;
     }
 }
+
+void BM_HostilePageBesideMutool(benchmark::State& state) {
+    const HostilePage& page = kHostilePages[state.range(0)];
+    ProgramBesideMutool(state, page.file(page.size), kDpi, page.label);
+}
 BENCHMARK(BM_HostilePageBesideMutool)
     ->DenseRange(0, 4)
     ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Arguments: a CostlyCell and the dpi.
+void BM_CostlyPatternBesideMutool(benchmark::State& state) {
+    const CostlyCell cell = static_cast<CostlyCell>(state.range(0));
+    const int dpi = static_cast<int>(state.range(1));
+    ProgramBesideMutool(state, CostlyPatternPage(cell), dpi,
+                        std::string(CostlyCellName(cell)) + " at " + std::to_string(dpi) + " dpi");
+}
+BENCHMARK(BM_CostlyPatternBesideMutool)
+    ->Args({static_cast<int>(CostlyCell::Path1000), 150})
+    ->Args({static_cast<int>(CostlyCell::Path20000), 300})
+    ->Args({static_cast<int>(CostlyCell::Glyphs400), 150})
+    ->Args({static_cast<int>(CostlyCell::NestedPattern), 150})
+    ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -4,13 +4,14 @@
 
 #include <math.h>
 
+#include "VDRW_CellWork.h"
+
 /* A tile's placing, as begin_tile gives it. */
 typedef struct Tile {
     fz_rect m_area, m_view;
     float m_xstep, m_ystep;
     fz_matrix m_ctm;
     int m_id;
-    int m_marks;  /* the calls recorded in its cell */
 } Tile;
 
 typedef struct SnapDevice {
@@ -26,14 +27,20 @@ typedef struct SnapDevice {
     Tile m_tile;
 } SnapDevice;
 
-/* Where marks go: the cell being recorded, counting them, else the device
- * behind. */
+static long g_patternsByCell, g_patternsTiled;
+
+void VDRW_ResetTileCounts(void) {
+    __atomic_store_n(&g_patternsByCell, 0, __ATOMIC_RELAXED);
+    __atomic_store_n(&g_patternsTiled, 0, __ATOMIC_RELAXED);
+}
+
+long VDRW_PatternsDrawnByCell(void) { return __atomic_load_n(&g_patternsByCell, __ATOMIC_RELAXED); }
+long VDRW_PatternsLeftToTiling(void) { return __atomic_load_n(&g_patternsTiled, __ATOMIC_RELAXED); }
+
+/* Where marks go: the cell being recorded, else the device behind. */
 static fz_device* Target(fz_device* dev) {
     SnapDevice* snap = (SnapDevice*)dev;
-    if (!snap->m_recorder)
-        return snap->m_target;
-    ++snap->m_tile.m_marks;
-    return snap->m_recorder;
+    return snap->m_recorder ? snap->m_recorder : snap->m_target;
 }
 
 static float Snapped(double v) {
@@ -222,7 +229,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
         snap->m_cell = NULL;
         fz_rethrow(ctx);
     }
-    snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id, 0};
+    snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id};
     return 0;
 }
 
@@ -230,8 +237,9 @@ static int Stopped(const fz_cookie* cookie) {
     return cookie && __atomic_load_n(&cookie->abort, __ATOMIC_RELAXED);
 }
 
-/* MuPDF's own tiling, for a pattern of too many cells to draw one by one. */
+/* MuPDF's own tiling, for a pattern too costly to draw cell by cell. */
 static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+    __atomic_add_fetch(&g_patternsTiled, 1, __ATOMIC_RELAXED);
     if (!fz_begin_tile_id(ctx, snap->m_target, tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
                           tile.m_id))
         fz_run_display_list(ctx, cell, snap->m_target, fz_identity, fz_infinite_rect, snap->m_cookie);
@@ -263,21 +271,18 @@ static void DrawCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, T
         fz_pop_clip(ctx, &snap->m_super);
 }
 
-/* The steps i (in [*first, *last]) whose cell may meet [from, to]. */
-static double Steps(double from, double to, double lo, double hi, double step, double* first) {
-    double a = (from - hi) / step, b = (to - lo) / step;
-    if (a > b) {
-        const double t = a;
-        a = b;
-        b = t;
-    }
-    *first = floor(a);
-    return ceil(b) - *first + 1;
-}
-
 /* A cell's shift, whole pixels as MuPDF's tiling places its copies, so
  * that every cell inks the same pixels. */
 static double WholePixels(double shift) { return floor(shift + kVDRW_SnapPixels); }
+
+/* Whether the whole pattern, everything nested in its cell included, is
+ * cheap enough to draw cell by cell: decided from the cell and the
+ * pattern's whole area, never the band, so that every band draws a pattern
+ * the same way. */
+static int CheapEnough(fz_context* ctx, fz_display_list* cell, Tile tile) {
+    const double cells = VDRW_PatternCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep);
+    return cells * VDRW_CellWork(ctx, cell) <= kVDRW_MostCellWork;
+}
 
 /* Each cell drawn straight where it falls on the band, so that its marks
  * blend exactly as any other mark; MuPDF's tiling composites a cell's
@@ -292,13 +297,14 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     const fz_rect area = fz_intersect_rect(tile.m_area, band);
     if (fz_is_empty_rect(area))
         return;
-    double i0, j0;
-    const double columns = Steps(area.x0, area.x1, tile.m_view.x0, tile.m_view.x1, tile.m_xstep, &i0);
-    const double rows = Steps(area.y0, area.y1, tile.m_view.y0, tile.m_view.y1, tile.m_ystep, &j0);
-    if (!(columns * rows * (tile.m_marks + 1) <= kVDRW_MostCellMarksDrawn)) {
+    if (!CheapEnough(ctx, cell, tile)) {
         DrawAsOneTile(ctx, snap, cell, tile);
         return;
     }
+    __atomic_add_fetch(&g_patternsByCell, 1, __ATOMIC_RELAXED);
+    double i0, j0;
+    const double columns = VDRW_CellSteps(area.x0, area.x1, tile.m_view.x0, tile.m_view.x1, tile.m_xstep, &i0);
+    const double rows = VDRW_CellSteps(area.y0, area.y1, tile.m_view.y0, tile.m_view.y1, tile.m_ystep, &j0);
     fz_path* box = NULL;
     fz_var(box);
     fz_try(ctx) {

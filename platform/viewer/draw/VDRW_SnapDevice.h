@@ -14,10 +14,11 @@
  *
  * A tiling pattern's cell is recorded and drawn once at each place it
  * falls within scissor (the band), straight onto the device behind, so its
- * marks blend as any other; a pattern whose cells there times their
- * calls pass kVDRW_MostCellMarksDrawn is left to MuPDF's own tiling. The loop stops when cookie's
- * abort is set. Everything else passes on unchanged. Errors of the device
- * behind pass through. */
+ * marks blend as any other; a pattern whose cells over its whole area
+ * times their work (VDRW_CellWork.h, patterns nested in the cell included)
+ * pass kVDRW_MostCellWork is left whole to MuPDF's own tiling, on every
+ * band alike. The loop stops when cookie's abort is set. Everything else
+ * passes on unchanged. Errors of the device behind pass through. */
 #ifndef VDRW_SNAPDEVICE_H
 #define VDRW_SNAPDEVICE_H
 
@@ -30,14 +31,23 @@ extern "C" {
 /* Far beyond MuPDF's float error on 8192 pixels, far below a sample. */
 #define kVDRW_SnapPixels (1.0 / 512)
 
-/* Cells times their calls (plus one) drawn one by one for one tiling
- * pattern on one band; past it, MuPDF's tiling, whose cost does not grow
- * with the cell's calls, draws the pattern. */
-#define kVDRW_MostCellMarksDrawn 40000
+/* The most work (VDRW_CellWork.h) one tiling pattern may cost drawn cell
+ * by cell, over all bands: a unit costs the program about a microsecond
+ * over a page's plates, so a pattern drawn cell by cell costs a few times
+ * what MuPDF's tiling of it does. Past it, MuPDF's tiling, which draws the
+ * cell once, draws the pattern. */
+#define kVDRW_MostCellWork 250000.0
 
 /* Keeps target; closing this device does not close target. cookie may be
  * NULL and must outlive the device. */
 fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie);
+
+/* Test counters, over every device and thread since the last reset: each
+ * band's drawing of a pattern counts once, drawn cell by cell or left to
+ * MuPDF's tiling. */
+void VDRW_ResetTileCounts(void);
+long VDRW_PatternsDrawnByCell(void);
+long VDRW_PatternsLeftToTiling(void);
 
 #ifdef __cplusplus
 }
