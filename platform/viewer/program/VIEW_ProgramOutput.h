@@ -1,8 +1,8 @@
 // The output folder of a run. It is checked (and made when missing) before
-// any work; files are written into a staging folder inside it
-// (".tintscope-…") and moved to their names only once every file is
-// written. A run that fails leaves the folder as it was, and removes it
-// when the run made it.
+// any work (for a symbolic link to nothing, the folder it names);
+// files are written into a staging folder inside it (".tintscope-…") and
+// moved to their names only once every file is written. A run that fails
+// leaves the folder as it was, and removes it when the run made it.
 #pragma once
 
 #include <set>
@@ -38,7 +38,7 @@ public:
 private:
     std::string m_folder;
     std::string m_staging;
-    bool m_made = false;
+    std::string m_made;  // the folder this run made, if any
     std::vector<std::string> m_names;  // in the order staged
     std::set<std::string> m_staged;
 };
