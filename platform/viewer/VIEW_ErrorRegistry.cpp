@@ -1,5 +1,6 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 
+#include "viewer/VIEW_FileSys.h"
 #include "viewer/VIEW_HostError.h"
 
 #include <cstring>
@@ -9,6 +10,8 @@ namespace {
 
 // Far from the plug-in's own default code (0x40000001), so a mix-up shows.
 constexpr PDFL_ErrorCode FirstCode = 0x00A00001;
+// File errors carry errno above VIEW_FileErrorBase.
+constexpr PDFL_ErrorCode MostErrno = 4096;
 
 struct Entry {
     uint16_t m_severity;
@@ -39,7 +42,12 @@ PDFL_ErrorCode VIEW_ErrorRegistry::Register(uint16_t severity, const char* text)
 std::string VIEW_ErrorRegistry::Text(PDFL_ErrorCode code) {
     const auto& entries = TheState().m_entries;
     const auto found = entries.find(code);
-    return found == entries.end() ? std::string() : found->second.m_text;
+    if (found != entries.end())
+        return found->second.m_text;
+    const PDFL_ErrorCode errnoValue = code - VIEW_FileErrorBase;
+    if (code > VIEW_FileErrorBase && errnoValue < MostErrno)
+        return std::strerror(static_cast<int>(errnoValue));
+    return std::string();
 }
 
 int32_t VIEW_ErrorRegistry::Severity(PDFL_ErrorCode code) {

@@ -1,6 +1,7 @@
 // Registered error texts (AcroSupport slots 4 and 5): every registration
-// gives a new code, even for a text registered before; a code never
-// registered has the empty text.
+// gives a new code, even for a text registered before. A failed file
+// operation's code (VIEW_FileErrorCode) has the system's words for its
+// errno; any other code never registered has the empty text.
 #pragma once
 
 #include "viewer/host_api.h"
@@ -10,7 +11,7 @@
 class VIEW_ErrorRegistry {
 public:
     static PDFL_ErrorCode Register(uint16_t severity, const char* text);
-    // The text, or empty for a code never registered.
+    // The text, or empty for a code never registered nor of a file.
     static std::string Text(PDFL_ErrorCode code);
     // The severity, or -1 for a code never registered.
     static int32_t Severity(PDFL_ErrorCode code);

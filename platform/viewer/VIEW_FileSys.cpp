@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -21,6 +23,9 @@ struct State {
     uint32_t m_failOpens = 0;
     uint32_t m_limitedWrites = 0;
     uint32_t m_writeLimit = 0;
+    uint32_t m_failedWrites = 0;
+    int m_writeError = 0;
+    std::function<void(int)> m_writeFailed;
 };
 
 State& TheState() {
@@ -189,17 +194,32 @@ uint32_t Write(void* buffer, uint32_t itemSize, uint32_t count, PDFL_ASFile file
         --state.m_limitedWrites;
         wanted = std::min(wanted, state.m_writeLimit);
     }
+    int failure = 0;
+    if (state.m_failedWrites > 0) {
+        --state.m_failedWrites;
+        failure = state.m_writeError;
+    }
     uint32_t done = 0;
-    while (done < wanted) {
+    while (done < wanted && failure == 0) {
         const ssize_t put =
             ::write(posix->m_fd, static_cast<const char*>(buffer) + done, wanted - done);
         if (put < 0 && errno == EINTR)
             continue;
         if (put < 0)
-            StoreError(error, errno);
+            failure = errno;
         if (put <= 0)
             break;
         done += static_cast<uint32_t>(put);
+    }
+    if (failure != 0) {
+        StoreError(error, failure);
+        // A caller above may keep the code and give one of its own. The
+        // procedure is plain C: what the listener throws is not the write's.
+        try {
+            if (state.m_writeFailed)
+                state.m_writeFailed(failure);
+        } catch (...) {
+        }
     }
     return done;
 }
@@ -297,6 +317,15 @@ void VIEW_FileSys::FailOpens(uint32_t count) {
 void VIEW_FileSys::LimitWrites(uint32_t count, uint32_t maxBytes) {
     TheState().m_limitedWrites = count;
     TheState().m_writeLimit = maxBytes;
+}
+
+void VIEW_FileSys::FailWrites(uint32_t count, int error) {
+    TheState().m_failedWrites = count;
+    TheState().m_writeError = error;
+}
+
+void VIEW_FileSys::SetWriteFailedListener(std::function<void(int error)> listener) {
+    TheState().m_writeFailed = std::move(listener);
 }
 
 size_t VIEW_FileSys::OpenCount() {

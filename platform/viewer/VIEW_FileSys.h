@@ -10,13 +10,16 @@
 // signatures allow. A path name not live is a VIEW_AssertionFailure.
 //
 // Every procedure call is logged (Calls), so tests see the traffic that
-// reaches the host's files. Two fault switches stand in for a failing
-// disk: the next n opens fail, and the next n writes write at most k bytes.
+// reaches the host's files. Three fault switches stand in for a failing
+// disk: the next n opens fail, the next n writes write at most k bytes, and
+// the next n writes fail with a given errno. A listener hears every write
+// that fails, whose code a layer above may not pass on.
 #pragma once
 
 #include "viewer/host_api.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,9 +52,14 @@ public:
     static void FailOpens(uint32_t count);
     // The next count writes write at most maxBytes bytes each.
     static void LimitWrites(uint32_t count, uint32_t maxBytes);
+    // The next count writes fail with VIEW_FileErrorCode(error), writing
+    // nothing: a full disk (ENOSPC), a limit on file size (EFBIG).
+    static void FailWrites(uint32_t count, int error);
+    // Told the errno of each write that fails; null for none.
+    static void SetWriteFailedListener(std::function<void(int error)> listener);
 
     // Files opened through word 1 and not closed.
     static size_t OpenCount();
-    // Closes every file, clears the log and the switches.
+    // Closes every file, clears the log, the switches and the listener.
     static void Reset();
 };

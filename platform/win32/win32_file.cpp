@@ -292,6 +292,7 @@ const ErrorText g_errorTexts[] = {
     {ERROR_ALREADY_EXISTS, "Cannot create a file when that file already exists."},
     {ERROR_ENVVAR_NOT_FOUND, "The system could not find the environment option that was entered."},
     {ERROR_FILENAME_EXCED_RANGE, "The filename or extension is too long."},
+    {ERROR_FILE_TOO_LARGE, "The file size exceeds the limit allowed and cannot be saved."},
     {ERROR_DIRECTORY, "The directory name is invalid."},
     {ERROR_NO_UNICODE_TRANSLATION, "No mapping for the Unicode character exists in the target multi-byte code page."},
 };
@@ -446,7 +447,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written, LPOV
     if (written)
         *written = static_cast<DWORD>(n);
     if (err != 0) {
-        SetLastError(err == EFBIG ? ERROR_DISK_FULL : Win32ErrorFromErrno(err));
+        SetLastError(Win32ErrorFromErrno(err));
         return FALSE;
     }
     return TRUE;
@@ -501,7 +502,7 @@ BOOL SetEndOfFile(HANDLE file) {
         return FALSE;
     const off_t position = lseek(e.fd, 0, SEEK_CUR);
     if (position < 0 || ftruncate(e.fd, position) != 0) {
-        SetLastError(errno == EFBIG ? ERROR_DISK_FULL : Win32ErrorFromErrno(errno));
+        SetLastError(Win32ErrorFromErrno(errno));
         return FALSE;
     }
     return TRUE;

@@ -59,6 +59,7 @@ DWORD Win32ErrorFromErrno(int err) {
     case EINVAL: return ERROR_INVALID_PARAMETER;
     case ENOSPC:
     case EDQUOT: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;  // past RLIMIT_FSIZE
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EBUSY:
     case ETXTBSY: return ERROR_SHARING_VIOLATION;

@@ -13,6 +13,7 @@
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SliceConverter.h"
+#include "separation/CSEP_ToPressSpaceConverter.h"
 #include "separation/CSEP_Utils.h"
 
 #include <algorithm>
@@ -37,6 +38,20 @@ void CopyBytes(GLOB_Stream input, GLOB_Stream output) {
 
 [[noreturn]] void ThrowInvalidPattern(const GLOB_Name& name) {
     GLIB_THROW(GLIB_Exception, CSEP_PatternCode, "Invalid pattern encountered: " << NameText(name));
+}
+
+// The soft mask goes to every ink as it is, and a sample size the viewer
+// cannot unpack would fail the drawing with words that name no image.
+void CheckSoftMaskDepth(const GLOB_Object& image) {
+    const GLOB_Object mask = image.DictGet(GLOB_Name("SMask"));
+    const GLOB_Object bits = mask.IsStream() ? mask.DictGet(GLOB_Name("BitsPerComponent")) : GLOB_Object();
+    if (!bits.IsInteger())
+        return;
+    const int32_t depth = bits.AsInteger();
+    if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16)
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode,
+                   "CSEP_ResourceSeparator: its soft mask has " << depth
+                                                               << " bits per component, which is not 1, 2, 4, 8 or 16");
 }
 
 }  // namespace
@@ -253,6 +268,7 @@ void CSEP_ResourceSeparator::MapInlineImage(const GLOB_Name& name, const GLOB_Ob
 
 void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
     const GLOB_Object image = WithValidMask(resource);
+    CheckSoftMaskDepth(image);
     const CPDF_Image source(image);
     const CPDF_Image::MaskKind kind = source.MaskType();
     std::vector<GLOB_Object> out;

@@ -48,7 +48,9 @@
 // integer, found : <kind>", "Invalid pattern paint type encountered: <n>";
 // the job's nesting guard (1128002) for a form, tiling pattern or Type 3
 // font separated inside itself or too deep, and the page's bound on their
-// separations (1128002, CSEP_NestedSeparations). An invalid colour-key mask logs
+// separations (1128002, CSEP_NestedSeparations); 1128001 "its soft mask has
+// <n> bits per component, which is not 1, 2, 4, 8 or 16" for an image whose
+// /SMask the drawing could not unpack. An invalid colour-key mask logs
 // the warning "Skipping invalid color mask" and is dropped. Converters,
 // the object model and the temporary files throw through.
 #pragma once

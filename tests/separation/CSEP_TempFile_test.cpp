@@ -29,8 +29,8 @@ struct Inks {
     CSEP_MultiWriter writer;
 };
 
-// Files may grow to limit bytes while it lives; a write past it fails like
-// one on a full disk (EFBIG) instead of raising SIGXFSZ.
+// Files may grow to limit bytes while it lives; a write past it fails
+// (EFBIG) instead of raising SIGXFSZ.
 struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t limit) : signal(std::signal(SIGXFSZ, SIG_IGN)) {
         getrlimit(RLIMIT_FSIZE, &old);
@@ -185,7 +185,8 @@ TEST_F(CSEP_TempFileTest, AFailedWriteInTheMiddleOfAStreamLeavesNoFile) {
                 inks.writer.WriteText(chunk.c_str());
             ADD_FAILURE() << "the writes past the limit succeeded";
         } catch (const MACR_IOException& e) {
-            EXPECT_NE(std::string(e.What()).find("[error]: 112 "), std::string::npos) << e.What();  // disk full
+            // ERROR_FILE_TOO_LARGE: the limit, not a full disk.
+            EXPECT_NE(std::string(e.What()).find("[error]: 223 "), std::string::npos) << e.What();
         }
     }
     // A stream that outlives its file is closed with it.

@@ -10,13 +10,18 @@
 #include "viewer/program/VIEW_ProgramLog.h"
 #include "viewer/program/VIEW_ProgramText.h"
 #include "support/Deflated.h"
+#include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/VIEW_FileSys.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 
 namespace {
 
@@ -300,8 +305,10 @@ std::string FirstFolderIn(const std::string& folder) {
 }
 
 // Faults met below the engine (the viewer's store, its decoders, the
-// drawing, a full disk) end in their cause in words: no host code, no
-// object number of the viewer's own, no unit's or library call's name.
+// drawing, a full disk, a limit on file size, an operator's operands, a
+// link to no folder) end in their cause in words: no host code, no object
+// number of the viewer's own, no unit's or library call's name, no status
+// line.
 TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
     const std::string square = "0 0 0 1 k 10 10 50 50 re f";
     const std::string drawImage = "q 50 0 0 50 10 10 cm /Im0 Do Q";
@@ -316,10 +323,17 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
         junk += "@@@ ";
     const std::string tokens =
         TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td (hi) Tj ET", {"<< " + junk + ">>"});
+    // A string and a number 30 times, then K in the text array: the
+    // operands' listing runs past the log's record, whose line end is lost.
+    std::string listing;
+    for (int i = 0; i < 30; ++i)
+        listing += "(a) 5.2 ";
+    const std::string font = "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>";
     const struct {
         const char* name;
         std::string pdf;
         std::string last;  // after "tintscope: FILE: page 1 was not separated: "
+        bool start = false;  // last is the line's start only: a listing cut short
     } rows[] = {
         {"stringfunction.pdf",
          TS_OnePage("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
@@ -348,9 +362,21 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
          "The file cannot be read: object 5 of the file cannot be read (at offset " +
              std::to_string(tokens.find("@@@")) + "): unknown token while reading object; treating as string"},
         {"tjcolour.pdf",
-         TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [(a) 0.5 K (b)] TJ ET",
-                    {"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"}),
+         TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [(a) 0.5 K (b)] TJ ET", {font}),
          "K is expecting 4 operands. Found 3: [0]: 0.5 [1]: (a) [2]: {mark}"},
+        {"tjlisting.pdf",
+         TS_OnePage("/Font << /F1 5 0 R >>", "BT /F1 12 Tf 10 10 Td [" + listing + "0.5 K (b)] TJ ET", {font}),
+         "K operator requires numeric operands. Found: [0]: 0.5 [1]: 5.2 [2]: (a) [3]: 5.2", true},
+        {"softmaskbits.pdf",
+         TS_OnePage("/XObject << /Im0 5 0 R >>", drawImage,
+                    {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 10 /Height 10 /BitsPerComponent 8 "
+                                    "/ColorSpace /DeviceCMYK /SMask 6 0 R",
+                                    std::string(400, '\x80')),
+                     VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 10 /Height 10 /BitsPerComponent 3 "
+                                    "/ColorSpace /DeviceGray",
+                                    std::string(40, '\x55'))}),
+         "image /Im0: its soft mask has 3 bits per component, which is not 1, 2, 4, 8 or 16"},
+        {"pathoperands.pdf", TS_OnePage("", "0 0 0 1 k m 100 100 l S"), "operator m: Expected 2 arguments, found 0"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -358,30 +384,93 @@ TEST_F(TS_ProgramTest, FaultsBelowTheEngineEndInWordsNotCodes) {
         const TS_Run run = Run(WithOut({file}));
         EXPECT_EQ(run.m_code, 1);
         ASSERT_FALSE(run.Lines().empty());
-        EXPECT_EQ(run.Lines().back(), "tintscope: " + file + ": page 1 was not separated: " + row.last) << run.m_err;
+        const std::string expected = "tintscope: " + file + ": page 1 was not separated: " + row.last;
+        EXPECT_EQ(row.start ? run.Lines().back().substr(0, expected.size()) : run.Lines().back(), expected)
+            << run.m_err;
         EXPECT_EQ(m_out.List(), std::vector<std::string>());
     }
-    // The output's disk is full: the preview's staged file is the device
-    // that is always full.
-    VIEW_ProgramSettings settings;
-    settings.m_drawingHeard = [this](const VIEW_PageDrawing&) {
-        const std::string staging = FirstFolderIn(m_out.Path());
-        if (!staging.empty())
-            symlink("/dev/full", (staging + "/preview.png").c_str());
+
+    // Disks and links: the output's disk is full where a staged file is the
+    // device that is always full; the temporary folder's where the host's
+    // file writes fail.
+    const auto stagedOnFullDisk = [this](const std::string& name) {
+        return [this, name](const VIEW_PageDrawing&) {
+            const std::string staging = FirstFolderIn(m_out.Path());
+            if (!staging.empty())
+                symlink("/dev/full", (staging + "/" + name).c_str());
+        };
     };
+    const auto failingWrites = [](int error) { return [error] { VIEW_FileSys::FailWrites(UINT32_MAX, error); }; };
     const std::string file = WriteFile("square.pdf", TS_OnePage("", square));
-    const TS_Run run = Run(WithOut({file}), settings);
-    EXPECT_EQ(run.m_code, 1);
-    ASSERT_FALSE(run.Lines().empty());
-    EXPECT_EQ(run.Lines().back(), "tintscope: " + file + ": cannot write " + m_out.Path() +
-                                      "/preview.png: No space left on device")
-        << run.m_err;
-    EXPECT_EQ(m_out.List(), std::vector<std::string>());
-    // What the plug-in logs when the temporary folder's disk is full, and
-    // when memory runs out.
+    const std::string link = m_out.File("link");
+    const std::string lost = m_out.File("none/made");
+    const std::string out = m_out.Path();
+    const struct {
+        const char* what;
+        std::function<void(const VIEW_PageDrawing&)> drawingHeard;
+        std::function<void()> hostReady;
+        std::string linkTo;  // --out is a link to this, when given
+        std::string last;    // after "tintscope: FILE: "
+    } disks[] = {
+        {"output disk at the preview", stagedOnFullDisk("preview.png"), nullptr, "",
+         "cannot write " + out + "/preview.png: no space left on the disk of the output folder"},
+        {"output disk at the list of inks", stagedOnFullDisk("inks.txt"), nullptr, "",
+         "cannot write " + out + "/inks.txt: no space left on the disk of the output folder"},
+        {"temporary disk", nullptr, failingWrites(ENOSPC), "",
+         "page 1 was not separated: no space left on the disk of the temporary folder"},
+        {"temporary file past the limit", nullptr, failingWrites(EFBIG), "",
+         "page 1 was not separated: a temporary file grew past the limit on file size"},
+        {"link into no folder", nullptr, nullptr, lost,
+         "cannot make the output folder " + link + " (a link to " + lost + "): No such file or directory"},
+    };
+    for (const auto& disk : disks) {
+        SCOPED_TRACE(disk.what);
+        VIEW_ProgramSettings settings;
+        settings.m_drawingHeard = disk.drawingHeard;
+        settings.m_hostReady = disk.hostReady;
+        if (!disk.linkTo.empty()) {
+            ASSERT_EQ(symlink(disk.linkTo.c_str(), link.c_str()), 0);
+        }
+        const TS_Run run = Run({file, "--out", disk.linkTo.empty() ? out : link}, settings);
+        EXPECT_EQ(run.m_code, 1);
+        ASSERT_FALSE(run.Lines().empty());
+        EXPECT_EQ(run.Lines().back(), "tintscope: " + file + ": " + disk.last) << run.m_err;
+        EXPECT_EQ(m_out.List(), disk.linkTo.empty() ? std::vector<std::string>() : std::vector<std::string>{"link"});
+        unlink(link.c_str());
+    }
+    // A link to a folder that is not there yet: the run makes it.
+    ASSERT_EQ(symlink("made", link.c_str()), 0);
+    const TS_Run linked = Run({file, "--out", link});
+    EXPECT_EQ(linked.m_code, 0) << linked.m_err;
+    EXPECT_EQ(GreyAt(ReadPng(m_out.File("made/plate-3-Black.png")), 30, 30), 0);
+
+    // What the plug-in logs when the temporary folder's disk is full or a
+    // temporary file passes the limit on file size, and when memory runs
+    // out.
     EXPECT_EQ(VIEW_LogReason("Exception separating page: image /Im0: IOError [error]: 112 [spec]: /t/VDQ7.TMP "
                              "[msg]: There is not enough space on the disk."),
               "image /Im0: no space left on the disk of the temporary folder");
+    EXPECT_EQ(VIEW_LogReason("Exception separating page: shading /Sh2: IOError [error]: 223 [spec]: /t/VDQ0.TMP "
+                             "[msg]: The file size exceeds the limit allowed and cannot be saved."),
+              "shading /Sh2: a temporary file grew past the limit on file size");
+    // The cache's files are in the temporary folder too, and the host's
+    // words for a failed write of its own are the system's.
+    const struct {
+        int error;
+        const char* words;
+    } temporary[] = {{ENOSPC, "no space left on the disk of the temporary folder"},
+                     {EFBIG, "a temporary file grew past the limit on file size"}};
+    for (const auto& t : temporary) {
+        SCOPED_TRACE(t.error);
+        const std::string system = std::strerror(t.error);
+        EXPECT_EQ(VIEW_LogReason("GLIB Exception encoutered acquiring cache: GLIB_BasicIO Write : " + system +
+                                 " : /t/tintscope-a\\GLGC0.tmp"),
+                  t.words);
+        const PDFL_ErrorCode code = VIEW_FileErrorCode(t.error);
+        EXPECT_EQ(VIEW_LogReason("Exception separating page: PDF Library Error: " + VIEW_ErrorRegistry::Text(code) +
+                                 " (" + std::to_string(code) + ")"),
+                  t.words);
+    }
     EXPECT_EQ(VIEW_LogReason("Bad allocation separating page: try increasing memory "),
               "not enough memory to separate the page");
 }

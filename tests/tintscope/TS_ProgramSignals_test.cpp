@@ -9,6 +9,7 @@
 #include "viewer/program/VIEW_ProgramStopWatch.h"
 #include "win32/win32_driver.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <sys/resource.h>
@@ -249,7 +250,7 @@ void LimitFileSize() {
 
 // Two signals at the renames or at the preferences save leave every file
 // whole and nothing beside them; a file too large for the limit fails the
-// run as a full disk does.
+// run, which says so.
 TEST_F(TS_ProgramTest, TheLastStepsAreWholeUnderSignalsAndAFileSizeLimit) {
     const std::string config = m_docs.File("config");
     ASSERT_EQ(mkdir(config.c_str(), 0777), 0);
@@ -275,14 +276,33 @@ TEST_F(TS_ProgramTest, TheLastStepsAreWholeUnderSignalsAndAFileSizeLimit) {
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
     }
 
-    const std::string large = WritePage("large.pdf", 600, 600, BusyContent(60));
+    // The engine's temporary files pass the limit first, or (a smooth
+    // shading of little data) the preview.
     const std::string out = m_out.File("limited");
-    const TS_Run limited = RunForked({large, "--out", out}, config, LimitFileSize);
-    EXPECT_EQ(limited.m_code, 1) << "-1: ended by SIGXFSZ\n" << limited.m_err;
-    const std::string last = limited.Lines().empty() ? std::string() : limited.Lines().back();
-    EXPECT_EQ(last.rfind("tintscope: " + large + ": ", 0), 0u) << limited.m_err;
-    EXPECT_NE(access(out.c_str(), F_OK), 0) << "the folder it made is gone";
-    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
+    const std::string radial =
+        TS_OnePage("/Shading << /Sh0 5 0 R >>", "/Sh0 sh",
+                   {"<< /ShadingType 3 /ColorSpace /DeviceCMYK /Coords [30 30 0 50 50 60] /Function << "
+                    "/FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0.5 0 1] /N 1 >> >>"});
+    const struct {
+        std::string file;
+        std::string cause;  // the last line's end
+    } limits[] = {
+        {WritePage("large.pdf", 600, 600, BusyContent(60)),
+         ": a temporary file grew past the limit on file size"},
+        {WriteFile("radial.pdf", radial),
+         ": cannot write " + out + "/preview.png: the file grew past the limit on file size"},
+    };
+    for (const auto& limit : limits) {
+        SCOPED_TRACE(limit.file);
+        const TS_Run limited = RunForked({limit.file, "--dpi", "300", "--out", out}, config, LimitFileSize);
+        EXPECT_EQ(limited.m_code, 1) << "-1: ended by SIGXFSZ\n" << limited.m_err;
+        const std::string last = limited.Lines().empty() ? std::string() : limited.Lines().back();
+        EXPECT_EQ(last.rfind("tintscope: " + limit.file + ": ", 0), 0u) << limited.m_err;
+        EXPECT_EQ(last.substr(last.size() - std::min(last.size(), limit.cause.size())), limit.cause)
+            << limited.m_err;
+        EXPECT_NE(access(out.c_str(), F_OK), 0) << "the folder it made is gone";
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
+    }
 }
 
 }  // namespace

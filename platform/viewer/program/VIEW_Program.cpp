@@ -42,7 +42,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <new>
 #include <set>
@@ -67,21 +66,40 @@ int Say(std::FILE* err, int code, const std::string& line) {
     return code;
 }
 
-// A file that could not be written, and the system's words for why.
+// A file that could not be written, and why: a full disk or the limit on
+// file size in words, other causes in the system's.
 std::string CannotWrite(const std::string& path, const std::string& why) {
-    return "cannot write " + path + (why.empty() ? "" : ": " + VIEW_EscapedText(why));
+    std::string cause = why;
+    if (why == std::strerror(ENOSPC) || why == std::strerror(EDQUOT))
+        cause = "no space left on the disk of the output folder";
+    else if (why == std::strerror(EFBIG))
+        cause = "the file grew past the limit on file size";
+    return "cannot write " + path + (cause.empty() ? "" : ": " + VIEW_EscapedText(cause));
 }
 
-// File errors travel as errno in a range of their own; every other code
-// the stand-in raises has its text registered.
+// Every code the stand-in raises has its text, a file error the system's.
 std::string HostErrorText(const VIEW_HostRaise& raise) {
     const std::string text = VIEW_ErrorRegistry::Text(raise.Code());
     if (!text.empty())
         return VIEW_EscapedText(VIEW_CauseInWords(text));
-    const PDFL_ErrorCode errnoValue = raise.Code() - VIEW_FileErrorBase;
-    if (errnoValue > 0 && errnoValue < 4096)
-        return std::strerror(errnoValue);
     return "the viewer gave an error it has no words for";
+}
+
+// text as the whole of the file at path; false with the system's words
+// for why when it is not.
+bool WriteText(const std::string& path, const std::string& text, std::string* why) {
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    int error = errno;
+    // A full disk often shows only as the buffer is written out.
+    if (file && std::fclose(file) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written)
+        *why = error ? std::strerror(error) : std::string();
+    return written;
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {
@@ -319,6 +337,11 @@ int ProgramRun::Run() {
         std::fprintf(m_err, "%s\n", text.c_str());
         std::fflush(m_err);
     });
+    // The engine's temporary files are written through the host's files.
+    VIEW_FileSys::SetWriteFailedListener(
+        [this](int error) { m_log.HearCause(VIEW_CauseInWords(std::strerror(error))); });
+    if (m_settings.m_hostReady)
+        m_settings.m_hostReady();
     if (const int code = OpenDocument())
         return code;
     if (!m_loader.Load(module).Loaded())
@@ -575,7 +598,7 @@ int ProgramRun::Separate() {
         const std::string page = "page " + std::to_string(m_args.m_page) + " was not separated";
         if (!m_log.LastError().empty())
             return Fail(page + ": " + VIEW_ShortText(m_log.LastError(), kReasonBytes));
-        return Fail(page + " (the status line reads \"" + status + "\")");
+        return Fail(page + ": the engine stopped without giving a reason");
     }
     if (!m_plates.Heard())
         return Fail("page " + std::to_string(m_args.m_page) + " was separated but no ink was drawn");
@@ -668,11 +691,8 @@ int ProgramRun::WriteOutputs() {
                                    previewArea.m_x1 + m_boxLeft, previewArea.m_y1 + m_boxBottom};
     std::copy(areaRect, areaRect + 4, header.m_area);
     std::copy(previewRect, previewRect + 4, header.m_preview);
-    std::ofstream out(m_output.Staged("inks.txt"), std::ios::binary);
-    out << VIEW_InksText(header, m_inks);
-    out.close();
-    if (!out)
-        return Fail("cannot write " + dir + "/inks.txt");
+    if (!WriteText(m_output.Staged("inks.txt"), VIEW_InksText(header, m_inks), &why))
+        return Fail(CannotWrite(dir + "/inks.txt", why));
     // The renames are one step that a signal cannot cut: every file is
     // new, or (stopped before) every one as it was.
     std::string reason;
@@ -734,6 +754,7 @@ void ProgramRun::Finish() {
     VIEW_Progress::SetListener(nullptr);
     VIEW_App::SetAlertListener(nullptr);
     VIEW_App::SetDebugWindowListener(nullptr);
+    VIEW_FileSys::SetWriteFailedListener(nullptr);
     m_plates = VIEW_ProgramPlates();
     VIEW_Host::Reset();
     m_scratch.Leave();

@@ -32,6 +32,9 @@ struct VIEW_ProgramSettings {
     // Told of every drawing of the output document once the program has
     // taken its plate: tests hear the document as the stand-in drew it.
     std::function<void(const VIEW_PageDrawing&)> m_drawingHeard;
+    // Told once the host is set up, before the document opens: tests set
+    // the stand-ins' fault switches there.
+    std::function<void()> m_hostReady;
     // Told the pixel bytes of the drawings the program holds, not yet
     // written as plates, each time it takes one.
     std::function<void(size_t)> m_plateBytesHeld;

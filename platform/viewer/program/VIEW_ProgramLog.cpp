@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <utility>
 #include <vector>
@@ -14,14 +16,15 @@ namespace {
 constexpr size_t CutWidth = 510;
 // "%-8.8s %-35.35s line %3d: ": the word, the file, then " line ".
 constexpr size_t LineWordAt = 44;
-// A record of 511 characters lost its line end to the handler's buffer:
-// what the log's cut left of it leads the next record's line.
-constexpr size_t MostLeftOver = 2;
+// The handler formats a record into 512 bytes: one of 511 characters lost
+// its line end, and what is left of it after its last line end leads the
+// next record's line.
+constexpr size_t RecordBytes = 511;
 // The host wraps the text of an error code it raises.
 const char HostLead[] = "PDF Library Error:";
 
-std::string Trimmed(const std::string& text) {
-    const size_t end = text.find_last_not_of(' ');
+std::string Trimmed(const std::string& text, char blank = ' ') {
+    const size_t end = text.find_last_not_of(blank);
     return end == std::string::npos ? std::string() : text.substr(0, end + 1);
 }
 
@@ -187,6 +190,15 @@ std::string WithoutQpdfPlace(const std::string& text) {
            text.substr(offset + 9, close - offset - 9) + "): " + text.substr(close + 3);
 }
 
+// A temporary file's failure in the system's words said as its cause.
+std::string TemporaryCause(const std::string& error) {
+    if (error == std::strerror(ENOSPC) || error == std::strerror(EDQUOT))
+        return "no space left on the disk of the temporary folder";
+    if (error == std::strerror(EFBIG))
+        return "a temporary file grew past the limit on file size";
+    return "a temporary file failed: " + error;
+}
+
 // Texts of the viewer, its libraries and the filters that end in a code,
 // an object number of the store's own or a library's call, said as their
 // cause.
@@ -213,11 +225,24 @@ std::string Reworded(std::string text) {
                text.substr(std::min(text.size(), end + 1));
     }
     // The engine's temporary files are the only files it writes.
-    text = PartSaidAs(text, "IOError [error]: 112 [spec]: ", "no space left on the disk of the temporary folder");
+    text = PartSaidAs(text, "IOError [error]: 112 [spec]: ", TemporaryCause(std::strerror(ENOSPC)));
+    text = PartSaidAs(text, "IOError [error]: 223 [spec]: ", TemporaryCause(std::strerror(EFBIG)));
     const std::string message = " [msg]: ";
     if (text.find("IOError [error]: ") != std::string::npos && text.find(message) != std::string::npos)
         text = PartSaidAs(text, "IOError [error]: ", "a temporary file failed: " +
                                                         text.substr(text.find(message) + message.size()));
+    // The cache's files: "BasicIO Write : ERROR : FOLDER\NAME".
+    const std::string basic = "BasicIO ";
+    const size_t lead = text.find(basic);
+    const size_t error = lead == std::string::npos ? lead : text.find(" : ", lead);
+    const size_t place = error == std::string::npos ? error : text.find(" : ", error + 3);
+    if (place != std::string::npos)
+        text = PartSaidAs(text, basic, TemporaryCause(text.substr(error + 3, place - error - 3)));
+    // The host's file errors are the system's words alone.
+    const size_t last = text.rfind(": ");
+    const std::string cause = text.substr(last == std::string::npos ? 0 : last + 2);
+    if (cause == std::strerror(ENOSPC) || cause == std::strerror(EDQUOT) || cause == std::strerror(EFBIG))
+        text = text.substr(0, text.size() - cause.size()) + TemporaryCause(cause);
     // The plug-in's log after a failed allocation, its lead taken off.
     if (text == "try increasing memory")
         text = "not enough memory to separate the page";
@@ -281,23 +306,35 @@ void VIEW_ProgramLog::Hear(const char* text) {
     // Time stamps and indentation come as texts of their own.
     if (line.empty() || line.back() != '\n')
         return;
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+    // The assembler's own CR LF; a CR before it is the message's.
+    line.pop_back();
+    if (!line.empty() && line.back() == '\r')
         line.pop_back();
     const bool cut = line.size() >= CutWidth;
-    VIEW_LogRecord record = m_continues ? VIEW_LogRecord() : VIEW_ParseLogLine(line);
-    for (size_t skip = 1; m_continues && skip <= MostLeftOver && record.m_level == VIEW_LogRecord::None &&
-                          skip < line.size();
-         ++skip) {
-        record = VIEW_ParseLogLine(line.substr(skip));
-        if (record.m_level != VIEW_LogRecord::None && m_open.m_level != VIEW_LogRecord::None)
-            m_open.m_message += line.substr(0, skip);
+    const size_t bytes = line.size() + (cut ? 0 : 1);
+    // A line cut at the log's width goes on with its record.
+    const size_t left = m_recordBytes < RecordBytes ? RecordBytes - m_recordBytes : 0;
+    VIEW_LogRecord record;
+    if (!m_continues || left == 0)
+        record = VIEW_ParseLogLine(Trimmed(line, '\r'));
+    size_t from = 0;
+    if (record.m_level == VIEW_LogRecord::None && left > 0 && left < line.size()) {
+        record = VIEW_ParseLogLine(Trimmed(line.substr(left), '\r'));
+        if (record.m_level != VIEW_LogRecord::None) {
+            from = left;
+            if (m_open.m_level != VIEW_LogRecord::None)
+                m_open.m_message += (m_continues ? "" : " ") + line.substr(0, left);
+        }
     }
     if (record.m_level != VIEW_LogRecord::None) {
         End();
         m_open = record;
-    } else if (m_open.m_level != VIEW_LogRecord::None) {
+        m_recordBytes = bytes - from;
+    } else {
         // A message's own line feeds and the log's cuts.
-        m_open.m_message += (m_continues ? "" : " ") + line;
+        if (m_open.m_level != VIEW_LogRecord::None)
+            m_open.m_message += (m_continues ? "" : " ") + Trimmed(line, '\r');
+        m_recordBytes += bytes;
     }
     m_continues = cut;
 }

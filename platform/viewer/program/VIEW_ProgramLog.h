@@ -6,6 +6,7 @@
 // the engine's messages quote the document's names and operators.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -52,6 +53,9 @@ public:
     // An alert the plug-in showed: its cause stands in for a later error
     // that has no words of its own.
     void HearAlert(const std::string& text);
+    // A cause in words heard outside the log (a write of the viewer's that
+    // failed, whose code the plug-in may not pass on): the same.
+    void HearCause(const std::string& cause) { m_cause = cause; }
     // The reason of the last error record, escaped; when that record held
     // no words, the cause heard before it. Empty when no error came.
     const std::string& LastError() const { return m_lastError; }
@@ -66,6 +70,9 @@ private:
     std::function<void(const std::string&)> m_warning;
     VIEW_LogRecord m_open;
     bool m_continues = false;  // the last line was cut at the log's width
+    // Of the last record's text as the handler formatted it: none left.
+    // Of the last record's text as the handler formatted it; none yet.
+    size_t m_recordBytes = SIZE_MAX;
     std::string m_lastError;
     std::string m_cause;  // the last cause in words, not escaped
 };

@@ -4,6 +4,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -42,6 +43,37 @@ std::string EarlierListing(const std::string& folder) {
     return text;
 }
 
+// As many links in a row as the system follows.
+constexpr int MostLinks = 40;
+
+// What the symbolic link path names, relative to the link's own folder; ""
+// when path is no link.
+std::string LinkTarget(const std::string& path) {
+    std::string target(PATH_MAX, '\0');
+    const ssize_t length = readlink(path.c_str(), &target[0], target.size());
+    if (length <= 0 || static_cast<size_t>(length) >= target.size())
+        return std::string();
+    target.resize(static_cast<size_t>(length));
+    const size_t slash = path.rfind('/');
+    if (target[0] == '/' || slash == std::string::npos)
+        return target;
+    return path.substr(0, slash + 1) + target;
+}
+
+// The end of the chain of links that starts at path; "" when it is longer
+// than the system follows.
+std::string LinksEnd(const std::string& path) {
+    std::string end = path;
+    for (int i = 0; i < MostLinks; ++i) {
+        const std::string next = LinkTarget(end);
+        if (next.empty())
+            return end;
+        end = next;
+    }
+    errno = ELOOP;
+    return std::string();
+}
+
 }  // namespace
 
 VIEW_ProgramOutput::~VIEW_ProgramOutput() { Abandon(); }
@@ -54,12 +86,16 @@ bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason)
             *reason = "the output folder " + folder + " is not a folder";
             return false;
         }
-    } else if (errno != ENOENT || mkdir(folder.c_str(), 0777) != 0) {
-        *reason = Because("cannot make the output folder " + folder);
-        return false;
     } else {
-        m_made = true;
-        VIEW_ProgramSignals::Register(2, folder);
+        // A link to a folder not there yet: the folder it names is made.
+        const std::string made = errno == ENOENT ? LinksEnd(folder) : std::string();
+        if (made.empty() || mkdir(made.c_str(), 0777) != 0) {
+            *reason = Because("cannot make the output folder " + folder +
+                              (made.empty() || made == folder ? "" : " (a link to " + made + ")"));
+            return false;
+        }
+        m_made = made;
+        VIEW_ProgramSignals::Register(2, made);
     }
     std::string pattern = folder + "/.tintscope-XXXXXX";
     if (!mkdtemp(&pattern[0])) {
@@ -105,7 +141,7 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
             unlink((m_folder + "/" + name).c_str());
     m_names.clear();
     m_staged.clear();
-    m_made = false;
+    m_made.clear();
     Abandon();
     return true;
 }
@@ -117,8 +153,8 @@ void VIEW_ProgramOutput::Abandon() {
         VIEW_RemoveFolderNow(m_staging.c_str());
     m_staging.clear();
     VIEW_ProgramSignals::Register(1, std::string());
-    if (m_made)
-        rmdir(m_folder.c_str());
-    m_made = false;
+    if (!m_made.empty())
+        rmdir(m_made.c_str());
+    m_made.clear();
     VIEW_ProgramSignals::Register(2, std::string());
 }

@@ -1,10 +1,11 @@
 // The output folder of a run. It is checked (and made when missing) before
-// any work; files are written into a staging folder inside it
-// (".tintscope-…") and moved to their names only once every file is
-// written. A run that fails leaves the folder as it was, and removes it
-// when the run made it. A new inks.txt takes the place of the folder's
-// earlier set: the plates the earlier one listed that the new set does not
-// write over are removed with the renames.
+// any work (for a symbolic link to nothing, the folder it names);
+// files are written into a staging folder inside it (".tintscope-…") and
+// moved to their names only once every file is written. A run that fails
+// leaves the folder as it was, and removes it when the run made it. A new
+// inks.txt takes the place of the folder's earlier set: the plates the
+// earlier one listed that the new set does not write over are removed with
+// the renames.
 #pragma once
 
 #include <set>
@@ -41,7 +42,7 @@ public:
 private:
     std::string m_folder;
     std::string m_staging;
-    bool m_made = false;
+    std::string m_made;  // the folder this run made, if any
     std::vector<std::string> m_names;  // in the order staged
     std::set<std::string> m_staged;
 };

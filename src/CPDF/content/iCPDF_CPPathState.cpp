@@ -1,9 +1,18 @@
 #include "CPDF/content/iCPDF_CPPathState.h"
 
 #include "CPDF/content/CPDF_ContentParser.h"
+#include "GLIB/GLIB_Exception.h"
+
+#include <string>
 
 bool iCPDF_CPPathState::Segment(CPDF_ContentParser& parser, uint32_t kind) {
-    parser.MutablePath().AddOperator(kind, parser.Operands());
+    try {
+        parser.MutablePath().AddOperator(kind, parser.Operands());
+    } catch (GLIB_Exception& error) {
+        // The path's words name no operator; "re" and "l" fail alike.
+        error.SetMessage(std::string("operator ") + parser.OperatorText() + ": " + error.What());
+        throw;
+    }
     return true;
 }
 

@@ -3,12 +3,13 @@
 //
 // iCPDF_CPPathState builds the parser's path: c l m re v y h append their
 // segment (GLOB_Path::AddOperator; too few or non-numeric operands throw
-// its 1151001 or 1151006 out of the step). The painting operators record
-// their fill rule on the path (b B f F 1, b* B* f* 2, n s S none), b b* s
-// first append a ClosePath, and all return to the page description, arming
-// the pending clip when W or W* collected one. The path stays for the client
-// to read until the next path starts. W and W* add a copy of the path with
-// fill rule 1 or 2, mapped by the CTM, to the pending clip.
+// its 1151001 or 1151006 out of the step, the message led by "operator m: ").
+// The painting operators record their fill rule on the path (b B f F 1,
+// b* B* f* 2, n s S none), b b* s first append a ClosePath, and all return
+// to the page description, arming the pending clip when W or W* collected
+// one. The path stays for the client to read until the next path starts.
+// W and W* add a copy of the path with fill rule 1 or 2, mapped by the CTM,
+// to the pending clip.
 //
 // iCPDF_CPNullPathState keeps no path: it accepts the same operators and
 // only returns to the page description at the painting operator.

@@ -59,9 +59,12 @@ TEST(CPDF_ContentParser, EveryStepOrItsRefusal) {
                             "  [3]: 2\n  [4]: 1\n\n"},
         {"BT \" ET", "0 BT\nstopped: \" is expecting 3 operands. Found 0: \n"},
         {"BT (x) Tj ET", "0 BT\n7 Tj (x)\n10 ET\nend\n"},
-        // The path operators' operand errors pass out of the step.
-        {"0 0 m 5 l", "4 m 0 0\nthrew plain 1151001 Expected 2 arguments, found 1\n"},
-        {"0 /a m", "threw plain 1151006 Expected numeric control point, found: (0, /a)\n"},
+        // The path operators' operand errors pass out of the step, named by
+        // their operator.
+        {"0 0 m 5 l", "4 m 0 0\nthrew plain 1151001 operator l: Expected 2 arguments, found 1\n"},
+        {"0 /a m", "threw plain 1151006 operator m: Expected numeric control point, found: (0, /a)\n"},
+        {"m", "threw plain 1151001 operator m: Expected 2 arguments, found 0\n"},
+        {"0 0 m 1 2 3 re", "4 m 0 0\nthrew plain 1151001 operator re: Expected 4 arguments, found 3\n"},
         // Inline-image dictionaries.
         {"BI /W ID x EI", "0 BI\nstopped: Inline Image arguments don't form a dictionary\n"},
         {"BI /W 1 >> ID x EI", "0 BI\nstopped: Inline image dict logic failed.  Beginning dict marker missing.\n"},
