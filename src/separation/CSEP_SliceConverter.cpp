@@ -292,6 +292,13 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         return;
     const uint32_t bits = static_cast<uint32_t>(params.BitsPerComponent());
     const uint64_t width = static_cast<uint64_t>(params.Width());
+    // Checked before any sample is read or padded: slicing it would cost
+    // its claimed size for nothing.
+    if (width > MaxImageSide || static_cast<uint64_t>(params.Height()) > MaxImageSide)
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": an image of " << width << " x "
+                                                                    << params.Height()
+                                                                    << " pixels has a side longer than "
+                                                                    << MaxImageSide << ", more than can be drawn.");
     if (width * n > std::numeric_limits<FILT_Size>::max())
         GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": image rows of " << width << " x " << n
                                                               << " samples are too long.");

@@ -65,6 +65,8 @@ public:
     // beyond it a few bytes claiming a huge image would cost time and files
     // out of all proportion to the file.
     static constexpr uint64_t MaxPaddedSamples = uint64_t{1} << 26;
+    // The longest side of an image the page drawing takes.
+    static constexpr uint64_t MaxImageSide = 65536;
 
 protected:
     CSEP_SliceConverter() = default;
@@ -98,9 +100,13 @@ protected:
     // when more than MaxPaddedSamples are missing, or the image has more than
     // 2^31 - 1, they are refused as GLIB_Exception 1128001
     // (CSEP_UnsupportedCode) "<class>: the image's data hold <got> samples,
-    // its dictionary <needed>.". DCT data of another component count than
-    // the colour space throw 1128001 "<class>: the image's DCT data have <m>
-    // components, its colour space <n>.".
+    // its dictionary <needed>.". A side over MaxImageSide is refused first,
+    // before any data are read: 1128001 "<class>: an image of <w> x <h>
+    // pixels has a side longer than 65536, more than can be drawn.". DCT
+    // data of another component count than the colour space throw 1128001
+    // "<class>: the image's DCT data have <m> components, its colour space
+    // <n>.". DCT data are read as far as they decode (FILT_DCTDecode's stop
+    // at the data's end): the rows past it are missing samples.
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).

@@ -2,6 +2,7 @@
 
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CSEP_TestUtil.h"
+#include "FILT/FILT_DCTTestJpeg.h"
 
 #include <zlib.h>
 
@@ -396,14 +397,16 @@ TEST_F(CSEP_SliceImageTest, ImagesMissingManySamplesAreReadAsZeroToTheirEnd) {
 // what they hold, once more samples are missing than may be read as 0.
 TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {
     const GLOB_Doc source = NewDoc();
-    const uint64_t width = CSEP_SliceConverter::MaxPaddedSamples / 4 + 2;
+    // Sides the drawing takes.
+    const uint64_t width = CSEP_SliceConverter::MaxImageSide;
+    const uint64_t height = CSEP_SliceConverter::MaxPaddedSamples / 4 / width + 1;
     const GLOB_Object image = NewStreamObject(
-        source, "<< /Subtype /Image /Width " + std::to_string(width) +
-                    " /Height 1 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+        source, "<< /Subtype /Image /Width " + std::to_string(width) + " /Height " + std::to_string(height) +
+                    " /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
         "\x10\x20\x30\x40\x50");
     EXPECT_EQ(Failure([&] { Images(NewJob({}), image); }),
               "1128001 CSEP_DeviceCMYKConverter: the image's data hold 5 samples, its dictionary " +
-                  std::to_string(width * 4) + ".");
+                  std::to_string(width * height * 4) + ".");
 }
 
 // A JPEG header claims the image's size; what decodes from its data bounds
@@ -436,6 +439,56 @@ TEST_F(CSEP_SliceImageTest, CutShortDCTImageCostsItsDataNotItsClaimedSize) {
                       " samples, its dictionary 68812800.");
         EXPECT_EQ(TempFiles(), std::vector<std::string>());
     }
+}
+
+// However a JPEG's data end, a 20000 x 20000 CMYK claim costs the data:
+// the rows they decode to are kept (the first iMCU row of 8; a progressive
+// image's smoothing reaches two more) and the image is refused for the
+// samples missing. A side the drawing refuses is refused before any sample
+// is read or padded.
+TEST_F(CSEP_SliceImageTest, ImagesClaimingMoreThanTheirDataCostTheirData) {
+    const GLOB_Doc source = NewDoc();
+    const auto claimed = [](std::string jpeg, const char* frame, size_t scanBytes, const std::string& end) {
+        const size_t sof = jpeg.find(frame);
+        jpeg[sof + 5] = jpeg[sof + 7] = static_cast<char>(20000 >> 8);
+        jpeg[sof + 6] = jpeg[sof + 8] = static_cast<char>(20000 & 0xFF);
+        const size_t sos = jpeg.find("\xFF\xDA");
+        return jpeg.substr(0, sos + 2 + static_cast<uint8_t>(jpeg[sos + 3]) + scanBytes) + end;
+    };
+    const std::string sequential = StreamData(
+        NewStreamObject(source, "<< /Filter /DCTDecode >>", Ramp4(64, 16), "<< /Colors 4 /Columns 64 /Rows 16 >>"), 0);
+    const std::string progressive = dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK, 0, true}, Ramp4(64, 64));
+    const std::string dict =
+        "<< /Subtype /Image /Width 20000 /Height 20000 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode >>";
+    const auto refused = [](int rows) {
+        return "1128001 CSEP_DeviceCMYKConverter: the image's data hold " + std::to_string(rows * 20000 * 4) +
+               " samples, its dictionary 1600000000.";
+    };
+    const struct {
+        const char* name;
+        GLOB_Object image;
+        std::string failure;
+    } cases[] = {
+        {"ended by a comment marker",
+         NewStreamObject(source, dict, claimed(sequential, "\xFF\xC0", 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
+         refused(8)},
+        {"ended by the end of image", NewStreamObject(source, dict, claimed(sequential, "\xFF\xC0", 40, "\xFF\xD9")),
+         refused(8)},
+        {"progressive, cut short", NewStreamObject(source, dict, claimed(progressive, "\xFF\xC2", 20, "")),
+         refused(24)},
+        {"a 1-bit image 16777000 pixels high",
+         NewStreamObject(source, "<< /Subtype /Image /Width 1 /Height 16777000 /ColorSpace /DeviceCMYK "
+                                 "/BitsPerComponent 1 >>",
+                         ""),
+         "1128001 CSEP_DeviceCMYKConverter: an image of 1 x 16777000 pixels has a side longer than 65536, more than "
+         "can be drawn."},
+    };
+    for (const auto& c : cases)
+        for (uint32_t external : {0u, 1u}) {
+            SCOPED_TRACE(std::string(c.name) + (external ? ", external" : ""));
+            EXPECT_EQ(Failure([&] { Images(NewJob({}, 1, external), c.image); }), c.failure);
+            EXPECT_EQ(TempFiles(), std::vector<std::string>());
+        }
 }
 
 // Entries that neither the data's storage nor their colour decide stay on
