@@ -212,9 +212,17 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
     try {
         jpeg_error_mgr* err = jpeg->err;
         char text[MessageSize];
+        FILT_DCTBase* self = static_cast<FILT_DCTBase*>(jpeg->client_data);
+        if (level < 0 && err->msg_code == JWRN_HIT_MARKER && jpeg->is_decompressor) {
+            self->NoteDataEnd(reinterpret_cast<j_decompress_ptr>(jpeg));
+            // The reader says where the data end, in its own words.
+            if (self->m_dataEndTold) {
+                (*err->format_message)(jpeg, text);
+                GLIB_LOG(GLIB_LogDebug, text);
+                return;
+            }
+        }
         if (level < 0) {
-            if (err->msg_code == JWRN_HIT_MARKER && jpeg->is_decompressor)
-                static_cast<FILT_DCTBase*>(jpeg->client_data)->NoteDataEnd(reinterpret_cast<j_decompress_ptr>(jpeg));
             if (err->num_warnings == 0 || err->trace_level >= 3) {
                 (*err->format_message)(jpeg, text);
                 GLIB_LOG(GLIB_LogWarning, text);

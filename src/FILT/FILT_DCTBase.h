@@ -9,7 +9,7 @@
 // the text at level 2, destroys the libjpeg object and throws
 // GLIB_Exception with its code (1130007 decoding, 1130008 encoding) from
 // plain C++ frames. Warnings are logged at level 4 (the first of each libjpeg
-// object only) and counted.
+// object only) and counted; see SetDataEndTold.
 //
 // Setters throw the filter's exception for values outside their ranges;
 // calling the per-component setters before SetColors is a programming error
@@ -137,6 +137,9 @@ protected:
     };
     const DataEnd& DataRanOut() const { return m_dataEnd; }
     void ClearDataRanOut() { m_dataEnd = DataEnd(); }
+    // told: the reader says where the data end, so libjpeg's warning that
+    // they ran out is logged at debug level and not counted.
+    void SetDataEndTold(bool told) { m_dataEndTold = told; }
     // Before RaiseJpegError: text stands for libjpeg's message.
     void RewordJpegError(const char* text);
 
@@ -169,6 +172,7 @@ private:
     bool m_quantTableSet[MaxQuantTables] = {};
     jpeg_error_mgr m_errorMgr = {};
     DataEnd m_dataEnd;
+    bool m_dataEndTold = false;
     char m_messageText[MessageSize] = {};
     std::jmp_buf m_jump;
 };

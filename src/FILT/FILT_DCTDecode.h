@@ -66,8 +66,12 @@ public:
     // taller than its data can reach, each block of a first scan taking one
     // bit at least: its coefficients cost its data, not its claimed size.
     // A reader that pads missing samples itself then pays for the data
-    // alone. Set before the first ProcessBytes.
-    void SetStopAtDataEnd(bool stop) { m_stopAtDataEnd = stop; }
+    // alone, and says where they end: libjpeg's warning of it is logged at
+    // debug level only. Set before the first ProcessBytes.
+    void SetStopAtDataEnd(bool stop) {
+        m_stopAtDataEnd = stop;
+        SetDataEndTold(stop);
+    }
 
 private:
     enum State : int32_t {

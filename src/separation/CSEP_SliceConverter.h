@@ -84,7 +84,9 @@ protected:
     // else its stored bytes are copied into a temporary file, an
     // external stream with the image's Filter and DecodeParms as FFilter and
     // FDecodeParms, holding the source's other entries as SliceImage's
-    // slices do. No ink of that name: every ink gets the empty form.
+    // slices do. No ink of that name: every ink gets the empty form. JPEG
+    // data that end before the image's rows are noted (NoteImageShortfall,
+    // drawn whole).
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,
                           bool keep);
     // One DeviceGray image per component, samples inverted at the image's
@@ -203,6 +205,10 @@ private:
     // it then stops where its data end, so that no row is made of nothing.
     static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
                                    const FILT_DCTDecode** dct = nullptr);
+    // When image is in DCTDecode and its data end before its rows do, notes
+    // the shortfall as one the drawing fills in: the image reaches it whole.
+    // A fault of the data is left for the drawing to meet.
+    void NoteShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params);
     // Puts into each slice a copy of every entry of the source image that
     // the slice does not make anew, indirect values once for all.
     void KeepImageEntries(const GLOB_Object& source, const std::vector<GLOB_Object>& slices);
