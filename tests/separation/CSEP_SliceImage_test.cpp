@@ -442,56 +442,6 @@ TEST_F(CSEP_SliceImageTest, CutShortDCTImageCostsItsDataNotItsClaimedSize) {
     }
 }
 
-// However a JPEG's data end, a 20000 x 20000 CMYK claim costs the data:
-// the rows they decode to are kept (the first iMCU row of 8; a progressive
-// image's smoothing reaches two more) and the image is refused for the
-// samples missing. A side the drawing refuses is refused before any sample
-// is read or padded.
-TEST_F(CSEP_SliceImageTest, ImagesClaimingMoreThanTheirDataCostTheirData) {
-    const GLOB_Doc source = NewDoc();
-    const auto claimed = [](std::string jpeg, const char* frame, size_t scanBytes, const std::string& end) {
-        const size_t sof = jpeg.find(frame);
-        jpeg[sof + 5] = jpeg[sof + 7] = static_cast<char>(20000 >> 8);
-        jpeg[sof + 6] = jpeg[sof + 8] = static_cast<char>(20000 & 0xFF);
-        const size_t sos = jpeg.find("\xFF\xDA");
-        return jpeg.substr(0, sos + 2 + static_cast<uint8_t>(jpeg[sos + 3]) + scanBytes) + end;
-    };
-    const std::string sequential = StreamData(
-        NewStreamObject(source, "<< /Filter /DCTDecode >>", Ramp4(64, 16), "<< /Colors 4 /Columns 64 /Rows 16 >>"), 0);
-    const std::string progressive = dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK, 0, true}, Ramp4(64, 64));
-    const std::string dict =
-        "<< /Subtype /Image /Width 20000 /Height 20000 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode >>";
-    const auto refused = [](int rows) {
-        return "1128001 CSEP_DeviceCMYKConverter: the image's data hold " + std::to_string(rows * 20000 * 4) +
-               " samples, its dictionary 1600000000.";
-    };
-    const struct {
-        const char* name;
-        GLOB_Object image;
-        std::string failure;
-    } cases[] = {
-        {"ended by a comment marker",
-         NewStreamObject(source, dict, claimed(sequential, "\xFF\xC0", 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
-         refused(8)},
-        {"ended by the end of image", NewStreamObject(source, dict, claimed(sequential, "\xFF\xC0", 40, "\xFF\xD9")),
-         refused(8)},
-        {"progressive, cut short", NewStreamObject(source, dict, claimed(progressive, "\xFF\xC2", 20, "")),
-         refused(24)},
-        {"a 1-bit image 16777000 pixels high",
-         NewStreamObject(source, "<< /Subtype /Image /Width 1 /Height 16777000 /ColorSpace /DeviceCMYK "
-                                 "/BitsPerComponent 1 >>",
-                         ""),
-         "1128001 CSEP_DeviceCMYKConverter: an image of 1 x 16777000 pixels has a side longer than 65536, more than "
-         "can be drawn."},
-    };
-    for (const auto& c : cases)
-        for (uint32_t external : {0u, 1u}) {
-            SCOPED_TRACE(std::string(c.name) + (external ? ", external" : ""));
-            EXPECT_EQ(Failure([&] { Images(NewJob({}, 1, external), c.image); }), c.failure);
-            EXPECT_EQ(TempFiles(), std::vector<std::string>());
-        }
-}
-
 // A one-ink image reaches the drawing whole; JPEG data that end before its
 // rows are noted with what they decode to, as the drawing's to fill in.
 TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortAreNotedAsTheDrawingsToFill) {
