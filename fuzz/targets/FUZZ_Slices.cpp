@@ -243,19 +243,27 @@ void CheckImage(FUZZ_Slicer& slicer, const GLOB_Object& image) {
     const uint64_t sliceRow = (width * bits + 7) / 8;
     if (n == 0 || sourceRow == 0 || sourceRow * height > MaxCheckedBytes)
         return;
-    const std::string source = FUZZ_StreamBytes(image, MaxCheckedBytes);
+    // JPEG data read as far as they decode: the rows past them are missing.
+    const std::string source = FUZZ_StreamBytes(image, MaxCheckedBytes, true);
     const uint64_t rows = std::min<uint64_t>(height, source.size() / sourceRow);
+    // Rows of which the data hold no byte read as samples 0.
+    const uint64_t missingFrom = std::min<uint64_t>(height, (source.size() + sourceRow - 1) / sourceRow);
     const uint32_t maxValue = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
     for (unsigned j = 0; j < n; ++j) {
         const std::string slice = FUZZ_StreamBytes(slices[j], MaxCheckedBytes);
-        if (slice.size() < rows * sliceRow)
+        if (slice.size() < height * sliceRow)
             throw FUZZ_Finding("Image slice " + std::to_string(j) + " holds " + std::to_string(slice.size()) +
-                               " bytes for " + std::to_string(rows) + " rows of the source's");
+                               " bytes for " + std::to_string(height) + " rows");
         for (uint64_t y = 0; y < rows; ++y)
             for (uint64_t x = 0; x < width; ++x)
                 if (Sample(slice, y * sliceRow, x, bits) != maxValue - Sample(source, y * sourceRow, x * n + j, bits))
                     throw FUZZ_Finding("Image slice " + std::to_string(j) + " sample " + std::to_string(x) + "," +
                                        std::to_string(y) + " is not 2^b - 1 - the source's");
+        for (uint64_t y = missingFrom; y < height; ++y)
+            for (uint64_t x = 0; x < width; ++x)
+                if (Sample(slice, y * sliceRow, x, bits) != maxValue)
+                    throw FUZZ_Finding("Image slice " + std::to_string(j) + " sample " + std::to_string(x) + "," +
+                                       std::to_string(y) + " is not 2^b - 1 where the source has no data");
     }
 }
 

@@ -212,9 +212,17 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
     try {
         jpeg_error_mgr* err = jpeg->err;
         char text[MessageSize];
+        FILT_DCTBase* self = static_cast<FILT_DCTBase*>(jpeg->client_data);
+        if (level < 0 && err->msg_code == JWRN_HIT_MARKER && jpeg->is_decompressor) {
+            self->NoteDataEnd(reinterpret_cast<j_decompress_ptr>(jpeg));
+            // The reader says where the data end, in its own words.
+            if (self->m_dataEndTold) {
+                (*err->format_message)(jpeg, text);
+                GLIB_LOG(GLIB_LogDebug, text);
+                return;
+            }
+        }
         if (level < 0) {
-            if (err->msg_code == JWRN_HIT_MARKER)
-                static_cast<FILT_DCTBase*>(jpeg->client_data)->m_dataRanOut = true;
             if (err->num_warnings == 0 || err->trace_level >= 3) {
                 (*err->format_message)(jpeg, text);
                 GLIB_LOG(GLIB_LogWarning, text);
@@ -227,6 +235,14 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
     } catch (...) {
     }
 }
+
+void FILT_DCTBase::NoteDataEnd(j_decompress_ptr jpeg) {
+    const int marker = jpeg->unread_marker;
+    if (m_dataEnd.scan == 0 && (marker < JPEG_RST0 || marker > JPEG_RST0 + 7))
+        m_dataEnd = DataEnd{jpeg->input_scan_number, jpeg->input_iMCU_row};
+}
+
+void FILT_DCTBase::RewordJpegError(const char* text) { std::snprintf(m_messageText, sizeof m_messageText, "%s", text); }
 
 void FILT_DCTBase::OutputMessage(j_common_ptr jpeg) {
     try {

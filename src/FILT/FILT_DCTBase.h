@@ -9,7 +9,7 @@
 // the text at level 2, destroys the libjpeg object and throws
 // GLIB_Exception with its code (1130007 decoding, 1130008 encoding) from
 // plain C++ frames. Warnings are logged at level 4 (the first of each libjpeg
-// object only) and counted.
+// object only) and counted; see SetDataEndTold.
 //
 // Setters throw the filter's exception for values outside their ranges;
 // calling the per-component setters before SetColors is a programming error
@@ -127,15 +127,29 @@ protected:
     bool AnyQuantTableSet() const { return m_anyQuantTableSet; }
     bool ACHuffTableSet(int32_t i) const { return m_acHuffTableSet[i]; }
     bool DCHuffTableSet(int32_t i) const { return m_dcHuffTableSet[i]; }
-    // libjpeg warned that its scan data ran out where it needed more bits
-    // (it goes on with zeros); cleared by ClearDataRanOut.
-    bool DataRanOut() const { return m_dataRanOut; }
-    void ClearDataRanOut() { m_dataRanOut = false; }
+    // Where a decoder's scan data first ran out at a marker other than a
+    // restart marker (libjpeg resynchronises on those) and libjpeg went on
+    // with zeros: the scan (from 1) and the iMCU row it was decoding; scan
+    // 0 while they have not. Cleared by ClearDataRanOut.
+    struct DataEnd {
+        int32_t scan = 0;
+        uint32_t iMCURow = 0;
+    };
+    const DataEnd& DataRanOut() const { return m_dataEnd; }
+    void ClearDataRanOut() { m_dataEnd = DataEnd(); }
+    // told: the reader says where the data end, so libjpeg's warning that
+    // they ran out is logged at debug level and not counted.
+    void SetDataEndTold(bool told) { m_dataEndTold = told; }
+    // Before RaiseJpegError: text stands for libjpeg's message.
+    void RewordJpegError(const char* text);
 
 private:
     static void ErrorExit(j_common_ptr jpeg);
     static void EmitMessage(j_common_ptr jpeg, int level);
     static void OutputMessage(j_common_ptr jpeg);
+    // libjpeg's warning that the scan data ran out, at the marker jpeg has
+    // not read yet.
+    void NoteDataEnd(j_decompress_ptr jpeg);
     void CheckIndex(int32_t index, int32_t limit, const char* what) const;
     void SetMap(const std::vector<int32_t>& map, const bool* tableSet, int32_t Component::*field,
                 const char* what);
@@ -157,7 +171,8 @@ private:
     bool m_dcHuffTableSet[MaxHuffTables] = {};
     bool m_quantTableSet[MaxQuantTables] = {};
     jpeg_error_mgr m_errorMgr = {};
-    bool m_dataRanOut = false;
+    DataEnd m_dataEnd;
+    bool m_dataEndTold = false;
     char m_messageText[MessageSize] = {};
     std::jmp_buf m_jump;
 };

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <jerror.h>
+
 namespace {
 
 // JPEG end-of-image marker.
@@ -240,6 +242,9 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
     auto call = [this](auto&& libjpegCall) {
         if (!JpegGuard(libjpegCall)) {
             m_state = Error;
+            // libjpeg's words name its missing feature, not the image's size.
+            if (m_jpeg.err->msg_code == JERR_NO_BACKING_STORE)
+                RewordJpegError("FILT_DCTDecode: the JPEG image is too large to decode in the memory allowed");
             RaiseJpegError(reinterpret_cast<j_common_ptr>(&m_jpeg));
         }
     };
@@ -269,8 +274,9 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             }
             ApplyColourRules();
             m_numComponents = m_jpeg.num_components;
+            m_multipleScans = m_jpeg.progressive_mode || m_jpeg.comps_in_scan < m_jpeg.num_components;
             m_state = Starting;
-            if (m_jpeg.arith_code) {
+            if (m_jpeg.arith_code || (m_stopAtDataEnd && m_multipleScans)) {
                 m_wholeData = true;
                 m_state = Collecting;
             }
@@ -279,6 +285,7 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
         case Collecting:
             if (!Collect(in))
                 return;
+            CapToData();
             m_state = Starting;
             break;
         case Starting: {
@@ -299,7 +306,7 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
         case ReadingRows: {
             Feed(in);
             bool suspended = false;
-            while (m_jpeg.output_scanline < m_jpeg.output_height && m_rows.TuplesAvailable() > 0) {
+            while (m_jpeg.output_scanline < RowsOfData() && m_rows.TuplesAvailable() > 0) {
                 JSAMPROW row = m_rows.GetPtr();
                 JDIMENSION got = 0;
                 call([&] { got = jpeg_read_scanlines(&m_jpeg, &row, 1); });
@@ -307,12 +314,10 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                     suspended = true;
                     break;
                 }
-                if (RanOutOfData())
-                    break;
                 m_rows.Commit(1);
                 m_stalls = 0;
             }
-            if (RanOutOfData()) {
+            if (!suspended && m_jpeg.output_scanline >= RowsOfData() && RowsOfData() < m_jpeg.output_height) {
                 Settle(false);
                 m_state = Finished;
                 break;
@@ -348,10 +353,45 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
     }
 }
 
-bool FILT_DCTDecode::RanOutOfData() const {
-    // A restart marker met early is resynchronised on; only the end of the
-    // image ends the data.
-    return m_stopAtDataEnd && !m_jpeg.progressive_mode && DataRanOut() && m_jpeg.unread_marker == EndOfImage;
+JDIMENSION FILT_DCTDecode::RowsOfData() const {
+    const DataEnd& end = DataRanOut();
+    if (!m_stopAtDataEnd || end.scan == 0 || (m_multipleScans && end.scan > 1))
+        return m_jpeg.output_height;
+    const uint64_t perRow = static_cast<uint64_t>(m_jpeg.max_v_samp_factor) * m_jpeg.min_DCT_scaled_size;
+    const uint64_t rows = end.iMCURow + uint64_t{1} + SmoothedRows();
+    return static_cast<JDIMENSION>(std::min<uint64_t>(m_jpeg.output_height, rows * perRow));
+}
+
+uint32_t FILT_DCTDecode::SmoothedRows() const {
+    // libjpeg's block smoothing of a progressive image reaches two block
+    // rows from each block.
+    return m_jpeg.progressive_mode && m_jpeg.do_block_smoothing ? 2 : 0;
+}
+
+void FILT_DCTDecode::CapToData() {
+    // Arithmetic coding and refinement scans can code a block in less
+    // than a bit.
+    if (!m_stopAtDataEnd || !m_multipleScans || m_jpeg.arith_code || m_jpeg.Ss != 0 || m_jpeg.Ah != 0)
+        return;
+    uint64_t blocksPerRow = 0;
+    for (int i = 0; i < m_jpeg.comps_in_scan; ++i)
+        blocksPerRow += uint64_t{m_jpeg.cur_comp_info[i]->width_in_blocks} *
+                        static_cast<uint64_t>(m_jpeg.cur_comp_info[i]->v_samp_factor);
+    // The row where the bits run out is decoded too.
+    const uint64_t rows =
+        uint64_t{m_acc.DataAvailable()} * 8 / std::max<uint64_t>(blocksPerRow, 1) + 1 + SmoothedRows();
+    if (rows >= m_jpeg.total_iMCU_rows)
+        return;
+    // initial_setup's sizes for the lower height; libjpeg derives the rest
+    // when it starts.
+    const uint64_t maxV = static_cast<uint64_t>(m_jpeg.max_v_samp_factor);
+    m_jpeg.image_height = static_cast<JDIMENSION>(rows * maxV * DCTSIZE);
+    m_jpeg.total_iMCU_rows = static_cast<JDIMENSION>(rows);
+    for (int i = 0; i < m_jpeg.num_components; ++i) {
+        jpeg_component_info& c = m_jpeg.comp_info[i];
+        c.height_in_blocks = static_cast<JDIMENSION>(rows * static_cast<uint64_t>(c.v_samp_factor));
+        c.downsampled_height = static_cast<JDIMENSION>(rows * static_cast<uint64_t>(c.v_samp_factor) * DCTSIZE);
+    }
 }
 
 void FILT_DCTDecode::InitSource(j_decompress_ptr) {}

@@ -24,8 +24,10 @@
 // RGB and CMYK (no transform); otherwise libjpeg reads the markers. The
 // output is libjpeg's default for that space (YCbCr to RGB, YCCK to CMYK).
 //
-// Failures throw GLIB_Exception 1130007 (libjpeg's message, or "Insufficient
-// data passed to JPEG decoder. …"); the filter is then in its Error state.
+// Failures throw GLIB_Exception 1130007 (libjpeg's message, "Insufficient
+// data passed to JPEG decoder. …", or, for an image whose whole-image
+// buffers pass MaxJpegMemory, "FILT_DCTDecode: the JPEG image is too large
+// to decode in the memory allowed"); the filter is then in its Error state.
 #pragma once
 
 #include "FILT/FILT_DCTBase.h"
@@ -55,12 +57,21 @@ public:
     // The components of each output pixel once the header is read (the
     // data's own count: 1, 3 or 4 for the colour rules above); 0 before.
     int32_t NumComponents() const { return m_numComponents; }
-    // With stop true, sequential data that end before their last row end
-    // the output after the last row libjpeg made before the data ran out,
-    // instead of the rows it would make up of nothing; a reader that pads
-    // missing samples itself then pays for the data alone. Set before the
-    // first ProcessBytes.
-    void SetStopAtDataEnd(bool stop) { m_stopAtDataEnd = stop; }
+    // With stop true, data that run out (at any marker but a restart
+    // marker, whatever damage led there) end the output with the iMCU row
+    // libjpeg was decoding when they did, as libjpeg decodes it, instead of
+    // the rows it would make up of nothing; in an image of several scans
+    // only the first scan counts, the later ones refine rows it holds. Such
+    // an image, Huffman-coded, is collected whole first and decoded no
+    // taller than its data can reach, each block of a first scan taking one
+    // bit at least: its coefficients cost its data, not its claimed size.
+    // A reader that pads missing samples itself then pays for the data
+    // alone, and says where they end: libjpeg's warning of it is logged at
+    // debug level only. Set before the first ProcessBytes.
+    void SetStopAtDataEnd(bool stop) {
+        m_stopAtDataEnd = stop;
+        SetDataEndTold(stop);
+    }
 
 private:
     enum State : int32_t {
@@ -70,7 +81,8 @@ private:
         ReadingRows = 3,
         Finished = 4,
         Error = 5,
-        // Arithmetic coding: between ReadingHeader and Starting.
+        // Arithmetic coding, or several scans stopped at the data's end:
+        // between ReadingHeader and Starting.
         Collecting = 6,
     };
     // Where the search for the end-of-image marker stands: in entropy-coded
@@ -98,9 +110,14 @@ private:
     void DropConsumed();
     void Grow();
     void ApplyColourRules();
-    // Stopping at the data's end was asked for, and the data of a
-    // sequential image ended before its end-of-image marker was due.
-    bool RanOutOfData() const;
+    // The output rows the data reach: all of them unless stopping at the
+    // data's end was asked for and they ran out.
+    JDIMENSION RowsOfData() const;
+    // iMCU rows past the data's end whose pixels the data still reach.
+    uint32_t SmoothedRows() const;
+    // Before the first scan of a whole multi-scan image: the height its
+    // data can reach, when smaller than the header's.
+    void CapToData();
     [[noreturn]] void Fail(const char* text);
 
     static void InitSource(j_decompress_ptr jpeg);
@@ -126,4 +143,7 @@ private:
     uint32_t m_segmentLeft = 0;
     int32_t m_numComponents = 0;
     bool m_stopAtDataEnd = false;
+    // The first scan holds fewer components than the image, or the image is
+    // progressive: libjpeg reads every scan before the first row.
+    bool m_multipleScans = false;
 };

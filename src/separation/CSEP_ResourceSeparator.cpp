@@ -300,7 +300,10 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
                                                      : std::string("Image /") + NameText(SourceName()))
                                           << " is truncated: its data hold " << shortfall.held
                                                 << " of " << shortfall.needed
-                                                << " samples; the missing samples are read as 0");
+                                                << (shortfall.readAsZero
+                                                        ? " samples; the missing samples are read as 0"
+                                                        : " samples; the drawing fills in the rest as its JPEG "
+                                                          "decoder does"));
     }
     SoftMaskBlanks(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)

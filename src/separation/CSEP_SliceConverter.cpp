@@ -13,6 +13,7 @@
 #include "GLOB/GLOB_MemoryStream.h"
 #include "GLOB/GLOB_StreamCore.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "separation/CSEP_DocProgressMeter.h"
 
 #include <algorithm>
 #include <limits>
@@ -266,6 +267,7 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
         return;
     const CPDF_Image source(imageObject);
     CPDF_ImageParams params = source.ImageParams();
+    NoteShortJpeg(imageObject, params);
     MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
     if (JobContext().UseExternalStreams() == 0 || SliceBytes(params) <= SmallSliceBytes) {
         CPDF_Image copy(Doc().Copy(imageObject, true));
@@ -281,6 +283,32 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     out[static_cast<size_t>(ink)] = image.Object();
 }
 
+void CSEP_SliceConverter::NoteShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params) {
+    const uint64_t width = static_cast<uint64_t>(std::max(params.Width(), 0));
+    const uint64_t needed = width * params.NumComponents() * static_cast<uint64_t>(std::max(params.Height(), 0));
+    if (needed == 0 || width * params.NumComponents() > std::numeric_limits<FILT_Size>::max())
+        return;
+    uint64_t held = 0;
+    try {
+        const FILT_DCTDecode* dct = nullptr;
+        GLOB_Stream decoded =
+            OpenAsBytes(image, static_cast<FILT_Size>(width * params.NumComponents()),
+                        static_cast<uint32_t>(params.BitsPerComponent()), &dct);
+        // Counted, not kept: a whole image costs one decode and no space.
+        for (FILT_FilterBuffer* buffer = dct ? decoded.Read() : nullptr; buffer && buffer->DataAvailable() > 0;
+             buffer = held < needed ? decoded.Read() : nullptr) {
+            held += buffer->DataAvailable();
+            buffer->AdvanceGetPtr(buffer->DataAvailable());
+        }
+        decoded.Close();
+        if (dct && held < needed)
+            NoteImageShortfall(held, needed, /*readAsZero=*/false);
+    } catch (const GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+    }
+}
+
 void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out) {
     out.clear();
     const CPDF_Image source(imageObject);
@@ -292,6 +320,13 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
         return;
     const uint32_t bits = static_cast<uint32_t>(params.BitsPerComponent());
     const uint64_t width = static_cast<uint64_t>(params.Width());
+    // Checked before any sample is read or padded: slicing it would cost
+    // its claimed size for nothing.
+    if (width > MaxImageSide || static_cast<uint64_t>(params.Height()) > MaxImageSide)
+        GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": an image of " << width << " x "
+                                                                    << params.Height()
+                                                                    << " pixels has a side longer than "
+                                                                    << MaxImageSide << ", more than can be drawn.");
     if (width * n > std::numeric_limits<FILT_Size>::max())
         GLIB_THROW(GLIB_Exception, CSEP_SliceCode, ClassName() << ": image rows of " << width << " x " << n
                                                               << " samples are too long.");

@@ -65,6 +65,8 @@ public:
     // beyond it a few bytes claiming a huge image would cost time and files
     // out of all proportion to the file.
     static constexpr uint64_t MaxPaddedSamples = uint64_t{1} << 26;
+    // The longest side of an image the page drawing takes.
+    static constexpr uint64_t MaxImageSide = 65536;
 
 protected:
     CSEP_SliceConverter() = default;
@@ -82,7 +84,9 @@ protected:
     // else its stored bytes are copied into a temporary file, an
     // external stream with the image's Filter and DecodeParms as FFilter and
     // FDecodeParms, holding the source's other entries as SliceImage's
-    // slices do. No ink of that name: every ink gets the empty form.
+    // slices do. No ink of that name: every ink gets the empty form. JPEG
+    // data that end before the image's rows are noted (NoteImageShortfall,
+    // drawn whole).
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,
                           bool keep);
     // One DeviceGray image per component, samples inverted at the image's
@@ -98,9 +102,13 @@ protected:
     // when more than MaxPaddedSamples are missing, or the image has more than
     // 2^31 - 1, they are refused as GLIB_Exception 1128001
     // (CSEP_UnsupportedCode) "<class>: the image's data hold <got> samples,
-    // its dictionary <needed>.". DCT data of another component count than
-    // the colour space throw 1128001 "<class>: the image's DCT data have <m>
-    // components, its colour space <n>.".
+    // its dictionary <needed>.". A side over MaxImageSide is refused first,
+    // before any data are read: 1128001 "<class>: an image of <w> x <h>
+    // pixels has a side longer than 65536, more than can be drawn.". DCT
+    // data of another component count than the colour space throw 1128001
+    // "<class>: the image's DCT data have <m> components, its colour space
+    // <n>.". DCT data are read as far as they decode (FILT_DCTDecode's stop
+    // at the data's end): the rows past it are missing samples.
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).
@@ -197,6 +205,10 @@ private:
     // it then stops where its data end, so that no row is made of nothing.
     static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
                                    const FILT_DCTDecode** dct = nullptr);
+    // When image is in DCTDecode and its data end before its rows do, notes
+    // the shortfall as one the drawing fills in: the image reaches it whole.
+    // A fault of the data is left for the drawing to meet.
+    void NoteShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params);
     // Puts into each slice a copy of every entry of the source image that
     // the slice does not make anew, indirect values once for all.
     void KeepImageEntries(const GLOB_Object& source, const std::vector<GLOB_Object>& slices);

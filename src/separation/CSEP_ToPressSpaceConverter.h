@@ -48,9 +48,12 @@ public:
     // What the data of an image converted since the last call lacked: the
     // samples they held and the samples the dictionary claims (both 0 when
     // no image was short). The call forgets it.
+    // readAsZero: the missing samples are read as 0; else the image reaches
+    // the drawing whole, whose JPEG decoder makes up the rest.
     struct ImageShortfall {
         uint64_t held = 0;
         uint64_t needed = 0;
+        bool readAsZero = true;
     };
     ImageShortfall TakeImageShortfall();
 
@@ -67,7 +70,9 @@ protected:
     // The press-space index of the ink named colorant, or -1.
     int32_t InkIndex(const CPDF_Colorant& colorant) const;
     // An image whose data held fewer samples than its dictionary claims.
-    void NoteImageShortfall(uint64_t held, uint64_t needed) { m_shortfall = ImageShortfall{held, needed}; }
+    void NoteImageShortfall(uint64_t held, uint64_t needed, bool readAsZero = true) {
+        m_shortfall = ImageShortfall{held, needed, readAsZero};
+    }
 
 private:
     CSEP_SepJobContext m_job;

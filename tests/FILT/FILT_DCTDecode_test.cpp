@@ -191,3 +191,51 @@ TEST(FILT_DCTDecode, ErrorsAndWarningsAreLogged) {
     EXPECT_EQ(count, 1);
     EXPECT_TRUE(warnings.Contains(GLIB_LogWarning, "extraneous bytes"));
 }
+
+// Stopping at the data's end keeps every row libjpeg decodes from the data,
+// through the iMCU row where they run out, whatever marker or damage ends
+// them; what it leaves out is only what libjpeg makes of nothing (128).
+TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
+    LogCapture quiet;
+    const auto scanStart = [](const std::string& jpeg) {
+        const size_t sos = jpeg.find("\xFF\xDA");
+        return sos + 2 + ((static_cast<uint8_t>(jpeg[sos + 2]) << 8) | static_cast<uint8_t>(jpeg[sos + 3]));
+    };
+    const std::string cmyk = MakeCase({13, 9, 4, JCS_CMYK, JCS_CMYK});
+    std::string badCode = cmyk;  // all ones: no code of libjpeg's tables, in the last MCU
+    badCode.insert(badCode.size() - 8, std::string("\xFF\x00\xFF\x00\xFF\x00", 6));
+    const std::string thin = MakeCase({1, 9, 4, JCS_CMYK, JCS_CMYK});
+    const std::string grey = MakeCase({64, 40});
+    const std::string progressive = MakeCase({64, 256, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true});
+    const struct {
+        const char* name;
+        std::string jpeg;
+        size_t rowBytes, rowsPerIMCU;
+        bool allRows;
+    } cases[] = {
+        {"bad Huffman code in the last iMCU row", badCode, 13 * 4, 8, true},
+        {"next to no scan data", thin.substr(0, scanStart(thin) + 1), 4, 8, false},
+        {"a comment marker after a few MCUs",
+         grey.substr(0, scanStart(grey) + 30) + std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8), 64, 8, false},
+        {"progressive, cut in its first scan", progressive.substr(0, scanStart(progressive) + 20), 64, 8, false},
+    };
+    for (const auto& c : cases) {
+        const std::string expected = Reference(c.jpeg);
+        for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {7}}}) {
+            SCOPED_TRACE(std::string(c.name) + " " + chunking.Name());
+            FILT_DCTDecode d;
+            d.SetStopAtDataEnd(true);
+            const std::string rows = RunFilter(d, c.jpeg, chunking, expected.size() + 64);
+            ASSERT_EQ(rows.size() % c.rowBytes, 0u);
+            EXPECT_TRUE(rows == expected.substr(0, rows.size()));
+            if (c.allRows) {
+                EXPECT_EQ(rows.size(), expected.size());
+                continue;
+            }
+            EXPECT_GT(rows.size(), 0u);
+            EXPECT_LT(rows.size(), expected.size());
+            EXPECT_EQ(rows.size() / c.rowBytes % c.rowsPerIMCU, 0u);
+            EXPECT_EQ(expected.find_first_not_of('\x80', rows.size()), std::string::npos);
+        }
+    }
+}

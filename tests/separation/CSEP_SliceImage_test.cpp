@@ -1,7 +1,9 @@
 #include "separation/CSEP_ColorSeparator.h"
 
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
+#include "CPDF/image/CPDF_Image.h"
 #include "CSEP_TestUtil.h"
+#include "FILT/FILT_DCTTestJpeg.h"
 
 #include <zlib.h>
 
@@ -396,14 +398,16 @@ TEST_F(CSEP_SliceImageTest, ImagesMissingManySamplesAreReadAsZeroToTheirEnd) {
 // what they hold, once more samples are missing than may be read as 0.
 TEST_F(CSEP_SliceImageTest, ImagesMissingMoreThanThePaddingLimitAreRefused) {
     const GLOB_Doc source = NewDoc();
-    const uint64_t width = CSEP_SliceConverter::MaxPaddedSamples / 4 + 2;
+    // Sides the drawing takes.
+    const uint64_t width = CSEP_SliceConverter::MaxImageSide;
+    const uint64_t height = CSEP_SliceConverter::MaxPaddedSamples / 4 / width + 1;
     const GLOB_Object image = NewStreamObject(
-        source, "<< /Subtype /Image /Width " + std::to_string(width) +
-                    " /Height 1 /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
+        source, "<< /Subtype /Image /Width " + std::to_string(width) + " /Height " + std::to_string(height) +
+                    " /ColorSpace /DeviceCMYK /BitsPerComponent 8 >>",
         "\x10\x20\x30\x40\x50");
     EXPECT_EQ(Failure([&] { Images(NewJob({}), image); }),
               "1128001 CSEP_DeviceCMYKConverter: the image's data hold 5 samples, its dictionary " +
-                  std::to_string(width * 4) + ".");
+                  std::to_string(width * height * 4) + ".");
 }
 
 // A JPEG header claims the image's size; what decodes from its data bounds
@@ -430,9 +434,53 @@ TEST_F(CSEP_SliceImageTest, CutShortDCTImageCostsItsDataNotItsClaimedSize) {
         jpeg);
     for (uint32_t external : {0u, 1u}) {
         SCOPED_TRACE(external);
+        // The data end in the first iMCU row: its 8 rows are kept.
         EXPECT_EQ(Failure([&] { Images(NewJob({}, 1, external), image); }),
-                  "1128001 CSEP_DeviceCMYKConverter: the image's data hold 0 samples, its dictionary 68812800.");
+                  "1128001 CSEP_DeviceCMYKConverter: the image's data hold " + std::to_string(8 * 8192 * 4) +
+                      " samples, its dictionary 68812800.");
         EXPECT_EQ(TempFiles(), std::vector<std::string>());
+    }
+}
+
+// A one-ink image reaches the drawing whole; JPEG data that end before its
+// rows are noted with what they decode to, as the drawing's to fill in.
+TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortAreNotedAsTheDrawingsToFill) {
+    const GLOB_Doc source = NewDoc();
+    const std::string jpeg = dcttest::MakeJpeg({64, 64}, Packed(64, 64, 1, 8, [](int x, int y, int) {
+                                                   return (x * 5 + y * 3) % 256;
+                                               }));
+    std::string claimed = jpeg;
+    const size_t sof = claimed.find("\xFF\xC0");
+    claimed[sof + 5] = claimed[sof + 7] = static_cast<char>(8000 >> 8);
+    claimed[sof + 6] = claimed[sof + 8] = static_cast<char>(8000 & 0xFF);
+    const size_t sos = claimed.find("\xFF\xDA");
+    claimed = claimed.substr(0, sos + 2 + static_cast<uint8_t>(claimed[sos + 3]) + 40);
+    const std::string gray = "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode";
+    const std::string spot = "/ColorSpace [/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+                             "/C1 [0 0 0 1] /N 1 >>] /BitsPerComponent 8 /Filter /DCTDecode";
+    const struct {
+        const char* name;
+        std::string dict;
+        std::string data;
+        uint64_t held, needed;
+    } cases[] = {
+        {"whole", "/Width 64 /Height 64 " + gray, jpeg, 0, 0},
+        {"cut gray", "/Width 8000 /Height 8000 " + gray, claimed, 8 * 8000, 8000 * 8000},
+        {"cut spot", "/Width 8000 /Height 8000 " + spot, claimed, 8 * 8000, 8000 * 8000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const GLOB_Object image = NewStreamObject(source, "<< /Subtype /Image " + c.dict + " >>", c.data);
+        CSEP_ColorSeparator separator;
+        separator.SetJobContext(NewJob({"Spot"}));
+        separator.SetColorSpace(CPDF_Image(image).ImageParams().ColorSpace());
+        std::vector<GLOB_Object> out;
+        separator.ConvertImage(image, out);
+        const CSEP_ToPressSpaceConverter::ImageShortfall shortfall = separator.Converter().TakeImageShortfall();
+        EXPECT_EQ(shortfall.held, c.held);
+        EXPECT_EQ(shortfall.needed, c.needed);
+        EXPECT_FALSE(shortfall.readAsZero && c.needed > 0);
+        EXPECT_EQ(StreamData(out[c.dict.find("Spot") != std::string::npos ? 4 : 3], 0), c.data);  // whole
     }
 }
 

@@ -6,6 +6,7 @@
 // none leaves anything in TMPDIR.
 #include "TS_ProgramFixture.h"
 
+#include "FILT/FILT_DCTTestJpeg.h"
 #include "viewer/program/VIEW_PdfFile.h"
 
 #include <sys/stat.h>
@@ -116,3 +117,71 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
 }
 
 }  // namespace
+
+// JPEG images whose data end early cost what the data hold: with no file
+// allowed past 2 MB, 20000 x 20000 CMYK claims ended by a comment marker or
+// cut in a progressive scan are refused for the samples they lack, a page
+// claiming a 16777000-pixel side is refused before any padding, and a cut
+// gray image is drawn and said truncated once, in the program's words.
+TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
+    const auto claimed = [](std::string jpeg, const char* frame, uint16_t side, size_t scanBytes,
+                            const std::string& end) {
+        const size_t sof = jpeg.find(frame);
+        jpeg[sof + 5] = jpeg[sof + 7] = static_cast<char>(side >> 8);
+        jpeg[sof + 6] = jpeg[sof + 8] = static_cast<char>(side & 0xFF);
+        const size_t sos = jpeg.find("\xFF\xDA");
+        return jpeg.substr(0, sos + 2 + static_cast<uint8_t>(jpeg[sos + 3]) + scanBytes) + end;
+    };
+    const auto image = [](const std::string& dict, const std::string& data) {
+        return TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
+                          {VIEW_PdfStream("/Type /XObject /Subtype /Image " + dict, data)});
+    };
+    const std::string cmyk = dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK}, dcttest::SourceImage(64, 64, 4, 1));
+    const std::string progressive =
+        dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK, 0, true}, dcttest::SourceImage(64, 64, 4, 2));
+    const std::string gray = dcttest::MakeJpeg({64, 64}, dcttest::SourceImage(64, 64, 1, 3));
+    const std::string big = "/Width 20000 /Height 20000 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode";
+    // Kept: the first iMCU row of 8, and two more that a progressive
+    // image's smoothing reaches.
+    const auto refused = [](int rows) {
+        return "page 1 was not separated: image /Im0: the image's data hold " + std::to_string(rows * 20000 * 4) +
+               " samples, its dictionary 1600000000.";
+    };
+    const struct {
+        const char* name;
+        std::string pdf;
+        int code;
+        std::string last;  // after "tintscope: FILE: "
+    } rows[] = {
+        {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
+         1, refused(8)},
+        {"progressive.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 20, "")), 1, refused(3 * 8)},
+        {"high.pdf",
+         image("/Width 1 /Height 16777000 /ColorSpace /DeviceCMYK /BitsPerComponent 1", ""), 1,
+         "page 1 was not separated: image /Im0: an image of 1 x 16777000 pixels has a side longer than 65536, more "
+         "than can be drawn."},
+        {"gray.pdf",
+         image("/Width 8000 /Height 8000 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode",
+               claimed(gray, "\xFF\xC0", 8000, 40, "")),
+         0,
+         "page 1: Image /Im0 is truncated: its data hold " + std::to_string(8 * 8000) +
+             " of 64000000 samples; the drawing fills in the rest as its JPEG decoder does"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, row.pdf);
+        // 4096 blocks of 512 bytes: a file past it ends the run by SIGXFSZ.
+        const std::string command = "ulimit -f 4096; TMPDIR='" + m_tmp.Path() + "' '" + TINTSCOPE_PROGRAM + "' '" +
+                                    file + "' --out '" + m_out.File(std::string(row.name) + ".out") +
+                                    "' 2>&1 >/dev/null";
+        const TS_Run run = TS_FinishPiped(popen(command.c_str(), "r"));
+        EXPECT_EQ(run.m_code, row.code) << run.m_err;
+        const std::vector<std::string> lines = run.Lines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
+        if (row.code == 0) {
+            EXPECT_EQ(lines.size(), 1u) << "said once, and nothing of libjpeg's own\n" << run.m_err;
+        }
+        EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+    }
+}
