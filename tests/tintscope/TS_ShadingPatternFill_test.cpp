@@ -4,7 +4,6 @@
 #include "support/GhostscriptRenderer.h"
 #include "support/PdfText.h"
 
-#include <algorithm>
 #include <map>
 #include <string>
 
@@ -42,18 +41,11 @@ TEST_F(TS_ProgramTest, AShadingPatternNamedAloneInASpaceWithABaseInksAsTiffsep) 
         ASSERT_NE(peer, tiffsep.end());
         const GrayPlate plate = TS_ReadPlatePng(m_out.File(p.plate));
         ASSERT_GT(plate.width, 0);
+        // The inked share too: a blank plate cannot pass for the ramp.
         const PlateMatch match = ComparePlate(peer->second, plate);
         EXPECT_GE(match.Share(), PlateMatch::RequiredShare);
         EXPECT_GE(match.InkedShare(), PlateMatch::RequiredShare);
     }
-    // The ramp is there: full cyan at the rectangle's right, none left of it.
-    const GrayPlate cyan = TS_ReadPlatePng(m_out.File("plate-0-Cyan.png"));
-    ASSERT_GT(cyan.width, 0);
-    const long inked = std::count_if(cyan.pixels.begin(), cyan.pixels.end(),
-                                     [](uint8_t v) { return v < PlateMatch::InkedBelow; });
-    EXPECT_GT(inked, 0);
-    EXPECT_LT(cyan.At(cyan.width * 170 / 200, cyan.height / 2), 30);
-    EXPECT_EQ(cyan.At(cyan.width * 10 / 200, cyan.height / 2), 255);
 }
 
 }  // namespace
