@@ -132,7 +132,8 @@ enum : DWORD {
 };
 
 // Creation dispositions. CREATE_ALWAYS and OPEN_ALWAYS succeed on an existing
-// file and then leave ERROR_ALREADY_EXISTS as the last error.
+// file and then leave ERROR_ALREADY_EXISTS as the last error; through a link
+// to a missing file they make the file where the link points.
 enum : DWORD {
     CREATE_NEW = 1,
     CREATE_ALWAYS = 2,
@@ -146,6 +147,7 @@ enum : DWORD {
     FILE_ATTRIBUTE_DIRECTORY = 0x10,
     FILE_ATTRIBUTE_ARCHIVE = 0x20,
     FILE_ATTRIBUTE_NORMAL = 0x80,
+    FILE_ATTRIBUTE_REPARSE_POINT = 0x400,
 };
 
 enum : DWORD { FILE_BEGIN = 0, FILE_CURRENT = 1, FILE_END = 2 };
@@ -176,7 +178,9 @@ BOOL FlushFileBuffers(HANDLE file);
 constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 // FILE_ATTRIBUTE_DIRECTORY for a folder, FILE_ATTRIBUTE_NORMAL for anything
 // else that exists; INVALID_FILE_ATTRIBUTES with the last error when nothing
-// does.
+// does. A symbolic link is described itself, as FILE_ATTRIBUTE_REPARSE_POINT
+// (with FILE_ATTRIBUTE_DIRECTORY when it names a folder), even when what it
+// names is missing.
 DWORD GetFileAttributesA(LPCSTR path);
 
 enum : DWORD { MOVEFILE_REPLACE_EXISTING = 0x1, MOVEFILE_WRITE_THROUGH = 0x8 };

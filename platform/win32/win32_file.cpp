@@ -117,6 +117,11 @@ bool IsDirectory(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 std::string Parent(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     if (slash == std::string::npos)
@@ -366,6 +371,12 @@ HANDLE CreateFileA(LPCSTR path, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTE
             existed = fd >= 0;
             if (fd < 0 && errno != ENOENT)
                 break;
+            // O_EXCL never follows a link: a link to nothing names the
+            // file to make.
+            if (fd < 0 && IsLink(p)) {
+                fd = OpenRegular(p, access | O_CREAT, NewFileMode);
+                break;
+            }
         }
         break;
     case OPEN_EXISTING:
@@ -565,10 +576,12 @@ BOOL FlushFileBuffers(HANDLE file) {
 DWORD GetFileAttributesA(LPCSTR path) {
     const std::string p = path ? PosixPath(path) : std::string();
     struct stat st;
-    if (p.empty() || stat(p.c_str(), &st) != 0) {
+    if (p.empty() || lstat(p.c_str(), &st) != 0) {
         SetLastError(p.empty() ? ERROR_PATH_NOT_FOUND : PathError(p, errno));
         return INVALID_FILE_ATTRIBUTES;
     }
+    if (S_ISLNK(st.st_mode))
+        return IsDirectory(p) ? FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_REPARSE_POINT;
     return S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
 }
 

@@ -1,6 +1,6 @@
 // The built program and the plug-in's preference file in a config folder
-// that runs share: runs in parallel, a damaged file, and a folder where the
-// file should be.
+// that runs share: runs in parallel, a damaged file, a file of too many
+// names, a link to nothing, and a folder or a file where another should be.
 #include "TS_ProgramFixture.h"
 
 #include "support/PdfText.h"
@@ -78,17 +78,66 @@ TEST_F(TS_SharedConfigTest, ParallelRunsKeepTheFileWholeAndAnotherPluginsEntry) 
     }
 }
 
-TEST_F(TS_SharedConfigTest, ADamagedFileIsReportedOnceAndReplaced) {
+TEST_F(TS_SharedConfigTest, ADamagedFileIsReportedAtEachRunAndKept) {
     const std::string whole = PdfText("%VelmDornapPrefs-1.0", {"<< /VELM_Preferences 2 0 R >>",
                                                                "<< /VELM_ZOVA_Separations << /Dpi 600 >> >>"});
-    WriteWholeFile(PrefFile(), whole.substr(0, whole.find("endobj") + 7));
-    const TS_Run first = RunOnce(m_out.File("first"));
-    EXPECT_EQ(first.m_code, 0) << first.m_err;
-    EXPECT_EQ(first.m_err, "The plug-in ZOVA.api discovered a corrupt preference file " + Folder() +
-                               "/ZOVA.pref.\n");
-    const TS_Run second = RunOnce(m_out.File("second"));
-    EXPECT_EQ(second.m_code, 0) << second.m_err;
-    EXPECT_EQ(second.m_err, "") << "the first run's save replaced it";
+    const std::string cut = whole.substr(0, whole.find("endobj") + 7);
+    WriteWholeFile(PrefFile(), cut);
+    for (const char* name : {"first", "second"}) {
+        SCOPED_TRACE(name);
+        const TS_Run run = RunOnce(m_out.File(name));
+        EXPECT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(run.m_err, "The plug-in ZOVA.api discovered a corrupt preference file " + Folder() +
+                                 "/ZOVA.pref.\n");
+        EXPECT_EQ(ReadWholeFile(PrefFile()), cut) << "what it may hold stays";
+    }
+}
+
+// A file of more names than the host can give atoms to, a link to a file
+// not yet made and a config home that is a file: each fault said once a
+// run, the run goes on, and the file is left as it was or made.
+TEST_F(TS_SharedConfigTest, AFileThatCannotBeReadOrAFolderThatCannotBeUsedIsSaidOnceARun) {
+    // Another plug-in's entry of 70,000 keys, more than the host has atoms.
+    std::string keys;
+    for (int i = 0; i < 70000; ++i)
+        keys += "/Key" + std::to_string(i) + " 1 ";
+    const std::string many = PdfText("%VelmDornapPrefs-1.0", {"<< /VELM_Preferences 2 0 R >>",
+                                                              "<< /VELM_Other << " + keys + ">> >>"});
+    WriteWholeFile(PrefFile(), many);
+    TS_Run run = RunOnce(m_out.File("many"));
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api discovered a corrupt preference file " + PrefFile() + ".\n");
+    EXPECT_EQ(ReadWholeFile(PrefFile()), many);
+    EXPECT_GT(TS_ReadPlatePng(m_out.File("many/plate-0-Cyan.png")).width, 0);
+
+    // A relative link to a file not yet made, in a folder that is.
+    const std::string store = m_docs.File("store");
+    ASSERT_EQ(mkdir(store.c_str(), 0777), 0);
+    ASSERT_EQ(unlink(PrefFile().c_str()), 0);
+    ASSERT_EQ(symlink("../../store/ZOVA.pref", PrefFile().c_str()), 0);
+    for (const char* name : {"link1", "link2"}) {
+        SCOPED_TRACE(name);
+        run = RunOnce(m_out.File(name));
+        EXPECT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(run.m_err, "");
+        struct stat info {};
+        ASSERT_EQ(lstat(PrefFile().c_str(), &info), 0);
+        EXPECT_TRUE(S_ISLNK(info.st_mode)) << "the link stays";
+        EXPECT_NE(ReadWholeFile(store + "/ZOVA.pref").find("/VELM_ZOVA_Separations"), std::string::npos);
+        EXPECT_EQ(ListFolder(store), std::vector<std::string>{"ZOVA.pref"});
+        EXPECT_EQ(ListFolder(Folder()), std::vector<std::string>{"ZOVA.pref"});
+    }
+
+    // A config home that is a file: the folder said at open, the save at save.
+    const std::string home = m_docs.File("home-file");
+    WriteWholeFile(home, "mine");
+    run = RunIn(m_docs.Path(), "XDG_CONFIG_HOME=" + Quoted(home), {"--dpi", "fit", "--out", m_out.File("file-home")});
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "The plug-in ZOVA.api failed when using the directory " + home +
+                             "/tintscope for its preference file.\n"
+                             "The plug-in ZOVA.api could not save its preferences file.\n");
+    EXPECT_EQ(ReadWholeFile(home), "mine");
+    EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>());
 }
 
 TEST_F(TS_SharedConfigTest, AFolderInPlaceOfTheFileFailsTheSaveWithoutWaiting) {

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -178,4 +180,55 @@ TEST(win32_file, AttributesTellAFolderAndFlushNeedsAWritableHandle) {
     EXPECT_TRUE(CloseHandle(writing));
     EXPECT_FALSE(FlushFileBuffers(writing));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST(win32_file, LinksAreDescribedThemselvesAndFollowedToTheFileTheyName) {
+    ScratchDir dir;
+    ASSERT_EQ(mkdir(dir.File("store").c_str(), 0777), 0);
+    ASSERT_EQ(mkdir(dir.File("home").c_str(), 0777), 0);
+    const std::string target = dir.File("store/prefs");
+    const std::string link = dir.File("home/prefs");
+    // Relative, so read from the link's own folder.
+    ASSERT_EQ(symlink("../store/prefs", link.c_str()), 0);
+    EXPECT_EQ(GetFileAttributesA(link.c_str()), FILE_ATTRIBUTE_REPARSE_POINT) << "a link to nothing is there";
+    EXPECT_EQ(Open(link, GENERIC_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    const HANDLE made = Open(link, GENERIC_WRITE, OPEN_ALWAYS);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS) << "made, not found";
+    struct stat st;
+    ASSERT_EQ(lstat(target.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    ASSERT_EQ(lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+
+    // The final name, in buffers around its length: one short of room for
+    // the end asks for that room and writes nothing.
+    char* real = realpath(target.c_str(), nullptr);
+    ASSERT_NE(real, nullptr);
+    const std::string expected = real;
+    std::free(real);
+    const DWORD length = static_cast<DWORD>(expected.size());
+    for (const DWORD size : {DWORD{0}, length - 1, length, length + 1, length + 8}) {
+        SCOPED_TRACE(size);
+        std::string buffer(length + 8, '#');
+        const DWORD answer = GetFinalPathNameByHandleA(made, &buffer[0], size, 0);
+        if (size <= length) {
+            EXPECT_EQ(answer, length + 1);
+            EXPECT_EQ(buffer, std::string(length + 8, '#'));
+        } else {
+            EXPECT_EQ(answer, length);
+            EXPECT_EQ(buffer, expected + '\0' + std::string(7, '#'));
+        }
+    }
+    EXPECT_TRUE(CloseHandle(made));
+
+    const HANDLE again = Open(link, GENERIC_WRITE, OPEN_ALWAYS);
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(CloseHandle(again));
+    EXPECT_EQ(GetFileAttributesA(link.c_str()), FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_EQ(symlink("../store", dir.File("home/folder").c_str()), 0);
+    EXPECT_EQ(GetFileAttributesA(dir.File("home/folder").c_str()),
+              FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
 }

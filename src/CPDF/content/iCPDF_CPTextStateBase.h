@@ -119,7 +119,8 @@ private:
     static bool SetDeviceColor(CPDF_ContentParser& parser, const Side& side, const CPDF_ColorSpace& space);
     static bool SetColor(CPDF_ContentParser& parser, const Side& side);
     static bool SetColorOrPattern(CPDF_ContentParser& parser, const Side& side);
-    // Whether the top operand names a "Pattern" resource of /PaintType 1.
+    // Whether the top operand names a "Pattern" resource that brings its own
+    // colours: /PaintType 1, or a shading pattern (/PatternType 2).
     static bool IsColouredPattern(const CPDF_ContentParser& parser);
     // Operands first to first + n - 1 as the colour's n components.
     static bool SetColorFromOperands(CPDF_ContentParser& parser, const Side& side, size_t n, size_t first = 0);

@@ -104,6 +104,10 @@ bool iCPDF_CPTextStateBase::IsColouredPattern(const CPDF_ContentParser& parser) 
     const GLOB_Object pattern = parser.Resource("Pattern", parser.Operands().Operand(0).AsName());
     if (!pattern.IsDict() && !pattern.IsStream())
         return false;
+    // A shading pattern has no PaintType: its shading holds its colours.
+    const GLOB_Object patternType = pattern.DictGet(GLOB_Name("PatternType"));
+    if (patternType.IsInteger() && patternType.AsInteger() == 2)
+        return true;
     const GLOB_Object paintType = pattern.DictGet(GLOB_Name("PaintType"));
     return paintType.IsInteger() && paintType.AsInteger() == 1;
 }

@@ -69,6 +69,10 @@ void XCHG_PrefsAlert(uint32_t id, const char* first, const char* second) {
 }
 
 GLOB_FileName XCHG_PluginPreferences::FileName() {
+    return Locate(/*alert=*/true);
+}
+
+GLOB_FileName XCHG_PluginPreferences::Locate(bool alert) {
     const std::string prefsFileName = XCHG_Plugin::ModuleName() + ".pref";
     GLIB_ASSERT(prefsFileName.size( ) != 0);
     const std::string folder = AppDataFolder();
@@ -76,7 +80,8 @@ GLOB_FileName XCHG_PluginPreferences::FileName() {
         CreateDirectoryA(folder.c_str(), nullptr) || (GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(folder));
     // A name cut to the buffer would be another file.
     if (!made || folder.size() + 1 + prefsFileName.size() >= MAX_PATH) {
-        XCHG_PrefsAlert(20012, folder.c_str());
+        if (alert)
+            XCHG_PrefsAlert(20012, folder.c_str());
         Unusable("Attempt to use the directory \"" + folder + "\" failed.");
     }
     // The system's own separator, as the alerts show the name.
@@ -96,8 +101,10 @@ void XCHG_PluginPreferences::Open(const char* defaults) {
             throw;
     }
     // Missing or unreadable: the defaults, silently. Damaged (cut, not PDF
-    // syntax): the defaults too, said once; the next save replaces it.
-    if (named && XCHG_ReadPrefsFile(fileName, false, m_memoryDoc) == XCHG_PrefsFileState::Damaged) {
+    // syntax, too many names): the defaults too, said here; the save leaves
+    // the file, which may hold another plug-in's entries.
+    m_damagedAtOpen = named && XCHG_ReadPrefsFile(fileName, false, m_memoryDoc) == XCHG_PrefsFileState::Damaged;
+    if (m_damagedAtOpen) {
         m_memoryDoc.Close();
         m_memoryDoc = XCHG_NewPrefsDoc();
         XCHG_PrefsAlert(20013, fileName.NarrowName());
@@ -127,9 +134,10 @@ void XCHG_PluginPreferences::Save() {
     // Nothing to write before Open.
     if (!m_open)
         return;
+    // An unusable folder was said at open: here only the failed save is.
     GLOB_FileName fileName;
     try {
-        fileName = FileName();
+        fileName = Locate(/*alert=*/false);
     } catch (const GLIB_Exception& exception) {
         if (exception.Code() != FolderUnusableCode)
             throw;
@@ -147,10 +155,11 @@ void XCHG_PluginPreferences::Save() {
     else
         all = m_memoryDoc.Root().DictGet(key);
     // A folder, a FIFO or a file without write permission stays as it is:
-    // waiting would not change it.
-    const bool saved = state != XCHG_PrefsFileState::Unusable && XCHG_ReplacePrefsFile(fileName, all);
+    // waiting would not change it. A damaged file stays too, said once.
+    const bool kept = state == XCHG_PrefsFileState::Unusable || state == XCHG_PrefsFileState::Damaged;
+    const bool saved = !kept && XCHG_ReplacePrefsFile(fileName, all);
     current.Close();
-    if (!saved)
+    if (!saved && !(state == XCHG_PrefsFileState::Damaged && m_damagedAtOpen))
         XCHG_PrefsAlert(20011, fileName.NarrowName());
 }
 

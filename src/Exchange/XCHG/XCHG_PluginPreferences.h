@@ -6,11 +6,12 @@
 // entries other plug-ins stored in the meantime. The file's header is
 // "%VelmDornapPrefs-1.0".
 //
-// Alerts: 20012 when the folder cannot be used (at every look-up of the
-// file name), 20013 when the file does not read as a preference file or its
-// stored preferences are not dictionaries (they are dropped), 20010 when
-// saving finds no folder, 20011 when the file cannot be replaced (at once,
-// never after waiting). A missing or unreadable file is silent at open.
+// Alerts, each fault said once a run: 20012 when the folder cannot be used
+// (at open), 20013 when the file does not read as a preference file (the
+// save then leaves it as it is) or its stored preferences are not
+// dictionaries (they are dropped), 20010 when saving finds no folder, 20011
+// when the file cannot be replaced (at once, never after waiting). A
+// missing or unreadable file is silent at open.
 #pragma once
 
 #include "GLOB/GLOB_Doc.h"
@@ -43,11 +44,14 @@ public:
     GLOB_PreferencesDoc& Preferences() { return m_preferences; }
 
 private:
+    // FileName, with string 20012 shown or not.
+    static GLOB_FileName Locate(bool alert);
     void Bind(const char* defaults, const GLOB_FileName& fileName);
 
     GLOB_Doc m_memoryDoc;
     GLOB_PreferencesDoc m_preferences;
     bool m_open = false;
+    bool m_damagedAtOpen = false;
 };
 
 // Shows string id with the plug-in's file name, then up to two texts.

@@ -2,7 +2,9 @@
 
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
+#include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_Memory_Impl.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_PreferencesDoc.h"
@@ -11,7 +13,10 @@
 #include "win32/win32.h"
 
 #include <cerrno>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -80,6 +85,52 @@ void ReserveNames(const GLOB_Object& value, int depth) {
     }
 }
 
+// Counts the keys and name values a copy of the host's objects would give
+// an atom, from the values alone, which makes none; each indirect object
+// once, as the copy takes it once.
+class NameCount {
+public:
+    explicit NameCount(size_t limit) : m_left(limit) {}
+    // False as soon as more names than the limit were met.
+    bool Walk(const GLOB_Object& value);
+
+private:
+    bool Met(size_t names) {
+        const bool within = names <= m_left;
+        m_left = within ? m_left - names : 0;
+        return within;
+    }
+
+    size_t m_left;
+    std::set<std::pair<int32_t, int32_t>> m_seen;
+    GLOB_DepthGuard* m_innermost = nullptr;
+};
+
+bool NameCount::Walk(const GLOB_Object& value) {
+    if (value.IsName())
+        return Met(1);
+    if (!value.IsArray() && !value.IsDict() && !value.IsStream())
+        return true;
+    GLOB_Impl* impl = value.GetImpl();
+    if (value.IsIndirect() &&
+        !m_seen.emplace(impl->ObjectNumber(value), impl->GenerationNumber(value)).second)
+        return true;
+    const GLOB_DepthGuard level(m_innermost, "XCHG_ReadPrefsFile", &value);
+    std::vector<GLOB_Object> items;
+    if (value.IsArray()) {
+        for (uint32_t i = 0; i < value.Length(); ++i)
+            items.push_back(value.Get(i));
+    } else {
+        impl->DictValues(value.IsStream() ? value.StreamDict() : value, items);
+        if (!Met(items.size()))
+            return false;
+    }
+    for (const GLOB_Object& item : items)
+        if (!Walk(item))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 void XCHG_ReservePrefsNames(const GLOB_Object& value) {
@@ -104,12 +155,20 @@ XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writa
         file.Open(fileName, 0);
         const GLOB_Name key(GLOB_KeyVelmDornapPrefs);
         GLOB_Object stored;
+        const bool known = file.Root().Known(key, &stored);
+        // The host's atoms last as long as the process: a file that would
+        // fill their table is refused before a name is copied.
+        const bool fits = !known || NameCount(XCHG_MaxPrefsNames).Walk(stored);
         // DictPut copies the host's objects into the other back-end, so
         // every object the value reaches is read here.
-        if (file.Root().Known(key, &stored))
+        if (known && fits)
             into.Root().DictPut(key, stored);
-        file.Close();
-        return XCHG_PrefsFileState::Read;
+        if (fits) {
+            file.Close();
+            return XCHG_PrefsFileState::Read;
+        }
+        GLIB_LOG(GLIB_LogDebug, "The preference file \"" << fileName.NarrowName() << "\" holds more than "
+                                                         << XCHG_MaxPrefsNames << " names");
     } catch (const GLIB_Exception& exception) {
         GLIB_LOG(GLIB_LogDebug, "The preference file \"" << fileName.NarrowName()
                                                          << "\" cannot be read: " << exception.Description());
@@ -125,17 +184,41 @@ XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writa
 
 namespace {
 
+// A link to a file not yet made: the file is made where the link points,
+// to learn where that is, and removed before the save puts its own there.
+HANDLE MadeThroughLink(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return INVALID_HANDLE_VALUE;
+    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(file);
+        return INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 // A link is followed: the file it names is the one replaced, in its own
 // folder, and the link stays.
 std::string FinalName(const std::string& name) {
-    const HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool made = file == INVALID_HANDLE_VALUE && (file = MadeThroughLink(name)) != INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE)
         return name;
-    char final[MAX_PATH] = "";
-    const DWORD length = GetFinalPathNameByHandleA(file, final, MAX_PATH, 0);
+    std::vector<char> final(MAX_PATH);
+    DWORD length = GetFinalPathNameByHandleA(file, final.data(), MAX_PATH, 0);
+    if (length >= MAX_PATH) {
+        final.resize(length);
+        length = GetFinalPathNameByHandleA(file, final.data(), length, 0);
+    }
     CloseHandle(file);
-    return length > 0 && length < MAX_PATH ? std::string(final, length) : name;
+    const bool found = length > 0 && length < final.size();
+    if (made && found)
+        DeleteFileA(final.data());
+    return found && length < MAX_PATH ? std::string(final.data(), length) : name;
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include "GLOB/GLOB_FileName.h"
 #include "GLOB/GLOB_Object.h"
 
+#include <cstddef>
+
 // The first line of every preference file.
 inline constexpr const char* XCHG_PrefsHeader = "%VelmDornapPrefs-1.0";
 
@@ -23,10 +25,17 @@ enum class XCHG_PrefsFileState {
     Read,
 };
 
+// The most keys and name values a file's "VELM_Preferences" may hold: the
+// host gives each name it reads an atom for the life of the process, from
+// one table of 65,535 that the documents need too.
+inline constexpr size_t XCHG_MaxPrefsNames = 4096;
+
 // The file's "VELM_Preferences", when it has one, put into the catalog of
 // into (an open document of another back-end). With writable, a file that
-// cannot also be opened for writing is Unusable. After Damaged, into may
-// hold part of what was read. Nothing is retried or waited for.
+// cannot also be opened for writing is Unusable. A value of more names than
+// XCHG_MaxPrefsNames (each indirect object counted once) is Damaged, and
+// the host then has no atom of them. After Damaged, into may hold part of
+// what was read. Nothing is retried or waited for.
 XCHG_PrefsFileState XCHG_ReadPrefsFile(const GLOB_FileName& fileName, bool writable, const GLOB_Doc& into);
 
 // Writes a preference file whose catalog holds value under

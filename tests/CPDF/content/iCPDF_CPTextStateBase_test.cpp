@@ -19,7 +19,7 @@ const GLOB_Object& Resources() {
         Obj("<< /ColorSpace << /CS1 [/Pattern /DeviceRGB] /Sep [/Separation /Spot /DeviceGray << /FunctionType 2 "
             "/Domain [0 1] /C0 [0] /C1 [1] /N 1 >>] >> /Font << /F1 << /Type /Font >> /F2 5 >> "
             "/ExtGState << /GS1 << /LW 3 /op true >> >> /Pattern << /PC << /PaintType 1 >> /PU << /PaintType 2 >> "
-            ">> >>");
+            "/PS << /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceCMYK >> >> >> >>");
     return resources;
 }
 
@@ -93,6 +93,9 @@ TEST(iCPDF_CPTextStateBase, EveryOperatorStoresItsValueOrRefusesIt) {
         {"/CS1 cs /PC scn", "end", Fill, "Pattern [0 0 0] /PC"},
         {"/CS1 cs 0.7 /PC scn", "end", Fill, "Pattern [0 0 0] /PC"},
         {"/CS1 cs 0.1 0.2 0.3 /PC scn", "end", Fill, "Pattern [0.1 0.2 0.3] /PC"},
+        // A shading pattern's colours are its shading's.
+        {"/CS1 cs /PS scn", "end", Fill, "Pattern [0 0 0] /PS"},
+        {"BT /CS1 CS /PS SCN ET", "end", Stroke, "Pattern [0 0 0] /PS"},
         {"/CS1 cs /PU scn", "stopped: scn is expecting 4 operands. Found 1:   [0]: /PU\n", Fill, "Pattern [0 0 0]"},
         {"/CS0 cs", "cs: Found missing fill colorspace: ColorSpace: Null\nend", Fill, "DeviceGray [0]"},
         {"/DeviceRGB CS /CS0 CS", "CS: Found missing stroke colorspace: ColorSpace: Null\nend", Stroke,

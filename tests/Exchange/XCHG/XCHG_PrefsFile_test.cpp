@@ -5,6 +5,7 @@
 
 #include "Exchange/XCHG/XCHG_PrefsFile.h"
 #include "GLOB/GLOB_Memory_Impl.h"
+#include "hostpdf/PDFL_CorCalls.h"
 #include "viewer/VIEW_FileSys.h"
 
 #include <chrono>
@@ -42,43 +43,76 @@ int DpiOf(const std::string& path) {
     return dpi;
 }
 
-TEST_F(PreferencesTest, AFileThatDoesNotReadIsCorruptOnceAndTheNextSaveReplacesIt) {
+// A file that does not read may hold another plug-in's entries: each run
+// says so once and takes the defaults, and no save replaces it.
+TEST_F(PreferencesTest, AFileThatDoesNotReadIsCorruptAtEachOpenAndKeptBySaves) {
     const std::string good = PrefsText(150);
     const size_t firstObjectEnd = good.find("endobj") + 7;
+    // One name more than a file may hold, the last key unknown to the host.
+    std::string keys;
+    for (size_t i = 0; i < XCHG_MaxPrefsNames; ++i)
+        keys += "/Many" + std::to_string(i) + " 1 ";
+    const std::string lastKey = "Many" + std::to_string(XCHG_MaxPrefsNames - 1);
     const struct {
         const char* what;
         std::string bytes;
+        const char* unread;  // a name the host must not have met, or null
     } cases[] = {
-        {"cut after its first object", good.substr(0, firstObjectEnd)},
-        {"cut inside its last object", good.substr(0, good.find("/Zoom"))},
-        {"garbage after the header", std::string(Header) + "\n\x01\xff)) >> endobj obj [ 7 0 R\n"},
-        {"not PDF syntax", "Dpi=600\nTicked=yes\n"},
-        {"empty", ""},
+        {"cut after its first object", good.substr(0, firstObjectEnd), nullptr},
+        {"cut inside its last object", good.substr(0, good.find("/Zoom")), nullptr},
+        {"garbage after the header", std::string(Header) + "\n\x01\xff)) >> endobj obj [ 7 0 R\n", nullptr},
+        {"not PDF syntax", "Dpi=600\nTicked=yes\n", nullptr},
+        {"empty", "", nullptr},
+        {"more names than a preference file holds",
+         PdfText(Header, {"<< /VELM_Preferences 2 0 R >>", "<< /VELM_Other << " + keys + ">> >>"}),
+         lastKey.c_str()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         MakeFolder();
         WriteWholeFile(PrefFile(), c.bytes);
-        Win32Driver::ClearSleepCalls();
-        VIEW_App::ClearAlerts();
-        XCHG_PluginPreferences prefs;
-        prefs.Open(Defaults);
-        EXPECT_EQ(AlertTexts(), std::vector<std::string>{Corrupt()});
-        EXPECT_EQ(OpenedDpi(prefs), 300);
-        VIEW_App::ClearAlerts();
-        SetDpi(prefs, 600);
-        prefs.Save();
-        prefs.Close();
-        EXPECT_TRUE(AlertTexts().empty());
-        EXPECT_EQ(Stored().first, 600);
-        EXPECT_EQ(FolderEntries(), std::vector<std::string>{"ZOVA.pref"});
-        XCHG_PluginPreferences again;
-        again.Open(Defaults);
-        EXPECT_TRUE(AlertTexts().empty()) << "replaced by a good one";
-        EXPECT_EQ(OpenedDpi(again), 600);
-        again.Close();
-        EXPECT_TRUE(Win32Driver::SleepCalls().empty());
+        for (int run = 1; run <= 2; ++run) {
+            SCOPED_TRACE(run);
+            Win32Driver::ClearSleepCalls();
+            VIEW_App::ClearAlerts();
+            XCHG_PluginPreferences prefs;
+            prefs.Open(Defaults);
+            EXPECT_EQ(AlertTexts(), std::vector<std::string>{Corrupt()});
+            EXPECT_EQ(OpenedDpi(prefs), 300);
+            VIEW_App::ClearAlerts();
+            SetDpi(prefs, 600);
+            prefs.Save();
+            prefs.Close();
+            EXPECT_TRUE(AlertTexts().empty()) << "said once, at open";
+            EXPECT_EQ(ReadWholeFile(PrefFile()), c.bytes);
+            EXPECT_EQ(FolderEntries(), std::vector<std::string>{"ZOVA.pref"});
+            EXPECT_TRUE(Win32Driver::SleepCalls().empty());
+        }
+        if (c.unread) {
+            const PDFL_ASAtom after = PDFL_ASAtomFromString((std::string("after ") + c.what).c_str());
+            EXPECT_GT(PDFL_ASAtomFromString(c.unread), after) << "no atom made for it";
+        }
     }
+}
+
+// Every name the preferences hold has its atom once they are open, so a
+// page that fills the host's table later cannot stop the save: the names of
+// the defaults, which no file gave the host, at every place.
+TEST_F(PreferencesTest, OpeningGivesEveryNameOfTheDefaultsItsAtom) {
+    MakeFolder();
+    WriteWholeFile(PrefFile(), PrefsText(150));
+    XCHG_PluginPreferences prefs;
+    prefs.Open("<< /FirstDefaultKey 1 /Dpi 300 /DefaultList [/InDefaultList [/InNestedDefaultList]] "
+               "/DefaultDict << /FirstKeyInDefaultDict /DefaultValue >> /DefaultDicts [<< /FirstKeyInListedDict 2 "
+               ">>] >>");
+    const PDFL_ASAtom opened = PDFL_ASAtomFromString("a name first made after the open");
+    for (const char* name : {"FirstDefaultKey", "DefaultList", "InDefaultList", "InNestedDefaultList",
+                             "DefaultDict", "FirstKeyInDefaultDict", "DefaultValue", "DefaultDicts",
+                             "FirstKeyInListedDict"}) {
+        SCOPED_TRACE(name);
+        EXPECT_LT(PDFL_ASAtomFromString(name), opened);
+    }
+    prefs.Close();
 }
 
 // Puts what make makes in place of the file of a folder of its own, then
@@ -147,8 +181,8 @@ TEST_F(PreferencesTest, AFileInPlaceOfTheFolderIsAnUnusableFolder) {
     VIEW_App::ClearAlerts();
     prefs.Save();
     prefs.Close();
-    EXPECT_EQ(AlertTexts(),
-              (std::vector<std::string>{used, "The plug-in ZOVA.api could not save its preferences file."}));
+    EXPECT_EQ(AlertTexts(), std::vector<std::string>{"The plug-in ZOVA.api could not save its preferences file."})
+        << "the folder was said at open";
     EXPECT_TRUE(Win32Driver::SleepCalls().empty());
     EXPECT_EQ(ReadWholeFile(m_folder), "mine");
 }

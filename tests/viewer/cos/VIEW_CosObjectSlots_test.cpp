@@ -141,6 +141,8 @@ TEST_F(ObjectSlotsTest, DirectScalarsHaveNoDocument) {
     EXPECT_EQ(CosSlot<5>()(Name(doc, "N")), nullptr);
     EXPECT_EQ(CosSlot<5>()(CosSlot<6>()()), nullptr);
     EXPECT_EQ(CosSlot<5>()(CosSlot<7>()(doc, 1, 1)), doc) << "indirect";
+    EXPECT_EQ(CosSlot<5>()(CosSlot<8>()(doc, 0, 98304)), nullptr) << "direct real";
+    EXPECT_EQ(CosSlot<5>()(CosSlot<8>()(doc, 1, 98304)), doc) << "indirect real";
     EXPECT_EQ(CosSlot<5>()(Dict(doc)), doc) << "direct container";
     EXPECT_EQ(CosSlot<5>()(CosSlot<12>()(doc, 0, 1)), doc);
 

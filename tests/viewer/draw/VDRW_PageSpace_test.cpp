@@ -65,17 +65,20 @@ TEST(VDRW_PageSpace, RotateIsModulo360NonNegativeAndZeroOffTheRightAngles) {
 }
 
 TEST(VDRW_PageSpace, PagesAreFoundInTreeOrderAndInheritFromTheNearestAncestor) {
-    // Pages: 4 (under 3), 5 (under 3), 6 (under 2). 2 gives the media box
-    // and Rotate 90; 3 a crop box and Rotate 180; page 5 its own media box
-    // (and /Kids that are not an array, which do not make it a node).
+    // Pages: 4 (under 3), 5 (under 3), 6 and 7 (under 2). 2 gives the media
+    // box and Rotate 90; 3 a crop box and Rotate 180; page 5 its own media
+    // box (and /Kids that are not an array, which do not make it a node);
+    // page 7 has no /Type and /Kids that name an object that does not read.
     VCOS_Store store;
     const VCOS_DocId doc = Read(store, {
         "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R 6 0 R] /Count 3 /MediaBox [0 0 500 600] /Rotate 90 >>",
+        "<< /Type /Pages /Kids [3 0 R 6 0 R 7 0 R] /Count 4 /MediaBox [0 0 500 600] /Rotate 90 >>",
         "<< /Type /Pages /Parent 2 0 R /Kids [4 0 R 5 0 R] /Count 2 /CropBox [10 20 110 220] /Rotate 180 >>",
         "<< /Type /Page /Parent 3 0 R /N 0 >>",
         "<< /Type /Page /Parent 3 0 R /N 1 /MediaBox [50 50 80 80] /Kids 0 >>",
         "<< /Type /Page /Parent 2 0 R /N 2 >>",
+        "<< /Parent 2 0 R /N 3 /Kids 8 0 R >>",
+        "<< /A (x) /B [ 1 2 >>",
     });
     const struct {
         double x, y, width, height;
@@ -84,8 +87,9 @@ TEST(VDRW_PageSpace, PagesAreFoundInTreeOrderAndInheritFromTheNearestAncestor) {
         {10, 20, 100, 200, 180},
         {50, 50, 30, 30, 180},
         {0, 0, 500, 600, 90},
+        {0, 0, 500, 600, 90},
     };
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
         const VDRW_PageSpace space = VDRW_PageSpaceReader::Read(store, doc, i);
         EXPECT_EQ(store.IntegerValue(store.DictGet(space.m_page, "N")), i);
@@ -95,7 +99,7 @@ TEST(VDRW_PageSpace, PagesAreFoundInTreeOrderAndInheritFromTheNearestAncestor) {
         EXPECT_DOUBLE_EQ(space.m_height, expected[i].height);
         EXPECT_EQ(space.m_rotate, expected[i].rotate);
     }
-    for (int missing : {3, -1}) {
+    for (int missing : {4, -1}) {
         SCOPED_TRACE(missing);
         const VCOS_Error error = VCOS_Thrown([&] { VDRW_PageSpaceReader::Read(store, doc, missing); });
         EXPECT_EQ(error.Kind(), VCOS_ErrorKind::BadDocument);
