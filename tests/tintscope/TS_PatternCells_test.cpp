@@ -19,14 +19,10 @@ namespace {
 std::string PatternPage() {
     const std::string content = "/Pattern cs /P0 scn 10 10 180 180 re f";
     const std::string cell = "0 0 0 1 k 0 0 8 8 re f";
-    return PdfText("%PDF-1.4",
-                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R "
-                    "/Resources << /Pattern << /P0 5 0 R >> >> >>",
-                    "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-                    "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 12 12] /XStep 12 /YStep 12 "
-                    "/Resources << >> /Length " +
-                        std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream"});
+    return TS_SquarePage(200, "/Pattern << /P0 5 0 R >>", content,
+                         {"<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 12 12] /XStep 12 /YStep 12 "
+                          "/Resources << >> /Length " +
+                          std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream"});
 }
 
 double Overlap(double a0, double a1, double b0, double b1) { return std::max(0.0, std::min(a1, b1) - std::max(a0, b0)); }

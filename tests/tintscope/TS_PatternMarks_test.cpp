@@ -20,15 +20,11 @@ constexpr int kDpi = 150;
 // 200 x 200 points, a 10-point cell holding a black and a cyan square.
 std::string Page(const std::string& content) {
     const std::string cell = "0 0 0 1 k 0 0 4 4 re f 1 0 0 0 k 5 5 3 3 re f";
-    return PdfText("%PDF-1.4",
-                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R "
-                    "/Resources << /Pattern << /P0 5 0 R >> /Font << /F1 6 0 R >> >> >>",
-                    "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-                    "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
-                    "/Resources << >> /Length " +
-                        std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream",
-                    "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"});
+    return TS_SquarePage(200, "/Pattern << /P0 5 0 R >> /Font << /F1 6 0 R >>", content,
+                         {"<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 10 10] /XStep 10 /YStep 10 "
+                          "/Resources << >> /Length " +
+                              std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream",
+                          "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"});
 }
 
 // mutool's CMYK drawing of a file's page as four plates, 255 meaning no ink.

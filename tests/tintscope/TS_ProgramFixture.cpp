@@ -41,10 +41,16 @@ TS_ConfigScope::~TS_ConfigScope() {
 
 std::string TS_OnePage(const std::string& resources, const std::string& content,
                        const std::vector<std::string>& more, const std::string& pageEntries) {
+    return TS_SquarePage(100, resources, content, more, pageEntries);
+}
+
+std::string TS_SquarePage(int side, const std::string& resources, const std::string& content,
+                          const std::vector<std::string>& more, const std::string& pageEntries) {
+    const std::string box = std::to_string(side);
     std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << " + resources + " >> " +
-            pageEntries + " >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + box + " " + box + "] /Contents 4 0 R /Resources << " +
+            resources + " >> " + pageEntries + " >>",
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
     objects.insert(objects.end(), more.begin(), more.end());
     return PdfText("%PDF-1.4", objects);

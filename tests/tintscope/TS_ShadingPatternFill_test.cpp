@@ -13,14 +13,10 @@ namespace {
 // x = 20 and full at x = 180.
 std::string ShadingPage() {
     const std::string content = "/UP cs /Sh0 scn 20 20 160 160 re f";
-    return PdfText("%PDF-1.4",
-                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R "
-                    "/Resources << /ColorSpace << /UP [/Pattern /DeviceCMYK] >> /Pattern << /Sh0 5 0 R >> >> >>",
-                    "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-                    "<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [20 0 180 0] "
-                    "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0 0 0] /N 1 >> "
-                    "/Extend [true true] >> >>"});
+    return TS_SquarePage(200, "/ColorSpace << /UP [/Pattern /DeviceCMYK] >> /Pattern << /Sh0 5 0 R >>", content,
+                         {"<< /PatternType 2 /Shading << /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [20 0 180 0] "
+                          "/Function << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [1 0 0 0] /N 1 >> "
+                          "/Extend [true true] >> >>"});
 }
 
 TEST_F(TS_ProgramTest, AShadingPatternNamedAloneInASpaceWithABaseInksAsTiffsep) {
