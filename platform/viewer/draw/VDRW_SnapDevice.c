@@ -1,10 +1,9 @@
 #include "VDRW_SnapDevice.h"
 
-#include "VDRW_CoverageClip.h"
-
 #include <math.h>
 
 #include "VDRW_CellWork.h"
+#include "VDRW_CoverageClip.h"
 
 /* A tile's placing, as begin_tile gives it. */
 typedef struct Tile {
