@@ -17,13 +17,7 @@ std::string Properties(int count) {
     return TS_OnePage("/Properties << " + properties + ">>", "0 0 0 1 k 10 10 80 80 re f");
 }
 
-std::string InlineImages(int count) {
-    std::string content;
-    for (int i = 0; i < count; ++i)
-        content += "q 1 0 0 1 " + std::to_string(i % 100) + " " + std::to_string(i / 100 % 100) +
-                   " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI Q\n";
-    return TS_OnePage("", content);
-}
+std::string InlineImages(int count) { return TS_OnePage("", TS_OnePixelImages(count, 100)); }
 
 TEST_F(TS_ProgramTest, ManyKeysCostDictionaryStepsInProportionToTheirCount) {
     const struct {

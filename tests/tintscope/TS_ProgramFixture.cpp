@@ -44,6 +44,14 @@ std::string TS_OnePage(const std::string& resources, const std::string& content,
     return TS_SquarePage(100, resources, content, more, pageEntries);
 }
 
+std::string TS_OnePixelImages(int count, int perRow) {
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(i % perRow) + " " + std::to_string(i / perRow % perRow) +
+                   " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI Q\n";
+    return content;
+}
+
 std::string TS_SquarePage(int side, const std::string& resources, const std::string& content,
                           const std::vector<std::string>& more, const std::string& pageEntries) {
     const std::string box = std::to_string(side);

@@ -74,6 +74,9 @@ TS_Run TS_RunInProcess(const std::vector<std::string>& args, const std::string& 
 // entries, its content, then further objects from number 5.
 std::string TS_OnePage(const std::string& resources, const std::string& content,
                        const std::vector<std::string>& more = {}, const std::string& pageEntries = "");
+// Content of count one-pixel grey inline images, perRow a row, one point
+// apart.
+std::string TS_OnePixelImages(int count, int perRow);
 // The same with a page of side x side points.
 std::string TS_SquarePage(int side, const std::string& resources, const std::string& content,
                           const std::vector<std::string>& more = {}, const std::string& pageEntries = "");

@@ -65,13 +65,7 @@ std::string NestedForms() {
     return Page("/XObject << /F 5 0 R >>", "/F Do", forms);
 }
 
-std::string InlineImages(int count) {
-    std::string content;
-    for (int i = 0; i < count; ++i)
-        content += "q 1 0 0 1 " + std::to_string(i % 200) + " " + std::to_string(i / 200 % 200) +
-                   " cm BI /W 1 /H 1 /BPC 8 /CS /G ID \x80 EI Q\n";
-    return Page("", content);
-}
+std::string InlineImages(int count) { return Page("", TS_OnePixelImages(count, 200)); }
 
 std::string LongStroke(int segments) {
     std::string content = "0 0 0 1 K 0.1 w 0 0 m\n";
