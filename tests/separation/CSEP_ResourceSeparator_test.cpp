@@ -229,7 +229,8 @@ TEST_F(CSEP_ResourceSeparatorTest, APatternSpaceOverAnIndexedSpaceTakesEachInksP
 
 // An image's soft mask is one object that every ink's image holds; an ink
 // the image does not reach gets a white image under it, so that the
-// backdrop shows where the mask hides the image.
+// backdrop shows where the mask hides the image. Every sample size the
+// viewer unpacks goes through, 1 bit as 8.
 TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
     const std::string toCMYK = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 1 0] /N 1 >>";
     const struct {
@@ -242,46 +243,56 @@ TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
         {"[/Separation /Spot /DeviceCMYK " + toCMYK + "]", 1, "00001"},
         {"[/DeviceN [/Magenta /Spot] /DeviceCMYK 0]", 2, "01001"},
     };
+    const struct {
+        int bits;
+        std::string data;  // the two samples 1 and 0
+    } masks[] = {{8, "\xff\x00"}, {1, "\x80"}};
     for (uint32_t external : {0u, 1u}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(c.space + (external ? " external" : " embedded"));
-            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
-            const GLOB_Doc doc = NewDoc();
-            const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
-            const GLOB_Object image = NewStreamObject(
-                doc,
-                "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space + " /Name /Im0 >>",
-                std::string(2 * c.components, '\x40'));
-            if (c.space.find("DeviceN") != std::string::npos)
-                image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
-                                                                     "/Range [0 1 0 1 0 1 0 1] >>",
-                                                                "{ 0 3 1 roll 0 }"));
-            const GLOB_Object mask = NewStreamObject(
-                doc, "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
-                "\xff\x00");
-            image.DictPut(GLOB_Name("SMask"), mask);
-            page.Object().PutPath("/Resources/XObject/Im0", image);
-            const LogCapture quiet;
-            const Inks inks = Separate(job, page);
-            // The one XObject of each ink's page, under the content's new name.
-            const auto inkImage = [&](size_t i) {
-                GLOB_Object xobject;
-                inks.pages[i].GetPath("/Resources/XObject").AsDict().Entry(0, nullptr, &xobject);
-                return xobject;
-            };
-            const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
-            ASSERT_TRUE(first.IsStream());
-            EXPECT_EQ(StreamData(first, 2), "\xff\x00");
-            EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
-            for (size_t i = 0; i < 5; ++i) {
-                SCOPED_TRACE(i);
-                const GLOB_Object image = inkImage(i);
-                EXPECT_TRUE(image.HasSubtype("Image"));
-                EXPECT_TRUE(image.DictGet(GLOB_Name("SMask")) == first);
-                const bool own = c.reached[i] == '1';
-                EXPECT_EQ(Keys(image, {"Width", "ColorSpace", "Name"}), own ? "2/DeviceGray/Im0" : "1/DeviceGraynull");
-                if (!own) {
-                    EXPECT_EQ(StreamData(image, 2), "\xff");
+            for (const auto& m : masks) {
+                SCOPED_TRACE(c.space + (external ? " external" : " embedded") + " mask of " + std::to_string(m.bits) +
+                             " bits");
+                const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+                const GLOB_Doc doc = NewDoc();
+                const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
+                const GLOB_Object image = NewStreamObject(
+                    doc,
+                    "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space +
+                        " /Name /Im0 >>",
+                    std::string(2 * c.components, '\x40'));
+                if (c.space.find("DeviceN") != std::string::npos)
+                    image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
+                                                                         "/Range [0 1 0 1 0 1 0 1] >>",
+                                                                    "{ 0 3 1 roll 0 }"));
+                const GLOB_Object mask = NewStreamObject(doc,
+                                                         "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent " +
+                                                             std::to_string(m.bits) + " /ColorSpace /DeviceGray >>",
+                                                         m.data);
+                image.DictPut(GLOB_Name("SMask"), mask);
+                page.Object().PutPath("/Resources/XObject/Im0", image);
+                const LogCapture quiet;
+                const Inks inks = Separate(job, page);
+                // The one XObject of each ink's page, under the content's new name.
+                const auto inkImage = [&](size_t i) {
+                    GLOB_Object xobject;
+                    inks.pages[i].GetPath("/Resources/XObject").AsDict().Entry(0, nullptr, &xobject);
+                    return xobject;
+                };
+                const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
+                ASSERT_TRUE(first.IsStream());
+                EXPECT_EQ(StreamData(first, 2), m.data);
+                EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
+                for (size_t i = 0; i < 5; ++i) {
+                    SCOPED_TRACE(i);
+                    const GLOB_Object image = inkImage(i);
+                    EXPECT_TRUE(image.HasSubtype("Image"));
+                    EXPECT_TRUE(image.DictGet(GLOB_Name("SMask")) == first);
+                    const bool own = c.reached[i] == '1';
+                    EXPECT_EQ(Keys(image, {"Width", "ColorSpace", "Name"}),
+                              own ? "2/DeviceGray/Im0" : "1/DeviceGraynull");
+                    if (!own) {
+                        EXPECT_EQ(StreamData(image, 2), "\xff");
+                    }
                 }
             }
         }
