@@ -237,62 +237,58 @@ TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
         std::string space;
         size_t components;
         const char* reached;  // per ink: 1 the image's own, 0 the white stand-in
+        int maskBits = 8;
     } cases[] = {
         {"/DeviceCMYK", 4, "11110"},
         {"/DeviceGray", 1, "00010"},
         {"[/Separation /Spot /DeviceCMYK " + toCMYK + "]", 1, "00001"},
         {"[/DeviceN [/Magenta /Spot] /DeviceCMYK 0]", 2, "01001"},
+        {"/DeviceCMYK", 4, "11110", 1},
     };
-    const struct {
-        int bits;
-        std::string data;  // the two samples 1 and 0
-    } masks[] = {{8, "\xff\x00"}, {1, "\x80"}};
     for (uint32_t external : {0u, 1u}) {
         for (const auto& c : cases) {
-            for (const auto& m : masks) {
-                SCOPED_TRACE(c.space + (external ? " external" : " embedded") + " mask of " + std::to_string(m.bits) +
-                             " bits");
-                const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
-                const GLOB_Doc doc = NewDoc();
-                const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
-                const GLOB_Object image = NewStreamObject(
-                    doc,
-                    "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space +
-                        " /Name /Im0 >>",
-                    std::string(2 * c.components, '\x40'));
-                if (c.space.find("DeviceN") != std::string::npos)
-                    image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
-                                                                         "/Range [0 1 0 1 0 1 0 1] >>",
-                                                                    "{ 0 3 1 roll 0 }"));
-                const GLOB_Object mask = NewStreamObject(doc,
-                                                         "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent " +
-                                                             std::to_string(m.bits) + " /ColorSpace /DeviceGray >>",
-                                                         m.data);
-                image.DictPut(GLOB_Name("SMask"), mask);
-                page.Object().PutPath("/Resources/XObject/Im0", image);
-                const LogCapture quiet;
-                const Inks inks = Separate(job, page);
-                // The one XObject of each ink's page, under the content's new name.
-                const auto inkImage = [&](size_t i) {
-                    GLOB_Object xobject;
-                    inks.pages[i].GetPath("/Resources/XObject").AsDict().Entry(0, nullptr, &xobject);
-                    return xobject;
-                };
-                const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
-                ASSERT_TRUE(first.IsStream());
-                EXPECT_EQ(StreamData(first, 2), m.data);
-                EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
-                for (size_t i = 0; i < 5; ++i) {
-                    SCOPED_TRACE(i);
-                    const GLOB_Object image = inkImage(i);
-                    EXPECT_TRUE(image.HasSubtype("Image"));
-                    EXPECT_TRUE(image.DictGet(GLOB_Name("SMask")) == first);
-                    const bool own = c.reached[i] == '1';
-                    EXPECT_EQ(Keys(image, {"Width", "ColorSpace", "Name"}),
-                              own ? "2/DeviceGray/Im0" : "1/DeviceGraynull");
-                    if (!own) {
-                        EXPECT_EQ(StreamData(image, 2), "\xff");
-                    }
+            SCOPED_TRACE(c.space + (external ? " external" : " embedded") + ", mask of " +
+                         std::to_string(c.maskBits) + " bits");
+            const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
+            const GLOB_Doc doc = NewDoc();
+            const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
+            const GLOB_Object image = NewStreamObject(
+                doc,
+                "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace " + c.space + " /Name /Im0 >>",
+                std::string(2 * c.components, '\x40'));
+            if (c.space.find("DeviceN") != std::string::npos)
+                image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
+                                                                     "/Range [0 1 0 1 0 1 0 1] >>",
+                                                                "{ 0 3 1 roll 0 }"));
+            // The samples 1 and 0.
+            const std::string maskData = c.maskBits == 8 ? "\xff\x00" : "\x80";
+            const GLOB_Object mask = NewStreamObject(doc,
+                                                     "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent " +
+                                                         std::to_string(c.maskBits) + " /ColorSpace /DeviceGray >>",
+                                                     maskData);
+            image.DictPut(GLOB_Name("SMask"), mask);
+            page.Object().PutPath("/Resources/XObject/Im0", image);
+            const LogCapture quiet;
+            const Inks inks = Separate(job, page);
+            // The one XObject of each ink's page, under the content's new name.
+            const auto inkImage = [&](size_t i) {
+                GLOB_Object xobject;
+                inks.pages[i].GetPath("/Resources/XObject").AsDict().Entry(0, nullptr, &xobject);
+                return xobject;
+            };
+            const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
+            ASSERT_TRUE(first.IsStream());
+            EXPECT_EQ(StreamData(first, 2), maskData);
+            EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
+            for (size_t i = 0; i < 5; ++i) {
+                SCOPED_TRACE(i);
+                const GLOB_Object image = inkImage(i);
+                EXPECT_TRUE(image.HasSubtype("Image"));
+                EXPECT_TRUE(image.DictGet(GLOB_Name("SMask")) == first);
+                const bool own = c.reached[i] == '1';
+                EXPECT_EQ(Keys(image, {"Width", "ColorSpace", "Name"}), own ? "2/DeviceGray/Im0" : "1/DeviceGraynull");
+                if (!own) {
+                    EXPECT_EQ(StreamData(image, 2), "\xff");
                 }
             }
         }

@@ -9,7 +9,6 @@
 #include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
-#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
@@ -236,16 +235,9 @@ TEST_F(TS_ProgramTest, TwoRunsIntoOneFolderTakeItInTurn) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    // Not the mask of the held run, whose renames no signal cuts.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
     g_startOther = [&] {
         pid_t pid = 0;
-        return posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data()) == 0 ? pid : 0;
+        return posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 ? pid : 0;
     };
     g_other = -1;
     g_otherStatus = -1;
@@ -254,7 +246,6 @@ TEST_F(TS_ProgramTest, TwoRunsIntoOneFolderTakeItInTurn) {
     run = Run(WithOut({four}));
     VIEW_ProgramOutput::SetRenameHook(nullptr);
     g_startOther = nullptr;
-    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     ASSERT_GT(g_other, 0);
     if (g_otherStatus == -1) {
