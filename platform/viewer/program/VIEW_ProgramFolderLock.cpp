@@ -31,8 +31,12 @@ bool VIEW_ProgramFolderLock::Take(const std::string& folder) {
         const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
         if (fd < 0)
             return false;
-        // A signal's handler ends the wait (EINTR): the run then stops.
-        if (flock(fd, LOCK_EX) != 0) {
+        // The program's stop signals end the wait (EINTR): the run then
+        // stops. Any other handler's only interrupts it.
+        int locked;
+        while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR && VIEW_ProgramSignals::Caught() == 0) {
+        }
+        if (locked != 0) {
             const int error = errno;
             close(fd);
             errno = error;

@@ -18,8 +18,8 @@ public:
     VIEW_ProgramFolderLock& operator=(const VIEW_ProgramFolderLock&) = delete;
 
     // Waits until no other run holds folder, then holds it; false with
-    // errno set when the file cannot be made or locked, or when a signal
-    // ended the wait (EINTR).
+    // errno set when the file cannot be made or locked, or when a stop
+    // signal (VIEW_ProgramSignals) ended the wait (EINTR).
     bool Take(const std::string& folder);
     bool Held() const { return m_fd >= 0; }
     // The file removed, then the lock let go; nothing when not held.
