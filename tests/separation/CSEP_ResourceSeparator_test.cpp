@@ -229,22 +229,26 @@ TEST_F(CSEP_ResourceSeparatorTest, APatternSpaceOverAnIndexedSpaceTakesEachInksP
 
 // An image's soft mask is one object that every ink's image holds; an ink
 // the image does not reach gets a white image under it, so that the
-// backdrop shows where the mask hides the image.
+// backdrop shows where the mask hides the image. Every sample size the
+// viewer unpacks goes through, 1 bit as 8.
 TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
     const std::string toCMYK = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 1 0] /N 1 >>";
     const struct {
         std::string space;
         size_t components;
         const char* reached;  // per ink: 1 the image's own, 0 the white stand-in
+        int maskBits = 8;
     } cases[] = {
         {"/DeviceCMYK", 4, "11110"},
         {"/DeviceGray", 1, "00010"},
         {"[/Separation /Spot /DeviceCMYK " + toCMYK + "]", 1, "00001"},
         {"[/DeviceN [/Magenta /Spot] /DeviceCMYK 0]", 2, "01001"},
+        {"/DeviceCMYK", 4, "11110", 1},
     };
     for (uint32_t external : {0u, 1u}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(c.space + (external ? " external" : " embedded"));
+            SCOPED_TRACE(c.space + (external ? " external" : " embedded") + ", mask of " +
+                         std::to_string(c.maskBits) + " bits");
             const CSEP_SepJobContext job = NewJob({"Spot"}, 1, external);
             const GLOB_Doc doc = NewDoc();
             const CPDF_Page page = SourcePage(doc, "<< /XObject << >> >>", "/Im0 Do");
@@ -256,9 +260,12 @@ TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
                 image.PutPath("/ColorSpace[3]", NewStreamObject(doc, "<< /FunctionType 4 /Domain [0 1 0 1] "
                                                                      "/Range [0 1 0 1 0 1 0 1] >>",
                                                                 "{ 0 3 1 roll 0 }"));
-            const GLOB_Object mask = NewStreamObject(
-                doc, "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent 8 /ColorSpace /DeviceGray >>",
-                "\xff\x00");
+            // The samples 1 and 0.
+            const std::string maskData = c.maskBits == 8 ? "\xff\x00" : "\x80";
+            const GLOB_Object mask = NewStreamObject(doc,
+                                                     "<< /Subtype /Image /Width 2 /Height 1 /BitsPerComponent " +
+                                                         std::to_string(c.maskBits) + " /ColorSpace /DeviceGray >>",
+                                                     maskData);
             image.DictPut(GLOB_Name("SMask"), mask);
             page.Object().PutPath("/Resources/XObject/Im0", image);
             const LogCapture quiet;
@@ -271,7 +278,7 @@ TEST_F(CSEP_ResourceSeparatorTest, ImagesKeepTheirSoftMask) {
             };
             const GLOB_Object first = inkImage(0).DictGet(GLOB_Name("SMask"));
             ASSERT_TRUE(first.IsStream());
-            EXPECT_EQ(StreamData(first, 2), "\xff\x00");
+            EXPECT_EQ(StreamData(first, 2), maskData);
             EXPECT_EQ(Keys(first, {"Width", "ColorSpace"}), "2/DeviceGray");
             for (size_t i = 0; i < 5; ++i) {
                 SCOPED_TRACE(i);

@@ -22,6 +22,17 @@ std::string Quoted(const std::string& text) {
     return quoted + "'";
 }
 
+// Every run of the built program in these tests, however it is started,
+// inherits this: no progress lines, however long a page takes on a busy
+// machine, so that no comparison of its standard error depends on the
+// machine's load. The stop tests give their runs 0 of their own.
+class QuietProgress : public ::testing::Environment {
+public:
+    void SetUp() override { setenv("TINTSCOPE_PROGRESS_MS", "86400000", 1); }
+};
+
+::testing::Environment* const g_quietProgress = ::testing::AddGlobalTestEnvironment(new QuietProgress);
+
 }  // namespace
 
 TS_ConfigScope::TS_ConfigScope() {

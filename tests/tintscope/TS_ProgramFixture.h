@@ -1,6 +1,9 @@
 // Runs of the tintscope program, in-process (VIEW_RunProgram, the screen
 // capped at 2048) or as the built binary, each with its own TMPDIR, which
-// must end empty, and its own output folder.
+// must end empty, and its own output folder. The built program, however a
+// test starts it, prints no progress lines unless the test asks for them
+// (TINTSCOPE_PROGRESS_MS); in-process runs keep the test clock, which only
+// moves when told.
 #pragma once
 
 #include "support/GrayPlate.h"

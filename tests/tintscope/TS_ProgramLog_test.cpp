@@ -125,6 +125,15 @@ TEST(TS_ProgramLog, ARecordAfterOneThatLostItsLineEndStillComesOut) {
     log.Flush();
     EXPECT_EQ(log.LastError(), "Unknown operator encountered: jjjj");
     EXPECT_EQ(warnings, std::vector<std::string>{"after it"});
+
+    // Two in a row: the second starts inside a line of the first's, and
+    // its own lost end leads the warning's line.
+    warnings.clear();
+    handler.Tell("Debug", "Exception processing stream: " + std::string(600, 'k'));
+    handler.Tell("Debug", "Exception processing stream: " + std::string(600, 'm'));
+    handler.Tell("Warning", "ZOVA_View: after both");
+    log.Flush();
+    EXPECT_EQ(warnings, std::vector<std::string>{"after both"});
 }
 
 TEST(TS_ProgramLog, ReasonsLoseTheHostsWrappingAndNumber) {

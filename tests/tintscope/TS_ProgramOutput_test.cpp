@@ -5,11 +5,18 @@
 
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramOutput.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
 #include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <functional>
+#include <spawn.h>
+#include <sstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -118,33 +125,143 @@ TEST_F(TS_ProgramTest, ANewSetTakesThePlaceOfTheEarlierPlatesAndOfNothingElse) {
     left.insert(left.end(), {"plate-7-Own.png", "preview.png"});
     EXPECT_EQ(ListDir(out), left);
 
-    // An inks.txt edited by hand: each row a name it lists, and whether the
-    // next run removes the file.
+    // An inks.txt edited by hand, or a link to another folder's: each row
+    // a name it lists, and whether the next run removes the file.
     WriteWholeFile(m_out.File("x"), "outside the folder");
     ASSERT_EQ(mkdir((out + "/sub").c_str(), 0777), 0);
     WriteWholeFile(out + "/sub/plate-5-Y.png", "in a folder below");
     WriteWholeFile(out + "/plate-8.png", "not of the plates' form");
+    WriteWholeFile(out + "/plate-4-PANTONE#20378#20C.png", "the user's own");
+    WriteWholeFile(out + "/plate-5-Dieline.png", "the user's own");
+    const std::string other = m_out.File("other");
+    ASSERT_EQ(mkdir(other.c_str(), 0777), 0);
     const struct {
         std::string listed;
         std::string file;
         bool removed;
+        bool linked;  // listed by the other folder's inks.txt, which this one's links to
     } rows[] = {
-        {"../x", m_out.File("x"), false},
-        {"sub/plate-5-Y.png", out + "/sub/plate-5-Y.png", false},
-        {"notes.txt", out + "/notes.txt", false},
-        {"plate-8.png", out + "/plate-8.png", false},
-        {"plate-7-Own.png", out + "/plate-7-Own.png", true},
-        {"plate-3-Black.png", out + "/plate-3-Black.png", false},  // the new set's own
+        {"../x", m_out.File("x"), false, false},
+        {"sub/plate-5-Y.png", out + "/sub/plate-5-Y.png", false, false},
+        {"notes.txt", out + "/notes.txt", false, false},
+        {"plate-8.png", out + "/plate-8.png", false, false},
+        {"plate-7-Own.png", out + "/plate-7-Own.png", true, false},
+        {"plate-3-Black.png", out + "/plate-3-Black.png", false, false},  // the new set's own
+        // Another folder's set names none of this one's files.
+        {"plate-4-PANTONE#20378#20C.png", out + "/plate-4-PANTONE#20378#20C.png", false, true},
+        {"plate-5-Dieline.png", out + "/plate-5-Dieline.png", false, true},
     };
-    std::string listing = ReadWholeFile(out + "/inks.txt");
-    for (size_t i = 0; i < std::size(rows); ++i)
-        listing += std::to_string(10 + i) + "\tInk\t-\tshown\t" + rows[i].listed + "\n";
-    WriteWholeFile(out + "/inks.txt", listing);
-    run = RunBinary({four, "--out", out});
+    for (const bool linked : {false, true}) {
+        std::string listing = ReadWholeFile(out + "/inks.txt");
+        for (size_t i = 0; i < std::size(rows); ++i)
+            if (rows[i].linked == linked)
+                listing += std::to_string(10 + i) + "\tInk\t-\tshown\t" + rows[i].listed + "\n";
+        if (linked) {
+            WriteWholeFile(other + "/inks.txt", listing);
+            ASSERT_EQ(unlink((out + "/inks.txt").c_str()), 0);
+            ASSERT_EQ(symlink((other + "/inks.txt").c_str(), (out + "/inks.txt").c_str()), 0);
+        } else {
+            WriteWholeFile(out + "/inks.txt", listing);
+        }
+        run = RunBinary({four, "--out", out});
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        for (const auto& row : rows) {
+            SCOPED_TRACE(row.listed);
+            if (row.linked == linked) {
+                EXPECT_EQ(Exists(row.file), !row.removed);
+            }
+        }
+    }
+    EXPECT_EQ(ListDir(other), std::vector<std::string>{"inks.txt"}) << "the link is replaced, not what it names";
+}
+
+// The other run: the built program started at the held run's first
+// rename; whether it ended, or waits for the folder.
+std::function<pid_t()> g_startOther;
+pid_t g_other = -1;
+int g_otherStatus = -1;
+bool g_otherWaited = false;
+
+// Whether pid waits for a lock it is denied, as /proc/locks shows ("->").
+bool WaitsForALock(pid_t pid) {
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream fields(line);
+        std::string number, arrow, kind, mode, access, who;
+        fields >> number >> arrow >> kind >> mode >> access >> who;
+        if (arrow == "->" && who == std::to_string(pid))
+            return true;
+    }
+    return false;
+}
+
+// Starts the other run at the first rename and holds this one there until
+// the other has ended or waits for the folder (a minute at most).
+void HoldForTheOtherRun(const std::string&) {
+    if (g_other >= 0 || !(g_other = g_startOther()))
+        return;
+    for (int i = 0; i < 60000; ++i) {
+        if (waitpid(g_other, &g_otherStatus, WNOHANG) == g_other)
+            return;
+        if ((g_otherWaited = WaitsForALock(g_other)))
+            return;
+        usleep(1000);
+    }
+}
+
+// Two runs into one folder: a four-ink run takes its names while another,
+// of a page with a fifth ink (Gold), writes its whole set. The second waits
+// until the first has moved its files in and removed the earlier plates;
+// the folder then holds its set whole, and every plate its inks.txt lists.
+TEST_F(TS_ProgramTest, TwoRunsIntoOneFolderTakeItInTurn) {
+    const std::string spot = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.2 1 0] /N 1 >>";
+    const std::string gold = WritePage("gold.pdf", 100, 100, "/CS0 cs 1 scn 10 10 30 30 re f",
+                                       "/CS0 [/Separation /Gold /DeviceCMYK " + spot + "]");
+    const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
+    const std::vector<std::string> goldSet = {"inks.txt",           "plate-0-Cyan.png",  "plate-1-Magenta.png",
+                                              "plate-2-Yellow.png", "plate-3-Black.png", "plate-4-Gold.png",
+                                              "preview.png"};
+    TS_Run run = RunBinary(WithOut({gold}));
     ASSERT_EQ(run.m_code, 0) << run.m_err;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.listed);
-        EXPECT_EQ(Exists(row.file), !row.removed);
+    ASSERT_EQ(m_out.List(), goldSet) << "the earlier set lists Gold";
+
+    const std::string config = m_docs.File("config"), said = m_docs.File("said.txt");
+    ASSERT_EQ(mkdir(config.c_str(), 0777), 0);
+    std::vector<std::string> words = {TINTSCOPE_PROGRAM, gold, "--out", m_out.Path()};
+    const std::vector<char*> argv = TS_CArgs(words);
+    std::vector<std::string> env = TS_EnvironmentWith({"TMPDIR=" + m_tmp.Path(), "XDG_CONFIG_HOME=" + config});
+    const std::vector<char*> envp = TS_CArgs(env);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, said.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    g_startOther = [&] {
+        pid_t pid = 0;
+        return posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0 ? pid : 0;
+    };
+    g_other = -1;
+    g_otherStatus = -1;
+    g_otherWaited = false;
+    VIEW_ProgramOutput::SetRenameHook(HoldForTheOtherRun);
+    run = Run(WithOut({four}));
+    VIEW_ProgramOutput::SetRenameHook(nullptr);
+    g_startOther = nullptr;
+    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_GT(g_other, 0);
+    if (g_otherStatus == -1) {
+        ASSERT_EQ(waitpid(g_other, &g_otherStatus, 0), g_other);
+    }
+    EXPECT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_TRUE(WIFEXITED(g_otherStatus) && WEXITSTATUS(g_otherStatus) == 0) << ReadWholeFile(said);
+    EXPECT_EQ(ReadWholeFile(said), "");
+    EXPECT_TRUE(g_otherWaited) << "the other run waited for the folder";
+    EXPECT_EQ(m_out.List(), goldSet);
+    std::istringstream listing(ReadWholeFile(m_out.File("inks.txt")));
+    for (std::string line; std::getline(listing, line);) {
+        const std::string plate = line.substr(line.rfind('\t') + 1);
+        if (plate.rfind("plate-", 0) == 0) {
+            EXPECT_TRUE(Exists(m_out.File(plate))) << plate;
+        }
     }
 }
 

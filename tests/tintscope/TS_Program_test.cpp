@@ -8,6 +8,7 @@
 #include "viewer/program/VIEW_SamplePage.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -130,20 +131,25 @@ TEST_F(TS_ProgramTest, APageWithAnUnknownColourSpaceShowsTheAlertAndFails) {
 }
 
 TEST_F(TS_ProgramTest, FilesThatCannotBeOpenedGiveOneLineAndNoOutput) {
+    // A name whose "tintscope: FILE: stopped by " is as long as the buffer
+    // a signal's handler keeps that line in (4 PATH_MAX + 512 bytes, its
+    // end included), which it then cannot hold.
+    const std::string stopped = "tintscope: " + m_docs.File("") + ": stopped by ";
+    const std::string filling(4 * PATH_MAX + 512 - stopped.size(), 'a');
     const struct {
-        const char* name;
-        std::string data;
+        std::string name;
+        std::string data;  // none: no such file
         const char* reason;
     } rows[] = {
         {"text.pdf", "This is a letter, not a document.\n", "cannot be opened"},
         {"nocatalog.pdf",
          PdfText("%PDF-1.4", {"<< /Type /Pages /Kids [] /Count 0 >>"}, "/Root 7 0 R"), "cannot be opened"},
         {"missing.pdf", "", "cannot be opened"},
+        {filling, "", "cannot be opened"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const std::string file = std::string(row.name) == "missing.pdf" ? m_docs.File(row.name)
-                                                                         : WriteFile(row.name, row.data);
+        SCOPED_TRACE(row.name.substr(0, 20));
+        const std::string file = row.data.empty() ? m_docs.File(row.name) : WriteFile(row.name, row.data);
         const TS_Run run = Run(WithOut({file}));
         EXPECT_EQ(run.m_code, 1);
         ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;

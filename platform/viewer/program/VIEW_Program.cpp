@@ -693,9 +693,13 @@ int ProgramRun::WriteOutputs() {
     std::copy(previewRect, previewRect + 4, header.m_preview);
     if (!WriteText(m_output.Staged("inks.txt"), VIEW_InksText(header, m_inks), &why))
         return Fail(CannotWrite(dir + "/inks.txt", why));
+    // Another run may be moving its files into the folder: this one waits,
+    // and a signal may end the wait.
+    std::string reason;
+    if (!m_output.Hold(&reason))
+        return Interrupted() ? FailInterrupted() : Fail(VIEW_EscapedText(reason));
     // The renames are one step that a signal cannot cut: every file is
     // new, or (stopped before) every one as it was.
-    std::string reason;
     bool stopped = false, committed = false;
     {
         const VIEW_SignalsBlocked blocked;

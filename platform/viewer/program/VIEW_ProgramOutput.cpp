@@ -21,9 +21,10 @@ constexpr size_t kListingBytes = 64u << 20;
 std::string Because(const std::string& what) { return what + ": " + std::strerror(errno); }
 
 // The folder's inks.txt as an earlier run left it; empty when it is not a
-// regular file (a FIFO would block the open).
+// regular file (a FIFO would block the open) or is a link (another
+// folder's listing names none of this one's files).
 std::string EarlierListing(const std::string& folder) {
-    const int fd = open((folder + "/inks.txt").c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open((folder + "/inks.txt").c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::string();
     std::string text;
@@ -115,12 +116,24 @@ std::string VIEW_ProgramOutput::Staged(const std::string& name) {
     return m_staging + "/" + name;
 }
 
+bool VIEW_ProgramOutput::Hold(std::string* reason) {
+    if (m_lock.Held() || m_lock.Take(m_folder))
+        return true;
+    *reason = Because("cannot hold the output folder " + m_folder + " for this run");
+    return false;
+}
+
 bool VIEW_ProgramOutput::Commit(std::string* reason) {
+    // From reading the earlier listing to the last removal, or another run
+    // may remove the plates its own listing names.
+    if (!Hold(reason))
+        return false;
     // A folder in a file's way would stop the renames half done.
     for (const std::string& name : m_names) {
         struct stat info {};
         if (lstat((m_folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
             *reason = "cannot write " + m_folder + "/" + name + ": a folder of that name is in the way";
+            m_lock.Release();
             return false;
         }
     }
@@ -132,6 +145,7 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
             g_renameHook(name);
         if (std::rename((m_staging + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
             *reason = Because("cannot write " + m_folder + "/" + name);
+            m_lock.Release();
             return false;
         }
     }
@@ -153,6 +167,8 @@ void VIEW_ProgramOutput::Abandon() {
         VIEW_RemoveFolderNow(m_staging.c_str());
     m_staging.clear();
     VIEW_ProgramSignals::Register(1, std::string());
+    // Its file would keep the folder this run made.
+    m_lock.Release();
     if (!m_made.empty())
         rmdir(m_made.c_str());
     m_made.clear();

@@ -5,8 +5,12 @@
 // leaves the folder as it was, and removes it when the run made it. A new
 // inks.txt takes the place of the folder's earlier set: the plates the
 // earlier one listed that the new set does not write over are removed with
-// the renames.
+// the renames. The earlier inks.txt is read only when it is a regular file
+// and no link. One run at a time does that step in a folder
+// (VIEW_ProgramFolderLock), so two runs never remove each other's plates.
 #pragma once
+
+#include "viewer/program/VIEW_ProgramFolderLock.h"
 
 #include <set>
 #include <string>
@@ -27,11 +31,17 @@ public:
     // written from then on. A name staged again is written over and moved
     // once.
     std::string Staged(const std::string& name);
+    // Waits until no other run is at Commit in the folder, then holds it
+    // until Commit or Abandon; false with the reason when the folder cannot
+    // be held, or a signal ended the wait.
+    bool Hold(std::string* reason);
     // Every staged file moved to its name, then the earlier set's plates
-    // that are not replaced removed; false with the reason when a file
-    // cannot be moved (the earlier plates then stay).
+    // that are not replaced removed, the folder held throughout (Hold when
+    // not yet held); false with the reason when a file cannot be moved (the
+    // earlier plates then stay).
     bool Commit(std::string* reason);
-    // The staged files removed, and the folder when this run made it.
+    // The staged files removed, the folder let go, and the folder removed
+    // when this run made it.
     void Abandon();
 
     // For tests: called before each rename of Commit with the file's name;
@@ -45,4 +55,5 @@ private:
     std::string m_made;  // the folder this run made, if any
     std::vector<std::string> m_names;  // in the order staged
     std::set<std::string> m_staged;
+    VIEW_ProgramFolderLock m_lock;
 };

@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kSlots = 3;
+constexpr int kSlots = 4;
 
 volatile std::sig_atomic_t g_caught = 0;
 // Copied in with the signals blocked, so the handler never reads half a path.
@@ -115,6 +115,9 @@ void VIEW_EndRunNow(int signal) {
     }
     RemoveUntilGone(g_folders[1]);
     RemoveUntilGone(g_folders[0]);
+    // Ending lets the lock go; the file goes first, or the folder stays.
+    if (g_folders[3][0])
+        unlink(g_folders[3]);
     if (g_folders[2][0])
         rmdir(g_folders[2]);
     // A second signal only hurries the run the first one stopped.

@@ -28,9 +28,10 @@ public:
     static void Wake(char byte);
     // "SIGINT", "SIGTERM", "SIGHUP".
     static const char* Name(int signal);
-    // The folders a second signal removes: slot 0 the run's scratch
-    // folder, 1 the output's staging folder, 2 an output folder the run
-    // made (removed only when empty). Empty clears the slot.
+    // What a second signal removes: slot 0 the run's scratch folder, 1 the
+    // output's staging folder, 2 an output folder the run made (removed
+    // only when empty), 3 the output folder's lock file while the run holds
+    // it (a file). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
     // The last line of a run ended at once: "tintscope: FILE: stopped by
     // SIGNAL" while the run works, then the run's own last line ("LINE"

@@ -53,6 +53,11 @@ TEST_F(PreferencesTest, AFileThatDoesNotReadIsCorruptAtEachOpenAndKeptBySaves) {
     for (size_t i = 0; i < XCHG_MaxPrefsNames; ++i)
         keys += "/Many" + std::to_string(i) + " 1 ";
     const std::string lastKey = "Many" + std::to_string(XCHG_MaxPrefsNames - 1);
+    // The same in an array's items, beside its two keys.
+    std::string listed;
+    for (size_t i = 0; i + 1 < XCHG_MaxPrefsNames; ++i)
+        listed += "/Listed" + std::to_string(i) + " ";
+    const std::string lastListed = "Listed" + std::to_string(XCHG_MaxPrefsNames - 2);
     const struct {
         const char* what;
         std::string bytes;
@@ -66,6 +71,9 @@ TEST_F(PreferencesTest, AFileThatDoesNotReadIsCorruptAtEachOpenAndKeptBySaves) {
         {"more names than a preference file holds",
          PdfText(Header, {"<< /VELM_Preferences 2 0 R >>", "<< /VELM_Other << " + keys + ">> >>"}),
          lastKey.c_str()},
+        {"more names than a preference file holds, in an array",
+         PdfText(Header, {"<< /VELM_Preferences 2 0 R >>", "<< /VELM_Other << /List [" + listed + "] >> >>"}),
+         lastListed.c_str()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
