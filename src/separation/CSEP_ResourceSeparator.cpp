@@ -292,7 +292,16 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         }
     } else {
         m_colorSeparator.SetColorSpace(space);
-        m_colorSeparator.ConvertImage(image, out);
+        // An inline image's XObject was made for this one mapping.
+        CSEP_ToPressSpaceConverter& converter = m_colorSeparator.Converter();
+        converter.SetOwnsImage(m_inlineImage);
+        try {
+            m_colorSeparator.ConvertImage(image, out);
+        } catch (...) {
+            converter.SetOwnsImage(false);
+            throw;
+        }
+        converter.SetOwnsImage(false);
         const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
             m_colorSeparator.Converter().TakeImageShortfall();
         if (shortfall.needed > 0)
@@ -324,7 +333,7 @@ GLOB_Object CSEP_ResourceSeparator::WithValidMask(const GLOB_Object& image) {
 GLOB_Object CSEP_ResourceSeparator::CopyStencilMask(const CPDF_Image& image) {
     if (m_job.UseExternalStreams() == 0 ||
         CSEP_SliceConverter::SliceBytes(image.ImageParams()) <= CSEP_SliceConverter::SmallSliceBytes)
-        return Doc().Copy(image.Object(), true);
+        return m_inlineImage ? image.Object() : Doc().Copy(image.Object(), true);
     CSEP_TempFile file;
     file.Create();
     CopyBytes(image.OpenStream(0), file.OpenStream());

@@ -751,6 +751,57 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
     EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
 }
 
+// What the output document keeps for each inline image: each further image
+// adds the objects its inks need and no more. A one-component image is its
+// ink's image itself, and the inks it does not reach share one blank form,
+// so a page of many tiny images does not hold three objects for each.
+TEST_F(CSEP_PDFSeparatorTest, EachInlineImageKeepsOnlyTheObjectsItsInksNeed) {
+    struct Row {
+        const char* what;
+        const char* image;  // BI ... EI, one pixel
+        int32_t objects;    // per further image
+        const char* blackData;  // the last image's data on Black; null: blank form
+    };
+    const Row rows[] = {
+        {"gray", "BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI", 1, "\x80"},
+        {"gray, hex-encoded", "BI /W 1 /H 1 /CS /G /BPC 8 /F [/AHx] ID 80> EI", 1, "80>"},
+        {"spot", "BI /W 1 /H 1 /CS /CS0 /BPC 8 ID \x80 EI", 1, nullptr},
+        {"gray mask", "BI /W 1 /H 1 /IM true ID \x80 EI", 1, "\x80"},
+        // Four slices, and the content's own image the slices are made from.
+        {"CMYK", "BI /W 1 /H 1 /CS /CMYK /BPC 8 ID \x10\x20\x30\x40 EI", 5, "\xbf"},
+    };
+    // Objects of one document are numbered in turn and never again.
+    const auto nextNumber = [](const GLOB_Doc& doc) { return doc.Impl()->ObjectNumber(doc.NewDict(0, true)); };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        int32_t made[2] = {0, 0};
+        for (const int images : {100, 200}) {
+            const GLOB_Doc doc = NewDoc();
+            std::string content;
+            for (int i = 0; i < images; ++i)
+                content += "q 1 0 0 1 " + std::to_string(i % 9) + " 0 cm " + row.image + " Q\n";
+            const CPDF_Page page = SourcePage(
+                doc, "<< /ColorSpace << /CS0 " + Spot("Spot", "DeviceCMYK", "0 0.5 1 0") + " >> >>", content);
+            const CSEP_SepJobContext job = NewJob({"Spot"});
+            const int32_t before = nextNumber(job.Doc());
+            const Inks inks = Separate(job, page);
+            made[images / 200] = nextNumber(job.Doc()) - before - 1;
+            ASSERT_EQ(inks.pages.size(), 5u);
+            // The plates still see every image: Black its data or a blank.
+            const GLOB_Object last =
+                inks.pages[3].DictGet(GLOB_Name("Resources")).DictGet(GLOB_Name("XObject")).DictGet(GLOB_Name(
+                    inks.contents[3].substr(inks.contents[3].rfind("/Im") + 1,
+                                            inks.contents[3].rfind(" Do") - inks.contents[3].rfind("/Im") - 1)
+                        .c_str()));
+            if (row.blackData)
+                EXPECT_EQ(StreamData(last), std::string(row.blackData));
+            else
+                EXPECT_TRUE(last.HasSubtype("Form"));
+        }
+        EXPECT_EQ((made[1] - made[0]) / 100, row.objects) << made[0] << " then " << made[1];
+    }
+}
+
 // A DeviceN space wider than any recipe can take fails the page at once,
 // naming its colorant count, whether content or the ink lookup meets it.
 TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
