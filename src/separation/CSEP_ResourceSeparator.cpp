@@ -293,15 +293,12 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
     } else {
         m_colorSeparator.SetColorSpace(space);
         // An inline image's XObject was made for this one mapping.
-        CSEP_ToPressSpaceConverter& converter = m_colorSeparator.Converter();
-        converter.SetOwnsImage(m_inlineImage);
-        try {
-            m_colorSeparator.ConvertImage(image, out);
-        } catch (...) {
-            converter.SetOwnsImage(false);
-            throw;
-        }
-        converter.SetOwnsImage(false);
+        struct OwnedWhileConverting {
+            CSEP_ToPressSpaceConverter& converter;
+            ~OwnedWhileConverting() { converter.SetOwnsImage(false); }
+        } owned{m_colorSeparator.Converter()};
+        owned.converter.SetOwnsImage(m_inlineImage);
+        m_colorSeparator.ConvertImage(image, out);
         const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
             m_colorSeparator.Converter().TakeImageShortfall();
         if (shortfall.needed > 0)

@@ -84,8 +84,8 @@ protected:
     // SmallSliceBytes), the image object is copied into the output document
     // (under OwnsImage, taken as it is); else its stored bytes are copied
     // into a temporary file, an external stream with the image's Filter and
-    // DecodeParms as FFilter and FDecodeParms, holding the source's other entries as SliceImage's
-    // slices do. No ink of that name: every ink gets the empty form. JPEG
+    // DecodeParms as FFilter and FDecodeParms, holding the source's other
+    // entries as SliceImage's slices do. No ink of that name: every ink gets the empty form. JPEG
     // data that end before the image's rows are noted (NoteImageShortfall,
     // drawn whole).
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,
