@@ -30,6 +30,10 @@
 // under TMPDIR, each run once by tintscope at 300 dpi and by
 // `mutool draw -O 2`; the counters give each one's seconds and peak memory.
 //
+// BM_GrayInlineImagesBesideMutool: the page of 6,000 and of 60,000 one-pixel
+// gray inline images at 150 dpi beside mutool, with each one's peak memory
+// an image.
+//
 // BM_CostlyPatternBesideMutool: the same for the four pages of a tiling
 // pattern whose cell is costly to draw again and again
 // (support/PatternPages.h), at 150 dpi (the 20,000-segment cell at 300), three
@@ -449,6 +453,25 @@ void BM_HostilePageBesideMutool(benchmark::State& state) {
 }
 BENCHMARK(BM_HostilePageBesideMutool)
     ->DenseRange(0, 4)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// The page of range(0) one-pixel gray inline images at 150 dpi; beside the
+// totals, what each image costs.
+void BM_GrayInlineImagesBesideMutool(benchmark::State& state) {
+    const int images = static_cast<int>(state.range(0));
+    ProgramBesideMutool(state, GrayInlineImagesFile(images), 150,
+                        std::to_string(images) + " gray inline images at 150 dpi");
+    for (const char* peer : {"program", "mutool"}) {
+        const auto found = state.counters.find(std::string(peer) + "_MB");
+        if (found != state.counters.end())
+            state.counters[std::string(peer) + "_KB_an_image"] = found->second.value * 1024 / images;
+    }
+}
+BENCHMARK(BM_GrayInlineImagesBesideMutool)
+    ->Arg(6000)
+    ->Arg(60000)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

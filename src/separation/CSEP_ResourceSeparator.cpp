@@ -292,6 +292,12 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         }
     } else {
         m_colorSeparator.SetColorSpace(space);
+        // An inline image's XObject was made for this one mapping.
+        struct OwnedWhileConverting {
+            CSEP_ToPressSpaceConverter& converter;
+            ~OwnedWhileConverting() { converter.SetOwnsImage(false); }
+        } owned{m_colorSeparator.Converter()};
+        owned.converter.SetOwnsImage(m_inlineImage);
         m_colorSeparator.ConvertImage(image, out);
         const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
             m_colorSeparator.Converter().TakeImageShortfall();
@@ -324,7 +330,7 @@ GLOB_Object CSEP_ResourceSeparator::WithValidMask(const GLOB_Object& image) {
 GLOB_Object CSEP_ResourceSeparator::CopyStencilMask(const CPDF_Image& image) {
     if (m_job.UseExternalStreams() == 0 ||
         CSEP_SliceConverter::SliceBytes(image.ImageParams()) <= CSEP_SliceConverter::SmallSliceBytes)
-        return Doc().Copy(image.Object(), true);
+        return m_inlineImage ? image.Object() : Doc().Copy(image.Object(), true);
     CSEP_TempFile file;
     file.Create();
     CopyBytes(image.OpenStream(0), file.OpenStream());

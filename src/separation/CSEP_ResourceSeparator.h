@@ -33,7 +33,9 @@
 //                             an ink the image does not reach gets a 1 x 1
 //                             white image under that mask, or under the
 //                             image's "SMask" (the slices' own object); an
-//                             unmasked image the converter's blank form
+//                             unmasked image the converter's blank form;
+//                             an inline image's own XObject is taken
+//                             wherever a copy of it would be
 //   6 Pt       "Pattern"      coloured tiling patterns separated, uncoloured
 //                             ones copied once; shading patterns rebuilt
 //                             over the separated shading and ExtGState

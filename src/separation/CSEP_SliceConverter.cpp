@@ -254,9 +254,15 @@ void CSEP_SliceConverter::KeepImageEntries(const GLOB_Object& source, const std:
 }
 
 GLOB_Object CSEP_SliceConverter::MakeEmptyForm() {
+    CSEP_SlicedFunctions& keep = JobContext().SlicedFunctions();
+    const GLOB_Object kept = keep.BlankForm();
+    if (!kept.IsNull())
+        return kept;
     const GLOB_Doc doc = Doc();
-    return doc.NewStream(GLOB_Stream(GLIB_NEW GLOB_StringStream(EmptyFormData)), 1, doc.ParseObject(EmptyFormDict),
-                         GLOB_Object(), -1);
+    const GLOB_Object form = doc.NewStream(GLOB_Stream(GLIB_NEW GLOB_StringStream(EmptyFormData)), 1,
+                                           doc.ParseObject(EmptyFormDict), GLOB_Object(), -1);
+    keep.KeepBlankForm(form);
+    return form;
 }
 
 void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out,
@@ -270,7 +276,8 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     NoteShortJpeg(imageObject, params);
     MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
     if (JobContext().UseExternalStreams() == 0 || SliceBytes(params) <= SmallSliceBytes) {
-        CPDF_Image copy(Doc().Copy(imageObject, true));
+        // A page of thousands of inline images would otherwise hold each twice.
+        CPDF_Image copy(OwnsImage() ? imageObject : Doc().Copy(imageObject, true));
         copy.SetImageParams(params, false);
         out[static_cast<size_t>(ink)] = copy.Object();
         return;

@@ -73,18 +73,19 @@ protected:
 
     // A form XObject filling the unit square with gray 1 ("1 g", "0 0 1 1 re
     // F"): drawn where an image would be, it removes the inks the image does
-    // not carry.
+    // not carry. Made once while the job's CSEP_SlicedFunctions scope is
+    // open (a page), and shared: nothing may change it.
     GLOB_Object MakeEmptyForm();
     // An image of one component (validated as CPDF_Image: 1128008) for the
     // ink named colorant, out sized to the ink count: that ink gets the image
     // as DeviceGray (with keep false its Decode pair mirrored to [1-d0 1-d1],
     // the samples untouched), every other ink one shared empty form. Without
     // external streams, or for a small image (SliceBytes at most
-    // SmallSliceBytes), the image object is copied into the output document;
-    // else its stored bytes are copied into a temporary file, an
-    // external stream with the image's Filter and DecodeParms as FFilter and
-    // FDecodeParms, holding the source's other entries as SliceImage's
-    // slices do. No ink of that name: every ink gets the empty form. JPEG
+    // SmallSliceBytes), the image object is copied into the output document
+    // (under OwnsImage, taken as it is); else its stored bytes are copied
+    // into a temporary file, an external stream with the image's Filter and
+    // DecodeParms as FFilter and FDecodeParms, holding the source's other
+    // entries as SliceImage's slices do. No ink of that name: every ink gets the empty form. JPEG
     // data that end before the image's rows are noted (NoteImageShortfall,
     // drawn whole).
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,

@@ -4,12 +4,12 @@
 
 CSEP_SlicedFunctions::Scope::Scope(CSEP_SlicedFunctions& functions) : m_functions(functions) {
     if (m_functions.m_openScopes++ == 0)
-        m_functions.m_slices.Clear();
+        m_functions.Clear();
 }
 
 CSEP_SlicedFunctions::Scope::~Scope() {
     if (--m_functions.m_openScopes == 0)
-        m_functions.m_slices.Clear();
+        m_functions.Clear();
 }
 
 const std::vector<GLOB_Object>* CSEP_SlicedFunctions::Find(const GLOB_Object& source) const {
@@ -22,4 +22,14 @@ void CSEP_SlicedFunctions::Add(const GLOB_Object& source, const std::vector<GLOB
     for (const GLOB_Object& slice : slices)
         GLIB_ASSERT(slice.IsIndirect());
     m_slices.Insert(source, slices);
+}
+
+void CSEP_SlicedFunctions::KeepBlankForm(const GLOB_Object& form) {
+    if (m_openScopes > 0)
+        m_blankForm = form;
+}
+
+void CSEP_SlicedFunctions::Clear() {
+    m_slices.Clear();
+    m_blankForm = GLOB_Object();
 }

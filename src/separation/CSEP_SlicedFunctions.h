@@ -2,7 +2,9 @@
 // so that a function named at many places (twice at every level of a
 // stitching tree, or by two shadings) is sliced once and every place takes
 // the same sliced objects: work and output grow with the distinct source
-// functions, not with the paths through them.
+// functions, not with the paths through them. The blank form that images
+// hand the inks they do not paint is kept the same way: one for the page,
+// not one for each of its images.
 //
 // The job holds one. Entries live while a scope is open: the page separator
 // opens one for its page, the slicer one for each call from outside, so a
@@ -39,7 +41,16 @@ public:
     void Add(const GLOB_Object& source, const std::vector<GLOB_Object>& slices);
     size_t Size() const { return m_slices.Size(); }
 
+    // The blank form kept in the open scope; null before one is kept or
+    // with no scope open.
+    GLOB_Object BlankForm() const { return m_openScopes > 0 ? m_blankForm : GLOB_Object(); }
+    // Keeps form while the scope is open (none open: nothing kept).
+    void KeepBlankForm(const GLOB_Object& form);
+
 private:
+    void Clear();
+
     uint32_t m_openScopes = 0;
     GLOB_IndirectObjectMap<std::vector<GLOB_Object>> m_slices;
+    GLOB_Object m_blankForm;
 };

@@ -57,6 +57,12 @@ public:
     };
     ImageShortfall TakeImageShortfall();
 
+    // True while the images converted are made in the output document for
+    // that one use (an inline image's XObject): an ink's image that would be
+    // a copy of one is then the image itself, its parameters set in place.
+    void SetOwnsImage(bool owns) { m_ownsImage = owns; }
+    bool OwnsImage() const { return m_ownsImage; }
+
     void SetJobContext(const CSEP_SepJobContext& job) { m_job = job; }
     // A handle sharing the job.
     CSEP_SepJobContext JobContext() const { return m_job; }
@@ -77,4 +83,5 @@ protected:
 private:
     CSEP_SepJobContext m_job;
     ImageShortfall m_shortfall;
+    bool m_ownsImage = false;
 };

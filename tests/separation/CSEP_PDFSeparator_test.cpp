@@ -751,6 +751,54 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
     EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
 }
 
+// What the output document keeps for each inline image: each further image
+// adds the objects its inks need and no more. A one-component image is its
+// ink's image itself, and the inks it does not reach share one blank form,
+// so a page of many tiny images does not hold three objects for each.
+TEST_F(CSEP_PDFSeparatorTest, EachInlineImageKeepsOnlyTheObjectsItsInksNeed) {
+    struct Row {
+        const char* what;
+        const char* image;  // BI ... EI, one pixel
+        int32_t objects;    // per further image
+        size_t ink;         // an ink the image reaches, and its data there
+        const char* data;
+    };
+    const Row rows[] = {
+        {"gray", "BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI", 1, 3, "\x80"},
+        {"gray, hex-encoded", "BI /W 1 /H 1 /CS /G /BPC 8 /F [/AHx] ID 80> EI", 1, 3, "80>"},
+        {"spot", "BI /W 1 /H 1 /CS /CS0 /BPC 8 ID \x80 EI", 1, 4, "\x80"},
+        {"gray mask", "BI /W 1 /H 1 /IM true ID \x80 EI", 1, 0, "\x80"},
+        // Four slices, and the content's own image the slices are made from.
+        {"CMYK", "BI /W 1 /H 1 /CS /CMYK /BPC 8 ID \x10\x20\x30\x40 EI", 5, 3, "\xbf"},
+    };
+    // Objects of one document are numbered in turn and never again.
+    const auto nextNumber = [](const GLOB_Doc& doc) { return doc.Impl()->ObjectNumber(doc.NewDict(0, true)); };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        int32_t made[2] = {0, 0};
+        for (const int images : {100, 200}) {
+            const GLOB_Doc doc = NewDoc();
+            std::string content;
+            for (int i = 0; i < images; ++i)
+                content += "q 1 0 0 1 " + std::to_string(i % 9) + " 0 cm " + row.image + " Q\n";
+            const CPDF_Page page = SourcePage(
+                doc, "<< /ColorSpace << /CS0 " + Spot("Spot", "DeviceCMYK", "0 0.5 1 0") + " >> >>", content);
+            const CSEP_SepJobContext job = NewJob({"Spot"});
+            const int32_t before = nextNumber(job.Doc());
+            const Inks inks = Separate(job, page);
+            made[images / 200] = nextNumber(job.Doc()) - before - 1;
+            ASSERT_EQ(inks.pages.size(), 5u);
+            // The last image drawn on the ink still holds its data.
+            const std::string& text = inks.contents[row.ink];
+            const size_t at = text.rfind("/Im") + 1;
+            const GLOB_Object last = inks.pages[row.ink].GetPath(
+                ("/Resources/XObject/" + text.substr(at, text.find(' ', at) - at)).c_str());
+            EXPECT_EQ(StreamData(last), std::string(row.data));
+        }
+        EXPECT_EQ((made[1] - made[0]) / 100, row.objects) << made[0] << " then " << made[1];
+    }
+}
+
 // A DeviceN space wider than any recipe can take fails the page at once,
 // naming its colorant count, whether content or the ink lookup meets it.
 TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
