@@ -22,18 +22,25 @@ typedef struct Weigher {
      * pattern at the top is told to spent at its end. */
     VDRW_TileSpent* m_spent;
     void* m_arg;
-    int m_open; /* what spent last said: a pattern's cells are still weighed */
+    double m_left; /* what spent last said; below one unit, no cell fits */
+    int m_over;    /* the pattern at the top already costs more than is left */
     VDRW_Tile m_tile;
     double m_tileCells;
+    /* The last mesh counted: every use of a pattern paints the same one
+     * (the list keeps it alive while it is run). */
+    const fz_shade* m_shade;
+    double m_triangles;
 } Weigher;
 
 /* Nothing to weigh here: outside the page's patterns, or in a pattern
  * with no cell. */
-static int Idle(fz_device* dev) { return ((Weigher*)dev)->m_scale == 0; }
+static int Idle(fz_device* dev) { return ((Weigher*)dev)->m_scale == 0 || ((Weigher*)dev)->m_over; }
 
 static void Add(fz_device* dev, double units) {
     Weigher* w = (Weigher*)dev;
     w->m_work += w->m_scale * (1 + units);
+    if (w->m_spent && w->m_work > w->m_left)
+        w->m_over = 1;
 }
 
 static void CountPoint(fz_context* ctx, void* arg, float x, float y) {
@@ -152,12 +159,18 @@ static void CountTriangle(fz_context* ctx, void* arg, fz_vertex* a, fz_vertex* b
     *(double*)arg += 1;
 }
 
-/* A mesh is filled triangle by triangle, patches as MuPDF divides them. */
-static double Triangles(fz_context* ctx, fz_shade* shade, fz_matrix ctm) {
-    double triangles = 0;
-    if (shade->type >= FZ_MESH_TYPE4)
-        fz_process_shade(ctx, shade, ctm, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
-    return triangles;
+/* A mesh is filled triangle by triangle, patches as MuPDF divides them
+ * (counted under no matrix). */
+static double Triangles(fz_context* ctx, Weigher* w, fz_shade* shade) {
+    if (shade->type < FZ_MESH_TYPE4)
+        return 0;
+    if (shade != w->m_shade) {
+        double triangles = 0;
+        fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
+        w->m_shade = shade;
+        w->m_triangles = triangles;
+    }
+    return w->m_triangles;
 }
 
 static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matrix ctm, float alpha,
@@ -165,7 +178,7 @@ static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matri
     if (Idle(dev))
         return;
     (void)alpha, (void)params;
-    Add(dev, Triangles(ctx, shade, ctm) + Covered(dev, fz_bound_shade(ctx, shade, ctm)));
+    Add(dev, Triangles(ctx, (Weigher*)dev, shade) + Covered(dev, fz_bound_shade(ctx, shade, ctm)));
 }
 
 static double Pixels(const fz_image* image) { return (double)image->w * image->h; }
@@ -221,11 +234,12 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
     const int top = PageTop(w);
     /* At a page's top, one drawing of the pattern, or none once the budget
      * is spent. */
-    const double outer = top ? 1 : w->m_scale;
+    const double outer = top ? 1 : Idle(dev) ? 0 : w->m_scale;
     (void)ctx;
     if (top) {
         w->m_tile = (VDRW_Tile){area, view, xstep, ystep, ctm, id};
         w->m_work = 0;
+        w->m_over = 0;
     } else {
         Add(dev, 0);
     }
@@ -234,7 +248,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
     if (w->m_depth < kMostNesting)
         w->m_outer[w->m_depth] = w->m_scale;
     ++w->m_depth;
-    w->m_scale = outer == 0 || cells == 0 || (top && !w->m_open) ? 0 : outer * cells;
+    w->m_scale = outer == 0 || cells == 0 || (top && w->m_left < 1) ? 0 : outer * cells;
     if (top)
         w->m_tileCells = cells;
     if (w->m_depth > kMostNesting)
@@ -251,8 +265,11 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
     --w->m_depth;
     if (w->m_depth < kMostNesting)
         w->m_scale = w->m_outer[w->m_depth];
-    if (PageTop(w))
-        w->m_open = w->m_spent(w->m_arg, &w->m_tile, w->m_open || w->m_tileCells == 0 ? w->m_work : HUGE_VAL);
+    if (PageTop(w)) {
+        const int weighed = (w->m_left >= 1 && !w->m_over) || w->m_tileCells == 0;
+        w->m_left = w->m_spent(w->m_arg, &w->m_tile, weighed ? w->m_work : HUGE_VAL);
+        w->m_over = 0;
+    }
 }
 
 static Weigher* NewWeigher(fz_context* ctx, fz_rect page) {
@@ -298,12 +315,12 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page) {
     return Weigh(ctx, w, cell, fz_identity);
 }
 
-void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, VDRW_TileSpent* spent,
-                     void* arg) {
+void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, double budget,
+                     VDRW_TileSpent* spent, void* arg) {
     Weigher* w = NewWeigher(ctx, page);
     w->m_spent = spent;
     w->m_arg = arg;
-    w->m_open = 1;
+    w->m_left = budget;
     Weigh(ctx, w, list, ctm);
 }
 

@@ -37,15 +37,15 @@ typedef struct VDRW_Tile {
 double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page);
 
 /* Told, in content order, each pattern of a page not inside another and
- * the work of drawing its cells on the page; answers whether the next
- * pattern's work is still wanted (else it is told HUGE_VAL). */
-typedef int(VDRW_TileSpent)(void* arg, const VDRW_Tile* tile, double work);
+ * the work of drawing its cells on the page, HUGE_VAL for more than was
+ * left (its weighing stops there); answers the budget left. */
+typedef double(VDRW_TileSpent)(void* arg, const VDRW_Tile* tile, double work);
 
 /* Weighs the patterns of list (a page's contents) drawn through ctm onto
- * page (device pixels) for spent, in one pass. Errors of MuPDF and of
- * spent pass through. */
-void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, VDRW_TileSpent* spent,
-                     void* arg);
+ * page (device pixels) for spent, in one pass, budget left at first.
+ * Errors of MuPDF and of spent pass through. */
+void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, double budget,
+                     VDRW_TileSpent* spent, void* arg);
 
 /* The steps i, from *first on, whose cell [lo, hi] + i × step may meet
  * [from, to] and comes within margin of it (step not zero); their count,

@@ -68,7 +68,7 @@ typedef struct Planning {
 /* A use that fits spends its work; one that does not, or whose placing
  * was already left to the tiling, leaves the placing to the tiling (work
  * spent on its earlier uses stays spent). */
-static int Spent(void* arg, const VDRW_Tile* tile, double work) {
+static double Spent(void* arg, const VDRW_Tile* tile, double work) {
     Planning* p = arg;
     VDRW_TilePlan* plan = p->m_plan;
     if (2 * (plan->m_count + 1) > plan->m_slotCount)
@@ -84,15 +84,14 @@ static int Spent(void* arg, const VDRW_Tile* tile, double work) {
         ++plan->m_count;
     }
     plan->m_slots[slot].m_byCell = fits;
-    /* Every use costs at least one drawing of its one cell. */
-    return plan->m_left >= 1;
+    return plan->m_left;
 }
 
 VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page) {
     VDRW_TilePlan* plan = fz_malloc_struct(ctx, VDRW_TilePlan);
     plan->m_left = kVDRW_MostCellWork;
     Planning planning = {ctx, plan};
-    fz_try(ctx) VDRW_WeighTiles(ctx, list, ctm, page, Spent, &planning);
+    fz_try(ctx) VDRW_WeighTiles(ctx, list, ctm, page, plan->m_left, Spent, &planning);
     fz_catch(ctx) {
         VDRW_DropTilePlan(ctx, plan);
         fz_rethrow(ctx);
