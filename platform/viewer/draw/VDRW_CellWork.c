@@ -19,7 +19,7 @@ typedef struct Weigher {
     double m_outer[kMostNesting];
     int m_depth;
     /* A page's pass: outside patterns nothing is weighed (scale 0); each
-     * pattern at the top is told to spent at its end. */
+     * pattern at the top is reported to m_spent at its end. */
     VDRW_TileSpent* m_spent;
     void* m_arg;
     double m_left; /* what spent last said; below one unit, no cell fits */
