@@ -64,8 +64,8 @@ TEST(VDRW_PatternBudget, ACostlyCellOverThePageIsLeftToMuPDFsTilingOnEveryBand) 
             ASSERT_EQ(page.m_byCell, 0);
             EXPECT_GT(page.m_tiled, 0);
         }
-        // A step and a half a side (3 × 3 cells drawn, the two that touch
-        // it included): cheap enough to draw cell by cell.
+        // A step and a half a side (3 or 4 cells drawn a side, those that
+        // touch the area included): cheap enough to draw cell by cell.
         const Counts few = Draw(CostlyPatternPage(row.m_cell, 1.5 * CostlyCellStep(row.m_cell)), row.m_dpi, 200);
         EXPECT_GT(few.m_byCell, 0);
         EXPECT_EQ(few.m_tiled, 0);
