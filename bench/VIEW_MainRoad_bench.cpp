@@ -38,6 +38,11 @@
 // pattern whose cell is costly to draw again and again
 // (support/PatternPages.h), at 150 dpi (the 20,000-segment cell at 300), three
 // runs each.
+//
+// BM_PatternCaseBesideMutool: the same, once each at 150 dpi, for the
+// shared cases of tiling patterns whose drawing cell by cell costs more than
+// their cells' marks say (../shared/cases beside the corpus, or the folder
+// TINTSCOPE_BENCH_CASES names); a case file not there is skipped.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -71,6 +76,7 @@
 #include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -489,6 +495,50 @@ BENCHMARK(BM_CostlyPatternBesideMutool)
     ->Args({static_cast<int>(CostlyCell::Glyphs400), 150})
     ->Args({static_cast<int>(CostlyCell::NestedPattern), 150})
     ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+const char* const kPatternCases[] = {
+    "pattern-between-columns-ystep-1e-5.pdf",
+    "pattern-between-columns-ystep-1e-9.pdf",
+    "pattern-between-columns-300-marks.pdf",
+    "pattern-column-crosses-ystep-1e-5.pdf",
+    "pattern-cell-soft-mask-huge-box.pdf",
+    "pattern-cell-round-clip-huge.pdf",
+    "pattern-cell-text-clip-huge.pdf",
+    "pattern-cell-mesh-30000-triangles.pdf",
+    "patterns-50-each-under-budget.pdf",
+    "pattern-used-400-times.pdf",
+    "pattern-in-form-drawn-10000-times.pdf",
+    "clips-in-form-drawn-3000-times.pdf",
+    "pattern-strokes-2000.pdf",
+    "patterns-1000-of-one-cell.pdf",
+};
+
+std::string CaseFile(const char* name) {
+    const char* other = std::getenv("TINTSCOPE_BENCH_CASES");
+    return std::string(other && *other ? other : TINTSCOPE_CORPUS_DIR "/../cases") + "/" + name;
+}
+
+// Argument: the index of the case.
+void BM_PatternCaseBesideMutool(benchmark::State& state) {
+    const char* name = kPatternCases[state.range(0)];
+    std::string text;
+    if (FILE* file = std::fopen(CaseFile(name).c_str(), "rb")) {
+        char block[65536];
+        for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;)
+            text.append(block, got);
+        std::fclose(file);
+    }
+    if (text.empty()) {
+        state.SkipWithError((std::string("no case file ") + CaseFile(name)).c_str());
+        return;
+    }
+    ProgramBesideMutool(state, text, 150, std::string(name) + " at 150 dpi");
+}
+BENCHMARK(BM_PatternCaseBesideMutool)
+    ->DenseRange(0, static_cast<int>(std::size(kPatternCases)) - 1)
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

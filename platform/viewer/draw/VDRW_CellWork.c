@@ -7,21 +7,40 @@ enum { kMostNesting = 32 };
 
 /* MuPDF flattens a curve of a cell's size into a few segments. */
 static const double kCurveWork = 8;
-/* A shading is filled pixel by pixel over what it covers, whatever its size
- * in the file. */
-static const double kShadingWork = 1024;
+/* A mask, group, clip or shading costs by the pixels it covers: MuPDF
+ * makes, fills and composites a pixmap of them at each drawing. */
+static const double kPixelsPerUnit = 64;
 
 typedef struct Weigher {
     fz_device m_super;
     double m_work;
+    fz_rect m_page; /* the drawing's page, which bounds what a pixmap covers */
     double m_scale; /* the cells of the patterns open around the command */
     double m_outer[kMostNesting];
     int m_depth;
+    /* A page's pass: outside patterns nothing is weighed (scale 0); each
+     * pattern at the top is reported to m_spent at its end. */
+    VDRW_TileSpent* m_spent;
+    void* m_arg;
+    double m_left; /* what spent last said; below one unit, no cell fits */
+    int m_over;    /* the pattern at the top already costs more than is left */
+    VDRW_Tile m_tile;
+    double m_tileCells;
+    /* The last mesh counted: every use of a pattern paints the same one
+     * (the list keeps it alive while it is run). */
+    const fz_shade* m_shade;
+    double m_triangles;
 } Weigher;
+
+/* Nothing to weigh here: outside the page's patterns, or in a pattern
+ * with no cell. */
+static int Idle(fz_device* dev) { return ((Weigher*)dev)->m_scale == 0 || ((Weigher*)dev)->m_over; }
 
 static void Add(fz_device* dev, double units) {
     Weigher* w = (Weigher*)dev;
     w->m_work += w->m_scale * (1 + units);
+    if (w->m_spent && w->m_work > w->m_left)
+        w->m_over = 1;
 }
 
 static void CountPoint(fz_context* ctx, void* arg, float x, float y) {
@@ -51,6 +70,16 @@ static double Segments(fz_context* ctx, const fz_path* path) {
     return segments;
 }
 
+/* A rectangle's device pixels, at most the page's width and height. */
+static double Covered(fz_device* dev, fz_rect r) {
+    const fz_rect page = ((Weigher*)dev)->m_page;
+    if (fz_is_empty_rect(r))
+        return 0;
+    const double w = fmin((double)r.x1 - r.x0, (double)page.x1 - page.x0);
+    const double h = fmin((double)r.y1 - r.y0, (double)page.y1 - page.y0);
+    return fmax(w, 0) * fmax(h, 0) / kPixelsPerUnit;
+}
+
 static double Glyphs(const fz_text* text) {
     double glyphs = 0;
     for (const fz_text_span* span = text->head; span; span = span->next)
@@ -60,100 +89,168 @@ static double Glyphs(const fz_text* text) {
 
 static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)evenOdd, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
     Add(dev, Segments(ctx, path));
 }
 
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)stroke, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
     Add(dev, Segments(ctx, path));
 }
 
 static void ClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_rect scissor) {
-    (void)evenOdd, (void)ctm, (void)scissor;
-    Add(dev, Segments(ctx, path));
+    if (Idle(dev))
+        return;
+    (void)evenOdd, (void)scissor;
+    Add(dev, Segments(ctx, path) + Covered(dev, fz_bound_path(ctx, path, NULL, ctm)));
 }
 
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    (void)stroke, (void)ctm, (void)scissor;
-    Add(dev, Segments(ctx, path));
+    if (Idle(dev))
+        return;
+    (void)scissor;
+    Add(dev, Segments(ctx, path) + Covered(dev, fz_bound_path(ctx, path, stroke, ctm)));
 }
 
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                      const float* color, float alpha, fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)ctx, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
     Add(dev, Glyphs(text));
 }
 
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)ctx, (void)stroke, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
     Add(dev, Glyphs(text));
 }
 
 static void ClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect scissor) {
-    (void)ctx, (void)ctm, (void)scissor;
-    Add(dev, Glyphs(text));
+    if (Idle(dev))
+        return;
+    (void)scissor;
+    Add(dev, Glyphs(text) + Covered(dev, fz_bound_text(ctx, text, NULL, ctm)));
 }
 
 static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    (void)ctx, (void)stroke, (void)ctm, (void)scissor;
-    Add(dev, Glyphs(text));
+    if (Idle(dev))
+        return;
+    (void)scissor;
+    Add(dev, Glyphs(text) + Covered(dev, fz_bound_text(ctx, text, stroke, ctm)));
+}
+
+static void KeepVertex(fz_context* ctx, void* arg, fz_vertex* v, const float* c) {
+    (void)ctx, (void)arg, (void)v, (void)c;
+}
+
+static void CountTriangle(fz_context* ctx, void* arg, fz_vertex* a, fz_vertex* b, fz_vertex* c) {
+    (void)ctx, (void)a, (void)b, (void)c;
+    *(double*)arg += 1;
+}
+
+/* A mesh is filled triangle by triangle, patches as MuPDF divides them
+ * (counted under no matrix). */
+static double Triangles(fz_context* ctx, Weigher* w, fz_shade* shade) {
+    if (shade->type < FZ_MESH_TYPE4)
+        return 0;
+    if (shade != w->m_shade) {
+        double triangles = 0;
+        fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
+        w->m_shade = shade;
+        w->m_triangles = triangles;
+    }
+    return w->m_triangles;
 }
 
 static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matrix ctm, float alpha,
                       fz_color_params params) {
-    (void)ctx, (void)shade, (void)ctm, (void)alpha, (void)params;
-    Add(dev, kShadingWork);
+    if (Idle(dev))
+        return;
+    (void)alpha, (void)params;
+    Add(dev, Triangles(ctx, (Weigher*)dev, shade) + Covered(dev, fz_bound_shade(ctx, shade, ctm)));
 }
 
 static double Pixels(const fz_image* image) { return (double)image->w * image->h; }
 
 static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, float alpha,
                       fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)ctx, (void)ctm, (void)alpha, (void)params;
     Add(dev, Pixels(image));
 }
 
 static void FillImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_colorspace* cs,
                           const float* color, float alpha, fz_color_params params) {
+    if (Idle(dev))
+        return;
     (void)ctx, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
     Add(dev, Pixels(image));
 }
 
 static void ClipImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_rect scissor) {
-    (void)ctx, (void)ctm, (void)scissor;
-    Add(dev, Pixels(image));
+    if (Idle(dev))
+        return;
+    (void)ctx, (void)scissor;
+    Add(dev, Pixels(image) + Covered(dev, fz_transform_rect(fz_unit_rect, ctm)));
 }
 
 static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminosity, fz_colorspace* cs,
                       const float* bc, fz_color_params params) {
-    (void)ctx, (void)area, (void)luminosity, (void)cs, (void)bc, (void)params;
-    Add(dev, 0);
+    if (Idle(dev))
+        return;
+    (void)ctx, (void)luminosity, (void)cs, (void)bc, (void)params;
+    Add(dev, Covered(dev, area));
 }
 
 static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,
                        int knockout, int blendmode, float alpha) {
-    (void)ctx, (void)area, (void)cs, (void)isolated, (void)knockout, (void)blendmode, (void)alpha;
-    Add(dev, 0);
+    if (Idle(dev))
+        return;
+    (void)ctx, (void)cs, (void)isolated, (void)knockout, (void)blendmode, (void)alpha;
+    Add(dev, Covered(dev, area));
 }
 
+static int PageTop(const Weigher* w) { return w->m_spent && w->m_depth == 0; }
+
 /* A nested pattern's marks are drawn once per cell of it, for each drawing
- * of the cells around it. */
+ * of the cells around it: counted over its whole area, wherever the cell
+ * around it falls. A pattern at the top of a page counts its cells on the
+ * page, from nothing. */
 static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
                      fz_matrix ctm, int id) {
     Weigher* w = (Weigher*)dev;
-    const double cells = VDRW_PatternCells(area, view, xstep, ystep);
-    (void)ctx, (void)ctm, (void)id;
-    Add(dev, 0);
+    const int top = PageTop(w);
+    /* At a page's top, one drawing of the pattern, or none once the budget
+     * is spent. */
+    const double outer = top ? 1 : Idle(dev) ? 0 : w->m_scale;
+    (void)ctx;
+    if (top) {
+        w->m_tile = (VDRW_Tile){area, view, xstep, ystep, ctm, id};
+        w->m_work = 0;
+        w->m_over = 0;
+    } else {
+        Add(dev, 0);
+    }
+    const double cells =
+        outer == 0 ? 0 : VDRW_TileCells(area, view, xstep, ystep, ctm, top ? w->m_page : fz_infinite_rect, NULL);
     if (w->m_depth < kMostNesting)
         w->m_outer[w->m_depth] = w->m_scale;
     ++w->m_depth;
-    w->m_scale = w->m_scale == 0 || cells == 0 ? 0 : w->m_scale * cells;
+    w->m_scale = outer == 0 || cells == 0 || (top && w->m_left < 1) ? 0 : outer * cells;
+    if (top)
+        w->m_tileCells = cells;
     if (w->m_depth > kMostNesting)
         w->m_scale = w->m_work = HUGE_VAL;
     w->m_work += w->m_scale; /* each nested cell's own drawing */
@@ -168,12 +265,16 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
     --w->m_depth;
     if (w->m_depth < kMostNesting)
         w->m_scale = w->m_outer[w->m_depth];
+    if (PageTop(w)) {
+        const int weighed = (w->m_left >= 1 && !w->m_over) || w->m_tileCells == 0;
+        w->m_left = w->m_spent(w->m_arg, &w->m_tile, weighed ? w->m_work : HUGE_VAL);
+        w->m_over = 0;
+    }
 }
 
-double VDRW_CellWork(fz_context* ctx, fz_display_list* cell) {
+static Weigher* NewWeigher(fz_context* ctx, fz_rect page) {
     Weigher* w = fz_new_derived_device(ctx, Weigher);
-    w->m_work = 1; /* the cell's own drawing, marks or none */
-    w->m_scale = 1;
+    w->m_page = page;
     w->m_super.fill_path = FillPath;
     w->m_super.stroke_path = StrokePath;
     w->m_super.clip_path = ClipPath;
@@ -190,10 +291,15 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell) {
     w->m_super.begin_group = BeginGroup;
     w->m_super.begin_tile = BeginTile;
     w->m_super.end_tile = EndTile;
+    return w;
+}
+
+/* Runs list through w; w's work, and w dropped. */
+static double Weigh(fz_context* ctx, Weigher* w, fz_display_list* list, fz_matrix ctm) {
     double work = 0;
     fz_var(work);
     fz_try(ctx) {
-        fz_run_display_list(ctx, cell, &w->m_super, fz_identity, fz_infinite_rect, NULL);
+        fz_run_display_list(ctx, list, &w->m_super, ctm, fz_infinite_rect, NULL);
         fz_close_device(ctx, &w->m_super);
         work = w->m_work;
     }
@@ -202,29 +308,65 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell) {
     return work;
 }
 
-double VDRW_CellSteps(double from, double to, double lo, double hi, double step, double* first) {
+double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page) {
+    Weigher* w = NewWeigher(ctx, page);
+    w->m_work = 1; /* the cell's own drawing, marks or none */
+    w->m_scale = 1;
+    return Weigh(ctx, w, cell, fz_identity);
+}
+
+void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, double budget,
+                     VDRW_TileSpent* spent, void* arg) {
+    Weigher* w = NewWeigher(ctx, page);
+    w->m_spent = spent;
+    w->m_arg = arg;
+    w->m_left = budget;
+    Weigh(ctx, w, list, ctm);
+}
+
+/* Beyond the shift of up to a pixel that places a cell on whole pixels and
+ * the pixel an edge shares, a cell inks nothing of the area. */
+static const double kMarginPixels = 3;
+
+double VDRW_CellSteps(double from, double to, double lo, double hi, double step, double margin, double* first) {
+    /* The steps whose cell may meet [from, to] at all, and those that come
+     * within margin of it; a negative step swaps both ends. */
     double a = (from - hi) / step, b = (to - lo) / step;
+    double near0 = (from - margin - hi) / step, near1 = (to + margin - lo) / step;
     if (a > b) {
-        const double t = a;
-        a = b;
-        b = t;
+        const double t = a, u = near0;
+        a = b, b = t;
+        near0 = near1, near1 = u;
     }
-    *first = floor(a);
-    return ceil(b) - *first + 1;
+    *first = fmax(floor(a), floor(near0) + 1);
+    return fmax(fmin(ceil(b), ceil(near1) - 1) - *first + 1, 0);
 }
 
-/* The steps whose cell overlaps [from, to] by more than an edge. */
-static double Overlapping(double from, double to, double lo, double hi, double step) {
-    double first;
-    return fmax(VDRW_CellSteps(from, to, lo, hi, step, &first) - 2, 0);
-}
-
-double VDRW_PatternCells(fz_rect area, fz_rect view, float xstep, float ystep) {
+double VDRW_TileCells(fz_rect area, fz_rect view, float xstep, float ystep, fz_matrix ctm, fz_rect device,
+                      VDRW_CellRange* range) {
+    VDRW_CellRange cells = {0, 0, 0, 0};
+    if (range)
+        *range = cells;
     if (fz_is_empty_rect(area))
         return 0;
-    if (xstep == 0 || ystep == 0 || fz_is_infinite_rect(area))
+    const double det = (double)ctm.a * ctm.d - (double)ctm.b * ctm.c;
+    if (xstep == 0 || ystep == 0 || fz_is_infinite_rect(area) || det == 0 || !isfinite(det))
         return HUGE_VAL;
-    const double cells = Overlapping(area.x0, area.x1, view.x0, view.x1, xstep) *
-                         Overlapping(area.y0, area.y1, view.y0, view.y1, ystep);
-    return isfinite(cells) ? cells : HUGE_VAL;
+    const fz_matrix inverse = fz_invert_matrix(ctm);
+    const fz_rect seen = fz_intersect_rect(area, fz_transform_rect(fz_expand_rect(device, 1), inverse));
+    if (fz_is_empty_rect(seen))
+        return 0;
+    const double mx = kMarginPixels * (fabs(inverse.a) + fabs(inverse.c));
+    const double my = kMarginPixels * (fabs(inverse.b) + fabs(inverse.d));
+    cells.m_columns = VDRW_CellSteps(seen.x0, seen.x1, view.x0, view.x1, xstep, mx, &cells.m_i0);
+    cells.m_rows = VDRW_CellSteps(seen.y0, seen.y1, view.y0, view.y1, ystep, my, &cells.m_j0);
+    /* No column, or no row: no cell, however many of the other. */
+    if (cells.m_columns == 0 || cells.m_rows == 0)
+        return 0;
+    const double count = cells.m_columns * cells.m_rows;
+    if (!isfinite(count) || !isfinite(cells.m_i0) || !isfinite(cells.m_j0))
+        return HUGE_VAL;
+    if (range)
+        *range = cells;
+    return count;
 }

@@ -12,6 +12,7 @@
 
 #include "VDRW_BlockCache.h"
 #include "VDRW_SnapDevice.h"
+#include "VDRW_TilePlan.h"
 
 /* Blocks from 32 MB up are mapped afresh by the C library on every request;
  * up to one tile per drawing thread is kept (the drawer bounds the threads
@@ -61,6 +62,7 @@ typedef struct ImagePlan {
 struct VDRW_PageListRec_ {
     fz_display_list* m_list; /* in the page's user space */
     ImagePlan m_plan; /* empty until VDRW_PlanImageDecode */
+    VDRW_TilePlan* m_tiles; /* null until VDRW_PlanPatterns */
 };
 
 static int g_faultSwitch;
@@ -482,6 +484,7 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
         return;
     fz_drop_display_list(Context(engine), list->m_list);
     ClearPlan(Context(engine), &list->m_plan);
+    VDRW_DropTilePlan(Context(engine), list->m_tiles);
     fz_free(Context(engine), list->m_plan.m_parts);
     fz_free(Context(engine), list->m_plan.m_slots);
     fz_free(Context(engine), list);
@@ -660,6 +663,29 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
     return 1;
 }
 
+static fz_matrix Matrix(const VDRW_Transform* t) {
+    return fz_make_matrix((float)t->m_a, (float)t->m_b, (float)t->m_c, (float)t->m_d, (float)t->m_e, (float)t->m_f);
+}
+
+int VDRW_PlanPatterns(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                      const VDRW_Band* page, VDRW_Status* status) {
+    fz_context* ctx = Context(engine);
+    SetStatus(status, VDRW_StatusOk, "");
+    VDRW_DropTilePlan(ctx, list->m_tiles);
+    list->m_tiles = NULL;
+    fz_try(ctx) {
+        const fz_rect pixels = fz_make_rect((float)page->m_x, (float)page->m_y, (float)(page->m_x + page->m_width),
+                                            (float)(page->m_y + page->m_height));
+        Fault(ctx);
+        list->m_tiles = VDRW_NewTilePlan(ctx, list->m_list, Matrix(userToDevice), pixels);
+    }
+    fz_catch(ctx) {
+        SetCaught(ctx, status);
+        return 0;
+    }
+    return 1;
+}
+
 static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                     const VDRW_Band* band, VDRW_Status* status) {
     fz_context* ctx = Context(engine);
@@ -686,7 +712,7 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         Fault(ctx);
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        snap = VDRW_NewSnapDevice(ctx, device, fz_rect_from_irect(area), cookie);
+        snap = VDRW_NewSnapDevice(ctx, device, fz_rect_from_irect(area), cookie, list->m_tiles);
         t_plan = &list->m_plan;
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);

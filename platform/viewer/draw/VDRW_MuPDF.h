@@ -98,6 +98,15 @@ int VDRW_DrawingStopped(void);
 int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                          const VDRW_Band* area, VDRW_Status* status);
 
+/* Chooses, for every band of the drawings of list through userToDevice,
+ * which tiling patterns are drawn cell by cell, within one budget for the
+ * page (VDRW_TilePlan.h); page is the page's whole area in device pixels
+ * (its pixels are not read), whatever part of it a drawing shows. Planning
+ * again replaces the plan; not while bands of the list are drawn. A list
+ * never planned weighs each pattern alone. */
+int VDRW_PlanPatterns(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
+                      const VDRW_Band* page, VDRW_Status* status);
+
 /* Draws the list through userToDevice into the band; 1 on success. A fill's
  * or an image's edge within a rounding error of a pixel boundary is drawn
  * on it (VDRW_SnapDevice.h). A

@@ -171,6 +171,13 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
         return VDRW_PlanImageDecode(engine, list.Get(), &userToDevice, &shown, status);
     });
+    // Patterns are weighed over the whole page, whatever part of it is shown.
+    constexpr int kFar = 1 << 29;  // sides that an int holds
+    const PixelRect page = Covered(drawing, 0, 0, space.m_width, space.m_height).Intersect({-kFar, -kFar, kFar, kFar});
+    const VDRW_Band pageArea{nullptr, page.m_left, page.m_top, page.m_right - page.m_left, page.m_bottom - page.m_top};
+    VDRW_Checked("drawing failed", [&](VDRW_Status* status) {
+        return VDRW_PlanPatterns(engine, list.Get(), &userToDevice, &pageArea, status);
+    });
     std::vector<PixelRect> bands;
     for (int top = area.m_top; top < area.m_bottom; top += BandRows)
         bands.push_back(PixelRect{area.m_left, top, area.m_right, std::min(top + BandRows, area.m_bottom)});

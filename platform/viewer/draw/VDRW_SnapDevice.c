@@ -1,17 +1,13 @@
 #include "VDRW_SnapDevice.h"
 
 #include <math.h>
+#include <stdint.h>
 
 #include "VDRW_CellWork.h"
 #include "VDRW_CoverageClip.h"
+#include "VDRW_TilePlan.h"
 
-/* A tile's placing, as begin_tile gives it. */
-typedef struct Tile {
-    fz_rect m_area, m_view;
-    float m_xstep, m_ystep;
-    fz_matrix m_ctm;
-    int m_id;
-} Tile;
+typedef VDRW_Tile Tile;
 
 typedef struct SnapDevice {
     fz_device m_super;
@@ -24,6 +20,8 @@ typedef struct SnapDevice {
     fz_device* m_recorder;
     int m_nested;
     Tile m_tile;
+    const VDRW_TilePlan* m_plan;
+    int m_inCells; /* cells of patterns being drawn cell by cell, one in another */
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -274,50 +272,57 @@ static void DrawCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, T
  * that every cell inks the same pixels. */
 static double WholePixels(double shift) { return floor(shift + kVDRW_SnapPixels); }
 
-/* Whether the whole pattern, everything nested in its cell included, is
- * cheap enough to draw cell by cell: decided from the cell and the
- * pattern's whole area, never the band, so that every band draws a pattern
- * the same way. */
-static int CheapEnough(fz_context* ctx, fz_display_list* cell, Tile tile) {
-    const double cells = VDRW_PatternCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep);
-    return cells * VDRW_CellWork(ctx, cell) <= kVDRW_MostCellWork;
+/* Whether a pattern is drawn cell by cell: as the drawing's plan chose for
+ * the whole page; inside a cell drawn cell by cell, always, the plan having
+ * counted it with the cell around it; with no plan, by the pattern alone
+ * over its whole area. Never by the band. */
+static int ByCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+    if (snap->m_inCells > 0)
+        return 1;
+    const int planned = VDRW_PlannedTile(snap->m_plan, &tile);
+    if (planned != VDRW_TileUnplanned)
+        return planned == VDRW_TileByCell;
+    const double cells =
+        VDRW_TileCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm, fz_infinite_rect, NULL);
+    return cells * VDRW_CellWork(ctx, cell, fz_infinite_rect) <= kVDRW_MostCellWork;
 }
 
 /* Each cell drawn straight where it falls on the band, so that its marks
  * blend exactly as any other mark; MuPDF's tiling composites a cell's
  * pixmap and can leave 254 where white was drawn over white. */
 static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
-    const fz_matrix m = tile.m_ctm;
-    if (m.a * m.d - m.b * m.c == 0 || tile.m_xstep == 0 || tile.m_ystep == 0) {
-        DrawAsOneTile(ctx, snap, cell, tile);
+    VDRW_CellRange cells;
+    const double count = VDRW_TileCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
+                                        snap->m_scissor, &cells);
+    if (count == 0)
         return;
-    }
-    const fz_rect band = fz_transform_rect(fz_expand_rect(snap->m_scissor, 1), fz_invert_matrix(m));
-    const fz_rect area = fz_intersect_rect(tile.m_area, band);
-    if (fz_is_empty_rect(area))
-        return;
-    if (!CheapEnough(ctx, cell, tile)) {
+    /* Every cell costs at least a unit: more than the budget's units were
+     * never chosen, and cannot be counted in integers. */
+    if (!(count <= kVDRW_MostCellWork) || !ByCell(ctx, snap, cell, tile)) {
         DrawAsOneTile(ctx, snap, cell, tile);
         return;
     }
     __atomic_add_fetch(&g_patternsByCell, 1, __ATOMIC_RELAXED);
-    double i0, j0;
-    const double columns = VDRW_CellSteps(area.x0, area.x1, tile.m_view.x0, tile.m_view.x1, tile.m_xstep, &i0);
-    const double rows = VDRW_CellSteps(area.y0, area.y1, tile.m_view.y0, tile.m_view.y1, tile.m_ystep, &j0);
+    const fz_matrix m = tile.m_ctm;
+    const int64_t columns = (int64_t)cells.m_columns, rows = (int64_t)cells.m_rows;
     fz_path* box = NULL;
     fz_var(box);
+    ++snap->m_inCells;
     fz_try(ctx) {
         if (!InsideItsBox(ctx, cell, tile)) {
             box = fz_new_path(ctx);
             fz_rectto(ctx, box, tile.m_view.x0, tile.m_view.y0, tile.m_view.x1, tile.m_view.y1);
         }
-        for (int j = 0; j < (int)rows && !Stopped(snap->m_cookie); ++j)
-            for (int i = 0; i < (int)columns && !Stopped(snap->m_cookie); ++i) {
-                const double x = (i0 + i) * tile.m_xstep, y = (j0 + j) * tile.m_ystep;
+        for (int64_t j = 0; j < rows && !Stopped(snap->m_cookie); ++j)
+            for (int64_t i = 0; i < columns && !Stopped(snap->m_cookie); ++i) {
+                const double x = (cells.m_i0 + i) * tile.m_xstep, y = (cells.m_j0 + j) * tile.m_ystep;
                 DrawCell(ctx, snap, cell, tile, box, WholePixels(x * m.a + y * m.c), WholePixels(x * m.b + y * m.d));
             }
     }
-    fz_always(ctx) fz_drop_path(ctx, box);
+    fz_always(ctx) {
+        --snap->m_inCells;
+        fz_drop_path(ctx, box);
+    }
     fz_catch(ctx) fz_rethrow(ctx);
 }
 
@@ -365,8 +370,10 @@ static void DropDevice(fz_context* ctx, fz_device* dev) {
     fz_drop_device(ctx, snap->m_target);
 }
 
-fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie) {
+fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie,
+                              const VDRW_TilePlan* plan) {
     SnapDevice* dev = fz_new_derived_device(ctx, SnapDevice);
+    dev->m_plan = plan;
     dev->m_target = fz_keep_device(ctx, target);
     dev->m_scissor = scissor;
     dev->m_cookie = cookie;

@@ -12,17 +12,21 @@
  * text are made as masks of their coverage (VDRW_CoverageClip.h), so the
  * marks under them blend with the band.
  *
- * A tiling pattern's cell is recorded and drawn once at each place it
- * falls within scissor (the band), straight onto the device behind, so its
- * marks blend as any other; a pattern whose cells over its whole area
- * times their work (VDRW_CellWork.h, patterns nested in the cell included)
- * pass kVDRW_MostCellWork is left whole to MuPDF's own tiling, on every
- * band alike. The loop stops when cookie's abort is set. Everything else
- * passes on unchanged. Errors of the device behind pass through. */
+ * A tiling pattern's cell is recorded and drawn once at each place where
+ * it can ink within scissor (the band, VDRW_TileCells), straight onto the
+ * device behind, so its marks blend as any other; a pattern the drawing's
+ * plan (VDRW_TilePlan.h) leaves to MuPDF's own tiling is drawn by it, on
+ * every band alike. Without a plan, a pattern whose cells over its whole
+ * area times their work (VDRW_CellWork.h, patterns nested in the cell
+ * included) pass kVDRW_MostCellWork is left to the tiling. The loop stops
+ * when cookie's abort is set. Everything else passes on unchanged. Errors
+ * of the device behind pass through. */
 #ifndef VDRW_SNAPDEVICE_H
 #define VDRW_SNAPDEVICE_H
 
 #include <mupdf/fitz.h>
+
+#include "VDRW_TilePlan.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -31,16 +35,10 @@ extern "C" {
 /* Far beyond MuPDF's float error on 8192 pixels, far below a sample. */
 #define kVDRW_SnapPixels (1.0 / 512)
 
-/* The most work (VDRW_CellWork.h) one tiling pattern may cost drawn cell
- * by cell, over all bands: a unit costs the program about a microsecond
- * over a page's plates, so a pattern drawn cell by cell costs a few times
- * what MuPDF's tiling of it does. Past it, MuPDF's tiling, which draws the
- * cell once, draws the pattern. */
-#define kVDRW_MostCellWork 250000.0
-
-/* Keeps target; closing this device does not close target. cookie may be
- * NULL and must outlive the device. */
-fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie);
+/* Keeps target; closing this device does not close target. cookie and
+ * plan may be NULL and must outlive the device. */
+fz_device* VDRW_NewSnapDevice(fz_context* ctx, fz_device* target, fz_rect scissor, fz_cookie* cookie,
+                              const VDRW_TilePlan* plan);
 
 /* Test counters, over every device and thread since the last reset: each
  * band's drawing of a pattern counts once, drawn cell by cell or left to

@@ -12,6 +12,7 @@
 #include "support/PatternPages.h"
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_CellWork.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_SnapDevice.h"
 
@@ -22,16 +23,21 @@ struct Counts {
 };
 
 // The 200-point page drawn at dpi, only the square of `shown` points at its
-// top-left corner.
-Counts Draw(const std::string& file, double dpi, double shown) {
+// top-left corner, on threads (0: as many as the drawer likes); its blue
+// channel into *plate when asked.
+Counts Draw(const std::string& file, double dpi, double shown, int threads = 0, GrayPlate* plate = nullptr) {
     VCOS_Store store;
     const VCOS_DocId doc = VCOS_Reader::Read(store, file, "pattern.pdf");
     const double s = dpi / 72;
     const int side = static_cast<int>(std::ceil(200 * s));
     VDRW_TestDib dib(side, side);
     VDRW_ResetTileCounts();
-    VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(s, 0, 0, -s, 0, 200 * s), dib.DC(),
-                                VDRW_Rect(0, 200 - shown, shown, 200), nullptr, nullptr);
+    VDRW_PageDrawer drawer(store);
+    drawer.SetThreads(threads);
+    drawer.Draw(doc, 0, VDRW_Matrix(s, 0, 0, -s, 0, 200 * s), dib.DC(), VDRW_Rect(0, 200 - shown, shown, 200),
+                nullptr, nullptr);
+    if (plate)
+        *plate = dib.Blue();
     return {VDRW_PatternsDrawnByCell(), VDRW_PatternsLeftToTiling()};
 }
 
@@ -58,10 +64,83 @@ TEST(VDRW_PatternBudget, ACostlyCellOverThePageIsLeftToMuPDFsTilingOnEveryBand) 
             ASSERT_EQ(page.m_byCell, 0);
             EXPECT_GT(page.m_tiled, 0);
         }
-        // Two steps a side: cheap enough to draw cell by cell.
-        const Counts few = Draw(CostlyPatternPage(row.m_cell, 2 * CostlyCellStep(row.m_cell)), row.m_dpi, 200);
+        // A step and a half a side (3 or 4 cells drawn a side, those that
+        // touch the area included): cheap enough to draw cell by cell.
+        const Counts few = Draw(CostlyPatternPage(row.m_cell, 1.5 * CostlyCellStep(row.m_cell)), row.m_dpi, 200);
         EXPECT_GT(few.m_byCell, 0);
         EXPECT_EQ(few.m_tiled, 0);
+    }
+}
+
+// One budget covers the page: every use of every pattern spends it in
+// content order, on the cells the drawing draws (none for a pattern with
+// no cell near its area) and on what each cell's masks, clips, shadings,
+// meshes and images cost; the rest is left to MuPDF's tiling, alike for
+// any number of threads.
+TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
+    enum class Drawn { NoCell, Tiled, ByCell, Both };
+    struct Row {
+        BudgetShape m_shape;
+        double m_dpi;
+        Drawn m_drawn;
+    };
+    const Row rows[] = {
+        // No cell near the page: nothing drawn, not a row walked.
+        {BudgetShape::BetweenColumns, 72, Drawn::NoCell},
+        {BudgetShape::BetweenColumnsRows, 72, Drawn::NoCell},
+        // What a cell covers, not what it holds.
+        {BudgetShape::SoftMaskHugeBox, 150, Drawn::Tiled},
+        {BudgetShape::RoundClipHuge, 150, Drawn::Tiled},
+        {BudgetShape::TextClipHuge, 150, Drawn::Tiled},
+        {BudgetShape::Mesh3000Triangles, 150, Drawn::Tiled},
+        {BudgetShape::ImageInCell, 72, Drawn::Tiled},
+        // The budget's edge, counted in the cells the loop draws.
+        {BudgetShape::OverBudgetByOneRow, 600, Drawn::Tiled},
+        {BudgetShape::AtTheBudget, 600, Drawn::ByCell},
+        // The page as a whole: one placing drawn alike at every use.
+        {BudgetShape::ThreePatterns, 72, Drawn::Both},
+        {BudgetShape::OnePatternThreeFills, 72, Drawn::Tiled},
+        {BudgetShape::PatternInForm200, 72, Drawn::Both},
+        {BudgetShape::BoxAwayFromOrigin, 72, Drawn::ByCell},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(BudgetShapeName(row.m_shape));
+        const std::string file = BudgetPatternPage(row.m_shape);
+        GrayPlate plate;
+        const Counts one = Draw(file, row.m_dpi, 200, 1, &plate);
+        EXPECT_EQ(one.m_byCell > 0, row.m_drawn == Drawn::ByCell || row.m_drawn == Drawn::Both);
+        EXPECT_EQ(one.m_tiled > 0, row.m_drawn == Drawn::Tiled || row.m_drawn == Drawn::Both);
+        if (row.m_drawn == Drawn::Both) {
+            GrayPlate threaded;
+            const Counts four = Draw(file, row.m_dpi, 200, 4, &threaded);
+            EXPECT_EQ(four.m_byCell, one.m_byCell);
+            EXPECT_EQ(four.m_tiled, one.m_tiled);
+            EXPECT_TRUE(threaded.pixels == plate.pixels);
+        }
+        // Every cell that inks the area is drawn: 60 × 60 points at 72 dpi.
+        if (row.m_shape == BudgetShape::BoxAwayFromOrigin) {
+            EXPECT_EQ(std::lround(plate.InkedShare() * plate.width * plate.height), 3600);
+        }
+    }
+    // MuPDF hands no zero step over from a page: such a placing cannot be
+    // weighed, whether a row or a column of its cells comes near or not.
+    struct Placing {
+        const char* m_what;
+        fz_rect m_area, m_view;
+        float m_xstep, m_ystep;
+        double m_cells;
+    };
+    const Placing placings[] = {
+        {"zero XStep, between rows", {0, 0, 200, 200}, {0, 500, 1, 501}, 0, 1000, HUGE_VAL},
+        {"zero YStep, between columns", {0, 0, 200, 200}, {500, 0, 501, 1}, 1000, 0, HUGE_VAL},
+        {"between columns, YStep 1e-9", {0, 0, 200, 200}, {500, 0, 501, 1}, 1000, 1e-9f, 0},
+        {"2 x 2 cells, 1 pt off the area", {1, 1, 3, 3}, {0, 0, 1, 1}, 1, 1, 4 * 4},
+    };
+    for (const Placing& p : placings) {
+        SCOPED_TRACE(p.m_what);
+        EXPECT_EQ(VDRW_TileCells(p.m_area, p.m_view, p.m_xstep, p.m_ystep, fz_identity, fz_make_rect(0, 0, 200, 200),
+                                 nullptr),
+                  p.m_cells);
     }
 }
 
