@@ -38,3 +38,25 @@ std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vecto
         file.replace(rows + 20 * number, 10, 10, '0');
     return file;
 }
+
+std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpdateObject>& objects,
+                              const std::string& trailer) {
+    const size_t startxref = file.rfind("startxref") + 9;
+    const std::string prev = file.substr(startxref, file.find("%%EOF", startxref) - startxref);
+    std::string updated = file;
+    std::vector<size_t> offsets;
+    for (const PdfUpdateObject& object : objects) {
+        offsets.push_back(updated.size());
+        updated += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                   object.m_body + "\nendobj\n";
+    }
+    const size_t xref = updated.size();
+    updated += "xref\n";
+    char row[32];
+    for (size_t i = 0; i < objects.size(); ++i) {
+        std::snprintf(row, sizeof row, "%010zu %05d n\r\n", offsets[i], objects[i].m_generation);
+        updated += std::to_string(objects[i].m_number) + " 1\n" + row;
+    }
+    return updated + "trailer\n<<" + trailer + " /Prev " + std::to_string(std::stoul(prev)) + ">>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+}

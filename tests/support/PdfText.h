@@ -17,3 +17,15 @@ std::string PdfTextWithoutTable(const std::string& header, const std::vector<std
 // (inclusive) say offset 0, the objects left where they stand.
 std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vector<std::string>& objects,
                                      size_t first, size_t last, const std::string& trailer = "/Root 1 0 R");
+// An object of an incremental update: its header's number and generation,
+// which its cross-reference entry gives too.
+struct PdfUpdateObject {
+    int m_number;
+    int m_generation;
+    std::string m_body;
+};
+// file with an incremental update appended: the objects, a cross-reference
+// section of one subsection each, and a trailer whose /Prev is file's last
+// startxref. trailer: the entries besides /Prev (/Size included).
+std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpdateObject>& objects,
+                              const std::string& trailer);

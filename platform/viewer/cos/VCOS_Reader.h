@@ -16,8 +16,15 @@
 // between its header and its body; where the repair fails, or recovers none
 // of them, qpdf's reading stands with those objects marked lost in the store.
 // An object whose cross-reference entry points at no header of its own
-// number and generation (offset 0, say) is missing: null, with qpdf's
-// warning, as other readers take it; it is not lost.
+// number (offset 0, say) is missing: null, with qpdf's warning, as other
+// readers take it; it is not lost.
+// Each object number is declared once, with the highest generation the
+// cross-reference table gives it (an update that frees a number and reuses
+// it raises the generation); a reference to another generation of the
+// number reads as null, as in qpdf. A body whose header gives another
+// generation than its entry ("4 7 obj" where the entry says 4 0) is read
+// as the object the entry names, which a reference by either generation
+// reaches.
 // A seek past the end of the file (an absurd /Length) ends at the end, so
 // that qpdf recovers the stream up to its endstream.
 // No qpdf type leaves the reader.
