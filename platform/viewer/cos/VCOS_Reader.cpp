@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 #include <new>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -199,6 +200,11 @@ private:
     // references may use too; null when the entry holds no such header or
     // qpdf has nothing there either.
     QPDFObjectHandle UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry);
+    // Whether the object stream stream lists object number, so that qpdf
+    // reading it as null read a literal null. An entry naming no object
+    // stream, or one that lacks the number, lost its object, which
+    // MuPDF's repair may find.
+    bool ListedIn(int stream, int number);
 
     VCOS_Store& m_store;
     VCOS_DocId m_doc;
@@ -208,6 +214,7 @@ private:
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
     std::set<QPDFObjGen> m_lost;
     std::set<QPDFObjGen> m_underItsHeader;  // read as null by qpdf, held under another generation
+    std::map<int, std::set<int>> m_streamLists;  // the numbers each object stream looked at lists
     std::map<QPDFObjGen, size_t> m_firstWarning;
 };
 
@@ -344,6 +351,40 @@ QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entr
     return m_qpdf.getObjectByObjGen(QPDFObjGen(id.getObj(), static_cast<int>(generation)));
 }
 
+bool Copier::ListedIn(int stream, int number) {
+    auto found = m_streamLists.find(stream);
+    if (found == m_streamLists.end()) {
+        found = m_streamLists.emplace(stream, std::set<int>()).first;
+        QPDFObjectHandle objects = m_qpdf.getObjectByObjGen(QPDFObjGen(stream, 0));
+        QPDFObjectHandle type = objects.isStream() ? objects.getDict().getKey("/Type") : objects;
+        if (stream > 0 && type.isName() && type.getName() == "/ObjStm" && objects.getDict().getKey("/N").isInteger()) {
+            std::string data;
+            try {
+                std::shared_ptr<Buffer> decoded = objects.getStreamData();
+                data.assign(reinterpret_cast<const char*>(decoded->getBuffer()), decoded->getSize());
+            } catch (const std::bad_alloc&) {
+                throw;
+            } catch (const std::exception&) {
+                // Data qpdf cannot decode list nothing.
+            }
+            // The header: N pairs of object number and offset.
+            const long long pairs = objects.getDict().getKey("/N").getIntValue();
+            NearOffset header(data, 0, data.size());
+            for (long long i = 0; i < pairs; ++i) {
+                uint64_t listed = 0;
+                uint64_t offset = 0;
+                if (!(header.SkipSpaceAndComments() && header.AnyInteger(&listed) && header.SkipSpaceAndComments() &&
+                      header.AnyInteger(&offset)))
+                    break;
+                if (listed <= INT32_MAX)
+                    found->second.insert(static_cast<int>(listed));
+            }
+        }
+    }
+    ++g_steps;
+    return found->second.count(number) != 0;
+}
+
 size_t Copier::Copy() {
     // The table as the file's sections give it, before a header that
     // disagrees with its entry makes qpdf rebuild it from the bodies.
@@ -364,15 +405,22 @@ size_t Copier::Copy() {
         QPDFObjectHandle m_body;
         VCOS_Obj m_declared;
     };
+    std::map<QPDFObjGen, QPDFObjectHandle> listed;
+    for (QPDFObjectHandle& object : objects)
+        listed.emplace(object.getObjGen(), object);
     std::vector<Kept> kept;
-    for (QPDFObjectHandle& object : objects) {
+    for (const auto& [number, generation] : generations) {
+        const QPDFObjGen id(number, generation);
+        const auto found = listed.find(id);
+        // An entry qpdf's rebuilt table dropped (its header gave another
+        // generation) is asked for by itself.
+        QPDFObjectHandle object = found != listed.end() ? found->second : m_qpdf.getObjectByObjGen(id);
         // qpdf lists the object and cross-reference streams too; their
         // contents are objects of their own, written flat.
-        const QPDFObjGen id = object.getObjGen();
-        if (IsCrossReferenceStream(object) || id.getObj() <= 0 || generations.at(id.getObj()) != id.getGen())
+        if (number <= 0 || generation < 0 || IsCrossReferenceStream(object))
             continue;
-        const auto generation = static_cast<uint16_t>(id.getGen());
-        const VCOS_Obj declared = m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(id.getObj()), generation);
+        const VCOS_Obj declared =
+            m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(number), static_cast<uint16_t>(generation));
         m_declared.emplace(id, declared);
         kept.push_back({id, object, declared});
     }
@@ -395,7 +443,11 @@ size_t Copier::Copy() {
             m_declared.emplace(body.getObjGen(), object.m_declared);
             continue;
         }
-        if (entry->second.getType() != 1 || !LostAt(m_bytes, entry->second.getOffset(), object.m_id, &m_bodyBudget))
+        const bool lost = entry->second.getType() == 1
+                              ? LostAt(m_bytes, entry->second.getOffset(), object.m_id, &m_bodyBudget)
+                              : entry->second.getType() == 2 &&
+                                    !ListedIn(entry->second.getObjStreamNumber(), object.m_id.getObj());
+        if (!lost)
             continue;
         m_store.MarkLost(m_doc, m_store.Number(object.m_declared), SaidAbout(object.m_id));
         m_lost.insert(object.m_id);
@@ -499,7 +551,18 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     const std::string header = HeaderLine(bytes);
     std::string refusal;
     size_t lost = 0;
-    const VCOS_DocId first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+    VCOS_DocId first = 0;
+    // A catalog qpdf reads as null (its entry disturbed) may be found by
+    // the repair; where none is, the file is refused for want of one.
+    std::optional<VCOS_Error> noCatalog;
+    try {
+        first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+    } catch (const VCOS_Error& error) {
+        if (error.Kind() != VCOS_ErrorKind::BadDocument)
+            throw;
+        noCatalog = error;
+        refusal = "it has no readable catalog";
+    }
     if (first != 0 && lost == 0)
         return first;
     DocGuard firstGuard(store, first);
@@ -514,6 +577,8 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     } catch (const VCOS_Error& error) {
         if (first != 0)
             return firstGuard.Release();
+        if (noCatalog)
+            throw *noCatalog;
         if (error.Kind() == VCOS_ErrorKind::PasswordNeeded)
             Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
         Fail(VCOS_ErrorKind::ReadFailed,
@@ -531,5 +596,7 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     }
     if (first != 0)
         return firstGuard.Release();
+    if (noCatalog)
+        throw *noCatalog;
     Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + refusal + "; nor its repaired copy: " + second);
 }

@@ -67,9 +67,10 @@ TEST(VCOS_Reader, KeepsGenerationNumbers) {
 
 // One object number at two generations: an update that reuses number 4 at
 // generation 1 (its freed generation 0 still in the older section), and a
-// header "4 7 obj" at an entry that says 4 0. Each number is declared once,
-// with the table's generation; a reference to a freed or unknown generation
-// is null, one by the header's generation reaches the object.
+// header "4 7 obj" at an entry that says 4 0, and the reverse. Each number
+// is declared once, with the table's generation; a reference to a freed or
+// unknown generation is null, one by the header's generation reaches the
+// object.
 TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
     const auto square = [](const std::string& ink, int at) {
         const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";
@@ -82,6 +83,11 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
                                            page("/Contents 4 0 R"), square("0 0 0 1", 20)};
     std::string header = VCOS_MakePdf("%PDF-1.7", base);
     header.replace(header.find("4 0 obj"), 7, "4 7 obj");
+    std::string entry = VCOS_MakePdf("%PDF-1.7", base);
+    entry.replace(entry.rfind(" 00000 n"), 8, " 00003 n");
+    // The page tree's entry off its object, so that qpdf rebuilds its table
+    // from the bodies before it meets object 4: the rebuilt one has 4 0 only.
+    entry.replace(entry.find("0000000055 00000 n"), 10, "0000000001");
     const struct {
         const char* what;
         std::string file;
@@ -99,6 +105,9 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
          PdfTextWithUpdate(header, {{3, 0, page("/Contents 4 0 R /Header 4 7 R /Unknown 4 3 R")}},
                            "/Size 5 /Root 1 0 R"),
          0, "0 0 0 1 k 20 20", "Unknown", "Header"},
+        {"an entry of generation 3 at a header of generation 0, the table rebuilt",
+         PdfTextWithUpdate(entry, {{3, 0, page("/Contents 4 0 R /Unknown 4 1 R")}}, "/Size 5 /Root 1 0 R"), 3,
+         "0 0 0 1 k 20 20", "Unknown", "Contents"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
