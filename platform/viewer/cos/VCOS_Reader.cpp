@@ -199,7 +199,9 @@ private:
     // its header gives instead ("4 7 obj" where the entry says 4 0), which
     // references may use too; null when the entry holds no such header or
     // qpdf has nothing there either.
-    QPDFObjectHandle UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry);
+    // xref: the table as the file's sections give it.
+    QPDFObjectHandle UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry,
+                                    const std::map<QPDFObjGen, QPDFXRefEntry>& xref);
     // Whether the object stream stream lists object number, so that qpdf
     // reading it as null read a literal null. An entry naming no object
     // stream, or one that lacks the number, lost its object, which
@@ -215,6 +217,7 @@ private:
     std::set<QPDFObjGen> m_lost;
     std::set<QPDFObjGen> m_underItsHeader;  // read as null by qpdf, held under another generation
     std::map<int, std::set<int>> m_streamLists;  // the numbers each object stream looked at lists
+    std::optional<std::map<QPDFObjGen, QPDFXRefEntry>> m_rebuilt;  // qpdf's table once all was read
     std::map<QPDFObjGen, size_t> m_firstWarning;
 };
 
@@ -339,7 +342,8 @@ std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>
     return generations;
 }
 
-QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry) {
+QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry,
+                                        const std::map<QPDFObjGen, QPDFXRefEntry>& xref) {
     size_t body = 0;
     const long long generation =
         entry.getType() == 1 ? HeaderGeneration(m_bytes, entry.getOffset(), id.getObj(), &body) : -1;
@@ -347,8 +351,21 @@ QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entr
     if (generation < 0 || generation == id.getGen())
         return QPDFObjectHandle::newNull();
     // qpdf rebuilt its table when the header disagreed, and found the
-    // object there under the header's generation.
-    return m_qpdf.getObjectByObjGen(QPDFObjGen(id.getObj(), static_cast<int>(generation)));
+    // object there under the header's generation. Where either table puts
+    // that generation elsewhere (an older section's body, which qpdf may
+    // have read first), this body is not to be had from qpdf.
+    if (!m_rebuilt)
+        m_rebuilt = m_qpdf.getXRefTable();
+    const QPDFObjGen underHeader(id.getObj(), static_cast<int>(generation));
+    const auto here = [&](const std::map<QPDFObjGen, QPDFXRefEntry>& table, bool listed) {
+        const auto found = table.find(underHeader);
+        if (found == table.end())
+            return !listed;
+        return found->second.getType() == 1 && found->second.getOffset() == entry.getOffset();
+    };
+    if (!here(xref, /*listed=*/false) || !here(*m_rebuilt, /*listed=*/true))
+        return QPDFObjectHandle::newNull();
+    return m_qpdf.getObjectByObjGen(underHeader);
 }
 
 bool Copier::ListedIn(int stream, int number) {
@@ -434,7 +451,7 @@ size_t Copier::Copy() {
         const auto entry = xref.find(object.m_id);
         if (entry == xref.end())
             continue;
-        QPDFObjectHandle body = UnderItsHeader(object.m_id, entry->second);
+        QPDFObjectHandle body = UnderItsHeader(object.m_id, entry->second, xref);
         if (!body.isNull()) {
             // A reference by the header's generation names it too, as in
             // qpdf, whose rebuilt table lists it so.

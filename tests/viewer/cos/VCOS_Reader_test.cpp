@@ -128,6 +128,19 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         EXPECT_EQ(store.Type(store.DictGet(thePage, row.other)), VCOS_Type::Null);
         EXPECT_TRUE(store.Equal(store.DictGet(thePage, row.header), contents));
     }
+    // The update's entry gives the page generation 20, its body's header 0,
+    // and the older section has a page 3 0 of its own: that older page is
+    // not the one the entry names (the kid may be lost, as 3 0 R names no
+    // object of generation 20 in the repaired copy either).
+    std::string reused = PdfTextWithUpdate(
+        VCOS_MakePdf("%PDF-1.7", base),
+        {{3, 0, page("/Contents 4 1 R /Newer true")}, {4, 1, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
+    reused.replace(reused.rfind(" 00000 n"), 8, " 00020 n");
+    VCOS_Store store;
+    const VCOS_DocId doc = VCOS_Reader::Read(store, reused, "reused.pdf");
+    const VCOS_Obj kid = store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0);
+    EXPECT_TRUE(store.Type(kid) == VCOS_Type::Null || store.Type(store.DictGet(kid, "Newer")) == VCOS_Type::Boolean)
+        << "the older page";
 }
 
 TEST(VCOS_Reader, HeaderLines) {
