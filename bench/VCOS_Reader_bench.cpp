@@ -6,12 +6,17 @@
 // BM_ReadDictionaryOfManyKeys: a page whose resources hold an unused
 // /Properties dictionary of 5,000 to 65,000 keys; time per key must stay
 // flat.
+// BM_ReadCaseFile: the shared cases' unused /Properties dictionaries of
+// 10,000 16-byte keys, plain and all sharing one std::hash value; the two
+// must take about the same time.
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
 #include "support/PdfText.h"
 
 #include <benchmark/benchmark.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -81,6 +86,26 @@ BENCHMARK(BM_ReadDictionaryOfManyKeys)
     ->Arg(40000)
     ->Arg(65000)
     ->Unit(benchmark::kMillisecond);
+
+const char* const kCaseFiles[] = {"names-10000-plain-keys.pdf", "names-10000-colliding-keys.pdf"};
+
+void BM_ReadCaseFile(benchmark::State& state) {
+    const std::string path = std::string(TINTSCOPE_CASES_DIR) + "/" + kCaseFiles[state.range(0)];
+    std::ifstream in(path, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in || file.empty()) {
+        state.SkipWithError(("the shared cases are absent: " + path).c_str());
+        return;
+    }
+    state.SetLabel(kCaseFiles[state.range(0)]);
+    for (auto _ : state) {
+        VCOS_Store store;
+        benchmark::DoNotOptimize(VCOS_Reader::Read(store, file, path));
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(file.size()));
+}
+
+BENCHMARK(BM_ReadCaseFile)->ArgName("file")->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

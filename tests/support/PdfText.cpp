@@ -38,3 +38,75 @@ std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vecto
         file.replace(rows + 20 * number, 10, 10, '0');
     return file;
 }
+
+std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpdateObject>& objects,
+                              const std::string& trailer) {
+    const size_t startxref = file.rfind("startxref") + 9;
+    const std::string prev = file.substr(startxref, file.find("%%EOF", startxref) - startxref);
+    std::string updated = file;
+    std::vector<size_t> offsets;
+    for (const PdfUpdateObject& object : objects) {
+        offsets.push_back(updated.size());
+        updated += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                   object.m_body + "\nendobj\n";
+    }
+    const size_t xref = updated.size();
+    updated += "xref\n";
+    char row[32];
+    for (size_t i = 0; i < objects.size(); ++i) {
+        std::snprintf(row, sizeof row, "%010zu %05d n\r\n", offsets[i], objects[i].m_generation);
+        updated += std::to_string(objects[i].m_number) + " 1\n" + row;
+    }
+    return updated + "trailer\n<<" + trailer + " /Prev " + std::to_string(std::stoul(prev)) + ">>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+}
+
+namespace {
+
+// A /W [1 4 2] row: type, then its two fields big-endian.
+std::string Row(int type, size_t second, size_t third) {
+    std::string row(1, static_cast<char>(type));
+    for (int shift = 24; shift >= 0; shift -= 8)
+        row += static_cast<char>((second >> shift) & 0xff);
+    return row + static_cast<char>((third >> 8) & 0xff) + static_cast<char>(third & 0xff);
+}
+
+}  // namespace
+
+std::string PdfTextWithObjectStream(const std::string& header, const std::vector<std::string>& objects,
+                                    const std::set<size_t>& packed, const std::string& trailer) {
+    const size_t streamNumber = objects.size() + 1;
+    const size_t xrefNumber = objects.size() + 2;
+    std::vector<std::string> rows(xrefNumber + 1, Row(0, 0, 65535));
+    std::string pairs, bodies;
+    size_t index = 0;
+    std::string file = header + "\n";
+    for (size_t number = 1; number <= objects.size(); ++number) {
+        if (packed.count(number) != 0) {
+            pairs += std::to_string(number) + " " + std::to_string(bodies.size()) + " ";
+            bodies += objects[number - 1] + "\n";
+            rows[number] = Row(2, streamNumber, index++);
+            continue;
+        }
+        rows[number] = Row(1, file.size(), 0);
+        file += std::to_string(number) + " 0 obj\n" + objects[number - 1] + "\nendobj\n";
+    }
+    rows[streamNumber] = Row(1, file.size(), 0);
+    file += std::to_string(streamNumber) + " 0 obj\n<< /Type /ObjStm /N " + std::to_string(index) + " /First " +
+            std::to_string(pairs.size()) + " /Length " + std::to_string(pairs.size() + bodies.size()) +
+            " >>\nstream\n" + pairs + bodies + "\nendstream\nendobj\n";
+    const size_t xref = file.size();
+    rows[xrefNumber] = Row(1, xref, 0);
+    std::string data;
+    for (const std::string& row : rows)
+        data += row;
+    return file + std::to_string(xrefNumber) + " 0 obj\n<< /Type /XRef /Size " + std::to_string(xrefNumber + 1) +
+           " /W [1 4 2] /Length " + std::to_string(data.size()) + " " + trailer + " >>\nstream\n" + data +
+           "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
+size_t PdfCrossReferenceRow(const std::string& file, size_t number) {
+    const size_t end = file.rfind("\nendstream");
+    const size_t start = file.rfind("stream\n", end) + 7;
+    return start + 7 * number;
+}

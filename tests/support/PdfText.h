@@ -2,6 +2,7 @@
 // cross-reference table out.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,3 +18,24 @@ std::string PdfTextWithoutTable(const std::string& header, const std::vector<std
 // (inclusive) say offset 0, the objects left where they stand.
 std::string PdfTextWithEntriesAtZero(const std::string& header, const std::vector<std::string>& objects,
                                      size_t first, size_t last, const std::string& trailer = "/Root 1 0 R");
+// An object of an incremental update: its header's number and generation,
+// which its cross-reference entry gives too.
+struct PdfUpdateObject {
+    int m_number;
+    int m_generation;
+    std::string m_body;
+};
+// file with an incremental update appended: the objects, a cross-reference
+// section of one subsection each, and a trailer whose /Prev is file's last
+// startxref. trailer: the entries besides /Prev (/Size included).
+std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpdateObject>& objects,
+                              const std::string& trailer);
+// PdfText's objects with those numbered in packed moved into one object
+// stream (number objects.size() + 1), and a cross-reference stream (number
+// objects.size() + 2) in place of the table: unencoded rows of /W [1 4 2],
+// one per object number from 0, which end the file's last stream data, so
+// that a test may disturb them at PdfCrossReferenceRow.
+std::string PdfTextWithObjectStream(const std::string& header, const std::vector<std::string>& objects,
+                                    const std::set<size_t>& packed, const std::string& trailer = "/Root 1 0 R");
+// Where object number's 7-byte row of PdfTextWithObjectStream's file starts.
+size_t PdfCrossReferenceRow(const std::string& file, size_t number);

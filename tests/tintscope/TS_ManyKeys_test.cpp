@@ -1,11 +1,15 @@
 // Pages whose dictionaries hold thousands of keys: an unused /Properties
 // dictionary in the resources, and one-pixel inline images, each of which
-// becomes a named image in every ink's resources. The Cos store's
-// dictionary steps above a near-empty page's grow with the keys, not with
-// their square.
+// becomes a named image in every ink's resources; and the unused dictionary
+// with keys that all share one std::hash value. The Cos store's dictionary
+// steps above a near-empty page's, keys compared inside its index included,
+// grow with the keys, not with their square.
 #include "TS_ProgramFixture.h"
 #include "viewer/cos/VCOS_DictEntries.h"
 
+#include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -14,6 +18,48 @@ std::string Properties(int count) {
     std::string properties;
     for (int i = 0; i < count; ++i)
         properties += "/P" + std::to_string(i) + " << /MCID " + std::to_string(i) + " >> ";
+    return TS_OnePage("/Properties << " + properties + ">>", "0 0 0 1 k 10 10 80 80 re f");
+}
+
+// 16-byte keys whose std::hash values are all equal. libstdc++ hashes a
+// string with MurmurHash64A's word mix under a fixed seed; each key's first
+// word is its number, and its second word, the mix inverted, brings every
+// key to the same state.
+std::vector<std::string> CollidingKeys(int count) {
+    constexpr uint64_t mul = 0xc6a4a7935bd1e995ULL;
+    uint64_t inverse = mul;
+    for (int i = 0; i < 5; ++i)
+        inverse *= 2 - mul * inverse;
+    const auto shiftMix = [](uint64_t v) { return v ^ (v >> 47); };
+    std::vector<std::string> keys;
+    for (int n = 0; static_cast<int>(keys.size()) < count; ++n) {
+        char first[9];
+        std::snprintf(first, sizeof first, "P%07d", n);
+        uint64_t word = 0;
+        std::memcpy(&word, first, 8);
+        const uint64_t state = ((0xc70f6907ULL ^ (16 * mul)) ^ (shiftMix(word * mul) * mul)) * mul;
+        const uint64_t second = shiftMix(state * inverse) * inverse;
+        std::string key(first, 8);
+        key.append(reinterpret_cast<const char*>(&second), 8);
+        // PDF names hold no NUL byte.
+        if (key.find('\0') == std::string::npos)
+            keys.push_back(key);
+    }
+    return keys;
+}
+
+std::string CollidingProperties(int count) {
+    std::string properties;
+    int mcid = 0;
+    for (const std::string& key : CollidingKeys(count)) {
+        properties += '/';
+        for (const unsigned char c : key) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "#%02X", c);
+            properties += escaped;
+        }
+        properties += " << /MCID " + std::to_string(mcid++) + " >> ";
+    }
     return TS_OnePage("/Properties << " + properties + ">>", "0 0 0 1 k 10 10 80 80 re f");
 }
 
@@ -27,7 +73,11 @@ TEST_F(TS_ProgramTest, ManyKeysCostDictionaryStepsInProportionToTheirCount) {
     } shapes[] = {
         {"an unused /Properties dictionary", Properties, 4000},
         {"one-pixel inline images", InlineImages, 400},
+        {"an unused /Properties dictionary of keys sharing one std::hash value", CollidingProperties, 4000},
     };
+    const std::vector<std::string> colliding = CollidingKeys(100);
+    for (const std::string& key : colliding)
+        ASSERT_EQ(std::hash<std::string>()(key), std::hash<std::string>()(colliding[0]));
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.what);
         const auto stepsFor = [&](int n) {

@@ -2,7 +2,8 @@
 // byte short or long, past the end of the file), in a file without a
 // cross-reference table and in one with a right one: the stream is read up
 // to its endstream and the page's squares reach their plates. A resource
-// whose cross-reference entry points nowhere is a missing object.
+// whose cross-reference entry points nowhere is a missing object. An object
+// number at two generations is drawn as its entry names it.
 #include "TS_ProgramFixture.h"
 
 #include <map>
@@ -178,6 +179,44 @@ TEST_F(TS_ProgramTest, AStreamFarBehindItsHeaderIsDrawn) {
         const auto outputs = Outputs(m_out);
         for (const auto& [name, pixels] : plain)
             EXPECT_TRUE(outputs.count(name) != 0 && outputs.at(name) == pixels) << name << " differs";
+    }
+}
+
+// An update that reuses object 4 at generation 1 (magenta over the freed
+// generation's black), and a header "4 7 obj" at an entry of 4 0 (black):
+// each page draws its one square, as mutool draws it.
+TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
+    const auto square = [](const std::string& ink, int at) {
+        const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";
+        return "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    };
+    std::vector<std::string> objects = Objects("0");
+    objects[3] = square("0 0 0 1", 20);
+    std::string header = PdfText("%PDF-1.7", objects);
+    header.replace(header.find("4 0 obj"), 7, "4 7 obj");
+    const struct {
+        const char* what;
+        std::string file;
+        const char* plate;
+        double middle;  // of the square, in points up from the bottom left
+    } rows[] = {
+        {"an update reusing 4 at generation 1",
+         PdfTextWithUpdate(PdfText("%PDF-1.7", objects),
+                           {{3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 1 R >>"},
+                            {4, 1, square("0 1 0 0", 50)}},
+                           "/Size 5 /Root 1 0 R"),
+         "plate-1-Magenta.png", 100},
+        {"a header of generation 7 at an entry of generation 0", header, "plate-3-Black.png", 70},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TS_Run run = Run(WithOut({WriteFile("generation.pdf", row.file), "--dpi", "150"}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        for (const char* plate : {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"}) {
+            const std::pair<double, double> middle = InkedMiddle(Output(plate));
+            EXPECT_NEAR(middle.first, plate == std::string(row.plate) ? row.middle : -1, 2) << plate;
+            EXPECT_NEAR(middle.second, plate == std::string(row.plate) ? 200 - row.middle : -1, 2) << plate;
+        }
     }
 }
 

@@ -28,6 +28,11 @@ VCOS_DictEntries& VCOS_DictEntries::operator=(const VCOS_DictEntries& other) {
 
 uint64_t VCOS_DictEntries::Steps() { return g_steps.load(std::memory_order_relaxed); }
 
+bool VCOS_DictEntries::SameKey::operator()(const std::string& a, const std::string& b) const {
+    Count(1);
+    return a == b;
+}
+
 size_t VCOS_DictEntries::Position(const std::string& key) const {
     if (m_index) {
         Count(1);

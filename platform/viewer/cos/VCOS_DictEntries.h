@@ -1,7 +1,9 @@
 // A dictionary's entries in the order their keys were first put. From
 // IndexFrom entries on, a hash table finds each key, so that building and
 // reading a dictionary of n keys cost steps in proportion to n, not to its
-// square: a page's resources may name tens of thousands of things.
+// square: a page's resources may name tens of thousands of things. The
+// table hashes under a key drawn per process (VCOS_KeyHash.h), so that no
+// key set a file holds can make its keys share a hash.
 //
 // Put replaces a known key's value where it stands and adds a new key last,
 // so that the writer's output keeps the order it always had. Remove costs
@@ -16,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "viewer/cos/VCOS_KeyHash.h"
 #include "viewer/cos/VCOS_Object.h"
 
 class VCOS_DictEntries {
@@ -41,13 +44,18 @@ public:
     std::vector<Item>::const_iterator begin() const { return m_items.begin(); }
     std::vector<Item>::const_iterator end() const { return m_items.end(); }
 
-    // Keys compared, looked up in an index and moved by removals, summed over
-    // every dictionary in the process: it grows with the keys a dictionary is
-    // built and read with, never with their square.
+    // Keys compared (by a scan or inside the index), look-ups in an index and
+    // entries moved by removals, summed over every dictionary in the
+    // process: it grows with the keys a dictionary is built and read with,
+    // never with their square.
     static uint64_t Steps();
 
 private:
-    using Index = std::unordered_map<std::string, uint32_t>;
+    // Key equality for the index, counting each comparison as a step.
+    struct SameKey {
+        bool operator()(const std::string& a, const std::string& b) const;
+    };
+    using Index = std::unordered_map<std::string, uint32_t, VCOS_KeyHash, SameKey>;
     // The position of key, or m_items.size().
     size_t Position(const std::string& key) const;
     void BuildIndex();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <map>
 #include <new>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -98,10 +99,15 @@ public:
     // A whole token of digits whose value is number.
     bool Integer(uint64_t number) {
         uint64_t value = 0;
+        return AnyInteger(&value) && value == number;
+    }
+    // A whole token of up to 19 digits.
+    bool AnyInteger(uint64_t* value) {
+        *value = 0;
         const size_t first = m_at;
         for (; m_at < m_end && m_at - first < 19 && m_bytes[m_at] >= '0' && m_bytes[m_at] <= '9'; ++m_at)
-            value = value * 10 + static_cast<uint64_t>(m_bytes[m_at] - '0');
-        return m_at > first && value == number && !TokenGoesOn();
+            *value = *value * 10 + static_cast<uint64_t>(m_bytes[m_at] - '0');
+        return m_at > first && !TokenGoesOn();
     }
     // A whole token spelt word.
     bool Keyword(const char* word) {
@@ -125,10 +131,28 @@ private:
     size_t m_end;
 };
 
-// Whether the object's own header ("N G obj") stands at offset and more
-// than null follows it, so that qpdf reading it as null lost it. An entry
-// whose offset holds no such header (offset 0, another object's header) is
-// a missing object, null as qpdf reads it.
+// The generation in the header "number G obj" at offset (white space and
+// comments before each token allowed); -1 when no header of that number
+// stands there. *body: where the header ends.
+long long HeaderGeneration(const std::string& bytes, qpdf_offset_t offset, int number, size_t* body) {
+    constexpr size_t HeaderWindow = 64;
+    if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size() || number < 0)
+        return -1;
+    NearOffset header(bytes, static_cast<size_t>(offset), HeaderWindow);
+    uint64_t generation = 0;
+    if (!(header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(number)) &&
+          header.SkipSpaceAndComments() && header.AnyInteger(&generation) && generation <= INT32_MAX &&
+          header.SkipSpaceAndComments() && header.Keyword("obj")))
+        return -1;
+    *body = header.At();
+    return static_cast<long long>(generation);
+}
+
+// Whether a header of the object's number ("N G obj", of any generation:
+// the entry names the object) stands at offset and more than null follows
+// it, so that qpdf reading it as null lost it. An entry whose offset holds
+// no such header (offset 0, another object's header) is a missing object,
+// null as qpdf reads it.
 // The body's first token is looked for however much white space and comment
 // lies before it. The bodies of one file together look at no more bytes than
 // *budget holds (the file's size): bodies that follow their own headers look
@@ -136,17 +160,12 @@ private:
 // spend it. A body the spent budget cuts short counts as lost, so that the
 // repair reads it rather than nothing.
 bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id, size_t* budget) {
-    constexpr size_t HeaderWindow = 64;
-    if (offset < 0 || static_cast<uint64_t>(offset) >= bytes.size() || id.getObj() < 0 || id.getGen() < 0)
+    size_t start = 0;
+    if (id.getGen() < 0 || HeaderGeneration(bytes, offset, id.getObj(), &start) < 0)
         return false;
-    NearOffset header(bytes, static_cast<size_t>(offset), HeaderWindow);
-    if (!(header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(id.getObj())) &&
-          header.SkipSpaceAndComments() && header.Integer(static_cast<uint64_t>(id.getGen())) &&
-          header.SkipSpaceAndComments() && header.Keyword("obj")))
-        return false;
-    NearOffset body(bytes, header.At(), *budget);
+    NearOffset body(bytes, start, *budget);
     const bool found = body.SkipSpaceAndComments();
-    *budget -= body.At() - header.At();
+    *budget -= body.At() - start;
     if (!found)
         return body.At() < bytes.size();
     return !body.Keyword("null") && !body.Keyword("endobj");
@@ -170,6 +189,24 @@ private:
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
+    // The generation each object number is declared with: the highest the
+    // cross-reference table gives it, as an update that reuses a number
+    // raises its generation; for a number the table lacks, the first qpdf
+    // lists. Every other generation of the number reads as null.
+    std::map<int, int> Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
+                                   const std::vector<QPDFObjectHandle>& objects) const;
+    // The object qpdf read as null at id's entry, read under the generation
+    // its header gives instead ("4 7 obj" where the entry says 4 0), which
+    // references may use too; null when the entry holds no such header or
+    // qpdf has nothing there either.
+    // xref: the table as the file's sections give it.
+    QPDFObjectHandle UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry,
+                                    const std::map<QPDFObjGen, QPDFXRefEntry>& xref);
+    // Whether the object stream stream lists object number, so that qpdf
+    // reading it as null read a literal null. An entry naming no object
+    // stream, or one that lacks the number, lost its object, which
+    // MuPDF's repair may find.
+    bool ListedIn(int stream, int number);
 
     VCOS_Store& m_store;
     VCOS_DocId m_doc;
@@ -178,6 +215,9 @@ private:
     size_t m_bodyBudget;  // bytes the objects read as null may still look at for a body
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
     std::set<QPDFObjGen> m_lost;
+    std::set<QPDFObjGen> m_underItsHeader;  // read as null by qpdf, held under another generation
+    std::map<int, std::set<int>> m_streamLists;  // the numbers each object stream looked at lists
+    std::optional<std::map<QPDFObjGen, QPDFXRefEntry>> m_rebuilt;  // qpdf's table once all was read
     std::map<QPDFObjGen, size_t> m_firstWarning;
 };
 
@@ -277,7 +317,8 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         // qpdf leaves out keys whose values are null; a reference to a lost
         // object stays, so that its user learns it was lost.
         for (auto& [key, value] : dict.getDictAsMap())
-            if (!value.isNull() || (value.isIndirect() && m_lost.count(value.getObjGen()) != 0))
+            if (!value.isNull() || (value.isIndirect() && (m_lost.count(value.getObjGen()) != 0 ||
+                                                           m_underItsHeader.count(value.getObjGen()) != 0)))
                 m_store.DictPut(copy, key.substr(1), Value(value, depth + 1));
         if (!object.isStream())
             return copy;
@@ -288,7 +329,83 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
     return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
 }
 
+std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
+                                       const std::vector<QPDFObjectHandle>& objects) const {
+    std::map<int, int> generations;
+    for (const auto& [id, entry] : xref) {
+        const auto [at, added] = generations.emplace(id.getObj(), id.getGen());
+        if (!added)
+            at->second = std::max(at->second, id.getGen());
+    }
+    for (const QPDFObjectHandle& object : objects)
+        generations.emplace(object.getObjGen().getObj(), object.getObjGen().getGen());
+    return generations;
+}
+
+QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entry,
+                                        const std::map<QPDFObjGen, QPDFXRefEntry>& xref) {
+    size_t body = 0;
+    const long long generation =
+        entry.getType() == 1 ? HeaderGeneration(m_bytes, entry.getOffset(), id.getObj(), &body) : -1;
+    ++g_steps;
+    if (generation < 0 || generation == id.getGen())
+        return QPDFObjectHandle::newNull();
+    // qpdf rebuilt its table when the header disagreed, and found the
+    // object there under the header's generation. Where either table puts
+    // that generation elsewhere (an older section's body, which qpdf may
+    // have read first), this body is not to be had from qpdf.
+    if (!m_rebuilt)
+        m_rebuilt = m_qpdf.getXRefTable();
+    const QPDFObjGen underHeader(id.getObj(), static_cast<int>(generation));
+    const auto here = [&](const std::map<QPDFObjGen, QPDFXRefEntry>& table, bool listed) {
+        const auto found = table.find(underHeader);
+        if (found == table.end())
+            return !listed;
+        return found->second.getType() == 1 && found->second.getOffset() == entry.getOffset();
+    };
+    if (!here(xref, /*listed=*/false) || !here(*m_rebuilt, /*listed=*/true))
+        return QPDFObjectHandle::newNull();
+    return m_qpdf.getObjectByObjGen(underHeader);
+}
+
+bool Copier::ListedIn(int stream, int number) {
+    auto found = m_streamLists.find(stream);
+    if (found == m_streamLists.end()) {
+        found = m_streamLists.emplace(stream, std::set<int>()).first;
+        QPDFObjectHandle objects = m_qpdf.getObjectByObjGen(QPDFObjGen(stream, 0));
+        QPDFObjectHandle type = objects.isStream() ? objects.getDict().getKey("/Type") : objects;
+        if (stream > 0 && type.isName() && type.getName() == "/ObjStm" && objects.getDict().getKey("/N").isInteger()) {
+            std::string data;
+            try {
+                std::shared_ptr<Buffer> decoded = objects.getStreamData();
+                data.assign(reinterpret_cast<const char*>(decoded->getBuffer()), decoded->getSize());
+            } catch (const std::bad_alloc&) {
+                throw;
+            } catch (const std::exception&) {
+                // Data qpdf cannot decode list nothing.
+            }
+            // The header: N pairs of object number and offset.
+            const long long pairs = objects.getDict().getKey("/N").getIntValue();
+            NearOffset header(data, 0, data.size());
+            for (long long i = 0; i < pairs; ++i) {
+                uint64_t listed = 0;
+                uint64_t offset = 0;
+                if (!(header.SkipSpaceAndComments() && header.AnyInteger(&listed) && header.SkipSpaceAndComments() &&
+                      header.AnyInteger(&offset)))
+                    break;
+                if (listed <= INT32_MAX)
+                    found->second.insert(static_cast<int>(listed));
+            }
+        }
+    }
+    ++g_steps;
+    return found->second.count(number) != 0;
+}
+
 size_t Copier::Copy() {
+    // The table as the file's sections give it, before a header that
+    // disagrees with its entry makes qpdf rebuild it from the bodies.
+    const std::map<QPDFObjGen, QPDFXRefEntry> xref = m_qpdf.getXRefTable();
     // The repair's warnings, put in before qpdf's.
     for (size_t i = 0; i < m_store.Warnings(m_doc).size(); ++i)
         IndexWarning(i);
@@ -299,35 +416,61 @@ size_t Copier::Copy() {
 
     std::vector<QPDFObjectHandle> objects = m_qpdf.getAllObjects();
     CollectWarnings();
-    std::vector<std::pair<QPDFObjectHandle, VCOS_Obj>> kept;
-    for (QPDFObjectHandle& object : objects) {
+    const std::map<int, int> generations = Generations(xref, objects);
+    struct Kept {
+        QPDFObjGen m_id;
+        QPDFObjectHandle m_body;
+        VCOS_Obj m_declared;
+    };
+    std::map<QPDFObjGen, QPDFObjectHandle> listed;
+    for (QPDFObjectHandle& object : objects)
+        listed.emplace(object.getObjGen(), object);
+    std::vector<Kept> kept;
+    for (const auto& [number, generation] : generations) {
+        const QPDFObjGen id(number, generation);
+        const auto found = listed.find(id);
+        // An entry qpdf's rebuilt table dropped (its header gave another
+        // generation) is asked for by itself.
+        QPDFObjectHandle object = found != listed.end() ? found->second : m_qpdf.getObjectByObjGen(id);
         // qpdf lists the object and cross-reference streams too; their
         // contents are objects of their own, written flat.
-        if (IsCrossReferenceStream(object))
+        if (number <= 0 || generation < 0 || IsCrossReferenceStream(object))
             continue;
-        const QPDFObjGen id = object.getObjGen();
-        const auto generation = static_cast<uint16_t>(id.getGen());
-        const VCOS_Obj declared = m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(id.getObj()), generation);
+        const VCOS_Obj declared =
+            m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(number), static_cast<uint16_t>(generation));
         m_declared.emplace(id, declared);
-        kept.emplace_back(object, declared);
+        kept.push_back({id, object, declared});
     }
     // qpdf gives up on some objects it cannot parse (a stream whose /Length
     // refers to the stream itself) and reads them as null; a page would then
     // draw nothing without a word. An entry that points nowhere is a missing
     // object, read as null as qpdf and other readers read it.
-    const std::map<QPDFObjGen, QPDFXRefEntry> xref = m_qpdf.getXRefTable();
-    for (auto& [object, declared] : kept) {
-        if (!object.isNull())
+    for (Kept& object : kept) {
+        if (!object.m_body.isNull())
             continue;
-        const auto entry = xref.find(object.getObjGen());
-        if (entry == xref.end() || entry->second.getType() != 1 ||
-            !LostAt(m_bytes, entry->second.getOffset(), object.getObjGen(), &m_bodyBudget))
+        const auto entry = xref.find(object.m_id);
+        if (entry == xref.end())
             continue;
-        m_store.MarkLost(m_doc, m_store.Number(declared), SaidAbout(object.getObjGen()));
-        m_lost.insert(object.getObjGen());
+        QPDFObjectHandle body = UnderItsHeader(object.m_id, entry->second, xref);
+        if (!body.isNull()) {
+            // A reference by the header's generation names it too, as in
+            // qpdf, whose rebuilt table lists it so.
+            object.m_body = body;
+            m_underItsHeader.insert(object.m_id);
+            m_declared.emplace(body.getObjGen(), object.m_declared);
+            continue;
+        }
+        const bool lost = entry->second.getType() == 1
+                              ? LostAt(m_bytes, entry->second.getOffset(), object.m_id, &m_bodyBudget)
+                              : entry->second.getType() == 2 &&
+                                    !ListedIn(entry->second.getObjStreamNumber(), object.m_id.getObj());
+        if (!lost)
+            continue;
+        m_store.MarkLost(m_doc, m_store.Number(object.m_declared), SaidAbout(object.m_id));
+        m_lost.insert(object.m_id);
     }
-    for (auto& [object, declared] : kept) {
-        m_store.Define(declared, Direct(object, 0));
+    for (Kept& object : kept) {
+        m_store.Define(object.m_declared, Direct(object.m_body, 0));
         CollectWarnings();
     }
 
@@ -425,7 +568,18 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     const std::string header = HeaderLine(bytes);
     std::string refusal;
     size_t lost = 0;
-    const VCOS_DocId first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+    VCOS_DocId first = 0;
+    // A catalog qpdf reads as null (its entry disturbed) may be found by
+    // the repair; where none is, the file is refused for want of one.
+    std::optional<VCOS_Error> noCatalog;
+    try {
+        first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+    } catch (const VCOS_Error& error) {
+        if (error.Kind() != VCOS_ErrorKind::BadDocument)
+            throw;
+        noCatalog = error;
+        refusal = "it has no readable catalog";
+    }
     if (first != 0 && lost == 0)
         return first;
     DocGuard firstGuard(store, first);
@@ -440,6 +594,8 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     } catch (const VCOS_Error& error) {
         if (first != 0)
             return firstGuard.Release();
+        if (noCatalog)
+            throw *noCatalog;
         if (error.Kind() == VCOS_ErrorKind::PasswordNeeded)
             Fail(VCOS_ErrorKind::PasswordNeeded, name + " is encrypted and needs a password to open");
         Fail(VCOS_ErrorKind::ReadFailed,
@@ -457,5 +613,7 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     }
     if (first != 0)
         return firstGuard.Release();
+    if (noCatalog)
+        throw *noCatalog;
     Fail(VCOS_ErrorKind::ReadFailed, "cannot read " + name + ": " + refusal + "; nor its repaired copy: " + second);
 }

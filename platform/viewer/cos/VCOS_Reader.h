@@ -5,7 +5,8 @@
 //
 // Refusals (VCOS_Error; the document is not left open):
 // - PasswordNeeded: an encrypted file that needs a user password;
-// - BadDocument: a trailer without a /Root dictionary;
+// - BadDocument: a trailer without a /Root dictionary, where MuPDF's repair
+//   finds no catalog either;
 // - ReadFailed: what neither qpdf nor MuPDF's repair can read, with qpdf's
 //   message and the repair's.
 // A file qpdf refuses for any other reason is repaired in memory by MuPDF
@@ -13,11 +14,20 @@
 // with one naming qpdf's reason, followed by the repair's own. So is a file
 // in which qpdf read an object as null that holds more (a stream whose
 // /Length refers to itself), however much white space or comment lies
-// between its header and its body; where the repair fails, or recovers none
-// of them, qpdf's reading stands with those objects marked lost in the store.
+// between its header and its body, or an object whose cross-reference
+// stream entry names no object stream or one that does not list it; where
+// the repair fails, or recovers none of them, qpdf's reading stands with
+// those objects marked lost in the store.
 // An object whose cross-reference entry points at no header of its own
-// number and generation (offset 0, say) is missing: null, with qpdf's
-// warning, as other readers take it; it is not lost.
+// number (offset 0, say) is missing: null, with qpdf's warning, as other
+// readers take it; it is not lost.
+// Each object number is declared once, with the highest generation the
+// cross-reference table gives it (an update that frees a number and reuses
+// it raises the generation); a reference to another generation of the
+// number reads as null, as in qpdf. A body whose header gives another
+// generation than its entry ("4 7 obj" where the entry says 4 0) is read
+// as the object the entry names, which a reference by either generation
+// reaches.
 // A seek past the end of the file (an absurd /Length) ends at the end, so
 // that qpdf recovers the stream up to its endstream.
 // No qpdf type leaves the reader.

@@ -65,6 +65,84 @@ TEST(VCOS_Reader, KeepsGenerationNumbers) {
     EXPECT_EQ(store.Generation(store.Root(doc)), 3u);
 }
 
+// One object number at two generations: an update that reuses number 4 at
+// generation 1 (its freed generation 0 still in the older section), and a
+// header "4 7 obj" at an entry that says 4 0, and the reverse. Each number
+// is declared once, with the table's generation; a reference to a freed or
+// unknown generation is null, one by the header's generation reaches the
+// object.
+TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
+    const auto square = [](const std::string& ink, int at) {
+        const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";
+        return "<</Length " + std::to_string(content.size()) + ">>\nstream\n" + content + "\nendstream";
+    };
+    const auto page = [](const std::string& entries) {
+        return "<</Type/Page /Parent 2 0 R /MediaBox [0 0 200 200] " + entries + ">>";
+    };
+    const std::vector<std::string> base = {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
+                                           page("/Contents 4 0 R"), square("0 0 0 1", 20)};
+    std::string header = VCOS_MakePdf("%PDF-1.7", base);
+    header.replace(header.find("4 0 obj"), 7, "4 7 obj");
+    std::string entry = VCOS_MakePdf("%PDF-1.7", base);
+    entry.replace(entry.rfind(" 00000 n"), 8, " 00003 n");
+    // The page tree's entry off its object, so that qpdf rebuilds its table
+    // from the bodies before it meets object 4: the rebuilt one has 4 0 only.
+    entry.replace(entry.find("0000000055 00000 n"), 10, "0000000001");
+    const struct {
+        const char* what;
+        std::string file;
+        uint16_t generation;
+        const char* content;
+        const char* other;  // the page's key that names another generation of 4
+        const char* header; // the page's key that names 4 by its header's generation
+    } rows[] = {
+        {"an update reusing 4 at generation 1",
+         PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
+                           {{3, 0, page("/Contents 4 1 R /Freed 4 0 R")}, {4, 1, square("0 1 0 0", 50)}},
+                           "/Size 5 /Root 1 0 R"),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"a header of generation 7 at an entry of generation 0",
+         PdfTextWithUpdate(header, {{3, 0, page("/Contents 4 0 R /Header 4 7 R /Unknown 4 3 R")}},
+                           "/Size 5 /Root 1 0 R"),
+         0, "0 0 0 1 k 20 20", "Unknown", "Header"},
+        {"an entry of generation 3 at a header of generation 0, the table rebuilt",
+         PdfTextWithUpdate(entry, {{3, 0, page("/Contents 4 0 R /Unknown 4 1 R")}}, "/Size 5 /Root 1 0 R"), 3,
+         "0 0 0 1 k 20 20", "Unknown", "Contents"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(store, row.file, "generations.pdf");
+        size_t fours = 0;
+        for (const VCOS_Obj obj : store.IndirectObjects(doc))
+            fours += store.Number(obj) == 4;
+        EXPECT_EQ(fours, 1u);
+        const VCOS_Obj pageObj = store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids");
+        const VCOS_Obj thePage = store.ArrayGet(pageObj, 0);
+        const VCOS_Obj contents = store.DictGet(thePage, "Contents");
+        ASSERT_EQ(store.Type(contents), VCOS_Type::Stream);
+        EXPECT_EQ(store.Number(contents), 4u);
+        EXPECT_EQ(store.Generation(contents), row.generation);
+        EXPECT_TRUE(Contains(store.StreamBytes(contents), row.content)) << store.StreamBytes(contents);
+        EXPECT_EQ(store.LostReason(doc, 4), nullptr);
+        EXPECT_EQ(store.Type(store.DictGet(thePage, row.other)), VCOS_Type::Null);
+        EXPECT_TRUE(store.Equal(store.DictGet(thePage, row.header), contents));
+    }
+    // The update's entry gives the page generation 20, its body's header 0,
+    // and the older section has a page 3 0 of its own: that older page is
+    // not the one the entry names (the kid may be lost, as 3 0 R names no
+    // object of generation 20 in the repaired copy either).
+    std::string reused = PdfTextWithUpdate(
+        VCOS_MakePdf("%PDF-1.7", base),
+        {{3, 0, page("/Contents 4 1 R /Newer true")}, {4, 1, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
+    reused.replace(reused.rfind(" 00000 n"), 8, " 00020 n");
+    VCOS_Store store;
+    const VCOS_DocId doc = VCOS_Reader::Read(store, reused, "reused.pdf");
+    const VCOS_Obj kid = store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0);
+    EXPECT_TRUE(store.Type(kid) == VCOS_Type::Null || store.Type(store.DictGet(kid, "Newer")) == VCOS_Type::Boolean)
+        << "the older page";
+}
+
 TEST(VCOS_Reader, HeaderLines) {
     struct Row {
         std::string bytes;

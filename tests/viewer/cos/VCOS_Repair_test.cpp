@@ -1,11 +1,13 @@
 // Files qpdf refuses, rebuilt in memory by MuPDF and then read: hand-made
 // files with their cross-reference table and trailer cut off or mangled,
 // read back with the same objects, numbers and stored stream bytes;
-// garbage and a failing repair refused with nothing left open.
+// garbage and a failing repair refused with nothing left open; files whose
+// cross-reference stream misplaces objects of an object stream.
 #include <gtest/gtest.h>
 
 #include <qpdf/QPDF.hh>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -111,6 +113,52 @@ TEST(VCOS_Repair, FilesQpdfRefusesAreRebuiltWithTheirObjectsNumbersAndStoredStre
         const VCOS_Obj orphan = ObjectNumbered(store, doc, 5);
         ASSERT_EQ(store.Type(orphan), VCOS_Type::Dict);
         EXPECT_EQ(store.StringValue(store.DictGet(orphan, "Orphan")), "kept");
+    }
+}
+
+// Cross-reference stream rows disturbed: the catalog's names an object 99
+// the file lacks as its object stream, the page's object 0.
+// qpdf reads each as null; MuPDF's repair finds them in the object stream
+// and its copy is read. A literal null the object stream holds stays null
+// without a repair.
+TEST(VCOS_Repair, ObjectsTheirObjectStreamEntryMissesAreFoundByTheRepair) {
+    const auto packing = [](const std::set<size_t>& packed) {
+        return PdfTextWithObjectStream(
+            "%PDF-1.7",
+            {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 100] /Contents 4 0 R /Spare 5 0 R >>",
+             "<< /Length 9 >>\nstream\n0 0 0 1 k\nendstream", "null"},
+            packed);
+    };
+    // MuPDF cannot write a file whose object stream holds a null, so the
+    // disturbed files keep theirs outside.
+    const auto inStream = [&](size_t number, uint32_t stream) {
+        std::string file = packing({1, 2, 3});
+        const size_t row = PdfCrossReferenceRow(file, number);
+        for (int i = 0; i < 4; ++i)
+            file[row + 1 + i] = static_cast<char>((stream >> (24 - 8 * i)) & 0xff);
+        return file;
+    };
+    const struct {
+        const char* what;
+        std::string file;
+        bool repaired;
+    } rows[] = {
+        {"the catalog's row names an object the file lacks", inStream(1, 99), true},
+        {"the page's row names object 0", inStream(3, 0), true},
+        {"rows undisturbed, the null packed too", packing({1, 2, 3, 5}), false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(store, row.file, "packed.pdf");
+        const VCOS_Obj page = store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0);
+        ASSERT_EQ(store.Type(page), VCOS_Type::Dict);
+        EXPECT_EQ(store.StreamBytes(store.DictGet(page, "Contents")), "0 0 0 1 k");
+        EXPECT_EQ(store.Type(store.DictGet(page, "Spare")), VCOS_Type::Null);
+        EXPECT_EQ(store.LostReason(doc, 5), nullptr);
+        EXPECT_EQ(!store.Warnings(doc).empty() && Contains(store.Warnings(doc)[0], "damaged file rebuilt in memory"),
+                  row.repaired);
     }
 }
 
