@@ -298,12 +298,12 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         if (shortfall.needed > 0)
             GLIB_LOG(GLIB_LogWarning, (m_inlineImage ? std::string("An inline image")
                                                      : std::string("Image /") + NameText(SourceName()))
-                                          << " is truncated: its data hold " << shortfall.held
-                                                << " of " << shortfall.needed
-                                                << (shortfall.readAsZero
-                                                        ? " samples; the missing samples are read as 0"
-                                                        : " samples; the drawing fills in the rest as its JPEG "
-                                                          "decoder does"));
+                                          << " is truncated: its data hold " << shortfall.held << " of "
+                                          << shortfall.needed
+                                          << (shortfall.coarse ? " samples, not all at full detail"
+                                                               : " samples; the missing samples are read as 0")
+                                          << (shortfall.jpegWords.empty() ? std::string()
+                                                                          : " (libjpeg: " + shortfall.jpegWords + ")"));
     }
     SoftMaskBlanks(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)
