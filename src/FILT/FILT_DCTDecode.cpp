@@ -436,11 +436,12 @@ void FILT_DCTDecode::CapToData() {
 }
 
 void FILT_DCTDecode::NoteCoefficients() {
-    // A multi-scan image has read every scan by now. Coded data may lack
+    // A multi-scan image has read every scan by now. Data that ran out
+    // inside a scan are cut short; data that ran out between scans may lack
     // only their end-of-image marker: then every coefficient is at its full
     // precision (bit 0), and the image is whole.
     m_coefficientsWhole = DataRanOut().scan == 0 && !m_readPastEnd;
-    if (m_coefficientsWhole || !m_multipleScans || !m_jpeg.progressive_mode || !m_jpeg.coef_bits)
+    if (m_coefficientsWhole || RanOutInScan() || !m_multipleScans || !m_jpeg.progressive_mode || !m_jpeg.coef_bits)
         return;
     m_coefficientsWhole = true;
     for (int c = 0; c < m_jpeg.num_components; ++c)
@@ -448,12 +449,15 @@ void FILT_DCTDecode::NoteCoefficients() {
             m_coefficientsWhole = m_coefficientsWhole && m_jpeg.coef_bits[c][k] == 0;
 }
 
-bool FILT_DCTDecode::DataCutShort() const {
+bool FILT_DCTDecode::RanOutInScan() const {
     const DataEnd& end = DataRanOut();
-    if (m_multipleScans)
-        return !m_coefficientsWhole;
-    return end.scan != 0 && end.iMCURow < m_jpeg.total_iMCU_rows;
+    // Arithmetic decoding reads a byte or two ahead, past the last iMCU
+    // row's data into where an end-of-image marker may be missing.
+    const uint64_t ahead = m_jpeg.arith_code ? 1 : 0;
+    return end.scan != 0 && end.iMCURow + ahead < m_jpeg.total_iMCU_rows;
 }
+
+bool FILT_DCTDecode::DataCutShort() const { return m_multipleScans ? !m_coefficientsWhole : RanOutInScan(); }
 
 void FILT_DCTDecode::InitSource(j_decompress_ptr) {}
 

@@ -131,6 +131,8 @@ private:
     void CapToData();
     // After jpeg_start_decompress: whether the coefficients came whole.
     void NoteCoefficients();
+    // The data ran out inside a scan's data, not between scans.
+    bool RanOutInScan() const;
     [[noreturn]] void Fail(const char* text);
 
     static void InitSource(j_decompress_ptr jpeg);
