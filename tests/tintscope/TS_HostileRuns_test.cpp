@@ -256,7 +256,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         const TS_Run run = TS_FinishPiped(popen(command.c_str(), "r"));
         EXPECT_EQ(run.m_code, row.code) << run.m_err;
         const std::vector<std::string> lines = run.Lines();
-        ASSERT_FALSE(lines.empty());
+        if (lines.empty()) {
+            ADD_FAILURE() << "nothing said";
+            continue;
+        }
         EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
         if (row.code == 0) {
             EXPECT_EQ(lines.size(), 1u) << "said once, and nothing of libjpeg's own\n" << run.m_err;
