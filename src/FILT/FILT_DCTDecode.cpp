@@ -167,11 +167,19 @@ bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
     }
     if (in.IsEOD() && in.DataAvailable() == 0 && !m_allTaken) {
         m_allTaken = true;
-        // Data cut inside a marker segment between scans: libjpeg would read
-        // the padding as the segment's body and fail; without it, it meets
-        // the end where the last scan's data end.
         if (m_scan != ScanData)
             m_acc.SeekP(m_acc.TellP() - std::min(m_markerBytes, m_acc.DataAvailable()));
+        // Data cut inside a marker segment: libjpeg would read the padding
+        // as the segment's body and fail. It meets an end-of-image marker
+        // there instead, a marker as in the data, and the data count as
+        // ended outside a scan's data.
+        if (m_scan != ScanData && m_scan != ScanMarker) {
+            if (m_acc.SpaceRemaining() < 2)
+                Grow();
+            const uint8_t end[] = {MarkerPrefix, EndOfImage};
+            m_acc.Write(end, sizeof end);
+            m_readPastEnd = true;
+        }
     }
     return m_allTaken;
 }

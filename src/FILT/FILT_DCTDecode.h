@@ -14,7 +14,7 @@
 // end of the data the buffer is padded with end-of-image markers, so
 // truncated scan data yields the rows libjpeg makes of it and the filter
 // ends normally; data cut inside the header throws. Whole data (below) cut
-// inside a marker segment between scans end before that segment.
+// inside a marker segment end with an end-of-image marker in its place.
 //
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
@@ -160,7 +160,8 @@ private:
     FILT_Size m_markerBytes = 0;
     // libjpeg reads the end padding of whole data (FillInputBuffer).
     bool m_onPadding = false;
-    // libjpeg asked for bytes past the end of whole data.
+    // libjpeg asked for bytes past the end of whole data, or they were cut
+    // inside a marker segment.
     bool m_readPastEnd = false;
     bool m_coefficientsWhole = true;
     int32_t m_numComponents = 0;
