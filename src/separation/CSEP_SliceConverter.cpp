@@ -8,7 +8,6 @@
 #include "FILT/FILT_SplitStream.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
-#include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Filter.h"
 #include "GLOB/GLOB_MemoryStream.h"
@@ -313,8 +312,8 @@ bool CSEP_SliceConverter::CutShortJpeg(const GLOB_Object& image, const CPDF_Imag
               (held < needed || dct->DataCutShort());
         const std::string words = dct ? dct->HeldWarning() : "";
         decoded.Close();
-        if (!cut && !words.empty())
-            GLIB_LOG(GLIB_LogWarning, words);
+        if (!cut)
+            NoteImageShortfall(0, 0, false, words);
     } catch (const GLIB_Exception& e) {
         // JPEG data the decoder refuses refuse the image, as for four inks;
         // another filter's fault is left for the drawing to meet.
@@ -400,8 +399,8 @@ void CSEP_SliceConverter::SliceSamples(const GLOB_Object& imageObject, std::vect
                                                                     << " samples, its dictionary " << needed << ".");
     if (dataSamples < needed || coarse)
         NoteImageShortfall(dataSamples, needed, dataSamples == needed, jpegWords);
-    else if (!jpegWords.empty())
-        GLIB_LOG(GLIB_LogWarning, jpegWords);
+    else
+        NoteImageShortfall(0, 0, false, jpegWords);
 
     const GLOB_Object filter = CompressionFilterName();
     for (unsigned j = 0; j < n; ++j) {

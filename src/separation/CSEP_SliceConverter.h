@@ -112,7 +112,8 @@ protected:
     // <n>.". DCT data are read as far as they decode (FILT_DCTDecode's stop
     // at the data's end): the rows past it are missing samples; data that
     // hold every row but end in a later scan are noted as coarse, and
-    // libjpeg's first warning goes with the note (or alone, without one).
+    // libjpeg's first warning goes with the note (alone when nothing is
+    // short).
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).
@@ -214,7 +215,7 @@ private:
     // (FILT_DCTDecode::DataCutShort). Data the decoder refuses throw its
     // 1130007, those cut before their first scan in the program's words; a
     // fault of another filter is left for the drawing to meet. libjpeg's
-    // warning about whole data is logged.
+    // warning about whole data is noted (NoteImageShortfall, nothing short).
     bool CutShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params);
     // How SliceSamples turns source samples into slices: inverted (Decode
     // pair [1-d1 1-d0]), or kept (Decode pair kept, or mirrored to

@@ -48,16 +48,16 @@ public:
 
     // What the data of an image converted since the last call lacked: the
     // samples they held and the samples the dictionary claims (both 0 when
-    // no image was short). The call forgets it. The missing samples are
-    // read as 0.
+    // no image was short), and libjpeg's word on them. The call forgets it.
+    // The missing samples are read as 0.
     struct ImageShortfall {
         uint64_t held = 0;
         uint64_t needed = 0;
         // JPEG data that hold every row but end in a later scan, so that
         // some rows are at less than full detail (held is needed).
         bool coarse = false;
-        // libjpeg's first warning about the data, to follow the program's
-        // words; empty when it gave none.
+        // libjpeg's first warning about the data, short or not, to follow
+        // the program's words; empty when it gave none.
         std::string jpegWords;
     };
     ImageShortfall TakeImageShortfall();

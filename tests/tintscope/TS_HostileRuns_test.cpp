@@ -127,7 +127,8 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
 // arithmetic: data cut before their first scan (at or inside any marker of
 // the header) refuse the page in the program's words, then libjpeg's; data
 // cut in a scan keep the rows of blocks they reach, the rest read as 0
-// (paper for CMYK, black for gray), said in one line.
+// (paper for CMYK, black for gray), said in one line, libjpeg's own words
+// on the data after it.
 TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
     const auto claimed = [](std::string jpeg, const char* frame, uint16_t side, size_t scanBytes,
                             const std::string& end) {
@@ -177,6 +178,8 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         const size_t sos = jpeg.find("\xFF\xDA");
         return jpeg.substr(0, sos + 2 + static_cast<uint8_t>(jpeg[sos + 3]) + n);
     };
+    std::string junkBeforeScan = cmyk;
+    junkBeforeScan.insert(junkBeforeScan.find("\xFF\xDA"), "\x01\x02");
     const std::string grayDict = claimedGray(64);
     const std::string cmykDict = "/Width 64 /Height 64 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode";
     const std::string header = "page 1 was not separated: image /Im0: the image's JPEG data are cut short or damaged "
@@ -205,6 +208,7 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         int code;
         std::string last;  // after "tintscope: FILE: "
         std::vector<PlateRow> plates;
+        std::string before = "";  // the line before the last, when there is one
     } rows[] = {
         {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
          1, refused(8, 20000, 4), {}},
@@ -243,6 +247,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
          truncated(64, 64, 4, ", not all at full detail"), {{"plate-0-Cyan.png", 60, -1}}},
         {"arithmetic-in-scan.pdf", image(cmykDict, scanData(arithmetic, 900)), 0,
          truncated(56, 64, 4, readAsZero), cmykPaper(56)},
+        // libjpeg's word on the damage follows the program's.
+        {"junk-before-scan.pdf", image(cmykDict, scanData(junkBeforeScan, 200)), 0,
+         "page 1: Image /Im0: Corrupt JPEG data: 2 extraneous bytes before marker 0xda", {},
+         truncated(8, 64, 4, readAsZero)},
         {"gray-in-scan.pdf", image(grayDict, scanData(gray, 200)), 0, truncated(32, 64, 1, readAsZero),
          {{"plate-3-Black.png", 2, -1}, {"plate-3-Black.png", 50, 0}}},
     };
@@ -262,7 +270,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         }
         EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
         if (row.code == 0) {
-            EXPECT_EQ(lines.size(), 1u) << "said once, and nothing of libjpeg's own\n" << run.m_err;
+            EXPECT_EQ(lines.size(), row.before.empty() ? 1u : 2u) << "said once, libjpeg's words last\n" << run.m_err;
+            if (!row.before.empty() && lines.size() > 1) {
+                EXPECT_EQ(lines[lines.size() - 2], "tintscope: " + file + ": " + row.before);
+            }
         }
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
         // The image spans x 10 to 60 and y 40 to 90 from the top of the
