@@ -81,7 +81,9 @@ public:
     // Once rows came, with stop set: the data ran out before the image was
     // whole, in the rows (fewer than its height leave), or, in an image of
     // several scans, in a later scan: every row leaves, some at less than
-    // full precision. Data lacking only their end-of-image marker are whole.
+    // full precision. Data lacking only their end-of-image marker are whole,
+    // and so are arithmetic-coded data that end in their last iMCU row,
+    // which the decoder reads ahead into.
     bool DataCutShort() const;
 
 private:
