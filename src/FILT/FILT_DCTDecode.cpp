@@ -73,6 +73,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_segmentLeft = 0;
     m_markerBytes = 0;
     m_onPadding = false;
+    m_paddingRead = false;
     m_readPastEnd = false;
     m_coefficientsWhole = true;
     m_state = ReadingHeader;
@@ -244,6 +245,7 @@ void FILT_DCTDecode::Settle(bool suspended) {
     const FILT_Size used = static_cast<FILT_Size>(m_source.next_input_byte - m_acc.GetPtr());
     // The end-of-image padding lies beyond the buffer's data.
     const FILT_Size real = std::min(used, m_acc.DataAvailable());
+    m_paddingRead = used > real;
     if (real)
         m_acc.AdvanceGetPtr(real);
     if (used)
@@ -319,6 +321,9 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                     return;
                 break;
             }
+            // libjpeg took the padding for the rest of a marker segment.
+            if (m_paddingRead)
+                Fail(HeaderCutStall);
             ApplyColourRules();
             m_numComponents = m_jpeg.num_components;
             m_multipleScans = m_jpeg.progressive_mode || m_jpeg.comps_in_scan < m_jpeg.num_components;

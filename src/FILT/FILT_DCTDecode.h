@@ -162,6 +162,8 @@ private:
     FILT_Size m_markerBytes = 0;
     // libjpeg reads the end padding of whole data (FillInputBuffer).
     bool m_onPadding = false;
+    // The last libjpeg call read the padding past the data.
+    bool m_paddingRead = false;
     // libjpeg asked for bytes past the end of whole data, or they were cut
     // inside a marker segment.
     bool m_readPastEnd = false;

@@ -209,6 +209,14 @@ TEST(FILT_DCTDecode, ErrorsAndWarningsAreLogged) {
         SCOPED_TRACE(cut.size());
         ExpectThrows([&] { Decode(cut, -1, {{0}, {0}}); }, 1130007, lead);
     }
+    // Cut in the last bytes of its scan header, which libjpeg would take
+    // from the padding with a warning.
+    const std::string arithmetic = MakeCase({16, 16, 4, JCS_CMYK, JCS_CMYK, 0, false, 0, true});
+    const size_t sos = arithmetic.find("\xFF\xDA");
+    const size_t sosLength = (static_cast<uint8_t>(arithmetic[sos + 2]) << 8) | static_cast<uint8_t>(arithmetic[sos + 3]);
+    ExpectThrows([&] { Decode(arithmetic.substr(0, sos + sosLength), -1, {{0}, {0}}); }, 1130007,
+                 "FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan (they end in "
+                 "its header)");
     // A progressive frame of 60,000 x 60,000 pixels: libjpeg's "Backing
     // store not supported" says what it lacks, not what the image asks.
     std::string huge = MakeCase({16, 16, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true});
