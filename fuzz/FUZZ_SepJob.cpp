@@ -1,11 +1,8 @@
 #include "FUZZ_SepJob.h"
 
 #include "CPDF/document/CPDF_MemoryImpl.h"
-#include "FILT/FILT_DCTDecode.h"
-#include "FILT/FILT_FilterPipe.h"
 #include "FUZZ_Targets.h"
 #include "GLOB/GLOB_Dict.h"
-#include "GLOB/GLOB_Filter.h"
 #include "GLOB/GLOB_Stream.h"
 
 #include <cstdlib>
@@ -126,35 +123,8 @@ CSEP_SepJobContext FUZZ_NewJob(uint8_t flags) {
     return FUZZ_NewJob({CPDF_Colorant("Spot")}, flags & 1, flags & 2 ? 1 : 0);
 }
 
-namespace {
-
-void StopDCTAtDataEnd(FILT_Filter* filter) {
-    if (auto* dct = dynamic_cast<FILT_DCTDecode*>(filter))
-        dct->SetStopAtDataEnd(true);
-    if (auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter))
-        for (size_t i = 0; i < pipe->NumFilters(); ++i)
-            StopDCTAtDataEnd(pipe->FilterAt(i));
-}
-
-// The stored bytes through the stream's decoders, every DCT decoder
-// stopping at its data's end.
-GLOB_Stream OpenStoppingDCT(const GLOB_Object& stream) {
-    GLOB_Stream data = stream.OpenStream(0);
-    const GLOB_Object filter = stream.DictGet(GLOB_Name("Filter"));
-    FILT_Filter* decoders =
-        filter.IsNull() ? nullptr
-                        : GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1);
-    if (decoders) {
-        StopDCTAtDataEnd(decoders);
-        data.SetFilter(decoders);
-    }
-    return data;
-}
-
-}  // namespace
-
-std::string FUZZ_StreamBytes(const GLOB_Object& stream, size_t limit, bool dctStops) {
-    GLOB_Stream data = dctStops ? OpenStoppingDCT(stream) : stream.OpenStream(2);
+std::string FUZZ_StreamBytes(const GLOB_Object& stream, size_t limit) {
+    GLOB_Stream data = stream.OpenStream(2);
     std::string bytes;
     for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0; buffer = data.Read()) {
         const size_t n = std::min<size_t>(buffer->DataAvailable(), limit - bytes.size());

@@ -66,7 +66,5 @@ constexpr size_t FUZZ_MaxFunctionPaths = 512;
 // it, has more paths than that.
 bool FUZZ_HasEnormousTree(const GLOB_Object& object, uint32_t depth = 0);
 
-// Every decoded byte of a stream object, up to limit (then cut off). With
-// dctStops, JPEG data end where they run out (FILT_DCTDecode's stop at the
-// data's end), as the engine reads an image it slices.
-std::string FUZZ_StreamBytes(const GLOB_Object& stream, size_t limit, bool dctStops = false);
+// Every decoded byte of a stream object, up to limit (then cut off).
+std::string FUZZ_StreamBytes(const GLOB_Object& stream, size_t limit);

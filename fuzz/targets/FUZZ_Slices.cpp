@@ -8,13 +8,17 @@
 //                  DeviceGray shadings the shading reader takes;
 //   SliceImage     an image (SliceImage, and SliceIndexed on an Indexed
 //                  space of it) or an Indexed colour space (SliceIndexed):
-//                  every output sample is 2^b - 1 - the source's.
+//                  every output sample is 2^b - 1 - the source's, JPEG
+//                  data's rows as libjpeg decodes them alone
+//                  (FUZZ_JpegReference), the rows past those they keep
+//                  2^b - 1.
 // No temporary file outlives the job.
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CPDF/function/CPDF_SampledFunction.h"
 #include "CPDF/image/CPDF_ImageParams.h"
 #include "CPDF/shading/CPDF_Shading.h"
 #include "FUZZ_Input.h"
+#include "FUZZ_JpegReference.h"
 #include "FUZZ_SepJob.h"
 #include "FUZZ_TargetList.h"
 #include "FUZZ_Targets.h"
@@ -229,6 +233,16 @@ void CheckIndexed(FUZZ_Slicer& slicer, const CPDF_IndexedColorSpace& space) {
     }
 }
 
+bool MentionsDCT(const GLOB_Object& filter) {
+    if (filter.IsArray()) {
+        for (uint32_t i = 0; i < filter.Length(); ++i)
+            if (MentionsDCT(filter.Get(i)))
+                return true;
+        return false;
+    }
+    return filter.IsName() && (filter.AsName() == "DCTDecode" || filter.AsName() == "DCT");
+}
+
 void CheckImage(FUZZ_Slicer& slicer, const GLOB_Object& image) {
     std::vector<GLOB_Object> slices;
     slicer.SliceImage(image, slices);
@@ -243,11 +257,26 @@ void CheckImage(FUZZ_Slicer& slicer, const GLOB_Object& image) {
     const uint64_t sliceRow = (width * bits + 7) / 8;
     if (n == 0 || sourceRow == 0 || sourceRow * height > MaxCheckedBytes)
         return;
-    // JPEG data read as far as they decode: the rows past them are missing.
-    const std::string source = FUZZ_StreamBytes(image, MaxCheckedBytes, true);
-    const uint64_t rows = std::min<uint64_t>(height, source.size() / sourceRow);
-    // Rows of which the data hold no byte read as samples 0.
-    const uint64_t missingFrom = std::min<uint64_t>(height, (source.size() + sourceRow - 1) / sourceRow);
+    // JPEG data keep the rows libjpeg's own counters say they reach
+    // (FUZZ_JpegReference), the rest missing; other data are read whole.
+    std::string source;
+    uint64_t rows = 0, missingFrom = 0;
+    FUZZ_JpegRows jpeg;
+    if (FUZZ_JpegReference(image, MaxCheckedBytes, jpeg)) {
+        if (bits != 8 || jpeg.rowBytes != sourceRow)
+            return;
+        source = jpeg.rows.substr(0, jpeg.kept * sourceRow);
+        rows = missingFrom = std::min<uint64_t>(height, jpeg.kept);
+    } else if (MentionsDCT(image.DictGet(GLOB_Name("Filter")))) {
+        // Another chain, or data libjpeg refuses: no reference.
+        rows = 0;
+        missingFrom = height;
+    } else {
+        source = FUZZ_StreamBytes(image, MaxCheckedBytes);
+        rows = std::min<uint64_t>(height, source.size() / sourceRow);
+        // Rows of which the data hold no byte read as samples 0.
+        missingFrom = std::min<uint64_t>(height, (source.size() + sourceRow - 1) / sourceRow);
+    }
     const uint32_t maxValue = bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1;
     for (unsigned j = 0; j < n; ++j) {
         const std::string slice = FUZZ_StreamBytes(slices[j], MaxCheckedBytes);

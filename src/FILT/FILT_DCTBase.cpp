@@ -222,7 +222,13 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
                 return;
             }
         }
-        if (level < 0) {
+        if (level < 0 && self->m_dataEndTold) {
+            (*err->format_message)(jpeg, text);
+            GLIB_LOG(GLIB_LogDebug, text);
+            if (!self->m_heldWarning[0])
+                std::snprintf(self->m_heldWarning, sizeof self->m_heldWarning, "%s", text);
+            ++err->num_warnings;
+        } else if (level < 0) {
             if (err->num_warnings == 0 || err->trace_level >= 3) {
                 (*err->format_message)(jpeg, text);
                 GLIB_LOG(GLIB_LogWarning, text);
@@ -243,6 +249,13 @@ void FILT_DCTBase::NoteDataEnd(j_decompress_ptr jpeg) {
 }
 
 void FILT_DCTBase::RewordJpegError(const char* text) { std::snprintf(m_messageText, sizeof m_messageText, "%s", text); }
+
+void FILT_DCTBase::LeadJpegError(const char* lead) {
+    char words[MessageSize];
+    std::snprintf(words, sizeof words, "%.*s", static_cast<int>(MessageSize - 1), m_messageText);
+    std::snprintf(m_messageText, sizeof m_messageText, "%.*s (libjpeg: %s)", static_cast<int>(MessageSize - 20), lead,
+                  words);
+}
 
 void FILT_DCTBase::OutputMessage(j_common_ptr jpeg) {
     try {

@@ -9,7 +9,7 @@
 // the text at level 2, destroys the libjpeg object and throws
 // GLIB_Exception with its code (1130007 decoding, 1130008 encoding) from
 // plain C++ frames. Warnings are logged at level 4 (the first of each libjpeg
-// object only) and counted; see SetDataEndTold.
+// object only) and counted; see SetDataEndTold, which holds them instead.
 //
 // Setters throw the filter's exception for values outside their ranges;
 // calling the per-component setters before SetColors is a programming error
@@ -88,6 +88,9 @@ public:
     const uint8_t* DCHuffTable(int32_t index) const { return m_dcHuffTable[index]; }
     const uint8_t* ACHuffTable(int32_t index) const { return m_acHuffTable[index]; }
     bool QuantTableSet(int32_t index) const { return m_quantTableSet[index]; }
+    // With SetDataEndTold: libjpeg's first warning other than the data's
+    // end, as its text; empty when it gave none.
+    const char* HeldWarning() const { return m_heldWarning; }
 
     // Natural (row-major) index of zigzag position k.
     static int32_t ZigzagToNatural(int32_t k);
@@ -136,12 +139,23 @@ protected:
         uint32_t iMCURow = 0;
     };
     const DataEnd& DataRanOut() const { return m_dataEnd; }
-    void ClearDataRanOut() { m_dataEnd = DataEnd(); }
+    void ClearDataRanOut() {
+        m_dataEnd = DataEnd();
+        m_heldWarning[0] = 0;
+    }
     // told: the reader says where the data end, so libjpeg's warning that
-    // they ran out is logged at debug level and not counted.
+    // they ran out is logged at debug level and not counted, and its other
+    // warnings are logged at debug level too, the first held for the
+    // reader to pass on after its own words (HeldWarning).
     void SetDataEndTold(bool told) { m_dataEndTold = told; }
     // Before RaiseJpegError: text stands for libjpeg's message.
     void RewordJpegError(const char* text);
+    // Before RaiseJpegError: lead, then libjpeg's message as
+    // "<lead> (libjpeg: <message>)".
+    void LeadJpegError(const char* lead);
+    // Called by the decoder's source manager when libjpeg asks for bytes past
+    // the end of whole data: notes where they ran out, as a warning would.
+    void NoteDataEndAt(j_decompress_ptr jpeg) { NoteDataEnd(jpeg); }
 
 private:
     static void ErrorExit(j_common_ptr jpeg);
@@ -173,6 +187,8 @@ private:
     jpeg_error_mgr m_errorMgr = {};
     DataEnd m_dataEnd;
     bool m_dataEndTold = false;
-    char m_messageText[MessageSize] = {};
+    // Room for a lead before libjpeg's words.
+    char m_messageText[2 * MessageSize] = {};
+    char m_heldWarning[MessageSize] = {};
     std::jmp_buf m_jump;
 };

@@ -15,6 +15,16 @@ namespace {
 constexpr uint8_t MarkerPrefix = 0xFF;
 constexpr uint8_t EndOfImage = 0xD9;
 
+// A user meets these as the reason a page is refused: the program's words
+// first, libjpeg's after them.
+const char* const HeaderCutLead = "FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan";
+const char* const HeaderCutStall =
+    "FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan (they end in its header)";
+
+// What libjpeg reads past the end of whole data: end-of-image markers.
+const JOCTET EndPadding[] = {MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage,
+                             MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage};
+
 }  // namespace
 
 FILT_DCTDecode::FILT_DCTDecode() : FILT_DCTBase(FILT_DCTDecodeCode) {
@@ -61,6 +71,11 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_allTaken = false;
     m_scan = ScanData;
     m_segmentLeft = 0;
+    m_markerBytes = 0;
+    m_onPadding = false;
+    m_paddingRead = false;
+    m_readPastEnd = false;
+    m_coefficientsWhole = true;
     m_state = ReadingHeader;
 }
 
@@ -99,8 +114,14 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
     if (!m_allTaken && m_suspended && m_acc.SpaceRemaining() == 0)
         Grow();
     Take(in);
+    // libjpeg goes on where it left the padding of whole data.
+    if (m_onPadding)
+        return;
     const bool inputEnded = InputEnded(in);
-    if (inputEnded && m_acc.SpaceRemaining() < 2)
+    // Whole data get their padding from FillInputBuffer, which sees where
+    // libjpeg was when they ran out.
+    const bool padHere = inputEnded && !m_wholeData;
+    if (padHere && m_acc.SpaceRemaining() < 2)
         Grow();
     m_source.next_input_byte = m_acc.GetPtr();
     m_source.bytes_in_buffer = m_acc.DataAvailable();
@@ -112,10 +133,11 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
         m_source.bytes_in_buffer -= skip;
         m_skipRemaining -= skip;
     }
-    if (inputEnded) {
+    if (inputEnded)
+        m_skipRemaining = 0;
+    if (padHere) {
         // Nothing more will come: libjpeg, reading past truncated data, meets
         // end-of-image markers instead of waiting.
-        m_skipRemaining = 0;
         uint8_t* p = m_acc.PutPtr();
         const FILT_Size pairs = std::min(m_acc.SpaceRemaining() / 2, EndPaddingPairs);
         for (FILT_Size i = 0; i < pairs; ++i) {
@@ -144,8 +166,22 @@ bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
             Grow();
         Take(in);
     }
-    if (in.IsEOD() && in.DataAvailable() == 0)
+    if (in.IsEOD() && in.DataAvailable() == 0 && !m_allTaken) {
         m_allTaken = true;
+        if (m_scan != ScanData)
+            m_acc.SeekP(m_acc.TellP() - std::min(m_markerBytes, m_acc.DataAvailable()));
+        // Data cut inside a marker segment: libjpeg would read the padding
+        // as the segment's body and fail. It meets an end-of-image marker
+        // there instead, a marker as in the data, and the data count as
+        // ended outside a scan's data.
+        if (m_scan != ScanData && m_scan != ScanMarker) {
+            if (m_acc.SpaceRemaining() < 2)
+                Grow();
+            const uint8_t end[] = {MarkerPrefix, EndOfImage};
+            m_acc.Write(end, sizeof end);
+            m_readPastEnd = true;
+        }
+    }
     return m_allTaken;
 }
 
@@ -159,9 +195,11 @@ FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
                 return n;
             i = static_cast<FILT_Size>(static_cast<const uint8_t*>(marker) - data);
             m_scan = ScanMarker;
+            m_markerBytes = 1;
             break;
         }
         case ScanMarker:
+            ++m_markerBytes;
             if (b == EndOfImage) {
                 m_scan = ScanDone;
                 return i + 1;
@@ -171,10 +209,12 @@ FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
                 m_scan = b == 0x00 || (b >= 0xD0 && b <= 0xD8) || b == 0x01 ? ScanData : ScanLengthHigh;
             break;
         case ScanLengthHigh:
+            ++m_markerBytes;
             m_segmentLeft = static_cast<uint32_t>(b) << 8;
             m_scan = ScanLengthLow;
             break;
         case ScanLengthLow:
+            ++m_markerBytes;
             // The length counts its own two bytes.
             m_segmentLeft = (m_segmentLeft | b) > 2 ? (m_segmentLeft | b) - 2 : 0;
             m_scan = m_segmentLeft ? ScanSegment : ScanData;
@@ -183,6 +223,7 @@ FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
             const FILT_Size skip = std::min<FILT_Size>(m_segmentLeft, n - i);
             i += skip - 1;
             m_segmentLeft -= skip;
+            m_markerBytes += skip;
             if (!m_segmentLeft)
                 m_scan = ScanData;
             break;
@@ -195,14 +236,20 @@ FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
 }
 
 void FILT_DCTDecode::Settle(bool suspended) {
+    m_suspended = suspended;
+    if (m_onPadding) {
+        // libjpeg took every byte of the data before it came to the padding.
+        m_acc.AdvanceGetPtr(m_acc.DataAvailable());
+        return;
+    }
     const FILT_Size used = static_cast<FILT_Size>(m_source.next_input_byte - m_acc.GetPtr());
     // The end-of-image padding lies beyond the buffer's data.
     const FILT_Size real = std::min(used, m_acc.DataAvailable());
+    m_paddingRead = used > real;
     if (real)
         m_acc.AdvanceGetPtr(real);
     if (used)
         m_stalls = 0;
-    m_suspended = suspended;
 }
 
 void FILT_DCTDecode::ApplyColourRules() {
@@ -241,10 +288,12 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
     m_rows.Attach(&out);
     auto call = [this](auto&& libjpegCall) {
         if (!JpegGuard(libjpegCall)) {
-            m_state = Error;
             // libjpeg's words name its missing feature, not the image's size.
             if (m_jpeg.err->msg_code == JERR_NO_BACKING_STORE)
                 RewordJpegError("FILT_DCTDecode: the JPEG image is too large to decode in the memory allowed");
+            else if (m_state == ReadingHeader)
+                LeadJpegError(HeaderCutLead);
+            m_state = Error;
             RaiseJpegError(reinterpret_cast<j_common_ptr>(&m_jpeg));
         }
     };
@@ -268,10 +317,13 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             call([&] { result = jpeg_read_header(&m_jpeg, TRUE); });
             Settle(result == JPEG_SUSPENDED);
             if (result == JPEG_SUSPENDED) {
-                if (waitForInput("FILT_DCTDecode: JPEG data ended in its header"))
+                if (waitForInput(HeaderCutStall))
                     return;
                 break;
             }
+            // libjpeg took the padding for the rest of a marker segment.
+            if (m_paddingRead)
+                Fail(HeaderCutStall);
             ApplyColourRules();
             m_numComponents = m_jpeg.num_components;
             m_multipleScans = m_jpeg.progressive_mode || m_jpeg.comps_in_scan < m_jpeg.num_components;
@@ -298,6 +350,7 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                     return;
                 break;
             }
+            NoteCoefficients();
             m_rows.SetTupleSize(m_jpeg.output_width * static_cast<FILT_Size>(m_jpeg.output_components));
             m_rows.Attach(&out);
             m_state = ReadingRows;
@@ -358,7 +411,8 @@ JDIMENSION FILT_DCTDecode::RowsOfData() const {
     if (!m_stopAtDataEnd || end.scan == 0 || (m_multipleScans && end.scan > 1))
         return m_jpeg.output_height;
     const uint64_t perRow = static_cast<uint64_t>(m_jpeg.max_v_samp_factor) * m_jpeg.min_DCT_scaled_size;
-    const uint64_t rows = end.iMCURow + uint64_t{1} + SmoothedRows();
+    // The rows smoothing reads past it were decoded from no data: not kept.
+    const uint64_t rows = end.iMCURow + uint64_t{1};
     return static_cast<JDIMENSION>(std::min<uint64_t>(m_jpeg.output_height, rows * perRow));
 }
 
@@ -394,13 +448,53 @@ void FILT_DCTDecode::CapToData() {
     }
 }
 
+void FILT_DCTDecode::NoteCoefficients() {
+    // A multi-scan image has read every scan by now. Data that ran out
+    // inside a scan are cut short; data that ran out between scans may lack
+    // only their end-of-image marker: then every coefficient is at its full
+    // precision (bit 0), and the image is whole.
+    m_coefficientsWhole = DataRanOut().scan == 0 && !m_readPastEnd;
+    if (m_coefficientsWhole || RanOutInScan() || !m_multipleScans || !m_jpeg.progressive_mode || !m_jpeg.coef_bits)
+        return;
+    m_coefficientsWhole = true;
+    for (int c = 0; c < m_jpeg.num_components; ++c)
+        for (int k = 0; k < DCTSIZE2; ++k)
+            m_coefficientsWhole = m_coefficientsWhole && m_jpeg.coef_bits[c][k] == 0;
+}
+
+bool FILT_DCTDecode::RanOutInScan() const {
+    const DataEnd& end = DataRanOut();
+    // Arithmetic decoding reads a byte or two ahead, past the last iMCU
+    // row's data into where an end-of-image marker may be missing.
+    const uint64_t ahead = m_jpeg.arith_code ? 1 : 0;
+    return end.scan != 0 && end.iMCURow + ahead < m_jpeg.total_iMCU_rows;
+}
+
+bool FILT_DCTDecode::DataCutShort() const { return m_multipleScans ? !m_coefficientsWhole : RanOutInScan(); }
+
 void FILT_DCTDecode::InitSource(j_decompress_ptr) {}
 
 void FILT_DCTDecode::TermSource(j_decompress_ptr) {}
 
-// Always suspends: more bytes come with a later ProcessBytes, and a skip
-// still pending then goes on in Feed.
-boolean FILT_DCTDecode::FillInputBuffer(j_decompress_ptr) { return FALSE; }
+// Suspends: more bytes come with a later ProcessBytes, and a skip still
+// pending then goes on in Feed. Whole data have no more: libjpeg, which may
+// not suspend inside an arithmetic-coded scan, reads end-of-image markers,
+// and where it stood when arithmetic decoding, which does not warn of it,
+// asked for them is where the data ran out.
+boolean FILT_DCTDecode::FillInputBuffer(j_decompress_ptr jpeg) {
+    FILT_DCTDecode* self = static_cast<FILT_DCTDecode*>(static_cast<FILT_DCTBase*>(jpeg->client_data));
+    if (!self->m_wholeData || !self->m_allTaken)
+        return FALSE;
+    // Huffman decoding reads ahead of the blocks it decodes, and warns
+    // where the bits of one are missing.
+    if (jpeg->arith_code)
+        self->NoteDataEndAt(jpeg);
+    self->m_readPastEnd = true;
+    self->m_onPadding = true;
+    jpeg->src->next_input_byte = EndPadding;
+    jpeg->src->bytes_in_buffer = sizeof EndPadding;
+    return TRUE;
+}
 
 void FILT_DCTDecode::SkipInputData(j_decompress_ptr jpeg, long count) {
     if (count < 1)

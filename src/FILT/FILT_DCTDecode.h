@@ -13,7 +13,8 @@
 // at hand (a long APPn or COM marker) is carried over to later input. At the
 // end of the data the buffer is padded with end-of-image markers, so
 // truncated scan data yields the rows libjpeg makes of it and the filter
-// ends normally; data cut inside the header throws.
+// ends normally; data cut inside the header throws. Whole data (below) cut
+// inside a marker segment end with an end-of-image marker in its place.
 //
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
@@ -27,7 +28,10 @@
 // Failures throw GLIB_Exception 1130007 (libjpeg's message, "Insufficient
 // data passed to JPEG decoder. …", or, for an image whose whole-image
 // buffers pass MaxJpegMemory, "FILT_DCTDecode: the JPEG image is too large
-// to decode in the memory allowed"); the filter is then in its Error state.
+// to decode in the memory allowed"; before the first scan's data,
+// "FILT_DCTDecode: the image's JPEG data are cut short or damaged before
+// their first scan (libjpeg: <message>)"); the filter is then in its Error
+// state.
 #pragma once
 
 #include "FILT/FILT_DCTBase.h"
@@ -67,11 +71,20 @@ public:
     // bit at least: its coefficients cost its data, not its claimed size.
     // A reader that pads missing samples itself then pays for the data
     // alone, and says where they end: libjpeg's warning of it is logged at
-    // debug level only. Set before the first ProcessBytes.
+    // debug level only, its other warnings are held (HeldWarning) for the
+    // reader to pass on after its own words. Set before the first
+    // ProcessBytes.
     void SetStopAtDataEnd(bool stop) {
         m_stopAtDataEnd = stop;
         SetDataEndTold(stop);
     }
+    // Once rows came, with stop set: the data ran out before the image was
+    // whole, in the rows (fewer than its height leave), or, in an image of
+    // several scans, in a later scan: every row leaves, some at less than
+    // full precision. Data lacking only their end-of-image marker are whole,
+    // and so are arithmetic-coded data that end in their last iMCU row,
+    // which the decoder reads ahead into.
+    bool DataCutShort() const;
 
 private:
     enum State : int32_t {
@@ -113,11 +126,15 @@ private:
     // The output rows the data reach: all of them unless stopping at the
     // data's end was asked for and they ran out.
     JDIMENSION RowsOfData() const;
-    // iMCU rows past the data's end whose pixels the data still reach.
+    // iMCU rows past the data's end that smoothing reads: decoded, not kept.
     uint32_t SmoothedRows() const;
     // Before the first scan of a whole multi-scan image: the height its
     // data can reach, when smaller than the header's.
     void CapToData();
+    // After jpeg_start_decompress: whether the coefficients came whole.
+    void NoteCoefficients();
+    // The data ran out inside a scan's data, not between scans.
+    bool RanOutInScan() const;
     [[noreturn]] void Fail(const char* text);
 
     static void InitSource(j_decompress_ptr jpeg);
@@ -141,6 +158,16 @@ private:
     bool m_allTaken = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
+    // Bytes taken of the marker or segment being scanned.
+    FILT_Size m_markerBytes = 0;
+    // libjpeg reads the end padding of whole data (FillInputBuffer).
+    bool m_onPadding = false;
+    // The last libjpeg call read the padding past the data.
+    bool m_paddingRead = false;
+    // libjpeg asked for bytes past the end of whole data, or they were cut
+    // inside a marker segment.
+    bool m_readPastEnd = false;
+    bool m_coefficientsWhole = true;
     int32_t m_numComponents = 0;
     bool m_stopAtDataEnd = false;
     // The first scan holds fewer components than the image, or the image is

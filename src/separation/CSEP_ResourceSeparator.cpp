@@ -301,15 +301,16 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         m_colorSeparator.ConvertImage(image, out);
         const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
             m_colorSeparator.Converter().TakeImageShortfall();
+        const std::string subject =
+            m_inlineImage ? std::string("An inline image") : std::string("Image /") + NameText(SourceName());
         if (shortfall.needed > 0)
-            GLIB_LOG(GLIB_LogWarning, (m_inlineImage ? std::string("An inline image")
-                                                     : std::string("Image /") + NameText(SourceName()))
-                                          << " is truncated: its data hold " << shortfall.held
-                                                << " of " << shortfall.needed
-                                                << (shortfall.readAsZero
-                                                        ? " samples; the missing samples are read as 0"
-                                                        : " samples; the drawing fills in the rest as its JPEG "
-                                                          "decoder does"));
+            GLIB_LOG(GLIB_LogWarning, subject << " is truncated: its data hold " << shortfall.held << " of "
+                                              << shortfall.needed
+                                              << (shortfall.coarse ? " samples, not all at full detail"
+                                                                   : " samples; the missing samples are read as 0"));
+        // libjpeg's own words, after the program's.
+        if (!shortfall.jpegWords.empty())
+            GLIB_LOG(GLIB_LogWarning, subject << ": " << shortfall.jpegWords);
     }
     SoftMaskBlanks(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)

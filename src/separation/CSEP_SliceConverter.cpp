@@ -273,7 +273,13 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
         return;
     const CPDF_Image source(imageObject);
     CPDF_ImageParams params = source.ImageParams();
-    NoteShortJpeg(imageObject, params);
+    if (CutShortJpeg(imageObject, params)) {
+        // As four inks are: the rows the data hold, the rest read as 0.
+        std::vector<GLOB_Object> slices;
+        SliceSamples(imageObject, slices, keep ? Samples::Kept : Samples::Mirrored);
+        out[static_cast<size_t>(ink)] = slices.at(0);
+        return;
+    }
     MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
     if (JobContext().UseExternalStreams() == 0 || SliceBytes(params) <= SmallSliceBytes) {
         // A page of thousands of inline images would otherwise hold each twice.
@@ -290,12 +296,13 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     out[static_cast<size_t>(ink)] = image.Object();
 }
 
-void CSEP_SliceConverter::NoteShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params) {
+bool CSEP_SliceConverter::CutShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params) {
     const uint64_t width = static_cast<uint64_t>(std::max(params.Width(), 0));
     const uint64_t needed = width * params.NumComponents() * static_cast<uint64_t>(std::max(params.Height(), 0));
     if (needed == 0 || width * params.NumComponents() > std::numeric_limits<FILT_Size>::max())
-        return;
+        return false;
     uint64_t held = 0;
+    bool cut = false;
     try {
         const FILT_DCTDecode* dct = nullptr;
         GLOB_Stream decoded =
@@ -307,16 +314,28 @@ void CSEP_SliceConverter::NoteShortJpeg(const GLOB_Object& image, const CPDF_Ima
             held += buffer->DataAvailable();
             buffer->AdvanceGetPtr(buffer->DataAvailable());
         }
+        // Data of other components reach the drawing as they are.
+        cut = dct && dct->NumComponents() == static_cast<int32_t>(params.NumComponents()) &&
+              (held < needed || dct->DataCutShort());
+        const std::string words = dct ? dct->HeldWarning() : "";
         decoded.Close();
-        if (dct && held < needed)
-            NoteImageShortfall(held, needed, /*readAsZero=*/false);
+        if (!cut)
+            NoteImageShortfall(0, 0, false, words);
     } catch (const GLIB_Exception& e) {
-        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+        // JPEG data the decoder refuses refuse the image, as for four inks;
+        // another filter's fault is left for the drawing to meet.
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e) || e.Code() == FILT_DCTDecodeCode)
             throw;
     }
+    return cut;
 }
 
 void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out) {
+    SliceSamples(imageObject, out, Samples::Inverted);
+}
+
+void CSEP_SliceConverter::SliceSamples(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out,
+                                       Samples samples) {
     out.clear();
     const CPDF_Image source(imageObject);
     const CPDF_ImageParams params = source.ImageParams();
@@ -372,26 +391,33 @@ void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector
     // for tints) up to what the dictionary claims, where that can be split.
     ZeroPadded* padded = limit >= 0 ? GLIB_NEW ZeroPadded(decoded, needed, MaxPaddedSamples) : nullptr;
     GLOB_Stream input = padded ? GLOB_Stream(padded) : decoded;
-    const uint64_t samples = SplitBytes(input, outputs, 1, false, limit);
-    const uint64_t dataSamples = padded ? std::min(padded->Held(), needed) : samples;
+    const uint64_t sliced = SplitBytes(input, outputs, 1, samples != Samples::Inverted, limit);
+    const uint64_t dataSamples = padded ? std::min(padded->Held(), needed) : sliced;
     const int32_t dctComponents = dct ? dct->NumComponents() : -1;
+    const bool coarse = dct && dct->DataCutShort();
+    const std::string jpegWords = dct ? dct->HeldWarning() : "";
     input.Close();
     // Data that do not match the dictionary would slice into scrambled plates.
     if (dctComponents >= 0 && static_cast<unsigned>(dctComponents) != n)
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's DCT data have " << dctComponents
                                                                     << " components, its colour space " << n << ".");
-    if (samples < needed)
+    if (sliced < needed)
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << dataSamples
                                                                     << " samples, its dictionary " << needed << ".");
-    if (dataSamples < needed)
-        NoteImageShortfall(dataSamples, needed);
+    if (dataSamples < needed || coarse)
+        NoteImageShortfall(dataSamples, needed, dataSamples == needed, jpegWords);
+    else
+        NoteImageShortfall(0, 0, false, jpegWords);
 
     const GLOB_Object filter = CompressionFilterName();
     for (unsigned j = 0; j < n; ++j) {
         CPDF_ImageParams slice = params;
         if (slice.Value("Mask").IsArray())
             slice.Remove("Mask");
-        MakeGray(slice, j, Pair::Reverse);
+        MakeGray(slice, j,
+                 samples == Samples::Inverted ? Pair::Reverse
+                 : samples == Samples::Kept   ? Pair::Keep
+                                              : Pair::Mirror);
         GLOB_Object data;
         if (inMemory) {
             // The closing write drives the encoder to its end.

@@ -85,9 +85,11 @@ protected:
     // (under OwnsImage, taken as it is); else its stored bytes are copied
     // into a temporary file, an external stream with the image's Filter and
     // DecodeParms as FFilter and FDecodeParms, holding the source's other
-    // entries as SliceImage's slices do. No ink of that name: every ink gets the empty form. JPEG
-    // data that end before the image's rows are noted (NoteImageShortfall,
-    // drawn whole).
+    // entries as SliceImage's slices do. No ink of that name: every ink gets
+    // the empty form. JPEG data cut short (CutShortJpeg) are sliced as
+    // SliceImage slices them, the samples kept and their Decode pair kept or
+    // mirrored: the rows the data hold, the rest read as 0, noted; JPEG data
+    // the decoder refuses refuse the image, as they do in SliceImage.
     void SliceSingleImage(const GLOB_Object& image, std::vector<GLOB_Object>& out, const CPDF_Colorant& colorant,
                           bool keep);
     // One DeviceGray image per component, samples inverted at the image's
@@ -109,7 +111,10 @@ protected:
     // data of another component count than the colour space throw 1128001
     // "<class>: the image's DCT data have <m> components, its colour space
     // <n>.". DCT data are read as far as they decode (FILT_DCTDecode's stop
-    // at the data's end): the rows past it are missing samples.
+    // at the data's end): the rows past it are missing samples; data that
+    // hold every row but end in a later scan are noted as coarse, and
+    // libjpeg's first warning goes with the note (alone when nothing is
+    // short).
     void SliceImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // One [/Indexed /DeviceGray hival table_j] per base component, table j
     // holding component j's byte of each entry (inverted unless keep).
@@ -206,10 +211,19 @@ private:
     // it then stops where its data end, so that no row is made of nothing.
     static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
                                    const FILT_DCTDecode** dct = nullptr);
-    // When image is in DCTDecode and its data end before its rows do, notes
-    // the shortfall as one the drawing fills in: the image reaches it whole.
-    // A fault of the data is left for the drawing to meet.
-    void NoteShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params);
+    // True when image is in DCTDecode, of the colour space's components,
+    // and its data end before its rows or its detail do
+    // (FILT_DCTDecode::DataCutShort). Data the decoder refuses throw its
+    // 1130007, those cut before their first scan in the program's words; a
+    // fault of another filter is left for the drawing to meet. libjpeg's
+    // warning about whole data is noted (NoteImageShortfall, nothing short).
+    bool CutShortJpeg(const GLOB_Object& image, const CPDF_ImageParams& params);
+    // How SliceSamples turns source samples into slices: inverted (Decode
+    // pair [1-d1 1-d0]), or kept (Decode pair kept, or mirrored to
+    // [1-d0 1-d1]) for one ink that takes the image as it is.
+    enum class Samples { Inverted, Kept, Mirrored };
+    // SliceImage's work, the samples turned as asked.
+    void SliceSamples(const GLOB_Object& image, std::vector<GLOB_Object>& out, Samples samples);
     // Puts into each slice a copy of every entry of the source image that
     // the slice does not make anew, indirect values once for all.
     void KeepImageEntries(const GLOB_Object& source, const std::vector<GLOB_Object>& slices);

@@ -19,6 +19,7 @@
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class CPDF_IndexedColorSpace;
@@ -47,13 +48,17 @@ public:
 
     // What the data of an image converted since the last call lacked: the
     // samples they held and the samples the dictionary claims (both 0 when
-    // no image was short). The call forgets it.
-    // readAsZero: the missing samples are read as 0; else the image reaches
-    // the drawing whole, whose JPEG decoder makes up the rest.
+    // no image was short), and libjpeg's word on them. The call forgets it.
+    // The missing samples are read as 0.
     struct ImageShortfall {
         uint64_t held = 0;
         uint64_t needed = 0;
-        bool readAsZero = true;
+        // JPEG data that hold every row but end in a later scan, so that
+        // some rows are at less than full detail (held is needed).
+        bool coarse = false;
+        // libjpeg's first warning about the data, short or not, to follow
+        // the program's words; empty when it gave none.
+        std::string jpegWords;
     };
     ImageShortfall TakeImageShortfall();
 
@@ -76,8 +81,8 @@ protected:
     // The press-space index of the ink named colorant, or -1.
     int32_t InkIndex(const CPDF_Colorant& colorant) const;
     // An image whose data held fewer samples than its dictionary claims.
-    void NoteImageShortfall(uint64_t held, uint64_t needed, bool readAsZero = true) {
-        m_shortfall = ImageShortfall{held, needed, readAsZero};
+    void NoteImageShortfall(uint64_t held, uint64_t needed, bool coarse = false, const std::string& jpegWords = "") {
+        m_shortfall = ImageShortfall{held, needed, coarse, jpegWords};
     }
 
 private:

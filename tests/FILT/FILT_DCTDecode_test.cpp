@@ -190,11 +190,48 @@ TEST(FILT_DCTDecode, ErrorsAndWarningsAreLogged) {
         count += e.level == GLIB_LogWarning;
     EXPECT_EQ(count, 1);
     EXPECT_TRUE(warnings.Contains(GLIB_LogWarning, "extraneous bytes"));
+    // A reader that says where the data end holds libjpeg's warnings to
+    // pass them on after its own words.
+    LogCapture held;
+    FILT_DCTDecode told;
+    told.SetStopAtDataEnd(true);
+    RunFilter(told, jpeg, {{0}, {0}}, 1u << 18);
+    EXPECT_NE(std::string(told.HeldWarning()).find("extraneous bytes"), std::string::npos) << told.HeldWarning();
+    for (const LogCapture::Entry& e : held.Entries())
+        EXPECT_NE(e.level, GLIB_LogWarning) << e.text;
+    // Data that end or go wrong before the first scan: the program's words,
+    // then libjpeg's.
+    const std::string whole = MakeCase(Cases()[0].shape);
+    const size_t scan = whole.find("\xFF\xDA");
+    const char* const lead =
+        "FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan (libjpeg: ";
+    for (const std::string& cut : {whole.substr(0, scan), whole.substr(0, scan + 5), whole.substr(0, 100)}) {
+        SCOPED_TRACE(cut.size());
+        ExpectThrows([&] { Decode(cut, -1, {{0}, {0}}); }, 1130007, lead);
+    }
+    // Cut in the last bytes of its scan header, which libjpeg would take
+    // from the padding with a warning.
+    const std::string arithmetic = MakeCase({16, 16, 4, JCS_CMYK, JCS_CMYK, 0, false, 0, true});
+    const size_t sos = arithmetic.find("\xFF\xDA");
+    const size_t sosLength = (static_cast<uint8_t>(arithmetic[sos + 2]) << 8) | static_cast<uint8_t>(arithmetic[sos + 3]);
+    ExpectThrows([&] { Decode(arithmetic.substr(0, sos + sosLength), -1, {{0}, {0}}); }, 1130007,
+                 "FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan (they end in "
+                 "its header)");
+    // A progressive frame of 60,000 x 60,000 pixels: libjpeg's "Backing
+    // store not supported" says what it lacks, not what the image asks.
+    std::string huge = MakeCase({16, 16, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true});
+    const size_t sof = huge.find("\xFF\xC2");
+    ASSERT_NE(sof, std::string::npos);
+    huge[sof + 5] = huge[sof + 7] = static_cast<char>(60000 >> 8);
+    huge[sof + 6] = huge[sof + 8] = static_cast<char>(60000 & 0xFF);
+    ExpectThrows([&] { Decode(huge, -1, {{0}, {0}}); }, 1130007,
+                 "FILT_DCTDecode: the JPEG image is too large to decode in the memory allowed");
 }
 
 // Stopping at the data's end keeps every row libjpeg decodes from the data,
 // through the iMCU row where they run out, whatever marker or damage ends
-// them; what it leaves out is only what libjpeg makes of nothing (128).
+// them; what it leaves out is only what libjpeg makes of nothing (128), and
+// the rows a progressive image's smoothing reads past them.
 TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
     LogCapture quiet;
     const auto scanStart = [](const std::string& jpeg) {
@@ -207,27 +244,50 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
     const std::string thin = MakeCase({1, 9, 4, JCS_CMYK, JCS_CMYK});
     const std::string grey = MakeCase({64, 40});
     const std::string progressive = MakeCase({64, 256, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true});
+    const std::string arithmetic = MakeCase({64, 256, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 0, true});
+    // The second scan's marker, its segment cut short.
+    const size_t second = progressive.find("\xFF\xDA", scanStart(progressive));
     const struct {
         const char* name;
         std::string jpeg;
         size_t rowBytes, rowsPerIMCU;
         bool allRows;
+        size_t rows;      // kept, when known; 0: not pinned
+        bool cutShort;    // DataCutShort
+        size_t smoothed;  // iMCU rows past the kept ones that smoothing reads
+        bool grey = true;  // libjpeg makes 128 of nothing; arithmetic decoding, anything
     } cases[] = {
-        {"bad Huffman code in the last iMCU row", badCode, 13 * 4, 8, true},
-        {"next to no scan data", thin.substr(0, scanStart(thin) + 1), 4, 8, false},
+        {"bad Huffman code in the last iMCU row", badCode, 13 * 4, 8, true, 0, true, 0},
+        {"next to no scan data", thin.substr(0, scanStart(thin) + 1), 4, 8, false, 0, true, 0},
         {"a comment marker after a few MCUs",
-         grey.substr(0, scanStart(grey) + 30) + std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8), 64, 8, false},
-        {"progressive, cut in its first scan", progressive.substr(0, scanStart(progressive) + 20), 64, 8, false},
+         grey.substr(0, scanStart(grey) + 30) + std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8), 64, 8, false, 0, true, 0},
+        {"progressive, cut in its first scan", progressive.substr(0, scanStart(progressive) + 20), 64, 8, false, 0,
+         true, 2},
+        // Two rows of blocks reached; the cap on its height, not the data,
+        // would give 120.
+        {"progressive, cut 12 bytes into its first scan", progressive.substr(0, scanStart(progressive) + 12), 64, 8,
+         false, 16, true, 2},
+        {"progressive, cut inside its second scan's header", progressive.substr(0, second + 5), 64, 8, true, 256, true,
+         0},
+        {"progressive, lacking only its end marker", progressive.substr(0, progressive.size() - 2), 64, 8, true, 256,
+         false, 0},
+        {"arithmetic, cut in its scan", arithmetic.substr(0, scanStart(arithmetic) + 200), 64, 8, false, 0, true, 0,
+         false},
     };
     for (const auto& c : cases) {
-        const std::string expected = Reference(c.jpeg);
+        // libjpeg's own source would read the cut segment.
+        const std::string expected = Reference(c.jpeg.substr(0, c.jpeg.size() == second + 5 ? second : c.jpeg.size()));
         for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {7}}}) {
             SCOPED_TRACE(std::string(c.name) + " " + chunking.Name());
             FILT_DCTDecode d;
             d.SetStopAtDataEnd(true);
             const std::string rows = RunFilter(d, c.jpeg, chunking, expected.size() + 64);
+            EXPECT_EQ(d.DataCutShort(), c.cutShort);
             ASSERT_EQ(rows.size() % c.rowBytes, 0u);
             EXPECT_TRUE(rows == expected.substr(0, rows.size()));
+            if (c.rows) {
+                EXPECT_EQ(rows.size() / c.rowBytes, c.rows);
+            }
             if (c.allRows) {
                 EXPECT_EQ(rows.size(), expected.size());
                 continue;
@@ -235,7 +295,10 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
             EXPECT_GT(rows.size(), 0u);
             EXPECT_LT(rows.size(), expected.size());
             EXPECT_EQ(rows.size() / c.rowBytes % c.rowsPerIMCU, 0u);
-            EXPECT_EQ(expected.find_first_not_of('\x80', rows.size()), std::string::npos);
+            const size_t madeUp = rows.size() + c.smoothed * c.rowsPerIMCU * c.rowBytes;
+            if (c.grey) {
+                EXPECT_EQ(expected.find_first_not_of('\x80', madeUp), std::string::npos);
+            }
         }
     }
 }

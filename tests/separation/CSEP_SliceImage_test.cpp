@@ -442,45 +442,78 @@ TEST_F(CSEP_SliceImageTest, CutShortDCTImageCostsItsDataNotItsClaimedSize) {
     }
 }
 
-// A one-ink image reaches the drawing whole; JPEG data that end before its
-// rows are noted with what they decode to, as the drawing's to fill in.
-TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortAreNotedAsTheDrawingsToFill) {
+// A one-ink image reaches the drawing whole unless its JPEG data are cut
+// short: then, as for four inks, it keeps the rows its data hold, the rest
+// read as 0, its samples as they are (a spot's Decode mirrored), noted; data
+// cut before their first scan refuse it in the program's words, as a CMYK
+// image's do; a progressive image cut in a later scan keeps every row,
+// noted as coarse.
+TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortKeepTheRowsTheirDataHoldAsFourInksDo) {
     const GLOB_Doc source = NewDoc();
-    const std::string jpeg = dcttest::MakeJpeg({64, 64}, Packed(64, 64, 1, 8, [](int x, int y, int) {
-                                                   return (x * 5 + y * 3) % 256;
-                                               }));
-    std::string claimed = jpeg;
-    const size_t sof = claimed.find("\xFF\xC0");
-    claimed[sof + 5] = claimed[sof + 7] = static_cast<char>(8000 >> 8);
-    claimed[sof + 6] = claimed[sof + 8] = static_cast<char>(8000 & 0xFF);
-    const size_t sos = claimed.find("\xFF\xDA");
-    claimed = claimed.substr(0, sos + 2 + static_cast<uint8_t>(claimed[sos + 3]) + 40);
-    const std::string gray = "/ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode";
-    const std::string spot = "/ColorSpace [/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
-                             "/C1 [0 0 0 1] /N 1 >>] /BitsPerComponent 8 /Filter /DCTDecode";
+    const auto picture = [](int components) {
+        return Packed(64, 64, components, 8, [](int x, int y, int c) { return (x * 5 + y * 3 + c * 40) % 256; });
+    };
+    const std::string jpeg = dcttest::MakeJpeg({64, 64}, picture(1));
+    const std::string progressive = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true}, picture(1));
+    const std::string cmyk = dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK}, picture(4));
+    const auto scanData = [](const std::string& data, size_t from = 0) {
+        const size_t sos = data.find("\xFF\xDA", from);
+        return sos + 2 + static_cast<uint8_t>(data[sos + 3]);
+    };
+    const std::string cut = jpeg.substr(0, scanData(jpeg) + 40);
+    const std::string laterScan = progressive.substr(0, progressive.find("\xFF\xDA", scanData(progressive)) + 2);
+    dcttest::JpegInfo info;
+    const std::string decodedCut = dcttest::LibjpegDecode(cut, JCS_UNKNOWN, &info);
+    const std::string decodedLater = dcttest::LibjpegDecode(laterScan.substr(0, laterScan.size() - 2), JCS_UNKNOWN, &info);
+    const std::string gray = "/Width 64 /Height 64 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode";
+    const std::string spot = "/Width 64 /Height 64 /ColorSpace [/Separation /Spot /DeviceCMYK << /FunctionType 2 "
+                             "/Domain [0 1] /C0 [0 0 0 0] /C1 [0 0 0 1] /N 1 >>] /BitsPerComponent 8 /Filter /DCTDecode";
+    const std::string fourInks = "/Width 64 /Height 64 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode";
+    const std::string headerCut =
+        "1130007 FILT_DCTDecode: the image's JPEG data are cut short or damaged before their first scan (libjpeg: ";
     const struct {
         const char* name;
         std::string dict;
         std::string data;
         uint64_t held, needed;
+        bool coarse;
+        std::string samples;  // the ink's image, decoded; empty: the source whole
+        std::string thrown;   // its start
     } cases[] = {
-        {"whole", "/Width 64 /Height 64 " + gray, jpeg, 0, 0},
-        {"cut gray", "/Width 8000 /Height 8000 " + gray, claimed, 8 * 8000, 8000 * 8000},
-        {"cut spot", "/Width 8000 /Height 8000 " + spot, claimed, 8 * 8000, 8000 * 8000},
+        {"whole", gray, jpeg, 0, 0, false, "", ""},
+        {"cut gray", gray, cut, 8 * 64, 64 * 64, false, decodedCut.substr(0, 8 * 64) + std::string(56 * 64, '\0'), ""},
+        {"cut spot", spot, cut, 8 * 64, 64 * 64, false, decodedCut.substr(0, 8 * 64) + std::string(56 * 64, '\0'), ""},
+        {"progressive cut in a later scan", gray, laterScan, 64 * 64, 64 * 64, true, decodedLater, ""},
+        {"gray cut at its scan", gray, jpeg.substr(0, jpeg.find("\xFF\xDA")), 0, 0, false, "", headerCut},
+        {"spot cut at its scan", spot, jpeg.substr(0, jpeg.find("\xFF\xDA") + 2), 0, 0, false, "", headerCut},
+        {"CMYK cut at its scan", fourInks, cmyk.substr(0, cmyk.find("\xFF\xDA") + 2), 0, 0, false, "", headerCut},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const GLOB_Object image = NewStreamObject(source, "<< /Subtype /Image " + c.dict + " >>", c.data);
-        CSEP_ColorSeparator separator;
-        separator.SetJobContext(NewJob({"Spot"}));
-        separator.SetColorSpace(CPDF_Image(image).ImageParams().ColorSpace());
-        std::vector<GLOB_Object> out;
-        separator.ConvertImage(image, out);
-        const CSEP_ToPressSpaceConverter::ImageShortfall shortfall = separator.Converter().TakeImageShortfall();
-        EXPECT_EQ(shortfall.held, c.held);
-        EXPECT_EQ(shortfall.needed, c.needed);
-        EXPECT_FALSE(shortfall.readAsZero && c.needed > 0);
-        EXPECT_EQ(StreamData(out[c.dict.find("Spot") != std::string::npos ? 4 : 3], 0), c.data);  // whole
+        for (uint32_t external : {0u, 1u}) {
+            CSEP_ColorSeparator separator;
+            separator.SetJobContext(NewJob({"Spot"}, 1, external));
+            separator.SetColorSpace(CPDF_Image(image).ImageParams().ColorSpace());
+            std::vector<GLOB_Object> out;
+            if (!c.thrown.empty()) {
+                EXPECT_EQ(Failure([&] { separator.ConvertImage(image, out); }).substr(0, c.thrown.size()), c.thrown);
+                continue;
+            }
+            separator.ConvertImage(image, out);
+            const CSEP_ToPressSpaceConverter::ImageShortfall shortfall = separator.Converter().TakeImageShortfall();
+            EXPECT_EQ(shortfall.held, c.held);
+            EXPECT_EQ(shortfall.needed, c.needed);
+            EXPECT_EQ(shortfall.coarse, c.coarse);
+            const GLOB_Object ink = out[c.dict.find("Spot") != std::string::npos ? 4 : 3];
+            if (c.samples.empty()) {
+                EXPECT_EQ(StreamData(ink, 0), c.data);
+                continue;
+            }
+            EXPECT_TRUE(StreamData(ink, 2) == c.samples);
+            EXPECT_EQ(Text(ink.DictGet(GLOB_Name("ColorSpace"))), "/DeviceGray");
+            EXPECT_EQ(Text(ink.DictGet(GLOB_Name("Decode"))), c.dict == spot ? "[ 1 0 ]" : "null");
+        }
     }
 }
 

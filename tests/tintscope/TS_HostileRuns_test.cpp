@@ -120,9 +120,15 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
 
 // JPEG images whose data end early cost what the data hold: with no file
 // allowed past 2 MB, 20000 x 20000 CMYK claims ended by a comment marker or
-// cut in a progressive scan are refused for the samples they lack, a page
-// claiming a 16777000-pixel side is refused before any padding, and a cut
-// gray image is drawn and said truncated once, in the program's words.
+// cut in a progressive scan, and a 9000 x 9000 gray one, are refused for the
+// samples they lack, a page claiming a 16777000-pixel side is refused before
+// any padding, and a cut gray image is drawn and said truncated once, in
+// the program's words. One ink or four, baseline, progressive or
+// arithmetic: data cut before their first scan (at or inside any marker of
+// the header) refuse the page in the program's words, then libjpeg's; data
+// cut in a scan keep the rows of blocks they reach, the rest read as 0
+// (paper for CMYK, black for gray), said in one line, libjpeg's own words
+// on the data after it.
 TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
     const auto claimed = [](std::string jpeg, const char* frame, uint16_t side, size_t scanBytes,
                             const std::string& end) {
@@ -141,47 +147,149 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK, 0, true}, dcttest::SourceImage(64, 64, 4, 2));
     const std::string gray = dcttest::MakeJpeg({64, 64}, dcttest::SourceImage(64, 64, 1, 3));
     const std::string big = "/Width 20000 /Height 20000 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode";
-    // Kept: the first iMCU row of 8, and two more that a progressive
-    // image's smoothing reaches.
-    const auto refused = [](int rows) {
-        return "page 1 was not separated: image /Im0: the image's data hold " + std::to_string(rows * 20000 * 4) +
-               " samples, its dictionary 1600000000.";
+    // Kept: the first iMCU row of 8.
+    const auto refused = [](int rows, int side, int components) {
+        return "page 1 was not separated: image /Im0: the image's data hold " +
+               std::to_string(rows * side * components) + " samples, its dictionary " +
+               std::to_string(uint64_t{1} * side * side * components) + ".";
+    };
+    const auto claimedGray = [](int side) {
+        return "/Width " + std::to_string(side) + " /Height " + std::to_string(side) +
+               " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode";
+    };
+    // A gray image of every header marker (APP0, APP2, COM, DQT, SOF0, DHT,
+    // DRI, SOS); progressive and arithmetic ones.
+    std::string markers = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 40, false, 1},
+                                            dcttest::SourceImage(64, 64, 1, 4));
+    markers.insert(2, std::string("\xFF\xFE\x00\x09" "comment", 11));
+    const std::string grayProgressive = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true},
+                                                          dcttest::SourceImage(64, 64, 1, 5));
+    const std::string arithmetic = dcttest::MakeJpeg({64, 64, 4, JCS_CMYK, JCS_CMYK, 0, false, 0, true},
+                                                     dcttest::SourceImage(64, 64, 4, 6));
+    // The bytes up to and n bytes into the k-th marker m (from 1).
+    const auto into = [](const std::string& jpeg, const char* m, size_t n, int k = 1) {
+        size_t at = 0;
+        for (int i = 0; i < k; ++i)
+            at = jpeg.find(m, i ? at + 2 : 0);
+        EXPECT_NE(at, std::string::npos) << k;
+        return jpeg.substr(0, at + n);
+    };
+    const auto scanData = [](const std::string& jpeg, size_t n) {
+        const size_t sos = jpeg.find("\xFF\xDA");
+        return jpeg.substr(0, sos + 2 + static_cast<uint8_t>(jpeg[sos + 3]) + n);
+    };
+    std::string junkBeforeScan = cmyk;
+    junkBeforeScan.insert(junkBeforeScan.find("\xFF\xDA"), "\x01\x02");
+    const std::string grayDict = claimedGray(64);
+    const std::string cmykDict = "/Width 64 /Height 64 /ColorSpace /DeviceCMYK /BitsPerComponent 8 /Filter /DCTDecode";
+    const std::string header = "page 1 was not separated: image /Im0: the image's JPEG data are cut short or damaged "
+                               "before their first scan (libjpeg: ";
+    const auto truncated = [](int rows, int side, int components, const char* rest) {
+        return "page 1: Image /Im0 is truncated: its data hold " + std::to_string(rows * side * components) + " of " +
+               std::to_string(side * side * components) + " samples" + rest;
+    };
+    const char* const readAsZero = "; the missing samples are read as 0";
+    // An image row (of 64) on a plate, and its level there: -1 for some ink
+    // (below 250).
+    struct PlateRow {
+        const char* plate;
+        int row;
+        int level;
+    };
+    // Paper on every plate past the rows held, ink before them.
+    const auto cmykPaper = [](int held) {
+        return std::vector<PlateRow>{{"plate-0-Cyan.png", held + 4, 255}, {"plate-1-Magenta.png", held + 4, 255},
+                                     {"plate-2-Yellow.png", held + 4, 255}, {"plate-3-Black.png", held + 4, 255},
+                                     {"plate-3-Black.png", held - 4, -1}};
     };
     const struct {
         const char* name;
         std::string pdf;
         int code;
         std::string last;  // after "tintscope: FILE: "
+        std::vector<PlateRow> plates;
+        std::string before = "";  // the line before the last, when there is one
     } rows[] = {
         {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
-         1, refused(8)},
-        {"progressive.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 20, "")), 1, refused(3 * 8)},
+         1, refused(8, 20000, 4), {}},
+        {"progressive.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 20, "")), 1, refused(8, 20000, 4), {}},
         {"high.pdf",
          image("/Width 1 /Height 16777000 /ColorSpace /DeviceCMYK /BitsPerComponent 1", ""), 1,
          "page 1 was not separated: image /Im0: an image of 1 x 16777000 pixels has a side longer than 65536, more "
-         "than can be drawn."},
-        {"gray.pdf",
-         image("/Width 8000 /Height 8000 /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /DCTDecode",
-               claimed(gray, "\xFF\xC0", 8000, 40, "")),
-         0,
-         "page 1: Image /Im0 is truncated: its data hold " + std::to_string(8 * 8000) +
-             " of 64000000 samples; the drawing fills in the rest as its JPEG decoder does"},
+         "than can be drawn.", {}},
+        {"gray-huge.pdf", image(claimedGray(9000), claimed(gray, "\xFF\xC0", 9000, 40, "")), 1, refused(8, 9000, 1), {}},
+        {"gray.pdf", image(claimedGray(800), claimed(gray, "\xFF\xC0", 800, 40, "")), 0,
+         truncated(8, 800, 1, readAsZero), {}},
+        // Cut before the first scan, one ink or four.
+        {"gray-at-scan.pdf", image(grayDict, into(gray, "\xFF\xDA", 0)), 1,
+         header + "Invalid JPEG file structure: missing SOS marker)", {}},
+        {"cmyk-at-scan.pdf", image(cmykDict, into(cmyk, "\xFF\xDA", 2)), 1, header + "Bogus marker length)", {}},
+        {"in-app0.pdf", image(grayDict, into(markers, "\xFF\xE0", 6)), 1, header + "JPEG datastream contains no image)",
+         {}},
+        {"in-app2.pdf", image(grayDict, into(markers, "\xFF\xE2", 20)), 1,
+         header + "JPEG datastream contains no image)", {}},
+        {"in-com.pdf", image(grayDict, into(markers, "\xFF\xFE", 3)), 1, header + "JPEG datastream contains no image)",
+         {}},
+        {"in-dqt.pdf", image(grayDict, into(markers, "\xFF\xDB", 30)), 1, header + "JPEG datastream contains no image)",
+         {}},
+        {"in-sof.pdf", image(grayDict, into(markers, "\xFF\xC0", 7)), 1, header + "Bogus marker length)", {}},
+        {"in-dht.pdf", image(grayDict, into(markers, "\xFF\xC4", 12)), 1, header + "Bogus Huffman table definition)",
+         {}},
+        {"in-dri.pdf", image(grayDict, into(markers, "\xFF\xDD", 4)), 1,
+         header + "Invalid JPEG file structure: missing SOS marker)", {}},
+        {"in-sos.pdf", image(cmykDict, into(cmyk, "\xFF\xDA", 6)), 1, header + "Invalid component ID 217 in SOS)", {}},
+        // Cut in a scan: the rows the data reach, the rest 0.
+        {"progressive-in-1st-scan.pdf", image(cmykDict, scanData(progressive, 40)), 0,
+         truncated(16, 64, 4, readAsZero), cmykPaper(16)},
+        {"progressive-at-4th-scan.pdf", image(grayDict, into(grayProgressive, "\xFF\xDA", 2, 4)), 0,
+         truncated(64, 64, 1, ", not all at full detail"), {{"plate-3-Black.png", 10, -1}}},
+        {"progressive-in-3rd-scan.pdf", image(cmykDict, into(progressive, "\xFF\xDA", 40, 3)), 0,
+         truncated(64, 64, 4, ", not all at full detail"), {{"plate-0-Cyan.png", 60, -1}}},
+        {"arithmetic-in-scan.pdf", image(cmykDict, scanData(arithmetic, 900)), 0,
+         truncated(56, 64, 4, readAsZero), cmykPaper(56)},
+        // libjpeg's word on the damage follows the program's.
+        {"junk-before-scan.pdf", image(cmykDict, scanData(junkBeforeScan, 200)), 0,
+         "page 1: Image /Im0: Corrupt JPEG data: 2 extraneous bytes before marker 0xda", {},
+         truncated(8, 64, 4, readAsZero)},
+        {"gray-in-scan.pdf", image(grayDict, scanData(gray, 200)), 0, truncated(32, 64, 1, readAsZero),
+         {{"plate-3-Black.png", 2, -1}, {"plate-3-Black.png", 50, 0}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::string file = WriteFile(row.name, row.pdf);
+        const std::string out = m_out.File(std::string(row.name) + ".out");
         // 4096 blocks of 512 bytes: a file past it ends the run by SIGXFSZ.
-        const std::string command = "ulimit -f 4096; TMPDIR='" + m_tmp.Path() + "' '" + TINTSCOPE_PROGRAM + "' '" +
-                                    file + "' --out '" + m_out.File(std::string(row.name) + ".out") +
-                                    "' 2>&1 >/dev/null";
+        const std::string command = "ulimit -f 4096; TINTSCOPE_PROGRESS_MS=1000000 TMPDIR='" + m_tmp.Path() + "' '" +
+                                    TINTSCOPE_PROGRAM + "' '" + file + "' --out '" + out + "' 2>&1 >/dev/null";
         const TS_Run run = TS_FinishPiped(popen(command.c_str(), "r"));
         EXPECT_EQ(run.m_code, row.code) << run.m_err;
         const std::vector<std::string> lines = run.Lines();
-        ASSERT_FALSE(lines.empty());
+        if (lines.empty()) {
+            ADD_FAILURE() << "nothing said";
+            continue;
+        }
         EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
         if (row.code == 0) {
-            EXPECT_EQ(lines.size(), 1u) << "said once, and nothing of libjpeg's own\n" << run.m_err;
+            EXPECT_EQ(lines.size(), row.before.empty() ? 1u : 2u) << "said once, libjpeg's words last\n" << run.m_err;
+            if (!row.before.empty() && lines.size() > 1) {
+                EXPECT_EQ(lines[lines.size() - 2], "tintscope: " + file + ": " + row.before);
+            }
         }
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+        // The image spans x 10 to 60 and y 40 to 90 from the top of the
+        // 100-point page.
+        for (const PlateRow& p : row.plates) {
+            SCOPED_TRACE(std::string(p.plate) + " row " + std::to_string(p.row));
+            const GrayPlate plate = TS_ReadPlatePng(out + "/" + p.plate);
+            ASSERT_GT(plate.width, 0);
+            const double scale = plate.width / 100.0;
+            const uint8_t level =
+                plate.At(static_cast<int>(35 * scale), static_cast<int>((40 + (p.row + 0.5) * 50 / 64) * scale));
+            if (p.level < 0) {
+                EXPECT_LT(level, 250);
+            } else {
+                EXPECT_EQ(level, p.level);
+            }
+        }
     }
 }
