@@ -4,6 +4,7 @@
 
 #include "VDRW_CellWork.h"
 #include "VDRW_CoverageClip.h"
+#include "VDRW_PathCopy.h"
 
 /* A tile's placing, as begin_tile gives it. */
 typedef struct Tile {
@@ -47,20 +48,16 @@ static float Snapped(double v) {
     return (float)(fabs(v - whole) <= kVDRW_SnapPixels ? whole : v);
 }
 
-/* A path turned into device space on its way through the walker, or
- * copied as it is (m_snap 0, identity). */
+/* A path turned into device space on its way through the walker. */
 typedef struct Turning {
     fz_matrix m_ctm;
-    int m_snap;
     fz_path* m_out;
 } Turning;
 
-static float Placed(const Turning* t, double v) { return t->m_snap ? Snapped(v) : (float)v; }
-
 static fz_point Turn(const Turning* t, float x, float y) {
     const fz_matrix m = t->m_ctm;
-    return fz_make_point(Placed(t, (double)x * m.a + (double)y * m.c + m.e),
-                         Placed(t, (double)x * m.b + (double)y * m.d + m.f));
+    return fz_make_point(Snapped((double)x * m.a + (double)y * m.c + m.e),
+                         Snapped((double)x * m.b + (double)y * m.d + m.f));
 }
 
 static void MoveTo(fz_context* ctx, void* arg, float x, float y) {
@@ -95,9 +92,9 @@ static void RectTo(fz_context* ctx, void* arg, float x1, float y1, float x2, flo
     fz_closepath(ctx, t->m_out);
 }
 
-static fz_path* Walked(fz_context* ctx, const fz_path* path, fz_matrix ctm, int snap) {
+static fz_path* Turned(fz_context* ctx, const fz_path* path, fz_matrix ctm) {
     static const fz_path_walker walker = {MoveTo, LineTo, CurveTo, ClosePath, NULL, NULL, NULL, RectTo};
-    Turning t = {ctm, snap, fz_new_path(ctx)};
+    Turning t = {ctm, fz_new_path(ctx)};
     fz_try(ctx) fz_walk_path(ctx, path, &walker, &t);
     fz_catch(ctx) {
         fz_drop_path(ctx, t.m_out);
@@ -105,15 +102,6 @@ static fz_path* Walked(fz_context* ctx, const fz_path* path, fz_matrix ctm, int 
     }
     return t.m_out;
 }
-
-static fz_path* Turned(fz_context* ctx, const fz_path* path, fz_matrix ctm) { return Walked(ctx, path, ctm, 1); }
-
-/* A path from a display list comes packed, and MuPDF 1.21's list device
- * fails to pack some packed paths again ("Can't pack a path that small!",
- * a stroke of 8 subpaths); its fz_clone_path misreads a packed path. The
- * failed call would disable this device with the band's clips still
- * pushed, so a cell records an unpacked copy. */
-static fz_path* Unpacked(fz_context* ctx, const fz_path* path) { return Walked(ctx, path, fz_identity, 0); }
 
 static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
@@ -162,24 +150,25 @@ static void ClipImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_m
 
 static int Recording(fz_device* dev) { return ((SnapDevice*)dev)->m_recorder != NULL; }
 
+/* A cell records an unpacked copy (VDRW_PathCopy.h). */
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
     if (!Recording(dev)) {
         fz_stroke_path(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
         return;
     }
-    fz_path* copy = Unpacked(ctx, path);
+    fz_path* copy = VDRW_UnpackedPath(ctx, path);
     fz_try(ctx) fz_stroke_path(ctx, Target(dev), copy, stroke, ctm, cs, color, alpha, params);
     fz_always(ctx) fz_drop_path(ctx, copy);
     fz_catch(ctx) fz_rethrow(ctx);
 }
 
-/* A cell being recorded keeps the clip as it is (unpacked): it is made by
- * coverage when the cell is drawn onto the band. */
+/* A cell being recorded keeps the clip as it is (an unpacked copy): it is
+ * made by coverage when the cell is drawn onto the band. */
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
     if (Recording(dev)) {
-        fz_path* copy = Unpacked(ctx, path);
+        fz_path* copy = VDRW_UnpackedPath(ctx, path);
         fz_try(ctx) fz_clip_stroke_path(ctx, Target(dev), copy, stroke, ctm, scissor);
         fz_always(ctx) fz_drop_path(ctx, copy);
         fz_catch(ctx) fz_rethrow(ctx);
