@@ -16,6 +16,7 @@ typedef struct Run {
     fz_rect m_bounds; /* in the list's space; infinite: every band */
     fz_default_colorspaces* m_defaults;
     fz_image* m_mark;
+    int m_images;
 } Run;
 
 struct VDRW_MaskRuns {
@@ -49,6 +50,8 @@ int VDRW_MaskRunIndex(const VDRW_MaskRuns* runs, const fz_image* image) {
 }
 
 fz_display_list* VDRW_MaskRunList(const VDRW_MaskRuns* runs, int index) { return runs->m_runs[index].m_list; }
+
+int VDRW_MaskRunHasImages(const VDRW_MaskRuns* runs, int index) { return runs->m_runs[index].m_images; }
 
 /* The image that stands for run index. */
 static fz_image* NewMark(fz_context* ctx, int index) {
@@ -138,6 +141,11 @@ static void Marked(Recorder* r, fz_rect bounds) {
     r->m_open.m_bounds = fz_union_rect(r->m_open.m_bounds, fz_expand_rect(bounds, 0.01f));
 }
 
+static void Imaged(Recorder* r) {
+    if (r->m_recorder)
+        r->m_open.m_images = 1;
+}
+
 static void Unbounded(Recorder* r) {
     if (r->m_recorder)
         r->m_open.m_bounds = fz_infinite_rect;
@@ -204,17 +212,20 @@ static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matri
                       fz_color_params params) {
     fz_fill_image(ctx, Out(ctx, Of(dev), 0), image, ctm, alpha, params);
     Marked(Of(dev), fz_transform_rect(fz_unit_rect, ctm));
+    Imaged(Of(dev));
 }
 
 static void FillImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_colorspace* cs,
                           const float* color, float alpha, fz_color_params params) {
     fz_fill_image_mask(ctx, Out(ctx, Of(dev), 0), image, ctm, cs, color, alpha, params);
     Marked(Of(dev), fz_transform_rect(fz_unit_rect, ctm));
+    Imaged(Of(dev));
 }
 
 static void ClipImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_rect scissor) {
     fz_clip_image_mask(ctx, Out(ctx, Of(dev), 0), image, ctm, scissor);
     Opened(Of(dev));
+    Imaged(Of(dev));
 }
 
 static void PopClip(fz_context* ctx, fz_device* dev) {

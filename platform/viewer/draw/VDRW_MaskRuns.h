@@ -43,6 +43,9 @@ int VDRW_MaskRunIndex(const VDRW_MaskRuns* runs, const fz_image* image);
 
 fz_display_list* VDRW_MaskRunList(const VDRW_MaskRuns* runs, int index);
 
+/* Whether the run draws an image or an image mask (for the decode plan). */
+int VDRW_MaskRunHasImages(const VDRW_MaskRuns* runs, int index);
+
 #ifdef __cplusplus
 }
 #endif

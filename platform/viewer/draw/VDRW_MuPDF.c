@@ -603,17 +603,18 @@ static void PlanImage(fz_context* ctx, PlanDevice* device, fz_image* image, fz_m
         PlanImage(ctx, device, image->mask, ctm);
 }
 
-/* A run of masked marks (VDRW_MaskRuns.h) is planned as drawn. */
+/* A run of masked marks (VDRW_MaskRuns.h) is planned as drawn, when it
+ * holds images. */
 static void PlanFillImage(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm, float alpha,
                           fz_color_params params) {
     PlanDevice* plan = (PlanDevice*)device;
     const int run = VDRW_MaskRunIndex(plan->m_runs, image);
     (void)alpha;
     (void)params;
-    if (run >= 0)
-        fz_run_display_list(ctx, VDRW_MaskRunList(plan->m_runs, run), device, plan->m_ctm, plan->m_area, NULL);
-    else
+    if (run < 0)
         PlanImage(ctx, plan, image, ctm);
+    else if (VDRW_MaskRunHasImages(plan->m_runs, run))
+        fz_run_display_list(ctx, VDRW_MaskRunList(plan->m_runs, run), device, plan->m_ctm, plan->m_area, NULL);
 }
 
 static void PlanFillImageMask(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm,

@@ -42,12 +42,22 @@ typedef struct SoftMaskDevice {
     fz_device* m_recorder;
     int m_nested;
     Mask m_last; /* the mask drawn last */
+    /* After a reused mask, until its pop: the marks it masks, recorded,
+     * the levels they open, how many they are and what they can touch. */
+    fz_display_list* m_masked;
+    fz_device* m_maskedRecorder;
+    int m_maskedDepth, m_maskedCommands;
+    fz_rect m_maskedBounds;
     /* The page's runs of masked marks, drawn through m_source. */
     const VDRW_MaskRuns* m_runs;
     fz_device* m_source;
     fz_matrix m_ctm;
     fz_cookie* m_cookie;
 } SoftMaskDevice;
+
+/* A mark's anti-aliased edge and the least line width stay within this
+ * many pixels of its bounds. */
+static const float kMarkMarginPixels = 2;
 
 static long g_drawn, g_reused;
 
@@ -171,21 +181,64 @@ static void SetDefaults(fz_context* ctx, SoftMaskDevice* d, fz_default_colorspac
     d->m_defaults = fz_keep_default_colorspaces(ctx, spaces);
 }
 
-/* Where commands go: the mask being recorded, else the draw device. */
-static fz_device* Out(SoftMaskDevice* d) { return d->m_recorder ? d->m_recorder : d->m_target; }
+/* Where commands go: the mask or the masked marks being recorded, else the
+ * draw device. */
+static fz_device* Out(SoftMaskDevice* d) {
+    return d->m_recorder ? d->m_recorder : d->m_maskedRecorder ? d->m_maskedRecorder : d->m_target;
+}
+
+static int Recording(const SoftMaskDevice* d) { return d->m_recorder || d->m_maskedRecorder; }
+
+/* A level pushed or popped on the draw device, or inside what is recorded. */
+static void Pushed(fz_context* ctx, SoftMaskDevice* d, int unsafe) {
+    if (d->m_recorder)
+        return;
+    if (d->m_maskedRecorder)
+        ++d->m_maskedDepth;
+    else
+        Push(ctx, d, unsafe);
+}
+
+static void Popped(SoftMaskDevice* d) {
+    if (d->m_recorder)
+        return;
+    if (d->m_maskedRecorder)
+        d->m_maskedDepth -= d->m_maskedDepth > 0;
+    else
+        Pop(d);
+}
+
+/* A mark among the masked marks: what it can touch, or unbounded. */
+static void Marked(SoftMaskDevice* d, fz_rect bounds) {
+    if (!d->m_maskedRecorder || d->m_recorder)
+        return;
+    ++d->m_maskedCommands;
+    d->m_maskedBounds = fz_union_rect(d->m_maskedBounds, bounds);
+}
+
+/* Any other command among the masked marks: the clip stays whole. */
+static void Other(SoftMaskDevice* d) {
+    if (!d->m_maskedRecorder || d->m_recorder)
+        return;
+    ++d->m_maskedCommands;
+    d->m_maskedBounds = fz_infinite_rect;
+}
 
 static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
     SoftMaskDevice* d = Of(dev);
-    if (!d->m_recorder) {
+    if (!Recording(d)) {
         fz_fill_path(ctx, d->m_target, path, evenOdd, ctm, cs, color, alpha, params);
         return;
     }
-    NoteInt(ctx, d, 'F' << 8 | evenOdd);
-    NotePath(ctx, d, path, ctm);
-    NoteColor(ctx, d, cs, color, alpha, params);
+    if (d->m_recorder) {
+        NoteInt(ctx, d, 'F' << 8 | evenOdd);
+        NotePath(ctx, d, path, ctm);
+        NoteColor(ctx, d, cs, color, alpha, params);
+    }
+    Marked(d, fz_bound_path(ctx, path, NULL, ctm));
     fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_fill_path(ctx, d->m_recorder, copy, evenOdd, ctm, cs, color, alpha, params);
+    fz_try(ctx) fz_fill_path(ctx, Out(d), copy, evenOdd, ctm, cs, color, alpha, params);
     fz_always(ctx) fz_drop_path(ctx, copy);
     fz_catch(ctx) fz_rethrow(ctx);
 }
@@ -193,16 +246,19 @@ static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int e
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
     SoftMaskDevice* d = Of(dev);
-    if (!d->m_recorder) {
+    if (!Recording(d)) {
         fz_stroke_path(ctx, d->m_target, path, stroke, ctm, cs, color, alpha, params);
         return;
     }
-    NoteInt(ctx, d, 'S');
-    NotePath(ctx, d, path, ctm);
-    NoteStroke(ctx, d, stroke);
-    NoteColor(ctx, d, cs, color, alpha, params);
+    if (d->m_recorder) {
+        NoteInt(ctx, d, 'S');
+        NotePath(ctx, d, path, ctm);
+        NoteStroke(ctx, d, stroke);
+        NoteColor(ctx, d, cs, color, alpha, params);
+    }
+    Marked(d, fz_bound_path(ctx, path, stroke, ctm));
     fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_stroke_path(ctx, d->m_recorder, copy, stroke, ctm, cs, color, alpha, params);
+    fz_try(ctx) fz_stroke_path(ctx, Out(d), copy, stroke, ctm, cs, color, alpha, params);
     fz_always(ctx) fz_drop_path(ctx, copy);
     fz_catch(ctx) fz_rethrow(ctx);
 }
@@ -210,56 +266,65 @@ static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
 static void ClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_rect scissor) {
     SoftMaskDevice* d = Of(dev);
-    if (!d->m_recorder) {
+    if (!Recording(d)) {
         fz_clip_path(ctx, d->m_target, path, evenOdd, ctm, scissor);
         Push(ctx, d, 0);
         return;
     }
-    NoteInt(ctx, d, 'W' << 8 | evenOdd);
-    NotePath(ctx, d, path, ctm);
-    Note(ctx, d, &scissor, sizeof scissor);
+    if (d->m_recorder) {
+        NoteInt(ctx, d, 'W' << 8 | evenOdd);
+        NotePath(ctx, d, path, ctm);
+        Note(ctx, d, &scissor, sizeof scissor);
+    }
     fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_clip_path(ctx, d->m_recorder, copy, evenOdd, ctm, scissor);
+    fz_try(ctx) fz_clip_path(ctx, Out(d), copy, evenOdd, ctm, scissor);
     fz_always(ctx) fz_drop_path(ctx, copy);
     fz_catch(ctx) fz_rethrow(ctx);
+    Pushed(ctx, d, 0);
 }
 
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
     SoftMaskDevice* d = Of(dev);
-    if (!d->m_recorder) {
+    if (!Recording(d)) {
         fz_clip_stroke_path(ctx, d->m_target, path, stroke, ctm, scissor);
         Push(ctx, d, 0);
         return;
     }
-    NoteInt(ctx, d, 'w');
-    NotePath(ctx, d, path, ctm);
-    NoteStroke(ctx, d, stroke);
-    Note(ctx, d, &scissor, sizeof scissor);
+    if (d->m_recorder) {
+        NoteInt(ctx, d, 'w');
+        NotePath(ctx, d, path, ctm);
+        NoteStroke(ctx, d, stroke);
+        Note(ctx, d, &scissor, sizeof scissor);
+    }
     fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_clip_stroke_path(ctx, d->m_recorder, copy, stroke, ctm, scissor);
+    fz_try(ctx) fz_clip_stroke_path(ctx, Out(d), copy, stroke, ctm, scissor);
     fz_always(ctx) fz_drop_path(ctx, copy);
     fz_catch(ctx) fz_rethrow(ctx);
+    Pushed(ctx, d, 0);
 }
 
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                      const float* color, float alpha, fz_color_params params) {
-    Unusual(Of(dev));
-    fz_fill_text(ctx, Out(Of(dev)), text, ctm, cs, color, alpha, params);
+    SoftMaskDevice* d = Of(dev);
+    Unusual(d);
+    Marked(d, fz_bound_text(ctx, text, NULL, ctm));
+    fz_fill_text(ctx, Out(d), text, ctm, cs, color, alpha, params);
 }
 
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
-    Unusual(Of(dev));
-    fz_stroke_text(ctx, Out(Of(dev)), text, stroke, ctm, cs, color, alpha, params);
+    SoftMaskDevice* d = Of(dev);
+    Unusual(d);
+    Marked(d, fz_bound_text(ctx, text, stroke, ctm));
+    fz_stroke_text(ctx, Out(d), text, stroke, ctm, cs, color, alpha, params);
 }
 
 static void ClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect scissor) {
     SoftMaskDevice* d = Of(dev);
     Unusual(d);
     fz_clip_text(ctx, Out(d), text, ctm, scissor);
-    if (!d->m_recorder)
-        Push(ctx, d, 0);
+    Pushed(ctx, d, 0);
 }
 
 static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
@@ -267,8 +332,7 @@ static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text,
     SoftMaskDevice* d = Of(dev);
     Unusual(d);
     fz_clip_stroke_text(ctx, Out(d), text, stroke, ctm, scissor);
-    if (!d->m_recorder)
-        Push(ctx, d, 0);
+    Pushed(ctx, d, 0);
 }
 
 static void IgnoreText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm) {
@@ -284,43 +348,51 @@ static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matri
         Note(ctx, d, &ctm, sizeof ctm);
         NoteColor(ctx, d, NULL, NULL, alpha, params);
     }
+    Marked(d, fz_bound_shade(ctx, shade, ctm));
     fz_fill_shade(ctx, Out(d), shade, ctm, alpha, params);
 }
 
 static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, float alpha,
                       fz_color_params params) {
     SoftMaskDevice* d = Of(dev);
-    const int run = d->m_recorder || !d->m_source ? -1 : VDRW_MaskRunIndex(d->m_runs, image);
+    const int run = Recording(d) || !d->m_source ? -1 : VDRW_MaskRunIndex(d->m_runs, image);
     if (run >= 0) {
         fz_run_display_list(ctx, VDRW_MaskRunList(d->m_runs, run), d->m_source, d->m_ctm,
                             fz_rect_from_irect(d->m_band), d->m_cookie);
         return;
     }
     Unusual(d);
+    Marked(d, fz_transform_rect(fz_unit_rect, ctm));
     fz_fill_image(ctx, Out(d), image, ctm, alpha, params);
 }
 
 static void FillImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_colorspace* cs,
                           const float* color, float alpha, fz_color_params params) {
-    Unusual(Of(dev));
-    fz_fill_image_mask(ctx, Out(Of(dev)), image, ctm, cs, color, alpha, params);
+    SoftMaskDevice* d = Of(dev);
+    Unusual(d);
+    Marked(d, fz_transform_rect(fz_unit_rect, ctm));
+    fz_fill_image_mask(ctx, Out(d), image, ctm, cs, color, alpha, params);
 }
 
 static void ClipImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_rect scissor) {
     SoftMaskDevice* d = Of(dev);
     Unusual(d);
     fz_clip_image_mask(ctx, Out(d), image, ctm, scissor);
-    if (!d->m_recorder)
-        Push(ctx, d, 0);
+    Pushed(ctx, d, 0);
 }
+
+static void EndMasked(fz_context* ctx, SoftMaskDevice* d);
 
 static void PopClip(fz_context* ctx, fz_device* dev) {
     SoftMaskDevice* d = Of(dev);
+    if (!d->m_recorder && d->m_maskedRecorder && d->m_maskedDepth == 0) {
+        EndMasked(ctx, d);
+        return;
+    }
     if (d->m_recorder)
         NoteInt(ctx, d, 'Q');
     fz_pop_clip(ctx, Out(d));
-    if (!d->m_recorder)
-        Pop(d);
+    Popped(d);
 }
 
 static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,
@@ -335,8 +407,7 @@ static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorsp
         Note(ctx, d, &alpha, sizeof alpha);
     }
     fz_begin_group(ctx, Out(d), area, cs, isolated, knockout, blendmode, alpha);
-    if (!d->m_recorder)
-        Push(ctx, d, !isolated || knockout);
+    Pushed(ctx, d, !isolated || knockout);
 }
 
 static void EndGroup(fz_context* ctx, fz_device* dev) {
@@ -344,34 +415,34 @@ static void EndGroup(fz_context* ctx, fz_device* dev) {
     if (d->m_recorder)
         NoteInt(ctx, d, 'g');
     fz_end_group(ctx, Out(d));
-    if (!d->m_recorder)
-        Pop(d);
+    Popped(d);
 }
 
 static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
                      fz_matrix ctm, int id) {
     SoftMaskDevice* d = Of(dev);
     Unusual(d);
+    Other(d);
     const int cached = fz_begin_tile_id(ctx, Out(d), area, view, xstep, ystep, ctm, id);
-    if (!d->m_recorder)
-        Push(ctx, d, 0);
+    Pushed(ctx, d, 0);
     return cached;
 }
 
 static void EndTile(fz_context* ctx, fz_device* dev) {
     SoftMaskDevice* d = Of(dev);
     fz_end_tile(ctx, Out(d));
-    if (!d->m_recorder)
-        Pop(d);
+    Popped(d);
 }
 
 static void RenderFlags(fz_context* ctx, fz_device* dev, int set, int clear) {
     Unusual(Of(dev));
+    Other(Of(dev));
     fz_render_flags(ctx, Out(Of(dev)), set, clear);
 }
 
 static void SetDefaultColorspaces(fz_context* ctx, fz_device* dev, fz_default_colorspaces* spaces) {
     SoftMaskDevice* d = Of(dev);
+    Other(d);
     fz_set_default_colorspaces(ctx, Out(d), spaces);
     fz_default_colorspaces** kept = d->m_recorder ? &d->m_new.m_setInside : &d->m_defaults;
     fz_drop_default_colorspaces(ctx, *kept);
@@ -387,6 +458,7 @@ static void SetDefaultColorspaces(fz_context* ctx, fz_device* dev, fz_default_co
 
 static void BeginLayer(fz_context* ctx, fz_device* dev, const char* name) {
     Unusual(Of(dev));
+    Other(Of(dev));
     fz_begin_layer(ctx, Out(Of(dev)), name);
 }
 
@@ -399,6 +471,12 @@ static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminos
         Unusual(d);
         ++d->m_nested;
         fz_begin_mask(ctx, d->m_recorder, area, luminosity, cs, bc, params);
+        return;
+    }
+    if (d->m_maskedRecorder) {
+        Other(d);
+        fz_begin_mask(ctx, d->m_maskedRecorder, area, luminosity, cs, bc, params);
+        ++d->m_maskedDepth;
         return;
     }
     Mask* mask = &d->m_new;
@@ -492,8 +570,9 @@ static int SameAsLast(fz_context* ctx, SoftMaskDevice* d) {
            SameBytes(ctx, a->m_signature, b->m_signature);
 }
 
-/* The last mask's coverage pushed as a clip, and the default colour spaces
- * its contents would have set. */
+/* The last mask stands for the new one: its coverage is pushed once the
+ * marks it masks are known (EndMasked); the default colour spaces its
+ * contents would have set are set now. */
 static void Reuse(fz_context* ctx, SoftMaskDevice* d) {
     Mask* last = &d->m_last;
     if (!last->m_coverage) {
@@ -502,14 +581,45 @@ static void Reuse(fz_context* ctx, SoftMaskDevice* d) {
     } else {
         __atomic_add_fetch(&g_reused, 1, __ATOMIC_RELAXED);
     }
-    const fz_irect box = last->m_box;
-    const fz_matrix pixels =
-        fz_make_matrix((float)(box.x1 - box.x0), 0, 0, (float)(box.y1 - box.y0), (float)box.x0, (float)box.y0);
-    fz_clip_image_mask(ctx, d->m_target, last->m_coverage, pixels, fz_infinite_rect);
-    Push(ctx, d, 0);
     if (d->m_new.m_setInside)
         SetDefaults(ctx, d, d->m_new.m_setInside);
     DropMask(ctx, &d->m_new);
+    d->m_masked = fz_new_display_list(ctx, fz_infinite_rect);
+    d->m_maskedRecorder = fz_new_list_device(ctx, d->m_masked);
+    d->m_maskedDepth = 0;
+    d->m_maskedCommands = 0;
+    d->m_maskedBounds = fz_empty_rect;
+}
+
+/* The masked marks drawn through the last mask's coverage, clipped to what
+ * they can touch: elsewhere the draw device's compositing leaves each
+ * pixel as it was, so only that part of the coverage is painted and
+ * composited. Marks that all fall outside the band leave it as it was. */
+static void EndMasked(fz_context* ctx, SoftMaskDevice* d) {
+    fz_device* recorder = d->m_maskedRecorder;
+    fz_display_list* marks = d->m_masked;
+    d->m_maskedRecorder = NULL;
+    d->m_masked = NULL;
+    fz_try(ctx) {
+        fz_close_device(ctx, recorder);
+        if (d->m_maskedCommands > 0) {
+            const fz_irect box = d->m_last.m_box;
+            fz_rect touched = fz_infinite_rect;
+            if (!fz_is_infinite_rect(d->m_maskedBounds))
+                touched = fz_rect_from_irect(fz_intersect_irect(
+                    box, fz_irect_from_rect(fz_expand_rect(d->m_maskedBounds, kMarkMarginPixels))));
+            const fz_matrix pixels = fz_make_matrix((float)(box.x1 - box.x0), 0, 0, (float)(box.y1 - box.y0),
+                                                    (float)box.x0, (float)box.y0);
+            fz_clip_image_mask(ctx, d->m_target, d->m_last.m_coverage, pixels, touched);
+            fz_run_display_list(ctx, marks, d->m_target, fz_identity, fz_infinite_rect, NULL);
+            fz_pop_clip(ctx, d->m_target);
+        }
+    }
+    fz_always(ctx) {
+        fz_drop_device(ctx, recorder);
+        fz_drop_display_list(ctx, marks);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
 }
 
 /* The new mask drawn by the draw device, and kept as the last. */
@@ -537,7 +647,7 @@ static void DrawAsItCame(fz_context* ctx, SoftMaskDevice* d) {
 static void EndMask(fz_context* ctx, fz_device* dev) {
     SoftMaskDevice* d = Of(dev);
     if (!d->m_recorder) {
-        fz_end_mask(ctx, d->m_target);
+        fz_end_mask(ctx, Out(d));
         return;
     }
     if (d->m_nested > 0) {
@@ -556,10 +666,12 @@ static void EndMask(fz_context* ctx, fz_device* dev) {
         DrawAsItCame(ctx, d);
 }
 
-/* A stopped list leaves a mask's recording open. */
+/* A stopped list leaves a recording open. */
 static void DropDevice(fz_context* ctx, fz_device* dev) {
     SoftMaskDevice* d = Of(dev);
     fz_drop_device(ctx, d->m_recorder);
+    fz_drop_device(ctx, d->m_maskedRecorder);
+    fz_drop_display_list(ctx, d->m_masked);
     DropMask(ctx, &d->m_new);
     DropMask(ctx, &d->m_last);
     fz_drop_default_colorspaces(ctx, d->m_defaults);
