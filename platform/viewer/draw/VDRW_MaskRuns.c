@@ -4,9 +4,9 @@
 
 #include <string.h>
 
-/* A mark's anti-aliased edge and the least line width stay within this
- * many points of its bounds at any resolution drawn. */
-static const float kMarginPoints = 2;
+/* A mark's anti-aliased edge, the least line width and the snap device's
+ * rounding stay within this many device pixels of its bounds. */
+static const float kMarginPixels = 2;
 
 /* Run images are sized by their index, so that one is found at once. */
 enum { kIndexWidth = 4096 };
@@ -52,6 +52,16 @@ int VDRW_MaskRunIndex(const VDRW_MaskRuns* runs, const fz_image* image) {
 fz_display_list* VDRW_MaskRunList(const VDRW_MaskRuns* runs, int index) { return runs->m_runs[index].m_list; }
 
 int VDRW_MaskRunHasImages(const VDRW_MaskRuns* runs, int index) { return runs->m_runs[index].m_images; }
+
+int VDRW_MaskRunMisses(const VDRW_MaskRuns* runs, int index, fz_matrix ctm, fz_rect area) {
+    const fz_rect bounds = runs->m_runs[index].m_bounds;
+    if (fz_is_infinite_rect(bounds))
+        return 0;
+    if (fz_is_empty_rect(bounds))
+        return 1;
+    const fz_rect touched = fz_expand_rect(fz_transform_rect(bounds, ctm), kMarginPixels);
+    return fz_is_empty_rect(fz_intersect_rect(touched, area));
+}
 
 /* The image that stands for run index. */
 static fz_image* NewMark(fz_context* ctx, int index) {
@@ -103,15 +113,9 @@ static void EndRun(fz_context* ctx, Recorder* r) {
     Run* run = &runs->m_runs[runs->m_count++];
     *run = r->m_open;
     memset(&r->m_open, 0, sizeof r->m_open);
-    fz_rect area = run->m_bounds;
-    if (fz_is_infinite_rect(area))
-        area = fz_make_rect(-1e9f, -1e9f, 1e9f, 1e9f);
-    else
-        area = fz_expand_rect(area, kMarginPoints);
-    if (!fz_is_empty_rect(run->m_bounds))
-        fz_fill_image(ctx, r->m_target, run->m_mark,
-                      fz_make_matrix(area.x1 - area.x0, 0, 0, area.y1 - area.y0, area.x0, area.y0), 1,
-                      fz_default_color_params);
+    /* Over any page at any scale, so that the list never culls it. */
+    fz_fill_image(ctx, r->m_target, run->m_mark, fz_make_matrix(2e9f, 0, 0, 2e9f, -1e9f, -1e9f), 1,
+                  fz_default_color_params);
     if (run->m_defaults)
         fz_set_default_colorspaces(ctx, r->m_target, run->m_defaults);
 }

@@ -8,14 +8,13 @@
  * of consecutive uses of soft masks (a mask, the marks it masks, the pop
  * that ends it, again and again at one level of the stack) outside a tiling
  * pattern's cell is recorded into a list of its own, and the page's list
- * holds in its place one mark that stands for the run: an image of the
- * run's own (VDRW_MaskRunIndex) over the bounds of the run's marks outside
- * the masks' contents, which alone reach the page, widened by 2 points for
- * anti-aliased edges and the least line width (unbounded when the run
- * holds a pattern, render flags or marks without bounds). MuPDF's list
- * culls that mark, and so the whole run, in a band the run does not meet;
- * the default colour spaces the run sets last follow the mark in the
- * page's list, for the draw device keeps those for what follows.
+ * holds in its place one mark that stands for the run, an image of the
+ * run's own (VDRW_MaskRunIndex) that MuPDF's list never culls, followed by
+ * the default colour spaces the run sets last (the draw device keeps those
+ * for what follows). The band that meets the mark draws the run's list,
+ * unless the run misses it: the run knows the bounds of its marks outside
+ * the masks' contents, which alone reach the page, unbounded when it holds
+ * a pattern, render flags or marks without bounds.
  *
  * The runs are made once, with the list, and only read after: bands on
  * several threads read them at once. */
@@ -42,6 +41,11 @@ fz_device* VDRW_NewMaskRunRecorder(fz_context* ctx, fz_device* target, VDRW_Mask
 int VDRW_MaskRunIndex(const VDRW_MaskRuns* runs, const fz_image* image);
 
 fz_display_list* VDRW_MaskRunList(const VDRW_MaskRuns* runs, int index);
+
+/* Whether run index, drawn through ctm, leaves every device pixel of area
+ * as it was: its marks, widened by their anti-aliased edges and the least
+ * line width, fall outside area. */
+int VDRW_MaskRunMisses(const VDRW_MaskRuns* runs, int index, fz_matrix ctm, fz_rect area);
 
 /* Whether the run draws an image or an image mask (for the decode plan). */
 int VDRW_MaskRunHasImages(const VDRW_MaskRuns* runs, int index);

@@ -357,8 +357,9 @@ static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matri
     SoftMaskDevice* d = Of(dev);
     const int run = Recording(d) || !d->m_source ? -1 : VDRW_MaskRunIndex(d->m_runs, image);
     if (run >= 0) {
-        fz_run_display_list(ctx, VDRW_MaskRunList(d->m_runs, run), d->m_source, d->m_ctm,
-                            fz_rect_from_irect(d->m_band), d->m_cookie);
+        const fz_rect band = fz_rect_from_irect(d->m_band);
+        if (!VDRW_MaskRunMisses(d->m_runs, run, d->m_ctm, band))
+            fz_run_display_list(ctx, VDRW_MaskRunList(d->m_runs, run), d->m_source, d->m_ctm, band, d->m_cookie);
         return;
     }
     Unusual(d);

@@ -34,9 +34,9 @@ extern "C" {
 fz_device* VDRW_NewSoftMaskDevice(fz_context* ctx, fz_device* target, fz_irect band);
 
 /* The page's runs of masked marks (VDRW_MaskRuns.h): the image standing
- * for a run is drawn here by running the run's list through source (the
- * device in front of this one, which this one does not keep) with ctm and
- * cookie. */
+ * for a run is drawn here, in a band the run does not miss, by running the
+ * run's list through source (the device in front of this one, which this
+ * one does not keep) with ctm and cookie. */
 void VDRW_SetSoftMaskRuns(fz_device* dev, const VDRW_MaskRuns* runs, fz_device* source, fz_matrix ctm,
                           fz_cookie* cookie);
 
