@@ -12,7 +12,9 @@
  * pushed as a clip by an image of that mask's coverage, drawn once as the
  * draw device draws it (backdrop, contents, luminosity to alpha) over its
  * area within the band; the draw device then composites the marks through
- * the same mask pixels over the same box. Any other mask goes to the draw
+ * the same mask pixels. That clip waits for the marks it masks (up to the
+ * pop that ends it) and covers only the pixels they can touch: elsewhere
+ * compositing leaves every pixel as it was. Any other mask goes to the draw
  * device as it came: the first of a run, a mask of alpha, one whose
  * contents hold more than paths, shadings, clips and groups, one inside a
  * knockout or non-isolated group.
