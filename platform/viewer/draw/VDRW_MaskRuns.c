@@ -8,8 +8,9 @@
  * rounding stay within this many device pixels of its bounds. */
 static const float kMarginPixels = 2;
 
-/* Run images are sized by their index, so that one is found at once. */
-enum { kIndexWidth = 4096 };
+/* A run's image is one pixel whose resolution holds the run's index, so
+ * that it is found at once, and this tag. */
+enum { kMarkTag = 0x5644 };
 
 typedef struct Run {
     fz_display_list* m_list;
@@ -45,8 +46,10 @@ void VDRW_DropMaskRuns(fz_context* ctx, VDRW_MaskRuns* runs) {
 int VDRW_MaskRunIndex(const VDRW_MaskRuns* runs, const fz_image* image) {
     if (!runs || !image)
         return -1;
-    const int index = (image->h - 1) * kIndexWidth + image->w - 1;
-    return index >= 0 && index < runs->m_count && runs->m_runs[index].m_mark == image ? index : -1;
+    const int index = image->xres - 1;
+    return image->yres == kMarkTag && index >= 0 && index < runs->m_count && runs->m_runs[index].m_mark == image
+               ? index
+               : -1;
 }
 
 fz_display_list* VDRW_MaskRunList(const VDRW_MaskRuns* runs, int index) { return runs->m_runs[index].m_list; }
@@ -65,10 +68,11 @@ int VDRW_MaskRunMisses(const VDRW_MaskRuns* runs, int index, fz_matrix ctm, fz_r
 
 /* The image that stands for run index. */
 static fz_image* NewMark(fz_context* ctx, int index) {
-    fz_pixmap* pixels = fz_new_pixmap(ctx, NULL, index % kIndexWidth + 1, index / kIndexWidth + 1, NULL, 1);
+    fz_pixmap* pixels = fz_new_pixmap(ctx, NULL, 1, 1, NULL, 1);
     fz_image* image = NULL;
     fz_try(ctx) {
         fz_clear_pixmap(ctx, pixels);
+        fz_set_pixmap_resolution(ctx, pixels, index + 1, kMarkTag);
         image = fz_new_image_from_pixmap(ctx, pixels, NULL);
     }
     fz_always(ctx) fz_drop_pixmap(ctx, pixels);
