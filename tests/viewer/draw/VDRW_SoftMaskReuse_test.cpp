@@ -39,7 +39,12 @@ std::string HalfPageGroup(bool left) {
                   path);
 }
 
-enum class Marks { Squares, Images };
+enum class Marks {
+    Squares,
+    Images,
+    SomePlain,    // every tenth square painted with no mask, which ends a run
+    SomePattern,  // every tenth square filled with a black pattern
+};
 
 struct Shape {
     const char* m_name;
@@ -56,20 +61,31 @@ std::string MaskedMarksPage(const Shape& shape) {
     for (int j = 0; j < kGrid; ++j)
         for (int i = 0; i < kGrid; ++i) {
             const std::string at = std::to_string(3 + 10 * i) + " " + std::to_string(3 + 10 * j);
+            const bool tenth = (i + kGrid * j) % 10 == 9;
             if (shape.m_alternate)
                 marks += (i + j) % 2 ? "/GS1 gs " : "/GS0 gs ";
-            marks += shape.m_marks == Marks::Squares ? at + " 4 4 re f\n"
-                                                     : "q 4 0 0 4 " + at + " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x01 EI Q\n";
+            if (shape.m_marks == Marks::Images)
+                marks += "q 4 0 0 4 " + at + " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x01 EI Q\n";
+            else if (shape.m_marks == Marks::SomePlain && tenth)
+                marks += "/GS2 gs " + at + " 4 4 re f /GS0 gs\n";
+            else if (shape.m_marks == Marks::SomePattern && tenth)
+                marks += "q /Pattern cs /P0 scn " + at + " 4 4 re f Q\n";
+            else
+                marks += at + " 4 4 re f\n";
         }
-    const std::string gs = "/ExtGState << /GS0 5 0 R /GS1 6 0 R >>";
+    const std::string gs = "/ExtGState << /GS0 5 0 R /GS1 6 0 R /GS2 << /SMask /None >> >> /Pattern << /P0 10 0 R >>";
     std::string content = "q /GS0 gs 0 g\n" + marks + "Q";
     std::vector<std::string> more;
+    const std::string group = "/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /I false >> "
+                              "/Resources << " + gs + " >>";
     if (shape.m_inGroup) {
-        more.push_back(Stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /I false >> "
-                              "/Resources << " + gs + " >>",
-                              content));
+        more.push_back(Stream(group, content));
         content = "/G0 Do";
+    } else {
+        more.push_back("null");
     }
+    more.push_back(Stream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 3 3] /XStep 3 /YStep 3 /Resources << >>",
+                          "0 g 0 0 3 3 re f"));
     std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << " + gs +
@@ -104,18 +120,24 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
     struct Row {
         Shape m_shape;
         // In the four bands of 64 rows: at most this many masks drawn, and
-        // at least this many uses of one drawn before.
-        long m_mostDrawn, m_leastReused;
+        // between so many uses of one drawn before.
+        long m_mostDrawn, m_leastReused, m_mostReused;
         int m_inked;  // a masked mark's blue where its mask covers it
     };
     const Row rows[] = {
         // Drawn once by the draw device and once as a coverage in each band.
-        {{"one luminosity mask", "Luminosity", false, false, Marks::Squares}, 8, kSquares - 8, 102},
-        {{"one mask over images", "Luminosity", false, false, Marks::Images}, 8, kSquares - 8, 102},
+        {{"one luminosity mask", "Luminosity", false, false, Marks::Squares}, 8, kSquares - 8, 4 * kSquares, 102},
+        {{"one mask over images", "Luminosity", false, false, Marks::Images}, 8, kSquares - 8, 4 * kSquares, 102},
         // Every use differs from the one before, every band draws them all.
-        {{"two masks in turn", "Luminosity", true, false, Marks::Squares}, 4 * kSquares, 0, 102},
-        {{"a mask of alpha", "Alpha", false, false, Marks::Squares}, 4 * kSquares, 0, 0},
-        {{"inside a non-isolated group", "Luminosity", false, true, Marks::Squares}, 4 * kSquares, 0, 102},
+        {{"two masks in turn", "Luminosity", true, false, Marks::Squares}, 4 * kSquares, 0, 0, 102},
+        {{"a mask of alpha", "Alpha", false, false, Marks::Squares}, 4 * kSquares, 0, 0, 0},
+        {{"inside a non-isolated group", "Luminosity", false, true, Marks::Squares}, 4 * kSquares, 0, 0, 102},
+        // Forty runs of nine, each drawn only by the bands it meets: a band
+        // meets about a quarter of them.
+        {{"every tenth square without a mask", "Luminosity", false, false, Marks::SomePlain}, 8, 280, 500, 102},
+        // A run that holds a pattern is drawn by every band.
+        {{"every tenth square filled with a pattern", "Luminosity", false, false, Marks::SomePattern}, 8,
+         kSquares - 8, 4 * kSquares, 102},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.m_shape.m_name);
@@ -123,14 +145,18 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
         const Drawing one = Draw(file, 1, 0);
         EXPECT_LE(one.m_drawn, row.m_mostDrawn);
         EXPECT_GE(one.m_reused, row.m_leastReused);
+        EXPECT_LE(one.m_reused, row.m_mostReused);
         for (int j = 0; j < kGrid; ++j)
             for (int i = 0; i < kGrid; ++i) {
                 const int x = 5 + 10 * i, y = kSide - 5 - 10 * j;
                 const bool right = row.m_shape.m_alternate && (i + j) % 2;
+                const bool plain = row.m_shape.m_marks == Marks::SomePlain && (i + kGrid * j) % 10 == 9;
                 if (x > 96 && x < 104)
                     continue;  // the zigzag edge
                 SCOPED_TRACE("mark at " + std::to_string(x) + "," + std::to_string(y));
-                if ((x < 100) != right)
+                if (plain)
+                    EXPECT_EQ(one.m_blue.At(x, y), 0);
+                else if ((x < 100) != right)
                     EXPECT_NEAR(one.m_blue.At(x, y), row.m_inked, 2);
                 else
                     EXPECT_EQ(one.m_blue.At(x, y), 255);
