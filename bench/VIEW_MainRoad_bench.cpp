@@ -43,6 +43,11 @@
 // shared cases of tiling patterns whose drawing cell by cell costs more than
 // their cells' marks say (../shared/cases beside the corpus, or the folder
 // TINTSCOPE_BENCH_CASES names); a case file not there is skipped.
+//
+// BM_SoftMaskPageBesideMutool: the same at 150 dpi for page 1 of
+// pdfjs_bug1019475_1_cmyk.pdf, whose separated pages paint 84,000 small
+// squares each through one of 12 soft masks, and for that page with its
+// soft masks taken out of its ExtGStates, three runs each.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -541,6 +546,28 @@ BENCHMARK(BM_PatternCaseBesideMutool)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// Argument 0: the page as it is; 1: its /SMask entries renamed, so that
+// its gs operators set no mask (the file's offsets unchanged).
+void BM_SoftMaskPageBesideMutool(benchmark::State& state) {
+    const std::string pdf = CorpusFile("pdfjs_bug1019475_1_cmyk.pdf");
+    std::FILE* file = std::fopen(pdf.c_str(), "rb");
+    if (!file) {
+        state.SkipWithError(("the shared corpus is absent: " + pdf).c_str());
+        return;
+    }
+    std::string text;
+    char buffer[65536];
+    for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, file)) > 0;)
+        text.append(buffer, got);
+    std::fclose(file);
+    const bool masked = state.range(0) == 0;
+    if (!masked)
+        for (size_t at = text.find("/SMask "); at != std::string::npos; at = text.find("/SMask ", at))
+            text.replace(at, 7, "/NoMsk ");
+    ProgramBesideMutool(state, text, 150, masked ? "12 soft masks at 150 dpi" : "soft masks taken out, 150 dpi");
+}
+BENCHMARK(BM_SoftMaskPageBesideMutool)->DenseRange(0, 1)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A 200 x 200 pt page of many spot inks, a stripe each: the program's peak
 // memory may grow with the inks by their separated pages, not by a plate

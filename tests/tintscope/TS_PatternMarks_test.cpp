@@ -2,7 +2,9 @@
 // what the same pattern inks filling the mark's outline: the plates of inks
 // its cell does not use stay empty, and the others follow mutool's apart
 // from the anti-aliased edges of the cell's squares and of the outline.
+// A cell that strokes one path of many subpaths is drawn as mutool draws it.
 #include "TS_ProgramFixture.h"
+#include "support/Corpus.h"
 #include "support/PdfText.h"
 
 #include <algorithm>
@@ -113,6 +115,58 @@ TEST_F(TS_ProgramTest, APatternThroughAStrokeOrTextInksOnlyItsCellsInks) {
             EXPECT_EQ(apart, 0);
         }
     }
+}
+
+// 300 x 300 points, filled or stroked with an 8-point cell that strokes one
+// path of `subpaths` horizontal lines, a point apart.
+std::string StripedPage(int subpaths, const std::string& content) {
+    std::string cell = "1 w 0.7 0.6 0.6 0.9 K";
+    for (int i = 0; i < subpaths; ++i)
+        cell += " 0 " + std::to_string(i) + ".5 m 8 " + std::to_string(i) + ".5 l";
+    cell += " S";
+    return TS_SquarePage(300, "/Pattern << /P0 5 0 R >>", content,
+                         {"<< /PatternType 1 /PaintType 1 /TilingType 3 /BBox [0 0 8 8] /XStep 8 /YStep 8 "
+                          "/Resources << >> /Length " +
+                          std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream"});
+}
+
+TEST_F(TS_ProgramTest, ACellStrokingOnePathOfManySubpathsIsDrawnAsMutoolDrawsIt) {
+    struct Page {
+        const char* what;
+        std::string file;
+    };
+    std::vector<Page> pages = {
+        {"8 subpaths, a rectangle filled",
+         WriteFile("fill-8.pdf", StripedPage(8, "q /Pattern cs /P0 scn 50 100 200 100 re f Q"))},
+        {"8 subpaths, a line stroked",
+         WriteFile("stroke-8.pdf", StripedPage(8, "q 0.96 w /Pattern CS /P0 SCN 50 150 m 106 150 l S Q"))},
+        {"7 subpaths, a rectangle filled",
+         WriteFile("fill-7.pdf", StripedPage(7, "q /Pattern cs /P0 scn 50 100 200 100 re f Q"))},
+    };
+    if (CorpusPresent())
+        pages.push_back({"a real page", CorpusFile("pdfjs_scorecard_reduced_cmyk.pdf")});
+    const char* plates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"};
+    for (const Page& page : pages) {
+        SCOPED_TRACE(page.what);
+        const TS_Run run = Run(WithOut({page.file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const std::vector<GrayPlate> theirs = MutoolPlates(page.file, m_docs.File("page.pam"));
+        for (int ink = 0; ink < 4; ++ink) {
+            SCOPED_TRACE(plates[ink]);
+            const GrayPlate ours = TS_ReadPlatePng(m_out.File(plates[ink]));
+            const GrayPlate& peer = theirs[ink];
+            ASSERT_EQ(ours.width, peer.width);
+            ASSERT_EQ(ours.height, peer.height);
+            long inked = 0, close = 0;
+            for (size_t i = 0; i < ours.pixels.size(); ++i)
+                if (ours.pixels[i] < 255 || peer.pixels[i] < 255) {
+                    ++inked;
+                    close += std::abs(ours.pixels[i] - peer.pixels[i]) <= 8;
+                }
+            EXPECT_GE(close, inked * 0.95) << close << " of " << inked << " inked pixels within 8 levels";
+        }
+    }
+    TINTSCOPE_SKIP_WITHOUT_CORPUS();
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include <string.h>
 
 #include "VDRW_BlockCache.h"
+#include "VDRW_MaskRuns.h"
 #include "VDRW_SnapDevice.h"
 #include "VDRW_TilePlan.h"
+#include "VDRW_SoftMaskDevice.h"
 
 /* Blocks from 32 MB up are mapped afresh by the C library on every request;
  * up to one tile per drawing thread is kept (the drawer bounds the threads
@@ -61,6 +63,7 @@ typedef struct ImagePlan {
 
 struct VDRW_PageListRec_ {
     fz_display_list* m_list; /* in the page's user space */
+    VDRW_MaskRuns* m_runs;   /* what the list's run layers stand for */
     ImagePlan m_plan; /* empty until VDRW_PlanImageDecode */
     VDRW_TilePlan* m_tiles; /* null until VDRW_PlanPatterns */
 };
@@ -412,11 +415,15 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     pdf_page* page = NULL;
     fz_display_list* list = NULL;
     fz_device* device = NULL;
+    fz_device* runRecorder = NULL;
+    VDRW_MaskRuns* runs = NULL;
     VDRW_PageList* result = NULL;
     int pages = 0;
     fz_var(page);
     fz_var(list);
     fz_var(device);
+    fz_var(runRecorder);
+    fz_var(runs);
     fz_var(result);
     fz_var(pages);
     SetStatus(status, VDRW_StatusOk, "");
@@ -430,18 +437,25 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
+            runs = VDRW_NewMaskRuns(ctx);
+            runRecorder = VDRW_NewMaskRunRecorder(ctx, device, runs);
             /* Recorded in user space, so that the drawing's matrix is the
              * only one that scales: MuPDF composes matrices in float, and a
              * page transform composed with the scale would move an edge
              * that lies on a pixel boundary off it. */
-            pdf_run_page_contents(ctx, page, device, fz_invert_matrix(pageTransform), &engine->m_cookie);
+            pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
+            fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
+            result->m_runs = runs;
+            runs = NULL;
         }
     }
     fz_always(ctx) {
+        fz_drop_device(ctx, runRecorder);
         fz_drop_device(ctx, device);
+        VDRW_DropMaskRuns(ctx, runs);
         fz_drop_display_list(ctx, list);
         fz_drop_page(ctx, (fz_page*)page);
     }
@@ -483,6 +497,7 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
     fz_drop_display_list(Context(engine), list->m_list);
+    VDRW_DropMaskRuns(Context(engine), list->m_runs);
     ClearPlan(Context(engine), &list->m_plan);
     VDRW_DropTilePlan(Context(engine), list->m_tiles);
     fz_free(Context(engine), list->m_plan.m_parts);
@@ -500,6 +515,8 @@ typedef struct PlanDevice {
     fz_rect m_area; /* the drawing's pixels */
     int m_tiles;    /* tiling patterns open: their tile, not the drawing, bounds an image */
     int m_decode;   /* the second pass: the plan is made, its parts are decoded */
+    const VDRW_MaskRuns* m_runs; /* whose images count as the list's own */
+    fz_matrix m_ctm;
 } PlanDevice;
 
 /* Twice the slots, the parts placed again; the plan is unchanged when the
@@ -589,11 +606,18 @@ static void PlanImage(fz_context* ctx, PlanDevice* device, fz_image* image, fz_m
         PlanImage(ctx, device, image->mask, ctm);
 }
 
+/* A run of masked marks (VDRW_MaskRuns.h) is planned as drawn, when it
+ * holds images. */
 static void PlanFillImage(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm, float alpha,
                           fz_color_params params) {
+    PlanDevice* plan = (PlanDevice*)device;
+    const int run = VDRW_MaskRunIndex(plan->m_runs, image);
     (void)alpha;
     (void)params;
-    PlanImage(ctx, (PlanDevice*)device, image, ctm);
+    if (run < 0)
+        PlanImage(ctx, plan, image, ctm);
+    else if (VDRW_MaskRunHasImages(plan->m_runs, run))
+        fz_run_display_list(ctx, VDRW_MaskRunList(plan->m_runs, run), device, plan->m_ctm, plan->m_area, NULL);
 }
 
 static void PlanFillImageMask(fz_context* ctx, fz_device* device, fz_image* image, fz_matrix ctm,
@@ -642,6 +666,8 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
         device->m_super.clip_image_mask = PlanClipImageMask;
         device->m_super.begin_tile = PlanBeginTile;
         device->m_super.end_tile = PlanEndTile;
+        device->m_runs = list->m_runs;
+        device->m_ctm = host;
         device->m_plan = &list->m_plan;
         device->m_area = pixels;
         t_plan = &list->m_plan;
@@ -692,9 +718,11 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
+    fz_device* masks = NULL;
     fz_device* snap = NULL;
     fz_var(pixmap);
     fz_var(device);
+    fz_var(masks);
     fz_var(snap);
     SetStatus(status, VDRW_StatusOk, "");
     ClearError(engine);
@@ -712,15 +740,19 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         Fault(ctx);
         pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        snap = VDRW_NewSnapDevice(ctx, device, fz_rect_from_irect(area), cookie, list->m_tiles);
+        masks = VDRW_NewSoftMaskDevice(ctx, device, area);
+        snap = VDRW_NewSnapDevice(ctx, masks, fz_rect_from_irect(area), cookie, list->m_tiles);
+        VDRW_SetSoftMaskRuns(masks, list->m_runs, snap, host, cookie);
         t_plan = &list->m_plan;
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);
+        fz_close_device(ctx, masks);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
         t_plan = NULL;
         fz_drop_device(ctx, snap);
+        fz_drop_device(ctx, masks);
         fz_drop_device(ctx, device);
         fz_drop_pixmap(ctx, pixmap);
     }

@@ -109,7 +109,9 @@ int VDRW_PlanPatterns(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Trans
 
 /* Draws the list through userToDevice into the band; 1 on success. A fill's
  * or an image's edge within a rounding error of a pixel boundary is drawn
- * on it (VDRW_SnapDevice.h). A
+ * on it (VDRW_SnapDevice.h); a soft mask used by mark after mark is drawn
+ * once (VDRW_SoftMaskDevice.h), and a run of such marks only by the bands
+ * it meets (VDRW_MaskRuns.h). A
  * command of the list that fails fails the drawing, with the message of
  * MuPDF's first error while drawing the band (the band keeps what the other
  * commands drew). */

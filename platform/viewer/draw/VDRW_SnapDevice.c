@@ -6,6 +6,7 @@
 #include "VDRW_CellWork.h"
 #include "VDRW_CoverageClip.h"
 #include "VDRW_TilePlan.h"
+#include "VDRW_PathCopy.h"
 
 typedef VDRW_Tile Tile;
 
@@ -145,20 +146,31 @@ static void ClipImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_m
     fz_clip_image_mask(ctx, Target(dev), image, ImageMatrix(ctm), scissor);
 }
 
-static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
-                       fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
-    fz_stroke_path(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
-}
-
-/* A cell being recorded keeps the clip as it is: it is made by coverage
- * when the cell is drawn onto the band. */
 static int Recording(fz_device* dev) { return ((SnapDevice*)dev)->m_recorder != NULL; }
 
+/* A cell records an unpacked copy (VDRW_PathCopy.h). */
+static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
+                       fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    if (!Recording(dev)) {
+        fz_stroke_path(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
+        return;
+    }
+    fz_path* copy = VDRW_UnpackedPath(ctx, path);
+    fz_try(ctx) fz_stroke_path(ctx, Target(dev), copy, stroke, ctm, cs, color, alpha, params);
+    fz_always(ctx) fz_drop_path(ctx, copy);
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
+/* A cell being recorded keeps the clip as it is (an unpacked copy): it is
+ * made by coverage when the cell is drawn onto the band. */
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    if (Recording(dev))
-        fz_clip_stroke_path(ctx, Target(dev), path, stroke, ctm, scissor);
-    else
+    if (Recording(dev)) {
+        fz_path* copy = VDRW_UnpackedPath(ctx, path);
+        fz_try(ctx) fz_clip_stroke_path(ctx, Target(dev), copy, stroke, ctm, scissor);
+        fz_always(ctx) fz_drop_path(ctx, copy);
+        fz_catch(ctx) fz_rethrow(ctx);
+    } else
         VDRW_ClipStrokeByCoverage(ctx, Target(dev), path, stroke, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 

@@ -1,0 +1,181 @@
+// A soft mask in the graphics state applies to each mark painted outside a
+// group, and each mark used to draw the whole mask again in every band: a
+// page of many small marks under one page-sized mask whose group is a long
+// path draws that mask a few times a band. Masks that differ, masks of
+// alpha and masks inside a non-isolated group are drawn as they come; the
+// pixels are what the masks make them whatever the bands and threads.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "VDRW_TestDib.h"
+#include "support/PdfText.h"
+#include "viewer/cos/VCOS_Reader.h"
+#include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_PageDrawer.h"
+#include "viewer/draw/VDRW_SoftMaskDevice.h"
+
+namespace {
+
+constexpr int kSide = 200;  // points, and pixels at 72 dpi
+constexpr int kGrid = 20;   // squares a side, 10 points apart
+constexpr int kSquares = kGrid * kGrid;
+
+std::string Stream(const std::string& dict, const std::string& data) {
+    return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+}
+
+// A group that fills half the page, left or right, 0.6 grey, its inner edge
+// a zigzag of 2,000 segments within 2 points of x = 100.
+std::string HalfPageGroup(bool left) {
+    const int outer = left ? 0 : 200;
+    std::string path = "0.6 g " + std::to_string(outer) + " 0 m";
+    for (int i = 0; i <= 2000; ++i)
+        path += " " + std::to_string(i % 2 ? 102 : 98) + " " + std::to_string(i * 0.1) + " l";
+    path += " " + std::to_string(outer) + " 200 l h f";
+    return Stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >> "
+                  "/Resources << >>",
+                  path);
+}
+
+enum class Marks {
+    Squares,
+    Images,
+    SomePlain,    // every tenth square painted with no mask, which ends a run
+    SomePattern,  // every tenth square filled with a black pattern
+};
+
+struct Shape {
+    const char* m_name;
+    const char* m_kind;  // the masks' /S
+    bool m_alternate;    // the squares take the left-half and the right-half mask in turn
+    bool m_inGroup;      // the squares are painted inside a non-isolated group
+    Marks m_marks;
+};
+
+// Black marks 4 points wide, a grid of them, each painted on its own
+// through a mask: /GS0 masks by the left half, /GS1 by the right half.
+std::string MaskedMarksPage(const Shape& shape) {
+    std::string marks;
+    for (int j = 0; j < kGrid; ++j)
+        for (int i = 0; i < kGrid; ++i) {
+            const std::string at = std::to_string(3 + 10 * i) + " " + std::to_string(3 + 10 * j);
+            const bool tenth = (i + kGrid * j) % 10 == 9;
+            if (shape.m_alternate)
+                marks += (i + j) % 2 ? "/GS1 gs " : "/GS0 gs ";
+            if (shape.m_marks == Marks::Images)
+                marks += "q 4 0 0 4 " + at + " cm BI /W 1 /H 1 /CS /G /BPC 8 ID \x01 EI Q\n";
+            else if (shape.m_marks == Marks::SomePlain && tenth)
+                marks += "/GS2 gs " + at + " 4 4 re f /GS0 gs\n";
+            else if (shape.m_marks == Marks::SomePattern && tenth)
+                marks += "q /Pattern cs /P0 scn " + at + " 4 4 re f Q\n";
+            else
+                marks += at + " 4 4 re f\n";
+        }
+    const std::string gs = "/ExtGState << /GS0 5 0 R /GS1 6 0 R /GS2 << /SMask /None >> >> /Pattern << /P0 10 0 R >>";
+    std::string content = "q /GS0 gs 0 g\n" + marks + "Q";
+    std::vector<std::string> more;
+    const std::string group = "/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /I false >> "
+                              "/Resources << " + gs + " >>";
+    if (shape.m_inGroup) {
+        more.push_back(Stream(group, content));
+        content = "/G0 Do";
+    } else {
+        more.push_back("null");
+    }
+    more.push_back(Stream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 3 3] /XStep 3 /YStep 3 /Resources << >>",
+                          "0 g 0 0 3 3 re f"));
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << " + gs +
+            (shape.m_inGroup ? " /XObject << /G0 9 0 R >>" : "") + " >> /Contents 4 0 R >>",
+        Stream("", content),
+        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 7 0 R >> >>",
+        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 8 0 R >> >>",
+        HalfPageGroup(true), HalfPageGroup(false)};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return PdfText("%PDF-1.4", objects);
+}
+
+struct Drawing {
+    GrayPlate m_blue;
+    long m_drawn, m_reused;
+};
+
+// The page at 72 dpi on threads, only the rows from top (pixels) down.
+Drawing Draw(const std::string& file, int threads, int top) {
+    VCOS_Store store;
+    const VCOS_DocId doc = VCOS_Reader::Read(store, file, "masked.pdf");
+    VDRW_TestDib dib(kSide, kSide);
+    VDRW_PageDrawer drawer(store);
+    drawer.SetThreads(threads);
+    VDRW_ResetSoftMaskCounts();
+    drawer.Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, kSide), dib.DC(), VDRW_Rect(0, 0, kSide, kSide - top), nullptr,
+                nullptr);
+    return {dib.Blue(), VDRW_SoftMasksDrawn(), VDRW_SoftMasksReused()};
+}
+
+TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePixels) {
+    struct Row {
+        Shape m_shape;
+        // In the four bands of 64 rows: at most this many masks drawn, and
+        // between so many uses of one drawn before.
+        long m_mostDrawn, m_leastReused, m_mostReused;
+        int m_inked;  // a masked mark's blue where its mask covers it
+    };
+    const Row rows[] = {
+        // Drawn once by the draw device and once as a coverage in each band.
+        {{"one luminosity mask", "Luminosity", false, false, Marks::Squares}, 8, kSquares - 8, 4 * kSquares, 102},
+        {{"one mask over images", "Luminosity", false, false, Marks::Images}, 8, kSquares - 8, 4 * kSquares, 102},
+        // Every use differs from the one before, every band draws them all.
+        {{"two masks in turn", "Luminosity", true, false, Marks::Squares}, 4 * kSquares, 0, 0, 102},
+        {{"a mask of alpha", "Alpha", false, false, Marks::Squares}, 4 * kSquares, 0, 0, 0},
+        {{"inside a non-isolated group", "Luminosity", false, true, Marks::Squares}, 4 * kSquares, 0, 0, 102},
+        // Forty runs of nine, each drawn only by the bands it meets: a band
+        // meets about a quarter of them.
+        {{"every tenth square without a mask", "Luminosity", false, false, Marks::SomePlain}, 8, 280, 500, 102},
+        // A run that holds a pattern is drawn by every band.
+        {{"every tenth square filled with a pattern", "Luminosity", false, false, Marks::SomePattern}, 8,
+         kSquares - 8, 4 * kSquares, 102},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.m_shape.m_name);
+        const std::string file = MaskedMarksPage(row.m_shape);
+        const Drawing one = Draw(file, 1, 0);
+        EXPECT_LE(one.m_drawn, row.m_mostDrawn);
+        EXPECT_GE(one.m_reused, row.m_leastReused);
+        EXPECT_LE(one.m_reused, row.m_mostReused);
+        for (int j = 0; j < kGrid; ++j)
+            for (int i = 0; i < kGrid; ++i) {
+                const int x = 5 + 10 * i, y = kSide - 5 - 10 * j;
+                const bool right = row.m_shape.m_alternate && (i + j) % 2;
+                const bool plain = row.m_shape.m_marks == Marks::SomePlain && (i + kGrid * j) % 10 == 9;
+                if (x > 96 && x < 104)
+                    continue;  // the zigzag edge
+                SCOPED_TRACE("mark at " + std::to_string(x) + "," + std::to_string(y));
+                if (plain)
+                    EXPECT_EQ(one.m_blue.At(x, y), 0);
+                else if ((x < 100) != right)
+                    EXPECT_NEAR(one.m_blue.At(x, y), row.m_inked, 2);
+                else
+                    EXPECT_EQ(one.m_blue.At(x, y), 255);
+            }
+        // Other threads and other bands give the same pixels.
+        const struct {
+            int m_threads, m_top;
+        } others[] = {{4, 0}, {3, 10}, {1, 37}};
+        for (const auto& other : others) {
+            SCOPED_TRACE(std::to_string(other.m_threads) + " threads from row " + std::to_string(other.m_top));
+            const Drawing drawing = Draw(file, other.m_threads, other.m_top);
+            EXPECT_LE(drawing.m_drawn, row.m_mostDrawn + 2);
+            int apart = 0;
+            for (int y = other.m_top; y < kSide; ++y)
+                for (int x = 0; x < kSide; ++x)
+                    apart += drawing.m_blue.At(x, y) != one.m_blue.At(x, y);
+            EXPECT_EQ(apart, 0);
+        }
+    }
+}
+
+}  // namespace
