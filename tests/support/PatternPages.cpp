@@ -201,6 +201,8 @@ const char* BudgetShapeName(BudgetShape shape) {
         return "100 x 100 cells of work 25";
     case BudgetShape::ThreePatterns:
         return "three patterns, each within the budget alone";
+    case BudgetShape::ThreeUnderSoftMasks:
+        return "three such patterns, each through a soft mask";
     case BudgetShape::OnePatternThreeFills:
         return "one such pattern filling the page three times";
     case BudgetShape::PatternInForm200:
@@ -273,6 +275,17 @@ std::string BudgetPatternPage(BudgetShape shape) {
         return BudgetPage("/Pattern << /P0 5 0 R /P1 6 0 R /P2 7 0 R >>",
                           "/Pattern cs /P0 scn 0 0 200 200 re f /P1 scn 0 0 200 200 re f /P2 scn 0 0 200 200 re f",
                           {p, p, p});
+    }
+    case BudgetShape::ThreeUnderSoftMasks: {
+        // Soft-masked marks are recorded apart from the page's list.
+        const std::string p = TilingStream(UnderBudgetAlone());
+        return BudgetPage("/Pattern << /P0 5 0 R /P1 6 0 R /P2 7 0 R >> /ExtGState << /GS0 8 0 R >>",
+                          "/GS0 gs /Pattern cs /P0 scn 0 0 200 200 re f /P1 scn 0 0 200 200 re f "
+                          "/P2 scn 0 0 200 200 re f",
+                          {p, p, p, "<< /Type /ExtGState /SMask << /S /Luminosity /G 9 0 R >> >>",
+                           Stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] "
+                                  "/Group << /S /Transparency /CS /DeviceGray >>",
+                                  "0.8 g 0 0 200 200 re f")});
     }
     case BudgetShape::OnePatternThreeFills:
         return BudgetPage("/Pattern << /P0 5 0 R >>",

@@ -37,6 +37,7 @@ enum class BudgetShape {
     OverBudgetByOneRow,   // 101 × 101 cells of work 25, one column and row more than the budget holds
     AtTheBudget,          // 100 × 100 of those cells: the budget exactly
     ThreePatterns,        // three patterns filling the page, each within the budget alone
+    ThreeUnderSoftMasks,  // the same, each filling the page through a luminosity soft mask
     OnePatternThreeFills, // one of those patterns filling the page three times
     PatternInForm200,     // a form filled with a pattern, drawn at 200 places
     BoxAwayFromOrigin,    // BBox [-15 -15 5 5], steps 10, filling 20 20 60 60 re: 3,600 pixels at 72 dpi

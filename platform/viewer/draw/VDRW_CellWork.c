@@ -30,6 +30,10 @@ typedef struct Weigher {
      * (the list keeps it alive while it is run). */
     const fz_shade* m_shade;
     double m_triangles;
+    /* A page's pass enters the runs of soft-masked marks where their marks
+     * stand, through the page's matrix. */
+    const VDRW_MaskRuns* m_runs;
+    fz_matrix m_ctm;
 } Weigher;
 
 /* Nothing to weigh here: outside the page's patterns, or in a pattern
@@ -185,6 +189,12 @@ static double Pixels(const fz_image* image) { return (double)image->w * image->h
 
 static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, float alpha,
                       fz_color_params params) {
+    Weigher* w = (Weigher*)dev;
+    const int run = w->m_runs && w->m_depth == 0 ? VDRW_MaskRunIndex(w->m_runs, image) : -1;
+    if (run >= 0) {
+        fz_run_display_list(ctx, VDRW_MaskRunList(w->m_runs, run), dev, w->m_ctm, fz_infinite_rect, NULL);
+        return;
+    }
     if (Idle(dev))
         return;
     (void)ctx, (void)ctm, (void)alpha, (void)params;
@@ -315,9 +325,11 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page) {
     return Weigh(ctx, w, cell, fz_identity);
 }
 
-void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, double budget,
-                     VDRW_TileSpent* spent, void* arg) {
+void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm, fz_rect page,
+                     double budget, VDRW_TileSpent* spent, void* arg) {
     Weigher* w = NewWeigher(ctx, page);
+    w->m_runs = runs;
+    w->m_ctm = ctm;
     w->m_spent = spent;
     w->m_arg = arg;
     w->m_left = budget;

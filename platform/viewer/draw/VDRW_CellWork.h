@@ -19,6 +19,8 @@
 
 #include <mupdf/fitz.h>
 
+#include "VDRW_MaskRuns.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -42,10 +44,12 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page);
 typedef double(VDRW_TileSpent)(void* arg, const VDRW_Tile* tile, double work);
 
 /* Weighs the patterns of list (a page's contents) drawn through ctm onto
- * page (device pixels) for spent, in one pass, budget left at first.
- * Errors of MuPDF and of spent pass through. */
-void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page, double budget,
-                     VDRW_TileSpent* spent, void* arg);
+ * page (device pixels) for spent, in one pass, budget left at first; the
+ * runs of soft-masked marks recorded apart from list (runs, or null) are
+ * weighed where their marks stand in it. Errors of MuPDF and of spent pass
+ * through. */
+void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
+                     fz_rect page, double budget, VDRW_TileSpent* spent, void* arg);
 
 /* The steps i, from *first on, whose cell [lo, hi] + i × step may meet
  * [from, to] and comes within margin of it (step not zero); their count,

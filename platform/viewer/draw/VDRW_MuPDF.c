@@ -703,7 +703,7 @@ int VDRW_PlanPatterns(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Trans
         const fz_rect pixels = fz_make_rect((float)page->m_x, (float)page->m_y, (float)(page->m_x + page->m_width),
                                             (float)(page->m_y + page->m_height));
         Fault(ctx);
-        list->m_tiles = VDRW_NewTilePlan(ctx, list->m_list, Matrix(userToDevice), pixels);
+        list->m_tiles = VDRW_NewTilePlan(ctx, list->m_list, list->m_runs, Matrix(userToDevice), pixels);
     }
     fz_catch(ctx) {
         SetCaught(ctx, status);

@@ -87,11 +87,12 @@ static double Spent(void* arg, const VDRW_Tile* tile, double work) {
     return plan->m_left;
 }
 
-VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page) {
+VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
+                                fz_rect page) {
     VDRW_TilePlan* plan = fz_malloc_struct(ctx, VDRW_TilePlan);
     plan->m_left = kVDRW_MostCellWork;
     Planning planning = {ctx, plan};
-    fz_try(ctx) VDRW_WeighTiles(ctx, list, ctm, page, plan->m_left, Spent, &planning);
+    fz_try(ctx) VDRW_WeighTiles(ctx, list, runs, ctm, page, plan->m_left, Spent, &planning);
     fz_catch(ctx) {
         VDRW_DropTilePlan(ctx, plan);
         fz_rethrow(ctx);

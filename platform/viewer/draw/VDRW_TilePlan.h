@@ -33,10 +33,12 @@ typedef struct VDRW_TilePlan VDRW_TilePlan;
  * fraction of a second more than MuPDF's tiling of it. */
 #define kVDRW_MostCellWork 250000.0
 
-/* The plan of list (a page's contents) drawn through ctm onto page (device
+/* The plan of list (a page's contents, with runs, or null, its runs of
+ * soft-masked marks recorded apart) drawn through ctm onto page (device
  * pixels, the whole page whatever part a drawing shows). Errors of MuPDF
  * pass through; nothing is left allocated. */
-VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_rect page);
+VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
+                                fz_rect page);
 void VDRW_DropTilePlan(fz_context* ctx, VDRW_TilePlan* plan);
 
 enum { VDRW_TileUnplanned = -1, VDRW_TileTiled = 0, VDRW_TileByCell = 1 };

@@ -99,6 +99,7 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         {BudgetShape::AtTheBudget, 600, Drawn::ByCell},
         // The page as a whole: one placing drawn alike at every use.
         {BudgetShape::ThreePatterns, 72, Drawn::Both},
+        {BudgetShape::ThreeUnderSoftMasks, 72, Drawn::Both},
         {BudgetShape::OnePatternThreeFills, 72, Drawn::Tiled},
         {BudgetShape::PatternInForm200, 72, Drawn::Both},
         {BudgetShape::BoxAwayFromOrigin, 72, Drawn::ByCell},
