@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -14,7 +15,8 @@ constexpr uint16_t kErrorSeverity = 4;
 
 struct Table {
     std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
-    std::map<std::string, PDFL_ASAtom> m_atoms;
+    // Looked up by view: a name read per dictionary look-up makes no string.
+    std::map<std::string, PDFL_ASAtom, std::less<>> m_atoms;
 };
 
 Table& TheTable() {
@@ -28,7 +30,7 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     if (!text)
         throw VIEW_AssertionFailure("atom of a null text");
     Table& table = TheTable();
-    const auto found = table.m_atoms.find(text);
+    const auto found = table.m_atoms.find(std::string_view(text));
     if (found != table.m_atoms.end())
         return found->second;
     if (table.m_texts.size() >= Capacity) {

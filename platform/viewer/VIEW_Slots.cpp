@@ -712,7 +712,9 @@ VIEW_EFFECT_(AcroView, 183, (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler
 // Record, inject, the effect, then the behaviour or the test's result.
 template <int Table, int Slot, class R, class... Args>
 R RecordingBody(Args... args) {
-    VIEW_Recorder::Record(Table, Slot, VIEW_Words(args...));
+    // A paused run makes millions of calls: their words are not even built.
+    if (VIEW_Recorder::Recording())
+        VIEW_Recorder::Record(Table, Slot, VIEW_Words(args...));
     VIEW_Recorder::FireFault(Table, Slot);
     if constexpr (Effect<Table, Slot>::Defined)
         Effect<Table, Slot>::Run(args...);
