@@ -2,11 +2,11 @@
 
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_HostError.h"
+#include "viewer/cos/VCOS_KeyHash.h"
 
 #include <deque>
-#include <map>
 #include <string>
-#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -15,8 +15,9 @@ constexpr uint16_t kErrorSeverity = 4;
 
 struct Table {
     std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
-    // Looked up by view: a name read per dictionary look-up makes no string.
-    std::map<std::string, PDFL_ASAtom, std::less<>> m_atoms;
+    // Hashed: every dictionary look-up asks for its key's atom. The key
+    // per process keeps a file's names from all sharing one chain.
+    std::unordered_map<std::string, PDFL_ASAtom, VCOS_KeyHash> m_atoms;
 };
 
 Table& TheTable() {
@@ -30,7 +31,7 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     if (!text)
         throw VIEW_AssertionFailure("atom of a null text");
     Table& table = TheTable();
-    const auto found = table.m_atoms.find(std::string_view(text));
+    const auto found = table.m_atoms.find(text);
     if (found != table.m_atoms.end())
         return found->second;
     if (table.m_texts.size() >= Capacity) {
