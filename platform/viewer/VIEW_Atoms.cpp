@@ -2,10 +2,11 @@
 
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_HostError.h"
+#include "viewer/cos/VCOS_KeyHash.h"
 
 #include <deque>
-#include <map>
 #include <string>
+#include <unordered_map>
 
 namespace {
 
@@ -14,7 +15,9 @@ constexpr uint16_t kErrorSeverity = 4;
 
 struct Table {
     std::deque<std::string> m_texts;   // atom n is m_texts[n - 1]; a deque keeps c_str() stable
-    std::map<std::string, PDFL_ASAtom> m_atoms;
+    // Hashed: every dictionary look-up asks for its key's atom. The key
+    // per process keeps a file's names from all sharing one chain.
+    std::unordered_map<std::string, PDFL_ASAtom, VCOS_KeyHash> m_atoms;
 };
 
 Table& TheTable() {

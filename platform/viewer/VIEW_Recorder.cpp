@@ -80,6 +80,11 @@ uint64_t VIEW_Recorder::Result(int table, int slot) {
     return found == results.end() ? 0 : found->second;
 }
 
+bool VIEW_Recorder::Scripted() {
+    const State& state = TheState();
+    return !state.m_faults.empty() || !state.m_results.empty();
+}
+
 void VIEW_Recorder::SetEnumEntries(std::vector<std::pair<PDFL_CosObj, PDFL_CosObj>> entries) {
     TheState().m_enumEntries = std::move(entries);
 }

@@ -50,6 +50,9 @@ public:
     static void RecordRaisedToHost(PDFL_ErrorCode code);
     static const std::vector<PDFL_ErrorCode>& RaisedToHost();
 
+    // Whether any fault or result waits: slots look neither up otherwise.
+    static bool Scripted();
+
     static void Reset();
 
     // On until turned off; Reset leaves it as it is.

@@ -712,17 +712,22 @@ VIEW_EFFECT_(AcroView, 183, (int32_t, uint32_t, PDFL_AVWindowHandlerRec* handler
 // Record, inject, the effect, then the behaviour or the test's result.
 template <int Table, int Slot, class R, class... Args>
 R RecordingBody(Args... args) {
-    VIEW_Recorder::Record(Table, Slot, VIEW_Words(args...));
-    VIEW_Recorder::FireFault(Table, Slot);
+    // A paused run makes millions of calls: their words are not even built.
+    if (VIEW_Recorder::Recording())
+        VIEW_Recorder::Record(Table, Slot, VIEW_Words(args...));
+    // Nor are faults and results looked up where no test set any.
+    const bool scripted = VIEW_Recorder::Scripted();
+    if (scripted)
+        VIEW_Recorder::FireFault(Table, Slot);
     if constexpr (Effect<Table, Slot>::Defined)
         Effect<Table, Slot>::Run(args...);
     constexpr bool frameSlot = Table == PDFL_CoreTable && Slot >= 1 && Slot <= 4;
     if constexpr (Behaviour<Table, Slot>::Defined) {
-        if (!frameSlot && VIEW_Recorder::HasResult(Table, Slot))
+        if (!frameSlot && scripted && VIEW_Recorder::HasResult(Table, Slot))
             return VIEW_FromWord<R>(VIEW_Recorder::Result(Table, Slot));
         return static_cast<R>(Behaviour<Table, Slot>::Run(args...));
     } else {
-        return VIEW_FromWord<R>(VIEW_Recorder::Result(Table, Slot));
+        return VIEW_FromWord<R>(scripted ? VIEW_Recorder::Result(Table, Slot) : 0);
     }
 }
 

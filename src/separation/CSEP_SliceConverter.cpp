@@ -282,8 +282,9 @@ void CSEP_SliceConverter::SliceSingleImage(const GLOB_Object& imageObject, std::
     }
     MakeGray(params, 0, keep ? Pair::Keep : Pair::Mirror);
     if (JobContext().UseExternalStreams() == 0 || SliceBytes(params) <= SmallSliceBytes) {
-        // A page of thousands of inline images would otherwise hold each twice.
-        CPDF_Image copy(OwnsImage() ? imageObject : Doc().Copy(imageObject, true));
+        // A page of thousands of inline images would otherwise hold each
+        // twice, and check each again.
+        CPDF_Image copy = OwnsImage() ? source : CPDF_Image(Doc().Copy(imageObject, true));
         copy.SetImageParams(params, false);
         out[static_cast<size_t>(ink)] = copy.Object();
         return;
