@@ -1,5 +1,7 @@
 #include "FILT/FILT_DCTDecode.h"
 
+#include "FILT/FILT_FilterPipe.h"
+
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
@@ -504,4 +506,14 @@ void FILT_DCTDecode::SkipInputData(j_decompress_ptr jpeg, long count) {
     jpeg->src->next_input_byte += skip;
     jpeg->src->bytes_in_buffer -= skip;
     self->m_skipRemaining += static_cast<uint64_t>(count) - skip;
+}
+
+FILT_DCTDecode* FILT_DCTDecode::FindIn(FILT_Filter* filter) {
+    if (auto* dct = dynamic_cast<FILT_DCTDecode*>(filter))
+        return dct;
+    if (auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter))
+        for (size_t i = 0; i < pipe->NumFilters(); ++i)
+            if (FILT_DCTDecode* dct = FindIn(pipe->FilterAt(i)))
+                return dct;
+    return nullptr;
 }

@@ -85,6 +85,14 @@ public:
     // and so are arithmetic-coded data that end in their last iMCU row,
     // which the decoder reads ahead into.
     bool DataCutShort() const;
+    // With held true, libjpeg's warnings are logged at debug level only, as
+    // under SetStopAtDataEnd, for a pass that decodes the data only to find
+    // where they end: the reader that decodes them for their rows says them,
+    // after its own words. Set before the first ProcessBytes.
+    void SetWarningsHeld(bool held) { SetDataEndTold(held); }
+    // The DCT decoder of filter: filter itself, or the first in a pipe of
+    // filters, however deep; null for none.
+    static FILT_DCTDecode* FindIn(FILT_Filter* filter);
 
 private:
     enum State : int32_t {

@@ -164,16 +164,6 @@ private:
     FILT_FilterBuffer m_buffer;
 };
 
-FILT_DCTDecode* FindDCTDecode(FILT_Filter* filter) {
-    if (auto* dct = dynamic_cast<FILT_DCTDecode*>(filter))
-        return dct;
-    if (auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter))
-        for (size_t i = 0; i < pipe->NumFilters(); ++i)
-            if (FILT_DCTDecode* dct = FindDCTDecode(pipe->FilterAt(i)))
-                return dct;
-    return nullptr;
-}
-
 }  // namespace
 
 uint64_t CSEP_SliceConverter::SliceBytes(const CPDF_ImageParams& params) {
@@ -227,7 +217,7 @@ GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Siz
     if (!filter.IsNull())
         if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1)) {
             if (dct) {
-                FILT_DCTDecode* found = FindDCTDecode(decoders);
+                FILT_DCTDecode* found = FILT_DCTDecode::FindIn(decoders);
                 if (found)
                     found->SetStopAtDataEnd(true);
                 *dct = found;

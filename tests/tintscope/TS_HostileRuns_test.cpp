@@ -189,6 +189,14 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
                std::to_string(side * side * components) + " samples" + rest;
     };
     const char* const readAsZero = "; the missing samples are read as 0";
+    // An inline image's data end where its decoder says: the pass that finds
+    // that end keeps libjpeg's words for the image's own line.
+    const auto inlineImage = [](const std::string& data) {
+        return TS_OnePage("", "q 50 0 0 50 10 10 cm BI /W 64 /H 64 /CS /CMYK /BPC 8 /F /DCT ID " + data + "\nEI Q");
+    };
+    const auto inlineSaid = [](std::string line) {
+        return line.replace(line.find("Image /Im0 is"), 13, "An inline image is");
+    };
     // An image row (of 64) on a plate, and its level there: -1 for some ink
     // (below 250).
     struct PlateRow {
@@ -253,6 +261,11 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
          truncated(8, 64, 4, readAsZero)},
         {"gray-in-scan.pdf", image(grayDict, scanData(gray, 200)), 0, truncated(32, 64, 1, readAsZero),
          {{"plate-3-Black.png", 2, -1}, {"plate-3-Black.png", 50, 0}}},
+        {"inline-progressive-in-1st-scan.pdf", inlineImage(scanData(progressive, 40)), 0,
+         inlineSaid(truncated(16, 64, 4, readAsZero)), cmykPaper(16)},
+        {"inline-junk-before-scan.pdf", inlineImage(scanData(junkBeforeScan, 200)), 0,
+         "page 1: An inline image: Corrupt JPEG data: 2 extraneous bytes before marker 0xda", {},
+         inlineSaid(truncated(8, 64, 4, readAsZero))},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -1,6 +1,7 @@
 #include "CPDF/content/CPDF_InlineImageStream.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_SubFileFilter.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
@@ -28,8 +29,8 @@ void CPDF_InlineImageStream::Reset(const CPDF_ImageParams& params, const GLOB_St
     m_input = nullptr;
     m_raw.Reset();
     m_decoded.Reset();
-    MakeFilter(params, filter, decodeParms);
     m_openFlags = openFlags;
+    MakeFilter(params, filter, decodeParms);
 }
 
 uint64_t CPDF_InlineImageStream::DataLength(const CPDF_ImageParams& params) {
@@ -42,8 +43,14 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                                         const GLOB_Object& decodeParms) {
     if (!filter.IsNull()) {
         m_filter = GLOB_Filter::MakeFilterChain(filter, decodeParms, GLOB_Filter::Decoding);
-        if (m_filter != nullptr)
+        if (m_filter != nullptr) {
+            // Raw reading decodes only to find the data's end; the image's
+            // reader says what libjpeg finds in them.
+            if (m_openFlags != 2)
+                if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter))
+                    dct->SetWarningsHeld(true);
             return;
+        }
     }
     const uint64_t length = DataLength(params);
     if (length > std::numeric_limits<uint32_t>::max())
