@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "VDRW_PathCopy.h"
+#include "VDRW_PassingDevice.h"
 
 /* A mask as begin_mask gives it, with its contents recorded. */
 typedef struct Mask {
@@ -694,29 +695,6 @@ fz_device* VDRW_NewSoftMaskDevice(fz_context* ctx, fz_device* target, fz_irect b
     dev->m_target = fz_keep_device(ctx, target);
     dev->m_band = band;
     dev->m_super.drop_device = DropDevice;
-    dev->m_super.fill_path = FillPath;
-    dev->m_super.stroke_path = StrokePath;
-    dev->m_super.clip_path = ClipPath;
-    dev->m_super.clip_stroke_path = ClipStrokePath;
-    dev->m_super.fill_text = FillText;
-    dev->m_super.stroke_text = StrokeText;
-    dev->m_super.clip_text = ClipText;
-    dev->m_super.clip_stroke_text = ClipStrokeText;
-    dev->m_super.ignore_text = IgnoreText;
-    dev->m_super.fill_shade = FillShade;
-    dev->m_super.fill_image = FillImage;
-    dev->m_super.fill_image_mask = FillImageMask;
-    dev->m_super.clip_image_mask = ClipImageMask;
-    dev->m_super.pop_clip = PopClip;
-    dev->m_super.begin_mask = BeginMask;
-    dev->m_super.end_mask = EndMask;
-    dev->m_super.begin_group = BeginGroup;
-    dev->m_super.end_group = EndGroup;
-    dev->m_super.begin_tile = BeginTile;
-    dev->m_super.end_tile = EndTile;
-    dev->m_super.render_flags = RenderFlags;
-    dev->m_super.set_default_colorspaces = SetDefaultColorspaces;
-    dev->m_super.begin_layer = BeginLayer;
-    dev->m_super.end_layer = EndLayer;
+    VDRW_SET_PASSING_ENTRIES(dev->m_super);
     return &dev->m_super;
 }
