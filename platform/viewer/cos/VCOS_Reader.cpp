@@ -323,8 +323,11 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         if (!object.isStream())
             return copy;
         std::shared_ptr<Buffer> data = object.getRawStreamData();
-        const std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-        return m_store.NewStream(m_doc, false, bytes, copy);
+        std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+        data.reset();
+        // The copy becomes the stream's dictionary: a second would stay in
+        // the table, unused, for every stream of the file.
+        return m_store.NewStreamOwning(m_doc, std::move(bytes), copy);
     }
     return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
 }
