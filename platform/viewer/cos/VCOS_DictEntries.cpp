@@ -15,8 +15,14 @@ VCOS_DictEntries::~VCOS_DictEntries() = default;
 VCOS_DictEntries::VCOS_DictEntries(VCOS_DictEntries&&) noexcept = default;
 VCOS_DictEntries& VCOS_DictEntries::operator=(VCOS_DictEntries&&) noexcept = default;
 
-VCOS_DictEntries::VCOS_DictEntries(const VCOS_DictEntries& other)
-    : m_items(other.m_items), m_index(other.m_index ? std::make_unique<Index>(*other.m_index) : nullptr) {}
+VCOS_DictEntries::VCOS_DictEntries(const VCOS_DictEntries& other) {
+    if (!other.m_body)
+        return;
+    m_body = std::make_unique<Body>();
+    m_body->m_items = other.m_body->m_items;
+    if (other.m_body->m_index)
+        m_body->m_index = std::make_unique<Index>(*other.m_body->m_index);
+}
 
 VCOS_DictEntries& VCOS_DictEntries::operator=(const VCOS_DictEntries& other) {
     if (this != &other) {
@@ -24,6 +30,11 @@ VCOS_DictEntries& VCOS_DictEntries::operator=(const VCOS_DictEntries& other) {
         *this = std::move(copy);
     }
     return *this;
+}
+
+const std::vector<VCOS_DictEntries::Item>& VCOS_DictEntries::Items() const {
+    static const std::vector<Item> none;
+    return m_body ? m_body->m_items : none;
 }
 
 uint64_t VCOS_DictEntries::Steps() { return g_steps.load(std::memory_order_relaxed); }
@@ -34,13 +45,14 @@ bool VCOS_DictEntries::SameKey::operator()(const std::string& a, const std::stri
 }
 
 size_t VCOS_DictEntries::Position(const std::string& key) const {
-    if (m_index) {
+    const std::vector<Item>& items = Items();
+    if (m_body && m_body->m_index) {
         Count(1);
-        const auto found = m_index->find(key);
-        return found == m_index->end() ? m_items.size() : found->second;
+        const auto found = m_body->m_index->find(key);
+        return found == m_body->m_index->end() ? items.size() : found->second;
     }
     size_t at = 0;
-    while (at < m_items.size() && m_items[at].first != key)
+    while (at < items.size() && items[at].first != key)
         ++at;
     Count(at + 1);
     return at;
@@ -48,49 +60,56 @@ size_t VCOS_DictEntries::Position(const std::string& key) const {
 
 const VCOS_Obj* VCOS_DictEntries::Find(const std::string& key) const {
     const size_t at = Position(key);
-    return at < m_items.size() ? &m_items[at].second : nullptr;
+    return at < Size() ? &m_body->m_items[at].second : nullptr;
 }
 
 void VCOS_DictEntries::BuildIndex() {
+    const std::vector<Item>& items = m_body->m_items;
     auto index = std::make_unique<Index>();
-    index->reserve(m_items.size() * 2);
-    for (size_t i = 0; i < m_items.size(); ++i)
-        index->emplace(m_items[i].first, static_cast<uint32_t>(i));
-    Count(m_items.size());
-    m_index = std::move(index);
+    index->reserve(items.size() * 2);
+    for (size_t i = 0; i < items.size(); ++i)
+        index->emplace(items[i].first, static_cast<uint32_t>(i));
+    Count(items.size());
+    m_body->m_index = std::move(index);
 }
 
 void VCOS_DictEntries::Put(const std::string& key, VCOS_Obj value) {
     const size_t at = Position(key);
-    if (at < m_items.size()) {
-        m_items[at].second = value;
+    if (at < Size()) {
+        m_body->m_items[at].second = value;
         return;
     }
-    m_items.emplace_back(key, value);
+    if (!m_body)
+        m_body = std::make_unique<Body>();
+    std::vector<Item>& items = m_body->m_items;
+    std::unique_ptr<Index>& index = m_body->m_index;
+    items.emplace_back(key, value);
     try {
-        if (m_index)
-            m_index->emplace(key, static_cast<uint32_t>(at));
-        else if (m_items.size() >= IndexFrom)
+        if (index)
+            index->emplace(key, static_cast<uint32_t>(at));
+        else if (items.size() >= IndexFrom)
             BuildIndex();
     } catch (...) {
         // Out of memory: the entry goes again, so that index and entries agree.
-        m_items.pop_back();
-        if (m_index)
-            m_index->erase(key);
+        items.pop_back();
+        if (index)
+            index->erase(key);
         throw;
     }
 }
 
 void VCOS_DictEntries::Remove(const std::string& key) {
     const size_t at = Position(key);
-    if (at == m_items.size())
+    if (at == Size())
         return;
-    if (m_index) {
-        m_index->erase(key);
-        for (auto& [name, position] : *m_index)
+    std::vector<Item>& items = m_body->m_items;
+    std::unique_ptr<Index>& index = m_body->m_index;
+    if (index) {
+        index->erase(key);
+        for (auto& [name, position] : *index)
             if (position > at)
                 --position;
     }
-    Count(m_items.size() - at + (m_index ? m_index->size() : 0));
-    m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(at));
+    Count(items.size() - at + (index ? index->size() : 0));
+    items.erase(items.begin() + static_cast<std::ptrdiff_t>(at));
 }

@@ -8,6 +8,10 @@
 // Put replaces a known key's value where it stands and adds a new key last,
 // so that the writer's output keeps the order it always had. Remove costs
 // steps in proportion to the dictionary's size.
+//
+// Every entry of the store holds one (VCOS_Document.h), most of them for an
+// integer or a name: an empty one is a single null pointer, and the entries
+// live behind it once a key is put.
 #pragma once
 
 #include <cstddef>
@@ -39,10 +43,10 @@ public:
     // Nothing happens when the key is absent.
     void Remove(const std::string& key);
 
-    size_t Size() const { return m_items.size(); }
-    const std::vector<Item>& Items() const { return m_items; }
-    std::vector<Item>::const_iterator begin() const { return m_items.begin(); }
-    std::vector<Item>::const_iterator end() const { return m_items.end(); }
+    size_t Size() const { return Items().size(); }
+    const std::vector<Item>& Items() const;
+    std::vector<Item>::const_iterator begin() const { return Items().begin(); }
+    std::vector<Item>::const_iterator end() const { return Items().end(); }
 
     // Keys compared (by a scan or inside the index), look-ups in an index and
     // entries moved by removals, summed over every dictionary in the
@@ -60,8 +64,12 @@ private:
     size_t Position(const std::string& key) const;
     void BuildIndex();
 
-    std::vector<Item> m_items;
-    // Null below IndexFrom entries (most dictionaries, which a scan serves
-    // as well), else the position of every key.
-    std::unique_ptr<Index> m_index;
+    struct Body {
+        std::vector<Item> m_items;
+        // Null below IndexFrom entries (most dictionaries, which a scan
+        // serves as well), else the position of every key.
+        std::unique_ptr<Index> m_index;
+    };
+    // Null until the first key is put.
+    std::unique_ptr<Body> m_body;
 };

@@ -323,8 +323,11 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         if (!object.isStream())
             return copy;
         std::shared_ptr<Buffer> data = object.getRawStreamData();
-        const std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
-        return m_store.NewStream(m_doc, false, bytes, copy);
+        std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+        data.reset();
+        // The copy becomes the stream's dictionary: a second would stay in
+        // the table, unused, for every stream of the file.
+        return m_store.NewStreamOwning(m_doc, std::move(bytes), copy);
     }
     return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
 }
@@ -469,15 +472,26 @@ size_t Copier::Copy() {
         m_store.MarkLost(m_doc, m_store.Number(object.m_declared), SaidAbout(object.m_id));
         m_lost.insert(object.m_id);
     }
+    // The trailer's dictionaries are looked at before qpdf's objects go.
+    std::vector<std::pair<const char*, QPDFObjectHandle>> catalogs;
+    for (const char* key : {"/Root", "/Info"}) {
+        QPDFObjectHandle value = trailer.getKey(key);
+        if (value.isDictionary())
+            catalogs.emplace_back(key, value);
+    }
+    // What qpdf parsed of an object goes once the store holds it, so that a
+    // file's objects are not held twice at once. The value left in its place
+    // is not null, as the dictionaries still to copy ask of what they name.
+    // An encrypted file keeps its objects: qpdf reads its permissions after.
+    const bool release = !m_qpdf.isEncrypted();
     for (Kept& object : kept) {
         m_store.Define(object.m_declared, Direct(object.m_body, 0));
         CollectWarnings();
+        if (release && object.m_body.isIndirect() && !object.m_body.isNull())
+            m_qpdf.replaceObject(object.m_body.getObjGen(), QPDFObjectHandle::newBool(false));
     }
 
-    for (const char* key : {"/Root", "/Info"}) {
-        QPDFObjectHandle value = trailer.getKey(key);
-        if (!value.isDictionary())
-            continue;
+    for (auto& [key, value] : catalogs) {
         VCOS_Obj obj = Value(value, 0);
         if (!m_store.IsIndirect(obj)) {
             // A direct catalog in the trailer gets a number of its own.

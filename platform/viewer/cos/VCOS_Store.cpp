@@ -126,6 +126,8 @@ uint32_t VCOS_Store::NextNumber(VCOS_DocId doc) const {
     return d.m_numbers.empty() ? 1 : d.m_numbers.rbegin()->first + 1;
 }
 
+size_t VCOS_Store::EntryCount(VCOS_DocId doc) const { return Doc(doc).m_table.size(); }
+
 // ---- entries
 
 const VCOS_Entry& VCOS_Store::Entry(VCOS_Obj obj) const {
@@ -197,19 +199,34 @@ VCOS_Obj VCOS_Store::Adopt(VCOS_DocId doc, VCOS_Obj value, const char* operation
         Fail(VCOS_ErrorKind::BadObject, std::string(operation) + ": " + VCOS_Describe(value) +
                                             (entry.m_indirect ? " is an indirect object" : " is a direct container") +
                                             " of another document");
-    if (entry.m_type == VCOS_Type::Name)
-        return NewName(doc, /*indirect=*/false, entry.m_bytes);
-    VCOS_Entry copy = entry;
-    return Add(doc, /*indirect=*/false, std::move(copy));
+    switch (entry.m_type) {
+    case VCOS_Type::Integer: return NewInteger(doc, /*indirect=*/false, entry.m_integer);
+    case VCOS_Type::Real: return NewReal(doc, /*indirect=*/false, entry.m_real);
+    case VCOS_Type::Boolean: return NewBoolean(doc, /*indirect=*/false, entry.m_boolean);
+    case VCOS_Type::Name: return NewName(doc, /*indirect=*/false, entry.m_bytes);
+    case VCOS_Type::String: return NewString(doc, /*indirect=*/false, entry.m_bytes);
+    default: return VCOS_NullObj;
+    }
 }
 
 // ---- new objects
 
 VCOS_Obj VCOS_Store::NewInteger(VCOS_DocId doc, bool indirect, int32_t value) {
+    // A direct integer never changes, so one entry serves every use of its
+    // value, as a name's does: a dictionary of numbers costs its keys only.
+    VCOS_Document& d = Doc(doc);
+    if (!indirect) {
+        const auto found = d.m_integers.find(value);
+        if (found != d.m_integers.end())
+            return VCOS_Obj{doc, found->second};
+    }
     VCOS_Entry entry;
     entry.m_type = VCOS_Type::Integer;
     entry.m_integer = value;
-    return Add(doc, indirect, std::move(entry));
+    const VCOS_Obj obj = Add(doc, indirect, std::move(entry));
+    if (!indirect)
+        d.m_integers.emplace(value, obj.m_index);
+    return obj;
 }
 
 VCOS_Obj VCOS_Store::NewReal(VCOS_DocId doc, bool indirect, double value) {
@@ -259,7 +276,7 @@ VCOS_Obj VCOS_Store::NewArray(VCOS_DocId doc, bool indirect, uint32_t nulls) {
     CheckArrayLength(nulls, "NewArray");
     VCOS_Entry entry;
     entry.m_type = VCOS_Type::Array;
-    entry.m_items.assign(nulls, VCOS_NullObj);
+    entry.m_items = std::make_unique<std::vector<VCOS_Obj>>(nulls, VCOS_NullObj);
     return Add(doc, indirect, std::move(entry));
 }
 
@@ -278,12 +295,24 @@ VCOS_Obj VCOS_Store::NewStream(VCOS_DocId doc, bool indirect, const std::string&
         for (const auto& [key, value] : entries)
             DictPut(dict, key, value);
     }
+    return StreamOver(doc, indirect, stored, dict);
+}
+
+VCOS_Obj VCOS_Store::NewStreamOwning(VCOS_DocId doc, std::string stored, VCOS_Obj dict) {
+    const VCOS_Entry& entry = Typed(dict, VCOS_Type::Dict, "NewStreamOwning");
+    if (dict.m_doc != doc || entry.m_indirect)
+        Fail(VCOS_ErrorKind::BadObject, "NewStreamOwning: " + VCOS_Describe(dict) +
+                                            " is not a direct dictionary of document " + std::to_string(doc));
+    return StreamOver(doc, /*indirect=*/false, std::move(stored), dict);
+}
+
+VCOS_Obj VCOS_Store::StreamOver(VCOS_DocId doc, bool indirect, std::string stored, VCOS_Obj dict) {
     if (stored.size() > 0x7FFFFFFF)
         Fail(VCOS_ErrorKind::BadObject, "NewStream: " + std::to_string(stored.size()) + " bytes are too many");
     DictPut(dict, "Length", NewInteger(doc, /*indirect=*/false, static_cast<int32_t>(stored.size())));
     VCOS_Entry entry;
     entry.m_type = VCOS_Type::Stream;
-    entry.m_bytes = stored;
+    entry.m_bytes = std::move(stored);
     entry.m_dict = dict;
     return Add(doc, indirect, std::move(entry));
 }
@@ -311,19 +340,37 @@ void VCOS_Store::Define(VCOS_Obj indirect, VCOS_Obj direct) {
     if (!target.m_indirect || target.m_type != VCOS_Type::Null || source.m_indirect || indirect.m_doc != direct.m_doc)
         Fail(VCOS_ErrorKind::BadObject, "Define: " + VCOS_Describe(indirect) + " cannot take the value of " +
                                             VCOS_Describe(direct));
-    VCOS_Entry value = source;
-    value.m_indirect = true;
-    value.m_number = target.m_number;
-    value.m_generation = target.m_generation;
-    target = std::move(value);
     VCOS_Document& doc = Doc(direct.m_doc);
-    const auto interned = doc.m_names.find(source.m_bytes);
-    const bool isInternedName = source.m_type == VCOS_Type::Name && interned != doc.m_names.end() &&
-                                interned->second == direct.m_index;
-    if (!isInternedName) {
-        doc.m_table[direct.m_index] = VCOS_Entry();
-        doc.m_table[direct.m_index].m_live = false;
+    VCOS_Entry& body = doc.m_table[direct.m_index];
+    const uint32_t number = target.m_number;
+    const uint16_t generation = target.m_generation;
+    // An interned name or integer serves other uses too and stays; any other
+    // body moves into the indirect entry and leaves a dead one behind.
+    bool interned = false;
+    if (source.m_type == VCOS_Type::Name) {
+        const auto found = doc.m_names.find(source.m_bytes);
+        interned = found != doc.m_names.end() && found->second == direct.m_index;
+    } else if (source.m_type == VCOS_Type::Integer) {
+        const auto found = doc.m_integers.find(source.m_integer);
+        interned = found != doc.m_integers.end() && found->second == direct.m_index;
     }
+    VCOS_Entry value;
+    if (interned) {
+        value.m_type = body.m_type;
+        if (body.m_type == VCOS_Type::Integer)
+            value.m_integer = body.m_integer;
+        else
+            value.m_bytes = body.m_bytes;
+    } else {
+        value = std::move(body);
+        body = VCOS_Entry();
+        body.m_live = false;
+    }
+    value.m_live = true;
+    value.m_indirect = true;
+    value.m_number = number;
+    value.m_generation = generation;
+    target = std::move(value);
 }
 
 // ---- objects
@@ -370,10 +417,10 @@ bool VCOS_Store::EqualAt(VCOS_Obj a, VCOS_Obj b, int depth) const {
     case VCOS_Type::String: return x.m_bytes == y.m_bytes;
     case VCOS_Type::Stream: return false;
     case VCOS_Type::Array:
-        if (x.m_items.size() != y.m_items.size())
+        if (x.m_items->size() != y.m_items->size())
             return false;
-        for (size_t i = 0; i < x.m_items.size(); ++i)
-            if (!EqualAt(x.m_items[i], y.m_items[i], depth + 1))
+        for (size_t i = 0; i < x.m_items->size(); ++i)
+            if (!EqualAt((*x.m_items)[i], (*y.m_items)[i], depth + 1))
                 return false;
         return true;
     case VCOS_Type::Dict:
@@ -443,11 +490,11 @@ bool VCOS_Store::DictKnown(VCOS_Obj dict, const std::string& key) const {
 // ---- arrays
 
 uint32_t VCOS_Store::ArrayLength(VCOS_Obj array) const {
-    return static_cast<uint32_t>(Typed(array, VCOS_Type::Array, "ArrayLength").m_items.size());
+    return static_cast<uint32_t>(Typed(array, VCOS_Type::Array, "ArrayLength").m_items->size());
 }
 
 VCOS_Obj VCOS_Store::ArrayGet(VCOS_Obj array, uint32_t index) const {
-    const auto& items = Typed(array, VCOS_Type::Array, "ArrayGet").m_items;
+    const auto& items = *Typed(array, VCOS_Type::Array, "ArrayGet").m_items;
     if (index >= items.size())
         Fail(VCOS_ErrorKind::BadObject, "ArrayGet: index " + std::to_string(index) + " is past the end of " +
                                             VCOS_Describe(array) + " (" + std::to_string(items.size()) + " elements)");
@@ -458,7 +505,7 @@ void VCOS_Store::ArrayPut(VCOS_Obj array, uint32_t index, VCOS_Obj value) {
     Typed(array, VCOS_Type::Array, "ArrayPut");
     CheckArrayLength(uint64_t{index} + 1, "ArrayPut");
     const VCOS_Obj stored = Adopt(array.m_doc, value, "ArrayPut");
-    auto& items = MutableTyped(array, VCOS_Type::Array, "ArrayPut").m_items;
+    auto& items = *MutableTyped(array, VCOS_Type::Array, "ArrayPut").m_items;
     if (index >= items.size())
         items.resize(size_t{index} + 1, VCOS_NullObj);
     items[index] = stored;
@@ -469,7 +516,7 @@ void VCOS_Store::ArrayInsert(VCOS_Obj array, uint32_t index, VCOS_Obj value) {
     CheckArrayLength(uint64_t{ArrayLength(array)} + 1, "ArrayInsert");
     CheckArrayLength(uint64_t{index} + 1, "ArrayInsert");
     const VCOS_Obj stored = Adopt(array.m_doc, value, "ArrayInsert");
-    auto& items = MutableTyped(array, VCOS_Type::Array, "ArrayInsert").m_items;
+    auto& items = *MutableTyped(array, VCOS_Type::Array, "ArrayInsert").m_items;
     if (index >= items.size()) {
         items.resize(index, VCOS_NullObj);
         items.push_back(stored);
@@ -479,7 +526,7 @@ void VCOS_Store::ArrayInsert(VCOS_Obj array, uint32_t index, VCOS_Obj value) {
 }
 
 void VCOS_Store::ArrayRemoveNth(VCOS_Obj array, uint32_t index) {
-    auto& items = MutableTyped(array, VCOS_Type::Array, "ArrayRemoveNth").m_items;
+    auto& items = *MutableTyped(array, VCOS_Type::Array, "ArrayRemoveNth").m_items;
     if (index >= items.size())
         Fail(VCOS_ErrorKind::BadObject, "ArrayRemoveNth: index " + std::to_string(index) + " is past the end of " +
                                             VCOS_Describe(array) + " (" + std::to_string(items.size()) + " elements)");
@@ -503,7 +550,7 @@ uint32_t VCOS_Store::StreamLength(VCOS_Obj stream) const {
 bool VCOS_Store::Enum(VCOS_Obj container, const EnumProc& proc) {
     const VCOS_Entry& entry = Entry(container);
     if (entry.m_type == VCOS_Type::Array) {
-        const std::vector<VCOS_Obj> items = entry.m_items;
+        const std::vector<VCOS_Obj> items = *entry.m_items;
         for (const VCOS_Obj item : items)
             if (!proc(item, VCOS_NullObj))
                 return false;

@@ -5,7 +5,9 @@
 // Ownership: every object but Null lives in one document's table and goes
 // with the document. A direct scalar stored into another document is copied
 // there; an indirect object or a direct container of another document is
-// refused. Direct scalars report no document (DocOf gives 0).
+// refused. Direct scalars report no document (DocOf gives 0). A document
+// keeps one entry for each direct name and each direct integer it holds,
+// which every use of that value shares: neither ever changes.
 //
 // Dictionary operations accept a stream and work on its dictionary. Keys and
 // names are byte strings without the "/" and with #xx decoded. A key is
@@ -58,6 +60,9 @@ public:
     // Every indirect object, by ascending number.
     std::vector<VCOS_Obj> IndirectObjects(VCOS_DocId doc) const;
     uint32_t NextNumber(VCOS_DocId doc) const;
+    // The entries the document's table holds, those given up to an indirect
+    // object's value included: what it keeps for its objects, to count.
+    size_t EntryCount(VCOS_DocId doc) const;
     // Grows with every change to the document's objects, root, information
     // dictionary or header, so that a copy made from the document (a written
     // file, an opened rendering) can tell it is stale.
@@ -76,6 +81,10 @@ public:
     // A stream over stored (encoded) bytes; the dictionary's entries are
     // copied and /Length is set to the byte count.
     VCOS_Obj NewStream(VCOS_DocId doc, bool indirect, const std::string& stored, VCOS_Obj attributes);
+    // For the reader: the same, direct, made of a direct dictionary of the
+    // document that nothing else holds, which becomes the stream's own
+    // rather than copied, and of the bytes given.
+    VCOS_Obj NewStreamOwning(VCOS_DocId doc, std::string stored, VCOS_Obj dict);
 
     // For the reader: an indirect Null at a given number and generation, then
     // its value, moved in from a direct object of the same document.
@@ -131,6 +140,8 @@ private:
     const VCOS_Entry& DictOf(VCOS_Obj dictOrStream, const char* operation) const;
     VCOS_Entry& MutableDictOf(VCOS_Obj dictOrStream, const char* operation);
     VCOS_Obj Add(VCOS_DocId doc, bool indirect, VCOS_Entry entry);
+    // A stream over stored whose dictionary is dict, /Length set.
+    VCOS_Obj StreamOver(VCOS_DocId doc, bool indirect, std::string stored, VCOS_Obj dict);
     // The value as it may be stored into a container of doc: a direct scalar
     // of another document is copied; a foreign indirect object or direct
     // container throws.

@@ -30,7 +30,7 @@ QPDFObjectHandle ToQpdf(const VCOS_Store& store, VCOS_Obj obj, int depth) {
     case VCOS_Type::String: return QPDFObjectHandle::newString(entry.m_bytes);
     case VCOS_Type::Array: {
         QPDFObjectHandle array = QPDFObjectHandle::newArray();
-        for (const VCOS_Obj item : entry.m_items)
+        for (const VCOS_Obj item : *entry.m_items)
             array.appendItem(ToQpdf(store, item, depth + 1));
         return array;
     }

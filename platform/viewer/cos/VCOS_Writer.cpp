@@ -118,10 +118,10 @@ void DocumentWriter::Value(VCOS_Obj obj, int depth) {
     case VCOS_Type::String: m_out.Put(VCOS_FormatString(entry.m_bytes)); break;
     case VCOS_Type::Array:
         m_out.Put("[");
-        for (size_t i = 0; i < entry.m_items.size(); ++i) {
+        for (size_t i = 0; i < entry.m_items->size(); ++i) {
             if (i > 0)
                 m_out.Put(" ");
-            Value(entry.m_items[i], depth + 1);
+            Value((*entry.m_items)[i], depth + 1);
         }
         m_out.Put("]");
         break;

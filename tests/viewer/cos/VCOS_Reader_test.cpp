@@ -287,6 +287,64 @@ TEST(VCOS_Reader, ObjectsReadAsNullCostStepsInProportionToTheirCount) {
     }
 }
 
+// What the store keeps of each object read: a separated page of n one-pixel
+// images holds n image streams beside the forms that draw them, and every
+// entry of the table stays until the document closes. Integers repeat
+// (1, 8, a stream's /Length, coordinates), and a stream's dictionary is its
+// own, not a copy beside an unused one.
+TEST(VCOS_Reader, EachObjectReadKeepsAFewSmallEntries) {
+    const std::vector<std::string> page = {"<< /Type /Catalog /Pages 2 0 R >>",
+                                           "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                           "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] >>"};
+    const struct {
+        const char* what;
+        std::function<std::string(size_t)> body;
+        size_t entries;  // at most, an object
+    } shapes[] = {
+        {"one-pixel image streams",
+         [](size_t) {
+             return std::string("<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace /DeviceGray "
+                                "/BitsPerComponent 8 /Length 1 >>\nstream\n\x80\nendstream");
+         },
+         3},  // the indirect object, its dictionary and the body it took
+        {"forms placing them",
+         [](size_t i) {
+             const std::string content = "q 1 0 0 1 " + std::to_string(i % 200) + " " + std::to_string(i / 200 % 200) +
+                                         " cm /Im0 Do Q";
+             return "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Resources << /XObject << /Im0 " +
+                    std::to_string(i - 1) + " 0 R >> >> /Length " + std::to_string(content.size()) +
+                    " >>\nstream\n" + content + "\nendstream";
+         },
+         6},  // and the resources' two dictionaries and the box
+        {"dictionaries of numbers",
+         [](size_t i) {
+             return "<< /X " + std::to_string(i % 200) + " /Y " + std::to_string(i / 200 % 200) +
+                    " /W 1 /H 1 /BPC 8 >>";
+         },
+         2},  // the indirect object and the body it took
+    };
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const auto entriesFor = [&](size_t count) {
+            std::vector<std::string> objects = page;
+            for (size_t i = 0; i < count; ++i)
+                objects.push_back(shape.body(objects.size() + 1));
+            VCOS_Store store;
+            const VCOS_DocId doc = VCOS_Reader::Read(store, PdfText("%PDF-1.7", objects), "images.pdf");
+            EXPECT_EQ(store.IndirectObjects(doc).size(), count + 3);
+            return store.EntryCount(doc);
+        };
+        const size_t small = entriesFor(1000);
+        const size_t large = entriesFor(3000);
+        // The larger set may bring a few numbers of its own.
+        EXPECT_LE(large - small, 2000 * shape.entries + 20) << small << " entries for 1,000 objects, " << large
+                                                       << " for 3,000";
+    }
+    // An entry for an integer or a name holds no dictionary, array or index
+    // of its own.
+    EXPECT_LE(sizeof(VCOS_Entry), 80u);
+}
+
 // Headers written inside one comment line, each entry pointing at its own:
 // every body looked for runs on to the comment's end, yet all of them
 // together look at the file's bytes once, not once each.
