@@ -34,7 +34,7 @@ std::vector<std::string> CollidingKeys(int count) {
     std::vector<std::string> keys;
     for (int n = 0; static_cast<int>(keys.size()) < count; ++n) {
         char first[9];
-        std::snprintf(first, sizeof first, "P%07d", n);
+        std::snprintf(first, sizeof first, "P%07u", static_cast<unsigned>(n) % 10000000u);
         uint64_t word = 0;
         std::memcpy(&word, first, 8);
         const uint64_t state = ((0xc70f6907ULL ^ (16 * mul)) ^ (shiftMix(word * mul) * mul)) * mul;
