@@ -143,7 +143,8 @@ TEST_F(TS_ProgramTest, FilesThatCannotBeOpenedGiveOneLineAndNoOutput) {
     } rows[] = {
         {"text.pdf", "This is a letter, not a document.\n", "cannot be opened"},
         {"nocatalog.pdf",
-         PdfText("%PDF-1.4", {"<< /Type /Pages /Kids [] /Count 0 >>"}, "/Root 7 0 R"), "cannot be opened"},
+         PdfText("%PDF-1.4", {"<< /Type /Pages /Kids [] /Count 0 >>"}, "/Root 7 0 R"),
+         "cannot be opened: its trailer names no document catalog (/Root)\n"},
         {"missing.pdf", "", "cannot be opened"},
         {filling, "", "cannot be opened"},
     };

@@ -204,6 +204,11 @@ std::string TemporaryCause(const std::string& error) {
 // cause.
 std::string Reworded(std::string text) {
     text = WithoutQpdfPlace(WithStoreTypesInWords(text));
+    // The reader's words lead with the store's kind and the file's path,
+    // which the line names already.
+    const std::string noRoot = " has no /Root dictionary in its trailer";
+    if (const size_t at = text.find(noRoot); at != std::string::npos)
+        text = "its trailer names no document catalog (/Root)" + text.substr(at + noRoot.size());
     const std::string decode = "The stream cannot be encoded or decoded: cannot decode Cos object (";
     const size_t through = text.find(decode) == std::string::npos ? std::string::npos : text.find(") through /");
     if (through != std::string::npos) {
