@@ -24,7 +24,7 @@ bool IsContainer(VCOS_Type type) {
 }
 
 const VCOS_Entry& NullEntry() {
-    static const VCOS_Entry entry;
+    static const VCOS_Entry entry{};
     return entry;
 }
 
