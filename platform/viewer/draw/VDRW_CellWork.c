@@ -197,7 +197,7 @@ static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matri
     }
     if (Idle(dev))
         return;
-    (void)ctx, (void)ctm, (void)alpha, (void)params;
+    (void)ctm, (void)alpha, (void)params;
     Add(dev, Pixels(image));
 }
 

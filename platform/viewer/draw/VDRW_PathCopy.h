@@ -1,4 +1,5 @@
-/* An unpacked copy of a path, for a display list that records it.
+/* Calls that hand a device an unpacked copy of a path, for a display list
+ * that records it.
  *
  * A path handed on by a display list is packed, and MuPDF 1.21's list
  * device fails to pack some packed paths again ("Can't pack a path that
@@ -15,9 +16,17 @@
 extern "C" {
 #endif
 
-/* The same segments, coordinates unchanged; the caller drops it. Errors
- * of MuPDF pass through. */
-fz_path* VDRW_UnpackedPath(fz_context* ctx, const fz_path* path);
+/* The call passed on to dev with an unpacked copy of path (the same
+ * segments, coordinates unchanged), which is dropped after it. Errors of
+ * MuPDF and of dev pass through. */
+void VDRW_FillUnpacked(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
+                       fz_colorspace* cs, const float* color, float alpha, fz_color_params params);
+void VDRW_StrokeUnpacked(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
+                         fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params);
+void VDRW_ClipUnpacked(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
+                       fz_rect scissor);
+void VDRW_ClipStrokeUnpacked(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
+                             fz_matrix ctm, fz_rect scissor);
 
 #ifdef __cplusplus
 }

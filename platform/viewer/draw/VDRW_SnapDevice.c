@@ -152,26 +152,19 @@ static int Recording(fz_device* dev) { return ((SnapDevice*)dev)->m_recorder != 
 /* A cell records an unpacked copy (VDRW_PathCopy.h). */
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
-    if (!Recording(dev)) {
+    if (Recording(dev))
+        VDRW_StrokeUnpacked(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
+    else
         fz_stroke_path(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
-        return;
-    }
-    fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_stroke_path(ctx, Target(dev), copy, stroke, ctm, cs, color, alpha, params);
-    fz_always(ctx) fz_drop_path(ctx, copy);
-    fz_catch(ctx) fz_rethrow(ctx);
 }
 
 /* A cell being recorded keeps the clip as it is (an unpacked copy): it is
  * made by coverage when the cell is drawn onto the band. */
 static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                            fz_matrix ctm, fz_rect scissor) {
-    if (Recording(dev)) {
-        fz_path* copy = VDRW_UnpackedPath(ctx, path);
-        fz_try(ctx) fz_clip_stroke_path(ctx, Target(dev), copy, stroke, ctm, scissor);
-        fz_always(ctx) fz_drop_path(ctx, copy);
-        fz_catch(ctx) fz_rethrow(ctx);
-    } else
+    if (Recording(dev))
+        VDRW_ClipStrokeUnpacked(ctx, Target(dev), path, stroke, ctm, scissor);
+    else
         VDRW_ClipStrokeByCoverage(ctx, Target(dev), path, stroke, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 

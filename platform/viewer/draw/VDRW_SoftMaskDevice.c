@@ -238,10 +238,7 @@ static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int e
         NoteColor(ctx, d, cs, color, alpha, params);
     }
     Marked(d, fz_bound_path(ctx, path, NULL, ctm));
-    fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_fill_path(ctx, Out(d), copy, evenOdd, ctm, cs, color, alpha, params);
-    fz_always(ctx) fz_drop_path(ctx, copy);
-    fz_catch(ctx) fz_rethrow(ctx);
+    VDRW_FillUnpacked(ctx, Out(d), path, evenOdd, ctm, cs, color, alpha, params);
 }
 
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
@@ -258,10 +255,7 @@ static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, con
         NoteColor(ctx, d, cs, color, alpha, params);
     }
     Marked(d, fz_bound_path(ctx, path, stroke, ctm));
-    fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_stroke_path(ctx, Out(d), copy, stroke, ctm, cs, color, alpha, params);
-    fz_always(ctx) fz_drop_path(ctx, copy);
-    fz_catch(ctx) fz_rethrow(ctx);
+    VDRW_StrokeUnpacked(ctx, Out(d), path, stroke, ctm, cs, color, alpha, params);
 }
 
 static void ClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
@@ -277,10 +271,7 @@ static void ClipPath(fz_context* ctx, fz_device* dev, const fz_path* path, int e
         NotePath(ctx, d, path, ctm);
         Note(ctx, d, &scissor, sizeof scissor);
     }
-    fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_clip_path(ctx, Out(d), copy, evenOdd, ctm, scissor);
-    fz_always(ctx) fz_drop_path(ctx, copy);
-    fz_catch(ctx) fz_rethrow(ctx);
+    VDRW_ClipUnpacked(ctx, Out(d), path, evenOdd, ctm, scissor);
     Pushed(ctx, d, 0);
 }
 
@@ -298,10 +289,7 @@ static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path,
         NoteStroke(ctx, d, stroke);
         Note(ctx, d, &scissor, sizeof scissor);
     }
-    fz_path* copy = VDRW_UnpackedPath(ctx, path);
-    fz_try(ctx) fz_clip_stroke_path(ctx, Out(d), copy, stroke, ctm, scissor);
-    fz_always(ctx) fz_drop_path(ctx, copy);
-    fz_catch(ctx) fz_rethrow(ctx);
+    VDRW_ClipStrokeUnpacked(ctx, Out(d), path, stroke, ctm, scissor);
     Pushed(ctx, d, 0);
 }
 
