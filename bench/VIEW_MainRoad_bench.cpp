@@ -518,6 +518,8 @@ const char* const kPatternCases[] = {
     "clips-in-form-drawn-3000-times.pdf",
     "pattern-strokes-2000.pdf",
     "patterns-1000-of-one-cell.pdf",
+    "pattern-cell-type3-glyph-3000-segments.pdf",
+    "pattern-cell-two-meshes-used-500-times.pdf",
 };
 
 std::string CaseFile(const char* name) {

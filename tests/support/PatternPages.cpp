@@ -168,6 +168,32 @@ std::string MeshData() {
     return data + ">";
 }
 
+// A cell showing one glyph of a Type 3 font whose charproc sets its own
+// colour (so MuPDF records the glyph, not its marks) and fills a
+// 3,000-segment path over the glyph's 1,000 units.
+std::string Type3GlyphPage(double size) {
+    Tiling t;
+    t.m_box = "0 0 4 4";
+    t.m_xstep = t.m_ystep = 4;
+    t.m_resources = "/Font << /F1 6 0 R >>";
+    t.m_content = "BT /F1 " + Real(size) + " Tf 0 0 Td (A) Tj ET";
+    return OnePattern(t, "0 0 200 200",
+                      {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                       "/CharProcs << /g 7 0 R >> /Encoding << /Type /Encoding /Differences [65 /g] >> "
+                       "/FirstChar 65 /LastChar 65 /Widths [1000] /Resources << >> >>",
+                       Stream("", "1000 0 d0 " + Zigzag(3000, 1000))});
+}
+
+// The sizes of the rectangles that make-many-patterns-like pages fill,
+// each with its own pattern.
+const int kFiftyTwoSizes[52][2] = {
+    {180, 180}, {165, 193}, {159, 176}, {169, 168}, {156, 173}, {184, 195}, {158, 190}, {192, 195}, {194, 160},
+    {178, 184}, {199, 186}, {153, 182}, {185, 191}, {154, 165}, {179, 156}, {171, 174}, {180, 150}, {174, 186},
+    {174, 170}, {177, 167}, {176, 170}, {186, 175}, {152, 172}, {200, 174}, {188, 164}, {162, 157}, {180, 167},
+    {172, 156}, {166, 159}, {178, 151}, {175, 180}, {177, 176}, {179, 162}, {161, 151}, {158, 197}, {159, 181},
+    {167, 156}, {181, 157}, {170, 153}, {180, 153}, {182, 155}, {190, 191}, {163, 171}, {185, 158}, {197, 178},
+    {151, 200}, {165, 159}, {164, 194}, {158, 181}, {157, 159}, {183, 189}, {179, 193}};
+
 // Within the budget alone: 102 × 102 cells at 72 dpi, of work 23 each.
 Tiling UnderBudgetAlone() {
     Tiling t;
@@ -209,6 +235,14 @@ const char* BudgetShapeName(BudgetShape shape) {
         return "a pattern in a form drawn at 200 places";
     case BudgetShape::BoxAwayFromOrigin:
         return "BBox [-15 -15 5 5], steps 10";
+    case BudgetShape::Type3GlyphAt200:
+        return "Type 3 glyph of 3,000 segments at 200 pt in a 4-pt cell";
+    case BudgetShape::Type3GlyphAt20:
+        return "the same glyph at 20 pt";
+    case BudgetShape::TwoMeshesUsed500:
+        return "two meshes in a 10-pt cell, 500 fills";
+    case BudgetShape::FiftyTwoUnderBudget:
+        return "52 patterns, each within the budget alone";
     }
     return "";
 }
@@ -302,6 +336,36 @@ std::string BudgetPatternPage(BudgetShape shape) {
                                   "/P0 6 0 R >> >>",
                                   "/Pattern cs /P0 scn 0 0 10 10 re f"),
                            TilingStream(t)});
+    }
+    case BudgetShape::Type3GlyphAt200:
+        return Type3GlyphPage(200);
+    case BudgetShape::Type3GlyphAt20:
+        return Type3GlyphPage(20);
+    case BudgetShape::TwoMeshesUsed500: {
+        t.m_box = "0 0 10 10";
+        t.m_xstep = t.m_ystep = 10;
+        t.m_resources = "/Shading << /Sh0 6 0 R /Sh1 7 0 R >>";
+        t.m_content = "/Sh0 sh /Sh1 sh";
+        const std::string mesh = "/ShadingType 4 /ColorSpace /DeviceGray /BitsPerCoordinate 16 /BitsPerComponent 8 "
+                                 "/BitsPerFlag 8 /Decode [0 10 0 10 0 1] /Filter /ASCIIHexDecode";
+        std::string fills;
+        for (int i = 0; i < 500; ++i)
+            fills += "0 0 20 20 re f\n";
+        return BudgetPage("/Pattern << /P0 5 0 R >>", "/Pattern cs /P0 scn " + fills,
+                          {TilingStream(t), Stream(mesh, "000000000000 00ffff000000 000000ffff00>"),
+                           Stream(mesh, MeshData())});
+    }
+    case BudgetShape::FiftyTwoUnderBudget: {
+        Tiling cell = UnderBudgetAlone();
+        std::string names, content;
+        std::vector<std::string> patterns;
+        for (int i = 0; i < 52; ++i) {
+            names += "/P" + std::to_string(i) + " " + std::to_string(5 + i) + " 0 R ";
+            content += "/Pattern cs /P" + std::to_string(i) + " scn 0 0 " + std::to_string(kFiftyTwoSizes[i][0]) +
+                       " " + std::to_string(kFiftyTwoSizes[i][1]) + " re f\n";
+            patterns.push_back(TilingStream(cell));
+        }
+        return BudgetPage("/Pattern << " + names + ">>", content, patterns);
     }
     case BudgetShape::BoxAwayFromOrigin:
         t.m_box = "-15 -15 5 5";

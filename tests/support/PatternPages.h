@@ -41,6 +41,10 @@ enum class BudgetShape {
     OnePatternThreeFills, // one of those patterns filling the page three times
     PatternInForm200,     // a form filled with a pattern, drawn at 200 places
     BoxAwayFromOrigin,    // BBox [-15 -15 5 5], steps 10, filling 20 20 60 60 re: 3,600 pixels at 72 dpi
+    Type3GlyphAt200,      // a 4-pt cell showing a coloured Type 3 glyph at 200 pt that fills a 3,000-segment path
+    Type3GlyphAt20,       // the same glyph at 20 pt, small enough for MuPDF's glyph cache at 150 dpi
+    TwoMeshesUsed500,     // a 10-pt cell painting a one-triangle mesh and the 3,042-triangle one, 500 fills of 20 pt
+    FiftyTwoUnderBudget,  // 52 patterns (2-pt cell, a 20-segment path) each within the budget alone, own rectangles
 };
 
 std::string BudgetPatternPage(BudgetShape shape);

@@ -1,15 +1,28 @@
 #include "VDRW_CellWork.h"
 
 #include <math.h>
+#include <stdint.h>
 
 /* Deeper nesting weighs HUGE_VAL, so that MuPDF's tiling draws it. */
 enum { kMostNesting = 32 };
+/* Type 3 glyphs inside a glyph's charproc count one unit each (MuPDF
+ * records those as their marks; a font that showed itself would not end). */
+enum { kMostGlyphNesting = 1 };
+/* MuPDF keeps a glyph in its cache when its matrix expands by at most this
+ * many pixels and its pixmap is narrower and lower than this; any other
+ * Type 3 glyph is drawn from its charproc at every use. */
+static const double kCachedGlyphPixels = 256;
 
 /* MuPDF flattens a curve of a cell's size into a few segments. */
 static const double kCurveWork = 8;
 /* A mask, group, clip or shading costs by the pixels it covers: MuPDF
  * makes, fills and composites a pixmap of them at each drawing. */
 static const double kPixelsPerUnit = 64;
+
+typedef struct MeshCount {
+    const fz_shade* m_shade; /* null for a free slot */
+    double m_triangles;
+} MeshCount;
 
 typedef struct Weigher {
     fz_device m_super;
@@ -26,10 +39,15 @@ typedef struct Weigher {
     int m_over;    /* the pattern at the top already costs more than is left */
     VDRW_Tile m_tile;
     double m_tileCells;
-    /* The last mesh counted: every use of a pattern paints the same one
-     * (the list keeps it alive while it is run). */
-    const fz_shade* m_shade;
-    double m_triangles;
+    /* The meshes counted, by address (the lists weighed keep them alive),
+     * open-addressed in a power of two of slots at least twice their
+     * number: each is decoded once a weighing however often it is used. */
+    MeshCount* m_meshes;
+    int m_meshCount, m_meshSlots;
+    /* Whether a placing is already left to the tiling: then its cells are
+     * not weighed again. */
+    VDRW_TileSettled* m_settled;
+    int m_glyphDepth;
     /* A page's pass enters the runs of soft-masked marks where their marks
      * stand, through the page's matrix. */
     const VDRW_MaskRuns* m_runs;
@@ -84,11 +102,45 @@ static double Covered(fz_device* dev, fz_rect r) {
     return fmax(w, 0) * fmax(h, 0) / kPixelsPerUnit;
 }
 
-static double Glyphs(const fz_text* text) {
-    double glyphs = 0;
-    for (const fz_text_span* span = text->head; span; span = span->next)
-        glyphs += span->len;
-    return glyphs;
+static int Cached(fz_context* ctx, fz_font* font, int gid, fz_matrix trm) {
+    if (fz_matrix_expansion(trm) > kCachedGlyphPixels)
+        return 0;
+    const fz_irect box = fz_irect_from_rect(fz_bound_glyph(ctx, font, gid, trm));
+    return (double)box.x1 - box.x0 < kCachedGlyphPixels && (double)box.y1 - box.y0 < kCachedGlyphPixels;
+}
+
+/* A glyph MuPDF caches, or one of a font it outlines, costs one unit: the
+ * units of text's glyphs through ctm. A Type 3 glyph it cannot cache is
+ * drawn from its charproc into a pixmap of its box each time: the
+ * charproc is run through dev, so its work is added where it stands, and
+ * its box's pixels are counted in the units. */
+static double Glyphs(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm) {
+    Weigher* w = (Weigher*)dev;
+    double units = 0;
+    for (const fz_text_span* span = text->head; span; span = span->next) {
+        fz_font* font = span->font;
+        if (!font->t3lists || w->m_glyphDepth >= kMostGlyphNesting) {
+            units += span->len;
+            continue;
+        }
+        for (int i = 0; i < span->len; ++i) {
+            const int gid = span->items[i].gid;
+            fz_matrix trm = span->trm;
+            trm.e = span->items[i].x;
+            trm.f = span->items[i].y;
+            trm = fz_concat(trm, ctm);
+            if (gid < 0 || gid > 255 || Cached(ctx, font, gid, trm)) {
+                units += 1;
+                continue;
+            }
+            units += Covered(dev, fz_bound_glyph(ctx, font, gid, trm));
+            /* An error ends the weighing and drops w: no depth to restore. */
+            ++w->m_glyphDepth;
+            fz_run_t3_glyph(ctx, font, gid, trm, dev);
+            --w->m_glyphDepth;
+        }
+    }
+    return units;
 }
 
 static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
@@ -127,23 +179,24 @@ static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_ma
                      const float* color, float alpha, fz_color_params params) {
     if (Idle(dev))
         return;
-    (void)ctx, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
-    Add(dev, Glyphs(text));
+    (void)cs, (void)color, (void)alpha, (void)params;
+    Add(dev, Glyphs(ctx, dev, text, ctm));
 }
 
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
     if (Idle(dev))
         return;
-    (void)ctx, (void)stroke, (void)ctm, (void)cs, (void)color, (void)alpha, (void)params;
-    Add(dev, Glyphs(text));
+    (void)stroke, (void)cs, (void)color, (void)alpha, (void)params;
+    Add(dev, Glyphs(ctx, dev, text, ctm));
 }
 
 static void ClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect scissor) {
     if (Idle(dev))
         return;
     (void)scissor;
-    Add(dev, Glyphs(text) + Covered(dev, fz_bound_text(ctx, text, NULL, ctm)));
+    const double glyphs = Glyphs(ctx, dev, text, ctm);
+    Add(dev, glyphs + Covered(dev, fz_bound_text(ctx, text, NULL, ctm)));
 }
 
 static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
@@ -151,7 +204,8 @@ static void ClipStrokeText(fz_context* ctx, fz_device* dev, const fz_text* text,
     if (Idle(dev))
         return;
     (void)scissor;
-    Add(dev, Glyphs(text) + Covered(dev, fz_bound_text(ctx, text, stroke, ctm)));
+    const double glyphs = Glyphs(ctx, dev, text, ctm);
+    Add(dev, glyphs + Covered(dev, fz_bound_text(ctx, text, stroke, ctm)));
 }
 
 static void KeepVertex(fz_context* ctx, void* arg, fz_vertex* v, const float* c) {
@@ -163,18 +217,55 @@ static void CountTriangle(fz_context* ctx, void* arg, fz_vertex* a, fz_vertex* b
     *(double*)arg += 1;
 }
 
+static size_t g_meshesDecoded;
+
+void VDRW_ResetMeshCount(void) { __atomic_store_n(&g_meshesDecoded, 0, __ATOMIC_RELAXED); }
+size_t VDRW_MeshesDecoded(void) { return __atomic_load_n(&g_meshesDecoded, __ATOMIC_RELAXED); }
+
+static int MeshSlot(const MeshCount* meshes, int slots, const fz_shade* shade) {
+    uint64_t key = (uint64_t)(uintptr_t)shade;
+    key ^= key >> 33;
+    key *= 0xff51afd7ed558ccdULL;
+    key ^= key >> 33;
+    int slot = (int)(key & (uint64_t)(slots - 1));
+    while (meshes[slot].m_shade && meshes[slot].m_shade != shade)
+        slot = (slot + 1) & (slots - 1);
+    return slot;
+}
+
+/* Twice the slots, the meshes placed again; unchanged when the allocation
+ * throws. */
+static void GrowMeshes(fz_context* ctx, Weigher* w) {
+    const int slots = w->m_meshSlots ? w->m_meshSlots * 2 : 16;
+    MeshCount* meshes = fz_calloc(ctx, (size_t)slots, sizeof *meshes);
+    for (int i = 0; i < w->m_meshSlots; ++i)
+        if (w->m_meshes[i].m_shade)
+            meshes[MeshSlot(meshes, slots, w->m_meshes[i].m_shade)] = w->m_meshes[i];
+    fz_free(ctx, w->m_meshes);
+    w->m_meshes = meshes;
+    w->m_meshSlots = slots;
+}
+
 /* A mesh is filled triangle by triangle, patches as MuPDF divides them
  * (counted under no matrix). */
 static double Triangles(fz_context* ctx, Weigher* w, fz_shade* shade) {
     if (shade->type < FZ_MESH_TYPE4)
         return 0;
-    if (shade != w->m_shade) {
-        double triangles = 0;
-        fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
-        w->m_shade = shade;
-        w->m_triangles = triangles;
+    if (w->m_meshSlots) {
+        const MeshCount* known = &w->m_meshes[MeshSlot(w->m_meshes, w->m_meshSlots, shade)];
+        if (known->m_shade)
+            return known->m_triangles;
     }
-    return w->m_triangles;
+    double triangles = 0;
+    __atomic_fetch_add(&g_meshesDecoded, 1, __ATOMIC_RELAXED);
+    fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
+    if (2 * (w->m_meshCount + 1) > w->m_meshSlots)
+        GrowMeshes(ctx, w);
+    MeshCount* slot = &w->m_meshes[MeshSlot(w->m_meshes, w->m_meshSlots, shade)];
+    slot->m_shade = shade;
+    slot->m_triangles = triangles;
+    ++w->m_meshCount;
+    return triangles;
 }
 
 static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matrix ctm, float alpha,
@@ -249,7 +340,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
     if (top) {
         w->m_tile = (VDRW_Tile){area, view, xstep, ystep, ctm, id};
         w->m_work = 0;
-        w->m_over = 0;
+        w->m_over = w->m_settled && w->m_settled(w->m_arg, &w->m_tile);
     } else {
         Add(dev, 0);
     }
@@ -282,8 +373,11 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
     }
 }
 
+static void DropWeigher(fz_context* ctx, fz_device* dev) { fz_free(ctx, ((Weigher*)dev)->m_meshes); }
+
 static Weigher* NewWeigher(fz_context* ctx, fz_rect page) {
     Weigher* w = fz_new_derived_device(ctx, Weigher);
+    w->m_super.drop_device = DropWeigher;
     w->m_page = page;
     w->m_super.fill_path = FillPath;
     w->m_super.stroke_path = StrokePath;
@@ -326,11 +420,12 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page) {
 }
 
 void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm, fz_rect page,
-                     double budget, VDRW_TileSpent* spent, void* arg) {
+                     double budget, VDRW_TileSpent* spent, VDRW_TileSettled* settled, void* arg) {
     Weigher* w = NewWeigher(ctx, page);
     w->m_runs = runs;
     w->m_ctm = ctm;
     w->m_spent = spent;
+    w->m_settled = settled;
     w->m_arg = arg;
     w->m_left = budget;
     Weigh(ctx, w, list, ctm);

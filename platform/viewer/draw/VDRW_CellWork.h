@@ -5,9 +5,10 @@
  * The unit is about one path segment rasterised. A cell's work is one for
  * its own drawing (a cell with no marks costs too) and one per command,
  * plus a path's segments (a curve counts as the segments it is
- * flattened into), a text's glyphs, an image's pixels, a mesh's
- * triangles, the device pixels that a mask, a group, a clip or a shading
- * covers (as far as the page's size), and for a pattern inside the cell
+ * flattened into), a text's glyphs (a Type 3 glyph too large for MuPDF's
+ * glyph cache: its charproc's work and its box's pixels), an image's
+ * pixels, a mesh's triangles, the device pixels that a mask, a group, a
+ * clip or a shading covers (as far as the page's size), and for a pattern inside the cell
  * its own cells times their work, however deep the patterns nest. A cell
  * that cannot be weighed (patterns nested past any real file, a step of
  * zero, an unbounded area) weighs HUGE_VAL.
@@ -43,13 +44,23 @@ double VDRW_CellWork(fz_context* ctx, fz_display_list* cell, fz_rect page);
  * left (its weighing stops there); answers the budget left. */
 typedef double(VDRW_TileSpent)(void* arg, const VDRW_Tile* tile, double work);
 
+/* Asked before such a pattern's cells are weighed: non-zero when its
+ * placing is already left to MuPDF's tiling, and its cells are not
+ * weighed (spent is told HUGE_VAL). */
+typedef int(VDRW_TileSettled)(void* arg, const VDRW_Tile* tile);
+
 /* Weighs the patterns of list (a page's contents) drawn through ctm onto
  * page (device pixels) for spent, in one pass, budget left at first; the
  * runs of soft-masked marks recorded apart from list (runs, or null) are
- * weighed where their marks stand in it. Errors of MuPDF and of spent pass
- * through. */
+ * weighed where their marks stand in it. Each mesh is decoded once however
+ * often the page paints it. Errors of MuPDF and of spent pass through. */
 void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
-                     fz_rect page, double budget, VDRW_TileSpent* spent, void* arg);
+                     fz_rect page, double budget, VDRW_TileSpent* spent, VDRW_TileSettled* settled, void* arg);
+
+/* Test counter, over every weighing and thread since the last reset: the
+ * meshes decoded to count their triangles. */
+void VDRW_ResetMeshCount(void);
+size_t VDRW_MeshesDecoded(void);
 
 /* The steps i, from *first on, whose cell [lo, hi] + i × step may meet
  * [from, to] and comes within margin of it (step not zero); their count,

@@ -49,6 +49,7 @@ typedef struct ImagePart {
     int m_whole; /* a part that cannot be told: the whole image */
     fz_irect m_area;
     fz_pixmap* m_decoded; /* the part decoded ahead, kept in MuPDF's store for the drawing */
+    int m_ahead;          /* decoded ahead already, whatever came of it */
 } ImagePart;
 
 /* The parts in the order planned, found by size through an open-addressed
@@ -553,11 +554,14 @@ static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, f
     part->m_whole = whole;
     part->m_area = area;
     part->m_decoded = NULL;
+    part->m_ahead = 0;
 }
 
 /* A large image's part is decoded once, here, and kept for the drawing, so
  * that the bands find it in MuPDF's store instead of each decoding it at
- * once. A failure is left for the band to meet as it would. */
+ * once. A failure is left for the band to meet as it would. Each size is
+ * decoded ahead once, for its first image: a part that came out whole is
+ * not kept, and is left to the bands. */
 static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz_matrix ctm) {
     ImagePart* part = FindPart(device->m_plan, image->w, image->h);
     fz_pixmap* pixmap = NULL;
@@ -565,8 +569,9 @@ static void DecodeAhead(fz_context* ctx, PlanDevice* device, fz_image* image, fz
     fz_var(part);
     fz_var(pixmap);
     fz_var(moved);
-    if (!part || part->m_whole || part->m_decoded || (double)image->w * image->h < kPartPixels)
+    if (!part || part->m_whole || part->m_ahead || (double)image->w * image->h < kPartPixels)
         return;
+    part->m_ahead = 1;
     __atomic_fetch_add(&g_decodedAhead, 1, __ATOMIC_RELAXED);
     fz_try(ctx) {
         pixmap = fz_get_pixmap_from_image(ctx, image, &part->m_area, &moved, NULL, NULL);

@@ -87,12 +87,22 @@ static double Spent(void* arg, const VDRW_Tile* tile, double work) {
     return plan->m_left;
 }
 
+/* A placing already left to the tiling stays there: its uses are not
+ * weighed again. */
+static int Settled(void* arg, const VDRW_Tile* tile) {
+    const VDRW_TilePlan* plan = ((Planning*)arg)->m_plan;
+    if (plan->m_count == 0)
+        return 0;
+    const int slot = SlotOf(plan, tile);
+    return plan->m_used[slot] && !plan->m_slots[slot].m_byCell;
+}
+
 VDRW_TilePlan* VDRW_NewTilePlan(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
                                 fz_rect page) {
     VDRW_TilePlan* plan = fz_malloc_struct(ctx, VDRW_TilePlan);
     plan->m_left = kVDRW_MostCellWork;
     Planning planning = {ctx, plan};
-    fz_try(ctx) VDRW_WeighTiles(ctx, list, runs, ctm, page, plan->m_left, Spent, &planning);
+    fz_try(ctx) VDRW_WeighTiles(ctx, list, runs, ctm, page, plan->m_left, Spent, Settled, &planning);
     fz_catch(ctx) {
         VDRW_DropTilePlan(ctx, plan);
         fz_rethrow(ctx);

@@ -20,6 +20,7 @@ namespace {
 
 struct Counts {
     long m_byCell, m_tiled;
+    size_t m_meshes;  // decoded to weigh them
 };
 
 // The 200-point page drawn at dpi, only the square of `shown` points at its
@@ -32,13 +33,14 @@ Counts Draw(const std::string& file, double dpi, double shown, int threads = 0, 
     const int side = static_cast<int>(std::ceil(200 * s));
     VDRW_TestDib dib(side, side);
     VDRW_ResetTileCounts();
+    VDRW_ResetMeshCount();
     VDRW_PageDrawer drawer(store);
     drawer.SetThreads(threads);
     drawer.Draw(doc, 0, VDRW_Matrix(s, 0, 0, -s, 0, 200 * s), dib.DC(), VDRW_Rect(0, 200 - shown, shown, 200),
                 nullptr, nullptr);
     if (plate)
         *plate = dib.Blue();
-    return {VDRW_PatternsDrawnByCell(), VDRW_PatternsLeftToTiling()};
+    return {VDRW_PatternsDrawnByCell(), VDRW_PatternsLeftToTiling(), VDRW_MeshesDecoded()};
 }
 
 TEST(VDRW_PatternBudget, ACostlyCellOverThePageIsLeftToMuPDFsTilingOnEveryBand) {
@@ -83,6 +85,7 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         BudgetShape m_shape;
         double m_dpi;
         Drawn m_drawn;
+        long m_meshes = -1;  // meshes decoded to weigh the drawing's patterns, when asked
     };
     const Row rows[] = {
         // No cell near the page: nothing drawn, not a row walked.
@@ -103,6 +106,16 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         {BudgetShape::OnePatternThreeFills, 72, Drawn::Tiled},
         {BudgetShape::PatternInForm200, 72, Drawn::Both},
         {BudgetShape::BoxAwayFromOrigin, 72, Drawn::ByCell},
+        // A Type 3 glyph too large for MuPDF's glyph cache is drawn from its
+        // charproc in every cell; one the cache holds costs a glyph.
+        {BudgetShape::Type3GlyphAt200, 150, Drawn::Tiled},
+        {BudgetShape::Type3GlyphAt20, 150, Drawn::ByCell},
+        // Two meshes, each decoded once for the drawing however often the
+        // cell is used; the budget holds a few uses, so the placing is tiled.
+        {BudgetShape::TwoMeshesUsed500, 72, Drawn::Tiled, 2},
+        // Each pattern fits alone: only the first of the page is drawn cell
+        // by cell, on every band, however the placings fill the plan's table.
+        {BudgetShape::FiftyTwoUnderBudget, 72, Drawn::Both},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(BudgetShapeName(row.m_shape));
@@ -111,11 +124,18 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         const Counts one = Draw(file, row.m_dpi, 200, 1, &plate);
         EXPECT_EQ(one.m_byCell > 0, row.m_drawn == Drawn::ByCell || row.m_drawn == Drawn::Both);
         EXPECT_EQ(one.m_tiled > 0, row.m_drawn == Drawn::Tiled || row.m_drawn == Drawn::Both);
+        if (row.m_meshes >= 0) {
+            EXPECT_EQ(one.m_meshes, static_cast<size_t>(row.m_meshes));
+        }
+        if (row.m_shape == BudgetShape::FiftyTwoUnderBudget) {
+            EXPECT_EQ(one.m_byCell * 51, one.m_tiled);
+        }
         if (row.m_drawn == Drawn::Both) {
             GrayPlate threaded;
             const Counts four = Draw(file, row.m_dpi, 200, 4, &threaded);
             EXPECT_EQ(four.m_byCell, one.m_byCell);
             EXPECT_EQ(four.m_tiled, one.m_tiled);
+            EXPECT_EQ(four.m_meshes, one.m_meshes);
             EXPECT_TRUE(threaded.pixels == plate.pixels);
         }
         // Every cell that inks the area is drawn: 60 × 60 points at 72 dpi.

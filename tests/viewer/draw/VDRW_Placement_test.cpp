@@ -17,6 +17,8 @@
 #include "viewer/cos/VCOS_TestPdf.h"
 #include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
+// Last: libjpeg defines TRUE and FALSE, which the Win32 stand-in declares.
+#include "FILT/FILT_DCTTestJpeg.h"
 
 namespace {
 
@@ -93,6 +95,35 @@ void ExpectHugeImageDecodedAsFarAsItShows(int uses, bool masked) {
     EXPECT_EQ(VDRW_ReadPlanCounts().m_decodedAhead, 1u);
 }
 
+// A 200-point page painting twice a 3000 × 3000 grey JPEG over 400 × 400
+// points, its top-left quarter on the page, through a page-wide luminosity
+// soft mask when masked. At 150 dpi MuPDF decodes it at half size: fewer
+// pixels than a part is cut from, so it is decoded whole, and only once
+// ahead for its size however often and however it is painted.
+void ExpectLargeJpegDecodedAheadOnce(bool masked) {
+    dcttest::JpegShape shape;
+    shape.width = shape.height = 3000;
+    const std::string jpeg = dcttest::MakeJpeg(shape, dcttest::SourceImage(3000, 3000, 1, 7));
+    ASSERT_FALSE(jpeg.empty());
+    const std::string paint = "q 400 0 0 400 0 -200 cm /Im0 Do Q\n";
+    const std::string content = std::string(masked ? "/GS0 gs\n" : "") + paint + paint;
+    const std::string group = "0.8 g 0 0 200 200 re f";
+    const std::vector<std::string> objects{
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /XObject << /Im0 5 0 R >> "
+        "/ExtGState << /GS0 6 0 R >> >> /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
+        "<< /Type /XObject /Subtype /Image /Width 3000 /Height 3000 /ColorSpace /DeviceGray /BitsPerComponent 8 "
+        "/Filter /DCTDecode /Length " + std::to_string(jpeg.size()) + " >>\nstream\n" + jpeg + "\nendstream",
+        "<< /Type /ExtGState /SMask << /S /Luminosity /G 7 0 R >> >>",
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >> "
+        "/Length " + std::to_string(group.size()) + " >>\nstream\n" + group + "\nendstream"};
+    VDRW_ResetPlanCounts();
+    const std::vector<uint8_t> drawn = VDRW_SoakRows(VCOS_MakePdf("%PDF-1.4", objects), 0, 150, 0, 416, 1);
+    ASSERT_FALSE(drawn.empty());
+    EXPECT_EQ(VDRW_ReadPlanCounts().m_decodedAhead, 1u);
+}
+
 TEST(VDRW_Placement, TurnedPagesShearedImagesAndReusedOrMaskedHugeImagesDrawWhereAndAsFarAsTheyShow) {
     VIEW_Host::Reset();
     // Every third dpi from 51 to 600, where the square's edges are pixel
@@ -114,6 +145,10 @@ TEST(VDRW_Placement, TurnedPagesShearedImagesAndReusedOrMaskedHugeImagesDrawWher
     for (const auto& row : huge) {
         SCOPED_TRACE(row.name);
         ExpectHugeImageDecodedAsFarAsItShows(row.uses, row.masked);
+    }
+    for (const bool masked : {true, false}) {
+        SCOPED_TRACE(masked ? "large JPEG painted twice through a soft mask" : "large JPEG painted twice");
+        ExpectLargeJpegDecodedAheadOnce(masked);
     }
     VIEW_Host::Reset();
 }
