@@ -13,11 +13,13 @@ namespace {
 constexpr int kDpi = 150;
 constexpr int kSide = 200;
 
-// A magenta square over the page, painted through a mask whose group is
-// painted by group and whose colour space is DeviceGray.
-std::string MaskedPage(const std::string& before, const std::string& group) {
-    return TS_SquarePage(kSide, "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >>",
-                         "q " + before + "/GS0 gs 0 1 0 0 k 0 0 200 200 re f Q",
+// content, whose /GS0 is a mask whose group is painted by group and whose
+// colour space is DeviceGray; by default a magenta square over the page
+// painted through it after before.
+std::string MaskedPage(const std::string& before, const std::string& group, const std::string& content = "",
+                       const std::string& moreStates = "") {
+    return TS_SquarePage(kSide, "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> " + moreStates + ">>",
+                         content.empty() ? "q " + before + "/GS0 gs 0 1 0 0 k 0 0 200 200 re f Q" : content,
                          {"<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Resources << >> "
                           "/Group << /S /Transparency /CS /DeviceGray >> /Length " +
                           std::to_string(group.size()) + " >>\nstream\n" + group + "\nendstream"});
@@ -41,6 +43,14 @@ TEST_F(TS_ProgramTest, ASoftMasksGroupIsDrawnInItsOwnColoursOnEveryPlate) {
         {"strokes after 0 G", MaskedPage("", FannedLines("0 G ")), false},
         {"a stroke takes the grey the page set before gs",
          MaskedPage("0.2 G ", "1 g 0 0 200 200 re f 0 g 50 50 100 100 re f 0 0 m 200 200 l 10 w S"), true},
+        // The page's own states bear the names a separated page gives the
+        // mask's variants.
+        {"one mask under two greys, beside states named gs1 and gs2",
+         MaskedPage("", "1 g 0 0 200 200 re f 0 0 m 200 200 l 20 w S",
+                    "q 0.2 G /GS0 gs /gs1 gs 0 1 0 0 k 0 0 100 200 re f Q "
+                    "q 0.7 G /GS0 gs /gs2 gs 1 0 0 0 k 100 0 100 200 re f Q",
+                    "/gs1 << /CA 1 >> /gs2 << /LW 1 >> "),
+         false},
     };
     const char* plates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"};
     for (const auto& page : pages) {
