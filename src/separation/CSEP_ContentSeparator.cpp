@@ -6,6 +6,7 @@
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
 #include "separation/CSEP_SliceConverter.h"
+#include "separation/CSEP_SoftMaskGroup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -94,6 +95,18 @@ void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const 
         name.IsName() && m_resources.Dict().IsDict() ? m_resources.Resource(key, name.AsName()) : GLOB_Object();
     if (!value.IsNull())
         m_pResourceCache->Put(category, name.AsName(), CSEP_Resource(value));
+}
+
+bool CSEP_ContentSeparator::WriteSoftMaskState() {
+    const GLOB_Object name = Parser().Operands().Top();
+    const GLOB_Object value =
+        name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
+    if (!CSEP_SoftMaskGroup::DrawsGroup(value))
+        return false;
+    m_writer.WriteName(SeparatedResourceName(CSEP_ResourceCache::ExtGStateCategory, name.AsName(), value,
+                                             Parser().GraphicsState()));
+    m_writer.WriteOperator("gs");
+    return true;
 }
 
 void CSEP_ContentSeparator::MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out) {
@@ -265,7 +278,10 @@ GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const 
     } else {
         record = CSEP_Resource(object);
     }
-    const GLOB_Name newName = m_pResourceCache->NewName(category);
+    GLOB_Name newName = m_pResourceCache->NewName(category);
+    // The content's other graphics states keep their names beside these.
+    while (category == CSEP_ResourceCache::ExtGStateCategory && !m_resources.ExtGState(newName).IsNull())
+        newName = m_pResourceCache->NewName(category);
     record.AddState(state, newName);
     m_pResourceCache->Put(category, name, record);
     return newName;
@@ -278,7 +294,8 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
                       a.RenderingIntent() == b.RenderingIntent() && a.StrokeOverprint() == b.StrokeOverprint() &&
                       a.FillOverprint() == b.FillOverprint() && a.OverprintMode() == b.OverprintMode() &&
                       a.TextState().RenderMode() == b.TextState().RenderMode();
-    if (!same || category != CSEP_ResourceCache::FormCategory)
+    if (!same ||
+        (category != CSEP_ResourceCache::FormCategory && category != CSEP_ResourceCache::ExtGStateCategory))
         return same;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
            a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
@@ -479,9 +496,11 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     switch (op) {
     case Op::Op_gs:
-        RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
+        if (WriteSoftMaskState())
+            return;
+        RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         break;
     case Op::Op_Tf:
         RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));

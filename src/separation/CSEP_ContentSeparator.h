@@ -45,8 +45,10 @@
 //
 // Resource names: Do of forms and images, inline images, Indexed and named
 // Pattern spaces get new names, one per colour state they are used under
-// (IsSameColorState); sh, patterns, and the ExtGState of gs and fonts of Tf
-// keep their names and are recorded under them. ExtGState and fonts that the
+// (IsSameColorState), and so does the ExtGState of a gs whose soft mask
+// draws a group (CSEP_SoftMaskGroup: the group starts in the colours in
+// force there); sh, patterns, other ExtGState of gs and fonts of Tf keep
+// their names and are recorded under them. ExtGState and fonts that the
 // content does not name are not recorded: a Type 3 font without resources
 // takes those of the page, whose ExtGState may hold that very font.
 //
@@ -99,9 +101,10 @@ public:
                         std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
 
     // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
-    // for forms, which keep the colour they inherit, the fill and stroke
-    // spaces, colours and patterns too: all of the initial state that a
-    // separated stream depends on.
+    // for forms, which keep the colour they inherit, and graphics states,
+    // whose soft mask's group does, the fill and stroke spaces, colours and
+    // patterns too: all of the initial state that a separated stream
+    // depends on.
     static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
 
 protected:
@@ -155,6 +158,9 @@ private:
     void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
     // The resource a gs or Tf names, under its own name.
     void RecordUse(uint32_t category, const char* key, const GLOB_Object& name);
+    // gs with its variant's name, when its ExtGState's soft mask draws a
+    // group; false, nothing written, for any other.
+    bool WriteSoftMaskState();
     uint32_t NumInks() const { return static_cast<uint32_t>(m_inkStacks.size()); }
 
     std::vector<CSEP_InkStateStack> m_inkStacks;

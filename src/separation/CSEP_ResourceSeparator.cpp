@@ -13,6 +13,7 @@
 #include "separation/CSEP_ContentSeparator.h"
 #include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SliceConverter.h"
+#include "separation/CSEP_SoftMaskGroup.h"
 #include "separation/CSEP_ToPressSpaceConverter.h"
 #include "separation/CSEP_Utils.h"
 
@@ -117,14 +118,14 @@ void CSEP_ResourceSeparator::MapColorSpace(const GLOB_Name& name, const GLOB_Obj
 }
 
 void CSEP_ResourceSeparator::MapExtGState(const GLOB_Name& name, const GLOB_Object& resource,
-                                          const CPDF_GraphicsState&) {
+                                          const CPDF_GraphicsState& state) {
     std::vector<GLOB_Object> out;
-    SeparateExtGState(name, resource, out);
+    SeparateExtGState(name, resource, &state, out);
     Put("ExtGState", name, out);
 }
 
 void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict,
-                                               std::vector<GLOB_Object>& out) {
+                                               const CPDF_GraphicsState* atGs, std::vector<GLOB_Object>& out) {
     out.clear();
     if (!dict.IsDict()) {
         for (uint32_t i = 0; i < NumInks(); ++i)
@@ -137,6 +138,10 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
     std::vector<GLOB_Object> fonts;
     if (font.IsArray() && font.Length() == 2 && font.Get(0).HasType("Font", "Type3"))
         SeparateType3Font(name, font.Get(0), fonts);
+    // One mask for every ink: it is not ink.
+    const GLOB_Object mask = atGs && CSEP_SoftMaskGroup::DrawsGroup(dict)
+                                 ? CSEP_SoftMaskGroup::InSourceColors(Doc(), dict, *atGs, m_source)
+                                 : GLOB_Object();
 
     static const char* const removed[] = {"OP", "op", "OPM", "BG", "BG2", "UCR", "UCR2"};
     const GLOB_Dict entries = dict.AsDict();
@@ -149,7 +154,7 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
                 std::any_of(std::begin(removed), std::end(removed), [&](const char* r) { return key == r; }) ||
                 (key == "Font" && !fonts.empty());
             if (!drop)
-                copy.DictPut(key, value);
+                copy.DictPut(key, key == "SMask" && !mask.IsNull() ? mask : value);
         }
         if (copy.Known(GLOB_Name("TR2"))) {
             copy.RemovePath("TR");
@@ -461,7 +466,7 @@ void CSEP_ResourceSeparator::MapShadingPattern(const GLOB_Name& name, const GLOB
     std::vector<GLOB_Object> extGStates;
     const GLOB_Object extGState = pattern.DictGet(GLOB_Name("ExtGState"));
     if (extGState.IsDict())
-        SeparateExtGState(name, extGState, extGStates);
+        SeparateExtGState(name, extGState, nullptr, extGStates);
     std::vector<GLOB_Object> shadings;
     SeparateShading(pattern.DictGet(GLOB_Name("Shading")), shadings);
     std::vector<GLOB_Object> out;

@@ -14,7 +14,10 @@
 //                             (else TR) of 4 functions gives a process ink
 //                             its own, a spot ink neither key; a type 5 HT
 //                             gives the ink's entry, else "Default"; a
-//                             "Font" [<Type 3 font> size] its separated font
+//                             "Font" [<Type 3 font> size] its separated font;
+//                             a soft mask that draws a group, one mask for
+//                             every ink, drawn in the colours of the
+//                             variant's state (CSEP_SoftMaskGroup)
 //   2 Fn       "Font"         a Type 3 font separated as the ExtGState's
 //                             (its glyph procedures, d0 and d1 alike, with
 //                             the font's "Resources", else the source's);
@@ -94,7 +97,10 @@ private:
     void Put(const char* category, const GLOB_Name& name, const std::vector<GLOB_Object>& perInk);
     // The palette of an Indexed space (base's converter), one per ink.
     void SeparateIndexed(const CPDF_ColorSpace& space, std::vector<GLOB_Object>& out);
-    void SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict, std::vector<GLOB_Object>& out);
+    // atGs: the state the content's gs met it in, whose colours a soft
+    // mask's group is drawn in; null leaves the mask as it is.
+    void SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict, const CPDF_GraphicsState* atGs,
+                           std::vector<GLOB_Object>& out);
     // One separated Type 3 font per ink, under the job's nesting guard.
     void SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font, std::vector<GLOB_Object>& out);
     // TR or TR2 of ink's copy.

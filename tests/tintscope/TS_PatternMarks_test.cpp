@@ -8,10 +8,7 @@
 #include "support/PdfText.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
-#include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,35 +24,6 @@ std::string Page(const std::string& content) {
                           "/Resources << >> /Length " +
                               std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream",
                           "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"});
-}
-
-// mutool's CMYK drawing of a file's page as four plates, 255 meaning no ink.
-std::vector<GrayPlate> MutoolPlates(const std::string& pdf, const std::string& pam) {
-    const std::string command =
-        "mutool draw -q -r " + std::to_string(kDpi) + " -c cmyk -o '" + pam + "' '" + pdf + "' 1 2>&1";
-    const TS_Run mutool = TS_FinishPiped(popen(command.c_str(), "r"));
-    if (mutool.m_code != 0)
-        throw std::runtime_error("mutool failed (mupdf-tools is needed):\n" + mutool.m_err);
-    const std::string bytes = ReadWholeFile(pam);
-    const size_t end = bytes.find("ENDHDR\n");
-    std::istringstream header(bytes.substr(0, end == std::string::npos ? 0 : end));
-    std::string word;
-    int width = 0, height = 0, depth = 0;
-    while (header >> word)
-        if (word == "WIDTH")
-            header >> width;
-        else if (word == "HEIGHT")
-            header >> height;
-        else if (word == "DEPTH")
-            header >> depth;
-    const size_t size = static_cast<size_t>(width) * height;
-    if (end == std::string::npos || depth != 4 || bytes.size() - end - 7 != size * 4)
-        throw std::runtime_error("mutool wrote no CMYK PAM file");
-    std::vector<GrayPlate> plates(4, GrayPlate{width, height, std::vector<uint8_t>(size)});
-    for (size_t i = 0; i < size; ++i)
-        for (size_t ink = 0; ink < 4; ++ink)
-            plates[ink].pixels[i] = static_cast<uint8_t>(255 - static_cast<uint8_t>(bytes[end + 7 + i * 4 + ink]));
-    return plates;
 }
 
 // Whether every level within a pixel of (x, y) is the level there.
@@ -92,9 +60,9 @@ TEST_F(TS_ProgramTest, APatternThroughAStrokeOrTextInksOnlyItsCellsInks) {
                       static_cast<long>(plate.pixels.size()))
                 << blank;
         }
-        const std::vector<GrayPlate> theirs = MutoolPlates(file, m_docs.File("painted.pam"));
+        const std::vector<GrayPlate> theirs = TS_MutoolPlates(file, m_docs.File("painted.pam"), kDpi);
         const GrayPlate outline =
-            MutoolPlates(WriteFile("outline.pdf", Page(mark.outline)), m_docs.File("outline.pam"))[3];
+            TS_MutoolPlates(WriteFile("outline.pdf", Page(mark.outline)), m_docs.File("outline.pam"), kDpi)[3];
         const struct {
             const char* file;
             int ink;
@@ -150,7 +118,7 @@ TEST_F(TS_ProgramTest, ACellStrokingOnePathOfManySubpathsIsDrawnAsMutoolDrawsIt)
         SCOPED_TRACE(page.what);
         const TS_Run run = Run(WithOut({page.file, "--dpi", std::to_string(kDpi)}));
         ASSERT_EQ(run.m_code, 0) << run.m_err;
-        const std::vector<GrayPlate> theirs = MutoolPlates(page.file, m_docs.File("page.pam"));
+        const std::vector<GrayPlate> theirs = TS_MutoolPlates(page.file, m_docs.File("page.pam"), kDpi);
         for (int ink = 0; ink < 4; ++ink) {
             SCOPED_TRACE(plates[ink]);
             const GrayPlate ours = TS_ReadPlatePng(m_out.File(plates[ink]));

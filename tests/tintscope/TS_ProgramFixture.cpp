@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,6 +74,34 @@ std::string TS_SquarePage(int side, const std::string& resources, const std::str
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream"};
     objects.insert(objects.end(), more.begin(), more.end());
     return PdfText("%PDF-1.4", objects);
+}
+
+std::vector<GrayPlate> TS_MutoolPlates(const std::string& pdf, const std::string& pam, int dpi) {
+    const std::string command =
+        "mutool draw -q -r " + std::to_string(dpi) + " -c cmyk -o '" + pam + "' '" + pdf + "' 1 2>&1";
+    const TS_Run mutool = TS_FinishPiped(popen(command.c_str(), "r"));
+    if (mutool.m_code != 0)
+        throw std::runtime_error("mutool failed (mupdf-tools is needed):\n" + mutool.m_err);
+    const std::string bytes = ReadWholeFile(pam);
+    const size_t end = bytes.find("ENDHDR\n");
+    std::istringstream header(bytes.substr(0, end == std::string::npos ? 0 : end));
+    std::string word;
+    int width = 0, height = 0, depth = 0;
+    while (header >> word)
+        if (word == "WIDTH")
+            header >> width;
+        else if (word == "HEIGHT")
+            header >> height;
+        else if (word == "DEPTH")
+            header >> depth;
+    const size_t size = static_cast<size_t>(width) * height;
+    if (end == std::string::npos || depth != 4 || bytes.size() - end - 7 != size * 4)
+        throw std::runtime_error("mutool wrote no CMYK PAM file");
+    std::vector<GrayPlate> plates(4, GrayPlate{width, height, std::vector<uint8_t>(size)});
+    for (size_t i = 0; i < size; ++i)
+        for (size_t ink = 0; ink < 4; ++ink)
+            plates[ink].pixels[i] = static_cast<uint8_t>(255 - static_cast<uint8_t>(bytes[end + 7 + i * 4 + ink]));
+    return plates;
 }
 
 std::vector<std::string> TS_Run::Lines() const {

@@ -84,6 +84,10 @@ std::string TS_OnePixelImages(int count, int perRow);
 std::string TS_SquarePage(int side, const std::string& resources, const std::string& content,
                           const std::vector<std::string>& more = {}, const std::string& pageEntries = "");
 
+// mutool's CMYK drawing of page 1 of pdf at dpi, through the PAM file pam,
+// as four plates, 255 meaning no ink; throws when mutool fails.
+std::vector<GrayPlate> TS_MutoolPlates(const std::string& pdf, const std::string& pam, int dpi);
+
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
 
