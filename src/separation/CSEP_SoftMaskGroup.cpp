@@ -36,6 +36,21 @@ void WritePattern(bool fill, const CPDF_GraphicsState& state, const CPDF_Resourc
     writer.WriteOperator(fill ? "scn" : "SCN");
 }
 
+// The form's resources. A group without its own takes the form's, so the form
+// then lends it those in force at gs, as a viewer would; the categories the
+// form adds to are copied, so that the source's are left as they were.
+CPDF_ResourcesDict FormResources(const GLOB_Doc& doc, const GLOB_Object& group, const CPDF_ResourcesDict& inForce) {
+    if (group.DictGet(GLOB_Name("Resources")).IsDict() || !inForce.Dict().IsDict())
+        return CPDF_ResourcesDict(doc.NewDict(2, false));
+    const GLOB_Object lent = doc.NewDict(inForce.Dict().AsDict(), false);
+    for (const char* category : {"ColorSpace", "Pattern", "XObject"}) {
+        const GLOB_Object values = lent.DictGet(GLOB_Name(category));
+        if (values.IsDict())
+            lent.DictPut(GLOB_Name(category), doc.NewDict(values.AsDict(), false));
+    }
+    return CPDF_ResourcesDict(lent);
+}
+
 }  // namespace
 
 bool CSEP_SoftMaskGroup::DrawsGroup(const GLOB_Object& extGState) {
@@ -47,7 +62,7 @@ GLOB_Object CSEP_SoftMaskGroup::InSourceColors(const GLOB_Doc& doc, const GLOB_O
                                                const CPDF_GraphicsState& state, const CPDF_ResourcesDict& resources) {
     GLIB_ASSERT(DrawsGroup(extGState));
     const GLOB_Object group = GroupOf(extGState);
-    CPDF_ResourcesDict formResources(doc.NewDict(2, false));
+    CPDF_ResourcesDict formResources = FormResources(doc, group, resources);
     GLOB_Stream data(GLIB_NEW GLOB_StringStream());
     GLOB_ObjectWriter writer(data);
     for (const bool fill : {true, false}) {

@@ -16,9 +16,9 @@
 //                     not paint
 //
 // The form's "Group" is the group's own, its "BBox" the group's box mapped
-// by the group's matrix; the group itself is drawn under the resource name
-// "Fm1". A group without resources of its own takes the form's, which hold
-// nothing of the page's.
+// by the group's matrix; the group itself is drawn under a new "Fm"
+// name. A group without resources of its own takes the form's, which are
+// then a copy of those in force at gs.
 #pragma once
 
 #include "CPDF/content/CPDF_GraphicsState.h"

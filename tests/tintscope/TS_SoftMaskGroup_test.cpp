@@ -51,6 +51,16 @@ TEST_F(TS_ProgramTest, ASoftMasksGroupIsDrawnInItsOwnColoursOnEveryPlate) {
                     "q 0.7 G /GS0 gs /gs2 gs 1 0 0 0 k 100 0 100 200 re f Q",
                     "/gs1 << /CA 1 >> /gs2 << /LW 1 >> "),
          false},
+        // A group with no resources of its own paints a form of the page's.
+        {"a group without resources takes those in force at gs",
+         TS_SquarePage(kSide,
+                       "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >> /XObject << /Fx 6 0 R >>",
+                       "q /GS0 gs 0 1 0 0 k 0 0 200 200 re f Q",
+                       {"<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Length 27 >>\nstream\n"
+                        "1 g 0 0 200 200 re f /Fx Do\nendstream",
+                        "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Length 21 >>\nstream\n"
+                        "0 g 0 0 100 200 re f\nendstream"}),
+         false},
     };
     const char* plates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"};
     for (const auto& page : pages) {
