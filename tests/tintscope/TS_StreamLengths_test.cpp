@@ -8,6 +8,7 @@
 
 #include <map>
 
+#include "support/Deflated.h"
 #include "support/PdfText.h"
 #include "viewer/cos/VCOS_Repair.h"
 
@@ -213,6 +214,33 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
         }
         return file;
     };
+    // A black square at 4 1, then an update whose section is a compressed
+    // cross-reference stream (object 5): the page at 4 0, a magenta square.
+    const auto streamUpdate = [&] {
+        std::string file = PdfTextWithUpdate(
+            PdfText("%PDF-1.7", objects),
+            {{3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 1 R >>"},
+             {4, 1, square("0 0 0 1", 50)}},
+            "/Size 5 /Root 1 0 R");
+        const size_t prev = std::stoul(file.substr(file.rfind("startxref") + 9));
+        std::string rows;
+        const auto row = [&](size_t offset, int generation) {
+            rows += '\1';
+            for (int shift = 24; shift >= 0; shift -= 8)
+                rows += static_cast<char>((offset >> shift) & 0xff);
+            rows += std::string(1, static_cast<char>(generation >> 8)) + static_cast<char>(generation & 0xff);
+        };
+        row(file.size(), 0);
+        file += "3 0 obj\n<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>\nendobj\n";
+        row(file.size(), 0);
+        file += "4 0 obj\n" + square("0 1 0 0", 50) + "\nendobj\n";
+        const size_t xref = file.size();
+        row(xref, 0);
+        const std::string data = Deflated(rows);
+        return file + "5 0 obj\n<< /Type /XRef /W [1 4 2] /Index [3 3] /Size 6 /Root 1 0 R /Prev " +
+               std::to_string(prev) + " /Filter /FlateDecode /Length " + std::to_string(data.size()) +
+               " >>\nstream\n" + data + "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    };
     std::string catalog = PdfText("%PDF-1.7", objects);
     for (const int generation : {1, 0})
         catalog = PdfTextWithUpdate(catalog, {{1, generation, objects[0]}},
@@ -236,6 +264,8 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
         {"updates at generation 1, then 0", updates({1, 0}), "plate-1-Magenta.png", 100},
         {"updates at generation 3, then 1", updates({3, 1}), "plate-1-Magenta.png", 100},
         {"updates at generations 9, 7, 5, 3, 1", updates({9, 7, 5, 3, 1}), "plate-1-Magenta.png", 100},
+        {"an update at generation 1, then a cross-reference stream's at 0", streamUpdate(), "plate-1-Magenta.png",
+         100},
         {"the catalog at generation 1, then 0", catalog, "plate-3-Black.png", 70},
         {"a header of generation 7 at an entry of generation 0", header, "plate-3-Black.png", 70},
         {"the content stream first in the file at an entry of offset 0",
