@@ -353,6 +353,7 @@ std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>
     // Only a number listed at several generations needs the sections' order.
     const std::optional<std::map<int, int>> newest =
         several ? VCOS_XrefChain::NewestGenerations(m_bytes) : std::nullopt;
+    // Where the sections and qpdf's table disagree, the highest stands.
     for (auto& [number, generation] : generations) {
         if (!newest)
             break;
