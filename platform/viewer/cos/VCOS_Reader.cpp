@@ -21,6 +21,7 @@
 
 #include "viewer/cos/VCOS_Error.h"
 #include "viewer/cos/VCOS_Repairer.h"
+#include "viewer/cos/VCOS_XrefChain.h"
 
 namespace {
 
@@ -151,8 +152,13 @@ long long HeaderGeneration(const std::string& bytes, qpdf_offset_t offset, int n
 // Whether a header of the object's number ("N G obj", of any generation:
 // the entry names the object) stands at offset and more than null follows
 // it, so that qpdf reading it as null lost it. An entry whose offset holds
-// no such header (offset 0, another object's header) is a missing object,
-// null as qpdf reads it.
+// no such header (another object's header) is a missing object, null as
+// qpdf reads it. An entry at offset 0 is looked at from the file's start,
+// past the header's comment lines: where the object's own header stands
+// first in the file, the object is lost ("object has offset 0", says qpdf),
+// and as MuPDF's repair reads the same entry as null, a page that uses it
+// is refused in those words, never drawn without it; where another object
+// stands first, the entry is a missing object.
 // The body's first token is looked for however much white space and comment
 // lies before it. The bodies of one file together look at no more bytes than
 // *budget holds (the file's size): bodies that follow their own headers look
@@ -189,9 +195,11 @@ private:
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
-    // The generation each object number is declared with: the highest the
-    // cross-reference table gives it, as an update that reuses a number
-    // raises its generation; for a number the table lacks, the first qpdf
+    // The generation each object number is declared with: the one the
+    // newest cross-reference section that lists the number gives, whether
+    // an update raised it (a freed number reused) or lowered it; the
+    // highest the table gives where the sections cannot be followed (qpdf
+    // rebuilt its table); for a number the table lacks, the first qpdf
     // lists. Every other generation of the number reads as null.
     std::map<int, int> Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
                                    const std::vector<QPDFObjectHandle>& objects) const;
@@ -335,10 +343,23 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
 std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
                                        const std::vector<QPDFObjectHandle>& objects) const {
     std::map<int, int> generations;
+    bool several = false;
     for (const auto& [id, entry] : xref) {
         const auto [at, added] = generations.emplace(id.getObj(), id.getGen());
+        several = several || !added;
         if (!added)
             at->second = std::max(at->second, id.getGen());
+    }
+    // Only a number listed at several generations needs the sections' order.
+    const std::optional<std::map<int, int>> newest =
+        several ? VCOS_XrefChain::NewestGenerations(m_bytes) : std::nullopt;
+    // Where the sections and qpdf's table disagree, the highest stands.
+    for (auto& [number, generation] : generations) {
+        if (!newest)
+            break;
+        const auto found = newest->find(number);
+        if (found != newest->end() && xref.count(QPDFObjGen(number, found->second)) != 0)
+            generation = found->second;
     }
     for (const QPDFObjectHandle& object : objects)
         generations.emplace(object.getObjGen().getObj(), object.getObjGen().getGen());

@@ -19,12 +19,16 @@
 // the repair fails, or recovers none of them, qpdf's reading stands with
 // those objects marked lost in the store.
 // An object whose cross-reference entry points at no header of its own
-// number (offset 0, say) is missing: null, with qpdf's warning, as other
-// readers take it; it is not lost.
-// Each object number is declared once, with the highest generation the
-// cross-reference table gives it (an update that frees a number and reuses
-// it raises the generation); a reference to another generation of the
-// number reads as null, as in qpdf. A body whose header gives another
+// number (another object's, say) is missing: null, with qpdf's warning, as
+// other readers take it; it is not lost. An entry at offset 0 points at the
+// file's first object: when that is the entry's own, it is lost, and as the
+// repair finds nothing there either, the page that uses it is refused.
+// Each object number is declared once, with the generation the newest
+// cross-reference section that lists it gives (the trailers' /Prev chain,
+// VCOS_XrefChain.h): an update that frees a number and reuses it raises the
+// generation, and one may lower it too. Where the chain cannot be followed,
+// the highest generation the table gives stands. A reference to another
+// generation of the number reads as null. A body whose header gives another
 // generation than its entry ("4 7 obj" where the entry says 4 0) is read
 // as the object the entry names, which a reference by either generation
 // reaches.
