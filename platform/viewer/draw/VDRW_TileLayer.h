@@ -1,15 +1,16 @@
 /* A tiling pattern left to MuPDF's tiling, drawn on a layer of its own and
- * composited onto the band through its coverage.
+ * composited onto the band from there.
  *
  * MuPDF's tiling paints its cell's pixmap, colour premultiplied by alpha,
  * onto the band with an approximate product: a pixel of alpha 128 or more
  * drawn white over white comes out one level darker, so a white cell on a
  * plate that holds no ink leaves ink of level 1 wherever its edges fall,
  * at any nesting of patterns. The layer holds the tiling as MuPDF draws
- * it, on transparent pixels, where white stays exactly white whatever its
- * alpha; its colour is then painted as an opaque image through a clip by
- * its alpha, which blends as a path's clip does: a mark of the band's own
- * colour leaves the band as it was. */
+ * it, on transparent pixels, where white keeps its colour equal to its
+ * alpha; the layer is then painted as an image, whose premultiplied pixels
+ * MuPDF paints with exactly rounded products: white over white stays
+ * white, whatever its alpha. It costs a pass over the layer's pixels more
+ * than the tiling alone. */
 #ifndef VDRW_TILELAYER_H
 #define VDRW_TILELAYER_H
 
