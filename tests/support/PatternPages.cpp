@@ -42,6 +42,7 @@ double CostlyCellStep(CostlyCell cell) {
     case CostlyCell::Glyphs400:
         return 2;
     case CostlyCell::NestedPattern:
+    case CostlyCell::StrokedPattern:
         return 10;
     case CostlyCell::NoMarks:
         return 0.1;
@@ -59,6 +60,8 @@ const char* CostlyCellName(CostlyCell cell) {
         return "2-pt cell, 400 glyphs";
     case CostlyCell::NestedPattern:
         return "10-pt cell, a 0.2-pt pattern inside";
+    case CostlyCell::StrokedPattern:
+        return "10-pt cell, a line stroked with a 1-pt pattern";
     case CostlyCell::NoMarks:
         return "0.1-pt cell, no marks";
     }
@@ -85,6 +88,11 @@ std::string CostlyPatternPage(CostlyCell cell, double side) {
         cellContent = "/Pattern cs /P1 scn 0 0 10 10 re f";
         cellResources = "/Pattern << /P1 6 0 R >>";
         extra.push_back(Stream(PatternDict(0.2, ""), "0 0 0 1 k 0 0 0.1 0.1 re f"));
+        break;
+    case CostlyCell::StrokedPattern:
+        cellContent = "/Pattern CS /P1 SCN 2 w 0 5 m 10 5 l S";
+        cellResources = "/Pattern << /P1 6 0 R >>";
+        extra.push_back(Stream(PatternDict(1, ""), "0 0 0 1 k 0 0 0.5 0.5 re f"));
         break;
     case CostlyCell::NoMarks:
         cellContent = "0 0 0 1 k";

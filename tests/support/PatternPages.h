@@ -10,6 +10,7 @@ enum class CostlyCell {
     Path20000,       // a 2.5-pt cell: one fill of a 20,000-segment path
     Glyphs400,       // a 2-pt cell: one Tj of 400 glyphs of 2-pt Helvetica
     NestedPattern,   // a 10-pt cell filled with a pattern of 0.2-pt step
+    StrokedPattern,  // a 10-pt cell stroking a line with a pattern of 1-pt step
     NoMarks,         // a 0.1-pt cell that sets a colour and marks nothing
 };
 

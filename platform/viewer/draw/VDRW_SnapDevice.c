@@ -5,6 +5,7 @@
 
 #include "VDRW_CellWork.h"
 #include "VDRW_CoverageClip.h"
+#include "VDRW_TileLayer.h"
 #include "VDRW_TilePlan.h"
 #include "VDRW_PathCopy.h"
 #include "VDRW_PassingDevice.h"
@@ -24,6 +25,8 @@ typedef struct SnapDevice {
     Tile m_tile;
     const VDRW_TilePlan* m_plan;
     int m_inCells; /* cells of patterns being drawn cell by cell, one in another */
+    fz_default_colorspaces* m_spaces; /* the page's, for a pattern left to the tiling */
+    int m_cellWhite; /* a mark of the cell being recorded may paint white */
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -40,6 +43,20 @@ long VDRW_PatternsLeftToTiling(void) { return __atomic_load_n(&g_patternsTiled, 
 static fz_device* Target(fz_device* dev) {
     SnapDevice* snap = (SnapDevice*)dev;
     return snap->m_recorder ? snap->m_recorder : snap->m_target;
+}
+
+/* Notes a mark of the cell being recorded that may paint a channel of the
+ * band at its full value (any colour, for cs NULL): MuPDF's tiling would
+ * leave such a cell one level short of white over white. */
+static void NoteColour(fz_context* ctx, fz_device* dev, fz_colorspace* cs, const float* color) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (!snap->m_recorder || snap->m_cellWhite)
+        return;
+    float bgr[3] = {1, 1, 1};
+    if (cs && color)
+        fz_convert_color(ctx, cs, color, fz_device_bgr(ctx), bgr, NULL, fz_default_color_params);
+    const float full = 1 - 0.5f / 255;
+    snap->m_cellWhite = bgr[0] >= full || bgr[1] >= full || bgr[2] >= full;
 }
 
 static float Snapped(double v) {
@@ -104,6 +121,7 @@ static fz_path* Turned(fz_context* ctx, const fz_path* path, fz_matrix ctm) {
 
 static void FillPath(fz_context* ctx, fz_device* dev, const fz_path* path, int evenOdd, fz_matrix ctm,
                      fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    NoteColour(ctx, dev, cs, color);
     fz_path* turned = Turned(ctx, path, ctm);
     fz_try(ctx) fz_fill_path(ctx, Target(dev), turned, evenOdd, fz_identity, cs, color, alpha, params);
     fz_always(ctx) fz_drop_path(ctx, turned);
@@ -135,11 +153,13 @@ static fz_matrix ImageMatrix(fz_matrix m) {
 
 static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, float alpha,
                       fz_color_params params) {
+    NoteColour(ctx, dev, NULL, NULL);
     fz_fill_image(ctx, Target(dev), image, ImageMatrix(ctm), alpha, params);
 }
 
 static void FillImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, fz_colorspace* cs,
                           const float* color, float alpha, fz_color_params params) {
+    NoteColour(ctx, dev, cs, color);
     fz_fill_image_mask(ctx, Target(dev), image, ImageMatrix(ctm), cs, color, alpha, params);
 }
 
@@ -152,6 +172,7 @@ static int Recording(fz_device* dev) { return ((SnapDevice*)dev)->m_recorder != 
 /* A cell records an unpacked copy (VDRW_PathCopy.h). */
 static void StrokePath(fz_context* ctx, fz_device* dev, const fz_path* path, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    NoteColour(ctx, dev, cs, color);
     if (Recording(dev))
         VDRW_StrokeUnpacked(ctx, Target(dev), path, stroke, ctm, cs, color, alpha, params);
     else
@@ -170,11 +191,13 @@ static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path,
 
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                      const float* color, float alpha, fz_color_params params) {
+    NoteColour(ctx, dev, cs, color);
     fz_fill_text(ctx, Target(dev), text, ctm, cs, color, alpha, params);
 }
 
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
+    NoteColour(ctx, dev, cs, color);
     fz_stroke_text(ctx, Target(dev), text, stroke, ctm, cs, color, alpha, params);
 }
 
@@ -199,6 +222,7 @@ static void IgnoreText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_
 
 static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matrix ctm, float alpha,
                       fz_color_params params) {
+    NoteColour(ctx, dev, NULL, NULL);
     fz_fill_shade(ctx, Target(dev), shade, ctm, alpha, params);
 }
 
@@ -233,6 +257,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
         fz_rethrow(ctx);
     }
     snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id};
+    snap->m_cellWhite = 0;
     return 0;
 }
 
@@ -240,9 +265,15 @@ static int Stopped(const fz_cookie* cookie) {
     return cookie && __atomic_load_n(&cookie->abort, __ATOMIC_RELAXED);
 }
 
-/* MuPDF's own tiling, for a pattern too costly to draw cell by cell. */
-static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+/* MuPDF's own tiling, for a pattern too costly to draw cell by cell; a
+ * cell that may paint white goes on a layer that keeps white over white
+ * exact (VDRW_TileLayer.h). */
+static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white) {
     __atomic_add_fetch(&g_patternsTiled, 1, __ATOMIC_RELAXED);
+    if (white) {
+        VDRW_DrawTiledOnLayer(ctx, snap->m_target, cell, &tile, snap->m_scissor, snap->m_spaces, snap->m_cookie);
+        return;
+    }
     if (!fz_begin_tile_id(ctx, snap->m_target, tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
                           tile.m_id))
         fz_run_display_list(ctx, cell, snap->m_target, fz_identity, fz_infinite_rect, snap->m_cookie);
@@ -296,7 +327,7 @@ static int ByCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile
 /* Each cell drawn straight where it falls on the band, so that its marks
  * blend exactly as any other mark; MuPDF's tiling composites a cell's
  * pixmap and can leave 254 where white was drawn over white. */
-static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile) {
+static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white) {
     VDRW_CellRange cells;
     const double count = VDRW_TileCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
                                         snap->m_scissor, &cells);
@@ -305,7 +336,7 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     /* Every cell costs at least a unit: more than the budget's units were
      * never chosen, and cannot be counted in integers. */
     if (!(count <= kVDRW_MostCellWork) || !ByCell(ctx, snap, cell, tile)) {
-        DrawAsOneTile(ctx, snap, cell, tile);
+        DrawAsOneTile(ctx, snap, cell, tile, white);
         return;
     }
     __atomic_add_fetch(&g_patternsByCell, 1, __ATOMIC_RELAXED);
@@ -341,11 +372,12 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
     }
     fz_device* recorder = snap->m_recorder;
     fz_display_list* cell = snap->m_cell;
+    const int white = snap->m_cellWhite;
     snap->m_recorder = NULL;
     snap->m_cell = NULL;
     fz_try(ctx) {
         fz_close_device(ctx, recorder);
-        DrawTiles(ctx, snap, cell, snap->m_tile);
+        DrawTiles(ctx, snap, cell, snap->m_tile, white);
     }
     fz_always(ctx) {
         fz_drop_device(ctx, recorder);
@@ -359,7 +391,12 @@ static void RenderFlags(fz_context* ctx, fz_device* dev, int set, int clear) {
 }
 
 static void SetDefaultColorspaces(fz_context* ctx, fz_device* dev, fz_default_colorspaces* spaces) {
+    SnapDevice* snap = (SnapDevice*)dev;
     fz_set_default_colorspaces(ctx, Target(dev), spaces);
+    if (!Recording(dev)) {
+        fz_drop_default_colorspaces(ctx, snap->m_spaces);
+        snap->m_spaces = fz_keep_default_colorspaces(ctx, spaces);
+    }
 }
 
 static void BeginLayer(fz_context* ctx, fz_device* dev, const char* name) {
@@ -373,6 +410,7 @@ static void DropDevice(fz_context* ctx, fz_device* dev) {
     SnapDevice* snap = (SnapDevice*)dev;
     fz_drop_device(ctx, snap->m_recorder);
     fz_drop_display_list(ctx, snap->m_cell);
+    fz_drop_default_colorspaces(ctx, snap->m_spaces);
     fz_drop_device(ctx, snap->m_target);
 }
 

@@ -53,6 +53,8 @@ TEST(VDRW_PatternBudget, ACostlyCellOverThePageIsLeftToMuPDFsTilingOnEveryBand) 
         {CostlyCell::Path20000, 300},
         {CostlyCell::Glyphs400, 150},
         {CostlyCell::NestedPattern, 150},
+        // The cell records a clip by its stroke for the pattern inside.
+        {CostlyCell::StrokedPattern, 150},
         // Each cell's drawing costs, marks or none.
         {CostlyCell::NoMarks, 150},
     };
