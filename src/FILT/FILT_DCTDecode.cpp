@@ -27,6 +27,12 @@ const char* const HeaderCutStall =
 const JOCTET EndPadding[] = {MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage,
                              MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage};
 
+// PDF's white space and delimiters, around the "EI" that ends inline data.
+bool IsContentWhite(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 12 || b == 13 || b == 32; }
+bool IsContentDelimiter(uint8_t b) { return b != 0 && std::strchr("()<>[]{}/%", b) != nullptr; }
+// Content after "EI" is text: binary bytes there show the "EI" to be image data.
+bool IsContentText(uint8_t b) { return IsContentWhite(b) || (b > 0x20 && b < 0x7F); }
+
 }  // namespace
 
 FILT_DCTDecode::FILT_DCTDecode() : FILT_DCTBase(FILT_DCTDecodeCode) {
@@ -71,6 +77,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     ClearDataRanOut();
     m_wholeData = false;
     m_allTaken = false;
+    m_endedAtEI = false;
     m_scan = ScanData;
     m_segmentLeft = 0;
     m_markerBytes = 0;
@@ -103,7 +110,7 @@ void FILT_DCTDecode::DropConsumed() {
 }
 
 bool FILT_DCTDecode::InputEnded(const FILT_FilterBuffer& in) const {
-    return m_allTaken || (in.IsEOD() && in.DataAvailable() == 0);
+    return m_allTaken || m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0);
 }
 
 void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
@@ -151,9 +158,9 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
 }
 
 void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
-    if (m_allTaken)
+    if (m_allTaken || m_endedAtEI)
         return;
-    const FILT_Size n = ScanToEndOfImage(in.GetPtr(), std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
+    const FILT_Size n = TakeableBytes(in, std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
     if (n) {
         m_acc.Write(in.GetPtr(), n);
         in.AdvanceGetPtr(n);
@@ -161,14 +168,46 @@ void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
     m_allTaken = m_scan == ScanDone;
 }
 
+FILT_Size FILT_DCTDecode::TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n) {
+    const FILT_Size end = m_endsAtEI ? FindEI(in.GetPtr(), n, in.DataAvailable(), in.IsEOD()) : n;
+    const FILT_Size taken = ScanToEndOfImage(in.GetPtr(), end);
+    m_endedAtEI = end < n && m_scan != ScanDone;
+    return taken;
+}
+
+FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) {
+    const uint8_t* const limit = data + available;
+    for (const uint8_t* e = data + 1; e < limit; ++e) {
+        e = static_cast<const uint8_t*>(std::memchr(e, 'E', static_cast<size_t>(limit - e)));
+        if (!e || static_cast<FILT_Size>(e - data) > n)
+            break;
+        // "EI" cut by the buffer's end cannot be told from image data.
+        if (e + 1 == limit)
+            break;
+        if (!IsContentWhite(e[-1]) || e[1] != 'I')
+            continue;
+        const uint8_t* after = e + 2;
+        if (after == limit && !last)
+            break;
+        if (after < limit && !IsContentWhite(*after) && !IsContentDelimiter(*after))
+            continue;
+        bool text = true;
+        for (const uint8_t* p = after; p < limit && p < after + EIFollowers && text; ++p)
+            text = IsContentText(*p);
+        if (text)
+            return static_cast<FILT_Size>(e - 1 - data);
+    }
+    return n;
+}
+
 bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
     DropConsumed();
-    while (!m_allTaken && in.DataAvailable() > 0) {
+    while (!m_allTaken && !m_endedAtEI && in.DataAvailable() > 0) {
         if (m_acc.SpaceRemaining() == 0)
             Grow();
         Take(in);
     }
-    if (in.IsEOD() && in.DataAvailable() == 0 && !m_allTaken) {
+    if ((m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0)) && !m_allTaken) {
         m_allTaken = true;
         if (m_scan != ScanData)
             m_acc.SeekP(m_acc.TellP() - std::min(m_markerBytes, m_acc.DataAvailable()));
@@ -287,6 +326,10 @@ void FILT_DCTDecode::ApplyColourRules() {
 void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
     if (m_state == Error)
         GLIB_THROW(GLIB_Exception, FILT_DCTDecodeCode, Name() << ": ProcessBytes called while in the Error state");
+    if (m_findsEndOnly) {
+        FindEnd(in, out);
+        return;
+    }
     m_rows.Attach(&out);
     auto call = [this](auto&& libjpegCall) {
         if (!JpegGuard(libjpegCall)) {
@@ -406,6 +449,21 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             return;
         }
     }
+}
+
+void FILT_DCTDecode::FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
+    if (m_state == NotStarted) {
+        m_scan = ScanData;
+        m_endedAtEI = false;
+        m_state = ReadingHeader;
+    }
+    if (m_state == ReadingHeader) {
+        in.AdvanceGetPtr(TakeableBytes(in, in.DataAvailable()));
+        if (m_scan == ScanDone || m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0))
+            m_state = Finished;
+    }
+    if (m_state == Finished)
+        out.SetEOD();
 }
 
 JDIMENSION FILT_DCTDecode::RowsOfData() const {

@@ -90,6 +90,23 @@ public:
     // where they end: the reader that decodes them for their rows says them,
     // after its own words. Set before the first ProcessBytes.
     void SetWarningsHeld(bool held) { SetDataEndTold(held); }
+    // With ends true, the data stand in a content stream (an inline
+    // image's, this decoder first of its chain) and end where "EI" ends
+    // them, when no end-of-image marker came before: white space, "EI", then
+    // white space, a delimiter or the end of the content, and EIFollowers
+    // bytes of text (white space or printable ASCII) as far as the input at
+    // hand shows them. Nothing from that white space on is taken, and the
+    // data count as ended there. An "EI" cut by the end of an input buffer
+    // is taken as image data. Set before the first ProcessBytes.
+    void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
+    // With only true, the decoder decodes nothing: it takes the data up to
+    // their end (the end-of-image marker, "EI" above, or the input's end)
+    // and then sets the output's end, giving no bytes; for a reader that
+    // needs only to know where the data end. Set before the first
+    // ProcessBytes.
+    void SetFindsEndOnly(bool only) { m_findsEndOnly = only; }
+    // Bytes after "EI" that must read as text for it to end inline data.
+    static constexpr FILT_Size EIFollowers = 5;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
@@ -122,6 +139,14 @@ private:
     // Moves as much input as fits into the accumulation buffer, up to and
     // including the end-of-image marker.
     void Take(FILT_FilterBuffer& in);
+    // The bytes of in, of the first n, that belong to the data: up to the
+    // end-of-image marker or, ending at EI, up to the white space before it.
+    FILT_Size TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n);
+    // Where white space and "EI" end inline data within data[0, n], of
+    // available bytes at hand (last: no more follow); n when nowhere.
+    static FILT_Size FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last);
+    // SetFindsEndOnly's ProcessBytes.
+    void FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out);
     // Takes input, growing the buffer, until the end-of-image marker is
     // there; true once it is, or in has ended.
     bool Collect(FILT_FilterBuffer& in);
@@ -164,6 +189,10 @@ private:
     // Everything up to the end-of-image marker (or the end of the input) is
     // in the accumulation buffer.
     bool m_allTaken = false;
+    bool m_endsAtEI = false;
+    // The data ended at "EI" before their end-of-image marker.
+    bool m_endedAtEI = false;
+    bool m_findsEndOnly = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
     // Bytes taken of the marker or segment being scanned.
