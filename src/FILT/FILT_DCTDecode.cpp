@@ -27,6 +27,9 @@ const char* const HeaderCutStall =
 const JOCTET EndPadding[] = {MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage,
                              MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage};
 
+// What arithmetic decoding reads past the end of whole data first.
+const JOCTET ZeroPadding[64] = {};
+
 // PDF's white space and delimiters, around the "EI" that ends inline data.
 bool IsContentWhite(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 12 || b == 13 || b == 32; }
 bool IsContentDelimiter(uint8_t b) { return b != 0 && std::strchr("()<>[]{}/%", b) != nullptr; }
@@ -524,10 +527,13 @@ void FILT_DCTDecode::NoteCoefficients() {
 
 bool FILT_DCTDecode::RanOutInScan() const {
     const DataEnd& end = DataRanOut();
-    // Arithmetic decoding reads a byte or two ahead, past the last iMCU
-    // row's data into where an end-of-image marker may be missing.
-    const uint64_t ahead = m_jpeg.arith_code ? 1 : 0;
-    return end.scan != 0 && end.iMCURow + ahead < m_jpeg.total_iMCU_rows;
+    if (end.scan == 0)
+        return false;
+    if (!m_jpeg.arith_code)
+        return end.iMCURow < m_jpeg.total_iMCU_rows;
+    // Arithmetic decoding reads a byte or two ahead, past the last bytes
+    // of whole data into where an end-of-image marker may be missing.
+    return end.iMCURow + 1 < m_jpeg.total_iMCU_rows || ZerosUsed() > ArithmeticReadAhead;
 }
 
 bool FILT_DCTDecode::DataCutShort() const { return m_multipleScans ? !m_coefficientsWhole : RanOutInScan(); }
@@ -546,9 +552,17 @@ boolean FILT_DCTDecode::FillInputBuffer(j_decompress_ptr jpeg) {
     if (!self->m_wholeData || !self->m_allTaken)
         return FALSE;
     // Huffman decoding reads ahead of the blocks it decodes, and warns
-    // where the bits of one are missing.
-    if (jpeg->arith_code)
+    // where the bits of one are missing. Arithmetic decoding takes zeros
+    // past a marker as it would take them from the data: given as data
+    // first, the zeros it takes tell how far past their end it read.
+    if (jpeg->arith_code && !self->m_onPadding) {
         self->NoteDataEndAt(jpeg);
+        self->NoteZeroPadding(sizeof ZeroPadding);
+        self->m_readPastEnd = self->m_onPadding = true;
+        jpeg->src->next_input_byte = ZeroPadding;
+        jpeg->src->bytes_in_buffer = sizeof ZeroPadding;
+        return TRUE;
+    }
     self->m_readPastEnd = true;
     self->m_onPadding = true;
     jpeg->src->next_input_byte = EndPadding;

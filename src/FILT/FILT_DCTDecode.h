@@ -105,6 +105,10 @@ public:
     // needs only to know where the data end. Set before the first
     // ProcessBytes.
     void SetFindsEndOnly(bool only) { m_findsEndOnly = only; }
+    // Zero bytes past the end of whole arithmetic-coded data that decoding
+    // may take and the data still count as whole (lacking only their
+    // end-of-image marker).
+    static constexpr uint32_t ArithmeticReadAhead = 2;
     // Bytes after "EI" that must read as text for it to end inline data.
     static constexpr FILT_Size EIFollowers = 5;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
