@@ -355,7 +355,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         for (const PlateRow& p : row.plates) {
             SCOPED_TRACE(std::string(p.plate) + " row " + std::to_string(p.row));
             const GrayPlate plate = TS_ReadPlatePng(out + "/" + p.plate);
-            ASSERT_GT(plate.width, 0);
+            if (plate.width <= 0) {
+                ADD_FAILURE() << "no plate";
+                continue;
+            }
             const double scale = plate.width / 100.0;
             const uint8_t level =
                 plate.At(static_cast<int>(35 * scale), static_cast<int>((40 + (p.row + 0.5) * 50 / 64) * scale));
