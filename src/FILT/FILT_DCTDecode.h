@@ -19,6 +19,11 @@
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
 // including the end-of-image marker before decoding, up to MaxWholeData bytes.
+// Past their end libjpeg reads zero bytes, then end-of-image markers.
+//
+// Inline image data (SetEndsAtEI) end at the "EI" after them when no
+// end-of-image marker comes first, so a cut image never takes the bytes of
+// what follows it in the content.
 //
 // Colour: ColorTransform 1 without an Adobe marker declares 3 components
 // YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
@@ -82,8 +87,10 @@ public:
     // whole, in the rows (fewer than its height leave), or, in an image of
     // several scans, in a later scan: every row leaves, some at less than
     // full precision. Data lacking only their end-of-image marker are whole,
-    // and so are arithmetic-coded data that end in their last iMCU row,
-    // which the decoder reads ahead into.
+    // arithmetic-coded ones when decoding took no more than
+    // ArithmeticReadAhead zero bytes past their end (it reads a byte or two
+    // ahead, and an encoder leaves out the zero bytes a scan ends with, so
+    // that data whose last blocks code to zeros may count as cut).
     bool DataCutShort() const;
     // With held true, libjpeg's warnings are logged at debug level only, as
     // under SetStopAtDataEnd, for a pass that decodes the data only to find

@@ -128,7 +128,8 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
 // the header) refuse the page in the program's words, then libjpeg's; data
 // cut in a scan keep the rows of blocks they reach, the rest read as 0
 // (paper for CMYK, black for gray), said in one line, libjpeg's own words
-// on the data after it.
+// on the data after it. So for inline images, whose data end at EI, and
+// for an image's soft mask, cut rows covering nothing.
 TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
     const auto claimed = [](std::string jpeg, const char* frame, uint16_t side, size_t scanBytes,
                             const std::string& end) {
@@ -189,8 +190,8 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
                std::to_string(side * side * components) + " samples" + rest;
     };
     const char* const readAsZero = "; the missing samples are read as 0";
-    // An inline image's data end where its decoder says: the pass that finds
-    // that end keeps libjpeg's words for the image's own line.
+    // An inline image's data end at their end marker or at EI; libjpeg's
+    // words come from the pass that decodes them, on the image's own line.
     const auto inlineImage = [](const std::string& data) {
         return TS_OnePage("", "q 50 0 0 50 10 10 cm BI /W 64 /H 64 /CS /CMYK /BPC 8 /F /DCT ID " + data + "\nEI Q");
     };
