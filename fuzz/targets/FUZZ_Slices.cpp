@@ -11,7 +11,8 @@
 //                  every output sample is 2^b - 1 - the source's, JPEG
 //                  data's rows as libjpeg decodes them alone
 //                  (FUZZ_JpegReference), the rows past those they keep
-//                  2^b - 1.
+//                  2^b - 1; its soft mask cut short (CutShortSoftMask)
+//                  keeps those rows of the mask as they are, the rest 0.
 // No temporary file outlives the job.
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CPDF/function/CPDF_SampledFunction.h"
@@ -296,6 +297,28 @@ void CheckImage(FUZZ_Slicer& slicer, const GLOB_Object& image) {
     }
 }
 
+// A soft mask goes as it is, or, its JPEG data cut short, as the rows
+// libjpeg decodes of them (FUZZ_JpegReference) with the rest 0: no coverage.
+void CheckSoftMask(FUZZ_Slicer& slicer, const GLOB_Object& mask) {
+    const GLOB_Object kept = slicer.CutShortSoftMask(mask);
+    const CPDF_ImageParams params(mask.StreamDict());
+    const uint64_t width = static_cast<uint64_t>(params.Width());
+    const uint64_t height = static_cast<uint64_t>(params.Height());
+    FUZZ_JpegRows jpeg;
+    if (kept.IsNull() || params.BitsPerComponent() != 8 || width * height > MaxCheckedBytes ||
+        !FUZZ_JpegReference(mask, MaxCheckedBytes, jpeg) || jpeg.rowBytes != width)
+        return;
+    const std::string samples = FUZZ_StreamBytes(kept, MaxCheckedBytes);
+    if (samples.size() < width * height)
+        throw FUZZ_Finding("A cut soft mask holds " + std::to_string(samples.size()) + " samples of " +
+                           std::to_string(width * height));
+    const uint64_t rows = std::min(height, jpeg.kept);
+    if (samples.compare(0, rows * width, jpeg.rows, 0, rows * width) != 0)
+        throw FUZZ_Finding("A cut soft mask's rows are not libjpeg's");
+    if (samples.find_first_not_of('\0', rows * width) < width * height)
+        throw FUZZ_Finding("A cut soft mask covers rows its data do not reach");
+}
+
 }  // namespace
 
 void FUZZ_SliceFunction(const uint8_t* data, size_t size) {
@@ -321,6 +344,9 @@ void FUZZ_SliceImage(const uint8_t* data, size_t size) {
         if (object.IsStream()) {
             FUZZ_Expect([&] { CheckImage(slicer, object); });
             space = object.DictGet(GLOB_Name("ColorSpace"));
+            const GLOB_Object mask = object.DictGet(GLOB_Name("SMask"));
+            if (mask.IsStream())
+                FUZZ_Expect([&] { CheckSoftMask(slicer, mask); });
         }
         if (space.IsArray() && space.Length() > 0 && space.Get(0).IsName() && space.Get(0).AsName() == "Indexed")
             FUZZ_Expect([&] { CheckIndexed(slicer, CPDF_IndexedColorSpace(space)); });

@@ -222,6 +222,15 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
                 return;
             }
         }
+        // Bytes of the zeros given past the data's end that arithmetic
+        // decoding left: the decoder's own padding, not the data's damage.
+        if (level < 0 && err->msg_code == JWRN_EXTRANEOUS_DATA && self->m_zeroPadding && !self->m_zerosLeftSet) {
+            self->m_zerosLeft = static_cast<uint32_t>(err->msg_parm.i[0]);
+            self->m_zerosLeftSet = true;
+            (*err->format_message)(jpeg, text);
+            GLIB_LOG(GLIB_LogDebug, text);
+            return;
+        }
         if (level < 0 && self->m_dataEndTold) {
             (*err->format_message)(jpeg, text);
             GLIB_LOG(GLIB_LogDebug, text);
@@ -240,6 +249,11 @@ void FILT_DCTBase::EmitMessage(j_common_ptr jpeg, int level) {
         }
     } catch (...) {
     }
+}
+
+void FILT_DCTBase::NoteZeroPadding(uint32_t count) {
+    m_zeroPadding = true;
+    m_zerosGiven = count;
 }
 
 void FILT_DCTBase::NoteDataEnd(j_decompress_ptr jpeg) {

@@ -18,6 +18,7 @@
 
 #include "FILT/FILT_Filter.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
@@ -142,7 +143,16 @@ protected:
     void ClearDataRanOut() {
         m_dataEnd = DataEnd();
         m_heldWarning[0] = 0;
+        m_zeroPadding = m_zerosLeftSet = false;
+        m_zerosGiven = m_zerosLeft = 0;
     }
+    // The decoder gave count zero bytes past the data's end, then an
+    // end-of-image marker: libjpeg's warning of the bytes it skipped before
+    // that marker is then no word on the data, only how many of the zeros
+    // decoding left (ZerosUsed).
+    void NoteZeroPadding(uint32_t count);
+    // Of the zeros given past the data's end, those decoding took.
+    uint32_t ZerosUsed() const { return m_zerosLeftSet ? m_zerosGiven - std::min(m_zerosLeft, m_zerosGiven) : m_zerosGiven; }
     // told: the reader says where the data end, so libjpeg's warning that
     // they ran out is logged at debug level and not counted, and its other
     // warnings are logged at debug level too, the first held for the
@@ -186,6 +196,10 @@ private:
     bool m_quantTableSet[MaxQuantTables] = {};
     jpeg_error_mgr m_errorMgr = {};
     DataEnd m_dataEnd;
+    bool m_zeroPadding = false;
+    bool m_zerosLeftSet = false;
+    uint32_t m_zerosGiven = 0;
+    uint32_t m_zerosLeft = 0;
     bool m_dataEndTold = false;
     // Room for a lead before libjpeg's words.
     char m_messageText[2 * MessageSize] = {};

@@ -27,6 +27,15 @@ const char* const HeaderCutStall =
 const JOCTET EndPadding[] = {MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage,
                              MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage};
 
+// What arithmetic decoding reads past the end of whole data first.
+const JOCTET ZeroPadding[64] = {};
+
+// PDF's white space and delimiters, around the "EI" that ends inline data.
+bool IsContentWhite(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 12 || b == 13 || b == 32; }
+bool IsContentDelimiter(uint8_t b) { return b != 0 && std::strchr("()<>[]{}/%", b) != nullptr; }
+// Content after "EI" is text: binary bytes there show the "EI" to be image data.
+bool IsContentText(uint8_t b) { return IsContentWhite(b) || (b > 0x20 && b < 0x7F); }
+
 }  // namespace
 
 FILT_DCTDecode::FILT_DCTDecode() : FILT_DCTBase(FILT_DCTDecodeCode) {
@@ -71,6 +80,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     ClearDataRanOut();
     m_wholeData = false;
     m_allTaken = false;
+    m_endedAtEI = false;
     m_scan = ScanData;
     m_segmentLeft = 0;
     m_markerBytes = 0;
@@ -103,7 +113,7 @@ void FILT_DCTDecode::DropConsumed() {
 }
 
 bool FILT_DCTDecode::InputEnded(const FILT_FilterBuffer& in) const {
-    return m_allTaken || (in.IsEOD() && in.DataAvailable() == 0);
+    return m_allTaken || m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0);
 }
 
 void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
@@ -151,9 +161,9 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
 }
 
 void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
-    if (m_allTaken)
+    if (m_allTaken || m_endedAtEI)
         return;
-    const FILT_Size n = ScanToEndOfImage(in.GetPtr(), std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
+    const FILT_Size n = TakeableBytes(in, std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
     if (n) {
         m_acc.Write(in.GetPtr(), n);
         in.AdvanceGetPtr(n);
@@ -161,14 +171,46 @@ void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
     m_allTaken = m_scan == ScanDone;
 }
 
+FILT_Size FILT_DCTDecode::TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n) {
+    const FILT_Size end = m_endsAtEI ? FindEI(in.GetPtr(), n, in.DataAvailable(), in.IsEOD()) : n;
+    const FILT_Size taken = ScanToEndOfImage(in.GetPtr(), end);
+    m_endedAtEI = end < n && m_scan != ScanDone;
+    return taken;
+}
+
+FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) {
+    const uint8_t* const limit = data + available;
+    for (const uint8_t* e = data + 1; e < limit; ++e) {
+        e = static_cast<const uint8_t*>(std::memchr(e, 'E', static_cast<size_t>(limit - e)));
+        if (!e || static_cast<FILT_Size>(e - data) > n)
+            break;
+        // "EI" cut by the buffer's end cannot be told from image data.
+        if (e + 1 == limit)
+            break;
+        if (!IsContentWhite(e[-1]) || e[1] != 'I')
+            continue;
+        const uint8_t* after = e + 2;
+        if (after == limit && !last)
+            break;
+        if (after < limit && !IsContentWhite(*after) && !IsContentDelimiter(*after))
+            continue;
+        bool text = true;
+        for (const uint8_t* p = after; p < limit && p < after + EIFollowers && text; ++p)
+            text = IsContentText(*p);
+        if (text)
+            return static_cast<FILT_Size>(e - 1 - data);
+    }
+    return n;
+}
+
 bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
     DropConsumed();
-    while (!m_allTaken && in.DataAvailable() > 0) {
+    while (!m_allTaken && !m_endedAtEI && in.DataAvailable() > 0) {
         if (m_acc.SpaceRemaining() == 0)
             Grow();
         Take(in);
     }
-    if (in.IsEOD() && in.DataAvailable() == 0 && !m_allTaken) {
+    if ((m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0)) && !m_allTaken) {
         m_allTaken = true;
         if (m_scan != ScanData)
             m_acc.SeekP(m_acc.TellP() - std::min(m_markerBytes, m_acc.DataAvailable()));
@@ -287,6 +329,10 @@ void FILT_DCTDecode::ApplyColourRules() {
 void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
     if (m_state == Error)
         GLIB_THROW(GLIB_Exception, FILT_DCTDecodeCode, Name() << ": ProcessBytes called while in the Error state");
+    if (m_findsEndOnly) {
+        FindEnd(in, out);
+        return;
+    }
     m_rows.Attach(&out);
     auto call = [this](auto&& libjpegCall) {
         if (!JpegGuard(libjpegCall)) {
@@ -408,6 +454,21 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
     }
 }
 
+void FILT_DCTDecode::FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
+    if (m_state == NotStarted) {
+        m_scan = ScanData;
+        m_endedAtEI = false;
+        m_state = ReadingHeader;
+    }
+    if (m_state == ReadingHeader) {
+        in.AdvanceGetPtr(TakeableBytes(in, in.DataAvailable()));
+        if (m_scan == ScanDone || m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0))
+            m_state = Finished;
+    }
+    if (m_state == Finished)
+        out.SetEOD();
+}
+
 JDIMENSION FILT_DCTDecode::RowsOfData() const {
     const DataEnd& end = DataRanOut();
     if (!m_stopAtDataEnd || end.scan == 0 || (m_multipleScans && end.scan > 1))
@@ -466,10 +527,13 @@ void FILT_DCTDecode::NoteCoefficients() {
 
 bool FILT_DCTDecode::RanOutInScan() const {
     const DataEnd& end = DataRanOut();
-    // Arithmetic decoding reads a byte or two ahead, past the last iMCU
-    // row's data into where an end-of-image marker may be missing.
-    const uint64_t ahead = m_jpeg.arith_code ? 1 : 0;
-    return end.scan != 0 && end.iMCURow + ahead < m_jpeg.total_iMCU_rows;
+    if (end.scan == 0)
+        return false;
+    if (!m_jpeg.arith_code)
+        return end.iMCURow < m_jpeg.total_iMCU_rows;
+    // Arithmetic decoding reads a byte or two ahead, past the last bytes
+    // of whole data into where an end-of-image marker may be missing.
+    return end.iMCURow + 1 < m_jpeg.total_iMCU_rows || ZerosUsed() > ArithmeticReadAhead;
 }
 
 bool FILT_DCTDecode::DataCutShort() const { return m_multipleScans ? !m_coefficientsWhole : RanOutInScan(); }
@@ -488,9 +552,17 @@ boolean FILT_DCTDecode::FillInputBuffer(j_decompress_ptr jpeg) {
     if (!self->m_wholeData || !self->m_allTaken)
         return FALSE;
     // Huffman decoding reads ahead of the blocks it decodes, and warns
-    // where the bits of one are missing.
-    if (jpeg->arith_code)
+    // where the bits of one are missing. Arithmetic decoding takes zeros
+    // past a marker as it would take them from the data: given as data
+    // first, the zeros it takes tell how far past their end it read.
+    if (jpeg->arith_code && !self->m_onPadding) {
         self->NoteDataEndAt(jpeg);
+        self->NoteZeroPadding(sizeof ZeroPadding);
+        self->m_readPastEnd = self->m_onPadding = true;
+        jpeg->src->next_input_byte = ZeroPadding;
+        jpeg->src->bytes_in_buffer = sizeof ZeroPadding;
+        return TRUE;
+    }
     self->m_readPastEnd = true;
     self->m_onPadding = true;
     jpeg->src->next_input_byte = EndPadding;

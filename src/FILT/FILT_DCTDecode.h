@@ -19,6 +19,11 @@
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
 // including the end-of-image marker before decoding, up to MaxWholeData bytes.
+// Past their end libjpeg reads zero bytes, then end-of-image markers.
+//
+// Inline image data (SetEndsAtEI) end at the "EI" after them when no
+// end-of-image marker comes first, so a cut image never takes the bytes of
+// what follows it in the content.
 //
 // Colour: ColorTransform 1 without an Adobe marker declares 3 components
 // YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
@@ -82,14 +87,37 @@ public:
     // whole, in the rows (fewer than its height leave), or, in an image of
     // several scans, in a later scan: every row leaves, some at less than
     // full precision. Data lacking only their end-of-image marker are whole,
-    // and so are arithmetic-coded data that end in their last iMCU row,
-    // which the decoder reads ahead into.
+    // arithmetic-coded ones when decoding took no more than
+    // ArithmeticReadAhead zero bytes past their end (it reads a byte or two
+    // ahead, and an encoder leaves out the zero bytes a scan ends with, so
+    // that data whose last blocks code to zeros may count as cut).
     bool DataCutShort() const;
     // With held true, libjpeg's warnings are logged at debug level only, as
     // under SetStopAtDataEnd, for a pass that decodes the data only to find
     // where they end: the reader that decodes them for their rows says them,
     // after its own words. Set before the first ProcessBytes.
     void SetWarningsHeld(bool held) { SetDataEndTold(held); }
+    // With ends true, the data stand in a content stream (an inline
+    // image's, this decoder first of its chain) and end where "EI" ends
+    // them, when no end-of-image marker came before: white space, "EI", then
+    // white space, a delimiter or the end of the content, and EIFollowers
+    // bytes of text (white space or printable ASCII) as far as the input at
+    // hand shows them. Nothing from that white space on is taken, and the
+    // data count as ended there. An "EI" cut by the end of an input buffer
+    // is taken as image data. Set before the first ProcessBytes.
+    void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
+    // With only true, the decoder decodes nothing: it takes the data up to
+    // their end (the end-of-image marker, "EI" above, or the input's end)
+    // and then sets the output's end, giving no bytes; for a reader that
+    // needs only to know where the data end. Set before the first
+    // ProcessBytes.
+    void SetFindsEndOnly(bool only) { m_findsEndOnly = only; }
+    // Zero bytes past the end of whole arithmetic-coded data that decoding
+    // may take and the data still count as whole (lacking only their
+    // end-of-image marker).
+    static constexpr uint32_t ArithmeticReadAhead = 2;
+    // Bytes after "EI" that must read as text for it to end inline data.
+    static constexpr FILT_Size EIFollowers = 5;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
@@ -122,6 +150,14 @@ private:
     // Moves as much input as fits into the accumulation buffer, up to and
     // including the end-of-image marker.
     void Take(FILT_FilterBuffer& in);
+    // The bytes of in, of the first n, that belong to the data: up to the
+    // end-of-image marker or, ending at EI, up to the white space before it.
+    FILT_Size TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n);
+    // Where white space and "EI" end inline data within data[0, n], of
+    // available bytes at hand (last: no more follow); n when nowhere.
+    static FILT_Size FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last);
+    // SetFindsEndOnly's ProcessBytes.
+    void FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out);
     // Takes input, growing the buffer, until the end-of-image marker is
     // there; true once it is, or in has ended.
     bool Collect(FILT_FilterBuffer& in);
@@ -164,6 +200,10 @@ private:
     // Everything up to the end-of-image marker (or the end of the input) is
     // in the accumulation buffer.
     bool m_allTaken = false;
+    bool m_endsAtEI = false;
+    // The data ended at "EI" before their end-of-image marker.
+    bool m_endedAtEI = false;
+    bool m_findsEndOnly = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
     // Bytes taken of the marker or segment being scanned.

@@ -11,6 +11,7 @@
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_ContentSeparator.h"
+#include "separation/CSEP_DeviceGrayConverter.h"
 #include "separation/CSEP_PDFSeparator.h"
 #include "separation/CSEP_SliceConverter.h"
 #include "separation/CSEP_SoftMaskGroup.h"
@@ -304,20 +305,10 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
         } owned{m_colorSeparator.Converter()};
         owned.converter.SetOwnsImage(m_inlineImage);
         m_colorSeparator.ConvertImage(image, out);
-        const CSEP_ToPressSpaceConverter::ImageShortfall shortfall =
-            m_colorSeparator.Converter().TakeImageShortfall();
-        const std::string subject =
-            m_inlineImage ? std::string("An inline image") : std::string("Image /") + NameText(SourceName());
-        if (shortfall.needed > 0)
-            GLIB_LOG(GLIB_LogWarning, subject << " is truncated: its data hold " << shortfall.held << " of "
-                                              << shortfall.needed
-                                              << (shortfall.coarse ? " samples, not all at full detail"
-                                                                   : " samples; the missing samples are read as 0"));
-        // libjpeg's own words, after the program's.
-        if (!shortfall.jpegWords.empty())
-            GLIB_LOG(GLIB_LogWarning, subject << ": " << shortfall.jpegWords);
+        SayShortfall(Subject(), m_colorSeparator.Converter().TakeImageShortfall());
     }
     SoftMaskBlanks(image, out);
+    KeepSoftMaskWhole(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)
         MaskImages(source, out);
     Put("XObject", name, out);
@@ -359,6 +350,37 @@ void CSEP_ResourceSeparator::MaskImages(const CPDF_Image& source, std::vector<GL
         }
         image.DictPut(GLOB_Name("Mask"), mask);
     }
+}
+
+std::string CSEP_ResourceSeparator::Subject() const {
+    return m_inlineImage ? std::string("An inline image") : std::string("Image /") + NameText(SourceName());
+}
+
+void CSEP_ResourceSeparator::SayShortfall(const std::string& subject,
+                                          const CSEP_ToPressSpaceConverter::ImageShortfall& shortfall) {
+    if (shortfall.needed > 0)
+        GLIB_LOG(GLIB_LogWarning, subject << " is truncated: its data hold " << shortfall.held << " of "
+                                          << shortfall.needed
+                                          << (shortfall.coarse ? " samples, not all at full detail"
+                                                               : " samples; the missing samples are read as 0"));
+    // libjpeg's own words, after the program's.
+    if (!shortfall.jpegWords.empty())
+        GLIB_LOG(GLIB_LogWarning, subject << ": " << shortfall.jpegWords);
+}
+
+void CSEP_ResourceSeparator::KeepSoftMaskWhole(const GLOB_Object& source, std::vector<GLOB_Object>& images) {
+    const GLOB_Object sourceMask = source.DictGet(GLOB_Name("SMask"));
+    if (!sourceMask.IsStream())
+        return;
+    CSEP_DeviceGrayConverter converter;
+    converter.SetJobContext(m_job);
+    const GLOB_Object mask = converter.CutShortSoftMask(sourceMask);
+    SayShortfall(Subject() + "'s soft mask", converter.TakeImageShortfall());
+    if (mask.IsNull())
+        return;
+    for (const GLOB_Object& image : images)
+        if (image.HasSubtype("Image") && image.DictGet(GLOB_Name("SMask")).IsStream())
+            image.DictPut(GLOB_Name("SMask"), mask);
 }
 
 void CSEP_ResourceSeparator::SoftMaskBlanks(const GLOB_Object& source, std::vector<GLOB_Object>& images) {

@@ -67,6 +67,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class CPDF_Image;
@@ -125,6 +126,14 @@ private:
     // Gives the inks whose image is a blank form a white image under the
     // source's soft mask, when it has one.
     void SoftMaskBlanks(const GLOB_Object& source, std::vector<GLOB_Object>& images);
+    // Gives the images that carry the source's soft mask one of the rows
+    // its data hold when they are JPEG data cut short, said as an image's
+    // are (CSEP_SliceConverter::CutShortSoftMask).
+    void KeepSoftMaskWhole(const GLOB_Object& source, std::vector<GLOB_Object>& images);
+    // "An inline image" or "Image /<name>", for the lines said of it.
+    std::string Subject() const;
+    // The truncation line and libjpeg's words after it, when there are any.
+    static void SayShortfall(const std::string& subject, const CSEP_ToPressSpaceConverter::ImageShortfall& shortfall);
     // The stencil of a colour-key mask, from the image's decoded samples.
     GLOB_Object MakeColorKeyStencil(const CPDF_Image& source);
     // A 1 x 1 DeviceGray image of one white sample.

@@ -321,6 +321,27 @@ bool CSEP_SliceConverter::CutShortJpeg(const GLOB_Object& image, const CPDF_Imag
     return cut;
 }
 
+GLOB_Object CSEP_SliceConverter::CutShortSoftMask(const GLOB_Object& mask) {
+    if (!mask.IsStream())
+        return GLOB_Object();
+    const CPDF_ImageParams params(mask.StreamDict());
+    try {
+        if (!CutShortJpeg(mask, params))
+            return GLOB_Object();
+        std::vector<GLOB_Object> slices;
+        SliceSamples(mask, slices, Samples::Kept);
+        return slices.empty() ? GLOB_Object() : slices[0];
+    } catch (const GLIB_Exception& e) {
+        if (e.Code() != FILT_DCTDecodeCode)
+            throw;
+        std::string words = e.What();
+        const std::string decoder = "FILT_DCTDecode: ";
+        if (words.compare(0, decoder.size(), decoder) == 0)
+            words.erase(0, decoder.size());
+        GLIB_THROW(GLIB_Exception, FILT_DCTDecodeCode, ClassName() << ": its soft mask: " << words);
+    }
+}
+
 void CSEP_SliceConverter::SliceImage(const GLOB_Object& imageObject, std::vector<GLOB_Object>& out) {
     SliceSamples(imageObject, out, Samples::Inverted);
 }

@@ -68,6 +68,15 @@ public:
     // The longest side of an image the page drawing takes.
     static constexpr uint64_t MaxImageSide = 65536;
 
+    // The soft mask mask (an image's /SMask) to go with the image's slices
+    // in its own place: null when it may go as it is; for JPEG data cut
+    // short (CutShortJpeg) a DeviceGray image of the rows they hold, the
+    // rest read as 0 (no coverage), its other entries kept, noted as an
+    // image's shortfall. Data cut before their first scan, or that the
+    // decoder refuses, throw 1130007 "<class>: its soft mask: " and the
+    // decoder's words.
+    GLOB_Object CutShortSoftMask(const GLOB_Object& mask);
+
 protected:
     CSEP_SliceConverter() = default;
 

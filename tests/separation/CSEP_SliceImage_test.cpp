@@ -461,6 +461,8 @@ TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortKeepTheRowsTheirDataHoldAsFourInk
         return sos + 2 + static_cast<uint8_t>(data[sos + 3]);
     };
     const std::string cut = jpeg.substr(0, scanData(jpeg) + 40);
+    std::string junk = jpeg;
+    junk.insert(junk.find("\xFF\xDA"), "\x01\x02");
     const std::string laterScan = progressive.substr(0, progressive.find("\xFF\xDA", scanData(progressive)) + 2);
     dcttest::JpegInfo info;
     const std::string decodedCut = dcttest::LibjpegDecode(cut, JCS_UNKNOWN, &info);
@@ -479,8 +481,12 @@ TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortKeepTheRowsTheirDataHoldAsFourInk
         bool coarse;
         std::string samples;  // the ink's image, decoded; empty: the source whole
         std::string thrown;   // its start
+        std::string words = "";  // libjpeg's, noted with the shortfall
     } cases[] = {
         {"whole", gray, jpeg, 0, 0, false, "", ""},
+        // Whole but damaged: libjpeg's word on it goes with no shortfall.
+        {"gray junk before its scan", gray, junk, 0, 0, false, "", "",
+         "Corrupt JPEG data: 2 extraneous bytes before marker 0xda"},
         {"cut gray", gray, cut, 8 * 64, 64 * 64, false, decodedCut.substr(0, 8 * 64) + std::string(56 * 64, '\0'), ""},
         {"cut spot", spot, cut, 8 * 64, 64 * 64, false, decodedCut.substr(0, 8 * 64) + std::string(56 * 64, '\0'), ""},
         {"progressive cut in a later scan", gray, laterScan, 64 * 64, 64 * 64, true, decodedLater, ""},
@@ -505,6 +511,7 @@ TEST_F(CSEP_SliceImageTest, OneInkJPEGsCutShortKeepTheRowsTheirDataHoldAsFourInk
             EXPECT_EQ(shortfall.held, c.held);
             EXPECT_EQ(shortfall.needed, c.needed);
             EXPECT_EQ(shortfall.coarse, c.coarse);
+            EXPECT_EQ(shortfall.jpegWords, c.words);
             const GLOB_Object ink = out[c.dict.find("Spot") != std::string::npos ? 4 : 3];
             if (c.samples.empty()) {
                 EXPECT_EQ(StreamData(ink, 0), c.data);

@@ -176,8 +176,9 @@ TEST_F(TS_ProgramTest, HostileFilesEndWithTheirCauseInWordsOnce) {
         std::string pdf;
         std::string last;  // after "tintscope: FILE: "
     } rows[] = {
+        // Decoded where the image is sliced, as an XObject's JPEG data are.
         {"dct.pdf", TS_OnePage("", inlineLead + "/F /DCT ID " + junk + " EI Q"),
-         "page 1 was not separated: the image's JPEG data are cut short or damaged before their first scan (libjpeg: "
+         "page 1 was not separated: inline image: the image's JPEG data are cut short or damaged before their first scan (libjpeg: "
          "Not a JPEG file: starts with 0x6a 0x75)"},
         {"flate.pdf", TS_OnePage("", inlineLead + "/F /Fl ID " + junk + " EI Q"),
          "page 1 was not separated: FlateDecode encountered a zlib error (-3): data error"},

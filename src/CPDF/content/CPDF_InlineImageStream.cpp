@@ -2,12 +2,23 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "FILT/FILT_DCTDecode.h"
+#include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_SubFileFilter.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Filter.h"
 
 #include <limits>
+
+namespace {
+
+// The filter that reads the content's bytes.
+FILT_Filter* FirstFilter(FILT_Filter* filter) {
+    auto* pipe = dynamic_cast<FILT_FilterPipe*>(filter);
+    return pipe && pipe->NumFilters() > 0 ? FirstFilter(pipe->FilterAt(0)) : filter;
+}
+
+}  // namespace
 
 CPDF_InlineImageStream::CPDF_InlineImageStream(const CPDF_ImageParams& params, const GLOB_Stream& source,
                                                const GLOB_Object& filter, const GLOB_Object& decodeParms,
@@ -44,11 +55,14 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
     if (!filter.IsNull()) {
         m_filter = GLOB_Filter::MakeFilterChain(filter, decodeParms, GLOB_Filter::Decoding);
         if (m_filter != nullptr) {
-            // Raw reading decodes only to find the data's end; the image's
-            // reader says what libjpeg finds in them.
-            if (m_openFlags != 2)
-                if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter))
-                    dct->SetWarningsHeld(true);
+            if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter)) {
+                // JPEG data need not reach their end-of-image marker: read
+                // from the content, they end at "EI" all the same.
+                dct->SetEndsAtEI(dct == FirstFilter(m_filter));
+                // Raw reading needs only the data's end; the image's reader
+                // decodes them and says what libjpeg finds in them.
+                dct->SetFindsEndOnly(m_openFlags != 2);
+            }
             return;
         }
     }

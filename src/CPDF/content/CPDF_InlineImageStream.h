@@ -14,6 +14,11 @@
 // are taken from the content stream, which then stands at the first byte
 // after them.
 //
+// A DCT decoder first in the chain ends the data at their end-of-image
+// marker or, when that is missing (cut data), at white space and "EI"
+// followed by content text (FILT_DCTDecode::SetEndsAtEI); raw reading only
+// finds that end, decoding nothing (FILT_DCTDecode::SetFindsEndOnly).
+//
 // Content that ends inside an unfiltered image gives the bytes present and
 // the end of data, with the sub-file filter's warning "Unexpected end of
 // data."; a decoder's error passes to the reader. The stream is never
