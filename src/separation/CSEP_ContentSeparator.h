@@ -40,8 +40,12 @@
 // takes a name of the colour-space category that the stream's resources do
 // not use.
 //
-// Inline images become image XObjects of the output document over their
-// data as they stand in the content (filters kept, nothing re-encoded).
+// Inline images are separated as they are met, as image XObjects of the
+// output document over their data as they stand in the content (filters
+// kept, nothing re-encoded), and each ink's image is written back inline
+// (CSEP_InlineImageWriter), so that they take no name; one that cannot be
+// keeps a name of the image category, its inks' images recorded as they
+// are (an array, in ink order) under the inline image category.
 //
 // Resource names: Do of forms and images, inline images, Indexed and named
 // Pattern spaces get new names, one per colour state they are used under
@@ -71,6 +75,7 @@
 #include "separation/CSEP_InkStateStack.h"
 #include "separation/CSEP_MultiWriter.h"
 #include "separation/CSEP_ResourceCache.h"
+#include "separation/CSEP_ResourceSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cstdint>
@@ -163,6 +168,9 @@ private:
     CSEP_SepJobContext m_job;
     CSEP_MultiWriter m_writer;
     CPDF_ResourcesDict m_resources;
+    // Separates inline images where they stand; its own resources unused.
+    CSEP_ResourceSeparator m_inlineImages;
+    std::vector<CPDF_ResourcesDict> m_inlineImageResources;
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
 };

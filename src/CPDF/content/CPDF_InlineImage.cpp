@@ -175,6 +175,13 @@ GLOB_Name CPDF_InlineImage::ExpandFilterName(const GLOB_Name& name) {
     return name;
 }
 
+bool CPDF_InlineImage::HasAbbreviation(const GLOB_Name& name) {
+    for (const auto& row : FilterNames)
+        if (name == row[1])
+            return true;
+    return false;
+}
+
 GLOB_Name CPDF_InlineImage::AbbreviateFilterName(const GLOB_Name& name) {
     for (const auto& row : FilterNames)
         if (name == row[1])

@@ -110,6 +110,8 @@ public:
     // Any name outside the table throws CPDF_Exception 1128008 "Unknown
     // filter encountered: <name>".
     static GLOB_Name AbbreviateFilterName(const GLOB_Name& name);
+    // True for a full filter name of the table.
+    static bool HasAbbreviation(const GLOB_Name& name);
     static CPDF_ColorSpace ExpandColorSpace(const GLOB_Object& value, const CPDF_ResourcesDict& resources);
     // "CMYK", "G", "RGB"; null for any other kind.
     static const char* DeviceAbbreviation(const CPDF_ColorSpace& space);
