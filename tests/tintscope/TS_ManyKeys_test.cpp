@@ -128,7 +128,7 @@ TEST_F(TS_ProgramTest, InlineImagesTakeNoNameOfTheHostsTable) {
         const auto namesFor = [&](int count) {
             const std::string file = WriteFile("names.pdf", shape.page(count));
             const unsigned before = VIEW_Atoms::Count();
-            const TS_Run run = Run(WithOut({file, "--dpi", "72"}));
+            const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
             EXPECT_EQ(run.m_code, 0) << run.m_err;
             return VIEW_Atoms::Count() - before;
         };
