@@ -126,11 +126,11 @@ CPDF_ImageParams CPDF_InlineImage::ParseParams(const GLOB_Dict& dict, const CPDF
     if (LookupKey(dict, "D", "Decode", value) && value.IsArray()) {
         const CPDF_DecodeArray decode(value);
         if (!mask && !CPDF_ImageParams::IsValidDecodeArray(decode, params.ColorSpace(), nullptr)) {
-            const unsigned components = params.ColorSpace().NumComponents();
+            const unsigned pairs = decode.Dimension(), components = params.ColorSpace().NumComponents();
             GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode,
                        "CPDF_InlineImage: the inline image's Decode array holds "
-                           << decode.Dimension() << " pairs of numbers, but its colour space has " << components
-                           << (components == 1 ? " component" : " components"));
+                           << pairs << (pairs == 1 ? " pair" : " pairs") << " of numbers, but its colour space has "
+                           << components << (components == 1 ? " component" : " components"));
         }
         params.SetDecodeArray(decode);
     }

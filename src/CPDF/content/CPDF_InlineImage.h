@@ -29,7 +29,8 @@
 //       "CPDF_InlineImage: " and the parameters' text for one they refuse
 //       (1, 2, 4, 8; for a mask an Integer 1)
 //   "CPDF_InlineImage: the inline image's Decode array holds <n> pairs of
-//       numbers, but its colour space has <m> components" (or "component")
+//       numbers, but its colour space has <m> components" (in the singular
+//       for 1)
 //   "Invalid inline image filters<Filter>"   an array element not a Name
 //   "Invalid inline image filter<Filter>"    neither Name nor Array
 //   "Inline image invald indexed colorspace: <value>"   a CS array not of 4
