@@ -47,8 +47,9 @@
 // keeps a name of the image category, its inks' images recorded as they
 // are (an array, in ink order) under the inline image category.
 //
-// Resource names: Do of forms and images, inline images, Indexed and named
-// Pattern spaces get new names, one per colour state they are used under
+// Resource names: Do of forms and images, inline images not written inline,
+// Indexed and named Pattern spaces get new names, one per colour state they
+// are used under
 // (IsSameColorState); sh, patterns, and the ExtGState of gs and fonts of Tf
 // keep their names and are recorded under them. ExtGState and fonts that the
 // content does not name are not recorded: a Type 3 font without resources
