@@ -49,9 +49,8 @@
 //
 // Resource names: Do of forms and images, inline images not written inline,
 // Indexed and named Pattern spaces get new names, one per colour state they
-// are used under
-// (IsSameColorState); sh, patterns, and the ExtGState of gs and fonts of Tf
-// keep their names and are recorded under them. ExtGState and fonts that the
+// are used under (IsSameColorState); sh, patterns, and the ExtGState of gs
+// and fonts of Tf keep their names and are recorded under them. ExtGState and fonts that the
 // content does not name are not recorded: a Type 3 font without resources
 // takes those of the page, whose ExtGState may hold that very font.
 //
