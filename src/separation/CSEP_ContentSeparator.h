@@ -50,9 +50,10 @@
 // Resource names: Do of forms and images, inline images not written inline,
 // Indexed and named Pattern spaces get new names, one per colour state they
 // are used under (IsSameColorState); sh, patterns, and the ExtGState of gs
-// and fonts of Tf keep their names and are recorded under them. ExtGState and fonts that the
-// content does not name are not recorded: a Type 3 font without resources
-// takes those of the page, whose ExtGState may hold that very font.
+// and fonts of Tf keep their names and are recorded under them. ExtGState
+// and fonts that the content does not name are not recorded: a Type 3 font
+// without resources takes those of the page, whose ExtGState may hold that
+// very font.
 //
 // Failures: a null cache fails the assertion "pResourceCache != NULL";
 // shading patterns without a shading or without a colour space throw
