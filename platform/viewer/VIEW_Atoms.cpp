@@ -45,6 +45,8 @@ PDFL_ASAtom VIEW_Atoms::FromString(const char* text) {
     return atom;
 }
 
+unsigned VIEW_Atoms::Count() { return static_cast<unsigned>(TheTable().m_texts.size()); }
+
 const char* VIEW_Atoms::GetString(PDFL_ASAtom atom) {
     const Table& table = TheTable();
     if (atom == 0 || atom > table.m_texts.size())

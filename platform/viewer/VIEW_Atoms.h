@@ -13,6 +13,8 @@ public:
     static PDFL_ASAtom FromString(const char* text);
 
     static constexpr unsigned Capacity = 0xFFFF;
+    // The atoms given so far, for the tests.
+    static unsigned Count();
     // The text of an atom; an atom never given is a VIEW_AssertionFailure.
     static const char* GetString(PDFL_ASAtom atom);
 };

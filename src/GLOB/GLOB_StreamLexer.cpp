@@ -218,6 +218,20 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::EndSymbol() {
     return TokenSymbol;
 }
 
+GLOB_StreamLexer::Token GLOB_StreamLexer::StrayNameHash(size_t digits, int c) {
+    if (m_nameValue.Size() + 1 + digits > MaxNameBytes)
+        return CharError("Unexpected character encountered in name: '", c);
+    // qpdf and the drawing read it so too.
+    GLIB_LOG(GLIB_LogWarning, "The name " << m_tokenText.CStr()
+                                          << "... holds a number sign that two hex digits do not follow: it is read as "
+                                             "that sign");
+    m_nameValue.Append('#');
+    for (size_t i = 0; i < digits; ++i)
+        m_nameValue.Append(m_escape[i]);
+    SetState(StateName);
+    return ProcessChar(c);
+}
+
 GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
     static const char* const HexStringChar = "Unexpected character encountered in hexadecimal string: '";
     static const char* const NameChar = "Unexpected character encountered in name: '";
@@ -388,7 +402,7 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
 
     case StateNameEscape1:
         if (c < 0 || !GLOB_IsHexDigit(b))
-            return CharError(NameChar, c);
+            return StrayNameHash(0, c);
         m_tokenText.Append(b);
         NextChar();
         m_escape[0] = b;
@@ -397,7 +411,7 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
 
     case StateNameEscape2: {
         if (c < 0 || !GLOB_IsHexDigit(b))
-            return CharError(NameChar, c);
+            return StrayNameHash(1, c);
         const uint8_t value = static_cast<uint8_t>(GLOB_HexValue(m_escape[0]) * 16 + GLOB_HexValue(b));
         // A name may not hold NUL (ISO 32000-1, 7.3.5), not even escaped.
         if (value == 0)

@@ -14,7 +14,8 @@
 // in. Numbers may carry a leading "+" or "-"; integers that do not fit 32
 // bits are clamped. In a literal string an unescaped CR, LF or CR LF is one
 // LF; a backslash before an end of line joins the lines. A name escape of
-// NUL (#00) is a token error.
+// NUL (#00) is a token error; a "#" that two hex digits do not follow is its
+// own byte, with a warning.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -181,6 +182,10 @@ private:
     // Error with text, the CharText of c and "'".
     Token CharError(const char* text, int c);
     Token EndSymbol();
+    // A name's "#" that two hex digits do not follow (digits of them read
+    // so far, c the byte that is none) is the byte "#", those digits after
+    // it, with a warning; c is read again as part of the name.
+    Token StrayNameHash(size_t digits, int c);
 
     bool m_stateTrace = false;
     bool m_tokenTrace = false;

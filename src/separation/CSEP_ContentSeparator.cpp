@@ -5,6 +5,8 @@
 #include "CPDF/image/CPDF_Image.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
+#include "separation/CSEP_InlineImageWriter.h"
+#include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_SliceConverter.h"
 #include "separation/CSEP_SoftMaskGroup.h"
 
@@ -77,6 +79,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
         separator.SetColorSpace(CPDF_ColorSpace::MakeDeviceGray());
     }
     m_resources = resources;
+    m_inlineImages.Init(m_job, &m_inlineImageResources, resources);
     m_pResourceCache = pResourceCache;
     m_inkStacks.assign(n, CSEP_InkStateStack());
     if (!ProcessStream(stream, resources, initialState))
@@ -473,10 +476,36 @@ void CSEP_ContentSeparator::DoInlineImage(CPDF_InlineImage image) {
     data.Close();
     const CPDF_ImageParams params = image.ImageParams();
     const CPDF_Image xobject(params, stream, false);
-    const GLOB_Name newName = m_pResourceCache->NewName(CSEP_ResourceCache::ImageCategory);
-    m_pResourceCache->Put(CSEP_ResourceCache::InlineImageCategory, newName,
-                          CSEP_Resource(xobject.Object(), Parser().GraphicsState(), newName));
-    PaintImage(newName, params.IsImageMask(), params.IsImageMask() ? CPDF_ColorSpace() : params.ColorSpace());
+    std::vector<GLOB_Object> pieces;
+    try {
+        m_inlineImages.SeparateInlineImage(xobject.Object(), pieces);
+    } catch (GLIB_Exception& e) {
+        CSEP_LeadMessage(e, "inline image");
+        throw;
+    }
+    const bool mask = params.IsImageMask();
+    const CPDF_ColorSpace space = mask ? CPDF_ColorSpace() : params.ColorSpace();
+    if (!std::all_of(pieces.begin(), pieces.end(), CSEP_InlineImageWriter::CanWrite)) {
+        // Kept as made: the cache hands the inks' pieces to the resources.
+        const GLOB_Object perInk = doc.NewArray(static_cast<uint32_t>(pieces.size()), false);
+        for (uint32_t i = 0; i < pieces.size(); ++i)
+            perInk.ArrayPut(i, pieces[i]);
+        const GLOB_Name newName = m_pResourceCache->NewName(CSEP_ResourceCache::ImageCategory);
+        m_pResourceCache->Put(CSEP_ResourceCache::InlineImageCategory, newName,
+                              CSEP_Resource(perInk, Parser().GraphicsState(), newName));
+        PaintImage(newName, mask, space);
+        return;
+    }
+    // A stencil mask paints with the fill colour, whose flags stand.
+    if (!mask)
+        UpdatePaintFlags(space, false, Parser().GraphicsState(), true);
+    WriteToInks([&](uint32_t i) { return (m_inkStacks[i].Flags() & CSEP_InkState::FillFlag) != 0; }, false,
+                [&](uint32_t i) {
+                    m_writer.Flush();
+                    CSEP_InlineImageWriter::Write(pieces[i], xobject.Object(), m_writer.Stream());
+                });
+    if (!mask)
+        RefreshPaintFlags(false);
 }
 
 void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& shading) {

@@ -40,17 +40,21 @@
 // takes a name of the colour-space category that the stream's resources do
 // not use.
 //
-// Inline images become image XObjects of the output document over their
-// data as they stand in the content (filters kept, nothing re-encoded).
+// Inline images are separated as they are met, as image XObjects of the
+// output document over their data as they stand in the content (filters
+// kept, nothing re-encoded), and each ink's image is written back inline
+// (CSEP_InlineImageWriter), so that they take no name; one that cannot be
+// keeps a name of the image category, its inks' images recorded as they
+// are (an array, in ink order) under the inline image category.
 //
-// Resource names: Do of forms and images, inline images, Indexed and named
-// Pattern spaces get new names, one per colour state they are used under
-// (IsSameColorState), and so does the ExtGState of a gs whose soft mask
-// draws a group (CSEP_SoftMaskGroup: the group starts in the colours in
-// force there); sh, patterns, other ExtGState of gs and fonts of Tf keep
-// their names and are recorded under them. ExtGState and fonts that the
-// content does not name are not recorded: a Type 3 font without resources
-// takes those of the page, whose ExtGState may hold that very font.
+// Resource names: Do of forms and images, inline images not written inline,
+// Indexed and named Pattern spaces get new names, one per colour state they
+// are used under (IsSameColorState), and so does the ExtGState of a gs whose
+// soft mask draws a group (CSEP_SoftMaskGroup: the group starts in the
+// colours in force there); sh, patterns, other ExtGState of gs and fonts of
+// Tf keep their names and are recorded under them. ExtGState and fonts that
+// the content does not name are not recorded: a Type 3 font without
+// resources takes those of the page, whose ExtGState may hold that very font.
 //
 // Failures: a null cache fails the assertion "pResourceCache != NULL";
 // shading patterns without a shading or without a colour space throw
@@ -73,6 +77,7 @@
 #include "separation/CSEP_InkStateStack.h"
 #include "separation/CSEP_MultiWriter.h"
 #include "separation/CSEP_ResourceCache.h"
+#include "separation/CSEP_ResourceSeparator.h"
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cstdint>
@@ -169,6 +174,9 @@ private:
     CSEP_SepJobContext m_job;
     CSEP_MultiWriter m_writer;
     CPDF_ResourcesDict m_resources;
+    // Separates inline images where they stand; its own resources unused.
+    CSEP_ResourceSeparator m_inlineImages;
+    std::vector<CPDF_ResourcesDict> m_inlineImageResources;
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
 };

@@ -261,10 +261,27 @@ void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& r
 }
 
 void CSEP_ResourceSeparator::MapInlineImage(const GLOB_Name& name, const GLOB_Object& resource,
-                                            const CPDF_GraphicsState& state) {
+                                            const CPDF_GraphicsState&) {
+    std::vector<GLOB_Object> out;
+    // The content separator separated it where it stood.
+    if (resource.IsArray())
+        for (uint32_t i = 0; i < resource.Length(); ++i)
+            out.push_back(resource.Get(i));
+    else
+        SeparateInlineImage(resource, out);
+    Put("XObject", name, out);
+}
+
+void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
+    std::vector<GLOB_Object> out;
+    SeparateImage(resource, out);
+    Put("XObject", name, out);
+}
+
+void CSEP_ResourceSeparator::SeparateInlineImage(const GLOB_Object& image, std::vector<GLOB_Object>& out) {
     m_inlineImage = true;
     try {
-        MapImage(name, resource, state);
+        SeparateImage(image, out);
     } catch (...) {
         m_inlineImage = false;
         throw;
@@ -272,16 +289,15 @@ void CSEP_ResourceSeparator::MapInlineImage(const GLOB_Name& name, const GLOB_Ob
     m_inlineImage = false;
 }
 
-void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
+void CSEP_ResourceSeparator::SeparateImage(const GLOB_Object& resource, std::vector<GLOB_Object>& out) {
     const GLOB_Object image = WithValidMask(resource);
     CheckSoftMaskDepth(image);
     const CPDF_Image source(image);
     const CPDF_Image::MaskKind kind = source.MaskType();
-    std::vector<GLOB_Object> out;
+    out.clear();
     if (kind == CPDF_Image::StencilMask) {
         // It paints with the fill colour, which the content carries.
         out.assign(NumInks(), CopyStencilMask(source));
-        Put("XObject", name, out);
         return;
     }
     const CPDF_ImageParams params = source.ImageParams();
@@ -311,7 +327,6 @@ void CSEP_ResourceSeparator::MapImage(const GLOB_Name& name, const GLOB_Object& 
     KeepSoftMaskWhole(image, out);
     if (kind == CPDF_Image::MaskByPosition || kind == CPDF_Image::MaskByColor)
         MaskImages(source, out);
-    Put("XObject", name, out);
 }
 
 GLOB_Object CSEP_ResourceSeparator::WithValidMask(const GLOB_Object& image) {

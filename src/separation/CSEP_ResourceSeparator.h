@@ -38,7 +38,8 @@
 //                             image's "SMask" (the slices' own object); an
 //                             unmasked image the converter's blank form;
 //                             an inline image's own XObject is taken
-//                             wherever a copy of it would be
+//                             wherever a copy of it would be; an array
+//                             under 5 holds the inks' images already made
 //   6 Pt       "Pattern"      coloured tiling patterns separated, uncoloured
 //                             ones copied once; shading patterns rebuilt
 //                             over the separated shading and ExtGState
@@ -82,6 +83,9 @@ public:
     void Init(const CSEP_SepJobContext& job, std::vector<CPDF_ResourcesDict>* pResources,
               const CPDF_ResourcesDict& source);
     CPDF_ResourcesDict& OutputResources(uint32_t ink);
+    // The images (or blank forms) an inline image's own XObject is for each
+    // ink, as category 5 above makes them; the image may become one of them.
+    void SeparateInlineImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
 
 protected:
     void MapColorSpace(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState& state) override;
@@ -116,6 +120,8 @@ private:
                       const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
                       const std::function<void(std::vector<GLOB_Object>&)>& separate, std::vector<GLOB_Object>& out);
 
+    // One image (or form) per ink into out, as category 4 above says.
+    void SeparateImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);
     // The image as given, or a copy without a colour-key mask that does not
     // fit it (with the warning).
     GLOB_Object WithValidMask(const GLOB_Object& image);

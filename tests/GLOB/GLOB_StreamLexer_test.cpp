@@ -97,8 +97,11 @@ std::vector<LexCase> EdgeCases() {
         {"(a\\)", {NoParen}}, {"(\\", {NoParen}}, {"(\\1", {NoParen}}, {"(\\12", {NoParen}}, {"(\\\r", {NoParen}},
         {"(x", {NoParen}},
         // Names: escapes, the length limit, bytes above 127, delimiters.
-        {"/A#42", {"Name AB", "EOD"}}, {"/A#4G", {NameChar + "G'"}}, {"/A#4", {NameChar + "EndOfData'"}},
-        {"/A#\f", {NameChar + "\\f'"}}, {"/" + std::string(128, 'a'), {NameChar + "a'"}},
+        // A "#" that two hex digits do not follow is its own byte, as qpdf reads it.
+        {"/A#42", {"Name AB", "EOD"}}, {"/A#4G", {"Name A#4G", "EOD"}}, {"/A#4", {"Name A#4", "EOD"}},
+        {"/A#GZ", {"Name A#GZ", "EOD"}}, {"/A#", {"Name A#", "EOD"}}, {"/A#/B", {"Name A#", "Name B", "EOD"}},
+        {"/A#\f", {"Name A#", "EOD"}}, {"/" + std::string(127, 'a') + "#", {NameChar + "EndOfData'"}},
+        {"/" + std::string(128, 'a'), {NameChar + "a'"}},
         {"/" + std::string(127, 'a'), {"Name " + std::string(127, 'a'), "EOD"}},
         {"/A#00B", {NameChar + "\\000'"}}, {"/A\x80" "B", {"Name A\\x80B", "EOD"}}, {"/", {"Name ", "EOD"}},
         {"/A/B", {"Name A", "Name B", "EOD"}}, {"/A\fB", {"Name A", "Symbol B", "EOD"}},

@@ -714,8 +714,8 @@ TEST_F(CSEP_PDFSeparatorTest, SharedFormKeepsTheNestingLimit) {
     }
 }
 
-// Each inline image becomes an image of the output document that the
-// resource separator slices: what stays in memory for it must follow its
+// Each inline image becomes an image of the output document that is sliced
+// and written back inline: what stays in memory for it must follow its
 // few bytes of data, not a fixed buffer per stream, and must go with the
 // output.
 TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
@@ -738,12 +738,13 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
             const Inks inks = Separate(job, page);
             ASSERT_EQ(inks.pages.size(), 5u);
             size_t drawn = 0;
-            for (size_t at = inks.contents[0].find(" Do\n"); at != std::string::npos;
-                 at = inks.contents[0].find(" Do\n", at + 1))
+            for (size_t at = inks.contents[0].find("\nEI\n"); at != std::string::npos;
+                 at = inks.contents[0].find("\nEI\n", at + 1))
                 ++drawn;
             EXPECT_EQ(drawn, static_cast<size_t>(images));
-            // Per image: four slices of 16 samples, a blank form, a line of
-            // content per ink, and the image as the content gave it.
+            // Per image: four slices of 16 samples, a blank form, the slice
+            // inline in each ink's content, and the image as the content
+            // gave it.
             const uint64_t held = GLOB_Memory_Impl::MemoryBytesHeld() - before;
             EXPECT_LT(held / images, 1024u) << held;
         }
@@ -751,8 +752,9 @@ TEST_F(CSEP_PDFSeparatorTest, InlineImagesHoldMemoryInProportionToTheirData) {
     EXPECT_EQ(GLOB_Memory_Impl::MemoryBytesHeld(), baseline);
 }
 
-// What the output document keeps for each inline image: each further image
-// adds the objects its inks need and no more. A one-component image is its
+// What the output document keeps for each inline image, which each ink's
+// content then holds inline: each further image adds the objects its inks
+// need and no more. A one-component image is its
 // ink's image itself, and the inks it does not reach share one blank form,
 // so a page of many tiny images does not hold three objects for each.
 TEST_F(CSEP_PDFSeparatorTest, EachInlineImageKeepsOnlyTheObjectsItsInksNeed) {
@@ -788,12 +790,11 @@ TEST_F(CSEP_PDFSeparatorTest, EachInlineImageKeepsOnlyTheObjectsItsInksNeed) {
             const Inks inks = Separate(job, page);
             made[images / 200] = nextNumber(job.Doc()) - before - 1;
             ASSERT_EQ(inks.pages.size(), 5u);
-            // The last image drawn on the ink still holds its data.
+            // The last image drawn inline on the ink still holds its data.
             const std::string& text = inks.contents[row.ink];
-            const size_t at = text.rfind("/Im") + 1;
-            const GLOB_Object last = inks.pages[row.ink].GetPath(
-                ("/Resources/XObject/" + text.substr(at, text.find(' ', at) - at)).c_str());
-            EXPECT_EQ(StreamData(last), std::string(row.data));
+            const size_t at = text.rfind("\nID") + 4;
+            ASSERT_NE(text.rfind("\nEI\n"), std::string::npos) << text;
+            EXPECT_EQ(text.substr(at, text.rfind("\nEI\n") - at), std::string(row.data));
         }
         EXPECT_EQ((made[1] - made[0]) / 100, row.objects) << made[0] << " then " << made[1];
     }

@@ -1,10 +1,12 @@
 // Pages whose dictionaries hold thousands of keys: an unused /Properties
 // dictionary in the resources, and one-pixel inline images, each of which
-// becomes a named image in every ink's resources; and the unused dictionary
-// with keys that all share one std::hash value. The Cos store's dictionary
+// becomes an image of the output document; and the unused dictionary with
+// keys that all share one std::hash value. The inline images take no name
+// of the host's table, which holds 65,535. The Cos store's dictionary
 // steps above a near-empty page's, keys compared inside its index included,
 // grow with the keys, not with their square.
 #include "TS_ProgramFixture.h"
+#include "viewer/VIEW_Atoms.h"
 #include "viewer/cos/VCOS_DictEntries.h"
 
 #include <cstdio>
@@ -93,6 +95,49 @@ TEST_F(TS_ProgramTest, ManyKeysCostDictionaryStepsInProportionToTheirCount) {
         ASSERT_GT(small, 0);
         EXPECT_LE(large, 2.5 * small) << small << " steps above the near-empty page for " << shape.small << ", "
                                       << large << " for twice as many";
+    }
+}
+
+// The names a page takes beyond a near-empty one's do not grow with its
+// inline images: each ink's image is written back inline, not named.
+TEST_F(TS_ProgramTest, InlineImagesTakeNoNameOfTheHostsTable) {
+    const auto cmyk = [](int count) {
+        std::string content;
+        for (int i = 0; i < count; ++i)
+            content += "q 1 0 0 1 " + std::to_string(i % 100) + " " + std::to_string(i / 100) +
+                       " cm BI /W 1 /H 1 /CS /CMYK /BPC 8 ID \x10\x20\x30\x40 EI Q\n";
+        return TS_OnePage("", content);
+    };
+    // Each shape more images than the one before, for names once given stay.
+    const struct {
+        const char* what;
+        int count;
+        std::function<std::string(int)> page;
+    } shapes[] = {
+        {"grey", 2000, [](int count) { return TS_OnePage("", TS_OnePixelImages(count, 100)); }},
+        {"CMYK, sliced for each ink", 2500, cmyk},
+        {"a stencil mask and a hex-encoded grey", 1500,
+         [](int count) {
+             std::string content = "0 0 1 0 k ";
+             for (int i = 0; i < count; ++i)
+                 content += "q 1 0 0 1 " + std::to_string(i % 100) + " 5 cm BI /W 1 /H 1 /IM true ID \x80 EI "
+                            "BI /W 1 /H 1 /CS /G /BPC 8 /F /AHx ID 80> EI Q\n";
+             return TS_OnePage("", content);
+         }},
+    };
+    for (const auto& shape : shapes) {
+        SCOPED_TRACE(shape.what);
+        const auto namesFor = [&](int count) {
+            const std::string file = WriteFile("names.pdf", shape.page(count));
+            const unsigned before = VIEW_Atoms::Count();
+            const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+            EXPECT_EQ(run.m_code, 0) << run.m_err;
+            return VIEW_Atoms::Count() - before;
+        };
+        namesFor(10);
+        // A second page of more images may add only what the first did not
+        // need.
+        EXPECT_LE(namesFor(shape.count), 5u);
     }
 }
 

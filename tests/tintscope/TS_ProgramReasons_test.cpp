@@ -237,19 +237,35 @@ TEST_F(TS_ProgramTest, AWarningIsSaidOnce) {
 }
 
 TEST_F(TS_ProgramTest, InlineImageDataLongerThanNeededArePassedOverToTheirEnd) {
-    // 2 x 2 grey samples need 4 bytes; 5,000 come, then EI and a square.
-    const std::string content = "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G ID " + std::string(5000, '\x80') +
-                                " EI Q 0 0 0 1 k 80 80 10 10 re f";
-    const std::string file = WriteFile("longinline.pdf", TS_OnePage("", content));
-    const TS_Run run = Run(WithOut({file}));
-    ASSERT_EQ(run.m_code, 0) << run.m_err;
-    EXPECT_EQ(run.m_err, "");
-    const PngPixels black = Output("plate-3-Black.png");
-    EXPECT_EQ(GreyAt(black, 85, 85), 0) << "the square after the image";
-    const int image = GreyAt(black, 35, 35);
-    EXPECT_GT(image, 100);
-    EXPECT_LT(image, 155) << "the image's half grey";
-    EXPECT_EQ(GreyAt(black, 70, 30), 255);
+    const std::string lead = "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G ID ";
+    const std::string square = " Q 0 0 0 1 k 80 80 10 10 re f";
+    const std::string lost = "page 1: The inline image whose ID stands at byte " + std::to_string(lead.size() - 3) +
+                             " of its content stream has no EI after its data: what followed it was not drawn";
+    const struct {
+        const char* name;
+        std::string content;
+        std::string said;  // after "tintscope: FILE: ", empty for nothing
+        bool squareDrawn;
+    } rows[] = {
+        // 2 x 2 grey samples need 4 bytes; 5,000 come, then EI and a square.
+        {"longinline.pdf", lead + std::string(5000, '\x80') + " EI" + square, "", true},
+        // No EI: the image's end is unknown, and the square is lost, said.
+        {"noei.pdf", lead + std::string(4, '\x80') + "\n" + square, lost, false},
+        {"noei-long.pdf", lead + std::string(200000, '\x80') + square, lost, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string file = WriteFile(row.name, TS_OnePage("", row.content));
+        const TS_Run run = Run(WithOut({file}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(run.m_err, row.said.empty() ? "" : "tintscope: " + file + ": " + row.said + "\n");
+        const PngPixels black = Output("plate-3-Black.png");
+        EXPECT_EQ(GreyAt(black, 85, 85), row.squareDrawn ? 0 : 255) << "the square after the image";
+        const int image = GreyAt(black, 35, 35);
+        EXPECT_GT(image, 100);
+        EXPECT_LT(image, 155) << "the image's half grey";
+        EXPECT_EQ(GreyAt(black, 70, 30), 255);
+    }
 }
 
 // Names, operators and strings of the file reach the terminal escaped: none

@@ -31,6 +31,15 @@ std::atomic<uint64_t> g_steps{0};
     throw VCOS_Error(kind, "VCOS_Reader: " + text);
 }
 
+// A name's bytes from qpdf's name, solidus dropped. qpdf keeps a "#" that no
+// two hex digits follow as a zero byte (and warns); a zero byte written as
+// "#00" is refused, so each zero stands for such a "#", read as its byte.
+std::string NameBytes(const std::string& qpdfName) {
+    std::string bytes = qpdfName.substr(1);
+    std::replace(bytes.begin(), bytes.end(), '\0', '#');
+    return bytes;
+}
+
 // Closes the new document unless the read completes.
 class DocGuard {
 public:
@@ -309,7 +318,7 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         return m_store.NewReal(m_doc, false, std::isfinite(value) ? value : 0.0);
     }
     if (object.isName())
-        return m_store.NewName(m_doc, false, object.getName().substr(1));
+        return m_store.NewName(m_doc, false, NameBytes(object.getName()));
     if (object.isString())
         return m_store.NewString(m_doc, false, object.getStringValue());
     if (object.isArray()) {
@@ -327,7 +336,7 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         for (auto& [key, value] : dict.getDictAsMap())
             if (!value.isNull() || (value.isIndirect() && (m_lost.count(value.getObjGen()) != 0 ||
                                                            m_underItsHeader.count(value.getObjGen()) != 0)))
-                m_store.DictPut(copy, key.substr(1), Value(value, depth + 1));
+                m_store.DictPut(copy, NameBytes(key), Value(value, depth + 1));
         if (!object.isStream())
             return copy;
         std::shared_ptr<Buffer> data = object.getRawStreamData();

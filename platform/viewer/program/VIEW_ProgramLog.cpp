@@ -64,8 +64,9 @@ std::string VIEW_WithoutUnitName(const std::string& message) {
         return message;
     const size_t space = message.find(' ');
     if (colon != std::string::npos && underscore < colon && (space == std::string::npos || space > colon)) {
+        // "GLOB_Impl::Copy: text": a function's name is no more a reason.
         for (size_t i = 0; i < colon; ++i)
-            if (!std::isalnum(static_cast<unsigned char>(message[i])) && message[i] != '_')
+            if (!std::isalnum(static_cast<unsigned char>(message[i])) && message[i] != '_' && message[i] != ':')
                 return message;
         return message.substr(colon + 2);
     }
@@ -364,6 +365,6 @@ void VIEW_ProgramLog::End() {
             m_cause = reason;
         m_lastError = VIEW_EscapedText(m_cause.empty() ? "the engine gave an error it has no words for" : m_cause);
     } else if (record.m_level == VIEW_LogRecord::Warning && m_warning) {
-        m_warning(VIEW_EscapedText(WithoutRepeats(VIEW_WithoutUnitName(OneLine(record.m_message)))));
+        m_warning(VIEW_EscapedText(WithoutRepeats(VIEW_WithoutUnitName(WithoutHostWrapping(OneLine(record.m_message))))));
     }
 }

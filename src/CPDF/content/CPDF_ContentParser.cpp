@@ -160,8 +160,17 @@ bool CPDF_ContentParser::PushDictionaryMarker() {
 }
 
 bool CPDF_ContentParser::SkipInlineImageData() {
+    const uint32_t idOffset = Lexer().TokenOffset();
     m_inlineImage.SkipData();
-    CPDF_InlineImage::SkipToEnd(m_stream);
+    if (!CPDF_InlineImage::SkipToEnd(m_stream)) {
+        // Without EI the image's end is unknown, so nothing after it can be
+        // told from its data: the content ends there, and the user is told.
+        GLIB_LOG(GLIB_LogWarning, "The inline image whose ID stands at byte "
+                                      << idOffset << " of its content stream has no EI after its data: what followed "
+                                      << "it was not drawn");
+        for (FILT_FilterBuffer* buffer = m_stream.Read(); buffer->DataAvailable() > 0; buffer = m_stream.Read())
+            buffer->AdvanceGetPtr(buffer->DataAvailable());
+    }
     Lexer().Resume();
     return true;
 }

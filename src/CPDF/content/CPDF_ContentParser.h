@@ -19,7 +19,10 @@
 // next token is read, so the client never sees it done: the clip of W and W*
 // is intersected into the graphics state after the painting operator, the
 // dictionary marker is pushed after BI, and what the client left unread of
-// an inline image's data is skipped after ID. At most one is pending.
+// an inline image's data is skipped after ID. At most one is pending. An
+// image whose data no EI follows ends the content, with the warning "The
+// inline image whose ID stands at byte <n> of its content stream has no EI
+// after its data: what followed it was not drawn".
 //
 // The graphics state is copy-on-write: q saves a shared copy, Q restores the
 // last saved one (an unmatched Q changes nothing), and the state a caller

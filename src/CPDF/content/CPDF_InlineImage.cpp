@@ -125,9 +125,13 @@ CPDF_ImageParams CPDF_InlineImage::ParseParams(const GLOB_Dict& dict, const CPDF
 
     if (LookupKey(dict, "D", "Decode", value) && value.IsArray()) {
         const CPDF_DecodeArray decode(value);
-        std::string messages;
-        if (!mask && !CPDF_ImageParams::IsValidDecodeArray(decode, params.ColorSpace(), &messages))
-            RefuseAs(messages);
+        if (!mask && !CPDF_ImageParams::IsValidDecodeArray(decode, params.ColorSpace(), nullptr)) {
+            const unsigned pairs = decode.Dimension(), components = params.ColorSpace().NumComponents();
+            GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode,
+                       "CPDF_InlineImage: the inline image's Decode array holds "
+                           << pairs << (pairs == 1 ? " pair" : " pairs") << " of numbers, but its colour space has "
+                           << components << (components == 1 ? " component" : " components"));
+        }
         params.SetDecodeArray(decode);
     }
     if (LookupKey(dict, "I", "Interpolate", value) && value.IsBoolean())
@@ -169,6 +173,13 @@ GLOB_Name CPDF_InlineImage::ExpandFilterName(const GLOB_Name& name) {
         if (name == row[0])
             return GLOB_Name(row[1]);
     return name;
+}
+
+bool CPDF_InlineImage::HasAbbreviation(const GLOB_Name& name) {
+    for (const auto& row : FilterNames)
+        if (name == row[1])
+            return true;
+    return false;
 }
 
 GLOB_Name CPDF_InlineImage::AbbreviateFilterName(const GLOB_Name& name) {
@@ -275,7 +286,7 @@ void CPDF_InlineImage::SkipData() {
     data.Close();
 }
 
-void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
+bool CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
     GLOB_Stream stream = source;
     bool afterWhite = true;  // the data's end counts as white space
     for (FILT_FilterBuffer* buffer = stream.Read(); buffer->DataAvailable() > 0; buffer = stream.Read()) {
@@ -288,19 +299,20 @@ void CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
             // A candidate cut by the buffer's end is left to the lexer.
             if (i + 2 >= count && !buffer->IsEOD()) {
                 buffer->AdvanceGetPtr(i);
-                return;
+                return true;
             }
             if (i + 1 < count && (i + 2 == count || GLOB_IsDelimiter(bytes[i + 2]))) {
                 buffer->AdvanceGetPtr(i);
-                return;
+                return true;
             }
         }
         // No "EI" to the end: the lexer is left to say what stands there.
         if (buffer->IsEOD())
-            return;
+            return false;
         afterWhite = GLOB_IsWhite(bytes[count - 1]);
         buffer->AdvanceGetPtr(count);
     }
+    return false;
 }
 
 void CPDF_InlineImage::Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources) {

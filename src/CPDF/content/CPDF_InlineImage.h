@@ -28,8 +28,9 @@
 //   "Image missing bits per component"   not a mask and no Integer BPC;
 //       "CPDF_InlineImage: " and the parameters' text for one they refuse
 //       (1, 2, 4, 8; for a mask an Integer 1)
-//   "CPDF_InlineImage: " and the parameters' text for a Decode array whose
-//       pairs do not match the colour space
+//   "CPDF_InlineImage: the inline image's Decode array holds <n> pairs of
+//       numbers, but its colour space has <m> components" (in the singular
+//       for 1)
 //   "Invalid inline image filters<Filter>"   an array element not a Name
 //   "Invalid inline image filter<Filter>"    neither Name nor Array
 //   "Inline image invald indexed colorspace: <value>"   a CS array not of 4
@@ -97,8 +98,8 @@ public:
     // bytes the data do not need before it are passed over, as readers do;
     // "EI" counts after white space (or right after the data) and before
     // white space, a delimiter or the end. Where none comes, only the last
-    // buffer's bytes stay for the lexer to read.
-    static void SkipToEnd(const GLOB_Stream& source);
+    // buffer's bytes stay for the lexer to read, and the answer is false.
+    static bool SkipToEnd(const GLOB_Stream& source);
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).
     void Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources);
@@ -110,6 +111,8 @@ public:
     // Any name outside the table throws CPDF_Exception 1128008 "Unknown
     // filter encountered: <name>".
     static GLOB_Name AbbreviateFilterName(const GLOB_Name& name);
+    // True for a full filter name of the table.
+    static bool HasAbbreviation(const GLOB_Name& name);
     static CPDF_ColorSpace ExpandColorSpace(const GLOB_Object& value, const CPDF_ResourcesDict& resources);
     // "CMYK", "G", "RGB"; null for any other kind.
     static const char* DeviceAbbreviation(const CPDF_ColorSpace& space);

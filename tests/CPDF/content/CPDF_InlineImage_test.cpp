@@ -76,7 +76,11 @@ TEST(CPDF_InlineImage, ParseRefusesWhatTheParametersCannotHold) {
          "CPDF_InlineImage: Image mask BitsPerComponent must be an Integer, found Name"},
         {"<< /W 4 /H 2 /BPC 8 /IM true >>", "CPDF_InlineImage: Image mask BitsPerComponent must be 1, found 8"},
         {"<< /W 4 /H 2 /BPC 8 /CS /G /D [0 1 0 1] >>",
-         "CPDF_InlineImage: Image decode arrray dimension (2) must match colorspace dimension (1)"},
+         "CPDF_InlineImage: the inline image's Decode array holds 2 pairs of numbers, but its colour space has 1 "
+         "component"},
+        {"<< /W 4 /H 2 /BPC 8 /CS /CMYK /D [0 1] >>",
+         "CPDF_InlineImage: the inline image's Decode array holds 1 pair of numbers, but its colour space has 4 "
+         "components"},
         {"<< /W 4 /H 2 /BPC 8 /CS /G /F [/AHx 1] >>", "Invalid inline image filters[ /AHx 1 ]"},
         {"<< /W 4 /H 2 /BPC 8 /CS /G /F 1 >>", "Invalid inline image filter1"},
         {"<< /W 4 /H 2 /BPC 8 /CS [/I /RGB 1] >>", "Inline image invald indexed colorspace: [ /I /RGB 1 ]"},
