@@ -5,9 +5,12 @@
 // alpha and masks inside a non-isolated group are drawn as they come; the
 // pixels are what the masks make them whatever the bands and threads, also
 // where two masks differ only in a late dash entry or in where a clip ends,
-// and where a mask's backdrop is white.
+// and where a mask's backdrop is white. An allocation that fails while runs
+// of masked marks are recorded leaves no block behind.
 #include <gtest/gtest.h>
+#include <mupdf/fitz.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +18,7 @@
 #include "support/PdfText.h"
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_MaskRuns.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_SoftMaskDevice.h"
 
@@ -243,6 +247,104 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
                 for (int x = 0; x < kSide; ++x)
                     apart += drawing.m_blue.At(x, y) != one.m_blue.At(x, y);
             EXPECT_EQ(apart, 0);
+        }
+    }
+}
+
+// MuPDF's allocator for a context of the test's own: the blocks live, and
+// one request, counted from when failing is armed, that fails.
+struct Blocks {
+    long m_live = 0;
+    long m_requests = 0;
+    long m_failAt = 0;  // 0: none fails
+};
+
+void* Allocate(void* user, size_t size) {
+    Blocks* blocks = static_cast<Blocks*>(user);
+    if (blocks->m_failAt > 0 && ++blocks->m_requests == blocks->m_failAt)
+        return nullptr;
+    void* block = malloc(size);
+    blocks->m_live += block != nullptr;
+    return block;
+}
+
+void* Reallocate(void* user, void* old, size_t size) {
+    Blocks* blocks = static_cast<Blocks*>(user);
+    if (blocks->m_failAt > 0 && ++blocks->m_requests == blocks->m_failAt)
+        return nullptr;
+    void* block = realloc(old, size);
+    blocks->m_live += block != nullptr && old == nullptr;
+    return block;
+}
+
+void Release(void* user, void* block) {
+    static_cast<Blocks*>(user)->m_live -= block != nullptr;
+    free(block);
+}
+
+void Quiet(void*, const char*) {}
+
+// What a page's contents hand the run recorder: two uses of a mask (its
+// contents, the masked mark, the pop that ends it), a plain mark that ends
+// the run, and a run of one use that the close ends.
+void RecordTwoRuns(fz_context* ctx, fz_device* recorder, const fz_path* square) {
+    fz_colorspace* gray = fz_device_gray(ctx);
+    const float black = 0;
+    const fz_rect area = {0, 0, 10, 10};
+    const int uses[] = {1, 1, 0, 1};
+    for (const int masked : uses) {
+        if (masked) {
+            fz_begin_mask(ctx, recorder, area, 1, gray, &black, fz_default_color_params);
+            fz_fill_path(ctx, recorder, square, 0, fz_identity, gray, &black, 1, fz_default_color_params);
+            fz_end_mask(ctx, recorder);
+        }
+        fz_fill_path(ctx, recorder, square, 0, fz_identity, gray, &black, 1, fz_default_color_params);
+        if (masked)
+            fz_pop_clip(ctx, recorder);
+    }
+    fz_close_device(ctx, recorder);
+}
+
+// The page's list made through the run recorder with failing armed at
+// failAt, and everything dropped as the page drawing drops it; whether
+// MuPDF threw.
+bool RecordAndDrop(fz_context* ctx, Blocks& blocks, long failAt, const fz_path* square) {
+    fz_display_list* list = fz_new_display_list(ctx, fz_infinite_rect);
+    fz_device* target = fz_new_list_device(ctx, list);
+    VDRW_MaskRuns* runs = VDRW_NewMaskRuns(ctx);
+    fz_device* recorder = VDRW_NewMaskRunRecorder(ctx, target, runs);
+    bool threw = false;
+    blocks.m_failAt = failAt;
+    fz_try(ctx) RecordTwoRuns(ctx, recorder, square);
+    fz_catch(ctx) threw = true;
+    blocks.m_failAt = 0;
+    fz_drop_device(ctx, recorder);
+    fz_drop_device(ctx, target);
+    VDRW_DropMaskRuns(ctx, runs);
+    fz_drop_display_list(ctx, list);
+    return threw;
+}
+
+TEST(VDRW_SoftMaskReuse, AnAllocationFailingWhileRunsOfMaskedMarksAreRecordedLeavesNoBlockBehind) {
+    // Every request the recording makes fails in turn, until one recording
+    // makes fewer requests than the one that would fail.
+    for (long failAt = 1;; ++failAt) {
+        SCOPED_TRACE("request " + std::to_string(failAt) + " fails");
+        Blocks blocks;
+        fz_alloc_context alloc = {&blocks, Allocate, Reallocate, Release};
+        fz_context* ctx = fz_new_context(&alloc, nullptr, FZ_STORE_UNLIMITED);
+        ASSERT_NE(ctx, nullptr);
+        fz_set_error_callback(ctx, Quiet, nullptr);
+        fz_set_warning_callback(ctx, Quiet, nullptr);
+        fz_path* square = fz_new_path(ctx);
+        fz_rectto(ctx, square, 2, 2, 8, 8);
+        const bool threw = RecordAndDrop(ctx, blocks, failAt, square);
+        fz_drop_path(ctx, square);
+        fz_drop_context(ctx);
+        EXPECT_EQ(blocks.m_live, 0);
+        if (blocks.m_requests < failAt) {
+            EXPECT_FALSE(threw);
+            break;
         }
     }
 }
