@@ -167,14 +167,20 @@ static void NoteColor(fz_context* ctx, SoftMaskDevice* d, fz_colorspace* cs, con
     Note(ctx, d, &params, sizeof params);
 }
 
-static void NoteStroke(fz_context* ctx, SoftMaskDevice* d, const fz_stroke_state* stroke) {
-    const int dashes = stroke->dash_len < 0 ? 0 : stroke->dash_len > 32 ? 32 : stroke->dash_len;
-    Note(ctx, d, &stroke->start_cap, offsetof(fz_stroke_state, dash_list) - offsetof(fz_stroke_state, start_cap));
-    Note(ctx, d, stroke->dash_list, sizeof *stroke->dash_list * (size_t)dashes);
-}
-
 /* A command a mask drawn once cannot stand for: recorded, never reused. */
 static void Unusual(SoftMaskDevice* d) { d->m_new.m_reusable = 0; }
+
+/* The stroke's every setting and every dash entry, however many: masks
+ * whose dashes part only after the 32 that fz_stroke_state declares draw
+ * different pixels. A count the signature cannot hold whole leaves the
+ * mask as it came. */
+static void NoteStroke(fz_context* ctx, SoftMaskDevice* d, const fz_stroke_state* stroke) {
+    if (stroke->dash_len < 0)
+        Unusual(d);
+    const size_t dashes = stroke->dash_len < 0 ? 0 : (size_t)stroke->dash_len;
+    Note(ctx, d, &stroke->start_cap, offsetof(fz_stroke_state, dash_list) - offsetof(fz_stroke_state, start_cap));
+    Note(ctx, d, stroke->dash_list, sizeof *stroke->dash_list * dashes);
+}
 
 static void SetDefaults(fz_context* ctx, SoftMaskDevice* d, fz_default_colorspaces* spaces) {
     fz_set_default_colorspaces(ctx, d->m_target, spaces);

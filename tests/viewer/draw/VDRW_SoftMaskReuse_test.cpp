@@ -3,9 +3,14 @@
 // page of many small marks under one page-sized mask whose group is a long
 // path draws that mask a few times a band. Masks that differ, masks of
 // alpha and masks inside a non-isolated group are drawn as they come; the
-// pixels are what the masks make them whatever the bands and threads.
+// pixels are what the masks make them whatever the bands and threads, also
+// where two masks differ only in a late dash entry or in where a clip ends,
+// and where a mask's backdrop is white. An allocation that fails while runs
+// of masked marks are recorded leaves no block behind.
 #include <gtest/gtest.h>
+#include <mupdf/fitz.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,6 +18,7 @@
 #include "support/PdfText.h"
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "viewer/draw/VDRW_MaskRuns.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/draw/VDRW_SoftMaskDevice.h"
 
@@ -26,6 +32,12 @@ std::string Stream(const std::string& dict, const std::string& data) {
     return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
 }
 
+std::string MaskGroup(const std::string& data) {
+    return Stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >> "
+                  "/Resources << >>",
+                  data);
+}
+
 // A group that fills half the page, left or right, 0.6 grey, its inner edge
 // a zigzag of 2,000 segments within 2 points of x = 100.
 std::string HalfPageGroup(bool left) {
@@ -34,9 +46,50 @@ std::string HalfPageGroup(bool left) {
     for (int i = 0; i <= 2000; ++i)
         path += " " + std::to_string(i % 2 ? 102 : 98) + " " + std::to_string(i * 0.1) + " l";
     path += " " + std::to_string(outer) + " 200 l h f";
-    return Stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >> "
-                  "/Resources << >>",
-                  path);
+    return MaskGroup(path);
+}
+
+// A group that strokes the page 200 points wide from left to right, 0.6
+// grey, dashed by 34 entries: 32 of 0.05 points, all left of the marks, and
+// the last two given.
+std::string DashedGroup(const std::string& lastTwo) {
+    std::string dashes;
+    for (int i = 0; i < 32; ++i)
+        dashes += "0.05 ";
+    return MaskGroup("0.6 G 200 w [" + dashes + lastTwo + "] 0 d 0 100 m 200 100 l S");
+}
+
+// A group that fills the page 0.6 grey clipped to the left half, and the
+// right half 0.6 grey after the clip ends or inside it. A sliver at the
+// page's right edge widens the clip's bounds over the right half, so that
+// nothing culls the fill inside it.
+std::string ClipGroup(bool endsFirst) {
+    const std::string right = "0.6 g 100 0 100 200 re f";
+    return MaskGroup("q 0 0 100 200 re 199.5 0 0.5 200 re W n 0.6 g 0 0 200 200 re f " +
+                     (endsFirst ? "Q " + right : right + " Q"));
+}
+
+// What the masks' groups paint.
+enum class Groups {
+    Halves,         // /GS0 the left half, /GS1 the right half
+    WhiteBackdrop,  // the halves, each mask's backdrop white
+    DashesApart,    // /GS0 the left half, /GS1 none of the marks; the dashes differ from entry 33 on
+    ClipEndsApart,  // /GS0 the whole page, /GS1 the left half; the clip ends before or after the right half
+};
+
+// Whether the group of mask (0 for /GS0, 1 for /GS1) covers a mark left or
+// right of the middle.
+bool Covers(Groups groups, int mask, bool left) {
+    switch (groups) {
+    case Groups::Halves:
+    case Groups::WhiteBackdrop:
+        return left == (mask == 0);
+    case Groups::DashesApart:
+        return left && mask == 0;
+    case Groups::ClipEndsApart:
+        return left || mask == 0;
+    }
+    return false;
 }
 
 enum class Marks {
@@ -49,13 +102,14 @@ enum class Marks {
 struct Shape {
     const char* m_name;
     const char* m_kind;  // the masks' /S
-    bool m_alternate;    // the squares take the left-half and the right-half mask in turn
+    bool m_alternate;    // the squares take /GS0 and /GS1 in turn
     bool m_inGroup;      // the squares are painted inside a non-isolated group
     Marks m_marks;
+    Groups m_groups = Groups::Halves;
 };
 
 // Black marks 4 points wide, a grid of them, each painted on its own
-// through a mask: /GS0 masks by the left half, /GS1 by the right half.
+// through a mask: /GS0 and /GS1 mask by the groups the shape names.
 std::string MaskedMarksPage(const Shape& shape) {
     std::string marks;
     for (int j = 0; j < kGrid; ++j)
@@ -86,14 +140,24 @@ std::string MaskedMarksPage(const Shape& shape) {
     }
     more.push_back(Stream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 3 3] /XStep 3 /YStep 3 /Resources << >>",
                           "0 g 0 0 3 3 re f"));
+    const std::string backdrop = shape.m_groups == Groups::WhiteBackdrop ? " /BC [1]" : "";
     std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << " + gs +
             (shape.m_inGroup ? " /XObject << /G0 9 0 R >>" : "") + " >> /Contents 4 0 R >>",
         Stream("", content),
-        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 7 0 R >> >>",
-        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 8 0 R >> >>",
-        HalfPageGroup(true), HalfPageGroup(false)};
+        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 7 0 R" + backdrop + " >> >>",
+        std::string("<< /Type /ExtGState /SMask << /S /") + shape.m_kind + " /G 8 0 R" + backdrop + " >> >>"};
+    if (shape.m_groups == Groups::DashesApart) {
+        objects.push_back(DashedGroup("98.4 200"));  // on from 1.6 to 100 points
+        objects.push_back(DashedGroup("0.05 300"));
+    } else if (shape.m_groups == Groups::ClipEndsApart) {
+        objects.push_back(ClipGroup(true));
+        objects.push_back(ClipGroup(false));
+    } else {
+        objects.push_back(HalfPageGroup(true));
+        objects.push_back(HalfPageGroup(false));
+    }
     objects.insert(objects.end(), more.begin(), more.end());
     return PdfText("%PDF-1.4", objects);
 }
@@ -138,6 +202,15 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
         // A run that holds a pattern is drawn by every band.
         {{"every tenth square filled with a pattern", "Luminosity", false, false, Marks::SomePattern}, 8,
          kSquares - 8, 4 * kSquares, 102},
+        // Masks that differ only in what a signature might leave out.
+        {{"two masks whose 34 dash entries part in the last two", "Luminosity", true, false, Marks::Squares,
+          Groups::DashesApart},
+         4 * kSquares, 0, 0, 102},
+        {{"two masks whose clips end apart", "Luminosity", true, false, Marks::Squares, Groups::ClipEndsApart},
+         4 * kSquares, 0, 0, 102},
+        // The backdrop shows where the group paints nothing.
+        {{"one mask with a white backdrop", "Luminosity", false, false, Marks::Squares, Groups::WhiteBackdrop}, 8,
+         kSquares - 8, 4 * kSquares, 102},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.m_shape.m_name);
@@ -149,17 +222,17 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
         for (int j = 0; j < kGrid; ++j)
             for (int i = 0; i < kGrid; ++i) {
                 const int x = 5 + 10 * i, y = kSide - 5 - 10 * j;
-                const bool right = row.m_shape.m_alternate && (i + j) % 2;
+                const int mask = row.m_shape.m_alternate && (i + j) % 2;
                 const bool plain = row.m_shape.m_marks == Marks::SomePlain && (i + kGrid * j) % 10 == 9;
                 if (x > 96 && x < 104)
-                    continue;  // the zigzag edge
+                    continue;  // the groups' edge in the middle
                 SCOPED_TRACE("mark at " + std::to_string(x) + "," + std::to_string(y));
                 if (plain)
                     EXPECT_EQ(one.m_blue.At(x, y), 0);
-                else if ((x < 100) != right)
+                else if (Covers(row.m_shape.m_groups, mask, x < 100))
                     EXPECT_NEAR(one.m_blue.At(x, y), row.m_inked, 2);
                 else
-                    EXPECT_EQ(one.m_blue.At(x, y), 255);
+                    EXPECT_EQ(one.m_blue.At(x, y), row.m_shape.m_groups == Groups::WhiteBackdrop ? 0 : 255);
             }
         // Other threads and other bands give the same pixels.
         const struct {
@@ -174,6 +247,104 @@ TEST(VDRW_SoftMaskReuse, ManyMarksUnderOneMaskDrawItAFewTimesABandWithTheSamePix
                 for (int x = 0; x < kSide; ++x)
                     apart += drawing.m_blue.At(x, y) != one.m_blue.At(x, y);
             EXPECT_EQ(apart, 0);
+        }
+    }
+}
+
+// MuPDF's allocator for a context of the test's own: the blocks live, and
+// one request, counted from when failing is armed, that fails.
+struct Blocks {
+    long m_live = 0;
+    long m_requests = 0;
+    long m_failAt = 0;  // 0: none fails
+};
+
+void* Allocate(void* user, size_t size) {
+    Blocks* blocks = static_cast<Blocks*>(user);
+    if (blocks->m_failAt > 0 && ++blocks->m_requests == blocks->m_failAt)
+        return nullptr;
+    void* block = malloc(size);
+    blocks->m_live += block != nullptr;
+    return block;
+}
+
+void* Reallocate(void* user, void* old, size_t size) {
+    Blocks* blocks = static_cast<Blocks*>(user);
+    if (blocks->m_failAt > 0 && ++blocks->m_requests == blocks->m_failAt)
+        return nullptr;
+    void* block = realloc(old, size);
+    blocks->m_live += block != nullptr && old == nullptr;
+    return block;
+}
+
+void Release(void* user, void* block) {
+    static_cast<Blocks*>(user)->m_live -= block != nullptr;
+    free(block);
+}
+
+void Quiet(void*, const char*) {}
+
+// What a page's contents hand the run recorder: two uses of a mask (its
+// contents, the masked mark, the pop that ends it), a plain mark that ends
+// the run, and a run of one use that the close ends.
+void RecordTwoRuns(fz_context* ctx, fz_device* recorder, const fz_path* square) {
+    fz_colorspace* gray = fz_device_gray(ctx);
+    const float black = 0;
+    const fz_rect area = {0, 0, 10, 10};
+    const int uses[] = {1, 1, 0, 1};
+    for (const int masked : uses) {
+        if (masked) {
+            fz_begin_mask(ctx, recorder, area, 1, gray, &black, fz_default_color_params);
+            fz_fill_path(ctx, recorder, square, 0, fz_identity, gray, &black, 1, fz_default_color_params);
+            fz_end_mask(ctx, recorder);
+        }
+        fz_fill_path(ctx, recorder, square, 0, fz_identity, gray, &black, 1, fz_default_color_params);
+        if (masked)
+            fz_pop_clip(ctx, recorder);
+    }
+    fz_close_device(ctx, recorder);
+}
+
+// The page's list made through the run recorder with failing armed at
+// failAt, and everything dropped as the page drawing drops it; whether
+// MuPDF threw.
+bool RecordAndDrop(fz_context* ctx, Blocks& blocks, long failAt, const fz_path* square) {
+    fz_display_list* list = fz_new_display_list(ctx, fz_infinite_rect);
+    fz_device* target = fz_new_list_device(ctx, list);
+    VDRW_MaskRuns* runs = VDRW_NewMaskRuns(ctx);
+    fz_device* recorder = VDRW_NewMaskRunRecorder(ctx, target, runs);
+    bool threw = false;
+    blocks.m_failAt = failAt;
+    fz_try(ctx) RecordTwoRuns(ctx, recorder, square);
+    fz_catch(ctx) threw = true;
+    blocks.m_failAt = 0;
+    fz_drop_device(ctx, recorder);
+    fz_drop_device(ctx, target);
+    VDRW_DropMaskRuns(ctx, runs);
+    fz_drop_display_list(ctx, list);
+    return threw;
+}
+
+TEST(VDRW_SoftMaskReuse, AnAllocationFailingWhileRunsOfMaskedMarksAreRecordedLeavesNoBlockBehind) {
+    // Every request the recording makes fails in turn, until one recording
+    // makes fewer requests than the one that would fail.
+    for (long failAt = 1;; ++failAt) {
+        SCOPED_TRACE("request " + std::to_string(failAt) + " fails");
+        Blocks blocks;
+        fz_alloc_context alloc = {&blocks, Allocate, Reallocate, Release};
+        fz_context* ctx = fz_new_context(&alloc, nullptr, FZ_STORE_UNLIMITED);
+        ASSERT_NE(ctx, nullptr);
+        fz_set_error_callback(ctx, Quiet, nullptr);
+        fz_set_warning_callback(ctx, Quiet, nullptr);
+        fz_path* square = fz_new_path(ctx);
+        fz_rectto(ctx, square, 2, 2, 8, 8);
+        const bool threw = RecordAndDrop(ctx, blocks, failAt, square);
+        fz_drop_path(ctx, square);
+        fz_drop_context(ctx);
+        EXPECT_EQ(blocks.m_live, 0);
+        if (blocks.m_requests < failAt) {
+            EXPECT_FALSE(threw);
+            break;
         }
     }
 }
