@@ -375,8 +375,8 @@ pid_t HeldRun(const std::string& out, bool hold, const int go[2], std::string* s
             _exit(3);
         const std::string folder = file.substr(0, file.rfind('/'));
         char byte = 0;
-        if (write(said[1], folder.data(), folder.size()) != static_cast<ssize_t>(folder.size()) || close(said[1]) != 0 ||
-            read(go[0], &byte, 1) != 1)
+        const bool written = write(said[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size());
+        if (!written || close(said[1]) != 0 || read(go[0], &byte, 1) != 1)
             _exit(4);
         output.Abandon();
         _exit(0);
