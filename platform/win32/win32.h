@@ -200,7 +200,8 @@ enum : DWORD { REPLACEFILE_WRITE_THROUGH = 0x1 };
 BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
                   LPVOID reserved);
 // The open file's path with every link followed (a POSIX path; flags must
-// be 0). The length without the terminator, the size needed with it when
+// be 0). The path can be stale: a file removed or renamed over since it was
+// opened gives the name it last had, with " (deleted)" after it. The length without the terminator, the size needed with it when
 // size is too small, 0 with the last error on failure.
 DWORD GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
 
@@ -233,6 +234,23 @@ struct WIN32_FIND_DATAW {
 // ERROR_PATH_NOT_FOUND when there is none.
 HANDLE FindFirstFileW(LPCWSTR path, WIN32_FIND_DATAW* data);
 BOOL FindClose(HANDLE search);
+
+struct BY_HANDLE_FILE_INFORMATION {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD dwVolumeSerialNumber;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD nNumberOfLinks;
+    DWORD nFileIndexHigh;
+    DWORD nFileIndexLow;
+};
+// What an open file is. The volume serial number and the file index tell
+// one file from another whatever its names (the device and the inode
+// here); a file removed since it was opened has no links.
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information);
 
 enum : DWORD {
     FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x100,

@@ -659,6 +659,31 @@ DWORD GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags
     return length;
 }
 
+BOOL GetFileInformationByHandle(HANDLE file, BY_HANDLE_FILE_INFORMATION* information) {
+    Entry e;
+    if (!FileEntry(file, &e))
+        return FALSE;
+    struct stat st;
+    if (information == nullptr || fstat(e.fd, &st) != 0) {
+        SetLastError(information == nullptr ? ERROR_INVALID_PARAMETER : Win32ErrorFromErrno(errno));
+        return FALSE;
+    }
+    std::memset(information, 0, sizeof *information);
+    information->dwFileAttributes = S_ISDIR(st.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+    information->ftCreationTime = ToFileTime(st.st_ctim);
+    information->ftLastAccessTime = ToFileTime(st.st_atim);
+    information->ftLastWriteTime = ToFileTime(st.st_mtim);
+    const uint64_t device = static_cast<uint64_t>(st.st_dev), index = static_cast<uint64_t>(st.st_ino);
+    const uint64_t size = S_ISDIR(st.st_mode) ? 0 : static_cast<uint64_t>(st.st_size);
+    information->dwVolumeSerialNumber = static_cast<DWORD>(device ^ (device >> 32));
+    information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    information->nFileSizeLow = static_cast<DWORD>(size);
+    information->nNumberOfLinks = static_cast<DWORD>(st.st_nlink);
+    information->nFileIndexHigh = static_cast<DWORD>(index >> 32);
+    information->nFileIndexLow = static_cast<DWORD>(index);
+    return TRUE;
+}
+
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     const std::string folder = TempFolder();
     if (folder.size() >= MAX_PATH) {

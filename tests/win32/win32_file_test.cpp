@@ -232,3 +232,34 @@ TEST(win32_file, LinksAreDescribedThemselvesAndFollowedToTheFileTheyName) {
     EXPECT_EQ(GetFileAttributesA(dir.File("home/folder").c_str()),
               FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
 }
+
+// A file keeps its index whatever its names; one renamed over has another
+// index, and no links once removed.
+TEST(win32_file, InformationTellsOneFileFromAnotherWhateverItsPathSays) {
+    ScratchDir dir;
+    const std::string old = dir.File("prefs"), replacement = dir.File("new");
+    WriteWholeFile(old, "old");
+    WriteWholeFile(replacement, "new");
+    const HANDLE first = Open(old, GENERIC_READ, OPEN_EXISTING);
+    const HANDLE again = Open(old, GENERIC_READ, OPEN_EXISTING);
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    ASSERT_NE(again, INVALID_HANDLE_VALUE);
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    ASSERT_TRUE(GetFileInformationByHandle(first, &a));
+    ASSERT_TRUE(GetFileInformationByHandle(again, &b));
+    EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
+    EXPECT_EQ(std::make_pair(a.nFileIndexHigh, a.nFileIndexLow), std::make_pair(b.nFileIndexHigh, b.nFileIndexLow));
+    EXPECT_EQ(a.nNumberOfLinks, 1u);
+    EXPECT_EQ(a.nFileSizeLow, 3u);
+    ASSERT_TRUE(MoveFileExA(replacement.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING));
+    ASSERT_TRUE(CloseHandle(again));
+    const HANDLE now = Open(old, GENERIC_READ, OPEN_EXISTING);
+    ASSERT_TRUE(GetFileInformationByHandle(first, &a));
+    ASSERT_TRUE(GetFileInformationByHandle(now, &b));
+    EXPECT_EQ(a.nNumberOfLinks, 0u) << "removed";
+    EXPECT_NE(std::make_pair(a.nFileIndexHigh, a.nFileIndexLow), std::make_pair(b.nFileIndexHigh, b.nFileIndexLow));
+    EXPECT_TRUE(CloseHandle(first));
+    EXPECT_TRUE(CloseHandle(now));
+    EXPECT_FALSE(GetFileInformationByHandle(first, &a));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}

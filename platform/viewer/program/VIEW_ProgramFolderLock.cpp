@@ -4,6 +4,7 @@
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,38 +12,76 @@
 
 namespace {
 
-// The lock is on what the folder's name still leads to: a file the holder
-// before removed as it let go leads nowhere, and holds nothing.
-bool StillNamed(int fd, const std::string& path) {
+// What a thing of that mode is, when it is no regular file.
+const char* NoFile(mode_t mode) {
+    if (S_ISLNK(mode))
+        return "a symbolic link";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return "a device";
+    return S_ISREG(mode) ? nullptr : "no regular file";
+}
+
+std::string NotALockFile(const std::string& path, mode_t mode) {
+    return path + " is " + NoFile(mode) + ", not a lock file";
+}
+
+}  // namespace
+
+bool VIEW_StillNamed(int fd, const std::string& path) {
     struct stat held {}, named {};
     return fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
            held.st_ino == named.st_ino;
 }
 
-}  // namespace
-
 VIEW_ProgramFolderLock::~VIEW_ProgramFolderLock() { Release(); }
 
-bool VIEW_ProgramFolderLock::Take(const std::string& folder) {
+std::string VIEW_ProgramFolderLock::InTheWay(const std::string& folder) {
+    const std::string path = folder + "/" + FileName;
+    struct stat info {};
+    if (lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return std::string();
+    return NotALockFile(path, info.st_mode);
+}
+
+bool VIEW_ProgramFolderLock::Take(const std::string& folder, std::string* reason) {
     Release();
     const std::string path = folder + "/" + FileName;
     for (;;) {
-        // Readable by every user who may write the folder, so theirs wait too.
-        const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
-        if (fd < 0)
+        // Readable by every user who may write the folder, so theirs wait
+        // too. Without blocking: a FIFO would hold the open until a writer
+        // came.
+        const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        struct stat info {};
+        if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            const int error = errno;
+            if (fd >= 0)
+                close(fd);
+            // A link, a socket or a folder fails the open itself.
+            *reason = fd >= 0 ? NotALockFile(path, info.st_mode) : InTheWay(folder);
+            if (reason->empty())
+                *reason = std::strerror(error);
             return false;
+        }
         // The program's stop signals end the wait (EINTR): the run then
         // stops. Any other handler's only interrupts it.
         int locked;
         while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR && VIEW_ProgramSignals::Caught() == 0) {
         }
         if (locked != 0) {
-            const int error = errno;
+            *reason = std::strerror(errno);
             close(fd);
-            errno = error;
             return false;
         }
-        if (StillNamed(fd, path)) {
+        // The lock is on what the folder's name still leads to: a file the
+        // holder before removed as it let go leads nowhere, and holds
+        // nothing.
+        if (VIEW_StillNamed(fd, path)) {
             m_fd = fd;
             m_path = path;
             // Removed by a second signal, which ends the process and so lets go.

@@ -14,6 +14,7 @@
 namespace {
 
 VIEW_ProgramOutput::RenameHook g_renameHook = nullptr;
+VIEW_ProgramOutput::MakeHook g_makeHook = nullptr;
 
 // Far more than the inks.txt of any page: a larger file is not read on.
 constexpr size_t kListingBytes = 64u << 20;
@@ -82,30 +83,41 @@ VIEW_ProgramOutput::~VIEW_ProgramOutput() { Abandon(); }
 bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason) {
     m_folder = folder;
     struct stat info {};
-    if (stat(folder.c_str(), &info) == 0) {
-        if (!S_ISDIR(info.st_mode)) {
-            *reason = "the output folder " + folder + " is not a folder";
-            return false;
-        }
-    } else {
+    if (stat(folder.c_str(), &info) != 0) {
         // A link to a folder not there yet: the folder it names is made.
         const std::string made = errno == ENOENT ? LinksEnd(folder) : std::string();
-        if (made.empty() || mkdir(made.c_str(), 0777) != 0) {
+        if (!made.empty() && g_makeHook)
+            g_makeHook(folder);
+        const bool madeHere = !made.empty() && mkdir(made.c_str(), 0777) == 0;
+        // Another run may have made it since: it is used as found.
+        if (!madeHere && (made.empty() || errno != EEXIST || stat(folder.c_str(), &info) != 0)) {
             *reason = Because("cannot make the output folder " + folder +
                               (made.empty() || made == folder ? "" : " (a link to " + made + ")"));
             return false;
         }
-        m_made = made;
-        VIEW_ProgramSignals::Register(2, made);
+        if (madeHere) {
+            m_made = made;
+            VIEW_ProgramSignals::Register(2, made);
+            info.st_mode = S_IFDIR;
+        }
     }
-    std::string pattern = folder + "/.tintscope-XXXXXX";
-    if (!mkdtemp(&pattern[0])) {
+    if (!S_ISDIR(info.st_mode)) {
+        *reason = "the output folder " + folder + " is not a folder";
+        return false;
+    }
+    // Found now, or the run would fail only once its work is done.
+    const std::string inTheWay = VIEW_ProgramFolderLock::InTheWay(folder);
+    if (!inTheWay.empty()) {
+        *reason = "cannot hold the output folder " + folder + " for this run: " + inTheWay;
+        Abandon();
+        return false;
+    }
+    if (!m_staging.Make(folder)) {
         *reason = Because("cannot write in the output folder " + folder);
         Abandon();
         return false;
     }
-    m_staging = pattern;
-    VIEW_ProgramSignals::Register(1, m_staging);
+    VIEW_ProgramSignals::Register(1, m_staging.Path());
     return true;
 }
 
@@ -113,13 +125,14 @@ std::string VIEW_ProgramOutput::Staged(const std::string& name) {
     // A file staged again is written over, and moved once.
     if (m_staged.insert(name).second)
         m_names.push_back(name);
-    return m_staging + "/" + name;
+    return m_staging.Path() + "/" + name;
 }
 
 bool VIEW_ProgramOutput::Hold(std::string* reason) {
-    if (m_lock.Held() || m_lock.Take(m_folder))
+    std::string why;
+    if (m_lock.Held() || m_lock.Take(m_folder, &why))
         return true;
-    *reason = Because("cannot hold the output folder " + m_folder + " for this run");
+    *reason = "cannot hold the output folder " + m_folder + " for this run: " + why;
     return false;
 }
 
@@ -128,6 +141,8 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
     // may remove the plates its own listing names.
     if (!Hold(reason))
         return false;
+    // No live run holds them, and none ever will.
+    VIEW_ProgramStaging::RemoveAbandoned(m_folder);
     // A folder in a file's way would stop the renames half done.
     for (const std::string& name : m_names) {
         struct stat info {};
@@ -143,7 +158,7 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
     for (const std::string& name : m_names) {
         if (g_renameHook)
             g_renameHook(name);
-        if (std::rename((m_staging + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
+        if (std::rename((m_staging.Path() + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
             *reason = Because("cannot write " + m_folder + "/" + name);
             m_lock.Release();
             return false;
@@ -162,10 +177,10 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
 
 void VIEW_ProgramOutput::SetRenameHook(RenameHook hook) { g_renameHook = hook; }
 
+void VIEW_ProgramOutput::SetMakeHook(MakeHook hook) { g_makeHook = hook; }
+
 void VIEW_ProgramOutput::Abandon() {
-    if (!m_staging.empty())
-        VIEW_RemoveFolderNow(m_staging.c_str());
-    m_staging.clear();
+    m_staging.Remove();
     VIEW_ProgramSignals::Register(1, std::string());
     // Its file would keep the folder this run made.
     m_lock.Release();

@@ -1,16 +1,19 @@
 // The output folder of a run. It is checked (and made when missing) before
-// any work (for a symbolic link to nothing, the folder it names);
-// files are written into a staging folder inside it (".tintscope-…") and
-// moved to their names only once every file is written. A run that fails
-// leaves the folder as it was, and removes it when the run made it. A new
-// inks.txt takes the place of the folder's earlier set: the plates the
-// earlier one listed that the new set does not write over are removed with
-// the renames. The earlier inks.txt is read only when it is a regular file
-// and no link. One run at a time does that step in a folder
-// (VIEW_ProgramFolderLock), so two runs never remove each other's plates.
+// any work (for a symbolic link to nothing, the folder it names); a folder
+// another run made meanwhile is used as found. Files are written into a
+// staging folder inside it (VIEW_ProgramStaging) and moved to their names
+// only once every file is written. A run that fails leaves the folder as
+// it was, and removes it when the run made it. A new inks.txt takes the
+// place of the folder's earlier set: the plates the earlier one listed
+// that the new set does not write over are removed with the renames. The
+// earlier inks.txt is read only when it is a regular file and no link. One
+// run at a time does that step in a folder (VIEW_ProgramFolderLock), so
+// two runs never remove each other's plates; that run also removes the
+// staging folders that killed runs left.
 #pragma once
 
 #include "viewer/program/VIEW_ProgramFolderLock.h"
+#include "viewer/program/VIEW_ProgramStaging.h"
 
 #include <set>
 #include <string>
@@ -24,8 +27,9 @@ public:
     VIEW_ProgramOutput(const VIEW_ProgramOutput&) = delete;
     VIEW_ProgramOutput& operator=(const VIEW_ProgramOutput&) = delete;
 
-    // False with the reason when the folder cannot be made, is not a folder
-    // or cannot be written in.
+    // False with the reason when the folder cannot be made, is not a folder,
+    // cannot be written in, or has something other than a file at the
+    // lock file's name.
     bool Prepare(const std::string& folder, std::string* reason);
     // Where to write the file that will be called name; it counts as
     // written from then on. A name staged again is written over and moved
@@ -48,10 +52,14 @@ public:
     // null (the default) for none.
     using RenameHook = void (*)(const std::string& name);
     static void SetRenameHook(RenameHook hook);
+    // For tests: called with the folder when Prepare found it missing,
+    // before it makes it; null (the default) for none.
+    using MakeHook = void (*)(const std::string& folder);
+    static void SetMakeHook(MakeHook hook);
 
 private:
     std::string m_folder;
-    std::string m_staging;
+    VIEW_ProgramStaging m_staging;
     std::string m_made;  // the folder this run made, if any
     std::vector<std::string> m_names;  // in the order staged
     std::set<std::string> m_staged;

@@ -21,6 +21,7 @@
 namespace {
 
 void (*sReplaceHook)(const char*) = nullptr;
+void (*sTargetHook)(const char*) = nullptr;
 
 // Through the host's Cos layer, as the file is read.
 bool Write(const char* path, const GLOB_Object& value) {
@@ -200,25 +201,66 @@ HANDLE MadeThroughLink(const std::string& name) {
     return file;
 }
 
-// A link is followed: the file it names is the one replaced, in its own
-// folder, and the link stays.
-std::string FinalName(const std::string& name) {
-    HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool made = file == INVALID_HANDLE_VALUE && (file = MadeThroughLink(name)) != INVALID_HANDLE_VALUE;
-    if (file == INVALID_HANDLE_VALUE)
-        return name;
+// Another run's rename that lands while a link's file is found makes that
+// try find nothing; rarely more than one try fails.
+constexpr int kFindTries = 16;
+
+bool SameFile(HANDLE one, HANDLE other) {
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    return GetFileInformationByHandle(one, &a) && GetFileInformationByHandle(other, &b) &&
+           a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// The path of the open file, when that path leads to it: the path a handle
+// gives goes stale once another run renames its new file over the one
+// opened, and then names a removed file.
+bool PathOf(HANDLE file, std::string* path) {
     std::vector<char> final(MAX_PATH);
-    DWORD length = GetFinalPathNameByHandleA(file, final.data(), MAX_PATH, 0);
-    if (length >= MAX_PATH) {
-        final.resize(length);
-        length = GetFinalPathNameByHandleA(file, final.data(), length, 0);
+    const DWORD length = GetFinalPathNameByHandleA(file, final.data(), MAX_PATH, 0);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    const std::string found(final.data(), length);
+    const HANDLE named = CreateFileA(found.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (named == INVALID_HANDLE_VALUE)
+        return false;
+    const bool same = SameFile(file, named);
+    CloseHandle(named);
+    if (same)
+        *path = found;
+    return same;
+}
+
+// A link is followed: the file it names is the one replaced, in its own
+// folder, and the link stays. Anything else is replaced under its own name,
+// whatever another run renames over it meanwhile.
+std::string FinalName(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        if (sTargetHook)
+            sTargetHook(name.c_str());
+        return name;
     }
-    CloseHandle(file);
-    const bool found = length > 0 && length < final.size();
-    if (made && found)
-        DeleteFileA(final.data());
-    return found && length < MAX_PATH ? std::string(final.data(), length) : name;
+    for (int tries = 0; tries < kFindTries; ++tries) {
+        HANDLE file = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        const bool made = file == INVALID_HANDLE_VALUE && (file = MadeThroughLink(name)) != INVALID_HANDLE_VALUE;
+        if (file == INVALID_HANDLE_VALUE)
+            return name;
+        if (sTargetHook)
+            sTargetHook(name.c_str());
+        std::string path;
+        const bool found = PathOf(file, &path);
+        CloseHandle(file);
+        if (found) {
+            if (made)
+                DeleteFileA(path.c_str());
+            return path;
+        }
+    }
+    // The link itself, which no replace takes: the save fails.
+    return name;
 }
 
 }  // namespace
@@ -247,4 +289,8 @@ bool XCHG_ReplacePrefsFile(const GLOB_FileName& fileName, const GLOB_Object& val
 
 void iXCHG_SetPrefsReplaceHook(void (*hook)(const char* written)) {
     sReplaceHook = hook;
+}
+
+void iXCHG_SetPrefsTargetHook(void (*hook)(const char* name)) {
+    sTargetHook = hook;
 }

@@ -55,3 +55,8 @@ void XCHG_ReservePrefsNames(const GLOB_Object& value);
 // the rename; null (the default) calls nothing. For tests that stop or hold
 // a save there.
 void iXCHG_SetPrefsReplaceHook(void (*hook)(const char* written));
+
+// Called with the preference file's name while a save finds the file that
+// name leads to; null (the default) calls nothing. For tests that land
+// another save's rename there.
+void iXCHG_SetPrefsTargetHook(void (*hook)(const char* name));

@@ -1,0 +1,36 @@
+// The staging folder of a run in its output folder (".tintscope-XXXXXX"),
+// where the run writes its files before it moves them to their names. The
+// run holds an advisory lock (flock) on the folder itself for as long as it
+// keeps it, and the lock goes with the process: a folder nobody holds was
+// left by a run that was killed before it could remove it, and the run
+// that holds the output folder removes it.
+#pragma once
+
+#include <string>
+
+class VIEW_ProgramStaging {
+public:
+    VIEW_ProgramStaging() = default;
+    // Lets go of the folder, which stays.
+    ~VIEW_ProgramStaging();
+    VIEW_ProgramStaging(const VIEW_ProgramStaging&) = delete;
+    VIEW_ProgramStaging& operator=(const VIEW_ProgramStaging&) = delete;
+
+    // A new staging folder in folder, held; false with errno set when none
+    // can be made.
+    bool Make(const std::string& folder);
+    // Empty when there is none.
+    const std::string& Path() const { return m_path; }
+    // Its files removed, then the folder, then it is let go.
+    void Remove();
+
+    // Removes every staging folder in folder that no run holds, with the
+    // files in it; a live run's own, held, stays.
+    static void RemoveAbandoned(const std::string& folder);
+
+    static constexpr const char* Prefix = ".tintscope-";
+
+private:
+    int m_fd = -1;
+    std::string m_path;
+};
