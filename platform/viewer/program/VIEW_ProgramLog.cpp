@@ -176,19 +176,24 @@ std::string PartSaidAs(const std::string& text, const std::string& what, const s
     return text.substr(0, colon == std::string::npos ? 0 : colon + 2) + words;
 }
 
-// qpdf's "FILE (object N G, offset K): REASON" after "object N of the file
-// cannot be read: ": the line names the file already, and a long path
-// would cut the reason.
+// qpdf's "FILE (object N G, offset K): REASON" or "FILE (object N G):
+// REASON" after "object N of the file cannot be read: ": the line names the
+// file and the object already, and a long path would cut the reason.
 std::string WithoutQpdfPlace(const std::string& text) {
     const std::string lost = " of the file cannot be read: ";
     const size_t at = text.find(lost);
     const size_t open = at == std::string::npos ? at : text.find(" (object ", at + lost.size());
-    const size_t offset = open == std::string::npos ? open : text.find(", offset ", open);
-    const size_t close = offset == std::string::npos ? offset : text.find("): ", offset);
+    const size_t close = open == std::string::npos ? open : text.find("): ", open);
     if (close == std::string::npos)
         return text;
+    const size_t offset = text.find(", offset ", open);
+    std::string reason = text.substr(close + 3);
+    if (reason == "object has offset 0")
+        reason = "its cross-reference entry gives offset 0, where the file's header stands";
+    if (offset == std::string::npos || offset > close)
+        return text.substr(0, at) + lost + reason;
     return text.substr(0, at) + " of the file cannot be read (at offset " +
-           text.substr(offset + 9, close - offset - 9) + "): " + text.substr(close + 3);
+           text.substr(offset + 9, close - offset - 9) + "): " + reason;
 }
 
 // A temporary file's failure in the system's words said as its cause.
