@@ -363,8 +363,9 @@ TEST_F(VCOS_StoreTest, HashStepsAndStreamDictionariesKeepWhatTheirHeadersSay) {
                             EXPECT_NE(entries.Find(key), nullptr);
                     }),
               100000u);
-    for (const VCOS_Obj dict : {m_store.NewDict(m_doc, true), m_store.NewDict(m_store.CreateDoc(), false)})
-        EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", dict); }).Kind(), VCOS_ErrorKind::BadObject)
-            << (dict.m_doc == m_doc ? "an indirect dictionary" : "another document's dictionary");
+    for (const VCOS_Obj dict : {m_store.NewDict(m_doc, true), m_store.NewDict(m_store.CreateDoc(), false)}) {
+        SCOPED_TRACE(dict.m_doc == m_doc ? "an indirect dictionary" : "another document's dictionary");
+        EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", dict); }).Kind(), VCOS_ErrorKind::BadObject);
+    }
     EXPECT_EQ(m_store.StreamBytes(m_store.NewStreamOwning(m_doc, "data", m_store.NewDict(m_doc, false))), "data");
 }
