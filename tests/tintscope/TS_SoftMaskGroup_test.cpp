@@ -30,23 +30,19 @@ std::string MaskedPage(const std::string& content, const std::string& group, boo
          "stream\n0 g 0 0 100 200 re f\nendstream"});
 }
 
-// Half grey over the box, then 50 lines fanned across it, stroked 3 wide.
-std::string FannedLines(const std::string& strokeColour) {
-    std::string lines = "0.5 g 0 0 200 200 re f";
-    for (int x = 0; x < 200; x += 4)
-        lines += " " + std::to_string(x) + " 0 m " + std::to_string(200 - x) + " 200 l";
-    return lines + " " + strokeColour + "3 w S";
-}
-
 TEST_F(TS_ProgramTest, ASoftMasksGroupIsDrawnInItsOwnColoursOnEveryPlate) {
     const std::string magenta = "/GS0 gs 0 1 0 0 k 0 0 200 200 re f Q";  // over the page, through the mask
+    // Half grey over the box, then 50 lines fanned across it.
+    std::string fanned = "0.5 g 0 0 200 200 re f";
+    for (int x = 0; x < 200; x += 4)
+        fanned += " " + std::to_string(x) + " 0 m " + std::to_string(200 - x) + " 200 l";
     const struct {
         const char* what;
         std::string page;
         bool greyDiagonal = false;
     } pages[] = {
-        {"strokes without a colour of their own take the default black", MaskedPage("q " + magenta, FannedLines(""))},
-        {"strokes after 0 G", MaskedPage("q " + magenta, FannedLines("0 G "))},
+        {"strokes without a colour of their own take the default black", MaskedPage("q " + magenta, fanned + " 3 w S")},
+        {"strokes after 0 G", MaskedPage("q " + magenta, fanned + " 0 G 3 w S")},
         {"a stroke takes the grey the page set before gs",
          MaskedPage("q 0.2 G " + magenta, "1 g 0 0 200 200 re f 0 g 50 50 100 100 re f 0 0 m 200 200 l 10 w S"),
          true},

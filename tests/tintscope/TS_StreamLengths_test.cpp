@@ -186,8 +186,8 @@ TEST_F(TS_ProgramTest, AStreamFarBehindItsHeaderIsDrawn) {
 // An update that reuses object 4 at generation 1 (magenta over the freed
 // generation's black), updates that lower its generation or the catalog's,
 // and a header "4 7 obj" at an entry of 4 0 (black): each page draws its one
-// square, as mutool draws it. Content written first in the file at an entry
-// of offset 0 is refused in words: the repair reads that entry as qpdf does.
+// square, as mutool draws it. Content written first in the file, whose entry
+// says offset 0, is refused in words: neither qpdf nor the repair finds it.
 TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
     const auto square = [](const std::string& ink, int at) {
         const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";

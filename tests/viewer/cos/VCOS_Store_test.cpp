@@ -328,8 +328,8 @@ TEST(VCOS_StoreChanges, EveryChangeOfWhatTheWriterWritesCountsAndReadsDoNot) {
 // stream takes over only a direct dictionary of its own document.
 TEST_F(VCOS_StoreTest, HashStepsAndStreamDictionariesKeepWhatTheirHeadersSay) {
     // Key 00..0f, message 00..n-1.
-    const std::pair<size_t, uint64_t> answers[] = {
-        {0, 0x726fdb47dd0e0e31ULL}, {1, 0x74f839c593dc67fdULL}, {8, 0x93f5f5799a932462ULL}, {15, 0xa129ca6149be45e5ULL}};
+    const std::pair<size_t, uint64_t> answers[] = {{0, 0x726fdb47dd0e0e31ULL}, {1, 0x74f839c593dc67fdULL},
+                                                   {8, 0x93f5f5799a932462ULL}, {15, 0xa129ca6149be45e5ULL}};
     for (const auto& [n, hash] : answers) {
         std::string message;
         for (size_t i = 0; i < n; ++i)
@@ -345,7 +345,7 @@ TEST_F(VCOS_StoreTest, HashStepsAndStreamDictionariesKeepWhatTheirHeadersSay) {
         call(entries);
         return VCOS_DictEntries::Steps() - before;
     };
-    // A scan past 15 keys, then each of the 16 put in the new index.
+    // The index built at the 16th key: a scan past 15, then all 16 put in it.
     EXPECT_GE(steps(15, [](VCOS_DictEntries& entries) { entries.Put("K15", VCOS_NullObj); }), 15u + 16u);
     // The 999 entries behind the first key move up.
     EXPECT_GE(steps(1000, [](VCOS_DictEntries& entries) { entries.Remove("K0"); }), 999u);
@@ -355,14 +355,13 @@ TEST_F(VCOS_StoreTest, HashStepsAndStreamDictionariesKeepWhatTheirHeadersSay) {
     for (int i = 0; i < 4096; ++i)
         keys.push_back("ABCDEFG" + std::string(1, static_cast<char>(2 * (i % 64))) + "HIJKLMN" +
                        std::string(1, static_cast<char>(2 * (i / 64))));
-    EXPECT_LT(steps(0,
-                    [&](VCOS_DictEntries& entries) {
-                        for (const std::string& key : keys)
-                            entries.Put(key, VCOS_NullObj);
-                        for (const std::string& key : keys)
-                            EXPECT_NE(entries.Find(key), nullptr);
-                    }),
-              100000u);
+    const auto putAndFind = [&](VCOS_DictEntries& entries) {
+        for (const std::string& key : keys)
+            entries.Put(key, VCOS_NullObj);
+        for (const std::string& key : keys)
+            EXPECT_NE(entries.Find(key), nullptr);
+    };
+    EXPECT_LT(steps(0, putAndFind), 100000u);
     for (const VCOS_Obj dict : {m_store.NewDict(m_doc, true), m_store.NewDict(m_store.CreateDoc(), false)}) {
         SCOPED_TRACE(dict.m_doc == m_doc ? "an indirect dictionary" : "another document's dictionary");
         EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", dict); }).Kind(), VCOS_ErrorKind::BadObject);
