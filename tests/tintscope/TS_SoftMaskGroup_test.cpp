@@ -17,17 +17,15 @@ constexpr int kDpi = 150;
 // those at gs. /Fx fills the left half black; /gs1 and /gs2 bear the names
 // a separated page gives the mask's variants.
 std::string MaskedPage(const std::string& content, const std::string& group, bool groupResources = true) {
-    return TS_SquarePage(
-        200,
-        "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> /gs1 << /CA 1 >> /gs2 << /LW 1 >> >> "
-        "/XObject << /Fx 6 0 R >>",
-        content,
-        {"<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] " +
-             std::string(groupResources ? "/Resources << >> " : "") +
-             "/Group << /S /Transparency /CS /DeviceGray >> /Length " + std::to_string(group.size()) +
-             " >>\nstream\n" + group + "\nendstream",
-         "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Length 20 >>\n"
-         "stream\n0 g 0 0 100 200 re f\nendstream"});
+    const std::string form = "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] ";
+    return TS_SquarePage(200,
+                         "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> /gs1 << /CA 1 >> "
+                         "/gs2 << /LW 1 >> >> /XObject << /Fx 6 0 R >>",
+                         content,
+                         {form + (groupResources ? "/Resources << >> " : "") +
+                              "/Group << /S /Transparency /CS /DeviceGray >> /Length " + std::to_string(group.size()) +
+                              " >>\nstream\n" + group + "\nendstream",
+                          form + "/Length 20 >>\nstream\n0 g 0 0 100 200 re f\nendstream"});
 }
 
 TEST_F(TS_ProgramTest, ASoftMasksGroupIsDrawnInItsOwnColoursOnEveryPlate) {
