@@ -83,24 +83,16 @@ std::vector<GrayPlate> TS_MutoolPlates(const std::string& pdf, const std::string
     if (mutool.m_code != 0)
         throw std::runtime_error("mutool failed (mupdf-tools is needed):\n" + mutool.m_err);
     const std::string bytes = ReadWholeFile(pam);
-    const size_t end = bytes.find("ENDHDR\n");
-    std::istringstream header(bytes.substr(0, end == std::string::npos ? 0 : end));
-    std::string word;
+    const size_t end = bytes.find("ENDHDR\n") + 7;
     int width = 0, height = 0, depth = 0;
-    while (header >> word)
-        if (word == "WIDTH")
-            header >> width;
-        else if (word == "HEIGHT")
-            header >> height;
-        else if (word == "DEPTH")
-            header >> depth;
+    std::sscanf(bytes.c_str(), "P7 WIDTH %d HEIGHT %d DEPTH %d", &width, &height, &depth);
     const size_t size = static_cast<size_t>(width) * height;
-    if (end == std::string::npos || depth != 4 || bytes.size() - end - 7 != size * 4)
+    if (end < 7 || depth != 4 || width < 0 || bytes.size() - end != size * 4)
         throw std::runtime_error("mutool wrote no CMYK PAM file");
     std::vector<GrayPlate> plates(4, GrayPlate{width, height, std::vector<uint8_t>(size)});
     for (size_t i = 0; i < size; ++i)
         for (size_t ink = 0; ink < 4; ++ink)
-            plates[ink].pixels[i] = static_cast<uint8_t>(255 - static_cast<uint8_t>(bytes[end + 7 + i * 4 + ink]));
+            plates[ink].pixels[i] = static_cast<uint8_t>(255 - static_cast<uint8_t>(bytes[end + i * 4 + ink]));
     return plates;
 }
 

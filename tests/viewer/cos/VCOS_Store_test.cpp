@@ -322,86 +322,49 @@ TEST(VCOS_StoreChanges, EveryChangeOfWhatTheWriterWritesCountsAndReadsDoNot) {
     EXPECT_EQ(store.Changes(doc), settled);
 }
 
-// The dictionary index's hash gives SipHash-2-4's published answers (key
-// 00..0f, messages 00..n-1) and spreads keys that differ only in the last
-// byte of each word; the step counter sees the index being built and the
-// entries a removal moves; a stream takes over only a direct dictionary of
-// its own document.
+// The dictionary index's hash gives SipHash-2-4's published answers and
+// spreads keys that differ only in the last byte of each word; the step
+// counter sees the index being built and the entries a removal moves; a
+// stream takes over only a direct dictionary of its own document.
 TEST_F(VCOS_StoreTest, HashStepsAndStreamDictionariesKeepWhatTheirHeadersSay) {
-    const auto message = [](size_t n) {
-        std::string bytes;
+    // Key 00..0f, message 00..n-1.
+    const std::pair<size_t, uint64_t> answers[] = {{0, 0x726fdb47dd0e0e31ULL}, {1, 0x74f839c593dc67fdULL},
+                                                   {8, 0x93f5f5799a932462ULL}, {15, 0xa129ca6149be45e5ULL}};
+    for (const auto& [n, hash] : answers) {
+        std::string message;
         for (size_t i = 0; i < n; ++i)
-            bytes += static_cast<char>(i);
-        return bytes;
-    };
-    const auto steps = [](const std::function<void()>& call) {
+            message += static_cast<char>(i);
+        EXPECT_EQ(VCOS_KeyHash::SipHash24(0x0706050403020100ULL, 0x0f0e0d0c0b0a0908ULL, message), hash) << n;
+    }
+    // The steps call takes on a dictionary of the keys K0, K1, ... (count of them).
+    const auto steps = [](int count, const std::function<void(VCOS_DictEntries&)>& call) {
+        VCOS_DictEntries entries;
+        for (int i = 0; i < count; ++i)
+            entries.Put("K" + std::to_string(i), VCOS_NullObj);
         const uint64_t before = VCOS_DictEntries::Steps();
-        call();
+        call(entries);
         return VCOS_DictEntries::Steps() - before;
     };
-    const VCOS_DocId other = m_store.CreateDoc();
-    const struct {
-        std::string what;
-        std::function<void()> check;
-    } rows[] = {
-        {"published answers",
-         [&] {
-             constexpr uint64_t k0 = 0x0706050403020100ULL, k1 = 0x0f0e0d0c0b0a0908ULL;
-             EXPECT_EQ(VCOS_KeyHash::SipHash24(k0, k1, message(0)), 0x726fdb47dd0e0e31ULL);
-             EXPECT_EQ(VCOS_KeyHash::SipHash24(k0, k1, message(1)), 0x74f839c593dc67fdULL);
-             EXPECT_EQ(VCOS_KeyHash::SipHash24(k0, k1, message(8)), 0x93f5f5799a932462ULL);
-             EXPECT_EQ(VCOS_KeyHash::SipHash24(k0, k1, message(15)), 0xa129ca6149be45e5ULL);
-         }},
-        {"4,096 keys differing in their 8th and 16th bytes",
-         [&] {
-             VCOS_DictEntries entries;
-             std::vector<std::string> keys;
-             for (int i = 0; i < 4096; ++i)
-                 keys.push_back("ABCDEFG" + std::string(1, static_cast<char>(2 * (i % 64))) + "HIJKLMN" +
-                                std::string(1, static_cast<char>(2 * (i / 64))));
-             // A look-up or two and a comparison per key; all in one bucket, 4,096 each.
-             EXPECT_LT(steps([&] {
-                           for (const std::string& key : keys)
-                               entries.Put(key, VCOS_NullObj);
-                           for (const std::string& key : keys)
-                               EXPECT_NE(entries.Find(key), nullptr);
-                       }),
-                       100000u);
-         }},
-        {"the index built at its 16th key",
-         [&] {
-             VCOS_DictEntries entries;
-             for (size_t i = 1; i < VCOS_DictEntries::IndexFrom; ++i)
-                 entries.Put("K" + std::to_string(i), VCOS_NullObj);
-             // A scan past the 15 keys, then each of the 16 put in the index.
-             EXPECT_GE(steps([&] { entries.Put("K16", VCOS_NullObj); }), 15u + 16u);
-         }},
-        {"the first of 1,000 keys removed",
-         [&] {
-             VCOS_DictEntries entries;
-             for (int i = 0; i < 1000; ++i)
-                 entries.Put("K" + std::to_string(i), VCOS_NullObj);
-             // The 999 entries behind it move up.
-             EXPECT_GE(steps([&] { entries.Remove("K0"); }), 999u);
-         }},
-        {"an indirect dictionary owned by a stream",
-         [&] {
-             EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", m_store.NewDict(m_doc, true)); })
-                           .Kind(),
-                       VCOS_ErrorKind::BadObject);
-         }},
-        {"a dictionary of another document owned by a stream",
-         [&] {
-             EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", m_store.NewDict(other, false)); })
-                           .Kind(),
-                       VCOS_ErrorKind::BadObject);
-         }},
+    // The index built at the 16th key: a scan past 15, then all 16 put in it.
+    EXPECT_GE(steps(15, [](VCOS_DictEntries& entries) { entries.Put("K15", VCOS_NullObj); }), 15u + 16u);
+    // The 999 entries behind the first key move up.
+    EXPECT_GE(steps(1000, [](VCOS_DictEntries& entries) { entries.Remove("K0"); }), 999u);
+    // 4,096 keys differing in their 8th and 16th bytes: a look-up or two and
+    // a comparison each, where sharing one bucket would cost 4,096 each.
+    std::vector<std::string> keys;
+    for (int i = 0; i < 4096; ++i)
+        keys.push_back("ABCDEFG" + std::string(1, static_cast<char>(2 * (i % 64))) + "HIJKLMN" +
+                       std::string(1, static_cast<char>(2 * (i / 64))));
+    const auto putAndFind = [&](VCOS_DictEntries& entries) {
+        for (const std::string& key : keys)
+            entries.Put(key, VCOS_NullObj);
+        for (const std::string& key : keys)
+            EXPECT_NE(entries.Find(key), nullptr);
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        row.check();
+    EXPECT_LT(steps(0, putAndFind), 100000u);
+    for (const VCOS_Obj dict : {m_store.NewDict(m_doc, true), m_store.NewDict(m_store.CreateDoc(), false)}) {
+        SCOPED_TRACE(dict.m_doc == m_doc ? "an indirect dictionary" : "another document's dictionary");
+        EXPECT_EQ(VCOS_Thrown([&] { m_store.NewStreamOwning(m_doc, "data", dict); }).Kind(), VCOS_ErrorKind::BadObject);
     }
-    // The control: a direct dictionary of the document is taken.
-    const VCOS_Obj stream = m_store.NewStreamOwning(m_doc, "data", m_store.NewDict(m_doc, false));
-    EXPECT_EQ(m_store.StreamBytes(stream), "data");
+    EXPECT_EQ(m_store.StreamBytes(m_store.NewStreamOwning(m_doc, "data", m_store.NewDict(m_doc, false))), "data");
 }
