@@ -42,20 +42,12 @@ enum class Groups {
 // A black mark's blue through mask 0 (/GS0) or 1 (/GS1), left or right of
 // the middle: inked where the group paints, else as the backdrop lets.
 int MarkBlue(Groups groups, int mask, bool left, int inked) {
-    switch (groups) {
-    case Groups::Halves:
-        return left == (mask == 0) ? inked : 255;
-    case Groups::WhiteBackdrop:
-        return left == (mask == 0) ? inked : 0;
-    case Groups::DashesApart:
-        return left && mask == 0 ? inked : 255;
-    case Groups::ClipEndsApart:
-        return left || mask == 0 ? inked : 255;
-    }
-    return -1;
+    const bool painted = groups == Groups::DashesApart     ? left && mask == 0
+                         : groups == Groups::ClipEndsApart ? left || mask == 0
+                                                           : left == (mask == 0);
+    return painted ? inked : groups == Groups::WhiteBackdrop ? 0 : 255;
 }
 
-// The group of mask 0 or 1.
 std::string MaskGroup(Groups groups, int mask) {
     std::string data;
     if (groups == Groups::DashesApart) {
