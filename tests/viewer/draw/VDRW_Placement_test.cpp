@@ -95,32 +95,29 @@ void ExpectHugeImageDecodedAsFarAsItShows(int uses, bool masked) {
     EXPECT_EQ(VDRW_ReadPlanCounts().m_decodedAhead, 1u);
 }
 
-// A 200-point page painting twice a 3000 × 3000 grey JPEG over 400 × 400
-// points, its top-left quarter on the page, through a page-wide luminosity
-// soft mask when masked. At 150 dpi MuPDF decodes it at half size: fewer
-// pixels than a part is cut from, so it is decoded whole, and only once
-// ahead for its size however often and however it is painted.
+// A 3000 × 3000 grey JPEG painted twice over 400 × 400 points of a 200-point
+// page, its top-left quarter showing, through a page-wide luminosity soft
+// mask when masked. MuPDF decodes it at half size at 150 dpi, fewer pixels
+// than a part is cut from: it is decoded ahead whole, once for its size.
 void ExpectLargeJpegDecodedAheadOnce(bool masked) {
-    dcttest::JpegShape shape;
-    shape.width = shape.height = 3000;
-    const std::string jpeg = dcttest::MakeJpeg(shape, dcttest::SourceImage(3000, 3000, 1, 7));
+    const std::string jpeg = dcttest::MakeJpeg({3000, 3000}, dcttest::SourceImage(3000, 3000, 1, 7));
     ASSERT_FALSE(jpeg.empty());
+    const auto stream = [](const std::string& dict, const std::string& data) {
+        return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
     const std::string paint = "q 400 0 0 400 0 -200 cm /Im0 Do Q\n";
-    const std::string content = std::string(masked ? "/GS0 gs\n" : "") + paint + paint;
-    const std::string group = "0.8 g 0 0 200 200 re f";
     const std::vector<std::string> objects{
         "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /XObject << /Im0 5 0 R >> "
-        "/ExtGState << /GS0 6 0 R >> >> /Contents 4 0 R >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-        "<< /Type /XObject /Subtype /Image /Width 3000 /Height 3000 /ColorSpace /DeviceGray /BitsPerComponent 8 "
-        "/Filter /DCTDecode /Length " + std::to_string(jpeg.size()) + " >>\nstream\n" + jpeg + "\nendstream",
-        "<< /Type /ExtGState /SMask << /S /Luminosity /G 7 0 R >> >>",
-        "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >> "
-        "/Length " + std::to_string(group.size()) + " >>\nstream\n" + group + "\nendstream"};
+        "/ExtGState << /GS0 << /SMask << /S /Luminosity /G 6 0 R >> >> >> >> /Contents 4 0 R >>",
+        stream("", (masked ? "/GS0 gs\n" : "") + paint + paint),
+        stream("/Type /XObject /Subtype /Image /Width 3000 /Height 3000 /ColorSpace /DeviceGray /BitsPerComponent 8 "
+               "/Filter /DCTDecode",
+               jpeg),
+        stream("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /CS /DeviceGray >>",
+               "0.8 g 0 0 200 200 re f")};
     VDRW_ResetPlanCounts();
-    const std::vector<uint8_t> drawn = VDRW_SoakRows(VCOS_MakePdf("%PDF-1.4", objects), 0, 150, 0, 416, 1);
-    ASSERT_FALSE(drawn.empty());
+    ASSERT_FALSE(VDRW_SoakRows(VCOS_MakePdf("%PDF-1.4", objects), 0, 150, 0, 416, 1).empty());
     EXPECT_EQ(VDRW_ReadPlanCounts().m_decodedAhead, 1u);
 }
 
