@@ -304,10 +304,8 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
 }
 
 // Inline data lacking their end marker end at white space, "EI" and content
-// text: nothing from that white space on is taken, whether the decoder
-// decodes or only finds the end (giving nothing), however the input is cut.
-// An "EI" followed by binary bytes is image data; data whose end marker
-// comes first end there.
+// text, however the input is cut, whether decoded or only searched for their
+// end; an "EI" followed by binary bytes is image data.
 TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
     LogCapture quiet;
     const std::string gray = MakeCase({64, 64});
@@ -317,10 +315,8 @@ TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
     const std::string laterScan =
         progressive.substr(0, progressive.find("\xFF\xDA", progressive.find("\xFF\xDA") + 2) + 3);
     const std::string next = "\nEI Q q BI /W 2 /H 2 /CS /G /BPC 8 ID " + std::string("\xFF\xD8\xFF\x40", 4) + "\nEI Q";
-    const struct {
-        const char* name;
-        std::string data;  // before next, all taken
-    } cases[] = {
+    // Each taken whole, nothing of next.
+    const struct { const char* name; std::string data; } cases[] = {
         {"whole", gray},
         {"cut in its scan", cut},
         {"cut in a later scan's header", laterScan},
@@ -335,9 +331,8 @@ TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
                 d.SetEndsAtEI(true);
                 d.SetFindsEndOnly(endOnly);
                 d.SetStopAtDataEnd(!endOnly);  // as a slicer reads them: data cut in a segment are not refused
-                std::string rows;
                 size_t untaken = 0;
-                RunFilterInto(d, c.data + next, chunking, rows, size_t{1} << 20, &untaken);
+                const std::string rows = RunFilter(d, c.data + next, chunking, size_t{1} << 20, &untaken);
                 EXPECT_EQ(untaken, next.size());
                 EXPECT_TRUE(rows.empty() || !endOnly) << rows.size() << " bytes when only finding the end";
             }

@@ -98,8 +98,6 @@ TEST_F(TS_ProgramTest, ManyKeysCostDictionaryStepsInProportionToTheirCount) {
     }
 }
 
-// The names a page takes beyond a near-empty one's do not grow with its
-// inline images: each ink's image is written back inline, not named.
 TEST_F(TS_ProgramTest, InlineImagesTakeNoNameOfTheHostsTable) {
     // Each shape more images than the one before, for names once given stay.
     const struct {
