@@ -367,13 +367,12 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         const TS_Run run = TS_FinishPiped(popen(command.c_str(), "r"));
         EXPECT_EQ(run.m_code, row.code) << run.m_err;
         const std::vector<std::string> lines = run.Lines();
-        if (lines.empty() != row.last.empty()) {
-            ADD_FAILURE() << (lines.empty() ? "nothing said" : "said of a whole image: ") << run.m_err;
+        if (lines.empty() && !row.last.empty()) {
+            ADD_FAILURE() << "nothing said";
             continue;
         }
-        if (!lines.empty()) {
-            EXPECT_EQ(lines.back(), "tintscope: " + file + ": " + row.last) << run.m_err;
-        }
+        // Nothing is said of a whole image.
+        EXPECT_EQ(lines.empty() ? "" : lines.back(), row.last.empty() ? "" : "tintscope: " + file + ": " + row.last);
         if (row.code == 0 && !lines.empty()) {
             EXPECT_EQ(lines.size(), row.before.empty() ? 1u : 2u) << "said once, libjpeg's words last\n" << run.m_err;
             if (!row.before.empty() && lines.size() > 1) {
