@@ -98,45 +98,33 @@ TEST_F(TS_ProgramTest, ManyKeysCostDictionaryStepsInProportionToTheirCount) {
     }
 }
 
-// The names a page takes beyond a near-empty one's do not grow with its
-// inline images: each ink's image is written back inline, not named.
 TEST_F(TS_ProgramTest, InlineImagesTakeNoNameOfTheHostsTable) {
-    const auto cmyk = [](int count) {
-        std::string content;
-        for (int i = 0; i < count; ++i)
-            content += "q 1 0 0 1 " + std::to_string(i % 100) + " " + std::to_string(i / 100) +
-                       " cm BI /W 1 /H 1 /CS /CMYK /BPC 8 ID \x10\x20\x30\x40 EI Q\n";
-        return TS_OnePage("", content);
-    };
     // Each shape more images than the one before, for names once given stay.
     const struct {
         const char* what;
         int count;
-        std::function<std::string(int)> page;
+        const char* images;  // at one point of the page
     } shapes[] = {
-        {"grey", 2000, [](int count) { return TS_OnePage("", TS_OnePixelImages(count, 100)); }},
-        {"CMYK, sliced for each ink", 2500, cmyk},
+        {"grey", 2000, "BI /W 1 /H 1 /CS /G /BPC 8 ID \x80 EI"},
+        {"CMYK, sliced for each ink", 2500, "BI /W 1 /H 1 /CS /CMYK /BPC 8 ID \x10\x20\x30\x40 EI"},
         {"a stencil mask and a hex-encoded grey", 1500,
-         [](int count) {
-             std::string content = "0 0 1 0 k ";
-             for (int i = 0; i < count; ++i)
-                 content += "q 1 0 0 1 " + std::to_string(i % 100) + " 5 cm BI /W 1 /H 1 /IM true ID \x80 EI "
-                            "BI /W 1 /H 1 /CS /G /BPC 8 /F /AHx ID 80> EI Q\n";
-             return TS_OnePage("", content);
-         }},
+         "BI /W 1 /H 1 /IM true ID \x80 EI BI /W 1 /H 1 /CS /G /BPC 8 /F /AHx ID 80> EI"},
     };
     for (const auto& shape : shapes) {
         SCOPED_TRACE(shape.what);
         const auto namesFor = [&](int count) {
-            const std::string file = WriteFile("names.pdf", shape.page(count));
+            std::string content = "0 0 1 0 k ";
+            for (int i = 0; i < count; ++i)
+                content += "q 1 0 0 1 " + std::to_string(i % 100) + " " + std::to_string(i / 100) + " cm " +
+                           shape.images + " Q\n";
+            const std::string file = WriteFile("names.pdf", TS_OnePage("", content));
             const unsigned before = VIEW_Atoms::Count();
             const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
             EXPECT_EQ(run.m_code, 0) << run.m_err;
             return VIEW_Atoms::Count() - before;
         };
         namesFor(10);
-        // A second page of more images may add only what the first did not
-        // need.
+        // A page of more images may add only what the first did not need.
         EXPECT_LE(namesFor(shape.count), 5u);
     }
 }
