@@ -3,8 +3,11 @@
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_OperatorParser.h"
+#include "GLOB/GLOB_StringStream.h"
 
 #include <cstring>
 
@@ -50,6 +53,8 @@ void CPDF_ContentStream::OpenContents(const CPDF_Page& page) {
         m_numStreams = m_contents.Length();
         if (m_numStreams > 0)
             m_currentStream = OpenElement(0);
+    } else if (m_contents.IsIndirect()) {
+        SayUnread(m_contents);
     } else if (!m_contents.IsNull()) {
         // Contents is optional: a page without any is blank.
         GLIB_THROW(CPDF_Exception, CPDF_MissingContentsCode, "Page missing Contents");
@@ -76,8 +81,21 @@ void CPDF_ContentStream::Set(const GLOB_Stream& stream, const CPDF_ResourcesDict
     Open(Input);
 }
 
+void CPDF_ContentStream::SayUnread(const GLOB_Object& contents) {
+    GLOB_Impl* impl = contents.GetImpl();
+    GLIB_LOG(GLIB_LogWarning, "its content stream " << impl->ObjectNumber(contents) << " "
+                                                    << impl->GenerationNumber(contents) << " R "
+                                                    << (contents.IsNull() ? "is not in the file" : "is not a stream")
+                                                    << ": the page is drawn without it");
+}
+
 GLOB_Stream CPDF_ContentStream::OpenElement(uint32_t index) const {
     const GLOB_Object element = m_contents.Get(index);
+    if (!element.IsStream() && element.IsIndirect()) {
+        // The peers draw the page's other streams; so does this one.
+        SayUnread(element);
+        return GLOB_Stream(GLIB_NEW GLOB_StringStream(std::string()));
+    }
     if (!element.IsStream())
         GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
                    "CPDF_ContentStream: Contents element " << index << " must be a Stream, found "
