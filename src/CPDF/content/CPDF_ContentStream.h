@@ -22,7 +22,8 @@
 // A Contents, or an element of its array, that is a reference to an object
 // the file does not hold, or to one that is not a stream, is said in a
 // warning ("its content stream 9 0 R is not in the file: the page is drawn
-// without it") and read as empty, as the peers draw the rest of the page.
+// without it"; several in one line, the first three by name) and read as
+// empty, so that the rest of the page is drawn.
 //
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
 // direct Contents that is neither a Stream, an Array nor Null, 1128004 for
@@ -68,11 +69,10 @@ protected:
 private:
     // Opens the page's Contents for reading.
     void OpenContents(const CPDF_Page& page);
-    // Says that contents, a reference, names no stream: the page is drawn
-    // without it.
-    static void SayUnread(const GLOB_Object& contents);
+    // Says which references of the Contents name no stream.
+    void SayUnread() const;
     // Element index of the array opened decoded; empty for a reference that
-    // names no stream, which is said.
+    // names no stream.
     GLOB_Stream OpenElement(uint32_t index) const;
     // The join buffer holding the n bytes of text and, when space, a space
     // after them, without EOD.
