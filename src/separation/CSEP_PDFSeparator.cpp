@@ -90,17 +90,18 @@ void CSEP_PDFSeparator::WatchStream(const GLOB_Object& stream) {
 
 void CSEP_PDFSeparator::CountStreamBytes(const GLOB_Object& object, const CPDF_ResourcesDict& resources,
                                          uint32_t depth) {
+    // What is no stream is not read: the content stream says so, or fails.
     if (object.IsArray()) {
         for (uint32_t i = 0; i < object.Length(); ++i)
-            WatchStream(object.Get(i));
+            if (object.Get(i).IsStream())
+                WatchStream(object.Get(i));
     } else if (object.IsDict()) {
         const GLOB_Dict entries = object.AsDict();
         GLOB_Object value;
         for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
             if (value.IsStream())
                 WatchStream(value);
-    } else if (!object.IsNull()) {
-        // A page without Contents reads nothing.
+    } else if (object.IsStream()) {
         WatchStream(object);
     }
     if (!resources.Dict().IsDict())

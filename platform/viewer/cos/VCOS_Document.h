@@ -23,6 +23,7 @@ struct VCOS_Entry {
     uint16_t m_generation = 0;
     bool m_live = true;       // false once its value moved into an indirect entry
     bool m_indirect = false;
+    bool m_missing = false;   // indirect, but names an object the document lacks
     bool m_boolean = false;
     union {                   // the one m_type reads
         int32_t m_integer = 0;
@@ -51,4 +52,5 @@ struct VCOS_Document {
     bool m_encrypted = false;
     int32_t m_permissions = 0;  // the encryption dictionary's /P
     std::map<uint32_t, std::string> m_lost;     // object number -> why the file's object could not be read
+    std::map<std::pair<uint32_t, uint16_t>, uint32_t> m_missing;  // reference -> its Null's table index
 };

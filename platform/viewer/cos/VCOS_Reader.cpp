@@ -204,6 +204,11 @@ private:
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
+    // A page's /Contents value, whose references to objects the file does
+    // not hold (an array's elements included) stay as such, so that the
+    // page can say which of its content streams it lacks.
+    VCOS_Obj Contents(QPDFObjectHandle value, int depth);
+    VCOS_Obj Named(QPDFObjectHandle value, int depth);
     // The generation each object number is declared with: the one the
     // newest cross-reference section that lists the number gives, whether
     // an update raised it (a freed number reused) or lowered it; the
@@ -301,6 +306,26 @@ VCOS_Obj Copier::Value(QPDFObjectHandle object, int depth) {
     return Direct(object, depth);
 }
 
+VCOS_Obj Copier::Contents(QPDFObjectHandle value, int depth) {
+    if (value.isIndirect() || !value.isArray())
+        return Named(value, depth);
+    const VCOS_Obj array = m_store.NewArray(m_doc, false, 0);
+    uint32_t index = 0;
+    for (QPDFObjectHandle item : value.getArrayAsVector())
+        m_store.ArrayPut(array, index++, Named(item, depth + 1));
+    return array;
+}
+
+VCOS_Obj Copier::Named(QPDFObjectHandle value, int depth) {
+    if (!value.isIndirect())
+        return Direct(value, depth);
+    const VCOS_Obj found = Indirect(value);
+    if (!found.IsNullHandle() || value.getObjectID() <= 0)
+        return found;
+    return m_store.MissingIndirect(m_doc, static_cast<uint32_t>(value.getObjectID()),
+                                   static_cast<uint16_t>(value.getGeneration()));
+}
+
 VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
     if (depth > VCOS_MaxDepth)
         Fail(VCOS_ErrorKind::ReadFailed, "objects nested deeper than " + std::to_string(VCOS_MaxDepth));
@@ -334,8 +359,10 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         // qpdf leaves out keys whose values are null; a reference to a lost
         // object stays, so that its user learns it was lost.
         for (auto& [key, value] : dict.getDictAsMap())
-            if (!value.isNull() || (value.isIndirect() && (m_lost.count(value.getObjGen()) != 0 ||
-                                                           m_underItsHeader.count(value.getObjGen()) != 0)))
+            if (key == "/Contents" && (value.isIndirect() || value.isArray()))
+                m_store.DictPut(copy, "Contents", Contents(value, depth + 1));
+            else if (!value.isNull() || (value.isIndirect() && (m_lost.count(value.getObjGen()) != 0 ||
+                                                                m_underItsHeader.count(value.getObjGen()) != 0)))
                 m_store.DictPut(copy, NameBytes(key), Value(value, depth + 1));
         if (!object.isStream())
             return copy;

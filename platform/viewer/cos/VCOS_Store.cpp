@@ -332,12 +332,29 @@ VCOS_Obj VCOS_Store::DeclareIndirect(VCOS_DocId doc, uint32_t number, uint16_t g
     return VCOS_Obj{doc, index};
 }
 
+VCOS_Obj VCOS_Store::MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation) {
+    VCOS_Document& d = Doc(doc);
+    const auto [at, added] = d.m_missing.emplace(std::make_pair(number, generation), 0);
+    if (added) {
+        VCOS_Entry entry;
+        entry.m_indirect = true;
+        entry.m_missing = true;
+        entry.m_number = number;
+        entry.m_generation = generation;
+        at->second = static_cast<uint32_t>(d.m_table.size());
+        d.m_table.push_back(std::move(entry));
+        d.m_changes++;
+    }
+    return VCOS_Obj{doc, at->second};
+}
+
 void VCOS_Store::Define(VCOS_Obj indirect, VCOS_Obj direct) {
     if (direct.IsNullHandle())
         return;
     const VCOS_Entry& source = Entry(direct);
     VCOS_Entry& target = MutableEntry(indirect);
-    if (!target.m_indirect || target.m_type != VCOS_Type::Null || source.m_indirect || indirect.m_doc != direct.m_doc)
+    if (!target.m_indirect || target.m_missing || target.m_type != VCOS_Type::Null || source.m_indirect ||
+        indirect.m_doc != direct.m_doc)
         Fail(VCOS_ErrorKind::BadObject, "Define: " + VCOS_Describe(indirect) + " cannot take the value of " +
                                             VCOS_Describe(direct));
     VCOS_Document& doc = Doc(direct.m_doc);

@@ -90,6 +90,12 @@ public:
     // its value, moved in from a direct object of the same document.
     VCOS_Obj DeclareIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation);
     void Define(VCOS_Obj indirect, VCOS_Obj direct);
+    // For the reader: what a reference to an object the file does not hold
+    // reads as, an indirect Null that keeps the number and generation it
+    // was named by, so that its user can say which object is missing. It is
+    // none of the document's objects (a new one may take its number), and
+    // the writer writes it as null. The same reference gives the same one.
+    VCOS_Obj MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation);
 
     // Objects.
     VCOS_Type Type(VCOS_Obj obj) const;

@@ -105,7 +105,7 @@ void DocumentWriter::Value(VCOS_Obj obj, int depth) {
         Fail(VCOS_ErrorKind::BadObject, "objects nested deeper than " + std::to_string(VCOS_MaxDepth) +
                                             " (a direct container inside itself?)");
     const VCOS_Entry& entry = m_store.Entry(obj);
-    if (depth > 0 && entry.m_indirect) {
+    if (depth > 0 && entry.m_indirect && !entry.m_missing) {
         m_out.Put(Reference(obj));
         return;
     }

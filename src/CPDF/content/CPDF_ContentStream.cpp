@@ -3,10 +3,14 @@
 #include "CPDF/CPDF_Exception.h"
 #include "CPDF/iCPDF_MessageText.h"
 #include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Dict.h"
+#include "GLOB/GLOB_Impl.h"
 #include "GLOB/GLOB_OperatorParser.h"
+#include "GLOB/GLOB_StringStream.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -48,8 +52,11 @@ void CPDF_ContentStream::OpenContents(const CPDF_Page& page) {
     } else if (m_contents.IsArray()) {
         m_isArray = true;
         m_numStreams = m_contents.Length();
+        SayUnread();
         if (m_numStreams > 0)
             m_currentStream = OpenElement(0);
+    } else if (m_contents.IsIndirect()) {
+        SayUnread();
     } else if (!m_contents.IsNull()) {
         // Contents is optional: a page without any is blank.
         GLIB_THROW(CPDF_Exception, CPDF_MissingContentsCode, "Page missing Contents");
@@ -76,8 +83,55 @@ void CPDF_ContentStream::Set(const GLOB_Stream& stream, const CPDF_ResourcesDict
     Open(Input);
 }
 
+namespace {
+
+// References of the page's Contents that name no stream of one kind: the
+// first few by name, the others counted.
+struct Unread {
+    static constexpr uint32_t Named = 3;
+    uint32_t m_count = 0;
+    std::string m_names;
+
+    void Note(const GLOB_Object& object) {
+        if (m_count++ >= Named)
+            return;
+        GLOB_Impl* impl = object.GetImpl();
+        m_names += (m_count > 1 ? ", " : "") + std::to_string(impl->ObjectNumber(object)) + " " +
+                   std::to_string(impl->GenerationNumber(object)) + " R";
+    }
+    void Say(const char* fault) const {
+        if (m_count == 0)
+            return;
+        const std::string more = m_count > Named ? " and " + std::to_string(m_count - Named) + " more" : "";
+        GLIB_LOG(GLIB_LogWarning, "its content stream" << (m_count > 1 ? "s " : " ") << m_names << more
+                                                       << (m_count > 1 ? " are " : " is ") << fault
+                                                       << ": the page is drawn without "
+                                                       << (m_count > 1 ? "them" : "it"));
+    }
+};
+
+}  // namespace
+
+void CPDF_ContentStream::SayUnread() const {
+    Unread missing, other;
+    const auto note = [&](const GLOB_Object& object) {
+        if (object.IsIndirect() && !object.IsStream())
+            (object.IsNull() ? missing : other).Note(object);
+    };
+    if (!m_isArray)
+        note(m_contents);
+    for (uint32_t i = 0; m_isArray && i < m_numStreams; ++i)
+        note(m_contents.Get(i));
+    missing.Say("not in the file");
+    other.Say("not a stream");
+}
+
 GLOB_Stream CPDF_ContentStream::OpenElement(uint32_t index) const {
     const GLOB_Object element = m_contents.Get(index);
+    if (!element.IsStream() && element.IsIndirect()) {
+        // Said already; the page's other streams are still drawn.
+        return GLOB_Stream(GLIB_NEW GLOB_StringStream(std::string()));
+    }
     if (!element.IsStream())
         GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
                    "CPDF_ContentStream: Contents element " << index << " must be a Stream, found "

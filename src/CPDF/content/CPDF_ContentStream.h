@@ -19,11 +19,17 @@
 // the operand stack's refusal of the entries (1151002) and the image's own
 // refusals (CPDF_InlineImage) pass.
 //
+// A Contents, or an element of its array, that is a reference to an object
+// the file does not hold, or to one that is not a stream, is said in a
+// warning ("its content stream 9 0 R is not in the file: the page is drawn
+// without it"; several in one line, the first three by name) and read as
+// empty, so that the rest of the page is drawn.
+//
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
-// Contents that is neither a Stream, an Array nor Null, 1128004 for an
-// element of the array that is not a Stream, 1128004 "Content streams don't
-// support writing" for a write. Errors of the filters and the object model
-// pass.
+// direct Contents that is neither a Stream, an Array nor Null, 1128004 for
+// a direct element of the array that is not a Stream, 1128004 "Content
+// streams don't support writing" for a write. Errors of the filters and the
+// object model pass.
 #pragma once
 
 #include "CPDF/content/CPDF_InlineImage.h"
@@ -63,7 +69,10 @@ protected:
 private:
     // Opens the page's Contents for reading.
     void OpenContents(const CPDF_Page& page);
-    // Element index of the array opened decoded.
+    // Says which references of the Contents name no stream.
+    void SayUnread() const;
+    // Element index of the array opened decoded; empty for a reference that
+    // names no stream.
     GLOB_Stream OpenElement(uint32_t index) const;
     // The join buffer holding the n bytes of text and, when space, a space
     // after them, without EOD.
