@@ -73,12 +73,18 @@ TEST_F(TS_ProgramTest, AnOutputFolderThatCannotBeUsedFailsBeforeAnyWork) {
     };
     for (const auto& squatter : squatters) {
         SCOPED_TRACE(squatter.what);
-        const std::string out = m_docs.File(squatter.what), lock = out + "/" + VIEW_ProgramFolderLock::FileName;
-        ASSERT_TRUE(mkdir(out.c_str(), 0777) == 0 && squatter.make(lock.c_str()) == 0);
+        const std::string out = m_docs.File(squatter.what), path = out + "/" + VIEW_ProgramFolderLock::FileName;
+        const std::string says = path + " is " + squatter.what + ", not a lock file";
+        ASSERT_TRUE(mkdir(out.c_str(), 0777) == 0 && squatter.make(path.c_str()) == 0);
+        // Take refuses it too, for one that comes after the run's start.
+        VIEW_ProgramFolderLock lock;
+        std::string reason;
+        EXPECT_FALSE(lock.Take(out, &reason));
+        EXPECT_EQ(reason, says);
         const TS_Run run = Run({file, "--out", out});
         EXPECT_EQ(run.m_code, 1);
         EXPECT_EQ(run.m_err, "tintscope: " + file + ": cannot hold the output folder " + out + " for this run: " +
-                                 lock + " is " + squatter.what + ", not a lock file\n");
+                                 says + "\n");
         EXPECT_EQ(ListDir(out), std::vector<std::string>{VIEW_ProgramFolderLock::FileName});
     }
 }
@@ -298,12 +304,11 @@ TEST_F(TS_ProgramTest, TwoRunsMakingOneFolderBothWriteTheirSetIntoIt) {
     const std::string gold = WritePage("gold.pdf", 100, 100, "/CS0 cs 1 scn 10 10 30 30 re f",
                                        "/CS0 [/Separation /Gold /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]");
     const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
-    const std::string linked = m_out.File("linked");
-    ASSERT_EQ(symlink("named", linked.c_str()), 0);
+    ASSERT_EQ(symlink("named", m_out.File("linked").c_str()), 0);
     // The folder the runs are told, and the one they make.
     const struct { const char* what; std::string out, made; } rows[] = {
         {"a folder", m_out.File("new"), m_out.File("new")},
-        {"a link to a folder not there yet", linked, m_out.File("named")},
+        {"a link to a folder not there yet", m_out.File("linked"), m_out.File("named")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -354,6 +359,7 @@ TEST_F(TS_ProgramTest, StagingFoldersThatKilledRunsLeftGoAndALiveRunsStays) {
     VIEW_ProgramOutput live;
     std::string reason;
     ASSERT_TRUE(live.Prepare(m_out.Path(), &reason)) << reason;
+    // The holder first: holding, it removes what killed runs left before it.
     const struct { const char* what; std::string staged; bool kept; } rows[] = {
         {"killed while it held the folder", KilledRun(m_out.Path(), true), false},
         {"killed while it wrote its files", KilledRun(m_out.Path(), false), false},

@@ -247,11 +247,9 @@ TEST(win32_file, InformationTellsOneFileFromAnotherWhateverItsPathSays) {
     BY_HANDLE_FILE_INFORMATION a{}, b{}, c{};
     ASSERT_TRUE(GetFileInformationByHandle(first, &a) && GetFileInformationByHandle(again, &b) &&
                 GetFileInformationByHandle(now, &c));
-    const auto index = [](const BY_HANDLE_FILE_INFORMATION& i) {
-        return std::make_tuple(i.dwVolumeSerialNumber, i.nFileIndexHigh, i.nFileIndexLow);
-    };
-    EXPECT_EQ(index(a), index(b));
-    EXPECT_NE(index(a), index(c));
+    EXPECT_EQ(std::tie(a.dwVolumeSerialNumber, a.nFileIndexHigh, a.nFileIndexLow),
+              std::tie(b.dwVolumeSerialNumber, b.nFileIndexHigh, b.nFileIndexLow));
+    EXPECT_NE(std::tie(a.nFileIndexHigh, a.nFileIndexLow), std::tie(c.nFileIndexHigh, c.nFileIndexLow));
     EXPECT_EQ(std::make_tuple(a.nNumberOfLinks, a.nFileSizeLow, c.nNumberOfLinks, c.nFileSizeLow),
               std::make_tuple(0u, 3u, 1u, 5u));
     EXPECT_TRUE(CloseHandle(first) && CloseHandle(again) && CloseHandle(now));
