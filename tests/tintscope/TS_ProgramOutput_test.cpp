@@ -1,8 +1,7 @@
 // The output folder: refused at the start when it cannot be used, written
 // whole or not at all, and left as it was (or gone, when the run made it)
-// by a run that fails; made by two runs at once, cleared of what killed
-// runs left, and held by one run at a time; long ink names fit the file
-// system.
+// by a run that fails, made by two runs at once and cleared of what killed
+// runs left; long ink names fit the file system.
 #include "TS_ProgramFixture.h"
 
 #include "support/PdfText.h"
@@ -12,17 +11,16 @@
 #include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
+#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
 #include <functional>
 #include <spawn.h>
 #include <sstream>
-#include <csignal>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -66,41 +64,27 @@ TEST_F(TS_ProgramTest, AnOutputFolderThatCannotBeUsedFailsBeforeAnyWork) {
     EXPECT_EQ(ReadWholeFile(notFolder), "not a folder");
     EXPECT_FALSE(Exists(m_docs.File("missing")));
 
-    // Something other than a file where the lock file goes: said at once,
-    // never waited on, and the folder left as it was.
-    const struct {
-        const char* what;
-        std::function<bool(const std::string& path)> make;
-    } squatters[] = {
-        {"a FIFO", [](const std::string& path) { return mkfifo(path.c_str(), 0600) == 0; }},
-        {"a symbolic link",
-         [this](const std::string& path) { return symlink(m_docs.File("one.pdf").c_str(), path.c_str()) == 0; }},
-        {"a socket",
-         [](const std::string& path) {
-             sockaddr_un address{};
-             address.sun_family = AF_UNIX;
-             if (path.size() >= sizeof address.sun_path)
-                 return false;
-             path.copy(address.sun_path, path.size());
-             const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-             const bool bound = fd >= 0 && bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-             if (fd >= 0)
-                 close(fd);
-             return bound;
-         }},
-        {"a folder", [](const std::string& path) { return mkdir(path.c_str(), 0700) == 0; }},
+    // Something other than a file at the lock file's name: said at once, never waited on.
+    const struct { const char* what; std::function<int(const char* path)> make; } squatters[] = {
+        {"a FIFO", [](const char* path) { return mknod(path, S_IFIFO | 0600, 0); }},
+        {"a symbolic link", [&](const char* path) { return symlink(file.c_str(), path); }},
+        {"a socket", [](const char* path) { return mknod(path, S_IFSOCK | 0600, 0); }},
+        {"a folder", [](const char* path) { return mkdir(path, 0700); }},
     };
-    int row = 0;
     for (const auto& squatter : squatters) {
         SCOPED_TRACE(squatter.what);
-        const std::string out = m_docs.File("s" + std::to_string(++row));
-        const std::string lock = out + "/" + VIEW_ProgramFolderLock::FileName;
-        ASSERT_EQ(mkdir(out.c_str(), 0777), 0);
-        ASSERT_TRUE(squatter.make(lock));
+        const std::string out = m_docs.File(squatter.what), path = out + "/" + VIEW_ProgramFolderLock::FileName;
+        const std::string says = path + " is " + squatter.what + ", not a lock file";
+        ASSERT_TRUE(mkdir(out.c_str(), 0777) == 0 && squatter.make(path.c_str()) == 0);
+        // Take refuses it too, for one that comes after the run's start.
+        VIEW_ProgramFolderLock lock;
+        std::string reason;
+        EXPECT_FALSE(lock.Take(out, &reason));
+        EXPECT_EQ(reason, says);
         const TS_Run run = Run({file, "--out", out});
         EXPECT_EQ(run.m_code, 1);
         EXPECT_EQ(run.m_err, "tintscope: " + file + ": cannot hold the output folder " + out + " for this run: " +
-                                 lock + " is " + squatter.what + ", not a lock file\n");
+                                 says + "\n");
         EXPECT_EQ(ListDir(out), std::vector<std::string>{VIEW_ProgramFolderLock::FileName});
     }
 }
@@ -309,176 +293,105 @@ TEST_F(TS_ProgramTest, TwoRunsIntoOneFolderTakeItInTurn) {
     }
 }
 
-// The other run into a folder that is not there yet: started and waited
-// for by this one once it found the folder missing, before it makes it.
-std::function<void()> g_makeOther;
+const std::vector<std::string> FourInkSet = {"inks.txt",          "plate-0-Cyan.png", "plate-1-Magenta.png",
+                                             "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"};
 
-void MakeTheOtherRunFirst(const std::string&) {
-    std::function<void()> other;
-    other.swap(g_makeOther);
-    if (other)
-        other();
-}
+// The other run, run once this one found the folder missing, before it makes it.
+std::function<void()> g_makeOther;
 
 // Two runs make one folder: the one that finds it made meanwhile uses it.
 TEST_F(TS_ProgramTest, TwoRunsMakingOneFolderBothWriteTheirSetIntoIt) {
-    const std::string spot = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.2 1 0] /N 1 >>";
     const std::string gold = WritePage("gold.pdf", 100, 100, "/CS0 cs 1 scn 10 10 30 30 re f",
-                                       "/CS0 [/Separation /Gold /DeviceCMYK " + spot + "]");
+                                       "/CS0 [/Separation /Gold /DeviceGray << /FunctionType 2 /Domain [0 1] /N 1 >>]");
     const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
-    const std::string linked = m_out.File("linked");
-    ASSERT_EQ(symlink("named", linked.c_str()), 0);
-    const struct {
-        const char* what;
-        std::string out;
-        std::string made;  // the folder the runs make
-    } rows[] = {
+    ASSERT_EQ(symlink("named", m_out.File("linked").c_str()), 0);
+    // The folder the runs are told, and the one they make.
+    const struct { const char* what; std::string out, made; } rows[] = {
         {"a folder", m_out.File("new"), m_out.File("new")},
-        {"a link to a folder not there yet", linked, m_out.File("named")},
+        {"a link to a folder not there yet", m_out.File("linked"), m_out.File("named")},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         TS_Run other;
         g_makeOther = [&] { other = RunBinary({gold, "--out", row.out}); };
-        VIEW_ProgramOutput::SetMakeHook(MakeTheOtherRunFirst);
+        VIEW_ProgramOutput::SetMakeHook([](const std::string&) {
+            VIEW_ProgramOutput::SetMakeHook(nullptr);
+            g_makeOther();
+        });
         const TS_Run run = Run({four, "--out", row.out});
         VIEW_ProgramOutput::SetMakeHook(nullptr);
-        EXPECT_FALSE(g_makeOther) << "the other run went first";
-        EXPECT_EQ(other.m_code, 0) << other.m_err;
+        EXPECT_EQ(other.m_code, 0) << "the other run went first: " << other.m_err;
         EXPECT_EQ(run.m_code, 0) << run.m_err;
-        // The later set took the earlier one's place.
-        EXPECT_EQ(ListDir(row.made), (std::vector<std::string>{"inks.txt", "plate-0-Cyan.png", "plate-1-Magenta.png",
-                                                               "plate-2-Yellow.png", "plate-3-Black.png",
-                                                               "preview.png"}));
+        EXPECT_EQ(ListDir(row.made), FourInkSet) << "the later set took the earlier one's place";
     }
 }
 
-// A run in a child process, held at a step while the test looks on: its
-// staging folder written to, then (hold) the output folder held too. The
-// child writes its staging folder's path, then waits for a byte on the
-// pipe go (or its close) and abandons its run.
-pid_t HeldRun(const std::string& out, bool hold, const int go[2], std::string* staging) {
+// A run in a child process, killed with SIGKILL once it has staged a file
+// in out (with hold, once it holds the folder too); that file's path.
+std::string KilledRun(const std::string& out, bool hold) {
     int said[2];
     if (pipe(said) != 0)
-        return -1;
+        return std::string();
     const pid_t child = fork();
     if (child == 0) {
-        close(said[0]);
-        close(go[1]);
         VIEW_ProgramOutput output;
         std::string reason;
-        if (!output.Prepare(out, &reason))
-            _exit(2);
-        const std::string file = output.Staged("inks.txt");
+        const bool ready = output.Prepare(out, &reason) && (!hold || output.Hold(&reason));
+        const std::string file = ready ? output.Staged("inks.txt") : std::string();
         WriteWholeFile(file, "being written");
-        if (hold && !output.Hold(&reason))
-            _exit(3);
-        const std::string folder = file.substr(0, file.rfind('/'));
-        char byte = 0;
-        const bool written = write(said[1], folder.data(), folder.size()) == static_cast<ssize_t>(folder.size());
-        if (!written || close(said[1]) != 0 || read(go[0], &byte, 1) != 1)
-            _exit(4);
-        output.Abandon();
-        _exit(0);
+        if (write(said[1], file.data(), file.size()) >= 0 && close(said[1]) == 0)
+            pause();
+        _exit(2);
     }
     close(said[1]);
-    char chunk[4096];
-    for (ssize_t n; child > 0 && (n = read(said[0], chunk, sizeof chunk)) > 0;)
-        staging->append(chunk, static_cast<size_t>(n));
+    char path[4096];
+    const ssize_t n = child > 0 ? read(said[0], path, sizeof path) : 0;
     close(said[0]);
-    return child;
+    if (child > 0 && kill(child, SIGKILL) == 0)
+        waitpid(child, nullptr, 0);
+    return std::string(path, n > 0 ? size_t(n) : 0);
 }
 
 // A run killed with SIGKILL cannot remove its staging folder: the next run
 // that holds the folder does, and leaves a live run's alone.
 TEST_F(TS_ProgramTest, StagingFoldersThatKilledRunsLeftGoAndALiveRunsStays) {
     const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
-    int go[2];
-    ASSERT_EQ(pipe(go), 0);
-    const struct {
-        const char* what;
-        bool hold;
-        bool killed;
-    } rows[] = {
-        {"killed while it wrote its files", false, true},
-        {"killed while it held the folder", true, true},
-        {"alive, writing its files", false, false},
+    VIEW_ProgramOutput live;
+    std::string reason;
+    ASSERT_TRUE(live.Prepare(m_out.Path(), &reason)) << reason;
+    // The holder first: holding, it removes what killed runs left before it.
+    const struct { const char* what; std::string staged; bool kept; } rows[] = {
+        {"killed while it held the folder", KilledRun(m_out.Path(), true), false},
+        {"killed while it wrote its files", KilledRun(m_out.Path(), false), false},
+        {"alive, writing its files", live.Staged("inks.txt"), true},
     };
-    struct Held {
-        pid_t pid;
-        std::string staging;
-    };
-    std::vector<Held> held;
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        Held run{-1, std::string()};
-        run.pid = HeldRun(m_out.Path(), row.hold, go, &run.staging);
-        ASSERT_GT(run.pid, 0);
-        ASSERT_EQ(run.staging.rfind(m_out.File(".tintscope-"), 0), 0u) << run.staging;
-        ASSERT_TRUE(Exists(run.staging + "/inks.txt"));
-        if (row.killed) {
-            kill(run.pid, SIGKILL);
-            int status = 0;
-            ASSERT_EQ(waitpid(run.pid, &status, 0), run.pid);
-        }
-        held.push_back(run);
-    }
+    WriteWholeFile(rows[2].staged, "being written");
+    for (const auto& row : rows)
+        ASSERT_TRUE(Exists(row.staged)) << row.what;
     const TS_Run run = RunBinary(WithOut({four}));
     EXPECT_EQ(run.m_code, 0) << run.m_err;
-    for (size_t i = 0; i < std::size(rows); ++i) {
-        SCOPED_TRACE(rows[i].what);
-        EXPECT_EQ(Exists(held[i].staging), !rows[i].killed);
-    }
-    // The live run goes on, and abandons its run as it was told.
-    ASSERT_EQ(write(go[1], "g", 1), 1);
-    int status = 0;
-    ASSERT_EQ(waitpid(held.back().pid, &status, 0), held.back().pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    close(go[0]);
-    close(go[1]);
-    EXPECT_EQ(m_out.List(), (std::vector<std::string>{"inks.txt", "plate-0-Cyan.png", "plate-1-Magenta.png",
-                                                      "plate-2-Yellow.png", "plate-3-Black.png", "preview.png"}));
+    for (const auto& row : rows)
+        EXPECT_EQ(Exists(row.staged), row.kept) << row.what;
+    live.Abandon();
+    EXPECT_EQ(m_out.List(), FourInkSet);
 }
-
-size_t OpenDescriptors() { return ListDir("/proc/self/fd").size(); }
 
 // A wait that the holder ends as it lets go, and so removes the file
 // waited on: the waiter takes the folder's new file and keeps no
 // descriptor of the removed one.
 TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemovedFile) {
-    const std::string folder = m_out.Path();
-    int said[2];
-    ASSERT_EQ(pipe(said), 0);
-    const pid_t holder = fork();
-    ASSERT_GE(holder, 0);
-    if (holder == 0) {
-        close(said[0]);
-        VIEW_ProgramFolderLock lock;
-        std::string reason;
-        if (!lock.Take(folder, &reason) || write(said[1], "h", 1) != 1)
-            _exit(2);
-        // Lets go once the test waits for it (a minute at most).
-        for (int i = 0; i < 60000 && !WaitsForALock(getppid()); ++i)
-            usleep(1000);
-        const bool waited = WaitsForALock(getppid());
-        lock.Release();
-        _exit(waited ? 0 : 3);
-    }
-    close(said[1]);
-    char byte = 0;
-    ASSERT_EQ(read(said[0], &byte, 1), 1) << "the other holds the folder";
-    close(said[0]);
-    const size_t before = OpenDescriptors();
-    VIEW_ProgramFolderLock lock;
+    VIEW_ProgramFolderLock holder, waiter;
     std::string reason;
-    EXPECT_TRUE(lock.Take(folder, &reason)) << reason;
-    int status = 0;
-    ASSERT_EQ(waitpid(holder, &status, 0), holder);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the holder let go while this one waited";
-    EXPECT_EQ(OpenDescriptors(), before + 1) << "the lock's one";
-    lock.Release();
-    EXPECT_EQ(OpenDescriptors(), before);
-    EXPECT_EQ(m_out.List(), std::vector<std::string>()) << "the lock file goes as it is let go";
+    ASSERT_TRUE(holder.Take(m_out.Path(), &reason)) << reason;
+    const size_t before = ListDir("/proc/self/fd").size();
+    std::thread waiting([&] { EXPECT_TRUE(waiter.Take(m_out.Path(), &reason)) << reason; });
+    // Let go once the other thread waits (a minute at most).
+    for (int i = 0; i < 60000 && !WaitsForALock(getpid()); ++i)
+        usleep(1000);
+    EXPECT_TRUE(WaitsForALock(getpid()));
+    holder.Release();
+    waiting.join();
+    EXPECT_EQ(ListDir("/proc/self/fd").size(), before) << "the waiter's one in place of the holder's";
 }
 
 TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTxt) {

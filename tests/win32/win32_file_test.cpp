@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -233,33 +234,25 @@ TEST(win32_file, LinksAreDescribedThemselvesAndFollowedToTheFileTheyName) {
               FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// A file keeps its index whatever its names; one renamed over has another
-// index, and no links once removed.
+// A file keeps its index whatever handle reads it; the one renamed over it
+// has another, and the removed one counts no link.
 TEST(win32_file, InformationTellsOneFileFromAnotherWhateverItsPathSays) {
     ScratchDir dir;
     const std::string old = dir.File("prefs"), replacement = dir.File("new");
     WriteWholeFile(old, "old");
-    WriteWholeFile(replacement, "new");
-    const HANDLE first = Open(old, GENERIC_READ, OPEN_EXISTING);
-    const HANDLE again = Open(old, GENERIC_READ, OPEN_EXISTING);
-    ASSERT_NE(first, INVALID_HANDLE_VALUE);
-    ASSERT_NE(again, INVALID_HANDLE_VALUE);
-    BY_HANDLE_FILE_INFORMATION a{}, b{};
-    ASSERT_TRUE(GetFileInformationByHandle(first, &a));
-    ASSERT_TRUE(GetFileInformationByHandle(again, &b));
-    EXPECT_EQ(a.dwVolumeSerialNumber, b.dwVolumeSerialNumber);
-    EXPECT_EQ(std::make_pair(a.nFileIndexHigh, a.nFileIndexLow), std::make_pair(b.nFileIndexHigh, b.nFileIndexLow));
-    EXPECT_EQ(a.nNumberOfLinks, 1u);
-    EXPECT_EQ(a.nFileSizeLow, 3u);
+    WriteWholeFile(replacement, "newer");
+    const HANDLE first = Open(old, GENERIC_READ, OPEN_EXISTING), again = Open(old, GENERIC_READ, OPEN_EXISTING);
     ASSERT_TRUE(MoveFileExA(replacement.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING));
-    ASSERT_TRUE(CloseHandle(again));
     const HANDLE now = Open(old, GENERIC_READ, OPEN_EXISTING);
-    ASSERT_TRUE(GetFileInformationByHandle(first, &a));
-    ASSERT_TRUE(GetFileInformationByHandle(now, &b));
-    EXPECT_EQ(a.nNumberOfLinks, 0u) << "removed";
-    EXPECT_NE(std::make_pair(a.nFileIndexHigh, a.nFileIndexLow), std::make_pair(b.nFileIndexHigh, b.nFileIndexLow));
-    EXPECT_TRUE(CloseHandle(first));
-    EXPECT_TRUE(CloseHandle(now));
+    BY_HANDLE_FILE_INFORMATION a{}, b{}, c{};
+    ASSERT_TRUE(GetFileInformationByHandle(first, &a) && GetFileInformationByHandle(again, &b) &&
+                GetFileInformationByHandle(now, &c));
+    EXPECT_EQ(std::tie(a.dwVolumeSerialNumber, a.nFileIndexHigh, a.nFileIndexLow),
+              std::tie(b.dwVolumeSerialNumber, b.nFileIndexHigh, b.nFileIndexLow));
+    EXPECT_NE(std::tie(a.nFileIndexHigh, a.nFileIndexLow), std::tie(c.nFileIndexHigh, c.nFileIndexLow));
+    EXPECT_EQ(std::make_tuple(a.nNumberOfLinks, a.nFileSizeLow, c.nNumberOfLinks, c.nFileSizeLow),
+              std::make_tuple(0u, 3u, 1u, 5u));
+    EXPECT_TRUE(CloseHandle(first) && CloseHandle(again) && CloseHandle(now));
     EXPECT_FALSE(GetFileInformationByHandle(first, &a));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
 }
