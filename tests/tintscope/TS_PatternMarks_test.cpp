@@ -138,17 +138,7 @@ TEST_F(TS_ProgramTest, ACellStrokingOnePathOfManySubpathsIsDrawnAsMutoolDrawsIt)
         const std::vector<GrayPlate> theirs = TS_MutoolPlates(page.file, m_docs.File("page.pam"), kDpi);
         for (int ink = 0; ink < 4; ++ink) {
             SCOPED_TRACE(plates[ink]);
-            const GrayPlate ours = TS_ReadPlatePng(m_out.File(plates[ink]));
-            const GrayPlate& peer = theirs[ink];
-            ASSERT_EQ(ours.width, peer.width);
-            ASSERT_EQ(ours.height, peer.height);
-            long inked = 0, close = 0;
-            for (size_t i = 0; i < ours.pixels.size(); ++i)
-                if (ours.pixels[i] < 255 || peer.pixels[i] < 255) {
-                    ++inked;
-                    close += std::abs(ours.pixels[i] - peer.pixels[i]) <= 8;
-                }
-            EXPECT_GE(close, inked * 0.95) << close << " of " << inked << " inked pixels within 8 levels";
+            TS_ExpectNearMutool(TS_ReadPlatePng(m_out.File(plates[ink])), theirs[ink]);
         }
     }
     TINTSCOPE_SKIP_WITHOUT_CORPUS();

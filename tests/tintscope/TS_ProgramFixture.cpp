@@ -217,3 +217,15 @@ GrayPlate TS_ReadPlatePng(const std::string& path) {
     plate.pixels = png.m_pixels;
     return plate;
 }
+
+void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool) {
+    ASSERT_EQ(ours.width, mutool.width);
+    ASSERT_EQ(ours.height, mutool.height);
+    long inked = 0, close = 0;
+    for (size_t i = 0; i < ours.pixels.size(); ++i)
+        if (ours.pixels[i] < 255 || mutool.pixels[i] < 255) {
+            ++inked;
+            close += std::abs(ours.pixels[i] - mutool.pixels[i]) <= 8;
+        }
+    EXPECT_GE(close, inked * 0.95) << close << " of " << inked << " inked pixels within 8 levels";
+}
