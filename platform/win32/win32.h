@@ -201,8 +201,9 @@ BOOL ReplaceFileA(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flag
                   LPVOID reserved);
 // The open file's path with every link followed (a POSIX path; flags must
 // be 0). The path can be stale: a file removed or renamed over since it was
-// opened gives the name it last had, with " (deleted)" after it. The length without the terminator, the size needed with it when
-// size is too small, 0 with the last error on failure.
+// opened gives the name it last had, with " (deleted)" after it. The length
+// without the terminator, the size needed with it when size is too small, 0
+// with the last error on failure.
 DWORD GetFinalPathNameByHandleA(HANDLE file, LPSTR path, DWORD size, DWORD flags);
 
 // TMPDIR, else /tmp, always with a trailing '/'. Returns the length without

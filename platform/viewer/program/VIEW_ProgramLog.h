@@ -37,9 +37,8 @@ std::string VIEW_CauseInWords(const std::string& text);
 // CAUSE : code N"; empty for any other alert.
 std::string VIEW_AlertCause(const std::string& alert);
 // message without a leading source unit's or function's name ("ZOVA_View: ",
-// "GLOB_Impl::Copy: "), or with
-// only the name's own part where the unit is the subject ("FILT_FlateDecode
-// encountered" as "FlateDecode encountered").
+// "GLOB_Impl::Copy: "), or with only the name's own part where the unit is
+// the subject ("FILT_FlateDecode encountered" as "FlateDecode encountered").
 std::string VIEW_WithoutUnitName(const std::string& message);
 
 class VIEW_ProgramLog {
