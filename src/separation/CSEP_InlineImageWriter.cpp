@@ -1,6 +1,5 @@
 #include "separation/CSEP_InlineImageWriter.h"
 
-#include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CPDF/content/CPDF_InlineImage.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "CPDF/image/CPDF_Image.h"
@@ -40,17 +39,6 @@ bool HasInlineFilters(const GLOB_Object& filter) {
     return true;
 }
 
-bool HasInlineSpace(const CPDF_ImageParams& params) {
-    if (params.IsImageMask())
-        return true;
-    const CPDF_ColorSpace space = params.ColorSpace();
-    if (CPDF_InlineImage::DeviceAbbreviation(space) != nullptr)
-        return true;
-    return space.Type() == CPDF_ColorSpace::Indexed &&
-           CPDF_InlineImage::DeviceAbbreviation(space.BaseColorSpace()) != nullptr &&
-           space.AsIndexed().Lookup().IsString();
-}
-
 }  // namespace
 
 bool CSEP_InlineImageWriter::CanWrite(const GLOB_Object& piece) {
@@ -62,7 +50,9 @@ bool CSEP_InlineImageWriter::CanWrite(const GLOB_Object& piece) {
         if (!piece.DictGet(GLOB_Name(key)).IsNull())
             return false;
     const CPDF_Image image(piece);
-    return HasInlineFilters(image.Filter()) && HasInlineSpace(image.ImageParams());
+    const CPDF_ImageParams params = image.ImageParams();
+    return HasInlineFilters(image.Filter()) &&
+           (params.IsImageMask() || CPDF_InlineImage::HasInlineColorSpace(params.ColorSpace()));
 }
 
 void CSEP_InlineImageWriter::Write(const GLOB_Object& piece, const GLOB_Object& source, const GLOB_Stream& output) {

@@ -234,21 +234,24 @@ const char* CPDF_InlineImage::DeviceAbbreviation(const CPDF_ColorSpace& space) {
     }
 }
 
+bool CPDF_InlineImage::HasInlineColorSpace(const CPDF_ColorSpace& space) {
+    if (DeviceAbbreviation(space) != nullptr)
+        return true;
+    return space.Type() == CPDF_ColorSpace::Indexed && DeviceAbbreviation(space.BaseColorSpace()) != nullptr &&
+           space.AsIndexed().Lookup().IsString();
+}
+
 GLOB_Object CPDF_InlineImage::AbbreviateColorSpace(const CPDF_ColorSpace& space, CPDF_ResourcesDict& resources) {
     if (const char* device = DeviceAbbreviation(space))
         return GLOB_ObjectFactory::NewName(GLOB_Name(device));
-    if (space.Type() == CPDF_ColorSpace::Indexed) {
+    if (HasInlineColorSpace(space)) {
         const CPDF_IndexedColorSpace indexed = space.AsIndexed();
-        const char* base = DeviceAbbreviation(space.BaseColorSpace());
-        const GLOB_Object lookup = indexed.Lookup();
-        if (base != nullptr && lookup.IsString()) {
-            const GLOB_Object array = GLOB_ObjectFactory::NewEmptyArray(4);
-            array.ArrayPut(0, GLOB_ObjectFactory::NewName(GLOB_Name("I")));
-            array.ArrayPut(1, GLOB_ObjectFactory::NewName(GLOB_Name(base)));
-            array.ArrayPut(2, GLOB_ObjectFactory::NewInteger(static_cast<int32_t>(indexed.NumSamples()) - 1));
-            array.ArrayPut(3, GLOB_ObjectFactory::MemoryDoc().Copy(lookup, true));
-            return array;
-        }
+        const GLOB_Object array = GLOB_ObjectFactory::NewEmptyArray(4);
+        array.ArrayPut(0, GLOB_ObjectFactory::NewName(GLOB_Name("I")));
+        array.ArrayPut(1, GLOB_ObjectFactory::NewName(GLOB_Name(DeviceAbbreviation(space.BaseColorSpace()))));
+        array.ArrayPut(2, GLOB_ObjectFactory::NewInteger(static_cast<int32_t>(indexed.NumSamples()) - 1));
+        array.ArrayPut(3, GLOB_ObjectFactory::MemoryDoc().Copy(indexed.Lookup(), true));
+        return array;
     }
     const GLOB_Doc doc = resources.Dict().Doc();
     return GLOB_ObjectFactory::NewName(resources.AddResource("ColorSpace", "CS", space.MakeObject(&doc)));

@@ -116,6 +116,8 @@ public:
     static CPDF_ColorSpace ExpandColorSpace(const GLOB_Object& value, const CPDF_ResourcesDict& resources);
     // "CMYK", "G", "RGB"; null for any other kind.
     static const char* DeviceAbbreviation(const CPDF_ColorSpace& space);
+    // True for a space AbbreviateColorSpace writes without a resource.
+    static bool HasInlineColorSpace(const CPDF_ColorSpace& space);
     // A device name, an Indexed array over a device space with a String
     // lookup, or the name of a new "ColorSpace" resource holding the space.
     static GLOB_Object AbbreviateColorSpace(const CPDF_ColorSpace& space, CPDF_ResourcesDict& resources);
