@@ -81,6 +81,7 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_wholeData = false;
     m_allTaken = false;
     m_endedAtEI = false;
+    m_afterWhite = false;
     m_scan = ScanData;
     m_segmentLeft = 0;
     m_markerBytes = 0;
@@ -175,19 +176,22 @@ FILT_Size FILT_DCTDecode::TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n
     const FILT_Size end = m_endsAtEI ? FindEI(in.GetPtr(), n, in.DataAvailable(), in.IsEOD()) : n;
     const FILT_Size taken = ScanToEndOfImage(in.GetPtr(), end);
     m_endedAtEI = end < n && m_scan != ScanDone;
+    if (taken)
+        m_afterWhite = IsContentWhite(in.GetPtr()[taken - 1]);
     return taken;
 }
 
-FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) {
+FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) const {
     const uint8_t* const limit = data + available;
-    for (const uint8_t* e = data + 1; e < limit; ++e) {
+    // The white space before "EI" may have ended the last input taken.
+    for (const uint8_t* e = m_afterWhite ? data : data + 1; e < limit; ++e) {
         e = static_cast<const uint8_t*>(std::memchr(e, 'E', static_cast<size_t>(limit - e)));
         if (!e || static_cast<FILT_Size>(e - data) > n)
             break;
         // "EI" cut by the buffer's end cannot be told from image data.
         if (e + 1 == limit)
             break;
-        if (!IsContentWhite(e[-1]) || e[1] != 'I')
+        if (!(e == data ? m_afterWhite : IsContentWhite(e[-1])) || e[1] != 'I')
             continue;
         const uint8_t* after = e + 2;
         if (after == limit && !last)
@@ -198,7 +202,7 @@ FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size ava
         for (const uint8_t* p = after; p < limit && p < after + EIFollowers && text; ++p)
             text = IsContentText(*p);
         if (text)
-            return static_cast<FILT_Size>(e - 1 - data);
+            return e == data ? 0 : static_cast<FILT_Size>(e - 1 - data);
     }
     return n;
 }

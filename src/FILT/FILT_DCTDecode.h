@@ -103,8 +103,10 @@ public:
     // white space, a delimiter or the end of the content, and EIFollowers
     // bytes of text (white space or printable ASCII) as far as the input at
     // hand shows them. Nothing from that white space on is taken, and the
-    // data count as ended there. An "EI" cut by the end of an input buffer
-    // is taken as image data. Set before the first ProcessBytes.
+    // data count as ended there. White space that ends an input buffer is
+    // taken with the data, and "EI" opening the next still ends them; an
+    // "EI" cut by the end of an input buffer is taken as image data. Set
+    // before the first ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
     // With only true, the decoder decodes nothing: it takes the data up to
     // their end (the end-of-image marker, "EI" above, or the input's end)
@@ -155,7 +157,7 @@ private:
     FILT_Size TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n);
     // Where white space and "EI" end inline data within data[0, n], of
     // available bytes at hand (last: no more follow); n when nowhere.
-    static FILT_Size FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last);
+    FILT_Size FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) const;
     // SetFindsEndOnly's ProcessBytes.
     void FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out);
     // Takes input, growing the buffer, until the end-of-image marker is
@@ -203,6 +205,7 @@ private:
     bool m_endsAtEI = false;
     // The data ended at "EI" before their end-of-image marker.
     bool m_endedAtEI = false;
+    bool m_afterWhite = false;  // the last byte taken is white space
     bool m_findsEndOnly = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
