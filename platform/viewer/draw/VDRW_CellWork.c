@@ -111,6 +111,15 @@ static int Cached(fz_context* ctx, fz_font* font, int gid, fz_matrix trm) {
     return (double)box.x1 - box.x0 < kCachedGlyphPixels && (double)box.y1 - box.y0 < kCachedGlyphPixels;
 }
 
+/* The list being run swallows a command's error and goes on: the depth
+ * comes back whatever the charproc does. */
+static void RunCharproc(fz_context* ctx, Weigher* w, fz_font* font, int gid, fz_matrix trm) {
+    ++w->m_glyphDepth;
+    fz_try(ctx) fz_run_t3_glyph(ctx, font, gid, trm, &w->m_super);
+    fz_always(ctx) --w->m_glyphDepth;
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
 /* A glyph MuPDF caches, or one of a font it outlines, costs one unit: the
  * units of text's glyphs through ctm. A Type 3 glyph it cannot cache is
  * drawn from its charproc into a pixmap of its box each time: the
@@ -136,10 +145,7 @@ static double Glyphs(fz_context* ctx, fz_device* dev, const fz_text* text, fz_ma
                 continue;
             }
             units += Covered(dev, fz_bound_glyph(ctx, font, gid, trm));
-            /* An error ends the weighing and drops w: no depth to restore. */
-            ++w->m_glyphDepth;
-            fz_run_t3_glyph(ctx, font, gid, trm, dev);
-            --w->m_glyphDepth;
+            RunCharproc(ctx, w, font, gid, trm);
         }
     }
     return units;
