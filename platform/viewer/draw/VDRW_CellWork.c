@@ -3,6 +3,8 @@
 #include <math.h>
 #include <stdint.h>
 
+#include "VDRW_OpenSlots.h"
+
 /* Deeper nesting weighs HUGE_VAL, so that MuPDF's tiling draws it. */
 enum { kMostNesting = 32 };
 /* Type 3 glyphs inside a glyph's charproc count one unit each (MuPDF
@@ -40,8 +42,8 @@ typedef struct Weigher {
     VDRW_Tile m_tile;
     double m_tileCells;
     /* The meshes counted, by address (the lists weighed keep them alive),
-     * open-addressed in a power of two of slots at least twice their
-     * number: each is decoded once a weighing however often it is used. */
+     * open-addressed (VDRW_OpenSlots.h): each is decoded once a weighing
+     * however often it is used. */
     MeshCount* m_meshes;
     int m_meshCount, m_meshSlots;
     /* Whether a placing is already left to the tiling: then its cells are
@@ -109,6 +111,15 @@ static int Cached(fz_context* ctx, fz_font* font, int gid, fz_matrix trm) {
     return (double)box.x1 - box.x0 < kCachedGlyphPixels && (double)box.y1 - box.y0 < kCachedGlyphPixels;
 }
 
+/* The list being run swallows a command's error and goes on: the depth
+ * comes back whatever the charproc does. */
+static void RunCharproc(fz_context* ctx, Weigher* w, fz_font* font, int gid, fz_matrix trm) {
+    ++w->m_glyphDepth;
+    fz_try(ctx) fz_run_t3_glyph(ctx, font, gid, trm, &w->m_super);
+    fz_always(ctx) --w->m_glyphDepth;
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
 /* A glyph MuPDF caches, or one of a font it outlines, costs one unit: the
  * units of text's glyphs through ctm. A Type 3 glyph it cannot cache is
  * drawn from its charproc into a pixmap of its box each time: the
@@ -134,10 +145,7 @@ static double Glyphs(fz_context* ctx, fz_device* dev, const fz_text* text, fz_ma
                 continue;
             }
             units += Covered(dev, fz_bound_glyph(ctx, font, gid, trm));
-            /* An error ends the weighing and drops w: no depth to restore. */
-            ++w->m_glyphDepth;
-            fz_run_t3_glyph(ctx, font, gid, trm, dev);
-            --w->m_glyphDepth;
+            RunCharproc(ctx, w, font, gid, trm);
         }
     }
     return units;
@@ -223,13 +231,9 @@ void VDRW_ResetMeshCount(void) { __atomic_store_n(&g_meshesDecoded, 0, __ATOMIC_
 size_t VDRW_MeshesDecoded(void) { return __atomic_load_n(&g_meshesDecoded, __ATOMIC_RELAXED); }
 
 static int MeshSlot(const MeshCount* meshes, int slots, const fz_shade* shade) {
-    uint64_t key = (uint64_t)(uintptr_t)shade;
-    key ^= key >> 33;
-    key *= 0xff51afd7ed558ccdULL;
-    key ^= key >> 33;
-    int slot = (int)(key & (uint64_t)(slots - 1));
+    int slot = VDRW_FirstSlot((uint64_t)(uintptr_t)shade, slots);
     while (meshes[slot].m_shade && meshes[slot].m_shade != shade)
-        slot = (slot + 1) & (slots - 1);
+        slot = VDRW_NextSlot(slot, slots);
     return slot;
 }
 
@@ -259,7 +263,7 @@ static double Triangles(fz_context* ctx, Weigher* w, fz_shade* shade) {
     double triangles = 0;
     __atomic_fetch_add(&g_meshesDecoded, 1, __ATOMIC_RELAXED);
     fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
-    if (2 * (w->m_meshCount + 1) > w->m_meshSlots)
+    if (VDRW_SlotsFull(w->m_meshCount, w->m_meshSlots))
         GrowMeshes(ctx, w);
     MeshCount* slot = &w->m_meshes[MeshSlot(w->m_meshes, w->m_meshSlots, shade)];
     slot->m_shade = shade;

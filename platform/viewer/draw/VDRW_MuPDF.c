@@ -12,6 +12,7 @@
 
 #include "VDRW_BlockCache.h"
 #include "VDRW_MaskRuns.h"
+#include "VDRW_OpenSlots.h"
 #include "VDRW_SnapDevice.h"
 #include "VDRW_TilePlan.h"
 #include "VDRW_SoftMaskDevice.h"
@@ -169,24 +170,11 @@ void VDRW_ResetPlanCounts(void) {
     __atomic_store_n(&g_decodedAhead, 0, __ATOMIC_RELAXED);
 }
 
-/* Sizes come from the file: mixed, so that sizes in a row or a column do
- * not crowd into neighbouring slots. */
-static int FirstSlot(int w, int h, int slotCount) {
-    uint64_t key = (uint64_t)(uint32_t)w << 32 | (uint32_t)h;
-    key ^= key >> 33;
-    key *= 0xff51afd7ed558ccdULL;
-    key ^= key >> 33;
-    key *= 0xc4ceb9fe1a85ec53ULL;
-    key ^= key >> 33;
-    return (int)(key & (uint64_t)(slotCount - 1));
-}
-
 /* The slot holding the part of size w × h, or the free slot where it goes. */
 static int SlotOf(const ImagePlan* plan, int w, int h) {
-    const int mask = plan->m_slotCount - 1;
     size_t steps = 1;
-    int slot = FirstSlot(w, h, plan->m_slotCount);
-    for (;; slot = (slot + 1) & mask, ++steps) {
+    int slot = VDRW_FirstSlot((uint64_t)(uint32_t)w << 32 | (uint32_t)h, plan->m_slotCount);
+    for (;; slot = VDRW_NextSlot(slot, plan->m_slotCount), ++steps) {
         const ImagePart* part = plan->m_slots[slot] ? &plan->m_parts[plan->m_slots[slot] - 1] : NULL;
         if (!part || (part->m_w == w && part->m_h == h))
             break;
@@ -545,7 +533,7 @@ static void AddPart(fz_context* ctx, ImagePlan* plan, int w, int h, int whole, f
         plan->m_parts = fz_realloc_array(ctx, plan->m_parts, capacity, ImagePart);
         plan->m_capacity = capacity;
     }
-    if (2 * (plan->m_count + 1) > plan->m_slotCount)
+    if (VDRW_SlotsFull(plan->m_count, plan->m_slotCount))
         GrowSlots(ctx, plan);
     plan->m_slots[SlotOf(plan, w, h)] = plan->m_count + 1;
     part = &plan->m_parts[plan->m_count++];

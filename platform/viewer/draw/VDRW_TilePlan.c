@@ -3,14 +3,15 @@
 #include <stdint.h>
 #include <string.h>
 
+#include "VDRW_OpenSlots.h"
+
 typedef struct Choice {
     VDRW_Tile m_tile;
     int m_byCell;
 } Choice;
 
-/* Open addressing over the placings met, in a power of two of slots at
- * least twice their number: a page of many uses is planned in time linear
- * in their number. */
+/* The placings met, open-addressed (VDRW_OpenSlots.h): a page of many
+ * uses is planned in time linear in their number. */
 struct VDRW_TilePlan {
     Choice* m_slots;
     int* m_used; /* 1 for a slot holding a choice */
@@ -23,17 +24,16 @@ static uint64_t Hash(const VDRW_Tile* tile) {
     uint64_t h = 0xcbf29ce484222325ULL;
     for (size_t i = 0; i < sizeof *tile; ++i)
         h = (h ^ bytes[i]) * 0x100000001b3ULL;
-    return h ^ (h >> 29);
+    return h;
 }
 
 /* Every field of VDRW_Tile is 4 bytes: no padding in the bytes compared. */
 static int Same(const VDRW_Tile* a, const VDRW_Tile* b) { return memcmp(a, b, sizeof *a) == 0; }
 
 static int SlotOf(const VDRW_TilePlan* plan, const VDRW_Tile* tile) {
-    const int mask = plan->m_slotCount - 1;
-    int slot = (int)(Hash(tile) & (uint64_t)mask);
+    int slot = VDRW_FirstSlot(Hash(tile), plan->m_slotCount);
     while (plan->m_used[slot] && !Same(&plan->m_slots[slot].m_tile, tile))
-        slot = (slot + 1) & mask;
+        slot = VDRW_NextSlot(slot, plan->m_slotCount);
     return slot;
 }
 
@@ -71,7 +71,7 @@ typedef struct Planning {
 static double Spent(void* arg, const VDRW_Tile* tile, double work) {
     Planning* p = arg;
     VDRW_TilePlan* plan = p->m_plan;
-    if (2 * (plan->m_count + 1) > plan->m_slotCount)
+    if (VDRW_SlotsFull(plan->m_count, plan->m_slotCount))
         Grow(p->m_ctx, plan);
     const int slot = SlotOf(plan, tile);
     const int known = plan->m_used[slot];
