@@ -1,7 +1,8 @@
 /* The open addressing shared by the drawing's tables (image parts by size,
  * pattern placings, meshes by address): a key's probe starts at its mixed
- * hash and steps one slot at a time over a power of two of slots, grown
- * twice over before they would be more than half full, so that a page of
+ * hash (a placing's hash of its bytes is its own start) and steps one slot
+ * at a time over a power of two of slots, grown twice over before they
+ * would be more than half full, so that a page of
  * many entries is planned in time linear in their number. Each table
  * keeps its own entries, tells a free slot from one holding its key, and
  * places its entries again when it grows. */

@@ -24,14 +24,15 @@ static uint64_t Hash(const VDRW_Tile* tile) {
     uint64_t h = 0xcbf29ce484222325ULL;
     for (size_t i = 0; i < sizeof *tile; ++i)
         h = (h ^ bytes[i]) * 0x100000001b3ULL;
-    return h;
+    return h ^ (h >> 29);
 }
 
 /* Every field of VDRW_Tile is 4 bytes: no padding in the bytes compared. */
 static int Same(const VDRW_Tile* a, const VDRW_Tile* b) { return memcmp(a, b, sizeof *a) == 0; }
 
 static int SlotOf(const VDRW_TilePlan* plan, const VDRW_Tile* tile) {
-    int slot = VDRW_FirstSlot(Hash(tile), plan->m_slotCount);
+    /* The tile's bytes are hashed whole: no further mixing. */
+    int slot = (int)(Hash(tile) & (uint64_t)(plan->m_slotCount - 1));
     while (plan->m_used[slot] && !Same(&plan->m_slots[slot].m_tile, tile))
         slot = VDRW_NextSlot(slot, plan->m_slotCount);
     return slot;
