@@ -35,14 +35,15 @@ std::string ReadBytes(GLOB_Stream data, uint64_t limit) {
 // the content, would take what follows them in the ink's content.
 bool EndsItself(const std::string& raw, const CPDF_Image& image) {
     const CPDF_ImageParams params = image.ImageParams();
-    if (image.Filter().IsNull())
+    const GLOB_Object filter = image.Filter();
+    if (filter.IsNull() || (filter.IsArray() && filter.Length() == 0))
         return raw.size() == CPDF_InlineImageStream::DataLength(params);
     // Bytes that end no filter and hold no "EI".
     const std::string more(64, '\x80');
     try {
         const GLOB_Stream content(GLIB_NEW GLOB_StringStream(raw + more));
         const GLOB_Stream data(
-            GLIB_NEW CPDF_InlineImageStream(params, content, image.Filter(), image.DecodeParms(), 0, 1024));
+            GLIB_NEW CPDF_InlineImageStream(params, content, filter, image.DecodeParms(), 0, 1024));
         return ReadBytes(data, raw.size() + 1).size() == raw.size();
     } catch (const GLIB_Exception& e) {
         if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
