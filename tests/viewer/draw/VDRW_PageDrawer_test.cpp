@@ -18,6 +18,7 @@
 #include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/cos/VCOS_Reader.h"
+#include "viewer/program/VIEW_PdfFile.h"
 #include "viewer/draw/VDRW_PageSpace.h"
 #include "viewer/VIEW_RaisedText.h"
 #include "support/Deflated.h"
@@ -254,34 +255,24 @@ TEST_F(VDRW_PageDrawerTest, FailuresArriveAsHostErrorsThatSayWhatFailed) {
 // with the drawing: raw data short of the image take the "EI" after them.
 TEST_F(VDRW_PageDrawerTest, AnErrorTheReadingOfTheContentsWentPastComesBackWithTheDrawing) {
     const std::string lost = "BI /W 8 /H 8 /CS /G /BPC 8 ID " + std::string(10, '\x80') + "\nEI 0 g 0 0 9 9 re f";
-    const auto page = [&lost](const std::string& content) {
-        return VCOS_MakePdf(
-            "%PDF-1.4",
-            {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Resources << /Pattern << /P0 5 0 R >> >> "
-             "/Contents 4 0 R >>",
-             "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream",
-             "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 100 100] /XStep 100 /YStep 100 /Length " +
-                 std::to_string(lost.size()) + " >>\nstream\n" + lost + "\nendstream"});
-    };
-    const struct {
-        const char* name;
-        std::string content, unread;
-    } rows[] = {
-        {"page", lost, "syntax error after inline image"},
-        {"cell", "/Pattern cs /P0 scn 0 0 100 100 re f", "syntax error after inline image"},
-        {"whole", "0 g 0 0 9 9 re f", ""},
-    };
+    const std::string cell = "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 9 9] /XStep 9 /YStep 9";
+    const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents 4 0 R /Resources << "
+                             "/Pattern << /P0 5 0 R >> >> >>";
+    const std::string rows[][2] = {{lost, "syntax error after inline image"},
+                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "syntax error after inline image"},
+                                   {"0 g 0 0 9 9 re f", ""}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
         VCOS_Store store;
-        const VCOS_DocId doc = VCOS_Reader::Read(store, page(row.content), "lost.pdf");
-        VDRW_PageDrawer drawer(store);
-        VDRW_TestDib dib(100, 100);
-        const VDRW_Drawn drawn = drawer.Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, 100), dib.DC(),
-                                             VDRW_Rect(0, 0, 100, 100), nullptr, nullptr);
+        const VCOS_DocId doc = VCOS_Reader::Read(
+            store,
+            VCOS_MakePdf("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                      page, VIEW_PdfStream("", row[0]), VIEW_PdfStream(cell, lost)}),
+            "lost.pdf");
+        VDRW_TestDib dib(9, 9);
+        const VDRW_Drawn drawn = VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, 9), dib.DC(),
+                                                             VDRW_Rect(0, 0, 9, 9), nullptr, nullptr);
         EXPECT_TRUE(drawn.m_complete);
-        EXPECT_EQ(drawn.m_unread, row.unread);
+        EXPECT_EQ(drawn.m_unread, row[1]) << row[0];
     }
 }
 
