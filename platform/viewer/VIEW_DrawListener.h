@@ -25,6 +25,8 @@ struct VIEW_PageDrawing {
     // 0) to the bitmap's pixels: x' = a x + c y + e, y' = b x + d y + f.
     double m_matrix[6] = {1, 0, 0, 1, 0, 0};
     std::vector<uint8_t> m_blue;  // m_width * m_height
+    // MuPDF's words for what it could not read of the page; empty when none.
+    std::string m_unread;
 
     // The document written to memory with its external-file streams inlined,
     // as the drawing read it. Only during the listener's call.

@@ -41,6 +41,7 @@ void TellListener(VCOS_DocId doc, int32_t page, const VDRW_Drawn& drawn, HDC dc,
     drawing.m_top = drawn.m_top;
     drawing.m_width = drawn.m_right - drawn.m_left;
     drawing.m_height = drawn.m_bottom - drawn.m_top;
+    drawing.m_unread = drawn.m_unread;
     drawing.m_blue.resize(static_cast<size_t>(drawing.m_width) * drawing.m_height);
     uint8_t* out = drawing.m_blue.data();
     for (int y = drawn.m_top; y < drawn.m_bottom; ++y) {

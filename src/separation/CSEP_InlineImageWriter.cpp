@@ -1,11 +1,66 @@
 #include "separation/CSEP_InlineImageWriter.h"
 
 #include "CPDF/content/CPDF_InlineImage.h"
+#include "CPDF/content/CPDF_InlineImageStream.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "CPDF/image/CPDF_Image.h"
+#include "GLIB/GLIB_Exception.h"
 #include "GLOB/GLOB_ObjectWriter.h"
+#include "GLOB/GLOB_StringStream.h"
+#include "separation/CSEP_DocProgressMeter.h"
+#include "separation/CSEP_SliceConverter.h"
+
+#include <algorithm>
+#include <string>
 
 namespace {
+
+// Up to limit bytes of data.
+std::string ReadBytes(GLOB_Stream data, uint64_t limit) {
+    std::string bytes;
+    for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0 && bytes.size() < limit;
+         buffer = data.Read()) {
+        const FILT_Size n = static_cast<FILT_Size>(std::min<uint64_t>(buffer->DataAvailable(), limit - bytes.size()));
+        bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), n);
+        buffer->AdvanceGetPtr(n);
+    }
+    data.Close();
+    return bytes;
+}
+
+// Whether a reader of the content finds the end of these data where they
+// end: their filters come to their own end on their last byte (a JPEG at
+// its end-of-image marker, not at the "EI" after it), an unfiltered image's
+// bytes are all there. Data cut short, or ended only by "EI" or the end of
+// the content, would take what follows them in the ink's content.
+bool EndsItself(const std::string& raw, const CPDF_Image& image) {
+    const CPDF_ImageParams params = image.ImageParams();
+    const GLOB_Object filter = image.Filter();
+    if (filter.IsNull() || (filter.IsArray() && filter.Length() == 0))
+        return raw.size() == CPDF_InlineImageStream::DataLength(params);
+    // Bytes that end no filter and hold no "EI".
+    const std::string more(64, '\x80');
+    try {
+        const GLOB_Stream content(GLIB_NEW GLOB_StringStream(raw + more));
+        const GLOB_Stream data(
+            GLIB_NEW CPDF_InlineImageStream(params, content, filter, image.DecodeParms(), 0, 1024));
+        return ReadBytes(data, raw.size() + 1).size() == raw.size();
+    } catch (const GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+        return false;
+    }
+}
+
+// The samples as the job reads them: missing ones read as 0 (as many as an
+// image may lack), any past the image's size left out.
+GLOB_Stream Samples(const CPDF_Image& image) {
+    const uint64_t needed = CPDF_InlineImageStream::DataLength(image.ImageParams());
+    std::string samples = ReadBytes(image.OpenStream(2), needed);
+    if (needed - samples.size() <= CSEP_SliceConverter::MaxPaddedSamples)
+        samples.resize(needed, '\0');
+    return GLOB_Stream(GLIB_NEW GLOB_StringStream(samples));
+}
 
 bool IsNumbers(const GLOB_Object& array, const double* values, uint32_t n) {
     if (!array.IsArray() || array.Length() != n)
@@ -69,12 +124,14 @@ void CSEP_InlineImageWriter::Write(const GLOB_Object& piece, const GLOB_Object& 
     // CanWrite leaves AbbreviateColorSpace no space to add as a resource.
     CPDF_ResourcesDict none;
     if (piece == source) {
-        CPDF_InlineImage::WriteImage(image.OpenStream(0), image.Filter(), image.DecodeParms(), image.ImageParams(),
-                                     output, none);
-        return;
+        const std::string raw = ReadBytes(image.OpenStream(0), UINT64_MAX);
+        if (EndsItself(raw, image)) {
+            CPDF_InlineImage::WriteImage(GLOB_Stream(GLIB_NEW GLOB_StringStream(raw)), image.Filter(),
+                                         image.DecodeParms(), image.ImageParams(), output, none);
+            return;
+        }
     }
     // What the job made is written as samples: how it stores them is no
     // part of the content.
-    CPDF_InlineImage::WriteImage(image.OpenStream(2), GLOB_Object(), GLOB_Object(), image.ImageParams(), output,
-                                 none);
+    CPDF_InlineImage::WriteImage(Samples(image), GLOB_Object(), GLOB_Object(), image.ImageParams(), output, none);
 }

@@ -5,8 +5,12 @@
 // Written inline: an image whose parameters an inline image can say (a
 // stencil mask, a device space, or an Indexed space over one with a string
 // lookup; filters the inline abbreviations cover; no Mask, SMask or
-// external file), as "BI … ID <data> EI", the inline image's own data as
-// they stood, any other image's as samples; and a blank form
+// external file), as "BI … ID <data> EI": the inline image's own data as
+// they stood where a reader of the content finds their end where they end
+// (filters that come to their own end on their last byte, or every byte of
+// an unfiltered image), otherwise, and for any other image, the samples as
+// the job reads them, exactly the image's size (missing ones read as 0, up
+// to CSEP_SliceConverter::MaxPaddedSamples of them); and a blank form
 // (Subtype Form, BBox [0 0 1 1], no Matrix but the identity and no
 // Resources), as its content clipped to its box within "q … Q". Anything
 // else keeps a name of its own.

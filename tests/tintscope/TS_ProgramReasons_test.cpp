@@ -11,6 +11,7 @@
 #include "viewer/program/VIEW_ProgramText.h"
 #include "support/Deflated.h"
 #include "viewer/VIEW_ErrorRegistry.h"
+#include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/VIEW_FileSys.h"
 
 #include <sys/stat.h>
@@ -264,6 +265,68 @@ TEST_F(TS_ProgramTest, InlineImageDataLongerThanNeededArePassedOverToTheirEnd) {
         EXPECT_LT(image, 155) << "the image's half grey";
         EXPECT_EQ(GreyAt(black, 70, 30), 255);
     }
+}
+
+// Each plate draws an inline image as the program read it, and what follows:
+// a grey JPEG lacking its end marker (on the page, in a pattern cell, amid
+// CMYK ones) as the page with the marker given back; grey data short of the
+// image as the page holding what was read, the rest of the content, zeros.
+TEST_F(TS_ProgramTest, InlineImagesReachEachPlateAsTheirDataWereRead) {
+    const std::string gray = dcttest::MakeJpeg({48, 32}, dcttest::SourceImage(48, 32, 1, 7));
+    const std::string cmyk = dcttest::MakeJpeg({48, 32, 4, JCS_CMYK, JCS_CMYK}, dcttest::SourceImage(48, 32, 4, 8));
+    const auto image = [](const std::string& dict, const std::string& data, int y = 10) {
+        return "q 40 0 0 30 10 " + std::to_string(y) + " cm BI /W 48 /H 32 /BPC 8 /CS " + dict + " ID " + data +
+               "\nEI Q ";
+    };
+    const std::string squares = "0 1 0 0 k 60 60 10 10 re f 0 0 0 1 k 80 80 9 9 re f";
+    const auto withAndWithoutEnd = [&](const std::function<std::string(const std::string&)>& page) {
+        return std::make_pair(page(gray.substr(0, gray.size() - 2)), page(gray));
+    };
+    std::string read = dcttest::SourceImage(48, 32, 1, 9).substr(0, 1000);
+    const std::string cut = TS_OnePage("", image("/G", read) + squares);
+    (read += "\nEI Q " + squares).resize(1536, '\0');
+    const std::pair<std::string, std::string> rows[] = {
+        withAndWithoutEnd([&](const std::string& jpeg) { return TS_OnePage("", image("/G /F /DCT", jpeg) + squares); }),
+        withAndWithoutEnd([&](const std::string& jpeg) {
+            return TS_OnePage("/Pattern << /P0 5 0 R >>", "/Pattern cs /P0 scn 0 0 100 100 re f",
+                              {VIEW_PdfStream("/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 100 100] "
+                                              "/XStep 100 /YStep 100 /Resources << >>",
+                                              image("/G /F /DCT", jpeg) + squares)});
+        }),
+        withAndWithoutEnd([&](const std::string& jpeg) {
+            return TS_OnePage("", image("/CMYK /F /DCT", cmyk) + image("/G /F /DCT", jpeg, 45) +
+                                      image("/CMYK /F /DCT", cmyk, 70) + squares);
+        }),
+        {cut, TS_OnePage("", image("/G", read))},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        std::vector<GrayPlate> plates[2];
+        for (const std::string* pdf : {&row.second, &row.first}) {
+            const TS_Run run = Run(WithOut({WriteFile("inline.pdf", *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            for (const char* ink : {"0-Cyan", "1-Magenta", "2-Yellow", "3-Black"})
+                plates[pdf == &row.first].push_back(
+                    TS_ReadPlatePng(m_out.File(std::string("plate-") + ink + ".png")));
+        }
+        EXPECT_GT(plates[0][3].InkedShare(), 0.05);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_GE(ComparePlate(plates[0][i], plates[1][i]).InkedShare(), 0.99) << "plate " << i;
+    }
+}
+
+// An error the drawing of an ink's page goes past is said once, in words;
+// the plates are still drawn.
+TEST_F(TS_ProgramTest, AnErrorTheDrawingGoesPastIsSaidOnce) {
+    const std::string file =
+        WriteFile("squares.pdf", TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f 1 0 0 0 k 70 70 9 9 re f"));
+    VDRW_SetReadingFault(1);
+    const TS_Run run = Run(WithOut({file}));
+    VDRW_SetReadingFault(0);
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    EXPECT_EQ(run.m_err, "tintscope: " + file + ": page 1: ink Cyan lacks what the drawing could not read of its "
+                                                "content: forced MuPDF error\n");
+    EXPECT_EQ(GreyAt(Output("plate-3-Black.png"), 30, 30), 0);
 }
 
 // Names, operators and strings of the file reach the terminal escaped: none

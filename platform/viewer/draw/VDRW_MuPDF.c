@@ -68,9 +68,13 @@ struct VDRW_PageListRec_ {
     VDRW_MaskRuns* m_runs;   /* what the list's run layers stand for */
     ImagePlan m_plan; /* empty until VDRW_PlanImageDecode */
     VDRW_TilePlan* m_tiles; /* null until VDRW_PlanPatterns */
+    /* MuPDF's first error that the reading of the contents went past. */
+    int m_unread;
+    char m_error[256];
 };
 
 static int g_faultSwitch;
+static int g_readingFault;
 
 /* The engines drawing now, and whether every drawing is stopped. */
 static pthread_mutex_t g_drawingLock = PTHREAD_MUTEX_INITIALIZER;
@@ -95,6 +99,20 @@ static void SetCaught(fz_context* ctx, VDRW_Status* status) {
 }
 
 void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
+
+void VDRW_SetReadingFault(int on) { g_readingFault = on; }
+
+/* As a content stream's syntax error is met and gone past. */
+static void ReadingFault(fz_context* ctx, fz_cookie* cookie) {
+    if (!g_readingFault)
+        return;
+    fz_try(ctx) {
+        fz_throw(ctx, FZ_ERROR_SYNTAX, "forced MuPDF error");
+    }
+    fz_catch(ctx) {
+        cookie->errors++;
+    }
+}
 
 static size_t g_largestBlock;
 
@@ -416,6 +434,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     fz_var(result);
     fz_var(pages);
     SetStatus(status, VDRW_StatusOk, "");
+    engine->m_cookie.errors = 0;
     fz_try(ctx) {
         Fault(ctx);
         pages = pdf_count_pages(ctx, document);
@@ -432,13 +451,20 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * only one that scales: MuPDF composes matrices in float, and a
              * page transform composed with the scale would move an edge
              * that lies on a pixel boundary off it. */
+            ClearError(engine);
             pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
+            ReadingFault(ctx, &engine->m_cookie);
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
             result->m_runs = runs;
             runs = NULL;
+            /* A form's, a pattern cell's or a glyph's content is read
+             * without the cookie: its errors are only reported. */
+            result->m_unread = engine->m_cookie.errors > 0 || engine->m_errorSeen;
+            snprintf(result->m_error, sizeof result->m_error, "%s",
+                     engine->m_errorSeen ? engine->m_error : "an error inside MuPDF");
         }
     }
     fz_always(ctx) {
@@ -473,6 +499,8 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
     }
     return list;
 }
+
+const char* VDRW_PageListError(const VDRW_PageList* list) { return list->m_unread ? list->m_error : NULL; }
 
 static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
     for (int i = 0; i < plan->m_count; ++i)

@@ -164,6 +164,7 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     }));
     if (stopped)
         return VDRW_Drawn();
+    const char* unread = VDRW_PageListError(list.Get());
     const VDRW_Transform userToDevice = UserToDevice(drawing, space);
     // Each image is decoded as far as the whole drawing shows it, the same
     // part for every band.
@@ -206,7 +207,7 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     // Bands stopped from outside left their pixels as they were.
     if (VDRW_DrawingStopped())
         complete = false;
-    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete};
+    return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete, unread ? unread : ""};
 }
 
 VDRW_Drawn VDRW_PageDrawer::Draw(VCOS_DocId doc, int pageIndex, const PDFL_FixedMatrix& matrix, HDC dc,

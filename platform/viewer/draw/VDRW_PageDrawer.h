@@ -28,8 +28,8 @@
 // drawer staying usable.
 //
 // Draw answers the device rectangle it drew (half-open, in the bitmap's
-// pixels from the top-left), empty when nothing was in it, and whether the
-// drawing ran to its end.
+// pixels from the top-left), empty when nothing was in it, whether the
+// drawing ran to its end, and what MuPDF could not read of the contents.
 //
 // One drawer belongs to one store and one thread, the one that calls Draw.
 #pragma once
@@ -47,6 +47,9 @@
 struct VDRW_Drawn {
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
     bool m_complete = false;  // false: cancelled, or nothing to draw
+    // MuPDF's first error that the reading of the page's contents went
+    // past, leaving out what it could not read; empty when none.
+    std::string m_unread;
 
     bool Empty() const { return m_right <= m_left || m_bottom <= m_top; }
 };

@@ -206,6 +206,7 @@ private:
     std::string m_path;
     std::string m_fileName;  // as messages name it
     std::set<std::string> m_warned;  // each said once
+    std::set<std::string> m_unreadSaid;  // MuPDF's words, for the first ink they came on
     bool m_holding = false;
     std::vector<std::string> m_held;
     bool m_saidRepaired = false;
@@ -565,6 +566,10 @@ void ProgramRun::Listen() {
         const int32_t page = heard.m_page, count = PageCountOf(heard.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(heard.m_doc, std::min(page + 1, count));
         const std::string name = inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name);
+        // What the drawing could not read is lost from the plate.
+        if (!heard.m_unread.empty() && m_unreadSaid.insert(heard.m_unread).second)
+            Warn((inks.empty() || inks.back().m_index != page ? std::string("a plate") : "ink " + name) +
+                 " lacks what the drawing could not read of its content: " + VIEW_EscapedText(heard.m_unread));
         if (!inks.empty() && inks.back().m_index == page) {
             m_plates.Hear(std::move(heard), inks.back().m_plateFile);
             if (m_settings.m_plateBytesHeld)

@@ -10,12 +10,15 @@
 #include <vector>
 
 #include "VDRW_TestDib.h"
+#include "../cos/VCOS_TestPdf.h"
 #include "support/TestSupport.h"
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_HostError.h"
 #include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
+#include "viewer/cos/VCOS_Reader.h"
+#include "viewer/program/VIEW_PdfFile.h"
 #include "viewer/draw/VDRW_PageSpace.h"
 #include "viewer/VIEW_RaisedText.h"
 #include "support/Deflated.h"
@@ -245,6 +248,32 @@ TEST_F(VDRW_PageDrawerTest, FailuresArriveAsHostErrorsThatSayWhatFailed) {
     store.DictPut(stream, "F", store.NewString(doc, false, "/nonexistent/tintscope/content.bin"));
     const std::string text = RaisedText([&] { drawer.Draw(doc, 0, matrix, dib.DC(), update, nullptr, nullptr); });
     EXPECT_TRUE(Contains(text, "/nonexistent/tintscope/content.bin")) << text;
+}
+
+// What MuPDF goes past while reading the contents, on the page or in a
+// pattern cell (read without the drawing's count of errors), comes back
+// with the drawing: raw data short of the image take the "EI" after them.
+TEST_F(VDRW_PageDrawerTest, AnErrorTheReadingOfTheContentsWentPastComesBackWithTheDrawing) {
+    const std::string lost = "BI /W 8 /H 8 /CS /G /BPC 8 ID " + std::string(10, '\x80') + "\nEI 0 g 0 0 9 9 re f";
+    const std::string cell = "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 9 9] /XStep 9 /YStep 9";
+    const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents 4 0 R /Resources << "
+                             "/Pattern << /P0 5 0 R >> >> >>";
+    const std::string rows[][2] = {{lost, "syntax error after inline image"},
+                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "syntax error after inline image"},
+                                   {"0 g 0 0 9 9 re f", ""}};
+    for (const auto& row : rows) {
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(
+            store,
+            VCOS_MakePdf("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                      page, VIEW_PdfStream("", row[0]), VIEW_PdfStream(cell, lost)}),
+            "lost.pdf");
+        VDRW_TestDib dib(9, 9);
+        const VDRW_Drawn drawn = VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, 9), dib.DC(),
+                                                             VDRW_Rect(0, 0, 9, 9), nullptr, nullptr);
+        EXPECT_TRUE(drawn.m_complete);
+        EXPECT_EQ(drawn.m_unread, row[1]) << row[0];
+    }
 }
 
 }  // namespace
