@@ -29,13 +29,13 @@ public:
     // "SIGINT", "SIGTERM", "SIGHUP".
     static const char* Name(int signal);
     // What a second signal removes: slot 0 the run's scratch folder, 1 the
-    // output's staging folder (both held open: RegisterOpen), 2 an output
-    // folder the run made (removed only when empty), 3 the output folder's
-    // lock file while the run holds it (a file). Empty clears the slot.
+    // output's staging folder (both by RegisterOpen), 2 an output folder
+    // the run made (removed only when empty), 3 the output folder's lock
+    // file while the run holds it (a file). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
     // Slots 0 and 1: the folder open at fd, named name in the folder open
     // at parent, removed as VIEW_RemoveOpenFolder does; fd -1 clears the
-    // slot. The descriptors stay open until the slot is cleared.
+    // slot. The caller keeps both open until it clears the slot.
     static void RegisterOpen(int slot, int parent, const std::string& name, int fd);
     // The last line of a run ended at once: "tintscope: FILE: stopped by
     // SIGNAL" while the run works, then the run's own last line ("LINE"

@@ -85,12 +85,10 @@ void VIEW_ProgramStaging::RegisterForSignals(int slot) {
 void VIEW_ProgramStaging::Remove() {
     if (m_fd < 0)
         return;
-    {
-        // Out of a signal's reach before its descriptors close.
-        const VIEW_SignalsBlocked blocked;
-        RemoveHeld(m_parent, m_name, m_fd, m_path);
-        Close();
-    }
+    // Out of a signal's reach before its descriptors close.
+    const VIEW_SignalsBlocked blocked;
+    RemoveHeld(m_parent, m_name, m_fd, m_path);
+    Close();
 }
 
 void VIEW_ProgramStaging::Close() {

@@ -14,7 +14,7 @@
 class VIEW_ProgramStaging {
 public:
     VIEW_ProgramStaging() = default;
-    // Lets go of the folder, which stays (and of its signal slot).
+    // Lets go of the folder, which stays, and clears its signal slot.
     ~VIEW_ProgramStaging();
     VIEW_ProgramStaging(const VIEW_ProgramStaging&) = delete;
     VIEW_ProgramStaging& operator=(const VIEW_ProgramStaging&) = delete;
