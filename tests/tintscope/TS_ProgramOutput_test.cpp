@@ -8,6 +8,7 @@
 #include "viewer/program/VIEW_ProgramFiles.h"
 #include "viewer/program/VIEW_ProgramFolderLock.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
+#include "viewer/program/VIEW_ProgramStaging.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
@@ -374,6 +375,57 @@ TEST_F(TS_ProgramTest, StagingFoldersThatKilledRunsLeftGoAndALiveRunsStays) {
         EXPECT_EQ(Exists(row.staged), row.kept) << row.what;
     live.Abandon();
     EXPECT_EQ(m_out.List(), FourInkSet);
+}
+
+// Between a staging folder's check and its removal, its name is swapped
+// for a link to another folder or for that folder itself: the other
+// folder keeps every file, and the staging folder's own go through the
+// descriptor held, whether it is a killed run's or the run's own.
+struct Swap {
+    std::string other;
+    bool link;
+};
+Swap g_swap;
+
+void SwapStagingName(const std::string& path) {
+    VIEW_ProgramStaging::SetRemoveHook(nullptr);
+    EXPECT_EQ(std::rename(path.c_str(), (path + "-away").c_str()), 0);
+    const int swapped =
+        g_swap.link ? symlink(g_swap.other.c_str(), path.c_str()) : std::rename(g_swap.other.c_str(), path.c_str());
+    EXPECT_EQ(swapped, 0);
+    if (!g_swap.link)
+        g_swap.other = path;
+}
+
+TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlong) {
+    const struct { const char* what; bool own; bool link; } rows[] = {
+        {"a killed run's, for a link", false, true},
+        {"a killed run's, for a folder", false, false},
+        {"the run's own, for a link", true, true},
+        {"the run's own, for a folder", true, false},
+    };
+    const std::vector<std::string> files = {"a.png", "b.png", "inks.txt"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ScratchDir out, other;
+        for (const std::string& name : files)
+            WriteWholeFile(other.File(name), name);
+        VIEW_ProgramStaging own;
+        ASSERT_TRUE(!row.own || own.Make(out.Path()));
+        const std::string staging =
+            row.own ? own.Path() : out.File(std::string(VIEW_ProgramStaging::Prefix) + "Killed");
+        ASSERT_TRUE(row.own || mkdir(staging.c_str(), 0700) == 0);
+        WriteWholeFile(staging + "/inks.txt", "being written");
+        g_swap = {other.Path(), row.link};
+        VIEW_ProgramStaging::SetRemoveHook(SwapStagingName);
+        if (row.own)
+            own.Remove();
+        else
+            VIEW_ProgramStaging::RemoveAbandoned(out.Path());
+        VIEW_ProgramStaging::SetRemoveHook(nullptr);
+        EXPECT_EQ(ListFolder(g_swap.other), files);
+        EXPECT_EQ(ListFolder(staging + "-away"), std::vector<std::string>());
+    }
 }
 
 // A wait that the holder ends as it lets go, and so removes the file

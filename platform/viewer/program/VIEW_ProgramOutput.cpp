@@ -117,7 +117,7 @@ bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason)
         Abandon();
         return false;
     }
-    VIEW_ProgramSignals::Register(1, m_staging.Path());
+    m_staging.RegisterForSignals(1);
     return true;
 }
 
@@ -181,7 +181,6 @@ void VIEW_ProgramOutput::SetMakeHook(MakeHook hook) { g_makeHook = hook; }
 
 void VIEW_ProgramOutput::Abandon() {
     m_staging.Remove();
-    VIEW_ProgramSignals::Register(1, std::string());
     // Its file would keep the folder this run made.
     m_lock.Release();
     if (!m_made.empty())

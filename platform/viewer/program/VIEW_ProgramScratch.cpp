@@ -1,5 +1,6 @@
 #include "viewer/program/VIEW_ProgramScratch.h"
 
+#include "viewer/VIEW_Threads.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
@@ -25,9 +26,26 @@ bool VIEW_ProgramScratch::Enter(std::string* error) {
         return false;
     }
     m_path = buffer.data();
-    VIEW_ProgramSignals::Register(0, m_path);
+    const size_t slash = m_path.rfind('/');
+    const std::string name = m_path.substr(slash + 1);
+    m_parent = open(slash == 0 ? "/" : m_path.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_fd = m_parent < 0 ? -1
+                        : openat(m_parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    // Swapped between its making and its opening: never entered.
+    if (m_fd >= 0 && !VIEW_StillNamedAt(m_parent, name.c_str(), m_fd)) {
+        close(m_fd);
+        m_fd = -1;
+        errno = EEXIST;
+    }
+    if (m_fd < 0) {
+        *error = "cannot open the temporary folder " + m_path + ": " + std::strerror(errno);
+        rmdir(m_path.c_str());
+        Leave();
+        return false;
+    }
+    VIEW_ProgramSignals::RegisterOpen(0, m_parent, name, m_fd);
     m_home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_home < 0 || chdir(m_path.c_str()) != 0) {
+    if (m_home < 0 || fchdir(m_fd) != 0) {
         *error = std::string("cannot enter a temporary folder: ") + std::strerror(errno);
         Leave();
         return false;
@@ -50,8 +68,18 @@ void VIEW_ProgramScratch::Leave() {
         setenv("TMPDIR", m_tmpDir.c_str(), 1);
     else
         unsetenv("TMPDIR");
-    VIEW_RemoveFolderNow(m_path.c_str());
-    VIEW_ProgramSignals::Register(0, std::string());
+    {
+        // Out of a signal's reach before its descriptors close.
+        const VIEW_SignalsBlocked blocked;
+        if (m_fd >= 0)
+            VIEW_RemoveOpenFolder(m_parent, m_path.substr(m_path.rfind('/') + 1).c_str(), m_fd);
+        VIEW_ProgramSignals::RegisterOpen(0, -1, std::string(), -1);
+    }
+    for (int* fd : {&m_fd, &m_parent}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
     m_path.clear();
 }
 

@@ -2,7 +2,8 @@
 // it, it is the current folder (the plug-in writes "Debug.log" into the
 // current folder once the host offers the debugger window) and TMPDIR (the
 // system's "VDQ…" and "GLGC…" files); so no file of a user is truncated or
-// left, and whatever stays is removed with the folder.
+// left, and whatever stays is removed with the folder, through the
+// descriptor it was made and entered by (VIEW_RemoveOpenFolder).
 #pragma once
 
 #include <string>
@@ -23,6 +24,8 @@ public:
 
 private:
     std::string m_path;
+    int m_parent = -1;  // the temporary folder
+    int m_fd = -1;
     int m_home = -1;  // the folder that was current
     bool m_hadTmpDir = false;
     std::string m_tmpDir;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -21,6 +22,14 @@ constexpr int kSlots = 4;
 volatile std::sig_atomic_t g_caught = 0;
 // Copied in with the signals blocked, so the handler never reads half a path.
 char g_folders[kSlots][PATH_MAX] = {};
+// Slots 0 and 1, held open: never reached by their names.
+constexpr int kOpenSlots = 2;
+struct OpenFolder {
+    int m_parent;
+    int m_fd;
+    char m_name[NAME_MAX + 1];
+};
+OpenFolder g_open[kOpenSlots] = {{-1, -1, {}}, {-1, -1, {}}};
 // The last line of a run ended at once, or its start "tintscope: FILE:
 // stopped by " when g_lastNamesSignal is set; empty once the run has said
 // its last line.
@@ -58,9 +67,9 @@ void WriteAll(int fd, const char* text, size_t size) {
 
 // The main thread may still be making files in the folder: again until it
 // is gone, after which nothing can be made in it.
-void RemoveUntilGone(const char* folder) {
-    for (int pass = 0; pass < 100; ++pass)
-        if (VIEW_RemoveFolderNow(folder) || (access(folder, F_OK) != 0 && errno == ENOENT))
+void RemoveUntilGone(const OpenFolder& folder) {
+    for (int pass = 0; pass < 100 && folder.m_fd >= 0; ++pass)
+        if (VIEW_RemoveOpenFolder(folder.m_parent, folder.m_name, folder.m_fd))
             return;
 }
 
@@ -85,11 +94,17 @@ sigset_t Handled() {
 
 }  // namespace
 
-bool VIEW_RemoveFolderNow(const char* folder) {
-    if (!folder || !folder[0])
-        return true;
-    const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool VIEW_StillNamedAt(int parent, const char* name, int fd) {
+    struct stat held {}, named {};
+    return fstat(fd, &held) == 0 && fstatat(parent, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+bool VIEW_RemoveOpenFolder(int parent, const char* name, int fd) {
     if (fd < 0)
+        return true;
+    // From its first entry again: an earlier pass read it to its end.
+    if (lseek(fd, 0, SEEK_SET) != 0)
         return false;
     alignas(8) char buffer[4096];
     for (;;) {
@@ -103,8 +118,11 @@ bool VIEW_RemoveFolderNow(const char* folder) {
                 unlinkat(fd, entry->d_name, 0);
         }
     }
-    close(fd);
-    return rmdir(folder) == 0;
+    // Renamed away, or its name given to something else: nothing more of it
+    // can go, and nothing else may.
+    if (!VIEW_StillNamedAt(parent, name, fd))
+        return true;
+    return unlinkat(parent, name, AT_REMOVEDIR) == 0;
 }
 
 void VIEW_EndRunNow(int signal) {
@@ -113,8 +131,8 @@ void VIEW_EndRunNow(int signal) {
         for (;;)
             pause();
     }
-    RemoveUntilGone(g_folders[1]);
-    RemoveUntilGone(g_folders[0]);
+    RemoveUntilGone(g_open[1]);
+    RemoveUntilGone(g_open[0]);
     // Ending lets the lock go; the file goes first, or the folder stays.
     if (g_folders[3][0])
         unlink(g_folders[3]);
@@ -158,6 +176,8 @@ VIEW_ProgramSignals::~VIEW_ProgramSignals() {
         sigaction(kSignals[i], &g_previous[i], nullptr);
     for (int slot = 0; slot < kSlots; ++slot)
         Register(slot, std::string());
+    for (int slot = 0; slot < kOpenSlots; ++slot)
+        RegisterOpen(slot, -1, std::string(), -1);
     SayStopped(std::string());
     for (int& fd : g_wake) {
         if (fd >= 0)
@@ -192,6 +212,16 @@ void VIEW_ProgramSignals::Register(int slot, const std::string& folder) {
     // The handler reads it: never half written under its feet.
     const VIEW_SignalsBlocked blocked;
     std::memcpy(g_folders[slot], folder.c_str(), folder.size() + 1);
+}
+
+void VIEW_ProgramSignals::RegisterOpen(int slot, int parent, const std::string& name, int fd) {
+    if (slot < 0 || slot >= kOpenSlots || name.size() >= sizeof g_open[slot].m_name)
+        return;
+    // The handler reads it: never half written under its feet.
+    const VIEW_SignalsBlocked blocked;
+    std::memcpy(g_open[slot].m_name, name.c_str(), name.size() + 1);
+    g_open[slot].m_parent = parent;
+    g_open[slot].m_fd = fd;
 }
 
 namespace {

@@ -29,10 +29,14 @@ public:
     // "SIGINT", "SIGTERM", "SIGHUP".
     static const char* Name(int signal);
     // What a second signal removes: slot 0 the run's scratch folder, 1 the
-    // output's staging folder, 2 an output folder the run made (removed
-    // only when empty), 3 the output folder's lock file while the run holds
-    // it (a file). Empty clears the slot.
+    // output's staging folder (both by RegisterOpen), 2 an output folder
+    // the run made (removed only when empty), 3 the output folder's lock
+    // file while the run holds it (a file). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
+    // Slots 0 and 1: the folder open at fd, named name in the folder open
+    // at parent, removed as VIEW_RemoveOpenFolder does; fd -1 clears the
+    // slot. The caller keeps both open until it clears the slot.
+    static void RegisterOpen(int slot, int parent, const std::string& name, int fd);
     // The last line of a run ended at once: "tintscope: FILE: stopped by
     // SIGNAL" while the run works, then the run's own last line ("LINE"
     // here, said as "tintscope: LINE") once it has one; empty once the run
@@ -48,6 +52,14 @@ public:
 // for the first to end it.
 [[noreturn]] void VIEW_EndRunNow(int signal);
 
-// Removes the files of folder, then the folder; only calls that are safe
-// in a signal handler. False when something stayed.
-bool VIEW_RemoveFolderNow(const char* folder);
+// Removes what the folder open at fd holds, each entry unlinked relative
+// to it (a link itself, never what it leads to; a folder in it stays, and
+// so does it), then the folder from parent as name, only while that name
+// still leads to it. Never opens a name, so a name swapped for a link or
+// for another folder loses nothing. Only calls that are safe in a signal
+// handler. False while the folder still stands at its name.
+bool VIEW_RemoveOpenFolder(int parent, const char* name, int fd);
+
+// Whether name in the folder open at parent leads to the file open at fd,
+// not through a link; safe in a signal handler.
+bool VIEW_StillNamedAt(int parent, const char* name, int fd);

@@ -1,6 +1,6 @@
 #include "viewer/program/VIEW_ProgramStaging.h"
 
-#include "viewer/program/VIEW_ProgramFolderLock.h"
+#include "viewer/VIEW_Threads.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
@@ -13,6 +13,8 @@
 
 namespace {
 
+VIEW_ProgramStaging::RemoveHook g_removeHook = nullptr;
+
 // mkdtemp's six letters after the prefix: the lock file's name is shorter.
 constexpr size_t kLetters = 6;
 
@@ -20,27 +22,40 @@ constexpr size_t kLetters = 6;
 // new one is made then. Rarely more than once.
 constexpr int kTries = 16;
 
-int OpenFolder(const std::string& path) { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC); }
+int OpenFolder(const std::string& path) { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
+
+int OpenStaging(int parent, const std::string& name) {
+    return openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+void RemoveHeld(int parent, const std::string& name, int fd, const std::string& path) {
+    if (g_removeHook)
+        g_removeHook(path);
+    VIEW_RemoveOpenFolder(parent, name.c_str(), fd);
+}
 
 }  // namespace
 
-VIEW_ProgramStaging::~VIEW_ProgramStaging() {
-    if (m_fd >= 0)
-        close(m_fd);
-}
+VIEW_ProgramStaging::~VIEW_ProgramStaging() { Close(); }
 
 bool VIEW_ProgramStaging::Make(const std::string& folder) {
     Remove();
+    const int parent = OpenFolder(folder);
+    if (parent < 0)
+        return false;
     for (int tries = 0; tries < kTries; ++tries) {
         std::string path = folder + "/" + Prefix + std::string(kLetters, 'X');
         if (!mkdtemp(&path[0]))
-            return false;
-        const int fd = OpenFolder(path);
+            break;
+        const std::string name = path.substr(folder.size() + 1);
+        const int fd = OpenStaging(parent, name);
         const int locked = fd < 0 ? -1 : flock(fd, LOCK_EX | LOCK_NB);
         // Held by another run that found it before this one held it, or
         // removed by it: that run removes it, and this one makes another.
-        if (locked == 0 && VIEW_StillNamed(fd, path)) {
+        if (locked == 0 && VIEW_StillNamedAt(parent, name.c_str(), fd)) {
+            m_parent = parent;
             m_fd = fd;
+            m_name = name;
             m_path = path;
             return true;
         }
@@ -48,27 +63,54 @@ bool VIEW_ProgramStaging::Make(const std::string& folder) {
         if (fd >= 0)
             close(fd);
         if (locked != 0 && error != (fd < 0 ? ENOENT : EWOULDBLOCK)) {
-            rmdir(path.c_str());
+            unlinkat(parent, name.c_str(), AT_REMOVEDIR);
             errno = error;
-            return false;
+            break;
         }
+        errno = EBUSY;
     }
-    errno = EBUSY;
+    const int error = errno;
+    close(parent);
+    errno = error;
     return false;
 }
 
+void VIEW_ProgramStaging::RegisterForSignals(int slot) {
+    if (m_fd < 0)
+        return;
+    m_slot = slot;
+    VIEW_ProgramSignals::RegisterOpen(slot, m_parent, m_name, m_fd);
+}
+
 void VIEW_ProgramStaging::Remove() {
-    if (!m_path.empty())
-        VIEW_RemoveFolderNow(m_path.c_str());
+    if (m_fd < 0)
+        return;
+    // Out of a signal's reach before its descriptors close.
+    const VIEW_SignalsBlocked blocked;
+    RemoveHeld(m_parent, m_name, m_fd, m_path);
+    Close();
+}
+
+void VIEW_ProgramStaging::Close() {
+    if (m_slot >= 0)
+        VIEW_ProgramSignals::RegisterOpen(m_slot, -1, std::string(), -1);
+    m_slot = -1;
+    for (int* fd : {&m_fd, &m_parent}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+    m_name.clear();
     m_path.clear();
-    if (m_fd >= 0)
-        close(m_fd);
-    m_fd = -1;
 }
 
 void VIEW_ProgramStaging::RemoveAbandoned(const std::string& folder) {
+    const int parent = OpenFolder(folder);
+    if (parent < 0)
+        return;
     std::vector<std::string> names;
-    if (DIR* dir = opendir(folder.c_str())) {
+    const int listed = openat(parent, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr) {
         const size_t prefix = std::strlen(Prefix);
         while (const dirent* entry = readdir(dir)) {
             const std::string name = entry->d_name;
@@ -76,17 +118,21 @@ void VIEW_ProgramStaging::RemoveAbandoned(const std::string& folder) {
                 names.push_back(name);
         }
         closedir(dir);
+    } else if (listed >= 0) {
+        close(listed);
     }
     for (const std::string& name : names) {
         // A link or a file of that name is no run's.
-        const std::string path = folder + "/" + name;
-        const int fd = OpenFolder(path);
+        const int fd = OpenStaging(parent, name);
         if (fd < 0)
             continue;
         // Removed while held, so that a run that made it just now and holds
         // it next finds it gone.
-        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && VIEW_StillNamed(fd, path))
-            VIEW_RemoveFolderNow(path.c_str());
+        if (flock(fd, LOCK_EX | LOCK_NB) == 0 && VIEW_StillNamedAt(parent, name.c_str(), fd))
+            RemoveHeld(parent, name, fd, folder + "/" + name);
         close(fd);
     }
+    close(parent);
 }
+
+void VIEW_ProgramStaging::SetRemoveHook(RemoveHook hook) { g_removeHook = hook; }

@@ -3,7 +3,10 @@
 // run holds an advisory lock (flock) on the folder itself for as long as it
 // keeps it, and the lock goes with the process: a folder nobody holds was
 // left by a run that was killed before it could remove it, and the run
-// that holds the output folder removes it.
+// that holds the output folder removes it. A folder is removed only
+// through the descriptors it was checked and held by, never by its name
+// again (VIEW_RemoveOpenFolder): a name swapped meanwhile for a link or
+// another folder loses nothing.
 #pragma once
 
 #include <string>
@@ -11,7 +14,7 @@
 class VIEW_ProgramStaging {
 public:
     VIEW_ProgramStaging() = default;
-    // Lets go of the folder, which stays.
+    // Lets go of the folder, which stays, and clears its signal slot.
     ~VIEW_ProgramStaging();
     VIEW_ProgramStaging(const VIEW_ProgramStaging&) = delete;
     VIEW_ProgramStaging& operator=(const VIEW_ProgramStaging&) = delete;
@@ -21,6 +24,9 @@ public:
     bool Make(const std::string& folder);
     // Empty when there is none.
     const std::string& Path() const { return m_path; }
+    // Removed by a second signal (VIEW_ProgramSignals::RegisterOpen, in
+    // slot) until Remove.
+    void RegisterForSignals(int slot);
     // Its files removed, then the folder, then it is let go.
     void Remove();
 
@@ -30,7 +36,18 @@ public:
 
     static constexpr const char* Prefix = ".tintscope-";
 
+    // For tests: called with a folder's path once it is held and checked,
+    // just before it is removed (the run's own too); null (the default)
+    // for none.
+    using RemoveHook = void (*)(const std::string& path);
+    static void SetRemoveHook(RemoveHook hook);
+
 private:
+    void Close();
+
+    int m_parent = -1;  // the output folder
     int m_fd = -1;
+    int m_slot = -1;
+    std::string m_name;
     std::string m_path;
 };
