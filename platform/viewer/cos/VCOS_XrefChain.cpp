@@ -43,53 +43,56 @@ size_t HeaderOffset(const std::string& bytes) {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
 
-// A stream section's rows as qpdf decodes them, taken one at a time, so
-// that the walk holds no more than a row of data however many the stream
-// promises or holds.
+// A stream section's rows as qpdf decodes them, of which only those of the
+// numbers asked for are read, so that neither what the walk holds nor its
+// work per byte grows with the rows a stream holds or promises.
 class RowSink : public Pipeline {
 public:
     using Noter = std::function<void(long long number, long long generation)>;
 
-    RowSink(const int (&width)[3], std::vector<std::pair<long long, long long>> pairs, Noter note)
-        : Pipeline("xref rows", nullptr), m_pairs(std::move(pairs)), m_note(std::move(note)) {
-        for (int f = 0; f < 3; ++f)
+    // pairs: /Index's, first number and count.
+    RowSink(const int (&width)[3], const std::vector<std::pair<long long, long long>>& pairs,
+            const std::set<int>& numbers, Noter note)
+        : Pipeline("xref rows", nullptr), m_note(std::move(note)) {
+        for (int f = 0; f < 3; ++f) {
             m_width[f] = width[f];
+            m_size += static_cast<uint64_t>(width[f]);
+        }
+        for (const auto& [first, count] : pairs) {
+            for (auto number = numbers.lower_bound(static_cast<int>(first));
+                 number != numbers.end() && *number < first + count; ++number)
+                m_wanted.emplace_back(m_promised + static_cast<uint64_t>(*number - first), *number);
+            m_promised += static_cast<uint64_t>(count);
+        }
     }
 
     void write(unsigned char const* data, size_t len) override {
-        const size_t size = static_cast<size_t>(m_width[0] + m_width[1] + m_width[2]);
-        for (size_t i = 0; i < len && !m_broken; ++i) {
-            m_row[m_filled++] = data[i];
-            if (m_filled == size) {
-                m_filled = 0;
-                Row();
-            }
+        const uint64_t end = m_at + len;
+        while (m_next < m_wanted.size()) {
+            const uint64_t start = m_wanted[m_next].first * m_size;
+            const uint64_t from = std::max(start, m_at);
+            const uint64_t to = std::min(start + m_size, end);
+            if (from >= end)
+                break;
+            std::copy(data + (from - m_at), data + (to - m_at), m_row + (from - start));
+            if (to < start + m_size)
+                break;  // the row goes on in the next piece
+            Row(m_wanted[m_next++].second);
         }
+        m_at = end;
     }
     void finish() override {}
 
-    // Whether every row the pairs promise came, and each one read.
-    bool Whole() const {
-        for (size_t pair = m_pair; pair < m_pairs.size(); ++pair)
-            if (m_pairs[pair].second != (pair == m_pair ? m_inPair : 0))
-                return false;
-        return !m_broken;
-    }
+    // Whether the data hold every row the pairs promise, each one read.
+    bool Whole() const { return !m_broken && m_at / m_size >= m_promised; }
 
 private:
-    void Row() {
-        while (m_pair < m_pairs.size() && m_inPair == m_pairs[m_pair].second) {
-            ++m_pair;
-            m_inPair = 0;
-        }
-        if (m_pair == m_pairs.size())
-            return;  // rows past the promised ones, which qpdf leaves too
+    void Row(long long number) {
         uint64_t field[3] = {m_width[0] == 0 ? 1u : 0u, 0, 0};
         size_t byte = 0;
         for (int f = 0; f < 3; ++f)
             for (int b = 0; b < m_width[f]; ++b)
                 field[f] = field[f] << 8 | m_row[byte++];
-        const long long number = m_pairs[m_pair].first + m_inPair++;
         // qpdf catches what its pipeline throws; the walk hears it after.
         try {
             // Other types name nothing a reader knows.
@@ -98,19 +101,16 @@ private:
         } catch (const Broken&) {
             m_broken = true;
         }
-        if (m_inPair == m_pairs[m_pair].second) {
-            ++m_pair;
-            m_inPair = 0;
-        }
     }
 
     int m_width[3] = {0, 0, 0};
-    std::vector<std::pair<long long, long long>> m_pairs;  // first number, count
+    uint64_t m_size = 0;                                  // of a row
+    uint64_t m_promised = 0;                              // rows
+    std::vector<std::pair<uint64_t, long long>> m_wanted;  // row, number; by row
     Noter m_note;
     unsigned char m_row[24] = {};
-    size_t m_filled = 0;
-    size_t m_pair = 0;
-    long long m_inPair = 0;
+    uint64_t m_at = 0;  // bytes gone by
+    size_t m_next = 0;  // in m_wanted
     bool m_broken = false;
 };
 
@@ -267,7 +267,7 @@ private:
         }
         // A stream holding fewer rows than its /Index promises is refused
         // whole, as qpdf refuses it, once its rows have gone by.
-        RowSink rows(width, std::move(pairs), [this](long long number, long long generation) { Note(number, generation); });
+        RowSink rows(width, pairs, m_numbers, [this](long long number, long long generation) { Note(number, generation); });
         if (!stream.pipeStreamData(&rows, 0, qpdf_dl_generalized, /*suppress_warnings=*/true) || !rows.Whole())
             throw Broken();
     }
