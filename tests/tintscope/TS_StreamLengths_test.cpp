@@ -255,13 +255,18 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     formObjects[2] = page("5 0 R", "4 0 R");
     formObjects[3] = square("0 0 0 1", 20, true);
     formObjects.push_back("<< /Length 7 >>\nstream\n/Fm0 Do\nendstream");
-    // One update per generation g over base, pointing the page at a square
-    // (or form) at 4 g R: black, the last one magenta, whose section may be
-    // a cross-reference stream (object 5) of the given keys, or the first.
+    // One update per generation g over file, pointing the page at a square
+    // (or form) at 4 g R: black, the last one magenta, whose section (or
+    // the first's) may be a cross-reference stream (object 5).
+    struct Section {
+        const char* keys = nullptr;  // of a stream section
+        bool first = false;
+        bool deflated = true;
+        int longer = 0;
+    };
     const char* stream = "/W [1 2 1] /Index [3 3]";
-    const auto updates = [&](const std::vector<int>& generations, const char* keys = nullptr,
-                             std::string file = "", bool form = false, bool deflated = true, int longer = 0,
-                             bool first = false) {
+    const auto updates = [&](const std::vector<int>& generations, Section section = {}, std::string file = "",
+                             bool form = false) {
         if (file.empty())
             file = PdfText("%PDF-1.7", form ? formObjects : objects);
         for (size_t i = 0; i < generations.size(); ++i) {
@@ -270,8 +275,9 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
             const std::vector<PdfUpdateObject> update = {
                 {3, 0, form ? page("5 0 R", g) : page(g)},
                 {4, generations[i], square(last ? "0 1 0 0" : "0 0 0 1", 50, form)}};
-            file = (first ? i == 0 : last) && keys ? WithStreamSection(file, update, 5, keys, deflated, longer)
-                                : PdfTextWithUpdate(file, update, "/Size 5 /Root 1 0 R");
+            file = section.keys && (section.first ? i == 0 : last)
+                       ? WithStreamSection(file, update, 5, section.keys, section.deflated, section.longer)
+                       : PdfTextWithUpdate(file, update, "/Size 5 /Root 1 0 R");
         }
         return file;
     };
@@ -295,10 +301,11 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     const std::string beforeHybrid = updates({1});
     std::string hybrid =
         WithStreamSection(beforeHybrid, {{3, 0, page("4 0 R")}, {4, 0, square("0 1 0 0", 50)}}, 5, stream);
-    hybrid += "xref\n4 1\n0000000000 00000 f\r\ntrailer\n<< /Size 6 /Root 1 0 R /Prev " + LastStartXref(beforeHybrid) +
-              " /XRefStm " + LastStartXref(hybrid) + " >>\nstartxref\n" + std::to_string(hybrid.size()) + "\n%%EOF\n";
-    std::string headed = PdfTextWithUpdate(PdfText("%PDF-1.7", objects),
-                                           {{3, 0, page("4 0 R")}, {4, 0, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
+    hybrid += "xref\n4 1\n0000000000 00000 f\r\ntrailer\n<< /Size 6 /Root 1 0 R /Prev " +
+              LastStartXref(beforeHybrid) + " /XRefStm " + LastStartXref(hybrid) + " >>\nstartxref\n" +
+              std::to_string(hybrid.size()) + "\n%%EOF\n";
+    std::string headed = PdfTextWithUpdate(
+        PdfText("%PDF-1.7", objects), {{3, 0, page("4 0 R")}, {4, 0, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
     headed.replace(headed.rfind("4 0 obj"), 7, "4 1 obj");
     // The page moved into an object stream at generation 0 from 3 1.
     std::string packed = PdfTextWithUpdate(
@@ -323,40 +330,33 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     const struct {
         const char* what;
         std::string file;
-        const char* plate;
-        double middle;  // of the square, in points up from the bottom left
+        const char* plate = "plate-1-Magenta.png";
+        double middle = 100;  // of the square, in points up from the bottom left
         const char* refusal = nullptr;
     } rows[] = {
         {"an update reusing 4 at generation 1",
          PdfTextWithUpdate(PdfText("%PDF-1.7", objects),
                            {{3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 1 R >>"},
                             {4, 1, square("0 1 0 0", 50)}},
-                           "/Size 5 /Root 1 0 R"),
-         "plate-1-Magenta.png", 100},
-        {"updates at generation 1, then 0", updates({1, 0}), "plate-1-Magenta.png", 100},
-        {"updates at generation 3, then 1", updates({3, 1}), "plate-1-Magenta.png", 100},
-        {"updates at generations 9, 7, 5, 3, 1", updates({9, 7, 5, 3, 1}), "plate-1-Magenta.png", 100},
-        {"an update at generation 1, then a cross-reference stream's at 0", updates({1, 0}, stream),
-         "plate-1-Magenta.png", 100},
-        {"100 bytes before the header", junk + updates({1, 0}), "plate-1-Magenta.png", 100},
-        {"a form, 100 bytes before the header", junk + updates({1, 0}, nullptr, "", true), "plate-1-Magenta.png", 100},
-        {"startxref 7 bytes off", startxrefOff, "plate-1-Magenta.png", 100},
-        {"the oldest /Prev 0", updates({3, 1}, nullptr, oldest(false)), "plate-1-Magenta.png", 100},
-        {"the oldest /Prev its own section", updates({1, 0}, nullptr, oldest(true)), "plate-1-Magenta.png", 100},
-        {"an older stream section of /W [0 0 0]", updates({1, 0}, "/W [0 0 0] /Index [3 3]", "", false, true, 0, true),
-         "plate-1-Magenta.png", 100},
-        {"an older stream section of /Index [-1 3]", updates({1, 0}, "/W [1 2 1] /Index [-1 3]", "", false, true, 0, true),
-         "plate-1-Magenta.png", 100},
-        {"a stream section promising 2,000,000,000 rows", updates({1, 0}, "/W [1 2 1] /Index [3 2000000000]"),
-         "plate-1-Magenta.png", 100},
-        {"an unfiltered stream section 40 bytes shorter than its /Length",
-         updates({1, 0}, stream, "", false, /*deflated=*/false, 40), "plate-1-Magenta.png", 100},
-        {"a stream section of /Index [3 1 4 2]", updates({1, 0}, "/W [1 2 1] /Index [3 1 4 2]"),
-         "plate-1-Magenta.png", 100},
-        {"a hybrid table freeing what its stream lists", hybrid, "plate-1-Magenta.png", 100},
-        {"an update's header 4 1 obj at an entry of 4 0", headed, "plate-1-Magenta.png", 100},
-        {"the page lowered into an object stream", packed, "plate-1-Magenta.png", 100},
-        {"4 0 pointed back at a body before 4 65535's", repointed, "plate-1-Magenta.png", 100},
+                           "/Size 5 /Root 1 0 R")},
+        {"updates at generation 1, then 0", updates({1, 0})},
+        {"updates at generation 3, then 1", updates({3, 1})},
+        {"updates at generations 9, 7, 5, 3, 1", updates({9, 7, 5, 3, 1})},
+        {"an update at generation 1, then a cross-reference stream's at 0", updates({1, 0}, {stream})},
+        {"100 bytes before the header", junk + updates({1, 0})},
+        {"a form, 100 bytes before the header", junk + updates({1, 0}, {}, "", /*form=*/true)},
+        {"startxref 7 bytes off", startxrefOff},
+        {"the oldest /Prev 0", updates({3, 1}, {}, oldest(false))},
+        {"the oldest /Prev its own section", updates({1, 0}, {}, oldest(true))},
+        {"an older stream section of /W [0 0 0]", updates({1, 0}, {"/W [0 0 0] /Index [3 3]", true})},
+        {"an older stream section of /Index [-1 3]", updates({1, 0}, {"/W [1 2 1] /Index [-1 3]", true})},
+        {"a stream section promising 2,000,000,000 rows", updates({1, 0}, {"/W [1 2 1] /Index [3 2000000000]"})},
+        {"an unfiltered stream section 40 bytes shorter than its /Length", updates({1, 0}, {stream, false, false, 40})},
+        {"a stream section of /Index [3 1 4 2]", updates({1, 0}, {"/W [1 2 1] /Index [3 1 4 2]"})},
+        {"a hybrid table freeing what its stream lists", hybrid},
+        {"an update's header 4 1 obj at an entry of 4 0", headed},
+        {"the page lowered into an object stream", packed},
+        {"4 0 pointed back at a body before 4 65535's", repointed},
         {"the catalog at generation 1, then 0", catalog, "plate-3-Black.png", 70},
         {"a header of generation 7 at an entry of generation 0", header, "plate-3-Black.png", 70},
         {"the content stream first in the file at an entry of offset 0",
@@ -392,7 +392,8 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     for (const char* contents : {"[4 1 R 6 0 R]", "5 0 R"}) {
         SCOPED_TRACE(contents);
         arrayObjects[2] = page(contents);
-        const TS_Run run = Run(WithOut({WriteFile("array.pdf", PdfText("%PDF-1.7", arrayObjects)), "--dpi", "150"}));
+        const std::string file = WriteFile("array.pdf", PdfText("%PDF-1.7", arrayObjects));
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
         EXPECT_EQ(run.m_code, 0);
         EXPECT_NE(run.m_err.find("its content stream 4 1 R is not in the file"), std::string::npos) << run.m_err;
         drawn[contents[0] == '5'] = Outputs(m_out);

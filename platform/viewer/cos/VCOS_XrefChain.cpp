@@ -267,7 +267,8 @@ private:
         }
         // A stream holding fewer rows than its /Index promises is refused
         // whole, as qpdf refuses it, once its rows have gone by.
-        RowSink rows(width, pairs, m_numbers, [this](long long number, long long generation) { Note(number, generation); });
+        RowSink rows(width, pairs, m_numbers,
+                     [this](long long number, long long generation) { Note(number, generation); });
         if (!stream.pipeStreamData(&rows, 0, qpdf_dl_generalized, /*suppress_warnings=*/true) || !rows.Whole())
             throw Broken();
     }
