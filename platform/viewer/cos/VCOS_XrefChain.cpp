@@ -51,25 +51,31 @@ public:
     using Noter = std::function<void(long long number, long long generation)>;
 
     // pairs: /Index's, first number and count.
-    RowSink(const int (&width)[3], const std::vector<std::pair<long long, long long>>& pairs,
-            const std::set<int>& numbers, Noter note)
-        : Pipeline("xref rows", nullptr), m_note(std::move(note)) {
+    RowSink(const int (&width)[3], std::vector<std::pair<long long, long long>> pairs, const std::set<int>& numbers,
+            Noter note)
+        : Pipeline("xref rows", nullptr), m_pairs(std::move(pairs)), m_numbers(numbers), m_note(std::move(note)) {
         for (int f = 0; f < 3; ++f) {
             m_width[f] = width[f];
             m_size += static_cast<uint64_t>(width[f]);
         }
-        for (const auto& [first, count] : pairs) {
-            for (auto number = numbers.lower_bound(static_cast<int>(first));
-                 number != numbers.end() && *number < first + count; ++number)
-                m_wanted.emplace_back(m_promised + static_cast<uint64_t>(*number - first), *number);
-            m_promised += static_cast<uint64_t>(count);
-        }
+        for (const auto& pair : m_pairs)
+            m_promised += static_cast<uint64_t>(pair.second);
+        m_number = m_pairs.empty() ? m_numbers.end() : m_numbers.lower_bound(static_cast<int>(m_pairs[0].first));
     }
 
+    // The rows of interest are found pair by pair as the data reach them,
+    // so that overlapping pairs cost no more than the rows the data hold.
     void write(unsigned char const* data, size_t len) override {
         const uint64_t end = m_at + len;
-        while (m_next < m_wanted.size()) {
-            const uint64_t start = m_wanted[m_next].first * m_size;
+        while (m_pair < m_pairs.size()) {
+            const auto [first, count] = m_pairs[m_pair];
+            if (m_number == m_numbers.end() || *m_number >= first + count) {
+                m_first += static_cast<uint64_t>(count);
+                if (++m_pair < m_pairs.size())
+                    m_number = m_numbers.lower_bound(static_cast<int>(m_pairs[m_pair].first));
+                continue;
+            }
+            const uint64_t start = (m_first + static_cast<uint64_t>(*m_number - first)) * m_size;
             const uint64_t from = std::max(start, m_at);
             const uint64_t to = std::min(start + m_size, end);
             if (from >= end)
@@ -77,7 +83,7 @@ public:
             std::copy(data + (from - m_at), data + (to - m_at), m_row + (from - start));
             if (to < start + m_size)
                 break;  // the row goes on in the next piece
-            Row(m_wanted[m_next++].second);
+            Row(*m_number++);
         }
         m_at = end;
     }
@@ -104,13 +110,16 @@ private:
     }
 
     int m_width[3] = {0, 0, 0};
-    uint64_t m_size = 0;                                  // of a row
-    uint64_t m_promised = 0;                              // rows
-    std::vector<std::pair<uint64_t, long long>> m_wanted;  // row, number; by row
+    uint64_t m_size = 0;  // of a row
+    std::vector<std::pair<long long, long long>> m_pairs;
+    uint64_t m_promised = 0;  // rows
+    const std::set<int>& m_numbers;
     Noter m_note;
+    size_t m_pair = 0;                      // the pair the data are in
+    uint64_t m_first = 0;                   // its first row
+    std::set<int>::const_iterator m_number;  // its next number asked for
     unsigned char m_row[24] = {};
     uint64_t m_at = 0;  // bytes gone by
-    size_t m_next = 0;  // in m_wanted
     bool m_broken = false;
 };
 
@@ -267,7 +276,7 @@ private:
         }
         // A stream holding fewer rows than its /Index promises is refused
         // whole, as qpdf refuses it, once its rows have gone by.
-        RowSink rows(width, pairs, m_numbers,
+        RowSink rows(width, std::move(pairs), m_numbers,
                      [this](long long number, long long generation) { Note(number, generation); });
         if (!stream.pipeStreamData(&rows, 0, qpdf_dl_generalized, /*suppress_warnings=*/true) || !rows.Whole())
             throw Broken();
