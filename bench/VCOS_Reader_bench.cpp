@@ -9,9 +9,16 @@
 // BM_ReadCaseFile: the shared cases' unused /Properties dictionaries of
 // 10,000 16-byte keys, plain and all sharing one std::hash value; the two
 // must take about the same time.
+// BM_ReadXrefStreamOfManyRows: object 4 at two generations, then an update
+// whose cross-reference stream holds 1 to 64 MB of one-byte rows (deflated)
+// and promises 2,000,000,000; time per MB of rows must stay flat, and the
+// process's peak memory must not grow with them.
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
+#include "support/Deflated.h"
 #include "support/PdfText.h"
+
+#include <sys/resource.h>
 
 #include <benchmark/benchmark.h>
 
@@ -86,6 +93,34 @@ BENCHMARK(BM_ReadDictionaryOfManyKeys)
     ->Arg(40000)
     ->Arg(65000)
     ->Unit(benchmark::kMillisecond);
+
+void BM_ReadXrefStreamOfManyRows(benchmark::State& state) {
+    const auto square = [](const char* ink) {
+        return std::string("<< /Length 28 >>\nstream\n") + ink + " k 20 20 160 160 re f\nendstream";
+    };
+    std::string file = PdfTextWithUpdate(
+        PdfText("%PDF-1.7", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R >>",
+                             square("0 0 0 1")}),
+        {{4, 1, square("0 0 0 1")}, {4, 0, square("0 1 0 0")}}, "/Size 5 /Root 1 0 R");
+    const std::string rows =
+        DeflatedRows(1 << 20, static_cast<int>(state.range(0)), Z_BEST_COMPRESSION, [](int, std::string&) {});
+    const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 9)));
+    const size_t xref = file.size();
+    file += "5 0 obj\n<< /Type /XRef /W [0 0 1] /Index [0 2000000000] /Size 2000000000 /Root 1 0 R /Prev " + prev +
+            " /Filter /FlateDecode /Length " + std::to_string(rows.size()) + " >>\nstream\n" + rows +
+            "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+    for (auto _ : state) {
+        VCOS_Store store;
+        benchmark::DoNotOptimize(VCOS_Reader::Read(store, file, "rows.pdf"));
+    }
+    state.SetBytesProcessed(state.iterations() * (state.range(0) << 20));
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+}
+
+BENCHMARK(BM_ReadXrefStreamOfManyRows)->ArgName("MB")->RangeMultiplier(4)->Range(1, 64)->Unit(benchmark::kMillisecond);
 
 const char* const kCaseFiles[] = {"names-10000-plain-keys.pdf", "names-10000-colliding-keys.pdf"};
 

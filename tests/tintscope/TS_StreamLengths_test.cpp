@@ -6,6 +6,7 @@
 // number at two generations is drawn as its entry names it.
 #include "TS_ProgramFixture.h"
 
+#include <cstdio>
 #include <map>
 
 #include "support/Deflated.h"
@@ -183,76 +184,179 @@ TEST_F(TS_ProgramTest, AStreamFarBehindItsHeaderIsDrawn) {
     }
 }
 
+// The value of file's last startxref.
+std::string LastStartXref(const std::string& file) {
+    return std::to_string(std::stoul(file.substr(file.rfind("startxref") + 9)));
+}
+
+// file with an update whose objects a cross-reference stream section
+// (object self, rows of /W [1 2 1] in the order given, then its own) lists,
+// the stream's keys given; an object of generation -1 goes into an object
+// stream (object self - 1, listed before self). longer: bytes the stream's
+// /Length claims past its data.
+std::string WithStreamSection(std::string file, const std::vector<PdfUpdateObject>& objects, int self,
+                              const std::string& keys, bool deflated = true, int longer = 0) {
+    const std::string prev = LastStartXref(file);
+    std::string rows, packed;
+    const auto row = [&](int type, size_t field, int last) {
+        rows += {static_cast<char>(type), static_cast<char>(field >> 8), static_cast<char>(field),
+                 static_cast<char>(last)};
+    };
+    for (const PdfUpdateObject& object : objects) {
+        if (object.m_generation < 0) {
+            row(2, static_cast<size_t>(self - 1), 0);
+            packed = std::to_string(object.m_number) + " 0 " + object.m_body;
+            continue;
+        }
+        row(1, file.size(), object.m_generation);
+        file += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                object.m_body + "\nendobj\n";
+    }
+    if (!packed.empty()) {
+        row(1, file.size(), 0);
+        file += std::to_string(self - 1) + " 0 obj\n<< /Type /ObjStm /N 1 /First " +
+                std::to_string(packed.find('<')) + " /Length " + std::to_string(packed.size()) + " >>\nstream\n" +
+                packed + "\nendstream\nendobj\n";
+    }
+    const size_t xref = file.size();
+    row(1, xref, 0);
+    const std::string data = deflated ? Deflated(rows) : rows;
+    return file + std::to_string(self) + " 0 obj\n<< /Type /XRef " + keys + " /Size " + std::to_string(self + 1) +
+           " /Root 1 0 R /Prev " + prev + (deflated ? " /Filter /FlateDecode" : "") + " /Length " +
+           std::to_string(data.size() + static_cast<size_t>(longer)) + " >>\nstream\n" + data +
+           "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+}
+
 // An update that reuses object 4 at generation 1 (magenta over the freed
-// generation's black), updates that lower its generation or the catalog's,
-// and a header "4 7 obj" at an entry of 4 0 (black): each page draws its one
-// square, as mutool draws it. Content written first in the file, whose entry
-// says offset 0, is refused in words: neither qpdf nor the repair finds it.
+// generation's black), updates that lower its generation or the catalog's
+// however their sections are written or broken, a header "4 7 obj" at an
+// entry of 4 0 (black) and an update's "4 1 obj" at an entry of 4 0: each
+// page draws its one square, as mutool draws it (the hybrid section, as
+// qpdf reads it). Content written first in the file, whose entry says
+// offset 0, is refused in words: neither qpdf nor the repair finds it.
+// Contents naming by reference an array of a generation the file lacks is
+// drawn as the same array given directly.
 TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
-    const auto square = [](const std::string& ink, int at) {
+    const auto square = [](const std::string& ink, int at, bool form = false) {
         const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";
-        return "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+        return std::string("<< ") + (form ? "/Subtype /Form /BBox [0 0 200 200] " : "") + "/Length " +
+               std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    };
+    const auto page = [](const std::string& contents, const std::string& form = "") {
+        return "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << " +
+               (form.empty() ? "" : "/XObject << /Fm0 " + form + " >> ") + ">> /Contents " + contents + " >>";
     };
     std::vector<std::string> objects = Objects("0");
     objects[3] = square("0 0 0 1", 20);
     std::string header = PdfText("%PDF-1.7", objects);
     header.replace(header.find("4 0 obj"), 7, "4 7 obj");
-    // One update per generation g, pointing the page at a square at 4 g R:
-    // black, the last one magenta, whose section may be a compressed
-    // cross-reference stream (object 5).
-    const auto updates = [&](const std::vector<int>& generations, bool lastAsStream = false) {
-        std::string file = PdfText("%PDF-1.7", objects);
+    // The page draws 4 0 R as a form from content object 5.
+    std::vector<std::string> formObjects = objects;
+    formObjects[2] = page("5 0 R", "4 0 R");
+    formObjects[3] = square("0 0 0 1", 20, true);
+    formObjects.push_back("<< /Length 7 >>\nstream\n/Fm0 Do\nendstream");
+    // One update per generation g over file, pointing the page at a square
+    // (or form) at 4 g R: black, the last one magenta, whose section (or
+    // the first's) may be a cross-reference stream (object 5).
+    struct Section {
+        const char* keys = nullptr;  // of a stream section
+        bool first = false;
+        bool deflated = true;
+        int longer = 0;
+    };
+    const char* stream = "/W [1 2 1] /Index [3 3]";
+    const auto updates = [&](const std::vector<int>& generations, Section section = {}, std::string file = "",
+                             bool form = false) {
+        if (file.empty())
+            file = PdfText("%PDF-1.7", form ? formObjects : objects);
         for (size_t i = 0; i < generations.size(); ++i) {
             const bool last = i + 1 == generations.size();
-            const std::string g = std::to_string(generations[i]);
+            const std::string g = "4 " + std::to_string(generations[i]) + " R";
             const std::vector<PdfUpdateObject> update = {
-                {3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 " + g + " R >>"},
-                {4, generations[i], square(last ? "0 1 0 0" : "0 0 0 1", 50)}};
-            if (!last || !lastAsStream) {
-                file = PdfTextWithUpdate(file, update, "/Size 5 /Root 1 0 R");
-                continue;
-            }
-            const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 9)));
-            std::string rows;  // of /W [1 2 1]: type 1, offset, generation
-            const auto row = [&](int generation) {
-                rows += {'\1', static_cast<char>(file.size() >> 8), static_cast<char>(file.size()),
-                         static_cast<char>(generation)};
-            };
-            for (const PdfUpdateObject& object : update) {
-                row(object.m_generation);
-                file += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
-                        object.m_body + "\nendobj\n";
-            }
-            const size_t xref = file.size();
-            row(0);
-            const std::string data = Deflated(rows);
-            file += "5 0 obj\n<< /Type /XRef /W [1 2 1] /Index [3 3] /Size 6 /Root 1 0 R /Prev " + prev +
-                    " /Filter /FlateDecode /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
-                    "\nendstream\nendobj\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+                {3, 0, form ? page("5 0 R", g) : page(g)},
+                {4, generations[i], square(last ? "0 1 0 0" : "0 0 0 1", 50, form)}};
+            file = section.keys && (section.first ? i == 0 : last)
+                       ? WithStreamSection(file, update, 5, section.keys, section.deflated, section.longer)
+                       : PdfTextWithUpdate(file, update, "/Size 5 /Root 1 0 R");
         }
         return file;
     };
     std::string catalog = PdfText("%PDF-1.7", objects);
     for (const int g : {1, 0})
         catalog = PdfTextWithUpdate(catalog, {{1, g, objects[0]}}, "/Size 5 /Root 1 " + std::to_string(g) + " R");
+    const std::string junk = std::string(99, 'x') + "\n";
+    std::string startxrefOff = updates({1, 0});
+    const size_t startxref = startxrefOff.rfind("startxref") + 10;
+    startxrefOff.replace(startxref, startxrefOff.find('\n', startxref) - startxref,
+                         std::to_string(std::stoul(LastStartXref(startxrefOff)) + 7));
+    // The oldest trailer's /Prev: 0, or its own section's offset.
+    const auto oldest = [&](bool loop) {
+        std::string file = PdfText("%PDF-1.7", objects, "/Root 1 0 R /Prev 0000");
+        const std::string self = LastStartXref(file);
+        if (loop)
+            file.replace(file.find("/Prev 0000") + 10 - self.size(), self.size(), self);
+        return file;
+    };
+    // A hybrid section: its stream lists 4 0 in use, its table frees 4.
+    const std::string beforeHybrid = updates({1});
+    std::string hybrid =
+        WithStreamSection(beforeHybrid, {{3, 0, page("4 0 R")}, {4, 0, square("0 1 0 0", 50)}}, 5, stream);
+    hybrid += "xref\n4 1\n0000000000 00000 f\r\ntrailer\n<< /Size 6 /Root 1 0 R /Prev " +
+              LastStartXref(beforeHybrid) + " /XRefStm " + LastStartXref(hybrid) + " >>\nstartxref\n" +
+              std::to_string(hybrid.size()) + "\n%%EOF\n";
+    std::string headed = PdfTextWithUpdate(
+        PdfText("%PDF-1.7", objects), {{3, 0, page("4 0 R")}, {4, 0, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
+    headed.replace(headed.rfind("4 0 obj"), 7, "4 1 obj");
+    // The page moved into an object stream at generation 0 from 3 1.
+    std::string packed = PdfTextWithUpdate(
+        PdfText("%PDF-1.7", objects),
+        {{2, 0, "<< /Type /Pages /Kids [3 1 R] /Count 1 >>"}, {3, 1, page("4 0 R")}}, "/Size 5 /Root 1 0 R");
+    packed = WithStreamSection(packed,
+                               {{2, 0, "<< /Type /Pages /Kids [3 0 R] /Count 1 >>"},
+                                {3, -1, page("5 0 R")},
+                                {5, 0, square("0 1 0 0", 50)}},
+                               7, "/W [1 2 1] /Index [2 2 5 3]");
+    // The newest section points 4 0 back at the magenta body written first,
+    // before the body of 4 65535.
+    std::vector<std::string> magentaFirst = objects;
+    magentaFirst[3] = square("0 1 0 0", 50);
+    std::string repointed = PdfTextWithUpdate(
+        PdfTextWithUpdate(PdfText("%PDF-1.7", magentaFirst),
+                          {{3, 0, page("4 65535 R")}, {4, 65535, square("0 0 0 1", 50)}}, "/Size 5 /Root 1 0 R"),
+        {{3, 0, page("4 0 R")}}, "/Size 5 /Root 1 0 R");
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "4 1\n%010zu 00000 n\r\n", repointed.find("4 0 obj"));
+    repointed.insert(repointed.rfind("trailer"), entry);
     const struct {
         const char* what;
         std::string file;
-        const char* plate;
-        double middle;  // of the square, in points up from the bottom left
+        const char* plate = "plate-1-Magenta.png";
+        double middle = 100;  // of the square, in points up from the bottom left
         const char* refusal = nullptr;
     } rows[] = {
         {"an update reusing 4 at generation 1",
          PdfTextWithUpdate(PdfText("%PDF-1.7", objects),
                            {{3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 1 R >>"},
                             {4, 1, square("0 1 0 0", 50)}},
-                           "/Size 5 /Root 1 0 R"),
-         "plate-1-Magenta.png", 100},
-        {"updates at generation 1, then 0", updates({1, 0}), "plate-1-Magenta.png", 100},
-        {"updates at generation 3, then 1", updates({3, 1}), "plate-1-Magenta.png", 100},
-        {"updates at generations 9, 7, 5, 3, 1", updates({9, 7, 5, 3, 1}), "plate-1-Magenta.png", 100},
-        {"an update at generation 1, then a cross-reference stream's at 0", updates({1, 0}, true),
-         "plate-1-Magenta.png", 100},
+                           "/Size 5 /Root 1 0 R")},
+        {"updates at generation 1, then 0", updates({1, 0})},
+        {"updates at generation 3, then 1", updates({3, 1})},
+        {"updates at generations 9, 7, 5, 3, 1", updates({9, 7, 5, 3, 1})},
+        {"an update at generation 1, then a cross-reference stream's at 0", updates({1, 0}, {stream})},
+        {"100 bytes before the header", junk + updates({1, 0})},
+        {"a form, 100 bytes before the header", junk + updates({1, 0}, {}, "", /*form=*/true)},
+        {"startxref 7 bytes off", startxrefOff},
+        {"the oldest /Prev 0", updates({3, 1}, {}, oldest(false))},
+        {"the oldest /Prev its own section", updates({1, 0}, {}, oldest(true))},
+        {"an older stream section of /W [0 0 0]", updates({1, 0}, {"/W [0 0 0] /Index [3 3]", true})},
+        {"an older stream section of /Index [-1 3]", updates({1, 0}, {"/W [1 2 1] /Index [-1 3]", true})},
+        {"a stream section promising 2,000,000,000 rows", updates({1, 0}, {"/W [1 2 1] /Index [3 2000000000]"})},
+        {"an unfiltered stream section 40 bytes shorter than its /Length", updates({1, 0}, {stream, false, false, 40})},
+        {"a stream section of /Index [3 1 4 2]", updates({1, 0}, {"/W [1 2 1] /Index [3 1 4 2]"})},
+        {"a hybrid table freeing what its stream lists", hybrid},
+        {"an update's header 4 1 obj at an entry of 4 0", headed},
+        {"the page lowered into an object stream", packed},
+        {"4 0 pointed back at a body before 4 65535's", repointed},
         {"the catalog at generation 1, then 0", catalog, "plate-3-Black.png", 70},
         {"a header of generation 7 at an entry of generation 0", header, "plate-3-Black.png", 70},
         {"the content stream first in the file at an entry of offset 0",
@@ -280,6 +384,22 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
             EXPECT_NEAR(middle.second, plate == std::string(row.plate) ? 200 - row.middle : -1, 2) << plate;
         }
     }
+
+    std::vector<std::string> arrayObjects = objects;
+    arrayObjects.push_back("[4 1 R 6 0 R]");
+    arrayObjects.push_back(square("0 1 0 0", 50));
+    std::map<std::string, std::vector<uint8_t>> drawn[2];
+    for (const char* contents : {"[4 1 R 6 0 R]", "5 0 R"}) {
+        SCOPED_TRACE(contents);
+        arrayObjects[2] = page(contents);
+        const std::string file = WriteFile("array.pdf", PdfText("%PDF-1.7", arrayObjects));
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+        EXPECT_EQ(run.m_code, 0);
+        EXPECT_NE(run.m_err.find("its content stream 4 1 R is not in the file"), std::string::npos) << run.m_err;
+        drawn[contents[0] == '5'] = Outputs(m_out);
+    }
+    EXPECT_FALSE(drawn[0].empty());
+    EXPECT_EQ(drawn[0], drawn[1]);
 }
 
 }  // namespace

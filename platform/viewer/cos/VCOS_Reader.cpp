@@ -208,13 +208,16 @@ private:
     // not hold (an array's elements included) stay as such, so that the
     // page can say which of its content streams it lacks.
     VCOS_Obj Contents(QPDFObjectHandle value, int depth);
+    // An array's copy whose elements are copied as Named copies them.
+    VCOS_Obj NamedElements(QPDFObjectHandle array, int depth);
     VCOS_Obj Named(QPDFObjectHandle value, int depth);
     // The generation each object number is declared with: the one the
     // newest cross-reference section that lists the number gives, whether
-    // an update raised it (a freed number reused) or lowered it; the
-    // highest the table gives where the sections cannot be followed (qpdf
-    // rebuilt its table); for a number the table lacks, the first qpdf
-    // lists. Every other generation of the number reads as null.
+    // an update raised it (a freed number reused) or lowered it; where the
+    // sections cannot be followed (qpdf rebuilt its table), the one of the
+    // body last in the file, as a repair finds it; for a number the table
+    // lacks, the first qpdf lists. Every other generation of the number
+    // reads as null.
     std::map<int, int> Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
                                    const std::vector<QPDFObjectHandle>& objects) const;
     // The object qpdf read as null at id's entry, read under the generation
@@ -229,6 +232,11 @@ private:
     // stream, or one that lacks the number, lost its object, which
     // MuPDF's repair may find.
     bool ListedIn(int stream, int number);
+    // Whether qpdf, having rebuilt its table since, reads id from another
+    // place than entry, the one the file's sections give.
+    bool Moved(QPDFObjGen id, const QPDFXRefEntry& entry);
+    // The objects that dictionaries name as their /Contents by reference.
+    std::set<QPDFObjGen> NamedAsContents(const std::vector<QPDFObjectHandle>& objects) const;
 
     VCOS_Store& m_store;
     VCOS_DocId m_doc;
@@ -309,6 +317,10 @@ VCOS_Obj Copier::Value(QPDFObjectHandle object, int depth) {
 VCOS_Obj Copier::Contents(QPDFObjectHandle value, int depth) {
     if (value.isIndirect() || !value.isArray())
         return Named(value, depth);
+    return NamedElements(value, depth);
+}
+
+VCOS_Obj Copier::NamedElements(QPDFObjectHandle value, int depth) {
     const VCOS_Obj array = m_store.NewArray(m_doc, false, 0);
     uint32_t index = 0;
     for (QPDFObjectHandle item : value.getArrayAsVector())
@@ -376,26 +388,38 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
     return VCOS_NullObj;  // null, and what qpdf keeps only inside content streams
 }
 
+// Where the body an entry names starts in the file: an object stream's
+// own place for an object in it; -1 where that is not known.
+qpdf_offset_t Where(const std::map<QPDFObjGen, QPDFXRefEntry>& xref, const QPDFXRefEntry& entry) {
+    if (entry.getType() == 1)
+        return entry.getOffset();
+    const auto stream = xref.find(QPDFObjGen(entry.getType() == 2 ? entry.getObjStreamNumber() : 0, 0));
+    return stream != xref.end() && stream->second.getType() == 1 ? stream->second.getOffset() : -1;
+}
+
 std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
                                        const std::vector<QPDFObjectHandle>& objects) const {
-    std::map<int, int> generations;
-    bool several = false;
+    // Each number's body last in the file, as a repair that reads the file
+    // from its start finds it (the highest generation among unknown places).
+    std::map<int, std::pair<qpdf_offset_t, int>> last;
+    std::set<int> several;
     for (const auto& [id, entry] : xref) {
-        const auto [at, added] = generations.emplace(id.getObj(), id.getGen());
-        several = several || !added;
-        if (!added)
-            at->second = std::max(at->second, id.getGen());
+        const std::pair<qpdf_offset_t, int> here(Where(xref, entry), id.getGen());
+        const auto [at, added] = last.emplace(id.getObj(), here);
+        if (!added) {
+            several.insert(id.getObj());
+            at->second = std::max(at->second, here);
+        }
     }
     // Only a number listed at several generations needs the sections' order.
     const std::optional<std::map<int, int>> newest =
-        several ? VCOS_XrefChain::NewestGenerations(m_bytes) : std::nullopt;
-    // Where the sections and qpdf's table disagree, the highest stands.
-    for (auto& [number, generation] : generations) {
-        if (!newest)
-            break;
-        const auto found = newest->find(number);
-        if (found != newest->end() && xref.count(QPDFObjGen(number, found->second)) != 0)
-            generation = found->second;
+        several.empty() ? std::nullopt : VCOS_XrefChain::NewestGenerations(m_bytes, several);
+    std::map<int, int> generations;
+    for (const auto& [number, body] : last) {
+        const auto found = newest ? newest->find(number) : std::map<int, int>::const_iterator();
+        // Where the sections and qpdf's table disagree, the last body stands.
+        const bool listed = newest && found != newest->end() && xref.count(QPDFObjGen(number, found->second)) != 0;
+        generations.emplace(number, listed ? found->second : body.second);
     }
     for (const QPDFObjectHandle& object : objects)
         generations.emplace(object.getObjGen().getObj(), object.getObjGen().getGen());
@@ -426,6 +450,26 @@ QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entr
     if (!here(xref, /*listed=*/false) || !here(*m_rebuilt, /*listed=*/true))
         return QPDFObjectHandle::newNull();
     return m_qpdf.getObjectByObjGen(underHeader);
+}
+
+bool Copier::Moved(QPDFObjGen id, const QPDFXRefEntry& entry) {
+    if (entry.getType() != 1)
+        return false;
+    if (!m_rebuilt)
+        m_rebuilt = m_qpdf.getXRefTable();
+    const auto found = m_rebuilt->find(id);
+    return found == m_rebuilt->end() || found->second.getType() != 1 || found->second.getOffset() != entry.getOffset();
+}
+
+std::set<QPDFObjGen> Copier::NamedAsContents(const std::vector<QPDFObjectHandle>& objects) const {
+    std::set<QPDFObjGen> named;
+    for (QPDFObjectHandle object : objects)
+        if (object.isDictionary()) {
+            QPDFObjectHandle contents = object.getKey("/Contents");
+            if (contents.isIndirect())
+                named.insert(contents.getObjGen());
+        }
+    return named;
 }
 
 bool Copier::ListedIn(int stream, int number) {
@@ -504,12 +548,12 @@ size_t Copier::Copy() {
     // qpdf gives up on some objects it cannot parse (a stream whose /Length
     // refers to the stream itself) and reads them as null; a page would then
     // draw nothing without a word. An entry that points nowhere is a missing
-    // object, read as null as qpdf and other readers read it.
+    // object, read as null as qpdf and other readers read it. An entry's
+    // offset names its body even where qpdf, having rebuilt its table over a
+    // header that disagrees, reads an older body of the number there.
     for (Kept& object : kept) {
-        if (!object.m_body.isNull())
-            continue;
         const auto entry = xref.find(object.m_id);
-        if (entry == xref.end())
+        if (entry == xref.end() || (!object.m_body.isNull() && !Moved(object.m_id, entry->second)))
             continue;
         QPDFObjectHandle body = UnderItsHeader(object.m_id, entry->second, xref);
         if (!body.isNull()) {
@@ -520,6 +564,8 @@ size_t Copier::Copy() {
             m_declared.emplace(body.getObjGen(), object.m_declared);
             continue;
         }
+        if (!object.m_body.isNull())
+            continue;
         const bool lost = entry->second.getType() == 1
                               ? LostAt(m_bytes, entry->second.getOffset(), object.m_id, &m_bodyBudget)
                               : entry->second.getType() == 2 &&
@@ -541,8 +587,13 @@ size_t Copier::Copy() {
     // is not null, as the dictionaries still to copy ask of what they name.
     // An encrypted file keeps its objects: qpdf reads its permissions after.
     const bool release = !m_qpdf.isEncrypted();
+    // An array named as a page's contents by reference keeps its references
+    // to objects the file lacks, as the same array given directly does.
+    const std::set<QPDFObjGen> contents = NamedAsContents(objects);
     for (Kept& object : kept) {
-        m_store.Define(object.m_declared, Direct(object.m_body, 0));
+        m_store.Define(object.m_declared, contents.count(object.m_id) != 0 && object.m_body.isArray()
+                                              ? NamedElements(object.m_body, 0)
+                                              : Direct(object.m_body, 0));
         CollectWarnings();
         if (release && object.m_body.isIndirect() && !object.m_body.isNull())
             m_qpdf.replaceObject(object.m_body.getObjGen(), QPDFObjectHandle::newBool(false));

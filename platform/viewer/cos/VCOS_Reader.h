@@ -27,11 +27,14 @@
 // cross-reference section that lists it gives (the trailers' /Prev chain,
 // VCOS_XrefChain.h): an update that frees a number and reuses it raises the
 // generation, and one may lower it too. Where the chain cannot be followed,
-// the highest generation the table gives stands. A reference to another
-// generation of the number reads as null. A body whose header gives another
-// generation than its entry ("4 7 obj" where the entry says 4 0) is read
-// as the object the entry names, which a reference by either generation
-// reaches.
+// the generation of the number's body last in the file stands, as a repair
+// that reads the file from its start finds it. A reference to another
+// generation of the number reads as null; in a page's /Contents, an array
+// given by reference included, it stays a reference to a missing object.
+// A body whose header gives another generation than its entry ("4 7 obj"
+// where the entry says 4 0) is read as the object the entry names, which a
+// reference by either generation reaches, also where qpdf, rebuilding its
+// table over that header, reads an older body of the number instead.
 // A seek past the end of the file (an absurd /Length) ends at the end, so
 // that qpdf recovers the stream up to its endstream.
 // No qpdf type leaves the reader.

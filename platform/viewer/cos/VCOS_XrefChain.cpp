@@ -1,12 +1,16 @@
 #include "viewer/cos/VCOS_XrefChain.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <new>
-#include <set>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include <qpdf/Buffer.hh>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/BufferInputSource.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
@@ -19,10 +23,112 @@ struct Broken : std::runtime_error {
     Broken() : std::runtime_error("the cross-reference chain cannot be followed") {}
 };
 
+// Where the file's offsets count from: its "%PDF-n.m" header within the
+// first 1024 bytes, as qpdf counts them when bytes come before it.
+size_t HeaderOffset(const std::string& bytes) {
+    const std::string head = bytes.substr(0, 1024 + 8);
+    for (size_t at = head.find("%PDF-"); at != std::string::npos && at < 1024; at = head.find("%PDF-", at + 1)) {
+        size_t p = at + 5;
+        const auto digits = [&] {
+            const size_t first = p;
+            while (p < head.size() && head[p] >= '0' && head[p] <= '9')
+                ++p;
+            return p > first;
+        };
+        if (digits() && p < head.size() && head[p++] == '.' && digits())
+            return at;
+    }
+    return 0;
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
+
+// A stream section's rows as qpdf decodes them, of which only those of the
+// numbers asked for are read, so that neither what the walk holds nor its
+// work per byte grows with the rows a stream holds or promises.
+class RowSink : public Pipeline {
+public:
+    using Noter = std::function<void(long long number, long long generation)>;
+
+    // pairs: /Index's, first number and count.
+    RowSink(const int (&width)[3], std::vector<std::pair<long long, long long>> pairs, const std::set<int>& numbers,
+            Noter note)
+        : Pipeline("xref rows", nullptr), m_pairs(std::move(pairs)), m_numbers(numbers), m_note(std::move(note)) {
+        for (int f = 0; f < 3; ++f) {
+            m_width[f] = width[f];
+            m_size += static_cast<uint64_t>(width[f]);
+        }
+        for (const auto& pair : m_pairs)
+            m_promised += static_cast<uint64_t>(pair.second);
+        m_number = m_pairs.empty() ? m_numbers.end() : m_numbers.lower_bound(static_cast<int>(m_pairs[0].first));
+    }
+
+    // The rows of interest are found pair by pair as the data reach them,
+    // so that overlapping pairs cost no more than the rows the data hold.
+    void write(unsigned char const* data, size_t len) override {
+        const uint64_t end = m_at + len;
+        while (m_pair < m_pairs.size()) {
+            const auto [first, count] = m_pairs[m_pair];
+            if (m_number == m_numbers.end() || *m_number >= first + count) {
+                m_first += static_cast<uint64_t>(count);
+                if (++m_pair < m_pairs.size())
+                    m_number = m_numbers.lower_bound(static_cast<int>(m_pairs[m_pair].first));
+                continue;
+            }
+            const uint64_t start = (m_first + static_cast<uint64_t>(*m_number - first)) * m_size;
+            const uint64_t from = std::max(start, m_at);
+            const uint64_t to = std::min(start + m_size, end);
+            if (from >= end)
+                break;
+            std::copy(data + (from - m_at), data + (to - m_at), m_row + (from - start));
+            if (to < start + m_size)
+                break;  // the row goes on in the next piece
+            Row(*m_number++);
+        }
+        m_at = end;
+    }
+    void finish() override {}
+
+    // Whether the data hold every row the pairs promise, each one read.
+    bool Whole() const { return !m_broken && m_at / m_size >= m_promised; }
+
+private:
+    void Row(long long number) {
+        uint64_t field[3] = {m_width[0] == 0 ? 1u : 0u, 0, 0};
+        size_t byte = 0;
+        for (int f = 0; f < 3; ++f)
+            for (int b = 0; b < m_width[f]; ++b)
+                field[f] = field[f] << 8 | m_row[byte++];
+        // qpdf catches what its pipeline throws; the walk hears it after.
+        try {
+            // Other types name nothing a reader knows.
+            if (field[0] <= 2)
+                m_note(number, field[0] == 0 ? -1 : field[0] == 2 ? 0 : static_cast<long long>(field[2]));
+        } catch (const Broken&) {
+            m_broken = true;
+        }
+    }
+
+    int m_width[3] = {0, 0, 0};
+    uint64_t m_size = 0;  // of a row
+    std::vector<std::pair<long long, long long>> m_pairs;
+    uint64_t m_promised = 0;  // rows
+    const std::set<int>& m_numbers;
+    Noter m_note;
+    size_t m_pair = 0;                      // the pair the data are in
+    uint64_t m_first = 0;                   // its first row
+    std::set<int>::const_iterator m_number;  // its next number asked for
+    unsigned char m_row[24] = {};
+    uint64_t m_at = 0;  // bytes gone by
+    bool m_broken = false;
+};
+
 class Walker {
 public:
-    explicit Walker(const std::string& bytes)
+    Walker(const std::string& bytes, const std::set<int>& numbers)
         : m_bytes(bytes),
+          m_numbers(numbers),
+          m_base(HeaderOffset(bytes)),
           m_input(std::make_shared<BufferInputSource>(
               "", new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())), bytes.size()),
               /*own_memory=*/true)) {
@@ -55,6 +161,9 @@ private:
     }
 
     long long Table() {
+        // A hybrid table frees what only its stream holds, for readers that
+        // know no streams: its free entries count after the stream's.
+        std::vector<long long> freed;
         for (;;) {
             const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "");
             if (token.isWord("trailer"))
@@ -69,16 +178,20 @@ private:
                 const QPDFTokenizer::Token kind = m_tokenizer.readToken(m_input, "");
                 if (!kind.isWord("n") && !kind.isWord("f"))
                     throw Broken();
-                Note(first + i, kind.isWord("n") ? generation : -1);
+                if (kind.isWord("n"))
+                    Note(first + i, generation);
+                else
+                    freed.push_back(first + i);
             }
         }
         QPDFObjectHandle trailer = Object();
-        // A hybrid file's stream belongs to the table's own section.
         QPDFObjectHandle stream = trailer.getKey("/XRefStm");
         if (stream.isInteger()) {
             Seek(stream.getIntValue());
             Stream();
         }
+        for (const long long number : freed)
+            Note(number, -1);
         return Prev(trailer);
     }
 
@@ -89,29 +202,50 @@ private:
         if (!m_tokenizer.readToken(m_input, "").isWord("obj"))
             throw Broken();
         QPDFObjectHandle dict = Object();
-        QPDFObjectHandle length = dict.getKey("/Length");
-        if (!m_tokenizer.readToken(m_input, "").isWord("stream") || !length.isInteger())
+        QPDFObjectHandle type = dict.getKey("/Type");
+        if (!m_tokenizer.readToken(m_input, "").isWord("stream") || !type.isName() || type.getName() != "/XRef")
             throw Broken();
         size_t at = static_cast<size_t>(m_input->tell());
         if (at < m_bytes.size() && m_bytes[at] == '\r')
             ++at;
         if (at < m_bytes.size() && m_bytes[at] == '\n')
             ++at;
-        const long long size = length.getIntValue();
-        if (size < 0 || static_cast<uint64_t>(size) > m_bytes.size() - at)
-            throw Broken();
-        QPDFObjectHandle stream = QPDFObjectHandle::newStream(&m_scratch, m_bytes.substr(at, static_cast<size_t>(size)));
+        QPDFObjectHandle stream =
+            QPDFObjectHandle::newStream(&m_scratch, m_bytes.substr(at, Length(dict.getKey("/Length"), at)));
         stream.getDict().replaceKey("/Filter", dict.getKey("/Filter"));
         stream.getDict().replaceKey("/DecodeParms", dict.getKey("/DecodeParms"));
-        std::shared_ptr<Buffer> data = stream.getStreamData();
-        Rows(dict, std::string(reinterpret_cast<const char*>(data->getBuffer()), data->getSize()));
+        Rows(dict, stream);
         return dict;
     }
 
-    void Rows(QPDFObjectHandle dict, const std::string& data) {
+    // The stream data's length at at: /Length where endstream follows it,
+    // else up to the next endstream, as qpdf recovers it.
+    size_t Length(QPDFObjectHandle length, size_t at) {
+        if (length.isInteger() && length.getIntValue() >= 0 &&
+            static_cast<uint64_t>(length.getIntValue()) <= m_bytes.size() - at) {
+            size_t end = at + static_cast<size_t>(length.getIntValue());
+            while (end < m_bytes.size() && IsSpace(m_bytes[end]))
+                ++end;
+            if (m_bytes.compare(end, 9, "endstream") == 0)
+                return static_cast<size_t>(length.getIntValue());
+        }
+        // Each section looks for its endstream in one list of them, so that
+        // many damaged sections cost no more than one pass over the file.
+        if (m_endstreams.empty()) {
+            for (size_t found = m_bytes.find("endstream"); found != std::string::npos;
+                 found = m_bytes.find("endstream", found + 1))
+                m_endstreams.push_back(found);
+            m_endstreams.push_back(std::string::npos);
+        }
+        const size_t end = *std::lower_bound(m_endstreams.begin(), m_endstreams.end(), at);
+        if (end == std::string::npos)
+            throw Broken();
+        return end - at;
+    }
+
+    void Rows(QPDFObjectHandle dict, QPDFObjectHandle stream) {
         QPDFObjectHandle widths = dict.getKey("/W");
         int width[3] = {0, 0, 0};
-        size_t row = 0;
         for (int i = 0; i < 3; ++i) {
             if (!widths.isArray() || !widths.getArrayItem(i).isInteger())
                 throw Broken();
@@ -119,55 +253,58 @@ private:
             if (value < 0 || value > 8)
                 throw Broken();
             width[i] = static_cast<int>(value);
-            row += static_cast<size_t>(value);
         }
+        if (width[0] + width[1] + width[2] == 0)
+            throw Broken();
         QPDFObjectHandle index = dict.getKey("/Index");
         if (!index.isArray()) {
             index = QPDFObjectHandle::newArray();
             index.appendItem(QPDFObjectHandle::newInteger(0));
             index.appendItem(dict.getKey("/Size"));
         }
-        size_t at = 0;
+        if (index.getArrayNItems() % 2 != 0)
+            throw Broken();
+        std::vector<std::pair<long long, long long>> pairs;
         for (int pair = 0; pair + 1 < index.getArrayNItems(); pair += 2) {
             if (!index.getArrayItem(pair).isInteger() || !index.getArrayItem(pair + 1).isInteger())
                 throw Broken();
             const long long first = index.getArrayItem(pair).getIntValue();
             const long long count = index.getArrayItem(pair + 1).getIntValue();
-            for (long long i = 0; i < count; ++i, at += row) {
-                if (row == 0 || data.size() - at < row)
-                    throw Broken();
-                uint64_t field[3] = {width[0] == 0 ? 1u : 0u, 0, 0};
-                size_t byte = at;
-                for (int f = 0; f < 3; ++f)
-                    for (int b = 0; b < width[f]; ++b)
-                        field[f] = field[f] << 8 | static_cast<unsigned char>(data[byte++]);
-                // Other types name nothing a reader knows.
-                if (field[0] <= 2)
-                    Note(first + i, field[0] == 0 ? -1 : field[0] == 2 ? 0 : static_cast<long long>(field[2]));
-            }
+            if (first < 0 || count < 0 || first > INT32_MAX || count > INT32_MAX)
+                throw Broken();
+            pairs.emplace_back(first, count);
         }
+        // A stream holding fewer rows than its /Index promises is refused
+        // whole, as qpdf refuses it, once its rows have gone by.
+        RowSink rows(width, std::move(pairs), m_numbers,
+                     [this](long long number, long long generation) { Note(number, generation); });
+        if (!stream.pipeStreamData(&rows, 0, qpdf_dl_generalized, /*suppress_warnings=*/true) || !rows.Whole())
+            throw Broken();
     }
 
-    // The newest section's word stands: older ones are read later.
+    // The newest section's word stands: older ones are read later. Only
+    // the numbers asked for are kept.
     void Note(long long number, long long generation) {
         if (number < 0 || number > INT32_MAX || generation > 65535)
             throw Broken();
-        m_newest.emplace(static_cast<int>(number), static_cast<int>(generation));
+        if (m_numbers.count(static_cast<int>(number)) != 0)
+            m_newest.emplace(static_cast<int>(number), static_cast<int>(generation));
     }
 
+    // A trailer's /Prev; 0, as none, ends the chain.
     long long Prev(QPDFObjectHandle dict) {
         QPDFObjectHandle prev = dict.getKey("/Prev");
         if (prev.isNull())
             return 0;
-        if (!prev.isInteger() || prev.getIntValue() == 0)
+        if (!prev.isInteger() || prev.getIntValue() < 0)
             throw Broken();
         return prev.getIntValue();
     }
 
     void Seek(long long offset) {
-        if (offset <= 0 || static_cast<uint64_t>(offset) >= m_bytes.size())
+        if (offset <= 0 || static_cast<uint64_t>(offset) >= m_bytes.size() - m_base)
             throw Broken();
-        m_input->seek(offset, SEEK_SET);
+        m_input->seek(static_cast<qpdf_offset_t>(m_base) + offset, SEEK_SET);
     }
 
     long long Integer() {
@@ -194,18 +331,22 @@ private:
     }
 
     const std::string& m_bytes;
+    const std::set<int>& m_numbers;
+    const size_t m_base;  // where the header stands, from which offsets count
     std::shared_ptr<InputSource> m_input;
     QPDFTokenizer m_tokenizer;
     QPDF m_scratch;
     std::set<long long> m_visited;
+    std::vector<size_t> m_endstreams;  // every endstream's place, then npos, once one is looked for
     std::map<int, int> m_newest;
 };
 
 }  // namespace
 
-std::optional<std::map<int, int>> VCOS_XrefChain::NewestGenerations(const std::string& bytes) {
+std::optional<std::map<int, int>> VCOS_XrefChain::NewestGenerations(const std::string& bytes,
+                                                                    const std::set<int>& numbers) {
     try {
-        return Walker(bytes).Walk();
+        return Walker(bytes, numbers).Walk();
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {

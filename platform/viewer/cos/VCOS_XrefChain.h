@@ -1,12 +1,16 @@
 // The cross-reference sections of a PDF file in the order a reader takes
-// them: from the last startxref back along each trailer's /Prev, newest
-// first, a table's /XRefStm stream right after the table. Classic tables
-// and cross-reference streams are read; their data are decoded with a
-// scratch qpdf document. No qpdf type leaves the chain.
+// them: from the last startxref back along each trailer's /Prev (0 for
+// none), newest first, a table's /XRefStm stream right after the table's
+// entries in use and before its free ones. Offsets count from the "%PDF-"
+// header, as qpdf counts them. Classic tables and cross-reference streams
+// are read; a stream's /Length that endstream does not follow is recovered
+// up to its endstream, and its data are decoded with a scratch qpdf
+// document, row by row. No qpdf type leaves the chain.
 #pragma once
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 class VCOS_XrefChain {
@@ -15,6 +19,10 @@ public:
     // number: -1 where that section frees the number, 0 for an object in an
     // object stream. Nothing when the chain cannot be followed (no
     // startxref, a section or trailer that does not parse, a loop), where a
-    // reader rebuilds its table from the bodies instead.
-    static std::optional<std::map<int, int>> NewestGenerations(const std::string& bytes);
+    // reader rebuilds its table from the bodies instead; as qpdf does, a
+    // stream with fewer rows than its /Index promises is such a section.
+    // Only numbers are kept: what the walk holds grows with them, never with
+    // the rows a stream holds or promises.
+    static std::optional<std::map<int, int>> NewestGenerations(const std::string& bytes,
+                                                               const std::set<int>& numbers);
 };
