@@ -129,7 +129,7 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
         Grow();
     const uint8_t* const taken = m_acc.PutPtr();
     Take(in);
-    if (m_state != ReadingHeader)
+    if (m_stopAtDataEnd && m_state != ReadingHeader)
         m_firstScan.Read(taken, static_cast<FILT_Size>(m_acc.PutPtr() - taken));
     // libjpeg goes on where it left the padding of whole data.
     if (m_onPadding)
@@ -529,12 +529,6 @@ void FILT_DCTDecode::CapToData() {
     // than a bit.
     if (!m_stopAtDataEnd || !m_multipleScans || m_jpeg.arith_code || m_jpeg.Ss != 0 || m_jpeg.Ah != 0)
         return;
-    // Past a restart marker met out of place libjpeg fills the interval
-    // with blocks of no bits, and a marker out of sequence skips two more;
-    // without a restart interval it fills the rest of the scan.
-    const uint64_t restarts = m_firstScan.Restarts();
-    if (restarts && !m_jpeg.restart_interval)
-        return;
     uint64_t blocksPerRow = 0, blocksPerMCU = 0;
     for (int i = 0; i < m_jpeg.comps_in_scan; ++i) {
         const jpeg_component_info* c = m_jpeg.cur_comp_info[i];
@@ -543,7 +537,15 @@ void FILT_DCTDecode::CapToData() {
     }
     if (m_jpeg.comps_in_scan == 1)
         blocksPerMCU = 1;
-    const uint64_t blocks = uint64_t{m_acc.DataAvailable()} * 8 + restarts * 3 * m_jpeg.restart_interval * blocksPerMCU;
+    // Past a restart marker met out of place libjpeg fills the interval
+    // with blocks of no bits, and a marker out of sequence skips two more;
+    // without a restart interval it fills the rest of the scan.
+    const uint64_t restarts = m_firstScan.Restarts();
+    const uint64_t filled = !restarts                    ? 0
+                            : m_jpeg.restart_interval == 0 ? MaxFilledBlocks
+                                                           : std::min<uint64_t>(MaxFilledBlocks, restarts * 3 *
+                                                                                m_jpeg.restart_interval * blocksPerMCU);
+    const uint64_t blocks = uint64_t{m_acc.DataAvailable()} * 8 + filled;
     // The row where the bits run out is decoded too.
     const uint64_t rows = blocks / std::max<uint64_t>(blocksPerRow, 1) + 1 + SmoothedRows();
     if (rows >= m_jpeg.total_iMCU_rows)

@@ -53,6 +53,10 @@ public:
     static constexpr FILT_Size MaxWholeData = 1u << 28;
     // libjpeg's own memory for whole-image buffers (progressive data).
     static constexpr long MaxJpegMemory = 512L << 20;
+    // Blocks of a first scan that libjpeg may fill past its restart markers
+    // and still be decoded (4 million samples of one component): a few bytes
+    // of markers cost no more than a small picture.
+    static constexpr uint64_t MaxFilledBlocks = uint64_t{1} << 16;
     // Suspended libjpeg calls at the end of the data before giving up.
     static constexpr int32_t MaxStalls = 64;
     // End-of-image markers offered past the end of truncated data; libjpeg
@@ -77,9 +81,10 @@ public:
     // scans only the first scan counts, the later ones refine rows it holds.
     // Such an image, Huffman-coded, is collected whole first and decoded no
     // taller than its data can reach, each block of a first scan taking one
-    // bit at least, and each of its restart markers at most three intervals
+    // bit at least, and its restart markers at most three intervals each
     // (without a restart interval, the rest of the scan: libjpeg decodes on
-    // past the marker): its coefficients cost its data, not its claimed size.
+    // past the marker), MaxFilledBlocks in all: its coefficients cost its
+    // data, not its claimed size.
     // A reader that pads missing samples itself then pays for the data
     // alone, and says where they end: libjpeg's warning of it is logged at
     // debug level only, its other warnings are held (HeldWarning) for the

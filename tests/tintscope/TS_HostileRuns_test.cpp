@@ -281,6 +281,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
          1, refused(8, 20000, 4), {}},
         {"progressive.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 20, "")), 1, refused(8, 20000, 4), {}},
+        // Blocks libjpeg fills past a restart marker are bounded (64 Ki: 6
+        // iMCU rows of 10,000 blocks, the row decoded and two smoothed).
+        {"progressive-restart-marker.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 0, "\xFF\xD5")), 1,
+         refused(72, 20000, 4), {}},
         {"high.pdf",
          image("/Width 1 /Height 16777000 /ColorSpace /DeviceCMYK /BitsPerComponent 1", ""), 1,
          "page 1 was not separated: image /Im0: an image of 1 x 16777000 pixels has a side longer than 65536, more "
