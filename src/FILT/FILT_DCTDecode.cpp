@@ -89,7 +89,6 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_paddingRead = false;
     m_readPastEnd = false;
     m_coefficientsWhole = true;
-    m_firstScan = FILT_DCTFirstScan();
     m_state = ReadingHeader;
 }
 
