@@ -20,6 +20,37 @@ struct ReferenceError {
     JDIMENSION iMCURow = 0;
 };
 
+// The first scan's data from its first byte, as its own reading finds them:
+// whether the restart interval they end in (at the first marker other than
+// a restart marker) holds no byte, the MCU it starts at (-1 when the
+// markers do not count 0 to 7 in turn, or no restart interval is set).
+int64_t EmptyLastInterval(const std::string& jpeg, size_t from, unsigned restartInterval) {
+    uint32_t restarts = 0;
+    bool data = false;
+    for (size_t i = from; i < jpeg.size(); ++i) {
+        if (static_cast<uint8_t>(jpeg[i]) != 0xFF) {
+            data = true;
+            continue;
+        }
+        while (i + 1 < jpeg.size() && static_cast<uint8_t>(jpeg[i + 1]) == 0xFF)
+            ++i;
+        if (i + 1 == jpeg.size())
+            break;
+        const int marker = static_cast<uint8_t>(jpeg[++i]);
+        if (marker == 0) {
+            data = true;
+        } else if (marker >= JPEG_RST0 && marker <= JPEG_RST0 + 7) {
+            if (marker - JPEG_RST0 != static_cast<int>(restarts % 8) || !restartInterval)
+                return -1;
+            ++restarts;
+            data = false;
+        } else {
+            break;
+        }
+    }
+    return data ? -1 : static_cast<int64_t>(restarts) * restartInterval;
+}
+
 void JumpOnError(j_common_ptr jpeg) { std::longjmp(reinterpret_cast<ReferenceError*>(jpeg->err)->jump, 1); }
 
 void NoteRunOut(j_common_ptr jpeg, int level) {
@@ -52,6 +83,14 @@ bool Decode(const std::string& jpeg, int colorTransform, size_t limit, std::vect
     d.mem->max_memory_to_use = 64L << 20;
     jpeg_mem_src(&d, reinterpret_cast<const unsigned char*>(jpeg.data()), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&d, TRUE);
+    // MCUs per iMCU row of the first scan: one block each, v rows of them,
+    // for one component, else the interleaved MCUs across the image.
+    const jpeg_component_info* first = d.cur_comp_info[0];
+    const uint64_t rowMCUs = d.comps_in_scan == 1
+                                 ? uint64_t{first->width_in_blocks} * static_cast<uint64_t>(first->v_samp_factor)
+                                 : (d.image_width + uint64_t{8} * d.max_h_samp_factor - 1) /
+                                       (uint64_t{8} * d.max_h_samp_factor);
+    const int64_t emptyFrom = EmptyLastInterval(jpeg, jpeg.size() - d.src->bytes_in_buffer, d.restart_interval);
     if (!d.saw_Adobe_marker && (d.num_components == 3 || d.num_components == 4)) {
         if (colorTransform == 1)
             d.jpeg_color_space = d.num_components == 3 ? JCS_YCbCr : JCS_YCCK;
@@ -77,9 +116,11 @@ bool Decode(const std::string& jpeg, int colorTransform, size_t limit, std::vect
     }
     const bool severalScans = d.progressive_mode || d.comps_in_scan < d.num_components;
     const uint64_t perRow = static_cast<uint64_t>(d.max_v_samp_factor) * DCTSIZE;
+    // The row an empty interval begins holds nothing of the data.
+    const bool rowEmpty = err.scan == 1 && emptyFrom >= 0 && uint64_t(emptyFrom) == err.iMCURow * rowMCUs;
     out.kept = err.scan == 0 || (severalScans && err.scan > 1)
                    ? out.height
-                   : std::min<uint64_t>(out.height, (uint64_t{err.iMCURow} + 1) * perRow);
+                   : std::min<uint64_t>(out.height, (uint64_t{err.iMCURow} + (rowEmpty ? 0 : 1)) * perRow);
     jpeg_finish_decompress(&d);
     jpeg_destroy_decompress(&d);
     return true;

@@ -5,7 +5,9 @@
 // out (a marker met inside Huffman-coded data, other than a restart marker;
 // the end of the data inside arithmetic-coded data): an image of one scan,
 // or cut in its first, keeps the iMCU rows through the one being decoded
-// then; an image of several scans cut in a later one keeps them all.
+// then (not that one when the restart interval the data ran out in begins
+// it and holds no byte: the scan's start, or a restart marker); an image of
+// several scans cut in a later one keeps them all.
 #pragma once
 
 #include "GLOB/GLOB_Object.h"

@@ -126,7 +126,10 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
     // marker segment) is larger than the buffer.
     if (!m_allTaken && m_suspended && m_acc.SpaceRemaining() == 0)
         Grow();
+    const uint8_t* const taken = m_acc.PutPtr();
     Take(in);
+    if (m_stopAtDataEnd && m_state != ReadingHeader)
+        m_firstScan.Read(taken, static_cast<FILT_Size>(m_acc.PutPtr() - taken));
     // libjpeg goes on where it left the padding of whole data.
     if (m_onPadding)
         return;
@@ -380,15 +383,19 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
             m_numComponents = m_jpeg.num_components;
             m_multipleScans = m_jpeg.progressive_mode || m_jpeg.comps_in_scan < m_jpeg.num_components;
             m_state = Starting;
+            StartFirstScan();
             if (m_jpeg.arith_code || (m_stopAtDataEnd && m_multipleScans)) {
                 m_wholeData = true;
                 m_state = Collecting;
+            } else {
+                m_firstScan.Read(m_acc.GetPtr(), m_acc.DataAvailable());
             }
             break;
         }
         case Collecting:
             if (!Collect(in))
                 return;
+            m_firstScan.Read(m_acc.GetPtr(), m_acc.DataAvailable());
             CapToData();
             m_state = Starting;
             break;
@@ -419,6 +426,9 @@ void FILT_DCTDecode::ProcessBytes(FILT_FilterBuffer& in, FILT_FilterBuffer& out)
                     suspended = true;
                     break;
                 }
+                // Decoded when the data ran out, of none of them.
+                if (m_jpeg.output_scanline > RowsOfData())
+                    break;
                 m_rows.Commit(1);
                 m_stalls = 0;
             }
@@ -479,8 +489,32 @@ JDIMENSION FILT_DCTDecode::RowsOfData() const {
         return m_jpeg.output_height;
     const uint64_t perRow = static_cast<uint64_t>(m_jpeg.max_v_samp_factor) * m_jpeg.min_DCT_scaled_size;
     // The rows smoothing reads past it were decoded from no data: not kept.
-    const uint64_t rows = end.iMCURow + uint64_t{1};
+    const uint64_t rows = end.iMCURow + uint64_t{DataEndRowEmpty() ? 0u : 1u};
     return static_cast<JDIMENSION>(std::min<uint64_t>(m_jpeg.output_height, rows * perRow));
+}
+
+bool FILT_DCTDecode::DataEndRowEmpty() const {
+    // Huffman codes take a bit at least, so an interval of no byte runs out
+    // in its first MCU; arithmetic decoding reads its first bytes at once.
+    const DataEnd& end = DataRanOut();
+    if (end.scan != 1 || !m_firstScan.LastIntervalEmpty())
+        return false;
+    const int64_t start = m_firstScan.LastIntervalStart(m_firstScanInterval);
+    return start >= 0 && static_cast<uint64_t>(start) == uint64_t{end.iMCURow} * m_firstScanRowMCUs;
+}
+
+void FILT_DCTDecode::StartFirstScan() {
+    m_firstScan = FILT_DCTFirstScan();
+    m_firstScanInterval = m_jpeg.restart_interval;
+    // libjpeg's per-scan MCU layout (jdinput.c), which it sets up only when
+    // the scan starts.
+    if (m_jpeg.comps_in_scan == 1) {
+        const jpeg_component_info* c = m_jpeg.cur_comp_info[0];
+        m_firstScanRowMCUs = uint64_t{c->width_in_blocks} * static_cast<uint64_t>(c->v_samp_factor);
+    } else {
+        const uint64_t mcuWidth = static_cast<uint64_t>(m_jpeg.max_h_samp_factor) * DCTSIZE;
+        m_firstScanRowMCUs = (uint64_t{m_jpeg.image_width} + mcuWidth - 1) / mcuWidth;
+    }
 }
 
 uint32_t FILT_DCTDecode::SmoothedRows() const {
@@ -494,13 +528,25 @@ void FILT_DCTDecode::CapToData() {
     // than a bit.
     if (!m_stopAtDataEnd || !m_multipleScans || m_jpeg.arith_code || m_jpeg.Ss != 0 || m_jpeg.Ah != 0)
         return;
-    uint64_t blocksPerRow = 0;
-    for (int i = 0; i < m_jpeg.comps_in_scan; ++i)
-        blocksPerRow += uint64_t{m_jpeg.cur_comp_info[i]->width_in_blocks} *
-                        static_cast<uint64_t>(m_jpeg.cur_comp_info[i]->v_samp_factor);
+    uint64_t blocksPerRow = 0, blocksPerMCU = 0;
+    for (int i = 0; i < m_jpeg.comps_in_scan; ++i) {
+        const jpeg_component_info* c = m_jpeg.cur_comp_info[i];
+        blocksPerRow += uint64_t{c->width_in_blocks} * static_cast<uint64_t>(c->v_samp_factor);
+        blocksPerMCU += static_cast<uint64_t>(c->h_samp_factor) * static_cast<uint64_t>(c->v_samp_factor);
+    }
+    if (m_jpeg.comps_in_scan == 1)
+        blocksPerMCU = 1;
+    // Past a restart marker met out of place libjpeg fills the interval
+    // with blocks of no bits, and a marker out of sequence skips two more;
+    // without a restart interval it fills the rest of the scan.
+    const uint64_t restarts = m_firstScan.Restarts();
+    const uint64_t filled = !restarts                    ? 0
+                            : m_jpeg.restart_interval == 0 ? MaxFilledBlocks
+                                                           : std::min<uint64_t>(MaxFilledBlocks, restarts * 3 *
+                                                                                m_jpeg.restart_interval * blocksPerMCU);
+    const uint64_t blocks = uint64_t{m_acc.DataAvailable()} * 8 + filled;
     // The row where the bits run out is decoded too.
-    const uint64_t rows =
-        uint64_t{m_acc.DataAvailable()} * 8 / std::max<uint64_t>(blocksPerRow, 1) + 1 + SmoothedRows();
+    const uint64_t rows = blocks / std::max<uint64_t>(blocksPerRow, 1) + 1 + SmoothedRows();
     if (rows >= m_jpeg.total_iMCU_rows)
         return;
     // initial_setup's sizes for the lower height; libjpeg derives the rest

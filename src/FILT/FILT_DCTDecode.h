@@ -40,6 +40,7 @@
 #pragma once
 
 #include "FILT/FILT_DCTBase.h"
+#include "FILT/FILT_DCTFirstScan.h"
 #include "FILT/FILT_TupleBuffer.h"
 
 #include <vector>
@@ -52,6 +53,10 @@ public:
     static constexpr FILT_Size MaxWholeData = 1u << 28;
     // libjpeg's own memory for whole-image buffers (progressive data).
     static constexpr long MaxJpegMemory = 512L << 20;
+    // Blocks of a first scan that libjpeg may fill past its restart markers
+    // and still be decoded (4 million samples of one component): a few bytes
+    // of markers cost no more than a small picture.
+    static constexpr uint64_t MaxFilledBlocks = uint64_t{1} << 16;
     // Suspended libjpeg calls at the end of the data before giving up.
     static constexpr int32_t MaxStalls = 64;
     // End-of-image markers offered past the end of truncated data; libjpeg
@@ -69,11 +74,17 @@ public:
     // With stop true, data that run out (at any marker but a restart
     // marker, whatever damage led there) end the output with the iMCU row
     // libjpeg was decoding when they did, as libjpeg decodes it, instead of
-    // the rows it would make up of nothing; in an image of several scans
-    // only the first scan counts, the later ones refine rows it holds. Such
-    // an image, Huffman-coded, is collected whole first and decoded no
+    // the rows it would make up of nothing; before that row when the
+    // restart interval they ran out in begins it and holds no byte (data
+    // that end with their scan header, or right after a restart marker at
+    // a row's start: that row is libjpeg's alone). In an image of several
+    // scans only the first scan counts, the later ones refine rows it holds.
+    // Such an image, Huffman-coded, is collected whole first and decoded no
     // taller than its data can reach, each block of a first scan taking one
-    // bit at least: its coefficients cost its data, not its claimed size.
+    // bit at least, and its restart markers at most three intervals each
+    // (without a restart interval, the rest of the scan: libjpeg decodes on
+    // past the marker), MaxFilledBlocks in all: its coefficients cost its
+    // data, not its claimed size.
     // A reader that pads missing samples itself then pays for the data
     // alone, and says where they end: libjpeg's warning of it is logged at
     // debug level only, its other warnings are held (HeldWarning) for the
@@ -172,6 +183,10 @@ private:
     // The output rows the data reach: all of them unless stopping at the
     // data's end was asked for and they ran out.
     JDIMENSION RowsOfData() const;
+    // The iMCU row where the first scan's data ran out holds none of them.
+    bool DataEndRowEmpty() const;
+    // After the header: what the first scan's data hold, read as they come.
+    void StartFirstScan();
     // iMCU rows past the data's end that smoothing reads: decoded, not kept.
     uint32_t SmoothedRows() const;
     // Before the first scan of a whole multi-scan image: the height its
@@ -224,4 +239,8 @@ private:
     // The first scan holds fewer components than the image, or the image is
     // progressive: libjpeg reads every scan before the first row.
     bool m_multipleScans = false;
+    FILT_DCTFirstScan m_firstScan;
+    // The first scan's restart interval and MCUs per iMCU row.
+    uint32_t m_firstScanInterval = 0;
+    uint64_t m_firstScanRowMCUs = 0;
 };

@@ -245,6 +245,9 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
     const std::string grey = MakeCase({64, 40});
     const std::string progressive = MakeCase({64, 256, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true});
     const std::string arithmetic = MakeCase({64, 256, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 0, true});
+    const std::string restarts = MakeCase({64, 40, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 1});
+    const std::string arithmeticRestarts = MakeCase({64, 40, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 1, true});
+    const auto afterSecondRestart = [](const std::string& jpeg) { return jpeg.substr(0, jpeg.find("\xFF\xD1") + 2); };
     // The second scan's marker, its segment cut short.
     const size_t second = progressive.find("\xFF\xDA", scanStart(progressive));
     const struct {
@@ -252,16 +255,16 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
         std::string jpeg;
         size_t rowBytes, rowsPerIMCU;
         bool allRows;
-        size_t rows;      // kept, when known; 0: not pinned
+        int rows;         // kept, when known; -1: not pinned
         bool cutShort;    // DataCutShort
         size_t smoothed;  // iMCU rows past the kept ones that smoothing reads
-        bool grey = true;  // libjpeg makes 128 of nothing; arithmetic decoding, anything
+        bool grey = true;  // libjpeg makes 128 of nothing; arithmetic decoding or an MCU of no bit, anything
     } cases[] = {
-        {"bad Huffman code in the last iMCU row", badCode, 13 * 4, 8, true, 0, true, 0},
-        {"next to no scan data", thin.substr(0, scanStart(thin) + 1), 4, 8, false, 0, true, 0},
+        {"bad Huffman code in the last iMCU row", badCode, 13 * 4, 8, true, -1, true, 0},
+        {"next to no scan data", thin.substr(0, scanStart(thin) + 1), 4, 8, false, -1, true, 0},
         {"a comment marker after a few MCUs",
-         grey.substr(0, scanStart(grey) + 30) + std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8), 64, 8, false, 0, true, 0},
-        {"progressive, cut in its first scan", progressive.substr(0, scanStart(progressive) + 20), 64, 8, false, 0,
+         grey.substr(0, scanStart(grey) + 30) + std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8), 64, 8, false, -1, true, 0},
+        {"progressive, cut in its first scan", progressive.substr(0, scanStart(progressive) + 20), 64, 8, false, -1,
          true, 2},
         // Two rows of blocks reached; the cap on its height, not the data,
         // would give 120.
@@ -271,8 +274,17 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
          0},
         {"progressive, lacking only its end marker", progressive.substr(0, progressive.size() - 2), 64, 8, true, 256,
          false, 0},
-        {"arithmetic, cut in its scan", arithmetic.substr(0, scanStart(arithmetic) + 200), 64, 8, false, 0, true, 0,
+        {"arithmetic, cut in its scan", arithmetic.substr(0, scanStart(arithmetic) + 200), 64, 8, false, -1, true, 0,
          false},
+        // An interval of no byte that begins a row: that row is libjpeg's alone.
+        {"no scan data", grey.substr(0, scanStart(grey)), 64, 8, false, 0, true, 0, false},
+        {"cut right after the restart marker of its third row", afterSecondRestart(restarts), 64, 8, false, 16, true,
+         0, false},
+        {"arithmetic, cut right after the restart marker of its third row", afterSecondRestart(arithmeticRestarts), 64,
+         8, false, 16, true, 0, false},
+        // Not the end of the data: libjpeg decodes on past it.
+        {"progressive, its first scan only a restart marker",
+         progressive.substr(0, scanStart(progressive)) + "\xFF\xD5", 64, 8, true, 256, true, 0},
     };
     for (const auto& c : cases) {
         // libjpeg's own source would read the cut segment.
@@ -285,14 +297,16 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
             EXPECT_EQ(d.DataCutShort(), c.cutShort);
             ASSERT_EQ(rows.size() % c.rowBytes, 0u);
             EXPECT_TRUE(rows == expected.substr(0, rows.size()));
-            if (c.rows) {
-                EXPECT_EQ(rows.size() / c.rowBytes, c.rows);
+            if (c.rows >= 0) {
+                EXPECT_EQ(rows.size() / c.rowBytes, static_cast<size_t>(c.rows));
             }
             if (c.allRows) {
                 EXPECT_EQ(rows.size(), expected.size());
                 continue;
             }
-            EXPECT_GT(rows.size(), 0u);
+            if (c.rows < 0) {
+                EXPECT_GT(rows.size(), 0u);
+            }
             EXPECT_LT(rows.size(), expected.size());
             EXPECT_EQ(rows.size() / c.rowBytes % c.rowsPerIMCU, 0u);
             const size_t madeUp = rows.size() + c.smoothed * c.rowsPerIMCU * c.rowBytes;

@@ -276,10 +276,15 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         std::string last;  // after "tintscope: FILE: "
         std::vector<PlateRow> plates;
         std::string before = "";  // the line before the last, when there is one
+        bool nearMutool = false;  // each plate within 8 levels of mutool's on 97% of marked pixels
     } rows[] = {
         {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
          1, refused(8, 20000, 4), {}},
         {"progressive.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 20, "")), 1, refused(8, 20000, 4), {}},
+        // Blocks libjpeg fills past a restart marker are bounded (64 Ki: 6
+        // iMCU rows of 10,000 blocks, the row decoded and two smoothed).
+        {"progressive-restart-marker.pdf", image(big, claimed(progressive, "\xFF\xC2", 20000, 0, "\xFF\xD5")), 1,
+         refused(72, 20000, 4), {}},
         {"high.pdf",
          image("/Width 1 /Height 16777000 /ColorSpace /DeviceCMYK /BitsPerComponent 1", ""), 1,
          "page 1 was not separated: image /Im0: an image of 1 x 16777000 pixels has a side longer than 65536, more "
@@ -320,6 +325,12 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
          truncated(8, 64, 4, readAsZero)},
         {"gray-in-scan.pdf", image(grayDict, scanData(gray, 200)), 0, truncated(32, 64, 1, readAsZero),
          {{"plate-3-Black.png", 2, -1}, {"plate-3-Black.png", 50, 0}}},
+        // Data that end with their scan header hold no row: libjpeg's 128s are not kept.
+        {"gray-at-end-of-scan-header.pdf", image(grayDict, scanData(gray, 0)), 0, truncated(0, 64, 1, readAsZero),
+         {{"plate-3-Black.png", 2, 0}}},
+        // A restart marker does not end the data: the rows past it are drawn as decoded.
+        {"progressive-1st-scan-only-a-restart-marker.pdf", image(grayDict, scanData(grayProgressive, 0) + "\xFF\xD5"),
+         0, truncated(64, 64, 1, ", not all at full detail"), {{"plate-3-Black.png", 60, -1}}, "", true},
         {"inline-progressive-in-1st-scan.pdf", inlineImage(scanData(progressive, 40)), 0,
          inlineSaid(truncated(16, 64, 4, readAsZero)), cmykPaper(16)},
         {"inline-junk-before-scan.pdf", inlineImage(scanData(junkBeforeScan, 200)), 0,
@@ -353,6 +364,9 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         {"soft-mask-in-scan.pdf", masked(scanData(gray, 200)), 0,
          "page 1: Image /Im0's soft mask is truncated: its data hold 2048 of 4096 samples" + std::string(readAsZero),
          cmykPaper(32)},
+        {"soft-mask-at-end-of-scan-header.pdf", masked(scanData(gray, 0)), 0,
+         "page 1: Image /Im0's soft mask is truncated: its data hold 0 of 4096 samples" + std::string(readAsZero),
+         {{"plate-0-Cyan.png", 2, 255}, {"plate-3-Black.png", 2, 255}}},
         {"soft-mask-at-scan.pdf", masked(into(gray, "\xFF\xDA", 0)), 1,
          "page 1 was not separated: image /Im0: its soft mask: the image's JPEG data are cut short or damaged before "
          "their first scan (libjpeg: Invalid JPEG file structure: missing SOS marker)", {}},
@@ -380,6 +394,11 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
             }
         }
         EXPECT_EQ(m_tmp.Dir().List(), std::vector<std::string>()) << "temporary files left";
+        const std::vector<GrayPlate> theirs =
+            row.nearMutool ? TS_MutoolPlates(file, m_out.File(std::string(row.name) + ".pam"), 300)
+                           : std::vector<GrayPlate>();
+        for (size_t i = 0; i < theirs.size(); ++i)
+            TS_ExpectNearMutool(TS_ReadPlatePng(out + "/" + ProcessFiles[i + 1]), theirs[i], 0.97);
         // The image spans x 10 to 60 and y 40 to 90 from the top of the
         // 100-point page.
         for (const PlateRow& p : row.plates) {
