@@ -42,11 +42,12 @@ static void Composite(fz_context* ctx, fz_device* target, fz_pixmap* layer, fz_i
 }
 
 void VDRW_DrawTiledOnLayer(fz_context* ctx, fz_device* target, fz_display_list* cell, const VDRW_Tile* tile,
-                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie) {
+                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie, int blends) {
     const fz_irect area = LayerArea(tile, band);
     if (fz_is_empty_irect(area))
         return;
-    fz_pixmap* layer = fz_new_pixmap_with_bbox(ctx, fz_device_bgr(ctx), area, NULL, 1);
+    fz_colorspace* space = blends ? fz_device_cmyk(ctx) : fz_device_bgr(ctx);
+    fz_pixmap* layer = fz_new_pixmap_with_bbox(ctx, space, area, NULL, 1);
     fz_try(ctx) {
         fz_clear_pixmap(ctx, layer);
         if (DrawTiling(ctx, layer, cell, tile, spaces, cookie))
