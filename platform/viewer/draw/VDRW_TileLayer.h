@@ -14,10 +14,11 @@
  *
  * A cell whose marks blend (a group of a blend mode other than Normal,
  * such as MuPDF puts around each mark of a cell painted under one) is
- * tiled on a layer of CMYK instead: blending a mark with the layer's
- * partly transparent pixels, MuPDF unpremultiplies their levels rounding
- * down, which in additive colour takes white one to three levels towards
- * ink, and in CMYK, where white is no ink, leaves it white. */
+ * tiled on a layer of CMYK instead, whose black is composited: blending a
+ * mark with the layer's partly transparent pixels, MuPDF unpremultiplies
+ * their levels rounding down, which in additive colour takes white one to
+ * three levels towards ink, and in CMYK, where white is no ink, leaves it
+ * white. It costs a second pass. */
 #ifndef VDRW_TILELAYER_H
 #define VDRW_TILELAYER_H
 
