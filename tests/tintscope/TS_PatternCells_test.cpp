@@ -127,36 +127,36 @@ std::string Tiling(const std::string& entries, const std::string& cell) {
            " >>\nstream\n" + cell + "\nendstream";
 }
 
-// A pattern filling under Multiply blends with the page once, as a whole:
-// a cell's white marks leave no ink on a plate whose ink no mark uses, and
-// a stencil's cell over a grey page darkens no ink it does not hold. Each
-// plate follows mutool's, which draws in CMYK.
+// A pattern filling under a blend mode blends with the page once, as a
+// whole, as mutool's CMYK drawing does: a cell's white leaves no ink where
+// no mark puts any, and a stencil's cell over a grey page darkens no ink it
+// does not hold.
 TEST_F(TS_ProgramTest, ATilingPatternUnderABlendModeInksOnlyWhereItsMarksInk) {
     std::string stencil = "q 16 0 0 12 2 4 cm BI /W 16 /H 6 /IM true ID ";
     for (int row = 0; row < 6; ++row)
         stencil += "\xf0\x0f";
-    const std::string multiply = "/ExtGState << /GS0 << /BM /Multiply >> >> /Pattern << /P0 5 0 R >>";
     const struct {
-        const char* what;
-        std::string page;
+        const char* mode;
+        bool stencil;  // an uncoloured cell of a stencil over cyan and magenta, else a 0.8-pt white cell with a
+                       // magenta and a black quarter over yellow
         bool noCyan;
-    } rows[] = {
-        {"a white cell with a magenta and a black quarter, over yellow",
-         TS_SquarePage(288, multiply, "0 0 1 0 k 0 0 288 288 re f /GS0 gs /Pattern cs /P0 scn 20 20 240 240 re f",
-                       {Tiling("/PaintType 1 /BBox [0 0 0.8 0.8] /XStep 0.8 /YStep 0.8",
-                               "0 0 0 0 k 0 0 0.8 0.8 re f 0 1 0 0 k 0 0 0.4 0.4 re f 0 0 0 1 k 0.4 0.4 0.4 0.4 re f")}),
-         true},
-        {"an uncoloured cell of a stencil, over cyan and magenta",
-         TS_SquarePage(288, multiply + " /ColorSpace << /PC [/Pattern /DeviceGray] >>",
-                       "0.05 0 0 0 k 0 0 288 288 re f 0 0.6 0 0 k 0 0 120 288 re f "
-                       "q /GS0 gs /PC cs 0.3 /P0 scn 20 20 240 240 re f Q",
-                       {Tiling("/PaintType 2 /BBox [0 0 20 20] /XStep 20 /YStep 20", stencil + "\nEI Q")}),
-         false},
-    };
+    } rows[] = {{"Multiply", false, true}, {"Difference", false, false}, {"Multiply", true, false}};
     const char* plates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        const std::string file = WriteFile("blended.pdf", row.page);
+        SCOPED_TRACE(std::string(row.mode) + (row.stencil ? ", stencil" : ", white cell"));
+        const std::string file = WriteFile(
+            "blended.pdf",
+            TS_SquarePage(
+                288,
+                "/ColorSpace << /PC [/Pattern /DeviceGray] >> /Pattern << /P0 5 0 R >> /ExtGState << /GS0 << /BM /" +
+                    std::string(row.mode) + " >> >>",
+                row.stencil ? "0.05 0 0 0 k 0 0 288 288 re f 0 0.6 0 0 k 0 0 120 288 re f "
+                              "q /GS0 gs /PC cs 0.3 /P0 scn 20 20 240 240 re f Q"
+                            : "0 0 1 0 k 0 0 288 288 re f /GS0 gs /Pattern cs /P0 scn 20 20 240 240 re f",
+                {row.stencil ? Tiling("/PaintType 2 /BBox [0 0 20 20] /XStep 20 /YStep 20", stencil + "\nEI Q")
+                             : Tiling("/PaintType 1 /BBox [0 0 0.8 0.8] /XStep 0.8 /YStep 0.8",
+                                      "0 0 0 0 k 0 0 0.8 0.8 re f 0 1 0 0 k 0 0 0.4 0.4 re f "
+                                      "0 0 0 1 k 0.4 0.4 0.4 0.4 re f")}));
         const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
         ASSERT_EQ(run.m_code, 0) << run.m_err;
         const std::vector<GrayPlate> theirs = TS_MutoolPlates(file, m_docs.File("blended.pam"), 150);
