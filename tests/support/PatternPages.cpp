@@ -176,6 +176,9 @@ std::string MeshData() {
     return data + ">";
 }
 
+const char* const kTriangleMesh = "/ShadingType 4 /ColorSpace /DeviceGray /BitsPerCoordinate 16 "
+                                  "/BitsPerComponent 8 /BitsPerFlag 8 /Decode [0 10 0 10 0 1] /Filter /ASCIIHexDecode";
+
 // Within the budget alone: 102 × 102 cells at 72 dpi, of work 23 each.
 Tiling UnderBudgetAlone() {
     Tiling t;
@@ -225,6 +228,10 @@ const char* BudgetShapeName(BudgetShape shape) {
         return "two meshes in a 10-pt cell, 500 fills";
     case BudgetShape::FiftyTwoUnderBudget:
         return "52 patterns, each within the budget alone";
+    case BudgetShape::ThirtyMeshesTwice:
+        return "30 meshes in a 20-pt cell, 2 fills";
+    case BudgetShape::Type3GlyphTallBox:
+        return "Type 3 glyph of a 2 x 300-pt box at 100 pt in a 2-pt cell";
     }
     return "";
 }
@@ -331,13 +338,41 @@ std::string BudgetPatternPage(BudgetShape shape) {
                            "/CharProcs << /g 7 0 R >> /Encoding << /Type /Encoding /Differences [65 /g] >> "
                            "/FirstChar 65 /LastChar 65 /Widths [1000] /Resources << >> >>",
                            Stream("", "1000 0 d0 " + Zigzag(3000, 1000))});
+    case BudgetShape::ThirtyMeshesTwice: {
+        std::vector<std::string> meshes;
+        t.m_content.clear();
+        for (int i = 0; i < 30; ++i) {
+            t.m_resources += "/Sh" + std::to_string(i) + " " + std::to_string(6 + i) + " 0 R ";
+            t.m_content += " /Sh" + std::to_string(i) + " sh";
+            meshes.push_back(Stream(kTriangleMesh, "000000000000 00ffff000000 000000ffff00>"));
+        }
+        t.m_box = "0 0 20 20";
+        t.m_xstep = t.m_ystep = 20;
+        t.m_resources = "/Shading << " + t.m_resources + ">>";
+        meshes.insert(meshes.begin(), TilingStream(t));
+        return BudgetPage("/Pattern << /P0 5 0 R >>", "/Pattern cs /P0 scn 0 0 200 200 re f 0 0 200 200 re f",
+                          meshes);
+    }
+    case BudgetShape::Type3GlyphTallBox: {
+        std::string tall = "1000 0 0 0 20 3000 d1 0 0 m";
+        for (int i = 1; i <= 3000; ++i)
+            tall += i % 2 ? " 20 " + std::to_string(i) + " l" : " 0 " + std::to_string(i) + " l";
+        t.m_box = "0 0 2 2";
+        t.m_xstep = t.m_ystep = 2;
+        t.m_resources = "/Font << /F1 6 0 R >>";
+        t.m_content = "BT /F1 100 Tf -1 -100 Td (A) Tj ET";
+        return OnePattern(t, "0 0 200 200",
+                          {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 20 3000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                           "/CharProcs << /g 7 0 R >> /Encoding << /Type /Encoding /Differences [65 /g] >> "
+                           "/FirstChar 65 /LastChar 65 /Widths [1000] /Resources << >> >>",
+                           Stream("", tall + " f")});
+    }
     case BudgetShape::TwoMeshesUsed500: {
         t.m_box = "0 0 10 10";
         t.m_xstep = t.m_ystep = 10;
         t.m_resources = "/Shading << /Sh0 6 0 R /Sh1 7 0 R >>";
         t.m_content = "/Sh0 sh /Sh1 sh";
-        const std::string mesh = "/ShadingType 4 /ColorSpace /DeviceGray /BitsPerCoordinate 16 /BitsPerComponent 8 "
-                                 "/BitsPerFlag 8 /Decode [0 10 0 10 0 1] /Filter /ASCIIHexDecode";
+        const std::string mesh = kTriangleMesh;
         std::string fills;
         for (int i = 0; i < 500; ++i)
             fills += "0 0 20 20 re f\n";

@@ -45,6 +45,8 @@ enum class BudgetShape {
     Type3GlyphAt200,      // a 4-pt cell showing a coloured Type 3 glyph at 200 pt that fills a 3,000-segment path
     Type3GlyphAt20,       // the same glyph at 20 pt, small enough for MuPDF's glyph cache at 150 dpi
     TwoMeshesUsed500,     // a 10-pt cell painting a one-triangle mesh and the 3,042-triangle one, 500 fills of 20 pt
+    ThirtyMeshesTwice,    // a 20-pt cell painting 30 one-triangle meshes, filling the page twice
+    Type3GlyphTallBox,    // a 2-pt cell showing a Type 3 glyph at 100 pt whose box is 2 × 300 pt, 3,000 segments
     FiftyTwoUnderBudget,  // 52 patterns (2-pt cell, a 20-segment path) each within the budget alone, own rectangles
 };
 

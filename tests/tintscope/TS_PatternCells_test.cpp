@@ -121,4 +121,54 @@ TEST_F(TS_ProgramTest, APageOfTilingPatternsLeavesNoFaintInkWhereTiffsepLeavesNo
     }
 }
 
+// A tiling pattern of the cell content, its dictionary's entries given.
+std::string Tiling(const std::string& entries, const std::string& cell) {
+    return "<< /PatternType 1 /TilingType 1 /Resources << >> " + entries + " /Length " + std::to_string(cell.size()) +
+           " >>\nstream\n" + cell + "\nendstream";
+}
+
+// A pattern filling under a blend mode blends with the page once, as a
+// whole, as mutool's CMYK drawing does: a cell's white leaves no ink where
+// no mark puts any, and a stencil's cell over a grey page darkens no ink it
+// does not hold.
+TEST_F(TS_ProgramTest, ATilingPatternUnderABlendModeInksOnlyWhereItsMarksInk) {
+    std::string stencil = "q 16 0 0 12 2 4 cm BI /W 16 /H 6 /IM true ID ";
+    for (int row = 0; row < 6; ++row)
+        stencil += "\xf0\x0f";
+    const struct {
+        const char* mode;
+        bool stencil;  // an uncoloured cell of a stencil over cyan and magenta, else a 0.8-pt white cell with a
+                       // magenta and a black quarter over yellow
+        bool noCyan;
+    } rows[] = {{"Multiply", false, true}, {"Difference", false, false}, {"Multiply", true, false}};
+    const char* plates[] = {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.mode) + (row.stencil ? ", stencil" : ", white cell"));
+        const std::string file = WriteFile(
+            "blended.pdf",
+            TS_SquarePage(
+                288,
+                "/ColorSpace << /PC [/Pattern /DeviceGray] >> /Pattern << /P0 5 0 R >> /ExtGState << /GS0 << /BM /" +
+                    std::string(row.mode) + " >> >>",
+                row.stencil ? "0.05 0 0 0 k 0 0 288 288 re f 0 0.6 0 0 k 0 0 120 288 re f "
+                              "q /GS0 gs /PC cs 0.3 /P0 scn 20 20 240 240 re f Q"
+                            : "0 0 1 0 k 0 0 288 288 re f /GS0 gs /Pattern cs /P0 scn 20 20 240 240 re f",
+                {row.stencil ? Tiling("/PaintType 2 /BBox [0 0 20 20] /XStep 20 /YStep 20", stencil + "\nEI Q")
+                             : Tiling("/PaintType 1 /BBox [0 0 0.8 0.8] /XStep 0.8 /YStep 0.8",
+                                      "0 0 0 0 k 0 0 0.8 0.8 re f 0 1 0 0 k 0 0 0.4 0.4 re f "
+                                      "0 0 0 1 k 0.4 0.4 0.4 0.4 re f")}));
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const std::vector<GrayPlate> theirs = TS_MutoolPlates(file, m_docs.File("blended.pam"), 150);
+        for (int ink = 0; ink < 4; ++ink) {
+            SCOPED_TRACE(plates[ink]);
+            const GrayPlate ours = TS_ReadPlatePng(m_out.File(plates[ink]));
+            TS_ExpectNearMutool(ours, theirs[ink], 0.97);
+            if (ink == 0 && row.noCyan) {
+                EXPECT_EQ(std::count(ours.pixels.begin(), ours.pixels.end(), 255), static_cast<long>(ours.pixels.size()));
+            }
+        }
+    }
+}
+
 }  // namespace

@@ -27,13 +27,18 @@ std::string Pattern(int step, const std::string& resources, const std::string& c
 
 // 200 x 200 points: P0, a 10-point cell holding a black and a cyan square;
 // P1, a 50-point cell stroking a line 10 points wide with P2, a 4-point
-// cell of black.
+// cell of black; P3, the same with P4, whose black is a stencil's.
 std::string Page(const std::string& content) {
-    return TS_SquarePage(200, "/Pattern << /P0 5 0 R /P1 7 0 R >> /Font << /F1 6 0 R >>", content,
+    const std::string stroke = "/Pattern CS /P2 SCN 10 w 0 25 m 50 25 l S";
+    return TS_SquarePage(200, "/Pattern << /P0 5 0 R /P1 7 0 R /P3 9 0 R >> /Font << /F1 6 0 R >>", content,
                          {Pattern(10, "", "0 0 0 1 k 0 0 4 4 re f 1 0 0 0 k 5 5 3 3 re f"),
                           "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
-                          Pattern(50, "/Pattern << /P2 8 0 R >>", "/Pattern CS /P2 SCN 10 w 0 25 m 50 25 l S"),
-                          Pattern(4, "", "0 0 0 1 k 0 0 4 4 re f")});
+                          Pattern(50, "/Pattern << /P2 8 0 R >>", stroke), Pattern(4, "", "0 0 0 1 k 0 0 4 4 re f"),
+                          Pattern(50, "/Pattern << /P2 10 0 R >>", stroke),
+                          Pattern(4, "/XObject << /M0 11 0 R >>", "0 0 0 1 k q 4 0 0 4 0 0 cm /M0 Do Q"),
+                          "<< /Type /XObject /Subtype /Image /Width 4 /Height 4 /ImageMask true /BitsPerComponent 1 "
+                          "/Length 4 >>\nstream\n" +
+                              std::string(4, '\0') + "\nendstream"});
 }
 
 // Whether every level within a pixel of (x, y) is the level there.
@@ -60,6 +65,8 @@ TEST_F(TS_ProgramTest, APatternThroughAStrokeOrTextInksOnlyItsCellsInks) {
          "0 0 0 1 K 3 w BT 1 Tr /F1 60 Tf 10 80 Td (TINT) Tj ET"},
         // Too costly to draw cell by cell: the patterns go to MuPDF's tiling.
         {"cells stroking a black pattern over the page", "/Pattern cs /P1 scn 0 0 200 200 re f",
+         "0 0 0 1 K 10 w 0 25 m 200 25 l 0 75 m 200 75 l 0 125 m 200 125 l 0 175 m 200 175 l S", true},
+        {"cells stroking a black stencil's pattern over the page", "/Pattern cs /P3 scn 0 0 200 200 re f",
          "0 0 0 1 K 10 w 0 25 m 200 25 l 0 75 m 200 75 l 0 125 m 200 125 l 0 175 m 200 175 l S", true},
     };
     for (const auto& mark : marks) {

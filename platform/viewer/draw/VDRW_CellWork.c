@@ -226,15 +226,23 @@ static void CountTriangle(fz_context* ctx, void* arg, fz_vertex* a, fz_vertex* b
 }
 
 static size_t g_meshesDecoded;
+static int g_meshesCollide;
 
 void VDRW_ResetMeshCount(void) { __atomic_store_n(&g_meshesDecoded, 0, __ATOMIC_RELAXED); }
 size_t VDRW_MeshesDecoded(void) { return __atomic_load_n(&g_meshesDecoded, __ATOMIC_RELAXED); }
+void VDRW_CollideMeshSlots(int collide) { __atomic_store_n(&g_meshesCollide, collide, __ATOMIC_RELAXED); }
 
+/* The slot holding shade, or the free one where it goes, which a table at
+ * most half full has; -1 when no probe of every slot finds either. */
 static int MeshSlot(const MeshCount* meshes, int slots, const fz_shade* shade) {
-    int slot = VDRW_FirstSlot((uint64_t)(uintptr_t)shade, slots);
-    while (meshes[slot].m_shade && meshes[slot].m_shade != shade)
+    const uint64_t key = __atomic_load_n(&g_meshesCollide, __ATOMIC_RELAXED) ? 0 : (uint64_t)(uintptr_t)shade;
+    int slot = VDRW_FirstSlot(key, slots);
+    for (int probes = 0; probes < slots; ++probes) {
+        if (!meshes[slot].m_shade || meshes[slot].m_shade == shade)
+            return slot;
         slot = VDRW_NextSlot(slot, slots);
-    return slot;
+    }
+    return -1;
 }
 
 /* Twice the slots, the meshes placed again; unchanged when the allocation
@@ -242,9 +250,11 @@ static int MeshSlot(const MeshCount* meshes, int slots, const fz_shade* shade) {
 static void GrowMeshes(fz_context* ctx, Weigher* w) {
     const int slots = w->m_meshSlots ? w->m_meshSlots * 2 : 16;
     MeshCount* meshes = fz_calloc(ctx, (size_t)slots, sizeof *meshes);
-    for (int i = 0; i < w->m_meshSlots; ++i)
-        if (w->m_meshes[i].m_shade)
-            meshes[MeshSlot(meshes, slots, w->m_meshes[i].m_shade)] = w->m_meshes[i];
+    for (int i = 0; i < w->m_meshSlots; ++i) {
+        const int slot = w->m_meshes[i].m_shade ? MeshSlot(meshes, slots, w->m_meshes[i].m_shade) : -1;
+        if (slot >= 0)
+            meshes[slot] = w->m_meshes[i];
+    }
     fz_free(ctx, w->m_meshes);
     w->m_meshes = meshes;
     w->m_meshSlots = slots;
@@ -255,20 +265,19 @@ static void GrowMeshes(fz_context* ctx, Weigher* w) {
 static double Triangles(fz_context* ctx, Weigher* w, fz_shade* shade) {
     if (shade->type < FZ_MESH_TYPE4)
         return 0;
-    if (w->m_meshSlots) {
-        const MeshCount* known = &w->m_meshes[MeshSlot(w->m_meshes, w->m_meshSlots, shade)];
-        if (known->m_shade)
-            return known->m_triangles;
-    }
+    const int known = w->m_meshSlots ? MeshSlot(w->m_meshes, w->m_meshSlots, shade) : -1;
+    if (known >= 0 && w->m_meshes[known].m_shade)
+        return w->m_meshes[known].m_triangles;
     double triangles = 0;
     __atomic_fetch_add(&g_meshesDecoded, 1, __ATOMIC_RELAXED);
     fz_process_shade(ctx, shade, fz_identity, fz_infinite_rect, KeepVertex, CountTriangle, &triangles);
     if (VDRW_SlotsFull(w->m_meshCount, w->m_meshSlots))
         GrowMeshes(ctx, w);
-    MeshCount* slot = &w->m_meshes[MeshSlot(w->m_meshes, w->m_meshSlots, shade)];
-    slot->m_shade = shade;
-    slot->m_triangles = triangles;
-    ++w->m_meshCount;
+    const int slot = MeshSlot(w->m_meshes, w->m_meshSlots, shade);
+    if (slot >= 0) {
+        w->m_meshes[slot] = (MeshCount){shade, triangles};
+        ++w->m_meshCount;
+    }
     return triangles;
 }
 

@@ -61,6 +61,9 @@ void VDRW_WeighTiles(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns
  * meshes decoded to count their triangles. */
 void VDRW_ResetMeshCount(void);
 size_t VDRW_MeshesDecoded(void);
+/* Test hook: non-zero starts every mesh's probe at one slot, so that the
+ * table steps past every mesh counted before; 0 at first. */
+void VDRW_CollideMeshSlots(int collide);
 
 /* The steps i, from *first on, whose cell [lo, hi] + i × step may meet
  * [from, to] and comes within margin of it (step not zero); their count,

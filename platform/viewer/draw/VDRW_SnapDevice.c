@@ -27,6 +27,7 @@ typedef struct SnapDevice {
     int m_inCells; /* cells of patterns being drawn cell by cell, one in another */
     fz_default_colorspaces* m_spaces; /* the page's, for a pattern left to the tiling */
     int m_cellWhite; /* a mark of the cell being recorded may paint white */
+    int m_cellBlends; /* a group of the cell being recorded has a blend mode */
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -237,6 +238,8 @@ static void EndMask(fz_context* ctx, fz_device* dev) { fz_end_mask(ctx, Target(d
 
 static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,
                        int knockout, int blendmode, float alpha) {
+    if (Recording(dev) && blendmode != FZ_BLEND_NORMAL)
+        ((SnapDevice*)dev)->m_cellBlends = 1;
     fz_begin_group(ctx, Target(dev), area, cs, isolated, knockout, blendmode, alpha);
 }
 
@@ -258,6 +261,7 @@ static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view
     }
     snap->m_tile = (Tile){area, view, xstep, ystep, ctm, id};
     snap->m_cellWhite = 0;
+    snap->m_cellBlends = 0;
     return 0;
 }
 
@@ -265,13 +269,15 @@ static int Stopped(const fz_cookie* cookie) {
     return cookie && __atomic_load_n(&cookie->abort, __ATOMIC_RELAXED);
 }
 
-/* MuPDF's own tiling, for a pattern too costly to draw cell by cell; a
- * cell that may paint white goes on a layer that keeps white over white
- * exact (VDRW_TileLayer.h). */
-static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white) {
+/* MuPDF's own tiling, for a pattern too costly to draw cell by cell or
+ * whose cell's marks blend; a cell that may paint white goes on a layer
+ * that keeps white over white exact (VDRW_TileLayer.h). */
+static void DrawAsOneTile(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white,
+                          int blends) {
     __atomic_add_fetch(&g_patternsTiled, 1, __ATOMIC_RELAXED);
     if (white) {
-        VDRW_DrawTiledOnLayer(ctx, snap->m_target, cell, &tile, snap->m_scissor, snap->m_spaces, snap->m_cookie);
+        VDRW_DrawTiledOnLayer(ctx, snap->m_target, cell, &tile, snap->m_scissor, snap->m_spaces, snap->m_cookie,
+                              blends);
         return;
     }
     if (!fz_begin_tile_id(ctx, snap->m_target, tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
@@ -326,8 +332,13 @@ static int ByCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile
 
 /* Each cell drawn straight where it falls on the band, so that its marks
  * blend exactly as any other mark; MuPDF's tiling composites a cell's
- * pixmap and can leave 254 where white was drawn over white. */
-static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white) {
+ * pixmap and can leave 254 where white was drawn over white. A cell whose
+ * marks blend is tiled: they blend with the cell's own marks on
+ * transparent pixels, and the cell with the band once, under the blend
+ * mode of the mark its pattern paints, which MuPDF also puts around each
+ * mark of the cell; drawn onto the band, they would blend with it as many
+ * times (white under Multiply over grey comes out grey squared). */
+static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white, int blends) {
     VDRW_CellRange cells;
     const double count = VDRW_TileCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
                                         snap->m_scissor, &cells);
@@ -335,8 +346,8 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
         return;
     /* Every cell costs at least a unit: more than the budget's units were
      * never chosen, and cannot be counted in integers. */
-    if (!(count <= kVDRW_MostCellWork) || !ByCell(ctx, snap, cell, tile)) {
-        DrawAsOneTile(ctx, snap, cell, tile, white);
+    if (blends || !(count <= kVDRW_MostCellWork) || !ByCell(ctx, snap, cell, tile)) {
+        DrawAsOneTile(ctx, snap, cell, tile, white, blends);
         return;
     }
     __atomic_add_fetch(&g_patternsByCell, 1, __ATOMIC_RELAXED);
@@ -372,12 +383,12 @@ static void EndTile(fz_context* ctx, fz_device* dev) {
     }
     fz_device* recorder = snap->m_recorder;
     fz_display_list* cell = snap->m_cell;
-    const int white = snap->m_cellWhite;
+    const int white = snap->m_cellWhite, blends = snap->m_cellBlends;
     snap->m_recorder = NULL;
     snap->m_cell = NULL;
     fz_try(ctx) {
         fz_close_device(ctx, recorder);
-        DrawTiles(ctx, snap, cell, snap->m_tile, white);
+        DrawTiles(ctx, snap, cell, snap->m_tile, white, blends);
     }
     fz_always(ctx) {
         fz_drop_device(ctx, recorder);

@@ -15,9 +15,9 @@
  * A tiling pattern's cell is recorded and drawn once at each place where
  * it can ink within scissor (the band, VDRW_TileCells), straight onto the
  * device behind, so its marks blend as any other; a pattern the drawing's
- * plan (VDRW_TilePlan.h) leaves to MuPDF's own tiling is drawn by it, on
- * every band alike (on a layer of its own when its cell may paint white,
- * VDRW_TileLayer.h). Without a plan, a pattern whose cells over its whole
+ * plan (VDRW_TilePlan.h) leaves to MuPDF's own tiling, or whose cell's
+ * marks blend, is drawn by it, on every band alike (on a layer of its own
+ * when its cell may paint white, VDRW_TileLayer.h). Without a plan, a pattern whose cells over its whole
  * area times their work (VDRW_CellWork.h, patterns nested in the cell
  * included) pass kVDRW_MostCellWork is left to the tiling. The loop stops
  * when cookie's abort is set. Everything else passes on unchanged. Errors

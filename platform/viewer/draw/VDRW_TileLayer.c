@@ -41,17 +41,43 @@ static void Composite(fz_context* ctx, fz_device* target, fz_pixmap* layer, fz_i
     fz_catch(ctx) fz_rethrow(ctx);
 }
 
+/* A CMYK layer's black as BGR, premultiplied: the page is one ink's grey,
+ * which MuPDF draws into black alone; cyan, magenta and yellow hold only
+ * what a blend mode makes of no ink over no ink (under Difference, full
+ * ink). */
+static fz_pixmap* BlackAsBgr(fz_context* ctx, const fz_pixmap* cmyk) {
+    fz_pixmap* bgr = fz_new_pixmap_with_bbox(ctx, fz_device_bgr(ctx), fz_pixmap_bbox(ctx, cmyk), NULL, 1);
+    for (int y = 0; y < cmyk->h; ++y) {
+        const unsigned char* from = cmyk->samples + (size_t)y * cmyk->stride;
+        unsigned char* to = bgr->samples + (size_t)y * bgr->stride;
+        for (int x = 0; x < cmyk->w; ++x, from += 5, to += 4) {
+            to[0] = to[1] = to[2] = (unsigned char)(from[3] < from[4] ? from[4] - from[3] : 0);
+            to[3] = from[4];
+        }
+    }
+    return bgr;
+}
+
 void VDRW_DrawTiledOnLayer(fz_context* ctx, fz_device* target, fz_display_list* cell, const VDRW_Tile* tile,
-                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie) {
+                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie, int blends) {
     const fz_irect area = LayerArea(tile, band);
     if (fz_is_empty_irect(area))
         return;
-    fz_pixmap* layer = fz_new_pixmap_with_bbox(ctx, fz_device_bgr(ctx), area, NULL, 1);
+    fz_colorspace* space = blends ? fz_device_cmyk(ctx) : fz_device_bgr(ctx);
+    fz_pixmap* layer = fz_new_pixmap_with_bbox(ctx, space, area, NULL, 1);
+    fz_pixmap* black = NULL;
+    fz_var(black);
     fz_try(ctx) {
         fz_clear_pixmap(ctx, layer);
-        if (DrawTiling(ctx, layer, cell, tile, spaces, cookie))
-            Composite(ctx, target, layer, area);
+        if (DrawTiling(ctx, layer, cell, tile, spaces, cookie)) {
+            if (blends)
+                black = BlackAsBgr(ctx, layer);
+            Composite(ctx, target, black ? black : layer, area);
+        }
     }
-    fz_always(ctx) fz_drop_pixmap(ctx, layer);
+    fz_always(ctx) {
+        fz_drop_pixmap(ctx, black);
+        fz_drop_pixmap(ctx, layer);
+    }
     fz_catch(ctx) fz_rethrow(ctx);
 }

@@ -10,7 +10,15 @@
  * alpha; the layer is then painted as an image, whose premultiplied pixels
  * MuPDF paints with exactly rounded products: white over white stays
  * white, whatever its alpha. It costs a pass over the layer's pixels more
- * than the tiling alone. */
+ * than the tiling alone.
+ *
+ * A cell whose marks blend (a group of a blend mode other than Normal,
+ * such as MuPDF puts around each mark of a cell painted under one) is
+ * tiled on a layer of CMYK instead, whose black is composited: blending a
+ * mark with the layer's partly transparent pixels, MuPDF unpremultiplies
+ * their levels rounding down, which in additive colour takes white one to
+ * three levels towards ink, and in CMYK, where white is no ink, leaves it
+ * white. It costs a second pass. */
 #ifndef VDRW_TILELAYER_H
 #define VDRW_TILELAYER_H
 
@@ -24,11 +32,12 @@ extern "C" {
 
 /* The pattern of tile whose cell (device space) is cell, tiled by MuPDF
  * over its area within band (device pixels) and composited onto target,
- * with the default colour spaces spaces (may be NULL). A cookie that stops
- * the cell's drawing leaves the band as it was. Errors of MuPDF and of
- * target pass through. */
+ * with the default colour spaces spaces (may be NULL), on a layer of CMYK
+ * when blends (the cell's marks blend). A cookie that stops the cell's
+ * drawing leaves the band as it was. Errors of MuPDF and of target pass
+ * through. */
 void VDRW_DrawTiledOnLayer(fz_context* ctx, fz_device* target, fz_display_list* cell, const VDRW_Tile* tile,
-                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie);
+                           fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie, int blends);
 
 #ifdef __cplusplus
 }

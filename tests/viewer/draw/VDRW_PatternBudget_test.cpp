@@ -88,6 +88,7 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         double m_dpi;
         Drawn m_drawn;
         long m_meshes = -1;  // decoded to weigh the page, when asked
+        bool m_collide = false;  // every mesh's probe starts at one slot
     };
     const Row rows[] = {
         // No cell near the page: nothing drawn, not a row walked.
@@ -111,8 +112,12 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         // A glyph too large for MuPDF's glyph cache costs its charproc.
         {BudgetShape::Type3GlyphAt200, 150, Drawn::Tiled},
         {BudgetShape::Type3GlyphAt20, 150, Drawn::ByCell},
-        // Each mesh decoded once however often the cell is used.
+        // Narrow, but 625 pixels tall at 150 dpi: too tall for the cache.
+        {BudgetShape::Type3GlyphTallBox, 150, Drawn::Tiled},
+        // Each mesh decoded once however often the cell is used, however
+        // its probes collide.
         {BudgetShape::TwoMeshesUsed500, 72, Drawn::Tiled, 2},
+        {BudgetShape::ThirtyMeshesTwice, 72, Drawn::ByCell, 30, true},
         // Only the first pattern drawn cell by cell, on every band.
         {BudgetShape::FiftyTwoUnderBudget, 72, Drawn::Both},
     };
@@ -120,7 +125,9 @@ TEST(VDRW_PatternBudget, OneBudgetForThePageSpentOnWhatTheCellsDraw) {
         SCOPED_TRACE(BudgetShapeName(row.m_shape));
         const std::string file = BudgetPatternPage(row.m_shape);
         GrayPlate plate;
+        VDRW_CollideMeshSlots(row.m_collide);
         const Counts one = Draw(file, row.m_dpi, 200, 1, &plate);
+        VDRW_CollideMeshSlots(0);
         EXPECT_EQ(one.m_byCell > 0, row.m_drawn == Drawn::ByCell || row.m_drawn == Drawn::Both);
         EXPECT_EQ(one.m_tiled > 0, row.m_drawn == Drawn::Tiled || row.m_drawn == Drawn::Both);
         if (row.m_meshes >= 0) {
