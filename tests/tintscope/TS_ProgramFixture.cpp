@@ -218,7 +218,7 @@ GrayPlate TS_ReadPlatePng(const std::string& path) {
     return plate;
 }
 
-void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool) {
+void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool, double share) {
     ASSERT_EQ(ours.width, mutool.width);
     ASSERT_EQ(ours.height, mutool.height);
     long inked = 0, close = 0;
@@ -227,5 +227,5 @@ void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool) {
             ++inked;
             close += std::abs(ours.pixels[i] - mutool.pixels[i]) <= 8;
         }
-    EXPECT_GE(close, inked * 0.95) << close << " of " << inked << " inked pixels within 8 levels";
+    EXPECT_GE(close, inked * share) << close << " of " << inked << " inked pixels within 8 levels";
 }

@@ -88,8 +88,8 @@ std::string TS_SquarePage(int side, const std::string& resources, const std::str
 // as four plates, 255 meaning no ink; throws when mutool fails.
 std::vector<GrayPlate> TS_MutoolPlates(const std::string& pdf, const std::string& pam, int dpi);
 // Expects ours the size of mutool's plate and within 8 levels of it on at
-// least 95% of the pixels either inks.
-void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool);
+// least share of the pixels either inks.
+void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool, double share = 0.95);
 
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
