@@ -95,10 +95,8 @@ CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, con
                                     Drawn());
     Drawn& drawn = at.first->second;
     if (at.second) {
-        // A space keeps the content apart from the prefix.
         drawn.content = InlineContent(group, InlineLimit);
         if (!drawn.content.empty()) {
-            drawn.content.insert(0, 1, '\n');
             drawn.resources = SharedResources(doc, lent);
         } else {
             drawn.resources = CPDF_ResourcesDict(doc.NewDict(2, true));
