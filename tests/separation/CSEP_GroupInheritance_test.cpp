@@ -29,7 +29,8 @@ TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
     stencil.StreamDict().DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Image")));
     stencil.StreamDict().DictPut(GLOB_Name("ImageMask"), doc.NewBoolean(true));
     const GLOB_Object resources = doc.ParseObject(
-        "<< /XObject << /Fm << /Subtype /Form >> >> /Font << /F << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+        "<< /XObject << /Fm << /Subtype /Form >> >> "
+        "/Font << /F << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
     resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Im"), image);
     resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Sm"), stencil);
     for (const auto& row : rows) {
