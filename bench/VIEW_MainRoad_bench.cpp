@@ -48,6 +48,13 @@
 // pdfjs_bug1019475_1_cmyk.pdf, whose separated pages paint 84,000 small
 // squares each through one of 12 soft masks, and for that page with its
 // soft masks taken out of its ExtGStates, three runs each.
+//
+// BM_SoftMaskStates: a page setting one luminosity mask by gs under N
+// distinct fill colours, each followed by a 1 x 1 pt fill, whose group
+// paints white in a colour of its own or (inherit) in the one in force;
+// with R, the group has no resources and the page's hold R XObject names.
+// Run once by tintscope at 150 dpi; the counters give its CPU seconds and
+// peak memory (mutool takes minutes on the larger ones).
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -184,7 +191,7 @@ std::string TempDir() {
 
 // Runs args[0] (searched in PATH) with output to /dev/null and waits;
 // seconds from spawn to exit, and its peak memory in *peakKb when given.
-double TimedRun(std::vector<std::string> args, long* peakKb = nullptr) {
+double TimedRun(std::vector<std::string> args, long* peakKb = nullptr, double* cpuSeconds = nullptr) {
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(&arg[0]);
@@ -204,6 +211,9 @@ double TimedRun(std::vector<std::string> args, long* peakKb = nullptr) {
     const double seconds = SecondsSince(start);
     if (peakKb)
         *peakKb = usage.ru_maxrss;
+    if (cpuSeconds)
+        *cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                      static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(args[0] + " failed on " + args[args.size() - 2]);
     return seconds;
@@ -457,6 +467,62 @@ void ProgramBesideMutool(benchmark::State& state, const std::string& text, int d
         state.counters["mutool_MB"] = mutoolKb / 1024.0;
     }
 }
+
+std::string SoftMaskStatesFile(int states, int names, bool inherit) {
+    std::string content, xobjects;
+    for (int i = 0; i < states; ++i)
+        content += "q " + std::to_string((i + 1.0) / (states + 1)) + " 0.5 0 0 k /GS0 gs " +
+                   std::to_string(i % 500 * 1.2 + 2) + " " + std::to_string(i / 500 % 600 * 1.2 + 2) +
+                   " 1 1 re f Q\n";
+    for (int i = 0; i < names; ++i)
+        xobjects += "/X" + std::to_string(i) + " 7 0 R ";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /ExtGState "
+         "<< /GS0 5 0 R >> /XObject << " + xobjects + ">> >> >>",
+         VIEW_PdfStream("", content), "<< /Type /ExtGState /SMask << /S /Luminosity /G 6 0 R >> >>",
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                        "/DeviceGray >>" + std::string(names ? "" : " /Resources << >>"),
+                        inherit ? "0 0 612 792 re f" : "1 g 0 0 612 792 re f"),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "")});
+}
+
+void BM_SoftMaskStates(benchmark::State& state) {
+    const int states = static_cast<int>(state.range(0)), names = static_cast<int>(state.range(1));
+    const bool inherit = state.range(2) != 0;
+    ScratchFolder folder;
+    const std::string pdf = folder.Path() + "/page.pdf";
+    const std::string text = SoftMaskStatesFile(states, names, inherit);
+    if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    double cpu = 0;
+    long kb = 0;
+    try {
+        for (auto _ : state) {
+            ScratchFolder out;
+            state.SetIterationTime(
+                TimedRun({ProgramPath(), pdf, "--dpi", "150", "--out", out.Path() + "/out"}, &kb, &cpu));
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    state.SetLabel(std::string(inherit ? "inherit" : "own colour") + (names ? ", group lent the page's names" : ""));
+    state.counters["cpu_s"] = cpu;
+    state.counters["peak_MB"] = kb / 1024.0;
+}
+BENCHMARK(BM_SoftMaskStates)
+    ->Args({2000, 5000, 0})
+    ->Args({2000, 5000, 1})
+    ->Args({10000, 0, 0})
+    ->Args({20000, 0, 0})
+    ->Args({5000, 0, 1})
+    ->Args({10000, 0, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 void BM_HostilePageBesideMutool(benchmark::State& state) {
     const HostilePage& page = kHostilePages[state.range(0)];

@@ -81,6 +81,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_resources = resources;
     m_inlineImages.Init(m_job, &m_inlineImageResources, resources);
     m_pResourceCache = pResourceCache;
+    m_groupInheritance.Clear();
     m_inkStacks.assign(n, CSEP_InkStateStack());
     if (!ProcessStream(stream, resources, initialState))
         return false;
@@ -106,10 +107,78 @@ bool CSEP_ContentSeparator::WriteSoftMaskState() {
         name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
     if (!CSEP_SoftMaskGroup::DrawsGroup(value))
         return false;
-    m_writer.WriteName(SeparatedResourceName(CSEP_ResourceCache::ExtGStateCategory, name.AsName(), value,
-                                             Parser().GraphicsState()));
+    // A group that sets every colour it paints with keeps its one mask.
+    const uint32_t taken = m_groupInheritance.Taken(value.DictGet(GLOB_Name("SMask")).DictGet(GLOB_Name("G")));
+    if (taken == 0)
+        return false;
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    const std::string key = ColorStateKey(state, taken);
+    const uint32_t category = CSEP_ResourceCache::ExtGStateCategory;
+    GLOB_Name variant = m_pResourceCache->FindVariant(category, name.AsName(), key);
+    if (variant.IsEmpty()) {
+        variant = m_pResourceCache->NewName(category);
+        // The content's other graphics states keep their names beside these.
+        while (!m_resources.ExtGState(variant).IsNull())
+            variant = m_pResourceCache->NewName(category);
+        m_pResourceCache->AddVariant(category, name.AsName(), value, key, TakenState(state, taken), variant);
+    }
+    m_writer.WriteName(variant);
     m_writer.WriteOperator("gs");
     return true;
+}
+
+std::string CSEP_ContentSeparator::ColorStateKey(const CPDF_GraphicsState& state, uint32_t taken) {
+    std::string key(1, static_cast<char>(taken));
+    const auto add = [&key](const void* bytes, size_t size) { key.append(static_cast<const char*>(bytes), size); };
+    for (const bool stroke : {false, true}) {
+        if ((taken & (stroke ? CSEP_GroupInheritance::StrokeTaken : CSEP_GroupInheritance::FillTaken)) == 0)
+            continue;
+        const CPDF_ColorSpace space = SpaceOf(state, stroke);
+        const int32_t type = space.Type();
+        add(&type, sizeof type);
+        // Other spaces by their object: two of one kind may differ.
+        if (type != CPDF_ColorSpace::DeviceGray && type != CPDF_ColorSpace::DeviceRGB &&
+            type != CPDF_ColorSpace::DeviceCMYK && !space.IsNull()) {
+            key += CSEP_GroupInheritance::ObjectKey(space.MakeObject());
+        }
+        const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
+        const uint32_t count = color.NumComponents();
+        add(&count, sizeof count);
+        if (count > 0)
+            add(color.Components(), count * sizeof(double));
+        const GLOB_Name pattern = stroke ? state.StrokePattern() : state.FillPattern();
+        key += NameText(pattern);
+        key += '\0';
+    }
+    if (taken & CSEP_GroupInheritance::TextModeTaken) {
+        const int32_t mode = state.TextState().RenderMode();
+        add(&mode, sizeof mode);
+    }
+    return key;
+}
+
+CPDF_GraphicsState CSEP_ContentSeparator::TakenState(const CPDF_GraphicsState& state, uint32_t taken) {
+    // What the group does not take is written plainly: it sets its own.
+    CPDF_GraphicsState kept = state;
+    CPDF_Color black;
+    black.SetNumComponents(1);
+    black.SetComponent(0, 0.0);
+    if ((taken & CSEP_GroupInheritance::FillTaken) == 0) {
+        kept.SetFillColorSpace(CPDF_ColorSpace::MakeDeviceGray());
+        kept.SetFillColor(black);
+        kept.SetFillPattern(GLOB_Name());
+    }
+    if ((taken & CSEP_GroupInheritance::StrokeTaken) == 0) {
+        kept.SetStrokeColorSpace(CPDF_ColorSpace::MakeDeviceGray());
+        kept.SetStrokeColor(black);
+        kept.SetStrokePattern(GLOB_Name());
+    }
+    if ((taken & CSEP_GroupInheritance::TextModeTaken) == 0) {
+        CPDF_TextState text = kept.TextState();
+        text.SetRenderingMode(0);
+        kept.SetTextState(text);
+    }
+    return kept;
 }
 
 void CSEP_ContentSeparator::MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out) {

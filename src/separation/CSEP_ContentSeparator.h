@@ -50,9 +50,10 @@
 // Resource names: Do of forms and images, inline images not written inline,
 // Indexed and named Pattern spaces get new names, one per colour state they
 // are used under (IsSameColorState), and so does the ExtGState of a gs whose
-// soft mask draws a group (CSEP_SoftMaskGroup: the group starts in the
-// colours in force there); sh, patterns, other ExtGState of gs and fonts of
-// Tf keep their names and are recorded under them. ExtGState and fonts that
+// soft mask draws a group that takes colours from the state in force
+// (CSEP_GroupInheritance, CSEP_SoftMaskGroup): one name per state of what it
+// takes, found by a key of that state; sh, patterns, other ExtGState of gs
+// and fonts of Tf keep their names and are recorded under them. ExtGState and fonts that
 // the content does not name are not recorded: a Type 3 font without
 // resources takes those of the page, whose ExtGState may hold that very font.
 //
@@ -74,6 +75,7 @@
 #include "GLOB/GLOB_Stream.h"
 #include "separation/CSEP_ColorSeparator.h"
 #include "separation/CSEP_ContentColorMapper.h"
+#include "separation/CSEP_GroupInheritance.h"
 #include "separation/CSEP_InkStateStack.h"
 #include "separation/CSEP_MultiWriter.h"
 #include "separation/CSEP_ResourceCache.h"
@@ -82,6 +84,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 // Faults of patterns.
@@ -166,6 +169,10 @@ private:
     // gs with its variant's name, when its ExtGState's soft mask draws a
     // group; false, nothing written, for any other.
     bool WriteSoftMaskState();
+    // The part of state a group taking those sides (CSEP_GroupInheritance)
+    // is drawn in: as bytes for finding its variant, and as a state.
+    static std::string ColorStateKey(const CPDF_GraphicsState& state, uint32_t taken);
+    static CPDF_GraphicsState TakenState(const CPDF_GraphicsState& state, uint32_t taken);
     uint32_t NumInks() const { return static_cast<uint32_t>(m_inkStacks.size()); }
 
     std::vector<CSEP_InkStateStack> m_inkStacks;
@@ -179,4 +186,5 @@ private:
     std::vector<CPDF_ResourcesDict> m_inlineImageResources;
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
+    CSEP_GroupInheritance m_groupInheritance;
 };

@@ -37,6 +37,19 @@ CSEP_ResourceCache::Iterator CSEP_ResourceCache::Begin(uint32_t category) const 
     return Iterator(map.begin(), map.end());
 }
 
+GLOB_Name CSEP_ResourceCache::FindVariant(uint32_t category, const GLOB_Name& name, const std::string& key) const {
+    const auto& variants = m_variants[Checked(category)];
+    const auto it = variants.find(name.CStr() + std::string(1, '\0') + key);
+    return it == variants.end() ? GLOB_Name() : it->second;
+}
+
+void CSEP_ResourceCache::AddVariant(uint32_t category, const GLOB_Name& name, const GLOB_Object& object,
+                                    const std::string& key, const CPDF_GraphicsState& state, const GLOB_Name& newName) {
+    const auto at = m_resources[Checked(category)].emplace(name, CSEP_Resource(object));
+    at.first->second.AddState(state, newName);
+    m_variants[category][name.CStr() + std::string(1, '\0') + key] = newName;
+}
+
 const char* CSEP_ResourceCache::Prefix(uint32_t category) {
     static const char* const prefixes[NumCategories] = {"CS", "gs", "Fn", "Fm", "Im", "Ii", "Pt", "Sh"};
     return prefixes[Checked(category)];

@@ -21,6 +21,8 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 class CSEP_ResourceCache {
@@ -69,6 +71,15 @@ public:
     // The category's entries in ascending name order.
     Iterator Begin(uint32_t category) const;
 
+    // Variants found by a key of their colour state, without copying the
+    // record: the name of the variant of name filed under key, or an empty
+    // name when there is none.
+    GLOB_Name FindVariant(uint32_t category, const GLOB_Name& name, const std::string& key) const;
+    // Appends the variant (state, newName) to name's record, made over
+    // object when there is none, and files it under key.
+    void AddVariant(uint32_t category, const GLOB_Name& name, const GLOB_Object& object, const std::string& key,
+                    const CPDF_GraphicsState& state, const GLOB_Name& newName);
+
     // "CS", "gs", …, "Sh".
     static const char* Prefix(uint32_t category);
 
@@ -76,5 +87,7 @@ private:
     static uint32_t Checked(uint32_t category);
 
     Map m_resources[NumCategories];
+    // Per category: the name and the key, joined by a zero byte.
+    std::unordered_map<std::string, GLOB_Name> m_variants[NumCategories];
     uint32_t m_counters[NumCategories] = {};
 };

@@ -64,6 +64,7 @@ void CSEP_ResourceSeparator::Init(const CSEP_SepJobContext& job, std::vector<CPD
     m_job = job;
     m_pResources = pResources;
     m_source = source;
+    m_softMasks.Clear();
     pResources->clear();
     for (uint32_t i = 0; i < NumInks(); ++i)
         pResources->emplace_back(Doc().NewDict(8, false));
@@ -121,7 +122,9 @@ void CSEP_ResourceSeparator::MapColorSpace(const GLOB_Name& name, const GLOB_Obj
 void CSEP_ResourceSeparator::MapExtGState(const GLOB_Name& name, const GLOB_Object& resource,
                                           const CPDF_GraphicsState& state) {
     std::vector<GLOB_Object> out;
-    SeparateExtGState(name, resource, &state, out);
+    // Only a variant, under a name of its own, is drawn in its state's
+    // colours; a mask whose group sets its own keeps its name.
+    SeparateExtGState(name, resource, name == SourceName() ? nullptr : &state, out);
     Put("ExtGState", name, out);
 }
 
@@ -141,7 +144,7 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
         SeparateType3Font(name, font.Get(0), fonts);
     // One mask for every ink: it is not ink.
     const GLOB_Object mask = atGs && CSEP_SoftMaskGroup::DrawsGroup(dict)
-                                 ? CSEP_SoftMaskGroup::InSourceColors(Doc(), dict, *atGs, m_source)
+                                 ? m_softMasks.InSourceColors(Doc(), dict, *atGs, m_source)
                                  : GLOB_Object();
 
     static const char* const removed[] = {"OP", "op", "OPM", "BG", "BG2", "UCR", "UCR2"};

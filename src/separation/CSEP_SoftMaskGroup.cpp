@@ -5,8 +5,10 @@
 #include "GLIB/GLIB_Geometry.h"
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Dict.h"
-#include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "GLIB/GLIB_Exception.h"
+#include "separation/CSEP_DocProgressMeter.h"
+#include "separation/CSEP_GroupInheritance.h"
 
 namespace {
 
@@ -15,40 +17,67 @@ GLOB_Object GroupOf(const GLOB_Object& extGState) {
     return mask.IsDict() ? mask.DictGet(GLOB_Name("G")) : GLOB_Object();
 }
 
-// A pattern colour: its space, the components of an uncoloured one, and the
-// pattern under a name of form's resources.
-void WritePattern(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& resources,
-                  CPDF_ResourcesDict& form, GLOB_ObjectWriter& writer) {
-    const GLOB_Name name = fill ? state.FillPattern() : state.StrokePattern();
-    const GLOB_Object pattern =
-        name.IsEmpty() || !resources.Dict().IsDict() ? GLOB_Object() : resources.Pattern(name);
-    if (!pattern.IsDict() && !pattern.IsStream())
-        return;
-    const CPDF_ColorSpace space = fill ? state.FillColorSpace() : state.StrokeColorSpace();
-    const bool underlying = !space.BaseColorSpace().IsNull();
-    const GLOB_Doc doc = form.Dict().Doc();
-    writer.WriteName(underlying ? form.AddResource("ColorSpace", "CS", space.MakeObject(&doc)) : GLOB_Name("Pattern"));
-    writer.WriteOperator(fill ? "cs" : "CS");
-    const CPDF_Color color = fill ? state.FillColor() : state.StrokeColor();
-    for (unsigned i = 0; underlying && i < color.NumComponents(); ++i)
-        writer.WriteReal(color.Component(i));
-    writer.WriteName(form.AddResource("Pattern", "P", pattern));
-    writer.WriteOperator(fill ? "scn" : "SCN");
+bool IsDevice(const CPDF_ColorSpace& space) {
+    return space.Type() == CPDF_ColorSpace::DeviceGray || space.Type() == CPDF_ColorSpace::DeviceRGB ||
+           space.Type() == CPDF_ColorSpace::DeviceCMYK;
 }
 
-// The form's resources. A group without its own takes the form's, so the form
-// then lends it those in force at gs, as a viewer would; the categories the
-// form adds to are copied, so that the source's are left as they were.
-CPDF_ResourcesDict FormResources(const GLOB_Doc& doc, const GLOB_Object& group, const CPDF_ResourcesDict& inForce) {
-    if (group.DictGet(GLOB_Name("Resources")).IsDict() || !inForce.Dict().IsDict())
-        return CPDF_ResourcesDict(doc.NewDict(2, false));
-    const GLOB_Object lent = doc.NewDict(inForce.Dict().AsDict(), false);
-    for (const char* category : {"ColorSpace", "Pattern", "XObject"}) {
-        const GLOB_Object values = lent.DictGet(GLOB_Name(category));
-        if (values.IsDict())
-            lent.DictPut(GLOB_Name(category), doc.NewDict(values.AsDict(), false));
+void WriteComponents(const CPDF_Color& color, GLOB_ObjectWriter& writer) {
+    for (unsigned i = 0; i < color.NumComponents(); ++i)
+        writer.WriteReal(color.Component(i));
+}
+
+// The group as a plain form: its data and entries but "Group", with lent
+// resources when it has none.
+GLOB_Object PlainCopy(const GLOB_Doc& doc, const GLOB_Object& group, const GLOB_Object& lent) {
+    const GLOB_Dict entries = group.StreamDict().AsDict();
+    const GLOB_Object attributes = doc.NewDict(entries.Size() + 1, false);
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
+        if (!(key == "Group") && !(key == "Length"))
+            attributes.DictPut(key, value);
+    if (!attributes.DictGet(GLOB_Name("Resources")).IsDict() && lent.IsDict())
+        attributes.DictPut(GLOB_Name("Resources"), lent);
+    GLOB_Stream data = group.OpenStream(0);
+    // Flag 1: the bytes keep the group's own filters.
+    const GLOB_Object copy = doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
+    data.Close();
+    return copy;
+}
+
+// The group's decoded content; empty when longer than limit or unreadable.
+std::string InlineContent(const GLOB_Object& group, size_t limit) {
+    std::string content;
+    try {
+        GLOB_Stream data = group.OpenStream(2);
+        for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0; buffer = data.Read()) {
+            content.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
+            buffer->AdvanceGetPtr(buffer->DataAvailable());
+            if (content.size() > limit)
+                return std::string();
+        }
+        data.Close();
+    } catch (GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || e.Code() == CSEP_DocProgressMeter::CancelCode)
+            throw;
+        return std::string();
     }
-    return CPDF_ResourcesDict(lent);
+    return content;
+}
+
+// The lent resources with categories of their own for the names added;
+// indirect, so that every form shares one written copy.
+CPDF_ResourcesDict SharedResources(const GLOB_Doc& doc, const GLOB_Object& lent) {
+    if (!lent.IsDict())
+        return CPDF_ResourcesDict(doc.NewDict(2, true));
+    const GLOB_Object copy = doc.NewDict(lent.AsDict(), true);
+    for (const char* category : {"ColorSpace", "Pattern"}) {
+        const GLOB_Object values = copy.DictGet(GLOB_Name(category));
+        if (values.IsDict())
+            copy.DictPut(GLOB_Name(category), doc.NewDict(values.AsDict(), false));
+    }
+    return CPDF_ResourcesDict(copy);
 }
 
 }  // namespace
@@ -58,38 +87,124 @@ bool CSEP_SoftMaskGroup::DrawsGroup(const GLOB_Object& extGState) {
     return group.IsStream() && CPDF_Utils::IsRect(group.DictGet(GLOB_Name("BBox")));
 }
 
-GLOB_Object CSEP_SoftMaskGroup::InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState,
-                                               const CPDF_GraphicsState& state, const CPDF_ResourcesDict& resources) {
-    GLIB_ASSERT(DrawsGroup(extGState));
-    const GLOB_Object group = GroupOf(extGState);
-    CPDF_ResourcesDict formResources = FormResources(doc, group, resources);
-    GLOB_Stream data(GLIB_NEW GLOB_StringStream());
-    GLOB_ObjectWriter writer(data);
-    for (const bool fill : {true, false}) {
-        if ((fill ? state.FillColorSpace() : state.StrokeColorSpace()).Type() == CPDF_ColorSpace::Pattern)
-            WritePattern(fill, state, resources, formResources, writer);
-        else
-            state.WriteColor(fill, /*spaceChanged=*/true, writer, formResources);
+CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, const GLOB_Object& group,
+                                                        const CPDF_ResourcesDict& inForce) {
+    const GLOB_Object own = group.DictGet(GLOB_Name("Resources"));
+    const GLOB_Object lent = own.IsDict() ? own : inForce.Dict();
+    const auto at = m_drawn.emplace(CSEP_GroupInheritance::ObjectKey(group) + CSEP_GroupInheritance::ObjectKey(lent),
+                                    Drawn());
+    Drawn& drawn = at.first->second;
+    if (at.second) {
+        drawn.content = InlineContent(group, InlineLimit);
+        if (!drawn.content.empty()) {
+            drawn.resources = SharedResources(doc, lent);
+        } else {
+            drawn.resources = CPDF_ResourcesDict(doc.NewDict(2, true));
+            drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(doc, group, lent));
+        }
     }
-    writer.WriteInteger(state.TextState().RenderMode());
-    writer.WriteOperator("Tr");
-    writer.WriteName(formResources.AddResource("XObject", "Fm", group));
-    writer.WriteOperator("Do");
-    writer.Flush();
+    return drawn;
+}
 
-    // The group keeps its own matrix, so the form's box is where it lands.
+GLOB_Name CSEP_SoftMaskGroup::SpaceName(const CPDF_ColorSpace& space, Drawn& drawn) {
+    for (const auto& named : drawn.spaces)
+        if (named.first == space)
+            return named.second;
+    const GLOB_Doc doc = drawn.resources.Dict().Doc();
+    drawn.spaces.emplace_back(space, drawn.resources.AddResource("ColorSpace", "CS", space.MakeObject(&doc)));
+    return drawn.spaces.back().second;
+}
+
+void CSEP_SoftMaskGroup::WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce,
+                                    Drawn& drawn, GLOB_ObjectWriter& writer) {
+    const CPDF_ColorSpace space = fill ? state.FillColorSpace() : state.StrokeColorSpace();
+    const CPDF_Color color = fill ? state.FillColor() : state.StrokeColor();
+    if (IsDevice(space)) {
+        state.WriteColor(fill, /*spaceChanged=*/true, writer, drawn.resources);
+        return;
+    }
+    if (space.Type() != CPDF_ColorSpace::Pattern) {
+        writer.WriteName(SpaceName(space, drawn));
+        writer.WriteOperator(fill ? "cs" : "CS");
+        WriteComponents(color, writer);
+        const bool named = space.Type() == CPDF_ColorSpace::Separation || space.Type() == CPDF_ColorSpace::DeviceN ||
+                           space.Type() == CPDF_ColorSpace::ICCBased;
+        writer.WriteOperator(named ? (fill ? "scn" : "SCN") : (fill ? "sc" : "SC"));
+        return;
+    }
+    const GLOB_Name name = fill ? state.FillPattern() : state.StrokePattern();
+    const GLOB_Object pattern =
+        name.IsEmpty() || !inForce.Dict().IsDict() ? GLOB_Object() : inForce.Pattern(name);
+    if (!pattern.IsDict() && !pattern.IsStream())
+        return;
+    const bool underlying = !space.BaseColorSpace().IsNull();
+    writer.WriteName(underlying ? SpaceName(space, drawn) : GLOB_Name("Pattern"));
+    writer.WriteOperator(fill ? "cs" : "CS");
+    if (underlying)
+        WriteComponents(color, writer);
+    GLOB_Name patternName;
+    for (const auto& named : drawn.patterns)
+        if (named.first == pattern)
+            patternName = named.second;
+    if (patternName.IsEmpty()) {
+        patternName = drawn.resources.AddResource("Pattern", "P", pattern);
+        drawn.patterns.emplace_back(pattern, patternName);
+    }
+    writer.WriteName(patternName);
+    writer.WriteOperator(fill ? "scn" : "SCN");
+}
+
+GLOB_Object CSEP_SoftMaskGroup::FormAttributes(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn) {
+    const GLOB_Object attributes = doc.NewDict(6, false);
+    if (!drawn.content.empty()) {
+        const GLOB_Dict entries = group.StreamDict().AsDict();
+        GLOB_Name key;
+        GLOB_Object value;
+        for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
+            if (!(key == "Length") && !(key == "Filter") && !(key == "DecodeParms") && !(key == "DL") &&
+                !(key == "F") && !(key == "FFilter") && !(key == "FDecodeParms"))
+                attributes.DictPut(key, value);
+        attributes.DictPut(GLOB_Name("Resources"), drawn.resources.Dict());
+        return attributes;
+    }
+    // The copy keeps the group's own matrix, so the form's box is where it lands.
     GLIB_Rect box = CPDF_Utils::RectFromObject(group.DictGet(GLOB_Name("BBox")));
     const GLOB_Object matrix = group.DictGet(GLOB_Name("Matrix"));
     if (CPDF_Utils::IsValidNumberArray(matrix, 6, nullptr))
         box.Transform(CPDF_Utils::MatrixFromObject(matrix));
-    const GLOB_Object attributes = doc.NewDict(5, false);
     attributes.DictPut(GLOB_Name("Type"), doc.NewName(GLOB_Name("XObject")));
     attributes.DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Form")));
     attributes.DictPut(GLOB_Name("BBox"), CPDF_Utils::MakeRectObject(doc, box));
-    attributes.DictPut(GLOB_Name("Resources"), formResources.Dict());
+    attributes.DictPut(GLOB_Name("Resources"), drawn.resources.Dict());
     const GLOB_Object groupAttributes = group.DictGet(GLOB_Name("Group"));
     if (!groupAttributes.IsNull())
         attributes.DictPut(GLOB_Name("Group"), groupAttributes);
+    return attributes;
+}
+
+GLOB_Object CSEP_SoftMaskGroup::InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState,
+                                               const CPDF_GraphicsState& state, const CPDF_ResourcesDict& resources) {
+    GLIB_ASSERT(DrawsGroup(extGState));
+    const GLOB_Object group = GroupOf(extGState);
+    Drawn& drawn = DrawnFor(doc, group, resources);
+    GLOB_Stream data(GLIB_NEW GLOB_StringStream());
+    GLOB_ObjectWriter writer(data);
+    for (const bool fill : {true, false})
+        WriteColor(fill, state, resources, drawn, writer);
+    writer.WriteInteger(state.TextState().RenderMode());
+    writer.WriteOperator("Tr");
+    if (drawn.content.empty()) {
+        writer.WriteName(drawn.group);
+        writer.WriteOperator("Do");
+    }
+    writer.Flush();
+    if (!drawn.content.empty()) {
+        FILT_FilterBuffer chunk(reinterpret_cast<uint8_t*>(&drawn.content[0]),
+                                static_cast<FILT_Size>(drawn.content.size()), false);
+        chunk.AdvancePutPtr(static_cast<FILT_Size>(drawn.content.size()));
+        data.Write(chunk);
+    }
+    const GLOB_Object attributes = FormAttributes(doc, group, drawn);
     const GLOB_Object form = doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
 
     const GLOB_Object source = extGState.DictGet(GLOB_Name("SMask"));

@@ -1,41 +1,76 @@
 // The soft mask of a separated graphics state. Its group is not separated:
-// every ink's page draws the same mask. But the group starts in the colours
-// in force where the mask is used, and each ink's page has put its own grey
-// there, so strokes and fills of a group that sets no colour would take the
-// ink's tint. Each ink's graphics state therefore gets a mask whose group is
-// a form that first sets what the source had in force at gs, in the
-// source's own spaces, then draws the source's group:
+// every ink's page draws the same mask. A group that sets every colour it
+// paints with keeps its mask as it is (CSEP_GroupInheritance). One that takes
+// a colour from the state in force where the mask is used would take the grey
+// each ink's page put there, so each such state gets a mask whose group is a
+// form that first sets what the source had in force at gs, in the source's
+// own spaces, then draws the group's content:
 //
-//   fill and stroke   g, rg or k for a device space; another space as a new
-//                     "CS" resource with cs (CS) and sc or scn; a pattern
-//                     with its object from the resources under its name
-//                     (over an underlying space, the space as a "CS"
-//                     resource and the components before the name). A
-//                     pattern those resources lack sets nothing.
+//   fill and stroke   g, rg or k for a device space; another space under a
+//                     "CS" name with cs (CS) and sc or scn; a pattern with
+//                     its object from the resources under a "P" name (over
+//                     an underlying space, the space under a "CS" name and
+//                     the components before the pattern's). A pattern those
+//                     resources lack sets nothing.
 //   text mode         Tr, which an ink's page sets to hide text it does
 //                     not paint
 //
-// The form's "Group" is the group's own, its "BBox" the group's box mapped
-// by the group's matrix; the group itself is drawn under a new "Fm"
-// name. A group without resources of its own takes the form's, which are
-// then a copy of those in force at gs.
+// The form is the group with that prefix before its content: its "Group",
+// "BBox" and "Matrix" apply once, as the group's own (isolation and knockout
+// included). Its resources are the group's, else those in force at gs, with
+// the names the prefix adds. A group whose content is longer than
+// InlineLimit decoded, or cannot be read, is drawn instead under an "Fm" name
+// as a copy without "Group", from a form of the group's "Group" and its box
+// mapped by its matrix. The resources and the copy are made once per group
+// and resources lent to it, and a space or pattern is named there once,
+// whatever the number of states.
 #pragma once
 
+#include "CPDF/color/CPDF_ColorSpace.h"
 #include "CPDF/content/CPDF_GraphicsState.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Object.h"
+#include "GLOB/GLOB_ObjectWriter.h"
 
-namespace CSEP_SoftMaskGroup {
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
-// Whether the "SMask" of extGState is a dictionary whose "G" is a stream
-// with a BBox of four numbers: a group such a form can draw.
-bool DrawsGroup(const GLOB_Object& extGState);
+class CSEP_SoftMaskGroup {
+public:
+    // Whether the "SMask" of extGState is a dictionary whose "G" is a stream
+    // with a BBox of four numbers: a group such a form can draw.
+    static bool DrawsGroup(const GLOB_Object& extGState);
 
-// The "SMask" of extGState (DrawsGroup asserted) for a page whose graphics
-// state at gs was state, with resources in force there: a new indirect
-// dictionary of doc holding the mask's entries, "G" the form above.
-GLOB_Object InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState, const CPDF_GraphicsState& state,
-                           const CPDF_ResourcesDict& resources);
+    // The "SMask" of extGState (DrawsGroup asserted) for a page whose graphics
+    // state at gs was state, with resources in force there: a new indirect
+    // dictionary of doc holding the mask's entries, "G" the form above.
+    GLOB_Object InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState, const CPDF_GraphicsState& state,
+                               const CPDF_ResourcesDict& resources);
+    static constexpr size_t InlineLimit = 64 * 1024;
 
-}  // namespace CSEP_SoftMaskGroup
+    // Forgets every copy made.
+    void Clear() { m_drawn.clear(); }
+
+private:
+    // The forms' shared resources for one group under one resources dictionary.
+    struct Drawn {
+        CPDF_ResourcesDict resources;
+        // The group's decoded content, or, when empty, the name of its copy.
+        std::string content;
+        GLOB_Name group;
+        std::vector<std::pair<CPDF_ColorSpace, GLOB_Name>> spaces;
+        std::vector<std::pair<GLOB_Object, GLOB_Name>> patterns;
+    };
+    Drawn& DrawnFor(const GLOB_Doc& doc, const GLOB_Object& group, const CPDF_ResourcesDict& inForce);
+    // One side's colour; "CS" and "P" names in drawn.
+    static void WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce,
+                           Drawn& drawn, GLOB_ObjectWriter& writer);
+    static GLOB_Name SpaceName(const CPDF_ColorSpace& space, Drawn& drawn);
+    // The form's entries: the group's, or a box of its own for a copy.
+    static GLOB_Object FormAttributes(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn);
+
+    std::unordered_map<std::string, Drawn> m_drawn;
+};

@@ -1,0 +1,121 @@
+#include "separation/CSEP_GroupInheritance.h"
+
+#include "CPDF/content/CPDF_ContentOperator.h"
+#include "CPDF/content/CPDF_ContentParser.h"
+#include "GLIB/GLIB_Exception.h"
+#include "GLOB/GLOB_Stream.h"
+#include "separation/CSEP_DocProgressMeter.h"
+
+#include <vector>
+
+namespace {
+
+using Op = CPDF_ContentOperator;
+using Taken = CSEP_GroupInheritance;
+
+// What the content has set so far, saved by q.
+struct Set {
+    bool fill = false;
+    bool stroke = false;
+    bool textMode = false;
+};
+
+class Scanner {
+public:
+    explicit Scanner(const GLOB_Object& group) {
+        m_parser.Start(group.OpenStream(2), group.DictGet(GLOB_Name("Resources")));
+    }
+
+    uint32_t Run() {
+        while (m_taken != Taken::AllTaken && m_parser.Step())
+            Operator(CPDF_ContentOperatorTable::Find(m_parser.OperatorText()));
+        return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : m_taken;
+    }
+
+private:
+    void Paints(bool fill, bool stroke) {
+        if (fill && !m_set.fill)
+            m_taken |= Taken::FillTaken;
+        if (stroke && !m_set.stroke)
+            m_taken |= Taken::StrokeTaken;
+    }
+
+    void ShowsText() {
+        if (!m_set.textMode) {
+            m_taken |= Taken::TextModeTaken;
+            Paints(true, true);
+            return;
+        }
+        const int32_t mode = m_parser.GraphicsState().TextState().RenderMode();
+        Paints(mode == 0 || mode == 2 || mode == 4 || mode == 6, mode == 1 || mode == 2 || mode == 5 || mode == 6);
+    }
+
+    void Draws(const GLOB_Object& xobject) {
+        const GLOB_Object mask = xobject.IsStream() ? xobject.DictGet(GLOB_Name("ImageMask")) : GLOB_Object();
+        if (xobject.IsStream() && xobject.HasSubtype("Image")) {
+            Paints(mask.IsBoolean() && mask.AsBoolean(), false);
+            return;
+        }
+        // A form's content may take anything still unset.
+        Paints(true, true);
+        if (!m_set.textMode)
+            m_taken |= Taken::TextModeTaken;
+    }
+
+    void Operator(int32_t op) {
+        switch (op) {
+        case Op::Op_g: case Op::Op_rg: case Op::Op_k: case Op::Op_cs: m_set.fill = true; break;
+        case Op::Op_G: case Op::Op_RG: case Op::Op_K: case Op::Op_CS: m_set.stroke = true; break;
+        case Op::Op_Tr: m_set.textMode = true; break;
+        case Op::Op_q: m_saved.push_back(m_set); break;
+        case Op::Op_Q:
+            if (!m_saved.empty()) {
+                m_set = m_saved.back();
+                m_saved.pop_back();
+            }
+            break;
+        case Op::Op_f: case Op::Op_F: case Op::Op_fStar: Paints(true, false); break;
+        case Op::Op_S: case Op::Op_s: Paints(false, true); break;
+        case Op::Op_b: case Op::Op_B: case Op::Op_bStar: case Op::Op_BStar: Paints(true, true); break;
+        case Op::Op_Tj: case Op::Op_TJ: case Op::Op_Quote: case Op::Op_DoubleQuote: ShowsText(); break;
+        case Op::Op_ID: Paints(m_parser.InlineImage().ImageParams().IsImageMask(), false); break;
+        case Op::Op_Do: {
+            const GLOB_Object name = m_parser.Operands().Size() > 0 ? m_parser.Operands().Top() : GLOB_Object();
+            Draws(name.IsName() ? m_parser.Resource("XObject", name.AsName()) : GLOB_Object());
+            break;
+        }
+        default: break;
+        }
+    }
+
+    CPDF_ContentParser m_parser;
+    Set m_set;
+    std::vector<Set> m_saved;
+    uint32_t m_taken = 0;
+};
+
+}  // namespace
+
+uint32_t CSEP_GroupInheritance::Taken(const GLOB_Object& group) {
+    const auto at = m_taken.emplace(ObjectKey(group), 0);
+    if (at.second)
+        at.first->second = Scan(group);
+    return at.first->second;
+}
+
+uint32_t CSEP_GroupInheritance::Scan(const GLOB_Object& group) {
+    try {
+        return Scanner(group).Run();
+    } catch (GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || e.Code() == CSEP_DocProgressMeter::CancelCode)
+            throw;
+        return AllTaken;
+    }
+}
+
+std::string CSEP_GroupInheritance::ObjectKey(const GLOB_Object& object) {
+    const GLOB_Impl* const impl = object.GetImpl();
+    std::string key(reinterpret_cast<const char*>(&impl), sizeof impl);
+    key.append(reinterpret_cast<const char*>(object.GetHandle().m_words), sizeof object.GetHandle().m_words);
+    return key;
+}

@@ -1,0 +1,37 @@
+// What a soft mask's group takes from the graphics state in force where the
+// mask is set: the fill colour when it fills, shows text in a filling mode or
+// draws a stencil image before it sets a fill colour of its own (g, rg, k,
+// cs), the stroke colour likewise (G, RG, K, CS), and the text mode when it
+// shows text before Tr. q and Q save and restore what is set; sc and scn
+// alone set nothing, their space being the one in force.
+//
+// Doubt counts as taking: a form (or an XObject the group's resources do not
+// hold) takes every side not yet set, text shown before Tr takes both
+// colours, and content the parser stops in or cannot read takes everything.
+// A cancel or an out-of-memory passes through.
+#pragma once
+
+#include "GLOB/GLOB_Object.h"
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+class CSEP_GroupInheritance {
+public:
+    enum : uint32_t { FillTaken = 1, StrokeTaken = 2, TextModeTaken = 4, AllTaken = 7 };
+
+    // The sides group (a form's stream) takes, read once per group.
+    uint32_t Taken(const GLOB_Object& group);
+    // Forgets every group read.
+    void Clear() { m_taken.clear(); }
+
+    // The sides the content of group takes, read now.
+    static uint32_t Scan(const GLOB_Object& group);
+    // The bytes of object's handle and back-end, by which the caches of
+    // groups and their resources know an object again.
+    static std::string ObjectKey(const GLOB_Object& object);
+
+private:
+    std::unordered_map<std::string, uint32_t> m_taken;
+};

@@ -1,0 +1,42 @@
+#include "separation/CSEP_GroupInheritance.h"
+
+#include "CSEP_TestUtil.h"
+
+TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
+    using G = CSEP_GroupInheritance;
+    const struct {
+        const char* content;
+        uint32_t taken;
+    } rows[] = {
+        {"1 g 0 0 9 9 re f", 0},
+        {"0 0 9 9 re f 1 g", G::FillTaken},
+        {"1 g 0 0 9 9 re S", G::StrokeTaken},
+        {"0 G 1 g 0 0 9 9 re B", 0},
+        {"q 1 g Q 0 0 9 9 re f", G::FillTaken},
+        {"1 g 2 Tr BT /F 9 Tf (a) Tj ET", G::StrokeTaken},
+        {"1 g 1 G BT /F 9 Tf (a) Tj ET", G::TextModeTaken},
+        {"0 0 9 9 re W n /Im Do", 0},
+        {"/Sm Do", G::FillTaken},
+        {"1 g /Fm Do", G::StrokeTaken | G::TextModeTaken},
+        {"/Missing Do", G::AllTaken},
+        {"BI /W 1 /H 1 /IM true ID \x80 EI", G::FillTaken},
+        {"1 g 0 0 9 9 re f ET", G::AllTaken},
+    };
+    const GLOB_Doc doc = NewDoc();
+    const GLOB_Object image = NewStreamObject(doc, "\x80");
+    image.StreamDict().DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Image")));
+    const GLOB_Object stencil = NewStreamObject(doc, "\x80");
+    stencil.StreamDict().DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Image")));
+    stencil.StreamDict().DictPut(GLOB_Name("ImageMask"), doc.NewBoolean(true));
+    const GLOB_Object resources = doc.ParseObject(
+        "<< /XObject << /Fm << /Subtype /Form >> >> "
+        "/Font << /F << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
+    resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Im"), image);
+    resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Sm"), stencil);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.content);
+        const GLOB_Object group = NewStreamObject(doc, row.content);
+        group.StreamDict().DictPut(GLOB_Name("Resources"), resources);
+        EXPECT_EQ(G::Scan(group), row.taken);
+    }
+}
