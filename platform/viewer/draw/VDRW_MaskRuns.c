@@ -14,6 +14,11 @@ static const float kMarginPixels = 2;
  * that it is found at once, and this tag. */
 enum { kMarkTag = 0x5644 };
 
+/* A run ends after this many uses, so that a band draws only the uses near
+ * it: every use of a run is drawn in every band the run meets, and a run of
+ * many small marks laid down the page would meet them all. */
+enum { kUsesPerRun = 64 };
+
 typedef struct Run {
     fz_display_list* m_list;
     fz_rect m_bounds; /* in the list's space; infinite: every band */
@@ -92,7 +97,7 @@ typedef struct Recorder {
      * open. */
     fz_device* m_recorder;
     Run m_open;
-    int m_depth, m_inMask;
+    int m_depth, m_inMask, m_uses;
 } Recorder;
 
 static Recorder* Of(fz_device* dev) { return (Recorder*)dev; }
@@ -246,6 +251,8 @@ static void PopClip(fz_context* ctx, fz_device* dev) {
 static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminosity, fz_colorspace* cs,
                       const float* bc, fz_color_params params) {
     Recorder* r = Of(dev);
+    if (r->m_recorder && r->m_depth == 0 && r->m_uses >= kUsesPerRun)
+        EndRun(ctx, r);
     if (!r->m_recorder && r->m_tiles == 0) {
         r->m_open.m_list = fz_new_display_list(ctx, fz_infinite_rect);
         r->m_open.m_bounds = fz_empty_rect;
@@ -255,8 +262,10 @@ static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminos
             r->m_open.m_list = NULL;
             fz_rethrow(ctx);
         }
-        r->m_depth = r->m_inMask = 0;
+        r->m_depth = r->m_inMask = r->m_uses = 0;
     }
+    if (r->m_recorder && r->m_depth == 0)
+        ++r->m_uses;
     fz_begin_mask(ctx, Out(ctx, r, 1), area, luminosity, cs, bc, params);
     Opened(r);
     if (r->m_recorder)
