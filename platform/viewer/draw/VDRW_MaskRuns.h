@@ -6,10 +6,10 @@
  * mask holds a million commands, most of them the masks' contents, and
  * each band visits them all. So, while the page's list is made, every run
  * of consecutive uses of soft masks (a mask, the marks it masks, the pop
- * that ends it, again and again at one level of the stack) outside a tiling
- * pattern's cell is recorded into a list of its own, and the page's list
- * holds in its place one mark that stands for the run, an image of the
- * run's own (VDRW_MaskRunIndex) that MuPDF's list never culls, followed by
+ * that ends it, again and again at one level of the stack, 64 uses at most)
+ * outside a tiling pattern's cell is recorded into a list of its own, and
+ * the page's list holds in its place one mark that stands for the run, an
+ * image of the run's own (VDRW_MaskRunIndex) that MuPDF's list never culls, followed by
  * the default colour spaces the run sets last (the draw device keeps those
  * for what follows). The band that meets the mark draws the run's list,
  * unless the run misses it: the run knows the bounds of its marks outside
