@@ -35,6 +35,9 @@
 #include "GLOB/GLOB_StreamCore.h"
 
 #include <cstdint>
+#include <vector>
+
+class FILT_DCTDecode;
 
 class CPDF_InlineImageStream : public GLOB_StreamCore {
 public:
@@ -50,6 +53,11 @@ public:
     void Reset(const CPDF_ImageParams& params, const GLOB_Stream& source, const GLOB_Object& filter,
                const GLOB_Object& decodeParms, uint32_t openFlags);
 
+    // Once the data ended at white space and "EI" that its DCT decoder took
+    // from the content to see that they end there: those bytes, from the
+    // white space on, which the content's reader reads before the rest.
+    const std::vector<uint8_t>& ContentTaken() const { return m_contentTaken; }
+
     // The data length of an unfiltered image, in 64 bits.
     static uint64_t DataLength(const CPDF_ImageParams& params);
 
@@ -64,6 +72,8 @@ private:
     FILT_FilterBuffer* FillRaw();
     void MakeFilter(const CPDF_ImageParams& params, const GLOB_Object& filter, const GLOB_Object& decodeParms);
     void DeleteFilter();
+    // Keeps what the decoder took past the data's end.
+    void NoteEnd();
 
     GLOB_Stream m_source;
     FILT_Filter* m_filter = nullptr;
@@ -75,4 +85,11 @@ private:
     // first read.
     FILT_FilterBuffer* m_input = nullptr;
     uint32_t m_openFlags = 0;
+    // The DCT decoder that reads the content's bytes, if any.
+    FILT_DCTDecode* m_dct = nullptr;
+    // Raw reading: bytes the decoder held back, taken from earlier windows,
+    // and the window that hands them out with the next.
+    std::vector<uint8_t> m_carried;
+    std::vector<uint8_t> m_joined;
+    std::vector<uint8_t> m_contentTaken;
 };
