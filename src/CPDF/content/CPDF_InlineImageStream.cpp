@@ -112,8 +112,9 @@ FILT_FilterBuffer* CPDF_InlineImageStream::FillRaw() {
         return &m_raw;
     for (;;) {
         FILT_FilterBuffer& source = *m_source.Read();
-        const uint8_t* const start = source.GetPtr();
+        const FILT_Size from = source.TellG();
         m_raw = source;
+        const uint8_t* const start = m_raw.GetPtr();
         // Only to find the end: the decoded bytes are dropped. At the source's
         // end the filter is driven until it finishes.
         do {
@@ -125,7 +126,7 @@ FILT_FilterBuffer* CPDF_InlineImageStream::FillRaw() {
             NoteEnd();
         // The bytes the decoder holds back, the last taken, go out once they
         // prove to be data, after those carried from earlier windows.
-        const FILT_Size taken = static_cast<FILT_Size>(source.GetPtr() - start);
+        const FILT_Size taken = source.TellG() - from;
         const FILT_Size held = m_dct ? static_cast<FILT_Size>(m_dct->HeldBytes().size()) : 0;
         const FILT_Size carried = static_cast<FILT_Size>(m_carried.size());
         const FILT_Size out = carried + taken - held;
