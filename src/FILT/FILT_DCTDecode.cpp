@@ -207,35 +207,37 @@ void FILT_DCTDecode::TakeableBytes(FILT_FilterBuffer& in, FILT_Size room, FILT_F
 
 bool FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size from, FILT_Size to, FILT_Size available, bool last,
                             FILT_Size& at) const {
-    for (FILT_Size w = from; w < to; ++w) {
-        if (!IsContentWhite(data[w]))
+    at = to;
+    for (FILT_Size e = from + 1; e <= to && e < available; ++e) {
+        const void* found = std::memchr(data + e, 'E', std::min(to + 1, available) - e);
+        if (!found)
+            break;
+        e = static_cast<FILT_Size>(static_cast<const uint8_t*>(found) - data);
+        if (!IsContentWhite(data[e - 1]))
             continue;
-        // White space, "EI", and white space or a delimiter, as far as the
-        // input shows them: the rest is judged with the next input.
-        FILT_Size i = w + 1;
-        for (const char c : {'E', 'I'}) {
-            if (i < available && data[i] == c)
-                ++i;
-            else
+        // "EI", white space or a delimiter, and EIFollowers bytes of text,
+        // the content's end cutting them short: what the input's end cuts
+        // short is judged with the next input.
+        if (e + 1 == available) {
+            if (last)
                 break;
-        }
-        if (i == available && !last) {
-            at = w;
+            at = e - 1;
             return false;
         }
-        if (i < w + 3)
-            continue;
-        if (i < available && !IsContentWhite(data[i]) && !IsContentDelimiter(data[i]))
+        if (data[e + 1] != 'I')
             continue;
         bool text = true;
-        for (FILT_Size p = i; p < available && p < i + EIFollowers && text; ++p)
-            text = IsContentText(data[p]);
-        if (text) {
-            at = w;
-            return true;
-        }
+        FILT_Size p = e + 2;
+        for (; p < available && p < e + 2 + EIFollowers && text; ++p)
+            text = p == e + 2 ? IsContentWhite(data[p]) || IsContentDelimiter(data[p]) : IsContentText(data[p]);
+        if (!text)
+            continue;
+        at = e - 1;
+        return p == e + 2 + EIFollowers || last;
     }
-    at = to;
+    // White space that ends the input may open "EI".
+    if (to == available && to > from && !last && IsContentWhite(data[to - 1]))
+        at = to - 1;
     return false;
 }
 

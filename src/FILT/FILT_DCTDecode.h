@@ -102,17 +102,17 @@ public:
     // image's, this decoder first of its chain) and end where "EI" ends
     // them, when no end-of-image marker came before: white space, "EI", then
     // white space, a delimiter or the end of the content, and EIFollowers
-    // bytes of text (white space or printable ASCII) as far as the input at
-    // hand shows them. Only where the data can be cut: in entropy-coded data
-    // and between segments, and in a marker segment whose length runs past
-    // the content or into bytes that are no marker (a marker unknown to
-    // JPEG, a scan header whose length is not its component count's); a
-    // whole segment's bytes are data. Nothing from that white space on is
-    // data, and the data count as ended there. White space and "EI" cut by
-    // the end of an input, and a segment from such an ending on while its
-    // end is not at hand (up to MaxHeld bytes; past them it counts whole),
-    // are held back (HeldBytes) and judged with later input. Set before the
-    // first ProcessBytes.
+    // bytes of text (white space or printable ASCII) or the content's end.
+    // Only where the data can be cut: in entropy-coded data and between
+    // segments, and in a marker segment whose length runs past the content
+    // or into bytes that are no marker (or from a marker JPEG does not know,
+    // or a scan header whose length is not its component count's); a whole
+    // segment's bytes are data. Nothing from that white space on is data,
+    // and the data count as ended there. Such an ending cut short by the end
+    // of an input, and a segment from an ending in it on while its end is
+    // not at hand (up to MaxHeld bytes; past them it counts whole), are held
+    // back (HeldBytes) and judged with later input. Set before the first
+    // ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
     // With only true, the decoder decodes nothing: it takes the data up to
     // their end (the end-of-image marker, "EI" above, or the input's end)
