@@ -243,14 +243,6 @@ bool FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size from, FILT_Size to, F
 
 FILT_DCTDecode::SegmentCut FILT_DCTDecode::JudgeSegment(const uint8_t* data, FILT_Size body, FILT_Size available,
                                                         bool last) const {
-    // A scan header's length follows from its component count; entropy-coded
-    // data, not a marker, come after it.
-    if (m_segmentCode == 0xDA) {
-        if (body >= available)
-            return last ? SegmentCutHere : SegmentUndecided;
-        const uint32_t count = data[body];
-        return count >= 1 && count <= 4 && m_segmentLeft == 4 + 2 * count ? SegmentWhole : SegmentCutHere;
-    }
     const FILT_Size end = body + m_segmentLeft;
     if (end >= available)
         return last ? SegmentCutHere : SegmentUndecided;
@@ -292,8 +284,7 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
     // A segment whose end came with a later input is judged there; the bytes
     // before it were taken whole.
     if (m_scan == ScanSegment && m_segmentCut == SegmentUndecided)
-        m_segmentCut = m_segmentCode != 0xDA || m_segmentLeft == m_segmentBody ? JudgeSegment(data, 0, available, last)
-                                                                              : SegmentWhole;
+        m_segmentCut = JudgeSegment(data, 0, available, last);
     while (pos < n && m_scan != ScanDone) {
         FILT_Size at = 0;
         if (m_scan == ScanData) {
@@ -318,9 +309,11 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
         if (was == ScanMarker)
             m_segmentCode = data[pos];
         pos += ScanToEndOfImage(data + pos, step);
+        // A scan header is followed by entropy-coded data, not a marker: as
+        // those, it may be cut.
         if (was == ScanMarker && m_scan == ScanLengthHigh)
             m_segmentCut = (m_segmentCode >= 0xC0 && m_segmentCode <= 0xCF) ||
-                                   (m_segmentCode >= 0xDA && m_segmentCode <= 0xFE)
+                                   (m_segmentCode >= 0xDB && m_segmentCode <= 0xFE)
                                ? SegmentUndecided
                                : SegmentCutHere;
         else if (was == ScanLengthLow && m_segmentCut == SegmentUndecided)
@@ -332,8 +325,6 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
         }
         if (m_scan == ScanDone)
             return pos;
-        if (was == ScanLengthLow)
-            m_segmentBody = m_segmentLeft;
         if (m_segmentCut == SegmentCutHere) {
             const bool cut = FindEI(data, from, pos, available, last, at);
             if (at < pos)

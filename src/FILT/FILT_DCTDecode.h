@@ -105,8 +105,8 @@ public:
     // bytes of text (white space or printable ASCII) or the content's end.
     // Only where the data can be cut: in entropy-coded data and between
     // segments, and in a marker segment whose length runs past the content
-    // or into bytes that are no marker (or from a marker JPEG does not know,
-    // or a scan header whose length is not its component count's); a whole
+    // or into bytes that are no marker (and a scan header, which entropy-coded
+    // data follow, or a segment from a marker JPEG does not know); a whole
     // segment's bytes are data. Nothing from that white space on is data,
     // and the data count as ended there. Such an ending cut short by the end
     // of an input, and a segment from an ending in it on while its end is
@@ -173,8 +173,8 @@ private:
     // holds back white space and "EI" cut by the input's end (m_held).
     void TakeableBytes(FILT_FilterBuffer& in, FILT_Size room, FILT_FilterBuffer* acc);
     // Whether a segment from a marker with a length stands whole: its length
-    // ends at a marker (a scan header's, at its component count); undecided
-    // while that lies past the bytes at hand. body: where its body starts.
+    // ends at a marker; undecided while that lies past the bytes at hand.
+    // body: where the rest of its body starts.
     enum SegmentCut : uint8_t { SegmentWhole, SegmentCutHere, SegmentUndecided };
     SegmentCut JudgeSegment(const uint8_t* data, FILT_Size body, FILT_Size available, bool last) const;
     // The first white space in data[from, to) that white space, "EI" and
@@ -239,7 +239,6 @@ private:
     std::vector<uint8_t> m_held;
     SegmentCut m_segmentCut = SegmentWhole;  // the segment being scanned
     uint8_t m_segmentCode = 0;  // its marker
-    uint32_t m_segmentBody = 0;  // its length less the length's own bytes
     bool m_findsEndOnly = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;
