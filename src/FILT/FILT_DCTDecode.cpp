@@ -258,8 +258,7 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
     held = 0;
     // Where the stretch being scanned began (a marker's 0xFF, or the input's
     // start), and the scan's state there: a cut inside a segment rewinds to
-    // it and scans up to the cut.
-    // The segment's judgement stands: the cut lies in it.
+    // it and scans up to the cut; the segment's judgement stands.
     struct Mark {
         Scan scan;
         uint32_t segmentLeft;

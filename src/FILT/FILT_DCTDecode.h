@@ -135,7 +135,7 @@ public:
     static constexpr FILT_Size EIFollowers = 5;
     // Bytes of a marker segment held back at most while its end is not at
     // hand, from an ending at EI in it.
-    static constexpr FILT_Size MaxHeld = 1u << 14;
+    static constexpr FILT_Size MaxHeld = 4096;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
