@@ -10,9 +10,11 @@
 //
 // Open flags 0 and 1 hand out the image's bytes as they stand in the content,
 // as windows onto the content stream's own buffers (valid until its next
-// read); 2 hands out the decoded bytes. Either way exactly the image's bytes
-// are taken from the content stream, which then stands at the first byte
-// after them.
+// read, or copies where the end of a buffer held bytes back); 2 hands out
+// the decoded bytes. Either way exactly the image's bytes are taken from the
+// content stream, which then stands at the first byte after them; but JPEG
+// data may end at an "EI" that their decoder had to take to see it end them
+// (cut by a buffer's end): ContentTaken gives those bytes back.
 //
 // A DCT decoder first in the chain ends the data at their end-of-image
 // marker or, when that is missing (cut data), at white space and "EI"
