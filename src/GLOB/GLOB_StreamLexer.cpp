@@ -136,17 +136,6 @@ void GLOB_StreamLexer::Resume() {
         m_inBuf = m_stream.Read();
 }
 
-void GLOB_StreamLexer::Resume(const uint8_t* taken, size_t n) {
-    Resume();
-    if (n == 0 || m_inBuf == nullptr)
-        return;
-    m_givenBytes.assign(reinterpret_cast<const char*>(taken), n);
-    m_given = FILT_FilterBuffer(reinterpret_cast<uint8_t*>(&m_givenBytes[0]), static_cast<FILT_Size>(n), false);
-    m_given.AdvancePutPtr(static_cast<FILT_Size>(n));
-    // Once they are read, the consumer reads the stream's buffer again.
-    m_inBuf = &m_given;
-}
-
 GLOB_String GLOB_StreamLexer::TokenText() const { return GLOB_String(m_tokenText.Data(), m_tokenText.Size()); }
 
 GLOB_StreamLexer::Token GLOB_StreamLexer::NextToken() {

@@ -92,9 +92,6 @@ public:
     // inline image's data): continues from the stream's current buffer,
     // reading the next one when that is drained.
     void Resume();
-    // Resume, reading first a copy of n bytes that the other reader took
-    // past its own (the content's bytes after an inline image's data).
-    void Resume(const uint8_t* taken, size_t n);
 
     // The next token; its value is valid until the next call.
     Token NextToken();
@@ -192,9 +189,7 @@ private:
 
     bool m_stateTrace = false;
     bool m_tokenTrace = false;
-    FILT_FilterBuffer* m_inBuf = nullptr;  // the stream's, not owned, or m_given
-    std::string m_givenBytes;  // Resume's taken bytes, read through m_given
-    FILT_FilterBuffer m_given;
+    FILT_FilterBuffer* m_inBuf = nullptr;  // the stream's, not owned
     GLOB_Stream m_stream;
     Token m_lastToken = TokenEndOfData;
     int32_t m_state = StateStart;

@@ -325,8 +325,8 @@ bool CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
 bool CPDF_InlineImage::ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer) {
     const CPDF_InlineImageStream* data = Core().m_data;
     if (data && !data->ContentTaken().empty()) {
-        lexer.Resume(data->ContentTaken().data(), data->ContentTaken().size());
-        return true;
+        GLOB_Stream content = source;
+        content.GiveBack(data->ContentTaken().data(), static_cast<FILT_Size>(data->ContentTaken().size()));
     }
     if (!SkipToEnd(source))
         return false;

@@ -104,10 +104,9 @@ public:
     // white space, a delimiter or the end. Where none comes, only the last
     // buffer's bytes stay for the lexer to read, and the answer is false.
     static bool SkipToEnd(const GLOB_Stream& source);
-    // After SkipData: resumes lexer (over source) before the "EI" that ends
-    // the image, reading first the content's bytes that the data's decoder
-    // took to see that the data end there; otherwise as SkipToEnd, false
-    // (the lexer not resumed) where no EI comes.
+    // After SkipData: gives source back the content's bytes that the data's
+    // decoder took to see that the data end there, then SkipToEnd, and
+    // resumes lexer (over source) when an "EI" comes.
     bool ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer);
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).
