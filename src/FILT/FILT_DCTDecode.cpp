@@ -81,7 +81,8 @@ void FILT_DCTDecode::Start(const FILT_FilterBuffer& in) {
     m_wholeData = false;
     m_allTaken = false;
     m_endedAtEI = false;
-    m_afterWhite = false;
+    m_held.clear();
+    m_segmentCut = SegmentWhole;
     m_scan = ScanData;
     m_segmentLeft = 0;
     m_markerBytes = 0;
@@ -167,52 +168,189 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
 void FILT_DCTDecode::Take(FILT_FilterBuffer& in) {
     if (m_allTaken || m_endedAtEI)
         return;
-    const FILT_Size n = TakeableBytes(in, std::min(in.DataAvailable(), m_acc.SpaceRemaining()));
-    if (n) {
-        m_acc.Write(in.GetPtr(), n);
-        in.AdvanceGetPtr(n);
-    }
+    // Bytes held back are taken again with this input.
+    if (m_acc.SpaceRemaining() <= m_held.size())
+        Grow();
+    TakeableBytes(in, m_acc.SpaceRemaining(), &m_acc);
     m_allTaken = m_scan == ScanDone;
 }
 
-FILT_Size FILT_DCTDecode::TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n) {
-    const FILT_Size end = m_endsAtEI ? FindEI(in.GetPtr(), n, in.DataAvailable(), in.IsEOD()) : n;
-    const FILT_Size taken = ScanToEndOfImage(in.GetPtr(), end);
-    m_endedAtEI = end < n && m_scan != ScanDone;
-    if (taken)
-        m_afterWhite = IsContentWhite(in.GetPtr()[taken - 1]);
-    return taken;
+void FILT_DCTDecode::TakeableBytes(FILT_FilterBuffer& in, FILT_Size room, FILT_FilterBuffer* acc) {
+    const uint8_t* data = in.GetPtr();
+    FILT_Size available = in.DataAvailable();
+    if (!m_endsAtEI) {
+        const FILT_Size taken = ScanToEndOfImage(data, std::min(available, room));
+        if (acc)
+            acc->Write(data, taken);
+        in.AdvanceGetPtr(taken);
+        return;
+    }
+    const FILT_Size heldBefore = static_cast<FILT_Size>(m_held.size());
+    if (heldBefore) {
+        m_held.insert(m_held.end(), data, data + available);
+        data = m_held.data();
+        available += heldBefore;
+    }
+    FILT_Size held = 0;
+    const FILT_Size taken = ScanToEI(data, std::min(available, room), available, in.IsEOD(), held);
+    if (acc)
+        acc->Write(data, taken);
+    if (m_endedAtEI && taken < heldBefore) {
+        // The data end at the white space held back: what was held after
+        // it is the content's, and nothing of this input is taken.
+        m_held.resize(heldBefore);
+        return;
+    }
+    in.AdvanceGetPtr(taken + held - heldBefore);
+    if (!heldBefore)
+        m_held.assign(data + taken, data + taken + held);
+    else
+        m_held.erase(m_held.begin(), m_held.begin() + (m_held.size() - held));
 }
 
-FILT_Size FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) const {
-    const uint8_t* const limit = data + available;
-    // The white space before "EI" may have ended the last input taken.
-    for (const uint8_t* e = m_afterWhite ? data : data + 1; e < limit; ++e) {
-        e = static_cast<const uint8_t*>(std::memchr(e, 'E', static_cast<size_t>(limit - e)));
-        if (!e || static_cast<FILT_Size>(e - data) > n)
+bool FILT_DCTDecode::FindEI(const uint8_t* data, FILT_Size from, FILT_Size to, FILT_Size available, bool last,
+                            FILT_Size& at) const {
+    at = to;
+    for (FILT_Size e = from + 1; e <= to && e < available; ++e) {
+        const void* found = std::memchr(data + e, 'E', std::min(to + 1, available) - e);
+        if (!found)
             break;
-        // "EI" cut by the buffer's end cannot be told from image data.
-        if (e + 1 == limit)
-            break;
-        if (!(e == data ? m_afterWhite : IsContentWhite(e[-1])) || e[1] != 'I')
+        e = static_cast<FILT_Size>(static_cast<const uint8_t*>(found) - data);
+        if (!IsContentWhite(data[e - 1]))
             continue;
-        const uint8_t* after = e + 2;
-        if (after == limit && !last)
-            break;
-        if (after < limit && !IsContentWhite(*after) && !IsContentDelimiter(*after))
+        // "EI", white space or a delimiter, and EIFollowers bytes of text,
+        // the content's end cutting them short: what the input's end cuts
+        // short is judged with the next input.
+        if (e + 1 == available) {
+            if (last)
+                break;
+            at = e - 1;
+            return false;
+        }
+        if (data[e + 1] != 'I')
             continue;
         bool text = true;
-        for (const uint8_t* p = after; p < limit && p < after + EIFollowers && text; ++p)
-            text = IsContentText(*p);
-        if (text)
-            return e == data ? 0 : static_cast<FILT_Size>(e - 1 - data);
+        FILT_Size p = e + 2;
+        for (; p < available && p < e + 2 + EIFollowers && text; ++p)
+            text = p == e + 2 ? IsContentWhite(data[p]) || IsContentDelimiter(data[p]) : IsContentText(data[p]);
+        if (!text)
+            continue;
+        at = e - 1;
+        return p == e + 2 + EIFollowers || last;
     }
-    return n;
+    // White space that ends the input may open "EI".
+    if (to == available && to > from && !last && IsContentWhite(data[to - 1]))
+        at = to - 1;
+    return false;
+}
+
+FILT_DCTDecode::SegmentCut FILT_DCTDecode::JudgeSegment(const uint8_t* data, FILT_Size body, FILT_Size available,
+                                                        bool last) const {
+    const FILT_Size end = body + m_segmentLeft;
+    if (end >= available)
+        return last ? SegmentCutHere : SegmentUndecided;
+    if (data[end] != MarkerPrefix)
+        return SegmentCutHere;
+    if (end + 1 >= available)
+        return last ? SegmentWhole : SegmentUndecided;
+    return data[end + 1] != 0x00 ? SegmentWhole : SegmentCutHere;
+}
+
+FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last,
+                                   FILT_Size& held) {
+    held = 0;
+    // Where the stretch being scanned began (a marker's 0xFF, or the input's
+    // start), and the scan's state there: a cut inside a segment rewinds to
+    // it and scans up to the cut; the segment's judgement stands.
+    struct Mark {
+        Scan scan;
+        uint32_t segmentLeft;
+        FILT_Size markerBytes;
+    };
+    Mark mark{m_scan, m_segmentLeft, m_markerBytes};
+    FILT_Size markPos = 0;
+    // White space before from has been judged.
+    FILT_Size from = 0;
+    FILT_Size pos = 0;
+    auto endAt = [&](FILT_Size at, bool cut) {
+        m_scan = mark.scan;
+        m_segmentLeft = mark.segmentLeft;
+        m_markerBytes = mark.markerBytes;
+        ScanToEndOfImage(data + markPos, at - markPos);
+        if (cut)
+            m_endedAtEI = true;
+        else
+            held = available - at;
+        return at;
+    };
+    // A segment whose end came with a later input is judged there; the bytes
+    // before it were taken whole.
+    if (m_scan == ScanSegment && m_segmentCut == SegmentUndecided)
+        m_segmentCut = JudgeSegment(data, 0, available, last);
+    while (pos < n && m_scan != ScanDone) {
+        FILT_Size at = 0;
+        if (m_scan == ScanData) {
+            const void* marker = std::memchr(data + pos, MarkerPrefix, n - pos);
+            const FILT_Size end = marker ? static_cast<FILT_Size>(static_cast<const uint8_t*>(marker) - data) : n;
+            const bool cut = FindEI(data, pos, end, available, last, at);
+            if (at < end) {
+                markPos = pos;
+                mark = {m_scan, m_segmentLeft, m_markerBytes};
+                return endAt(at, cut);
+            }
+            if (!marker)
+                return n;
+            pos = end;
+            markPos = from = pos;
+            mark = {m_scan, m_segmentLeft, m_markerBytes};
+            pos += ScanToEndOfImage(data + pos, 1);
+            continue;
+        }
+        const Scan was = m_scan;
+        const FILT_Size step = was == ScanSegment ? std::min<FILT_Size>(m_segmentLeft, n - pos) : 1;
+        if (was == ScanMarker)
+            m_segmentCode = data[pos];
+        pos += ScanToEndOfImage(data + pos, step);
+        // A scan header is followed by entropy-coded data, not a marker: as
+        // those, it may be cut.
+        if (was == ScanMarker && m_scan == ScanLengthHigh)
+            m_segmentCut = (m_segmentCode >= 0xC0 && m_segmentCode <= 0xCF) ||
+                                   (m_segmentCode >= 0xDB && m_segmentCode <= 0xFE)
+                               ? SegmentUndecided
+                               : SegmentCutHere;
+        else if (was == ScanLengthLow && m_segmentCut == SegmentUndecided)
+            m_segmentCut = JudgeSegment(data, pos, available, last);
+        // Fill bytes, restart markers and the like: data go on.
+        if (m_scan == ScanData && was == ScanMarker) {
+            from = pos;
+            continue;
+        }
+        if (m_scan == ScanDone)
+            return pos;
+        if (m_segmentCut == SegmentCutHere) {
+            const bool cut = FindEI(data, from, pos, available, last, at);
+            if (at < pos)
+                return endAt(at, cut);
+            from = pos;
+        } else if (m_segmentCut == SegmentUndecided && pos == available && !last) {
+            // From an ending in it on, the segment is held back until a later
+            // input shows its end, up to MaxHeld bytes: past them it counts
+            // whole.
+            FindEI(data, from, pos, available, last, at);
+            if (at < pos && available - at <= MaxHeld)
+                return endAt(at, false);
+        } else if (m_segmentCut == SegmentWhole) {
+            from = pos;
+        }
+        if (m_scan == ScanData)
+            from = pos;
+    }
+    return pos;
 }
 
 bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
     DropConsumed();
-    while (!m_allTaken && !m_endedAtEI && in.DataAvailable() > 0) {
+    while (!m_allTaken && !m_endedAtEI && (in.DataAvailable() > 0 || (in.IsEOD() && !m_held.empty()))) {
         if (m_acc.SpaceRemaining() == 0)
             Grow();
         Take(in);
@@ -472,10 +610,12 @@ void FILT_DCTDecode::FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
     if (m_state == NotStarted) {
         m_scan = ScanData;
         m_endedAtEI = false;
+        m_held.clear();
+        m_segmentCut = SegmentWhole;
         m_state = ReadingHeader;
     }
     if (m_state == ReadingHeader) {
-        in.AdvanceGetPtr(TakeableBytes(in, in.DataAvailable()));
+        TakeableBytes(in, in.DataAvailable() + static_cast<FILT_Size>(m_held.size()), nullptr);
         if (m_scan == ScanDone || m_endedAtEI || (in.IsEOD() && in.DataAvailable() == 0))
             m_state = Finished;
     }

@@ -23,7 +23,8 @@
 //
 // Inline image data (SetEndsAtEI) end at the "EI" after them when no
 // end-of-image marker comes first, so a cut image never takes the bytes of
-// what follows it in the content.
+// what follows it in the content; "EI" inside a whole marker segment (a
+// comment's text) is image data.
 //
 // Colour: ColorTransform 1 without an Adobe marker declares 3 components
 // YCbCr and 4 YCCK; ColorTransform 0 without an Adobe marker declares them
@@ -112,12 +113,17 @@ public:
     // image's, this decoder first of its chain) and end where "EI" ends
     // them, when no end-of-image marker came before: white space, "EI", then
     // white space, a delimiter or the end of the content, and EIFollowers
-    // bytes of text (white space or printable ASCII) as far as the input at
-    // hand shows them. Nothing from that white space on is taken, and the
-    // data count as ended there. White space that ends an input buffer is
-    // taken with the data, and "EI" opening the next still ends them; an
-    // "EI" cut by the end of an input buffer is taken as image data. Set
-    // before the first ProcessBytes.
+    // bytes of text (white space or printable ASCII) or the content's end.
+    // Only where the data can be cut: in entropy-coded data and between
+    // segments, and in a marker segment whose length runs past the content
+    // or into bytes that are no marker (and a scan header, which entropy-coded
+    // data follow, or a segment from a marker JPEG does not know); a whole
+    // segment's bytes are data. Nothing from that white space on is data,
+    // and the data count as ended there. Such an ending cut short by the end
+    // of an input, and a segment from an ending in it on while its end is
+    // not at hand (up to MaxHeld bytes; past them it counts whole), are held
+    // back (HeldBytes) and judged with later input. Set before the first
+    // ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
     // With only true, the decoder decodes nothing: it takes the data up to
     // their end (the end-of-image marker, "EI" above, or the input's end)
@@ -125,12 +131,22 @@ public:
     // needs only to know where the data end. Set before the first
     // ProcessBytes.
     void SetFindsEndOnly(bool only) { m_findsEndOnly = only; }
+    // Ending at EI: bytes taken from the input that are not data yet, held
+    // back until later input shows whether they end the data; once the data
+    // ended there, the content's bytes taken with them (from the white space
+    // before "EI" on), which its reader reads before the rest.
+    const std::vector<uint8_t>& HeldBytes() const { return m_held; }
+    // The data ended at "EI" before their end-of-image marker.
+    bool EndedAtEI() const { return m_endedAtEI; }
     // Zero bytes past the end of whole arithmetic-coded data that decoding
     // may take and the data still count as whole (lacking only their
     // end-of-image marker).
     static constexpr uint32_t ArithmeticReadAhead = 2;
     // Bytes after "EI" that must read as text for it to end inline data.
     static constexpr FILT_Size EIFollowers = 5;
+    // Bytes of a marker segment held back at most while its end is not at
+    // hand, from an ending at EI in it.
+    static constexpr FILT_Size MaxHeld = 4096;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
@@ -163,12 +179,25 @@ private:
     // Moves as much input as fits into the accumulation buffer, up to and
     // including the end-of-image marker.
     void Take(FILT_FilterBuffer& in);
-    // The bytes of in, of the first n, that belong to the data: up to the
-    // end-of-image marker or, ending at EI, up to the white space before it.
-    FILT_Size TakeableBytes(const FILT_FilterBuffer& in, FILT_Size n);
-    // Where white space and "EI" end inline data within data[0, n], of
-    // available bytes at hand (last: no more follow); n when nowhere.
-    FILT_Size FindEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last) const;
+    // Takes from in the data's next bytes, at most room of them (with the
+    // bytes held back before), writing them to acc when given; ending at EI,
+    // holds back white space and "EI" cut by the input's end (m_held).
+    void TakeableBytes(FILT_FilterBuffer& in, FILT_Size room, FILT_FilterBuffer* acc);
+    // Whether a segment from a marker with a length stands whole: its length
+    // ends at a marker; undecided while that lies past the bytes at hand.
+    // body: where the rest of its body starts.
+    enum SegmentCut : uint8_t { SegmentWhole, SegmentCutHere, SegmentUndecided };
+    SegmentCut JudgeSegment(const uint8_t* data, FILT_Size body, FILT_Size available, bool last) const;
+    // The first white space in data[from, to) that white space, "EI" and
+    // content text after it end inline data at (true), or that the input's
+    // end cuts such an ending short at (false, unless last); at is to when
+    // none.
+    bool FindEI(const uint8_t* data, FILT_Size from, FILT_Size to, FILT_Size available, bool last,
+                FILT_Size& at) const;
+    // ScanToEndOfImage ending at EI where the data may be cut: in
+    // entropy-coded data and between segments, and in a segment judged cut.
+    // held: bytes from the result on that are held back.
+    FILT_Size ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size available, bool last, FILT_Size& held);
     // SetFindsEndOnly's ProcessBytes.
     void FindEnd(FILT_FilterBuffer& in, FILT_FilterBuffer& out);
     // Takes input, growing the buffer, until the end-of-image marker is
@@ -220,7 +249,11 @@ private:
     bool m_endsAtEI = false;
     // The data ended at "EI" before their end-of-image marker.
     bool m_endedAtEI = false;
-    bool m_afterWhite = false;  // the last byte taken is white space
+    // Bytes taken but not yet data: white space and as much of "EI" as ended
+    // the last input; once the data ended there, the content's bytes taken.
+    std::vector<uint8_t> m_held;
+    SegmentCut m_segmentCut = SegmentWhole;  // the segment being scanned
+    uint8_t m_segmentCode = 0;  // its marker
     bool m_findsEndOnly = false;
     Scan m_scan = ScanData;
     uint32_t m_segmentLeft = 0;

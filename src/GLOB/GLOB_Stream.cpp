@@ -44,6 +44,11 @@ FILT_FilterBuffer* GLOB_Stream::Read() {
     return buffer;
 }
 
+void GLOB_Stream::GiveBack(const uint8_t* bytes, FILT_Size n) {
+    GLIB_ASSERT(m_streamCore);
+    m_streamCore->GiveBack(bytes, n);
+}
+
 void GLOB_Stream::Write(FILT_FilterBuffer& buffer) {
     GLIB_ASSERT(m_streamCore);
     m_streamCore->Notify(GLOB_StreamWriteMessage(*this));

@@ -30,6 +30,8 @@ public:
     // The core's Read, then a read message carrying the returned buffer. The
     // buffer stays valid until the next Read or Close.
     FILT_FilterBuffer* Read();
+    // The core's GiveBack.
+    void GiveBack(const uint8_t* bytes, FILT_Size n);
     // A write message, then the core's Write; the caller's buffer is consumed.
     void Write(FILT_FilterBuffer& buffer);
     // Nothing on a null handle. Otherwise a close message, then every

@@ -43,6 +43,17 @@ void GLOB_StreamCore::FreeFilterAndBuffer() {
     m_filter = nullptr;
 }
 
+void GLOB_StreamCore::GiveBack(const uint8_t* bytes, FILT_Size n) {
+    if (n == 0)
+        return;
+    // Before those given back earlier and not read again yet.
+    std::vector<uint8_t> joined(bytes, bytes + n);
+    joined.insert(joined.end(), m_unread.GetPtr(), m_unread.GetPtr() + m_unread.DataAvailable());
+    m_unreadBytes.swap(joined);
+    m_unread = FILT_FilterBuffer(m_unreadBytes.data(), static_cast<FILT_Size>(m_unreadBytes.size()), false);
+    m_unread.AdvancePutPtr(static_cast<FILT_Size>(m_unreadBytes.size()));
+}
+
 void GLOB_StreamCore::Close() {
     if (m_open) {
         try {
@@ -57,6 +68,7 @@ void GLOB_StreamCore::Close() {
     }
     m_open = false;
     m_rawBuffer = nullptr;
+    m_unread.Reset();
     FreeFilterAndBuffer();
 }
 
@@ -111,6 +123,8 @@ void GLOB_StreamCore::PrepareFilteredBuffer() {
 FILT_FilterBuffer* GLOB_StreamCore::Read() {
     GLIB_ASSERT(m_open);
     GLIB_ASSERT_CMP(( m_openMode & Input ), ==, Input);
+    if (m_unread.DataAvailable() > 0)
+        return &m_unread;
 
     if (m_filter == nullptr) {
         if (m_rawBuffer == nullptr || m_rawBuffer->DataAvailable() == 0)

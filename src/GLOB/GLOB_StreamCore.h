@@ -28,6 +28,7 @@
 #include "GLIB/GLIB_Observable.h"
 
 #include <cstdint>
+#include <vector>
 
 class GLOB_StreamCore : public GLIB_Observable {
 public:
@@ -50,6 +51,11 @@ public:
     // unread bytes. End of data: an empty buffer with EOD, at every call.
     // Asserts that the core is open for Input.
     FILT_FilterBuffer* Read();
+    // The next Reads give a copy of these n bytes first, then what they
+    // would have given: a reader that took bytes past its own end (an inline
+    // image's decoder, the content after the image) gives them back. They
+    // come in a buffer of their own.
+    void GiveBack(const uint8_t* bytes, FILT_Size n);
     // Consumes the caller's buffer: unfiltered it goes to FlushBuffer as it
     // is; filtered, every byte passes the chain and its output is flushed in
     // chunks of at most the buffer size. A buffer with EOD set (the closing
@@ -118,4 +124,7 @@ private:
     uint32_t m_bufferSize = DefaultBufferSize;
     FILT_Filter* m_filter = nullptr;
     FILT_FilterBuffer* m_filteredBuffer = nullptr;
+    // GiveBack's bytes, read through m_unread.
+    std::vector<uint8_t> m_unreadBytes;
+    FILT_FilterBuffer m_unread;
 };

@@ -42,6 +42,12 @@ std::vector<Case> Cases() {
     };
 }
 
+// jpeg with a marker segment of text inserted at at.
+std::string Segment(std::string jpeg, size_t at, const char* marker, const std::string& text) {
+    const size_t length = text.size() + 2;
+    return jpeg.insert(at, marker + std::string{static_cast<char>(length >> 8), static_cast<char>(length & 0xFF)} + text);
+}
+
 std::string MakeCase(const JpegShape& shape) {
     return dcttest::MakeJpeg(shape, dcttest::SourceImage(shape.width, shape.height, shape.components, 5));
 }
@@ -318,8 +324,9 @@ TEST(FILT_DCTDecode, StoppingAtTheDataEndKeepsTheRowsTheDataHold) {
 }
 
 // Inline data lacking their end marker end at white space, "EI" and content
-// text, however the input is cut, whether decoded or only searched for their
-// end; an "EI" followed by binary bytes is image data.
+// text, however the input is cut (the ending held back when cut with it),
+// whether decoded or only searched for their end; an "EI" followed by binary
+// bytes, or standing in a whole marker segment, is image data.
 TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
     LogCapture quiet;
     const std::string gray = MakeCase({64, 64});
@@ -336,14 +343,21 @@ TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
         {"cut in a later scan's header", laterScan},
         {"EI as image data", cut + std::string(" EI \x80\x81\x82\x83", 8)},
         {"lacking only its end marker", gray.substr(0, gray.size() - 2)},
+        // A marker segment (length counted) whose text holds EI.
+        {"EI in a comment", Segment(gray, 2, "\xFF\xFE", "a EI bcdef")},
+        {"EI in an APP1", Segment(gray, 2, "\xFF\xE1", "\nEI hello")},
+        {"EI in a comment between scans",
+         Segment(progressive, progressive.find("\xFF\xDA", progressive.find("\xFF\xDA") + 2), "\xFF\xFE",
+                 "\nEI Q 0 1 0 0 k 0 0 9 9 re f\n")},
     };
     for (const auto& c : cases)
         for (bool endOnly : {true, false})
-            // The last: the white space before EI ends the first input and
-            // is taken with the data, as every byte given must be.
-            for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{sos + 5, 0}, {0}}, Chunking{{0}, {1}},
-                                             Chunking{{c.data.size() + 1, 0}, {0}}}) {
-                const size_t whiteTaken = chunking.in[0] == c.data.size() + 1 && c.data != gray;
+            // Then the first input ends after the white space before EI,
+            // after its E, after its I, and input comes a byte at a time.
+            for (const Chunking& chunking :
+                 {Chunking{{0}, {0}}, Chunking{{sos + 5, 0}, {0}}, Chunking{{0}, {1}},
+                  Chunking{{c.data.size() + 1, 0}, {0}}, Chunking{{c.data.size() + 2, 0}, {0}},
+                  Chunking{{c.data.size() + 3, 0}, {0}}, Chunking{{1}, {0}}, Chunking{{7, 3, 13}, {5, 11, 2}}}) {
                 SCOPED_TRACE(std::string(c.name) + (endOnly ? ", finding the end " : ", decoding ") + chunking.Name());
                 FILT_DCTDecode d;
                 d.SetEndsAtEI(true);
@@ -351,7 +365,13 @@ TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
                 d.SetStopAtDataEnd(!endOnly);  // as a slicer reads them: data cut in a segment are not refused
                 size_t untaken = 0;
                 const std::string rows = RunFilter(d, c.data + next, chunking, size_t{1} << 20, &untaken);
-                EXPECT_EQ(untaken, next.size() - whiteTaken);
+                // What was taken of next is held back, not data.
+                const std::vector<uint8_t>& held = d.HeldBytes();
+                EXPECT_EQ(untaken + held.size(), next.size());
+                EXPECT_EQ(std::string(held.begin(), held.end()), next.substr(0, held.size()));
                 EXPECT_TRUE(rows.empty() || !endOnly) << rows.size() << " bytes when only finding the end";
+                if (!endOnly && c.data.compare(c.data.size() - 2, 2, "\xFF\xD9") == 0) {
+                    EXPECT_TRUE(rows == Reference(c.data)) << "rows unlike libjpeg's";
+                }
             }
 }

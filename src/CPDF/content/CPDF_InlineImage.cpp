@@ -10,6 +10,7 @@
 #include "GLOB/GLOB_ObjectFactory.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_StreamCore.h"
+#include "GLOB/GLOB_StreamLexer.h"
 
 #include <cstring>
 #include <string>
@@ -79,6 +80,7 @@ void CPDF_InlineImage::Parse(const GLOB_Dict& dict, const GLOB_Stream& source, c
     iCPDF_InlineImageCore& core = Core();
     core.m_streamObtained = false;
     core.m_stream = source;
+    core.m_data = nullptr;
     const CPDF_ImageParams params = ParseParams(dict, resources);
     const GLOB_Object filter = ParseFilter(dict);
     GLOB_Object decodeParms;
@@ -261,9 +263,11 @@ GLOB_Stream CPDF_InlineImage::Stream(uint32_t openFlags) {
     iCPDF_InlineImageCore& core = Core();
     if (core.m_streamObtained)
         GLIB_THROW(CPDF_Exception, CPDF_InlineImageStreamCode, "Inline image stream has already been obtained.");
-    const GLOB_Stream data(GLIB_NEW CPDF_InlineImageStream(core.m_imageParams, core.m_stream, core.m_filter,
-                                                           core.m_decodeParms, openFlags, 1024));
+    CPDF_InlineImageStream* stream = GLIB_NEW CPDF_InlineImageStream(core.m_imageParams, core.m_stream, core.m_filter,
+                                                                     core.m_decodeParms, openFlags, 1024);
+    const GLOB_Stream data(stream);
     core.m_stream = data;
+    core.m_data = stream;
     core.m_streamObtained = true;
     return data;
 }
@@ -316,6 +320,18 @@ bool CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
         buffer->AdvanceGetPtr(count);
     }
     return false;
+}
+
+bool CPDF_InlineImage::ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer) {
+    const CPDF_InlineImageStream* data = Core().m_data;
+    if (data && !data->ContentTaken().empty()) {
+        GLOB_Stream content = source;
+        content.GiveBack(data->ContentTaken().data(), static_cast<FILT_Size>(data->ContentTaken().size()));
+    }
+    if (!SkipToEnd(source))
+        return false;
+    lexer.Resume();
+    return true;
 }
 
 void CPDF_InlineImage::Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources) {

@@ -55,7 +55,9 @@
 #include <cstdint>
 #include <utility>
 
+class CPDF_InlineImageStream;
 class GLOB_ObjectWriter;
+class GLOB_StreamLexer;
 
 // The shared record of an inline image.
 struct iCPDF_InlineImageCore {
@@ -66,6 +68,8 @@ struct iCPDF_InlineImageCore {
     // data stream, that stream afterwards.
     GLOB_Stream m_stream;
     bool m_streamObtained = false;
+    // m_stream's core once obtained.
+    CPDF_InlineImageStream* m_data = nullptr;
 };
 
 class CPDF_InlineImage : private GLIB_RefCountPrivateBase<iCPDF_InlineImageCore> {
@@ -100,6 +104,10 @@ public:
     // white space, a delimiter or the end. Where none comes, only the last
     // buffer's bytes stay for the lexer to read, and the answer is false.
     static bool SkipToEnd(const GLOB_Stream& source);
+    // After SkipData: gives source back the content's bytes that the data's
+    // decoder took to see that the data end there, then SkipToEnd, and
+    // resumes lexer (over source) when an "EI" comes.
+    bool ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer);
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).
     void Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources);

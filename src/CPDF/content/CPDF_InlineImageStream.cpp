@@ -8,6 +8,7 @@
 #include "GLIB/GLIB_Log.h"
 #include "GLOB/GLOB_Filter.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -59,6 +60,8 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                 // JPEG data need not reach their end-of-image marker: read
                 // from the content, they end at "EI" all the same.
                 dct->SetEndsAtEI(dct == FirstFilter(m_filter));
+                if (dct == FirstFilter(m_filter))
+                    m_dct = dct;
                 // Raw reading needs only the data's end; the image's reader
                 // decodes them and says what libjpeg finds in them.
                 dct->SetFindsEndOnly(m_openFlags != 2);
@@ -78,6 +81,14 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
 void CPDF_InlineImageStream::DeleteFilter() {
     delete m_filter;
     m_filter = nullptr;
+    m_dct = nullptr;
+    m_carried.clear();
+    m_contentTaken.clear();
+}
+
+void CPDF_InlineImageStream::NoteEnd() {
+    if (m_dct && m_dct->EndedAtEI())
+        m_contentTaken = m_dct->HeldBytes();
 }
 
 FILT_FilterBuffer* CPDF_InlineImageStream::FillBuffer() { return m_openFlags == 2 ? FillDecoded() : FillRaw(); }
@@ -91,23 +102,51 @@ FILT_FilterBuffer* CPDF_InlineImageStream::FillDecoded() {
             m_input = m_source.Read();
         m_filter->ProcessBytes(*m_input, m_decoded);
     } while (m_decoded.DataAvailable() == 0 && !m_decoded.IsEOD());
+    if (m_decoded.IsEOD())
+        NoteEnd();
     return &m_decoded;
 }
 
 FILT_FilterBuffer* CPDF_InlineImageStream::FillRaw() {
     if (m_raw.DataAvailable() > 0 || m_raw.IsEOD())
         return &m_raw;
-    FILT_FilterBuffer& source = *m_source.Read();
-    m_raw = source;
-    // Only to find the end: the decoded bytes are dropped. At the source's
-    // end the filter is driven until it finishes.
-    do {
-        m_decoded.Reset();
-        m_filter->ProcessBytes(source, m_decoded);
-    } while (!m_decoded.IsEOD() && (source.DataAvailable() > 0 || source.IsEOD()));
-    m_raw.SeekP(source.TellG());
-    m_raw.SetEOD(m_decoded.IsEOD());
-    return &m_raw;
+    for (;;) {
+        FILT_FilterBuffer& source = *m_source.Read();
+        const FILT_Size from = source.TellG();
+        m_raw = source;
+        const uint8_t* const start = m_raw.GetPtr();
+        // Only to find the end: the decoded bytes are dropped. At the source's
+        // end the filter is driven until it finishes.
+        do {
+            m_decoded.Reset();
+            m_filter->ProcessBytes(source, m_decoded);
+        } while (!m_decoded.IsEOD() && (source.DataAvailable() > 0 || source.IsEOD()));
+        const bool ended = m_decoded.IsEOD();
+        if (ended)
+            NoteEnd();
+        // The bytes the decoder holds back, the last taken, go out once they
+        // prove to be data, after those carried from earlier windows.
+        const FILT_Size taken = source.TellG() - from;
+        const FILT_Size held = m_dct ? static_cast<FILT_Size>(m_dct->HeldBytes().size()) : 0;
+        const FILT_Size carried = static_cast<FILT_Size>(m_carried.size());
+        const FILT_Size out = carried + taken - held;
+        if (carried == 0) {
+            m_raw.SeekP(source.TellG() - held);
+            m_carried.assign(start + taken - held, start + taken);
+        } else {
+            m_carried.insert(m_carried.end(), start, start + taken);
+            m_joined.swap(m_carried);
+            m_raw = FILT_FilterBuffer(m_joined.data(), static_cast<FILT_Size>(m_joined.size()), false);
+            m_raw.AdvancePutPtr(out);
+            m_carried.assign(m_joined.begin() + out, m_joined.end());
+        }
+        // What the decoder holds once the data ended is the content's.
+        if (ended)
+            m_carried.clear();
+        m_raw.SetEOD(ended);
+        if (out > 0 || ended)
+            return &m_raw;
+    }
 }
 
 void CPDF_InlineImageStream::FlushBuffer(FILT_FilterBuffer&) {

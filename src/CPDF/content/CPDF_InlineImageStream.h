@@ -10,9 +10,11 @@
 //
 // Open flags 0 and 1 hand out the image's bytes as they stand in the content,
 // as windows onto the content stream's own buffers (valid until its next
-// read); 2 hands out the decoded bytes. Either way exactly the image's bytes
-// are taken from the content stream, which then stands at the first byte
-// after them.
+// read, or copies where the end of a buffer held bytes back); 2 hands out
+// the decoded bytes. Either way exactly the image's bytes are taken from the
+// content stream, which then stands at the first byte after them; but JPEG
+// data may end at an "EI" that their decoder had to take to see it end them
+// (cut by a buffer's end): ContentTaken gives those bytes back.
 //
 // A DCT decoder first in the chain ends the data at their end-of-image
 // marker or, when that is missing (cut data), at white space and "EI"
@@ -35,6 +37,9 @@
 #include "GLOB/GLOB_StreamCore.h"
 
 #include <cstdint>
+#include <vector>
+
+class FILT_DCTDecode;
 
 class CPDF_InlineImageStream : public GLOB_StreamCore {
 public:
@@ -50,6 +55,11 @@ public:
     void Reset(const CPDF_ImageParams& params, const GLOB_Stream& source, const GLOB_Object& filter,
                const GLOB_Object& decodeParms, uint32_t openFlags);
 
+    // Once the data ended at white space and "EI" that its DCT decoder took
+    // from the content to see that they end there: those bytes, from the
+    // white space on, which the content's reader reads before the rest.
+    const std::vector<uint8_t>& ContentTaken() const { return m_contentTaken; }
+
     // The data length of an unfiltered image, in 64 bits.
     static uint64_t DataLength(const CPDF_ImageParams& params);
 
@@ -64,6 +74,8 @@ private:
     FILT_FilterBuffer* FillRaw();
     void MakeFilter(const CPDF_ImageParams& params, const GLOB_Object& filter, const GLOB_Object& decodeParms);
     void DeleteFilter();
+    // Keeps what the decoder took past the data's end.
+    void NoteEnd();
 
     GLOB_Stream m_source;
     FILT_Filter* m_filter = nullptr;
@@ -75,4 +87,11 @@ private:
     // first read.
     FILT_FilterBuffer* m_input = nullptr;
     uint32_t m_openFlags = 0;
+    // The DCT decoder that reads the content's bytes, if any.
+    FILT_DCTDecode* m_dct = nullptr;
+    // Raw reading: bytes the decoder held back, taken from earlier windows,
+    // and the window that hands them out with the next.
+    std::vector<uint8_t> m_carried;
+    std::vector<uint8_t> m_joined;
+    std::vector<uint8_t> m_contentTaken;
 };
