@@ -13,10 +13,8 @@ class FILT_DCTFirstScan {
 public:
     // Reads bytes on; nothing after the first marker that is no restart marker.
     void Read(const uint8_t* data, FILT_Size n);
-    // The restart markers met, and whether each bore the number that follows
-    // the one before (RST0 first).
+    // The restart markers met.
     uint32_t Restarts() const { return m_restarts; }
-    bool RestartsInOrder() const { return m_inOrder; }
     // Not one data byte since the scan's start or its last restart marker:
     // the interval that begins there holds nothing of the data.
     bool LastIntervalEmpty() const { return !m_data; }

@@ -162,7 +162,7 @@ bool CPDF_ContentParser::PushDictionaryMarker() {
 bool CPDF_ContentParser::SkipInlineImageData() {
     const uint32_t idOffset = Lexer().TokenOffset();
     m_inlineImage.SkipData();
-    if (!m_inlineImage.ResumeAtEnd(m_stream, Lexer())) {
+    if (!m_inlineImage.SkipToEndAfterData(m_stream)) {
         // Without EI the image's end is unknown, so nothing after it can be
         // told from its data: the content ends there, and the user is told.
         GLIB_LOG(GLIB_LogWarning, "The inline image whose ID stands at byte "
@@ -170,7 +170,7 @@ bool CPDF_ContentParser::SkipInlineImageData() {
                                       << "it was not drawn");
         for (FILT_FilterBuffer* buffer = m_stream.Read(); buffer->DataAvailable() > 0; buffer = m_stream.Read())
             buffer->AdvanceGetPtr(buffer->DataAvailable());
-        Lexer().Resume();
     }
+    Lexer().Resume();
     return true;
 }

@@ -207,8 +207,8 @@ CPDF_InlineImage CPDF_ContentStream::ReadInlineImage() {
     buffer->AdvanceGetPtr(1);
     CPDF_InlineImage image(dict, self, m_resources);
     image.SkipData();
-    if (!image.ResumeAtEnd(self, parser.Lexer()))
-        parser.Lexer().Resume();
+    image.SkipToEndAfterData(self);
+    parser.Lexer().Resume();
     op = parser.NextOperator();
     if (op == nullptr || std::strcmp(op, "EI") != 0)
         GLIB_THROW(CPDF_Exception, CPDF_InvalidImageCode,

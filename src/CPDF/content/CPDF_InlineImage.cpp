@@ -10,7 +10,6 @@
 #include "GLOB/GLOB_ObjectFactory.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_StreamCore.h"
-#include "GLOB/GLOB_StreamLexer.h"
 
 #include <cstring>
 #include <string>
@@ -322,16 +321,13 @@ bool CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
     return false;
 }
 
-bool CPDF_InlineImage::ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer) {
+bool CPDF_InlineImage::SkipToEndAfterData(const GLOB_Stream& source) {
     const CPDF_InlineImageStream* data = Core().m_data;
     if (data && !data->ContentTaken().empty()) {
         GLOB_Stream content = source;
         content.GiveBack(data->ContentTaken().data(), static_cast<FILT_Size>(data->ContentTaken().size()));
     }
-    if (!SkipToEnd(source))
-        return false;
-    lexer.Resume();
-    return true;
+    return SkipToEnd(source);
 }
 
 void CPDF_InlineImage::Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources) {

@@ -57,7 +57,6 @@
 
 class CPDF_InlineImageStream;
 class GLOB_ObjectWriter;
-class GLOB_StreamLexer;
 
 // The shared record of an inline image.
 struct iCPDF_InlineImageCore {
@@ -105,9 +104,8 @@ public:
     // buffer's bytes stay for the lexer to read, and the answer is false.
     static bool SkipToEnd(const GLOB_Stream& source);
     // After SkipData: gives source back the content's bytes that the data's
-    // decoder took to see that the data end there, then SkipToEnd, and
-    // resumes lexer (over source) when an "EI" comes.
-    bool ResumeAtEnd(const GLOB_Stream& source, GLOB_StreamLexer& lexer);
+    // decoder took to see that the data end there, then SkipToEnd.
+    bool SkipToEndAfterData(const GLOB_Stream& source);
     // Flushes writer, then writes "BI", the entries, "ID", the raw data and
     // "EI" to its stream (WriteImage over Stream(0)).
     void Write(GLOB_ObjectWriter& writer, CPDF_ResourcesDict& resources);
