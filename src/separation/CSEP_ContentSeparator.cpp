@@ -350,10 +350,7 @@ GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const 
     } else {
         record = CSEP_Resource(object);
     }
-    GLOB_Name newName = m_pResourceCache->NewName(category);
-    // The content's other graphics states keep their names beside these.
-    while (category == CSEP_ResourceCache::ExtGStateCategory && !m_resources.ExtGState(newName).IsNull())
-        newName = m_pResourceCache->NewName(category);
+    const GLOB_Name newName = m_pResourceCache->NewName(category);
     record.AddState(state, newName);
     m_pResourceCache->Put(category, name, record);
     return newName;
@@ -366,8 +363,7 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
                       a.RenderingIntent() == b.RenderingIntent() && a.StrokeOverprint() == b.StrokeOverprint() &&
                       a.FillOverprint() == b.FillOverprint() && a.OverprintMode() == b.OverprintMode() &&
                       a.TextState().RenderMode() == b.TextState().RenderMode();
-    if (!same ||
-        (category != CSEP_ResourceCache::FormCategory && category != CSEP_ResourceCache::ExtGStateCategory))
+    if (!same || category != CSEP_ResourceCache::FormCategory)
         return same;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
            a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&

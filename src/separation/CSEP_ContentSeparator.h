@@ -109,10 +109,9 @@ public:
                         std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
 
     // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
-    // for forms, which keep the colour they inherit, and graphics states,
-    // whose soft mask's group does, the fill and stroke spaces, colours and
-    // patterns too: all of the initial state that a separated stream
-    // depends on.
+    // for forms, which keep the colour they inherit, the fill and stroke
+    // spaces, colours and patterns too: all of the initial state that a
+    // separated stream depends on.
     static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
 
 protected:

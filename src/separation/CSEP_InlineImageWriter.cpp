@@ -9,24 +9,11 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_SliceConverter.h"
+#include "separation/CSEP_StreamBytes.h"
 
-#include <algorithm>
 #include <string>
 
 namespace {
-
-// Up to limit bytes of data.
-std::string ReadBytes(GLOB_Stream data, uint64_t limit) {
-    std::string bytes;
-    for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0 && bytes.size() < limit;
-         buffer = data.Read()) {
-        const FILT_Size n = static_cast<FILT_Size>(std::min<uint64_t>(buffer->DataAvailable(), limit - bytes.size()));
-        bytes.append(reinterpret_cast<const char*>(buffer->GetPtr()), n);
-        buffer->AdvanceGetPtr(n);
-    }
-    data.Close();
-    return bytes;
-}
 
 // Whether a reader of the content finds the end of these data where they
 // end: their filters come to their own end on their last byte (a JPEG at
@@ -44,7 +31,7 @@ bool EndsItself(const std::string& raw, const CPDF_Image& image) {
         const GLOB_Stream content(GLIB_NEW GLOB_StringStream(raw + more));
         const GLOB_Stream data(
             GLIB_NEW CPDF_InlineImageStream(params, content, filter, image.DecodeParms(), 0, 1024));
-        return ReadBytes(data, raw.size() + 1).size() == raw.size();
+        return CSEP_StreamBytes::Read(data, raw.size() + 1).size() == raw.size();
     } catch (const GLIB_Exception& e) {
         if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;
@@ -56,7 +43,7 @@ bool EndsItself(const std::string& raw, const CPDF_Image& image) {
 // image may lack), any past the image's size left out.
 GLOB_Stream Samples(const CPDF_Image& image) {
     const uint64_t needed = CPDF_InlineImageStream::DataLength(image.ImageParams());
-    std::string samples = ReadBytes(image.OpenStream(2), needed);
+    std::string samples = CSEP_StreamBytes::Read(image.OpenStream(2), needed);
     if (needed - samples.size() <= CSEP_SliceConverter::MaxPaddedSamples)
         samples.resize(needed, '\0');
     return GLOB_Stream(GLIB_NEW GLOB_StringStream(samples));
@@ -124,7 +111,7 @@ void CSEP_InlineImageWriter::Write(const GLOB_Object& piece, const GLOB_Object& 
     // CanWrite leaves AbbreviateColorSpace no space to add as a resource.
     CPDF_ResourcesDict none;
     if (piece == source) {
-        const std::string raw = ReadBytes(image.OpenStream(0), UINT64_MAX);
+        const std::string raw = CSEP_StreamBytes::Read(image.OpenStream(0), UINT64_MAX);
         if (EndsItself(raw, image)) {
             CPDF_InlineImage::WriteImage(GLOB_Stream(GLIB_NEW GLOB_StringStream(raw)), image.Filter(),
                                          image.DecodeParms(), image.ImageParams(), output, none);

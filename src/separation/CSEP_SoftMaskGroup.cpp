@@ -9,6 +9,7 @@
 #include "GLIB/GLIB_Exception.h"
 #include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_GroupInheritance.h"
+#include "separation/CSEP_StreamBytes.h"
 
 namespace {
 
@@ -48,22 +49,14 @@ GLOB_Object PlainCopy(const GLOB_Doc& doc, const GLOB_Object& group, const GLOB_
 
 // The group's decoded content; empty when longer than limit or unreadable.
 std::string InlineContent(const GLOB_Object& group, size_t limit) {
-    std::string content;
     try {
-        GLOB_Stream data = group.OpenStream(2);
-        for (FILT_FilterBuffer* buffer = data.Read(); buffer->DataAvailable() > 0; buffer = data.Read()) {
-            content.append(reinterpret_cast<const char*>(buffer->GetPtr()), buffer->DataAvailable());
-            buffer->AdvanceGetPtr(buffer->DataAvailable());
-            if (content.size() > limit)
-                return std::string();
-        }
-        data.Close();
+        const std::string content = CSEP_StreamBytes::Read(group.OpenStream(2), uint64_t{limit} + 1);
+        return content.size() > limit ? std::string() : content;
     } catch (GLIB_Exception& e) {
         if (e.Code() == GLIB_OutOfMemoryCode || e.Code() == CSEP_DocProgressMeter::CancelCode)
             throw;
         return std::string();
     }
-    return content;
 }
 
 // The lent resources with categories of their own for the names added;
