@@ -33,11 +33,7 @@ std::string NotALockFile(const std::string& path, mode_t mode) {
 
 }  // namespace
 
-bool VIEW_StillNamed(int fd, const std::string& path) {
-    struct stat held {}, named {};
-    return fstat(fd, &held) == 0 && lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
-           held.st_ino == named.st_ino;
-}
+bool VIEW_StillNamed(int fd, const std::string& path) { return VIEW_StillNamedAt(AT_FDCWD, path.c_str(), fd); }
 
 VIEW_ProgramFolderLock::~VIEW_ProgramFolderLock() { Release(); }
 
