@@ -107,7 +107,7 @@ uint32_t CSEP_GroupInheritance::Scan(const GLOB_Object& group) {
     try {
         return Scanner(group).Run();
     } catch (GLIB_Exception& e) {
-        if (e.Code() == GLIB_OutOfMemoryCode || e.Code() == CSEP_DocProgressMeter::CancelCode)
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;
         return AllTaken;
     }

@@ -53,7 +53,7 @@ std::string InlineContent(const GLOB_Object& group, size_t limit) {
         const std::string content = CSEP_StreamBytes::Read(group.OpenStream(2), uint64_t{limit} + 1);
         return content.size() > limit ? std::string() : content;
     } catch (GLIB_Exception& e) {
-        if (e.Code() == GLIB_OutOfMemoryCode || e.Code() == CSEP_DocProgressMeter::CancelCode)
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;
         return std::string();
     }

@@ -21,6 +21,8 @@ TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
         {"/Missing Do", G::AllTaken},
         {"BI /W 1 /H 1 /IM true ID \x80 EI", G::FillTaken},
         {"1 g 0 0 9 9 re f ET", G::AllTaken},
+        // A colour space that cannot be read is no cancel.
+        {"/Bad cs 0 0 9 9 re f", G::AllTaken},
     };
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object image = NewStreamObject(doc, "\x80");
@@ -30,6 +32,7 @@ TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
     stencil.StreamDict().DictPut(GLOB_Name("ImageMask"), doc.NewBoolean(true));
     const GLOB_Object resources = doc.ParseObject(
         "<< /XObject << /Fm << /Subtype /Form >> >> "
+        "/ColorSpace << /Bad [/Indexed /DeviceGray 300 <00>] >> "
         "/Font << /F << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>");
     resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Im"), image);
     resources.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Sm"), stencil);
