@@ -169,7 +169,8 @@ GLOB_Object CSEP_SoftMaskGroup::WhereItStands(const GLOB_Doc& doc, const GLOB_Ob
     if (drawn.kept.IsNull()) {
         GLOB_Stream data(GLIB_NEW GLOB_StringStream());
         GLOB_ObjectWriter writer(data);
-        drawn.kept = MaskDrawing(doc, extGState, Form(doc, group, drawn, data, writer));
+        drawn.kept = Form(doc, group, drawn, data, writer);
     }
-    return drawn.kept;
+    // Masks of one group may differ in type, backdrop or transfer.
+    return MaskDrawing(doc, extGState, drawn.kept);
 }

@@ -54,8 +54,8 @@ public:
                                const CPDF_ResourcesDict& resources);
     // The "SMask" of extGState (DrawsGroup asserted) for a group that takes
     // nothing, drawn with resources in force at gs: null when its group has
-    // resources of its own (the mask serves as it is), else one such
-    // dictionary per group and resources.
+    // resources of its own (the mask serves as it is), else a new such
+    // dictionary whose form is made once per group and resources.
     GLOB_Object WhereItStands(const GLOB_Doc& doc, const GLOB_Object& extGState,
                               const CPDF_ResourcesDict& resources);
 
@@ -68,7 +68,7 @@ private:
         CPDF_ResourcesDict resources;
         // The copy's name in resources.
         GLOB_Name group;
-        // WhereItStands's mask, once made.
+        // WhereItStands's form, once made.
         GLOB_Object kept;
         std::vector<std::pair<CPDF_ColorSpace, GLOB_Name>> spaces;
         std::vector<std::pair<GLOB_Object, GLOB_Name>> patterns;

@@ -68,13 +68,20 @@ TEST(CSEP_SoftMaskGroup, AGroupWithoutResourcesBorrowsThoseInForceOncePerDiction
     CSEP_SoftMaskGroup masks;
     const GLOB_Object mask = masks.WhereItStands(doc, extGState, one);
     ASSERT_TRUE(mask.IsDict());
-    EXPECT_EQ(masks.WhereItStands(doc, extGState, one), mask);
     EXPECT_EQ(mask.DictGet(GLOB_Name("BC")), extGState.DictGet(GLOB_Name("SMask")).DictGet(GLOB_Name("BC")));
     const GLOB_Object form = mask.DictGet(GLOB_Name("G"));
+    EXPECT_EQ(masks.WhereItStands(doc, extGState, one).DictGet(GLOB_Name("G")), form);
+    // Another mask of the group keeps its own type over the same form.
+    const GLOB_Object luminosity = doc.ParseObject("<< /SMask << /S /Luminosity >> >>");
+    luminosity.DictGet(GLOB_Name("SMask")).DictPut(GLOB_Name("G"), group);
+    const GLOB_Object second = masks.WhereItStands(doc, luminosity, one);
+    EXPECT_EQ(second.DictGet(GLOB_Name("S")).AsName(), GLOB_Name("Luminosity"));
+    EXPECT_EQ(second.DictGet(GLOB_Name("G")), form);
     EXPECT_EQ(ReadAll(form.OpenStream(2)), "/Fm1 Do\n");
     EXPECT_EQ(form.DictGet(GLOB_Name("Group")), group.DictGet(GLOB_Name("Group")));
     EXPECT_TRUE(form.DictGet(GLOB_Name("Matrix")).IsNull());
-    const GLOB_Object copy = CPDF_ResourcesDict(form.DictGet(GLOB_Name("Resources"))).Resource("XObject", GLOB_Name("Fm1"));
+    const GLOB_Object copy =
+        CPDF_ResourcesDict(form.DictGet(GLOB_Name("Resources"))).Resource("XObject", GLOB_Name("Fm1"));
     ASSERT_TRUE(copy.IsStream());
     EXPECT_EQ(copy.DictGet(GLOB_Name("Resources")), one.Dict());
     EXPECT_EQ(ReadAll(copy.OpenStream(0)), packed);
@@ -89,8 +96,8 @@ TEST(CSEP_SoftMaskGroup, AGroupWithoutResourcesBorrowsThoseInForceOncePerDiction
 
     const GLOB_Object apart = masks.WhereItStands(doc, extGState, other);
     ASSERT_TRUE(apart.IsDict());
-    EXPECT_NE(apart, mask);
     const GLOB_Object otherForm = apart.DictGet(GLOB_Name("G"));
+    EXPECT_NE(otherForm, form);
     EXPECT_EQ(CPDF_ResourcesDict(otherForm.DictGet(GLOB_Name("Resources")))
                   .Resource("XObject", GLOB_Name("Fm1"))
                   .DictGet(GLOB_Name("Resources")),

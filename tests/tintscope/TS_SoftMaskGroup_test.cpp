@@ -224,6 +224,8 @@ TEST_F(TS_MaskGroupTest, AGroupWithoutResourcesUsesThoseWhereTheMaskIsSet) {
     } pages[] = {
         {"a shading of the page's", MaskPage(shading, masked, shades)},
         {"an alpha mask", MaskPage(shading, "0 0.8 0.3 0 k /GA gs 20 20 160 160 re f", shades)},
+        {"a luminosity and an alpha mask of one group",
+         MaskPage(shading, "0 0.8 0.3 0 k /GS0 gs 20 20 80 160 re f /GA gs 100 20 80 160 re f", shades)},
         {"a Separation space of the page's",
          MaskPage("/ColorSpace << /CS0 [/Separation /Orange /DeviceCMYK << /FunctionType 2 /Domain [0 1] "
                   "/C0 [0 0 0 0] /C1 [0 0.5 1 0] /N 1 >>] >>",
