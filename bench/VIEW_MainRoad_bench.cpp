@@ -55,6 +55,12 @@
 // with R, the group has no resources and the page's hold R XObject names.
 // Run once by tintscope at 150 dpi; the counters give its CPU seconds and
 // peak memory (mutool takes minutes on the larger ones).
+//
+// BM_SoftMaskGroupSize: one luminosity mask whose group fills in the colour
+// in force and holds KB kilobytes of comment lines, Flate-compressed, set
+// under N fill colours, each followed by a short stroke; the same run and
+// counters. Each state's mask draws one shared copy of the group, so the
+// peak should hardly grow with the group's size.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -520,6 +526,59 @@ BENCHMARK(BM_SoftMaskStates)
     ->Args({20000, 0, 0})
     ->Args({5000, 0, 1})
     ->Args({10000, 0, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+std::string SoftMaskGroupSizeFile(int states, int kb) {
+    std::string content, group = "0 0 600 800 re f\n";
+    while (group.size() < static_cast<size_t>(kb) * 1024)
+        group += "% a comment line that pads the group's content out\n";
+    for (int i = 0; i < states; ++i) {
+        const int x = 10 + i % 100 * 6, y = 10 + i / 100 * 7 % 780;
+        content += "q " + std::to_string((i + 1.0) / (states + 1)) + " 0 0 0 k /GS0 gs 0 0 0 1 K 2 w " +
+                   std::to_string(x) + " " + std::to_string(y) + " m " + std::to_string(x + 4) + " " +
+                   std::to_string(y) + " l S Q\n";
+    }
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /ExtGState "
+         "<< /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >> >> >>",
+         VIEW_PdfStream("/Filter /FlateDecode", Deflated(content)),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                        "/DeviceGray >> /Filter /FlateDecode",
+                        Deflated(group))});
+}
+
+void BM_SoftMaskGroupSize(benchmark::State& state) {
+    const int states = static_cast<int>(state.range(0)), kb = static_cast<int>(state.range(1));
+    ScratchFolder folder;
+    const std::string pdf = folder.Path() + "/page.pdf";
+    const std::string text = SoftMaskGroupSizeFile(states, kb);
+    if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+    }
+    double cpu = 0;
+    long peakKb = 0;
+    try {
+        for (auto _ : state) {
+            ScratchFolder out;
+            state.SetIterationTime(
+                TimedRun({ProgramPath(), pdf, "--dpi", "150", "--out", out.Path() + "/out"}, &peakKb, &cpu));
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    state.SetLabel(std::to_string(states) + " states of a " + std::to_string(kb) + " KB group");
+    state.counters["cpu_s"] = cpu;
+    state.counters["peak_MB"] = peakKb / 1024.0;
+}
+BENCHMARK(BM_SoftMaskGroupSize)
+    ->Args({10000, 60})
+    ->Args({10000, 1})
+    ->Args({1000, 60})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -142,10 +142,12 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
     std::vector<GLOB_Object> fonts;
     if (font.IsArray() && font.Length() == 2 && font.Get(0).HasType("Font", "Type3"))
         SeparateType3Font(name, font.Get(0), fonts);
-    // One mask for every ink: it is not ink.
-    const GLOB_Object mask = atGs && CSEP_SoftMaskGroup::DrawsGroup(dict)
-                                 ? m_softMasks.InSourceColors(Doc(), dict, *atGs, m_source)
-                                 : GLOB_Object();
+    // One mask for every ink: it is not ink. Its group is drawn with the
+    // resources of the content that sets it, not with the ink's own.
+    GLOB_Object mask;
+    if (CSEP_SoftMaskGroup::DrawsGroup(dict))
+        mask = atGs ? m_softMasks.InSourceColors(Doc(), dict, *atGs, m_source)
+                    : m_softMasks.WhereItStands(Doc(), dict, m_source);
 
     static const char* const removed[] = {"OP", "op", "OPM", "BG", "BG2", "UCR", "UCR2"};
     const GLOB_Dict entries = dict.AsDict();

@@ -6,10 +6,7 @@
 #include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
-#include "GLIB/GLIB_Exception.h"
-#include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_GroupInheritance.h"
-#include "separation/CSEP_StreamBytes.h"
 
 namespace {
 
@@ -47,32 +44,6 @@ GLOB_Object PlainCopy(const GLOB_Doc& doc, const GLOB_Object& group, const GLOB_
     return copy;
 }
 
-// The group's decoded content; empty when longer than limit or unreadable.
-std::string InlineContent(const GLOB_Object& group, size_t limit) {
-    try {
-        const std::string content = CSEP_StreamBytes::Read(group.OpenStream(2), uint64_t{limit} + 1);
-        return content.size() > limit ? std::string() : content;
-    } catch (GLIB_Exception& e) {
-        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
-            throw;
-        return std::string();
-    }
-}
-
-// The lent resources with categories of their own for the names added;
-// indirect, so that every form shares one written copy.
-CPDF_ResourcesDict SharedResources(const GLOB_Doc& doc, const GLOB_Object& lent) {
-    if (!lent.IsDict())
-        return CPDF_ResourcesDict(doc.NewDict(2, true));
-    const GLOB_Object copy = doc.NewDict(lent.AsDict(), true);
-    for (const char* category : {"ColorSpace", "Pattern"}) {
-        const GLOB_Object values = copy.DictGet(GLOB_Name(category));
-        if (values.IsDict())
-            copy.DictPut(GLOB_Name(category), doc.NewDict(values.AsDict(), false));
-    }
-    return CPDF_ResourcesDict(copy);
-}
-
 }  // namespace
 
 bool CSEP_SoftMaskGroup::DrawsGroup(const GLOB_Object& extGState) {
@@ -88,13 +59,8 @@ CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, con
                                     Drawn());
     Drawn& drawn = at.first->second;
     if (at.second) {
-        drawn.content = InlineContent(group, InlineLimit);
-        if (!drawn.content.empty()) {
-            drawn.resources = SharedResources(doc, lent);
-        } else {
-            drawn.resources = CPDF_ResourcesDict(doc.NewDict(2, true));
-            drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(doc, group, lent));
-        }
+        drawn.resources = CPDF_ResourcesDict(doc.NewDict(2, true));
+        drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(doc, group, lent));
     }
     return drawn;
 }
@@ -147,24 +113,14 @@ void CSEP_SoftMaskGroup::WriteColor(bool fill, const CPDF_GraphicsState& state, 
     writer.WriteOperator(fill ? "scn" : "SCN");
 }
 
-GLOB_Object CSEP_SoftMaskGroup::FormAttributes(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn) {
-    const GLOB_Object attributes = doc.NewDict(6, false);
-    if (!drawn.content.empty()) {
-        const GLOB_Dict entries = group.StreamDict().AsDict();
-        GLOB_Name key;
-        GLOB_Object value;
-        for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
-            if (!(key == "Length") && !(key == "Filter") && !(key == "DecodeParms") && !(key == "DL") &&
-                !(key == "F") && !(key == "FFilter") && !(key == "FDecodeParms"))
-                attributes.DictPut(key, value);
-        attributes.DictPut(GLOB_Name("Resources"), drawn.resources.Dict());
-        return attributes;
-    }
+GLOB_Object CSEP_SoftMaskGroup::Form(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn,
+                                     const GLOB_Stream& data, GLOB_ObjectWriter& writer) {
     // The copy keeps the group's own matrix, so the form's box is where it lands.
     GLIB_Rect box = CPDF_Utils::RectFromObject(group.DictGet(GLOB_Name("BBox")));
     const GLOB_Object matrix = group.DictGet(GLOB_Name("Matrix"));
     if (CPDF_Utils::IsValidNumberArray(matrix, 6, nullptr))
         box.Transform(CPDF_Utils::MatrixFromObject(matrix));
+    const GLOB_Object attributes = doc.NewDict(5, false);
     attributes.DictPut(GLOB_Name("Type"), doc.NewName(GLOB_Name("XObject")));
     attributes.DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Form")));
     attributes.DictPut(GLOB_Name("BBox"), CPDF_Utils::MakeRectObject(doc, box));
@@ -172,7 +128,21 @@ GLOB_Object CSEP_SoftMaskGroup::FormAttributes(const GLOB_Doc& doc, const GLOB_O
     const GLOB_Object groupAttributes = group.DictGet(GLOB_Name("Group"));
     if (!groupAttributes.IsNull())
         attributes.DictPut(GLOB_Name("Group"), groupAttributes);
-    return attributes;
+    writer.WriteName(drawn.group);
+    writer.WriteOperator("Do");
+    writer.Flush();
+    return doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
+}
+
+GLOB_Object CSEP_SoftMaskGroup::MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState,
+                                            const GLOB_Object& form) {
+    const GLOB_Dict entries = extGState.DictGet(GLOB_Name("SMask")).AsDict();
+    const GLOB_Object mask = doc.NewDict(entries.Size(), true);
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
+        mask.DictPut(key, key == "G" ? form : value);
+    return mask;
 }
 
 GLOB_Object CSEP_SoftMaskGroup::InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState,
@@ -186,26 +156,21 @@ GLOB_Object CSEP_SoftMaskGroup::InSourceColors(const GLOB_Doc& doc, const GLOB_O
         WriteColor(fill, state, resources, drawn, writer);
     writer.WriteInteger(state.TextState().RenderMode());
     writer.WriteOperator("Tr");
-    if (drawn.content.empty()) {
-        writer.WriteName(drawn.group);
-        writer.WriteOperator("Do");
-    }
-    writer.Flush();
-    if (!drawn.content.empty()) {
-        FILT_FilterBuffer chunk(reinterpret_cast<uint8_t*>(&drawn.content[0]),
-                                static_cast<FILT_Size>(drawn.content.size()), false);
-        chunk.AdvancePutPtr(static_cast<FILT_Size>(drawn.content.size()));
-        data.Write(chunk);
-    }
-    const GLOB_Object attributes = FormAttributes(doc, group, drawn);
-    const GLOB_Object form = doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
+    return MaskDrawing(doc, extGState, Form(doc, group, drawn, data, writer));
+}
 
-    const GLOB_Object source = extGState.DictGet(GLOB_Name("SMask"));
-    const GLOB_Dict entries = source.AsDict();
-    const GLOB_Object mask = doc.NewDict(entries.Size(), true);
-    GLOB_Name key;
-    GLOB_Object value;
-    for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
-        mask.DictPut(key, key == "G" ? form : value);
-    return mask;
+GLOB_Object CSEP_SoftMaskGroup::WhereItStands(const GLOB_Doc& doc, const GLOB_Object& extGState,
+                                              const CPDF_ResourcesDict& resources) {
+    GLIB_ASSERT(DrawsGroup(extGState));
+    const GLOB_Object group = GroupOf(extGState);
+    if (group.DictGet(GLOB_Name("Resources")).IsDict())
+        return GLOB_Object();
+    Drawn& drawn = DrawnFor(doc, group, resources);
+    if (drawn.kept.IsNull()) {
+        GLOB_Stream data(GLIB_NEW GLOB_StringStream());
+        GLOB_ObjectWriter writer(data);
+        drawn.kept = Form(doc, group, drawn, data, writer);
+    }
+    // Masks of one group may differ in type, backdrop or transfer.
+    return MaskDrawing(doc, extGState, drawn.kept);
 }

@@ -15,15 +15,18 @@
 //   text mode         Tr, which an ink's page sets to hide text it does
 //                     not paint
 //
-// The form is the group with that prefix before its content: its "Group",
-// "BBox" and "Matrix" apply once, as the group's own (isolation and knockout
-// included). Its resources are the group's, else those in force at gs, with
-// the names the prefix adds. A group whose content is longer than
-// InlineLimit decoded, or cannot be read, is drawn instead under an "Fm" name
-// as a copy without "Group", from a form of the group's "Group" and its box
-// mapped by its matrix. The resources and the copy are made once per group
-// and resources lent to it, and a space or pattern is named there once,
-// whatever the number of states.
+// The form holds that prefix, then draws by Do, under an "Fm" name, a copy
+// of the group without "Group" (its data as stored, filters and "Matrix"
+// included); the form has the group's "Group", so isolation and knockout
+// apply once, and its box mapped by its matrix. The copy's resources are the
+// group's, else those in force at gs. The copy, and the form's resources
+// with the names the prefix adds, are made once per group and resources lent
+// to it, so each state costs its prefix alone, and a space or pattern is
+// named there once, whatever the number of states.
+//
+// A group that takes nothing keeps its mask where it has resources of its
+// own; one that has none is drawn likewise without a prefix, so that it
+// still finds the names of the page or form that sets the mask.
 #pragma once
 
 #include "CPDF/color/CPDF_ColorSpace.h"
@@ -49,7 +52,12 @@ public:
     // dictionary of doc holding the mask's entries, "G" the form above.
     GLOB_Object InSourceColors(const GLOB_Doc& doc, const GLOB_Object& extGState, const CPDF_GraphicsState& state,
                                const CPDF_ResourcesDict& resources);
-    static constexpr size_t InlineLimit = 64 * 1024;
+    // The "SMask" of extGState (DrawsGroup asserted) for a group that takes
+    // nothing, drawn with resources in force at gs: null when its group has
+    // resources of its own (the mask serves as it is), else a new such
+    // dictionary whose form is made once per group and resources.
+    GLOB_Object WhereItStands(const GLOB_Doc& doc, const GLOB_Object& extGState,
+                              const CPDF_ResourcesDict& resources);
 
     // Forgets every copy made.
     void Clear() { m_drawn.clear(); }
@@ -58,9 +66,10 @@ private:
     // The forms' shared resources for one group under one resources dictionary.
     struct Drawn {
         CPDF_ResourcesDict resources;
-        // The group's decoded content, or, when empty, the name of its copy.
-        std::string content;
+        // The copy's name in resources.
         GLOB_Name group;
+        // WhereItStands's form, once made.
+        GLOB_Object kept;
         std::vector<std::pair<CPDF_ColorSpace, GLOB_Name>> spaces;
         std::vector<std::pair<GLOB_Object, GLOB_Name>> patterns;
     };
@@ -69,8 +78,14 @@ private:
     static void WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce,
                            Drawn& drawn, GLOB_ObjectWriter& writer);
     static GLOB_Name SpaceName(const CPDF_ColorSpace& space, Drawn& drawn);
-    // The form's entries: the group's, or a box of its own for a copy.
-    static GLOB_Object FormAttributes(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn);
+    // A new form of the group's "Group" and mapped box over drawn's
+    // resources whose content is what writer wrote into data, then Do of the
+    // copy.
+    static GLOB_Object Form(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn,
+                            const GLOB_Stream& data, GLOB_ObjectWriter& writer);
+    // A new indirect dictionary of the "SMask" of extGState's entries, with
+    // form as its "G".
+    static GLOB_Object MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState, const GLOB_Object& form);
 
     std::unordered_map<std::string, Drawn> m_drawn;
 };
