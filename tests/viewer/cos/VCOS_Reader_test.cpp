@@ -143,20 +143,12 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         << "the older page";
 }
 
-// file with startxref pointing 7 bytes past its last section.
-std::string StartxrefOff(std::string file) {
-    const size_t at = file.rfind("startxref") + 10;
-    const size_t end = file.find('\n', at);
-    file.replace(at, end - at, std::to_string(std::stoul(file.substr(at, end - at)) + 7));
-    return file;
-}
-
 // file with an update listed by an unfiltered cross-reference stream (rows
-// of /W [1 2 1], its own number self written as header), plain bodies and
-// one object packed into an object stream (number self - 1).
+// of /W [1 2 1]; its own number self, written as header): plain bodies,
+// then one object packed into an object stream (number self - 1).
 std::string WithPackedUpdate(std::string file, const std::vector<PdfUpdateObject>& plain, int packedNumber,
                              const std::string& packedBody, int self, const std::string& header) {
-    const std::string prev = file.substr(file.rfind("startxref") + 10);
+    const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 10)));
     std::string rows, index;
     const auto row = [&](int number, int type, size_t field, int last) {
         rows += {static_cast<char>(type), static_cast<char>(field >> 8), static_cast<char>(field),
@@ -171,120 +163,53 @@ std::string WithPackedUpdate(std::string file, const std::vector<PdfUpdateObject
     const std::string packed = std::to_string(packedNumber) + " 0 " + packedBody;
     row(packedNumber, 2, static_cast<size_t>(self - 1), 0);
     row(self - 1, 1, file.size(), 0);
-    file += std::to_string(self - 1) + " 0 obj\n<< /Type /ObjStm /N 1 /First " +
-            std::to_string(packed.find('<')) + " /Length " + std::to_string(packed.size()) + " >>\nstream\n" +
-            packed + "\nendstream\nendobj\n";
-    const size_t xref = file.size();
-    row(self, 1, xref, 0);
-    return file + header + " 0 obj\n<< /Type /XRef /W [1 2 1] /Index [" + index + " ] /Size " +
-           std::to_string(self + 1) + " /Root 1 0 R /Prev " + std::to_string(std::stoul(prev)) + " /Length " +
-           std::to_string(rows.size()) + " >>\nstream\n" + rows + "\nendstream\nendobj\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
+    file += std::to_string(self - 1) + " 0 obj\n<< /Type /ObjStm /N 1 /First " + std::to_string(packed.find('<')) +
+            " /Length " + std::to_string(packed.size()) + " >>\nstream\n" + packed + "\nendstream\nendobj\n";
+    row(self, 1, file.size(), 0);
+    return file + header + " 0 obj\n<< /Type /XRef /W [1 2 1] /Index [" + index + "] /Size " +
+           std::to_string(self + 1) + " /Root 1 0 R /Prev " + prev + " /Length " + std::to_string(rows.size()) +
+           " >>\nstream\n" + rows + "\nendstream\nendobj\nstartxref\n" + std::to_string(file.size()) + "\n%%EOF\n";
 }
 
-// Where the update chain cannot be followed, a reference reads the body of
-// its number and generation last in the file, and each number keeps as its
-// own the body last in the file (an object stream's object at the stream's
-// place): a newer generation written before an older one, an update's
-// header at another generation than its entry, and a page lowered into an
-// object stream behind a section whose header's number has 13 digits.
-// Where the chain is followed, the rules for it stand: the header's body
-// is the entry's, and an older generation reads null.
+// The page at 3 1, then packed at 3 0 into an object stream; the newest
+// page tree names both and an unknown 3 5. qpdf follows the sections
+// either way; a 13-digit number heading the newest stops the walk over
+// them. Followed, 3 1 reads null. Not followed, number 3 keeps the body
+// last in the file (the packed one, at its stream's place) and 3 1 reads
+// its own body under a number of its own; 3 5 still reads null.
 TEST(VCOS_Reader, WhereTheChainCannotBeFollowedAReferenceReadsItsGenerationsLastBody) {
-    const auto square = [](const std::string& ink, int at) {
-        const std::string content = ink + " k " + std::to_string(at) + " " + std::to_string(at) + " 100 100 re f";
-        return "<</Length " + std::to_string(content.size()) + ">>\nstream\n" + content + "\nendstream";
+    const auto page = [](const std::string& contents) {
+        return "<</Type/Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents " + contents + ">>";
     };
-    const auto page = [](const std::string& entries) {
-        return "<</Type/Page /Parent 2 0 R /MediaBox [0 0 200 200] " + entries + ">>";
-    };
-    const std::string black = "0 0 0 1 k 20 20";
-    const std::string magenta = "0 1 0 0 k 50 50";
-    std::string newerFirst =
-        VCOS_MakePdf("%PDF-1.7", {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
-                                  page("/Contents 4 1 R /Other 4 0 R /Unknown 4 3 R"), square("0 1 0 0", 50)});
-    newerFirst.replace(newerFirst.find("4 0 obj"), 7, "4 1 obj");
-    newerFirst.insert(newerFirst.find("xref"), "4 0 obj\n" + square("0 0 0 1", 20) + "\nendobj\n");
-    const std::vector<std::string> base = {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
-                                           page("/Contents 4 0 R"), square("0 0 0 1", 20)};
-    std::string headed = PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
-                                           {{3, 0, page("/Contents 4 0 R /Other 4 1 R /Unknown 4 3 R")},
-                                            {4, 0, square("0 1 0 0", 50)}},
-                                           "/Size 5 /Root 1 0 R");
-    headed.replace(headed.rfind("4 0 obj"), 7, "4 1 obj");
-    const struct {
-        const char* what;
-        std::string file;
-        uint16_t generation;  // of object 4, the body last in the file
-        std::string last;     // object 4's content
-        std::string contents;
-        std::string other;  // the content named by /Other; "" for null
-    } rows[] = {
-        {"a newer generation before an older one, startxref off", StartxrefOff(newerFirst), 0, black, magenta,
-         black},
-        {"an update's header 4 1 obj at an entry of 4 0, startxref off", StartxrefOff(headed), 1, magenta, black,
-         magenta},
-        {"an update's header 4 1 obj at an entry of 4 0", headed, 0, magenta, magenta, magenta},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        VCOS_Store store;
-        const VCOS_DocId doc = VCOS_Reader::Read(store, row.file, "generations.pdf");
-        const VCOS_Obj thePage = store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0);
-        const VCOS_Obj contents = store.DictGet(thePage, "Contents");
-        ASSERT_EQ(store.Type(contents), VCOS_Type::Stream);
-        EXPECT_TRUE(Contains(store.StreamBytes(contents), row.contents)) << store.StreamBytes(contents);
-        const VCOS_Obj other = store.DictGet(thePage, "Other");
-        if (row.other.empty()) {
-            EXPECT_EQ(store.Type(other), VCOS_Type::Null);
-        } else {
-            ASSERT_EQ(store.Type(other), VCOS_Type::Stream);
-            EXPECT_TRUE(Contains(store.StreamBytes(other), row.other)) << store.StreamBytes(other);
-        }
-        EXPECT_EQ(store.Type(store.DictGet(thePage, "Unknown")), VCOS_Type::Null);
-        size_t fours = 0;
-        for (const VCOS_Obj obj : store.IndirectObjects(doc)) {
-            if (store.Number(obj) != 4)
-                continue;
-            ++fours;
-            EXPECT_EQ(store.Generation(obj), row.generation);
-            EXPECT_TRUE(Contains(store.StreamBytes(obj), row.last)) << store.StreamBytes(obj);
-        }
-        EXPECT_EQ(fours, 1u);
-        for (const VCOS_Obj obj : store.IndirectObjects(doc))
-            EXPECT_EQ(store.LostReason(doc, store.Number(obj)), nullptr) << store.Number(obj);
-    }
-
-    // The page at 3 1, then packed at 3 0 into an object stream: the page
-    // tree reaches 3 0 and names 3 1 too. qpdf follows the sections either
-    // way; a 13-digit header stops the walk over them.
     const std::string older = PdfTextWithUpdate(
-        VCOS_MakePdf("%PDF-1.7", base),
-        {{2, 0, "<</Type/Pages /Kids [3 1 R] /Count 1>>"}, {3, 1, page("/Contents 4 0 R")}}, "/Size 5 /Root 1 0 R");
-    for (const char* header : {"0000000000007", "7"}) {
+        VCOS_MakePdf("%PDF-1.7", {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
+                                  page("4 0 R"), "<</Length 0>>\nstream\n\nendstream"}),
+        {{2, 0, "<</Type/Pages /Kids [3 1 R] /Count 1>>"}, {3, 1, page("4 0 R")}}, "/Size 5 /Root 1 0 R");
+    for (const char* header : {"7", "0000000000007"}) {
         SCOPED_TRACE(header);
-        const bool followed = header[1] == '\0';
-        const std::string file =
-            WithPackedUpdate(older,
-                             {{2, 0, "<</Type/Pages /Kids [3 0 R] /Count 1 /Other 3 1 R>>"},
-                              {5, 0, square("0 1 0 0", 50)}},
-                             3, page("/Contents 5 0 R"), 7, header);
+        const std::string file = WithPackedUpdate(
+            older,
+            {{2, 0, "<</Type/Pages /Kids [3 0 R] /Count 1 /Older 3 1 R /Unknown 3 5 R>>"},
+             {5, 0, "<</Length 0>>\nstream\n\nendstream"}},
+            3, page("5 0 R"), 7, header);
         VCOS_Store store;
         const VCOS_DocId doc = VCOS_Reader::Read(store, file, "packed.pdf");
         const VCOS_Obj pages = store.DictGet(store.Root(doc), "Pages");
         const VCOS_Obj kid = store.ArrayGet(store.DictGet(pages, "Kids"), 0);
         ASSERT_EQ(store.Type(kid), VCOS_Type::Dict);
         EXPECT_EQ(store.Number(kid), 3u);
-        EXPECT_EQ(store.Generation(kid), 0u);
         EXPECT_EQ(store.Number(store.DictGet(kid, "Contents")), 5u);
-        const VCOS_Obj other = store.DictGet(pages, "Other");
-        if (followed) {
+        EXPECT_EQ(store.Type(store.DictGet(pages, "Unknown")), VCOS_Type::Null);
+        const VCOS_Obj other = store.DictGet(pages, "Older");
+        if (header[1] == '\0') {
             EXPECT_EQ(store.Type(other), VCOS_Type::Null);
-        } else {
-            ASSERT_EQ(store.Type(other), VCOS_Type::Dict);
-            EXPECT_NE(store.Number(other), 3u);
-            EXPECT_EQ(store.Number(store.DictGet(other, "Contents")), 4u);
+            continue;
         }
+        ASSERT_EQ(store.Type(other), VCOS_Type::Dict);
+        EXPECT_GT(store.Number(other), 5u);
+        EXPECT_EQ(store.Number(store.DictGet(other, "Contents")), 4u);
+        for (const VCOS_Obj obj : store.IndirectObjects(doc))
+            EXPECT_EQ(store.LostReason(doc, store.Number(obj)), nullptr) << store.Number(obj);
     }
 }
 
