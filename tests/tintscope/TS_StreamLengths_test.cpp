@@ -233,11 +233,12 @@ std::string WithStreamSection(std::string file, const std::vector<PdfUpdateObjec
 // entry of 4 0 (black) and an update's "4 1 obj" at an entry of 4 0: each
 // page draws its one square, as mutool draws it (the hybrid section, as
 // qpdf reads it). Where the sections cannot be followed, a reference reads
-// the body of its own generation last in the file, none is said to be
-// missing: a newer generation written before an older one draws the newer,
-// and an update's "4 1 obj" at an entry of 4 0 gives 4 0 R the older body.
-// Content written first in the file, whose entry says
-// offset 0, is refused in words: neither qpdf nor the repair finds it.
+// the body of its own generation last in the file and none is said to be
+// missing: a newer generation written before an older one draws the newer
+// (mutool, whose repair ignores generations, draws the older), and an
+// update's "4 1 obj" at an entry of 4 0 gives 4 0 R the older body. Content
+// written first in the file, whose entry says offset 0, is refused in
+// words: neither qpdf nor the repair finds it.
 // Contents naming by reference an array of a generation the file lacks is
 // drawn as the same array given directly.
 TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
