@@ -232,8 +232,13 @@ std::string WithStreamSection(std::string file, const std::vector<PdfUpdateObjec
 // however their sections are written or broken, a header "4 7 obj" at an
 // entry of 4 0 (black) and an update's "4 1 obj" at an entry of 4 0: each
 // page draws its one square, as mutool draws it (the hybrid section, as
-// qpdf reads it). Content written first in the file, whose entry says
-// offset 0, is refused in words: neither qpdf nor the repair finds it.
+// qpdf reads it). Where the sections cannot be followed, a reference reads
+// the body of its own generation last in the file and none is said to be
+// missing: a newer generation written before an older one draws the newer
+// (mutool, whose repair ignores generations, draws the older), and an
+// update's "4 1 obj" at an entry of 4 0 gives 4 0 R the older body. Content
+// written first in the file, whose entry says offset 0, is refused in
+// words: neither qpdf nor the repair finds it.
 // Contents naming by reference an array of a generation the file lacks is
 // drawn as the same array given directly.
 TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
@@ -285,10 +290,20 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     for (const int g : {1, 0})
         catalog = PdfTextWithUpdate(catalog, {{1, g, objects[0]}}, "/Size 5 /Root 1 " + std::to_string(g) + " R");
     const std::string junk = std::string(99, 'x') + "\n";
-    std::string startxrefOff = updates({1, 0});
-    const size_t startxref = startxrefOff.rfind("startxref") + 10;
-    startxrefOff.replace(startxref, startxrefOff.find('\n', startxref) - startxref,
-                         std::to_string(std::stoul(LastStartXref(startxrefOff)) + 7));
+    const auto startxrefOff = [](std::string file) {
+        const size_t startxref = file.rfind("startxref") + 10;
+        file.replace(startxref, file.find('\n', startxref) - startxref,
+                     std::to_string(std::stoul(LastStartXref(file)) + 7));
+        return file;
+    };
+    // 4 1 (magenta) written before an older 4 0 (black), the page at 4 1 R.
+    std::vector<std::string> newerObjects = objects;
+    newerObjects[2] = page("4 1 R");
+    newerObjects[3] = square("0 1 0 0", 50);
+    std::string newerFirst = PdfText("%PDF-1.7", newerObjects);
+    newerFirst.replace(newerFirst.find("4 0 obj"), 7, "4 1 obj");
+    newerFirst.replace(newerFirst.rfind(" 00000 n"), 8, " 00001 n");
+    newerFirst.insert(newerFirst.find("xref"), "4 0 obj\n" + square("0 0 0 1", 20) + "\nendobj\n");
     // The oldest trailer's /Prev: 0, or its own section's offset.
     const auto oldest = [&](bool loop) {
         std::string file = PdfText("%PDF-1.7", objects, "/Root 1 0 R /Prev 0000");
@@ -316,6 +331,8 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
                                 {3, -1, page("5 0 R")},
                                 {5, 0, square("0 1 0 0", 50)}},
                                7, "/W [1 2 1] /Index [2 2 5 3]");
+    std::string digits13 = packed;
+    digits13.replace(digits13.rfind("7 0 obj"), 1, "0000000000007");
     // The newest section points 4 0 back at the magenta body written first,
     // before the body of 4 65535.
     std::vector<std::string> magentaFirst = objects;
@@ -345,7 +362,7 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
         {"an update at generation 1, then a cross-reference stream's at 0", updates({1, 0}, {stream})},
         {"100 bytes before the header", junk + updates({1, 0})},
         {"a form, 100 bytes before the header", junk + updates({1, 0}, {}, "", /*form=*/true)},
-        {"startxref 7 bytes off", startxrefOff},
+        {"startxref 7 bytes off", startxrefOff(updates({1, 0}))},
         {"the oldest /Prev 0", updates({3, 1}, {}, oldest(false))},
         {"the oldest /Prev its own section", updates({1, 0}, {}, oldest(true))},
         {"an older stream section of /W [0 0 0]", updates({1, 0}, {"/W [0 0 0] /Index [3 3]", true})},
@@ -356,9 +373,13 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
         {"a hybrid table freeing what its stream lists", hybrid},
         {"an update's header 4 1 obj at an entry of 4 0", headed},
         {"the page lowered into an object stream", packed},
+        {"the page lowered into an object stream, a 13-digit number heading the newest section", digits13},
+        {"a newer generation's body before an older one's, startxref off", startxrefOff(newerFirst)},
         {"4 0 pointed back at a body before 4 65535's", repointed},
         {"the catalog at generation 1, then 0", catalog, "plate-3-Black.png", 70},
         {"a header of generation 7 at an entry of generation 0", header, "plate-3-Black.png", 70},
+        {"an update's header 4 1 obj at an entry of 4 0, startxref 7 bytes off", startxrefOff(headed),
+         "plate-3-Black.png", 70},
         {"the content stream first in the file at an entry of offset 0",
          PdfTextWithEntriesAtZero("%PDF-1.7\n%\xe2\xe3\xcf\xd3",
                                   {square("0 0 0 1", 50), "<< /Type /Catalog /Pages 3 0 R >>",
@@ -378,6 +399,7 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
             continue;
         }
         ASSERT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(run.m_err.find("is not in the file"), std::string::npos) << run.m_err;
         for (const char* plate : {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"}) {
             const std::pair<double, double> middle = InkedMiddle(Output(plate));
             EXPECT_NEAR(middle.first, plate == std::string(row.plate) ? row.middle : -1, 2) << plate;

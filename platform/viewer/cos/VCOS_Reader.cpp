@@ -204,6 +204,11 @@ private:
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
+    // The object a reference to another generation of a number reaches,
+    // where the sections cannot be followed and the file holds a body of
+    // that generation too: declared under a number of its own, as the
+    // store keeps one object per number, and copied with the rest.
+    VCOS_Obj AnotherGeneration(QPDFObjGen id);
     // A page's /Contents value, whose references to objects the file does
     // not hold (an array's elements included) stay as such, so that the
     // page can say which of its content streams it lacks.
@@ -216,10 +221,18 @@ private:
     // an update raised it (a freed number reused) or lowered it; where the
     // sections cannot be followed (qpdf rebuilt its table), the one of the
     // body last in the file, as a repair finds it; for a number the table
-    // lacks, the first qpdf lists. Every other generation of the number
-    // reads as null.
+    // lacks, the first qpdf lists. Where the sections are followed, every
+    // other generation of the number reads as null; where they cannot be,
+    // each other generation the table holds a body of goes to *others.
     std::map<int, int> Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
-                                   const std::vector<QPDFObjectHandle>& objects) const;
+                                   const std::vector<QPDFObjectHandle>& objects,
+                                   std::set<QPDFObjGen>* others) const;
+    // Whether the body at entry, which qpdf read as null, was lost rather
+    // than written as null or missing from the file.
+    bool Lost(QPDFObjGen id, const QPDFXRefEntry& entry);
+    // Copies the bodies of m_kept from index first on, those the copies
+    // add included.
+    void DefineKept(size_t first, const std::set<QPDFObjGen>& contents, bool release);
     // The object qpdf read as null at id's entry, read under the generation
     // its header gives instead ("4 7 obj" where the entry says 4 0), which
     // references may use too; null when the entry holds no such header or
@@ -249,6 +262,14 @@ private:
     std::map<int, std::set<int>> m_streamLists;  // the numbers each object stream looked at lists
     std::optional<std::map<QPDFObjGen, QPDFXRefEntry>> m_rebuilt;  // qpdf's table once all was read
     std::map<QPDFObjGen, size_t> m_firstWarning;
+    struct Kept {
+        QPDFObjGen m_id;
+        QPDFObjectHandle m_body;
+        VCOS_Obj m_declared;
+    };
+    std::vector<Kept> m_kept;  // the objects to copy, by the reference that reaches each
+    const std::map<QPDFObjGen, QPDFXRefEntry>* m_xref = nullptr;  // the table as the file's sections give it
+    std::set<QPDFObjGen> m_others;  // bodies of generations a number is not declared with, not yet reached
 };
 
 bool IsCrossReferenceStream(QPDFObjectHandle object) {
@@ -304,8 +325,25 @@ void Copier::CollectWarnings() {
 
 VCOS_Obj Copier::Indirect(QPDFObjectHandle object) {
     const auto found = m_declared.find(object.getObjGen());
+    if (found != m_declared.end())
+        return found->second;
     // A reference to a missing or skipped object reads as null.
-    return found == m_declared.end() ? VCOS_NullObj : found->second;
+    return m_others.count(object.getObjGen()) != 0 ? AnotherGeneration(object.getObjGen()) : VCOS_NullObj;
+}
+
+VCOS_Obj Copier::AnotherGeneration(QPDFObjGen id) {
+    m_others.erase(id);
+    QPDFObjectHandle body = m_qpdf.getObjectByObjGen(id);
+    if (IsCrossReferenceStream(body))
+        return VCOS_NullObj;
+    const VCOS_Obj declared = m_store.DeclareIndirect(m_doc, m_store.NextNumber(m_doc), 0);
+    m_declared.emplace(id, declared);
+    m_kept.push_back({id, body, declared});
+    if (body.isNull() && Lost(id, m_xref->at(id))) {
+        m_store.MarkLost(m_doc, m_store.Number(declared), SaidAbout(id));
+        m_lost.insert(id);
+    }
+    return declared;
 }
 
 VCOS_Obj Copier::Value(QPDFObjectHandle object, int depth) {
@@ -398,7 +436,8 @@ qpdf_offset_t Where(const std::map<QPDFObjGen, QPDFXRefEntry>& xref, const QPDFX
 }
 
 std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
-                                       const std::vector<QPDFObjectHandle>& objects) const {
+                                       const std::vector<QPDFObjectHandle>& objects,
+                                       std::set<QPDFObjGen>* others) const {
     // Each number's body last in the file, as a repair that reads the file
     // from its start finds it (the highest generation among unknown places).
     std::map<int, std::pair<qpdf_offset_t, int>> last;
@@ -421,6 +460,12 @@ std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>
         const bool listed = newest && found != newest->end() && xref.count(QPDFObjGen(number, found->second)) != 0;
         generations.emplace(number, listed ? found->second : body.second);
     }
+    // With no section to say which generation stands, a reference names the
+    // one it means: each other generation the table holds a body of reads it.
+    if (!several.empty() && !newest)
+        for (const auto& [id, entry] : xref)
+            if (several.count(id.getObj()) != 0 && generations.at(id.getObj()) != id.getGen())
+                others->insert(id);
     for (const QPDFObjectHandle& object : objects)
         generations.emplace(object.getObjGen().getObj(), object.getObjGen().getGen());
     return generations;
@@ -450,6 +495,24 @@ QPDFObjectHandle Copier::UnderItsHeader(QPDFObjGen id, const QPDFXRefEntry& entr
     if (!here(xref, /*listed=*/false) || !here(*m_rebuilt, /*listed=*/true))
         return QPDFObjectHandle::newNull();
     return m_qpdf.getObjectByObjGen(underHeader);
+}
+
+bool Copier::Lost(QPDFObjGen id, const QPDFXRefEntry& entry) {
+    return entry.getType() == 1 ? LostAt(m_bytes, entry.getOffset(), id, &m_bodyBudget)
+                                : entry.getType() == 2 && !ListedIn(entry.getObjStreamNumber(), id.getObj());
+}
+
+void Copier::DefineKept(size_t first, const std::set<QPDFObjGen>& contents, bool release) {
+    // A copy may add to m_kept, so each is taken by value.
+    for (size_t i = first; i < m_kept.size(); ++i) {
+        Kept object = m_kept[i];
+        m_store.Define(object.m_declared, contents.count(object.m_id) != 0 && object.m_body.isArray()
+                                              ? NamedElements(object.m_body, 0)
+                                              : Direct(object.m_body, 0));
+        CollectWarnings();
+        if (release && object.m_body.isIndirect() && !object.m_body.isNull())
+            m_qpdf.replaceObject(object.m_body.getObjGen(), QPDFObjectHandle::newBool(false));
+    }
 }
 
 bool Copier::Moved(QPDFObjGen id, const QPDFXRefEntry& entry) {
@@ -520,16 +583,11 @@ size_t Copier::Copy() {
 
     std::vector<QPDFObjectHandle> objects = m_qpdf.getAllObjects();
     CollectWarnings();
-    const std::map<int, int> generations = Generations(xref, objects);
-    struct Kept {
-        QPDFObjGen m_id;
-        QPDFObjectHandle m_body;
-        VCOS_Obj m_declared;
-    };
+    m_xref = &xref;
+    const std::map<int, int> generations = Generations(xref, objects, &m_others);
     std::map<QPDFObjGen, QPDFObjectHandle> listed;
     for (QPDFObjectHandle& object : objects)
         listed.emplace(object.getObjGen(), object);
-    std::vector<Kept> kept;
     for (const auto& [number, generation] : generations) {
         const QPDFObjGen id(number, generation);
         const auto found = listed.find(id);
@@ -543,7 +601,7 @@ size_t Copier::Copy() {
         const VCOS_Obj declared =
             m_store.DeclareIndirect(m_doc, static_cast<uint32_t>(number), static_cast<uint16_t>(generation));
         m_declared.emplace(id, declared);
-        kept.push_back({id, object, declared});
+        m_kept.push_back({id, object, declared});
     }
     // qpdf gives up on some objects it cannot parse (a stream whose /Length
     // refers to the stream itself) and reads them as null; a page would then
@@ -551,7 +609,7 @@ size_t Copier::Copy() {
     // object, read as null as qpdf and other readers read it. An entry's
     // offset names its body even where qpdf, having rebuilt its table over a
     // header that disagrees, reads an older body of the number there.
-    for (Kept& object : kept) {
+    for (Kept& object : m_kept) {
         const auto entry = xref.find(object.m_id);
         if (entry == xref.end() || (!object.m_body.isNull() && !Moved(object.m_id, entry->second)))
             continue;
@@ -564,13 +622,7 @@ size_t Copier::Copy() {
             m_declared.emplace(body.getObjGen(), object.m_declared);
             continue;
         }
-        if (!object.m_body.isNull())
-            continue;
-        const bool lost = entry->second.getType() == 1
-                              ? LostAt(m_bytes, entry->second.getOffset(), object.m_id, &m_bodyBudget)
-                              : entry->second.getType() == 2 &&
-                                    !ListedIn(entry->second.getObjStreamNumber(), object.m_id.getObj());
-        if (!lost)
+        if (!object.m_body.isNull() || !Lost(object.m_id, entry->second))
             continue;
         m_store.MarkLost(m_doc, m_store.Number(object.m_declared), SaidAbout(object.m_id));
         m_lost.insert(object.m_id);
@@ -590,15 +642,9 @@ size_t Copier::Copy() {
     // An array named as a page's contents by reference keeps its references
     // to objects the file lacks, as the same array given directly does.
     const std::set<QPDFObjGen> contents = NamedAsContents(objects);
-    for (Kept& object : kept) {
-        m_store.Define(object.m_declared, contents.count(object.m_id) != 0 && object.m_body.isArray()
-                                              ? NamedElements(object.m_body, 0)
-                                              : Direct(object.m_body, 0));
-        CollectWarnings();
-        if (release && object.m_body.isIndirect() && !object.m_body.isNull())
-            m_qpdf.replaceObject(object.m_body.getObjGen(), QPDFObjectHandle::newBool(false));
-    }
+    DefineKept(0, contents, release);
 
+    const size_t defined = m_kept.size();
     for (auto& [key, value] : catalogs) {
         VCOS_Obj obj = Value(value, 0);
         if (!m_store.IsIndirect(obj)) {
@@ -612,6 +658,8 @@ size_t Copier::Copy() {
         else
             m_store.SetInfo(m_doc, obj);
     }
+    // A catalog may reach another generation no object reached.
+    DefineKept(defined, contents, release);
     CollectWarnings();
     return m_lost.size();
 }

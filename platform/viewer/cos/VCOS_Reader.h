@@ -26,10 +26,13 @@
 // Each object number is declared once, with the generation the newest
 // cross-reference section that lists it gives (the trailers' /Prev chain,
 // VCOS_XrefChain.h): an update that frees a number and reuses it raises the
-// generation, and one may lower it too. Where the chain cannot be followed,
-// the generation of the number's body last in the file stands, as a repair
-// that reads the file from its start finds it. A reference to another
-// generation of the number reads as null; in a page's /Contents, an array
+// generation, and one may lower it too; a reference to another generation
+// of the number reads as null. Where the chain cannot be followed, the
+// number keeps its body last in the file (an object stream's object at the
+// stream's place), as a repair that reads the file from its start finds it,
+// and a reference to another generation the file holds a body of reads the
+// last such body, declared under a number of its own. A reference to a
+// generation no body holds reads as null; in a page's /Contents, an array
 // given by reference included, it stays a reference to a missing object.
 // A body whose header gives another generation than its entry ("4 7 obj"
 // where the entry says 4 0) is read as the object the entry names, which a

@@ -143,6 +143,76 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         << "the older page";
 }
 
+// file with an update listed by an unfiltered cross-reference stream (rows
+// of /W [1 2 1]; its own number self, written as header): plain bodies,
+// then one object packed into an object stream (number self - 1).
+std::string WithPackedUpdate(std::string file, const std::vector<PdfUpdateObject>& plain, int packedNumber,
+                             const std::string& packedBody, int self, const std::string& header) {
+    const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 10)));
+    std::string rows, index;
+    const auto row = [&](int number, int type, size_t field, int last) {
+        rows += {static_cast<char>(type), static_cast<char>(field >> 8), static_cast<char>(field),
+                 static_cast<char>(last)};
+        index += " " + std::to_string(number) + " 1";
+    };
+    for (const PdfUpdateObject& object : plain) {
+        row(object.m_number, 1, file.size(), object.m_generation);
+        file += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                object.m_body + "\nendobj\n";
+    }
+    const std::string packed = std::to_string(packedNumber) + " 0 " + packedBody;
+    row(packedNumber, 2, static_cast<size_t>(self - 1), 0);
+    row(self - 1, 1, file.size(), 0);
+    file += std::to_string(self - 1) + " 0 obj\n<< /Type /ObjStm /N 1 /First " + std::to_string(packed.find('<')) +
+            " /Length " + std::to_string(packed.size()) + " >>\nstream\n" + packed + "\nendstream\nendobj\n";
+    row(self, 1, file.size(), 0);
+    return file + header + " 0 obj\n<< /Type /XRef /W [1 2 1] /Index [" + index + "] /Size " +
+           std::to_string(self + 1) + " /Root 1 0 R /Prev " + prev + " /Length " + std::to_string(rows.size()) +
+           " >>\nstream\n" + rows + "\nendstream\nendobj\nstartxref\n" + std::to_string(file.size()) + "\n%%EOF\n";
+}
+
+// The page at 3 1, then packed at 3 0 into an object stream; the newest
+// page tree names both and an unknown 3 5. qpdf follows the sections
+// either way; a 13-digit number heading the newest stops the walk over
+// them. Followed, 3 1 reads null. Not followed, number 3 keeps the body
+// last in the file (the packed one, at its stream's place) and 3 1 reads
+// its own body under a number of its own; 3 5 still reads null.
+TEST(VCOS_Reader, WhereTheChainCannotBeFollowedAReferenceReadsItsGenerationsLastBody) {
+    const auto page = [](const std::string& contents) {
+        return "<</Type/Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents " + contents + ">>";
+    };
+    const std::string older = PdfTextWithUpdate(
+        VCOS_MakePdf("%PDF-1.7", {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
+                                  page("4 0 R"), "<</Length 0>>\nstream\n\nendstream"}),
+        {{2, 0, "<</Type/Pages /Kids [3 1 R] /Count 1>>"}, {3, 1, page("4 0 R")}}, "/Size 5 /Root 1 0 R");
+    for (const char* header : {"7", "0000000000007"}) {
+        SCOPED_TRACE(header);
+        const std::string file = WithPackedUpdate(
+            older,
+            {{2, 0, "<</Type/Pages /Kids [3 0 R] /Count 1 /Older 3 1 R /Unknown 3 5 R>>"},
+             {5, 0, "<</Length 0>>\nstream\n\nendstream"}},
+            3, page("5 0 R"), 7, header);
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(store, file, "packed.pdf");
+        const VCOS_Obj pages = store.DictGet(store.Root(doc), "Pages");
+        const VCOS_Obj kid = store.ArrayGet(store.DictGet(pages, "Kids"), 0);
+        ASSERT_EQ(store.Type(kid), VCOS_Type::Dict);
+        EXPECT_EQ(store.Number(kid), 3u);
+        EXPECT_EQ(store.Number(store.DictGet(kid, "Contents")), 5u);
+        EXPECT_EQ(store.Type(store.DictGet(pages, "Unknown")), VCOS_Type::Null);
+        const VCOS_Obj other = store.DictGet(pages, "Older");
+        if (header[1] == '\0') {
+            EXPECT_EQ(store.Type(other), VCOS_Type::Null);
+            continue;
+        }
+        ASSERT_EQ(store.Type(other), VCOS_Type::Dict);
+        EXPECT_GT(store.Number(other), 5u);
+        EXPECT_EQ(store.Number(store.DictGet(other, "Contents")), 4u);
+        for (const VCOS_Obj obj : store.IndirectObjects(doc))
+            EXPECT_EQ(store.LostReason(doc, store.Number(obj)), nullptr) << store.Number(obj);
+    }
+}
+
 TEST(VCOS_Reader, HeaderLines) {
     struct Row {
         std::string bytes;
