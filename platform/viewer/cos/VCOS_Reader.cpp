@@ -646,6 +646,10 @@ VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::stri
     try {
         QPDF qpdf;
         qpdf.setSuppressWarnings(true);
+        // qpdf would set up such a stream's rows before reading its data:
+        // it reads the file without its streams of entries instead, and
+        // rebuilds its table from the bodies where a section is lost.
+        qpdf.setIgnoreXRefStreams(VCOS_XrefChain::RowsOutgrowTheirData(bytes));
         qpdf.processInputSource(std::make_shared<ClampedSource>(name, bytes));
         const size_t lostHere = Copier(store, id, qpdf, bytes).Copy();
         if (lost)
