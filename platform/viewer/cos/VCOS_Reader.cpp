@@ -646,10 +646,6 @@ VCOS_DocId ReadOnce(VCOS_Store& store, const std::string& bytes, const std::stri
     try {
         QPDF qpdf;
         qpdf.setSuppressWarnings(true);
-        // qpdf would set up such a stream's rows before reading its data:
-        // it reads the file without its streams of entries instead, and
-        // rebuilds its table from the bodies where a section is lost.
-        qpdf.setIgnoreXRefStreams(VCOS_XrefChain::RowsOutgrowTheirData(bytes));
         qpdf.processInputSource(std::make_shared<ClampedSource>(name, bytes));
         const size_t lostHere = Copier(store, id, qpdf, bytes).Copy();
         if (lost)
@@ -699,7 +695,12 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     // the repair; where none is, the file is refused for want of one.
     std::optional<VCOS_Error> noCatalog;
     try {
-        first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+        // qpdf sets up a cross-reference stream's predictor rows before it
+        // reads a byte of their data: such a file goes to the repair alone.
+        if (VCOS_XrefChain::RowsOutgrowTheirData(bytes))
+            refusal = "a cross-reference stream's predictor rows are wider than its data could hold";
+        else
+            first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
     } catch (const VCOS_Error& error) {
         if (error.Kind() != VCOS_ErrorKind::BadDocument)
             throw;
