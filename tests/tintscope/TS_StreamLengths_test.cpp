@@ -6,6 +6,7 @@
 // number at two generations is drawn as its entry names it.
 #include "TS_ProgramFixture.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -422,6 +423,100 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     }
     EXPECT_FALSE(drawn[0].empty());
     EXPECT_EQ(drawn[0], drawn[1]);
+}
+
+// One row of a cross-reference stream: fields big-endian in widths bytes.
+std::string XrefRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields) {
+    std::string row;
+    for (size_t f = 0; f < widths.size(); ++f)
+        for (int b = widths[f] - 1; b >= 0; --b)
+            row += static_cast<char>(fields[f] >> (8 * b) & 0xFF);
+    return row;
+}
+
+// file with a cross-reference stream section (object 99) of the rows given
+// after it, its /W, /Index and /Size in keys, its /Prev file's last
+// startxref.
+std::string WithRows(const std::string& file, const std::string& rows, const std::string& keys, bool deflated) {
+    const std::string data = deflated ? Deflated(rows) : rows;
+    return file + "99 0 obj\n<< /Type /XRef " + keys + " /Root 1 0 R /Prev " + LastStartXref(file) +
+           (deflated ? " /Filter /FlateDecode" : "") + " /Length " + std::to_string(data.size()) + " >>\nstream\n" +
+           data + "\nendstream\nendobj\nstartxref\n" + std::to_string(file.size()) + "\n%%EOF\n";
+}
+
+// Updates whose newest section, a cross-reference stream, points 4 0 back
+// at the magenta body written first, past a later black 4 0 and a black
+// 4 1: with its rows of interest decoded after 64 KB of others, one split
+// between qpdf's pieces; unfiltered, with /Length past its own offset. The
+// page moved into an object stream second in it. Each is drawn magenta,
+// as the newest section says, and nothing is said.
+TEST_F(TS_ProgramTest, ACrossReferenceStreamIsReadWhereverItsRowsFall) {
+    const auto square = [](const std::string& ink) {
+        const std::string content = ink + " k 50 50 100 100 re f";
+        return "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    };
+    const auto page = [](const std::string& contents) {
+        return "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << >> /Contents " + contents + " >>";
+    };
+    std::vector<std::string> objects = Objects("0");
+    objects[3] = square("0 1 0 0");
+    const std::string first = PdfText("%PDF-1.7", objects);
+    std::string later = PdfTextWithUpdate(first, {{3, 0, page("4 1 R")}, {4, 1, square("0 0 0 1")}},
+                                          "/Size 5 /Root 1 0 R");
+    later = PdfTextWithUpdate(later, {{3, 0, page("4 0 R")}, {4, 0, square("0 0 0 1")}}, "/Size 5 /Root 1 0 R");
+    const auto pointedBack = [&](const std::vector<int>& widths) {
+        return XrefRow(widths, {1, later.rfind("3 0 obj"), 0}) + XrefRow(widths, {1, first.find("4 0 obj"), 0});
+    };
+    std::string before;
+    for (int i = 0; i < 13107; ++i)
+        before += XrefRow({1, 3, 1}, {0, 0, 0});
+    std::string after;
+    for (int i = 0; i < 200; ++i)
+        after += XrefRow({1, 8, 2}, {0, 0, 0});
+
+    // The page at 3 1, then as 3 0 second in object stream 6.
+    std::vector<std::string> black = Objects("0");
+    black[3] = square("0 0 0 1");
+    std::string packed =
+        PdfTextWithUpdate(PdfText("%PDF-1.7", black),
+                          {{2, 0, "<< /Type /Pages /Kids [3 1 R] /Count 1 >>"}, {3, 1, page("4 0 R")}},
+                          "/Size 5 /Root 1 0 R");
+    const std::string kids = "<< /Type /Pages /Kids [3 0 R] /Count 1 >>";
+    const std::string pairs = "2 0 3 " + std::to_string(kids.size() + 1) + " ";
+    const std::string stream = pairs + kids + " " + page("5 0 R");
+    const size_t magenta = packed.size();
+    packed += "5 0 obj\n" + square("0 1 0 0") + "\nendobj\n";
+    const size_t objects6 = packed.size();
+    packed += "6 0 obj\n<< /Type /ObjStm /N 2 /First " + std::to_string(pairs.size()) + " /Length " +
+              std::to_string(stream.size()) + " >>\nstream\n" + stream + "\nendstream\nendobj\n";
+    const std::vector<int> w = {1, 2, 1};
+    packed = WithRows(packed,
+                      XrefRow(w, {2, 6, 0}) + XrefRow(w, {2, 6, 1}) + XrefRow(w, {1, magenta, 0}) +
+                          XrefRow(w, {1, objects6, 0}),
+                      "/W [1 2 1] /Index [2 2 5 2] /Size 7", /*deflated=*/true);
+
+    const struct {
+        const char* what;
+        std::string file;
+    } rows[] = {
+        {"after 64 KB of rows, deflated",
+         WithRows(later, before + pointedBack({1, 3, 1}), "/W [1 3 1] /Index [100 13107 3 2] /Size 13207", true)},
+        {"unfiltered, /Length past its offset",
+         WithRows(later, pointedBack({1, 8, 2}) + after, "/W [1 8 2] /Index [3 2 100 200] /Size 300", false)},
+        {"the page second in its object stream", packed},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const TS_Run run = Run(WithOut({WriteFile("stream.pdf", row.file), "--dpi", "150"}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_EQ(run.m_err.find("TBD"), std::string::npos) << run.m_err;
+        for (const char* plate : {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"}) {
+            const bool inked = plate == std::string("plate-1-Magenta.png");
+            const std::pair<double, double> middle = InkedMiddle(Output(plate));
+            EXPECT_NEAR(middle.first, inked ? 100 : -1, 2) << plate;
+            EXPECT_NEAR(middle.second, inked ? 100 : -1, 2) << plate;
+        }
+    }
 }
 
 }  // namespace

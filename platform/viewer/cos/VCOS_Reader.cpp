@@ -743,7 +743,12 @@ VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const 
     // the repair; where none is, the file is refused for want of one.
     std::optional<VCOS_Error> noCatalog;
     try {
-        first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
+        // qpdf sets up a cross-reference stream's predictor rows before it
+        // reads a byte of their data: such a file goes to the repair alone.
+        if (VCOS_XrefChain::RowsOutgrowTheirData(bytes))
+            refusal = "a cross-reference stream's predictor rows are wider than its data could hold";
+        else
+            first = ReadOnce(store, bytes, name, header, {}, &refusal, &lost);
     } catch (const VCOS_Error& error) {
         if (error.Kind() != VCOS_ErrorKind::BadDocument)
             throw;

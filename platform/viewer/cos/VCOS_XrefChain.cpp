@@ -23,6 +23,69 @@ struct Broken : std::runtime_error {
     Broken() : std::runtime_error("the cross-reference chain cannot be followed") {}
 };
 
+// A stream section whose predictor rows its data could not decode to.
+struct Oversized : Broken {};
+
+uint64_t Times(uint64_t a, uint64_t b) { return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b; }
+
+// The most bytes a filter qpdf decodes gives for one byte of its input:
+// Flate's longest match, 258 bytes, takes at least 2 bits; an LZW code of
+// at least 9 bits stands for at most 4,096 bytes; a run of 128 takes 2
+// bytes; "z" stands for 4 zeros. Any other filter counts as unbounded.
+uint64_t Expansion(QPDFObjectHandle filter) {
+    const std::string name = filter.isName() ? filter.getName() : "";
+    if (name == "/FlateDecode" || name == "/Fl")
+        return 1032;
+    if (name == "/LZWDecode" || name == "/LZW")
+        return 4096;
+    if (name == "/RunLengthDecode" || name == "/RL")
+        return 64;
+    if (name == "/ASCII85Decode" || name == "/A85")
+        return 4;
+    if (name == "/ASCIIHexDecode" || name == "/AHx")
+        return 1;
+    return UINT64_MAX;
+}
+
+// A predictor's row before and after it: {0, 0} for none, and for values
+// qpdf refuses before it sets up a row.
+std::pair<uint64_t, uint64_t> PredictorRow(QPDFObjectHandle parms) {
+    if (!parms.isDictionary() || !parms.getKey("/Predictor").isInteger() ||
+        parms.getKey("/Predictor").getIntValue() < 2)
+        return {0, 0};
+    uint64_t bits = 1;
+    for (const auto& [key, otherwise] : {std::pair<const char*, long long>("/Columns", 1), {"/Colors", 1},
+                                         {"/BitsPerComponent", 8}}) {
+        QPDFObjectHandle value = parms.getKey(key);
+        if (!value.isNull() && (!value.isInteger() || value.getIntValue() < 0))
+            return {0, 0};
+        bits = Times(bits, static_cast<uint64_t>(value.isNull() ? otherwise : value.getIntValue()));
+    }
+    const uint64_t out = bits / 8 + (bits % 8 != 0);
+    // A PNG row starts with its predictor's byte.
+    return {parms.getKey("/Predictor").getIntValue() == 2 ? out : out + 1, out};
+}
+
+// Throws Oversized where a predictor's rows need more than its filter can
+// decode from length bytes: the last filter's, one row for each row of
+// entries (entryBytes in all), or one; any other's, one.
+void CheckRows(QPDFObjectHandle dict, uint64_t length, uint64_t entryBytes) {
+    QPDFObjectHandle filters = dict.getKey("/Filter");
+    QPDFObjectHandle parms = dict.getKey("/DecodeParms");
+    const int count = filters.isArray() ? filters.getArrayNItems() : filters.isName() ? 1 : 0;
+    uint64_t most = length;
+    for (int i = 0; i < count; ++i) {
+        most = Times(most, Expansion(filters.isArray() ? filters.getArrayItem(i) : filters));
+        const auto [in, out] = PredictorRow(parms.isArray() ? parms.getArrayItem(i) : parms);
+        if (in == 0)
+            continue;
+        const uint64_t rows =
+            i + 1 < count || out == 0 ? 1 : std::max<uint64_t>(1, entryBytes / out + (entryBytes % out != 0));
+        if (Times(in, rows) > most)
+            throw Oversized();
+    }
+}
+
 // Where the file's offsets count from: its "%PDF-n.m" header within the
 // first 1024 bytes, as qpdf counts them when bytes come before it.
 size_t HeaderOffset(const std::string& bytes) {
@@ -125,9 +188,12 @@ private:
 
 class Walker {
 public:
-    Walker(const std::string& bytes, const std::set<int>& numbers)
+    // decode: false to only check each stream section's rows against its
+    // data, decoding nothing.
+    Walker(const std::string& bytes, const std::set<int>& numbers, bool decode)
         : m_bytes(bytes),
           m_numbers(numbers),
+          m_decode(decode),
           m_base(HeaderOffset(bytes)),
           m_input(std::make_shared<BufferInputSource>(
               "", new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())), bytes.size()),
@@ -164,6 +230,10 @@ private:
         // A hybrid table frees what only its stream holds, for readers that
         // know no streams: its free entries count after the stream's.
         std::vector<long long> freed;
+        // Only the trailer counts where nothing is decoded.
+        const size_t trailerAt = m_decode ? std::string::npos : m_bytes.find("trailer", m_input->tell());
+        if (trailerAt != std::string::npos)
+            m_input->seek(static_cast<qpdf_offset_t>(trailerAt), SEEK_SET);
         for (;;) {
             const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "");
             if (token.isWord("trailer"))
@@ -210,11 +280,7 @@ private:
             ++at;
         if (at < m_bytes.size() && m_bytes[at] == '\n')
             ++at;
-        QPDFObjectHandle stream =
-            QPDFObjectHandle::newStream(&m_scratch, m_bytes.substr(at, Length(dict.getKey("/Length"), at)));
-        stream.getDict().replaceKey("/Filter", dict.getKey("/Filter"));
-        stream.getDict().replaceKey("/DecodeParms", dict.getKey("/DecodeParms"));
-        Rows(dict, stream);
+        Rows(dict, at, Length(dict.getKey("/Length"), at));
         return dict;
     }
 
@@ -243,7 +309,8 @@ private:
         return end - at;
     }
 
-    void Rows(QPDFObjectHandle dict, QPDFObjectHandle stream) {
+    // The rows of the stream whose data are length bytes at at.
+    void Rows(QPDFObjectHandle dict, size_t at, size_t length) {
         QPDFObjectHandle widths = dict.getKey("/W");
         int width[3] = {0, 0, 0};
         for (int i = 0; i < 3; ++i) {
@@ -274,6 +341,15 @@ private:
                 throw Broken();
             pairs.emplace_back(first, count);
         }
+        uint64_t promised = 0;
+        for (const auto& pair : pairs)
+            promised += static_cast<uint64_t>(pair.second);
+        CheckRows(dict, length, Times(promised, static_cast<uint64_t>(width[0] + width[1] + width[2])));
+        if (!m_decode)
+            return;
+        QPDFObjectHandle stream = QPDFObjectHandle::newStream(&m_scratch, m_bytes.substr(at, length));
+        stream.getDict().replaceKey("/Filter", dict.getKey("/Filter"));
+        stream.getDict().replaceKey("/DecodeParms", dict.getKey("/DecodeParms"));
         // A stream holding fewer rows than its /Index promises is refused
         // whole, as qpdf refuses it, once its rows have gone by.
         RowSink rows(width, std::move(pairs), m_numbers,
@@ -332,6 +408,7 @@ private:
 
     const std::string& m_bytes;
     const std::set<int>& m_numbers;
+    const bool m_decode;
     const size_t m_base;  // where the header stands, from which offsets count
     std::shared_ptr<InputSource> m_input;
     QPDFTokenizer m_tokenizer;
@@ -346,10 +423,23 @@ private:
 std::optional<std::map<int, int>> VCOS_XrefChain::NewestGenerations(const std::string& bytes,
                                                                     const std::set<int>& numbers) {
     try {
-        return Walker(bytes, numbers).Walk();
+        return Walker(bytes, numbers, /*decode=*/true).Walk();
     } catch (const std::bad_alloc&) {
         throw;
     } catch (const std::exception&) {
         return std::nullopt;
     }
+}
+
+bool VCOS_XrefChain::RowsOutgrowTheirData(const std::string& bytes) {
+    const std::set<int> none;
+    try {
+        Walker(bytes, none, /*decode=*/false).Walk();
+    } catch (const Oversized&) {
+        return true;
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+    }
+    return false;
 }

@@ -20,9 +20,18 @@ public:
     // object stream. Nothing when the chain cannot be followed (no
     // startxref, a section or trailer that does not parse, a loop), where a
     // reader rebuilds its table from the bodies instead; as qpdf does, a
-    // stream with fewer rows than its /Index promises is such a section.
+    // stream with fewer rows than its /Index promises is such a section,
+    // and so is one whose predictor rows its data could not decode to.
     // Only numbers are kept: what the walk holds grows with them, never with
     // the rows a stream holds or promises.
     static std::optional<std::map<int, int>> NewestGenerations(const std::string& bytes,
                                                                const std::set<int>& numbers);
+
+    // Whether the walk meets a stream section whose predictor rows its data
+    // could not decode to: more bytes than each filter's largest expansion
+    // of the stream's length, for one row per row of entries the section
+    // promises, or one. qpdf sets up a row's buffers before it reads a byte
+    // of the data. Nothing is decoded, and false where the chain stops
+    // before such a section.
+    static bool RowsOutgrowTheirData(const std::string& bytes);
 };
