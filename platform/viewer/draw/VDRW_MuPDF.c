@@ -469,19 +469,18 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * page transform composed with the scale would move an edge
              * that lies on a pixel boundary off it. */
             ClearError(engine);
-            /* A form's, a pattern cell's or a glyph's content is read
-             * without the cookie, and an error that only skipped a stray
-             * token counts in it as one that cut a stream short: what was
-             * lost is judged from MuPDF's words. */
-            fz_flush_warnings(ctx); /* so that none of the reading's is taken for a repeat */
+            /* The cookie counts a skipped stray token as it counts the
+             * rest of a stream left unread, and a form's, a pattern cell's
+             * or a glyph's errors not at all: what was lost is judged from
+             * MuPDF's words. A warning MuPDF takes for a repeat of the one
+             * before is not told, so none is kept from before. */
+            fz_flush_warnings(ctx);
             VDRW_StartReading(&engine->m_loss);
             engine->m_reading = 1;
             pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
             ReadingFault(ctx, &engine->m_cookie);
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
-            /* A repeated warning is told when the next message comes. */
-            fz_flush_warnings(ctx);
             engine->m_reading = 0;
             lost = VDRW_EndReading(&engine->m_loss);
             result = fz_malloc_struct(ctx, VDRW_PageList);
