@@ -324,9 +324,77 @@ TEST_F(TS_ProgramTest, AnErrorTheDrawingGoesPastIsSaidOnce) {
     const TS_Run run = Run(WithOut({file}));
     VDRW_SetReadingFault(0);
     ASSERT_EQ(run.m_code, 0) << run.m_err;
-    EXPECT_EQ(run.m_err, "tintscope: " + file + ": page 1: ink Cyan lacks what the drawing could not read of its "
+    EXPECT_EQ(run.m_err, "tintscope: " + file + ": page 1: every ink lacks what the drawing could not read of its "
                                                 "content: forced MuPDF error\n");
     EXPECT_EQ(GreyAt(Output("plate-3-Black.png"), 30, 30), 0);
+}
+
+// A mask's group whose Flate data is cut short leaves the rest of the group
+// undrawn in the drawing of every ink, which reads the group: the one line
+// names them all. Its plates are still drawn.
+TEST_F(TS_ProgramTest, AGroupCutShortIsSaidOfEveryInkItCost) {
+    std::string group = Deflated(std::string(200, ' ') + "1 g 0 0 100 100 re f 0.5 g 0 0 50 50 re f" +
+                                 std::string(200, ' '));
+    group.replace(group.size() / 2, 4, "\xff\xff\xff\xff");
+    const std::string file = WriteFile(
+        "cut.pdf", TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 60 30 30 re f q /M0 gs 0 0 0 1 k 0 0 50 50 re f Q",
+                              {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
+                               VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << >> "
+                                              "/Group << /S /Transparency /CS /DeviceGray >> /Filter /FlateDecode",
+                                              group)}));
+    const TS_Run run = Run(WithOut({file}));
+    ASSERT_EQ(run.m_code, 0) << run.m_err;
+    const std::string said = ": page 1: every ink lacks what the drawing could not read of its content: ";
+    const size_t at = run.m_err.find(said);
+    ASSERT_NE(at, std::string::npos) << run.m_err;
+    EXPECT_NE(run.m_err.find("zlib error", at), std::string::npos) << run.m_err;
+    EXPECT_EQ(run.m_err.find("lacks"), run.m_err.rfind("lacks")) << run.m_err;  // one line
+    EXPECT_EQ(GreyAt(Output("plate-0-Cyan.png"), 75, 75), 0);
+}
+
+// An error MuPDF goes past without leaving content undrawn costs no plate
+// anything and is not said: each page gives the plates of the same page
+// without the fault.
+TEST_F(TS_ProgramTest, WhatTheDrawingOnlySkippedIsNotSaidLost) {
+    const std::string squares = " 0 0 0 1 k 10 10 40 40 re f 1 0 0 0 k 60 60 30 30 re f";
+    const std::string text = "0 0 0 1 k BT /F1 40 Tf 10 20 Td (Ab) Tj ET" + squares;
+    const auto font = [](const std::string& descriptorEntry) {
+        return std::vector<std::string>{
+            "<< /Type /Font /Subtype /TrueType /BaseFont /Arial /FirstChar 65 /LastChar 98 /FontDescriptor 6 0 R >>",
+            "<< /Type /FontDescriptor /FontName /Arial /Flags 32 /FontBBox [0 0 1000 1000] /ItalicAngle 0 "
+            "/Ascent 900 /Descent -100 /CapHeight 700 /StemV 80" + descriptorEntry + " >>",
+            VIEW_PdfStream("", std::string(300, 'x'))};
+    };
+    const auto masked = [&](const std::string& group) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >>", "/M0 gs 0 0 0 1 k 0 0 50 100 re f 1 0 0 0 k 60 60 30 30 re f",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
+                           VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << >> "
+                                          "/Group << /S /Transparency /CS /DeviceGray >>",
+                                          group)});
+    };
+    const struct {
+        const char* name;
+        std::string faulty, clean;
+    } rows[] = {
+        {"font.pdf", TS_OnePage("/Font << /F1 5 0 R >>", text, font(" /FontFile2 7 0 R")),
+         TS_OnePage("/Font << /F1 5 0 R >>", text, font(""))},
+        {"syntax.pdf", masked("0.5 g ) 0 0 100 50 re f"), masked("0.5 g 0 0 100 50 re f")},
+        {"extgstate.pdf", TS_OnePage("/ExtGState << >>", "/GX gs" + squares), TS_OnePage("/ExtGState << >>", squares)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<GrayPlate> plates[2];
+        for (const std::string* pdf : {&row.faulty, &row.clean}) {
+            const TS_Run run = Run(WithOut({WriteFile(row.name, *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            EXPECT_EQ(run.m_err.find("lacks"), std::string::npos) << run.m_err;
+            for (const char* ink : {"0-Cyan", "1-Magenta", "2-Yellow", "3-Black"})
+                plates[pdf == &row.clean].push_back(TS_ReadPlatePng(m_out.File(std::string("plate-") + ink + ".png")));
+        }
+        EXPECT_GT(plates[0][3].InkedShare(), 0.1);
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_TRUE(plates[0][i].pixels == plates[1][i].pixels) << "plate " << i;
+    }
 }
 
 // Names, operators and strings of the file reach the terminal escaped: none

@@ -13,6 +13,7 @@
 #include "VDRW_BlockCache.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
+#include "VDRW_ReadingLoss.h"
 #include "VDRW_SnapDevice.h"
 #include "VDRW_TilePlan.h"
 #include "VDRW_SoftMaskDevice.h"
@@ -40,6 +41,9 @@ struct VDRW_EngineRec_ {
     /* MuPDF's first error message since the last ClearError. */
     int m_errorSeen;
     char m_error[256];
+    /* What the reading of a page's contents lost, while one is read. */
+    int m_reading;
+    VDRW_ReadingLoss m_loss;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -68,7 +72,7 @@ struct VDRW_PageListRec_ {
     VDRW_MaskRuns* m_runs;   /* what the list's run layers stand for */
     ImagePlan m_plan; /* empty until VDRW_PlanImageDecode */
     VDRW_TilePlan* m_tiles; /* null until VDRW_PlanPatterns */
-    /* MuPDF's first error that the reading of the contents went past. */
+    /* The words of the first error that cost the reading some content. */
     int m_unread;
     char m_error[256];
 };
@@ -102,14 +106,15 @@ void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
 
 void VDRW_SetReadingFault(int on) { g_readingFault = on; }
 
-/* As a content stream's syntax error is met and gone past. */
+/* As a content stream's read fault is met and the stream ends there. */
 static void ReadingFault(fz_context* ctx, fz_cookie* cookie) {
     if (!g_readingFault)
         return;
     fz_try(ctx) {
-        fz_throw(ctx, FZ_ERROR_SYNTAX, "forced MuPDF error");
+        fz_throw(ctx, FZ_ERROR_GENERIC, "forced MuPDF error");
     }
     fz_catch(ctx) {
+        fz_warn(ctx, "read error; treating as end of file");
         cookie->errors++;
     }
 }
@@ -143,10 +148,20 @@ static void Unlock(void* user, int lock) { pthread_mutex_unlock(&((Shared*)user)
  * that a display list catches and goes past. */
 static void KeepError(void* user, const char* message) {
     VDRW_Engine* engine = user;
+    if (engine->m_reading)
+        VDRW_HearError(&engine->m_loss, message);
     if (engine->m_errorSeen)
         return;
     engine->m_errorSeen = 1;
     snprintf(engine->m_error, sizeof engine->m_error, "%s", message ? message : "");
+}
+
+/* Only the reading of a page's contents listens: a warning may say what
+ * the error before it cost. */
+static void HearWarning(void* user, const char* message) {
+    VDRW_Engine* engine = user;
+    if (engine->m_reading)
+        VDRW_HearWarning(&engine->m_loss, message);
 }
 
 static void ClearError(VDRW_Engine* engine) {
@@ -159,7 +174,7 @@ static void SetUp(VDRW_Engine* engine) {
     fz_context* ctx = engine->m_ctx;
     /* Content problems are warnings the drawing goes past; keep them off
      * standard error; errors reach the caller in its status. */
-    fz_set_warning_callback(ctx, NULL, NULL);
+    fz_set_warning_callback(ctx, HearWarning, engine);
     fz_set_error_callback(ctx, KeepError, engine);
     /* Plates are ink coverage: a pixel holds the share of it that ink
      * covers (17 x 15 samples for paths, exact area for glyphs), so a mark
@@ -425,6 +440,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     fz_device* runRecorder = NULL;
     VDRW_MaskRuns* runs = NULL;
     VDRW_PageList* result = NULL;
+    const char* lost = NULL;
     int pages = 0;
     fz_var(page);
     fz_var(list);
@@ -433,6 +449,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     fz_var(runs);
     fz_var(result);
     fz_var(pages);
+    fz_var(lost);
     SetStatus(status, VDRW_StatusOk, "");
     engine->m_cookie.errors = 0;
     fz_try(ctx) {
@@ -452,22 +469,30 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * page transform composed with the scale would move an edge
              * that lies on a pixel boundary off it. */
             ClearError(engine);
+            /* The cookie counts a skipped stray token as it counts the
+             * rest of a stream left unread, and a form's, a pattern cell's
+             * or a glyph's errors not at all: what was lost is judged from
+             * MuPDF's words. A warning MuPDF takes for a repeat of the one
+             * before is not told, so none is kept from before. */
+            fz_flush_warnings(ctx);
+            VDRW_StartReading(&engine->m_loss);
+            engine->m_reading = 1;
             pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
             ReadingFault(ctx, &engine->m_cookie);
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
+            engine->m_reading = 0;
+            lost = VDRW_EndReading(&engine->m_loss);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
             result->m_runs = runs;
             runs = NULL;
-            /* A form's, a pattern cell's or a glyph's content is read
-             * without the cookie: its errors are only reported. */
-            result->m_unread = engine->m_cookie.errors > 0 || engine->m_errorSeen;
-            snprintf(result->m_error, sizeof result->m_error, "%s",
-                     engine->m_errorSeen ? engine->m_error : "an error inside MuPDF");
+            result->m_unread = lost != NULL;
+            snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
         }
     }
     fz_always(ctx) {
+        engine->m_reading = 0;
         fz_drop_device(ctx, runRecorder);
         fz_drop_device(ctx, device);
         VDRW_DropMaskRuns(ctx, runs);

@@ -72,9 +72,11 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, int pageIndex,
                                 VDRW_Status* status);
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
-/* MuPDF's first error that the reading of the page's contents went past,
- * in a form, a pattern cell or a glyph too (the rest of a content stream
- * after a syntax error is not in the list); null when it read them whole. */
+/* The words of MuPDF's first error that cost the reading of the page's
+ * contents some of them (VDRW_ReadingLoss.h), in a form, a pattern cell or
+ * a glyph too; null when it lost nothing: when it read them whole, or only
+ * skipped a stray token or an operator setting state, or drew text in a
+ * substitute font. */
 const char* VDRW_PageListError(const VDRW_PageList* list);
 
 /* From any thread: the band the engine is drawing stops at its next
@@ -142,8 +144,8 @@ void VDRW_ResetPlanCounts(void);
  * inside its fz_try with MuPDF's generic error and the message
  * "forced MuPDF error". */
 void VDRW_SetFaultSwitch(int on);
-/* Test fault switch: while on, the reading of every page's contents meets
- * and goes past a syntax error "forced MuPDF error". */
+/* Test fault switch: while on, the reading of every page's contents ends
+ * at a read fault "forced MuPDF error", which costs it its end. */
 void VDRW_SetReadingFault(int on);
 
 #ifdef __cplusplus

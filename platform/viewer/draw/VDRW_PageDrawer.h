@@ -47,8 +47,8 @@
 struct VDRW_Drawn {
     int m_left = 0, m_top = 0, m_right = 0, m_bottom = 0;
     bool m_complete = false;  // false: cancelled, or nothing to draw
-    // MuPDF's first error that the reading of the page's contents went
-    // past, leaving out what it could not read; empty when none.
+    // The words of MuPDF's first error that left some of the page's
+    // contents undrawn (VDRW_PageListError); empty when none.
     std::string m_unread;
 
     bool Empty() const { return m_right <= m_left || m_bottom <= m_top; }

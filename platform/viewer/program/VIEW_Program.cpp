@@ -25,6 +25,7 @@
 #include "viewer/program/VIEW_PageFrame.h"
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramLog.h"
+#include "viewer/program/VIEW_ProgramLosses.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
 #include "viewer/program/VIEW_ProgramPlates.h"
 #include "viewer/program/VIEW_ProgramProgress.h"
@@ -206,7 +207,8 @@ private:
     std::string m_path;
     std::string m_fileName;  // as messages name it
     std::set<std::string> m_warned;  // each said once
-    std::set<std::string> m_unreadSaid;  // MuPDF's words, for the first ink they came on
+    VIEW_ProgramLosses m_losses;
+    std::vector<std::string> m_lossInks;  // every ink of the page whose drawings lost something
     bool m_holding = false;
     std::vector<std::string> m_held;
     bool m_saidRepaired = false;
@@ -566,10 +568,15 @@ void ProgramRun::Listen() {
         const int32_t page = heard.m_page, count = PageCountOf(heard.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(heard.m_doc, std::min(page + 1, count));
         const std::string name = inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name);
-        // What the drawing could not read is lost from the plate.
-        if (!heard.m_unread.empty() && m_unreadSaid.insert(heard.m_unread).second)
-            Warn((inks.empty() || inks.back().m_index != page ? std::string("a plate") : "ink " + name) +
-                 " lacks what the drawing could not read of its content: " + VIEW_EscapedText(heard.m_unread));
+        // What the drawing could not read is lost from the plate; said
+        // once every ink is drawn, of every ink it cost.
+        if (!heard.m_unread.empty()) {
+            m_losses.Hear(inks.empty() || inks.back().m_index != page ? std::string() : inks.back().m_name,
+                          heard.m_unread);
+            m_lossInks.clear();
+            for (const VIEW_InkLine& ink : VIEW_ReadInks(heard.m_doc, count))
+                m_lossInks.push_back(ink.m_name);
+        }
         if (!inks.empty() && inks.back().m_index == page) {
             m_plates.Hear(std::move(heard), inks.back().m_plateFile);
             if (m_settings.m_plateBytesHeld)
@@ -592,6 +599,8 @@ int ProgramRun::Separate() {
     m_windows.PressUpdate();
     m_progress.Finish();
     m_log.Flush();
+    for (const std::string& line : m_losses.TakeLines(m_lossInks))
+        Warn(line);
     m_holding = false;
     const std::string status = m_windows.Status();
     if (Interrupted() || status == "Ready")

@@ -1,0 +1,42 @@
+/* What the reading of a page's contents lost, judged from what MuPDF said
+ * while reading them: MuPDF's interpreter goes past most errors and tells
+ * only by its words whether it skipped an operator, substituted a font or
+ * left the rest of a content stream, form, pattern cell or glyph undrawn.
+ *
+ * Errors lose what they were met in, unless their words say they only
+ * skipped a stray token or an operator that sets state (gs, cs) naming a
+ * resource the file lacks, or unless MuPDF follows them with its warning
+ * that it drew the text in a substitute font. Words not known count as
+ * lost: a plate said to lack something is better than a wrong plate said
+ * to be whole. The words known are in one table in VDRW_ReadingLoss.c.
+ *
+ * Plain C without MuPDF: the engine feeds it each error from MuPDF's error
+ * callback and each warning from its warning callback, in order. */
+#ifndef VDRW_READING_LOSS_H
+#define VDRW_READING_LOSS_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct VDRW_ReadingLoss {
+    /* The last error heard, not yet judged: a warning may follow it. */
+    int m_pending;
+    char m_pendingWords[256];
+    /* The words of the first loss, cut to fit. */
+    int m_lost;
+    char m_lostWords[256];
+} VDRW_ReadingLoss;
+
+void VDRW_StartReading(VDRW_ReadingLoss* loss);
+void VDRW_HearError(VDRW_ReadingLoss* loss, const char* words);
+void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words);
+/* After the last error and warning of a reading: the words of its first
+ * loss, null when it lost nothing. */
+const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,70 @@
+// What the reading of a page's contents lost, judged from MuPDF's errors
+// and warnings in the order MuPDF says them (as MuPDF 1.21 says them for
+// each page shape named).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "viewer/draw/VDRW_ReadingLoss.h"
+
+namespace {
+
+struct Said {
+    bool m_error;  // false: a warning
+    const char* m_words;
+};
+
+std::string Judge(const std::vector<Said>& said) {
+    VDRW_ReadingLoss loss;
+    VDRW_StartReading(&loss);
+    for (const Said& s : said)
+        (s.m_error ? VDRW_HearError : VDRW_HearWarning)(&loss, s.m_words);
+    const char* lost = VDRW_EndReading(&loss);
+    return lost ? lost : "";
+}
+
+// Sequences that pages drawn whole by MuPDF seldom give (the drawer's own
+// test reads real pages of the common shapes).
+TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
+    const Said font = {true, "FT_New_Memory_Face(Arial): unknown file format"};
+    const Said substitute = {false, "ignored error when loading embedded font; attempting to load system font"};
+    const Said stray = {true, "syntax error in content stream"};
+    const struct {
+        const char* shape;
+        std::vector<Said> said;
+        const char* lost;
+    } rows[] = {
+        {"two fonts drawn in substitutes", {font, substitute, font, substitute}, ""},
+        {"a warning of no loss after a skipped error",
+         {{true, "cannot find ColorSpace dictionary"}, {false, "ignoring transfer function"}}, ""},
+        {"a font error with no substitute", {font}, "FT_New_Memory_Face(Arial): unknown file format"},
+        {"the first loss is the one said", {font, {true, "cannot find Shading resource 'Sh0'"}},
+         "FT_New_Memory_Face(Arial): unknown file format"},
+        {"a read fault after a stray token",
+         {stray, {true, "premature end"}, {false, "read error; treating as end of file"}}, "premature end"},
+        {"an error that ends a stream", {{true, "cannot draw"}, {false, "unrecoverable error; ignoring rest of page"}},
+         "cannot draw"},
+        {"a hundred stray tokens", {stray, stray, {false, "too many syntax errors; ignoring rest of page"}},
+         "syntax error in content stream"},
+        {"Flate data cut short", {{false, "ignoring zlib error: incorrect data check"}, stray},
+         "ignoring zlib error: incorrect data check"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shape);
+        EXPECT_EQ(Judge(row.said), row.lost);
+    }
+}
+
+// One engine reads page after page: a loss is not carried to the next.
+TEST(VDRW_ReadingLoss, EachReadingStartsWhole) {
+    VDRW_ReadingLoss loss;
+    VDRW_StartReading(&loss);
+    VDRW_HearError(&loss, "cannot find Shading resource 'Sh0'");
+    ASSERT_NE(VDRW_EndReading(&loss), nullptr);
+    VDRW_StartReading(&loss);
+    VDRW_HearError(&loss, "syntax error in content stream");
+    EXPECT_EQ(VDRW_EndReading(&loss), nullptr);
+}
+
+}  // namespace
