@@ -121,9 +121,9 @@ public:
     // segment's bytes are data. Nothing from that white space on is data,
     // and the data count as ended there. Such an ending cut short by the end
     // of an input, and a segment from an ending in it on while its end is
-    // not at hand (up to MaxHeld bytes; past them it counts whole), are held
-    // back (HeldBytes) and judged with later input. Set before the first
-    // ProcessBytes.
+    // not at hand (its length bounds that at 64 KB), are held back
+    // (HeldBytes) and judged with later input, so that where the input is
+    // cut decides nothing. Set before the first ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
     // With only true, the decoder decodes nothing: it takes the data up to
     // their end (the end-of-image marker, "EI" above, or the input's end)
@@ -144,9 +144,6 @@ public:
     static constexpr uint32_t ArithmeticReadAhead = 2;
     // Bytes after "EI" that must read as text for it to end inline data.
     static constexpr FILT_Size EIFollowers = 5;
-    // Bytes of a marker segment held back at most while its end is not at
-    // hand, from an ending at EI in it.
-    static constexpr FILT_Size MaxHeld = 4096;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
