@@ -266,14 +266,17 @@ TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
         const size_t segment = start + head.size() + 4;
         std::string rows;
         for (uint32_t size : {1024u, GLOB_StreamCore::DefaultBufferSize}) {
-            std::vector<size_t> pads;
-            for (size_t p = 0; p < 256; ++p)
-                for (size_t at : {start, ei, segment + 5000, segment + 60000})
-                    pads.push_back((size * 64 - at + p - 128) % size);
+            // A buffer's edge at each of them and 32 bytes either side, the
+            // data decoded there; past 1024-byte edges at every offset, the
+            // data's end found.
+            std::vector<std::pair<size_t, uint32_t>> pads;
+            for (size_t p = 0; p < 64; ++p)
+                for (size_t at : {start, ei, segment + 5000})
+                    pads.push_back({(size * 64 - at + p - 32) % size, 2});
             for (size_t p = 0; p < 1024 && size == 1024u; ++p)
-                pads.push_back(p);
-            for (size_t pad : pads)
-                for (uint32_t flags : {1u, 2u}) {
+                pads.push_back({p, 1});
+            for (const auto& [pad, most] : pads)
+                for (uint32_t flags = 1; flags <= most; ++flags) {
                     SCOPED_TRACE(std::string(shape.name) + ", " + std::to_string(size) + "-byte buffers, " +
                                  std::to_string(pad) + " bytes before, open " + std::to_string(flags));
                     const std::string content = "%" + std::string(pad, 'p') + "\n" + before + shape.data + shape.rest;
