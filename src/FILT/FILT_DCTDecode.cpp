@@ -30,6 +30,15 @@ const JOCTET EndPadding[] = {MarkerPrefix, EndOfImage, MarkerPrefix, EndOfImage,
 // What arithmetic decoding reads past the end of whole data first.
 const JOCTET ZeroPadding[64] = {};
 
+// Markers whose segment carries a length: SOFn, DHT and DAC (0xC0 to 0xCF
+// but JPG), SOS, DQT, DNL and DRI, APPn, COM. libjpeg skips no other by a
+// length: in a scan's data the rest are damage it resyncs past.
+bool HasLength(uint8_t code) {
+    return (code >= 0xC0 && code <= 0xCF && code != 0xC8) || (code >= 0xDA && code <= 0xDD) ||
+           (code >= 0xE0 && code <= 0xEF) || code == 0xFE;
+}
+constexpr uint8_t StartOfScan = 0xDA;
+
 // PDF's white space and delimiters, around the "EI" that ends inline data.
 bool IsContentWhite(uint8_t b) { return b == 0 || b == 9 || b == 10 || b == 12 || b == 13 || b == 32; }
 bool IsContentDelimiter(uint8_t b) { return b != 0 && std::strchr("()<>[]{}/%", b) != nullptr; }
@@ -314,10 +323,7 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
         // A scan header is followed by entropy-coded data, not a marker: as
         // those, it may be cut.
         if (was == ScanMarker && m_scan == ScanLengthHigh)
-            m_segmentCut = (m_segmentCode >= 0xC0 && m_segmentCode <= 0xCF) ||
-                                   (m_segmentCode >= 0xDB && m_segmentCode <= 0xFE)
-                               ? SegmentUndecided
-                               : SegmentCutHere;
+            m_segmentCut = m_segmentCode == StartOfScan ? SegmentCutHere : SegmentUndecided;
         else if (was == ScanLengthLow && m_segmentCut == SegmentUndecided)
             m_segmentCut = JudgeSegment(data, pos, available, last);
         // Fill bytes, restart markers and the like: data go on.
@@ -332,12 +338,12 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
             if (at < pos)
                 return endAt(at, cut);
             from = pos;
-        } else if (m_segmentCut == SegmentUndecided && pos == available && !last) {
+        } else if (m_segmentCut == SegmentUndecided && pos == n && !last) {
             // From an ending in it on, the segment is held back until a later
-            // input shows its end, up to MaxHeld bytes: past them it counts
-            // whole.
+            // input shows its end, which its length puts at most 64 KB on:
+            // where the input happens to end decides nothing.
             FindEI(data, from, pos, available, last, at);
-            if (at < pos && available - at <= MaxHeld)
+            if (at < pos)
                 return endAt(at, false);
         } else if (m_segmentCut == SegmentWhole) {
             from = pos;
@@ -393,9 +399,10 @@ FILT_Size FILT_DCTDecode::ScanToEndOfImage(const uint8_t* data, FILT_Size n) {
                 m_scan = ScanDone;
                 return i + 1;
             }
-            // Fill bytes, stuffed zeros, restart markers, SOI and TEM have no length.
+            // Fill bytes, stuffed zeros, restart markers, SOI, TEM and
+            // damaged markers have no length.
             if (b != MarkerPrefix)
-                m_scan = b == 0x00 || (b >= 0xD0 && b <= 0xD8) || b == 0x01 ? ScanData : ScanLengthHigh;
+                m_scan = HasLength(b) ? ScanLengthHigh : ScanData;
             break;
         case ScanLengthHigh:
             ++m_markerBytes;

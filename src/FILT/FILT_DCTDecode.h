@@ -117,13 +117,12 @@ public:
     // Only where the data can be cut: in entropy-coded data and between
     // segments, and in a marker segment whose length runs past the content
     // or into bytes that are no marker (and a scan header, which entropy-coded
-    // data follow, or a segment from a marker JPEG does not know); a whole
-    // segment's bytes are data. Nothing from that white space on is data,
-    // and the data count as ended there. Such an ending cut short by the end
-    // of an input, and a segment from an ending in it on while its end is
-    // not at hand (up to MaxHeld bytes; past them it counts whole), are held
-    // back (HeldBytes) and judged with later input. Set before the first
-    // ProcessBytes.
+    // data follow); a whole segment's bytes are data. Nothing from that white
+    // space on is data, and the data count as ended there. Such an ending cut
+    // short by the end of an input, and a segment from an ending in it on
+    // while its end is not at hand (its length bounds that at 64 KB), are held
+    // back (HeldBytes) and judged with later input, so that where the input
+    // is cut decides nothing. Set before the first ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
     // With only true, the decoder decodes nothing: it takes the data up to
     // their end (the end-of-image marker, "EI" above, or the input's end)
@@ -144,9 +143,6 @@ public:
     static constexpr uint32_t ArithmeticReadAhead = 2;
     // Bytes after "EI" that must read as text for it to end inline data.
     static constexpr FILT_Size EIFollowers = 5;
-    // Bytes of a marker segment held back at most while its end is not at
-    // hand, from an ending at EI in it.
-    static constexpr FILT_Size MaxHeld = 4096;
     // The DCT decoder of filter: filter itself, or the first in a pipe of
     // filters, however deep; null for none.
     static FILT_DCTDecode* FindIn(FILT_Filter* filter);
@@ -204,7 +200,8 @@ private:
     // there; true once it is, or in has ended.
     bool Collect(FILT_FilterBuffer& in);
     // Bytes of data, from the start, up to and including the end-of-image
-    // marker; n when it is not among them.
+    // marker; n when it is not among them. Only a marker that has a length
+    // (SOFn, DHT, DAC, DQT, DRI, SOS, DNL, APPn, COM) is skipped by it.
     FILT_Size ScanToEndOfImage(const uint8_t* data, FILT_Size n);
     void DropConsumed();
     void Grow();

@@ -3,6 +3,8 @@
 #include "FILT_DCTTestJpeg.h"
 #include "FILT_TestData.h"
 
+#include <tuple>
+
 namespace {
 
 using dcttest::JpegInfo;
@@ -374,4 +376,38 @@ TEST(FILT_DCTDecode, InlineDataEndAtEIWhenTheirEndMarkerIsMissing) {
                     EXPECT_TRUE(rows == Reference(c.data)) << "rows unlike libjpeg's";
                 }
             }
+}
+
+// A restart marker damaged into a code that has no length (libjpeg resyncs
+// past it): the data reach libjpeg as they stand, however they are read,
+// and the rows are libjpeg's, later scans and all.
+TEST(FILT_DCTDecode, DamagedMarkersInScanDataReachLibjpegAsTheyStand) {
+    LogCapture quiet;
+    const std::string progressive = MakeCase({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true, 1});
+    const std::string baseline = MakeCase({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 1});
+    for (const auto& [name, jpeg, scan] : {std::tuple{"progressive, third scan", progressive, 3},
+                                           std::tuple{"baseline", baseline, 1}})
+        for (const char code : {'\x01', '\x03', '\x40', '\xBF'}) {
+            std::string damaged = jpeg;
+            size_t at = 0;
+            for (int i = 0; i < scan; ++i)
+                at = damaged.find("\xFF\xDA", at + 2);
+            at = damaged.find("\xFF\xD4", at);
+            ASSERT_NE(at, std::string::npos);
+            damaged[at + 1] = code;
+            const std::string expected = Reference(damaged);
+            for (int mode = 0; mode < 3; ++mode)
+                for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {0}}, Chunking{{7, 3, 13}, {0}}}) {
+                    SCOPED_TRACE(std::string(name) + ", FF " + std::to_string(static_cast<uint8_t>(code)) +
+                                 (mode == 0 ? ", plain " : mode == 1 ? ", stopping at the data's end " : ", inline ") +
+                                 chunking.Name());
+                    FILT_DCTDecode d;
+                    d.SetStopAtDataEnd(mode > 0);
+                    d.SetEndsAtEI(mode == 2);
+                    const std::string rows =
+                        RunFilter(d, mode == 2 ? damaged + "\nEI Q" : damaged, chunking, size_t{1} << 20);
+                    EXPECT_TRUE(rows == expected) << rows.size() << " bytes of " << expected.size();
+                    EXPECT_FALSE(mode > 0 && d.DataCutShort());
+                }
+        }
 }

@@ -11,6 +11,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 namespace {
 
 bool Exists(const std::string& path) {
@@ -272,6 +274,33 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         const size_t e = image.find("\nEI Q") + 1;
         return TS_OnePage("", before ? "%" + std::string(8190 - before - e, 'p') + "\n" + image : image);
     };
+    // The progressive gray image cut 40 bytes into a comment, before its
+    // second scan, that declares 60,000 bytes; then EI, squares and about
+    // after bytes of comment lines.
+    const auto longComment = [&](size_t after) {
+        std::string lines = "\n";
+        while (lines.size() < after)
+            lines += "% pad pad pad pad pad pad pad\n";
+        return inlineImage(into(grayProgressive, "\xFF\xDA", 0, 2) + "\xFF\xFE\xEA\x60" + std::string(40, 'c'), "/G",
+                           squares + lines);
+    };
+    // A gray progressive image with restart markers whose third scan's RST4
+    // reads FF code.
+    const auto restartDamaged = [](char code) {
+        std::string jpeg = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true, 1},
+                                             dcttest::SourceImage(64, 64, 1, 7));
+        size_t at = 0;
+        for (int i = 0; i < 3; ++i)
+            at = jpeg.find("\xFF\xDA", at + 2);
+        at = jpeg.find("\xFF\xD4", at);
+        EXPECT_LT(at, jpeg.find("\xFF\xDA", at)) << "no RST4 in the third scan";
+        jpeg[at + 1] = code;
+        return jpeg;
+    };
+    // libjpeg's word on the damaged marker.
+    const auto restartSaid = [](const char* image, const char* code) {
+        return std::string("page 1: ") + image + ": Corrupt JPEG data: found marker 0x" + code + " instead of RST4";
+    };
     // An image row (of 64) on a plate, and its level there: -1 for some ink
     // (below 250).
     struct PlateRow {
@@ -294,6 +323,8 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         std::string before = "";  // the line before the last, when there is one
         bool mutool = false;  // each plate within 8 levels of mutool's on 97% of marked pixels
         const char* like = nullptr;  // every plate as the row of that name drew it
+        bool squares = false;  // the squares after the image drawn
+        const char* near = nullptr;  // every plate within 2 levels of that row's on 99% of pixels
     } rows[] = {
         {"comment.pdf", image(big, claimed(cmyk, "\xFF\xC0", 20000, 40, std::string("\xFF\xFE\x00\x04ok\xFF\xD9", 8))),
          1, refused(8, 20000, 4), {}},
@@ -398,6 +429,26 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
          "inline-cut-EI-not-split.pdf"},
         {"inline-cut-EI-split-after-I.pdf", split(2), 0, inlineSaid(truncated(32, 64, 1, readAsZero)), {}, "", false,
          "inline-cut-EI-not-split.pdf"},
+        // Cut inside a segment that runs past the content: EI ends the data
+        // however much content follows.
+        {"inline-cut-in-long-comment-1k.pdf", longComment(1000), 0,
+         inlineSaid(truncated(64, 64, 1, ", not all at full detail")), {{"plate-3-Black.png", 10, -1}}, "", false,
+         nullptr, true},
+        {"inline-cut-in-long-comment-6k.pdf", longComment(6000), 0,
+         inlineSaid(truncated(64, 64, 1, ", not all at full detail")), {}, "", false,
+         "inline-cut-in-long-comment-1k.pdf", true},
+        {"inline-cut-in-long-comment-20k.pdf", longComment(20000), 0,
+         inlineSaid(truncated(64, 64, 1, ", not all at full detail")), {}, "", false,
+         "inline-cut-in-long-comment-1k.pdf", true},
+        // A restart marker damaged to FF 03 is no segment: libjpeg resyncs
+        // past it as past FF 01, and the later scans are drawn.
+        {"progressive-restart-marker-FF01.pdf", image(grayDict, restartDamaged('\x01')), 0,
+         restartSaid("Image /Im0", "01"), {}},
+        {"progressive-restart-marker-FF03.pdf", image(grayDict, restartDamaged('\x03')), 0,
+         restartSaid("Image /Im0", "03"), {}, "",
+         false, nullptr, false, "progressive-restart-marker-FF01.pdf"},
+        {"inline-progressive-restart-marker-FF03.pdf", inlineImage(restartDamaged('\x03'), "/G"), 0,
+         restartSaid("An inline image", "03"), {}, "", false, nullptr, false, "progressive-restart-marker-FF01.pdf"},
         {"soft-mask-at-scan.pdf", masked(into(gray, "\xFF\xDA", 0)), 1,
          "page 1 was not separated: image /Im0: its soft mask: the image's JPEG data are cut short or damaged before "
          "their first scan (libjpeg: Invalid JPEG file structure: missing SOS marker)", {}},
@@ -441,6 +492,24 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
             } else {
                 EXPECT_EQ(level, p.level);
             }
+        }
+        if (row.squares) {
+            const GrayPlate magenta = TS_ReadPlatePng(out + "/plate-1-Magenta.png");
+            const GrayPlate black = TS_ReadPlatePng(out + "/plate-3-Black.png");
+            const double scale = magenta.width / 100.0;
+            EXPECT_LT(magenta.At(static_cast<int>(80 * scale), static_cast<int>(20 * scale)), 250) << "no magenta square";
+            EXPECT_LT(black.At(static_cast<int>(85 * scale), static_cast<int>(85 * scale)), 250) << "no black square";
+        }
+        for (int i = 0; i < 4 && row.near; ++i) {
+            SCOPED_TRACE(ProcessFiles[i + 1]);
+            const GrayPlate ours = TS_ReadPlatePng(out + "/" + ProcessFiles[i + 1]);
+            const GrayPlate other =
+                TS_ReadPlatePng(m_out.File(row.near + std::string(".out/")) + ProcessFiles[i + 1]);
+            ASSERT_EQ(ours.pixels.size(), other.pixels.size());
+            size_t close = 0;
+            for (size_t p = 0; p < ours.pixels.size(); ++p)
+                close += std::abs(ours.pixels[p] - other.pixels[p]) <= 2;
+            EXPECT_GE(close, ours.pixels.size() * 99 / 100) << "of " << ours.pixels.size() << " pixels";
         }
         const std::vector<GrayPlate> theirs =
             row.mutool ? TS_MutoolPlates(file, m_out.File(std::string(row.name) + ".pam"), 300)

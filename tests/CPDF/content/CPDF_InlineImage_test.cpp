@@ -226,3 +226,82 @@ TEST(CPDF_InlineImage, WritesAbbreviatedFormsAndTheRawData) {
     EXPECT_EQ(Thrown([&] { CPDF_InlineImage::WriteFilters(writer, Obj("/Foo"), Obj("null")); }),
               "1128008 Unknown filter encountered: Foo");
 }
+
+// A JPEG whose marker segment holds EI, cut inside a segment that runs past
+// the content, cut where its segment ends in content text, or whole: its
+// data end alike and the content after them reads alike wherever the
+// content's buffers cut them.
+TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
+    LogCapture quiet;
+    const std::string progressive = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true},
+                                                      dcttest::SourceImage(64, 64, 1, 5));
+    // Up to the second scan.
+    const size_t second = progressive.find("\xFF\xDA", progressive.find("\xFF\xDA") + 2);
+    const std::string head = progressive.substr(0, second);
+    const auto comment = [](size_t declared, const std::string& text) {
+        return std::string("\xFF\xFE", 2) + static_cast<char>((declared + 2) >> 8) +
+               static_cast<char>((declared + 2) & 0xFF) + text;
+    };
+    const std::string squares = "\nEI Q 0 1 0 0 k 70 70 20 20 re f 0 0 0 1 k 75 5 20 20 re f\n";
+    std::string lines;
+    while (lines.size() < 6000)
+        lines += "% pad pad pad pad pad pad pad\n";
+    const std::string text = std::string(40, 'c') + squares + lines.substr(0, 5000);
+    const struct {
+        const char* name;
+        std::string data;
+        std::string rest;  // the content after the data
+    } shapes[] = {
+        {"declared past the content", head + comment(60000, std::string(40, 'c')), squares + lines},
+        {"declared end in the text after EI", head + comment(5000, std::string(40, 'c')), squares + lines},
+        {"whole, EI in its text", head + comment(text.size(), text) + progressive.substr(second), squares},
+    };
+    const std::string ops = "EI Q k re f k re f end";
+    const std::string before = "q 50 0 0 50 10 10 cm BI /W 64 /H 64 /CS /G /BPC 8 /F /DCT ID ";
+    for (const auto& shape : shapes) {
+        // Where the content's buffers cut the data, the EI after them and
+        // the segment's declared end.
+        const size_t start = 2 + before.size();
+        const size_t ei = start + shape.data.size();
+        const size_t segment = start + head.size() + 4;
+        std::string rows;
+        for (uint32_t size : {1024u, GLOB_StreamCore::DefaultBufferSize}) {
+            // A buffer's edge at each of them and 32 bytes either side, the
+            // data decoded there; past 1024-byte edges at every offset, the
+            // data's end found.
+            std::vector<std::pair<size_t, uint32_t>> pads;
+            for (size_t p = 0; p < 64; ++p)
+                for (size_t at : {start, ei, segment + 5000})
+                    pads.push_back({(size * 64 - at + p - 32) % size, 2});
+            for (size_t p = 0; p < 1024 && size == 1024u; ++p)
+                pads.push_back({p, 1});
+            for (const auto& [pad, most] : pads)
+                for (uint32_t flags = 1; flags <= most; ++flags) {
+                    SCOPED_TRACE(std::string(shape.name) + ", " + std::to_string(size) + "-byte buffers, " +
+                                 std::to_string(pad) + " bytes before, open " + std::to_string(flags));
+                    const std::string content = "%" + std::string(pad, 'p') + "\n" + before + shape.data + shape.rest;
+                    CPDF_ContentParser parser;
+                    parser.Start(Chunked(content, {size}), GLOB_Object());
+                    std::string after;
+                    std::string data;
+                    while (parser.Step()) {
+                        const std::string op = parser.OperatorText();
+                        if (op == "ID")
+                            data = ReadAll(parser.InlineImage().Stream(flags));
+                        else if (!data.empty() || op == "EI")
+                            after += op + " ";
+                    }
+                    after += parser.IsStopped() ? "stopped" : "end";
+                    EXPECT_EQ(after, ops);
+                    if (flags == 1) {
+                        EXPECT_TRUE(data == shape.data) << data.size() << " bytes of " << shape.data.size();
+                    } else {
+                        EXPECT_EQ(data.size(), 64u * 64u);
+                        if (rows.empty())
+                            rows = data;
+                        EXPECT_TRUE(data == rows) << "rows unlike the first offset's";
+                    }
+                }
+        }
+    }
+}
