@@ -23,6 +23,15 @@ TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
         {"1 g 0 0 9 9 re f ET", G::AllTaken},
         // A colour space that cannot be read is no cancel.
         {"/Bad cs 0 0 9 9 re f", G::AllTaken},
+        // Outline glyphs paint with what their mode names, each mode alone.
+        {"0 Tr BT /F 9 Tf (a) Tj ET", G::FillTaken},
+        {"1 Tr BT /F 9 Tf (a) Tj ET", G::StrokeTaken},
+        {"2 Tr BT /F 9 Tf (a) Tj ET", G::FillTaken | G::StrokeTaken},
+        {"3 Tr BT /F 9 Tf (a) Tj ET", 0},
+        {"4 Tr BT /F 9 Tf (a) Tj ET", G::FillTaken},
+        {"5 Tr BT /F 9 Tf (a) Tj ET", G::StrokeTaken},
+        {"6 Tr BT /F 9 Tf (a) Tj ET", G::FillTaken | G::StrokeTaken},
+        {"7 Tr BT /F 9 Tf (a) Tj ET", 0},
         {"1 g 0 Tr BT /TT 9 Tf (a) ' ET", 0},
         {"1 g 0 Tr BT /MM 9 Tf [(a)] TJ ET", 0},
         {"1 g 0 Tr BT /CID 9 Tf 0 0 (a) \" ET", 0},
@@ -64,3 +73,27 @@ TEST(CSEP_GroupInheritance, AGroupTakesWhatItPaintsWithBeforeSettingIt) {
     }
 }
 
+// Two groups read by one reader keep their own answers, in either order.
+TEST(CSEP_GroupInheritance, EachGroupIsReadOnceUnderItsOwnKey) {
+    using G = CSEP_GroupInheritance;
+    const GLOB_Doc doc = NewDoc();
+    const GLOB_Object own = NewStreamObject(doc, "1 g 0 0 9 9 re f");
+    const GLOB_Object taking = NewStreamObject(doc, "0 0 9 9 re f");
+    const struct {
+        const char* what;
+        const GLOB_Object& group;
+        uint32_t taken;
+    } rows[] = {
+        {"own fill first", own, 0},
+        {"then a group taking the fill", taking, G::FillTaken},
+        {"the first again", own, 0},
+        {"the second again", taking, G::FillTaken},
+    };
+    G inheritance;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(inheritance.Taken(row.group), row.taken);
+    }
+    EXPECT_NE(G::ObjectKey(own), G::ObjectKey(taking));
+    EXPECT_EQ(G::ObjectKey(own), G::ObjectKey(GLOB_Object(own)));
+}
