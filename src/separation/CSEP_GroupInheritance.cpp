@@ -41,13 +41,27 @@ private:
     }
 
     void ShowsText() {
-        if (!m_set.textMode) {
+        if (!m_set.textMode)
             m_taken |= Taken::TextModeTaken;
+        if (!m_set.textMode || !HasOutlineGlyphs(m_parser.GraphicsState().Font())) {
             Paints(true, true);
             return;
         }
         const int32_t mode = m_parser.GraphicsState().TextState().RenderMode();
         Paints(mode == 0 || mode == 2 || mode == 4 || mode == 6, mode == 1 || mode == 2 || mode == 5 || mode == 6);
+    }
+
+    // Only outline glyphs paint as the mode says: a Type 3 glyph's
+    // procedure may fill, stroke or both in the colours in force, and MuPDF
+    // draws a font of any other or no Subtype as Type 3 when it holds
+    // CharProcs.
+    static bool HasOutlineGlyphs(const GLOB_Object& font) {
+        if (!font.IsDict())
+            return false;
+        for (const char* subtype : {"Type1", "MMType1", "TrueType", "Type0"})
+            if (font.HasSubtype(subtype))
+                return true;
+        return false;
     }
 
     void Draws(const GLOB_Object& xobject) {

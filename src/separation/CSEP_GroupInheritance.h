@@ -6,8 +6,10 @@
 // alone set nothing, their space being the one in force.
 //
 // Doubt counts as taking: a form (or an XObject the group's resources do not
-// hold) takes every side not yet set, text shown before Tr takes both
-// colours, and content the parser stops in or cannot read takes everything.
+// hold) takes every side not yet set, text shown before Tr or in a font
+// whose glyphs are not outlines (Type 3, or a font of no outline Subtype or
+// none at all) takes both colours whatever its mode, and content the parser
+// stops in or cannot read (a Tf naming no font among them) takes everything.
 // A cancel or an out-of-memory passes through.
 #pragma once
 
