@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <map>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -68,10 +69,11 @@ TEST_F(TS_ProgramTest, AFolderThatCanBeWrittenInButNotListedServesForEveryFolder
     const std::string seven = WritePage("seven.pdf", 100, 100, SevenInkContent, SevenInkResources());
     const int start = open(".", O_PATH | O_DIRECTORY | O_CLOEXEC);
     ASSERT_GE(start, 0);
-    for (const mode_t mode : {mode_t(0333), mode_t(01733)}) {
-        SCOPED_TRACE(mode);
-        const std::string out = m_docs.File("out-" + std::to_string(mode)), tmp = m_docs.File("tmp-" + std::to_string(mode)),
-                          here = m_docs.File("here-" + std::to_string(mode));
+    const struct { const char* name; mode_t mode; } modes[] = {{"0333", 0333}, {"1733", 01733}};
+    for (const auto& [name, mode] : modes) {
+        SCOPED_TRACE(std::string("mode ") + name);
+        const std::string out = m_docs.File(std::string("out-") + name), tmp = m_docs.File(std::string("tmp-") + name),
+                          here = m_docs.File(std::string("here-") + name);
         for (const std::string& folder : {out, tmp, here})
             ASSERT_EQ(mkdir(folder.c_str(), 0700) == 0 && chmod(folder.c_str(), mode) == 0, true) << folder;
         ASSERT_EQ(chdir(here.c_str()), 0);
@@ -213,6 +215,40 @@ TEST_F(TS_ProgramTest, ARunStoppedAtAnyStepOfPuttingItsSetInPlaceLeavesNoPlateIt
         }
         EXPECT_EQ(step - 1, row.steps + 1) << row.what << ": stopped before each step, then whole";
     }
+}
+
+// A folder put at inks.txt's name as the run moves it in (the earlier one
+// kept aside meanwhile): the run fails in words, and the earlier plates it
+// had moved aside come back, so the earlier set stays whole.
+std::string g_listing;
+
+TEST_F(TS_ProgramTest, AnInksTxtThatCannotTakeItsNameLeavesTheEarlierSetWhole) {
+    const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
+    const std::string seven = WritePage("seven.pdf", 100, 100, SevenInkContent, SevenInkResources());
+    ASSERT_EQ(RunBinary(WithOut({seven})).m_code, 0);
+    std::map<std::string, std::string> earlier;
+    for (const std::string& name : m_out.List())
+        earlier[name] = ReadWholeFile(m_out.File(name));
+    ASSERT_EQ(PlatesIn(m_out.Path()).size(), 7u);
+    g_listing = m_out.File("inks.txt");
+    VIEW_ProgramOutput::SetRenameHook([](const std::string& name) {
+        if (name != "inks.txt")
+            return;
+        EXPECT_EQ(std::rename(g_listing.c_str(), (g_listing + "-kept").c_str()), 0);
+        EXPECT_EQ(mkdir(g_listing.c_str(), 0700), 0);
+        WriteWholeFile(g_listing + "/in-it", "a folder that cannot be written over");
+    });
+    const TS_Run run = Run(WithOut({four}));
+    VIEW_ProgramOutput::SetRenameHook(nullptr);
+    EXPECT_EQ(run.m_code, 1);
+    EXPECT_NE(run.m_err.find("cannot write " + m_out.File("inks.txt") + ": "), std::string::npos) << run.m_err;
+    ASSERT_EQ(unlink((g_listing + "/in-it").c_str()) == 0 && rmdir(g_listing.c_str()) == 0, true);
+    ASSERT_EQ(std::rename((g_listing + "-kept").c_str(), g_listing.c_str()), 0);
+    std::map<std::string, std::string> after;
+    for (const std::string& name : m_out.List())
+        after[name] = ReadWholeFile(m_out.File(name));
+    EXPECT_TRUE(after == earlier) << "every file of the earlier set, as it was";
+    EXPECT_EQ(PlatesIn(m_out.Path()), PlatesListed(m_out.Path()));
 }
 
 }  // namespace

@@ -27,8 +27,7 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uin
 
 // width x height pixels of channels bytes (1 grey, 4 RGBA), rows rowBytes
 // apart from first, as the PNG file name in the folder open at folder
-// (VIEW_CreateFileAt: never through a link, nor by a path); false with
-// the reason in why, when given, and no file left when it cannot be
-// written.
+// (VIEW_CreateFileAt, never by a path); false with the reason in why, when
+// given, and no file left when it cannot be written.
 bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
                      const uint8_t* first, size_t rowBytes, std::string* why = nullptr);

@@ -33,7 +33,7 @@ std::string VIEW_MakeFolderAt(int parent, const std::string& prefix) {
 }
 
 std::FILE* VIEW_CreateFileAt(int folder, const std::string& name) {
-    const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0)
         return nullptr;
     std::FILE* file = fdopen(fd, "wb");

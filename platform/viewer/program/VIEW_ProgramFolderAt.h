@@ -19,6 +19,8 @@ int VIEW_OpenFolderBase(const std::string& path);
 // can be made.
 std::string VIEW_MakeFolderAt(int parent, const std::string& prefix);
 
-// A new file (or one truncated) name in the folder open at folder, never
-// through a link, as a stream for writing; null with errno set.
+// A new file (or one truncated) name in the folder open at folder, as a
+// stream for writing; null with errno set. The run's own folders are the
+// only ones written in, and only this user (or root) can put anything in
+// them.
 std::FILE* VIEW_CreateFileAt(int folder, const std::string& name);
