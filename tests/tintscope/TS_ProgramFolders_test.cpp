@@ -75,7 +75,7 @@ TEST_F(TS_ProgramTest, AFolderThatCanBeWrittenInButNotListedServesForEveryFolder
         const std::string out = m_docs.File(std::string("out-") + name), tmp = m_docs.File(std::string("tmp-") + name),
                           here = m_docs.File(std::string("here-") + name);
         for (const std::string& folder : {out, tmp, here})
-            ASSERT_EQ(mkdir(folder.c_str(), 0700) == 0 && chmod(folder.c_str(), mode) == 0, true) << folder;
+            ASSERT_TRUE(mkdir(folder.c_str(), 0700) == 0 && chmod(folder.c_str(), mode) == 0) << folder;
         ASSERT_EQ(chdir(here.c_str()), 0);
         setenv("TMPDIR", tmp.c_str(), 1);
         const TS_Run earlier = Run({seven, "--out", out});
@@ -242,7 +242,7 @@ TEST_F(TS_ProgramTest, AnInksTxtThatCannotTakeItsNameLeavesTheEarlierSetWhole) {
     VIEW_ProgramOutput::SetRenameHook(nullptr);
     EXPECT_EQ(run.m_code, 1);
     EXPECT_NE(run.m_err.find("cannot write " + m_out.File("inks.txt") + ": "), std::string::npos) << run.m_err;
-    ASSERT_EQ(unlink((g_listing + "/in-it").c_str()) == 0 && rmdir(g_listing.c_str()) == 0, true);
+    ASSERT_TRUE(unlink((g_listing + "/in-it").c_str()) == 0 && rmdir(g_listing.c_str()) == 0);
     ASSERT_EQ(std::rename((g_listing + "-kept").c_str(), g_listing.c_str()), 0);
     std::map<std::string, std::string> after;
     for (const std::string& name : m_out.List())
