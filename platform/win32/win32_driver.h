@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -132,6 +133,10 @@ bool WritePng(const std::string& path, const Image& image);
 // system's words for a full disk, a missing folder).
 bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
               size_t rowBytes = 0, std::string* why = nullptr);
+// The same into a stream open for writing, which stays open (flushed); a
+// failure may leave part of a file in it.
+bool WritePng(std::FILE* file, int width, int height, int channels, const uint8_t* pixels, size_t rowBytes = 0,
+              std::string* why = nullptr);
 
 // ---- files -----------------------------------------------------------------
 // Runs action once, at the start of the next MoveFileExA or ReplaceFileA,

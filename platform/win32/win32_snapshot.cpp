@@ -48,14 +48,24 @@ bool WritePng(const std::string& path, const Image& image) {
     return WritePng(path, image.m_width, image.m_height, image.m_channels, image.m_pixels.data());
 }
 
-bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
-              size_t rowBytes, std::string* why) {
+namespace {
+
+// The rows' distance for a PNG of those pixels; 0 when they make none.
+size_t RowBytes(int width, int height, int channels, const uint8_t* pixels, size_t rowBytes) {
     if ((channels != 4 && channels != 1) || width <= 0 || height <= 0 || pixels == nullptr)
-        return false;
+        return 0;
     const size_t row = static_cast<size_t>(width) * static_cast<size_t>(channels);
     if (rowBytes == 0)
         rowBytes = row;
-    if (rowBytes < row || rowBytes > static_cast<size_t>(INT32_MAX))
+    return rowBytes < row || rowBytes > static_cast<size_t>(INT32_MAX) ? 0 : rowBytes;
+}
+
+}  // namespace
+
+bool WritePng(std::FILE* file, int width, int height, int channels, const uint8_t* pixels, size_t rowBytes,
+              std::string* why) {
+    rowBytes = RowBytes(width, height, channels, pixels, rowBytes);
+    if (rowBytes == 0 || file == nullptr)
         return false;
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
@@ -67,13 +77,34 @@ bool WritePng(const std::string& path, int width, int height, int channels, cons
     png.flags = PNG_IMAGE_FLAG_FAST;
     // libpng says "Write Error" where the system has words for the cause.
     errno = 0;
-    const bool ok =
-        png_image_write_to_file(&png, path.c_str(), 0, pixels, static_cast<png_int_32>(rowBytes), nullptr) != 0;
-    const int error = errno;
+    bool ok = png_image_write_to_stdio(&png, file, 0, pixels, static_cast<png_int_32>(rowBytes), nullptr) != 0;
+    int error = errno;
+    // A full disk often shows only as the buffer is written out.
+    if (ok && std::fflush(file) != 0) {
+        ok = false;
+        error = errno;
+    }
     if (!ok && why)
         *why = error != 0 ? std::strerror(error) : png.message;
     png_image_free(&png);
-    if (!ok)
+    return ok;
+}
+
+bool WritePng(const std::string& path, int width, int height, int channels, const uint8_t* pixels,
+              size_t rowBytes, std::string* why) {
+    if (RowBytes(width, height, channels, pixels, rowBytes) == 0)
+        return false;
+    errno = 0;
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file && why)
+        *why = std::strerror(errno);
+    bool ok = file && WritePng(file, width, height, channels, pixels, rowBytes, why);
+    if (file && std::fclose(file) != 0 && ok) {
+        ok = false;
+        if (why)
+            *why = std::strerror(errno);
+    }
+    if (!ok && file)
         std::remove(path.c_str());
     return ok;
 }

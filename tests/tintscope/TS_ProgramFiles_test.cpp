@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -115,6 +118,44 @@ TEST(TS_ProgramFiles, AWindowOfAPlateIsWrittenAsItsOwnRows) {
     EXPECT_FALSE(VIEW_WriteGreyPng(dir.File("none.png"), 3, 2, nullptr, 6));
     EXPECT_FALSE(VIEW_WriteGreyPng(dir.File("empty.png"), 0, 2, plate.data(), 6));
     EXPECT_EQ(dir.List(), std::vector<std::string>({"window.png"}));
+}
+
+// Through a folder held open: the window round-trips in grey and in RGBA,
+// and a write that fails says why and leaves no file, whatever the cause.
+TEST(TS_ProgramFiles, APngWrittenInAFolderHeldOpenRoundTripsOrLeavesNothing) {
+    const ScratchDir dir;
+    const int folder = open(dir.Path().c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(folder, 0);
+    std::vector<uint8_t> pixels(6 * 4 * 4);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i * 29 % 256);
+    for (const int channels : {1, 4}) {
+        SCOPED_TRACE(channels);
+        const std::string name = "window-" + std::to_string(channels) + ".png";
+        const size_t rowBytes = 6 * static_cast<size_t>(channels);
+        ASSERT_TRUE(VIEW_WritePngAt(folder, name, 3, 2, channels, pixels.data() + rowBytes + 2 * channels, rowBytes));
+        const PngPixels read = ReadPng(dir.File(name));
+        EXPECT_EQ(read.m_channels, channels) << read.m_error;
+        ASSERT_EQ(read.m_pixels.size(), 3u * 2 * channels);
+        for (size_t row = 0; row < 2; ++row)
+            for (size_t byte = 0; byte < 3u * channels; ++byte)
+                EXPECT_EQ(read.m_pixels[row * 3 * channels + byte],
+                          pixels[(row + 1) * rowBytes + 2 * channels + byte]);
+    }
+    ASSERT_EQ(symlink("/dev/full", dir.File("full.png").c_str()), 0);
+    const struct { const char* what; int folder; const char* name; int width; const char* why; } rows[] = {
+        {"a full disk", folder, "full.png", 3, "No space left on device"},
+        {"no folder", -1, "lost.png", 3, "Bad file descriptor"},
+        {"an empty window", folder, "empty.png", 0, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string why;
+        EXPECT_FALSE(VIEW_WritePngAt(row.folder, row.name, row.width, 2, 1, pixels.data(), 6, &why));
+        EXPECT_EQ(why, row.why);
+    }
+    EXPECT_EQ(dir.List(), std::vector<std::string>({"window-1.png", "window-4.png"}));
+    close(folder);
 }
 
 }  // namespace

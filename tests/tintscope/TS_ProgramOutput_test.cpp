@@ -338,7 +338,8 @@ std::string KilledRun(const std::string& out, bool hold) {
         VIEW_ProgramOutput output;
         std::string reason;
         const bool ready = output.Prepare(out, &reason) && (!hold || output.Hold(&reason));
-        const std::string file = ready ? output.Staged("inks.txt") : std::string();
+        const std::string file = ready && output.Staged("inks.txt") >= 0 ? output.StagingPath() + "/inks.txt"
+                                                                          : std::string();
         WriteWholeFile(file, "being written");
         if (write(said[1], file.data(), file.size()) >= 0 && close(said[1]) == 0)
             pause();
@@ -364,7 +365,7 @@ TEST_F(TS_ProgramTest, StagingFoldersThatKilledRunsLeftGoAndALiveRunsStays) {
     const struct { const char* what; std::string staged; bool kept; } rows[] = {
         {"killed while it held the folder", KilledRun(m_out.Path(), true), false},
         {"killed while it wrote its files", KilledRun(m_out.Path(), false), false},
-        {"alive, writing its files", live.Staged("inks.txt"), true},
+        {"alive, writing its files", live.Staged("inks.txt") >= 0 ? live.StagingPath() + "/inks.txt" : "", true},
     };
     WriteWholeFile(rows[2].staged, "being written");
     for (const auto& row : rows)

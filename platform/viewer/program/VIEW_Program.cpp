@@ -22,6 +22,7 @@
 #include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_PageFrame.h"
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramLog.h"
@@ -86,11 +87,11 @@ std::string HostErrorText(const VIEW_HostRaise& raise) {
     return "the viewer gave an error it has no words for";
 }
 
-// text as the whole of the file at path; false with the system's words
-// for why when it is not.
-bool WriteText(const std::string& path, const std::string& text, std::string* why) {
+// text as the whole of the file name in the folder open at folder; false
+// with the system's words for why when it is not.
+bool WriteText(int folder, const std::string& name, const std::string& text, std::string* why) {
     errno = 0;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = VIEW_CreateFileAt(folder, name);
     bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
     int error = errno;
     // A full disk often shows only as the buffer is written out.
@@ -682,11 +683,11 @@ int ProgramRun::WriteOutputs() {
         frame.PreviewPixels().Within(VIEW_PixelRect{0, 0, preview.m_width, preview.m_height});
     // A failure is told in this order: the preview, then the plates in the
     // inks' order.
-    const std::string path = m_output.Staged("preview.png");
     std::string why;
-    if (!Win32Driver::WritePng(path, shown.Width(), shown.Height(), preview.m_channels,
-                               VIEW_FirstPixel(preview.m_pixels, preview.m_width, preview.m_channels, shown),
-                               static_cast<size_t>(preview.m_width) * preview.m_channels, &why))
+    if (!VIEW_WritePngAt(m_output.Staged("preview.png"), "preview.png", shown.Width(), shown.Height(),
+                         preview.m_channels,
+                         VIEW_FirstPixel(preview.m_pixels, preview.m_width, preview.m_channels, shown),
+                         static_cast<size_t>(preview.m_width) * preview.m_channels, &why))
         return Fail(CannotWrite(dir + "/preview.png", why));
     for (const VIEW_InkLine& ink : m_inks)
         if (const std::string* failure = m_plates.Failure(ink.m_plateFile))
@@ -705,7 +706,7 @@ int ProgramRun::WriteOutputs() {
                                    previewArea.m_x1 + m_boxLeft, previewArea.m_y1 + m_boxBottom};
     std::copy(areaRect, areaRect + 4, header.m_area);
     std::copy(previewRect, previewRect + 4, header.m_preview);
-    if (!WriteText(m_output.Staged("inks.txt"), VIEW_InksText(header, m_inks), &why))
+    if (!WriteText(m_output.Staged("inks.txt"), "inks.txt", VIEW_InksText(header, m_inks), &why))
         return Fail(CannotWrite(dir + "/inks.txt", why));
     // Another run may be moving its files into the folder: this one waits,
     // and a signal may end the wait.

@@ -1,10 +1,14 @@
 #include "viewer/program/VIEW_ProgramFiles.h"
 
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramText.h"
 #include "win32/win32_driver.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -63,4 +67,24 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes,
                        std::string* why) {
     return Win32Driver::WritePng(path, width, height, 1, first, rowBytes, why);
+}
+
+bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
+                     const uint8_t* first, size_t rowBytes, std::string* why) {
+    errno = 0;
+    std::FILE* file = VIEW_CreateFileAt(folder, name);
+    if (!file) {
+        if (why)
+            *why = std::strerror(errno);
+        return false;
+    }
+    bool ok = Win32Driver::WritePng(file, width, height, channels, first, rowBytes, why);
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        if (why)
+            *why = std::strerror(errno);
+    }
+    if (!ok)
+        unlinkat(folder, name.c_str(), 0);
+    return ok;
 }

@@ -1,4 +1,5 @@
-// The files the program writes: plate names and 8-bit grey PNG files.
+// The files the program writes: plate names, 8-bit grey PNG files, and
+// PNG files made in a folder held open.
 #pragma once
 
 #include <cstdint>
@@ -23,3 +24,10 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std
 // why, when given, gets the reason of a failure.
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes,
                        std::string* why = nullptr);
+
+// width x height pixels of channels bytes (1 grey, 4 RGBA), rows rowBytes
+// apart from first, as the PNG file name in the folder open at folder
+// (VIEW_CreateFileAt, never by a path); false with the reason in why, when
+// given, and no file left when it cannot be written.
+bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
+                     const uint8_t* first, size_t rowBytes, std::string* why = nullptr);

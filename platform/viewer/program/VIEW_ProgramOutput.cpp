@@ -3,9 +3,9 @@
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -15,6 +15,7 @@ namespace {
 
 VIEW_ProgramOutput::RenameHook g_renameHook = nullptr;
 VIEW_ProgramOutput::MakeHook g_makeHook = nullptr;
+VIEW_ProgramOutput::StageHook g_stageHook = nullptr;
 
 // Far more than the inks.txt of any page: a larger file is not read on.
 constexpr size_t kListingBytes = 64u << 20;
@@ -24,8 +25,8 @@ std::string Because(const std::string& what) { return what + ": " + std::strerro
 // The folder's inks.txt as an earlier run left it; empty when it is not a
 // regular file (a FIFO would block the open) or is a link (another
 // folder's listing names none of this one's files).
-std::string EarlierListing(const std::string& folder) {
-    const int fd = open((folder + "/inks.txt").c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+std::string EarlierListing(int folder) {
+    const int fd = openat(folder, "inks.txt", O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return std::string();
     std::string text;
@@ -43,6 +44,11 @@ std::string EarlierListing(const std::string& folder) {
     }
     close(fd);
     return text;
+}
+
+void BeforeRename(const std::string& name) {
+    if (g_renameHook)
+        g_renameHook(name);
 }
 
 // As many links in a row as the system follows.
@@ -121,11 +127,13 @@ bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason)
     return true;
 }
 
-std::string VIEW_ProgramOutput::Staged(const std::string& name) {
+int VIEW_ProgramOutput::Staged(const std::string& name) {
     // A file staged again is written over, and moved once.
     if (m_staged.insert(name).second)
         m_names.push_back(name);
-    return m_staging.Path() + "/" + name;
+    if (g_stageHook)
+        g_stageHook(m_staging.Path(), name);
+    return m_staging.Fd();
 }
 
 bool VIEW_ProgramOutput::Hold(std::string* reason) {
@@ -137,37 +145,52 @@ bool VIEW_ProgramOutput::Hold(std::string* reason) {
 }
 
 bool VIEW_ProgramOutput::Commit(std::string* reason) {
-    // From reading the earlier listing to the last removal, or another run
+    // From reading the earlier listing to the last move, or another run
     // may remove the plates its own listing names.
     if (!Hold(reason))
         return false;
     // No live run holds them, and none ever will.
     VIEW_ProgramStaging::RemoveAbandoned(m_folder);
+    const int folder = m_staging.Parent(), staging = m_staging.Fd();
     // A folder in a file's way would stop the renames half done.
     for (const std::string& name : m_names) {
         struct stat info {};
-        if (lstat((m_folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)) {
             *reason = "cannot write " + m_folder + "/" + name + ": a folder of that name is in the way";
             m_lock.Release();
             return false;
         }
     }
-    std::vector<std::string> earlier;
+    // Left, they would pass for plates of the new set. Aside, they go with
+    // the staging folder: a run killed from here on leaves them to the
+    // next run, which removes it.
+    std::vector<std::string> aside;
     if (m_staged.count("inks.txt"))
-        earlier = VIEW_ListedPlateFiles(EarlierListing(m_folder));
-    for (const std::string& name : m_names) {
-        if (g_renameHook)
-            g_renameHook(name);
-        if (std::rename((m_staging.Path() + "/" + name).c_str(), (m_folder + "/" + name).c_str()) != 0) {
+        for (const std::string& name : VIEW_ListedPlateFiles(EarlierListing(folder))) {
+            struct stat info {};
+            // A folder would keep the staging folder.
+            if (m_staged.count(name) || fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
+                S_ISDIR(info.st_mode))
+                continue;
+            BeforeRename(name);
+            if (renameat(folder, name.c_str(), staging, name.c_str()) == 0)
+                aside.push_back(name);
+        }
+    // inks.txt before the plates it lists that the earlier one did not.
+    std::vector<std::string> order = m_names;
+    std::stable_partition(order.begin(), order.end(), [](const std::string& name) { return name == "inks.txt"; });
+    for (const std::string& name : order) {
+        BeforeRename(name);
+        if (renameat(staging, name.c_str(), folder, name.c_str()) != 0) {
             *reason = Because("cannot write " + m_folder + "/" + name);
+            // The earlier inks.txt still lists them.
+            if (name == "inks.txt")
+                for (const std::string& back : aside)
+                    renameat(staging, back.c_str(), folder, back.c_str());
             m_lock.Release();
             return false;
         }
     }
-    // Left, they would pass for plates of the new set.
-    for (const std::string& name : earlier)
-        if (!m_staged.count(name))
-            unlink((m_folder + "/" + name).c_str());
     m_names.clear();
     m_staged.clear();
     m_made.clear();
@@ -178,6 +201,8 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
 void VIEW_ProgramOutput::SetRenameHook(RenameHook hook) { g_renameHook = hook; }
 
 void VIEW_ProgramOutput::SetMakeHook(MakeHook hook) { g_makeHook = hook; }
+
+void VIEW_ProgramOutput::SetStageHook(StageHook hook) { g_stageHook = hook; }
 
 void VIEW_ProgramOutput::Abandon() {
     m_staging.Remove();

@@ -38,10 +38,11 @@ bool VIEW_ProgramPlates::Flush() {
         keep = VIEW_PixelRect{keep.m_left - plate.m_left, keep.m_top - plate.m_top, keep.m_right - plate.m_left,
                               keep.m_bottom - plate.m_top}
                    .Within(VIEW_PixelRect{0, 0, plate.m_width, plate.m_height});
-        writes.push_back([path = m_output->Staged(held.second), &plate, keep, reason = &why[writes.size()]] {
-            return VIEW_WriteGreyPng(path, keep.Width(), keep.Height(),
-                                     VIEW_FirstPixel(plate.m_blue, plate.m_width, 1, keep),
-                                     static_cast<size_t>(plate.m_width), reason);
+        writes.push_back([folder = m_output->Staged(held.second), &name = held.second, &plate, keep,
+                          reason = &why[writes.size()]] {
+            return VIEW_WritePngAt(folder, name, keep.Width(), keep.Height(), 1,
+                                   VIEW_FirstPixel(plate.m_blue, plate.m_width, 1, keep),
+                                   static_cast<size_t>(plate.m_width), reason);
         });
     }
     const std::vector<VIEW_WriteResult> written = VIEW_RunWrites(writes, VIEW_WriteThreads(writes.size()), m_stop);

@@ -1,6 +1,7 @@
 #include "viewer/program/VIEW_ProgramScratch.h"
 
 #include "viewer/VIEW_Threads.h"
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
@@ -9,7 +10,15 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-#include <vector>
+
+namespace {
+
+std::string CurrentFolder() {
+    char here[PATH_MAX];
+    return getcwd(here, sizeof here) ? std::string(here) : std::string(".");
+}
+
+}  // namespace
 
 VIEW_ProgramScratch::~VIEW_ProgramScratch() { Leave(); }
 
@@ -17,20 +26,18 @@ bool VIEW_ProgramScratch::Enter(std::string* error) {
     const char* tmp = std::getenv("TMPDIR");
     m_hadTmpDir = tmp != nullptr;
     m_tmpDir = tmp ? tmp : "";
-    std::string pattern = VIEW_AbsolutePath(m_tmpDir.empty() ? "/tmp" : m_tmpDir) + "/tintscope-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!mkdtemp(buffer.data())) {
-        *error = "cannot make a temporary folder in " + pattern.substr(0, pattern.rfind('/')) + ": " +
-                 std::strerror(errno);
+    const std::string folder = VIEW_AbsolutePath(m_tmpDir.empty() ? "/tmp" : m_tmpDir);
+    m_parent = VIEW_OpenFolderBase(folder);
+    const std::string name = m_parent < 0 ? std::string() : VIEW_MakeFolderAt(m_parent, "tintscope-");
+    if (name.empty()) {
+        *error = "cannot make a temporary folder in " + folder + ": " + std::strerror(errno);
+        if (m_parent >= 0)
+            close(m_parent);
+        m_parent = -1;
         return false;
     }
-    m_path = buffer.data();
-    const size_t slash = m_path.rfind('/');
-    const std::string name = m_path.substr(slash + 1);
-    m_parent = open(slash == 0 ? "/" : m_path.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    m_fd = m_parent < 0 ? -1
-                        : openat(m_parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    m_path = folder + "/" + name;
+    m_fd = openat(m_parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     // Swapped between its making and its opening: never entered.
     if (m_fd >= 0 && !VIEW_StillNamedAt(m_parent, name.c_str(), m_fd)) {
         close(m_fd);
@@ -39,14 +46,19 @@ bool VIEW_ProgramScratch::Enter(std::string* error) {
     }
     if (m_fd < 0) {
         *error = "cannot open the temporary folder " + m_path + ": " + std::strerror(errno);
-        rmdir(m_path.c_str());
+        unlinkat(m_parent, name.c_str(), AT_REMOVEDIR);
         Leave();
         return false;
     }
     VIEW_ProgramSignals::RegisterOpen(0, m_parent, name, m_fd);
-    m_home = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_home < 0 || fchdir(m_fd) != 0) {
-        *error = std::string("cannot enter a temporary folder: ") + std::strerror(errno);
+    m_home = VIEW_OpenFolderBase(".");
+    if (m_home < 0) {
+        *error = "cannot open the current folder " + CurrentFolder() + ": " + std::strerror(errno);
+        Leave();
+        return false;
+    }
+    if (fchdir(m_fd) != 0) {
+        *error = "cannot enter the temporary folder " + m_path + ": " + std::strerror(errno);
         Leave();
         return false;
     }

@@ -24,9 +24,9 @@ public:
 
 private:
     std::string m_path;
-    int m_parent = -1;  // the temporary folder
+    int m_parent = -1;  // the temporary folder (O_PATH)
     int m_fd = -1;
-    int m_home = -1;  // the folder that was current
+    int m_home = -1;  // the folder that was current (O_PATH)
     bool m_hadTmpDir = false;
     std::string m_tmpDir;
 };

@@ -1,6 +1,7 @@
 #include "viewer/program/VIEW_ProgramStaging.h"
 
 #include "viewer/VIEW_Threads.h"
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
 #include <cerrno>
@@ -15,14 +16,13 @@ namespace {
 
 VIEW_ProgramStaging::RemoveHook g_removeHook = nullptr;
 
-// mkdtemp's six letters after the prefix: the lock file's name is shorter.
+// VIEW_MakeFolderAt's six letters after the prefix: the lock file's name
+// is shorter.
 constexpr size_t kLetters = 6;
 
 // Another run may find a new folder before it is held, and remove it; a
 // new one is made then. Rarely more than once.
 constexpr int kTries = 16;
-
-int OpenFolder(const std::string& path) { return open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }
 
 int OpenStaging(int parent, const std::string& name) {
     return openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
@@ -40,14 +40,13 @@ VIEW_ProgramStaging::~VIEW_ProgramStaging() { Close(); }
 
 bool VIEW_ProgramStaging::Make(const std::string& folder) {
     Remove();
-    const int parent = OpenFolder(folder);
+    const int parent = VIEW_OpenFolderBase(folder);
     if (parent < 0)
         return false;
     for (int tries = 0; tries < kTries; ++tries) {
-        std::string path = folder + "/" + Prefix + std::string(kLetters, 'X');
-        if (!mkdtemp(&path[0]))
+        const std::string name = VIEW_MakeFolderAt(parent, Prefix);
+        if (name.empty())
             break;
-        const std::string name = path.substr(folder.size() + 1);
         const int fd = OpenStaging(parent, name);
         const int locked = fd < 0 ? -1 : flock(fd, LOCK_EX | LOCK_NB);
         // Held by another run that found it before this one held it, or
@@ -56,7 +55,7 @@ bool VIEW_ProgramStaging::Make(const std::string& folder) {
             m_parent = parent;
             m_fd = fd;
             m_name = name;
-            m_path = path;
+            m_path = folder + "/" + name;
             return true;
         }
         const int error = errno;
@@ -105,10 +104,11 @@ void VIEW_ProgramStaging::Close() {
 }
 
 void VIEW_ProgramStaging::RemoveAbandoned(const std::string& folder) {
-    const int parent = OpenFolder(folder);
+    const int parent = VIEW_OpenFolderBase(folder);
     if (parent < 0)
         return;
     std::vector<std::string> names;
+    // A drop box cannot be listed: then nothing is found.
     const int listed = openat(parent, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (DIR* dir = listed >= 0 ? fdopendir(listed) : nullptr) {
         const size_t prefix = std::strlen(Prefix);

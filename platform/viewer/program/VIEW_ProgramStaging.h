@@ -6,7 +6,9 @@
 // that holds the output folder removes it. A folder is removed only
 // through the descriptors it was checked and held by, never by its name
 // again (VIEW_RemoveOpenFolder): a name swapped meanwhile for a link or
-// another folder loses nothing.
+// another folder loses nothing. Its files too are made, written and moved
+// only through its descriptor and the output folder's (Fd, Parent), never
+// by a path through its name.
 #pragma once
 
 #include <string>
@@ -24,6 +26,10 @@ public:
     bool Make(const std::string& folder);
     // Empty when there is none.
     const std::string& Path() const { return m_path; }
+    // The folder as it was made and checked, and the output folder it was
+    // made in (O_PATH, VIEW_OpenFolderBase); -1 when there is none.
+    int Fd() const { return m_fd; }
+    int Parent() const { return m_parent; }
     // Removed by a second signal (VIEW_ProgramSignals::RegisterOpen, in
     // slot) until Remove.
     void RegisterForSignals(int slot);
@@ -31,7 +37,8 @@ public:
     void Remove();
 
     // Removes every staging folder in folder that no run holds, with the
-    // files in it; a live run's own, held, stays.
+    // files in it; a live run's own, held, stays. A folder this user may
+    // write in but not list is passed over.
     static void RemoveAbandoned(const std::string& folder);
 
     static constexpr const char* Prefix = ".tintscope-";
