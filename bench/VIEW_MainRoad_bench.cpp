@@ -493,12 +493,11 @@ std::string SoftMaskStatesFile(int states, int names, bool inherit) {
          VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 1 1]", "")});
 }
 
-void BM_SoftMaskStates(benchmark::State& state) {
-    const int states = static_cast<int>(state.range(0)), names = static_cast<int>(state.range(1));
-    const bool inherit = state.range(2) != 0;
+// One run of the program on text at 150 dpi, its CPU and peak memory as
+// counters.
+void RunProgramOnce(benchmark::State& state, const std::string& text, const std::string& label) {
     ScratchFolder folder;
     const std::string pdf = folder.Path() + "/page.pdf";
-    const std::string text = SoftMaskStatesFile(states, names, inherit);
     if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
         std::fwrite(text.data(), 1, text.size(), file);
         std::fclose(file);
@@ -515,9 +514,16 @@ void BM_SoftMaskStates(benchmark::State& state) {
         state.SkipWithError(fault.what());
         return;
     }
-    state.SetLabel(std::string(inherit ? "inherit" : "own colour") + (names ? ", group lent the page's names" : ""));
+    state.SetLabel(label);
     state.counters["cpu_s"] = cpu;
     state.counters["peak_MB"] = kb / 1024.0;
+}
+
+void BM_SoftMaskStates(benchmark::State& state) {
+    const int states = static_cast<int>(state.range(0)), names = static_cast<int>(state.range(1));
+    const bool inherit = state.range(2) != 0;
+    RunProgramOnce(state, SoftMaskStatesFile(states, names, inherit),
+                   std::string(inherit ? "inherit" : "own colour") + (names ? ", group lent the page's names" : ""));
 }
 BENCHMARK(BM_SoftMaskStates)
     ->Args({2000, 5000, 0})
@@ -552,28 +558,8 @@ std::string SoftMaskGroupSizeFile(int states, int kb) {
 
 void BM_SoftMaskGroupSize(benchmark::State& state) {
     const int states = static_cast<int>(state.range(0)), kb = static_cast<int>(state.range(1));
-    ScratchFolder folder;
-    const std::string pdf = folder.Path() + "/page.pdf";
-    const std::string text = SoftMaskGroupSizeFile(states, kb);
-    if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
-    double cpu = 0;
-    long peakKb = 0;
-    try {
-        for (auto _ : state) {
-            ScratchFolder out;
-            state.SetIterationTime(
-                TimedRun({ProgramPath(), pdf, "--dpi", "150", "--out", out.Path() + "/out"}, &peakKb, &cpu));
-        }
-    } catch (const std::exception& fault) {
-        state.SkipWithError(fault.what());
-        return;
-    }
-    state.SetLabel(std::to_string(states) + " states of a " + std::to_string(kb) + " KB group");
-    state.counters["cpu_s"] = cpu;
-    state.counters["peak_MB"] = peakKb / 1024.0;
+    RunProgramOnce(state, SoftMaskGroupSizeFile(states, kb),
+                   std::to_string(states) + " states of a " + std::to_string(kb) + " KB group");
 }
 BENCHMARK(BM_SoftMaskGroupSize)
     ->Args({10000, 60})

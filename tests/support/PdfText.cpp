@@ -61,14 +61,18 @@ std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpda
            std::to_string(xref) + "\n%%EOF\n";
 }
 
+std::string PdfCrossReferenceStreamRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields) {
+    std::string row;
+    for (size_t f = 0; f < widths.size(); ++f)
+        for (int b = widths[f] - 1; b >= 0; --b)
+            row += static_cast<char>(fields[f] >> (8 * b) & 0xFF);
+    return row;
+}
+
 namespace {
 
-// A /W [1 4 2] row: type, then its two fields big-endian.
 std::string Row(int type, size_t second, size_t third) {
-    std::string row(1, static_cast<char>(type));
-    for (int shift = 24; shift >= 0; shift -= 8)
-        row += static_cast<char>((second >> shift) & 0xff);
-    return row + static_cast<char>((third >> 8) & 0xff) + static_cast<char>(third & 0xff);
+    return PdfCrossReferenceStreamRow({1, 4, 2}, {uint64_t(type), second, third});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // cross-reference table out.
 #pragma once
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <vector>
@@ -37,5 +38,8 @@ std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpda
 // that a test may disturb them at PdfCrossReferenceRow.
 std::string PdfTextWithObjectStream(const std::string& header, const std::vector<std::string>& objects,
                                     const std::set<size_t>& packed, const std::string& trailer = "/Root 1 0 R");
+// One row of a cross-reference stream: each field big-endian in its width
+// of bytes.
+std::string PdfCrossReferenceStreamRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields);
 // Where object number's 7-byte row of PdfTextWithObjectStream's file starts.
 size_t PdfCrossReferenceRow(const std::string& file, size_t number);

@@ -425,14 +425,7 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     EXPECT_EQ(drawn[0], drawn[1]);
 }
 
-// One row of a cross-reference stream: fields big-endian in widths bytes.
-std::string XrefRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields) {
-    std::string row;
-    for (size_t f = 0; f < widths.size(); ++f)
-        for (int b = widths[f] - 1; b >= 0; --b)
-            row += static_cast<char>(fields[f] >> (8 * b) & 0xFF);
-    return row;
-}
+const auto XrefRow = PdfCrossReferenceStreamRow;
 
 // file with a cross-reference stream section (object 99) of the rows given
 // after it, its /W, /Index and /Size in keys, its /Prev file's last

@@ -12,18 +12,12 @@
 #include <vector>
 
 #include "support/Deflated.h"
+#include "support/PdfText.h"
 #include "viewer/cos/VCOS_XrefChain.h"
 
 namespace {
 
-// One row of fields big-endian in widths bytes each.
-std::string Row(const std::vector<int>& widths, const std::vector<uint64_t>& fields) {
-    std::string row;
-    for (size_t f = 0; f < widths.size(); ++f)
-        for (int b = widths[f] - 1; b >= 0; --b)
-            row += static_cast<char>(fields[f] >> (8 * b) & 0xFF);
-    return row;
-}
+const auto Row = PdfCrossReferenceStreamRow;
 
 // A cross-reference stream object (number 99) at the file's end with keys,
 // its data given; startxref names it, and /Prev the section before, if
