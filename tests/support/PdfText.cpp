@@ -61,6 +61,13 @@ std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpda
            std::to_string(xref) + "\n%%EOF\n";
 }
 
+std::string PdfHexText(const std::string& data) {
+    std::string text;
+    for (const unsigned char byte : data)
+        text += "0123456789abcdef"[byte >> 4], text += "0123456789abcdef"[byte & 15];
+    return text;
+}
+
 std::string PdfCrossReferenceStreamRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields) {
     std::string row;
     for (size_t f = 0; f < widths.size(); ++f)

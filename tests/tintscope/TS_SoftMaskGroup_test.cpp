@@ -262,12 +262,7 @@ TEST_F(TS_MaskGroupTest, AGroupThatTakesTheFillKeepsItsMatrixAndFilters) {
     std::string padded = "0 50 200 100 re f\n";
     while (padded.size() <= 66 * 1024)
         padded += "% a comment line that pads the group's content out\n";
-    const auto hex = [](const std::string& data) {
-        std::string text;
-        for (const unsigned char byte : data)
-            text += "0123456789abcdef"[byte >> 4] + std::string(1, "0123456789abcdef"[byte & 15]);
-        return text + ">";
-    };
+    const auto hex = [](const std::string& data) { return PdfHexText(data) + ">"; };
     const std::string own = "/Resources << >> ";
     const std::string halfScale = "/Matrix [0.5 0 0 0.5 0 0] ";
     const std::string flate = "/Filter /FlateDecode ";

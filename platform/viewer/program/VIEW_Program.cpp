@@ -22,7 +22,6 @@
 #include "viewer/VIEW_Tools.h"
 #include "viewer/program/VIEW_ProgramArgs.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
-#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_PageFrame.h"
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramLog.h"
@@ -90,18 +89,16 @@ std::string HostErrorText(const VIEW_HostRaise& raise) {
 // text as the whole of the file name in the folder open at folder; false
 // with the system's words for why when it is not.
 bool WriteText(int folder, const std::string& name, const std::string& text, std::string* why) {
-    errno = 0;
-    std::FILE* file = VIEW_CreateFileAt(folder, name);
-    bool written = file && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    int error = errno;
-    // A full disk often shows only as the buffer is written out.
-    if (file && std::fclose(file) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written)
-        *why = error ? std::strerror(error) : std::string();
-    return written;
+    return VIEW_WriteFileAt(
+        folder, name,
+        [&](std::FILE* file, std::string* reason) {
+            errno = 0;
+            if (std::fwrite(text.data(), 1, text.size(), file) == text.size())
+                return true;
+            *reason = errno ? std::strerror(errno) : std::string();
+            return false;
+        },
+        why);
 }
 
 bool EndsWith(const std::string& text, const std::string& end) {

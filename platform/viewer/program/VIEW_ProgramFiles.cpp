@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -69,8 +68,8 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uin
     return Win32Driver::WritePng(path, width, height, 1, first, rowBytes, why);
 }
 
-bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
-                     const uint8_t* first, size_t rowBytes, std::string* why) {
+bool VIEW_WriteFileAt(int folder, const std::string& name,
+                      const std::function<bool(std::FILE*, std::string*)>& write, std::string* why) {
     errno = 0;
     std::FILE* file = VIEW_CreateFileAt(folder, name);
     if (!file) {
@@ -78,13 +77,27 @@ bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height,
             *why = std::strerror(errno);
         return false;
     }
-    bool ok = Win32Driver::WritePng(file, width, height, channels, first, rowBytes, why);
+    std::string reason;
+    bool ok = write(file, &reason);
+    // A full disk often shows only as the buffer is written out.
     if (std::fclose(file) != 0 && ok) {
         ok = false;
-        if (why)
-            *why = std::strerror(errno);
+        reason = std::strerror(errno);
     }
-    if (!ok)
-        unlinkat(folder, name.c_str(), 0);
-    return ok;
+    if (ok)
+        return true;
+    unlinkat(folder, name.c_str(), 0);
+    if (why)
+        *why = reason;
+    return false;
+}
+
+bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
+                     const uint8_t* first, size_t rowBytes, std::string* why) {
+    return VIEW_WriteFileAt(
+        folder, name,
+        [&](std::FILE* file, std::string* reason) {
+            return Win32Driver::WritePng(file, width, height, channels, first, rowBytes, reason);
+        },
+        why);
 }

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,9 +27,15 @@ bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const std
 bool VIEW_WriteGreyPng(const std::string& path, int width, int height, const uint8_t* first, size_t rowBytes,
                        std::string* why = nullptr);
 
+// The file name in the folder open at folder (VIEW_CreateFileAt, never by a
+// path), written by write, which gives its reason when it fails; false with
+// the reason of a failure to make, write or close it in why, when given, and
+// no file left.
+bool VIEW_WriteFileAt(int folder, const std::string& name,
+                      const std::function<bool(std::FILE*, std::string*)>& write, std::string* why = nullptr);
+
 // width x height pixels of channels bytes (1 grey, 4 RGBA), rows rowBytes
 // apart from first, as the PNG file name in the folder open at folder
-// (VIEW_CreateFileAt, never by a path); false with the reason in why, when
-// given, and no file left when it cannot be written.
+// (VIEW_WriteFileAt).
 bool VIEW_WritePngAt(int folder, const std::string& name, int width, int height, int channels,
                      const uint8_t* first, size_t rowBytes, std::string* why = nullptr);

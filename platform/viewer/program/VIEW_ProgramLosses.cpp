@@ -25,10 +25,8 @@ void VIEW_ProgramLosses::Hear(const std::string& ink, const std::string& words) 
         return;
     auto loss = std::find_if(m_losses.begin(), m_losses.end(), [&](const Loss& l) { return l.m_words == words; });
     if (loss == m_losses.end())
-        loss = m_losses.insert(m_losses.end(), Loss{words, {}, false});
-    if (ink.empty())
-        loss->m_plate = true;
-    else if (!Has(loss->m_inks, ink))
+        loss = m_losses.insert(m_losses.end(), Loss{words, {}});
+    if (!ink.empty() && !Has(loss->m_inks, ink))
         loss->m_inks.push_back(ink);
 }
 

@@ -29,8 +29,7 @@ public:
 private:
     struct Loss {
         std::string m_words;
-        std::vector<std::string> m_inks;  // in the order heard, each once
-        bool m_plate = false;             // met by a drawing of no ink
+        std::vector<std::string> m_inks;  // in the order heard, each once; none: a drawing of no ink
     };
     std::vector<Loss> m_losses;
 };

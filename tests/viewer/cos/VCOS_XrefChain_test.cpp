@@ -106,9 +106,7 @@ TEST(VCOS_XrefChainTest, PredictorRowsTheirDataCouldNotHoldBreakTheChainUndecode
                           rows);
     };
     const auto columns = [](uint64_t n) { return "/Columns " + std::to_string(n); };
-    std::string hex;
-    for (const unsigned char c : rows)
-        hex += "0123456789abcdef"[c >> 4], hex += "0123456789abcdef"[c & 15];
+    const std::string hex = PdfHexText(rows);
     const std::string huge = "/Predictor 12 /Columns 2147483647";
     const struct {
         const char* what;
