@@ -11,6 +11,7 @@
 #include "VCOS_ErrorCatch.h"
 #include "VCOS_TestPdf.h"
 #include "support/Corpus.h"
+#include "support/Deflated.h"
 #include "support/PdfText.h"
 #include "support/TestSupport.h"
 #include "viewer/cos/VCOS_Reader.h"
@@ -65,6 +66,32 @@ TEST(VCOS_Reader, KeepsGenerationNumbers) {
     EXPECT_EQ(store.Generation(store.Root(doc)), 3u);
 }
 
+// file with an update of objects listed by a cross-reference stream (rows
+// of /W [1 4 2], its own number 9) filtered by filter, which encode writes.
+std::string WithStreamUpdate(std::string file, const std::vector<PdfUpdateObject>& objects, const std::string& filter,
+                             const std::function<std::string(const std::string&)>& encode) {
+    const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 10)));
+    std::string rows, index;
+    for (const PdfUpdateObject& object : objects) {
+        rows += PdfCrossReferenceStreamRow({1, 4, 2}, {1, file.size(), static_cast<uint64_t>(object.m_generation)});
+        index += " " + std::to_string(object.m_number) + " 1";
+        file += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                object.m_body + "\nendobj\n";
+    }
+    rows += PdfCrossReferenceStreamRow({1, 4, 2}, {1, file.size(), 0});
+    const std::string data = encode(rows);
+    return file + "9 0 obj\n<< /Type /XRef /W [1 4 2] /Index [" + index + " 9 1] /Size 10 /Root 1 0 R /Prev " + prev +
+           " /Filter " + filter + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+           "\nendstream\nendobj\nstartxref\n" + std::to_string(file.size()) + "\n%%EOF\n";
+}
+
+// file whose last table row ends "n" and a no-break space where qpdf
+// looks at nothing more.
+std::string StrayByte(std::string file) {
+    file.replace(file.rfind(" n\r\n"), 4, " n\xA0\n");
+    return file;
+}
+
 // One object number at two generations: an update that reuses number 4 at
 // generation 1 (its freed generation 0 still in the older section), and a
 // header "4 7 obj" at an entry that says 4 0, and the reverse. Each number
@@ -81,6 +108,9 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
     };
     const std::vector<std::string> base = {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
                                            page("/Contents 4 0 R"), square("0 0 0 1", 20)};
+    const std::vector<PdfUpdateObject> raised = {{3, 0, page("/Contents 4 1 R /Freed 4 0 R")},
+                                                 {4, 1, square("0 1 0 0", 50)}};
+    const std::string trailer = "/Size 5 /Root 1 0 R";
     std::string header = VCOS_MakePdf("%PDF-1.7", base);
     header.replace(header.find("4 0 obj"), 7, "4 7 obj");
     std::string entry = VCOS_MakePdf("%PDF-1.7", base);
@@ -96,10 +126,22 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         const char* other;  // the page's key that names another generation of 4
         const char* header; // the page's key that names 4 by its header's generation
     } rows[] = {
-        {"an update reusing 4 at generation 1",
-         PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
-                           {{3, 0, page("/Contents 4 1 R /Freed 4 0 R")}, {4, 1, square("0 1 0 0", 50)}},
-                           "/Size 5 /Root 1 0 R"),
+        {"an update reusing 4 at generation 1", PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        // However qpdf reads the newest section without a word, 4 0 is
+        // replaced: its body still stands in the file.
+        {"the update listed by a RunLength-filtered stream",
+         WithStreamUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, "/RunLengthDecode", PdfRunLengthText),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update listed by a stream filtered /Crypt, then Flate",
+         WithStreamUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, "[/Crypt /FlateDecode]",
+                          [](const std::string& rows) { return Deflated(rows); }),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update's row ending n and a stray byte",
+         StrayByte(PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer)),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update's last startxref damaged",
+         PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer) + "startxref\n%%EOF\n",
          1, "0 1 0 0 k 50 50", "Freed", "Contents"},
         {"a header of generation 7 at an entry of generation 0",
          PdfTextWithUpdate(header, {{3, 0, page("/Contents 4 0 R /Header 4 7 R /Unknown 4 3 R")}},
