@@ -375,8 +375,11 @@ VCOS_Obj Copier::Named(QPDFObjectHandle value, int depth) {
     const VCOS_Obj found = Indirect(value);
     if (!found.IsNullHandle() || value.getObjectID() <= 0)
         return found;
+    // A generation the file's sections list but did not declare was
+    // replaced by a later update: its body may still stand in the file.
     return m_store.MissingIndirect(m_doc, static_cast<uint32_t>(value.getObjectID()),
-                                   static_cast<uint16_t>(value.getGeneration()));
+                                   static_cast<uint16_t>(value.getGeneration()),
+                                   m_xref && m_xref->count(value.getObjGen()) != 0);
 }
 
 VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {

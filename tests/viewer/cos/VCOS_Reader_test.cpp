@@ -170,6 +170,25 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         EXPECT_EQ(store.Type(store.DictGet(thePage, row.other)), VCOS_Type::Null);
         EXPECT_TRUE(store.Equal(store.DictGet(thePage, row.header), contents));
     }
+    // In a page's /Contents, 4 0, which the older section lists, is told
+    // replaced by 4 1; 4 3, which no section lists, is not.
+    {
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(
+            store,
+            PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
+                              {{3, 0, page("/Contents [4 0 R 4 1 R 4 3 R]")}, {4, 1, square("0 1 0 0", 50)}}, trailer),
+            "replaced.pdf");
+        const VCOS_Obj contents = store.DictGet(
+            store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0), "Contents");
+        ASSERT_EQ(store.ArrayLength(contents), 3u);
+        const VCOS_Obj replaced = store.ReplacedBy(store.ArrayGet(contents, 0));
+        EXPECT_EQ(store.Type(store.ArrayGet(contents, 0)), VCOS_Type::Null);
+        EXPECT_TRUE(store.Equal(replaced, store.ArrayGet(contents, 1)));
+        EXPECT_EQ(store.Generation(replaced), 1u);
+        EXPECT_TRUE(store.ReplacedBy(store.ArrayGet(contents, 2)).IsNullHandle());
+        EXPECT_TRUE(store.ReplacedBy(store.ArrayGet(contents, 1)).IsNullHandle());
+    }
     // The update's entry gives the page generation 20, its body's header 0,
     // and the older section has a page 3 0 of its own: that older page is
     // not the one the entry names (the kid may be lost, as 3 0 R names no
