@@ -24,6 +24,11 @@ int VDRW_HasColourGlyphs(fz_context* ctx, const fz_text* text);
  * order; an empty part is NULL. */
 void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** coloured, fz_text** rest);
 
+/* Each glyph of text that sets its own colour run as its own content onto
+ * dev under ctm, bypassing the glyph cache: a mask made of it there would
+ * be what a later fill of the glyph at that size is painted with. */
+void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev);
+
 #ifdef __cplusplus
 }
 #endif

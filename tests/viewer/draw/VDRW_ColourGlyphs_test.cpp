@@ -16,10 +16,19 @@ namespace {
 
 enum class Container { Page, Form, Cell, MaskGroup };
 
+// then: what is painted after ET, inside the clip of modes 4-7 (a clip
+// holding nothing is never made).
+std::string Shown(int mode, int y, const std::string& then = "") {
+    return "q 0.9 g 0.9 G 5 w BT /F1 90 Tf " + std::to_string(mode) + " Tr 15 " + std::to_string(y) +
+           " Td (H) Tj ET " + then + "Q";
+}
+
 // The glyph fills 60..640 × 0..700 of its 1000-unit space in 0.4 gray; the
-// text shows it at 90 points from (15, 60) in 0.9 gray, 5 points wide.
-std::string GlyphPage(int mode, Container where) {
-    const std::string text = "q 0.9 g 0.9 G 5 w BT /F1 90 Tf " + std::to_string(mode) + " Tr 15 60 Td (H) Tj ET Q";
+// text shows it at 90 points from (15, 60) in 0.9 gray, 5 points wide. A
+// clip first shows it 72 points higher: 150 pixels at 150 dpi, so both
+// meet the glyph under one matrix.
+std::string GlyphPage(int mode, Container where, int clipFirst) {
+    const std::string text = (clipFirst < 0 ? "" : Shown(clipFirst, 132, "0 0 200 200 re f ") + " ") + Shown(mode, 60);
     const std::string glyph = "700 0 d0 0.4 g 0.4 G 60 0 580 700 re f";
     const std::string font = "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 700 700] /FontMatrix [0.001 0 0 0.001 0 0]"
                              " /CharProcs << /h 6 0 R >> /Encoding << /Type /Encoding /Differences [72 /h] >>"
@@ -83,18 +92,23 @@ TEST(VDRW_ColourGlyphs, AGlyphThatSetsItsColourIsPaintedInItInEveryTextMode) {
     struct Row {
         int m_mode;
         Container m_where;
+        int m_clipFirst = -1;
     };
     const Row rows[] = {
         {0, Container::Page},      {1, Container::Page},      {2, Container::Page},      {5, Container::Page},
         {6, Container::Page},      {1, Container::Form},      {2, Container::Form},      {6, Container::Form},
         {1, Container::Cell},      {2, Container::Cell},      {6, Container::Cell},      {0, Container::MaskGroup},
         {1, Container::MaskGroup}, {2, Container::MaskGroup}, {6, Container::MaskGroup},
+        // A clip asks MuPDF for the glyph's coverage; the later fill must
+        // not be painted with it in the text's colour.
+        {0, Container::Page, 7},   {0, Container::Form, 7},   {0, Container::Cell, 7},
+        {0, Container::MaskGroup, 7}, {0, Container::MaskGroup, 5}, {0, Container::MaskGroup, 6},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("mode " + std::to_string(row.m_mode) + ", container " +
-                     std::to_string(static_cast<int>(row.m_where)));
+                     std::to_string(static_cast<int>(row.m_where)) + ", clip first " + std::to_string(row.m_clipFirst));
         const double dpi = 150, s = dpi / 72;
-        const GrayPlate plate = Draw(GlyphPage(row.m_mode, row.m_where), dpi);
+        const GrayPlate plate = Draw(GlyphPage(row.m_mode, row.m_where, row.m_clipFirst), dpi);
         // The glyph's box: 15 + 90 × (0.06..0.64) across, 60..123 up.
         const int x = static_cast<int>((15 + 90 * 0.35) * s), y = static_cast<int>((200 - 91.5) * s);
         // On the page 0.4 gray; as a luminosity mask 0.4 of black.
