@@ -6,6 +6,7 @@
 
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramFolderLock.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
 #include "viewer/program/VIEW_ProgramStaging.h"
@@ -80,7 +81,9 @@ TEST_F(TS_ProgramTest, AnOutputFolderThatCannotBeUsedFailsBeforeAnyWork) {
         // Take refuses it too, for one that comes after the run's start.
         VIEW_ProgramFolderLock lock;
         std::string reason;
-        EXPECT_FALSE(lock.Take(out, &reason));
+        const int folder = VIEW_OpenFolderBase(out);
+        EXPECT_FALSE(lock.Take(folder, out, &reason));
+        close(folder);
         EXPECT_EQ(reason, says);
         const TS_Run run = Run({file, "--out", out});
         EXPECT_EQ(run.m_code, 1);
@@ -412,7 +415,8 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
         for (const std::string& name : files)
             WriteWholeFile(other.File(name), name);
         VIEW_ProgramStaging own;
-        ASSERT_TRUE(!row.own || own.Make(out.Path()));
+        const int folder = VIEW_OpenFolderBase(out.Path());
+        ASSERT_TRUE(!row.own || own.Make(folder, out.Path()));
         const std::string staging =
             row.own ? own.Path() : out.File(std::string(VIEW_ProgramStaging::Prefix) + "Killed");
         ASSERT_TRUE(row.own || mkdir(staging.c_str(), 0700) == 0);
@@ -422,8 +426,9 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
         if (row.own)
             own.Remove();
         else
-            VIEW_ProgramStaging::RemoveAbandoned(out.Path());
+            VIEW_ProgramStaging::RemoveAbandoned(folder, out.Path());
         VIEW_ProgramStaging::SetRemoveHook(nullptr);
+        close(folder);
         EXPECT_EQ(ListFolder(g_swap.other), files);
         EXPECT_EQ(ListFolder(staging + "-away"), std::vector<std::string>());
     }
@@ -435,9 +440,10 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
 TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemovedFile) {
     VIEW_ProgramFolderLock holder, waiter;
     std::string reason;
-    ASSERT_TRUE(holder.Take(m_out.Path(), &reason)) << reason;
+    const int folder = VIEW_OpenFolderBase(m_out.Path());
+    ASSERT_TRUE(holder.Take(folder, m_out.Path(), &reason)) << reason;
     const size_t before = ListDir("/proc/self/fd").size();
-    std::thread waiting([&] { EXPECT_TRUE(waiter.Take(m_out.Path(), &reason)) << reason; });
+    std::thread waiting([&] { EXPECT_TRUE(waiter.Take(folder, m_out.Path(), &reason)) << reason; });
     // Let go once the other thread waits (a minute at most).
     for (int i = 0; i < 60000 && !WaitsForALock(getpid()); ++i)
         usleep(1000);
@@ -445,6 +451,7 @@ TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemo
     holder.Release();
     waiting.join();
     EXPECT_EQ(ListDir("/proc/self/fd").size(), before) << "the waiter's one in place of the holder's";
+    close(folder);
 }
 
 TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTxt) {
