@@ -9,6 +9,7 @@
 #include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramFolderLock.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
+#include "viewer/program/VIEW_ProgramSignals.h"
 #include "viewer/program/VIEW_ProgramStaging.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
@@ -452,6 +453,34 @@ TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemo
     waiting.join();
     EXPECT_EQ(ListDir("/proc/self/fd").size(), before) << "the waiter's one in place of the holder's";
     close(folder);
+}
+
+// A second signal while the lock is held, its folder's name swapped
+// meanwhile for a link to another folder with a lock file of its own: the
+// run's file goes, the other one stays.
+TEST_F(TS_ProgramTest, ASecondSignalRemovesTheLockFileOfTheFolderHeldNotOfItsNamesNewTarget) {
+    const std::string out = m_out.File("out"), aside = out + ".aside", other = m_out.File("other");
+    const std::string file = std::string("/") + VIEW_ProgramFolderLock::FileName;
+    ASSERT_TRUE(mkdir(out.c_str(), 0700) == 0 && mkdir(other.c_str(), 0700) == 0);
+    WriteWholeFile(other + file, "the other folder's");
+    const pid_t child = fork();
+    if (child == 0) {
+        const VIEW_ProgramSignals signals;
+        VIEW_ProgramFolderLock lock;
+        std::string reason;
+        const int folder = VIEW_OpenFolderBase(out);
+        if (!lock.Take(folder, out, &reason) || std::rename(out.c_str(), aside.c_str()) != 0 ||
+            symlink(other.c_str(), out.c_str()) != 0)
+            _exit(2);
+        std::raise(SIGINT);
+        std::raise(SIGTERM);
+        _exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT) << status;
+    EXPECT_EQ(ListDir(aside), std::vector<std::string>());
+    EXPECT_EQ(ReadWholeFile(other + file), "the other folder's");
 }
 
 TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTxt) {
