@@ -25,12 +25,12 @@ char g_folders[kSlots][PATH_MAX] = {};
 // Slots 0, 1 and 3, held open: never reached by their names.
 constexpr int kOpenSlots = 4;
 constexpr int kLockSlot = 3;
-struct OpenFolder {
+struct OpenEntry {
     int m_parent;
     int m_fd;
     char m_name[NAME_MAX + 1];
 };
-OpenFolder g_open[kOpenSlots] = {{-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}};
+OpenEntry g_open[kOpenSlots] = {{-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}};
 // The last line of a run ended at once, or its start "tintscope: FILE:
 // stopped by " when g_lastNamesSignal is set; empty once the run has said
 // its last line.
@@ -68,7 +68,7 @@ void WriteAll(int fd, const char* text, size_t size) {
 
 // The main thread may still be making files in the folder: again until it
 // is gone, after which nothing can be made in it.
-void RemoveUntilGone(const OpenFolder& folder) {
+void RemoveUntilGone(const OpenEntry& folder) {
     for (int pass = 0; pass < 100 && folder.m_fd >= 0; ++pass)
         if (VIEW_RemoveOpenFolder(folder.m_parent, folder.m_name, folder.m_fd))
             return;

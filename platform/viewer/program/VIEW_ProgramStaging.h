@@ -27,10 +27,8 @@ public:
     bool Make(int folder, const std::string& path);
     // Empty when there is none.
     const std::string& Path() const { return m_path; }
-    // The folder as it was made and checked, and its own copy of the
-    // output folder's descriptor; -1 when there is none.
+    // The folder as it was made and checked; -1 when there is none.
     int Fd() const { return m_fd; }
-    int Parent() const { return m_parent; }
     // Removed by a second signal (VIEW_ProgramSignals::RegisterOpen, in
     // slot) until Remove.
     void RegisterForSignals(int slot);
@@ -55,7 +53,7 @@ public:
 private:
     void Close();
 
-    int m_parent = -1;  // the output folder
+    int m_parent = -1;  // its own copy of the output folder's descriptor
     int m_fd = -1;
     int m_slot = -1;
     std::string m_name;
