@@ -117,7 +117,8 @@ TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
             if (pdf == &row.control || !row.said) {
                 EXPECT_TRUE(lost.empty()) << run.m_err;
             } else {
-                ASSERT_EQ(lost.size(), 1u) << run.m_err;
+                EXPECT_EQ(lost.size(), 1u) << run.m_err;
+                lost.resize(1);
                 // Every page here draws in Black; Cyan alone never lacks it.
                 const std::string who = lost[0].substr(0, lost[0].find(" lack"));
                 EXPECT_TRUE(who.find("every ink") != std::string::npos || who.find("Black") != std::string::npos)
