@@ -25,6 +25,7 @@ static const struct {
      * they were for, is dropped. */
     {"syntax error in content stream", kLost, "a token it could not read dropped the operands before it"},
     {"syntax error in array", kLost, "an operator whose array holds what it cannot hold was dropped"},
+    {"syntax error after inline image", kLost, "an inline image is short of its data"},
     {"cannot find ExtGState resource", kSkipped, ""},
     {"cannot find ExtGState dictionary", kSkipped, ""},
     {"cannot find ColorSpace resource", kSkipped, ""},

@@ -252,14 +252,15 @@ TEST_F(VDRW_PageDrawerTest, FailuresArriveAsHostErrorsThatSayWhatFailed) {
 
 // What MuPDF goes past while reading the contents, on the page or in a
 // pattern cell (read without the drawing's count of errors), comes back
-// with the drawing: raw data short of the image take the "EI" after them.
+// with the drawing, in the program's words: raw data short of the image
+// take the "EI" after them.
 TEST_F(VDRW_PageDrawerTest, AnErrorTheReadingOfTheContentsWentPastComesBackWithTheDrawing) {
     const std::string lost = "BI /W 8 /H 8 /CS /G /BPC 8 ID " + std::string(10, '\x80') + "\nEI 0 g 0 0 9 9 re f";
     const std::string cell = "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 9 9] /XStep 9 /YStep 9";
     const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents 4 0 R /Resources << "
                              "/Pattern << /P0 5 0 R >> >> >>";
-    const std::string rows[][2] = {{lost, "syntax error after inline image"},
-                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "syntax error after inline image"},
+    const std::string rows[][2] = {{lost, "an inline image is short of its data"},
+                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "an inline image is short of its data"},
                                    {"0 g 0 0 9 9 re f", ""}};
     for (const auto& row : rows) {
         VCOS_Store store;
