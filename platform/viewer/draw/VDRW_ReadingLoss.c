@@ -40,6 +40,7 @@ static const struct {
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged"},
     {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short"},
     {"zlib error", kLost, "a compressed stream in it is damaged"},
+    {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn"},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn"},
     {"FT_", kLost, "a font it uses cannot be read"},
     {"read error; treating as end of file", kCutAfter, "a stream in it could not be read to its end"},

@@ -57,6 +57,8 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
         {"a ToUnicode map not loaded", {{true, "no builtin cmap file: Bogus"}, {false, "cannot load ToUnicode CMap"}},
          ""},
         {"a CID font without a descriptor", {{true, "missing font descriptor"}}, ""},
+        {"a group without its subtype", {{true, "no XObject subtype specified"}},
+         "a form or group without its /Subtype was not drawn"},
         {"a TJ array holding a name",
          {{true, "syntax error in array"}, {true, "syntax error in content stream"}},
          "an operator whose array holds what it cannot hold was dropped"},
