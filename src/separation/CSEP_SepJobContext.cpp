@@ -21,6 +21,7 @@ public:
     uint32_t m_deepest = 0;  // most levels open since the innermost guard opened
     CSEP_SlicedFunctions m_slicedFunctions;
     CSEP_NestedSeparations m_nestedSeparations;
+    std::vector<GLOB_Object> m_masksSet;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -65,6 +66,16 @@ uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compress
 CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_core->m_slicedFunctions; }
 
 CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
+
+void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) {
+    std::vector<GLOB_Object>& set = m_core->m_masksSet;
+    if (std::find(set.begin(), set.end(), extGState) == set.end())
+        set.push_back(extGState);
+}
+
+const std::vector<GLOB_Object>& CSEP_SepJobContext::MasksSet() const { return m_core->m_masksSet; }
+
+void CSEP_SepJobContext::ForgetMasksSet() { m_core->m_masksSet.clear(); }
 
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 
