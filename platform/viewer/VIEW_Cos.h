@@ -1,5 +1,6 @@
-// The host's Cos layer (the Cos table's 41 slots) over the stand-in's Cos
-// object store (platform/viewer/cos). Handles convert as VIEW_CosHandles.h
+// The host's Cos layer (the Cos table's 41 slots, and the one of its own
+// Cos updates table) over the stand-in's Cos object store
+// (platform/viewer/cos). Handles convert as VIEW_CosHandles.h
 // says; a fault of the store is a host error with a registered text
 // (VIEW_CosErrors.h); a misuse of the interface (a null procedure or
 // record, an unknown atom or mode) is a VIEW_AssertionFailure.
@@ -66,6 +67,8 @@ public:
     static int32_t ObjGetID(PDFL_CosObj obj);                                           // 43
     static uint16_t ObjGetGeneration(PDFL_CosObj obj);                                  // 44
     static void ArrayRemoveNth(PDFL_CosObj array, int32_t index);                       // 52
+    // CosUpdates 1: VCOS_Store::ReplacedBy; Null for a direct object.
+    static PDFL_CosObj ObjReplacedBy(PDFL_CosObj obj);
 
     // ---- Streams
     // 14: start is -1 (where the source stands) or 0; length is not needed,

@@ -201,6 +201,10 @@ uint16_t VIEW_Cos::ObjGetGeneration(PDFL_CosObj obj) {
     return VIEW_CosGuard([&] { return Store().Generation(Obj(obj)); });
 }
 
+PDFL_CosObj VIEW_Cos::ObjReplacedBy(PDFL_CosObj obj) {
+    return VIEW_CosGuard([&] { return Cos(Store().ReplacedBy(Obj(obj))); });
+}
+
 void VIEW_Cos::ArrayRemoveNth(PDFL_CosObj array, int32_t index) {
     VIEW_CosGuard([&] { Store().ArrayRemoveNth(Obj(array), Index(index, "ArrayRemoveNth")); });
 }

@@ -33,11 +33,12 @@ public:
     static PDFL_HFT Table(int table);
     // Offers a table (by the name Core slot 10 is asked with) for requests
     // up to version; 0 withdraws it. After Reset: AcroSupport, Cos,
-    // PDModel, AcroView and Win at 0x00040000, the debugger window not.
+    // PDModel, AcroView and Win at 0x00040000, the debugger window and the
+    // Cos updates not.
     static void OfferTable(int table, uint32_t version);
     static uint32_t OfferedVersion(int table);
     // The names of the tables: "AcroSupport", "Cos", "PDModel", "AcroView",
-    // "Win", "ADBE_DebuggerWindow" (Core has none).
+    // "Win", "ADBE_DebuggerWindow", "TSCP_CosUpdates" (Core has none).
     static const char* TableName(int table);
 
     // The id the stand-in hands the plug-in at set-up.

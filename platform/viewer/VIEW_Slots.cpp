@@ -54,7 +54,7 @@ std::array<uint32_t, PDFL_HostTableCount>& Offers() {
 }
 
 const char* const TableNames[PDFL_HostTableCount] = {
-    "", "AcroSupport", "Cos", "PDModel", "AcroView", "Win", "ADBE_DebuggerWindow",
+    "", "AcroSupport", "Cos", "PDModel", "AcroView", "Win", "ADBE_DebuggerWindow", "TSCP_CosUpdates",
 };
 
 template <class Record>
@@ -154,6 +154,10 @@ VIEW_BEHAVIOUR_(AcroSupport, 4, const char*, (PDFL_ErrorCode code, char* buffer,
 }
 VIEW_BEHAVIOUR_(AcroSupport, 5, PDFL_ErrorCode, (uint16_t severity, const char* text)) {
     return VIEW_ErrorRegistry::Register(severity, text);
+}
+
+VIEW_BEHAVIOUR_(CosUpdates, 1, PDFL_CosObj, (PDFL_CosObj obj)) {
+    return VIEW_Cos::ObjReplacedBy(obj);
 }
 
 // ---- Memory, path names, files and streams: VIEW_Memory, VIEW_Paths,

@@ -275,6 +275,7 @@ enum PDFL_HostTable {
     PDFL_AcroViewTable,
     PDFL_WinTable,
     PDFL_DebuggerWindowTable,
+    PDFL_CosUpdatesTable,
     PDFL_HostTableCount
 };
 
@@ -578,6 +579,13 @@ enum PDFL_HostTable {
 #define PDFL_DEBUGGERWINDOW_SLOTS(X)                                                            \
     X(DebuggerWindow, 3, DebugWindowPrint, void, (const char* text), (text))
 
+// This host's own optional table, "TSCP_CosUpdates": what the file's
+// incremental updates did to an object a reference names. Slot 1: for a
+// reference to a generation a later update replaced, the object standing
+// under its number now; the Null object for any other.
+#define PDFL_COSUPDATES_SLOTS(X)                                                                \
+    X(CosUpdates, 1, CosObjReplacedBy, PDFL_CosObj, (PDFL_CosObj obj), (obj))
+
 #define PDFL_ALL_SLOTS(X)                                                                       \
     PDFL_CORE_SLOTS(X)                                                                           \
     PDFL_ACROSUPPORT_SLOTS(X)                                                                    \
@@ -585,7 +593,8 @@ enum PDFL_HostTable {
     PDFL_PDMODEL_SLOTS(X)                                                                        \
     PDFL_ACROVIEW_SLOTS(X)                                                                       \
     PDFL_WIN_SLOTS(X)                                                                            \
-    PDFL_DEBUGGERWINDOW_SLOTS(X)
+    PDFL_DEBUGGERWINDOW_SLOTS(X)                                                                 \
+    PDFL_COSUPDATES_SLOTS(X)
 
 #define PDFL_DECLARE_SLOT_(table, slot, name, result, params, args)                             \
     enum { PDFL_##table##_##name##Slot = slot };                                                 \

@@ -323,6 +323,8 @@ void GLOB_Impl::CopyEntries(const GLOB_Object& from, const GLOB_Object& to, Copy
     }
 }
 
+GLOB_Object GLOB_Impl::ReplacedBy(const GLOB_Object&) { return GLOB_Object(); }
+
 bool GLOB_Impl::IsEqual(const GLOB_Object& a, const GLOB_Object& b) {
     GLOB_Impl* ia = a.GetImpl();
     GLOB_Impl* ib = b.GetImpl();

@@ -148,6 +148,11 @@ public:
     // value (reals within 1e-6, an Integer against a Real as numbers);
     // direct containers by their handle words.
     virtual bool IsEqual(const GLOB_Object& a, const GLOB_Object& b);
+    // After the slots: for a reference to a generation that a later update
+    // of the file replaced (an indirect Null), the object of that number the
+    // file holds now; a Null object for any other, or where the back-end
+    // cannot tell. Default: a Null object.
+    virtual GLOB_Object ReplacedBy(const GLOB_Object& reference);
 
     // Counting, shared by documents and objects.
     uint32_t RefCount() const { return m_refCount; }

@@ -16,6 +16,7 @@
 #include "hostpdf/COSF_PDFL_StreamProc.h"
 #include "hostpdf/PDFL_CorCalls.h"
 #include "hostpdf/PDFL_CosCalls.h"
+#include "hostpdf/PDFL_CosUpdateCalls.h"
 #include "hostpdf/PDFL_ExceptionHandler.h"
 #include "hostpdf/PDFL_PDCalls.h"
 
@@ -336,6 +337,12 @@ bool COSF_PDFL_Impl::IsEqual(const GLOB_Object& a, const GLOB_Object& b) {
     if (a.GetImpl() != this || b.GetImpl() != this)
         return GLOB_Impl::IsEqual(a, b);
     return PDFL_CosObjEqual(CosObjOf(a), CosObjOf(b)) > 0;
+}
+
+GLOB_Object COSF_PDFL_Impl::ReplacedBy(const GLOB_Object& reference) {
+    if (gXCHG_CosUpdatesHFT == nullptr || reference.GetImpl() != this)
+        return GLOB_Impl::ReplacedBy(reference);
+    return ObjectOf(PDFL_CosObjReplacedBy(CosObjOf(reference)));
 }
 
 // ---- Factories

@@ -117,6 +117,9 @@ public:
     void DictValues(const GLOB_Object& dict, std::vector<GLOB_Object>& values) override;
     // Two objects of this back-end: the host's answer; otherwise the base's.
     bool IsEqual(const GLOB_Object& a, const GLOB_Object& b) override;
+    // The host's answer where it offers its Cos updates table; a Null
+    // object where it does not.
+    GLOB_Object ReplacedBy(const GLOB_Object& reference) override;
 
     // The object of this back-end for a host object, and back. A value of
     // another back-end given to CosObjOf is copied into this one first

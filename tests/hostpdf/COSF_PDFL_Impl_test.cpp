@@ -6,7 +6,10 @@
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Stream.h"
 #include "GLOB/GLOB_StringStream.h"
+#include "Exchange/XCHG/XCHG_HostBinding.h"
+#include "hostpdf/PDFL_CorCalls.h"
 #include "hostpdf/PDFL_CosCalls.h"
+#include "support/PdfText.h"
 #include "viewer/VIEW_Cos.h"
 #include "viewer/VIEW_PD.h"
 
@@ -320,6 +323,35 @@ TEST_F(BackEndTest, ObjectNumbersAndGenerationsOnlyForIndirectObjects) {
     EXPECT_EQ(direct.GetImpl()->GenerationNumber(direct), -1);
     EXPECT_TRUE(doc.Impl()->IsEqual(indirect, COSF_PDFL_ObjectFromCosObj(doc, COSF_PDFL_CosObjFromObject(indirect))));
     EXPECT_FALSE(doc.Impl()->IsEqual(indirect, direct));
+}
+
+// 4 0, which an update replaced by 4 1, is told replaced by it only where
+// the host offers its Cos updates table; 4 1 and a direct object never are.
+TEST_F(BackEndTest, AReplacedGenerationIsToldOnlyThroughTheCosUpdatesTable) {
+    const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents [4 0 R 4 1 R] >>";
+    const std::string square = "<< /Length 3 >>\nstream\n0 g\nendstream";
+    const std::string path = m_dir.File("replaced.pdf");
+    WriteWholeFile(path, PdfTextWithUpdate(PdfText("%PDF-1.7", {"<< /Type /Catalog /Pages 2 0 R >>",
+                                                                "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                                                page, square}),
+                                           {{4, 1, square}}, "/Size 5 /Root 1 0 R"));
+    GLOB_Doc doc = COSF_PDFL_NewDoc();
+    doc.Open(GLOB_FileName(path.c_str()), 0);
+    GLOB_Impl* impl = doc.Impl();
+    const GLOB_Object kids = impl->DictGet(impl->DictGet(impl->Root(), GLOB_Name("Pages")), GLOB_Name("Kids"));
+    const GLOB_Object contents = impl->DictGet(impl->ArrayGet(kids, 0), GLOB_Name("Contents"));
+    const GLOB_Object replaced = impl->ArrayGet(contents, 0);
+    const GLOB_Object by = impl->ArrayGet(contents, 1);
+    EXPECT_FALSE(impl->ReplacedBy(replaced).IsIndirect()) << "not offered";
+    VIEW_Host::OfferTable(PDFL_CosUpdatesTable, 1);
+    gXCHG_CosUpdatesHFT = PDFL_ASExtensionMgrGetHFT(PDFL_ASAtomFromString("TSCP_CosUpdates"), 1);
+    ASSERT_NE(gXCHG_CosUpdatesHFT, nullptr);
+    EXPECT_TRUE(impl->IsEqual(impl->ReplacedBy(replaced), by));
+    EXPECT_EQ(impl->GenerationNumber(impl->ReplacedBy(replaced)), 1);
+    EXPECT_FALSE(impl->ReplacedBy(by).IsIndirect());
+    EXPECT_FALSE(impl->ReplacedBy(contents).IsIndirect());
+    gXCHG_CosUpdatesHFT = nullptr;
+    doc.Close();
 }
 
 }  // namespace

@@ -239,7 +239,8 @@ std::string WithStreamSection(std::string file, const std::vector<PdfUpdateObjec
 // (mutool, whose repair ignores generations, draws the older), and an
 // update's "4 1 obj" at an entry of 4 0 gives 4 0 R the older body. Content
 // written first in the file, whose entry says offset 0, is refused in
-// words: neither qpdf nor the repair finds it.
+// words: neither qpdf nor the repair finds it. A reference to a generation
+// a later update replaced is said replaced, by the one standing now.
 // Contents naming by reference an array of a generation the file lacks is
 // drawn as the same array given directly.
 TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIsDrawn) {
@@ -345,13 +346,37 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     char entry[32];
     std::snprintf(entry, sizeof entry, "4 1\n%010zu 00000 n\r\n", repointed.find("4 0 obj"));
     repointed.insert(repointed.rfind("trailer"), entry);
+    // The page names beside a magenta 4 1 the black 4 0 an update replaced
+    // by it (in a table or a stream section), or 4 3, which no section
+    // lists; or beside a magenta 4 0 the black 4 1 it replaced.
+    const std::string base = PdfText("%PDF-1.7", objects);
+    const std::vector<PdfUpdateObject> raised = {{3, 0, page("[4 0 R 4 1 R]")}, {4, 1, square("0 1 0 0", 50)}};
+    const std::string blackLowered = PdfTextWithUpdate(
+        PdfTextWithUpdate(base, {{3, 0, page("4 1 R")}, {4, 1, square("0 0 0 1", 20)}}, "/Size 5 /Root 1 0 R"),
+        {{3, 0, page("[4 1 R 9 0 R 4 0 R]")}, {4, 0, square("0 1 0 0", 50)}}, "/Size 5 /Root 1 0 R");
+    const auto replaced = [](const char* from, const char* by) {
+        return std::string("its content stream ") + from + " was replaced by " + by +
+               " in a later update: the page is drawn without it";
+    };
     const struct {
         const char* what;
         std::string file;
         const char* plate = "plate-1-Magenta.png";
         double middle = 100;  // of the square, in points up from the bottom left
         const char* refusal = nullptr;
+        std::vector<std::string> said = {};  // the warnings, one a line; none: nothing is said missing
     } rows[] = {
+        {"4 0 replaced by 4 1 in a table", PdfTextWithUpdate(base, raised, "/Size 5 /Root 1 0 R"),
+         "plate-1-Magenta.png", 100, nullptr, {replaced("4 0 R", "4 1 R")}},
+        {"4 0 replaced by 4 1 in a stream section", WithStreamSection(base, raised, 5, stream),
+         "plate-1-Magenta.png", 100, nullptr, {replaced("4 0 R", "4 1 R")}},
+        {"4 1 replaced by 4 0, beside a 9 0 R the file lacks", blackLowered, "plate-1-Magenta.png", 100, nullptr,
+         {"its content stream 9 0 R is not in the file: the page is drawn without it", replaced("4 1 R", "4 0 R")}},
+        {"4 3, which no section lists",
+         PdfTextWithUpdate(base, {{3, 0, page("[4 3 R 4 1 R]")}, {4, 1, square("0 1 0 0", 50)}},
+                           "/Size 5 /Root 1 0 R"),
+         "plate-1-Magenta.png", 100, nullptr,
+         {"its content stream 4 3 R is not in the file: the page is drawn without it"}},
         {"an update reusing 4 at generation 1",
          PdfTextWithUpdate(PdfText("%PDF-1.7", objects),
                            {{3, 0, "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 1 R >>"},
@@ -391,7 +416,8 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const TS_Run run = Run(WithOut({WriteFile("generation.pdf", row.file), "--dpi", "150"}));
+        const std::string file = WriteFile("generation.pdf", row.file);
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));
         if (row.refusal) {
             const std::string last = run.Lines().empty() ? "" : run.Lines().back();
             EXPECT_EQ(run.m_code, 1);
@@ -400,7 +426,13 @@ TEST_F(TS_ProgramTest, AnObjectAtAnotherGenerationThanItsOlderEntryOrItsHeaderIs
             continue;
         }
         ASSERT_EQ(run.m_code, 0) << run.m_err;
-        EXPECT_EQ(run.m_err.find("is not in the file"), std::string::npos) << run.m_err;
+        std::string said;
+        for (const std::string& line : row.said)
+            said += "tintscope: " + file + ": page 1: " + line + "\n";
+        if (said.empty())
+            EXPECT_EQ(run.m_err.find("is not in the file"), std::string::npos) << run.m_err;
+        else
+            EXPECT_EQ(run.m_err, said);
         for (const char* plate : {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png", "plate-3-Black.png"}) {
             const std::pair<double, double> middle = InkedMiddle(Output(plate));
             EXPECT_NEAR(middle.first, plate == std::string(row.plate) ? row.middle : -1, 2) << plate;

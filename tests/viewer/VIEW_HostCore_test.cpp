@@ -94,6 +94,7 @@ TEST_F(HostCoreTest, TablesAreOfferedUpToTheirVersion) {
         {PDFL_AcroSupportTable, 0x00020002, 0x00020002, true},
         {PDFL_WinTable, 0, 0x00020000, false},
         {PDFL_DebuggerWindowTable, 1, 1, true},
+        {PDFL_CosUpdatesTable, 1, 2, false},
         {PDFL_CosTable, 0x00040000, 0, false},
     };
     for (const Case& c : cases) {

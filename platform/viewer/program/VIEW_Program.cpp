@@ -311,6 +311,8 @@ int ProgramRun::Run() {
     VIEW_Host::Reset();
     // The plug-in's log is where the engine's reasons and warnings go.
     VIEW_Host::OfferTable(PDFL_DebuggerWindowTable, 1);
+    // So that a reference an update replaced is said as such.
+    VIEW_Host::OfferTable(PDFL_CosUpdatesTable, 1);
     VIEW_App::SetDebugWindowListener([this](const char* text) { m_log.Hear(text); });
     VIEW_App::SetAlertListener([this](const VIEW_Alert& alert) {
         m_log.Flush();

@@ -86,25 +86,33 @@ void CPDF_ContentStream::Set(const GLOB_Stream& stream, const CPDF_ResourcesDict
 namespace {
 
 // References of the page's Contents that name no stream of one kind: the
-// first few by name, the others counted.
+// first few by name, with what replaced each where it was replaced, the
+// others counted.
 struct Unread {
     static constexpr uint32_t Named = 3;
     uint32_t m_count = 0;
-    std::string m_names;
+    std::string m_names, m_by;
 
-    void Note(const GLOB_Object& object) {
+    static std::string Name(const GLOB_Object& object) {
+        GLOB_Impl* impl = object.GetImpl();
+        return std::to_string(impl->ObjectNumber(object)) + " " + std::to_string(impl->GenerationNumber(object)) +
+               " R";
+    }
+    void Note(const GLOB_Object& object, const GLOB_Object* by = nullptr) {
         if (m_count++ >= Named)
             return;
-        GLOB_Impl* impl = object.GetImpl();
-        m_names += (m_count > 1 ? ", " : "") + std::to_string(impl->ObjectNumber(object)) + " " +
-                   std::to_string(impl->GenerationNumber(object)) + " R";
+        const std::string comma = m_count > 1 ? ", " : "";
+        m_names += comma + Name(object);
+        if (by != nullptr)
+            m_by += comma + Name(*by);
     }
-    void Say(const char* fault) const {
+    std::string More() const { return m_count > Named ? " and " + std::to_string(m_count - Named) + " more" : ""; }
+    // one: what is said of a single reference; several: of more.
+    void Say(const std::string& one, const std::string& several) const {
         if (m_count == 0)
             return;
-        const std::string more = m_count > Named ? " and " + std::to_string(m_count - Named) + " more" : "";
-        GLIB_LOG(GLIB_LogWarning, "its content stream" << (m_count > 1 ? "s " : " ") << m_names << more
-                                                       << (m_count > 1 ? " are " : " is ") << fault
+        GLIB_LOG(GLIB_LogWarning, "its content stream" << (m_count > 1 ? "s " : " ") << m_names << More() << " "
+                                                       << (m_count > 1 ? several : one)
                                                        << ": the page is drawn without "
                                                        << (m_count > 1 ? "them" : "it"));
     }
@@ -113,17 +121,29 @@ struct Unread {
 }  // namespace
 
 void CPDF_ContentStream::SayUnread() const {
-    Unread missing, other;
+    Unread missing, replaced, other;
     const auto note = [&](const GLOB_Object& object) {
-        if (object.IsIndirect() && !object.IsStream())
-            (object.IsNull() ? missing : other).Note(object);
+        if (!object.IsIndirect() || object.IsStream())
+            return;
+        if (!object.IsNull()) {
+            other.Note(object);
+            return;
+        }
+        // Its body may still stand in the file: say what stands for it now.
+        const GLOB_Object by = object.GetImpl()->ReplacedBy(object);
+        if (by.IsIndirect())
+            replaced.Note(object, &by);
+        else
+            missing.Note(object);
     };
     if (!m_isArray)
         note(m_contents);
     for (uint32_t i = 0; m_isArray && i < m_numStreams; ++i)
         note(m_contents.Get(i));
-    missing.Say("not in the file");
-    other.Say("not a stream");
+    missing.Say("is not in the file", "are not in the file");
+    const std::string later = replaced.m_by + replaced.More() + " in a later update";
+    replaced.Say("was replaced by " + later, "were replaced by " + later);
+    other.Say("is not a stream", "are not a stream");
 }
 
 GLOB_Stream CPDF_ContentStream::OpenElement(uint32_t index) const {

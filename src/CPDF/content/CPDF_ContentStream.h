@@ -23,7 +23,10 @@
 // the file does not hold, or to one that is not a stream, is said in a
 // warning ("its content stream 9 0 R is not in the file: the page is drawn
 // without it"; several in one line, the first three by name) and read as
-// empty, so that the rest of the page is drawn.
+// empty, so that the rest of the page is drawn. A reference to a generation
+// that a later update of the file replaced, where the back-end can tell
+// (GLOB_Impl::ReplacedBy), is said so in a line of its own: "its content
+// stream 4 0 R was replaced by 4 1 R in a later update: ...".
 //
 // Failures throw CPDF_Exception: 1128009 "Page missing Contents" for a
 // direct Contents that is neither a Stream, an Array nor Null, 1128004 for

@@ -28,6 +28,7 @@ PDFL_HFT gXCHG_WinHFT = nullptr;
 uint32_t gXCHG_WinVersion = 0;
 
 PDFL_HFT gXCHG_DebuggerWindowHFT = nullptr;
+PDFL_HFT gXCHG_CosUpdatesHFT = nullptr;
 
 extern "C" void PlugInRestoreFrame(void* frame) {
     std::longjmp(*static_cast<std::jmp_buf*>(frame), 1);

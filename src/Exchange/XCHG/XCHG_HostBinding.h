@@ -1,7 +1,7 @@
 // The plug-in's binding to its host: the function tables set-up obtained,
 // each with the version it was obtained at (0 when it was not required at
 // the level that succeeded), the extension id, the optional debugger-window
-// table, the Windows data block, and the restore procedure handed to the
+// and Cos updates tables, the Windows data block, and the restore procedure handed to the
 // host with every exception frame. Written only by the plug-in entry; tests
 // fill them from the viewer stand-in the same way.
 #pragma once
@@ -39,6 +39,8 @@ extern uint32_t gXCHG_WinVersion;
 
 // "ADBE_DebuggerWindow" version 1; null when the host has none.
 extern PDFL_HFT gXCHG_DebuggerWindowHFT;
+// "TSCP_CosUpdates" version 1; null when the host has none.
+extern PDFL_HFT gXCHG_CosUpdatesHFT;
 
 // Returns to the environment saved in frame (a std::jmp_buf) with the
 // value 1. The host calls it for the innermost frame when it raises.

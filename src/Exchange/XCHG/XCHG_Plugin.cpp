@@ -121,6 +121,7 @@ std::string XCHG_Plugin::ModuleDirectory() {
 
 bool XCHG_Plugin::DoImportReplaceAndRegister() {
     gXCHG_DebuggerWindowHFT = PDFL_ASExtensionMgrGetHFT(PDFL_ASAtomFromString("ADBE_DebuggerWindow"), 1);
+    gXCHG_CosUpdatesHFT = PDFL_ASExtensionMgrGetHFT(PDFL_ASAtomFromString("TSCP_CosUpdates"), 1);
     m_initializeFinishedProc =
         PDFL_ASCallbackCreate(gXCHG_ExtensionID, reinterpret_cast<PDFL_Proc>(&PrivateInitializeFinished));
     XCHG_AVAppRegisterNotification(PDFL_AppDidInitializeNSEL, gXCHG_ExtensionID, m_initializeFinishedProc, nullptr);
