@@ -21,6 +21,7 @@ public:
     uint32_t m_deepest = 0;  // most levels open since the innermost guard opened
     CSEP_SlicedFunctions m_slicedFunctions;
     CSEP_NestedSeparations m_nestedSeparations;
+    CSEP_SoftMaskGroup m_softMaskGroups;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -65,6 +66,8 @@ uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compress
 CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_core->m_slicedFunctions; }
 
 CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
+
+CSEP_SoftMaskGroup& CSEP_SepJobContext::SoftMaskGroups() const { return m_core->m_softMaskGroups; }
 
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 
