@@ -67,6 +67,15 @@
 // under N fill colours, each followed by a short stroke; the same run and
 // counters. Each state's mask draws one shared copy of the group, so the
 // peak should hardly grow with the group's size.
+//
+// BM_GroupFormUnderAMask: one form of N small squares drawn under one
+// luminosity mask whose group fills a polygon of M segments, the form a
+// transparency group or without its Group; three runs each, the same
+// counters. The group is masked once, so its time hardly grows with N.
+//
+// BM_FormsInOneDictionary: N forms named by one XObject dictionary, each
+// with resources of its own, drawn by the page; once, the same counters.
+// Each form costs the same whatever the dictionary's size.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -97,6 +106,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <dirent.h>
 #include <cstdio>
 #include <cstdlib>
@@ -647,6 +657,74 @@ BENCHMARK(BM_HostilePageBesideMutool)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// One luminosity mask, its group a grey polygon of segments segments, set
+// by gs before one form of squares small black squares, as a transparency
+// group or (plain) without its Group.
+std::string GroupFormUnderAMaskFile(int squares, int segments, bool plain) {
+    std::string polygon = "0.7 g\n", marks = "0 0 0 1 k\n";
+    for (int k = 0; k < segments; ++k) {
+        const double angle = 2 * 3.141592653589793 * k / segments;
+        polygon += std::to_string(300 + 250 * std::cos(angle)) + " " + std::to_string(400 + 250 * std::sin(angle)) +
+                   (k == 0 ? " m\n" : " l\n");
+    }
+    for (int k = 0; k < squares; ++k)
+        marks += std::to_string(60 + k % 40 * 12) + " " + std::to_string(100 + k / 40 * 12) + " 8 8 re f\n";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /ExtGState "
+         "<< /GS1 << /SMask << /S /Luminosity /G 5 0 R >> >> >> /XObject << /Fm0 6 0 R >> >> >>",
+         VIEW_PdfStream("", "/GS1 gs /Fm0 Do"),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                        "/DeviceGray >>",
+                        polygon + "h f"),
+         VIEW_PdfStream(std::string("/Type /XObject /Subtype /Form /BBox [0 0 612 792]") +
+                            (plain ? "" : " /Group << /S /Transparency >>"),
+                        marks)});
+}
+
+void BM_GroupFormUnderAMask(benchmark::State& state) {
+    const int squares = static_cast<int>(state.range(0)), segments = static_cast<int>(state.range(1));
+    const bool plain = state.range(2) != 0;
+    RunProgramOnce(state, GroupFormUnderAMaskFile(squares, segments, plain),
+                   std::to_string(squares) + " squares, a " + std::to_string(segments) + "-segment mask" +
+                       (plain ? ", the form without Group" : ""));
+}
+BENCHMARK(BM_GroupFormUnderAMask)
+    ->Args({100, 2000, 0})
+    ->Args({2000, 2000, 0})
+    ->Args({2000, 2000, 1})
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// One XObject dictionary naming forms forms, each with resources of its
+// own and filling a small magenta square, all drawn by the page.
+std::string FormsInOneDictionaryFile(int forms) {
+    std::string names, content;
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                        "", ""};
+    for (int i = 0; i < forms; ++i) {
+        const std::string number = std::to_string(5 + 2 * i);
+        names += "/Fm" + std::to_string(i) + " " + number + " 0 R ";
+        content += "/Fm" + std::to_string(i) + " Do\n";
+        objects.push_back(VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Resources " +
+                                             std::to_string(6 + 2 * i) + " 0 R",
+                                         "0 1 0 0 k " + std::to_string(10 + i % 100 * 6) + " " +
+                                             std::to_string(10 + i / 100 * 6) + " 4 4 re f"));
+        objects.push_back("<< /ProcSet [/PDF] >>");
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /XObject << " +
+                 names + ">> >> >>";
+    objects[3] = VIEW_PdfStream("", content);
+    return VIEW_PdfFile(objects);
+}
+
+void BM_FormsInOneDictionary(benchmark::State& state) {
+    const int forms = static_cast<int>(state.range(0));
+    RunProgramOnce(state, FormsInOneDictionaryFile(forms), std::to_string(forms) + " forms");
+}
+BENCHMARK(BM_FormsInOneDictionary)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The page of range(0) one-pixel gray inline images at 150 dpi; beside the
 // totals, what each image costs.

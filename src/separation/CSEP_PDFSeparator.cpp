@@ -43,6 +43,25 @@ std::string PlainNumber(double value) {
     return number;
 }
 
+// The "Group" of an ink's copy of form: null unless form is a transparency
+// group, else its isolation and knockout, blended in DeviceGray. An ink's
+// page paints grey 1 - tint, and a subtractive group blends the complements
+// of its tints, so grey is where a plate blends as its ink does in CMYK;
+// non-separable modes on one component keep the backdrop (Luminosity the
+// source), as CMYK keeps black.
+GLOB_Object InkGroup(const CPDF_Doc& doc, const GLOB_Object& form) {
+    const GLOB_Object group = form.DictGet(GLOB_Name("Group"));
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (!kind.IsName() || !(kind.AsName() == "Transparency"))
+        return GLOB_Object();
+    const GLOB_Object inkGroup = doc.NewDict(4, true);
+    inkGroup.DictPut(GLOB_Name("S"), doc.NewName(GLOB_Name("Transparency")));
+    inkGroup.DictPut(GLOB_Name("CS"), doc.NewName(GLOB_Name("DeviceGray")));
+    for (const char* key : {"I", "K"})
+        CSEP_Utils::CopyKey(key, group, inkGroup);
+    return inkGroup;
+}
+
 // Cleanup after a failure: the failure is what the caller hears of.
 void CloseQuietly(GLOB_Stream& stream) {
     try {
@@ -288,10 +307,14 @@ void CSEP_PDFSeparator::SeparateForm(const GLOB_Object& form, const CPDF_Resourc
                                      const CPDF_GraphicsState& state, std::vector<GLOB_Object>& forms) {
     std::vector<CPDF_ResourcesDict> formResources;
     SeparateContent(form.OpenStream(2), resources, state, forms, formResources);
+    // Shared by every ink's copy: what is in force at Do applies to the group.
+    const GLOB_Object group = InkGroup(Doc(), form);
     for (uint32_t i = 0; i < NumColorants(); ++i) {
         for (const char* key : {"Type", "Subtype", "BBox", "FormType", "Matrix"})
             CSEP_Utils::CopyKey(key, form, forms[i]);
         forms[i].DictPut(GLOB_Name("Resources"), formResources[i].Dict());
+        if (!group.IsNull())
+            forms[i].DictPut(GLOB_Name("Group"), group);
     }
 }
 

@@ -70,7 +70,8 @@ public:
     void SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
     // One separated form per ink, separated from state (the state it is
     // drawn under), keeping "Type", "Subtype", "BBox", "FormType" and
-    // "Matrix".
+    // "Matrix"; a transparency group keeps its "Group" ("S", "I" and "K",
+    // with "CS" /DeviceGray, the space an ink's page blends in).
     void SeparateForm(const GLOB_Object& form, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
                       std::vector<GLOB_Object>& forms);
     // One coloured tiling pattern per ink, with its own "Resources".

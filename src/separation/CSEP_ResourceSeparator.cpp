@@ -245,14 +245,7 @@ void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& r
 void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& resource,
                                      const CPDF_GraphicsState& state) {
     // Messages name the form as the content does, not by its new name.
-    GLOB_Name shown = name;
-    const GLOB_Object xobjects = m_source.Dict().IsDict() ? m_source.XObjectDict() : GLOB_Object();
-    const GLOB_Dict entries = xobjects.IsDict() ? xobjects.AsDict() : GLOB_Dict();
-    GLOB_Name key;
-    GLOB_Object value;
-    for (uint32_t i = 0; entries.Entry(i, &key, &value); ++i)
-        if (value == resource)
-            shown = key;
+    const GLOB_Name& shown = SourceName();
     const GLOB_Object own = resource.DictGet(GLOB_Name("Resources"));
     const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
     std::vector<GLOB_Object> forms;

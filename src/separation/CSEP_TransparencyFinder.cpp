@@ -110,7 +110,7 @@ std::string CSEP_TransparencyFinder::InXObject(const GLOB_Name& name, const GLOB
     const GLOB_Object group = xobject.DictGet(GLOB_Name("Group"));
     const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
     if (kind.IsName() && kind.AsName() == "Transparency") {
-        m_effect = "the group is not kept: its objects are composed one by one on the page";
+        m_effect = "its plates compose the group ink by ink";
         return Describe("Form", name, "a transparency group");
     }
     return Enter(xobject, depth);

@@ -4,8 +4,8 @@
 // composes them on each ink's grey page: alpha and the separable blend modes
 // come out as a CMYK renderer gives them ink by ink, a soft mask masks every
 // ink alike, while Hue, Saturation and Color paint only where nothing lies
-// beneath and Luminosity paints as Normal. A form's group is not kept: its objects are
-// composed one by one on the page.
+// beneath and Luminosity paints as Normal. A form's group is kept, composed
+// once on each ink's grey page with its isolation and knockout.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
 // (an array: its first name), whose "SMask" is not /None, or whose "CA" or
@@ -35,8 +35,7 @@ public:
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
     // "its plates blend each ink alone, so this mode paints only where
     // nothing lies beneath" (or "paints as /Normal"), "its plates apply the
-    // same mask to every ink", "the group is not kept: its objects are
-    // composed one by one on the page".
+    // same mask to every ink", "its plates compose the group ink by ink".
     const std::string& Effect() const { return m_effect; }
 
     // Logs the warning "uses transparency (<first construct>); <effect>"

@@ -201,8 +201,7 @@ TEST_F(CSEP_PDFSeparatorTest, TransparencyIsNamedOncePerPage) {
         {"<< /ExtGState << /G0 << /BM [/Normal /Multiply] /SMask /None /CA 1 /ca 1.0 >> >> >>",
          "/G0 gs 0 0 1 0 k 0 0 9 9 re f", ""},
         {"<< /XObject << /Fm0 << >> >> >>", "/Fm0 Do",
-         "Form Fm0 with a transparency group); the group is not kept: its objects are composed one by one on the "
-         "page"},
+         "Form Fm0 with a transparency group); its plates compose the group ink by ink"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.resources);

@@ -1,5 +1,6 @@
 #include "support/PdfText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 std::string PdfText(const std::string& header, const std::vector<std::string>& objects, const std::string& trailer) {
@@ -59,6 +60,13 @@ std::string PdfTextWithUpdate(const std::string& file, const std::vector<PdfUpda
     }
     return updated + "trailer\n<<" + trailer + " /Prev " + std::to_string(std::stoul(prev)) + ">>\nstartxref\n" +
            std::to_string(xref) + "\n%%EOF\n";
+}
+
+std::string PdfRunLengthText(const std::string& data) {
+    std::string runs;
+    for (size_t at = 0; at < data.size(); at += 128)
+        runs += static_cast<char>(std::min<size_t>(128, data.size() - at) - 1) + data.substr(at, 128);
+    return runs + '\x80';
 }
 
 std::string PdfHexText(const std::string& data) {

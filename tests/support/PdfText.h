@@ -40,6 +40,8 @@ std::string PdfTextWithObjectStream(const std::string& header, const std::vector
                                     const std::set<size_t>& packed, const std::string& trailer = "/Root 1 0 R");
 // data as ASCIIHexDecode's input, lower-case, without its ">".
 std::string PdfHexText(const std::string& data);
+// data as RunLengthDecode's input: literal runs, then the end mark.
+std::string PdfRunLengthText(const std::string& data);
 // One row of a cross-reference stream: each field big-endian in its width
 // of bytes.
 std::string PdfCrossReferenceStreamRow(const std::vector<int>& widths, const std::vector<uint64_t>& fields);

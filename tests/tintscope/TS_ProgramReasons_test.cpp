@@ -62,6 +62,13 @@ TEST_F(TS_ProgramTest, EveryRefusedPageSaysWhyOnItsLastLine) {
                                ">> >>",
                                "/X0 Do")}),
          "Form X0 is separated inside itself"},
+        // Named by the content's name, not by another of the same form's.
+        {"aliasedform.pdf",
+         TS_OnePage("/XObject << /X0 5 0 R >>", "/X0 Do",
+                 {VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << /XObject << /Y 5 0 R "
+                               "/Z 5 0 R >> >>",
+                               "/Y Do")}),
+         "Form Y is separated inside itself"},
         {"rotate45.pdf", TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f", {}, "/Rotate 45"), "Invalid page rotation found: 45"},
         {"badfunction.pdf",
          TS_OnePage("/ColorSpace << /CS0 [/Separation /Gold /DeviceCMYK << /FunctionType 7 >>] >>",

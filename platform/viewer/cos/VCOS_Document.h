@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,4 +54,5 @@ struct VCOS_Document {
     int32_t m_permissions = 0;  // the encryption dictionary's /P
     std::map<uint32_t, std::string> m_lost;     // object number -> why the file's object could not be read
     std::map<std::pair<uint32_t, uint16_t>, uint32_t> m_missing;  // reference -> its Null's table index
+    std::set<uint32_t> m_replaced;  // table indexes of missing references an older section listed
 };

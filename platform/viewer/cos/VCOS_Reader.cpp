@@ -221,9 +221,9 @@ private:
     // an update raised it (a freed number reused) or lowered it; where the
     // sections cannot be followed (qpdf rebuilt its table), the one of the
     // body last in the file, as a repair finds it; for a number the table
-    // lacks, the first qpdf lists. Where the sections are followed, every
-    // other generation of the number reads as null; where they cannot be,
-    // each other generation the table holds a body of goes to *others.
+    // lacks, the first qpdf lists. Every other generation of the number
+    // reads as null, but where qpdf rebuilt its table: there each other
+    // generation the table holds a body of goes to *others.
     std::map<int, int> Generations(const std::map<QPDFObjGen, QPDFXRefEntry>& xref,
                                    const std::vector<QPDFObjectHandle>& objects,
                                    std::set<QPDFObjGen>* others) const;
@@ -270,6 +270,7 @@ private:
     std::vector<Kept> m_kept;  // the objects to copy, by the reference that reaches each
     const std::map<QPDFObjGen, QPDFXRefEntry>* m_xref = nullptr;  // the table as the file's sections give it
     std::set<QPDFObjGen> m_others;  // bodies of generations a number is not declared with, not yet reached
+    bool m_reconstructed = false;   // qpdf rebuilt its table from the bodies, as its warnings say
 };
 
 bool IsCrossReferenceStream(QPDFObjectHandle object) {
@@ -318,6 +319,8 @@ void Copier::CollectWarnings() {
         // Every non-PDF header (the preference file's) gives this one.
         if (warning.getMessageDetail() == "can't find PDF header")
             continue;
+        if (warning.getMessageDetail() == "Attempting to reconstruct cross-reference table")
+            m_reconstructed = true;
         m_store.AddWarning(m_doc, warning.what());
         IndexWarning(m_store.Warnings(m_doc).size() - 1);
     }
@@ -372,8 +375,11 @@ VCOS_Obj Copier::Named(QPDFObjectHandle value, int depth) {
     const VCOS_Obj found = Indirect(value);
     if (!found.IsNullHandle() || value.getObjectID() <= 0)
         return found;
+    // A generation the file's sections list but did not declare was
+    // replaced by a later update: its body may still stand in the file.
     return m_store.MissingIndirect(m_doc, static_cast<uint32_t>(value.getObjectID()),
-                                   static_cast<uint16_t>(value.getGeneration()));
+                                   static_cast<uint16_t>(value.getGeneration()),
+                                   m_xref && m_xref->count(value.getObjGen()) != 0);
 }
 
 VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
@@ -460,9 +466,11 @@ std::map<int, int> Copier::Generations(const std::map<QPDFObjGen, QPDFXRefEntry>
         const bool listed = newest && found != newest->end() && xref.count(QPDFObjGen(number, found->second)) != 0;
         generations.emplace(number, listed ? found->second : body.second);
     }
-    // With no section to say which generation stands, a reference names the
-    // one it means: each other generation the table holds a body of reads it.
-    if (!several.empty() && !newest)
+    // Where qpdf itself rebuilt its table, no section says which generation
+    // stands, and a reference names the one it means: each other generation
+    // the table holds a body of reads it. Where qpdf followed the sections,
+    // a generation they do not give was replaced, and is not read.
+    if (!several.empty() && !newest && m_reconstructed)
         for (const auto& [id, entry] : xref)
             if (several.count(id.getObj()) != 0 && generations.at(id.getObj()) != id.getGen())
                 others->insert(id);

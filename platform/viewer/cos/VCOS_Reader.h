@@ -29,9 +29,10 @@
 // generation, and one may lower it too; a reference to another generation
 // of the number reads as null. Where the chain cannot be followed, the
 // number keeps its body last in the file (an object stream's object at the
-// stream's place), as a repair that reads the file from its start finds it,
-// and a reference to another generation the file holds a body of reads the
-// last such body, declared under a number of its own. A reference to a
+// stream's place), as a repair that reads the file from its start finds it;
+// and where qpdf too rebuilt its table from the bodies, a reference to
+// another generation the file holds a body of reads the last such body,
+// declared under a number of its own. A reference to a
 // generation no body holds reads as null; in a page's /Contents, an array
 // given by reference included, it stays a reference to a missing object.
 // A body whose header gives another generation than its entry ("4 7 obj"

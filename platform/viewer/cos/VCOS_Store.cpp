@@ -332,7 +332,7 @@ VCOS_Obj VCOS_Store::DeclareIndirect(VCOS_DocId doc, uint32_t number, uint16_t g
     return VCOS_Obj{doc, index};
 }
 
-VCOS_Obj VCOS_Store::MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation) {
+VCOS_Obj VCOS_Store::MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation, bool listed) {
     VCOS_Document& d = Doc(doc);
     const auto [at, added] = d.m_missing.emplace(std::make_pair(number, generation), 0);
     if (added) {
@@ -345,7 +345,20 @@ VCOS_Obj VCOS_Store::MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t g
         d.m_table.push_back(std::move(entry));
         d.m_changes++;
     }
+    if (listed)
+        d.m_replaced.insert(at->second);
     return VCOS_Obj{doc, at->second};
+}
+
+VCOS_Obj VCOS_Store::ReplacedBy(VCOS_Obj missing) const {
+    const VCOS_Entry& entry = Entry(missing);
+    if (!entry.m_missing)
+        return VCOS_NullObj;
+    const VCOS_Document& d = Doc(missing.m_doc);
+    const auto number = d.m_numbers.find(entry.m_number);
+    if (d.m_replaced.count(missing.m_index) == 0 || number == d.m_numbers.end())
+        return VCOS_NullObj;
+    return VCOS_Obj{missing.m_doc, number->second};
 }
 
 void VCOS_Store::Define(VCOS_Obj indirect, VCOS_Obj direct) {

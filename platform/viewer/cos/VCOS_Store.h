@@ -95,7 +95,13 @@ public:
     // was named by, so that its user can say which object is missing. It is
     // none of the document's objects (a new one may take its number), and
     // the writer writes it as null. The same reference gives the same one.
-    VCOS_Obj MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation);
+    // listed: an older cross-reference section of the file listed that
+    // generation, which a newer one replaced.
+    VCOS_Obj MissingIndirect(VCOS_DocId doc, uint32_t number, uint16_t generation, bool listed = false);
+    // The object that replaced the one a missing reference names: the
+    // document's object of its number, at the generation the newest section
+    // gives; Null where the file's sections never listed the reference.
+    VCOS_Obj ReplacedBy(VCOS_Obj missing) const;
 
     // Objects.
     VCOS_Type Type(VCOS_Obj obj) const;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -15,6 +16,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFTokenizer.hh>
+#include <qpdf/QUtil.hh>
 
 namespace {
 
@@ -28,11 +30,13 @@ struct Oversized : Broken {};
 
 uint64_t Times(uint64_t a, uint64_t b) { return b != 0 && a > UINT64_MAX / b ? UINT64_MAX : a * b; }
 
-// The most bytes a filter qpdf decodes gives for one byte of its input:
-// Flate's longest match, 258 bytes, takes at least 2 bits; an LZW code of
-// at least 9 bits stands for at most 4,096 bytes; a run of 128 takes 2
-// bytes; "z" stands for 4 zeros. Any other filter counts as unbounded.
-uint64_t Expansion(QPDFObjectHandle filter) {
+// The filters qpdf decodes in a cross-reference stream, each with the most
+// bytes it gives for one byte of its input: Flate's longest match, 258
+// bytes, takes at least 2 bits; an LZW code of at least 9 bits stands for
+// at most 4,096 bytes; a run of 128 takes 2 bytes; "z" stands for 4 zeros.
+// /Crypt passes its bytes on: such a stream is never encrypted. qpdf
+// decodes no stream that names any other filter, nor sets up its rows.
+std::optional<uint64_t> Expansion(QPDFObjectHandle filter) {
     const std::string name = filter.isName() ? filter.getName() : "";
     if (name == "/FlateDecode" || name == "/Fl")
         return 1032;
@@ -42,9 +46,27 @@ uint64_t Expansion(QPDFObjectHandle filter) {
         return 64;
     if (name == "/ASCII85Decode" || name == "/A85")
         return 4;
-    if (name == "/ASCIIHexDecode" || name == "/AHx")
+    if (name == "/ASCIIHexDecode" || name == "/AHx" || name == "/Crypt")
         return 1;
-    return UINT64_MAX;
+    return std::nullopt;
+}
+
+// A stream's filters, first applied first.
+std::vector<QPDFObjectHandle> Filters(QPDFObjectHandle dict) {
+    QPDFObjectHandle filters = dict.getKey("/Filter");
+    if (filters.isArray())
+        return filters.getArrayAsVector();
+    if (filters.isNull())
+        return {};
+    return {filters};
+}
+
+// Whether qpdf decodes each of the stream's filters.
+bool Decodable(QPDFObjectHandle dict) {
+    for (QPDFObjectHandle filter : Filters(dict))
+        if (!Expansion(filter))
+            return false;
+    return true;
 }
 
 // A predictor's row before and after it: {0, 0} for none, and for values
@@ -70,13 +92,15 @@ std::pair<uint64_t, uint64_t> PredictorRow(QPDFObjectHandle parms) {
 // decode from length bytes: the last filter's, one row for each row of
 // entries (entryBytes in all), or one; any other's, one.
 void CheckRows(QPDFObjectHandle dict, uint64_t length, uint64_t entryBytes) {
-    QPDFObjectHandle filters = dict.getKey("/Filter");
+    if (!Decodable(dict))
+        return;
+    const std::vector<QPDFObjectHandle> filters = Filters(dict);
     QPDFObjectHandle parms = dict.getKey("/DecodeParms");
-    const int count = filters.isArray() ? filters.getArrayNItems() : filters.isName() ? 1 : 0;
+    const size_t count = filters.size();
     uint64_t most = length;
-    for (int i = 0; i < count; ++i) {
-        most = Times(most, Expansion(filters.isArray() ? filters.getArrayItem(i) : filters));
-        const auto [in, out] = PredictorRow(parms.isArray() ? parms.getArrayItem(i) : parms);
+    for (size_t i = 0; i < count; ++i) {
+        most = Times(most, *Expansion(filters[i]));
+        const auto [in, out] = PredictorRow(parms.isArray() ? parms.getArrayItem(static_cast<int>(i)) : parms);
         if (in == 0)
             continue;
         const uint64_t rows =
@@ -203,11 +227,7 @@ public:
     }
 
     std::map<int, int> Walk() {
-        const size_t startxref = m_bytes.rfind("startxref");
-        if (startxref == std::string::npos)
-            throw Broken();
-        m_input->seek(static_cast<qpdf_offset_t>(startxref + 9), SEEK_SET);
-        for (long long offset = Integer(); offset != 0;) {
+        for (long long offset = StartXref(); offset != 0;) {
             if (!m_visited.insert(offset).second)
                 throw Broken();
             offset = Section(offset);
@@ -216,13 +236,44 @@ public:
     }
 
 private:
-    // Reads the section at offset; the /Prev it names, 0 for none.
+    // The offset the last "startxref" of the file's last 1,054 bytes that
+    // a number follows names, as qpdf finds it: a damaged last one leaves
+    // an earlier one standing.
+    long long StartXref() {
+        constexpr size_t Tail = 1054;
+        const size_t from = m_bytes.size() > Tail ? m_bytes.size() - Tail : 0;
+        for (size_t at = m_bytes.rfind("startxref"); at != std::string::npos && at >= from;
+             at = at == 0 ? std::string::npos : m_bytes.rfind("startxref", at - 1)) {
+            m_input->seek(static_cast<qpdf_offset_t>(at), SEEK_SET);
+            if (!m_tokenizer.readToken(m_input, "").isWord("startxref"))
+                continue;
+            const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "");
+            if (!token.isInteger())
+                continue;
+            // qpdf finds no section at 0 and rebuilds its table.
+            const long long offset = Value(token);
+            if (offset == 0)
+                throw Broken();
+            return offset;
+        }
+        throw Broken();
+    }
+
+    // Reads the section at offset; the /Prev it names, 0 for none. As qpdf,
+    // white space before either is passed over, and "xref" and white space
+    // begin a table, whose first line starts after up to two more.
     long long Section(long long offset) {
         Seek(offset);
-        const qpdf_offset_t start = m_input->tell();
-        if (m_tokenizer.readToken(m_input, "").isWord("xref"))
+        size_t at = static_cast<size_t>(m_input->tell());
+        while (at < m_bytes.size() && QUtil::is_space(m_bytes[at]))
+            ++at;
+        if (m_bytes.compare(at, 4, "xref") == 0 && at + 4 < m_bytes.size() && QUtil::is_space(m_bytes[at + 4])) {
+            at += 5;
+            if (at < m_bytes.size() && QUtil::is_space(m_bytes[at]))
+                ++at;
+            m_input->seek(static_cast<qpdf_offset_t>(at), SEEK_SET);
             return Table();
-        m_input->seek(start, SEEK_SET);
+        }
         return Prev(Stream());
     }
 
@@ -234,26 +285,37 @@ private:
         const size_t trailerAt = m_decode ? std::string::npos : m_bytes.find("trailer", m_input->tell());
         if (trailerAt != std::string::npos)
             m_input->seek(static_cast<qpdf_offset_t>(trailerAt), SEEK_SET);
-        for (;;) {
-            const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "");
-            if (token.isWord("trailer"))
-                break;
-            if (!token.isInteger())
+        for (bool more = trailerAt == std::string::npos; more;) {
+            // Lines read as qpdf reads them: a subsection's first line from
+            // its first 50 bytes, each row from its first 30.
+            char head[51] = {};
+            m_input->read(head, 50);
+            long long first = 0;
+            long long count = 0;
+            const char* p = head;
+            while (QUtil::is_space(*p))
+                ++p;
+            if (!Digits(&p, &first) || !QUtil::is_space(*p))
                 throw Broken();
-            const long long first = Value(token);
-            const long long count = Integer();
+            while (QUtil::is_space(*p))
+                ++p;
+            if (!Digits(&p, &count))
+                throw Broken();
+            while (QUtil::is_space(*p))
+                ++p;
+            m_input->seek(m_input->getLastOffset() + (p - head), SEEK_SET);
             for (long long i = 0; i < count; ++i) {
-                Integer();  // the offset
-                const long long generation = Integer();
-                const QPDFTokenizer::Token kind = m_tokenizer.readToken(m_input, "");
-                if (!kind.isWord("n") && !kind.isWord("f"))
-                    throw Broken();
-                if (kind.isWord("n"))
-                    Note(first + i, generation);
-                else
+                const char kind = RowKind(m_input->readLine(30), &first, i);
+                if (kind == 'f')
                     freed.push_back(first + i);
             }
+            const qpdf_offset_t next = m_input->tell();
+            more = !m_tokenizer.readToken(m_input, "").isWord("trailer");
+            if (more)
+                m_input->seek(next, SEEK_SET);
         }
+        if (trailerAt != std::string::npos)
+            m_tokenizer.readToken(m_input, "");
         QPDFObjectHandle trailer = Object();
         QPDFObjectHandle stream = trailer.getKey("/XRefStm");
         if (stream.isInteger()) {
@@ -263,6 +325,42 @@ private:
         for (const long long number : freed)
             Note(number, -1);
         return Prev(trailer);
+    }
+
+    // A table row's kind, 'n' or 'f', as qpdf reads the row: offset and
+    // generation, white space after each, then the kind's byte; what
+    // follows that byte is not looked at. A row in use is noted as entry i
+    // of the subsection from *first.
+    char RowKind(const std::string& row, const long long* first, long long i) {
+        const char* p = row.c_str();
+        while (QUtil::is_space(*p))
+            ++p;
+        long long offset = 0;
+        long long generation = 0;
+        if (!Digits(&p, &offset) || !QUtil::is_space(*p))
+            throw Broken();
+        while (QUtil::is_space(*p))
+            ++p;
+        if (!Digits(&p, &generation) || !QUtil::is_space(*p))
+            throw Broken();
+        while (QUtil::is_space(*p))
+            ++p;
+        if (*p != 'n' && *p != 'f')
+            throw Broken();
+        if (*p == 'n')
+            Note(*first + i, generation);
+        return *p;
+    }
+
+    // The digits at *p, moved past: none, or a value past 12 digits, fail.
+    static bool Digits(const char** p, long long* value) {
+        const char* start = *p;
+        while (QUtil::is_digit(**p))
+            ++*p;
+        if (*p == start)
+            return false;
+        *value = Value(std::string(start, *p));
+        return true;
     }
 
     // Reads the cross-reference stream at the input; its dictionary.
@@ -354,7 +452,9 @@ private:
         // whole, as qpdf refuses it, once its rows have gone by.
         RowSink rows(width, std::move(pairs), m_numbers,
                      [this](long long number, long long generation) { Note(number, generation); });
-        if (!stream.pipeStreamData(&rows, 0, qpdf_dl_generalized, /*suppress_warnings=*/true) || !rows.Whole())
+        // qpdf reads these streams decoded to this level, RunLength's too.
+        if (!Decodable(dict) || !stream.pipeStreamData(&rows, 0, qpdf_dl_specialized, /*suppress_warnings=*/true) ||
+            !rows.Whole())
             throw Broken();
     }
 
@@ -391,10 +491,17 @@ private:
     }
 
     static long long Value(const QPDFTokenizer::Token& token) {
-        const std::string& digits = token.getValue();
-        if (digits.empty() || digits.size() > 12 || digits[0] == '-')
+        if (token.getValue().empty() || token.getValue()[0] == '-')
             throw Broken();
-        return std::stoll(digits);
+        return Value(token.getValue());
+    }
+
+    // Leading zeros, which qpdf reads past, count for nothing.
+    static long long Value(const std::string& digits) {
+        const size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+        if (digits.size() - first > 12 || digits.find_first_not_of("0123456789", first) != std::string::npos)
+            throw Broken();
+        return first == digits.size() ? 0 : std::stoll(digits.substr(first));
     }
 
     // A dictionary at the input; references in it read as null.

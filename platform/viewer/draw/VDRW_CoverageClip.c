@@ -1,5 +1,7 @@
 #include "VDRW_CoverageClip.h"
 
+#include "VDRW_ColourGlyphs.h"
+
 /* A stroked path, or text filled or stroked, under its matrix. */
 typedef struct Mark {
     const fz_path* m_path;
@@ -24,16 +26,45 @@ static void PlainClip(fz_context* ctx, fz_device* target, const Mark* mark, fz_r
         fz_clip_text(ctx, target, mark->m_text, mark->m_ctm, scissor);
 }
 
+static void PaintText(fz_context* ctx, fz_device* dev, const fz_text* text, const Mark* mark) {
+    const float white = 1;
+    fz_colorspace* gray = fz_device_gray(ctx);
+    if (mark->m_stroke)
+        fz_stroke_text(ctx, dev, text, mark->m_stroke, mark->m_ctm, gray, &white, 1, fz_default_color_params);
+    else
+        fz_fill_text(ctx, dev, text, mark->m_ctm, gray, &white, 1, fz_default_color_params);
+}
+
+/* Glyphs that set their colour cover what their content paints, filled
+ * whatever the mode, as they are painted (VDRW_ColourGlyphs.h). */
+static void PaintColourGlyphs(fz_context* ctx, fz_device* dev, const Mark* mark) {
+    fz_text* coloured = NULL;
+    fz_text* rest = NULL;
+    fz_var(coloured);
+    fz_var(rest);
+    fz_try(ctx) {
+        VDRW_SplitColourGlyphs(ctx, mark->m_text, &coloured, &rest);
+        if (rest)
+            PaintText(ctx, dev, rest, mark);
+        VDRW_RunColourGlyphs(ctx, coloured, mark->m_ctm, dev);
+    }
+    fz_always(ctx) {
+        fz_drop_text(ctx, coloured);
+        fz_drop_text(ctx, rest);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
 /* Painted as MuPDF paints its clip's mask: full strength, no colour. */
 static void Paint(fz_context* ctx, fz_device* dev, const Mark* mark) {
     const float white = 1;
-    fz_colorspace* gray = fz_device_gray(ctx);
     if (mark->m_path)
-        fz_stroke_path(ctx, dev, mark->m_path, mark->m_stroke, mark->m_ctm, gray, &white, 1, fz_default_color_params);
-    else if (mark->m_stroke)
-        fz_stroke_text(ctx, dev, mark->m_text, mark->m_stroke, mark->m_ctm, gray, &white, 1, fz_default_color_params);
+        fz_stroke_path(ctx, dev, mark->m_path, mark->m_stroke, mark->m_ctm, fz_device_gray(ctx), &white, 1,
+                       fz_default_color_params);
+    else if (VDRW_HasColourGlyphs(ctx, mark->m_text))
+        PaintColourGlyphs(ctx, dev, mark);
     else
-        fz_fill_text(ctx, dev, mark->m_text, mark->m_ctm, gray, &white, 1, fz_default_color_params);
+        PaintText(ctx, dev, mark->m_text, mark);
 }
 
 /* The mark's coverage over area, one sample a pixel. */

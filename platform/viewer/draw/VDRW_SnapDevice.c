@@ -4,6 +4,7 @@
 #include <stdint.h>
 
 #include "VDRW_CellWork.h"
+#include "VDRW_ColourGlyphs.h"
 #include "VDRW_CoverageClip.h"
 #include "VDRW_TileLayer.h"
 #include "VDRW_TilePlan.h"
@@ -199,7 +200,25 @@ static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_ma
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
                        fz_matrix ctm, fz_colorspace* cs, const float* color, float alpha, fz_color_params params) {
     NoteColour(ctx, dev, cs, color);
-    fz_stroke_text(ctx, Target(dev), text, stroke, ctm, cs, color, alpha, params);
+    if (!VDRW_HasColourGlyphs(ctx, text)) {
+        fz_stroke_text(ctx, Target(dev), text, stroke, ctm, cs, color, alpha, params);
+        return;
+    }
+    fz_text* coloured = NULL;
+    fz_text* rest = NULL;
+    fz_var(coloured);
+    fz_var(rest);
+    fz_try(ctx) {
+        VDRW_SplitColourGlyphs(ctx, text, &coloured, &rest);
+        if (rest)
+            fz_stroke_text(ctx, Target(dev), rest, stroke, ctm, cs, color, alpha, params);
+        fz_fill_text(ctx, Target(dev), coloured, ctm, cs, color, alpha, params);
+    }
+    fz_always(ctx) {
+        fz_drop_text(ctx, coloured);
+        fz_drop_text(ctx, rest);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
 }
 
 static void ClipText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_rect scissor) {

@@ -11,6 +11,7 @@
 #include "VCOS_ErrorCatch.h"
 #include "VCOS_TestPdf.h"
 #include "support/Corpus.h"
+#include "support/Deflated.h"
 #include "support/PdfText.h"
 #include "support/TestSupport.h"
 #include "viewer/cos/VCOS_Reader.h"
@@ -65,6 +66,32 @@ TEST(VCOS_Reader, KeepsGenerationNumbers) {
     EXPECT_EQ(store.Generation(store.Root(doc)), 3u);
 }
 
+// file with an update of objects listed by a cross-reference stream (rows
+// of /W [1 4 2], its own number 9) filtered by filter, which encode writes.
+std::string WithStreamUpdate(std::string file, const std::vector<PdfUpdateObject>& objects, const std::string& filter,
+                             const std::function<std::string(const std::string&)>& encode) {
+    const std::string prev = std::to_string(std::stoul(file.substr(file.rfind("startxref") + 10)));
+    std::string rows, index;
+    for (const PdfUpdateObject& object : objects) {
+        rows += PdfCrossReferenceStreamRow({1, 4, 2}, {1, file.size(), static_cast<uint64_t>(object.m_generation)});
+        index += " " + std::to_string(object.m_number) + " 1";
+        file += std::to_string(object.m_number) + " " + std::to_string(object.m_generation) + " obj\n" +
+                object.m_body + "\nendobj\n";
+    }
+    rows += PdfCrossReferenceStreamRow({1, 4, 2}, {1, file.size(), 0});
+    const std::string data = encode(rows);
+    return file + "9 0 obj\n<< /Type /XRef /W [1 4 2] /Index [" + index + " 9 1] /Size 10 /Root 1 0 R /Prev " + prev +
+           " /Filter " + filter + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data +
+           "\nendstream\nendobj\nstartxref\n" + std::to_string(file.size()) + "\n%%EOF\n";
+}
+
+// file whose last table row ends "n" and a no-break space where qpdf
+// looks at nothing more.
+std::string StrayByte(std::string file) {
+    file.replace(file.rfind(" n\r\n"), 4, " n\xA0\n");
+    return file;
+}
+
 // One object number at two generations: an update that reuses number 4 at
 // generation 1 (its freed generation 0 still in the older section), and a
 // header "4 7 obj" at an entry that says 4 0, and the reverse. Each number
@@ -81,6 +108,9 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
     };
     const std::vector<std::string> base = {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
                                            page("/Contents 4 0 R"), square("0 0 0 1", 20)};
+    const std::vector<PdfUpdateObject> raised = {{3, 0, page("/Contents 4 1 R /Freed 4 0 R")},
+                                                 {4, 1, square("0 1 0 0", 50)}};
+    const std::string trailer = "/Size 5 /Root 1 0 R";
     std::string header = VCOS_MakePdf("%PDF-1.7", base);
     header.replace(header.find("4 0 obj"), 7, "4 7 obj");
     std::string entry = VCOS_MakePdf("%PDF-1.7", base);
@@ -96,10 +126,22 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         const char* other;  // the page's key that names another generation of 4
         const char* header; // the page's key that names 4 by its header's generation
     } rows[] = {
-        {"an update reusing 4 at generation 1",
-         PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
-                           {{3, 0, page("/Contents 4 1 R /Freed 4 0 R")}, {4, 1, square("0 1 0 0", 50)}},
-                           "/Size 5 /Root 1 0 R"),
+        {"an update reusing 4 at generation 1", PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        // However qpdf reads the newest section without a word, 4 0 is
+        // replaced: its body still stands in the file.
+        {"the update listed by a RunLength-filtered stream",
+         WithStreamUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, "/RunLengthDecode", PdfRunLengthText),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update listed by a stream filtered /Crypt, then Flate",
+         WithStreamUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, "[/Crypt /FlateDecode]",
+                          [](const std::string& rows) { return Deflated(rows); }),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update's row ending n and a stray byte",
+         StrayByte(PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer)),
+         1, "0 1 0 0 k 50 50", "Freed", "Contents"},
+        {"the update's last startxref damaged",
+         PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base), raised, trailer) + "startxref\n%%EOF\n",
          1, "0 1 0 0 k 50 50", "Freed", "Contents"},
         {"a header of generation 7 at an entry of generation 0",
          PdfTextWithUpdate(header, {{3, 0, page("/Contents 4 0 R /Header 4 7 R /Unknown 4 3 R")}},
@@ -127,6 +169,25 @@ TEST(VCOS_Reader, ANumberIsDeclaredOnceWithTheGenerationItsEntryGives) {
         EXPECT_EQ(store.LostReason(doc, 4), nullptr);
         EXPECT_EQ(store.Type(store.DictGet(thePage, row.other)), VCOS_Type::Null);
         EXPECT_TRUE(store.Equal(store.DictGet(thePage, row.header), contents));
+    }
+    // In a page's /Contents, 4 0, which the older section lists, is told
+    // replaced by 4 1; 4 3, which no section lists, is not.
+    {
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(
+            store,
+            PdfTextWithUpdate(VCOS_MakePdf("%PDF-1.7", base),
+                              {{3, 0, page("/Contents [4 0 R 4 1 R 4 3 R]")}, {4, 1, square("0 1 0 0", 50)}}, trailer),
+            "replaced.pdf");
+        const VCOS_Obj contents = store.DictGet(
+            store.ArrayGet(store.DictGet(store.DictGet(store.Root(doc), "Pages"), "Kids"), 0), "Contents");
+        ASSERT_EQ(store.ArrayLength(contents), 3u);
+        const VCOS_Obj replaced = store.ReplacedBy(store.ArrayGet(contents, 0));
+        EXPECT_EQ(store.Type(store.ArrayGet(contents, 0)), VCOS_Type::Null);
+        EXPECT_TRUE(store.Equal(replaced, store.ArrayGet(contents, 1)));
+        EXPECT_EQ(store.Generation(replaced), 1u);
+        EXPECT_TRUE(store.ReplacedBy(store.ArrayGet(contents, 2)).IsNullHandle());
+        EXPECT_TRUE(store.ReplacedBy(store.ArrayGet(contents, 1)).IsNullHandle());
     }
     // The update's entry gives the page generation 20, its body's header 0,
     // and the older section has a page 3 0 of its own: that older page is
@@ -172,11 +233,11 @@ std::string WithPackedUpdate(std::string file, const std::vector<PdfUpdateObject
 }
 
 // The page at 3 1, then packed at 3 0 into an object stream; the newest
-// page tree names both and an unknown 3 5. qpdf follows the sections
-// either way; a 13-digit number heading the newest stops the walk over
-// them. Followed, 3 1 reads null. Not followed, number 3 keeps the body
-// last in the file (the packed one, at its stream's place) and 3 1 reads
-// its own body under a number of its own; 3 5 still reads null.
+// page tree names both and an unknown 3 5. Followed, 3 1 reads null. Where
+// the newest section's /Prev names no section, qpdf rebuilds its table from
+// the bodies, where the packed page is not, and so does the walk: number 3
+// keeps its body last in the file (3 1), and 3 0 reads its own body under a
+// number of its own; 3 5 still reads null.
 TEST(VCOS_Reader, WhereTheChainCannotBeFollowedAReferenceReadsItsGenerationsLastBody) {
     const auto page = [](const std::string& contents) {
         return "<</Type/Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents " + contents + ">>";
@@ -184,30 +245,36 @@ TEST(VCOS_Reader, WhereTheChainCannotBeFollowedAReferenceReadsItsGenerationsLast
     const std::string older = PdfTextWithUpdate(
         VCOS_MakePdf("%PDF-1.7", {"<</Type/Catalog /Pages 2 0 R>>", "<</Type/Pages /Kids [3 0 R] /Count 1>>",
                                   page("4 0 R"), "<</Length 0>>\nstream\n\nendstream"}),
-        {{2, 0, "<</Type/Pages /Kids [3 1 R] /Count 1>>"}, {3, 1, page("4 0 R")}}, "/Size 5 /Root 1 0 R");
-    for (const char* header : {"7", "0000000000007"}) {
-        SCOPED_TRACE(header);
-        const std::string file = WithPackedUpdate(
+        {{2, 0, "<</Type/Pages /Kids [3 1 R] /Count 1>>"}, {3, 1, page("4 0 R /Second true")}},
+        "/Size 5 /Root 1 0 R");
+    for (const bool followed : {true, false}) {
+        SCOPED_TRACE(followed ? "followed" : "a /Prev at no section");
+        std::string file = WithPackedUpdate(
             older,
             {{2, 0, "<</Type/Pages /Kids [3 0 R] /Count 1 /Older 3 1 R /Unknown 3 5 R>>"},
              {5, 0, "<</Length 0>>\nstream\n\nendstream"}},
-            3, page("5 0 R"), 7, header);
+            3, page("5 0 R"), 7, "7");
+        if (!followed)
+            file.replace(file.rfind("/Prev ") + 6, 1, "1");
         VCOS_Store store;
         const VCOS_DocId doc = VCOS_Reader::Read(store, file, "packed.pdf");
         const VCOS_Obj pages = store.DictGet(store.Root(doc), "Pages");
         const VCOS_Obj kid = store.ArrayGet(store.DictGet(pages, "Kids"), 0);
-        ASSERT_EQ(store.Type(kid), VCOS_Type::Dict);
-        EXPECT_EQ(store.Number(kid), 3u);
-        EXPECT_EQ(store.Number(store.DictGet(kid, "Contents")), 5u);
-        EXPECT_EQ(store.Type(store.DictGet(pages, "Unknown")), VCOS_Type::Null);
         const VCOS_Obj other = store.DictGet(pages, "Older");
-        if (header[1] == '\0') {
+        ASSERT_EQ(store.Type(kid), VCOS_Type::Dict);
+        EXPECT_EQ(store.Type(store.DictGet(pages, "Unknown")), VCOS_Type::Null);
+        EXPECT_EQ(store.Type(store.DictGet(kid, "Second")), VCOS_Type::Null);
+        if (followed) {
+            EXPECT_EQ(store.Number(kid), 3u);
+            EXPECT_EQ(store.Number(store.DictGet(kid, "Contents")), 5u);
             EXPECT_EQ(store.Type(other), VCOS_Type::Null);
             continue;
         }
+        EXPECT_GT(store.Number(kid), 5u);
+        EXPECT_EQ(store.Number(store.DictGet(kid, "Contents")), 4u);
         ASSERT_EQ(store.Type(other), VCOS_Type::Dict);
-        EXPECT_GT(store.Number(other), 5u);
-        EXPECT_EQ(store.Number(store.DictGet(other, "Contents")), 4u);
+        EXPECT_EQ(store.Number(other), 3u);
+        EXPECT_TRUE(store.BooleanValue(store.DictGet(other, "Second")));
         for (const VCOS_Obj obj : store.IndirectObjects(doc))
             EXPECT_EQ(store.LostReason(doc, store.Number(obj)), nullptr) << store.Number(obj);
     }

@@ -74,6 +74,13 @@ TEST(VCOS_XrefChainTest, AStreamSectionsRowsGiveTheirGenerationsWhereverTheyFall
          DeflatedFile("/W [1 1 1] /Index [4 2]", Row({1, 1, 1}, {2, 2, 5}) + Row({1, 1, 1}, {0, 0, 0})),
          {4, 5},
          {{4, 0}, {5, -1}}},
+        // Each filter qpdf decodes such a stream with, its short name too.
+        {"RunLength, by its short name", StreamFile("/W [1 2 2] /Index [4 1] /Filter /RL", PdfRunLengthText(row4)),
+         {4}, {{4, 3}}},
+        {"/Crypt, then ASCIIHex",
+         StreamFile("/W [1 2 2] /Index [4 1] /Filter [/Crypt /AHx] /DecodeParms [<< /Name /Identity >> null]",
+                    PdfHexText(row4)),
+         {4}, {{4, 3}}},
         {"no type field: each row in use",
          DeflatedFile("/W [0 2 1] /Index [4 1]", Row({0, 2, 1}, {0, 9, 6})), {4}, {{4, 6}}},
         // Unfiltered data longer than the file before them.
@@ -96,8 +103,8 @@ TEST(VCOS_XrefChainTest, AStreamSectionsRowsGiveTheirGenerationsWhereverTheyFall
 // Predictor rows against the most a stream's filters can decode from its
 // length (Flate 1,032 bytes a byte): at the bound and a byte past it, for
 // one row, for a row per entry, for the TIFF predictor's rows without their
-// tag byte, behind two filters, and in a section reached by /Prev or
-// /XRefStm. A predictor no filter applies sets up nothing.
+// tag byte, behind two filters, /Crypt among them, and in a section reached
+// by /Prev or /XRefStm. A predictor no filter applies sets up nothing.
 TEST(VCOS_XrefChainTest, PredictorRowsTheirDataCouldNotHoldBreakTheChainUndecoded) {
     const std::string rows = Deflated(Row({1, 4, 2}, {1, 9, 0}) + Row({1, 4, 2}, {1, 9, 0}));
     const uint64_t most = 1032 * rows.size();
@@ -137,6 +144,23 @@ TEST(VCOS_XrefChainTest, PredictorRowsTheirDataCouldNotHoldBreakTheChainUndecode
                         columns(1032 * hex.size()) + " >>]",
                     hex),
          true},
+        // /Crypt passes its bytes on, named or not; qpdf decodes nothing
+        // behind a filter it does not decode here, and sets up no row.
+        {"behind /Crypt, of the bound",
+         StreamFile("/W [1 4 2] /Index [3 2] /Filter [/Crypt /Fl] /DecodeParms [null << /Predictor 12 " +
+                        columns(most - 1) + " >>]",
+                    rows),
+         false},
+        {"behind /Crypt, past the bound",
+         StreamFile("/W [1 4 2] /Index [3 2] /Filter [/Crypt /Fl] /DecodeParms [null << " + huge + " >>]", rows),
+         true},
+        {"behind /Crypt of the /Identity filter",
+         StreamFile("/W [1 4 2] /Index [3 2] /Filter [/Crypt /Fl] /DecodeParms [<< /Name /Identity >> << " + huge +
+                        " >>]",
+                    rows),
+         true},
+        {"behind DCT, which qpdf does not decode here",
+         StreamFile("/W [1 4 2] /Index [3 2] /Filter [/DCT /Fl] /DecodeParms [null << " + huge + " >>]", rows), false},
         {"no filter to apply it", StreamFile("/W [1 4 2] /Index [3 2] /DecodeParms << " + huge + " >>", rows), false},
         {"negative columns, which qpdf refuses", flate("/Predictor 12 /Columns -7"), false},
         {"an older section, by /Prev", BehindATable(flate(huge), "/Prev"), true},

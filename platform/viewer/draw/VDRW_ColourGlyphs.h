@@ -1,0 +1,36 @@
+/* Type 3 glyphs that set their own colour (d0), told apart from the rest of
+ * a text.
+ *
+ * MuPDF 1.21 renders a stroked Type 3 glyph, and a clip's, as a mask, and
+ * its glyph cache keeps one rendering per glyph and matrix, coloured or
+ * mask, whichever was asked for first. A coloured glyph stroked (text modes
+ * 1, 2, 5, 6) would be painted in the text's colour, and so would every
+ * later fill of it at that size; which comes first depends on the band a
+ * glyph's stroke reaches before its fill. Such glyphs are painted as a fill
+ * paints them, in their own colours, whatever the mode. */
+#ifndef VDRW_COLOURGLYPHS_H
+#define VDRW_COLOURGLYPHS_H
+
+#include <mupdf/fitz.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Whether text holds a Type 3 glyph that sets its own colour. */
+int VDRW_HasColourGlyphs(fz_context* ctx, const fz_text* text);
+
+/* The glyphs of text that set their own colour, and the rest, in their
+ * order; an empty part is NULL. */
+void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** coloured, fz_text** rest);
+
+/* Each glyph of text that sets its own colour run as its own content onto
+ * dev under ctm, bypassing the glyph cache: a mask made of it there would
+ * be what a later fill of the glyph at that size is painted with. */
+void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
