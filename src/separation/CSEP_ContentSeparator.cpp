@@ -9,6 +9,7 @@
 #include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_SliceConverter.h"
 #include "separation/CSEP_SoftMaskGroup.h"
+#include "separation/CSEP_TransparencyFinder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +100,14 @@ void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const 
         name.IsName() && m_resources.Dict().IsDict() ? m_resources.Resource(key, name.AsName()) : GLOB_Object();
     if (!value.IsNull())
         m_pResourceCache->Put(category, name.AsName(), CSEP_Resource(value));
+}
+
+void CSEP_ContentSeparator::NoteMaskSet() {
+    const GLOB_Object name = Parser().Operands().Top();
+    const GLOB_Object value =
+        name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
+    if (CSEP_TransparencyFinder::HoldsMask(value))
+        m_job.NoteMaskSet(value);
 }
 
 bool CSEP_ContentSeparator::WriteSoftMaskState() {
@@ -592,6 +601,7 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
     case Op::Op_gs:
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
+        NoteMaskSet();
         if (WriteSoftMaskState())
             return;
         RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());

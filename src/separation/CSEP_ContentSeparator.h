@@ -168,6 +168,8 @@ private:
     // gs with its variant's name, when its ExtGState's soft mask draws a
     // group; false, nothing written, for any other.
     bool WriteSoftMaskState();
+    // Tells the job when the gs operator sets a soft mask.
+    void NoteMaskSet();
     // The part of state a group taking those sides (CSEP_GroupInheritance)
     // is drawn in: as bytes for finding its variant, and as a state.
     static std::string ColorStateKey(const CPDF_GraphicsState& state, uint32_t taken);

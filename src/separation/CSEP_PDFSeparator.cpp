@@ -89,9 +89,20 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
         m_countedFonts.clear();
         CountStreamBytes(page.Contents(), resources);
         m_countedFonts.clear();
-        CSEP_TransparencyFinder::WarnFor(resources);
-        CSEP_AnnotationFinder::WarnFor(page.Object());
-        MakeSeparationPages(page, resources, index, newPages);
+        // The note names only a mask some gs sets, which the separation
+        // hears.
+        m_job.ForgetMasksSet();
+        const auto warn = [&] {
+            CSEP_TransparencyFinder::WarnFor(resources, m_job.MasksSet());
+            CSEP_AnnotationFinder::WarnFor(page.Object());
+        };
+        try {
+            MakeSeparationPages(page, resources, index, newPages);
+        } catch (...) {
+            warn();  // of a page that fails too, as far as it was read
+            throw;
+        }
+        warn();
     } catch (...) {
         meter.StopListening();
         throw;

@@ -22,6 +22,7 @@ public:
     CSEP_SlicedFunctions m_slicedFunctions;
     CSEP_NestedSeparations m_nestedSeparations;
     CSEP_SoftMaskGroup m_softMaskGroups;
+    std::vector<GLOB_Object> m_masksSet;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -68,6 +69,15 @@ CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_cor
 CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
 
 CSEP_SoftMaskGroup& CSEP_SepJobContext::SoftMaskGroups() const { return m_core->m_softMaskGroups; }
+void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) {
+    std::vector<GLOB_Object>& set = m_core->m_masksSet;
+    if (std::find(set.begin(), set.end(), extGState) == set.end())
+        set.push_back(extGState);
+}
+
+const std::vector<GLOB_Object>& CSEP_SepJobContext::MasksSet() const { return m_core->m_masksSet; }
+
+void CSEP_SepJobContext::ForgetMasksSet() { m_core->m_masksSet.clear(); }
 
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 

@@ -108,6 +108,13 @@ public:
     // Soft masks' groups drawn once for every place that sets them.
     CSEP_SoftMaskGroup& SoftMaskGroups() const;
 
+    // The graphics states holding a soft mask that a gs of the page's
+    // content, or of what it draws, set: the page's transparency note names
+    // no mask that is never in force. Forgotten at the next page.
+    void NoteMaskSet(const GLOB_Object& extGState);
+    const std::vector<GLOB_Object>& MasksSet() const;
+    void ForgetMasksSet();
+
     // The job keeps the file (and so an external stream's file on disk)
     // while it lives, or until DeleteTempFiles.
     void AddTempFile(const CSEP_TempFile& file);

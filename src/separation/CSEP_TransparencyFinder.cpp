@@ -32,14 +32,24 @@ std::string BlendEffect(const GLOB_Name& mode) {
 
 }  // namespace
 
-void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources) {
+void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources,
+                                      const std::vector<GLOB_Object>& masksSet) {
     CSEP_TransparencyFinder finder;
-    const std::string construct = finder.FirstConstruct(pageResources.Dict());
+    const std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning, "uses transparency (" << construct << "); " << finder.Effect());
 }
 
-std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources) {
+bool CSEP_TransparencyFinder::HoldsMask(const GLOB_Object& extGState) {
+    if (!extGState.IsDict())
+        return false;
+    const GLOB_Object mask = extGState.DictGet(GLOB_Name("SMask"));
+    return !mask.IsNull() && !(mask.IsName() && mask.AsName() == "None");
+}
+
+std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources,
+                                                    const std::vector<GLOB_Object>& masksSet) {
+    m_masksSet = &masksSet;
     m_entered.clear();
     m_effect.clear();
     return InResources(resources, 0);
@@ -85,8 +95,7 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
         m_effect = BlendEffect(mode.AsName());
         return Describe("ExtGState", name, std::string("BM /") + mode.AsName().CStr());
     }
-    const GLOB_Object mask = dict.DictGet(GLOB_Name("SMask"));
-    if (!mask.IsNull() && !(mask.IsName() && mask.AsName() == "None")) {
+    if (HoldsMask(dict) && std::find(m_masksSet->begin(), m_masksSet->end(), dict) != m_masksSet->end()) {
         m_effect = "its plates apply the same mask to every ink";
         return Describe("ExtGState", name, "SMask");
     }

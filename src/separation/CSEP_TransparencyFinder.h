@@ -8,7 +8,9 @@
 // once on each ink's grey page with its isolation and knockout.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
-// (an array: its first name), whose "SMask" is not /None, or whose "CA" or
+// (an array: its first name), whose "SMask" is not /None and that a gs of
+// the content sets (a mask the resources hold but no gs sets is never in
+// force), or whose "CA" or
 // "ca" is below 1; a form XObject whose "Group" has /S /Transparency. The
 // walk takes the page's ExtGState, XObject, Pattern and Font categories in
 // that order, each in dictionary order, and enters forms, tiling patterns
@@ -30,7 +32,8 @@ public:
     // "ExtGState GS0 with BM /Multiply", "ExtGState GS0 with SMask",
     // "ExtGState GS0 with ca 0.5", "Form Fm0 with a transparency group";
     // empty when the resources hold none.
-    std::string FirstConstruct(const GLOB_Object& resources);
+    // masksSet: the graphics states holding a mask that a gs set.
+    std::string FirstConstruct(const GLOB_Object& resources, const std::vector<GLOB_Object>& masksSet);
     // What the plates make of the construct FirstConstruct named: "its
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
     // "its plates blend each ink alone, so this mode paints only where
@@ -41,7 +44,9 @@ public:
     // Logs the warning "uses transparency (<first construct>); <effect>"
     // when the page's resources hold one (the program prints it after the
     // page's name).
-    static void WarnFor(const CPDF_ResourcesDict& pageResources);
+    static void WarnFor(const CPDF_ResourcesDict& pageResources, const std::vector<GLOB_Object>& masksSet);
+    // An ExtGState whose "SMask" is not /None.
+    static bool HoldsMask(const GLOB_Object& extGState);
 
 private:
     std::string InResources(const GLOB_Object& resources, uint32_t depth);
@@ -58,5 +63,6 @@ private:
     std::string Enter(const GLOB_Object& object, uint32_t depth);
 
     std::vector<GLOB_Object> m_entered;
+    const std::vector<GLOB_Object>* m_masksSet = nullptr;
     std::string m_effect;
 };

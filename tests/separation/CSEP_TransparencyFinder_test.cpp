@@ -20,6 +20,8 @@ TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
         // 0.9 as 16.16 fixed point reads as 0.9.
         {"<< /ExtGState << /A << /CA 0.899994 >> >> >>", {}, "ExtGState A with CA 0.9"},
         {"<< /ExtGState << /A << /SMask << /S /Luminosity >> >> >> >>", {}, "ExtGState A with SMask"},
+        // A mask no gs sets is never in force.
+        {"<< /ExtGState << /Unset << /SMask << /S /Luminosity >> >> >> >>", {}, ""},
         // Not numbers, not a group of transparency: nothing to say.
         {"<< /ExtGState << /A << /ca (half) /BM 3 >> >> >>", {}, ""},
         {"<< /XObject << >> >>", {{"/XObject/F", form + "/Group << /S /Other >> >>"}}, ""},
@@ -48,7 +50,10 @@ TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
         const GLOB_Object resources = doc.ParseObject(c.resources.c_str());
         for (const auto& stream : c.streams)
             resources.PutPath(stream.first, NewStreamObject(doc, stream.second, ""));
-        EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), c.construct);
+        // A gs sets whatever graphics state is named A.
+        const GLOB_Object states = resources.DictGet(GLOB_Name("ExtGState"));
+        const std::vector<GLOB_Object> set = {states.IsDict() ? states.DictGet(GLOB_Name("A")) : GLOB_Object()};
+        EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, set), c.construct);
     }
 }
 
@@ -61,7 +66,7 @@ TEST(CSEP_TransparencyFinder, CyclesAndDepthEndTheWalk) {
     self.PutPath("/Resources/XObject/Me", self);
     const GLOB_Object resources = doc.ParseObject("<< /XObject << >> >>");
     resources.PutPath("/XObject/Me", self);
-    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "");
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, {}), "");
 
     GLOB_Object inner = NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 1 1] /Group << /S /Transparency >> >>", "");
     for (uint32_t i = 0; i <= CSEP_SepJobContext::MaxNesting; ++i) {
@@ -71,14 +76,14 @@ TEST(CSEP_TransparencyFinder, CyclesAndDepthEndTheWalk) {
         inner = outer;
     }
     resources.PutPath("/XObject/Me", inner);
-    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "");
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, {}), "");
     resources.PutPath("/XObject/Me", inner.GetPath("/Resources/XObject/F"));
-    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "Form F with a transparency group");
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, {}), "Form F with a transparency group");
 }
 
 // An empty blend-mode array names no mode: the walk goes on to the alpha.
 TEST(CSEP_TransparencyFinder, AnEmptyBlendModeArrayIsNoMode) {
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object resources = doc.ParseObject("<< /ExtGState << /A << /BM [] /ca 0.5 >> >> >>");
-    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources), "ExtGState A with ca 0.5");
+    EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, {}), "ExtGState A with ca 0.5");
 }

@@ -159,6 +159,78 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedForALinkWritesNothingThroughIt) {
     }
 }
 
+// The output folder's name given to a link to another folder once the
+// staging folder is made, at the row's step (a file staged, or the first
+// rename). Each later step goes through the folder as opened: while held,
+// the lock file is in it; the other folder keeps its file and the staging
+// folder no run holds; the real folder loses its own such folder and holds
+// the set whole; no lock file is left in either.
+std::string g_out, g_swapAt;
+bool g_outSwapped = false, g_lockSeen = false, g_lockInReal = false, g_lockInOther = false;
+
+void SwapOutput(const std::string& other) {
+    if (!g_outSwapped)
+        g_outSwapped = std::rename(g_out.c_str(), (g_out + ".aside").c_str()) == 0 &&
+                       symlink(other.c_str(), g_out.c_str()) == 0;
+}
+
+bool HasLockFile(const std::string& folder) {
+    struct stat info {};
+    return lstat((folder + "/.tintscope-lock").c_str(), &info) == 0;
+}
+
+TEST_F(TS_ProgramTest, AnOutputFolderSwappedForALinkAfterStagingLeadsNoLaterStepElsewhere) {
+    const std::string four = WritePage("four.pdf", 100, 100, "0 0 0 1 k 0 0 10 10 re f");
+    const struct { const char* step; const char* swapAt; } rows[] = {
+        {"the lock taken", "plate-0-Cyan.png"},
+        {"abandoned staging folders removed", "inks.txt"},
+        {"the lock let go", ""},  // at the first rename, the folder held
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.step) + " after the swap");
+        ScratchDir base;
+        g_out = base.File("out");
+        const std::string aside = g_out + ".aside", other = base.File("other");
+        for (const std::string& folder : {g_out, g_out + "/.tintscope-Killed", other, other + "/.tintscope-Killed"})
+            ASSERT_EQ(mkdir(folder.c_str(), 0700), 0) << folder;
+        WriteWholeFile(g_out + "/.tintscope-Killed/x", "left by a killed run");
+        WriteWholeFile(other + "/.tintscope-Killed/x", "the other folder's");
+        WriteWholeFile(other + "/f1", "the other folder's");
+        g_swapAt = row.swapAt;
+        g_outSwapped = g_lockSeen = g_lockInReal = g_lockInOther = false;
+        g_other = other;
+        VIEW_ProgramOutput::SetStageHook([](const std::string&, const std::string& name) {
+            if (name == g_swapAt)
+                SwapOutput(g_other);
+        });
+        VIEW_ProgramOutput::SetRenameHook([](const std::string&) {
+            if (g_swapAt.empty())
+                SwapOutput(g_other);
+            if (!g_lockSeen) {
+                g_lockSeen = true;
+                g_lockInReal = HasLockFile(g_out + ".aside");
+                g_lockInOther = HasLockFile(g_other);
+            }
+        });
+        const TS_Run run = Run({four, "--out", g_out});
+        VIEW_ProgramOutput::SetStageHook(nullptr);
+        VIEW_ProgramOutput::SetRenameHook(nullptr);
+        ASSERT_TRUE(g_outSwapped && g_lockSeen);
+        EXPECT_EQ(run.m_code, 0) << run.m_err;
+        EXPECT_TRUE(g_lockInReal && !g_lockInOther) << "held in the real folder alone";
+        EXPECT_EQ(ListFolder(other), (std::vector<std::string>{".tintscope-Killed", "f1"}));
+        EXPECT_EQ(ReadWholeFile(other + "/f1"), "the other folder's");
+        EXPECT_EQ(ReadWholeFile(other + "/.tintscope-Killed/x"), "the other folder's");
+        EXPECT_EQ(ListFolder(aside), FourInkSet) << "the set whole, the killed run's folder gone, no lock file";
+        for (const std::string& name : FourInkSet) {
+            if (VIEW_IsPlateFileName(name)) {
+                EXPECT_GT(TS_ReadPlatePng(aside + "/" + name).width, 0) << name;
+            }
+        }
+        EXPECT_NE(ReadWholeFile(aside + "/inks.txt").find("plate-3-Black.png"), std::string::npos);
+    }
+}
+
 // A run ended by SIGKILL before a step of putting its set in place (step
 // 1, 2, …; past the last it ends of itself), in a child of this process
 // with a temporary folder of its own; its exit status.

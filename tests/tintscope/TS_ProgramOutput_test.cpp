@@ -6,8 +6,10 @@
 
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_ProgramFiles.h"
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramFolderLock.h"
 #include "viewer/program/VIEW_ProgramOutput.h"
+#include "viewer/program/VIEW_ProgramSignals.h"
 #include "viewer/program/VIEW_ProgramStaging.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
@@ -80,7 +82,9 @@ TEST_F(TS_ProgramTest, AnOutputFolderThatCannotBeUsedFailsBeforeAnyWork) {
         // Take refuses it too, for one that comes after the run's start.
         VIEW_ProgramFolderLock lock;
         std::string reason;
-        EXPECT_FALSE(lock.Take(out, &reason));
+        const int folder = VIEW_OpenFolderBase(out);
+        EXPECT_FALSE(lock.Take(folder, out, &reason));
+        close(folder);
         EXPECT_EQ(reason, says);
         const TS_Run run = Run({file, "--out", out});
         EXPECT_EQ(run.m_code, 1);
@@ -412,7 +416,8 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
         for (const std::string& name : files)
             WriteWholeFile(other.File(name), name);
         VIEW_ProgramStaging own;
-        ASSERT_TRUE(!row.own || own.Make(out.Path()));
+        const int folder = VIEW_OpenFolderBase(out.Path());
+        ASSERT_TRUE(!row.own || own.Make(folder, out.Path()));
         const std::string staging =
             row.own ? own.Path() : out.File(std::string(VIEW_ProgramStaging::Prefix) + "Killed");
         ASSERT_TRUE(row.own || mkdir(staging.c_str(), 0700) == 0);
@@ -422,8 +427,9 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
         if (row.own)
             own.Remove();
         else
-            VIEW_ProgramStaging::RemoveAbandoned(out.Path());
+            VIEW_ProgramStaging::RemoveAbandoned(folder, out.Path());
         VIEW_ProgramStaging::SetRemoveHook(nullptr);
+        close(folder);
         EXPECT_EQ(ListFolder(g_swap.other), files);
         EXPECT_EQ(ListFolder(staging + "-away"), std::vector<std::string>());
     }
@@ -435,9 +441,10 @@ TEST_F(TS_ProgramTest, AStagingFolderSwappedBeforeItsRemovalTakesNothingElseAlon
 TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemovedFile) {
     VIEW_ProgramFolderLock holder, waiter;
     std::string reason;
-    ASSERT_TRUE(holder.Take(m_out.Path(), &reason)) << reason;
+    const int folder = VIEW_OpenFolderBase(m_out.Path());
+    ASSERT_TRUE(holder.Take(folder, m_out.Path(), &reason)) << reason;
     const size_t before = ListDir("/proc/self/fd").size();
-    std::thread waiting([&] { EXPECT_TRUE(waiter.Take(m_out.Path(), &reason)) << reason; });
+    std::thread waiting([&] { EXPECT_TRUE(waiter.Take(folder, m_out.Path(), &reason)) << reason; });
     // Let go once the other thread waits (a minute at most).
     for (int i = 0; i < 60000 && !WaitsForALock(getpid()); ++i)
         usleep(1000);
@@ -445,6 +452,35 @@ TEST_F(TS_ProgramTest, AWaitEndedByTheHoldersLettingGoKeepsNoDescriptorOfTheRemo
     holder.Release();
     waiting.join();
     EXPECT_EQ(ListDir("/proc/self/fd").size(), before) << "the waiter's one in place of the holder's";
+    close(folder);
+}
+
+// A second signal while the lock is held, its folder's name swapped
+// meanwhile for a link to another folder with a lock file of its own: the
+// run's file goes, the other one stays.
+TEST_F(TS_ProgramTest, ASecondSignalRemovesTheLockFileOfTheFolderHeldNotOfItsNamesNewTarget) {
+    const std::string out = m_out.File("out"), aside = out + ".aside", other = m_out.File("other");
+    const std::string file = std::string("/") + VIEW_ProgramFolderLock::FileName;
+    ASSERT_TRUE(mkdir(out.c_str(), 0700) == 0 && mkdir(other.c_str(), 0700) == 0);
+    WriteWholeFile(other + file, "the other folder's");
+    const pid_t child = fork();
+    if (child == 0) {
+        const VIEW_ProgramSignals signals;
+        VIEW_ProgramFolderLock lock;
+        std::string reason;
+        const int folder = VIEW_OpenFolderBase(out);
+        if (!lock.Take(folder, out, &reason) || std::rename(out.c_str(), aside.c_str()) != 0 ||
+            symlink(other.c_str(), out.c_str()) != 0)
+            _exit(2);
+        std::raise(SIGINT);
+        std::raise(SIGTERM);
+        _exit(3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGINT) << status;
+    EXPECT_EQ(ListDir(aside), std::vector<std::string>());
+    EXPECT_EQ(ReadWholeFile(other + file), "the other folder's");
 }
 
 TEST_F(TS_ProgramTest, ALongInkNameGivesAShortenedPlateNameAndStaysWholeInInksTxt) {

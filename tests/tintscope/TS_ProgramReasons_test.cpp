@@ -322,8 +322,8 @@ TEST_F(TS_ProgramTest, InlineImagesReachEachPlateAsTheirDataWereRead) {
     }
 }
 
-// An error the drawing of an ink's page goes past is said once, in words;
-// the plates are still drawn.
+// An error the drawing of an ink's page goes past is said once, in the
+// program's words; the plates are still drawn.
 TEST_F(TS_ProgramTest, AnErrorTheDrawingGoesPastIsSaidOnce) {
     const std::string file =
         WriteFile("squares.pdf", TS_OnePage("", "0 0 0 1 k 10 10 50 50 re f 1 0 0 0 k 70 70 9 9 re f"));
@@ -332,7 +332,7 @@ TEST_F(TS_ProgramTest, AnErrorTheDrawingGoesPastIsSaidOnce) {
     VDRW_SetReadingFault(0);
     ASSERT_EQ(run.m_code, 0) << run.m_err;
     EXPECT_EQ(run.m_err, "tintscope: " + file + ": page 1: every ink lacks what the drawing could not read of its "
-                                                "content: forced MuPDF error\n");
+                                                "content: a stream in it could not be read to its end\n");
     EXPECT_EQ(GreyAt(Output("plate-3-Black.png"), 30, 30), 0);
 }
 
@@ -354,7 +354,7 @@ TEST_F(TS_ProgramTest, AGroupCutShortIsSaidOfEveryInkItCost) {
     const std::string said = ": page 1: every ink lacks what the drawing could not read of its content: ";
     const size_t at = run.m_err.find(said);
     ASSERT_NE(at, std::string::npos) << run.m_err;
-    EXPECT_NE(run.m_err.find("zlib error", at), std::string::npos) << run.m_err;
+    EXPECT_NE(run.m_err.find("a compressed stream in it is damaged", at), std::string::npos) << run.m_err;
     EXPECT_EQ(run.m_err.find("lacks"), run.m_err.rfind("lacks")) << run.m_err;  // one line
     EXPECT_EQ(GreyAt(Output("plate-0-Cyan.png"), 75, 75), 0);
 }
@@ -385,7 +385,7 @@ TEST_F(TS_ProgramTest, WhatTheDrawingOnlySkippedIsNotSaidLost) {
     } rows[] = {
         {"font.pdf", TS_OnePage("/Font << /F1 5 0 R >>", text, font(" /FontFile2 7 0 R")),
          TS_OnePage("/Font << /F1 5 0 R >>", text, font(""))},
-        {"syntax.pdf", masked("0.5 g ) 0 0 100 50 re f"), masked("0.5 g 0 0 100 50 re f")},
+        {"extgstate-in-group.pdf", masked("/GX gs 0.5 g 0 0 100 50 re f"), masked("0.5 g 0 0 100 50 re f")},
         {"extgstate.pdf", TS_OnePage("/ExtGState << >>", "/GX gs" + squares), TS_OnePage("/ExtGState << >>", squares)},
     };
     for (const auto& row : rows) {

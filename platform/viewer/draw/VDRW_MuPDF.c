@@ -44,6 +44,10 @@ struct VDRW_EngineRec_ {
     /* What the reading of a page's contents lost, while one is read. */
     int m_reading;
     VDRW_ReadingLoss m_loss;
+    /* Whether MuPDF said anything while it read, and the last document
+     * of whose pages a reading heard anything. */
+    int m_heard;
+    const pdf_document* m_heardIn;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -99,7 +103,8 @@ static void SetStatus(VDRW_Status* status, int code, const char* message) {
 
 static void SetCaught(fz_context* ctx, VDRW_Status* status) {
     const int code = fz_caught(ctx) == FZ_ERROR_MEMORY ? VDRW_StatusNoMemory : VDRW_StatusFailed;
-    SetStatus(status, code, fz_caught_message(ctx));
+    const char* reason = VDRW_ReasonFor(fz_caught_message(ctx));
+    SetStatus(status, code, reason ? reason : fz_caught_message(ctx));
 }
 
 void VDRW_SetFaultSwitch(int on) { g_faultSwitch = on; }
@@ -148,6 +153,7 @@ static void Unlock(void* user, int lock) { pthread_mutex_unlock(&((Shared*)user)
  * that a display list catches and goes past. */
 static void KeepError(void* user, const char* message) {
     VDRW_Engine* engine = user;
+    engine->m_heard |= engine->m_reading;
     if (engine->m_reading)
         VDRW_HearError(&engine->m_loss, message);
     if (engine->m_errorSeen)
@@ -160,6 +166,7 @@ static void KeepError(void* user, const char* message) {
  * the error before it cost. */
 static void HearWarning(void* user, const char* message) {
     VDRW_Engine* engine = user;
+    engine->m_heard |= engine->m_reading;
     if (engine->m_reading)
         VDRW_HearWarning(&engine->m_loss, message);
 }
@@ -475,13 +482,21 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * MuPDF's words. A warning MuPDF takes for a repeat of the one
              * before is not told, so none is kept from before. */
             fz_flush_warnings(ctx);
+            /* A font or a map is loaded once for the document, so only
+             * the first page to use it hears its errors: once a page of
+             * the document heard any, the next loads its own afresh. */
+            if (engine->m_heardIn == document)
+                pdf_empty_store(ctx, document);
             VDRW_StartReading(&engine->m_loss);
+            engine->m_heard = 0;
             engine->m_reading = 1;
             pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
             ReadingFault(ctx, &engine->m_cookie);
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
             engine->m_reading = 0;
+            if (engine->m_heard)
+                engine->m_heardIn = document;
             lost = VDRW_EndReading(&engine->m_loss);
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);

@@ -4,11 +4,15 @@
  * left the rest of a content stream, form, pattern cell or glyph undrawn.
  *
  * Errors lose what they were met in, unless their words say they only
- * skipped a stray token or an operator that sets state (gs, cs) naming a
- * resource the file lacks, or unless MuPDF follows them with its warning
- * that it drew the text in a substitute font. Words not known count as
- * lost: a plate said to lack something is better than a wrong plate said
- * to be whole. The words known are in one table in VDRW_ReadingLoss.c.
+ * skipped an operator that sets state (gs, cs) naming a resource the file
+ * lacks, or unless MuPDF follows them with its warning that it drew the
+ * text in a substitute font or that the map it could not load was a
+ * ToUnicode map, which plays no part in drawing. A stray token loses the
+ * operands read before it, an array holding what it cannot hold the
+ * operator it was for. Words not known count as lost: a plate said to lack
+ * something is better than a wrong plate said to be whole. The words known
+ * are in one table in VDRW_ReadingLoss.c, each with what it costs in the
+ * program's own words; a loss is said in those, never in MuPDF's.
  *
  * Plain C without MuPDF: the engine feeds it each error from MuPDF's error
  * callback and each warning from its warning callback, in order. */
@@ -23,7 +27,7 @@ typedef struct VDRW_ReadingLoss {
     /* The last error heard, not yet judged: a warning may follow it. */
     int m_pending;
     char m_pendingWords[256];
-    /* The words of the first loss, cut to fit. */
+    /* What the first loss cost, in the program's words. */
     int m_lost;
     char m_lostWords[256];
 } VDRW_ReadingLoss;
@@ -31,9 +35,12 @@ typedef struct VDRW_ReadingLoss {
 void VDRW_StartReading(VDRW_ReadingLoss* loss);
 void VDRW_HearError(VDRW_ReadingLoss* loss, const char* words);
 void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words);
-/* After the last error and warning of a reading: the words of its first
- * loss, null when it lost nothing. */
+/* After the last error and warning of a reading: what its first loss cost,
+ * in the program's words, null when it lost nothing. */
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
+/* What MuPDF's words say was lost, in the program's words; null for words
+ * the table does not know. */
+const char* VDRW_ReasonFor(const char* words);
 
 #ifdef __cplusplus
 }

@@ -33,33 +33,30 @@ std::string NotALockFile(const std::string& path, mode_t mode) {
 
 }  // namespace
 
-bool VIEW_StillNamed(int fd, const std::string& path) { return VIEW_StillNamedAt(AT_FDCWD, path.c_str(), fd); }
-
 VIEW_ProgramFolderLock::~VIEW_ProgramFolderLock() { Release(); }
 
-std::string VIEW_ProgramFolderLock::InTheWay(const std::string& folder) {
-    const std::string path = folder + "/" + FileName;
+std::string VIEW_ProgramFolderLock::InTheWay(int folder, const std::string& path) {
     struct stat info {};
-    if (lstat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+    if (fstatat(folder, FileName, &info, AT_SYMLINK_NOFOLLOW) != 0 || S_ISREG(info.st_mode))
         return std::string();
-    return NotALockFile(path, info.st_mode);
+    return NotALockFile(path + "/" + FileName, info.st_mode);
 }
 
-bool VIEW_ProgramFolderLock::Take(const std::string& folder, std::string* reason) {
+bool VIEW_ProgramFolderLock::Take(int folder, const std::string& path, std::string* reason) {
     Release();
-    const std::string path = folder + "/" + FileName;
+    const std::string file = path + "/" + FileName;
     for (;;) {
         // Readable by every user who may write the folder, so theirs wait
         // too. Without blocking: a FIFO would hold the open until a writer
         // came.
-        const int fd = open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+        const int fd = openat(folder, FileName, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
         struct stat info {};
         if (fd < 0 || fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             const int error = errno;
             if (fd >= 0)
                 close(fd);
             // A link, a socket or a folder fails the open itself.
-            *reason = fd >= 0 ? NotALockFile(path, info.st_mode) : InTheWay(folder);
+            *reason = fd >= 0 ? NotALockFile(file, info.st_mode) : InTheWay(folder, path);
             if (reason->empty())
                 *reason = std::strerror(error);
             return false;
@@ -77,11 +74,18 @@ bool VIEW_ProgramFolderLock::Take(const std::string& folder, std::string* reason
         // The lock is on what the folder's name still leads to: a file the
         // holder before removed as it let go leads nowhere, and holds
         // nothing.
-        if (VIEW_StillNamed(fd, path)) {
+        if (VIEW_StillNamedAt(folder, FileName, fd)) {
+            // Its own: the caller may close the folder's before it lets go.
+            const int own = fcntl(folder, F_DUPFD_CLOEXEC, 0);
+            if (own < 0) {
+                *reason = std::strerror(errno);
+                close(fd);
+                return false;
+            }
+            m_folder = own;
             m_fd = fd;
-            m_path = path;
             // Removed by a second signal, which ends the process and so lets go.
-            VIEW_ProgramSignals::Register(3, m_path);
+            VIEW_ProgramSignals::RegisterOpen(3, m_folder, FileName, m_fd);
             return true;
         }
         close(fd);
@@ -95,9 +99,10 @@ void VIEW_ProgramFolderLock::Release() {
     // one; and first out of a signal's reach, since the name may be another
     // run's from then on.
     const VIEW_SignalsBlocked blocked;
-    VIEW_ProgramSignals::Register(3, std::string());
-    unlink(m_path.c_str());
+    VIEW_ProgramSignals::RegisterOpen(3, -1, std::string(), -1);
+    VIEW_RemoveOpenFile(m_folder, FileName, m_fd);
     close(m_fd);
+    close(m_folder);
     m_fd = -1;
-    m_path.clear();
+    m_folder = -1;
 }

@@ -1,5 +1,6 @@
 #include "viewer/program/VIEW_ProgramOutput.h"
 
+#include "viewer/program/VIEW_ProgramFolderAt.h"
 #include "viewer/program/VIEW_ProgramInks.h"
 #include "viewer/program/VIEW_ProgramSignals.h"
 
@@ -87,6 +88,7 @@ std::string LinksEnd(const std::string& path) {
 VIEW_ProgramOutput::~VIEW_ProgramOutput() { Abandon(); }
 
 bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason) {
+    Abandon();
     m_folder = folder;
     struct stat info {};
     if (stat(folder.c_str(), &info) != 0) {
@@ -111,14 +113,22 @@ bool VIEW_ProgramOutput::Prepare(const std::string& folder, std::string* reason)
         *reason = "the output folder " + folder + " is not a folder";
         return false;
     }
+    // Opened once: from here on its name is never followed again, so one
+    // swapped for a link leads nothing of the run elsewhere.
+    m_fd = VIEW_OpenFolderBase(folder);
+    if (m_fd < 0) {
+        *reason = Because("cannot write in the output folder " + folder);
+        Abandon();
+        return false;
+    }
     // Found now, or the run would fail only once its work is done.
-    const std::string inTheWay = VIEW_ProgramFolderLock::InTheWay(folder);
+    const std::string inTheWay = VIEW_ProgramFolderLock::InTheWay(m_fd, folder);
     if (!inTheWay.empty()) {
         *reason = "cannot hold the output folder " + folder + " for this run: " + inTheWay;
         Abandon();
         return false;
     }
-    if (!m_staging.Make(folder)) {
+    if (!m_staging.Make(m_fd, folder)) {
         *reason = Because("cannot write in the output folder " + folder);
         Abandon();
         return false;
@@ -138,7 +148,7 @@ int VIEW_ProgramOutput::Staged(const std::string& name) {
 
 bool VIEW_ProgramOutput::Hold(std::string* reason) {
     std::string why;
-    if (m_lock.Held() || m_lock.Take(m_folder, &why))
+    if (m_lock.Held() || m_lock.Take(m_fd, m_folder, &why))
         return true;
     *reason = "cannot hold the output folder " + m_folder + " for this run: " + why;
     return false;
@@ -150,8 +160,8 @@ bool VIEW_ProgramOutput::Commit(std::string* reason) {
     if (!Hold(reason))
         return false;
     // No live run holds them, and none ever will.
-    VIEW_ProgramStaging::RemoveAbandoned(m_folder);
-    const int folder = m_staging.Parent(), staging = m_staging.Fd();
+    VIEW_ProgramStaging::RemoveAbandoned(m_fd, m_folder);
+    const int folder = m_fd, staging = m_staging.Fd();
     // A folder in a file's way would stop the renames half done.
     for (const std::string& name : m_names) {
         struct stat info {};
@@ -211,5 +221,8 @@ void VIEW_ProgramOutput::Abandon() {
     if (!m_made.empty())
         rmdir(m_made.c_str());
     m_made.clear();
+    if (m_fd >= 0)
+        close(m_fd);
+    m_fd = -1;
     VIEW_ProgramSignals::Register(2, std::string());
 }

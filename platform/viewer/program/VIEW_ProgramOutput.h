@@ -14,7 +14,9 @@
 // when it is a regular file and no link. One run at a time does that step
 // in a folder (VIEW_ProgramFolderLock), so two runs never remove each
 // other's plates; that run also removes the staging folders that killed
-// runs left.
+// runs left. Once opened, the folder is reached only through its
+// descriptor: its name swapped for a link meanwhile leads nothing
+// elsewhere.
 #pragma once
 
 #include "viewer/program/VIEW_ProgramFolderLock.h"
@@ -71,7 +73,8 @@ public:
     static void SetStageHook(StageHook hook);
 
 private:
-    std::string m_folder;
+    std::string m_folder;  // for words
+    int m_fd = -1;  // the folder, as opened once it was checked (O_PATH)
     VIEW_ProgramStaging m_staging;
     std::string m_made;  // the folder this run made, if any
     std::vector<std::string> m_names;  // in the order staged

@@ -22,14 +22,15 @@ constexpr int kSlots = 4;
 volatile std::sig_atomic_t g_caught = 0;
 // Copied in with the signals blocked, so the handler never reads half a path.
 char g_folders[kSlots][PATH_MAX] = {};
-// Slots 0 and 1, held open: never reached by their names.
-constexpr int kOpenSlots = 2;
-struct OpenFolder {
+// Slots 0, 1 and 3, held open: never reached by their names.
+constexpr int kOpenSlots = 4;
+constexpr int kLockSlot = 3;
+struct OpenEntry {
     int m_parent;
     int m_fd;
     char m_name[NAME_MAX + 1];
 };
-OpenFolder g_open[kOpenSlots] = {{-1, -1, {}}, {-1, -1, {}}};
+OpenEntry g_open[kOpenSlots] = {{-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}, {-1, -1, {}}};
 // The last line of a run ended at once, or its start "tintscope: FILE:
 // stopped by " when g_lastNamesSignal is set; empty once the run has said
 // its last line.
@@ -67,7 +68,7 @@ void WriteAll(int fd, const char* text, size_t size) {
 
 // The main thread may still be making files in the folder: again until it
 // is gone, after which nothing can be made in it.
-void RemoveUntilGone(const OpenFolder& folder) {
+void RemoveUntilGone(const OpenEntry& folder) {
     for (int pass = 0; pass < 100 && folder.m_fd >= 0; ++pass)
         if (VIEW_RemoveOpenFolder(folder.m_parent, folder.m_name, folder.m_fd))
             return;
@@ -98,6 +99,11 @@ bool VIEW_StillNamedAt(int parent, const char* name, int fd) {
     struct stat held {}, named {};
     return fstat(fd, &held) == 0 && fstatat(parent, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
            held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+void VIEW_RemoveOpenFile(int parent, const char* name, int fd) {
+    if (fd >= 0 && VIEW_StillNamedAt(parent, name, fd))
+        unlinkat(parent, name, 0);
 }
 
 bool VIEW_RemoveOpenFolder(int parent, const char* name, int fd) {
@@ -134,8 +140,7 @@ void VIEW_EndRunNow(int signal) {
     RemoveUntilGone(g_open[1]);
     RemoveUntilGone(g_open[0]);
     // Ending lets the lock go; the file goes first, or the folder stays.
-    if (g_folders[3][0])
-        unlink(g_folders[3]);
+    VIEW_RemoveOpenFile(g_open[kLockSlot].m_parent, g_open[kLockSlot].m_name, g_open[kLockSlot].m_fd);
     if (g_folders[2][0])
         rmdir(g_folders[2]);
     // A second signal only hurries the run the first one stopped.

@@ -29,12 +29,13 @@ public:
     // "SIGINT", "SIGTERM", "SIGHUP".
     static const char* Name(int signal);
     // What a second signal removes: slot 0 the run's scratch folder, 1 the
-    // output's staging folder (both by RegisterOpen), 2 an output folder
-    // the run made (removed only when empty), 3 the output folder's lock
-    // file while the run holds it (a file). Empty clears the slot.
+    // output's staging folder, 3 the output folder's lock file while the
+    // run holds it (all three by RegisterOpen), 2 an output folder the run
+    // made (removed only when empty). Empty clears the slot.
     static void Register(int slot, const std::string& folder);
     // Slots 0 and 1: the folder open at fd, named name in the folder open
-    // at parent, removed as VIEW_RemoveOpenFolder does; fd -1 clears the
+    // at parent, removed as VIEW_RemoveOpenFolder does; slot 3: the file
+    // open at fd, removed as VIEW_RemoveOpenFile does. fd -1 clears the
     // slot. The caller keeps both open until it clears the slot.
     static void RegisterOpen(int slot, int parent, const std::string& name, int fd);
     // The last line of a run ended at once: "tintscope: FILE: stopped by
@@ -59,6 +60,11 @@ public:
 // for another folder loses nothing. Only calls that are safe in a signal
 // handler. False while the folder still stands at its name.
 bool VIEW_RemoveOpenFolder(int parent, const char* name, int fd);
+
+// Removes name from the folder open at parent only while it leads to the
+// file open at fd (a name given to another file meanwhile stays); safe in
+// a signal handler.
+void VIEW_RemoveOpenFile(int parent, const char* name, int fd);
 
 // Whether name in the folder open at parent leads to the file open at fd,
 // not through a link; safe in a signal handler.

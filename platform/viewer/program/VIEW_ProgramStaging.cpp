@@ -38,9 +38,9 @@ void RemoveHeld(int parent, const std::string& name, int fd, const std::string& 
 
 VIEW_ProgramStaging::~VIEW_ProgramStaging() { Close(); }
 
-bool VIEW_ProgramStaging::Make(const std::string& folder) {
+bool VIEW_ProgramStaging::Make(int folder, const std::string& path) {
     Remove();
-    const int parent = VIEW_OpenFolderBase(folder);
+    const int parent = fcntl(folder, F_DUPFD_CLOEXEC, 0);
     if (parent < 0)
         return false;
     for (int tries = 0; tries < kTries; ++tries) {
@@ -55,7 +55,7 @@ bool VIEW_ProgramStaging::Make(const std::string& folder) {
             m_parent = parent;
             m_fd = fd;
             m_name = name;
-            m_path = folder + "/" + name;
+            m_path = path + "/" + name;
             return true;
         }
         const int error = errno;
@@ -103,10 +103,7 @@ void VIEW_ProgramStaging::Close() {
     m_path.clear();
 }
 
-void VIEW_ProgramStaging::RemoveAbandoned(const std::string& folder) {
-    const int parent = VIEW_OpenFolderBase(folder);
-    if (parent < 0)
-        return;
+void VIEW_ProgramStaging::RemoveAbandoned(int parent, const std::string& path) {
     std::vector<std::string> names;
     // A drop box cannot be listed: then nothing is found.
     const int listed = openat(parent, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -129,10 +126,9 @@ void VIEW_ProgramStaging::RemoveAbandoned(const std::string& folder) {
         // Removed while held, so that a run that made it just now and holds
         // it next finds it gone.
         if (flock(fd, LOCK_EX | LOCK_NB) == 0 && VIEW_StillNamedAt(parent, name.c_str(), fd))
-            RemoveHeld(parent, name, fd, folder + "/" + name);
+            RemoveHeld(parent, name, fd, path + "/" + name);
         close(fd);
     }
-    close(parent);
 }
 
 void VIEW_ProgramStaging::SetRemoveHook(RemoveHook hook) { g_removeHook = hook; }

@@ -21,25 +21,26 @@ public:
     VIEW_ProgramStaging(const VIEW_ProgramStaging&) = delete;
     VIEW_ProgramStaging& operator=(const VIEW_ProgramStaging&) = delete;
 
-    // A new staging folder in folder, held; false with errno set when none
+    // A new staging folder in the folder open at folder (O_PATH serves;
+    // path is its name, for words), held; false with errno set when none
     // can be made.
-    bool Make(const std::string& folder);
+    bool Make(int folder, const std::string& path);
     // Empty when there is none.
     const std::string& Path() const { return m_path; }
-    // The folder as it was made and checked, and the output folder it was
-    // made in (O_PATH, VIEW_OpenFolderBase); -1 when there is none.
+    // The folder as it was made and checked; -1 when there is none.
     int Fd() const { return m_fd; }
-    int Parent() const { return m_parent; }
     // Removed by a second signal (VIEW_ProgramSignals::RegisterOpen, in
     // slot) until Remove.
     void RegisterForSignals(int slot);
     // Its files removed, then the folder, then it is let go.
     void Remove();
 
-    // Removes every staging folder in folder that no run holds, with the
-    // files in it; a live run's own, held, stays. A folder this user may
-    // write in but not list is passed over.
-    static void RemoveAbandoned(const std::string& folder);
+    // Removes every staging folder in the folder open at folder (path is
+    // its name, for the hook) that no run holds, with the files in it; a
+    // live run's own, held, stays. Listed and removed through that
+    // descriptor alone. A folder this user may write in but not list is
+    // passed over.
+    static void RemoveAbandoned(int folder, const std::string& path);
 
     static constexpr const char* Prefix = ".tintscope-";
 
@@ -52,7 +53,7 @@ public:
 private:
     void Close();
 
-    int m_parent = -1;  // the output folder
+    int m_parent = -1;  // its own copy of the output folder's descriptor
     int m_fd = -1;
     int m_slot = -1;
     std::string m_name;

@@ -252,14 +252,15 @@ TEST_F(VDRW_PageDrawerTest, FailuresArriveAsHostErrorsThatSayWhatFailed) {
 
 // What MuPDF goes past while reading the contents, on the page or in a
 // pattern cell (read without the drawing's count of errors), comes back
-// with the drawing: raw data short of the image take the "EI" after them.
+// with the drawing, in the program's words: raw data short of the image
+// take the "EI" after them.
 TEST_F(VDRW_PageDrawerTest, AnErrorTheReadingOfTheContentsWentPastComesBackWithTheDrawing) {
     const std::string lost = "BI /W 8 /H 8 /CS /G /BPC 8 ID " + std::string(10, '\x80') + "\nEI 0 g 0 0 9 9 re f";
     const std::string cell = "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 9 9] /XStep 9 /YStep 9";
     const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents 4 0 R /Resources << "
                              "/Pattern << /P0 5 0 R >> >> >>";
-    const std::string rows[][2] = {{lost, "syntax error after inline image"},
-                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "syntax error after inline image"},
+    const std::string rows[][2] = {{lost, "an inline image is short of its data"},
+                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "an inline image is short of its data"},
                                    {"0 g 0 0 9 9 re f", ""}};
     for (const auto& row : rows) {
         VCOS_Store store;
@@ -305,9 +306,11 @@ std::vector<std::string> NestedMask() {
 
 }  // namespace
 
-// Only an error that left content undrawn comes back with the drawing: one
-// MuPDF skips (a stray token, a state operator naming what the page lacks)
-// costs the page nothing. (Fonts drawn in a substitute: the program's test.)
+// Only an error that left content undrawn comes back with the drawing, in
+// the program's words: one MuPDF skips (a state operator naming what the
+// page lacks) costs the page nothing. A stray token drops the operands read
+// before it, which MuPDF's words do not tell, so it is said. (Fonts drawn
+// in a substitute: the program's test.)
 TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
     const std::string square = " 0 g 0 0 9 9 re f";
     const struct {
@@ -316,20 +319,20 @@ TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
         std::vector<std::string> objects;  // from object 5
         const char* lost;                  // part of the words; "" for nothing lost
     } rows[] = {
-        {"a stray token", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, ""},
+        {"a stray token", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, "a token it could not read"},
         {"gs naming what the page lacks", "", "/GX gs" + square, {}, ""},
         {"cs naming what the page lacks", "/ColorSpace << >>", "/CSX cs 1 scn" + square, {}, ""},
         {"a stray token in a mask's group", "/ExtGState << /M0 5 0 R >>", "/M0 gs" + square,
          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
           Form("/Group << /S /Transparency /CS /DeviceGray >> /Resources << >>", "1 g ) 0 0 9 9 re f")},
-         ""},
+         "a token it could not read"},
         {"a form cut short by its Flate data", "/XObject << /X0 5 0 R >>", "/X0 Do",
          {Form("/Filter /FlateDecode", CutFlate(std::string(200, ' ') + "0 g 0 0 9 9 re f" + std::string(200, ' ')))},
-         "zlib error"},
+         "a compressed stream in it is damaged"},
         {"sh in a form naming what it lacks", "/XObject << /X0 5 0 R >>", "/X0 Do",
-         {Form("/Resources << >>", "/Sh0 sh" + square)}, "cannot find Shading resource 'Sh0'"},
+         {Form("/Resources << >>", "/Sh0 sh" + square)}, "an error whose effect cannot be told"},
         {"100 nested forms in a mask's group", "/ExtGState << /M0 5 0 R >>", "/M0 gs" + square, NestedMask(),
-         "exception stack overflow!"},
+         "nest too deeply"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.shape);

@@ -1,0 +1,139 @@
+// A "lacks" line is said where a plate lacks what the file holds, once, of
+// the inks whose drawings use it, in the program's words; what costs no
+// plate anything (a bad check value of whole Flate data, a ToUnicode map, a
+// CID font drawn in a fallback) is not said, and a mask no gs sets is no
+// transparency.
+#include "TS_ProgramFixture.h"
+#include "support/Deflated.h"
+#include "viewer/program/VIEW_PdfFile.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Whole Flate data whose Adler-32 check is one off.
+std::string BadCheck(const std::string& plain) {
+    std::string data = Deflated(plain);
+    data.back() = static_cast<char>(data.back() ^ 1);
+    return data;
+}
+
+std::string Flate(const std::string& dict, const std::string& data) {
+    return VIEW_PdfStream(dict + " /Filter /FlateDecode", data);
+}
+
+const char kCMap[] =
+    "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /U def "
+    "1 begincodespacerange <00> <FF> endcodespacerange 1 beginbfchar <41> <0041> endbfchar endcmap "
+    "CMapName currentdict /CMap defineresource pop end end";
+
+// A mask's group of two squares; the second under the page's black square.
+const std::string kGroup = std::string(300, ' ') + "1 g 0 0 100 100 re f 0 g 0 0 30 30 re f" + std::string(300, ' ');
+
+std::string Masked(const std::string& groupStream) {
+    return TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 60 30 30 re f /M0 gs 0 1 0 0 k 0 0 50 50 re f",
+                      {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", groupStream});
+}
+
+const std::string kGroupDict = "/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << >> "
+                               "/Group << /S /Transparency /CS /DeviceGray >>";
+
+std::string Helvetica(const std::string& entries) {
+    return "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica" + entries + " >>";
+}
+
+// Yellow and black text in a TrueType whose program is fontData.
+std::string TrueTypeText(const std::string& fontData) {
+    return TS_OnePage(
+        "/Font << /F1 5 0 R >>",
+        "0 0 1 0 k BT /F1 30 Tf 10 60 Td (AbA) Tj ET 0 0 0 1 k BT /F1 30 Tf 10 20 Td (AbA) Tj ET 0 1 0 0 k 70 70 20 20 re f",
+        {"<< /Type /Font /Subtype /TrueType /BaseFont /Arial /FirstChar 65 /LastChar 98 /FontDescriptor 6 0 R >>",
+         "<< /Type /FontDescriptor /FontName /Arial /Flags 32 /FontBBox [0 0 1000 1000] /ItalicAngle 0 /Ascent 900 "
+         "/Descent -100 /CapHeight 700 /StemV 80 /FontFile2 7 0 R >>",
+         Flate("", fontData)});
+}
+
+std::string TjPage(const std::string& array) {
+    return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET", {Helvetica("")});
+}
+
+}  // namespace
+
+TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
+    const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET 1 0 0 0 k 70 70 20 20 re f";
+    std::string cutGroup = Deflated(kGroup);
+    cutGroup.resize(cutGroup.size() * 2 / 3);
+    std::string damagedFont = Deflated(std::string(2000, 'x') + std::string(2000, 'y'));
+    damagedFont.replace(damagedFont.size() / 2, 6, "\xff\xff\xff\xff\xff\xff");
+    const std::string cidFont = TS_OnePage(
+        "/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 30 Tf 10 20 Td <004100420043> Tj ET",
+        {"<< /Type /Font /Subtype /Type0 /BaseFont /Arial /Encoding /Identity-H /DescendantFonts [6 0 R] >>",
+         "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Arial "
+         "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>"});
+    const struct {
+        const char* name;
+        std::string pdf;
+        // Said of nothing; drawn to the same plates when the page is said of
+        // nothing, to other plates when it is said to lack something ("": none).
+        std::string control;
+        bool said;
+    } rows[] = {
+        {"check wrong in a ToUnicode map",
+         TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode 6 0 R"), Flate("", BadCheck(kCMap))}),
+         TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode 6 0 R"), Flate("", Deflated(kCMap))}),
+         false},
+        {"check wrong in a mask's group", Masked(Flate(kGroupDict, BadCheck(kGroup))),
+         Masked(Flate(kGroupDict, Deflated(kGroup))), false},
+        {"ToUnicode naming a missing map", TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode /Bogus")}),
+         TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica("")}), false},
+        {"CID font without a descriptor", cidFont, "", false},
+        {"damaged font", TrueTypeText(damagedFont), "", true},
+        {"mask's group cut short", Masked(Flate(kGroupDict, cutGroup)), Masked(Flate(kGroupDict, Deflated(kGroup))),
+         true},
+        {"TJ array holding a name", TjPage("[(Hello) -250 /X (World)]"), TjPage("[(Hello) -250 (World)]"), true},
+        {"TJ array holding a boolean", TjPage("[(Hello) -250 true (World)]"), TjPage("[(Hello) -250 (World)]"), true},
+        {"mask no gs sets",
+         TS_OnePage("/ExtGState << /GS1 5 0 R >>", "0 0 0 1 k 10 10 50 50 re f",
+                    {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, kGroup)}),
+         "", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<GrayPlate> plates[2];
+        for (const std::string* pdf : {&row.pdf, &row.control}) {
+            if (pdf->empty())
+                continue;
+            const TS_Run run = Run(WithOut({WriteFile("page.pdf", *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            // A page that sets no graphics state holds no mask in force.
+            if (pdf->find(" gs ") == std::string::npos) {
+                EXPECT_EQ(run.m_err.find("SMask"), std::string::npos) << run.m_err;
+            }
+            std::vector<std::string> lost;
+            for (const std::string& line : run.Lines())
+                if (line.find(" lack") != std::string::npos)
+                    lost.push_back(line);
+            if (pdf == &row.control || !row.said) {
+                EXPECT_TRUE(lost.empty()) << run.m_err;
+            } else {
+                EXPECT_EQ(lost.size(), 1u) << run.m_err;
+                lost.resize(1);
+                // Every page here draws in Black; Cyan alone never lacks it.
+                const std::string who = lost[0].substr(0, lost[0].find(" lack"));
+                EXPECT_TRUE(who.find("every ink") != std::string::npos || who.find("Black") != std::string::npos)
+                    << lost[0];
+                for (const char* foreign : {"zlib", "error", "syntax", "MuPDF", "flate"})
+                    EXPECT_EQ(lost[0].find(foreign), std::string::npos) << lost[0];
+            }
+            for (const char* ink : {"0-Cyan", "1-Magenta", "2-Yellow", "3-Black"})
+                plates[pdf == &row.control].push_back(TS_ReadPlatePng(m_out.File(std::string("plate-") + ink + ".png")));
+        }
+        if (row.control.empty())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < 4; ++i)
+            same = same && plates[0][i].pixels == plates[1][i].pixels;
+        EXPECT_EQ(same, !row.said);
+    }
+}
