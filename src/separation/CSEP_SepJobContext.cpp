@@ -69,6 +69,7 @@ CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_cor
 CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
 
 CSEP_SoftMaskGroup& CSEP_SepJobContext::SoftMaskGroups() const { return m_core->m_softMaskGroups; }
+
 void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) {
     std::vector<GLOB_Object>& set = m_core->m_masksSet;
     if (std::find(set.begin(), set.end(), extGState) == set.end())
