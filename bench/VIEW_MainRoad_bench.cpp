@@ -56,6 +56,12 @@
 // Run once by tintscope at 150 dpi; the counters give its CPU seconds and
 // peak memory (mutool takes minutes on the larger ones).
 //
+// BM_FormsSettingOneMask: N forms without resources, each setting one
+// shared luminosity mask whose group has none either, paints in its own
+// colour and is KB long; with an image, a 4 MB image in the same resources.
+// The same run and counters: the group and what it borrows are drawn once,
+// so both should grow at most linearly in N.
+//
 // BM_SoftMaskGroupSize: one luminosity mask whose group fills in the colour
 // in force and holds KB kilobytes of comment lines, Flate-compressed, set
 // under N fill colours, each followed by a short stroke; the same run and
@@ -575,6 +581,69 @@ BENCHMARK(BM_SoftMaskGroupSize)
     ->Args({10000, 60})
     ->Args({10000, 1})
     ->Args({1000, 60})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// N forms without resources of their own, each setting one shared mask
+// whose group has no resources, sets its own colour and is KB long, over a
+// small magenta square; with an image, a 2000 x 2000 grey image (4 MB,
+// stored raw) in the same resources.
+std::string FormsSettingOneMaskFile(int forms, int kb, bool image) {
+    std::string group;
+    while (group.size() + 52 <= static_cast<size_t>(kb) * 1024)
+        group += "% a comment line that pads the group's content out\n";
+    group += "1 g 0 0 612 792 re f\n";
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "", "",
+        VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                       "/DeviceGray >>",
+                       group),
+        "<< /Type /ExtGState /SMask << /S /Luminosity /G 5 0 R >> >>"};
+    std::string names, content;
+    if (image) {
+        std::string samples;
+        for (int x = 0; x < 2000; ++x)
+            samples += static_cast<char>(x * 7 % 256);
+        std::string all;
+        for (int y = 0; y < 2000; ++y)
+            all += samples;
+        objects.push_back(VIEW_PdfStream(
+            "/Type /XObject /Subtype /Image /Width 2000 /Height 2000 /ColorSpace /DeviceGray /BitsPerComponent 8",
+            all));
+        names += "/Im0 7 0 R ";
+        content += "q 300 0 0 300 300 450 cm /Im0 Do Q\n";
+    }
+    for (int i = 0; i < forms; ++i) {
+        const std::string number = std::to_string(objects.size() + 1);
+        objects.push_back(VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792]",
+                                         "/GS1 gs 0 1 0 0 k " + std::to_string(10 + i % 100 * 6) + " " +
+                                             std::to_string(10 + i / 100 * 6) + " 4 4 re f"));
+        names += "/Fm" + std::to_string(i) + " " + number + " 0 R ";
+        content += "/Fm" + std::to_string(i) + " Do\n";
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /ExtGState "
+                 "<< /GS1 6 0 R >> /XObject << " +
+                 names + ">> >> >>";
+    objects[3] = VIEW_PdfStream("", content);
+    return VIEW_PdfFile(objects);
+}
+
+void BM_FormsSettingOneMask(benchmark::State& state) {
+    const int forms = static_cast<int>(state.range(0)), kb = static_cast<int>(state.range(1));
+    const bool image = state.range(2) != 0;
+    RunProgramOnce(state, FormsSettingOneMaskFile(forms, kb, image),
+                   std::to_string(forms) + " forms setting one " + std::to_string(kb) + " KB group" +
+                       (image ? ", a 4 MB image beside" : ""));
+}
+BENCHMARK(BM_FormsSettingOneMask)
+    ->Args({100, 1, 0})
+    ->Args({400, 1, 0})
+    ->Args({2000, 1, 0})
+    ->Args({100, 60, 0})
+    ->Args({400, 60, 0})
+    ->Args({2000, 60, 0})
+    ->Args({150, 1, 1})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

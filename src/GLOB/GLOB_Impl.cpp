@@ -188,6 +188,12 @@ GLOB_Object GLOB_Impl::CopyObject(const GLOB_Object& obj, bool force) {
     return Copy(obj, state, force);
 }
 
+std::shared_ptr<GLOB_Impl::CopyState> GLOB_Impl::NewCopyState() { return std::make_shared<CopyState>(); }
+
+GLOB_Object GLOB_Impl::CopyObjectWith(const GLOB_Object& obj, bool force, CopyState& state) {
+    return Copy(obj, state, force);
+}
+
 GLOB_Object GLOB_Impl::Local(const GLOB_Object& value) {
     return value.GetImpl() == this ? value : CopyObject(value, true);
 }

@@ -26,6 +26,7 @@
 #include "GLOB/GLOB_String.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,12 @@ public:
     // occurrence; cycles end at the copy under way. Default: the algorithm of
     // this class. Throws GLIB_Exception 1151004 beyond MaxNesting.
     virtual GLOB_Object CopyObject(const GLOB_Object& obj, bool force);
+    // What a copy remembers: the indirect objects copied so far.
+    class CopyState;
+    static std::shared_ptr<CopyState> NewCopyState();
+    // CopyObject that goes on from state: an indirect object copied by an
+    // earlier call with it is that copy again, not a new one.
+    GLOB_Object CopyObjectWith(const GLOB_Object& obj, bool force, CopyState& state);
     // Slots 5, 6: a new empty open document (for that file); true on success.
     virtual bool Create(const GLOB_FileName& fileName, const char* header, uint32_t flags) = 0;
     virtual bool Create(const char* header, uint32_t flags) = 0;
@@ -199,7 +206,6 @@ protected:
     void DropSelfHeld(uint32_t count);
 
 private:
-    class CopyState;
     GLOB_Object Copy(const GLOB_Object& source, CopyState& state, bool force);
     void CopyEntries(const GLOB_Object& from, const GLOB_Object& to, CopyState& state, bool force);
     // value, or its forced copy when it belongs to another back-end.

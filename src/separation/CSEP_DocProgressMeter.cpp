@@ -11,16 +11,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace {
 
 const char* const CancelMessage = "Cancel requested";
-
-// A page of more than 4 GiB of streams still ends at 100%.
-uint32_t SaturatingAdd(uint32_t a, uint32_t b) {
-    return b > std::numeric_limits<uint32_t>::max() - a ? std::numeric_limits<uint32_t>::max() : a + b;
-}
 
 }  // namespace
 
@@ -54,18 +48,23 @@ void CSEP_DocProgressMeter::AddStream(const GLOB_Object& stream) {
                  "Expecting to monitor Streams, found type " << GLOB_Object::TypeString(stream.Type()));
         return;
     }
-    m_watched.push_back(stream);
+    uint32_t* const openings = m_watched.Find(stream);
+    if (openings != nullptr)
+        ++*openings;
+    else
+        m_watched.Insert(stream, 1);
     m_bytesExpected = SaturatingAdd(m_bytesExpected, stream.GetImpl()->StreamLength(stream));
 }
 
 bool CSEP_DocProgressMeter::IsWatched(const GLOB_Object& stream) const {
-    return std::find(m_watched.begin(), m_watched.end(), stream) != m_watched.end();
+    const uint32_t* const openings = m_watched.Find(stream);
+    return openings != nullptr && *openings > 0;
 }
 
 void CSEP_DocProgressMeter::Stop() {
     m_active.clear();
     m_finished.clear();
-    m_watched.clear();
+    m_watched.Clear();
     m_bytesDone = m_bytesExpected;
 }
 
@@ -77,9 +76,7 @@ void CSEP_DocProgressMeter::StopListening() {
 }
 
 uint32_t CSEP_DocProgressMeter::BytesRead() const {
-    uint32_t total = m_bytesDone;
-    for (const auto& listener : m_active)
-        total = SaturatingAdd(total, listener->BytesRead());
+    const uint32_t total = m_bytesDone;
     if (total > m_bytesExpected) {
         GLIB_LOG(GLIB_LogWarning, "Progess meter has read more bytes than expected.  Read "
                                       << total << " expecting " << m_bytesExpected);
@@ -118,12 +115,10 @@ void CSEP_DocProgressMeter::PollCancel() {
 
 void CSEP_DocProgressMeter::StreamDone(CSEP_StreamListener* listener) {
     m_finished.clear();
-    const auto it = std::find_if(m_active.begin(), m_active.end(),
-                                 [listener](const auto& active) { return active.get() == listener; });
+    const auto it = m_active.find(listener);
     if (it == m_active.end())
         return;
-    m_bytesDone = SaturatingAdd(m_bytesDone, listener->BytesRead());
-    m_finished.push_back(std::move(*it));
+    m_finished.push_back(std::move(it->second));
     m_active.erase(it);
 }
 
@@ -131,11 +126,12 @@ void CSEP_DocProgressMeter::OnStreamDidOpen(const GLOB_DocStreamDidOpenMessage& 
     GLOB_Stream stream = message.Stream();
     if (stream.IsNull())
         return;
-    const auto it = std::find(m_watched.begin(), m_watched.end(), message.Object());
-    const uint32_t unexpected = it == m_watched.end() ? 1 : 0;
+    uint32_t* const openings = message.Object().IsStream() ? m_watched.Find(message.Object()) : nullptr;
+    const uint32_t unexpected = openings != nullptr && *openings > 0 ? 0 : 1;
     std::unique_ptr<CSEP_StreamListener> listener(
         GLIB_NEW CSEP_StreamListener(message.Object(), stream, this, unexpected));
-    m_active.push_back(std::move(listener));
+    const CSEP_StreamListener* const key = listener.get();
+    m_active.emplace(key, std::move(listener));
     if (!unexpected)
-        m_watched.erase(it);
+        --*openings;
 }

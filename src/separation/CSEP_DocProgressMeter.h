@@ -14,7 +14,10 @@
 //
 // Listeners are owned: active ones until their stream is done, then kept on
 // a finished list and deleted at the next StreamDone (their own callback is
-// still running when they report) or at Stop.
+// still running when they report) or at Stop. A read, an opening and a
+// stream done cost the same however many streams the run has opened: a
+// stream opened and never closed keeps its listener, but nothing walks
+// them.
 #pragma once
 
 #include "GLIB/GLIB_CallbackList.h"
@@ -22,10 +25,13 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Observable.h"
 #include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_IndirectObjectMap.h"
 #include "GLOB/GLOB_Object.h"
 
 #include <cstdint>
+#include <limits>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class CSEP_StreamListener;
@@ -69,9 +75,10 @@ public:
     // registration Start made ends (the next Start makes a new one).
     void StopListening();
 
-    // Bytes done plus the bytes read of the active listeners, capped at the
-    // bytes expected; a total above them logs the warning "Progess meter has
-    // read more bytes than expected.  Read <total> expecting <expected>".
+    // The bytes read of every watched stream opened since Start (counted as
+    // their listeners hear them), capped at the bytes expected; a total above
+    // them logs the warning "Progess meter has read more bytes than
+    // expected.  Read <total> expecting <expected>".
     uint32_t BytesRead() const;
     // 100 with nothing expected; else 100 * BytesRead / expected in 0..100.
     double PercentDone() const;
@@ -81,20 +88,28 @@ public:
     // The cancel poll alone, for work that reads nothing for a while: the
     // cancel above when the manager answers true.
     void PollCancel();
+    // Called by a listener of a watched stream for the bytes it read since
+    // it last called.
+    void CountBytes(uint32_t bytes) { m_bytesDone = SaturatingAdd(m_bytesDone, bytes); }
     // Called by a listener whose stream is done (from its own callback):
-    // deletes the listeners finished before, then moves this one, with its
-    // bytes, from the active to the finished list.
+    // deletes the listeners finished before, then moves this one from the
+    // active to the finished list.
     void StreamDone(CSEP_StreamListener* listener);
     // A listener for the opened stream, expected when the object was on the
     // watch list (and taken off it).
     void OnStreamDidOpen(const GLOB_DocStreamDidOpenMessage& message);
 
-private:
-    using Listeners = std::vector<std::unique_ptr<CSEP_StreamListener>>;
+    // a + b, or the largest count: a page of more than 4 GiB of streams
+    // still ends at 100%.
+    static uint32_t SaturatingAdd(uint32_t a, uint32_t b) {
+        return b > std::numeric_limits<uint32_t>::max() - a ? std::numeric_limits<uint32_t>::max() : a + b;
+    }
 
-    Listeners m_active;
-    Listeners m_finished;
-    std::vector<GLOB_Object> m_watched;
+private:
+    std::unordered_map<const CSEP_StreamListener*, std::unique_ptr<CSEP_StreamListener>> m_active;
+    std::vector<std::unique_ptr<CSEP_StreamListener>> m_finished;
+    // Openings still expected of each watched stream.
+    GLOB_IndirectObjectMap<uint32_t> m_watched;
     GLIB_CancelMgr m_cancelMgr;
     GLIB_CallbackListRef m_observers;
     GLOB_Doc m_doc;  // the document registered with; none before Start

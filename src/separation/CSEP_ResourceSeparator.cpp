@@ -64,7 +64,6 @@ void CSEP_ResourceSeparator::Init(const CSEP_SepJobContext& job, std::vector<CPD
     m_job = job;
     m_pResources = pResources;
     m_source = source;
-    m_softMasks.Clear();
     pResources->clear();
     for (uint32_t i = 0; i < NumInks(); ++i)
         pResources->emplace_back(Doc().NewDict(8, false));
@@ -146,8 +145,8 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
     // resources of the content that sets it, not with the ink's own.
     GLOB_Object mask;
     if (CSEP_SoftMaskGroup::DrawsGroup(dict))
-        mask = atGs ? m_softMasks.InSourceColors(Doc(), dict, *atGs, m_source)
-                    : m_softMasks.WhereItStands(Doc(), dict, m_source);
+        mask = atGs ? m_job.SoftMaskGroups().InSourceColors(Doc(), dict, *atGs, m_source)
+                    : m_job.SoftMaskGroups().WhereItStands(Doc(), dict, m_source);
 
     static const char* const removed[] = {"OP", "op", "OPM", "BG", "BG2", "UCR", "UCR2"};
     const GLOB_Dict entries = dict.AsDict();

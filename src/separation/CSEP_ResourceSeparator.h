@@ -65,7 +65,6 @@
 #include "separation/CSEP_ColorSeparator.h"
 #include "separation/CSEP_ResourceColorMapper.h"
 #include "separation/CSEP_SepJobContext.h"
-#include "separation/CSEP_SoftMaskGroup.h"
 
 #include <cstdint>
 #include <functional>
@@ -153,7 +152,6 @@ private:
     std::vector<CPDF_ResourcesDict>* m_pResources = nullptr;
     CPDF_ResourcesDict m_source;
     CSEP_ColorSeparator m_colorSeparator;
-    CSEP_SoftMaskGroup m_softMasks;
     // While an inline image is mapped: it has no name of its own.
     bool m_inlineImage = false;
 };

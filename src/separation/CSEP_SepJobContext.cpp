@@ -21,6 +21,7 @@ public:
     uint32_t m_deepest = 0;  // most levels open since the innermost guard opened
     CSEP_SlicedFunctions m_slicedFunctions;
     CSEP_NestedSeparations m_nestedSeparations;
+    CSEP_SoftMaskGroup m_softMaskGroups;
     std::vector<GLOB_Object> m_masksSet;
 };
 
@@ -66,6 +67,8 @@ uint32_t CSEP_SepJobContext::CompressionMode() const { return m_core->m_compress
 CSEP_SlicedFunctions& CSEP_SepJobContext::SlicedFunctions() const { return m_core->m_slicedFunctions; }
 
 CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m_core->m_nestedSeparations; }
+
+CSEP_SoftMaskGroup& CSEP_SepJobContext::SoftMaskGroups() const { return m_core->m_softMaskGroups; }
 
 void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) {
     std::vector<GLOB_Object>& set = m_core->m_masksSet;

@@ -20,6 +20,7 @@
 #include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_NestedSeparations.h"
 #include "separation/CSEP_SlicedFunctions.h"
+#include "separation/CSEP_SoftMaskGroup.h"
 #include "separation/CSEP_TempFile.h"
 
 #include <cstdint>
@@ -104,6 +105,8 @@ public:
     // Forms, tiling patterns and Type 3 fonts separated once for every
     // place that reaches them.
     CSEP_NestedSeparations& NestedSeparations() const;
+    // Soft masks' groups drawn once for every place that sets them.
+    CSEP_SoftMaskGroup& SoftMaskGroups() const;
 
     // The graphics states holding a soft mask that a gs of the page's
     // content, or of what it draws, set: the page's transparency note names

@@ -26,17 +26,21 @@ void WriteComponents(const CPDF_Color& color, GLOB_ObjectWriter& writer) {
 }
 
 // The group as a plain form: its data and entries but "Group", with lent
-// resources when it has none.
-GLOB_Object PlainCopy(const GLOB_Doc& doc, const GLOB_Object& group, const GLOB_Object& lent) {
+// resources when it has none. It is drawn by Do, which takes nothing but a
+// form XObject, whatever the group's own dictionary says it is.
+GLOB_Object PlainCopy(const GLOB_CopyMemo& copies, const GLOB_Object& group, const GLOB_Object& lent) {
+    const GLOB_Doc& doc = copies.Doc();
     const GLOB_Dict entries = group.StreamDict().AsDict();
-    const GLOB_Object attributes = doc.NewDict(entries.Size() + 1, false);
+    const GLOB_Object attributes = doc.NewDict(entries.Size() + 2, false);
     GLOB_Name key;
     GLOB_Object value;
     for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
         if (!(key == "Group") && !(key == "Length"))
-            attributes.DictPut(key, value);
+            attributes.DictPut(key, copies.Copy(value));
+    attributes.DictPut(GLOB_Name("Type"), doc.NewName(GLOB_Name("XObject")));
+    attributes.DictPut(GLOB_Name("Subtype"), doc.NewName(GLOB_Name("Form")));
     if (!attributes.DictGet(GLOB_Name("Resources")).IsDict() && lent.IsDict())
-        attributes.DictPut(GLOB_Name("Resources"), lent);
+        attributes.DictPut(GLOB_Name("Resources"), copies.Copy(lent));
     GLOB_Stream data = group.OpenStream(0);
     // Flag 1: the bytes keep the group's own filters.
     const GLOB_Object copy = doc.NewStream(data, 1, attributes, GLOB_Object(), -1);
@@ -51,16 +55,27 @@ bool CSEP_SoftMaskGroup::DrawsGroup(const GLOB_Object& extGState) {
     return group.IsStream() && CPDF_Utils::IsRect(group.DictGet(GLOB_Name("BBox")));
 }
 
+void CSEP_SoftMaskGroup::Clear() {
+    m_drawn.clear();
+    m_copies = GLOB_CopyMemo();
+}
+
 CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, const GLOB_Object& group,
                                                         const CPDF_ResourcesDict& inForce) {
+    // What was made for another document cannot serve this one.
+    if (m_copies.Doc().Impl() != doc.Impl()) {
+        Clear();
+        m_copies = GLOB_CopyMemo(doc);
+    }
     const GLOB_Object own = group.DictGet(GLOB_Name("Resources"));
     const GLOB_Object lent = own.IsDict() ? own : inForce.Dict();
     const auto at = m_drawn.emplace(CSEP_GroupInheritance::ObjectKey(group) + CSEP_GroupInheritance::ObjectKey(lent),
                                     Drawn());
     Drawn& drawn = at.first->second;
     if (at.second) {
+        drawn.sources = {group, lent};
         drawn.resources = CPDF_ResourcesDict(doc.NewDict(2, true));
-        drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(doc, group, lent));
+        drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(m_copies, group, lent));
     }
     return drawn;
 }
@@ -75,7 +90,7 @@ GLOB_Name CSEP_SoftMaskGroup::SpaceName(const CPDF_ColorSpace& space, Drawn& dra
 }
 
 void CSEP_SoftMaskGroup::WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce,
-                                    Drawn& drawn, GLOB_ObjectWriter& writer) {
+                                    Drawn& drawn, GLOB_ObjectWriter& writer) const {
     const CPDF_ColorSpace space = fill ? state.FillColorSpace() : state.StrokeColorSpace();
     const CPDF_Color color = fill ? state.FillColor() : state.StrokeColor();
     if (IsDevice(space)) {
@@ -106,7 +121,7 @@ void CSEP_SoftMaskGroup::WriteColor(bool fill, const CPDF_GraphicsState& state, 
         if (named.first == pattern)
             patternName = named.second;
     if (patternName.IsEmpty()) {
-        patternName = drawn.resources.AddResource("Pattern", "P", pattern);
+        patternName = drawn.resources.AddResource("Pattern", "P", m_copies.Copy(pattern));
         drawn.patterns.emplace_back(pattern, patternName);
     }
     writer.WriteName(patternName);
@@ -114,7 +129,7 @@ void CSEP_SoftMaskGroup::WriteColor(bool fill, const CPDF_GraphicsState& state, 
 }
 
 GLOB_Object CSEP_SoftMaskGroup::Form(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn,
-                                     const GLOB_Stream& data, GLOB_ObjectWriter& writer) {
+                                     const GLOB_Stream& data, GLOB_ObjectWriter& writer) const {
     // The copy keeps the group's own matrix, so the form's box is where it lands.
     GLIB_Rect box = CPDF_Utils::RectFromObject(group.DictGet(GLOB_Name("BBox")));
     const GLOB_Object matrix = group.DictGet(GLOB_Name("Matrix"));
@@ -127,7 +142,7 @@ GLOB_Object CSEP_SoftMaskGroup::Form(const GLOB_Doc& doc, const GLOB_Object& gro
     attributes.DictPut(GLOB_Name("Resources"), drawn.resources.Dict());
     const GLOB_Object groupAttributes = group.DictGet(GLOB_Name("Group"));
     if (!groupAttributes.IsNull())
-        attributes.DictPut(GLOB_Name("Group"), groupAttributes);
+        attributes.DictPut(GLOB_Name("Group"), m_copies.Copy(groupAttributes));
     writer.WriteName(drawn.group);
     writer.WriteOperator("Do");
     writer.Flush();
@@ -135,13 +150,13 @@ GLOB_Object CSEP_SoftMaskGroup::Form(const GLOB_Doc& doc, const GLOB_Object& gro
 }
 
 GLOB_Object CSEP_SoftMaskGroup::MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState,
-                                            const GLOB_Object& form) {
+                                            const GLOB_Object& form) const {
     const GLOB_Dict entries = extGState.DictGet(GLOB_Name("SMask")).AsDict();
     const GLOB_Object mask = doc.NewDict(entries.Size(), true);
     GLOB_Name key;
     GLOB_Object value;
     for (uint32_t k = 0; entries.Entry(k, &key, &value); ++k)
-        mask.DictPut(key, key == "G" ? form : value);
+        mask.DictPut(key, key == "G" ? form : m_copies.Copy(value));
     return mask;
 }
 

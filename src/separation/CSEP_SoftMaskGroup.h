@@ -17,12 +17,16 @@
 //
 // The form holds that prefix, then draws by Do, under an "Fm" name, a copy
 // of the group without "Group" (its data as stored, filters and "Matrix"
-// included); the form has the group's "Group", so isolation and knockout
-// apply once, and its box mapped by its matrix. The copy's resources are the
-// group's, else those in force at gs. The copy, and the form's resources
-// with the names the prefix adds, are made once per group and resources lent
-// to it, so each state costs its prefix alone, and a space or pattern is
-// named there once, whatever the number of states.
+// included), a form XObject whatever the group's "Type" and "Subtype"; the
+// form has the group's "Group", so isolation and knockout apply once, and
+// its box mapped by its matrix. The copy's resources are the group's, else
+// those in force at gs. The copy, and the form's resources with the names
+// the prefix adds, are made once per group and resources lent to it for as
+// long as the object lives (a job keeps one for its whole run), so each
+// state costs its prefix alone, and a space or pattern is named there once,
+// whatever the number of forms, cells, glyphs and states that set the mask.
+// Whatever source object they refer to (an image, a form) is copied into the
+// document once for all of them.
 //
 // A group that takes nothing keeps its mask where it has resources of its
 // own; one that has none is drawn likewise without a prefix, so that it
@@ -32,6 +36,7 @@
 #include "CPDF/color/CPDF_ColorSpace.h"
 #include "CPDF/content/CPDF_GraphicsState.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
+#include "GLOB/GLOB_CopyMemo.h"
 #include "GLOB/GLOB_Doc.h"
 #include "GLOB/GLOB_Object.h"
 #include "GLOB/GLOB_ObjectWriter.h"
@@ -59,12 +64,16 @@ public:
     GLOB_Object WhereItStands(const GLOB_Doc& doc, const GLOB_Object& extGState,
                               const CPDF_ResourcesDict& resources);
 
-    // Forgets every copy made.
-    void Clear() { m_drawn.clear(); }
+    // Forgets every copy made. Calls for another document than the last
+    // one's do so first.
+    void Clear();
 
 private:
     // The forms' shared resources for one group under one resources dictionary.
     struct Drawn {
+        // The group and the resources lent to it, held so that the handles
+        // its key is made of name no other object.
+        std::pair<GLOB_Object, GLOB_Object> sources;
         CPDF_ResourcesDict resources;
         // The copy's name in resources.
         GLOB_Name group;
@@ -75,17 +84,19 @@ private:
     };
     Drawn& DrawnFor(const GLOB_Doc& doc, const GLOB_Object& group, const CPDF_ResourcesDict& inForce);
     // One side's colour; "CS" and "P" names in drawn.
-    static void WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce,
-                           Drawn& drawn, GLOB_ObjectWriter& writer);
+    void WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce, Drawn& drawn,
+                    GLOB_ObjectWriter& writer) const;
     static GLOB_Name SpaceName(const CPDF_ColorSpace& space, Drawn& drawn);
     // A new form of the group's "Group" and mapped box over drawn's
     // resources whose content is what writer wrote into data, then Do of the
     // copy.
-    static GLOB_Object Form(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn,
-                            const GLOB_Stream& data, GLOB_ObjectWriter& writer);
+    GLOB_Object Form(const GLOB_Doc& doc, const GLOB_Object& group, const Drawn& drawn, const GLOB_Stream& data,
+                     GLOB_ObjectWriter& writer) const;
     // A new indirect dictionary of the "SMask" of extGState's entries, with
     // form as its "G".
-    static GLOB_Object MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState, const GLOB_Object& form);
+    GLOB_Object MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState, const GLOB_Object& form) const;
 
     std::unordered_map<std::string, Drawn> m_drawn;
+    // Every source object the forms refer to, copied once for all of them.
+    GLOB_CopyMemo m_copies;
 };

@@ -5,6 +5,8 @@
 #include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_DocProgressMeter.h"
 
+#include <algorithm>
+
 CSEP_StreamListener::CSEP_StreamListener(const GLOB_Object& object, GLOB_Stream& stream,
                                          CSEP_DocProgressMeter* meter, uint32_t unexpected)
     : m_byteLimit(unexpected ? 0 : object.GetImpl()->StreamLength(object)), m_meter(meter),
@@ -16,7 +18,10 @@ CSEP_StreamListener::CSEP_StreamListener(const GLOB_Object& object, GLOB_Stream&
 
 void CSEP_StreamListener::OnRead(const GLOB_StreamReadMessage& message) {
     if (!m_unexpected) {
-        m_bytesRead = message.Stream().RawTell();
+        const uint32_t at = message.Stream().RawTell();
+        if (at > m_bytesRead)
+            m_meter->CountBytes(at - m_bytesRead);
+        m_bytesRead = std::max(m_bytesRead, at);
         if (m_bytesRead >= m_byteLimit) {
             GLOB_Stream stream = message.Stream();
             stream.Detach(*this);

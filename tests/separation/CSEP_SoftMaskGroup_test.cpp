@@ -107,3 +107,107 @@ TEST(CSEP_SoftMaskGroup, AGroupWithoutResourcesBorrowsThoseInForceOncePerDiction
     group.StreamDict().DictPut(GLOB_Name("Resources"), doc.ParseObject("<< >>"));
     EXPECT_TRUE(masks.WhereItStands(doc, extGState, one).IsNull());
 }
+
+namespace {
+
+GLOB_Object GroupStream(const GLOB_Doc& doc, const char* attributes, const char* content) {
+    return doc.NewStream(GLOB_Stream(new GLOB_StringStream(content)), 1, doc.ParseObject(attributes), GLOB_Object(),
+                         -1);
+}
+
+GLOB_Object MaskSetting(const GLOB_Doc& doc, const GLOB_Object& group) {
+    const GLOB_Object extGState = doc.ParseObject("<< /SMask << /S /Luminosity >> >>");
+    extGState.DictGet(GLOB_Name("SMask")).DictPut(GLOB_Name("G"), group);
+    return extGState;
+}
+
+// The copy of the group that a mask's form draws.
+GLOB_Object DrawnCopy(const GLOB_Object& mask) {
+    return CPDF_ResourcesDict(mask.DictGet(GLOB_Name("G")).DictGet(GLOB_Name("Resources")))
+        .Resource("XObject", GLOB_Name("Fm1"));
+}
+
+}  // namespace
+
+// Masks drawn into another document than the source's, as a job draws them:
+// whatever the borrowed resources refer to is copied there once, however
+// many dictionaries, contents and states reach it; another document starts
+// over.
+TEST(CSEP_SoftMaskGroup, WhatTheBorrowedResourcesReferToIsCopiedOncePerDocument) {
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object group = GroupStream(source, "<< /BBox [0 0 10 10] >>", "/Im0 Do");
+    const GLOB_Object extGState = MaskSetting(source, group);
+    const GLOB_Object image = NewStreamObject(source, std::string(4096, 'i'));
+    const GLOB_Object other = NewStreamObject(source, std::string(4096, 'o'));
+    const auto naming = [&](const GLOB_Object& im) {
+        const GLOB_Object dict = source.ParseObject("<< /XObject << >> >>");
+        dict.DictGet(GLOB_Name("XObject")).DictPut(GLOB_Name("Im0"), im);
+        return CPDF_ResourcesDict(dict);
+    };
+    const CPDF_ResourcesDict first = naming(image);
+    const struct {
+        const char* what;
+        CPDF_ResourcesDict resources;
+        bool inColours;  // by InSourceColors, else WhereItStands
+        bool sameImage;
+        bool sameCopy;
+    } rows[] = {
+        {"the same dictionary again", first, false, true, true},
+        {"the same dictionary in a state's colours", first, true, true, true},
+        {"another dictionary naming the same image", naming(image), false, true, false},
+        {"another dictionary in a state's colours", naming(image), true, true, false},
+        {"another image", naming(other), false, false, false},
+    };
+    const GLOB_Doc output = NewDoc();
+    CSEP_SoftMaskGroup masks;
+    const GLOB_Object copy = DrawnCopy(masks.WhereItStands(output, extGState, first));
+    ASSERT_TRUE(copy.IsStream());
+    const GLOB_Object copied = CPDF_ResourcesDict(copy.DictGet(GLOB_Name("Resources"))).Resource("XObject", GLOB_Name("Im0"));
+    ASSERT_EQ(copied.GetImpl(), output.Impl());
+    EXPECT_EQ(ReadAll(copied.OpenStream(0)), std::string(4096, 'i'));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const GLOB_Object mask = row.inColours ? masks.InSourceColors(output, extGState, CPDF_GraphicsState(), row.resources)
+                                               : masks.WhereItStands(output, extGState, row.resources);
+        const GLOB_Object again = DrawnCopy(mask);
+        EXPECT_EQ(again.GetImpl(), output.Impl());
+        EXPECT_EQ(again == copy, row.sameCopy);
+        const GLOB_Object im = CPDF_ResourcesDict(again.DictGet(GLOB_Name("Resources"))).Resource("XObject", GLOB_Name("Im0"));
+        EXPECT_EQ(im.GetImpl(), output.Impl());
+        EXPECT_EQ(im == copied, row.sameImage);
+    }
+    const GLOB_Doc next = NewDoc();
+    const GLOB_Object elsewhere = DrawnCopy(masks.WhereItStands(next, extGState, first));
+    EXPECT_EQ(elsewhere.GetImpl(), next.Impl());
+    EXPECT_EQ(CPDF_ResourcesDict(elsewhere.DictGet(GLOB_Name("Resources"))).Resource("XObject", GLOB_Name("Im0")).GetImpl(),
+              next.Impl());
+}
+
+// Do draws a form XObject alone: the copy is one whatever the group's own
+// dictionary lacks or says, in a state's colours or where it stands.
+TEST(CSEP_SoftMaskGroup, TheDrawnCopyIsAFormXObjectWhateverTheGroupSays) {
+    const GLOB_Doc doc = NewDoc();
+    const CPDF_ResourcesDict inForce(doc.ParseObject("<< >>"));
+    const struct {
+        const char* attributes;
+        bool inColours;
+    } rows[] = {
+        {"<< /BBox [0 0 10 10] >>", false},
+        {"<< /BBox [0 0 10 10] >>", true},
+        {"<< /BBox [0 0 10 10] /Resources << >> >>", true},
+        {"<< /Type /Pattern /Subtype /Image /BBox [0 0 10 10] >>", false},
+        {"<< /Type /XObject /Subtype /PS /BBox [0 0 10 10] /Resources << >> >>", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.attributes) + (row.inColours ? " in colours" : ""));
+        const GLOB_Object group = GroupStream(doc, row.attributes, "0 0 5 5 re f");
+        const GLOB_Object extGState = MaskSetting(doc, group);
+        CSEP_SoftMaskGroup masks;
+        const GLOB_Object mask = row.inColours ? masks.InSourceColors(doc, extGState, CPDF_GraphicsState(), inForce)
+                                               : masks.WhereItStands(doc, extGState, inForce);
+        const GLOB_Object copy = DrawnCopy(mask);
+        ASSERT_TRUE(copy.IsStream());
+        EXPECT_TRUE(copy.HasType("XObject", "Form"));
+        EXPECT_EQ(ReadAll(copy.OpenStream(2)), "0 0 5 5 re f");
+    }
+}
