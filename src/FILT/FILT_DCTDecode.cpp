@@ -338,10 +338,11 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
             if (at < pos)
                 return endAt(at, cut);
             from = pos;
-        } else if (m_segmentCut == SegmentUndecided && pos == n && !last) {
+        } else if (m_segmentCut == SegmentUndecided && (pos == n || was == ScanSegment) && !last) {
             // From an ending in it on, the segment is held back until a later
-            // input shows its end, which its length puts at most 64 KB on:
-            // where the input happens to end decides nothing.
+            // input shows its end, which its length puts at most 64 KB on, and
+            // the byte after it, which tells a marker from stuffed data: where
+            // the input happens to end decides nothing.
             FindEI(data, from, pos, available, last, at);
             if (at < pos)
                 return endAt(at, false);

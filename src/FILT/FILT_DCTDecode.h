@@ -120,7 +120,8 @@ public:
     // data follow); a whole segment's bytes are data. Nothing from that white
     // space on is data, and the data count as ended there. Such an ending cut
     // short by the end of an input, and a segment from an ending in it on
-    // while its end is not at hand (its length bounds that at 64 KB), are held
+    // while its end and the byte after it, which tells a marker from data,
+    // are not at hand (its length bounds that at 64 KB), are held
     // back (HeldBytes) and judged with later input, so that where the input
     // is cut decides nothing. Set before the first ProcessBytes.
     void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }

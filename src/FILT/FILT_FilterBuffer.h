@@ -54,6 +54,8 @@ public:
     FILT_Size SpaceRemaining() const { return static_cast<FILT_Size>(m_endPtr - m_putPtr); }
     FILT_Size Capacity() const { return static_cast<FILT_Size>(m_endPtr - m_basePtr); }
     FILT_Size TellB() const { return m_baseOffset; }
+    // For storage whose bytes stand elsewhere in the stream.
+    void SetTellB(FILT_Size offset) { m_baseOffset = offset; }
     FILT_Size TellE() const { return m_baseOffset + Capacity(); }
     // Stream offsets of the get and put positions. Unlike the counters they
     // do not restart with each read or write.

@@ -46,12 +46,15 @@ void GLOB_StreamCore::FreeFilterAndBuffer() {
 void GLOB_StreamCore::GiveBack(const uint8_t* bytes, FILT_Size n) {
     if (n == 0)
         return;
-    // Before those given back earlier and not read again yet.
+    // Before those given back earlier and not read again yet, where they
+    // stood.
+    const uint32_t next = m_unread.DataAvailable() > 0 ? m_unread.TellG() : Tell();
     std::vector<uint8_t> joined(bytes, bytes + n);
     joined.insert(joined.end(), m_unread.GetPtr(), m_unread.GetPtr() + m_unread.DataAvailable());
     m_unreadBytes.swap(joined);
     m_unread = FILT_FilterBuffer(m_unreadBytes.data(), static_cast<FILT_Size>(m_unreadBytes.size()), false);
     m_unread.AdvancePutPtr(static_cast<FILT_Size>(m_unreadBytes.size()));
+    m_unread.SetTellB(next >= n ? next - n : 0);
 }
 
 void GLOB_StreamCore::Close() {

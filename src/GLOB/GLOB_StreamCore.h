@@ -54,7 +54,8 @@ public:
     // The next Reads give a copy of these n bytes first, then what they
     // would have given: a reader that took bytes past its own end (an inline
     // image's decoder, the content after the image) gives them back. They
-    // come in a buffer of their own.
+    // come in a buffer of their own, at the offsets they stood at: the n
+    // before the next byte.
     void GiveBack(const uint8_t* bytes, FILT_Size n);
     // Consumes the caller's buffer: unfiltered it goes to FlushBuffer as it
     // is; filtered, every byte passes the chain and its output is flushed in

@@ -11,6 +11,7 @@
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "GLOB/GLOB_StreamCore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -52,6 +53,20 @@ int ReadSize(const GLOB_Dict& dict, const char* abbreviation, const char* key, c
 }
 
 bool IsEnd(const FILT_FilterBuffer* buffer) { return buffer->DataAvailable() == 0 && buffer->IsEOD(); }
+
+// "EI" and the byte after it, which ends the image when white space or a
+// delimiter, or when none follows.
+constexpr size_t EndLength = 3;
+enum EndJudgement { EndNot, EndHere, EndUnknown };
+
+// seen: up to EndLength bytes from an "E"; ended: no byte follows them.
+EndJudgement JudgeEnd(const std::string& seen, bool ended) {
+    if (seen.size() > 1 && seen[1] != 'I')
+        return EndNot;
+    if (seen.size() < EndLength)
+        return !ended ? EndUnknown : seen.size() == 2 ? EndHere : EndNot;
+    return GLOB_IsDelimiter(static_cast<uint8_t>(seen[2])) ? EndHere : EndNot;
+}
 
 // "/key value" on a line of its own.
 void WriteEntry(GLOB_ObjectWriter& writer, const char* key, const GLOB_Object& value) {
@@ -295,30 +310,48 @@ void CPDF_InlineImage::SkipData() {
 bool CPDF_InlineImage::SkipToEnd(const GLOB_Stream& source) {
     GLOB_Stream stream = source;
     bool afterWhite = true;  // the data's end counts as white space
-    for (FILT_FilterBuffer* buffer = stream.Read(); buffer->DataAvailable() > 0; buffer = stream.Read()) {
+    // "E" or "EI" after white space that a buffer's end cut off from the
+    // bytes judging it: judged with the next buffer's, so that where the
+    // buffers fall decides nothing.
+    std::string open;
+    for (FILT_FilterBuffer* buffer = stream.Read();; buffer = stream.Read()) {
         const uint8_t* bytes = buffer->GetPtr();
         const FILT_Size count = buffer->DataAvailable();
-        for (FILT_Size i = 0; i < count; ++i) {
-            const bool white = i == 0 ? afterWhite : GLOB_IsWhite(bytes[i - 1]);
-            if (!white || bytes[i] != 'E' || (i + 1 < count && bytes[i + 1] != 'I'))
+        const bool ended = buffer->IsEOD() || count == 0;
+        if (!open.empty()) {
+            const FILT_Size more = std::min<FILT_Size>(count, static_cast<FILT_Size>(EndLength - open.size()));
+            const std::string seen = open + std::string(reinterpret_cast<const char*>(bytes), more);
+            const EndJudgement judged = JudgeEnd(seen, ended && more == count);
+            if (judged == EndHere) {
+                stream.GiveBack(reinterpret_cast<const uint8_t*>(open.data()), static_cast<FILT_Size>(open.size()));
+                return true;
+            }
+            open = judged == EndUnknown ? seen : std::string();
+            afterWhite = false;
+            buffer->AdvanceGetPtr(judged == EndUnknown ? more : 0);
+            if (judged == EndUnknown)
                 continue;
-            // A candidate cut by the buffer's end is left to the lexer.
-            if (i + 2 >= count && !buffer->IsEOD()) {
+        }
+        for (FILT_Size i = 0; i < count && open.empty(); ++i) {
+            const bool white = i == 0 ? afterWhite : GLOB_IsWhite(bytes[i - 1]);
+            if (!white || bytes[i] != 'E')
+                continue;
+            const FILT_Size length = std::min<FILT_Size>(count - i, EndLength);
+            const std::string seen(reinterpret_cast<const char*>(bytes + i), length);
+            const EndJudgement judged = JudgeEnd(seen, ended && i + length == count);
+            if (judged == EndHere) {
                 buffer->AdvanceGetPtr(i);
                 return true;
             }
-            if (i + 1 < count && (i + 2 == count || GLOB_IsDelimiter(bytes[i + 2]))) {
-                buffer->AdvanceGetPtr(i);
-                return true;
-            }
+            if (judged == EndUnknown)
+                open = seen;
         }
         // No "EI" to the end: the lexer is left to say what stands there.
-        if (buffer->IsEOD())
+        if (ended && open.empty())
             return false;
         afterWhite = GLOB_IsWhite(bytes[count - 1]);
         buffer->AdvanceGetPtr(count);
     }
-    return false;
 }
 
 bool CPDF_InlineImage::SkipToEndAfterData(const GLOB_Stream& source) {

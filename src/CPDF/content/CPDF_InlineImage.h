@@ -100,7 +100,8 @@ public:
     // Leaves source (past the image's data) at the "EI" that ends the image:
     // bytes the data do not need before it are passed over, as readers do;
     // "EI" counts after white space (or right after the data) and before
-    // white space, a delimiter or the end. Where none comes, only the last
+    // white space, a delimiter or the end, the byte after it judged
+    // wherever the buffers cut it. Where none comes, only the last
     // buffer's bytes stay for the lexer to read, and the answer is false.
     static bool SkipToEnd(const GLOB_Stream& source);
     // After SkipData: gives source back the content's bytes that the data's

@@ -228,13 +228,16 @@ TEST(CPDF_InlineImage, WritesAbbreviatedFormsAndTheRawData) {
 }
 
 // A JPEG whose marker segment holds EI, cut inside a segment that runs past
-// the content, cut where its segment ends in content text, or whole: its
+// the content, cut where its segment ends in content text or on FF 00 in a
+// later image's data, or whole, or whole with a stray "EI" after it: its
 // data end alike and the content after them reads alike wherever the
 // content's buffers cut them.
 TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
     LogCapture quiet;
     const std::string progressive = dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true},
                                                       dcttest::SourceImage(64, 64, 1, 5));
+    const std::string baseline =
+        dcttest::MakeJpeg({64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE}, dcttest::SourceImage(64, 64, 1, 5));
     // Up to the second scan.
     const size_t second = progressive.find("\xFF\xDA", progressive.find("\xFF\xDA") + 2);
     const std::string head = progressive.substr(0, second);
@@ -247,31 +250,44 @@ TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
     while (lines.size() < 6000)
         lines += "% pad pad pad pad pad pad pad\n";
     const std::string text = std::string(40, 'c') + squares + lines.substr(0, 5000);
+    // A grey strip whose data hold FF 00 where a segment's length ends.
+    const std::string stripHead = "\nEI Q q 64 0 0 1 0 0 cm BI /W 64 /H 1 /BPC 8 /CS /G ID ";
+    const std::string strip = std::string(20, '\x80') + std::string("\xFF\x00", 2) + std::string(42, '\x80');
+    const std::string stripRest = stripHead + strip + "\nEI Q 0 1 0 0 k 70 70 20 20 re f\n";
+    const size_t segmentEnd = head.size() + 4 + 5000;
     const struct {
         const char* name;
         std::string data;
         std::string rest;  // the content after the data
+        std::string ops;   // its operators
+        size_t edge;       // where in data and rest a buffer's edge is tried at every offset around
     } shapes[] = {
-        {"declared past the content", head + comment(60000, std::string(40, 'c')), squares + lines},
-        {"declared end in the text after EI", head + comment(5000, std::string(40, 'c')), squares + lines},
-        {"whole, EI in its text", head + comment(text.size(), text) + progressive.substr(second), squares},
+        {"declared past the content", head + comment(60000, std::string(40, 'c')), squares + lines,
+         "EI Q k re f k re f end", segmentEnd},
+        {"declared end in the text after EI", head + comment(5000, std::string(40, 'c')), squares + lines,
+         "EI Q k re f k re f end", segmentEnd},
+        {"whole, EI in its text", head + comment(text.size(), text) + progressive.substr(second), squares,
+         "EI Q k re f k re f end", segmentEnd},
+        {"declared end on FF 00 in the next image's data",
+         head + comment(40 + stripHead.size() + 20, std::string(40, 'c')), stripRest,
+         "EI Q q cm BI ID EI Q k re f end", head.size() + 4 + 40 + stripHead.size() + 20},
+        {"whole, a stray EI after it", baseline, " EIx\x80\x81" + squares, "EI Q k re f k re f end",
+         baseline.size() + 3},
     };
-    const std::string ops = "EI Q k re f k re f end";
     const std::string before = "q 50 0 0 50 10 10 cm BI /W 64 /H 64 /CS /G /BPC 8 /F /DCT ID ";
     for (const auto& shape : shapes) {
         // Where the content's buffers cut the data, the EI after them and
-        // the segment's declared end.
+        // the shape's edge.
         const size_t start = 2 + before.size();
         const size_t ei = start + shape.data.size();
-        const size_t segment = start + head.size() + 4;
         std::string rows;
-        for (uint32_t size : {1024u, GLOB_StreamCore::DefaultBufferSize}) {
+        for (uint32_t size : {1024u, GLOB_StreamCore::DefaultBufferSize, 2 * GLOB_StreamCore::DefaultBufferSize}) {
             // A buffer's edge at each of them and 32 bytes either side, the
             // data decoded there; past 1024-byte edges at every offset, the
             // data's end found.
             std::vector<std::pair<size_t, uint32_t>> pads;
             for (size_t p = 0; p < 64; ++p)
-                for (size_t at : {start, ei, segment + 5000})
+                for (size_t at : {start, ei, start + shape.edge})
                     pads.push_back({(size * 64 - at + p - 32) % size, 2});
             for (size_t p = 0; p < 1024 && size == 1024u; ++p)
                 pads.push_back({p, 1});
@@ -286,13 +302,13 @@ TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
                     std::string data;
                     while (parser.Step()) {
                         const std::string op = parser.OperatorText();
-                        if (op == "ID")
+                        if (op == "ID" && data.empty())
                             data = ReadAll(parser.InlineImage().Stream(flags));
                         else if (!data.empty() || op == "EI")
                             after += op + " ";
                     }
                     after += parser.IsStopped() ? "stopped" : "end";
-                    EXPECT_EQ(after, ops);
+                    EXPECT_EQ(after, shape.ops);
                     if (flags == 1) {
                         EXPECT_TRUE(data == shape.data) << data.size() << " bytes of " << shape.data.size();
                     } else {
