@@ -293,16 +293,9 @@ private:
             long long first = 0;
             long long count = 0;
             const char* p = head;
-            while (QUtil::is_space(*p))
-                ++p;
-            if (!Digits(&p, &first) || !QUtil::is_space(*p))
+            if (!Number(&p, &first) || !QUtil::is_space(*p) || !Number(&p, &count))
                 throw Broken();
-            while (QUtil::is_space(*p))
-                ++p;
-            if (!Digits(&p, &count))
-                throw Broken();
-            while (QUtil::is_space(*p))
-                ++p;
+            SkipSpace(&p);
             m_input->seek(m_input->getLastOffset() + (p - head), SEEK_SET);
             for (long long i = 0; i < count; ++i) {
                 const char kind = RowKind(m_input->readLine(30), &first, i);
@@ -333,23 +326,27 @@ private:
     // of the subsection from *first.
     char RowKind(const std::string& row, const long long* first, long long i) {
         const char* p = row.c_str();
-        while (QUtil::is_space(*p))
-            ++p;
         long long offset = 0;
         long long generation = 0;
-        if (!Digits(&p, &offset) || !QUtil::is_space(*p))
+        if (!Number(&p, &offset) || !QUtil::is_space(*p) || !Number(&p, &generation) || !QUtil::is_space(*p))
             throw Broken();
-        while (QUtil::is_space(*p))
-            ++p;
-        if (!Digits(&p, &generation) || !QUtil::is_space(*p))
-            throw Broken();
-        while (QUtil::is_space(*p))
-            ++p;
+        SkipSpace(&p);
         if (*p != 'n' && *p != 'f')
             throw Broken();
         if (*p == 'n')
             Note(*first + i, generation);
         return *p;
+    }
+
+    static void SkipSpace(const char** p) {
+        while (QUtil::is_space(**p))
+            ++*p;
+    }
+
+    // The number after the white space at *p, moved past; as Digits.
+    static bool Number(const char** p, long long* value) {
+        SkipSpace(p);
+        return Digits(p, value);
     }
 
     // The digits at *p, moved past: none, or a value past 12 digits, fail.
