@@ -46,8 +46,8 @@ struct VDRW_EngineRec_ {
      * (where images are decoded), lost while one is under way. */
     int m_reading;
     VDRW_ReadingLoss m_loss;
-    /* Whether MuPDF said anything while it read or drew, and the last
-     * document of whose pages a reading or a drawing heard anything. */
+    /* Whether MuPDF said anything while it read, and the last document
+     * of whose pages a reading heard anything or a drawing lost some. */
     int m_heard;
     const pdf_document* m_heardIn;
 };
@@ -82,14 +82,12 @@ struct VDRW_PageListRec_ {
     int m_unread;
     char m_error[256];
     const pdf_document* m_document;
-    /* What the bands lost: the loss of the topmost band that lost any,
-     * and whether any band heard MuPDF say anything. Bands are drawn on
-     * several threads at once. */
+    /* What the bands lost: the loss of the topmost band that lost any.
+     * Bands are drawn on several threads at once. */
     pthread_mutex_t m_bandLock;
     int m_bandLost;
     int m_bandTop;
     char m_bandError[256];
-    int m_bandHeard;
 };
 
 static int g_faultSwitch;
@@ -203,11 +201,10 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     const char* lost;
     engine->m_reading = 0;
     lost = VDRW_EndReading(&engine->m_loss);
-    if (!lost && !engine->m_heard)
+    if (!lost)
         return;
     pthread_mutex_lock(&list->m_bandLock);
-    list->m_bandHeard |= engine->m_heard;
-    if (lost && (!list->m_bandLost || top < list->m_bandTop)) {
+    if (!list->m_bandLost || top < list->m_bandTop) {
         list->m_bandLost = 1;
         list->m_bandTop = top;
         snprintf(list->m_bandError, sizeof list->m_bandError, "%s", lost);
@@ -600,9 +597,11 @@ static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
-    /* Images are decoded as bands are drawn: what they said is heard of
-     * the document as what its reading said. */
-    if (list->m_bandHeard)
+    /* An image is decoded once for the document too: one that lost
+     * something is loaded afresh by the next reading, so that the next
+     * drawing hears its loss. Words that cost nothing are not worth it:
+     * bands that decode an image at once are told the store has it. */
+    if (list->m_bandLost)
         engine->m_heardIn = list->m_document;
     pthread_mutex_destroy(&list->m_bandLock);
     fz_drop_display_list(Context(engine), list->m_list);
