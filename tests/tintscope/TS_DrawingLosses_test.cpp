@@ -54,6 +54,21 @@ std::string TrueTypeText(const std::string& fontData) {
          Flate("", fontData)});
 }
 
+// A grey image drawn from Flate data, on the page or in a form.
+std::string ImagePage(const std::string& data, bool inForm) {
+    const std::string image = Flate("/Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceGray "
+                                    "/BitsPerComponent 8",
+                                    data);
+    const std::string draw = "q 80 0 0 80 10 10 cm /Im0 Do Q";
+    if (!inForm)
+        return TS_OnePage("/XObject << /Im0 5 0 R >>", draw, {image});
+    return TS_OnePage("/XObject << /X0 5 0 R >>", "/X0 Do",
+                      {VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                                      "/Resources << /XObject << /Im0 6 0 R >> >>",
+                                      draw),
+                       image});
+}
+
 std::string TjPage(const std::string& array) {
     return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET", {Helvetica("")});
 }
@@ -71,6 +86,15 @@ TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
         {"<< /Type /Font /Subtype /Type0 /BaseFont /Arial /Encoding /Identity-H /DescendantFonts [6 0 R] >>",
          "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Arial "
          "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>"});
+    std::string pixels;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            pixels += static_cast<char>((x * 7 + y * 3) % 256);
+    std::string cutImage = Deflated(pixels);
+    cutImage.resize(cutImage.size() * 2 / 3);
+    // Still a whole stream to zlib, but of fewer pixels than the image has.
+    std::string damagedImage = Deflated(pixels);
+    damagedImage.replace(damagedImage.size() / 2, 4, "\xff\xff\xff\xff");
     const struct {
         const char* name;
         std::string pdf;
@@ -93,6 +117,9 @@ TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
          true},
         {"TJ array holding a name", TjPage("[(Hello) -250 /X (World)]"), TjPage("[(Hello) -250 (World)]"), true},
         {"TJ array holding a boolean", TjPage("[(Hello) -250 true (World)]"), TjPage("[(Hello) -250 (World)]"), true},
+        {"image cut short", ImagePage(cutImage, false), ImagePage(Deflated(pixels), false), true},
+        {"image in a form cut short", ImagePage(cutImage, true), ImagePage(Deflated(pixels), true), true},
+        {"image damaged", ImagePage(damagedImage, false), ImagePage(Deflated(pixels), false), true},
         {"mask no gs sets",
          TS_OnePage("/ExtGState << /GS1 5 0 R >>", "0 0 0 1 k 10 10 50 50 re f",
                     {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, kGroup)}),

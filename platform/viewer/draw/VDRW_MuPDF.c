@@ -4,6 +4,7 @@
 
 #include <mupdf/fitz.h>
 #include <mupdf/pdf.h>
+#include <limits.h>
 #include <pthread.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -41,11 +42,12 @@ struct VDRW_EngineRec_ {
     /* MuPDF's first error message since the last ClearError. */
     int m_errorSeen;
     char m_error[256];
-    /* What the reading of a page's contents lost, while one is read. */
+    /* What the reading of a page's contents, or the drawing of a band
+     * (where images are decoded), lost while one is under way. */
     int m_reading;
     VDRW_ReadingLoss m_loss;
     /* Whether MuPDF said anything while it read, and the last document
-     * of whose pages a reading heard anything. */
+     * of whose pages a reading heard anything or a drawing lost some. */
     int m_heard;
     const pdf_document* m_heardIn;
 };
@@ -79,6 +81,13 @@ struct VDRW_PageListRec_ {
     /* The words of the first error that cost the reading some content. */
     int m_unread;
     char m_error[256];
+    const pdf_document* m_document;
+    /* What the bands lost: the loss of the topmost band that lost any.
+     * Bands are drawn on several threads at once. */
+    pthread_mutex_t m_bandLock;
+    int m_bandLost;
+    int m_bandTop;
+    char m_bandError[256];
 };
 
 static int g_faultSwitch;
@@ -150,7 +159,8 @@ static void Lock(void* user, int lock) { pthread_mutex_lock(&((Shared*)user)->m_
 static void Unlock(void* user, int lock) { pthread_mutex_unlock(&((Shared*)user)->m_locks[lock]); }
 
 /* MuPDF reports each error it throws here before unwinding, also those
- * that a display list catches and goes past. */
+ * that a display list catches and goes past. Each context has its own
+ * callbacks, its clones too, so a band hears only its own words. */
 static void KeepError(void* user, const char* message) {
     VDRW_Engine* engine = user;
     engine->m_heard |= engine->m_reading;
@@ -162,8 +172,8 @@ static void KeepError(void* user, const char* message) {
     snprintf(engine->m_error, sizeof engine->m_error, "%s", message ? message : "");
 }
 
-/* Only the reading of a page's contents listens: a warning may say what
- * the error before it cost. */
+/* Only the reading of a page's contents and the drawing of a band
+ * listen: a warning may say what the error before it cost. */
 static void HearWarning(void* user, const char* message) {
     VDRW_Engine* engine = user;
     engine->m_heard |= engine->m_reading;
@@ -174,6 +184,32 @@ static void HearWarning(void* user, const char* message) {
 static void ClearError(VDRW_Engine* engine) {
     engine->m_errorSeen = 0;
     engine->m_error[0] = 0;
+}
+
+/* A warning MuPDF takes for a repeat of the one before is not told, so
+ * none is kept from before. */
+static void StartListening(VDRW_Engine* engine) {
+    fz_flush_warnings(Context(engine));
+    VDRW_StartReading(&engine->m_loss);
+    engine->m_heard = 0;
+    engine->m_reading = 1;
+}
+
+/* What the drawing of the band from row top lost. Of the bands that lost
+ * something the topmost is kept, whichever thread came first. */
+static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
+    const char* lost;
+    engine->m_reading = 0;
+    lost = VDRW_EndReading(&engine->m_loss);
+    if (!lost)
+        return;
+    pthread_mutex_lock(&list->m_bandLock);
+    if (!list->m_bandLost || top < list->m_bandTop) {
+        list->m_bandLost = 1;
+        list->m_bandTop = top;
+        snprintf(list->m_bandError, sizeof list->m_bandError, "%s", lost);
+    }
+    pthread_mutex_unlock(&list->m_bandLock);
 }
 
 /* Settings of a context, its own after cloning too. */
@@ -479,17 +515,14 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             /* The cookie counts a skipped stray token as it counts the
              * rest of a stream left unread, and a form's, a pattern cell's
              * or a glyph's errors not at all: what was lost is judged from
-             * MuPDF's words. A warning MuPDF takes for a repeat of the one
-             * before is not told, so none is kept from before. */
-            fz_flush_warnings(ctx);
-            /* A font or a map is loaded once for the document, so only
-             * the first page to use it hears its errors: once a page of
-             * the document heard any, the next loads its own afresh. */
+             * MuPDF's words. */
+            /* A font, a map or an image is loaded once for the document,
+             * so only the first page to use it hears its errors: once a
+             * page of the document heard any, the next loads its own
+             * afresh. */
             if (engine->m_heardIn == document)
                 pdf_empty_store(ctx, document);
-            VDRW_StartReading(&engine->m_loss);
-            engine->m_heard = 0;
-            engine->m_reading = 1;
+            StartListening(engine);
             pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
             ReadingFault(ctx, &engine->m_cookie);
             fz_close_device(ctx, runRecorder);
@@ -504,6 +537,8 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             runs = NULL;
             result->m_unread = lost != NULL;
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
+            result->m_document = document;
+            pthread_mutex_init(&result->m_bandLock, NULL);
         }
     }
     fz_always(ctx) {
@@ -540,7 +575,16 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
     return list;
 }
 
-const char* VDRW_PageListError(const VDRW_PageList* list) { return list->m_unread ? list->m_error : NULL; }
+const char* VDRW_PageListError(const VDRW_PageList* list) {
+    VDRW_PageList* bands = (VDRW_PageList*)list; /* for its lock */
+    const char* lost;
+    if (list->m_unread)
+        return list->m_error;
+    pthread_mutex_lock(&bands->m_bandLock);
+    lost = list->m_bandLost ? list->m_bandError : NULL;
+    pthread_mutex_unlock(&bands->m_bandLock);
+    return lost;
+}
 
 static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
     for (int i = 0; i < plan->m_count; ++i)
@@ -553,6 +597,13 @@ static void ClearPlan(fz_context* ctx, ImagePlan* plan) {
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (!list)
         return;
+    /* An image is decoded once for the document too: one that lost
+     * something is loaded afresh by the next reading, so that the next
+     * drawing hears its loss. Words that cost nothing are not worth it:
+     * bands that decode an image at once are told the store has it. */
+    if (list->m_bandLost)
+        engine->m_heardIn = list->m_document;
+    pthread_mutex_destroy(&list->m_bandLock);
     fz_drop_display_list(Context(engine), list->m_list);
     VDRW_DropMaskRuns(Context(engine), list->m_runs);
     ClearPlan(Context(engine), &list->m_plan);
@@ -714,6 +765,8 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
     fz_var(device);
     SetStatus(status, VDRW_StatusOk, "");
     ClearPlan(ctx, &list->m_plan);
+    /* Large images are decoded here, ahead of the bands. */
+    StartListening(engine);
     fz_try(ctx) {
         const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
                                               (float)userToDevice->m_c, (float)userToDevice->m_d,
@@ -739,6 +792,7 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
     }
     fz_always(ctx) {
         t_plan = NULL;
+        HearBand(engine, list, INT_MIN);
         fz_drop_device(ctx, (fz_device*)device);
     }
     fz_catch(ctx) {
@@ -792,6 +846,7 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         SetStatus(status, VDRW_StatusAborted, "");
         return 0;
     }
+    StartListening(engine);
     fz_try(ctx) {
         const fz_matrix host = fz_make_matrix((float)userToDevice->m_a, (float)userToDevice->m_b,
                                               (float)userToDevice->m_c, (float)userToDevice->m_d,
@@ -812,6 +867,7 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     }
     fz_always(ctx) {
         t_plan = NULL;
+        HearBand(engine, list, band->m_y);
         fz_drop_device(ctx, snap);
         fz_drop_device(ctx, masks);
         fz_drop_device(ctx, device);

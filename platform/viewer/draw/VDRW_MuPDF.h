@@ -76,7 +76,10 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
  * contents some of them (VDRW_ReadingLoss.h), in a form, a pattern cell or
  * a glyph too; null when it lost nothing: when it read them whole, or only
  * skipped a stray token or an operator setting state, or drew text in a
- * substitute font. */
+ * substitute font. Images are decoded as the bands are drawn (and large
+ * ones as they are planned), judged by the same words: after the bands,
+ * when the reading lost nothing, the loss of the topmost band that lost
+ * something. Not while bands of the list are drawn. */
 const char* VDRW_PageListError(const VDRW_PageList* list);
 
 /* From any thread: the band the engine is drawing stops at its next

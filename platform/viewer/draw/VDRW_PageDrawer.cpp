@@ -164,7 +164,6 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     }));
     if (stopped)
         return VDRW_Drawn();
-    const char* unread = VDRW_PageListError(list.Get());
     const VDRW_Transform userToDevice = UserToDevice(drawing, space);
     // Each image is decoded as far as the whole drawing shows it, the same
     // part for every band.
@@ -207,6 +206,8 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     // Bands stopped from outside left their pixels as they were.
     if (VDRW_DrawingStopped())
         complete = false;
+    // Read once the bands are drawn: images are decoded as they are.
+    const char* unread = VDRW_PageListError(list.Get());
     return VDRW_Drawn{area.m_left, area.m_top, area.m_right, area.m_bottom, complete, unread ? unread : ""};
 }
 

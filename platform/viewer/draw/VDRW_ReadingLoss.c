@@ -40,6 +40,8 @@ static const struct {
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged"},
     {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short"},
     {"zlib error", kLost, "a compressed stream in it is damaged"},
+    /* Said as an image is decoded, whatever shortened its data. */
+    {"padding truncated image", kCutHere, "an image in it is short of its data"},
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn"},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn"},
     {"FT_", kLost, "a font it uses cannot be read"},

@@ -2,6 +2,7 @@
  * while reading them: MuPDF's interpreter goes past most errors and tells
  * only by its words whether it skipped an operator, substituted a font or
  * left the rest of a content stream, form, pattern cell or glyph undrawn.
+ * A band's drawing, where images are decoded, is judged the same way.
  *
  * Errors lose what they were met in, unless their words say they only
  * skipped an operator that sets state (gs, cs) naming a resource the file

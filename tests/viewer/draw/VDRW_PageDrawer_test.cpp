@@ -259,8 +259,8 @@ TEST_F(VDRW_PageDrawerTest, AnErrorTheReadingOfTheContentsWentPastComesBackWithT
     const std::string cell = "/PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 9 9] /XStep 9 /YStep 9";
     const std::string page = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 9] /Contents 4 0 R /Resources << "
                              "/Pattern << /P0 5 0 R >> >> >>";
-    const std::string rows[][2] = {{lost, "an inline image is short of its data"},
-                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "an inline image is short of its data"},
+    const std::string rows[][2] = {{lost, "an image in it is short of its data"},
+                                   {"/Pattern cs /P0 scn 0 0 9 9 re f", "an image in it is short of its data"},
                                    {"0 g 0 0 9 9 re f", ""}};
     for (const auto& row : rows) {
         VCOS_Store store;
@@ -352,5 +352,40 @@ TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
             EXPECT_TRUE(Contains(drawn.m_unread, row.lost)) << drawn.m_unread;
         else
             EXPECT_EQ(drawn.m_unread, "");
+    }
+}
+
+// Images are decoded as the bands are drawn, on several threads: an image
+// cut short over every band is said once a drawing, in the program's words,
+// by every drawing of the page, not only by the first to decode it.
+TEST_F(VDRW_PageDrawerTest, AnImageCutShortComesBackWithEveryDrawingOfItsBands) {
+    std::string pixels;
+    for (int i = 0; i < 64 * 64; ++i)
+        pixels += static_cast<char>(i * 7 % 256);
+    const std::string whole = Deflated(pixels);
+    for (const std::string& data : {whole.substr(0, whole.size() * 2 / 3), whole}) {
+        SCOPED_TRACE(data.size() == whole.size() ? "whole" : "cut");
+        const std::string image = VIEW_PdfStream(
+            "/Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceGray /BitsPerComponent 8 "
+            "/Filter /FlateDecode",
+            data);
+        VCOS_Store store;
+        const VCOS_DocId doc = VCOS_Reader::Read(
+            store,
+            VCOS_MakePdf("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 9 300] /Contents 4 0 R "
+                                      "/Resources << /XObject << /Im0 5 0 R >> >> >>",
+                                      VIEW_PdfStream("", "9 0 0 300 0 0 cm /Im0 Do"), image}),
+            "image.pdf");
+        VDRW_PageDrawer drawer(store);
+        drawer.SetThreads(4);
+        for (int drawing = 0; drawing < 2; ++drawing) {
+            VDRW_TestDib dib(9, 300);
+            const VDRW_Drawn drawn = drawer.Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, 300), dib.DC(),
+                                                 VDRW_Rect(0, 0, 9, 300), nullptr, nullptr);
+            EXPECT_TRUE(drawn.m_complete);
+            EXPECT_EQ(drawn.m_unread, data.size() == whole.size() ? "" : "a compressed stream in it is cut short")
+                << drawing;
+        }
     }
 }
