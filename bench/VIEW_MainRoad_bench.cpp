@@ -76,6 +76,10 @@
 // BM_FormsInOneDictionary: N forms named by one XObject dictionary, each
 // with resources of its own, drawn by the page; once, the same counters.
 // Each form costs the same whatever the dictionary's size.
+//
+// BM_DistinctMasksSetOnce: N graphics states, each with a mask of its own
+// whose group fills one 2 x 2 point square, each set once by gs; once, the
+// same counters. Each gs costs the same however many masks came before.
 #include "viewer/VIEW_AVDocs.h"
 #include "viewer/VIEW_DrawListener.h"
 #include "viewer/VIEW_Host.h"
@@ -725,6 +729,36 @@ void BM_FormsInOneDictionary(benchmark::State& state) {
     RunProgramOnce(state, FormsInOneDictionaryFile(forms), std::to_string(forms) + " forms");
 }
 BENCHMARK(BM_FormsInOneDictionary)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Masks distinct masks, each in a graphics state of its own set once by gs
+// over a 2 x 2 point square; each mask's group fills only that square, so
+// MuPDF's drawing of a mask stays small.
+std::string DistinctMasksSetOnceFile(int masks) {
+    std::string states, content;
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                        "", ""};
+    for (int i = 0; i < masks; ++i) {
+        const std::string at = std::to_string(i * 7 % 190) + " " + std::to_string(i * 13 % 190);
+        const std::string corner = std::to_string(i * 7 % 190 + 2) + " " + std::to_string(i * 13 % 190 + 2);
+        objects.push_back(VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [" + at + " " + corner +
+                                             "] /Group << /S /Transparency /CS /DeviceGray >> /Resources << >>",
+                                         std::to_string(0.2 + 0.6 * i / masks) + " g " + at + " 2 2 re f"));
+        objects.push_back("<< /Type /ExtGState /SMask << /S /Luminosity /G " + std::to_string(5 + 2 * i) +
+                          " 0 R >> >>");
+        states += "/GS" + std::to_string(i) + " " + std::to_string(6 + 2 * i) + " 0 R ";
+        content += "q /GS" + std::to_string(i) + " gs 0.2 0.7 0 0 k " + at + " 2 2 re f Q\n";
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /ExtGState << " +
+                 states + ">> >> >>";
+    objects[3] = VIEW_PdfStream("", content);
+    return VIEW_PdfFile(objects);
+}
+
+void BM_DistinctMasksSetOnce(benchmark::State& state) {
+    const int masks = static_cast<int>(state.range(0));
+    RunProgramOnce(state, DistinctMasksSetOnceFile(masks), std::to_string(masks) + " masks set once each");
+}
+BENCHMARK(BM_DistinctMasksSetOnce)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The page of range(0) one-pixel gray inline images at 150 dpi; beside the
 // totals, what each image costs.

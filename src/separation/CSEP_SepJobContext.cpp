@@ -22,7 +22,7 @@ public:
     CSEP_SlicedFunctions m_slicedFunctions;
     CSEP_NestedSeparations m_nestedSeparations;
     CSEP_SoftMaskGroup m_softMaskGroups;
-    std::vector<GLOB_Object> m_masksSet;
+    CSEP_ObjectSet m_masksSet;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -70,15 +70,11 @@ CSEP_NestedSeparations& CSEP_SepJobContext::NestedSeparations() const { return m
 
 CSEP_SoftMaskGroup& CSEP_SepJobContext::SoftMaskGroups() const { return m_core->m_softMaskGroups; }
 
-void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) {
-    std::vector<GLOB_Object>& set = m_core->m_masksSet;
-    if (std::find(set.begin(), set.end(), extGState) == set.end())
-        set.push_back(extGState);
-}
+void CSEP_SepJobContext::NoteMaskSet(const GLOB_Object& extGState) { m_core->m_masksSet.Insert(extGState); }
 
-const std::vector<GLOB_Object>& CSEP_SepJobContext::MasksSet() const { return m_core->m_masksSet; }
+const CSEP_ObjectSet& CSEP_SepJobContext::MasksSet() const { return m_core->m_masksSet; }
 
-void CSEP_SepJobContext::ForgetMasksSet() { m_core->m_masksSet.clear(); }
+void CSEP_SepJobContext::ForgetMasksSet() { m_core->m_masksSet.Clear(); }
 
 void CSEP_SepJobContext::SetCancelMgr(const GLIB_CancelMgr& cancelMgr) { m_core->m_meter.SetCancelMgr(cancelMgr); }
 

@@ -19,6 +19,7 @@
 #include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_NestedSeparations.h"
+#include "separation/CSEP_ObjectSet.h"
 #include "separation/CSEP_SlicedFunctions.h"
 #include "separation/CSEP_SoftMaskGroup.h"
 #include "separation/CSEP_TempFile.h"
@@ -112,7 +113,7 @@ public:
     // content, or of what it draws, set: the page's transparency note names
     // no mask that is never in force. Forgotten at the next page.
     void NoteMaskSet(const GLOB_Object& extGState);
-    const std::vector<GLOB_Object>& MasksSet() const;
+    const CSEP_ObjectSet& MasksSet() const;
     void ForgetMasksSet();
 
     // The job keeps the file (and so an external stream's file on disk)

@@ -4,7 +4,6 @@
 #include "GLOB/GLOB_Dict.h"
 #include "separation/CSEP_SepJobContext.h"
 
-#include <algorithm>
 #include <cmath>
 #include <sstream>
 
@@ -33,7 +32,7 @@ std::string BlendEffect(const GLOB_Name& mode) {
 }  // namespace
 
 void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources,
-                                      const std::vector<GLOB_Object>& masksSet) {
+                                      const CSEP_ObjectSet& masksSet) {
     CSEP_TransparencyFinder finder;
     const std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
     if (!construct.empty())
@@ -48,9 +47,9 @@ bool CSEP_TransparencyFinder::HoldsMask(const GLOB_Object& extGState) {
 }
 
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources,
-                                                    const std::vector<GLOB_Object>& masksSet) {
+                                                    const CSEP_ObjectSet& masksSet) {
     m_masksSet = &masksSet;
-    m_entered.clear();
+    m_entered.Clear();
     m_effect.clear();
     return InResources(resources, 0);
 }
@@ -95,7 +94,7 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
         m_effect = BlendEffect(mode.AsName());
         return Describe("ExtGState", name, std::string("BM /") + mode.AsName().CStr());
     }
-    if (HoldsMask(dict) && std::find(m_masksSet->begin(), m_masksSet->end(), dict) != m_masksSet->end()) {
+    if (HoldsMask(dict) && m_masksSet->Holds(dict)) {
         m_effect = "its plates apply the same mask to every ink";
         return Describe("ExtGState", name, "SMask");
     }
@@ -139,9 +138,7 @@ std::string CSEP_TransparencyFinder::InFont(const GLOB_Name&, const GLOB_Object&
 }
 
 std::string CSEP_TransparencyFinder::Enter(const GLOB_Object& object, uint32_t depth) {
-    if (depth >= CSEP_SepJobContext::MaxNesting ||
-        std::find(m_entered.begin(), m_entered.end(), object) != m_entered.end())
+    if (depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(object))
         return std::string();
-    m_entered.push_back(object);
     return InResources(object.DictGet(GLOB_Name("Resources")), depth + 1);
 }

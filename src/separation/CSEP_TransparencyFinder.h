@@ -22,10 +22,10 @@
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
+#include "separation/CSEP_ObjectSet.h"
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 class CSEP_TransparencyFinder {
 public:
@@ -33,7 +33,7 @@ public:
     // "ExtGState GS0 with ca 0.5", "Form Fm0 with a transparency group";
     // empty when the resources hold none.
     // masksSet: the graphics states holding a mask that a gs set.
-    std::string FirstConstruct(const GLOB_Object& resources, const std::vector<GLOB_Object>& masksSet);
+    std::string FirstConstruct(const GLOB_Object& resources, const CSEP_ObjectSet& masksSet);
     // What the plates make of the construct FirstConstruct named: "its
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
     // "its plates blend each ink alone, so this mode paints only where
@@ -44,7 +44,7 @@ public:
     // Logs the warning "uses transparency (<first construct>); <effect>"
     // when the page's resources hold one (the program prints it after the
     // page's name).
-    static void WarnFor(const CPDF_ResourcesDict& pageResources, const std::vector<GLOB_Object>& masksSet);
+    static void WarnFor(const CPDF_ResourcesDict& pageResources, const CSEP_ObjectSet& masksSet);
     // An ExtGState whose "SMask" is not /None.
     static bool HoldsMask(const GLOB_Object& extGState);
 
@@ -62,7 +62,7 @@ private:
     // The object's own "Resources", once per object.
     std::string Enter(const GLOB_Object& object, uint32_t depth);
 
-    std::vector<GLOB_Object> m_entered;
-    const std::vector<GLOB_Object>* m_masksSet = nullptr;
+    CSEP_ObjectSet m_entered;
+    const CSEP_ObjectSet* m_masksSet = nullptr;
     std::string m_effect;
 };

@@ -52,7 +52,7 @@ TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
             resources.PutPath(stream.first, NewStreamObject(doc, stream.second, ""));
         // A gs sets whatever graphics state is named A.
         const GLOB_Object states = resources.DictGet(GLOB_Name("ExtGState"));
-        const std::vector<GLOB_Object> set = {states.IsDict() ? states.DictGet(GLOB_Name("A")) : GLOB_Object()};
+        const CSEP_ObjectSet set = {states.IsDict() ? states.DictGet(GLOB_Name("A")) : GLOB_Object()};
         EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, set), c.construct);
     }
 }
