@@ -46,9 +46,8 @@ struct VDRW_EngineRec_ {
      * (where images are decoded), lost while one is under way. */
     int m_reading;
     VDRW_ReadingLoss m_loss;
-    /* Whether MuPDF said anything while it read, and the last document
-     * of whose pages a reading heard anything or a drawing lost some. */
-    int m_heard;
+    /* The last document of whose pages a reading or a drawing lost
+     * something. */
     const pdf_document* m_heardIn;
 };
 
@@ -163,7 +162,6 @@ static void Unlock(void* user, int lock) { pthread_mutex_unlock(&((Shared*)user)
  * callbacks, its clones too, so a band hears only its own words. */
 static void KeepError(void* user, const char* message) {
     VDRW_Engine* engine = user;
-    engine->m_heard |= engine->m_reading;
     if (engine->m_reading)
         VDRW_HearError(&engine->m_loss, message);
     if (engine->m_errorSeen)
@@ -176,7 +174,6 @@ static void KeepError(void* user, const char* message) {
  * listen: a warning may say what the error before it cost. */
 static void HearWarning(void* user, const char* message) {
     VDRW_Engine* engine = user;
-    engine->m_heard |= engine->m_reading;
     if (engine->m_reading)
         VDRW_HearWarning(&engine->m_loss, message);
 }
@@ -191,7 +188,6 @@ static void ClearError(VDRW_Engine* engine) {
 static void StartListening(VDRW_Engine* engine) {
     fz_flush_warnings(Context(engine));
     VDRW_StartReading(&engine->m_loss);
-    engine->m_heard = 0;
     engine->m_reading = 1;
 }
 
@@ -518,8 +514,8 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * MuPDF's words. */
             /* A font, a map or an image is loaded once for the document,
              * so only the first page to use it hears its errors: once a
-             * page of the document heard any, the next loads its own
-             * afresh. */
+             * page of the document lost something, the next loads its own
+             * afresh. Words that cost nothing are not worth a reload. */
             if (engine->m_heardIn == document)
                 pdf_empty_store(ctx, document);
             StartListening(engine);
@@ -528,9 +524,9 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
             engine->m_reading = 0;
-            if (engine->m_heard)
-                engine->m_heardIn = document;
             lost = VDRW_EndReading(&engine->m_loss);
+            if (lost)
+                engine->m_heardIn = document;
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
             result->m_runs = runs;
