@@ -73,6 +73,11 @@
 // transparency group or without its Group; three runs each, the same
 // counters. The group is masked once, so its time hardly grows with N.
 //
+// BM_PatternInKnockoutGroup: one group form, knocking out or not, that
+// fills a 180-pt square with a pattern of N cells, each a black square at
+// alpha 0.5; three runs each, the same counters. The pattern is one mark to
+// the group, so its time grows with N, not with N times the square's area.
+//
 // BM_FormsInOneDictionary: N forms named by one XObject dictionary, each
 // with resources of its own, drawn by the page; once, the same counters.
 // Each form costs the same whatever the dictionary's size.
@@ -698,6 +703,45 @@ BENCHMARK(BM_GroupFormUnderAMask)
     ->Args({100, 2000, 0})
     ->Args({2000, 2000, 0})
     ->Args({2000, 2000, 1})
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A group form, knocking out or not, filling 180 x 180 pt with a pattern of
+// columns x rows cells, each painting a black square at alpha 0.5 over
+// most of the cell.
+std::string PatternInKnockoutGroupFile(int columns, int rows, bool knockout) {
+    const double xstep = 180.0 / columns, ystep = 180.0 / rows;
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /XObject << /Fm0 5 "
+         "0 R >> >> >>",
+         VIEW_PdfStream("", "/Fm0 Do"),
+         VIEW_PdfStream(std::string("/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency") +
+                            (knockout ? " /K true" : "") + " >> /Resources << /Pattern << /P0 6 0 R >> >>",
+                        "/Pattern cs /P0 scn 10 10 180 180 re f"),
+         VIEW_PdfStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 " +
+                            std::to_string(xstep) + " " + std::to_string(ystep) + "] /XStep " + std::to_string(xstep) +
+                            " /YStep " + std::to_string(ystep) +
+                            " /Matrix [1 0 0 1 10 10] /Resources << /ExtGState << /A << /ca 0.5 >> >> >>",
+                        "/A gs 0 0 0 1 k 0 0 " + std::to_string(xstep * 0.8) + " " + std::to_string(ystep * 0.8) +
+                            " re f")});
+}
+
+void BM_PatternInKnockoutGroup(benchmark::State& state) {
+    const int cells = static_cast<int>(state.range(0));
+    const bool knockout = state.range(1) != 0;
+    const int columns = static_cast<int>(std::ceil(std::sqrt(cells))), rows = (cells + columns - 1) / columns;
+    RunProgramOnce(state, PatternInKnockoutGroupFile(columns, rows, knockout),
+                   std::to_string(columns) + " x " + std::to_string(rows) + " cells" +
+                       (knockout ? ", knockout" : ", not knocking out"));
+}
+BENCHMARK(BM_PatternInKnockoutGroup)
+    ->Args({10, 1})
+    ->Args({100, 1})
+    ->Args({1000, 1})
+    ->Args({10000, 1})
+    ->Args({10000, 0})
     ->Iterations(3)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

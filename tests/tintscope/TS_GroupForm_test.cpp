@@ -64,4 +64,65 @@ TEST_F(TS_ProgramTest, AGroupFormIsComposedAsAWholeAsBothPeersDrawIt) {
     }
 }
 
+// A 192-point page whose group form of entries fills it with a pattern of
+// 48-point cells, each painting two 24-point black squares at alpha 0.5
+// that overlap by 12 points; edges lie on pixel edges.
+std::string PatternGroupPage(const std::string& entries) {
+    const std::string form = "/Pattern cs /P0 scn 0 0 192 192 re f";
+    const std::string cell = "/A gs 0 0 0 1 k 0 0 24 24 re f 12 12 24 24 re f";
+    return TS_SquarePage(192, "/XObject << /Fm0 5 0 R >>", "/Fm0 Do",
+                         {"<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency " +
+                              entries + " >> /Resources << /Pattern << /P0 6 0 R >> >> /Length " +
+                              std::to_string(form.size()) + " >>\nstream\n" + form + "\nendstream",
+                          "<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 48 48] "
+                          "/XStep 48 /YStep 48 /Resources << /ExtGState << /A << /ca 0.5 >> >> >> /Length " +
+                              std::to_string(cell.size()) + " >>\nstream\n" + cell + "\nendstream"});
+}
+
+// A pattern is one mark to the group it paints in: its cell's squares
+// composite with each other, so a knockout group leaves 0.75 where they
+// overlap, as tiffsep draws it, not the last square's 0.5.
+TEST_F(TS_ProgramTest, APatternIsOneMarkToTheKnockoutGroupItPaints) {
+    const struct {
+        const char* what;
+        const char* entries;
+    } groups[] = {
+        {"a knockout group", "/K true"},
+        {"an isolated knockout group", "/I true /K true"},
+        {"a group that does not knock out", ""},
+    };
+    // Points of one cell (pattern space) and the Black they take.
+    const struct {
+        const char* what;
+        double x, y;
+        int black;
+    } points[] = {
+        {"the first square", 6, 6, 128}, {"the overlap", 18, 18, 191}, {"the second square", 30, 30, 128},
+        {"outside the squares", 42, 42, 0}, {"beside the squares", 42, 6, 0},
+    };
+    for (const auto& group : groups) {
+        SCOPED_TRACE(group.what);
+        const std::string file = WriteFile("pattern.pdf", PatternGroupPage(group.entries));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const GrayPlate ours = TS_ReadPlatePng(m_out.File("plate-3-Black.png"));
+        const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
+        const auto peer = tiffsep.find("Black");
+        ASSERT_NE(peer, tiffsep.end());
+        for (const GrayPlate* plate : {&ours, &peer->second}) {
+            ASSERT_EQ(plate->width, 400);
+            ASSERT_EQ(plate->height, 400);
+        }
+        TS_ExpectNearMutool(ours, peer->second, 0.99);
+        for (int cell = 0; cell < 16; ++cell)
+            for (const auto& point : points) {
+                const double x = cell % 4 * 48 + point.x, y = cell / 4 * 48 + point.y;
+                const int px = static_cast<int>(x * kDpi / 72), py = static_cast<int>((192 - y) * kDpi / 72);
+                SCOPED_TRACE(std::string(point.what) + " of cell " + std::to_string(cell));
+                EXPECT_NEAR(255 - ours.At(px, py), point.black, 8);
+                EXPECT_NEAR(255 - peer->second.At(px, py), point.black, 8) << "tiffsep";
+            }
+    }
+}
+
 }  // namespace

@@ -29,6 +29,11 @@ typedef struct SnapDevice {
     fz_default_colorspaces* m_spaces; /* the page's, for a pattern left to the tiling */
     int m_cellWhite; /* a mark of the cell being recorded may paint white */
     int m_cellBlends; /* a group of the cell being recorded has a blend mode */
+    /* Groups and masks open on the device behind, innermost in bit 0 of
+     * m_knockouts where it knocks out; past 64 deep, every one is taken
+     * to. */
+    int m_groups;
+    uint64_t m_knockouts;
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -248,21 +253,50 @@ static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matri
 
 static void PopClip(fz_context* ctx, fz_device* dev) { fz_pop_clip(ctx, Target(dev)); }
 
+static void OpenGroup(fz_device* dev, int knockout) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (Recording(dev))
+        return;
+    ++snap->m_groups;
+    snap->m_knockouts = snap->m_knockouts << 1 | (knockout ? 1 : 0);
+}
+
+static void CloseGroup(fz_device* dev) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (Recording(dev) || snap->m_groups == 0)
+        return;
+    --snap->m_groups;
+    snap->m_knockouts = snap->m_knockouts >> 1 | (snap->m_groups >= 64 ? (uint64_t)1 << 63 : 0);
+}
+
+static int InKnockout(const SnapDevice* snap) {
+    return snap->m_groups > 64 || (snap->m_groups > 0 && (snap->m_knockouts & 1));
+}
+
+/* A mask's content is drawn apart from the group it masks in. */
 static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminosity, fz_colorspace* cs,
                       const float* bc, fz_color_params params) {
     fz_begin_mask(ctx, Target(dev), area, luminosity, cs, bc, params);
+    OpenGroup(dev, 0);
 }
 
-static void EndMask(fz_context* ctx, fz_device* dev) { fz_end_mask(ctx, Target(dev)); }
+static void EndMask(fz_context* ctx, fz_device* dev) {
+    CloseGroup(dev);
+    fz_end_mask(ctx, Target(dev));
+}
 
 static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,
                        int knockout, int blendmode, float alpha) {
     if (Recording(dev) && blendmode != FZ_BLEND_NORMAL)
         ((SnapDevice*)dev)->m_cellBlends = 1;
     fz_begin_group(ctx, Target(dev), area, cs, isolated, knockout, blendmode, alpha);
+    OpenGroup(dev, knockout);
 }
 
-static void EndGroup(fz_context* ctx, fz_device* dev) { fz_end_group(ctx, Target(dev)); }
+static void EndGroup(fz_context* ctx, fz_device* dev) {
+    CloseGroup(dev);
+    fz_end_group(ctx, Target(dev));
+}
 
 static int BeginTile(fz_context* ctx, fz_device* dev, fz_rect area, fz_rect view, float xstep, float ystep,
                      fz_matrix ctm, int id) {
@@ -373,7 +407,16 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     const fz_matrix m = tile.m_ctm;
     const int64_t columns = (int64_t)cells.m_columns, rows = (int64_t)cells.m_rows;
     fz_path* box = NULL;
+    /* A pattern is one mark to a knockout group: its cells, drawn one by
+     * one there, would knock out each other's edges, each at the cost of
+     * the group's whole area. */
+    const int oneMark = InKnockout(snap);
     fz_var(box);
+    if (oneMark) {
+        const fz_rect area = fz_intersect_rect(fz_transform_rect(tile.m_area, tile.m_ctm), snap->m_scissor);
+        fz_begin_group(ctx, snap->m_target, area, NULL, 1, 0, FZ_BLEND_NORMAL, 1);
+        OpenGroup(&snap->m_super, 0);
+    }
     ++snap->m_inCells;
     fz_try(ctx) {
         if (!InsideItsBox(ctx, cell, tile)) {
@@ -389,6 +432,10 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     fz_always(ctx) {
         --snap->m_inCells;
         fz_drop_path(ctx, box);
+        if (oneMark) {
+            CloseGroup(&snap->m_super);
+            fz_end_group(ctx, snap->m_target);
+        }
     }
     fz_catch(ctx) fz_rethrow(ctx);
 }
