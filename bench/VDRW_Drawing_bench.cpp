@@ -6,7 +6,6 @@
 // drawn again in every band; and how long a drawing takes to end once the
 // cancel procedure answers true.
 #include <benchmark/benchmark.h>
-#include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Deflated.h"
 #include "viewer/cos/VCOS_Reader.h"
 #include "viewer/cos/VCOS_Store.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
@@ -112,15 +112,6 @@ BENCHMARK(BM_DrawPage300)
     ->ArgsProduct({{0, 1}, {1, 2, 4, 8}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
-
-std::string Deflated(const std::string& plain) {
-    uLongf size = compressBound(static_cast<uLong>(plain.size()));
-    std::string data(size, '\0');
-    compress(reinterpret_cast<Bytef*>(&data[0]), &size, reinterpret_cast<const Bytef*>(plain.data()),
-             static_cast<uLong>(plain.size()));
-    data.resize(size);
-    return data;
-}
 
 // A letter page of count distinct 16 × 16 grey Flate images in a grid,
 // each cut to two thirds of its data when cut: MuPDF then says so as every
