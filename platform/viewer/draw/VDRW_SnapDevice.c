@@ -391,6 +391,8 @@ static int ByCell(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile
  * mode of the mark its pattern paints, which MuPDF also puts around each
  * mark of the cell; drawn onto the band, they would blend with it as many
  * times (white under Multiply over grey comes out grey squared). */
+static void DrawCells(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, VDRW_CellRange cells);
+
 static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, int white, int blends) {
     VDRW_CellRange cells;
     const double count = VDRW_TileCells(tile.m_area, tile.m_view, tile.m_xstep, tile.m_ystep, tile.m_ctm,
@@ -404,14 +406,20 @@ static void DrawTiles(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
         return;
     }
     __atomic_add_fetch(&g_patternsByCell, 1, __ATOMIC_RELAXED);
+    DrawCells(ctx, snap, cell, tile, cells);
+}
+
+/* The cells of a pattern drawn one by one. */
+static void DrawCells(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, Tile tile, VDRW_CellRange cells) {
     const fz_matrix m = tile.m_ctm;
     const int64_t columns = (int64_t)cells.m_columns, rows = (int64_t)cells.m_rows;
     fz_path* box = NULL;
     /* A pattern is one mark to a knockout group: its cells, drawn one by
      * one there, would knock out each other's edges, each at the cost of
      * the group's whole area. */
-    const int oneMark = InKnockout(snap);
+    int oneMark = InKnockout(snap);
     fz_var(box);
+    fz_var(oneMark);
     if (oneMark) {
         const fz_rect area = fz_intersect_rect(fz_transform_rect(tile.m_area, tile.m_ctm), snap->m_scissor);
         fz_begin_group(ctx, snap->m_target, area, NULL, 1, 0, FZ_BLEND_NORMAL, 1);
