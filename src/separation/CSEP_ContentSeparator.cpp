@@ -102,18 +102,12 @@ void CSEP_ContentSeparator::RecordUse(uint32_t category, const char* key, const 
         m_pResourceCache->Put(category, name.AsName(), CSEP_Resource(value));
 }
 
-void CSEP_ContentSeparator::NoteMaskSet() {
+GLOB_Object CSEP_ContentSeparator::ExtGStateSet() {
     const GLOB_Object name = Parser().Operands().Top();
-    const GLOB_Object value =
-        name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
-    if (CSEP_TransparencyFinder::HoldsMask(value))
-        m_job.NoteMaskSet(value);
+    return name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
 }
 
-bool CSEP_ContentSeparator::WriteSoftMaskState() {
-    const GLOB_Object name = Parser().Operands().Top();
-    const GLOB_Object value =
-        name.IsName() && m_resources.Dict().IsDict() ? m_resources.ExtGState(name.AsName()) : GLOB_Object();
+bool CSEP_ContentSeparator::WriteSoftMaskState(const GLOB_Object& value) {
     if (!CSEP_SoftMaskGroup::DrawsGroup(value))
         return false;
     // A group that sets every colour it paints with keeps its one mask.
@@ -123,6 +117,7 @@ bool CSEP_ContentSeparator::WriteSoftMaskState() {
     const CPDF_GraphicsState state = Parser().GraphicsState();
     const std::string key = ColorStateKey(state, taken);
     const uint32_t category = CSEP_ResourceCache::ExtGStateCategory;
+    const GLOB_Object name = Parser().Operands().Top();
     GLOB_Name variant = m_pResourceCache->FindVariant(category, name.AsName(), key);
     if (variant.IsEmpty()) {
         variant = m_pResourceCache->NewName(category);
@@ -598,14 +593,17 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
 
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     switch (op) {
-    case Op::Op_gs:
+    case Op::Op_gs: {
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
-        NoteMaskSet();
-        if (WriteSoftMaskState())
+        const GLOB_Object state = ExtGStateSet();
+        if (CSEP_TransparencyFinder::HoldsMask(state))
+            m_job.NoteMaskSet(state);
+        if (WriteSoftMaskState(state))
             return;
         RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         break;
+    }
     case Op::Op_Tf:
         RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
         break;

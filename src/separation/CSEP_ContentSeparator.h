@@ -165,11 +165,11 @@ private:
     void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
     // The resource a gs or Tf names, under its own name.
     void RecordUse(uint32_t category, const char* key, const GLOB_Object& name);
-    // gs with its variant's name, when its ExtGState's soft mask draws a
-    // group; false, nothing written, for any other.
-    bool WriteSoftMaskState();
-    // Tells the job when the gs operator sets a soft mask.
-    void NoteMaskSet();
+    // The ExtGState a gs names, Null where the resources lack it.
+    GLOB_Object ExtGStateSet();
+    // gs with its variant's name, when value's soft mask draws a group;
+    // false, nothing written, for any other.
+    bool WriteSoftMaskState(const GLOB_Object& value);
     // The part of state a group taking those sides (CSEP_GroupInheritance)
     // is drawn in: as bytes for finding its variant, and as a state.
     static std::string ColorStateKey(const CPDF_GraphicsState& state, uint32_t taken);
