@@ -238,20 +238,23 @@ public:
 private:
     // The offset the last "startxref" of the file's last 1,054 bytes that
     // a number follows names, as qpdf finds it: a damaged last one leaves
-    // an earlier one standing.
+    // an earlier one standing. qpdf's search reads a bad token, such as a
+    // stray ")", as one that is not a number, and passes over it.
     long long StartXref() {
         constexpr size_t Tail = 1054;
         const size_t from = m_bytes.size() > Tail ? m_bytes.size() - Tail : 0;
         for (size_t at = m_bytes.rfind("startxref"); at != std::string::npos && at >= from;
              at = at == 0 ? std::string::npos : m_bytes.rfind("startxref", at - 1)) {
             m_input->seek(static_cast<qpdf_offset_t>(at), SEEK_SET);
-            if (!m_tokenizer.readToken(m_input, "").isWord("startxref"))
+            if (!m_tokenizer.readToken(m_input, "", /*allow_bad=*/true).isWord("startxref"))
                 continue;
-            const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "");
+            const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "", /*allow_bad=*/true);
             if (!token.isInteger())
                 continue;
-            // qpdf finds no section at 0 and rebuilds its table.
-            const long long offset = Value(token);
+            // qpdf reads "+941" as 941, and finds no section at 0 and
+            // rebuilds its table.
+            const std::string& digits = token.getValue();
+            const long long offset = digits[0] == '+' ? Value(digits.substr(1)) : Value(token);
             if (offset == 0)
                 throw Broken();
             return offset;
