@@ -22,17 +22,34 @@ std::string TempFolder() {
     return tmp && *tmp ? tmp : "/tmp";
 }
 
-// The options that choose what is rendered, before the file's path.
+// text as a PostScript string.
+std::string PostScriptString(const std::string& text) {
+    std::string string = "(";
+    for (char c : text)
+        string += c == '(' || c == ')' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+    return string + ")";
+}
+
+// The options that choose what is rendered, before the file's path. A range
+// of pages is run by the PDF interpreter's own page loop, not -dFirstPage or
+// -dLastPage: under those, tiffsep leaves every spot plate blank on a page
+// with transparency that it draws in bands.
 std::vector<std::string> With(const GhostscriptPages& pages, std::vector<std::string> arguments) {
     const std::string path = arguments.back();
     arguments.pop_back();
     if (pages.m_useCropBox)
         arguments.push_back("-dUseCropBox");
-    if (pages.m_first > 0)
-        arguments.push_back("-dFirstPage=" + std::to_string(pages.m_first));
-    if (pages.m_last > 0)
-        arguments.push_back("-dLastPage=" + std::to_string(pages.m_last));
-    arguments.push_back(path);
+    if (pages.m_first <= 0 && pages.m_last <= 0) {
+        arguments.push_back(path);
+        return arguments;
+    }
+    // A last page past the file's stops at its last, as -dLastPage does.
+    const std::string last =
+        pages.m_last > 0 ? std::to_string(pages.m_last) + " pdfpagecount 2 copy gt { exch } if pop" : "pdfpagecount";
+    arguments.push_back("--permit-file-read=" + path);
+    arguments.push_back("-c");
+    arguments.push_back(PostScriptString(path) + " (r) file runpdfbegin " +
+                        std::to_string(std::max(pages.m_first, 1)) + " " + last + " dopdfpages runpdfend");
     return arguments;
 }
 
