@@ -1,6 +1,7 @@
 #include "separation/CSEP_ValueKey.h"
 
 #include "CSEP_TestUtil.h"
+#include "GLOB/GLOB_Array.h"
 
 // Objects made apart share a key exactly when a reader would take them for
 // one value: entry order aside, an indirect object by itself alone.
