@@ -148,18 +148,25 @@ void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words) {
 }
 
 const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check, void* user) {
-    const VDRW_HeardLoss* first = NULL;
+    int after = 0;
     JudgePending(loss);
     if (loss->m_rest.m_order)
         return loss->m_rest.m_words;
-    for (int i = 0; i < VDRW_CheckCount; ++i) {
-        const VDRW_HeardLoss* heard = &loss->m_losses[i];
-        if (heard->m_order == 0 || (first && first->m_order < heard->m_order))
-            continue;
-        if (i == VDRW_CheckNone || !check || check(user, (VDRW_LossCheckKind)i))
-            first = heard;
+    /* In the order heard: a check is asked only of a loss that may be the
+     * first. */
+    for (;;) {
+        int next = -1;
+        for (int i = 0; i < VDRW_CheckCount; ++i) {
+            const int order = loss->m_losses[i].m_order;
+            if (order > after && (next < 0 || order < loss->m_losses[next].m_order))
+                next = i;
+        }
+        if (next < 0)
+            return NULL;
+        if (next == VDRW_CheckNone || !check || check(user, (VDRW_LossCheckKind)next))
+            return loss->m_losses[next].m_words;
+        after = loss->m_losses[next].m_order;
     }
-    return first ? first->m_words : NULL;
 }
 
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss) { return VDRW_EndReadingChecked(loss, NULL, NULL); }

@@ -91,8 +91,10 @@ TEST(VDRW_ReadingLoss, WordsThatMayCostNothingAreCheckedAgainstTheDocument) {
         {"a bad token among operands", {stray}, true, false, dropped, {VDRW_CheckOperands}},
         {"Flate data lacking only their check", {premature}, false, false, "", {VDRW_CheckFlate}},
         {"Flate data cut inside a block", {premature}, false, true, cut, {VDRW_CheckFlate}},
-        {"a harmless token, then a cut stream", {stray, premature}, false, true, cut,
-         {VDRW_CheckOperands, VDRW_CheckFlate}},
+        // The error is judged after the warning that follows it.
+        {"a harmless token, then a cut stream", {stray, premature}, false, true, cut, {VDRW_CheckFlate}},
+        {"a harmless token, then a whole stream", {stray, premature}, false, false, "",
+         {VDRW_CheckFlate, VDRW_CheckOperands}},
         {"a cut stream, then a harmless token", {premature, stray}, false, true, cut, {VDRW_CheckFlate}},
         {"a loss that needs no check comes first: none asked",
          {{true, "FT_New_Memory_Face(Arial): unknown file format"}, stray}, true, false,
