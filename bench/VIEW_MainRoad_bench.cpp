@@ -62,6 +62,12 @@
 // The same run and counters: the group and what it borrows are drawn once,
 // so both should grow at most linearly in N.
 //
+// BM_FormsLendingTheirOwnResources: N forms, each with a resources
+// dictionary of its own (equal to the others) lending them to one shared
+// luminosity mask whose group has none and is KB long; the same run and
+// counters. Equal dictionaries share one copy of the group, so the peak
+// does not grow with KB times N.
+//
 // BM_SoftMaskGroupSize: one luminosity mask whose group fills in the colour
 // in force and holds KB kilobytes of comment lines, Flate-compressed, set
 // under N fill colours, each followed by a short stroke; the same run and
@@ -653,6 +659,53 @@ BENCHMARK(BM_FormsSettingOneMask)
     ->Args({400, 60, 0})
     ->Args({2000, 60, 0})
     ->Args({150, 1, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// N forms, each with resources of its own naming /GS0, a luminosity mask
+// of one shared group without resources, KB long, that paints in the
+// Separation /CS0 it borrows, and /CS0 itself: equal dictionaries made
+// apart, as make-forms-each-lending-their-own-resources-to-one-mask.py
+// writes them. Each form strokes one short black line under the mask.
+std::string FormsLendingTheirOwnResourcesFile(int forms, int kb) {
+    std::string group = "/CS0 cs 1 scn 0 0 600 800 re f\n";
+    for (int k = 0; k < kb * 1024 / 52; ++k)
+        group += "% a comment line that pads the group's content out\n";
+    const std::string resources =
+        "/Resources << /ExtGState << /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >> /ColorSpace << /CS0 "
+        "[/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0 0.6 1 0] /N 1 >>] "
+        ">> >>";
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "", "",
+        VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                       "/DeviceGray >>",
+                       group)};
+    std::string names, content;
+    for (int i = 0; i < forms; ++i) {
+        const int x = 10 + i % 100 * 6, y = 10 + i / 100 * 7 % 780;
+        names += "/F" + std::to_string(i) + " " + std::to_string(objects.size() + 1) + " 0 R ";
+        content += "/F" + std::to_string(i) + " Do\n";
+        objects.push_back(VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] " + resources,
+                                         "/GS0 gs 0 0 0 1 K 2 w " + std::to_string(x) + " " + std::to_string(y) +
+                                             " m " + std::to_string(x + 4) + " " + std::to_string(y) + " l S"));
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << " + names +
+                 ">> >> /Contents 4 0 R >>";
+    objects[3] = VIEW_PdfStream("/Filter /FlateDecode", Deflated(content));
+    return VIEW_PdfFile(objects);
+}
+
+void BM_FormsLendingTheirOwnResources(benchmark::State& state) {
+    const int forms = static_cast<int>(state.range(0)), kb = static_cast<int>(state.range(1));
+    RunProgramOnce(state, FormsLendingTheirOwnResourcesFile(forms, kb),
+                   std::to_string(forms) + " forms lending their own resources to one " + std::to_string(kb) +
+                       " KB group");
+}
+BENCHMARK(BM_FormsLendingTheirOwnResources)
+    ->Args({300, 60})
+    ->Args({1000, 60})
+    ->Args({1000, 1})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

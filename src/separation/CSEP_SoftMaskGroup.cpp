@@ -7,6 +7,7 @@
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_GroupInheritance.h"
+#include "separation/CSEP_ValueKey.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ bool CSEP_SoftMaskGroup::DrawsGroup(const GLOB_Object& extGState) {
 
 void CSEP_SoftMaskGroup::Clear() {
     m_drawn.clear();
+    m_lentValues.clear();
     m_copies = GLOB_CopyMemo();
 }
 
@@ -69,8 +71,7 @@ CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, con
     }
     const GLOB_Object own = group.DictGet(GLOB_Name("Resources"));
     const GLOB_Object lent = own.IsDict() ? own : inForce.Dict();
-    const auto at = m_drawn.emplace(CSEP_GroupInheritance::ObjectKey(group) + CSEP_GroupInheritance::ObjectKey(lent),
-                                    Drawn());
+    const auto at = m_drawn.emplace(CSEP_GroupInheritance::ObjectKey(group) + LentValue(lent), Drawn());
     Drawn& drawn = at.first->second;
     if (at.second) {
         drawn.sources = {group, lent};
@@ -78,6 +79,13 @@ CSEP_SoftMaskGroup::Drawn& CSEP_SoftMaskGroup::DrawnFor(const GLOB_Doc& doc, con
         drawn.group = drawn.resources.AddResource("XObject", "Fm", PlainCopy(m_copies, group, lent));
     }
     return drawn;
+}
+
+const std::string& CSEP_SoftMaskGroup::LentValue(const GLOB_Object& lent) {
+    const auto at = m_lentValues.emplace(CSEP_GroupInheritance::ObjectKey(lent), std::make_pair(lent, std::string()));
+    if (at.second)
+        at.first->second.second = CSEP_ValueKey::Of(lent);
+    return at.first->second.second;
 }
 
 GLOB_Name CSEP_SoftMaskGroup::SpaceName(const CPDF_ColorSpace& space, Drawn& drawn) {

@@ -21,8 +21,11 @@
 // form has the group's "Group", so isolation and knockout apply once, and
 // its box mapped by its matrix. The copy's resources are the group's, else
 // those in force at gs. The copy, and the form's resources with the names
-// the prefix adds, are made once per group and resources lent to it for as
-// long as the object lives (a job keeps one for its whole run), so each
+// the prefix adds, are made once per group and value of the resources lent
+// to it (CSEP_ValueKey: dictionaries made apart that name the same things
+// are one) for as long as the object lives (a job keeps one for its whole
+// run), so the group's data are stored once however many forms lend it
+// equal dictionaries of their own, each
 // state costs its prefix alone, and a space or pattern is named there once,
 // whatever the number of forms, cells, glyphs and states that set the mask.
 // Whatever source object they refer to (an image, a form) is copied into the
@@ -83,6 +86,8 @@ private:
         std::vector<std::pair<GLOB_Object, GLOB_Name>> patterns;
     };
     Drawn& DrawnFor(const GLOB_Doc& doc, const GLOB_Object& group, const CPDF_ResourcesDict& inForce);
+    // CSEP_ValueKey of lent, made once per dictionary.
+    const std::string& LentValue(const GLOB_Object& lent);
     // One side's colour; "CS" and "P" names in drawn.
     void WriteColor(bool fill, const CPDF_GraphicsState& state, const CPDF_ResourcesDict& inForce, Drawn& drawn,
                     GLOB_ObjectWriter& writer) const;
@@ -97,6 +102,9 @@ private:
     GLOB_Object MaskDrawing(const GLOB_Doc& doc, const GLOB_Object& extGState, const GLOB_Object& form) const;
 
     std::unordered_map<std::string, Drawn> m_drawn;
+    // By the lent dictionary's identity: the dictionary, held so that no
+    // other object takes its handle, and its value.
+    std::unordered_map<std::string, std::pair<GLOB_Object, std::string>> m_lentValues;
     // Every source object the forms refer to, copied once for all of them.
     GLOB_CopyMemo m_copies;
 };

@@ -1,4 +1,5 @@
 #include "separation/CSEP_SoftMaskGroup.h"
+#include "separation/CSEP_ValueKey.h"
 
 #include "CSEP_TestUtil.h"
 
@@ -131,8 +132,8 @@ GLOB_Object DrawnCopy(const GLOB_Object& mask) {
 
 // Masks drawn into another document than the source's, as a job draws them:
 // whatever the borrowed resources refer to is copied there once, however
-// many dictionaries, contents and states reach it; another document starts
-// over.
+// many dictionaries, contents and states reach it, and so is the group for
+// dictionaries that name the same things; another document starts over.
 TEST(CSEP_SoftMaskGroup, WhatTheBorrowedResourcesReferToIsCopiedOncePerDocument) {
     const GLOB_Doc source = NewDoc();
     const GLOB_Object group = GroupStream(source, "<< /BBox [0 0 10 10] >>", "/Im0 Do");
@@ -154,8 +155,8 @@ TEST(CSEP_SoftMaskGroup, WhatTheBorrowedResourcesReferToIsCopiedOncePerDocument)
     } rows[] = {
         {"the same dictionary again", first, false, true, true},
         {"the same dictionary in a state's colours", first, true, true, true},
-        {"another dictionary naming the same image", naming(image), false, true, false},
-        {"another dictionary in a state's colours", naming(image), true, true, false},
+        {"another dictionary naming the same image", naming(image), false, true, true},
+        {"another dictionary in a state's colours", naming(image), true, true, true},
         {"another image", naming(other), false, false, false},
     };
     const GLOB_Doc output = NewDoc();
@@ -209,5 +210,54 @@ TEST(CSEP_SoftMaskGroup, TheDrawnCopyIsAFormXObjectWhateverTheGroupSays) {
         ASSERT_TRUE(copy.IsStream());
         EXPECT_TRUE(copy.HasType("XObject", "Form"));
         EXPECT_EQ(ReadAll(copy.OpenStream(2)), "0 0 5 5 re f");
+    }
+}
+
+// Forms that each lend the group a dictionary of their own, as one program
+// writes every form of a page: the group's data are copied once for all
+// that lend one value, whatever their number, and each copy draws with what
+// its lenders name.
+TEST(CSEP_SoftMaskGroup, TheGroupsDataAreCopiedOncePerValueLentWhateverTheLenders) {
+    const GLOB_Doc source = NewDoc();
+    const GLOB_Object group = GroupStream(source, "<< /BBox [0 0 10 10] >>", "/CS0 cs 1 scn 0 0 10 10 re f");
+    const GLOB_Object extGState = MaskSetting(source, group);
+    const std::string spot = "<< /ColorSpace << /CS0 [/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] "
+                             "/C0 [0 0 0 0] /C1 [0 0.6 1 0] /N 1 >>] >> /ExtGState << /GS0 << /CA 1 >> >> >>";
+    const std::string spotReordered = "<< /ExtGState << /GS0 << /CA 1 >> >> /ColorSpace << /CS0 [/Separation /Spot "
+                                      "/DeviceCMYK << /N 1 /C1 [0 0.6 1 0] /C0 [0 0 0 0] /Domain [0 1] "
+                                      "/FunctionType 2 >>] >> >>";
+    const std::string gray = "<< /ColorSpace << /CS0 /DeviceGray >> /ExtGState << /GS0 << /CA 1 >> >> >>";
+    const struct {
+        const char* what;
+        std::vector<std::string> lenders;  // each parsed apart
+        bool inColours;                    // by InSourceColors, else WhereItStands
+        size_t copies;
+    } rows[] = {
+        {"one lender", {spot}, false, 1},
+        {"fifty equal dictionaries", std::vector<std::string>(50, spot), false, 1},
+        {"fifty in a state's colours", std::vector<std::string>(50, spot), true, 1},
+        {"equal entries in another order", {spot, spotReordered, spot}, false, 1},
+        {"a Separation and a DeviceGray CS0 in turn", {spot, gray, spot, gray}, false, 2},
+        {"the two in a state's colours", {gray, spot, gray}, true, 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const GLOB_Doc output = NewDoc();
+        CSEP_SoftMaskGroup masks;
+        std::vector<GLOB_Object> copies;
+        for (const std::string& text : row.lenders) {
+            const CPDF_ResourcesDict lent(source.ParseObject(text));
+            const GLOB_Object mask = row.inColours ? masks.InSourceColors(output, extGState, CPDF_GraphicsState(), lent)
+                                                   : masks.WhereItStands(output, extGState, lent);
+            const GLOB_Object copy = DrawnCopy(mask);
+            ASSERT_TRUE(copy.IsStream());
+            EXPECT_EQ(ReadAll(copy.OpenStream(0)), "/CS0 cs 1 scn 0 0 10 10 re f");
+            const GLOB_Object drawnWith = copy.DictGet(GLOB_Name("Resources"));
+            EXPECT_EQ(CSEP_ValueKey::Of(CPDF_ResourcesDict(drawnWith).Resource("ColorSpace", GLOB_Name("CS0"))),
+                      CSEP_ValueKey::Of(lent.Resource("ColorSpace", GLOB_Name("CS0"))));
+            if (std::find(copies.begin(), copies.end(), copy) == copies.end())
+                copies.push_back(copy);
+        }
+        EXPECT_EQ(copies.size(), row.copies);
     }
 }

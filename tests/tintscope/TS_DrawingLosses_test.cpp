@@ -164,3 +164,68 @@ TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
         EXPECT_EQ(same, !row.said);
     }
 }
+
+// Words MuPDF says whether or not anything was lost give a line only where
+// the file's own bytes show the loss: a bad token with no operand before it
+// and Flate data that lack only their check draw as their twins do.
+TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
+    const std::string group = "1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f";
+    const std::string square = "0 0 0 1 k 10 10 80 80 re f";
+    std::string arrays;
+    for (int i = 0; i < 10000; ++i)
+        arrays += "[(a) <</x 1>> (b)] TJ\n";
+    const auto groupPage = [&](const std::string& content) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 0 30 30 re f /M0 gs " + square,
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, content)});
+    };
+    // The separator decodes content itself; a ToUnicode map reaches MuPDF
+    // as the file holds it.
+    const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET";
+    std::string withoutCheck = Deflated(kCMap);
+    withoutCheck.resize(withoutCheck.size() - 4);
+    const auto mapPage = [&](const std::string& data) {
+        return TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode 6 0 R"), Flate("", data)});
+    };
+    const struct {
+        const char* name;
+        std::string pdf;
+        std::string twin;  // drawn alike when no line is said, otherwise differently
+        const char* said;  // words of the line; "" for none
+    } rows[] = {
+        {"a stray token between a mask group's operators", groupPage("1 g 0 0 100 50 re f ) 0.5 g 0 50 100 50 re f"),
+         groupPage(group), ""},
+        {"a stray token inside a rectangle's operands", groupPage("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f"),
+         groupPage(group), "dropped the operands before it"},
+        {"Flate data lacking only their check", mapPage(withoutCheck), mapPage(Deflated(kCMap)), ""},
+        {"too many bad arrays, then a square",
+         TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + arrays + "ET 0 1 0 0 k 20 20 40 40 re f",
+                    {Helvetica("")}),
+         TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 10 Tf 5 5 Td ET 0 1 0 0 k 20 20 40 40 re f",
+                    {Helvetica("")}),
+         "the rest of the content"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<GrayPlate> plates[2];
+        for (const std::string* pdf : {&row.pdf, &row.twin}) {
+            const TS_Run run = Run(WithOut({WriteFile("page.pdf", *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            std::vector<std::string> lost;
+            for (const std::string& line : run.Lines())
+                if (line.find(" lack") != std::string::npos)
+                    lost.push_back(line);
+            if (pdf == &row.twin || !*row.said) {
+                EXPECT_TRUE(lost.empty()) << run.m_err;
+            } else {
+                ASSERT_EQ(lost.size(), 1u) << run.m_err;
+                EXPECT_NE(lost[0].find(row.said), std::string::npos) << lost[0];
+            }
+            for (const char* ink : {"0-Cyan", "1-Magenta", "2-Yellow", "3-Black"})
+                plates[pdf == &row.twin].push_back(TS_ReadPlatePng(m_out.File(std::string("plate-") + ink + ".png")));
+        }
+        bool same = true;
+        for (size_t i = 0; i < 4; ++i)
+            same = same && plates[0][i].pixels == plates[1][i].pixels;
+        EXPECT_EQ(same, !*row.said);
+    }
+}

@@ -252,6 +252,49 @@ TEST_F(TS_MaskGroupTest, AGroupWithoutResourcesUsesThoseWhereTheMaskIsSet) {
     }
 }
 
+// Forms that each lend the group a dictionary of their own, as one program
+// writes every form: those that name equal spaces share one copy of the
+// group, and each still draws it in the /CS0 it names itself.
+TEST_F(TS_MaskGroupTest, FormsLendingTheirOwnSpacesToOneGroupEachGetTheirs) {
+    const std::string spot = "[/Separation /Spot /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+                             "/C1 [0 0.6 1 0] /N 1 >>]";
+    const std::string reordered = "[/Separation /Spot /DeviceCMYK << /N 1 /C1 [0 0.6 1 0] /C0 [0 0 0 0] "
+                                  "/Domain [0 1] /FunctionType 2 >>]";
+    // A 50-point column from x under the mask, /CS0 the space given.
+    const auto column = [](int x, const std::string& space) {
+        const std::string content = "/GS0 gs 0 1 0 0 k " + std::to_string(x) + " 0 50 200 re f";
+        return "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Resources << /ExtGState << /GS0 << /SMask "
+               "<< /S /Luminosity /G 5 0 R >> >> >> /ColorSpace << /CS0 " + space + " >> >> /Length " +
+               std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+    };
+    const struct {
+        const char* what;
+        std::vector<std::string> spaces;  // of the four columns
+    } rows[] = {
+        {"a Separation and a DeviceGray in turn", {spot, "/DeviceGray", spot, "/DeviceGray"}},
+        {"equal Separations in another order beside a DeviceGray", {"/DeviceGray", spot, reordered, spot}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> forms;
+        for (int k = 0; k < 4; ++k)
+            forms.push_back(column(50 * k, row.spaces[k]));
+        ExpectNearMutool(MaskPage("/XObject << /F1 6 0 R /F2 7 0 R /F3 8 0 R /F4 9 0 R >>",
+                                  "/F1 Do /F2 Do /F3 Do /F4 Do", "/CS0 cs 0.5 scn 0 0 200 200 re f", "",
+                                  "[0 0 200 200]", forms));
+        if (HasFatalFailure())
+            return;
+        // The two spaces mask apart: a copy shared by both would not.
+        const GrayPlate magenta = TS_ReadPlatePng(m_out.File("plate-1-Magenta.png"));
+        const int y = magenta.height / 2;
+        for (int k = 1; k < 4; ++k) {
+            const int a = magenta.At((50 * k - 25) * kDpi / 72, y), b = magenta.At((50 * k + 25) * kDpi / 72, y);
+            const bool grayBeside = (row.spaces[k - 1] == "/DeviceGray") != (row.spaces[k] == "/DeviceGray");
+            EXPECT_EQ(std::abs(a - b) > 30, grayBeside) << "columns " << k;
+        }
+    }
+}
+
 // A group that takes the fill in force is drawn where its matrix puts it
 // and from its content decoded, however it is stored. mutool takes the
 // colour at the mark, not at gs: its reference is the group setting that

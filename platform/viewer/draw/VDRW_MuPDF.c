@@ -12,6 +12,7 @@
 #include <string.h>
 
 #include "VDRW_BlockCache.h"
+#include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
@@ -206,6 +207,27 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
         snprintf(list->m_bandError, sizeof list->m_bandError, "%s", lost);
     }
     pthread_mutex_unlock(&list->m_bandLock);
+}
+
+/* The document a reading lost something of, for the checks its words
+ * call for; what the checks themselves hear is no error of the drawing. */
+typedef struct DocumentCheck {
+    VDRW_Engine* m_engine;
+    pdf_document* m_document;
+} DocumentCheck;
+
+static int CheckDocument(void* user, VDRW_LossCheckKind check) {
+    const DocumentCheck* checked = user;
+    VDRW_Engine* engine = checked->m_engine;
+    const int seen = engine->m_errorSeen;
+    char error[sizeof engine->m_error];
+    int shown;
+    memcpy(error, engine->m_error, sizeof error);
+    shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
+                                     : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
+    engine->m_errorSeen = seen;
+    memcpy(engine->m_error, error, sizeof error);
+    return shown;
 }
 
 /* Settings of a context, its own after cloning too. */
@@ -524,7 +546,10 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             fz_close_device(ctx, runRecorder);
             fz_close_device(ctx, device);
             engine->m_reading = 0;
-            lost = VDRW_EndReading(&engine->m_loss);
+            {
+                DocumentCheck checked = {engine, document};
+                lost = VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
+            }
             if (lost)
                 engine->m_heardIn = document;
             result = fz_malloc_struct(ctx, VDRW_PageList);

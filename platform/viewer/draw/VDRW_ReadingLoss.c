@@ -9,6 +9,7 @@ typedef enum Kind {
     kCleared,     /* a warning: the error before it cost nothing drawn */
     kQuiet,       /* a warning of nothing lost */
     kCutAfter,    /* a warning: the error before it ended the content stream */
+    kCutRest,     /* a warning that the rest of the content is not read, whatever was lost before */
     kCutHere      /* a warning that ends the stream being read by itself */
 } Kind;
 
@@ -20,35 +21,43 @@ static const struct {
     const char* m_start;
     Kind m_kind;
     const char* m_reason;
+    /* What the document's own bytes must show for the words to cost
+     * anything (VDRW_CheckNone: nothing). */
+    VDRW_LossCheckKind m_check;
 } kWords[] = {
     /* Either clears the operands read so far: an array, or the operator
-     * they were for, is dropped. */
-    {"syntax error in content stream", kLost, "a token it could not read dropped the operands before it"},
-    {"syntax error in array", kLost, "an operator whose array holds what it cannot hold was dropped"},
-    {"syntax error after inline image", kLost, "an inline image is short of its data"},
-    {"cannot find ExtGState resource", kSkipped, ""},
-    {"cannot find ExtGState dictionary", kSkipped, ""},
-    {"cannot find ColorSpace resource", kSkipped, ""},
-    {"cannot find ColorSpace dictionary", kSkipped, ""},
+     * they were for, is dropped. MuPDF says the first of a bad token
+     * between operators too, which drops nothing. */
+    {"syntax error in content stream", kLost, "a token it could not read dropped the operands before it",
+     VDRW_CheckOperands},
+    {"syntax error in array", kLost, "an operator whose array holds what it cannot hold was dropped", VDRW_CheckNone},
+    {"syntax error after inline image", kLost, "an inline image is short of its data", VDRW_CheckNone},
+    {"cannot find ExtGState resource", kSkipped, "", VDRW_CheckNone},
+    {"cannot find ExtGState dictionary", kSkipped, "", VDRW_CheckNone},
+    {"cannot find ColorSpace resource", kSkipped, "", VDRW_CheckNone},
+    {"cannot find ColorSpace dictionary", kSkipped, "", VDRW_CheckNone},
     /* A CID font without a descriptor is drawn in a fallback font. */
-    {"missing font descriptor", kSkipped, ""},
-    {"ignored error when loading embedded font", kCleared, ""},
+    {"missing font descriptor", kSkipped, "", VDRW_CheckNone},
+    {"ignored error when loading embedded font", kCleared, "", VDRW_CheckNone},
     /* A ToUnicode map plays no part in drawing. */
-    {"cannot load ToUnicode CMap", kCleared, ""},
+    {"cannot load ToUnicode CMap", kCleared, "", VDRW_CheckNone},
     /* zlib checks the data only after the last of them is delivered. */
-    {"ignoring zlib error: incorrect data check", kQuiet, ""},
-    {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged"},
-    {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short"},
-    {"zlib error", kLost, "a compressed stream in it is damaged"},
+    {"ignoring zlib error: incorrect data check", kQuiet, "", VDRW_CheckNone},
+    {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged", VDRW_CheckNone},
+    /* Said too of data that lack only their check. */
+    {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short", VDRW_CheckFlate},
+    {"zlib error", kLost, "a compressed stream in it is damaged", VDRW_CheckNone},
     /* Said as an image is decoded, whatever shortened its data. */
-    {"padding truncated image", kCutHere, "an image in it is short of its data"},
-    {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn"},
-    {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn"},
-    {"FT_", kLost, "a font it uses cannot be read"},
-    {"read error; treating as end of file", kCutAfter, "a stream in it could not be read to its end"},
-    {"unrecoverable error; ignoring rest of page", kCutAfter, "an error ended the reading of a content stream"},
-    {"too many syntax errors; ignoring rest of page", kCutAfter,
-     "too many tokens it could not read ended the reading of a content stream"},
+    {"padding truncated image", kCutHere, "an image in it is short of its data", VDRW_CheckNone},
+    {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},
+    {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
+    {"FT_", kLost, "a font it uses cannot be read", VDRW_CheckNone},
+    {"read error; treating as end of file", kCutAfter, "a stream in it could not be read to its end",
+     VDRW_CheckNone},
+    {"unrecoverable error; ignoring rest of page", kCutAfter, "an error ended the reading of a content stream",
+     VDRW_CheckNone},
+    {"too many syntax errors; ignoring rest of page", kCutRest,
+     "too many tokens it could not read left the rest of the content unread", VDRW_CheckNone},
 };
 
 /* -1 for words not in the table. */
@@ -69,12 +78,24 @@ const char* VDRW_ReasonFor(const char* words) {
     return row >= 0 && kWords[row].m_reason[0] ? kWords[row].m_reason : NULL;
 }
 
-static void Lose(VDRW_ReadingLoss* loss, const char* words) {
+static VDRW_LossCheckKind CheckOf(const char* words) {
+    const int row = RowOf(words);
+    return row < 0 ? VDRW_CheckNone : kWords[row].m_check;
+}
+
+static void Note(VDRW_HeardLoss* heard, int order, const char* words) {
     const char* reason = VDRW_ReasonFor(words);
-    if (loss->m_lost)
-        return;
-    loss->m_lost = 1;
-    snprintf(loss->m_lostWords, sizeof loss->m_lostWords, "%s", reason ? reason : kUnknown);
+    heard->m_order = order;
+    snprintf(heard->m_words, sizeof heard->m_words, "%s", reason ? reason : kUnknown);
+}
+
+/* A loss the document's bytes may yet show was none is kept apart, the
+ * first of each check. */
+static void Lose(VDRW_ReadingLoss* loss, const char* words) {
+    const VDRW_LossCheckKind check = CheckOf(words);
+    VDRW_HeardLoss* heard = &loss->m_losses[check];
+    if (heard->m_order == 0)
+        Note(heard, ++loss->m_heard, words);
 }
 
 /* An error with no warning after it that says more. */
@@ -87,8 +108,12 @@ static void JudgePending(VDRW_ReadingLoss* loss) {
 void VDRW_StartReading(VDRW_ReadingLoss* loss) {
     loss->m_pending = 0;
     loss->m_pendingWords[0] = 0;
-    loss->m_lost = 0;
-    loss->m_lostWords[0] = 0;
+    loss->m_heard = 0;
+    loss->m_rest.m_order = 0;
+    for (int i = 0; i < VDRW_CheckCount; ++i) {
+        loss->m_losses[i].m_order = 0;
+        loss->m_losses[i].m_words[0] = 0;
+    }
 }
 
 void VDRW_HearError(VDRW_ReadingLoss* loss, const char* words) {
@@ -108,6 +133,12 @@ void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words) {
         Lose(loss, loss->m_pending && VDRW_ReasonFor(loss->m_pendingWords) ? loss->m_pendingWords : words);
         loss->m_pending = 0;
         break;
+    case kCutRest:
+        /* The rest is lost, which says more than any loss before it. */
+        loss->m_pending = 0;
+        if (!loss->m_rest.m_order)
+            Note(&loss->m_rest, ++loss->m_heard, words);
+        break;
     case kCutHere:
         Lose(loss, words);
         break;
@@ -116,7 +147,26 @@ void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words) {
     }
 }
 
-const char* VDRW_EndReading(VDRW_ReadingLoss* loss) {
+const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check, void* user) {
+    int after = 0;
     JudgePending(loss);
-    return loss->m_lost ? loss->m_lostWords : NULL;
+    if (loss->m_rest.m_order)
+        return loss->m_rest.m_words;
+    /* In the order heard: a check is asked only of a loss that may be the
+     * first. */
+    for (;;) {
+        int next = -1;
+        for (int i = 0; i < VDRW_CheckCount; ++i) {
+            const int order = loss->m_losses[i].m_order;
+            if (order > after && (next < 0 || order < loss->m_losses[next].m_order))
+                next = i;
+        }
+        if (next < 0)
+            return NULL;
+        if (next == VDRW_CheckNone || !check || check(user, (VDRW_LossCheckKind)next))
+            return loss->m_losses[next].m_words;
+        after = loss->m_losses[next].m_order;
+    }
 }
+
+const char* VDRW_EndReading(VDRW_ReadingLoss* loss) { return VDRW_EndReadingChecked(loss, NULL, NULL); }

@@ -24,20 +24,44 @@
 extern "C" {
 #endif
 
+/* What the document's own bytes must show for some words to cost anything:
+ * MuPDF says "syntax error in content stream" also of a bad token that
+ * stands alone between operators, and "premature end of data in flate
+ * filter" also of Flate data that lack only their check. */
+typedef enum VDRW_LossCheckKind {
+    VDRW_CheckNone,     /* the words cost what they say */
+    VDRW_CheckOperands, /* a bad token dropped operands (VDRW_SomeBadTokenDropsOperands) */
+    VDRW_CheckFlate,    /* a Flate stream stops before its last block's end (VDRW_SomeFlateStreamCut) */
+    VDRW_CheckCount
+} VDRW_LossCheckKind;
+
+/* 1 when the document shows the loss. */
+typedef int (*VDRW_LossCheck)(void* user, VDRW_LossCheckKind check);
+
+typedef struct VDRW_HeardLoss {
+    int m_order; /* 0: none heard; else its place among the losses heard */
+    char m_words[256];
+} VDRW_HeardLoss;
+
 typedef struct VDRW_ReadingLoss {
     /* The last error heard, not yet judged: a warning may follow it. */
     int m_pending;
     char m_pendingWords[256];
-    /* What the first loss cost, in the program's words. */
-    int m_lost;
-    char m_lostWords[256];
+    /* The first loss of each check, in the program's words, and the rest
+     * of the content left unread, which says more than any of them. */
+    int m_heard;
+    VDRW_HeardLoss m_losses[VDRW_CheckCount];
+    VDRW_HeardLoss m_rest;
 } VDRW_ReadingLoss;
 
 void VDRW_StartReading(VDRW_ReadingLoss* loss);
 void VDRW_HearError(VDRW_ReadingLoss* loss, const char* words);
 void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words);
 /* After the last error and warning of a reading: what its first loss cost,
- * in the program's words, null when it lost nothing. */
+ * in the program's words, null when it lost nothing. A loss whose words
+ * need a check counts only where check confirms it; with no check, it
+ * counts. */
+const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check, void* user);
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
 /* What MuPDF's words say was lost, in the program's words; null for words
  * the table does not know. */

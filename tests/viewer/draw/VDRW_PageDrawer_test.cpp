@@ -309,8 +309,9 @@ std::vector<std::string> NestedMask() {
 // Only an error that left content undrawn comes back with the drawing, in
 // the program's words: one MuPDF skips (a state operator naming what the
 // page lacks) costs the page nothing. A stray token drops the operands read
-// before it, which MuPDF's words do not tell, so it is said. (Fonts drawn
-// in a substitute: the program's test.)
+// before it, which MuPDF's words do not tell: it is said where the file
+// holds operands before it, not where it stands alone between operators.
+// (Fonts drawn in a substitute: the program's test.)
 TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
     const std::string square = " 0 g 0 0 9 9 re f";
     const struct {
@@ -319,12 +320,13 @@ TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
         std::vector<std::string> objects;  // from object 5
         const char* lost;                  // part of the words; "" for nothing lost
     } rows[] = {
-        {"a stray token", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, "a token it could not read"},
+        {"a stray token", "", "0 g 0 0 4 4 re f 0 0 ) 9 9 re f", {}, "a token it could not read"},
+        {"a stray token between operators", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, ""},
         {"gs naming what the page lacks", "", "/GX gs" + square, {}, ""},
         {"cs naming what the page lacks", "/ColorSpace << >>", "/CSX cs 1 scn" + square, {}, ""},
         {"a stray token in a mask's group", "/ExtGState << /M0 5 0 R >>", "/M0 gs" + square,
          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
-          Form("/Group << /S /Transparency /CS /DeviceGray >> /Resources << >>", "1 g ) 0 0 9 9 re f")},
+          Form("/Group << /S /Transparency /CS /DeviceGray >> /Resources << >>", "1 g 0 0 ) 9 9 re f")},
          "a token it could not read"},
         {"a form cut short by its Flate data", "/XObject << /X0 5 0 R >>", "/X0 Do",
          {Form("/Filter /FlateDecode", CutFlate(std::string(200, ' ') + "0 g 0 0 9 9 re f" + std::string(200, ' ')))},

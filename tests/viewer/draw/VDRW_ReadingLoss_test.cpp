@@ -50,7 +50,7 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
          "a stream in it could not be read to its end"},
         {"a stray token", {stray}, "a token it could not read dropped the operands before it"},
         {"a hundred stray tokens", {{false, "too many syntax errors; ignoring rest of page"}},
-         "too many tokens it could not read ended the reading of a content stream"},
+         "too many tokens it could not read left the rest of the content unread"},
         {"Flate data cut short", {{false, "premature end of data in flate filter"}},
          "a compressed stream in it is cut short"},
         {"Flate data whole but for their check", {{false, "ignoring zlib error: incorrect data check"}}, ""},
@@ -66,6 +66,60 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.shape);
         EXPECT_EQ(Judge(row.said), row.lost);
+    }
+}
+
+// Words MuPDF says whether or not anything was lost count only where the
+// document's bytes show the loss; the rest of the content left unread says
+// more than the operator lost before it.
+TEST(VDRW_ReadingLoss, WordsThatMayCostNothingAreCheckedAgainstTheDocument) {
+    const Said stray = {true, "syntax error in content stream"};
+    const Said premature = {false, "premature end of data in flate filter"};
+    const Said array = {true, "syntax error in array"};
+    const Said tooMany = {false, "too many syntax errors; ignoring rest of page"};
+    const char* const dropped = "a token it could not read dropped the operands before it";
+    const char* const cut = "a compressed stream in it is cut short";
+    const char* const rest = "too many tokens it could not read left the rest of the content unread";
+    const struct {
+        const char* shape;
+        std::vector<Said> said;
+        bool operandsDropped, flateCut;
+        const char* lost;
+        std::vector<VDRW_LossCheckKind> asked;
+    } rows[] = {
+        {"a bad token between operators", {stray}, false, false, "", {VDRW_CheckOperands}},
+        {"a bad token among operands", {stray}, true, false, dropped, {VDRW_CheckOperands}},
+        {"Flate data lacking only their check", {premature}, false, false, "", {VDRW_CheckFlate}},
+        {"Flate data cut inside a block", {premature}, false, true, cut, {VDRW_CheckFlate}},
+        // The error is judged after the warning that follows it.
+        {"a harmless token, then a cut stream", {stray, premature}, false, true, cut, {VDRW_CheckFlate}},
+        {"a harmless token, then a whole stream", {stray, premature}, false, false, "",
+         {VDRW_CheckFlate, VDRW_CheckOperands}},
+        {"a cut stream, then a harmless token", {premature, stray}, false, true, cut, {VDRW_CheckFlate}},
+        {"a loss that needs no check comes first: none asked",
+         {{true, "FT_New_Memory_Face(Arial): unknown file format"}, stray}, true, false,
+         "a font it uses cannot be read", {}},
+        {"arrays, then too many errors", {array, array, array, tooMany}, false, false, rest, {}},
+        {"a harmless token, then too many errors", {stray, tooMany}, false, false, rest, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.shape);
+        struct Document {
+            bool m_operands, m_flate;
+            std::vector<VDRW_LossCheckKind> m_asked;
+        } document{row.operandsDropped, row.flateCut, {}};
+        const VDRW_LossCheck check = [](void* user, VDRW_LossCheckKind kind) {
+            Document* d = static_cast<Document*>(user);
+            d->m_asked.push_back(kind);
+            return (kind == VDRW_CheckOperands ? d->m_operands : d->m_flate) ? 1 : 0;
+        };
+        VDRW_ReadingLoss loss;
+        VDRW_StartReading(&loss);
+        for (const Said& s : row.said)
+            (s.m_error ? VDRW_HearError : VDRW_HearWarning)(&loss, s.m_words);
+        const char* lost = VDRW_EndReadingChecked(&loss, check, &document);
+        EXPECT_EQ(lost ? lost : "", std::string(row.lost));
+        EXPECT_EQ(document.m_asked, row.asked);
     }
 }
 

@@ -1,0 +1,164 @@
+/* MuPDF's rules hold here: nothing returns or jumps out of fz_try or
+ * fz_always, locals changed inside fz_try and read after it are fz_var'd. */
+#include "VDRW_LossChecks.h"
+
+#include <string.h>
+
+#include "VDRW_FlateEnd.h"
+
+static int IsFlate(fz_context* ctx, pdf_obj* filter) {
+    if (pdf_is_array(ctx, filter))
+        filter = pdf_array_get(ctx, filter, 0);
+    return pdf_name_eq(ctx, filter, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(Fl));
+}
+
+/* A stream that cannot be read counts as cut: a loss said is better than
+ * one hidden. */
+static int FlateCut(fz_context* ctx, pdf_document* doc, int num) {
+    fz_buffer* raw = NULL;
+    int cut = 1;
+    fz_var(raw);
+    fz_var(cut);
+    fz_try(ctx) {
+        pdf_obj* ref = pdf_new_indirect(ctx, doc, num, 0);
+        const int flate = pdf_is_stream(ctx, ref) && IsFlate(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Filter)));
+        pdf_drop_obj(ctx, ref);
+        cut = 0;
+        if (flate) {
+            unsigned char* data = NULL;
+            size_t size;
+            raw = pdf_load_raw_stream_number(ctx, doc, num);
+            size = fz_buffer_storage(ctx, raw, &data);
+            cut = !VDRW_FlateReachesLastBlock(data, size);
+        }
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, raw);
+    }
+    fz_catch(ctx) {
+        cut = 1;
+    }
+    return cut;
+}
+
+int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc) {
+    const int count = pdf_xref_len(ctx, doc);
+    for (int num = 1; num < count; ++num)
+        if (FlateCut(ctx, doc, num))
+            return 1;
+    return 0;
+}
+
+/* An inline image's data are skipped to the "EI" after white space. */
+static void SkipImageData(fz_context* ctx, fz_stream* stm) {
+    int last = ' ', c;
+    while ((c = fz_read_byte(ctx, stm)) != EOF) {
+        if (c == 'E' && (last == ' ' || last == '\n' || last == '\r' || last == '\t') && fz_peek_byte(ctx, stm) == 'I') {
+            fz_read_byte(ctx, stm);
+            return;
+        }
+        last = c;
+    }
+}
+
+/* As MuPDF's interpreter reads a content stream: operands gather until an
+ * operator takes them; a token it cannot read drops those gathered. */
+static int DropsOperands(fz_context* ctx, fz_stream* stm, pdf_lexbuf* buf) {
+    int pending = 0, depth = 0;
+    for (;;) {
+        const pdf_token token = pdf_lex(ctx, stm, buf);
+        switch (token) {
+        case PDF_TOK_EOF:
+            return 0;
+        case PDF_TOK_ERROR:
+            if (pending > 0 || depth > 0)
+                return 1;
+            break;
+        case PDF_TOK_OPEN_ARRAY:
+        case PDF_TOK_OPEN_DICT:
+            ++depth;
+            break;
+        case PDF_TOK_CLOSE_ARRAY:
+        case PDF_TOK_CLOSE_DICT:
+            if (depth > 0 && --depth == 0)
+                ++pending;
+            break;
+        case PDF_TOK_KEYWORD:
+            if (depth > 0)
+                break;
+            if (strcmp(buf->scratch, "ID") == 0)
+                SkipImageData(ctx, stm);
+            pending = 0;
+            break;
+        default:
+            if (depth == 0)
+                ++pending;
+            break;
+        }
+    }
+}
+
+static int StreamDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* stream) {
+    fz_stream* stm = NULL;
+    pdf_lexbuf buf;
+    int drops = 1;
+    if (!pdf_is_stream(ctx, stream))
+        return 0;
+    pdf_lexbuf_init(ctx, &buf, PDF_LEXBUF_SMALL);
+    fz_var(stm);
+    fz_var(drops);
+    fz_try(ctx) {
+        stm = pdf_open_stream(ctx, stream);
+        drops = DropsOperands(ctx, stm, &buf);
+    }
+    fz_always(ctx) {
+        fz_drop_stream(ctx, stm);
+        pdf_lexbuf_fin(ctx, &buf);
+    }
+    fz_catch(ctx) {
+        drops = 1;
+    }
+    (void)doc;
+    return drops;
+}
+
+/* The content streams an object is or holds. */
+static int ObjectDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    pdf_obj* contents = pdf_dict_get(ctx, obj, PDF_NAME(Contents));
+    pdf_obj* procs = pdf_dict_get(ctx, obj, PDF_NAME(CharProcs));
+    if (pdf_is_stream(ctx, obj) && (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
+                                    pdf_to_int(ctx, pdf_dict_get(ctx, obj, PDF_NAME(PatternType))) == 1))
+        return StreamDropsOperands(ctx, doc, obj);
+    if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Page))) {
+        if (!pdf_is_array(ctx, contents))
+            return StreamDropsOperands(ctx, doc, contents);
+        for (int i = 0; i < pdf_array_len(ctx, contents); ++i)
+            if (StreamDropsOperands(ctx, doc, pdf_array_get(ctx, contents, i)))
+                return 1;
+    }
+    for (int i = 0; i < pdf_dict_len(ctx, procs); ++i)
+        if (StreamDropsOperands(ctx, doc, pdf_dict_get_val(ctx, procs, i)))
+            return 1;
+    return 0;
+}
+
+int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc) {
+    const int count = pdf_xref_len(ctx, doc);
+    int drops = 0;
+    fz_var(drops);
+    for (int num = 1; num < count && !drops; ++num) {
+        pdf_obj* ref = NULL;
+        fz_var(ref);
+        fz_try(ctx) {
+            ref = pdf_new_indirect(ctx, doc, num, 0);
+            drops = ObjectDropsOperands(ctx, doc, ref);
+        }
+        fz_always(ctx) {
+            pdf_drop_obj(ctx, ref);
+        }
+        fz_catch(ctx) {
+            drops = 1;
+        }
+    }
+    return drops;
+}

@@ -1,0 +1,28 @@
+/* Checks of a document's own bytes that tell whether a word MuPDF says of
+ * any stream cost a plate anything: MuPDF's word does not say which stream
+ * it was, so every stream it can have been is looked at. Run only after a
+ * reading that heard such a word, on the thread that read the page. */
+#ifndef VDRW_LOSS_CHECKS_H
+#define VDRW_LOSS_CHECKS_H
+
+#include <mupdf/pdf.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* 1 when a Flate stream of the document stops before the end of its last
+ * block (or cannot be read), 0 when each lacks at most its check. */
+int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc);
+
+/* 1 when a content stream of the document (a page's, a form's, a tiling
+ * pattern's, a Type 3 glyph's) has a token that cannot be read while
+ * operands are pending or inside an array or dictionary, so that MuPDF
+ * drops them; 0 when every such token stands alone between operators. */
+int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
