@@ -36,8 +36,8 @@
 // paints (and its clip) as before. An image, inline image or shading is
 // written again inside q .. Q (an unmasked image that the ink does not reach
 // as its unit square, filled white), text in a mode without clip likewise
-// with the mode of the sides left. Text that clips, and an ink that paints
-// one side of a mark and is left the other, keep the rule above.
+// with the mode of the sides left. Text that clips, and text in an ink that
+// paints one side its mode uses and is left the other, keep the rule above.
 //
 // Colour operators write, per side:
 //   Indexed space   "/<new name> cs" and the index with sc
@@ -174,8 +174,8 @@ private:
     // not reach then has its mask's shape in white), else its unit square.
     void PaintBackdropImage(const GLOB_Name& name, bool drawnByName);
     void WriteWhiteUnitSquare();
-    // Shows the text to every ink, inside q .. Q in those that paint
-    // neither side but are left one; false, nothing written, when none is.
+    // Shows the text to every ink, inside q .. Q in those that paint no side
+    // the mode uses but are left one; false, nothing written, when none is.
     bool ShowBackdropText(int32_t op);
 
     // UpdatePaintFlags with the parser's current space of that side.

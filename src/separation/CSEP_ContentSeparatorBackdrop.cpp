@@ -146,7 +146,7 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
         return false;
     std::vector<int32_t> white(NumInks(), 3);
     for (uint32_t i = 0; i < NumInks(); ++i)
-        if (m_inkStacks[i].Flags() == 0)
+        if (iCSEP_PaintTables::TextModes[m_inkStacks[i].Flags()][mode] == 3)
             white[i] = iCSEP_PaintTables::TextModes[BackdropSides(i)][mode];
     if (std::all_of(white.begin(), white.end(), [](int32_t m) { return m == 3; }))
         return false;

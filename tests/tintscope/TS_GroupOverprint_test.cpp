@@ -45,12 +45,15 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
     const std::string cyan = "/GO gs 1 0 0 0 k 72 72 96 96 re f";
     const std::string yellowThenCyan = "0 0 1 0 k 48 48 48 120 re f " + cyan;
     const std::string stencil =
-        "<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /ImageMask true /Decode [1 0] /Length 2 >>\n"
-        "stream\n\x80\x40\nendstream";
-    const std::string cyanImage = "<< /Type /XObject /Subtype /Image /Width 2 /Height 1 /ColorSpace /Cy "
-                                  "/BitsPerComponent 8 /Length 2 >>\nstream\n\xff\x80\nendstream";
-    const std::string shading = "<< /ShadingType 2 /ColorSpace /Cy /Coords [72 0 168 0] /Function << "
-                                "/FunctionType 2 /Domain [0 1] /C0 [0.2] /C1 [1] /N 1 >> >>";
+        "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ImageMask true /BitsPerComponent 1 /Decode [1 0] /Length 1 >>\n"
+        "stream\n\x80\nendstream";
+    const std::string cyanSpace = "[/Separation /Cyan /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+                                  "/C1 [1 0 0 0] /N 1 >>]";
+    const std::string cyanImage = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace " + cyanSpace +
+                                  " /BitsPerComponent 8 /Length 1 >>\nstream\n\x80\nendstream";
+
+    const std::string shading = "<< /ShadingType 2 /ColorSpace " + cyanSpace + " /Coords [72 0 168 0] /Function "
+                                "<< /FunctionType 2 /Domain [0 1] /C0 [0.2] /C1 [1] /N 1 >> >>";
     const std::string nested = "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency "
                                ">> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> >> "
                                "/Length " + std::to_string(cyan.size()) + " >>\nstream\n" + cyan + "\nendstream";
@@ -79,7 +82,7 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
                        {cyanImage}), false},
         {"an inline cyan image in a knockout group",
          OverprintPage(magenta, "/K true", "0 0 1 0 k 48 48 48 120 re f /GO gs 96 0 0 96 72 72 cm "
-                                           "BI /W 2 /H 1 /CS /Cy /BPC 8 ID \xff\x80 EI"), false},
+                                           "BI /W 1 /H 1 /CS /Cy /BPC 8 ID \x80 EI"), false},
         {"a cyan shading in an isolated group",
          OverprintPage(magenta, "/I true", "/GO gs 72 72 96 96 re W n /Sh sh", "/Shading << /Sh 6 0 R >>",
                        {shading}), false},
