@@ -22,7 +22,7 @@ CSEP_NestedSeparations::Scope::~Scope() {
 const CSEP_NestedSeparations::Separated* CSEP_NestedSeparations::Find(const GLOB_Object& source,
                                                                       const GLOB_Object& resources,
                                                                       const CPDF_GraphicsState& state,
-                                                                      bool insideGroup, SameState same) const {
+                                                                      SameState same, bool insideGroup) const {
     const std::vector<Separated>* kept = m_openScopes > 0 ? m_separated.Find(source) : nullptr;
     if (kept == nullptr)
         return nullptr;
