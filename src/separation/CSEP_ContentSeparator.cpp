@@ -10,6 +10,7 @@
 #include "separation/CSEP_SliceConverter.h"
 #include "separation/CSEP_SoftMaskGroup.h"
 #include "separation/CSEP_TransparencyFinder.h"
+#include "separation/iCSEP_PaintTables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,21 +20,8 @@ namespace {
 
 using Op = CPDF_ContentOperator;
 
-// Rows: paint flags 0 to 3; columns b B b* B* f F f* n s S.
-const char* const PaintTable[4][10] = {
-    {"n", "n", "n", "n", "n", "n", "n", "n", "n", "n"},
-    {"s", "S", "s", "S", "n", "n", "n", "n", "s", "S"},
-    {"f", "f", "f*", "f*", "f", "F", "f*", "n", "n", "n"},
-    {"b", "B", "b*", "B*", "f", "F", "f*", "n", "s", "S"},
-};
-
-// Rows: paint flags 0 to 3; columns the modes 0 to 7.
-const int32_t TextModeTable[4][8] = {
-    {3, 3, 3, 3, 7, 7, 7, 7},
-    {3, 1, 1, 3, 7, 5, 5, 7},
-    {0, 3, 0, 3, 4, 7, 4, 7},
-    {0, 1, 2, 3, 4, 5, 6, 7},
-};
+const auto& PaintTable = iCSEP_PaintTables::PathKeywords;
+const auto& TextModeTable = iCSEP_PaintTables::TextModes;
 
 // The column of a painting operator in PaintTable; -1 for any other.
 int PaintColumn(int32_t op) {
@@ -84,8 +72,13 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_pResourceCache = pResourceCache;
     m_groupInheritance.Clear();
     m_inkStacks.assign(n, CSEP_InkStateStack());
+    m_insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
+    m_multiplyState = GLOB_Name();
+    m_heldPath.clear();
+    m_holdingPath = m_heldPathClips = false;
     if (!ProcessStream(stream, resources, initialState))
         return false;
+    ReleasePath();
     m_writer.Reset();
     MakeStreams(files, out);
     return true;
@@ -237,19 +230,22 @@ void CSEP_ContentSeparator::WriteToPaintingInks(const GLOB_Name& name, const cha
                 });
 }
 
-void CSEP_ContentSeparator::SetPaintFlag(uint32_t ink, bool stroke, bool on) {
-    m_inkStacks[ink].SetFlag(stroke ? CSEP_InkState::StrokeFlag : CSEP_InkState::FillFlag, on);
+void CSEP_ContentSeparator::SetPaintFlag(uint32_t ink, bool stroke, bool on, bool leaves) {
+    const uint32_t flag = stroke ? CSEP_InkState::StrokeFlag : CSEP_InkState::FillFlag;
+    m_inkStacks[ink].SetFlag(flag, on);
+    m_inkStacks[ink].SetLeftFlag(flag, leaves);
 }
 
 void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state,
                                              bool objectFlag) {
     const uint32_t n = NumInks();
+    // Overprint alone leaves an ink: a mark in None makes none.
     const auto setAll = [&](bool on) {
         for (uint32_t i = 0; i < n; ++i)
-            SetPaintFlag(i, stroke, on);
+            SetPaintFlag(i, stroke, on, false);
     };
     const bool isNone = space.IsSeparation() && space.AsSeparation().Colorant() == CPDF_Colorant("None");
-    if (!(stroke ? state.StrokeOverprint() : state.FillOverprint())) {
+    if (isNone || !(stroke ? state.StrokeOverprint() : state.FillOverprint())) {
         setAll(!isNone);
         return;
     }
@@ -304,7 +300,7 @@ void CSEP_ContentSeparator::UpdatePatternPaintFlags(const GLOB_Name& patternName
     const GLOB_Object type = pattern.IsDict() ? pattern.DictGet(GLOB_Name("PatternType")) : GLOB_Object();
     if (!type.IsInteger() || type.AsInteger() != 2) {
         for (uint32_t i = 0; i < NumInks(); ++i)
-            SetPaintFlag(i, stroke, true);
+            SetPaintFlag(i, stroke, true, false);
         return;
     }
     const GLOB_Object shading = pattern.DictGet(GLOB_Name("Shading"));
@@ -493,6 +489,10 @@ void CSEP_ContentSeparator::PaintPath(int32_t op) {
     const int column = PaintColumn(op);
     if (column < 0)
         GLIB_THROW(GLIB_Exception, ParseErrorCode, "Invalid paint operator " << Parser().OperatorText());
+    if (m_holdingPath) {
+        PaintHeldPath(column);
+        return;
+    }
     const auto keyword = [&](uint32_t i) { return PaintTable[m_inkStacks[i].Flags()][column]; };
     bool uniform = true;
     for (uint32_t i = 1; i < NumInks(); ++i)
@@ -520,14 +520,17 @@ void CSEP_ContentSeparator::DoImage(const GLOB_Name& name, const GLOB_Object& im
         SeparatedResourceName(CSEP_ResourceCache::ImageCategory, name, image, Parser().GraphicsState());
     const GLOB_Object isMask = image.DictGet(GLOB_Name("ImageMask"));
     const bool mask = isMask.IsBoolean() && isMask.AsBoolean();
-    PaintImage(newName, mask, mask ? CPDF_ColorSpace() : CPDF_ColorSpace(image.DictGet(GLOB_Name("ColorSpace"))));
+    const bool masked = !image.DictGet(GLOB_Name("SMask")).IsNull() || !image.DictGet(GLOB_Name("Mask")).IsNull();
+    PaintImage(newName, mask, masked,
+               mask ? CPDF_ColorSpace() : CPDF_ColorSpace(image.DictGet(GLOB_Name("ColorSpace"))));
 }
 
-void CSEP_ContentSeparator::PaintImage(const GLOB_Name& name, bool isMask, const CPDF_ColorSpace& space) {
+void CSEP_ContentSeparator::PaintImage(const GLOB_Name& name, bool isMask, bool masked, const CPDF_ColorSpace& space) {
     // A stencil mask paints with the fill colour, whose flags stand.
     if (!isMask)
         UpdatePaintFlags(space, false, Parser().GraphicsState(), true);
     WriteToPaintingInks(name, "Do");
+    PaintBackdropImage(name, isMask || masked);
     if (!isMask)
         RefreshPaintFlags(false);
 }
@@ -562,7 +565,7 @@ void CSEP_ContentSeparator::DoInlineImage(CPDF_InlineImage image) {
         const GLOB_Name newName = m_pResourceCache->NewName(CSEP_ResourceCache::ImageCategory);
         m_pResourceCache->Put(CSEP_ResourceCache::InlineImageCategory, newName,
                               CSEP_Resource(perInk, Parser().GraphicsState(), newName));
-        PaintImage(newName, mask, space);
+        PaintImage(newName, mask, false, space);
         return;
     }
     // A stencil mask paints with the fill colour, whose flags stand.
@@ -573,6 +576,14 @@ void CSEP_ContentSeparator::DoInlineImage(CPDF_InlineImage image) {
                     m_writer.Flush();
                     CSEP_InlineImageWriter::Write(pieces[i], xobject.Object(), m_writer.Stream());
                 });
+    PaintBackdropMarks(false, [&](uint32_t i) {
+        if (!mask) {
+            WriteWhiteUnitSquare();
+            return;
+        }
+        m_writer.Flush();
+        CSEP_InlineImageWriter::Write(pieces[i], xobject.Object(), m_writer.Stream());
+    });
     if (!mask)
         RefreshPaintFlags(false);
 }
@@ -583,15 +594,23 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
     m_pResourceCache->Put(CSEP_ResourceCache::ShadingCategory, name, CSEP_Resource(shading));
     UpdatePaintFlags(CPDF_ColorSpace(shading.DictGet(GLOB_Name("ColorSpace"))), false, Parser().GraphicsState(), true);
     WriteToPaintingInks(name, "sh");
+    // An ink the shading does not reach has it white (CSEP_SliceConverter).
+    PaintBackdropMarks(true, [&](uint32_t) {
+        m_writer.WriteName(name);
+        m_writer.WriteOperator("sh");
+    });
     RefreshPaintFlags(false);
 }
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
     UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
-    PassThrough(op);
+    if (!ShowBackdropText(op))
+        PassThrough(op);
 }
 
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
+    if (HoldPathOperation(op))
+        return;
     switch (op) {
     case Op::Op_gs: {
         RefreshPaintFlags(true);

@@ -24,6 +24,21 @@
 // the Tr operator itself is not copied. A form's streams start every ink at
 // mode 0, so Do first sets 0 Tr in the inks whose mode is another.
 //
+// Overprint inside an isolated or knockout group (CSEP_SepJobContext::
+// GroupScope): a mark composes there with the group's backdrop, so an ink
+// that overprint leaves keeps that backdrop under the mark, not whatever lies
+// behind the group. Such an ink gets the mark as a white mark (its colour
+// there is 1, no tint) under "q /<name> gs ... Q", the name's ExtGState
+// holding only /BM /Multiply: white multiplies to the backdrop, and the
+// mark's shape, alpha and soft mask are those in force. A path is held back
+// from its first construction operator to its painting operator so that it
+// can be written twice: the white part inside q .. Q, then what the ink
+// paints (and its clip) as before. An image, inline image or shading is
+// written again inside q .. Q (an unmasked image that the ink does not reach
+// as its unit square, filled white), text in a mode without clip likewise
+// with the mode of the sides left. Text that clips, and text in an ink that
+// paints one side its mode uses and is left the other, keep the rule above.
+//
 // Colour operators write, per side:
 //   Indexed space   "/<new name> cs" and the index with sc
 //   Pattern space   "/Pattern cs" or "/<new name> cs"; scn with the pattern
@@ -136,7 +151,33 @@ private:
     // objectFlag: the space is an image's, a shading's or an Indexed base,
     // so no current colour applies.
     void UpdatePaintFlags(const CPDF_ColorSpace& space, bool stroke, const CPDF_GraphicsState& state, bool objectFlag);
-    void SetPaintFlag(uint32_t ink, bool stroke, bool on);
+    // leaves: overprint leaves the ink (CSEP_InkStateStack); by default
+    // whenever it does not paint.
+    void SetPaintFlag(uint32_t ink, bool stroke, bool on, bool leaves);
+    void SetPaintFlag(uint32_t ink, bool stroke, bool on) { SetPaintFlag(ink, stroke, on, !on); }
+    // Overprint in groups (CSEP_ContentSeparatorBackdrop.cpp). The sides of
+    // the current mark ink writes as a white mark: none outside a group.
+    uint32_t BackdropSides(uint32_t ink) const;
+    bool AnyBackdropSides() const;
+    // "q /<Multiply state> gs" to the current target; the state's name is
+    // made at its first use in the stream.
+    void OpenBackdropMark();
+    // True when op, a path operator, was held back.
+    bool HoldPathOperation(int32_t op);
+    // Writes what was held back to every ink as it stood.
+    void ReleasePath();
+    void WriteHeldPath();
+    void PaintHeldPath(int column);
+    // mark(ink) inside q .. Q in every ink left the fill (inside a group).
+    void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
+    // The white marks of an image: drawn by name when masked (an ink it does
+    // not reach then has its mask's shape in white), else its unit square.
+    void PaintBackdropImage(const GLOB_Name& name, bool drawnByName);
+    void WriteWhiteUnitSquare();
+    // Shows the text to every ink, inside q .. Q in those that paint no side
+    // the mode uses but are left one; false, nothing written, when none is.
+    bool ShowBackdropText(int32_t op);
+
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);
     // Gives each ink the mode its flags allow, writing Tr where it changes.
@@ -159,8 +200,9 @@ private:
     void WriteGrays(const std::function<void()>& operands, const char* op);
     // name Do (sh) to every ink whose fill paints.
     void WriteToPaintingInks(const GLOB_Name& name, const char* op);
-    // name Do for an image (or stencil mask) of space.
-    void PaintImage(const GLOB_Name& name, bool isMask, const CPDF_ColorSpace& space);
+    // name Do for an image (or stencil mask) of space; masked: it has a
+    // soft or stencil mask of its own.
+    void PaintImage(const GLOB_Name& name, bool isMask, bool masked, const CPDF_ColorSpace& space);
     // The separated stream of each ink, once the walk is done.
     void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
     // The resource a gs or Tf names, under its own name.
@@ -188,4 +230,13 @@ private:
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
     CSEP_GroupInheritance m_groupInheritance;
+    bool m_insideGroup = false;
+    GLOB_Name m_multiplyState;
+    struct HeldOperation {
+        std::string m_op;
+        std::vector<GLOB_Object> m_operands;  // bottom first
+    };
+    std::vector<HeldOperation> m_heldPath;
+    bool m_holdingPath = false;
+    bool m_heldPathClips = false;
 };

@@ -1,9 +1,14 @@
 #include "separation/CSEP_InkStateStack.h"
 
-void CSEP_InkStateStack::SetFlag(uint32_t flag, bool on) {
-    uint32_t& flags = m_entries.back().m_paintFlags;
-    flags = on ? flags | flag : flags & ~flag;
-}
+namespace {
+
+void Assign(uint32_t& flags, uint32_t flag, bool on) { flags = on ? flags | flag : flags & ~flag; }
+
+}  // namespace
+
+void CSEP_InkStateStack::SetFlag(uint32_t flag, bool on) { Assign(m_entries.back().m_paintFlags, flag, on); }
+
+void CSEP_InkStateStack::SetLeftFlag(uint32_t flag, bool on) { Assign(m_entries.back().m_leftFlags, flag, on); }
 
 void CSEP_InkStateStack::Pop() {
     if (m_entries.size() > 1)

@@ -46,14 +46,15 @@ public:
         CPDF_GraphicsState m_state;  // the state it was drawn under
         uint32_t m_height = 0;  // levels of nesting opened inside it
         std::vector<GLOB_Object> m_perInk;
+        bool m_insideGroup = false;  // CSEP_SepJobContext::InsideIsolatedOrKnockoutGroup
     };
     using SameState = bool (*)(const CPDF_GraphicsState&, const CPDF_GraphicsState&);
 
-    // The separation of source kept with these resources (the same object)
-    // and a state that same finds equal to state; null when there is none
-    // or no scope is open.
+    // The separation of source kept with these resources (the same object),
+    // a state that same finds equal to state and the same group context;
+    // null when there is none or no scope is open.
     const Separated* Find(const GLOB_Object& source, const GLOB_Object& resources, const CPDF_GraphicsState& state,
-                          SameState same) const;
+                          SameState same, bool insideGroup = false) const;
     // Keeps the separation of an indirect source whose objects are all
     // indirect, so that every place can hold them; otherwise, or with no
     // scope open, nothing is kept.

@@ -43,6 +43,13 @@ std::string PlainNumber(double value) {
     return number;
 }
 
+// The "Group" of form when it is a transparency group, else null.
+GLOB_Object TransparencyGroup(const GLOB_Object& form) {
+    const GLOB_Object group = form.DictGet(GLOB_Name("Group"));
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    return kind.IsName() && kind.AsName() == "Transparency" ? group : GLOB_Object();
+}
+
 // The "Group" of an ink's copy of form: null unless form is a transparency
 // group, else its isolation and knockout, blended in DeviceGray. An ink's
 // page paints grey 1 - tint, and a subtractive group blends the complements
@@ -50,9 +57,8 @@ std::string PlainNumber(double value) {
 // non-separable modes on one component keep the backdrop (Luminosity the
 // source), as CMYK keeps black.
 GLOB_Object InkGroup(const CPDF_Doc& doc, const GLOB_Object& form) {
-    const GLOB_Object group = form.DictGet(GLOB_Name("Group"));
-    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
-    if (!kind.IsName() || !(kind.AsName() == "Transparency"))
+    const GLOB_Object group = TransparencyGroup(form);
+    if (group.IsNull())
         return GLOB_Object();
     const GLOB_Object inkGroup = doc.NewDict(4, true);
     inkGroup.DictPut(GLOB_Name("S"), doc.NewName(GLOB_Name("Transparency")));
@@ -60,6 +66,19 @@ GLOB_Object InkGroup(const CPDF_Doc& doc, const GLOB_Object& form) {
     for (const char* key : {"I", "K"})
         CSEP_Utils::CopyKey(key, group, inkGroup);
     return inkGroup;
+}
+
+// Whether form is a transparency group that is isolated or knocks out.
+bool IsolatesOrKnocksOut(const GLOB_Object& form) {
+    const GLOB_Object group = TransparencyGroup(form);
+    if (group.IsNull())
+        return false;
+    for (const char* key : {"I", "K"}) {
+        const GLOB_Object value = group.DictGet(GLOB_Name(key));
+        if (value.IsBoolean() && value.AsBoolean())
+            return true;
+    }
+    return false;
 }
 
 // Cleanup after a failure: the failure is what the caller hears of.
@@ -317,7 +336,10 @@ void CSEP_PDFSeparator::SeparateResources(const CSEP_ResourceCache& cache, const
 void CSEP_PDFSeparator::SeparateForm(const GLOB_Object& form, const CPDF_ResourcesDict& resources,
                                      const CPDF_GraphicsState& state, std::vector<GLOB_Object>& forms) {
     std::vector<CPDF_ResourcesDict> formResources;
-    SeparateContent(form.OpenStream(2), resources, state, forms, formResources);
+    {
+        const CSEP_SepJobContext::GroupScope inside(m_job, IsolatesOrKnocksOut(form));
+        SeparateContent(form.OpenStream(2), resources, state, forms, formResources);
+    }
     // Shared by every ink's copy: what is in force at Do applies to the group.
     const GLOB_Object group = InkGroup(Doc(), form);
     for (uint32_t i = 0; i < NumColorants(); ++i) {

@@ -217,7 +217,8 @@ void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& nam
     const auto same = [](const CPDF_GraphicsState& a, const CPDF_GraphicsState& b) {
         return CSEP_ContentSeparator::IsSameColorState(CSEP_ResourceCache::FormCategory, a, b);
     };
-    const CSEP_NestedSeparations::Separated* done = kept.Find(source, resources.Dict(), state, same);
+    const bool insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
+    const CSEP_NestedSeparations::Separated* done = kept.Find(source, resources.Dict(), state, same, insideGroup);
     if (done != nullptr && m_job.MayReuseSeparation(source, done->m_height)) {
         out = done->m_perInk;
         return;
@@ -225,7 +226,7 @@ void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& nam
     const CSEP_SepJobContext::NestingGuard guard(m_job, source, kind, name);
     kept.CountSeparation(kind, name);
     separate(out);
-    kept.Add(source, {resources.Dict(), state, guard.Height(), out});
+    kept.Add(source, {resources.Dict(), state, guard.Height(), out, insideGroup});
 }
 
 void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {

@@ -23,6 +23,7 @@ public:
     CSEP_NestedSeparations m_nestedSeparations;
     CSEP_SoftMaskGroup m_softMaskGroups;
     CSEP_ObjectSet m_masksSet;
+    uint32_t m_isolatedOrKnockoutGroups = 0;  // GroupScopes open that opened one
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -32,6 +33,19 @@ CSEP_SepJobContext::CSEP_SepJobContext(const CSEP_SepJobContext& other) = defaul
 CSEP_SepJobContext& CSEP_SepJobContext::operator=(const CSEP_SepJobContext& other) = default;
 
 CSEP_SepJobContext::~CSEP_SepJobContext() = default;
+
+CSEP_SepJobContext::GroupScope::GroupScope(const CSEP_SepJobContext& job, bool isolatedOrKnockout)
+    : m_core(job.m_core), m_opened(isolatedOrKnockout) {
+    if (m_opened)
+        ++m_core->m_isolatedOrKnockoutGroups;
+}
+
+CSEP_SepJobContext::GroupScope::~GroupScope() {
+    if (m_opened)
+        --m_core->m_isolatedOrKnockoutGroups;
+}
+
+bool CSEP_SepJobContext::InsideIsolatedOrKnockoutGroup() const { return m_core->m_isolatedOrKnockoutGroups > 0; }
 
 void CSEP_SepJobContext::SetDocAndColorants(const CPDF_Doc& document, const std::vector<CPDF_Colorant>& inks) {
     m_core->m_doc = document;

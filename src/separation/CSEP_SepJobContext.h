@@ -61,6 +61,24 @@ public:
         uint32_t m_outerDeepest = 0;
     };
 
+    // Marks what is separated during its life as drawn inside an isolated or
+    // knockout transparency group (at any depth), when the group it opens is
+    // one: there an overprinting mark composes with the group's backdrop in
+    // the inks it leaves, so it is written to them too
+    // (CSEP_ContentSeparator).
+    class GroupScope {
+    public:
+        GroupScope(const CSEP_SepJobContext& job, bool isolatedOrKnockout);
+        ~GroupScope();
+        GroupScope(const GroupScope&) = delete;
+        GroupScope& operator=(const GroupScope&) = delete;
+
+    private:
+        COMN_ReferenceCountPointer<iCSEP_SepJobContextCore> m_core;
+        bool m_opened;
+    };
+    bool InsideIsolatedOrKnockoutGroup() const;
+
     // Whether a kept separation of object that opened height levels inside
     // itself may stand in for a new one here: true when a guard for object
     // would pass (the object not under separation, the levels within

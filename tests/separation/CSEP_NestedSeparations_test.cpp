@@ -19,9 +19,9 @@ CPDF_GraphicsState WithFillGray(double gray) {
 
 }  // namespace
 
-// A separation is found again only for its source, the same resources and
-// an equal colour state, while a scope is open; objects that cannot be
-// shared are not kept.
+// A separation is found again only for its source, the same resources, an
+// equal colour state and the same group context, while a scope is open;
+// objects that cannot be shared are not kept.
 TEST(CSEP_NestedSeparationsTest, FoundByObjectResourcesAndState) {
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object form = NewStreamObject(doc, "<< /Subtype /Form >>", "");
@@ -41,16 +41,18 @@ TEST(CSEP_NestedSeparationsTest, FoundByObjectResourcesAndState) {
         GLOB_Object resources;
         double gray;
         bool found;
+        bool insideGroup = false;
     } cases[] = {
         {"the same", form, resources, 0.5, true},
         {"another colour", form, resources, 0.25, false},
         {"equal resources, not the same", form, doc.ParseObject("<< >>"), 0.5, false},
         {"a direct result", other, resources, 0.5, false},
+        {"inside an isolated or knockout group", form, resources, 0.5, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const CSEP_NestedSeparations::Separated* found =
-            kept.Find(c.source, c.resources, WithFillGray(c.gray), SameForForms);
+            kept.Find(c.source, c.resources, WithFillGray(c.gray), SameForForms, c.insideGroup);
         ASSERT_EQ(found != nullptr, c.found);
         if (found) {
             EXPECT_EQ(found->m_height, 3u);

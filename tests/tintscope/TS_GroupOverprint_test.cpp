@@ -1,0 +1,126 @@
+// Overprint inside a transparency group composes with the group's backdrop:
+// the inks an overprinting mark leaves keep what the group painted there
+// (in a knockout group its initial backdrop), and where that is empty an
+// isolated group still covers the page below, as both peers draw it.
+#include "TS_ProgramFixture.h"
+#include "support/GhostscriptRenderer.h"
+
+#include <cstdlib>
+#include <map>
+#include <string>
+
+namespace {
+
+constexpr int kDpi = 150;
+
+// A 192-point page (400 pixels) that paints page, then draws /Fx, a group
+// form of entries running inside with /GO (overprint on, mode 1), /Spot
+// (PANTONE Red), /Cy (Separation Cyan), /F1 and the objects from number 6
+// as its resources. Edges lie on pixel edges.
+std::string OverprintPage(const std::string& page, const std::string& entries, const std::string& inside,
+                          const std::string& resources = "", const std::vector<std::string>& more = {}) {
+    const std::string tint = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 ";
+    std::vector<std::string> objects = {
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency " + entries +
+        " >> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> /ColorSpace << /Spot "
+        "[/Separation /PANTONE#20Red /DeviceCMYK " + tint + "[0 1 1 0] /N 1 >>] /Cy [/Separation /Cyan "
+        "/DeviceCMYK " + tint + "[1 0 0 0] /N 1 >>] >> /Font << /F1 << /Type /Font /Subtype /Type1 "
+        "/BaseFont /Helvetica >> >> " + resources + " >> /Length " + std::to_string(inside.size()) +
+        " >>\nstream\n" + inside + "\nendstream"};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return TS_SquarePage(192, "/XObject << /Fx 5 0 R >>", page + " /Fx Do", objects);
+}
+
+// Pixels where peer has no ink and ours has more than 10 levels: 1 to 10
+// are the hairlines knockout compositing leaves at the marks' edges.
+long InkWherePeerIsBlank(const GrayPlate& ours, const GrayPlate& peer) {
+    long count = 0;
+    for (size_t i = 0; i < ours.pixels.size() && i < peer.pixels.size(); ++i)
+        count += peer.pixels[i] == 255 && ours.pixels[i] < 255 - 10;
+    return count;
+}
+
+TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDrawIt) {
+    const std::string magenta = "0 1 0 0 k 24 24 144 144 re f";
+    const std::string cyan = "/GO gs 1 0 0 0 k 72 72 96 96 re f";
+    const std::string yellowThenCyan = "0 0 1 0 k 48 48 48 120 re f " + cyan;
+    const std::string stencil =
+        "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ImageMask true /BitsPerComponent 1 /Decode [1 0] /Length 1 >>\n"
+        "stream\n\x80\nendstream";
+    const std::string cyanSpace = "[/Separation /Cyan /DeviceCMYK << /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] "
+                                  "/C1 [1 0 0 0] /N 1 >>]";
+    const std::string cyanImage = "<< /Type /XObject /Subtype /Image /Width 1 /Height 1 /ColorSpace " + cyanSpace +
+                                  " /BitsPerComponent 8 /Length 1 >>\nstream\n\x80\nendstream";
+
+    const std::string shading = "<< /ShadingType 2 /ColorSpace " + cyanSpace + " /Coords [72 0 168 0] /Function "
+                                "<< /FunctionType 2 /Domain [0 1] /C0 [0.2] /C1 [1] /N 1 >> >>";
+    const std::string nested = "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency "
+                               ">> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> >> "
+                               "/Length " + std::to_string(cyan.size()) + " >>\nstream\n" + cyan + "\nendstream";
+    const struct {
+        const char* what;
+        std::string page;
+        bool spot;  // drawn beside tiffsep, whose plates hold the spot ink
+    } rows[] = {
+        {"an isolated group", OverprintPage(magenta, "/I true", cyan), false},
+        {"an isolated group over its own yellow", OverprintPage(magenta, "/I true", yellowThenCyan), false},
+        {"a knockout group over its own yellow", OverprintPage(magenta, "/K true", yellowThenCyan), false},
+        {"an isolated knockout group over its own yellow",
+         OverprintPage(magenta, "/I true /K true", yellowThenCyan), false},
+        {"a group neither isolated nor knockout", OverprintPage(magenta, "", yellowThenCyan), false},
+        {"a spot ink in an isolated group",
+         OverprintPage("1 0 0 0 k 24 24 144 144 re f", "/I true", "/GO gs /Spot cs 1 scn 72 72 96 96 re f"), true},
+        {"a stroke in an isolated group",
+         OverprintPage(magenta, "/I true", "/GO gs 1 0 0 0 K 12 w 72 72 96 96 re S"), false},
+        {"text in an isolated group",
+         OverprintPage(magenta, "/I true", "/GO gs 1 0 0 0 k BT /F1 120 Tf 60 60 Td (H) Tj ET"), false},
+        {"a stencil mask in an isolated group",
+         OverprintPage(magenta, "/I true", "/GO gs 1 0 0 0 k 96 0 0 96 72 72 cm /Im Do", "/XObject << /Im 6 0 R >>",
+                       {stencil}), false},
+        {"a cyan image in an isolated group",
+         OverprintPage(magenta, "/I true", "/GO gs 96 0 0 96 72 72 cm /Im Do", "/XObject << /Im 6 0 R >>",
+                       {cyanImage}), false},
+        {"an inline cyan image in a knockout group",
+         OverprintPage(magenta, "/K true", "0 0 1 0 k 48 48 48 120 re f /GO gs 96 0 0 96 72 72 cm "
+                                           "BI /W 1 /H 1 /CS /Cy /BPC 8 ID \x80 EI"), false},
+        {"a cyan shading in an isolated group",
+         OverprintPage(magenta, "/I true", "/GO gs 72 72 96 96 re W n /Sh sh", "/Shading << /Sh 6 0 R >>",
+                       {shading}), false},
+        {"a plain group inside an isolated group",
+         OverprintPage(magenta, "/I true", "/Fy Do", "/XObject << /Fy 6 0 R >>", {nested}), false},
+    };
+    const char* const names[] = {"Cyan", "Magenta", "Yellow", "Black"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = WriteFile("overprint.pdf", row.page);
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        if (row.spot) {
+            const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
+            const std::map<std::string, std::string> plates = {{"Cyan", "plate-0-Cyan.png"},
+                                                               {"Magenta", "plate-1-Magenta.png"},
+                                                               {"Yellow", "plate-2-Yellow.png"},
+                                                               {"Black", "plate-3-Black.png"},
+                                                               {"PANTONE Red", "plate-4-PANTONE#20Red.png"}};
+            for (const auto& plate : plates) {
+                SCOPED_TRACE(plate.first);
+                const auto peer = tiffsep.find(plate.first);
+                ASSERT_NE(peer, tiffsep.end());
+                const GrayPlate ours = TS_ReadPlatePng(m_out.File(plate.second));
+                TS_ExpectNearMutool(ours, peer->second, 0.99);
+                EXPECT_EQ(InkWherePeerIsBlank(ours, peer->second), 0);
+            }
+            continue;
+        }
+        const std::vector<GrayPlate> mutool = TS_MutoolPlates(file, m_docs.File("overprint.pam"), kDpi);
+        for (int ink = 0; ink < 4; ++ink) {
+            SCOPED_TRACE(names[ink]);
+            const GrayPlate ours =
+                TS_ReadPlatePng(m_out.File("plate-" + std::to_string(ink) + "-" + names[ink] + ".png"));
+            TS_ExpectNearMutool(ours, mutool[ink], 0.99);
+            EXPECT_EQ(InkWherePeerIsBlank(ours, mutool[ink]), 0);
+        }
+    }
+}
+
+}  // namespace
