@@ -99,11 +99,11 @@ static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matri
 static void FillImage(fz_context* ctx, fz_device* dev, fz_image* image, fz_matrix ctm, float alpha,
                       fz_color_params params) {
     (void)ctm, (void)alpha, (void)params;
-    const GreyCheck* check = (GreyCheck*)dev;
+    GreyCheck* check = (GreyCheck*)dev;
     const int run = check->m_runs ? VDRW_MaskRunIndex(check->m_runs, image) : -1;
     if (run >= 0)
         fz_run_display_list(ctx, VDRW_MaskRunList(check->m_runs, run), dev, fz_identity, fz_infinite_rect,
-                            (fz_cookie*)&check->m_cookie);
+                            &check->m_cookie);
     else if (Painted(dev) && !GreySpace(ctx, image->colorspace))
         NotGrey(dev);
 }

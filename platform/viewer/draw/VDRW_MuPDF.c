@@ -873,11 +873,11 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);
         fz_close_device(ctx, masks);
-        if (groups) {
+        if (groups)
             fz_close_device(ctx, groups);
-            VDRW_PutInkBand(pixmap, band);
-        }
         fz_close_device(ctx, device);
+        if (groups)
+            VDRW_PutInkBand(pixmap, band);
     }
     fz_always(ctx) {
         t_plan = NULL;
