@@ -12,6 +12,7 @@ typedef struct GreyCheck {
     fz_cookie m_cookie; /* its abort ends the pass at the first colour */
     const VDRW_MaskRuns* m_runs;
     int m_masks;        /* soft masks open: their contents are not painted */
+    int m_groups;       /* transparency groups painted */
     int m_glyphDepth;
 } GreyCheck;
 
@@ -114,6 +115,13 @@ static void FillImageMask(fz_context* ctx, fz_device* dev, fz_image* image, fz_m
     CheckColour(ctx, dev, cs, color, params);
 }
 
+static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,
+                       int knockout, int blendmode, float alpha) {
+    (void)ctx, (void)area, (void)cs, (void)isolated, (void)knockout, (void)blendmode, (void)alpha;
+    if (Painted(dev))
+        ((GreyCheck*)dev)->m_groups = 1;
+}
+
 static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminosity, fz_colorspace* cs,
                       const float* bc, fz_color_params params) {
     (void)ctx, (void)area, (void)luminosity, (void)cs, (void)bc, (void)params;
@@ -127,7 +135,7 @@ static void EndMask(fz_context* ctx, fz_device* dev) {
         --check->m_masks;
 }
 
-int VDRW_ListIsGrey(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs) {
+int VDRW_ListComposesGrey(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs) {
     GreyCheck* check = fz_new_derived_device(ctx, GreyCheck);
     check->m_runs = runs;
     int grey = 0;
@@ -143,10 +151,11 @@ int VDRW_ListIsGrey(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns*
     check->m_super.fill_image_mask = FillImageMask;
     check->m_super.begin_mask = BeginMask;
     check->m_super.end_mask = EndMask;
+    check->m_super.begin_group = BeginGroup;
     fz_try(ctx) {
         fz_run_display_list(ctx, list, &check->m_super, fz_identity, fz_infinite_rect, &check->m_cookie);
         fz_close_device(ctx, &check->m_super);
-        grey = !check->m_cookie.abort && check->m_cookie.errors == 0;
+        grey = !check->m_cookie.abort && check->m_cookie.errors == 0 && check->m_groups;
     }
     fz_always(ctx) fz_drop_device(ctx, &check->m_super);
     fz_catch(ctx) fz_rethrow(ctx);

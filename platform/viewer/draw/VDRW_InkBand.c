@@ -2,6 +2,12 @@
 
 #include <stddef.h>
 
+static _Thread_local int t_inkBand;
+
+void VDRW_SetDrawingInkBand(int on) { t_inkBand = on; }
+
+int VDRW_DrawingInkBand(void) { return t_inkBand; }
+
 static unsigned char* BandRow(const VDRW_Band* band, int y) {
     return band->m_pixels + (size_t)y * (size_t)band->m_width * 4;
 }

@@ -27,6 +27,11 @@ fz_pixmap* VDRW_NewInkBand(fz_context* ctx, const VDRW_Band* band);
  * B, G and R as grey; A is kept. */
 void VDRW_PutInkBand(const fz_pixmap* ink, const VDRW_Band* band);
 
+/* Whether the band this thread draws now is an ink's band in CMYK (for
+ * the devices in front of its draw device, such as a tiling's layer). */
+void VDRW_SetDrawingInkBand(int on);
+int VDRW_DrawingInkBand(void);
+
 #ifdef __cplusplus
 }
 #endif

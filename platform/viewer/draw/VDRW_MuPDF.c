@@ -14,7 +14,7 @@
 #include "VDRW_BlockCache.h"
 #include "VDRW_GreyList.h"
 #include "VDRW_InkBand.h"
-#include "VDRW_InkGroups.h"
+#include "VDRW_InkDevice.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
@@ -84,7 +84,8 @@ struct VDRW_PageListRec_ {
     int m_unread;
     char m_error[256];
     const pdf_document* m_document;
-    /* Only neutral greys painted (VDRW_GreyList.h): drawn in CMYK. */
+    /* Only neutral greys painted, some in a group (VDRW_GreyList.h):
+     * drawn in CMYK. */
     int m_grey;
     /* What the bands lost: the loss of the topmost band that lost any.
      * Bands are drawn on several threads at once. */
@@ -540,7 +541,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
             result->m_document = document;
             pthread_mutex_init(&result->m_bandLock, NULL);
-            result->m_grey = VDRW_ListIsGrey(ctx, list, result->m_runs);
+            result->m_grey = VDRW_ListComposesGrey(ctx, list, result->m_runs);
         }
     }
     fz_always(ctx) {
@@ -865,11 +866,12 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
             pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
         if (fz_pixmap_colorspace(ctx, pixmap) == fz_device_cmyk(ctx))
-            groups = VDRW_NewInkGroups(ctx, device);
+            groups = VDRW_NewInkDevice(ctx, device);
         masks = VDRW_NewSoftMaskDevice(ctx, groups ? groups : device, area);
         snap = VDRW_NewSnapDevice(ctx, masks, fz_rect_from_irect(area), cookie, list->m_tiles);
         VDRW_SetSoftMaskRuns(masks, list->m_runs, snap, host, cookie);
         t_plan = &list->m_plan;
+        VDRW_SetDrawingInkBand(groups != NULL);
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);
         fz_close_device(ctx, masks);
@@ -881,6 +883,7 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     }
     fz_always(ctx) {
         t_plan = NULL;
+        VDRW_SetDrawingInkBand(0);
         HearBand(engine, list, band->m_y);
         fz_drop_device(ctx, snap);
         fz_drop_device(ctx, masks);
