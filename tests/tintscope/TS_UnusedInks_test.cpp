@@ -33,7 +33,9 @@ const std::string kRounded =
 // A knockout group of half-alpha black squares, drawn under a 0.5
 // luminosity mask by content "/GS1 gs /Fm0 Do" (or not, by "/Fm0 Do").
 std::string SquaresPage(const std::string& content) {
-    return TS_SquarePage(792, "/ExtGState << /GS1 << /SMask << /S /Luminosity /G 6 0 R >> >> >> /XObject << /Fm0 5 0 R >>",
+    return TS_SquarePage(792,
+                         "/ExtGState << /GS1 << /SMask << /S /Luminosity /G 6 0 R >> >> >> "
+                         "/XObject << /Fm0 5 0 R >>",
                          content,
                          {GroupForm("0 0 612 792", "/K true", kHalf, kBlackSquares),
                           GroupForm("0 0 612 792", "/CS /DeviceGray", "", "0.5 g 0 0 612 792 re f")});
@@ -45,7 +47,8 @@ TEST_F(TS_ProgramTest, APlateHoldsInkOnlyWhereAMarkPutsThatInk) {
         std::string page;
     } pages[] = {
         {"a knockout group of two inks at fractional edges",
-         TS_SquarePage(300, "/XObject << /Fx 5 0 R >>", "/Fx Do", {GroupForm("0 0 300 300", "/K true", kHalf, kTwoInks)})},
+         TS_SquarePage(300, "/XObject << /Fx 5 0 R >>", "/Fx Do",
+                       {GroupForm("0 0 300 300", "/K true", kHalf, kTwoInks)})},
         {"an isolated knockout group of two inks at fractional edges",
          TS_SquarePage(300, "/XObject << /Fx 5 0 R >>", "/Fx Do",
                        {GroupForm("0 0 300 300", "/I true /K true", kHalf, kTwoInks)})},
@@ -54,14 +57,14 @@ TEST_F(TS_ProgramTest, APlateHoldsInkOnlyWhereAMarkPutsThatInk) {
         {"a knockout group cut by a mark at zero alpha",
          TS_SquarePage(792, "/XObject << /Ko 5 0 R >>", "q /Ko Do Q",
                        {GroupForm("140 520 330 680", "/CS /DeviceCMYK /I false /K true", kZero,
-                             "q 0 1 0 0 k 150 530 170 140 re f Q q /Zero gs " + kRounded + " Q")})},
+                                  "q 0 1 0 0 k 150 530 170 140 re f Q q /Zero gs " + kRounded + " Q")})},
         {"a group of black squares at half alpha",
          TS_SquarePage(192, "/XObject << /Fm0 5 0 R >>", "/Fm0 Do",
                        {GroupForm("0 0 192 192", "", kHalf, "/A gs 0 0 0 1 k 24 24 96 96 re f 72 72 96 96 re f")})},
         {"a group with a group at zero alpha, no knockout",
          TS_SquarePage(792, "/XObject << /Ko 5 0 R >>", "q /Ko Do Q",
-                       {GroupForm("140 520 330 680", "/CS /DeviceCMYK", kZero + " /XObject << /Fm0 6 0 R /Fm1 7 0 R >>",
-                             "q /Fm0 Do Q q /Zero gs /Fm1 Do Q"),
+                       {GroupForm("140 520 330 680", "/CS /DeviceCMYK",
+                                  kZero + " /XObject << /Fm0 6 0 R /Fm1 7 0 R >>", "q /Fm0 Do Q q /Zero gs /Fm1 Do Q"),
                         GroupForm("140 520 330 680", "/CS /DeviceCMYK", "", "0 1 0 0 k 150 530 170 140 re f"),
                         GroupForm("160 540 310 615", "/CS /DeviceCMYK", "", kRounded)})},
         {"Multiply at alpha over a black backdrop",
