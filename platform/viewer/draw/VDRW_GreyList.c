@@ -9,10 +9,10 @@ enum { kMostGlyphNesting = 8 };
 
 typedef struct GreyCheck {
     fz_device m_super;
-    fz_cookie m_cookie; /* its abort ends the pass at the first colour */
-    const VDRW_MaskRuns* m_runs;
-    int m_masks;        /* soft masks open: their contents are not painted */
-    int m_groups;       /* transparency groups painted */
+    fz_cookie m_cookie;          /* its abort ends the pass at the first colour */
+    const VDRW_MaskRuns* m_runs; /* what the list's run images stand for */
+    int m_masks;                 /* soft masks open: their contents are not painted */
+    int m_groups;                /* transparency groups painted */
     int m_glyphDepth;
 } GreyCheck;
 
@@ -50,7 +50,9 @@ static void CheckText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_m
     }
     ++check->m_glyphDepth;
     fz_try(ctx) VDRW_RunColourGlyphs(ctx, text, ctm, dev);
-    fz_always(ctx)--check->m_glyphDepth;
+    fz_always(ctx) {
+        --check->m_glyphDepth;
+    }
     fz_catch(ctx) fz_rethrow(ctx);
 }
 
