@@ -3,8 +3,9 @@
 // the busy corpus page as it stands (MuPDF caches its coloured pattern's
 // tiles), and a page shaped like its separation pages, whose uncoloured
 // pattern has no id, so that a tile of its whole 940-point cell (60 MB) is
-// drawn again in every band; and how long a drawing takes to end once the
-// cancel procedure answers true.
+// drawn again in every band; a grey page of knockout groups, as an ink's
+// page holds them (drawn in CMYK); and how long a drawing takes to end once
+// the cancel procedure answers true.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -156,6 +157,36 @@ BENCHMARK(BM_DrawImages300)
     ->ArgsProduct({{10, 100, 1000}, {0, 1}})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// A letter page of an ink's grey: count uses of one isolated knockout group
+// of two squares at alpha 0.6, one white, one 0.4 grey, edges between
+// pixels.
+std::string KnockoutGroupsPage(int count) {
+    const std::string form = "/A gs 1 g 2.3 2.3 20.2 20.2 re f 0.4 g 10.4 10.4 20.3 20.3 re f";
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(5 + i % 40 * 14.5) + " " + std::to_string(5 + i / 40 * 14.5) +
+                   " cm /Fx Do Q\n";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Fx 5 0 R >> >> "
+         "/Contents 4 0 R >>",
+         VIEW_PdfStream("", content),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 40 40] /Group << /S /Transparency /CS /DeviceGray "
+                        "/I true /K true >> /Resources << /ExtGState << /A << /ca 0.6 >> >> >>",
+                        form)});
+}
+
+// Arguments: uses of the group. Four threads.
+void BM_DrawKnockoutGroups300(benchmark::State& state) {
+    Page page(KnockoutGroupsPage(static_cast<int>(state.range(0))));
+    Target target(page.m_width, page.m_height);
+    VDRW_PageDrawer drawer(page.m_store);
+    drawer.SetThreads(4);
+    for (auto _ : state)
+        drawer.Draw(page.m_doc, 0, page.m_matrix, target.DC(), page.m_update, nullptr, nullptr);
+}
+BENCHMARK(BM_DrawKnockoutGroups300)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 struct StopAt {
     int m_calls = 0;

@@ -96,8 +96,8 @@ TEST_F(TS_ProgramTest, TransparencyIsSaidAsThePlatesShowIt) {
          {{102, 139, 216}, {204, 128, 153}, {255, 242, 242}, {229, 191, 204}}},
         {"group", "/XObject << /Fm0 5 0 R >>", "0.6 0 0 0 k 10 10 50 50 re f /Fm0 Do", {group},
          "uses transparency (Form Fm0 with a transparency group); its plates compose the group ink by ink",
-         // 0.3 Cyan and 0.4 Yellow, rounded once in the group and once on the page.
-         {{102, 177, 255}, {255, 255, 255}, {255, 154, 154}, {255, 255, 255}}},
+         // 0.3 Cyan and 0.4 Yellow, rounded once in the group and once on the page, as mutool's CMYK.
+         {{102, 178, 255}, {255, 255, 255}, {255, 154, 154}, {255, 255, 255}}},
     };
     const double columns[] = {25, 50, 75};
     for (const auto& row : rows) {

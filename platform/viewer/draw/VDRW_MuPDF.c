@@ -13,6 +13,9 @@
 
 #include "VDRW_BlockCache.h"
 #include "VDRW_LossChecks.h"
+#include "VDRW_GreyList.h"
+#include "VDRW_InkBand.h"
+#include "VDRW_InkDevice.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
@@ -82,6 +85,9 @@ struct VDRW_PageListRec_ {
     int m_unread;
     char m_error[256];
     const pdf_document* m_document;
+    /* Only neutral greys painted, some in a group (VDRW_GreyList.h):
+     * drawn in CMYK. */
+    int m_grey;
     /* What the bands lost: the loss of the topmost band that lost any.
      * Bands are drawn on several threads at once. */
     pthread_mutex_t m_bandLock;
@@ -560,6 +566,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
             result->m_document = document;
             pthread_mutex_init(&result->m_bandLock, NULL);
+            result->m_grey = VDRW_ListComposesGrey(ctx, list, result->m_runs);
         }
     }
     fz_always(ctx) {
@@ -854,10 +861,12 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
     fz_cookie* cookie = &engine->m_cookie;
     fz_pixmap* pixmap = NULL;
     fz_device* device = NULL;
+    fz_device* groups = NULL;
     fz_device* masks = NULL;
     fz_device* snap = NULL;
     fz_var(pixmap);
     fz_var(device);
+    fz_var(groups);
     fz_var(masks);
     fz_var(snap);
     SetStatus(status, VDRW_StatusOk, "");
@@ -875,22 +884,35 @@ static int DrawBand(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transfo
         const fz_irect area = fz_make_irect(band->m_x, band->m_y, band->m_x + band->m_width,
                                             band->m_y + band->m_height);
         Fault(ctx);
-        pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
+        /* An ink's grey page is drawn in CMYK, where a group's transparent
+         * start is no ink (VDRW_InkBand.h). */
+        pixmap = list->m_grey ? VDRW_NewInkBand(ctx, band) : NULL;
+        if (!pixmap)
+            pixmap = fz_new_pixmap_with_bbox_and_data(ctx, fz_device_bgr(ctx), area, NULL, 1, band->m_pixels);
         device = fz_new_draw_device(ctx, fz_identity, pixmap);
-        masks = VDRW_NewSoftMaskDevice(ctx, device, area);
+        if (fz_pixmap_colorspace(ctx, pixmap) == fz_device_cmyk(ctx))
+            groups = VDRW_NewInkDevice(ctx, device);
+        masks = VDRW_NewSoftMaskDevice(ctx, groups ? groups : device, area);
         snap = VDRW_NewSnapDevice(ctx, masks, fz_rect_from_irect(area), cookie, list->m_tiles);
         VDRW_SetSoftMaskRuns(masks, list->m_runs, snap, host, cookie);
         t_plan = &list->m_plan;
+        VDRW_SetDrawingInkBand(groups != NULL);
         fz_run_display_list(ctx, list->m_list, snap, host, fz_rect_from_irect(area), cookie);
         fz_close_device(ctx, snap);
         fz_close_device(ctx, masks);
+        if (groups)
+            fz_close_device(ctx, groups);
         fz_close_device(ctx, device);
+        if (groups)
+            VDRW_PutInkBand(pixmap, band);
     }
     fz_always(ctx) {
         t_plan = NULL;
+        VDRW_SetDrawingInkBand(0);
         HearBand(engine, list, band->m_y);
         fz_drop_device(ctx, snap);
         fz_drop_device(ctx, masks);
+        fz_drop_device(ctx, groups);
         fz_drop_device(ctx, device);
         fz_drop_pixmap(ctx, pixmap);
     }

@@ -116,7 +116,10 @@ int VDRW_PlanImageDecode(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Tr
 int VDRW_PlanPatterns(VDRW_Engine* engine, VDRW_PageList* list, const VDRW_Transform* userToDevice,
                       const VDRW_Band* page, VDRW_Status* status);
 
-/* Draws the list through userToDevice into the band; 1 on success. A fill's
+/* Draws the list through userToDevice into the band; 1 on success. A list
+ * that paints only neutral greys, as an ink's page does, and composes some
+ * in a transparency group is drawn over a band of grey pixels in CMYK, its
+ * grey as black (VDRW_InkBand.h). A fill's
  * or an image's edge within a rounding error of a pixel boundary is drawn
  * on it (VDRW_SnapDevice.h); a soft mask used by mark after mark is drawn
  * once (VDRW_SoftMaskDevice.h), and a run of such marks only by the bands

@@ -1,5 +1,7 @@
 #include "VDRW_TileLayer.h"
 
+#include "VDRW_InkBand.h"
+
 /* What the pattern can ink of the band, a pixel wider for its edges. */
 static fz_irect LayerArea(const VDRW_Tile* tile, fz_rect band) {
     const fz_rect area = fz_expand_rect(fz_transform_rect(tile->m_area, tile->m_ctm), 1);
@@ -58,8 +60,23 @@ static fz_pixmap* BlackAsBgr(fz_context* ctx, const fz_pixmap* cmyk) {
     return bgr;
 }
 
+/* MuPDF's tiling straight onto target. */
+static void DrawTilingOn(fz_context* ctx, fz_device* target, fz_display_list* cell, const VDRW_Tile* tile,
+                         fz_cookie* cookie) {
+    if (!fz_begin_tile_id(ctx, target, tile->m_area, tile->m_view, tile->m_xstep, tile->m_ystep, tile->m_ctm,
+                          tile->m_id))
+        fz_run_display_list(ctx, cell, target, fz_identity, fz_infinite_rect, cookie);
+    fz_end_tile(ctx, target);
+}
+
 void VDRW_DrawTiledOnLayer(fz_context* ctx, fz_device* target, fz_display_list* cell, const VDRW_Tile* tile,
                            fz_rect band, fz_default_colorspaces* spaces, fz_cookie* cookie, int blends) {
+    /* An ink's band is CMYK already, where white is no ink: the tiling
+     * keeps it exact there, and a BGR layer would not convert back. */
+    if (VDRW_DrawingInkBand()) {
+        DrawTilingOn(ctx, target, cell, tile, cookie);
+        return;
+    }
     const fz_irect area = LayerArea(tile, band);
     if (fz_is_empty_irect(area))
         return;

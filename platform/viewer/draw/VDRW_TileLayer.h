@@ -18,7 +18,10 @@
  * mark with the layer's partly transparent pixels, MuPDF unpremultiplies
  * their levels rounding down, which in additive colour takes white one to
  * three levels towards ink, and in CMYK, where white is no ink, leaves it
- * white. It costs a second pass. */
+ * white. It costs a second pass.
+ *
+ * An ink's band drawn in CMYK (VDRW_InkBand.h) needs no layer: the tiling
+ * goes straight onto it. */
 #ifndef VDRW_TILELAYER_H
 #define VDRW_TILELAYER_H
 
