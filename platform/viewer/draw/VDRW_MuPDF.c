@@ -12,10 +12,10 @@
 #include <string.h>
 
 #include "VDRW_BlockCache.h"
-#include "VDRW_LossChecks.h"
 #include "VDRW_GreyList.h"
 #include "VDRW_InkBand.h"
 #include "VDRW_InkDevice.h"
+#include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
