@@ -56,6 +56,12 @@ void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** colo
  * not kept. */
 enum { kMostKeptSize = 256 };
 
+/* The renderings kept, in bytes, by every engine. Past the most, all are
+ * let go, as MuPDF's glyph cache once did: pages whose fonts are closed
+ * keep theirs until then. */
+static const size_t kMostKeptBytes = 16u << 20;
+static size_t g_keptBytes;
+
 /* A rendering's key: the glyph, its matrix less the translation, in
  * 1/65536, and its subpixel place, in 1/256, as the glyph cache keys it. */
 typedef struct CoverageKey {
@@ -103,10 +109,11 @@ static void FormatKey(fz_context* ctx, char* text, size_t size, void* key) {
              k->m_matrix[2], k->m_matrix[3]);
 }
 
+/* Once its document is closed MuPDF has no more use for the font's
+ * glyphs: a kept rendering would only keep the font. */
 static int NeedsReap(fz_context* ctx, void* key) {
     (void)ctx;
-    (void)key;
-    return 0;
+    return ((CoverageKey*)key)->m_font->t3doc == NULL;
 }
 
 static const fz_store_type kCoverageType = {"VDRW_ColourGlyphCoverage", HashKey,   KeepKey,  DropKey,
@@ -116,17 +123,44 @@ static const fz_store_type kCoverageType = {"VDRW_ColourGlyphCoverage", HashKey,
 typedef struct KeptCoverage {
     fz_storable storable;
     fz_pixmap* m_pixmap;
+    size_t m_bytes;
 } KeptCoverage;
 
 static void DropKept(fz_context* ctx, fz_storable* item) {
     KeptCoverage* kept = (KeptCoverage*)item;
+    __atomic_sub_fetch(&g_keptBytes, kept->m_bytes, __ATOMIC_RELAXED);
     fz_drop_pixmap(ctx, kept->m_pixmap);
     fz_free(ctx, kept);
 }
 
+static int AnyKept(fz_context* ctx, void* arg, void* key) {
+    (void)ctx;
+    (void)arg;
+    (void)key;
+    return 1;
+}
+
+/* pixmap's alpha alone: half what its gray rendering would keep. */
+static fz_pixmap* AlphaOf(fz_context* ctx, fz_pixmap* pixmap) {
+    fz_pixmap* alpha = NULL;
+    fz_var(alpha);
+    fz_try(ctx) {
+        alpha = fz_new_pixmap_with_bbox(ctx, NULL, fz_pixmap_bbox(ctx, pixmap), NULL, 1);
+        for (int y = 0; y < pixmap->h; ++y) {
+            const unsigned char* s = pixmap->samples + (ptrdiff_t)y * pixmap->stride + pixmap->n - 1;
+            unsigned char* d = alpha->samples + (ptrdiff_t)y * alpha->stride;
+            for (int x = 0; x < pixmap->w; ++x, s += pixmap->n)
+                d[x] = *s;
+        }
+    }
+    fz_always(ctx) fz_drop_pixmap(ctx, pixmap);
+    fz_catch(ctx) fz_rethrow(ctx);
+    return alpha;
+}
+
 /* The glyph under subpix (its subpixel place only) within scissor, as
- * MuPDF renders a coloured Type 3 glyph for a fill; gray, whose alpha is
- * the coverage: asked for as a mask, MuPDF warns of a coloured glyph.
+ * MuPDF renders a coloured Type 3 glyph for a fill, its alpha alone; drawn
+ * in gray, since asked for as a mask MuPDF warns of a coloured glyph.
  * NULL where it covers nothing there. */
 static fz_pixmap* Render(fz_context* ctx, fz_font* font, int gid, fz_matrix subpix, fz_irect scissor) {
     const fz_rect bounds = fz_expand_rect(fz_bound_glyph(ctx, font, gid, subpix), 1);
@@ -147,7 +181,7 @@ static fz_pixmap* Render(fz_context* ctx, fz_font* font, int gid, fz_matrix subp
         fz_drop_pixmap(ctx, glyph);
         fz_rethrow(ctx);
     }
-    return glyph;
+    return AlphaOf(ctx, glyph);
 }
 
 /* The kept rendering of the glyph at key's size and place, made and kept
@@ -166,15 +200,19 @@ static fz_pixmap* KeptRendering(fz_context* ctx, const CoverageKey* probe, fz_ma
     fz_var(key);
     fz_var(kept);
     fz_try(ctx) {
+        if (__atomic_load_n(&g_keptBytes, __ATOMIC_RELAXED) > kMostKeptBytes)
+            fz_filter_store(ctx, AnyKept, NULL, &kCoverageType);
         kept = fz_malloc_struct(ctx, KeptCoverage);
         FZ_INIT_STORABLE(kept, 1, DropKept);
         kept->m_pixmap = fz_keep_pixmap(ctx, glyph);
+        kept->m_bytes = (size_t)glyph->stride * (size_t)glyph->h;
+        __atomic_add_fetch(&g_keptBytes, kept->m_bytes, __ATOMIC_RELAXED);
         key = fz_malloc_struct(ctx, CoverageKey);
         *key = *probe;
         key->m_refs = 1;
         fz_keep_font(ctx, key->m_font);
         /* Another band may have kept its own meanwhile: the same pixels. */
-        KeptCoverage* there = fz_store_item(ctx, key, kept, (size_t)glyph->stride * (size_t)glyph->h, &kCoverageType);
+        KeptCoverage* there = fz_store_item(ctx, key, kept, kept->m_bytes, &kCoverageType);
         if (there)
             fz_drop_storable(ctx, &there->storable);
     }
