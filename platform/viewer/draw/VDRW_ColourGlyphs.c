@@ -85,11 +85,17 @@ static int HashKey(fz_context* ctx, fz_store_hash* hash, void* key) {
     return 1;
 }
 
-static void* KeepKey(fz_context* ctx, void* key) { return fz_keep_imp(ctx, key, &((CoverageKey*)key)->m_refs); }
+/* Counted without MuPDF's locks, whose inline helpers want its debug
+ * build's checks outside NDEBUG. */
+static void* KeepKey(fz_context* ctx, void* key) {
+    (void)ctx;
+    __atomic_add_fetch(&((CoverageKey*)key)->m_refs, 1, __ATOMIC_RELAXED);
+    return key;
+}
 
 static void DropKey(fz_context* ctx, void* key) {
     CoverageKey* k = key;
-    if (fz_drop_imp(ctx, k, &k->m_refs)) {
+    if (k && __atomic_sub_fetch(&k->m_refs, 1, __ATOMIC_ACQ_REL) == 0) {
         fz_drop_font(ctx, k->m_font);
         fz_free(ctx, k);
     }
