@@ -265,7 +265,11 @@ static void AddGlyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_
     const float size = fz_subpixel_adjust(ctx, &trm, &subpix, &probe.m_e, &probe.m_f);
     const int dx = (int)floorf(trm.e), dy = (int)floorf(trm.f);
     fz_pixmap* glyph = NULL;
-    if (size <= kMostKeptSize) {
+    /* A matrix of size in bounds may still stretch a glyph past any pixmap. */
+    const int keepable = size <= kMostKeptSize && fabsf(subpix.a) < kMostKeptSize &&
+                         fabsf(subpix.b) < kMostKeptSize && fabsf(subpix.c) < kMostKeptSize &&
+                         fabsf(subpix.d) < kMostKeptSize;
+    if (keepable) {
         probe.m_matrix[0] = (int)(subpix.a * 65536);
         probe.m_matrix[1] = (int)(subpix.b * 65536);
         probe.m_matrix[2] = (int)(subpix.c * 65536);
