@@ -30,6 +30,11 @@
 // under TMPDIR, each run once by tintscope at 300 dpi and by
 // `mutool draw -O 2`; the counters give each one's seconds and peak memory.
 //
+// BM_ColourGlyphsThroughAClip: 4,000 Type 3 glyphs of 400 segments that
+// set their colour, as a clip a fill goes through, stroked and filled, each
+// page run once at 150, 300 and 600 dpi; the counters give each one's CPU
+// seconds and peak memory, and the clip's CPU over the stroke's.
+//
 // BM_GrayInlineImagesBesideMutool: the page of 6,000, 60,000 and 66,000
 // (more than the host has names) one-pixel gray inline images at 150 dpi
 // beside mutool, with each one's peak memory an image.
@@ -796,6 +801,81 @@ BENCHMARK(BM_PatternInKnockoutGroup)
     ->Args({10000, 1})
     ->Args({10000, 0})
     ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// glyphs Type 3 glyphs that set their colour (d0), each a star of segments
+// segments, 50 a line at 10 points, in text mode mode: 7 (a clip, then a
+// fill through it), 1 (stroked) or 0 (filled).
+std::string ColourGlyphsFile(int glyphs, int segments, int mode) {
+    std::string star = "1000 0 d0 0 1 0 0 k 900 500 m";
+    for (int k = 1; k < segments; ++k) {
+        const double angle = 2 * 3.141592653589793 * k / segments, r = 400 * (k % 2 ? 1.0 : 0.6);
+        star += " " + std::to_string(500 + r * std::cos(angle)) + " " + std::to_string(500 + r * std::sin(angle)) +
+                " l";
+    }
+    std::string text = "q " + std::to_string(mode) + " Tr BT /F1 10 Tf";
+    for (int line = 0, left = glyphs; left > 0; ++line, left -= 50)
+        text += " 1 0 0 1 5 " + std::to_string(780 - line * 11 % 770) + " Tm (" +
+                std::string(static_cast<size_t>(std::min(left, 50)), 'a') + ") Tj";
+    text += mode == 7 ? " ET 0 0 1 0 k 0 0 612 792 re f Q" : " ET Q";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> "
+         ">> >>",
+         VIEW_PdfStream("", text),
+         "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs "
+         "<< /a 6 0 R >> /Encoding << /Type /Encoding /Differences [97 /a] >> /FirstChar 97 /LastChar 97 /Widths "
+         "[1000] >>",
+         VIEW_PdfStream("", star + " h f")});
+}
+
+// Arguments: the glyphs, their segments and the dpi. The clip's page should
+// cost about what filling the glyphs costs: each glyph's coverage made once
+// a size, and only for the bands it meets.
+void BM_ColourGlyphsThroughAClip(benchmark::State& state) {
+    const int glyphs = static_cast<int>(state.range(0)), segments = static_cast<int>(state.range(1));
+    const int dpi = static_cast<int>(state.range(2));
+    const int modes[] = {7, 1, 0};
+    const char* const names[] = {"clip", "stroke", "fill"};
+    ScratchFolder folder;
+    double cpu[3] = {}, wall[3] = {};
+    long kb[3] = {};
+    try {
+        for (int k = 0; k < 3; ++k) {
+            const std::string pdf = folder.Path() + "/" + names[k] + ".pdf";
+            const std::string text = ColourGlyphsFile(glyphs, segments, modes[k]);
+            if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+                std::fwrite(text.data(), 1, text.size(), file);
+                std::fclose(file);
+            }
+        }
+        for (auto _ : state) {
+            for (int k = 0; k < 3; ++k) {
+                ScratchFolder out;
+                wall[k] = TimedRun({ProgramPath(), folder.Path() + "/" + names[k] + ".pdf", "--dpi",
+                                    std::to_string(dpi), "--out", out.Path() + "/out"},
+                                   &kb[k], &cpu[k]);
+            }
+            state.SetIterationTime(wall[0]);
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    state.SetLabel(std::to_string(glyphs) + " glyphs of " + std::to_string(segments) + " segments at " +
+                   std::to_string(dpi) + " dpi");
+    for (int k = 0; k < 3; ++k) {
+        state.counters[std::string(names[k]) + "_cpu_s"] = cpu[k];
+        state.counters[std::string(names[k]) + "_peak_MB"] = kb[k] / 1024.0;
+    }
+    state.counters["clip_over_stroke"] = cpu[1] > 0 ? cpu[0] / cpu[1] : 0;
+}
+BENCHMARK(BM_ColourGlyphsThroughAClip)
+    ->Args({4000, 400, 150})
+    ->Args({4000, 400, 300})
+    ->Args({4000, 400, 600})
+    ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

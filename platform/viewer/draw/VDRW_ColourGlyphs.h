@@ -24,10 +24,14 @@ int VDRW_HasColourGlyphs(fz_context* ctx, const fz_text* text);
  * order; an empty part is NULL. */
 void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** coloured, fz_text** rest);
 
-/* Each glyph of text that sets its own colour run as its own content onto
- * dev under ctm, bypassing the glyph cache: a mask made of it there would
- * be what a later fill of the glyph at that size is painted with. */
-void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev);
+/* Adds to mask (alpha only, device space) the coverage of each glyph of
+ * text that sets its own colour, under ctm, as a fill of the glyph covers:
+ * rendered as MuPDF's glyph cache renders it, at the same subpixel place.
+ * A rendering is kept in MuPDF's store, once per glyph, size and place, and
+ * never in the glyph cache: a mask kept there would be what a later fill of
+ * the glyph at that size is painted with. A glyph that misses mask costs
+ * its bounds. */
+void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask);
 
 #ifdef __cplusplus
 }

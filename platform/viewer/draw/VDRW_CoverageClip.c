@@ -35,9 +35,10 @@ static void PaintText(fz_context* ctx, fz_device* dev, const fz_text* text, cons
         fz_fill_text(ctx, dev, text, mark->m_ctm, gray, &white, 1, fz_default_color_params);
 }
 
-/* Glyphs that set their colour cover what their content paints, filled
- * whatever the mode, as they are painted (VDRW_ColourGlyphs.h). */
-static void PaintColourGlyphs(fz_context* ctx, fz_device* dev, const Mark* mark) {
+/* Glyphs that set their colour are painted as a fill paints them, whatever
+ * the mode (VDRW_ColourGlyphs.h): the rest is painted here, they are added
+ * to the coverage after. */
+static void PaintRest(fz_context* ctx, fz_device* dev, const Mark* mark) {
     fz_text* coloured = NULL;
     fz_text* rest = NULL;
     fz_var(coloured);
@@ -46,7 +47,6 @@ static void PaintColourGlyphs(fz_context* ctx, fz_device* dev, const Mark* mark)
         VDRW_SplitColourGlyphs(ctx, mark->m_text, &coloured, &rest);
         if (rest)
             PaintText(ctx, dev, rest, mark);
-        VDRW_RunColourGlyphs(ctx, coloured, mark->m_ctm, dev);
     }
     fz_always(ctx) {
         fz_drop_text(ctx, coloured);
@@ -56,13 +56,13 @@ static void PaintColourGlyphs(fz_context* ctx, fz_device* dev, const Mark* mark)
 }
 
 /* Painted as MuPDF paints its clip's mask: full strength, no colour. */
-static void Paint(fz_context* ctx, fz_device* dev, const Mark* mark) {
+static void Paint(fz_context* ctx, fz_device* dev, const Mark* mark, int colourGlyphs) {
     const float white = 1;
     if (mark->m_path)
         fz_stroke_path(ctx, dev, mark->m_path, mark->m_stroke, mark->m_ctm, fz_device_gray(ctx), &white, 1,
                        fz_default_color_params);
-    else if (VDRW_HasColourGlyphs(ctx, mark->m_text))
-        PaintColourGlyphs(ctx, dev, mark);
+    else if (colourGlyphs)
+        PaintRest(ctx, dev, mark);
     else
         PaintText(ctx, dev, mark->m_text, mark);
 }
@@ -71,12 +71,15 @@ static void Paint(fz_context* ctx, fz_device* dev, const Mark* mark) {
 static fz_pixmap* Coverage(fz_context* ctx, const Mark* mark, fz_irect area) {
     fz_pixmap* mask = fz_new_pixmap_with_bbox(ctx, NULL, area, NULL, 1);
     fz_device* draw = NULL;
+    const int colourGlyphs = mark->m_text && VDRW_HasColourGlyphs(ctx, mark->m_text);
     fz_var(draw);
     fz_try(ctx) {
         fz_clear_pixmap(ctx, mask);
         draw = fz_new_draw_device(ctx, fz_identity, mask);
-        Paint(ctx, draw, mark);
+        Paint(ctx, draw, mark, colourGlyphs);
         fz_close_device(ctx, draw);
+        if (colourGlyphs)
+            VDRW_AddColourGlyphCoverage(ctx, mark->m_text, mark->m_ctm, mask);
     }
     fz_always(ctx) fz_drop_device(ctx, draw);
     fz_catch(ctx) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "VDRW_TestDib.h"
 #include "support/PdfText.h"
@@ -77,14 +79,14 @@ std::string GlyphPage(int mode, Container where, int clipFirst) {
     return PdfText("%PDF-1.7", objects);
 }
 
-GrayPlate Draw(const std::string& file, double dpi) {
+// The page, width x height points, drawn at dpi.
+GrayPlate Draw(const std::string& file, double dpi, double width = 200, double height = 200) {
     VCOS_Store store;
     const VCOS_DocId doc = VCOS_Reader::Read(store, file, "glyphs.pdf");
     const double s = dpi / 72;
-    const int side = static_cast<int>(std::ceil(200 * s));
-    VDRW_TestDib dib(side, side);
-    VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(s, 0, 0, -s, 0, 200 * s), dib.DC(), VDRW_Rect(0, 0, 200, 200),
-                                nullptr, nullptr);
+    VDRW_TestDib dib(static_cast<int>(std::ceil(width * s)), static_cast<int>(std::ceil(height * s)));
+    VDRW_PageDrawer(store).Draw(doc, 0, VDRW_Matrix(s, 0, 0, -s, 0, height * s), dib.DC(),
+                                VDRW_Rect(0, 0, width, height), nullptr, nullptr);
     return dib.Blue();
 }
 
@@ -116,6 +118,109 @@ TEST(VDRW_ColourGlyphs, AGlyphThatSetsItsColourIsPaintedInItInEveryTextMode) {
         EXPECT_NEAR(plate.At(x, y), expected, 8);
         // The text's 0.9 gray stroke reaches no further than the glyph.
         EXPECT_EQ(plate.At(static_cast<int>(10 * s), y), 255);
+    }
+}
+
+// A page of width x height points whose /F1 holds /a, black, a star of
+// segments segments about the middle of its 1000-unit box, setting its
+// colour (d0), and /b, a square 200..600 that does not (d1).
+std::string StarPage(int segments, double width, double height, const std::string& content) {
+    std::string star = "1000 0 d0 0 g 900 500 m";
+    for (int k = 1; k < segments; ++k) {
+        const double angle = 2 * 3.141592653589793 * k / segments, r = 400 * (k % 2 ? 1.0 : 0.6);
+        star += " " + std::to_string(500 + r * std::cos(angle)) + " " + std::to_string(500 + r * std::sin(angle)) +
+                " l";
+    }
+    auto stream = [](const std::string& data) {
+        return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
+    return PdfText("%PDF-1.7",
+                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 " + std::to_string(width) + " " +
+                        std::to_string(height) + "] /Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
+                    stream(content),
+                    "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0]"
+                    " /CharProcs << /a 6 0 R /b 7 0 R >> /Encoding << /Type /Encoding /Differences [97 /a /b] >>"
+                    " /FirstChar 97 /LastChar 98 /Widths [1000 1000] >>",
+                    stream(star + " h f"), stream("1000 0 0 0 1000 1000 d1 200 200 400 400 re f")});
+}
+
+// Lines of glyphs /a at size points from (5, top) down, 50 a line at
+// their width apart, in text mode mode; then what follows ET.
+std::string Lines(int glyphs, double size, double top, int mode, const std::string& then) {
+    std::string text = "BT /F1 " + std::to_string(size) + " Tf " + std::to_string(mode) + " Tr";
+    for (int line = 0; glyphs > 0; ++line, glyphs -= 50)
+        text += " 1 0 0 1 5 " + std::to_string(top - line * 1.1 * size) + " Tm (" +
+                std::string(static_cast<size_t>(std::min(glyphs, 50)), 'a') + ") Tj";
+    return "q " + text + " ET " + then + "Q";
+}
+
+TEST(VDRW_ColourGlyphs, AClipOfGlyphsThatSetTheirColourTakesTheirFilledShape) {
+    struct Probe {
+        double m_x, m_y;  // points
+        int m_expected;
+    };
+    struct Row {
+        const char* m_label;
+        std::string m_page;
+        double m_dpi, m_width, m_height;
+        // Drawn alike, the clip's fill must cover what this page's glyphs
+        // fill, within 8 levels on 99% of the pixels either marks.
+        std::string m_filled;
+        std::vector<Probe> m_probes;
+    };
+    const std::string fill = "0 g 0 0 612 792 re f ";
+    const Row rows[] = {
+        // Many glyphs over many bands, at eight subpixel places.
+        {"200 glyphs of 40 segments through a clip at 150 dpi", StarPage(40, 612, 792, Lines(200, 10, 780, 7, fill)),
+         150, 612, 792, StarPage(40, 612, 792, Lines(200, 10, 780, 0, "")), {}},
+        {"the same at 300 dpi", StarPage(40, 612, 792, Lines(200, 10, 780, 7, fill)), 300, 612, 792,
+         StarPage(40, 612, 792, Lines(200, 10, 780, 0, "")), {}},
+        // Past 256 pixels a glyph is rendered band by band.
+        {"one glyph of 750 pixels across bands", StarPage(40, 200, 200, Lines(1, 90, 60, 7, fill)), 600, 200, 200,
+         StarPage(40, 200, 200, Lines(1, 90, 60, 0, "")), {}},
+        // A fill through the clip inks the glyph's middle and nothing
+        // beyond it, in every clipping mode.
+        {"mode 4", StarPage(40, 200, 200, Lines(1, 90, 60, 4, "0.5 g 0 0 200 200 re f ")), 150, 200, 200, "",
+         {{50, 105, 128}, {10, 10, 255}, {150, 150, 255}}},
+        {"mode 5", StarPage(40, 200, 200, Lines(1, 90, 60, 5, "0.5 g 0 0 200 200 re f ")), 150, 200, 200, "",
+         {{50, 105, 128}, {10, 10, 255}, {150, 150, 255}}},
+        {"mode 6", StarPage(40, 200, 200, Lines(1, 90, 60, 6, "0.5 g 0 0 200 200 re f ")), 150, 200, 200, "",
+         {{50, 105, 128}, {10, 10, 255}, {150, 150, 255}}},
+        {"mode 7", StarPage(40, 200, 200, Lines(1, 90, 60, 7, "0.5 g 0 0 200 200 re f ")), 150, 200, 200, "",
+         {{50, 105, 128}, {10, 10, 255}, {150, 150, 255}}},
+        // /b (from 90 + 18 to 90 + 54 across) clips beside /a.
+        {"a clip of a glyph that sets its colour and one that does not",
+         StarPage(40, 200, 200, "q BT /F1 90 Tf 7 Tr 15 60 Td (ab) Tj ET 0.5 g 0 0 200 200 re f Q"), 150, 200, 200,
+         "", {{60, 105, 128}, {141, 96, 128}, {10, 10, 255}, {115, 70, 255}}},
+        // Stroked, /a is filled in its own black, /b is painted in the
+        // stroke's gray.
+        {"a stroked text of a glyph that sets its colour and one that does not",
+         StarPage(40, 200, 200, "q 0.5 G 2 w BT /F1 90 Tf 1 Tr 15 60 Td (ab) Tj ET Q"), 150, 200, 200, "",
+         {{60, 105, 0}, {141, 96, 128}, {10, 10, 255}, {115, 70, 255}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.m_label);
+        const GrayPlate plate = Draw(row.m_page, row.m_dpi, row.m_width, row.m_height);
+        const double s = row.m_dpi / 72;
+        for (const Probe& probe : row.m_probes) {
+            SCOPED_TRACE("at " + std::to_string(probe.m_x) + ", " + std::to_string(probe.m_y));
+            EXPECT_NEAR(plate.At(static_cast<int>(probe.m_x * s), static_cast<int>((row.m_height - probe.m_y) * s)),
+                        probe.m_expected, 8);
+        }
+        if (row.m_filled.empty())
+            continue;
+        const GrayPlate filled = Draw(row.m_filled, row.m_dpi, row.m_width, row.m_height);
+        ASSERT_EQ(filled.pixels.size(), plate.pixels.size());
+        size_t marked = 0, near = 0;
+        for (size_t i = 0; i < plate.pixels.size(); ++i) {
+            if (plate.pixels[i] == 255 && filled.pixels[i] == 255)
+                continue;
+            ++marked;
+            near += std::abs(plate.pixels[i] - filled.pixels[i]) <= 8;
+        }
+        EXPECT_GT(marked, 0u);
+        EXPECT_GE(static_cast<double>(near), 0.99 * static_cast<double>(marked));
     }
 }
 
