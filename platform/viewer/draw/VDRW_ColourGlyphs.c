@@ -56,6 +56,19 @@ void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** colo
  * not kept. */
 enum { kMostKeptSize = 256 };
 
+void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev) {
+    for (const fz_text_span* span = text->head; span; span = span->next) {
+        fz_matrix trm = span->trm;
+        for (int i = 0; i < span->len; ++i) {
+            if (!IsColourGlyph(span->font, span->items[i].gid))
+                continue;
+            trm.e = span->items[i].x;
+            trm.f = span->items[i].y;
+            fz_run_t3_glyph(ctx, span->font, span->items[i].gid, fz_concat(trm, ctm), dev);
+        }
+    }
+}
+
 /* The renderings kept, in bytes, by every engine. Past the most, all are
  * let go, as MuPDF's glyph cache once did: pages whose fonts are closed
  * keep theirs until then. */

@@ -24,6 +24,10 @@ int VDRW_HasColourGlyphs(fz_context* ctx, const fz_text* text);
  * order; an empty part is NULL. */
 void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** coloured, fz_text** rest);
 
+/* Runs the content of each glyph of text that sets its own colour into
+ * dev, under ctm, as a fill of the glyph would run it. */
+void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev);
+
 /* Adds to mask (alpha only, device space) the coverage of each glyph of
  * text that sets its own colour, under ctm, as a fill of the glyph covers:
  * rendered as MuPDF's glyph cache renders it, at the same subpixel place.
