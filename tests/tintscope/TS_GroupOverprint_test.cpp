@@ -32,7 +32,7 @@ std::string OverprintPage(const std::string& page, const std::string& entries, c
 }
 
 // Pixels where peer has no ink and ours has more than 10 levels: 1 to 10
-// are the hairlines knockout compositing leaves at the marks' edges.
+// are where two rasterisers' antialiased edges part.
 long InkWherePeerIsBlank(const GrayPlate& ours, const GrayPlate& peer) {
     long count = 0;
     for (size_t i = 0; i < ours.pixels.size() && i < peer.pixels.size(); ++i)
@@ -89,7 +89,6 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
         {"a plain group inside an isolated group",
          OverprintPage(magenta, "/I true", "/Fy Do", "/XObject << /Fy 6 0 R >>", {nested}), false},
     };
-    const char* const names[] = {"Cyan", "Magenta", "Yellow", "Black"};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string file = WriteFile("overprint.pdf", row.page);
@@ -112,14 +111,7 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
             }
             continue;
         }
-        const std::vector<GrayPlate> mutool = TS_MutoolPlates(file, m_docs.File("overprint.pam"), kDpi);
-        for (int ink = 0; ink < 4; ++ink) {
-            SCOPED_TRACE(names[ink]);
-            const GrayPlate ours =
-                TS_ReadPlatePng(m_out.File("plate-" + std::to_string(ink) + "-" + names[ink] + ".png"));
-            TS_ExpectNearMutool(ours, mutool[ink], 0.99);
-            EXPECT_EQ(InkWherePeerIsBlank(ours, mutool[ink]), 0);
-        }
+        TS_ExpectProcessPlatesAsMutool(m_out, TS_MutoolPlates(file, m_docs.File("overprint.pam"), kDpi));
     }
 }
 

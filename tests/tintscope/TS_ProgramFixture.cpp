@@ -229,3 +229,26 @@ void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool, double 
         }
     EXPECT_GE(close, inked * share) << close << " of " << inked << " inked pixels within 8 levels";
 }
+
+void TS_ExpectProcessPlatesAsMutool(const ScratchDir& folder, const std::vector<GrayPlate>& mutool) {
+    const char* const names[] = {"Cyan", "Magenta", "Yellow", "Black"};
+    ASSERT_EQ(mutool.size(), 4u);
+    for (int ink = 0; ink < 4; ++ink) {
+        SCOPED_TRACE(names[ink]);
+        const GrayPlate ours =
+            TS_ReadPlatePng(folder.File("plate-" + std::to_string(ink) + "-" + names[ink] + ".png"));
+        ASSERT_EQ(ours.pixels.size(), mutool[ink].pixels.size());
+        long peerInked = 0, inked = 0, strayInk = 0;
+        for (size_t i = 0; i < ours.pixels.size(); ++i) {
+            peerInked += mutool[ink].pixels[i] != 255;
+            inked += ours.pixels[i] != 255;
+            strayInk += mutool[ink].pixels[i] == 255 && ours.pixels[i] < 255 - 10;
+        }
+        if (peerInked == 0) {
+            EXPECT_EQ(inked, 0) << "pixels inked on a plate no mark uses";
+        } else {
+            TS_ExpectNearMutool(ours, mutool[ink], 0.99);
+            EXPECT_EQ(strayInk, 0) << "pixels inked above 10 levels where mutool has no ink";
+        }
+    }
+}

@@ -91,6 +91,12 @@ std::vector<GrayPlate> TS_MutoolPlates(const std::string& pdf, const std::string
 // least share of the pixels either inks.
 void TS_ExpectNearMutool(const GrayPlate& ours, const GrayPlate& mutool, double share = 0.95);
 
+// Expects each process plate in folder (plate-N-INK.png) as mutool's: where
+// mutool leaves a plate blank, 255 on every pixel; elsewhere within 8
+// levels on 99% of the pixels either inks, and no ink above 10 levels on a
+// pixel mutool leaves blank.
+void TS_ExpectProcessPlatesAsMutool(const ScratchDir& folder, const std::vector<GrayPlate>& mutool);
+
 // The RGB pixel of an RGBA image.
 uint32_t TS_Rgb(const PngPixels& image, int x, int y);
 

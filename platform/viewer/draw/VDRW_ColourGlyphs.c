@@ -56,19 +56,6 @@ void VDRW_SplitColourGlyphs(fz_context* ctx, const fz_text* text, fz_text** colo
  * not kept. */
 enum { kMostKeptSize = 256 };
 
-void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev) {
-    for (const fz_text_span* span = text->head; span; span = span->next) {
-        fz_matrix trm = span->trm;
-        for (int i = 0; i < span->len; ++i) {
-            if (!IsColourGlyph(span->font, span->items[i].gid))
-                continue;
-            trm.e = span->items[i].x;
-            trm.f = span->items[i].y;
-            fz_run_t3_glyph(ctx, span->font, span->items[i].gid, fz_concat(trm, ctm), dev);
-        }
-    }
-}
-
 /* The renderings kept, in bytes, by every engine. Past the most, all are
  * let go, as MuPDF's glyph cache once did: pages whose fonts are closed
  * keep theirs until then. */
@@ -296,7 +283,10 @@ static void AddGlyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_
     fz_drop_pixmap(ctx, glyph);
 }
 
-void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask) {
+/* Calls each on every glyph of text that sets its own colour, with its
+ * place under ctm. */
+static void EachColourGlyph(fz_context* ctx, const fz_text* text, fz_matrix ctm, void* arg,
+                            void (*each)(fz_context*, fz_font*, int, fz_matrix, void*)) {
     for (const fz_text_span* span = text->head; span; span = span->next) {
         fz_matrix trm = span->trm;
         for (int i = 0; i < span->len; ++i) {
@@ -304,7 +294,23 @@ void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix
                 continue;
             trm.e = span->items[i].x;
             trm.f = span->items[i].y;
-            AddGlyph(ctx, span->font, span->items[i].gid, fz_concat(trm, ctm), mask);
+            each(ctx, span->font, span->items[i].gid, fz_concat(trm, ctm), arg);
         }
     }
+}
+
+static void RunGlyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, void* dev) {
+    fz_run_t3_glyph(ctx, font, gid, trm, (fz_device*)dev);
+}
+
+static void CoverGlyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, void* mask) {
+    AddGlyph(ctx, font, gid, trm, (fz_pixmap*)mask);
+}
+
+void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_device* dev) {
+    EachColourGlyph(ctx, text, ctm, dev, RunGlyph);
+}
+
+void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask) {
+    EachColourGlyph(ctx, text, ctm, mask, CoverGlyph);
 }
