@@ -1,7 +1,9 @@
 // FlateDecode (ISO 32000-1, 7.4.4): inflates a zlib stream with zlib. States
 // and failures are those of FILT_FlateFilter, with code 1130010; input that
 // ends (EOD) before the deflate stream does gives every byte zlib can make of
-// it, whatever the output room, then throws the zlib error.
+// it, whatever the output room, then throws the zlib error. Input that ends
+// after the deflate stream's last block, lacking only the Adler-32 check or
+// part of it, has given all its data and finishes, as other readers take it.
 #pragma once
 
 #include "FILT/FILT_FlateFilter.h"
@@ -22,4 +24,9 @@ private:
     int StepZStream(z_stream* stream, int flush) override { return inflate(stream, flush); }
     void FinishZStream(z_stream* stream) override { inflateEnd(stream); }
     void NeedsInput() override;
+    // Past the last block's end: inflate then reads only the check, outside
+    // any block.
+    bool EndsHere(z_stream* stream) const override {
+        return (stream->data_type & 64) != 0 && (inflateMark(stream) >> 16) == -1;
+    }
 };

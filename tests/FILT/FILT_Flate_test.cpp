@@ -52,6 +52,23 @@ std::string ZlibInflateCut(const std::string& cut, size_t room) {
     return out;
 }
 
+// Where the deflate data after a zlib stream's 2-byte header end, as raw
+// inflate finds it: what follows is the Adler-32 check.
+size_t DeflateEnd(const std::string& stream) {
+    z_stream z;
+    std::memset(&z, 0, sizeof z);
+    EXPECT_EQ(inflateInit2(&z, -15), Z_OK);
+    std::string out(1u << 20, '\0');
+    z.next_in = const_cast<Bytef*>(U8(stream)) + 2;
+    z.avail_in = static_cast<uInt>(stream.size() - 2);
+    z.next_out = U8(out);
+    z.avail_out = static_cast<uInt>(out.size());
+    EXPECT_EQ(inflate(&z, Z_FINISH), Z_STREAM_END);
+    const size_t end = 2 + z.total_in;
+    inflateEnd(&z);
+    return end;
+}
+
 template <class Base>
 class FailingInit : public Base {
 public:
@@ -127,7 +144,7 @@ TEST(FILT_Flate, CutAndDamagedStreamsThrowTheZlibMessage) {
                      "FILT_FlateDecode encountered a zlib error (-5): buffer error");
         EXPECT_TRUE(output == ZlibInflateCut(cut, room)) << output.size();
     };
-    for (size_t n = 0; n < mixed.size(); ++n) {
+    for (size_t n = 0; n < DeflateEnd(mixed); ++n) {
         for (const Chunking& ch : {Chunking{{0}, {0}}, Chunking{{7, 3, 13}, {1}}}) {
             SCOPED_TRACE("prefix " + std::to_string(n) + " " + ch.Name());
             check(mixed.substr(0, n), ch, 4000);
@@ -152,6 +169,35 @@ TEST(FILT_Flate, CutAndDamagedStreamsThrowTheZlibMessage) {
     // A stream that asks for a preset dictionary (FDICT set in the header).
     ExpectThrows([] { Inflate(std::string("\x78\x20\x00\x00\x00\x01rest", 10)); }, 1130010,
                  "FILT_FlateDecode encountered a zlib error (2): need dictionary");
+}
+
+// Data that end after the deflate stream's last block, lacking the check or
+// part of it, have given all they hold: they finish as a whole stream does,
+// however cut into chunks.
+TEST(FILT_Flate, DataLackingOnlyTheirCheckFinish) {
+    const std::string data = MixedBytes(3000, 9);
+    const std::string mixed = ZlibCompress(data), stored = StoredAbc;
+    ASSERT_EQ(DeflateEnd(mixed), mixed.size() - 4);
+    const struct {
+        const char* name;
+        std::string stream;
+        std::string expected;
+    } rows[] = {
+        {"whole", mixed, data},
+        {"without the check", mixed.substr(0, mixed.size() - 4), data},
+        {"with 1 byte of the check", mixed.substr(0, mixed.size() - 3), data},
+        {"with 3 bytes of the check", mixed.substr(0, mixed.size() - 1), data},
+        {"a stored block without the check", stored.substr(0, stored.size() - 4), "abc"},
+    };
+    for (const auto& row : rows) {
+        for (const Chunking& ch : {Chunking{{0}, {0}}, Chunking{{1}, {1}}, Chunking{{7, 3, 13}, {5}}}) {
+            SCOPED_TRACE(std::string(row.name) + " " + ch.Name());
+            FILT_FlateDecode dec;
+            std::string output;
+            RunFilterInto(dec, row.stream, ch, output, 1u << 20);
+            EXPECT_TRUE(output == row.expected) << output.size();
+        }
+    }
 }
 
 // Out of memory is GLIB_BadAllocException; any other failure is the

@@ -183,6 +183,9 @@ TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
     const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET";
     std::string withoutCheck = Deflated(kCMap);
     withoutCheck.resize(withoutCheck.size() - 4);
+    // The separator's own Flate reading takes the group's content too.
+    std::string groupWithoutCheck = Deflated(kGroup);
+    groupWithoutCheck.resize(groupWithoutCheck.size() - 4);
     const auto mapPage = [&](const std::string& data) {
         return TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode 6 0 R"), Flate("", data)});
     };
@@ -197,6 +200,8 @@ TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
         {"a stray token inside a rectangle's operands", groupPage("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f"),
          groupPage(group), "dropped the operands before it"},
         {"Flate data lacking only their check", mapPage(withoutCheck), mapPage(Deflated(kCMap)), ""},
+        {"a mask group's Flate data lacking only their check", Masked(Flate(kGroupDict, groupWithoutCheck)),
+         Masked(Flate(kGroupDict, Deflated(kGroup))), ""},
         {"too many bad arrays, then a square",
          TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + arrays + "ET 0 1 0 0 k 20 20 40 40 re f",
                     {Helvetica("")}),
