@@ -186,6 +186,8 @@ TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
     // The separator's own Flate reading takes the group's content too.
     std::string groupWithoutCheck = Deflated(kGroup);
     groupWithoutCheck.resize(groupWithoutCheck.size() - 4);
+    std::string cutMap = Deflated(kCMap);
+    cutMap.resize(cutMap.size() / 2);
     const auto mapPage = [&](const std::string& data) {
         return TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode 6 0 R"), Flate("", data)});
     };
@@ -200,6 +202,7 @@ TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
         {"a stray token inside a rectangle's operands", groupPage("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f"),
          groupPage(group), "dropped the operands before it"},
         {"Flate data lacking only their check", mapPage(withoutCheck), mapPage(Deflated(kCMap)), ""},
+        {"a ToUnicode map cut short", mapPage(cutMap), mapPage(Deflated(kCMap)), ""},
         {"a mask group's Flate data lacking only their check", Masked(Flate(kGroupDict, groupWithoutCheck)),
          Masked(Flate(kGroupDict, Deflated(kGroup))), ""},
         {"too many bad arrays, then a square",

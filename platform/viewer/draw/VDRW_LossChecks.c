@@ -41,12 +41,37 @@ static int FlateCut(fz_context* ctx, pdf_document* doc, int num) {
     return cut;
 }
 
+/* Marks in maps the number of the ToUnicode map a font object names. */
+static void MarkUnicodeMap(fz_context* ctx, pdf_document* doc, int num, unsigned char* maps, int count) {
+    pdf_obj* ref = NULL;
+    fz_var(ref);
+    fz_try(ctx) {
+        ref = pdf_new_indirect(ctx, doc, num, 0);
+        pdf_obj* map = pdf_dict_get(ctx, ref, PDF_NAME(ToUnicode));
+        const int mapNum = pdf_is_indirect(ctx, map) ? pdf_to_num(ctx, map) : 0;
+        if (mapNum > 0 && mapNum < count && pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Type)), PDF_NAME(Font)))
+            maps[mapNum] = 1;
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, ref);
+    }
+    fz_catch(ctx) {
+        /* An object that cannot be read names no map. */
+    }
+}
+
 int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc) {
     const int count = pdf_xref_len(ctx, doc);
+    /* A font's ToUnicode map is read for text, never drawn: a cut one
+     * costs no plate anything. */
+    unsigned char* maps = fz_calloc(ctx, count > 0 ? count : 1, 1);
+    int cut = 0;
     for (int num = 1; num < count; ++num)
-        if (FlateCut(ctx, doc, num))
-            return 1;
-    return 0;
+        MarkUnicodeMap(ctx, doc, num, maps, count);
+    for (int num = 1; num < count && !cut; ++num)
+        cut = !maps[num] && FlateCut(ctx, doc, num);
+    fz_free(ctx, maps);
+    return cut;
 }
 
 /* An inline image's data are skipped to the "EI" after white space. */

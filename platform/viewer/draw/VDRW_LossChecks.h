@@ -12,7 +12,8 @@ extern "C" {
 #endif
 
 /* 1 when a Flate stream of the document stops before the end of its last
- * block (or cannot be read), 0 when each lacks at most its check. */
+ * block (or cannot be read), 0 when each lacks at most its check. Fonts'
+ * ToUnicode maps are not drawn and do not count. */
 int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc);
 
 /* 1 when a content stream of the document (a page's, a form's, a tiling
