@@ -51,18 +51,20 @@ GLOB_Object TransparencyGroup(const GLOB_Object& form) {
 }
 
 // The "Group" of an ink's copy of form: null unless form is a transparency
-// group, else its isolation and knockout, blended in DeviceGray. An ink's
-// page paints grey 1 - tint, and a subtractive group blends the complements
-// of its tints, so grey is where a plate blends as its ink does in CMYK;
+// group, else its isolation and knockout, with no colour space of its own:
+// the group blends in the space its page is drawn in. An ink's page paints
+// grey 1 - tint, and a subtractive group blends the complements of its
+// tints, so grey, or black alone in CMYK, blends as its ink does in CMYK;
 // non-separable modes on one component keep the backdrop (Luminosity the
-// source), as CMYK keeps black.
+// source), as CMYK keeps black. A group of its own DeviceGray would be drawn
+// in additive grey even on a page drawn in CMYK, as a Type 3 glyph is, where
+// its transparent start inks every edge a mark covers in part.
 GLOB_Object InkGroup(const CPDF_Doc& doc, const GLOB_Object& form) {
     const GLOB_Object group = TransparencyGroup(form);
     if (group.IsNull())
         return GLOB_Object();
     const GLOB_Object inkGroup = doc.NewDict(4, true);
     inkGroup.DictPut(GLOB_Name("S"), doc.NewName(GLOB_Name("Transparency")));
-    inkGroup.DictPut(GLOB_Name("CS"), doc.NewName(GLOB_Name("DeviceGray")));
     for (const char* key : {"I", "K"})
         CSEP_Utils::CopyKey(key, group, inkGroup);
     return inkGroup;

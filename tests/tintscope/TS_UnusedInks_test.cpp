@@ -67,6 +67,15 @@ TEST_F(TS_ProgramTest, APlateHoldsInkOnlyWhereAMarkPutsThatInk) {
                                   kZero + " /XObject << /Fm0 6 0 R /Fm1 7 0 R >>", "q /Fm0 Do Q q /Zero gs /Fm1 Do Q"),
                         GroupForm("140 520 330 680", "/CS /DeviceCMYK", "", "0 1 0 0 k 150 530 170 140 re f"),
                         GroupForm("160 540 310 615", "/CS /DeviceCMYK", "", kRounded)})},
+        // MuPDF draws a glyph that sets its colour apart from the page, in
+        // the group's own space where the group names one.
+        {"an isolated knockout group drawn by a Type 3 glyph that sets its colour",
+         TS_SquarePage(300, "/Font << /T 5 0 R >>", "BT /T 1 Tf 0 0 Td (a) Tj ET",
+                       {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 300 300] /FontMatrix [1 0 0 1 0 0] "
+                        "/CharProcs << /a 6 0 R >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97 "
+                        "/Widths [300] /Resources << /XObject << /Fx 7 0 R >> >> >>",
+                        Form("0 0 300 300", "", "0 0 d0 /Fx Do"),
+                        GroupForm("0 0 300 300", "/I true /K true", kHalf, kTwoInks)})},
         {"Multiply at alpha over a black backdrop",
          TS_SquarePage(192, "/XObject << /Fm0 5 0 R >>", "0 0 0 0.4 k 0 0 192 96 re f /Fm0 Do",
                        {Form("0 0 192 192", "/ExtGState << /B << /BM /Multiply /ca 0.7 >> >>",
