@@ -93,6 +93,10 @@
 // with resources of its own, drawn by the page; once, the same counters.
 // Each form costs the same whatever the dictionary's size.
 //
+// BM_FormsLosingText: N forms each losing a TJ array MuPDF cannot read, on
+// a 5% yellow ground; once, the same counters. The loss is judged once per
+// ink against the document's mended twin, drawn at up to 300 dpi in bands.
+//
 // BM_DistinctMasksSetOnce: N graphics states, each with a mask of its own
 // whose group fills one 2 x 2 point square, each set once by gs; once, the
 // same counters. Each gs costs the same however many masks came before.
@@ -714,6 +718,33 @@ BENCHMARK(BM_FormsLendingTheirOwnResources)
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
+
+// N forms over a 5% yellow ground, each showing black text through a TJ
+// array holding a name, which MuPDF drops: the loss is judged on each ink
+// by drawing the mended twin beside the page.
+std::string FormsLosingTextFile(int forms) {
+    std::vector<std::string> objects = {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                        "", "", "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"};
+    std::string names, content = "0 0 0.05 0 k 0 0 612 792 re f\n";
+    for (int i = 0; i < forms; ++i) {
+        names += "/X" + std::to_string(i) + " " + std::to_string(objects.size() + 1) + " 0 R ";
+        content += "q 1 0 0 1 " + std::to_string(i % 30 * 20) + " " + std::to_string(i / 30 * 20 % 780) + " cm /X" +
+                   std::to_string(i) + " Do Q\n";
+        objects.push_back(VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 20 20] /Resources << /Font << "
+                                         "/F1 5 0 R >> >>",
+                                         "0 0 0 1 k BT /F1 6 Tf 1 5 Td [(ab) /X (cd)] TJ ET 1 0 0 0 k 0 0 3 3 re f"));
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << " + names +
+                 ">> >> /Contents 4 0 R >>";
+    objects[3] = VIEW_PdfStream("", content);
+    return VIEW_PdfFile(objects);
+}
+
+void BM_FormsLosingText(benchmark::State& state) {
+    const int forms = static_cast<int>(state.range(0));
+    RunProgramOnce(state, FormsLosingTextFile(forms), std::to_string(forms) + " forms losing a TJ");
+}
+BENCHMARK(BM_FormsLosingText)->Arg(10)->Arg(100)->Arg(1000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 void BM_HostilePageBesideMutool(benchmark::State& state) {
     const HostilePage& page = kHostilePages[state.range(0)];

@@ -7,6 +7,9 @@
 #include "support/Deflated.h"
 #include "viewer/program/VIEW_PdfFile.h"
 
+#include <mupdf/fitz.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,7 +76,135 @@ std::string TjPage(const std::string& array) {
     return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET", {Helvetica("")});
 }
 
+// MuPDF's own Helvetica, as Type1C font data.
+std::string HelveticaProgram() {
+    fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+    int size = 0;
+    const unsigned char* data = ctx ? fz_lookup_base14_font(ctx, "Helvetica", &size) : nullptr;
+    std::string program = data ? std::string(reinterpret_cast<const char*>(data), size) : std::string();
+    fz_drop_context(ctx);
+    return program;
+}
+
+// Text drawn in an embedded Type1C font of Flate data fontData, over a 5%
+// yellow ground, beside a magenta square.
+std::string Type1CText(const std::string& fontData) {
+    std::string widths;
+    for (int code = 65; code <= 98; ++code)
+        widths += " 600";
+    return TS_OnePage("/Font << /F1 5 0 R >>",
+                      "0 0 0.05 0 k 0 0 100 60 re f 0 0 0 1 k BT /F1 24 Tf 5 20 Td (AbAbA) Tj ET "
+                      "0 1 0 0 k 70 70 20 20 re f",
+                      {"<< /Type /Font /Subtype /Type1 /BaseFont /AAAAAA+Helvetica /FirstChar 65 /LastChar 98 "
+                       "/Widths [" + widths + "] /FontDescriptor 6 0 R >>",
+                       "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
+                       "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 7 0 R >>",
+                       Flate("/Subtype /Type1C", fontData)});
+}
+
 }  // namespace
+
+// A loss is said of exactly the inks whose plates differ from the whole
+// file's for it: those the lost mark tints, and those it knocks out where
+// their plates hold ink; not of an ink it knocks out of a blank plate, nor
+// of one it overprints.
+TEST_F(TS_ProgramTest, ALossNamesTheInksWhosePlatesLackIt) {
+    const std::string program = HelveticaProgram();
+    ASSERT_FALSE(program.empty());
+    // Damage zlib finds, and damage only the check finds, whose glyphs are
+    // garbled.
+    std::string damaged = Deflated(program), garbled = Deflated(program);
+    damaged.replace(damaged.size() / 10, 6, "\xff\xff\xff\xff\xff\xff");
+    garbled.replace(garbled.size() / 2, 6, "\xff\xff\xff\xff\xff\xff");
+    std::string bad, mended;
+    for (int i = 0; i < 10000; ++i) {
+        bad += "[(a) <</x 1>> (b)] TJ\n";
+        mended += "[(a) (b)] TJ\n";
+    }
+    const auto arrays = [](const std::string& text) {
+        return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + text + "ET 0 1 0 0 k 20 20 40 40 re f",
+                          {Helvetica("")});
+    };
+    // Text at height y, over a yellow ground below 30 and beside a cyan square.
+    const auto text = [](const std::string& colour, const std::string& array, const std::string& state, int y = 10) {
+        return TS_OnePage("/Font << /F1 5 0 R >> /ExtGState << /OP 6 0 R >>",
+                          "0 0 1 0 k 0 0 100 30 re f 1 0 0 0 k 70 70 20 20 re f " + state + colour +
+                              " BT /F1 20 Tf 5 " + std::to_string(y) + " Td " + array + " TJ ET",
+                          {Helvetica(""), "<< /OP true /op true /OPM 1 >>"});
+    };
+    const std::string name = "[(Hello) -250 /X (World)]", whole = "[(Hello) -250 (World)]";
+    const auto inForm = [](const std::string& array) {
+        return TS_OnePage("/XObject << /X0 6 0 R >>", "0 0 0 1 k 10 70 20 20 re f /X0 Do",
+                          {Helvetica(""), VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                                                         "/Resources << /Font << /F1 5 0 R >> >>",
+                                                         "1 0 0 0 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET")});
+    };
+    const auto masked = [](const std::string& group) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 60 30 30 re f /M0 gs 0 0 0 1 k 0 0 50 50 re f",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, group)});
+    };
+    const struct {
+        const char* name;
+        std::string pdf, whole;
+        const char* who;    // the line's start; "" for no line
+        const char* words;  // in the line
+    } rows[] = {
+        {"a TJ array holding a name", TjPage(name), TjPage(whole), "ink Black lacks", "an operator"},
+        {"black text knocking out a yellow ground", text("0 0 0 1 k", name, ""), text("0 0 0 1 k", whole, ""),
+         "inks Yellow and Black lack", "an operator"},
+        {"black text overprinting a yellow ground", text("0 0 0 1 k", name, "/OP gs "),
+         text("0 0 0 1 k", whole, "/OP gs "), "ink Black lacks", "an operator"},
+        {"black text knocking out nothing", text("0 0 0 1 k", name, "", 40), text("0 0 0 1 k", whole, "", 40),
+         "ink Black lacks", "an operator"},
+        {"white text knocking out nothing", text("0 0 0 0 k", name, "", 40), text("0 0 0 0 k", whole, "", 40), "", ""},
+        {"a TJ array holding a name in a form", inForm(name), inForm(whole), "ink Cyan lacks", "an operator"},
+        {"a stray token inside a mask group's operands", masked("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f"),
+         masked("1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f"), "ink Black lacks", "dropped the operands"},
+        {"a damaged Type1C font over a yellow ground", Type1CText(damaged), Type1CText(Deflated(program)),
+         "inks Yellow and Black lack", "damaged"},
+        {"a Type1C font of garbled glyphs over a yellow ground", Type1CText(garbled), Type1CText(Deflated(program)),
+         "inks Yellow and Black lack", "a font it uses cannot be read"},
+        {"too many bad arrays, then a square", arrays(bad), arrays(mended), "inks Magenta and Black lack",
+         "the rest of the content"},
+    };
+    const char* inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<GrayPlate> plates[2];
+        std::vector<std::string> lost;
+        for (const std::string* pdf : {&row.pdf, &row.whole}) {
+            const TS_Run run = Run(WithOut({WriteFile("page.pdf", *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            for (const std::string& line : run.Lines())
+                if (line.find(" lack") != std::string::npos)
+                    lost.push_back(line);
+            if (pdf == &row.whole) {
+                EXPECT_EQ(lost.size(), *row.who ? 1u : 0u) << run.m_err;
+            }
+            for (int i = 0; i < 4; ++i)
+                plates[pdf == &row.whole].push_back(TS_ReadPlatePng(
+                    m_out.File("plate-" + std::to_string(i) + "-" + inks[i] + ".png")));
+        }
+        std::vector<std::string> differ;
+        for (int i = 0; i < 4; ++i)
+            if (plates[0][i].pixels != plates[1][i].pixels)
+                differ.push_back(inks[i]);
+        if (!*row.who) {
+            EXPECT_TRUE(differ.empty());
+            continue;
+        }
+        ASSERT_EQ(lost.size(), 1u);
+        const size_t at = lost[0].find("page 1: ");
+        EXPECT_EQ(lost[0].substr(at + 8, std::string(row.who).size()), row.who) << lost[0];
+        EXPECT_NE(lost[0].find(row.words), std::string::npos) << lost[0];
+        // The line tells the plates that differ, each by name.
+        for (const char* ink : inks) {
+            const bool named = lost[0].find("every ink") != std::string::npos ||
+                               lost[0].find(std::string(" ") + ink + " ") != std::string::npos;
+            EXPECT_EQ(named, std::find(differ.begin(), differ.end(), ink) != differ.end()) << ink << ": " << lost[0];
+        }
+    }
+}
 
 TEST_F(TS_ProgramTest, ALossIsSaidWhereAPlateLacksItOfTheInksThatUseIt) {
     const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET 1 0 0 0 k 70 70 20 20 re f";

@@ -6,22 +6,20 @@
 
 #include "VDRW_FlateEnd.h"
 
-static int IsFlate(fz_context* ctx, pdf_obj* filter) {
+int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))
         filter = pdf_array_get(ctx, filter, 0);
     return pdf_name_eq(ctx, filter, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(Fl));
 }
 
-/* A stream that cannot be read counts as cut: a loss said is better than
- * one hidden. */
-static int FlateCut(fz_context* ctx, pdf_document* doc, int num) {
+int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num) {
     fz_buffer* raw = NULL;
     int cut = 1;
     fz_var(raw);
     fz_var(cut);
     fz_try(ctx) {
         pdf_obj* ref = pdf_new_indirect(ctx, doc, num, 0);
-        const int flate = pdf_is_stream(ctx, ref) && IsFlate(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Filter)));
+        const int flate = pdf_is_stream(ctx, ref) && VDRW_IsFlate(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Filter)));
         pdf_drop_obj(ctx, ref);
         cut = 0;
         if (flate) {
@@ -69,13 +67,12 @@ int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc) {
     for (int num = 1; num < count; ++num)
         MarkUnicodeMap(ctx, doc, num, maps, count);
     for (int num = 1; num < count && !cut; ++num)
-        cut = !maps[num] && FlateCut(ctx, doc, num);
+        cut = !maps[num] && VDRW_FlateStreamCut(ctx, doc, num);
     fz_free(ctx, maps);
     return cut;
 }
 
-/* An inline image's data are skipped to the "EI" after white space. */
-static void SkipImageData(fz_context* ctx, fz_stream* stm) {
+void VDRW_SkipInlineImageData(fz_context* ctx, fz_stream* stm) {
     int last = ' ', c;
     while ((c = fz_read_byte(ctx, stm)) != EOF) {
         if (c == 'E' && (last == ' ' || last == '\n' || last == '\r' || last == '\t') && fz_peek_byte(ctx, stm) == 'I') {
@@ -112,7 +109,7 @@ static int DropsOperands(fz_context* ctx, fz_stream* stm, pdf_lexbuf* buf) {
             if (depth > 0)
                 break;
             if (strcmp(buf->scratch, "ID") == 0)
-                SkipImageData(ctx, stm);
+                VDRW_SkipInlineImageData(ctx, stm);
             pending = 0;
             break;
         default:
@@ -147,22 +144,21 @@ static int StreamDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* stre
     return drops;
 }
 
-/* The content streams an object is or holds. */
-static int ObjectDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDRW_ContentVisit visit) {
     pdf_obj* contents = pdf_dict_get(ctx, obj, PDF_NAME(Contents));
     pdf_obj* procs = pdf_dict_get(ctx, obj, PDF_NAME(CharProcs));
     if (pdf_is_stream(ctx, obj) && (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
                                     pdf_to_int(ctx, pdf_dict_get(ctx, obj, PDF_NAME(PatternType))) == 1))
-        return StreamDropsOperands(ctx, doc, obj);
+        return visit(ctx, doc, obj);
     if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Page))) {
         if (!pdf_is_array(ctx, contents))
-            return StreamDropsOperands(ctx, doc, contents);
+            return visit(ctx, doc, contents);
         for (int i = 0; i < pdf_array_len(ctx, contents); ++i)
-            if (StreamDropsOperands(ctx, doc, pdf_array_get(ctx, contents, i)))
+            if (visit(ctx, doc, pdf_array_get(ctx, contents, i)))
                 return 1;
     }
     for (int i = 0; i < pdf_dict_len(ctx, procs); ++i)
-        if (StreamDropsOperands(ctx, doc, pdf_dict_get_val(ctx, procs, i)))
+        if (visit(ctx, doc, pdf_dict_get_val(ctx, procs, i)))
             return 1;
     return 0;
 }
@@ -176,7 +172,7 @@ int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc) {
         fz_var(ref);
         fz_try(ctx) {
             ref = pdf_new_indirect(ctx, doc, num, 0);
-            drops = ObjectDropsOperands(ctx, doc, ref);
+            drops = VDRW_EachContentStream(ctx, doc, ref, StreamDropsOperands);
         }
         fz_always(ctx) {
             pdf_drop_obj(ctx, ref);

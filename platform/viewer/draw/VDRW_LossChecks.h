@@ -22,6 +22,24 @@ int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc);
  * drops them; 0 when every such token stands alone between operators. */
 int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc);
 
+/* Calls visit on each content stream obj is or holds (a page's, a form's,
+ * a tiling pattern's, a Type 3 font's glyphs') until one returns 1;
+ * returns that. A visit is given a stream or whatever stands in its place. */
+typedef int (*VDRW_ContentVisit)(fz_context* ctx, pdf_document* doc, pdf_obj* stream);
+int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDRW_ContentVisit visit);
+
+/* 1 when filter (a name or an array of them) starts with FlateDecode. */
+int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);
+
+/* 1 when object num is a Flate stream that stops before the end of its
+ * last block; a stream that cannot be read counts as cut: a loss said is
+ * better than one hidden. */
+int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num);
+
+/* Skips an inline image's data, after its ID, to the "EI" after white
+ * space, as MuPDF's lexer does. */
+void VDRW_SkipInlineImageData(fz_context* ctx, fz_stream* stm);
+
 #ifdef __cplusplus
 }
 #endif

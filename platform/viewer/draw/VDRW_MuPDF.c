@@ -17,6 +17,7 @@
 #include "VDRW_InkDevice.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
+#include "VDRW_MendedTwin.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
 #include "VDRW_SnapDevice.h"
@@ -53,6 +54,10 @@ struct VDRW_EngineRec_ {
     /* The last document of whose pages a reading or a drawing lost
      * something. */
     const pdf_document* m_heardIn;
+    /* The mended twin of m_twinOf (VDRW_MendedTwin.h), made at its first
+     * loss; null when it does not open. */
+    const pdf_document* m_twinOf;
+    pdf_document* m_twin;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -84,6 +89,10 @@ struct VDRW_PageListRec_ {
     /* The words of the first error that cost the reading some content. */
     int m_unread;
     char m_error[256];
+    /* A font's loss that the reading heard and the mended twin showed cost
+     * this page nothing; its bands hear it again as they draw the glyphs,
+     * which the twin's drawing took in. */
+    char m_costless[256];
     const pdf_document* m_document;
     /* Only neutral greys painted, some in a group (VDRW_GreyList.h):
      * drawn in CMYK. */
@@ -204,7 +213,7 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     const char* lost;
     engine->m_reading = 0;
     lost = VDRW_EndReading(&engine->m_loss);
-    if (!lost)
+    if (!lost || strcmp(lost, list->m_costless) == 0)
         return;
     pthread_mutex_lock(&list->m_bandLock);
     if (!list->m_bandLost || top < list->m_bandTop) {
@@ -376,9 +385,16 @@ VDRW_Engine* VDRW_CloneEngine(VDRW_Engine* base, VDRW_Status* status) {
     return engine;
 }
 
+static void DropTwin(VDRW_Engine* engine) {
+    pdf_drop_document(engine->m_ctx, engine->m_twin);
+    engine->m_twin = NULL;
+    engine->m_twinOf = NULL;
+}
+
 void VDRW_DropEngine(VDRW_Engine* engine) {
     if (!engine)
         return;
+    DropTwin(engine);
     fz_drop_context(engine->m_ctx);
     if (!engine->m_clone)
         DropShared(engine->m_shared);
@@ -464,6 +480,18 @@ int VDRW_DrawingStopped(void) {
     return stopped;
 }
 
+static pdf_document* OpenOver(fz_context* ctx, fz_stream* stream) {
+    pdf_document* document = pdf_open_document_with_stream(ctx, stream);
+    fz_try(ctx) {
+        SetPageTree(ctx, pdf_dict_getp(ctx, pdf_trailer(ctx, document), "Root/Pages"), 0);
+    }
+    fz_catch(ctx) {
+        pdf_drop_document(ctx, document);
+        fz_rethrow(ctx);
+    }
+    return document;
+}
+
 VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes, size_t size,
                                  VDRW_Status* status) {
     fz_context* ctx = Context(engine);
@@ -478,8 +506,7 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
         Fault(ctx);
         buffer = fz_new_buffer_from_shared_data(ctx, bytes, size);
         stream = fz_open_buffer(ctx, buffer);
-        document = pdf_open_document_with_stream(ctx, stream);
-        SetPageTree(ctx, pdf_dict_getp(ctx, pdf_trailer(ctx, document), "Root/Pages"), 0);
+        document = OpenOver(ctx, stream);
     }
     fz_always(ctx) {
         fz_drop_stream(ctx, stream);
@@ -494,7 +521,84 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
 }
 
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
+    /* The twin reads the document's bytes, which go with it. */
+    if (engine->m_twinOf == (const pdf_document*)document)
+        DropTwin(engine);
     pdf_drop_document(Context(engine), (pdf_document*)document);
+}
+
+/* The twin of document, mended, made once and kept for its other pages;
+ * null when it does not open. */
+static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document) {
+    fz_context* ctx = Context(engine);
+    pdf_document* twin = NULL;
+    if (engine->m_twinOf == document)
+        return engine->m_twin;
+    DropTwin(engine);
+    fz_var(twin);
+    fz_try(ctx) {
+        twin = OpenOver(ctx, document->file);
+        VDRW_MendDocument(ctx, twin);
+    }
+    fz_catch(ctx) {
+        pdf_drop_document(ctx, twin);
+        twin = NULL;
+    }
+    engine->m_twinOf = document;
+    engine->m_twin = twin;
+    return twin;
+}
+
+/* Whether what the reading of page pageIndex lost shows on its plate: the
+ * mended twin's page, read whole, draws otherwise than drawn. A twin that
+ * loses something too cannot tell, and the loss stands. What the twin's
+ * reading says is no error of the drawing. */
+static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn) {
+    fz_context* ctx = Context(engine);
+    const int seen = engine->m_errorSeen;
+    char error[sizeof engine->m_error];
+    pdf_page* page = NULL;
+    fz_display_list* list = NULL;
+    fz_device* device = NULL;
+    int shows = 1;
+    memcpy(error, engine->m_error, sizeof error);
+    fz_var(page);
+    fz_var(list);
+    fz_var(device);
+    fz_var(shows);
+    fz_try(ctx) {
+        pdf_document* twin = TwinOf(engine, document);
+        if (twin) {
+            fz_rect box;
+            fz_matrix pageTransform;
+            /* Each reading hears its own losses, as the source's does. */
+            pdf_empty_store(ctx, twin);
+            page = pdf_load_page(ctx, twin, pageIndex);
+            pdf_page_transform(ctx, page, &box, &pageTransform);
+            list = fz_new_display_list(ctx, fz_infinite_rect);
+            device = fz_new_list_device(ctx, list);
+            StartListening(engine);
+            pdf_run_page_contents(ctx, page, device, fz_invert_matrix(pageTransform), &engine->m_cookie);
+            ReadingFault(ctx, &engine->m_cookie);
+            fz_close_device(ctx, device);
+            engine->m_reading = 0;
+            DocumentCheck checked = {engine, twin};
+            if (!VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked))
+                shows = VDRW_ListsDrawApart(ctx, drawn, list, box);
+        }
+    }
+    fz_always(ctx) {
+        engine->m_reading = 0;
+        fz_drop_device(ctx, device);
+        fz_drop_display_list(ctx, list);
+        fz_drop_page(ctx, (fz_page*)page);
+    }
+    fz_catch(ctx) {
+        shows = 1;
+    }
+    engine->m_errorSeen = seen;
+    memcpy(engine->m_error, error, sizeof error);
+    return shows;
 }
 
 static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
@@ -508,6 +612,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     VDRW_MaskRuns* runs = NULL;
     VDRW_PageList* result = NULL;
     const char* lost = NULL;
+    char words[sizeof engine->m_loss.m_rest.m_words] = "";
     int pages = 0;
     fz_var(page);
     fz_var(list);
@@ -556,14 +661,19 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
                 DocumentCheck checked = {engine, document};
                 lost = VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
             }
-            if (lost)
+            if (lost) {
                 engine->m_heardIn = document;
+                snprintf(words, sizeof words, "%s", lost);
+                lost = LossShows(engine, document, pageIndex, list) ? words : NULL;
+            }
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
             result->m_runs = runs;
             runs = NULL;
             result->m_unread = lost != NULL;
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
+            if (!lost && VDRW_IsFontLoss(words))
+                snprintf(result->m_costless, sizeof result->m_costless, "%s", words);
             result->m_document = document;
             pthread_mutex_init(&result->m_bandLock, NULL);
             result->m_grey = VDRW_ListComposesGrey(ctx, list, result->m_runs);

@@ -14,6 +14,7 @@ typedef enum Kind {
 } Kind;
 
 static const char kUnknown[] = "an error whose effect cannot be told";
+static const char kFontUnread[] = "a font it uses cannot be read";
 
 /* MuPDF 1.21's words, by how they start, with what they cost in the
  * program's own words; the first row that fits is taken. */
@@ -51,7 +52,13 @@ static const struct {
     {"padding truncated image", kCutHere, "an image in it is short of its data", VDRW_CheckNone},
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
-    {"FT_", kLost, "a font it uses cannot be read", VDRW_CheckNone},
+    /* A CID font's encoding map read up to here: codes past it are not
+     * drawn. (A ToUnicode map's entries are bf ones.) */
+    {"expected string or endcid", kCutHere, "a map of a font's codes to its glyphs cannot be read to its end",
+     VDRW_CheckNone},
+    /* A warning as the text is read: the glyph will not be drawn either. */
+    {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
+    {"FT_", kLost, kFontUnread, VDRW_CheckNone},
     {"read error; treating as end of file", kCutAfter, "a stream in it could not be read to its end",
      VDRW_CheckNone},
     {"unrecoverable error; ignoring rest of page", kCutAfter, "an error ended the reading of a content stream",
@@ -170,3 +177,5 @@ const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check,
 }
 
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss) { return VDRW_EndReadingChecked(loss, NULL, NULL); }
+
+int VDRW_IsFontLoss(const char* reason) { return reason && strcmp(reason, kFontUnread) == 0; }

@@ -63,6 +63,9 @@ void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words);
  * counts. */
 const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check, void* user);
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
+/* 1 for the loss of a font's glyphs, which the drawing of each band that
+ * shows them hears again. */
+int VDRW_IsFontLoss(const char* reason);
 /* What MuPDF's words say was lost, in the program's words; null for words
  * the table does not know. */
 const char* VDRW_ReasonFor(const char* words);

@@ -62,6 +62,13 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
         {"a TJ array holding a name",
          {{true, "syntax error in array"}, {true, "syntax error in content stream"}},
          "an operator whose array holds what it cannot hold was dropped"},
+        {"a CID font's encoding map cut short", {{false, "expected string or endcidchar"}},
+         "a map of a font's codes to its glyphs cannot be read to its end"},
+        {"a ToUnicode map cut short", {{false, "expected string or endbfchar"}}, ""},
+        {"a glyph that cannot be loaded",
+         {{false, "ignoring zlib error: incorrect data check"},
+          {false, "FT_Load_Glyph(AAAAAA+Helvetica,34,FT_LOAD_NO_HINTING): broken file"}},
+         "a font it uses cannot be read"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.shape);

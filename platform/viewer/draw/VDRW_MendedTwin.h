@@ -1,0 +1,42 @@
+/* A document's twin with what MuPDF could not read mended where the file
+ * itself shows how, so that a plate drawn from it holds what the file
+ * meant: each ink whose plate the twin draws otherwise lost something, and
+ * an ink whose plate it draws alike lost nothing.
+ *
+ * Mended: tokens of a content stream (a page's, a form's, a tiling
+ * pattern's, a Type 3 glyph's) that cannot be read, and what a text array
+ * cannot show; and a simple font whose embedded Flate data stop short,
+ * whose text the twin draws as boxes of the glyphs' widths and the font's
+ * height, where any ink the text knocks out shows. What cannot be mended
+ * (content or images cut short, a composite font, a font shown inside a
+ * Type 3 glyph, which MuPDF will not nest) is left as it is, so the twin
+ * loses it too and cannot tell.
+ *
+ * MuPDF's rules hold here: nothing returns or jumps out of fz_try or
+ * fz_always. */
+#ifndef VDRW_MENDED_TWIN_H
+#define VDRW_MENDED_TWIN_H
+
+#include <mupdf/pdf.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Mends twin, a second copy of the document, in place. */
+void VDRW_MendDocument(fz_context* ctx, pdf_document* twin);
+
+/* Content bytes with each unreadable token, and each element of a text
+ * array that is neither a number nor a string, blanked out; null when
+ * nothing needs blanking. */
+fz_buffer* VDRW_MendedContent(fz_context* ctx, fz_buffer* content);
+
+/* 1 when two lists, recorded in the same user space, draw otherwise over
+ * area, at up to 300 dpi; a drawing that fails counts as otherwise. */
+int VDRW_ListsDrawApart(fz_context* ctx, fz_display_list* a, fz_display_list* b, fz_rect area);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
