@@ -107,7 +107,7 @@ std::string Type1CText(const std::string& fontData) {
 // A loss is said of exactly the inks whose plates differ from the whole
 // file's for it: those the lost mark tints, and those it knocks out where
 // their plates hold ink; not of an ink it knocks out of a blank plate, nor
-// of one it overprints.
+// of one it overprints; and not at all where no plate differs.
 TEST_F(TS_ProgramTest, ALossNamesTheInksWhosePlatesLackIt) {
     const std::string program = HelveticaProgram();
     ASSERT_FALSE(program.empty());
@@ -143,6 +143,8 @@ TEST_F(TS_ProgramTest, ALossNamesTheInksWhosePlatesLackIt) {
         return TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 60 30 30 re f /M0 gs 0 0 0 1 k 0 0 50 50 re f",
                           {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, group)});
     };
+    std::string withoutCheck = Deflated(program);
+    withoutCheck.resize(withoutCheck.size() - 4);
     const struct {
         const char* name;
         std::string pdf, whole;
@@ -158,6 +160,9 @@ TEST_F(TS_ProgramTest, ALossNamesTheInksWhosePlatesLackIt) {
          "ink Black lacks", "an operator"},
         {"white text knocking out nothing", text("0 0 0 0 k", name, "", 40), text("0 0 0 0 k", whole, "", 40), "", ""},
         {"a TJ array holding a name in a form", inForm(name), inForm(whole), "ink Cyan lacks", "an operator"},
+        {"a stray token between a mask group's operators", masked("1 g 0 0 100 50 re f ) 0.5 g 0 50 100 50 re f"),
+         masked("1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f"), "", ""},
+        {"a Type1C font lacking only its check", Type1CText(withoutCheck), Type1CText(Deflated(program)), "", ""},
         {"a stray token inside a mask group's operands", masked("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f"),
          masked("1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f"), "ink Black lacks", "dropped the operands"},
         {"a damaged Type1C font over a yellow ground", Type1CText(damaged), Type1CText(Deflated(program)),
