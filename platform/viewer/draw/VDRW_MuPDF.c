@@ -527,6 +527,21 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
     pdf_drop_document(Context(engine), (pdf_document*)document);
 }
 
+/* Reads page's contents into device, listening, and closes it: what the
+ * reading lost, judged against document's bytes; null for nothing. The
+ * words are the engine's until the next reading. */
+static const char* ReadContents(VDRW_Engine* engine, pdf_document* document, pdf_page* page, fz_device* device,
+                                fz_matrix ctm) {
+    fz_context* ctx = Context(engine);
+    DocumentCheck checked = {engine, document};
+    StartListening(engine);
+    pdf_run_page_contents(ctx, page, device, ctm, &engine->m_cookie);
+    ReadingFault(ctx, &engine->m_cookie);
+    fz_close_device(ctx, device);
+    engine->m_reading = 0;
+    return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
+}
+
 /* The twin of document, mended, made once and kept for its other pages;
  * null when it does not open. */
 static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document) {
@@ -577,13 +592,7 @@ static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex,
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
-            StartListening(engine);
-            pdf_run_page_contents(ctx, page, device, fz_invert_matrix(pageTransform), &engine->m_cookie);
-            ReadingFault(ctx, &engine->m_cookie);
-            fz_close_device(ctx, device);
-            engine->m_reading = 0;
-            DocumentCheck checked = {engine, twin};
-            if (!VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked))
+            if (!ReadContents(engine, twin, page, device, fz_invert_matrix(pageTransform)))
                 shows = VDRW_ListsDrawApart(ctx, drawn, list, box);
         }
     }
@@ -651,16 +660,8 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * afresh. Words that cost nothing are not worth a reload. */
             if (engine->m_heardIn == document)
                 pdf_empty_store(ctx, document);
-            StartListening(engine);
-            pdf_run_page_contents(ctx, page, runRecorder, fz_invert_matrix(pageTransform), &engine->m_cookie);
-            ReadingFault(ctx, &engine->m_cookie);
-            fz_close_device(ctx, runRecorder);
+            lost = ReadContents(engine, document, page, runRecorder, fz_invert_matrix(pageTransform));
             fz_close_device(ctx, device);
-            engine->m_reading = 0;
-            {
-                DocumentCheck checked = {engine, document};
-                lost = VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
-            }
             if (lost) {
                 engine->m_heardIn = document;
                 snprintf(words, sizeof words, "%s", lost);
