@@ -2,6 +2,7 @@
 
 #include <math.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -164,16 +165,26 @@ static fz_pixmap* AlphaOf(fz_context* ctx, fz_pixmap* pixmap) {
     return alpha;
 }
 
-/* The glyph under subpix (its subpixel place only) within scissor, as
- * MuPDF renders a coloured Type 3 glyph for a fill, its alpha alone; drawn
- * in gray, since asked for as a mask MuPDF warns of a coloured glyph.
- * NULL where it covers nothing there. */
-static fz_pixmap* Render(fz_context* ctx, fz_font* font, int gid, fz_matrix subpix, fz_irect scissor) {
-    const fz_rect bounds = fz_expand_rect(fz_bound_glyph(ctx, font, gid, subpix), 1);
-    const fz_irect box = fz_intersect_irect(fz_irect_from_rect(bounds), scissor);
+/* The pixels MuPDF renders the glyph under subpix over, before a scissor. */
+static fz_irect GlyphBox(fz_context* ctx, fz_font* font, int gid, fz_matrix subpix) {
+    return fz_irect_from_rect(fz_expand_rect(fz_bound_glyph(ctx, font, gid, subpix), 1));
+}
+
+/* Whether a glyph of that box is rendered past what MuPDF's glyph cache
+ * keeps. */
+static int TooLargeToKeep(fz_irect box) {
+    return (int64_t)box.x1 - box.x0 >= kMostKeptSize || (int64_t)box.y1 - box.y0 >= kMostKeptSize;
+}
+
+/* The glyph under subpix (its subpixel place only) within scissor, in
+ * model, as MuPDF renders a coloured Type 3 glyph for a fill. NULL where it
+ * covers nothing there. */
+static fz_pixmap* RenderIn(fz_context* ctx, fz_font* font, int gid, fz_matrix subpix, fz_irect scissor,
+                           fz_colorspace* model) {
+    const fz_irect box = fz_intersect_irect(GlyphBox(ctx, font, gid, subpix), scissor);
     if (fz_is_empty_irect(box))
         return NULL;
-    fz_pixmap* glyph = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), box, NULL, 1);
+    fz_pixmap* glyph = fz_new_pixmap_with_bbox(ctx, model, box, NULL, 1);
     fz_device* dev = NULL;
     fz_var(dev);
     fz_try(ctx) {
@@ -187,7 +198,14 @@ static fz_pixmap* Render(fz_context* ctx, fz_font* font, int gid, fz_matrix subp
         fz_drop_pixmap(ctx, glyph);
         fz_rethrow(ctx);
     }
-    return AlphaOf(ctx, glyph);
+    return glyph;
+}
+
+/* The glyph's alpha alone; drawn in gray, since asked for as a mask MuPDF
+ * warns of a coloured glyph. */
+static fz_pixmap* Render(fz_context* ctx, fz_font* font, int gid, fz_matrix subpix, fz_irect scissor) {
+    fz_pixmap* glyph = RenderIn(ctx, font, gid, subpix, scissor, fz_device_gray(ctx));
+    return glyph ? AlphaOf(ctx, glyph) : NULL;
 }
 
 /* The kept rendering of the glyph at key's size and place, made and kept
@@ -265,10 +283,11 @@ static void AddGlyph(fz_context* ctx, fz_font* font, int gid, fz_matrix trm, fz_
     const float size = fz_subpixel_adjust(ctx, &trm, &subpix, &probe.m_e, &probe.m_f);
     const int dx = (int)floorf(trm.e), dy = (int)floorf(trm.f);
     fz_pixmap* glyph = NULL;
-    /* A matrix of size in bounds may still stretch a glyph past any pixmap. */
+    /* A matrix of size in bounds may still stretch a glyph past any pixmap;
+     * a rendering too large to keep is made within the area alone. */
     const int keepable = size <= kMostKeptSize && fabsf(subpix.a) < kMostKeptSize &&
                          fabsf(subpix.b) < kMostKeptSize && fabsf(subpix.c) < kMostKeptSize &&
-                         fabsf(subpix.d) < kMostKeptSize;
+                         fabsf(subpix.d) < kMostKeptSize && !TooLargeToKeep(GlyphBox(ctx, font, gid, subpix));
     if (keepable) {
         probe.m_matrix[0] = (int)(subpix.a * 65536);
         probe.m_matrix[1] = (int)(subpix.b * 65536);
@@ -313,4 +332,98 @@ void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, f
 
 void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask) {
     EachColourGlyph(ctx, text, ctm, mask, CoverGlyph);
+}
+
+/* Whether MuPDF's draw device renders the glyph under trm whole wherever
+ * its text is drawn, and keeps no rendering: a size its glyph cache takes,
+ * whose rendering is too large to keep. */
+static int RenderedWholeEachTime(fz_context* ctx, fz_font* font, int gid, fz_matrix trm) {
+    if (!IsColourGlyph(font, gid))
+        return 0;
+    fz_matrix subpix;
+    unsigned char e, f;
+    if (fz_subpixel_adjust(ctx, &trm, &subpix, &e, &f) > kMostKeptSize)
+        return 0;
+    return TooLargeToKeep(GlyphBox(ctx, font, gid, subpix));
+}
+
+/* The part of the glyph under trm within area, rendered in model and
+ * painted onto dev as MuPDF's draw device paints a coloured glyph: as an
+ * image of its pixels, one to one, at alpha. */
+static void PaintPart(fz_context* ctx, fz_device* dev, fz_font* font, int gid, fz_matrix trm, float alpha,
+                      fz_color_params params, fz_colorspace* model, fz_irect area) {
+    if (!(fabsf(trm.e) < kFarthest && fabsf(trm.f) < kFarthest))
+        return;
+    fz_matrix subpix;
+    unsigned char e, f;
+    fz_subpixel_adjust(ctx, &trm, &subpix, &e, &f);
+    const int dx = (int)floorf(trm.e), dy = (int)floorf(trm.f);
+    fz_pixmap* part = RenderIn(ctx, font, gid, subpix, fz_translate_irect(area, -dx, -dy), model);
+    if (!part)
+        return;
+    fz_image* image = NULL;
+    fz_var(image);
+    fz_try(ctx) {
+        image = fz_new_image_from_pixmap(ctx, part, NULL);
+        const fz_matrix place =
+            fz_make_matrix((float)part->w, 0, 0, (float)part->h, (float)(dx + part->x), (float)(dy + part->y));
+        fz_fill_image(ctx, dev, image, place, alpha, params);
+    }
+    fz_always(ctx) {
+        fz_drop_image(ctx, image);
+        fz_drop_pixmap(ctx, part);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
+}
+
+static int AnyRenderedWholeEachTime(fz_context* ctx, const fz_text* text, fz_matrix ctm) {
+    for (const fz_text_span* span = text->head; span; span = span->next) {
+        if (!span->font->t3procs)
+            continue;
+        fz_matrix trm = span->trm;
+        for (int i = 0; i < span->len; ++i) {
+            trm.e = span->items[i].x;
+            trm.f = span->items[i].y;
+            if (RenderedWholeEachTime(ctx, span->font, span->items[i].gid, fz_concat(trm, ctm)))
+                return 1;
+        }
+    }
+    return 0;
+}
+
+void VDRW_FillTextWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
+                         const float* color, float alpha, fz_color_params params, fz_colorspace* model,
+                         fz_irect area) {
+    if (!model || !AnyRenderedWholeEachTime(ctx, text, ctm)) {
+        fz_fill_text(ctx, dev, text, ctm, cs, color, alpha, params);
+        return;
+    }
+    /* The other glyphs go as texts between them, so that the glyphs stay
+     * in their order. */
+    fz_text* between = NULL;
+    fz_var(between);
+    fz_try(ctx) {
+        for (const fz_text_span* span = text->head; span; span = span->next) {
+            fz_matrix trm = span->trm;
+            for (int i = 0; i < span->len; ++i) {
+                trm.e = span->items[i].x;
+                trm.f = span->items[i].y;
+                const fz_matrix placed = fz_concat(trm, ctm);
+                if (!RenderedWholeEachTime(ctx, span->font, span->items[i].gid, placed)) {
+                    Show(ctx, &between, span, &span->items[i]);
+                    continue;
+                }
+                if (between) {
+                    fz_fill_text(ctx, dev, between, ctm, cs, color, alpha, params);
+                    fz_drop_text(ctx, between);
+                    between = NULL;
+                }
+                PaintPart(ctx, dev, span->font, span->items[i].gid, placed, alpha, params, model, area);
+            }
+        }
+        if (between)
+            fz_fill_text(ctx, dev, between, ctm, cs, color, alpha, params);
+    }
+    fz_always(ctx) fz_drop_text(ctx, between);
+    fz_catch(ctx) fz_rethrow(ctx);
 }

@@ -33,9 +33,21 @@ void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, f
  * rendered as MuPDF's glyph cache renders it, at the same subpixel place.
  * A rendering is kept in MuPDF's store, once per glyph, size and place, and
  * never in the glyph cache: a mask kept there would be what a later fill of
- * the glyph at that size is painted with. A glyph that misses mask costs
- * its bounds. */
+ * the glyph at that size is painted with; one too large to keep is rendered
+ * within mask alone. A glyph that misses mask costs its bounds. */
 void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask);
+
+/* Fills text onto dev as MuPDF's draw device fills it, but for each glyph
+ * that sets its own colour and that the draw device would render whole
+ * every time and never keep (a size its glyph cache takes, a rendering of
+ * 256 pixels or more across): its part within area (device space, the
+ * band) alone is rendered in model, as MuPDF renders it, and painted as
+ * MuPDF paints a coloured glyph, in its place among the text's glyphs.
+ * model is the colour space the draw device behind dev paints the text in;
+ * NULL, where it is not known, fills the text as it is. */
+void VDRW_FillTextWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
+                         const float* color, float alpha, fz_color_params params, fz_colorspace* model,
+                         fz_irect area);
 
 #ifdef __cplusplus
 }

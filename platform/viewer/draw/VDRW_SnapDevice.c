@@ -6,6 +6,7 @@
 #include "VDRW_CellWork.h"
 #include "VDRW_ColourGlyphs.h"
 #include "VDRW_CoverageClip.h"
+#include "VDRW_InkBand.h"
 #include "VDRW_TileLayer.h"
 #include "VDRW_TilePlan.h"
 #include "VDRW_PathCopy.h"
@@ -34,6 +35,7 @@ typedef struct SnapDevice {
      * to. */
     int m_groups;
     uint64_t m_knockouts;
+    int m_masks; /* masks being defined on the device behind */
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -196,10 +198,34 @@ static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path,
         VDRW_ClipStrokeByCoverage(ctx, Target(dev), path, stroke, ctm, scissor, ((SnapDevice*)dev)->m_scissor);
 }
 
+static int InKnockout(const SnapDevice* snap);
+
+/* The colour space the draw device behind paints a text's glyphs in, where
+ * it is known: the band's, outside groups, or inside them on an ink's band
+ * (VDRW_InkDevice.h draws every group in it); never while a mask is
+ * defined, nor in a knockout group, where a text's glyphs knock out
+ * together. NULL elsewhere, and while a cell is recorded. */
+static fz_colorspace* GlyphModel(fz_context* ctx, fz_device* dev) {
+    const SnapDevice* snap = (const SnapDevice*)dev;
+    if (Recording(dev) || snap->m_masks > 0 || InKnockout(snap))
+        return NULL;
+    if (VDRW_DrawingInkBand())
+        return fz_device_cmyk(ctx);
+    return snap->m_groups == 0 ? fz_device_bgr(ctx) : NULL;
+}
+
+/* Coloured glyphs too large for MuPDF to keep are drawn within the band
+ * alone (VDRW_ColourGlyphs.h). */
+static void FillWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
+                       const float* color, float alpha, fz_color_params params) {
+    VDRW_FillTextWithin(ctx, Target(dev), text, ctm, cs, color, alpha, params, GlyphModel(ctx, dev),
+                        fz_irect_from_rect(((SnapDevice*)dev)->m_scissor));
+}
+
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                      const float* color, float alpha, fz_color_params params) {
     NoteColour(ctx, dev, cs, color);
-    fz_fill_text(ctx, Target(dev), text, ctm, cs, color, alpha, params);
+    FillWithin(ctx, dev, text, ctm, cs, color, alpha, params);
 }
 
 static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, const fz_stroke_state* stroke,
@@ -217,7 +243,7 @@ static void StrokeText(fz_context* ctx, fz_device* dev, const fz_text* text, con
         VDRW_SplitColourGlyphs(ctx, text, &coloured, &rest);
         if (rest)
             fz_stroke_text(ctx, Target(dev), rest, stroke, ctm, cs, color, alpha, params);
-        fz_fill_text(ctx, Target(dev), coloured, ctm, cs, color, alpha, params);
+        FillWithin(ctx, dev, coloured, ctm, cs, color, alpha, params);
     }
     fz_always(ctx) {
         fz_drop_text(ctx, coloured);
@@ -278,9 +304,14 @@ static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminos
                       const float* bc, fz_color_params params) {
     fz_begin_mask(ctx, Target(dev), area, luminosity, cs, bc, params);
     OpenGroup(dev, 0);
+    if (!Recording(dev))
+        ++((SnapDevice*)dev)->m_masks;
 }
 
 static void EndMask(fz_context* ctx, fz_device* dev) {
+    SnapDevice* snap = (SnapDevice*)dev;
+    if (!Recording(dev) && snap->m_masks > 0)
+        --snap->m_masks;
     CloseGroup(dev);
     fz_end_mask(ctx, Target(dev));
 }
