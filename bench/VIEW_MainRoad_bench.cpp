@@ -35,6 +35,13 @@
 // page run once at 150, 300 and 600 dpi; the counters give each one's CPU
 // seconds and peak memory, and the clip's CPU over the stroke's.
 //
+// BM_WideColourGlyphsBesideMutool: 200 Type 3 glyphs that set their colour
+// and paint boxes far wider than their advance, at 30 points about a
+// 200-point page, as a clip a fill goes through, stroked and filled, at
+// 150, 300 and 600 dpi, each page run once by the program and by
+// `mutool draw -c cmyk -O 2`; the counters give each one's CPU seconds,
+// their ratio and the program's peak memory.
+//
 // BM_GrayInlineImagesBesideMutool: the page of 6,000, 60,000 and 66,000
 // (more than the host has names) one-pixel gray inline images at 150 dpi
 // beside mutool, with each one's peak memory an image.
@@ -906,6 +913,89 @@ BENCHMARK(BM_ColourGlyphsThroughAClip)
     ->Args({4000, 400, 150})
     ->Args({4000, 400, 300})
     ->Args({4000, 400, 600})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// glyphs Type 3 glyphs that set their colour (d0) on a 200-point page, in
+// turn /h, filling a 6,000-unit square in magenta, and /i, a 3,000 x
+// 6,000-unit box in cyan and magenta, at 30 points: far wider than their
+// 700-unit advance. Each is placed on its own about the page, in text mode
+// mode: 7 (a clip, then a black fill through it), 1 (stroked, 2 points) or
+// 0 (filled).
+std::string WideColourGlyphsFile(int glyphs, int mode) {
+    std::string text = "q BT " + std::to_string(mode) + " Tr 2 w /F1 30 Tf";
+    unsigned seed = 12345;
+    auto next = [&seed](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % static_cast<unsigned>(range));
+    };
+    for (int i = 0; i < glyphs; ++i)
+        text += " 1 0 0 1 " + std::to_string(next(34000) / 100.0 - 150) + " " +
+                std::to_string(next(34000) / 100.0 - 150) + " Tm (" + (i % 2 ? "i" : "h") + ") Tj";
+    text += mode == 7 ? " ET 0 0 0 1 k 0 0 200 200 re f Q" : " ET Q";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R /Resources << /Font << /F1 5 0 R >> "
+         ">> >>",
+         VIEW_PdfStream("", text),
+         "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 6000 6000] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs "
+         "<< /h 6 0 R /i 7 0 R >> /Encoding << /Type /Encoding /Differences [104 /h /i] >> /FirstChar 104 "
+         "/LastChar 105 /Widths [700 700] >>",
+         VIEW_PdfStream("", "700 0 d0 0 0.85 0 0 k 0 0 6000 6000 re f"),
+         VIEW_PdfStream("", "700 0 d0 0.5 0.6 0 0 k 0 0 3000 6000 re f")});
+}
+
+// Arguments: the glyphs and the dpi. Each glyph should cost the part of it
+// on the page, as MuPDF's one drawing of the page does, whatever the bands:
+// the counters give the program's CPU, mutool's (`draw -c cmyk -O 2`) and
+// their ratio, for the clip, the stroke and the fill, and the program's
+// peak memory.
+void BM_WideColourGlyphsBesideMutool(benchmark::State& state) {
+    const int glyphs = static_cast<int>(state.range(0)), dpi = static_cast<int>(state.range(1));
+    const int modes[] = {7, 1, 0};
+    const char* const names[] = {"clip", "stroke", "fill"};
+    ScratchFolder folder;
+    double cpu[3] = {}, mutool[3] = {};
+    long kb[3] = {};
+    try {
+        for (int k = 0; k < 3; ++k) {
+            const std::string pdf = folder.Path() + "/" + names[k] + ".pdf";
+            const std::string text = WideColourGlyphsFile(glyphs, modes[k]);
+            if (FILE* file = std::fopen(pdf.c_str(), "wb")) {
+                std::fwrite(text.data(), 1, text.size(), file);
+                std::fclose(file);
+            }
+        }
+        for (auto _ : state) {
+            double wall = 0;
+            for (int k = 0; k < 3; ++k) {
+                ScratchFolder out;
+                const std::string pdf = folder.Path() + "/" + names[k] + ".pdf";
+                wall += TimedRun({ProgramPath(), pdf, "--dpi", std::to_string(dpi), "--out", out.Path() + "/out"},
+                                 &kb[k], &cpu[k]);
+                TimedRun({"mutool", "draw", "-q", "-r", std::to_string(dpi), "-c", "cmyk", "-O", "2", "-o",
+                          out.Path() + "/page.pam", pdf},
+                         nullptr, &mutool[k]);
+            }
+            state.SetIterationTime(wall);
+        }
+    } catch (const std::exception& fault) {
+        state.SkipWithError(fault.what());
+        return;
+    }
+    state.SetLabel(std::to_string(glyphs) + " glyphs wider than their em at " + std::to_string(dpi) + " dpi");
+    for (int k = 0; k < 3; ++k) {
+        state.counters[std::string(names[k]) + "_cpu_s"] = cpu[k];
+        state.counters[std::string(names[k]) + "_mutool_cpu_s"] = mutool[k];
+        state.counters[std::string(names[k]) + "_over_mutool"] = mutool[k] > 0 ? cpu[k] / mutool[k] : 0;
+        state.counters[std::string(names[k]) + "_peak_MB"] = kb[k] / 1024.0;
+    }
+}
+BENCHMARK(BM_WideColourGlyphsBesideMutool)
+    ->Args({200, 150})
+    ->Args({200, 300})
+    ->Args({200, 600})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

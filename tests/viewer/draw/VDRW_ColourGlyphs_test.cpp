@@ -14,6 +14,8 @@
 #include "viewer/cos/VCOS_Store.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 
+#include <mupdf/fitz.h>
+
 namespace {
 
 enum class Container { Page, Form, Cell, MaskGroup };
@@ -221,6 +223,146 @@ TEST(VDRW_ColourGlyphs, AClipOfGlyphsThatSetTheirColourTakesTheirFilledShape) {
         }
         EXPECT_GT(marked, 0u);
         EXPECT_GE(static_cast<double>(near), 0.99 * static_cast<double>(marked));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// MuPDF's own drawing of the whole page at dpi in gray, in one piece.
+GrayPlate MuPdfDrawing(const std::string& file, double dpi) {
+    fz_context* ctx = fz_new_context(nullptr, nullptr, FZ_STORE_DEFAULT);
+    if (!ctx)
+        return {};
+    fz_buffer* buffer = nullptr;
+    fz_stream* stream = nullptr;
+    fz_document* doc = nullptr;
+    fz_pixmap* pixmap = nullptr;
+    fz_var(buffer);
+    fz_var(stream);
+    fz_var(doc);
+    fz_try(ctx) {
+        fz_register_document_handlers(ctx);
+        buffer = fz_new_buffer_from_copied_data(ctx, reinterpret_cast<const unsigned char*>(file.data()), file.size());
+        stream = fz_open_buffer(ctx, buffer);
+        doc = fz_open_document_with_stream(ctx, "pdf", stream);
+        pixmap = fz_new_pixmap_from_page_number(ctx, doc, 0, fz_scale(dpi / 72, dpi / 72), fz_device_gray(ctx), 0);
+    }
+    fz_always(ctx) {
+        fz_drop_document(ctx, doc);
+        fz_drop_stream(ctx, stream);
+        fz_drop_buffer(ctx, buffer);
+    }
+    fz_catch(ctx) pixmap = nullptr;
+    GrayPlate plate;
+    if (pixmap) {
+        plate.width = pixmap->w;
+        plate.height = pixmap->h;
+        for (int y = 0; y < pixmap->h; ++y)
+            plate.pixels.insert(plate.pixels.end(), pixmap->samples + static_cast<ptrdiff_t>(y) * pixmap->stride,
+                                pixmap->samples + static_cast<ptrdiff_t>(y) * pixmap->stride + pixmap->w);
+    }
+    fz_drop_pixmap(ctx, pixmap);
+    fz_drop_context(ctx);
+    return plate;
+}
+
+// A 200-point page whose /F1 (/FontMatrix matrix) holds /h, a d0 glyph
+// painting glyph, and /i, a small d0 square painted by square; content
+// shows them.
+std::string LargeGlyphPage(const std::string& matrix, const std::string& glyph, const std::string& content,
+                           const std::string& square = "0.8 g") {
+    auto stream = [](const std::string& data) {
+        return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
+    return PdfText("%PDF-1.7",
+                   {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> >>"
+                    " /Contents 4 0 R >>",
+                    stream(content),
+                    "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [" + matrix +
+                        "] /CharProcs << /h 6 0 R /i 7 0 R >> /Encoding << /Type /Encoding /Differences [104 /h /i]"
+                        " >> /FirstChar 104 /LastChar 105 /Widths [700 700] >>",
+                    stream("700 0 d0 " + glyph), stream("700 0 d0 " + square + " 100 100 500 500 re f")});
+}
+
+// The pixels where two drawings of a size differ by more than 2 levels.
+size_t Differing(const GrayPlate& a, const GrayPlate& b) {
+    size_t count = 0;
+    for (size_t i = 0; i < a.pixels.size(); ++i)
+        count += std::abs(a.pixels[i] - b.pixels[i]) > 2;
+    return count;
+}
+
+TEST(VDRW_ColourGlyphs, AGlyphTooLargeToKeepIsDrawnAsMuPdfDrawsItsPartOnThePage) {
+    // Boxes far wider than the glyphs' 700-unit advance, over many bands.
+    const std::string wide = "0.4 g 0 0 6000 6000 re f";
+    const std::string em = "0.001 0 0 0.001 0 0";
+    auto shown = [](int mode, const std::string& then) {
+        return "q BT /F1 30 Tf " + std::to_string(mode) +
+               " Tr 1 0 0 1 10 10 Tm (hih) Tj 1 0 0 1 17.3 53.1 Tm (ih) Tj ET " + then + "Q";
+    };
+    // Far larger than the page: 1,000,000 units under a unit matrix at 60
+    // points, which no rendering whole fits in memory; and an image filling
+    // that box, whose one middle sample lies over the page.
+    const std::string huge = "0.4 g -500000 -500000 1000000 1000000 re f";
+    const std::string image = "q 1000000 0 0 1000000 -500000 -500000 cm BI /W 3 /H 3 /BPC 8 /CS /G ID \x10\x20\x30"
+                              "\x40\x66\x50\x60\x70\x80 EI Q";
+    const std::string hugeShown = "q BT /F1 60 Tf 0 Tr 20 60 Td (h) Tj ET 0.2 g 150 150 20 20 re f Q";
+    struct Row {
+        const char* m_label;
+        std::string m_page;
+        double m_dpi;
+        // MuPDF's drawing of this page is the model.
+        std::string m_model;
+        int m_probe = -1;  // else the level the page's middle must take
+    };
+    const Row rows[] = {
+        {"filled among smaller glyphs at 150 dpi", LargeGlyphPage(em, wide, shown(0, "")), 150,
+         LargeGlyphPage(em, wide, shown(0, ""))},
+        {"filled at 300 dpi", LargeGlyphPage(em, wide, shown(0, "")), 300, LargeGlyphPage(em, wide, shown(0, ""))},
+        // Stroked or as a clip a glyph that sets its colour takes its filled
+        // shape; the clip's fill is the glyphs' gray.
+        {"stroked", LargeGlyphPage(em, wide, shown(1, "")), 150, LargeGlyphPage(em, wide, shown(0, ""))},
+        {"as a clip", LargeGlyphPage(em, "0 g 0 0 6000 6000 re f", shown(7, "0.4 g -10 -10 220 220 re f "), "0 g"), 300,
+         LargeGlyphPage(em, wide, shown(0, ""), "0.4 g")},
+        // A glyph of 1,667 x 2,917 pixels under a unit matrix at 2 points.
+        {"larger than the page", LargeGlyphPage("1 0 0 1 0 0", "0.4 g 0 0 400 700 re f",
+                                                "q BT /F1 2 Tf 0 Tr 20 60 Td (h) Tj ET Q"),
+         150, LargeGlyphPage("1 0 0 1 0 0", "0.4 g 0 0 400 700 re f", "q BT /F1 2 Tf 0 Tr 20 60 Td (h) Tj ET Q")},
+        {"far larger than the page, filled", LargeGlyphPage("1 0 0 1 0 0", huge, hugeShown), 150, "", 102},
+        {"far larger than the page, stroked",
+         LargeGlyphPage("1 0 0 1 0 0", huge, "q 2 w BT /F1 60 Tf 1 Tr 20 60 Td (h) Tj ET 0.2 g 150 150 20 20 re f Q"),
+         150, "", 102},
+        {"far larger than the page, as a clip",
+         LargeGlyphPage("1 0 0 1 0 0", huge,
+                        "q BT /F1 60 Tf 7 Tr 20 60 Td (h) Tj ET 0.4 g -10 -10 220 220 re f 0.2 g 150 150 20 20 re f Q"),
+         150, "", 102},
+        {"an image far larger than the page", LargeGlyphPage("1 0 0 1 0 0", image, hugeShown), 150, "", 0x66},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.m_label);
+        GrayPlate plate;
+        EXPECT_NO_THROW(plate = Draw(row.m_page, row.m_dpi));
+        if (plate.pixels.empty())
+            continue;
+        const double s = row.m_dpi / 72;
+        if (row.m_probe >= 0) {
+            // The glyph's part on the page, and the square drawn after it.
+            EXPECT_NEAR(plate.At(static_cast<int>(60 * s), static_cast<int>(60 * s)), row.m_probe, 2);
+            EXPECT_NEAR(plate.At(static_cast<int>(100 * s), static_cast<int>(140 * s)), row.m_probe, 2);
+            EXPECT_NEAR(plate.At(static_cast<int>(160 * s), static_cast<int>(40 * s)), 51, 2);
+            continue;
+        }
+        const GrayPlate model = MuPdfDrawing(row.m_model, row.m_dpi);
+        ASSERT_EQ(model.width, plate.width);
+        ASSERT_EQ(model.height, plate.height);
+        size_t inked = 0;
+        for (uint8_t level : model.pixels)
+            inked += level < 250;
+        EXPECT_GT(inked, model.pixels.size() / 10);
+        EXPECT_LE(Differing(plate, model), model.pixels.size() / 1000);
     }
 }
 
