@@ -376,7 +376,7 @@ static void PaintPart(fz_context* ctx, fz_device* dev, fz_font* font, int gid, f
     fz_catch(ctx) fz_rethrow(ctx);
 }
 
-static int AnyRenderedWholeEachTime(fz_context* ctx, const fz_text* text, fz_matrix ctm) {
+int VDRW_HasGlyphsRenderedWholeEachTime(fz_context* ctx, const fz_text* text, fz_matrix ctm) {
     for (const fz_text_span* span = text->head; span; span = span->next) {
         if (!span->font->t3procs)
             continue;
@@ -394,7 +394,7 @@ static int AnyRenderedWholeEachTime(fz_context* ctx, const fz_text* text, fz_mat
 void VDRW_FillTextWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                          const float* color, float alpha, fz_color_params params, fz_colorspace* model,
                          fz_irect area) {
-    if (!model || !AnyRenderedWholeEachTime(ctx, text, ctm)) {
+    if (!model || !VDRW_HasGlyphsRenderedWholeEachTime(ctx, text, ctm)) {
         fz_fill_text(ctx, dev, text, ctm, cs, color, alpha, params);
         return;
     }

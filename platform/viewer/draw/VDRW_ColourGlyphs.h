@@ -37,10 +37,13 @@ void VDRW_RunColourGlyphs(fz_context* ctx, const fz_text* text, fz_matrix ctm, f
  * within mask alone. A glyph that misses mask costs its bounds. */
 void VDRW_AddColourGlyphCoverage(fz_context* ctx, const fz_text* text, fz_matrix ctm, fz_pixmap* mask);
 
+/* Whether text under ctm holds a glyph that sets its own colour and that
+ * MuPDF's draw device would render whole every time and never keep (a size
+ * its glyph cache takes, a rendering of 256 pixels or more across). */
+int VDRW_HasGlyphsRenderedWholeEachTime(fz_context* ctx, const fz_text* text, fz_matrix ctm);
+
 /* Fills text onto dev as MuPDF's draw device fills it, but for each glyph
- * that sets its own colour and that the draw device would render whole
- * every time and never keep (a size its glyph cache takes, a rendering of
- * 256 pixels or more across): its part within area (device space, the
+ * rendered whole every time (above): its part within area (device space, the
  * band) alone is rendered in model, as MuPDF renders it, and painted as
  * MuPDF paints a coloured glyph, in its place among the text's glyphs.
  * model is the colour space the draw device behind dev paints the text in;

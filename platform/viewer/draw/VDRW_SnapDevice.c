@@ -199,6 +199,8 @@ static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path,
 }
 
 static int InKnockout(const SnapDevice* snap);
+static void OpenGroup(fz_device* dev, int knockout);
+static void CloseGroup(fz_device* dev);
 
 /* The colour space the draw device behind paints a text's glyphs in, where
  * it is known: the band's, outside groups, or inside them on an ink's band
@@ -215,11 +217,28 @@ static fz_colorspace* GlyphModel(fz_context* ctx, fz_device* dev) {
 }
 
 /* Coloured glyphs too large for MuPDF to keep are drawn within the band
- * alone (VDRW_ColourGlyphs.h). */
+ * alone (VDRW_ColourGlyphs.h). A text is one mark to a knockout group: on
+ * an ink's band its glyphs then go into a group of their own, which knocks
+ * out as one. */
 static void FillWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                        const float* color, float alpha, fz_color_params params) {
-    VDRW_FillTextWithin(ctx, Target(dev), text, ctm, cs, color, alpha, params, GlyphModel(ctx, dev),
-                        fz_irect_from_rect(((SnapDevice*)dev)->m_scissor));
+    SnapDevice* snap = (SnapDevice*)dev;
+    const int oneMark = !Recording(dev) && snap->m_masks == 0 && InKnockout(snap) && VDRW_DrawingInkBand() &&
+                        VDRW_HasGlyphsRenderedWholeEachTime(ctx, text, ctm);
+    if (oneMark) {
+        const fz_rect area = fz_intersect_rect(fz_bound_text(ctx, text, NULL, ctm), snap->m_scissor);
+        fz_begin_group(ctx, snap->m_target, area, NULL, 1, 0, FZ_BLEND_NORMAL, 1);
+        OpenGroup(dev, 0);
+    }
+    fz_try(ctx) VDRW_FillTextWithin(ctx, Target(dev), text, ctm, cs, color, alpha, params, GlyphModel(ctx, dev),
+                                    fz_irect_from_rect(snap->m_scissor));
+    fz_always(ctx) {
+        if (oneMark)
+            CloseGroup(dev);
+    }
+    fz_catch(ctx) fz_rethrow(ctx);
+    if (oneMark)
+        fz_end_group(ctx, snap->m_target);
 }
 
 static void FillText(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,

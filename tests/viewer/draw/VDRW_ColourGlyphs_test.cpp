@@ -270,21 +270,23 @@ GrayPlate MuPdfDrawing(const std::string& file, double dpi) {
 
 // A 200-point page whose /F1 (/FontMatrix matrix) holds /h, a d0 glyph
 // painting glyph, and /i, a small d0 square painted by square; content
-// shows them.
+// shows them, and /K Do draws knockout, a knockout group form.
 std::string LargeGlyphPage(const std::string& matrix, const std::string& glyph, const std::string& content,
-                           const std::string& square = "0.8 g") {
-    auto stream = [](const std::string& data) {
-        return "<< /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+                           const std::string& square = "0.8 g", const std::string& knockout = "") {
+    auto stream = [](const std::string& data, const std::string& dict = "") {
+        return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
     };
     return PdfText("%PDF-1.7",
                    {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >> >>"
-                    " /Contents 4 0 R >>",
+                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >>"
+                    " /XObject << /K 8 0 R >> >> /Contents 4 0 R >>",
                     stream(content),
                     "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [" + matrix +
                         "] /CharProcs << /h 6 0 R /i 7 0 R >> /Encoding << /Type /Encoding /Differences [104 /h /i]"
                         " >> /FirstChar 104 /LastChar 105 /Widths [700 700] >>",
-                    stream("700 0 d0 " + glyph), stream("700 0 d0 " + square + " 100 100 500 500 re f")});
+                    stream("700 0 d0 " + glyph), stream("700 0 d0 " + square + " 100 100 500 500 re f"),
+                    stream(knockout, "/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency"
+                                     " /K true >> /Resources << /Font << /F1 5 0 R >> >>")});
 }
 
 // The pixels where two drawings of a size differ by more than 2 levels.
@@ -340,6 +342,12 @@ TEST(VDRW_ColourGlyphs, AGlyphTooLargeToKeepIsDrawnAsMuPdfDrawsItsPartOnThePage)
                         "q BT /F1 60 Tf 7 Tr 20 60 Td (h) Tj ET 0.4 g -10 -10 220 220 re f 0.2 g 150 150 20 20 re f Q"),
          150, "", 102},
         {"an image far larger than the page", LargeGlyphPage("1 0 0 1 0 0", image, hugeShown), 150, "", 0x66},
+        // A knockout group takes a text as one mark.
+        {"filled in a knockout group over a square",
+         LargeGlyphPage(em, wide, "0.6 g 0 0 100 100 re f /K Do", "0.8 g", shown(0, "")), 150,
+         LargeGlyphPage(em, wide, "0.6 g 0 0 100 100 re f /K Do", "0.8 g", shown(0, ""))},
+        {"far larger than the page in a knockout group",
+         LargeGlyphPage("1 0 0 1 0 0", huge, "/K Do 0.2 g 150 150 20 20 re f", "0.8 g", hugeShown), 150, "", 102},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.m_label);
