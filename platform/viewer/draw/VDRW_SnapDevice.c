@@ -35,7 +35,9 @@ typedef struct SnapDevice {
      * to. */
     int m_groups;
     uint64_t m_knockouts;
-    int m_masks; /* masks being defined on the device behind */
+    /* The colour space the draw device behind paints in inside each of
+     * those groups and masks, outermost first; NULL where not known. */
+    fz_colorspace* m_models[64];
 } SnapDevice;
 
 static long g_patternsByCell, g_patternsTiled;
@@ -199,36 +201,54 @@ static void ClipStrokePath(fz_context* ctx, fz_device* dev, const fz_path* path,
 }
 
 static int InKnockout(const SnapDevice* snap);
-static void OpenGroup(fz_device* dev, int knockout);
+static void OpenGroup(fz_device* dev, int knockout, fz_colorspace* model);
 static void CloseGroup(fz_device* dev);
 
-/* The colour space the draw device behind paints a text's glyphs in, where
- * it is known: the band's, outside groups, or inside them on an ink's band
- * (VDRW_InkDevice.h draws every group in it); never while a mask is
- * defined, nor in a knockout group, where a text's glyphs knock out
- * together. NULL elsewhere, and while a cell is recorded. */
+/* The colour space the draw device behind paints in now: the band's
+ * outside groups and masks (CMYK on an ink's band), else the innermost
+ * one's; NULL where it is not known. */
+static fz_colorspace* Model(fz_context* ctx, const SnapDevice* snap) {
+    if (snap->m_groups == 0)
+        return VDRW_DrawingInkBand() ? fz_device_cmyk(ctx) : fz_device_bgr(ctx);
+    return snap->m_groups <= 64 ? snap->m_models[snap->m_groups - 1] : NULL;
+}
+
+/* A group's, as the draw device takes it: the parent's without a colour
+ * space, which an ink's band never passes on (VDRW_InkDevice.h); a device
+ * space as the page's defaults name it. */
+static fz_colorspace* GroupModel(fz_context* ctx, const SnapDevice* snap, fz_colorspace* cs) {
+    if (!cs || VDRW_DrawingInkBand())
+        return Model(ctx, snap);
+    if (!snap->m_spaces)
+        return cs;
+    if (cs == fz_device_gray(ctx))
+        return fz_default_gray(ctx, snap->m_spaces);
+    if (cs == fz_device_rgb(ctx))
+        return fz_default_rgb(ctx, snap->m_spaces);
+    if (cs == fz_device_cmyk(ctx))
+        return fz_default_cmyk(ctx, snap->m_spaces);
+    return cs;
+}
+
+/* The colour space a text's glyphs are painted in, where it is known and
+ * they need not knock out as one mark; NULL while a cell is recorded. */
 static fz_colorspace* GlyphModel(fz_context* ctx, fz_device* dev) {
     const SnapDevice* snap = (const SnapDevice*)dev;
-    if (Recording(dev) || snap->m_masks > 0 || InKnockout(snap))
-        return NULL;
-    if (VDRW_DrawingInkBand())
-        return fz_device_cmyk(ctx);
-    return snap->m_groups == 0 ? fz_device_bgr(ctx) : NULL;
+    return Recording(dev) || InKnockout(snap) ? NULL : Model(ctx, snap);
 }
 
 /* Coloured glyphs too large for MuPDF to keep are drawn within the band
- * alone (VDRW_ColourGlyphs.h). A text is one mark to a knockout group: on
- * an ink's band its glyphs then go into a group of their own, which knocks
- * out as one. */
+ * alone (VDRW_ColourGlyphs.h). A text is one mark to a knockout group: its
+ * glyphs then go into a group of their own, which knocks out as one. */
 static void FillWithin(fz_context* ctx, fz_device* dev, const fz_text* text, fz_matrix ctm, fz_colorspace* cs,
                        const float* color, float alpha, fz_color_params params) {
     SnapDevice* snap = (SnapDevice*)dev;
-    const int oneMark = !Recording(dev) && snap->m_masks == 0 && InKnockout(snap) && VDRW_DrawingInkBand() &&
+    const int oneMark = !Recording(dev) && InKnockout(snap) && Model(ctx, snap) &&
                         VDRW_HasGlyphsRenderedWholeEachTime(ctx, text, ctm);
     if (oneMark) {
         const fz_rect area = fz_intersect_rect(fz_bound_text(ctx, text, NULL, ctm), snap->m_scissor);
         fz_begin_group(ctx, snap->m_target, area, NULL, 1, 0, FZ_BLEND_NORMAL, 1);
-        OpenGroup(dev, 0);
+        OpenGroup(dev, 0, Model(ctx, snap));
     }
     fz_try(ctx) VDRW_FillTextWithin(ctx, Target(dev), text, ctm, cs, color, alpha, params, GlyphModel(ctx, dev),
                                     fz_irect_from_rect(snap->m_scissor));
@@ -298,10 +318,12 @@ static void FillShade(fz_context* ctx, fz_device* dev, fz_shade* shade, fz_matri
 
 static void PopClip(fz_context* ctx, fz_device* dev) { fz_pop_clip(ctx, Target(dev)); }
 
-static void OpenGroup(fz_device* dev, int knockout) {
+static void OpenGroup(fz_device* dev, int knockout, fz_colorspace* model) {
     SnapDevice* snap = (SnapDevice*)dev;
     if (Recording(dev))
         return;
+    if (snap->m_groups < 64)
+        snap->m_models[snap->m_groups] = model;
     ++snap->m_groups;
     snap->m_knockouts = snap->m_knockouts << 1 | (knockout ? 1 : 0);
 }
@@ -322,15 +344,12 @@ static int InKnockout(const SnapDevice* snap) {
 static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminosity, fz_colorspace* cs,
                       const float* bc, fz_color_params params) {
     fz_begin_mask(ctx, Target(dev), area, luminosity, cs, bc, params);
-    OpenGroup(dev, 0);
-    if (!Recording(dev))
-        ++((SnapDevice*)dev)->m_masks;
+    /* A luminosity mask's contents are drawn in gray, a mask of alpha's
+     * in alpha alone. */
+    OpenGroup(dev, 0, luminosity ? fz_device_gray(ctx) : NULL);
 }
 
 static void EndMask(fz_context* ctx, fz_device* dev) {
-    SnapDevice* snap = (SnapDevice*)dev;
-    if (!Recording(dev) && snap->m_masks > 0)
-        --snap->m_masks;
     CloseGroup(dev);
     fz_end_mask(ctx, Target(dev));
 }
@@ -340,7 +359,7 @@ static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorsp
     if (Recording(dev) && blendmode != FZ_BLEND_NORMAL)
         ((SnapDevice*)dev)->m_cellBlends = 1;
     fz_begin_group(ctx, Target(dev), area, cs, isolated, knockout, blendmode, alpha);
-    OpenGroup(dev, knockout);
+    OpenGroup(dev, knockout, GroupModel(ctx, (SnapDevice*)dev, cs));
 }
 
 static void EndGroup(fz_context* ctx, fz_device* dev) {
@@ -473,7 +492,7 @@ static void DrawCells(fz_context* ctx, SnapDevice* snap, fz_display_list* cell, 
     if (oneMark) {
         const fz_rect area = fz_intersect_rect(fz_transform_rect(tile.m_area, tile.m_ctm), snap->m_scissor);
         fz_begin_group(ctx, snap->m_target, area, NULL, 1, 0, FZ_BLEND_NORMAL, 1);
-        OpenGroup(&snap->m_super, 0);
+        OpenGroup(&snap->m_super, 0, Model(ctx, snap));
     }
     ++snap->m_inCells;
     fz_try(ctx) {

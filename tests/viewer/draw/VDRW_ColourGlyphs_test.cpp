@@ -270,7 +270,8 @@ GrayPlate MuPdfDrawing(const std::string& file, double dpi) {
 
 // A 200-point page whose /F1 (/FontMatrix matrix) holds /h, a d0 glyph
 // painting glyph, and /i, a small d0 square painted by square; content
-// shows them, and /K Do draws knockout, a knockout group form.
+// shows them, /K Do draws knockout, a knockout group form, and /M gs sets
+// a luminosity mask whose group shows it.
 std::string LargeGlyphPage(const std::string& matrix, const std::string& glyph, const std::string& content,
                            const std::string& square = "0.8 g", const std::string& knockout = "") {
     auto stream = [](const std::string& data, const std::string& dict = "") {
@@ -279,14 +280,18 @@ std::string LargeGlyphPage(const std::string& matrix, const std::string& glyph, 
     return PdfText("%PDF-1.7",
                    {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Resources << /Font << /F1 5 0 R >>"
-                    " /XObject << /K 8 0 R >> >> /Contents 4 0 R >>",
+                    " /XObject << /K 8 0 R >> /ExtGState << /M 9 0 R >> >> /Contents 4 0 R >>",
                     stream(content),
                     "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [" + matrix +
                         "] /CharProcs << /h 6 0 R /i 7 0 R >> /Encoding << /Type /Encoding /Differences [104 /h /i]"
                         " >> /FirstChar 104 /LastChar 105 /Widths [700 700] >>",
                     stream("700 0 d0 " + glyph), stream("700 0 d0 " + square + " 100 100 500 500 re f"),
                     stream(knockout, "/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency"
-                                     " /K true >> /Resources << /Font << /F1 5 0 R >> >>")});
+                                     " /K true >> /Resources << /Font << /F1 5 0 R >> >>"),
+                    // A luminosity mask whose group shows knockout, set by /M.
+                    "<< /Type /ExtGState /SMask << /S /Luminosity /G 10 0 R >> >>",
+                    stream(knockout, "/Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency"
+                                     " /CS /DeviceGray >> /Resources << /Font << /F1 5 0 R >> >>")});
 }
 
 // The pixels where two drawings of a size differ by more than 2 levels.
@@ -348,6 +353,13 @@ TEST(VDRW_ColourGlyphs, AGlyphTooLargeToKeepIsDrawnAsMuPdfDrawsItsPartOnThePage)
          LargeGlyphPage(em, wide, "0.6 g 0 0 100 100 re f /K Do", "0.8 g", shown(0, ""))},
         {"far larger than the page in a knockout group",
          LargeGlyphPage("1 0 0 1 0 0", huge, "/K Do 0.2 g 150 150 20 20 re f", "0.8 g", hugeShown), 150, "", 102},
+        // Black through a mask of 0.4 gray inks 0.4.
+        {"in a soft mask's group", LargeGlyphPage(em, wide, "q /M gs 0 g 0 0 200 200 re f Q", "0.4 g", shown(0, "")),
+         150, LargeGlyphPage(em, wide, "q /M gs 0 g 0 0 200 200 re f Q", "0.4 g", shown(0, ""))},
+        {"far larger than the page in a soft mask's group",
+         LargeGlyphPage("1 0 0 1 0 0", huge, "q /M gs 0 g 0 0 200 200 re f Q 0.2 g 150 150 20 20 re f", "0.8 g",
+                        hugeShown),
+         150, "", 153},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.m_label);
