@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "VDRW_FlateEnd.h"
+#include "VDRW_UnreadableTokens.h"
 
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))
@@ -72,52 +73,13 @@ int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc) {
     return cut;
 }
 
-void VDRW_SkipInlineImageData(fz_context* ctx, fz_stream* stm) {
-    int last = ' ', c;
-    while ((c = fz_read_byte(ctx, stm)) != EOF) {
-        if (c == 'E' && (last == ' ' || last == '\n' || last == '\r' || last == '\t') && fz_peek_byte(ctx, stm) == 'I') {
-            fz_read_byte(ctx, stm);
-            return;
-        }
-        last = c;
-    }
-}
-
-/* As MuPDF's interpreter reads a content stream: operands gather until an
- * operator takes them; a token it cannot read drops those gathered. */
-static int DropsOperands(fz_context* ctx, fz_stream* stm, pdf_lexbuf* buf) {
-    int pending = 0, depth = 0;
-    for (;;) {
-        const pdf_token token = pdf_lex(ctx, stm, buf);
-        switch (token) {
-        case PDF_TOK_EOF:
-            return 0;
-        case PDF_TOK_ERROR:
-            if (pending > 0 || depth > 0)
-                return 1;
-            break;
-        case PDF_TOK_OPEN_ARRAY:
-        case PDF_TOK_OPEN_DICT:
-            ++depth;
-            break;
-        case PDF_TOK_CLOSE_ARRAY:
-        case PDF_TOK_CLOSE_DICT:
-            if (depth > 0 && --depth == 0)
-                ++pending;
-            break;
-        case PDF_TOK_KEYWORD:
-            if (depth > 0)
-                break;
-            if (strcmp(buf->scratch, "ID") == 0)
-                VDRW_SkipInlineImageData(ctx, stm);
-            pending = 0;
-            break;
-        default:
-            if (depth == 0)
-                ++pending;
-            break;
-        }
-    }
+/* Stops at the first stretch the interpreter cannot read that costs it
+ * something. */
+static int FirstDrop(void* user, int64_t from, int64_t to, int drops) {
+    (void)user;
+    (void)from;
+    (void)to;
+    return drops;
 }
 
 static int StreamDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* stream) {
@@ -131,7 +93,7 @@ static int StreamDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* stre
     fz_var(drops);
     fz_try(ctx) {
         stm = pdf_open_stream(ctx, stream);
-        drops = DropsOperands(ctx, stm, &buf);
+        drops = VDRW_WalkUnreadable(ctx, stm, &buf, FirstDrop, NULL);
     }
     fz_always(ctx) {
         fz_drop_stream(ctx, stm);

@@ -17,9 +17,9 @@ extern "C" {
 int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc);
 
 /* 1 when a content stream of the document (a page's, a form's, a tiling
- * pattern's, a Type 3 glyph's) has a token that cannot be read while
- * operands are pending or inside an array or dictionary, so that MuPDF
- * drops them; 0 when every such token stands alone between operators. */
+ * pattern's, a Type 3 glyph's) has a token MuPDF's interpreter cannot read
+ * that drops what it gathered (VDRW_UnreadableTokens.h); 0 when every such
+ * token stands alone between operators. */
 int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc);
 
 /* Calls visit on each content stream obj is or holds (a page's, a form's,
@@ -35,10 +35,6 @@ int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);
  * last block; a stream that cannot be read counts as cut: a loss said is
  * better than one hidden. */
 int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num);
-
-/* Skips an inline image's data, after its ID, to the "EI" after white
- * space, as MuPDF's lexer does. */
-void VDRW_SkipInlineImageData(fz_context* ctx, fz_stream* stm);
 
 #ifdef __cplusplus
 }

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "VDRW_LossChecks.h"
+#include "VDRW_UnreadableTokens.h"
 
 static void Blank(unsigned char* bytes, int64_t from, int64_t to, int* changed) {
     if (to > from) {
@@ -13,79 +14,23 @@ static void Blank(unsigned char* bytes, int64_t from, int64_t to, int* changed) 
     }
 }
 
-/* What MuPDF's interpreter can read of a content stream: outside a text
- * array a bad token alone; inside one (an array begun between BT and ET)
- * numbers, strings and keywords, and nothing else. A dictionary or array
- * inside a text array goes whole. Blanks keep every offset. */
+typedef struct Blanking {
+    unsigned char* m_bytes;
+    int m_changed;
+} Blanking;
+
+static int BlankStretch(void* user, int64_t from, int64_t to, int drops) {
+    Blanking* blanking = (Blanking*)user;
+    (void)drops;
+    Blank(blanking->m_bytes, from, to, &blanking->m_changed);
+    return 0;
+}
+
+/* Blanks what MuPDF's interpreter cannot read; blanks keep every offset. */
 static int BlankUnreadable(fz_context* ctx, fz_stream* stm, pdf_lexbuf* buf, unsigned char* bytes) {
-    int changed = 0, depth = 0, inText = 0, textArray = 0, skip = 0;
-    int64_t skipFrom = 0;
-    for (;;) {
-        const int64_t start = fz_tell(ctx, stm);
-        const pdf_token token = pdf_lex(ctx, stm, buf);
-        const int64_t end = fz_tell(ctx, stm);
-        if (token == PDF_TOK_EOF)
-            break;
-        if (skip > 0) {
-            if (token == PDF_TOK_OPEN_ARRAY || token == PDF_TOK_OPEN_DICT)
-                ++skip;
-            else if ((token == PDF_TOK_CLOSE_ARRAY || token == PDF_TOK_CLOSE_DICT) && --skip == 0)
-                Blank(bytes, skipFrom, end, &changed);
-            continue;
-        }
-        if (textArray) {
-            switch (token) {
-            case PDF_TOK_INT:
-            case PDF_TOK_REAL:
-            case PDF_TOK_STRING:
-            case PDF_TOK_KEYWORD:
-                break;
-            case PDF_TOK_CLOSE_ARRAY:
-                textArray = 0;
-                depth = 0;
-                break;
-            case PDF_TOK_OPEN_ARRAY:
-            case PDF_TOK_OPEN_DICT:
-                skip = 1;
-                skipFrom = start;
-                break;
-            default:
-                Blank(bytes, start, end, &changed);
-                break;
-            }
-            continue;
-        }
-        switch (token) {
-        case PDF_TOK_ERROR:
-            Blank(bytes, start, end, &changed);
-            break;
-        case PDF_TOK_OPEN_ARRAY:
-            textArray = depth == 0 && inText;
-            ++depth;
-            break;
-        case PDF_TOK_OPEN_DICT:
-            ++depth;
-            break;
-        case PDF_TOK_CLOSE_ARRAY:
-        case PDF_TOK_CLOSE_DICT:
-            if (depth > 0)
-                --depth;
-            break;
-        case PDF_TOK_KEYWORD:
-            if (depth > 0)
-                break;
-            if (strcmp(buf->scratch, "BT") == 0)
-                inText = 1;
-            else if (strcmp(buf->scratch, "ET") == 0)
-                inText = 0;
-            else if (strcmp(buf->scratch, "ID") == 0)
-                VDRW_SkipInlineImageData(ctx, stm);
-            break;
-        default:
-            break;
-        }
-    }
-    return changed;
+    Blanking blanking = {bytes, 0};
+    VDRW_WalkUnreadable(ctx, stm, buf, BlankStretch, &blanking);
+    return blanking.m_changed;
 }
 
 fz_buffer* VDRW_MendedContent(fz_context* ctx, fz_buffer* content) {
