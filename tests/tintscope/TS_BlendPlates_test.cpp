@@ -93,6 +93,7 @@ struct Row {
     std::string what;
     std::string page;
     bool tiffsepAlone = false;
+    std::string line;  // what the warning says the plates make of the mode
 };
 
 class TS_BlendPlatesTest : public TS_ProgramTest {
@@ -104,6 +105,7 @@ protected:
             const std::string file = WriteFile("blend.pdf", row.page);
             const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
             ASSERT_EQ(run.m_code, 0) << run.m_err;
+            EXPECT_NE(run.m_err.find(row.line), std::string::npos) << run.m_err;
             ExpectPlatesAsPeers(m_out,
                                 row.tiffsepAlone ? std::vector<GrayPlate>()
                                                  : TS_MutoolPlates(file, m_docs.File("blend.pam"), kDpi),
@@ -138,12 +140,12 @@ TEST_F(TS_BlendPlatesTest, NonSeparableModesOfABlackSourceAtAlphaPaintAsThePeers
             const bool luminosity = mode == "Luminosity";
             for (const auto& backdrop : backdrops)
                 rows.push_back({mode + " " + context.what + " " + backdrop.what,
-                                BlendPage(mode, "0.5", context.group, "", backdrop.paint, black), luminosity});
+                                BlendPage(mode, "0.5", context.group, "", backdrop.paint, black), luminosity, ""});
             // The others mix C, M and Y, which one ink's page cannot hold.
             if (luminosity)
                 rows.push_back({mode + " " + context.what + " over another process ink",
                                 BlendPage(mode, "0.5", context.group, "", "0 0.8 0 0 k 24 24 96 96 re f", black),
-                                true});
+                                true, ""});
         }
     ExpectRowsAsPeers(rows);
 }
@@ -159,13 +161,23 @@ TEST_F(TS_BlendPlatesTest, SpotPlatesTakeOnlyTheBlendModesThatKeepWhite) {
                      {"over a process mark, the spot ink used elsewhere", orangeElsewhere,
                       "0 0 0 0.6 k 24 24 96 96 re f"},
                      {"over a process mark, no spot ink used", "", "0 0 0 0.6 k 24 24 96 96 re f"}};
-    std::vector<Row> rows;
     // Multiply and Screen keep white: the controls.
-    for (const char* mode : {"Difference", "Exclusion", "Hue", "Multiply", "Screen"})
+    const struct {
+        const char* mode;
+        const char* line;
+    } modes[] = {{"Difference", "its plates blend ink by ink (spot: /Normal)\n"},
+                 {"Exclusion", "its plates blend ink by ink (spot: /Normal)\n"},
+                 {"Hue", "so this mode paints only where nothing lies beneath (spot: /Normal)\n"},
+                 {"Multiply", "its plates blend ink by ink\n"},
+                 {"Screen", "its plates blend ink by ink\n"}};
+    std::vector<Row> rows;
+    for (const auto& mode : modes)
         for (int c : {0, 2})
             for (const auto& backdrop : backdrops)
-                rows.push_back({std::string(mode) + " " + kContexts[c].what + " " + backdrop.what,
-                                BlendPage(mode, "1", kContexts[c].group, backdrop.page, backdrop.backdrop, cyan)});
+                // In a group the warning names the group form first.
+                rows.push_back({std::string(mode.mode) + " " + kContexts[c].what + " " + backdrop.what,
+                                BlendPage(mode.mode, "1", kContexts[c].group, backdrop.page, backdrop.backdrop, cyan),
+                                false, c == 0 ? mode.line : "with a transparency group"});
     ExpectRowsAsPeers(rows);
 }
 
