@@ -56,6 +56,22 @@ void CheckSoftMaskDepth(const GLOB_Object& image) {
                                                                << " bits per component, which is not 1, 2, 4, 8 or 16");
 }
 
+// Whether an ink's page paints under blend mode as /Normal (mode: a name,
+// or an array whose first name counts). Each ink's page is grey, blended
+// ink alone: Luminosity of a grey is the source, on every plate. A spot
+// colorant takes only the separable modes that keep white; under
+// Difference, Exclusion and the non-separable modes its plate is composed
+// as /Normal (ISO 32000-1, 11.7.4.2).
+bool PaintsAsNormal(const GLOB_Object& mode, bool processInk) {
+    const GLOB_Object first = mode.IsArray() && mode.Length() > 0 ? mode.Get(0) : mode;
+    if (!first.IsName())
+        return false;
+    const GLOB_Name name = first.AsName();
+    return name == "Luminosity" ||
+           (!processInk && (name == "Difference" || name == "Exclusion" || name == "Hue" || name == "Saturation" ||
+                            name == "Color"));
+}
+
 }  // namespace
 
 void CSEP_ResourceSeparator::Init(const CSEP_SepJobContext& job, std::vector<CPDF_ResourcesDict>* pResources,
@@ -161,6 +177,8 @@ void CSEP_ResourceSeparator::SeparateExtGState(const GLOB_Name& name, const GLOB
             if (!drop)
                 copy.DictPut(key, key == "SMask" && !mask.IsNull() ? mask : value);
         }
+        if (PaintsAsNormal(copy.DictGet(GLOB_Name("BM")), m_job.Colorant(i).IsCMYKColorant()))
+            copy.DictPut(GLOB_Name("BM"), Doc().NewName(GLOB_Name("Normal")));
         if (copy.Known(GLOB_Name("TR2"))) {
             copy.RemovePath("TR");
             SeparateTransfer(copy, "TR2", i);

@@ -20,12 +20,15 @@ bool IsPartial(const GLOB_Object& alpha) {
 
 // Each ink's page is grey, so a mode that mixes the colour's components
 // sees one: hue, saturation and colour are the backdrop's, luminosity the
-// source's.
+// source's. A spot ink's plate takes only the separable modes that keep
+// white, the others as /Normal.
 std::string BlendEffect(const GLOB_Name& mode) {
     if (mode == "Luminosity")
         return "its plates blend each ink alone, so this mode paints as /Normal";
     if (mode == "Hue" || mode == "Saturation" || mode == "Color")
-        return "its plates blend each ink alone, so this mode paints only where nothing lies beneath";
+        return "its plates blend each ink alone, so this mode paints only where nothing lies beneath (spot: /Normal)";
+    if (mode == "Difference" || mode == "Exclusion")
+        return "its plates blend ink by ink (spot: /Normal)";
     return "its plates blend ink by ink";
 }
 

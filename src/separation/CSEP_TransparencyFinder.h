@@ -4,8 +4,10 @@
 // composes them on each ink's grey page: alpha and the separable blend modes
 // come out as a CMYK renderer gives them ink by ink, a soft mask masks every
 // ink alike, while Hue, Saturation and Color paint only where nothing lies
-// beneath and Luminosity paints as Normal. A form's group is kept, composed
-// once on each ink's grey page with its isolation and knockout.
+// beneath and Luminosity paints as Normal (its pages carry /Normal). A spot
+// ink's page carries /Normal for Difference, Exclusion, Hue, Saturation and
+// Color. A form's group is kept, composed once on each ink's grey page with
+// its isolation and knockout.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
 // (an array: its first name), whose "SMask" is not /None and that a gs of
@@ -37,7 +39,9 @@ public:
     // What the plates make of the construct FirstConstruct named: "its
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
     // "its plates blend each ink alone, so this mode paints only where
-    // nothing lies beneath" (or "paints as /Normal"), "its plates apply the
+    // nothing lies beneath (spot: /Normal)" (or "paints as /Normal"), "its
+    // plates blend ink by ink (spot: /Normal)" (spot plates take the mode
+    // as /Normal), "its plates apply the
     // same mask to every ink", "its plates compose the group ink by ink".
     const std::string& Effect() const { return m_effect; }
 

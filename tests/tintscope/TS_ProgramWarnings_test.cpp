@@ -85,7 +85,7 @@ TEST_F(TS_ProgramTest, TransparencyIsSaidAsThePlatesShowIt) {
          {{102, 71, 178}, {204, 41, 51}, {255, 229, 229}, {229, 137, 153}}},
         {"hue", "/ExtGState << /G0 << /BM /Hue >> >>", squares, {},
          "uses transparency (ExtGState G0 with BM /Hue); its plates blend each ink alone, so this mode paints "
-         "only where nothing lies beneath",
+         "only where nothing lies beneath (spot: /Normal)",
          {{102, 102, 178}, {204, 204, 51}, {255, 255, 229}, {229, 229, 153}}},
         {"luminosity", "/ExtGState << /G0 << /BM /Luminosity >> >>", squares, {},
          "uses transparency (ExtGState G0 with BM /Luminosity); its plates blend each ink alone, so this mode "
