@@ -76,6 +76,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
     m_holdingPath = m_heldPathClips = false;
+    m_glyphFonts.assign(1, GlyphFont());
     if (!ProcessStream(stream, resources, initialState))
         return false;
     ReleasePath();
@@ -363,7 +364,7 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
                       a.RenderingIntent() == b.RenderingIntent() && a.StrokeOverprint() == b.StrokeOverprint() &&
                       a.FillOverprint() == b.FillOverprint() && a.OverprintMode() == b.OverprintMode() &&
                       a.TextState().RenderMode() == b.TextState().RenderMode();
-    if (!same || category != CSEP_ResourceCache::FormCategory)
+    if (!same || (category != CSEP_ResourceCache::FormCategory && category != CSEP_ResourceCache::FontCategory))
         return same;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
            a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
@@ -602,7 +603,73 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
     RefreshPaintFlags(false);
 }
 
+bool CSEP_ContentSeparator::TakesColours(const GLOB_Object& font) {
+    if (!font.IsDict() || !font.HasSubtype("Type3"))
+        return false;
+    const uint32_t sides = CSEP_GroupInheritance::FillTaken | CSEP_GroupInheritance::StrokeTaken;
+    return (m_groupInheritance.GlyphsTaken(font, m_resources.Dict()) & sides) != 0;
+}
+
+void CSEP_ContentSeparator::SelectGlyphColours() {
+    GlyphFont& in = m_glyphFonts.back();
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    if (in.m_source.IsEmpty() || !m_resources.Dict().IsDict() || !(m_resources.Resource("Font", in.m_source) == state.Font()))
+        return;
+    CPDF_GraphicsState colours;
+    for (const bool stroke : {false, true}) {
+        const CPDF_ColorSpace space = SpaceOf(state, stroke);
+        if (space.Type() == CPDF_ColorSpace::Pattern || space.Type() == CPDF_ColorSpace::Indexed)
+            continue;
+        if (stroke) {
+            colours.SetStrokeColorSpace(space);
+            colours.SetStrokeColor(state.StrokeColor());
+        } else {
+            colours.SetFillColorSpace(space);
+            colours.SetFillColor(state.FillColor());
+        }
+    }
+    const uint32_t category = CSEP_ResourceCache::FontCategory;
+    CSEP_Resource record;
+    GLOB_Name name;
+    if (m_pResourceCache->Find(category, in.m_source, &record)) {
+        for (uint32_t i = 0; i < record.NumStates() && name.IsEmpty(); ++i)
+            if (IsSameColorState(category, record.State(i), colours))
+                name = record.Name(i);
+    } else {
+        record = CSEP_Resource(state.Font());
+    }
+    if (name.IsEmpty()) {
+        // The content's own fonts keep their names beside these.
+        do
+            name = m_pResourceCache->NewName(category);
+        while (!m_resources.Resource("Font", name).IsNull());
+        record.AddState(colours, name);
+        m_pResourceCache->Put(category, in.m_source, record);
+    }
+    if (name == in.m_written)
+        return;
+    in.m_written = name;
+    m_writer.WriteName(name);
+    m_writer.WriteReal(state.TextState().FontSize());
+    m_writer.WriteOperator("Tf");
+}
+
+void CSEP_ContentSeparator::WriteGlyphColours() {
+    const CPDF_GraphicsState state = Parser().GraphicsState();
+    for (const bool stroke : {false, true}) {
+        const CPDF_ColorSpace space = SpaceOf(state, stroke);
+        const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
+        // Black is what MuPDF's own state holds.
+        if (space.Type() == CPDF_ColorSpace::DeviceGray && color.NumComponents() == 1 && color.Component(0) == 0)
+            continue;
+        m_pressColor.Zero();
+        m_colorSeparators[stroke ? 1 : 0].ConvertColor(color, m_pressColor);
+        WriteGrays(nullptr, stroke ? "G" : "g");
+    }
+}
+
 void CSEP_ContentSeparator::ShowText(int32_t op) {
+    SelectGlyphColours();
     UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
     if (!ShowBackdropText(op))
         PassThrough(op);
@@ -623,16 +690,36 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         break;
     }
-    case Op::Op_Tf:
-        RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
+    case Op::Op_Tf: {
+        const GLOB_Object name = Parser().Operands().Operand(1);
+        const bool coloured = name.IsName() && m_resources.Dict().IsDict() &&
+                              TakesColours(m_resources.Resource("Font", name.AsName()));
+        m_glyphFonts.back() = GlyphFont();
+        if (!coloured) {
+            RecordUse(CSEP_ResourceCache::FontCategory, "Font", name);
+            break;
+        }
+        m_glyphFonts.back().m_source = name.AsName();
+        SelectGlyphColours();
+        return;
+    }
+    case Op::Op_d0:
+        if (m_glyphProcedures) {
+            m_writer.WriteOperation(Parser().OperatorText(), Parser().Operands());
+            WriteGlyphColours();
+            return;
+        }
         break;
     case Op::Op_q:
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Push();
+        m_glyphFonts.push_back(m_glyphFonts.back());
         break;
     case Op::Op_Q: {
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Pop();
+        if (m_glyphFonts.size() > 1)
+            m_glyphFonts.pop_back();
         const CPDF_GraphicsState state = Parser().GraphicsState();
         m_colorSeparators[0].SetColorSpace(state.FillColorSpace());
         m_colorSeparators[1].SetColorSpace(state.StrokeColorSpace());

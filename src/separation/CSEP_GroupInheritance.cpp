@@ -22,8 +22,19 @@ struct Set {
 
 class Scanner {
 public:
-    explicit Scanner(const GLOB_Object& group) {
-        m_parser.Start(group.OpenStream(2), group.DictGet(GLOB_Name("Resources")));
+    explicit Scanner(const GLOB_Object& group) : Scanner(group, group.DictGet(GLOB_Name("Resources"))) {}
+    Scanner(const GLOB_Object& content, const GLOB_Object& resources) {
+        m_parser.Start(content.OpenStream(2), resources);
+    }
+
+    // A procedure that does not begin with d0 paints in the colour of the
+    // text, as any glyph does, and takes nothing of its own.
+    uint32_t RunGlyph() {
+        if (!m_parser.Step())
+            return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : 0;
+        if (CPDF_ContentOperatorTable::Find(m_parser.OperatorText()) != Op::Op_d0)
+            return 0;
+        return Run();
     }
 
     uint32_t Run() {
@@ -125,6 +136,36 @@ uint32_t CSEP_GroupInheritance::Scan(const GLOB_Object& group) {
             throw;
         return AllTaken;
     }
+}
+
+uint32_t CSEP_GroupInheritance::GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources) {
+    // Apart from groups: a font's dictionary is no stream.
+    const auto at = m_taken.emplace("font" + ObjectKey(font), 0);
+    if (at.second)
+        at.first->second = ScanGlyphs(font, resources);
+    return at.first->second;
+}
+
+uint32_t CSEP_GroupInheritance::ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources) {
+    const GLOB_Object procedures = font.IsDict() ? font.DictGet(GLOB_Name("CharProcs")) : GLOB_Object();
+    if (!procedures.IsDict())
+        return 0;
+    const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
+    const GLOB_Dict entries = procedures.AsDict();
+    GLOB_Object procedure;
+    uint32_t taken = 0;
+    for (uint32_t i = 0; taken != AllTaken && entries.Entry(i, nullptr, &procedure); ++i) {
+        if (!procedure.IsStream())
+            continue;
+        try {
+            taken |= Scanner(procedure, own.IsDict() ? own : resources).RunGlyph();
+        } catch (GLIB_Exception& e) {
+            if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+                throw;
+            taken = AllTaken;
+        }
+    }
+    return taken;
 }
 
 std::string CSEP_GroupInheritance::ObjectKey(const GLOB_Object& object) {

@@ -367,7 +367,7 @@ void CSEP_PDFSeparator::SeparateTilingPattern(const GLOB_Object& pattern, std::v
 }
 
 void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_ResourcesDict& resources,
-                                          std::vector<GLOB_Object>& fonts) {
+                                          std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours) {
     const CPDF_Doc doc = Doc();
     const GLOB_Object charProcs = font.DictGet(GLOB_Name("CharProcs"));
     const GLOB_Dict glyphs = charProcs.IsDict() ? charProcs.AsDict() : GLOB_Dict();
@@ -379,7 +379,7 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
     separator.SetJobContext(m_job);
     separator.SetGlyphProcedures(true);
     CSEP_ResourceCache cache;
-    const CPDF_GraphicsState state;
+    const CPDF_GraphicsState& state = colours;
     GLOB_Name glyph;
     GLOB_Object procedure;
     std::vector<GLOB_Object> streams;
