@@ -606,8 +606,7 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 bool CSEP_ContentSeparator::TakesColours(const GLOB_Object& font) {
     if (!font.IsDict() || !font.HasSubtype("Type3"))
         return false;
-    const uint32_t sides = CSEP_GroupInheritance::FillTaken | CSEP_GroupInheritance::StrokeTaken;
-    return (m_groupInheritance.GlyphsTaken(font, m_resources.Dict()) & sides) != 0;
+    return m_groupInheritance.GlyphsTaken(font, m_resources.Dict()) != 0;
 }
 
 void CSEP_ContentSeparator::SelectGlyphColours() {
@@ -616,6 +615,11 @@ void CSEP_ContentSeparator::SelectGlyphColours() {
     if (in.m_source.IsEmpty() || !m_resources.Dict().IsDict() || !(m_resources.Resource("Font", in.m_source) == state.Font()))
         return;
     CPDF_GraphicsState colours;
+    if (m_groupInheritance.GlyphsTaken(state.Font(), m_resources.Dict()) & CSEP_GroupInheritance::TextModeTaken) {
+        CPDF_TextState text = colours.TextState();
+        text.SetRenderingMode(state.TextState().RenderMode());
+        colours.SetTextState(text);
+    }
     for (const bool stroke : {false, true}) {
         const CPDF_ColorSpace space = SpaceOf(state, stroke);
         if (space.Type() == CPDF_ColorSpace::Pattern || space.Type() == CPDF_ColorSpace::Indexed)
@@ -666,6 +670,7 @@ void CSEP_ContentSeparator::WriteGlyphColours() {
         m_colorSeparators[stroke ? 1 : 0].ConvertColor(color, m_pressColor);
         WriteGrays(nullptr, stroke ? "G" : "g");
     }
+    UpdateTextRenderMode(state.TextState().RenderMode());
 }
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {

@@ -60,9 +60,10 @@
 // every ink. A Type 3 font whose d0 glyphs take a colour (CSEP_GroupInheritance)
 // is named, at Tf and again at a show whose colours differ, by a name of the
 // font category per fill and stroke colour in force (Pattern and Indexed
-// sides count as black and are left to the drawing); each such font's d0
-// procedures set each ink's gray of those colours right after d0 (a black
-// side, MuPDF's own, is not written).
+// sides count as black and are left to the drawing), and per text mode when
+// its glyphs show text before Tr; each such font's d0 procedures set each
+// ink's gray of those colours, and that mode, right after d0 (a black side
+// and mode 0, MuPDF's own, are not written).
 //
 // Inline images are separated as they are met, as image XObjects of the
 // output document over their data as they stand in the content (filters

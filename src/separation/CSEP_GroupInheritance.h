@@ -15,7 +15,7 @@
 // A Type 3 font's coloured glyphs (procedures that begin with d0) are read
 // the same way, with the font's resources: MuPDF draws such a glyph once
 // and keeps it, in a state of its own, so that whatever the glyph takes is
-// black there whatever the colour in force where it is shown.
+// black (or mode 0) there whatever is in force where it is shown.
 #pragma once
 
 #include "GLOB/GLOB_Object.h"
