@@ -612,7 +612,8 @@ bool CSEP_ContentSeparator::TakesColours(const GLOB_Object& font) {
 void CSEP_ContentSeparator::SelectGlyphColours() {
     GlyphFont& in = m_glyphFonts.back();
     const CPDF_GraphicsState state = Parser().GraphicsState();
-    if (in.m_source.IsEmpty() || !m_resources.Dict().IsDict() || !(m_resources.Resource("Font", in.m_source) == state.Font()))
+    if (in.m_source.IsEmpty() || !m_resources.Dict().IsDict() ||
+        !(m_resources.Resource("Font", in.m_source) == state.Font()))
         return;
     CPDF_GraphicsState colours;
     if (m_groupInheritance.GlyphsTaken(state.Font(), m_resources.Dict()) & CSEP_GroupInheritance::TextModeTaken) {
@@ -660,12 +661,21 @@ void CSEP_ContentSeparator::SelectGlyphColours() {
 
 void CSEP_ContentSeparator::WriteGlyphColours() {
     const CPDF_GraphicsState state = Parser().GraphicsState();
+    bool inPlace = m_glyphInPlace;
     for (const bool stroke : {false, true}) {
         const CPDF_ColorSpace space = SpaceOf(state, stroke);
         const CPDF_Color color = stroke ? state.StrokeColor() : state.FillColor();
         // Black is what MuPDF's own state holds.
         if (space.Type() == CPDF_ColorSpace::DeviceGray && color.NumComponents() == 1 && color.Component(0) == 0)
             continue;
+        if (inPlace) {
+            // Nothing painted; the fill colour is not yet set.
+            m_writer.WriteInteger(0);
+            m_writer.WriteInteger(0);
+            m_writer.WriteOperator("m");
+            m_writer.WriteOperator("f");
+            inPlace = false;
+        }
         m_pressColor.Zero();
         m_colorSeparators[stroke ? 1 : 0].ConvertColor(color, m_pressColor);
         WriteGrays(nullptr, stroke ? "G" : "g");
@@ -688,6 +698,9 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
         const GLOB_Object state = ExtGStateSet();
+        // Its font is the one in force now, whatever a Tf named.
+        if (state.IsDict() && state.Known(GLOB_Name("Font")))
+            m_glyphFonts.back() = GlyphFont();
         if (CSEP_TransparencyFinder::HoldsMask(state))
             m_job.NoteMaskSet(state);
         if (WriteSoftMaskState(state))

@@ -63,7 +63,9 @@
 // sides count as black and are left to the drawing), and per text mode when
 // its glyphs show text before Tr; each such font's d0 procedures set each
 // ink's gray of those colours, and that mode, right after d0 (a black side
-// and mode 0, MuPDF's own, are not written).
+// and mode 0, MuPDF's own, are not written). A glyph MuPDF draws in place,
+// in the state of the show, for a path it paints in a colour it does not
+// set, first fills an empty path, so that it stays drawn so.
 //
 // Inline images are separated as they are met, as image XObjects of the
 // output document over their data as they stand in the content (filters
@@ -125,6 +127,9 @@ public:
     void SetJobContext(const CSEP_SepJobContext& job);
     // On: the streams are glyph procedures of a Type 3 font.
     void SetGlyphProcedures(bool on) { m_glyphProcedures = on; }
+    // On: the next glyph paints a path in a colour it does not set
+    // (CSEP_GroupInheritance::ScanGlyph); it stays drawn in place.
+    void SetGlyphDrawnInPlace(bool on) { m_glyphInPlace = on; }
 
     // One separated stream object per ink into out (emptied first), in ink
     // order: external-file streams kept by the job when it uses them, else
@@ -245,6 +250,7 @@ private:
     std::vector<CPDF_ResourcesDict> m_inlineImageResources;
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
+    bool m_glyphInPlace = false;
     CSEP_GroupInheritance m_groupInheritance;
     bool m_insideGroup = false;
     GLOB_Name m_multiplyState;

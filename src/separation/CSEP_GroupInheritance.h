@@ -39,6 +39,10 @@ public:
     // The sides the content of group takes, read now.
     static uint32_t Scan(const GLOB_Object& group);
     static uint32_t ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources);
+    // One glyph's procedure; pathTakes: it fills or strokes a path in a
+    // colour it does not set, which MuPDF draws in place, not kept, in the
+    // state where the glyph is shown.
+    static uint32_t ScanGlyph(const GLOB_Object& procedure, const GLOB_Object& resources, bool* pathTakes);
     // The bytes of object's handle and back-end, by which the caches of
     // groups and their resources know an object again.
     static std::string ObjectKey(const GLOB_Object& object);

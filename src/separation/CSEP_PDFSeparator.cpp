@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_AnnotationFinder.h"
 #include "separation/CSEP_ContentSeparator.h"
+#include "separation/CSEP_GroupInheritance.h"
 #include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_ResourceSeparator.h"
 #include "separation/CSEP_TransparencyFinder.h"
@@ -386,6 +387,9 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
     for (uint32_t k = 0; glyphs.Entry(k, &glyph, &procedure); ++k) {
         if (!procedure.IsStream())
             continue;
+        bool inPlace = false;
+        CSEP_GroupInheritance::ScanGlyph(procedure, resources.Dict(), &inPlace);
+        separator.SetGlyphDrawnInPlace(inPlace);
         GLOB_Stream data = procedure.OpenStream(2);
         try {
             separator.SeparateStream(data, resources, state, streams, &cache);
