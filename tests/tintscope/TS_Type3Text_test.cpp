@@ -70,11 +70,13 @@ TEST_F(TS_ProgramTest, Type3GlyphsAdvanceByWidthFontMatrixAndTextState) {
     }
 }
 
-// A 200-point page showing one coloured glyph of procedure body at 100
-// points in mode, the fill colour Yellow and the stroke colour Magenta; the
+// A 200 x 320 point page showing one coloured glyph of procedure body at 100
+// points in mode (a clip it makes undone), the fill colour Yellow and the
+// stroke colour Magenta, and with again, above it, the glyph again in a fill
+// colour of Cyan; the
 // glyph's resources hold Helvetica /H, a 2 x 2 stencil mask /Mk, a Cyan
 // image /Im, a Cyan shading /Sh and a form /Fm that fills without colour.
-std::string ColouredGlyphPdf(const std::string& body, int mode) {
+std::string ColouredGlyphPdf(const std::string& body, int mode, bool again) {
     const std::string mask = "\xA0\x50";
     const std::string image(16, '\0');
     std::string cyan = image;
@@ -83,9 +85,10 @@ std::string ColouredGlyphPdf(const std::string& body, int mode) {
     return PdfText(
         "%PDF-1.4",
         {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 200] /Contents 4 0 R"
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 320] /Contents 4 0 R"
          " /Resources << /Font << /T3 5 0 R >> >> >>",
-         Stream("0 0 1 0 k 0 1 0 0 K " + std::to_string(mode) + " Tr BT /T3 100 Tf 40 40 Td (A) Tj ET"),
+         Stream("0 0 1 0 k 0 1 0 0 K " + std::to_string(mode) + " Tr /T3 100 Tf q BT 40 40 Td (A) Tj ET Q" +
+                (again ? " q 1 0 0 0 k BT 40 180 Td (A) Tj ET Q" : "")),
          "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0]"
          " /CharProcs << /A 6 0 R >> /Encoding << /Type /Encoding /Differences [65 /A] >>"
          " /FirstChar 65 /LastChar 65 /Widths [1000] /Resources << /Font << /H 7 0 R >>"
@@ -113,8 +116,10 @@ TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
         const char* what;
         std::string body;
         Paints paints;
+        bool again = false;
     } rows[] = {
         {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode},
+        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode, true},
         {"a stencil mask", "q 800 0 0 800 100 100 cm /Mk Do Q", FillColour},
         {"an inline stencil mask", "q 800 0 0 800 100 100 cm BI /W 2 /H 2 /IM true ID \xA0\x50 EI Q", FillColour},
         {"a form", "/Fm Do", FillColour},
@@ -132,12 +137,14 @@ TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
             if (row.paints == ByMode) {
                 if (fills)
                     expected.insert("Yellow");
+                if (fills && row.again)
+                    expected.insert("Cyan");
                 if (strokes)
                     expected.insert("Magenta");
             } else if (row.paints == FillColourAlways || (mode != 3 && mode != 7)) {
                 expected.insert(row.paints == Cyan ? "Cyan" : "Yellow");
             }
-            WriteWholeFile(file, ColouredGlyphPdf(row.body, mode));
+            WriteWholeFile(file, ColouredGlyphPdf(row.body, mode, row.again));
             const TS_Run run = RunFullScreen(WithOut({file, "--dpi", "150"}));
             ASSERT_EQ(run.m_code, 0) << run.m_err;
             for (int i = 0; i < 4; ++i) {
