@@ -381,6 +381,9 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
     separator.SetGlyphProcedures(true);
     CSEP_ResourceCache cache;
     const CPDF_GraphicsState& state = colours;
+    // Only a font shown in colours of its own writes them into its glyphs.
+    const bool coloured = !CSEP_ContentSeparator::IsSameColorState(CSEP_ResourceCache::FontCategory, colours,
+                                                                    CPDF_GraphicsState());
     GLOB_Name glyph;
     GLOB_Object procedure;
     std::vector<GLOB_Object> streams;
@@ -388,7 +391,8 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
         if (!procedure.IsStream())
             continue;
         bool inPlace = false;
-        CSEP_GroupInheritance::ScanGlyph(procedure, resources.Dict(), &inPlace);
+        if (coloured)
+            CSEP_GroupInheritance::ScanGlyph(procedure, resources.Dict(), &inPlace);
         separator.SetGlyphDrawnInPlace(inPlace);
         GLOB_Stream data = procedure.OpenStream(2);
         try {
