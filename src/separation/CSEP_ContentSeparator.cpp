@@ -76,6 +76,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
     m_holdingPath = m_heldPathClips = false;
+    m_glyphFonts.assign(1, GlyphFont());
     if (!ProcessStream(stream, resources, initialState))
         return false;
     ReleasePath();
@@ -363,7 +364,7 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
                       a.RenderingIntent() == b.RenderingIntent() && a.StrokeOverprint() == b.StrokeOverprint() &&
                       a.FillOverprint() == b.FillOverprint() && a.OverprintMode() == b.OverprintMode() &&
                       a.TextState().RenderMode() == b.TextState().RenderMode();
-    if (!same || category != CSEP_ResourceCache::FormCategory)
+    if (!same || (category != CSEP_ResourceCache::FormCategory && category != CSEP_ResourceCache::FontCategory))
         return same;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
            a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
@@ -603,6 +604,7 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 }
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
+    SelectGlyphColours();
     UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
     if (!ShowBackdropText(op))
         PassThrough(op);
@@ -616,6 +618,9 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
         const GLOB_Object state = ExtGStateSet();
+        // Its font is the one in force now, whatever a Tf named.
+        if (state.IsDict() && state.Known(GLOB_Name("Font")))
+            m_glyphFonts.back() = GlyphFont();
         if (CSEP_TransparencyFinder::HoldsMask(state))
             m_job.NoteMaskSet(state);
         if (WriteSoftMaskState(state))
@@ -623,16 +628,36 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
         break;
     }
-    case Op::Op_Tf:
-        RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
+    case Op::Op_Tf: {
+        const GLOB_Object name = Parser().Operands().Operand(1);
+        const bool coloured = name.IsName() && m_resources.Dict().IsDict() &&
+                              TakesColours(m_resources.Resource("Font", name.AsName()));
+        m_glyphFonts.back() = GlyphFont();
+        if (!coloured) {
+            RecordUse(CSEP_ResourceCache::FontCategory, "Font", name);
+            break;
+        }
+        m_glyphFonts.back().m_source = name.AsName();
+        SelectGlyphColours();
+        return;
+    }
+    case Op::Op_d0:
+        if (m_glyphProcedures) {
+            m_writer.WriteOperation(Parser().OperatorText(), Parser().Operands());
+            WriteGlyphColours();
+            return;
+        }
         break;
     case Op::Op_q:
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Push();
+        m_glyphFonts.push_back(m_glyphFonts.back());
         break;
     case Op::Op_Q: {
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Pop();
+        if (m_glyphFonts.size() > 1)
+            m_glyphFonts.pop_back();
         const CPDF_GraphicsState state = Parser().GraphicsState();
         m_colorSeparators[0].SetColorSpace(state.FillColorSpace());
         m_colorSeparators[1].SetColorSpace(state.StrokeColorSpace());

@@ -55,6 +55,18 @@
 // takes a name of the colour-space category that the stream's resources do
 // not use.
 //
+// Coloured Type 3 glyphs: MuPDF draws a d0 glyph once, in a state of its own,
+// so what its procedure paints in a colour it does not set would be black on
+// every ink. A Type 3 font whose d0 glyphs take a colour (CSEP_GroupInheritance)
+// is named, at Tf and again at a show whose colours differ, by a name of the
+// font category per fill and stroke colour in force (Pattern and Indexed
+// sides count as black and are left to the drawing), and per text mode when
+// its glyphs show text before Tr; each such font's d0 procedures set each
+// ink's gray of those colours, and that mode, right after d0 (a black side
+// and mode 0, MuPDF's own, are not written). A glyph MuPDF draws in place,
+// in the state of the show, for a path it paints in a colour it does not
+// set, first fills an empty path, so that it stays drawn so.
+//
 // Inline images are separated as they are met, as image XObjects of the
 // output document over their data as they stand in the content (filters
 // kept, nothing re-encoded), and each ink's image is written back inline
@@ -115,6 +127,9 @@ public:
     void SetJobContext(const CSEP_SepJobContext& job);
     // On: the streams are glyph procedures of a Type 3 font.
     void SetGlyphProcedures(bool on) { m_glyphProcedures = on; }
+    // On: the next glyph paints a path in a colour it does not set
+    // (CSEP_GroupInheritance::ScanGlyph); it stays drawn in place.
+    void SetGlyphDrawnInPlace(bool on) { m_glyphInPlace = on; }
 
     // One separated stream object per ink into out (emptied first), in ink
     // order: external-file streams kept by the job when it uses them, else
@@ -182,6 +197,12 @@ private:
     void RefreshPaintFlags(bool stroke);
     // Gives each ink the mode its flags allow, writing Tr where it changes.
     void UpdateTextRenderMode(int32_t mode);
+    // Coloured glyphs (above): whether a font taken by name takes colours.
+    bool TakesColours(const GLOB_Object& font);
+    // "/<font's name for the colours in force> size Tf" where another is in force.
+    void SelectGlyphColours();
+    // The grays of the initial colours after d0.
+    void WriteGlyphColours();
     // Shading patterns paint in their shading's space.
     void UpdatePatternPaintFlags(const GLOB_Name& patternName, bool stroke);
 
@@ -229,6 +250,7 @@ private:
     std::vector<CPDF_ResourcesDict> m_inlineImageResources;
     CSEP_ResourceCache* m_pResourceCache = nullptr;
     bool m_glyphProcedures = false;
+    bool m_glyphInPlace = false;
     CSEP_GroupInheritance m_groupInheritance;
     bool m_insideGroup = false;
     GLOB_Name m_multiplyState;
@@ -239,4 +261,11 @@ private:
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
     bool m_heldPathClips = false;
+    // The font a Tf of this stream named and the name its inks were last
+    // given, saved by q: empty for any font that takes no colours.
+    struct GlyphFont {
+        GLOB_Name m_source;
+        GLOB_Name m_written;
+    };
+    std::vector<GlyphFont> m_glyphFonts{GlyphFont()};
 };

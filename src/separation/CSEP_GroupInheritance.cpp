@@ -22,8 +22,24 @@ struct Set {
 
 class Scanner {
 public:
-    explicit Scanner(const GLOB_Object& group) {
-        m_parser.Start(group.OpenStream(2), group.DictGet(GLOB_Name("Resources")));
+    explicit Scanner(const GLOB_Object& group) : Scanner(group, group.DictGet(GLOB_Name("Resources"))) {}
+    Scanner(const GLOB_Object& content, const GLOB_Object& resources) {
+        m_parser.Start(content.OpenStream(2), resources);
+    }
+
+    // A procedure that does not begin with d0 paints in the colour of the
+    // text, as any glyph does, and takes nothing of its own. Read to its
+    // end: a path painted in a colour not set may come late.
+    uint32_t RunGlyph(bool* pathTakes) {
+        *pathTakes = false;
+        if (!m_parser.Step())
+            return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : 0;
+        if (CPDF_ContentOperatorTable::Find(m_parser.OperatorText()) != Op::Op_d0)
+            return 0;
+        while (m_parser.Step())
+            Operator(CPDF_ContentOperatorTable::Find(m_parser.OperatorText()));
+        *pathTakes = m_pathTakes;
+        return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : m_taken;
     }
 
     uint32_t Run() {
@@ -38,6 +54,11 @@ private:
             m_taken |= Taken::FillTaken;
         if (stroke && !m_set.stroke)
             m_taken |= Taken::StrokeTaken;
+    }
+
+    void PaintsPath(bool fill, bool stroke) {
+        m_pathTakes = m_pathTakes || (fill && !m_set.fill) || (stroke && !m_set.stroke);
+        Paints(fill, stroke);
     }
 
     void ShowsText() {
@@ -88,9 +109,9 @@ private:
                 m_saved.pop_back();
             }
             break;
-        case Op::Op_f: case Op::Op_F: case Op::Op_fStar: Paints(true, false); break;
-        case Op::Op_S: case Op::Op_s: Paints(false, true); break;
-        case Op::Op_b: case Op::Op_B: case Op::Op_bStar: case Op::Op_BStar: Paints(true, true); break;
+        case Op::Op_f: case Op::Op_F: case Op::Op_fStar: PaintsPath(true, false); break;
+        case Op::Op_S: case Op::Op_s: PaintsPath(false, true); break;
+        case Op::Op_b: case Op::Op_B: case Op::Op_bStar: case Op::Op_BStar: PaintsPath(true, true); break;
         case Op::Op_Tj: case Op::Op_TJ: case Op::Op_Quote: case Op::Op_DoubleQuote: ShowsText(); break;
         case Op::Op_ID: Paints(m_parser.InlineImage().ImageParams().IsImageMask(), false); break;
         case Op::Op_Do: {
@@ -106,6 +127,7 @@ private:
     Set m_set;
     std::vector<Set> m_saved;
     uint32_t m_taken = 0;
+    bool m_pathTakes = false;
 };
 
 }  // namespace
@@ -120,6 +142,42 @@ uint32_t CSEP_GroupInheritance::Taken(const GLOB_Object& group) {
 uint32_t CSEP_GroupInheritance::Scan(const GLOB_Object& group) {
     try {
         return Scanner(group).Run();
+    } catch (GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+        return AllTaken;
+    }
+}
+
+uint32_t CSEP_GroupInheritance::GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources) {
+    // Apart from groups: a font's dictionary is no stream.
+    const auto at = m_taken.emplace("font" + ObjectKey(font), 0);
+    if (at.second)
+        at.first->second = ScanGlyphs(font, resources);
+    return at.first->second;
+}
+
+uint32_t CSEP_GroupInheritance::ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources) {
+    const GLOB_Object procedures = font.IsDict() ? font.DictGet(GLOB_Name("CharProcs")) : GLOB_Object();
+    if (!procedures.IsDict())
+        return 0;
+    const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
+    const GLOB_Dict entries = procedures.AsDict();
+    GLOB_Object procedure;
+    uint32_t taken = 0;
+    bool pathTakes = false;
+    for (uint32_t i = 0; taken != AllTaken && entries.Entry(i, nullptr, &procedure); ++i)
+        taken |= ScanGlyph(procedure, own.IsDict() ? own : resources, &pathTakes);
+    return taken;
+}
+
+uint32_t CSEP_GroupInheritance::ScanGlyph(const GLOB_Object& procedure, const GLOB_Object& resources,
+                                          bool* pathTakes) {
+    *pathTakes = false;
+    if (!procedure.IsStream())
+        return 0;
+    try {
+        return Scanner(procedure, resources).RunGlyph(pathTakes);
     } catch (GLIB_Exception& e) {
         if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;

@@ -11,6 +11,11 @@
 // none at all) takes both colours whatever its mode, and content the parser
 // stops in or cannot read (a Tf naming no font among them) takes everything.
 // A cancel or an out-of-memory passes through.
+//
+// A Type 3 font's coloured glyphs (procedures that begin with d0) are read
+// the same way, with the font's resources: MuPDF draws such a glyph once
+// and keeps it, in a state of its own, so that whatever the glyph takes is
+// black (or mode 0) there whatever is in force where it is shown.
 #pragma once
 
 #include "GLOB/GLOB_Object.h"
@@ -25,11 +30,19 @@ public:
 
     // The sides group (a form's stream) takes, read once per group.
     uint32_t Taken(const GLOB_Object& group);
-    // Forgets every group read.
+    // The sides the coloured glyphs of font take, read once per font;
+    // resources: those its glyphs use when it has none of its own.
+    uint32_t GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources);
+    // Forgets every group and font read.
     void Clear() { m_taken.clear(); }
 
     // The sides the content of group takes, read now.
     static uint32_t Scan(const GLOB_Object& group);
+    static uint32_t ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources);
+    // One glyph's procedure; pathTakes: it fills or strokes a path in a
+    // colour it does not set, which MuPDF draws in place, not kept, in the
+    // state where the glyph is shown.
+    static uint32_t ScanGlyph(const GLOB_Object& procedure, const GLOB_Object& resources, bool* pathTakes);
     // The bytes of object's handle and back-end, by which the caches of
     // groups and their resources know an object again.
     static std::string ObjectKey(const GLOB_Object& object);

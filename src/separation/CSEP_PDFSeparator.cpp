@@ -9,6 +9,7 @@
 #include "GLOB/GLOB_StringStream.h"
 #include "separation/CSEP_AnnotationFinder.h"
 #include "separation/CSEP_ContentSeparator.h"
+#include "separation/CSEP_GroupInheritance.h"
 #include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_ResourceSeparator.h"
 #include "separation/CSEP_TransparencyFinder.h"
@@ -367,7 +368,7 @@ void CSEP_PDFSeparator::SeparateTilingPattern(const GLOB_Object& pattern, std::v
 }
 
 void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_ResourcesDict& resources,
-                                          std::vector<GLOB_Object>& fonts) {
+                                          std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours) {
     const CPDF_Doc doc = Doc();
     const GLOB_Object charProcs = font.DictGet(GLOB_Name("CharProcs"));
     const GLOB_Dict glyphs = charProcs.IsDict() ? charProcs.AsDict() : GLOB_Dict();
@@ -379,13 +380,20 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
     separator.SetJobContext(m_job);
     separator.SetGlyphProcedures(true);
     CSEP_ResourceCache cache;
-    const CPDF_GraphicsState state;
+    const CPDF_GraphicsState& state = colours;
+    // Only a font shown in colours of its own writes them into its glyphs.
+    const bool coloured = !CSEP_ContentSeparator::IsSameColorState(CSEP_ResourceCache::FontCategory, colours,
+                                                                    CPDF_GraphicsState());
     GLOB_Name glyph;
     GLOB_Object procedure;
     std::vector<GLOB_Object> streams;
     for (uint32_t k = 0; glyphs.Entry(k, &glyph, &procedure); ++k) {
         if (!procedure.IsStream())
             continue;
+        bool inPlace = false;
+        if (coloured)
+            CSEP_GroupInheritance::ScanGlyph(procedure, resources.Dict(), &inPlace);
+        separator.SetGlyphDrawnInPlace(inPlace);
         GLOB_Stream data = procedure.OpenStream(2);
         try {
             separator.SeparateStream(data, resources, state, streams, &cache);

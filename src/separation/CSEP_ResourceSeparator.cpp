@@ -217,13 +217,13 @@ void CSEP_ResourceSeparator::SeparateTransfer(const GLOB_Object& copy, const cha
 }
 
 void CSEP_ResourceSeparator::SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font,
-                                               std::vector<GLOB_Object>& out) {
+                                               std::vector<GLOB_Object>& out, const CPDF_GraphicsState& colours) {
     const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
     const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
-    SeparateOnce("Type 3 font", name, font, resources, CPDF_GraphicsState(), [&](std::vector<GLOB_Object>& fonts) {
+    SeparateOnce("Type 3 font", name, font, resources, colours, [&](std::vector<GLOB_Object>& fonts) {
         CSEP_PDFSeparator separator;
         separator.SetJobContext(m_job);
-        separator.SeparateType3Font(font, resources, fonts);
+        separator.SeparateType3Font(font, resources, fonts, colours);
     }, out);
 }
 
@@ -247,11 +247,14 @@ void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& nam
     kept.Add(source, {resources.Dict(), state, guard.Height(), out, insideGroup});
 }
 
-void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource, const CPDF_GraphicsState&) {
+void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource,
+                                     const CPDF_GraphicsState& state) {
     std::vector<GLOB_Object> out;
     if (resource.IsDict() && resource.HasSubtype("Type3")) {
-        // Its glyphs are content: d0 ones paint colours of their own.
-        SeparateType3Font(name, resource, out);
+        // Its glyphs are content: d0 ones paint colours of their own, and a
+        // variant's those of its state where they set none. Messages name
+        // the font as the content does.
+        SeparateType3Font(SourceName(), resource, out, name == SourceName() ? CPDF_GraphicsState() : state);
     } else if (resource.IsIndirect()) {
         out.assign(NumInks(), Doc().Copy(resource, false));
     } else {

@@ -1,12 +1,15 @@
 // Type 3 glyphs advance along the line by their widths, the font's matrix
 // and the text state, as on the page itself: forty square glyphs each start
-// on the column where the page puts them, however long the line.
+// on the column where the page puts them, however long the line. A coloured
+// glyph (d0) that sets no colour paints what it holds in the colours of the
+// show, on the plates of those colours' inks and no other.
 #include "TS_ProgramFixture.h"
 #include "support/PdfText.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -63,6 +66,96 @@ TEST_F(TS_ProgramTest, Type3GlyphsAdvanceByWidthFontMatrixAndTextState) {
             ASSERT_EQ(starts.size(), 40u);
             for (size_t i = 0; i < starts.size(); ++i)
                 EXPECT_NEAR(starts[i], std::lround((36 + line.step * i) * dpi / 72), 1) << "glyph " << i;
+        }
+    }
+}
+
+// A 200 x 320 point page showing one coloured glyph of procedure body at 100
+// points in mode (a clip it makes undone), the fill colour Yellow and the
+// stroke colour Magenta, and with again, above it, the glyph again in a fill
+// colour of Cyan; the
+// glyph's resources hold Helvetica /H, a 2 x 2 stencil mask /Mk, a Cyan
+// image /Im, a Cyan shading /Sh and a form /Fm that fills without colour.
+std::string ColouredGlyphPdf(const std::string& body, int mode, bool again) {
+    const std::string mask = "\xA0\x50";
+    const std::string image(16, '\0');
+    std::string cyan = image;
+    for (size_t i = 0; i < cyan.size(); i += 4)
+        cyan[i] = '\xFF';
+    return PdfText(
+        "%PDF-1.4",
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 200 320] /Contents 4 0 R"
+         " /Resources << /Font << /T3 5 0 R >> >> >>",
+         Stream("0 0 1 0 k 0 1 0 0 K " + std::to_string(mode) + " Tr /T3 100 Tf q BT 40 40 Td (A) Tj ET Q" +
+                (again ? " q 1 0 0 0 k BT 40 180 Td (A) Tj ET Q" : "")),
+         "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0]"
+         " /CharProcs << /A 6 0 R >> /Encoding << /Type /Encoding /Differences [65 /A] >>"
+         " /FirstChar 65 /LastChar 65 /Widths [1000] /Resources << /Font << /H 7 0 R >>"
+         " /XObject << /Mk 8 0 R /Im 9 0 R /Fm 10 0 R >> /Shading << /Sh 11 0 R >> >> >>",
+         Stream("1000 0 d0 " + body), "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>",
+         "<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /ImageMask true /BitsPerComponent 1 /Length 2 >>"
+         "\nstream\n" + mask + "\nendstream",
+         "<< /Type /XObject /Subtype /Image /Width 2 /Height 2 /ColorSpace /DeviceCMYK /BitsPerComponent 8"
+         " /Length 16 >>\nstream\n" + cyan + "\nendstream",
+         "<< /Type /XObject /Subtype /Form /BBox [0 0 1000 1000] /Resources << >> /Length 20 >>\nstream\n"
+         "100 100 800 800 re f\nendstream",
+         "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [100 0 900 0] /Function << /FunctionType 2"
+         " /Domain [0 1] /C0 [1 0 0 0] /C1 [0.4 0 0 0] /N 1 >> >>"});
+}
+
+TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
+    const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+    // What the glyph holds, and the inks it paints by the mode: text in the
+    // fill colour where the mode fills and the stroke colour where it
+    // strokes; anything else as a fill of the glyph paints it, nothing in
+    // modes 3 and 7, but for a path in a colour the glyph does not set,
+    // which MuPDF draws where the glyph is shown whatever the mode.
+    enum Paints { ByMode, FillColour, FillColourAlways, Cyan };
+    const struct {
+        const char* what;
+        std::string body;
+        Paints paints;
+        bool again = false;
+    } rows[] = {
+        {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode},
+        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode, true},
+        {"a stencil mask", "q 800 0 0 800 100 100 cm /Mk Do Q", FillColour},
+        {"an inline stencil mask", "q 800 0 0 800 100 100 cm BI /W 2 /H 2 /IM true ID \xA0\x50 EI Q", FillColour},
+        {"a form", "/Fm Do", FillColour},
+        {"a path", "100 100 800 800 re f", FillColourAlways},
+        {"an image", "q 800 0 0 800 100 100 cm /Im Do Q", Cyan},
+        {"a shading", "q 100 100 800 800 re W n /Sh sh Q", Cyan},
+    };
+    const std::string file = m_docs.File("glyph.pdf");
+    for (const auto& row : rows) {
+        for (int mode = 0; mode < 8; ++mode) {
+            SCOPED_TRACE(std::string(row.what) + " in mode " + std::to_string(mode));
+            const bool fills = mode == 0 || mode == 2 || mode == 4 || mode == 6;
+            const bool strokes = mode == 1 || mode == 2 || mode == 5 || mode == 6;
+            std::set<std::string> expected;
+            if (row.paints == ByMode) {
+                if (fills)
+                    expected.insert("Yellow");
+                if (fills && row.again)
+                    expected.insert("Cyan");
+                if (strokes)
+                    expected.insert("Magenta");
+            } else if (row.paints == FillColourAlways || (mode != 3 && mode != 7)) {
+                expected.insert(row.paints == Cyan ? "Cyan" : "Yellow");
+            }
+            WriteWholeFile(file, ColouredGlyphPdf(row.body, mode, row.again));
+            const TS_Run run = RunFullScreen(WithOut({file, "--dpi", "150"}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            for (int i = 0; i < 4; ++i) {
+                const GrayPlate plate =
+                    TS_ReadPlatePng(m_out.File("plate-" + std::to_string(i) + "-" + inks[i] + ".png"));
+                ASSERT_GT(plate.width, 0) << inks[i];
+                if (expected.count(inks[i]))
+                    EXPECT_GT(plate.InkedShare(), 0) << inks[i] << " has no ink";
+                else
+                    EXPECT_EQ(plate.InkedShare(), 0) << inks[i] << " has ink no mark puts there";
+            }
         }
     }
 }
