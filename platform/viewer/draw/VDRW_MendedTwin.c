@@ -213,7 +213,78 @@ static void MendFont(fz_context* ctx, pdf_document* doc, pdf_obj* font) {
     pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
 }
 
+/* Whether a soft mask's empty group lets marks through: an alpha group
+ * leaves nothing, a luminosity group its backdrop, black unless /BC says. */
+static int EmptyGroupOpens(fz_context* ctx, pdf_obj* mask) {
+    pdf_obj* bc = pdf_dict_get(ctx, mask, PDF_NAME(BC));
+    const int n = pdf_array_len(ctx, bc);
+    float light = 0;
+    if (!pdf_name_eq(ctx, pdf_dict_get(ctx, mask, PDF_NAME(S)), PDF_NAME(Luminosity)))
+        return 0;
+    if (n == 1 || n == 3)
+        light = n == 1 ? pdf_array_get_real(ctx, bc, 0)
+                       : 0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+                             0.11f * pdf_array_get_real(ctx, bc, 2);
+    else if (n == 4)
+        light = 1 - (0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+                     0.11f * pdf_array_get_real(ctx, bc, 2) + pdf_array_get_real(ctx, bc, 3));
+    return light >= 0.5f;
+}
+
+/* Whether a form's Flate data, or those of a form it draws, stop short. */
+static int DrawsCutFlate(fz_context* ctx, pdf_document* doc, pdf_obj* form, int depth) {
+    pdf_obj* forms = pdf_dict_get(ctx, pdf_dict_get(ctx, form, PDF_NAME(Resources)), PDF_NAME(XObject));
+    if (!pdf_is_indirect(ctx, form) || !pdf_is_stream(ctx, form) || depth > 8)
+        return 0;
+    if (VDRW_IsFlate(ctx, pdf_dict_get(ctx, form, PDF_NAME(Filter))) &&
+        VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, form)))
+        return 1;
+    for (int i = 0; i < pdf_dict_len(ctx, forms); ++i)
+        if (DrawsCutFlate(ctx, doc, pdf_dict_get_val(ctx, forms, i), depth + 1))
+            return 1;
+    return 0;
+}
+
+/* A soft mask whose group draws Flate data that stop short is drawn in the
+ * twin over the group's box as the opposite of what the group cut to
+ * nothing leaves: an ink the mask cannot change draws alike, one it can
+ * draws apart. A transfer function may turn the mask round: left as it
+ * is. */
+static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* gs) {
+    pdf_obj* mask = pdf_dict_get(ctx, gs, PDF_NAME(SMask));
+    pdf_obj* group = pdf_dict_get(ctx, mask, PDF_NAME(G));
+    pdf_obj* transfer = pdf_dict_get(ctx, mask, PDF_NAME(TR));
+    fz_buffer* content = NULL;
+    if (!pdf_is_dict(ctx, mask) || !pdf_is_indirect(ctx, group) || !pdf_is_stream(ctx, group) ||
+        (transfer && !pdf_name_eq(ctx, transfer, PDF_NAME(Identity))))
+        return;
+    if (!DrawsCutFlate(ctx, doc, group, 0))
+        return;
+    const fz_rect box = pdf_to_rect(ctx, pdf_dict_get(ctx, group, PDF_NAME(BBox)));
+    fz_var(content);
+    fz_try(ctx) {
+        content = fz_new_buffer(ctx, 64);
+        fz_append_printf(ctx, content, "%d g %g %g %g %g re f", EmptyGroupOpens(ctx, mask) ? 0 : 1, box.x0, box.y0,
+                         box.x1 - box.x0, box.y1 - box.y0);
+        pdf_update_stream(ctx, doc, group, content, 0);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, content);
+    }
+    fz_catch(ctx) {
+        fz_rethrow(ctx);
+    }
+}
+
+static void MendMasks(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    pdf_obj* states = pdf_dict_get(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Resources)), PDF_NAME(ExtGState));
+    MendMask(ctx, doc, obj);
+    for (int i = 0; i < pdf_dict_len(ctx, states); ++i)
+        MendMask(ctx, doc, pdf_dict_get_val(ctx, states, i));
+}
+
 static void MendObject(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    MendMasks(ctx, doc, obj);
     VDRW_EachContentStream(ctx, doc, obj, MendStream);
     if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Font)))
         MendFont(ctx, doc, obj);
