@@ -231,13 +231,20 @@ typedef struct BandCheck {
 static int CheckBand(void* user, VDRW_LossCheckKind check) {
     const BandCheck* band = user;
     VDRW_PageList* list = band->m_list;
-    int shows;
+    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document};
+    int shows = 1;
+    fz_var(shows);
     pthread_mutex_lock(&list->m_bandLock);
-    if (list->m_bandShows[check] < 0) {
-        DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document};
-        list->m_bandShows[check] = CheckDocument(&checked, check);
+    /* Asked as a band ends, also after a failure: a check that fails
+     * itself leaves the loss said. */
+    fz_try(Context(band->m_engine)) {
+        if (list->m_bandShows[check] < 0)
+            list->m_bandShows[check] = CheckDocument(&checked, check);
+        shows = list->m_bandShows[check];
     }
-    shows = list->m_bandShows[check];
+    fz_catch(Context(band->m_engine)) {
+        shows = 1;
+    }
     pthread_mutex_unlock(&list->m_bandLock);
     return shows;
 }
