@@ -213,22 +213,23 @@ static void MendFont(fz_context* ctx, pdf_document* doc, pdf_obj* font) {
     pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
 }
 
-/* Whether a soft mask's empty group lets marks through: an alpha group
- * leaves nothing, a luminosity group its backdrop, black unless /BC says. */
-static int EmptyGroupOpens(fz_context* ctx, pdf_obj* mask) {
+/* How much a soft mask's group cut to nothing lets through: an alpha
+ * group nothing, a luminosity group its backdrop's light, black unless /BC
+ * says. */
+static float EmptyGroupLight(fz_context* ctx, pdf_obj* mask) {
     pdf_obj* bc = pdf_dict_get(ctx, mask, PDF_NAME(BC));
     const int n = pdf_array_len(ctx, bc);
-    float light = 0;
     if (!pdf_name_eq(ctx, pdf_dict_get(ctx, mask, PDF_NAME(S)), PDF_NAME(Luminosity)))
         return 0;
-    if (n == 1 || n == 3)
-        light = n == 1 ? pdf_array_get_real(ctx, bc, 0)
-                       : 0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
-                             0.11f * pdf_array_get_real(ctx, bc, 2);
-    else if (n == 4)
-        light = 1 - (0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
-                     0.11f * pdf_array_get_real(ctx, bc, 2) + pdf_array_get_real(ctx, bc, 3));
-    return light >= 0.5f;
+    if (n == 1)
+        return pdf_array_get_real(ctx, bc, 0);
+    if (n == 3)
+        return 0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+               0.11f * pdf_array_get_real(ctx, bc, 2);
+    if (n == 4)
+        return 1 - (0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+                    0.11f * pdf_array_get_real(ctx, bc, 2) + pdf_array_get_real(ctx, bc, 3));
+    return 0;
 }
 
 /* Whether a form's Flate data, or those of a form it draws, stop short. */
@@ -246,10 +247,10 @@ static int DrawsCutFlate(fz_context* ctx, pdf_document* doc, pdf_obj* form, int 
 }
 
 /* A soft mask whose group draws Flate data that stop short is drawn in the
- * twin over the group's box as the opposite of what the group cut to
- * nothing leaves: an ink the mask cannot change draws alike, one it can
- * draws apart. A transfer function may turn the mask round: left as it
- * is. */
+ * twin as a grey over the group's box, a quarter or more away from what
+ * the group cut to nothing lets through, and from a mask shut or open: an
+ * ink the mask cannot change draws alike, one it can draws apart. A
+ * transfer function may turn the mask round: left as it is. */
 static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* gs) {
     pdf_obj* mask = pdf_dict_get(ctx, gs, PDF_NAME(SMask));
     pdf_obj* group = pdf_dict_get(ctx, mask, PDF_NAME(G));
@@ -264,9 +265,11 @@ static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* gs) {
     fz_var(content);
     fz_try(ctx) {
         content = fz_new_buffer(ctx, 64);
-        fz_append_printf(ctx, content, "%d g %g %g %g %g re f", EmptyGroupOpens(ctx, mask) ? 0 : 1, box.x0, box.y0,
-                         box.x1 - box.x0, box.y1 - box.y0);
+        fz_append_printf(ctx, content, "%g g %g %g %g %g re f", EmptyGroupLight(ctx, mask) < 0.5f ? 0.75f : 0.25f,
+                         box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
         pdf_update_stream(ctx, doc, group, content, 0);
+        /* What the group drew is drawn no more. */
+        pdf_dict_put_dict(ctx, group, PDF_NAME(Resources), 0);
     }
     fz_always(ctx) {
         fz_drop_buffer(ctx, content);
