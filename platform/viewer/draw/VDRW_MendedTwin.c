@@ -251,8 +251,7 @@ static int DrawsCutFlate(fz_context* ctx, pdf_document* doc, pdf_obj* form, int 
  * the group cut to nothing lets through, and from a mask shut or open: an
  * ink the mask cannot change draws alike, one it can draws apart. A
  * transfer function may turn the mask round: left as it is. */
-static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* gs) {
-    pdf_obj* mask = pdf_dict_get(ctx, gs, PDF_NAME(SMask));
+static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* mask) {
     pdf_obj* group = pdf_dict_get(ctx, mask, PDF_NAME(G));
     pdf_obj* transfer = pdf_dict_get(ctx, mask, PDF_NAME(TR));
     fz_buffer* content = NULL;
@@ -279,11 +278,14 @@ static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* gs) {
     }
 }
 
+/* Each mask once: an object of its own, or inside the graphics state
+ * object that holds it. */
 static void MendMasks(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
-    pdf_obj* states = pdf_dict_get(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Resources)), PDF_NAME(ExtGState));
-    MendMask(ctx, doc, obj);
-    for (int i = 0; i < pdf_dict_len(ctx, states); ++i)
-        MendMask(ctx, doc, pdf_dict_get_val(ctx, states, i));
+    pdf_obj* mask = pdf_dict_get(ctx, obj, PDF_NAME(SMask));
+    if (pdf_dict_get(ctx, obj, PDF_NAME(G)))
+        MendMask(ctx, doc, obj);
+    else if (!pdf_is_indirect(ctx, mask))
+        MendMask(ctx, doc, mask);
 }
 
 static void MendObject(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
