@@ -15,6 +15,9 @@ extern "C" {
  * whatever their check, 0 when they stop before its end or cannot be
  * decoded. */
 int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size);
+/* 1 when zlib takes the data whole, their check right: data whose check
+ * fails draw whole, but what they hold may be garbled. */
+int VDRW_FlateChecksOut(const unsigned char* data, size_t size);
 
 #ifdef __cplusplus
 }

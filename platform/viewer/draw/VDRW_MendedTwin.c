@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "VDRW_FlateEnd.h"
 #include "VDRW_LossChecks.h"
 
 static void Blank(unsigned char* bytes, int64_t from, int64_t to, int* changed) {
@@ -168,11 +169,36 @@ static pdf_obj* BoxGlyph(fz_context* ctx, pdf_document* doc, float w, fz_rect bb
     return glyph;
 }
 
+/* Whether a font file's Flate data fail their check: whole, but their
+ * glyphs may be garbled, which the check alone finds. */
+static int FontFileCheckFails(fz_context* ctx, pdf_document* doc, pdf_obj* file) {
+    fz_buffer* raw = NULL;
+    int fails = 0;
+    unsigned char* data = NULL;
+    if (!VDRW_IsFlate(ctx, pdf_dict_get(ctx, file, PDF_NAME(Filter))))
+        return 0;
+    fz_var(raw);
+    fz_var(fails);
+    fz_try(ctx) {
+        raw = pdf_load_raw_stream_number(ctx, doc, pdf_to_num(ctx, file));
+        const size_t size = fz_buffer_storage(ctx, raw, &data);
+        fails = !VDRW_FlateChecksOut(data, size);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, raw);
+    }
+    fz_catch(ctx) {
+        fails = 1;
+    }
+    return fails;
+}
+
 static int FontFileCut(fz_context* ctx, pdf_document* doc, pdf_obj* descriptor) {
     static pdf_obj* const keys[] = {PDF_NAME(FontFile), PDF_NAME(FontFile2), PDF_NAME(FontFile3)};
     for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) {
         pdf_obj* file = pdf_dict_get(ctx, descriptor, keys[i]);
-        if (pdf_is_indirect(ctx, file) && VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, file)))
+        if (pdf_is_indirect(ctx, file) && pdf_is_stream(ctx, file) &&
+            (VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, file)) || FontFileCheckFails(ctx, doc, file)))
             return 1;
     }
     return 0;
