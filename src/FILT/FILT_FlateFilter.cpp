@@ -68,7 +68,7 @@ void FILT_FlateFilter::Run(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) 
         inBuf.AdvanceGetPtr(inHad - m_zStream.avail_in);
         outBuf.AdvancePutPtr(outRoom - m_zStream.avail_out);
 
-        if (rc == Z_STREAM_END || (rc == Z_BUF_ERROR && finish && EndsHere(&m_zStream))) {
+        if (rc == Z_STREAM_END) {
             EndZStream();
             outBuf.SetEOD();
             m_state = StateFinished;

@@ -39,12 +39,6 @@ protected:
     // A step that could not go on for lack of input (Z_BUF_ERROR without
     // input, data not at its end): more input will come.
     virtual void NeedsInput() {}
-    // Whether data that end here, short of zlib's end, have delivered all
-    // they hold: the stream then finishes instead of failing.
-    virtual bool EndsHere(z_stream* stream) const {
-        (void)stream;
-        return false;
-    }
 
 private:
     enum : uint32_t { StateStart = 0, StateRunning = 1, StateFinished = 2, StateError = 3 };

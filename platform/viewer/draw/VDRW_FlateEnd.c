@@ -1,10 +1,13 @@
 #include "VDRW_FlateEnd.h"
 
-#include <zlib.h>
+#include "COMN_FlateEnd.h"
 
-int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size) {
+/* The result of inflating the data whole: by the rule of their end when
+ * judged, else as zlib itself has it. */
+static int Inflated(const unsigned char* data, size_t size, int judged) {
     unsigned char out[16384];
     z_stream z;
+    int ended = 0;
     int status = Z_OK;
     z.zalloc = Z_NULL;
     z.zfree = Z_NULL;
@@ -13,7 +16,7 @@ int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size) {
     z.avail_in = 0;
     if (inflateInit(&z) != Z_OK)
         return 0;
-    while (status == Z_OK) {
+    for (;;) {
         if (z.avail_in == 0 && size > 0) {
             const uInt chunk = size > 0x40000000u ? 0x40000000u : (uInt)size;
             z.next_in = (Bytef*)data;
@@ -23,16 +26,20 @@ int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size) {
         }
         z.next_out = out;
         z.avail_out = sizeof out;
-        status = inflate(&z, Z_NO_FLUSH);
-        if (status == Z_BUF_ERROR && z.avail_in == 0 && size == 0)
+        /* The last input is the end: what is short then stays short. */
+        status = judged ? COMN_FlateInflate(&z, size == 0 ? Z_FINISH : Z_NO_FLUSH, &ended)
+                        : inflate(&z, size == 0 ? Z_FINISH : Z_NO_FLUSH);
+        if (status == Z_BUF_ERROR && size == 0 && z.avail_out == 0)
+            continue;
+        if (status != Z_OK)
             break;
-        if (status == Z_BUF_ERROR)
-            status = Z_OK;
     }
-    /* Out of input past the last block's end, as the separator's own Flate
-     * decoder judges it: inflate reads only the check, outside any block. */
-    const int reached =
-        status == Z_STREAM_END || (status == Z_BUF_ERROR && (z.data_type & 64) && (inflateMark(&z) >> 16) == -1);
     inflateEnd(&z);
-    return reached;
+    return status;
 }
+
+int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size) {
+    return Inflated(data, size, 1) == Z_STREAM_END;
+}
+
+int VDRW_FlateChecksOut(const unsigned char* data, size_t size) { return Inflated(data, size, 0) == Z_STREAM_END; }

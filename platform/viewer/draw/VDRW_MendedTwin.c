@@ -4,6 +4,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "VDRW_FlateEnd.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_UnreadableTokens.h"
 
@@ -113,11 +114,36 @@ static pdf_obj* BoxGlyph(fz_context* ctx, pdf_document* doc, float w, fz_rect bb
     return glyph;
 }
 
+/* Whether a font file's Flate data fail their check: whole, but their
+ * glyphs may be garbled, which the check alone finds. */
+static int FontFileCheckFails(fz_context* ctx, pdf_document* doc, pdf_obj* file) {
+    fz_buffer* raw = NULL;
+    int fails = 0;
+    unsigned char* data = NULL;
+    if (!VDRW_IsFlate(ctx, pdf_dict_get(ctx, file, PDF_NAME(Filter))))
+        return 0;
+    fz_var(raw);
+    fz_var(fails);
+    fz_try(ctx) {
+        raw = pdf_load_raw_stream_number(ctx, doc, pdf_to_num(ctx, file));
+        const size_t size = fz_buffer_storage(ctx, raw, &data);
+        fails = !VDRW_FlateChecksOut(data, size);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, raw);
+    }
+    fz_catch(ctx) {
+        fails = 1;
+    }
+    return fails;
+}
+
 static int FontFileCut(fz_context* ctx, pdf_document* doc, pdf_obj* descriptor) {
     static pdf_obj* const keys[] = {PDF_NAME(FontFile), PDF_NAME(FontFile2), PDF_NAME(FontFile3)};
     for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) {
         pdf_obj* file = pdf_dict_get(ctx, descriptor, keys[i]);
-        if (pdf_is_indirect(ctx, file) && VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, file)))
+        if (pdf_is_indirect(ctx, file) && pdf_is_stream(ctx, file) &&
+            (VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, file)) || FontFileCheckFails(ctx, doc, file)))
             return 1;
     }
     return 0;
@@ -158,7 +184,83 @@ static void MendFont(fz_context* ctx, pdf_document* doc, pdf_obj* font) {
     pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
 }
 
+/* How much a soft mask's group cut to nothing lets through: an alpha
+ * group nothing, a luminosity group its backdrop's light, black unless /BC
+ * says. */
+static float EmptyGroupLight(fz_context* ctx, pdf_obj* mask) {
+    pdf_obj* bc = pdf_dict_get(ctx, mask, PDF_NAME(BC));
+    const int n = pdf_array_len(ctx, bc);
+    if (!pdf_name_eq(ctx, pdf_dict_get(ctx, mask, PDF_NAME(S)), PDF_NAME(Luminosity)))
+        return 0;
+    if (n == 1)
+        return pdf_array_get_real(ctx, bc, 0);
+    if (n == 3)
+        return 0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+               0.11f * pdf_array_get_real(ctx, bc, 2);
+    if (n == 4)
+        return 1 - (0.3f * pdf_array_get_real(ctx, bc, 0) + 0.59f * pdf_array_get_real(ctx, bc, 1) +
+                    0.11f * pdf_array_get_real(ctx, bc, 2) + pdf_array_get_real(ctx, bc, 3));
+    return 0;
+}
+
+/* Whether a form's Flate data, or those of a form it draws, stop short. */
+static int DrawsCutFlate(fz_context* ctx, pdf_document* doc, pdf_obj* form, int depth) {
+    pdf_obj* forms = pdf_dict_get(ctx, pdf_dict_get(ctx, form, PDF_NAME(Resources)), PDF_NAME(XObject));
+    if (!pdf_is_indirect(ctx, form) || !pdf_is_stream(ctx, form) || depth > 8)
+        return 0;
+    if (VDRW_IsFlate(ctx, pdf_dict_get(ctx, form, PDF_NAME(Filter))) &&
+        VDRW_FlateStreamCut(ctx, doc, pdf_to_num(ctx, form)))
+        return 1;
+    for (int i = 0; i < pdf_dict_len(ctx, forms); ++i)
+        if (DrawsCutFlate(ctx, doc, pdf_dict_get_val(ctx, forms, i), depth + 1))
+            return 1;
+    return 0;
+}
+
+/* A soft mask whose group draws Flate data that stop short is drawn in the
+ * twin as a grey over the group's box, a quarter or more away from what
+ * the group cut to nothing lets through, and from a mask shut or open: an
+ * ink the mask cannot change draws alike, one it can draws apart. A
+ * transfer function may turn the mask round: left as it is. */
+static void MendMask(fz_context* ctx, pdf_document* doc, pdf_obj* mask) {
+    pdf_obj* group = pdf_dict_get(ctx, mask, PDF_NAME(G));
+    pdf_obj* transfer = pdf_dict_get(ctx, mask, PDF_NAME(TR));
+    fz_buffer* content = NULL;
+    if (!pdf_is_dict(ctx, mask) || !pdf_is_indirect(ctx, group) || !pdf_is_stream(ctx, group) ||
+        (transfer && !pdf_name_eq(ctx, transfer, PDF_NAME(Identity))))
+        return;
+    if (!DrawsCutFlate(ctx, doc, group, 0))
+        return;
+    const fz_rect box = pdf_to_rect(ctx, pdf_dict_get(ctx, group, PDF_NAME(BBox)));
+    fz_var(content);
+    fz_try(ctx) {
+        content = fz_new_buffer(ctx, 64);
+        fz_append_printf(ctx, content, "%g g %g %g %g %g re f", EmptyGroupLight(ctx, mask) < 0.5f ? 0.75f : 0.25f,
+                         box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+        pdf_update_stream(ctx, doc, group, content, 0);
+        /* What the group drew is drawn no more. */
+        pdf_dict_put_dict(ctx, group, PDF_NAME(Resources), 0);
+    }
+    fz_always(ctx) {
+        fz_drop_buffer(ctx, content);
+    }
+    fz_catch(ctx) {
+        fz_rethrow(ctx);
+    }
+}
+
+/* Each mask once: an object of its own, or inside the graphics state
+ * object that holds it. */
+static void MendMasks(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    pdf_obj* mask = pdf_dict_get(ctx, obj, PDF_NAME(SMask));
+    if (pdf_dict_get(ctx, obj, PDF_NAME(G)))
+        MendMask(ctx, doc, obj);
+    else if (!pdf_is_indirect(ctx, mask))
+        MendMask(ctx, doc, mask);
+}
+
 static void MendObject(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    MendMasks(ctx, doc, obj);
     VDRW_EachContentStream(ctx, doc, obj, MendStream);
     if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Font)))
         MendFont(ctx, doc, obj);

@@ -7,7 +7,10 @@
  * pattern's, a Type 3 glyph's) that cannot be read, and what a text array
  * cannot show; and a simple font whose embedded Flate data stop short,
  * whose text the twin draws as boxes of the glyphs' widths and the font's
- * height, where any ink the text knocks out shows. What cannot be mended
+ * height, where any ink the text knocks out shows; and a soft mask whose
+ * group draws Flate data that stop short, drawn as the opposite of what the
+ * cut group leaves, so that an ink the mask could change draws otherwise
+ * and one it cannot draws alike. What cannot be mended
  * (content or images cut short, a composite font, a font shown inside a
  * Type 3 glyph, which MuPDF will not nest) is left as it is, so the twin
  * loses it too and cannot tell.

@@ -100,6 +100,9 @@ struct VDRW_PageListRec_ {
     /* What the bands lost: the loss of the topmost band that lost any.
      * Bands are drawn on several threads at once. */
     pthread_mutex_t m_bandLock;
+    /* What the document's bytes show of each check, asked by a band's
+     * words once for all bands: -1 not asked yet. */
+    int m_bandShows[VDRW_CheckCount];
     int m_bandLost;
     int m_bandTop;
     char m_bandError[256];
@@ -207,12 +210,52 @@ static void StartListening(VDRW_Engine* engine) {
     engine->m_reading = 1;
 }
 
+/* The document a reading lost something of, for the checks its words
+ * call for; what the checks themselves hear is no error of the drawing. */
+typedef struct DocumentCheck {
+    VDRW_Engine* m_engine;
+    pdf_document* m_document;
+} DocumentCheck;
+
+static int CheckDocument(void* user, VDRW_LossCheckKind check);
+
+typedef struct BandCheck {
+    VDRW_Engine* m_engine;
+    VDRW_PageList* m_list;
+} BandCheck;
+
+/* A band's words are judged against the document as the reading's are:
+ * MuPDF says an image's Flate data ended early also where they lack only
+ * their check. Bands draw from the list, never the document, which one
+ * band at a time reads here. */
+static int CheckBand(void* user, VDRW_LossCheckKind check) {
+    const BandCheck* band = user;
+    VDRW_PageList* list = band->m_list;
+    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document};
+    int shows = 1;
+    fz_var(shows);
+    pthread_mutex_lock(&list->m_bandLock);
+    /* Asked as a band ends, also after a failure: a check that fails
+     * itself leaves the loss said. */
+    fz_try(Context(band->m_engine)) {
+        if (list->m_bandShows[check] < 0)
+            list->m_bandShows[check] = CheckDocument(&checked, check);
+        shows = list->m_bandShows[check];
+    }
+    fz_catch(Context(band->m_engine)) {
+        shows = 1;
+    }
+    pthread_mutex_unlock(&list->m_bandLock);
+    return shows;
+}
+
 /* What the drawing of the band from row top lost. Of the bands that lost
  * something the topmost is kept, whichever thread came first. */
 static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
+    BandCheck band = {engine, list};
     const char* lost;
     engine->m_reading = 0;
-    lost = VDRW_EndReading(&engine->m_loss);
+    lost = VDRW_EndReadingChecked(&engine->m_loss, CheckBand, &band);
     if (!lost || strcmp(lost, list->m_costless) == 0)
         return;
     pthread_mutex_lock(&list->m_bandLock);
@@ -223,13 +266,6 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     }
     pthread_mutex_unlock(&list->m_bandLock);
 }
-
-/* The document a reading lost something of, for the checks its words
- * call for; what the checks themselves hear is no error of the drawing. */
-typedef struct DocumentCheck {
-    VDRW_Engine* m_engine;
-    pdf_document* m_document;
-} DocumentCheck;
 
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     const DocumentCheck* checked = user;
@@ -677,6 +713,8 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
                 snprintf(result->m_costless, sizeof result->m_costless, "%s", words);
             result->m_document = document;
             pthread_mutex_init(&result->m_bandLock, NULL);
+            for (int i = 0; i < VDRW_CheckCount; ++i)
+                result->m_bandShows[i] = -1;
             result->m_grey = VDRW_ListComposesGrey(ctx, list, result->m_runs);
         }
     }

@@ -225,6 +225,10 @@ std::string Reworded(std::string text) {
     }
     text = PartSaidAs(text, "getStreamData called on unfilterable stream",
                       "a stream's data are in a filter the viewer cannot decode");
+    // The Flate decoder's failures in zlib's terms: input that stops before
+    // the data's end, and data zlib cannot read.
+    text = PartSaidAs(text, "FlateDecode encountered a zlib error (-5)", "a stream's Flate data stop before their end");
+    text = PartSaidAs(text, "FlateDecode encountered a zlib error (-3)", "a stream's Flate data are damaged");
     const std::string ccitt = "CCittFaxDecode error : ";
     if (const size_t at = text.find(ccitt); at != std::string::npos)
         text.replace(at, ccitt.size(), "CCITTFaxDecode: ");
