@@ -4,7 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "VDRW_ListDiff.h"
 #include "VDRW_LossChecks.h"
+#include "VDRW_SnapDevice.h"
+#include "VDRW_SoftMaskDevice.h"
 
 static void Blank(unsigned char* bytes, int64_t from, int64_t to, int* changed) {
     if (to > from) {
@@ -237,22 +240,37 @@ void VDRW_MendDocument(fz_context* ctx, pdf_document* twin) {
     }
 }
 
-/* At most this many pixels a drawing: a letter page at 300 dpi. */
+/* At most this many pixels a drawing of the area the lists differ in. */
 static const double kComparedPixels = 8.5e6;
 /* Rows drawn at a time: the lists are told apart at the first band that
  * differs, and two bands are held, never two pages. */
 enum { kBandRows = 256 };
 
-static void DrawInto(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_pixmap* band) {
+/* As a band of the page is drawn: snapped, soft masks drawn once for the
+ * marks that use them one after another, runs of masked marks in place. */
+static void DrawInto(fz_context* ctx, fz_display_list* list, const VDRW_MaskRuns* runs, fz_matrix ctm,
+                     fz_pixmap* band) {
     fz_device* device = NULL;
+    fz_device* masks = NULL;
+    fz_device* snap = NULL;
+    const fz_irect box = fz_pixmap_bbox(ctx, band);
     fz_var(device);
+    fz_var(masks);
+    fz_var(snap);
     fz_clear_pixmap_with_value(ctx, band, 255);
     fz_try(ctx) {
         device = fz_new_draw_device(ctx, fz_identity, band);
-        fz_run_display_list(ctx, list, device, ctm, fz_rect_from_irect(fz_pixmap_bbox(ctx, band)), NULL);
+        masks = VDRW_NewSoftMaskDevice(ctx, device, box);
+        snap = VDRW_NewSnapDevice(ctx, masks, fz_rect_from_irect(box), NULL, NULL);
+        VDRW_SetSoftMaskRuns(masks, runs, snap, ctm, NULL);
+        fz_run_display_list(ctx, list, snap, ctm, fz_rect_from_irect(box), NULL);
+        fz_close_device(ctx, snap);
+        fz_close_device(ctx, masks);
         fz_close_device(ctx, device);
     }
     fz_always(ctx) {
+        fz_drop_device(ctx, snap);
+        fz_drop_device(ctx, masks);
         fz_drop_device(ctx, device);
     }
     fz_catch(ctx) {
@@ -260,33 +278,38 @@ static void DrawInto(fz_context* ctx, fz_display_list* list, fz_matrix ctm, fz_p
     }
 }
 
-int VDRW_ListsDrawApart(fz_context* ctx, fz_display_list* a, fz_display_list* b, fz_rect area) {
-    const double w = (double)area.x1 - area.x0, h = (double)area.y1 - area.y0;
+int VDRW_ListsDrawApart(fz_context* ctx, fz_display_list* a, const VDRW_MaskRuns* aRuns, fz_display_list* b,
+                        const VDRW_MaskRuns* bRuns, fz_rect area, double pixelsPerPoint) {
     fz_pixmap* one = NULL;
     fz_pixmap* other = NULL;
     int apart = 0;
-    if (!(w > 0 && h > 0))
-        return 0;
-    double scale = 300.0 / 72;
-    if (w * h * scale * scale > kComparedPixels)
-        scale = sqrt(kComparedPixels / (w * h));
-    const fz_matrix ctm = fz_concat(fz_translate(-area.x0, -area.y0), fz_scale((float)scale, (float)scale));
-    const fz_irect page = fz_round_rect(fz_transform_rect(area, ctm));
     fz_var(one);
     fz_var(other);
     fz_var(apart);
     fz_try(ctx) {
-        for (int top = page.y0; top < page.y1 && !apart; top += kBandRows) {
-            const fz_irect band = {page.x0, top, page.x1, top + kBandRows < page.y1 ? top + kBandRows : page.y1};
-            fz_drop_pixmap(ctx, one);
-            fz_drop_pixmap(ctx, other);
-            one = other = NULL;
-            one = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), band, NULL, 0);
-            other = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), band, NULL, 0);
-            DrawInto(ctx, a, ctm, one);
-            DrawInto(ctx, b, ctm, other);
-            apart = memcmp(fz_pixmap_samples(ctx, one), fz_pixmap_samples(ctx, other),
-                           (size_t)fz_pixmap_stride(ctx, one) * (size_t)fz_pixmap_height(ctx, one)) != 0;
+        /* Only where the lists differ can their drawings. */
+        const fz_rect differ = fz_intersect_rect(area, VDRW_ListsDifferWithin(ctx, a, aRuns, b, bRuns));
+        const double w = (double)differ.x1 - differ.x0, h = (double)differ.y1 - differ.y0;
+        if (w > 0 && h > 0) {
+            double scale = pixelsPerPoint > 0 ? pixelsPerPoint : 300.0 / 72;
+            if (w * h * scale * scale > kComparedPixels)
+                scale = sqrt(kComparedPixels / (w * h));
+            /* Pixels of the page's own grid at that scale, so that the
+             * area's edges fall as the plate's do. */
+            const fz_matrix ctm = fz_concat(fz_translate(-area.x0, -area.y0), fz_scale((float)scale, (float)scale));
+            const fz_irect page = fz_round_rect(fz_transform_rect(differ, ctm));
+            for (int top = page.y0; top < page.y1 && !apart; top += kBandRows) {
+                const fz_irect band = {page.x0, top, page.x1, top + kBandRows < page.y1 ? top + kBandRows : page.y1};
+                fz_drop_pixmap(ctx, one);
+                fz_drop_pixmap(ctx, other);
+                one = other = NULL;
+                one = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), band, NULL, 0);
+                other = fz_new_pixmap_with_bbox(ctx, fz_device_gray(ctx), band, NULL, 0);
+                DrawInto(ctx, a, aRuns, ctm, one);
+                DrawInto(ctx, b, bRuns, ctm, other);
+                apart = memcmp(fz_pixmap_samples(ctx, one), fz_pixmap_samples(ctx, other),
+                               (size_t)fz_pixmap_stride(ctx, one) * (size_t)fz_pixmap_height(ctx, one)) != 0;
+            }
         }
     }
     fz_always(ctx) {

@@ -19,6 +19,8 @@
 
 #include <mupdf/pdf.h>
 
+#include "VDRW_MaskRuns.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
@@ -31,9 +33,13 @@ void VDRW_MendDocument(fz_context* ctx, pdf_document* twin);
  * nothing needs blanking. */
 fz_buffer* VDRW_MendedContent(fz_context* ctx, fz_buffer* content);
 
-/* 1 when two lists, recorded in the same user space, draw otherwise over
- * area, at up to 300 dpi; a drawing that fails counts as otherwise. */
-int VDRW_ListsDrawApart(fz_context* ctx, fz_display_list* a, fz_display_list* b, fz_rect area);
+/* 1 when two lists, recorded in the same user space each with its runs of
+ * masked marks (VDRW_MaskRuns.h; null for none), draw otherwise over area
+ * (the page), drawn as a band is at pixelsPerPoint (300 dpi for 0), and
+ * only where they differ (VDRW_ListDiff.h); a drawing that fails counts as
+ * otherwise. */
+int VDRW_ListsDrawApart(fz_context* ctx, fz_display_list* a, const VDRW_MaskRuns* aRuns, fz_display_list* b,
+                        const VDRW_MaskRuns* bRuns, fz_rect area, double pixelsPerPoint);
 
 #ifdef __cplusplus
 }

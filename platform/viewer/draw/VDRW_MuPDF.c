@@ -58,6 +58,8 @@ struct VDRW_EngineRec_ {
      * loss; null when it does not open. */
     const pdf_document* m_twinOf;
     pdf_document* m_twin;
+    /* Pixels per point of the drawings to come; 0: not told. */
+    double m_scale;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -564,22 +566,30 @@ static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document) {
     return twin;
 }
 
+void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) { engine->m_scale = pixelsPerPoint; }
+
 /* Whether what the reading of page pageIndex lost shows on its plate: the
- * mended twin's page, read whole, draws otherwise than drawn. A twin that
- * loses something too cannot tell, and the loss stands. What the twin's
- * reading says is no error of the drawing. */
-static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn) {
+ * mended twin's page, read whole and recorded as drawn was (its runs of
+ * masked marks apart), draws otherwise. A twin that loses something too
+ * cannot tell, and the loss stands. What the twin's reading says is no
+ * error of the drawing. */
+static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn,
+                     const VDRW_MaskRuns* drawnRuns) {
     fz_context* ctx = Context(engine);
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
     pdf_page* page = NULL;
     fz_display_list* list = NULL;
     fz_device* device = NULL;
+    fz_device* recorder = NULL;
+    VDRW_MaskRuns* runs = NULL;
     int shows = 1;
     memcpy(error, engine->m_error, sizeof error);
     fz_var(page);
     fz_var(list);
     fz_var(device);
+    fz_var(recorder);
+    fz_var(runs);
     fz_var(shows);
     fz_try(ctx) {
         pdf_document* twin = TwinOf(engine, document);
@@ -592,13 +602,20 @@ static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex,
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
-            if (!ReadContents(engine, twin, page, device, fz_invert_matrix(pageTransform)))
-                shows = VDRW_ListsDrawApart(ctx, drawn, list, box);
+            runs = VDRW_NewMaskRuns(ctx);
+            recorder = VDRW_NewMaskRunRecorder(ctx, device, runs);
+            const fz_matrix ctm = fz_invert_matrix(pageTransform);
+            const char* lost = ReadContents(engine, twin, page, recorder, ctm);
+            fz_close_device(ctx, device);
+            if (!lost)
+                shows = VDRW_ListsDrawApart(ctx, drawn, drawnRuns, list, runs, box, engine->m_scale);
         }
     }
     fz_always(ctx) {
         engine->m_reading = 0;
+        fz_drop_device(ctx, recorder);
         fz_drop_device(ctx, device);
+        VDRW_DropMaskRuns(ctx, runs);
         fz_drop_display_list(ctx, list);
         fz_drop_page(ctx, (fz_page*)page);
     }
@@ -665,7 +682,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             if (lost) {
                 engine->m_heardIn = document;
                 snprintf(words, sizeof words, "%s", lost);
-                lost = LossShows(engine, document, pageIndex, list) ? words : NULL;
+                lost = LossShows(engine, document, pageIndex, list, runs) ? words : NULL;
             }
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
