@@ -5,9 +5,12 @@
  *
  * Mended: tokens of a content stream (a page's, a form's, a tiling
  * pattern's, a Type 3 glyph's) that cannot be read, and what a text array
- * cannot show; and a simple font whose embedded Flate data stop short,
- * whose text the twin draws as boxes of the glyphs' widths and the font's
- * height, where any ink the text knocks out shows. What cannot be mended
+ * cannot show; and a simple font whose embedded Flate data stop short and
+ * a glyph the page shows did not draw (nothing drawn for a glyph that is
+ * no space, or the font not its own), whose text the twin draws as boxes
+ * of the glyphs' widths and the font's height, where any ink the text
+ * knocks out shows. A font whose shown glyphs all drew is left as it is:
+ * the twin draws it as the page did. What cannot be mended
  * (content or images cut short, a composite font, a font shown inside a
  * Type 3 glyph, which MuPDF will not nest) is left as it is, so the twin
  * loses it too and cannot tell.
@@ -25,8 +28,11 @@
 extern "C" {
 #endif
 
-/* Mends twin, a second copy of the document, in place. */
-void VDRW_MendDocument(fz_context* ctx, pdf_document* twin);
+/* Mends twin, a second copy of source, in place. A font is mended only
+ * where a glyph shown (drawn by the list of source's page, with its runs)
+ * failed. */
+void VDRW_MendDocument(fz_context* ctx, pdf_document* twin, pdf_document* source, fz_display_list* shown,
+                       const VDRW_MaskRuns* runs);
 
 /* Content bytes with each unreadable token, and each element of a text
  * array that is neither a number nor a string, blanked out; null when

@@ -55,8 +55,10 @@ struct VDRW_EngineRec_ {
      * something. */
     const pdf_document* m_heardIn;
     /* The mended twin of m_twinOf (VDRW_MendedTwin.h), made at its first
-     * loss; null when it does not open. */
+     * loss; null when it does not open. Its fonts are mended for the
+     * glyphs of page m_twinPage. */
     const pdf_document* m_twinOf;
+    int m_twinPage;
     pdf_document* m_twin;
     /* Pixels per point of the drawings to come; 0: not told. */
     double m_scale;
@@ -544,24 +546,27 @@ static const char* ReadContents(VDRW_Engine* engine, pdf_document* document, pdf
     return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
 }
 
-/* The twin of document, mended, made once and kept for its other pages;
- * null when it does not open. */
-static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document) {
+/* The twin of document, mended for page pageIndex, whose list shown (with
+ * its runs) shows the glyphs it draws; kept for the page's next drawing.
+ * Null when it does not open. */
+static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* shown,
+                            const VDRW_MaskRuns* runs) {
     fz_context* ctx = Context(engine);
     pdf_document* twin = NULL;
-    if (engine->m_twinOf == document)
+    if (engine->m_twinOf == document && engine->m_twinPage == pageIndex)
         return engine->m_twin;
     DropTwin(engine);
     fz_var(twin);
     fz_try(ctx) {
         twin = OpenOver(ctx, document->file);
-        VDRW_MendDocument(ctx, twin);
+        VDRW_MendDocument(ctx, twin, document, shown, runs);
     }
     fz_catch(ctx) {
         pdf_drop_document(ctx, twin);
         twin = NULL;
     }
     engine->m_twinOf = document;
+    engine->m_twinPage = pageIndex;
     engine->m_twin = twin;
     return twin;
 }
@@ -592,7 +597,7 @@ static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex,
     fz_var(runs);
     fz_var(shows);
     fz_try(ctx) {
-        pdf_document* twin = TwinOf(engine, document);
+        pdf_document* twin = TwinOf(engine, document, pageIndex, drawn, drawnRuns);
         if (twin) {
             fz_rect box;
             fz_matrix pageTransform;
