@@ -235,6 +235,37 @@ typedef struct DocumentCheck {
     pdf_document* m_document;
 } DocumentCheck;
 
+/* Whether object num is a Type0 font whose encoding is a map of the file's
+ * own: a ToUnicode map, which MuPDF reads with the same words, is never
+ * drawn. An object that cannot be read counts: a loss said is better than
+ * one hidden. */
+static int EncodesWithOwnMap(fz_context* ctx, pdf_document* doc, int num) {
+    pdf_obj* ref = NULL;
+    int own = 0;
+    fz_var(ref);
+    fz_var(own);
+    fz_try(ctx) {
+        ref = pdf_new_indirect(ctx, doc, num, 0);
+        own = pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
+              pdf_is_stream(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Encoding)));
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, ref);
+    }
+    fz_catch(ctx) {
+        own = 1;
+    }
+    return own;
+}
+
+static int SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
+    const int count = pdf_xref_len(ctx, doc);
+    int own = 0;
+    for (int num = 1; num < count && !own; ++num)
+        own = EncodesWithOwnMap(ctx, doc, num);
+    return own;
+}
+
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     const DocumentCheck* checked = user;
     VDRW_Engine* engine = checked->m_engine;
@@ -242,8 +273,11 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     char error[sizeof engine->m_error];
     int shown;
     memcpy(error, engine->m_error, sizeof error);
-    shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
-                                     : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
+    if (check == VDRW_CheckEncodingMap)
+        shown = SomeEncodingMapOfItsOwn(engine->m_ctx, checked->m_document);
+    else
+        shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
+                                         : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
     engine->m_errorSeen = seen;
     memcpy(engine->m_error, error, sizeof error);
     return shown;
