@@ -404,10 +404,11 @@ TEST_F(TS_ProgramTest, ATwinTellsTheInksALossCostLikeWithLike) {
     std::string paddingCut = Deflated(padded), glyphsCut = Deflated(program);
     paddingCut.resize(paddingCut.size() - 8);
     glyphsCut.resize(glyphsCut.size() / 3);
-    // A cyan and a black square through a luminosity mask of group.
+    // A cyan square and a black bar through a luminosity mask of group,
+    // the square within the group's lower half.
     const auto masked = [](const std::string& group) {
         return TS_OnePage("/ExtGState << /M0 5 0 R >>",
-                          "/M0 gs 1 0 0 0 k 60 60 30 30 re f 0 0 0 1 k 0 0 50 50 re f",
+                          "/M0 gs 1 0 0 0 k 60 10 30 30 re f 0 0 0 1 k 0 0 50 100 re f",
                           {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, group)});
     };
     // The same mask used by a black mark in a tiling pattern's cell.
