@@ -17,8 +17,18 @@ typedef struct Entry {
     int m_scope;  /* the outermost mask or cell around it (or it itself); -1 */
 } Entry;
 
+/* A Type 3 font's glyphs are drawn from their own content at each band,
+ * not from the list: the digest of that content, kept per font. */
+enum { kGlyphFonts = 64 };
+typedef struct GlyphFont {
+    const fz_font* m_font;
+    uint64_t m_hash;
+} GlyphFont;
+
 typedef struct Trace {
     fz_device m_super;
+    GlyphFont m_glyphFonts[kGlyphFonts];
+    int m_glyphFontCount;
     const VDRW_MaskRuns* m_runs;
     Entry* m_entries;
     int m_count, m_capacity;
@@ -110,11 +120,37 @@ static void MixStroke(Trace* t, const fz_stroke_state* s) {
         Mix(t, s->dash_list, sizeof *s->dash_list * (size_t)s->dash_len);
 }
 
+/* The digest of every glyph's content of a Type 3 font. */
+static uint64_t GlyphsOf(Trace* t, const fz_font* font) {
+    for (int i = 0; i < t->m_glyphFontCount; ++i)
+        if (t->m_glyphFonts[i].m_font == font)
+            return t->m_glyphFonts[i].m_hash;
+    const uint64_t outer = t->m_hash;
+    t->m_hash = 0xcbf29ce484222325ull;
+    for (int i = 0; i < 256; ++i) {
+        const fz_buffer* proc = font->t3procs[i];
+        MixInt(t, proc ? (int)proc->len : -1);
+        if (proc && proc->len)
+            Mix(t, proc->data, proc->len);
+    }
+    const uint64_t glyphs = t->m_hash;
+    t->m_hash = outer;
+    if (t->m_glyphFontCount < kGlyphFonts) {
+        t->m_glyphFonts[t->m_glyphFontCount].m_font = font;
+        t->m_glyphFonts[t->m_glyphFontCount++].m_hash = glyphs;
+    }
+    return glyphs;
+}
+
 static void MixText(fz_context* ctx, Trace* t, const fz_text* text) {
     for (const fz_text_span* span = text->head; span; span = span->next) {
         fz_font* font = span->font;
         MixString(t, fz_font_name(ctx, font));
         MixInt(t, font->t3procs != NULL);
+        if (font->t3procs) {
+            const uint64_t glyphs = GlyphsOf(t, font);
+            Mix(t, &glyphs, sizeof glyphs);
+        }
         MixInt(t, font->buffer ? (int)font->buffer->len : -1);
         MixMatrix(t, span->trm);
         MixInt(t, (int)span->wmode);

@@ -3,7 +3,9 @@
  * (VDRW_MaskRuns.h) in their places, and what one holds and the other
  * does not is told by a digest of each call's own values (a path's
  * points, a colour, a font's name and size, a glyph's id and place, never
- * an object's address, which differs between two documents). The lists
+ * an object's address, which differs between two documents; a Type 3
+ * font's glyphs, drawn from their own content at each band, by that
+ * content). The lists
  * agree up to the first call that differs and from the last; what lies
  * between can change the pixels only within its reach:
  * - a mark, within its own bounds;
