@@ -15,6 +15,7 @@ typedef struct Entry {
     int m_kind;
     int m_opener; /* a closer's opener; -1 */
     int m_scope;  /* the outermost mask or cell around it (or it itself); -1 */
+    int m_maskContent; /* a mask whose contents are being read: they reach only what it masks */
 } Entry;
 
 /* A Type 3 font's glyphs are drawn from their own content at each band,
@@ -181,9 +182,11 @@ static void Append(fz_context* ctx, Trace* t, int kind, fz_rect bounds) {
     e->m_kind = kind;
     e->m_opener = -1;
     e->m_scope = t->m_scope;
+    e->m_maskContent = 0;
     if (kind == kMark && t->m_depth > 0) {
         Entry* opener = &t->m_entries[t->m_stack[t->m_depth - 1]];
-        opener->m_bounds = fz_union_rect(opener->m_bounds, bounds);
+        if (!opener->m_maskContent)
+            opener->m_bounds = fz_union_rect(opener->m_bounds, bounds);
     }
 }
 
@@ -216,7 +219,8 @@ static void Close(fz_context* ctx, Trace* t) {
     closer->m_scope = t->m_entries[opener].m_scope;
     if (t->m_depth > 0) {
         Entry* parent = &t->m_entries[t->m_stack[t->m_depth - 1]];
-        parent->m_bounds = fz_union_rect(parent->m_bounds, t->m_entries[opener].m_bounds);
+        if (!parent->m_maskContent)
+            parent->m_bounds = fz_union_rect(parent->m_bounds, t->m_entries[opener].m_bounds);
     }
 }
 
@@ -375,13 +379,18 @@ static void BeginMask(fz_context* ctx, fz_device* dev, fz_rect area, int luminos
     MixRect(t, area);
     MixInt(t, luminosity);
     MixColour(ctx, t, cs, bc, 1, params);
-    /* Popped by the clip that ends what it masks. */
-    Open(ctx, t, area, 1);
+    /* Popped by the clip that ends what it masks, which alone it reaches:
+     * its contents and area only say how much of it shows. */
+    Open(ctx, t, fz_empty_rect, 1);
+    t->m_entries[t->m_count - 1].m_maskContent = 1;
 }
 
 static void EndMask(fz_context* ctx, fz_device* dev) {
-    Start(Of(dev), 16);
-    Append(ctx, Of(dev), kOther, fz_empty_rect);
+    Trace* t = Of(dev);
+    if (t->m_depth > 0)
+        t->m_entries[t->m_stack[t->m_depth - 1]].m_maskContent = 0;
+    Start(t, 16);
+    Append(ctx, t, kOther, fz_empty_rect);
 }
 
 static void BeginGroup(fz_context* ctx, fz_device* dev, fz_rect area, fz_colorspace* cs, int isolated,

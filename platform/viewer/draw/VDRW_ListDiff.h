@@ -10,8 +10,8 @@
  * between can change the pixels only within its reach:
  * - a mark, within its own bounds;
  * - anything inside a soft mask's contents or a tiling pattern's cell,
- *   within all that the mask or pattern reaches (its area and every mark
- *   it masks, until it is popped);
+ *   within all that the mask or pattern reaches (every mark it masks,
+ *   until it is popped; the pattern's area and its cell's marks);
  * - a clip, group or pattern begun or ended, within all it holds.
  *
  * MuPDF's rules hold here: nothing returns or jumps out of fz_try or
