@@ -4,7 +4,8 @@
 // tiles), and a page shaped like its separation pages, whose uncoloured
 // pattern has no id, so that a tile of its whole 940-point cell (60 MB) is
 // drawn again in every band; a grey page of knockout groups, as an ink's
-// page holds them (drawn in CMYK); and how long a drawing takes to end once
+// page holds them (drawn in CMYK); many forms beside a mask whose group
+// loses nothing or something; and how long a drawing takes to end once
 // the cancel procedure answers true.
 #include <benchmark/benchmark.h>
 
@@ -187,6 +188,47 @@ void BM_DrawKnockoutGroups300(benchmark::State& state) {
         drawer.Draw(page.m_doc, 0, page.m_matrix, target.DC(), page.m_update, nullptr, nullptr);
 }
 BENCHMARK(BM_DrawKnockoutGroups300)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A letter page of count uses of a form of two squares, then a 10-point
+// black square through a luminosity mask whose group is whole (loss 0),
+// holds a stray token that drops an operand painting nothing (1: the twin
+// tells no plate lacks it), or one that drops a rectangle's operands (2:
+// the plate lacks it).
+std::string FormsBesideMaskPage(int count, int loss) {
+    static const char* const kTails[] = {"", " 0.3 ) 0.2 g", " 0 50 100 ) 50 re f"};
+    const std::string group = "1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f" + std::string(kTails[loss]);
+    std::string content;
+    for (int i = 0; i < count; ++i)
+        content += "q 1 0 0 1 " + std::to_string(5 + i % 40 * 14.5) + " " + std::to_string(5 + i / 40 * 14.5) +
+                   " cm /Fx Do Q\n";
+    content += "q /M0 gs 0 0 0 1 k 560 740 10 10 re f Q\n";
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /XObject << /Fx 5 0 R >> "
+         "/ExtGState << /M0 6 0 R >> >> /Contents 4 0 R >>",
+         VIEW_PdfStream("", content),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 40 40] /Resources << >>",
+                        "0.3 g 1 1 6 6 re f 0.6 g 4 4 6 6 re f"),
+         "<< /SMask << /S /Luminosity /G 7 0 R >> >>",
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [560 740 570 750] /Matrix [0.1 0 0 0.1 560 740] "
+                        "/Resources << >> /Group << /S /Transparency /CS /DeviceGray >>",
+                        group)});
+}
+
+// Arguments: uses of the form; the loss (0 none, 1 costless, 2 costly).
+// What telling a loss apart from its twin costs beside the clean page.
+void BM_DrawFormsBesideMask300(benchmark::State& state) {
+    Page page(FormsBesideMaskPage(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))));
+    Target target(page.m_width, page.m_height);
+    VDRW_PageDrawer drawer(page.m_store);
+    drawer.SetThreads(4);
+    for (auto _ : state)
+        drawer.Draw(page.m_doc, 0, page.m_matrix, target.DC(), page.m_update, nullptr, nullptr);
+}
+BENCHMARK(BM_DrawFormsBesideMask300)
+    ->ArgsProduct({{10, 100, 1000}, {0, 1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 struct StopAt {
     int m_calls = 0;

@@ -10,6 +10,8 @@
 #include <mupdf/fitz.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -374,5 +376,122 @@ TEST_F(TS_ProgramTest, ALossIsSaidOnlyWhereTheFileShowsIt) {
         for (size_t i = 0; i < 4; ++i)
             same = same && plates[0][i].pixels == plates[1][i].pixels;
         EXPECT_EQ(same, !*row.said);
+    }
+}
+
+namespace {
+
+// Every plate the program wrote into folder, by its ink's name.
+std::map<std::string, GrayPlate> PlatesIn(const std::string& folder) {
+    std::map<std::string, GrayPlate> plates;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind("plate-", 0) != 0 || file.size() < 4 || file.substr(file.size() - 4) != ".png")
+            continue;
+        const std::string ink = file.substr(file.find('-', 6) + 1, file.size() - 4 - file.find('-', 6) - 1);
+        plates[ink] = TS_ReadPlatePng(entry.path().string());
+    }
+    return plates;
+}
+
+}  // namespace
+
+// The twin the page is told against is recorded and drawn as the page is,
+// soft-masked marks included, and mends a cut font only where a glyph the
+// page shows drew nothing: a line names exactly the inks whose plates
+// differ from the whole file's, and none is said where none differs.
+TEST_F(TS_ProgramTest, ATwinTellsTheInksALossCostLikeWithLike) {
+    const std::string program = HelveticaProgram();
+    ASSERT_FALSE(program.empty());
+    const std::string padded = program + std::string(60000, '\0');
+    std::string paddingCut = Deflated(padded), glyphsCut = Deflated(program);
+    paddingCut.resize(paddingCut.size() - 8);
+    glyphsCut.resize(glyphsCut.size() / 3);
+    // A cyan square and a black bar through a luminosity mask of group,
+    // the square within the group's lower half.
+    const auto masked = [](const std::string& group) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >>",
+                          "/M0 gs 1 0 0 0 k 60 10 30 30 re f 0 0 0 1 k 0 0 50 100 re f",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, group)});
+    };
+    // The same mask used by a black mark in a tiling pattern's cell.
+    const auto inCell = [](const std::string& group) {
+        return TS_OnePage("/Pattern << /P0 7 0 R >>",
+                          "1 0 0 0 k 60 60 30 30 re f /Pattern cs /P0 scn 0 0 50 50 re f",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>", VIEW_PdfStream(kGroupDict, group),
+                           VIEW_PdfStream("/Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 20 20] "
+                                          "/XStep 20 /YStep 20 /Resources << /ExtGState << /M0 5 0 R >> >>",
+                                          "/M0 gs 0 0 0 1 k 0 0 10 10 re f")});
+    };
+    // A Teal square through a half-grey mask, beside black text.
+    const auto spotBeside = [](const std::string& array) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >> /ColorSpace << /T 7 0 R >> /Font << /F1 8 0 R >>",
+                          "q /M0 gs /T cs 1 scn 60 10 30 30 re f Q 0 0 0 1 k BT /F1 16 Tf 5 60 Td " + array +
+                              " TJ ET",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
+                           VIEW_PdfStream(kGroupDict, "0.5 g 0 0 100 100 re f"),
+                           "[/Separation /Teal /DeviceCMYK 9 0 R]", Helvetica(""),
+                           "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0.8 0 0.3 0.2] /N 1 >>"});
+    };
+    const std::string group = "1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f";
+    // A CMap for text, written with cid entries and cut after the first.
+    const auto unicodeMap = [](const std::string& entries) {
+        return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET",
+                          {Helvetica(" /ToUnicode 6 0 R"),
+                           VIEW_PdfStream("", "/CIDInit /ProcSet findresource begin 12 dict begin begincmap "
+                                              "1 begincodespacerange <00> <FF> endcodespacerange " +
+                                                  entries)});
+    };
+    const struct {
+        const char* name;
+        std::string pdf, whole;
+        const char* who;  // the line's start; "" for no line
+    } rows[] = {
+        {"a mask group's bad token costing nothing", masked(group + " 0.3 ) 0.2 g"), masked(group + " 0.3 0.2 g"),
+         ""},
+        {"that mask in a pattern's cell", inCell(group + " 0.3 ) 0.2 g"), inCell(group + " 0.3 0.2 g"), ""},
+        {"a masked spot square beside a dropped TJ", spotBeside("[(Hello) -250 /X (World)]"),
+         spotBeside("[(Hello) -250 (World)]"), "ink Black lacks"},
+        {"a mask group's operands before a stray paren",
+         masked("1 g 0 0 100 50 re f 0.5 g 0 50 100 ) 50 re f"), masked(group), "ink Black lacks"},
+        {"a Type1C font cut inside its trailing padding", Type1CText(paddingCut), Type1CText(Deflated(padded)), ""},
+        {"a Type1C font cut among its glyphs", Type1CText(glyphsCut), Type1CText(Deflated(program)),
+         "inks Yellow and Black lack"},
+        {"a ToUnicode map of cid entries cut after one",
+         unicodeMap("2 begincidrange <41> <41> 65"),
+         unicodeMap("1 begincidrange <41> <41> 65 endcidrange endcmap CMapName currentdict /CMap defineresource "
+                    "pop end end"),
+         ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::map<std::string, GrayPlate> plates[2];
+        std::vector<std::string> lost;
+        for (const std::string* pdf : {&row.pdf, &row.whole}) {
+            const TS_Run run = Run(WithOut({WriteFile("page.pdf", *pdf)}));
+            ASSERT_EQ(run.m_code, 0) << run.m_err;
+            for (const std::string& line : run.Lines())
+                if (line.find(" lack") != std::string::npos)
+                    lost.push_back(line);
+            if (pdf == &row.whole) {
+                EXPECT_EQ(lost.size(), *row.who ? 1u : 0u) << run.m_err;
+            }
+            plates[pdf == &row.whole] = PlatesIn(m_out.Path());
+        }
+        ASSERT_EQ(plates[0].size(), plates[1].size());
+        std::vector<std::string> differ;
+        for (const auto& [ink, plate] : plates[0])
+            if (plate.pixels != plates[1][ink].pixels)
+                differ.push_back(ink);
+        if (!*row.who) {
+            EXPECT_TRUE(differ.empty());
+            continue;
+        }
+        ASSERT_EQ(lost.size(), 1u);
+        EXPECT_EQ(lost[0].substr(lost[0].find("page 1: ") + 8, std::string(row.who).size()), row.who) << lost[0];
+        for (const auto& [ink, plate] : plates[0]) {
+            const bool named = lost[0].find(" " + ink + " ") != std::string::npos;
+            EXPECT_EQ(named, std::find(differ.begin(), differ.end(), ink) != differ.end()) << ink << ": " << lost[0];
+        }
     }
 }

@@ -55,9 +55,13 @@ struct VDRW_EngineRec_ {
      * something. */
     const pdf_document* m_heardIn;
     /* The mended twin of m_twinOf (VDRW_MendedTwin.h), made at its first
-     * loss; null when it does not open. */
+     * loss; null when it does not open. Its fonts are mended for the
+     * glyphs of page m_twinPage. */
     const pdf_document* m_twinOf;
+    int m_twinPage;
     pdf_document* m_twin;
+    /* Pixels per point of the drawings to come; 0: not told. */
+    double m_scale;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -267,6 +271,37 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     pthread_mutex_unlock(&list->m_bandLock);
 }
 
+/* Whether object num is a Type0 font whose encoding is a map of the file's
+ * own: a ToUnicode map, which MuPDF reads with the same words, is never
+ * drawn. An object that cannot be read counts: a loss said is better than
+ * one hidden. */
+static int EncodesWithOwnMap(fz_context* ctx, pdf_document* doc, int num) {
+    pdf_obj* ref = NULL;
+    int own = 0;
+    fz_var(ref);
+    fz_var(own);
+    fz_try(ctx) {
+        ref = pdf_new_indirect(ctx, doc, num, 0);
+        own = pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
+              pdf_is_stream(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Encoding)));
+    }
+    fz_always(ctx) {
+        pdf_drop_obj(ctx, ref);
+    }
+    fz_catch(ctx) {
+        own = 1;
+    }
+    return own;
+}
+
+static int SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
+    const int count = pdf_xref_len(ctx, doc);
+    int own = 0;
+    for (int num = 1; num < count && !own; ++num)
+        own = EncodesWithOwnMap(ctx, doc, num);
+    return own;
+}
+
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     const DocumentCheck* checked = user;
     VDRW_Engine* engine = checked->m_engine;
@@ -274,8 +309,11 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     char error[sizeof engine->m_error];
     int shown;
     memcpy(error, engine->m_error, sizeof error);
-    shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
-                                     : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
+    if (check == VDRW_CheckEncodingMap)
+        shown = SomeEncodingMapOfItsOwn(engine->m_ctx, checked->m_document);
+    else
+        shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
+                                         : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
     engine->m_errorSeen = seen;
     memcpy(engine->m_error, error, sizeof error);
     return shown;
@@ -578,47 +616,58 @@ static const char* ReadContents(VDRW_Engine* engine, pdf_document* document, pdf
     return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
 }
 
-/* The twin of document, mended, made once and kept for its other pages;
- * null when it does not open. */
-static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document) {
+/* The twin of document, mended for page pageIndex, whose list shown (with
+ * its runs) shows the glyphs it draws; kept for the page's next drawing.
+ * Null when it does not open. */
+static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* shown,
+                            const VDRW_MaskRuns* runs) {
     fz_context* ctx = Context(engine);
     pdf_document* twin = NULL;
-    if (engine->m_twinOf == document)
+    if (engine->m_twinOf == document && engine->m_twinPage == pageIndex)
         return engine->m_twin;
     DropTwin(engine);
     fz_var(twin);
     fz_try(ctx) {
         twin = OpenOver(ctx, document->file);
-        VDRW_MendDocument(ctx, twin);
+        VDRW_MendDocument(ctx, twin, document, shown, runs);
     }
     fz_catch(ctx) {
         pdf_drop_document(ctx, twin);
         twin = NULL;
     }
     engine->m_twinOf = document;
+    engine->m_twinPage = pageIndex;
     engine->m_twin = twin;
     return twin;
 }
 
+void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) { engine->m_scale = pixelsPerPoint; }
+
 /* Whether what the reading of page pageIndex lost shows on its plate: the
- * mended twin's page, read whole, draws otherwise than drawn. A twin that
- * loses something too cannot tell, and the loss stands. What the twin's
- * reading says is no error of the drawing. */
-static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn) {
+ * mended twin's page, read whole and recorded as drawn was (its runs of
+ * masked marks apart), draws otherwise. A twin that loses something too
+ * cannot tell, and the loss stands. What the twin's reading says is no
+ * error of the drawing. */
+static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn,
+                     const VDRW_MaskRuns* drawnRuns) {
     fz_context* ctx = Context(engine);
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
     pdf_page* page = NULL;
     fz_display_list* list = NULL;
     fz_device* device = NULL;
+    fz_device* recorder = NULL;
+    VDRW_MaskRuns* runs = NULL;
     int shows = 1;
     memcpy(error, engine->m_error, sizeof error);
     fz_var(page);
     fz_var(list);
     fz_var(device);
+    fz_var(recorder);
+    fz_var(runs);
     fz_var(shows);
     fz_try(ctx) {
-        pdf_document* twin = TwinOf(engine, document);
+        pdf_document* twin = TwinOf(engine, document, pageIndex, drawn, drawnRuns);
         if (twin) {
             fz_rect box;
             fz_matrix pageTransform;
@@ -628,13 +677,20 @@ static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex,
             pdf_page_transform(ctx, page, &box, &pageTransform);
             list = fz_new_display_list(ctx, fz_infinite_rect);
             device = fz_new_list_device(ctx, list);
-            if (!ReadContents(engine, twin, page, device, fz_invert_matrix(pageTransform)))
-                shows = VDRW_ListsDrawApart(ctx, drawn, list, box);
+            runs = VDRW_NewMaskRuns(ctx);
+            recorder = VDRW_NewMaskRunRecorder(ctx, device, runs);
+            const fz_matrix ctm = fz_invert_matrix(pageTransform);
+            const char* lost = ReadContents(engine, twin, page, recorder, ctm);
+            fz_close_device(ctx, device);
+            if (!lost)
+                shows = VDRW_ListsDrawApart(ctx, drawn, drawnRuns, list, runs, box, engine->m_scale);
         }
     }
     fz_always(ctx) {
         engine->m_reading = 0;
+        fz_drop_device(ctx, recorder);
         fz_drop_device(ctx, device);
+        VDRW_DropMaskRuns(ctx, runs);
         fz_drop_display_list(ctx, list);
         fz_drop_page(ctx, (fz_page*)page);
     }
@@ -701,7 +757,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             if (lost) {
                 engine->m_heardIn = document;
                 snprintf(words, sizeof words, "%s", lost);
-                lost = LossShows(engine, document, pageIndex, list) ? words : NULL;
+                lost = LossShows(engine, document, pageIndex, list, runs) ? words : NULL;
             }
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);

@@ -66,6 +66,11 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
                                  VDRW_Status* status);
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 
+/* The pixels per point of the drawings of the lists made next: whether a
+ * loss a reading heard shows on a plate is told at the plate's own
+ * resolution. 0 (the start): 300 dpi. */
+void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint);
+
 /* The page's contents without annotations, in the page's own user space
  * (MuPDF's page transform undone). pageIndex from 0. After
  * VDRW_StopAllDrawing: null with VDRW_StatusAborted. */

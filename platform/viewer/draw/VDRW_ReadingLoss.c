@@ -53,9 +53,9 @@ static const struct {
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
     /* A CID font's encoding map read up to here: codes past it are not
-     * drawn. (A ToUnicode map's entries are bf ones.) */
+     * drawn. Said too of a ToUnicode map written with cid entries. */
     {"expected string or endcid", kCutHere, "a map of a font's codes to its glyphs cannot be read to its end",
-     VDRW_CheckNone},
+     VDRW_CheckEncodingMap},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},
