@@ -1,7 +1,8 @@
 // What follows a file's last startxref: where qpdf passes over it and reads
 // the startxref before it, the chain of updates is followed from there and
 // the page drawn as the file without that tail; where qpdf rebuilds its
-// table instead, the file is said repaired and drawn as rebuilt.
+// table instead, the file is said repaired and drawn as rebuilt; where qpdf
+// gives up on an offset beyond 64 bits, it is drawn without that tail.
 #include "TS_ProgramFixture.h"
 
 #include <qpdf/QPDF.hh>
