@@ -1,7 +1,12 @@
 #include "separation/CSEP_TransparencyFinder.h"
 
+#include "CPDF/content/CPDF_ContentParser.h"
+#include "CPDF/content/CPDF_ContentStream.h"
+#include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
+#include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Dict.h"
+#include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cmath>
@@ -31,10 +36,14 @@ std::string BlendEffect(const GLOB_Name& mode) {
 
 }  // namespace
 
-void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources,
+void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page, const CPDF_ResourcesDict& pageResources,
                                       const CSEP_ObjectSet& masksSet) {
     CSEP_TransparencyFinder finder;
-    const std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
+    // The page's content is opened only where its resources hold a construct.
+    std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
+    if (!construct.empty())
+        construct = finder.FirstUsedConstruct(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page, pageResources)),
+                                              pageResources.Dict(), masksSet);
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning, "uses transparency (" << construct << "); " << finder.Effect());
 }
@@ -52,6 +61,15 @@ std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources
     m_entered.Clear();
     m_effect.clear();
     return InResources(resources, 0);
+}
+
+std::string CSEP_TransparencyFinder::FirstUsedConstruct(const GLOB_Stream& content, const GLOB_Object& resources,
+                                                        const CSEP_ObjectSet& masksSet) {
+    if (FirstConstruct(resources, masksSet).empty())
+        return std::string();
+    m_entered.Clear();
+    m_effect.clear();
+    return UsedIn(content, resources, 0);
 }
 
 std::string CSEP_TransparencyFinder::InResources(const GLOB_Object& resources, uint32_t depth) {
@@ -112,16 +130,20 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
     return std::string();
 }
 
+std::string CSEP_TransparencyFinder::GroupOf(const GLOB_Name& name, const GLOB_Object& form) {
+    const GLOB_Object group = form.DictGet(GLOB_Name("Group"));
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (!kind.IsName() || !(kind.AsName() == "Transparency"))
+        return std::string();
+    m_effect = "its plates compose the group ink by ink";
+    return Describe("Form", name, "a transparency group");
+}
+
 std::string CSEP_TransparencyFinder::InXObject(const GLOB_Name& name, const GLOB_Object& xobject, uint32_t depth) {
     if (!xobject.IsStream() || !xobject.HasSubtype("Form"))
         return std::string();
-    const GLOB_Object group = xobject.DictGet(GLOB_Name("Group"));
-    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
-    if (kind.IsName() && kind.AsName() == "Transparency") {
-        m_effect = "its plates compose the group ink by ink";
-        return Describe("Form", name, "a transparency group");
-    }
-    return Enter(xobject, depth);
+    const std::string group = GroupOf(name, xobject);
+    return group.empty() ? Enter(xobject, depth) : group;
 }
 
 std::string CSEP_TransparencyFinder::InPattern(const GLOB_Name& name, const GLOB_Object& pattern, uint32_t depth) {
@@ -141,4 +163,90 @@ std::string CSEP_TransparencyFinder::Enter(const GLOB_Object& object, uint32_t d
     if (depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(object))
         return std::string();
     return InResources(object.DictGet(GLOB_Name("Resources")), depth + 1);
+}
+
+std::string CSEP_TransparencyFinder::UsedIn(const GLOB_Stream& content, const GLOB_Object& resources,
+                                            uint32_t depth) {
+    CPDF_ContentParser parser;
+    try {
+        parser.Start(content, resources);
+        while (parser.Step()) {
+            const std::string op = parser.OperatorText();
+            const GLOB_OperandStack& operands = parser.Operands();
+            // A selecting operator's name: the last operand, but Tf's first.
+            const size_t at = op == "Tf" ? 1 : 0;
+            const GLOB_Object name = operands.Size() > at ? operands.Operand(at) : GLOB_Object();
+            if (!name.IsName())
+                continue;
+            std::string found;
+            if (op == "gs")
+                found = InExtGState(name.AsName(), parser.Resource("ExtGState", name.AsName()), depth);
+            else if (op == "Do")
+                found = UsedXObject(name.AsName(), parser.Resource("XObject", name.AsName()), resources, depth);
+            else if (op == "scn" || op == "SCN")
+                found = UsedPattern(name.AsName(), parser.Resource("Pattern", name.AsName()), resources, depth);
+            else if (op == "Tf")
+                found = UsedFont(parser.Resource("Font", name.AsName()), resources, depth);
+            if (!found.empty())
+                return found;
+        }
+    } catch (GLIB_Exception& e) {
+        // Malformed content is read as far as it parses.
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+    }
+    return std::string();
+}
+
+std::string CSEP_TransparencyFinder::UsedXObject(const GLOB_Name& name, const GLOB_Object& xobject,
+                                                 const GLOB_Object& resources, uint32_t depth) {
+    if (!xobject.IsStream() || !xobject.HasSubtype("Form"))
+        return std::string();
+    const std::string group = GroupOf(name, xobject);
+    return group.empty() ? UsedInStream(xobject, resources, depth) : group;
+}
+
+std::string CSEP_TransparencyFinder::UsedPattern(const GLOB_Name& name, const GLOB_Object& pattern,
+                                                 const GLOB_Object& resources, uint32_t depth) {
+    if (!pattern.IsDict() && !pattern.IsStream())
+        return std::string();
+    const GLOB_Object extGState = pattern.DictGet(GLOB_Name("ExtGState"));
+    if (extGState.IsDict())
+        return InExtGState(name, extGState, depth);
+    return pattern.IsStream() ? UsedInStream(pattern, resources, depth) : std::string();
+}
+
+std::string CSEP_TransparencyFinder::UsedFont(const GLOB_Object& font, const GLOB_Object& resources,
+                                              uint32_t depth) {
+    if (!font.IsDict() || !font.HasSubtype("Type3") || depth >= CSEP_SepJobContext::MaxNesting ||
+        !m_entered.Insert(font))
+        return std::string();
+    const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
+    const GLOB_Object glyphResources = own.IsDict() ? own : resources;
+    const GLOB_Object glyphs = font.DictGet(GLOB_Name("CharProcs"));
+    if (!glyphs.IsDict())
+        return std::string();
+    const GLOB_Dict dict = glyphs.AsDict();
+    GLOB_Object glyph;
+    for (uint32_t i = 0; dict.Entry(i, nullptr, &glyph); ++i) {
+        const std::string found = UsedInStream(glyph, glyphResources, depth);
+        if (!found.empty())
+            return found;
+    }
+    return std::string();
+}
+
+std::string CSEP_TransparencyFinder::UsedInStream(const GLOB_Object& stream, const GLOB_Object& resources,
+                                                  uint32_t depth) {
+    if (!stream.IsStream() || depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(stream))
+        return std::string();
+    const GLOB_Object own = stream.DictGet(GLOB_Name("Resources"));
+    const GLOB_Object inner = own.IsDict() ? own : resources;
+    try {
+        return UsedIn(stream.OpenStream(2), inner, depth + 1);
+    } catch (GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+    }
+    return std::string();
 }
