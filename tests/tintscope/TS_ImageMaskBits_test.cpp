@@ -33,7 +33,7 @@ TEST_F(TS_ProgramTest, AnImageMaskWithoutBitsPerComponentIsDrawnAsOneBit) {
         std::vector<std::vector<uint8_t>> plates[2];
         for (const bool says : {true, false}) {
             const TS_Run run =
-                Run(WithOut({WriteFile("mask.pdf", MaskPage(row.inlineImage, says ? row.said : "")), "--dpi", "72"}));
+                Run(WithOut({WriteFile("mask.pdf", MaskPage(row.inlineImage, says ? row.said : "")), "--dpi", "150"}));
             ASSERT_EQ(run.m_code, 0) << run.m_err;
             EXPECT_EQ(run.m_err, "");
             for (const char* ink : {"plate-0-Cyan.png", "plate-1-Magenta.png", "plate-2-Yellow.png",
