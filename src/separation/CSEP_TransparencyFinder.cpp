@@ -58,6 +58,7 @@ bool CSEP_TransparencyFinder::HoldsMask(const GLOB_Object& extGState) {
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources,
                                                     const CSEP_ObjectSet& masksSet) {
     m_masksSet = &masksSet;
+    m_used = nullptr;
     m_entered.Clear();
     m_effect.clear();
     return InResources(resources, 0);
@@ -65,11 +66,18 @@ std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources
 
 std::string CSEP_TransparencyFinder::FirstUsedConstruct(const GLOB_Stream& content, const GLOB_Object& resources,
                                                         const CSEP_ObjectSet& masksSet) {
+    // Content is read only where the resources hold a construct at all.
     if (FirstConstruct(resources, masksSet).empty())
         return std::string();
+    CSEP_ObjectSet used;
+    m_entered.Clear();
+    UsesIn(content, resources, 0, used);
+    m_used = &used;
     m_entered.Clear();
     m_effect.clear();
-    return UsedIn(content, resources, 0);
+    std::string found = InResources(resources, 0);
+    m_used = nullptr;
+    return found;
 }
 
 std::string CSEP_TransparencyFinder::InResources(const GLOB_Object& resources, uint32_t depth) {
@@ -95,6 +103,8 @@ std::string CSEP_TransparencyFinder::InCategory(
     GLOB_Name name;
     GLOB_Object value;
     for (uint32_t i = 0; dict.Entry(i, &name, &value); ++i) {
+        if (m_used && !m_used->Holds(value))
+            continue;
         const std::string found = (this->*visit)(name, value, depth);
         if (!found.empty())
             return found;
@@ -165,8 +175,8 @@ std::string CSEP_TransparencyFinder::Enter(const GLOB_Object& object, uint32_t d
     return InResources(object.DictGet(GLOB_Name("Resources")), depth + 1);
 }
 
-std::string CSEP_TransparencyFinder::UsedIn(const GLOB_Stream& content, const GLOB_Object& resources,
-                                            uint32_t depth) {
+void CSEP_TransparencyFinder::UsesIn(const GLOB_Stream& content, const GLOB_Object& resources, uint32_t depth,
+                                     CSEP_ObjectSet& used) {
     CPDF_ContentParser parser;
     try {
         parser.Start(content, resources);
@@ -176,77 +186,49 @@ std::string CSEP_TransparencyFinder::UsedIn(const GLOB_Stream& content, const GL
             // A selecting operator's name: the last operand, but Tf's first.
             const size_t at = op == "Tf" ? 1 : 0;
             const GLOB_Object name = operands.Size() > at ? operands.Operand(at) : GLOB_Object();
-            if (!name.IsName())
+            const char* category = op == "gs"                   ? "ExtGState"
+                                   : op == "Do"                 ? "XObject"
+                                   : op == "scn" || op == "SCN" ? "Pattern"
+                                   : op == "Tf"                 ? "Font"
+                                                                : nullptr;
+            if (!category || !name.IsName())
                 continue;
-            std::string found;
-            if (op == "gs")
-                found = InExtGState(name.AsName(), parser.Resource("ExtGState", name.AsName()), depth);
-            else if (op == "Do")
-                found = UsedXObject(name.AsName(), parser.Resource("XObject", name.AsName()), resources, depth);
-            else if (op == "scn" || op == "SCN")
-                found = UsedPattern(name.AsName(), parser.Resource("Pattern", name.AsName()), resources, depth);
-            else if (op == "Tf")
-                found = UsedFont(parser.Resource("Font", name.AsName()), resources, depth);
-            if (!found.empty())
-                return found;
+            const GLOB_Object value = parser.Resource(category, name.AsName());
+            if (value.IsNull() || !used.Insert(value))
+                continue;
+            if (value.IsStream() && !value.HasSubtype("Image"))
+                UsesInStream(value, resources, depth, used);  // a form or a tiling pattern's cell
+            else if (value.IsDict() && value.HasSubtype("Type3"))
+                UsesInGlyphs(value, resources, depth, used);
         }
     } catch (GLIB_Exception& e) {
         // Malformed content is read as far as it parses.
         if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;
     }
-    return std::string();
 }
 
-std::string CSEP_TransparencyFinder::UsedXObject(const GLOB_Name& name, const GLOB_Object& xobject,
-                                                 const GLOB_Object& resources, uint32_t depth) {
-    if (!xobject.IsStream() || !xobject.HasSubtype("Form"))
-        return std::string();
-    const std::string group = GroupOf(name, xobject);
-    return group.empty() ? UsedInStream(xobject, resources, depth) : group;
-}
-
-std::string CSEP_TransparencyFinder::UsedPattern(const GLOB_Name& name, const GLOB_Object& pattern,
-                                                 const GLOB_Object& resources, uint32_t depth) {
-    if (!pattern.IsDict() && !pattern.IsStream())
-        return std::string();
-    const GLOB_Object extGState = pattern.DictGet(GLOB_Name("ExtGState"));
-    if (extGState.IsDict())
-        return InExtGState(name, extGState, depth);
-    return pattern.IsStream() ? UsedInStream(pattern, resources, depth) : std::string();
-}
-
-std::string CSEP_TransparencyFinder::UsedFont(const GLOB_Object& font, const GLOB_Object& resources,
-                                              uint32_t depth) {
-    if (!font.IsDict() || !font.HasSubtype("Type3") || depth >= CSEP_SepJobContext::MaxNesting ||
-        !m_entered.Insert(font))
-        return std::string();
+void CSEP_TransparencyFinder::UsesInGlyphs(const GLOB_Object& font, const GLOB_Object& resources, uint32_t depth,
+                                           CSEP_ObjectSet& used) {
     const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
-    const GLOB_Object glyphResources = own.IsDict() ? own : resources;
     const GLOB_Object glyphs = font.DictGet(GLOB_Name("CharProcs"));
     if (!glyphs.IsDict())
-        return std::string();
+        return;
     const GLOB_Dict dict = glyphs.AsDict();
     GLOB_Object glyph;
-    for (uint32_t i = 0; dict.Entry(i, nullptr, &glyph); ++i) {
-        const std::string found = UsedInStream(glyph, glyphResources, depth);
-        if (!found.empty())
-            return found;
-    }
-    return std::string();
+    for (uint32_t i = 0; dict.Entry(i, nullptr, &glyph); ++i)
+        UsesInStream(glyph, own.IsDict() ? own : resources, depth, used);
 }
 
-std::string CSEP_TransparencyFinder::UsedInStream(const GLOB_Object& stream, const GLOB_Object& resources,
-                                                  uint32_t depth) {
+void CSEP_TransparencyFinder::UsesInStream(const GLOB_Object& stream, const GLOB_Object& resources, uint32_t depth,
+                                           CSEP_ObjectSet& used) {
     if (!stream.IsStream() || depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(stream))
-        return std::string();
+        return;
     const GLOB_Object own = stream.DictGet(GLOB_Name("Resources"));
-    const GLOB_Object inner = own.IsDict() ? own : resources;
     try {
-        return UsedIn(stream.OpenStream(2), inner, depth + 1);
+        UsesIn(stream.OpenStream(2), own.IsDict() ? own : resources, depth + 1, used);
     } catch (GLIB_Exception& e) {
         if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
             throw;
     }
-    return std::string();
 }

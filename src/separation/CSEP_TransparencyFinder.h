@@ -7,12 +7,11 @@
 // beneath and Luminosity paints as Normal. A form's group is kept, composed
 // once on each ink's grey page with its isolation and knockout.
 //
-// Only what the content uses counts: an ExtGState a gs sets, a form a Do
-// draws, a pattern a scn or SCN names, a Type 3 font a Tf selects (its
-// glyphs' content), each read with the resources in force there; the first
-// such construct in the order the content meets it is named. The walk of
-// the resources alone comes first, so a page that holds none is not read
-// again.
+// Only what the content uses counts (FirstUsedConstruct): an ExtGState a gs
+// sets, a form a Do draws, a pattern a scn or SCN names, a Type 3 font a Tf
+// selects, each with what its own content uses, read with the resources in
+// force there; the walk below then takes only those. The page's content is
+// read only when its resources hold a construct at all.
 //
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
 // (an array: its first name), whose "SMask" is not /None and that a gs of
@@ -79,19 +78,18 @@ private:
     // The form's "Group" when it is a transparency group.
     std::string GroupOf(const GLOB_Name& name, const GLOB_Object& form);
 
-    // The content walk: what one content stream uses, then what the
-    // resources it uses draw in turn, each form, pattern and font once.
-    std::string UsedIn(const GLOB_Stream& content, const GLOB_Object& resources, uint32_t depth);
-    std::string UsedXObject(const GLOB_Name& name, const GLOB_Object& xobject, const GLOB_Object& resources,
-                            uint32_t depth);
-    std::string UsedPattern(const GLOB_Name& name, const GLOB_Object& pattern, const GLOB_Object& resources,
-                            uint32_t depth);
-    std::string UsedFont(const GLOB_Object& font, const GLOB_Object& resources, uint32_t depth);
+    // The content walk: what content, read with resources, uses, into
+    // used, then what each form, cell and Type 3 glyph it uses draws in
+    // turn, each stream once.
+    void UsesIn(const GLOB_Stream& content, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
+    void UsesInGlyphs(const GLOB_Object& font, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
     // The stream's content with its own "Resources", else with resources
-    // (what a form or glyph without its own takes), once per stream.
-    std::string UsedInStream(const GLOB_Object& stream, const GLOB_Object& resources, uint32_t depth);
+    // (what a form or glyph without its own takes).
+    void UsesInStream(const GLOB_Object& stream, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
 
     CSEP_ObjectSet m_entered;
     const CSEP_ObjectSet* m_masksSet = nullptr;
+    // While set, a resource counts only when the content uses it.
+    const CSEP_ObjectSet* m_used = nullptr;
     std::string m_effect;
 };

@@ -121,9 +121,11 @@ TEST(CSEP_TransparencyFinder, NamesOnlyWhatTheContentUses) {
          "ExtGState A with ca 0.5"},
         {"<< /XObject << >> /ExtGState << /A << /CA 0.25 >> >> >>", {{"/XObject/F", form + ">>", "/A gs"}}, "/F Do",
          "ExtGState A with CA 0.25"},
-        // The first the content meets, not the first the resources list.
-        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>", {{"/XObject/A", group, ""}}, "/A Do /Z gs",
+        // Of those used, the first the walk of the resources meets.
+        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>", {{"/XObject/A", group, ""}}, "/A Do",
          "Form A with a transparency group"},
+        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>", {{"/XObject/A", group, ""}}, "/A Do /Z gs",
+         "ExtGState Z with ca 0.5"},
         // A tiling pattern's cell, a shading pattern's state, a Type 3 glyph.
         {"<< /Pattern << >> >>", {{"/Pattern/P", tiling, "/A gs"}}, "0 0 1 1 re f", ""},
         {"<< /Pattern << >> >>", {{"/Pattern/P", tiling, "/A gs"}}, "/Pattern cs /P scn 0 0 1 1 re f",
