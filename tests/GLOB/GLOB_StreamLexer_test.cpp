@@ -196,7 +196,7 @@ TEST(GLOB_StreamLexer, ABareWordEndsAtItsBound) {
         SCOPED_TRACE(std::to_string(row.length) + (row.endless ? " to the end" : " then q"));
         const std::string text = std::string(row.length, 'x') + (row.endless ? "" : " q");
         auto* core = new GLOB_ChunkedCore(text, {chunk}, GLOB_StreamCore::Input);
-        L lexer(GLOB_Stream(core));
+        L lexer{GLOB_Stream(core)};
         EXPECT_EQ(Describe(lexer, lexer.NextToken()), row.first);
         // The word's bound and one chunk beyond it, never the whole data.
         EXPECT_LE(static_cast<size_t>(core->fills), (L::MaxWordBytes + 1) / chunk + 2);
