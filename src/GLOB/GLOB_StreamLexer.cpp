@@ -458,6 +458,10 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
     case StateSymbol:
         if (EndsWord(c))
             return EndSymbol();
+        // No operator or keyword is this long: a word without end must not
+        // hold the whole stream.
+        if (m_symbolValue.Size() >= MaxWordBytes)
+            return Error("A bare word is longer than 127 bytes: no operator or keyword is");
         m_tokenText.Append(b);
         m_symbolValue.Append(b);
         NextChar();

@@ -15,7 +15,8 @@
 // bits are clamped. In a literal string an unescaped CR, LF or CR LF is one
 // LF; a backslash before an end of line joins the lines. A name escape of
 // NUL (#00) is a token error; a "#" that two hex digits do not follow is its
-// own byte, with a warning.
+// own byte, with a warning. A bare word longer than MaxWordBytes is a token
+// error.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -71,6 +72,8 @@ public:
 
     // Plain bytes a name may hold; escaped bytes are not counted.
     static constexpr size_t MaxNameBytes = 127;
+    // Bytes a bare word may hold.
+    static constexpr size_t MaxWordBytes = 127;
     // FormatFixed never writes more characters than this (no terminating NUL).
     static constexpr int MaxFixedChars = 14;
 

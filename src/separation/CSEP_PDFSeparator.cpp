@@ -115,7 +115,7 @@ void CSEP_PDFSeparator::SeparatePage(const CPDF_Page& page, int index, std::vect
         // hears.
         m_job.ForgetMasksSet();
         const auto warn = [&] {
-            CSEP_TransparencyFinder::WarnFor(resources, m_job.MasksSet());
+            CSEP_TransparencyFinder::WarnFor(page, resources, m_job.MasksSet());
             CSEP_AnnotationFinder::WarnFor(page.Object());
         };
         try {

@@ -1,7 +1,12 @@
 #include "separation/CSEP_TransparencyFinder.h"
 
+#include "CPDF/content/CPDF_ContentParser.h"
+#include "CPDF/content/CPDF_ContentStream.h"
+#include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
+#include "GLIB/GLIB_New.h"
 #include "GLOB/GLOB_Dict.h"
+#include "separation/CSEP_DocProgressMeter.h"
 #include "separation/CSEP_SepJobContext.h"
 
 #include <cmath>
@@ -34,10 +39,14 @@ std::string BlendEffect(const GLOB_Name& mode) {
 
 }  // namespace
 
-void CSEP_TransparencyFinder::WarnFor(const CPDF_ResourcesDict& pageResources,
+void CSEP_TransparencyFinder::WarnFor(const CPDF_Page& page, const CPDF_ResourcesDict& pageResources,
                                       const CSEP_ObjectSet& masksSet) {
     CSEP_TransparencyFinder finder;
-    const std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
+    // The page's content is opened only where its resources hold a construct.
+    std::string construct = finder.FirstConstruct(pageResources.Dict(), masksSet);
+    if (!construct.empty())
+        construct = finder.FirstUsedConstruct(GLOB_Stream(GLIB_NEW CPDF_ContentStream(page, pageResources)),
+                                              pageResources.Dict(), masksSet);
     if (!construct.empty())
         GLIB_LOG(GLIB_LogWarning, "uses transparency (" << construct << "); " << finder.Effect());
 }
@@ -52,9 +61,26 @@ bool CSEP_TransparencyFinder::HoldsMask(const GLOB_Object& extGState) {
 std::string CSEP_TransparencyFinder::FirstConstruct(const GLOB_Object& resources,
                                                     const CSEP_ObjectSet& masksSet) {
     m_masksSet = &masksSet;
+    m_used = nullptr;
     m_entered.Clear();
     m_effect.clear();
     return InResources(resources, 0);
+}
+
+std::string CSEP_TransparencyFinder::FirstUsedConstruct(const GLOB_Stream& content, const GLOB_Object& resources,
+                                                        const CSEP_ObjectSet& masksSet) {
+    // Content is read only where the resources hold a construct at all.
+    if (FirstConstruct(resources, masksSet).empty())
+        return std::string();
+    CSEP_ObjectSet used;
+    m_entered.Clear();
+    UsesIn(content, resources, 0, used);
+    m_used = &used;
+    m_entered.Clear();
+    m_effect.clear();
+    std::string found = InResources(resources, 0);
+    m_used = nullptr;
+    return found;
 }
 
 std::string CSEP_TransparencyFinder::InResources(const GLOB_Object& resources, uint32_t depth) {
@@ -80,6 +106,8 @@ std::string CSEP_TransparencyFinder::InCategory(
     GLOB_Name name;
     GLOB_Object value;
     for (uint32_t i = 0; dict.Entry(i, &name, &value); ++i) {
+        if (m_used && !m_used->Holds(value))
+            continue;
         const std::string found = (this->*visit)(name, value, depth);
         if (!found.empty())
             return found;
@@ -115,16 +143,20 @@ std::string CSEP_TransparencyFinder::InExtGState(const GLOB_Name& name, const GL
     return std::string();
 }
 
+std::string CSEP_TransparencyFinder::GroupOf(const GLOB_Name& name, const GLOB_Object& form) {
+    const GLOB_Object group = form.DictGet(GLOB_Name("Group"));
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (!kind.IsName() || !(kind.AsName() == "Transparency"))
+        return std::string();
+    m_effect = "its plates compose the group ink by ink";
+    return Describe("Form", name, "a transparency group");
+}
+
 std::string CSEP_TransparencyFinder::InXObject(const GLOB_Name& name, const GLOB_Object& xobject, uint32_t depth) {
     if (!xobject.IsStream() || !xobject.HasSubtype("Form"))
         return std::string();
-    const GLOB_Object group = xobject.DictGet(GLOB_Name("Group"));
-    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
-    if (kind.IsName() && kind.AsName() == "Transparency") {
-        m_effect = "its plates compose the group ink by ink";
-        return Describe("Form", name, "a transparency group");
-    }
-    return Enter(xobject, depth);
+    const std::string group = GroupOf(name, xobject);
+    return group.empty() ? Enter(xobject, depth) : group;
 }
 
 std::string CSEP_TransparencyFinder::InPattern(const GLOB_Name& name, const GLOB_Object& pattern, uint32_t depth) {
@@ -144,4 +176,62 @@ std::string CSEP_TransparencyFinder::Enter(const GLOB_Object& object, uint32_t d
     if (depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(object))
         return std::string();
     return InResources(object.DictGet(GLOB_Name("Resources")), depth + 1);
+}
+
+void CSEP_TransparencyFinder::UsesIn(const GLOB_Stream& content, const GLOB_Object& resources, uint32_t depth,
+                                     CSEP_ObjectSet& used) {
+    CPDF_ContentParser parser;
+    try {
+        parser.Start(content, resources);
+        while (parser.Step()) {
+            const std::string op = parser.OperatorText();
+            const GLOB_OperandStack& operands = parser.Operands();
+            // A selecting operator's name: the last operand, but Tf's first.
+            const size_t at = op == "Tf" ? 1 : 0;
+            const GLOB_Object name = operands.Size() > at ? operands.Operand(at) : GLOB_Object();
+            const char* category = op == "gs"                   ? "ExtGState"
+                                   : op == "Do"                 ? "XObject"
+                                   : op == "scn" || op == "SCN" ? "Pattern"
+                                   : op == "Tf"                 ? "Font"
+                                                                : nullptr;
+            if (!category || !name.IsName())
+                continue;
+            const GLOB_Object value = parser.Resource(category, name.AsName());
+            if (value.IsNull() || !used.Insert(value))
+                continue;
+            if (value.IsStream() && !value.HasSubtype("Image"))
+                UsesInStream(value, resources, depth, used);  // a form or a tiling pattern's cell
+            else if (value.IsDict() && value.HasSubtype("Type3"))
+                UsesInGlyphs(value, resources, depth, used);
+        }
+    } catch (GLIB_Exception& e) {
+        // Malformed content is read as far as it parses.
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+    }
+}
+
+void CSEP_TransparencyFinder::UsesInGlyphs(const GLOB_Object& font, const GLOB_Object& resources, uint32_t depth,
+                                           CSEP_ObjectSet& used) {
+    const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
+    const GLOB_Object glyphs = font.DictGet(GLOB_Name("CharProcs"));
+    if (!glyphs.IsDict())
+        return;
+    const GLOB_Dict dict = glyphs.AsDict();
+    GLOB_Object glyph;
+    for (uint32_t i = 0; dict.Entry(i, nullptr, &glyph); ++i)
+        UsesInStream(glyph, own.IsDict() ? own : resources, depth, used);
+}
+
+void CSEP_TransparencyFinder::UsesInStream(const GLOB_Object& stream, const GLOB_Object& resources, uint32_t depth,
+                                           CSEP_ObjectSet& used) {
+    if (!stream.IsStream() || depth >= CSEP_SepJobContext::MaxNesting || !m_entered.Insert(stream))
+        return;
+    const GLOB_Object own = stream.DictGet(GLOB_Name("Resources"));
+    try {
+        UsesIn(stream.OpenStream(2), own.IsDict() ? own : resources, depth + 1, used);
+    } catch (GLIB_Exception& e) {
+        if (e.Code() == GLIB_OutOfMemoryCode || CSEP_DocProgressMeter::IsCancel(e))
+            throw;
+    }
 }

@@ -9,6 +9,12 @@
 // Color. A form's group is kept, composed once on each ink's grey page with
 // its isolation and knockout.
 //
+// Only what the content uses counts (FirstUsedConstruct): an ExtGState a gs
+// sets, a form a Do draws, a pattern a scn or SCN names, a Type 3 font a Tf
+// selects, each with what its own content uses, read with the resources in
+// force there; the walk below then takes only those. The page's content is
+// read only when its resources hold a construct at all.
+//
 // Transparency here: an ExtGState whose "BM" is not /Normal or /Compatible
 // (an array: its first name), whose "SMask" is not /None and that a gs of
 // the content sets (a mask the resources hold but no gs sets is never in
@@ -21,9 +27,11 @@
 // Malformed entries are not transparency and fail nothing.
 #pragma once
 
+#include "CPDF/document/CPDF_Page.h"
 #include "CPDF/document/CPDF_ResourcesDict.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
+#include "GLOB/GLOB_Stream.h"
 #include "separation/CSEP_ObjectSet.h"
 
 #include <cstdint>
@@ -36,6 +44,11 @@ public:
     // empty when the resources hold none.
     // masksSet: the graphics states holding a mask that a gs set.
     std::string FirstConstruct(const GLOB_Object& resources, const CSEP_ObjectSet& masksSet);
+    // The first construct that content, read with resources, uses; empty
+    // when it uses none. Content that fails to parse is read up to the
+    // failure; a cancel and running out of memory pass.
+    std::string FirstUsedConstruct(const GLOB_Stream& content, const GLOB_Object& resources,
+                                   const CSEP_ObjectSet& masksSet);
     // What the plates make of the construct FirstConstruct named: "its
     // plates apply the alpha ink by ink", "its plates blend ink by ink",
     // "its plates blend each ink alone, so this mode paints only where
@@ -48,7 +61,8 @@ public:
     // Logs the warning "uses transparency (<first construct>); <effect>"
     // when the page's resources hold one (the program prints it after the
     // page's name).
-    static void WarnFor(const CPDF_ResourcesDict& pageResources, const CSEP_ObjectSet& masksSet);
+    static void WarnFor(const CPDF_Page& page, const CPDF_ResourcesDict& pageResources,
+                        const CSEP_ObjectSet& masksSet);
     // An ExtGState whose "SMask" is not /None.
     static bool HoldsMask(const GLOB_Object& extGState);
 
@@ -65,8 +79,21 @@ private:
     std::string InFont(const GLOB_Name& name, const GLOB_Object& font, uint32_t depth);
     // The object's own "Resources", once per object.
     std::string Enter(const GLOB_Object& object, uint32_t depth);
+    // The form's "Group" when it is a transparency group.
+    std::string GroupOf(const GLOB_Name& name, const GLOB_Object& form);
+
+    // The content walk: what content, read with resources, uses, into
+    // used, then what each form, cell and Type 3 glyph it uses draws in
+    // turn, each stream once.
+    void UsesIn(const GLOB_Stream& content, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
+    void UsesInGlyphs(const GLOB_Object& font, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
+    // The stream's content with its own "Resources", else with resources
+    // (what a form or glyph without its own takes).
+    void UsesInStream(const GLOB_Object& stream, const GLOB_Object& resources, uint32_t depth, CSEP_ObjectSet& used);
 
     CSEP_ObjectSet m_entered;
     const CSEP_ObjectSet* m_masksSet = nullptr;
+    // While set, a resource counts only when the content uses it.
+    const CSEP_ObjectSet* m_used = nullptr;
     std::string m_effect;
 };

@@ -64,7 +64,7 @@ TEST(GLOB_Doc, ParseObjectFailures) {
     const GLOB_Doc doc = NewMemoryDoc();
     // Long texts are quoted by their first 64 bytes and their length.
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
-    const std::string word(100000, 'q');
+    const std::string word(127, 'q'), endless(100000, 'q');
     const std::string q64 = word.substr(0, 64) + "...";
     const std::string cases[][2] = {
         {"1 2", "Encountered 2objects (1 expected) while parsing '1 2'"},
@@ -74,7 +74,9 @@ TEST(GLOB_Doc, ParseObjectFailures) {
         {"<</A 1]", "Error encountered (Array end ] does not match opening <<) while parsing '<</A 1]'"},
         {deep, "Error encountered (Arrays and dictionaries nested deeper than 512 levels) while parsing '" +
                    deep.substr(0, 64) + "...' (200000 bytes)"},
-        {word, "Unexpected operator detected: " + q64 + " (100000 bytes)while parsing '" + q64 + "' (100000 bytes)"},
+        {word, "Unexpected operator detected: " + q64 + " (127 bytes)while parsing '" + q64 + "' (127 bytes)"},
+        {endless, "Error encountered (Error parsing token: A bare word is longer than 127 bytes: no operator or "
+                  "keyword is) while parsing '" + q64 + "' (100000 bytes)"},
     };
     for (size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);

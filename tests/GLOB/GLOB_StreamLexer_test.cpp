@@ -76,9 +76,9 @@ std::vector<LexCase> EdgeCases() {
     std::string body;  // long tokens are read across many buffers
     for (int i = 0; i < 100000; ++i)
         body += static_cast<char>('a' + i % 26);
-    const std::string n100(100, 'n'), s5000 = body.substr(0, 5000);
+    const std::string n100(100, 'n'), s127 = body.substr(0, 127);
     return {
-        {"(" + body + ") /" + n100 + " " + s5000, {"String " + body, "Name " + n100, "Symbol " + s5000, "EOD"}},
+        {"(" + body + ") /" + n100 + " " + s127, {"String " + body, "Name " + n100, "Symbol " + s127, "EOD"}},
         // A dictionary with a name key and an integer value.
         {"<</A 1>>", {"<<", "Name A", "Int 1", ">>", "EOD"}},
         // Hexadecimal strings: white space between bytes and between digits.
@@ -174,6 +174,36 @@ TEST(GLOB_StreamLexer, ResumesAfterAnotherReaderTookBytes) {
             lexer.Resume();
         EXPECT_EQ(lexer.NextToken(), resume ? L::TokenInteger : L::TokenEndOfData);
         EXPECT_EQ(lexer.TokenOffset(), resume ? 6u : 5u);
+    }
+}
+
+// A bare word is bounded as a name is, and the lexer stops pulling the
+// stream once the word has passed its bound, however long the data go on.
+TEST(GLOB_StreamLexer, ABareWordEndsAtItsBound) {
+    const std::string tooLong = "Error A bare word is longer than 127 bytes: no operator or keyword is";
+    const size_t chunk = 4096;
+    const struct {
+        size_t length;  // of the word of 'x', then " q" unless it runs to the end
+        bool endless;
+        std::string first;
+    } rows[] = {
+        {L::MaxWordBytes, false, "Symbol " + std::string(L::MaxWordBytes, 'x')},
+        {L::MaxWordBytes + 1, false, tooLong},
+        {L::MaxWordBytes + 1, true, tooLong},
+        {16 * 1024 * 1024, true, tooLong},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.length) + (row.endless ? " to the end" : " then q"));
+        const std::string text = std::string(row.length, 'x') + (row.endless ? "" : " q");
+        auto* core = new GLOB_ChunkedCore(text, {chunk}, GLOB_StreamCore::Input);
+        L lexer{GLOB_Stream(core)};
+        EXPECT_EQ(Describe(lexer, lexer.NextToken()), row.first);
+        // The word's bound and one chunk beyond it, never the whole data.
+        EXPECT_LE(static_cast<size_t>(core->fills), (L::MaxWordBytes + 1) / chunk + 2);
+        if (row.first == tooLong)
+            EXPECT_EQ(Describe(lexer, lexer.NextToken()), tooLong);
+        else
+            EXPECT_EQ(Describe(lexer, lexer.NextToken()), "Symbol q");
     }
 }
 

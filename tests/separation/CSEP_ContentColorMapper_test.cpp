@@ -169,7 +169,9 @@ TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
         {"(s) sh", "threw 1128002 sh expects a name operand, found String", nullptr},
         // Data that do not decode end the walk with the filter's error.
         {"BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0z> EI", "DoInlineImage; threw 1130002", nullptr},
-        {longName, "threw 1128002 Unknown operator encountered: " + longName, nullptr},
+        // A word past the lexer's bound is refused in its words, not held whole.
+        {longName, "threw 1128002 Error parsing token: A bare word is longer than 127 bytes: no operator or keyword is",
+         nullptr},
     };
     Recorder recorder;  // one mapper for every stream, failed ones included
     for (const auto& c : cases) {
@@ -185,7 +187,7 @@ TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
         if (calls.find("threw") != std::string::npos) {
             ASSERT_EQ(capture.Entries().size(), 1u);
             const size_t size = capture.Entries()[0].text.size();
-            EXPECT_TRUE(c.content == longName ? size == 29 + 512 : size < 29 + 512) << size;
+            EXPECT_TRUE(size <= 29 + 512) << size;
         }
     }
     // Resources that are not a dictionary hold nothing.

@@ -2,6 +2,8 @@
 
 #include "CSEP_TestUtil.h"
 
+#include <tuple>
+
 // Each row: resources as text, then streams put in by path; the first
 // construct the finder names.
 TEST(CSEP_TransparencyFinder, NamesTheFirstConstruct) {
@@ -86,4 +88,64 @@ TEST(CSEP_TransparencyFinder, AnEmptyBlendModeArrayIsNoMode) {
     const GLOB_Doc doc = NewDoc();
     const GLOB_Object resources = doc.ParseObject("<< /ExtGState << /A << /BM [] /ca 0.5 >> >> >>");
     EXPECT_EQ(CSEP_TransparencyFinder().FirstConstruct(resources, {}), "ExtGState A with ca 0.5");
+}
+
+// Each row: resources as text, streams put in by path (a form's, cell's or
+// glyph's dictionary and content), the page's content; the construct named,
+// which only what the content uses may be.
+TEST(CSEP_TransparencyFinder, NamesOnlyWhatTheContentUses) {
+    const std::string form = "<< /Subtype /Form /BBox [0 0 1 1] ";
+    const std::string group = form + "/Group << /S /Transparency >> >>";
+    const std::string half = "<< /ExtGState << /A << /ca 0.5 >> >> >>";
+    const std::string type3 = "<< /Font << /T << /Type /Font /Subtype /Type3 /FontMatrix [0.001 0 0 0.001 0 0] "
+                              "/FontBBox [0 0 1 1] /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97 "
+                              "/Widths [1000] /CharProcs << >> /Resources " + half + " >> >> >>";
+    const std::string tiling = "<< /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 1 1] /XStep 1 /YStep 1 "
+                               "/Resources " + half + " >>";
+    const std::string shading = "<< /Pattern << /S << /PatternType 2 /ExtGState << /BM /Multiply >> /Shading << "
+                                "/ShadingType 2 /ColorSpace /DeviceGray /Coords [0 0 1 0] /Function << "
+                                "/FunctionType 2 /Domain [0 1] /C0 [0] /C1 [1] /N 1 >> >> >> >> >>";
+    const struct {
+        std::string resources;
+        std::vector<std::tuple<const char*, std::string, std::string>> streams;  // path, dictionary, content
+        std::string content;
+        const char* construct;
+    } rows[] = {
+        {half, {}, "0 0 1 1 re f", ""},
+        {half, {}, "/A gs 0 0 1 1 re f", "ExtGState A with ca 0.5"},
+        {"<< /XObject << >> >>", {{"/XObject/G", group, ""}}, "0 0 1 1 re f", ""},
+        {"<< /XObject << >> >>", {{"/XObject/G", group, ""}}, "/G Do", "Form G with a transparency group"},
+        // Inside a form: its own state unset, set, and the page's taken.
+        {"<< /XObject << >> >>", {{"/XObject/F", form + "/Resources " + half + " >>", "0 0 1 1 re f"}}, "/F Do", ""},
+        {"<< /XObject << >> >>", {{"/XObject/F", form + "/Resources " + half + " >>", "/A gs"}}, "/F Do",
+         "ExtGState A with ca 0.5"},
+        {"<< /XObject << >> /ExtGState << /A << /CA 0.25 >> >> >>", {{"/XObject/F", form + ">>", "/A gs"}}, "/F Do",
+         "ExtGState A with CA 0.25"},
+        // Of those used, the first the walk of the resources meets.
+        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>", {{"/XObject/A", group, ""}}, "/A Do",
+         "Form A with a transparency group"},
+        {"<< /XObject << >> /ExtGState << /Z << /ca 0.5 >> >> >>", {{"/XObject/A", group, ""}}, "/A Do /Z gs",
+         "ExtGState Z with ca 0.5"},
+        // A tiling pattern's cell, a shading pattern's state, a Type 3 glyph.
+        {"<< /Pattern << >> >>", {{"/Pattern/P", tiling, "/A gs"}}, "0 0 1 1 re f", ""},
+        {"<< /Pattern << >> >>", {{"/Pattern/P", tiling, "/A gs"}}, "/Pattern cs /P scn 0 0 1 1 re f",
+         "ExtGState A with ca 0.5"},
+        {shading, {}, "0 0 1 1 re f", ""},
+        {shading, {}, "/Pattern CS /S SCN 0 0 m 1 1 l S", "ExtGState S with BM /Multiply"},
+        {type3, {{"/Font/T/CharProcs/a", "<< >>", "1000 0 d0 /A gs"}}, "0 0 1 1 re f", ""},
+        {type3, {{"/Font/T/CharProcs/a", "<< >>", "1000 0 d0 /A gs"}}, "BT /T 12 Tf (a) Tj ET",
+         "ExtGState A with ca 0.5"},
+        // Content read as far as it parses.
+        {half, {}, "/A gs 1 2 )", "ExtGState A with ca 0.5"},
+        {half, {}, "(open /A gs", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.resources + " | " + row.content);
+        const GLOB_Doc doc = NewDoc();
+        const GLOB_Object resources = doc.ParseObject(row.resources.c_str());
+        for (const auto& [path, dict, content] : row.streams)
+            resources.PutPath(path, NewStreamObject(doc, dict, content));
+        const GLOB_Stream content(new GLOB_StringStream(row.content.c_str()));
+        EXPECT_EQ(CSEP_TransparencyFinder().FirstUsedConstruct(content, resources, {}), row.construct);
+    }
 }

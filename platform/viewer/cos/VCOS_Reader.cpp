@@ -743,6 +743,9 @@ std::string VCOS_Reader::HeaderLine(const std::string& bytes) {
 }
 
 VCOS_DocId VCOS_Reader::Read(VCOS_Store& store, const std::string& bytes, const std::string& name) {
+    const size_t end = VCOS_XrefChain::ReadableEnd(bytes);
+    if (end < bytes.size())
+        return Read(store, bytes.substr(0, end), name);
     const std::string header = HeaderLine(bytes);
     std::string refusal;
     size_t lost = 0;

@@ -40,7 +40,9 @@
 // reference by either generation reaches, also where qpdf, rebuilding its
 // table over that header, reads an older body of the number instead.
 // A seek past the end of the file (an absurd /Length) ends at the end, so
-// that qpdf recovers the stream up to its endstream.
+// that qpdf recovers the stream up to its endstream. A last startxref whose
+// offset does not fit 64 bits, on which qpdf gives up, is read as the file
+// that ends before it.
 // No qpdf type leaves the reader.
 #pragma once
 

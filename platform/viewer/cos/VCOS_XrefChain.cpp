@@ -1,7 +1,9 @@
 #include "viewer/cos/VCOS_XrefChain.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <new>
@@ -241,26 +243,38 @@ private:
     // an earlier one standing. qpdf's search reads a bad token, such as a
     // stray ")", as one that is not a number, and passes over it.
     long long StartXref() {
+        const auto [at, token] = LastStartXref();
+        (void)at;
+        // qpdf reads "+941" as 941, and finds no section at 0 and rebuilds
+        // its table.
+        const std::string& digits = token.getValue();
+        const long long offset = digits[0] == '+' ? Value(digits.substr(1)) : Value(token);
+        if (offset == 0)
+            throw Broken();
+        return offset;
+    }
+
+public:
+    // Where the startxref qpdf takes stands, and the integer after it, in
+    // the file cut at end.
+    std::pair<size_t, QPDFTokenizer::Token> LastStartXref(size_t end = std::string::npos) {
         constexpr size_t Tail = 1054;
-        const size_t from = m_bytes.size() > Tail ? m_bytes.size() - Tail : 0;
-        for (size_t at = m_bytes.rfind("startxref"); at != std::string::npos && at >= from;
+        end = std::min(end, m_bytes.size());
+        const size_t from = end > Tail ? end - Tail : 0;
+        for (size_t at = end < 9 ? std::string::npos : m_bytes.rfind("startxref", end - 9);
+             at != std::string::npos && at >= from;
              at = at == 0 ? std::string::npos : m_bytes.rfind("startxref", at - 1)) {
             m_input->seek(static_cast<qpdf_offset_t>(at), SEEK_SET);
             if (!m_tokenizer.readToken(m_input, "", /*allow_bad=*/true).isWord("startxref"))
                 continue;
             const QPDFTokenizer::Token token = m_tokenizer.readToken(m_input, "", /*allow_bad=*/true);
-            if (!token.isInteger())
-                continue;
-            // qpdf reads "+941" as 941, and finds no section at 0 and
-            // rebuilds its table.
-            const std::string& digits = token.getValue();
-            const long long offset = digits[0] == '+' ? Value(digits.substr(1)) : Value(token);
-            if (offset == 0)
-                throw Broken();
-            return offset;
+            if (token.isInteger())
+                return {at, token};
         }
         throw Broken();
     }
+
+private:
 
     // Reads the section at offset; the /Prev it names, 0 for none. As qpdf,
     // white space before either is passed over, and "xref" and white space
@@ -535,6 +549,26 @@ std::optional<std::map<int, int>> VCOS_XrefChain::NewestGenerations(const std::s
         throw;
     } catch (const std::exception&) {
         return std::nullopt;
+    }
+}
+
+size_t VCOS_XrefChain::ReadableEnd(const std::string& bytes) {
+    const std::set<int> none;
+    Walker walker(bytes, none, /*decode=*/false);
+    size_t end = bytes.size();
+    try {
+        for (;;) {
+            const auto [at, token] = walker.LastStartXref(end);
+            errno = 0;
+            std::strtoll(token.getValue().c_str(), nullptr, 10);
+            if (errno != ERANGE)
+                return end;
+            end = at;
+        }
+    } catch (const std::bad_alloc&) {
+        throw;
+    } catch (const std::exception&) {
+        return end;
     }
 }
 

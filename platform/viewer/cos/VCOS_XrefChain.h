@@ -8,6 +8,7 @@
 // document, row by row. No qpdf type leaves the chain.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
@@ -26,6 +27,13 @@ public:
     // the rows a stream holds or promises.
     static std::optional<std::map<int, int>> NewestGenerations(const std::string& bytes,
                                                                const std::set<int>& numbers);
+
+    // Where qpdf's reading of bytes should end: where the startxref qpdf
+    // takes stands when its offset does not fit 64 bits, which qpdf gives
+    // up on rather than passing over or rebuilding its table; the file
+    // before it reads as it did before that tail was appended. Else the
+    // size of bytes.
+    static size_t ReadableEnd(const std::string& bytes);
 
     // Whether the walk meets a stream section whose predictor rows its data
     // could not decode to: more bytes than each filter's largest expansion

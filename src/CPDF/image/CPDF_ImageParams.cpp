@@ -84,7 +84,11 @@ int CPDF_ImageParams::Width() const { return Value("Width").AsInteger(); }
 
 int CPDF_ImageParams::Height() const { return Value("Height").AsInteger(); }
 
-int CPDF_ImageParams::BitsPerComponent() const { return Value("BitsPerComponent").AsInteger(); }
+int CPDF_ImageParams::BitsPerComponent() const {
+    const GLOB_Object bits = Value("BitsPerComponent");
+    // A stencil mask's samples are one bit whether or not it says so.
+    return bits.IsNull() && IsImageMask() ? 1 : bits.AsInteger();
+}
 
 bool CPDF_ImageParams::IsImageMask() const { return IsTrue(Value("ImageMask")); }
 
@@ -283,7 +287,8 @@ bool CPDF_ImageParams::IsValid(const GLOB_Object& dict, std::string* messages) {
     CheckSize(collector, value("Height"), "Image parameters missing height.", "height");
     const GLOB_Object bits = value("BitsPerComponent");
     if (bits.IsNull()) {
-        collector.Stream() << "Image parameters missing BitsPerComponent.";
+        if (!IsTrue(value("ImageMask")))  // optional for a stencil mask
+            collector.Stream() << "Image parameters missing BitsPerComponent.";
     } else if (!bits.IsInteger()) {
         collector.Stream() << "Image BitsPerComponent must be an Integer, found " << iCPDF_TypeOf(bits);
     } else if (!IsBitsPerComponent(bits.AsInteger())) {

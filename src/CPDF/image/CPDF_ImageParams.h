@@ -22,8 +22,9 @@
 //   "Image parameters missing width." / "Image width must be an Integer,
 //     found <type>" / "Image width must be non-negative, found <n>"
 //   the same three for height
-//   "Image parameters missing BitsPerComponent." / "Image BitsPerComponent
-//     must be an Integer, found <type>" / IsValidBitsPerComponent's line
+//   "Image parameters missing BitsPerComponent." (not for a stencil mask,
+//     whose samples are 1 bit) / "Image BitsPerComponent must be an
+//     Integer, found <type>" / IsValidBitsPerComponent's line
 //   "Imagemask flag must be Boolean, found <type>"
 //   without "ColorSpace": nothing for a stencil mask; "Image parameters
 //     missing ColorSpace key and specifies ImageMask is 'false'.  Either
@@ -71,6 +72,7 @@ public:
 
     int Width() const;
     int Height() const;
+    // 1 for a stencil mask that does not say.
     int BitsPerComponent() const;
     // "ImageMask" is the Boolean true.
     bool IsImageMask() const;
