@@ -66,9 +66,9 @@ Reading Read(const std::string& content) {
     pdf_document* doc = Open(ctx, Page(content));
     reading.m_source = Drawn(ctx, doc);
     reading.m_checkDrops = VDRW_SomeBadTokenDropsOperands(ctx, doc);
-    pdf_drop_document(ctx, doc);
     pdf_document* twin = Open(ctx, Page(content));
-    VDRW_MendDocument(ctx, twin);
+    VDRW_MendDocument(ctx, twin, doc, nullptr, nullptr);
+    pdf_drop_document(ctx, doc);
     reading.m_twin = Drawn(ctx, twin);
     pdf_drop_document(ctx, twin);
     fz_drop_context(ctx);
