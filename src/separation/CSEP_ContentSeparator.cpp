@@ -75,7 +75,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
-    m_holdingPath = m_heldPathClips = false;
+    m_holdingPath = m_heldPathClips = m_textClipShown = false;
     if (!ProcessStream(stream, resources, initialState))
         return false;
     ReleasePath();
@@ -282,7 +282,10 @@ void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool 
         return;
     case CPDF_ColorSpace::Pattern: {
         const CPDF_ColorSpace underlying = space.BaseColorSpace();
-        if (!underlying.IsNull())
+        // Inside a group its cells cover every ink (CSEP_ContentSeparator.h).
+        if (!underlying.IsNull() && m_insideGroup)
+            setAll(true);
+        else if (!underlying.IsNull())
             UpdatePaintFlags(underlying, stroke, state, false);
         else
             UpdatePatternPaintFlags(stroke ? state.StrokePattern() : state.FillPattern(), stroke);
@@ -603,9 +606,11 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 }
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
-    UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
+    const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
+    UpdateTextRenderMode(mode);
     if (!ShowBackdropText(op))
         PassThrough(op);
+    m_textClipShown = m_textClipShown || mode >= 4;
 }
 
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
@@ -641,6 +646,9 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
     case Op::Op_Tr:
         UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
         return;
+    case Op::Op_BT:
+        m_textClipShown = false;
+        break;
     default:
         break;
     }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -20,6 +21,26 @@ bool IsPathConstruction(int32_t op) {
 }
 
 bool Paints(const char* keyword) { return std::strcmp(keyword, "n") != 0; }
+
+// A text shown twice from one place: written horizontally, not Type 3.
+bool CanShowTextAgain(const GLOB_Object& font) {
+    // Vertical writing moves by a distance the scaling does not touch, and
+    // the drawing paints some Type 3 glyphs whatever the mode.
+    if (!font.IsDict())
+        return false;
+    const GLOB_Object subtype = font.DictGet(GLOB_Name("Subtype"));
+    if (!subtype.IsName() || subtype.AsName() == "Type3")
+        return false;
+    if (!(subtype.AsName() == "Type0"))
+        return true;
+    const GLOB_Object encoding = font.DictGet(GLOB_Name("Encoding"));
+    if (encoding.IsName()) {
+        const std::string name = encoding.AsName().CStr() ? encoding.AsName().CStr() : "";
+        return name.size() < 2 || name.compare(name.size() - 2, 2, "-V") != 0;
+    }
+    const GLOB_Object wmode = encoding.IsStream() ? encoding.DictGet(GLOB_Name("WMode")) : GLOB_Object();
+    return encoding.IsStream() && !(wmode.IsInteger() && wmode.AsInteger() == 1);
+}
 
 }  // namespace
 
@@ -89,17 +110,26 @@ void CSEP_ContentSeparator::ReleasePath() {
 }
 
 void CSEP_ContentSeparator::PaintHeldPath(int column) {
+    using iCSEP_PaintTables::PathKeywords;
+    // A fill and stroke under a blend mode is drawn through a knockout group
+    // whose stroke edge lets what lies below through: each white side is a
+    // mark of its own, the fill's first, then what the ink paints.
+    const uint32_t sides[] = {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag};
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        const char* const white = iCSEP_PaintTables::PathKeywords[BackdropSides(i)][column];
-        const char* const own = iCSEP_PaintTables::PathKeywords[m_inkStacks[i].Flags()][column];
-        if (Paints(white)) {
+        const char* const own = PathKeywords[m_inkStacks[i].Flags()][column];
+        bool whitened = false;
+        for (uint32_t side : sides) {
+            const char* const white = PathKeywords[BackdropSides(i) & side][column];
+            if (!Paints(white))
+                continue;
             OpenBackdropMark();
             WriteHeldPath();
             m_writer.WriteOperator(white);
             m_writer.WriteOperator("Q");
-            if (!Paints(own) && !m_heldPathClips)
-                return;
+            whitened = true;
         }
+        if (whitened && !Paints(own) && !m_heldPathClips)
+            return;
         WriteHeldPath();
         m_writer.WriteOperator(own);
     });
@@ -140,41 +170,84 @@ void CSEP_ContentSeparator::WriteWhiteUnitSquare() {
 }
 
 bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
+    using iCSEP_PaintTables::TextModes;
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
-    // A text clip shown inside q .. Q would end at Q.
-    if (!m_insideGroup || mode < 0 || mode > 3)
+    if (!m_insideGroup || mode < 0 || mode > 7)
         return false;
-    std::vector<int32_t> white(NumInks(), 3);
-    for (uint32_t i = 0; i < NumInks(); ++i)
-        if (iCSEP_PaintTables::TextModes[m_inkStacks[i].Flags()][mode] == 3)
-            white[i] = iCSEP_PaintTables::TextModes[BackdropSides(i)][mode];
-    if (std::all_of(white.begin(), white.end(), [](int32_t m) { return m == 3; }))
+    // Per ink: the sides shown white, one show each, then the show of what
+    // the ink paints or clips, with the mode in force.
+    const uint32_t sides[] = {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag};
+    std::vector<std::vector<int32_t>> whites(NumInks());
+    std::vector<bool> ownShow(NumInks());
+    const GLOB_Object font = Parser().GraphicsState().Font();
+    bool any = false;
+    for (uint32_t i = 0; i < NumInks(); ++i) {
+        for (uint32_t side : sides)
+            if (TextModes[BackdropSides(i) & side][mode] != TextModes[0][mode])
+                whites[i].push_back(TextModes[side][mode & 3]);
+        ownShow[i] = TextModes[m_inkStacks[i].Flags()][mode] != 3;
+        if (whites[i].size() + ownShow[i] > 1 && !CanShowTextAgain(font)) {
+            // Shown once: white on both sides, or else as the ink paints.
+            if (!ownShow[i])
+                whites[i].assign(1, TextModes[BackdropSides(i)][mode]);
+            else
+                whites[i].clear();
+        }
+        any = any || !whites[i].empty();
+    }
+    if (!any)
         return false;
     const GLOB_OperandStack& operands = Parser().Operands();
-    // Each ink shows the text once: the text position moves on.
-    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        if (white[i] == 3) {
+    const bool spaced = op == Op::Op_DoubleQuote && operands.Size() >= 3;
+    const bool nextLine = spaced || (op == Op::Op_Quote && operands.Size() >= 1);
+    const auto show = [&] {
+        if (!nextLine) {
             m_writer.WriteOperation(Parser().OperatorText(), operands);
             return;
         }
-        // Spacing set by " outlives the Q, as in the other inks.
-        const bool spaced = op == Op::Op_DoubleQuote && operands.Size() >= 3;
+        m_writer.WriteObject(operands.Operand(0));
+        m_writer.WriteOperator("Tj");
+    };
+    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
+        if (whites[i].empty()) {
+            m_writer.WriteOperation(Parser().OperatorText(), operands);
+            return;
+        }
+        // The line moves and the spacing set by " outlive every show.
         if (spaced) {
             m_writer.WriteObject(operands.Operand(2));
             m_writer.WriteOperator("Tw");
             m_writer.WriteObject(operands.Operand(1));
             m_writer.WriteOperator("Tc");
         }
-        OpenBackdropMark();
-        m_writer.WriteInteger(white[i]);
-        m_writer.WriteOperator("Tr");
-        if (spaced) {
-            m_writer.WriteObject(operands.Operand(0));
-            m_writer.WriteOperator("'");
-        } else {
-            m_writer.WriteOperation(Parser().OperatorText(), operands);
+        if (nextLine)
+            m_writer.WriteOperator("T*");
+        // A text clip is applied where the drawing flushes its text: never
+        // inside the q .. Q that follows, which would end it.
+        if (m_textClipShown) {
+            for (int32_t value : {1, 0, 0, 1, 0, 0})
+                m_writer.WriteInteger(value);
+            m_writer.WriteOperator("cm");
         }
-        m_writer.WriteOperator("Q");
+        for (size_t k = 0; k < whites[i].size(); ++k) {
+            OpenBackdropMark();
+            m_writer.WriteInteger(whites[i][k]);
+            m_writer.WriteOperator("Tr");
+            show();
+            m_writer.WriteOperator("Q");
+            if (k + 1 == whites[i].size() && !ownShow[i])
+                return;
+            // The text position back where the show began: an invisible
+            // show at the opposite horizontal scaling moves it as far back.
+            m_writer.WriteOperator("q");
+            m_writer.WriteReal(-100 * Parser().GraphicsState().TextState().HorizontalScaling());
+            m_writer.WriteOperator("Tz");
+            m_writer.WriteInteger(3);
+            m_writer.WriteOperator("Tr");
+            show();
+            m_writer.WriteOperator("Q");
+        }
+        show();
     });
     return true;
 }
