@@ -75,7 +75,9 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
-    m_holdingPath = m_heldPathClips = m_textClipShown = false;
+    m_holdingPath = m_heldPathClips = m_textClipShown = m_inTextObject = false;
+    m_textObject.clear();
+    m_lastFont = HeldOperation();
     if (!ProcessStream(stream, resources, initialState))
         return false;
     ReleasePath();
@@ -330,7 +332,8 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
     std::vector<int32_t> modes;
     std::vector<bool> changed;
     for (const CSEP_InkStateStack& stack : m_inkStacks) {
-        modes.push_back(TextModeTable[stack.Flags()][mode]);
+        // Inside a group the text clip waits for ET (ReplayTextClip).
+        modes.push_back(TextModeTable[stack.Flags()][mode] & (m_insideGroup ? 3 : 7));
         changed.push_back(modes.back() != stack.TextMode());
     }
     const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });
@@ -608,6 +611,7 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     UpdateTextRenderMode(mode);
+    RecordTextOperation(op, mode);
     if (!ShowBackdropText(op))
         PassThrough(op);
     m_textClipShown = m_textClipShown || mode >= 4;
@@ -616,6 +620,7 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     if (HoldPathOperation(op))
         return;
+    RecordTextOperation(op, -1);
     switch (op) {
     case Op::Op_gs: {
         RefreshPaintFlags(true);
@@ -629,6 +634,9 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         break;
     }
     case Op::Op_Tf:
+        m_lastFont = HeldOperation{Parser().OperatorText(), {}};
+        for (size_t i = Parser().Operands().Size(); i-- > 0;)
+            m_lastFont.m_operands.push_back(Parser().Operands().Operand(i));
         RecordUse(CSEP_ResourceCache::FontCategory, "Font", Parser().Operands().Operand(1));
         break;
     case Op::Op_q:
@@ -647,7 +655,10 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
         return;
     case Op::Op_BT:
-        m_textClipShown = false;
+        BeginTextObject();
+        break;
+    case Op::Op_ET:
+        ReplayTextClip();
         break;
     default:
         break;

@@ -176,6 +176,14 @@ private:
     void ReleasePath();
     void WriteHeldPath();
     void PaintHeldPath(int column);
+    // One mark per side of the current mark: ink's own where it paints that
+    // side, white where it is left it; paints(flags): a mark of those flags
+    // paints something.
+    struct SideMark {
+        uint32_t m_side;  // CSEP_InkState flags
+        bool m_white;
+    };
+    std::vector<SideMark> SideMarks(uint32_t ink, const std::function<bool(uint32_t)>& paints) const;
     // mark(ink) inside q .. Q in every ink left the fill (inside a group).
     void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
     // The white marks of an image: drawn by name when masked (an ink it does
@@ -186,6 +194,16 @@ private:
     // side the mode uses that the ink is left; false, nothing written, when
     // no ink is left one.
     bool ShowBackdropText(int32_t op);
+    // Inside a group a white show would end a pending text clip (the drawing
+    // applies it where it flushes its text), so the inks show text without
+    // clipping and ET clips by the text object shown again, invisible save
+    // in its clip modes. The text state at BT, the operators since, and at
+    // ET that replay.
+    void BeginTextObject();
+    // The current operator op when it places or shows text in a text object
+    // inside a group; mode: the show's rendering mode, -1 for no show.
+    void RecordTextOperation(int32_t op, int32_t mode);
+    void ReplayTextClip();
 
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);
@@ -244,9 +262,13 @@ private:
     struct HeldOperation {
         std::string m_op;
         std::vector<GLOB_Object> m_operands;  // bottom first
+        int32_t m_mode = -1;                  // a show's rendering mode
     };
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
     bool m_heldPathClips = false;
-    bool m_textClipShown = false;  // since BT: the drawing may hold a text clip
+    bool m_textClipShown = false;  // since BT, a show in a clip mode
+    bool m_inTextObject = false;
+    HeldOperation m_lastFont;             // the last Tf
+    std::vector<HeldOperation> m_textObject;  // since BT: its state, then its operators
 };

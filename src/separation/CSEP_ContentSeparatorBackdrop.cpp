@@ -112,29 +112,49 @@ void CSEP_ContentSeparator::ReleasePath() {
 void CSEP_ContentSeparator::PaintHeldPath(int column) {
     using iCSEP_PaintTables::PathKeywords;
     // A fill and stroke under a blend mode is drawn through a knockout group
-    // whose stroke edge lets what lies below through: each white side is a
-    // mark of its own, the fill's first, then what the ink paints.
-    const uint32_t sides[] = {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag};
+    // whose stroke edge lets what lies below through, so each side is a mark
+    // of its own, in the operator's order (in a knockout group the stroke
+    // replaces the fill). Only the last, outside q .. Q, applies the clip.
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        const char* const own = PathKeywords[m_inkStacks[i].Flags()][column];
-        bool whitened = false;
-        for (uint32_t side : sides) {
-            const char* const white = PathKeywords[BackdropSides(i) & side][column];
-            if (!Paints(white))
-                continue;
-            OpenBackdropMark();
+        const std::vector<SideMark> marks = SideMarks(i, [&](uint32_t flags) {
+            return Paints(PathKeywords[flags][column]);
+        });
+        if (std::none_of(marks.begin(), marks.end(), [](const SideMark& m) { return m.m_white; })) {
             WriteHeldPath();
-            m_writer.WriteOperator(white);
-            m_writer.WriteOperator("Q");
-            whitened = true;
-        }
-        if (whitened && !Paints(own) && !m_heldPathClips)
+            m_writer.WriteOperator(PathKeywords[m_inkStacks[i].Flags()][column]);
             return;
-        WriteHeldPath();
-        m_writer.WriteOperator(own);
+        }
+        for (size_t k = 0; k < marks.size(); ++k) {
+            const bool outside = k + 1 == marks.size() && !marks[k].m_white;
+            if (marks[k].m_white)
+                OpenBackdropMark();
+            else if (!outside)
+                m_writer.WriteOperator("q");
+            WriteHeldPath();
+            m_writer.WriteOperator(PathKeywords[marks[k].m_side][column]);
+            if (outside)
+                return;
+            m_writer.WriteOperator("Q");
+        }
+        if (m_heldPathClips) {
+            WriteHeldPath();
+            m_writer.WriteOperator("n");
+        }
     });
     m_heldPath.clear();
     m_holdingPath = m_heldPathClips = false;
+}
+
+std::vector<CSEP_ContentSeparator::SideMark> CSEP_ContentSeparator::SideMarks(
+    uint32_t ink, const std::function<bool(uint32_t)>& paints) const {
+    std::vector<SideMark> marks;
+    for (uint32_t side : {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag}) {
+        if (paints(m_inkStacks[ink].Flags() & side))
+            marks.push_back(SideMark{side, false});
+        else if (paints(BackdropSides(ink) & side))
+            marks.push_back(SideMark{side, true});
+    }
+    return marks;
 }
 
 void CSEP_ContentSeparator::PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark) {
@@ -174,26 +194,23 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     if (!m_insideGroup || mode < 0 || mode > 7)
         return false;
-    // Per ink: the sides shown white, one show each, then the show of what
-    // the ink paints or clips, with the mode in force.
-    const uint32_t sides[] = {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag};
-    std::vector<std::vector<int32_t>> whites(NumInks());
-    std::vector<bool> ownShow(NumInks());
+    // Per ink: one show per side, as for a path; between two shows an
+    // invisible one at the opposite horizontal scaling takes the text
+    // position back. The clip waits for ET (ReplayTextClip).
     const GLOB_Object font = Parser().GraphicsState().Font();
+    std::vector<std::vector<SideMark>> marks(NumInks());
     bool any = false;
     for (uint32_t i = 0; i < NumInks(); ++i) {
-        for (uint32_t side : sides)
-            if (TextModes[BackdropSides(i) & side][mode] != TextModes[0][mode])
-                whites[i].push_back(TextModes[side][mode & 3]);
-        ownShow[i] = TextModes[m_inkStacks[i].Flags()][mode] != 3;
-        if (whites[i].size() + ownShow[i] > 1 && !CanShowTextAgain(font)) {
+        marks[i] = SideMarks(i, [&](uint32_t flags) { return TextModes[flags][mode] != TextModes[0][mode]; });
+        const auto white = [](const SideMark& m) { return m.m_white; };
+        if (std::none_of(marks[i].begin(), marks[i].end(), white))
+            marks[i].clear();
+        else if (marks[i].size() > 1 && !CanShowTextAgain(font))
             // Shown once: white on both sides, or else as the ink paints.
-            if (!ownShow[i])
-                whites[i].assign(1, TextModes[BackdropSides(i)][mode]);
-            else
-                whites[i].clear();
-        }
-        any = any || !whites[i].empty();
+            marks[i] = std::all_of(marks[i].begin(), marks[i].end(), white)
+                           ? std::vector<SideMark>{SideMark{BackdropSides(i), true}}
+                           : std::vector<SideMark>();
+        any = any || !marks[i].empty();
     }
     if (!any)
         return false;
@@ -209,7 +226,7 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
         m_writer.WriteOperator("Tj");
     };
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        if (whites[i].empty()) {
+        if (marks[i].empty()) {
             m_writer.WriteOperation(Parser().OperatorText(), operands);
             return;
         }
@@ -222,23 +239,22 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
         }
         if (nextLine)
             m_writer.WriteOperator("T*");
-        // A text clip is applied where the drawing flushes its text: never
-        // inside the q .. Q that follows, which would end it.
-        if (m_textClipShown) {
-            for (int32_t value : {1, 0, 0, 1, 0, 0})
-                m_writer.WriteInteger(value);
-            m_writer.WriteOperator("cm");
-        }
-        for (size_t k = 0; k < whites[i].size(); ++k) {
-            OpenBackdropMark();
-            m_writer.WriteInteger(whites[i][k]);
+        for (size_t k = 0; k < marks[i].size(); ++k) {
+            const SideMark& mark = marks[i][k];
+            if (k + 1 == marks[i].size() && !mark.m_white) {
+                show();  // with the ink's mode in force
+                return;
+            }
+            if (mark.m_white)
+                OpenBackdropMark();
+            else
+                m_writer.WriteOperator("q");
+            m_writer.WriteInteger(TextModes[mark.m_side][mode] & 3);
             m_writer.WriteOperator("Tr");
             show();
             m_writer.WriteOperator("Q");
-            if (k + 1 == whites[i].size() && !ownShow[i])
+            if (k + 1 == marks[i].size())
                 return;
-            // The text position back where the show began: an invisible
-            // show at the opposite horizontal scaling moves it as far back.
             m_writer.WriteOperator("q");
             m_writer.WriteReal(-100 * Parser().GraphicsState().TextState().HorizontalScaling());
             m_writer.WriteOperator("Tz");
@@ -247,7 +263,57 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
             show();
             m_writer.WriteOperator("Q");
         }
-        show();
     });
     return true;
+}
+
+void CSEP_ContentSeparator::BeginTextObject() {
+    m_inTextObject = m_insideGroup;
+    m_textClipShown = false;
+    m_textObject.clear();
+    if (!m_inTextObject)
+        return;
+    const CPDF_TextState text = Parser().GraphicsState().TextState();
+    const double values[] = {text.CharSpacing(), text.WordSpacing(), 100 * text.HorizontalScaling(), text.Leading(),
+                             text.Rise()};
+    const char* const ops[] = {"Tc", "Tw", "Tz", "TL", "Ts"};
+    for (size_t k = 0; k < 5; ++k)
+        m_textObject.push_back(HeldOperation{ops[k], {m_job.Doc().NewReal(values[k])}});
+    if (!m_lastFont.m_op.empty())
+        m_textObject.push_back(m_lastFont);
+}
+
+void CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
+    static const int32_t placing[] = {Op::Op_Td, Op::Op_TD, Op::Op_Tm, Op::Op_TStar, Op::Op_Tc, Op::Op_Tw,
+                                      Op::Op_Tz, Op::Op_TL, Op::Op_Tf, Op::Op_Ts};
+    if (!m_inTextObject || (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing)))
+        return;
+    const GLOB_OperandStack& operands = Parser().Operands();
+    HeldOperation held{Parser().OperatorText(), {}, mode};
+    for (size_t i = operands.Size(); i-- > 0;)
+        held.m_operands.push_back(operands.Operand(i));
+    m_textObject.push_back(std::move(held));
+}
+
+void CSEP_ContentSeparator::ReplayTextClip() {
+    const bool replay = m_inTextObject && m_textClipShown;
+    m_inTextObject = false;
+    if (!replay)
+        return;
+    m_writer.WriteOperator("ET");
+    m_writer.WriteOperator("BT");
+    for (const HeldOperation& held : m_textObject) {
+        if (held.m_mode >= 0) {
+            m_writer.WriteInteger(held.m_mode >= 4 ? 7 : 3);
+            m_writer.WriteOperator("Tr");
+        }
+        for (const GLOB_Object& operand : held.m_operands)
+            m_writer.WriteObject(operand);
+        m_writer.WriteOperator(held.m_op.c_str());
+    }
+    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
+        m_writer.WriteInteger(m_inkStacks[i].TextMode());
+        m_writer.WriteOperator("Tr");
+    });
+    m_textObject.clear();
 }

@@ -15,8 +15,9 @@ constexpr int kDpi = 150;
 
 // A 192-point page (400 pixels) that paints page, then draws /Fx, a group
 // form of entries running inside with /GO (overprint on, mode 1), /Spot
-// (PANTONE Red), /Cy (Separation Cyan), /F1 and the objects from number 6
-// as its resources. Edges lie on pixel edges.
+// (PANTONE Red), /Cy (Separation Cyan), /PC (a pattern space over
+// DeviceCMYK), /F1 and the objects from number 6 as its resources. Edges lie
+// on pixel edges.
 std::string OverprintPage(const std::string& page, const std::string& entries, const std::string& inside,
                           const std::string& resources = "", const std::vector<std::string>& more = {}) {
     const std::string tint = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 ";
@@ -24,7 +25,7 @@ std::string OverprintPage(const std::string& page, const std::string& entries, c
         "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency " + entries +
         " >> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> /ColorSpace << /Spot "
         "[/Separation /PANTONE#20Red /DeviceCMYK " + tint + "[0 1 1 0] /N 1 >>] /Cy [/Separation /Cyan "
-        "/DeviceCMYK " + tint + "[1 0 0 0] /N 1 >>] >> /Font << /F1 << /Type /Font /Subtype /Type1 "
+        "/DeviceCMYK " + tint + "[1 0 0 0] /N 1 >>] /PC [/Pattern /DeviceCMYK] >> /Font << /F1 << /Type /Font /Subtype /Type1 "
         "/BaseFont /Helvetica >> >> " + resources + " >> /Length " + std::to_string(inside.size()) +
         " >>\nstream\n" + inside + "\nendstream"};
     objects.insert(objects.end(), more.begin(), more.end());
@@ -57,6 +58,20 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
     const std::string nested = "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency "
                                ">> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> >> "
                                "/Length " + std::to_string(cyan.size()) + " >>\nstream\n" + cyan + "\nendstream";
+    // Cyan 0.6 below a magenta fill and a yellow stroke, each leaving the
+    // other's inks and the cyan; the clip modes then fill black through the
+    // text.
+    const std::string cyanPage = "0.6 0 0 0 k 0 0 192 192 re f";
+    const std::string marks = "/GO gs 0 1 0 0 k 0 0 1 0 K ";
+    const auto text = [&](int mode, const std::string& shows) {
+        return marks + "3 w BT /F1 80 Tf 90 TL " + std::to_string(mode) + " Tr 12 104 Td " + shows + " ET" +
+               (mode >= 4 ? " 0 0 0 1 k 0 0 192 192 re f" : "");
+    };
+    // Uncoloured cells 24 points wide every 48, cyan over the group's black.
+    const std::string cells = "<< /Type /Pattern /PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 48 48] "
+                              "/XStep 48 /YStep 48 /Resources << >> /Length 12 >>\nstream\n0 0 24 24 re f\nendstream";
+    const std::string black = "0 0 0 0.6 k 0 0 192 192 re f";
+    const std::string cellStroke = "/GO gs /PC CS 1 0 0 0 /P SCN 24 w 48 48 96 96 re S";
     const struct {
         const char* what;
         std::string page;
@@ -88,6 +103,22 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
                        {shading}), false},
         {"a plain group inside an isolated group",
          OverprintPage(magenta, "/I true", "/Fy Do", "/XObject << /Fy 6 0 R >>", {nested}), false},
+        {"a fill and stroke in an isolated group",
+         OverprintPage(cyanPage, "/I true", marks + "16 w 48 48 96 96 re B"), false},
+        {"a closed even-odd fill and stroke in a knockout group",
+         OverprintPage(cyanPage, "/K true", marks + "16 w 48 48 m 144 48 l 96 144 l b*"), false},
+        {"text in mode 2 in an isolated group", OverprintPage(cyanPage, "/I true", text(2, "(HI) Tj")), false},
+        {"text in mode 2 shown by pieces along a line",
+         OverprintPage(cyanPage, "/I true", text(2, "(H) Tj [(I) 300 (H)] TJ 6 2 (IH) \"")), false},
+        {"a text clip in mode 4", OverprintPage(cyanPage, "/I true", text(4, "(HI) Tj")), false},
+        {"a text clip in mode 5", OverprintPage(cyanPage, "/I true", text(5, "(HI) Tj")), false},
+        {"a text clip in mode 6 shown by pieces", OverprintPage(cyanPage, "/I true", text(6, "(H) Tj (I) Tj (HI) '")),
+         false},
+        {"an uncoloured pattern stroke in a knockout group",
+         OverprintPage(black, "/K true", cellStroke, "/Pattern << /P 6 0 R >>", {cells}), false},
+        {"an uncoloured pattern fill in an isolated group",
+         OverprintPage("", "/I true", black + " /GO gs /PC cs 1 0 0 0 /P scn 48 48 96 96 re f",
+                       "/Pattern << /P 6 0 R >>", {cells}), false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
