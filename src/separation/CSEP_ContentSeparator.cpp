@@ -333,7 +333,7 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
     std::vector<bool> changed;
     for (const CSEP_InkStateStack& stack : m_inkStacks) {
         // Inside a group the text clip waits for ET (ReplayTextClip).
-        modes.push_back(TextModeTable[stack.Flags()][mode] & (m_insideGroup ? 3 : 7));
+        modes.push_back(TextModeTable[stack.Flags()][mode] & (ClipsAtEnd() ? 3 : 7));
         changed.push_back(modes.back() != stack.TextMode());
     }
     const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });

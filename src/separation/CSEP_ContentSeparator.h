@@ -204,6 +204,9 @@ private:
     // inside a group; mode: the show's rendering mode, -1 for no show.
     void RecordTextOperation(int32_t op, int32_t mode);
     void ReplayTextClip();
+    // Inside a group, in a font other than Type 3, whose glyphs the drawing
+    // may paint in any mode: shown again they would paint twice.
+    bool ClipsAtEnd();
 
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);
@@ -268,7 +271,7 @@ private:
     bool m_holdingPath = false;
     bool m_heldPathClips = false;
     bool m_textClipShown = false;  // since BT, a show in a clip mode
-    bool m_inTextObject = false;
+    bool m_inTextObject = false;  // inside a group, no Type 3 show yet
     HeldOperation m_lastFont;             // the last Tf
     std::vector<HeldOperation> m_textObject;  // since BT: its state, then its operators
 };

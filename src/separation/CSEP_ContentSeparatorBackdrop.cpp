@@ -288,11 +288,22 @@ void CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
                                       Op::Op_Tz, Op::Op_TL, Op::Op_Tf, Op::Op_Ts};
     if (!m_inTextObject || (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing)))
         return;
+    if (mode >= 0 && !ClipsAtEnd()) {
+        // Its clip is applied as it is shown; the others' would be lost.
+        m_inTextObject = false;
+        m_textObject.clear();
+        return;
+    }
     const GLOB_OperandStack& operands = Parser().Operands();
     HeldOperation held{Parser().OperatorText(), {}, mode};
     for (size_t i = operands.Size(); i-- > 0;)
         held.m_operands.push_back(operands.Operand(i));
     m_textObject.push_back(std::move(held));
+}
+
+bool CSEP_ContentSeparator::ClipsAtEnd() {
+    const GLOB_Object font = Parser().GraphicsState().Font();
+    return m_insideGroup && !(font.IsDict() && font.HasSubtype("Type3"));
 }
 
 void CSEP_ContentSeparator::ReplayTextClip() {
