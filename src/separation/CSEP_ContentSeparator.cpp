@@ -75,7 +75,9 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
-    m_holdingPath = m_heldPathClips = false;
+    m_holdingPath = m_heldPathClips = m_textClipShown = m_inTextObject = false;
+    m_textObject.clear();
+    m_lastFont = HeldOperation();
     m_glyphFonts.assign(1, GlyphFont());
     if (!ProcessStream(stream, resources, initialState))
         return false;
@@ -283,7 +285,10 @@ void CSEP_ContentSeparator::UpdatePaintFlags(const CPDF_ColorSpace& space, bool 
         return;
     case CPDF_ColorSpace::Pattern: {
         const CPDF_ColorSpace underlying = space.BaseColorSpace();
-        if (!underlying.IsNull())
+        // Inside a group its cells cover every ink (CSEP_ContentSeparator.h).
+        if (!underlying.IsNull() && m_insideGroup)
+            setAll(true);
+        else if (!underlying.IsNull())
             UpdatePaintFlags(underlying, stroke, state, false);
         else
             UpdatePatternPaintFlags(stroke ? state.StrokePattern() : state.FillPattern(), stroke);
@@ -328,7 +333,8 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
     std::vector<int32_t> modes;
     std::vector<bool> changed;
     for (const CSEP_InkStateStack& stack : m_inkStacks) {
-        modes.push_back(TextModeTable[stack.Flags()][mode]);
+        // Inside a group the text clip waits for ET (ReplayTextClip).
+        modes.push_back(TextModeTable[stack.Flags()][mode] & (ClipsAtEnd() ? 3 : 7));
         changed.push_back(modes.back() != stack.TextMode());
     }
     const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });
@@ -605,14 +611,18 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
     SelectGlyphColours();
-    UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
+    const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
+    UpdateTextRenderMode(mode);
+    RecordTextOperation(op, mode);
     if (!ShowBackdropText(op))
         PassThrough(op);
+    m_textClipShown = m_textClipShown || mode >= 4;
 }
 
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     if (HoldPathOperation(op))
         return;
+    RecordTextOperation(op, -1);
     switch (op) {
     case Op::Op_gs: {
         RefreshPaintFlags(true);
@@ -629,6 +639,9 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         break;
     }
     case Op::Op_Tf: {
+        m_lastFont = HeldOperation{Parser().OperatorText(), {}};
+        for (size_t i = Parser().Operands().Size(); i-- > 0;)
+            m_lastFont.m_operands.push_back(Parser().Operands().Operand(i));
         const GLOB_Object name = Parser().Operands().Operand(1);
         const bool coloured = name.IsName() && m_resources.Dict().IsDict() &&
                               TakesColours(m_resources.Resource("Font", name.AsName()));
@@ -666,6 +679,12 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
     case Op::Op_Tr:
         UpdateTextRenderMode(Parser().GraphicsState().TextState().RenderMode());
         return;
+    case Op::Op_BT:
+        BeginTextObject();
+        break;
+    case Op::Op_ET:
+        ReplayTextClip();
+        break;
     default:
         break;
     }

@@ -30,14 +30,22 @@
 // behind the group. Such an ink gets the mark as a white mark (its colour
 // there is 1, no tint) under "q /<name> gs ... Q", the name's ExtGState
 // holding only /BM /Multiply: white multiplies to the backdrop, and the
-// mark's shape, alpha and soft mask are those in force. A path is held back
+// mark's shape, alpha and soft mask are those in force. Each side left is a
+// white mark of its own (fill, then stroke), before what the ink paints: a
+// fill and stroke under a blend mode is drawn through a knockout group that
+// lets the backdrop through at the stroke's inner edge. A path is held back
 // from its first construction operator to its painting operator so that it
-// can be written twice: the white part inside q .. Q, then what the ink
+// can be written again: each white side inside q .. Q, then what the ink
 // paints (and its clip) as before. An image, inline image or shading is
 // written again inside q .. Q (an unmasked image that the ink does not reach
-// as its unit square, filled white), text in a mode without clip likewise
-// with the mode of the sides left. Text that clips, and text in an ink that
-// paints one side its mode uses and is left the other, keep the rule above.
+// as its unit square, filled white). Text is shown once per white side,
+// inside q .. Q with mode 0 or 1, then with the ink's own mode, which holds
+// the clip; between two shows an invisible show at the opposite horizontal
+// scaling takes the text position back. Vertical and Type 3 fonts, which
+// that cannot take back, keep one show: white on every side the mode uses
+// where the ink paints none, else the rule above. An uncoloured pattern
+// paints every ink there: MuPDF and Ghostscript both draw its cells with no
+// overprint in such a group.
 //
 // Colour operators write, per side:
 //   Indexed space   "/<new name> cs" and the index with sc
@@ -183,15 +191,37 @@ private:
     void ReleasePath();
     void WriteHeldPath();
     void PaintHeldPath(int column);
+    // One mark per side of the current mark: ink's own where it paints that
+    // side, white where it is left it; paints(flags): a mark of those flags
+    // paints something.
+    struct SideMark {
+        uint32_t m_side;  // CSEP_InkState flags
+        bool m_white;
+    };
+    std::vector<SideMark> SideMarks(uint32_t ink, const std::function<bool(uint32_t)>& paints) const;
     // mark(ink) inside q .. Q in every ink left the fill (inside a group).
     void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
     // The white marks of an image: drawn by name when masked (an ink it does
     // not reach then has its mask's shape in white), else its unit square.
     void PaintBackdropImage(const GLOB_Name& name, bool drawnByName);
     void WriteWhiteUnitSquare();
-    // Shows the text to every ink, inside q .. Q in those that paint no side
-    // the mode uses but are left one; false, nothing written, when none is.
+    // Shows the text to every ink, with a white show inside q .. Q for each
+    // side the mode uses that the ink is left; false, nothing written, when
+    // no ink is left one.
     bool ShowBackdropText(int32_t op);
+    // Inside a group a white show would end a pending text clip (the drawing
+    // applies it where it flushes its text), so the inks show text without
+    // clipping and ET clips by the text object shown again, invisible save
+    // in its clip modes. The text state at BT, the operators since, and at
+    // ET that replay.
+    void BeginTextObject();
+    // The current operator op when it places or shows text in a text object
+    // inside a group; mode: the show's rendering mode, -1 for no show.
+    void RecordTextOperation(int32_t op, int32_t mode);
+    void ReplayTextClip();
+    // Inside a group, in a font other than Type 3, whose glyphs the drawing
+    // may paint in any mode: shown again they would paint twice.
+    bool ClipsAtEnd();
 
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);
@@ -257,6 +287,7 @@ private:
     struct HeldOperation {
         std::string m_op;
         std::vector<GLOB_Object> m_operands;  // bottom first
+        int32_t m_mode = -1;                  // a show's rendering mode
     };
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
@@ -268,4 +299,8 @@ private:
         GLOB_Name m_written;
     };
     std::vector<GlyphFont> m_glyphFonts{GlyphFont()};
+    bool m_textClipShown = false;  // since BT, a show in a clip mode
+    bool m_inTextObject = false;  // inside a group, no Type 3 show yet
+    HeldOperation m_lastFont;             // the last Tf
+    std::vector<HeldOperation> m_textObject;  // since BT: its state, then its operators
 };

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -20,6 +21,26 @@ bool IsPathConstruction(int32_t op) {
 }
 
 bool Paints(const char* keyword) { return std::strcmp(keyword, "n") != 0; }
+
+// A text shown twice from one place: written horizontally, not Type 3.
+bool CanShowTextAgain(const GLOB_Object& font) {
+    // Vertical writing moves by a distance the scaling does not touch, and
+    // the drawing paints some Type 3 glyphs whatever the mode.
+    if (!font.IsDict())
+        return false;
+    const GLOB_Object subtype = font.DictGet(GLOB_Name("Subtype"));
+    if (!subtype.IsName() || subtype.AsName() == "Type3")
+        return false;
+    if (!(subtype.AsName() == "Type0"))
+        return true;
+    const GLOB_Object encoding = font.DictGet(GLOB_Name("Encoding"));
+    if (encoding.IsName()) {
+        const std::string name = encoding.AsName().CStr() ? encoding.AsName().CStr() : "";
+        return name.size() < 2 || name.compare(name.size() - 2, 2, "-V") != 0;
+    }
+    const GLOB_Object wmode = encoding.IsStream() ? encoding.DictGet(GLOB_Name("WMode")) : GLOB_Object();
+    return encoding.IsStream() && !(wmode.IsInteger() && wmode.AsInteger() == 1);
+}
 
 }  // namespace
 
@@ -89,22 +110,51 @@ void CSEP_ContentSeparator::ReleasePath() {
 }
 
 void CSEP_ContentSeparator::PaintHeldPath(int column) {
+    using iCSEP_PaintTables::PathKeywords;
+    // A fill and stroke under a blend mode is drawn through a knockout group
+    // whose stroke edge lets what lies below through, so each side is a mark
+    // of its own, in the operator's order (in a knockout group the stroke
+    // replaces the fill). Only the last, outside q .. Q, applies the clip.
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        const char* const white = iCSEP_PaintTables::PathKeywords[BackdropSides(i)][column];
-        const char* const own = iCSEP_PaintTables::PathKeywords[m_inkStacks[i].Flags()][column];
-        if (Paints(white)) {
-            OpenBackdropMark();
+        const std::vector<SideMark> marks = SideMarks(i, [&](uint32_t flags) {
+            return Paints(PathKeywords[flags][column]);
+        });
+        if (std::none_of(marks.begin(), marks.end(), [](const SideMark& m) { return m.m_white; })) {
             WriteHeldPath();
-            m_writer.WriteOperator(white);
-            m_writer.WriteOperator("Q");
-            if (!Paints(own) && !m_heldPathClips)
-                return;
+            m_writer.WriteOperator(PathKeywords[m_inkStacks[i].Flags()][column]);
+            return;
         }
-        WriteHeldPath();
-        m_writer.WriteOperator(own);
+        for (size_t k = 0; k < marks.size(); ++k) {
+            const bool outside = k + 1 == marks.size() && !marks[k].m_white;
+            if (marks[k].m_white)
+                OpenBackdropMark();
+            else if (!outside)
+                m_writer.WriteOperator("q");
+            WriteHeldPath();
+            m_writer.WriteOperator(PathKeywords[marks[k].m_side][column]);
+            if (outside)
+                return;
+            m_writer.WriteOperator("Q");
+        }
+        if (m_heldPathClips) {
+            WriteHeldPath();
+            m_writer.WriteOperator("n");
+        }
     });
     m_heldPath.clear();
     m_holdingPath = m_heldPathClips = false;
+}
+
+std::vector<CSEP_ContentSeparator::SideMark> CSEP_ContentSeparator::SideMarks(
+    uint32_t ink, const std::function<bool(uint32_t)>& paints) const {
+    std::vector<SideMark> marks;
+    for (uint32_t side : {CSEP_InkState::FillFlag, CSEP_InkState::StrokeFlag}) {
+        if (paints(m_inkStacks[ink].Flags() & side))
+            marks.push_back(SideMark{side, false});
+        else if (paints(BackdropSides(ink) & side))
+            marks.push_back(SideMark{side, true});
+    }
+    return marks;
 }
 
 void CSEP_ContentSeparator::PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark) {
@@ -140,41 +190,141 @@ void CSEP_ContentSeparator::WriteWhiteUnitSquare() {
 }
 
 bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
+    using iCSEP_PaintTables::TextModes;
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
-    // A text clip shown inside q .. Q would end at Q.
-    if (!m_insideGroup || mode < 0 || mode > 3)
+    if (!m_insideGroup || mode < 0 || mode > 7)
         return false;
-    std::vector<int32_t> white(NumInks(), 3);
-    for (uint32_t i = 0; i < NumInks(); ++i)
-        if (iCSEP_PaintTables::TextModes[m_inkStacks[i].Flags()][mode] == 3)
-            white[i] = iCSEP_PaintTables::TextModes[BackdropSides(i)][mode];
-    if (std::all_of(white.begin(), white.end(), [](int32_t m) { return m == 3; }))
+    // Per ink: one show per side, as for a path; between two shows an
+    // invisible one at the opposite horizontal scaling takes the text
+    // position back. The clip waits for ET (ReplayTextClip).
+    const GLOB_Object font = Parser().GraphicsState().Font();
+    std::vector<std::vector<SideMark>> marks(NumInks());
+    bool any = false;
+    for (uint32_t i = 0; i < NumInks(); ++i) {
+        marks[i] = SideMarks(i, [&](uint32_t flags) { return TextModes[flags][mode] != TextModes[0][mode]; });
+        const auto white = [](const SideMark& m) { return m.m_white; };
+        if (std::none_of(marks[i].begin(), marks[i].end(), white))
+            marks[i].clear();
+        else if (marks[i].size() > 1 && !CanShowTextAgain(font))
+            // Shown once: white on both sides, or else as the ink paints.
+            marks[i] = std::all_of(marks[i].begin(), marks[i].end(), white)
+                           ? std::vector<SideMark>{SideMark{BackdropSides(i), true}}
+                           : std::vector<SideMark>();
+        any = any || !marks[i].empty();
+    }
+    if (!any)
         return false;
     const GLOB_OperandStack& operands = Parser().Operands();
-    // Each ink shows the text once: the text position moves on.
-    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
-        if (white[i] == 3) {
+    const bool spaced = op == Op::Op_DoubleQuote && operands.Size() >= 3;
+    const bool nextLine = spaced || (op == Op::Op_Quote && operands.Size() >= 1);
+    const auto show = [&] {
+        if (!nextLine) {
             m_writer.WriteOperation(Parser().OperatorText(), operands);
             return;
         }
-        // Spacing set by " outlives the Q, as in the other inks.
-        const bool spaced = op == Op::Op_DoubleQuote && operands.Size() >= 3;
+        m_writer.WriteObject(operands.Operand(0));
+        m_writer.WriteOperator("Tj");
+    };
+    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
+        if (marks[i].empty()) {
+            m_writer.WriteOperation(Parser().OperatorText(), operands);
+            return;
+        }
+        // The line moves and the spacing set by " outlive every show.
         if (spaced) {
             m_writer.WriteObject(operands.Operand(2));
             m_writer.WriteOperator("Tw");
             m_writer.WriteObject(operands.Operand(1));
             m_writer.WriteOperator("Tc");
         }
-        OpenBackdropMark();
-        m_writer.WriteInteger(white[i]);
-        m_writer.WriteOperator("Tr");
-        if (spaced) {
-            m_writer.WriteObject(operands.Operand(0));
-            m_writer.WriteOperator("'");
-        } else {
-            m_writer.WriteOperation(Parser().OperatorText(), operands);
+        if (nextLine)
+            m_writer.WriteOperator("T*");
+        for (size_t k = 0; k < marks[i].size(); ++k) {
+            const SideMark& mark = marks[i][k];
+            if (k + 1 == marks[i].size() && !mark.m_white) {
+                show();  // with the ink's mode in force
+                return;
+            }
+            if (mark.m_white)
+                OpenBackdropMark();
+            else
+                m_writer.WriteOperator("q");
+            m_writer.WriteInteger(TextModes[mark.m_side][mode] & 3);
+            m_writer.WriteOperator("Tr");
+            show();
+            m_writer.WriteOperator("Q");
+            if (k + 1 == marks[i].size())
+                return;
+            m_writer.WriteOperator("q");
+            m_writer.WriteReal(-100 * Parser().GraphicsState().TextState().HorizontalScaling());
+            m_writer.WriteOperator("Tz");
+            m_writer.WriteInteger(3);
+            m_writer.WriteOperator("Tr");
+            show();
+            m_writer.WriteOperator("Q");
         }
-        m_writer.WriteOperator("Q");
     });
     return true;
+}
+
+void CSEP_ContentSeparator::BeginTextObject() {
+    m_inTextObject = m_insideGroup;
+    m_textClipShown = false;
+    m_textObject.clear();
+    if (!m_inTextObject)
+        return;
+    const CPDF_TextState text = Parser().GraphicsState().TextState();
+    const double values[] = {text.CharSpacing(), text.WordSpacing(), 100 * text.HorizontalScaling(), text.Leading(),
+                             text.Rise()};
+    const char* const ops[] = {"Tc", "Tw", "Tz", "TL", "Ts"};
+    for (size_t k = 0; k < 5; ++k)
+        m_textObject.push_back(HeldOperation{ops[k], {m_job.Doc().NewReal(values[k])}});
+    if (!m_lastFont.m_op.empty())
+        m_textObject.push_back(m_lastFont);
+}
+
+void CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
+    static const int32_t placing[] = {Op::Op_Td, Op::Op_TD, Op::Op_Tm, Op::Op_TStar, Op::Op_Tc, Op::Op_Tw,
+                                      Op::Op_Tz, Op::Op_TL, Op::Op_Tf, Op::Op_Ts};
+    if (!m_inTextObject || (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing)))
+        return;
+    if (mode >= 0 && !ClipsAtEnd()) {
+        // Its clip is applied as it is shown; the others' would be lost.
+        m_inTextObject = false;
+        m_textObject.clear();
+        return;
+    }
+    const GLOB_OperandStack& operands = Parser().Operands();
+    HeldOperation held{Parser().OperatorText(), {}, mode};
+    for (size_t i = operands.Size(); i-- > 0;)
+        held.m_operands.push_back(operands.Operand(i));
+    m_textObject.push_back(std::move(held));
+}
+
+bool CSEP_ContentSeparator::ClipsAtEnd() {
+    const GLOB_Object font = Parser().GraphicsState().Font();
+    return m_insideGroup && !(font.IsDict() && font.HasSubtype("Type3"));
+}
+
+void CSEP_ContentSeparator::ReplayTextClip() {
+    const bool replay = m_inTextObject && m_textClipShown;
+    m_inTextObject = false;
+    if (!replay)
+        return;
+    m_writer.WriteOperator("ET");
+    m_writer.WriteOperator("BT");
+    for (const HeldOperation& held : m_textObject) {
+        if (held.m_mode >= 0) {
+            m_writer.WriteInteger(held.m_mode >= 4 ? 7 : 3);
+            m_writer.WriteOperator("Tr");
+        }
+        for (const GLOB_Object& operand : held.m_operands)
+            m_writer.WriteObject(operand);
+        m_writer.WriteOperator(held.m_op.c_str());
+    }
+    WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
+        m_writer.WriteInteger(m_inkStacks[i].TextMode());
+        m_writer.WriteOperator("Tr");
+    });
+    m_textObject.clear();
 }

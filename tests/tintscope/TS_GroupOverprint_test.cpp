@@ -5,6 +5,7 @@
 #include "TS_ProgramFixture.h"
 #include "support/GhostscriptRenderer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -14,19 +15,21 @@ namespace {
 constexpr int kDpi = 150;
 
 // A 192-point page (400 pixels) that paints page, then draws /Fx, a group
-// form of entries running inside with /GO (overprint on, mode 1), /Spot
-// (PANTONE Red), /Cy (Separation Cyan), /F1 and the objects from number 6
-// as its resources. Edges lie on pixel edges.
+// form of entries running inside with /GO (overprint on, mode 1), /NO
+// (overprint off), /Spot
+// (PANTONE Red), /Cy (Separation Cyan), /PC (a pattern space over
+// DeviceCMYK), /F1 and the objects from number 6 as its resources. Edges lie
+// on pixel edges.
 std::string OverprintPage(const std::string& page, const std::string& entries, const std::string& inside,
                           const std::string& resources = "", const std::vector<std::string>& more = {}) {
     const std::string tint = "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 ";
     std::vector<std::string> objects = {
         "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency " + entries +
-        " >> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> /ColorSpace << /Spot "
-        "[/Separation /PANTONE#20Red /DeviceCMYK " + tint + "[0 1 1 0] /N 1 >>] /Cy [/Separation /Cyan "
-        "/DeviceCMYK " + tint + "[1 0 0 0] /N 1 >>] >> /Font << /F1 << /Type /Font /Subtype /Type1 "
-        "/BaseFont /Helvetica >> >> " + resources + " >> /Length " + std::to_string(inside.size()) +
-        " >>\nstream\n" + inside + "\nendstream"};
+        " >> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> /NO << /OP false /op false >> >> "
+        "/ColorSpace << /Spot [/Separation /PANTONE#20Red /DeviceCMYK " + tint + "[0 1 1 0] /N 1 >>] /Cy "
+        "[/Separation /Cyan /DeviceCMYK " + tint + "[1 0 0 0] /N 1 >>] /PC [/Pattern /DeviceCMYK] >> /Font << /F1 << "
+        "/Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> " + resources + " >> /Length " +
+        std::to_string(inside.size()) + " >>\nstream\n" + inside + "\nendstream"};
     objects.insert(objects.end(), more.begin(), more.end());
     return TS_SquarePage(192, "/XObject << /Fx 5 0 R >>", page + " /Fx Do", objects);
 }
@@ -38,6 +41,27 @@ long InkWherePeerIsBlank(const GrayPlate& ours, const GrayPlate& peer) {
     for (size_t i = 0; i < ours.pixels.size() && i < peer.pixels.size(); ++i)
         count += peer.pixels[i] == 255 && ours.pixels[i] < 255 - 10;
     return count;
+}
+
+// Where mutool and tiffsep agree within 8 levels: the pixels ours is more
+// than 8 levels from both, and those it inks above 10 where both are blank.
+struct OffBothPeers {
+    long off = 0;
+    long strayInk = 0;
+};
+OffBothPeers CompareWithBothPeers(const GrayPlate& ours, const GrayPlate& mutool, const GrayPlate& tiffsep) {
+    OffBothPeers result;
+    const int width = std::min({ours.width, mutool.width, tiffsep.width});
+    const int height = std::min({ours.height, mutool.height, tiffsep.height});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int o = ours.At(x, y), m = mutool.At(x, y), t = tiffsep.At(x, y);
+            if (std::abs(m - t) > 8)
+                continue;
+            result.off += std::abs(o - m) > 8 && std::abs(o - t) > 8;
+            result.strayInk += m == 255 && t == 255 && o < 255 - 10;
+        }
+    return result;
 }
 
 TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDrawIt) {
@@ -57,10 +81,26 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
     const std::string nested = "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency "
                                ">> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> >> >> "
                                "/Length " + std::to_string(cyan.size()) + " >>\nstream\n" + cyan + "\nendstream";
+    // Cyan 0.6 below a magenta fill and a yellow stroke, each leaving the
+    // other's inks and the cyan; a clip then filled black, knocking out.
+    const std::string cyanPage = "0.6 0 0 0 k 0 0 192 192 re f";
+    const std::string marks = "/GO gs 0 1 0 0 k 0 0 1 0 K ";
+    const auto text = [&](int mode, const std::string& shows, bool fillClip = false) {
+        return marks + "3 w BT /F1 80 Tf 90 TL " + std::to_string(mode) + " Tr 12 104 Td " + shows + " ET" +
+               (fillClip ? " /NO gs 0 0 0 1 k 0 0 192 192 re f" : "");
+    };
+    // Uncoloured cells 24 points wide every 48, cyan over the group's black.
+    const std::string cells = "<< /Type /Pattern /PatternType 1 /PaintType 2 /TilingType 1 /BBox [0 0 48 48] "
+                              "/XStep 48 /YStep 48 /Resources << >> /Length 12 >>\nstream\n0 0 24 24 re f\nendstream";
+    const std::string black = "0 0 0 0.6 k 0 0 192 192 re f";
+    const std::string cellStroke = "/GO gs /PC CS 1 0 0 0 /P SCN 24 w 48 48 96 96 re S";
     const struct {
         const char* what;
         std::string page;
         bool spot;  // drawn beside tiffsep, whose plates hold the spot ink
+        // Judged where mutool and tiffsep agree (they part on uncoloured
+        // cells and on overprint through a text clip).
+        bool bothPeers = false;
     } rows[] = {
         {"an isolated group", OverprintPage(magenta, "/I true", cyan), false},
         {"an isolated group over its own yellow", OverprintPage(magenta, "/I true", yellowThenCyan), false},
@@ -88,12 +128,45 @@ TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDra
                        {shading}), false},
         {"a plain group inside an isolated group",
          OverprintPage(magenta, "/I true", "/Fy Do", "/XObject << /Fy 6 0 R >>", {nested}), false},
+        {"a fill and stroke in an isolated group",
+         OverprintPage(cyanPage, "/I true", marks + "16 w 48 48 96 96 re B"), false, true},
+        {"a closed even-odd fill and stroke in a knockout group",
+         OverprintPage(cyanPage, "/K true", marks + "16 w 48 48 m 144 48 l 96 144 l b*"), false, true},
+        {"text in mode 2 in an isolated group", OverprintPage(cyanPage, "/I true", text(2, "(HI) Tj")), false, true},
+        {"text in mode 2 shown by pieces along a line",
+         OverprintPage(cyanPage, "/I true", text(2, "(H) Tj [(I) 300 (H)] TJ 6 2 (IH) \"")), false, true},
+        {"a text clip in mode 4", OverprintPage(cyanPage, "/I true", text(4, "(HI) Tj")), false, true},
+        {"a text clip in mode 5", OverprintPage(cyanPage, "/I true", text(5, "(HI) Tj", true)), false, true},
+        {"a text clip in mode 6 shown by pieces",
+         OverprintPage(cyanPage, "/I true", text(6, "(H) Tj (I) Tj (HI) '", true)), false, true},
+        {"an uncoloured pattern stroke in a knockout group",
+         OverprintPage(black, "/K true", cellStroke, "/Pattern << /P 6 0 R >>", {cells}), false, true},
+        {"an uncoloured pattern fill in an isolated group",
+         OverprintPage("", "/I true", black + " /GO gs /PC cs 1 0 0 0 /P scn 48 48 96 96 re f",
+                       "/Pattern << /P 6 0 R >>", {cells}), false, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string file = WriteFile("overprint.pdf", row.page);
         const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
         ASSERT_EQ(run.m_code, 0) << run.m_err;
+        if (row.bothPeers) {
+            const std::vector<GrayPlate> mutool = TS_MutoolPlates(file, m_docs.File("overprint.pam"), kDpi);
+            const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
+            const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+            for (size_t i = 0; i < 4; ++i) {
+                SCOPED_TRACE(inks[i]);
+                const auto peer = tiffsep.find(inks[i]);
+                ASSERT_NE(peer, tiffsep.end());
+                const GrayPlate ours = TS_ReadPlatePng(
+                    m_out.File("plate-" + std::to_string(i) + "-" + inks[i] + ".png"));
+                ASSERT_GT(ours.width, 0);
+                const OffBothPeers result = CompareWithBothPeers(ours, mutool[i], peer->second);
+                EXPECT_LE(result.off, 20) << "pixels off both peers";
+                EXPECT_EQ(result.strayInk, 0) << "pixels inked where both peers leave the plate blank";
+            }
+            continue;
+        }
         if (row.spot) {
             const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
             const std::map<std::string, std::string> plates = {{"Cyan", "plate-0-Cyan.png"},
