@@ -13,31 +13,42 @@ int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     return pdf_name_eq(ctx, filter, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(Fl));
 }
 
-int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num) {
+/* Whether object num is a Flate stream whose raw data judge finds wanting;
+ * a stream that cannot be read is wanting. */
+static int FlateStreamFails(fz_context* ctx, pdf_document* doc, int num,
+                            int (*judge)(const unsigned char* data, size_t size)) {
     fz_buffer* raw = NULL;
-    int cut = 1;
+    int fails = 1;
     fz_var(raw);
-    fz_var(cut);
+    fz_var(fails);
     fz_try(ctx) {
         pdf_obj* ref = pdf_new_indirect(ctx, doc, num, 0);
         const int flate = pdf_is_stream(ctx, ref) && VDRW_IsFlate(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Filter)));
         pdf_drop_obj(ctx, ref);
-        cut = 0;
+        fails = 0;
         if (flate) {
             unsigned char* data = NULL;
             size_t size;
             raw = pdf_load_raw_stream_number(ctx, doc, num);
             size = fz_buffer_storage(ctx, raw, &data);
-            cut = !VDRW_FlateReachesLastBlock(data, size);
+            fails = !judge(data, size);
         }
     }
     fz_always(ctx) {
         fz_drop_buffer(ctx, raw);
     }
     fz_catch(ctx) {
-        cut = 1;
+        fails = 1;
     }
-    return cut;
+    return fails;
+}
+
+int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num) {
+    return FlateStreamFails(ctx, doc, num, VDRW_FlateReachesLastBlock);
+}
+
+int VDRW_FlateStreamCheckFails(fz_context* ctx, pdf_document* doc, int num) {
+    return FlateStreamFails(ctx, doc, num, VDRW_FlateChecksOut);
 }
 
 /* Marks in maps the number of the ToUnicode map a font object names. */

@@ -35,6 +35,9 @@ int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);
  * last block; a stream that cannot be read counts as cut: a loss said is
  * better than one hidden. */
 int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num);
+/* 1 when object num is a Flate stream whose check fails (or that cannot be
+ * read): whole, but what it holds may be garbled. */
+int VDRW_FlateStreamCheckFails(fz_context* ctx, pdf_document* doc, int num);
 
 #ifdef __cplusplus
 }

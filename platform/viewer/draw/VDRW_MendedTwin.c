@@ -4,7 +4,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "VDRW_FlateEnd.h"
 #include "VDRW_ListDiff.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_SnapDevice.h"
@@ -169,40 +168,16 @@ static pdf_obj* BoxGlyph(fz_context* ctx, Mending* m, float w, fz_rect bbox) {
     return glyph;
 }
 
-/* Whether a font file's Flate data fail their check: whole, but their
- * glyphs may be garbled, which the check alone finds. */
-static int FontFileCheckFails(fz_context* ctx, pdf_document* doc, pdf_obj* file) {
-    fz_buffer* raw = NULL;
-    int fails = 0;
-    unsigned char* data = NULL;
-    if (!VDRW_IsFlate(ctx, pdf_dict_get(ctx, file, PDF_NAME(Filter))))
-        return 0;
-    fz_var(raw);
-    fz_var(fails);
-    fz_try(ctx) {
-        raw = pdf_load_raw_stream_number(ctx, doc, pdf_to_num(ctx, file));
-        const size_t size = fz_buffer_storage(ctx, raw, &data);
-        fails = !VDRW_FlateChecksOut(data, size);
-    }
-    fz_always(ctx) {
-        fz_drop_buffer(ctx, raw);
-    }
-    fz_catch(ctx) {
-        fails = 1;
-    }
-    return fails;
-}
-
-/* Fonts that share one file look at it once. */
+/* Fonts that share one file look at it once. A file whose check fails is
+ * taken as cut too: whole, its glyphs may still be garbled. */
 static int FileCut(fz_context* ctx, Mending* m, pdf_obj* file) {
     const int num = pdf_to_num(ctx, file);
     if (!pdf_is_indirect(ctx, file) || num <= 0)
         return 0;
     if (num >= m->m_objects)
-        return VDRW_FlateStreamCut(ctx, m->m_twin, num) || FontFileCheckFails(ctx, m->m_twin, file);
+        return VDRW_FlateStreamCheckFails(ctx, m->m_twin, num);
     if (m->m_fileCut[num] == 0)
-        m->m_fileCut[num] =
-            VDRW_FlateStreamCut(ctx, m->m_twin, num) || FontFileCheckFails(ctx, m->m_twin, file) ? 1 : -1;
+        m->m_fileCut[num] = VDRW_FlateStreamCheckFails(ctx, m->m_twin, num) ? 1 : -1;
     return m->m_fileCut[num] > 0;
 }
 
