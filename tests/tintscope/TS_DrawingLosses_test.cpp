@@ -10,6 +10,7 @@
 #include <mupdf/fitz.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -442,11 +443,44 @@ TEST_F(TS_ProgramTest, ATwinTellsTheInksALossCostLikeWithLike) {
                                               "1 begincodespacerange <00> <FF> endcodespacerange " +
                                                   entries)});
     };
+    // Codes 0 to 0x1ff, each its own range, of glyphs 1 to 200.
+    std::string codeMap = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /X def "
+                          "1 begincodespacerange <0000> <FFFF> endcodespacerange\n";
+    for (int code = 0; code < 0x200; ++code) {
+        char entry[64];
+        std::snprintf(entry, sizeof entry, "1 begincidrange <%04x> <%04x> %d endcidrange\n", code, code,
+                      code % 200 + 1);
+        codeMap += entry;
+    }
+    codeMap += "endcmap CMapName currentdict /CMap defineresource pop end end";
+    std::string mapCut = Deflated(codeMap), mapWithoutCheck = Deflated(codeMap);
+    mapCut.resize(mapCut.size() / 3);
+    mapWithoutCheck.resize(mapWithoutCheck.size() - 4);
+    // Magenta text over ground in a composite font whose map's Flate data
+    // are map, codes from both ends of it, beside a cyan square.
+    const auto composite = [&program](const std::string& map, const std::string& ground) {
+        return TS_OnePage(
+            "/Font << /F1 5 0 R >>",
+            ground + " 0 1 0 0 k BT /F1 16 Tf 5 40 Td <0024004501a501b00024> Tj ET 1 0 0 0 k 70 70 20 20 re f",
+            {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
+             Flate("/Type /CMap /CMapName /X /CIDSystemInfo << /Registry (Adobe) /Ordering (X) /Supplement 0 >>", map),
+             "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
+             "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
+             "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
+             "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
+             Flate("/Subtype /Type1C", Deflated(program))});
+    };
     const struct {
         const char* name;
         std::string pdf, whole;
         const char* who;  // the line's start; "" for no line
     } rows[] = {
+        {"a composite font's map cut short", composite(mapCut, ""), composite(Deflated(codeMap), ""),
+         "ink Magenta lacks"},
+        {"that font knocking out a yellow ground", composite(mapCut, "0 0 1 0 k 0 30 100 30 re f"),
+         composite(Deflated(codeMap), "0 0 1 0 k 0 30 100 30 re f"), "inks Magenta and Yellow lack"},
+        {"that font's map lacking only its check", composite(mapWithoutCheck, ""), composite(Deflated(codeMap), ""),
+         ""},
         {"a mask group's bad token costing nothing", masked(group + " 0.3 ) 0.2 g"), masked(group + " 0.3 0.2 g"),
          ""},
         {"that mask in a pattern's cell", inCell(group + " 0.3 ) 0.2 g"), inCell(group + " 0.3 0.2 g"), ""},

@@ -238,6 +238,76 @@ static void MendFont(fz_context* ctx, Mending* m, const CutFont* f, pdf_obj* fon
     pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
 }
 
+/* Bytes a code of the source's font object num takes: those of its map's
+ * first code space, two when the font did not load. */
+static int CodeBytes(fz_context* ctx, pdf_document* source, int num) {
+    pdf_obj* ref = NULL;
+    pdf_font_desc* desc = NULL;
+    int bytes = 2;
+    fz_var(ref);
+    fz_var(desc);
+    fz_var(bytes);
+    fz_try(ctx) {
+        ref = pdf_new_indirect(ctx, source, num, 0);
+        desc = pdf_load_font(ctx, source, NULL, ref);
+        if (desc->encoding && desc->encoding->codespace_len > 0 && desc->encoding->codespace[0].n >= 1 &&
+            desc->encoding->codespace[0].n <= 4)
+            bytes = desc->encoding->codespace[0].n;
+    }
+    fz_always(ctx) {
+        pdf_drop_font(ctx, desc);
+        pdf_drop_obj(ctx, ref);
+    }
+    fz_catch(ctx) {
+        bytes = 2;
+    }
+    return bytes;
+}
+
+/* A composite font whose map of codes stops short becomes a Type 3 font
+ * whose every byte is a box, a code's bytes together as wide as the
+ * descendant's default width: the codes past the cut draw nothing in the
+ * page, and no glyph of the font can stand for them. */
+static void MendCompositeFont(fz_context* ctx, Mending* m, pdf_obj* font) {
+    pdf_obj* descendant = pdf_array_get(ctx, pdf_dict_get(ctx, font, PDF_NAME(DescendantFonts)), 0);
+    pdf_obj* descriptor = pdf_dict_get(ctx, descendant, PDF_NAME(FontDescriptor));
+    pdf_obj* dw = pdf_dict_get(ctx, descendant, PDF_NAME(DW));
+    const float advance = pdf_is_number(ctx, dw) && pdf_to_real(ctx, dw) > 0 ? pdf_to_real(ctx, dw) : 1000;
+    const float width = advance / (float)CodeBytes(ctx, m->m_source, pdf_to_num(ctx, font));
+    fz_rect bbox = pdf_to_rect(ctx, pdf_dict_get(ctx, descriptor, PDF_NAME(FontBBox)));
+    if (!(bbox.y1 > bbox.y0))
+        bbox = fz_make_rect(0, -250, 1000, 1000);
+    pdf_obj* glyph = BoxGlyph(ctx, m, width, bbox);
+    pdf_obj* procs = pdf_dict_put_dict(ctx, font, PDF_NAME(CharProcs), 256);
+    pdf_obj* encoding = pdf_dict_put_dict(ctx, font, PDF_NAME(Encoding), 1);
+    pdf_obj* differences = pdf_dict_put_array(ctx, encoding, PDF_NAME(Differences), 257);
+    pdf_obj* widths = pdf_dict_put_array(ctx, font, PDF_NAME(Widths), 256);
+    pdf_array_push_int(ctx, differences, 0);
+    for (int code = 0; code < 256; ++code) {
+        char name[16];
+        snprintf(name, sizeof name, "g%d", code);
+        pdf_array_push_name(ctx, differences, name);
+        pdf_array_push_real(ctx, widths, width);
+        pdf_dict_puts(ctx, procs, name, glyph);
+    }
+    pdf_dict_put(ctx, font, PDF_NAME(Subtype), PDF_NAME(Type3));
+    pdf_dict_put_int(ctx, font, PDF_NAME(FirstChar), 0);
+    pdf_dict_put_int(ctx, font, PDF_NAME(LastChar), 255);
+    pdf_dict_put_rect(ctx, font, PDF_NAME(FontBBox), bbox);
+    pdf_dict_put_matrix(ctx, font, PDF_NAME(FontMatrix), fz_scale(0.001f, 0.001f));
+    pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
+    pdf_dict_del(ctx, font, PDF_NAME(DescendantFonts));
+}
+
+/* Whether font is a composite font whose map of codes, a stream of the
+ * file's own, stops short. */
+static int MapCut(fz_context* ctx, const Mending* m, pdf_obj* font) {
+    pdf_obj* map = pdf_dict_get(ctx, font, PDF_NAME(Encoding));
+    return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
+           pdf_is_indirect(ctx, map) && pdf_is_stream(ctx, map) &&
+           VDRW_FlateStreamCut(ctx, m->m_twin, pdf_to_num(ctx, map));
+}
+
 /* How much a soft mask's group cut to nothing lets through: an alpha
  * group nothing, a luminosity group its backdrop's light, black unless /BC
  * says. */
@@ -327,9 +397,12 @@ static void NoteCutFont(fz_context* ctx, Mending* m, int num) {
 static void MendObject(fz_context* ctx, Mending* m, pdf_obj* obj) {
     MendMasks(ctx, m->m_twin, obj);
     VDRW_EachContentStream(ctx, m->m_twin, obj, MendStream);
-    if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Font)) && Boxable(ctx, obj) &&
-        FontFileCut(ctx, m, pdf_dict_get(ctx, obj, PDF_NAME(FontDescriptor))))
+    if (!pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Font)))
+        return;
+    if (Boxable(ctx, obj) && FontFileCut(ctx, m, pdf_dict_get(ctx, obj, PDF_NAME(FontDescriptor))))
         NoteCutFont(ctx, m, pdf_to_num(ctx, obj));
+    else if (MapCut(ctx, m, obj))
+        MendCompositeFont(ctx, m, obj);
 }
 
 /* The source's font of f as its page drew it (MuPDF keeps it for the
