@@ -43,7 +43,7 @@ public:
         TokenDictBegin = 11,
         TokenDictEnd = 12,
         TokenSymbol = 13,  // SymbolValue: a bare word, "{" or "}"
-        TokenComment = 14,  // StringValue: "%" and the comment's bytes
+        TokenComment = 14,  // StringValue: "%" and the comment's first bytes
     };
     static constexpr int32_t NumTokens = 15;
 
@@ -71,6 +71,9 @@ public:
 
     // Plain bytes a name may hold; escaped bytes are not counted.
     static constexpr size_t MaxNameBytes = 127;
+    // Bytes of a comment its value keeps, its "%" included; the rest is
+    // read and dropped.
+    static constexpr size_t MaxCommentBytes = 1024;
     // FormatFixed never writes more characters than this (no terminating NUL).
     static constexpr int MaxFixedChars = 14;
 
