@@ -68,7 +68,7 @@ Reading Read(const std::string& content) {
     reading.m_checkDrops = VDRW_SomeBadTokenDropsOperands(ctx, doc);
     pdf_drop_document(ctx, doc);
     pdf_document* twin = Open(ctx, Page(content));
-    VDRW_MendDocument(ctx, twin);
+    VDRW_MendDocument(ctx, twin, twin, nullptr, nullptr);
     reading.m_twin = Drawn(ctx, twin);
     pdf_drop_document(ctx, twin);
     fz_drop_context(ctx);
