@@ -616,6 +616,60 @@ BENCHMARK(BM_SoftMaskGroupSize)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
+// One luminosity mask whose group is a white page, a black square and one
+// comment line of MB megabytes, its square's operands whole or broken by a
+// stray ")" (which the mended twin blanks); under a cyan fill. A comment
+// never paints: the peak should stay near the whole page's, with or
+// without the stray token.
+// Deflated a megabyte at a time: the benchmark's own peak, which the
+// spawned program's counts from, stays small.
+std::string MaskGroupOfOneLongCommentFile(int mb, bool stray) {
+    const std::string head = std::string("1 g 0 0 612 792 re f 0 g 100 100 ") + (stray ? ")" : "") + " 200 200 re f\n%";
+    const std::string line(1 << 20, 'x');
+    std::string group;
+    z_stream z{};
+    deflateInit(&z, 6);
+    std::vector<unsigned char> room(1 << 16);
+    auto feed = [&](const std::string& bytes, int flush) {
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        z.avail_in = static_cast<uInt>(bytes.size());
+        do {
+            z.next_out = room.data();
+            z.avail_out = static_cast<uInt>(room.size());
+            deflate(&z, flush);
+            group.append(reinterpret_cast<const char*>(room.data()), room.size() - z.avail_out);
+        } while (z.avail_out == 0);
+    };
+    feed(head, Z_NO_FLUSH);
+    for (int i = 0; i < mb; ++i)
+        feed(line, Z_NO_FLUSH);
+    feed("\n", Z_FINISH);
+    deflateEnd(&z);
+    return VIEW_PdfFile(
+        {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+         "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Contents 4 0 R /Resources << /ExtGState "
+         "<< /GS0 << /SMask << /S /Luminosity /G 5 0 R >> >> >> >> >>",
+         VIEW_PdfStream("", "q /GS0 gs 1 0 0 0 k 0 0 612 792 re f Q"),
+         VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 612 792] /Group << /S /Transparency /CS "
+                        "/DeviceGray >> /Filter /FlateDecode",
+                        group)});
+}
+
+void BM_MaskGroupOfOneLongComment(benchmark::State& state) {
+    const int mb = static_cast<int>(state.range(0));
+    const bool stray = state.range(1) != 0;
+    RunProgramOnce(state, MaskGroupOfOneLongCommentFile(mb, stray),
+                   std::to_string(mb) + " MB of comment" + (stray ? ", a stray token" : ", whole"));
+}
+BENCHMARK(BM_MaskGroupOfOneLongComment)
+    ->Args({50, 0})
+    ->Args({50, 1})
+    ->Args({200, 0})
+    ->Args({200, 1})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 // N forms without resources of their own, each setting one shared mask
 // whose group has no resources, sets its own colour and is KB long, over a
 // small magenta square; with an image, a 2000 x 2000 grey image (4 MB,

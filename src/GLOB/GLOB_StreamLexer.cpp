@@ -335,16 +335,34 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
         }
         return Error("Unexpected '>'");
 
-    case StateComment:
-        NextChar();
+    case StateComment: {
         if (c < 0 || c == '\r' || c == '\n') {
+            NextChar();
             SetState(StateStart);
             m_stringValue = GLOB_String(m_stringBytes.Data(), m_stringBytes.Size());
             return TokenComment;
         }
-        m_tokenText.Append(b);
-        m_stringBytes.Append(b);
+        // A comment never paints: only its head is kept, and the rest of
+        // the buffer's line is skipped at once, so a comment of any length
+        // costs no memory.
+        size_t run = 1;
+        if (m_inBuf != nullptr && m_inBuf->DataAvailable() > 0 && *m_inBuf->GetPtr() == b) {
+            const uint8_t* at = m_inBuf->GetPtr();
+            const size_t available = m_inBuf->DataAvailable();
+            while (run < available && at[run] != '\r' && at[run] != '\n')
+                ++run;
+        }
+        const uint8_t* from = m_inBuf != nullptr && m_inBuf->DataAvailable() > 0 ? m_inBuf->GetPtr() : &b;
+        for (size_t i = 0; i < run && m_stringBytes.Size() < MaxCommentBytes; ++i) {
+            m_tokenText.Append(from[i]);
+            m_stringBytes.Append(from[i]);
+        }
+        if (run > 1) {
+            m_inBuf->AdvanceGetPtr(static_cast<FILT_Size>(run - 1));
+        }
+        NextChar();
         return TokenMoreData;
+    }
 
     case StateError:
         return TokenError;

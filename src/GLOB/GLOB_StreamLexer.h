@@ -44,7 +44,7 @@ public:
         TokenDictBegin = 11,
         TokenDictEnd = 12,
         TokenSymbol = 13,  // SymbolValue: a bare word, "{" or "}"
-        TokenComment = 14,  // StringValue: "%" and the comment's bytes
+        TokenComment = 14,  // StringValue: "%" and the comment's first bytes
     };
     static constexpr int32_t NumTokens = 15;
 
@@ -74,6 +74,9 @@ public:
     static constexpr size_t MaxNameBytes = 127;
     // Bytes a bare word may hold.
     static constexpr size_t MaxWordBytes = 127;
+    // Bytes of a comment its value keeps, its "%" included; the rest is
+    // read and dropped.
+    static constexpr size_t MaxCommentBytes = 1024;
     // FormatFixed never writes more characters than this (no terminating NUL).
     static constexpr int MaxFixedChars = 14;
 

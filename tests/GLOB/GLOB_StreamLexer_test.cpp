@@ -119,6 +119,11 @@ std::vector<LexCase> EdgeCases() {
         // Comments end at CR or LF, which belong to no token.
         {"% note", {"Comment %\\x20note", "EOD"}}, {"%a\r\n1", {"Comment %a", "Int 1", "EOD"}},
         {"%\n%b", {"Comment %", "Comment %b", "EOD"}},
+        // A comment keeps its head only, however long, and still ends at its line's end.
+        {"%" + std::string(3 * GLOB_StreamLexer::MaxCommentBytes, 'x') + "\r1",
+         {"Comment %" + std::string(GLOB_StreamLexer::MaxCommentBytes - 1, 'x'), "Int 1", "EOD"}},
+        {"%" + std::string(GLOB_StreamLexer::MaxCommentBytes - 1, 'y') + "\n",
+         {"Comment %" + std::string(GLOB_StreamLexer::MaxCommentBytes - 1, 'y'), "EOD"}},
         // Braces are symbols at once; keywords.
         {"{dup}", {"Symbol {", "Symbol dup", "Symbol }", "EOD"}},
         {"null true false nulls", {"Null", "Bool true", "Bool false", "Symbol nulls", "EOD"}},

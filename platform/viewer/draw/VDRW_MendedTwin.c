@@ -8,6 +8,7 @@
 #include "VDRW_LossChecks.h"
 #include "VDRW_SnapDevice.h"
 #include "VDRW_SoftMaskDevice.h"
+#include "VDRW_StreamMend.h"
 #include "VDRW_UnreadableTokens.h"
 
 static void Blank(unsigned char* bytes, int64_t from, int64_t to, int* changed) {
@@ -95,8 +96,10 @@ static int MendStream(fz_context* ctx, pdf_document* doc, pdf_obj* stream) {
         return 0;
     fz_var(content);
     fz_try(ctx) {
-        content = pdf_load_stream(ctx, stream);
-        if (MendInPlace(ctx, content))
+        /* Read as it streams where it can: a long stream is never held. */
+        if (!VDRW_MendStreamThrough(ctx, doc, stream))
+            content = pdf_load_stream(ctx, stream);
+        if (content && MendInPlace(ctx, content))
             pdf_update_stream(ctx, doc, stream, content, 0);
     }
     fz_always(ctx) {
