@@ -807,6 +807,54 @@ void BM_FormsLosingText(benchmark::State& state) {
 }
 BENCHMARK(BM_FormsLosingText)->Arg(10)->Arg(100)->Arg(1000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
+// N composite fonts on one page, each with a map of codes of its own,
+// whole or (the first) cut between two entries, which MuPDF reads without a
+// word: every document's maps are read once for their end, and a cut one
+// is judged on each ink by the mended twin.
+std::string FontsWithOwnMapsFile(int fonts, bool cut) {
+    std::string map = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /X def "
+                      "1 begincodespacerange <0000> <FFFF> endcodespacerange\n";
+    for (int code = 0; code < 64; ++code) {
+        char entry[64];
+        std::snprintf(entry, sizeof entry, "1 begincidrange <%04x> <%04x> %d endcidrange\n", code, code, code + 1);
+        map += entry;
+    }
+    map += "endcmap CMapName currentdict /CMap defineresource pop end end";
+    std::vector<std::string> objects = {
+        "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>", "", "",
+        "<< /Type /Font /Subtype /CIDFontType2 /BaseFont /Arial /DW 600 /FontDescriptor 6 0 R "
+        "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
+        "<< /Type /FontDescriptor /FontName /Arial /Flags 32 /FontBBox [-166 -225 1000 931] /ItalicAngle 0 "
+        "/Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 >>"};
+    std::string names, content = "0 0 0 1 k BT\n";
+    for (int i = 0; i < fonts; ++i) {
+        const std::string font = std::to_string(objects.size() + 1);
+        names += "/F" + std::to_string(i) + " " + font + " 0 R ";
+        content += "/F" + std::to_string(i) + " 8 Tf " + (i ? (i % 24 ? "24 0" : "-552 -20") : "10 770") +
+                   " Td <00240030> Tj\n";
+        objects.push_back("<< /Type /Font /Subtype /Type0 /BaseFont /Arial /Encoding " +
+                          std::to_string(objects.size() + 2) + " 0 R /DescendantFonts [5 0 R] >>");
+        objects.push_back(VIEW_PdfStream("/Type /CMap /CMapName /X",
+                                         cut && i == 0 ? map.substr(0, map.find('\n', map.size() / 3)) : map));
+    }
+    objects[2] = "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 612 792] /Resources << /Font << " + names +
+                 ">> >> /Contents 4 0 R >>";
+    objects[3] = VIEW_PdfStream("", content + "ET");
+    return VIEW_PdfFile(objects);
+}
+
+void BM_FontsWithOwnMaps(benchmark::State& state) {
+    const int fonts = static_cast<int>(state.range(0));
+    const bool cut = state.range(1) != 0;
+    RunProgramOnce(state, FontsWithOwnMapsFile(fonts, cut),
+                   std::to_string(fonts) + " fonts with maps of their own" + (cut ? ", the first cut" : ""));
+}
+BENCHMARK(BM_FontsWithOwnMaps)
+    ->ArgsProduct({{10, 100, 1000}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
 void BM_HostilePageBesideMutool(benchmark::State& state) {
     const HostilePage& page = kHostilePages[state.range(0)];
     ProgramBesideMutool(state, page.file(page.size), kDpi, page.label);

@@ -456,31 +456,50 @@ TEST_F(TS_ProgramTest, ATwinTellsTheInksALossCostLikeWithLike) {
     std::string mapCut = Deflated(codeMap), mapWithoutCheck = Deflated(codeMap);
     mapCut.resize(mapCut.size() / 3);
     mapWithoutCheck.resize(mapWithoutCheck.size() - 4);
-    // Magenta text over ground in a composite font whose map's Flate data
-    // are map, codes from both ends of it, beside a cyan square.
-    const auto composite = [&program](const std::string& map, const std::string& ground) {
+    const auto flateMap = [](const std::string& data) {
+        return Flate("/Type /CMap /CMapName /X /CIDSystemInfo << /Registry (Adobe) /Ordering (X) /Supplement 0 >>",
+                     data);
+    };
+    const std::string wholeFile = Flate("/Subtype /Type1C", Deflated(program));
+    // Magenta text over ground in a composite font of map and file, codes
+    // from both ends of the map, beside a cyan square.
+    const auto composite = [&](const std::string& map, const std::string& ground,
+                               const std::string& file = std::string()) {
         return TS_OnePage(
             "/Font << /F1 5 0 R >>",
             ground + " 0 1 0 0 k BT /F1 16 Tf 5 40 Td <0024004501a501b00024> Tj ET 1 0 0 0 k 70 70 20 20 re f",
             {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
-             Flate("/Type /CMap /CMapName /X /CIDSystemInfo << /Registry (Adobe) /Ordering (X) /Supplement 0 >>", map),
+             map,
              "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
              "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
              "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
              "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
-             Flate("/Subtype /Type1C", Deflated(program))});
+             file.empty() ? wholeFile : file});
     };
+    const std::string wholeMap = flateMap(Deflated(codeMap));
     const struct {
         const char* name;
         std::string pdf, whole;
         const char* who;  // the line's start; "" for no line
     } rows[] = {
-        {"a composite font's map cut short", composite(mapCut, ""), composite(Deflated(codeMap), ""),
+        {"a composite font's map cut short", composite(flateMap(mapCut), ""), composite(wholeMap, ""),
          "ink Magenta lacks"},
-        {"that font knocking out a yellow ground", composite(mapCut, "0 0 1 0 k 0 30 100 30 re f"),
-         composite(Deflated(codeMap), "0 0 1 0 k 0 30 100 30 re f"), "inks Magenta and Yellow lack"},
-        {"that font's map lacking only its check", composite(mapWithoutCheck, ""), composite(Deflated(codeMap), ""),
+        {"that font knocking out a yellow ground", composite(flateMap(mapCut), "0 0 1 0 k 0 30 100 30 re f"),
+         composite(wholeMap, "0 0 1 0 k 0 30 100 30 re f"), "inks Magenta and Yellow lack"},
+        {"that font's map lacking only its check", composite(flateMap(mapWithoutCheck), ""), composite(wholeMap, ""),
          ""},
+        {"that font's map stored plain and cut short",
+         composite(VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap.substr(0, codeMap.size() / 3)), ""),
+         composite(VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap), ""), "ink Magenta lacks"},
+        {"that map cut between two entries, of which MuPDF says nothing",
+         composite(VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap.substr(0, codeMap.find('\n', codeMap.size() / 3))),
+                   ""),
+         composite(VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap), ""), "ink Magenta lacks"},
+        {"that font's file cut among its glyphs", composite(wholeMap, "", Flate("/Subtype /Type1C", glyphsCut)),
+         composite(wholeMap, ""), "ink Magenta lacks"},
+        {"that font's file cut inside its trailing padding",
+         composite(wholeMap, "", Flate("/Subtype /Type1C", paddingCut)),
+         composite(wholeMap, "", Flate("/Subtype /Type1C", Deflated(padded))), ""},
         {"a mask group's bad token costing nothing", masked(group + " 0.3 ) 0.2 g"), masked(group + " 0.3 0.2 g"),
          ""},
         {"that mask in a pattern's cell", inCell(group + " 0.3 ) 0.2 g"), inCell(group + " 0.3 0.2 g"), ""},

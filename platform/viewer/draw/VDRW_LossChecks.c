@@ -7,6 +7,58 @@
 #include "VDRW_FlateEnd.h"
 #include "VDRW_UnreadableTokens.h"
 
+/* Whether map reaches its endcmap; what was read before a fault is all
+ * the page had. */
+static int MapReachesEnd(fz_context* ctx, pdf_obj* map) {
+    fz_stream* stm = NULL;
+    pdf_lexbuf buf;
+    int ends = 0;
+    pdf_lexbuf_init(ctx, &buf, PDF_LEXBUF_SMALL);
+    fz_var(stm);
+    fz_var(ends);
+    fz_try(ctx) {
+        stm = pdf_open_stream(ctx, map);
+        for (pdf_token token = pdf_lex(ctx, stm, &buf); token != PDF_TOK_EOF && !ends;
+             token = pdf_lex(ctx, stm, &buf))
+            ends = token == PDF_TOK_KEYWORD && strcmp(buf.scratch, "endcmap") == 0;
+    }
+    fz_always(ctx) {
+        fz_drop_stream(ctx, stm);
+        pdf_lexbuf_fin(ctx, &buf);
+    }
+    fz_catch(ctx) {
+        ends = 0;
+    }
+    return ends;
+}
+
+int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font) {
+    pdf_obj* map = pdf_dict_get(ctx, font, PDF_NAME(Encoding));
+    return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
+           pdf_is_indirect(ctx, map) && pdf_is_stream(ctx, map) && !MapReachesEnd(ctx, map);
+}
+
+int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc) {
+    const int count = pdf_xref_len(ctx, doc);
+    int cut = 0;
+    fz_var(cut);
+    for (int num = 1; num < count && !cut; ++num) {
+        pdf_obj* ref = NULL;
+        fz_var(ref);
+        fz_try(ctx) {
+            ref = pdf_new_indirect(ctx, doc, num, 0);
+            cut = pdf_is_dict(ctx, ref) && VDRW_EncodingMapCut(ctx, ref);
+        }
+        fz_always(ctx) {
+            pdf_drop_obj(ctx, ref);
+        }
+        fz_catch(ctx) {
+            /* An object that cannot be read is no font. */
+        }
+    }
+    return cut;
+}
+
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))
         filter = pdf_array_get(ctx, filter, 0);

@@ -28,6 +28,14 @@ int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc);
 typedef int (*VDRW_ContentVisit)(fz_context* ctx, pdf_document* doc, pdf_obj* stream);
 int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDRW_ContentVisit visit);
 
+/* 1 when font is a composite font whose map of codes, a stream of the
+ * file's own, read as MuPDF reads it (whatever its filters), stops before
+ * its endcmap: MuPDF says nothing of a map cut between two entries, and
+ * draws nothing for the codes past the cut. */
+int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font);
+/* 1 when a font of the document is such a font. */
+int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc);
+
 /* 1 when filter (a name or an array of them) starts with FlateDecode. */
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);
 

@@ -117,6 +117,7 @@ typedef struct CutFont {
     int m_num;             /* the font's object, in either document */
     pdf_font_desc* m_desc; /* the source's, as its page drew it; null when it did not load */
     int m_failed;          /* a glyph the page shows did not draw, or the font is not its own */
+    int m_composite;       /* a Type0 font whose descendant's file is cut */
     unsigned char* m_seen; /* by glyph: 1 shown, 2 looked at, 4 failed; null before the first */
 } CutFont;
 
@@ -241,6 +242,15 @@ static void MendFont(fz_context* ctx, Mending* m, const CutFont* f, pdf_obj* fon
     pdf_dict_put_dict(ctx, font, PDF_NAME(Resources), 0);
 }
 
+static int IsComposite(fz_context* ctx, pdf_obj* font) {
+    return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0));
+}
+
+/* The descendant of a composite font. */
+static pdf_obj* Descendant(fz_context* ctx, pdf_obj* font) {
+    return pdf_array_get(ctx, pdf_dict_get(ctx, font, PDF_NAME(DescendantFonts)), 0);
+}
+
 /* Bytes a code of the source's font object num takes: those of its map's
  * first code space, two when the font did not load. */
 static int CodeBytes(fz_context* ctx, pdf_document* source, int num) {
@@ -267,12 +277,13 @@ static int CodeBytes(fz_context* ctx, pdf_document* source, int num) {
     return bytes;
 }
 
-/* A composite font whose map of codes stops short becomes a Type 3 font
- * whose every byte is a box, a code's bytes together as wide as the
- * descendant's default width: the codes past the cut draw nothing in the
- * page, and no glyph of the font can stand for them. */
+/* A composite font whose map of codes stops short, or whose file does
+ * where a glyph the page shows failed, becomes a Type 3 font whose every
+ * byte is a box, a code's bytes together as wide as the descendant's
+ * default width: the codes past the cut draw nothing in the page, and no
+ * glyph of the font can stand for them. */
 static void MendCompositeFont(fz_context* ctx, Mending* m, pdf_obj* font) {
-    pdf_obj* descendant = pdf_array_get(ctx, pdf_dict_get(ctx, font, PDF_NAME(DescendantFonts)), 0);
+    pdf_obj* descendant = Descendant(ctx, font);
     pdf_obj* descriptor = pdf_dict_get(ctx, descendant, PDF_NAME(FontDescriptor));
     pdf_obj* dw = pdf_dict_get(ctx, descendant, PDF_NAME(DW));
     const float advance = pdf_is_number(ctx, dw) && pdf_to_real(ctx, dw) > 0 ? pdf_to_real(ctx, dw) : 1000;
@@ -302,14 +313,6 @@ static void MendCompositeFont(fz_context* ctx, Mending* m, pdf_obj* font) {
     pdf_dict_del(ctx, font, PDF_NAME(DescendantFonts));
 }
 
-/* Whether font is a composite font whose map of codes, a stream of the
- * file's own, stops short. */
-static int MapCut(fz_context* ctx, const Mending* m, pdf_obj* font) {
-    pdf_obj* map = pdf_dict_get(ctx, font, PDF_NAME(Encoding));
-    return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
-           pdf_is_indirect(ctx, map) && pdf_is_stream(ctx, map) &&
-           VDRW_FlateStreamCut(ctx, m->m_twin, pdf_to_num(ctx, map));
-}
 
 /* How much a soft mask's group cut to nothing lets through: an alpha
  * group nothing, a luminosity group its backdrop's light, black unless /BC
@@ -386,7 +389,7 @@ static void MendMasks(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
         MendMask(ctx, doc, mask);
 }
 
-static void NoteCutFont(fz_context* ctx, Mending* m, int num) {
+static void NoteCutFont(fz_context* ctx, Mending* m, int num, int composite) {
     if (m->m_count == m->m_capacity) {
         const int capacity = m->m_capacity ? m->m_capacity * 2 : 8;
         m->m_fonts = fz_realloc_array(ctx, m->m_fonts, capacity, CutFont);
@@ -395,6 +398,7 @@ static void NoteCutFont(fz_context* ctx, Mending* m, int num) {
     CutFont* f = &m->m_fonts[m->m_count++];
     memset(f, 0, sizeof *f);
     f->m_num = num;
+    f->m_composite = composite;
 }
 
 static void MendObject(fz_context* ctx, Mending* m, pdf_obj* obj) {
@@ -403,9 +407,12 @@ static void MendObject(fz_context* ctx, Mending* m, pdf_obj* obj) {
     if (!pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Font)))
         return;
     if (Boxable(ctx, obj) && FontFileCut(ctx, m, pdf_dict_get(ctx, obj, PDF_NAME(FontDescriptor))))
-        NoteCutFont(ctx, m, pdf_to_num(ctx, obj));
-    else if (MapCut(ctx, m, obj))
-        MendCompositeFont(ctx, m, obj);
+        NoteCutFont(ctx, m, pdf_to_num(ctx, obj), 0);
+    else if (VDRW_EncodingMapCut(ctx, obj))
+        MendCompositeFont(ctx, m, obj); /* the codes lost show no glyph to look at */
+    else if (IsComposite(ctx, obj) &&
+             FontFileCut(ctx, m, pdf_dict_get(ctx, Descendant(ctx, obj), PDF_NAME(FontDescriptor))))
+        NoteCutFont(ctx, m, pdf_to_num(ctx, obj), 1);
 }
 
 /* The source's font of f as its page drew it (MuPDF keeps it for the
@@ -587,10 +594,12 @@ static void MendFonts(fz_context* ctx, Mending* m, fz_display_list* shown, const
         fz_var(ref);
         fz_try(ctx) {
             ref = pdf_new_indirect(ctx, m->m_twin, f->m_num, 0);
-            if (f->m_failed)
+            if (f->m_failed && f->m_composite)
+                MendCompositeFont(ctx, m, ref);
+            else if (f->m_failed)
                 MendFont(ctx, m, f, ref);
             else
-                KeepAsRead(ctx, m, ref);
+                KeepAsRead(ctx, m, f->m_composite ? Descendant(ctx, ref) : ref);
         }
         fz_always(ctx) {
             pdf_drop_obj(ctx, ref);

@@ -11,14 +11,15 @@
  * twin draws as boxes of the glyphs' widths and the font's height, where
  * any ink the text knocks out shows (a font whose shown glyphs all drew is
  * left as the page read it); a composite font whose embedded map of codes
- * stops short, whose every code the twin draws as a box, as no glyph of
- * the font can stand for the codes lost; and a soft mask whose group
- * draws Flate data that stop short, drawn as the opposite of what the cut
- * group leaves, so that an ink the mask could change draws otherwise and
- * one it cannot draws alike. What cannot be mended (content or images cut
- * short, a composite font's glyphs, a font shown inside a
- * Type 3 glyph, which MuPDF will not nest) is left as it is, so the twin
- * loses it too and cannot tell.
+ * stops before its endcmap, or whose descendant's file is cut and a glyph
+ * the page shows did not draw, whose every code the twin draws as a box,
+ * as no glyph of the font can stand for the codes lost; and a soft mask
+ * whose group draws Flate data that stop short, drawn as the opposite of
+ * what the cut group leaves, so that an ink the mask could change draws
+ * otherwise and one it cannot draws alike. What cannot be mended (content
+ * or images cut short, a font shown inside a Type 3 glyph, which MuPDF
+ * will not nest) is left as it is, so the twin loses it too and cannot
+ * tell.
  *
  * MuPDF's rules hold here: nothing returns or jumps out of fz_try or
  * fz_always. */

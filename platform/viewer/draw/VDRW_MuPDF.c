@@ -60,6 +60,10 @@ struct VDRW_EngineRec_ {
     const pdf_document* m_twinOf;
     int m_twinPage;
     pdf_document* m_twin;
+    /* Whether m_mapsOf holds a composite font whose map of codes stops
+     * short, which MuPDF reads without a word: asked once per document. */
+    const pdf_document* m_mapsOf;
+    int m_mapCut;
     /* Pixels per point of the drawings to come; 0: not told. */
     double m_scale;
 };
@@ -317,6 +321,26 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     engine->m_errorSeen = seen;
     memcpy(engine->m_error, error, sizeof error);
     return shown;
+}
+
+/* Whether document holds a composite font whose map of codes stops short;
+ * what the check hears is no error of the drawing. */
+static int SomeMapCut(VDRW_Engine* engine, pdf_document* document) {
+    const int seen = engine->m_errorSeen;
+    char error[sizeof engine->m_error];
+    if (engine->m_mapsOf == document)
+        return engine->m_mapCut;
+    memcpy(error, engine->m_error, sizeof error);
+    fz_try(engine->m_ctx) {
+        engine->m_mapCut = VDRW_SomeEncodingMapCut(engine->m_ctx, document);
+    }
+    fz_catch(engine->m_ctx) {
+        engine->m_mapCut = 1;
+    }
+    engine->m_mapsOf = document;
+    engine->m_errorSeen = seen;
+    memcpy(engine->m_error, error, sizeof error);
+    return engine->m_mapCut;
 }
 
 /* Settings of a context, its own after cloning too. */
@@ -598,6 +622,8 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
     /* The twin reads the document's bytes, which go with it. */
     if (engine->m_twinOf == (const pdf_document*)document)
         DropTwin(engine);
+    if (engine->m_mapsOf == (const pdf_document*)document)
+        engine->m_mapsOf = NULL;
     pdf_drop_document(Context(engine), (pdf_document*)document);
 }
 
@@ -647,9 +673,11 @@ void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) { engine->
  * mended twin's page, read whole and recorded as drawn was (its runs of
  * masked marks apart), draws otherwise. A twin that loses something too
  * cannot tell, and the loss stands. What the twin's reading says is no
- * error of the drawing. */
+ * error of the drawing. Where the two draw alike though the page's glyphs
+ * failed as they were drawn, *glyphsCostless is set: its bands will hear
+ * those glyphs fail again. */
 static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn,
-                     const VDRW_MaskRuns* drawnRuns) {
+                     const VDRW_MaskRuns* drawnRuns, int* glyphsCostless) {
     fz_context* ctx = Context(engine);
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
@@ -682,8 +710,14 @@ static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex,
             const fz_matrix ctm = fz_invert_matrix(pageTransform);
             const char* lost = ReadContents(engine, twin, page, recorder, ctm);
             fz_close_device(ctx, device);
-            if (!lost)
+            if (!lost) {
+                StartListening(engine);
                 shows = VDRW_ListsDrawApart(ctx, drawn, drawnRuns, list, runs, box, engine->m_scale);
+                fz_flush_warnings(ctx);
+                engine->m_reading = 0;
+                VDRW_EndReading(&engine->m_loss);
+                *glyphsCostless = !shows && VDRW_HeardFontLoss(&engine->m_loss) != NULL;
+            }
         }
     }
     fz_always(ctx) {
@@ -715,6 +749,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     const char* lost = NULL;
     char words[sizeof engine->m_loss.m_rest.m_words] = "";
     int pages = 0;
+    int glyphsCostless = 0;
     fz_var(page);
     fz_var(list);
     fz_var(device);
@@ -723,6 +758,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     fz_var(result);
     fz_var(pages);
     fz_var(lost);
+    fz_var(glyphsCostless);
     SetStatus(status, VDRW_StatusOk, "");
     engine->m_cookie.errors = 0;
     fz_try(ctx) {
@@ -754,10 +790,14 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
                 pdf_empty_store(ctx, document);
             lost = ReadContents(engine, document, page, runRecorder, fz_invert_matrix(pageTransform));
             fz_close_device(ctx, device);
+            const char* fontLost = VDRW_HeardFontLoss(&engine->m_loss);
+            /* A map cut between two entries loses codes without a word. */
+            if (!lost && SomeMapCut(engine, document))
+                lost = VDRW_MapLossWords();
             if (lost) {
                 engine->m_heardIn = document;
                 snprintf(words, sizeof words, "%s", lost);
-                lost = LossShows(engine, document, pageIndex, list, runs) ? words : NULL;
+                lost = LossShows(engine, document, pageIndex, list, runs, &glyphsCostless) ? words : NULL;
             }
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
@@ -765,8 +805,8 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             runs = NULL;
             result->m_unread = lost != NULL;
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
-            if (!lost && VDRW_IsFontLoss(words))
-                snprintf(result->m_costless, sizeof result->m_costless, "%s", words);
+            if (!lost && (fontLost || glyphsCostless))
+                snprintf(result->m_costless, sizeof result->m_costless, "%s", VDRW_FontLossWords());
             result->m_document = document;
             pthread_mutex_init(&result->m_bandLock, NULL);
             for (int i = 0; i < VDRW_CheckCount; ++i)

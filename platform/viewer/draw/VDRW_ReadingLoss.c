@@ -15,6 +15,7 @@ typedef enum Kind {
 
 static const char kUnknown[] = "an error whose effect cannot be told";
 static const char kFontUnread[] = "a font it uses cannot be read";
+static const char kMapUnread[] = "a map of a font's codes to its glyphs cannot be read to its end";
 
 /* MuPDF 1.21's words, by how they start, with what they cost in the
  * program's own words; the first row that fits is taken. */
@@ -54,8 +55,7 @@ static const struct {
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
     /* A CID font's encoding map read up to here: codes past it are not
      * drawn. Said too of a ToUnicode map written with cid entries. */
-    {"expected string or endcid", kCutHere, "a map of a font's codes to its glyphs cannot be read to its end",
-     VDRW_CheckEncodingMap},
+    {"expected string or endcid", kCutHere, kMapUnread, VDRW_CheckEncodingMap},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},
@@ -101,6 +101,8 @@ static void Note(VDRW_HeardLoss* heard, int order, const char* words) {
 static void Lose(VDRW_ReadingLoss* loss, const char* words) {
     const VDRW_LossCheckKind check = CheckOf(words);
     VDRW_HeardLoss* heard = &loss->m_losses[check];
+    if (VDRW_IsFontLoss(VDRW_ReasonFor(words)))
+        loss->m_fontLost = 1;
     if (heard->m_order == 0)
         Note(heard, ++loss->m_heard, words);
 }
@@ -117,6 +119,7 @@ void VDRW_StartReading(VDRW_ReadingLoss* loss) {
     loss->m_pendingWords[0] = 0;
     loss->m_heard = 0;
     loss->m_rest.m_order = 0;
+    loss->m_fontLost = 0;
     for (int i = 0; i < VDRW_CheckCount; ++i) {
         loss->m_losses[i].m_order = 0;
         loss->m_losses[i].m_words[0] = 0;
@@ -179,3 +182,9 @@ const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check,
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss) { return VDRW_EndReadingChecked(loss, NULL, NULL); }
 
 int VDRW_IsFontLoss(const char* reason) { return reason && strcmp(reason, kFontUnread) == 0; }
+
+const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss) { return loss->m_fontLost ? kFontUnread : NULL; }
+
+const char* VDRW_FontLossWords(void) { return kFontUnread; }
+
+const char* VDRW_MapLossWords(void) { return kMapUnread; }

@@ -54,6 +54,8 @@ typedef struct VDRW_ReadingLoss {
     int m_heard;
     VDRW_HeardLoss m_losses[VDRW_CheckCount];
     VDRW_HeardLoss m_rest;
+    /* A font's glyphs were lost, first or after another loss. */
+    int m_fontLost;
 } VDRW_ReadingLoss;
 
 void VDRW_StartReading(VDRW_ReadingLoss* loss);
@@ -68,6 +70,12 @@ const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
 /* 1 for the loss of a font's glyphs, which the drawing of each band that
  * shows them hears again. */
 int VDRW_IsFontLoss(const char* reason);
+/* The words of a font's loss when the reading heard one, among any others;
+ * null when it heard none. */
+const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss);
+/* The words of a font's loss, and of a map of a font's codes cut short. */
+const char* VDRW_FontLossWords(void);
+const char* VDRW_MapLossWords(void);
 /* What MuPDF's words say was lost, in the program's words; null for words
  * the table does not know. */
 const char* VDRW_ReasonFor(const char* words);
