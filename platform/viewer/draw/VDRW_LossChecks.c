@@ -38,26 +38,37 @@ int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font) {
            pdf_is_indirect(ctx, map) && pdf_is_stream(ctx, map) && !MapReachesEnd(ctx, map);
 }
 
-int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc) {
+/* Whether test holds of some object of doc: 1 at the first it holds of;
+ * an object that cannot be read counts as unreadable says. */
+static int SomeObject(fz_context* ctx, pdf_document* doc, int (*test)(fz_context*, pdf_document*, pdf_obj*),
+                      int unreadable) {
     const int count = pdf_xref_len(ctx, doc);
-    int cut = 0;
-    fz_var(cut);
-    for (int num = 1; num < count && !cut; ++num) {
+    int holds = 0;
+    fz_var(holds);
+    for (int num = 1; num < count && !holds; ++num) {
         pdf_obj* ref = NULL;
         fz_var(ref);
         fz_try(ctx) {
             ref = pdf_new_indirect(ctx, doc, num, 0);
-            cut = pdf_is_dict(ctx, ref) && VDRW_EncodingMapCut(ctx, ref);
+            holds = test(ctx, doc, ref);
         }
         fz_always(ctx) {
             pdf_drop_obj(ctx, ref);
         }
         fz_catch(ctx) {
-            /* An object that cannot be read is no font. */
+            holds = unreadable;
         }
     }
-    return cut;
+    return holds;
 }
+
+static int IsFontWithMapCut(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    (void)doc;
+    return pdf_is_dict(ctx, obj) && VDRW_EncodingMapCut(ctx, obj);
+}
+
+/* An object that cannot be read is no font. */
+int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc) { return SomeObject(ctx, doc, IsFontWithMapCut, 0); }
 
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))
@@ -188,23 +199,11 @@ int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDR
     return 0;
 }
 
+static int HoldsDroppingToken(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+    return VDRW_EachContentStream(ctx, doc, obj, StreamDropsOperands);
+}
+
+/* An object that cannot be read may hold one. */
 int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc) {
-    const int count = pdf_xref_len(ctx, doc);
-    int drops = 0;
-    fz_var(drops);
-    for (int num = 1; num < count && !drops; ++num) {
-        pdf_obj* ref = NULL;
-        fz_var(ref);
-        fz_try(ctx) {
-            ref = pdf_new_indirect(ctx, doc, num, 0);
-            drops = VDRW_EachContentStream(ctx, doc, ref, StreamDropsOperands);
-        }
-        fz_always(ctx) {
-            pdf_drop_obj(ctx, ref);
-        }
-        fz_catch(ctx) {
-            drops = 1;
-        }
-    }
-    return drops;
+    return SomeObject(ctx, doc, HoldsDroppingToken, 1);
 }
