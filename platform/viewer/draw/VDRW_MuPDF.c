@@ -275,71 +275,41 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     pthread_mutex_unlock(&list->m_bandLock);
 }
 
-/* Whether object num is a Type0 font whose encoding is a map of the file's
- * own: a ToUnicode map, which MuPDF reads with the same words, is never
- * drawn. An object that cannot be read counts: a loss said is better than
- * one hidden. */
-static int EncodesWithOwnMap(fz_context* ctx, pdf_document* doc, int num) {
-    pdf_obj* ref = NULL;
-    int own = 0;
-    fz_var(ref);
-    fz_var(own);
-    fz_try(ctx) {
-        ref = pdf_new_indirect(ctx, doc, num, 0);
-        own = pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
-              pdf_is_stream(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Encoding)));
-    }
-    fz_always(ctx) {
-        pdf_drop_obj(ctx, ref);
-    }
-    fz_catch(ctx) {
-        own = 1;
-    }
-    return own;
-}
-
-static int SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
-    const int count = pdf_xref_len(ctx, doc);
-    int own = 0;
-    for (int num = 1; num < count && !own; ++num)
-        own = EncodesWithOwnMap(ctx, doc, num);
-    return own;
-}
-
-static int CheckDocument(void* user, VDRW_LossCheckKind check) {
-    const DocumentCheck* checked = user;
-    VDRW_Engine* engine = checked->m_engine;
+/* What check of document says, asked so that what it hears is no error of
+ * the drawing; a check that fails itself says the document shows it. */
+static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_document*), pdf_document* document) {
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
-    int shown;
+    int shown = 1;
     memcpy(error, engine->m_error, sizeof error);
-    if (check == VDRW_CheckEncodingMap)
-        shown = SomeEncodingMapOfItsOwn(engine->m_ctx, checked->m_document);
-    else
-        shown = check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut(engine->m_ctx, checked->m_document)
-                                         : VDRW_SomeBadTokenDropsOperands(engine->m_ctx, checked->m_document);
+    fz_var(shown);
+    fz_try(engine->m_ctx) {
+        shown = check(engine->m_ctx, document);
+    }
+    fz_catch(engine->m_ctx) {
+        shown = 1;
+    }
     engine->m_errorSeen = seen;
     memcpy(engine->m_error, error, sizeof error);
     return shown;
 }
 
-/* Whether document holds a composite font whose map of codes stops short;
- * what the check hears is no error of the drawing. */
+static int CheckDocument(void* user, VDRW_LossCheckKind check) {
+    const DocumentCheck* checked = user;
+    return AskQuietly(checked->m_engine,
+                      check == VDRW_CheckEncodingMap ? VDRW_SomeEncodingMapOfItsOwn
+                      : check == VDRW_CheckFlate     ? VDRW_SomeFlateStreamCut
+                                                     : VDRW_SomeBadTokenDropsOperands,
+                      checked->m_document);
+}
+
+/* Whether document holds a composite font whose map of codes stops short,
+ * asked once per document. */
 static int SomeMapCut(VDRW_Engine* engine, pdf_document* document) {
-    const int seen = engine->m_errorSeen;
-    char error[sizeof engine->m_error];
-    if (engine->m_mapsOf == document)
-        return engine->m_mapCut;
-    memcpy(error, engine->m_error, sizeof error);
-    fz_try(engine->m_ctx) {
-        engine->m_mapCut = VDRW_SomeEncodingMapCut(engine->m_ctx, document);
+    if (engine->m_mapsOf != document) {
+        engine->m_mapCut = AskQuietly(engine, VDRW_SomeEncodingMapCut, document);
+        engine->m_mapsOf = document;
     }
-    fz_catch(engine->m_ctx) {
-        engine->m_mapCut = 1;
-    }
-    engine->m_mapsOf = document;
-    engine->m_errorSeen = seen;
-    memcpy(engine->m_error, error, sizeof error);
     return engine->m_mapCut;
 }
 
