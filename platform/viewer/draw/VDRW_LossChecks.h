@@ -30,8 +30,9 @@ int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDR
 
 /* 1 when font is a composite font whose map of codes, a stream of the
  * file's own, read as MuPDF reads it (whatever its filters), stops before
- * its endcmap: MuPDF says nothing of a map cut between two entries, and
- * draws nothing for the codes past the cut. */
+ * its endcmap: MuPDF reads a map cut between two entries without a word,
+ * and says only, of each code shown past the cut, that it cannot encode
+ * it. */
 int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font);
 /* 1 when a font of the document is such a font. */
 int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc);

@@ -60,10 +60,6 @@ struct VDRW_EngineRec_ {
     const pdf_document* m_twinOf;
     int m_twinPage;
     pdf_document* m_twin;
-    /* Whether m_mapsOf holds a composite font whose map of codes stops
-     * short, which MuPDF reads without a word: asked once per document. */
-    const pdf_document* m_mapsOf;
-    int m_mapCut;
     /* Pixels per point of the drawings to come; 0: not told. */
     double m_scale;
 };
@@ -298,19 +294,10 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     const DocumentCheck* checked = user;
     return AskQuietly(checked->m_engine,
                       check == VDRW_CheckEncodingMap ? VDRW_SomeEncodingMapOfItsOwn
+                      : check == VDRW_CheckMapCut    ? VDRW_SomeEncodingMapCut
                       : check == VDRW_CheckFlate     ? VDRW_SomeFlateStreamCut
                                                      : VDRW_SomeBadTokenDropsOperands,
                       checked->m_document);
-}
-
-/* Whether document holds a composite font whose map of codes stops short,
- * asked once per document. */
-static int SomeMapCut(VDRW_Engine* engine, pdf_document* document) {
-    if (engine->m_mapsOf != document) {
-        engine->m_mapCut = AskQuietly(engine, VDRW_SomeEncodingMapCut, document);
-        engine->m_mapsOf = document;
-    }
-    return engine->m_mapCut;
 }
 
 /* Settings of a context, its own after cloning too. */
@@ -592,8 +579,6 @@ void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
     /* The twin reads the document's bytes, which go with it. */
     if (engine->m_twinOf == (const pdf_document*)document)
         DropTwin(engine);
-    if (engine->m_mapsOf == (const pdf_document*)document)
-        engine->m_mapsOf = NULL;
     pdf_drop_document(Context(engine), (pdf_document*)document);
 }
 
@@ -761,9 +746,6 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             lost = ReadContents(engine, document, page, runRecorder, fz_invert_matrix(pageTransform));
             fz_close_device(ctx, device);
             const char* fontLost = VDRW_HeardFontLoss(&engine->m_loss);
-            /* A map cut between two entries loses codes without a word. */
-            if (!lost && SomeMapCut(engine, document))
-                lost = VDRW_MapLossWords();
             if (lost) {
                 engine->m_heardIn = document;
                 snprintf(words, sizeof words, "%s", lost);

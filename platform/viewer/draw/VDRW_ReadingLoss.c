@@ -56,6 +56,9 @@ static const struct {
     /* A CID font's encoding map read up to here: codes past it are not
      * drawn. Said too of a ToUnicode map written with cid entries. */
     {"expected string or endcid", kCutHere, kMapUnread, VDRW_CheckEncodingMap},
+    /* A code shown that the font's map does not map draws nothing; said of
+     * a whole map that lacks it too, which loses nothing the file holds. */
+    {"cannot encode character", kCutHere, kMapUnread, VDRW_CheckMapCut},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},
@@ -186,5 +189,3 @@ int VDRW_IsFontLoss(const char* reason) { return reason && strcmp(reason, kFontU
 const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss) { return loss->m_fontLost ? kFontUnread : NULL; }
 
 const char* VDRW_FontLossWords(void) { return kFontUnread; }
-
-const char* VDRW_MapLossWords(void) { return kMapUnread; }

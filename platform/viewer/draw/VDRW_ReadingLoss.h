@@ -34,6 +34,7 @@ typedef enum VDRW_LossCheckKind {
     VDRW_CheckOperands, /* a bad token dropped operands (VDRW_SomeBadTokenDropsOperands) */
     VDRW_CheckFlate,    /* a Flate stream stops before its last block's end (VDRW_SomeFlateStreamCut) */
     VDRW_CheckEncodingMap, /* a Type0 font's encoding is a map the file holds */
+    VDRW_CheckMapCut,      /* such a map stops short (VDRW_SomeEncodingMapCut) */
     VDRW_CheckCount
 } VDRW_LossCheckKind;
 
@@ -73,9 +74,8 @@ int VDRW_IsFontLoss(const char* reason);
 /* The words of a font's loss when the reading heard one, among any others;
  * null when it heard none. */
 const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss);
-/* The words of a font's loss, and of a map of a font's codes cut short. */
+/* The words of a font's loss. */
 const char* VDRW_FontLossWords(void);
-const char* VDRW_MapLossWords(void);
 /* What MuPDF's words say was lost, in the program's words; null for words
  * the table does not know. */
 const char* VDRW_ReasonFor(const char* words);
