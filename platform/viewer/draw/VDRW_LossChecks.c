@@ -32,14 +32,13 @@ static int MapReachesEnd(fz_context* ctx, pdf_obj* map) {
     return ends;
 }
 
-static int EncodesWithOwnMap(fz_context* ctx, pdf_document* doc, pdf_obj* font) {
-    (void)doc;
+static int EncodesWithOwnMap(fz_context* ctx, pdf_obj* font) {
     return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
            pdf_is_stream(ctx, pdf_dict_get(ctx, font, PDF_NAME(Encoding)));
 }
 
 int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font) {
-    return EncodesWithOwnMap(ctx, NULL, font) && !MapReachesEnd(ctx, pdf_dict_get(ctx, font, PDF_NAME(Encoding)));
+    return EncodesWithOwnMap(ctx, font) && !MapReachesEnd(ctx, pdf_dict_get(ctx, font, PDF_NAME(Encoding)));
 }
 
 /* Whether test holds of some object of doc: 1 at the first it holds of;
@@ -73,10 +72,6 @@ static int IsFontWithMapCut(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
 
 /* An object that cannot be read is no font. */
 int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc) { return SomeObject(ctx, doc, IsFontWithMapCut, 0); }
-
-int VDRW_SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
-    return SomeObject(ctx, doc, EncodesWithOwnMap, 1);
-}
 
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))

@@ -36,10 +36,6 @@ int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDR
 int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font);
 /* 1 when a font of the document is such a font. */
 int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc);
-/* 1 when a composite font of the document is encoded by a map of the
- * file's own, cut or not (a ToUnicode map, which MuPDF reads with the same
- * words, is never drawn); an object that cannot be read counts. */
-int VDRW_SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc);
 
 /* 1 when filter (a name or an array of them) starts with FlateDecode. */
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);

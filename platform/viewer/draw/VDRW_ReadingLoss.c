@@ -53,9 +53,9 @@ static const struct {
     {"padding truncated image", kCutHere, "an image in it is short of its data", VDRW_CheckNone},
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
-    /* A CID font's encoding map read up to here: codes past it are not
-     * drawn. Said too of a ToUnicode map written with cid entries. */
-    {"expected string or endcid", kCutHere, kMapUnread, VDRW_CheckEncodingMap},
+    /* A map read up to here (a CID font's, or a ToUnicode map written with
+     * cid entries): what it costs is said below, of each code shown. */
+    {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
     /* A code shown that the font's map does not map draws nothing; said of
      * a whole map that lacks it too, which loses nothing the file holds. */
     {"cannot encode character", kCutHere, kMapUnread, VDRW_CheckMapCut},
