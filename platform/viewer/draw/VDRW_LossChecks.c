@@ -65,13 +65,14 @@ static int SomeObject(fz_context* ctx, pdf_document* doc, int (*test)(fz_context
     return holds;
 }
 
-static int IsFontWithMapCut(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
+static int IsFontWithOwnMap(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
     (void)doc;
-    return pdf_is_dict(ctx, obj) && VDRW_EncodingMapCut(ctx, obj);
+    return EncodesWithOwnMap(ctx, obj);
 }
 
-/* An object that cannot be read is no font. */
-int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc) { return SomeObject(ctx, doc, IsFontWithMapCut, 0); }
+int VDRW_SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
+    return SomeObject(ctx, doc, IsFontWithOwnMap, 1);
+}
 
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
     if (pdf_is_array(ctx, filter))

@@ -34,8 +34,9 @@ int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDR
  * and says only, of each code shown past the cut, that it cannot encode
  * it. */
 int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font);
-/* 1 when a font of the document is such a font. */
-int VDRW_SomeEncodingMapCut(fz_context* ctx, pdf_document* doc);
+/* 1 when a composite font of the document is encoded by a map of the
+ * file's own, cut or not; an object that cannot be read counts. */
+int VDRW_SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc);
 
 /* 1 when filter (a name or an array of them) starts with FlateDecode. */
 int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter);

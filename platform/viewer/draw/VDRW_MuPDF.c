@@ -293,7 +293,7 @@ static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_documen
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     const DocumentCheck* checked = user;
     return AskQuietly(checked->m_engine,
-                      check == VDRW_CheckMapCut ? VDRW_SomeEncodingMapCut
+                      check == VDRW_CheckEncodingMap ? VDRW_SomeEncodingMapOfItsOwn
                       : check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut
                                                  : VDRW_SomeBadTokenDropsOperands,
                       checked->m_document);

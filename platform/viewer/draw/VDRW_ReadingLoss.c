@@ -56,9 +56,9 @@ static const struct {
     /* A map read up to here (a CID font's, or a ToUnicode map written with
      * cid entries): what it costs is said below, of each code shown. */
     {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
-    /* A code shown that the font's map does not map draws nothing; said of
-     * a whole map that lacks it too, which loses nothing the file holds. */
-    {"cannot encode character", kCutHere, kMapUnread, VDRW_CheckMapCut},
+    /* A code shown that the font's map does not map draws nothing: past a
+     * cut, or past an entry MuPDF could not read. */
+    {"cannot encode character", kCutHere, kMapUnread, VDRW_CheckEncodingMap},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},

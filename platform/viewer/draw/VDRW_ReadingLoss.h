@@ -28,12 +28,12 @@ extern "C" {
  * MuPDF says "syntax error in content stream" also of a bad token that
  * stands alone between operators, and "premature end of data in flate
  * filter" also of Flate data that lack only their check, and "cannot
- * encode character" also of a code a whole map does not map. */
+ * encode character" also of a code a named map does not map. */
 typedef enum VDRW_LossCheckKind {
     VDRW_CheckNone,     /* the words cost what they say */
     VDRW_CheckOperands, /* a bad token dropped operands (VDRW_SomeBadTokenDropsOperands) */
     VDRW_CheckFlate,    /* a Flate stream stops before its last block's end (VDRW_SomeFlateStreamCut) */
-    VDRW_CheckMapCut,   /* a Type0 font's map of the file's own stops short (VDRW_SomeEncodingMapCut) */
+    VDRW_CheckEncodingMap, /* a Type0 font's encoding is a map the file holds (VDRW_SomeEncodingMapOfItsOwn) */
     VDRW_CheckCount
 } VDRW_LossCheckKind;
 

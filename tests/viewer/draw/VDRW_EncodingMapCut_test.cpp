@@ -125,7 +125,7 @@ TEST(VDRW_EncodingMapCut, AMapIsCutWhereMuPDFMapsLessOfItThanOfTheWhole) {
         pdf_document* doc = pdf_open_document_with_stream(ctx, stm);
         pdf_obj* font = pdf_new_indirect(ctx, doc, 3, 0);
         EXPECT_EQ(VDRW_EncodingMapCut(ctx, font), 0);
-        EXPECT_EQ(VDRW_SomeEncodingMapCut(ctx, doc), 0);
+        EXPECT_EQ(VDRW_SomeEncodingMapOfItsOwn(ctx, doc), 0);
         pdf_drop_obj(ctx, font);
         pdf_drop_document(ctx, doc);
         fz_drop_stream(ctx, stm);
