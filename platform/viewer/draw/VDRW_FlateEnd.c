@@ -1,45 +1,66 @@
 #include "VDRW_FlateEnd.h"
 
+#include <stdlib.h>
+
 #include "COMN_FlateEnd.h"
 
-/* The result of inflating the data whole: by the rule of their end when
- * judged, else as zlib itself has it. */
-static int Inflated(const unsigned char* data, size_t size, int judged) {
+struct VDRW_FlateJudge {
+    z_stream m_z;
+    int m_ended;   /* the last block has ended */
+    int m_verdict; /* -1 until told */
+};
+
+VDRW_FlateJudge* VDRW_NewFlateJudge(void) {
+    VDRW_FlateJudge* judge = calloc(1, sizeof *judge);
+    if (!judge)
+        return NULL;
+    judge->m_verdict = -1;
+    if (inflateInit(&judge->m_z) != Z_OK) {
+        free(judge);
+        return NULL;
+    }
+    return judge;
+}
+
+void VDRW_DropFlateJudge(VDRW_FlateJudge* judge) {
+    if (!judge)
+        return;
+    inflateEnd(&judge->m_z);
+    free(judge);
+}
+
+int VDRW_FeedFlateJudge(VDRW_FlateJudge* judge, const unsigned char* data, size_t size, int last) {
     unsigned char out[16384];
-    z_stream z;
-    int ended = 0;
-    int status = Z_OK;
-    z.zalloc = Z_NULL;
-    z.zfree = Z_NULL;
-    z.opaque = Z_NULL;
-    z.next_in = Z_NULL;
-    z.avail_in = 0;
-    if (inflateInit(&z) != Z_OK)
-        return 0;
-    for (;;) {
-        if (z.avail_in == 0 && size > 0) {
+    z_stream* z = &judge->m_z;
+    while (judge->m_verdict < 0) {
+        int status;
+        if (z->avail_in == 0) {
             const uInt chunk = size > 0x40000000u ? 0x40000000u : (uInt)size;
-            z.next_in = (Bytef*)data;
-            z.avail_in = chunk;
+            if (chunk == 0 && !last)
+                break;
+            z->next_in = (Bytef*)data;
+            z->avail_in = chunk;
             data += chunk;
             size -= chunk;
         }
-        z.next_out = out;
-        z.avail_out = sizeof out;
+        z->next_out = out;
+        z->avail_out = sizeof out;
         /* The last input is the end: what is short then stays short. */
-        status = judged ? COMN_FlateInflate(&z, size == 0 ? Z_FINISH : Z_NO_FLUSH, &ended)
-                        : inflate(&z, size == 0 ? Z_FINISH : Z_NO_FLUSH);
-        if (status == Z_BUF_ERROR && size == 0 && z.avail_out == 0)
+        status = COMN_FlateInflate(z, last && size == 0 ? Z_FINISH : Z_NO_FLUSH, &judge->m_ended);
+        /* The check is not waited for: the data have given all they hold. */
+        if (status == Z_STREAM_END || judge->m_ended)
+            judge->m_verdict = 1;
+        else if (status == Z_BUF_ERROR && last && size == 0 && z->avail_out == 0)
             continue;
-        if (status != Z_OK)
-            break;
+        else if (status != Z_OK && !(status == Z_BUF_ERROR && !(last && size == 0)))
+            judge->m_verdict = 0;
     }
-    inflateEnd(&z);
-    return status;
+    return judge->m_verdict;
 }
 
 int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size) {
-    return Inflated(data, size, 1) == Z_STREAM_END;
+    VDRW_FlateJudge* judge = VDRW_NewFlateJudge();
+    const int verdict = judge ? VDRW_FeedFlateJudge(judge, data, size, 1) : 0;
+    VDRW_DropFlateJudge(judge);
+    return verdict == 1;
 }
-
-int VDRW_FlateChecksOut(const unsigned char* data, size_t size) { return Inflated(data, size, 0) == Z_STREAM_END; }

@@ -1,7 +1,7 @@
 /* Whether Flate data reach the end of their last block (COMN_FlateEnd.h):
  * zlib checks the data only after the last of them is delivered, so data
- * that lack their check, in part or whole, or whose check is wrong, draw
- * whole, and MuPDF's word that they ended early costs nothing. */
+ * that lack their check, in part or whole, draw whole, and MuPDF's word
+ * that they ended early costs nothing. */
 #ifndef VDRW_FLATE_END_H
 #define VDRW_FLATE_END_H
 
@@ -15,9 +15,18 @@ extern "C" {
  * whatever their check, 0 when they stop before its end or cannot be
  * decoded. */
 int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size);
-/* 1 when zlib takes the data whole, their check right: data whose check
- * fails draw whole, but what they hold may be garbled. */
-int VDRW_FlateChecksOut(const unsigned char* data, size_t size);
+
+/* The same judgement of data given piece by piece, so that a stream of any
+ * length is judged in bounded memory. */
+typedef struct VDRW_FlateJudge VDRW_FlateJudge;
+/* Null when out of memory. */
+VDRW_FlateJudge* VDRW_NewFlateJudge(void);
+void VDRW_DropFlateJudge(VDRW_FlateJudge* judge);
+/* Gives the next size bytes; last: none come after them. Returns 1 once
+ * the last block has ended (nothing more need be given), 0 once the data
+ * are known to stop short or not to be zlib data, -1 while more are
+ * wanted (never after last). */
+int VDRW_FeedFlateJudge(VDRW_FlateJudge* judge, const unsigned char* data, size_t size, int last);
 
 #ifdef __cplusplus
 }

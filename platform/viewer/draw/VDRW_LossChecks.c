@@ -5,209 +5,190 @@
 #include <string.h>
 
 #include "VDRW_FlateEnd.h"
-#include "VDRW_UnreadableTokens.h"
 
-/* Whether map reaches its endcmap; what was read before a fault is all
- * the page had. */
-static int MapReachesEnd(fz_context* ctx, pdf_obj* map) {
+/* Deeper than any page's resources: a page nested further cannot be
+ * told. */
+enum { kMaxDepth = 256 };
+
+static int IsFlate(fz_context* ctx, pdf_obj* name) {
+    return pdf_name_eq(ctx, name, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, name, PDF_NAME(Fl));
+}
+
+static pdf_obj* Stage(fz_context* ctx, pdf_obj* list, int i) {
+    return pdf_is_array(ctx, list) ? pdf_array_get(ctx, list, i) : i == 0 ? list : NULL;
+}
+
+/* Decodes stage filter (of parameters params) over chain; null for a
+ * filter whose output here cannot be told. */
+static fz_stream* OpenStage(fz_context* ctx, fz_stream* chain, pdf_obj* filter, pdf_obj* params) {
+    const int predicted = pdf_dict_get_int(ctx, params, PDF_NAME(Predictor)) > 1;
+    if (pdf_name_eq(ctx, filter, PDF_NAME(ASCIIHexDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(AHx)))
+        return fz_open_ahxd(ctx, chain);
+    if (pdf_name_eq(ctx, filter, PDF_NAME(ASCII85Decode)) || pdf_name_eq(ctx, filter, PDF_NAME(A85)))
+        return fz_open_a85d(ctx, chain);
+    if (pdf_name_eq(ctx, filter, PDF_NAME(RunLengthDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(RL)))
+        return fz_open_rld(ctx, chain);
+    if (IsFlate(ctx, filter) && !predicted)
+        return fz_open_flated(ctx, chain, 15);
+    if ((pdf_name_eq(ctx, filter, PDF_NAME(LZWDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(LZW))) && !predicted) {
+        pdf_obj* early = pdf_dict_get(ctx, params, PDF_NAME(EarlyChange));
+        return fz_open_lzwd(ctx, chain, early ? pdf_to_int(ctx, early) : 1, 9, 0, 0);
+    }
+    return NULL;
+}
+
+/* Feeds judge what stm holds: its verdict, 0 for data that stop short. */
+static int Judged(fz_context* ctx, fz_stream* stm, VDRW_FlateJudge* judge) {
+    int verdict = -1;
+    while (verdict < 0) {
+        const size_t size = fz_available(ctx, stm, 65536);
+        verdict = VDRW_FeedFlateJudge(judge, stm->rp, size, size == 0);
+        stm->rp += size;
+    }
+    return verdict;
+}
+
+/* Whether Flate stage stage of stream num stops before its last block's
+ * end; 1 where that cannot be told. */
+static int StageCut(fz_context* ctx, pdf_document* doc, int num, pdf_obj* filters, pdf_obj* params, int stage) {
     fz_stream* stm = NULL;
-    pdf_lexbuf buf;
-    int ends = 0;
-    pdf_lexbuf_init(ctx, &buf, PDF_LEXBUF_SMALL);
+    VDRW_FlateJudge* judge = NULL;
+    int cut = 1;
     fz_var(stm);
-    fz_var(ends);
+    fz_var(judge);
+    fz_var(cut);
     fz_try(ctx) {
-        stm = pdf_open_stream(ctx, map);
-        for (pdf_token token = pdf_lex(ctx, stm, &buf); token != PDF_TOK_EOF && !ends;
-             token = pdf_lex(ctx, stm, &buf))
-            ends = token == PDF_TOK_KEYWORD && strcmp(buf.scratch, "endcmap") == 0;
+        int told = 1;
+        stm = pdf_open_raw_stream_number(ctx, doc, num);
+        for (int i = 0; i < stage && told; ++i) {
+            fz_stream* next = OpenStage(ctx, stm, Stage(ctx, filters, i), Stage(ctx, params, i));
+            told = next != NULL;
+            if (next) {
+                fz_drop_stream(ctx, stm);
+                stm = next;
+            }
+        }
+        judge = told ? VDRW_NewFlateJudge() : NULL;
+        cut = !judge || Judged(ctx, stm, judge) != 1;
+    }
+    fz_always(ctx) {
+        VDRW_DropFlateJudge(judge);
+        fz_drop_stream(ctx, stm);
+    }
+    fz_catch(ctx) {
+        cut = 1;
+    }
+    return cut;
+}
+
+/* Whether content stream holds an inline image whose filters may hold
+ * Flate: its data are read with the content, never as an object, so
+ * whether they are cut cannot be told here. Any "/Fl" after a "BI" counts. */
+static int HoldsFlateInlineImage(fz_context* ctx, pdf_obj* stream) {
+    fz_stream* stm = NULL;
+    int holds = 1;
+    fz_var(stm);
+    fz_var(holds);
+    fz_try(ctx) {
+        int image = 0, last[3] = {' ', ' ', ' '};
+        holds = 0;
+        stm = pdf_open_stream(ctx, stream);
+        for (int c = fz_read_byte(ctx, stm); c != EOF && !holds; c = fz_read_byte(ctx, stm)) {
+            /* "BI" between delimiters, then "/Fl". */
+            if (!image && last[1] == 'B' && last[2] == 'I' && strchr(" \t\r\n\f[]<>()/%{}", last[0]) &&
+                strchr(" \t\r\n\f/<[", c))
+                image = 1;
+            holds = image && last[1] == '/' && last[2] == 'F' && c == 'l';
+            last[0] = last[1];
+            last[1] = last[2];
+            last[2] = c;
+        }
     }
     fz_always(ctx) {
         fz_drop_stream(ctx, stm);
-        pdf_lexbuf_fin(ctx, &buf);
     }
     fz_catch(ctx) {
-        ends = 0;
-    }
-    return ends;
-}
-
-static int EncodesWithOwnMap(fz_context* ctx, pdf_obj* font) {
-    return pdf_name_eq(ctx, pdf_dict_get(ctx, font, PDF_NAME(Subtype)), PDF_NAME(Type0)) &&
-           pdf_is_stream(ctx, pdf_dict_get(ctx, font, PDF_NAME(Encoding)));
-}
-
-int VDRW_EncodingMapCut(fz_context* ctx, pdf_obj* font) {
-    return EncodesWithOwnMap(ctx, font) && !MapReachesEnd(ctx, pdf_dict_get(ctx, font, PDF_NAME(Encoding)));
-}
-
-/* Whether test holds of some object of doc: 1 at the first it holds of;
- * an object that cannot be read counts as unreadable says. */
-static int SomeObject(fz_context* ctx, pdf_document* doc, int (*test)(fz_context*, pdf_document*, pdf_obj*),
-                      int unreadable) {
-    const int count = pdf_xref_len(ctx, doc);
-    int holds = 0;
-    fz_var(holds);
-    for (int num = 1; num < count && !holds; ++num) {
-        pdf_obj* ref = NULL;
-        fz_var(ref);
-        fz_try(ctx) {
-            ref = pdf_new_indirect(ctx, doc, num, 0);
-            holds = test(ctx, doc, ref);
-        }
-        fz_always(ctx) {
-            pdf_drop_obj(ctx, ref);
-        }
-        fz_catch(ctx) {
-            holds = unreadable;
-        }
+        holds = 1;
     }
     return holds;
 }
 
-static int IsFontWithOwnMap(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
-    (void)doc;
-    return EncodesWithOwnMap(ctx, obj);
+typedef struct Walk {
+    unsigned char* m_seen; /* object numbers reached */
+    int m_count;
+} Walk;
+
+/* Whether stream ref (object num), content to draw when content is set,
+ * has a Flate stage that stops short. */
+static int StreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* ref, int num, int content) {
+    pdf_obj* filters = pdf_dict_get(ctx, ref, PDF_NAME(Filter));
+    pdf_obj* params = pdf_dict_get(ctx, ref, PDF_NAME(DecodeParms));
+    const int stages = pdf_is_array(ctx, filters) ? pdf_array_len(ctx, filters) : filters ? 1 : 0;
+    for (int i = 0; i < stages; ++i)
+        if (IsFlate(ctx, Stage(ctx, filters, i)) && StageCut(ctx, doc, num, filters, params, i))
+            return 1;
+    content = content || pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
+              pdf_dict_get_int(ctx, ref, PDF_NAME(PatternType)) == 1;
+    return content && HoldsFlateInlineImage(ctx, ref);
 }
 
-int VDRW_SomeEncodingMapOfItsOwn(fz_context* ctx, pdf_document* doc) {
-    return SomeObject(ctx, doc, IsFontWithOwnMap, 1);
-}
-
-int VDRW_IsFlate(fz_context* ctx, pdf_obj* filter) {
-    if (pdf_is_array(ctx, filter))
-        filter = pdf_array_get(ctx, filter, 0);
-    return pdf_name_eq(ctx, filter, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, filter, PDF_NAME(Fl));
-}
-
-/* Whether object num is a Flate stream whose raw data judge finds wanting;
- * a stream that cannot be read is wanting. */
-static int FlateStreamFails(fz_context* ctx, pdf_document* doc, int num,
-                            int (*judge)(const unsigned char* data, size_t size)) {
-    fz_buffer* raw = NULL;
-    int fails = 1;
-    fz_var(raw);
-    fz_var(fails);
-    fz_try(ctx) {
-        pdf_obj* ref = pdf_new_indirect(ctx, doc, num, 0);
-        const int flate = pdf_is_stream(ctx, ref) && VDRW_IsFlate(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Filter)));
-        pdf_drop_obj(ctx, ref);
-        fails = 0;
-        if (flate) {
-            unsigned char* data = NULL;
-            size_t size;
-            raw = pdf_load_raw_stream_number(ctx, doc, num);
-            size = fz_buffer_storage(ctx, raw, &data);
-            fails = !judge(data, size);
-        }
-    }
-    fz_always(ctx) {
-        fz_drop_buffer(ctx, raw);
-    }
-    fz_catch(ctx) {
-        fails = 1;
-    }
-    return fails;
-}
-
-int VDRW_FlateStreamCut(fz_context* ctx, pdf_document* doc, int num) {
-    return FlateStreamFails(ctx, doc, num, VDRW_FlateReachesLastBlock);
-}
-
-int VDRW_FlateStreamCheckFails(fz_context* ctx, pdf_document* doc, int num) {
-    return FlateStreamFails(ctx, doc, num, VDRW_FlateChecksOut);
-}
-
-/* Marks in maps the number of the ToUnicode map a font object names. */
-static void MarkUnicodeMap(fz_context* ctx, pdf_document* doc, int num, unsigned char* maps, int count) {
-    pdf_obj* ref = NULL;
-    fz_var(ref);
-    fz_try(ctx) {
-        ref = pdf_new_indirect(ctx, doc, num, 0);
-        pdf_obj* map = pdf_dict_get(ctx, ref, PDF_NAME(ToUnicode));
-        const int mapNum = pdf_is_indirect(ctx, map) ? pdf_to_num(ctx, map) : 0;
-        if (mapNum > 0 && mapNum < count && pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Type)), PDF_NAME(Font)))
-            maps[mapNum] = 1;
-    }
-    fz_always(ctx) {
-        pdf_drop_obj(ctx, ref);
-    }
-    fz_catch(ctx) {
-        /* An object that cannot be read names no map. */
-    }
-}
-
-int VDRW_SomeFlateStreamCut(fz_context* ctx, pdf_document* doc) {
-    const int count = pdf_xref_len(ctx, doc);
-    /* A font's ToUnicode map is read for text, never drawn: a cut one
-     * costs no plate anything. */
-    unsigned char* maps = fz_calloc(ctx, count > 0 ? count : 1, 1);
-    int cut = 0;
-    for (int num = 1; num < count; ++num)
-        MarkUnicodeMap(ctx, doc, num, maps, count);
-    for (int num = 1; num < count && !cut; ++num)
-        cut = !maps[num] && VDRW_FlateStreamCut(ctx, doc, num);
-    fz_free(ctx, maps);
-    return cut;
-}
-
-/* Stops at the first stretch the interpreter cannot read that costs it
- * something. */
-static int FirstDrop(void* user, int64_t from, int64_t to, int drops) {
-    (void)user;
-    (void)from;
-    (void)to;
-    return drops;
-}
-
-static int StreamDropsOperands(fz_context* ctx, pdf_document* doc, pdf_obj* stream) {
-    fz_stream* stm = NULL;
-    pdf_lexbuf buf;
-    int drops = 1;
-    if (!pdf_is_stream(ctx, stream))
-        return 0;
-    pdf_lexbuf_init(ctx, &buf, PDF_LEXBUF_SMALL);
-    fz_var(stm);
-    fz_var(drops);
-    fz_try(ctx) {
-        stm = pdf_open_stream(ctx, stream);
-        drops = VDRW_WalkUnreadable(ctx, stm, &buf, FirstDrop, NULL);
-    }
-    fz_always(ctx) {
-        fz_drop_stream(ctx, stm);
-        pdf_lexbuf_fin(ctx, &buf);
-    }
-    fz_catch(ctx) {
-        drops = 1;
-    }
-    (void)doc;
-    return drops;
-}
-
-int VDRW_EachContentStream(fz_context* ctx, pdf_document* doc, pdf_obj* obj, VDRW_ContentVisit visit) {
-    pdf_obj* contents = pdf_dict_get(ctx, obj, PDF_NAME(Contents));
-    pdf_obj* procs = pdf_dict_get(ctx, obj, PDF_NAME(CharProcs));
-    if (pdf_is_stream(ctx, obj) && (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
-                                    pdf_to_int(ctx, pdf_dict_get(ctx, obj, PDF_NAME(PatternType))) == 1))
-        return visit(ctx, doc, obj);
-    if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Type)), PDF_NAME(Page))) {
-        if (!pdf_is_array(ctx, contents))
-            return visit(ctx, doc, contents);
-        for (int i = 0; i < pdf_array_len(ctx, contents); ++i)
-            if (visit(ctx, doc, pdf_array_get(ctx, contents, i)))
-                return 1;
-    }
-    for (int i = 0; i < pdf_dict_len(ctx, procs); ++i)
-        if (visit(ctx, doc, pdf_dict_get_val(ctx, procs, i)))
+/* Keys that lead to what the drawing of a page never reads. */
+static int NotDrawn(fz_context* ctx, pdf_obj* key) {
+    static const char* const kKeys[] = {"Parent", "P", "Annots", "ToUnicode", "Metadata", "Thumb", "B", "AA"};
+    const char* name = pdf_to_name(ctx, key);
+    for (size_t i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i)
+        if (strcmp(name, kKeys[i]) == 0)
             return 1;
     return 0;
 }
 
-static int HoldsDroppingToken(fz_context* ctx, pdf_document* doc, pdf_obj* obj) {
-    return VDRW_EachContentStream(ctx, doc, obj, StreamDropsOperands);
+/* Whether obj, or what it reaches, is a stream with a Flate stage that
+ * stops short; content: obj is a content stream or an array of them. */
+static int ReachesCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* obj, int content, int depth) {
+    if (depth > kMaxDepth)
+        return 1;
+    if (pdf_is_indirect(ctx, obj)) {
+        const int num = pdf_to_num(ctx, obj);
+        if (num <= 0 || num >= walk->m_count || walk->m_seen[num])
+            return 0;
+        walk->m_seen[num] = 1;
+        if (pdf_is_stream(ctx, obj) && StreamCut(ctx, doc, obj, num, content))
+            return 1;
+        obj = pdf_resolve_indirect(ctx, obj);
+    }
+    if (pdf_is_array(ctx, obj)) {
+        for (int i = 0; i < pdf_array_len(ctx, obj); ++i)
+            if (ReachesCut(ctx, doc, walk, pdf_array_get(ctx, obj, i), content, depth + 1))
+                return 1;
+    } else if (pdf_is_dict(ctx, obj)) {
+        const int glyphs = pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Type3));
+        for (int i = 0; i < pdf_dict_len(ctx, obj); ++i) {
+            pdf_obj* key = pdf_dict_get_key(ctx, obj, i);
+            const int holdsContent = pdf_name_eq(ctx, key, PDF_NAME(Contents)) ||
+                                     (glyphs && pdf_name_eq(ctx, key, PDF_NAME(CharProcs))) || content;
+            if (!NotDrawn(ctx, key) &&
+                ReachesCut(ctx, doc, walk, pdf_dict_get_val(ctx, obj, i), holdsContent, depth + 1))
+                return 1;
+        }
+    }
+    return 0;
 }
 
-/* An object that cannot be read may hold one. */
-int VDRW_SomeBadTokenDropsOperands(fz_context* ctx, pdf_document* doc) {
-    return SomeObject(ctx, doc, HoldsDroppingToken, 1);
+int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
+    Walk walk = {NULL, pdf_xref_len(ctx, doc)};
+    int cut = 1;
+    fz_var(cut);
+    walk.m_seen = fz_calloc(ctx, walk.m_count > 0 ? walk.m_count : 1, 1);
+    fz_try(ctx) {
+        /* Resources a page inherits come through its Parent. */
+        cut = ReachesCut(ctx, doc, &walk, page, 0, 0) ||
+              ReachesCut(ctx, doc, &walk, pdf_dict_get_inheritable(ctx, page, PDF_NAME(Resources)), 0, 0);
+    }
+    fz_always(ctx) {
+        fz_free(ctx, walk.m_seen);
+    }
+    fz_catch(ctx) {
+        cut = 1;
+    }
+    return cut;
 }

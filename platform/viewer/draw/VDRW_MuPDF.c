@@ -17,7 +17,6 @@
 #include "VDRW_InkDevice.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
-#include "VDRW_MendedTwin.h"
 #include "VDRW_OpenSlots.h"
 #include "VDRW_ReadingLoss.h"
 #include "VDRW_SnapDevice.h"
@@ -54,14 +53,6 @@ struct VDRW_EngineRec_ {
     /* The last document of whose pages a reading or a drawing lost
      * something. */
     const pdf_document* m_heardIn;
-    /* The mended twin of m_twinOf (VDRW_MendedTwin.h), made at its first
-     * loss; null when it does not open. Its fonts are mended for the
-     * glyphs of page m_twinPage. */
-    const pdf_document* m_twinOf;
-    int m_twinPage;
-    pdf_document* m_twin;
-    /* Pixels per point of the drawings to come; 0: not told. */
-    double m_scale;
 };
 
 /* The part of an image that the bands of one drawing decode. MuPDF's decode
@@ -93,11 +84,8 @@ struct VDRW_PageListRec_ {
     /* The words of the first error that cost the reading some content. */
     int m_unread;
     char m_error[256];
-    /* A font's loss that the reading heard and the mended twin showed cost
-     * this page nothing; its bands hear it again as they draw the glyphs,
-     * which the twin's drawing took in. */
-    char m_costless[256];
     const pdf_document* m_document;
+    pdf_obj* m_page;
     /* Only neutral greys painted, some in a group (VDRW_GreyList.h):
      * drawn in CMYK. */
     int m_grey;
@@ -214,11 +202,14 @@ static void StartListening(VDRW_Engine* engine) {
     engine->m_reading = 1;
 }
 
-/* The document a reading lost something of, for the checks its words
- * call for; what the checks themselves hear is no error of the drawing. */
+/* The page a reading lost something of, for the checks its words call
+ * for; what the checks themselves hear is no error of the drawing. */
 typedef struct DocumentCheck {
     VDRW_Engine* m_engine;
     pdf_document* m_document;
+    pdf_obj* m_page;
+    /* What each check said of the page: -1 not asked yet. */
+    int* m_shows;
 } DocumentCheck;
 
 static int CheckDocument(void* user, VDRW_LossCheckKind check);
@@ -228,27 +219,19 @@ typedef struct BandCheck {
     VDRW_PageList* m_list;
 } BandCheck;
 
-/* A band's words are judged against the document as the reading's are:
+/* A band's words are judged against the page as the reading's are:
  * MuPDF says an image's Flate data ended early also where they lack only
  * their check. Bands draw from the list, never the document, which one
  * band at a time reads here. */
 static int CheckBand(void* user, VDRW_LossCheckKind check) {
     const BandCheck* band = user;
     VDRW_PageList* list = band->m_list;
-    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document};
-    int shows = 1;
-    fz_var(shows);
-    pthread_mutex_lock(&list->m_bandLock);
+    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document, list->m_page, list->m_bandShows};
+    int shows;
     /* Asked as a band ends, also after a failure: a check that fails
      * itself leaves the loss said. */
-    fz_try(Context(band->m_engine)) {
-        if (list->m_bandShows[check] < 0)
-            list->m_bandShows[check] = CheckDocument(&checked, check);
-        shows = list->m_bandShows[check];
-    }
-    fz_catch(Context(band->m_engine)) {
-        shows = 1;
-    }
+    pthread_mutex_lock(&list->m_bandLock);
+    shows = CheckDocument(&checked, check);
     pthread_mutex_unlock(&list->m_bandLock);
     return shows;
 }
@@ -260,7 +243,7 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     const char* lost;
     engine->m_reading = 0;
     lost = VDRW_EndReadingChecked(&engine->m_loss, CheckBand, &band);
-    if (!lost || strcmp(lost, list->m_costless) == 0)
+    if (!lost)
         return;
     pthread_mutex_lock(&list->m_bandLock);
     if (!list->m_bandLost || top < list->m_bandTop) {
@@ -271,16 +254,17 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     pthread_mutex_unlock(&list->m_bandLock);
 }
 
-/* What check of document says, asked so that what it hears is no error of
- * the drawing; a check that fails itself says the document shows it. */
-static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_document*), pdf_document* document) {
+/* What check of a page says, asked so that what it hears is no error of
+ * the drawing; a check that fails itself says the page shows it. */
+static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_document*, pdf_obj*),
+                      pdf_document* document, pdf_obj* page) {
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
     int shown = 1;
     memcpy(error, engine->m_error, sizeof error);
     fz_var(shown);
     fz_try(engine->m_ctx) {
-        shown = check(engine->m_ctx, document);
+        shown = check(engine->m_ctx, document, page);
     }
     fz_catch(engine->m_ctx) {
         shown = 1;
@@ -291,12 +275,11 @@ static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_documen
 }
 
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
-    const DocumentCheck* checked = user;
-    return AskQuietly(checked->m_engine,
-                      check == VDRW_CheckEncodingMap ? VDRW_SomeEncodingMapOfItsOwn
-                      : check == VDRW_CheckFlate ? VDRW_SomeFlateStreamCut
-                                                 : VDRW_SomeBadTokenDropsOperands,
-                      checked->m_document);
+    DocumentCheck* checked = user;
+    if (checked->m_shows[check] < 0)
+        checked->m_shows[check] =
+            AskQuietly(checked->m_engine, VDRW_PageFlateStreamCut, checked->m_document, checked->m_page);
+    return checked->m_shows[check];
 }
 
 /* Settings of a context, its own after cloning too. */
@@ -439,16 +422,9 @@ VDRW_Engine* VDRW_CloneEngine(VDRW_Engine* base, VDRW_Status* status) {
     return engine;
 }
 
-static void DropTwin(VDRW_Engine* engine) {
-    pdf_drop_document(engine->m_ctx, engine->m_twin);
-    engine->m_twin = NULL;
-    engine->m_twinOf = NULL;
-}
-
 void VDRW_DropEngine(VDRW_Engine* engine) {
     if (!engine)
         return;
-    DropTwin(engine);
     fz_drop_context(engine->m_ctx);
     if (!engine->m_clone)
         DropShared(engine->m_shared);
@@ -575,119 +551,28 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
 }
 
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document) {
-    /* The twin reads the document's bytes, which go with it. */
-    if (engine->m_twinOf == (const pdf_document*)document)
-        DropTwin(engine);
     pdf_drop_document(Context(engine), (pdf_document*)document);
 }
 
 /* Reads page's contents into device, listening, and closes it: what the
- * reading lost, judged against document's bytes; null for nothing. The
- * words are the engine's until the next reading. */
-static const char* ReadContents(VDRW_Engine* engine, pdf_document* document, pdf_page* page, fz_device* device,
+ * reading lost, judged against the page's bytes by checked (of page);
+ * null for nothing. The words are the engine's until the next reading. */
+static const char* ReadContents(VDRW_Engine* engine, DocumentCheck* checked, pdf_page* page, fz_device* device,
                                 fz_matrix ctm) {
     fz_context* ctx = Context(engine);
-    DocumentCheck checked = {engine, document};
     StartListening(engine);
     pdf_run_page_contents(ctx, page, device, ctm, &engine->m_cookie);
     ReadingFault(ctx, &engine->m_cookie);
     fz_close_device(ctx, device);
     engine->m_reading = 0;
-    return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, &checked);
+    return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, checked);
 }
 
-/* The twin of document, mended for page pageIndex, whose list shown (with
- * its runs) shows the glyphs it draws; kept for the page's next drawing.
- * Null when it does not open. */
-static pdf_document* TwinOf(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* shown,
-                            const VDRW_MaskRuns* runs) {
-    fz_context* ctx = Context(engine);
-    pdf_document* twin = NULL;
-    if (engine->m_twinOf == document && engine->m_twinPage == pageIndex)
-        return engine->m_twin;
-    DropTwin(engine);
-    fz_var(twin);
-    fz_try(ctx) {
-        twin = OpenOver(ctx, document->file);
-        VDRW_MendDocument(ctx, twin, document, shown, runs);
-    }
-    fz_catch(ctx) {
-        pdf_drop_document(ctx, twin);
-        twin = NULL;
-    }
-    engine->m_twinOf = document;
-    engine->m_twinPage = pageIndex;
-    engine->m_twin = twin;
-    return twin;
-}
-
-void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) { engine->m_scale = pixelsPerPoint; }
-
-/* Whether what the reading of page pageIndex lost shows on its plate: the
- * mended twin's page, read whole and recorded as drawn was (its runs of
- * masked marks apart), draws otherwise. A twin that loses something too
- * cannot tell, and the loss stands. What the twin's reading says is no
- * error of the drawing. Where the two draw alike though the page's glyphs
- * failed as they were drawn, *glyphsCostless is set: its bands will hear
- * those glyphs fail again. */
-static int LossShows(VDRW_Engine* engine, pdf_document* document, int pageIndex, fz_display_list* drawn,
-                     const VDRW_MaskRuns* drawnRuns, int* glyphsCostless) {
-    fz_context* ctx = Context(engine);
-    const int seen = engine->m_errorSeen;
-    char error[sizeof engine->m_error];
-    pdf_page* page = NULL;
-    fz_display_list* list = NULL;
-    fz_device* device = NULL;
-    fz_device* recorder = NULL;
-    VDRW_MaskRuns* runs = NULL;
-    int shows = 1;
-    memcpy(error, engine->m_error, sizeof error);
-    fz_var(page);
-    fz_var(list);
-    fz_var(device);
-    fz_var(recorder);
-    fz_var(runs);
-    fz_var(shows);
-    fz_try(ctx) {
-        pdf_document* twin = TwinOf(engine, document, pageIndex, drawn, drawnRuns);
-        if (twin) {
-            fz_rect box;
-            fz_matrix pageTransform;
-            /* Each reading hears its own losses, as the source's does. */
-            pdf_empty_store(ctx, twin);
-            page = pdf_load_page(ctx, twin, pageIndex);
-            pdf_page_transform(ctx, page, &box, &pageTransform);
-            list = fz_new_display_list(ctx, fz_infinite_rect);
-            device = fz_new_list_device(ctx, list);
-            runs = VDRW_NewMaskRuns(ctx);
-            recorder = VDRW_NewMaskRunRecorder(ctx, device, runs);
-            const fz_matrix ctm = fz_invert_matrix(pageTransform);
-            const char* lost = ReadContents(engine, twin, page, recorder, ctm);
-            fz_close_device(ctx, device);
-            if (!lost) {
-                StartListening(engine);
-                shows = VDRW_ListsDrawApart(ctx, drawn, drawnRuns, list, runs, box, engine->m_scale);
-                fz_flush_warnings(ctx);
-                engine->m_reading = 0;
-                VDRW_EndReading(&engine->m_loss);
-                *glyphsCostless = !shows && VDRW_HeardFontLoss(&engine->m_loss) != NULL;
-            }
-        }
-    }
-    fz_always(ctx) {
-        engine->m_reading = 0;
-        fz_drop_device(ctx, recorder);
-        fz_drop_device(ctx, device);
-        VDRW_DropMaskRuns(ctx, runs);
-        fz_drop_display_list(ctx, list);
-        fz_drop_page(ctx, (fz_page*)page);
-    }
-    fz_catch(ctx) {
-        shows = 1;
-    }
-    engine->m_errorSeen = seen;
-    memcpy(engine->m_error, error, sizeof error);
-    return shows;
+/* Whether a loss shows is no longer told by drawing: the scale is not
+ * needed. */
+void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) {
+    (void)engine;
+    (void)pixelsPerPoint;
 }
 
 static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
@@ -701,9 +586,9 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     VDRW_MaskRuns* runs = NULL;
     VDRW_PageList* result = NULL;
     const char* lost = NULL;
-    char words[sizeof engine->m_loss.m_rest.m_words] = "";
+    int shows[VDRW_CheckCount];
+    DocumentCheck checked = {engine, document, NULL, shows};
     int pages = 0;
-    int glyphsCostless = 0;
     fz_var(page);
     fz_var(list);
     fz_var(device);
@@ -712,9 +597,10 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     fz_var(result);
     fz_var(pages);
     fz_var(lost);
-    fz_var(glyphsCostless);
     SetStatus(status, VDRW_StatusOk, "");
     engine->m_cookie.errors = 0;
+    for (int i = 0; i < VDRW_CheckCount; ++i)
+        shows[i] = -1;
     fz_try(ctx) {
         Fault(ctx);
         pages = pdf_count_pages(ctx, document);
@@ -742,26 +628,22 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * afresh. Words that cost nothing are not worth a reload. */
             if (engine->m_heardIn == document)
                 pdf_empty_store(ctx, document);
-            lost = ReadContents(engine, document, page, runRecorder, fz_invert_matrix(pageTransform));
+            checked.m_page = page->obj;
+            lost = ReadContents(engine, &checked, page, runRecorder, fz_invert_matrix(pageTransform));
             fz_close_device(ctx, device);
-            const char* fontLost = VDRW_HeardFontLoss(&engine->m_loss);
-            if (lost) {
+            if (lost)
                 engine->m_heardIn = document;
-                snprintf(words, sizeof words, "%s", lost);
-                lost = LossShows(engine, document, pageIndex, list, runs, &glyphsCostless) ? words : NULL;
-            }
             result = fz_malloc_struct(ctx, VDRW_PageList);
             result->m_list = fz_keep_display_list(ctx, list);
             result->m_runs = runs;
             runs = NULL;
             result->m_unread = lost != NULL;
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
-            if (!lost && (fontLost || glyphsCostless))
-                snprintf(result->m_costless, sizeof result->m_costless, "%s", VDRW_FontLossWords());
             result->m_document = document;
+            result->m_page = pdf_keep_obj(ctx, page->obj);
             pthread_mutex_init(&result->m_bandLock, NULL);
-            for (int i = 0; i < VDRW_CheckCount; ++i)
-                result->m_bandShows[i] = -1;
+            /* The bands hear the reading's checks. */
+            memcpy(result->m_bandShows, shows, sizeof result->m_bandShows);
             result->m_grey = VDRW_ListComposesGrey(ctx, list, result->m_runs);
         }
     }
@@ -828,6 +710,7 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (list->m_bandLost)
         engine->m_heardIn = list->m_document;
     pthread_mutex_destroy(&list->m_bandLock);
+    pdf_drop_obj(Context(engine), list->m_page);
     fz_drop_display_list(Context(engine), list->m_list);
     VDRW_DropMaskRuns(Context(engine), list->m_runs);
     ClearPlan(Context(engine), &list->m_plan);

@@ -15,7 +15,6 @@ typedef enum Kind {
 
 static const char kUnknown[] = "an error whose effect cannot be told";
 static const char kFontUnread[] = "a font it uses cannot be read";
-static const char kMapUnread[] = "a map of a font's codes to its glyphs cannot be read to its end";
 
 /* MuPDF 1.21's words, by how they start, with what they cost in the
  * program's own words; the first row that fits is taken. */
@@ -29,11 +28,15 @@ static const struct {
 } kWords[] = {
     /* Either clears the operands read so far: an array, or the operator
      * they were for, is dropped. MuPDF says the first of a bad token
-     * between operators too, which drops nothing. */
+     * between operators too, which may drop nothing: the line says what
+     * may be lost. */
     {"syntax error in content stream", kLost, "a token it could not read dropped the operands before it",
-     VDRW_CheckOperands},
+     VDRW_CheckNone},
     {"syntax error in array", kLost, "an operator whose array holds what it cannot hold was dropped", VDRW_CheckNone},
     {"syntax error after inline image", kLost, "an inline image is short of its data", VDRW_CheckNone},
+    /* An array or dictionary left open takes in the operators after it. */
+    {"array not closed before end of file", kLost, "an array left open took in what followed it", VDRW_CheckNone},
+    {"invalid key in dict", kLost, "a dictionary it could not read took in what followed it", VDRW_CheckNone},
     {"cannot find ExtGState resource", kSkipped, "", VDRW_CheckNone},
     {"cannot find ExtGState dictionary", kSkipped, "", VDRW_CheckNone},
     {"cannot find ColorSpace resource", kSkipped, "", VDRW_CheckNone},
@@ -43,8 +46,10 @@ static const struct {
     {"ignored error when loading embedded font", kCleared, "", VDRW_CheckNone},
     /* A ToUnicode map plays no part in drawing. */
     {"cannot load ToUnicode CMap", kCleared, "", VDRW_CheckNone},
-    /* zlib checks the data only after the last of them is delivered. */
-    {"ignoring zlib error: incorrect data check", kQuiet, "", VDRW_CheckNone},
+    /* zlib checks the data only after the last of them is delivered: they
+     * are whole, but what they hold may be damaged. */
+    {"ignoring zlib error: incorrect data check", kCutHere, "a compressed stream's data do not match their check",
+     VDRW_CheckNone},
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged", VDRW_CheckNone},
     /* Said too of data that lack only their check. */
     {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short", VDRW_CheckFlate},
@@ -56,9 +61,9 @@ static const struct {
     /* A map read up to here (a CID font's, or a ToUnicode map written with
      * cid entries): what it costs is said below, of each code shown. */
     {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
-    /* A code shown that the font's map does not map draws nothing: past a
-     * cut, or past an entry MuPDF could not read. */
-    {"cannot encode character", kCutHere, kMapUnread, VDRW_CheckEncodingMap},
+    /* A code shown that the font's map does not map draws nothing, where
+     * another reader draws the font's first glyph. */
+    {"cannot encode character", kCutHere, "a code its text shows is not in its font's map", VDRW_CheckNone},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},
@@ -102,10 +107,7 @@ static void Note(VDRW_HeardLoss* heard, int order, const char* words) {
 /* A loss the document's bytes may yet show was none is kept apart, the
  * first of each check. */
 static void Lose(VDRW_ReadingLoss* loss, const char* words) {
-    const VDRW_LossCheckKind check = CheckOf(words);
-    VDRW_HeardLoss* heard = &loss->m_losses[check];
-    if (VDRW_IsFontLoss(VDRW_ReasonFor(words)))
-        loss->m_fontLost = 1;
+    VDRW_HeardLoss* heard = &loss->m_losses[CheckOf(words)];
     if (heard->m_order == 0)
         Note(heard, ++loss->m_heard, words);
 }
@@ -122,7 +124,6 @@ void VDRW_StartReading(VDRW_ReadingLoss* loss) {
     loss->m_pendingWords[0] = 0;
     loss->m_heard = 0;
     loss->m_rest.m_order = 0;
-    loss->m_fontLost = 0;
     for (int i = 0; i < VDRW_CheckCount; ++i) {
         loss->m_losses[i].m_order = 0;
         loss->m_losses[i].m_words[0] = 0;
@@ -183,9 +184,3 @@ const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check,
 }
 
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss) { return VDRW_EndReadingChecked(loss, NULL, NULL); }
-
-int VDRW_IsFontLoss(const char* reason) { return reason && strcmp(reason, kFontUnread) == 0; }
-
-const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss) { return loss->m_fontLost ? kFontUnread : NULL; }
-
-const char* VDRW_FontLossWords(void) { return kFontUnread; }

@@ -24,20 +24,16 @@
 extern "C" {
 #endif
 
-/* What the document's own bytes must show for some words to cost anything:
- * MuPDF says "syntax error in content stream" also of a bad token that
- * stands alone between operators, and "premature end of data in flate
- * filter" also of Flate data that lack only their check, and "cannot
- * encode character" also of a code a named map does not map. */
+/* What the page's own bytes must show for some words to cost anything:
+ * MuPDF says "premature end of data in flate filter" also of Flate data
+ * that lack only their check. */
 typedef enum VDRW_LossCheckKind {
-    VDRW_CheckNone,     /* the words cost what they say */
-    VDRW_CheckOperands, /* a bad token dropped operands (VDRW_SomeBadTokenDropsOperands) */
-    VDRW_CheckFlate,    /* a Flate stream stops before its last block's end (VDRW_SomeFlateStreamCut) */
-    VDRW_CheckEncodingMap, /* a Type0 font's encoding is a map the file holds (VDRW_SomeEncodingMapOfItsOwn) */
+    VDRW_CheckNone,  /* the words cost what they say */
+    VDRW_CheckFlate, /* a Flate stream the page reads stops short (VDRW_PageFlateStreamCut) */
     VDRW_CheckCount
 } VDRW_LossCheckKind;
 
-/* 1 when the document shows the loss. */
+/* 1 when the page shows the loss, or cannot tell. */
 typedef int (*VDRW_LossCheck)(void* user, VDRW_LossCheckKind check);
 
 typedef struct VDRW_HeardLoss {
@@ -54,8 +50,6 @@ typedef struct VDRW_ReadingLoss {
     int m_heard;
     VDRW_HeardLoss m_losses[VDRW_CheckCount];
     VDRW_HeardLoss m_rest;
-    /* A font's glyphs were lost, first or after another loss. */
-    int m_fontLost;
 } VDRW_ReadingLoss;
 
 void VDRW_StartReading(VDRW_ReadingLoss* loss);
@@ -67,14 +61,6 @@ void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words);
  * counts. */
 const char* VDRW_EndReadingChecked(VDRW_ReadingLoss* loss, VDRW_LossCheck check, void* user);
 const char* VDRW_EndReading(VDRW_ReadingLoss* loss);
-/* 1 for the loss of a font's glyphs, which the drawing of each band that
- * shows them hears again. */
-int VDRW_IsFontLoss(const char* reason);
-/* The words of a font's loss when the reading heard one, among any others;
- * null when it heard none. */
-const char* VDRW_HeardFontLoss(const VDRW_ReadingLoss* loss);
-/* The words of a font's loss. */
-const char* VDRW_FontLossWords(void);
 /* What MuPDF's words say was lost, in the program's words; null for words
  * the table does not know. */
 const char* VDRW_ReasonFor(const char* words);

@@ -38,14 +38,15 @@ std::vector<std::string> VIEW_ProgramLosses::TakeLines(const std::vector<std::st
                            });
         std::string who;
         if (every)
-            who = "every ink lacks";
+            who = "every ink";
         else if (loss.m_inks.size() > 1)
-            who = "inks " + Listed(loss.m_inks) + " lack";
+            who = "inks " + Listed(loss.m_inks);
         else if (loss.m_inks.size() == 1)
-            who = "ink " + Listed(loss.m_inks) + " lacks";
+            who = "ink " + Listed(loss.m_inks);
         else
-            who = "a plate lacks";
-        lines.push_back(who + " what the drawing could not read of its content: " + VIEW_EscapedText(loss.m_words));
+            who = "a plate";
+        lines.push_back(who + " may lack what the drawing could not read of its content: " +
+                        VIEW_EscapedText(loss.m_words));
     }
     m_losses.clear();
     return lines;

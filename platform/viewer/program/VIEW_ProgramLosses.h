@@ -1,15 +1,16 @@
 // What the drawing of the page's plates could not read, gathered per ink:
-// each ink is drawn on its own, so a loss in content that only some inks'
-// drawings read is said of those inks, once for all of them, after every
-// plate is drawn.
+// each ink is drawn on its own, so a loss heard while some inks' pages are
+// drawn is said of those inks, once for all of them, after every plate is
+// drawn. What was heard is what a plate may lack: whether it shows is not
+// told by a second drawing.
 //
 // Lines (one per loss, in the order first heard), as the program says
 // them after "page N: ":
-//   ink Cyan lacks what the drawing could not read of its content: WORDS
-//   inks Cyan and Black lack what ...          (two or more, not every ink)
-//   inks Cyan, Magenta and Black lack what ...
-//   every ink lacks what ...                   (every ink of two or more)
-//   a plate lacks what ...                     (a drawing of no ink)
+//   ink Cyan may lack what the drawing could not read of its content: WORDS
+//   inks Cyan and Black may lack what ...      (two or more, not every ink)
+//   inks Cyan, Magenta and Black may lack what ...
+//   every ink may lack what ...                (every ink of two or more)
+//   a plate may lack what ...                  (a drawing of no ink)
 // Ink names and words as VIEW_EscapedText writes them.
 #pragma once
 

@@ -308,9 +308,9 @@ std::vector<std::string> NestedMask() {
 
 // Only an error that left content undrawn comes back with the drawing, in
 // the program's words: one MuPDF skips (a state operator naming what the
-// page lacks) costs the page nothing. A stray token drops the operands read
-// before it, which MuPDF's words do not tell: it is said where the file
-// holds operands before it, not where it stands alone between operators.
+// page lacks) costs the page nothing. A stray token may drop the operands
+// read before it, which MuPDF's words do not tell: it is said wherever it
+// stands.
 // (Fonts drawn in a substitute: the program's test.)
 TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
     const std::string square = " 0 g 0 0 9 9 re f";
@@ -321,7 +321,7 @@ TEST_F(VDRW_PageDrawerTest, OnlyAnErrorThatLeftContentUndrawnComesBack) {
         const char* lost;                  // part of the words; "" for nothing lost
     } rows[] = {
         {"a stray token", "", "0 g 0 0 4 4 re f 0 0 ) 9 9 re f", {}, "a token it could not read"},
-        {"a stray token between operators", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, ""},
+        {"a stray token between operators", "", "0 g 0 0 4 4 re f ) 0 0 9 9 re f", {}, "a token it could not read"},
         {"gs naming what the page lacks", "", "/GX gs" + square, {}, ""},
         {"cs naming what the page lacks", "/ColorSpace << >>", "/CSX cs 1 scn" + square, {}, ""},
         {"a stray token in a mask's group", "/ExtGState << /M0 5 0 R >>", "/M0 gs" + square,
