@@ -306,3 +306,69 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
     for (const LossRow& row : rows)
         Check(row);
 }
+
+// A line names every ink whose drawing heard the loss: at least those whose
+// plates differ from the page's without the fault, those the lost mark
+// tints and those it knocks out; an ink whose page does not read what was
+// lost is not named, and nothing is said where nothing was heard.
+TEST_F(TS_DrawingLossTest, ALineNamesEveryInkWhoseDrawingHeardTheLoss) {
+    const std::string program = HelveticaProgram();
+    ASSERT_FALSE(program.empty());
+    const std::string padded = program + std::string(60000, '\0');
+    std::string paddingCut = Deflated(padded), glyphsCut = Deflated(program), withoutCheck = Deflated(program);
+    paddingCut.resize(paddingCut.size() - 8);
+    glyphsCut.resize(glyphsCut.size() / 3);
+    withoutCheck.resize(withoutCheck.size() - 4);
+    // Text at height y, over a yellow ground below 30 and beside a cyan square.
+    const auto text = [](const std::string& colour, const std::string& array, const std::string& state, int y = 10) {
+        return TS_OnePage("/Font << /F1 5 0 R >> /ExtGState << /OP 6 0 R >>",
+                          "0 0 1 0 k 0 0 100 30 re f 1 0 0 0 k 70 70 20 20 re f " + state + colour +
+                              " BT /F1 20 Tf 5 " + std::to_string(y) + " Td " + array + " TJ ET",
+                          {Helvetica(""), "<< /OP true /op true /OPM 1 >>"});
+    };
+    const std::string name = "[(Hello) -250 /X (World)]", whole = "[(Hello) -250 (World)]";
+    const auto inForm = [](const std::string& array) {
+        return TS_OnePage("/XObject << /X0 6 0 R >>", "0 0 0 1 k 10 70 20 20 re f /X0 Do",
+                          {Helvetica(""), VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                                                         "/Resources << /Font << /F1 5 0 R >> >>",
+                                                         "1 0 0 0 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET")});
+    };
+    // A Teal square through a half-grey mask, beside black text.
+    const auto spotBeside = [](const std::string& array) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >> /ColorSpace << /T 7 0 R >> /Font << /F1 8 0 R >>",
+                          "q /M0 gs /T cs 1 scn 60 10 30 30 re f Q 0 0 0 1 k BT /F1 16 Tf 5 60 Td " + array +
+                              " TJ ET",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
+                           VIEW_PdfStream(kGroupDict, "0.5 g 0 0 100 100 re f"),
+                           "[/Separation /Teal /DeviceCMYK 9 0 R]", Helvetica(""),
+                           "<< /FunctionType 2 /Domain [0 1] /C0 [0 0 0 0] /C1 [0.8 0 0.3 0.2] /N 1 >>"});
+    };
+    // A grey image beside a magenta square: only Black's page draws it.
+    std::string pixels;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            pixels += static_cast<char>((x * 5 + y * 11) % 256);
+    std::string cutImage = Deflated(pixels);
+    cutImage.resize(cutImage.size() * 2 / 3);
+    const LossRow rows[] = {
+        {"a TJ array holding a name", TjPage(name), TjPage(whole), "every ink", "an operator"},
+        {"black text knocking out a yellow ground", text("0 0 0 1 k", name, ""), text("0 0 0 1 k", whole, ""),
+         "every ink", "an operator"},
+        {"black text overprinting a yellow ground", text("0 0 0 1 k", name, "/OP gs "),
+         text("0 0 0 1 k", whole, "/OP gs "), "every ink", "an operator"},
+        {"a TJ array holding a name in a form", inForm(name), inForm(whole), "every ink", "an operator"},
+        {"a masked spot square beside a dropped TJ", spotBeside(name), spotBeside(whole), "every ink",
+         "an operator"},
+        {"an image cut short", ImagePage(cutImage, false), ImagePage(Deflated(pixels), false), "ink Black",
+         "cut short"},
+        {"an image in a form cut short", ImagePage(cutImage, true), ImagePage(Deflated(pixels), true), "ink Black",
+         "cut short"},
+        {"a Type1C font lacking only its check", Type1CText(withoutCheck), Type1CText(Deflated(program)), "", ""},
+        {"a Type1C font cut inside its trailing padding", Type1CText(paddingCut), Type1CText(Deflated(padded)),
+         "every ink", "cut short"},
+        {"a Type1C font cut among its glyphs", Type1CText(glyphsCut), Type1CText(Deflated(program)), "every ink",
+         "cut short"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
