@@ -254,7 +254,8 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
     for (int i = 0; i < 10000; ++i)
         bad += "[(a) <</x 1>> (b)] TJ\n";
     const auto arrays = [](const std::string& content) {
-        return TS_OnePage("/Font << /F1 5 0 R >>", "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + content + "ET 0 1 0 0 k 20 20 40 40 re f",
+        return TS_OnePage("/Font << /F1 5 0 R >>",
+                          "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + content + "ET 0 1 0 0 k 20 20 40 40 re f",
                           {Helvetica("")});
     };
     const LossRow rows[] = {
@@ -266,7 +267,8 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
         {"syntax error in array", TjPage("[(Hello) -250 /X (World)]"), TjPage("[(Hello) -250 (World)]"), "every ink",
          "an operator whose array holds what it cannot hold was dropped"},
         {"array not closed before end of file", masked(plain("1 g 0 0 100 100 re f [ 0 g 0 0 50 50 re f")),
-         masked(plain("1 g 0 0 100 100 re f 0 g 0 0 50 50 re f")), "every ink", "an array left open took in what followed it"},
+         masked(plain("1 g 0 0 100 100 re f 0 g 0 0 50 50 re f")), "every ink",
+         "an array left open took in what followed it"},
         {"invalid key in dict", masked(plain("1 g 0 0 100 100 re f << 0 g 0 0 50 50 re f")),
          masked(plain("1 g 0 0 100 100 re f 0 g 0 0 50 50 re f")), "every ink",
          "a dictionary it could not read took in what followed it"},
@@ -288,7 +290,8 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
          masked(flate(Deflated(group))), "", ""},
         {"the same behind ASCIIHexDecode", masked(hexFlate(withoutCheck)), masked(hexFlate(Deflated(group))), "",
          ""},
-        {"zlib error", TrueTypeText(damagedFont), TrueTypeText(""), "every ink", "a compressed stream in it is damaged"},
+        {"zlib error", TrueTypeText(damagedFont), TrueTypeText(""), "every ink",
+         "a compressed stream in it is damaged"},
         {"ignoring zlib error: incorrect data check, in an image", ImagePage(damagedImage, false),
          ImagePage(Deflated(pixels), false), "ink Black", "a compressed stream's data do not match their check"},
         {"padding truncated image", rawImage(pixels.substr(0, pixels.size() / 2)), rawImage(pixels), "ink Black",
@@ -299,7 +302,8 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
          "", ""},
         {"cannot encode character", composite("0024004503a50024"), composite("002400450024"), "every ink",
          "a code its text shows is not in its font's map"},
-        {"FT_Load_Glyph", Type1CText(Deflated(garbled)), Type1CText(Deflated(program)), "every ink", "a font it uses cannot be read"},
+        {"FT_Load_Glyph", Type1CText(Deflated(garbled)), Type1CText(Deflated(program)), "every ink",
+         "a font it uses cannot be read"},
         {"too many syntax errors; ignoring rest of page", arrays(bad), arrays(none), "every ink",
          "too many tokens it could not read left the rest of the content unread"},
     };

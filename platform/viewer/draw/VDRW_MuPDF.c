@@ -85,7 +85,7 @@ struct VDRW_PageListRec_ {
     int m_unread;
     char m_error[256];
     const pdf_document* m_document;
-    pdf_obj* m_page;
+    int m_pageIndex;
     /* Only neutral greys painted, some in a group (VDRW_GreyList.h):
      * drawn in CMYK. */
     int m_grey;
@@ -207,7 +207,7 @@ static void StartListening(VDRW_Engine* engine) {
 typedef struct DocumentCheck {
     VDRW_Engine* m_engine;
     pdf_document* m_document;
-    pdf_obj* m_page;
+    int m_pageIndex;
     /* What each check said of the page: -1 not asked yet. */
     int* m_shows;
 } DocumentCheck;
@@ -226,7 +226,7 @@ typedef struct BandCheck {
 static int CheckBand(void* user, VDRW_LossCheckKind check) {
     const BandCheck* band = user;
     VDRW_PageList* list = band->m_list;
-    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document, list->m_page, list->m_bandShows};
+    DocumentCheck checked = {band->m_engine, (pdf_document*)list->m_document, list->m_pageIndex, list->m_bandShows};
     int shows;
     /* Asked as a band ends, also after a failure: a check that fails
      * itself leaves the loss said. */
@@ -254,17 +254,17 @@ static void HearBand(VDRW_Engine* engine, VDRW_PageList* list, int top) {
     pthread_mutex_unlock(&list->m_bandLock);
 }
 
-/* What check of a page says, asked so that what it hears is no error of
- * the drawing; a check that fails itself says the page shows it. */
+/* What check of page pageIndex says, asked so that what it hears is no
+ * error of the drawing; a check that fails itself says the page shows it. */
 static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_document*, pdf_obj*),
-                      pdf_document* document, pdf_obj* page) {
+                      pdf_document* document, int pageIndex) {
     const int seen = engine->m_errorSeen;
     char error[sizeof engine->m_error];
     int shown = 1;
     memcpy(error, engine->m_error, sizeof error);
     fz_var(shown);
     fz_try(engine->m_ctx) {
-        shown = check(engine->m_ctx, document, page);
+        shown = check(engine->m_ctx, document, pdf_lookup_page_obj(engine->m_ctx, document, pageIndex));
     }
     fz_catch(engine->m_ctx) {
         shown = 1;
@@ -278,7 +278,7 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     DocumentCheck* checked = user;
     if (checked->m_shows[check] < 0)
         checked->m_shows[check] =
-            AskQuietly(checked->m_engine, VDRW_PageFlateStreamCut, checked->m_document, checked->m_page);
+            AskQuietly(checked->m_engine, VDRW_PageFlateStreamCut, checked->m_document, checked->m_pageIndex);
     return checked->m_shows[check];
 }
 
@@ -568,8 +568,6 @@ static const char* ReadContents(VDRW_Engine* engine, DocumentCheck* checked, pdf
     return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, checked);
 }
 
-/* Whether a loss shows is no longer told by drawing: the scale is not
- * needed. */
 void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) {
     (void)engine;
     (void)pixelsPerPoint;
@@ -587,7 +585,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
     VDRW_PageList* result = NULL;
     const char* lost = NULL;
     int shows[VDRW_CheckCount];
-    DocumentCheck checked = {engine, document, NULL, shows};
+    DocumentCheck checked = {engine, document, pageIndex, shows};
     int pages = 0;
     fz_var(page);
     fz_var(list);
@@ -628,7 +626,6 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
              * afresh. Words that cost nothing are not worth a reload. */
             if (engine->m_heardIn == document)
                 pdf_empty_store(ctx, document);
-            checked.m_page = page->obj;
             lost = ReadContents(engine, &checked, page, runRecorder, fz_invert_matrix(pageTransform));
             fz_close_device(ctx, device);
             if (lost)
@@ -640,7 +637,7 @@ static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, in
             result->m_unread = lost != NULL;
             snprintf(result->m_error, sizeof result->m_error, "%s", lost ? lost : "");
             result->m_document = document;
-            result->m_page = pdf_keep_obj(ctx, page->obj);
+            result->m_pageIndex = pageIndex;
             pthread_mutex_init(&result->m_bandLock, NULL);
             /* The bands hear the reading's checks. */
             memcpy(result->m_bandShows, shows, sizeof result->m_bandShows);
@@ -710,7 +707,6 @@ void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list) {
     if (list->m_bandLost)
         engine->m_heardIn = list->m_document;
     pthread_mutex_destroy(&list->m_bandLock);
-    pdf_drop_obj(Context(engine), list->m_page);
     fz_drop_display_list(Context(engine), list->m_list);
     VDRW_DropMaskRuns(Context(engine), list->m_runs);
     ClearPlan(Context(engine), &list->m_plan);

@@ -66,9 +66,9 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
                                  VDRW_Status* status);
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 
-/* The pixels per point of the drawings of the lists made next: whether a
- * loss a reading heard shows on a plate is told at the plate's own
- * resolution. 0 (the start): 300 dpi. */
+/* The pixels per point of the drawings of the lists made next. Nothing
+ * made here depends on it any more; kept for its one caller, the drawer,
+ * until that call goes. */
 void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint);
 
 /* The page's contents without annotations, in the page's own user space
@@ -79,9 +79,9 @@ VDRW_PageList* VDRW_NewPageList(VDRW_Engine* engine, VDRW_Document* document, in
 void VDRW_DropPageList(VDRW_Engine* engine, VDRW_PageList* list);
 /* The words of MuPDF's first error that cost the reading of the page's
  * contents some of them (VDRW_ReadingLoss.h), in a form, a pattern cell or
- * a glyph too; null when it lost nothing: when it read them whole, or only
- * skipped a stray token or an operator setting state, or drew text in a
- * substitute font. Images are decoded as the bands are drawn (and large
+ * a glyph too: what the page's plate may lack. Null when it lost nothing:
+ * when it read them whole, or only skipped an operator setting state, or
+ * drew text in a substitute font. Images are decoded as the bands are drawn (and large
  * ones as they are planned), judged by the same words: after the bands,
  * when the reading lost nothing, the loss of the topmost band that lost
  * something. Not while bands of the list are drawn. */

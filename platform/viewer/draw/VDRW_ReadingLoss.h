@@ -10,7 +10,8 @@
  * text in a substitute font or that the map it could not load was a
  * ToUnicode map, which plays no part in drawing. A stray token loses the
  * operands read before it, an array holding what it cannot hold the
- * operator it was for. Words not known count as lost: a plate said to lack
+ * operator it was for. What is heard is what a plate may lack: whether it
+ * shows is not told. Words not known count as lost: a plate said to lack
  * something is better than a wrong plate said to be whole. The words known
  * are in one table in VDRW_ReadingLoss.c, each with what it costs in the
  * program's own words; a loss is said in those, never in MuPDF's.

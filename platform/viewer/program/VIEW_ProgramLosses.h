@@ -1,8 +1,8 @@
 // What the drawing of the page's plates could not read, gathered per ink:
 // each ink is drawn on its own, so a loss heard while some inks' pages are
 // drawn is said of those inks, once for all of them, after every plate is
-// drawn. What was heard is what a plate may lack: whether it shows is not
-// told by a second drawing.
+// drawn. What was heard is what those plates may lack: whether it shows on
+// a plate is not told.
 //
 // Lines (one per loss, in the order first heard), as the program says
 // them after "page N: ":

@@ -4,6 +4,7 @@
 // the data reach their end: the two judge one stream alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,20 @@ TEST(VDRW_FlateEnd, OnlyTheCheckMayBeMissing) {
         SCOPED_TRACE(row.name);
         EXPECT_EQ(VDRW_FlateReachesLastBlock(reinterpret_cast<const unsigned char*>(row.data.data()), row.data.size()),
                   row.reaches);
+        // Given piece by piece, as a stream is read: the same verdict.
+        for (size_t piece : {size_t{1}, size_t{7}, size_t{5000}}) {
+            SCOPED_TRACE(piece);
+            VDRW_FlateJudge* judge = VDRW_NewFlateJudge();
+            ASSERT_NE(judge, nullptr);
+            int verdict = -1;
+            for (size_t at = 0; verdict < 0; at += piece) {
+                const size_t size = std::min(piece, row.data.size() - std::min(at, row.data.size()));
+                verdict = VDRW_FeedFlateJudge(judge, reinterpret_cast<const unsigned char*>(row.data.data()) + at,
+                                              size, at + size >= row.data.size());
+            }
+            VDRW_DropFlateJudge(judge);
+            EXPECT_EQ(verdict, row.reaches);
+        }
         bool finished = true;
         try {
             FILT_FlateDecode decoder;
