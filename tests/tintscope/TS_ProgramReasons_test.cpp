@@ -338,9 +338,9 @@ TEST_F(TS_ProgramTest, AnErrorTheDrawingGoesPastIsSaidOnce) {
 
 // A mask's group whose Flate data is cut short leaves the rest of the group
 // undrawn in the drawing of every ink, which reads the group; the line names
-// the inks whose plates the mask could change, the one masked: damaged
-// inside, or cut in its code tables where a group drawn to nothing leaves
-// the mask open (a white backdrop). Its plates are still drawn.
+// every ink: damaged inside, or cut in its code tables where a group drawn
+// to nothing leaves the mask open (a white backdrop). Its plates are still
+// drawn.
 TEST_F(TS_ProgramTest, AGroupCutShortIsSaidOfEveryInkItCost) {
     std::string damaged = Deflated(std::string(200, ' ') + "1 g 0 0 100 100 re f 0.5 g 0 0 50 50 re f" +
                                    std::string(200, ' '));
@@ -367,7 +367,7 @@ TEST_F(TS_ProgramTest, AGroupCutShortIsSaidOfEveryInkItCost) {
                                        row.group)}));
         const TS_Run run = Run(WithOut({file}));
         ASSERT_EQ(run.m_code, 0) << run.m_err;
-        const std::string said = ": page 1: ink Black may lack what the drawing could not read of its content: ";
+        const std::string said = ": page 1: every ink may lack what the drawing could not read of its content: ";
         const size_t at = run.m_err.find(said);
         ASSERT_NE(at, std::string::npos) << run.m_err;
         EXPECT_NE(run.m_err.find(row.words, at), std::string::npos) << run.m_err;
