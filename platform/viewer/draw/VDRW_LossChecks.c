@@ -152,8 +152,11 @@ static int ReachesCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* o
         if (num <= 0 || num >= walk->m_count || walk->m_seen[num])
             return 0;
         walk->m_seen[num] = 1;
-        if (pdf_is_stream(ctx, obj) && StreamCut(ctx, doc, obj, num, content))
-            return 1;
+        if (pdf_is_stream(ctx, obj)) {
+            if (StreamCut(ctx, doc, obj, num, content))
+                return 1;
+            content = 0; /* what a stream's dictionary names is no content of its own */
+        }
         obj = pdf_resolve_indirect(ctx, obj);
     }
     if (pdf_is_array(ctx, obj)) {
