@@ -26,6 +26,7 @@ void FILT_ASCII85Decode::Reset() {
     m_position = 0;
     m_group = 0;
     m_state = StateRunning;
+    m_cut = false;
     m_pending.Clear();
 }
 
@@ -41,7 +42,7 @@ void FILT_ASCII85Decode::Fail(const FILT_FilterBuffer& inBuf, const char* what, 
 
 void FILT_ASCII85Decode::FlushPartialGroup(const FILT_FilterBuffer& inBuf) {
     if (m_position == 1)
-        GLIB_LOG(GLIB_LogWarning, "ASCII85Decode: Last tuple can't have a single byte, ignoring");
+        GLIB_LOG(GLIB_LogDebug, "ASCII85Decode: Last tuple can't have a single byte, ignoring");
     if (m_position >= 2) {
         const uint64_t group = m_group + Power85[5 - m_position];
         if (group > MaxGroup)
@@ -82,6 +83,7 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
                 return;
             // Damaged input that ends without "~>" (or right after "~") ends the data.
             FlushPartialGroup(inBuf);
+            m_cut = true;
             m_state = StateFinished;
             continue;
         }

@@ -2,7 +2,8 @@
 // four bytes, 'z' four zero bytes, white space (NUL included) is skipped and
 // "~>" ends the data (later bytes stay unread). A last group of p digits (2 to 4) makes
 // p - 1 bytes; a single digit is dropped with a warning. Input that ends
-// without "~>", or right after "~", ends the data all the same.
+// without "~>", or right after "~", ends the data all the same, and Loss
+// says so.
 //
 // States: Running (0); AfterTilde (1); Finished (2): EOD on every later
 // call; Error (3). Decoded bytes that do not fit are kept and written first
@@ -27,6 +28,7 @@ public:
 
     const char* Name() const override { return "FILT_ASCII85Decode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+    const char* Loss() const override { return m_cut ? "an ASCII85 stream stops before its end mark" : nullptr; }
 
 private:
     enum : uint32_t { StateRunning = 0, StateAfterTilde = 1, StateFinished = 2, StateError = 3 };
@@ -41,4 +43,5 @@ private:
     uint64_t m_group = 0;
     uint32_t m_state = StateRunning;
     FILT_PendingBytes<4> m_pending;
+    bool m_cut = false;  // the input ended before "~>"
 };

@@ -25,6 +25,7 @@ void FILT_ASCIIHexDecode::Reset() {
     m_byte = 0;
     m_digits = 0;
     m_bytesProduced = 0;
+    m_cut = false;
 }
 
 void FILT_ASCIIHexDecode::Finish(FILT_FilterBuffer& outBuf) {
@@ -75,6 +76,8 @@ void FILT_ASCIIHexDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuff
         }
     }
     // Input that ends without ">" ends the data as ">" would.
-    if (inBuf.DataAvailable() == 0 && inBuf.IsEOD() && outBuf.SpaceRemaining() > 0)
+    if (inBuf.DataAvailable() == 0 && inBuf.IsEOD() && outBuf.SpaceRemaining() > 0) {
+        m_cut = true;
         Finish(outBuf);
+    }
 }

@@ -1,7 +1,7 @@
 // ASCIIHexDecode (ISO 32000-1, 7.4.2): pairs of hexadecimal digits, either
 // case, white space skipped, ">" ends the data (later bytes stay unread). A
 // last single digit counts as if followed by 0. Input that ends without ">"
-// ends the data all the same.
+// ends the data all the same, and Loss says so.
 //
 // States: Running (0); Finished (1): EOD on every later call; Error (2).
 //
@@ -21,6 +21,7 @@ public:
 
     const char* Name() const override { return "FILT_ASCIIHexDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+    const char* Loss() const override { return m_cut ? "an ASCIIHex stream stops before its end mark" : nullptr; }
 
 private:
     enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };
@@ -31,4 +32,5 @@ private:
     uint8_t m_byte = 0;
     uint32_t m_digits = 0;
     uint32_t m_bytesProduced = 0;
+    bool m_cut = false;  // the input ended before ">"
 };

@@ -15,6 +15,11 @@
 // all of its progress in its own fields. Bad data moves the filter to its
 // Error state and throws GLIB_Exception with a 1130xxx code; every later call
 // in that state throws "<Name>: ProcessBytes called while in the Error state".
+//
+// A decoder whose input ends before the data's own end (an end mark, an end
+// code, the end of a last block) gives what the data hold and finishes; so
+// does one whose data fail their check. Loss then says so, for the reader to
+// pass on: the data may lack what followed.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -25,6 +30,9 @@ public:
     // The class name, "FILT_FlateDecode" for example.
     virtual const char* Name() const = 0;
     virtual void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) = 0;
+    // Once finished: what the data lost, in a reader's words ("a run-length
+    // stream stops before its end mark"), or null when they came whole.
+    virtual const char* Loss() const { return nullptr; }
 };
 
 // Exception codes of the filters.
@@ -42,4 +50,5 @@ enum : uint32_t {
     FILT_PredictEncodeCode = 1130013,
     FILT_SampleCode = 1130014,  // sample converters, colour-key mask, split and merge
     FILT_RunLengthCode = 1130015,
+    FILT_LZWDecodeCode = 1130016,
 };

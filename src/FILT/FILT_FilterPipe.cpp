@@ -121,3 +121,10 @@ void FILT_FilterPipe::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& 
                                       << EodMark(inBuf) << " and generated " << outRoom - outBuf.SpaceRemaining()
                                       << EodMark(outBuf));
 }
+
+const char* FILT_FilterPipe::Loss() const {
+    for (const FILT_Filter* f : m_filter)
+        if (const char* loss = f->Loss())
+            return loss;
+    return nullptr;
+}

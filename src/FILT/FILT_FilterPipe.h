@@ -49,6 +49,9 @@ public:
 
     const char* Name() const override { return "FILT_FilterPipe"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+    // The first filter's loss: one nearer the data's source is the cause of
+    // any after it.
+    const char* Loss() const override;
 
 private:
     bool m_trace = false;

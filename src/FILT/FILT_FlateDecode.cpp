@@ -3,6 +3,6 @@
 #include "GLIB/GLIB_Log.h"
 
 void FILT_FlateDecode::NeedsInput() {
-    GLIB_LOG(GLIB_LogWarning, "Encountered Z_BUF_ERROR that will be ignored. It is assumed zlib needs more "
+    GLIB_LOG(GLIB_LogDebug, "Encountered Z_BUF_ERROR that will be ignored. It is assumed zlib needs more "
                               "input data to successfully continue decoding.");
 }

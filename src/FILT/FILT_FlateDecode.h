@@ -1,10 +1,10 @@
 // FlateDecode (ISO 32000-1, 7.4.4): inflates a zlib stream with zlib. States
 // and failures are those of FILT_FlateFilter, with code 1130010; input that
 // ends (EOD) before the deflate stream does gives every byte zlib can make of
-// it, whatever the output room, then throws the zlib error. Input that has
-// given the end of the deflate stream's last block has given all its data
-// and finishes, whether its Adler-32 check is there, short, missing or
-// wrong (COMN_FlateEnd.h), as other readers take it.
+// it, whatever the output room, then finishes with its Loss said. Input that
+// has given the end of the deflate stream's last block has given all its
+// data and finishes, whether its Adler-32 check is there, short or missing
+// (COMN_FlateEnd.h), as other readers take it; a wrong check is a Loss.
 #pragma once
 
 #include "COMN_FlateEnd.h"
@@ -16,6 +16,11 @@ public:
     ~FILT_FlateDecode() override { EndZStream(); }
 
     const char* Name() const override { return "FILT_FlateDecode"; }
+    const char* Loss() const override {
+        return m_cut ? "a compressed stream's data stop before their end"
+               : m_checkWrong ? "a compressed stream's data do not match their check"
+                              : nullptr;
+    }
 
 protected:
     // Opens the zlib stream (inflateInit); returns zlib's result.
@@ -24,13 +29,21 @@ protected:
 private:
     int BeginZStream(z_stream* stream) override {
         m_lastBlockEnded = 0;
+        m_checkWrong = 0;
+        m_cut = false;
         return InitZStream(stream);
     }
     int StepZStream(z_stream* stream, int flush) override {
-        return COMN_FlateInflate(stream, flush, &m_lastBlockEnded);
+        return COMN_FlateInflateChecked(stream, flush, &m_lastBlockEnded, &m_checkWrong);
+    }
+    bool FinishesCut() override {
+        m_cut = true;
+        return true;
     }
     void FinishZStream(z_stream* stream) override { inflateEnd(stream); }
     void NeedsInput() override;
 
     int m_lastBlockEnded = 0;
+    int m_checkWrong = 0;
+    bool m_cut = false;
 };

@@ -95,6 +95,12 @@ void FILT_FlateFilter::Run(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) 
         // nothing more comes.
         if (rc == Z_BUF_ERROR && finish && m_zStream.avail_out < outRoom)
             continue;
+        if (rc == Z_BUF_ERROR && finish && FinishesCut()) {
+            EndZStream();
+            outBuf.SetEOD();
+            m_state = StateFinished;
+            return;
+        }
         m_state = StateError;
         char text[MaxMessageBytes];
         std::snprintf(text, sizeof(text), "%s encountered a zlib error (%d): %s", Name(), rc, zError(rc));

@@ -39,6 +39,9 @@ protected:
     // A step that could not go on for lack of input (Z_BUF_ERROR without
     // input, data not at its end): more input will come.
     virtual void NeedsInput() {}
+    // Input that ended before the stream's end (Z_FINISH could not end it):
+    // true to finish with what came, false to fail.
+    virtual bool FinishesCut() { return false; }
 
 private:
     enum : uint32_t { StateStart = 0, StateRunning = 1, StateFinished = 2, StateError = 3 };

@@ -27,7 +27,7 @@ void FILT_RunLengthDecode::CountProduced(uint32_t n) {
     }
 }
 
-void FILT_RunLengthDecode::EndOfData(FILT_FilterBuffer& outBuf) {
+void FILT_RunLengthDecode::EndOfData(FILT_FilterBuffer& outBuf, bool atMark) {
     if (m_rowLength > 0 && (m_rowProduced > 0 || (m_rowCount > 0 && m_rowsDone < m_rowCount))) {
         m_state = StateError;
         GLIB_THROW(GLIB_Exception, FILT_RunLengthCode,
@@ -35,6 +35,7 @@ void FILT_RunLengthDecode::EndOfData(FILT_FilterBuffer& outBuf) {
                                                                              << m_rowLength - m_rowProduced
                                                                              << " more bytes.");
     }
+    m_cut = !atMark;
     Finish(outBuf);
 }
 
@@ -56,13 +57,13 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
                 if (!inBuf.IsEOD())
                     return;
                 // Damaged data without the mark 128: the input's end ends it.
-                EndOfData(outBuf);
+                EndOfData(outBuf, false);
                 return;
             }
             const uint8_t length = *inBuf.GetPtr();
             inBuf.AdvanceGetPtr(1);
             if (length == EndMark) {
-                EndOfData(outBuf);
+                EndOfData(outBuf, true);
                 return;
             }
             m_count = static_cast<uint8_t>(length > EndMark ? 257 - length : length + 1);
@@ -80,7 +81,7 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
             if (inBuf.DataAvailable() == 0) {
                 if (!inBuf.IsEOD())
                     return;
-                EndOfData(outBuf);
+                EndOfData(outBuf, false);
                 return;
             }
             m_runByte = *inBuf.GetPtr();
@@ -111,7 +112,7 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
             if (m_count > 0) {
                 if (outBuf.SpaceRemaining() == 0 || !inBuf.IsEOD())
                     return;
-                EndOfData(outBuf);
+                EndOfData(outBuf, false);
                 return;
             }
             m_state = StateLength;

@@ -1,7 +1,8 @@
 // RunLengthDecode (ISO 32000-1, 7.4.5): a length byte L then data: L 0 to
 // 127 copies the next L + 1 bytes, 129 to 255 repeats the next byte
 // 257 - L times, 128 ends the data (later bytes stay unread). Input that
-// ends without 128, even inside a group, ends the data with what came.
+// ends without 128, even inside a group, ends the data with what came, and
+// Loss says so.
 //
 // In row mode (SetRowMode) every group must end within its row and the data
 // ends after rowCount rows (0: at the mark 128, which must then come at the
@@ -27,6 +28,7 @@ public:
 
     const char* Name() const override { return "FILT_RunLengthDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
+    const char* Loss() const override { return m_cut ? "a run-length stream stops before its end mark" : nullptr; }
 
 private:
     enum : uint32_t { StateStart = 0, StateLength = 1, StateRunByte = 2, StateRun = 3, StateLiteral = 4,
@@ -35,8 +37,9 @@ private:
     void Finish(FILT_FilterBuffer& outBuf);
     // Counts n produced bytes toward the current row.
     void CountProduced(uint32_t n);
-    // The data ends here (mark or input): an error inside a row.
-    void EndOfData(FILT_FilterBuffer& outBuf);
+    // The data ends here (at the mark, or where the input does): an error
+    // inside a row.
+    void EndOfData(FILT_FilterBuffer& outBuf, bool atMark);
 
     uint32_t m_state = StateStart;
     uint8_t m_count = 0;
@@ -45,4 +48,5 @@ private:
     uint32_t m_rowCount = 0;
     uint32_t m_rowProduced = 0;
     uint32_t m_rowsDone = 0;
+    bool m_cut = false;  // the input ended before the mark
 };

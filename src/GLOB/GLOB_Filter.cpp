@@ -10,6 +10,8 @@
 #include "FILT/FILT_DCTEncode.h"
 #include "FILT/FILT_FlateDecode.h"
 #include "FILT/FILT_FlateEncode.h"
+#include "FILT/FILT_LossTeller.h"
+#include "FILT/FILT_LZWDecode.h"
 #include "FILT/FILT_PredictDecode.h"
 #include "FILT/FILT_PredictEncode.h"
 #include "FILT/FILT_RunLengthDecode.h"
@@ -193,6 +195,11 @@ FILT_Filter* GLOB_Filter::MakeFilterChain(const GLOB_Object& filter, const GLOB_
     return chain;
 }
 
+FILT_Filter* GLOB_Filter::MakeReadingChain(const GLOB_Object& filter, const GLOB_Object& decodeParms) {
+    FILT_Filter* chain = MakeFilterChain(filter, decodeParms, Decoding);
+    return chain ? GLIB_NEW FILT_LossTeller(chain) : nullptr;
+}
+
 FILT_Filter* GLOB_Filter::MakeFilter(FILT_Filter* chain, const GLOB_Name& name, const GLOB_Dict& params,
                                     uint32_t direction) {
     FilterPtr previous(chain);
@@ -210,6 +217,8 @@ FILT_Filter* GLOB_Filter::MakeFilter(FILT_Filter* chain, const GLOB_Name& name, 
         made = MakeDCTDecode(params);
     } else if (name == "FlateDecode")
         return decoding ? MakeFlateDecode(params, previous.release()) : MakeFlateEncode(params, previous.release());
+    else if (name == "LZWDecode" && decoding)
+        return MakeLZWDecode(params, previous.release());
     else if (name == "RunLengthDecode")
         made = decoding ? FilterPtr(GLIB_NEW FILT_RunLengthDecode) : FilterPtr(GLIB_NEW FILT_RunLengthEncode);
     else
@@ -225,6 +234,16 @@ FILT_Filter* GLOB_Filter::MakeFlateDecode(const GLOB_Dict& params, FILT_Filter* 
     if (p.predictor != 1)
         predict = MakePredictor<FILT_PredictDecode>(p, FILT_PredictDecodeCode);
     return Join(Join(previous.release(), std::move(flate)), std::move(predict));
+}
+
+FILT_Filter* GLOB_Filter::MakeLZWDecode(const GLOB_Dict& params, FILT_Filter* chain) {
+    FilterPtr previous(chain);
+    const FlateParams p = ReadFlateParams(params);
+    FilterPtr lzw(GLIB_NEW FILT_LZWDecode(params.IntegerValue("EarlyChange", 1) != 0));
+    FilterPtr predict;
+    if (p.predictor != 1)
+        predict = MakePredictor<FILT_PredictDecode>(p, FILT_PredictDecodeCode);
+    return Join(Join(previous.release(), std::move(lzw)), std::move(predict));
 }
 
 FILT_Filter* GLOB_Filter::MakeFlateEncode(const GLOB_Dict& params, FILT_Filter* chain) {

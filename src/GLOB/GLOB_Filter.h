@@ -2,10 +2,10 @@
 // one FILT_Filter chain, of decoders to read the data or of encoders to write
 // it. Stateless: static operations only.
 //
-// Known names (case-sensitive; abbreviations and LZWDecode are refused):
-// ASCII85Decode, ASCIIHexDecode, CCITTFaxDecode, DCTDecode, FlateDecode
-// (a predictor follows the decoder, or precedes the encoder, when
-// /Predictor is not 1), RunLengthDecode. The ASCII encoders end lines with a
+// Known names (case-sensitive; abbreviations are refused): ASCII85Decode,
+// ASCIIHexDecode, CCITTFaxDecode, DCTDecode, FlateDecode and LZWDecode (a
+// predictor follows the decoder, or precedes the Flate encoder, when
+// /Predictor is not 1; LZW decodes only), RunLengthDecode. The ASCII encoders end lines with a
 // carriage return, ASCII85 after 64 characters and ASCIIHex after 32 bytes.
 //
 // Failures throw GLIB_Exception and abandon (delete) the chain built so far:
@@ -49,6 +49,9 @@ public:
     // 0: encoders in reverse order. Null for an empty array. The caller owns
     // the result.
     static FILT_Filter* MakeFilterChain(const GLOB_Object& filter, const GLOB_Object& decodeParms, uint32_t decode);
+    // The decoders of a stream opened decoded (GLOB_Object::OpenStream(2)),
+    // whose loss is logged as they finish (FILT_LossTeller); null for none.
+    static FILT_Filter* MakeReadingChain(const GLOB_Object& filter, const GLOB_Object& decodeParms);
     // chain (owned, may be null) followed by the filter of name with params;
     // direction Decoding makes a decoder, any other value an encoder.
     static FILT_Filter* MakeFilter(FILT_Filter* chain, const GLOB_Name& name, const GLOB_Dict& params,
@@ -58,6 +61,8 @@ public:
     // when /Predictor is not 1, its predictor filter.
     static FILT_Filter* MakeFlateDecode(const GLOB_Dict& params, FILT_Filter* chain);
     static FILT_Filter* MakeFlateEncode(const GLOB_Dict& params, FILT_Filter* chain);
+    // The same for the LZW decoder (EarlyChange, then the predictor).
+    static FILT_Filter* MakeLZWDecode(const GLOB_Dict& params, FILT_Filter* chain);
     // chain (owned, may be null) followed by a DCT encoder set from params:
     // Colors, Columns, Rows (required), HSamples, VSamples, QFactor,
     // QuantTables, HuffTables, ColorTransform.

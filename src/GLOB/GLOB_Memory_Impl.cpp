@@ -535,8 +535,7 @@ GLOB_Stream GLOB_Memory_Impl::OpenStream(const GLOB_Object& stream, int32_t open
         const GLOB_Object filter = dict.Get(external ? "FFilter" : "Filter");
         if (!filter.IsNull())
             opened.SetFilter(
-                GLOB_Filter::MakeFilterChain(filter, dict.Get(external ? "FDecodeParms" : "DecodeParms"),
-                                             GLOB_Filter::Decoding));
+                GLOB_Filter::MakeReadingChain(filter, dict.Get(external ? "FDecodeParms" : "DecodeParms")));
     }
     return opened;
 }

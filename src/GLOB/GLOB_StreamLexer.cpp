@@ -310,6 +310,7 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
             // content parser's business.
             m_symbolValue.Clear();
             m_symbolValue.Append(b);
+            m_wordCut = false;
             NextChar();
             SetState(StateSymbol);
             return TokenMoreData;
@@ -478,11 +479,15 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
             return EndSymbol();
         // No operator or keyword is this long: a word without end must not
         // hold the whole stream.
-        if (m_symbolValue.Size() >= MaxWordBytes)
+        if (m_symbolValue.Size() >= MaxWordBytes && !m_longWordsPass)
             return Error("A bare word is longer than 127 bytes: no operator or keyword is");
+        NextChar();
+        if (m_symbolValue.Size() >= MaxWordBytes) {
+            m_wordCut = true;
+            return TokenMoreData;
+        }
         m_tokenText.Append(b);
         m_symbolValue.Append(b);
-        NextChar();
         return TokenMoreData;
 
     case StateString:

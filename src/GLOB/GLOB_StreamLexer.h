@@ -16,7 +16,8 @@
 // LF; a backslash before an end of line joins the lines. A name escape of
 // NUL (#00) is a token error; a "#" that two hex digits do not follow is its
 // own byte, with a warning. A bare word longer than MaxWordBytes is a token
-// error.
+// error, unless long words pass (SetLongWordsPass): then it is read to its
+// end, keeping only its first MaxWordBytes bytes (WordCut).
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
@@ -117,6 +118,13 @@ public:
     // TokenEndOfData).
     uint32_t TokenOffset() const { return m_tokenOffset; }
 
+    // Whether a bare word past MaxWordBytes is read to its end (true) or is
+    // a token error (false, after construction); for content where an
+    // unknown operator is passed over, whatever its length.
+    void SetLongWordsPass(bool pass) { m_longWordsPass = pass; }
+    // The last TokenSymbol was longer than its value: no operator.
+    bool WordCut() const { return m_wordCut; }
+
     // Trace switches, off after construction, SetStream and Reset: state
     // changes and returned tokens are logged at level 8.
     void SetStateTrace(bool on) { m_stateTrace = on; }
@@ -195,6 +203,8 @@ private:
 
     bool m_stateTrace = false;
     bool m_tokenTrace = false;
+    bool m_longWordsPass = false;
+    bool m_wordCut = false;
     FILT_FilterBuffer* m_inBuf = nullptr;  // the stream's, not owned
     GLOB_Stream m_stream;
     Token m_lastToken = TokenEndOfData;

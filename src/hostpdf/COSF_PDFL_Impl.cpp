@@ -267,12 +267,11 @@ GLOB_Stream COSF_PDFL_Impl::OpenStream(const GLOB_Object& stream, int32_t openFl
         const GLOB_Object filter = DictGet(stream, GLOB_Name("Filter"));
         if (!filter.IsNull()) {
             try {
-                chain = GLOB_Filter::MakeFilterChain(filter, DictGet(stream, GLOB_Name("DecodeParms")),
-                                                     GLOB_Filter::Decoding);
+                chain = GLOB_Filter::MakeReadingChain(filter, DictGet(stream, GLOB_Name("DecodeParms")));
             } catch (const GLIB_Exception& e) {
                 if (e.Code() != GLOB_Filter::UnknownFilterCode)
                     throw;
-                GLIB_LOG(GLIB_LogWarning, "Unable to create stream filter, using PDF library instead");
+                GLIB_LOG(GLIB_LogDebug, "Unable to create stream filter, using PDF library instead");
                 mode = 2;
             }
         }

@@ -78,7 +78,7 @@ void CSEP_DocProgressMeter::StopListening() {
 uint32_t CSEP_DocProgressMeter::BytesRead() const {
     const uint32_t total = m_bytesDone;
     if (total > m_bytesExpected) {
-        GLIB_LOG(GLIB_LogWarning, "Progess meter has read more bytes than expected.  Read "
+        GLIB_LOG(GLIB_LogDebug, "Progess meter has read more bytes than expected.  Read "
                                       << total << " expecting " << m_bytesExpected);
         return m_bytesExpected;
     }

@@ -77,7 +77,7 @@ public:
 
     // The bytes read of every watched stream opened since Start (counted as
     // their listeners hear them), capped at the bytes expected; a total above
-    // them logs the warning "Progess meter has read more bytes than
+    // them logs, at debug level, "Progess meter has read more bytes than
     // expected.  Read <total> expecting <expected>".
     uint32_t BytesRead() const;
     // 100 with nothing expected; else 100 * BytesRead / expected in 0..100.

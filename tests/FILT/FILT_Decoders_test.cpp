@@ -51,7 +51,7 @@ struct Codec {
 // The codecs that take data of any length back losslessly.
 const std::vector<Codec>& Codecs() {
     static const std::vector<Codec> codecs = {
-        {"Flate", [] { return new FILT_FlateEncode; }, [] { return new FILT_FlateDecode; }, 1130010, true, "", 4},
+        {"Flate", [] { return new FILT_FlateEncode; }, [] { return new FILT_FlateDecode; }, 1130010, false, "", 4},
         {"ASCII85", With<FILT_ASCII85Encode>([](auto& e) { e.SetLineLength(64); e.SetEndOfLine("\r"); }),
          [] { return new FILT_ASCII85Decode; }, 1130004, false,
          "!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_`abcdefghijklmnopqrstuz~ \r\n"},

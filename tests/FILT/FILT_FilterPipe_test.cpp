@@ -184,7 +184,7 @@ TEST(FILT_FilterPipe, FilterExceptionPassesThroughAndRepeats) {
 
 // Image rows of 20 RGB pixels through predictor, Flate and ASCII85, as a PDF
 // writer chains them, and back through the decoders in reverse order; a
-// chain cut anywhere before the end mark throws the Flate error.
+// chain cut anywhere before the end mark gives what it holds and says so.
 TEST(FILT_FilterPipe, ChainsOfRealFilters) {
     LogCapture quiet;  // the Flate decoder warns when resumed without input
     auto encoder = [] {
@@ -204,10 +204,15 @@ TEST(FILT_FilterPipe, ChainsOfRealFilters) {
     }
     const std::string small = MixedBytes(3000, 22);
     const std::string encoded = RunFilter(*encoder(), small, {{0}, {0}});
+    // Cut: what the data hold, and the first filter's loss. A last partial
+    // group is decoded from padding, and inflates to what it may.
     for (size_t n = 0; n + 2 < encoded.size(); n += 1 + n / 40) {
         SCOPED_TRACE(n);
-        EXPECT_EQ(ThrownCode([&] { RunFilter(*decoder(), encoded.substr(0, n), {{7, 3, 13}, {5, 11, 2}}); }),
-                  1130010u);
+        const auto chain = decoder();
+        const std::string got = RunFilter(*chain, encoded.substr(0, n), {{7, 3, 13}, {5, 11, 2}});
+        const size_t sure = got.size() > 64 ? got.size() - 64 : 0;
+        EXPECT_EQ(small.compare(0, sure, got, 0, sure), 0);
+        EXPECT_STREQ(chain->Loss(), "an ASCII85 stream stops before its end mark");
     }
     // Without the end mark only, the data is all there.
     EXPECT_EQ(RunFilter(*decoder(), encoded.substr(0, encoded.size() - 2), {{1}, {1}}), small);

@@ -125,23 +125,24 @@ TEST(FILT_Flate, EmptyInputWithoutEODNeedsMoreInput) {
         if (!written)
             out.buf.AdvanceGetPtr(out.buf.DataAvailable());
         EXPECT_NO_THROW(dec.ProcessBytes(in.buf, out.buf));
-        EXPECT_TRUE(log.Contains(GLIB_LogWarning, "Encountered Z_BUF_ERROR that will be ignored."));
+        EXPECT_TRUE(log.Contains(GLIB_LogDebug, "Encountered Z_BUF_ERROR that will be ignored."));
         dec.ProcessBytes(rest.buf, out.buf);
         EXPECT_TRUE(out.buf.IsEOD());
         EXPECT_EQ(out.Text(), written ? "abc" : "bc");
     }
 }
 
-// A cut stream gives every byte zlib makes of it, then the zlib error, however
-// its input and output are cut: rooms of a few bytes used to lose what zlib
-// still had to give once the input had run out.
-TEST(FILT_Flate, CutAndDamagedStreamsThrowTheZlibMessage) {
+// A cut stream gives every byte zlib makes of it, then finishes with its
+// loss, however its input and output are cut: rooms of a few bytes used to
+// lose what zlib still had to give once the input had run out. Damaged data
+// throw the zlib message.
+TEST(FILT_Flate, CutStreamsGiveWhatTheyHoldAndDamagedOnesThrowTheZlibMessage) {
     const std::string mixed = ZlibCompress(MixedBytes(3000, 9)), zeros = ZlibCompress(std::string(100000, '\0'));
     const auto check = [](const std::string& cut, const Chunking& ch, size_t room) {
         FILT_FlateDecode dec;
         std::string output;
-        ExpectThrows([&] { RunFilterInto(dec, cut, ch, output, room); }, 1130010,
-                     "FILT_FlateDecode encountered a zlib error (-5): buffer error");
+        RunFilterInto(dec, cut, ch, output, room);
+        EXPECT_STREQ(dec.Loss(), "a compressed stream's data stop before their end");
         EXPECT_TRUE(output == ZlibInflateCut(cut, room)) << output.size();
     };
     for (size_t n = 0; n < DeflateEnd(mixed); ++n) {

@@ -92,7 +92,7 @@ TEST(GLOB_Filter, RefusesBadSpecificationsWithExactMessages) {
         std::string failure;
     };
     std::vector<Case> cases = {
-        {"/LZWDecode", "null", true, "1151005 Unrecognized filter: LZWDecode"},
+        {"/JBIG2Decode", "null", true, "1151005 Unrecognized filter: JBIG2Decode"},
         {"/" + std::string(70, 'X'), "null", true,
          "1151005 Unrecognized filter: " + std::string(64, 'X') + "... (70 bytes)"},
         // The chain built before the failing name is released.

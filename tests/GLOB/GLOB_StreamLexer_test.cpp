@@ -212,6 +212,22 @@ TEST(GLOB_StreamLexer, ABareWordEndsAtItsBound) {
     }
 }
 
+// Where long words pass (inside BX ... EX), a word of any length is read to
+// its end in bounded memory: one symbol of its first bytes, said cut, and
+// the next token after it.
+TEST(GLOB_StreamLexer, ALongWordPassesWhereLongWordsDo) {
+    for (const size_t length : {L::MaxWordBytes, L::MaxWordBytes + 1, size_t{16} * 1024 * 1024}) {
+        SCOPED_TRACE(length);
+        const std::string text = std::string(length, 'x') + " q";
+        L lexer{GLOB_Stream(new GLOB_ChunkedCore(text, {4096}, GLOB_StreamCore::Input))};
+        lexer.SetLongWordsPass(true);
+        EXPECT_EQ(Describe(lexer, lexer.NextToken()), "Symbol " + std::string(L::MaxWordBytes, 'x'));
+        EXPECT_EQ(lexer.WordCut(), length > L::MaxWordBytes);
+        EXPECT_EQ(Describe(lexer, lexer.NextToken()), "Symbol q");
+        EXPECT_FALSE(lexer.WordCut());
+    }
+}
+
 TEST(GLOB_StreamLexer, SetStreamClosesThePreviousStreamAndResetDoesNot) {
     auto* first = new GLOB_ChunkedCore("7 8", {0}, GLOB_StreamCore::Input);
     const GLOB_Stream firstStream(first);

@@ -153,7 +153,8 @@ public:
                const VIEW_ProgramSettings& settings, VIEW_ProgramStopWatch& watch)
         : m_args(args), m_programDir(programDir), m_err(err), m_settings(settings), m_watch(watch),
           m_progress(err, args.m_page, settings.m_progressThresholdMs),
-          m_log([this](const std::string& warning) { Warn(warning); }) {}
+          m_log([this](const std::string& warning) { Warn(warning); },
+                [this](const std::string& loss) { HearDecodedLoss(loss); }) {}
 
     // Run, with host errors and faults as failures.
     int Execute();
@@ -174,6 +175,11 @@ private:
     bool Interrupted() const { return VIEW_ProgramSignals::Caught() != 0; }
     int FailInterrupted();
     void Warn(const std::string& message);
+    // A loss the engine's decoders met while separating, before any ink is
+    // drawn: it may cost every ink's plate.
+    void HearDecodedLoss(const std::string& words);
+    // Those heard so far, said of every ink of doc's page.
+    void SayDecodedLosses(VCOS_DocId doc);
     void SayWarning(const std::string& message);
     // Warnings held while the page separates are said before the next
     // drawing's line, or at the end; those whose cause is reason are not.
@@ -207,6 +213,7 @@ private:
     std::set<std::string> m_warned;  // each said once
     VIEW_ProgramLosses m_losses;
     std::vector<std::string> m_lossInks;  // every ink of the page whose drawings lost something
+    std::vector<std::string> m_decodedLosses;  // each once, in the order heard
     bool m_holding = false;
     std::vector<std::string> m_held;
     bool m_saidRepaired = false;
@@ -270,6 +277,24 @@ void ProgramRun::Warn(const std::string& message) {
         m_held.push_back(message);
     else
         SayWarning(message);
+}
+
+void ProgramRun::HearDecodedLoss(const std::string& words) {
+    if (std::find(m_decodedLosses.begin(), m_decodedLosses.end(), words) == m_decodedLosses.end())
+        m_decodedLosses.push_back(words);
+}
+
+void ProgramRun::SayDecodedLosses(VCOS_DocId doc) {
+    if (m_decodedLosses.empty())
+        return;
+    const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(doc, PageCountOf(doc));
+    for (const std::string& words : m_decodedLosses)
+        for (const VIEW_InkLine& ink : inks)
+            m_losses.Hear(ink.m_name, words);
+    m_decodedLosses.clear();
+    m_lossInks.clear();
+    for (const VIEW_InkLine& ink : inks)
+        m_lossInks.push_back(ink.m_name);
 }
 
 void ProgramRun::ReleaseWarnings(const std::string& reason) {
@@ -565,6 +590,7 @@ void ProgramRun::Listen() {
         // A warning logged before this drawing is said before its line.
         m_log.Flush();
         ReleaseWarnings();
+        SayDecodedLosses(heard.m_doc);
         const int32_t page = heard.m_page, count = PageCountOf(heard.m_doc);
         const std::vector<VIEW_InkLine> inks = VIEW_ReadInks(heard.m_doc, std::min(page + 1, count));
         const std::string name = inks.empty() ? std::string() : VIEW_EscapedText(inks.back().m_name);
@@ -599,6 +625,8 @@ int ProgramRun::Separate() {
     m_windows.PressUpdate();
     m_progress.Finish();
     m_log.Flush();
+    if (m_plates.Heard())
+        SayDecodedLosses(m_plates.Doc());
     for (const std::string& line : m_losses.TakeLines(m_lossInks))
         Warn(line);
     m_holding = false;

@@ -1,5 +1,6 @@
 #include "viewer/program/VIEW_ProgramLog.h"
 
+#include "COMN_LossRecord.h"
 #include "viewer/program/VIEW_ProgramText.h"
 
 #include <algorithm>
@@ -225,10 +226,12 @@ std::string Reworded(std::string text) {
     }
     text = PartSaidAs(text, "getStreamData called on unfilterable stream",
                       "a stream's data are in a filter the viewer cannot decode");
-    // The Flate decoder's failures in zlib's terms: input that stops before
-    // the data's end, and data zlib cannot read.
-    text = PartSaidAs(text, "FlateDecode encountered a zlib error (-5)", "a stream's Flate data stop before their end");
+    // The Flate decoder's failures in zlib's terms: data zlib cannot read.
     text = PartSaidAs(text, "FlateDecode encountered a zlib error (-3)", "a stream's Flate data are damaged");
+    // A zlib stream may name a preset dictionary; a PDF stream has none to
+    // give it.
+    text = PartSaidAs(text, "FlateDecode encountered a zlib error (2)",
+                      "a stream's Flate data ask for a preset dictionary, which PDF does not provide");
     const std::string ccitt = "CCittFaxDecode error : ";
     if (const size_t at = text.find(ccitt); at != std::string::npos)
         text.replace(at, ccitt.size(), "CCITTFaxDecode: ");
@@ -314,7 +317,9 @@ std::string VIEW_AlertCause(const std::string& alert) {
     return VIEW_CauseInWords(cause);
 }
 
-VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning) : m_warning(std::move(warning)) {}
+VIEW_ProgramLog::VIEW_ProgramLog(std::function<void(const std::string&)> warning,
+                                 std::function<void(const std::string&)> loss)
+    : m_warning(std::move(warning)), m_loss(std::move(loss)) {}
 
 void VIEW_ProgramLog::Hear(const char* text) {
     std::string line = text ? text : "";
@@ -373,6 +378,9 @@ void VIEW_ProgramLog::End() {
         if (!reason.empty())
             m_cause = reason;
         m_lastError = VIEW_EscapedText(m_cause.empty() ? "the engine gave an error it has no words for" : m_cause);
+    } else if (record.m_level == VIEW_LogRecord::Warning && m_loss &&
+               record.m_message.compare(0, sizeof COMN_LOSS_LEAD - 1, COMN_LOSS_LEAD) == 0) {
+        m_loss(VIEW_EscapedText(OneLine(record.m_message.substr(sizeof COMN_LOSS_LEAD - 1))));
     } else if (record.m_level == VIEW_LogRecord::Warning && m_warning) {
         m_warning(VIEW_EscapedText(WithoutRepeats(VIEW_WithoutUnitName(WithoutHostWrapping(OneLine(record.m_message))))));
     }

@@ -1,7 +1,8 @@
 // The plug-in's debug log as the program hears it through the debugger
 // window: each line the plug-in writes, "LEVEL    FILE line N: MESSAGE",
-// becomes a record. Warnings go to the program as they end; the last error
-// is kept, since it carries the reason of a failure. Nothing below warning
+// becomes a record. Warnings go to the program as they end, those that tell
+// of data decoded short (COMN_LossRecord.h) as losses; the last error is
+// kept, since it carries the reason of a failure. Nothing below warning
 // level leaves this class, and what leaves it is escaped (VIEW_EscapedText):
 // the engine's messages quote the document's names and operators.
 #pragma once
@@ -43,7 +44,10 @@ std::string VIEW_WithoutUnitName(const std::string& message);
 
 class VIEW_ProgramLog {
 public:
-    explicit VIEW_ProgramLog(std::function<void(const std::string&)> warning);
+    // loss hears the words of a loss record, escaped; without it such a
+    // record is a warning too.
+    explicit VIEW_ProgramLog(std::function<void(const std::string&)> warning,
+                             std::function<void(const std::string&)> loss = nullptr);
     // A text handed to the debugger window: a time stamp, an indentation
     // or a line ending in CR LF.
     void Hear(const char* text);
@@ -68,6 +72,7 @@ private:
     void End();
 
     std::function<void(const std::string&)> m_warning;
+    std::function<void(const std::string&)> m_loss;
     VIEW_LogRecord m_open;
     bool m_continues = false;  // the last line was cut at the log's width
     // Of the last record's text as the handler formatted it: none left.

@@ -54,6 +54,7 @@ void CPDF_ContentParser::Reset() {
     m_path.Clear();
     m_pendingClip.Clear();
     m_bxDepth = 0;
+    Lexer().SetLongWordsPass(false);
     m_markedContentStack.Pop(m_markedContentStack.Size());
     m_markedContentStack.Push(0);
     SetPostProcess(nullptr);
@@ -109,6 +110,7 @@ bool CPDF_ContentParser::EndCompatibility() {
     if (m_bxDepth == 0)
         return false;
     --m_bxDepth;
+    Lexer().SetLongWordsPass(m_bxDepth > 0);
     return true;
 }
 

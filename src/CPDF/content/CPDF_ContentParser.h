@@ -100,7 +100,11 @@ public:
     void AddPendingClip(const CPDF_Path& path);
     void PushGraphicsState();
     void PopGraphicsState();
-    void BeginCompatibility() { ++m_bxDepth; }
+    // Inside BX ... EX an unknown operator is passed over, however long.
+    void BeginCompatibility() {
+        ++m_bxDepth;
+        Lexer().SetLongWordsPass(true);
+    }
     // False when no BX is open.
     bool EndCompatibility();
     // The counters of open BDC/BMC sections: one for the page level and one

@@ -7,6 +7,7 @@
 #include "CPDF/iCPDF_MessageText.h"
 #include "CPDF/iCPDF_ValidationMessage.h"
 #include "GLIB/GLIB_Assert.h"
+#include "GLOB/GLOB_Array.h"
 #include "GLOB/GLOB_ObjectFactory.h"
 
 namespace {
@@ -15,6 +16,14 @@ namespace {
 const char* const IntentNames[] = {"AbsoluteColorimetric", "RelativeColorimetric", "Perceptual", "Saturation"};
 
 bool IsTrue(const GLOB_Object& value) { return value.IsBoolean() && value.AsBoolean(); }
+
+// JPEG 2000 data give their own depth: the dictionary may leave it out
+// (ISO 32000-1, table 89).
+bool IsJPX(const GLOB_Object& filter) {
+    if (filter.IsArray() && filter.AsArray().Length() > 0)
+        return IsJPX(filter.AsArray().Get(filter.AsArray().Length() - 1));
+    return filter.IsName() && filter.AsName() == "JPXDecode";
+}
 
 GLOB_Object MemoryCopy(const CPDF_ColorSpace& space) {
     const GLOB_Doc memory = GLOB_ObjectFactory::MemoryDoc();
@@ -86,8 +95,11 @@ int CPDF_ImageParams::Height() const { return Value("Height").AsInteger(); }
 
 int CPDF_ImageParams::BitsPerComponent() const {
     const GLOB_Object bits = Value("BitsPerComponent");
-    // A stencil mask's samples are one bit whether or not it says so.
-    return bits.IsNull() && IsImageMask() ? 1 : bits.AsInteger();
+    // A stencil mask's samples are one bit whether or not it says so; a
+    // JPX image's depth is its data's, 8 as the drawing gives them.
+    if (bits.IsNull() && IsImageMask())
+        return 1;
+    return bits.IsNull() && IsJPX(Value("Filter")) ? 8 : bits.AsInteger();
 }
 
 bool CPDF_ImageParams::IsImageMask() const { return IsTrue(Value("ImageMask")); }
@@ -254,7 +266,10 @@ void CPDF_ImageParams::WriteDict(const GLOB_Object& dict) const {
         put("BitsPerComponent", doc.NewInteger(1));
     } else {
         remove("ImageMask");
-        put("BitsPerComponent", doc.NewInteger(BitsPerComponent()));
+        if (Lookup("BitsPerComponent") || !IsJPX(Value("Filter")))
+            put("BitsPerComponent", doc.NewInteger(BitsPerComponent()));
+        else
+            remove("BitsPerComponent");
         put("ColorSpace", ColorSpace().MakeObject(&doc));
         GLOB_Object mask;
         if (Lookup("Mask", &mask))
@@ -287,7 +302,7 @@ bool CPDF_ImageParams::IsValid(const GLOB_Object& dict, std::string* messages) {
     CheckSize(collector, value("Height"), "Image parameters missing height.", "height");
     const GLOB_Object bits = value("BitsPerComponent");
     if (bits.IsNull()) {
-        if (!IsTrue(value("ImageMask")))  // optional for a stencil mask
+        if (!IsTrue(value("ImageMask")) && !IsJPX(value("Filter")))  // optional for a stencil mask and JPX
             collector.Stream() << "Image parameters missing BitsPerComponent.";
     } else if (!bits.IsInteger()) {
         collector.Stream() << "Image BitsPerComponent must be an Integer, found " << iCPDF_TypeOf(bits);

@@ -22,7 +22,8 @@
 //   "Image parameters missing width." / "Image width must be an Integer,
 //     found <type>" / "Image width must be non-negative, found <n>"
 //   the same three for height
-//   "Image parameters missing BitsPerComponent." (not for a stencil mask,
+//   "Image parameters missing BitsPerComponent." (not for a JPX image, whose
+//     data give it, nor for a stencil mask,
 //     whose samples are 1 bit) / "Image BitsPerComponent must be an
 //     Integer, found <type>" / IsValidBitsPerComponent's line
 //   "Imagemask flag must be Boolean, found <type>"

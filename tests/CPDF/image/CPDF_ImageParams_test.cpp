@@ -30,6 +30,11 @@ TEST(CPDF_ImageParams, Validation) {
     } cases[] = {
         {"<< " + size + "/ColorSpace /DeviceRGB /Intent /Foo /Interpolate true >>", "valid"},
         {"<< /Width 4 /Height 0 /BitsPerComponent 1 /ImageMask true /Decode [1 0] >>", "valid"},
+        // JPEG 2000 data give their own depth.
+        {"<< /Width 4 /Height 4 /ColorSpace /DeviceGray /Filter /JPXDecode >>", "valid"},
+        {"<< /Width 4 /Height 4 /ColorSpace /DeviceGray /Filter [/ASCIIHexDecode /JPXDecode] >>", "valid"},
+        {"<< /Width 4 /Height 4 /ColorSpace /DeviceGray /Filter /FlateDecode >>",
+         "Image parameters missing BitsPerComponent.\n"},
         {"5", "Image parameters must be a Dictionary, found Integer\n"},
         {"<< /ColorSpace null >>",
          "Image parameters missing width.\nImage parameters missing height.\n"

@@ -1,0 +1,194 @@
+// Where each decoder's data end: data cut anywhere before their end mark
+// give what the data hold, as the decoder's own library reads them (zlib for
+// Flate, mutool for LZW and RunLength), and say their loss; whole data and
+// Flate data lacking only their check say none.
+#include "FILT/FILT_ASCII85Decode.h"
+#include "FILT/FILT_ASCIIHexDecode.h"
+#include "FILT/FILT_FlateDecode.h"
+#include "FILT/FILT_LZWDecode.h"
+#include "FILT/FILT_RunLengthDecode.h"
+#include "FILT/FILT_RunLengthEncode.h"
+#include "FILT_TestData.h"
+#include "support/Deflated.h"
+#include "support/FilterDriver.h"
+#include "support/LZWEncoded.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace {
+
+// Content-like text of many squares: runs and repeats for every coder.
+std::string Squares(int count) {
+    std::string text = "0 0 0 1 k\n";
+    for (int i = 0; i < count; ++i)
+        text += std::to_string(i * 7 % 500) + " " + std::to_string(i * 13 % 700) + " 4 4 re f\n";
+    return text;
+}
+
+// zlib's own reading of data: every byte inflate gives of them.
+std::string ZlibInflated(const std::string& data) {
+    z_stream z{};
+    inflateInit(&z);
+    std::string out, room(1 << 16, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    int rc = Z_OK;
+    do {
+        z.next_out = reinterpret_cast<Bytef*>(&room[0]);
+        z.avail_out = static_cast<uInt>(room.size());
+        rc = inflate(&z, Z_NO_FLUSH);
+        out.append(room, 0, room.size() - z.avail_out);
+    } while (rc == Z_OK && z.avail_out == 0);
+    inflateEnd(&z);
+    return out;
+}
+
+// mutool's reading of one stream under filter: its bytes, and whether it
+// warned; false when mutool cannot be run.
+bool MutoolDecoded(const std::string& filter, const std::string& data, std::string* bytes, bool* warned) {
+    ScratchDir dir;
+    const std::string pdf = dir.File("s.pdf");
+    std::string text = "%PDF-1.4\n1 0 obj\n<< /Filter /" + filter + " /Length " + std::to_string(data.size()) +
+                       " >>\nstream\n" + data + "\nendstream\nendobj\ntrailer\n<< /Size 2 >>\n%%EOF\n";
+    WriteWholeFile(pdf, text);
+    const std::string command = "mutool show -b " + pdf + " 1 >" + dir.File("out") + " 2>" + dir.File("err");
+    if (std::system(command.c_str()) != 0)
+        return false;
+    *bytes = ReadWholeFile(dir.File("out"));
+    *warned = ReadWholeFile(dir.File("err")).find("premature") != std::string::npos;
+    return true;
+}
+
+struct Decoded {
+    std::string bytes;
+    std::string loss;  // empty: none
+};
+
+Decoded Decode(FILT_Filter& filter, const std::string& data, const Chunking& chunking) {
+    Decoded d;
+    d.bytes = RunFilter(filter, data, chunking);
+    d.loss = filter.Loss() ? filter.Loss() : "";
+    return d;
+}
+
+TEST(FILT_DataEnds, FlateDataCutAnywhereGiveWhatZlibReadsAndSayTheirLossUnlessOnlyTheCheckIsShort) {
+    const std::string plain = Squares(300);
+    const std::string whole = Deflated(plain);
+    const std::string cut = "a compressed stream's data stop before their end";
+    for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{7, 3, 13}, {5, 11, 2}}}) {
+        SCOPED_TRACE(chunking.Name());
+        for (size_t at = 0; at <= whole.size(); at += at < 16 || at + 8 > whole.size() ? 1 : 37) {
+            SCOPED_TRACE(at);
+            FILT_FlateDecode decoder;
+            const Decoded d = Decode(decoder, whole.substr(0, at), chunking);
+            EXPECT_EQ(d.bytes, ZlibInflated(whole.substr(0, at)));
+            // The last four bytes are the Adler-32 check alone.
+            EXPECT_EQ(d.loss, at + 4 < whole.size() ? cut : "");
+        }
+    }
+    // A wrong check: whole data, said as damaged.
+    std::string wrong = whole;
+    wrong.back() = static_cast<char>(wrong.back() ^ 1);
+    FILT_FlateDecode checked;
+    const Decoded d = Decode(checked, wrong, {{0}, {0}});
+    EXPECT_EQ(d.bytes, plain);
+    EXPECT_EQ(d.loss, "a compressed stream's data do not match their check");
+    // Data that end at a sync flush, with no last block: all they hold.
+    z_stream z{};
+    deflateInit(&z, 6);
+    std::string flushed(compressBound(static_cast<uLong>(plain.size())) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    z.avail_in = static_cast<uInt>(plain.size());
+    z.next_out = reinterpret_cast<Bytef*>(&flushed[0]);
+    z.avail_out = static_cast<uInt>(flushed.size());
+    ASSERT_EQ(deflate(&z, Z_SYNC_FLUSH), Z_OK);
+    flushed.resize(flushed.size() - z.avail_out);
+    deflateEnd(&z);
+    FILT_FlateDecode synced;
+    const Decoded s = Decode(synced, flushed, {{1}, {1}});
+    EXPECT_EQ(s.bytes, plain);
+    EXPECT_EQ(s.loss, cut);
+    // A preset dictionary PDF cannot give is refused, not read as empty.
+    std::string preset = whole;
+    preset[1] = static_cast<char>(0xBB);  // 0x78BB: FDICT set, header check kept
+    FILT_FlateDecode dictionary;
+    ExpectThrows([&] { Decode(dictionary, preset, {{0}, {0}}); }, 1130010,
+                 "FILT_FlateDecode encountered a zlib error (2): need dictionary");
+}
+
+TEST(FILT_DataEnds, LZWAndRunLengthDataCutAnywhereGiveWhatMutoolReadsAndSayTheirLoss) {
+    const std::string plain = Squares(120);
+    FILT_RunLengthEncode encoder;
+    const struct {
+        const char* filter;
+        std::string data;
+        std::function<FILT_Filter*()> make;
+        const char* loss;
+    } coders[] = {
+        {"LZWDecode", LZWEncoded(plain), [] { return new FILT_LZWDecode; }, "an LZW stream stops before its end code"},
+        {"RunLengthDecode", RunFilter(encoder, plain, {{0}, {0}}), [] { return new FILT_RunLengthDecode; },
+         "a run-length stream stops before its end mark"},
+    };
+    for (const auto& coder : coders) {
+        SCOPED_TRACE(coder.filter);
+        for (size_t at = 0; at <= coder.data.size(); at += at + 4 > coder.data.size() ? 1 : 29) {
+            SCOPED_TRACE(at);
+            std::string peer;
+            bool warned = false;
+            if (!MutoolDecoded(coder.filter, coder.data.substr(0, at), &peer, &warned))
+                GTEST_SKIP() << "mutool cannot be run";
+            // mutool's show writes its end of file as one byte 0xFF after it
+            // warns of a cut: no byte of the data.
+            if (warned && !peer.empty() && peer.back() == '\xFF')
+                peer.pop_back();
+            for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {3}}}) {
+                std::unique_ptr<FILT_Filter> decoder(coder.make());
+                const Decoded d = Decode(*decoder, coder.data.substr(0, at), chunking);
+                // mutool's read of a cut run-length stream drops the bytes of
+                // the read that failed: the data's bytes at least as far as
+                // mutool's, and no byte the data do not hold.
+                EXPECT_EQ(d.bytes.compare(0, peer.size(), peer), 0) << chunking.Name();
+                EXPECT_EQ(plain.compare(0, d.bytes.size(), d.bytes), 0) << chunking.Name();
+                if (at == coder.data.size() || std::string(coder.filter) == "LZWDecode") {
+                    EXPECT_EQ(d.bytes, peer) << chunking.Name();
+                }
+                EXPECT_EQ(d.loss, at == coder.data.size() ? "" : coder.loss);
+                // mutool warns of every cut too.
+                EXPECT_EQ(warned, at < coder.data.size());
+            }
+        }
+        std::unique_ptr<FILT_Filter> whole(coder.make());
+        EXPECT_EQ(Decode(*whole, coder.data, {{0}, {0}}).bytes, plain);
+    }
+}
+
+TEST(FILT_DataEnds, ASCIIDataWithoutTheirEndMarkSayItAndWholeOnesDoNot) {
+    const struct {
+        const char* what;
+        std::function<FILT_Filter*()> make;
+        const char* data;
+        const char* loss;
+    } rows[] = {
+        {"hex whole", [] { return new FILT_ASCIIHexDecode; }, "41 42 43>", ""},
+        {"hex cut", [] { return new FILT_ASCIIHexDecode; }, "41 42 43", "an ASCIIHex stream stops before its end mark"},
+        {"85 whole", [] { return new FILT_ASCII85Decode; }, "5sdq~>", ""},
+        {"85 cut", [] { return new FILT_ASCII85Decode; }, "5sdq", "an ASCII85 stream stops before its end mark"},
+        {"85 cut after ~", [] { return new FILT_ASCII85Decode; }, "5sdq~", "an ASCII85 stream stops before its end mark"},
+    };
+    for (const auto& row : rows)
+        for (const Chunking& chunking : StandardChunkings()) {
+            SCOPED_TRACE(std::string(row.what) + " " + chunking.Name());
+            std::unique_ptr<FILT_Filter> decoder(row.make());
+            const Decoded d = Decode(*decoder, row.data, chunking);
+            EXPECT_EQ(d.bytes, "ABC");
+            EXPECT_EQ(d.loss, row.loss);
+        }
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+// Page content the engine decodes itself: data that stop before their end
+// mark, or whose check fails, are separated for what they hold and said of
+// every ink; whole data, and Flate data that lack only their check, are
+// drawn in silence as the same content unfiltered.
+#include "TS_ProgramFixture.h"
+
+#include "support/Deflated.h"
+#include "support/LZWEncoded.h"
+#include "support/PdfText.h"
+
+#include <zlib.h>
+
+namespace {
+
+// A black square, then operators and comments that paint nothing, then a
+// cyan square: a cut at half the data keeps the black square and loses the
+// cyan one, however the data are coded.
+const std::string Black = [] {
+    std::string text = "0 0 0 1 k 10 10 30 30 re f\n";
+    for (int i = 0; i < 60; ++i)
+        text += "q Q %" + std::to_string(i * 7919 % 100003) + "\n";
+    return text;
+}();
+const std::string Content = Black + "1 0 0 0 k 60 60 30 30 re f\n";
+
+std::string Page(const std::string& filter, const std::string& data) {
+    return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                                "<< /Length " + std::to_string(data.size()) + (filter.empty() ? "" : " /Filter /") +
+                                    filter + " >>\nstream\n" + data + "\nendstream"});
+}
+
+std::string RunLength(const std::string& plain) {
+    std::string data;
+    for (size_t at = 0; at < plain.size(); at += 128) {
+        const std::string run = plain.substr(at, 128);
+        data += static_cast<char>(run.size() - 1) + run;
+    }
+    return data + "\x80";
+}
+
+std::string Hex(const std::string& plain) {
+    static const char digits[] = "0123456789abcdef";
+    std::string data;
+    for (const unsigned char c : plain)
+        data += std::string{digits[c >> 4], digits[c & 15]};
+    return data + ">";
+}
+
+// plain deflated up to a sync flush, with no last block.
+std::string SyncFlushed(const std::string& plain) {
+    z_stream z{};
+    deflateInit(&z, 6);
+    std::string out(compressBound(static_cast<uLong>(plain.size())) + 64, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(plain.data()));
+    z.avail_in = static_cast<uInt>(plain.size());
+    z.next_out = reinterpret_cast<Bytef*>(&out[0]);
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    out.resize(out.size() - z.avail_out);
+    deflateEnd(&z);
+    return out;
+}
+
+std::string Half(const std::string& data) { return data.substr(0, data.size() / 2); }
+
+TEST_F(TS_ProgramTest, ContentDecodedShortIsSeparatedForWhatItHoldsAndSaidOfEveryInk) {
+    // Each process ink's plate, by its name: empty where the page has no
+    // such ink.
+    const auto plates = [&](const std::string& pdf, TS_Run* run) {
+        *run = Run(WithOut({WriteFile("page.pdf", pdf), "--dpi", "150"}));
+        std::vector<std::vector<uint8_t>> all;
+        for (const std::string ink : {"-Cyan.png", "-Magenta.png", "-Yellow.png", "-Black.png"}) {
+            all.emplace_back();
+            for (const std::string& name : m_out.List())
+                if (run->m_code == 0 && name.size() > ink.size() && name.compare(0, 6, "plate-") == 0 &&
+                    name.compare(name.size() - ink.size(), ink.size(), ink) == 0)
+                    all.back() = Output(name).m_pixels;
+        }
+        return all;
+    };
+    TS_Run plain;
+    const auto whole = plates(Page("", Content), &plain);
+    ASSERT_EQ(plain.m_code, 0) << plain.m_err;
+    ASSERT_TRUE(whole[0] != plates(Page("", Black), &plain)[0]) << "the cyan square inks Cyan";
+
+    std::string wrongCheck = Deflated(Content);
+    wrongCheck.back() = static_cast<char>(wrongCheck.back() ^ 1);
+    const std::string deflated = Deflated(Content);
+    const struct {
+        const char* what;
+        std::string pdf;
+        const char* words;  // the loss said, "" for none
+        bool cyanKept;      // the cut keeps the cyan square
+    } rows[] = {
+        // Whole data: drawn as the content unfiltered, in silence (the
+        // engine decodes LZW itself, and its library's lines stay in its log).
+        {"run-length whole", Page("RunLengthDecode", RunLength(Content)), "", true},
+        {"hex whole", Page("ASCIIHexDecode", Hex(Content)), "", true},
+        {"LZW whole", Page("LZWDecode", LZWEncoded(Content)), "", true},
+        {"Flate whole", Page("FlateDecode", deflated), "", true},
+        {"Flate lacking only its check", Page("FlateDecode", deflated.substr(0, deflated.size() - 4)), "", true},
+        {"an unknown operator of 200 letters inside BX/EX",
+         Page("", "BX " + std::string(200, 'q') + " EX\n" + Content), "", true},
+        // Cut before the end mark: what they hold, and the loss.
+        {"run-length cut", Page("RunLengthDecode", Half(RunLength(Content))),
+         "a run-length stream stops before its end mark", false},
+        {"hex cut", Page("ASCIIHexDecode", Half(Hex(Content))), "an ASCIIHex stream stops before its end mark",
+         false},
+        {"LZW cut", Page("LZWDecode", Half(LZWEncoded(Content))), "an LZW stream stops before its end code", false},
+        {"Flate cut", Page("FlateDecode", Half(deflated)), "a compressed stream's data stop before their end", false},
+        {"Flate ending at a sync flush", Page("FlateDecode", SyncFlushed(Content)),
+         "a compressed stream's data stop before their end", true},
+        {"Flate with a wrong check", Page("FlateDecode", wrongCheck),
+         "a compressed stream's data do not match their check", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TS_Run run;
+        const auto got = plates(row.pdf, &run);
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        if (*row.words == '\0') {
+            EXPECT_EQ(run.m_err, "");
+        } else {
+            ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
+            const std::string line = run.Lines()[0];
+            EXPECT_NE(line.find("page.pdf: page 1: every ink "), std::string::npos) << line;
+            EXPECT_EQ(line.substr(line.size() - std::string(row.words).size()), row.words) << line;
+        }
+        EXPECT_TRUE(got[3] == whole[3]) << "the black square";
+        EXPECT_TRUE(got[1] == whole[1] && got[2] == whole[2]);
+        if (row.cyanKept) {
+            EXPECT_TRUE(got[0] == whole[0]);
+        } else {
+            EXPECT_TRUE(got[0] != whole[0]);
+        }
+    }
+    // A zlib header asking for a preset dictionary: refused in words.
+    std::string preset = deflated;
+    preset[1] = static_cast<char>(0xBB);
+    TS_Run refused;
+    plates(Page("FlateDecode", preset), &refused);
+    EXPECT_EQ(refused.m_code, 1);
+    ASSERT_FALSE(refused.Lines().empty());
+    EXPECT_NE(refused.Lines().back().find(
+                  "page 1 was not separated: a stream's Flate data ask for a preset dictionary, which PDF does not "
+                  "provide"),
+              std::string::npos)
+        << refused.m_err;
+}
+
+}  // namespace
