@@ -75,9 +75,9 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
     m_multiplyState = GLOB_Name();
     m_heldPath.clear();
-    m_holdingPath = m_heldPathClips = m_textClipShown = m_inTextObject = false;
+    m_holdingPath = m_heldPathClips = m_textClipShown = m_textClipAtEnd = m_inTextObject = false;
     m_textObject.clear();
-    m_lastFont = HeldOperation();
+    m_strokeBlends.assign(1, StrokeBlend());
     m_glyphFonts.assign(1, GlyphFont());
     if (!ProcessStream(stream, resources, initialState))
         return false;
@@ -333,8 +333,8 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
     std::vector<int32_t> modes;
     std::vector<bool> changed;
     for (const CSEP_InkStateStack& stack : m_inkStacks) {
-        // Inside a group the text clip waits for ET (ReplayTextClip).
-        modes.push_back(TextModeTable[stack.Flags()][mode] & (ClipsAtEnd() ? 3 : 7));
+        // Once white shows began, the text clip waits for ET (ReplayTextClip).
+        modes.push_back(TextModeTable[stack.Flags()][mode] & (m_textClipAtEnd ? 3 : 7));
         changed.push_back(modes.back() != stack.TextMode());
     }
     const bool uniform = std::all_of(modes.begin(), modes.end(), [&](int32_t m) { return m == modes.front(); });
@@ -612,11 +612,15 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
     SelectGlyphColours();
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
+    const std::vector<std::vector<SideMark>> marks = BackdropTextMarks(mode);
+    m_textClipAtEnd = m_textClipAtEnd || (m_inTextObject && !marks.empty());
     UpdateTextRenderMode(mode);
     RecordTextOperation(op, mode);
-    if (!ShowBackdropText(op))
+    if (marks.empty())
         PassThrough(op);
-    m_textClipShown = m_textClipShown || mode >= 4;
+    else
+        ShowBackdropText(op, marks);
+    m_textClipShown = m_textClipShown || (m_textClipAtEnd && mode >= 4);
 }
 
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
@@ -628,9 +632,15 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
         const GLOB_Object state = ExtGStateSet();
+        SetStrokeBlend(state);
         // Its font is the one in force now, whatever a Tf named.
-        if (state.IsDict() && state.Known(GLOB_Name("Font")))
+        if (state.IsDict() && state.Known(GLOB_Name("Font"))) {
             m_glyphFonts.back() = GlyphFont();
+            const CPDF_GraphicsState now = Parser().GraphicsState();
+            if (m_inTextObject && now.Font().IsDict())
+                RecordText("Tf", {m_job.Doc().NewName(FontName(now.Font())),
+                                  m_job.Doc().NewReal(now.TextState().FontSize())}, -1);
+        }
         if (CSEP_TransparencyFinder::HoldsMask(state))
             m_job.NoteMaskSet(state);
         if (WriteSoftMaskState(state))
@@ -639,19 +649,18 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         break;
     }
     case Op::Op_Tf: {
-        m_lastFont = HeldOperation{Parser().OperatorText(), {}};
-        for (size_t i = Parser().Operands().Size(); i-- > 0;)
-            m_lastFont.m_operands.push_back(Parser().Operands().Operand(i));
         const GLOB_Object name = Parser().Operands().Operand(1);
         const bool coloured = name.IsName() && m_resources.Dict().IsDict() &&
                               TakesColours(m_resources.Resource("Font", name.AsName()));
         m_glyphFonts.back() = GlyphFont();
         if (!coloured) {
             RecordUse(CSEP_ResourceCache::FontCategory, "Font", name);
+            RecordText("Tf", {name, Parser().Operands().Operand(0)}, -1);
             break;
         }
         m_glyphFonts.back().m_source = name.AsName();
         SelectGlyphColours();
+        RecordText("Tf", {m_job.Doc().NewName(m_glyphFonts.back().m_written), Parser().Operands().Operand(0)}, -1);
         return;
     }
     case Op::Op_d0:
@@ -665,12 +674,15 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Push();
         m_glyphFonts.push_back(m_glyphFonts.back());
+        m_strokeBlends.push_back(m_strokeBlends.back());
         break;
     case Op::Op_Q: {
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Pop();
         if (m_glyphFonts.size() > 1)
             m_glyphFonts.pop_back();
+        if (m_strokeBlends.size() > 1)
+            m_strokeBlends.pop_back();
         const CPDF_GraphicsState state = Parser().GraphicsState();
         m_colorSeparators[0].SetColorSpace(state.FillColorSpace());
         m_colorSeparators[1].SetColorSpace(state.StrokeColorSpace());

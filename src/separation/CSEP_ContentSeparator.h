@@ -33,7 +33,10 @@
 // mark's shape, alpha and soft mask are those in force. Each side left is a
 // white mark of its own (fill, then stroke), before what the ink paints: a
 // fill and stroke under a blend mode is drawn through a knockout group that
-// lets the backdrop through at the stroke's inner edge. A path is held back
+// lets the backdrop through at the stroke's inner edge. Where the mark
+// itself is drawn through that group (its stroke alpha neither 0 nor 1, or
+// a blend mode other than Normal) and the ink is left both sides, one white
+// mark of both sides keeps the backdrop once, as the mark covers it. A path is held back
 // from its first construction operator to its painting operator so that it
 // can be written again: each white side inside q .. Q, then what the ink
 // paints (and its clip) as before. An image, inline image or shading is
@@ -43,7 +46,15 @@
 // the clip; between two shows an invisible show at the opposite horizontal
 // scaling takes the text position back. Vertical and Type 3 fonts, which
 // that cannot take back, keep one show: white on every side the mode uses
-// where the ink paints none, else the rule above. An uncoloured pattern
+// where the ink paints none, else the rule above. A white show inside a text
+// object would end a clip still pending there (MuPDF applies a text clip
+// where it flushes its text), so from a text object's first white show on
+// the inks show without clipping, and at ET the text object is shown again
+// from its start, invisible, clipping with those shows: in the text state
+// it had at BT (font and size as the content model holds them, by a name of
+// the resources or a new one), then each operator that places text or sets
+// its state as the content gave it. A text object with no white show is
+// written as it stands. An uncoloured pattern
 // paints every ink there: MuPDF and Ghostscript both draw its cells with no
 // overprint in such a group.
 //
@@ -192,36 +203,41 @@ private:
     void WriteHeldPath();
     void PaintHeldPath(int column);
     // One mark per side of the current mark: ink's own where it paints that
-    // side, white where it is left it; paints(flags): a mark of those flags
-    // paints something.
+    // side, white where it is left it, one white mark of both where the
+    // mark is drawn as a knockout group (above); paints(flags): a mark of
+    // those flags paints something.
     struct SideMark {
         uint32_t m_side;  // CSEP_InkState flags
         bool m_white;
     };
     std::vector<SideMark> SideMarks(uint32_t ink, const std::function<bool(uint32_t)>& paints) const;
+    // The stroke alpha and blend mode an ExtGState sets.
+    void SetStrokeBlend(const GLOB_Object& extGState);
     // mark(ink) inside q .. Q in every ink left the fill (inside a group).
     void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
     // The white marks of an image: drawn by name when masked (an ink it does
     // not reach then has its mask's shape in white), else its unit square.
     void PaintBackdropImage(const GLOB_Name& name, bool drawnByName);
     void WriteWhiteUnitSquare();
-    // Shows the text to every ink, with a white show inside q .. Q for each
-    // side the mode uses that the ink is left; false, nothing written, when
-    // no ink is left one.
-    bool ShowBackdropText(int32_t op);
-    // Inside a group a white show would end a pending text clip (the drawing
-    // applies it where it flushes its text), so the inks show text without
-    // clipping and ET clips by the text object shown again, invisible save
-    // in its clip modes. The text state at BT, the operators since, and at
-    // ET that replay.
+    // The white shows each ink gets for the current show in mode (above);
+    // empty when no ink gets one.
+    std::vector<std::vector<SideMark>> BackdropTextMarks(int32_t mode);
+    // Shows the text to every ink, with those white shows inside q .. Q.
+    void ShowBackdropText(int32_t op, const std::vector<std::vector<SideMark>>& marks);
+    // The text object's clip written at ET (above): the text state at BT,
+    // the operators since, and at ET that replay.
     void BeginTextObject();
-    // The current operator op when it places or shows text in a text object
-    // inside a group; mode: the show's rendering mode, -1 for no show.
+    // The current operator op when it places text or sets its state in a
+    // text object inside a group; mode: the show's rendering mode, -1 for
+    // no show.
     void RecordTextOperation(int32_t op, int32_t mode);
+    void RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode);
     void ReplayTextClip();
-    // Inside a group, in a font other than Type 3, whose glyphs the drawing
-    // may paint in any mode: shown again they would paint twice.
-    bool ClipsAtEnd();
+    // A name the inks' resources hold for font: the one its inks were
+    // given, one of the content's, else a new one.
+    GLOB_Name FontName(const GLOB_Object& font);
+    // The text state values at BT that differ now: Tc Tw Tz TL Ts.
+    void WriteTextStateAtBT();
 
     // UpdatePaintFlags with the parser's current space of that side.
     void RefreshPaintFlags(bool stroke);
@@ -288,6 +304,7 @@ private:
         std::string m_op;
         std::vector<GLOB_Object> m_operands;  // bottom first
         int32_t m_mode = -1;                  // a show's rendering mode
+        bool m_clipsAtEnd = false;            // a show whose clip waits for ET
     };
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
@@ -299,8 +316,17 @@ private:
         GLOB_Name m_written;
     };
     std::vector<GlyphFont> m_glyphFonts{GlyphFont()};
-    bool m_textClipShown = false;  // since BT, a show in a clip mode
-    bool m_inTextObject = false;  // inside a group, no Type 3 show yet
-    HeldOperation m_lastFont;             // the last Tf
-    std::vector<HeldOperation> m_textObject;  // since BT: its state, then its operators
+    bool m_inTextObject = false;     // inside a group, since BT
+    bool m_textClipAtEnd = false;    // since a white show of this text object
+    bool m_textClipShown = false;    // and since then a show in a clip mode
+    CPDF_TextState m_textStateAtBT;
+    std::vector<HeldOperation> m_textObject;  // since BT
+    // What of the transparency in force decides how a fill and stroke is
+    // drawn (MuPDF's knockout group), saved by q.
+    struct StrokeBlend {
+        double m_strokeAlpha = 1.0;
+        bool m_normal = true;
+        bool KnocksOut() const { return m_strokeAlpha != 0.0 && !(m_strokeAlpha == 1.0 && m_normal); }
+    };
+    std::vector<StrokeBlend> m_strokeBlends{StrokeBlend()};
 };

@@ -154,7 +154,24 @@ std::vector<CSEP_ContentSeparator::SideMark> CSEP_ContentSeparator::SideMarks(
         else if (paints(BackdropSides(ink) & side))
             marks.push_back(SideMark{side, true});
     }
+    // Drawn as one knockout group, the mark covers the backdrop once.
+    if (marks.size() == 2 && marks[0].m_white && marks[1].m_white && m_strokeBlends.back().KnocksOut())
+        return {SideMark{CSEP_InkState::FillFlag | CSEP_InkState::StrokeFlag, true}};
     return marks;
+}
+
+void CSEP_ContentSeparator::SetStrokeBlend(const GLOB_Object& extGState) {
+    if (!extGState.IsDict())
+        return;
+    StrokeBlend& blend = m_strokeBlends.back();
+    const GLOB_Object alpha = extGState.DictGet(GLOB_Name("CA"));
+    if (alpha.IsNumber())
+        blend.m_strokeAlpha = std::min(std::max(alpha.AsNumber(), 0.0), 1.0);
+    GLOB_Object mode = extGState.DictGet(GLOB_Name("BM"));
+    if (mode.IsArray() && mode.Length() > 0)
+        mode = mode.Get(0);
+    if (mode.IsName())
+        blend.m_normal = mode.AsName() == "Normal" || mode.AsName() == "Compatible";
 }
 
 void CSEP_ContentSeparator::PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark) {
@@ -189,14 +206,10 @@ void CSEP_ContentSeparator::WriteWhiteUnitSquare() {
     m_writer.WriteOperator("f");
 }
 
-bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
+std::vector<std::vector<CSEP_ContentSeparator::SideMark>> CSEP_ContentSeparator::BackdropTextMarks(int32_t mode) {
     using iCSEP_PaintTables::TextModes;
-    const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     if (!m_insideGroup || mode < 0 || mode > 7)
-        return false;
-    // Per ink: one show per side, as for a path; between two shows an
-    // invisible one at the opposite horizontal scaling takes the text
-    // position back. The clip waits for ET (ReplayTextClip).
+        return {};
     const GLOB_Object font = Parser().GraphicsState().Font();
     std::vector<std::vector<SideMark>> marks(NumInks());
     bool any = false;
@@ -213,7 +226,16 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
         any = any || !marks[i].empty();
     }
     if (!any)
-        return false;
+        marks.clear();
+    return marks;
+}
+
+void CSEP_ContentSeparator::ShowBackdropText(int32_t op, const std::vector<std::vector<SideMark>>& marks) {
+    using iCSEP_PaintTables::TextModes;
+    const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
+    // Per ink: one show per side, as for a path; between two shows an
+    // invisible one at the opposite horizontal scaling takes the text
+    // position back. The clip waits for ET (ReplayTextClip).
     const GLOB_OperandStack& operands = Parser().Operands();
     const bool spaced = op == Op::Op_DoubleQuote && operands.Size() >= 3;
     const bool nextLine = spaced || (op == Op::Op_Quote && operands.Size() >= 1);
@@ -264,59 +286,103 @@ bool CSEP_ContentSeparator::ShowBackdropText(int32_t op) {
             m_writer.WriteOperator("Q");
         }
     });
-    return true;
 }
 
 void CSEP_ContentSeparator::BeginTextObject() {
     m_inTextObject = m_insideGroup;
-    m_textClipShown = false;
+    m_textClipAtEnd = m_textClipShown = false;
     m_textObject.clear();
-    if (!m_inTextObject)
-        return;
-    const CPDF_TextState text = Parser().GraphicsState().TextState();
-    const double values[] = {text.CharSpacing(), text.WordSpacing(), 100 * text.HorizontalScaling(), text.Leading(),
-                             text.Rise()};
-    const char* const ops[] = {"Tc", "Tw", "Tz", "TL", "Ts"};
-    for (size_t k = 0; k < 5; ++k)
-        m_textObject.push_back(HeldOperation{ops[k], {m_job.Doc().NewReal(values[k])}});
-    if (!m_lastFont.m_op.empty())
-        m_textObject.push_back(m_lastFont);
+    if (m_inTextObject)
+        m_textStateAtBT = Parser().GraphicsState().TextState();
 }
 
 void CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
-    static const int32_t placing[] = {Op::Op_Td, Op::Op_TD, Op::Op_Tm, Op::Op_TStar, Op::Op_Tc, Op::Op_Tw,
-                                      Op::Op_Tz, Op::Op_TL, Op::Op_Tf, Op::Op_Ts};
+    static const int32_t placing[] = {Op::Op_Td, Op::Op_TD, Op::Op_Tm, Op::Op_TStar, Op::Op_Tc,
+                                      Op::Op_Tw, Op::Op_Tz, Op::Op_TL, Op::Op_Ts};
     if (!m_inTextObject || (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing)))
         return;
-    if (mode >= 0 && !ClipsAtEnd()) {
-        // Its clip is applied as it is shown; the others' would be lost.
-        m_inTextObject = false;
-        m_textObject.clear();
-        return;
-    }
     const GLOB_OperandStack& operands = Parser().Operands();
-    HeldOperation held{Parser().OperatorText(), {}, mode};
+    std::vector<GLOB_Object> held;
     for (size_t i = operands.Size(); i-- > 0;)
-        held.m_operands.push_back(operands.Operand(i));
-    m_textObject.push_back(std::move(held));
+        held.push_back(operands.Operand(i));
+    RecordText(Parser().OperatorText(), std::move(held), mode);
 }
 
-bool CSEP_ContentSeparator::ClipsAtEnd() {
-    const GLOB_Object font = Parser().GraphicsState().Font();
-    return m_insideGroup && !(font.IsDict() && font.HasSubtype("Type3"));
+void CSEP_ContentSeparator::RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode) {
+    if (m_inTextObject)
+        m_textObject.push_back(HeldOperation{op, std::move(operands), mode, mode >= 0 && m_textClipAtEnd});
+}
+
+GLOB_Name CSEP_ContentSeparator::FontName(const GLOB_Object& font) {
+    GLOB_Name name;
+    // A coloured font goes by the name the inks were given for it.
+    const GlyphFont& glyphs = m_glyphFonts.back();
+    if (!glyphs.m_written.IsEmpty() && m_resources.Resource("Font", glyphs.m_source) == font)
+        name = glyphs.m_written;
+    const GLOB_Object fonts = m_resources.Dict().IsDict() ? m_resources.FontDict() : GLOB_Object();
+    const uint32_t category = CSEP_ResourceCache::FontCategory;
+    if (name.IsEmpty() && fonts.IsDict() && !TakesColours(font)) {
+        const GLOB_Dict dict = fonts.AsDict();
+        GLOB_Name key;
+        for (uint32_t k = 0; name.IsEmpty() && dict.Entry(k, &key, nullptr); ++k)
+            if (m_resources.Resource("Font", key) == font)
+                name = key;
+        if (!name.IsEmpty() && !m_pResourceCache->Find(category, name, nullptr))
+            m_pResourceCache->Put(category, name, CSEP_Resource(font));
+    }
+    // Set by an ExtGState, or inherited: a name of its own.
+    while (name.IsEmpty()) {
+        name = m_pResourceCache->NewName(category);
+        if (m_pResourceCache->Find(category, name, nullptr) || (fonts.IsDict() && fonts.Known(name)))
+            name = GLOB_Name();
+    }
+    if (!m_pResourceCache->Find(category, name, nullptr))
+        m_pResourceCache->Put(category, name, CSEP_Resource(font));
+    return name;
+}
+
+void CSEP_ContentSeparator::WriteTextStateAtBT() {
+    const CPDF_TextState now = Parser().GraphicsState().TextState();
+    const CPDF_TextState& was = m_textStateAtBT;
+    if (!(was.Font() == now.Font()) || was.FontSize() != now.FontSize()) {
+        if (was.Font().IsDict()) {
+            m_writer.WriteName(FontName(was.Font()));
+            m_writer.WriteReal(was.FontSize());
+            m_writer.WriteOperator("Tf");
+        }
+    }
+    const struct {
+        double was, now;
+        const char* op;
+    } values[] = {{was.CharSpacing(), now.CharSpacing(), "Tc"},
+                  {was.WordSpacing(), now.WordSpacing(), "Tw"},
+                  {100 * was.HorizontalScaling(), 100 * now.HorizontalScaling(), "Tz"},
+                  {was.Leading(), now.Leading(), "TL"},
+                  {was.Rise(), now.Rise(), "Ts"}};
+    for (const auto& value : values) {
+        if (value.was == value.now)
+            continue;
+        m_writer.WriteReal(value.was);
+        m_writer.WriteOperator(value.op);
+    }
 }
 
 void CSEP_ContentSeparator::ReplayTextClip() {
     const bool replay = m_inTextObject && m_textClipShown;
-    m_inTextObject = false;
+    m_inTextObject = m_textClipAtEnd = false;
     if (!replay)
         return;
     m_writer.WriteOperator("ET");
     m_writer.WriteOperator("BT");
+    WriteTextStateAtBT();
+    int32_t written = -1;
     for (const HeldOperation& held : m_textObject) {
-        if (held.m_mode >= 0) {
-            m_writer.WriteInteger(held.m_mode >= 4 ? 7 : 3);
+        // Shows before the first white one clipped as they stood.
+        const int32_t mode = held.m_mode < 0 ? -1 : held.m_clipsAtEnd && held.m_mode >= 4 ? 7 : 3;
+        if (mode >= 0 && mode != written) {
+            m_writer.WriteInteger(mode);
             m_writer.WriteOperator("Tr");
+            written = mode;
         }
         for (const GLOB_Object& operand : held.m_operands)
             m_writer.WriteObject(operand);

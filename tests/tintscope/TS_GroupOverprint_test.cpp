@@ -64,6 +64,114 @@ OffBothPeers CompareWithBothPeers(const GrayPlate& ours, const GrayPlate& mutool
     return result;
 }
 
+// A 192-point page of page that draws /Fx, a group form (entries) of
+// inside with /GO, /NO, /GA (overprint at alpha 0.5), /GM (overprint under
+// Multiply), /GC (stroke alpha 1) and /GF (a font of Helvetica-Bold at 60)
+// as graphics states; fonts /F1
+// Helvetica-Bold, /F2 Times-Bold and /T3, a Type 3 font of two d1 glyphs:
+// H a ring, I a bar, both 700 units wide.
+std::string GroupTextPage(const std::string& entries, const std::string& inside,
+                          const std::string& page = "/Fx Do") {
+    const std::string ring = "700 0 0 0 700 700 d1 60 0 580 700 re 200 200 300 300 re f*";
+    const std::string bar = "700 0 0 0 700 700 d1 250 0 200 700 re f";
+    const auto stream = [](const std::string& dict, const std::string& data) {
+        return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
+    };
+    return TS_SquarePage(
+        192, "/XObject << /Fx 5 0 R >>", page,
+        {stream("/Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency " + entries +
+                    " >> /Resources << /ExtGState << /GO << /OP true /op true /OPM 1 >> /NO << /OP false "
+                    "/op false >> /GA << /OP true /op true /OPM 1 /ca 0.5 /CA 0.5 >> /GM << /OP true /op true "
+                    "/OPM 1 /BM /Multiply >> /GC << /CA 1 >> /GF << /Font [9 0 R 60] >> >> /Font << /F1 9 0 R /F2 << /Type /Font "
+                    "/Subtype /Type1 /BaseFont /Times-Bold >> /T3 6 0 R >> >>",
+                inside),
+         "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 700 700] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs "
+         "<< /h 7 0 R /i 8 0 R >> /Encoding << /Type /Encoding /Differences [72 /h /i] >> /FirstChar 72 "
+         "/LastChar 73 /Widths [700 700] >>",
+         stream("", ring), stream("", bar), "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold >>"});
+}
+
+// Each process plate the program drew of file into out within 20 pixels
+// off both peers.
+void ExpectProcessPlatesAsBothPeers(const std::string& file, const ScratchDir& out, const std::string& pam) {
+    const std::vector<GrayPlate> mutool = TS_MutoolPlates(file, pam, kDpi);
+    const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
+    const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+    for (size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(inks[i]);
+        const auto peer = tiffsep.find(inks[i]);
+        ASSERT_NE(peer, tiffsep.end());
+        const GrayPlate ours = TS_ReadPlatePng(out.File("plate-" + std::to_string(i) + "-" + inks[i] + ".png"));
+        ASSERT_GT(ours.width, 0);
+        EXPECT_LE(CompareWithBothPeers(ours, mutool[i], peer->second).off, 20) << "pixels off both peers";
+    }
+}
+
+TEST_F(TS_ProgramTest, TextClipInAGroupClipsInTheTextStateOfEachShowAsBothPeersDrawIt) {
+    // Under the clip: Black below y = 96, Magenta above.
+    const std::string under = " /NO gs 0 0 0 1 k 0 0 192 96 re f 0 1 0 0 k 0 96 192 96 re f";
+    const std::string ringsAndBars = "10 110 Td (HI) Tj 0 -80 Td (HI) Tj";
+    const struct {
+        const char* what;
+        const char* entries;
+        std::string inside;
+    } rows[] = {
+        // No overprint: each text object as it stands.
+        {"after its font undone by Q", "/I true", "q /F1 50 Tf q /F2 14 Tf Q BT 7 Tr 20 80 Td (HIH) Tj ET"},
+        {"mixing Helvetica and Type 3", "/I true", "BT 7 Tr /F1 50 Tf 10 110 Td (HI) Tj /T3 50 Tf 0 -80 Td (HI) Tj ET"},
+        {"at 150 percent scaling", "/I true", "150 Tz BT /F1 40 Tf 7 Tr 10 80 Td (HIH) Tj ET"},
+        {"at -100 percent scaling", "/K true", "-100 Tz BT /F1 40 Tf 7 Tr 180 80 Td (HIH) Tj ET"},
+        {"in the font of an ExtGState", "/I true", "/F2 14 Tf /GF gs BT 7 Tr 20 80 Td (HIH) Tj ET"},
+        // Overprint: white shows, the clip written at ET.
+        {"of Type 3 glyphs in mode 4", "/I true", "/GO gs 0 1 0 0 k 3 w BT 4 Tr /T3 50 Tf " + ringsAndBars + " ET"},
+        {"of Type 3 and Helvetica in mode 6 in a knockout group", "/K true",
+         "/GO gs 1 0 0 0 k 0 0 1 0 K 3 w BT 6 Tr /F1 50 Tf 10 110 Td (HI) Tj /T3 50 Tf 0 -80 Td (HI) Tj ET"},
+        {"in mode 5 after its font undone by Q", "/I true",
+         "q /F1 50 Tf q /F2 14 Tf Q /GO gs 1 0 0 0 K 3 w BT 5 Tr 20 80 Td (HIH) Tj ET"},
+        {"in mode 6 at 150 percent with fonts set inside and ' and \"", "/I true",
+         "/GO gs 0 1 0 0 k 0 0 1 0 K 2 w 150 Tz 60 TL BT 6 Tr /F2 30 Tf 10 150 Td (HI) Tj /F1 40 Tf (I) ' "
+         "4 2 (HI) \" ET"},
+        {"in mode 7 after a white show, at -100 percent in the font of an ExtGState", "/K true",
+         "/F2 14 Tf -100 Tz /GO gs 1 0 0 0 k /GF gs BT 180 110 Td 2 Tr (H) Tj 7 Tr 0 -80 Td (IH) Tj ET"},
+        {"in mode 4 at 200 percent with spacing, rise and leading changed inside", "/I true",
+         "/GO gs 0 0 1 0 k 200 Tz 3 Tc 5 Tw BT /F1 30 Tf 4 Tr 4 150 Td (H I) Tj 0 Tc 40 TL -5 Ts (IH) ' 100 Tz "
+         "(H I) ' ET"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = WriteFile("clip.pdf", GroupTextPage(row.entries, row.inside + under));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        ExpectProcessPlatesAsBothPeers(file, m_out, m_docs.File("clip.pam"));
+    }
+}
+
+TEST_F(TS_ProgramTest, OverprintingFillAndStrokeBelowFullAlphaKeepsTheBackdropOnceAsBothPeersDrawIt) {
+    // Over the page's black, marks in Cyan (or Magenta and Yellow) that
+    // leave the Black: the isolated group keeps its empty backdrop there.
+    const std::string cyan = "1 0 0 0 k 1 0 0 0 K ";
+    const struct {
+        const char* what;
+        const char* entries;
+        std::string inside;
+    } rows[] = {
+        {"B at alpha 0.5", "/I true", "/GA gs " + cyan + "16 w 48 48 96 96 re B"},
+        {"B filling in Magenta, stroking in Yellow", "/I true", "/GA gs 0 1 0 0 k 0 0 1 0 K 16 w 48 48 96 96 re B"},
+        {"b* at alpha 0.5 in a knockout group", "/K true", "/GA gs " + cyan + "16 w 48 48 m 144 48 l 96 144 l b*"},
+        {"B at fill alpha 0.5, stroke alpha 1", "/I true", "/GA gs /GC gs " + cyan + "16 w 48 48 96 96 re B"},
+        {"B under Multiply", "/I true", "/GM gs " + cyan + "16 w 48 48 96 96 re B"},
+        {"text in mode 2 at alpha 0.5", "/I true", "/GA gs " + cyan + "12 w BT /F1 80 Tf 2 Tr 12 60 Td (HI) Tj ET"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file =
+            WriteFile("alpha.pdf", GroupTextPage(row.entries, row.inside, "0 0 0 1 k 0 0 192 192 re f /Fx Do"));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        ExpectProcessPlatesAsBothPeers(file, m_out, m_docs.File("alpha.pam"));
+    }
+}
+
 TEST_F(TS_ProgramTest, OverprintInsideAGroupKeepsTheGroupsBackdropAsBothPeersDrawIt) {
     const std::string magenta = "0 1 0 0 k 24 24 144 144 re f";
     const std::string cyan = "/GO gs 1 0 0 0 k 72 72 96 96 re f";

@@ -26,9 +26,26 @@ bool iCPDF_CPTextState::Op_Tj(CPDF_ContentParser& parser) const { return HasOper
 
 bool iCPDF_CPTextState::Op_TJ(CPDF_ContentParser& parser) const { return HasOperands(parser, 1); }
 
-bool iCPDF_CPTextState::Op_Quote(CPDF_ContentParser& parser) const { return HasOperands(parser, 1); }
+bool iCPDF_CPTextState::Op_Quote(CPDF_ContentParser& parser) const {
+    if (!HasOperands(parser, 1))
+        return false;
+    MoveToNextLine(parser, 0, -parser.GraphicsState().TextState().Leading());
+    return true;
+}
 
-bool iCPDF_CPTextState::Op_DoubleQuote(CPDF_ContentParser& parser) const { return HasOperands(parser, 3); }
+bool iCPDF_CPTextState::Op_DoubleQuote(CPDF_ContentParser& parser) const {
+    if (!HasOperands(parser, 3))
+        return false;
+    // The spacings it sets outlive the show, as Tw and Tc would.
+    const GLOB_Object wordSpacing = parser.Operands().Operand(2);
+    const GLOB_Object charSpacing = parser.Operands().Operand(1);
+    if (wordSpacing.IsNumber())
+        parser.MutableGraphicsState().SetWordSpacing(wordSpacing.AsNumber());
+    if (charSpacing.IsNumber())
+        parser.MutableGraphicsState().SetCharSpacing(charSpacing.AsNumber());
+    MoveToNextLine(parser, 0, -parser.GraphicsState().TextState().Leading());
+    return true;
+}
 
 bool iCPDF_CPTextState::Op_Td(CPDF_ContentParser& parser) const {
     if (!HasNumbers(parser, 2))

@@ -7,13 +7,15 @@
 //             when sections are still open in it), arms a pending clip, and
 //             returns to the page description
 //   Tj TJ '   at least 1 operand; " at least 3 (kinds not checked)
+//   ' "       next line as T*; " first sets the word and character
+//             spacings from its two numbers (a non-number leaves its one)
 //   Td tx ty  next line: line matrix = [1 0 0 1 tx ty] × line matrix, text
 //             matrix = line matrix; TD also sets the leading to -ty
 //   Tm        6 numbers: text and line matrix
 //   T*        next line by (0, -leading)
 // Td, TD and Tm report non-numbers with " operator requires <n> numeric
 // operands. Found: " and the listing; TD fails before changing the leading.
-// Showing text moves nothing.
+// Showing the glyphs moves nothing.
 //
 // iCPDF_CPNullTextState accepts the same operators without a check or an
 // effect; its ET drops the level and returns to the page description.

@@ -141,9 +141,10 @@ bool iCPDF_CPTextStateBase::Op_Tw(CPDF_ContentParser& parser) const {
 
 bool iCPDF_CPTextStateBase::Op_Tz(CPDF_ContentParser& parser) const {
     double percent = 0.0;
-    if (!ClampedNumber(parser, percent, 0.0, 100.0))
+    if (!NumberOperand(parser, percent))
         return false;
-    // The text state keeps a factor.
+    // Kept as the file gives it, beyond 100 % or below 0 as well: MuPDF
+    // and Ghostscript draw it so. The text state keeps a factor.
     parser.MutableGraphicsState().SetHorizontalScaling(percent / 100.0);
     return true;
 }

@@ -33,8 +33,8 @@
 //   g G k K rg RG  the device space, then 1, 4 or 3 numbers
 // A component that is not a number: " operator requires numeric operands.
 // Found: ". Components are not range-checked.
-// Text state: Tc Tw TL Ts store a number; Tz a percentage clamped to
-// [0, 100] with i's warning; Tr an integer 0 to 7 (as j); Tf a name and a
+// Text state: Tc Tw TL Ts store a number; Tz a percentage, any number
+// (MuPDF and Ghostscript draw 150 or -100 as given); Tr an integer 0 to 7 (as j); Tf a name and a
 // size: "Tf operator requires a name and number operand. Found: ", and
 // "Tf operator, font '<name>' does not exist in the resources dictionary.
 // Stack: " or "... is not a font dictionary. Stack: " with the listing.

@@ -224,14 +224,18 @@ TEST(CPDF_ContentParser, TextPositioningMovesBothMatrices) {
         const char* content;
         GLIB_Matrix line;
         double leading;
+        double wordSpacing, charSpacing;
     } cases[] = {
-        {"BT 100 700 Td ET", {1, 0, 0, 1, 100, 700}, 0},
+        {"BT 100 700 Td ET", {1, 0, 0, 1, 100, 700}, 0, 0, 0},
         // The move is made in text space, before the Tm.
-        {"BT 10 0 0 10 50 50 Tm 0 -2 Td ET", {10, 0, 0, 10, 50, 30}, 0},
-        {"BT 0 -14 TD T* ET", {1, 0, 0, 1, 0, -28}, 14},
-        {"BT 2 0 0 2 0 0 Tm 3 4 TD ET", {2, 0, 0, 2, 6, 8}, -4},
+        {"BT 10 0 0 10 50 50 Tm 0 -2 Td ET", {10, 0, 0, 10, 50, 30}, 0, 0, 0},
+        {"BT 0 -14 TD T* ET", {1, 0, 0, 1, 0, -28}, 14, 0, 0},
+        {"BT 2 0 0 2 0 0 Tm 3 4 TD ET", {2, 0, 0, 2, 6, 8}, -4, 0, 0},
+        // ' and " go to the next line first; " sets both spacings for good.
+        {"BT 0 -14 TD (a) ' 3 1 (b) \" ET", {1, 0, 0, 1, 0, -42}, 14, 3, 1},
+        {"BT 5 TL 2 Tw (a) ' /x 4 (b) \" ET", {1, 0, 0, 1, 0, -10}, 5, 2, 4},
         // BT starts from the identity again.
-        {"BT 1 0 0 1 5 5 Tm ET BT", {}, 0},
+        {"BT 1 0 0 1 5 5 Tm ET BT", {}, 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.content);
@@ -244,6 +248,8 @@ TEST(CPDF_ContentParser, TextPositioningMovesBothMatrices) {
         EXPECT_TRUE(text.LineMatrix() == c.line);
         EXPECT_TRUE(text.TextMatrix() == c.line);
         EXPECT_EQ(text.Leading(), c.leading);
+        EXPECT_EQ(text.WordSpacing(), c.wordSpacing);
+        EXPECT_EQ(text.CharSpacing(), c.charSpacing);
     }
 }
 

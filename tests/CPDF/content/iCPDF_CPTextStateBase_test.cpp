@@ -130,8 +130,8 @@ TEST(iCPDF_CPTextStateBase, EveryOperatorStoresItsValueOrRefusesIt) {
 
         // Text state: font, size, Tc Tw TL Ts, Tz as a factor, Tr.
         {"/F1 12 Tf 1 Tc 2 Tw -12 TL 3 Ts 50 Tz 7 Tr", "end", Text, "Dict 12 1 2 -12 3 0.5 7"},
-        {"BT 150 Tz ET", "Tz: Tz operator requires a number operand in range [0,100]. Found: 150 , set to closest "
-                         "support value 100\nend", Text, "Null 0 0 0 0 0 1 0"},
+        {"BT 150 Tz ET", "end", Text, "Null 0 0 0 0 0 1.5 0"},
+        {"BT -100 Tz ET", "end", Text, "Null 0 0 0 0 0 -1 0"},
         {"/F9 12 Tf", "stopped: Tf operator, font 'F9' does not exist in the resources dictionary. Stack:   [0]: 12\n"
                       "  [1]: /F9\n", nullptr, ""},
         {"/F2 12 Tf", "stopped: Tf operator, font 'F2' is not a font dictionary. Stack:   [0]: 12\n  [1]: /F2\n",
