@@ -98,6 +98,8 @@ public:
     // not met already when met again under it. One met while it is being
     // walked is walked again, so that what it names is met in pre-order.
     Met m_categoriesDone[std::size(kNestedCategories)];
+    // An owner met again under a name has nothing more to give there.
+    Met m_owners[std::size(kNestedCategories)];
     size_t m_level = 0;
 };
 
@@ -306,7 +308,7 @@ void CPDF_ResourcesDict::WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_
         const GLOB_Dict entries = values.AsDict();
         GLOB_Object value;
         for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i) {
-            if (!nested.m_isOwner(value))
+            if (!walk.m_owners[c].First(value) || !nested.m_isOwner(value))
                 continue;
             CPDF_ResourcesDict inner;
             inner.SetOwner(value);
