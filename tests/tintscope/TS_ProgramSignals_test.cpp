@@ -103,15 +103,18 @@ TEST_F(TS_ProgramTest, ASecondSignalEndsTheProgramAtOnceAndLeavesNoTemporaryFile
     pid_t pid = 0;
     ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
     posix_spawn_file_actions_destroy(&actions);
-    // Its own folder in TMPDIR shows that the handlers are in place.
-    for (int i = 0; i < 3000 && m_tmp.Dir().List().empty(); ++i)
+    // Its own folder in TMPDIR shows that the handlers are in place: the
+    // signals wait for it, however long the start takes.
+    int status = 0;
+    bool ended = false;
+    while (m_tmp.Dir().List().empty() && !(ended = waitpid(pid, &status, WNOHANG) == pid))
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_FALSE(ended) << "it ended before its handlers were in place";
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     kill(pid, SIGINT);
     // Apart, since two pending signals of one kind are delivered as one.
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     kill(pid, SIGINT);
-    int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not by the program";
     EXPECT_EQ(WEXITSTATUS(status), 130);

@@ -22,6 +22,7 @@ constexpr uint64_t kBytesPerThread = uint64_t(64) << 20;
 constexpr uint64_t kTileBytesPerPixel = 12;
 
 VDRW_BandRun::StartHook g_startHook = nullptr;
+VDRW_BandRun::BandHook g_bandHook = nullptr;
 
 // MemAvailable of /proc/meminfo in bytes; 0 when it cannot be read.
 uint64_t AvailableMemory() {
@@ -77,6 +78,8 @@ VDRW_BandRun::VDRW_BandRun(VDRW_Engine* engine, int threads, Job job) : m_engine
 
 void VDRW_BandRun::SetStartHook(StartHook hook) { g_startHook = hook; }
 
+void VDRW_BandRun::SetBandHook(BandHook hook) { g_bandHook = hook; }
+
 VDRW_BandRun::~VDRW_BandRun() { Stop(); }
 
 bool VDRW_BandRun::Hand(size_t band) {
@@ -84,6 +87,8 @@ bool VDRW_BandRun::Hand(size_t band) {
         if (m_failed)
             return false;
         try {
+            if (g_bandHook)
+                g_bandHook(band);
             m_job(m_engine, band, m_scratch);
         } catch (...) {
             Record(band, std::current_exception());
@@ -138,6 +143,8 @@ void VDRW_BandRun::Work(VDRW_Engine* engine) {
         m_toCaller.notify_one();
         std::exception_ptr failure;
         try {
+            if (g_bandHook)
+                g_bandHook(band);
             m_job(engine, band, scratch);
         } catch (...) {
             failure = std::current_exception();

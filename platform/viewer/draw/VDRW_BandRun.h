@@ -62,6 +62,11 @@ public:
     // thread not starting. Null (the default) for none.
     using StartHook = void (*)(int worker);
     static void SetStartHook(StartHook hook);
+    // For tests: called on the thread that draws each band, just before the
+    // job, with the band's index (to make a band slow on purpose). Set it
+    // before the run starts. Null (the default) for none.
+    using BandHook = void (*)(size_t band);
+    static void SetBandHook(BandHook hook);
 
 private:
     void Work(VDRW_Engine* engine);

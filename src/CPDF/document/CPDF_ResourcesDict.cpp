@@ -7,8 +7,10 @@
 #include "GLOB/GLOB_DepthGuard.h"
 #include "GLOB/GLOB_Dict.h"
 #include "GLOB/GLOB_Doc.h"
+#include "GLOB/GLOB_IndirectObjectMap.h"
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -26,21 +28,6 @@ bool IsTilingPattern(const GLOB_Object& value) {
 }
 
 bool IsType3Font(const GLOB_Object& value) { return value.IsDict() && value.HasSubtype("Type3"); }
-
-// The values of a category that is a Dict, in its order; none otherwise.
-CPDF_ColorSpace SpaceOf(const GLOB_Object& owner) { return CPDF_ColorSpace(owner.DictGet(GLOB_Name("ColorSpace"))); }
-
-std::vector<std::pair<GLOB_Name, GLOB_Object>> Entries(const GLOB_Object& category) {
-    std::vector<std::pair<GLOB_Name, GLOB_Object>> entries;
-    if (!category.IsDict())
-        return entries;
-    const GLOB_Dict dict = category.AsDict();
-    GLOB_Name key;
-    GLOB_Object value;
-    for (uint32_t i = 0; dict.Entry(i, &key, &value); ++i)
-        entries.emplace_back(key, value);
-    return entries;
-}
 
 // The space of a resource; a failure's message is led by the resource,
 // so that a reader knows which of the page's spaces is at fault.
@@ -68,20 +55,84 @@ const NestedCategory kNestedCategories[] = {
 
 }  // namespace
 
-class CPDF_ResourcesDict::NestedWalk {
+// What a walk met, so that each object is read once however many places
+// name it. An indirect object is known by its number
+// (GLOB_IndirectObjectMap); a resource dictionary written in place by the
+// indirect owner that holds it, the one place it sits; any other direct
+// dictionary is compared with each such one kept (a Type3 font written in
+// place: rare). Other direct objects are met once each time what holds them
+// is read, and count as new.
+class CPDF_ResourcesDict::Met {
 public:
-    bool Walked(const GLOB_Object& dict) const {
-        for (const GLOB_Object& walked : m_walked)
-            if (walked == dict)
-                return true;
-        return false;
+    bool First(const GLOB_Object& object) { return !object.IsIndirect() || Insert(m_indirect, object); }
+    bool Holds(const GLOB_Object& object) const { return object.IsIndirect() && m_indirect.Find(object); }
+    bool First(const CPDF_ResourcesDict& dict) {
+        if (dict.m_dict.IsIndirect())
+            return Insert(m_indirect, dict.m_dict);
+        if (dict.m_owner.IsIndirect())
+            return Insert(m_owners, dict.m_owner);
+        if (std::find(m_direct.begin(), m_direct.end(), dict.m_dict) != m_direct.end())
+            return false;
+        m_direct.push_back(dict.m_dict);
+        return true;
     }
-    void Add(const GLOB_Object& dict) { m_walked.push_back(dict); }
-
-    size_t m_level = 0;
 
 private:
-    std::vector<GLOB_Object> m_walked;
+    static bool Insert(GLOB_IndirectObjectMap<bool>& map, const GLOB_Object& object) {
+        if (map.Find(object))
+            return false;
+        map.Insert(object, true);
+        return true;
+    }
+
+    GLOB_IndirectObjectMap<bool> m_indirect;
+    GLOB_IndirectObjectMap<bool> m_owners;
+    std::vector<GLOB_Object> m_direct;
+};
+
+class CPDF_ResourcesDict::NestedWalk {
+public:
+    Met m_walked;
+    Met m_listed;
+    // A category dictionary walked to its end under a name holds no owner
+    // not met already when met again under it. One met while it is being
+    // walked is walked again, so that what it names is met in pre-order.
+    Met m_categoriesDone[std::size(kNestedCategories)];
+    // An owner met again under a name has nothing more to give there.
+    Met m_owners[std::size(kNestedCategories)];
+    size_t m_level = 0;
+};
+
+// The colour collection's memory, across the dictionaries it reads.
+class CPDF_ResourcesDict::SpaceWalk {
+public:
+    enum Category { Shadings, Spaces, XObjects, Patterns, Categories };
+
+    // The entries of the category, in its order, whose values are met first
+    // under it; none when the category is not a Dict or was met before.
+    std::vector<std::pair<GLOB_Name, GLOB_Object>> FirstEntries(Category category, const GLOB_Object& values) {
+        std::vector<std::pair<GLOB_Name, GLOB_Object>> entries;
+        if (!values.IsDict() || !m_categories[category].First(values))
+            return entries;
+        const GLOB_Dict dict = values.AsDict();
+        GLOB_Name key;
+        GLOB_Object value;
+        for (uint32_t i = 0; dict.Entry(i, &key, &value); ++i)
+            if (m_values[category].First(value))
+                entries.emplace_back(key, value);
+        return entries;
+    }
+    // Appends the space that object is unless it was met before.
+    void Add(std::vector<CPDF_ColorSpace>& spaces, const char* kind, const GLOB_Name& name,
+             const GLOB_Object& object) {
+        if (m_spaces.First(object))
+            spaces.push_back(NamedSpace(kind, name, [&] { return CPDF_ColorSpace(object); }));
+    }
+
+private:
+    Met m_categories[Categories];
+    Met m_values[Categories];
+    Met m_spaces;
 };
 
 CPDF_ResourcesDict::CPDF_ResourcesDict() = default;
@@ -224,8 +275,10 @@ void CPDF_ResourcesDict::SetProcSets(uint32_t flags) {
 }
 
 void CPDF_ResourcesDict::CollectNestedDicts(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask) const {
+    Checked();
     NestedWalk walk;
-    walk.Add(Checked());
+    walk.m_walked.First(*this);
+    walk.m_listed.First(*this);
     std::list<CPDF_ResourcesDict> nested;
     WalkNested(nested, kindMask, walk);
     list.splice(list.end(), nested);
@@ -247,52 +300,62 @@ void CPDF_ResourcesDict::WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_
     if (!GLOB_DepthGuard::Admits(++walk.m_level))
         GLIB_THROW(CPDF_Exception, CPDF_InvalidPageCode,
                    "Resources nested deeper than " << GLOB_Object::MaxNesting << " levels");
-    for (const NestedCategory& nested : kNestedCategories) {
+    for (size_t c = 0; c < std::size(kNestedCategories); ++c) {
+        const NestedCategory& nested = kNestedCategories[c];
         const GLOB_Object values = Category(nested.m_category);
-        if (!values.IsDict())
+        if (!values.IsDict() || walk.m_categoriesDone[c].Holds(values))
             continue;
         const GLOB_Dict entries = values.AsDict();
         GLOB_Object value;
         for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i) {
-            if (!nested.m_isOwner(value))
+            if (!walk.m_owners[c].First(value) || !nested.m_isOwner(value))
                 continue;
             CPDF_ResourcesDict inner;
             inner.SetOwner(value);
             if (!inner.m_dict.IsDict())
                 continue;
-            if (kindMask & nested.m_kind)
+            if ((kindMask & nested.m_kind) && walk.m_listed.First(inner))
                 list.push_back(inner);
-            if (walk.Walked(inner.m_dict))
-                continue;
-            walk.Add(inner.m_dict);
-            inner.WalkNested(list, kindMask, walk);
+            if (walk.m_walked.First(inner))
+                inner.WalkNested(list, kindMask, walk);
         }
+        walk.m_categoriesDone[c].First(values);
     }
     --walk.m_level;
 }
 
 void CPDF_ResourcesDict::ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) const {
+    SpaceWalk walk;
     std::vector<CPDF_ColorSpace> used;
-    for (const auto& entry : Entries(ShadingDict())) {
+    AppendSpaces(used, walk);
+    spaces.insert(spaces.end(), used.begin(), used.end());
+}
+
+void CPDF_ResourcesDict::AppendSpaces(std::vector<CPDF_ColorSpace>& spaces, SpaceWalk& walk) const {
+    for (const auto& entry : walk.FirstEntries(SpaceWalk::Shadings, ShadingDict())) {
         const GLOB_Object& shading = entry.second;
-        if (IsDictOrStream(shading))
-            used.push_back(NamedSpace("shading", entry.first, [&] { return SpaceOf(shading); }));
-        else
+        if (IsDictOrStream(shading)) {
+            const GLOB_Object space = shading.DictGet(GLOB_Name("ColorSpace"));
+            walk.Add(spaces, "shading", entry.first, space);
+        } else {
             GLIB_LOG(GLIB_LogWarning, "Found invalid shading colorspace: " << iCPDF_SyntaxOf{shading});
+        }
     }
-    for (const auto& entry : Entries(ColorSpaceDict()))
-        used.push_back(NamedSpace("colour space", entry.first, [&] { return CPDF_ColorSpace(entry.second); }));
-    for (const auto& entry : Entries(XObjectDict())) {
+    for (const auto& entry : walk.FirstEntries(SpaceWalk::Spaces, ColorSpaceDict()))
+        walk.Add(spaces, "colour space", entry.first, entry.second);
+    for (const auto& entry : walk.FirstEntries(SpaceWalk::XObjects, XObjectDict())) {
         const GLOB_Object& xobject = entry.second;
         if (!xobject.IsStream()) {
             GLIB_LOG(GLIB_LogWarning, "Found invalid xObject: " << iCPDF_SyntaxOf{xobject});
             continue;
         }
         const GLOB_Object mask = xobject.DictGet(GLOB_Name("ImageMask"));
-        if (xobject.HasSubtype("Image") && !(mask.IsBoolean() && mask.AsBoolean()))
-            used.push_back(NamedSpace("image", entry.first, [&] { return SpaceOf(xobject); }));
+        if (xobject.HasSubtype("Image") && !(mask.IsBoolean() && mask.AsBoolean())) {
+            const GLOB_Object space = xobject.DictGet(GLOB_Name("ColorSpace"));
+            walk.Add(spaces, "image", entry.first, space);
+        }
     }
-    for (const auto& entry : Entries(PatternDict())) {
+    for (const auto& entry : walk.FirstEntries(SpaceWalk::Patterns, PatternDict())) {
         const GLOB_Object& pattern = entry.second;
         if (!IsDictOrStream(pattern)) {
             GLIB_LOG(GLIB_LogWarning, "Found invalid pattern: " << iCPDF_SyntaxOf{pattern});
@@ -300,10 +363,11 @@ void CPDF_ResourcesDict::ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) c
         }
         const GLOB_Object type = pattern.DictGet(GLOB_Name("PatternType"));
         const GLOB_Object shading = pattern.DictGet(GLOB_Name("Shading"));
-        if (type.IsInteger() && type.AsInteger() == 2 && IsDictOrStream(shading))
-            used.push_back(NamedSpace("pattern", entry.first, [&] { return SpaceOf(shading); }));
+        if (type.IsInteger() && type.AsInteger() == 2 && IsDictOrStream(shading)) {
+            const GLOB_Object space = shading.DictGet(GLOB_Name("ColorSpace"));
+            walk.Add(spaces, "pattern", entry.first, space);
+        }
     }
-    spaces.insert(spaces.end(), used.begin(), used.end());
 }
 
 void CPDF_ResourcesDict::ColorantsUsed(std::vector<CPDF_Colorant>& colorants) const {
@@ -329,9 +393,10 @@ void CPDF_ResourcesDict::CollectColorSpaces(std::vector<CPDF_ColorSpace>* spaces
     GLIB_ASSERT(spaces != nullptr);
     if (clearFirst)
         spaces->clear();
+    SpaceWalk walk;
     std::vector<CPDF_ColorSpace> used;
     for (const CPDF_ResourcesDict& dict : ThisAndNested(thisDictOnly))
-        dict.ColorSpacesUsed(used);
+        dict.AppendSpaces(used, walk);
     spaces->insert(spaces->end(), used.begin(), used.end());
 }
 
@@ -340,9 +405,13 @@ void CPDF_ResourcesDict::CollectSpotColorants(std::vector<CPDF_Colorant>* colora
     GLIB_ASSERT(colorants != nullptr);
     if (clearFirst)
         colorants->clear();
+    std::vector<CPDF_ColorSpace> spaces;
+    CollectColorSpaces(&spaces, thisDictOnly, /*clearFirst=*/false);
     std::vector<CPDF_Colorant> names;
-    for (const CPDF_ResourcesDict& dict : ThisAndNested(thisDictOnly))
-        dict.ColorantsUsed(names);
+    for (const CPDF_ColorSpace& space : spaces)
+        for (const CPDF_Colorant& name : space.NamedColorants())
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
     for (const CPDF_Colorant& name : names)
         if (!name.IsCMYKColorant() && !name.IsMetaColorant())
             colorants->push_back(name);

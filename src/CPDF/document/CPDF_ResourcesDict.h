@@ -112,46 +112,54 @@ public:
     // The nested walk: depth first, in pre-order, over the forms of
     // "XObject", then the tiling patterns of "Pattern", then the Type3 fonts
     // of "Font", each category in its dictionary's order. Each nested
-    // dictionary (made by SetOwner) is appended when its owner's kind is in
-    // kindMask, then walked into whatever the mask. An owner without a Dict
-    // "Resources" (legal in PDF 1.3 files) is skipped. A dictionary met again
-    // (a form used twice, a form whose resources reach itself or the page's
-    // dictionary) is appended each time but walked into only once, so cycles
-    // end and shared resources cost no more than their size. Nesting deeper
-    // than GLOB_Object::MaxNesting throws 1128004. On a failure the list is
-    // left as it was.
+    // dictionary (made by SetOwner) is appended where it is first met under
+    // an owner whose kind is in kindMask, and walked into where it is first
+    // met whatever the mask: a dictionary met again (a form used twice,
+    // forms sharing one dictionary or one list of resources, a form whose
+    // resources reach itself or this dictionary) costs nothing more, so
+    // cycles end and the walk costs what the distinct dictionaries hold,
+    // not how often they are named. A dictionary is the same object met
+    // again (GLOB_Object's ==); one written in place in its owner is known
+    // by that owner when the owner is indirect. An owner without a Dict
+    // "Resources" (legal in PDF 1.3 files) is skipped. Nesting deeper than
+    // GLOB_Object::MaxNesting throws 1128004. On a failure the list is left
+    // as it was.
     void CollectNestedDicts(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask) const;
     // A copy of this one, then CollectNestedDicts.
     void AppendWithNested(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask) const;
     // Clears the vector, then fills it as AppendWithNested does.
     void WithNested(std::vector<CPDF_ResourcesDict>& dicts, uint32_t kindMask) const;
 
-    // Appends the colour spaces of this dictionary alone, not de-duplicated:
-    // those of the shadings, then the "ColorSpace" entries, then those of
-    // the images (not of stencil masks), then those of the shadings of
-    // shading patterns.
+    // Appends the colour spaces of this dictionary alone: those of the
+    // shadings, then the "ColorSpace" entries, then those of the images (not
+    // of stencil masks), then those of the shadings of shading patterns. An
+    // indirect category, resource or colour space named again adds nothing.
     void ColorSpacesUsed(std::vector<CPDF_ColorSpace>& spaces) const;
     // Appends each name that the colour spaces of this dictionary alone name
     // themselves (NamedColorants), in order, unless colorants holds it
     // already.
     void ColorantsUsed(std::vector<CPDF_Colorant>& colorants) const;
     // The colour spaces of this dictionary, then (unless thisDictOnly) of
-    // each dictionary of the nested walk over every owner kind; the vector
-    // is emptied first when clearFirst.
+    // each dictionary of the nested walk over every owner kind, as
+    // ColorSpacesUsed gives them over all those dictionaries at once: each
+    // indirect category, resource and colour space read once, however many
+    // dictionaries name it. The vector is emptied first when clearFirst.
     void CollectColorSpaces(std::vector<CPDF_ColorSpace>* spaces, bool thisDictOnly, bool clearFirst) const;
-    // The page's spot inks: the names gathered as ColorantsUsed does over
-    // the same dictionaries, each once where first met, less the process
-    // and meta colorants, appended to colorants (emptied first when
-    // clearFirst; the entries it keeps are not compared with). colorants
-    // must not be null.
+    // The page's spot inks: the names the spaces of CollectColorSpaces name
+    // themselves, each once where first met, less the process and meta
+    // colorants, appended to colorants (emptied first when clearFirst; the
+    // entries it keeps are not compared with). colorants must not be null.
     void CollectSpotColorants(std::vector<CPDF_Colorant>* colorants, bool thisDictOnly, bool clearFirst) const;
 
 private:
+    class Met;
     class NestedWalk;
+    class SpaceWalk;
     // This one alone, or this one followed by the nested walk over every
     // owner kind.
     std::list<CPDF_ResourcesDict> ThisAndNested(bool thisDictOnly) const;
     void WalkNested(std::list<CPDF_ResourcesDict>& list, uint32_t kindMask, NestedWalk& walk) const;
+    void AppendSpaces(std::vector<CPDF_ColorSpace>& spaces, SpaceWalk& walk) const;
     // The resource dictionary, checked to be a Dict.
     const GLOB_Object& Checked() const;
     // The category as a Dict, made when it is not one.

@@ -3,6 +3,8 @@
 #include "CPDF/color/ColorSpaceTestUtil.h"
 #include "CPDF/document/DocumentTestUtil.h"
 
+#include "GLOB/GLOB_Dict.h"
+
 #include <gtest/gtest.h>
 
 #include <list>
@@ -221,8 +223,9 @@ TEST(CPDF_ResourcesDict, NestedWalk) {
 TEST(CPDF_ResourcesDict, NestedWalkEndsOnCyclesAndDepth) {
     const GLOB_Doc doc = NewMemoryDoc();
     // A form used twice, a form that holds itself, and a form whose
-    // resources are the page's.
-    const GLOB_Object page = doc.ParseObject("<< /XObject << >> >>");
+    // resources are the page's (indirect, as a file shares them).
+    const GLOB_Object page = doc.NewDict(0, true);
+    page.PutPath("XObject", doc.ParseObject("<< >>"));
     const GLOB_Object twice = Form(doc), self = Form(doc), shared = Form(doc, nullptr);
     self.GetPath("Resources").PutPath("XObject", doc.ParseObject("<< >>"));
     self.GetPath("Resources").GetPath("XObject").PutPath("Me", self);
@@ -236,7 +239,8 @@ TEST(CPDF_ResourcesDict, NestedWalkEndsOnCyclesAndDepth) {
     CPDF_ResourcesDict(page).WithNested(dicts, CPDF_ResourcesDict::OwnerAll);
     const std::vector<std::pair<std::string, GLOB_Object>> named = {
         {"page", page}, {"twice", twice.GetPath("Resources")}, {"self", self.GetPath("Resources")}};
-    EXPECT_EQ(Listed(dicts, named), "page twice twice self self page");
+    // Each is listed once, where first met.
+    EXPECT_EQ(Listed(dicts, named), "page twice self");
 
     // The page is level 1: 511 nested forms are walked, 512 are refused.
     for (const int levels : {511, 512}) {
@@ -356,4 +360,184 @@ TEST(CPDF_ResourcesDict, SpotColorantsOfAPageAndItsForms) {
     Inks withViolet = all;
     withViolet.push_back("Violet");
     EXPECT_EQ(inks(false, false), withViolet);
+}
+
+namespace {
+
+// An indirect dictionary or array of the entries text writes.
+GLOB_Object Indirect(const GLOB_Doc& doc, const std::string& text) {
+    const GLOB_Object parsed = doc.ParseObject(text.c_str());
+    if (parsed.IsArray()) {
+        const GLOB_Object array = doc.NewArray(0, true);
+        for (uint32_t i = 0; i < parsed.Length(); ++i)
+            array.ArrayPut(i, parsed.Get(i));
+        return array;
+    }
+    const GLOB_Object dict = doc.NewDict(0, true);
+    const GLOB_Dict entries = parsed.AsDict();
+    GLOB_Name key;
+    GLOB_Object value;
+    for (uint32_t i = 0; entries.Entry(i, &key, &value); ++i)
+        dict.DictPut(key, value);
+    return dict;
+}
+
+// The spot inks a space names, read from its array as written.
+void InksOfSpace(const GLOB_Object& space, std::vector<std::string>& inks) {
+    if (!space.IsArray() || space.Length() < 2 || !space.Get(0).IsName())
+        return;
+    const std::string family = space.Get(0).AsName().CStr();
+    std::vector<std::string> names;
+    if (family == "Separation")
+        names.push_back(space.Get(1).AsName().CStr());
+    else if (family == "DeviceN")
+        for (uint32_t i = 0; i < space.Get(1).Length(); ++i)
+            names.push_back(space.Get(1).Get(i).AsName().CStr());
+    else if (family == "Indexed")
+        InksOfSpace(space.Get(1), inks);
+    for (const std::string& name : names) {
+        const bool process = name == "Cyan" || name == "Magenta" || name == "Yellow" || name == "Black" ||
+                             name == "All" || name == "None";
+        if (!process && std::find(inks.begin(), inks.end(), name) == inks.end())
+            inks.push_back(name);
+    }
+}
+
+// Every value of a category, in order.
+std::vector<GLOB_Object> Values(const GLOB_Object& resources, const char* category) {
+    std::vector<GLOB_Object> values;
+    const GLOB_Object dict = resources.GetPath(category);
+    if (!dict.IsDict())
+        return values;
+    const GLOB_Dict entries = dict.AsDict();
+    GLOB_Object value;
+    for (uint32_t i = 0; entries.Entry(i, nullptr, &value); ++i)
+        values.push_back(value);
+    return values;
+}
+
+// A walk that remembers nothing but the dictionaries on its way down, so
+// that it reads a dictionary again wherever it is named; visits counts them.
+void FullWalk(const GLOB_Object& resources, std::vector<GLOB_Object>& path, std::vector<std::string>& inks,
+              size_t& visits) {
+    ++visits;
+    for (const GLOB_Object& shading : Values(resources, "Shading"))
+        InksOfSpace(shading.GetPath("ColorSpace"), inks);
+    for (const GLOB_Object& space : Values(resources, "ColorSpace"))
+        InksOfSpace(space, inks);
+    for (const GLOB_Object& xobject : Values(resources, "XObject"))
+        if (xobject.HasSubtype("Image"))
+            InksOfSpace(xobject.GetPath("ColorSpace"), inks);
+    for (const GLOB_Object& pattern : Values(resources, "Pattern"))
+        if (pattern.GetPath("Shading").IsDict())
+            InksOfSpace(pattern.GetPath("Shading").GetPath("ColorSpace"), inks);
+    path.push_back(resources);
+    for (const char* category : {"XObject", "Pattern", "Font"})
+        for (const GLOB_Object& owner : Values(resources, category)) {
+            const bool nests = owner.HasSubtype("Form") || owner.HasSubtype("Type3") ||
+                               (owner.IsStream() && Printed(owner.GetPath("PatternType")) == "1");
+            const GLOB_Object inner = nests ? owner.GetPath("Resources") : GLOB_Object();
+            if (inner.IsDict() && std::find(path.begin(), path.end(), inner) == path.end())
+                FullWalk(inner, path, inks, visits);
+        }
+    path.pop_back();
+}
+
+// Forms that share their resources at four depths, each named under
+// `names` keys of the lists that hold it, and `extra` more forms of
+// resources of their own that name the shared list below them. Spot inks
+// at every depth; a form whose list names itself, and a Type3 font whose
+// resources name a form above it.
+GLOB_Object SharingPage(const GLOB_Doc& doc, int names, int extra) {
+    const auto named = [&](const GLOB_Object& list, const char* prefix, const GLOB_Object& value) {
+        for (int i = 0; i < names; ++i)
+            list.PutPath((prefix + std::to_string(i)).c_str(), value);
+    };
+    const GLOB_Object silver = Indirect(doc, "[/Indexed " + Sep("Silver") + " 1 <00FF>]");
+    const GLOB_Object upper = Indirect(doc, "<< >>"), lower = Indirect(doc, "<< >>");
+    // Depth 1: two forms of one resources dictionary.
+    const GLOB_Object shared = Indirect(doc, "<< /ColorSpace << /S 0 >> /Pattern << >> >>");
+    shared.PutPath("/ColorSpace/S", silver);
+    shared.PutPath("XObject", lower);
+    const GLOB_Object a = Form(doc, nullptr), b = Form(doc, nullptr);
+    a.PutPath("Resources", shared);
+    b.PutPath("Resources", shared);
+    named(upper, "A", a);
+    named(upper, "B", b);
+    // Depth 2: forms of resources of their own sharing the list they are in.
+    const GLOB_Object c = Form(doc, ("<< /ColorSpace << /B " + Sep("Blue") + " >> /Font << >> >>").c_str());
+    c.PutPath("/Resources/XObject", lower);
+    const GLOB_Object spaces = Indirect(doc, "<< /O [/DeviceN [/Orange /Cyan] /DeviceCMYK 0] >>");
+    spaces.PutPath("S", silver);
+    const GLOB_Object d = Form(doc, ("<< /Shading << /Sh << /ShadingType 2 /ColorSpace " + Sep("Green") +
+                                     " >> >> /XObject << >> >>").c_str());
+    d.PutPath("/Resources/ColorSpace", spaces);
+    d.PutPath("/Resources/XObject/Me", d);
+    d.PutPath("/Resources/XObject/Im",
+              StoreStream(doc, "", ("<< /Subtype /Image /ColorSpace " + Sep("Red") + " >>").c_str()));
+    named(lower, "C", c);
+    named(lower, "D", d);
+    for (int i = 0; i < extra; ++i) {
+        const GLOB_Object own = Form(doc, "<< >>");
+        own.PutPath("/Resources/XObject", lower);
+        upper.PutPath(("E" + std::to_string(i)).c_str(), own);
+    }
+    // Depth 3: a tiling pattern and a Type3 font, the font naming A again.
+    const GLOB_Object tiling =
+        StoreStream(doc, "", ("<< /PatternType 1 /Resources << /ColorSpace << /V " + Sep("Violet") + " >> >> >>").c_str());
+    tiling.PutPath("/Resources/XObject", lower);
+    named(shared.GetPath("Pattern"), "P", tiling);
+    const GLOB_Object font = doc.ParseObject(("<< /Type /Font /Subtype /Type3 /Resources << /ColorSpace << /Y " +
+                                              Sep("Yellow") + " >> /Pattern << /Sp << /PatternType 2 /Shading << "
+                                              "/ShadingType 2 /ColorSpace " + Sep("Pink") + " >> >> >> >> >>").c_str());
+    font.PutPath("/Resources/XObject", doc.ParseObject("<< >>"));
+    named(font.GetPath("/Resources/XObject"), "Up", a);
+    named(c.GetPath("/Resources/Font"), "T", font);
+
+    const GLOB_Object page = Indirect(doc, ("<< /ColorSpace << /G " + Sep("Gold") + " >> >>").c_str());
+    page.PutPath("XObject", upper);
+    return page;
+}
+
+}  // namespace
+
+// Forms sharing dictionaries and lists of resources: the inks are those a
+// walk reading every dictionary wherever it is named finds, in its order,
+// while each dictionary and colour space is read once, however often named.
+TEST(CPDF_ResourcesDict, SharedResourcesAreReadOncePerPage) {
+    // Pre-order: the page, A and B, C, D within C's list, C's font, the
+    // pattern of A and B.
+    const std::vector<std::string> known = {"Gold", "Silver", "Blue", "Green", "Orange", "Red", "Pink", "Violet"};
+    const struct {
+        int names, extra;
+        size_t dicts;  // the page, A and B's, C's, D's, the pattern's, the font's, and the extra forms'
+    } rows[] = {{1, 0, 6}, {3, 0, 6}, {40, 0, 6}, {1, 5, 11}, {40, 5, 11}};
+    size_t fullVisits[2] = {0, 0};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.names) + " names, " + std::to_string(row.extra) + " forms more");
+        const GLOB_Doc doc = NewMemoryDoc();
+        const CPDF_ResourcesDict resources(SharingPage(doc, row.names, row.extra));
+        std::vector<CPDF_Colorant> inks;
+        resources.CollectSpotColorants(&inks, false, false);
+        EXPECT_EQ(Names(inks), known);
+        if (row.names <= 3) {
+            std::vector<GLOB_Object> path;
+            std::vector<std::string> full;
+            size_t visits = 0;
+            FullWalk(resources.Dict(), path, full, visits);
+            EXPECT_EQ(full, Names(inks));
+            if (row.extra == 0)
+                fullVisits[row.names == 1 ? 0 : 1] = visits;
+        }
+        std::vector<CPDF_ResourcesDict> dicts;
+        resources.WithNested(dicts, CPDF_ResourcesDict::OwnerAll);
+        EXPECT_EQ(dicts.size(), row.dicts);
+        // Silver's Indexed space and the rest, each once: the page's Gold,
+        // Silver, Green, Orange's DeviceN, Red, Blue, Yellow, Pink, Violet.
+        std::vector<CPDF_ColorSpace> spaces;
+        resources.CollectColorSpaces(&spaces, false, false);
+        EXPECT_EQ(spaces.size(), 9u);
+    }
+    // The full walk reads what is named more often again and again.
+    EXPECT_GT(fullVisits[1], 3 * fullVisits[0]);
 }

@@ -5,8 +5,13 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "VDRW_TestDib.h"
@@ -15,6 +20,7 @@
 #include "viewer/VIEW_ErrorRegistry.h"
 #include "viewer/VIEW_Host.h"
 #include "viewer/VIEW_HostError.h"
+#include "viewer/draw/VDRW_BandRun.h"
 #include "viewer/draw/VDRW_MuPDF.h"
 #include "viewer/draw/VDRW_PageDrawer.h"
 #include "viewer/cos/VCOS_Reader.h"
@@ -101,30 +107,101 @@ TEST_F(VDRW_PageDrawerTest, CropBoxAndRotate90PutCornerMarksWhereTheMatrixTableS
     }
 }
 
-PDFL_Bool CancelAtThird(void* data) { return ++*static_cast<int*>(data) == 3; }
+// The pace of the bands a drawing hands out before its cancel, set through
+// the drawer's band hook: the first heldBands bands wait on their worker
+// until the cancel has answered true, then take slowFor longer.
+struct BandPace {
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::thread::id m_caller = std::this_thread::get_id();
+    int m_calls = 0;
+    bool m_cancelled = false;
+    size_t m_heldBands = 0;
+    std::chrono::milliseconds m_slowFor{0};
+};
 
+BandPace* g_pace = nullptr;
+
+void PacedBand(size_t band) {
+    BandPace& pace = *g_pace;
+    // Drawn by the caller itself, a band cannot wait for its next question.
+    if (band >= pace.m_heldBands || std::this_thread::get_id() == pace.m_caller)
+        return;
+    std::unique_lock<std::mutex> lock(pace.m_mutex);
+    pace.m_changed.wait(lock, [&] { return pace.m_cancelled; });
+    lock.unlock();
+    std::this_thread::sleep_for(pace.m_slowFor);
+}
+
+PDFL_Bool CancelAtThird(void* data) {
+    BandPace& pace = *static_cast<BandPace*>(data);
+    if (++pace.m_calls != 3)
+        return false;
+    {
+        const std::lock_guard<std::mutex> lock(pace.m_mutex);
+        pace.m_cancelled = true;
+    }
+    pace.m_changed.notify_all();
+    return true;
+}
+
+// A band handed out before the cancel is drawn whole or left as it was,
+// however long it takes; none after it is begun. On one thread each band is
+// drawn before the next question, so both are whole.
 TEST_F(VDRW_PageDrawerTest, CancelIsAskedBeforeEveryBandAndTrueLeavesLaterBandsUntouched) {
     VCOS_Store store;
     const VCOS_DocId doc = VDRW_OnePageDoc(store, "/MediaBox [0 0 300 300]", "0 g 0 0 300 300 re f");
-    // 1:1 with the page's top at row 0; update rectangle rows 10 to 289.
+    // 1:1 with the page's top at row 0; update rectangle rows 10 to 289, so
+    // the bands start at rows 10, 74, 138, ...
     const PDFL_FixedMatrix matrix = VDRW_Matrix(1, 0, 0, -1, 0, 300);
     const PDFL_FixedRect update = VDRW_Rect(0, 10, 300, 290);
-    {
+    const struct {
+        const char* pace;
+        int threads;
+        size_t heldBands;
+        int slowForMs;
+    } rows[] = {
+        {"one thread", 1, 0, 0},
+        {"as they come", 4, 0, 0},
+        {"both drawn after the cancel", 4, 2, 0},
+        {"the first outlasting the grace the stop gives", 4, 1, 300},
+    };
+    VDRW_BandRun::SetBandHook(PacedBand);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.pace);
+        BandPace pace;
+        pace.m_heldBands = row.heldBands;
+        pace.m_slowFor = std::chrono::milliseconds(row.slowForMs);
+        g_pace = &pace;
         VDRW_TestDib dib(300, 300, 0xAB);
-        int calls = 0;
-        VDRW_PageDrawer(store).Draw(doc, 0, matrix, dib.DC(), update, CancelAtThird, &calls);
-        EXPECT_EQ(calls, 3);
-        // Bands start at row 10: rows 10..73 and 74..137 drawn, the rest kept.
-        for (int y = 0; y < 300; ++y) {
-            SCOPED_TRACE("row " + std::to_string(y));
-            const bool drawn = y >= 10 && y < 10 + 2 * VDRW_PageDrawer::BandRows;
-            for (int x : {0, 150, 299}) {
-                const uint8_t* p = dib.Pixel(x, y);
-                EXPECT_EQ(p[0], drawn ? 0 : 0xAB);
-                EXPECT_EQ(p[3], 0xAB);  // the reserved byte is never written
-            }
+        VDRW_PageDrawer drawer(store);
+        drawer.SetThreads(row.threads);
+        const VDRW_Drawn drawn = drawer.Draw(doc, 0, matrix, dib.DC(), update, CancelAtThird, &pace);
+        EXPECT_FALSE(drawn.m_complete);
+        EXPECT_EQ(pace.m_calls, 3);
+        for (int band = -1; band * VDRW_PageDrawer::BandRows + 10 < 300; ++band) {
+            SCOPED_TRACE("band " + std::to_string(band));
+            const int top = std::max(0, 10 + band * VDRW_PageDrawer::BandRows);
+            const int bottom = std::min(300, 10 + (band + 1) * VDRW_PageDrawer::BandRows);
+            int inked = 0, kept = 0, pixels = 0;
+            for (int y = top; y < bottom; ++y)
+                for (int x = 0; x < 300; ++x, ++pixels) {
+                    const uint8_t* p = dib.Pixel(x, y);
+                    inked += p[0] == 0 && p[1] == 0 && p[2] == 0;
+                    kept += p[0] == 0xAB && p[1] == 0xAB && p[2] == 0xAB;
+                    EXPECT_EQ(p[3], 0xAB);  // the reserved byte is never written
+                }
+            const bool handed = band == 0 || band == 1;
+            if (handed && row.threads == 1)
+                EXPECT_EQ(inked, pixels);
+            else if (handed)
+                EXPECT_TRUE(inked == pixels || kept == pixels) << inked << " inked, " << kept << " kept";
+            else
+                EXPECT_EQ(kept, pixels);  // above the update rectangle, or handed after the cancel
         }
     }
+    VDRW_BandRun::SetBandHook(nullptr);
+    g_pace = nullptr;
     {
         // Answering false throughout: every band of the 280 rows is asked for, 5 in all.
         VDRW_TestDib dib(300, 300, 0xAB);
