@@ -5,7 +5,9 @@
 // a ToUnicode map, a CID font drawn in a fallback, Flate data lacking only
 // their check) are not said.
 #include "TS_ProgramFixture.h"
+#include "FILT/FILT_DCTTestJpeg.h"
 #include "support/Deflated.h"
+#include "support/LZWEncoded.h"
 #include "viewer/program/VIEW_PdfFile.h"
 
 #include <mupdf/fitz.h>
@@ -258,6 +260,31 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                           "0 0 0 1 k BT /F1 10 Tf 5 5 Td " + content + "ET 0 1 0 0 k 20 20 40 40 re f",
                           {Helvetica("")});
     };
+    // A mask group that draws a grey JPEG, or paints through a filter of the
+    // given name.
+    const std::string jpeg = dcttest::MakeJpeg(dcttest::JpegShape{64, 64}, pixels);
+    ASSERT_FALSE(jpeg.empty());
+    const auto maskedJpeg = [](const std::string& data) {
+        return TS_OnePage("/ExtGState << /M0 5 0 R >>", "1 0 0 0 k 60 60 30 30 re f /M0 gs 0 0 0 1 k 0 0 50 50 re f",
+                          {"<< /SMask << /S /Luminosity /G 6 0 R >> >>",
+                           VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                                          "/Resources << /XObject << /Im0 7 0 R >> >> "
+                                          "/Group << /S /Transparency /CS /DeviceGray >>",
+                                          "q 100 0 0 100 0 0 cm /Im0 Do Q"),
+                           VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 64 /Height 64 /ColorSpace /DeviceGray "
+                                          "/BitsPerComponent 8 /Filter /DCTDecode",
+                                          data)});
+    };
+    const auto filtered = [](const char* filter, const std::string& data) {
+        return VIEW_PdfStream(kGroupDict + " /Filter /" + filter, data);
+    };
+    const std::string painted = group + std::string(400, ' ') + group;
+    std::string runs;  // literal runs of up to 128 bytes, then the end mark
+    for (size_t at = 0; at < painted.size(); at += 128) {
+        const std::string run = painted.substr(at, 128);
+        runs += static_cast<char>(run.size() - 1) + run;
+    }
+    const std::string lzw = LZWEncoded(painted);
     const LossRow rows[] = {
         // Each row by the words MuPDF says of it.
         {"syntax error in content stream", masked(plain("1 g 0 0 100 ) 50 re f 0.5 g 0 50 100 50 re f")),
@@ -283,9 +310,9 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
         {"ignoring zlib error: incorrect data check", masked(flate(BadCheck(group))), masked(flate(Deflated(group))),
          "every ink", "a compressed stream's data do not match their check"},
         {"premature end of data in flate filter", masked(flate(cut)), masked(flate(Deflated(group))), "every ink",
-         "a compressed stream in it is cut short"},
+         "a compressed stream's data stop before their end"},
         {"premature end of data in flate filter, behind ASCIIHexDecode", masked(hexFlate(cut)),
-         masked(hexFlate(Deflated(group))), "every ink", "a compressed stream in it is cut short"},
+         masked(hexFlate(Deflated(group))), "every ink", "a compressed stream's data stop before their end"},
         {"premature end of data in flate filter, only the check missing", masked(flate(withoutCheck)),
          masked(flate(Deflated(group))), "", ""},
         {"the same behind ASCIIHexDecode", masked(hexFlate(withoutCheck)), masked(hexFlate(Deflated(group))), "",
@@ -294,6 +321,13 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
          "a compressed stream in it is damaged"},
         {"ignoring zlib error: incorrect data check, in an image", ImagePage(damagedImage, false),
          ImagePage(Deflated(pixels), false), "ink Black", "a compressed stream's data do not match their check"},
+        {"premature end of data in run length decode", masked(filtered("RunLengthDecode", runs.substr(0, 200))),
+         masked(filtered("RunLengthDecode", runs + "\x80")), "every ink",
+         "a run-length stream stops before its end mark"},
+        {"premature end in lzw decode", masked(filtered("LZWDecode", lzw.substr(0, lzw.size() / 2))),
+         masked(filtered("LZWDecode", lzw)), "every ink", "an LZW stream stops before its end code"},
+        {"premature end of file in jpeg", maskedJpeg(jpeg.substr(0, jpeg.size() / 2)), maskedJpeg(jpeg), "every ink",
+         "an image in it is short of its data"},
         {"padding truncated image", rawImage(pixels.substr(0, pixels.size() / 2)), rawImage(pixels), "ink Black",
          "an image in it is short of its data"},
         {"expected string or endcid", unicodeMap("2 begincidrange <41> <41> 65"),
@@ -364,14 +398,14 @@ TEST_F(TS_DrawingLossTest, ALineNamesEveryInkWhoseDrawingHeardTheLoss) {
         {"a masked spot square beside a dropped TJ", spotBeside(name), spotBeside(whole), "every ink",
          "an operator"},
         {"an image cut short", ImagePage(cutImage, false), ImagePage(Deflated(pixels), false), "ink Black",
-         "cut short"},
+         "stop before their end"},
         {"an image in a form cut short", ImagePage(cutImage, true), ImagePage(Deflated(pixels), true), "ink Black",
-         "cut short"},
+         "stop before their end"},
         {"a Type1C font lacking only its check", Type1CText(withoutCheck), Type1CText(Deflated(program)), "", ""},
         {"a Type1C font cut inside its trailing padding", Type1CText(paddingCut), Type1CText(Deflated(padded)),
-         "every ink", "cut short"},
+         "every ink", "stop before their end"},
         {"a Type1C font cut among its glyphs", Type1CText(glyphsCut), Type1CText(Deflated(program)), "every ink",
-         "cut short"},
+         "stop before their end"},
     };
     for (const LossRow& row : rows)
         Check(row);

@@ -354,7 +354,7 @@ TEST_F(TS_ProgramTest, AGroupCutShortIsSaidOfEveryInkItCost) {
         std::string group, backdrop, words;
     } rows[] = {
         {"damaged.pdf", damaged, "", "a compressed stream in it is damaged"},
-        {"cut.pdf", Deflated(squares).substr(0, 12), " /BC [1]", "a compressed stream in it is cut short"},
+        {"cut.pdf", Deflated(squares).substr(0, 12), " /BC [1]", "a compressed stream's data stop before their end"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

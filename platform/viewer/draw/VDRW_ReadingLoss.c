@@ -52,8 +52,14 @@ static const struct {
      VDRW_CheckNone},
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged", VDRW_CheckNone},
     /* Said too of data that lack only their check. */
-    {"premature end of data in flate filter", kCutHere, "a compressed stream in it is cut short", VDRW_CheckFlate},
+    {"premature end of data in flate filter", kCutHere, "a compressed stream's data stop before their end", VDRW_CheckFlate},
     {"zlib error", kLost, "a compressed stream in it is damaged", VDRW_CheckNone},
+    /* The other decoders' ends, in the words the separator's own say of
+     * the same data, so that one fault heard by both is one line. */
+    {"premature end of data in run length decode", kCutHere, "a run-length stream stops before its end mark",
+     VDRW_CheckNone},
+    {"premature end in lzw decode", kCutHere, "an LZW stream stops before its end code", VDRW_CheckNone},
+    {"premature end of file in jpeg", kCutHere, "an image in it is short of its data", VDRW_CheckNone},
     /* Said as an image is decoded, whatever shortened its data. */
     {"padding truncated image", kCutHere, "an image in it is short of its data", VDRW_CheckNone},
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},

@@ -463,7 +463,7 @@ TEST_F(VDRW_PageDrawerTest, AnImageCutShortComesBackWithEveryDrawingOfItsBands) 
             const VDRW_Drawn drawn = drawer.Draw(doc, 0, VDRW_Matrix(1, 0, 0, -1, 0, 300), dib.DC(),
                                                  VDRW_Rect(0, 0, 9, 300), nullptr, nullptr);
             EXPECT_TRUE(drawn.m_complete);
-            EXPECT_EQ(drawn.m_unread, data.size() == whole.size() ? "" : "a compressed stream in it is cut short")
+            EXPECT_EQ(drawn.m_unread, data.size() == whole.size() ? "" : "a compressed stream's data stop before their end")
                 << drawing;
         }
     }

@@ -52,7 +52,7 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
         {"a hundred stray tokens", {{false, "too many syntax errors; ignoring rest of page"}},
          "too many tokens it could not read left the rest of the content unread"},
         {"Flate data cut short", {{false, "premature end of data in flate filter"}},
-         "a compressed stream in it is cut short"},
+         "a compressed stream's data stop before their end"},
         {"Flate data whose check is wrong", {{false, "ignoring zlib error: incorrect data check"}},
          "a compressed stream's data do not match their check"},
         {"a group's array left open", {{true, "array not closed before end of file"}},
@@ -100,7 +100,7 @@ TEST(VDRW_ReadingLoss, OnlyFlateDataEndingEarlyIsCheckedAgainstThePage) {
     const Said array = {true, "syntax error in array"};
     const Said tooMany = {false, "too many syntax errors; ignoring rest of page"};
     const char* const dropped = "a token it could not read dropped the operands before it";
-    const char* const cut = "a compressed stream in it is cut short";
+    const char* const cut = "a compressed stream's data stop before their end";
     const char* const rest = "too many tokens it could not read left the rest of the content unread";
     const std::vector<VDRW_LossCheckKind> flate = {VDRW_CheckFlate};
     const struct {
