@@ -76,15 +76,16 @@
 //
 // Coloured Type 3 glyphs: MuPDF draws a d0 glyph once, in a state of its own,
 // so what its procedure paints in a colour it does not set would be black on
-// every ink. A Type 3 font whose d0 glyphs take a colour (CSEP_GroupInheritance)
-// is named, at Tf and again at a show whose colours differ, by a name of the
-// font category per fill and stroke colour in force (Pattern and Indexed
-// sides count as black and are left to the drawing), and per text mode when
-// its glyphs show text before Tr; each such font's d0 procedures set each
-// ink's gray of those colours, and that mode, right after d0 (a black side
-// and mode 0, MuPDF's own, are not written). A glyph MuPDF draws in place,
-// in the state of the show, for a path it paints in a colour it does not
-// set, first fills an empty path, so that it stays drawn so.
+// every ink. A show of a Type 3 font whose glyphs MuPDF so draws take a colour
+// (CSEP_GroupInheritance) names, where it shows such a glyph, a variant of
+// the font by a name of the font category per colour those glyphs take
+// (fill, stroke; Pattern and Indexed sides count as black and are left to the
+// drawing), holding only the glyphs shown in it; its d0 procedures set each
+// ink's gray of those colours right after d0 (a black side, MuPDF's own, is
+// not written). Every other show names the font itself, whole. A glyph MuPDF
+// draws in place, in the state of the show, for a path it paints in a colour
+// it does not set, takes its colours there; in a variant it first fills an
+// empty path, so that it stays drawn so.
 //
 // Inline images are separated as they are met, as image XObjects of the
 // output document over their data as they stand in the content (filters
@@ -245,7 +246,8 @@ private:
     void UpdateTextRenderMode(int32_t mode);
     // Coloured glyphs (above): whether a font taken by name takes colours.
     bool TakesColours(const GLOB_Object& font);
-    // "/<font's name for the colours in force> size Tf" where another is in force.
+    // "/<font's name for the glyphs shown and the colours they take> size
+    // Tf" where another is in force; at Tf, the font's own name.
     void SelectGlyphColours();
     // The grays of the initial colours after d0.
     void WriteGlyphColours();

@@ -6,6 +6,8 @@
 #include "GLOB/GLOB_Stream.h"
 #include "separation/CSEP_DocProgressMeter.h"
 
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -36,6 +38,7 @@ public:
             return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : 0;
         if (CPDF_ContentOperatorTable::Find(m_parser.OperatorText()) != Op::Op_d0)
             return 0;
+        m_glyph = true;
         while (m_parser.Step())
             Operator(CPDF_ContentOperatorTable::Find(m_parser.OperatorText()));
         *pathTakes = m_pathTakes;
@@ -62,9 +65,10 @@ private:
     }
 
     void ShowsText() {
-        if (!m_set.textMode)
+        // A coloured glyph's own text starts in mode 0, as MuPDF draws it.
+        if (!m_set.textMode && !m_glyph)
             m_taken |= Taken::TextModeTaken;
-        if (!m_set.textMode || !HasOutlineGlyphs(m_parser.GraphicsState().Font())) {
+        if ((!m_set.textMode && !m_glyph) || !HasOutlineGlyphs(m_parser.GraphicsState().Font())) {
             Paints(true, true);
             return;
         }
@@ -128,6 +132,7 @@ private:
     std::vector<Set> m_saved;
     uint32_t m_taken = 0;
     bool m_pathTakes = false;
+    bool m_glyph = false;  // inside a coloured glyph
 };
 
 }  // namespace
@@ -149,26 +154,60 @@ uint32_t CSEP_GroupInheritance::Scan(const GLOB_Object& group) {
     }
 }
 
-uint32_t CSEP_GroupInheritance::GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources) {
+const CSEP_GroupInheritance::GlyphCodes& CSEP_GroupInheritance::Codes(const GLOB_Object& font,
+                                                                     const GLOB_Object& resources) {
     // Apart from groups: a font's dictionary is no stream.
-    const auto at = m_taken.emplace("font" + ObjectKey(font), 0);
-    if (at.second)
-        at.first->second = ScanGlyphs(font, resources);
-    return at.first->second;
+    std::unique_ptr<GlyphCodes>& codes = m_codes["font" + ObjectKey(font)];
+    if (!codes)
+        codes = ScanGlyphs(font, resources);
+    return *codes;
 }
 
-uint32_t CSEP_GroupInheritance::ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources) {
+std::unique_ptr<CSEP_GroupInheritance::GlyphCodes> CSEP_GroupInheritance::ScanGlyphs(const GLOB_Object& font,
+                                                                                   const GLOB_Object& resources) {
+    std::unique_ptr<GlyphCodes> codes(new GlyphCodes);
     const GLOB_Object procedures = font.IsDict() ? font.DictGet(GLOB_Name("CharProcs")) : GLOB_Object();
     if (!procedures.IsDict())
-        return 0;
+        return codes;
     const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
     const GLOB_Dict entries = procedures.AsDict();
+    std::vector<std::pair<GLOB_Name, uint32_t>> takers;
+    GLOB_Name glyph;
     GLOB_Object procedure;
-    uint32_t taken = 0;
-    bool pathTakes = false;
-    for (uint32_t i = 0; taken != AllTaken && entries.Entry(i, nullptr, &procedure); ++i)
-        taken |= ScanGlyph(procedure, own.IsDict() ? own : resources, &pathTakes);
-    return taken;
+    for (uint32_t i = 0; entries.Entry(i, &glyph, &procedure); ++i) {
+        bool inPlace = false;
+        const uint32_t taken = ScanGlyph(procedure, own.IsDict() ? own : resources, &inPlace);
+        // MuPDF draws such a glyph in the state of the show.
+        if (taken != 0 && !inPlace) {
+            takers.emplace_back(glyph, taken);
+            codes->m_any |= taken;
+        }
+    }
+    if (codes->m_any == 0)
+        return codes;
+    const GLOB_Object encoding = font.DictGet(GLOB_Name("Encoding"));
+    const GLOB_Object differences = encoding.IsDict() ? encoding.DictGet(GLOB_Name("Differences")) : GLOB_Object();
+    int32_t code = 0;
+    for (uint32_t i = 0; differences.IsArray() && i < differences.Length(); ++i) {
+        const GLOB_Object item = differences.Get(i);
+        if (item.IsInteger())
+            code = item.AsInteger();
+        else if (item.IsName() && code >= 0 && code < 256)
+            codes->m_glyphs[code++] = item.AsName();
+        else if (item.IsName())
+            ++code;
+    }
+    for (int32_t c = 0; c < 256; ++c) {
+        // A code its encoding leaves to a base one may name any glyph.
+        if (codes->m_glyphs[c].IsEmpty()) {
+            codes->m_taken[c] = static_cast<uint8_t>(codes->m_any);
+            continue;
+        }
+        for (const auto& taker : takers)
+            if (taker.first == codes->m_glyphs[c])
+                codes->m_taken[c] = static_cast<uint8_t>(taker.second);
+    }
+    return codes;
 }
 
 uint32_t CSEP_GroupInheritance::ScanGlyph(const GLOB_Object& procedure, const GLOB_Object& resources,

@@ -15,12 +15,17 @@
 // A Type 3 font's coloured glyphs (procedures that begin with d0) are read
 // the same way, with the font's resources: MuPDF draws such a glyph once
 // and keeps it, in a state of its own, so that whatever the glyph takes is
-// black (or mode 0) there whatever is in force where it is shown.
+// black there whatever is in force where it is shown. Text such a glyph
+// shows before its own Tr is in mode 0 there, and takes by that mode. A
+// glyph that fills or strokes a path in a colour it does not set MuPDF
+// draws in place instead, in the state of the show, and takes nothing.
 #pragma once
 
+#include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 
@@ -30,15 +35,29 @@ public:
 
     // The sides group (a form's stream) takes, read once per group.
     uint32_t Taken(const GLOB_Object& group);
-    // The sides the coloured glyphs of font take, read once per font;
-    // resources: those its glyphs use when it has none of its own.
-    uint32_t GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources);
+    // A Type 3 font's codes: the glyph each names in the font's
+    // Differences (empty where it names none) and the sides its coloured
+    // glyph takes; a code left to a base encoding counts as any glyph.
+    struct GlyphCodes {
+        GLOB_Name m_glyphs[256];
+        uint8_t m_taken[256] = {};
+        uint32_t m_any = 0;  // the sides some glyph takes
+    };
+    // Read once per font; resources: those its glyphs use when it has none
+    // of its own.
+    const GlyphCodes& Codes(const GLOB_Object& font, const GLOB_Object& resources);
+    uint32_t GlyphsTaken(const GLOB_Object& font, const GLOB_Object& resources) {
+        return Codes(font, resources).m_any;
+    }
     // Forgets every group and font read.
-    void Clear() { m_taken.clear(); }
+    void Clear() {
+        m_taken.clear();
+        m_codes.clear();
+    }
 
     // The sides the content of group takes, read now.
     static uint32_t Scan(const GLOB_Object& group);
-    static uint32_t ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources);
+    static std::unique_ptr<GlyphCodes> ScanGlyphs(const GLOB_Object& font, const GLOB_Object& resources);
     // One glyph's procedure; pathTakes: it fills or strokes a path in a
     // colour it does not set, which MuPDF draws in place, not kept, in the
     // state where the glyph is shown.
@@ -49,4 +68,5 @@ public:
 
 private:
     std::unordered_map<std::string, uint32_t> m_taken;
+    std::unordered_map<std::string, std::unique_ptr<GlyphCodes>> m_codes;
 };

@@ -368,7 +368,8 @@ void CSEP_PDFSeparator::SeparateTilingPattern(const GLOB_Object& pattern, std::v
 }
 
 void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_ResourcesDict& resources,
-                                          std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours) {
+                                          std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours,
+                                          const std::vector<GLOB_Name>& only) {
     const CPDF_Doc doc = Doc();
     const GLOB_Object charProcs = font.DictGet(GLOB_Name("CharProcs"));
     const GLOB_Dict glyphs = charProcs.IsDict() ? charProcs.AsDict() : GLOB_Dict();
@@ -388,7 +389,7 @@ void CSEP_PDFSeparator::SeparateType3Font(const GLOB_Object& font, const CPDF_Re
     GLOB_Object procedure;
     std::vector<GLOB_Object> streams;
     for (uint32_t k = 0; glyphs.Entry(k, &glyph, &procedure); ++k) {
-        if (!procedure.IsStream())
+        if (!procedure.IsStream() || (!only.empty() && std::find(only.begin(), only.end(), glyph) == only.end()))
             continue;
         bool inPlace = false;
         if (coloured)

@@ -78,9 +78,11 @@ public:
     void SeparateTilingPattern(const GLOB_Object& pattern, std::vector<GLOB_Object>& patterns);
     // One Type 3 font per ink whose glyph procedures are separated (nothing
     // written before their d0 or d1, a d0 glyph's colours from colours
-    // right after it); resources are those the glyphs use.
+    // right after it); resources are those the glyphs use. glyphs: the only
+    // procedures the fonts hold; empty: every one.
     void SeparateType3Font(const GLOB_Object& font, const CPDF_ResourcesDict& resources,
-                           std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours = CPDF_GraphicsState());
+                           std::vector<GLOB_Object>& fonts, const CPDF_GraphicsState& colours = CPDF_GraphicsState(),
+                           const std::vector<GLOB_Name>& glyphs = {});
 
 private:
     // Watches the streams of object (a stream, an array or dictionary of

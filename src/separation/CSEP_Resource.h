@@ -1,7 +1,9 @@
 // The resource cache's record of one resource, under the name the content
 // uses for it: the resource object and its variants, each a graphics state
 // (the colour state the resource was separated under) and the new name the
-// separated content writes for it. Graphics-state dictionaries, fonts,
+// separated content writes for it, and the parts of it used there (a Type 3
+// font's glyphs shown in that variant; none recorded: all of it).
+// Graphics-state dictionaries, fonts other than coloured Type 3 ones,
 // patterns and shadings are recorded without variants.
 //
 // A value: copies hold their own variant lists and share the objects, so
@@ -31,13 +33,17 @@ public:
     // "NumStates()".
     const CPDF_GraphicsState& State(uint32_t i) const { return Variant(i).m_state; }
     const GLOB_Name& Name(uint32_t i) const { return Variant(i).m_name; }
+    const std::vector<GLOB_Name>& Parts(uint32_t i) const { return Variant(i).m_parts; }
     // Appends the variant (state, name).
     void AddState(const CPDF_GraphicsState& state, const GLOB_Name& name);
+    // Adds part to variant i's parts unless they hold it; false when they did.
+    bool AddPart(uint32_t i, const GLOB_Name& part);
 
 private:
     struct StateAndName {
         CPDF_GraphicsState m_state;
         GLOB_Name m_name;
+        std::vector<GLOB_Name> m_parts;
     };
     const StateAndName& Variant(uint32_t i) const;
 

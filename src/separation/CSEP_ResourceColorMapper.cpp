@@ -27,6 +27,11 @@ std::string Construct(uint32_t category, const GLOB_Name& name) {
 
 CSEP_ResourceColorMapper::~CSEP_ResourceColorMapper() = default;
 
+const std::vector<GLOB_Name>& CSEP_ResourceColorMapper::SourceParts() const {
+    static const std::vector<GLOB_Name> all;
+    return m_pParts != nullptr ? *m_pParts : all;
+}
+
 void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
     using Map = void (CSEP_ResourceColorMapper::*)(const GLOB_Name&, const GLOB_Object&, const CPDF_GraphicsState&);
     static const Map maps[CSEP_ResourceCache::NumCategories] = {
@@ -43,9 +48,13 @@ void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
             try {
                 if (record.NumStates() == 0)
                     (this->*maps[category])(entry.first, record.Object(), CPDF_GraphicsState());
-                for (uint32_t k = 0; k < record.NumStates(); ++k)
+                for (uint32_t k = 0; k < record.NumStates(); ++k) {
+                    m_pParts = &record.Parts(k);
                     (this->*maps[category])(record.Name(k), record.Object(), record.State(k));
+                    m_pParts = nullptr;
+                }
             } catch (GLIB_Exception& e) {
+                m_pParts = nullptr;
                 CSEP_LeadMessage(e, Construct(category, entry.first));
                 throw;
             }

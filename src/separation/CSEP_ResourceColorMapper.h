@@ -13,6 +13,8 @@
 #include "GLOB/GLOB_Object.h"
 #include "separation/CSEP_ResourceCache.h"
 
+#include <vector>
+
 class CSEP_ResourceColorMapper {
 public:
     virtual ~CSEP_ResourceColorMapper();
@@ -37,7 +39,11 @@ protected:
     // The name the source content gives the resource being mapped, for
     // messages: a variant's new name means nothing to a reader of the file.
     const GLOB_Name& SourceName() const { return m_sourceName; }
+    // The parts of the resource its variant uses (CSEP_Resource::Parts);
+    // empty: all of it.
+    const std::vector<GLOB_Name>& SourceParts() const;
 
 private:
     GLOB_Name m_sourceName;
+    const std::vector<GLOB_Name>* m_pParts = nullptr;
 };

@@ -217,14 +217,24 @@ void CSEP_ResourceSeparator::SeparateTransfer(const GLOB_Object& copy, const cha
 }
 
 void CSEP_ResourceSeparator::SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font,
-                                               std::vector<GLOB_Object>& out, const CPDF_GraphicsState& colours) {
+                                               std::vector<GLOB_Object>& out, const CPDF_GraphicsState& colours,
+                                               const std::vector<GLOB_Name>& glyphs) {
     const GLOB_Object own = font.DictGet(GLOB_Name("Resources"));
     const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
-    SeparateOnce("Type 3 font", name, font, resources, colours, [&](std::vector<GLOB_Object>& fonts) {
+    const auto separate = [&](std::vector<GLOB_Object>& fonts) {
         CSEP_PDFSeparator separator;
         separator.SetJobContext(m_job);
-        separator.SeparateType3Font(font, resources, fonts, colours);
-    }, out);
+        separator.SeparateType3Font(font, resources, fonts, colours, glyphs);
+    };
+    if (glyphs.empty()) {
+        SeparateOnce("Type 3 font", name, font, resources, colours, separate, out);
+        return;
+    }
+    // The glyphs one content shows in these colours, which another place
+    // showing others could not take.
+    const CSEP_SepJobContext::NestingGuard guard(m_job, font, "Type 3 font", name);
+    m_job.NestedSeparations().CountSeparation("Type 3 font", name);
+    separate(out);
 }
 
 void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& name, const GLOB_Object& source,
@@ -254,7 +264,8 @@ void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& r
         // Its glyphs are content: d0 ones paint colours of their own, and a
         // variant's those of its state where they set none. Messages name
         // the font as the content does.
-        SeparateType3Font(SourceName(), resource, out, name == SourceName() ? CPDF_GraphicsState() : state);
+        SeparateType3Font(SourceName(), resource, out, name == SourceName() ? CPDF_GraphicsState() : state,
+                          SourceParts());
     } else if (resource.IsIndirect()) {
         out.assign(NumInks(), Doc().Copy(resource, false));
     } else {

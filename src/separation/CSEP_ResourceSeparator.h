@@ -21,7 +21,8 @@
 //   2 Fn       "Font"         a Type 3 font separated as the ExtGState's
 //                             (its glyph procedures, d0 and d1 alike, with
 //                             the font's "Resources", else the source's),
-//                             a variant's d0 glyphs in its state's colours;
+//                             a variant holding only the glyphs shown in
+//                             it, its d0 ones in its state's colours;
 //                             others copied unchanged (an indirect font
 //                             once, for every ink)
 //   3 Fm       "XObject"      the form separated under the variant's state
@@ -108,9 +109,11 @@ private:
     void SeparateExtGState(const GLOB_Name& name, const GLOB_Object& dict, const CPDF_GraphicsState* atGs,
                            std::vector<GLOB_Object>& out);
     // One separated Type 3 font per ink, under the job's nesting guard;
-    // its d0 glyphs begin with the colours of colours.
+    // its d0 glyphs begin with the colours of colours; glyphs: the only
+    // ones it holds (empty: every one), a separation no other place takes.
     void SeparateType3Font(const GLOB_Name& name, const GLOB_Object& font, std::vector<GLOB_Object>& out,
-                           const CPDF_GraphicsState& colours = CPDF_GraphicsState());
+                           const CPDF_GraphicsState& colours = CPDF_GraphicsState(),
+                           const std::vector<GLOB_Name>& glyphs = {});
     // TR or TR2 of ink's copy.
     void SeparateTransfer(const GLOB_Object& copy, const char* key, uint32_t ink);
     void MapTilingPattern(const GLOB_Name& name, const GLOB_Object& pattern);

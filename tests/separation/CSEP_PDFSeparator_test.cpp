@@ -4,9 +4,11 @@
 #include "CSEP_SeparationCheck.h"
 #include "GLOB/GLOB_DocMessage.h"
 #include "GLOB/GLOB_StreamMessage.h"
+#include "GLOB/GLOB_String.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -846,4 +848,96 @@ TEST_F(CSEP_PDFSeparatorTest, ATruncatedImageIsNamedInAWarning) {
                                           std::string(118, 'A') + "> EI Q");
     EXPECT_EQ(Separate(job, page).pages.size(), 4u);
     EXPECT_TRUE(capture.Contains(GLIB_LogWarning, "An inline image is truncated: its data hold 59 of 60 samples"));
+}
+
+namespace {
+
+// Glyph procedures of the Type 3 fonts an ink's page names, each font once;
+// and, walking its content, whether every code each show draws finds its
+// glyph in the font the show names.
+struct GlyphCount {
+    size_t procedures = 0;
+    bool everyShownGlyphHeld = true;
+};
+GlyphCount CountGlyphs(const GLOB_Object& inkPage) {
+    GlyphCount count;
+    const GLOB_Object fonts = inkPage.GetPath("/Resources/Font");
+    GLOB_Object font;
+    for (uint32_t i = 0; fonts.IsDict() && fonts.AsDict().Entry(i, nullptr, &font); ++i)
+        count.procedures += font.GetPath("/CharProcs").AsDict().Size();
+    CPDF_ContentParser parser;
+    parser.Start(inkPage.DictGet(GLOB_Name("Contents")).OpenStream(2), inkPage.DictGet(GLOB_Name("Resources")));
+    while (parser.Step()) {
+        if (parser.OperatorText() != std::string("Tj"))
+            continue;
+        const GLOB_Object shown = parser.GraphicsState().Font();
+        const GLOB_String codes = parser.Operands().Top().AsString();
+        for (size_t k = 0; k < codes.Length(); ++k) {
+            const GLOB_Object glyph = shown.GetPath("/Encoding/Differences").Get(codes.Data()[k] + 1u);
+            count.everyShownGlyphHeld =
+                count.everyShownGlyphHeld && !shown.GetPath("/CharProcs").DictGet(glyph.AsName()).IsNull();
+        }
+    }
+    return count;
+}
+
+}  // namespace
+
+// A font of coloured glyphs shown in many colours is separated at the cost
+// of the glyphs shown: the font once as it stands, and per colour that its
+// shown glyphs take a font of only those glyphs; glyphs drawn where they are
+// shown (a path in a colour they do not set) or setting their own colours
+// need none.
+TEST_F(CSEP_PDFSeparatorTest, ColouredGlyphsSeparatedPerGlyphShownNotPerColourAndGlyph) {
+    constexpr int kGlyphs = 40;
+    const struct {
+        const char* what;
+        const char* procedure;  // after "1000 0 d0 "
+        int colours;
+        int perShow;     // glyphs a show draws
+        bool sameColour;  // every show in one colour
+        size_t variantGlyphs;
+    } rows[] = {
+        {"text in the fill colour, a glyph a colour", "BT /H 1 Tf (a) Tj ET", 12, 1, false, 12},
+        {"text in the fill colour, two glyphs a colour", "BT /H 1 Tf (a) Tj ET", 12, 2, false, 24},
+        {"a stencil mask, every show in one colour", "BI /W 1 /H 1 /IM true ID \x80 EI", 12, 1, true, 12},
+        {"text stroked in mode 1, the fill colour changing", "1 Tr BT /H 1 Tf (a) Tj ET", 12, 1, false, 0},
+        {"a path in the fill colour", "0 0 1 1 re f", 12, 1, false, 0},
+        {"a path in a colour of its own", "0 1 0 0 k 0 0 1 1 re f", 12, 1, false, 0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const GLOB_Doc doc = NewDoc();
+        std::string differences, procedures;
+        for (int g = 0; g < kGlyphs; ++g)
+            differences += " /g" + std::to_string(g);
+        std::string content = "BT /T3 1 Tf";
+        for (int c = 0; c < row.colours; ++c) {
+            const double tint = row.sameColour ? 0.5 : (c + 1.0) / row.colours;
+            content += " " + std::to_string(tint) + " 0 0 0 k <";
+            for (int k = 0; k < row.perShow; ++k) {
+                char code[3];
+                std::snprintf(code, sizeof code, "%02x", (c * row.perShow + k) % kGlyphs);
+                content += code;
+            }
+            content += "> Tj";
+        }
+        const CPDF_Page page = SourcePage(
+            doc,
+            "<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
+            " /CharProcs << >> /Encoding << /Differences [0" + differences + "] >> /FirstChar 0 /LastChar " +
+                std::to_string(kGlyphs - 1) + " /Resources << /Font << /H << /Type /Font /Subtype /Type1"
+                " /BaseFont /Helvetica >> >> >> >> >> >>",
+            content + " ET");
+        for (int g = 0; g < kGlyphs; ++g)
+            page.Object().PutPath(("/Resources/Font/T3/CharProcs/g" + std::to_string(g)).c_str(),
+                                  NewStreamObject(doc, std::string("1000 0 d0 ") + row.procedure));
+        const Inks inks = Separate(NewJob({}), page);
+        ASSERT_EQ(inks.pages.size(), 4u);
+        for (const GLOB_Object& inkPage : inks.pages) {
+            const GlyphCount count = CountGlyphs(inkPage);
+            EXPECT_EQ(count.procedures, kGlyphs + row.variantGlyphs);
+            EXPECT_TRUE(count.everyShownGlyphHeld);
+        }
+    }
 }

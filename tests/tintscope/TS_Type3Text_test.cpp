@@ -4,11 +4,15 @@
 // glyph (d0) that sets no colour paints what it holds in the colours of the
 // show, on the plates of those colours' inks and no other.
 #include "TS_ProgramFixture.h"
+#include "support/GhostscriptRenderer.h"
 #include "support/PdfText.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -106,20 +110,20 @@ std::string ColouredGlyphPdf(const std::string& body, int mode, bool again) {
 
 TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
     const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
-    // What the glyph holds, and the inks it paints by the mode: text in the
-    // fill colour where the mode fills and the stroke colour where it
-    // strokes; anything else as a fill of the glyph paints it, nothing in
-    // modes 3 and 7, but for a path in a colour the glyph does not set,
-    // which MuPDF draws where the glyph is shown whatever the mode.
-    enum Paints { ByMode, FillColour, FillColourAlways, Cyan };
+    // What the glyph holds, and the inks it paints: anything in the colours
+    // of the show as a fill of the glyph paints it (its own text in mode 0,
+    // as MuPDF draws it, whatever the show's mode), nothing in modes 3 and
+    // 7, but for a path in a colour the glyph does not set, which MuPDF
+    // draws where the glyph is shown whatever the mode.
+    enum Paints { FillColour, FillColourAlways, Cyan };
     const struct {
         const char* what;
         std::string body;
         Paints paints;
         bool again = false;
     } rows[] = {
-        {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode},
-        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", ByMode, true},
+        {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", FillColour},
+        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", FillColour, true},
         {"a stencil mask", "q 800 0 0 800 100 100 cm /Mk Do Q", FillColour},
         {"an inline stencil mask", "q 800 0 0 800 100 100 cm BI /W 2 /H 2 /IM true ID \xA0\x50 EI Q", FillColour},
         {"a form", "/Fm Do", FillColour},
@@ -131,18 +135,11 @@ TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
     for (const auto& row : rows) {
         for (int mode = 0; mode < 8; ++mode) {
             SCOPED_TRACE(std::string(row.what) + " in mode " + std::to_string(mode));
-            const bool fills = mode == 0 || mode == 2 || mode == 4 || mode == 6;
-            const bool strokes = mode == 1 || mode == 2 || mode == 5 || mode == 6;
             std::set<std::string> expected;
-            if (row.paints == ByMode) {
-                if (fills)
-                    expected.insert("Yellow");
-                if (fills && row.again)
-                    expected.insert("Cyan");
-                if (strokes)
-                    expected.insert("Magenta");
-            } else if (row.paints == FillColourAlways || (mode != 3 && mode != 7)) {
+            if (row.paints == FillColourAlways || (mode != 3 && mode != 7)) {
                 expected.insert(row.paints == Cyan ? "Cyan" : "Yellow");
+                if (row.again)
+                    expected.insert("Cyan");
             }
             WriteWholeFile(file, ColouredGlyphPdf(row.body, mode, row.again));
             const TS_Run run = RunFullScreen(WithOut({file, "--dpi", "150"}));
@@ -156,6 +153,90 @@ TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
                 else
                     EXPECT_EQ(plate.InkedShare(), 0) << inks[i] << " has ink no mark puts there";
             }
+        }
+    }
+}
+
+// A 200-point page of content over a Type 3 font /T of the glyph procedures
+// a, b, c and d (codes 97 to 100, 1000 units wide), whose resources hold
+// Helvetica-Bold /H.
+std::string GlyphFontPage(const std::string& content, const std::vector<std::string>& procedures) {
+    std::string charProcs, objects;
+    std::vector<std::string> more = {
+        "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] /CharProcs << ",
+        "<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold >>"};
+    for (size_t i = 0; i < procedures.size(); ++i) {
+        more[0] += std::string("/") + char('a' + i) + " " + std::to_string(7 + i) + " 0 R ";
+        more.push_back(Stream(procedures[i]));
+    }
+    more[0] += ">> /Encoding << /Type /Encoding /Differences [97 /a /b /c /d] >> /FirstChar 97 /LastChar 100"
+               " /Widths [1000 1000 1000 1000] /Resources << /Font << /H 6 0 R >> >> >>";
+    return TS_SquarePage(200, "/Font << /T 5 0 R >>", content, more);
+}
+
+// Where mutool and tiffsep agree within 8 levels: the pixels ours is more
+// than 8 levels from both, and those it inks above 10 where both are blank.
+struct OffBothPeers {
+    long off = 0;
+    long strayInk = 0;
+};
+OffBothPeers CompareWithBothPeers(const GrayPlate& ours, const GrayPlate& mutool, const GrayPlate& tiffsep) {
+    OffBothPeers result;
+    const int width = std::min({ours.width, mutool.width, tiffsep.width});
+    const int height = std::min({ours.height, mutool.height, tiffsep.height});
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int o = ours.At(x, y), m = mutool.At(x, y), t = tiffsep.At(x, y);
+            if (std::abs(m - t) > 8)
+                continue;
+            result.off += std::abs(o - m) > 8 && std::abs(o - t) > 8;
+            result.strayInk += m == 255 && t == 255 && o < 255 - 10;
+        }
+    return result;
+}
+
+TEST_F(TS_ProgramTest, ColouredGlyphsShownInManyColoursAndModesPaintAsBothPeers) {
+    const std::string ownText = "1000 0 d0 0 1 0 0 k BT /H 900 Tf 50 100 Td (H) Tj ET";
+    // Each show in a colour of its own, fill and stroke.
+    std::string grid;
+    for (int i = 0; i < 12; ++i) {
+        const double a = (i % 4) / 3.0, b = (i % 3) / 2.0;
+        grid += "q " + std::to_string(a) + " " + std::to_string(b) + " 0 " + std::to_string(1 - a) + " k " +
+                std::to_string(b) + " 0 " + std::to_string(a) + " 0 K BT /T 24 Tf " + std::to_string(8 + 48 * (i % 4)) +
+                " " + std::to_string(8 + 60 * (i / 4)) + " Td (abcd) Tj ET Q ";
+    }
+    const struct {
+        const char* what;
+        std::string page;
+    } rows[] = {
+        // Its own text in mode 0, as MuPDF draws it, never stroked in the
+        // show's stroke colour: both peers leave Black blank there.
+        {"a glyph's own text shown in mode 2",
+         GlyphFontPage("0 0 0 0.3 k 150 0 50 200 re f q 1 0 0 0 k 0 0 0 0.8 K 2 w BT /T 40 Tf 2 Tr 10 20 Td (aaa) Tj"
+                       " 0 44 Td (aa) Tj ET Q",
+                       {ownText})},
+        {"glyphs filling and stroking in the show's colours or their own, d0 and d1, in twelve colours",
+         GlyphFontPage(grid, {"1000 0 d0 100 100 300 600 re f", "1000 0 d0 0 0 1 0 k 100 100 300 600 re f",
+                              "1000 0 0 0 1000 1000 d1 100 100 300 600 re f", "1000 0 d0 60 w 150 150 600 600 re S"})},
+    };
+    constexpr int kDpi = 150;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = WriteFile("glyphs.pdf", row.page);
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const std::vector<GrayPlate> mutool = TS_MutoolPlates(file, m_docs.File("glyphs.pam"), kDpi);
+        const std::map<std::string, GrayPlate> tiffsep = GhostscriptRenderer::Separations(file, kDpi);
+        const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
+        for (size_t i = 0; i < 4; ++i) {
+            SCOPED_TRACE(inks[i]);
+            const auto peer = tiffsep.find(inks[i]);
+            ASSERT_NE(peer, tiffsep.end());
+            const GrayPlate ours = TS_ReadPlatePng(m_out.File("plate-" + std::to_string(i) + "-" + inks[i] + ".png"));
+            ASSERT_GT(ours.width, 0);
+            const OffBothPeers result = CompareWithBothPeers(ours, mutool[i], peer->second);
+            EXPECT_LE(result.off, 20) << "pixels off both peers";
+            EXPECT_EQ(result.strayInk, 0) << "pixels inked where both peers leave the plate blank";
         }
     }
 }
