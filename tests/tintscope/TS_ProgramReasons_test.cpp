@@ -396,11 +396,9 @@ TEST_F(TS_ProgramTest, WhatTheDrawingOnlySkippedIsNotSaidLost) {
                                           "/Group << /S /Transparency /CS /DeviceGray >>",
                                           group)});
     };
-    // Flate data that give their last block whole, their check wrong or
-    // missing.
+    // Flate data that give their last block whole, their check missing (a
+    // wrong check may mean damaged data, and is said).
     const std::string form = Deflated("0 0 0 1 k 0 0 100 50 re f");
-    std::string formWrongCheck = form;
-    formWrongCheck.back() ^= 0x01;
     const auto withForm = [&](const std::string& data) {
         return TS_OnePage("/XObject << /Fm0 5 0 R >>", "/Fm0 Do" + squares,
                           {VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] /Resources << >> "
@@ -419,7 +417,7 @@ TEST_F(TS_ProgramTest, WhatTheDrawingOnlySkippedIsNotSaidLost) {
         const char* name;
         std::string faulty, clean;
     } rows[] = {
-        {"form-flate-with-a-wrong-check.pdf", withForm(formWrongCheck), withForm(form)},
+        {"form-flate-lacking-its-check.pdf", withForm(form.substr(0, form.size() - 4)), withForm(form)},
         {"image-flate-lacking-its-check.pdf", withImage(image.substr(0, image.size() - 4)), withImage(image)},
         {"font.pdf", TS_OnePage("/Font << /F1 5 0 R >>", text, font(" /FontFile2 7 0 R")),
          TS_OnePage("/Font << /F1 5 0 R >>", text, font(""))},
