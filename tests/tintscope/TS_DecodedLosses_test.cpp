@@ -149,4 +149,44 @@ TEST_F(TS_ProgramTest, ContentDecodedShortIsSeparatedForWhatItHoldsAndSaidOfEver
         << refused.m_err;
 }
 
+// A shading's sampled function in one stored Flate block whose last sample
+// and check were cut, its /Length left as it was: the end of line before
+// endstream is not a sample, so the block stops short and is said.
+TEST_F(TS_ProgramTest, ASampledFunctionCutShortOfItsStoredBlockIsSaid) {
+    std::string samples;
+    for (int i = 0; i < 256; ++i)
+        samples += std::string{static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i / 2), '\x40'};
+    const uint32_t check = static_cast<uint32_t>(
+        adler32(1, reinterpret_cast<const Bytef*>(samples.data()), static_cast<uInt>(samples.size())));
+    // zlib header, then one last stored block of 1024 bytes, then the check.
+    const std::string whole = std::string("\x78\x01\x01\x00\x04\xff\xfb", 7) + samples +
+                              std::string{static_cast<char>(check >> 24), static_cast<char>(check >> 16),
+                                          static_cast<char>(check >> 8), static_cast<char>(check)};
+    const auto page = [](const std::string& data, const std::string& eol) {
+        return PdfText(
+            "%PDF-1.4",
+            {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+             "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << /Shading << "
+             "/Sh 5 0 R >> >> >>",
+             "<< /Length 7 >>\nstream\n/Sh sh\nendstream",
+             "<< /ShadingType 2 /ColorSpace /DeviceCMYK /Coords [0 0 100 0] /Function 6 0 R >>",
+             "<< /Length 1035 /Filter /FlateDecode /FunctionType 0 /Domain [0 1] /Range [0 1 0 1 0 1 0 1] "
+             "/Size [256] /BitsPerSample 8 >>\nstream\n" +
+                 data + eol + "endstream"});
+    };
+    TS_Run run = Run(WithOut({WriteFile("page.pdf", page(whole, "\n")), "--dpi", "fit"}));
+    EXPECT_EQ(run.m_code, 0);
+    EXPECT_EQ(run.m_err, "");
+    for (const std::string eol : {"\n", "\r\n", "\r"}) {
+        SCOPED_TRACE(eol == "\n" ? "LF" : eol == "\r" ? "CR" : "CR LF");
+        run = Run(WithOut({WriteFile("page.pdf", page(whole.substr(0, whole.size() - 5), eol)), "--dpi", "fit"}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        ASSERT_FALSE(run.Lines().empty()) << "repaired, yet silent";
+        const std::string line = run.Lines()[0];
+        const std::string words = "a compressed stream's data stop before their end";
+        EXPECT_NE(line.find("page.pdf: page 1: every ink "), std::string::npos) << line;
+        EXPECT_EQ(line.substr(line.size() - std::min(line.size(), words.size())), words) << line;
+    }
+}
+
 }  // namespace

@@ -189,7 +189,12 @@ bool LostAt(const std::string& bytes, qpdf_offset_t offset, QPDFObjGen id, size_
 class Copier {
 public:
     Copier(VCOS_Store& store, VCOS_DocId doc, QPDF& qpdf, const std::string& bytes)
-        : m_store(store), m_doc(doc), m_qpdf(qpdf), m_bytes(bytes), m_bodyBudget(bytes.size()) {}
+        : m_store(store),
+          m_doc(doc),
+          m_qpdf(qpdf),
+          m_bytes(bytes),
+          m_base(VCOS_XrefChain::HeaderOffset(bytes)),
+          m_bodyBudget(bytes.size()) {}
 
     // The number of objects that were lost.
     size_t Copy();
@@ -201,6 +206,12 @@ private:
     void IndexWarning(size_t index);
     // What qpdf said about the object, for the mark of a lost one.
     std::string SaidAbout(QPDFObjGen id) const;
+    // How many of the last of size bytes of data starting at start (as qpdf
+    // counts offsets) are the end of line before endstream: qpdf, where it
+    // recovers a stream's length, reads the data up to the word, and that
+    // one end of line (CR, LF or CR LF) only parts them from it. 0 where
+    // qpdf read the stream by its /Length.
+    size_t EndOfLineBeforeEndstream(qpdf_offset_t start, size_t size) const;
     VCOS_Obj Direct(QPDFObjectHandle object, int depth);
     VCOS_Obj Value(QPDFObjectHandle object, int depth);
     VCOS_Obj Indirect(QPDFObjectHandle object);
@@ -255,6 +266,7 @@ private:
     VCOS_DocId m_doc;
     QPDF& m_qpdf;
     const std::string& m_bytes;
+    const size_t m_base;  // where qpdf's offsets count from in m_bytes
     size_t m_bodyBudget;  // bytes the objects read as null may still look at for a body
     std::map<QPDFObjGen, VCOS_Obj> m_declared;
     std::set<QPDFObjGen> m_lost;
@@ -262,6 +274,7 @@ private:
     std::map<int, std::set<int>> m_streamLists;  // the numbers each object stream looked at lists
     std::optional<std::map<QPDFObjGen, QPDFXRefEntry>> m_rebuilt;  // qpdf's table once all was read
     std::map<QPDFObjGen, size_t> m_firstWarning;
+    std::set<qpdf_offset_t> m_recovered;  // where the streams whose length qpdf recovered start
     struct Kept {
         QPDFObjGen m_id;
         QPDFObjectHandle m_body;
@@ -313,6 +326,17 @@ std::string Copier::SaidAbout(QPDFObjGen id) const {
     return "object " + std::to_string(id.getObj()) + " " + std::to_string(id.getGen()) + " reads as null";
 }
 
+size_t Copier::EndOfLineBeforeEndstream(qpdf_offset_t start, size_t size) const {
+    if (start < 0 || m_recovered.count(start) == 0)
+        return 0;
+    const uint64_t end = m_base + static_cast<uint64_t>(start) + size;
+    if (end > m_bytes.size() || m_bytes.compare(end, 9, "endstream") != 0)
+        return 0;
+    if (size >= 2 && m_bytes.compare(end - 2, 2, "\r\n") == 0)
+        return 2;
+    return size >= 1 && (m_bytes[end - 1] == '\n' || m_bytes[end - 1] == '\r') ? 1 : 0;
+}
+
 void Copier::CollectWarnings() {
     // getWarnings empties qpdf's list, so they are taken as they come.
     for (const QPDFExc& warning : m_qpdf.getWarnings()) {
@@ -321,6 +345,8 @@ void Copier::CollectWarnings() {
             continue;
         if (warning.getMessageDetail() == "Attempting to reconstruct cross-reference table")
             m_reconstructed = true;
+        if (warning.getMessageDetail().rfind("recovered stream length: ", 0) == 0)
+            m_recovered.insert(warning.getFilePosition());
         m_store.AddWarning(m_doc, warning.what());
         IndexWarning(m_store.Warnings(m_doc).size() - 1);
     }
@@ -425,6 +451,9 @@ VCOS_Obj Copier::Direct(QPDFObjectHandle object, int depth) {
         std::shared_ptr<Buffer> data = object.getRawStreamData();
         std::string bytes(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
         data.reset();
+        // qpdf says it recovered the length as it parses the stream.
+        CollectWarnings();
+        bytes.resize(bytes.size() - EndOfLineBeforeEndstream(object.getParsedOffset(), bytes.size()));
         // The copy becomes the stream's dictionary: a second would stay in
         // the table, unused, for every stream of the file.
         return m_store.NewStreamOwning(m_doc, std::move(bytes), copy);

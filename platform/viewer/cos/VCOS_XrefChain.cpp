@@ -112,9 +112,9 @@ void CheckRows(QPDFObjectHandle dict, uint64_t length, uint64_t entryBytes) {
     }
 }
 
-// Where the file's offsets count from: its "%PDF-n.m" header within the
-// first 1024 bytes, as qpdf counts them when bytes come before it.
-size_t HeaderOffset(const std::string& bytes) {
+}  // namespace
+
+size_t VCOS_XrefChain::HeaderOffset(const std::string& bytes) {
     const std::string head = bytes.substr(0, 1024 + 8);
     for (size_t at = head.find("%PDF-"); at != std::string::npos && at < 1024; at = head.find("%PDF-", at + 1)) {
         size_t p = at + 5;
@@ -129,6 +129,8 @@ size_t HeaderOffset(const std::string& bytes) {
     }
     return 0;
 }
+
+namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
 
@@ -220,7 +222,7 @@ public:
         : m_bytes(bytes),
           m_numbers(numbers),
           m_decode(decode),
-          m_base(HeaderOffset(bytes)),
+          m_base(VCOS_XrefChain::HeaderOffset(bytes)),
           m_input(std::make_shared<BufferInputSource>(
               "", new Buffer(reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data())), bytes.size()),
               /*own_memory=*/true)) {

@@ -42,4 +42,8 @@ public:
     // of the data. Nothing is decoded, and false where the chain stops
     // before such a section.
     static bool RowsOutgrowTheirData(const std::string& bytes);
+
+    // Where the file's offsets count from: its "%PDF-n.m" header within the
+    // first 1024 bytes, as qpdf counts them when bytes come before it.
+    static size_t HeaderOffset(const std::string& bytes);
 };
