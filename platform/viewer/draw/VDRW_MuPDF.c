@@ -568,11 +568,6 @@ static const char* ReadContents(VDRW_Engine* engine, DocumentCheck* checked, pdf
     return VDRW_EndReadingChecked(&engine->m_loss, CheckDocument, checked);
 }
 
-void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint) {
-    (void)engine;
-    (void)pixelsPerPoint;
-}
-
 static VDRW_PageList* NewPageList(VDRW_Engine* engine, VDRW_Document* handle, int pageIndex,
                                   VDRW_Status* status) {
     fz_context* ctx = Context(engine);

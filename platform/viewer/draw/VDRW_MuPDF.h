@@ -66,11 +66,6 @@ VDRW_Document* VDRW_OpenDocument(VDRW_Engine* engine, const unsigned char* bytes
                                  VDRW_Status* status);
 void VDRW_DropDocument(VDRW_Engine* engine, VDRW_Document* document);
 
-/* The pixels per point of the drawings of the lists made next. Nothing
- * made here depends on it any more; kept for its one caller, the drawer,
- * until that call goes. */
-void VDRW_SetDrawingScale(VDRW_Engine* engine, double pixelsPerPoint);
-
 /* The page's contents without annotations, in the page's own user space
  * (MuPDF's page transform undone). pageIndex from 0. After
  * VDRW_StopAllDrawing: null with VDRW_StatusAborted. */

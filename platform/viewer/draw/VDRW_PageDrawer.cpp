@@ -156,9 +156,6 @@ VDRW_Drawn VDRW_PageDrawer::DrawOrThrow(VCOS_DocId doc, int pageIndex, const PDF
     VDRW_Engine* engine = Engine();
     bool stopped = false;
     const VDRW_Transform userToDevice = UserToDevice(drawing, space);
-    // A loss the reading hears is told at the plate's own resolution.
-    VDRW_SetDrawingScale(engine, std::sqrt(std::fabs(userToDevice.m_a * userToDevice.m_d -
-                                                     userToDevice.m_b * userToDevice.m_c)));
     const VDRW_PageListHolder list(engine, VDRW_Checked("the page cannot be read", [&](VDRW_Status* status) {
         VDRW_PageList* made = VDRW_NewPageList(engine, document, pageIndex, status);
         stopped = status->m_code == VDRW_StatusAborted;
