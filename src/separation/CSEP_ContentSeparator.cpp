@@ -5,6 +5,7 @@
 #include "CPDF/image/CPDF_Image.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
+#include "separation/CSEP_InkOutputs.h"
 #include "separation/CSEP_InlineImageWriter.h"
 #include "separation/CSEP_LeadMessage.h"
 #include "separation/CSEP_SliceConverter.h"
@@ -54,14 +55,9 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
                                            CSEP_ResourceCache* pResourceCache) {
     GLIB_ASSERT(pResourceCache != NULL);
     const uint32_t n = m_job.NumColorants();
-    // Deleted, should the walk fail, with the handles that own them.
-    std::vector<CSEP_TempFile> files(n);
-    std::vector<GLOB_Stream> outputs;
-    for (CSEP_TempFile& file : files) {
-        file.Create();
-        outputs.push_back(file.OpenStream());
-    }
-    m_writer.SetStreams(outputs);
+    // Their files deleted, should the walk fail, with the handles that own them.
+    CSEP_InkOutputs outputs(m_job, m_glyphProcedures);
+    m_writer.SetStreams(outputs.Streams());
     m_pressColor.SetNumComponents(n);
     for (CSEP_ColorSeparator& separator : m_colorSeparators) {
         separator.SetJobContext(m_job);
@@ -83,7 +79,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
         return false;
     ReleasePath();
     m_writer.Reset();
-    MakeStreams(files, out);
+    outputs.MakeStreams(out);
     return true;
 }
 
@@ -179,19 +175,6 @@ CPDF_GraphicsState CSEP_ContentSeparator::TakenState(const CPDF_GraphicsState& s
         kept.SetTextState(text);
     }
     return kept;
-}
-
-void CSEP_ContentSeparator::MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out) {
-    out.clear();
-    const GLOB_Doc doc = m_job.Doc();
-    for (CSEP_TempFile& file : files) {
-        if (m_job.UseExternalStreams() == 0) {
-            out.push_back(file.MakeEmbeddedStream(doc, GLOB_Object(), GLOB_Object()));
-        } else {
-            out.push_back(file.MakeExternalStream(doc, GLOB_Object(), GLOB_Object()));
-            m_job.AddTempFile(file);
-        }
-    }
 }
 
 void CSEP_ContentSeparator::WriteToInks(const std::function<bool(uint32_t)>& selected, bool uniform,

@@ -152,8 +152,9 @@ public:
     void SetGlyphDrawnInPlace(bool on) { m_glyphInPlace = on; }
 
     // One separated stream object per ink into out (emptied first), in ink
-    // order: external-file streams kept by the job when it uses them, else
-    // streams embedded in its output document. Every resource the content
+    // order (CSEP_InkOutputs): external-file streams kept by the job when it
+    // uses them, else streams embedded in its output document; glyph
+    // procedures embedded, shared where their bytes are the same. Every resource the content
     // uses is recorded in pResourceCache. True when done; failures throw.
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
                         std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
@@ -272,8 +273,6 @@ private:
     // name Do for an image (or stencil mask) of space; masked: it has a
     // soft or stencil mask of its own.
     void PaintImage(const GLOB_Name& name, bool isMask, bool masked, const CPDF_ColorSpace& space);
-    // The separated stream of each ink, once the walk is done.
-    void MakeStreams(std::vector<CSEP_TempFile>& files, std::vector<GLOB_Object>& out);
     // The resource a gs or Tf names, under its own name.
     void RecordUse(uint32_t category, const char* key, const GLOB_Object& name);
     // The ExtGState a gs names, Null where the resources lack it.

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <unordered_map>
 
 // Declared so that destruction releases the meter first, then the files,
 // the document and the inks.
@@ -24,6 +25,9 @@ public:
     CSEP_SoftMaskGroup m_softMaskGroups;
     CSEP_ObjectSet m_masksSet;
     uint32_t m_isolatedOrKnockoutGroups = 0;  // GroupScopes open that opened one
+    // Objects of m_doc, so released before it.
+    std::unordered_map<std::string, GLOB_Object> m_sharedStreams;
+    size_t m_sharedBytes = 0;
 };
 
 CSEP_SepJobContext::CSEP_SepJobContext() : m_core(GLIB_NEW iCSEP_SepJobContextCore) {}
@@ -48,6 +52,8 @@ CSEP_SepJobContext::GroupScope::~GroupScope() {
 bool CSEP_SepJobContext::InsideIsolatedOrKnockoutGroup() const { return m_core->m_isolatedOrKnockoutGroups > 0; }
 
 void CSEP_SepJobContext::SetDocAndColorants(const CPDF_Doc& document, const std::vector<CPDF_Colorant>& inks) {
+    m_core->m_sharedStreams.clear();
+    m_core->m_sharedBytes = 0;
     m_core->m_doc = document;
     std::vector<CPDF_Colorant>& list = m_core->m_inks;
     list.clear();
@@ -97,6 +103,19 @@ void CSEP_SepJobContext::SetProgressObserver(GLIB_CallbackBase* callback, double
 }
 
 CSEP_DocProgressMeter& CSEP_SepJobContext::ProgressMeter() const { return m_core->m_meter; }
+
+GLOB_Object CSEP_SepJobContext::SharedStream(const std::string& bytes, const std::function<GLOB_Object()>& make) {
+    iCSEP_SepJobContextCore& core = *m_core;
+    const auto found = core.m_sharedStreams.find(bytes);
+    if (found != core.m_sharedStreams.end())
+        return found->second;
+    const GLOB_Object stream = make();
+    if (core.m_sharedBytes + bytes.size() <= SharedStreamBytes) {
+        core.m_sharedStreams.emplace(bytes, stream);
+        core.m_sharedBytes += bytes.size();
+    }
+    return stream;
+}
 
 void CSEP_SepJobContext::AddTempFile(const CSEP_TempFile& file) { m_core->m_tempFiles.push_back(file); }
 

@@ -25,6 +25,8 @@
 #include "separation/CSEP_TempFile.h"
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 class GLIB_CallbackBase;
@@ -133,6 +135,13 @@ public:
     void NoteMaskSet(const GLOB_Object& extGState);
     const CSEP_ObjectSet& MasksSet() const;
     void ForgetMasksSet();
+
+    // The stream of the output document an earlier call made from these
+    // bytes, else the one make gives, kept for the next: glyph procedures
+    // written alike share one object. Kept while their bytes total at most
+    // SharedStreamBytes, and forgotten with the document.
+    static constexpr size_t SharedStreamBytes = 16u << 20;
+    GLOB_Object SharedStream(const std::string& bytes, const std::function<GLOB_Object()>& make);
 
     // The job keeps the file (and so an external stream's file on disk)
     // while it lives, or until DeleteTempFiles.
