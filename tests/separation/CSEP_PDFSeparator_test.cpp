@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <set>
 
 namespace {
 
@@ -881,6 +882,61 @@ GlyphCount CountGlyphs(const GLOB_Object& inkPage) {
     return count;
 }
 
+// A page of a Type 3 font of glyphs glyphs, each procedure "1000 0 d0 "
+// procedure, showing codes in turn: a show of perShow glyphs per colour
+// (Cyan tints, or all 0.5 when sameColour), colours shows.
+CPDF_Page GlyphsInColoursPage(const GLOB_Doc& doc, int glyphs, const char* procedure, int colours, int perShow,
+                              bool sameColour) {
+    std::string differences;
+    for (int g = 0; g < glyphs; ++g)
+        differences += " /g" + std::to_string(g);
+    std::string content = "BT /T3 1 Tf";
+    for (int c = 0; c < colours; ++c) {
+        const double tint = sameColour ? 0.5 : (c + 1.0) / colours;
+        content += " " + std::to_string(tint) + " 0 0 0 k <";
+        for (int k = 0; k < perShow; ++k) {
+            char code[3];
+            std::snprintf(code, sizeof code, "%02x", (c * perShow + k) % glyphs);
+            content += code;
+        }
+        content += "> Tj";
+    }
+    const CPDF_Page page = SourcePage(
+        doc,
+        "<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
+        " /CharProcs << >> /Encoding << /Differences [0" + differences + "] >> /FirstChar 0 /LastChar " +
+            std::to_string(glyphs - 1) + " /Resources << /Font << /H << /Type /Font /Subtype /Type1"
+            " /BaseFont /Helvetica >> >> >> >> >> >>",
+        content + " ET");
+    for (int g = 0; g < glyphs; ++g)
+        page.Object().PutPath(("/Resources/Font/T3/CharProcs/g" + std::to_string(g)).c_str(),
+                              NewStreamObject(doc, std::string("1000 0 d0 ") + procedure));
+    return page;
+}
+
+// The glyph procedures of an ink page's fonts: every entry, the distinct
+// stream objects, and the distinct texts they hold.
+struct Procedures {
+    size_t entries = 0;
+    std::vector<GLOB_Object> objects;
+    std::set<std::string> texts;
+};
+Procedures InkProcedures(const GLOB_Object& inkPage) {
+    Procedures found;
+    const GLOB_Object fonts = inkPage.GetPath("/Resources/Font");
+    GLOB_Object font, procedure;
+    for (uint32_t i = 0; fonts.IsDict() && fonts.AsDict().Entry(i, nullptr, &font); ++i) {
+        const GLOB_Object procedures = font.GetPath("/CharProcs");
+        for (uint32_t k = 0; procedures.IsDict() && procedures.AsDict().Entry(k, nullptr, &procedure); ++k) {
+            ++found.entries;
+            if (std::find(found.objects.begin(), found.objects.end(), procedure) == found.objects.end())
+                found.objects.push_back(procedure);
+            found.texts.insert(StreamData(procedure, 2));
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
 // A font of coloured glyphs shown in many colours is separated at the cost
@@ -908,36 +964,54 @@ TEST_F(CSEP_PDFSeparatorTest, ColouredGlyphsSeparatedPerGlyphShownNotPerColourAn
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const GLOB_Doc doc = NewDoc();
-        std::string differences, procedures;
-        for (int g = 0; g < kGlyphs; ++g)
-            differences += " /g" + std::to_string(g);
-        std::string content = "BT /T3 1 Tf";
-        for (int c = 0; c < row.colours; ++c) {
-            const double tint = row.sameColour ? 0.5 : (c + 1.0) / row.colours;
-            content += " " + std::to_string(tint) + " 0 0 0 k <";
-            for (int k = 0; k < row.perShow; ++k) {
-                char code[3];
-                std::snprintf(code, sizeof code, "%02x", (c * row.perShow + k) % kGlyphs);
-                content += code;
-            }
-            content += "> Tj";
-        }
-        const CPDF_Page page = SourcePage(
-            doc,
-            "<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1 1] /FontMatrix [0.001 0 0 0.001 0 0]"
-            " /CharProcs << >> /Encoding << /Differences [0" + differences + "] >> /FirstChar 0 /LastChar " +
-                std::to_string(kGlyphs - 1) + " /Resources << /Font << /H << /Type /Font /Subtype /Type1"
-                " /BaseFont /Helvetica >> >> >> >> >> >>",
-            content + " ET");
-        for (int g = 0; g < kGlyphs; ++g)
-            page.Object().PutPath(("/Resources/Font/T3/CharProcs/g" + std::to_string(g)).c_str(),
-                                  NewStreamObject(doc, std::string("1000 0 d0 ") + row.procedure));
+        const CPDF_Page page =
+            GlyphsInColoursPage(doc, kGlyphs, row.procedure, row.colours, row.perShow, row.sameColour);
         const Inks inks = Separate(NewJob({}), page);
         ASSERT_EQ(inks.pages.size(), 4u);
         for (const GLOB_Object& inkPage : inks.pages) {
             const GlyphCount count = CountGlyphs(inkPage);
             EXPECT_EQ(count.procedures, kGlyphs + row.variantGlyphs);
             EXPECT_TRUE(count.everyShownGlyphHeld);
+        }
+    }
+}
+
+// Copies of coloured glyphs cost what they write: each is written in
+// memory, without a temporary file of its own, and an ink's procedures
+// written alike in many colours are one stream. Only the page's own
+// content keeps a file per ink, as an external stream.
+TEST_F(CSEP_PDFSeparatorTest, GlyphCopiesTakeNoFileOfTheirOwnAndShareWhatTheyWriteAlike) {
+    constexpr int kGlyphs = 30;
+    const struct {
+        const char* what;
+        const char* procedure;  // after "1000 0 d0 "
+        int colours;
+        uint32_t externalStreams;
+        bool copies;  // the shows make copies of the glyphs in their colours
+    } rows[] = {
+        {"text taking the colour, external streams", "BT /H 1 Tf (a) Tj ET", 12, 1, true},
+        {"text taking the colour, embedded streams", "BT /H 1 Tf (a) Tj ET", 12, 0, true},
+        {"a stencil mask in the colour", "BI /W 1 /H 1 /IM true ID \x80 EI", 8, 1, true},
+        {"a path in a colour of its own", "0 1 0 0 k 0 0 1 1 re f", 12, 1, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const GLOB_Doc doc = NewDoc();
+        const CPDF_Page page = GlyphsInColoursPage(doc, kGlyphs, row.procedure, row.colours, 3, false);
+        const CSEP_SepJobContext job = NewJob({}, 1, row.externalStreams);
+        const Inks inks = Separate(job, page);
+        ASSERT_EQ(inks.pages.size(), 4u);
+        EXPECT_EQ(JobTempFileCount(), row.externalStreams != 0 ? 4 : 0);
+        size_t entries = 0, objects = 0;
+        for (const GLOB_Object& inkPage : inks.pages) {
+            const Procedures procedures = InkProcedures(inkPage);
+            EXPECT_EQ(procedures.objects.size(), procedures.texts.size());
+            entries += procedures.entries;
+            objects += procedures.objects.size();
+        }
+        // Only Cyan's copies differ from colour to colour.
+        if (row.copies) {
+            EXPECT_LT(objects * 2, entries);
         }
     }
 }
