@@ -13,7 +13,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -72,6 +76,110 @@ void BM_GlyphsMaskingInTheShowsColour(benchmark::State& state) {
     }, CountGlyphs);
 }
 BENCHMARK(BM_GlyphsMaskingInTheShowsColour)->RangeMultiplier(10)->Range(10, 1000)->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMillisecond);
+
+
+CPDF_Page TextTakingTheColourPage(const CPDF_Doc& doc, int colours) {
+    constexpr int kFifty = 50;
+    CPDF_Page page = doc.CreatePage(0, GLIB_Rect(0, 0, 300, 600));
+    std::string differences, codes, content = "BT /T3 6 Tf";
+    for (int g = 0; g < kFifty; ++g) {
+        differences += " /g" + std::to_string(g);
+        codes += static_cast<char>('a' + g % 26);
+    }
+    for (int c = 0; c < colours; ++c) {
+        char show[128];
+        std::snprintf(show, sizeof show, " %.4f %.4f 0 0 k 1 0 0 1 2 %.2f Tm (", (c % 97) / 97.0, (c / 97) / 11.0,
+                      2 + 0.59 * c);
+        content += show + codes + ") Tj";
+    }
+    page.SetResources(doc.ParseObject(
+        "<< /Font << /T3 << /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0]"
+        " /CharProcs << >> /Encoding << /Type /Encoding /Differences [97" + differences + "] >> /FirstChar 97"
+        " /LastChar 146 /Resources << /Font << /H << /Type /Font /Subtype /Type1 /BaseFont /Helvetica >> >> >>"
+        " >> >> >>"));
+    page.SetContents(Stream(doc, content + " ET"));
+    for (int g = 0; g < kFifty; ++g)
+        page.Object().PutPath(("/Resources/Font/T3/CharProcs/g" + std::to_string(g)).c_str(),
+                              Stream(doc, "600 0 d0 BT /H 800 Tf 0 0 Td (" + std::string(1, 'A' + g % 26) +
+                                              ") Tj ET"));
+    return page;
+}
+
+// The files created in a folder of its own, which TMPDIR names while the
+// benchmark runs.
+class CreatedFiles {
+public:
+    CreatedFiles() {
+        const char* tmp = std::getenv("TMPDIR");
+        m_folder = std::string(tmp && *tmp ? tmp : "/tmp") + "/glyph-colours-XXXXXX";
+        if (mkdtemp(&m_folder[0]) == nullptr)
+            return;
+        m_previous = tmp ? tmp : "";
+        m_hadPrevious = tmp != nullptr;
+        setenv("TMPDIR", m_folder.c_str(), 1);
+        m_watch = inotify_init1(IN_NONBLOCK);
+        if (m_watch >= 0)
+            inotify_add_watch(m_watch, m_folder.c_str(), IN_CREATE);
+    }
+    ~CreatedFiles() {
+        if (m_watch >= 0)
+            close(m_watch);
+        if (m_hadPrevious)
+            setenv("TMPDIR", m_previous.c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+        rmdir(m_folder.c_str());
+    }
+    CreatedFiles(const CreatedFiles&) = delete;
+    CreatedFiles& operator=(const CreatedFiles&) = delete;
+
+    // Those created since the last call; -1 without a watch.
+    long Take() {
+        if (m_watch < 0)
+            return -1;
+        long count = 0;
+        alignas(inotify_event) char events[65536];
+        for (ssize_t n; (n = read(m_watch, events, sizeof events)) > 0;)
+            for (ssize_t at = 0; at < n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                count += (event->mask & IN_CREATE) != 0;
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        return count;
+    }
+
+private:
+    std::string m_folder, m_previous;
+    bool m_hadPrevious = false;
+    int m_watch = -1;
+};
+
+void BM_FiftyGlyphsOfTextTakingTheColour(benchmark::State& state) {
+    const int colours = static_cast<int>(state.range(0));
+    CPDF_Doc source = CPDF_MemoryImpl::Make();
+    source.Create();
+    const CPDF_Page page = TextTakingTheColourPage(source, colours);
+    CreatedFiles files;
+    long created = 0;
+    double heapBytes = 0;
+    size_t procedures = 0;
+    for (auto _ : state) {
+        files.Take();
+        const BENCH_Separated separated = BENCH_SeparateIntoNewDoc(page);
+        created = files.Take();
+        heapBytes = separated.heapBytes;
+        std::vector<GLOB_Object> seen;
+        for (const GLOB_Object& inkPage : separated.pages)
+            CountGlyphs(inkPage, seen);
+        procedures = seen.size();
+    }
+    state.SetComplexityN(colours);
+    state.counters["glyphs"] = static_cast<double>(procedures);
+    state.counters["heapKB"] = heapBytes / 1024;
+    state.counters["tempFiles"] = static_cast<double>(created);
+}
+BENCHMARK(BM_FiftyGlyphsOfTextTakingTheColour)->RangeMultiplier(10)->Range(10, 1000)->Complexity(benchmark::oN)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace
