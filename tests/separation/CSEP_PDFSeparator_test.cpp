@@ -2,6 +2,7 @@
 
 #include "CPDF/CPDF_Exception.h"
 #include "CSEP_SeparationCheck.h"
+#include "separation/CSEP_InkOutputs.h"
 #include "GLOB/GLOB_DocMessage.h"
 #include "GLOB/GLOB_StreamMessage.h"
 #include "GLOB/GLOB_String.h"
@@ -979,12 +980,17 @@ TEST_F(CSEP_PDFSeparatorTest, ColouredGlyphsSeparatedPerGlyphShownNotPerColourAn
 // Copies of coloured glyphs cost what they write: each is written in
 // memory, without a temporary file of its own, and an ink's procedures
 // written alike in many colours are one stream. Only the page's own
-// content keeps a file per ink, as an external stream.
+// content keeps a file per ink, as an external stream, and a procedure
+// longer than is held in memory moves into a file of its own whole.
 TEST_F(CSEP_PDFSeparatorTest, GlyphCopiesTakeNoFileOfTheirOwnAndShareWhatTheyWriteAlike) {
     constexpr int kGlyphs = 30;
+    std::string longPath = "0 0 m";
+    while (longPath.size() <= CSEP_InkOutputs::HeldBytes)
+        longPath += " 1 1 l 2 0 l";
+    longPath += " S";
     const struct {
         const char* what;
-        const char* procedure;  // after "1000 0 d0 "
+        std::string procedure;  // after "1000 0 d0 "
         int colours;
         uint32_t externalStreams;
         bool copies;  // the shows make copies of the glyphs in their colours
@@ -993,22 +999,29 @@ TEST_F(CSEP_PDFSeparatorTest, GlyphCopiesTakeNoFileOfTheirOwnAndShareWhatTheyWri
         {"text taking the colour, embedded streams", "BT /H 1 Tf (a) Tj ET", 12, 0, true},
         {"a stencil mask in the colour", "BI /W 1 /H 1 /IM true ID \x80 EI", 8, 1, true},
         {"a path in a colour of its own", "0 1 0 0 k 0 0 1 1 re f", 12, 1, false},
+        {"a path longer than is held, stroked in the colour", longPath, 4, 1, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
+        const bool held = row.procedure.size() < CSEP_InkOutputs::HeldBytes;
         const GLOB_Doc doc = NewDoc();
-        const CPDF_Page page = GlyphsInColoursPage(doc, kGlyphs, row.procedure, row.colours, 3, false);
+        const CPDF_Page page = GlyphsInColoursPage(doc, kGlyphs, row.procedure.c_str(), row.colours, 3, false);
         const CSEP_SepJobContext job = NewJob({}, 1, row.externalStreams);
         const Inks inks = Separate(job, page);
         ASSERT_EQ(inks.pages.size(), 4u);
-        EXPECT_EQ(JobTempFileCount(), row.externalStreams != 0 ? 4 : 0);
         size_t entries = 0, objects = 0;
         for (const GLOB_Object& inkPage : inks.pages) {
             const Procedures procedures = InkProcedures(inkPage);
-            EXPECT_EQ(procedures.objects.size(), procedures.texts.size());
+            EXPECT_EQ(procedures.objects.size(), held ? procedures.texts.size() : procedures.entries);
+            // Whole: each ends as the procedure does, and holds all of it.
+            for (const std::string& text : procedures.texts) {
+                EXPECT_EQ(text.substr(text.size() - 2), row.procedure.substr(row.procedure.size() - 1) + "\n");
+                EXPECT_GT(text.size(), row.procedure.size());
+            }
             entries += procedures.entries;
             objects += procedures.objects.size();
         }
+        EXPECT_EQ(JobTempFileCount(), row.externalStreams == 0 ? 0 : held ? 4 : static_cast<std::ptrdiff_t>(4 + entries));
         // Only Cyan's copies differ from colour to colour.
         if (row.copies) {
             EXPECT_LT(objects * 2, entries);
