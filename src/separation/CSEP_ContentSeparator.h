@@ -153,9 +153,10 @@ public:
 
     // One separated stream object per ink into out (emptied first), in ink
     // order (CSEP_InkOutputs): external-file streams kept by the job when it
-    // uses them, else streams embedded in its output document; glyph
-    // procedures embedded, shared where their bytes are the same. Every resource the content
-    // uses is recorded in pResourceCache. True when done; failures throw.
+    // uses them, else streams embedded in its output document; a short glyph
+    // procedure embedded, one stream for every copy written alike. Every
+    // resource the content uses is recorded in pResourceCache. True when
+    // done; failures throw.
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
                         std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
 
