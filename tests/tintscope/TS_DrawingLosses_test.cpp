@@ -102,6 +102,19 @@ std::string Type1CText(const std::string& fontData) {
 }
 
 
+// Magenta text of codes (hex) in a composite font whose code map is
+// codeMap, beside a cyan square.
+std::string CompositeText(const std::string& codeMap, const std::string& codes) {
+    return TS_OnePage(
+        "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td <" + codes + "> Tj ET 1 0 0 0 k 70 70 20 20 re f",
+        {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
+         VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap),
+         "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
+         "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
+         "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
+         "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
+         Flate("/Subtype /Type1C", Deflated(HelveticaProgram()))});
+}
 // Every plate the program wrote into folder, by its ink's name.
 std::map<std::string, GrayPlate> PlatesIn(const std::string& folder) {
     std::map<std::string, GrayPlate> plates;
@@ -241,17 +254,7 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                           "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
                           "1 begincidrange <0000> <01ff> 1 endcidrange\n"
                           "endcmap CMapName currentdict /CMap defineresource pop end end";
-    const auto composite = [&](const std::string& codes) {
-        return TS_OnePage(
-            "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td <" + codes + "> Tj ET 1 0 0 0 k 70 70 20 20 re f",
-            {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
-             VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap),
-             "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
-             "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
-             "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
-             "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
-             Flate("/Subtype /Type1C", Deflated(HelveticaProgram()))});
-    };
+    const auto composite = [&](const std::string& codes) { return CompositeText(codeMap, codes); };
     std::string bad, none;
     for (int i = 0; i < 10000; ++i)
         bad += "[(a) <</x 1>> (b)] TJ\n";
@@ -335,7 +338,7 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                     "pop end end"),
          "", ""},
         {"cannot encode character", composite("0024004503a50024"), composite("002400450024"), "every ink",
-         "a code its text shows is not in its font's map"},
+         "a code its text shows could not be mapped to a glyph"},
         {"FT_Load_Glyph", Type1CText(Deflated(garbled)), Type1CText(Deflated(program)), "every ink",
          "a font it uses cannot be read"},
         {"too many syntax errors; ignoring rest of page", arrays(bad), arrays(none), "every ink",
@@ -406,6 +409,28 @@ TEST_F(TS_DrawingLossTest, ALineNamesEveryInkWhoseDrawingHeardTheLoss) {
          "every ink", "stop before their end"},
         {"a Type1C font cut among its glyphs", Type1CText(glyphsCut), Type1CText(Deflated(program)), "every ink",
          "stop before their end"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+// A code the drawing could not map to a glyph is said as the drawing met it,
+// whatever the file's map holds for it: left out of the map, or mapped to
+// the notdef glyph by a notdefrange, which the drawing does not apply.
+TEST_F(TS_DrawingLossTest, ACodeTheDrawingCouldNotMapIsSaidAsTheDrawingMetIt) {
+    const auto map = [](const std::string& ranges) {
+        return "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /X def "
+               "1 begincodespacerange <0000> <FFFF> endcodespacerange\n" +
+               ranges + "\nendcmap CMapName currentdict /CMap defineresource pop end end";
+    };
+    const std::string cids = "1 begincidrange <0000> <01ff> 1 endcidrange";
+    const std::string shown = "0024004503a50024", control = "002400450024";
+    const LossRow rows[] = {
+        {"a code the map leaves out", CompositeText(map(cids), shown), CompositeText(map(cids), control), "every ink",
+         "a code its text shows could not be mapped to a glyph"},
+        {"a code a notdefrange maps",
+         CompositeText(map(cids + "\n1 beginnotdefrange <0300> <03ff> 0 endnotdefrange"), shown),
+         CompositeText(map(cids), control), "every ink", "a code its text shows could not be mapped to a glyph"},
     };
     for (const LossRow& row : rows)
         Check(row);

@@ -67,9 +67,11 @@ static const struct {
     /* A map read up to here (a CID font's, or a ToUnicode map written with
      * cid entries): what it costs is said below, of each code shown. */
     {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
-    /* A code shown that the font's map does not map draws nothing, where
-     * another reader draws the font's first glyph. */
-    {"cannot encode character", kCutHere, "a code its text shows is not in its font's map", VDRW_CheckNone},
+    /* A code shown that the drawing cannot map to a glyph draws nothing,
+     * where another reader draws the font's first glyph: one the map leaves
+     * out, or one a notdefrange maps, which MuPDF does not apply. Said as
+     * the drawing met it, not as what the map holds. */
+    {"cannot encode character", kCutHere, "a code its text shows could not be mapped to a glyph", VDRW_CheckNone},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},
