@@ -435,3 +435,58 @@ TEST_F(TS_DrawingLossTest, ACodeTheDrawingCouldNotMapIsSaidAsTheDrawingMetIt) {
     for (const LossRow& row : rows)
         Check(row);
 }
+
+// A wrong check is said only where the drawing reads the stream for marks:
+// a ToUnicode map's is none of the drawing's, whatever MuPDF says of it; a
+// drawn stream's beside it still is.
+TEST_F(TS_DrawingLossTest, AWrongCheckIsSaidOnlyOfWhatTheDrawingReadsForMarks) {
+    const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET 0 1 0 0 k 70 70 20 20 re f";
+    const auto mapped = [&](const std::string& map, const std::string& group) {
+        const std::string font = Helvetica(" /ToUnicode 6 0 R");
+        if (group.empty())
+            return TS_OnePage("/Font << /F1 5 0 R >>", text, {font, Flate("", map)});
+        return TS_OnePage("/Font << /F1 5 0 R >> /ExtGState << /M0 7 0 R >>",
+                          text + " /M0 gs 0 0 1 0 k 0 0 50 50 re f",
+                          {font, Flate("", map), "<< /SMask << /S /Luminosity /G 8 0 R >> >>",
+                           Flate(kGroupDict, group)});
+    };
+    const std::string group = "1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f";
+    const LossRow rows[] = {
+        {"a ToUnicode map whose check is wrong", mapped(BadCheck(kCMap), ""), mapped(Deflated(kCMap), ""), "", ""},
+        {"the same beside a mask group whose check is wrong", mapped(BadCheck(kCMap), BadCheck(group)),
+         mapped(Deflated(kCMap), Deflated(group)), "every ink", "a compressed stream's data do not match their check"},
+        {"a mask group whose check is wrong beside a whole ToUnicode map", mapped(Deflated(kCMap), BadCheck(group)),
+         mapped(Deflated(kCMap), Deflated(group)), "every ink", "a compressed stream's data do not match their check"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+// An inline image's Flate data that lack only their check end where their
+// last block ends and are drawn whole in silence, behind ASCIIHexDecode too,
+// with the marks after them; a wrong check there stays said.
+TEST_F(TS_DrawingLossTest, InlineFlateDataLackingOnlyTheirCheckAreDrawnWhole) {
+    std::string pixels;
+    for (int i = 0; i < 64; ++i)
+        pixels += static_cast<char>(i * 4);
+    const std::string whole = Deflated(pixels);
+    const std::string withoutCheck = whole.substr(0, whole.size() - 4);
+    const auto hex = [](const std::string& data) {
+        static const char kHex[] = "0123456789abcdef";
+        std::string out;
+        for (const char c : data)
+            out += {kHex[static_cast<uint8_t>(c) >> 4], kHex[static_cast<uint8_t>(c) & 15]};
+        return out + ">";
+    };
+    const auto page = [](const std::string& filters, const std::string& data) {
+        return TS_OnePage("", "q 60 0 0 60 10 10 cm BI /W 8 /H 8 /CS /G /BPC 8 /F " + filters + " ID " + data +
+                                  "\nEI Q 0 1 0 0 k 75 75 20 20 re f 0 0 0 1 k 75 5 20 20 re f");
+    };
+    const LossRow rows[] = {
+        {"behind ASCIIHexDecode", page("[/AHx /Fl]", hex(withoutCheck)), page("[/AHx /Fl]", hex(whole)), "", ""},
+        {"behind ASCIIHexDecode, a wrong check", page("[/AHx /Fl]", hex(BadCheck(pixels))),
+         page("[/AHx /Fl]", hex(whole)), "ink Black", "a compressed stream's data do not match their check"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}

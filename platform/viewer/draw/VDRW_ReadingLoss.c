@@ -47,9 +47,10 @@ static const struct {
     /* A ToUnicode map plays no part in drawing. */
     {"cannot load ToUnicode CMap", kCleared, "", VDRW_CheckNone},
     /* zlib checks the data only after the last of them is delivered: they
-     * are whole, but what they hold may be damaged. */
+     * are whole, but what they hold may be damaged. Said too of a stream
+     * read for text, never drawn. */
     {"ignoring zlib error: incorrect data check", kCutHere, "a compressed stream's data do not match their check",
-     VDRW_CheckNone},
+     VDRW_CheckFlateCheck},
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged", VDRW_CheckNone},
     /* Said too of data that lack only their check. */
     {"premature end of data in flate filter", kCutHere, "a compressed stream's data stop before their end", VDRW_CheckFlate},
