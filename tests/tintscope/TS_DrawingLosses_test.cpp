@@ -483,6 +483,7 @@ TEST_F(TS_DrawingLossTest, InlineFlateDataLackingOnlyTheirCheckAreDrawnWhole) {
                                   "\nEI Q 0 1 0 0 k 75 75 20 20 re f 0 0 0 1 k 75 5 20 20 re f");
     };
     const LossRow rows[] = {
+        {"Flate alone", page("/Fl", withoutCheck), page("/Fl", whole), "", ""},
         {"behind ASCIIHexDecode", page("[/AHx /Fl]", hex(withoutCheck)), page("[/AHx /Fl]", hex(whole)), "", ""},
         {"behind ASCIIHexDecode, a wrong check", page("[/AHx /Fl]", hex(BadCheck(pixels))),
          page("[/AHx /Fl]", hex(whole)), "ink Black", "a compressed stream's data do not match their check"},
