@@ -17,13 +17,15 @@
 #include <zlib.h>
 
 /* inflate (stream, flush) stepped block by block, so that the end of the
- * last block is seen: *lastBlockEnded, 0 when the stream is opened, becomes
+ * last block is seen (with stopsAtLastBlockEnd, it returns Z_OK there, the
+ * check unread): *lastBlockEnded, 0 when the stream is opened, becomes
  * 1 there and is kept between calls. The result is inflate's own, except
  * Z_STREAM_END once the last block has ended and the check is wrong, or is
  * short and no more input comes (flush Z_FINISH). *checkWrong becomes 1
  * when the check is there and wrong: the data are whole but may be
  * damaged. */
-static inline int COMN_FlateInflateChecked(z_stream* stream, int flush, int* lastBlockEnded, int* checkWrong) {
+static inline int COMN_FlateInflateUpTo(z_stream* stream, int flush, int* lastBlockEnded, int* checkWrong,
+                                        int stopsAtLastBlockEnd) {
     const uInt in = stream->avail_in;
     const uInt out = stream->avail_out;
     int rc;
@@ -32,9 +34,13 @@ static inline int COMN_FlateInflateChecked(z_stream* stream, int flush, int* las
         if (*lastBlockEnded || rc != Z_OK)
             break;
         /* 64: the last block; 128: stopped at a block's end. */
-        if ((stream->data_type & 192) == 192)
+        if ((stream->data_type & 192) == 192) {
             *lastBlockEnded = 1;
-        else if (!(stream->data_type & 128) || stream->avail_in == 0 || stream->avail_out == 0)
+            /* next_in stands at the check's first byte: inflate holds no
+             * whole byte at a block's end. */
+            if (stopsAtLastBlockEnd)
+                return Z_OK;
+        } else if (!(stream->data_type & 128) || stream->avail_in == 0 || stream->avail_out == 0)
             break;
     }
     /* After the last block inflate reads only the check. */
@@ -49,6 +55,11 @@ static inline int COMN_FlateInflateChecked(z_stream* stream, int flush, int* las
     if (rc == Z_OK || rc == Z_BUF_ERROR)
         rc = flush != Z_FINISH && (stream->avail_in != in || stream->avail_out != out) ? Z_OK : Z_BUF_ERROR;
     return rc;
+}
+
+/* COMN_FlateInflateUpTo going on to the check. */
+static inline int COMN_FlateInflateChecked(z_stream* stream, int flush, int* lastBlockEnded, int* checkWrong) {
+    return COMN_FlateInflateUpTo(stream, flush, lastBlockEnded, checkWrong, 0);
 }
 
 /* The same, for a reader that takes a wrong check as whole data. */

@@ -117,6 +117,20 @@ void FILT_DCTDecode::Grow() {
     m_acc.AdvancePutPtr(kept);
 }
 
+FILT_Size FILT_DCTDecode::LostEndCodeBytes() const {
+    if (m_scan != ScanData)
+        return 0;
+    const uint8_t* end = m_acc.PutPtr();
+    const FILT_Size available = m_acc.DataAvailable();
+    const auto lineEnd = [](uint8_t b) { return b == '\r' || b == '\n'; };
+    FILT_Size ending = 0;
+    while (ending < 2 && ending < available && lineEnd(end[-1 - static_cast<int32_t>(ending)]))
+        ++ending;
+    if (ending == 2 && (end[-2] != '\r' || end[-1] != '\n'))
+        ending = 1;
+    return ending && ending < available && end[-1 - static_cast<int32_t>(ending)] == MarkerPrefix ? ending + 1 : 0;
+}
+
 void FILT_DCTDecode::DropConsumed() {
     const int32_t consumed = static_cast<int32_t>(m_acc.GetPtr() - m_acc.BasePtr());
     if (consumed)
@@ -147,10 +161,13 @@ void FILT_DCTDecode::Feed(FILT_FilterBuffer& in) {
     // Whole data get their padding from FillInputBuffer, which sees where
     // libjpeg was when they ran out.
     const bool padHere = inputEnded && !m_wholeData;
+    const FILT_Size lostEndCode = LostEndCodeBytes();
+    if (padHere && lostEndCode)
+        m_acc.SeekP(m_acc.TellP() - lostEndCode);
     if (padHere && m_acc.SpaceRemaining() < 2)
         Grow();
     m_source.next_input_byte = m_acc.GetPtr();
-    m_source.bytes_in_buffer = m_acc.DataAvailable();
+    m_source.bytes_in_buffer = m_acc.DataAvailable() - (inputEnded ? 0 : lostEndCode);
     if (m_skipRemaining) {
         const FILT_Size skip = static_cast<FILT_Size>(std::min<uint64_t>(m_skipRemaining, m_acc.DataAvailable()));
         if (skip)
@@ -326,8 +343,16 @@ FILT_Size FILT_DCTDecode::ScanToEI(const uint8_t* data, FILT_Size n, FILT_Size a
             m_segmentCut = m_segmentCode == StartOfScan ? SegmentCutHere : SegmentUndecided;
         else if (was == ScanLengthLow && m_segmentCut == SegmentUndecided)
             m_segmentCut = JudgeSegment(data, pos, available, last);
-        // Fill bytes, restart markers and the like: data go on.
+        // Fill bytes, restart markers and the like: data go on. A marker
+        // whose code is white space is none: the end-of-image marker lost
+        // its code, and the white space may open the "EI" that ends the data.
         if (m_scan == ScanData && was == ScanMarker) {
+            const uint8_t code = data[pos - 1];
+            if (code != 0 && IsContentWhite(code)) {
+                const bool cut = FindEI(data, pos - 1, pos, available, last, at);
+                if (at < pos)
+                    return endAt(at, cut);
+            }
             from = pos;
             continue;
         }
@@ -366,6 +391,8 @@ bool FILT_DCTDecode::Collect(FILT_FilterBuffer& in) {
         m_allTaken = true;
         if (m_scan != ScanData)
             m_acc.SeekP(m_acc.TellP() - std::min(m_markerBytes, m_acc.DataAvailable()));
+        else
+            m_acc.SeekP(m_acc.TellP() - LostEndCodeBytes());
         // Data cut inside a marker segment: libjpeg would read the padding
         // as the segment's body and fail. It meets an end-of-image marker
         // there instead, a marker as in the data, and the data count as

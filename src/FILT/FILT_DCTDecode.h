@@ -15,6 +15,8 @@
 // truncated scan data yields the rows libjpeg makes of it and the filter
 // ends normally; data cut inside the header throws. Whole data (below) cut
 // inside a marker segment end with an end-of-image marker in its place.
+// Data whose end-of-image marker lost its code to the end of line a stream's
+// length took in after it (0xFF, then CR or LF, and the data's end) are whole.
 //
 // Arithmetic-coded data (SOF9 to SOF11) cannot suspend inside a scan in
 // libjpeg, so after the header such an image collects its data up to and
@@ -204,6 +206,12 @@ private:
     // marker; n when it is not among them. Only a marker that has a length
     // (SOFn, DHT, DAC, DQT, DRI, SOS, DNL, APPn, COM) is skipped by it.
     FILT_Size ScanToEndOfImage(const uint8_t* data, FILT_Size n);
+    // Bytes at the end of the buffer's data that may be an end-of-image
+    // marker that lost its code to the end of line after it (0xFF, then CR,
+    // LF or CR LF, in scan data): libjpeg, which refuses such a marker, sees
+    // them only once more data follow them; at the data's end they are
+    // dropped, and the data end whole.
+    FILT_Size LostEndCodeBytes() const;
     void DropConsumed();
     void Grow();
     void ApplyColourRules();

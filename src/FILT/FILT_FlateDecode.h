@@ -5,10 +5,19 @@
 // has given the end of the deflate stream's last block has given all its
 // data and finishes, whether its Adler-32 check is there, short or missing
 // (COMN_FlateEnd.h), as other readers take it; a wrong check is a Loss.
+//
+// Inline image data (SetEndsAtEI) that lack their check end at the "EI"
+// after them: of the bytes after the last block only those before white
+// space, "EI" and white space or a delimiter (or the content's end) that
+// begin within four bytes of it are taken for the check, and the data end
+// there, whole. Four bytes before such an "EI", or any other, are the
+// check, and a wrong one is said.
 #pragma once
 
 #include "COMN_FlateEnd.h"
 #include "FILT/FILT_FlateFilter.h"
+
+#include <vector>
 
 class FILT_FlateDecode : public FILT_FlateFilter {
 public:
@@ -22,6 +31,19 @@ public:
                               : nullptr;
     }
 
+    // With ends true, the data stand in a content stream (an inline
+    // image's, this decoder first of its chain) and end at "EI" as above.
+    // Set before the first ProcessBytes.
+    void SetEndsAtEI(bool ends) { m_endsAtEI = ends; }
+    // Ending at EI: bytes after the last block taken from the input that
+    // are not data yet, held back until later input shows whether "EI"
+    // begins in them; once the data ended, the content's bytes taken with
+    // them, which its reader reads before the rest.
+    const std::vector<uint8_t>& HeldBytes() const { return m_held; }
+    // Bytes after the last block in which "EI" may end data lacking their
+    // check: three before it, and "EI" and the byte after it.
+    static constexpr size_t EILookahead = 7;
+
 protected:
     // Opens the zlib stream (inflateInit); returns zlib's result.
     virtual int InitZStream(z_stream* stream) { return inflateInit(stream); }
@@ -31,11 +53,13 @@ private:
         m_lastBlockEnded = 0;
         m_checkWrong = 0;
         m_cut = false;
+        m_checkJudged = false;
+        m_held.clear();
         return InitZStream(stream);
     }
-    int StepZStream(z_stream* stream, int flush) override {
-        return COMN_FlateInflateChecked(stream, flush, &m_lastBlockEnded, &m_checkWrong);
-    }
+    int StepZStream(z_stream* stream, int flush) override;
+    // Ending at EI, once the last block has ended: where the data end.
+    int StepAtCheck(z_stream* stream, int flush);
     bool FinishesCut() override {
         m_cut = true;
         return true;
@@ -46,4 +70,8 @@ private:
     int m_lastBlockEnded = 0;
     int m_checkWrong = 0;
     bool m_cut = false;
+    bool m_endsAtEI = false;
+    // Ending at EI: whether "EI" ends the data after their last block is told.
+    bool m_checkJudged = false;
+    std::vector<uint8_t> m_held;
 };

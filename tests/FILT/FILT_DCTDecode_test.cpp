@@ -411,3 +411,51 @@ TEST(FILT_DCTDecode, DamagedMarkersInScanDataReachLibjpegAsTheyStand) {
                 }
         }
 }
+
+// Data whose end-of-image marker lost its code, the end of line the stream's
+// length took in after it or nothing in its place, are whole: their rows are
+// libjpeg's of the whole data, however they are read and cut; an end of line
+// after such a marker that more data follow is damage as libjpeg meets it.
+TEST(FILT_DCTDecode, DataWhoseEndMarkerLostItsCodeAreWhole) {
+    LogCapture quiet;
+    const JpegShape shapes[] = {
+        {64, 64},
+        {61, 45, 3, JCS_RGB, JCS_YCbCr},
+        {64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, false, 1},
+        {64, 64, 1, JCS_GRAYSCALE, JCS_GRAYSCALE, 0, true},
+        {61, 45, 3, JCS_RGB, JCS_YCbCr, 0, false, 0, true},
+    };
+    for (const JpegShape& shape : shapes) {
+        const std::string whole = MakeCase(shape);
+        const std::string expected = Reference(whole);
+        const std::string marker = whole.substr(0, whole.size() - 1);  // FF of FF D9
+        for (const std::string& tail : {std::string("\n"), std::string("\r\n"), std::string("\r"), std::string()})
+            for (int mode = 0; mode < 3; ++mode)
+                for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {0}}, Chunking{{7, 3, 13}, {5}}}) {
+                    SCOPED_TRACE(std::to_string(shape.width) + "x" + std::to_string(shape.height) + " " +
+                                 std::to_string(shape.components) + (shape.progressive ? " progressive" : "") +
+                                 (shape.arithmetic ? " arithmetic" : "") + ", " + std::to_string(tail.size()) +
+                                 " line-end bytes" +
+                                 (mode == 0 ? ", plain " : mode == 1 ? ", stopping at the data's end " : ", inline ") +
+                                 chunking.Name());
+                    FILT_DCTDecode d;
+                    d.SetStopAtDataEnd(mode > 0);
+                    d.SetEndsAtEI(mode == 2);
+                    std::string rows;
+                    const uint32_t thrown = ThrownCode([&] {
+                        rows = RunFilter(d, marker + tail + (mode < 2 ? "" : tail.empty() ? "\nEI Q" : "EI Q"), chunking,
+                                         size_t{1} << 20);
+                    });
+                    EXPECT_EQ(thrown, 0u);
+                    EXPECT_TRUE(rows == expected) << rows.size() << " bytes of " << expected.size();
+                    EXPECT_FALSE(mode > 0 && d.DataCutShort());
+                }
+        // An end of line inside the data is no lost code: libjpeg refuses the
+        // unknown marker there, and so does the decoder.
+        const std::string inside = marker + "\n" + whole.substr(whole.size() - 2);
+        JpegInfo info;
+        EXPECT_TRUE(dcttest::LibjpegDecode(inside, JCS_UNKNOWN, &info).empty());
+        for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{1}, {0}}})
+            EXPECT_EQ(ThrownCode([&] { Decode(inside, -1, chunking); }), 1130007u);
+    }
+}

@@ -102,6 +102,19 @@ std::string Type1CText(const std::string& fontData) {
 }
 
 
+// Magenta text of codes (hex) in a composite font whose code map is
+// codeMap, beside a cyan square.
+std::string CompositeText(const std::string& codeMap, const std::string& codes) {
+    return TS_OnePage(
+        "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td <" + codes + "> Tj ET 1 0 0 0 k 70 70 20 20 re f",
+        {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
+         VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap),
+         "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
+         "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
+         "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
+         "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
+         Flate("/Subtype /Type1C", Deflated(HelveticaProgram()))});
+}
 // Every plate the program wrote into folder, by its ink's name.
 std::map<std::string, GrayPlate> PlatesIn(const std::string& folder) {
     std::map<std::string, GrayPlate> plates;
@@ -241,17 +254,7 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                           "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
                           "1 begincidrange <0000> <01ff> 1 endcidrange\n"
                           "endcmap CMapName currentdict /CMap defineresource pop end end";
-    const auto composite = [&](const std::string& codes) {
-        return TS_OnePage(
-            "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td <" + codes + "> Tj ET 1 0 0 0 k 70 70 20 20 re f",
-            {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
-             VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap),
-             "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
-             "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
-             "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
-             "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
-             Flate("/Subtype /Type1C", Deflated(HelveticaProgram()))});
-    };
+    const auto composite = [&](const std::string& codes) { return CompositeText(codeMap, codes); };
     std::string bad, none;
     for (int i = 0; i < 10000; ++i)
         bad += "[(a) <</x 1>> (b)] TJ\n";
@@ -335,7 +338,7 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                     "pop end end"),
          "", ""},
         {"cannot encode character", composite("0024004503a50024"), composite("002400450024"), "every ink",
-         "a code its text shows is not in its font's map"},
+         "a code its text shows could not be mapped to a glyph"},
         {"FT_Load_Glyph", Type1CText(Deflated(garbled)), Type1CText(Deflated(program)), "every ink",
          "a font it uses cannot be read"},
         {"too many syntax errors; ignoring rest of page", arrays(bad), arrays(none), "every ink",
@@ -406,6 +409,84 @@ TEST_F(TS_DrawingLossTest, ALineNamesEveryInkWhoseDrawingHeardTheLoss) {
          "every ink", "stop before their end"},
         {"a Type1C font cut among its glyphs", Type1CText(glyphsCut), Type1CText(Deflated(program)), "every ink",
          "stop before their end"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+// A code the drawing could not map to a glyph is said as the drawing met it,
+// whatever the file's map holds for it: left out of the map, or mapped to
+// the notdef glyph by a notdefrange, which the drawing does not apply.
+TEST_F(TS_DrawingLossTest, ACodeTheDrawingCouldNotMapIsSaidAsTheDrawingMetIt) {
+    const auto map = [](const std::string& ranges) {
+        return "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /X def "
+               "1 begincodespacerange <0000> <FFFF> endcodespacerange\n" +
+               ranges + "\nendcmap CMapName currentdict /CMap defineresource pop end end";
+    };
+    const std::string cids = "1 begincidrange <0000> <01ff> 1 endcidrange";
+    const std::string shown = "0024004503a50024", control = "002400450024";
+    const LossRow rows[] = {
+        {"a code the map leaves out", CompositeText(map(cids), shown), CompositeText(map(cids), control), "every ink",
+         "a code its text shows could not be mapped to a glyph"},
+        {"a code a notdefrange maps",
+         CompositeText(map(cids + "\n1 beginnotdefrange <0300> <03ff> 0 endnotdefrange"), shown),
+         CompositeText(map(cids), control), "every ink", "a code its text shows could not be mapped to a glyph"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+// A wrong check is said only where the drawing reads the stream for marks:
+// a ToUnicode map's is none of the drawing's, whatever MuPDF says of it; a
+// drawn stream's beside it still is.
+TEST_F(TS_DrawingLossTest, AWrongCheckIsSaidOnlyOfWhatTheDrawingReadsForMarks) {
+    const std::string text = "0 0 0 1 k BT /F1 30 Tf 10 20 Td (AAA) Tj ET 0 1 0 0 k 70 70 20 20 re f";
+    const auto mapped = [&](const std::string& map, const std::string& group) {
+        const std::string font = Helvetica(" /ToUnicode 6 0 R");
+        if (group.empty())
+            return TS_OnePage("/Font << /F1 5 0 R >>", text, {font, Flate("", map)});
+        return TS_OnePage("/Font << /F1 5 0 R >> /ExtGState << /M0 7 0 R >>",
+                          text + " /M0 gs 0 0 1 0 k 0 0 50 50 re f",
+                          {font, Flate("", map), "<< /SMask << /S /Luminosity /G 8 0 R >> >>",
+                           Flate(kGroupDict, group)});
+    };
+    const std::string group = "1 g 0 0 100 50 re f 0.5 g 0 50 100 50 re f";
+    const LossRow rows[] = {
+        {"a ToUnicode map whose check is wrong", mapped(BadCheck(kCMap), ""), mapped(Deflated(kCMap), ""), "", ""},
+        {"the same beside a mask group whose check is wrong", mapped(BadCheck(kCMap), BadCheck(group)),
+         mapped(Deflated(kCMap), Deflated(group)), "every ink", "a compressed stream's data do not match their check"},
+        {"a mask group whose check is wrong beside a whole ToUnicode map", mapped(Deflated(kCMap), BadCheck(group)),
+         mapped(Deflated(kCMap), Deflated(group)), "every ink", "a compressed stream's data do not match their check"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+// An inline image's Flate data that lack only their check end where their
+// last block ends and are drawn whole in silence, behind ASCIIHexDecode too,
+// with the marks after them; a wrong check there stays said.
+TEST_F(TS_DrawingLossTest, InlineFlateDataLackingOnlyTheirCheckAreDrawnWhole) {
+    std::string pixels;
+    for (int i = 0; i < 64; ++i)
+        pixels += static_cast<char>(i * 4);
+    const std::string whole = Deflated(pixels);
+    const std::string withoutCheck = whole.substr(0, whole.size() - 4);
+    const auto hex = [](const std::string& data) {
+        static const char kHex[] = "0123456789abcdef";
+        std::string out;
+        for (const char c : data)
+            out += {kHex[static_cast<uint8_t>(c) >> 4], kHex[static_cast<uint8_t>(c) & 15]};
+        return out + ">";
+    };
+    const auto page = [](const std::string& filters, const std::string& data) {
+        return TS_OnePage("", "q 60 0 0 60 10 10 cm BI /W 8 /H 8 /CS /G /BPC 8 /F " + filters + " ID " + data +
+                                  "\nEI Q 0 1 0 0 k 75 75 20 20 re f 0 0 0 1 k 75 5 20 20 re f");
+    };
+    const LossRow rows[] = {
+        {"Flate alone", page("/Fl", withoutCheck), page("/Fl", whole), "", ""},
+        {"behind ASCIIHexDecode", page("[/AHx /Fl]", hex(withoutCheck)), page("[/AHx /Fl]", hex(whole)), "", ""},
+        {"behind ASCIIHexDecode, a wrong check", page("[/AHx /Fl]", hex(BadCheck(pixels))),
+         page("[/AHx /Fl]", hex(whole)), "ink Black", "a compressed stream's data do not match their check"},
     };
     for (const LossRow& row : rows)
         Check(row);

@@ -8,19 +8,28 @@ struct VDRW_FlateJudge {
     z_stream m_z;
     int m_ended;   /* the last block has ended */
     int m_verdict; /* -1 until told */
+    int m_readsCheck;
+    int m_checkWrong;
 };
 
-VDRW_FlateJudge* VDRW_NewFlateJudge(void) {
+static VDRW_FlateJudge* NewJudge(int readsCheck) {
     VDRW_FlateJudge* judge = calloc(1, sizeof *judge);
     if (!judge)
         return NULL;
     judge->m_verdict = -1;
+    judge->m_readsCheck = readsCheck;
     if (inflateInit(&judge->m_z) != Z_OK) {
         free(judge);
         return NULL;
     }
     return judge;
 }
+
+VDRW_FlateJudge* VDRW_NewFlateJudge(void) { return NewJudge(0); }
+
+VDRW_FlateJudge* VDRW_NewFlateCheckJudge(void) { return NewJudge(1); }
+
+int VDRW_FlateCheckWrong(const VDRW_FlateJudge* judge) { return judge->m_checkWrong; }
 
 void VDRW_DropFlateJudge(VDRW_FlateJudge* judge) {
     if (!judge)
@@ -46,9 +55,11 @@ int VDRW_FeedFlateJudge(VDRW_FlateJudge* judge, const unsigned char* data, size_
         z->next_out = out;
         z->avail_out = sizeof out;
         /* The last input is the end: what is short then stays short. */
-        status = COMN_FlateInflate(z, last && size == 0 ? Z_FINISH : Z_NO_FLUSH, &judge->m_ended);
-        /* The check is not waited for: the data have given all they hold. */
-        if (status == Z_STREAM_END || judge->m_ended)
+        status = COMN_FlateInflateChecked(z, last && size == 0 ? Z_FINISH : Z_NO_FLUSH, &judge->m_ended,
+                                          &judge->m_checkWrong);
+        /* The check is not waited for unless asked: the data have given all
+         * they hold. */
+        if (status == Z_STREAM_END || (judge->m_ended && !judge->m_readsCheck))
             judge->m_verdict = 1;
         else if (status == Z_BUF_ERROR && last && size == 0 && z->avail_out == 0)
             continue;

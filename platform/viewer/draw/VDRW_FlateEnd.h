@@ -21,6 +21,12 @@ int VDRW_FlateReachesLastBlock(const unsigned char* data, size_t size);
 typedef struct VDRW_FlateJudge VDRW_FlateJudge;
 /* Null when out of memory. */
 VDRW_FlateJudge* VDRW_NewFlateJudge(void);
+/* A judge that goes on past the last block's end to the check, so that
+ * VDRW_FlateCheckWrong tells whether it was there and wrong; its verdict
+ * comes once the check is read or the data end. */
+VDRW_FlateJudge* VDRW_NewFlateCheckJudge(void);
+/* After the verdict: 1 when the check was there and did not match. */
+int VDRW_FlateCheckWrong(const VDRW_FlateJudge* judge);
 void VDRW_DropFlateJudge(VDRW_FlateJudge* judge);
 /* Gives the next size bytes; last: none come after them. Returns 1 once
  * the last block has ended (nothing more need be given), 0 once the data

@@ -48,18 +48,17 @@ static int Judged(fz_context* ctx, fz_stream* stm, VDRW_FlateJudge* judge) {
     return verdict;
 }
 
-/* Whether Flate stage stage of stream num stops before its last block's
- * end; 1 where that cannot be told. */
-static int StageCut(fz_context* ctx, pdf_document* doc, int num, pdf_obj* filters, pdf_obj* params, int stage) {
-    fz_stream* stm = NULL;
+/* Whether Flate stage stage of filters, decoded over stm (whose reference
+ * it drops), stops before its last block's end or, with readsCheck, has a
+ * wrong check; 1 where that cannot be told. */
+static int StageFault(fz_context* ctx, fz_stream* stm, pdf_obj* filters, pdf_obj* params, int stage, int readsCheck) {
     VDRW_FlateJudge* judge = NULL;
-    int cut = 1;
+    int fault = 1;
     fz_var(stm);
     fz_var(judge);
-    fz_var(cut);
+    fz_var(fault);
     fz_try(ctx) {
         int told = 1;
-        stm = pdf_open_raw_stream_number(ctx, doc, num);
         for (int i = 0; i < stage && told; ++i) {
             fz_stream* next = OpenStage(ctx, stm, Stage(ctx, filters, i), Stage(ctx, params, i));
             told = next != NULL;
@@ -68,68 +67,117 @@ static int StageCut(fz_context* ctx, pdf_document* doc, int num, pdf_obj* filter
                 stm = next;
             }
         }
-        judge = told ? VDRW_NewFlateJudge() : NULL;
-        cut = !judge || Judged(ctx, stm, judge) != 1;
+        judge = !told ? NULL : readsCheck ? VDRW_NewFlateCheckJudge() : VDRW_NewFlateJudge();
+        if (judge) {
+            const int whole = Judged(ctx, stm, judge) == 1;
+            fault = readsCheck ? VDRW_FlateCheckWrong(judge) : !whole;
+        }
     }
     fz_always(ctx) {
         VDRW_DropFlateJudge(judge);
         fz_drop_stream(ctx, stm);
     }
     fz_catch(ctx) {
-        cut = 1;
+        fault = 1;
     }
-    return cut;
+    return fault;
 }
 
-/* Whether content stream holds an inline image whose filters may hold
- * Flate: its data are read with the content, never as an object, so
- * whether they are cut cannot be told here. Any "/Fl" after a "BI" counts. */
-static int HoldsFlateInlineImage(fz_context* ctx, pdf_obj* stream) {
-    fz_stream* stm = NULL;
-    int holds = 1;
-    fz_var(stm);
-    fz_var(holds);
+static int StageCount(fz_context* ctx, pdf_obj* filters) {
+    return pdf_is_array(ctx, filters) ? pdf_array_len(ctx, filters) : filters ? 1 : 0;
+}
+
+/* Whether the inline image whose dictionary follows "BI" in stm faults as
+ * StageFault tells, its data read from stm: a Flate stage after its first
+ * cannot be told, its data being read once. A dictionary that cannot be
+ * read is no image: the drawing drew none there. */
+static int InlineImageFault(fz_context* ctx, pdf_document* doc, fz_stream* stm, int readsCheck) {
+    pdf_lexbuf lexbuf;
+    pdf_obj* dict = NULL;
+    int first = -1, more = 0;
+    fz_var(dict);
+    fz_var(first);
+    fz_var(more);
+    pdf_lexbuf_init(ctx, &lexbuf, PDF_LEXBUF_SMALL);
     fz_try(ctx) {
-        int image = 0, last[3] = {' ', ' ', ' '};
-        holds = 0;
+        pdf_obj* filters;
+        /* Ends at "ID", as the drawing reads it, and one white space after. */
+        dict = pdf_parse_dict(ctx, doc, stm, &lexbuf);
+        if (fz_read_byte(ctx, stm) == '\r' && fz_peek_byte(ctx, stm) == '\n')
+            fz_read_byte(ctx, stm);
+        filters = pdf_dict_geta(ctx, dict, PDF_NAME(Filter), PDF_NAME(F));
+        for (int i = 0; i < StageCount(ctx, filters); ++i)
+            if (IsFlate(ctx, Stage(ctx, filters, i))) {
+                more = more || first >= 0;
+                first = first < 0 ? i : first;
+            }
+    }
+    fz_always(ctx) {
+        pdf_lexbuf_fin(ctx, &lexbuf);
+    }
+    fz_catch(ctx) {
+        first = -1;
+    }
+    const int fault =
+        more ? 1
+        : first < 0
+            ? 0
+            : StageFault(ctx, fz_keep_stream(ctx, stm), pdf_dict_geta(ctx, dict, PDF_NAME(Filter), PDF_NAME(F)),
+                         pdf_dict_geta(ctx, dict, PDF_NAME(DecodeParms), PDF_NAME(DP)), first, readsCheck);
+    pdf_drop_obj(ctx, dict);
+    return fault;
+}
+
+/* Whether content stream holds an inline image whose Flate data fault as
+ * StageFault tells. Its data are read with the content, never as an
+ * object: each "BI" between delimiters is taken to begin one. */
+static int InlineImagesFault(fz_context* ctx, pdf_document* doc, pdf_obj* stream, int readsCheck) {
+    fz_stream* stm = NULL;
+    int fault = 1;
+    fz_var(stm);
+    fz_var(fault);
+    fz_try(ctx) {
+        int last[2] = {' ', ' '};
+        fault = 0;
         stm = pdf_open_stream(ctx, stream);
-        for (int c = fz_read_byte(ctx, stm); c != EOF && !holds; c = fz_read_byte(ctx, stm)) {
-            /* "BI" between delimiters, then "/Fl". */
-            if (!image && last[1] == 'B' && last[2] == 'I' && strchr(" \t\r\n\f[]<>()/%{}", last[0]) &&
-                strchr(" \t\r\n\f/<[", c))
-                image = 1;
-            holds = image && last[1] == '/' && last[2] == 'F' && c == 'l';
+        for (int c = fz_read_byte(ctx, stm); c != EOF && !fault; c = fz_read_byte(ctx, stm)) {
+            if (last[1] == 'B' && c == 'I' && strchr(" \t\r\n\f[]<>()/%{}", last[0]) &&
+                strchr(" \t\r\n\f/<[", fz_peek_byte(ctx, stm))) {
+                fault = InlineImageFault(ctx, doc, stm, readsCheck);
+                c = ' ';
+            }
             last[0] = last[1];
-            last[1] = last[2];
-            last[2] = c;
+            last[1] = c;
         }
     }
     fz_always(ctx) {
         fz_drop_stream(ctx, stm);
     }
     fz_catch(ctx) {
-        holds = 1;
+        fault = 1;
     }
-    return holds;
+    return fault;
 }
 
 typedef struct Walk {
     unsigned char* m_seen; /* object numbers reached */
     int m_count;
+    int m_readsCheck; /* the fault looked for: a wrong check, else data cut */
 } Walk;
 
 /* Whether stream ref (object num), content to draw when content is set,
- * has a Flate stage that stops short. */
-static int StreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* ref, int num, int content) {
+ * has a Flate stage that faults as StageFault tells. */
+static int StreamCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* ref, int num, int content) {
     pdf_obj* filters = pdf_dict_get(ctx, ref, PDF_NAME(Filter));
     pdf_obj* params = pdf_dict_get(ctx, ref, PDF_NAME(DecodeParms));
-    const int stages = pdf_is_array(ctx, filters) ? pdf_array_len(ctx, filters) : filters ? 1 : 0;
+    const int stages = StageCount(ctx, filters);
     for (int i = 0; i < stages; ++i)
-        if (IsFlate(ctx, Stage(ctx, filters, i)) && StageCut(ctx, doc, num, filters, params, i))
+        if (IsFlate(ctx, Stage(ctx, filters, i)) &&
+            StageFault(ctx, pdf_open_raw_stream_number(ctx, doc, num), filters, params, i, walk->m_readsCheck))
             return 1;
     content = content || pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
               pdf_dict_get_int(ctx, ref, PDF_NAME(PatternType)) == 1;
-    return content && HoldsFlateInlineImage(ctx, ref);
+    return content && InlineImagesFault(ctx, doc, ref, walk->m_readsCheck);
 }
 
 /* Keys that lead to what the drawing of a page never reads. */
@@ -153,7 +201,7 @@ static int ReachesCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* o
             return 0;
         walk->m_seen[num] = 1;
         if (pdf_is_stream(ctx, obj)) {
-            if (StreamCut(ctx, doc, obj, num, content))
+            if (StreamCut(ctx, doc, walk, obj, num, content))
                 return 1;
             content = 0; /* what a stream's dictionary names is no content of its own */
         }
@@ -177,8 +225,8 @@ static int ReachesCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* o
     return 0;
 }
 
-int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
-    Walk walk = {NULL, pdf_xref_len(ctx, doc)};
+static int PageFault(fz_context* ctx, pdf_document* doc, pdf_obj* page, int readsCheck) {
+    Walk walk = {NULL, pdf_xref_len(ctx, doc), readsCheck};
     int cut = 1;
     fz_var(cut);
     walk.m_seen = fz_calloc(ctx, walk.m_count > 0 ? walk.m_count : 1, 1);
@@ -195,3 +243,7 @@ int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
     }
     return cut;
 }
+
+int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) { return PageFault(ctx, doc, page, 0); }
+
+int VDRW_PageFlateCheckWrong(fz_context* ctx, pdf_document* doc, pdf_obj* page) { return PageFault(ctx, doc, page, 1); }

@@ -278,7 +278,9 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     DocumentCheck* checked = user;
     if (checked->m_shows[check] < 0)
         checked->m_shows[check] =
-            AskQuietly(checked->m_engine, VDRW_PageFlateStreamCut, checked->m_document, checked->m_pageIndex);
+            AskQuietly(checked->m_engine,
+                       check == VDRW_CheckFlateCheck ? VDRW_PageFlateCheckWrong : VDRW_PageFlateStreamCut,
+                       checked->m_document, checked->m_pageIndex);
     return checked->m_shows[check];
 }
 

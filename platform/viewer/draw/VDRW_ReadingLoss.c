@@ -47,9 +47,10 @@ static const struct {
     /* A ToUnicode map plays no part in drawing. */
     {"cannot load ToUnicode CMap", kCleared, "", VDRW_CheckNone},
     /* zlib checks the data only after the last of them is delivered: they
-     * are whole, but what they hold may be damaged. */
+     * are whole, but what they hold may be damaged. Said too of a stream
+     * read for text, never drawn. */
     {"ignoring zlib error: incorrect data check", kCutHere, "a compressed stream's data do not match their check",
-     VDRW_CheckNone},
+     VDRW_CheckFlateCheck},
     {"ignoring zlib error", kCutHere, "a compressed stream in it is damaged", VDRW_CheckNone},
     /* Said too of data that lack only their check. */
     {"premature end of data in flate filter", kCutHere, "a compressed stream's data stop before their end", VDRW_CheckFlate},
@@ -67,9 +68,11 @@ static const struct {
     /* A map read up to here (a CID font's, or a ToUnicode map written with
      * cid entries): what it costs is said below, of each code shown. */
     {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
-    /* A code shown that the font's map does not map draws nothing, where
-     * another reader draws the font's first glyph. */
-    {"cannot encode character", kCutHere, "a code its text shows is not in its font's map", VDRW_CheckNone},
+    /* A code shown that the drawing cannot map to a glyph draws nothing,
+     * where another reader draws the font's first glyph: one the map leaves
+     * out, or one a notdefrange maps, which MuPDF does not apply. Said as
+     * the drawing met it, not as what the map holds. */
+    {"cannot encode character", kCutHere, "a code its text shows could not be mapped to a glyph", VDRW_CheckNone},
     /* A warning as the text is read: the glyph will not be drawn either. */
     {"FT_Load_Glyph", kCutHere, kFontUnread, VDRW_CheckNone},
     {"FT_", kLost, kFontUnread, VDRW_CheckNone},

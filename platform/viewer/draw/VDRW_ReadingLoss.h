@@ -27,10 +27,12 @@ extern "C" {
 
 /* What the page's own bytes must show for some words to cost anything:
  * MuPDF says "premature end of data in flate filter" also of Flate data
- * that lack only their check. */
+ * that lack only their check, and "incorrect data check" also of a stream
+ * nothing draws, a ToUnicode map. */
 typedef enum VDRW_LossCheckKind {
-    VDRW_CheckNone,  /* the words cost what they say */
-    VDRW_CheckFlate, /* a Flate stream the page reads stops short (VDRW_PageFlateStreamCut) */
+    VDRW_CheckNone,       /* the words cost what they say */
+    VDRW_CheckFlate,      /* a Flate stream the page reads stops short (VDRW_PageFlateStreamCut) */
+    VDRW_CheckFlateCheck, /* one the page reads for marks has a wrong check (VDRW_PageFlateCheckWrong) */
     VDRW_CheckCount
 } VDRW_LossCheckKind;
 

@@ -3,6 +3,7 @@
 #include "CPDF/CPDF_Exception.h"
 #include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
+#include "FILT/FILT_FlateDecode.h"
 #include "FILT/FILT_SubFileFilter.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
@@ -66,6 +67,10 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                 // decodes them and says what libjpeg finds in them.
                 dct->SetFindsEndOnly(m_openFlags != 2);
             }
+            // Flate data lacking their check end at "EI" likewise.
+            m_flate = dynamic_cast<FILT_FlateDecode*>(FirstFilter(m_filter));
+            if (m_flate)
+                m_flate->SetEndsAtEI(true);
             return;
         }
     }
@@ -82,6 +87,7 @@ void CPDF_InlineImageStream::DeleteFilter() {
     delete m_filter;
     m_filter = nullptr;
     m_dct = nullptr;
+    m_flate = nullptr;
     m_carried.clear();
     m_contentTaken.clear();
 }
@@ -89,6 +95,14 @@ void CPDF_InlineImageStream::DeleteFilter() {
 void CPDF_InlineImageStream::NoteEnd() {
     if (m_dct && m_dct->EndedAtEI())
         m_contentTaken = m_dct->HeldBytes();
+    if (m_flate)
+        m_contentTaken = m_flate->HeldBytes();
+}
+
+FILT_Size CPDF_InlineImageStream::HeldBack() const {
+    return m_dct     ? static_cast<FILT_Size>(m_dct->HeldBytes().size())
+           : m_flate ? static_cast<FILT_Size>(m_flate->HeldBytes().size())
+                     : 0;
 }
 
 FILT_FilterBuffer* CPDF_InlineImageStream::FillBuffer() { return m_openFlags == 2 ? FillDecoded() : FillRaw(); }
@@ -127,7 +141,7 @@ FILT_FilterBuffer* CPDF_InlineImageStream::FillRaw() {
         // The bytes the decoder holds back, the last taken, go out once they
         // prove to be data, after those carried from earlier windows.
         const FILT_Size taken = source.TellG() - from;
-        const FILT_Size held = m_dct ? static_cast<FILT_Size>(m_dct->HeldBytes().size()) : 0;
+        const FILT_Size held = HeldBack();
         const FILT_Size carried = static_cast<FILT_Size>(m_carried.size());
         const FILT_Size out = carried + taken - held;
         if (carried == 0) {

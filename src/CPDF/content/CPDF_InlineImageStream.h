@@ -13,13 +13,15 @@
 // read, or copies where the end of a buffer held bytes back); 2 hands out
 // the decoded bytes. Either way exactly the image's bytes are taken from the
 // content stream, which then stands at the first byte after them; but JPEG
-// data may end at an "EI" that their decoder had to take to see it end them
-// (cut by a buffer's end): ContentTaken gives those bytes back.
+// and Flate data may end at an "EI" that their decoder had to take to see
+// it end them (cut by a buffer's end): ContentTaken gives those bytes back.
 //
 // A DCT decoder first in the chain ends the data at their end-of-image
 // marker or, when that is missing (cut data), at white space and "EI"
 // followed by content text (FILT_DCTDecode::SetEndsAtEI); raw reading only
-// finds that end, decoding nothing (FILT_DCTDecode::SetFindsEndOnly).
+// finds that end, decoding nothing (FILT_DCTDecode::SetFindsEndOnly). A
+// Flate decoder first in the chain ends data that lack their check at the
+// "EI" after their last block (FILT_FlateDecode::SetEndsAtEI).
 //
 // Content that ends inside an unfiltered image gives the bytes present and
 // the end of data, with the sub-file filter's warning "Unexpected end of
@@ -40,6 +42,7 @@
 #include <vector>
 
 class FILT_DCTDecode;
+class FILT_FlateDecode;
 
 class CPDF_InlineImageStream : public GLOB_StreamCore {
 public:
@@ -76,6 +79,8 @@ private:
     void DeleteFilter();
     // Keeps what the decoder took past the data's end.
     void NoteEnd();
+    // The bytes the first decoder took from the content and holds back.
+    FILT_Size HeldBack() const;
 
     GLOB_Stream m_source;
     FILT_Filter* m_filter = nullptr;
@@ -89,6 +94,8 @@ private:
     uint32_t m_openFlags = 0;
     // The DCT decoder that reads the content's bytes, if any.
     FILT_DCTDecode* m_dct = nullptr;
+    // The chain's first filter when it is a Flate decoder.
+    FILT_FlateDecode* m_flate = nullptr;
     // Raw reading: bytes the decoder held back, taken from earlier windows,
     // and the window that hands them out with the next.
     std::vector<uint8_t> m_carried;

@@ -2,8 +2,10 @@
 
 #include "CPDF/content/ContentParserTestUtil.h"
 #include "FILT/FILT_DCTTestJpeg.h"
+#include "FILT/FILT_FlateDecode.h"
 #include "GLOB/GLOB_ObjectWriter.h"
 #include "support/Deflated.h"
+#include "support/FilterDriver.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -319,5 +321,61 @@ TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
                     }
                 }
         }
+    }
+}
+
+// Flate data first in an inline image's chain that lack their check end at
+// the "EI" that begins within four bytes of their last block, and the
+// content goes on after it, wherever its buffers are cut; four bytes before
+// "EI" are the check, also a wrong one, which the decoder says.
+TEST(CPDF_InlineImage, FlateDataLackingTheirCheckEndAtTheEIAfterThem) {
+    LogCapture quiet;
+    const std::string plain = Pattern(64 * 16);
+    const std::string whole = Deflated(plain);
+    std::string wrong = whole;
+    wrong.back() = static_cast<char>(wrong.back() ^ 1);
+    const std::string before = "q 50 0 0 50 10 10 cm BI /W 64 /H 16 /CS /G /BPC 8 /F /Fl ID ";
+    const struct {
+        const char* name;
+        std::string data, rest;
+        bool checkWrong;
+    } shapes[] = {
+        {"whole", whole, "\nEI Q 0 1 0 0 k 70 70 20 20 re f\n", false},
+        {"lacking its check", whole.substr(0, whole.size() - 4), "\nEI Q 0 1 0 0 k 70 70 20 20 re f\n", false},
+        {"lacking half its check", whole.substr(0, whole.size() - 2), "\nEI Q 0 1 0 0 k 70 70 20 20 re f\n", false},
+        {"lacking its check, EI ending the content", whole.substr(0, whole.size() - 4), " EI", false},
+        {"lacking its check, EI then a delimiter", whole.substr(0, whole.size() - 4), "\rEI/GS0 gs", false},
+        {"a wrong check", wrong, "\nEI Q 0 1 0 0 k 70 70 20 20 re f\n", true},
+    };
+    for (const auto& shape : shapes) {
+        const std::string ops = shape.rest.find(" k ") != std::string::npos ? "EI Q k re f end"
+                                : shape.rest.find("gs") != std::string::npos ? "EI gs end" : "EI end";
+        const size_t end = 2 + before.size() + shape.data.size();
+        for (size_t pad = 0; pad < 24; ++pad)
+            for (uint32_t flags = 1; flags <= 2; ++flags) {
+                SCOPED_TRACE(std::string(shape.name) + ", a buffer's edge " + std::to_string(pad) +
+                             " bytes before the data's end, open " + std::to_string(flags));
+                // 512-byte buffers, one edge falling at end - 16 + pad.
+                const size_t lead = (512 * 64 - end + 16 - pad) % 512;
+                const std::string content = "%" + std::string(lead, 'p') + "\n" + before + shape.data + shape.rest;
+                CPDF_ContentParser parser;
+                parser.Start(Chunked(content, {512}), GLOB_Object());
+                std::string after, data;
+                while (parser.Step()) {
+                    const std::string op = parser.OperatorText();
+                    if (op == "ID" && data.empty())
+                        data = ReadAll(parser.InlineImage().Stream(flags));
+                    else if (!data.empty() || op == "EI")
+                        after += op + " ";
+                }
+                after += parser.IsStopped() ? "stopped" : "end";
+                EXPECT_EQ(after, ops);
+                EXPECT_TRUE(data == (flags == 1 ? shape.data : plain)) << data.size() << " bytes";
+            }
+        // Decoded on its own, the wrong check is the decoder's loss.
+        FILT_FlateDecode flate;
+        flate.SetEndsAtEI(true);
+        RunFilter(flate, shape.data + shape.rest, Chunking{{1}, {0}}, size_t{1} << 16);
+        EXPECT_EQ(flate.Loss() != nullptr, shape.checkWrong) << shape.name;
     }
 }
