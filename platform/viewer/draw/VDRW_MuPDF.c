@@ -15,6 +15,7 @@
 #include "VDRW_GreyList.h"
 #include "VDRW_InkBand.h"
 #include "VDRW_InkDevice.h"
+#include "VDRW_FontMapCheck.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
@@ -278,7 +279,8 @@ static int CheckDocument(void* user, VDRW_LossCheckKind check) {
     DocumentCheck* checked = user;
     if (checked->m_shows[check] < 0)
         checked->m_shows[check] =
-            AskQuietly(checked->m_engine, VDRW_PageFlateStreamCut, checked->m_document, checked->m_pageIndex);
+            AskQuietly(checked->m_engine, check == VDRW_CheckFontMap ? VDRW_PageFontMapCut : VDRW_PageFlateStreamCut,
+                       checked->m_document, checked->m_pageIndex);
     return checked->m_shows[check];
 }
 
