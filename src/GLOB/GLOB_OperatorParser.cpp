@@ -26,6 +26,7 @@ void GLOB_OperatorParser::Reset() {
     m_endOfData = false;
     m_stopped = false;
     m_postProcess = false;
+    m_dropped = nullptr;
     m_operands.PopAll();
     m_open.clear();
     m_ourResetCalled = true;
@@ -90,6 +91,11 @@ bool GLOB_OperatorParser::RunPostProcess() {
     }
 }
 
+void GLOB_OperatorParser::NoteNumber() {
+    if (m_lexer.NumberWithoutDigits())
+        NoteDropped("a number of no digits was read as 0");
+}
+
 bool GLOB_OperatorParser::Parse() {
     if (m_endOfData || m_stopped)
         return false;
@@ -119,9 +125,11 @@ bool GLOB_OperatorParser::Parse() {
             m_operands.Push(doc.NewBoolean(m_lexer.BooleanValue(), false));
             break;
         case GLOB_StreamLexer::TokenInteger:
+            NoteNumber();
             m_operands.Push(doc.NewInteger(m_lexer.IntegerValue(), false));
             break;
         case GLOB_StreamLexer::TokenFixed:
+            NoteNumber();
             m_operands.Push(doc.NewReal(m_lexer.FixedValue(), false));
             break;
         case GLOB_StreamLexer::TokenName:
@@ -147,9 +155,11 @@ bool GLOB_OperatorParser::Parse() {
                 return Stop();
             break;
         case GLOB_StreamLexer::TokenSymbol:
+            if (!m_open.empty())
+                NoteDropped("an operator read inside an array or dictionary left open may not be drawn");
             if (HandleOperator())
                 return true;
-            return Stop();
+            return m_endOfData ? false : Stop();
         }
     }
 }

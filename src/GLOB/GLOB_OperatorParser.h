@@ -11,6 +11,12 @@
 // with "Dictionary end >> does not match opening ["; the operand stack's
 // refusals (1151001, 1151002) stop with their message.
 //
+// What a parse reads past without stopping, though the data do not say
+// it, is noted (Dropped): a number of no digits, read as 0 as other readers
+// do; an operator met while an array or dictionary is open, read with the
+// objects inside as its operands and without the brackets, which another
+// reader refuses with the operator.
+//
 // Every other exception passes to the caller: of the back-end and of
 // HandleOperator with the stopped flag left as it was; of the stream under
 // the lexer (a cancel among them) and of PostProcess with the flag set, as
@@ -66,9 +72,21 @@ public:
     GLOB_StreamLexer& Lexer() { return m_lexer; }
     // The current operator keyword.
     const char* OperatorText() { return m_lexer.SymbolValue(); }
+    // The first thing a parse of this stream read past in the words a
+    // loss is said in (COMN_LossRecord.h); null for none.
+    const char* Dropped() const { return m_dropped; }
     // The text of the last error; neither Reset nor SetStream clears it.
     std::string ErrorMessage() const { return m_message.str(); }
     std::ostringstream& MessageStream() { return m_message; }
+
+protected:
+    // Notes what was read past, unless something was before.
+    void NoteDropped(const char* words) {
+        if (!m_dropped)
+            m_dropped = words;
+    }
+    // Ends the data at the current token: Parse returns false, not stopped.
+    void EndData() { m_endOfData = true; }
 
 private:
     // Pushes a Mark for "[" or "<<" (bracket '[' or '<'), unless that would
@@ -80,6 +98,7 @@ private:
     // The lexer's next token, and PostProcess; an exception sets the
     // stopped flag on its way out.
     GLOB_StreamLexer::Token NextToken();
+    void NoteNumber();
     bool RunPostProcess();
     bool Stop() {
         m_stopped = true;
@@ -89,6 +108,7 @@ private:
     bool m_endOfData = true;
     bool m_stopped = true;
     bool m_postProcess = false;
+    const char* m_dropped = nullptr;
     GLOB_OperandStack m_operands;
     GLOB_StreamLexer m_lexer;
     std::string m_open;  // '[' or '<' per bracket still open, innermost last

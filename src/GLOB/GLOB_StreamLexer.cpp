@@ -68,6 +68,14 @@ bool IsOctal(int c) { return c >= '0' && c <= '7'; }
 // End of data ends numbers, names and bare words as a delimiter does.
 bool EndsWord(int c) { return c < 0 || GLOB_IsDelimiter(static_cast<uint8_t>(c)); }
 
+// A sign or a point alone: a number's text holds a digit by its third byte.
+bool WithoutDigits(const char* text) {
+    for (; *text; ++text)
+        if (GLOB_IsDigit(static_cast<uint8_t>(*text)))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 GLOB_StreamLexer::Bytes::Bytes() : m_data(GLIB_NEW uint8_t[InitialBytes]), m_capacity(InitialBytes) {}
@@ -445,6 +453,7 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
     case StateNumberInteger:
         if (EndsWord(c)) {
             m_integerValue = ParseInteger(m_tokenText.CStr());
+            m_numberWithoutDigits = WithoutDigits(m_tokenText.CStr());
             SetState(StateStart);
             return TokenInteger;
         }
@@ -464,6 +473,7 @@ GLOB_StreamLexer::Token GLOB_StreamLexer::ProcessChar(int c) {
     case StateNumberFixed:
         if (EndsWord(c)) {
             m_fixedValue = ParseFixed(m_tokenText.CStr());
+            m_numberWithoutDigits = WithoutDigits(m_tokenText.CStr());
             SetState(StateStart);
             return TokenFixed;
         }

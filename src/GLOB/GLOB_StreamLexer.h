@@ -124,6 +124,8 @@ public:
     void SetLongWordsPass(bool pass) { m_longWordsPass = pass; }
     // The last TokenSymbol was longer than its value: no operator.
     bool WordCut() const { return m_wordCut; }
+    // The last number token held no digit ("+.", "-", "."): read as 0.
+    bool NumberWithoutDigits() const { return m_numberWithoutDigits; }
 
     // Trace switches, off after construction, SetStream and Reset: state
     // changes and returned tokens are logged at level 8.
@@ -205,6 +207,7 @@ private:
     bool m_tokenTrace = false;
     bool m_longWordsPass = false;
     bool m_wordCut = false;
+    bool m_numberWithoutDigits = false;
     FILT_FilterBuffer* m_inBuf = nullptr;  // the stream's, not owned
     GLOB_Stream m_stream;
     Token m_lastToken = TokenEndOfData;

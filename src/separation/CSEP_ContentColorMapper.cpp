@@ -1,5 +1,6 @@
 #include "separation/CSEP_ContentColorMapper.h"
 
+#include "COMN_LossRecord.h"
 #include "CPDF/content/CPDF_ContentOperator.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
@@ -105,6 +106,10 @@ void CSEP_ContentColorMapper::Walk(const GLOB_Stream& stream, const CPDF_Resourc
             Poll();
         }
     }
+    // The content written is what the parser read: what it read past is
+    // heard by no drawing.
+    if (const char* dropped = m_parser.Dropped())
+        GLIB_LOG(GLIB_LogWarning, COMN_LOSS_LEAD << dropped);
 }
 
 void CSEP_ContentColorMapper::OnDeviceColor(int32_t op) {

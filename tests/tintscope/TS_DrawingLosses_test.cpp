@@ -2,8 +2,8 @@
 // MuPDF say it could not read something, once, of every ink whose drawing
 // heard it, in the program's words; the words MuPDF says of what costs no
 // plate anything (a resource the file lacks for an operator setting state,
-// a ToUnicode map, a CID font drawn in a fallback, Flate data lacking only
-// their check) are not said.
+// a ToUnicode map, a CID font without a descriptor drawn in a fallback,
+// Flate data lacking only their check) are not said.
 #include "TS_ProgramFixture.h"
 #include "FILT/FILT_DCTTestJpeg.h"
 #include "support/Deflated.h"
@@ -102,18 +102,20 @@ std::string Type1CText(const std::string& fontData) {
 }
 
 
-// Magenta text of codes (hex) in a composite font whose code map is
-// codeMap, beside a cyan square.
-std::string CompositeText(const std::string& codeMap, const std::string& codes) {
+// Magenta text of shown (a string operand) in a composite font whose code
+// map is codeMap, beside a cyan square; toUnicode adds a ToUnicode map of
+// those bytes.
+std::string CompositeText(const std::string& codeMap, const std::string& shown, const std::string& toUnicode = "") {
     return TS_OnePage(
-        "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td <" + codes + "> Tj ET 1 0 0 0 k 70 70 20 20 re f",
-        {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R] >>",
+        "/Font << /F1 5 0 R >>", "0 1 0 0 k BT /F1 16 Tf 5 40 Td " + shown + " Tj ET 1 0 0 0 k 70 70 20 20 re f",
+        {"<< /Type /Font /Subtype /Type0 /BaseFont /AAAAAA+Helvetica /Encoding 6 0 R /DescendantFonts [7 0 R]" +
+             std::string(toUnicode.empty() ? "" : " /ToUnicode 10 0 R") + " >>",
          VIEW_PdfStream("/Type /CMap /CMapName /X", codeMap),
          "<< /Type /Font /Subtype /CIDFontType0 /BaseFont /AAAAAA+Helvetica /DW 600 /FontDescriptor 8 0 R "
          "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> >>",
          "<< /Type /FontDescriptor /FontName /AAAAAA+Helvetica /Flags 32 /FontBBox [-166 -225 1000 931] "
          "/ItalicAngle 0 /Ascent 718 /Descent -207 /CapHeight 718 /StemV 88 /FontFile3 9 0 R >>",
-         Flate("/Subtype /Type1C", Deflated(HelveticaProgram()))});
+         Flate("/Subtype /Type1C", Deflated(HelveticaProgram())), VIEW_PdfStream("", toUnicode)});
 }
 // Every plate the program wrote into folder, by its ink's name.
 std::map<std::string, GrayPlate> PlatesIn(const std::string& folder) {
@@ -254,7 +256,7 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
                           "1 begincodespacerange <0000> <FFFF> endcodespacerange\n"
                           "1 begincidrange <0000> <01ff> 1 endcidrange\n"
                           "endcmap CMapName currentdict /CMap defineresource pop end end";
-    const auto composite = [&](const std::string& codes) { return CompositeText(codeMap, codes); };
+    const auto composite = [&](const std::string& codes) { return CompositeText(codeMap, "<" + codes + ">"); };
     std::string bad, none;
     for (int i = 0; i < 10000; ++i)
         bad += "[(a) <</x 1>> (b)] TJ\n";
@@ -306,8 +308,9 @@ TEST_F(TS_DrawingLossTest, EachWordMuPDFSaysIsALineOrCostsNothing) {
         {"cannot find ColorSpace resource", masked(plain("/CSX cs " + group)), masked(plain(group)), "", ""},
         // Drawn in a fallback font, as no page without the fault is.
         {"missing font descriptor", cidFont(""), "", "", ""},
-        {"ignored error when loading embedded font", TrueTypeText(Deflated("no font program")), TrueTypeText(""), "",
-         ""},
+        // Drawn in a substitute font: not the font the page asks for.
+        {"ignored error when loading embedded font", TrueTypeText(Deflated("no font program")), TrueTypeText(""),
+         "every ink", "its text is drawn in a substitute font"},
         {"cannot load ToUnicode CMap", TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica(" /ToUnicode /Bogus")}),
          TS_OnePage("/Font << /F1 5 0 R >>", text, {Helvetica("")}), "", ""},
         {"ignoring zlib error: incorrect data check", masked(flate(BadCheck(group))), masked(flate(Deflated(group))),
@@ -426,11 +429,11 @@ TEST_F(TS_DrawingLossTest, ACodeTheDrawingCouldNotMapIsSaidAsTheDrawingMetIt) {
     const std::string cids = "1 begincidrange <0000> <01ff> 1 endcidrange";
     const std::string shown = "0024004503a50024", control = "002400450024";
     const LossRow rows[] = {
-        {"a code the map leaves out", CompositeText(map(cids), shown), CompositeText(map(cids), control), "every ink",
+        {"a code the map leaves out", CompositeText(map(cids), "<" + shown + ">"), CompositeText(map(cids), "<" + control + ">"), "every ink",
          "a code its text shows could not be mapped to a glyph"},
         {"a code a notdefrange maps",
-         CompositeText(map(cids + "\n1 beginnotdefrange <0300> <03ff> 0 endnotdefrange"), shown),
-         CompositeText(map(cids), control), "every ink", "a code its text shows could not be mapped to a glyph"},
+         CompositeText(map(cids + "\n1 beginnotdefrange <0300> <03ff> 0 endnotdefrange"), "<" + shown + ">"),
+         CompositeText(map(cids), "<" + control + ">"), "every ink", "a code its text shows could not be mapped to a glyph"},
     };
     for (const LossRow& row : rows)
         Check(row);
@@ -487,6 +490,110 @@ TEST_F(TS_DrawingLossTest, InlineFlateDataLackingOnlyTheirCheckAreDrawnWhole) {
         {"behind ASCIIHexDecode", page("[/AHx /Fl]", hex(withoutCheck)), page("[/AHx /Fl]", hex(whole)), "", ""},
         {"behind ASCIIHexDecode, a wrong check", page("[/AHx /Fl]", hex(BadCheck(pixels))),
          page("[/AHx /Fl]", hex(whole)), "ink Black", "a compressed stream's data do not match their check"},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+namespace {
+
+// A code map's start, then entries.
+std::string CodeMap(const std::string& entries) {
+    return "/CIDInit /ProcSet findresource begin 12 dict begin begincmap /CMapName /Own def "
+           "1 begincodespacerange <00> <FF> endcodespacerange\n" +
+           entries;
+}
+
+const char kMapEnd[] = "\nendcmap CMapName currentdict /CMap defineresource pop end end";
+const char kAbc[] = "(abcabc)";
+
+}  // namespace
+
+// A font the drawing cannot load is drawn in a substitute font, and a
+// composite font whose own code map stops inside an entry maps a code to a
+// wrong glyph: both are said of the inks their text paints. A ToUnicode
+// map cut so draws nothing and is not said.
+TEST_F(TS_DrawingLossTest, AFontDrawnInASubstituteOrThroughACutMapIsSaid) {
+    const std::string program = HelveticaProgram();
+    ASSERT_FALSE(program.empty());
+    const std::string whole = CodeMap("3 begincidchar <61> 66 <62> 67 <63> 68 endcidchar") + kMapEnd;
+    const std::string unicodeMap = "/CIDInit /ProcSet findresource begin 12 dict begin begincmap "
+                                   "1 begincodespacerange <00> <FF> endcodespacerange\n";
+    const LossRow rows[] = {
+        {"a Type1C font whose data are not a font", Type1CText(Deflated("these bytes are not a font program")),
+         Type1CText(Deflated(program)), "every ink", "its text is drawn in a substitute font"},
+        {"a Type1C font cut inside its header", Type1CText(Deflated(program.substr(0, 3))),
+         Type1CText(Deflated(program)), "every ink", "its text is drawn in a substitute font"},
+        {"a composite font's map cut inside its last entry",
+         CompositeText(CodeMap("3 begincidchar <61> 66 <62> 67 <63> 6"), kAbc), CompositeText(whole, kAbc), "every ink",
+         "a code map of a font it uses stops inside an entry"},
+        {"a composite font's map cut inside a range",
+         CompositeText(CodeMap("1 begincidrange <61> <63> 6"), kAbc),
+         CompositeText(CodeMap("1 begincidrange <61> <63> 66 endcidrange") + kMapEnd, kAbc), "every ink",
+         "a code map of a font it uses stops inside an entry"},
+        {"the same map whole", CompositeText(whole, kAbc), "", "", ""},
+        {"its ToUnicode map cut inside its last entry",
+         CompositeText(whole, kAbc, unicodeMap + "2 begincidrange <61> <61> 97 <62> <62> 9"),
+         CompositeText(whole, kAbc, unicodeMap + "2 begincidrange <61> <61> 97 <62> <62> 98 endcidrange" + kMapEnd), "",
+         ""},
+    };
+    for (const LossRow& row : rows)
+        Check(row);
+}
+
+namespace {
+
+// Black text shown with array in a form, beside a cyan square on the page.
+std::string FormTj(const std::string& array) {
+    return TS_OnePage("/XObject << /X0 6 0 R >>", "1 0 0 0 k 70 70 20 20 re f /X0 Do",
+                      {Helvetica(""), VIEW_PdfStream("/Type /XObject /Subtype /Form /BBox [0 0 100 100] "
+                                                     "/Resources << /Font << /F1 5 0 R >> >>",
+                                                     "0 0 0 1 k BT /F1 20 Tf 5 40 Td " + array + " TJ ET")});
+}
+
+// Magenta "a" in a Type 3 font whose glyph's procedure is glyph, beside a
+// cyan square.
+std::string Type3Text(const std::string& glyph) {
+    return TS_OnePage("/Font << /T3 5 0 R >>", "1 0 0 0 k 70 70 20 20 re f 0 1 0 0 k BT /T3 40 Tf 10 10 Td (a) Tj ET",
+                      {"<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0] "
+                       "/CharProcs << /a 6 0 R >> /Encoding << /Differences [97 /a] >> /FirstChar 97 /LastChar 97 "
+                       "/Widths [1000] >>",
+                       VIEW_PdfStream("", "1000 0 0 0 800 800 d1 " + glyph)});
+}
+
+}  // namespace
+
+// What the separator's own content reader reads past, though the content
+// does not say so, is heard by no drawing (the drawing reads what the
+// separator wrote): it is said of every ink, once. Content that reads whole
+// says nothing.
+TEST_F(TS_DrawingLossTest, WhatTheSeparatorsReaderReadsPastIsSaid) {
+    const char* const open = "an operator read inside an array or dictionary left open may not be drawn";
+    const char* const ended = "the word endstream inside it ended it before its end";
+    const char* const number = "a number of no digits was read as 0";
+    const std::string squares = "0 0 0 1 k 10 10 20 20 re f ";
+    const std::string after = "1 0 0 0 k 60 60 20 20 re f 0 1 0 0 k 10 60 20 20 re f";
+    const auto page = [](const std::string& content) { return TS_OnePage("", content); };
+    const LossRow rows[] = {
+        {"a nested [ in a TJ array on the page", TjPage("[(aa) [ -100 (aa)]"), TjPage("[(aa) -100 (aa)]"),
+         "every ink", open},
+        {"a nested [ in a TJ array in a form", FormTj("[(aa) [ -100 (aa)]"), FormTj("[(aa) -100 (aa)]"),
+         "every ink", open},
+        {"endstream inside BX/EX", page(squares + "BX endstream EX " + after), page(squares + "BX EX " + after),
+         "every ink", ended},
+        {"endstream among the operators", page(squares + "endstream " + after), page(squares), "every ink", ended},
+        {"a number of no digits in a glyph", Type3Text("+. 0 0 800 800 re f"), Type3Text("0 0 800 800 re f"),
+         "every ink", number},
+        {"a sign alone among a path's operands", page(squares + "1 0 0 0 k - 40 40 50 50 re f"),
+         page(squares + "1 0 0 0 k 40 40 50 50 re f"), "every ink", number},
+        // Read whole.
+        {"endstream as the last word", page(squares + after + " endstream % done"), page(squares + after), "",
+         ""},
+        {"signed and pointed numbers", page("0 0 0 1 k +10 10.0 +20. 20 re f"),
+         page("0 0 0 1 k 10 10 20 20 re f"), "", ""},
+        {"arrays nested and closed before their operator",
+         page("/Tag << /A [1 [2 [3]]] >> BDC " + squares + "EMC"), page(squares), "", ""},
+        {"a TJ array closed", TjPage("[(aa) -100 (aa)]"), "", "", ""},
     };
     for (const LossRow& row : rows)
         Check(row);

@@ -15,6 +15,7 @@
 #include "VDRW_GreyList.h"
 #include "VDRW_InkBand.h"
 #include "VDRW_InkDevice.h"
+#include "VDRW_FontMapCheck.h"
 #include "VDRW_LossChecks.h"
 #include "VDRW_MaskRuns.h"
 #include "VDRW_OpenSlots.h"
@@ -275,12 +276,13 @@ static int AskQuietly(VDRW_Engine* engine, int (*check)(fz_context*, pdf_documen
 }
 
 static int CheckDocument(void* user, VDRW_LossCheckKind check) {
+    /* Indexed by VDRW_LossCheckKind. */
+    static int (*const checks[VDRW_CheckCount])(fz_context*, pdf_document*, pdf_obj*) = {
+        NULL, VDRW_PageFlateStreamCut, VDRW_PageFlateCheckWrong, VDRW_PageFontMapCut};
     DocumentCheck* checked = user;
     if (checked->m_shows[check] < 0)
         checked->m_shows[check] =
-            AskQuietly(checked->m_engine,
-                       check == VDRW_CheckFlateCheck ? VDRW_PageFlateCheckWrong : VDRW_PageFlateStreamCut,
-                       checked->m_document, checked->m_pageIndex);
+            checks[check] ? AskQuietly(checked->m_engine, checks[check], checked->m_document, checked->m_pageIndex) : 1;
     return checked->m_shows[check];
 }
 

@@ -7,7 +7,7 @@ typedef enum Kind {
     kLost,        /* an error that lost what it was met in */
     kSkipped,     /* an error gone past that cost nothing drawn */
     kCleared,     /* a warning: the error before it cost nothing drawn */
-    kQuiet,       /* a warning of nothing lost */
+    kInstead,     /* a warning that says what the error before it cost */
     kCutAfter,    /* a warning: the error before it ended the content stream */
     kCutRest,     /* a warning that the rest of the content is not read, whatever was lost before */
     kCutHere      /* a warning that ends the stream being read by itself */
@@ -43,7 +43,9 @@ static const struct {
     {"cannot find ColorSpace dictionary", kSkipped, "", VDRW_CheckNone},
     /* A CID font without a descriptor is drawn in a fallback font. */
     {"missing font descriptor", kSkipped, "", VDRW_CheckNone},
-    {"ignored error when loading embedded font", kCleared, "", VDRW_CheckNone},
+    /* Its text is drawn all the same, in other glyphs. */
+    {"ignored error when loading embedded font", kInstead,
+     "a font it uses cannot be read; its text is drawn in a substitute font", VDRW_CheckNone},
     /* A ToUnicode map plays no part in drawing. */
     {"cannot load ToUnicode CMap", kCleared, "", VDRW_CheckNone},
     /* zlib checks the data only after the last of them is delivered: they
@@ -66,8 +68,10 @@ static const struct {
     {"no XObject subtype specified", kLost, "a form or group without its /Subtype was not drawn", VDRW_CheckNone},
     {"exception stack overflow", kLost, "its groups, forms or patterns nest too deeply to be drawn", VDRW_CheckNone},
     /* A map read up to here (a CID font's, or a ToUnicode map written with
-     * cid entries): what it costs is said below, of each code shown. */
-    {"expected string or endcid", kQuiet, "", VDRW_CheckNone},
+     * cid entries): a font's own map whose last entry may be cut can map a
+     * code to a wrong glyph; a code it lacks is said below, where shown. */
+    {"expected string or endcid", kCutHere, "a code map of a font it uses stops inside an entry",
+     VDRW_CheckFontMap},
     /* A code shown that the drawing cannot map to a glyph draws nothing,
      * where another reader draws the font's first glyph: one the map leaves
      * out, or one a notdefrange maps, which MuPDF does not apply. Said as
@@ -148,6 +152,10 @@ void VDRW_HearError(VDRW_ReadingLoss* loss, const char* words) {
 void VDRW_HearWarning(VDRW_ReadingLoss* loss, const char* words) {
     switch (KindOf(words ? words : "")) {
     case kCleared:
+        loss->m_pending = 0;
+        break;
+    case kInstead:
+        Lose(loss, words);
         loss->m_pending = 0;
         break;
     case kCutAfter:

@@ -6,9 +6,10 @@
  *
  * Errors lose what they were met in, unless their words say they only
  * skipped an operator that sets state (gs, cs) naming a resource the file
- * lacks, or unless MuPDF follows them with its warning that it drew the
- * text in a substitute font or that the map it could not load was a
- * ToUnicode map, which plays no part in drawing. A stray token loses the
+ * lacks, or unless MuPDF follows them with its warning that the map it
+ * could not load was a ToUnicode map, which plays no part in drawing; its
+ * warning that it drew the text in a substitute font says what the font's
+ * error cost. A stray token loses the
  * operands read before it, an array holding what it cannot hold the
  * operator it was for. What is heard is what a plate may lack: whether it
  * shows is not told. Words not known count as lost: a plate said to lack
@@ -27,12 +28,14 @@ extern "C" {
 
 /* What the page's own bytes must show for some words to cost anything:
  * MuPDF says "premature end of data in flate filter" also of Flate data
- * that lack only their check, and "incorrect data check" also of a stream
- * nothing draws, a ToUnicode map. */
+ * that lack only their check, "incorrect data check" also of a stream
+ * nothing draws, a ToUnicode map, and the same words of a font's own code
+ * map cut short as of a ToUnicode map, which draws nothing. */
 typedef enum VDRW_LossCheckKind {
     VDRW_CheckNone,       /* the words cost what they say */
     VDRW_CheckFlate,      /* a Flate stream the page reads stops short (VDRW_PageFlateStreamCut) */
     VDRW_CheckFlateCheck, /* one the page reads for marks has a wrong check (VDRW_PageFlateCheckWrong) */
+    VDRW_CheckFontMap,    /* a font's own code map stops inside a block (VDRW_PageFontMapCut) */
     VDRW_CheckCount
 } VDRW_LossCheckKind;
 

@@ -5,6 +5,8 @@
 #include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 
+#include <cstring>
+
 CPDF_ContentParser::CPDF_ContentParser() : m_pState(&iCPDF_CPStateBase::PageState()) {
     m_markedContentStack.Push(0);
     CPDF_ContentOperatorTable::Initialize();
@@ -70,6 +72,16 @@ bool CPDF_ContentParser::PostProcess() {
 }
 
 bool CPDF_ContentParser::HandleOperator() {
+    // Every drawer ends the content at this word, inside BX/EX too.
+    if (std::strcmp(OperatorText(), "endstream") == 0) {
+        GLOB_StreamLexer::Token next = GLOB_StreamLexer::TokenComment;
+        while (next == GLOB_StreamLexer::TokenComment || next == GLOB_StreamLexer::TokenMoreData)
+            next = Lexer().NextToken();
+        if (next != GLOB_StreamLexer::TokenEndOfData)
+            NoteDropped("the word endstream inside it ended it before its end");
+        EndData();
+        return false;
+    }
     return iCPDF_CPStateBase::Dispatch(*m_pState, CPDF_ContentOperatorTable::Find(OperatorText()), *this);
 }
 

@@ -129,6 +129,8 @@ public:
 
 protected:
     bool PostProcess() override;
+    // The word endstream ends the data there, as every drawer takes it;
+    // noted as dropped (Dropped) where a token follows it.
     bool HandleOperator() override;
     // Everything as after construction: no resources, the default graphics
     // state, nothing saved, no path or pending clip, no BX, one marked-

@@ -36,7 +36,8 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
         std::vector<Said> said;
         const char* lost;
     } rows[] = {
-        {"two fonts drawn in substitutes", {font, substitute, font, substitute}, ""},
+        {"two fonts drawn in substitutes", {font, substitute, font, substitute},
+         "a font it uses cannot be read; its text is drawn in a substitute font"},
         {"a warning of no loss after a skipped error",
          {{true, "cannot find ColorSpace dictionary"}, {false, "ignoring transfer function"}}, ""},
         {"a font error with no substitute", {font}, "a font it uses cannot be read"},
@@ -70,9 +71,11 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
         {"a TJ array holding a name",
          {{true, "syntax error in array"}, {true, "syntax error in content stream"}},
          "an operator whose array holds what it cannot hold was dropped"},
-        {"a CID font's encoding map cut short, no code shown past it", {{false, "expected string or endcidchar"}}, ""},
+        // Which map was cut is told by the page (a check): without one, said.
+        {"a CID font's encoding map cut short, no code shown past it", {{false, "expected string or endcidchar"}},
+         "a code map of a font it uses stops inside an entry"},
         {"a code shown past it", {{false, "expected string or endcidchar"}, {false, "cannot encode character"}},
-         "a code its text shows could not be mapped to a glyph"},
+         "a code map of a font it uses stops inside an entry"},
         {"a code a whole map does not map", {{false, "cannot encode character"}},
          "a code its text shows could not be mapped to a glyph"},
         {"a ToUnicode map cut short", {{false, "expected string or endbfchar"}}, ""},
@@ -90,8 +93,9 @@ TEST(VDRW_ReadingLoss, OnlyWhatLeftContentUndrawnIsLost) {
     }
 }
 
-// MuPDF's word that Flate data ended early counts only where the page's
-// bytes show a cut; every other word counts as heard, whatever it cost.
+// MuPDF's word that Flate data ended early, or that a code map did, counts
+// only where the page's bytes show a cut (of Flate data, of a font's own
+// map); every other word counts as heard, whatever it cost.
 // The rest of the content left unread says more than the operator lost
 // before it.
 TEST(VDRW_ReadingLoss, OnlyFlateDataEndingEarlyIsCheckedAgainstThePage) {
@@ -103,6 +107,8 @@ TEST(VDRW_ReadingLoss, OnlyFlateDataEndingEarlyIsCheckedAgainstThePage) {
     const char* const cut = "a compressed stream's data stop before their end";
     const char* const rest = "too many tokens it could not read left the rest of the content unread";
     const std::vector<VDRW_LossCheckKind> flate = {VDRW_CheckFlate};
+    const std::vector<VDRW_LossCheckKind> fontMap = {VDRW_CheckFontMap};
+    const Said mapCut = {false, "expected string or endcidrange"};
     const struct {
         const char* shape;
         std::vector<Said> said;
@@ -123,6 +129,11 @@ TEST(VDRW_ReadingLoss, OnlyFlateDataEndingEarlyIsCheckedAgainstThePage) {
          "a font it uses cannot be read",
          {}},
         {"arrays, then too many errors", {array, array, array, tooMany}, false, rest, {}},
+        // The same words of a font's own map and of a ToUnicode map.
+        {"a font's own map cut", {mapCut}, true, "a code map of a font it uses stops inside an entry", fontMap},
+        {"only a ToUnicode map cut", {mapCut}, false, "", fontMap},
+        {"a ToUnicode map cut, then a code no map holds", {mapCut, {false, "cannot encode character"}}, false,
+         "a code its text shows is not in its font's map", fontMap},
         {"a whole stream, then too many errors", {premature, tooMany}, false, rest, {}},
     };
     for (const auto& row : rows) {
