@@ -1,10 +1,11 @@
 /* MuPDF's rules hold here: nothing returns or jumps out of fz_try or
  * fz_always, locals changed inside fz_try and read after it are fz_var'd. */
 #include "VDRW_FontMapCheck.h"
+#include "VDRW_PageWalk.h"
 
 #include <string.h>
 
-/* Deeper than any page's resources or chain of maps: not told. */
+/* Deeper than any chain of maps: not told. */
 enum { kMaxDepth = 256 };
 
 /* The end word of block word begin; null for a word that opens none. */
@@ -58,62 +59,16 @@ static int MapCut(fz_context* ctx, pdf_obj* map, int depth) {
     return cut;
 }
 
-/* Keys that lead to what the drawing of a page never reads. */
-static int NotDrawn(fz_context* ctx, pdf_obj* key) {
-    static const char* const kKeys[] = {"Parent", "P", "Annots", "ToUnicode", "Metadata", "Thumb", "B", "AA"};
-    const char* name = pdf_to_name(ctx, key);
-    for (size_t i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i)
-        if (strcmp(name, kKeys[i]) == 0)
-            return 1;
-    return 0;
-}
-
-/* Whether obj, or what it reaches, is a composite font whose own map is
- * cut; seen marks the object numbers reached. */
-static int ReachesCutMap(fz_context* ctx, unsigned char* seen, int count, pdf_obj* obj, int depth) {
-    if (depth > kMaxDepth)
-        return 1;
-    if (pdf_is_indirect(ctx, obj)) {
-        const int num = pdf_to_num(ctx, obj);
-        if (num <= 0 || num >= count || seen[num])
-            return 0;
-        seen[num] = 1;
-    }
-    if (pdf_is_array(ctx, obj)) {
-        for (int i = 0; i < pdf_array_len(ctx, obj); ++i)
-            if (ReachesCutMap(ctx, seen, count, pdf_array_get(ctx, obj, i), depth + 1))
-                return 1;
+/* Whether obj is a composite font whose own map is cut. */
+static int FontMapCut(fz_context* ctx, pdf_document* doc, pdf_obj* ref, pdf_obj* obj, int num, int content,
+                      void* user) {
+    (void)doc, (void)ref, (void)num, (void)content, (void)user;
+    if (!pdf_is_dict(ctx, obj) || !pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Type0)))
         return 0;
-    }
-    if (!pdf_is_dict(ctx, obj))
-        return 0;
-    if (pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Type0))) {
-        pdf_obj* map = pdf_dict_get(ctx, obj, PDF_NAME(Encoding));
-        if (pdf_is_stream(ctx, map) && MapCut(ctx, map, 0))
-            return 1;
-    }
-    for (int i = 0; i < pdf_dict_len(ctx, obj); ++i)
-        if (!NotDrawn(ctx, pdf_dict_get_key(ctx, obj, i)) &&
-            ReachesCutMap(ctx, seen, count, pdf_dict_get_val(ctx, obj, i), depth + 1))
-            return 1;
-    return 0;
+    pdf_obj* map = pdf_dict_get(ctx, obj, PDF_NAME(Encoding));
+    return pdf_is_stream(ctx, map) && MapCut(ctx, map, 0);
 }
 
 int VDRW_PageFontMapCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
-    const int count = pdf_xref_len(ctx, doc);
-    unsigned char* seen = fz_calloc(ctx, count > 0 ? count : 1, 1);
-    int cut = 1;
-    fz_var(cut);
-    fz_try(ctx) {
-        /* Resources a page inherits come through its Parent. */
-        cut = ReachesCutMap(ctx, seen, count, page, 0) ||
-              ReachesCutMap(ctx, seen, count, pdf_dict_get_inheritable(ctx, page, PDF_NAME(Resources)), 0);
-    }
-    fz_always(ctx) {
-        fz_free(ctx, seen);
-    }
-    fz_catch(ctx) {
-        cut = 1;
-    }
-    return cut;
+    return VDRW_PageReaches(ctx, doc, page, FontMapCut, NULL);
 }

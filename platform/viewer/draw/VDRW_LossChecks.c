@@ -5,10 +5,7 @@
 #include <string.h>
 
 #include "VDRW_FlateEnd.h"
-
-/* Deeper than any page's resources: a page nested further cannot be
- * told. */
-enum { kMaxDepth = 256 };
+#include "VDRW_PageWalk.h"
 
 static int IsFlate(fz_context* ctx, pdf_obj* name) {
     return pdf_name_eq(ctx, name, PDF_NAME(FlateDecode)) || pdf_name_eq(ctx, name, PDF_NAME(Fl));
@@ -159,91 +156,33 @@ static int InlineImagesFault(fz_context* ctx, pdf_document* doc, pdf_obj* stream
     return fault;
 }
 
-typedef struct Walk {
-    unsigned char* m_seen; /* object numbers reached */
-    int m_count;
-    int m_readsCheck; /* the fault looked for: a wrong check, else data cut */
-} Walk;
-
 /* Whether stream ref (object num), content to draw when content is set,
- * has a Flate stage that faults as StageFault tells. */
-static int StreamCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* ref, int num, int content) {
+ * has a Flate stage that faults as StageFault tells; readsCheck (the
+ * user): the fault looked for is a wrong check, else data cut. */
+static int StreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* ref, pdf_obj* obj, int num, int content,
+                     void* readsCheck) {
+    (void)obj;
+    if (num == 0 || !pdf_is_stream(ctx, ref))
+        return 0;
+    const int check = *(const int*)readsCheck;
     pdf_obj* filters = pdf_dict_get(ctx, ref, PDF_NAME(Filter));
     pdf_obj* params = pdf_dict_get(ctx, ref, PDF_NAME(DecodeParms));
     const int stages = StageCount(ctx, filters);
     for (int i = 0; i < stages; ++i)
         if (IsFlate(ctx, Stage(ctx, filters, i)) &&
-            StageFault(ctx, pdf_open_raw_stream_number(ctx, doc, num), filters, params, i, walk->m_readsCheck))
+            StageFault(ctx, pdf_open_raw_stream_number(ctx, doc, num), filters, params, i, check))
             return 1;
     content = content || pdf_name_eq(ctx, pdf_dict_get(ctx, ref, PDF_NAME(Subtype)), PDF_NAME(Form)) ||
               pdf_dict_get_int(ctx, ref, PDF_NAME(PatternType)) == 1;
-    return content && InlineImagesFault(ctx, doc, ref, walk->m_readsCheck);
+    return content && InlineImagesFault(ctx, doc, ref, check);
 }
 
-/* Keys that lead to what the drawing of a page never reads. */
-static int NotDrawn(fz_context* ctx, pdf_obj* key) {
-    static const char* const kKeys[] = {"Parent", "P", "Annots", "ToUnicode", "Metadata", "Thumb", "B", "AA"};
-    const char* name = pdf_to_name(ctx, key);
-    for (size_t i = 0; i < sizeof kKeys / sizeof kKeys[0]; ++i)
-        if (strcmp(name, kKeys[i]) == 0)
-            return 1;
-    return 0;
+int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
+    int readsCheck = 0;
+    return VDRW_PageReaches(ctx, doc, page, StreamCut, &readsCheck);
 }
 
-/* Whether obj, or what it reaches, is a stream with a Flate stage that
- * stops short; content: obj is a content stream or an array of them. */
-static int ReachesCut(fz_context* ctx, pdf_document* doc, Walk* walk, pdf_obj* obj, int content, int depth) {
-    if (depth > kMaxDepth)
-        return 1;
-    if (pdf_is_indirect(ctx, obj)) {
-        const int num = pdf_to_num(ctx, obj);
-        if (num <= 0 || num >= walk->m_count || walk->m_seen[num])
-            return 0;
-        walk->m_seen[num] = 1;
-        if (pdf_is_stream(ctx, obj)) {
-            if (StreamCut(ctx, doc, walk, obj, num, content))
-                return 1;
-            content = 0; /* what a stream's dictionary names is no content of its own */
-        }
-        obj = pdf_resolve_indirect(ctx, obj);
-    }
-    if (pdf_is_array(ctx, obj)) {
-        for (int i = 0; i < pdf_array_len(ctx, obj); ++i)
-            if (ReachesCut(ctx, doc, walk, pdf_array_get(ctx, obj, i), content, depth + 1))
-                return 1;
-    } else if (pdf_is_dict(ctx, obj)) {
-        const int glyphs = pdf_name_eq(ctx, pdf_dict_get(ctx, obj, PDF_NAME(Subtype)), PDF_NAME(Type3));
-        for (int i = 0; i < pdf_dict_len(ctx, obj); ++i) {
-            pdf_obj* key = pdf_dict_get_key(ctx, obj, i);
-            const int holdsContent = pdf_name_eq(ctx, key, PDF_NAME(Contents)) ||
-                                     (glyphs && pdf_name_eq(ctx, key, PDF_NAME(CharProcs))) || content;
-            if (!NotDrawn(ctx, key) &&
-                ReachesCut(ctx, doc, walk, pdf_dict_get_val(ctx, obj, i), holdsContent, depth + 1))
-                return 1;
-        }
-    }
-    return 0;
+int VDRW_PageFlateCheckWrong(fz_context* ctx, pdf_document* doc, pdf_obj* page) {
+    int readsCheck = 1;
+    return VDRW_PageReaches(ctx, doc, page, StreamCut, &readsCheck);
 }
-
-static int PageFault(fz_context* ctx, pdf_document* doc, pdf_obj* page, int readsCheck) {
-    Walk walk = {NULL, pdf_xref_len(ctx, doc), readsCheck};
-    int cut = 1;
-    fz_var(cut);
-    walk.m_seen = fz_calloc(ctx, walk.m_count > 0 ? walk.m_count : 1, 1);
-    fz_try(ctx) {
-        /* Resources a page inherits come through its Parent. */
-        cut = ReachesCut(ctx, doc, &walk, page, 0, 0) ||
-              ReachesCut(ctx, doc, &walk, pdf_dict_get_inheritable(ctx, page, PDF_NAME(Resources)), 0, 0);
-    }
-    fz_always(ctx) {
-        fz_free(ctx, walk.m_seen);
-    }
-    fz_catch(ctx) {
-        cut = 1;
-    }
-    return cut;
-}
-
-int VDRW_PageFlateStreamCut(fz_context* ctx, pdf_document* doc, pdf_obj* page) { return PageFault(ctx, doc, page, 0); }
-
-int VDRW_PageFlateCheckWrong(fz_context* ctx, pdf_document* doc, pdf_obj* page) { return PageFault(ctx, doc, page, 1); }

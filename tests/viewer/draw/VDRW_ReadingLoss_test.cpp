@@ -133,7 +133,7 @@ TEST(VDRW_ReadingLoss, OnlyFlateDataEndingEarlyIsCheckedAgainstThePage) {
         {"a font's own map cut", {mapCut}, true, "a code map of a font it uses stops inside an entry", fontMap},
         {"only a ToUnicode map cut", {mapCut}, false, "", fontMap},
         {"a ToUnicode map cut, then a code no map holds", {mapCut, {false, "cannot encode character"}}, false,
-         "a code its text shows is not in its font's map", fontMap},
+         "a code its text shows could not be mapped to a glyph", fontMap},
         {"a whole stream, then too many errors", {premature, tooMany}, false, rest, {}},
     };
     for (const auto& row : rows) {
