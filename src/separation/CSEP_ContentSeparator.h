@@ -230,10 +230,24 @@ private:
     void BeginTextObject();
     // The current operator op when it places text or sets its state in a
     // text object inside a group; mode: the show's rendering mode, -1 for
-    // no show.
-    void RecordTextOperation(int32_t op, int32_t mode);
+    // no show. True when op ends what the drawing holds of the text shown
+    // before (RecordTextFlush).
+    bool RecordTextOperation(int32_t op, int32_t mode);
     void RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode);
+    // Where the drawing applies the clip of the shows before (an operator
+    // that changes what it would paint them with): an entry without op;
+    // false when it holds none.
+    bool RecordTextFlush();
+    // At the first white show, the clip shows the drawing still holds: the
+    // white show's q .. Q would end them, so they clip at ET.
+    void ClipPendingShowsAtEnd();
+    // The first of the shows since the last flush, all in one mode.
+    size_t PendingTextRun() const;
     void ReplayTextClip();
+    // The show advances the text position and paints nothing (a glyph the
+    // drawing paints in any mode).
+    struct HeldOperation;
+    void WriteHiddenShow(const HeldOperation& held);
     // A name the inks' resources hold for font: the one its inks were
     // given, one of the content's, else a new one.
     GLOB_Name FontName(const GLOB_Object& font);
@@ -307,6 +321,7 @@ private:
         std::vector<GLOB_Object> m_operands;  // bottom first
         int32_t m_mode = -1;                  // a show's rendering mode
         bool m_clipsAtEnd = false;            // a show whose clip waits for ET
+        bool m_paintsInAnyMode = false;       // a show of glyphs taking colours
     };
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
