@@ -616,10 +616,7 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
     SelectGlyphColours();
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     const std::vector<std::vector<SideMark>> marks = BackdropTextMarks(mode);
-    if (m_inTextObject && !marks.empty() && !m_textClipAtEnd) {
-        m_textClipAtEnd = true;
-        ClipPendingShowsAtEnd();
-    }
+    BeginTextShow(mode, !marks.empty());
     UpdateTextRenderMode(mode);
     RecordTextOperation(op, mode);
     if (marks.empty())
@@ -655,10 +652,8 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         }
         // The inks' state may have lost what made the drawing apply the
         // clip of the text shown before: it applies there all the same.
-        if (flushesText) {
-            m_writer.WriteReal(Parser().GraphicsState().LineWidth());
-            m_writer.WriteOperator("w");
-        }
+        if (flushesText)
+            WriteTextFlush();
         return;
     }
     case Op::Op_Tf: {

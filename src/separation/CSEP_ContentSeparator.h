@@ -244,15 +244,21 @@ private:
     bool RecordTextOperation(int32_t op, int32_t mode);
     void RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode);
     // Where the drawing applies the clip of the shows before (an operator
-    // that changes what it would paint them with): an entry without op;
-    // false when it holds none.
+    // that changes what it would paint them with): an entry without op,
+    // after the clip waiting there is applied; false when it holds none.
     bool RecordTextFlush();
-    // At the first white show, the clip shows the drawing still holds: the
-    // white show's q .. Q would end them, so they clip at ET.
-    void ClipPendingShowsAtEnd();
     // The first of the shows since the last flush, all in one mode.
     size_t PendingTextRun() const;
+    // Before a show in mode (white: with white shows): the flush of a mode
+    // change, and at the first white show the clip the inks still hold.
+    void BeginTextShow(int32_t mode, bool white);
+    // "<line width> w": the drawing applies the text it holds.
+    void WriteTextFlush();
+    // At ET.
     void ReplayTextClip();
+    // The shows whose clip waits, shown again from BT, clipping, the others
+    // invisible, to the text position now.
+    void ApplyTextClip();
     // The show advances the text position and paints nothing (a glyph the
     // drawing paints in any mode).
     struct HeldOperation;

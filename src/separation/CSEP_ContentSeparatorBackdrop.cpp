@@ -340,6 +340,7 @@ void CSEP_ContentSeparator::RecordText(const char* op, std::vector<GLOB_Object> 
 bool CSEP_ContentSeparator::RecordTextFlush() {
     if (!m_inTextObject || m_textObject.empty() || m_textObject.back().m_op.empty())
         return false;
+    ApplyTextClip();
     m_textObject.push_back(HeldOperation());
     return true;
 }
@@ -360,12 +361,34 @@ size_t CSEP_ContentSeparator::PendingTextRun() const {
     return start;
 }
 
-void CSEP_ContentSeparator::ClipPendingShowsAtEnd() {
-    for (size_t i = PendingTextRun(); i < m_textObject.size(); ++i) {
-        HeldOperation& held = m_textObject[i];
-        held.m_clipsAtEnd = held.m_clipsAtEnd || held.m_mode >= 4;
-        m_textClipShown = m_textClipShown || held.m_mode >= 4;
+void CSEP_ContentSeparator::BeginTextShow(int32_t mode, bool white) {
+    if (!m_inTextObject)
+        return;
+    const size_t run = PendingTextRun();
+    const int32_t held = run < m_textObject.size() ? m_textObject[run].m_mode : -1;
+    // The drawing applies what it holds where the mode changes.
+    if (held >= 0 && held != mode)
+        RecordTextFlush();
+    if (!white || m_textClipAtEnd)
+        return;
+    m_textClipAtEnd = true;
+    if (held < 4)
+        return;
+    // The inks hold that clip still, which the white show's q .. Q would
+    // end: they apply it first, as the drawing does, or at ET with the rest
+    // of its run.
+    if (held != mode) {
+        WriteTextFlush();
+        return;
     }
+    for (size_t i = run; i < m_textObject.size(); ++i)
+        m_textObject[i].m_clipsAtEnd = m_textObject[i].m_mode >= 4;
+    m_textClipShown = true;
+}
+
+void CSEP_ContentSeparator::WriteTextFlush() {
+    m_writer.WriteReal(Parser().GraphicsState().LineWidth());
+    m_writer.WriteOperator("w");
 }
 
 GLOB_Name CSEP_ContentSeparator::FontName(const GLOB_Object& font) {
@@ -423,38 +446,27 @@ void CSEP_ContentSeparator::WriteTextStateAtBT() {
 }
 
 void CSEP_ContentSeparator::ReplayTextClip() {
-    const bool replay = m_inTextObject && m_textClipShown;
+    ApplyTextClip();
     m_inTextObject = m_textClipAtEnd = false;
-    if (!replay)
+    m_textObject.clear();
+}
+
+void CSEP_ContentSeparator::ApplyTextClip() {
+    if (!m_inTextObject || !m_textClipShown)
         return;
+    m_textClipShown = false;
     m_writer.WriteOperator("ET");
     m_writer.WriteOperator("BT");
     WriteTextStateAtBT();
-    // The clip shows go in runs where the content's own went: a run ends
-    // where the content's mode changed or the drawing flushed its text,
-    // here by setting the line width in force again.
-    int32_t written = -1, shown = -1;
-    bool open = false;
-    const auto flush = [&] {
-        if (!open)
-            return;
-        m_writer.WriteReal(Parser().GraphicsState().LineWidth());
-        m_writer.WriteOperator("w");
-        open = false;
-    };
-    for (const HeldOperation& held : m_textObject) {
-        if (held.m_op.empty()) {
-            flush();
+    int32_t written = -1;
+    for (HeldOperation& held : m_textObject) {
+        if (held.m_op.empty())
             continue;
-        }
-        // Shows before the first white one clipped as they stood.
+        // Shows before the first white one clipped as they stood, and those
+        // whose clip was applied before.
         const int32_t mode = held.m_mode < 0 ? -1 : held.m_clipsAtEnd && held.m_mode >= 4 ? 7 : 3;
-        if (mode == 7 && held.m_mode != shown)
-            flush();
-        if (mode >= 0)
-            shown = held.m_mode;
+        held.m_clipsAtEnd = false;
         if (mode >= 0 && held.m_paintsInAnyMode) {
-            flush();
             WriteHiddenShow(held);
             continue;
         }
@@ -463,16 +475,15 @@ void CSEP_ContentSeparator::ReplayTextClip() {
             m_writer.WriteOperator("Tr");
             written = mode;
         }
-        open = open || mode == 7;
         for (const GLOB_Object& operand : held.m_operands)
             m_writer.WriteObject(operand);
         m_writer.WriteOperator(held.m_op.c_str());
     }
+    WriteTextFlush();
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
         m_writer.WriteInteger(m_inkStacks[i].TextMode());
         m_writer.WriteOperator("Tr");
     });
-    m_textObject.clear();
 }
 
 void CSEP_ContentSeparator::WriteHiddenShow(const HeldOperation& held) {

@@ -140,6 +140,8 @@ TEST_F(TS_ProgramTest, TextClipInAGroupOutlivesTheWhiteShowsAndPaintsNoGlyphTwic
          "/GO gs 0 0 1 0 k 0 0 1 0 K BT /F1 40 Tf 7 Tr 10 150 Td (HI) Tj 5 Tr 0 -40 Td (HI) Tj 7 Tr 0 -40 Td (IH) Tj "
          "ET",
          ""},
+        {"a colour change between two clip shows after a white show",
+         "/GO gs 0 0 1 0 k BT /F1 40 Tf 4 Tr 10 150 Td (HI) Tj 1 0 0 0 k 0 -40 Td (HI) Tj ET", ""},
         {"d0 glyphs in the colour in force, then a colour change and a clip",
          "/GO gs 0 0 1 0 k BT /T3 50 Tf 0 Tr 30 120 Td (HI) Tj 0 0 0 1 k /F1 50 Tf 7 Tr -20 -80 Td (HIH) Tj ET", d0},
         {"d1 glyphs, then a colour change and a clip",
