@@ -48,21 +48,21 @@
 // that cannot take back, keep one show: white on every side the mode uses
 // where the ink paints none, else the rule above. A white show inside a text
 // object would end a clip still pending there (MuPDF applies a text clip
-// where it flushes its text), so from a text object's first white show on
-// the inks show without clipping, and at ET the text object is shown again
-// from its start, invisible, clipping with those shows and with those whose
-// clip was still pending at the first (a white show's q .. Q ends it): in
-// the text state it had at BT (font and size as the content model holds
-// them, by a name of the resources or a new one), then each operator that
-// places text or sets its state as the content gave it. Its clip shows go
-// in the runs MuPDF makes of the content's: a run ends where the mode
-// changes or an operator changes what text is painted with (a colour, a
-// line style, an ExtGState setting one or overprint, alpha, blend or soft
-// mask), written there as the line width in force; after such an ExtGState
-// the inks get that line width too, since their own may set none of it. A
-// show of a Type 3 font with a d0 glyph that takes a colour, which MuPDF
-// paints in every mode, is shown again under an empty clip: it only moves
-// the text position. A text object with no white show is written as it
+// where it flushes its text: where the mode changes, at an operator that
+// changes what text is painted with, at Q, at ET), so from a text
+// object's first white show on the inks show without clipping, and where
+// the drawing would flush a clip run, the text object is shown again from
+// its start, invisible, clipping with that run's shows: in the text state
+// it had at BT (font and size as the content model holds them, by a name of
+// the resources or a new one), then each operator that places text or sets
+// its state as the content gave it, to the text position then, where the
+// line width in force written again flushes it. A run the inks still hold
+// at the first white show they flush first the same way (or, in the mode
+// of that show, clip again with the rest of the run); so do they after an
+// ExtGState whose flushing settings their own no longer hold. A show of a
+// Type 3 font with a d0 glyph that takes a colour, which MuPDF paints in
+// every mode, is shown again under an empty clip: it only moves the text
+// position. A text object with no white show is written as it
 // stands. An uncoloured pattern
 // paints every ink there: MuPDF and Ghostscript both draw its cells with no
 // overprint in such a group.
