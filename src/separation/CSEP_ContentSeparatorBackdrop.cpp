@@ -467,6 +467,9 @@ void CSEP_ContentSeparator::ApplyTextClip() {
         const int32_t mode = held.m_mode < 0 ? -1 : held.m_clipsAtEnd && held.m_mode >= 4 ? 7 : 3;
         held.m_clipsAtEnd = false;
         if (mode >= 0 && held.m_paintsInAnyMode) {
+            // Its q would hold the clip shown before, which Q would end.
+            if (written == 7)
+                WriteTextFlush();
             WriteHiddenShow(held);
             continue;
         }
