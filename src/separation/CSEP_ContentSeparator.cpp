@@ -393,6 +393,7 @@ void CSEP_ContentSeparator::BeginStream() {
 }
 
 void CSEP_ContentSeparator::SetColorSpace(const CPDF_ColorSpace& space, bool stroke) {
+    RecordTextFlush();
     m_pressColor.Zero();
     CSEP_ColorSeparator& separator = m_colorSeparators[stroke ? 1 : 0];
     const CPDF_GraphicsState state = Parser().GraphicsState();
@@ -433,6 +434,7 @@ void CSEP_ContentSeparator::SetColorSpace(const CPDF_ColorSpace& space, bool str
 }
 
 void CSEP_ContentSeparator::SetColor(const CPDF_Color& color, bool stroke) {
+    RecordTextFlush();
     const CPDF_GraphicsState state = Parser().GraphicsState();
     const CPDF_ColorSpace space = SpaceOf(state, stroke);
     // A pattern colour at the start is the pattern of the drawing content.
@@ -453,6 +455,7 @@ void CSEP_ContentSeparator::SetColor(const CPDF_Color& color, bool stroke) {
 }
 
 void CSEP_ContentSeparator::SetPatternColor(const GLOB_Name& name, const GLOB_Object& pattern, bool stroke) {
+    RecordTextFlush();
     m_pResourceCache->Put(CSEP_ResourceCache::PatternCategory, name, CSEP_Resource(pattern));
     const char* const op = stroke ? "SCN" : "scn";
     const GLOB_Object paintType = pattern.IsStream() ? pattern.DictGet(GLOB_Name("PaintType")) : GLOB_Object();
@@ -596,7 +599,7 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
     SelectGlyphColours();
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     const std::vector<std::vector<SideMark>> marks = BackdropTextMarks(mode);
-    m_textClipAtEnd = m_textClipAtEnd || (m_inTextObject && !marks.empty());
+    BeginTextShow(mode, !marks.empty());
     UpdateTextRenderMode(mode);
     RecordTextOperation(op, mode);
     if (marks.empty())
@@ -609,7 +612,7 @@ void CSEP_ContentSeparator::ShowText(int32_t op) {
 void CSEP_ContentSeparator::PassThrough(int32_t op) {
     if (HoldPathOperation(op))
         return;
-    RecordTextOperation(op, -1);
+    const bool flushesText = RecordTextOperation(op, -1);
     switch (op) {
     case Op::Op_gs: {
         RefreshPaintFlags(true);
@@ -626,10 +629,15 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         }
         if (CSEP_TransparencyFinder::HoldsMask(state))
             m_job.NoteMaskSet(state);
-        if (WriteSoftMaskState(state))
-            return;
-        RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
-        break;
+        if (!WriteSoftMaskState(state)) {
+            RecordUse(CSEP_ResourceCache::ExtGStateCategory, "ExtGState", Parser().Operands().Top());
+            m_writer.WriteOperation(Parser().OperatorText(), Parser().Operands());
+        }
+        // The inks' state may have lost what made the drawing apply the
+        // clip of the text shown before: it applies there all the same.
+        if (flushesText)
+            WriteTextFlush();
+        return;
     }
     case Op::Op_Tf: {
         const GLOB_Object name = Parser().Operands().Operand(1);

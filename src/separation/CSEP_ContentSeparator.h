@@ -48,13 +48,22 @@
 // that cannot take back, keep one show: white on every side the mode uses
 // where the ink paints none, else the rule above. A white show inside a text
 // object would end a clip still pending there (MuPDF applies a text clip
-// where it flushes its text), so from a text object's first white show on
-// the inks show without clipping, and at ET the text object is shown again
-// from its start, invisible, clipping with those shows: in the text state
+// where it flushes its text: where the mode changes, at an operator that
+// changes what text is painted with, at Q, at ET), so from a text
+// object's first white show on the inks show without clipping, and where
+// the drawing would flush a clip run, the text object is shown again from
+// its start, invisible, clipping with that run's shows: in the text state
 // it had at BT (font and size as the content model holds them, by a name of
 // the resources or a new one), then each operator that places text or sets
-// its state as the content gave it. A text object with no white show is
-// written as it stands. An uncoloured pattern
+// its state as the content gave it, to the text position then, where the
+// line width in force written again flushes it. A run the inks still hold
+// at the first white show they flush first the same way (or, in the mode
+// of that show, clip again with the rest of the run); so do they after an
+// ExtGState whose flushing settings their own no longer hold. A show of a
+// Type 3 font with a d0 glyph that takes a colour, which MuPDF paints in
+// every mode, is shown again under an empty clip: it only moves the text
+// position. A text object with no white show is written as it
+// stands. An uncoloured pattern
 // paints every ink there: MuPDF and Ghostscript both draw its cells with no
 // overprint in such a group.
 //
@@ -232,10 +241,30 @@ private:
     void BeginTextObject();
     // The current operator op when it places text or sets its state in a
     // text object inside a group; mode: the show's rendering mode, -1 for
-    // no show.
-    void RecordTextOperation(int32_t op, int32_t mode);
+    // no show. True when op ends what the drawing holds of the text shown
+    // before (RecordTextFlush).
+    bool RecordTextOperation(int32_t op, int32_t mode);
     void RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode);
+    // Where the drawing applies the clip of the shows before (an operator
+    // that changes what it would paint them with): an entry without op,
+    // after the clip waiting there is applied; false when it holds none.
+    bool RecordTextFlush();
+    // The first of the shows since the last flush, all in one mode.
+    size_t PendingTextRun() const;
+    // Before a show in mode (white: with white shows): the flush of a mode
+    // change, and at the first white show the clip the inks still hold.
+    void BeginTextShow(int32_t mode, bool white);
+    // "<line width> w": the drawing applies the text it holds.
+    void WriteTextFlush();
+    // At ET.
     void ReplayTextClip();
+    // The shows whose clip waits, shown again from BT, clipping, the others
+    // invisible, to the text position now.
+    void ApplyTextClip();
+    // The show advances the text position and paints nothing (a glyph the
+    // drawing paints in any mode).
+    struct HeldOperation;
+    void WriteHiddenShow(const HeldOperation& held);
     // A name the inks' resources hold for font: the one its inks were
     // given, one of the content's, else a new one.
     GLOB_Name FontName(const GLOB_Object& font);
@@ -307,6 +336,7 @@ private:
         std::vector<GLOB_Object> m_operands;  // bottom first
         int32_t m_mode = -1;                  // a show's rendering mode
         bool m_clipsAtEnd = false;            // a show whose clip waits for ET
+        bool m_paintsInAnyMode = false;       // a show of glyphs taking colours
     };
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;

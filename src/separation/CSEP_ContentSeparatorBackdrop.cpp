@@ -42,6 +42,19 @@ bool CanShowTextAgain(const GLOB_Object& font) {
     return encoding.IsStream() && !(wmode.IsInteger() && wmode.AsInteger() == 1);
 }
 
+// Operators after which the drawing applies the clip of the text shown
+// before: those that change what it would paint that text with.
+bool FlushesText(int32_t op, const GLOB_Object& extGState) {
+    static const int32_t changing[] = {Op::Op_w, Op::Op_J, Op::Op_j, Op::Op_M, Op::Op_d, Op::Op_ri};
+    if (std::find(std::begin(changing), std::end(changing), op) != std::end(changing))
+        return true;
+    if (op != Op::Op_gs || !extGState.IsDict())
+        return false;
+    static const char* const keys[] = {"LW", "LC", "LJ", "ML", "D", "RI", "SMask", "CA", "ca", "OP", "op", "OPM", "BM"};
+    return std::any_of(std::begin(keys), std::end(keys),
+                       [&](const char* key) { return extGState.Known(GLOB_Name(key)); });
+}
+
 }  // namespace
 
 uint32_t CSEP_ContentSeparator::BackdropSides(uint32_t ink) const {
@@ -296,21 +309,86 @@ void CSEP_ContentSeparator::BeginTextObject() {
         m_textStateAtBT = Parser().GraphicsState().TextState();
 }
 
-void CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
+bool CSEP_ContentSeparator::RecordTextOperation(int32_t op, int32_t mode) {
     static const int32_t placing[] = {Op::Op_Td, Op::Op_TD, Op::Op_Tm, Op::Op_TStar, Op::Op_Tc,
                                       Op::Op_Tw, Op::Op_Tz, Op::Op_TL, Op::Op_Ts};
-    if (!m_inTextObject || (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing)))
-        return;
+    if (!m_inTextObject)
+        return false;
+    if (FlushesText(op, op == Op::Op_gs ? ExtGStateSet() : GLOB_Object()))
+        return RecordTextFlush();
+    if (mode < 0 && std::find(std::begin(placing), std::end(placing), op) == std::end(placing))
+        return false;
     const GLOB_OperandStack& operands = Parser().Operands();
     std::vector<GLOB_Object> held;
     for (size_t i = operands.Size(); i-- > 0;)
         held.push_back(operands.Operand(i));
     RecordText(Parser().OperatorText(), std::move(held), mode);
+    // MuPDF draws a d0 glyph that takes a colour whatever the mode.
+    const GLOB_Object font = Parser().GraphicsState().Font();
+    if (mode >= 0 && font.IsDict() && font.HasSubtype("Type3")) {
+        const CSEP_GroupInheritance::GlyphCodes& codes = m_groupInheritance.Codes(font, m_resources.Dict());
+        m_textObject.back().m_paintsInAnyMode = codes.m_any != 0 || codes.m_inPlace;
+    }
+    return false;
 }
 
 void CSEP_ContentSeparator::RecordText(const char* op, std::vector<GLOB_Object> operands, int32_t mode) {
     if (m_inTextObject)
         m_textObject.push_back(HeldOperation{op, std::move(operands), mode, mode >= 0 && m_textClipAtEnd});
+}
+
+bool CSEP_ContentSeparator::RecordTextFlush() {
+    if (!m_inTextObject || m_textObject.empty() || m_textObject.back().m_op.empty())
+        return false;
+    ApplyTextClip();
+    m_textObject.push_back(HeldOperation());
+    return true;
+}
+
+size_t CSEP_ContentSeparator::PendingTextRun() const {
+    // The shows since the last flush, all in the mode of the last.
+    size_t start = m_textObject.size();
+    int32_t mode = -1;
+    for (size_t i = m_textObject.size(); i-- > 0;) {
+        const HeldOperation& held = m_textObject[i];
+        if (held.m_op.empty() || (held.m_mode >= 0 && mode >= 0 && held.m_mode != mode))
+            break;
+        if (held.m_mode >= 0) {
+            mode = held.m_mode;
+            start = i;
+        }
+    }
+    return start;
+}
+
+void CSEP_ContentSeparator::BeginTextShow(int32_t mode, bool white) {
+    if (!m_inTextObject)
+        return;
+    const size_t run = PendingTextRun();
+    const int32_t held = run < m_textObject.size() ? m_textObject[run].m_mode : -1;
+    // The drawing applies what it holds where the mode changes.
+    if (held >= 0 && held != mode)
+        RecordTextFlush();
+    if (!white || m_textClipAtEnd)
+        return;
+    m_textClipAtEnd = true;
+    if (held < 4)
+        return;
+    // The inks hold that clip still, which the white show's q .. Q would
+    // end: they apply it first, as the drawing does, or at ET with the rest
+    // of its run.
+    if (held != mode) {
+        WriteTextFlush();
+        return;
+    }
+    for (size_t i = run; i < m_textObject.size(); ++i)
+        m_textObject[i].m_clipsAtEnd = m_textObject[i].m_mode >= 4;
+    m_textClipShown = true;
+}
+
+void CSEP_ContentSeparator::WriteTextFlush() {
+    m_writer.WriteReal(Parser().GraphicsState().LineWidth());
+    m_writer.WriteOperator("w");
 }
 
 GLOB_Name CSEP_ContentSeparator::FontName(const GLOB_Object& font) {
@@ -368,17 +446,33 @@ void CSEP_ContentSeparator::WriteTextStateAtBT() {
 }
 
 void CSEP_ContentSeparator::ReplayTextClip() {
-    const bool replay = m_inTextObject && m_textClipShown;
+    ApplyTextClip();
     m_inTextObject = m_textClipAtEnd = false;
-    if (!replay)
+    m_textObject.clear();
+}
+
+void CSEP_ContentSeparator::ApplyTextClip() {
+    if (!m_inTextObject || !m_textClipShown)
         return;
+    m_textClipShown = false;
     m_writer.WriteOperator("ET");
     m_writer.WriteOperator("BT");
     WriteTextStateAtBT();
     int32_t written = -1;
-    for (const HeldOperation& held : m_textObject) {
-        // Shows before the first white one clipped as they stood.
+    for (HeldOperation& held : m_textObject) {
+        if (held.m_op.empty())
+            continue;
+        // Shows before the first white one clipped as they stood, and those
+        // whose clip was applied before.
         const int32_t mode = held.m_mode < 0 ? -1 : held.m_clipsAtEnd && held.m_mode >= 4 ? 7 : 3;
+        held.m_clipsAtEnd = false;
+        if (mode >= 0 && held.m_paintsInAnyMode) {
+            // Its q would hold the clip shown before, which Q would end.
+            if (written == 7)
+                WriteTextFlush();
+            WriteHiddenShow(held);
+            continue;
+        }
         if (mode >= 0 && mode != written) {
             m_writer.WriteInteger(mode);
             m_writer.WriteOperator("Tr");
@@ -388,9 +482,38 @@ void CSEP_ContentSeparator::ReplayTextClip() {
             m_writer.WriteObject(operand);
         m_writer.WriteOperator(held.m_op.c_str());
     }
+    WriteTextFlush();
     WriteToInks([](uint32_t) { return true; }, false, [&](uint32_t i) {
         m_writer.WriteInteger(m_inkStacks[i].TextMode());
         m_writer.WriteOperator("Tr");
     });
-    m_textObject.clear();
+}
+
+void CSEP_ContentSeparator::WriteHiddenShow(const HeldOperation& held) {
+    // The line moves and the spacing set by " outlive the q .. Q.
+    const bool spaced = held.m_op == "\"" && held.m_operands.size() >= 3;
+    const bool nextLine = spaced || (held.m_op == "'" && !held.m_operands.empty());
+    if (spaced) {
+        m_writer.WriteObject(held.m_operands[0]);
+        m_writer.WriteOperator("Tw");
+        m_writer.WriteObject(held.m_operands[1]);
+        m_writer.WriteOperator("Tc");
+    }
+    if (nextLine)
+        m_writer.WriteOperator("T*");
+    m_writer.WriteOperator("q");
+    for (int32_t value : {0, 0, 0, 0})
+        m_writer.WriteInteger(value);
+    m_writer.WriteOperator("re");
+    m_writer.WriteOperator("W");
+    m_writer.WriteOperator("n");
+    if (nextLine) {
+        m_writer.WriteObject(held.m_operands.back());
+        m_writer.WriteOperator("Tj");
+    } else {
+        for (const GLOB_Object& operand : held.m_operands)
+            m_writer.WriteObject(operand);
+        m_writer.WriteOperator(held.m_op.c_str());
+    }
+    m_writer.WriteOperator("Q");
 }

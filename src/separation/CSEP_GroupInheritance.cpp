@@ -177,6 +177,7 @@ std::unique_ptr<CSEP_GroupInheritance::GlyphCodes> CSEP_GroupInheritance::ScanGl
     for (uint32_t i = 0; entries.Entry(i, &glyph, &procedure); ++i) {
         bool inPlace = false;
         const uint32_t taken = ScanGlyph(procedure, own.IsDict() ? own : resources, &inPlace);
+        codes->m_inPlace = codes->m_inPlace || inPlace;
         // MuPDF draws such a glyph in the state of the show.
         if (taken != 0 && !inPlace) {
             takers.emplace_back(glyph, taken);

@@ -42,6 +42,7 @@ public:
         GLOB_Name m_glyphs[256];
         uint8_t m_taken[256] = {};
         uint32_t m_any = 0;  // the sides some glyph takes
+        bool m_inPlace = false;  // some glyph is drawn in place
     };
     // Read once per font; resources: those its glyphs use when it has none
     // of its own.

@@ -48,12 +48,13 @@ long InkWherePeerIsBlank(const GrayPlate& ours, const GrayPlate& peer) {
 // inside with /GO, /NO, /GA (overprint at alpha 0.5), /GM (overprint under
 // Multiply), /GC (stroke alpha 1) and /GF (a font of Helvetica-Bold at 60)
 // as graphics states; fonts /F1
-// Helvetica-Bold, /F2 Times-Bold and /T3, a Type 3 font of two d1 glyphs:
-// H a ring, I a bar, both 700 units wide.
+// Helvetica-Bold, /F2 Times-Bold and /T3, a Type 3 font of two glyphs
+// begun by glyph (d1 by default): H a ring, I a bar, both 700 units wide,
+// filled in the colour in force.
 std::string GroupTextPage(const std::string& entries, const std::string& inside,
-                          const std::string& page = "/Fx Do") {
-    const std::string ring = "700 0 0 0 700 700 d1 60 0 580 700 re 200 200 300 300 re f*";
-    const std::string bar = "700 0 0 0 700 700 d1 250 0 200 700 re f";
+                          const std::string& page = "/Fx Do", const std::string& glyph = "700 0 0 0 700 700 d1") {
+    const std::string ring = glyph + " 60 0 580 700 re 200 200 300 300 re f*";
+    const std::string bar = glyph + " 250 0 200 700 re f";
     const auto stream = [](const std::string& dict, const std::string& data) {
         return "<< " + dict + " /Length " + std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream";
     };
@@ -115,6 +116,51 @@ TEST_F(TS_ProgramTest, TextClipInAGroupClipsInTheTextStateOfEachShowAsBothPeersD
         const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
         ASSERT_EQ(run.m_code, 0) << run.m_err;
         ExpectProcessPlatesAsBothPeers(file, m_out, m_docs.File("clip.pam"));
+    }
+}
+
+TEST_F(TS_ProgramTest, TextClipInAGroupOutlivesTheWhiteShowsAndPaintsNoGlyphTwiceAsBothPeersDrawIt) {
+    // Over yellow and black halves, an overprinting yellow show leaves the
+    // other inks their backdrop; under the clip, Black below y = 96 and
+    // Magenta above.
+    const std::string page = "0 0 1 0 k 0 0 192 96 re f 0 0 0 0.6 k 96 0 96 192 re f /Fx Do";
+    const std::string under = " /NO gs 0 0 0 1 k 0 0 192 96 re f 0 1 0 0 k 0 96 192 96 re f";
+    const std::string d0 = "700 0 d0";
+    const struct {
+        const char* what;
+        std::string inside;
+        std::string glyph;
+    } rows[] = {
+        {"a clip show before the first overprinting show",
+         "0 0.5 0 0 k 30 30 80 80 re f /GO gs 0 0 1 0 k BT /F1 50 Tf 7 Tr 10 120 Td (HI) Tj 0 Tr 0 -70 Td (IH) Tj ET",
+         ""},
+        {"a mode 4 show before overprint set inside the text object",
+         "0 0 1 0 k BT /F1 50 Tf 4 Tr 10 120 Td (HI) Tj /GO gs 0 Tr 0 -70 Td (IH) Tj ET", ""},
+        {"two clip runs apart around a white show in mode 5",
+         "/GO gs 0 0 1 0 k 0 0 1 0 K BT /F1 40 Tf 7 Tr 10 150 Td (HI) Tj 5 Tr 0 -40 Td (HI) Tj 7 Tr 0 -40 Td (IH) Tj "
+         "ET",
+         ""},
+        {"a colour change between two clip shows after a white show",
+         "/GO gs 0 0 1 0 k BT /F1 40 Tf 4 Tr 10 150 Td (HI) Tj 1 0 0 0 k 0 -40 Td (HI) Tj ET", ""},
+        {"d0 glyphs in the colour in force, then a colour change and a clip",
+         "/GO gs 0 0 1 0 k BT /T3 50 Tf 0 Tr 30 120 Td (HI) Tj 0 0 0 1 k /F1 50 Tf 7 Tr -20 -80 Td (HIH) Tj ET", d0},
+        {"d1 glyphs, then a colour change and a clip",
+         "/GO gs 0 0 1 0 k BT /T3 50 Tf 0 Tr 30 120 Td (HI) Tj 0 0 0 1 k /F1 50 Tf 7 Tr -20 -80 Td (HIH) Tj ET", ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = WriteFile(
+            "clip.pdf", row.glyph.empty() ? GroupTextPage("/I true", row.inside + under, page)
+                                          : GroupTextPage("/I true", row.inside + under, page, row.glyph));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const std::vector<OffBothPeers> plates =
+            ProcessPlatesAgainstBothPeers(file, m_out, m_docs.File("clip.pam"), kDpi);
+        for (size_t i = 0; i < plates.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_LE(plates[i].off, 20) << "pixels off both peers";
+            EXPECT_EQ(plates[i].strayInk, 0) << "pixels inked where both peers leave the plate blank";
+        }
     }
 }
 
