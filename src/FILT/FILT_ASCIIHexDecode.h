@@ -21,7 +21,16 @@ public:
 
     const char* Name() const override { return "FILT_ASCIIHexDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
-    const char* Loss() const override { return m_cut ? "an ASCIIHex stream stops before its end mark" : nullptr; }
+    const char* Loss() const override {
+        return m_state == StateError ? "an ASCIIHex stream holds a character that is not a hexadecimal digit"
+               : m_cut               ? "an ASCIIHex stream stops before its end mark"
+                                     : nullptr;
+    }
+    FILT_End End() const override {
+        return m_state == StateError || m_cut ? FILT_End::Short
+               : m_state == StateFinished     ? FILT_End::Whole
+                                              : FILT_End::Unknown;
+    }
 
 private:
     enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };

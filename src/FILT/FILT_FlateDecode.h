@@ -17,9 +17,16 @@ public:
 
     const char* Name() const override { return "FILT_FlateDecode"; }
     const char* Loss() const override {
-        return m_cut ? "a compressed stream's data stop before their end"
+        return m_damaged      ? "a compressed stream's data are damaged"
+               : m_cut        ? "a compressed stream's data stop before their end"
                : m_checkWrong ? "a compressed stream's data do not match their check"
                               : nullptr;
+    }
+    FILT_End End() const override {
+        return m_damaged || m_cut ? FILT_End::Short
+               : m_checkWrong     ? FILT_End::Doubtful
+               : m_lastBlockEnded ? FILT_End::Whole
+                                  : FILT_End::Unknown;
     }
 
 protected:
@@ -31,6 +38,7 @@ private:
         m_lastBlockEnded = 0;
         m_checkWrong = 0;
         m_cut = false;
+        m_damaged = false;
         return InitZStream(stream);
     }
     int StepZStream(z_stream* stream, int flush) override {
@@ -41,9 +49,12 @@ private:
         return true;
     }
     void FinishZStream(z_stream* stream) override { inflateEnd(stream); }
+    // Data zlib cannot read, not a want of memory.
+    void Failed(int rc) override { m_damaged = rc == Z_DATA_ERROR || rc == Z_NEED_DICT; }
     void NeedsInput() override;
 
     int m_lastBlockEnded = 0;
     int m_checkWrong = 0;
     bool m_cut = false;
+    bool m_damaged = false;
 };
