@@ -17,7 +17,7 @@ public:
 
     const char* Name() const override { return "FILT_FlateDecode"; }
     const char* Loss() const override {
-        return m_damaged      ? "a compressed stream's data are damaged"
+        return m_damaged      ? "a compressed stream in it is damaged"
                : m_cut        ? "a compressed stream's data stop before their end"
                : m_checkWrong ? "a compressed stream's data do not match their check"
                               : nullptr;
@@ -50,7 +50,7 @@ private:
     }
     void FinishZStream(z_stream* stream) override { inflateEnd(stream); }
     // Data zlib cannot read, not a want of memory.
-    void Failed(int rc) override { m_damaged = rc == Z_DATA_ERROR || rc == Z_NEED_DICT; }
+    void Failed(int rc) override { m_damaged = rc == Z_DATA_ERROR; }
     void NeedsInput() override;
 
     int m_lastBlockEnded = 0;
