@@ -1,6 +1,7 @@
 #include "CPDF/content/CPDF_InlineImageStream.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "FILT/FILT_ASCIIHexDecode.h"
 #include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_LZWDecode.h"
@@ -58,7 +59,7 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
     if (!filter.IsNull()) {
         m_filter = GLOB_Filter::MakeReadingChain(filter, decodeParms);
         if (m_filter != nullptr) {
-            // LZW data need not hold their end code: read from the content,
+            // LZW and ASCIIHex data need not hold their end: read from the content,
             // they end once they give the image's bytes.
             auto* chain = static_cast<FILT_LossTeller*>(m_filter);
             // Finding the end decodes for nothing: the image's reader says
@@ -67,6 +68,8 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                 chain->LeaveToReader();
             if (auto* lzw = dynamic_cast<FILT_LZWDecode*>(chain->FilterAt(0)); lzw && chain->NumFilters() == 1)
                 lzw->SetNeeded(DataLength(params));
+            if (auto* hex = dynamic_cast<FILT_ASCIIHexDecode*>(chain->FilterAt(0)); hex && chain->NumFilters() == 1)
+                hex->SetNeeded(DataLength(params));
             if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter)) {
                 // JPEG data need not reach their end-of-image marker: read
                 // from the content, they end at "EI" all the same.
