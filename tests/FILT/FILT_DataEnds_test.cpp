@@ -266,9 +266,18 @@ TEST(FILT_DataEnds, AReadingChainEndsAtDamageAndSaysACutEndOnlyWhereNoLaterFilte
             }
         }
     }
-    // Inline LZW data without their end code end once they give the bytes
-    // needed: the padding is theirs, what follows is not; an end code there
-    // is taken.
+    // Inline LZW and ASCIIHex data without their end end once they give the
+    // bytes needed: the padding is theirs, what follows is not; an end code
+    // or mark there is taken.
+    for (const std::string end : {"", ">", " \n>"}) {
+        SCOPED_TRACE("hex ending in '" + end + "'");
+        FILT_ASCIIHexDecode hex;
+        hex.SetNeeded(plain.size());
+        size_t untaken = 0;
+        EXPECT_EQ(RunFilter(hex, HexOf(plain) + end + "\nEI Q", {{0}, {0}}, 1u << 28, &untaken), plain);
+        EXPECT_EQ(untaken, 5u);
+        EXPECT_EQ(hex.Loss(), nullptr);
+    }
     for (const bool endCode : {false, true}) {
         SCOPED_TRACE(endCode ? "with its end code" : "without");
         FILT_LZWDecode lzw;
