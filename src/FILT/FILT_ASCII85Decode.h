@@ -28,7 +28,16 @@ public:
 
     const char* Name() const override { return "FILT_ASCII85Decode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
-    const char* Loss() const override { return m_cut ? "an ASCII85 stream stops before its end mark" : nullptr; }
+    const char* Loss() const override {
+        return m_state == StateError ? "an ASCII85 stream holds a character or group that is not ASCII85"
+               : m_cut               ? "an ASCII85 stream stops before its end mark"
+                                     : nullptr;
+    }
+    FILT_End End() const override {
+        return m_state == StateError || m_cut ? FILT_End::Short
+               : m_state == StateFinished     ? FILT_End::Whole
+                                              : FILT_End::Unknown;
+    }
 
 private:
     enum : uint32_t { StateRunning = 0, StateAfterTilde = 1, StateFinished = 2, StateError = 3 };

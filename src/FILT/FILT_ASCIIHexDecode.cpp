@@ -39,6 +39,24 @@ void FILT_ASCIIHexDecode::Finish(FILT_FilterBuffer& outBuf) {
     outBuf.SetEOD();
 }
 
+void FILT_ASCIIHexDecode::EndAfterNeeded(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) {
+    const uint8_t* at = inBuf.GetPtr();
+    FILT_Size n = 0;
+    while (n < inBuf.DataAvailable() && FILT_IsASCIIWhiteSpace(at[n]))
+        ++n;
+    if (n == inBuf.DataAvailable()) {
+        // White space to the buffer's end: taken, the mark may follow.
+        inBuf.AdvanceGetPtr(n);
+        if (inBuf.IsEOD())
+            Finish(outBuf);
+        return;
+    }
+    // The mark is the data's; anything else, and the space before it, not.
+    if (at[n] == '>')
+        inBuf.AdvanceGetPtr(n + 1);
+    Finish(outBuf);
+}
+
 void FILT_ASCIIHexDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) {
     switch (m_state) {
     case StateRunning:
@@ -53,6 +71,10 @@ void FILT_ASCIIHexDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuff
         return;
     }
     while (inBuf.DataAvailable() > 0 && outBuf.SpaceRemaining() > 0) {
+        if (m_bytesProduced >= m_needed) {
+            EndAfterNeeded(inBuf, outBuf);
+            return;
+        }
         const uint8_t c = *inBuf.GetPtr();
         inBuf.AdvanceGetPtr(1);
         const int value = HexValue(c);
@@ -77,7 +99,7 @@ void FILT_ASCIIHexDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuff
     }
     // Input that ends without ">" ends the data as ">" would.
     if (inBuf.DataAvailable() == 0 && inBuf.IsEOD() && outBuf.SpaceRemaining() > 0) {
-        m_cut = true;
+        m_cut = m_bytesProduced < m_needed;
         Finish(outBuf);
     }
 }

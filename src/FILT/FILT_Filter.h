@@ -19,10 +19,19 @@
 // A decoder whose input ends before the data's own end (an end mark, an end
 // code, the end of a last block) gives what the data hold and finishes; so
 // does one whose data fail their check. Loss then says so, for the reader to
-// pass on: the data may lack what followed.
+// pass on: the data may lack what followed. A decoder that throws on damaged
+// data also says so in Loss, so that a reader may keep what came before.
 #pragma once
 
 #include "FILT/FILT_FilterBuffer.h"
+
+// How a decoder's data ended, once it has finished or failed.
+enum class FILT_End {
+    Unknown,  // the data have no end of their own, or have not ended
+    Whole,    // at their own end: an end mark, an end code, a last block
+    Short,    // before it: the input ended, or damage stopped the decoder
+    Doubtful, // whole, but they fail their check
+};
 
 class FILT_Filter {
 public:
@@ -30,9 +39,11 @@ public:
     // The class name, "FILT_FlateDecode" for example.
     virtual const char* Name() const = 0;
     virtual void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) = 0;
-    // Once finished: what the data lost, in a reader's words ("a run-length
-    // stream stops before its end mark"), or null when they came whole.
+    // Once finished, or failed on damaged data: what the data lost, in a
+    // reader's words ("a run-length stream stops before its end mark"), or
+    // null when they came whole.
     virtual const char* Loss() const { return nullptr; }
+    virtual FILT_End End() const { return FILT_End::Unknown; }
 };
 
 // Exception codes of the filters.

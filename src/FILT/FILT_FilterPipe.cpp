@@ -1,9 +1,12 @@
 #include "FILT/FILT_FilterPipe.h"
 
 #include "GLIB/GLIB_Assert.h"
+#include "GLIB/GLIB_Exception.h"
 #include "GLIB/GLIB_Log.h"
 #include "GLIB/GLIB_New.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 
 namespace {
@@ -33,7 +36,9 @@ bool FILT_FilterPipe::Insert(int32_t filterIdx, FILT_Filter* f) {
         buffer.reset(GLIB_NEW FILT_FilterBuffer(m_innerBufferSize));
     m_filter.reserve(oldCount + 1);
     m_buf.reserve(m_buf.size() + 1);
+    m_failed.reserve(oldCount + 1);
     m_filter.insert(m_filter.begin() + index, owned.release());
+    m_failed.insert(m_failed.begin() + index, false);
     if (buffer) {
         // Inside the chain the new filter writes the new buffer; appended, the
         // old last filter writes it and the new one reads it.
@@ -97,14 +102,14 @@ void FILT_FilterPipe::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& 
             GLIB_LOG(GLIB_LogInfo, "  About to call " << filter.Name() << "::ProcessBytes, inBuf.DataAvailable = "
                                                       << inBefore << EodMark(in) << ", outBuf.SpaceRemaining = "
                                                       << outBefore << EodMark(out));
-            filter.ProcessBytes(in, out);
+            Run(static_cast<size_t>(i), in, out);
             GLIB_LOG(GLIB_LogInfo, "  " << filter.Name() << "::ProcessBytes consumed "
                                         << inBefore - in.DataAvailable() << EodMark(in) << " and generated "
                                         << outBefore - out.SpaceRemaining() << EodMark(out));
         } else {
-            filter.ProcessBytes(in, out);
+            Run(static_cast<size_t>(i), in, out);
         }
-        if (in.DataAvailable() > 0 || in.IsEOD() || out.SpaceRemaining() == 0) {
+        if (m_failed[i] || in.DataAvailable() > 0 || in.IsEOD() || out.SpaceRemaining() == 0) {
             if (m_dump)
                 GLIB_LOG(GLIB_LogInfo, "  " << filter.Name() << "::ProcessBytes produced the following data:");
             m_currentFilter = i + 1;
@@ -122,9 +127,55 @@ void FILT_FilterPipe::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& 
                                       << EodMark(outBuf));
 }
 
+void FILT_FilterPipe::Run(size_t i, FILT_FilterBuffer& in, FILT_FilterBuffer& out) {
+    if (m_failed[i]) {
+        out.SetEOD();
+        return;
+    }
+    try {
+        m_filter[i]->ProcessBytes(in, out);
+    } catch (const GLIB_Exception&) {
+        // Memory and other failures say no loss: they pass.
+        if (!m_endsAtDamage || m_filter[i]->Loss() == nullptr)
+            throw;
+        m_failed[i] = true;
+        out.SetEOD();
+    }
+}
+
+std::vector<FILT_Filter*> FILT_FilterPipe::TakeFilters() {
+    std::vector<FILT_Filter*> filters;
+    filters.swap(m_filter);
+    m_failed.clear();
+    for (size_t i = 1; i + 1 < m_buf.size(); ++i)
+        delete m_buf[i];
+    m_buf.assign(2, nullptr);
+    m_currentFilter = 0;
+    return filters;
+}
+
+size_t FILT_FilterPipe::LossAt() const {
+    for (size_t i = 0; i < m_filter.size(); ++i) {
+        if (m_filter[i]->Loss() == nullptr)
+            continue;
+        const bool cameShort = m_filter[i]->End() == FILT_End::Short;
+        if (!cameShort || std::none_of(m_filter.begin() + static_cast<std::ptrdiff_t>(i) + 1, m_filter.end(),
+                                    [](const FILT_Filter* f) { return f->End() == FILT_End::Whole; }))
+            return i;
+    }
+    return m_filter.size();
+}
+
 const char* FILT_FilterPipe::Loss() const {
-    for (const FILT_Filter* f : m_filter)
-        if (const char* loss = f->Loss())
-            return loss;
-    return nullptr;
+    const size_t i = LossAt();
+    return i < m_filter.size() ? m_filter[i]->Loss() : nullptr;
+}
+
+FILT_End FILT_FilterPipe::End() const {
+    const size_t i = LossAt();
+    if (i < m_filter.size())
+        return m_filter[i]->End();
+    return std::any_of(m_filter.begin(), m_filter.end(), [](const FILT_Filter* f) { return f->End() == FILT_End::Whole; })
+               ? FILT_End::Whole
+               : FILT_End::Unknown;
 }

@@ -11,7 +11,10 @@
 //
 // A pipe without filters copies inBuf to outBuf and passes EOD on once inBuf
 // is drained. An exception from a filter passes through unchanged; that
-// filter is then in its Error state, so a later call throws again.
+// filter is then in its Error state, so a later call throws again. A pipe
+// set to end at damage (SetEndsAtDamage) instead ends the data of a decoder
+// that throws on damaged data (its Loss says so) where it failed: what it
+// gave before reaches the filters after it, then the end of data.
 #pragma once
 
 #include "FILT/FILT_Filter.h"
@@ -46,20 +49,38 @@ public:
     // Logs every step (and each hand-on) at level 8; both off by default.
     void SetTrace(bool trace) { m_trace = trace; }
     void SetDump(bool dump) { m_dump = dump; }
+    void SetEndsAtDamage(bool ends) { m_endsAtDamage = ends; }
+
+    // Before the first ProcessBytes: gives up every filter, in order; the
+    // pipe is then empty.
+    std::vector<FILT_Filter*> TakeFilters();
 
     const char* Name() const override { return "FILT_FilterPipe"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
     // The first filter's loss: one nearer the data's source is the cause of
-    // any after it.
+    // any after it. A filter's data that came short lost nothing where a
+    // filter after it came to its own end whole: all it needed came.
     const char* Loss() const override;
+    // That of the filter whose loss Loss gives; Whole when none has one and
+    // one came to its own end.
+    FILT_End End() const override;
 
 private:
+    // Runs filter i; a damaged decoder's failure ends its data when the pipe
+    // is set so.
+    void Run(size_t i, FILT_FilterBuffer& in, FILT_FilterBuffer& out);
+    // The index of the filter whose loss counts, or the number of filters.
+    size_t LossAt() const;
+
     bool m_trace = false;
     bool m_dump = false;
+    bool m_endsAtDamage = false;
     // Positions 1 .. size - 2 are owned; the ends are null between calls.
     std::vector<FILT_FilterBuffer*> m_buf;
     FILT_Size m_innerBufferSize = InnerBufferSize;
     std::vector<FILT_Filter*> m_filter;
+    // Per filter: its data ended where it failed on damage.
+    std::vector<bool> m_failed;
     // The filter to run next.
     int32_t m_currentFilter = 0;
 };

@@ -26,9 +26,16 @@ public:
 
     const char* Name() const override { return "FILT_FlateDecode"; }
     const char* Loss() const override {
-        return m_cut ? "a compressed stream's data stop before their end"
+        return m_damaged      ? "a compressed stream in it is damaged"
+               : m_cut        ? "a compressed stream's data stop before their end"
                : m_checkWrong ? "a compressed stream's data do not match their check"
                               : nullptr;
+    }
+    FILT_End End() const override {
+        return m_damaged || m_cut ? FILT_End::Short
+               : m_checkWrong     ? FILT_End::Doubtful
+               : m_lastBlockEnded ? FILT_End::Whole
+                                  : FILT_End::Unknown;
     }
 
     // With ends true, the data stand in a content stream (an inline
@@ -55,6 +62,7 @@ private:
         m_cut = false;
         m_checkJudged = false;
         m_held.clear();
+        m_damaged = false;
         return InitZStream(stream);
     }
     int StepZStream(z_stream* stream, int flush) override;
@@ -65,6 +73,8 @@ private:
         return true;
     }
     void FinishZStream(z_stream* stream) override { inflateEnd(stream); }
+    // Data zlib cannot read, not a want of memory.
+    void Failed(int rc) override { m_damaged = rc == Z_DATA_ERROR; }
     void NeedsInput() override;
 
     int m_lastBlockEnded = 0;
@@ -74,4 +84,5 @@ private:
     // Ending at EI: whether "EI" ends the data after their last block is told.
     bool m_checkJudged = false;
     std::vector<uint8_t> m_held;
+    bool m_damaged = false;
 };

@@ -102,6 +102,7 @@ void FILT_FlateFilter::Run(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) 
             return;
         }
         m_state = StateError;
+        Failed(rc);
         char text[MaxMessageBytes];
         std::snprintf(text, sizeof(text), "%s encountered a zlib error (%d): %s", Name(), rc, zError(rc));
         throw GLIB_Exception(m_code, text, __FILE__, __LINE__);

@@ -42,6 +42,8 @@ protected:
     // Input that ended before the stream's end (Z_FINISH could not end it):
     // true to finish with what came, false to fail.
     virtual bool FinishesCut() { return false; }
+    // zlib failed with rc on the data; the failure is thrown next.
+    virtual void Failed(int /*rc*/) {}
 
 private:
     enum : uint32_t { StateStart = 0, StateRunning = 1, StateFinished = 2, StateError = 3 };

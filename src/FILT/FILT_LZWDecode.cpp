@@ -71,6 +71,18 @@ void FILT_LZWDecode::Take(uint32_t code, const FILT_FilterBuffer& inBuf) {
     m_previous = code;
 }
 
+bool FILT_LZWDecode::EndsBeforeNextCode(const FILT_FilterBuffer& inBuf) const {
+    uint32_t bits = m_bits;
+    uint32_t count = m_bitCount;
+    for (FILT_Size i = 0; count < m_width; ++i, count += 8) {
+        // Cut by the buffer's end: the code is read as usual.
+        if (i == inBuf.DataAvailable())
+            return inBuf.IsEOD();
+        bits = (bits << 8) | inBuf.GetPtr()[i];
+    }
+    return ((bits >> (count - m_width)) & ((1u << m_width) - 1)) != EndCode;
+}
+
 void FILT_LZWDecode::Finish(FILT_FilterBuffer& outBuf) {
     m_state = StateFinished;
     outBuf.SetEOD();
@@ -90,6 +102,10 @@ void FILT_LZWDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& o
             outBuf.SetEOD();
             return;
         }
+        if (m_given >= m_needed && EndsBeforeNextCode(inBuf)) {
+            Finish(outBuf);
+            return;
+        }
         uint32_t code = 0;
         if (!ReadCode(inBuf, code)) {
             if (!inBuf.IsEOD())
@@ -104,7 +120,9 @@ void FILT_LZWDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& o
         }
         if (code == ClearCode)
             Clear();
-        else
+        else {
             Take(code, inBuf);
+            m_given += m_pendingEnd;
+        }
     }
 }

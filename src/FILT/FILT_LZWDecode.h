@@ -6,6 +6,11 @@
 // Input that ends without the end code ends the data with what came, and
 // Loss says so.
 //
+// Data read where nothing gives their length (an inline image's) may lack
+// the end code: given the bytes the reader needs (SetNeeded), the data end
+// once they are given, unless the next code is the end code, which is then
+// taken; the bits left in the last byte are padding.
+//
 // Throws GLIB_Exception 1130016 "LZWDecode: Encountered a code (N) not yet
 // in the table, offset = N" (the stream offset after the code's last byte),
 // then "LZWDecode: ProcessBytes called while in the Error state" on every
@@ -13,6 +18,8 @@
 #pragma once
 
 #include "FILT/FILT_Filter.h"
+
+#include <cstdint>
 
 class FILT_LZWDecode : public FILT_Filter {
 public:
@@ -25,7 +32,19 @@ public:
 
     const char* Name() const override { return "FILT_LZWDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
-    const char* Loss() const override { return m_cut ? "an LZW stream stops before its end code" : nullptr; }
+    // The bytes the reader needs, before the first call.
+    void SetNeeded(uint64_t bytes) { m_needed = bytes; }
+
+    const char* Loss() const override {
+        return m_state == StateError ? "an LZW stream holds a code beyond its table"
+               : m_cut               ? "an LZW stream stops before its end code"
+                                     : nullptr;
+    }
+    FILT_End End() const override {
+        return m_state == StateError || m_cut ? FILT_End::Short
+               : m_state == StateFinished     ? FILT_End::Whole
+                                              : FILT_End::Unknown;
+    }
 
 private:
     enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };
@@ -40,6 +59,10 @@ private:
     // Writes the string of code, from its end, into m_string.
     void Spell(uint32_t code);
     void Finish(FILT_FilterBuffer& outBuf);
+    // Once the bytes needed are given: true when the next code, read
+    // without taking its bytes, is anything but the end code, or when
+    // the input holds no more.
+    bool EndsBeforeNextCode(const FILT_FilterBuffer& inBuf) const;
 
     uint32_t m_state = StateRunning;
     uint32_t m_earlyChange;
@@ -49,6 +72,8 @@ private:
     uint32_t m_bits = 0;
     uint32_t m_bitCount = 0;
     bool m_cut = false;
+    uint64_t m_needed = UINT64_MAX;
+    uint64_t m_given = 0;
     // Entry i: the string of m_prefix[i] followed by m_suffix[i].
     uint16_t m_prefix[TableSize] = {};
     uint8_t m_suffix[TableSize] = {};

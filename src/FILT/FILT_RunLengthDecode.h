@@ -28,7 +28,16 @@ public:
 
     const char* Name() const override { return "FILT_RunLengthDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
-    const char* Loss() const override { return m_cut ? "a run-length stream stops before its end mark" : nullptr; }
+    const char* Loss() const override {
+        return m_state == StateError ? "a run-length stream's rows are damaged"
+               : m_cut               ? "a run-length stream stops before its end mark"
+                                     : nullptr;
+    }
+    FILT_End End() const override {
+        return m_state == StateError || m_cut ? FILT_End::Short
+               : m_state == StateFinished     ? FILT_End::Whole
+                                              : FILT_End::Unknown;
+    }
 
 private:
     enum : uint32_t { StateStart = 0, StateLength = 1, StateRunByte = 2, StateRun = 3, StateLiteral = 4,

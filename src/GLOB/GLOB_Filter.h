@@ -49,8 +49,10 @@ public:
     // 0: encoders in reverse order. Null for an empty array. The caller owns
     // the result.
     static FILT_Filter* MakeFilterChain(const GLOB_Object& filter, const GLOB_Object& decodeParms, uint32_t decode);
-    // The decoders of a stream opened decoded (GLOB_Object::OpenStream(2)),
-    // whose loss is logged as they finish (FILT_LossTeller); null for none.
+    // The decoders of any stream read decoded, for the separation or the
+    // drawing: their loss is logged as they finish, and a decoder's damaged
+    // data end where it fails (a FILT_LossTeller, which this returns); null
+    // for none.
     static FILT_Filter* MakeReadingChain(const GLOB_Object& filter, const GLOB_Object& decodeParms);
     // chain (owned, may be null) followed by the filter of name with params;
     // direction Decoding makes a decoder, any other value an encoder.

@@ -1,5 +1,7 @@
 #include "separation/CSEP_ResourceSeparator.h"
 
+#include "COMN_LossRecord.h"
+
 #include "CPDF/color/CPDF_IndexedColorSpace.h"
 #include "CPDF/image/CPDF_Image.h"
 #include "CPDF/shading/CPDF_Shading.h"
@@ -403,11 +405,14 @@ std::string CSEP_ResourceSeparator::Subject() const {
 
 void CSEP_ResourceSeparator::SayShortfall(const std::string& subject,
                                           const CSEP_ToPressSpaceConverter::ImageShortfall& shortfall) {
+    // A loss of the page's plates, in one line: the samples the data lack
+    // where they are fewer, else what the decoders said.
     if (shortfall.needed > 0)
-        GLIB_LOG(GLIB_LogWarning, subject << " is truncated: its data hold " << shortfall.held << " of "
-                                          << shortfall.needed
-                                          << (shortfall.coarse ? " samples, not all at full detail"
-                                                               : " samples; the missing samples are read as 0"));
+        GLIB_LOG(GLIB_LogWarning, COMN_LOSS_LEAD << subject << " is truncated: its data hold " << shortfall.held
+                                                 << " of " << shortfall.needed
+                                                 << (shortfall.coarse ? " samples, not all at full detail" : " samples"));
+    else if (!shortfall.loss.empty())
+        GLIB_LOG(GLIB_LogWarning, COMN_LOSS_LEAD << subject << ": " << shortfall.loss);
     // libjpeg's own words, after the program's.
     if (!shortfall.jpegWords.empty())
         GLIB_LOG(GLIB_LogWarning, subject << ": " << shortfall.jpegWords);

@@ -5,6 +5,7 @@
 #include "FILT/FILT_8BitFilter.h"
 #include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
+#include "FILT/FILT_LossTeller.h"
 #include "FILT/FILT_SplitStream.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Exception.h"
@@ -204,7 +205,7 @@ CSEP_TempFile CSEP_SliceConverter::CopyToFile(GLOB_Stream input) {
 }
 
 GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
-                                             const FILT_DCTDecode** dct) {
+                                             const FILT_DCTDecode** dct, FILT_LossTeller** teller) {
     std::unique_ptr<FILT_To8BitFilter> to8;
     if (bits != 8) {
         to8.reset(GLIB_NEW FILT_To8BitFilter);
@@ -215,7 +216,11 @@ GLOB_Stream CSEP_SliceConverter::OpenAsBytes(const GLOB_Object& stream, FILT_Siz
     input.SetFilter(pipe);
     const GLOB_Object filter = stream.DictGet(GLOB_Name("Filter"));
     if (!filter.IsNull())
-        if (FILT_Filter* decoders = GLOB_Filter::MakeFilterChain(filter, stream.DictGet(GLOB_Name("DecodeParms")), 1)) {
+        if (FILT_Filter* decoders = GLOB_Filter::MakeReadingChain(filter, stream.DictGet(GLOB_Name("DecodeParms")))) {
+            if (teller) {
+                *teller = static_cast<FILT_LossTeller*>(decoders);
+                (*teller)->LeaveToReader();
+            }
             if (dct) {
                 FILT_DCTDecode* found = FILT_DCTDecode::FindIn(decoders);
                 if (found)
@@ -296,9 +301,11 @@ bool CSEP_SliceConverter::CutShortJpeg(const GLOB_Object& image, const CPDF_Imag
     bool cut = false;
     try {
         const FILT_DCTDecode* dct = nullptr;
+        // Only counted: the image's own reading says what its data lost.
+        FILT_LossTeller* teller = nullptr;
         GLOB_Stream decoded =
             OpenAsBytes(image, static_cast<FILT_Size>(width * params.NumComponents()),
-                        static_cast<uint32_t>(params.BitsPerComponent()), &dct);
+                        static_cast<uint32_t>(params.BitsPerComponent()), &dct, &teller);
         // Counted, not kept: a whole image costs one decode and no space.
         for (FILT_FilterBuffer* buffer = dct ? decoded.Read() : nullptr; buffer && buffer->DataAvailable() > 0;
              buffer = held < needed ? decoded.Read() : nullptr) {
@@ -398,7 +405,9 @@ void CSEP_SliceConverter::SliceSamples(const GLOB_Object& imageObject, std::vect
                               ? static_cast<int32_t>(needed)
                               : -1;
     const FILT_DCTDecode* dct = nullptr;
-    GLOB_Stream decoded = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct);
+    // Said with the image's shortfall, as one loss.
+    FILT_LossTeller* teller = nullptr;
+    GLOB_Stream decoded = OpenAsBytes(imageObject, static_cast<FILT_Size>(width * n), bits, &dct, &teller);
     // Samples missing from the data are read as 0 (no ink, once inverted,
     // for tints) up to what the dictionary claims, where that can be split.
     ZeroPadded* padded = limit >= 0 ? GLIB_NEW ZeroPadded(decoded, needed, MaxPaddedSamples) : nullptr;
@@ -408,6 +417,7 @@ void CSEP_SliceConverter::SliceSamples(const GLOB_Object& imageObject, std::vect
     const int32_t dctComponents = dct ? dct->NumComponents() : -1;
     const bool coarse = dct && dct->DataCutShort();
     const std::string jpegWords = dct ? dct->HeldWarning() : "";
+    const std::string loss = teller && teller->Loss() ? teller->Loss() : "";
     input.Close();
     // Data that do not match the dictionary would slice into scrambled plates.
     if (dctComponents >= 0 && static_cast<unsigned>(dctComponents) != n)
@@ -417,9 +427,9 @@ void CSEP_SliceConverter::SliceSamples(const GLOB_Object& imageObject, std::vect
         GLIB_THROW(GLIB_Exception, CSEP_UnsupportedCode, ClassName() << ": the image's data hold " << dataSamples
                                                                     << " samples, its dictionary " << needed << ".");
     if (dataSamples < needed || coarse)
-        NoteImageShortfall(dataSamples, needed, dataSamples == needed, jpegWords);
+        NoteImageShortfall(dataSamples, needed, dataSamples == needed, jpegWords, loss);
     else
-        NoteImageShortfall(0, 0, false, jpegWords);
+        NoteImageShortfall(0, 0, false, jpegWords, loss);
 
     const GLOB_Object filter = CompressionFilterName();
     for (unsigned j = 0; j < n; ++j) {

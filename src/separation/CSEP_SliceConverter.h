@@ -45,6 +45,7 @@
 
 class CPDF_IndexedColorSpace;
 class FILT_DCTDecode;
+class FILT_LossTeller;
 
 // Faults of function and image slicing, and of shading slicing.
 enum : uint32_t { CSEP_SliceCode = 1128007, CSEP_ShadingCode = 1128011 };
@@ -218,8 +219,11 @@ private:
     // 12; rows of samplesPerRow padded on input; 8 as decoded). With dct,
     // *dct is the chain's DCT decoder, owned by the stream, when it has one;
     // it then stops where its data end, so that no row is made of nothing.
+    // The decoders tell what their data lost as they finish
+    // (GLOB_Filter::MakeReadingChain); with teller, *teller is their chain,
+    // owned by the stream, whose loss the caller says in its own words.
     static GLOB_Stream OpenAsBytes(const GLOB_Object& stream, FILT_Size samplesPerRow, uint32_t bits,
-                                   const FILT_DCTDecode** dct = nullptr);
+                                   const FILT_DCTDecode** dct = nullptr, FILT_LossTeller** teller = nullptr);
     // True when image is in DCTDecode, of the colour space's components,
     // and its data end before its rows or its detail do
     // (FILT_DCTDecode::DataCutShort). Data the decoder refuses throw its

@@ -59,6 +59,9 @@ public:
         // libjpeg's first warning about the data, short or not, to follow
         // the program's words; empty when it gave none.
         std::string jpegWords;
+        // What the decoders said their data lost (FILT_Filter::Loss); empty
+        // for none.
+        std::string loss;
     };
     ImageShortfall TakeImageShortfall();
 
@@ -81,8 +84,9 @@ protected:
     // The press-space index of the ink named colorant, or -1.
     int32_t InkIndex(const CPDF_Colorant& colorant) const;
     // An image whose data held fewer samples than its dictionary claims.
-    void NoteImageShortfall(uint64_t held, uint64_t needed, bool coarse = false, const std::string& jpegWords = "") {
-        m_shortfall = ImageShortfall{held, needed, coarse, jpegWords};
+    void NoteImageShortfall(uint64_t held, uint64_t needed, bool coarse = false, const std::string& jpegWords = "",
+                            const std::string& loss = "") {
+        m_shortfall = ImageShortfall{held, needed, coarse, jpegWords, loss};
     }
 
 private:

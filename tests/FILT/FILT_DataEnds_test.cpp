@@ -6,6 +6,10 @@
 #include "FILT/FILT_ASCIIHexDecode.h"
 #include "FILT/FILT_FlateDecode.h"
 #include "FILT/FILT_LZWDecode.h"
+#include "FILT/FILT_LossTeller.h"
+#include "FILT/FILT_Utils.h"
+#include "FILT/FILT_ASCII85Encode.h"
+#include "COMN_LossRecord.h"
 #include "FILT/FILT_RunLengthDecode.h"
 #include "FILT/FILT_RunLengthEncode.h"
 #include "FILT_TestData.h"
@@ -189,6 +193,100 @@ TEST(FILT_DataEnds, ASCIIDataWithoutTheirEndMarkSayItAndWholeOnesDoNot) {
             EXPECT_EQ(d.bytes, "ABC");
             EXPECT_EQ(d.loss, row.loss);
         }
+}
+
+std::string HexOf(const std::string& plain) {
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (const unsigned char c : plain)
+        text += std::string{digits[c >> 4], digits[c & 15]};
+    return text;
+}
+
+// A reading chain: a cut end mark is no loss where a later filter comes to
+// its own end whole; a decoder that meets damaged data ends them there, what
+// came before reaching the filters after it, and its loss is logged once.
+TEST(FILT_DataEnds, AReadingChainEndsAtDamageAndSaysACutEndOnlyWhereNoLaterFilterEndsWhole) {
+    const std::string plain = Squares(200);
+    const std::string deflated = Deflated(plain);
+    FILT_ASCII85Encode encoder;
+    const std::string a85 = RunFilter(encoder, deflated, {{0}, {0}});
+    std::string badLzw = LZWEncoded(plain);
+    badLzw.replace(badLzw.size() / 2, 3, "\xFF\xFF\xFF");
+    std::string badHex = HexOf(plain);
+    badHex.insert(1000, "x");
+    std::string badA85 = a85;
+    badA85.insert(a85.size() / 2, "{");
+    const struct {
+        const char* what;
+        std::function<FILT_Filter*()> chain;
+        std::string data;
+        std::string bytes;  // "": a leading part of plain, checked as such
+        const char* loss;
+    } cases[] = {
+        {"hex then Flate without >", [] { return FILT_ConcatenateFilters(new FILT_ASCIIHexDecode, new FILT_FlateDecode); },
+         HexOf(deflated), plain, ""},
+        {"hex then LZW without >", [] { return FILT_ConcatenateFilters(new FILT_ASCIIHexDecode, new FILT_LZWDecode); },
+         HexOf(LZWEncoded(plain)), plain, ""},
+        {"hex then run-length without >",
+         [] { return FILT_ConcatenateFilters(new FILT_ASCIIHexDecode, new FILT_RunLengthDecode); },
+         HexOf(RunFilter(*std::make_unique<FILT_RunLengthEncode>(), plain, {{0}, {0}})), plain, ""},
+        {"hex alone without >", [] { return new FILT_ASCIIHexDecode; }, HexOf(plain), plain,
+         "an ASCIIHex stream stops before its end mark"},
+        {"hex then Flate cut", [] { return FILT_ConcatenateFilters(new FILT_ASCIIHexDecode, new FILT_FlateDecode); },
+         HexOf(deflated.substr(0, deflated.size() / 2)), "", "an ASCIIHex stream stops before its end mark"},
+        {"hex holding an x", [] { return new FILT_ASCIIHexDecode; }, badHex, plain.substr(0, 500),
+         "an ASCIIHex stream holds a character that is not a hexadecimal digit"},
+        {"ASCII85 holding { then Flate",
+         [] { return FILT_ConcatenateFilters(new FILT_ASCII85Decode, new FILT_FlateDecode); }, badA85, "",
+         "an ASCII85 stream holds a character or group that is not ASCII85"},
+        {"LZW holding a code beyond its table", [] { return new FILT_LZWDecode; }, badLzw, "",
+         "an LZW stream holds a code beyond its table"},
+        {"Flate damaged", [] { return new FILT_FlateDecode; },
+         deflated.substr(0, 2) + std::string(40, '\xff') + deflated.substr(42), "",
+         "a compressed stream in it is damaged"},
+    };
+    for (const auto& c : cases) {
+        for (const Chunking& chunking : {Chunking{{0}, {0}}, Chunking{{7, 3, 13}, {5, 11, 2}}}) {
+            SCOPED_TRACE(std::string(c.what) + " " + chunking.Name());
+            const LogCapture log;
+            FILT_LossTeller teller(c.chain());
+            const std::string got = RunFilter(teller, c.data, chunking);
+            if (!c.bytes.empty())
+                EXPECT_EQ(got, c.bytes);
+            else
+                EXPECT_EQ(plain.compare(0, got.size(), got), 0) << "a leading part";
+            EXPECT_STREQ(teller.Loss() ? teller.Loss() : "", c.loss);
+            size_t told = 0;
+            for (const LogCapture::Entry& e : log.Entries())
+                told += e.text.find(COMN_LOSS_LEAD) == 0;
+            EXPECT_EQ(told, *c.loss ? 1u : 0u);
+            if (*c.loss) {
+                EXPECT_TRUE(log.Contains(GLIB_LogWarning, std::string(COMN_LOSS_LEAD) + c.loss));
+            }
+        }
+    }
+    // Inline LZW and ASCIIHex data without their end end once they give the
+    // bytes needed: the padding is theirs, what follows is not; an end code
+    // or mark there is taken.
+    for (const std::string end : {"", ">", " \n>"}) {
+        SCOPED_TRACE("hex ending in '" + end + "'");
+        FILT_ASCIIHexDecode hex;
+        hex.SetNeeded(plain.size());
+        size_t untaken = 0;
+        EXPECT_EQ(RunFilter(hex, HexOf(plain) + end + "\nEI Q", {{0}, {0}}, 1u << 28, &untaken), plain);
+        EXPECT_EQ(untaken, 5u);
+        EXPECT_EQ(hex.Loss(), nullptr);
+    }
+    for (const bool endCode : {false, true}) {
+        SCOPED_TRACE(endCode ? "with its end code" : "without");
+        FILT_LZWDecode lzw;
+        lzw.SetNeeded(plain.size());
+        size_t untaken = 0;
+        EXPECT_EQ(RunFilter(lzw, LZWEncoded(plain, endCode) + "\nEI Q", {{0}, {0}}, 1u << 28, &untaken), plain);
+        EXPECT_EQ(untaken, 5u);
+        EXPECT_EQ(lzw.Loss(), nullptr);
+    }
 }
 
 }  // namespace

@@ -167,8 +167,8 @@ TEST(CSEP_ContentColorMapper, UnusableResourcesAndRefusedContent) {
                      "within: Page Description, Path Object.", "Exception processing stream: code = 1128002"},
         {"q 5 Do", "PassThrough 41 q; threw 1128002 Do expects a name operand, found Integer", nullptr},
         {"(s) sh", "threw 1128002 sh expects a name operand, found String", nullptr},
-        // Data that do not decode end the walk with the filter's error.
-        {"BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0z> EI", "DoInlineImage; threw 1130002", nullptr},
+        // Data that do not decode end where their decoder fails.
+        {"BI /W 2 /H 1 /BPC 8 /CS /G /F /AHx ID 0z> EI", "DoInlineImage 0z; ", nullptr},
         // A word past the lexer's bound is refused in its words, not held whole.
         {longName, "threw 1128002 Error parsing token: A bare word is longer than 127 bytes: no operator or keyword is",
          nullptr},

@@ -820,7 +820,7 @@ TEST_F(CSEP_PDFSeparatorTest, ADeviceNOfTooManyColorantsIsRefused) {
     }
 }
 
-// A truncated image still separates; the warning names it and both counts.
+// A truncated image still separates; the loss record names it and both counts.
 TEST_F(CSEP_PDFSeparatorTest, ATruncatedImageIsNamedInAWarning) {
     for (size_t bytes : {59u, 60u}) {
         SCOPED_TRACE(bytes);
@@ -838,8 +838,8 @@ TEST_F(CSEP_PDFSeparatorTest, ATruncatedImageIsNamedInAWarning) {
             if (e.level == GLIB_LogWarning)
                 warnings.push_back(e.text);
         EXPECT_EQ(warnings, bytes == 60 ? std::vector<std::string>{}
-                                        : std::vector<std::string>{"Image /Im0 is truncated: its data hold 59 of 60 "
-                                                                   "samples; the missing samples are read as 0"});
+                                        : std::vector<std::string>{"Decoded data came short: Image /Im0 is truncated: "
+                                                                   "its data hold 59 of 60 samples"});
     }
     // An inline image has no name to give.
     const CSEP_SepJobContext job = NewJob({});

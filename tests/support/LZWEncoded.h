@@ -1,6 +1,7 @@
 // LZW data for test files, as PDF writers make them: codes of 9 to 12 bits
 // with early change, a clear code first and the end code last. Plain data
 // that would fill the table are refused (asserted): tests keep them short.
+// Without endCode the data end after their last code, padded to a byte.
 #pragma once
 
 #include <cassert>
@@ -8,7 +9,7 @@
 #include <map>
 #include <string>
 
-inline std::string LZWEncoded(const std::string& plain) {
+inline std::string LZWEncoded(const std::string& plain, bool endCode = true) {
     std::string out;
     uint32_t bits = 0, count = 0, emitted = 0;
     std::map<std::string, uint32_t> table;
@@ -46,7 +47,8 @@ inline std::string LZWEncoded(const std::string& plain) {
     }
     if (!word.empty())
         emit(table[word]);
-    emit(257);
+    if (endCode)
+        emit(257);
     if (count > 0)
         out += static_cast<char>((bits << (8 - count)) & 0xFF);
     return out;

@@ -7,6 +7,7 @@
 #include "support/Deflated.h"
 #include "support/LZWEncoded.h"
 #include "support/PdfText.h"
+#include "viewer/program/VIEW_PdfFile.h"
 
 #include <zlib.h>
 
@@ -186,6 +187,126 @@ TEST_F(TS_ProgramTest, ASampledFunctionCutShortOfItsStoredBlockIsSaid) {
         const std::string words = "a compressed stream's data stop before their end";
         EXPECT_NE(line.find("page.pdf: page 1: every ink "), std::string::npos) << line;
         EXPECT_EQ(line.substr(line.size() - std::min(line.size(), words.size())), words) << line;
+    }
+}
+
+// A missing end mark is no loss where a later filter of the chain comes to
+// its own end whole; data a decoder cannot read are separated up to the
+// fault and said in the program's words; an image cut or failing its check
+// is said of every ink, the image's own words the line's detail; inline LZW
+// data that end inside their last byte, without the end code, end there.
+TEST_F(TS_ProgramTest, DataEndsAreSaidAsTheDrawingMeetsThemInTheProgramsWords) {
+    const auto plates = [&](const std::string& pdf, TS_Run* run) {
+        *run = Run(WithOut({WriteFile("page.pdf", pdf), "--dpi", "150"}));
+        std::vector<std::vector<uint8_t>> all;
+        for (const std::string ink : {"-Cyan.png", "-Magenta.png", "-Yellow.png", "-Black.png"}) {
+            all.emplace_back();
+            for (const std::string& name : m_out.List())
+                if (run->m_code == 0 && name.size() > ink.size() && name.compare(0, 6, "plate-") == 0 &&
+                    name.compare(name.size() - ink.size(), ink.size(), ink) == 0)
+                    all.back() = Output(name).m_pixels;
+        }
+        return all;
+    };
+    const auto filtered = [](const std::string& filter, const std::string& data) {
+        return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                                    "<< /Length " + std::to_string(data.size()) + " /Filter " + filter +
+                                        " >>\nstream\n" + data + "\nendstream"});
+    };
+    // A 16 x 16 CMYK image under filter, its four inks in quarters.
+    std::string samples;
+    for (int i = 0; i < 256; ++i)
+        samples += std::string{static_cast<char>(i % 16 < 8 ? 200 : 0), static_cast<char>(i / 16 < 8 ? 150 : 0),
+                               static_cast<char>(i % 3 == 0 ? 90 : 0), '\x40'};
+    const auto image = [](const std::string& filter, const std::string& data) {
+        return PdfText("%PDF-1.4",
+                       {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R /Resources << "
+                        "/XObject << /Im0 5 0 R >> >> >>",
+                        VIEW_PdfStream("", "q 80 0 0 80 10 10 cm /Im0 Do Q"),
+                        "<< /Type /XObject /Subtype /Image /Width 16 /Height 16 /BitsPerComponent 8 /ColorSpace "
+                        "/DeviceCMYK /Filter " + filter + " /Length " + std::to_string(data.size()) +
+                            " >>\nstream\n" + data + "\nendstream"});
+    };
+    const auto inlineImage = [](const std::string& data) {
+        return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                                    VIEW_PdfStream("", "q 80 0 0 80 10 10 cm BI /W 16 /H 16 /BPC 8 /CS /CMYK /F /LZW "
+                                                       "ID " + data + "\nEI Q 0 1 0 0 k 0 0 8 8 re f")});
+    };
+    const auto inlineJunk = [](const std::string& filter, const std::string& data) {
+        return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                                    VIEW_PdfStream("", "q 50 0 0 50 10 10 cm BI /W 2 /H 2 /BPC 8 /CS /G " +
+                                                           (filter.empty() ? "" : "/F " + filter + " ") + "ID " +
+                                                           data + " EI Q")});
+    };
+    const std::string hexFlate = Hex(Deflated(Content));
+    std::string wrongCheck = Deflated(samples);
+    wrongCheck.back() = static_cast<char>(wrongCheck.back() ^ 1);
+    std::string badCode = LZWEncoded(Black);
+    badCode.replace(badCode.size() - 2, 2, "\xFF\xFF\xFF");
+    std::string badHex = Hex(Content);
+    badHex.insert(badHex.size() / 2 & ~size_t{1}, "x");
+    const std::string every = "every ink may lack what the drawing could not read of its content: ";
+    const struct {
+        const char* what;
+        std::string pdf, twin;
+        std::string words;  // the line after "page 1: ", "" for none
+        bool asTwin;        // every plate as the twin's
+    } rows[] = {
+        // The later filter's own end proves the data whole.
+        {"hex then Flate without >", filtered("[/ASCIIHexDecode /FlateDecode]", hexFlate.substr(0, hexFlate.size() - 1)),
+         Page("", Content), "", true},
+        {"hex then run-length without >",
+         filtered("[/ASCIIHexDecode /RunLengthDecode]", Hex(RunLength(Content)).substr(0, Hex(RunLength(Content)).size() - 1)),
+         Page("", Content), "", true},
+        {"hex without >", Page("ASCIIHexDecode", Hex(Content).substr(0, Hex(Content).size() - 1)), Page("", Content),
+         every + "an ASCIIHex stream stops before its end mark", true},
+        // Damaged: what precedes is drawn, the rest lost, in words.
+        {"hex holding an x", Page("ASCIIHexDecode", badHex), Page("", Black),
+         every + "an ASCIIHex stream holds a character that is not a hexadecimal digit", true},
+        {"LZW holding a code beyond its table", Page("LZWDecode", badCode), Page("", Black),
+         every + "an LZW stream holds a code beyond its table", true},
+        // An image: the line names every ink.
+        {"image cut at half", image("/FlateDecode", Half(Deflated(samples))), image("/FlateDecode", Deflated(samples)),
+         every + "Image /Im0 is truncated: its data hold ", false},
+        {"image failing its check", image("/FlateDecode", wrongCheck), image("/FlateDecode", Deflated(samples)),
+         every + "Image /Im0: a compressed stream's data do not match their check", true},
+        {"image in LZW cut at half", image("/LZWDecode", Half(LZWEncoded(samples))),
+         image("/FlateDecode", Deflated(samples)), every + "Image /Im0 is truncated: its data hold ", false},
+        // Formerly refused in a decoder's words.
+        {"inline Flate junk", inlineJunk("/Fl", "junkjunkjunkjunkjunk"), inlineJunk("", std::string(16, '\x80')),
+         "ink Black may lack what the drawing could not read of its content: a compressed stream in it is damaged",
+         false},
+        {"inline hex zz", inlineJunk("/AHx", "zz>"), inlineJunk("", std::string(4, '\0')),
+         "ink Black may lack what the drawing could not read of its content: a stream in it could not be read to "
+         "its end", true},
+        {"image Flate junk", image("/FlateDecode", "junkjunkjunk"), image("/FlateDecode", Deflated(samples)),
+         every + "Image /Im0 is truncated: its data hold 0 of 1024 samples", false},
+        {"inline LZW without its end code", inlineImage(LZWEncoded(samples, false)),
+         inlineImage(LZWEncoded(samples)), "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TS_Run run;
+        const auto twin = plates(row.twin, &run);
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const auto got = plates(row.pdf, &run);
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        if (row.words.empty()) {
+            EXPECT_EQ(run.m_err, "");
+        } else {
+            ASSERT_EQ(run.Lines().size(), 1u) << run.m_err;
+            EXPECT_NE(run.Lines()[0].find("page.pdf: page 1: " + row.words), std::string::npos) << run.m_err;
+        }
+        if (row.asTwin) {
+            for (size_t ink = 0; ink < 4; ++ink)
+                EXPECT_TRUE(got[ink] == twin[ink]) << "ink " << ink;
+        } else {
+            EXPECT_TRUE(got != twin) << "a cut image draws less";
+        }
     }
 }
 

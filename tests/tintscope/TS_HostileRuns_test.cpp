@@ -88,7 +88,7 @@ TEST_F(TS_ProgramTest, HostilePagesEndWithTheirReasonAndLeaveNothingBehind) {
          TS_OnePage("/XObject << /Im0 5 0 R >>", "q 50 0 0 50 10 10 cm /Im0 Do Q",
               {VIEW_PdfStream("/Type /XObject /Subtype /Image /Width 4 /Height 4 /BitsPerComponent 8 /ColorSpace /DeviceCMYK",
                       cyan)}),
-         0, "page 1: Image /Im0 is truncated: its data hold 40 of 64 samples; the missing samples are read as 0",
+         0, "page 1: every ink may lack what the drawing could not read of its content: Image /Im0 is truncated: its data hold 40 of 64 samples",
          ProcessFiles},
         // qpdf reads these names (and says so), mutool draws them: the content reads them alike.
         {"stray-hash-end.pdf", strayHash("/A#"), 0, "repaired, 1 warning", ProcessFiles, "plate-1-Magenta.png"},
@@ -230,10 +230,12 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
     const std::string header = "page 1 was not separated: image /Im0: the image's JPEG data are cut short or damaged "
                                "before their first scan (libjpeg: ";
     const auto truncated = [](int rows, int side, int components, const char* rest) {
-        return "page 1: Image /Im0 is truncated: its data hold " + std::to_string(rows * side * components) + " of " +
+        return "page 1: every ink may lack what the drawing could not read of its content: Image /Im0 is truncated: its data hold " +
+               std::to_string(rows * side * components) + " of " +
                std::to_string(side * side * components) + " samples" + rest;
     };
-    const char* const readAsZero = "; the missing samples are read as 0";
+    // The samples are said in the loss line, which says what they cost.
+    const char* const readAsZero = "";
     // An inline image's data end at their end marker or at EI, whatever
     // follows; libjpeg's words come from the pass that decodes them, on the
     // image's own line.
@@ -367,10 +369,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
          truncated(64, 64, 4, ", not all at full detail"), {{"plate-0-Cyan.png", 60, -1}}},
         {"arithmetic-in-scan.pdf", image(cmykDict, scanData(arithmetic, 900)), 0,
          truncated(56, 64, 4, readAsZero), cmykPaper(56)},
-        // libjpeg's word on the damage follows the program's.
-        {"junk-before-scan.pdf", image(cmykDict, scanData(junkBeforeScan, 200)), 0,
-         "page 1: Image /Im0: Corrupt JPEG data: 2 extraneous bytes before marker 0xda", {},
-         truncated(8, 64, 4, readAsZero)},
+        // libjpeg's word on the damage comes before the loss line, which is
+        // said once every plate is drawn.
+        {"junk-before-scan.pdf", image(cmykDict, scanData(junkBeforeScan, 200)), 0, truncated(8, 64, 4, readAsZero),
+         {}, "page 1: Image /Im0: Corrupt JPEG data: 2 extraneous bytes before marker 0xda"},
         {"gray-in-scan.pdf", image(grayDict, scanData(gray, 200)), 0, truncated(32, 64, 1, readAsZero),
          {{"plate-3-Black.png", 2, -1}, {"plate-3-Black.png", 50, 0}}},
         // Data that end with their scan header hold no row: libjpeg's 128s are not kept.
@@ -382,8 +384,8 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         {"inline-progressive-in-1st-scan.pdf", inlineImage(scanData(progressive, 40)), 0,
          inlineSaid(truncated(16, 64, 4, readAsZero)), cmykPaper(16)},
         {"inline-junk-before-scan.pdf", inlineImage(scanData(junkBeforeScan, 200)), 0,
-         "page 1: An inline image: Corrupt JPEG data: 2 extraneous bytes before marker 0xda", {},
-         inlineSaid(truncated(8, 64, 4, readAsZero))},
+         inlineSaid(truncated(8, 64, 4, readAsZero)), {},
+         "page 1: An inline image: Corrupt JPEG data: 2 extraneous bytes before marker 0xda"},
         // Cut inside a marker segment after the first scan: every row,
         // inline as in an XObject.
         {"progressive-in-2nd-scan-header.pdf", image(cmykDict, into(progressive, "\xFF\xDA", 3, 2)), 0,
@@ -410,10 +412,10 @@ TEST_F(TS_ProgramTest, CutShortJpegsCostTheirDataAndAreSaidInWords) {
         // A soft mask cut short keeps the rows its data hold, the rest
         // covering nothing; cut before its first scan it refuses the image.
         {"soft-mask-in-scan.pdf", masked(scanData(gray, 200)), 0,
-         "page 1: Image /Im0's soft mask is truncated: its data hold 2048 of 4096 samples" + std::string(readAsZero),
+         "page 1: every ink may lack what the drawing could not read of its content: Image /Im0's soft mask is truncated: its data hold 2048 of 4096 samples" + std::string(readAsZero),
          cmykPaper(32)},
         {"soft-mask-at-end-of-scan-header.pdf", masked(scanData(gray, 0)), 0,
-         "page 1: Image /Im0's soft mask is truncated: its data hold 0 of 4096 samples" + std::string(readAsZero),
+         "page 1: every ink may lack what the drawing could not read of its content: Image /Im0's soft mask is truncated: its data hold 0 of 4096 samples" + std::string(readAsZero),
          {{"plate-0-Cyan.png", 2, 255}, {"plate-3-Black.png", 2, 255}}},
         // EI in a whole marker segment's text is image data.
         {"inline-comment-holds-EI.pdf", inlineImage(segment(gray, 2, "\xFF\xFE", "a EI bcdef"), "/G", squares), 0, "",

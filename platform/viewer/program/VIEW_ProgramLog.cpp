@@ -232,6 +232,12 @@ std::string Reworded(std::string text) {
     // give it.
     text = PartSaidAs(text, "FlateDecode encountered a zlib error (2)",
                       "a stream's Flate data ask for a preset dictionary, which PDF does not provide");
+    // The decoders' own texts name a code or an offset: the data are damaged.
+    for (const char* decoder : {"ASCIIHexDecode", "ASCII85Decode", "LZWDecode", "RunLengthDecode"})
+        if (text.find(std::string(decoder) + ": ") != std::string::npos &&
+            text.find("ProcessBytes called") == std::string::npos)
+            text = PartSaidAs(text, std::string(decoder) + ": ",
+                              std::string("a stream's data in /") + decoder + " are damaged");
     const std::string ccitt = "CCittFaxDecode error : ";
     if (const size_t at = text.find(ccitt); at != std::string::npos)
         text.replace(at, ccitt.size(), "CCITTFaxDecode: ");

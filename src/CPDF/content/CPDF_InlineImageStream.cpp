@@ -1,9 +1,12 @@
 #include "CPDF/content/CPDF_InlineImageStream.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "FILT/FILT_ASCIIHexDecode.h"
 #include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_FlateDecode.h"
+#include "FILT/FILT_LZWDecode.h"
+#include "FILT/FILT_LossTeller.h"
 #include "FILT/FILT_SubFileFilter.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
@@ -55,8 +58,19 @@ uint64_t CPDF_InlineImageStream::DataLength(const CPDF_ImageParams& params) {
 void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GLOB_Object& filter,
                                         const GLOB_Object& decodeParms) {
     if (!filter.IsNull()) {
-        m_filter = GLOB_Filter::MakeFilterChain(filter, decodeParms, GLOB_Filter::Decoding);
+        m_filter = GLOB_Filter::MakeReadingChain(filter, decodeParms);
         if (m_filter != nullptr) {
+            // LZW and ASCIIHex data need not hold their end: read from the content,
+            // they end once they give the image's bytes.
+            auto* chain = static_cast<FILT_LossTeller*>(m_filter);
+            // Finding the end decodes for nothing: the image's reader says
+            // what its data lost.
+            if (m_openFlags != 2)
+                chain->LeaveToReader();
+            if (auto* lzw = dynamic_cast<FILT_LZWDecode*>(chain->FilterAt(0)); lzw && chain->NumFilters() == 1)
+                lzw->SetNeeded(DataLength(params));
+            if (auto* hex = dynamic_cast<FILT_ASCIIHexDecode*>(chain->FilterAt(0)); hex && chain->NumFilters() == 1)
+                hex->SetNeeded(DataLength(params));
             if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter)) {
                 // JPEG data need not reach their end-of-image marker: read
                 // from the content, they end at "EI" all the same.

@@ -25,7 +25,8 @@
 //
 // Content that ends inside an unfiltered image gives the bytes present and
 // the end of data, with the sub-file filter's warning "Unexpected end of
-// data."; a decoder's error passes to the reader. The stream is never
+// data."; a decoder's damaged data end where it fails, and what the data
+// lost is logged (GLOB_Filter::MakeReadingChain). The stream is never
 // written: writes fail GLOB_StreamCore's assertion, and FlushBuffer logs
 // "Cannot write to an inline image stream." as fatal. Closing it leaves the
 // content stream open.
@@ -47,7 +48,7 @@ class FILT_FlateDecode;
 class CPDF_InlineImageStream : public GLOB_StreamCore {
 public:
     // Open for input over source, positioned at the image's first byte;
-    // filter (full names) and decodeParms as GLOB_Filter::MakeFilterChain
+    // filter (full names) and decodeParms as GLOB_Filter::MakeReadingChain
     // takes them, Null for an unfiltered image. The factory's exceptions
     // pass.
     CPDF_InlineImageStream(const CPDF_ImageParams& params, const GLOB_Stream& source, const GLOB_Object& filter,
