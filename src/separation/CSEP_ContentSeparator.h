@@ -124,6 +124,7 @@
 #include "separation/CSEP_ContentColorMapper.h"
 #include "separation/CSEP_GroupInheritance.h"
 #include "separation/CSEP_InkStateStack.h"
+#include "separation/CSEP_InkStreamState.h"
 #include "separation/CSEP_MultiWriter.h"
 #include "separation/CSEP_ResourceCache.h"
 #include "separation/CSEP_ResourceSeparator.h"
@@ -154,14 +155,18 @@ public:
     // One separated stream object per ink into out (emptied first), in ink
     // order: external-file streams kept by the job when it uses them, else
     // streams embedded in its output document. Every resource the content
-    // uses is recorded in pResourceCache. True when done; failures throw.
+    // uses is recorded in pResourceCache. inkState: what the inks' streams
+    // of the drawing content have in force (CSEP_InkStreamState::Inherited).
+    // True when done; failures throw.
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
-                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
+                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache,
+                        const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
 
     // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
     // for forms, which keep the colour they inherit, the fill and stroke
-    // spaces, colours and patterns too: all of the initial state that a
-    // separated stream depends on.
+    // spaces, colours and patterns too, and the font where it is a Type 3
+    // one, whose shows name copies of their own: all of the initial state
+    // that a separated stream depends on.
     static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
 
 protected:
@@ -212,8 +217,6 @@ private:
         bool m_white;
     };
     std::vector<SideMark> SideMarks(uint32_t ink, const std::function<bool(uint32_t)>& paints) const;
-    // The stroke alpha and blend mode an ExtGState sets.
-    void SetStrokeBlend(const GLOB_Object& extGState);
     // mark(ink) inside q .. Q in every ink left the fill (inside a group).
     void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
     // The white marks of an image: drawn by name when masked (an ink it does
@@ -249,6 +252,10 @@ private:
     // "/<font's name for the glyphs shown and the colours they take> size
     // Tf" where another is in force; at Tf, the font's own name.
     void SelectGlyphColours();
+    // The name the font's record goes by in the cache: the one Tf gave, one
+    // of a record or of the content's, else a new one (set by an ExtGState
+    // or by the content that draws this one).
+    GLOB_Name GlyphFontSource(const GLOB_Object& font);
     // The grays of the initial colours after d0.
     void WriteGlyphColours();
     // Shading patterns paint in their shading's space.
@@ -311,24 +318,11 @@ private:
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
     bool m_heldPathClips = false;
-    // The font a Tf of this stream named and the name its inks were last
-    // given, saved by q: empty for any font that takes no colours.
-    struct GlyphFont {
-        GLOB_Name m_source;
-        GLOB_Name m_written;
-    };
-    std::vector<GlyphFont> m_glyphFonts{GlyphFont()};
     bool m_inTextObject = false;     // inside a group, since BT
     bool m_textClipAtEnd = false;    // since a white show of this text object
     bool m_textClipShown = false;    // and since then a show in a clip mode
     CPDF_TextState m_textStateAtBT;
     std::vector<HeldOperation> m_textObject;  // since BT
-    // What of the transparency in force decides how a fill and stroke is
-    // drawn (MuPDF's knockout group), saved by q.
-    struct StrokeBlend {
-        double m_strokeAlpha = 1.0;
-        bool m_normal = true;
-        bool KnocksOut() const { return m_strokeAlpha != 0.0 && !(m_strokeAlpha == 1.0 && m_normal); }
-    };
-    std::vector<StrokeBlend> m_strokeBlends{StrokeBlend()};
+    // Saved by q; the bottom one is the drawing content's (Inherited).
+    std::vector<CSEP_InkStreamState> m_inkStates{CSEP_InkStreamState()};
 };
