@@ -79,10 +79,15 @@
 // every ink. A show of a Type 3 font whose glyphs MuPDF so draws take a colour
 // (CSEP_GroupInheritance) names, where it shows such a glyph, a variant of
 // the font by a name of the font category per colour those glyphs take
-// (fill, stroke; Pattern and Indexed sides count as black and are left to the
-// drawing), holding only the glyphs shown in it; its d0 procedures set each
-// ink's gray of those colours right after d0 (a black side, MuPDF's own, is
-// not written). Every other show names the font itself, whole. A glyph MuPDF
+// (fill, stroke, an Indexed colour by its base's, a gray as its process
+// colour; a Pattern side counts as black and is left to the drawing) and per
+// mode their own text takes from the show's (filled where the show fills,
+// else invisible), holding only the glyphs shown in it; its d0 procedures set
+// each ink's gray of those colours right after d0 (a side not taken, MuPDF's
+// own black, is not written). Every other show names the font itself, whole.
+// The font in force and the copy last named are part of the ink stream
+// state (CSEP_InkStreamState): a font set by an ExtGState, by the content
+// drawing this one or by a text clip's replay names a copy at its next show. A glyph MuPDF
 // draws in place, in the state of the show, for a path it paints in a colour
 // it does not set, takes its colours there; in a variant it first fills an
 // empty path, so that it stays drawn so.

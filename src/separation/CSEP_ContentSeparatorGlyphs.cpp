@@ -18,9 +18,9 @@ CPDF_ColorSpace GlyphSpace(const CPDF_GraphicsState& state, bool stroke) {
     return stroke ? state.StrokeColorSpace() : state.FillColorSpace();
 }
 
-// The colours and the mode of its own text of state that the glyphs take,
-// the rest MuPDF's own: black, mode 0. An Indexed colour by its base's (the glyph's inks
-// take grays), a pattern's left to the drawing.
+// What of state the glyphs take: its colours (an Indexed one by its base's,
+// a pattern's left to the drawing) and the mode of their own text; the rest
+// MuPDF's own, black and mode 0.
 CPDF_GraphicsState GlyphColours(const CPDF_GraphicsState& state, uint32_t taken) {
     CPDF_GraphicsState colours;
     for (const bool stroke : {false, true}) {
@@ -51,8 +51,8 @@ CPDF_GraphicsState GlyphColours(const CPDF_GraphicsState& state, uint32_t taken)
             colours.SetFillColor(color);
         }
     }
-    // Both peers fill a glyph's own text where the show fills, stroke it
-    // where it only strokes, and give it no clip.
+    // Both peers fill a glyph's own text where the show fills, and give it
+    // neither paint nor clip area where the show only strokes or clips.
     static const int32_t innerModes[8] = {0, 3, 0, 3, 0, 3, 0, 3};
     const int32_t mode = state.TextState().RenderMode();
     if ((taken & CSEP_GroupInheritance::TextModeTaken) && mode >= 0 && mode < 8)
