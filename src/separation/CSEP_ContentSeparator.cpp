@@ -348,9 +348,14 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
 
 GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const GLOB_Name& name,
                                                        const GLOB_Object& object, const CPDF_GraphicsState& state) {
-    // A form starts in what the inks' streams have in force here.
-    const CSEP_InkStreamState inkState =
-        category == CSEP_ResourceCache::FormCategory ? m_inkStates.back().Inherited() : CSEP_InkStreamState();
+    // A form starts in what the inks' streams have in force here; a
+    // transparency group's marks in alpha 1 and Normal, which apply to the
+    // group as a whole.
+    CSEP_InkStreamState inkState;
+    const GLOB_Object group = object.IsStream() ? object.DictGet(GLOB_Name("Group")) : GLOB_Object();
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (category == CSEP_ResourceCache::FormCategory && !(kind.IsName() && kind.AsName() == "Transparency"))
+        inkState = m_inkStates.back().Inherited();
     CSEP_Resource record;
     if (m_pResourceCache->Find(category, name, &record)) {
         for (uint32_t i = 0; i < record.NumStates(); ++i)
