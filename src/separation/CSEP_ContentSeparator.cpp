@@ -52,7 +52,7 @@ void CSEP_ContentSeparator::SetJobContext(const CSEP_SepJobContext& job) {
 
 bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
                                            const CPDF_GraphicsState& initialState, std::vector<GLOB_Object>& out,
-                                           CSEP_ResourceCache* pResourceCache) {
+                                           CSEP_ResourceCache* pResourceCache, const CSEP_InkStreamState& inkState) {
     GLIB_ASSERT(pResourceCache != NULL);
     const uint32_t n = m_job.NumColorants();
     // Their files deleted, should the walk fail, with the handles that own them.
@@ -73,8 +73,7 @@ bool CSEP_ContentSeparator::SeparateStream(GLOB_Stream stream, const CPDF_Resour
     m_heldPath.clear();
     m_holdingPath = m_heldPathClips = m_textClipShown = m_textClipAtEnd = m_inTextObject = false;
     m_textObject.clear();
-    m_strokeBlends.assign(1, StrokeBlend());
-    m_glyphFonts.assign(1, GlyphFont());
+    m_inkStates.assign(1, inkState.Inherited());
     if (!ProcessStream(stream, resources, initialState))
         return false;
     ReleasePath();
@@ -332,16 +331,24 @@ void CSEP_ContentSeparator::UpdateTextRenderMode(int32_t mode) {
 
 GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const GLOB_Name& name,
                                                        const GLOB_Object& object, const CPDF_GraphicsState& state) {
+    // A form starts in what the inks' streams have in force here; a
+    // transparency group's marks in alpha 1 and Normal, which apply to the
+    // group as a whole.
+    CSEP_InkStreamState inkState;
+    const GLOB_Object group = object.IsStream() ? object.DictGet(GLOB_Name("Group")) : GLOB_Object();
+    const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
+    if (category == CSEP_ResourceCache::FormCategory && !(kind.IsName() && kind.AsName() == "Transparency"))
+        inkState = m_inkStates.back().Inherited();
     CSEP_Resource record;
     if (m_pResourceCache->Find(category, name, &record)) {
         for (uint32_t i = 0; i < record.NumStates(); ++i)
-            if (IsSameColorState(category, record.State(i), state))
+            if (IsSameColorState(category, record.State(i), state) && record.InkState(i).SameInherited(inkState))
                 return record.Name(i);
     } else {
         record = CSEP_Resource(object);
     }
     const GLOB_Name newName = m_pResourceCache->NewName(category);
-    record.AddState(state, newName);
+    record.AddState(state, newName, inkState);
     m_pResourceCache->Put(category, name, record);
     return newName;
 }
@@ -355,6 +362,9 @@ bool CSEP_ContentSeparator::IsSameColorState(uint32_t category, const CPDF_Graph
                       a.TextState().RenderMode() == b.TextState().RenderMode();
     if (!same || (category != CSEP_ResourceCache::FormCategory && category != CSEP_ResourceCache::FontCategory))
         return same;
+    const auto type3 = [](const GLOB_Object& font) { return font.IsDict() && font.HasSubtype("Type3"); };
+    if ((type3(a.Font()) || type3(b.Font())) && !(a.Font() == b.Font()))
+        return false;
     return a.FillColorSpace() == b.FillColorSpace() && a.StrokeColorSpace() == b.StrokeColorSpace() &&
            a.FillColor() == b.FillColor() && a.StrokeColor() == b.StrokeColor() && a.FillPattern() == b.FillPattern() &&
            a.StrokePattern() == b.StrokePattern();
@@ -618,10 +628,10 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         RefreshPaintFlags(true);
         RefreshPaintFlags(false);
         const GLOB_Object state = ExtGStateSet();
-        SetStrokeBlend(state);
-        // Its font is the one in force now, whatever a Tf named.
+        m_inkStates.back().ApplyExtGState(state);
+        // Its font, separated whole, is the one in force now.
         if (state.IsDict() && state.Known(GLOB_Name("Font"))) {
-            m_glyphFonts.back() = GlyphFont();
+            m_inkStates.back().ForgetGlyphFont();
             const CPDF_GraphicsState now = Parser().GraphicsState();
             if (m_inTextObject && now.Font().IsDict())
                 RecordText("Tf", {m_job.Doc().NewName(FontName(now.Font())),
@@ -643,15 +653,15 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
         const GLOB_Object name = Parser().Operands().Operand(1);
         const bool coloured = name.IsName() && m_resources.Dict().IsDict() &&
                               TakesColours(m_resources.Resource("Font", name.AsName()));
-        m_glyphFonts.back() = GlyphFont();
+        m_inkStates.back().ForgetGlyphFont();
         if (!coloured) {
             RecordUse(CSEP_ResourceCache::FontCategory, "Font", name);
             RecordText("Tf", {name, Parser().Operands().Operand(0)}, -1);
             break;
         }
-        m_glyphFonts.back().m_source = name.AsName();
         SelectGlyphColours();
-        RecordText("Tf", {m_job.Doc().NewName(m_glyphFonts.back().m_written), Parser().Operands().Operand(0)}, -1);
+        RecordText("Tf", {m_job.Doc().NewName(m_inkStates.back().m_glyphWritten), Parser().Operands().Operand(0)},
+                   -1);
         return;
     }
     case Op::Op_d0:
@@ -664,16 +674,13 @@ void CSEP_ContentSeparator::PassThrough(int32_t op) {
     case Op::Op_q:
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Push();
-        m_glyphFonts.push_back(m_glyphFonts.back());
-        m_strokeBlends.push_back(m_strokeBlends.back());
+        m_inkStates.push_back(m_inkStates.back());
         break;
     case Op::Op_Q: {
         for (CSEP_InkStateStack& stack : m_inkStacks)
             stack.Pop();
-        if (m_glyphFonts.size() > 1)
-            m_glyphFonts.pop_back();
-        if (m_strokeBlends.size() > 1)
-            m_strokeBlends.pop_back();
+        if (m_inkStates.size() > 1)
+            m_inkStates.pop_back();
         const CPDF_GraphicsState state = Parser().GraphicsState();
         m_colorSeparators[0].SetColorSpace(state.FillColorSpace());
         m_colorSeparators[1].SetColorSpace(state.StrokeColorSpace());

@@ -88,10 +88,15 @@
 // every ink. A show of a Type 3 font whose glyphs MuPDF so draws take a colour
 // (CSEP_GroupInheritance) names, where it shows such a glyph, a variant of
 // the font by a name of the font category per colour those glyphs take
-// (fill, stroke; Pattern and Indexed sides count as black and are left to the
-// drawing), holding only the glyphs shown in it; its d0 procedures set each
-// ink's gray of those colours right after d0 (a black side, MuPDF's own, is
-// not written). Every other show names the font itself, whole. A glyph MuPDF
+// (fill, stroke, an Indexed colour by its base's, a gray as its process
+// colour; a Pattern side counts as black and is left to the drawing) and per
+// mode their own text takes from the show's (filled where the show fills,
+// else invisible), holding only the glyphs shown in it; its d0 procedures set
+// each ink's gray of those colours right after d0 (a side not taken, MuPDF's
+// own black, is not written). Every other show names the font itself, whole.
+// The font in force and the copy last named are part of the ink stream
+// state (CSEP_InkStreamState): a font set by an ExtGState, by the content
+// drawing this one or by a text clip's replay names a copy at its next show. A glyph MuPDF
 // draws in place, in the state of the show, for a path it paints in a colour
 // it does not set, takes its colours there; in a variant it first fills an
 // empty path, so that it stays drawn so.
@@ -133,6 +138,7 @@
 #include "separation/CSEP_ContentColorMapper.h"
 #include "separation/CSEP_GroupInheritance.h"
 #include "separation/CSEP_InkStateStack.h"
+#include "separation/CSEP_InkStreamState.h"
 #include "separation/CSEP_MultiWriter.h"
 #include "separation/CSEP_ResourceCache.h"
 #include "separation/CSEP_ResourceSeparator.h"
@@ -164,15 +170,18 @@ public:
     // order (CSEP_InkOutputs): external-file streams kept by the job when it
     // uses them, else streams embedded in its output document; a short glyph
     // procedure embedded, one stream for every copy written alike. Every
-    // resource the content uses is recorded in pResourceCache. True when
-    // done; failures throw.
+    // resource the content uses is recorded in pResourceCache. inkState:
+    // what the inks' streams of the drawing content have in force
+    // (CSEP_InkStreamState::Inherited). True when done; failures throw.
     bool SeparateStream(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& initialState,
-                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache);
+                        std::vector<GLOB_Object>& out, CSEP_ResourceCache* pResourceCache,
+                        const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
 
     // Overprint, its mode, BG, UCR, rendering intent and text mode equal;
     // for forms, which keep the colour they inherit, the fill and stroke
-    // spaces, colours and patterns too: all of the initial state that a
-    // separated stream depends on.
+    // spaces, colours and patterns too, and the font where it is a Type 3
+    // one, whose shows name copies of their own: all of the initial state
+    // that a separated stream depends on.
     static bool IsSameColorState(uint32_t category, const CPDF_GraphicsState& a, const CPDF_GraphicsState& b);
 
 protected:
@@ -223,8 +232,6 @@ private:
         bool m_white;
     };
     std::vector<SideMark> SideMarks(uint32_t ink, const std::function<bool(uint32_t)>& paints) const;
-    // The stroke alpha and blend mode an ExtGState sets.
-    void SetStrokeBlend(const GLOB_Object& extGState);
     // mark(ink) inside q .. Q in every ink left the fill (inside a group).
     void PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark);
     // The white marks of an image: drawn by name when masked (an ink it does
@@ -280,6 +287,10 @@ private:
     // "/<font's name for the glyphs shown and the colours they take> size
     // Tf" where another is in force; at Tf, the font's own name.
     void SelectGlyphColours();
+    // The name the font's record goes by in the cache: the one Tf gave, one
+    // of a record or of the content's, else a new one (set by an ExtGState
+    // or by the content that draws this one).
+    GLOB_Name GlyphFontSource(const GLOB_Object& font);
     // The grays of the initial colours after d0.
     void WriteGlyphColours();
     // Shading patterns paint in their shading's space.
@@ -341,24 +352,11 @@ private:
     std::vector<HeldOperation> m_heldPath;
     bool m_holdingPath = false;
     bool m_heldPathClips = false;
-    // The font a Tf of this stream named and the name its inks were last
-    // given, saved by q: empty for any font that takes no colours.
-    struct GlyphFont {
-        GLOB_Name m_source;
-        GLOB_Name m_written;
-    };
-    std::vector<GlyphFont> m_glyphFonts{GlyphFont()};
     bool m_inTextObject = false;     // inside a group, since BT
     bool m_textClipAtEnd = false;    // since a white show of this text object
     bool m_textClipShown = false;    // and since then a show in a clip mode
     CPDF_TextState m_textStateAtBT;
     std::vector<HeldOperation> m_textObject;  // since BT
-    // What of the transparency in force decides how a fill and stroke is
-    // drawn (MuPDF's knockout group), saved by q.
-    struct StrokeBlend {
-        double m_strokeAlpha = 1.0;
-        bool m_normal = true;
-        bool KnocksOut() const { return m_strokeAlpha != 0.0 && !(m_strokeAlpha == 1.0 && m_normal); }
-    };
-    std::vector<StrokeBlend> m_strokeBlends{StrokeBlend()};
+    // Saved by q; the bottom one is the drawing content's (Inherited).
+    std::vector<CSEP_InkStreamState> m_inkStates{CSEP_InkStreamState()};
 };

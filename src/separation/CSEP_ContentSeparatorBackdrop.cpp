@@ -168,23 +168,9 @@ std::vector<CSEP_ContentSeparator::SideMark> CSEP_ContentSeparator::SideMarks(
             marks.push_back(SideMark{side, true});
     }
     // Drawn as one knockout group, the mark covers the backdrop once.
-    if (marks.size() == 2 && marks[0].m_white && marks[1].m_white && m_strokeBlends.back().KnocksOut())
+    if (marks.size() == 2 && marks[0].m_white && marks[1].m_white && m_inkStates.back().KnocksOut())
         return {SideMark{CSEP_InkState::FillFlag | CSEP_InkState::StrokeFlag, true}};
     return marks;
-}
-
-void CSEP_ContentSeparator::SetStrokeBlend(const GLOB_Object& extGState) {
-    if (!extGState.IsDict())
-        return;
-    StrokeBlend& blend = m_strokeBlends.back();
-    const GLOB_Object alpha = extGState.DictGet(GLOB_Name("CA"));
-    if (alpha.IsNumber())
-        blend.m_strokeAlpha = std::min(std::max(alpha.AsNumber(), 0.0), 1.0);
-    GLOB_Object mode = extGState.DictGet(GLOB_Name("BM"));
-    if (mode.IsArray() && mode.Length() > 0)
-        mode = mode.Get(0);
-    if (mode.IsName())
-        blend.m_normal = mode.AsName() == "Normal" || mode.AsName() == "Compatible";
 }
 
 void CSEP_ContentSeparator::PaintBackdropMarks(bool uniform, const std::function<void(uint32_t)>& mark) {
@@ -394,9 +380,9 @@ void CSEP_ContentSeparator::WriteTextFlush() {
 GLOB_Name CSEP_ContentSeparator::FontName(const GLOB_Object& font) {
     GLOB_Name name;
     // A coloured font goes by the name the inks were given for it.
-    const GlyphFont& glyphs = m_glyphFonts.back();
-    if (!glyphs.m_written.IsEmpty() && m_resources.Resource("Font", glyphs.m_source) == font)
-        name = glyphs.m_written;
+    const CSEP_InkStreamState& glyphs = m_inkStates.back();
+    if (!glyphs.m_glyphWritten.IsEmpty() && glyphs.m_glyphFont == font)
+        name = glyphs.m_glyphWritten;
     const GLOB_Object fonts = m_resources.Dict().IsDict() ? m_resources.FontDict() : GLOB_Object();
     const uint32_t category = CSEP_ResourceCache::FontCategory;
     if (name.IsEmpty() && fonts.IsDict() && !TakesColours(font)) {
@@ -455,6 +441,8 @@ void CSEP_ContentSeparator::ApplyTextClip() {
     if (!m_inTextObject || !m_textClipShown)
         return;
     m_textClipShown = false;
+    // Its Tf operators name the font as the content set it, no copy.
+    m_inkStates.back().ForgetGlyphFont();
     m_writer.WriteOperator("ET");
     m_writer.WriteOperator("BT");
     WriteTextStateAtBT();

@@ -38,7 +38,6 @@ public:
             return m_parser.IsStopped() ? uint32_t(Taken::AllTaken) : 0;
         if (CPDF_ContentOperatorTable::Find(m_parser.OperatorText()) != Op::Op_d0)
             return 0;
-        m_glyph = true;
         while (m_parser.Step())
             Operator(CPDF_ContentOperatorTable::Find(m_parser.OperatorText()));
         *pathTakes = m_pathTakes;
@@ -65,10 +64,11 @@ private:
     }
 
     void ShowsText() {
-        // A coloured glyph's own text starts in mode 0, as MuPDF draws it.
-        if (!m_set.textMode && !m_glyph)
+        // Text in a mode it does not set takes the one in force: a coloured
+        // glyph's own text the show's, as both peers draw it.
+        if (!m_set.textMode)
             m_taken |= Taken::TextModeTaken;
-        if ((!m_set.textMode && !m_glyph) || !HasOutlineGlyphs(m_parser.GraphicsState().Font())) {
+        if (!m_set.textMode || !HasOutlineGlyphs(m_parser.GraphicsState().Font())) {
             Paints(true, true);
             return;
         }
@@ -132,7 +132,6 @@ private:
     std::vector<Set> m_saved;
     uint32_t m_taken = 0;
     bool m_pathTakes = false;
-    bool m_glyph = false;  // inside a coloured glyph
 };
 
 }  // namespace

@@ -22,13 +22,14 @@ CSEP_NestedSeparations::Scope::~Scope() {
 const CSEP_NestedSeparations::Separated* CSEP_NestedSeparations::Find(const GLOB_Object& source,
                                                                       const GLOB_Object& resources,
                                                                       const CPDF_GraphicsState& state,
-                                                                      SameState same, bool insideGroup) const {
+                                                                      SameState same, bool insideGroup,
+                                                                      const CSEP_InkStreamState& inkState) const {
     const std::vector<Separated>* kept = m_openScopes > 0 ? m_separated.Find(source) : nullptr;
     if (kept == nullptr)
         return nullptr;
     for (const Separated& separated : *kept)
         if (separated.m_resources == resources && separated.m_insideGroup == insideGroup &&
-            same(separated.m_state, state))
+            separated.m_inkState.SameInherited(inkState) && same(separated.m_state, state))
             return &separated;
     return nullptr;
 }

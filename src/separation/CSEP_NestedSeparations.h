@@ -21,6 +21,7 @@
 #include "GLOB/GLOB_IndirectObjectMap.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
+#include "separation/CSEP_InkStreamState.h"
 
 #include <cstdint>
 #include <vector>
@@ -47,14 +48,17 @@ public:
         uint32_t m_height = 0;  // levels of nesting opened inside it
         std::vector<GLOB_Object> m_perInk;
         bool m_insideGroup = false;  // CSEP_SepJobContext::InsideIsolatedOrKnockoutGroup
+        CSEP_InkStreamState m_inkState = {};  // what the inks' streams had in force
     };
     using SameState = bool (*)(const CPDF_GraphicsState&, const CPDF_GraphicsState&);
 
     // The separation of source kept with these resources (the same object),
-    // a state that same finds equal to state and the same group context;
-    // null when there is none or no scope is open.
+    // a state that same finds equal to state, the same group context and
+    // the same ink state (SameInherited); null when there is none or no
+    // scope is open.
     const Separated* Find(const GLOB_Object& source, const GLOB_Object& resources, const CPDF_GraphicsState& state,
-                          SameState same, bool insideGroup = false) const;
+                          SameState same, bool insideGroup = false,
+                          const CSEP_InkStreamState& inkState = CSEP_InkStreamState()) const;
     // Keeps the separation of an indirect source whose objects are all
     // indirect, so that every place can hold them; otherwise, or with no
     // scope open, nothing is kept.

@@ -293,13 +293,14 @@ GLOB_Object CSEP_PDFSeparator::MakeSeparationInfo(const CPDF_Colorant& ink, cons
 
 void CSEP_PDFSeparator::SeparateContent(GLOB_Stream stream, const CPDF_ResourcesDict& resources,
                                         const CPDF_GraphicsState& state, std::vector<GLOB_Object>& contents,
-                                        std::vector<CPDF_ResourcesDict>& inkResources) {
+                                        std::vector<CPDF_ResourcesDict>& inkResources,
+                                        const CSEP_InkStreamState& inkState) {
     contents.clear();
     try {
         CSEP_ContentSeparator separator;
         separator.SetJobContext(m_job);
         CSEP_ResourceCache cache;
-        separator.SeparateStream(stream, resources, state, contents, &cache);
+        separator.SeparateStream(stream, resources, state, contents, &cache, inkState);
         SeparateResources(cache, resources, inkResources);
     } catch (const GLIB_Exception& e) {
         CloseQuietly(stream);
@@ -337,11 +338,12 @@ void CSEP_PDFSeparator::SeparateResources(const CSEP_ResourceCache& cache, const
 }
 
 void CSEP_PDFSeparator::SeparateForm(const GLOB_Object& form, const CPDF_ResourcesDict& resources,
-                                     const CPDF_GraphicsState& state, std::vector<GLOB_Object>& forms) {
+                                     const CPDF_GraphicsState& state, std::vector<GLOB_Object>& forms,
+                                     const CSEP_InkStreamState& inkState) {
     std::vector<CPDF_ResourcesDict> formResources;
     {
         const CSEP_SepJobContext::GroupScope inside(m_job, IsolatesOrKnocksOut(form));
-        SeparateContent(form.OpenStream(2), resources, state, forms, formResources);
+        SeparateContent(form.OpenStream(2), resources, state, forms, formResources, inkState);
     }
     // Shared by every ink's copy: what is in force at Do applies to the group.
     const GLOB_Object group = InkGroup(Doc(), form);

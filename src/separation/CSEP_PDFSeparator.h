@@ -69,11 +69,12 @@ public:
     // meter, which then no longer hears the document, failed or not.
     void SeparatePage(const CPDF_Page& page, int index, std::vector<GLOB_Object>& newPages);
     // One separated form per ink, separated from state (the state it is
-    // drawn under), keeping "Type", "Subtype", "BBox", "FormType" and
+    // drawn under, and inkState, what the inks' streams have in force
+    // there), keeping "Type", "Subtype", "BBox", "FormType" and
     // "Matrix"; a transparency group keeps its "Group" ("S", "I" and "K",
     // with "CS" /DeviceGray, the space an ink's page blends in).
     void SeparateForm(const GLOB_Object& form, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
-                      std::vector<GLOB_Object>& forms);
+                      std::vector<GLOB_Object>& forms, const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
     // One coloured tiling pattern per ink, with its own "Resources".
     void SeparateTilingPattern(const GLOB_Object& pattern, std::vector<GLOB_Object>& patterns);
     // One Type 3 font per ink whose glyph procedures are separated (nothing
@@ -104,7 +105,8 @@ private:
                                    const GLOB_Object& pages);
     // One content stream and resource dictionary per ink; closes stream.
     void SeparateContent(GLOB_Stream stream, const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
-                         std::vector<GLOB_Object>& contents, std::vector<CPDF_ResourcesDict>& inkResources);
+                         std::vector<GLOB_Object>& contents, std::vector<CPDF_ResourcesDict>& inkResources,
+                         const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
     void SeparateResources(const CSEP_ResourceCache& cache, const CPDF_ResourcesDict& resources,
                            std::vector<CPDF_ResourcesDict>& inkResources);
     CPDF_Doc Doc() const { return m_job.Doc(); }

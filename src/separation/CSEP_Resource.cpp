@@ -9,8 +9,9 @@ CSEP_Resource::CSEP_Resource(const GLOB_Object& object, const CPDF_GraphicsState
     AddState(state, name);
 }
 
-void CSEP_Resource::AddState(const CPDF_GraphicsState& state, const GLOB_Name& name) {
-    m_variants.push_back(StateAndName{state, name, {}});
+void CSEP_Resource::AddState(const CPDF_GraphicsState& state, const GLOB_Name& name,
+                             const CSEP_InkStreamState& inkState) {
+    m_variants.push_back(StateAndName{state, name, {}, inkState});
 }
 
 bool CSEP_Resource::AddPart(uint32_t i, const GLOB_Name& part) {

@@ -1,6 +1,7 @@
 // The resource cache's record of one resource, under the name the content
 // uses for it: the resource object and its variants, each a graphics state
-// (the colour state the resource was separated under) and the new name the
+// (the colour state the resource was separated under, and for a form what
+// the inks' streams had in force there) and the new name the
 // separated content writes for it, and the parts of it used there (a Type 3
 // font's glyphs shown in that variant; none recorded: all of it).
 // Graphics-state dictionaries, fonts other than coloured Type 3 ones,
@@ -14,6 +15,7 @@
 #include "CPDF/content/CPDF_GraphicsState.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
+#include "separation/CSEP_InkStreamState.h"
 
 #include <cstdint>
 #include <vector>
@@ -34,8 +36,10 @@ public:
     const CPDF_GraphicsState& State(uint32_t i) const { return Variant(i).m_state; }
     const GLOB_Name& Name(uint32_t i) const { return Variant(i).m_name; }
     const std::vector<GLOB_Name>& Parts(uint32_t i) const { return Variant(i).m_parts; }
+    const CSEP_InkStreamState& InkState(uint32_t i) const { return Variant(i).m_inkState; }
     // Appends the variant (state, name).
-    void AddState(const CPDF_GraphicsState& state, const GLOB_Name& name);
+    void AddState(const CPDF_GraphicsState& state, const GLOB_Name& name,
+                  const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
     // Adds part to variant i's parts unless they hold it; false when they did.
     bool AddPart(uint32_t i, const GLOB_Name& part);
 
@@ -44,6 +48,7 @@ private:
         CPDF_GraphicsState m_state;
         GLOB_Name m_name;
         std::vector<GLOB_Name> m_parts;
+        CSEP_InkStreamState m_inkState;
     };
     const StateAndName& Variant(uint32_t i) const;
 

@@ -32,6 +32,11 @@ const std::vector<GLOB_Name>& CSEP_ResourceColorMapper::SourceParts() const {
     return m_pParts != nullptr ? *m_pParts : all;
 }
 
+const CSEP_InkStreamState& CSEP_ResourceColorMapper::SourceInkState() const {
+    static const CSEP_InkStreamState none;
+    return m_pInkState != nullptr ? *m_pInkState : none;
+}
+
 void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
     using Map = void (CSEP_ResourceColorMapper::*)(const GLOB_Name&, const GLOB_Object&, const CPDF_GraphicsState&);
     static const Map maps[CSEP_ResourceCache::NumCategories] = {
@@ -50,11 +55,14 @@ void CSEP_ResourceColorMapper::MapResources(const CSEP_ResourceCache& cache) {
                     (this->*maps[category])(entry.first, record.Object(), CPDF_GraphicsState());
                 for (uint32_t k = 0; k < record.NumStates(); ++k) {
                     m_pParts = &record.Parts(k);
+                    m_pInkState = &record.InkState(k);
                     (this->*maps[category])(record.Name(k), record.Object(), record.State(k));
                     m_pParts = nullptr;
+                    m_pInkState = nullptr;
                 }
             } catch (GLIB_Exception& e) {
                 m_pParts = nullptr;
+                m_pInkState = nullptr;
                 CSEP_LeadMessage(e, Construct(category, entry.first));
                 throw;
             }

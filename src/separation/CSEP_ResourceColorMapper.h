@@ -11,6 +11,7 @@
 #include "CPDF/content/CPDF_GraphicsState.h"
 #include "GLOB/GLOB_Name.h"
 #include "GLOB/GLOB_Object.h"
+#include "separation/CSEP_InkStreamState.h"
 #include "separation/CSEP_ResourceCache.h"
 
 #include <vector>
@@ -42,8 +43,12 @@ protected:
     // The parts of the resource its variant uses (CSEP_Resource::Parts);
     // empty: all of it.
     const std::vector<GLOB_Name>& SourceParts() const;
+    // What the inks' streams had in force where the variant is drawn
+    // (CSEP_Resource::InkState).
+    const CSEP_InkStreamState& SourceInkState() const;
 
 private:
     GLOB_Name m_sourceName;
     const std::vector<GLOB_Name>* m_pParts = nullptr;
+    const CSEP_InkStreamState* m_pInkState = nullptr;
 };

@@ -242,13 +242,14 @@ void CSEP_ResourceSeparator::SeparateType3Font(const GLOB_Name& name, const GLOB
 void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& name, const GLOB_Object& source,
                                           const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
                                           const std::function<void(std::vector<GLOB_Object>&)>& separate,
-                                          std::vector<GLOB_Object>& out) {
+                                          std::vector<GLOB_Object>& out, const CSEP_InkStreamState& inkState) {
     CSEP_NestedSeparations& kept = m_job.NestedSeparations();
     const auto same = [](const CPDF_GraphicsState& a, const CPDF_GraphicsState& b) {
         return CSEP_ContentSeparator::IsSameColorState(CSEP_ResourceCache::FormCategory, a, b);
     };
     const bool insideGroup = m_job.InsideIsolatedOrKnockoutGroup();
-    const CSEP_NestedSeparations::Separated* done = kept.Find(source, resources.Dict(), state, same, insideGroup);
+    const CSEP_NestedSeparations::Separated* done =
+        kept.Find(source, resources.Dict(), state, same, insideGroup, inkState);
     if (done != nullptr && m_job.MayReuseSeparation(source, done->m_height)) {
         out = done->m_perInk;
         return;
@@ -256,7 +257,7 @@ void CSEP_ResourceSeparator::SeparateOnce(const char* kind, const GLOB_Name& nam
     const CSEP_SepJobContext::NestingGuard guard(m_job, source, kind, name);
     kept.CountSeparation(kind, name);
     separate(out);
-    kept.Add(source, {resources.Dict(), state, guard.Height(), out, insideGroup});
+    kept.Add(source, {resources.Dict(), state, guard.Height(), out, insideGroup, inkState});
 }
 
 void CSEP_ResourceSeparator::MapFont(const GLOB_Name& name, const GLOB_Object& resource,
@@ -284,11 +285,12 @@ void CSEP_ResourceSeparator::MapForm(const GLOB_Name& name, const GLOB_Object& r
     const GLOB_Object own = resource.DictGet(GLOB_Name("Resources"));
     const CPDF_ResourcesDict resources = own.IsDict() ? CPDF_ResourcesDict(own) : m_source;
     std::vector<GLOB_Object> forms;
+    const CSEP_InkStreamState& inkState = SourceInkState();
     SeparateOnce("Form", shown, resource, resources, state, [&](std::vector<GLOB_Object>& out) {
         CSEP_PDFSeparator separator;
         separator.SetJobContext(m_job);
-        separator.SeparateForm(resource, resources, state, out);
-    }, forms);
+        separator.SeparateForm(resource, resources, state, out, inkState);
+    }, forms, inkState);
     Put("XObject", name, forms);
 }
 

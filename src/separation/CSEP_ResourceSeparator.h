@@ -124,7 +124,8 @@ private:
     // else what separate makes, under the guard, then kept.
     void SeparateOnce(const char* kind, const GLOB_Name& name, const GLOB_Object& source,
                       const CPDF_ResourcesDict& resources, const CPDF_GraphicsState& state,
-                      const std::function<void(std::vector<GLOB_Object>&)>& separate, std::vector<GLOB_Object>& out);
+                      const std::function<void(std::vector<GLOB_Object>&)>& separate, std::vector<GLOB_Object>& out,
+                      const CSEP_InkStreamState& inkState = CSEP_InkStreamState());
 
     // One image (or form) per ink into out, as category 4 above says.
     void SeparateImage(const GLOB_Object& image, std::vector<GLOB_Object>& out);

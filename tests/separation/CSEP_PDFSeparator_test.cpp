@@ -958,7 +958,8 @@ TEST_F(CSEP_PDFSeparatorTest, ColouredGlyphsSeparatedPerGlyphShownNotPerColourAn
         {"text in the fill colour, a glyph a colour", "BT /H 1 Tf (a) Tj ET", 12, 1, false, 12},
         {"text in the fill colour, two glyphs a colour", "BT /H 1 Tf (a) Tj ET", 12, 2, false, 24},
         {"a stencil mask, every show in one colour", "BI /W 1 /H 1 /IM true ID \x80 EI", 12, 1, true, 12},
-        {"text stroked in mode 1, the fill colour changing", "1 Tr BT /H 1 Tf (a) Tj ET", 12, 1, false, 0},
+        // Black, the stroke colour of every show, is a colour it takes.
+        {"text stroked in mode 1, the fill colour changing", "1 Tr BT /H 1 Tf (a) Tj ET", 12, 1, false, 12},
         {"a path in the fill colour", "0 0 1 1 re f", 12, 1, false, 0},
         {"a path in a colour of its own", "0 1 0 0 k 0 0 1 1 re f", 12, 1, false, 0},
     };

@@ -1,6 +1,7 @@
 // A form that is a transparency group is composed as a whole: the mask,
 // alpha and blend mode in force at its Do apply to the group once, and its
 // knockout holds inside it, on every plate as both peers draw it.
+#include "TS_BothPeers.h"
 #include "TS_ProgramFixture.h"
 #include "support/GhostscriptRenderer.h"
 
@@ -122,6 +123,56 @@ TEST_F(TS_ProgramTest, APatternIsOneMarkToTheKnockoutGroupItPaints) {
                 EXPECT_NEAR(255 - ours.At(px, py), point.black, 8);
                 EXPECT_NEAR(255 - peer->second.At(px, py), point.black, 8) << "tiffsep";
             }
+    }
+}
+
+// A Black 192-point page drawing an isolated group that runs content, with
+// /Fy a form that fills and strokes a Cyan square with B, /Fz a form that
+// draws /Fy, and ExtGState /GA (overprint, alpha 0.5), /GM (overprint,
+// Multiply), /GO (overprint), /GC (stroke alpha 1).
+std::string AlphaCallerPage(const std::string& content) {
+    const std::string square = "1 0 0 0 k 1 0 0 0 K 16 w 48 48 96 96 re B";
+    return TS_SquarePage(
+        192, "/XObject << /Fx 5 0 R >>", "0 0 0 1 k 0 0 192 192 re f /Fx Do",
+        {"<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Group << /S /Transparency /I true >>"
+         " /Resources << /ExtGState << /GA << /OP true /op true /OPM 1 /ca 0.5 /CA 0.5 >>"
+         " /GM << /OP true /op true /OPM 1 /BM /Multiply >> /GO << /OP true /op true /OPM 1 >> /GC << /CA 1 >> >>"
+         " /XObject << /Fy 6 0 R /Fz 7 0 R >> >> /Length " + std::to_string(content.size()) + " >>\nstream\n" +
+             content + "\nendstream",
+         "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Resources << >> /Length " +
+             std::to_string(square.size()) + " >>\nstream\n" + square + "\nendstream",
+         "<< /Type /XObject /Subtype /Form /BBox [0 0 192 192] /Resources << /XObject << /Fy 6 0 R >> >>"
+         " /Length 6 >>\nstream\n/Fy Do\nendstream"});
+}
+
+// What decides how a fill and stroke keeps the group's backdrop (stroke
+// alpha, blend mode) is the state in force where a form draws it, however
+// deep, and what Q restores, as both peers draw it.
+TEST_F(TS_ProgramTest, AFillAndStrokeInAFormKeepsTheBackdropByTheAlphaAndBlendInForceAtDo) {
+    const struct {
+        const char* what;
+        const char* content;
+    } rows[] = {
+        {"alpha set by the caller", "/GA gs /Fy Do"},
+        {"alpha set two forms up", "/GA gs /Fz Do"},
+        {"Multiply set by the caller", "/GM gs /Fy Do"},
+        {"alpha set by the caller, stroke alpha back to 1", "/GA gs /GC gs /Fy Do"},
+        {"alpha restored by Q before Do", "/GO gs q /GA gs Q /Fy Do"},
+        {"alpha set in the group", "/GA gs 1 0 0 0 k 1 0 0 0 K 16 w 48 48 96 96 re B"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string file = WriteFile("alpha.pdf", AlphaCallerPage(row.content));
+        const TS_Run run = Run(WithOut({file, "--dpi", std::to_string(kDpi)}));
+        ASSERT_EQ(run.m_code, 0) << run.m_err;
+        const std::vector<OffBothPeers> plates =
+            ProcessPlatesAgainstBothPeers(file, m_out, m_docs.File("alpha.pam"), kDpi);
+        ASSERT_EQ(plates.size(), 4u);
+        for (size_t i = 0; i < plates.size(); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_LE(plates[i].off, 20) << "pixels off both peers";
+            EXPECT_EQ(plates[i].strayInk, 0) << "pixels inked where both peers leave the plate blank";
+        }
     }
 }
 

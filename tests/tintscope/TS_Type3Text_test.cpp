@@ -112,19 +112,19 @@ std::string ColouredGlyphPdf(const std::string& body, int mode, bool again) {
 TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
     const char* const inks[] = {"Cyan", "Magenta", "Yellow", "Black"};
     // What the glyph holds, and the inks it paints: anything in the colours
-    // of the show as a fill of the glyph paints it (its own text in mode 0,
-    // as MuPDF draws it, whatever the show's mode), nothing in modes 3 and
+    // of the show as a fill of the glyph paints it, nothing in modes 3 and
     // 7, but for a path in a colour the glyph does not set, which MuPDF
-    // draws where the glyph is shown whatever the mode.
-    enum Paints { FillColour, FillColourAlways, Cyan };
+    // draws where the glyph is shown whatever the mode; its own text takes
+    // the show's mode, so is not filled where the show only strokes.
+    enum Paints { FillColour, FillColourAlways, Cyan, FilledInFillModes };
     const struct {
         const char* what;
         std::string body;
         Paints paints;
         bool again = false;
     } rows[] = {
-        {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", FillColour},
-        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", FillColour, true},
+        {"text", "BT /H 900 Tf 0 0 Td (A) Tj ET", FilledInFillModes},
+        {"text, shown again in Cyan", "BT /H 900 Tf 0 0 Td (A) Tj ET", FilledInFillModes, true},
         {"a stencil mask", "q 800 0 0 800 100 100 cm /Mk Do Q", FillColour},
         {"an inline stencil mask", "q 800 0 0 800 100 100 cm BI /W 2 /H 2 /IM true ID \xA0\x50 EI Q", FillColour},
         {"a form", "/Fm Do", FillColour},
@@ -137,7 +137,9 @@ TEST_F(TS_ProgramTest, ColouredGlyphsPaintWhatTheyHoldInTheColoursOfTheShow) {
         for (int mode = 0; mode < 8; ++mode) {
             SCOPED_TRACE(std::string(row.what) + " in mode " + std::to_string(mode));
             std::set<std::string> expected;
-            if (row.paints == FillColourAlways || (mode != 3 && mode != 7)) {
+            const bool strokes = mode == 1 || mode == 5;
+            if (row.paints == FillColourAlways ||
+                (mode != 3 && mode != 7 && !(row.paints == FilledInFillModes && strokes))) {
                 expected.insert(row.paints == Cyan ? "Cyan" : "Yellow");
                 if (row.again)
                     expected.insert("Cyan");
@@ -211,6 +213,105 @@ TEST_F(TS_ProgramTest, ColouredGlyphsShownInManyColoursAndModesPaintAsBothPeers)
             SCOPED_TRACE(i);
             EXPECT_LE(plates[i].off, 20) << "pixels off both peers";
             EXPECT_EQ(plates[i].strayInk, 0) << "pixels inked where both peers leave the plate blank";
+        }
+    }
+}
+
+// A 200-point page of content over resources and the Type 3 font /T (5 0
+// R) of one d0 glyph, code 65, whose own text, Helvetica-Bold /H, takes
+// the colour and the mode of the show, or with own its own colour first;
+// more objects from 7 0 R.
+std::string TakingFontPage(const std::string& resources, const std::string& content,
+                           const std::vector<std::string>& more = {}, const std::string& own = "") {
+    std::vector<std::string> objects = {
+        "<< /Type /Font /Subtype /Type3 /FontBBox [0 0 1000 1000] /FontMatrix [0.001 0 0 0.001 0 0]"
+        " /CharProcs << /g 6 0 R >> /Encoding << /Type /Encoding /Differences [65 /g] >> /FirstChar 65"
+        " /LastChar 65 /Widths [1000] /Resources << /Font << /H << /Type /Font /Subtype /Type1"
+        " /BaseFont /Helvetica-Bold >> >> >> >>",
+        Stream("1000 0 d0 " + own + " BT /H 900 Tf 50 50 Td (A) Tj ET")};
+    objects.insert(objects.end(), more.begin(), more.end());
+    return TS_SquarePage(200, "/Font << /T 5 0 R >> " + resources, content, objects);
+}
+
+// A form of content, its resources holding /T.
+std::string FontForm(const std::string& content) {
+    return "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Resources << /Font << /T 5 0 R >> >> /Length " +
+           std::to_string(content.size()) + " >>\nstream\n" + content + "\nendstream";
+}
+
+// Plates of page within limit pixels off both peers and inked on at most
+// limit where both are blank: the glyphs' edges, which tiffsep draws
+// without anti-aliasing.
+#define EXPECT_AS_BOTH_PEERS(page, limit)                                                                       \
+    do {                                                                                                        \
+        const std::string file = WriteFile("taking.pdf", page);                                                 \
+        const TS_Run run = Run(WithOut({file, "--dpi", "150"}));                                                \
+        ASSERT_EQ(run.m_code, 0) << run.m_err;                                                                  \
+        const std::vector<OffBothPeers> plates =                                                                \
+            ProcessPlatesAgainstBothPeers(file, m_out, m_docs.File("taking.pam"), 150);                         \
+        ASSERT_EQ(plates.size(), 4u);                                                                           \
+        for (size_t i = 0; i < plates.size(); ++i) {                                                            \
+            SCOPED_TRACE(i);                                                                                    \
+            EXPECT_LE(plates[i].off, limit) << "pixels off both peers";                                         \
+            EXPECT_LE(plates[i].strayInk, limit) << "pixels inked where both peers leave the plate blank";      \
+        }                                                                                                       \
+    } while (false)
+
+// Wherever a coloured font is set (Tf, an ExtGState, the content drawing a
+// form) and shown (the page, a form, the next text object after a text
+// clip in a group), in whatever space, its glyph's text takes the show's
+// colour on that colour's plates only.
+TEST_F(TS_ProgramTest, AColouredFontInForceNamesTheCopyOfEachShowWhereverItIsShown) {
+    const std::string clipThenShows = "0 0.8 0 0 k /O gs BT /F1 260 Tf 4 Tr -10 10 Td (W) Tj 0 Tr /T 30 Tf"
+                                      " 1 0 0 1 20 150 Tm (A) Tj ET BT 1 0 0 1 30 60 Tm (A) Tj ET";
+    const std::string group =
+        "<< /Type /XObject /Subtype /Form /BBox [0 0 200 200] /Group << /S /Transparency /I true >>"
+        " /Resources << /Font << /T 5 0 R /F1 << /Type /Font /Subtype /Type1 /BaseFont /Helvetica-Bold >> >>"
+        " /ExtGState << /O << /OP true /op true /OPM 1 >> >> >> /Length " +
+        std::to_string(clipThenShows.size()) + " >>\nstream\n" + clipThenShows + "\nendstream";
+    const struct {
+        const char* what;
+        std::string page;
+    } rows[] = {
+        {"shown on the page, then in a form", TakingFontPage("/XObject << /Fm 7 0 R >>",
+                                                            "0 1 0 0 k BT /T 40 Tf 10 130 Td (A) Tj ET /Fm Do",
+                                                            {FontForm("1 0 0 0 k BT 10 30 Td (A) Tj ET")})},
+        {"set by the caller of a form", TakingFontPage("/XObject << /Fm 7 0 R >>", "0 0 1 0 k /T 40 Tf /Fm Do",
+                                                       {FontForm("BT 10 30 Td (A) Tj ET")})},
+        {"set by an ExtGState", TakingFontPage("/ExtGState << /GF << /Font [5 0 R 40] >> >>",
+                                               "0 1 0 0 k /GF gs BT 10 30 Td (A) Tj ET")},
+        {"set by an ExtGState after a show", TakingFontPage("/ExtGState << /GF << /Font [5 0 R 40] >> >>",
+                                                            "0 1 0 0 k BT /T 40 Tf 10 130 Td (A) Tj ET"
+                                                            " /GF gs 1 0 0 0 k BT 10 30 Td (A) Tj ET")},
+        {"restored by Q", TakingFontPage("", "0 1 0 0 k BT /T 40 Tf 10 130 Td (A) Tj ET q 1 0 0 0 k BT 60 130 Td"
+                                             " (A) Tj ET Q 0 0 1 0 k BT 10 30 Td (A) Tj ET")},
+        {"shown in gray 0", TakingFontPage("", "0 g BT /T 40 Tf 20 40 Td (A) Tj ET")},
+        {"shown in an Indexed colour",
+         TakingFontPage("/ColorSpace << /CSi [/Indexed /DeviceCMYK 1 <FF000000 00C80000>] >>",
+                        "/CSi cs 1 sc BT /T 40 Tf 20 40 Td (A) Tj ET")},
+        {"in force in the next text object after a text clip in an isolated group",
+         TakingFontPage("/XObject << /G 7 0 R >>", "/G Do", {group})},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_AS_BOTH_PEERS(row.page, 400);
+    }
+}
+
+// A coloured glyph's own text takes the show's mode: filled where the show
+// fills, nothing where it only strokes, no clip area in mode 7, whether it
+// takes the show's colour or paints in its own.
+TEST_F(TS_ProgramTest, AColouredGlyphsOwnTextTakesTheModeOfTheShow) {
+    const std::string under = "0 0 0 0.3 k 150 0 50 200 re f q 1 0 0 0 k 0 1 0 0 K 2 w BT /T 55 Tf ";
+    const std::string shows = " 10 20 Td (A) Tj 60 60.5 Td (A) Tj ET";
+    for (const char* own : {"", "0 0 1 0 k"}) {
+        for (const int mode : {0, 1, 2, 4, 5, 7}) {
+            SCOPED_TRACE(std::string(*own ? "in its own Yellow" : "in the show's colours") + ", mode " +
+                         std::to_string(mode));
+            // Black over what the clip of mode 7 lets through: nothing.
+            const std::string after = mode == 7 ? " 0 0 0 1 k 0 0 200 200 re f Q" : " Q";
+            EXPECT_AS_BOTH_PEERS(TakingFontPage("", under + std::to_string(mode) + " Tr" + shows + after, {}, own),
+                                 400);
         }
     }
 }
