@@ -606,10 +606,12 @@ void CSEP_ContentSeparator::DoShading(const GLOB_Name& name, const GLOB_Object& 
 }
 
 void CSEP_ContentSeparator::ShowText(int32_t op) {
-    SelectGlyphColours();
     const int32_t mode = Parser().GraphicsState().TextState().RenderMode();
     const std::vector<std::vector<SideMark>> marks = BackdropTextMarks(mode);
+    // A clip applied here replays the text object, whose fonts then stand
+    // as the content named them: the show's copy is named after it.
     BeginTextShow(mode, !marks.empty());
+    SelectGlyphColours();
     UpdateTextRenderMode(mode);
     RecordTextOperation(op, mode);
     if (marks.empty())
