@@ -66,20 +66,7 @@ std::string SyncFlushed(const std::string& plain) {
 std::string Half(const std::string& data) { return data.substr(0, data.size() / 2); }
 
 TEST_F(TS_ProgramTest, ContentDecodedShortIsSeparatedForWhatItHoldsAndSaidOfEveryInk) {
-    // Each process ink's plate, by its name: empty where the page has no
-    // such ink.
-    const auto plates = [&](const std::string& pdf, TS_Run* run) {
-        *run = Run(WithOut({WriteFile("page.pdf", pdf), "--dpi", "150"}));
-        std::vector<std::vector<uint8_t>> all;
-        for (const std::string ink : {"-Cyan.png", "-Magenta.png", "-Yellow.png", "-Black.png"}) {
-            all.emplace_back();
-            for (const std::string& name : m_out.List())
-                if (run->m_code == 0 && name.size() > ink.size() && name.compare(0, 6, "plate-") == 0 &&
-                    name.compare(name.size() - ink.size(), ink.size(), ink) == 0)
-                    all.back() = Output(name).m_pixels;
-        }
-        return all;
-    };
+    const auto plates = [&](const std::string& pdf, TS_Run* run) { return ProcessPlates(pdf, run); };
     TS_Run plain;
     const auto whole = plates(Page("", Content), &plain);
     ASSERT_EQ(plain.m_code, 0) << plain.m_err;
@@ -196,18 +183,7 @@ TEST_F(TS_ProgramTest, ASampledFunctionCutShortOfItsStoredBlockIsSaid) {
 // is said of every ink, the image's own words the line's detail; inline LZW
 // data that end inside their last byte, without the end code, end there.
 TEST_F(TS_ProgramTest, DataEndsAreSaidAsTheDrawingMeetsThemInTheProgramsWords) {
-    const auto plates = [&](const std::string& pdf, TS_Run* run) {
-        *run = Run(WithOut({WriteFile("page.pdf", pdf), "--dpi", "150"}));
-        std::vector<std::vector<uint8_t>> all;
-        for (const std::string ink : {"-Cyan.png", "-Magenta.png", "-Yellow.png", "-Black.png"}) {
-            all.emplace_back();
-            for (const std::string& name : m_out.List())
-                if (run->m_code == 0 && name.size() > ink.size() && name.compare(0, 6, "plate-") == 0 &&
-                    name.compare(name.size() - ink.size(), ink.size(), ink) == 0)
-                    all.back() = Output(name).m_pixels;
-        }
-        return all;
-    };
+    const auto plates = [&](const std::string& pdf, TS_Run* run) { return ProcessPlates(pdf, run); };
     const auto filtered = [](const std::string& filter, const std::string& data) {
         return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                                     "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",

@@ -201,6 +201,19 @@ std::string TS_ProgramTest::WriteFile(const std::string& name, const std::string
     return path;
 }
 
+std::vector<std::vector<uint8_t>> TS_ProgramTest::ProcessPlates(const std::string& pdf, TS_Run* run) {
+    *run = Run(WithOut({WriteFile("page.pdf", pdf), "--dpi", "150"}));
+    std::vector<std::vector<uint8_t>> all;
+    for (const std::string ink : {"-Cyan.png", "-Magenta.png", "-Yellow.png", "-Black.png"}) {
+        all.emplace_back();
+        for (const std::string& name : m_out.List())
+            if (run->m_code == 0 && name.size() > ink.size() && name.compare(0, 6, "plate-") == 0 &&
+                name.compare(name.size() - ink.size(), ink.size(), ink) == 0)
+                all.back() = Output(name).m_pixels;
+    }
+    return all;
+}
+
 uint32_t TS_Rgb(const PngPixels& image, int x, int y) {
     const uint8_t* p = &image.m_pixels[(static_cast<size_t>(y) * image.m_width + x) * 4];
     return uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];

@@ -62,6 +62,9 @@ protected:
     std::string WriteFile(const std::string& name, const std::string& data);
 
     PngPixels Output(const std::string& name) const { return ReadPng(m_out.File(name)); }
+    // Runs pdf at 150 dpi into *run; each process ink's plate, in ink order,
+    // empty where the page has no such ink or the run failed.
+    std::vector<std::vector<uint8_t>> ProcessPlates(const std::string& pdf, TS_Run* run);
 
     // Made before TMPDIR moves, so that they are not in it.
     ScratchDir m_out;

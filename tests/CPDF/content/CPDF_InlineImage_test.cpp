@@ -26,6 +26,23 @@ std::string Hex(const std::string& bytes) {
     return hex;
 }
 
+// Parses content in buffers of size bytes: the first inline image's data
+// opened with flags into *data, and the operators from its EI on, then
+// "stopped" or "end".
+std::string ReadFirstImage(const std::string& content, uint32_t size, uint32_t flags, std::string* data) {
+    CPDF_ContentParser parser;
+    parser.Start(Chunked(content, {size}), GLOB_Object());
+    std::string after;
+    while (parser.Step()) {
+        const std::string op = parser.OperatorText();
+        if (op == "ID" && data->empty())
+            *data = ReadAll(parser.InlineImage().Stream(flags));
+        else if (!data->empty() || op == "EI")
+            after += op + " ";
+    }
+    return after + (parser.IsStopped() ? "stopped" : "end");
+}
+
 }  // namespace
 
 TEST(CPDF_InlineImage, DataEndExactlyWhereTheImageEnds) {
@@ -298,18 +315,8 @@ TEST(CPDF_InlineImage, JpegSegmentsEndAlikeWhereverTheContentIsCut) {
                     SCOPED_TRACE(std::string(shape.name) + ", " + std::to_string(size) + "-byte buffers, " +
                                  std::to_string(pad) + " bytes before, open " + std::to_string(flags));
                     const std::string content = "%" + std::string(pad, 'p') + "\n" + before + shape.data + shape.rest;
-                    CPDF_ContentParser parser;
-                    parser.Start(Chunked(content, {size}), GLOB_Object());
-                    std::string after;
                     std::string data;
-                    while (parser.Step()) {
-                        const std::string op = parser.OperatorText();
-                        if (op == "ID" && data.empty())
-                            data = ReadAll(parser.InlineImage().Stream(flags));
-                        else if (!data.empty() || op == "EI")
-                            after += op + " ";
-                    }
-                    after += parser.IsStopped() ? "stopped" : "end";
+                    const std::string after = ReadFirstImage(content, size, flags, &data);
                     EXPECT_EQ(after, shape.ops);
                     if (flags == 1) {
                         EXPECT_TRUE(data == shape.data) << data.size() << " bytes of " << shape.data.size();
@@ -358,17 +365,8 @@ TEST(CPDF_InlineImage, FlateDataLackingTheirCheckEndAtTheEIAfterThem) {
                 // 512-byte buffers, one edge falling at end - 16 + pad.
                 const size_t lead = (512 * 64 - end + 16 - pad) % 512;
                 const std::string content = "%" + std::string(lead, 'p') + "\n" + before + shape.data + shape.rest;
-                CPDF_ContentParser parser;
-                parser.Start(Chunked(content, {512}), GLOB_Object());
-                std::string after, data;
-                while (parser.Step()) {
-                    const std::string op = parser.OperatorText();
-                    if (op == "ID" && data.empty())
-                        data = ReadAll(parser.InlineImage().Stream(flags));
-                    else if (!data.empty() || op == "EI")
-                        after += op + " ";
-                }
-                after += parser.IsStopped() ? "stopped" : "end";
+                std::string data;
+                const std::string after = ReadFirstImage(content, 512, flags, &data);
                 EXPECT_EQ(after, ops);
                 EXPECT_TRUE(data == (flags == 1 ? shape.data : plain)) << data.size() << " bytes";
             }
