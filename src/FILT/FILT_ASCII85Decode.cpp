@@ -27,6 +27,7 @@ void FILT_ASCII85Decode::Reset() {
     m_group = 0;
     m_state = StateRunning;
     m_cut = false;
+    m_bytesProduced = 0;
     m_pending.Clear();
 }
 
@@ -50,9 +51,33 @@ void FILT_ASCII85Decode::FlushPartialGroup(const FILT_FilterBuffer& inBuf) {
         uint8_t bytes[4];
         BigEndianBytes(group, bytes);
         m_pending.Add(bytes, m_position - 1);
+        m_bytesProduced += m_position - 1;
     }
     m_position = 0;
     m_group = 0;
+}
+
+void FILT_ASCII85Decode::EndAfterNeeded(FILT_FilterBuffer& inBuf) {
+    const uint8_t* at = inBuf.GetPtr();
+    const FILT_Size available = inBuf.DataAvailable();
+    FILT_Size n = 0;
+    while (n < available && FILT_IsASCIIWhiteSpace(at[n]))
+        ++n;
+    if (n == available) {
+        // White space to the buffer's end: taken, the mark may follow.
+        inBuf.AdvanceGetPtr(n);
+        if (inBuf.IsEOD())
+            m_state = StateFinished;
+        return;
+    }
+    // The mark is the data's; anything else, and the space before it, not.
+    // A "~" that ends the buffer is taken: its ">" may come next.
+    if (at[n] == '~' && (n + 1 == available || at[n + 1] == '>')) {
+        inBuf.AdvanceGetPtr(n + 1);
+        m_state = StateAfterTilde;
+        return;
+    }
+    m_state = StateFinished;
 }
 
 void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) {
@@ -78,16 +103,27 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
         }
         if (!m_pending.Flush(outBuf))
             return;
+        if (m_state == StateRunning && m_bytesProduced >= m_needed) {
+            EndAfterNeeded(inBuf);
+            if (m_state == StateRunning)
+                return;
+            continue;
+        }
         if (inBuf.DataAvailable() == 0) {
             if (!inBuf.IsEOD())
                 return;
             // Damaged input that ends without "~>" (or right after "~") ends the data.
             FlushPartialGroup(inBuf);
-            m_cut = true;
+            m_cut = m_bytesProduced < m_needed;
             m_state = StateFinished;
             continue;
         }
         const uint8_t c = *inBuf.GetPtr();
+        if (m_state == StateAfterTilde && c != '>' && m_bytesProduced >= m_needed) {
+            // The bytes needed are given: what follows is not the data's.
+            m_state = StateFinished;
+            continue;
+        }
         inBuf.AdvanceGetPtr(1);
         if (m_state == StateAfterTilde) {
             if (c != '>')
@@ -97,8 +133,12 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
         }
         if (c >= '!' && c <= 'u') {
             m_group += static_cast<uint64_t>(c - '!') * Power85[4 - m_position];
-            if (++m_position < 5)
+            if (++m_position < 5) {
+                // r bytes still needed (1 to 3): r + 1 digits give them.
+                if (m_needed - m_bytesProduced == m_position - 1)
+                    FlushPartialGroup(inBuf);
                 continue;
+            }
             if (m_group > MaxGroup)
                 Fail(inBuf, TooLarge, c);
         } else if (c == 'z') {
@@ -120,6 +160,7 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             outBuf.Write(bytes, 4);
         else
             m_pending.Add(bytes, 4);
+        m_bytesProduced += 4;
         m_position = 0;
         m_group = 0;
     }

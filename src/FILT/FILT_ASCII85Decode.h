@@ -3,7 +3,11 @@
 // "~>" ends the data (later bytes stay unread). A last group of p digits (2 to 4) makes
 // p - 1 bytes; a single digit is dropped with a warning. Input that ends
 // without "~>", or right after "~", ends the data all the same, and Loss
-// says so.
+// says so. Data read where nothing gives their length (an inline image's)
+// may lack "~>": given the bytes the reader needs (SetNeeded), the data end
+// once they are given (a last partial group of r + 1 digits gives the last
+// r), taking white space and "~>" after them, but not anything else, so
+// that "EI", whose letters are digits, is left to the content.
 //
 // States: Running (0); AfterTilde (1); Finished (2): EOD on every later
 // call; Error (3). Decoded bytes that do not fit are kept and written first
@@ -20,11 +24,15 @@
 #include "FILT/FILT_Filter.h"
 #include "FILT/FILT_PendingBytes.h"
 
+#include <cstdint>
+
 class FILT_ASCII85Decode : public FILT_Filter {
 public:
     FILT_ASCII85Decode() = default;
     // Back to the state after construction.
     void Reset();
+    // The bytes the reader needs, before the first call.
+    void SetNeeded(uint64_t bytes) { m_needed = bytes; }
 
     const char* Name() const override { return "FILT_ASCII85Decode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
@@ -44,6 +52,9 @@ private:
 
     // Queues the bytes of a partial group at the end of the data.
     void FlushPartialGroup(const FILT_FilterBuffer& inBuf);
+    // Once the bytes needed are given: finishes at what follows, or takes
+    // white space (or a "~") that ends the buffer and waits for more.
+    void EndAfterNeeded(FILT_FilterBuffer& inBuf);
     [[noreturn]] void Fail(const FILT_FilterBuffer& inBuf, const char* what, uint8_t c);
 
     uint32_t m_position = 0;
@@ -53,4 +64,6 @@ private:
     uint32_t m_state = StateRunning;
     FILT_PendingBytes<4> m_pending;
     bool m_cut = false;  // the input ended before "~>"
+    uint64_t m_bytesProduced = 0;
+    uint64_t m_needed = UINT64_MAX;
 };
