@@ -28,6 +28,8 @@ void FILT_ASCII85Decode::Reset() {
     m_state = StateRunning;
     m_cut = false;
     m_bytesProduced = 0;
+    m_tailDigits = 0;
+    m_held.clear();
     m_pending.Clear();
 }
 
@@ -58,26 +60,32 @@ void FILT_ASCII85Decode::FlushPartialGroup(const FILT_FilterBuffer& inBuf) {
 }
 
 void FILT_ASCII85Decode::EndAfterNeeded(FILT_FilterBuffer& inBuf) {
-    const uint8_t* at = inBuf.GetPtr();
-    const FILT_Size available = inBuf.DataAvailable();
-    FILT_Size n = 0;
-    while (n < available && FILT_IsASCIIWhiteSpace(at[n]))
-        ++n;
-    if (n == available) {
-        // White space to the buffer's end: taken, the mark may follow.
-        inBuf.AdvanceGetPtr(n);
-        if (inBuf.IsEOD())
+    // Taken and held while they may be the data's: white space, the rest
+    // of the last group, then "~>". Anything else ends the data before
+    // what is held.
+    while (inBuf.DataAvailable() > 0 && m_held.size() < MaxHeld) {
+        const uint8_t c = *inBuf.GetPtr();
+        if (m_state == StateAfterTilde) {
+            if (c == '>') {
+                inBuf.AdvanceGetPtr(1);
+                m_held.clear();
+            }
             m_state = StateFinished;
-        return;
+            return;
+        }
+        // The mark may follow any digits of the last group.
+        if (c == '~') {
+            m_state = StateAfterTilde;
+        } else if (c >= '!' && c <= 'u' && m_tailDigits % 5 != 0) {
+            ++m_tailDigits;
+        } else if (!FILT_IsASCIIWhiteSpace(c)) {
+            break;
+        }
+        m_held.push_back(c);
+        inBuf.AdvanceGetPtr(1);
     }
-    // The mark is the data's; anything else, and the space before it, not.
-    // A "~" that ends the buffer is taken: its ">" may come next.
-    if (at[n] == '~' && (n + 1 == available || at[n + 1] == '>')) {
-        inBuf.AdvanceGetPtr(n + 1);
-        m_state = StateAfterTilde;
-        return;
-    }
-    m_state = StateFinished;
+    if (inBuf.DataAvailable() > 0 || m_held.size() >= MaxHeld || inBuf.IsEOD())
+        m_state = StateFinished;
 }
 
 void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) {
@@ -103,9 +111,9 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
         }
         if (!m_pending.Flush(outBuf))
             return;
-        if (m_state == StateRunning && m_bytesProduced >= m_needed) {
+        if (m_state != StateFinished && m_bytesProduced >= m_needed) {
             EndAfterNeeded(inBuf);
-            if (m_state == StateRunning)
+            if (m_state != StateFinished)
                 return;
             continue;
         }
@@ -119,11 +127,6 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             continue;
         }
         const uint8_t c = *inBuf.GetPtr();
-        if (m_state == StateAfterTilde && c != '>' && m_bytesProduced >= m_needed) {
-            // The bytes needed are given: what follows is not the data's.
-            m_state = StateFinished;
-            continue;
-        }
         inBuf.AdvanceGetPtr(1);
         if (m_state == StateAfterTilde) {
             if (c != '>')
@@ -135,8 +138,10 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             m_group += static_cast<uint64_t>(c - '!') * Power85[4 - m_position];
             if (++m_position < 5) {
                 // r bytes still needed (1 to 3): r + 1 digits give them.
-                if (m_needed - m_bytesProduced == m_position - 1)
+                if (m_needed - m_bytesProduced == m_position - 1) {
+                    m_tailDigits = m_position;
                     FlushPartialGroup(inBuf);
+                }
                 continue;
             }
             if (m_group > MaxGroup)

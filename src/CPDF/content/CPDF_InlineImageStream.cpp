@@ -74,8 +74,10 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                 lzw->SetNeeded(DataLength(params));
             if (auto* hex = dynamic_cast<FILT_ASCIIHexDecode*>(chain->FilterAt(0)); hex && chain->NumFilters() == 1)
                 hex->SetNeeded(DataLength(params));
-            if (auto* a85 = dynamic_cast<FILT_ASCII85Decode*>(chain->FilterAt(0)); a85 && chain->NumFilters() == 1)
+            if (auto* a85 = dynamic_cast<FILT_ASCII85Decode*>(chain->FilterAt(0)); a85 && chain->NumFilters() == 1) {
                 a85->SetNeeded(DataLength(params));
+                m_a85 = a85;
+            }
             if (auto* rl = dynamic_cast<FILT_RunLengthDecode*>(chain->FilterAt(0)); rl && chain->NumFilters() == 1)
                 rl->SetNeeded(DataLength(params));
             if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter)) {
@@ -109,6 +111,7 @@ void CPDF_InlineImageStream::DeleteFilter() {
     m_filter = nullptr;
     m_dct = nullptr;
     m_flate = nullptr;
+    m_a85 = nullptr;
     m_carried.clear();
     m_contentTaken.clear();
 }
@@ -118,11 +121,14 @@ void CPDF_InlineImageStream::NoteEnd() {
         m_contentTaken = m_dct->HeldBytes();
     if (m_flate)
         m_contentTaken = m_flate->HeldBytes();
+    if (m_a85)
+        m_contentTaken = m_a85->HeldBytes();
 }
 
 FILT_Size CPDF_InlineImageStream::HeldBack() const {
     return m_dct     ? static_cast<FILT_Size>(m_dct->HeldBytes().size())
            : m_flate ? static_cast<FILT_Size>(m_flate->HeldBytes().size())
+           : m_a85   ? static_cast<FILT_Size>(m_a85->HeldBytes().size())
                      : 0;
 }
 
