@@ -27,6 +27,9 @@ void FILT_ASCII85Decode::Reset() {
     m_group = 0;
     m_state = StateRunning;
     m_cut = false;
+    m_bytesProduced = 0;
+    m_tailDigits = 0;
+    m_held.clear();
     m_pending.Clear();
 }
 
@@ -50,9 +53,39 @@ void FILT_ASCII85Decode::FlushPartialGroup(const FILT_FilterBuffer& inBuf) {
         uint8_t bytes[4];
         BigEndianBytes(group, bytes);
         m_pending.Add(bytes, m_position - 1);
+        m_bytesProduced += m_position - 1;
     }
     m_position = 0;
     m_group = 0;
+}
+
+void FILT_ASCII85Decode::EndAfterNeeded(FILT_FilterBuffer& inBuf) {
+    // Taken and held while they may be the data's: white space, the rest
+    // of the last group, then "~>". Anything else ends the data before
+    // what is held.
+    while (inBuf.DataAvailable() > 0 && m_held.size() < MaxHeld) {
+        const uint8_t c = *inBuf.GetPtr();
+        if (m_state == StateAfterTilde) {
+            if (c == '>') {
+                inBuf.AdvanceGetPtr(1);
+                m_held.clear();
+            }
+            m_state = StateFinished;
+            return;
+        }
+        // The mark may follow any digits of the last group.
+        if (c == '~') {
+            m_state = StateAfterTilde;
+        } else if (c >= '!' && c <= 'u' && m_tailDigits % 5 != 0) {
+            ++m_tailDigits;
+        } else if (!FILT_IsASCIIWhiteSpace(c)) {
+            break;
+        }
+        m_held.push_back(c);
+        inBuf.AdvanceGetPtr(1);
+    }
+    if (inBuf.DataAvailable() > 0 || m_held.size() >= MaxHeld || inBuf.IsEOD())
+        m_state = StateFinished;
 }
 
 void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) {
@@ -78,12 +111,18 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
         }
         if (!m_pending.Flush(outBuf))
             return;
+        if (m_state != StateFinished && m_bytesProduced >= m_needed) {
+            EndAfterNeeded(inBuf);
+            if (m_state != StateFinished)
+                return;
+            continue;
+        }
         if (inBuf.DataAvailable() == 0) {
             if (!inBuf.IsEOD())
                 return;
             // Damaged input that ends without "~>" (or right after "~") ends the data.
             FlushPartialGroup(inBuf);
-            m_cut = true;
+            m_cut = m_bytesProduced < m_needed;
             m_state = StateFinished;
             continue;
         }
@@ -97,8 +136,14 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
         }
         if (c >= '!' && c <= 'u') {
             m_group += static_cast<uint64_t>(c - '!') * Power85[4 - m_position];
-            if (++m_position < 5)
+            if (++m_position < 5) {
+                // r bytes still needed (1 to 3): r + 1 digits give them.
+                if (m_needed - m_bytesProduced == m_position - 1) {
+                    m_tailDigits = m_position;
+                    FlushPartialGroup(inBuf);
+                }
                 continue;
+            }
             if (m_group > MaxGroup)
                 Fail(inBuf, TooLarge, c);
         } else if (c == 'z') {
@@ -120,6 +165,7 @@ void FILT_ASCII85Decode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffe
             outBuf.Write(bytes, 4);
         else
             m_pending.Add(bytes, 4);
+        m_bytesProduced += 4;
         m_position = 0;
         m_group = 0;
     }

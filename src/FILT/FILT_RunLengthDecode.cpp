@@ -18,6 +18,7 @@ void FILT_RunLengthDecode::Finish(FILT_FilterBuffer& outBuf) {
 }
 
 void FILT_RunLengthDecode::CountProduced(uint32_t n) {
+    m_bytesProduced += n;
     if (m_rowLength == 0)
         return;
     m_rowProduced += n;
@@ -46,11 +47,22 @@ void FILT_RunLengthDecode::ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuf
             m_count = 0;
             m_rowProduced = 0;
             m_rowsDone = 0;
+            m_bytesProduced = 0;
             m_state = StateLength;
             break;
         case StateLength: {
             if (m_rowLength > 0 && m_rowCount > 0 && m_rowsDone >= m_rowCount) {
                 Finish(outBuf);
+                return;
+            }
+            if (m_bytesProduced >= m_needed) {
+                // The bytes needed are given: a mark after them is the
+                // data's, anything else not.
+                if (inBuf.DataAvailable() == 0 && !inBuf.IsEOD())
+                    return;
+                if (inBuf.DataAvailable() > 0 && *inBuf.GetPtr() == EndMark)
+                    inBuf.AdvanceGetPtr(1);
+                EndOfData(outBuf, true);
                 return;
             }
             if (inBuf.DataAvailable() == 0) {

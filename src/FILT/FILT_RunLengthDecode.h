@@ -2,7 +2,9 @@
 // 127 copies the next L + 1 bytes, 129 to 255 repeats the next byte
 // 257 - L times, 128 ends the data (later bytes stay unread). Input that
 // ends without 128, even inside a group, ends the data with what came, and
-// Loss says so.
+// Loss says so. Data read where nothing gives their length (an inline
+// image's) may lack 128: given the bytes the reader needs (SetNeeded), the
+// data end once they are given, taking a 128 after them but nothing else.
 //
 // In row mode (SetRowMode) every group must end within its row and the data
 // ends after rowCount rows (0: at the mark 128, which must then come at the
@@ -17,6 +19,8 @@
 
 #include "FILT/FILT_Filter.h"
 
+#include <cstdint>
+
 class FILT_RunLengthDecode : public FILT_Filter {
 public:
     static constexpr uint8_t EndMark = 128;
@@ -25,6 +29,8 @@ public:
 
     // Before the first call: rows of rowLength bytes (0: plain mode).
     void SetRowMode(uint32_t rowLength, uint32_t rowCount);
+    // The bytes the reader needs, before the first call.
+    void SetNeeded(uint64_t bytes) { m_needed = bytes; }
 
     const char* Name() const override { return "FILT_RunLengthDecode"; }
     void ProcessBytes(FILT_FilterBuffer& inBuf, FILT_FilterBuffer& outBuf) override;
@@ -58,4 +64,6 @@ private:
     uint32_t m_rowProduced = 0;
     uint32_t m_rowsDone = 0;
     bool m_cut = false;  // the input ended before the mark
+    uint64_t m_bytesProduced = 0;
+    uint64_t m_needed = UINT64_MAX;
 };

@@ -40,10 +40,17 @@ bool EndsItself(const std::string& raw, const CPDF_Image& image) {
 }
 
 // The samples as the job reads them: missing ones read as 0 (as many as an
-// image may lack), any past the image's size left out.
-GLOB_Stream Samples(const CPDF_Image& image) {
+// image may lack), any past the image's size left out. The inline image's
+// own data (raw) are decoded as the content's reader decodes them, which
+// ends data lacking their end mark once they give the image's bytes.
+GLOB_Stream Samples(const CPDF_Image& image, const std::string* raw) {
     const uint64_t needed = CPDF_InlineImageStream::DataLength(image.ImageParams());
-    std::string samples = CSEP_StreamBytes::Read(image.OpenStream(2), needed);
+    const GLOB_Stream data =
+        raw ? GLOB_Stream(GLIB_NEW CPDF_InlineImageStream(image.ImageParams(),
+                                                          GLOB_Stream(GLIB_NEW GLOB_StringStream(*raw)),
+                                                          image.Filter(), image.DecodeParms(), 2, 1024))
+            : image.OpenStream(2);
+    std::string samples = CSEP_StreamBytes::Read(data, needed);
     if (needed - samples.size() <= CSEP_SliceConverter::MaxPaddedSamples)
         samples.resize(needed, '\0');
     return GLOB_Stream(GLIB_NEW GLOB_StringStream(samples));
@@ -110,8 +117,9 @@ void CSEP_InlineImageWriter::Write(const GLOB_Object& piece, const GLOB_Object& 
     const CPDF_Image image(piece);
     // CanWrite leaves AbbreviateColorSpace no space to add as a resource.
     CPDF_ResourcesDict none;
+    std::string raw;
     if (piece == source) {
-        const std::string raw = CSEP_StreamBytes::Read(image.OpenStream(0), UINT64_MAX);
+        raw = CSEP_StreamBytes::Read(image.OpenStream(0), UINT64_MAX);
         if (EndsItself(raw, image)) {
             CPDF_InlineImage::WriteImage(GLOB_Stream(GLIB_NEW GLOB_StringStream(raw)), image.Filter(),
                                          image.DecodeParms(), image.ImageParams(), output, none);
@@ -120,5 +128,6 @@ void CSEP_InlineImageWriter::Write(const GLOB_Object& piece, const GLOB_Object& 
     }
     // What the job made is written as samples: how it stores them is no
     // part of the content.
-    CPDF_InlineImage::WriteImage(Samples(image), GLOB_Object(), GLOB_Object(), image.ImageParams(), output, none);
+    CPDF_InlineImage::WriteImage(Samples(image, piece == source ? &raw : nullptr), GLOB_Object(), GLOB_Object(),
+                                 image.ImageParams(), output, none);
 }

@@ -278,6 +278,50 @@ TEST(FILT_DataEnds, AReadingChainEndsAtDamageAndSaysACutEndOnlyWhereNoLaterFilte
         EXPECT_EQ(untaken, 5u);
         EXPECT_EQ(hex.Loss(), nullptr);
     }
+    // Inline ASCII85 and run-length data likewise ("EI" is ASCII85 digits;
+    // after run-length data any byte may read as a length), whatever the
+    // size of the last ASCII85 group.
+    for (const std::string tail : {"", "x", "xy", "xyz"}) {
+        const std::string bytes = plain + tail;
+        std::string a85 = RunFilter(*std::make_unique<FILT_ASCII85Encode>(), bytes, {{0}, {0}});
+        a85.resize(a85.size() - 2);  // "~>"
+        // The coder's line end before "~>": space the content may keep.
+        const size_t lineEnd = a85.size() - (a85.find_last_not_of(" \r\n") + 1);
+        std::string runs = RunFilter(*std::make_unique<FILT_RunLengthEncode>(), bytes, {{0}, {0}});
+        runs.pop_back();  // 128
+        const auto a85Decoder = [](uint64_t n) { auto* f = new FILT_ASCII85Decode; f->SetNeeded(n); return f; };
+        const auto runDecoder = [](uint64_t n) { auto* f = new FILT_RunLengthDecode; f->SetNeeded(n); return f; };
+        const struct {
+            const char* what;
+            std::function<FILT_Filter*(uint64_t)> make;
+            std::string data;
+            size_t needed;
+            size_t space;  // white space the data end in
+        } rows[] = {
+            {"ASCII85 without ~>", a85Decoder, a85, bytes.size(), lineEnd},
+            {"ASCII85 with ~>", a85Decoder, a85 + " \n~>", bytes.size(), 0},
+            // The rest of the last group and its mark are the data's.
+            {"ASCII85 beyond the bytes needed", a85Decoder, a85 + "~>",
+             bytes.size() - (bytes.size() % 4 == 1 ? 0 : 1), 0},
+            {"run-length without 128", runDecoder, runs, bytes.size(), 0},
+            {"run-length with 128", runDecoder, runs + "\x80", bytes.size(), 0},
+        };
+        for (const auto& row : rows)
+            for (const Chunking& chunking : StandardChunkings()) {
+                SCOPED_TRACE(std::string(row.what) + " ending in '" + tail + "' " + chunking.Name());
+                std::unique_ptr<FILT_Filter> decoder(row.make(row.needed));
+                size_t untaken = 0;
+                const std::string got = RunFilter(*decoder, row.data + "\nEI Q", chunking, 1u << 28, &untaken);
+                EXPECT_EQ(got.substr(0, row.needed), bytes.substr(0, row.needed));
+                EXPECT_LE(got.size(), row.needed + 3);
+                // What the decoder took only to see that it is not the data's
+                // is given back.
+                if (auto* a85Decoder = dynamic_cast<FILT_ASCII85Decode*>(decoder.get()))
+                    untaken += a85Decoder->HeldBytes().size();
+                EXPECT_EQ(untaken, 5u + row.space);
+                EXPECT_EQ(decoder->Loss(), nullptr);
+            }
+    }
     for (const bool endCode : {false, true}) {
         SCOPED_TRACE(endCode ? "with its end code" : "without");
         FILT_LZWDecode lzw;

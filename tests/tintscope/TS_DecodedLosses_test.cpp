@@ -4,7 +4,9 @@
 // drawn in silence as the same content unfiltered.
 #include "TS_ProgramFixture.h"
 
+#include "FILT/FILT_ASCII85Encode.h"
 #include "support/Deflated.h"
+#include "support/FilterDriver.h"
 #include "support/LZWEncoded.h"
 #include "support/PdfText.h"
 #include "viewer/program/VIEW_PdfFile.h"
@@ -181,7 +183,8 @@ TEST_F(TS_ProgramTest, ASampledFunctionCutShortOfItsStoredBlockIsSaid) {
 // its own end whole; data a decoder cannot read are separated up to the
 // fault and said in the program's words; an image cut or failing its check
 // is said of every ink, the image's own words the line's detail; inline LZW
-// data that end inside their last byte, without the end code, end there.
+// data that end inside their last byte, without the end code, end there, as
+// inline ASCII85 and run-length data without their end mark do.
 TEST_F(TS_ProgramTest, DataEndsAreSaidAsTheDrawingMeetsThemInTheProgramsWords) {
     const auto plates = [&](const std::string& pdf, TS_Run* run) { return ProcessPlates(pdf, run); };
     const auto filtered = [](const std::string& filter, const std::string& data) {
@@ -218,6 +221,19 @@ TEST_F(TS_ProgramTest, DataEndsAreSaidAsTheDrawingMeetsThemInTheProgramsWords) {
                                                            (filter.empty() ? "" : "/F " + filter + " ") + "ID " +
                                                            data + " EI Q")});
     };
+    // A grey image whose ink goes unchanged to Black, a square after it.
+    const auto inlineGray = [](const std::string& filter, const std::string& data) {
+        return PdfText("%PDF-1.4", {"<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                                    "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 100 100] /Contents 4 0 R >>",
+                                    VIEW_PdfStream("", "q 80 0 0 80 10 10 cm BI /W 16 /H 16 /BPC 8 /CS /G /F " +
+                                                           filter + " ID " + data +
+                                                           "\nEI Q 0 1 0 0 k 0 0 8 8 re f")});
+    };
+    std::string gray;
+    for (int i = 0; i < 256; ++i)
+        gray += static_cast<char>(i % 16 < 8 ? 200 : i % 5 * 40);
+    FILT_ASCII85Encode encoder;
+    const std::string a85 = RunFilter(encoder, gray, {{0}, {0}});
     const std::string hexFlate = Hex(Deflated(Content));
     std::string wrongCheck = Deflated(samples);
     wrongCheck.back() = static_cast<char>(wrongCheck.back() ^ 1);
@@ -263,6 +279,12 @@ TEST_F(TS_ProgramTest, DataEndsAreSaidAsTheDrawingMeetsThemInTheProgramsWords) {
          every + "Image /Im0 is truncated: its data hold 0 of 1024 samples", false},
         {"inline LZW without its end code", inlineImage(LZWEncoded(samples, false)),
          inlineImage(LZWEncoded(samples)), "", true},
+        // Inline data without their end mark end once they give the image's
+        // bytes: "EI" is ASCII85 digits, a run-length length after the data.
+        {"inline ASCII85 without ~>", inlineGray("/A85", a85.substr(0, a85.size() - 2)), inlineGray("/A85", a85), "",
+         true},
+        {"inline run-length without 128", inlineGray("/RL", RunLength(gray).substr(0, RunLength(gray).size() - 1)),
+         inlineGray("/RL", RunLength(gray)), "", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

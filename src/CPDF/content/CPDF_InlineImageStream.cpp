@@ -1,12 +1,14 @@
 #include "CPDF/content/CPDF_InlineImageStream.h"
 
 #include "CPDF/CPDF_Exception.h"
+#include "FILT/FILT_ASCII85Decode.h"
 #include "FILT/FILT_ASCIIHexDecode.h"
 #include "FILT/FILT_DCTDecode.h"
 #include "FILT/FILT_FilterPipe.h"
 #include "FILT/FILT_FlateDecode.h"
 #include "FILT/FILT_LZWDecode.h"
 #include "FILT/FILT_LossTeller.h"
+#include "FILT/FILT_RunLengthDecode.h"
 #include "FILT/FILT_SubFileFilter.h"
 #include "GLIB/GLIB_Assert.h"
 #include "GLIB/GLIB_Log.h"
@@ -60,8 +62,9 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
     if (!filter.IsNull()) {
         m_filter = GLOB_Filter::MakeReadingChain(filter, decodeParms);
         if (m_filter != nullptr) {
-            // LZW and ASCIIHex data need not hold their end: read from the content,
-            // they end once they give the image's bytes.
+            // LZW, ASCIIHex, ASCII85 and run-length data need not hold their
+            // end: read from the content, they end once they give the image's
+            // bytes.
             auto* chain = static_cast<FILT_LossTeller*>(m_filter);
             // Finding the end decodes for nothing: the image's reader says
             // what its data lost.
@@ -71,6 +74,12 @@ void CPDF_InlineImageStream::MakeFilter(const CPDF_ImageParams& params, const GL
                 lzw->SetNeeded(DataLength(params));
             if (auto* hex = dynamic_cast<FILT_ASCIIHexDecode*>(chain->FilterAt(0)); hex && chain->NumFilters() == 1)
                 hex->SetNeeded(DataLength(params));
+            if (auto* a85 = dynamic_cast<FILT_ASCII85Decode*>(chain->FilterAt(0)); a85 && chain->NumFilters() == 1) {
+                a85->SetNeeded(DataLength(params));
+                m_a85 = a85;
+            }
+            if (auto* rl = dynamic_cast<FILT_RunLengthDecode*>(chain->FilterAt(0)); rl && chain->NumFilters() == 1)
+                rl->SetNeeded(DataLength(params));
             if (FILT_DCTDecode* dct = FILT_DCTDecode::FindIn(m_filter)) {
                 // JPEG data need not reach their end-of-image marker: read
                 // from the content, they end at "EI" all the same.
@@ -102,6 +111,7 @@ void CPDF_InlineImageStream::DeleteFilter() {
     m_filter = nullptr;
     m_dct = nullptr;
     m_flate = nullptr;
+    m_a85 = nullptr;
     m_carried.clear();
     m_contentTaken.clear();
 }
@@ -111,11 +121,14 @@ void CPDF_InlineImageStream::NoteEnd() {
         m_contentTaken = m_dct->HeldBytes();
     if (m_flate)
         m_contentTaken = m_flate->HeldBytes();
+    if (m_a85)
+        m_contentTaken = m_a85->HeldBytes();
 }
 
 FILT_Size CPDF_InlineImageStream::HeldBack() const {
     return m_dct     ? static_cast<FILT_Size>(m_dct->HeldBytes().size())
            : m_flate ? static_cast<FILT_Size>(m_flate->HeldBytes().size())
+           : m_a85   ? static_cast<FILT_Size>(m_a85->HeldBytes().size())
                      : 0;
 }
 

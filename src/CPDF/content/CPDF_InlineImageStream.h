@@ -21,7 +21,8 @@
 // followed by content text (FILT_DCTDecode::SetEndsAtEI); raw reading only
 // finds that end, decoding nothing (FILT_DCTDecode::SetFindsEndOnly). A
 // Flate decoder first in the chain ends data that lack their check at the
-// "EI" after their last block (FILT_FlateDecode::SetEndsAtEI).
+// "EI" after their last block (FILT_FlateDecode::SetEndsAtEI). ASCII85 data
+// alone hold back what follows their last bytes till it shows as theirs.
 //
 // Content that ends inside an unfiltered image gives the bytes present and
 // the end of data, with the sub-file filter's warning "Unexpected end of
@@ -42,6 +43,7 @@
 #include <cstdint>
 #include <vector>
 
+class FILT_ASCII85Decode;
 class FILT_DCTDecode;
 class FILT_FlateDecode;
 
@@ -97,6 +99,7 @@ private:
     FILT_DCTDecode* m_dct = nullptr;
     // The chain's first filter when it is a Flate decoder.
     FILT_FlateDecode* m_flate = nullptr;
+    FILT_ASCII85Decode* m_a85 = nullptr;
     // Raw reading: bytes the decoder held back, taken from earlier windows,
     // and the window that hands them out with the next.
     std::vector<uint8_t> m_carried;
