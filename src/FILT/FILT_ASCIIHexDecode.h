@@ -33,11 +33,7 @@ public:
                : m_cut               ? "an ASCIIHex stream stops before its end mark"
                                      : nullptr;
     }
-    FILT_End End() const override {
-        return m_state == StateError || m_cut ? FILT_End::Short
-               : m_state == StateFinished     ? FILT_End::Whole
-                                              : FILT_End::Unknown;
-    }
+    FILT_End End() const override { return FILT_EndOf(m_state == StateError || m_cut, m_state == StateFinished); }
 
 private:
     enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };

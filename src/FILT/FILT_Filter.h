@@ -33,6 +33,12 @@ enum class FILT_End {
     Doubtful, // whole, but they fail their check
 };
 
+// A decoder's end: short when it stopped before its end mark or on damage,
+// whole when it finished at it, else not told.
+inline FILT_End FILT_EndOf(bool stoppedShort, bool finished) {
+    return stoppedShort ? FILT_End::Short : finished ? FILT_End::Whole : FILT_End::Unknown;
+}
+
 class FILT_Filter {
 public:
     virtual ~FILT_Filter() = default;

@@ -40,11 +40,7 @@ public:
                : m_cut               ? "an LZW stream stops before its end code"
                                      : nullptr;
     }
-    FILT_End End() const override {
-        return m_state == StateError || m_cut ? FILT_End::Short
-               : m_state == StateFinished     ? FILT_End::Whole
-                                              : FILT_End::Unknown;
-    }
+    FILT_End End() const override { return FILT_EndOf(m_state == StateError || m_cut, m_state == StateFinished); }
 
 private:
     enum : uint32_t { StateRunning = 0, StateFinished = 1, StateError = 2 };

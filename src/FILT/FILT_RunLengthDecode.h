@@ -39,11 +39,7 @@ public:
                : m_cut               ? "a run-length stream stops before its end mark"
                                      : nullptr;
     }
-    FILT_End End() const override {
-        return m_state == StateError || m_cut ? FILT_End::Short
-               : m_state == StateFinished     ? FILT_End::Whole
-                                              : FILT_End::Unknown;
-    }
+    FILT_End End() const override { return FILT_EndOf(m_state == StateError || m_cut, m_state == StateFinished); }
 
 private:
     enum : uint32_t { StateStart = 0, StateLength = 1, StateRunByte = 2, StateRun = 3, StateLiteral = 4,
