@@ -333,11 +333,13 @@ GLOB_Name CSEP_ContentSeparator::SeparatedResourceName(uint32_t category, const 
                                                        const GLOB_Object& object, const CPDF_GraphicsState& state) {
     // A form starts in what the inks' streams have in force here; a
     // transparency group's marks in alpha 1 and Normal, which apply to the
-    // group as a whole.
+    // group as a whole. Outside an isolated or knockout group no mark reads
+    // them: one separation serves every alpha.
     CSEP_InkStreamState inkState;
     const GLOB_Object group = object.IsStream() ? object.DictGet(GLOB_Name("Group")) : GLOB_Object();
     const GLOB_Object kind = group.IsDict() ? group.DictGet(GLOB_Name("S")) : GLOB_Object();
-    if (category == CSEP_ResourceCache::FormCategory && !(kind.IsName() && kind.AsName() == "Transparency"))
+    if (category == CSEP_ResourceCache::FormCategory && m_insideGroup &&
+        !(kind.IsName() && kind.AsName() == "Transparency"))
         inkState = m_inkStates.back().Inherited();
     CSEP_Resource record;
     if (m_pResourceCache->Find(category, name, &record)) {
