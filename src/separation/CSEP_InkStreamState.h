@@ -29,11 +29,14 @@ public:
     // The state a nested stream starts in: its names are its own, so it
     // knows no copy and names one at its first show.
     CSEP_InkStreamState Inherited() const { return WithoutGlyphFont(); }
-    // Equal in what a nested stream's writing depends on.
+    // Equal in what a nested stream's writing depends on: whether its marks
+    // knock out, whatever blend mode or alpha it sets of its own, takes
+    // only whether the alpha is 0, 1 or between.
     bool SameInherited(const CSEP_InkStreamState& other) const {
-        return m_strokeAlpha == other.m_strokeAlpha && m_normalBlend == other.m_normalBlend;
+        return AlphaKind() == other.AlphaKind() && m_normalBlend == other.m_normalBlend;
     }
 
 private:
+    int AlphaKind() const { return m_strokeAlpha == 0.0 ? 0 : m_strokeAlpha == 1.0 ? 1 : 2; }
     CSEP_InkStreamState WithoutGlyphFont() const;
 };
