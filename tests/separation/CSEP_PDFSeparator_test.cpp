@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <new>
 #include <set>
+#include <sstream>
 
 namespace {
 
@@ -624,6 +625,55 @@ TEST_F(CSEP_PDFSeparatorTest, SharedLevelsSeparatedOncePerLevel) {
                           static_cast<size_t>(depth + 1));
             }
         }
+    }
+}
+
+// A form drawn at several stroke alphas is separated once for each kind of
+// alpha that decides its marks' backdrop (0, 1, between) inside an
+// isolated group, and once whatever the alpha outside any.
+TEST_F(CSEP_PDFSeparatorTest, AFormIsSeparatedPerKindOfAlphaOnlyInsideAGroup) {
+    const CSEP_SepJobContext job = NewJob({});
+    const struct {
+        const char* shows;  // each a CA the form is drawn at
+        bool inGroup;
+        size_t separations;
+    } rows[] = {
+        {"/a /b /c /z", false, 1}, {"/a /b", true, 1}, {"/a /c", true, 2}, {"/a /b /c /z", true, 3},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.shows) + (row.inGroup ? " in a group" : ""));
+        const GLOB_Doc doc = NewDoc();
+        const GLOB_Object mark =
+            NewStreamObject(doc, "<< /Subtype /Form /BBox [0 0 9 9] >>", "0 0 0 1 k 1 0 0 0 K 0 0 9 9 re B");
+        std::string content;
+        for (std::istringstream names(row.shows); names;) {
+            std::string name;
+            if (names >> name)
+                content += "q " + name + " gs /M Do Q ";
+        }
+        const char* const resources =
+            "<< /XObject << >> /ExtGState << /a << /CA 0.3 >> /b << /CA 0.7 >> /c << /CA 1 >> /z << /CA 0 >> "
+            "/o << /OP true /op true >> >> >>";
+        GLOB_Object holder;
+        CPDF_Page page;
+        if (row.inGroup) {
+            holder = NewStreamObject(doc, std::string("<< /Subtype /Form /BBox [0 0 9 9] /Group << /S /Transparency "
+                                                      "/I true >> /Resources ") + resources + " >>",
+                                     "/o gs " + content);
+            page = SourcePage(doc, "<< /XObject << >> >>", "/G Do");
+            page.Object().PutPath("/Resources/XObject/G", holder);
+        } else {
+            page = SourcePage(doc, resources, content);
+            holder = page.Object();
+        }
+        holder.PutPath("/Resources/XObject/M", mark);
+        const Inks inks = Separate(job, page);
+        ASSERT_EQ(inks.pages.size(), 4u);
+        const auto isMark = [](const GLOB_Object& o) {
+            return o.HasSubtype("Form") && o.DictGet(GLOB_Name("Group")).IsNull();
+        };
+        for (size_t i = 0; i < 4; ++i)
+            EXPECT_EQ(CountReachable(inks.pages[i].DictGet(GLOB_Name("Resources")), isMark), row.separations) << i;
     }
 }
 
